@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+namespace tarnik {
+
+// Removes Unicode white space and line breaks (categories Z*, U+0009 to U+000D, U+0085)
+// from both ends.
+QString trimmedText(const QString &text);
+
+// True when both texts are canonically equivalent ("é" precomposed equals "e" + U+0301).
+bool canonicallyEqual(const QString &lhs, const QString &rhs);
+
+// Orders texts by Unicode code point after canonical composition, so characters outside
+// the Basic Multilingual Plane sort after U+FFFF rather than among the surrogates.
+// Returns a negative number, zero or a positive number.
+int compareByCodePoint(const QString &lhs, const QString &rhs);
+bool codePointLess(const QString &lhs, const QString &rhs);
+
+// Number of user-perceived characters (extended grapheme clusters).
+qsizetype characterCount(const QString &text);
+
+}  // namespace tarnik

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: the GoogleTest programs
+# under CTest (build/), then the bounded libFuzzer runs, built with clang (build-fuzz/).
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/ensure-packages.sh
+ensure_packages "${TARNIK_BUILD_PACKAGES[@]}" "${TARNIK_TEST_PACKAGES[@]}"
+
+jobs=$(nproc)
+werror=OFF
+[ -n "${CI:-}" ] && werror=ON
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARNIK_WARNINGS_AS_ERRORS="$werror"
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs" -LE fuzz
+
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNIK_FUZZ=ON \
+  -DCMAKE_C_COMPILER=clang-16 -DCMAKE_CXX_COMPILER=clang++-16
+cmake --build build-fuzz -j "$jobs"
+ctest --test-dir build-fuzz --output-on-failure -j "$jobs" -L fuzz
