@@ -1,0 +1,178 @@
+// The fixture catalog's cost. Decoding the shipped resource (container check, inflate,
+// SHA-256, every field, every search text and index) is compared with a plain zlib inflate
+// of the same compressed bytes, the least any decoder must do; the SHA-256 of the payload
+// is timed on its own too, as the integrity check is a fixed part of every decode. A synthetic catalog at the
+// mode limit (500,000 modes) from the catalog writer shows the decode and the ranked
+// search at full size; the search time is printed beside the ratio.
+
+#include <benchmark/benchmark.h>
+#include <zlib.h>
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QtEndian>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "CatalogDescriptions.h"
+#include "CatalogWriter.h"
+#include "model/catalog/FixtureCatalogDecoder.h"
+
+namespace {
+
+using namespace tarnik;
+
+const QByteArray &shippedCatalog() {
+  static const QByteArray bytes = [] {
+    QFile file(QStringLiteral(TARNIK_SHIPPED_FIXTURE_CATALOG));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }();
+  return bytes;
+}
+
+// 2,000 makers of 50 models with 5 modes each, named the way fixture libraries name them.
+const QByteArray &largeCatalog() {
+  static const QByteArray payload = [] {
+    FixtureCatalogDescription catalog;
+    catalog.libraryVersion = "3.2.1.75";
+    catalog.libraryDate = "2024-05-01";
+    catalog.sourceFile = "synthetic.xml";
+    catalog.sourceSHA256 = QByteArray(64, 'a');
+    catalog.sourceBytes = 1;
+    const char *kinds[] = {"Spot", "Wash", "Beam", "Profile", "Fresnel", "Strip", "Par"};
+    const char *modes[] = {"Basic", "Standard", "Extended", "Pixel", "Studio"};
+    catalog.manufacturers.reserve(2'000);
+    catalog.models.reserve(100'000);
+    catalog.modes.reserve(500'000);
+    for (int maker = 0; maker < 2'000; ++maker) {
+      catalog.manufacturers.append(QStringLiteral("Maker_%1").arg(maker));
+      for (int model = 0; model < 50; ++model) {
+        const QString name =
+            QStringLiteral("%1 %2").arg(QString::fromLatin1(kinds[model % 7])).arg(100 + model * 13 + maker);
+        catalog.models.append({quint32(maker), name});
+        for (int mode = 0; mode < 5; ++mode) {
+          const quint16 footprint = quint16(8 + 4 * ((model + mode) % 15));
+          const QString text = QString::fromLatin1(modes[mode]);
+          catalog.modes.append({QUuid::createUuidV5(QUuid(), QString::number(catalog.modes.size())),
+                                quint32(catalog.models.size() - 1), text,
+                                QString(name + u' ' + text).replace(u' ', u'_'), footprint, footprint, 0});
+        }
+      }
+    }
+    return writeFixturePayload(catalog);
+  }();
+  return payload;
+}
+
+void decodeShippedCatalog(benchmark::State &state) {
+  for (auto _ : state) {
+    auto database = FixtureCatalogDecoder::load(shippedCatalog());
+    if (!database) state.SkipWithError("the shipped catalog does not decode");
+    benchmark::DoNotOptimize(database);
+  }
+}
+
+// The floor: the same container's DEFLATE stream inflated into its declared size.
+void inflateShippedCatalog(benchmark::State &state) {
+  const QByteArray &resource = shippedCatalog();
+  const quint64 size = qFromLittleEndian<quint64>(resource.constData() + 12);
+  std::vector<unsigned char> output(size);
+  for (auto _ : state) {
+    z_stream stream{};
+    inflateInit2(&stream, -MAX_WBITS);
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(resource.constData() + 52));
+    stream.avail_in = uInt(resource.size() - 52);
+    stream.next_out = output.data();
+    stream.avail_out = uInt(output.size());
+    if (inflate(&stream, Z_FINISH) != Z_STREAM_END) state.SkipWithError("inflate failed");
+    inflateEnd(&stream);
+    benchmark::DoNotOptimize(output.data());
+  }
+}
+
+// What the integrity check alone costs: SHA-256 of the inflated payload.
+void digestShippedPayload(benchmark::State &state) {
+  const QByteArray payload = *FixtureCatalogDecoder::decodeResource(shippedCatalog());
+  for (auto _ : state) {
+    auto digest = QCryptographicHash::hash(payload, QCryptographicHash::Sha256);
+    benchmark::DoNotOptimize(digest);
+  }
+}
+
+void decodeLargeCatalog(benchmark::State &state) {
+  for (auto _ : state) {
+    auto database = FixtureCatalogDecoder::decodePayload(largeCatalog());
+    if (!database) state.SkipWithError("the large catalog does not decode");
+    benchmark::DoNotOptimize(database);
+  }
+  state.SetLabel("500000 modes");
+}
+
+void searchLargeCatalog(benchmark::State &state) {
+  static const FixtureCatalogDatabase database = *FixtureCatalogDecoder::decodePayload(largeCatalog());
+  for (auto _ : state) {
+    auto modes = database.searchModes(u"wash 16ch", 100);
+    benchmark::DoNotOptimize(modes);
+  }
+}
+
+BENCHMARK(decodeShippedCatalog)->Unit(benchmark::kMillisecond);
+BENCHMARK(inflateShippedCatalog)->Unit(benchmark::kMillisecond);
+BENCHMARK(digestShippedPayload)->Unit(benchmark::kMillisecond);
+BENCHMARK(decodeLargeCatalog)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(searchLargeCatalog)->Unit(benchmark::kMillisecond);
+
+// Keeps each benchmark's median time per iteration for the figures printed at the end.
+class RecordingReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run> &runs) override {
+    for (const Run &run : runs) {
+      if (run.error_occurred) continue;
+      if (run.run_type == Run::RT_Iteration && !medians.count(run.run_name.function_name)) {
+        single[run.run_name.function_name] = run.GetAdjustedRealTime();
+      } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+        medians[run.run_name.function_name] = run.GetAdjustedRealTime();
+      }
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  double time(const std::string &name) const {
+    if (auto found = medians.find(name); found != medians.end()) return found->second;
+    if (auto found = single.find(name); found != single.end()) return found->second;
+    return 0;
+  }
+
+ private:
+  std::map<std::string, double> medians, single;
+};
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  // Repeated runs and their medians keep the figures steady on a busy machine; arguments
+  // given on the command line come later and win.
+  std::vector<char *> arguments{argv[0]};
+  std::string repetitions = "--benchmark_repetitions=5", aggregates = "--benchmark_report_aggregates_only=true";
+  for (std::string *flag : {&repetitions, &aggregates}) arguments.push_back(flag->data());
+  arguments.insert(arguments.end(), argv + 1, argv + argc);
+  int count = int(arguments.size());
+  benchmark::Initialize(&count, arguments.data());
+  if (shippedCatalog().isEmpty()) {
+    std::fprintf(stderr, "cannot read %s\n", TARNIK_SHIPPED_FIXTURE_CATALOG);
+    return 1;
+  }
+  RecordingReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  // Times are in milliseconds, as the benchmarks report them.
+  if (const double search = reporter.time("searchLargeCatalog"); search > 0) {
+    std::printf("TIME catalog_search_500k_modes_ms %.3f\n", search);
+  }
+  if (reporter.time("decodeShippedCatalog") > 0 && reporter.time("inflateShippedCatalog") > 0) {
+    std::printf("RATIO catalog_decode_vs_inflate %.3f\n",
+                reporter.time("decodeShippedCatalog") / reporter.time("inflateShippedCatalog"));
+  }
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,1 @@
+tarnik_fuzz_target(fuzz_catalog_container DEPENDS tarnik_model)

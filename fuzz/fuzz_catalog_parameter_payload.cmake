@@ -1,0 +1,1 @@
+tarnik_fuzz_target(fuzz_catalog_parameter_payload DEPENDS tarnik_model)

@@ -1,0 +1,55 @@
+// Feeds arbitrary bytes to the parameter catalog's payload parser and asks whatever parses
+// for slot maps. The console texts to ask with are taken from length-prefixed texts in the
+// input itself, where a real catalog keeps its aliases, so mutations of real catalogs reach
+// the flattening of compound profiles, hostile nesting included.
+#include <QByteArray>
+#include <QStringList>
+#include <QtEndian>
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "model/catalog/FixtureParameterCatalogDatabase.h"
+
+using namespace tarnik;
+
+namespace {
+
+QStringList lengthPrefixedTexts(const QByteArray &bytes) {
+  QStringList texts;
+  for (qsizetype at = 0; at + 2 < bytes.size() && texts.size() < 64; ++at) {
+    const quint16 length = qFromLittleEndian<quint16>(bytes.constData() + at);
+    if (length == 0 || length > 64 || at + 2 + length > bytes.size()) continue;
+    const QByteArray text = bytes.mid(at + 2, length);
+    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7f; })) {
+      texts.append(QString::fromLatin1(text));
+      at += 1 + length;
+    }
+  }
+  return texts;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+  const auto database = FixtureParameterCatalogDatabase::parse(bytes);
+  if (!database) {
+    if (database.error().description().isEmpty()) std::abort();
+    return 0;
+  }
+  const std::optional<QString> version = database->metadata().libraryVersion;
+  const QStringList texts = lengthPrefixedTexts(bytes);
+  for (qsizetype i = 0; i + 1 < texts.size(); ++i) {
+    const auto map = database->slotMap(version, texts[i], texts[i + 1]);
+    if (!map) continue;
+    for (const FixtureParameterSlotMapping &mapping : map->mappings) {
+      for (const int offset : mapping.relativeOffsets) {
+        if (offset < 1 || (map->totalFootprint && offset > *map->totalFootprint)) std::abort();
+      }
+      map->absoluteSlots(mapping.parameter.name, 1, 512);
+    }
+  }
+  return 0;
+}

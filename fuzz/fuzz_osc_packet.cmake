@@ -1,0 +1,1 @@
+tarnik_fuzz_target(fuzz_osc_packet DEPENDS tarnik_link)

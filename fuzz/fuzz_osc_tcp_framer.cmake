@@ -1,0 +1,1 @@
+tarnik_fuzz_target(fuzz_osc_tcp_framer DEPENDS tarnik_link)

@@ -1,0 +1,1 @@
+tarnik_fuzz_target(fuzz_show_records DEPENDS tarnik_model)

@@ -1,0 +1,374 @@
+#pragma once
+
+#include "foundation/OSCTransportKinds.h"
+#include "foundation/ObservableObject.h"
+#include "link/OSCEndpoint.h"
+#include "link/OSCMessage.h"
+#include "link/OSCPingTracker.h"
+#include "link/OSCServiceDiscovery.h"
+#include "link/OSCTCPFramer.h"
+#include "link/TarnikRelaySecurity.h"
+
+#include <QAbstractSocket>
+#include <QHostAddress>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QThread>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <type_traits>
+#include <utility>
+#include <variant>
+#include <vector>
+
+class QUdpSocket;
+
+namespace tarnik {
+
+// The one connection to an Eos console, by UDP, by TCP (packet-length or SLIP framing) or
+// through a Mac relay over TLS with a pre-shared key. It proves that the peer is Eos,
+// pings it, counts the traffic and explains itself in published texts.
+//
+// Everything runs on the thread that owns the manager (the GUI thread): socket work is
+// asynchronous there, and every published value changes one event-loop turn after the
+// work that caused it, in order, and only while the connection attempt it belongs to is
+// still the current one.
+class OSCManager final : public ObservableObject {
+  Q_OBJECT
+  Q_PROPERTY(bool isConnected READ isConnected NOTIFY isConnectedChanged)
+  Q_PROPERTY(bool isEosVerified READ isEosVerified NOTIFY isEosVerifiedChanged)
+  Q_PROPERTY(std::optional<tarnik::OSCMessage> lastReceivedMessage READ lastReceivedMessage NOTIFY lastReceivedMessageChanged)
+  Q_PROPERTY(std::optional<double> lastEosResponse READ lastEosResponse NOTIFY lastEosResponseChanged)
+  Q_PROPERTY(std::optional<double> lastPingResponse READ lastPingResponse NOTIFY lastPingResponseChanged)
+  Q_PROPERTY(std::optional<QString> verifiedSoftwareVersion READ verifiedSoftwareVersion NOTIFY verifiedSoftwareVersionChanged)
+  Q_PROPERTY(std::optional<QString> verifiedFixtureLibraryVersion READ verifiedFixtureLibraryVersion NOTIFY verifiedFixtureLibraryVersionChanged)
+  Q_PROPERTY(std::optional<QString> verifiedConsoleIdentity READ verifiedConsoleIdentity NOTIFY verifiedConsoleIdentityChanged)
+  Q_PROPERTY(std::optional<double> roundTripMilliseconds READ roundTripMilliseconds NOTIFY roundTripMillisecondsChanged)
+  Q_PROPERTY(double receivedMessageRate READ receivedMessageRate NOTIFY receivedMessageRateChanged)
+  Q_PROPERTY(qint64 attemptedMessageCount READ attemptedMessageCount NOTIFY attemptedMessageCountChanged)
+  Q_PROPERTY(qint64 queuedMessageCount READ queuedMessageCount NOTIFY queuedMessageCountChanged)
+  Q_PROPERTY(qint64 failedSendCount READ failedSendCount NOTIFY failedSendCountChanged)
+  Q_PROPERTY(qint64 sentMessageCount READ sentMessageCount NOTIFY sentMessageCountChanged)
+  Q_PROPERTY(qint64 receivedMessageCount READ receivedMessageCount NOTIFY receivedMessageCountChanged)
+  Q_PROPERTY(qint64 sentByteCount READ sentByteCount NOTIFY sentByteCountChanged)
+  Q_PROPERTY(qint64 receivedByteCount READ receivedByteCount NOTIFY receivedByteCountChanged)
+  Q_PROPERTY(std::optional<double> roundTripSampleAgeSeconds READ roundTripSampleAgeSeconds NOTIFY roundTripSampleAgeSecondsChanged)
+  Q_PROPERTY(qint64 roundTripSampleCount READ roundTripSampleCount NOTIFY roundTripSampleCountChanged)
+  Q_PROPERTY(std::optional<QString> lastError READ lastError NOTIFY lastErrorChanged)
+  Q_PROPERTY(QString connectionStateDescription READ connectionStateDescription NOTIFY connectionStateDescriptionChanged)
+  Q_PROPERTY(QString effectiveEndpointDescription READ effectiveEndpointDescription NOTIFY effectiveEndpointDescriptionChanged)
+  Q_PROPERTY(QString effectiveTransportDescription READ effectiveTransportDescription NOTIFY effectiveTransportDescriptionChanged)
+  Q_PROPERTY(tarnik::OSCTCPFraming effectiveTCPFraming READ effectiveTCPFraming NOTIFY effectiveTCPFramingChanged)
+  Q_PROPERTY(QString networkPathDescription READ networkPathDescription NOTIFY networkPathDescriptionChanged)
+  Q_PROPERTY(QString localEndpointDescription READ localEndpointDescription NOTIFY localEndpointDescriptionChanged)
+  Q_PROPERTY(QList<tarnik::OSCEndpoint> discoveredServices READ discoveredServices NOTIFY discoveredServicesChanged)
+
+ public:
+  static constexpr qsizetype maximumPacketSize = 1'048'576;
+  static constexpr qint64 maximumReadSize = 65'536;
+  static constexpr qsizetype maximumUDPPeers = 16;
+  static constexpr qsizetype maximumArrivalTimes = 10'000;
+  static constexpr double minimumTimeLimit = 0.1;
+
+  // Time limits in seconds; anything not above 0.1 (NaN included) becomes 0.1. Opens nothing.
+  OSCManager(double connectTimeout, double verificationTimeout, QObject *parent = nullptr);
+  // Closes whatever is open, silently: a released manager leaves no socket or timer behind.
+  ~OSCManager() override;
+
+  // Settings copied by the next connect; a change affects only the connects after it.
+  OSCTransport transport = OSCTransport::tcp;
+  OSCTCPFraming tcpFraming = OSCTCPFraming::packetLength;
+  std::optional<QString> relayPairingKey;
+
+  // Both connects tear down the current attempt and start a new one on the next event-loop
+  // turn; progress and failure show only in the published values.
+  void connect(const QString &host, quint16 port);
+  void connect(const OSCEndpoint &endpoint);
+  void disconnect();
+  // On UDP, also takes the console's replies that arrive on this local port.
+  void startListening(quint16 port);
+  // True when the message was handed to the connection.
+  bool send(const OSCMessage &message);
+  bool sendPing();
+
+  // Service endpoints resolve through Avahi unless another resolver is set.
+  void setServiceResolver(std::shared_ptr<OSCServiceResolver> resolver);
+
+  // Browses for "_osc._udp" services, independently of the connection; a second call
+  // replaces the browser. Callable from any thread; the work runs on the next turn.
+  void startDiscovery();
+
+  double connectTimeout() const { return connectTimeout_; }
+  double verificationTimeout() const { return verificationTimeout_; }
+
+  bool isConnected() const { return isConnected_; }
+  bool isEosVerified() const { return isEosVerified_; }
+  const std::optional<OSCMessage> &lastReceivedMessage() const { return lastReceivedMessage_; }
+  // Dates in seconds since 2001-01-01 00:00:00 UTC.
+  std::optional<double> lastEosResponse() const { return lastEosResponse_; }
+  std::optional<double> lastPingResponse() const { return lastPingResponse_; }
+  const std::optional<QString> &verifiedSoftwareVersion() const { return verifiedSoftwareVersion_; }
+  const std::optional<QString> &verifiedFixtureLibraryVersion() const { return verifiedFixtureLibraryVersion_; }
+  const std::optional<QString> &verifiedConsoleIdentity() const { return verifiedConsoleIdentity_; }
+  std::optional<double> roundTripMilliseconds() const { return roundTripMilliseconds_; }
+  double receivedMessageRate() const { return receivedMessageRate_; }
+  qint64 attemptedMessageCount() const { return attemptedMessageCount_; }
+  qint64 queuedMessageCount() const { return queuedMessageCount_; }
+  qint64 failedSendCount() const { return failedSendCount_; }
+  qint64 sentMessageCount() const { return sentMessageCount_; }
+  qint64 receivedMessageCount() const { return receivedMessageCount_; }
+  qint64 sentByteCount() const { return sentByteCount_; }
+  qint64 receivedByteCount() const { return receivedByteCount_; }
+  std::optional<double> roundTripSampleAgeSeconds() const { return roundTripSampleAgeSeconds_; }
+  qint64 roundTripSampleCount() const { return roundTripSampleCount_; }
+  const std::optional<QString> &lastError() const { return lastError_; }
+  const QString &connectionStateDescription() const { return connectionStateDescription_; }
+  const QString &effectiveEndpointDescription() const { return effectiveEndpointDescription_; }
+  const QString &effectiveTransportDescription() const { return effectiveTransportDescription_; }
+  OSCTCPFraming effectiveTCPFraming() const { return effectiveTCPFraming_; }
+  const QString &networkPathDescription() const { return networkPathDescription_; }
+  const QString &localEndpointDescription() const { return localEndpointDescription_; }
+  // The services the current browser reports, as a whole, in the browser's order.
+  const QList<OSCEndpoint> &discoveredServices() const { return discoveredServices_; }
+
+  // The host as lower-case text when it is an IPv4 or IPv6 address literal, else nothing.
+  static std::optional<QString> normalizedHost(const QString &host);
+  static std::optional<QString> normalizedHost(const OSCEndpoint &endpoint);
+  // Two or more dot-separated base-10 integers, each with an optional sign.
+  static bool isDottedNumeric(QStringView text);
+  static QStringList argumentDescriptions(const QList<OSCArgument> &arguments);
+  // "8 seconds" for a whole number, "1.5 seconds" otherwise.
+  static QString secondsText(double seconds);
+
+ signals:
+  void isConnectedChanged(bool value);
+  void isEosVerifiedChanged(bool value);
+  void lastReceivedMessageChanged(const std::optional<tarnik::OSCMessage> &value);
+  void lastEosResponseChanged(std::optional<double> value);
+  void lastPingResponseChanged(std::optional<double> value);
+  void verifiedSoftwareVersionChanged(const std::optional<QString> &value);
+  void verifiedFixtureLibraryVersionChanged(const std::optional<QString> &value);
+  void verifiedConsoleIdentityChanged(const std::optional<QString> &value);
+  void roundTripMillisecondsChanged(std::optional<double> value);
+  void receivedMessageRateChanged(double value);
+  void attemptedMessageCountChanged(qint64 value);
+  void queuedMessageCountChanged(qint64 value);
+  void failedSendCountChanged(qint64 value);
+  void sentMessageCountChanged(qint64 value);
+  void receivedMessageCountChanged(qint64 value);
+  void sentByteCountChanged(qint64 value);
+  void receivedByteCountChanged(qint64 value);
+  void roundTripSampleAgeSecondsChanged(std::optional<double> value);
+  void roundTripSampleCountChanged(qint64 value);
+  void lastErrorChanged(const std::optional<QString> &value);
+  void connectionStateDescriptionChanged(const QString &value);
+  void effectiveEndpointDescriptionChanged(const QString &value);
+  void effectiveTransportDescriptionChanged(const QString &value);
+  void effectiveTCPFramingChanged(tarnik::OSCTCPFraming value);
+  void networkPathDescriptionChanged(const QString &value);
+  void localEndpointDescriptionChanged(const QString &value);
+  void discoveredServicesChanged(const QList<tarnik::OSCEndpoint> &value);
+
+ private:
+  // A connection attempt or listener; renewed at every teardown so that late callbacks,
+  // timers and publications of an older one find themselves outdated and do nothing.
+  using Identity = quint64;
+
+  struct Delivery {
+    qint64 unwritten = 0;
+    qint64 byteCount = 0;
+    std::optional<QString> pingToken;
+  };
+
+  struct UDPPeer {
+    QHostAddress address;
+    quint16 port = 0;
+  };
+
+  // What a message that proves the peer is Eos adds to its publication.
+  struct EosProof {
+    std::optional<double> roundTrip;
+    std::optional<std::pair<QString, QString>> versions;
+    double date = 0;
+  };
+  // What one received message changes; plain and small, because every message makes one.
+  struct IncomingPublication {
+    OSCMessage message;
+    double rate = 0;
+    std::optional<QString> consoleIdentity;
+    std::unique_ptr<EosProof> proof;
+  };
+  // Publications wait in order; one posted event runs all that were waiting when it ran,
+  // so a flood of messages does not cost one event (and one dispatcher wake-up) each.
+  struct Publication {
+    quint64 serial;
+    Identity identity;
+    std::variant<std::function<void()>, IncomingPublication> change;
+  };
+
+  // Lifecycle (OSCManagerLifecycle.cpp)
+  void scheduleConnection(const OSCEndpoint &endpoint, const QString &endpointText);
+  void startConnection(const OSCEndpoint &endpoint, const QString &endpointText,
+                       OSCTransport transport, OSCTCPFraming framing,
+                       const std::optional<QString> &pairingKey);
+  void createSocket(Identity identity);
+  void openSocket(Identity identity);
+  void resolveService(const OSCEndpoint::Service &service, Identity identity);
+  void handleSocketReady(Identity identity);
+  void handleSocketError(Identity identity, QAbstractSocket::SocketError error);
+  void handleSocketDisconnected(Identity identity);
+  void scheduleRetry(Identity identity);
+  void armConnectTimeout(Identity identity, const QString &endpointText);
+  void failConnection(Identity identity, const std::optional<QString> &message);
+  void resetConnection(const QString &stateText, const std::optional<QString> &error);
+  Identity teardown();
+  void publishTeardown(Identity identity, const QString &stateText,
+                       const std::optional<QString> &error, bool clearTraffic);
+  void closeSocket(QAbstractSocket *socket);
+  void armTimer(QTimer &timer, double seconds, std::function<void()> action);
+
+  // Receive path and UDP reply listener (OSCManagerReceive.cpp)
+  bool readStreamChunk(Identity identity);
+  void readStream(Identity identity);
+  void drainStream(Identity identity);
+  void readDatagrams(Identity identity);
+  // arrival: when the bytes were read, on the monotonic clock.
+  void handlePacket(QByteArrayView packet, Identity identity, qint64 arrival);
+  void startUDPListener(quint16 port);
+  void readListener(Identity listenerIdentity);
+  bool acceptUDPPeer(const QHostAddress &address, quint16 port);
+  void dropListener(const QString &status);
+
+  // Send path and counters (OSCManagerSend.cpp)
+  bool sendOnQueue(const OSCMessage &message, const std::optional<QString> &pingToken);
+  void refuseSend(Identity identity, const QString &text);
+  void handOver(const QByteArray &data, Identity identity, const std::optional<QString> &pingToken);
+  void completeWrites(qint64 bytes, Identity identity);
+  void completeDelivery(Identity identity, const Delivery &delivery,
+                        const std::optional<QString> &error);
+  void publishCounters(qint64 receivedBytes, Identity identity);
+  void startRateTimer(Identity identity);
+  void pruneReceivedTimestamps(qint64 nowNanoseconds);
+
+  // Incoming handling, ping and verification (OSCManagerIncoming.cpp)
+  bool sendPingOnQueue();
+  void beginVerification(Identity identity, const QString &endpointText);
+  void verificationTimedOut(Identity identity, const QString &endpointText);
+  void handleIncoming(OSCMessage message, Identity identity, qint64 arrival);
+  void applyIncoming(IncomingPublication &incoming);
+
+  // Diagnostics texts (OSCManagerDiagnostics.cpp)
+  void transportDescription(const QString &endpointText, OSCTransport transport,
+                            OSCTCPFraming framing, Identity identity);
+  void pathDescription(const QAbstractSocket &socket, Identity identity);
+  void waitingDescription(const QString &detail, Identity identity);
+  void publishConnectionState(Identity identity, bool connected, const QString &stateText,
+                              const std::optional<QString> &error);
+  void publishStatus(const QString &text);
+
+  // Publication queue (OSCManagerPublication.cpp): runs the change one event-loop turn
+  // later, in order, only if the identity is still current then.
+  void publishFor(Identity identity, std::function<void()> change);
+  void publishIncoming(Identity identity, IncomingPublication incoming);
+  void enqueuePublication(Publication publication);
+  void runPublications();
+  // Runs the work on the manager's thread and waits for it when called from another one.
+  template <class Work>
+  auto onOwnThread(Work &&work);
+
+  static qint64 monotonicNanoseconds();
+  // IPv4-mapped IPv6 addresses become plain IPv4 ones.
+  static QHostAddress foldedAddress(const QHostAddress &address);
+  // Same address; the scope counts when the expected address names one.
+  static bool isSameHost(const QHostAddress &address, const QHostAddress &expected);
+
+  // The console connection of the current attempt.
+  QAbstractSocket *connection_ = nullptr;
+  QUdpSocket *listener_ = nullptr;
+  quint16 listenerPort_ = 0;
+  Identity lastIdentity_ = 0;
+  Identity activeConnectionID_ = 0;
+  Identity listenerID_ = 0;
+  // Work scheduled by connect and startListening runs only while this has not moved on:
+  // disconnect() moves it, so an earlier connect cannot reopen what it closed.
+  quint64 scheduleEpoch_ = 0;
+  OSCTransport activeTransport_ = OSCTransport::tcp;
+  OSCTCPFraming activeTCPFraming_ = OSCTCPFraming::packetLength;
+  QString activeEndpointDescription_ = QStringLiteral("Not connected");
+  OSCEndpoint activeEndpoint_;
+  std::optional<OSCEndpoint::HostPort> resolvedTarget_;
+  std::optional<TarnikRelaySecurity::Parameters> relayParameters_;
+  bool connectionReady_ = false;
+  bool eosVerifiedOnQueue_ = false;
+  std::optional<QString> pendingProcessorIdentity_;
+  bool receiveLoopStarted_ = false;
+  std::optional<QString> waitingDetail_;
+  bool writingDatagram_ = false;
+  OSCTCPFramer tcpFramer_{OSCTCPFraming::packetLength};
+  QList<UDPPeer> udpPeers_;
+  std::optional<QHostAddress> expectedUDPSenderHost_;
+  QTimer rateTimer_;
+  std::deque<qint64> receivedTimestamps_;  // monotonic nanoseconds, oldest first
+  OSCPingTracker pingTracker_;
+  std::optional<qint64> roundTripSampleTimestamp_;  // monotonic nanoseconds
+  QTimer connectTimeoutTimer_;
+  QTimer verificationTimeoutTimer_;
+  QTimer retryTimer_;
+  std::deque<Delivery> deliveries_;  // written to a stream socket, oldest first
+  const double connectTimeout_;
+  const double verificationTimeout_;
+  std::shared_ptr<OSCServiceResolver> serviceResolver_;
+  OSCServiceDiscovery discovery_;
+  std::vector<Publication> publications_;
+  std::size_t publicationHead_ = 0;  // the first one not yet run
+  quint64 lastPublicationSerial_ = 0;
+  bool publicationPosted_ = false;
+
+  bool isConnected_ = false;
+  bool isEosVerified_ = false;
+  std::optional<OSCMessage> lastReceivedMessage_;
+  std::optional<double> lastEosResponse_;
+  std::optional<double> lastPingResponse_;
+  std::optional<QString> verifiedSoftwareVersion_;
+  std::optional<QString> verifiedFixtureLibraryVersion_;
+  std::optional<QString> verifiedConsoleIdentity_;
+  std::optional<double> roundTripMilliseconds_;
+  double receivedMessageRate_ = 0;
+  qint64 attemptedMessageCount_ = 0;
+  qint64 queuedMessageCount_ = 0;
+  qint64 failedSendCount_ = 0;
+  qint64 sentMessageCount_ = 0;
+  qint64 receivedMessageCount_ = 0;
+  qint64 sentByteCount_ = 0;
+  qint64 receivedByteCount_ = 0;
+  std::optional<double> roundTripSampleAgeSeconds_;
+  qint64 roundTripSampleCount_ = 0;
+  std::optional<QString> lastError_;
+  QString connectionStateDescription_ = QStringLiteral("Disconnected");
+  QString effectiveEndpointDescription_ = QStringLiteral("Not connected");
+  QString effectiveTransportDescription_ = QStringLiteral("Not connected");
+  OSCTCPFraming effectiveTCPFraming_ = OSCTCPFraming::packetLength;
+  QString networkPathDescription_ = QStringLiteral("Unavailable");
+  QString localEndpointDescription_ = QStringLiteral("Unavailable");
+  QList<OSCEndpoint> discoveredServices_;
+};
+
+template <class Work>
+auto OSCManager::onOwnThread(Work &&work) {
+  using Result = std::invoke_result_t<Work &>;
+  if (QThread::currentThread() == thread()) return work();
+  if constexpr (std::is_void_v<Result>) {
+    QMetaObject::invokeMethod(this, work, Qt::BlockingQueuedConnection);
+  } else {
+    Result result{};
+    QMetaObject::invokeMethod(this, [&] { result = work(); }, Qt::BlockingQueuedConnection);
+    return result;
+  }
+}
+
+}  // namespace tarnik

@@ -1,0 +1,205 @@
+#include "link/TarnikRelaySecurity.h"
+
+#include "foundation/TextRules.h"
+
+#include <QAbstractSocket>
+#include <QList>
+#include <QRandomGenerator>
+#include <QSslCipher>
+#include <QSslPreSharedKeyAuthenticator>
+#include <QSslSocket>
+#include <QStringDecoder>
+#include <QTimer>
+
+#include <algorithm>
+#include <array>
+
+namespace tarnik {
+
+namespace {
+
+constexpr qsizetype keyLength = 32;
+constexpr auto cipherName = "PSK-AES128-GCM-SHA256";
+
+bool isBase64AlphabetCharacter(char16_t c) {
+  return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') ||
+         c == u'+' || c == u'/';
+}
+
+// Qt's decoder accepts unpadded text, so padding and placement are checked here first:
+// whole groups of four, alphabet characters only, and at most two '=' at the very end.
+bool isStrictBase64(QStringView text) {
+  if (text.size() % 4 != 0) {
+    return false;
+  }
+  qsizetype padding = 0;
+  while (padding < 2 && padding < text.size() && text[text.size() - 1 - padding] == u'=') {
+    ++padding;
+  }
+  const QStringView body = text.first(text.size() - padding);
+  return std::all_of(body.begin(), body.end(),
+                     [](QChar c) { return isBase64AlphabetCharacter(c.unicode()); });
+}
+
+std::optional<QByteArray> decodedKey(const QString &pairingCode) {
+  const QString trimmed = trimmedText(pairingCode);
+  if (!isStrictBase64(trimmed)) {
+    return std::nullopt;
+  }
+  auto decoded = QByteArray::fromBase64Encoding(trimmed.toLatin1(),
+                                                QByteArray::AbortOnBase64DecodingErrors);
+  if (!decoded || decoded.decoded.size() != keyLength) {
+    return std::nullopt;
+  }
+  return decoded.decoded;
+}
+
+QSslConfiguration relayConfiguration() {
+  QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+  // Both minimum and maximum: TlsV1_2 pins the exact version, so neither end can move to
+  // TLS 1.3, whose PSK handshake works differently.
+  configuration.setProtocol(QSsl::TlsV1_2);
+  configuration.setCiphers({QSslCipher(QString::fromLatin1(cipherName), QSsl::TlsV1_2)});
+  // The pre-shared key is the only proof of identity; there are no certificates to check.
+  configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
+  return configuration;
+}
+
+// Small OSC packets must leave at once. A socket that is not connected yet has nowhere to
+// keep the option, so it is set again when the connection is made.
+void disableNagle(QSslSocket &socket) {
+  if (socket.state() == QAbstractSocket::ConnectedState) {
+    socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+  }
+  QObject::connect(&socket, &QAbstractSocket::connected, &socket, [socket = &socket] {
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+  });
+}
+
+constexpr TarnikRelaySecurity::Failure invalidKey{TarnikRelaySecurity::Failure::Kind::invalidKey};
+
+TarnikRelaySecurity::Failure keychainFailure(const SecretServiceKeychain::Error &error) {
+  return {TarnikRelaySecurity::Failure::Kind::keychain, error.code};
+}
+
+}  // namespace
+
+QString TarnikRelaySecurity::Failure::description() const {
+  switch (kind) {
+    case Kind::keychain:
+      return QStringLiteral("The pairing code could not be stored in Keychain (%1).").arg(status);
+    case Kind::invalidKey:
+      return QStringLiteral("Use a Tarnik pairing code containing 32 random bytes.");
+    case Kind::randomGeneration:
+      return QStringLiteral("Could not generate a secure pairing code.");
+    case Kind::invalidEndpoint:
+      return QStringLiteral("Enter a board host and nonzero board and relay ports.");
+  }
+  return {};
+}
+
+std::expected<TarnikRelaySecurity::Parameters, TarnikRelaySecurity::Failure>
+TarnikRelaySecurity::parameters(const QString &pairingCode) {
+  auto key = decodedKey(pairingCode);
+  if (!key) {
+    return std::unexpected(invalidKey);
+  }
+  return Parameters{relayConfiguration(), *key, QByteArray(pskIdentity)};
+}
+
+void TarnikRelaySecurity::armClientSocket(QSslSocket &socket, const Parameters &parameters) {
+  socket.setSslConfiguration(parameters.configuration);
+  disableNagle(socket);
+  QObject::connect(&socket, &QSslSocket::preSharedKeyAuthenticationRequired, &socket,
+                   [key = parameters.key, identity = parameters.identity](
+                       QSslPreSharedKeyAuthenticator *authenticator) {
+                     authenticator->setIdentity(identity);
+                     authenticator->setPreSharedKey(key);
+                   });
+
+  // A peer that accepts the TCP connection but never finishes the handshake must not hold
+  // the socket forever: the whole connect, handshake included, gets a fixed time.
+  auto *limit = new QTimer(&socket);
+  limit->setSingleShot(true);
+  limit->setTimerType(Qt::PreciseTimer);  // a coarse timer may fire up to 5 % early
+  limit->setInterval(connectTimeoutMilliseconds);
+  QObject::connect(limit, &QTimer::timeout, &socket, [socket = &socket] {
+    if (!socket->isEncrypted()) {
+      socket->abort();
+    }
+  });
+  QObject::connect(&socket, &QSslSocket::encrypted, limit, &QTimer::stop);
+  QObject::connect(&socket, &QAbstractSocket::stateChanged, limit,
+                   [limit](QAbstractSocket::SocketState state) {
+                     if (state == QAbstractSocket::UnconnectedState) {
+                       limit->stop();
+                     } else if (state == QAbstractSocket::HostLookupState ||
+                                state == QAbstractSocket::ConnectingState) {
+                       if (!limit->isActive()) {
+                         limit->start();
+                       }
+                     }
+                   });
+  if (socket.state() != QAbstractSocket::UnconnectedState && !socket.isEncrypted()) {
+    limit->start();
+  }
+}
+
+void TarnikRelaySecurity::armServerSocket(QSslSocket &socket, const Parameters &parameters) {
+  socket.setSslConfiguration(parameters.configuration);
+  disableNagle(socket);
+  // The identity names the relay protocol version. Leaving the key empty for any other
+  // makes the TLS layer refuse the handshake, so such a client never gets to prove a key.
+  QObject::connect(&socket, &QSslSocket::preSharedKeyAuthenticationRequired, &socket,
+                   [key = parameters.key, identity = parameters.identity](
+                       QSslPreSharedKeyAuthenticator *authenticator) {
+                     if (authenticator->identity() == identity) {
+                       authenticator->setPreSharedKey(key);
+                     }
+                   });
+}
+
+SecretServiceKeychain::Query TarnikRelaySecurity::keychainQuery(const QString &account) {
+  return {QString::fromLatin1(serviceName), account};
+}
+
+std::expected<std::optional<QString>, TarnikRelaySecurity::Failure>
+TarnikRelaySecurity::loadPairingCode(const QString &account) {
+  auto stored = SecretServiceKeychain::load(keychainQuery(account));
+  if (!stored) {
+    return std::unexpected(keychainFailure(stored.error()));
+  }
+  if (!*stored) {
+    return std::optional<QString>{};
+  }
+  // An item that exists but is not text is a broken code, not a missing one.
+  QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom |
+                                                     QStringConverter::Flag::Stateless);
+  QString text = decoder.decode(**stored);
+  if (decoder.hasError()) {
+    return std::unexpected(invalidKey);
+  }
+  return std::optional<QString>(std::move(text));
+}
+
+std::expected<void, TarnikRelaySecurity::Failure>
+TarnikRelaySecurity::storePairingCode(const QString &code, const QString &account) {
+  if (!decodedKey(code)) {
+    return std::unexpected(invalidKey);
+  }
+  auto stored = SecretServiceKeychain::store(keychainQuery(account), trimmedText(code).toUtf8(),
+                                             QString::fromLatin1(serviceName));
+  if (!stored) {
+    return std::unexpected(keychainFailure(stored.error()));
+  }
+  return {};
+}
+
+std::expected<QString, TarnikRelaySecurity::Failure> TarnikRelaySecurity::makePairingCode() {
+  std::array<quint32, keyLength / sizeof(quint32)> words{};
+  QRandomGenerator::system()->fillRange(words.data(), words.size());
+  const QByteArray key(reinterpret_cast<const char *>(words.data()), keyLength);
+  return QString::fromLatin1(key.toBase64());
+}
+
+}  // namespace tarnik

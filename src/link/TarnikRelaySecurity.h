@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/SecretServiceKeychain.h"
+
+#include <QByteArray>
+#include <QSslConfiguration>
+#include <QString>
+
+#include <expected>
+#include <optional>
+
+class QSslSocket;
+
+namespace tarnik {
+
+// The one secret of the phone relay: the pairing code, a standard base64 text of 32
+// random bytes that is the TLS pre-shared key. Both ends of a relay link build their TLS
+// settings here, so they agree by construction.
+class TarnikRelaySecurity {
+ public:
+  struct Failure {
+    enum class Kind { keychain, invalidKey, randomGeneration, invalidEndpoint };
+    Kind kind;
+    int status = 0;  // only for keychain
+    QString description() const;
+    friend bool operator==(const Failure &, const Failure &) = default;
+  };
+
+  struct Parameters {
+    QSslConfiguration configuration;  // TLS 1.2 only, PSK-AES128-GCM-SHA256 only, no peer verification
+    QByteArray key;                   // the 32 key bytes
+    QByteArray identity;              // "TarnikRelay.v1"
+  };
+
+  static inline constexpr char serviceName[] = "quellmoor.Tarnik.relay";
+  static inline constexpr char pskIdentity[] = "TarnikRelay.v1";
+  static inline constexpr int connectTimeoutMilliseconds = 8000;
+
+  static std::expected<Parameters, Failure> parameters(const QString &pairingCode);
+
+  // PSK identity and key, no-delay, and an abort when not encrypted within 8 seconds of
+  // arming. Arm before connectToHostEncrypted().
+  static void armClientSocket(QSslSocket &socket, const Parameters &parameters);
+  // Answers with the key only for the identity "TarnikRelay.v1". Arm before
+  // startServerEncryption().
+  static void armServerSocket(QSslSocket &socket, const Parameters &parameters);
+
+  static SecretServiceKeychain::Query keychainQuery(const QString &account);
+  static std::expected<std::optional<QString>, Failure> loadPairingCode(const QString &account);
+  static std::expected<void, Failure> storePairingCode(const QString &code, const QString &account);
+  static std::expected<QString, Failure> makePairingCode();
+};
+
+}  // namespace tarnik

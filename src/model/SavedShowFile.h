@@ -1,0 +1,35 @@
+#pragma once
+
+#include "foundation/JsonCoding.h"
+#include "model/Channel.h"
+#include "model/Cue.h"
+
+#include <QList>
+#include <QString>
+
+namespace tarnik {
+
+// A stored snapshot of one synchronised show; a newer snapshot with the same storageKey
+// replaces the older one.
+struct SavedShowFile {
+  QString storageKey{};
+  QString name{};
+  QString consoleName{};
+  QString consoleIP{};
+  double savedAt = 0;  // seconds since 2001
+  QList<Cue> cues{};
+  QList<Channel> channels{};
+  QString activeCueNumber{};
+  QString activeCueLabel{};
+
+  const QString &id() const { return storageKey; }
+
+  QJsonObject toJson() const;
+  static std::expected<SavedShowFile, JsonError> fromJson(const QJsonObject &object);
+
+  friend bool operator==(const SavedShowFile &, const SavedShowFile &);
+};
+
+size_t qHash(const SavedShowFile &show, size_t seed = 0);
+
+}  // namespace tarnik

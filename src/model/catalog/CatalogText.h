@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QStringView>
+#include <cstddef>
+#include <optional>
+
+namespace tarnik {
+
+// Text rules shared by both catalogs: the search fold, the identity words behind command
+// identities and alias keys, and the small validity tests of the catalog headers.
+
+// Appends the case- and diacritic-insensitive fold of `text` to `utf8`: lower-case letters,
+// marks and numbers, every run of anything else turned into one blank, none at either end,
+// and one blank between it and what `utf8` already held. "  Moving-Head (Spot) 16ch "
+// folds to "moving head spot 16ch". Folded texts are kept and compared as UTF-8.
+void appendSearchText(QByteArray &utf8, QStringView text);
+QString normalizedSearchText(QStringView text);
+
+// The folded query split at blanks, empty pieces dropped, as UTF-8.
+QList<QByteArray> searchTokens(QStringView query);
+
+// "_" read as a blank, case folded (accents kept), lower-cased, the words joined by one
+// blank: "Acme_Lights  Co" becomes "acme lights co".
+QString identityWords(QStringView text);
+
+// Four "."-separated pieces, each non-empty and made only of numeric characters.
+bool isLibraryVersion(QStringView text);
+
+// Exactly 64 characters, each 0-9 or a-f (callers lower-case first).
+bool isLowerHexDigest(QStringView text);
+
+// Well-formed UTF-8 without overlong forms, surrogates or code points above U+10FFFF.
+bool isStrictUtf8(const char *bytes, std::size_t count);
+
+// The text of strictly valid UTF-8, or none.
+std::optional<QString> strictUtf8Text(QByteArrayView utf8);
+
+}  // namespace tarnik

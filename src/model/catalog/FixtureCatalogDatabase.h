@@ -1,0 +1,112 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <optional>
+
+#include "model/catalog/CatalogIdentity.h"
+#include "model/catalog/FixtureCatalogRecords.h"
+
+namespace tarnik {
+
+// The decoded fixture catalog: names, groupings and every search text computed once, so
+// that queries only compare precomputed folded texts. Immutable once the decoder has built
+// it; the stores share it between threads behind a pointer to const.
+class FixtureCatalogDatabase {
+ public:
+  // Half-open run of positions in the list below a parent.
+  struct Range {
+    int begin = 0;
+    int end = 0;
+    int size() const { return end - begin; }
+    bool operator==(const Range &) const = default;
+  };
+
+  const FixtureCatalogMetadata &metadata() const { return metadata_; }
+  const QList<FixtureCatalogManufacturer> &manufacturers() const { return manufacturers_; }
+
+  // The folded texts the queries match, by position.
+  QString manufacturerSearchText(int manufacturer) const {
+    return QString::fromUtf8(manufacturerSearchText_[manufacturer]);
+  }
+  QString modelSearchText(int model) const { return QString::fromUtf8(modelSearchText_[model]); }
+  QString modeSearchText(int mode) const { return QString::fromUtf8(modeSearchText_[mode]); }
+
+  // The mode at a position, with its model's and manufacturer's names.
+  FixtureCatalogMode mode(int position) const;
+  // Looks an identity up whatever the case of its hexadecimal digits.
+  std::optional<FixtureCatalogMode> mode(QStringView id) const;
+
+  // Ranked search over every mode; the limit is clamped to 1...500.
+  QList<FixtureCatalogMode> searchModes(QStringView query, int limit) const;
+  // The models of one manufacturer whose search text holds every query token.
+  QList<FixtureCatalogModel> modelsOfManufacturer(int manufacturer, QStringView query) const;
+  // The modes of one model that hold every query token; the limit is clamped to 1...2000.
+  QList<FixtureCatalogMode> modesOfModel(int model, QStringView query, int limit) const;
+
+ private:
+  friend class FixtureCatalogDecoder;
+
+  struct ModelRecord {
+    int manufacturerIndex = 0;
+    QString name;
+  };
+  struct ModeRecord {
+    CatalogIdentity id;
+    int modelIndex = 0;
+    QString mode;
+    QString name;
+    std::optional<int> profileFootprint;
+    std::optional<int> totalFootprint;
+    int cellCount = 0;
+  };
+
+  // Texts back to back in one UTF-8 buffer: less than half the memory of separate
+  // strings, and a search walks them in order through contiguous memory.
+  class PackedTexts {
+   public:
+    void reserve(qsizetype count, qsizetype bytes) {
+      bytes_.reserve(bytes);
+      ends_.reserve(count);
+    }
+    void append(QByteArrayView text) {
+      bytes_.append(text);
+      ends_.append(bytes_.size());
+    }
+    QByteArrayView operator[](qsizetype index) const {
+      const qsizetype begin = index == 0 ? 0 : ends_[index - 1];
+      return QByteArrayView(bytes_).sliced(begin, ends_[index] - begin);
+    }
+
+   private:
+    QByteArray bytes_;
+    QList<qsizetype> ends_;
+  };
+
+  bool precedesInResults(int rankA, int modeA, int rankB, int modeB) const;
+
+  FixtureCatalogMetadata metadata_;
+  QList<FixtureCatalogManufacturer> manufacturers_;
+  QStringList manufacturerNames_;
+  PackedTexts manufacturerSearchText_;
+  QList<Range> manufacturerModelRanges_;
+  QList<ModelRecord> models_;
+  PackedTexts modelSearchText_;
+  QList<Range> modelModeRanges_;
+  QList<ModeRecord> modes_;
+  QHash<CatalogIdentity, int> modeIndexByID_;
+  PackedTexts modeSearchText_;
+  QSet<CatalogIdentity> ambiguousCommandIdentityIDs_;
+  // For ranking without folding: the bytes of the folded model name at the end of each
+  // model's search text, and of the folded mode text at the start of each mode's.
+  QList<int> foldedModelNameSizes_;
+  QList<int> foldedModeTextSizes_;
+};
+
+}  // namespace tarnik

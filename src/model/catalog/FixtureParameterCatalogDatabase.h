@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringView>
+#include <expected>
+#include <optional>
+
+#include "model/catalog/CatalogReader.h"
+#include "model/catalog/FixtureParameterCatalogError.h"
+#include "model/catalog/FixtureParameterCatalogRecords.h"
+#include "model/catalog/FixtureParameterSlotMap.h"
+
+namespace tarnik {
+
+// The decoded fixture parameter catalog: which console parameters lie at which slots of
+// every fixture profile, and which console manufacturer and type texts name each profile.
+// Channel records stay in the decoded bytes and are read again per slot-map request.
+// Immutable once parsed; shared between threads behind a pointer to const.
+class FixtureParameterCatalogDatabase {
+ public:
+  static constexpr qint64 resourceSizeLimit = 8'388'608;
+  static constexpr quint64 decodedSizeLimit = 67'108'864;
+  // Work allowed to one slot map: profiles visited, channel records read and mappings
+  // added. Shared child profiles are expanded once per path, so a hostile catalog could
+  // otherwise ask for billions of them. A real fixture needs a few thousand at most, and
+  // even a full 65,535-channel profile with two parameters per channel fits.
+  static constexpr qint64 slotMapExpansionBudget = 1 << 18;
+
+  // Size check, container and payload, from the resource file's bytes.
+  static std::expected<FixtureParameterCatalogDatabase, FixtureParameterCatalogError> load(QByteArrayView resource);
+  // The container step alone: the proven, inflated payload.
+  static std::expected<QByteArray, FixtureParameterCatalogError> unwrap(QByteArrayView resource);
+  static std::expected<FixtureParameterCatalogDatabase, FixtureParameterCatalogError> parse(QByteArray payload);
+
+  // The alias key of a console manufacturer and fixture type: each normalised into its
+  // words, joined by U+001F; empty when either side has no words.
+  static QString foldedKey(QStringView manufacturer, QStringView fixtureType);
+
+  const FixtureParameterCatalogMetadata &metadata() const { return metadata_; }
+
+  // The slot map of the profile that the console's texts name, when the console runs this
+  // catalog's library version and the profile's parts resolve.
+  std::optional<FixtureParameterSlotMap> slotMap(const std::optional<QString> &reportedLibraryVersion,
+                                                 QStringView manufacturer, QStringView fixtureType) const;
+
+ private:
+  struct ProfilePart {
+    int profileIndex = 0;
+    int offset = 0;  // the parent's slot at which the child's slot 1 lies
+  };
+  struct ProfileRecord {
+    CatalogIdentity id;
+    QString manufacturer;
+    QString name;
+    std::optional<int> totalFootprint;
+    qsizetype channelDataOffset = 0;
+    int channelCount = 0;
+    QList<ProfilePart> parts;
+  };
+  class Expansion;
+  using Reader = CatalogReader<FixtureParameterCatalogError>;
+
+  void parseOrThrow();
+  void readParameter(Reader &reader, quint32 index);
+  void readProfile(Reader &reader, quint32 index, quint32 profileCount);
+  void readAlias(Reader &reader, quint32 index);
+
+  FixtureParameterCatalogMetadata metadata_;
+  QByteArray decodedData_;
+  QHash<qint32, FixtureParameterDefinition> parametersByID_;
+  QList<ProfileRecord> profiles_;
+  QHash<CatalogIdentity, int> profileIndexByID_;
+  QHash<QString, int> profileIndexByAlias_;
+};
+
+}  // namespace tarnik

@@ -1,0 +1,118 @@
+// The receive path: de-framing and decoding of what the console sends, over every transport.
+
+#include "OSCManagerTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace tarnik::testing {
+namespace {
+
+OSCMessage cue(int number) { return {QStringLiteral("/eos/out/event/cue/1/%1/fire").arg(number), {}}; }
+
+class OSCManagerReceiveTest : public ::testing::TestWithParam<TransportCase> {
+ protected:
+  void SetUp() override {
+    manager = makeManager(GetParam());
+    ASSERT_TRUE(connectAndVerify(*manager, console, GetParam()));
+    ASSERT_TRUE(waitUntil([&] { return manager->receivedMessageCount() == 3; }));
+    record = std::make_unique<PublishedRecord>(*manager);
+  }
+
+  bool waitForMessages(qsizetype count) {
+    return waitUntil([&] { return record->messages.size() >= count; });
+  }
+
+  EosConsoleDouble console;
+  std::unique_ptr<OSCManager> manager;
+  std::unique_ptr<PublishedRecord> record;
+};
+
+TEST_P(OSCManagerReceiveTest, BundleHandsOnEveryMessageInOrder) {
+  console.sendPackets({osctest::bundle({cue(1).encoded(), cue(2).encoded(), cue(3).encoded()})});
+  ASSERT_TRUE(waitForMessages(3));
+  EXPECT_EQ(record->messages, QList<OSCMessage>({cue(1), cue(2), cue(3)}));
+  EXPECT_EQ(manager->receivedMessageCount(), 6);
+}
+
+TEST_P(OSCManagerReceiveTest, MalformedPacketBetweenGoodOnesIsReportedAndSkipped) {
+  console.delivery = EosConsoleDouble::Delivery::joined;
+  console.sendPackets({cue(1).encoded(), QByteArray("not an OSC packet"), cue(2).encoded()});
+  ASSERT_TRUE(waitForMessages(2));
+  EXPECT_EQ(record->messages, QList<OSCMessage>({cue(1), cue(2)}));
+  EXPECT_EQ(record->errors, QStringList{QStringLiteral("Received malformed OSC packet")});
+  EXPECT_TRUE(manager->isConnected());
+}
+
+TEST_P(OSCManagerReceiveTest, ReceivedBytesCountEverythingReadBeforeDeFraming) {
+  const qint64 before = manager->receivedByteCount();
+  console.send({cue(7)});
+  ASSERT_TRUE(waitForMessages(1));
+  const QByteArray packet = cue(7).encoded();
+  const qint64 onTheWire = GetParam().transport == OSCTransport::udp
+                               ? packet.size()
+                               : OSCTCPFramer::frame(packet, GetParam().framing)->size();
+  EXPECT_EQ(manager->receivedByteCount() - before, onTheWire);
+}
+
+TEST_P(OSCManagerReceiveTest, SubscriberWithANestedEventLoopStillSeesMessagesInOrder) {
+  // A screen that opens a modal loop from a handler: the loop runs the later publications.
+  bool nested = false;
+  QObject::connect(manager.get(), &OSCManager::lastReceivedMessageChanged, manager.get(),
+                   [&](const std::optional<OSCMessage> &message) {
+                     if (nested || message != cue(1)) return;
+                     nested = true;
+                     manager->send({QStringLiteral("/eos/key/stop"), {}});
+                     waitUntil([&] { return record->messages.size() >= 3; }, 1000);
+                   });
+  console.delivery = EosConsoleDouble::Delivery::joined;
+  console.send({cue(1), cue(2), cue(3)});
+  ASSERT_TRUE(waitForMessages(3));
+  EXPECT_EQ(record->messages, QList<OSCMessage>({cue(1), cue(2), cue(3)}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, OSCManagerReceiveTest, ::testing::Values(udpCase, packetLengthCase, slipCase),
+                         transportCaseName);
+
+using OSCManagerStreamReceiveTest = OSCManagerReceiveTest;
+
+TEST_P(OSCManagerStreamReceiveTest, TwoFramesInOneReadAreBothHandedOn) {
+  console.delivery = EosConsoleDouble::Delivery::joined;
+  console.send({cue(1), cue(2)});
+  ASSERT_TRUE(waitForMessages(2));
+  EXPECT_EQ(record->messages, QList<OSCMessage>({cue(1), cue(2)}));
+}
+
+TEST_P(OSCManagerStreamReceiveTest, FrameSplitOverReadsIsHandedOnOnce) {
+  console.delivery = EosConsoleDouble::Delivery::split;
+  console.send({cue(1), cue(2)});
+  ASSERT_TRUE(waitForMessages(2));
+  EXPECT_EQ(record->messages, QList<OSCMessage>({cue(1), cue(2)}));
+}
+
+TEST_P(OSCManagerStreamReceiveTest, DataFollowedByACloseIsDeliveredBeforeTheConnectionFails) {
+  console.delivery = EosConsoleDouble::Delivery::joined;
+  console.send({cue(1), cue(2)});
+  console.closeClients();
+  ASSERT_TRUE(waitUntil([&] { return manager->connectionStateDescription() == QStringLiteral("Disconnected"); }));
+  EXPECT_EQ(record->messages, QList<OSCMessage>({cue(1), cue(2)}));
+  EXPECT_EQ(manager->lastError(), QStringLiteral("OSC TCP connection closed by the console"));
+  EXPECT_FALSE(manager->isConnected());
+  // A failure keeps what the connection carried.
+  EXPECT_EQ(manager->lastReceivedMessage(), cue(2));
+  EXPECT_EQ(manager->receivedMessageCount(), 5);
+}
+
+TEST_P(OSCManagerStreamReceiveTest, BrokenFramingEndsTheConnection) {
+  const bool packetLength = GetParam().framing == OSCTCPFraming::packetLength;
+  // A zero frame length; an escape byte followed by "A".
+  console.sendStreamBytes(packetLength ? QByteArray(4, '\0') : QByteArray("\xDB\x41", 2));
+  ASSERT_TRUE(waitUntil([&] { return manager->connectionStateDescription() == QStringLiteral("Disconnected"); }));
+  EXPECT_EQ(manager->lastError(), packetLength ? QStringLiteral("Invalid OSC TCP framing: invalidFrameLength(0)")
+                                               : QStringLiteral("Invalid OSC TCP framing: invalidSLIPEscape(65)"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Framings, OSCManagerStreamReceiveTest, ::testing::Values(packetLengthCase, slipCase),
+                         transportCaseName);
+
+}  // namespace
+}  // namespace tarnik::testing

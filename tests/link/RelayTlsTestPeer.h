@@ -1,0 +1,59 @@
+#pragma once
+
+// A loopback relay listener for the TLS tests: every accepted connection becomes a
+// server-mode QSslSocket armed from one pairing code, as the phone relay does it.
+
+#include "link/TarnikRelaySecurity.h"
+#include "support/EosConsoleDouble.h"
+
+#include <QHostAddress>
+#include <QList>
+#include <QSslSocket>
+#include <QTcpServer>
+#include <QTest>
+
+namespace tarnik::testing {
+
+// Sockets need the main thread's event dispatcher, which only an application object
+// installs; the GoogleTest main makes none.
+inline void ensureCoreApplication() { EosConsoleDouble::ensureApplication(); }
+
+template <typename Predicate>
+bool waitFor(Predicate predicate, int milliseconds = 10000) {
+  return QTest::qWaitFor(predicate, milliseconds);
+}
+
+class RelayTlsTestPeer : public QTcpServer {
+ public:
+  explicit RelayTlsTestPeer(TarnikRelaySecurity::Parameters parameters)
+      : parameters_(std::move(parameters)) {
+    ensureCoreApplication();
+    listen(QHostAddress::LocalHost, 0);
+  }
+
+  QList<QSslSocket *> sockets;
+  int encryptedCount = 0;
+
+ protected:
+  void incomingConnection(qintptr descriptor) override {
+    auto *socket = new QSslSocket(this);
+    socket->setSocketDescriptor(descriptor);
+    TarnikRelaySecurity::armServerSocket(*socket, parameters_);
+    connect(socket, &QSslSocket::encrypted, this, [this] { ++encryptedCount; });
+    socket->startServerEncryption();
+    sockets.append(socket);
+  }
+
+ private:
+  TarnikRelaySecurity::Parameters parameters_;
+};
+
+// The first socket that completed its handshake, or null.
+inline QSslSocket *firstEncrypted(const RelayTlsTestPeer &peer) {
+  for (QSslSocket *socket : peer.sockets) {
+    if (socket->isEncrypted()) return socket;
+  }
+  return nullptr;
+}
+
+}  // namespace tarnik::testing

@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include "CatalogTestCatalogs.h"
+#include "ShippedCatalogs.h"
+#include "model/catalog/FixtureCatalogStore.h"
+#include "model/catalog/FixtureParameterCatalogStore.h"
+#include "model/catalog/ShippedFixtureLibrary.h"
+
+namespace tarnik {
+namespace {
+
+// The application's own catalogs, found the way the application finds them.
+class ShippedCatalogs : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    catalogtest::ensureCoreApplication();
+    fixtures_ = new FixtureCatalogStore;
+    parameters_ = new FixtureParameterCatalogStore;
+    fixtures_->load(CatalogResourceLocator::standard());
+    parameters_->loadIfNeeded(CatalogResourceLocator::standard());
+    // Each test checks the outcome; a load still running by then shows as not ready.
+    (void)QTest::qWaitFor(
+        [] {
+          return fixtures_->state().kind != FixtureCatalogStore::State::Kind::loading &&
+                 parameters_->state().kind != FixtureParameterCatalogStore::State::Kind::loading;
+        },
+        30'000);
+  }
+  static void TearDownTestSuite() {
+    delete fixtures_;
+    delete parameters_;
+  }
+
+  static inline FixtureCatalogStore *fixtures_ = nullptr;
+  static inline FixtureParameterCatalogStore *parameters_ = nullptr;
+};
+
+TEST_F(ShippedCatalogs, LoadAndPassTheirIntegrityChecks) {
+  ASSERT_EQ(fixtures_->state().kind, FixtureCatalogStore::State::Kind::ready)
+      << fixtures_->state().message.toStdString();
+  ASSERT_EQ(parameters_->state().kind, FixtureParameterCatalogStore::State::Kind::ready)
+      << parameters_->state().message.toStdString();
+  EXPECT_EQ(fixtures_->metadata()->libraryVersion, shippedFixtureLibraryVersion);
+  EXPECT_EQ(parameters_->metadata()->libraryVersion, shippedFixtureLibraryVersion);
+  EXPECT_TRUE(fixtures_->compareLibraryVersion(QString::fromLatin1(shippedFixtureLibraryVersion)));
+  EXPECT_GT(fixtures_->metadata()->modeCount, 3000);
+  EXPECT_EQ(parameters_->metadata()->profileCount, fixtures_->metadata()->modeCount);
+}
+
+TEST_F(ShippedCatalogs, FindAWellKnownFixtureAndItsModes) {
+  const auto database = fixtures_->database();
+  ASSERT_TRUE(database);
+  const QList<FixtureCatalogMode> found = database->searchModes(u"mac250 entour", 100);
+  ASSERT_FALSE(found.isEmpty());
+  EXPECT_EQ(found[0].manufacturer, "Martin");
+  EXPECT_EQ(found[0].model, "MAC250 Entour");
+
+  const auto martin = std::find_if(fixtures_->manufacturers().begin(), fixtures_->manufacturers().end(),
+                                   [](const FixtureCatalogManufacturer &m) { return m.name == u"Martin"; });
+  ASSERT_NE(martin, fixtures_->manufacturers().end());
+  const QList<FixtureCatalogModel> models = database->modelsOfManufacturer(martin->id, u"mac250 entour");
+  ASSERT_EQ(models.size(), 1);
+  const QList<FixtureCatalogMode> modes = database->modesOfModel(models[0].id, {}, 100);
+  ASSERT_EQ(modes.size(), 2);
+  EXPECT_EQ(modes[1].mode, "16 Ex (16 Bit Extended)");
+  EXPECT_EQ(modes[1].name, "MAC250_Entour_16_Ex_(16_Bit_Extended)");
+  EXPECT_EQ(modes[1].totalFootprint, 18);
+}
+
+TEST_F(ShippedCatalogs, MapParametersToTheSlotsOfTheDefinition) {
+  const auto mode = fixtures_->database()->searchModes(u"mac250 entour 16 ex", 1).value(0);
+  // The console reports the type name with blanks where the catalog has "_".
+  const auto map = parameters_->database()->slotMap(QString::fromLatin1(shippedFixtureLibraryVersion), u"Martin",
+                                                    QString(mode.name).replace(u'_', u' '));
+  ASSERT_TRUE(map);
+  EXPECT_EQ(map->modeID, mode.id);
+  EXPECT_EQ(map->totalFootprint, 18);
+  // Martin-MAC250-Entour.qxf, mode "16 Ex": Dimmer on channels 2 and 3 (coarse, fine),
+  // Pan on 13 and 14, Tilt on 15 and 16.
+  const QHash<QString, QList<int>> offsets = map->offsetsByParameterName();
+  EXPECT_EQ(offsets.value("Intens"), (QList<int>{2, 3}));
+  EXPECT_EQ(offsets.value("Pan"), (QList<int>{13, 14}));
+  EXPECT_EQ(offsets.value("Tilt"), (QList<int>{15, 16}));
+  EXPECT_EQ(map->absoluteSlots(u"Pan", 513, 530), (QList<qint64>{525, 526}));
+}
+
+TEST_F(ShippedCatalogs, RebuildToTheSameBytes) {
+  const FixtureDataSource source = FixtureDataSource::installed();
+  if (!QDir(source.fixturesFolder).exists()) GTEST_SKIP() << "qlcplus-data is not installed";
+  const auto rebuilt = buildShippedCatalogs(source);
+  ASSERT_TRUE(rebuilt) << rebuilt.error().toStdString();
+  EXPECT_EQ(rebuilt->libraryVersion, shippedFixtureLibraryVersion);
+  const auto committed = [](const QString &name, const QString &extension) {
+    QFile file(CatalogResourceLocator::standard().url(name, extension).value_or(QString()));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  EXPECT_TRUE(rebuilt->fixtureCatalog ==
+              committed(FixtureCatalogStore::resourceName, FixtureCatalogStore::resourceExtension));
+  EXPECT_TRUE(rebuilt->parameterCatalog ==
+              committed(FixtureParameterCatalogStore::resourceName, FixtureParameterCatalogStore::resourceExtension));
+}
+
+}  // namespace
+}  // namespace tarnik

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <expected>
+#include <optional>
+
+#include "QxfFixture.h"
+
+namespace tarnik {
+
+// Which console parameter a fixture-definition channel drives, and whether it is the
+// parameter's fine (second) byte; read from parameter-mapping.json.
+struct ChannelRole {
+  QString parameter;
+  bool fine = false;
+};
+
+class ParameterMapping {
+ public:
+  struct Parameter {
+    quint32 id = 0;
+    QString name;
+    quint32 categoryID = 0;
+    QString categoryName;
+  };
+
+  static std::expected<ParameterMapping, QString> fromJson(const QByteArray &json);
+
+  const QList<Parameter> &parameters() const { return parameters_; }
+  quint32 parameterID(const QString &name) const { return idByName_.value(name); }
+
+  // Presets first; otherwise the group, by colour for intensity channels and by channel
+  // name keywords where a group holds several parameters. No role: the channel is left out.
+  std::optional<ChannelRole> roleOf(const QxfChannel &channel) const;
+
+ private:
+  struct GroupRule {
+    QString keyword;                   // empty: any channel name
+    std::optional<QString> parameter;  // none: not mapped
+  };
+
+  QList<Parameter> parameters_;
+  QHash<QString, quint32> idByName_;
+  QHash<QString, QString> presets_;
+  QHash<QString, QString> finePresets_;
+  QHash<QString, QString> colours_;
+  QHash<QString, QList<GroupRule>> groups_;
+};
+
+}  // namespace tarnik
