@@ -310,6 +310,7 @@ class OSCManager final : public ObservableObject {
   std::optional<QString> waitingDetail_;
   bool writingDatagram_ = false;
   OSCTCPFramer tcpFramer_{OSCTCPFraming::packetLength};
+  QByteArray readBuffer_;  // allocated on the first TCP read
   QList<UDPPeer> udpPeers_;
   std::optional<QHostAddress> expectedUDPSenderHost_;
   QTimer rateTimer_;

@@ -96,9 +96,11 @@ void OSCManager::handleIncoming(OSCMessage message, Identity identity, qint64 no
 }
 
 void OSCManager::applyIncoming(IncomingPublication &incoming) {
-  publish(lastReceivedMessage_, std::move(incoming.message), &OSCManager::lastReceivedMessageChanged);
-  publish(receivedMessageCount_, receivedMessageCount_ + 1, &OSCManager::receivedMessageCountChanged);
-  publish(receivedMessageRate_, incoming.rate, &OSCManager::receivedMessageRateChanged);
+  // Every message changes these three together: one announcement covers them.
+  announce();
+  assign(lastReceivedMessage_, std::move(incoming.message), &OSCManager::lastReceivedMessageChanged);
+  assign(receivedMessageCount_, receivedMessageCount_ + 1, &OSCManager::receivedMessageCountChanged);
+  assign(receivedMessageRate_, incoming.rate, &OSCManager::receivedMessageRateChanged);
   const EosProof *proof = incoming.proof.get();
   if (proof && proof->roundTrip) {
     publish(lastPingResponse_, proof->date, &OSCManager::lastPingResponseChanged);

@@ -12,10 +12,14 @@ namespace tarnik {
 
 bool OSCManager::readStreamChunk(Identity identity) {
   if (identity != activeConnectionID_ || !connection_ || connection_->bytesAvailable() <= 0) return false;
-  const QByteArray chunk = connection_->read(std::min(connection_->bytesAvailable(), maximumReadSize));
+  // One buffer for every read: a fresh 64 KB block per read, freed right after, would make
+  // the allocator sweep up all the small blocks the messages freed meanwhile.
+  if (readBuffer_.size() != maximumReadSize) readBuffer_.resize(maximumReadSize);
+  const qint64 read = connection_->read(readBuffer_.data(), maximumReadSize);
+  if (read <= 0) return false;
   const qint64 arrival = monotonicNanoseconds();
-  publishCounters(chunk.size(), identity);
-  auto frames = tcpFramer_.append(chunk);
+  publishCounters(read, identity);
+  auto frames = tcpFramer_.append(QByteArrayView(readBuffer_).first(read));
   if (!frames) {
     failConnection(identity, QStringLiteral("Invalid OSC TCP framing: ") + frames.error().text());
     return false;
@@ -60,13 +64,19 @@ void OSCManager::readDatagrams(Identity identity) {
 }
 
 void OSCManager::handlePacket(QByteArrayView packet, Identity identity, qint64 arrival) {
-  std::optional<QList<OSCMessage>> messages;
-  if (!packet.isEmpty() && packet.size() <= maximumPacketSize) messages = OSCPacket::decode(packet);
-  if (!messages) {
-    publishStatus(QStringLiteral("Received malformed OSC packet"));
-    return;
+  if (!packet.isEmpty() && packet.size() <= maximumPacketSize) {
+    // Nearly every packet is one message: decode it without the list that a bundle needs.
+    if (!OSCPacket::isBundle(packet)) {
+      if (std::optional<OSCMessage> message = OSCMessage::decode(packet)) {
+        handleIncoming(std::move(*message), identity, arrival);
+        return;
+      }
+    } else if (std::optional<QList<OSCMessage>> messages = OSCPacket::decode(packet)) {
+      for (OSCMessage &message : *messages) handleIncoming(std::move(message), identity, arrival);
+      return;
+    }
   }
-  for (OSCMessage &message : *messages) handleIncoming(std::move(message), identity, arrival);
+  publishStatus(QStringLiteral("Received malformed OSC packet"));
 }
 
 void OSCManager::startListening(quint16 port) {

@@ -73,18 +73,28 @@ bool scanPaddedField(QByteArrayView bytes, qsizetype cursor, qsizetype &length, 
   if (cursor >= bytes.size()) return false;
   const char *start = bytes.data() + cursor;
   const qsizetype available = bytes.size() - cursor;
-  // Eight bytes at a time until a word holds a zero byte, then byte by byte to find it.
+  // Eight bytes at a time until a word holds a zero byte; the lowest flagged byte of that
+  // word is the first NUL (flags above it may be false alarms, the lowest never is).
   constexpr quint64 ones = 0x0101010101010101u, highBits = 0x8080808080808080u;
   quint64 seen = 0;
   qsizetype i = 0;
+  bool found = false;
   for (; i + 8 <= available; i += 8) {
-    quint64 word;
-    std::memcpy(&word, start + i, 8);
-    if ((word - ones) & ~word & highBits) break;
+    const quint64 word = qFromLittleEndian<quint64>(start + i);
+    const quint64 zeros = (word - ones) & ~word & highBits;
+    if (zeros != 0) {
+      const int offset = std::countr_zero(zeros) / 8;
+      if (offset > 0) seen |= word & (~quint64(0) >> (64 - 8 * offset));
+      i += offset;
+      found = true;
+      break;
+    }
     seen |= word;
   }
-  for (; i < available && start[i] != 0; ++i) seen |= static_cast<unsigned char>(start[i]);
-  if (i == available) return false;
+  if (!found) {
+    for (; i < available && start[i] != 0; ++i) seen |= static_cast<unsigned char>(start[i]);
+    if (i == available) return false;
+  }
   const qsizetype field = paddedFieldSize(i);
   if (field > available) return false;
   for (qsizetype k = i + 1; k < field; ++k) {
@@ -134,6 +144,57 @@ bool readBlobField(QByteArrayView bytes, qsizetype &cursor, QByteArray &blob) {
   cursor = at + size + padding;
   return true;
 }
+
+// The ASCII texts of one decoded message (nearly all of them) share one allocation: each
+// QString holds a reference to the block and points at its own NUL-terminated stretch, so
+// a message costs one allocation for all its texts rather than one per text. Qt's
+// copy-on-write treats a shared block like any shared string, so changing one of the
+// texts later copies it out first. Texts that are not ASCII get their own QString.
+class SharedTextBlock {
+ public:
+  // Reads the padded text field at cursor; an ASCII text is only noted here and written
+  // by fill(), once the whole message has proven well-formed.
+  bool scan(QByteArrayView bytes, qsizetype &cursor, QString *target) {
+    qsizetype length = 0;
+    bool ascii = false;
+    if (!scanPaddedField(bytes, cursor, length, ascii)) return false;
+    const char *start = bytes.data() + cursor;
+    if (ascii) {
+      pending_.append({start, length, target});
+      units_ += length + 1;
+    } else {
+      // QString::fromUtf8 would quietly replace malformed sequences, so check first.
+      if (!isValidUtf8(start, length)) return false;
+      *target = QString::fromUtf8(start, length);
+    }
+    cursor += paddedFieldSize(length);
+    return true;
+  }
+
+  void fill() {
+    if (pending_.isEmpty()) return;
+    QString block(units_, Qt::Uninitialized);
+    QStringPrivate &shared = block.data_ptr();
+    char16_t *out = shared.data();
+    // One reference for each text, taken at once: the block is not yet visible elsewhere.
+    shared.d_ptr()->ref_.fetchAndAddRelaxed(int(pending_.size()));
+    for (const Pending &text : std::as_const(pending_)) {
+      for (qsizetype i = 0; i < text.length; ++i) out[i] = static_cast<unsigned char>(text.start[i]);
+      out[text.length] = u'\0';
+      *text.target = QString(QStringPrivate(shared.d_ptr(), out, text.length));
+      out += text.length + 1;
+    }
+  }
+
+ private:
+  struct Pending {
+    const char *start;
+    qsizetype length;
+    QString *target;
+  };
+  QVarLengthArray<Pending, 16> pending_;
+  qsizetype units_ = 0;
+};
 
 // The packet; nothing when the optimistic pass met a text that is not ASCII; empty when
 // the message cannot be written.
@@ -227,7 +288,8 @@ std::optional<OSCMessage> OSCMessage::decode(QByteArrayView bytes) {
   if (bytes.isEmpty() || bytes[0] != '/') return std::nullopt;
   OSCMessage message;
   qsizetype cursor = 0;
-  if (!readText(bytes, cursor, message.address)) return std::nullopt;
+  SharedTextBlock texts;
+  if (!texts.scan(bytes, cursor, &message.address)) return std::nullopt;
 
   // The tag string is read as raw bytes: any byte outside the six known letters fails, so
   // a tag string that is not valid UTF-8 fails as well.
@@ -256,7 +318,7 @@ std::optional<OSCMessage> OSCMessage::decode(QByteArrayView bytes) {
         value = std::bit_cast<float>(word);
         break;
       case 's':
-        if (!readText(bytes, cursor, value.emplace<QString>())) return std::nullopt;
+        if (!texts.scan(bytes, cursor, &value.emplace<QString>())) return std::nullopt;
         break;
       case 'T': value = true; break;
       case 'F': value = false; break;
@@ -267,6 +329,7 @@ std::optional<OSCMessage> OSCMessage::decode(QByteArrayView bytes) {
     }
   }
   if (cursor != bytes.size()) return std::nullopt;
+  texts.fill();
   return message;
 }
 

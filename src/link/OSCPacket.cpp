@@ -9,14 +9,10 @@ namespace {
 constexpr char bundleMarker[8] = {'#', 'b', 'u', 'n', 'd', 'l', 'e', '\0'};
 constexpr qsizetype bundleHeaderSize = 16;  // marker and time tag
 
-bool startsWithBundleMarker(QByteArrayView bytes) {
-  return bytes.size() >= 8 && std::memcmp(bytes.data(), bundleMarker, 8) == 0;
-}
-
 // Appends the bundle's messages depth-first to messages; false on any fault, in which case
 // the caller drops the whole list.
 bool appendBundleMessages(QByteArrayView bundle, int depth, QList<OSCMessage> &messages) {
-  if (!startsWithBundleMarker(bundle) || bundle.size() < bundleHeaderSize) return false;
+  if (!OSCPacket::isBundle(bundle) || bundle.size() < bundleHeaderSize) return false;
   const qsizetype messagesBefore = messages.size();
   qsizetype cursor = bundleHeaderSize;  // the time tag is never read
   qsizetype budget = OSCPacket::maximumBundleElements;
@@ -28,7 +24,7 @@ bool appendBundleMessages(QByteArrayView bundle, int depth, QList<OSCMessage> &m
     const QByteArrayView element = bundle.sliced(cursor, *size);
     cursor += *size;
     if (depth + 1 > OSCPacket::maximumBundleNesting) return false;
-    if (startsWithBundleMarker(element)) {
+    if (OSCPacket::isBundle(element)) {
       if (!appendBundleMessages(element, depth + 1, messages)) return false;
     } else {
       std::optional<OSCMessage> message = OSCMessage::decode(element);
@@ -41,9 +37,13 @@ bool appendBundleMessages(QByteArrayView bundle, int depth, QList<OSCMessage> &m
 
 }  // namespace
 
+bool OSCPacket::isBundle(QByteArrayView packet) {
+  return packet.size() >= 8 && std::memcmp(packet.data(), bundleMarker, 8) == 0;
+}
+
 std::optional<QList<OSCMessage>> OSCPacket::decode(QByteArrayView packet) {
   if (packet.isEmpty() || packet.size() > maximumPacketSize) return std::nullopt;
-  if (startsWithBundleMarker(packet)) return decodeBundle(packet, 0);
+  if (OSCPacket::isBundle(packet)) return decodeBundle(packet, 0);
   std::optional<OSCMessage> message = OSCMessage::decode(packet);
   if (!message) return std::nullopt;
   QList<OSCMessage> messages(1);

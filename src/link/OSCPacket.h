@@ -17,6 +17,8 @@ struct OSCPacket {
   static constexpr int maximumBundleNesting = 8;
 
   static std::optional<QList<OSCMessage>> decode(QByteArrayView packet);
+  // True when the packet starts with the bundle marker, so decode() reads it as a bundle.
+  static bool isBundle(QByteArrayView packet);
   // depth is 0 for a bundle that is the whole packet.
   static std::optional<QList<OSCMessage>> decodeBundle(QByteArrayView bundle, int depth);
 };
