@@ -12,12 +12,11 @@
 #include <QFile>
 #include <QtEndian>
 #include <cstdio>
-#include <map>
-#include <string>
 #include <vector>
 
 #include "CatalogDescriptions.h"
 #include "CatalogWriter.h"
+#include "RatioReporting.h"
 #include "model/catalog/FixtureCatalogDecoder.h"
 
 namespace {
@@ -124,55 +123,21 @@ BENCHMARK(digestShippedPayload)->Unit(benchmark::kMillisecond);
 BENCHMARK(decodeLargeCatalog)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(searchLargeCatalog)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's median time per iteration for the figures printed at the end.
-class RecordingReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run> &runs) override {
-    for (const Run &run : runs) {
-      if (run.error_occurred) continue;
-      if (run.run_type == Run::RT_Iteration && !medians.count(run.run_name.function_name)) {
-        single[run.run_name.function_name] = run.GetAdjustedRealTime();
-      } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-        medians[run.run_name.function_name] = run.GetAdjustedRealTime();
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  double time(const std::string &name) const {
-    if (auto found = medians.find(name); found != medians.end()) return found->second;
-    if (auto found = single.find(name); found != single.end()) return found->second;
-    return 0;
-  }
-
- private:
-  std::map<std::string, double> medians, single;
-};
-
 }  // namespace
 
 int main(int argc, char **argv) {
-  // Repeated runs and their medians keep the figures steady on a busy machine; arguments
-  // given on the command line come later and win.
-  std::vector<char *> arguments{argv[0]};
-  std::string repetitions = "--benchmark_repetitions=5", aggregates = "--benchmark_report_aggregates_only=true";
-  for (std::string *flag : {&repetitions, &aggregates}) arguments.push_back(flag->data());
-  arguments.insert(arguments.end(), argv + 1, argv + argc);
-  int count = int(arguments.size());
-  benchmark::Initialize(&count, arguments.data());
+  tarnik::initializeRepeatedBenchmarks(argc, argv, 5, tarnik::BenchInterleaving::off);
   if (shippedCatalog().isEmpty()) {
     std::fprintf(stderr, "cannot read %s\n", TARNIK_SHIPPED_FIXTURE_CATALOG);
     return 1;
   }
-  RecordingReporter reporter;
+  tarnik::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   // Times are in milliseconds, as the benchmarks report them.
   if (const double search = reporter.time("searchLargeCatalog"); search > 0) {
     std::printf("TIME catalog_search_500k_modes_ms %.3f\n", search);
   }
-  if (reporter.time("decodeShippedCatalog") > 0 && reporter.time("inflateShippedCatalog") > 0) {
-    std::printf("RATIO catalog_decode_vs_inflate %.3f\n",
-                reporter.time("decodeShippedCatalog") / reporter.time("inflateShippedCatalog"));
-  }
+  reporter.printRatio("catalog_decode_vs_inflate", "decodeShippedCatalog", "inflateShippedCatalog");
   benchmark::Shutdown();
   return 0;
 }

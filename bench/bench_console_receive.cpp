@@ -5,6 +5,7 @@
 
 #include "link/OSCManager.h"
 #include "link/OSCTCPFramer.h"
+#include "RatioReporting.h"
 
 #include <benchmark/benchmark.h>
 
@@ -21,10 +22,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <map>
-#include <string>
 #include <thread>
-#include <vector>
 
 namespace {
 
@@ -150,47 +148,17 @@ void receivePlainReader(benchmark::State &state) {
 BENCHMARK(receiveOSCManager)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(receivePlainReader)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Keeps the median real time of each benchmark for the ratio.
-class RecordingReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run> &runs) override {
-    for (const Run &run : runs) {
-      const bool isMedian = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-      if (isMedian || (run.run_type == Run::RT_Iteration && !times_.contains(run.run_name.function_name))) {
-        times_[run.run_name.function_name] = run.GetAdjustedRealTime();
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-
-  double time(const std::string &name) const {
-    const auto found = times_.find(name);
-    return found == times_.end() ? 0 : found->second;
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char **argv) {
   QCoreApplication application(argc, argv);
-  std::vector<char *> arguments{argv[0]};
-  std::string repetitions = "--benchmark_repetitions=5", interleaving = "--benchmark_enable_random_interleaving=true",
-              aggregates = "--benchmark_report_aggregates_only=true";
-  for (std::string *flag : {&repetitions, &interleaving, &aggregates}) arguments.push_back(flag->data());
-  arguments.insert(arguments.end(), argv + 1, argv + argc);
-  int count = int(arguments.size());
-  benchmark::Initialize(&count, arguments.data());
+  tarnik::initializeRepeatedBenchmarks(argc, argv, 5, tarnik::BenchInterleaving::random);
 
   StreamingConsole streamingConsole(consoleStream());
   console = &streamingConsole;
-  RecordingReporter reporter;
+  tarnik::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  if (reporter.time("receiveOSCManager") > 0 && reporter.time("receivePlainReader") > 0) {
-    std::printf("RATIO console_receive %.3f\n", reporter.time("receiveOSCManager") / reporter.time("receivePlainReader"));
-  }
+  reporter.printRatio("console_receive", "receiveOSCManager", "receivePlainReader");
   benchmark::Shutdown();
   console = nullptr;
   return 0;

@@ -6,6 +6,7 @@
 
 #include "link/OSCMessage.h"
 #include "link/OSCPacket.h"
+#include "RatioReporting.h"
 
 #include <benchmark/benchmark.h>
 #include <lo/lo.h>
@@ -14,12 +15,9 @@
 
 #include <QtEndian>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
-#include <map>
 #include <string>
 #include <variant>
 #include <vector>
@@ -385,56 +383,17 @@ BENCHMARK(decodeTarnik);
 BENCHMARK(decodeLiblo);
 BENCHMARK(decodeOscpack);
 
-// Keeps each benchmark's median time per iteration for the ratios printed at the end.
-class RecordingReporter : public benchmark::ConsoleReporter {
- public:
-  // Colour only on a terminal, so that piped output keeps its RATIO lines clean.
-  RecordingReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_ColorTabular : OO_Tabular) {}
-  void ReportRuns(const std::vector<Run> &runs) override {
-    for (const Run &run : runs) {
-      if (run.error_occurred) continue;
-      if (run.run_type == Run::RT_Iteration && !medians.count(run.run_name.function_name)) {
-        single[run.run_name.function_name] = run.GetAdjustedRealTime();
-      } else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-        medians[run.run_name.function_name] = run.GetAdjustedRealTime();
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  double time(const std::string &name) const {
-    if (auto found = medians.find(name); found != medians.end()) return found->second;
-    if (auto found = single.find(name); found != single.end()) return found->second;
-    return 0;
-  }
-
- private:
-  std::map<std::string, double> medians, single;
-};
-
 }  // namespace
 
 int main(int argc, char **argv) {
-  // Repeated, interleaved runs and their medians keep the ratios steady on a busy machine;
-  // arguments given on the command line come later and win.
-  std::vector<char *> arguments{argv[0]};
-  std::string repetitions = "--benchmark_repetitions=7", interleaving = "--benchmark_enable_random_interleaving=true",
-              aggregates = "--benchmark_report_aggregates_only=true";
-  for (std::string *flag : {&repetitions, &interleaving, &aggregates}) arguments.push_back(flag->data());
-  arguments.insert(arguments.end(), argv + 1, argv + argc);
-  int count = int(arguments.size());
-  benchmark::Initialize(&count, arguments.data());
+  tarnik::initializeRepeatedBenchmarks(argc, argv, 7, tarnik::BenchInterleaving::random);
   if (!contendersAgree()) return 1;
-  RecordingReporter reporter;
+  tarnik::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  const auto ratio = [&](const char *name, const char *ours, const char *theirs) {
-    if (reporter.time(ours) > 0 && reporter.time(theirs) > 0) {
-      std::printf("RATIO %s %.3f\n", name, reporter.time(ours) / reporter.time(theirs));
-    }
-  };
-  ratio("osc_encode_vs_liblo", "encodeTarnik", "encodeLiblo");
-  ratio("osc_decode_vs_liblo", "decodeTarnik", "decodeLiblo");
-  ratio("osc_encode_vs_oscpack", "encodeTarnik", "encodeOscpack");
-  ratio("osc_decode_vs_oscpack", "decodeTarnik", "decodeOscpack");
+  reporter.printRatio("osc_encode_vs_liblo", "encodeTarnik", "encodeLiblo");
+  reporter.printRatio("osc_decode_vs_liblo", "decodeTarnik", "decodeLiblo");
+  reporter.printRatio("osc_encode_vs_oscpack", "encodeTarnik", "encodeOscpack");
+  reporter.printRatio("osc_decode_vs_oscpack", "decodeTarnik", "decodeOscpack");
   benchmark::Shutdown();
   return 0;
 }

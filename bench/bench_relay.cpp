@@ -6,6 +6,7 @@
 
 #include "link/TarnikRelayServer.h"
 #include "support/EchoConsole.h"
+#include "RatioReporting.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -240,26 +241,6 @@ void measure(benchmark::State &state, const std::string &relay, qint64 bytes) {
   state.SetBytesProcessed(state.iterations() * bytes * 2);
 }
 
-// Keeps the median time of every benchmark to compute the ratios.
-class RecordingReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run> &runs) override {
-    for (const Run &run : runs) {
-      if (run.aggregate_name == "median" || (run.aggregate_name.empty() && !medians_.contains(run.run_name.function_name))) {
-        medians_[run.run_name.function_name] = run.GetAdjustedRealTime();
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  double time(const std::string &name) const {
-    const auto found = medians_.find(name);
-    return found == medians_.end() ? 0 : found->second;
-  }
-
- private:
-  std::map<std::string, double> medians_;
-};
-
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -287,24 +268,11 @@ int main(int argc, char **argv) {
         ->Unit(benchmark::kMicrosecond);
   }
 
-  // Repeated, interleaved runs and their medians keep the ratios steady on a busy machine;
-  // arguments given on the command line come later and win.
-  std::vector<char *> arguments{argv[0]};
-  std::string repetitions = "--benchmark_repetitions=9", interleaving = "--benchmark_enable_random_interleaving=true",
-              aggregates = "--benchmark_report_aggregates_only=true";
-  for (std::string *flag : {&repetitions, &interleaving, &aggregates}) arguments.push_back(flag->data());
-  arguments.insert(arguments.end(), argv + 1, argv + argc);
-  int count = int(arguments.size());
-  benchmark::Initialize(&count, arguments.data());
-  RecordingReporter reporter;
+  tarnik::initializeRepeatedBenchmarks(argc, argv, 9, tarnik::BenchInterleaving::random);
+  tarnik::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  const auto ratio = [&](const char *name, const std::string &ours, const std::string &theirs) {
-    if (reporter.time(ours) > 0 && reporter.time(theirs) > 0) {
-      std::printf("RATIO %s %.3f\n", name, reporter.time(ours) / reporter.time(theirs));
-    }
-  };
-  ratio("relay_throughput", "throughput/tarnik", "throughput/stunnel");
-  ratio("relay_round_trip", "round_trip/tarnik", "round_trip/stunnel");
+  reporter.printRatio("relay_throughput", "throughput/tarnik", "throughput/stunnel");
+  reporter.printRatio("relay_round_trip", "round_trip/tarnik", "round_trip/stunnel");
   phones.clear();
   benchmark::Shutdown();
   return 0;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/OSCTCPFraming.h"
+#include "foundation/OSCTransportKinds.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -7,6 +7,7 @@
 
 #include "FakeBonjourBrowsers.h"
 #include "support/AvahiTestPeers.h"
+#include "support/QtTestApplication.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -32,7 +33,7 @@ Resolution resolveAndWait(AvahiEndpointResolver &resolver, const OSCEndpoint::Se
 
 class BonjourAvahiIntegration : public ::testing::Test {
  protected:
-  void SetUp() override { testing::ensureQtApplication(); }
+  void SetUp() override { testing::ensureCoreApplication(); }
 };
 
 TEST_F(BonjourAvahiIntegration, OSCDiscoveryFollowsAConsoleThatComesAndGoes) {

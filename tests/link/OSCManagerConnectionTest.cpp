@@ -1,6 +1,7 @@
 // The connection lifecycle against the loopback console, over each of the three transports.
 
 #include "OSCManagerTestSupport.h"
+#include "model/catalog/ShippedFixtureLibrary.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +33,7 @@ TEST_P(OSCManagerConnectionTest, GoodConnectPublishesItsStatesAndVerifiesEos) {
   EXPECT_TRUE(manager->isConnected());
   EXPECT_EQ(manager->lastError(), std::nullopt);
   EXPECT_EQ(manager->verifiedSoftwareVersion(), QStringLiteral("3.2.1"));
-  EXPECT_EQ(manager->verifiedFixtureLibraryVersion(), QStringLiteral("1.0"));
+  EXPECT_EQ(manager->verifiedFixtureLibraryVersion(), QString::fromLatin1(shippedFixtureLibraryVersion));
   EXPECT_EQ(manager->verifiedConsoleIdentity(), QStringLiteral("1 • Primary"));
   EXPECT_TRUE(manager->lastEosResponse().has_value());
   EXPECT_EQ(manager->effectiveEndpointDescription(), endpoint());

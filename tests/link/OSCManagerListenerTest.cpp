@@ -100,7 +100,7 @@ TEST_F(OSCManagerListenerTest, ListeningOnTCPDoesNothingAndDroppingFreesTheListe
 }
 
 TEST(OSCManagerUDPRefusal, PortUnreachableIsNoFailureAndTheConsoleIsReachedOnceUp) {
-  EosConsoleDouble::ensureApplication();
+  ensureCoreApplication();
   const quint16 port = freeUDPPort();
   auto manager = makeManager(udpCase, 5, 0.1);
   manager->connect(QStringLiteral("127.0.0.1"), port);

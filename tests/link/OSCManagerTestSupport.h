@@ -3,11 +3,11 @@
 #include "OSCTestSupport.h"
 #include "link/OSCManager.h"
 #include "support/EosConsoleDouble.h"
+#include "support/QtTestApplication.h"
 
 #include <QHostAddress>
 #include <QObject>
 #include <QStringList>
-#include <QTest>
 #include <QUdpSocket>
 
 #include <gtest/gtest.h>
@@ -38,17 +38,11 @@ inline quint16 consolePort(const EosConsoleDouble &console, const TransportCase 
 
 inline std::unique_ptr<OSCManager> makeManager(const TransportCase &transportCase, double connectTimeout = 5,
                                                double verificationTimeout = 5) {
-  EosConsoleDouble::ensureApplication();
+  ensureCoreApplication();
   auto manager = std::make_unique<OSCManager>(connectTimeout, verificationTimeout);
   manager->transport = transportCase.transport;
   manager->tcpFraming = transportCase.framing;
   return manager;
-}
-
-// Waits on the event loop until the condition holds; false when the time runs out.
-template <typename Condition>
-bool waitUntil(Condition condition, int milliseconds = 5000) {
-  return QTest::qWaitFor(condition, milliseconds);
 }
 
 // Everything a manager publishes that the tests read as a sequence.

@@ -1,7 +1,7 @@
 #include "link/OSCServiceDiscovery.h"
 
 #include "FakeBonjourBrowsers.h"
-#include "support/AvahiTestPeers.h"
+#include "support/QtTestApplication.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
@@ -22,7 +22,7 @@ void settle() { QCoreApplication::sendPostedEvents(); }
 
 class OSCServiceDiscoveryTest : public ::testing::Test {
  protected:
-  void SetUp() override { testing::ensureQtApplication(); }
+  void SetUp() override { testing::ensureCoreApplication(); }
 
   std::vector<std::string> lastList() const {
     return replaced.isEmpty() ? std::vector<std::string>{}

@@ -1,5 +1,6 @@
 #include "link/OSCTCPFramer.h"
 #include "OSCTestSupport.h"
+#include "foundation/JsonCoding.h"
 
 #include <gtest/gtest.h>
 
@@ -21,10 +22,10 @@ TEST(OSCTCPFraming, RawValuesAndDisplayTexts) {
   EXPECT_EQ(displayText(OSCTCPFraming::packetLength), "Packet length (OSC 1.0)");
   EXPECT_EQ(displayText(OSCTCPFraming::slip), "SLIP (OSC 1.1)");
   for (OSCTCPFraming framing : allCases(OSCTCPFraming{})) {
-    EXPECT_EQ(oscTCPFramingFromRawValue(rawValue(framing)), framing);
+    EXPECT_EQ(fromRawValue<OSCTCPFraming>(rawValue(framing)), framing);
   }
   for (const char *other : {"", "SLIP", "Slip", "packetlength", " slip"}) {
-    EXPECT_FALSE(oscTCPFramingFromRawValue(QString(other)).has_value()) << other;
+    EXPECT_FALSE(fromRawValue<OSCTCPFraming>(QString(other)).has_value()) << other;
   }
 }
 

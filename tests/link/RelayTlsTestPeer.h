@@ -4,24 +4,14 @@
 // server-mode QSslSocket armed from one pairing code, as the phone relay does it.
 
 #include "link/TarnikRelaySecurity.h"
-#include "support/EosConsoleDouble.h"
+#include "support/QtTestApplication.h"
 
 #include <QHostAddress>
 #include <QList>
 #include <QSslSocket>
 #include <QTcpServer>
-#include <QTest>
 
 namespace tarnik::testing {
-
-// Sockets need the main thread's event dispatcher, which only an application object
-// installs; the GoogleTest main makes none.
-inline void ensureCoreApplication() { EosConsoleDouble::ensureApplication(); }
-
-template <typename Predicate>
-bool waitFor(Predicate predicate, int milliseconds = 10000) {
-  return QTest::qWaitFor(predicate, milliseconds);
-}
 
 class RelayTlsTestPeer : public QTcpServer {
  public:

@@ -1,7 +1,7 @@
 #include "link/TarnikRelayDiscovery.h"
 
 #include "FakeBonjourBrowsers.h"
-#include "support/AvahiTestPeers.h"
+#include "support/QtTestApplication.h"
 
 #include <QCoreApplication>
 
@@ -29,7 +29,7 @@ void settle() { QCoreApplication::sendPostedEvents(); }
 
 class TarnikRelayDiscoveryTest : public ::testing::Test {
  protected:
-  void SetUp() override { testing::ensureQtApplication(); }
+  void SetUp() override { testing::ensureCoreApplication(); }
 
   FakeBonjourBrowsers browsers;
   TarnikRelayDiscovery discovery{browsers.factory()};

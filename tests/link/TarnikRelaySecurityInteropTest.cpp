@@ -14,7 +14,7 @@ namespace tarnik {
 namespace {
 
 using testing::RelayTlsTestPeer;
-using testing::waitFor;
+using testing::waitUntil;
 
 const QByteArray serverKey = QByteArray::fromHex("6a0f3c1d2e4b5a69788796a5b4c3d2e1f0112233445566778899aabbccddeeff");
 
@@ -37,12 +37,12 @@ class OpenSslPeer {
     process.start();
   }
   bool outputContains(const QByteArray &text) {
-    return waitFor([&] {
+    return waitUntil([&] {
       output += process.readAllStandardOutput();
       return output.contains(text);
     });
   }
-  bool finishes() { return waitFor([&] { return process.state() == QProcess::NotRunning; }); }
+  bool finishes() { return waitUntil([&] { return process.state() == QProcess::NotRunning; }); }
 
   QProcess process;
   QByteArray output;
@@ -85,19 +85,19 @@ class InteropTarnikRelayClient : public ::testing::Test {
 
 TEST_F(InteropTarnikRelayClient, CompletesTheHandshakeAndExchangesBytes) {
   connectClient(codeOf(serverKey));
-  ASSERT_TRUE(waitFor([&] { return client.isEncrypted(); })) << client.errorString().toStdString();
+  ASSERT_TRUE(waitUntil([&] { return client.isEncrypted(); })) << client.errorString().toStdString();
   EXPECT_EQ(client.sessionCipher().name(), QStringLiteral("PSK-AES128-GCM-SHA256"));
   EXPECT_EQ(client.sessionProtocol(), QSsl::TlsV1_2);
   client.write("phone to console\n");
   EXPECT_TRUE(server.outputContains("phone to console"));
   server.process.write("console to phone\n");
-  ASSERT_TRUE(waitFor([&] { return client.canReadLine(); }));
+  ASSERT_TRUE(waitUntil([&] { return client.canReadLine(); }));
   EXPECT_EQ(client.readLine(), QByteArray("console to phone\n"));
 }
 
 TEST_F(InteropTarnikRelayClient, DifferentCodeNeverConnects) {
   connectClient(codeOf(otherKey()));
-  EXPECT_TRUE(waitFor([&] { return client.state() == QAbstractSocket::UnconnectedState; }));
+  EXPECT_TRUE(waitUntil([&] { return client.state() == QAbstractSocket::UnconnectedState; }));
   EXPECT_FALSE(client.isEncrypted());
 }
 
@@ -115,14 +115,14 @@ class InteropTarnikRelayServer : public ::testing::Test {
 
 TEST_F(InteropTarnikRelayServer, AcceptsTheSameCodeAndExchangesBytes) {
   auto phone = startClient(relayArguments(serverKey));
-  ASSERT_TRUE(waitFor([&] { return testing::firstEncrypted(server) != nullptr; }))
+  ASSERT_TRUE(waitUntil([&] { return testing::firstEncrypted(server) != nullptr; }))
       << phone->process.readAllStandardError().toStdString();
   QSslSocket *accepted = testing::firstEncrypted(server);
   EXPECT_EQ(accepted->sessionCipher().name(), QStringLiteral("PSK-AES128-GCM-SHA256"));
   accepted->write("console to phone\n");
   EXPECT_TRUE(phone->outputContains("console to phone"));
   phone->process.write("phone to console\n");
-  ASSERT_TRUE(waitFor([&] { return accepted->canReadLine(); }));
+  ASSERT_TRUE(waitUntil([&] { return accepted->canReadLine(); }));
   EXPECT_EQ(accepted->readLine(), QByteArray("phone to console\n"));
 }
 
@@ -139,7 +139,7 @@ TEST_F(InteropTarnikRelayServer, RefusesEveryOtherKeyIdentityVersionOrCipher) {
     auto phone = startClient(row.arguments);
     EXPECT_TRUE(phone->finishes()) << row.why;
     EXPECT_NE(phone->process.exitCode(), 0) << row.why;
-    EXPECT_TRUE(waitFor([&] {
+    EXPECT_TRUE(waitUntil([&] {
       return std::ranges::all_of(server.sockets, [](QSslSocket *socket) {
         return socket->state() == QAbstractSocket::UnconnectedState;
       });

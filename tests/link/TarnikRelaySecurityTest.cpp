@@ -11,7 +11,7 @@ namespace tarnik {
 namespace {
 
 using Failure = TarnikRelaySecurity::Failure;
-using testing::waitFor;
+using testing::waitUntil;
 
 QString codeOf(const QByteArray &bytes) { return QString::fromLatin1(bytes.toBase64()); }
 
@@ -118,9 +118,9 @@ TEST(TarnikRelaySecurityClient, AbortsAHandshakeThatDoesNotFinishInEightSeconds)
   QElapsedTimer elapsed;
   elapsed.start();
   client.connectToHostEncrypted(QStringLiteral("127.0.0.1"), silent.serverPort());
-  ASSERT_TRUE(waitFor([&] { return client.state() == QAbstractSocket::ConnectedState; }));
+  ASSERT_TRUE(waitUntil([&] { return client.state() == QAbstractSocket::ConnectedState; }));
   EXPECT_EQ(client.socketOption(QAbstractSocket::LowDelayOption).toInt(), 1);
-  ASSERT_TRUE(waitFor([&] { return client.state() == QAbstractSocket::UnconnectedState; }, 12000));
+  ASSERT_TRUE(waitUntil([&] { return client.state() == QAbstractSocket::UnconnectedState; }, 12000));
   EXPECT_GE(elapsed.elapsed(), 7900);
 }
 

@@ -5,8 +5,8 @@
 
 #include "link/TarnikRelayServer.h"
 
-#include "support/EosConsoleDouble.h"
 #include "support/EchoConsole.h"
+#include "support/QtTestApplication.h"
 #include "support/RelayTestPhone.h"
 
 #include <QElapsedTimer>
@@ -40,7 +40,7 @@ inline quint16 closedPort() {
 
 class TarnikRelayServerFixture : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { EosConsoleDouble::ensureApplication(); }
+  static void SetUpTestSuite() { ensureCoreApplication(); }
 
   OSCEndpoint consoleEndpoint() const { return OSCEndpoint::hostPort(QStringLiteral("127.0.0.1"), console.port()); }
 

@@ -14,7 +14,7 @@ using Fixture = testing::TarnikRelayServerFixture;
 const QString stopped = QStringLiteral("Relay stopped");
 
 TEST(TarnikRelayServerConstruction, StartsStoppedWithLimitsClamped) {
-  testing::EosConsoleDouble::ensureApplication();
+  testing::ensureCoreApplication();
   const TarnikRelayServer standard;
   EXPECT_EQ(standard.maximumSessions(), 12);
   EXPECT_EQ(standard.setupTimeout(), 8.0);
@@ -258,7 +258,7 @@ TEST_F(TarnikRelayServerSessions, EndOnlyTheSessionWhoseConsoleStopsReading) {
 // Runs where the system bus is out of reach too (see without-system-bus.sh): keep-awake
 // and the sleep notice then simply do not exist.
 TEST(TarnikRelayServerWithoutSystemBus, StartsServesAndStops) {
-  testing::EosConsoleDouble::ensureApplication();
+  testing::ensureCoreApplication();
   testing::EchoConsole console;
   TarnikRelayServer server;
   server.start(OSCEndpoint::hostPort(QStringLiteral("127.0.0.1"), console.port()), 0,

@@ -6,6 +6,7 @@
 #include "platform/AvahiServiceResolver.h"
 
 #include "support/AvahiTestPeers.h"
+#include "support/QtTestApplication.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -26,7 +27,7 @@ AvahiService oscService(const QString &name) {
 
 class AvahiIntegration : public ::testing::Test {
  protected:
-  void SetUp() override { testing::ensureQtApplication(); }
+  void SetUp() override { testing::ensureCoreApplication(); }
 };
 
 TEST_F(AvahiIntegration, BrowserFollowsAPublishedServiceUntilItsPublisherStops) {

@@ -1,6 +1,6 @@
 #include "platform/AvahiQtPoll.h"
 
-#include "support/AvahiTestPeers.h"
+#include "support/QtTestApplication.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -30,7 +30,7 @@ struct Seen {
 };
 
 TEST(AvahiQtPoll, AWatchReportsReadinessOnceItIsFreedFromItsOwnCallback) {
-  testing::ensureQtApplication();
+  testing::ensureCoreApplication();
   AvahiQtPoll poll;
   int fds[2];
   ASSERT_EQ(::pipe(fds), 0);
@@ -57,7 +57,7 @@ TEST(AvahiQtPoll, AWatchReportsReadinessOnceItIsFreedFromItsOwnCallback) {
 }
 
 TEST(AvahiQtPoll, ATimeoutFiresOnceAtItsTimeUntilRearmed) {
-  testing::ensureQtApplication();
+  testing::ensureCoreApplication();
   AvahiQtPoll poll;
   Seen seen{poll.api()};
   QElapsedTimer clock;

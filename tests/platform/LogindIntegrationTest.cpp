@@ -1,7 +1,7 @@
 #include "platform/LogindInhibitor.h"
 #include "platform/LogindSleepMonitor.h"
 
-#include "support/AvahiTestPeers.h"
+#include "support/QtTestApplication.h"
 #include "support/LogindStandIn.h"
 
 #include <QDBusConnection>
@@ -19,7 +19,7 @@ using Inhibitor = LogindStandIn::Inhibitor;
 // Runs under with-logind.sh: the stand-in lists a lock until its descriptor is closed.
 class LogindIntegration : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { testing::ensureQtApplication(); }
+  static void SetUpTestSuite() { testing::ensureCoreApplication(); }
   void TearDown() override {
     EXPECT_TRUE(QTest::qWaitFor([] { return LogindStandIn::inhibitors().isEmpty(); }, 5000))
         << "a lock outlived its holder";

@@ -6,7 +6,6 @@
 #include "support/ProcessRunner.h"
 
 #include <QByteArray>
-#include <QCoreApplication>
 #include <QList>
 #include <QString>
 
@@ -14,17 +13,6 @@
 #include <chrono>
 
 namespace tarnik::testing {
-
-// Avahi runs on the Qt event loop, which needs an application object; the GoogleTest main
-// makes none.
-inline void ensureQtApplication() {
-  if (QCoreApplication::instance() == nullptr) {
-    static int argc = 1;
-    static char name[] = "tarnik_tests";
-    static char *argv[] = {name, nullptr};
-    new QCoreApplication(argc, argv);
-  }
-}
 
 // A service announced by avahi-publish for as long as the object lives. `established`
 // tells whether the daemon took it under the given name within the time allowed.

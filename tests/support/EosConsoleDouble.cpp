@@ -1,8 +1,8 @@
 #include "support/EosConsoleDouble.h"
 
 #include "link/OSCPacket.h"
+#include "support/QtTestApplication.h"
 
-#include <QCoreApplication>
 #include <QPointer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -67,7 +67,7 @@ EosConsoleDouble::EosConsoleDouble() : EosConsoleDouble(Options{}) {}
 
 EosConsoleDouble::EosConsoleDouble(Options options)
     : options_(std::move(options)), udpOutbox_(std::make_unique<Outbox>()) {
-  ensureApplication();
+  ensureCoreApplication();
   udp_.bind(options_.address, options_.udpPort);
   packetLengthServer_.listen(options_.address, options_.packetLengthPort);
   slipServer_.listen(options_.address, options_.slipPort);
@@ -95,14 +95,6 @@ EosConsoleDouble::~EosConsoleDouble() {
       delete client->socket;
     }
   }
-}
-
-void EosConsoleDouble::ensureApplication() {
-  if (QCoreApplication::instance()) return;
-  static int argc = 1;
-  static char name[] = "tarnik_tests";
-  static char *argv[] = {name, nullptr};
-  new QCoreApplication(argc, argv);
 }
 
 bool EosConsoleDouble::isListening() const {

@@ -2,6 +2,7 @@
 
 #include "link/OSCMessage.h"
 #include "link/OSCTCPFramer.h"
+#include "model/catalog/ShippedFixtureLibrary.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -50,9 +51,6 @@ class EosConsoleDouble : public QObject {
   explicit EosConsoleDouble(Options options);
   ~EosConsoleDouble() override;
 
-  // Sockets need the event dispatcher that only an application object installs.
-  static void ensureApplication();
-
   bool isListening() const;
   QHostAddress address() const { return options_.address; }
   quint16 udpPort() const { return udp_.localPort(); }
@@ -60,7 +58,7 @@ class EosConsoleDouble : public QObject {
 
   // Stock answers, read when a request arrives.
   QString softwareVersion = QStringLiteral("3.2.1");
-  QString fixtureLibraryVersion = QStringLiteral("1.0");
+  QString fixtureLibraryVersion = QString::fromLatin1(shippedFixtureLibraryVersion);
   QList<OSCArgument> processorsArguments{OSCArgument::fromInt(1), OSCArgument::fromString(QStringLiteral("Primary"))};
 
   // Replaces the handler of one address; a handler returning no messages answers nothing.

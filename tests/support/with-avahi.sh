@@ -7,6 +7,7 @@
 # multicast-enabled loopback, its own system bus and its own daemon, so several runs can go
 # side by side. Everything started here is stopped again; the command's exit status is returned.
 set -euo pipefail
+. "$(dirname "$0")/private-bus.sh"
 
 with_daemon=1
 if [ "${1:-}" = "--no-daemon" ]; then
@@ -18,8 +19,6 @@ fi
 namespace="tarnik-avahi-$$"
 temp_root="${TMPDIR:-/tmp}"
 work_dir=$(mktemp -d "$temp_root/$namespace.XXXXXX")
-bus_socket="$work_dir/system_bus_socket"
-bus_address="unix:path=$bus_socket"
 
 # Stops whatever is inside a namespace of ours and removes it.
 clear_namespace() {
@@ -62,23 +61,6 @@ ip netns add "$namespace"
 in_namespace ip link set lo up
 in_namespace ip link set lo multicast on
 
-cat >"$work_dir/bus.conf" <<EOF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>system</type>
-  <listen>$bus_address</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow user="*"/>
-    <allow own="*"/>
-    <allow send_type="method_call"/>
-    <allow send_destination="*"/>
-    <allow receive_sender="*"/>
-  </policy>
-</busconfig>
-EOF
-
 cat >"$work_dir/avahi-daemon.conf" <<EOF
 [server]
 use-ipv4=yes
@@ -98,14 +80,7 @@ enable-reflector=no
 [rlimits]
 EOF
 
-in_namespace dbus-daemon --config-file="$work_dir/bus.conf" --nofork --nopidfile \
-  >"$work_dir/bus.log" 2>&1 &
-for _ in $(seq 100); do
-  [ -S "$bus_socket" ] && break
-  sleep 0.05
-done
-[ -S "$bus_socket" ] || { echo "private system bus did not start" >&2; cat "$work_dir/bus.log" >&2; exit 1; }
-export DBUS_SYSTEM_BUS_ADDRESS="$bus_address"
+start_private_system_bus "$work_dir" in_namespace || exit 1
 
 if [ "$with_daemon" = 1 ]; then
   # The daemon keeps its pid file and socket under /run/avahi-daemon; a tmpfs over /run in

@@ -4,6 +4,7 @@
 # status; fails (status 1) when the keyring cannot be brought up, so keyring tests never
 # silently skip. Usage: with-keyring.sh program [arguments...]
 set -euo pipefail
+. "$(dirname "$0")/private-bus.sh"
 
 if [ "${1:-}" != "--inside-session" ]; then
   [ $# -gt 0 ] || { echo "usage: $0 program [arguments...]" >&2; exit 2; }
@@ -27,17 +28,7 @@ trap 'kill "$keyring" 2>/dev/null || true; wait "$keyring" 2>/dev/null || true' 
 
 # The bus would otherwise start a second, locked daemon on the first call, so wait until
 # ours owns the Secret Service name.
-owned() {
-  dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-    org.freedesktop.DBus.NameHasOwner string:org.freedesktop.secrets 2>/dev/null |
-    grep -q 'boolean true'
-}
-for _ in $(seq 100); do
-  owned && break
-  kill -0 "$keyring" 2>/dev/null || { echo "gnome-keyring-daemon exited early" >&2; exit 1; }
-  sleep 0.1
-done
-owned || { echo "gnome-keyring-daemon did not take the Secret Service name" >&2; exit 1; }
+wait_for_bus_name --session org.freedesktop.secrets "$keyring" gnome-keyring-daemon || exit 1
 
 while IFS='=' read -r name value; do
   [ -n "$name" ] && export "$name=$value"

@@ -1,41 +1,19 @@
 #include "model/catalog/FixtureCatalogStore.h"
 
 #include "foundation/TextRules.h"
-#include "model/catalog/CatalogBackground.h"
-#include "model/catalog/CatalogResourceFile.h"
+#include "model/catalog/CatalogResourceLoading.h"
 #include "model/catalog/FixtureCatalogDecoder.h"
 
 namespace tarnik {
-namespace {
-
-struct LoadOutcome {
-  std::shared_ptr<const FixtureCatalogDatabase> database;
-  QString failure;
-};
-
-LoadOutcome decodeFile(const QString &path) {
-  const auto file = CatalogResourceFile::open(path);
-  if (!file) return {nullptr, file.error()};
-  auto database = FixtureCatalogDecoder::load(file->bytes());
-  if (!database) return {nullptr, database.error().description()};
-  return {std::make_shared<const FixtureCatalogDatabase>(std::move(*database)), {}};
-}
-
-}  // namespace
 
 FixtureCatalogStore::FixtureCatalogStore(QObject *parent) : ObservableObject(parent) {}
 
 void FixtureCatalogStore::load(const CatalogResourceLocator &bundle) {
   if (state_.kind == State::Kind::loading || state_.kind == State::Kind::ready) return;
   publish(state_, State{State::Kind::loading, {}}, &FixtureCatalogStore::stateChanged);
-  const std::optional<QString> path = bundle.url(resourceName, resourceExtension);
-  if (!path) {
-    finish(nullptr, FixtureCatalogError::resourceMissing().description());
-    return;
-  }
-  runCatalogWork(
-      this, [path = *path] { return decodeFile(path); },
-      [this](const LoadOutcome &outcome) { finish(outcome.database, outcome.failure); });
+  loadCatalogResource(this, bundle.url(resourceName, resourceExtension),
+                      FixtureCatalogError::resourceMissing().description(), &FixtureCatalogDecoder::load,
+                      [this](const auto &database, const QString &failure) { finish(database, failure); });
 }
 
 void FixtureCatalogStore::finish(const std::shared_ptr<const FixtureCatalogDatabase> &database,

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "foundation/ObservableObject.h"
+#include "model/catalog/CatalogLoadState.h"
 #include "model/catalog/CatalogResourceLocator.h"
 #include "model/catalog/FixtureCatalogDatabase.h"
 
@@ -18,14 +19,7 @@ class FixtureCatalogStore : public ObservableObject {
   Q_OBJECT
 
  public:
-  struct State {
-    enum class Kind { idle, loading, ready, failed };
-    Kind kind = Kind::idle;
-    QString message;  // the failure's description, for failed only
-
-    static State failed(QString message) { return {Kind::failed, std::move(message)}; }
-    bool operator==(const State &) const = default;
-  };
+  using State = CatalogLoadState;
 
   static inline const QString resourceName = QStringLiteral("FixtureCatalog");
   static inline const QString resourceExtension = QStringLiteral("tfcat");

@@ -1,39 +1,19 @@
 #include "model/catalog/FixtureParameterCatalogStore.h"
 
 #include "model/catalog/CatalogBackground.h"
-#include "model/catalog/CatalogResourceFile.h"
+#include "model/catalog/CatalogResourceLoading.h"
 
 namespace tarnik {
-namespace {
-
-struct LoadOutcome {
-  std::shared_ptr<const FixtureParameterCatalogDatabase> database;
-  QString failure;
-};
-
-LoadOutcome decodeFile(const QString &path) {
-  const auto file = CatalogResourceFile::open(path);
-  if (!file) return {nullptr, file.error()};
-  auto database = FixtureParameterCatalogDatabase::load(file->bytes());
-  if (!database) return {nullptr, database.error().description()};
-  return {std::make_shared<const FixtureParameterCatalogDatabase>(std::move(*database)), {}};
-}
-
-}  // namespace
 
 FixtureParameterCatalogStore::FixtureParameterCatalogStore(QObject *parent) : ObservableObject(parent) {}
 
 void FixtureParameterCatalogStore::loadIfNeeded(const CatalogResourceLocator &bundle) {
   if (state_.kind == State::Kind::loading || state_.kind == State::Kind::ready) return;
   publish(state_, State{State::Kind::loading, {}}, &FixtureParameterCatalogStore::stateChanged);
-  const std::optional<QString> path = bundle.url(resourceName, resourceExtension);
-  if (!path) {
-    finish(nullptr, FixtureParameterCatalogError::resourceMissing().description());
-    return;
-  }
-  runCatalogWork(
-      this, [path = *path] { return decodeFile(path); },
-      [this](const LoadOutcome &outcome) { finish(outcome.database, outcome.failure); });
+  loadCatalogResource(this, bundle.url(resourceName, resourceExtension),
+                      FixtureParameterCatalogError::resourceMissing().description(),
+                      &FixtureParameterCatalogDatabase::load,
+                      [this](const auto &database, const QString &failure) { finish(database, failure); });
 }
 
 void FixtureParameterCatalogStore::finish(const std::shared_ptr<const FixtureParameterCatalogDatabase> &database,

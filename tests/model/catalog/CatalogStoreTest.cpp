@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "CatalogTestCatalogs.h"
+#include "support/QtTestApplication.h"
 #include "model/catalog/FixtureCatalogDecoder.h"
 #include "model/catalog/FixtureCatalogQueries.h"
 #include "model/catalog/FixtureCatalogStore.h"
@@ -23,10 +24,8 @@ using ParameterState = FixtureParameterCatalogStore::State;
 
 }  // namespace
 
-void PrintTo(const FixtureState &state, std::ostream *out) {
-  *out << int(state.kind) << ' ' << state.message.toStdString();
-}
-void PrintTo(const ParameterState &state, std::ostream *out) {
+// Both stores report their load in the same state type.
+void PrintTo(const CatalogLoadState &state, std::ostream *out) {
   *out << int(state.kind) << ' ' << state.message.toStdString();
 }
 
@@ -35,7 +34,7 @@ namespace {
 class CatalogStores : public ::testing::Test {
  protected:
   void SetUp() override {
-    catalogtest::ensureCoreApplication();
+    testing::ensureCoreApplication();
     ASSERT_TRUE(folder_.isValid());
   }
 

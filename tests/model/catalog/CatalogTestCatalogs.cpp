@@ -2,19 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QFile>
 
 namespace tarnik::catalogtest {
-
-void ensureCoreApplication() {
-  if (!QCoreApplication::instance()) {
-    static int argc = 1;
-    static char name[] = "model_tests";
-    static char *argv[] = {name, nullptr};
-    new QCoreApplication(argc, argv);
-  }
-}
 
 QUuid numberedId(quint64 n) {
   return QUuid::fromString(QStringLiteral("00000000-0000-0000-0000-%1").arg(n, 12, 16, QLatin1Char('0')));

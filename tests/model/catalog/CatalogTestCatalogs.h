@@ -12,10 +12,6 @@
 
 namespace tarnik::catalogtest {
 
-// Sockets, timers and queued hand-backs need an application object; GoogleTest's main
-// does not make one.
-void ensureCoreApplication();
-
 // 00000000-0000-0000-0000-<n as 12 hexadecimal digits>
 QUuid numberedId(quint64 n);
 

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "CatalogTestCatalogs.h"
+#include "support/QtTestApplication.h"
 #include "ShippedCatalogs.h"
 #include "model/catalog/FixtureCatalogStore.h"
 #include "model/catalog/FixtureParameterCatalogStore.h"
@@ -17,7 +18,7 @@ namespace {
 class ShippedCatalogs : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    catalogtest::ensureCoreApplication();
+    testing::ensureCoreApplication();
     fixtures_ = new FixtureCatalogStore;
     parameters_ = new FixtureParameterCatalogStore;
     fixtures_->load(CatalogResourceLocator::standard());

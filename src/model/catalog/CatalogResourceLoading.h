@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <type_traits>
+#include <utility>
+
+#include "model/catalog/CatalogBackground.h"
+#include "model/catalog/CatalogResourceFile.h"
+
+namespace tarnik {
+
+// Reads the catalog file at `path` and decodes it with `decode` (the file's bytes to a
+// database or an error with a description) on the thread pool, then hands `finish` the
+// shared database, or null and the failure's text, on the GUI thread while `receiver`
+// lives. Without a path the resource is missing, and `finish` gets `missingText` at once.
+template <class Decode, class Finish>
+void loadCatalogResource(QObject *receiver, const std::optional<QString> &path, const QString &missingText,
+                         Decode decode, Finish finish) {
+  using Database = typename std::invoke_result_t<Decode, QByteArrayView>::value_type;
+  struct Outcome {
+    std::shared_ptr<const Database> database;
+    QString failure;
+  };
+  if (!path) {
+    finish(std::shared_ptr<const Database>(), missingText);
+    return;
+  }
+  runCatalogWork(
+      receiver,
+      [path = *path, decode]() -> Outcome {
+        const auto file = CatalogResourceFile::open(path);
+        if (!file) return {nullptr, file.error()};
+        auto database = decode(file->bytes());
+        if (!database) return {nullptr, database.error().description()};
+        return {std::make_shared<const Database>(std::move(*database)), {}};
+      },
+      [finish](const Outcome &outcome) { finish(outcome.database, outcome.failure); });
+}
+
+}  // namespace tarnik
