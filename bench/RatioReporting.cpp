@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 namespace tarnik {
@@ -29,6 +31,50 @@ double RatioReporter::time(const std::string &name) const {
 
 void RatioReporter::printRatio(const char *name, const std::string &ours, const std::string &theirs) const {
   if (time(ours) > 0 && time(theirs) > 0) std::printf("RATIO %s %.3f\n", name, time(ours) / time(theirs));
+}
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsFor(const std::function<void()> &work, int times) {
+  const Clock::time_point start = Clock::now();
+  for (int i = 0; i < times; ++i) work();
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// How many calls make about 200 microseconds.
+int batchFor(const std::function<void()> &work) {
+  work();  // warm caches and allocators first
+  int times = 1;
+  while (times < (1 << 20) && secondsFor(work, times) < 200e-6) times *= 2;
+  return times;
+}
+
+}  // namespace
+
+double pairedTimeRatio(const std::function<void()> &ours, const std::function<void()> &theirs, int rounds) {
+  const int oursBatch = batchFor(ours);
+  const int theirsBatch = batchFor(theirs);
+  std::vector<double> ratios;
+  ratios.reserve(size_t(rounds));
+  for (int round = 0; round < rounds; ++round) {
+    double oursTime = 0, theirsTime = 0;
+    if (round % 2 == 0) {
+      oursTime = secondsFor(ours, oursBatch);
+      theirsTime = secondsFor(theirs, theirsBatch);
+    } else {
+      theirsTime = secondsFor(theirs, theirsBatch);
+      oursTime = secondsFor(ours, oursBatch);
+    }
+    ratios.push_back((oursTime / oursBatch) / (theirsTime / theirsBatch));
+  }
+  std::nth_element(ratios.begin(), ratios.begin() + rounds / 2, ratios.end());
+  return ratios[size_t(rounds / 2)];
+}
+
+void printPairedRatio(const char *name, const std::function<void()> &ours, const std::function<void()> &theirs) {
+  std::printf("RATIO %s %.3f\n", name, pairedTimeRatio(ours, theirs));
 }
 
 void initializeRepeatedBenchmarks(int argc, char **argv, int repetitions, BenchInterleaving interleaving) {

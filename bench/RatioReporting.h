@@ -6,6 +6,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -31,6 +32,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
   std::map<std::string, double> medians_;
   std::map<std::string, double> singles_;
 };
+
+// For work of a few microseconds on a shared machine, where a slow spell can outlast a whole
+// Google Benchmark repetition: times the two contenders in alternation over many short
+// rounds (each side about 200 microseconds, the order swapped every round) and gives the
+// median of the per-round ratios, ours over theirs.
+double pairedTimeRatio(const std::function<void()> &ours, const std::function<void()> &theirs, int rounds = 301);
+void printPairedRatio(const char *name, const std::function<void()> &ours, const std::function<void()> &theirs);
 
 enum class BenchInterleaving { off, random };
 

@@ -7,6 +7,9 @@
 #include <QtEndian>
 
 #include <bit>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstring>
 
 namespace tarnik {
@@ -149,51 +152,84 @@ bool readBlobField(QByteArrayView bytes, qsizetype &cursor, QByteArray &blob) {
 // QString holds a reference to the block and points at its own NUL-terminated stretch, so
 // a message costs one allocation for all its texts rather than one per text. Qt's
 // copy-on-write treats a shared block like any shared string, so changing one of the
-// texts later copies it out first. Texts that are not ASCII get their own QString.
+// texts later copies it out first. Texts that are not ASCII get their own QString, and so
+// do the texts of a packet too large for the block to be worth its waste.
 class SharedTextBlock {
  public:
-  // Reads the padded text field at cursor; an ASCII text is only noted here and written
-  // by fill(), once the whole message has proven well-formed.
-  bool scan(QByteArrayView bytes, qsizetype &cursor, QString *target) {
-    qsizetype length = 0;
-    bool ascii = false;
-    if (!scanPaddedField(bytes, cursor, length, ascii)) return false;
+  explicit SharedTextBlock(QByteArrayView packet) {
+    // One unit per packet byte is always enough: a text takes fewer units than its field.
+    if (packet.size() <= largestSharedPacket) {
+      block_ = QString(packet.size(), Qt::Uninitialized);
+      next_ = block_.data_ptr().data();
+    }
+  }
+
+  // Reads the padded text field at cursor, widening it into the block as it is scanned.
+  bool read(QByteArrayView bytes, qsizetype &cursor, QString &target) {
+    if (block_.isNull()) return readText(bytes, cursor, target);
+    if (cursor >= bytes.size()) return false;
     const char *start = bytes.data() + cursor;
-    if (ascii) {
-      pending_.append({start, length, target});
-      units_ += length + 1;
+    const qsizetype available = bytes.size() - cursor;
+    // Eight bytes at a time, each word widened whole (the block has room for the bytes
+    // past the NUL), until a word holds the NUL; see scanPaddedField.
+    constexpr quint64 ones = 0x0101010101010101u, highBits = 0x8080808080808080u;
+    quint64 seen = 0;
+    qsizetype length = 0;
+    bool found = false;
+    for (; length + 8 <= available; length += 8) {
+      const quint64 word = qFromLittleEndian<quint64>(start + length);
+      widenWord(word, next_ + length);
+      const quint64 zeros = (word - ones) & ~word & highBits;
+      if (zeros != 0) {
+        const int offset = std::countr_zero(zeros) / 8;
+        if (offset > 0) seen |= word & (~quint64(0) >> (64 - 8 * offset));
+        length += offset;
+        found = true;
+        break;
+      }
+      seen |= word;
+    }
+    if (!found) {
+      for (; length < available && start[length] != 0; ++length) {
+        seen |= static_cast<unsigned char>(start[length]);
+        next_[length] = static_cast<unsigned char>(start[length]);
+      }
+      if (length == available) return false;
+    }
+    const qsizetype field = paddedFieldSize(length);
+    if (field > available) return false;
+    for (qsizetype k = length + 1; k < field; ++k) {
+      if (start[k] != 0) return false;
+    }
+    if ((seen & highBits) == 0) {
+      next_[length] = u'\0';
+      QStringPrivate &shared = block_.data_ptr();
+      shared.d_ptr()->ref();
+      target = QString(QStringPrivate(shared.d_ptr(), next_, length));
+      next_ += length + 1;
     } else {
       // QString::fromUtf8 would quietly replace malformed sequences, so check first.
       if (!isValidUtf8(start, length)) return false;
-      *target = QString::fromUtf8(start, length);
+      target = QString::fromUtf8(start, length);
     }
-    cursor += paddedFieldSize(length);
+    cursor += field;
     return true;
   }
 
-  void fill() {
-    if (pending_.isEmpty()) return;
-    QString block(units_, Qt::Uninitialized);
-    QStringPrivate &shared = block.data_ptr();
-    char16_t *out = shared.data();
-    // One reference for each text, taken at once: the block is not yet visible elsewhere.
-    shared.d_ptr()->ref_.fetchAndAddRelaxed(int(pending_.size()));
-    for (const Pending &text : std::as_const(pending_)) {
-      for (qsizetype i = 0; i < text.length; ++i) out[i] = static_cast<unsigned char>(text.start[i]);
-      out[text.length] = u'\0';
-      *text.target = QString(QStringPrivate(shared.d_ptr(), out, text.length));
-      out += text.length + 1;
-    }
+ private:
+  static constexpr qsizetype largestSharedPacket = 4096;
+
+  static void widenWord(quint64 word, char16_t *out) {
+#if defined(__SSE2__)
+    const __m128i bytes = _mm_cvtsi64_si128(qint64(word));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
+#else
+    for (int i = 0; i < 8; ++i) out[i] = char16_t((word >> (8 * i)) & 0xFF);
+#endif
   }
 
- private:
-  struct Pending {
-    const char *start;
-    qsizetype length;
-    QString *target;
-  };
-  QVarLengthArray<Pending, 16> pending_;
-  qsizetype units_ = 0;
+  QString block_;
+  char16_t *next_ = nullptr;
 };
 
 // The packet; nothing when the optimistic pass met a text that is not ASCII; empty when
@@ -288,8 +324,8 @@ std::optional<OSCMessage> OSCMessage::decode(QByteArrayView bytes) {
   if (bytes.isEmpty() || bytes[0] != '/') return std::nullopt;
   OSCMessage message;
   qsizetype cursor = 0;
-  SharedTextBlock texts;
-  if (!texts.scan(bytes, cursor, &message.address)) return std::nullopt;
+  SharedTextBlock texts(bytes);
+  if (!texts.read(bytes, cursor, message.address)) return std::nullopt;
 
   // The tag string is read as raw bytes: any byte outside the six known letters fails, so
   // a tag string that is not valid UTF-8 fails as well.
@@ -318,7 +354,7 @@ std::optional<OSCMessage> OSCMessage::decode(QByteArrayView bytes) {
         value = std::bit_cast<float>(word);
         break;
       case 's':
-        if (!texts.scan(bytes, cursor, &value.emplace<QString>())) return std::nullopt;
+        if (!texts.read(bytes, cursor, value.emplace<QString>())) return std::nullopt;
         break;
       case 'T': value = true; break;
       case 'F': value = false; break;
@@ -329,7 +365,6 @@ std::optional<OSCMessage> OSCMessage::decode(QByteArrayView bytes) {
     }
   }
   if (cursor != bytes.size()) return std::nullopt;
-  texts.fill();
   return message;
 }
 
