@@ -70,9 +70,24 @@ char *writeWord(quint32 word, char *out) {
   return out + 4;
 }
 
+// Widens eight bytes to eight UTF-16 units.
+void widenWord(quint64 word, char16_t *out) {
+#if defined(__SSE2__)
+  const __m128i bytes = _mm_cvtsi64_si128(qint64(word));
+  _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
+#else
+  for (int i = 0; i < 8; ++i) out[i] = char16_t((word >> (8 * i)) & 0xFF);
+#endif
+}
+
 // Scans the padded field that starts at cursor: finds the NUL that ends its content, notes
 // whether the content is plain ASCII, and checks that the padding fits and is all zero.
-bool scanPaddedField(QByteArrayView bytes, qsizetype cursor, qsizetype &length, bool &ascii) {
+// With widen, the content is also widened into widenInto as it is scanned, one unit per byte;
+// whole words are written, so up to seven units past the NUL may be overwritten (never
+// more than the bytes that remain after cursor).
+template <bool widen = false>
+bool scanPaddedField(QByteArrayView bytes, qsizetype cursor, qsizetype &length, bool &ascii,
+                     char16_t *widenInto = nullptr) {
   if (cursor >= bytes.size()) return false;
   const char *start = bytes.data() + cursor;
   const qsizetype available = bytes.size() - cursor;
@@ -84,6 +99,7 @@ bool scanPaddedField(QByteArrayView bytes, qsizetype cursor, qsizetype &length, 
   bool found = false;
   for (; i + 8 <= available; i += 8) {
     const quint64 word = qFromLittleEndian<quint64>(start + i);
+    if constexpr (widen) widenWord(word, widenInto + i);
     const quint64 zeros = (word - ones) & ~word & highBits;
     if (zeros != 0) {
       const int offset = std::countr_zero(zeros) / 8;
@@ -95,7 +111,10 @@ bool scanPaddedField(QByteArrayView bytes, qsizetype cursor, qsizetype &length, 
     seen |= word;
   }
   if (!found) {
-    for (; i < available && start[i] != 0; ++i) seen |= static_cast<unsigned char>(start[i]);
+    for (; i < available && start[i] != 0; ++i) {
+      seen |= static_cast<unsigned char>(start[i]);
+      if constexpr (widen) widenInto[i] = static_cast<unsigned char>(start[i]);
+    }
     if (i == available) return false;
   }
   const qsizetype field = paddedFieldSize(i);
@@ -167,41 +186,11 @@ class SharedTextBlock {
   // Reads the padded text field at cursor, widening it into the block as it is scanned.
   bool read(QByteArrayView bytes, qsizetype &cursor, QString &target) {
     if (block_.isNull()) return readText(bytes, cursor, target);
-    if (cursor >= bytes.size()) return false;
-    const char *start = bytes.data() + cursor;
-    const qsizetype available = bytes.size() - cursor;
-    // Eight bytes at a time, each word widened whole (the block has room for the bytes
-    // past the NUL), until a word holds the NUL; see scanPaddedField.
-    constexpr quint64 ones = 0x0101010101010101u, highBits = 0x8080808080808080u;
-    quint64 seen = 0;
     qsizetype length = 0;
-    bool found = false;
-    for (; length + 8 <= available; length += 8) {
-      const quint64 word = qFromLittleEndian<quint64>(start + length);
-      widenWord(word, next_ + length);
-      const quint64 zeros = (word - ones) & ~word & highBits;
-      if (zeros != 0) {
-        const int offset = std::countr_zero(zeros) / 8;
-        if (offset > 0) seen |= word & (~quint64(0) >> (64 - 8 * offset));
-        length += offset;
-        found = true;
-        break;
-      }
-      seen |= word;
-    }
-    if (!found) {
-      for (; length < available && start[length] != 0; ++length) {
-        seen |= static_cast<unsigned char>(start[length]);
-        next_[length] = static_cast<unsigned char>(start[length]);
-      }
-      if (length == available) return false;
-    }
-    const qsizetype field = paddedFieldSize(length);
-    if (field > available) return false;
-    for (qsizetype k = length + 1; k < field; ++k) {
-      if (start[k] != 0) return false;
-    }
-    if ((seen & highBits) == 0) {
+    bool ascii = false;
+    if (!scanPaddedField<true>(bytes, cursor, length, ascii, next_)) return false;
+    const char *start = bytes.data() + cursor;
+    if (ascii) {
       next_[length] = u'\0';
       QStringPrivate &shared = block_.data_ptr();
       shared.d_ptr()->ref();
@@ -212,21 +201,12 @@ class SharedTextBlock {
       if (!isValidUtf8(start, length)) return false;
       target = QString::fromUtf8(start, length);
     }
-    cursor += field;
+    cursor += paddedFieldSize(length);
     return true;
   }
 
  private:
   static constexpr qsizetype largestSharedPacket = 4096;
-
-  static void widenWord(quint64 word, char16_t *out) {
-#if defined(__SSE2__)
-    const __m128i bytes = _mm_cvtsi64_si128(qint64(word));
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
-#else
-    for (int i = 0; i < 8; ++i) out[i] = char16_t((word >> (8 * i)) & 0xFF);
-#endif
-  }
 
   QString block_;
   char16_t *next_ = nullptr;
