@@ -9,7 +9,7 @@ ensure_packages "${TARNIK_BUILD_PACKAGES[@]}" "${TARNIK_BENCH_PACKAGES[@]}"
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNIK_BENCH=ON
 cmake --build build-release -j "$(nproc)"
 for program in build-release/bench/bench_*; do
-  [ -x "$program" ] || continue
+  [ -f "$program" ] && [ -x "$program" ] || continue
   echo "== $(basename "$program")"
   "$program"
 done
