@@ -127,6 +127,14 @@ bool scanPaddedField(QByteArrayView bytes, qsizetype cursor, qsizetype &length, 
   return true;
 }
 
+// A text that is not plain ASCII; QString::fromUtf8 would quietly replace malformed
+// sequences, so they are refused first.
+bool readUtf8(const char *start, qsizetype length, QString &text) {
+  if (!isValidUtf8(start, length)) return false;
+  text = QString::fromUtf8(start, length);
+  return true;
+}
+
 bool readText(QByteArrayView bytes, qsizetype &cursor, QString &text) {
   qsizetype length = 0;
   bool ascii = false;
@@ -136,10 +144,8 @@ bool readText(QByteArrayView bytes, qsizetype &cursor, QString &text) {
     text = QString(length, Qt::Uninitialized);
     char16_t *units = reinterpret_cast<char16_t *>(text.data());
     for (qsizetype i = 0; i < length; ++i) units[i] = static_cast<unsigned char>(start[i]);
-  } else {
-    // QString::fromUtf8 would quietly replace malformed sequences, so check first.
-    if (!isValidUtf8(start, length)) return false;
-    text = QString::fromUtf8(start, length);
+  } else if (!readUtf8(start, length, text)) {
+    return false;
   }
   cursor += paddedFieldSize(length);
   return true;
@@ -196,10 +202,8 @@ class SharedTextBlock {
       shared.d_ptr()->ref();
       target = QString(QStringPrivate(shared.d_ptr(), next_, length));
       next_ += length + 1;
-    } else {
-      // QString::fromUtf8 would quietly replace malformed sequences, so check first.
-      if (!isValidUtf8(start, length)) return false;
-      target = QString::fromUtf8(start, length);
+    } else if (!readUtf8(start, length, target)) {
+      return false;
     }
     cursor += paddedFieldSize(length);
     return true;
