@@ -8,7 +8,8 @@
 
 namespace tarnik {
 
-RatioReporter::RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_ColorTabular : OO_Tabular) {}
+RatioReporter::RatioReporter()
+    : ConsoleReporter(isatty(fileno(stdout)) ? OO_ColorTabular : OO_Tabular) {}
 
 void RatioReporter::ReportRuns(const std::vector<Run> &runs) {
   for (const Run &run : runs) {
@@ -29,8 +30,10 @@ double RatioReporter::time(const std::string &name) const {
   return 0;
 }
 
-void RatioReporter::printRatio(const char *name, const std::string &ours, const std::string &theirs) const {
-  if (time(ours) > 0 && time(theirs) > 0) std::printf("RATIO %s %.3f\n", name, time(ours) / time(theirs));
+void RatioReporter::printRatio(const char *name, const std::string &ours,
+                               const std::string &theirs) const {
+  if (time(ours) > 0 && time(theirs) > 0)
+    std::printf("RATIO %s %.3f\n", name, time(ours) / time(theirs));
 }
 
 namespace {
@@ -53,7 +56,8 @@ int batchFor(const std::function<void()> &work) {
 
 }  // namespace
 
-double pairedTimeRatio(const std::function<void()> &ours, const std::function<void()> &theirs, int rounds) {
+double pairedTimeRatio(const std::function<void()> &ours, const std::function<void()> &theirs,
+                       int rounds) {
   const int oursBatch = batchFor(ours);
   const int theirsBatch = batchFor(theirs);
   std::vector<double> ratios;
@@ -73,14 +77,17 @@ double pairedTimeRatio(const std::function<void()> &ours, const std::function<vo
   return ratios[size_t(rounds / 2)];
 }
 
-void printPairedRatio(const char *name, const std::function<void()> &ours, const std::function<void()> &theirs) {
+void printPairedRatio(const char *name, const std::function<void()> &ours,
+                      const std::function<void()> &theirs) {
   std::printf("RATIO %s %.3f\n", name, pairedTimeRatio(ours, theirs));
 }
 
-void initializeRepeatedBenchmarks(int argc, char **argv, int repetitions, BenchInterleaving interleaving) {
+void initializeRepeatedBenchmarks(int argc, char **argv, int repetitions,
+                                  BenchInterleaving interleaving) {
   std::vector<std::string> defaults{"--benchmark_repetitions=" + std::to_string(repetitions),
                                     "--benchmark_report_aggregates_only=true"};
-  if (interleaving == BenchInterleaving::random) defaults.push_back("--benchmark_enable_random_interleaving=true");
+  if (interleaving == BenchInterleaving::random)
+    defaults.push_back("--benchmark_enable_random_interleaving=true");
   std::vector<char *> arguments{argv[0]};
   for (std::string &flag : defaults) arguments.push_back(flag.data());
   arguments.insert(arguments.end(), argv + 1, argv + argc);

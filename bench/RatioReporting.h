@@ -5,7 +5,6 @@
 // figures, each Tarnik's time divided by the reference's from the same run.
 
 #include <benchmark/benchmark.h>
-
 #include <functional>
 #include <map>
 #include <string>
@@ -37,14 +36,17 @@ class RatioReporter : public benchmark::ConsoleReporter {
 // Google Benchmark repetition: times the two contenders in alternation over many short
 // rounds (each side about 200 microseconds, the order swapped every round) and gives the
 // median of the per-round ratios, ours over theirs.
-double pairedTimeRatio(const std::function<void()> &ours, const std::function<void()> &theirs, int rounds = 301);
-void printPairedRatio(const char *name, const std::function<void()> &ours, const std::function<void()> &theirs);
+double pairedTimeRatio(const std::function<void()> &ours, const std::function<void()> &theirs,
+                       int rounds = 301);
+void printPairedRatio(const char *name, const std::function<void()> &ours,
+                      const std::function<void()> &theirs);
 
 enum class BenchInterleaving { off, random };
 
 // Hands the command line to Google Benchmark behind the given repetition count, with
 // aggregates only and, when asked, random interleaving; arguments given on the command
 // line come later and win.
-void initializeRepeatedBenchmarks(int argc, char **argv, int repetitions, BenchInterleaving interleaving);
+void initializeRepeatedBenchmarks(int argc, char **argv, int repetitions,
+                                  BenchInterleaving interleaving);
 
 }  // namespace tarnik

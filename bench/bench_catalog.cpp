@@ -1,23 +1,24 @@
 // The fixture catalog's cost. Decoding the shipped resource (container check, inflate,
 // SHA-256, every field, every search text and index) is compared with a plain zlib inflate
 // of the same compressed bytes, the least any decoder must do; the SHA-256 of the payload
-// is timed on its own too, as the integrity check is a fixed part of every decode. A synthetic catalog at the
-// mode limit (500,000 modes) from the catalog writer shows the decode and the ranked
+// is timed on its own too, as the integrity check is a fixed part of every decode. A synthetic
+// catalog at the mode limit (500,000 modes) from the catalog writer shows the decode and the ranked
 // search at full size; the search time is printed beside the ratio.
-
-#include <benchmark/benchmark.h>
-#include <zlib.h>
-
-#include <QCryptographicHash>
-#include <QFile>
-#include <QtEndian>
-#include <cstdio>
-#include <vector>
 
 #include "CatalogDescriptions.h"
 #include "CatalogWriter.h"
 #include "RatioReporting.h"
 #include "model/catalog/FixtureCatalogDecoder.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QtEndian>
+
+#include <zlib.h>
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -48,15 +49,17 @@ const QByteArray &largeCatalog() {
     for (int maker = 0; maker < 2'000; ++maker) {
       catalog.manufacturers.append(QStringLiteral("Maker_%1").arg(maker));
       for (int model = 0; model < 50; ++model) {
-        const QString name =
-            QStringLiteral("%1 %2").arg(QString::fromLatin1(kinds[model % 7])).arg(100 + model * 13 + maker);
+        const QString name = QStringLiteral("%1 %2")
+                                 .arg(QString::fromLatin1(kinds[model % 7]))
+                                 .arg(100 + model * 13 + maker);
         catalog.models.append({quint32(maker), name});
         for (int mode = 0; mode < 5; ++mode) {
           const quint16 footprint = quint16(8 + 4 * ((model + mode) % 15));
           const QString text = QString::fromLatin1(modes[mode]);
           catalog.modes.append({QUuid::createUuidV5(QUuid(), QString::number(catalog.modes.size())),
                                 quint32(catalog.models.size() - 1), text,
-                                QString(name + u' ' + text).replace(u' ', u'_'), footprint, footprint, 0});
+                                QString(name + u' ' + text).replace(u' ', u'_'), footprint,
+                                footprint, 0});
         }
       }
     }
@@ -110,7 +113,8 @@ void decodeLargeCatalog(benchmark::State &state) {
 }
 
 void searchLargeCatalog(benchmark::State &state) {
-  static const FixtureCatalogDatabase database = *FixtureCatalogDecoder::decodePayload(largeCatalog());
+  static const FixtureCatalogDatabase database =
+      *FixtureCatalogDecoder::decodePayload(largeCatalog());
   for (auto _ : state) {
     auto modes = database.searchModes(u"wash 16ch", 100);
     benchmark::DoNotOptimize(modes);

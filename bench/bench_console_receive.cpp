@@ -3,25 +3,24 @@
 // a time. The reference reads the same stream from the same kind of socket and only splits
 // it into frames, so the ratio is what decoding and publishing cost on top of the socket.
 
+#include "RatioReporting.h"
 #include "link/OSCManager.h"
 #include "link/OSCTCPFramer.h"
-#include "RatioReporting.h"
-
-#include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTcpSocket>
 #include <QTimer>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <atomic>
+#include <benchmark/benchmark.h>
 #include <cstdio>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <thread>
 
 namespace {
@@ -41,14 +40,18 @@ QByteArray consoleStream() {
   const QList<OSCMessage> messages{
       {"/eos/out/cmd", {s("LIVE: Cue 1 : Chan 1 Thru 10 Full #")}},
       {"/eos/out/active/chan", {s("1-10 [100] Source Four LED Series 2 Lustr")}},
-      {"/eos/out/active/wheel/1", {s("Intensity  [100]"), OSCArgument::fromInt(1), OSCArgument::fromFloat(100.0f)}},
+      {"/eos/out/active/wheel/1",
+       {s("Intensity  [100]"), OSCArgument::fromInt(1), OSCArgument::fromFloat(100.0f)}},
       {"/eos/out/event/cue/1/2/fire", {}},
-      {"/eos/out/pantilt", {OSCArgument::fromFloat(0.0f), OSCArgument::fromFloat(540.0f), OSCArgument::fromFloat(-135.0f),
-                            OSCArgument::fromFloat(135.0f), OSCArgument::fromFloat(12.5f), OSCArgument::fromFloat(-4.25f)}},
+      {"/eos/out/pantilt",
+       {OSCArgument::fromFloat(0.0f), OSCArgument::fromFloat(540.0f),
+        OSCArgument::fromFloat(-135.0f), OSCArgument::fromFloat(135.0f),
+        OSCArgument::fromFloat(12.5f), OSCArgument::fromFloat(-4.25f)}},
   };
   QByteArray stream;
   for (int index = 0; index < messageCount; ++index) {
-    stream += *OSCTCPFramer::frame(messages[index % messages.size()].encoded(), OSCTCPFraming::packetLength);
+    stream += *OSCTCPFramer::frame(messages[index % messages.size()].encoded(),
+                                   OSCTCPFraming::packetLength);
   }
   return stream;
 }
@@ -85,7 +88,8 @@ class StreamingConsole {
       const int connection = ::accept(listener_, nullptr, nullptr);
       if (connection < 0) return;
       for (qsizetype sent = 0; sent < stream_.size();) {
-        const ssize_t written = ::send(connection, stream_.constData() + sent, size_t(stream_.size() - sent), MSG_NOSIGNAL);
+        const ssize_t written = ::send(connection, stream_.constData() + sent,
+                                       size_t(stream_.size() - sent), MSG_NOSIGNAL);
         if (written <= 0) break;
         sent += written;
       }
@@ -117,9 +121,10 @@ void receiveOSCManager(benchmark::State &state) {
   for (auto _ : state) {
     OSCManager manager(8, 5);
     QEventLoop loop;
-    QObject::connect(&manager, &OSCManager::receivedMessageCountChanged, &loop, [&loop](qint64 count) {
-      if (count == messageCount) loop.quit();
-    });
+    QObject::connect(&manager, &OSCManager::receivedMessageCountChanged, &loop,
+                     [&loop](qint64 count) {
+                       if (count == messageCount) loop.quit();
+                     });
     manager.connect(QStringLiteral("127.0.0.1"), console->port());
     runUntil(loop);
     benchmark::DoNotOptimize(manager.lastReceivedMessage());
@@ -135,7 +140,10 @@ void receivePlainReader(benchmark::State &state) {
     QEventLoop loop;
     QObject::connect(&socket, &QIODevice::readyRead, &loop, [&] {
       while (socket.bytesAvailable() > 0) {
-        frames += framer.append(socket.read(std::min(socket.bytesAvailable(), OSCManager::maximumReadSize)))->size();
+        frames +=
+            framer
+                .append(socket.read(std::min(socket.bytesAvailable(), OSCManager::maximumReadSize)))
+                ->size();
       }
       if (frames == messageCount) loop.quit();
     });

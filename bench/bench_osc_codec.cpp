@@ -4,20 +4,19 @@
 // argument value copied into owned storage. Every encoder produces the packet bytes from
 // its library's own message form.
 
+#include "RatioReporting.h"
 #include "link/OSCMessage.h"
 #include "link/OSCPacket.h"
-#include "RatioReporting.h"
-
-#include <benchmark/benchmark.h>
-#include <lo/lo.h>
-#include <osc/OscOutboundPacketStream.h>
-#include <osc/OscReceivedElements.h>
 
 #include <QtEndian>
 
+#include <benchmark/benchmark.h>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
+#include <lo/lo.h>
+#include <osc/OscOutboundPacketStream.h>
+#include <osc/OscReceivedElements.h>
 #include <string>
 #include <variant>
 #include <vector>
@@ -50,14 +49,56 @@ QList<OSCMessage> consoleMessages() {
       {"/eos/out/get/version", {s("3.2.5.17")}},
       {"/eos/out/get/cue/1/count", {i(312)}},
       {"/eos/out/get/cue/1/2/0/list/0/28",
-       {i(0),        s("A6C2E1F0-3B7D-4E0A-9C55-1F2E3D4C5B6A"), s("Blue wash — stage left"), i(5000),
-        i(0),        i(3000), i(0), i(-1), i(-1), i(-1), i(-1), i(-1), i(-1), s(""), s(""), i(0), s("Q"),
-        b(false),    b(false), s(""), i(0), s("Preset 3"), s(""), b(false), s("Act 1"), b(false), i(0),
-        s("5/3"),    s("")}},
+       {i(0),
+        s("A6C2E1F0-3B7D-4E0A-9C55-1F2E3D4C5B6A"),
+        s("Blue wash — stage left"),
+        i(5000),
+        i(0),
+        i(3000),
+        i(0),
+        i(-1),
+        i(-1),
+        i(-1),
+        i(-1),
+        i(-1),
+        i(-1),
+        s(""),
+        s(""),
+        i(0),
+        s("Q"),
+        b(false),
+        b(false),
+        s(""),
+        i(0),
+        s("Preset 3"),
+        s(""),
+        b(false),
+        s("Act 1"),
+        b(false),
+        i(0),
+        s("5/3"),
+        s("")}},
       {"/eos/out/get/patch/101/1/list/0/20",
-       {i(0), s("0F7A55E2-91C4-4B3C-8E61-77D0A2B4C9E1"), s("Front wash 1"), s("ETC"),
-        s("Source Four LED Series 2 Lustr"), i(101), i(3), i(1), s("R80"), s(""), s("Mode 1"),
-        s("FOH truss"), s(""), s(""), s(""), s(""), s(""), s(""), s(""), i(0)}},
+       {i(0),
+        s("0F7A55E2-91C4-4B3C-8E61-77D0A2B4C9E1"),
+        s("Front wash 1"),
+        s("ETC"),
+        s("Source Four LED Series 2 Lustr"),
+        i(101),
+        i(3),
+        i(1),
+        s("R80"),
+        s(""),
+        s("Mode 1"),
+        s("FOH truss"),
+        s(""),
+        s(""),
+        s(""),
+        s(""),
+        s(""),
+        s(""),
+        s(""),
+        i(0)}},
       {"/eos/out/softkey/3", {s("Sneak")}},
       {"/eos/out/show/name", {s("Tarnik rehearsal show")}},
       {"/eos/out/event/cue/1/2/fire", {}},
@@ -100,10 +141,18 @@ std::vector<PlainMessage> plainMessages(const QList<OSCMessage> &messages) {
     p.address = message.address.toStdString();
     for (const OSCArgument &argument : message.arguments) {
       switch (argument.value.index()) {
-        case 0: p.arguments.emplace_back(std::get<qint32>(argument.value)); break;
-        case 1: p.arguments.emplace_back(std::get<float>(argument.value)); break;
-        case 2: p.arguments.emplace_back(std::get<QString>(argument.value).toStdString()); break;
-        case 3: p.arguments.emplace_back(std::get<bool>(argument.value)); break;
+        case 0:
+          p.arguments.emplace_back(std::get<qint32>(argument.value));
+          break;
+        case 1:
+          p.arguments.emplace_back(std::get<float>(argument.value));
+          break;
+        case 2:
+          p.arguments.emplace_back(std::get<QString>(argument.value).toStdString());
+          break;
+        case 3:
+          p.arguments.emplace_back(std::get<bool>(argument.value));
+          break;
         default: {
           const QByteArray &blob = std::get<QByteArray>(argument.value);
           p.arguments.emplace_back(std::vector<char>(blob.begin(), blob.end()));
@@ -124,10 +173,18 @@ lo_message libloMessage(const PlainMessage &plain) {
   lo_message message = lo_message_new();
   for (const PlainArgument &argument : plain.arguments) {
     switch (argument.index()) {
-      case 0: lo_message_add_int32(message, std::get<int32_t>(argument)); break;
-      case 1: lo_message_add_float(message, std::get<float>(argument)); break;
-      case 2: lo_message_add_string(message, std::get<std::string>(argument).c_str()); break;
-      case 3: std::get<bool>(argument) ? lo_message_add_true(message) : lo_message_add_false(message); break;
+      case 0:
+        lo_message_add_int32(message, std::get<int32_t>(argument));
+        break;
+      case 1:
+        lo_message_add_float(message, std::get<float>(argument));
+        break;
+      case 2:
+        lo_message_add_string(message, std::get<std::string>(argument).c_str());
+        break;
+      case 3:
+        std::get<bool>(argument) ? lo_message_add_true(message) : lo_message_add_false(message);
+        break;
       default: {
         const auto &bytes = std::get<std::vector<char>>(argument);
         lo_blob blob = lo_blob_new(int32_t(bytes.size()), bytes.data());
@@ -151,17 +208,29 @@ bool libloAppendMessage(const char *data, size_t size, std::vector<PlainMessage>
   plain.arguments.reserve(count);
   for (int k = 0; k < count; ++k) {
     switch (types[k]) {
-      case 'i': plain.arguments.emplace_back(argv[k]->i); break;
-      case 'f': plain.arguments.emplace_back(argv[k]->f); break;
-      case 's': plain.arguments.emplace_back(std::string(&argv[k]->s)); break;
-      case 'T': plain.arguments.emplace_back(true); break;
-      case 'F': plain.arguments.emplace_back(false); break;
+      case 'i':
+        plain.arguments.emplace_back(argv[k]->i);
+        break;
+      case 'f':
+        plain.arguments.emplace_back(argv[k]->f);
+        break;
+      case 's':
+        plain.arguments.emplace_back(std::string(&argv[k]->s));
+        break;
+      case 'T':
+        plain.arguments.emplace_back(true);
+        break;
+      case 'F':
+        plain.arguments.emplace_back(false);
+        break;
       case 'b': {
         const char *bytes = &argv[k]->blob.data;
         plain.arguments.emplace_back(std::vector<char>(bytes, bytes + argv[k]->blob.size));
         break;
       }
-      default: lo_message_free(message); return false;
+      default:
+        lo_message_free(message);
+        return false;
     }
   }
   lo_message_free(message);
@@ -193,11 +262,21 @@ void oscpackAppendMessage(const osc::ReceivedMessage &message, std::vector<Plain
   plain.arguments.reserve(message.ArgumentCount());
   for (auto argument = message.ArgumentsBegin(); argument != message.ArgumentsEnd(); ++argument) {
     switch (argument->TypeTag()) {
-      case 'i': plain.arguments.emplace_back(int32_t(argument->AsInt32Unchecked())); break;
-      case 'f': plain.arguments.emplace_back(argument->AsFloatUnchecked()); break;
-      case 's': plain.arguments.emplace_back(std::string(argument->AsStringUnchecked())); break;
-      case 'T': plain.arguments.emplace_back(true); break;
-      case 'F': plain.arguments.emplace_back(false); break;
+      case 'i':
+        plain.arguments.emplace_back(int32_t(argument->AsInt32Unchecked()));
+        break;
+      case 'f':
+        plain.arguments.emplace_back(argument->AsFloatUnchecked());
+        break;
+      case 's':
+        plain.arguments.emplace_back(std::string(argument->AsStringUnchecked()));
+        break;
+      case 'T':
+        plain.arguments.emplace_back(true);
+        break;
+      case 'F':
+        plain.arguments.emplace_back(false);
+        break;
       case 'b': {
         const void *bytes = nullptr;
         osc::osc_bundle_element_size_t size = 0;
@@ -206,7 +285,8 @@ void oscpackAppendMessage(const osc::ReceivedMessage &message, std::vector<Plain
         plain.arguments.emplace_back(std::vector<char>(begin, begin + size));
         break;
       }
-      default: throw osc::WrongArgumentTypeException();
+      default:
+        throw osc::WrongArgumentTypeException();
     }
   }
 }
@@ -240,10 +320,18 @@ size_t oscpackEncode(const PlainMessage &plain, char *buffer, size_t capacity) {
   stream << osc::BeginMessage(plain.address.c_str());
   for (const PlainArgument &argument : plain.arguments) {
     switch (argument.index()) {
-      case 0: stream << osc::int32(std::get<int32_t>(argument)); break;
-      case 1: stream << std::get<float>(argument); break;
-      case 2: stream << std::get<std::string>(argument).c_str(); break;
-      case 3: stream << std::get<bool>(argument); break;
+      case 0:
+        stream << osc::int32(std::get<int32_t>(argument));
+        break;
+      case 1:
+        stream << std::get<float>(argument);
+        break;
+      case 2:
+        stream << std::get<std::string>(argument).c_str();
+        break;
+      case 3:
+        stream << std::get<bool>(argument);
+        break;
       default: {
         const auto &bytes = std::get<std::vector<char>>(argument);
         stream << osc::Blob(bytes.data(), osc::osc_bundle_element_size_t(bytes.size()));
@@ -284,10 +372,12 @@ bool contendersAgree() {
     const QByteArray ours = c.messages[qsizetype(k)].encoded();
     size_t size = 0;
     void *theirs = lo_message_serialise(c.liblo[k], c.plain[k].address.c_str(), nullptr, &size);
-    const bool libloSame = size == size_t(ours.size()) && std::memcmp(theirs, ours.data(), size) == 0;
+    const bool libloSame =
+        size == size_t(ours.size()) && std::memcmp(theirs, ours.data(), size) == 0;
     std::free(theirs);
     const size_t oscpackSize = oscpackEncode(c.plain[k], buffer.data(), buffer.size());
-    const bool oscpackSame = oscpackSize == size_t(ours.size()) && std::memcmp(buffer.data(), ours.data(), oscpackSize) == 0;
+    const bool oscpackSame = oscpackSize == size_t(ours.size()) &&
+                             std::memcmp(buffer.data(), ours.data(), oscpackSize) == 0;
     if (!libloSame || !oscpackSame) {
       std::fprintf(stderr, "encoders disagree on %s\n", c.plain[k].address.c_str());
       return false;
@@ -299,8 +389,10 @@ bool contendersAgree() {
     liblo.clear();
     oscpack.clear();
     if (!libloAppendPacket(packet.data(), size_t(packet.size()), liblo) ||
-        !oscpackAppendPacket(packet.data(), size_t(packet.size()), oscpack) || ours != liblo || ours != oscpack) {
-      std::fprintf(stderr, "decoders disagree on a packet of %lld bytes\n", static_cast<long long>(packet.size()));
+        !oscpackAppendPacket(packet.data(), size_t(packet.size()), oscpack) || ours != liblo ||
+        ours != oscpack) {
+      std::fprintf(stderr, "decoders disagree on a packet of %lld bytes\n",
+                   static_cast<long long>(packet.size()));
       return false;
     }
   }

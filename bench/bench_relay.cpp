@@ -4,9 +4,9 @@
 // console. Each relay runs in a process of its own; the phones and the echo console are
 // shared, so both relays see exactly the same peers.
 
+#include "RatioReporting.h"
 #include "link/TarnikRelayServer.h"
 #include "support/EchoConsole.h"
-#include "RatioReporting.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -21,13 +21,12 @@
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
-#include <sys/prctl.h>
-
 #include <csignal>
 #include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
+#include <sys/prctl.h>
 
 namespace {
 
@@ -74,7 +73,8 @@ int serveRelay(int argc, char **argv, quint16 consolePort) {
       std::fflush(stdout);
     }
   });
-  server.start(tarnik::OSCEndpoint::hostPort(QStringLiteral("127.0.0.1"), consolePort), 0, pairingCode());
+  server.start(tarnik::OSCEndpoint::hostPort(QStringLiteral("127.0.0.1"), consolePort), 0,
+               pairingCode());
   return application.exec();
 }
 
@@ -116,13 +116,14 @@ class RelayProcess {
     const quint16 port = freePort();
     QFile configuration(directory_.filePath(QStringLiteral("stunnel.conf")));
     if (!configuration.open(QIODevice::WriteOnly)) return 0;
-    configuration.write(QStringLiteral("foreground = yes\npid =\nsyslog = no\ndebug = 3\n"
-                                       "[relay]\naccept = 127.0.0.1:%1\nconnect = 127.0.0.1:%2\n"
-                                       "PSKsecrets = %3\nciphers = PSK-AES128-GCM-SHA256\nsslVersion = TLSv1.2\n")
-                            .arg(port)
-                            .arg(consolePort)
-                            .arg(secrets.fileName())
-                            .toUtf8());
+    configuration.write(
+        QStringLiteral("foreground = yes\npid =\nsyslog = no\ndebug = 3\n"
+                       "[relay]\naccept = 127.0.0.1:%1\nconnect = 127.0.0.1:%2\n"
+                       "PSKsecrets = %3\nciphers = PSK-AES128-GCM-SHA256\nsslVersion = TLSv1.2\n")
+            .arg(port)
+            .arg(consolePort)
+            .arg(secrets.fileName())
+            .toUtf8());
     configuration.close();
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.start(program, {configuration.fileName()});
@@ -141,11 +142,13 @@ class EchoThread {
   EchoThread() {
     thread_.start();
     holder_.moveToThread(&thread_);
-    QMetaObject::invokeMethod(&holder_, [this] { console_ = new tarnik::testing::EchoConsole(&holder_); },
-                              Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        &holder_, [this] { console_ = new tarnik::testing::EchoConsole(&holder_); },
+        Qt::BlockingQueuedConnection);
   }
   ~EchoThread() {
-    QMetaObject::invokeMethod(&holder_, [this] { delete console_; }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        &holder_, [this] { delete console_; }, Qt::BlockingQueuedConnection);
     thread_.quit();
     thread_.wait();
   }
@@ -175,14 +178,16 @@ class BenchPhone {
     qint64 sent = 0;
     qint64 received = 0;
     const auto feed = [&] {
-      while (sent < total && socket_.bytesToWrite() + socket_.encryptedBytesToWrite() < 512 * 1024) {
+      while (sent < total &&
+             socket_.bytesToWrite() + socket_.encryptedBytesToWrite() < 512 * 1024) {
         const qint64 count = std::min<qint64>(block_.size(), total - sent);
         socket_.write(block_.constData(), count);
         sent += count;
       }
     };
     const auto fed = QObject::connect(&socket_, &QSslSocket::encryptedBytesWritten, feed);
-    const auto taken = QObject::connect(&socket_, &QIODevice::readyRead, [&] { received += socket_.readAll().size(); });
+    const auto taken = QObject::connect(&socket_, &QIODevice::readyRead,
+                                        [&] { received += socket_.readAll().size(); });
     feed();
     const bool done = runUntil([&] { return received >= total; });
     QObject::disconnect(fed);

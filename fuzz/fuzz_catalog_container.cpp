@@ -1,12 +1,13 @@
 // Feeds arbitrary bytes as a catalog resource file to both catalogs' loaders: the size
 // checks, the container header, the bounded inflate and the digest, then the payloads.
+#include "model/catalog/FixtureCatalogDecoder.h"
+#include "model/catalog/FixtureParameterCatalogDatabase.h"
+
 #include <QByteArrayView>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-
-#include "model/catalog/FixtureCatalogDecoder.h"
-#include "model/catalog/FixtureParameterCatalogDatabase.h"
 
 using namespace tarnik;
 

@@ -2,15 +2,16 @@
 // for slot maps. The console texts to ask with are taken from length-prefixed texts in the
 // input itself, where a real catalog keeps its aliases, so mutations of real catalogs reach
 // the flattening of compound profiles, hostile nesting included.
+#include "model/catalog/FixtureParameterCatalogDatabase.h"
+
 #include <QByteArray>
 #include <QStringList>
 #include <QtEndian>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-
-#include "model/catalog/FixtureParameterCatalogDatabase.h"
 
 using namespace tarnik;
 

@@ -15,7 +15,8 @@ namespace {
 
 bool holdsNaN(const OSCMessage &message) {
   for (const OSCArgument &argument : message.arguments) {
-    if (const float *value = std::get_if<float>(&argument.value); value && std::isnan(*value)) return true;
+    if (const float *value = std::get_if<float>(&argument.value); value && std::isnan(*value))
+      return true;
   }
   return false;
 }

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to a TCP framer. The first byte picks the framing and how the rest
 // is cut into inputs; the same stream fed one byte at a time must give the same packets
-// (fewer only where an error dropped them) and the same first error, the buffer must stay within its bound, and every packet must come
-// back unchanged through frame() and a fresh framer.
+// (fewer only where an error dropped them) and the same first error, the buffer must stay within
+// its bound, and every packet must come back unchanged through frame() and a fresh framer.
 
 #include "link/OSCTCPFramer.h"
 
@@ -23,8 +23,9 @@ struct Outcome {
 
 template <typename NextCut>
 Outcome feed(OSCTCPFraming framing, QByteArrayView stream, NextCut nextCut) {
-  const qsizetype bound = framing == OSCTCPFraming::packetLength ? OSCTCPFramer::maximumPacketLengthBuffer
-                                                                 : OSCTCPFramer::maximumPacketSize;
+  const qsizetype bound = framing == OSCTCPFraming::packetLength
+                              ? OSCTCPFramer::maximumPacketLengthBuffer
+                              : OSCTCPFramer::maximumPacketSize;
   OSCTCPFramer framer(framing);
   Outcome outcome;
   for (qsizetype at = 0; at < stream.size();) {

@@ -34,8 +34,8 @@ void showChannel(const Channel &channel) {
 
 void showCue(const Cue &cue) {
   cue.hasAttributes();
-  for (const QString *time : {&cue.duration, &cue.upTime, &cue.downTime, &cue.focusTime, &cue.colorTime,
-                              &cue.beamTime, &cue.follow, &cue.hang}) {
+  for (const QString *time : {&cue.duration, &cue.upTime, &cue.downTime, &cue.focusTime,
+                              &cue.colorTime, &cue.beamTime, &cue.follow, &cue.hang}) {
     Cue::formattedTime(*time);
   }
 }
@@ -44,7 +44,8 @@ void showCue(const Cue &cue) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   const QByteArray text(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
-  if (const auto profile = decodedAndRoundTripped<ConsoleConnectionProfile>(text)) (void)profile->validated();
+  if (const auto profile = decodedAndRoundTripped<ConsoleConnectionProfile>(text))
+    (void)profile->validated();
   decodedAndRoundTripped<QList<ConsoleConnectionProfile>>(text);
   decodedAndRoundTripped<EosPatchPart::ID>(text);
   decodedAndRoundTripped<PatchFixtureChoice>(text);

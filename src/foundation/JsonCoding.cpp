@@ -82,7 +82,8 @@ std::expected<QUuid, JsonError> JsonValueCoding<QUuid>::decode(const QJsonValue 
 namespace detail {
 
 QByteArray jsonDocumentText(const QJsonValue &value) {
-  const QJsonDocument document = value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());
+  const QJsonDocument document =
+      value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());
   return document.toJson(QJsonDocument::Compact);
 }
 

@@ -27,7 +27,9 @@ class JsonError {
   explicit JsonError(QString problem) : problem_(std::move(problem)) {}
 
   static JsonError missing() { return JsonError(QStringLiteral("no value")); }
-  static JsonError expected(QStringView what) { return JsonError(QStringLiteral("expected ") + what.toString()); }
+  static JsonError expected(QStringView what) {
+    return JsonError(QStringLiteral("expected ") + what.toString());
+  }
 
   // The same problem seen from the enclosing object or array.
   JsonError inKey(QLatin1StringView key) &&;
@@ -231,7 +233,8 @@ constexpr JsonField<Record, Member> jsonField(QLatin1StringView key, Member Reco
 }
 
 template <class Record, class Member>
-constexpr JsonField<Record, Member> jsonFieldWithDefault(QLatin1StringView key, Member Record::*member) {
+constexpr JsonField<Record, Member> jsonFieldWithDefault(QLatin1StringView key,
+                                                         Member Record::*member) {
   return {key, member, true};
 }
 
@@ -247,7 +250,8 @@ void readField(JsonObjectReader &reader, Record &record, const JsonField<Record,
   if constexpr (IsOptional<Member>::value) {
     target = reader.optional<typename Member::value_type>(field.key);
   } else if (field.hasDefault) {
-    if (std::optional<Member> value = reader.optional<Member>(field.key)) target = std::move(*value);
+    if (std::optional<Member> value = reader.optional<Member>(field.key))
+      target = std::move(*value);
   } else {
     target = reader.required<Member>(field.key);
   }
@@ -258,16 +262,20 @@ void readField(JsonObjectReader &reader, Record &record, const JsonField<Record,
 template <class Record, class... Fields>
 QJsonObject encodeJsonFields(const Record &record, const std::tuple<Fields...> &fields) {
   QJsonObject object;
-  std::apply([&](const auto &...field) { (insertJson(object, field.key, record.*field.member), ...); }, fields);
+  std::apply(
+      [&](const auto &...field) { (insertJson(object, field.key, record.*field.member), ...); },
+      fields);
   return object;
 }
 
 // Reads the fields in table order; unknown keys are ignored and the first failure wins.
 template <class Record, class... Fields>
-std::expected<Record, JsonError> decodeJsonFields(const QJsonObject &object, const std::tuple<Fields...> &fields) {
+std::expected<Record, JsonError> decodeJsonFields(const QJsonObject &object,
+                                                  const std::tuple<Fields...> &fields) {
   JsonObjectReader reader(object);
   Record record{};
-  std::apply([&](const auto &...field) { (detail::readField(reader, record, field), ...); }, fields);
+  std::apply([&](const auto &...field) { (detail::readField(reader, record, field), ...); },
+             fields);
   return reader.finish(std::move(record));
 }
 

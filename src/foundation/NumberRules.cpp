@@ -1,9 +1,10 @@
 #include "foundation/NumberRules.h"
 
+#include <locale.h>
+
 #include <array>
 #include <cmath>
 #include <cstdlib>
-#include <locale.h>
 
 namespace tarnik {
 
@@ -40,8 +41,8 @@ std::optional<double> parseDecimal(QStringView text) {
   if (view.empty() || view.front() == '+' || view.front() == '-') return std::nullopt;
   if (view.size() > 1 && view[0] == '0' && (view[1] == 'x' || view[1] == 'X')) return std::nullopt;
   double value = 0;
-  const auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), value,
-                                            std::chars_format::general);
+  const auto [end, error] =
+      std::from_chars(view.data(), view.data() + view.size(), value, std::chars_format::general);
   if (end != view.data() + view.size()) return std::nullopt;
   if (error == std::errc::result_out_of_range) {
     // from_chars leaves the value alone here; strtod in the C locale rounds to infinity or
@@ -56,7 +57,8 @@ std::optional<double> parseDecimal(QStringView text) {
 }
 
 QString formatFixed(double value, int decimals) {
-  if (std::isnan(value)) return std::signbit(value) ? QStringLiteral("-nan") : QStringLiteral("nan");
+  if (std::isnan(value))
+    return std::signbit(value) ? QStringLiteral("-nan") : QStringLiteral("nan");
   std::array<char, 400> buffer{};
   const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                           std::chars_format::fixed, decimals);
@@ -66,8 +68,8 @@ QString formatFixed(double value, int decimals) {
 
 QString formatZeroPadded(long long value, int width) {
   std::array<char, 24> digits{};
-  const unsigned long long magnitude =
-      value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+  const unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                                 : static_cast<unsigned long long>(value);
   const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), magnitude).ptr;
   QString text = value < 0 ? QStringLiteral("-") : QString();
   const qsizetype digitCount = end - digits.data();

@@ -36,7 +36,8 @@ std::optional<T> parseStrictInteger(QStringView text) {
       return static_cast<T>(-static_cast<long long>(*magnitude));
     }
   }
-  if (*magnitude > static_cast<unsigned long long>(std::numeric_limits<T>::max())) return std::nullopt;
+  if (*magnitude > static_cast<unsigned long long>(std::numeric_limits<T>::max()))
+    return std::nullopt;
   return static_cast<T>(*magnitude);
 }
 

@@ -16,7 +16,8 @@ enum class OSCTCPFraming { packetLength, slip };
 inline constexpr std::array<OSCTransport, 2> allOSCTransports{OSCTransport::tcp, OSCTransport::udp};
 
 // Every framing, in the order in which choices are listed.
-inline constexpr std::array<OSCTCPFraming, 2> allOSCTCPFramings{OSCTCPFraming::packetLength, OSCTCPFraming::slip};
+inline constexpr std::array<OSCTCPFraming, 2> allOSCTCPFramings{OSCTCPFraming::packetLength,
+                                                                OSCTCPFraming::slip};
 
 constexpr const std::array<OSCTransport, 2> &allCases(OSCTransport) { return allOSCTransports; }
 constexpr const std::array<OSCTCPFraming, 2> &allCases(OSCTCPFraming) { return allOSCTCPFramings; }
@@ -26,7 +27,8 @@ inline QString rawValue(OSCTransport transport) {
 }
 
 inline QString rawValue(OSCTCPFraming framing) {
-  return framing == OSCTCPFraming::packetLength ? QStringLiteral("packetLength") : QStringLiteral("slip");
+  return framing == OSCTCPFraming::packetLength ? QStringLiteral("packetLength")
+                                                : QStringLiteral("slip");
 }
 
 // The text under which screens show the framing.

@@ -11,8 +11,10 @@ double referenceSecondsFromDateTime(const QDateTime &dateTime) {
 }
 
 QDateTime dateTimeFromReferenceSeconds(double seconds) {
-  const double unixMilliseconds = (seconds + static_cast<double>(referenceDateUnixSeconds)) * 1000.0;
-  return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(unixMilliseconds)), Qt::UTC);
+  const double unixMilliseconds =
+      (seconds + static_cast<double>(referenceDateUnixSeconds)) * 1000.0;
+  return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(unixMilliseconds)),
+                                        Qt::UTC);
 }
 
 double referenceSecondsNow() {

@@ -12,7 +12,8 @@ QString trimmedText(const QString &text) {
 
 bool canonicallyEqual(const QString &lhs, const QString &rhs) {
   if (lhs == rhs) return true;
-  return lhs.normalized(QString::NormalizationForm_D) == rhs.normalized(QString::NormalizationForm_D);
+  return lhs.normalized(QString::NormalizationForm_D) ==
+         rhs.normalized(QString::NormalizationForm_D);
 }
 
 int compareByCodePoint(const QString &lhs, const QString &rhs) {
@@ -26,7 +27,9 @@ int compareByCodePoint(const QString &lhs, const QString &rhs) {
   return left.size() < right.size() ? -1 : 1;
 }
 
-bool codePointLess(const QString &lhs, const QString &rhs) { return compareByCodePoint(lhs, rhs) < 0; }
+bool codePointLess(const QString &lhs, const QString &rhs) {
+  return compareByCodePoint(lhs, rhs) < 0;
+}
 
 qsizetype characterCount(const QString &text) {
   QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);

@@ -42,31 +42,49 @@ class OSCManager final : public ObservableObject {
   Q_OBJECT
   Q_PROPERTY(bool isConnected READ isConnected NOTIFY isConnectedChanged)
   Q_PROPERTY(bool isEosVerified READ isEosVerified NOTIFY isEosVerifiedChanged)
-  Q_PROPERTY(std::optional<tarnik::OSCMessage> lastReceivedMessage READ lastReceivedMessage NOTIFY lastReceivedMessageChanged)
-  Q_PROPERTY(std::optional<double> lastEosResponse READ lastEosResponse NOTIFY lastEosResponseChanged)
-  Q_PROPERTY(std::optional<double> lastPingResponse READ lastPingResponse NOTIFY lastPingResponseChanged)
-  Q_PROPERTY(std::optional<QString> verifiedSoftwareVersion READ verifiedSoftwareVersion NOTIFY verifiedSoftwareVersionChanged)
-  Q_PROPERTY(std::optional<QString> verifiedFixtureLibraryVersion READ verifiedFixtureLibraryVersion NOTIFY verifiedFixtureLibraryVersionChanged)
-  Q_PROPERTY(std::optional<QString> verifiedConsoleIdentity READ verifiedConsoleIdentity NOTIFY verifiedConsoleIdentityChanged)
-  Q_PROPERTY(std::optional<double> roundTripMilliseconds READ roundTripMilliseconds NOTIFY roundTripMillisecondsChanged)
+  Q_PROPERTY(std::optional<tarnik::OSCMessage> lastReceivedMessage READ lastReceivedMessage NOTIFY
+                 lastReceivedMessageChanged)
+  Q_PROPERTY(
+      std::optional<double> lastEosResponse READ lastEosResponse NOTIFY lastEosResponseChanged)
+  Q_PROPERTY(
+      std::optional<double> lastPingResponse READ lastPingResponse NOTIFY lastPingResponseChanged)
+  Q_PROPERTY(std::optional<QString> verifiedSoftwareVersion READ verifiedSoftwareVersion NOTIFY
+                 verifiedSoftwareVersionChanged)
+  Q_PROPERTY(std::optional<QString> verifiedFixtureLibraryVersion READ verifiedFixtureLibraryVersion
+                 NOTIFY verifiedFixtureLibraryVersionChanged)
+  Q_PROPERTY(std::optional<QString> verifiedConsoleIdentity READ verifiedConsoleIdentity NOTIFY
+                 verifiedConsoleIdentityChanged)
+  Q_PROPERTY(std::optional<double> roundTripMilliseconds READ roundTripMilliseconds NOTIFY
+                 roundTripMillisecondsChanged)
   Q_PROPERTY(double receivedMessageRate READ receivedMessageRate NOTIFY receivedMessageRateChanged)
-  Q_PROPERTY(qint64 attemptedMessageCount READ attemptedMessageCount NOTIFY attemptedMessageCountChanged)
+  Q_PROPERTY(
+      qint64 attemptedMessageCount READ attemptedMessageCount NOTIFY attemptedMessageCountChanged)
   Q_PROPERTY(qint64 queuedMessageCount READ queuedMessageCount NOTIFY queuedMessageCountChanged)
   Q_PROPERTY(qint64 failedSendCount READ failedSendCount NOTIFY failedSendCountChanged)
   Q_PROPERTY(qint64 sentMessageCount READ sentMessageCount NOTIFY sentMessageCountChanged)
-  Q_PROPERTY(qint64 receivedMessageCount READ receivedMessageCount NOTIFY receivedMessageCountChanged)
+  Q_PROPERTY(
+      qint64 receivedMessageCount READ receivedMessageCount NOTIFY receivedMessageCountChanged)
   Q_PROPERTY(qint64 sentByteCount READ sentByteCount NOTIFY sentByteCountChanged)
   Q_PROPERTY(qint64 receivedByteCount READ receivedByteCount NOTIFY receivedByteCountChanged)
-  Q_PROPERTY(std::optional<double> roundTripSampleAgeSeconds READ roundTripSampleAgeSeconds NOTIFY roundTripSampleAgeSecondsChanged)
-  Q_PROPERTY(qint64 roundTripSampleCount READ roundTripSampleCount NOTIFY roundTripSampleCountChanged)
+  Q_PROPERTY(std::optional<double> roundTripSampleAgeSeconds READ roundTripSampleAgeSeconds NOTIFY
+                 roundTripSampleAgeSecondsChanged)
+  Q_PROPERTY(
+      qint64 roundTripSampleCount READ roundTripSampleCount NOTIFY roundTripSampleCountChanged)
   Q_PROPERTY(std::optional<QString> lastError READ lastError NOTIFY lastErrorChanged)
-  Q_PROPERTY(QString connectionStateDescription READ connectionStateDescription NOTIFY connectionStateDescriptionChanged)
-  Q_PROPERTY(QString effectiveEndpointDescription READ effectiveEndpointDescription NOTIFY effectiveEndpointDescriptionChanged)
-  Q_PROPERTY(QString effectiveTransportDescription READ effectiveTransportDescription NOTIFY effectiveTransportDescriptionChanged)
-  Q_PROPERTY(tarnik::OSCTCPFraming effectiveTCPFraming READ effectiveTCPFraming NOTIFY effectiveTCPFramingChanged)
-  Q_PROPERTY(QString networkPathDescription READ networkPathDescription NOTIFY networkPathDescriptionChanged)
-  Q_PROPERTY(QString localEndpointDescription READ localEndpointDescription NOTIFY localEndpointDescriptionChanged)
-  Q_PROPERTY(QList<tarnik::OSCEndpoint> discoveredServices READ discoveredServices NOTIFY discoveredServicesChanged)
+  Q_PROPERTY(QString connectionStateDescription READ connectionStateDescription NOTIFY
+                 connectionStateDescriptionChanged)
+  Q_PROPERTY(QString effectiveEndpointDescription READ effectiveEndpointDescription NOTIFY
+                 effectiveEndpointDescriptionChanged)
+  Q_PROPERTY(QString effectiveTransportDescription READ effectiveTransportDescription NOTIFY
+                 effectiveTransportDescriptionChanged)
+  Q_PROPERTY(tarnik::OSCTCPFraming effectiveTCPFraming READ effectiveTCPFraming NOTIFY
+                 effectiveTCPFramingChanged)
+  Q_PROPERTY(QString networkPathDescription READ networkPathDescription NOTIFY
+                 networkPathDescriptionChanged)
+  Q_PROPERTY(QString localEndpointDescription READ localEndpointDescription NOTIFY
+                 localEndpointDescriptionChanged)
+  Q_PROPERTY(QList<tarnik::OSCEndpoint> discoveredServices READ discoveredServices NOTIFY
+                 discoveredServicesChanged)
 
  public:
   static constexpr qsizetype maximumPacketSize = 1'048'576;
@@ -113,7 +131,9 @@ class OSCManager final : public ObservableObject {
   std::optional<double> lastEosResponse() const { return lastEosResponse_; }
   std::optional<double> lastPingResponse() const { return lastPingResponse_; }
   const std::optional<QString> &verifiedSoftwareVersion() const { return verifiedSoftwareVersion_; }
-  const std::optional<QString> &verifiedFixtureLibraryVersion() const { return verifiedFixtureLibraryVersion_; }
+  const std::optional<QString> &verifiedFixtureLibraryVersion() const {
+    return verifiedFixtureLibraryVersion_;
+  }
   const std::optional<QString> &verifiedConsoleIdentity() const { return verifiedConsoleIdentity_; }
   std::optional<double> roundTripMilliseconds() const { return roundTripMilliseconds_; }
   double receivedMessageRate() const { return receivedMessageRate_; }
@@ -367,7 +387,8 @@ auto OSCManager::onOwnThread(Work &&work) {
     QMetaObject::invokeMethod(this, work, Qt::BlockingQueuedConnection);
   } else {
     Result result{};
-    QMetaObject::invokeMethod(this, [&] { result = work(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [&] { result = work(); }, Qt::BlockingQueuedConnection);
     return result;
   }
 }

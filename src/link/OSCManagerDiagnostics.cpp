@@ -1,6 +1,5 @@
-#include "link/OSCManager.h"
-
 #include "foundation/TextRules.h"
+#include "link/OSCManager.h"
 
 #include <QNetworkInterface>
 
@@ -12,17 +11,23 @@ namespace {
 
 QString interfaceKindText(QNetworkInterface::InterfaceType type) {
   switch (type) {
-    case QNetworkInterface::Ethernet: return QStringLiteral("Ethernet");
-    case QNetworkInterface::Wifi: return QStringLiteral("Wi-Fi");
-    case QNetworkInterface::Loopback: return QStringLiteral("Loopback");
-    default: return QStringLiteral("Other");
+    case QNetworkInterface::Ethernet:
+      return QStringLiteral("Ethernet");
+    case QNetworkInterface::Wifi:
+      return QStringLiteral("Wi-Fi");
+    case QNetworkInterface::Loopback:
+      return QStringLiteral("Loopback");
+    default:
+      return QStringLiteral("Other");
   }
 }
 
-bool hasAddressOfFamily(const QNetworkInterface &interface, QAbstractSocket::NetworkLayerProtocol family) {
+bool hasAddressOfFamily(const QNetworkInterface &interface,
+                        QAbstractSocket::NetworkLayerProtocol family) {
   const QList<QNetworkAddressEntry> entries = interface.addressEntries();
-  return std::any_of(entries.begin(), entries.end(),
-                     [family](const QNetworkAddressEntry &entry) { return entry.ip().protocol() == family; });
+  return std::any_of(entries.begin(), entries.end(), [family](const QNetworkAddressEntry &entry) {
+    return entry.ip().protocol() == family;
+  });
 }
 
 }  // namespace
@@ -33,8 +38,10 @@ void OSCManager::transportDescription(const QString &endpointText, OSCTransport 
                                     ? QStringLiteral("UDP")
                                     : QStringLiteral("TCP • ") + displayText(framing);
   publishFor(identity, [this, endpointText, transportText, framing] {
-    publish(effectiveEndpointDescription_, endpointText, &OSCManager::effectiveEndpointDescriptionChanged);
-    publish(effectiveTransportDescription_, transportText, &OSCManager::effectiveTransportDescriptionChanged);
+    publish(effectiveEndpointDescription_, endpointText,
+            &OSCManager::effectiveEndpointDescriptionChanged);
+    publish(effectiveTransportDescription_, transportText,
+            &OSCManager::effectiveTransportDescriptionChanged);
     publish(effectiveTCPFraming_, framing, &OSCManager::effectiveTCPFramingChanged);
   });
 }
@@ -49,9 +56,9 @@ void OSCManager::pathDescription(const QAbstractSocket &socket, Identity identit
   QString kind = QStringLiteral("Other");
   for (const QNetworkInterface &interface : interfaces) {
     const QList<QNetworkAddressEntry> entries = interface.addressEntries();
-    const bool ownsAddress = std::any_of(entries.begin(), entries.end(), [&local](const QNetworkAddressEntry &entry) {
-      return isSameHost(entry.ip(), local);
-    });
+    const bool ownsAddress = std::any_of(
+        entries.begin(), entries.end(),
+        [&local](const QNetworkAddressEntry &entry) { return isSameHost(entry.ip(), local); });
     if (ownsAddress) {
       kind = interfaceKindText(interface.type());
       break;
@@ -59,15 +66,18 @@ void OSCManager::pathDescription(const QAbstractSocket &socket, Identity identit
   }
   QStringList names;
   for (const QNetworkInterface &interface : interfaces) {
-    if (interface.flags().testFlag(QNetworkInterface::IsUp) && hasAddressOfFamily(interface, local.protocol())) {
+    if (interface.flags().testFlag(QNetworkInterface::IsUp) &&
+        hasAddressOfFamily(interface, local.protocol())) {
       names.append(interface.name());
     }
   }
   std::sort(names.begin(), names.end(), codePointLess);
 
-  const QString pathText = QStringLiteral("Satisfied via ") + kind + QStringLiteral("; a private-IP route to Eos is required");
-  const QString localText = names.isEmpty() ? QStringLiteral("System-selected local endpoint")
-                                            : QStringLiteral("Interfaces: ") + names.join(QStringLiteral(", "));
+  const QString pathText = QStringLiteral("Satisfied via ") + kind +
+                           QStringLiteral("; a private-IP route to Eos is required");
+  const QString localText = names.isEmpty()
+                                ? QStringLiteral("System-selected local endpoint")
+                                : QStringLiteral("Interfaces: ") + names.join(QStringLiteral(", "));
   publishFor(identity, [this, pathText, localText] {
     publish(networkPathDescription_, pathText, &OSCManager::networkPathDescriptionChanged);
     publish(localEndpointDescription_, localText, &OSCManager::localEndpointDescriptionChanged);
@@ -76,7 +86,8 @@ void OSCManager::pathDescription(const QAbstractSocket &socket, Identity identit
 
 void OSCManager::waitingDescription(const QString &detail, Identity identity) {
   connectionReady_ = false;
-  publishConnectionState(identity, false, QStringLiteral("Waiting to connect — ") + detail, std::nullopt);
+  publishConnectionState(identity, false, QStringLiteral("Waiting to connect — ") + detail,
+                         std::nullopt);
 }
 
 void OSCManager::publishConnectionState(Identity identity, bool connected, const QString &stateText,
@@ -90,7 +101,8 @@ void OSCManager::publishConnectionState(Identity identity, bool connected, const
 
 void OSCManager::publishStatus(const QString &text) {
   onOwnThread([this, &text] {
-    publishFor(activeConnectionID_, [this, text] { publish(lastError_, text, &OSCManager::lastErrorChanged); });
+    publishFor(activeConnectionID_,
+               [this, text] { publish(lastError_, text, &OSCManager::lastErrorChanged); });
   });
 }
 

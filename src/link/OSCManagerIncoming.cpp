@@ -1,8 +1,7 @@
-#include "link/OSCManager.h"
-
 #include "foundation/ReferenceDate.h"
 #include "foundation/TextRules.h"
 #include "foundation/UuidText.h"
+#include "link/OSCManager.h"
 
 #include <QUuid>
 
@@ -50,16 +49,19 @@ void OSCManager::verificationTimedOut(Identity identity, const QString &endpoint
   // The socket stays open: a late answer still verifies the console.
   publishConnectionState(
       identity, true, QStringLiteral("Socket open — Eos verification timed out at ") + endpointText,
-      QStringLiteral("Eos verification timed out: the network socket is ready, but Eos did not answer "
-                     "the version or nonce-ping probe within ") +
+      QStringLiteral(
+          "Eos verification timed out: the network socket is ready, but Eos did not answer "
+          "the version or nonce-ping probe within ") +
           secondsText(verificationTimeout_) +
-          QStringLiteral(". Check the OSC port, TCP framing, and the private-IP route to the console."));
+          QStringLiteral(
+              ". Check the OSC port, TCP framing, and the private-IP route to the console."));
 }
 
 void OSCManager::handleIncoming(OSCMessage message, Identity identity, qint64 now) {
   receivedTimestamps_.push_back(now);
   pruneReceivedTimestamps(now);
-  while (qsizetype(receivedTimestamps_.size()) > maximumArrivalTimes) receivedTimestamps_.pop_front();
+  while (qsizetype(receivedTimestamps_.size()) > maximumArrivalTimes)
+    receivedTimestamps_.pop_front();
 
   std::optional<double> roundTrip;
   std::optional<std::pair<QString, QString>> versions;
@@ -74,7 +76,8 @@ void OSCManager::handleIncoming(OSCMessage message, Identity identity, qint64 no
     if (software && library) {
       const QString softwareText = trimmedText(*software);
       const QString libraryText = trimmedText(*library);
-      if (isDottedNumeric(softwareText) && isDottedNumeric(libraryText)) versions = {softwareText, libraryText};
+      if (isDottedNumeric(softwareText) && isDottedNumeric(libraryText))
+        versions = {softwareText, libraryText};
     }
   } else if (message.address == processorsReplyAddress) {
     QStringList pieces = argumentDescriptions(message.arguments);
@@ -87,7 +90,8 @@ void OSCManager::handleIncoming(OSCMessage message, Identity identity, qint64 no
   if (roundTrip || versions) {
     eosVerifiedOnQueue_ = true;
     verificationTimeoutTimer_.stop();
-    incoming.proof = std::make_unique<EosProof>(EosProof{roundTrip, std::move(versions), referenceSecondsNow()});
+    incoming.proof =
+        std::make_unique<EosProof>(EosProof{roundTrip, std::move(versions), referenceSecondsNow()});
   }
   if (eosVerifiedOnQueue_) incoming.consoleIdentity = pendingProcessorIdentity_;
   incoming.rate = double(receivedTimestamps_.size());
@@ -98,29 +102,35 @@ void OSCManager::handleIncoming(OSCMessage message, Identity identity, qint64 no
 void OSCManager::applyIncoming(IncomingPublication &incoming) {
   // Every message changes these three together: one announcement covers them.
   announce();
-  assign(lastReceivedMessage_, std::move(incoming.message), &OSCManager::lastReceivedMessageChanged);
-  assign(receivedMessageCount_, receivedMessageCount_ + 1, &OSCManager::receivedMessageCountChanged);
+  assign(lastReceivedMessage_, std::move(incoming.message),
+         &OSCManager::lastReceivedMessageChanged);
+  assign(receivedMessageCount_, receivedMessageCount_ + 1,
+         &OSCManager::receivedMessageCountChanged);
   assign(receivedMessageRate_, incoming.rate, &OSCManager::receivedMessageRateChanged);
   const EosProof *proof = incoming.proof.get();
   if (proof && proof->roundTrip) {
     publish(lastPingResponse_, proof->date, &OSCManager::lastPingResponseChanged);
     publish(roundTripMilliseconds_, *proof->roundTrip, &OSCManager::roundTripMillisecondsChanged);
     publish(roundTripSampleAgeSeconds_, 0.0, &OSCManager::roundTripSampleAgeSecondsChanged);
-    publish(roundTripSampleCount_, roundTripSampleCount_ + 1, &OSCManager::roundTripSampleCountChanged);
+    publish(roundTripSampleCount_, roundTripSampleCount_ + 1,
+            &OSCManager::roundTripSampleCountChanged);
   }
   if (proof && proof->versions) {
-    publish(verifiedSoftwareVersion_, proof->versions->first, &OSCManager::verifiedSoftwareVersionChanged);
+    publish(verifiedSoftwareVersion_, proof->versions->first,
+            &OSCManager::verifiedSoftwareVersionChanged);
     publish(verifiedFixtureLibraryVersion_, proof->versions->second,
             &OSCManager::verifiedFixtureLibraryVersionChanged);
   }
   if (incoming.consoleIdentity && !incoming.consoleIdentity->isEmpty()) {
-    publish(verifiedConsoleIdentity_, std::move(*incoming.consoleIdentity), &OSCManager::verifiedConsoleIdentityChanged);
+    publish(verifiedConsoleIdentity_, std::move(*incoming.consoleIdentity),
+            &OSCManager::verifiedConsoleIdentityChanged);
   }
   if (proof) {
     publish(isEosVerified_, true, &OSCManager::isEosVerifiedChanged);
     publish(lastEosResponse_, proof->date, &OSCManager::lastEosResponseChanged);
     // The endpoint text belongs to the attempt, which the identity check has just confirmed.
-    publish(connectionStateDescription_, QStringLiteral("Connected to Eos at ") + activeEndpointDescription_,
+    publish(connectionStateDescription_,
+            QStringLiteral("Connected to Eos at ") + activeEndpointDescription_,
             &OSCManager::connectionStateDescriptionChanged);
     publish(lastError_, std::nullopt, &OSCManager::lastErrorChanged);
   }

@@ -1,6 +1,5 @@
-#include "link/OSCManager.h"
-
 #include "link/AvahiEndpointResolver.h"
+#include "link/OSCManager.h"
 
 #include <QPointer>
 #include <QSslSocket>
@@ -75,7 +74,8 @@ void OSCManager::scheduleConnection(const OSCEndpoint &endpoint, const QString &
       this,
       [this, epoch = scheduleEpoch_, endpoint, endpointText, transport = transport,
        framing = tcpFraming, pairingKey = relayPairingKey] {
-        if (epoch == scheduleEpoch_) startConnection(endpoint, endpointText, transport, framing, pairingKey);
+        if (epoch == scheduleEpoch_)
+          startConnection(endpoint, endpointText, transport, framing, pairingKey);
       },
       Qt::QueuedConnection);
 }
@@ -136,7 +136,8 @@ void OSCManager::createSocket(Identity identity) {
   } else if (relayParameters_) {
     auto *tls = new QSslSocket(this);
     TarnikRelaySecurity::armClientSocket(*tls, *relayParameters_);
-    QObject::connect(tls, &QSslSocket::encrypted, this, [this, identity] { handleSocketReady(identity); });
+    QObject::connect(tls, &QSslSocket::encrypted, this,
+                     [this, identity] { handleSocketReady(identity); });
     socket = tls;
   } else {
     socket = new QTcpSocket(this);
@@ -146,17 +147,19 @@ void OSCManager::createSocket(Identity identity) {
   QObject::connect(socket, &QAbstractSocket::stateChanged, this,
                    [this, identity](QAbstractSocket::SocketState state) {
                      // Retries while waiting stay quiet: the waiting text says enough.
-                     if (state == QAbstractSocket::HostLookupState && identity == activeConnectionID_ &&
-                         !waitingDetail_) {
-                       publishConnectionState(identity, false, QStringLiteral("Preparing connection"),
-                                              std::nullopt);
+                     if (state == QAbstractSocket::HostLookupState &&
+                         identity == activeConnectionID_ && !waitingDetail_) {
+                       publishConnectionState(identity, false,
+                                              QStringLiteral("Preparing connection"), std::nullopt);
                      }
                    });
   if (!relayParameters_) {
-    QObject::connect(socket, &QAbstractSocket::connected, this, [this, identity] { handleSocketReady(identity); });
+    QObject::connect(socket, &QAbstractSocket::connected, this,
+                     [this, identity] { handleSocketReady(identity); });
   }
-  QObject::connect(socket, &QAbstractSocket::errorOccurred, this,
-                   [this, identity](QAbstractSocket::SocketError error) { handleSocketError(identity, error); });
+  QObject::connect(
+      socket, &QAbstractSocket::errorOccurred, this,
+      [this, identity](QAbstractSocket::SocketError error) { handleSocketError(identity, error); });
   QObject::connect(socket, &QAbstractSocket::disconnected, this,
                    [this, identity] { handleSocketDisconnected(identity); });
   if (activeTransport_ == OSCTransport::tcp) {
@@ -167,7 +170,8 @@ void OSCManager::createSocket(Identity identity) {
 
 void OSCManager::openSocket(Identity identity) {
   if (identity != activeConnectionID_ || !connection_) return;
-  const OSCEndpoint::HostPort target = resolvedTarget_ ? *resolvedTarget_ : *activeEndpoint_.asHostPort();
+  const OSCEndpoint::HostPort target =
+      resolvedTarget_ ? *resolvedTarget_ : *activeEndpoint_.asHostPort();
   if (connection_->state() != QAbstractSocket::UnconnectedState) connection_->abort();
   if (auto *tls = qobject_cast<QSslSocket *>(connection_)) {
     tls->connectToHostEncrypted(target.host, target.port);
@@ -178,7 +182,9 @@ void OSCManager::openSocket(Identity identity) {
 
 void OSCManager::resolveService(const OSCEndpoint::Service &service, Identity identity) {
   if (!serviceResolver_) {
-    failConnection(identity, QStringLiteral("OSC connection failed: Bonjour service resolution is unavailable."));
+    failConnection(
+        identity,
+        QStringLiteral("OSC connection failed: Bonjour service resolution is unavailable."));
     return;
   }
   serviceResolver_->resolve(service, [self = QPointer<OSCManager>(this), identity](auto result) {
@@ -211,10 +217,12 @@ void OSCManager::handleSocketReady(Identity identity) {
   if (!receiveLoopStarted_) {
     receiveLoopStarted_ = true;
     if (isTCP) {
-      QObject::connect(connection_, &QIODevice::readyRead, this, [this, identity] { readStream(identity); });
+      QObject::connect(connection_, &QIODevice::readyRead, this,
+                       [this, identity] { readStream(identity); });
       if (connection_->bytesAvailable() > 0) readStream(identity);
     } else {
-      QObject::connect(connection_, &QIODevice::readyRead, this, [this, identity] { readDatagrams(identity); });
+      QObject::connect(connection_, &QIODevice::readyRead, this,
+                       [this, identity] { readDatagrams(identity); });
       if (static_cast<QUdpSocket *>(connection_)->hasPendingDatagrams()) readDatagrams(identity);
     }
   }
@@ -240,8 +248,8 @@ void OSCManager::handleSocketError(Identity identity, QAbstractSocket::SocketErr
     // A refusal report is the kernel passing on an ICMP "port unreachable" for an earlier
     // datagram: the console may simply not listen yet. Errors raised while a datagram is
     // written belong to that send and are counted there.
-    if (error == QAbstractSocket::ConnectionRefusedError || error == QAbstractSocket::TemporaryError ||
-        writingDatagram_) {
+    if (error == QAbstractSocket::ConnectionRefusedError ||
+        error == QAbstractSocket::TemporaryError || writingDatagram_) {
       return;
     }
     failConnection(identity, QStringLiteral("OSC UDP receive failed: ") + detail);
@@ -271,10 +279,11 @@ void OSCManager::scheduleRetry(Identity identity) {
 void OSCManager::armConnectTimeout(Identity identity, const QString &endpointText) {
   armTimer(connectTimeoutTimer_, connectTimeout_, [this, identity, endpointText] {
     if (identity != activeConnectionID_ || connectionReady_) return;
-    failConnection(identity, QStringLiteral("OSC connection to ") + endpointText +
-                                 QStringLiteral(" did not become socket-ready within ") +
-                                 secondsText(connectTimeout_) +
-                                 QStringLiteral(". Check the host, port, private-IP route, and console OSC settings."));
+    failConnection(
+        identity,
+        QStringLiteral("OSC connection to ") + endpointText +
+            QStringLiteral(" did not become socket-ready within ") + secondsText(connectTimeout_) +
+            QStringLiteral(". Check the host, port, private-IP route, and console OSC settings."));
   });
 }
 
@@ -343,14 +352,18 @@ void OSCManager::publishTeardown(Identity identity, const QString &stateText,
     publish(lastEosResponse_, std::nullopt, &OSCManager::lastEosResponseChanged);
     publish(lastPingResponse_, std::nullopt, &OSCManager::lastPingResponseChanged);
     publish(verifiedSoftwareVersion_, std::nullopt, &OSCManager::verifiedSoftwareVersionChanged);
-    publish(verifiedFixtureLibraryVersion_, std::nullopt, &OSCManager::verifiedFixtureLibraryVersionChanged);
+    publish(verifiedFixtureLibraryVersion_, std::nullopt,
+            &OSCManager::verifiedFixtureLibraryVersionChanged);
     publish(verifiedConsoleIdentity_, std::nullopt, &OSCManager::verifiedConsoleIdentityChanged);
     publish(roundTripMilliseconds_, std::nullopt, &OSCManager::roundTripMillisecondsChanged);
-    publish(roundTripSampleAgeSeconds_, std::nullopt, &OSCManager::roundTripSampleAgeSecondsChanged);
+    publish(roundTripSampleAgeSeconds_, std::nullopt,
+            &OSCManager::roundTripSampleAgeSecondsChanged);
     publish(roundTripSampleCount_, 0, &OSCManager::roundTripSampleCountChanged);
     publish(receivedMessageRate_, 0.0, &OSCManager::receivedMessageRateChanged);
-    publish(effectiveEndpointDescription_, notConnected, &OSCManager::effectiveEndpointDescriptionChanged);
-    publish(effectiveTransportDescription_, notConnected, &OSCManager::effectiveTransportDescriptionChanged);
+    publish(effectiveEndpointDescription_, notConnected,
+            &OSCManager::effectiveEndpointDescriptionChanged);
+    publish(effectiveTransportDescription_, notConnected,
+            &OSCManager::effectiveTransportDescriptionChanged);
     publish(networkPathDescription_, unavailable, &OSCManager::networkPathDescriptionChanged);
     publish(localEndpointDescription_, unavailable, &OSCManager::localEndpointDescriptionChanged);
     if (!clearTraffic) return;

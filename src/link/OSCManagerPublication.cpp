@@ -24,7 +24,8 @@ void OSCManager::runPublications() {
   // subscriber goes on with the next one in order. Each checks its identity as it runs.
   publicationPosted_ = false;
   const quint64 last = lastPublicationSerial_;
-  while (publicationHead_ < publications_.size() && publications_[publicationHead_].serial <= last) {
+  while (publicationHead_ < publications_.size() &&
+         publications_[publicationHead_].serial <= last) {
     Publication publication = std::move(publications_[publicationHead_++]);
     if (publicationHead_ == publications_.size()) {
       publications_.clear();

@@ -1,5 +1,4 @@
 #include "link/OSCManager.h"
-
 #include "link/OSCPacket.h"
 
 #include <QNetworkInterface>
@@ -11,7 +10,8 @@
 namespace tarnik {
 
 bool OSCManager::readStreamChunk(Identity identity) {
-  if (identity != activeConnectionID_ || !connection_ || connection_->bytesAvailable() <= 0) return false;
+  if (identity != activeConnectionID_ || !connection_ || connection_->bytesAvailable() <= 0)
+    return false;
   // One buffer for every read: a fresh 64 KB block per read, freed right after, would make
   // the allocator sweep up all the small blocks the messages freed meanwhile.
   if (readBuffer_.size() != maximumReadSize) readBuffer_.resize(maximumReadSize);
@@ -35,7 +35,8 @@ void OSCManager::readStream(Identity identity) {
   // One read at a time: the next one comes after what this one published, so a flood
   // from the console never piles up more than one read's worth of publications.
   if (readStreamChunk(identity)) {
-    QMetaObject::invokeMethod(this, [this, identity] { readStream(identity); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, identity] { readStream(identity); }, Qt::QueuedConnection);
   }
 }
 
@@ -105,7 +106,8 @@ void OSCManager::startUDPListener(quint16 port) {
   const Identity listenerIdentity = listenerID_;
 
   auto *socket = new QUdpSocket(this);
-  if (!socket->bind(QHostAddress::Any, port, QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint)) {
+  if (!socket->bind(QHostAddress::Any, port,
+                    QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint)) {
     const QString detail = socket->errorString();
     delete socket;
     publishStatus(QStringLiteral("Could not start OSC UDP listener: ") + detail);
@@ -113,15 +115,17 @@ void OSCManager::startUDPListener(quint16 port) {
   }
   listener_ = socket;
   listenerPort_ = port;
-  QObject::connect(socket, &QIODevice::readyRead, this, [this, listenerIdentity] { readListener(listenerIdentity); });
-  QObject::connect(socket, &QAbstractSocket::errorOccurred, this,
-                   [this, listenerIdentity](QAbstractSocket::SocketError error) {
-                     if (listenerIdentity != listenerID_ || error == QAbstractSocket::ConnectionRefusedError ||
-                         error == QAbstractSocket::TemporaryError) {
-                       return;
-                     }
-                     dropListener(QStringLiteral("OSC UDP listener failed: ") + listener_->errorString());
-                   });
+  QObject::connect(socket, &QIODevice::readyRead, this,
+                   [this, listenerIdentity] { readListener(listenerIdentity); });
+  QObject::connect(
+      socket, &QAbstractSocket::errorOccurred, this,
+      [this, listenerIdentity](QAbstractSocket::SocketError error) {
+        if (listenerIdentity != listenerID_ || error == QAbstractSocket::ConnectionRefusedError ||
+            error == QAbstractSocket::TemporaryError) {
+          return;
+        }
+        dropListener(QStringLiteral("OSC UDP listener failed: ") + listener_->errorString());
+      });
 }
 
 void OSCManager::readListener(Identity listenerIdentity) {
@@ -176,7 +180,8 @@ bool OSCManager::isSameHost(const QHostAddress &address, const QHostAddress &exp
   const QHostAddress lhs = foldedAddress(address);
   const QHostAddress rhs = foldedAddress(expected);
   if (lhs.protocol() != rhs.protocol()) return false;
-  if (lhs.protocol() == QAbstractSocket::IPv4Protocol) return lhs.toIPv4Address() == rhs.toIPv4Address();
+  if (lhs.protocol() == QAbstractSocket::IPv4Protocol)
+    return lhs.toIPv4Address() == rhs.toIPv4Address();
   const Q_IPV6ADDR left = lhs.toIPv6Address();
   const Q_IPV6ADDR right = rhs.toIPv6Address();
   if (std::memcmp(left.c, right.c, sizeof left.c) != 0) return false;

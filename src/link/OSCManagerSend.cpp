@@ -11,7 +11,8 @@ bool OSCManager::send(const OSCMessage &message) {
 bool OSCManager::sendOnQueue(const OSCMessage &message, const std::optional<QString> &pingToken) {
   const Identity identity = activeConnectionID_;
   publishFor(identity, [this] {
-    publish(attemptedMessageCount_, attemptedMessageCount_ + 1, &OSCManager::attemptedMessageCountChanged);
+    publish(attemptedMessageCount_, attemptedMessageCount_ + 1,
+            &OSCManager::attemptedMessageCountChanged);
   });
   if (!connectionReady_ || !connection_) {
     refuseSend(identity, QStringLiteral("OSC send rejected because the connection is not ready"));
@@ -27,7 +28,8 @@ bool OSCManager::sendOnQueue(const OSCMessage &message, const std::optional<QStr
     auto framed = OSCTCPFramer::frame(packet, activeTCPFraming_);
     if (!framed) {
       if (pingToken) pingTracker_.remove(*pingToken);
-      refuseSend(identity, QStringLiteral("OSC send rejected because TCP framing failed: ") + framed.error().text());
+      refuseSend(identity, QStringLiteral("OSC send rejected because TCP framing failed: ") +
+                               framed.error().text());
       return false;
     }
     data = std::move(*framed);
@@ -46,7 +48,8 @@ void OSCManager::refuseSend(Identity identity, const QString &text) {
   publishStatus(text);
 }
 
-void OSCManager::handOver(const QByteArray &data, Identity identity, const std::optional<QString> &pingToken) {
+void OSCManager::handOver(const QByteArray &data, Identity identity,
+                          const std::optional<QString> &pingToken) {
   const Delivery delivery{data.size(), data.size(), pingToken};
   if (activeTransport_ == OSCTransport::udp) {
     writingDatagram_ = true;
@@ -55,8 +58,9 @@ void OSCManager::handOver(const QByteArray &data, Identity identity, const std::
     // then sends nothing: this datagram gets one more try.
     if (written < 0) written = connection_->write(data);
     writingDatagram_ = false;
-    completeDelivery(identity, delivery,
-                     written == data.size() ? std::nullopt : std::optional(connection_->errorString()));
+    completeDelivery(
+        identity, delivery,
+        written == data.size() ? std::nullopt : std::optional(connection_->errorString()));
     return;
   }
   // A stream socket buffers the bytes; they count as sent once the socket has written them.
@@ -101,7 +105,8 @@ void OSCManager::completeDelivery(Identity identity, const Delivery &delivery,
 
 void OSCManager::publishCounters(qint64 receivedBytes, Identity identity) {
   publishFor(identity, [this, receivedBytes] {
-    publish(receivedByteCount_, receivedByteCount_ + receivedBytes, &OSCManager::receivedByteCountChanged);
+    publish(receivedByteCount_, receivedByteCount_ + receivedBytes,
+            &OSCManager::receivedByteCountChanged);
   });
 }
 
@@ -114,7 +119,8 @@ void OSCManager::startRateTimer(Identity identity) {
     pruneReceivedTimestamps(now);
     const double rate = double(receivedTimestamps_.size());
     std::optional<double> sampleAge;
-    if (roundTripSampleTimestamp_) sampleAge = std::max(0.0, double(now - *roundTripSampleTimestamp_) / 1e9);
+    if (roundTripSampleTimestamp_)
+      sampleAge = std::max(0.0, double(now - *roundTripSampleTimestamp_) / 1e9);
     publishFor(identity, [this, rate, sampleAge] {
       publish(receivedMessageRate_, rate, &OSCManager::receivedMessageRateChanged);
       publish(roundTripSampleAgeSeconds_, sampleAge, &OSCManager::roundTripSampleAgeSecondsChanged);
@@ -125,7 +131,8 @@ void OSCManager::startRateTimer(Identity identity) {
 
 void OSCManager::pruneReceivedTimestamps(qint64 nowNanoseconds) {
   const qint64 cutoff = nowNanoseconds - 1'000'000'000;
-  while (!receivedTimestamps_.empty() && receivedTimestamps_.front() < cutoff) receivedTimestamps_.pop_front();
+  while (!receivedTimestamps_.empty() && receivedTimestamps_.front() < cutoff)
+    receivedTimestamps_.pop_front();
 }
 
 }  // namespace tarnik

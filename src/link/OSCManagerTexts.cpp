@@ -1,9 +1,7 @@
+#include "foundation/NumberRules.h"
 #include "link/OSCManager.h"
 
-#include "foundation/NumberRules.h"
-
 #include <arpa/inet.h>
-
 #include <charconv>
 #include <cmath>
 
@@ -14,7 +12,8 @@ namespace {
 bool isIPv4Literal(const QString &text) {
   in_addr address{};
   // A NUL would end the text early for inet_pton and let trailing junk through.
-  return !text.contains(QChar(u'\0')) && inet_pton(AF_INET, text.toLatin1().constData(), &address) == 1;
+  return !text.contains(QChar(u'\0')) &&
+         inet_pton(AF_INET, text.toLatin1().constData(), &address) == 1;
 }
 
 QString floatText(float value) {
@@ -28,22 +27,25 @@ QString floatText(float value) {
 std::optional<QString> OSCManager::normalizedHost(const QString &host) {
   if (isIPv4Literal(host)) return host.toLower();
   QHostAddress address;
-  if (host.contains(u':') && address.setAddress(host) && address.protocol() == QAbstractSocket::IPv6Protocol) {
+  if (host.contains(u':') && address.setAddress(host) &&
+      address.protocol() == QAbstractSocket::IPv6Protocol) {
     return host.toLower();
   }
   return std::nullopt;
 }
 
 std::optional<QString> OSCManager::normalizedHost(const OSCEndpoint &endpoint) {
-  if (const OSCEndpoint::HostPort *target = endpoint.asHostPort()) return normalizedHost(target->host);
+  if (const OSCEndpoint::HostPort *target = endpoint.asHostPort())
+    return normalizedHost(target->host);
   return std::nullopt;
 }
 
 bool OSCManager::isDottedNumeric(QStringView text) {
   const QList<QStringView> pieces = text.split(u'.');
   if (pieces.size() < 2) return false;
-  return std::all_of(pieces.begin(), pieces.end(),
-                     [](QStringView piece) { return parseStrictInteger<qint64>(piece).has_value(); });
+  return std::all_of(pieces.begin(), pieces.end(), [](QStringView piece) {
+    return parseStrictInteger<qint64>(piece).has_value();
+  });
 }
 
 QStringList OSCManager::argumentDescriptions(const QList<OSCArgument> &arguments) {
@@ -56,8 +58,10 @@ QStringList OSCManager::argumentDescriptions(const QList<OSCArgument> &arguments
           if constexpr (std::is_same_v<Value, qint32>) return QString::number(value);
           if constexpr (std::is_same_v<Value, float>) return floatText(value);
           if constexpr (std::is_same_v<Value, QString>) return value;
-          if constexpr (std::is_same_v<Value, bool>) return value ? QStringLiteral("true") : QStringLiteral("false");
-          if constexpr (std::is_same_v<Value, QByteArray>) return QString::number(value.size()) + QStringLiteral("-byte blob");
+          if constexpr (std::is_same_v<Value, bool>)
+            return value ? QStringLiteral("true") : QStringLiteral("false");
+          if constexpr (std::is_same_v<Value, QByteArray>)
+            return QString::number(value.size()) + QStringLiteral("-byte blob");
         },
         argument.value));
   }

@@ -23,11 +23,16 @@ constexpr qsizetype paddedFieldSize(qsizetype n) { return (n + 4) & ~qsizetype(3
 
 constexpr char typeTag(const OSCArgument &argument) {
   switch (argument.value.index()) {
-    case 0: return 'i';
-    case 1: return 'f';
-    case 2: return 's';
-    case 3: return std::get<bool>(argument.value) ? 'T' : 'F';
-    default: return 'b';
+    case 0:
+      return 'i';
+    case 1:
+      return 'f';
+    case 2:
+      return 's';
+    case 3:
+      return std::get<bool>(argument.value) ? 'T' : 'F';
+    default:
+      return 'b';
   }
 }
 
@@ -45,9 +50,14 @@ enum class TextSizing { assumeAscii, exact };
 // Measures a text for the exact pass; false when it holds U+0000.
 bool planText(QStringView text, TextPlan &plan) {
   switch (textShape(text)) {
-    case TextShape::holdsNul: return false;
-    case TextShape::ascii: plan = {text.size(), true}; return true;
-    case TextShape::other: plan = {utf8Size(text), false}; return true;
+    case TextShape::holdsNul:
+      return false;
+    case TextShape::ascii:
+      plan = {text.size(), true};
+      return true;
+    case TextShape::other:
+      plan = {utf8Size(text), false};
+      return true;
   }
   return false;
 }
@@ -232,7 +242,8 @@ std::optional<QByteArray> encodeMessage(const OSCMessage &message, TextSizing si
   };
   const TextPlan *nextPlan = nullptr;
   const auto writeText = [&](const QString &text, char *out) {
-    return writePaddedText(text, sizing == TextSizing::exact ? *nextPlan++ : TextPlan{text.size(), true}, out);
+    return writePaddedText(
+        text, sizing == TextSizing::exact ? *nextPlan++ : TextPlan{text.size(), true}, out);
   };
 
   const QList<OSCArgument> &arguments = message.arguments;
@@ -242,11 +253,14 @@ std::optional<QByteArray> encodeMessage(const OSCMessage &message, TextSizing si
   for (const OSCArgument &argument : arguments) {
     switch (argument.value.index()) {
       case 0:
-      case 1: size += 4; break;
+      case 1:
+        size += 4;
+        break;
       case 2:
         if (!addText(std::get<QString>(argument.value), size)) return QByteArray();
         break;
-      case 3: break;
+      case 3:
+        break;
       default: {
         const qsizetype blobSize = std::get<QByteArray>(argument.value).size();
         if (blobSize >= largestBlob) return QByteArray();
@@ -266,13 +280,18 @@ std::optional<QByteArray> encodeMessage(const OSCMessage &message, TextSizing si
 
   for (const OSCArgument &argument : arguments) {
     switch (argument.value.index()) {
-      case 0: out = writeWord(quint32(std::get<qint32>(argument.value)), out); break;
-      case 1: out = writeWord(std::bit_cast<quint32>(std::get<float>(argument.value)), out); break;
+      case 0:
+        out = writeWord(quint32(std::get<qint32>(argument.value)), out);
+        break;
+      case 1:
+        out = writeWord(std::bit_cast<quint32>(std::get<float>(argument.value)), out);
+        break;
       case 2:
         out = writeText(std::get<QString>(argument.value), out);
         if (!out) return std::nullopt;
         break;
-      case 3: break;
+      case 3:
+        break;
       default: {
         const QByteArray &blob = std::get<QByteArray>(argument.value);
         out = writeWord(quint32(blob.size()), out);
@@ -299,7 +318,8 @@ QByteArray OSCMessage::encodePaddedString(const QString &text) {
 }
 
 QByteArray OSCMessage::encoded() const {
-  if (std::optional<QByteArray> packet = encodeMessage(*this, TextSizing::assumeAscii)) return *std::move(packet);
+  if (std::optional<QByteArray> packet = encodeMessage(*this, TextSizing::assumeAscii))
+    return *std::move(packet);
   return encodeMessage(*this, TextSizing::exact).value_or(QByteArray());
 }
 
@@ -315,7 +335,8 @@ std::optional<OSCMessage> OSCMessage::decode(QByteArrayView bytes) {
   // a tag string that is not valid UTF-8 fails as well.
   qsizetype tagCount = 0;
   bool asciiTags = false;
-  if (!scanPaddedField(bytes, cursor, tagCount, asciiTags) || tagCount < 1 || bytes[cursor] != ',') {
+  if (!scanPaddedField(bytes, cursor, tagCount, asciiTags) || tagCount < 1 ||
+      bytes[cursor] != ',') {
     return std::nullopt;
   }
   const char *tags = bytes.data() + cursor + 1;
@@ -340,12 +361,17 @@ std::optional<OSCMessage> OSCMessage::decode(QByteArrayView bytes) {
       case 's':
         if (!texts.read(bytes, cursor, value.emplace<QString>())) return std::nullopt;
         break;
-      case 'T': value = true; break;
-      case 'F': value = false; break;
+      case 'T':
+        value = true;
+        break;
+      case 'F':
+        value = false;
+        break;
       case 'b':
         if (!readBlobField(bytes, cursor, value.emplace<QByteArray>())) return std::nullopt;
         break;
-      default: return std::nullopt;
+      default:
+        return std::nullopt;
     }
   }
   if (cursor != bytes.size()) return std::nullopt;
@@ -371,7 +397,8 @@ std::optional<QByteArray> OSCMessage::readBlob(QByteArrayView bytes, qsizetype &
 }
 
 bool operator==(const OSCMessage &lhs, const OSCMessage &rhs) {
-  return lhs.arguments.size() == rhs.arguments.size() && canonicallyEqual(lhs.address, rhs.address) &&
+  return lhs.arguments.size() == rhs.arguments.size() &&
+         canonicallyEqual(lhs.address, rhs.address) &&
          std::equal(lhs.arguments.begin(), lhs.arguments.end(), rhs.arguments.begin());
 }
 

@@ -30,13 +30,18 @@ OSCTCPFramerError OSCTCPFramerError::invalidSLIPEscape(quint8 byte) {
   return {Kind::invalidSLIPEscape, 0, byte};
 }
 
-OSCTCPFramerError OSCTCPFramerError::bufferLimitExceeded() { return {Kind::bufferLimitExceeded, 0, 0}; }
+OSCTCPFramerError OSCTCPFramerError::bufferLimitExceeded() {
+  return {Kind::bufferLimitExceeded, 0, 0};
+}
 
 QString OSCTCPFramerError::text() const {
   switch (kind) {
-    case Kind::invalidFrameLength: return QStringLiteral("invalidFrameLength(%1)").arg(length);
-    case Kind::invalidSLIPEscape: return QStringLiteral("invalidSLIPEscape(%1)").arg(byte);
-    case Kind::bufferLimitExceeded: return QStringLiteral("bufferLimitExceeded");
+    case Kind::invalidFrameLength:
+      return QStringLiteral("invalidFrameLength(%1)").arg(length);
+    case Kind::invalidSLIPEscape:
+      return QStringLiteral("invalidSLIPEscape(%1)").arg(byte);
+    case Kind::bufferLimitExceeded:
+      return QStringLiteral("bufferLimitExceeded");
   }
   Q_UNREACHABLE();
 }
@@ -58,10 +63,12 @@ std::expected<QList<QByteArray>, OSCTCPFramerError> OSCTCPFramer::append(QByteAr
   return framing_ == OSCTCPFraming::packetLength ? appendPacketLength(bytes) : appendSLIP(bytes);
 }
 
-std::expected<QList<QByteArray>, OSCTCPFramerError> OSCTCPFramer::appendPacketLength(QByteArrayView bytes) {
+std::expected<QList<QByteArray>, OSCTCPFramerError> OSCTCPFramer::appendPacketLength(
+    QByteArrayView bytes) {
   // Checked before anything is taken, so a peer cannot grow the buffer by sending frames
   // faster than they are read.
-  if (buffer_.size() + bytes.size() > maximumPacketLengthBuffer) return fail(OSCTCPFramerError::bufferLimitExceeded());
+  if (buffer_.size() + bytes.size() > maximumPacketLengthBuffer)
+    return fail(OSCTCPFramerError::bufferLimitExceeded());
 
   // With nothing buffered, frames are cut straight from the input and only an unfinished
   // tail is kept.
@@ -73,7 +80,8 @@ std::expected<QList<QByteArray>, OSCTCPFramerError> OSCTCPFramer::appendPacketLe
   qsizetype offset = 0;
   while (stream.size() - offset >= 4) {
     const quint32 length = qFromBigEndian<quint32>(stream.data() + offset);
-    if (length == 0 || length > maximumPacketSize) return fail(OSCTCPFramerError::invalidFrameLength(length));
+    if (length == 0 || length > maximumPacketSize)
+      return fail(OSCTCPFramerError::invalidFrameLength(length));
     if (stream.size() - offset - 4 < qsizetype(length)) break;
     packets.append(QByteArray(stream.data() + offset + 4, length));
     offset += 4 + qsizetype(length);
@@ -102,7 +110,8 @@ std::expected<QList<QByteArray>, OSCTCPFramerError> OSCTCPFramer::appendSLIP(QBy
         return fail(OSCTCPFramerError::invalidSLIPEscape(partner));
       }
       slipEscapePending_ = false;
-      if (buffer_.size() >= maximumPacketSize) return fail(OSCTCPFramerError::bufferLimitExceeded());
+      if (buffer_.size() >= maximumPacketSize)
+        return fail(OSCTCPFramerError::bufferLimitExceeded());
       buffer_.append(data);
       continue;
     }
@@ -110,7 +119,8 @@ std::expected<QList<QByteArray>, OSCTCPFramerError> OSCTCPFramer::appendSLIP(QBy
     const char *runEnd = next;
     while (runEnd != end && !isSLIPSpecial(*runEnd)) ++runEnd;
     if (runEnd != next) {
-      if (buffer_.size() + (runEnd - next) > maximumPacketSize) return fail(OSCTCPFramerError::bufferLimitExceeded());
+      if (buffer_.size() + (runEnd - next) > maximumPacketSize)
+        return fail(OSCTCPFramerError::bufferLimitExceeded());
       buffer_.append(next, runEnd - next);
       next = runEnd;
       continue;
@@ -126,7 +136,8 @@ std::expected<QList<QByteArray>, OSCTCPFramerError> OSCTCPFramer::appendSLIP(QBy
   return packets;
 }
 
-std::expected<QByteArray, OSCTCPFramerError> OSCTCPFramer::frame(QByteArrayView packet, OSCTCPFraming framing) {
+std::expected<QByteArray, OSCTCPFramerError> OSCTCPFramer::frame(QByteArrayView packet,
+                                                                 OSCTCPFraming framing) {
   if (packet.isEmpty() || packet.size() > maximumPacketSize) {
     return std::unexpected(OSCTCPFramerError::invalidFrameLength(packet.size()));
   }

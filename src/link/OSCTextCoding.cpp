@@ -24,7 +24,8 @@ qsizetype utf8Size(QStringView text) {
       size += 1;
     } else if (unit < 0x800) {
       size += 2;
-    } else if (QChar::isHighSurrogate(unit) && i + 1 < count && QChar::isLowSurrogate(units[i + 1])) {
+    } else if (QChar::isHighSurrogate(unit) && i + 1 < count &&
+               QChar::isLowSurrogate(units[i + 1])) {
       size += 4;
       ++i;
     } else if (QChar::isSurrogate(unit)) {
@@ -58,7 +59,8 @@ void writeUtf8(QStringView text, char *out) {
     } else if (unit < 0x800) {
       *bytes++ = 0xC0 | (unit >> 6);
       *bytes++ = 0x80 | (unit & 0x3F);
-    } else if (QChar::isHighSurrogate(unit) && i + 1 < count && QChar::isLowSurrogate(units[i + 1])) {
+    } else if (QChar::isHighSurrogate(unit) && i + 1 < count &&
+               QChar::isLowSurrogate(units[i + 1])) {
       const char32_t point = QChar::surrogateToUcs4(unit, units[++i]);
       *bytes++ = 0xF0 | (point >> 18);
       *bytes++ = 0x80 | ((point >> 12) & 0x3F);

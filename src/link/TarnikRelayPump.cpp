@@ -21,17 +21,19 @@ TarnikRelayPump::TarnikRelayPump(QAbstractSocket &source, QAbstractSocket &desti
     sourceEnded_ = true;
     pump();
   });
-  connect(&source_, &QAbstractSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
-    if (error != QAbstractSocket::RemoteHostClosedError) {
-      finish();
-    }
-  });
+  connect(&source_, &QAbstractSocket::errorOccurred, this,
+          [this](QAbstractSocket::SocketError error) {
+            if (error != QAbstractSocket::RemoteHostClosedError) {
+              finish();
+            }
+          });
 
   // A TLS socket reports bytesWritten when it has encrypted a chunk and
   // encryptedBytesWritten when the encrypted bytes reach the network; only the latter
   // means the chunk is really out.
   if (secureDestination_ != nullptr) {
-    connect(secureDestination_, &QSslSocket::encryptedBytesWritten, this, &TarnikRelayPump::written);
+    connect(secureDestination_, &QSslSocket::encryptedBytesWritten, this,
+            &TarnikRelayPump::written);
   } else {
     connect(&destination_, &QIODevice::bytesWritten, this, &TarnikRelayPump::written);
   }

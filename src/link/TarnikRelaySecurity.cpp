@@ -46,8 +46,8 @@ std::optional<QByteArray> decodedKey(const QString &pairingCode) {
   if (!isStrictBase64(trimmed)) {
     return std::nullopt;
   }
-  auto decoded = QByteArray::fromBase64Encoding(trimmed.toLatin1(),
-                                                QByteArray::AbortOnBase64DecodingErrors);
+  auto decoded =
+      QByteArray::fromBase64Encoding(trimmed.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
   if (!decoded || decoded.decoded.size() != keyLength) {
     return std::nullopt;
   }
@@ -111,8 +111,8 @@ void TarnikRelaySecurity::armClientSocket(QSslSocket &socket, const Parameters &
   socket.setSslConfiguration(parameters.configuration);
   disableNagle(socket);
   QObject::connect(&socket, &QSslSocket::preSharedKeyAuthenticationRequired, &socket,
-                   [key = parameters.key, identity = parameters.identity](
-                       QSslPreSharedKeyAuthenticator *authenticator) {
+                   [key = parameters.key,
+                    identity = parameters.identity](QSslPreSharedKeyAuthenticator *authenticator) {
                      authenticator->setIdentity(identity);
                      authenticator->setPreSharedKey(key);
                    });
@@ -151,8 +151,8 @@ void TarnikRelaySecurity::armServerSocket(QSslSocket &socket, const Parameters &
   // The identity names the relay protocol version. Leaving the key empty for any other
   // makes the TLS layer refuse the handshake, so such a client never gets to prove a key.
   QObject::connect(&socket, &QSslSocket::preSharedKeyAuthenticationRequired, &socket,
-                   [key = parameters.key, identity = parameters.identity](
-                       QSslPreSharedKeyAuthenticator *authenticator) {
+                   [key = parameters.key,
+                    identity = parameters.identity](QSslPreSharedKeyAuthenticator *authenticator) {
                      if (authenticator->identity() == identity) {
                        authenticator->setPreSharedKey(key);
                      }
@@ -182,8 +182,8 @@ TarnikRelaySecurity::loadPairingCode(const QString &account) {
   return std::optional<QString>(std::move(text));
 }
 
-std::expected<void, TarnikRelaySecurity::Failure>
-TarnikRelaySecurity::storePairingCode(const QString &code, const QString &account) {
+std::expected<void, TarnikRelaySecurity::Failure> TarnikRelaySecurity::storePairingCode(
+    const QString &code, const QString &account) {
   if (!decodedKey(code)) {
     return std::unexpected(invalidKey);
   }

@@ -27,9 +27,10 @@ class TarnikRelaySecurity {
   };
 
   struct Parameters {
-    QSslConfiguration configuration;  // TLS 1.2 only, PSK-AES128-GCM-SHA256 only, no peer verification
-    QByteArray key;                   // the 32 key bytes
-    QByteArray identity;              // "TarnikRelay.v1"
+    QSslConfiguration
+        configuration;    // TLS 1.2 only, PSK-AES128-GCM-SHA256 only, no peer verification
+    QByteArray key;       // the 32 key bytes
+    QByteArray identity;  // "TarnikRelay.v1"
   };
 
   static inline constexpr char serviceName[] = "quellmoor.Tarnik.relay";

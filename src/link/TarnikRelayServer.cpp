@@ -70,8 +70,9 @@ void TarnikRelayServer::start(const OSCEndpoint &consoleEndpoint, quint16 port,
                               const QString &pairingCode) {
   stop();
   if (!isUsableConsole(consoleEndpoint)) {
-    publish(status_, TarnikRelaySecurity::Failure{TarnikRelaySecurity::Failure::Kind::invalidEndpoint}
-                         .description(),
+    publish(status_,
+            TarnikRelaySecurity::Failure{TarnikRelaySecurity::Failure::Kind::invalidEndpoint}
+                .description(),
             &TarnikRelayServer::statusChanged);
     return;
   }
@@ -80,8 +81,9 @@ void TarnikRelayServer::start(const OSCEndpoint &consoleEndpoint, quint16 port,
     publish(status_, security.error().description(), &TarnikRelayServer::statusChanged);
     return;
   }
-  sessionSettings_ = TarnikRelaySession::Settings{std::move(*security), consoleEndpoint, serviceResolver_,
-                                                  timerInterval(setupTimeout_), timerInterval(sendTimeout_)};
+  sessionSettings_ =
+      TarnikRelaySession::Settings{std::move(*security), consoleEndpoint, serviceResolver_,
+                                   timerInterval(setupTimeout_), timerInterval(sendTimeout_)};
 
   listener_ = new TarnikRelayListener(this);
   const QUuid run = generation_;
@@ -90,7 +92,8 @@ void TarnikRelayServer::start(const OSCEndpoint &consoleEndpoint, quint16 port,
   connect(listener_, &QTcpServer::acceptError, this, [this, run] { listenerFailed(run); });
 
   publish(status_, QStringLiteral("Starting relay…"), &TarnikRelayServer::statusChanged);
-  QMetaObject::invokeMethod(this, [this, run, port] { listen(run, port); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, run, port] { listen(run, port); }, Qt::QueuedConnection);
 }
 
 void TarnikRelayServer::stop() {
@@ -133,14 +136,16 @@ void TarnikRelayServer::listenerReady(const QUuid &run) {
     return;
   }
   const quint16 port = listener_->serverPort();
-  publish(boundPort_, port != 0 ? std::optional(port) : std::nullopt, &TarnikRelayServer::boundPortChanged);
+  publish(boundPort_, port != 0 ? std::optional(port) : std::nullopt,
+          &TarnikRelayServer::boundPortChanged);
   publish(isRunning_, true, &TarnikRelayServer::isRunningChanged);
   keepAwake_.acquire();
   if (!advertiser_ && boundPort_) {
-    // Best effort: without an Avahi daemon phones type the address, and the relay serves them all the same.
+    // Best effort: without an Avahi daemon phones type the address, and the relay serves them all
+    // the same.
     advertiser_ = std::make_unique<AvahiServiceAdvertiser>(
-        QStringLiteral("Tarnik on ") + QSysInfo::machineHostName(), QStringLiteral("_tarnik-relay._tcp"),
-        *boundPort_);
+        QStringLiteral("Tarnik on ") + QSysInfo::machineHostName(),
+        QStringLiteral("_tarnik-relay._tcp"), *boundPort_);
   }
   publish(status_,
           QStringLiteral("Relay listening on ") +
@@ -187,8 +192,9 @@ void TarnikRelayServer::closeSession(const QUuid &sessionId) {
 }
 
 void TarnikRelayServer::updateClientCount() {
-  const auto count = std::count_if(sessions_.begin(), sessions_.end(),
-                                   [](const auto &entry) { return entry.second->isAuthenticated(); });
+  const auto count = std::count_if(sessions_.begin(), sessions_.end(), [](const auto &entry) {
+    return entry.second->isAuthenticated();
+  });
   publish(clientCount_, static_cast<int>(count), &TarnikRelayServer::clientCountChanged);
 }
 
@@ -196,9 +202,10 @@ void TarnikRelayServer::stopForSleep() {
   const bool wasActive = isRunning_ || listener_ != nullptr;
   stop();
   if (wasActive) {
-    publish(status_,
-            QStringLiteral("Relay stopped for system sleep. Start the phone relay again after waking."),
-            &TarnikRelayServer::statusChanged);
+    publish(
+        status_,
+        QStringLiteral("Relay stopped for system sleep. Start the phone relay again after waking."),
+        &TarnikRelayServer::statusChanged);
   }
 }
 

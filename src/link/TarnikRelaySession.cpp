@@ -28,7 +28,8 @@ bool isWorthWaitingFor(QAbstractSocket::SocketError error) {
 
 }  // namespace
 
-TarnikRelaySession::TarnikRelaySession(qintptr descriptor, const Settings &settings, QObject *parent)
+TarnikRelaySession::TarnikRelaySession(qintptr descriptor, const Settings &settings,
+                                       QObject *parent)
     : QObject(parent), settings_(settings), downstream_(new QSslSocket(this)) {
   // Qt would otherwise read from the network as fast as it arrives while a chunk waits to
   // be written; the read buffer caps what a session holds.
@@ -37,7 +38,8 @@ TarnikRelaySession::TarnikRelaySession(qintptr descriptor, const Settings &setti
     TarnikRelaySecurity::armServerSocket(*downstream_, settings_.security);
   }
   connect(downstream_, &QSslSocket::encrypted, this, &TarnikRelaySession::downstreamReady);
-  connect(downstream_, &QAbstractSocket::errorOccurred, this, &TarnikRelaySession::downstreamFailed);
+  connect(downstream_, &QAbstractSocket::errorOccurred, this,
+          &TarnikRelaySession::downstreamFailed);
   connect(downstream_, &QAbstractSocket::disconnected, this, &TarnikRelaySession::downstreamEnded);
 
   setupTimer_.setSingleShot(true);
@@ -166,8 +168,8 @@ void TarnikRelaySession::close() {
   retryTimer_.stop();
   // Cut the handlers first: closing a socket reports synchronously, and nothing of this
   // session may react any more.
-  for (QAbstractSocket *socket : {static_cast<QAbstractSocket *>(downstream_),
-                                  static_cast<QAbstractSocket *>(upstream_)}) {
+  for (QAbstractSocket *socket :
+       {static_cast<QAbstractSocket *>(downstream_), static_cast<QAbstractSocket *>(upstream_)}) {
     if (socket != nullptr) {
       socket->disconnect();
       socket->abort();

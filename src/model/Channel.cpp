@@ -28,8 +28,12 @@ std::expected<Channel, JsonError> Channel::fromJson(const QJsonObject &object) {
   return decodeJsonFields<Channel>(object, channelFields);
 }
 
-bool operator==(const Channel &lhs, const Channel &rhs) { return values::fieldsEqual(lhs, rhs, channelFields); }
+bool operator==(const Channel &lhs, const Channel &rhs) {
+  return values::fieldsEqual(lhs, rhs, channelFields);
+}
 
-size_t qHash(const Channel &channel, size_t seed) { return values::fieldsHash(channel, seed, channelFields); }
+size_t qHash(const Channel &channel, size_t seed) {
+  return values::fieldsHash(channel, seed, channelFields);
+}
 
 }  // namespace tarnik

@@ -1,7 +1,6 @@
-#include "model/Channel.h"
-
 #include "foundation/NumberRules.h"
 #include "foundation/TextRules.h"
+#include "model/Channel.h"
 
 #include <QLocale>
 
@@ -19,7 +18,8 @@ QString searchFolded(const QString &text, const QLocale &locale) {
   return locale.toLower(decomposed).toCaseFolded().normalized(QString::NormalizationForm_C);
 }
 
-std::optional<QString> firstNonEmpty(const QList<EosPatchPart> &parts, QString EosPatchPart::*field) {
+std::optional<QString> firstNonEmpty(const QList<EosPatchPart> &parts,
+                                     QString EosPatchPart::*field) {
   for (const EosPatchPart &part : parts) {
     QString text = trimmedText(part.*field);
     if (!text.isEmpty()) return text;
@@ -36,7 +36,9 @@ QString Channel::displayTypeName() const {
   return trimmed;
 }
 
-std::optional<QString> Channel::manufacturer() const { return firstNonEmpty(parts, &EosPatchPart::manufacturer); }
+std::optional<QString> Channel::manufacturer() const {
+  return firstNonEmpty(parts, &EosPatchPart::manufacturer);
+}
 
 std::optional<QString> Channel::model() const { return firstNonEmpty(parts, &EosPatchPart::model); }
 
@@ -52,7 +54,8 @@ std::optional<Channel::ParsedAddress> Channel::parsedAddress() const {
 QString Channel::addressText() const {
   const std::optional<ParsedAddress> parsed = parsedAddress();
   if (!parsed) return address;
-  return u'U' + QString::number(parsed->universe) + u" \u2022 "_s + formatZeroPadded(parsed->address, 3);
+  return u'U' + QString::number(parsed->universe) + u" \u2022 "_s +
+         formatZeroPadded(parsed->address, 3);
 }
 
 QString Channel::addressRangeText() const {
@@ -67,18 +70,20 @@ bool Channel::matches(const QString &search) const {
   const QLocale locale;
   const QString query = searchFolded(search, locale);
   if (query.isEmpty()) return true;
-  const auto found = [&](const QString &candidate) { return searchFolded(candidate, locale).contains(query); };
+  const auto found = [&](const QString &candidate) {
+    return searchFolded(candidate, locale).contains(query);
+  };
 
-  if (found(QString::number(number)) || found(label) || found(type) || found(address) || found(addressEnd) ||
-      found(addressText())) {
+  if (found(QString::number(number)) || found(label) || found(type) || found(address) ||
+      found(addressEnd) || found(addressText())) {
     return true;
   }
   for (const EosPatchPart &part : parts) {
     const std::optional<EosDMXRange> range = part.occupiedRange();
     if (found(QString::number(part.channelNumber)) || found(QString::number(part.partNumber)) ||
-        found(u"part "_s + QString::number(part.partNumber)) || found(part.label) || found(part.manufacturer) ||
-        found(part.model) || found(part.address) || found(part.addressEnd) ||
-        found(range ? range->displayText() : part.address)) {
+        found(u"part "_s + QString::number(part.partNumber)) || found(part.label) ||
+        found(part.manufacturer) || found(part.model) || found(part.address) ||
+        found(part.addressEnd) || found(range ? range->displayText() : part.address)) {
       return true;
     }
   }

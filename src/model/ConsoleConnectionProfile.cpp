@@ -27,8 +27,8 @@ using Error = ConsoleConnectionProfileValidationError;
 bool routeIsValid(const ConsoleConnectionProfile &profile) {
   if (profile.usesMacRelay.value_or(false)) {
     if (profile.transport != OSCTransport::tcp) return false;
-    return !profile.relayService ||
-           (profile.relayService->type == u"_tarnik-relay._tcp"_s && !profile.relayService->name.isEmpty());
+    return !profile.relayService || (profile.relayService->type == u"_tarnik-relay._tcp"_s &&
+                                     !profile.relayService->name.isEmpty());
   }
   return !profile.relayService;
 }
@@ -36,18 +36,25 @@ bool routeIsValid(const ConsoleConnectionProfile &profile) {
 
 QString ConsoleConnectionProfileValidationError::errorDescription() const {
   switch (kind) {
-    case Kind::missingName: return u"Enter a name for this connection."_s;
-    case Kind::missingHost: return u"Enter the console IP address or DNS name."_s;
-    case Kind::invalidHost: return u"The console address cannot contain spaces."_s;
-    case Kind::invalidPort: return label + u" must be a whole number from 1 through 65535."_s;
-    case Kind::invalidRoute: return u"A nearby Mac connection requires the Tarnik relay service over TCP."_s;
+    case Kind::missingName:
+      return u"Enter a name for this connection."_s;
+    case Kind::missingHost:
+      return u"Enter the console IP address or DNS name."_s;
+    case Kind::invalidHost:
+      return u"The console address cannot contain spaces."_s;
+    case Kind::invalidPort:
+      return label + u" must be a whole number from 1 through 65535."_s;
+    case Kind::invalidRoute:
+      return u"A nearby Mac connection requires the Tarnik relay service over TCP."_s;
   }
   return {};
 }
 
-bool operator==(const ConsoleConnectionProfileValidationError &lhs, const ConsoleConnectionProfileValidationError &rhs) {
+bool operator==(const ConsoleConnectionProfileValidationError &lhs,
+                const ConsoleConnectionProfileValidationError &rhs) {
   if (lhs.kind != rhs.kind) return false;
-  return lhs.kind != ConsoleConnectionProfileValidationError::Kind::invalidPort || lhs.label == rhs.label;
+  return lhs.kind != ConsoleConnectionProfileValidationError::Kind::invalidPort ||
+         lhs.label == rhs.label;
 }
 
 std::expected<ConsoleConnectionProfile, ConsoleConnectionProfileValidationError>
@@ -68,9 +75,12 @@ ConsoleConnectionProfile::validated() const {
   return copy;
 }
 
-QJsonObject ConsoleConnectionProfile::toJson() const { return encodeJsonFields(*this, profileFields); }
+QJsonObject ConsoleConnectionProfile::toJson() const {
+  return encodeJsonFields(*this, profileFields);
+}
 
-std::expected<ConsoleConnectionProfile, JsonError> ConsoleConnectionProfile::fromJson(const QJsonObject &object) {
+std::expected<ConsoleConnectionProfile, JsonError> ConsoleConnectionProfile::fromJson(
+    const QJsonObject &object) {
   return decodeJsonFields<ConsoleConnectionProfile>(object, profileFields);
 }
 

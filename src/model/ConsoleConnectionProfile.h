@@ -45,7 +45,8 @@ struct ConsoleConnectionProfile {
 
   // A copy with name and host trimmed, or the first problem found. Decoding keeps texts
   // exactly as stored; only this cleans them.
-  std::expected<ConsoleConnectionProfile, ConsoleConnectionProfileValidationError> validated() const;
+  std::expected<ConsoleConnectionProfile, ConsoleConnectionProfileValidationError> validated()
+      const;
 
   QJsonObject toJson() const;
   static std::expected<ConsoleConnectionProfile, JsonError> fromJson(const QJsonObject &object);

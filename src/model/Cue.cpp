@@ -38,7 +38,9 @@ constexpr std::tuple cueFields{
 
 QJsonObject Cue::toJson() const { return encodeJsonFields(*this, cueFields); }
 
-std::expected<Cue, JsonError> Cue::fromJson(const QJsonObject &object) { return decodeJsonFields<Cue>(object, cueFields); }
+std::expected<Cue, JsonError> Cue::fromJson(const QJsonObject &object) {
+  return decodeJsonFields<Cue>(object, cueFields);
+}
 
 bool operator==(const Cue &lhs, const Cue &rhs) { return values::fieldsEqual(lhs, rhs, cueFields); }
 

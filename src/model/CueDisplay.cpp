@@ -1,7 +1,6 @@
-#include "model/Cue.h"
-
 #include "foundation/NumberRules.h"
 #include "foundation/TextRules.h"
+#include "model/Cue.h"
 
 #include <cmath>
 

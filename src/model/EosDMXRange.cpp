@@ -32,7 +32,8 @@ std::optional<EosDMXRange> EosDMXRange::parse(QStringView text) {
 
   const QString addressText = trimmedText(pieces[1]).replace(u'\u2013', u'-');
   const qsizetype dash = addressText.indexOf(u'-');
-  const QStringView startText = dash < 0 ? QStringView(addressText) : QStringView(addressText).first(dash);
+  const QStringView startText =
+      dash < 0 ? QStringView(addressText) : QStringView(addressText).first(dash);
   const std::optional<qint64> start = parseStrictInteger<qint64>(startText);
   if (!start || *start < 1 || *start > lastDMXAddress) return std::nullopt;
 
@@ -54,6 +55,8 @@ std::expected<EosDMXRange, JsonError> EosDMXRange::fromJson(const QJsonObject &o
   return decodeJsonFields<EosDMXRange>(object, rangeFields);
 }
 
-size_t qHash(const EosDMXRange &range, size_t seed) { return qHashMulti(seed, range.universe, range.start, range.end); }
+size_t qHash(const EosDMXRange &range, size_t seed) {
+  return qHashMulti(seed, range.universe, range.start, range.end);
+}
 
 }  // namespace tarnik

@@ -52,10 +52,16 @@ std::expected<EosPatchPart, JsonError> EosPatchPart::fromJson(const QJsonObject 
   return decodeJsonFields<EosPatchPart>(object, partFields);
 }
 
-bool operator==(const EosPatchPart &lhs, const EosPatchPart &rhs) { return values::fieldsEqual(lhs, rhs, partFields); }
+bool operator==(const EosPatchPart &lhs, const EosPatchPart &rhs) {
+  return values::fieldsEqual(lhs, rhs, partFields);
+}
 
-size_t qHash(const EosPatchPart::ID &id, size_t seed) { return qHashMulti(seed, id.channelNumber, id.partNumber); }
+size_t qHash(const EosPatchPart::ID &id, size_t seed) {
+  return qHashMulti(seed, id.channelNumber, id.partNumber);
+}
 
-size_t qHash(const EosPatchPart &part, size_t seed) { return values::fieldsHash(part, seed, partFields); }
+size_t qHash(const EosPatchPart &part, size_t seed) {
+  return values::fieldsHash(part, seed, partFields);
+}
 
 }  // namespace tarnik

@@ -22,12 +22,14 @@ constexpr std::tuple choiceFields{
 }  // namespace
 
 bool PatchFixtureChoice::isSourceBacked() const {
-  return !trimmedText(source).isEmpty() && !trimmedText(version).isEmpty() && !trimmedText(id).isEmpty();
+  return !trimmedText(source).isEmpty() && !trimmedText(version).isEmpty() &&
+         !trimmedText(id).isEmpty();
 }
 
 QJsonObject PatchFixtureChoice::toJson() const { return encodeJsonFields(*this, choiceFields); }
 
-std::expected<PatchFixtureChoice, JsonError> PatchFixtureChoice::fromJson(const QJsonObject &object) {
+std::expected<PatchFixtureChoice, JsonError> PatchFixtureChoice::fromJson(
+    const QJsonObject &object) {
   return decodeJsonFields<PatchFixtureChoice>(object, choiceFields);
 }
 
@@ -35,6 +37,8 @@ bool operator==(const PatchFixtureChoice &lhs, const PatchFixtureChoice &rhs) {
   return values::fieldsEqual(lhs, rhs, choiceFields);
 }
 
-size_t qHash(const PatchFixtureChoice &choice, size_t seed) { return values::fieldsHash(choice, seed, choiceFields); }
+size_t qHash(const PatchFixtureChoice &choice, size_t seed) {
+  return values::fieldsHash(choice, seed, choiceFields);
+}
 
 }  // namespace tarnik

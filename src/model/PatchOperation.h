@@ -14,14 +14,18 @@ enum class PatchOperation {
 };
 
 inline constexpr std::array<PatchOperation, 3> allCases(PatchOperation) {
-  return {PatchOperation::fixture, PatchOperation::dimmerAddressRange, PatchOperation::channelRange};
+  return {PatchOperation::fixture, PatchOperation::dimmerAddressRange,
+          PatchOperation::channelRange};
 }
 
 inline QString rawValue(PatchOperation operation) {
   switch (operation) {
-    case PatchOperation::fixture: return QStringLiteral("fixture");
-    case PatchOperation::dimmerAddressRange: return QStringLiteral("dimmerAddressRange");
-    case PatchOperation::channelRange: return QStringLiteral("channelRange");
+    case PatchOperation::fixture:
+      return QStringLiteral("fixture");
+    case PatchOperation::dimmerAddressRange:
+      return QStringLiteral("dimmerAddressRange");
+    case PatchOperation::channelRange:
+      return QStringLiteral("channelRange");
   }
   return {};
 }

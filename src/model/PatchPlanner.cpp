@@ -24,13 +24,14 @@ bool runsPastLastAddress(qint64 first, qint64 count) {
 
 PatchPlan rejected(Issue issue) { return {{}, {issue}}; }
 
-PatchPlannedPart singleAddressPart(qint64 channel, qint64 part, const PatchDraft &draft, qint64 universe,
-                                   qint64 address) {
+PatchPlannedPart singleAddressPart(qint64 channel, qint64 part, const PatchDraft &draft,
+                                   qint64 universe, qint64 address) {
   return {channel, part, draft.label, std::nullopt, EosDMXRange{universe, address, address}};
 }
 
 // Expands a request that passed its own checks into parts, or into the issues that stop it.
-PatchPlan expand(const PatchDraft &draft, qint64 channel, qint64 universe, qint64 address, qint64 channelMaximum) {
+PatchPlan expand(const PatchDraft &draft, qint64 channel, qint64 universe, qint64 address,
+                 qint64 channelMaximum) {
   PatchPlan plan;
   switch (draft.operation) {
     case PatchOperation::fixture: {
@@ -52,9 +53,11 @@ PatchPlan expand(const PatchDraft &draft, qint64 channel, qint64 universe, qint6
     case PatchOperation::dimmerAddressRange: {
       const qint64 thru = draft.addressThru.value_or(address);
       if (thru < address) return rejected(Issue::of(Kind::invalidCount));
-      if (thru > lastDMXAddress) return rejected(Issue::crossUniverse(universe, address, thru - address + 1));
+      if (thru > lastDMXAddress)
+        return rejected(Issue::crossUniverse(universe, address, thru - address + 1));
       for (qint64 offset = 0; address + offset <= thru; ++offset) {
-        plan.parts.append(singleAddressPart(channel, offset + 1, draft, universe, address + offset));
+        plan.parts.append(
+            singleAddressPart(channel, offset + 1, draft, universe, address + offset));
       }
       return plan;
     }
@@ -63,9 +66,11 @@ PatchPlan expand(const PatchDraft &draft, qint64 channel, qint64 universe, qint6
       if (thru < channel) return rejected(Issue::of(Kind::invalidCount));
       if (thru > channelMaximum) return rejected(Issue::channelOutOfBounds(thru, channelMaximum));
       const qint64 count = thru - channel + 1;
-      if (runsPastLastAddress(address, count)) return rejected(Issue::crossUniverse(universe, address, count));
+      if (runsPastLastAddress(address, count))
+        return rejected(Issue::crossUniverse(universe, address, count));
       for (qint64 offset = 0; offset < count; ++offset) {
-        plan.parts.append(singleAddressPart(channel + offset, 1, draft, universe, address + offset));
+        plan.parts.append(
+            singleAddressPart(channel + offset, 1, draft, universe, address + offset));
       }
       return plan;
     }
@@ -74,7 +79,8 @@ PatchPlan expand(const PatchDraft &draft, qint64 channel, qint64 universe, qint6
 }
 
 // Appends what stands between the planned parts and the console's current patch.
-void compareWithCurrentPatch(PatchPlan &plan, const PatchDraft &draft, QList<EosPatchPart> existing) {
+void compareWithCurrentPatch(PatchPlan &plan, const PatchDraft &draft,
+                             QList<EosPatchPart> existing) {
   std::ranges::stable_sort(existing, {}, &EosPatchPart::id);
   std::map<EosPatchPart::ID, EosPatchPart> current;
   for (EosPatchPart &part : existing) {
@@ -98,7 +104,8 @@ void compareWithCurrentPatch(PatchPlan &plan, const PatchDraft &draft, QList<Eos
     const bool isPlanned = planned.contains(id);
     // A part the user agreed to replace frees its addresses.
     if (isPlanned && draft.partsToReplace.contains(id)) continue;
-    if (isPlanned) plan.issues.append(Issue::aboutPart(Kind::replacementRequiresExplicitIntent, id));
+    if (isPlanned)
+      plan.issues.append(Issue::aboutPart(Kind::replacementRequiresExplicitIntent, id));
     if (trimmedText(part.address).isEmpty() && trimmedText(part.addressEnd).isEmpty()) continue;
     const std::optional<EosDMXRange> taken = part.occupiedRange();
     if (!taken) {
@@ -107,8 +114,11 @@ void compareWithCurrentPatch(PatchPlan &plan, const PatchDraft &draft, QList<Eos
     }
     for (const PatchPlannedPart &plannedPart : plan.parts) {
       const EosDMXRange &wanted = plannedPart.occupiedRange;
-      if (wanted.universe != taken->universe || wanted.start > taken->end || taken->start > wanted.end) continue;
-      const EosDMXRange overlap{taken->universe, std::max(wanted.start, taken->start), std::min(wanted.end, taken->end)};
+      if (wanted.universe != taken->universe || wanted.start > taken->end ||
+          taken->start > wanted.end)
+        continue;
+      const EosDMXRange overlap{taken->universe, std::max(wanted.start, taken->start),
+                                std::min(wanted.end, taken->end)};
       plan.issues.append(Issue::occupiedRange(plannedPart.id(), id, overlap));
     }
   }
@@ -116,15 +126,17 @@ void compareWithCurrentPatch(PatchPlan &plan, const PatchDraft &draft, QList<Eos
 
 }  // namespace
 
-PatchPlan PatchPlanner::plan(const PatchDraft &draft, const QList<EosPatchPart> &existing, qint64 channelMaximum,
-                             qint64 universeMaximum) {
+PatchPlan PatchPlanner::plan(const PatchDraft &draft, const QList<EosPatchPart> &existing,
+                             qint64 channelMaximum, qint64 universeMaximum) {
   if (channelMaximum <= 0 || universeMaximum <= 0) return rejected(Issue::of(Kind::invalidBounds));
   if (!draft.channelStart) return rejected(Issue::of(Kind::missingChannel));
   const qint64 channel = *draft.channelStart;
-  if (channel < 1 || channel > channelMaximum) return rejected(Issue::channelOutOfBounds(channel, channelMaximum));
+  if (channel < 1 || channel > channelMaximum)
+    return rejected(Issue::channelOutOfBounds(channel, channelMaximum));
   if (!draft.universe) return rejected(Issue::of(Kind::missingUniverse));
   const qint64 universe = *draft.universe;
-  if (universe < 1 || universe > universeMaximum) return rejected(Issue::universeOutOfBounds(universe, universeMaximum));
+  if (universe < 1 || universe > universeMaximum)
+    return rejected(Issue::universeOutOfBounds(universe, universeMaximum));
   if (!draft.addressStart) return rejected(Issue::of(Kind::missingAddress));
   const qint64 address = *draft.addressStart;
   if (address < 1 || address > lastDMXAddress) return rejected(Issue::addressOutOfBounds(address));

@@ -14,8 +14,8 @@ class PatchPlanner {
  public:
   // `existing` is the console's current patch in any order. The request's own checks stop
   // at the first problem; the comparison with the current patch reports every problem.
-  static PatchPlan plan(const PatchDraft &draft, const QList<EosPatchPart> &existing, qint64 channelMaximum,
-                        qint64 universeMaximum);
+  static PatchPlan plan(const PatchDraft &draft, const QList<EosPatchPart> &existing,
+                        qint64 channelMaximum, qint64 universeMaximum);
 };
 
 }  // namespace tarnik

@@ -17,7 +17,9 @@ struct PatchSubmissionState {
   static PatchSubmissionState checking() { return {Kind::checking, {}}; }
   static PatchSubmissionState sending() { return {Kind::sending, {}}; }
   static PatchSubmissionState verifying() { return {Kind::verifying, {}}; }
-  static PatchSubmissionState sentUnconfirmed(QString text) { return {Kind::sentUnconfirmed, std::move(text)}; }
+  static PatchSubmissionState sentUnconfirmed(QString text) {
+    return {Kind::sentUnconfirmed, std::move(text)};
+  }
   static PatchSubmissionState confirmed(QString text) { return {Kind::confirmed, std::move(text)}; }
   static PatchSubmissionState failed(QString text) { return {Kind::failed, std::move(text)}; }
 

@@ -39,7 +39,8 @@ PatchValidationIssue PatchValidationIssue::addressOutOfBounds(qint64 address) {
   return issue;
 }
 
-PatchValidationIssue PatchValidationIssue::crossUniverse(qint64 universe, qint64 start, qint64 footprint) {
+PatchValidationIssue PatchValidationIssue::crossUniverse(qint64 universe, qint64 start,
+                                                         qint64 footprint) {
   PatchValidationIssue issue = of(Kind::crossUniverse);
   issue.universe = universe;
   issue.start = start;
@@ -59,7 +60,8 @@ PatchValidationIssue PatchValidationIssue::aboutPart(Kind kind, EosPatchPart::ID
   return issue;
 }
 
-PatchValidationIssue PatchValidationIssue::occupiedRange(EosPatchPart::ID planned, EosPatchPart::ID existing,
+PatchValidationIssue PatchValidationIssue::occupiedRange(EosPatchPart::ID planned,
+                                                         EosPatchPart::ID existing,
                                                          EosDMXRange overlap) {
   PatchValidationIssue issue = of(Kind::occupiedRange);
   issue.planned = planned;
@@ -70,21 +72,32 @@ PatchValidationIssue PatchValidationIssue::occupiedRange(EosPatchPart::ID planne
 
 QString PatchValidationIssue::message() const {
   switch (kind) {
-    case Kind::invalidBounds: return u"Console patch limits are unavailable."_s;
-    case Kind::missingChannel: return u"Enter a channel."_s;
+    case Kind::invalidBounds:
+      return u"Console patch limits are unavailable."_s;
+    case Kind::missingChannel:
+      return u"Enter a channel."_s;
     case Kind::channelOutOfBounds:
       return u"Channel %1 must be between 1 and %2."_s.arg(channel).arg(maximum);
-    case Kind::invalidCount: return u"Thru must be at least the starting number."_s;
-    case Kind::missingUniverse: return u"Enter a universe."_s;
+    case Kind::invalidCount:
+      return u"Thru must be at least the starting number."_s;
+    case Kind::missingUniverse:
+      return u"Enter a universe."_s;
     case Kind::universeOutOfBounds:
       return u"Universe %1 must be between 1 and %2."_s.arg(universe).arg(maximum);
-    case Kind::missingAddress: return u"Enter a starting DMX address."_s;
-    case Kind::addressOutOfBounds: return u"DMX address %1 must be between 1 and 512."_s.arg(address);
-    case Kind::crossUniverse: return u"%1 addresses starting at %2 extend past DMX 512."_s.arg(footprint).arg(start);
-    case Kind::missingFixture: return u"Choose a fixture mode."_s;
-    case Kind::fixtureNotSourceBacked: return u"The fixture mode has no verified library source."_s;
-    case Kind::unknownFixtureFootprint: return u"The fixture mode's DMX footprint is unknown."_s;
-    case Kind::nonpositiveFixtureFootprint: return u"The fixture mode has an invalid DMX footprint."_s;
+    case Kind::missingAddress:
+      return u"Enter a starting DMX address."_s;
+    case Kind::addressOutOfBounds:
+      return u"DMX address %1 must be between 1 and 512."_s.arg(address);
+    case Kind::crossUniverse:
+      return u"%1 addresses starting at %2 extend past DMX 512."_s.arg(footprint).arg(start);
+    case Kind::missingFixture:
+      return u"Choose a fixture mode."_s;
+    case Kind::fixtureNotSourceBacked:
+      return u"The fixture mode has no verified library source."_s;
+    case Kind::unknownFixtureFootprint:
+      return u"The fixture mode's DMX footprint is unknown."_s;
+    case Kind::nonpositiveFixtureFootprint:
+      return u"The fixture mode has an invalid DMX footprint."_s;
     case Kind::replacementRequiresExplicitIntent:
       return u"Channel "_s + partNumbers(part) + u" already exists. Confirm its replacement."_s;
     case Kind::duplicateExistingPart:
@@ -94,7 +107,8 @@ QString PatchValidationIssue::message() const {
     case Kind::replacementTargetMismatch:
       return u"Replacement of channel "_s + partNumbers(part) + u" is outside this patch."_s;
     case Kind::unknownExistingRange:
-      return u"Channel "_s + partNumbers(part) + u" has an incomplete address range. Sync before patching."_s;
+      return u"Channel "_s + partNumbers(part) +
+             u" has an incomplete address range. Sync before patching."_s;
     case Kind::occupiedRange:
       return overlap.displayText() + u" is occupied by channel "_s + partNumbers(existing) + u'.';
   }
@@ -102,8 +116,8 @@ QString PatchValidationIssue::message() const {
 }
 
 size_t qHash(const PatchValidationIssue &issue, size_t seed) {
-  seed = qHashMulti(seed, static_cast<int>(issue.kind), issue.channel, issue.universe, issue.maximum, issue.address,
-                    issue.start, issue.footprint);
+  seed = qHashMulti(seed, static_cast<int>(issue.kind), issue.channel, issue.universe,
+                    issue.maximum, issue.address, issue.start, issue.footprint);
   return qHashMulti(seed, issue.part, issue.planned, issue.existing, issue.overlap);
 }
 

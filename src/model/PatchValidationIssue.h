@@ -34,12 +34,12 @@ struct PatchValidationIssue {
   };
 
   Kind kind = Kind::invalidBounds;
-  qint64 channel = 0;    // channelOutOfBounds
-  qint64 universe = 0;   // universeOutOfBounds, crossUniverse
-  qint64 maximum = 0;    // channelOutOfBounds, universeOutOfBounds
-  qint64 address = 0;    // addressOutOfBounds
-  qint64 start = 0;      // crossUniverse
-  qint64 footprint = 0;  // crossUniverse, nonpositiveFixtureFootprint
+  qint64 channel = 0;           // channelOutOfBounds
+  qint64 universe = 0;          // universeOutOfBounds, crossUniverse
+  qint64 maximum = 0;           // channelOutOfBounds, universeOutOfBounds
+  qint64 address = 0;           // addressOutOfBounds
+  qint64 start = 0;             // crossUniverse
+  qint64 footprint = 0;         // crossUniverse, nonpositiveFixtureFootprint
   EosPatchPart::ID part{};      // the part named by the replacement, duplicate and range checks
   EosPatchPart::ID planned{};   // occupiedRange
   EosPatchPart::ID existing{};  // occupiedRange
@@ -54,7 +54,8 @@ struct PatchValidationIssue {
   // replacementRequiresExplicitIntent, duplicateExistingPart, replacementTargetNotFound,
   // replacementTargetMismatch and unknownExistingRange.
   static PatchValidationIssue aboutPart(Kind kind, EosPatchPart::ID part);
-  static PatchValidationIssue occupiedRange(EosPatchPart::ID planned, EosPatchPart::ID existing, EosDMXRange overlap);
+  static PatchValidationIssue occupiedRange(EosPatchPart::ID planned, EosPatchPart::ID existing,
+                                            EosDMXRange overlap);
 
   // The sentence shown to the user.
   QString message() const;

@@ -16,7 +16,8 @@ constexpr std::tuple serviceFields{
 
 QJsonObject RelayServiceIdentity::toJson() const { return encodeJsonFields(*this, serviceFields); }
 
-std::expected<RelayServiceIdentity, JsonError> RelayServiceIdentity::fromJson(const QJsonObject &object) {
+std::expected<RelayServiceIdentity, JsonError> RelayServiceIdentity::fromJson(
+    const QJsonObject &object) {
   return decodeJsonFields<RelayServiceIdentity>(object, serviceFields);
 }
 

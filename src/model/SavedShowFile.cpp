@@ -30,6 +30,8 @@ bool operator==(const SavedShowFile &lhs, const SavedShowFile &rhs) {
   return values::fieldsEqual(lhs, rhs, showFields);
 }
 
-size_t qHash(const SavedShowFile &show, size_t seed) { return values::fieldsHash(show, seed, showFields); }
+size_t qHash(const SavedShowFile &show, size_t seed) {
+  return values::fieldsHash(show, seed, showFields);
+}
 
 }  // namespace tarnik

@@ -87,12 +87,16 @@ constexpr auto memberOf(const Field &field) {
 template <class Record, class... Fields>
 bool fieldsEqual(const Record &lhs, const Record &rhs, const std::tuple<Fields...> &fields) {
   return std::apply(
-      [&](const auto &...field) { return (equal(lhs.*memberOf(field), rhs.*memberOf(field)) && ...); }, fields);
+      [&](const auto &...field) {
+        return (equal(lhs.*memberOf(field), rhs.*memberOf(field)) && ...);
+      },
+      fields);
 }
 
 template <class Record, class... Fields>
 size_t fieldsHash(const Record &record, size_t seed, const std::tuple<Fields...> &fields) {
-  std::apply([&](const auto &...field) { ((seed = hash(record.*memberOf(field), seed)), ...); }, fields);
+  std::apply([&](const auto &...field) { ((seed = hash(record.*memberOf(field), seed)), ...); },
+             fields);
   return seed;
 }
 

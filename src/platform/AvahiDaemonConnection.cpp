@@ -10,9 +10,9 @@ std::expected<std::unique_ptr<AvahiDaemonConnection>, QString> AvahiDaemonConnec
   std::unique_ptr<AvahiDaemonConnection> connection(new AvahiDaemonConnection);
   int error = 0;
   // No AVAHI_CLIENT_NO_FAIL: a missing daemon is reported now instead of waited for.
-  ::AvahiClient *client = avahi_client_new(connection->poll_.api(), AvahiClientFlags(0),
-                                           &AvahiDaemonConnection::stateChanged,
-                                           connection.get(), &error);
+  ::AvahiClient *client =
+      avahi_client_new(connection->poll_.api(), AvahiClientFlags(0),
+                       &AvahiDaemonConnection::stateChanged, connection.get(), &error);
   if (client == nullptr) {
     return std::unexpected(avahiErrorText(error));
   }
@@ -32,8 +32,7 @@ QString AvahiDaemonConnection::errorText() const {
   return avahiErrorText(avahi_client_errno(client_));
 }
 
-void AvahiDaemonConnection::stateChanged(::AvahiClient *, AvahiClientState state,
-                                         void *userdata) {
+void AvahiDaemonConnection::stateChanged(::AvahiClient *, AvahiClientState state, void *userdata) {
   auto *connection = static_cast<AvahiDaemonConnection *>(userdata);
   // The first report comes from inside avahi_client_new(), before open() has handed the
   // connection to anyone; owners read that state themselves.

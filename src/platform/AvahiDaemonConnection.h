@@ -2,10 +2,9 @@
 
 #include "platform/AvahiQtPoll.h"
 
-#include <avahi-client/client.h>
-
 #include <QString>
 
+#include <avahi-client/client.h>
 #include <expected>
 #include <functional>
 #include <memory>

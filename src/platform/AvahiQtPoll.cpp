@@ -1,11 +1,10 @@
 #include "platform/AvahiQtPoll.h"
 
-#include <avahi-common/timeval.h>
-
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
+#include <avahi-common/timeval.h>
 #include <climits>
 
 // Avahi declares these two types and leaves their definition to whoever provides the poll.
@@ -50,7 +49,10 @@ void watchUpdate(AvahiWatch *watch, AvahiWatchEvent events) {
 
 AvahiWatch *watchNew(const ::AvahiPoll *api, int fd, AvahiWatchEvent events,
                      AvahiWatchCallback callback, void *userdata) {
-  auto *watch = new AvahiWatch{fd, static_cast<AvahiWatchEvent>(0), callback, userdata,
+  auto *watch = new AvahiWatch{fd,
+                               static_cast<AvahiWatchEvent>(0),
+                               callback,
+                               userdata,
                                new QSocketNotifier(fd, QSocketNotifier::Read, owner(api)),
                                new QSocketNotifier(fd, QSocketNotifier::Write, owner(api))};
   QObject::connect(watch->reader, &QSocketNotifier::activated,
@@ -102,8 +104,7 @@ void timeoutFree(AvahiTimeout *timeout) {
 }  // namespace
 
 AvahiQtPoll::AvahiQtPoll(QObject *parent)
-    : QObject(parent),
-      api_{this, watchNew, watchUpdate, watchGetEvents, watchFree,
-           timeoutNew, timeoutUpdate, timeoutFree} {}
+    : QObject(parent), api_{this,      watchNew,   watchUpdate,   watchGetEvents,
+                            watchFree, timeoutNew, timeoutUpdate, timeoutFree} {}
 
 }  // namespace tarnik

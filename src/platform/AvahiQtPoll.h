@@ -1,8 +1,8 @@
 #pragma once
 
-#include <avahi-common/watch.h>
-
 #include <QObject>
+
+#include <avahi-common/watch.h>
 
 namespace tarnik {
 

@@ -59,8 +59,8 @@ void AvahiServiceAdvertiser::groupStateChanged(int state) {
   switch (state) {
     case AVAHI_ENTRY_GROUP_ESTABLISHED:
       if (!failed_) {
-        QMetaObject::invokeMethod(this, [this, name = name_] { emit registered(name); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, name = name_] { emit registered(name); }, Qt::QueuedConnection);
       }
       break;
     case AVAHI_ENTRY_GROUP_COLLISION:
@@ -134,8 +134,8 @@ void AvahiServiceAdvertiser::fail(const QString &errorText) {
     return;
   }
   failed_ = true;
-  QMetaObject::invokeMethod(this, [this, errorText] { emit failed(errorText); },
-                            Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, errorText] { emit failed(errorText); }, Qt::QueuedConnection);
 }
 
 }  // namespace tarnik

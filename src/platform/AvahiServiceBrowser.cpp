@@ -3,7 +3,6 @@
 #include "platform/AvahiDaemonConnection.h"
 
 #include <avahi-client/lookup.h>
-
 #include <net/if.h>
 
 namespace tarnik {
@@ -19,8 +18,7 @@ QString interfaceName(int index) {
 
 }  // namespace
 
-AvahiServiceBrowser::AvahiServiceBrowser(const QString &type, QObject *parent)
-    : QObject(parent) {
+AvahiServiceBrowser::AvahiServiceBrowser(const QString &type, QObject *parent) : QObject(parent) {
   auto connection = AvahiDaemonConnection::open();
   if (!connection) {
     fail(connection.error());
@@ -86,8 +84,8 @@ void AvahiServiceBrowser::fail(const QString &errorText) {
     return;
   }
   failed_ = true;
-  QMetaObject::invokeMethod(this, [this, errorText] { emit failed(errorText); },
-                            Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, errorText] { emit failed(errorText); }, Qt::QueuedConnection);
 }
 
 }  // namespace tarnik

@@ -32,8 +32,7 @@ class AvahiServiceBrowser : public QObject {
 
  private:
   static void browserEvent(::AvahiServiceBrowser *, int interface, int protocol, int event,
-                           const char *name, const char *type, const char *domain,
-                           void *userdata);
+                           const char *name, const char *type, const char *domain, void *userdata);
   void reportServices();
   void fail(const QString &errorText);
 

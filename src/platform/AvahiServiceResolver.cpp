@@ -4,7 +4,6 @@
 
 #include <avahi-client/lookup.h>
 #include <avahi-common/address.h>
-
 #include <net/if.h>
 
 namespace tarnik {
@@ -56,8 +55,7 @@ AvahiServiceResolver::AvahiServiceResolver(const AvahiService &service, QObject 
                                            addressText(*address, interface), port};
           self->finish([self, found] { emit self->resolved(found); });
         } else {
-          self->finish(
-              [self, text = self->connection_->errorText()] { emit self->failed(text); });
+          self->finish([self, text = self->connection_->errorText()] { emit self->failed(text); });
         }
       },
       this);

@@ -19,8 +19,8 @@ void LogindInhibitor::acquire() {
   if (!bus_.isConnected()) {
     return;
   }
-  QDBusMessage call = QDBusMessage::createMethodCall(logind::service, logind::path,
-                                                     logind::managerInterface, QStringLiteral("Inhibit"));
+  QDBusMessage call = QDBusMessage::createMethodCall(
+      logind::service, logind::path, logind::managerInterface, QStringLiteral("Inhibit"));
   call << request_.what << request_.who << request_.why << request_.mode;
   auto *watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
   connect(watcher, &QDBusPendingCallWatcher::finished, this,

@@ -6,10 +6,9 @@
 
 namespace tarnik {
 
-LogindSleepMonitor::LogindSleepMonitor(QDBusConnection bus, const QString &who,
-                                       const QString &why, QObject *parent)
-    : QObject(parent),
-      delay_(bus, {QStringLiteral("sleep"), who, why, QStringLiteral("delay")}) {
+LogindSleepMonitor::LogindSleepMonitor(QDBusConnection bus, const QString &who, const QString &why,
+                                       QObject *parent)
+    : QObject(parent), delay_(bus, {QStringLiteral("sleep"), who, why, QStringLiteral("delay")}) {
   if (!bus.isConnected()) {
     return;
   }

@@ -1,8 +1,6 @@
-// GLib's headers use "signals" as a field name, which Qt defines as a keyword macro, so
-// libsecret comes before any Qt header.
-#include <libsecret/secret.h>
-
 #include "platform/SecretServiceKeychain.h"
+
+#include "platform/LibsecretInclude.h"
 
 #include <memory>
 
@@ -42,8 +40,8 @@ SecretServiceKeychain::Error errorFrom(GError *raw) {
 
 }  // namespace
 
-std::expected<std::optional<QByteArray>, SecretServiceKeychain::Error>
-SecretServiceKeychain::load(const Query &query) {
+std::expected<std::optional<QByteArray>, SecretServiceKeychain::Error> SecretServiceKeychain::load(
+    const Query &query) {
   const Attributes attributes = attributesOf(query);
   GError *error = nullptr;
   // The value API hands back the raw bytes; the password API would assume they are text.
@@ -60,15 +58,15 @@ SecretServiceKeychain::load(const Query &query) {
   return std::optional<QByteArray>(QByteArray(bytes, static_cast<qsizetype>(length)));
 }
 
-std::expected<void, SecretServiceKeychain::Error>
-SecretServiceKeychain::store(const Query &query, const QByteArray &value, const QString &label) {
+std::expected<void, SecretServiceKeychain::Error> SecretServiceKeychain::store(
+    const Query &query, const QByteArray &value, const QString &label) {
   const Attributes attributes = attributesOf(query);
   const Value secret(secret_value_new(value.constData(), value.size(), "text/plain"));
   GError *error = nullptr;
   // The service replaces the value of an item with the same attributes in the default
   // collection instead of adding a second one.
-  secret_service_store_sync(nullptr, nullptr, attributes.get(), nullptr,
-                            label.toUtf8().constData(), secret.get(), nullptr, &error);
+  secret_service_store_sync(nullptr, nullptr, attributes.get(), nullptr, label.toUtf8().constData(),
+                            secret.get(), nullptr, &error);
   if (error) {
     return std::unexpected(errorFrom(error));
   }

@@ -12,10 +12,11 @@ TEST(UuidText, WritesUpperCaseAndReadsEitherCase) {
   EXPECT_EQ(parseUuidText(u"1B4E28BA-2FA1-11D2-883F-0016D3CCA427"), id);
   EXPECT_EQ(parseUuidText(u"1b4e28ba-2fa1-11d2-883f-0016d3cca427"), id);
   EXPECT_EQ(parseUuidText(u"00000000-0000-0000-0000-000000000000"), QUuid());
-  for (const char16_t *bad : {u"{1B4E28BA-2FA1-11D2-883F-0016D3CCA427}", u"1B4E28BA2FA111D2883F0016D3CCA427",
-                              u"1B4E28BA-2FA1-11D2-883F-0016D3CCA42G", u"1B4E28BA-2FA1-11D2-883F-0016D3CCA4270",
-                              u""}) {
-    EXPECT_EQ(parseUuidText(QStringView(bad)), std::nullopt) << QString::fromUtf16(bad).toStdString();
+  for (const char16_t *bad :
+       {u"{1B4E28BA-2FA1-11D2-883F-0016D3CCA427}", u"1B4E28BA2FA111D2883F0016D3CCA427",
+        u"1B4E28BA-2FA1-11D2-883F-0016D3CCA42G", u"1B4E28BA-2FA1-11D2-883F-0016D3CCA4270", u""}) {
+    EXPECT_EQ(parseUuidText(QStringView(bad)), std::nullopt)
+        << QString::fromUtf16(bad).toStdString();
   }
 }
 

@@ -3,12 +3,11 @@
 #include "foundation/ReferenceDate.h"
 #include "foundation/UuidText.h"
 
-#include <gtest/gtest.h>
-
 #include <QJsonDocument>
 
 #include <bit>
 #include <cstdint>
+#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
@@ -62,9 +61,8 @@ std::expected<Sample, JsonError> Sample::fromJson(const QJsonObject &object) {
   return decodeJsonFields<Sample>(object, sampleFields);
 }
 
-const QByteArray validSample =
-    R"({"text":"a","flag":true,"count":5,"port":3032,"date":1.5,)"
-    R"("id":"0f8fad5b-d9cb-469f-a165-70867728950e","framing":"slip"})";
+const QByteArray validSample = R"({"text":"a","flag":true,"count":5,"port":3032,"date":1.5,)"
+                               R"("id":"0f8fad5b-d9cb-469f-a165-70867728950e","framing":"slip"})";
 
 // The valid sample with one key set to the given JSON value text, or removed when the
 // text is empty.
@@ -84,15 +82,28 @@ TEST(JsonCoding, AcceptsOnlyValuesOfTheFieldsType) {
     QByteArray value;
     bool accepted;
   } rows[] = {
-      {"count", "5.0", true}, {"count", "1e2", true}, {"count", "-9223372036854775808", true},
-      {"count", "9223372036854775808", false}, {"count", "5.5", false}, {"count", "\"5\"", false},
-      {"count", "true", false}, {"port", "65535", true}, {"port", "65536", false}, {"port", "-1", false},
-      {"flag", "1", false}, {"flag", "\"true\"", false}, {"text", "7", false},
+      {"count", "5.0", true},
+      {"count", "1e2", true},
+      {"count", "-9223372036854775808", true},
+      {"count", "9223372036854775808", false},
+      {"count", "5.5", false},
+      {"count", "\"5\"", false},
+      {"count", "true", false},
+      {"port", "65535", true},
+      {"port", "65536", false},
+      {"port", "-1", false},
+      {"flag", "1", false},
+      {"flag", "\"true\"", false},
+      {"text", "7", false},
       {"text", "null", false},  // null is no value for a required key
-      {"text", "", false}, {"date", "\"1.5\"", false},
+      {"text", "", false},
+      {"date", "\"1.5\"", false},
       {"id", "\"0F8FAD5B-D9CB-469F-A165-70867728950E\"", true},
-      {"id", "\"{0F8FAD5B-D9CB-469F-A165-70867728950E}\"", false}, {"framing", "\"SLIP\"", false},
-      {"maybe", "null", true}, {"maybe", "\"3\"", false}, {"fallback", "null", true},
+      {"id", "\"{0F8FAD5B-D9CB-469F-A165-70867728950E}\"", false},
+      {"framing", "\"SLIP\"", false},
+      {"maybe", "null", true},
+      {"maybe", "\"3\"", false},
+      {"fallback", "null", true},
       {"fallback", "\"3\"", false},  // the default does not replace a wrong type
       {"items", "[{\"count\":1}]", true},
       {"items", "[{\"count\":1},{}]", false},  // a failing nested record fails the whole
@@ -113,7 +124,8 @@ TEST(JsonCoding, NamesWhereTheFirstProblemSits) {
   object.insert(u"flag"_s, 1);
   object.remove(u"text"_s);
   EXPECT_EQ(Sample::fromJson(object).error().path(), u"text"_s);
-  EXPECT_EQ(sampleWith(u"framing"_s, "\"tcp\"").error().description(), u"framing: unknown value \"tcp\""_s);
+  EXPECT_EQ(sampleWith(u"framing"_s, "\"tcp\"").error().description(),
+            u"framing: unknown value \"tcp\""_s);
   EXPECT_FALSE(decodeJsonText<Sample>("{\"text\":").has_value());
 }
 
@@ -135,12 +147,15 @@ TEST(JsonCoding, ReadsLowerCaseAndWritesOptionalsOnlyWhenPresent) {
 }
 
 TEST(JsonCoding, DatesReadBackAsTheSameDouble) {
-  for (const double date : {referenceSecondsNow(), 0.1, -0.0, 1e-9, -1234.5678, 978307200.123456, 1e20, 5e-324}) {
+  for (const double date :
+       {referenceSecondsNow(), 0.1, -0.0, 1e-9, -1234.5678, 978307200.123456, 1e20, 5e-324}) {
     Sample sample;
     sample.date = date;
     const std::expected<Sample, JsonError> back = decodeJsonText<Sample>(encodeJsonText(sample));
     ASSERT_TRUE(back.has_value());
-    EXPECT_EQ(std::bit_cast<std::uint64_t>(back->date + 0.0), std::bit_cast<std::uint64_t>(date + 0.0)) << date;
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(back->date + 0.0),
+              std::bit_cast<std::uint64_t>(date + 0.0))
+        << date;
   }
 }
 

@@ -1,23 +1,40 @@
 #include "foundation/NumberRules.h"
 
-#include <gtest/gtest.h>
-
 #include <clocale>
 #include <cmath>
 #include <cstdint>
+#include <gtest/gtest.h>
 
 namespace tarnik {
 namespace {
 
 TEST(NumberRules, ParsesStrictIntegers) {
-  const struct { const char16_t *text; std::optional<int> expected; } rows[] = {
-      {u"0", 0}, {u"42", 42}, {u"+7", 7}, {u"-7", -7}, {u"-0", 0}, {u"007", 7},
-      {u"2147483647", 2147483647}, {u"-2147483648", INT32_MIN},
-      {u"2147483648", std::nullopt}, {u"-2147483649", std::nullopt},
+  const struct {
+    const char16_t *text;
+    std::optional<int> expected;
+  } rows[] = {
+      {u"0", 0},
+      {u"42", 42},
+      {u"+7", 7},
+      {u"-7", -7},
+      {u"-0", 0},
+      {u"007", 7},
+      {u"2147483647", 2147483647},
+      {u"-2147483648", INT32_MIN},
+      {u"2147483648", std::nullopt},
+      {u"-2147483649", std::nullopt},
       {u"99999999999999999999999", std::nullopt},
-      {u"", std::nullopt}, {u"+", std::nullopt}, {u"-", std::nullopt}, {u"+-1", std::nullopt},
-      {u"--1", std::nullopt}, {u" 1", std::nullopt}, {u"1 ", std::nullopt}, {u"1.0", std::nullopt},
-      {u"1e3", std::nullopt}, {u"\u0661", std::nullopt} /* Arabic-Indic one */, {u"\uFF11", std::nullopt},
+      {u"", std::nullopt},
+      {u"+", std::nullopt},
+      {u"-", std::nullopt},
+      {u"+-1", std::nullopt},
+      {u"--1", std::nullopt},
+      {u" 1", std::nullopt},
+      {u"1 ", std::nullopt},
+      {u"1.0", std::nullopt},
+      {u"1e3", std::nullopt},
+      {u"\u0661", std::nullopt} /* Arabic-Indic one */,
+      {u"\uFF11", std::nullopt},
   };
   for (const auto &row : rows) {
     EXPECT_EQ(parseStrictInteger<int>(QStringView(row.text)), row.expected)
@@ -41,14 +58,30 @@ class CLocaleIndependence : public ::testing::Test {
 };
 
 TEST_F(CLocaleIndependence, ParsesDecimalsInTheCLocale) {
-  const struct { const char16_t *text; std::optional<double> expected; } rows[] = {
-      {u"1.5", 1.5}, {u"-0.25", -0.25}, {u"+3", 3.0}, {u".5", 0.5}, {u"5.", 5.0}, {u"1e3", 1000.0},
-      {u"1,5", std::nullopt}, {u" 1.5", std::nullopt}, {u"1.5 ", std::nullopt}, {u"", std::nullopt},
-      {u"--1", std::nullopt}, {u"+-1", std::nullopt}, {u"0x10", std::nullopt}, {u"abc", std::nullopt},
-      {u"1e999", HUGE_VAL}, {u"1e-999", 0.0},
+  const struct {
+    const char16_t *text;
+    std::optional<double> expected;
+  } rows[] = {
+      {u"1.5", 1.5},
+      {u"-0.25", -0.25},
+      {u"+3", 3.0},
+      {u".5", 0.5},
+      {u"5.", 5.0},
+      {u"1e3", 1000.0},
+      {u"1,5", std::nullopt},
+      {u" 1.5", std::nullopt},
+      {u"1.5 ", std::nullopt},
+      {u"", std::nullopt},
+      {u"--1", std::nullopt},
+      {u"+-1", std::nullopt},
+      {u"0x10", std::nullopt},
+      {u"abc", std::nullopt},
+      {u"1e999", HUGE_VAL},
+      {u"1e-999", 0.0},
   };
   for (const auto &row : rows) {
-    EXPECT_EQ(parseDecimal(QStringView(row.text)), row.expected) << QString::fromUtf16(row.text).toStdString();
+    EXPECT_EQ(parseDecimal(QStringView(row.text)), row.expected)
+        << QString::fromUtf16(row.text).toStdString();
   }
   EXPECT_TRUE(std::isnan(*parseDecimal(u"nan")));
   EXPECT_EQ(parseDecimal(u"-inf"), -HUGE_VAL);

@@ -6,14 +6,18 @@ namespace tarnik {
 namespace {
 
 TEST(TextRules, TrimsUnicodeWhiteSpaceAndLineBreaks) {
-  const struct { QString input; QString expected; } rows[] = {
+  const struct {
+    QString input;
+    QString expected;
+  } rows[] = {
       {QStringLiteral("  Eos  "), QStringLiteral("Eos")},
       {QStringLiteral("\t\r\nEos\n"), QStringLiteral("Eos")},
       {QString::fromUtf16(u"\u00A0\u2003Eos\u3000\u2028\u2029\u0085"), QStringLiteral("Eos")},
       {QString::fromUtf16(u"a \u00A0b"), QString::fromUtf16(u"a \u00A0b")},
       {QStringLiteral(" \n "), QString()},
   };
-  for (const auto &row : rows) EXPECT_EQ(trimmedText(row.input), row.expected) << row.input.toStdString();
+  for (const auto &row : rows)
+    EXPECT_EQ(trimmedText(row.input), row.expected) << row.input.toStdString();
 }
 
 TEST(TextRules, ComparesUnderCanonicalEquivalence) {

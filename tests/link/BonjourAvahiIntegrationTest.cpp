@@ -1,11 +1,10 @@
 // Runs beside a private Avahi daemon (tests/support/with-avahi.sh); the NoAvahiDaemon suite
 // runs with a system bus on which no daemon answers (without-avahi-daemon.sh).
 
+#include "FakeBonjourBrowsers.h"
 #include "link/AvahiEndpointResolver.h"
 #include "link/OSCServiceDiscovery.h"
 #include "link/TarnikRelayDiscovery.h"
-
-#include "FakeBonjourBrowsers.h"
 #include "support/AvahiTestPeers.h"
 #include "support/QtTestApplication.h"
 
@@ -45,9 +44,9 @@ TEST_F(BonjourAvahiIntegration, OSCDiscoveryFollowsAConsoleThatComesAndGoes) {
   PublishedService console(QStringLiteral("Stage Console"), QStringLiteral("_osc._udp"), 8000);
   ASSERT_TRUE(console.established());
 
-  const OSCEndpoint expected = OSCEndpoint::service(
-      QStringLiteral("Stage Console"), QStringLiteral("_osc._udp"), QStringLiteral("local"),
-      QStringLiteral("lo"));
+  const OSCEndpoint expected =
+      OSCEndpoint::service(QStringLiteral("Stage Console"), QStringLiteral("_osc._udp"),
+                           QStringLiteral("local"), QStringLiteral("lo"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return services.size() == 1; }, waitLimit));
   EXPECT_EQ(descriptions(services), descriptions({expected}));
 
@@ -65,12 +64,14 @@ TEST_F(BonjourAvahiIntegration, OSCDiscoveryFollowsAConsoleThatComesAndGoes) {
 TEST_F(BonjourAvahiIntegration, RelayDiscoveryListsAnAnnouncedRelay) {
   TarnikRelayDiscovery discovery;
   discovery.start();
-  PublishedService relay(QStringLiteral("Tarnik on stage-mac"), QStringLiteral("_tarnik-relay._tcp"), 9443);
+  PublishedService relay(QStringLiteral("Tarnik on stage-mac"),
+                         QStringLiteral("_tarnik-relay._tcp"), 9443);
   ASSERT_TRUE(relay.established());
 
   ASSERT_TRUE(QTest::qWaitFor([&] { return discovery.relays().size() == 1; }, waitLimit));
   EXPECT_EQ(discovery.relays()[0].name, QStringLiteral("Tarnik on stage-mac"));
-  EXPECT_EQ(discovery.relays()[0].id(), QStringLiteral("Tarnik on stage-mac._tarnik-relay._tcp.local%lo"));
+  EXPECT_EQ(discovery.relays()[0].id(),
+            QStringLiteral("Tarnik on stage-mac._tarnik-relay._tcp.local%lo"));
 }
 
 class NoAvahiDaemonIntegration : public BonjourAvahiIntegration {};
@@ -83,14 +84,19 @@ TEST_F(NoAvahiDaemonIntegration, DiscoveryAndResolvingReportTheMissingDaemon) {
   relayDiscovery.start();
 
   ASSERT_TRUE(oscFailed.wait(waitLimit));
-  EXPECT_EQ(oscFailed.at(0).at(0).toString(), QStringLiteral("OSC discovery failed: Daemon not running"));
+  EXPECT_EQ(oscFailed.at(0).at(0).toString(),
+            QStringLiteral("OSC discovery failed: Daemon not running"));
   EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return relayDiscovery.status() == QStringLiteral("Nearby discovery failed: Daemon not running"); },
+      [&] {
+        return relayDiscovery.status() ==
+               QStringLiteral("Nearby discovery failed: Daemon not running");
+      },
       waitLimit));
 
   AvahiEndpointResolver resolver;
   const Resolution resolved = resolveAndWait(
-      resolver, {QStringLiteral("Stage Console"), QStringLiteral("_osc._udp"), QStringLiteral("local"), {}});
+      resolver,
+      {QStringLiteral("Stage Console"), QStringLiteral("_osc._udp"), QStringLiteral("local"), {}});
   ASSERT_TRUE(resolved && !resolved->has_value());
   EXPECT_EQ(resolved->error(), QStringLiteral("Daemon not running"));
 }

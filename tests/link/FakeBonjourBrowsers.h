@@ -53,7 +53,8 @@ inline OSCEndpoint bonjourService(const QString &name, const QString &type) {
 // Endpoint texts, which GoogleTest prints readably.
 inline std::vector<std::string> descriptions(const QList<OSCEndpoint> &endpoints) {
   std::vector<std::string> texts;
-  for (const OSCEndpoint &endpoint : endpoints) texts.push_back(endpoint.description().toStdString());
+  for (const OSCEndpoint &endpoint : endpoints)
+    texts.push_back(endpoint.description().toStdString());
   return texts;
 }
 

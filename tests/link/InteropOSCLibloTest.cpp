@@ -1,8 +1,8 @@
 // Talks to liblo's command-line tools: oscsend sends to us, oscdump prints what we send.
 
+#include "OSCTestSupport.h"
 #include "link/OSCPacket.h"
 #include "link/OSCTCPFramer.h"
-#include "OSCTestSupport.h"
 #include "support/ProcessRunner.h"
 
 #include <QDeadlineTimer>
@@ -12,9 +12,8 @@
 #include <QTcpSocket>
 #include <QUdpSocket>
 
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace tarnik {
@@ -47,7 +46,8 @@ QList<SendCase> sendCases() {
       {{"ff", "0.5", "-1234.125"}, message("/f", {f(0.5f), f(-1234.125f)})},
       {{"f", "3.14"}, message("/f", {f(3.14f)})},
       {{"sss", "abc", "abcd", ""}, message("/s", {s("abc"), s("abcd"), s("")})},
-      {{"s", QString::fromUtf8("Cue 1 — Ä 🎤")}, message("/s", {s(QString::fromUtf8("Cue 1 — Ä 🎤"))})},
+      {{"s", QString::fromUtf8("Cue 1 — Ä 🎤")},
+       message("/s", {s(QString::fromUtf8("Cue 1 — Ä 🎤"))})},
       {{"TF"}, message("/b", {b(true), b(false)})},
       {{"iTfsF", "1", "0.25", "Chan 1 Full"},
        message("/eos/out/cmd", {i(1), b(true), f(0.25f), s("Chan 1 Full"), b(false)})},
@@ -67,16 +67,27 @@ QByteArray dumpLine(const OSCMessage &m) {
   for (const OSCArgument &argument : m.arguments) {
     values += ' ';
     switch (argument.value.index()) {
-      case 0: types += 'i', values += QByteArray::number(std::get<qint32>(argument.value)); break;
-      case 1: types += 'f', values += QString::asprintf("%f", double(std::get<float>(argument.value))).toUtf8(); break;
-      case 2: types += 's', values += '"' + std::get<QString>(argument.value).toUtf8() + '"'; break;
-      case 3: types += std::get<bool>(argument.value) ? 'T' : 'F', values += std::get<bool>(argument.value) ? "#T" : "#F"; break;
+      case 0:
+        types += 'i', values += QByteArray::number(std::get<qint32>(argument.value));
+        break;
+      case 1:
+        types += 'f',
+            values += QString::asprintf("%f", double(std::get<float>(argument.value))).toUtf8();
+        break;
+      case 2:
+        types += 's', values += '"' + std::get<QString>(argument.value).toUtf8() + '"';
+        break;
+      case 3:
+        types += std::get<bool>(argument.value) ? 'T' : 'F',
+            values += std::get<bool>(argument.value) ? "#T" : "#F";
+        break;
       default: {
         const QByteArray &bytes = std::get<QByteArray>(argument.value);
         types += 'b';
         values += '[' + QByteArray::number(bytes.size()) + "b ";
         QByteArrayList printed;
-        for (char byte : bytes) printed += byte ? "0x" + QByteArray::number(quint8(byte), 16) : "00";
+        for (char byte : bytes)
+          printed += byte ? "0x" + QByteArray::number(quint8(byte), 16) : "00";
         values += printed.join(' ') + ']';
       }
     }
@@ -91,7 +102,8 @@ QByteArrayList dumpedMessages(const QByteArray &output) {
   complete.removeLast();  // a line still being written
   for (const QByteArray &line : complete) {
     const qsizetype afterTimeTag = line.indexOf(' ');
-    if (afterTimeTag > 0 && line.sliced(afterTimeTag + 1) != probeLine) lines += line.sliced(afterTimeTag + 1);
+    if (afterTimeTag > 0 && line.sliced(afterTimeTag + 1) != probeLine)
+      lines += line.sliced(afterTimeTag + 1);
   }
   return lines;
 }
@@ -99,8 +111,8 @@ QByteArrayList dumpedMessages(const QByteArray &output) {
 QList<OSCMessage> messagesToDump() {
   return {
       message("/eos/ping"),
-      message("/eos/out/get/cue/1/2/0/list/0/1",
-              {i(0), s("Full look"), f(2.5f), b(true), b(false), i(-7), s(QString::fromUtf8("Ä — é 🎤"))}),
+      message("/eos/out/get/cue/1/2/0/list/0/1", {i(0), s("Full look"), f(2.5f), b(true), b(false),
+                                                  i(-7), s(QString::fromUtf8("Ä — é 🎤"))}),
       message("/eos/out/blob", {blob({}), blob(hex("00107fc0db")), blob(hex("ffeeddcc"))}),
       message("/abcd", {s("abcd"), s("")}),
   };
@@ -128,14 +140,16 @@ class InteropOSCLibloTest : public ::testing::Test {
     for (int attempt = 0; attempt < 3; ++attempt) {
       const quint16 port = freePort(tcp);
       const QString url = QStringLiteral("osc.%1://:%2").arg(tcp ? "tcp" : "udp").arg(port);
-      if (port != 0 && dump_.start("oscdump", {"-L", url}) && !dump_.waitForFinished(100ms)) return port;
+      if (port != 0 && dump_.start("oscdump", {"-L", url}) && !dump_.waitForFinished(100ms))
+        return port;
     }
     return 0;
   }
 
   // Waits until oscdump has printed `count` messages; gives them.
   QByteArrayList waitForDump(qsizetype count) {
-    dump_.waitForOutput([count](const QByteArray &out) { return dumpedMessages(out).size() >= count; }, patience);
+    dump_.waitForOutput(
+        [count](const QByteArray &out) { return dumpedMessages(out).size() >= count; }, patience);
     return dumpedMessages(dump_.standardOutput());
   }
 
@@ -147,9 +161,13 @@ TEST_F(InteropOSCLibloTest, DecodesWhatOscsendSendsOverUdp) {
   ASSERT_TRUE(receiver.bind(loopback));
   for (const SendCase &c : sendCases()) {
     SCOPED_TRACE(c.typesAndValues.join(' ').toStdString());
-    const auto sent = ProcessRunner::run("oscsend", oscsendArguments(QString("osc.udp://127.0.0.1:%1").arg(receiver.localPort()), c), patience);
-    ASSERT_TRUE(sent && sent->exitCode == 0) << (sent ? sent->standardError.toStdString() : "oscsend did not finish");
-    ASSERT_TRUE(receiver.hasPendingDatagrams() || receiver.waitForReadyRead(int(std::chrono::milliseconds(patience).count())));
+    const auto sent = ProcessRunner::run(
+        "oscsend", oscsendArguments(QString("osc.udp://127.0.0.1:%1").arg(receiver.localPort()), c),
+        patience);
+    ASSERT_TRUE(sent && sent->exitCode == 0)
+        << (sent ? sent->standardError.toStdString() : "oscsend did not finish");
+    ASSERT_TRUE(receiver.hasPendingDatagrams() ||
+                receiver.waitForReadyRead(int(std::chrono::milliseconds(patience).count())));
     const QNetworkDatagram datagram = receiver.receiveDatagram();
     EXPECT_EQ(OSCPacket::decode(datagram.data()), QList<OSCMessage>{c.expected});
   }
@@ -183,14 +201,17 @@ TEST_F(InteropOSCLibloTest, TakesApartOscsendsTcpStream) {
   for (const SendCase &c : sendCases()) {
     SCOPED_TRACE(c.typesAndValues.join(' ').toStdString());
     ProcessRunner oscsend;
-    ASSERT_TRUE(oscsend.start("oscsend", oscsendArguments(QString("osc.tcp://127.0.0.1:%1").arg(server.serverPort()), c)));
+    ASSERT_TRUE(oscsend.start(
+        "oscsend",
+        oscsendArguments(QString("osc.tcp://127.0.0.1:%1").arg(server.serverPort()), c)));
     ASSERT_TRUE(server.waitForNewConnection(int(std::chrono::milliseconds(patience).count())));
     std::unique_ptr<QTcpSocket> connection(server.nextPendingConnection());
     OSCTCPFramer framer(OSCTCPFraming::packetLength);
     QList<QByteArray> packets;
     const QDeadlineTimer deadline(patience);
     while (packets.isEmpty() && !deadline.hasExpired()) {
-      if (connection->bytesAvailable() == 0) connection->waitForReadyRead(int(deadline.remainingTime()));
+      if (connection->bytesAvailable() == 0)
+        connection->waitForReadyRead(int(deadline.remainingTime()));
       const auto received = framer.append(connection->readAll());
       ASSERT_TRUE(received.has_value()) << received.error().text().toStdString();
       packets += *received;

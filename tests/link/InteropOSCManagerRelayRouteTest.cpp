@@ -26,16 +26,18 @@ class OpenSSLRelay {
     }();
     QObject::connect(&process_, &QProcess::readyReadStandardOutput, &bridge_,
                      [this] { bridge_.write(process_.readAllStandardOutput()); });
-    QObject::connect(&bridge_, &QIODevice::readyRead, &process_, [this] { process_.write(bridge_.readAll()); });
+    QObject::connect(&bridge_, &QIODevice::readyRead, &process_,
+                     [this] { process_.write(bridge_.readAll()); });
     bridge_.connectToHost(QHostAddress::LocalHost, consolePort);
     // -quiet keeps s_server's own reports off standard output, which carries the payload.
     process_.setProcessChannelMode(QProcess::SeparateChannels);
-    process_.start(QStringLiteral("openssl"),
-                   {QStringLiteral("s_server"), QStringLiteral("-quiet"), QStringLiteral("-nocert"),
-                    QStringLiteral("-psk"), QString::fromLatin1(key.toHex()), QStringLiteral("-psk_identity"),
-                    QStringLiteral("TarnikRelay.v1"), QStringLiteral("-tls1_2"), QStringLiteral("-cipher"),
-                    QStringLiteral("PSK-AES128-GCM-SHA256"), QStringLiteral("-accept"),
-                    QStringLiteral("127.0.0.1:") + QString::number(port_)});
+    process_.start(
+        QStringLiteral("openssl"),
+        {QStringLiteral("s_server"), QStringLiteral("-quiet"), QStringLiteral("-nocert"),
+         QStringLiteral("-psk"), QString::fromLatin1(key.toHex()), QStringLiteral("-psk_identity"),
+         QStringLiteral("TarnikRelay.v1"), QStringLiteral("-tls1_2"), QStringLiteral("-cipher"),
+         QStringLiteral("PSK-AES128-GCM-SHA256"), QStringLiteral("-accept"),
+         QStringLiteral("127.0.0.1:") + QString::number(port_)});
   }
 
   ~OpenSSLRelay() {
@@ -46,7 +48,8 @@ class OpenSSLRelay {
   quint16 port() const { return port_; }
 
   bool waitUntilListening() {
-    return process_.waitForStarted(5000) && bridge_.waitForConnected(5000) && waitUntil([this] { return isListening(); });
+    return process_.waitForStarted(5000) && bridge_.waitForConnected(5000) &&
+           waitUntil([this] { return isListening(); });
   }
 
  private:
@@ -55,7 +58,8 @@ class OpenSSLRelay {
   bool isListening() const {
     QFile table(QStringLiteral("/proc/net/tcp"));
     if (!table.open(QIODevice::ReadOnly)) return false;
-    const QByteArray local = QByteArrayLiteral("0100007F:") + QByteArray::number(port_, 16).toUpper().rightJustified(4, '0');
+    const QByteArray local = QByteArrayLiteral("0100007F:") +
+                             QByteArray::number(port_, 16).toUpper().rightJustified(4, '0');
     for (const QByteArray &line : table.readAll().split('\n')) {
       const QList<QByteArray> fields = line.simplified().split(' ');
       if (fields.size() > 3 && fields[1] == local && fields[3] == "0A") return true;
@@ -83,10 +87,12 @@ TEST_P(InteropOSCManagerRelayRoute, ReachesReadyAndVerifiesEosThroughTLS) {
   PublishedRecord record(*manager);
   const QString endpoint = QStringLiteral("127.0.0.1:") + QString::number(relay.port());
   manager->connect(QStringLiteral("127.0.0.1"), relay.port());
-  ASSERT_TRUE(waitUntil([&] { return manager->isEosVerified(); }, 10000)) << manager->lastError().value_or(QString()).toStdString();
+  ASSERT_TRUE(waitUntil([&] { return manager->isEosVerified(); }, 10000))
+      << manager->lastError().value_or(QString()).toStdString();
 
   EXPECT_TRUE(record.states.contains(QStringLiteral("TCP open — verifying Eos at ") + endpoint));
-  EXPECT_EQ(manager->connectionStateDescription(), QStringLiteral("Connected to Eos at ") + endpoint);
+  EXPECT_EQ(manager->connectionStateDescription(),
+            QStringLiteral("Connected to Eos at ") + endpoint);
   EXPECT_EQ(manager->verifiedSoftwareVersion(), QStringLiteral("3.2.1"));
 
   // The framed bytes cross the TLS session unchanged, and count as the framing made them.
@@ -96,7 +102,8 @@ TEST_P(InteropOSCManagerRelayRoute, ReachesReadyAndVerifiesEosThroughTLS) {
   ASSERT_TRUE(manager->send(message));
   ASSERT_TRUE(waitUntil([&] { return console.requests(message.address).size() == 1; }));
   ASSERT_TRUE(waitUntil([&] { return manager->sentMessageCount() == 4; }));
-  EXPECT_EQ(manager->sentByteCount() - before, OSCTCPFramer::frame(message.encoded(), GetParam().framing)->size());
+  EXPECT_EQ(manager->sentByteCount() - before,
+            OSCTCPFramer::frame(message.encoded(), GetParam().framing)->size());
 }
 
 TEST_P(InteropOSCManagerRelayRoute, WrongPairingCodeFailsTheHandshake) {
@@ -106,13 +113,14 @@ TEST_P(InteropOSCManagerRelayRoute, WrongPairingCodeFailsTheHandshake) {
   manager->relayPairingKey = QString::fromLatin1(QByteArray(32, '\x33').toBase64());
   manager->connect(QStringLiteral("127.0.0.1"), relay.port());
   ASSERT_TRUE(waitUntil([&] { return manager->lastError().has_value(); }, 10000));
-  EXPECT_TRUE(manager->lastError()->startsWith(QStringLiteral("OSC connection failed: "))) << manager->lastError()->toStdString();
+  EXPECT_TRUE(manager->lastError()->startsWith(QStringLiteral("OSC connection failed: ")))
+      << manager->lastError()->toStdString();
   EXPECT_FALSE(manager->isConnected());
   EXPECT_TRUE(console.requests().isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(InteropFramings, InteropOSCManagerRelayRoute, ::testing::Values(packetLengthCase, slipCase),
-                         transportCaseName);
+INSTANTIATE_TEST_SUITE_P(InteropFramings, InteropOSCManagerRelayRoute,
+                         ::testing::Values(packetLengthCase, slipCase), transportCaseName);
 
 }  // namespace
 }  // namespace tarnik::testing

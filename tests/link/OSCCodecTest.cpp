@@ -1,10 +1,9 @@
+#include "OSCTestSupport.h"
 #include "link/OSCMessage.h"
 #include "link/OSCPacket.h"
-#include "OSCTestSupport.h"
-
-#include <gtest/gtest.h>
 
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace tarnik {
@@ -36,18 +35,21 @@ TEST(OSCMessageEncoding, WritesGoldenBytes) {
   const QString clef = QString::fromUcs4(U"\U0001D11E");
   const GoldenCase cases[] = {
       {"ping is 16 bytes", message("/eos/ping"), "2f656f732f70696e67000000 2c000000"},
-      {"int 1 fits the tag word", message("/eos/ping", {i(1)}), "2f656f732f70696e67000000 2c690000 00000001"},
+      {"int 1 fits the tag word", message("/eos/ping", {i(1)}),
+       "2f656f732f70696e67000000 2c690000 00000001"},
       {"smallest message", message("/"), "2f000000 2c000000"},
       {"3-byte address takes 4", message("/ab"), "2f616200 2c000000"},
       {"4-byte address takes 8", message("/abc"), "2f616263 00000000 2c000000"},
       {"strings of 3, 4 and 0 bytes", message("/s", {s("abc"), s("abcd"), s("")}),
        "2f730000 2c737373 00000000 61626300 6162636400000000 00000000"},
-      {"ints and floats", message("/n", {i(-1), i(std::numeric_limits<qint32>::min()), f(1.0f), f(-0.0f)}),
+      {"ints and floats",
+       message("/n", {i(-1), i(std::numeric_limits<qint32>::min()), f(1.0f), f(-0.0f)}),
        "2f6e0000 2c696966 66000000 ffffffff 80000000 3f800000 80000000"},
       {"bools carry no data", message("/b", {b(true), b(false)}), "2f620000 2c544600"},
       {"blobs of 0, 1 and 4 bytes", message("/b", {blob({}), blob("\xaa"), blob(hex("01020304"))}),
        "2f620000 2c626262 00000000 00000000 00000001aa000000 0000000401020304"},
-      {"UTF-8 texts", message(QString::fromUtf8("/é"), {s(clef)}), "2fc3a900 2c730000 f09d849e00000000"},
+      {"UTF-8 texts", message(QString::fromUtf8("/é"), {s(clef)}),
+       "2fc3a900 2c730000 f09d849e00000000"},
       {"address written unvalidated", message("x"), "78000000 2c000000", false},
   };
   for (const GoldenCase &c : cases) {
@@ -66,9 +68,18 @@ TEST(OSCMessageEncoding, WritesGoldenBytes) {
 
 TEST(OSCMessageEncoding, PaddedStringsMatchQtUtf8) {
   const QString texts[] = {
-      "", "a", "abc", "abcd", "abcde", QString::fromUtf8("é"), QString::fromUtf8("日本語テキスト"),
-      QString::fromUcs4(U"a\U0001F3A4b"), QString(QChar(0xD800)) + "a", "a" + QString(QChar(0xDC00)),
-      QString(QChar(0xDBFF)) + QString(QChar(0xDFFF)), QString::fromUtf8("\u07ff\u0800\uffff"),
+      "",
+      "a",
+      "abc",
+      "abcd",
+      "abcde",
+      QString::fromUtf8("é"),
+      QString::fromUtf8("日本語テキスト"),
+      QString::fromUcs4(U"a\U0001F3A4b"),
+      QString(QChar(0xD800)) + "a",
+      "a" + QString(QChar(0xDC00)),
+      QString(QChar(0xDBFF)) + QString(QChar(0xDFFF)),
+      QString::fromUtf8("\u07ff\u0800\uffff"),
   };
   for (const QString &text : texts) {
     QByteArray expected = text.toUtf8();
@@ -89,10 +100,11 @@ TEST(OSCMessageEncoding, RefusesWhatCannotBeWritten) {
 }
 
 TEST(OSCMessageEncoding, RoundTripsEveryCase) {
-  const OSCMessage original = message(
-      QString::fromUtf8("/eos/out/ü"),
-      {i(std::numeric_limits<qint32>::max()), f(-1234.125f), f(std::numeric_limits<float>::infinity()),
-       s(QString::fromUtf8("Cue 1 — Ä 🎤")), b(true), b(false), blob(hex("00c0db7f")), blob(hex("ff"))});
+  const OSCMessage original =
+      message(QString::fromUtf8("/eos/out/ü"),
+              {i(std::numeric_limits<qint32>::max()), f(-1234.125f),
+               f(std::numeric_limits<float>::infinity()), s(QString::fromUtf8("Cue 1 — Ä 🎤")),
+               b(true), b(false), blob(hex("00c0db7f")), blob(hex("ff"))});
   const auto decoded = OSCMessage::decode(original.encoded());
   ASSERT_TRUE(decoded.has_value());
   EXPECT_EQ(*decoded, original);
@@ -232,14 +244,16 @@ TEST(OSCPacketDecoding, BoundsThePacketSize) {
 }
 
 TEST(OSCPacketDecoding, FlattensBundlesDepthFirst) {
-  const OSCMessage m1 = message("/m1", {i(1)}), m2 = message("/m2", {s("two")}), m3 = message("/m3"),
-                   m4 = message("/m4", {b(true)});
-  const QByteArray tree = bundle({m1.encoded(), bundle({m2.encoded(), m3.encoded()}), m4.encoded()});
+  const OSCMessage m1 = message("/m1", {i(1)}), m2 = message("/m2", {s("two")}),
+                   m3 = message("/m3"), m4 = message("/m4", {b(true)});
+  const QByteArray tree =
+      bundle({m1.encoded(), bundle({m2.encoded(), m3.encoded()}), m4.encoded()});
   const QList<OSCMessage> expected{m1, m2, m3, m4};
   EXPECT_EQ(OSCPacket::decode(tree), expected);
   // Time tags are never read.
   for (const char *timeTag : {"0000000000000000", "ffffffffffffffff", "0000000000000001"}) {
-    EXPECT_EQ(OSCPacket::decode(bundle({m1.encoded()}, hex(timeTag))), QList<OSCMessage>{m1}) << timeTag;
+    EXPECT_EQ(OSCPacket::decode(bundle({m1.encoded()}, hex(timeTag))), QList<OSCMessage>{m1})
+        << timeTag;
   }
 }
 

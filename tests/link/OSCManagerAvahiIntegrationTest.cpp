@@ -18,7 +18,8 @@ constexpr int waitLimit = 10000;
 TEST(OSCManagerAvahiIntegration, DiscoveredServicesFollowAPublishedConsole) {
   auto manager = testing::makeManager(testing::udpCase);
   manager->startDiscovery();
-  auto console = std::make_unique<PublishedService>(QStringLiteral("Stage Console"), QStringLiteral("_osc._udp"), 8000);
+  auto console = std::make_unique<PublishedService>(QStringLiteral("Stage Console"),
+                                                    QStringLiteral("_osc._udp"), 8000);
   ASSERT_TRUE(console->established());
 
   ASSERT_TRUE(waitUntil([&] { return manager->discoveredServices().size() == 1; }, waitLimit));

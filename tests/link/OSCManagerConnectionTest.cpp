@@ -13,8 +13,9 @@ class OSCManagerConnectionTest : public ::testing::TestWithParam<TransportCase> 
   quint16 port() const { return consolePort(console, GetParam()); }
   QString endpoint() const { return QStringLiteral("127.0.0.1:") + QString::number(port()); }
   QString openText() const {
-    return (GetParam().transport == OSCTransport::tcp ? QStringLiteral("TCP open — verifying Eos at ")
-                                                      : QStringLiteral("UDP ready — verifying Eos at ")) +
+    return (GetParam().transport == OSCTransport::tcp
+                ? QStringLiteral("TCP open — verifying Eos at ")
+                : QStringLiteral("UDP ready — verifying Eos at ")) +
            endpoint();
   }
 
@@ -28,12 +29,14 @@ TEST_P(OSCManagerConnectionTest, GoodConnectPublishesItsStatesAndVerifiesEos) {
   ASSERT_TRUE(waitUntil([&] { return manager->verifiedConsoleIdentity().has_value(); }));
 
   EXPECT_EQ(record.distinctStates(),
-            QStringList({QStringLiteral("Connecting to ") + endpoint(), QStringLiteral("Preparing connection"),
-                         openText(), QStringLiteral("Connected to Eos at ") + endpoint()}));
+            QStringList({QStringLiteral("Connecting to ") + endpoint(),
+                         QStringLiteral("Preparing connection"), openText(),
+                         QStringLiteral("Connected to Eos at ") + endpoint()}));
   EXPECT_TRUE(manager->isConnected());
   EXPECT_EQ(manager->lastError(), std::nullopt);
   EXPECT_EQ(manager->verifiedSoftwareVersion(), QStringLiteral("3.2.1"));
-  EXPECT_EQ(manager->verifiedFixtureLibraryVersion(), QString::fromLatin1(shippedFixtureLibraryVersion));
+  EXPECT_EQ(manager->verifiedFixtureLibraryVersion(),
+            QString::fromLatin1(shippedFixtureLibraryVersion));
   EXPECT_EQ(manager->verifiedConsoleIdentity(), QStringLiteral("1 • Primary"));
   EXPECT_TRUE(manager->lastEosResponse().has_value());
   EXPECT_EQ(manager->effectiveEndpointDescription(), endpoint());
@@ -48,7 +51,8 @@ TEST_P(OSCManagerConnectionTest, GoodConnectPublishesItsStatesAndVerifiesEos) {
   EXPECT_TRUE(manager->localEndpointDescription().contains(QStringLiteral("lo")));
 
   // The verification's three requests, and the console's three answers.
-  ASSERT_TRUE(waitUntil([&] { return manager->receivedMessageCount() == 3 && manager->sentMessageCount() == 3; }));
+  ASSERT_TRUE(waitUntil(
+      [&] { return manager->receivedMessageCount() == 3 && manager->sentMessageCount() == 3; }));
   EXPECT_EQ(manager->attemptedMessageCount(), 3);
   EXPECT_EQ(manager->queuedMessageCount(), 3);
   EXPECT_EQ(manager->roundTripSampleCount(), 1);
@@ -63,14 +67,19 @@ TEST_P(OSCManagerConnectionTest, SilentConsoleTimesOutVerificationButKeepsTheSoc
   auto manager = makeManager(GetParam(), 5, 0.1);
   PublishedRecord record(*manager);
   manager->connect(QStringLiteral("127.0.0.1"), port());
-  ASSERT_TRUE(waitUntil([&] { return record.states.contains(QStringLiteral("Socket open — Eos verification timed out at ") + endpoint()); }));
+  ASSERT_TRUE(waitUntil([&] {
+    return record.states.contains(QStringLiteral("Socket open — Eos verification timed out at ") +
+                                  endpoint());
+  }));
 
   EXPECT_TRUE(manager->isConnected());
   EXPECT_FALSE(manager->isEosVerified());
-  EXPECT_EQ(manager->lastError(),
-            QStringLiteral("Eos verification timed out: the network socket is ready, but Eos did not answer the "
-                           "version or nonce-ping probe within 0.1 seconds. Check the OSC port, TCP framing, and "
-                           "the private-IP route to the console."));
+  EXPECT_EQ(
+      manager->lastError(),
+      QStringLiteral(
+          "Eos verification timed out: the network socket is ready, but Eos did not answer the "
+          "version or nonce-ping probe within 0.1 seconds. Check the OSC port, TCP framing, and "
+          "the private-IP route to the console."));
   EXPECT_EQ(record.distinctStates().mid(2, 1), QStringList{openText()});
 }
 
@@ -98,16 +107,20 @@ TEST_P(OSCManagerConnectionTest, SendCountsBytesAsTheyLeaveTheSocket) {
   ASSERT_TRUE(manager->send(message));
   ASSERT_TRUE(waitUntil([&] { return manager->sentMessageCount() == 4; }));
 
-  const qint64 expectedBytes = GetParam().transport == OSCTransport::udp
-                                   ? 24
-                                   : OSCTCPFramer::frame(message.encoded(), GetParam().framing)->size();
-  if (GetParam().transport == OSCTransport::tcp && GetParam().framing == OSCTCPFraming::packetLength) {
+  const qint64 expectedBytes =
+      GetParam().transport == OSCTransport::udp
+          ? 24
+          : OSCTCPFramer::frame(message.encoded(), GetParam().framing)->size();
+  if (GetParam().transport == OSCTransport::tcp &&
+      GetParam().framing == OSCTCPFraming::packetLength) {
     EXPECT_EQ(expectedBytes, 28);
   }
   EXPECT_EQ(manager->sentByteCount() - bytesBefore, expectedBytes);
   EXPECT_EQ(manager->attemptedMessageCount(), manager->queuedMessageCount());
-  EXPECT_EQ(manager->queuedMessageCount(), manager->sentMessageCount() + manager->failedSendCount());
-  ASSERT_TRUE(waitUntil([&] { return console.requests(QStringLiteral("/eos/key/go_to_cue")).size() == 1; }));
+  EXPECT_EQ(manager->queuedMessageCount(),
+            manager->sentMessageCount() + manager->failedSendCount());
+  ASSERT_TRUE(waitUntil(
+      [&] { return console.requests(QStringLiteral("/eos/key/go_to_cue")).size() == 1; }));
 }
 
 TEST_P(OSCManagerConnectionTest, PingReplyMatchesOnceAndTheNinthPingForgetsTheFirst) {
@@ -153,7 +166,8 @@ TEST_P(OSCManagerConnectionTest, DisconnectWithSendsInFlightLetsNothingOfTheOldC
   PublishedRecord record(*manager);
   for (int index = 0; index < 50; ++index) manager->send({QStringLiteral("/eos/key/1"), {}});
   manager->disconnect();
-  ASSERT_TRUE(waitUntil([&] { return manager->connectionStateDescription() == QStringLiteral("Disconnected"); }));
+  ASSERT_TRUE(waitUntil(
+      [&] { return manager->connectionStateDescription() == QStringLiteral("Disconnected"); }));
   EXPECT_EQ(manager->attemptedMessageCount(), 0);
   EXPECT_EQ(manager->sentMessageCount(), 0);
   EXPECT_FALSE(manager->isConnected());
@@ -162,7 +176,8 @@ TEST_P(OSCManagerConnectionTest, DisconnectWithSendsInFlightLetsNothingOfTheOldC
 
   // The next connection counts its own verification requests and nothing else.
   ASSERT_TRUE(connectAndVerify(*manager, console, GetParam()));
-  ASSERT_TRUE(waitUntil([&] { return manager->sentMessageCount() == 3 && manager->receivedMessageCount() == 3; }));
+  ASSERT_TRUE(waitUntil(
+      [&] { return manager->sentMessageCount() == 3 && manager->receivedMessageCount() == 3; }));
   EXPECT_EQ(manager->attemptedMessageCount(), 3);
 }
 
@@ -171,7 +186,8 @@ TEST_P(OSCManagerConnectionTest, SecondConnectSupersedesTheFirstAttempt) {
   slowConsole.replyDelay = std::chrono::milliseconds(100);
   auto manager = makeManager(GetParam());
   PublishedRecord record(*manager);
-  const QString slowEndpoint = QStringLiteral("127.0.0.1:") + QString::number(consolePort(slowConsole, GetParam()));
+  const QString slowEndpoint =
+      QStringLiteral("127.0.0.1:") + QString::number(consolePort(slowConsole, GetParam()));
 
   // Under way: open and waiting for the slow console's answers.
   manager->connect(QStringLiteral("127.0.0.1"), consolePort(slowConsole, GetParam()));
@@ -183,9 +199,11 @@ TEST_P(OSCManagerConnectionTest, SecondConnectSupersedesTheFirstAttempt) {
   QCoreApplication::processEvents();
   QCoreApplication::processEvents();
 
-  const qsizetype secondStart = record.states.indexOf(QStringLiteral("Connecting to ") + endpoint());
+  const qsizetype secondStart =
+      record.states.indexOf(QStringLiteral("Connecting to ") + endpoint());
   ASSERT_GE(secondStart, 0);
-  for (const QString &state : record.states.mid(secondStart)) EXPECT_FALSE(state.contains(slowEndpoint)) << state.toStdString();
+  for (const QString &state : record.states.mid(secondStart))
+    EXPECT_FALSE(state.contains(slowEndpoint)) << state.toStdString();
   EXPECT_EQ(manager->effectiveEndpointDescription(), endpoint());
 
   // Two connects in one turn: only the second one is ever shown.
@@ -193,7 +211,8 @@ TEST_P(OSCManagerConnectionTest, SecondConnectSupersedesTheFirstAttempt) {
   manager->connect(QStringLiteral("127.0.0.1"), consolePort(slowConsole, GetParam()));
   manager->connect(QStringLiteral("127.0.0.1"), port());
   ASSERT_TRUE(waitUntil([&] { return manager->isEosVerified(); }));
-  for (const QString &state : backToBack.states) EXPECT_FALSE(state.contains(slowEndpoint)) << state.toStdString();
+  for (const QString &state : backToBack.states)
+    EXPECT_FALSE(state.contains(slowEndpoint)) << state.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, OSCManagerConnectionTest,

@@ -4,49 +4,59 @@
 
 #include <QTcpServer>
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace tarnik::testing {
 namespace {
 
 TEST(OSCManagerTexts, SecondsTextWritesWholeNumbersWithoutDecimals) {
-  const std::pair<double, const char *> cases[] = {
-      {8, "8 seconds"}, {1, "1 seconds"}, {1.5, "1.5 seconds"}, {0.1, "0.1 seconds"}, {8.04, "8.0 seconds"}};
-  for (const auto &[seconds, text] : cases) EXPECT_EQ(OSCManager::secondsText(seconds), QString::fromUtf8(text)) << seconds;
+  const std::pair<double, const char *> cases[] = {{8, "8 seconds"},
+                                                   {1, "1 seconds"},
+                                                   {1.5, "1.5 seconds"},
+                                                   {0.1, "0.1 seconds"},
+                                                   {8.04, "8.0 seconds"}};
+  for (const auto &[seconds, text] : cases)
+    EXPECT_EQ(OSCManager::secondsText(seconds), QString::fromUtf8(text)) << seconds;
 }
 
 TEST(OSCManagerTexts, DottedNumericNeedsTwoOrMoreIntegerPieces) {
-  for (const char *text : {"3.2.1", "1.0", "+1.-2", "10.20.30.40"}) EXPECT_TRUE(OSCManager::isDottedNumeric(QString::fromUtf8(text))) << text;
+  for (const char *text : {"3.2.1", "1.0", "+1.-2", "10.20.30.40"})
+    EXPECT_TRUE(OSCManager::isDottedNumeric(QString::fromUtf8(text))) << text;
   for (const char *text : {"3", "", "3..1", "3.2a", "3.", " 3.2", "3.99999999999999999999"}) {
     EXPECT_FALSE(OSCManager::isDottedNumeric(QString::fromUtf8(text))) << text;
   }
 }
 
 TEST(OSCManagerTexts, NormalizedHostKeepsOnlyAddressLiterals) {
-  EXPECT_EQ(OSCManager::normalizedHost(QStringLiteral("192.168.1.20")), QStringLiteral("192.168.1.20"));
-  EXPECT_EQ(OSCManager::normalizedHost(QStringLiteral("FE80::1:ABCD")), QStringLiteral("fe80::1:abcd"));
+  EXPECT_EQ(OSCManager::normalizedHost(QStringLiteral("192.168.1.20")),
+            QStringLiteral("192.168.1.20"));
+  EXPECT_EQ(OSCManager::normalizedHost(QStringLiteral("FE80::1:ABCD")),
+            QStringLiteral("fe80::1:abcd"));
   EXPECT_EQ(OSCManager::normalizedHost(QStringLiteral("eos-primary.local")), std::nullopt);
   EXPECT_EQ(OSCManager::normalizedHost(QStringLiteral("127.1")), std::nullopt);
-  EXPECT_EQ(OSCManager::normalizedHost(OSCEndpoint::service(QStringLiteral("Eos"), QStringLiteral("_osc._udp"), {})),
+  EXPECT_EQ(OSCManager::normalizedHost(
+                OSCEndpoint::service(QStringLiteral("Eos"), QStringLiteral("_osc._udp"), {})),
             std::nullopt);
 }
 
 TEST(OSCManagerTexts, ArgumentDescriptionsFollowEachCase) {
   const QList<OSCArgument> arguments{OSCArgument::fromInt(-3), OSCArgument::fromFloat(0.5f),
-                                     OSCArgument::fromString(QStringLiteral("Primary")), OSCArgument::fromBool(false),
+                                     OSCArgument::fromString(QStringLiteral("Primary")),
+                                     OSCArgument::fromBool(false),
                                      OSCArgument::fromBlob(QByteArray(5, 'x'))};
   EXPECT_EQ(OSCManager::argumentDescriptions(arguments),
             QStringList({"-3", "0.5", "Primary", "false", "5-byte blob"}));
 }
 
 TEST(OSCManagerTexts, EndpointDescriptions) {
-  EXPECT_EQ(OSCEndpoint::hostPort(QStringLiteral("10.0.0.5"), 3032).description(), QStringLiteral("10.0.0.5:3032"));
-  EXPECT_EQ(OSCEndpoint::hostPort(QStringLiteral("::1"), 8000).description(), QStringLiteral("[::1]:8000"));
-  EXPECT_EQ(OSCEndpoint::service(QStringLiteral("Eos"), QStringLiteral("_osc._udp"), QStringLiteral("local."),
-                                 QStringLiteral("en0"))
+  EXPECT_EQ(OSCEndpoint::hostPort(QStringLiteral("10.0.0.5"), 3032).description(),
+            QStringLiteral("10.0.0.5:3032"));
+  EXPECT_EQ(OSCEndpoint::hostPort(QStringLiteral("::1"), 8000).description(),
+            QStringLiteral("[::1]:8000"));
+  EXPECT_EQ(OSCEndpoint::service(QStringLiteral("Eos"), QStringLiteral("_osc._udp"),
+                                 QStringLiteral("local."), QStringLiteral("en0"))
                 .description(),
             QStringLiteral("Eos._osc._udp.local.%en0"));
 }
@@ -58,7 +68,7 @@ TEST(OSCPingTrackerTest, KeepsTheNewestEightTokensAndMatchesEachOnce) {
   EXPECT_EQ(tracker.match(QStringLiteral("8"), 3'500'000), 2.5);
   EXPECT_EQ(tracker.match(QStringLiteral("8"), 3'500'000), std::nullopt);
   EXPECT_EQ(tracker.match(QStringLiteral("1"), 500'000), std::nullopt);  // earlier than its start
-  tracker.registerPing(QStringLiteral("2"), 2'000'000);                    // again: moves to the newest place
+  tracker.registerPing(QStringLiteral("2"), 2'000'000);  // again: moves to the newest place
   EXPECT_EQ(tracker.registrationOrder.last(), QStringLiteral("2"));
   EXPECT_EQ(tracker.startsByToken.size(), tracker.registrationOrder.size());
 }
@@ -89,7 +99,8 @@ TEST_F(OSCManagerLifecycleTest, SendBeforeConnectingIsRefused) {
   ASSERT_TRUE(waitUntil([&] { return manager->failedSendCount() == 1; }));
   EXPECT_EQ(manager->attemptedMessageCount(), 1);
   EXPECT_EQ(manager->queuedMessageCount(), 0);
-  EXPECT_EQ(manager->lastError(), QStringLiteral("OSC send rejected because the connection is not ready"));
+  EXPECT_EQ(manager->lastError(),
+            QStringLiteral("OSC send rejected because the connection is not ready"));
   EXPECT_FALSE(manager->sendPing());
 }
 
@@ -99,7 +110,8 @@ TEST_F(OSCManagerLifecycleTest, PortZeroIsRefused) {
   ASSERT_TRUE(waitUntil([&] { return manager->lastError().has_value(); }));
   EXPECT_EQ(manager->lastError(), QStringLiteral("Invalid OSC port 0"));
   manager->startListening(0);
-  ASSERT_TRUE(waitUntil([&] { return manager->lastError() == QStringLiteral("Invalid OSC listen port 0"); }));
+  ASSERT_TRUE(waitUntil(
+      [&] { return manager->lastError() == QStringLiteral("Invalid OSC listen port 0"); }));
   EXPECT_EQ(manager->connectionStateDescription(), QStringLiteral("Disconnected"));
 }
 
@@ -116,11 +128,14 @@ TEST_F(OSCManagerLifecycleTest, RefusedPortWaitsUntilTheConnectTimeLimit) {
   ASSERT_TRUE(waitUntil([&] { return manager->lastError().has_value(); }));
 
   EXPECT_EQ(record.distinctStates(),
-            QStringList({QStringLiteral("Connecting to ") + endpoint, QStringLiteral("Preparing connection"),
-                         QStringLiteral("Waiting to connect — Connection refused"), QStringLiteral("Disconnected")}));
-  EXPECT_EQ(manager->lastError(), QStringLiteral("OSC connection to ") + endpoint +
-                                      QStringLiteral(" did not become socket-ready within 1.5 seconds. Check the "
-                                                     "host, port, private-IP route, and console OSC settings."));
+            QStringList({QStringLiteral("Connecting to ") + endpoint,
+                         QStringLiteral("Preparing connection"),
+                         QStringLiteral("Waiting to connect — Connection refused"),
+                         QStringLiteral("Disconnected")}));
+  EXPECT_EQ(manager->lastError(),
+            QStringLiteral("OSC connection to ") + endpoint +
+                QStringLiteral(" did not become socket-ready within 1.5 seconds. Check the "
+                               "host, port, private-IP route, and console OSC settings."));
   EXPECT_FALSE(manager->isConnected());
 }
 
@@ -132,7 +147,8 @@ TEST_F(OSCManagerLifecycleTest, ConsoleThatComesUpWhileWaitingIsReachedOnARetry)
   }();
   auto manager = makeManager(packetLengthCase, 5, 5);
   manager->connect(QStringLiteral("127.0.0.1"), port);
-  ASSERT_TRUE(waitUntil([&] { return manager->connectionStateDescription().startsWith(QStringLiteral("Waiting")); }));
+  ASSERT_TRUE(waitUntil(
+      [&] { return manager->connectionStateDescription().startsWith(QStringLiteral("Waiting")); }));
 
   EosConsoleDouble::Options options;
   options.packetLengthPort = port;
@@ -164,20 +180,25 @@ TEST_F(OSCManagerLifecycleTest, PacketSizeLimitIsOneMebibyte) {
   ASSERT_TRUE(connectAndVerify(*manager, console, packetLengthCase));
   const auto blobMessage = [](qsizetype packetSize) {
     // "/b" and ",b" take 4 bytes each, the blob's length another 4.
-    return OSCMessage{QStringLiteral("/b"), {OSCArgument::fromBlob(QByteArray(packetSize - 12, 'x'))}};
+    return OSCMessage{QStringLiteral("/b"),
+                      {OSCArgument::fromBlob(QByteArray(packetSize - 12, 'x'))}};
   };
   ASSERT_EQ(blobMessage(1'048'576).encoded().size(), 1'048'576);
   EXPECT_TRUE(manager->send(blobMessage(1'048'576)));
   EXPECT_FALSE(manager->send(blobMessage(1'048'580)));
   ASSERT_TRUE(waitUntil([&] { return manager->failedSendCount() == 1; }));
-  EXPECT_EQ(manager->lastError(), QStringLiteral("OSC send rejected because the packet is too large"));
+  EXPECT_EQ(manager->lastError(),
+            QStringLiteral("OSC send rejected because the packet is too large"));
   EXPECT_TRUE(waitUntil([&] { return console.requests(QStringLiteral("/b")).size() == 1; }));
 }
 
 TEST_F(OSCManagerLifecycleTest, OnlyADottedNumericVersionReplyVerifies) {
-  console.setHandler(QStringLiteral("/eos/ping"), [](const OSCMessage &) { return QList<OSCMessage>{}; });
+  console.setHandler(QStringLiteral("/eos/ping"),
+                     [](const OSCMessage &) { return QList<OSCMessage>{}; });
   const std::tuple<const char *, const char *, std::optional<QString>> cases[] = {
-      {" 3.2.1\n", "1.0", QStringLiteral("3.2.1")}, {"3.2.1", "", std::nullopt}, {"3", "1.0", std::nullopt}};
+      {" 3.2.1\n", "1.0", QStringLiteral("3.2.1")},
+      {"3.2.1", "", std::nullopt},
+      {"3", "1.0", std::nullopt}};
   for (const auto &[software, library, verified] : cases) {
     console.softwareVersion = QString::fromUtf8(software);
     console.fixtureLibraryVersion = QString::fromUtf8(library);
@@ -193,7 +214,8 @@ TEST_F(OSCManagerLifecycleTest, OnlyADottedNumericVersionReplyVerifies) {
 }
 
 TEST_F(OSCManagerLifecycleTest, MatchedPingAloneVerifies) {
-  console.setHandler(QStringLiteral("/eos/get/version"), [](const OSCMessage &) { return QList<OSCMessage>{}; });
+  console.setHandler(QStringLiteral("/eos/get/version"),
+                     [](const OSCMessage &) { return QList<OSCMessage>{}; });
   auto manager = makeManager(udpCase);
   ASSERT_TRUE(connectAndVerify(*manager, console, udpCase));
   EXPECT_EQ(manager->roundTripSampleCount(), 1);
@@ -205,7 +227,8 @@ TEST_F(OSCManagerLifecycleTest, DisconnectRightAfterConnectLeavesItClosed) {
   auto manager = makeManager(packetLengthCase);
   manager->connect(QStringLiteral("127.0.0.1"), console.tcpPort(OSCTCPFraming::packetLength));
   manager->disconnect();
-  ASSERT_TRUE(waitUntil([&] { return manager->connectionStateDescription() == QStringLiteral("Disconnected"); }));
+  ASSERT_TRUE(waitUntil(
+      [&] { return manager->connectionStateDescription() == QStringLiteral("Disconnected"); }));
   QCoreApplication::processEvents();
   EXPECT_EQ(console.tcpClientCount(), 0);
   EXPECT_EQ(manager->connectionStateDescription(), QStringLiteral("Disconnected"));
@@ -222,11 +245,13 @@ TEST_F(OSCManagerLifecycleTest, ManyManagersComeAndGoWithoutLeavingConnections) 
 // Resolves every service to the console's packet-length port, or fails with a text.
 class FixedResolver : public OSCServiceResolver {
  public:
-  explicit FixedResolver(std::expected<OSCEndpoint::HostPort, QString> answer) : answer_(std::move(answer)) {}
+  explicit FixedResolver(std::expected<OSCEndpoint::HostPort, QString> answer)
+      : answer_(std::move(answer)) {}
   void resolve(const OSCEndpoint::Service &service, Completion completion) override {
     resolved.append(service);
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [completion, answer = answer_] { completion(answer); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [completion, answer = answer_] { completion(answer); },
+        Qt::QueuedConnection);
   }
   QList<OSCEndpoint::Service> resolved;
 
@@ -235,25 +260,31 @@ class FixedResolver : public OSCServiceResolver {
 };
 
 TEST_F(OSCManagerLifecycleTest, ServiceEndpointsGoThroughTheResolver) {
-  const OSCEndpoint service = OSCEndpoint::service(QStringLiteral("Eos"), QStringLiteral("_osc._tcp"), QStringLiteral("local."));
+  const OSCEndpoint service = OSCEndpoint::service(
+      QStringLiteral("Eos"), QStringLiteral("_osc._tcp"), QStringLiteral("local."));
   auto manager = makeManager(packetLengthCase);
   manager->setServiceResolver(nullptr);
   manager->connect(service);
   ASSERT_TRUE(waitUntil([&] { return manager->lastError().has_value(); }));
-  EXPECT_EQ(manager->lastError(), QStringLiteral("OSC connection failed: Bonjour service resolution is unavailable."));
+  EXPECT_EQ(manager->lastError(),
+            QStringLiteral("OSC connection failed: Bonjour service resolution is unavailable."));
 
-  auto failing = std::make_shared<FixedResolver>(std::unexpected(QStringLiteral("No such service")));
+  auto failing =
+      std::make_shared<FixedResolver>(std::unexpected(QStringLiteral("No such service")));
   manager->setServiceResolver(failing);
   manager->connect(service);
-  ASSERT_TRUE(waitUntil([&] { return manager->lastError() == QStringLiteral("OSC connection failed: No such service"); }));
+  ASSERT_TRUE(waitUntil([&] {
+    return manager->lastError() == QStringLiteral("OSC connection failed: No such service");
+  }));
 
-  auto resolver = std::make_shared<FixedResolver>(
-      OSCEndpoint::HostPort{QStringLiteral("127.0.0.1"), console.tcpPort(OSCTCPFraming::packetLength)});
+  auto resolver = std::make_shared<FixedResolver>(OSCEndpoint::HostPort{
+      QStringLiteral("127.0.0.1"), console.tcpPort(OSCTCPFraming::packetLength)});
   manager->setServiceResolver(resolver);
   manager->connect(service);
   ASSERT_TRUE(waitUntil([&] { return manager->isEosVerified(); }));
   EXPECT_EQ(resolver->resolved, QList<OSCEndpoint::Service>{*service.asService()});
-  EXPECT_EQ(manager->connectionStateDescription(), QStringLiteral("Connected to Eos at Eos._osc._tcp.local."));
+  EXPECT_EQ(manager->connectionStateDescription(),
+            QStringLiteral("Connected to Eos at Eos._osc._tcp.local."));
 }
 
 }  // namespace

@@ -8,13 +8,15 @@
 namespace tarnik::testing {
 namespace {
 
-const OSCMessage note{QStringLiteral("/eos/out/cmd"), {OSCArgument::fromString(QStringLiteral("Go"))}};
+const OSCMessage note{QStringLiteral("/eos/out/cmd"),
+                      {OSCArgument::fromString(QStringLiteral("Go"))}};
 
 // Sends one datagram to the manager's listen port from the given local address.
 void sendFrom(const QHostAddress &source, quint16 listenPort, const OSCMessage &message = note) {
   QUdpSocket sender;
   ASSERT_TRUE(sender.bind(source, 0));
-  ASSERT_EQ(sender.writeDatagram(message.encoded(), QHostAddress::LocalHost, listenPort), message.encoded().size());
+  ASSERT_EQ(sender.writeDatagram(message.encoded(), QHostAddress::LocalHost, listenPort),
+            message.encoded().size());
 }
 
 bool canBindExclusively(quint16 port) {
@@ -40,15 +42,18 @@ class OSCManagerListenerTest : public ::testing::Test {
 TEST_F(OSCManagerListenerTest, RepliesToTheListenPortFromTheConsolesAddressAreTaken) {
   console.udpReplyPort = listenPort;
   // A name is not filtered; the mapped form is the same address as the console's.
-  for (const QString &host : {QStringLiteral("127.0.0.1"), QStringLiteral("::ffff:127.0.0.1"), QStringLiteral("localhost")}) {
+  for (const QString &host : {QStringLiteral("127.0.0.1"), QStringLiteral("::ffff:127.0.0.1"),
+                              QStringLiteral("localhost")}) {
     auto manager = connectedManager(host);
-    EXPECT_EQ(manager->verifiedConsoleIdentity(), QStringLiteral("1 • Primary")) << host.toStdString();
+    EXPECT_EQ(manager->verifiedConsoleIdentity(), QStringLiteral("1 • Primary"))
+        << host.toStdString();
   }
 }
 
 TEST_F(OSCManagerListenerTest, SendersFromAnotherAddressAreRefusedUnlessTheHostIsAName) {
   const OSCMessage marker{QStringLiteral("/marker"), {}};
-  for (const auto &[host, taken] : {std::pair{QStringLiteral("127.0.0.1"), false}, std::pair{QStringLiteral("localhost"), true}}) {
+  for (const auto &[host, taken] : {std::pair{QStringLiteral("127.0.0.1"), false},
+                                    std::pair{QStringLiteral("localhost"), true}}) {
     auto manager = connectedManager(host);
     PublishedRecord record(*manager);
     sendFrom(QHostAddress(QStringLiteral("127.0.0.2")), listenPort);
@@ -79,7 +84,8 @@ TEST_F(OSCManagerListenerTest, ListenerThatCouldNotStartStartsOnTheNextTry) {
     ASSERT_TRUE(occupant.bind(QHostAddress::Any, listenPort));
     manager->startListening(listenPort);
     ASSERT_TRUE(waitUntil([&] { return manager->lastError().has_value(); }));
-    EXPECT_TRUE(manager->lastError()->startsWith(QStringLiteral("Could not start OSC UDP listener: ")));
+    EXPECT_TRUE(
+        manager->lastError()->startsWith(QStringLiteral("Could not start OSC UDP listener: ")));
   }
   manager->startListening(listenPort);
   ASSERT_TRUE(waitUntil([&] { return !canBindExclusively(listenPort); }));
@@ -106,7 +112,9 @@ TEST(OSCManagerUDPRefusal, PortUnreachableIsNoFailureAndTheConsoleIsReachedOnceU
   manager->connect(QStringLiteral("127.0.0.1"), port);
   ASSERT_TRUE(waitUntil([&] { return manager->isConnected(); }));
   // Every datagram so far met a closed port; the kernel reports each as refused.
-  ASSERT_TRUE(waitUntil([&] { return manager->connectionStateDescription().startsWith(QStringLiteral("Socket open")); }));
+  ASSERT_TRUE(waitUntil([&] {
+    return manager->connectionStateDescription().startsWith(QStringLiteral("Socket open"));
+  }));
   for (int ping = 0; ping < 3; ++ping) {
     EXPECT_TRUE(manager->sendPing());
     QCoreApplication::processEvents();

@@ -7,7 +7,9 @@
 namespace tarnik::testing {
 namespace {
 
-OSCMessage cue(int number) { return {QStringLiteral("/eos/out/event/cue/1/%1/fire").arg(number), {}}; }
+OSCMessage cue(int number) {
+  return {QStringLiteral("/eos/out/event/cue/1/%1/fire").arg(number), {}};
+}
 
 class OSCManagerReceiveTest : public ::testing::TestWithParam<TransportCase> {
  protected:
@@ -70,8 +72,8 @@ TEST_P(OSCManagerReceiveTest, SubscriberWithANestedEventLoopStillSeesMessagesInO
   EXPECT_EQ(record->messages, QList<OSCMessage>({cue(1), cue(2), cue(3)}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Transports, OSCManagerReceiveTest, ::testing::Values(udpCase, packetLengthCase, slipCase),
-                         transportCaseName);
+INSTANTIATE_TEST_SUITE_P(Transports, OSCManagerReceiveTest,
+                         ::testing::Values(udpCase, packetLengthCase, slipCase), transportCaseName);
 
 using OSCManagerStreamReceiveTest = OSCManagerReceiveTest;
 
@@ -93,7 +95,8 @@ TEST_P(OSCManagerStreamReceiveTest, DataFollowedByACloseIsDeliveredBeforeTheConn
   console.delivery = EosConsoleDouble::Delivery::joined;
   console.send({cue(1), cue(2)});
   console.closeClients();
-  ASSERT_TRUE(waitUntil([&] { return manager->connectionStateDescription() == QStringLiteral("Disconnected"); }));
+  ASSERT_TRUE(waitUntil(
+      [&] { return manager->connectionStateDescription() == QStringLiteral("Disconnected"); }));
   EXPECT_EQ(record->messages, QList<OSCMessage>({cue(1), cue(2)}));
   EXPECT_EQ(manager->lastError(), QStringLiteral("OSC TCP connection closed by the console"));
   EXPECT_FALSE(manager->isConnected());
@@ -106,13 +109,15 @@ TEST_P(OSCManagerStreamReceiveTest, BrokenFramingEndsTheConnection) {
   const bool packetLength = GetParam().framing == OSCTCPFraming::packetLength;
   // A zero frame length; an escape byte followed by "A".
   console.sendStreamBytes(packetLength ? QByteArray(4, '\0') : QByteArray("\xDB\x41", 2));
-  ASSERT_TRUE(waitUntil([&] { return manager->connectionStateDescription() == QStringLiteral("Disconnected"); }));
-  EXPECT_EQ(manager->lastError(), packetLength ? QStringLiteral("Invalid OSC TCP framing: invalidFrameLength(0)")
-                                               : QStringLiteral("Invalid OSC TCP framing: invalidSLIPEscape(65)"));
+  ASSERT_TRUE(waitUntil(
+      [&] { return manager->connectionStateDescription() == QStringLiteral("Disconnected"); }));
+  EXPECT_EQ(manager->lastError(),
+            packetLength ? QStringLiteral("Invalid OSC TCP framing: invalidFrameLength(0)")
+                         : QStringLiteral("Invalid OSC TCP framing: invalidSLIPEscape(65)"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Framings, OSCManagerStreamReceiveTest, ::testing::Values(packetLengthCase, slipCase),
-                         transportCaseName);
+INSTANTIATE_TEST_SUITE_P(Framings, OSCManagerStreamReceiveTest,
+                         ::testing::Values(packetLengthCase, slipCase), transportCaseName);
 
 }  // namespace
 }  // namespace tarnik::testing

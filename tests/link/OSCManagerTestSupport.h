@@ -11,7 +11,6 @@
 #include <QUdpSocket>
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <ostream>
 #include <string>
@@ -24,19 +23,26 @@ struct TransportCase {
   OSCTCPFraming framing;
 };
 
-inline void PrintTo(const TransportCase &transportCase, std::ostream *out) { *out << transportCase.name; }
-
-inline const TransportCase udpCase{"UDP", OSCTransport::udp, OSCTCPFraming::packetLength};
-inline const TransportCase packetLengthCase{"TCPPacketLength", OSCTransport::tcp, OSCTCPFraming::packetLength};
-inline const TransportCase slipCase{"TCPSLIP", OSCTransport::tcp, OSCTCPFraming::slip};
-
-inline std::string transportCaseName(const ::testing::TestParamInfo<TransportCase> &info) { return info.param.name; }
-
-inline quint16 consolePort(const EosConsoleDouble &console, const TransportCase &transportCase) {
-  return transportCase.transport == OSCTransport::udp ? console.udpPort() : console.tcpPort(transportCase.framing);
+inline void PrintTo(const TransportCase &transportCase, std::ostream *out) {
+  *out << transportCase.name;
 }
 
-inline std::unique_ptr<OSCManager> makeManager(const TransportCase &transportCase, double connectTimeout = 5,
+inline const TransportCase udpCase{"UDP", OSCTransport::udp, OSCTCPFraming::packetLength};
+inline const TransportCase packetLengthCase{"TCPPacketLength", OSCTransport::tcp,
+                                            OSCTCPFraming::packetLength};
+inline const TransportCase slipCase{"TCPSLIP", OSCTransport::tcp, OSCTCPFraming::slip};
+
+inline std::string transportCaseName(const ::testing::TestParamInfo<TransportCase> &info) {
+  return info.param.name;
+}
+
+inline quint16 consolePort(const EosConsoleDouble &console, const TransportCase &transportCase) {
+  return transportCase.transport == OSCTransport::udp ? console.udpPort()
+                                                      : console.tcpPort(transportCase.framing);
+}
+
+inline std::unique_ptr<OSCManager> makeManager(const TransportCase &transportCase,
+                                               double connectTimeout = 5,
                                                double verificationTimeout = 5) {
   ensureCoreApplication();
   auto manager = std::make_unique<OSCManager>(connectTimeout, verificationTimeout);
@@ -50,8 +56,9 @@ struct PublishedRecord {
   explicit PublishedRecord(OSCManager &manager) {
     QObject::connect(&manager, &OSCManager::connectionStateDescriptionChanged, &manager,
                      [this](const QString &text) { states.append(text); });
-    QObject::connect(&manager, &OSCManager::lastErrorChanged, &manager,
-                     [this](const std::optional<QString> &error) { errors.append(error.value_or(QString())); });
+    QObject::connect(
+        &manager, &OSCManager::lastErrorChanged, &manager,
+        [this](const std::optional<QString> &error) { errors.append(error.value_or(QString())); });
     QObject::connect(&manager, &OSCManager::lastReceivedMessageChanged, &manager,
                      [this](const std::optional<OSCMessage> &message) {
                        if (message) messages.append(*message);
@@ -80,7 +87,8 @@ struct PublishedRecord {
   QList<OSCMessage> messages;
 };
 
-inline bool connectAndVerify(OSCManager &manager, const EosConsoleDouble &console, const TransportCase &transportCase) {
+inline bool connectAndVerify(OSCManager &manager, const EosConsoleDouble &console,
+                             const TransportCase &transportCase) {
   manager.connect(QStringLiteral("127.0.0.1"), consolePort(console, transportCase));
   return waitUntil([&] { return manager.isEosVerified(); });
 }

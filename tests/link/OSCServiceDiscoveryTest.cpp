@@ -1,6 +1,5 @@
-#include "link/OSCServiceDiscovery.h"
-
 #include "FakeBonjourBrowsers.h"
+#include "link/OSCServiceDiscovery.h"
 #include "support/QtTestApplication.h"
 
 #include <QCoreApplication>
@@ -82,7 +81,8 @@ TEST_F(OSCServiceDiscoveryTest, AFailureKeepsTheListAndReportsItsText) {
   browsers.latest().fail(QStringLiteral("Daemon connection failed"));
   settle();
   ASSERT_EQ(failed.size(), 1);
-  EXPECT_EQ(failed.at(0).at(0).toString(), QStringLiteral("OSC discovery failed: Daemon connection failed"));
+  EXPECT_EQ(failed.at(0).at(0).toString(),
+            QStringLiteral("OSC discovery failed: Daemon connection failed"));
   EXPECT_EQ(replaced.size(), 1);
   EXPECT_EQ(browsers.runningCount(), 1);
 }

@@ -1,6 +1,6 @@
-#include "link/OSCTCPFramer.h"
 #include "OSCTestSupport.h"
 #include "foundation/JsonCoding.h"
+#include "link/OSCTCPFramer.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,8 @@ TEST(OSCTCPFraming, RawValuesAndDisplayTexts) {
 
 TEST(OSCTCPFramerError, TextIsCaseNameWithDecimalPayload) {
   EXPECT_EQ(OSCTCPFramerError::invalidFrameLength(0).text(), "invalidFrameLength(0)");
-  EXPECT_EQ(OSCTCPFramerError::invalidFrameLength(4294967295).text(), "invalidFrameLength(4294967295)");
+  EXPECT_EQ(OSCTCPFramerError::invalidFrameLength(4294967295).text(),
+            "invalidFrameLength(4294967295)");
   EXPECT_EQ(OSCTCPFramerError::invalidSLIPEscape(65).text(), "invalidSLIPEscape(65)");
   EXPECT_EQ(OSCTCPFramerError::bufferLimitExceeded().text(), "bufferLimitExceeded");
   EXPECT_NE(OSCTCPFramerError::invalidSLIPEscape(65), OSCTCPFramerError::invalidSLIPEscape(66));
@@ -55,8 +56,12 @@ TEST(OSCTCPFramerSending, FramesBothWays) {
 // A stream with packets of awkward content: special SLIP bytes at the edges, a byte that
 // looks like a length prefix, a packet of one byte.
 Packets samplePackets() {
-  return {hex("c0"), hex("db"), hex("00000004 c0dbc0db"), message("/eos/out/ping", {OSCArgument::fromInt(7)}).encoded(),
-          hex("dbdcdbdd"), QByteArray(300, char(0xdb))};
+  return {hex("c0"),
+          hex("db"),
+          hex("00000004 c0dbc0db"),
+          message("/eos/out/ping", {OSCArgument::fromInt(7)}).encoded(),
+          hex("dbdcdbdd"),
+          QByteArray(300, char(0xdb))};
 }
 
 TEST(OSCTCPFramerReceiving, SameStreamSamePacketsHoweverCut) {
@@ -87,8 +92,10 @@ TEST(OSCTCPFramerReceiving, SameStreamSamePacketsHoweverCut) {
 TEST(OSCTCPFramerReceiving, PacketLengthPrefixLimits) {
   OSCTCPFramer framer(OSCTCPFraming::packetLength);
   EXPECT_EQ(framer.append(bigEndian(0)).error(), OSCTCPFramerError::invalidFrameLength(0));
-  EXPECT_EQ(framer.append(bigEndian(1'048'577)).error(), OSCTCPFramerError::invalidFrameLength(1'048'577));
-  EXPECT_EQ(framer.append(bigEndian(0xffffffff)).error(), OSCTCPFramerError::invalidFrameLength(4294967295));
+  EXPECT_EQ(framer.append(bigEndian(1'048'577)).error(),
+            OSCTCPFramerError::invalidFrameLength(1'048'577));
+  EXPECT_EQ(framer.append(bigEndian(0xffffffff)).error(),
+            OSCTCPFramerError::invalidFrameLength(4294967295));
 
   // The largest length waits for all its bytes.
   const QByteArray largest(largestPacket, 'p');
@@ -132,7 +139,9 @@ TEST(OSCTCPFramerReceiving, SLIPEmptyFramesAndEscapes) {
     quint8 partner;
   } badEscapes[] = {{"c0 41 db 41", 65}, {"db c0", 192}, {"dbdb", 219}, {"db00", 0}};
   for (const auto &bad : badEscapes) {
-    EXPECT_EQ(framer.append(hex(bad.input)).error(), OSCTCPFramerError::invalidSLIPEscape(bad.partner)) << bad.input;
+    EXPECT_EQ(framer.append(hex(bad.input)).error(),
+              OSCTCPFramerError::invalidSLIPEscape(bad.partner))
+        << bad.input;
     EXPECT_EQ(framer.bufferedSize(), 0);
   }
 }
@@ -141,7 +150,8 @@ TEST(OSCTCPFramerReceiving, SLIPFrameLimit) {
   const QByteArray largest(largestPacket, 'p');
   OSCTCPFramer framer(OSCTCPFraming::slip);
   EXPECT_EQ(framer.append(hex("c0") + largest + hex("c0")), Packets{largest});
-  EXPECT_EQ(framer.append(hex("c0") + largest + hex("41c0")).error(), OSCTCPFramerError::bufferLimitExceeded());
+  EXPECT_EQ(framer.append(hex("c0") + largest + hex("41c0")).error(),
+            OSCTCPFramerError::bufferLimitExceeded());
   // The byte past the limit may also arrive escaped, or in a later input.
   EXPECT_EQ(framer.append(largest + hex("dbdc")).error(), OSCTCPFramerError::bufferLimitExceeded());
   EXPECT_EQ(framer.append(largest), Packets{});

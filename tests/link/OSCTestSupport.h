@@ -17,9 +17,11 @@ inline void PrintTo(const OSCArgument &argument, std::ostream *out) {
         using Value = std::decay_t<decltype(value)>;
         if constexpr (std::is_same_v<Value, qint32>) *out << "int " << value;
         if constexpr (std::is_same_v<Value, float>) *out << "float " << value;
-        if constexpr (std::is_same_v<Value, QString>) *out << "string \"" << value.toStdString() << '"';
+        if constexpr (std::is_same_v<Value, QString>)
+          *out << "string \"" << value.toStdString() << '"';
         if constexpr (std::is_same_v<Value, bool>) *out << "bool " << (value ? "true" : "false");
-        if constexpr (std::is_same_v<Value, QByteArray>) *out << "blob " << value.toHex().toStdString();
+        if constexpr (std::is_same_v<Value, QByteArray>)
+          *out << "blob " << value.toHex().toStdString();
       },
       argument.value);
 }
@@ -33,7 +35,9 @@ inline void PrintTo(const OSCMessage &message, std::ostream *out) {
   *out << ']';
 }
 
-inline void PrintTo(const OSCTCPFramerError &error, std::ostream *out) { *out << error.text().toStdString(); }
+inline void PrintTo(const OSCTCPFramerError &error, std::ostream *out) {
+  *out << error.text().toStdString();
+}
 
 }  // namespace tarnik
 
@@ -57,7 +61,8 @@ inline QByteArray bigEndian(quint32 value) {
 }
 
 // A bundle with a zero time tag unless one is given, holding the elements with their sizes.
-inline QByteArray bundle(const QList<QByteArray> &elements, QByteArray timeTag = QByteArray(8, '\0')) {
+inline QByteArray bundle(const QList<QByteArray> &elements,
+                         QByteArray timeTag = QByteArray(8, '\0')) {
   QByteArray bytes = QByteArray("#bundle", 8) + timeTag;
   for (const QByteArray &element : elements) bytes += bigEndian(quint32(element.size())) + element;
   return bytes;

@@ -1,6 +1,5 @@
-#include "link/TarnikRelayDiscovery.h"
-
 #include "FakeBonjourBrowsers.h"
+#include "link/TarnikRelayDiscovery.h"
 #include "support/QtTestApplication.h"
 
 #include <QCoreApplication>
@@ -12,7 +11,8 @@ namespace {
 
 using testing::FakeBonjourBrowsers;
 
-const QString looking = QStringLiteral("Looking for nearby Macs. Keep Wi-Fi enabled on both devices.");
+const QString looking =
+    QStringLiteral("Looking for nearby Macs. Keep Wi-Fi enabled on both devices.");
 
 OSCEndpoint relay(const char *name) {
   return testing::bonjourService(QString::fromUtf8(name), QStringLiteral("_tarnik-relay._tcp"));

@@ -1,8 +1,7 @@
 // The relay's TLS settings against OpenSSL's own command-line peers, so both ends are
 // checked against an implementation that is not ours.
-#include "link/TarnikRelaySecurity.h"
-
 #include "RelayTlsTestPeer.h"
+#include "link/TarnikRelaySecurity.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -16,7 +15,8 @@ namespace {
 using testing::RelayTlsTestPeer;
 using testing::waitUntil;
 
-const QByteArray serverKey = QByteArray::fromHex("6a0f3c1d2e4b5a69788796a5b4c3d2e1f0112233445566778899aabbccddeeff");
+const QByteArray serverKey =
+    QByteArray::fromHex("6a0f3c1d2e4b5a69788796a5b4c3d2e1f0112233445566778899aabbccddeeff");
 
 QString codeOf(const QByteArray &key) { return QString::fromLatin1(key.toBase64()); }
 
@@ -42,7 +42,9 @@ class OpenSslPeer {
       return output.contains(text);
     });
   }
-  bool finishes() { return waitUntil([&] { return process.state() == QProcess::NotRunning; }); }
+  bool finishes() {
+    return waitUntil([&] { return process.state() == QProcess::NotRunning; });
+  }
 
   QProcess process;
   QByteArray output;
@@ -50,8 +52,13 @@ class OpenSslPeer {
 
 QStringList pskArguments(const QByteArray &key, const QString &identity, const QString &version,
                          const QString &cipher) {
-  return {QStringLiteral("-psk"), QString::fromLatin1(key.toHex()), QStringLiteral("-psk_identity"), identity,
-          version, QStringLiteral("-cipher"), cipher};
+  return {QStringLiteral("-psk"),
+          QString::fromLatin1(key.toHex()),
+          QStringLiteral("-psk_identity"),
+          identity,
+          version,
+          QStringLiteral("-cipher"),
+          cipher};
 }
 
 QStringList relayArguments(const QByteArray &key) {
@@ -63,7 +70,8 @@ class InteropTarnikRelayClient : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(serverKey.size(), 32);
-    ASSERT_TRUE(server.outputContains("ACCEPT")) << server.process.readAllStandardError().toStdString();
+    ASSERT_TRUE(server.outputContains("ACCEPT"))
+        << server.process.readAllStandardError().toStdString();
     const auto match = QRegularExpression(QStringLiteral("ACCEPT 127\\.0\\.0\\.1:(\\d+)"))
                            .match(QString::fromLatin1(server.output));
     ASSERT_TRUE(match.hasMatch()) << server.output.toStdString();
@@ -76,8 +84,8 @@ class InteropTarnikRelayClient : public ::testing::Test {
   }
 
   // Port 0 lets s_server take a free port and print it.
-  OpenSslPeer server{QStringList{QStringLiteral("s_server"), QStringLiteral("-nocert"), QStringLiteral("-accept"),
-                                 QStringLiteral("127.0.0.1:0")} +
+  OpenSslPeer server{QStringList{QStringLiteral("s_server"), QStringLiteral("-nocert"),
+                                 QStringLiteral("-accept"), QStringLiteral("127.0.0.1:0")} +
                      relayArguments(serverKey)};
   QSslSocket client;
   quint16 port = 0;
@@ -85,7 +93,8 @@ class InteropTarnikRelayClient : public ::testing::Test {
 
 TEST_F(InteropTarnikRelayClient, CompletesTheHandshakeAndExchangesBytes) {
   connectClient(codeOf(serverKey));
-  ASSERT_TRUE(waitUntil([&] { return client.isEncrypted(); })) << client.errorString().toStdString();
+  ASSERT_TRUE(waitUntil([&] { return client.isEncrypted(); }))
+      << client.errorString().toStdString();
   EXPECT_EQ(client.sessionCipher().name(), QStringLiteral("PSK-AES128-GCM-SHA256"));
   EXPECT_EQ(client.sessionProtocol(), QSsl::TlsV1_2);
   client.write("phone to console\n");
@@ -128,12 +137,18 @@ TEST_F(InteropTarnikRelayServer, AcceptsTheSameCodeAndExchangesBytes) {
 
 TEST_F(InteropTarnikRelayServer, RefusesEveryOtherKeyIdentityVersionOrCipher) {
   const QString identity = QStringLiteral("TarnikRelay.v1");
-  const struct { const char *why; QStringList arguments; } rows[] = {
+  const struct {
+    const char *why;
+    QStringList arguments;
+  } rows[] = {
       {"wrong key", relayArguments(otherKey())},
-      {"wrong identity", pskArguments(serverKey, QStringLiteral("TarnikRelay.v2"), QStringLiteral("-tls1_2"),
-                                      QStringLiteral("PSK-AES128-GCM-SHA256"))},
-      {"TLS 1.3 only", pskArguments(serverKey, identity, QStringLiteral("-tls1_3"), QStringLiteral("PSK-AES128-GCM-SHA256"))},
-      {"other cipher", pskArguments(serverKey, identity, QStringLiteral("-tls1_2"), QStringLiteral("PSK-AES256-GCM-SHA384"))},
+      {"wrong identity",
+       pskArguments(serverKey, QStringLiteral("TarnikRelay.v2"), QStringLiteral("-tls1_2"),
+                    QStringLiteral("PSK-AES128-GCM-SHA256"))},
+      {"TLS 1.3 only", pskArguments(serverKey, identity, QStringLiteral("-tls1_3"),
+                                    QStringLiteral("PSK-AES128-GCM-SHA256"))},
+      {"other cipher", pskArguments(serverKey, identity, QStringLiteral("-tls1_2"),
+                                    QStringLiteral("PSK-AES256-GCM-SHA384"))},
   };
   for (const auto &row : rows) {
     auto phone = startClient(row.arguments);

@@ -21,7 +21,8 @@ TEST(TarnikRelaySecurityKeyringIntegration, StoresTheTrimmedCodeAndReplacesIt) {
   const QString account = freshAccount();
   EXPECT_EQ(TarnikRelaySecurity::loadPairingCode(account), Loaded(std::nullopt));
 
-  ASSERT_TRUE(TarnikRelaySecurity::storePairingCode(QStringLiteral("  ") + codeOf('a') + QStringLiteral("\r\n"), account));
+  ASSERT_TRUE(TarnikRelaySecurity::storePairingCode(
+      QStringLiteral("  ") + codeOf('a') + QStringLiteral("\r\n"), account));
   EXPECT_EQ(TarnikRelaySecurity::loadPairingCode(account), Loaded(codeOf('a')));
   EXPECT_EQ(SecretServiceKeychain::load(TarnikRelaySecurity::keychainQuery(account)).value(),
             codeOf('a').toUtf8());
@@ -46,9 +47,11 @@ TEST(TarnikRelaySecurityKeyringIntegration, ItemThatIsNotUtf8IsAnInvalidKey) {
   const auto query = TarnikRelaySecurity::keychainQuery(account);
   ASSERT_TRUE(SecretServiceKeychain::store(query, "not a code", QStringLiteral("test")));
   EXPECT_EQ(TarnikRelaySecurity::loadPairingCode(account), Loaded(QStringLiteral("not a code")));
-  for (const QByteArray &bytes : {QByteArray("\xff\xfe\xfd"), QByteArray("abc\xc3"), QByteArray("\xed\xa0\x80")}) {
+  for (const QByteArray &bytes :
+       {QByteArray("\xff\xfe\xfd"), QByteArray("abc\xc3"), QByteArray("\xed\xa0\x80")}) {
     ASSERT_TRUE(SecretServiceKeychain::store(query, bytes, QStringLiteral("test")));
-    EXPECT_EQ(TarnikRelaySecurity::loadPairingCode(account), std::unexpected(Failure{Failure::Kind::invalidKey}))
+    EXPECT_EQ(TarnikRelaySecurity::loadPairingCode(account),
+              std::unexpected(Failure{Failure::Kind::invalidKey}))
         << bytes.toHex().toStdString();
   }
 }

@@ -1,6 +1,5 @@
-#include "link/TarnikRelaySecurity.h"
-
 #include "RelayTlsTestPeer.h"
+#include "link/TarnikRelaySecurity.h"
 
 #include <QElapsedTimer>
 #include <QSslCipher>
@@ -22,13 +21,18 @@ QByteArray keyBytes(char first = 0) {
 }
 
 TEST(TarnikRelaySecurityFailure, DescribesEachCaseInItsOwnWords) {
-  const struct { Failure failure; QString text; } rows[] = {
+  const struct {
+    Failure failure;
+    QString text;
+  } rows[] = {
       {{Failure::Kind::keychain, -25300},
        QStringLiteral("The pairing code could not be stored in Keychain (-25300).")},
       {{Failure::Kind::keychain, 2},
        QStringLiteral("The pairing code could not be stored in Keychain (2).")},
-      {{Failure::Kind::invalidKey}, QStringLiteral("Use a Tarnik pairing code containing 32 random bytes.")},
-      {{Failure::Kind::randomGeneration}, QStringLiteral("Could not generate a secure pairing code.")},
+      {{Failure::Kind::invalidKey},
+       QStringLiteral("Use a Tarnik pairing code containing 32 random bytes.")},
+      {{Failure::Kind::randomGeneration},
+       QStringLiteral("Could not generate a secure pairing code.")},
       {{Failure::Kind::invalidEndpoint},
        QStringLiteral("Enter a board host and nonzero board and relay ports.")},
   };
@@ -60,7 +64,10 @@ TEST(TarnikRelaySecurityParameters, TrimOnlyTheEnds) {
 
 TEST(TarnikRelaySecurityParameters, RefuseAnythingButStrictBase64OfThirtyTwoBytes) {
   const QString code = codeOf(keyBytes());  // 43 significant characters and one '='
-  const struct { const char *why; QString text; } rows[] = {
+  const struct {
+    const char *why;
+    QString text;
+  } rows[] = {
       {"empty", QString()},
       {"only white space", QStringLiteral(" \n ")},
       {"31 bytes", codeOf(keyBytes().first(31))},
@@ -74,7 +81,8 @@ TEST(TarnikRelaySecurityParameters, RefuseAnythingButStrictBase64OfThirtyTwoByte
       {"non-ASCII letter", QStringLiteral("\u00C4") + code.mid(1)},
   };
   for (const auto &row : rows) {
-    EXPECT_EQ(TarnikRelaySecurity::parameters(row.text), std::unexpected(Failure{Failure::Kind::invalidKey}))
+    EXPECT_EQ(TarnikRelaySecurity::parameters(row.text),
+              std::unexpected(Failure{Failure::Kind::invalidKey}))
         << row.why;
     // Refused before any keychain call: with no keyring in reach this is still invalidKey.
     EXPECT_EQ(TarnikRelaySecurity::storePairingCode(row.text, QStringLiteral("unit")),
@@ -99,8 +107,10 @@ TEST(TarnikRelaySecurityKeychain, ReportsAnUnreachableServiceAsKeychainFailure) 
   const QByteArray saved = qgetenv("DBUS_SESSION_BUS_ADDRESS");
   qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/tarnik-test-bus");
   const auto loaded = TarnikRelaySecurity::loadPairingCode(QStringLiteral("server"));
-  const auto stored = TarnikRelaySecurity::storePairingCode(codeOf(keyBytes()), QStringLiteral("server"));
-  saved.isNull() ? qunsetenv("DBUS_SESSION_BUS_ADDRESS") : qputenv("DBUS_SESSION_BUS_ADDRESS", saved);
+  const auto stored =
+      TarnikRelaySecurity::storePairingCode(codeOf(keyBytes()), QStringLiteral("server"));
+  saved.isNull() ? qunsetenv("DBUS_SESSION_BUS_ADDRESS")
+                 : qputenv("DBUS_SESSION_BUS_ADDRESS", saved);
   ASSERT_FALSE(loaded);
   EXPECT_EQ(loaded.error().kind, Failure::Kind::keychain);
   ASSERT_FALSE(stored);
@@ -114,13 +124,15 @@ TEST(TarnikRelaySecurityClient, AbortsAHandshakeThatDoesNotFinishInEightSeconds)
   QTcpServer silent;
   ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
   QSslSocket client;
-  TarnikRelaySecurity::armClientSocket(client, *TarnikRelaySecurity::parameters(codeOf(keyBytes())));
+  TarnikRelaySecurity::armClientSocket(client,
+                                       *TarnikRelaySecurity::parameters(codeOf(keyBytes())));
   QElapsedTimer elapsed;
   elapsed.start();
   client.connectToHostEncrypted(QStringLiteral("127.0.0.1"), silent.serverPort());
   ASSERT_TRUE(waitUntil([&] { return client.state() == QAbstractSocket::ConnectedState; }));
   EXPECT_EQ(client.socketOption(QAbstractSocket::LowDelayOption).toInt(), 1);
-  ASSERT_TRUE(waitUntil([&] { return client.state() == QAbstractSocket::UnconnectedState; }, 12000));
+  ASSERT_TRUE(
+      waitUntil([&] { return client.state() == QAbstractSocket::UnconnectedState; }, 12000));
   EXPECT_GE(elapsed.elapsed(), 7900);
 }
 

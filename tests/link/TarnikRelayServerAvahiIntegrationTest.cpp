@@ -2,7 +2,6 @@
 // runs with a system bus on which no daemon answers (without-avahi-daemon.sh).
 
 #include "TarnikRelayServerFixture.h"
-
 #include "support/AvahiTestPeers.h"
 
 #include <QSysInfo>
@@ -18,8 +17,9 @@ TEST_F(TarnikRelayServerAvahiIntegration, AnnouncesItselfOnlyWhileListening) {
   const QString name = QStringLiteral("Tarnik on ") + QSysInfo::machineHostName();
   const auto announced = [&](quint16 port) {
     const auto services = browseResolved(QStringLiteral("_tarnik-relay._tcp"));
-    return std::any_of(services.begin(), services.end(),
-                       [&](const auto &service) { return service.name == name && service.port == port; });
+    return std::any_of(services.begin(), services.end(), [&](const auto &service) {
+      return service.name == name && service.port == port;
+    });
   };
   TarnikRelayServer server;
   const quint16 port = startRelay(server);
@@ -27,7 +27,8 @@ TEST_F(TarnikRelayServerAvahiIntegration, AnnouncesItselfOnlyWhileListening) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return announced(port); }, 20000));
 
   server.stop();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return browseResolved(QStringLiteral("_tarnik-relay._tcp")).isEmpty(); }, 20000));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return browseResolved(QStringLiteral("_tarnik-relay._tcp")).isEmpty(); }, 20000));
 }
 
 class TarnikRelayServerNoAvahiDaemonIntegration : public testing::TarnikRelayServerFixture {};

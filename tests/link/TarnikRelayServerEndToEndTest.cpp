@@ -1,5 +1,4 @@
 #include "TarnikRelayServerFixture.h"
-
 #include "link/OSCManager.h"
 #include "support/EosConsoleDouble.h"
 
@@ -19,8 +18,8 @@ class TarnikRelayServerEndToEnd : public testing::TarnikRelayServerFixture,
 TEST_P(TarnikRelayServerEndToEnd, ConsoleConnectionVerifiesEosThroughTheRelay) {
   EosConsoleDouble eos;
   TarnikRelayServer server;
-  const quint16 port =
-      startRelay(server, OSCEndpoint::hostPort(QStringLiteral("127.0.0.1"), eos.tcpPort(GetParam())));
+  const quint16 port = startRelay(
+      server, OSCEndpoint::hostPort(QStringLiteral("127.0.0.1"), eos.tcpPort(GetParam())));
   ASSERT_NE(port, 0);
 
   OSCManager manager(5, 5);
@@ -28,7 +27,8 @@ TEST_P(TarnikRelayServerEndToEnd, ConsoleConnectionVerifiesEosThroughTheRelay) {
   manager.tcpFraming = GetParam();
   manager.relayPairingKey = testing::pairingCodeOf(testing::relayKey());
   manager.connect(QStringLiteral("127.0.0.1"), port);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return manager.isEosVerified(); }, 10000)) << manager.connectionStateDescription().toStdString();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return manager.isEosVerified(); }, 10000))
+      << manager.connectionStateDescription().toStdString();
   EXPECT_EQ(server.clientCount(), 1);
   EXPECT_EQ(manager.verifiedSoftwareVersion(), QStringLiteral("3.2.1"));
 
@@ -63,11 +63,13 @@ class TarnikRelayServerServiceConsole : public testing::TarnikRelayServerFixture
 
 TEST_F(TarnikRelayServerServiceConsole, ResolvesTheServiceForEveryPhone) {
   auto resolver = std::make_shared<TableResolver>();
-  resolver->known.emplace(QStringLiteral("Eos"), OSCEndpoint::HostPort{QStringLiteral("127.0.0.1"), console.port()});
+  resolver->known.emplace(QStringLiteral("Eos"),
+                          OSCEndpoint::HostPort{QStringLiteral("127.0.0.1"), console.port()});
   TarnikRelayServer server;
   server.setServiceResolver(resolver);
   const auto service = [](const char *name) {
-    return OSCEndpoint::service(QString::fromLatin1(name), QStringLiteral("_eosc._tcp"), QStringLiteral("local."));
+    return OSCEndpoint::service(QString::fromLatin1(name), QStringLiteral("_eosc._tcp"),
+                                QStringLiteral("local."));
   };
 
   const quint16 port = startRelay(server, service("Eos"));
@@ -75,7 +77,8 @@ TEST_F(TarnikRelayServerServiceConsole, ResolvesTheServiceForEveryPhone) {
   auto second = phone(port);
   first->send("one");
   second->send("two");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return first->received() == "one" && second->received() == "two"; }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return first->received() == "one" && second->received() == "two"; }, 5000));
   EXPECT_EQ(resolver->lookups, 2);
 
   // A service that cannot be resolved ends the session at once, not at the setup time.

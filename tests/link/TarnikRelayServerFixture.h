@@ -4,7 +4,6 @@
 // relay started against it, plus phones armed from the same code.
 
 #include "link/TarnikRelayServer.h"
-
 #include "support/EchoConsole.h"
 #include "support/QtTestApplication.h"
 #include "support/RelayTestPhone.h"
@@ -14,7 +13,6 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace tarnik::testing {
@@ -42,10 +40,13 @@ class TarnikRelayServerFixture : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ensureCoreApplication(); }
 
-  OSCEndpoint consoleEndpoint() const { return OSCEndpoint::hostPort(QStringLiteral("127.0.0.1"), console.port()); }
+  OSCEndpoint consoleEndpoint() const {
+    return OSCEndpoint::hostPort(QStringLiteral("127.0.0.1"), console.port());
+  }
 
   // Starts the relay on a free port against the echo console and waits until it listens.
-  quint16 startRelay(TarnikRelayServer &server, std::optional<OSCEndpoint> endpoint = std::nullopt) {
+  quint16 startRelay(TarnikRelayServer &server,
+                     std::optional<OSCEndpoint> endpoint = std::nullopt) {
     server.start(endpoint.value_or(consoleEndpoint()), 0, pairingCodeOf(relayKey()));
     if (!QTest::qWaitFor([&] { return server.isRunning(); }, 5000)) return 0;
     return server.boundPort().value_or(0);

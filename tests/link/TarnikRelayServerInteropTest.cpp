@@ -1,5 +1,4 @@
 #include "TarnikRelayServerFixture.h"
-
 #include "support/ProcessRunner.h"
 
 #include <QProcess>
@@ -15,13 +14,20 @@ class OpenSslPhone {
  public:
   OpenSslPhone(quint16 port, const QByteArray &key, bool closeWhenInputEnds = false) {
     QStringList arguments{QStringLiteral("s_client"),
-                          QStringLiteral("-connect"), QStringLiteral("127.0.0.1:%1").arg(port),
-                          QStringLiteral("-psk"), QString::fromLatin1(key.toHex()),
-                          QStringLiteral("-psk_identity"), QStringLiteral("TarnikRelay.v1"),
-                          QStringLiteral("-tls1_2"), QStringLiteral("-cipher"), QStringLiteral("PSK-AES128-GCM-SHA256"),
-                          QStringLiteral("-quiet"), QStringLiteral("-nocommands")};
+                          QStringLiteral("-connect"),
+                          QStringLiteral("127.0.0.1:%1").arg(port),
+                          QStringLiteral("-psk"),
+                          QString::fromLatin1(key.toHex()),
+                          QStringLiteral("-psk_identity"),
+                          QStringLiteral("TarnikRelay.v1"),
+                          QStringLiteral("-tls1_2"),
+                          QStringLiteral("-cipher"),
+                          QStringLiteral("PSK-AES128-GCM-SHA256"),
+                          QStringLiteral("-quiet"),
+                          QStringLiteral("-nocommands")};
     if (closeWhenInputEnds) arguments << QStringLiteral("-no_ign_eof");
-    QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] { output_ += process_.readAllStandardOutput(); });
+    QObject::connect(&process_, &QProcess::readyReadStandardOutput,
+                     [this] { output_ += process_.readAllStandardOutput(); });
     process_.start(QStringLiteral("openssl"), arguments);
   }
   ~OpenSslPhone() {
@@ -46,7 +52,8 @@ class OpenSslPhone {
 class InteropTarnikRelayServerPhones : public Fixture {
  protected:
   void SetUp() override {
-    if (!ProcessRunner::isAvailable(QStringLiteral("openssl"))) GTEST_SKIP() << "openssl is not installed";
+    if (!ProcessRunner::isAvailable(QStringLiteral("openssl")))
+      GTEST_SKIP() << "openssl is not installed";
   }
 };
 
@@ -54,7 +61,8 @@ TEST_F(InteropTarnikRelayServerPhones, OpenSslPhoneReachesTheConsoleWithBytesUnc
   TarnikRelayServer server;
   const quint16 port = startRelay(server);
   OpenSslPhone phone(port, testing::relayKey());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 1 && console.openCount() == 1; }, 10000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 1 && console.openCount() == 1; },
+                              10000));
 
   QByteArray bytes(32768, '\0');
   for (int i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>((i * 131) ^ (i >> 8));
@@ -65,7 +73,8 @@ TEST_F(InteropTarnikRelayServerPhones, OpenSslPhoneReachesTheConsoleWithBytesUnc
   EXPECT_EQ(console.receivedCount(0), bytes.size());
 
   phone.quit();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 0 && console.openCount() == 0; }, 5000));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return server.clientCount() == 0 && console.openCount() == 0; }, 5000));
 }
 
 TEST_F(InteropTarnikRelayServerPhones, OpenSslPhoneThatClosesRightAfterSendingIsHeardOut) {
@@ -82,7 +91,8 @@ TEST_F(InteropTarnikRelayServerPhones, OpenSslPhoneThatClosesRightAfterSendingIs
   EXPECT_TRUE(QTest::qWaitFor([&] { return phone.hasEnded() && server.clientCount() == 0; }, 5000));
 }
 
-TEST_F(InteropTarnikRelayServerPhones, OpenSslPhoneWithAnotherCodeIsNeverCountedAndClosedWithinTheSetupTime) {
+TEST_F(InteropTarnikRelayServerPhones,
+       OpenSslPhoneWithAnotherCodeIsNeverCountedAndClosedWithinTheSetupTime) {
   TarnikRelayServer server(12, 2.0, 10.0);
   const quint16 port = startRelay(server);
   int highestCount = 0;

@@ -18,12 +18,16 @@ TEST_F(TarnikRelayServerLoad, TwelvePhonesStreamBothWaysWithoutLosingAByte) {
     phones.push_back(phone(port));
     phones.back()->setRecording(false);
   }
-  ASSERT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 12 && console.openCount() == 12; }, 10000));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return server.clientCount() == 12 && console.openCount() == 12; }, 10000));
 
   for (int i = 0; i < 12; ++i) phones[i]->startStream(streamLength, quint32(1000 + i));
-  ASSERT_TRUE(QTest::qWaitFor([&] {
-    return std::all_of(phones.begin(), phones.end(), [](const auto &p) { return p->isStreamEchoed() || p->isClosed(); });
-  }, 50000));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        return std::all_of(phones.begin(), phones.end(),
+                           [](const auto &p) { return p->isStreamEchoed() || p->isClosed(); });
+      },
+      50000));
 
   qint64 consoleTotal = 0;
   for (int i = 0; i < 12; ++i) {
@@ -35,7 +39,8 @@ TEST_F(TarnikRelayServerLoad, TwelvePhonesStreamBothWaysWithoutLosingAByte) {
   EXPECT_EQ(consoleTotal, 12 * streamLength);
 
   for (auto &phone : phones) phone->socket().disconnectFromHost();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 0 && console.openCount() == 0; }, 10000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 0 && console.openCount() == 0; },
+                              10000));
   EXPECT_TRUE(server.isRunning());
 }
 

@@ -1,5 +1,4 @@
 #include "TarnikRelayServerFixture.h"
-
 #include "support/LogindStandIn.h"
 
 namespace tarnik {
@@ -45,12 +44,14 @@ TEST_F(TarnikRelayServerLogindIntegration, StopsForSleepAndLetsTheMachineGo) {
   TarnikRelayServer server;
   const quint16 port = startRelay(server);
   auto phone = this->phone(port);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 1 && holds(keepAwake) && holdsSleepDelay(); }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return server.clientCount() == 1 && holds(keepAwake) && holdsSleepDelay(); }, 5000));
 
   ASSERT_TRUE(LogindStandIn::announcePrepareForSleep(true));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !server.isRunning(); }, 5000));
-  EXPECT_EQ(server.status(),
-            QStringLiteral("Relay stopped for system sleep. Start the phone relay again after waking."));
+  EXPECT_EQ(
+      server.status(),
+      QStringLiteral("Relay stopped for system sleep. Start the phone relay again after waking."));
   EXPECT_EQ(server.boundPort(), std::nullopt);
   EXPECT_EQ(server.clientCount(), 0);
   EXPECT_TRUE(QTest::qWaitFor([] { return LogindStandIn::inhibitors().isEmpty(); }, 5000));

@@ -24,8 +24,16 @@ TEST(TarnikRelayServerConstruction, StartsStoppedWithLimitsClamped) {
   EXPECT_FALSE(standard.isRunning());
   EXPECT_EQ(standard.boundPort(), std::nullopt);
 
-  const struct { int maximum; double timeout; int clampedMaximum; double clampedTimeout; } rows[] = {
-      {0, 0.0, 1, 0.1}, {-3, -1.0, 1, 0.1}, {1, 0.1, 1, 0.1}, {2, std::nan(""), 2, 0.1}, {5, 0.25, 5, 0.25}};
+  const struct {
+    int maximum;
+    double timeout;
+    int clampedMaximum;
+    double clampedTimeout;
+  } rows[] = {{0, 0.0, 1, 0.1},
+              {-3, -1.0, 1, 0.1},
+              {1, 0.1, 1, 0.1},
+              {2, std::nan(""), 2, 0.1},
+              {5, 0.25, 5, 0.25}};
   for (const auto &row : rows) {
     const TarnikRelayServer server(row.maximum, row.timeout, row.timeout);
     EXPECT_EQ(server.maximumSessions(), row.clampedMaximum);
@@ -37,16 +45,28 @@ TEST(TarnikRelayServerConstruction, StartsStoppedWithLimitsClamped) {
 class TarnikRelayServerStart : public Fixture {};
 
 TEST_F(TarnikRelayServerStart, RefusesAnUnusableConsoleOrCodeAndStaysStopped) {
-  const QString badEndpoint = QStringLiteral("Enter a board host and nonzero board and relay ports.");
+  const QString badEndpoint =
+      QStringLiteral("Enter a board host and nonzero board and relay ports.");
   const QString badCode = QStringLiteral("Use a Tarnik pairing code containing 32 random bytes.");
   const QString code = testing::pairingCodeOf(testing::relayKey());
-  const struct { const char *why; OSCEndpoint endpoint; QString code; QString status; } rows[] = {
+  const struct {
+    const char *why;
+    OSCEndpoint endpoint;
+    QString code;
+    QString status;
+  } rows[] = {
       {"port 0", OSCEndpoint::hostPort(QStringLiteral("127.0.0.1"), 0), code, badEndpoint},
       {"empty host", OSCEndpoint::hostPort(QString(), 3032), code, badEndpoint},
       {"blank host", OSCEndpoint::hostPort(QStringLiteral(" \t"), 3032), code, badEndpoint},
-      {"service without name", OSCEndpoint::service({}, QStringLiteral("_osc._tcp"), QStringLiteral("local.")), code, badEndpoint},
-      {"service without type", OSCEndpoint::service(QStringLiteral("Eos"), {}, QStringLiteral("local.")), code, badEndpoint},
-      {"service without domain", OSCEndpoint::service(QStringLiteral("Eos"), QStringLiteral("_osc._tcp"), {}), code, badEndpoint},
+      {"service without name",
+       OSCEndpoint::service({}, QStringLiteral("_osc._tcp"), QStringLiteral("local.")), code,
+       badEndpoint},
+      {"service without type",
+       OSCEndpoint::service(QStringLiteral("Eos"), {}, QStringLiteral("local.")), code,
+       badEndpoint},
+      {"service without domain",
+       OSCEndpoint::service(QStringLiteral("Eos"), QStringLiteral("_osc._tcp"), {}), code,
+       badEndpoint},
       {"short code", consoleEndpoint(), code.left(40), badCode},
       {"no code", consoleEndpoint(), QString(), badCode},
   };
@@ -63,7 +83,8 @@ TEST_F(TarnikRelayServerStart, RefusesAnUnusableConsoleOrCodeAndStaysStopped) {
 TEST_F(TarnikRelayServerStart, PublishesStartingThenListeningAndStopsCleanly) {
   TarnikRelayServer server;
   QStringList statuses;
-  QObject::connect(&server, &TarnikRelayServer::statusChanged, [&] { statuses << server.status(); });
+  QObject::connect(&server, &TarnikRelayServer::statusChanged,
+                   [&] { statuses << server.status(); });
   const quint16 requested = testing::closedPort();
   server.start(consoleEndpoint(), requested, testing::pairingCodeOf(testing::relayKey()));
   EXPECT_EQ(server.status(), QStringLiteral("Starting relay…"));
@@ -87,8 +108,10 @@ TEST_F(TarnikRelayServerStart, PortInUseFailsTheListener) {
   ASSERT_TRUE(holder.listen(QHostAddress::Any, 0));
   TarnikRelayServer server;
   server.start(consoleEndpoint(), holder.serverPort(), testing::pairingCodeOf(testing::relayKey()));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return server.status() != QStringLiteral("Starting relay…"); }, 5000));
-  EXPECT_EQ(server.status(), QStringLiteral("Relay listener failed; check the port and network permissions"));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return server.status() != QStringLiteral("Starting relay…"); }, 5000));
+  EXPECT_EQ(server.status(),
+            QStringLiteral("Relay listener failed; check the port and network permissions"));
   EXPECT_FALSE(server.isRunning());
   EXPECT_EQ(server.boundPort(), std::nullopt);
 }
@@ -98,7 +121,8 @@ TEST_F(TarnikRelayServerStart, SecondStartIgnoresEverythingOfTheFirstRun) {
   const quint16 firstPort = startRelay(server);
   ASSERT_NE(firstPort, 0);
   auto phone = this->phone(firstPort);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 1 && console.openCount() == 1; }, 5000));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return server.clientCount() == 1 && console.openCount() == 1; }, 5000));
 
   // A start whose listener has not reported yet is replaced before it can.
   const quint16 abandonedPort = testing::closedPort();
@@ -132,12 +156,15 @@ TEST_F(TarnikRelayServerSessions, CarryBytesUnchangedAndCountAuthenticatedPhones
   for (int i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<char>(i * 31 + 7);
   first->send(chunk);
   second->send(QByteArray("/eos/ping\0\0\0,\0\0\0", 16));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return first->receivedCount() >= chunk.size() && second->receivedCount() >= 16; }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return first->receivedCount() >= chunk.size() && second->receivedCount() >= 16; },
+      5000));
   EXPECT_EQ(first->received(), chunk);
   EXPECT_EQ(second->received(), QByteArray("/eos/ping\0\0\0,\0\0\0", 16));
 
   second->socket().disconnectFromHost();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 1 && console.openCount() == 1; }, 5000));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return server.clientCount() == 1 && console.openCount() == 1; }, 5000));
   server.stop();
   EXPECT_EQ(server.clientCount(), 0);
   EXPECT_TRUE(QTest::qWaitFor([&] { return first->isClosed() && console.openCount() == 0; }, 5000));
@@ -152,7 +179,8 @@ TEST_F(TarnikRelayServerSessions, DeliverWhatWasSentJustBeforeEitherSideClosed) 
   // what it had not sent yet; so this console only listens.
   console.setEchoing(false);
   auto leaving = phone(port);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return leaving->isEncrypted() && console.openCount() == 1; }, 5000));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return leaving->isEncrypted() && console.openCount() == 1; }, 5000));
   // Far more than the relay reads ahead, so most of it is still on its way at the close.
   QByteArray lastWords(1 << 20, '\0');
   for (int i = 0; i < lastWords.size(); ++i) lastWords[i] = static_cast<char>(i / 4096 + i);
@@ -195,10 +223,13 @@ TEST_F(TarnikRelayServerSessions, RefuseTheConnectionBeyondTheLimitAtOnce) {
   // A freed place is taken by the next phone.
   silent.front()->abort();
   std::unique_ptr<RelayTestPhone> next;
-  EXPECT_TRUE(QTest::qWaitFor([&] {
-    if (!next || next->isClosed()) next = phone(port);  // until the relay has seen the place free
-    return server.clientCount() == 2;
-  }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        if (!next || next->isClosed())
+          next = phone(port);  // until the relay has seen the place free
+        return server.clientCount() == 2;
+      },
+      5000));
 }
 
 TEST_F(TarnikRelayServerSessions, NeverCountAPhoneWithoutTheCodeAndCloseItWithinTheSetupTime) {
@@ -212,9 +243,9 @@ TEST_F(TarnikRelayServerSessions, NeverCountAPhoneWithoutTheCodeAndCloseItWithin
   auto stranger = phone(port, testing::relayKey(2));
   QTcpSocket silent;
   silent.connectToHost(QHostAddress::LocalHost, port);
-  ASSERT_TRUE(QTest::qWaitFor([&] {
-    return stranger->isClosed() && silent.state() == QAbstractSocket::UnconnectedState;
-  }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return stranger->isClosed() && silent.state() == QAbstractSocket::UnconnectedState; },
+      5000));
   EXPECT_LT(clock.elapsed(), 2500);
   EXPECT_FALSE(stranger->isEncrypted());
   EXPECT_EQ(highestCount, 0);
@@ -224,7 +255,8 @@ TEST_F(TarnikRelayServerSessions, NeverCountAPhoneWithoutTheCodeAndCloseItWithin
 
 TEST_F(TarnikRelayServerSessions, CountAPhoneWhoseConsoleRefusesUntilTheSetupTimeEndsIt) {
   TarnikRelayServer server(12, 1.5, 10.0);
-  const quint16 port = startRelay(server, OSCEndpoint::hostPort(QStringLiteral("127.0.0.1"), testing::closedPort()));
+  const quint16 port =
+      startRelay(server, OSCEndpoint::hostPort(QStringLiteral("127.0.0.1"), testing::closedPort()));
   QElapsedTimer clock;
   clock.start();
   auto waiting = phone(port);

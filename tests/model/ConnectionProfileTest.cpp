@@ -1,10 +1,9 @@
 #include "model/ConsoleConnectionProfile.h"
 
-#include <gtest/gtest.h>
-
 #include <QJsonDocument>
 
 #include <functional>
+#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
@@ -37,32 +36,65 @@ TEST(ConsoleConnectionProfile, ValidationReportsTheFirstFailingCheck) {
   } rows[] = {
       {"valid", [](auto &) {}, std::nullopt},
       {"blank name", [](auto &p) { p.name = u" \n\t"_s; }, Error(Error::Kind::missingName)},
-      {"blank name and host", [](auto &p) { p.name = u" "_s; p.host = {}; }, Error(Error::Kind::missingName)},
+      {"blank name and host",
+       [](auto &p) {
+         p.name = u" "_s;
+         p.host = {};
+       },
+       Error(Error::Kind::missingName)},
       {"empty host", [](auto &p) { p.host = u"\n"_s; }, Error(Error::Kind::missingHost)},
-      {"blank inside host", [](auto &p) { p.host = u"10.0.0 .1"_s; }, Error(Error::Kind::invalidHost)},
-      {"line break inside host", [](auto &p) { p.host = u"a\nb"_s; }, Error(Error::Kind::invalidHost)},
+      {"blank inside host", [](auto &p) { p.host = u"10.0.0 .1"_s; },
+       Error(Error::Kind::invalidHost)},
+      {"line break inside host", [](auto &p) { p.host = u"a\nb"_s; },
+       Error(Error::Kind::invalidHost)},
       {"blanks around host", [](auto &p) { p.host = u" console.local "_s; }, std::nullopt},
-      {"destination port 0", [](auto &p) { p.destinationPort = 0; }, Error::invalidPort(u"Destination port"_s)},
-      {"port 0 behind an empty host", [](auto &p) { p.destinationPort = 0; p.host = {}; },
+      {"destination port 0", [](auto &p) { p.destinationPort = 0; },
+       Error::invalidPort(u"Destination port"_s)},
+      {"port 0 behind an empty host",
+       [](auto &p) {
+         p.destinationPort = 0;
+         p.host = {};
+       },
        Error(Error::Kind::missingHost)},
       {"relay over TCP without service", [](auto &p) { p.usesMacRelay = true; }, std::nullopt},
-      {"relay over UDP", [](auto &p) { p.usesMacRelay = true; p.transport = OSCTransport::udp; },
+      {"relay over UDP",
+       [](auto &p) {
+         p.usesMacRelay = true;
+         p.transport = OSCTransport::udp;
+       },
        Error(Error::Kind::invalidRoute)},
       {"service without relay", [](auto &p) { p.relayService = relay(u"_tarnik-relay._tcp"_s); },
        Error(Error::Kind::invalidRoute)},
       {"service with relay off",
-       [](auto &p) { p.usesMacRelay = false; p.relayService = relay(u"_tarnik-relay._tcp"_s); },
+       [](auto &p) {
+         p.usesMacRelay = false;
+         p.relayService = relay(u"_tarnik-relay._tcp"_s);
+       },
        Error(Error::Kind::invalidRoute)},
-      {"service of another type", [](auto &p) { p.usesMacRelay = true; p.relayService = relay(u"_osc._udp"_s); },
+      {"service of another type",
+       [](auto &p) {
+         p.usesMacRelay = true;
+         p.relayService = relay(u"_osc._udp"_s);
+       },
        Error(Error::Kind::invalidRoute)},
       {"service without name",
-       [](auto &p) { p.usesMacRelay = true; p.relayService = relay(u"_tarnik-relay._tcp"_s, {}); },
+       [](auto &p) {
+         p.usesMacRelay = true;
+         p.relayService = relay(u"_tarnik-relay._tcp"_s, {});
+       },
        Error(Error::Kind::invalidRoute)},
       {"service named by one blank",
-       [](auto &p) { p.usesMacRelay = true; p.relayService = relay(u"_tarnik-relay._tcp"_s, u" "_s); },
+       [](auto &p) {
+         p.usesMacRelay = true;
+         p.relayService = relay(u"_tarnik-relay._tcp"_s, u" "_s);
+       },
        std::nullopt},
       {"TCP with listen port 0", [](auto &p) { p.udpListenPort = 0; }, std::nullopt},
-      {"UDP with listen port 0", [](auto &p) { p.transport = OSCTransport::udp; p.udpListenPort = 0; },
+      {"UDP with listen port 0",
+       [](auto &p) {
+         p.transport = OSCTransport::udp;
+         p.udpListenPort = 0;
+       },
        Error::invalidPort(u"UDP listen port"_s)},
   };
   for (const auto &row : rows) {
@@ -75,7 +107,8 @@ TEST(ConsoleConnectionProfile, ValidationReportsTheFirstFailingCheck) {
       ASSERT_FALSE(result.has_value()) << row.what;
       EXPECT_EQ(result.error(), *row.expected) << row.what;
     } else {
-      EXPECT_TRUE(result.has_value()) << row.what << ": " << result.error().errorDescription().toStdString();
+      EXPECT_TRUE(result.has_value())
+          << row.what << ": " << result.error().errorDescription().toStdString();
     }
   }
 }
@@ -93,9 +126,12 @@ TEST(ConsoleConnectionProfile, ValidationTrimsOnlyNameAndHost) {
 }
 
 TEST(ConsoleConnectionProfile, ErrorsDescribeThemselves) {
-  EXPECT_EQ(Error(Error::Kind::missingName).errorDescription(), u"Enter a name for this connection."_s);
-  EXPECT_EQ(Error(Error::Kind::missingHost).errorDescription(), u"Enter the console IP address or DNS name."_s);
-  EXPECT_EQ(Error(Error::Kind::invalidHost).errorDescription(), u"The console address cannot contain spaces."_s);
+  EXPECT_EQ(Error(Error::Kind::missingName).errorDescription(),
+            u"Enter a name for this connection."_s);
+  EXPECT_EQ(Error(Error::Kind::missingHost).errorDescription(),
+            u"Enter the console IP address or DNS name."_s);
+  EXPECT_EQ(Error(Error::Kind::invalidHost).errorDescription(),
+            u"The console address cannot contain spaces."_s);
   EXPECT_EQ(Error::invalidPort(u"Destination port"_s).errorDescription(),
             u"Destination port must be a whole number from 1 through 65535."_s);
   EXPECT_EQ(Error(Error::Kind::invalidRoute).errorDescription(),
@@ -106,8 +142,8 @@ TEST(ConsoleConnectionProfile, ErrorsDescribeThemselves) {
 TEST(ConsoleConnectionProfile, StoredFormHasSevenKeysUntilTheRouteIsSet) {
   ConsoleConnectionProfile profile = validProfile();
   const QJsonObject plain = profile.toJson();
-  EXPECT_EQ(plain.keys(), (QStringList{u"destinationPort"_s, u"host"_s, u"id"_s, u"name"_s, u"tcpFraming"_s,
-                                       u"transport"_s, u"udpListenPort"_s}));
+  EXPECT_EQ(plain.keys(), (QStringList{u"destinationPort"_s, u"host"_s, u"id"_s, u"name"_s,
+                                       u"tcpFraming"_s, u"transport"_s, u"udpListenPort"_s}));
   EXPECT_EQ(plain.value(u"transport"_s).toString(), u"tcp"_s);
   EXPECT_EQ(plain.value(u"tcpFraming"_s).toString(), u"slip"_s);
 
@@ -130,15 +166,16 @@ TEST(ConsoleConnectionProfile, DecodingKeepsTextsAndRefusesBadValues) {
   const QByteArray base =
       R"({"id":"6ba7b810-9dad-11d1-80b4-00c04fd430c8","name":" Main ","host":" 10.0.0.1 ","transport":"udp",)"
       R"("destinationPort":8000,"udpListenPort":8001,"tcpFraming":"packetLength")";
-  const auto decoded = decodeJsonText<ConsoleConnectionProfile>(base + R"(,"usesMacRelay":null,"relayService":null})");
+  const auto decoded = decodeJsonText<ConsoleConnectionProfile>(
+      base + R"(,"usesMacRelay":null,"relayService":null})");
   ASSERT_TRUE(decoded.has_value());
   EXPECT_EQ(decoded->host, u" 10.0.0.1 "_s);
   EXPECT_EQ(decoded->usesMacRelay, std::nullopt);
   EXPECT_EQ(decoded->relayService, std::nullopt);
   EXPECT_EQ(decoded->id, validProfile().id);
 
-  for (const char *bad : {R"(,"transport":"http"})", R"(,"destinationPort":65536})", R"(,"usesMacRelay":1})",
-                          R"(,"relayService":{"name":"a","type":"b"}})"}) {
+  for (const char *bad : {R"(,"transport":"http"})", R"(,"destinationPort":65536})",
+                          R"(,"usesMacRelay":1})", R"(,"relayService":{"name":"a","type":"b"}})"}) {
     // A later duplicate key overrides the earlier one.
     EXPECT_FALSE(decodeJsonText<ConsoleConnectionProfile>(base + bad).has_value()) << bad;
   }

@@ -44,7 +44,8 @@ TEST(EosDMXRange, ParsesConsoleAddressTexts) {
       {u"1/5.0"_s, std::nullopt},
       {u"99999999999999999999/1"_s, std::nullopt},
   };
-  for (const auto &row : rows) EXPECT_EQ(EosDMXRange::parse(row.text), row.expected) << row.text.toStdString();
+  for (const auto &row : rows)
+    EXPECT_EQ(EosDMXRange::parse(row.text), row.expected) << row.text.toStdString();
 }
 
 TEST(EosDMXRange, DisplaysUniverseAndPaddedAddresses) {
@@ -76,14 +77,19 @@ TEST(EosPatchPart, OccupiedRangeNeedsTwoSingleAddressesInOneUniverse) {
   };
   for (const auto &row : rows) {
     const EosPatchPart part{.address = row.address, .addressEnd = row.addressEnd};
-    EXPECT_EQ(part.occupiedRange(), row.expected) << row.address.toStdString() << " " << row.addressEnd.toStdString();
+    EXPECT_EQ(part.occupiedRange(), row.expected)
+        << row.address.toStdString() << " " << row.addressEnd.toStdString();
   }
 }
 
 TEST(PatchFixtureChoice, SourceBackingAndStoredForm) {
-  PatchFixtureChoice choice{.source = u"Installed ETC Eos fixture library"_s, .version = u"3.2.1"_s,
-                            .id = u"mode-42"_s, .manufacturer = u"Acme"_s, .model = u"Wash"_s,
-                            .mode = u"16 bit"_s, .cellCount = 1};
+  PatchFixtureChoice choice{.source = u"Installed ETC Eos fixture library"_s,
+                            .version = u"3.2.1"_s,
+                            .id = u"mode-42"_s,
+                            .manufacturer = u"Acme"_s,
+                            .model = u"Wash"_s,
+                            .mode = u"16 bit"_s,
+                            .cellCount = 1};
   EXPECT_TRUE(choice.isSourceBacked());
   EXPECT_EQ(choice.toJson().size(), 7);
   EXPECT_EQ(PatchFixtureChoice::fromJson(choice.toJson()), choice);
@@ -92,8 +98,8 @@ TEST(PatchFixtureChoice, SourceBackingAndStoredForm) {
   EXPECT_EQ(choice.toJson().size(), 9);
   EXPECT_EQ(PatchFixtureChoice::fromJson(choice.toJson()), choice);
 
-  for (QString PatchFixtureChoice::*field : {&PatchFixtureChoice::source, &PatchFixtureChoice::version,
-                                             &PatchFixtureChoice::id}) {
+  for (QString PatchFixtureChoice::*field :
+       {&PatchFixtureChoice::source, &PatchFixtureChoice::version, &PatchFixtureChoice::id}) {
     PatchFixtureChoice blank = choice;
     blank.*field = u" \n"_s;
     EXPECT_FALSE(blank.isSourceBacked());
@@ -107,7 +113,9 @@ TEST(PatchOperation, StoredAsItsRawText) {
   QStringList raws;
   for (const PatchOperation operation : allCases(PatchOperation{})) {
     raws.append(rawValue(operation));
-    EXPECT_EQ(JsonValueCoding<PatchOperation>::decode(JsonValueCoding<PatchOperation>::encode(operation)), operation);
+    EXPECT_EQ(
+        JsonValueCoding<PatchOperation>::decode(JsonValueCoding<PatchOperation>::encode(operation)),
+        operation);
   }
   EXPECT_EQ(raws, (QStringList{u"fixture"_s, u"dimmerAddressRange"_s, u"channelRange"_s}));
   EXPECT_FALSE(JsonValueCoding<PatchOperation>::decode(QJsonValue(u"dimmer"_s)).has_value());

@@ -1,9 +1,9 @@
 #include "model/PatchSubmissionState.h"
 #include "model/PatchValidationIssue.h"
 
-#include <gtest/gtest.h>
-
 #include <QSet>
+
+#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
@@ -31,7 +31,8 @@ TEST(PatchValidationIssue, EveryKindHasItsSentence) {
       {Issue::crossUniverse(1, 512, 9223372036854775807),
        u"9223372036854775807 addresses starting at 512 extend past DMX 512."_s},
       {Issue::of(Kind::missingFixture), u"Choose a fixture mode."_s},
-      {Issue::of(Kind::fixtureNotSourceBacked), u"The fixture mode has no verified library source."_s},
+      {Issue::of(Kind::fixtureNotSourceBacked),
+       u"The fixture mode has no verified library source."_s},
       {Issue::of(Kind::unknownFixtureFootprint), u"The fixture mode's DMX footprint is unknown."_s},
       {Issue::nonpositiveFixtureFootprint(-3), u"The fixture mode has an invalid DMX footprint."_s},
       {Issue::aboutPart(Kind::replacementRequiresExplicitIntent, {12, 2}),
@@ -46,7 +47,8 @@ TEST(PatchValidationIssue, EveryKindHasItsSentence) {
        u"Channel 12, part 2 has an incomplete address range. Sync before patching."_s},
       {Issue::occupiedRange({7, 1}, {12, 2}, EosDMXRange{1, 5, 8}),
        u"U1 \u00B7 005\u2013008 is occupied by channel 12, part 2."_s},
-      {Issue::occupiedRange({7, 1}, {12, 2}, EosDMXRange{1, 9, 9}), u"U1 \u00B7 009 is occupied by channel 12, part 2."_s},
+      {Issue::occupiedRange({7, 1}, {12, 2}, EosDMXRange{1, 9, 9}),
+       u"U1 \u00B7 009 is occupied by channel 12, part 2."_s},
   };
   for (const auto &row : rows) EXPECT_EQ(row.issue.message(), row.text);
 }
@@ -54,7 +56,8 @@ TEST(PatchValidationIssue, EveryKindHasItsSentence) {
 TEST(PatchValidationIssue, EqualByKindAndPayload) {
   EXPECT_EQ(Issue::crossUniverse(1, 510, 4), Issue::crossUniverse(1, 510, 4));
   EXPECT_NE(Issue::crossUniverse(1, 510, 4), Issue::crossUniverse(2, 510, 4));
-  EXPECT_NE(Issue::aboutPart(Kind::duplicateExistingPart, {1, 2}), Issue::aboutPart(Kind::unknownExistingRange, {1, 2}));
+  EXPECT_NE(Issue::aboutPart(Kind::duplicateExistingPart, {1, 2}),
+            Issue::aboutPart(Kind::unknownExistingRange, {1, 2}));
   const QSet<Issue> issues{Issue::of(Kind::missingChannel), Issue::of(Kind::missingChannel),
                            Issue::occupiedRange({1, 1}, {2, 1}, EosDMXRange{1, 1, 1})};
   EXPECT_EQ(issues.size(), 2);

@@ -1,10 +1,8 @@
+#include "PatchPrinting.h"
 #include "model/PatchPlanner.h"
 
-#include "PatchPrinting.h"
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <limits>
 #include <random>
 #include <set>
@@ -23,13 +21,30 @@ class DraftSource {
   explicit DraftSource(std::uint64_t seed) : random_(seed) {}
 
   qint64 number() {
-    static constexpr qint64 edges[] = {std::numeric_limits<qint64>::min(), -1, 0, 1, 2, 3, 10, 509, 510, 511, 512,
-                                       513, 63999, 64000, 99999, 100000, std::numeric_limits<qint64>::max()};
+    static constexpr qint64 edges[] = {std::numeric_limits<qint64>::min(),
+                                       -1,
+                                       0,
+                                       1,
+                                       2,
+                                       3,
+                                       10,
+                                       509,
+                                       510,
+                                       511,
+                                       512,
+                                       513,
+                                       63999,
+                                       64000,
+                                       99999,
+                                       100000,
+                                       std::numeric_limits<qint64>::max()};
     if (pick(4) == 0) return std::uniform_int_distribution<qint64>(-5, 600)(random_);
     return edges[pick(std::size(edges))];
   }
 
-  std::optional<qint64> maybeNumber() { return pick(8) == 0 ? std::nullopt : std::optional(number()); }
+  std::optional<qint64> maybeNumber() {
+    return pick(8) == 0 ? std::nullopt : std::optional(number());
+  }
 
   PatchDraft draft() {
     PatchDraft draft;
@@ -37,15 +52,20 @@ class DraftSource {
     draft.channelStart = pick(2) == 0 ? std::optional(small(20)) : maybeNumber();
     draft.channelThru = pick(2) == 0 ? std::optional(small(40)) : maybeNumber();
     draft.universe = pick(4) != 0 ? std::optional(small(3)) : maybeNumber();
-    draft.addressStart = pick(2) == 0 ? std::optional(small(pick(2) == 0 ? 80 : 512)) : maybeNumber();
-    draft.addressThru = pick(2) == 0 ? std::optional(small(pick(2) == 0 ? 80 : 512)) : maybeNumber();
+    draft.addressStart =
+        pick(2) == 0 ? std::optional(small(pick(2) == 0 ? 80 : 512)) : maybeNumber();
+    draft.addressThru =
+        pick(2) == 0 ? std::optional(small(pick(2) == 0 ? 80 : 512)) : maybeNumber();
     if (pick(6) != 0) {
-      draft.fixture = PatchFixtureChoice{.source = pick(5) == 0 ? u" "_s : u"library"_s, .version = u"1"_s,
-                                         .id = u"mode"_s,
-                                         .footprint = pick(2) == 0 ? std::optional(small(40)) : maybeNumber(),
-                                         .cellCount = 1};
+      draft.fixture =
+          PatchFixtureChoice{.source = pick(5) == 0 ? u" "_s : u"library"_s,
+                             .version = u"1"_s,
+                             .id = u"mode"_s,
+                             .footprint = pick(2) == 0 ? std::optional(small(40)) : maybeNumber(),
+                             .cellCount = 1};
     }
-    for (std::size_t count = pick(4); count > 0; --count) draft.partsToReplace.insert({small(20), small(3)});
+    for (std::size_t count = pick(4); count > 0; --count)
+      draft.partsToReplace.insert({small(20), small(3)});
     return draft;
   }
 
@@ -56,7 +76,8 @@ class DraftSource {
     for (std::size_t count = pick(12); count > 0; --count) {
       const qint64 universe = small(3);
       const qint64 start = small(80);
-      EosPatchPart part{.channelNumber = pick(4) == 0 ? number() : small(20), .partNumber = small(3),
+      EosPatchPart part{.channelNumber = pick(4) == 0 ? number() : small(20),
+                        .partNumber = small(3),
                         .address = u"%1/%2"_s.arg(universe).arg(start),
                         .addressEnd = u"%1/%2"_s.arg(universe).arg(start + small(20) - 1)};
       if (pick(4) == 0) part.address = oddTexts[pick(std::size(oddTexts))];
@@ -67,9 +88,13 @@ class DraftSource {
   }
 
   // 1 through `maximum`.
-  qint64 small(qint64 maximum) { return std::uniform_int_distribution<qint64>(1, maximum)(random_); }
+  qint64 small(qint64 maximum) {
+    return std::uniform_int_distribution<qint64>(1, maximum)(random_);
+  }
 
-  std::size_t pick(std::size_t count) { return std::uniform_int_distribution<std::size_t>(0, count - 1)(random_); }
+  std::size_t pick(std::size_t count) {
+    return std::uniform_int_distribution<std::size_t>(0, count - 1)(random_);
+  }
   std::mt19937_64 &engine() { return random_; }
 
  private:
@@ -78,7 +103,8 @@ class DraftSource {
 
 bool hasDuplicateIdentities(const QList<EosPatchPart> &parts) {
   std::set<EosPatchPart::ID> seen;
-  return std::ranges::any_of(parts, [&](const EosPatchPart &part) { return !seen.insert(part.id()).second; });
+  return std::ranges::any_of(
+      parts, [&](const EosPatchPart &part) { return !seen.insert(part.id()).second; });
 }
 
 bool contains(const EosDMXRange &outer, const EosDMXRange &inner) {
@@ -115,7 +141,8 @@ TEST(PatchPlannerProperties, RandomDraftsGiveSoundPlans) {
     for (const PatchValidationIssue &issue : plan.issues) {
       EXPECT_FALSE(issue.message().isEmpty());
       if (!plan.parts.isEmpty()) {
-        EXPECT_TRUE(issue.kind == Kind::fixtureNotSourceBacked || issue.kind >= Kind::replacementRequiresExplicitIntent)
+        EXPECT_TRUE(issue.kind == Kind::fixtureNotSourceBacked ||
+                    issue.kind >= Kind::replacementRequiresExplicitIntent)
             << ::testing::PrintToString(issue);
       }
       if (issue.kind == Kind::occupiedRange) {

@@ -1,9 +1,7 @@
+#include "PatchPrinting.h"
 #include "model/PatchPlanner.h"
 
-#include "PatchPrinting.h"
-
 #include <gtest/gtest.h>
-
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -19,28 +17,47 @@ constexpr qint64 channelMaximum = 99999;
 constexpr qint64 universeMaximum = 63999;
 constexpr qint64 int64Max = std::numeric_limits<qint64>::max();
 
-PatchFixtureChoice choice(std::optional<qint64> footprint, QString source = u"Installed ETC Eos fixture library"_s) {
-  return {.source = std::move(source), .version = u"3.2"_s, .id = u"mode-1"_s, .manufacturer = u"Acme"_s,
-          .model = u"Spot"_s, .mode = u"Standard"_s, .footprint = footprint, .cellCount = 1};
+PatchFixtureChoice choice(std::optional<qint64> footprint,
+                          QString source = u"Installed ETC Eos fixture library"_s) {
+  return {.source = std::move(source),
+          .version = u"3.2"_s,
+          .id = u"mode-1"_s,
+          .manufacturer = u"Acme"_s,
+          .model = u"Spot"_s,
+          .mode = u"Standard"_s,
+          .footprint = footprint,
+          .cellCount = 1};
 }
 
 PatchDraft fixtureDraft(qint64 address, std::optional<qint64> footprint = 4) {
-  return {.operation = PatchOperation::fixture, .channelStart = 7, .label = u"Key"_s, .fixture = choice(footprint),
-          .universe = 1, .addressStart = address};
+  return {.operation = PatchOperation::fixture,
+          .channelStart = 7,
+          .label = u"Key"_s,
+          .fixture = choice(footprint),
+          .universe = 1,
+          .addressStart = address};
 }
 
 PatchDraft dimmerDraft(qint64 first, std::optional<qint64> thru) {
-  return {.operation = PatchOperation::dimmerAddressRange, .channelStart = 5, .universe = 1, .addressStart = first,
+  return {.operation = PatchOperation::dimmerAddressRange,
+          .channelStart = 5,
+          .universe = 1,
+          .addressStart = first,
           .addressThru = thru};
 }
 
 PatchDraft channelRangeDraft(qint64 first, std::optional<qint64> thru, qint64 address) {
-  return {.operation = PatchOperation::channelRange, .channelStart = first, .channelThru = thru, .universe = 1,
+  return {.operation = PatchOperation::channelRange,
+          .channelStart = first,
+          .channelThru = thru,
+          .universe = 1,
           .addressStart = address};
 }
 
 EosPatchPart existingPart(qint64 channel, qint64 part, QString address, QString addressEnd) {
-  return {.channelNumber = channel, .partNumber = part, .address = std::move(address),
+  return {.channelNumber = channel,
+          .partNumber = part,
+          .address = std::move(address),
           .addressEnd = std::move(addressEnd)};
 }
 
@@ -69,8 +86,11 @@ TEST(PatchPlanner, RequestChecksStopAtTheFirstProblem) {
   } rows[] = {
       {valid, 0, universeMaximum, Issue::of(Kind::invalidBounds)},
       {valid, channelMaximum, -1, Issue::of(Kind::invalidBounds)},
-      {with([](PatchDraft &d) { d.channelStart.reset(); d.universe.reset(); }), channelMaximum, universeMaximum,
-       Issue::of(Kind::missingChannel)},
+      {with([](PatchDraft &d) {
+         d.channelStart.reset();
+         d.universe.reset();
+       }),
+       channelMaximum, universeMaximum, Issue::of(Kind::missingChannel)},
       {with([](PatchDraft &d) { d.channelStart = 0; }), channelMaximum, universeMaximum,
        Issue::channelOutOfBounds(0, channelMaximum)},
       {with([](PatchDraft &d) { d.universe.reset(); }), channelMaximum, universeMaximum,
@@ -83,18 +103,23 @@ TEST(PatchPlanner, RequestChecksStopAtTheFirstProblem) {
        Issue::addressOutOfBounds(513)},
       {with([](PatchDraft &d) { d.fixture.reset(); }), channelMaximum, universeMaximum,
        Issue::of(Kind::missingFixture)},
-      {fixtureDraft(1, std::nullopt), channelMaximum, universeMaximum, Issue::of(Kind::unknownFixtureFootprint)},
+      {fixtureDraft(1, std::nullopt), channelMaximum, universeMaximum,
+       Issue::of(Kind::unknownFixtureFootprint)},
       {fixtureDraft(1, 0), channelMaximum, universeMaximum, Issue::nonpositiveFixtureFootprint(0)},
       {fixtureDraft(510), channelMaximum, universeMaximum, Issue::crossUniverse(1, 510, 4)},
-      {fixtureDraft(2, int64Max), channelMaximum, universeMaximum, Issue::crossUniverse(1, 2, int64Max)},
+      {fixtureDraft(2, int64Max), channelMaximum, universeMaximum,
+       Issue::crossUniverse(1, 2, int64Max)},
       {dimmerDraft(10, 9), channelMaximum, universeMaximum, Issue::of(Kind::invalidCount)},
       {dimmerDraft(500, 513), channelMaximum, universeMaximum, Issue::crossUniverse(1, 500, 14)},
-      {dimmerDraft(1, int64Max), channelMaximum, universeMaximum, Issue::crossUniverse(1, 1, int64Max)},
+      {dimmerDraft(1, int64Max), channelMaximum, universeMaximum,
+       Issue::crossUniverse(1, 1, int64Max)},
       {channelRangeDraft(10, 9, 1), channelMaximum, universeMaximum, Issue::of(Kind::invalidCount)},
       {channelRangeDraft(10, 100000, 1), channelMaximum, universeMaximum,
        Issue::channelOutOfBounds(100000, channelMaximum)},
-      {channelRangeDraft(10, 12, 511), channelMaximum, universeMaximum, Issue::crossUniverse(1, 511, 3)},
-      {channelRangeDraft(1, int64Max, 512), int64Max, universeMaximum, Issue::crossUniverse(1, 512, int64Max)},
+      {channelRangeDraft(10, 12, 511), channelMaximum, universeMaximum,
+       Issue::crossUniverse(1, 511, 3)},
+      {channelRangeDraft(1, int64Max, 512), int64Max, universeMaximum,
+       Issue::crossUniverse(1, 512, int64Max)},
   };
   for (const auto &row : rows) {
     const PatchPlan result = PatchPlanner::plan(row.draft, {}, row.channels, row.universes);
@@ -105,7 +130,8 @@ TEST(PatchPlanner, RequestChecksStopAtTheFirstProblem) {
 TEST(PatchPlanner, ExpandsEachOperation) {
   const PatchPlan fixture = plan(fixtureDraft(509));
   ASSERT_EQ(fixture.parts.size(), 1);
-  EXPECT_EQ(fixture.parts[0], (PatchPlannedPart{7, 1, u"Key"_s, choice(4), EosDMXRange{1, 509, 512}}));
+  EXPECT_EQ(fixture.parts[0],
+            (PatchPlannedPart{7, 1, u"Key"_s, choice(4), EosDMXRange{1, 509, 512}}));
   EXPECT_TRUE(fixture.issues.isEmpty());
 
   const PatchPlan dimmers = plan(dimmerDraft(10, 12));
@@ -129,7 +155,9 @@ TEST(PatchPlanner, UnbackedFixtureStillPlansButCarriesTheIssue) {
                           Issue::occupiedRange({7, 1}, {1, 1}, EosDMXRange{1, 512, 512})}));
 
   draft.addressStart = 510;
-  EXPECT_EQ(plan(draft), (PatchPlan{{}, {Issue::of(Kind::fixtureNotSourceBacked), Issue::crossUniverse(1, 510, 4)}}));
+  EXPECT_EQ(
+      plan(draft),
+      (PatchPlan{{}, {Issue::of(Kind::fixtureNotSourceBacked), Issue::crossUniverse(1, 510, 4)}}));
 }
 
 TEST(PatchPlanner, ReplacementNeedsConsentAndFreesTheAddresses) {
@@ -145,7 +173,8 @@ TEST(PatchPlanner, ReplacementNeedsConsentAndFreesTheAddresses) {
 
   PatchDraft stale = fixtureDraft(100);
   stale.partsToReplace = {{9, 1}, {7, 2}, {7, 1}};
-  const QList<EosPatchPart> patch{existingPart(7, 1, u""_s, u""_s), existingPart(9, 1, u"1/101"_s, u"1/101"_s)};
+  const QList<EosPatchPart> patch{existingPart(7, 1, u""_s, u""_s),
+                                  existingPart(9, 1, u"1/101"_s, u"1/101"_s)};
   EXPECT_EQ(plan(stale, patch).issues,
             (QList<Issue>{Issue::aboutPart(Kind::replacementTargetNotFound, {7, 2}),
                           Issue::aboutPart(Kind::replacementTargetMismatch, {9, 1}),
@@ -156,7 +185,7 @@ TEST(PatchPlanner, ReportsDuplicatesAndUnreadableRanges) {
   const QList<EosPatchPart> existing{
       existingPart(3, 1, u"2/1"_s, u"2/1"_s), existingPart(2, 1, u"2/5"_s, u""_s),
       existingPart(3, 1, u"2/1"_s, u"2/1"_s), existingPart(3, 1, u""_s, u" "_s),
-      existingPart(4, 1, u" "_s, u"\n"_s),   existingPart(1, 2, u"2/x"_s, u"2/9"_s),
+      existingPart(4, 1, u" "_s, u"\n"_s),    existingPart(1, 2, u"2/x"_s, u"2/9"_s),
   };
   EXPECT_EQ(plan(fixtureDraft(400), existing).issues,
             (QList<Issue>{Issue::aboutPart(Kind::duplicateExistingPart, {3, 1}),
@@ -168,7 +197,8 @@ TEST(PatchPlanner, ReportsDuplicatesAndUnreadableRanges) {
 TEST(PatchPlanner, OverlapsComeInPlanOrderPerExistingPart) {
   const QList<EosPatchPart> existing{
       existingPart(20, 1, u"1/12"_s, u"1/30"_s),  // spans three planned parts
-      existingPart(12, 2, u"1/5"_s, u"1/8"_s),   existingPart(12, 3, u"2/10"_s, u"2/10"_s),  // other universe
+      existingPart(12, 2, u"1/5"_s, u"1/8"_s),
+      existingPart(12, 3, u"2/10"_s, u"2/10"_s),  // other universe
       existingPart(12, 4, u"1/9"_s, u"1/9"_s),
   };
   EXPECT_EQ(plan(dimmerDraft(8, 14), existing).issues,

@@ -1,9 +1,9 @@
 #include "model/CommandHistoryEntry.h"
 #include "model/SavedShowFile.h"
 
-#include <gtest/gtest.h>
-
 #include <QJsonDocument>
+
+#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
@@ -13,9 +13,17 @@ namespace {
 QJsonObject objectFrom(const QByteArray &text) { return QJsonDocument::fromJson(text).object(); }
 
 EosPatchPart fullPart() {
-  return {.channelNumber = 12, .partNumber = 2, .label = u"Spot SR"_s, .manufacturer = u"Acme"_s,
-          .model = u"Beam 700"_s, .address = u"2/101"_s, .addressEnd = u"2/124"_s, .partCount = 2,
-          .intensityAddress = u"2/101"_s, .uid = u"0x3F2A"_s, .level = 55};
+  return {.channelNumber = 12,
+          .partNumber = 2,
+          .label = u"Spot SR"_s,
+          .manufacturer = u"Acme"_s,
+          .model = u"Beam 700"_s,
+          .address = u"2/101"_s,
+          .addressEnd = u"2/124"_s,
+          .partCount = 2,
+          .intensityAddress = u"2/101"_s,
+          .uid = u"0x3F2A"_s,
+          .level = 55};
 }
 
 SavedShowFile sampleShow() {
@@ -24,13 +32,30 @@ SavedShowFile sampleShow() {
   bare.partCount.reset();
   bare.intensityAddress.reset();
   bare.uid.reset();
-  Channel channel{.number = 12, .level = 55, .label = u"Spots"_s, .address = u"2/101"_s, .addressEnd = u"2/124"_s,
-                  .type = u"Beam 700 Mode 2"_s, .parts = {bare, fullPart()}, .levelSnapshotAt = 786540123.456789};
-  Cue cue{.number = u"12.5"_s, .label = u"Sunrise – slow"_s, .duration = u"5"_s, .upTime = u"3.5"_s,
-          .block = u"B"_s, .follow = u"0.5"_s, .sceneLabel = u"Act 1"_s, .sceneEnd = true};
-  return {.storageKey = u"console-10.0.0.1|/shows/demo.esf3d"_s, .name = u"demo"_s, .consoleName = u"Main"_s,
-          .consoleIP = u"10.0.0.1"_s, .savedAt = 786540123.000001, .cues = {cue, Cue{.number = u"13"_s}},
-          .channels = {channel, Channel{.number = 1}}, .activeCueNumber = u"12.5"_s,
+  Channel channel{.number = 12,
+                  .level = 55,
+                  .label = u"Spots"_s,
+                  .address = u"2/101"_s,
+                  .addressEnd = u"2/124"_s,
+                  .type = u"Beam 700 Mode 2"_s,
+                  .parts = {bare, fullPart()},
+                  .levelSnapshotAt = 786540123.456789};
+  Cue cue{.number = u"12.5"_s,
+          .label = u"Sunrise – slow"_s,
+          .duration = u"5"_s,
+          .upTime = u"3.5"_s,
+          .block = u"B"_s,
+          .follow = u"0.5"_s,
+          .sceneLabel = u"Act 1"_s,
+          .sceneEnd = true};
+  return {.storageKey = u"console-10.0.0.1|/shows/demo.esf3d"_s,
+          .name = u"demo"_s,
+          .consoleName = u"Main"_s,
+          .consoleIP = u"10.0.0.1"_s,
+          .savedAt = 786540123.000001,
+          .cues = {cue, Cue{.number = u"13"_s}},
+          .channels = {channel, Channel{.number = 1}},
+          .activeCueNumber = u"12.5"_s,
           .activeCueLabel = u"Sunrise – slow"_s};
 }
 
@@ -46,9 +71,10 @@ TEST(ShowRecordsJson, ChannelsAndCuesTakeDefaultsForMissingKeys) {
   ASSERT_TRUE(channel.has_value());
   EXPECT_EQ(*channel, (Channel{.number = 7, .sacnPriority = 100, .interfaceInfo = u"sACN"_s}));
   EXPECT_EQ(channel->toJson().keys(),
-            (QStringList{u"address"_s, u"addressEnd"_s, u"interfaceInfo"_s, u"label"_s, u"level"_s, u"number"_s,
-                         u"output"_s, u"parts"_s, u"sacnPriority"_s, u"type"_s}));
-  const auto nulls = Channel::fromJson(objectFrom(R"({"number":7,"sacnPriority":null,"parts":null})"));
+            (QStringList{u"address"_s, u"addressEnd"_s, u"interfaceInfo"_s, u"label"_s, u"level"_s,
+                         u"number"_s, u"output"_s, u"parts"_s, u"sacnPriority"_s, u"type"_s}));
+  const auto nulls =
+      Channel::fromJson(objectFrom(R"({"number":7,"sacnPriority":null,"parts":null})"));
   EXPECT_EQ(nulls, Channel{.number = 7});
 
   const auto cue = Cue::fromJson(objectFrom(R"({"number":"4","sceneEnd":null})"));
@@ -72,8 +98,8 @@ TEST(ShowRecordsJson, WrongTypesAndMissingRequiredKeysFail) {
   EXPECT_FALSE(Cue::fromJson(objectFrom(R"({"number":"4","sceneEnd":"true"})")).has_value());
 
   const QJsonObject part = fullPart().toJson();
-  for (const char *key : {"channelNumber", "partNumber", "label", "manufacturer", "model", "address", "addressEnd",
-                          "level"}) {
+  for (const char *key : {"channelNumber", "partNumber", "label", "manufacturer", "model",
+                          "address", "addressEnd", "level"}) {
     QJsonObject lacking = part;
     lacking.remove(QLatin1StringView(key));
     EXPECT_FALSE(EosPatchPart::fromJson(lacking).has_value()) << key;

@@ -4,7 +4,6 @@
 #include "platform/AvahiServiceAdvertiser.h"
 #include "platform/AvahiServiceBrowser.h"
 #include "platform/AvahiServiceResolver.h"
-
 #include "support/AvahiTestPeers.h"
 #include "support/QtTestApplication.h"
 

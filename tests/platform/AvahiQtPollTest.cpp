@@ -1,14 +1,13 @@
 #include "platform/AvahiQtPoll.h"
-
 #include "support/QtTestApplication.h"
 
 #include <QElapsedTimer>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
-#include <sys/time.h>
 #include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <sys/time.h>
 
 namespace tarnik {
 namespace {
@@ -80,8 +79,8 @@ TEST(AvahiQtPoll, ATimeoutFiresOnceAtItsTimeUntilRearmed) {
 
   const timeval soon = fromNow(10);
   AvahiTimeout *disabled = poll.api()->timeout_new(
-      poll.api(), &soon, [](AvahiTimeout *, void *userdata) { ++static_cast<Seen *>(userdata)->calls; },
-      &seen);
+      poll.api(), &soon,
+      [](AvahiTimeout *, void *userdata) { ++static_cast<Seen *>(userdata)->calls; }, &seen);
   poll.api()->timeout_update(disabled, nullptr);
   QTest::qWait(40);
   EXPECT_EQ(seen.calls, 2);

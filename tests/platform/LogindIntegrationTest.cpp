@@ -1,8 +1,7 @@
 #include "platform/LogindInhibitor.h"
 #include "platform/LogindSleepMonitor.h"
-
-#include "support/QtTestApplication.h"
 #include "support/LogindStandIn.h"
+#include "support/QtTestApplication.h"
 
 #include <QDBusConnection>
 #include <QSignalSpy>
@@ -27,9 +26,10 @@ class LogindIntegration : public ::testing::Test {
 };
 
 TEST_F(LogindIntegration, InhibitorHoldsItsLockUntilReleased) {
-  const Inhibitor wanted{QStringLiteral("idle"), QStringLiteral("Test"), QStringLiteral("serving clients"),
-                         QStringLiteral("block")};
-  LogindInhibitor inhibitor(QDBusConnection::systemBus(), {wanted.what, wanted.who, wanted.why, wanted.mode});
+  const Inhibitor wanted{QStringLiteral("idle"), QStringLiteral("Test"),
+                         QStringLiteral("serving clients"), QStringLiteral("block")};
+  LogindInhibitor inhibitor(QDBusConnection::systemBus(),
+                            {wanted.what, wanted.who, wanted.why, wanted.mode});
   inhibitor.acquire();
   inhibitor.acquire();  // already asked for: no second lock
   ASSERT_TRUE(QTest::qWaitFor([&] { return inhibitor.isHeld(); }, 5000));
@@ -50,13 +50,15 @@ TEST_F(LogindIntegration, InhibitorHoldsItsLockUntilReleased) {
 }
 
 TEST_F(LogindIntegration, SleepMonitorDelaysSleepUntilItsOwnerHasActed) {
-  LogindSleepMonitor monitor(QDBusConnection::systemBus(), QStringLiteral("Test"), QStringLiteral("stopping first"));
-  const QList<Inhibitor> delay{{QStringLiteral("sleep"), QStringLiteral("Test"), QStringLiteral("stopping first"),
-                                QStringLiteral("delay")}};
+  LogindSleepMonitor monitor(QDBusConnection::systemBus(), QStringLiteral("Test"),
+                             QStringLiteral("stopping first"));
+  const QList<Inhibitor> delay{{QStringLiteral("sleep"), QStringLiteral("Test"),
+                                QStringLiteral("stopping first"), QStringLiteral("delay")}};
   ASSERT_TRUE(QTest::qWaitFor([&] { return LogindStandIn::inhibitors() == delay; }, 5000));
 
   QList<Inhibitor> heldWhileActing;
-  QObject::connect(&monitor, &LogindSleepMonitor::willSleep, [&] { heldWhileActing = LogindStandIn::inhibitors(); });
+  QObject::connect(&monitor, &LogindSleepMonitor::willSleep,
+                   [&] { heldWhileActing = LogindStandIn::inhibitors(); });
   QSignalSpy notices(&monitor, &LogindSleepMonitor::willSleep);
   ASSERT_TRUE(LogindStandIn::announcePrepareForSleep(true));
   ASSERT_TRUE(notices.wait(5000));

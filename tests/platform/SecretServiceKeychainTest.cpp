@@ -1,18 +1,15 @@
 // Runs against the private, unlocked GNOME Keyring that tests/support/with-keyring.sh
 // starts; outside that wrapper these cases fail rather than touch a real keyring.
-#include <libsecret/secret.h>
-
+#include "platform/LibsecretInclude.h"
 #include "platform/SecretServiceKeychain.h"
 
 #include <QUuid>
 
-#include <gtest/gtest.h>
-
-#include <sys/wait.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <map>
 #include <string>
+#include <sys/wait.h>
 #include <vector>
 
 namespace tarnik {
@@ -33,10 +30,13 @@ std::vector<AttributeTable> itemsMatching(const SecretServiceKeychain::Query &qu
   GHashTable *attributes = g_hash_table_new(g_str_hash, g_str_equal);
   const QByteArray serviceText = query.service.toUtf8();
   const QByteArray accountText = query.account.toUtf8();
-  g_hash_table_insert(attributes, const_cast<char *>("service"), const_cast<char *>(serviceText.constData()));
-  g_hash_table_insert(attributes, const_cast<char *>("account"), const_cast<char *>(accountText.constData()));
+  g_hash_table_insert(attributes, const_cast<char *>("service"),
+                      const_cast<char *>(serviceText.constData()));
+  g_hash_table_insert(attributes, const_cast<char *>("account"),
+                      const_cast<char *>(accountText.constData()));
   GError *error = nullptr;
-  GList *items = secret_service_search_sync(nullptr, nullptr, attributes, SECRET_SEARCH_ALL, nullptr, &error);
+  GList *items =
+      secret_service_search_sync(nullptr, nullptr, attributes, SECRET_SEARCH_ALL, nullptr, &error);
   g_hash_table_unref(attributes);
   EXPECT_EQ(error, nullptr) << (error ? error->message : "");
   if (error) g_error_free(error);
@@ -75,15 +75,18 @@ TEST(SecretServiceKeychainKeyringIntegration, StoresReadsBackAndReplacesInPlace)
   EXPECT_EQ(items.front(), expected);
 
   // Another account under the same service is a different item.
-  const SecretServiceKeychain::Query neighbour{query.service, query.account + QStringLiteral(".other")};
+  const SecretServiceKeychain::Query neighbour{query.service,
+                                               query.account + QStringLiteral(".other")};
   EXPECT_EQ(SecretServiceKeychain::load(neighbour).value(), std::nullopt);
 }
 
 // The wrapper is only trustworthy as a test runner if a failing program fails the test.
 TEST(SecretServiceKeychainKeyringIntegration, WrapperPassesOnTheProgramsExitStatus) {
-  const QString wrapper = qEnvironmentVariable("TARNIK_SOURCE_DIR") + QStringLiteral("/tests/support/with-keyring.sh");
+  const QString wrapper =
+      qEnvironmentVariable("TARNIK_SOURCE_DIR") + QStringLiteral("/tests/support/with-keyring.sh");
   for (int status : {0, 3}) {
-    const QString command = QStringLiteral("'%1' sh -c 'exit %2' 2>/dev/null").arg(wrapper).arg(status);
+    const QString command =
+        QStringLiteral("'%1' sh -c 'exit %2' 2>/dev/null").arg(wrapper).arg(status);
     const int result = std::system(command.toLocal8Bit().constData());
     ASSERT_TRUE(WIFEXITED(result)) << command.toStdString();
     EXPECT_EQ(WEXITSTATUS(result), status);

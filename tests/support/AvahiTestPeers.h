@@ -48,7 +48,8 @@ struct BrowsedService {
 inline QString unescapedLabel(const QByteArray &label) {
   QByteArray bytes;
   for (qsizetype i = 0; i < label.size(); ++i) {
-    const bool decimal = i + 3 < label.size() && std::isdigit(static_cast<unsigned char>(label[i + 1]));
+    const bool decimal =
+        i + 3 < label.size() && std::isdigit(static_cast<unsigned char>(label[i + 1]));
     if (label[i] == '\\' && decimal) {
       bytes.append(char(label.mid(i + 1, 3).toInt()));
       i += 3;
@@ -73,8 +74,8 @@ inline QList<BrowsedService> browseResolved(const QString &type) {
     // =;interface;protocol;name;type;domain;host;address;port;txt
     const QList<QByteArray> fields = line.split(';');
     if (fields.size() >= 9 && fields[0] == "=") {
-      services.append({unescapedLabel(fields[3]), QString::fromLatin1(fields[7]),
-                       quint16(fields[8].toUInt())});
+      services.append(
+          {unescapedLabel(fields[3]), QString::fromLatin1(fields[7]), quint16(fields[8].toUInt())});
     }
   }
   return services;

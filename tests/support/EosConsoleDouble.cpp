@@ -77,7 +77,8 @@ EosConsoleDouble::EosConsoleDouble(Options options)
 
   setHandler(QStringLiteral("/eos/get/version"), [this](const OSCMessage &) {
     return QList<OSCMessage>{{QStringLiteral("/eos/out/get/version"),
-                              {OSCArgument::fromString(softwareVersion), OSCArgument::fromString(fixtureLibraryVersion)}}};
+                              {OSCArgument::fromString(softwareVersion),
+                               OSCArgument::fromString(fixtureLibraryVersion)}}};
   });
   setHandler(QStringLiteral("/eos/ping"), [](const OSCMessage &request) {
     return QList<OSCMessage>{{QStringLiteral("/eos/out/ping"), request.arguments}};
@@ -103,7 +104,8 @@ bool EosConsoleDouble::isListening() const {
 }
 
 quint16 EosConsoleDouble::tcpPort(OSCTCPFraming framing) const {
-  return framing == OSCTCPFraming::packetLength ? packetLengthServer_.serverPort() : slipServer_.serverPort();
+  return framing == OSCTCPFraming::packetLength ? packetLengthServer_.serverPort()
+                                                : slipServer_.serverPort();
 }
 
 void EosConsoleDouble::setHandler(const QString &address, Handler handler) {
@@ -148,7 +150,8 @@ void EosConsoleDouble::readClient(Client &client) {
     const auto messages = OSCPacket::decode(frame);
     if (!messages) continue;
     for (const OSCMessage &request : *messages) {
-      handleRequest(request, [this, &client](const QList<QByteArray> &packets, std::chrono::milliseconds delay) {
+      handleRequest(request, [this, &client](const QList<QByteArray> &packets,
+                                             std::chrono::milliseconds delay) {
         queueFrames(client, packets, delay);
       });
     }
@@ -165,9 +168,10 @@ void EosConsoleDouble::readDatagrams() {
     const auto messages = OSCPacket::decode(datagram);
     if (!messages) continue;
     for (const OSCMessage &request : *messages) {
-      handleRequest(request, [this](const QList<QByteArray> &packets, std::chrono::milliseconds delay) {
-        queueDatagrams(packets, delay);
-      });
+      handleRequest(request,
+                    [this](const QList<QByteArray> &packets, std::chrono::milliseconds delay) {
+                      queueDatagrams(packets, delay);
+                    });
     }
   }
 }
@@ -184,7 +188,8 @@ void EosConsoleDouble::handleRequest(
   if (!packets.isEmpty()) reply(packets, replyDelay);
 }
 
-void EosConsoleDouble::queueFrames(Client &client, const QList<QByteArray> &packets, std::chrono::milliseconds delay) {
+void EosConsoleDouble::queueFrames(Client &client, const QList<QByteArray> &packets,
+                                   std::chrono::milliseconds delay) {
   QList<QByteArray> frames;
   for (const QByteArray &packet : packets) {
     auto frame = OSCTCPFramer::frame(packet, client.framer.framing());
@@ -219,7 +224,8 @@ void EosConsoleDouble::queueFrames(Client &client, const QList<QByteArray> &pack
   }
 }
 
-void EosConsoleDouble::queueDatagrams(const QList<QByteArray> &packets, std::chrono::milliseconds delay) {
+void EosConsoleDouble::queueDatagrams(const QList<QByteArray> &packets,
+                                      std::chrono::milliseconds delay) {
   if (!lastUDPSender_) return;
   const QHostAddress destination = lastUDPSender_->first;
   const quint16 port = udpReplyPort.value_or(lastUDPSender_->second);

@@ -59,7 +59,8 @@ class EosConsoleDouble : public QObject {
   // Stock answers, read when a request arrives.
   QString softwareVersion = QStringLiteral("3.2.1");
   QString fixtureLibraryVersion = QString::fromLatin1(shippedFixtureLibraryVersion);
-  QList<OSCArgument> processorsArguments{OSCArgument::fromInt(1), OSCArgument::fromString(QStringLiteral("Primary"))};
+  QList<OSCArgument> processorsArguments{OSCArgument::fromInt(1),
+                                         OSCArgument::fromString(QStringLiteral("Primary"))};
 
   // Replaces the handler of one address; a handler returning no messages answers nothing.
   void setHandler(const QString &address, Handler handler);
@@ -101,8 +102,11 @@ class EosConsoleDouble : public QObject {
   void acceptClients(QTcpServer &server, OSCTCPFraming framing);
   void readClient(Client &client);
   void readDatagrams();
-  void handleRequest(const OSCMessage &request, const std::function<void(const QList<QByteArray> &, std::chrono::milliseconds)> &reply);
-  void queueFrames(Client &client, const QList<QByteArray> &packets, std::chrono::milliseconds delay);
+  void handleRequest(
+      const OSCMessage &request,
+      const std::function<void(const QList<QByteArray> &, std::chrono::milliseconds)> &reply);
+  void queueFrames(Client &client, const QList<QByteArray> &packets,
+                   std::chrono::milliseconds delay);
   void queueDatagrams(const QList<QByteArray> &packets, std::chrono::milliseconds delay);
   static QList<QByteArray> encoded(const QList<OSCMessage> &messages);
 

@@ -16,7 +16,8 @@ const QString path = QStringLiteral("/org/freedesktop/login1");
 
 QList<LogindStandIn::Inhibitor> LogindStandIn::inhibitors() {
   const QDBusMessage reply = QDBusConnection::systemBus().call(QDBusMessage::createMethodCall(
-      service, path, QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("ListInhibitors")));
+      service, path, QStringLiteral("org.freedesktop.login1.Manager"),
+      QStringLiteral("ListInhibitors")));
   QList<Inhibitor> inhibitors;
   if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
     return inhibitors;
@@ -37,8 +38,8 @@ QList<LogindStandIn::Inhibitor> LogindStandIn::inhibitors() {
 }
 
 bool LogindStandIn::announcePrepareForSleep(bool sleeping) {
-  QDBusMessage call = QDBusMessage::createMethodCall(service, path, QStringLiteral("org.freedesktop.DBus.Mock"),
-                                                     QStringLiteral("EmitSignal"));
+  QDBusMessage call = QDBusMessage::createMethodCall(
+      service, path, QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("EmitSignal"));
   call << QStringLiteral("org.freedesktop.login1.Manager") << QStringLiteral("PrepareForSleep")
        << QStringLiteral("b") << QVariantList{sleeping};
   return QDBusConnection::systemBus().call(call).type() == QDBusMessage::ReplyMessage;

@@ -19,16 +19,19 @@ bool ProcessRunner::isAvailable(const QString &program) {
   return !QStandardPaths::findExecutable(program).isEmpty();
 }
 
-std::optional<ProcessRunner::Result> ProcessRunner::run(const QString &program, const QStringList &arguments,
+std::optional<ProcessRunner::Result> ProcessRunner::run(const QString &program,
+                                                        const QStringList &arguments,
                                                         std::chrono::milliseconds timeout) {
   ProcessRunner runner;
   const QDeadlineTimer deadline(timeout);
   if (!runner.start(program, arguments, timeout)) return std::nullopt;
-  if (!runner.waitForFinished(std::chrono::milliseconds(remainingMilliseconds(deadline)))) return std::nullopt;
+  if (!runner.waitForFinished(std::chrono::milliseconds(remainingMilliseconds(deadline))))
+    return std::nullopt;
   return Result{runner.exitCode(), runner.standardOutput(), runner.standardError()};
 }
 
-bool ProcessRunner::start(const QString &program, const QStringList &arguments, std::chrono::milliseconds timeout) {
+bool ProcessRunner::start(const QString &program, const QStringList &arguments,
+                          std::chrono::milliseconds timeout) {
   kill();
   output_.clear();
   error_.clear();

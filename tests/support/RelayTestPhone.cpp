@@ -51,7 +51,8 @@ void RelayTestPhone::startStream(qint64 total, quint32 seed) {
 
 void RelayTestPhone::feedStream() {
   if (!outgoing_) return;
-  while (streamSent_ < streamTotal_ && socket_.bytesToWrite() + socket_.encryptedBytesToWrite() < unsentLimit) {
+  while (streamSent_ < streamTotal_ &&
+         socket_.bytesToWrite() + socket_.encryptedBytesToWrite() < unsentLimit) {
     const qint64 count = std::min(patternBlock, streamTotal_ - streamSent_);
     socket_.write(outgoing_->next(count));
     streamSent_ += count;

@@ -29,7 +29,8 @@ class RelayTestPhone : public QObject {
   Q_OBJECT
 
  public:
-  explicit RelayTestPhone(const TarnikRelaySecurity::Parameters &parameters, QObject *parent = nullptr);
+  explicit RelayTestPhone(const TarnikRelaySecurity::Parameters &parameters,
+                          QObject *parent = nullptr);
 
   void connectTo(quint16 port);
   QSslSocket &socket() { return socket_; }

@@ -1,11 +1,11 @@
 #include "CatalogDescriptionJson.h"
 
+#include "CatalogDescriptions.h"
+#include "CatalogWriter.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include "CatalogDescriptions.h"
-#include "CatalogWriter.h"
 
 namespace tarnik {
 namespace {
@@ -18,7 +18,8 @@ TextField text(const QJsonValue &value) {
   std::optional<quint16> declared;
   if (object.contains(QStringLiteral("declaredLength")))
     declared = quint16(object.value(QStringLiteral("declaredLength")).toInteger());
-  return TextField::raw(QByteArray::fromHex(object.value(QStringLiteral("hex")).toString().toLatin1()), declared);
+  return TextField::raw(
+      QByteArray::fromHex(object.value(QStringLiteral("hex")).toString().toLatin1()), declared);
 }
 
 template <class T>
@@ -37,7 +38,8 @@ QByteArray hex(const QJsonObject &object, QStringView key) {
 
 FixtureCatalogDescription fixtureDescription(const QJsonObject &json) {
   FixtureCatalogDescription d;
-  if (json.contains(QStringLiteral("magic"))) d.magic = json.value(QStringLiteral("magic")).toString().toLatin1();
+  if (json.contains(QStringLiteral("magic")))
+    d.magic = json.value(QStringLiteral("magic")).toString().toLatin1();
   d.schemaVersion = number<quint32>(json, QStringLiteral("schemaVersion"), 1);
   d.libraryVersion = text(json.value(QStringLiteral("libraryVersion")));
   d.libraryDate = text(json.value(QStringLiteral("libraryDate")));
@@ -50,14 +52,16 @@ FixtureCatalogDescription fixtureDescription(const QJsonObject &json) {
   for (const QJsonValue manufacturer : json.value(QStringLiteral("manufacturers")).toArray())
     d.manufacturers.append(text(manufacturer));
   for (const QJsonValue model : json.value(QStringLiteral("models")).toArray()) {
-    d.models.append(
-        {number<quint32>(model.toObject(), QStringLiteral("manufacturer")), text(model[QStringLiteral("name")])});
+    d.models.append({number<quint32>(model.toObject(), QStringLiteral("manufacturer")),
+                     text(model[QStringLiteral("name")])});
   }
   for (const QJsonValue value : json.value(QStringLiteral("modes")).toArray()) {
     const QJsonObject mode = value.toObject();
     d.modes.append({QUuid::fromString(mode.value(QStringLiteral("id")).toString()),
-                    number<quint32>(mode, QStringLiteral("model")), text(mode.value(QStringLiteral("mode"))),
-                    text(mode.value(QStringLiteral("name"))), number<quint16>(mode, QStringLiteral("profileFootprint")),
+                    number<quint32>(mode, QStringLiteral("model")),
+                    text(mode.value(QStringLiteral("mode"))),
+                    text(mode.value(QStringLiteral("name"))),
+                    number<quint16>(mode, QStringLiteral("profileFootprint")),
                     number<quint16>(mode, QStringLiteral("totalFootprint")),
                     number<quint16>(mode, QStringLiteral("cellCount"))});
   }
@@ -67,13 +71,15 @@ FixtureCatalogDescription fixtureDescription(const QJsonObject &json) {
 
 ParameterCatalogDescription::Source source(const QJsonValue &value) {
   const QJsonObject object = value.toObject();
-  return {text(object.value(QStringLiteral("file"))), number<quint64>(object, QStringLiteral("bytes")),
+  return {text(object.value(QStringLiteral("file"))),
+          number<quint64>(object, QStringLiteral("bytes")),
           text(object.value(QStringLiteral("sha256")))};
 }
 
 ParameterCatalogDescription parameterDescription(const QJsonObject &json) {
   ParameterCatalogDescription d;
-  if (json.contains(QStringLiteral("magic"))) d.magic = json.value(QStringLiteral("magic")).toString().toLatin1();
+  if (json.contains(QStringLiteral("magic")))
+    d.magic = json.value(QStringLiteral("magic")).toString().toLatin1();
   d.schema = number<quint32>(json, QStringLiteral("schema"), 1);
   d.libraryVersion = text(json.value(QStringLiteral("libraryVersion")));
   d.libraryDate = text(json.value(QStringLiteral("libraryDate")));
@@ -155,7 +161,8 @@ std::expected<QByteArray, QString> writeCatalogFromJson(const QByteArray &json) 
   description.payload = payload;
   if (container.contains(QStringLiteral("declaredSize")))
     description.declaredSize = number<quint64>(container, QStringLiteral("declaredSize"));
-  if (container.contains(QStringLiteral("digestHex"))) description.digest = hex(container, QStringLiteral("digestHex"));
+  if (container.contains(QStringLiteral("digestHex")))
+    description.digest = hex(container, QStringLiteral("digestHex"));
   if (container.contains(QStringLiteral("compressedHex")))
     description.compressed = hex(container, QStringLiteral("compressedHex"));
   return writeContainer(description);

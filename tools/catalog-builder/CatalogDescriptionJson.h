@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+
 #include <expected>
 
 namespace tarnik {

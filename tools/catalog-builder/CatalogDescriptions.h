@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QUuid>
+
 #include <optional>
 
 namespace tarnik {

@@ -1,9 +1,9 @@
 #include "CatalogWriter.h"
 
-#include <zlib.h>
-
 #include <QCryptographicHash>
 #include <QtEndian>
+
+#include <zlib.h>
 
 namespace tarnik {
 namespace {
@@ -127,7 +127,8 @@ QByteArray writeContainer(const ContainerDescription &description) {
   out.bytes(description.magic);
   out.uint32(description.schema);
   out.uint64(description.declaredSize.value_or(quint64(description.payload.size())));
-  out.bytes(description.digest.value_or(QCryptographicHash::hash(description.payload, QCryptographicHash::Sha256)));
+  out.bytes(description.digest.value_or(
+      QCryptographicHash::hash(description.payload, QCryptographicHash::Sha256)));
   out.bytes(description.compressed.value_or(rawDeflate(description.payload)));
   return out.take();
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QByteArray>
-
 #include "CatalogDescriptions.h"
+
+#include <QByteArray>
 
 namespace tarnik {
 

@@ -15,13 +15,16 @@ std::expected<ParameterMapping, QString> ParameterMapping::fromJson(const QByteA
   ParameterMapping mapping;
   QHash<int, QString> categories;
   for (const QJsonValue category : root.value(QStringLiteral("categories")).toArray()) {
-    categories.insert(category[QStringLiteral("id")].toInt(), category[QStringLiteral("name")].toString());
+    categories.insert(category[QStringLiteral("id")].toInt(),
+                      category[QStringLiteral("name")].toString());
   }
   for (const QJsonValue entry : root.value(QStringLiteral("parameters")).toArray()) {
     const int category = entry[QStringLiteral("category")].toInt();
-    Parameter parameter{quint32(entry[QStringLiteral("id")].toInt()), entry[QStringLiteral("name")].toString(),
-                        quint32(category), categories.value(category)};
-    if (parameter.name.isEmpty() || !categories.contains(category) || mapping.idByName_.contains(parameter.name)) {
+    Parameter parameter{quint32(entry[QStringLiteral("id")].toInt()),
+                        entry[QStringLiteral("name")].toString(), quint32(category),
+                        categories.value(category)};
+    if (parameter.name.isEmpty() || !categories.contains(category) ||
+        mapping.idByName_.contains(parameter.name)) {
       return std::unexpected(QStringLiteral("bad parameter ") + parameter.name);
     }
     mapping.idByName_.insert(parameter.name, parameter.id);

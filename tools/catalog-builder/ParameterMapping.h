@@ -1,13 +1,14 @@
 #pragma once
 
+#include "QxfFixture.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QString>
+
 #include <expected>
 #include <optional>
-
-#include "QxfFixture.h"
 
 namespace tarnik {
 

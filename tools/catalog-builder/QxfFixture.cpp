@@ -1,6 +1,7 @@
 #include "QxfFixture.h"
 
 #include <QXmlStreamReader>
+
 #include <algorithm>
 #include <map>
 
@@ -57,8 +58,8 @@ QxfMode readMode(QXmlStreamReader &xml) {
 }  // namespace
 
 const QxfChannel *QxfFixture::channel(const QString &name) const {
-  const auto found =
-      std::find_if(channels.begin(), channels.end(), [&](const QxfChannel &c) { return c.name == name; });
+  const auto found = std::find_if(channels.begin(), channels.end(),
+                                  [&](const QxfChannel &c) { return c.name == name; });
   return found == channels.end() ? nullptr : &*found;
 }
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+
 #include <expected>
 
 namespace tarnik {

@@ -1,5 +1,12 @@
 #include "ShippedCatalogs.h"
 
+#include "CatalogDescriptions.h"
+#include "CatalogWriter.h"
+#include "DebianChangelog.h"
+#include "ParameterMapping.h"
+#include "QxfFixture.h"
+#include "model/catalog/FixtureParameterCatalogDatabase.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
@@ -7,14 +14,8 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
-#include <algorithm>
 
-#include "CatalogDescriptions.h"
-#include "CatalogWriter.h"
-#include "DebianChangelog.h"
-#include "ParameterMapping.h"
-#include "QxfFixture.h"
-#include "model/catalog/FixtureParameterCatalogDatabase.h"
+#include <algorithm>
 
 namespace tarnik {
 namespace {
@@ -75,7 +76,8 @@ QString fourPartVersion(const QString &upstream) {
   return pieces.join(u'.');
 }
 
-std::expected<QList<Definition>, QString> readDefinitions(const QString &folder, SourceDigest &digest,
+std::expected<QList<Definition>, QString> readDefinitions(const QString &folder,
+                                                          SourceDigest &digest,
                                                           std::optional<int> limit) {
   QStringList paths;
   QDirIterator files(folder, {QStringLiteral("*.qxf")}, QDir::Files, QDirIterator::Subdirectories);
@@ -89,27 +91,34 @@ std::expected<QList<Definition>, QString> readDefinitions(const QString &folder,
   QList<Definition> definitions;
   for (const QString &path : paths) {
     QFile file(QDir(folder).filePath(path));
-    if (!file.open(QIODevice::ReadOnly)) return std::unexpected(path + QStringLiteral(": ") + file.errorString());
+    if (!file.open(QIODevice::ReadOnly))
+      return std::unexpected(path + QStringLiteral(": ") + file.errorString());
     const QByteArray data = file.readAll();
     digest.bytes += quint64(data.size());
-    manifest += QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex() + "  " + path.toUtf8() + '\n';
+    manifest += QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex() + "  " +
+                path.toUtf8() + '\n';
     auto fixture = readQxfFixture(data);
     if (!fixture) return std::unexpected(path + QStringLiteral(": ") + fixture.error());
     definitions.append({path, std::move(*fixture), {}});
     definitions.last().manufacturerToken = commandToken(definitions.last().fixture.manufacturer);
   }
-  digest.sha256 = QString::fromLatin1(QCryptographicHash::hash(manifest, QCryptographicHash::Sha256).toHex());
-  std::stable_sort(definitions.begin(), definitions.end(), [](const Definition &a, const Definition &b) {
-    if (a.manufacturerToken != b.manufacturerToken) return displayOrder(a.manufacturerToken, b.manufacturerToken);
-    if (a.fixture.model != b.fixture.model) return displayOrder(a.fixture.model, b.fixture.model);
-    return false;  // the path order stays
-  });
+  digest.sha256 =
+      QString::fromLatin1(QCryptographicHash::hash(manifest, QCryptographicHash::Sha256).toHex());
+  std::stable_sort(definitions.begin(), definitions.end(),
+                   [](const Definition &a, const Definition &b) {
+                     if (a.manufacturerToken != b.manufacturerToken)
+                       return displayOrder(a.manufacturerToken, b.manufacturerToken);
+                     if (a.fixture.model != b.fixture.model)
+                       return displayOrder(a.fixture.model, b.fixture.model);
+                     return false;  // the path order stays
+                   });
   return definitions;
 }
 
 // One channel record per parameter occurrence: its coarse slot and, when the definition
 // has one in the same head, its fine slot.
-QList<ParameterCatalogDescription::Channel> parameterChannels(const QxfFixture &fixture, const QxfMode &mode,
+QList<ParameterCatalogDescription::Channel> parameterChannels(const QxfFixture &fixture,
+                                                              const QxfMode &mode,
                                                               const ParameterMapping &mapping) {
   struct Occurrence {
     QString parameter;
@@ -136,9 +145,10 @@ QList<ParameterCatalogDescription::Channel> parameterChannels(const QxfFixture &
     }
   }
   for (const auto &[role, slot] : fineSlots) {
-    const auto partner = std::find_if(occurrences.begin(), occurrences.end(), [&](const Occurrence &o) {
-      return o.parameter == role.parameter && o.head == headOf(slot) && !o.fine;
-    });
+    const auto partner =
+        std::find_if(occurrences.begin(), occurrences.end(), [&](const Occurrence &o) {
+          return o.parameter == role.parameter && o.head == headOf(slot) && !o.fine;
+        });
     if (partner != occurrences.end()) partner->fine = quint16(slot + 1);
   }
   QList<ParameterCatalogDescription::Channel> channels;
@@ -154,17 +164,20 @@ QList<ParameterCatalogDescription::Channel> parameterChannels(const QxfFixture &
 
 std::expected<SourceDigest, QString> fileDigest(const QString &path) {
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return std::unexpected(path + QStringLiteral(": ") + file.errorString());
+  if (!file.open(QIODevice::ReadOnly))
+    return std::unexpected(path + QStringLiteral(": ") + file.errorString());
   const QByteArray data = file.readAll();
-  return SourceDigest{QFileInfo(path).fileName(), quint64(data.size()),
-                      QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex())};
+  return SourceDigest{
+      QFileInfo(path).fileName(), quint64(data.size()),
+      QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex())};
 }
 
 }  // namespace
 
 FixtureDataSource FixtureDataSource::installed() {
   return {QStringLiteral("/usr/share/qlcplus/fixtures"),
-          QStringLiteral("/usr/share/doc/qlcplus-data/changelog.Debian.gz"), QStringLiteral(TARNIK_PARAMETER_MAPPING)};
+          QStringLiteral("/usr/share/doc/qlcplus-data/changelog.Debian.gz"),
+          QStringLiteral(TARNIK_PARAMETER_MAPPING)};
 }
 
 std::expected<ShippedCatalogs, QString> buildShippedCatalogs(const FixtureDataSource &source,
@@ -181,7 +194,8 @@ std::expected<ShippedCatalogs, QString> buildShippedCatalogs(const FixtureDataSo
   if (!mappingDigest) return std::unexpected(mappingDigest.error());
 
   SourceDigest fixtureDigest;
-  fixtureDigest.file = QStringLiteral("qlcplus-data %1: fixtures/**.qxf").arg(changelog->packageVersion);
+  fixtureDigest.file =
+      QStringLiteral("qlcplus-data %1: fixtures/**.qxf").arg(changelog->packageVersion);
   const auto definitions = readDefinitions(source.fixturesFolder, fixtureDigest, fixtureLimit);
   if (!definitions) return std::unexpected(definitions.error());
 
@@ -199,10 +213,12 @@ std::expected<ShippedCatalogs, QString> buildShippedCatalogs(const FixtureDataSo
   parameters.libraryVersion = result.libraryVersion;
   parameters.libraryDate = changelog->date;
   parameters.fixtureSource = {fixtureDigest.file, fixtureDigest.bytes, fixtureDigest.sha256};
-  parameters.profileSource = parameters.fixtureSource;  // the profiles come from the same definitions
+  parameters.profileSource =
+      parameters.fixtureSource;  // the profiles come from the same definitions
   parameters.parameterSource = {mappingDigest->file, mappingDigest->bytes, mappingDigest->sha256};
   for (const ParameterMapping::Parameter &parameter : mapping->parameters()) {
-    parameters.parameters.append({parameter.id, parameter.name, parameter.categoryID, parameter.categoryName});
+    parameters.parameters.append(
+        {parameter.id, parameter.name, parameter.categoryID, parameter.categoryName});
   }
 
   QHash<QString, int> aliasClaims;
@@ -213,12 +229,13 @@ std::expected<ShippedCatalogs, QString> buildShippedCatalogs(const FixtureDataSo
     }
     fixtures.models.append({quint32(fixtures.manufacturers.size() - 1), definition.fixture.model});
     for (const QxfMode &mode : definition.fixture.modes) {
-      const QUuid id = QUuid::createUuidV5(modeIdentityNamespace, definition.path + u'\n' + mode.name);
+      const QUuid id =
+          QUuid::createUuidV5(modeIdentityNamespace, definition.path + u'\n' + mode.name);
       const QString typeName = commandToken(definition.fixture.model + u' ' + mode.name);
       const quint16 footprint = quint16(std::min<qsizetype>(mode.channels.size(), footprintLimit));
       const quint16 cells = mode.heads.size() >= 2 ? quint16(mode.heads.size()) : 0;
-      fixtures.modes.append(
-          {id, quint32(fixtures.models.size() - 1), mode.name, typeName, footprint, footprint, cells});
+      fixtures.modes.append({id, quint32(fixtures.models.size() - 1), mode.name, typeName,
+                             footprint, footprint, cells});
 
       const quint32 profile = quint32(parameters.profiles.size());
       parameters.profiles.append({id,
@@ -230,17 +247,21 @@ std::expected<ShippedCatalogs, QString> buildShippedCatalogs(const FixtureDataSo
                                   {},
                                   {}});
       // A console name pair can only lead to one profile: the first definition keeps it.
-      const QString key = FixtureParameterCatalogDatabase::foldedKey(definition.manufacturerToken, typeName);
-      if (aliasClaims[key]++ == 0) parameters.aliases.append({definition.manufacturerToken, typeName, profile});
+      const QString key =
+          FixtureParameterCatalogDatabase::foldedKey(definition.manufacturerToken, typeName);
+      if (aliasClaims[key]++ == 0)
+        parameters.aliases.append({definition.manufacturerToken, typeName, profile});
     }
   }
-  parameters.ambiguousAliasCount =
-      quint32(std::count_if(aliasClaims.cbegin(), aliasClaims.cend(), [](int claims) { return claims > 1; }));
+  parameters.ambiguousAliasCount = quint32(std::count_if(aliasClaims.cbegin(), aliasClaims.cend(),
+                                                         [](int claims) { return claims > 1; }));
 
   result.fixturePayload = writeFixturePayload(fixtures);
   result.parameterPayload = writeParameterPayload(parameters);
-  result.fixtureCatalog = writeContainer({fixtureContainerMagic, 1, result.fixturePayload, {}, {}, {}});
-  result.parameterCatalog = writeContainer({parameterContainerMagic, 1, result.parameterPayload, {}, {}, {}});
+  result.fixtureCatalog =
+      writeContainer({fixtureContainerMagic, 1, result.fixturePayload, {}, {}, {}});
+  result.parameterCatalog =
+      writeContainer({parameterContainerMagic, 1, result.parameterPayload, {}, {}, {}});
   return result;
 }
 

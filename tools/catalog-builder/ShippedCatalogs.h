@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+
 #include <expected>
 #include <optional>
 
@@ -30,7 +31,7 @@ struct ShippedCatalogs {
 // Reads every definition in sorted path order and builds both catalogs; the same input
 // always gives the same bytes. `fixtureLimit` keeps only the first definitions, for small
 // samples.
-std::expected<ShippedCatalogs, QString> buildShippedCatalogs(const FixtureDataSource &source,
-                                                             std::optional<int> fixtureLimit = std::nullopt);
+std::expected<ShippedCatalogs, QString> buildShippedCatalogs(
+    const FixtureDataSource &source, std::optional<int> fixtureLimit = std::nullopt);
 
 }  // namespace tarnik

@@ -7,14 +7,14 @@
 //   catalog-builder write DESCRIPTION.json OUTPUT
 //       writes one catalog file, honest or broken, from a JSON description
 
+#include "CatalogDescriptionJson.h"
+#include "ShippedCatalogs.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTextStream>
-
-#include "CatalogDescriptionJson.h"
-#include "ShippedCatalogs.h"
 
 namespace {
 
@@ -47,49 +47,60 @@ int main(int argc, char *argv[]) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Writes Tarnik's fixture catalog files."));
   parser.addHelpOption();
-  parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("shipped, sample or write"));
+  parser.addPositionalArgument(QStringLiteral("command"),
+                               QStringLiteral("shipped, sample or write"));
   const FixtureDataSource installed = FixtureDataSource::installed();
-  const QCommandLineOption fixtures(QStringLiteral("fixtures"), QStringLiteral("Fixture definition folder."),
+  const QCommandLineOption fixtures(QStringLiteral("fixtures"),
+                                    QStringLiteral("Fixture definition folder."),
                                     QStringLiteral("dir"), installed.fixturesFolder);
   const QCommandLineOption changelog(QStringLiteral("changelog"),
-                                     QStringLiteral("The data package's changelog.Debian.gz."), QStringLiteral("file"),
-                                     installed.changelogPath);
-  const QCommandLineOption mapping(QStringLiteral("mapping"), QStringLiteral("Parameter mapping table."),
+                                     QStringLiteral("The data package's changelog.Debian.gz."),
+                                     QStringLiteral("file"), installed.changelogPath);
+  const QCommandLineOption mapping(QStringLiteral("mapping"),
+                                   QStringLiteral("Parameter mapping table."),
                                    QStringLiteral("file"), installed.mappingPath);
-  const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Output folder."), QStringLiteral("dir"));
-  const QCommandLineOption count(QStringLiteral("count"), QStringLiteral("Definitions in a sample."),
-                                 QStringLiteral("n"), QStringLiteral("3"));
+  const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Output folder."),
+                               QStringLiteral("dir"));
+  const QCommandLineOption count(QStringLiteral("count"),
+                                 QStringLiteral("Definitions in a sample."), QStringLiteral("n"),
+                                 QStringLiteral("3"));
   parser.addOptions({fixtures, changelog, mapping, out, count});
   parser.process(application);
 
   const QStringList arguments = parser.positionalArguments();
   const QString command = arguments.value(0);
   if (command == QStringLiteral("write")) {
-    if (arguments.size() != 3) return fail(QStringLiteral("write needs DESCRIPTION.json and OUTPUT"));
+    if (arguments.size() != 3)
+      return fail(QStringLiteral("write needs DESCRIPTION.json and OUTPUT"));
     QFile description(arguments[1]);
     if (!description.open(QIODevice::ReadOnly))
       return fail(arguments[1] + QStringLiteral(": ") + description.errorString());
     const auto bytes = writeCatalogFromJson(description.readAll());
     if (!bytes) return fail(arguments[1] + QStringLiteral(": ") + bytes.error());
-    if (!writeFile(arguments[2], *bytes)) return fail(arguments[2] + QStringLiteral(": cannot write"));
+    if (!writeFile(arguments[2], *bytes))
+      return fail(arguments[2] + QStringLiteral(": cannot write"));
     return 0;
   }
-  if (command != QStringLiteral("shipped") && command != QStringLiteral("sample")) parser.showHelp(1);
+  if (command != QStringLiteral("shipped") && command != QStringLiteral("sample"))
+    parser.showHelp(1);
   if (!parser.isSet(out)) return fail(QStringLiteral("--out is required"));
 
-  const FixtureDataSource source{parser.value(fixtures), parser.value(changelog), parser.value(mapping)};
+  const FixtureDataSource source{parser.value(fixtures), parser.value(changelog),
+                                 parser.value(mapping)};
   std::optional<int> limit;
   if (command == QStringLiteral("sample")) limit = parser.value(count).toInt();
   const auto catalogs = buildShippedCatalogs(source, limit);
   if (!catalogs) return fail(catalogs.error());
   QTextStream(stdout) << "library version " << catalogs->libraryVersion << '\n';
   if (command == QStringLiteral("shipped")) {
-    return writeFiles(parser.value(out),
-                      {{QStringLiteral("FixtureCatalog.tfcat"), catalogs->fixtureCatalog},
-                       {QStringLiteral("FixtureParameterCatalog.tfpc"), catalogs->parameterCatalog}});
+    return writeFiles(
+        parser.value(out),
+        {{QStringLiteral("FixtureCatalog.tfcat"), catalogs->fixtureCatalog},
+         {QStringLiteral("FixtureParameterCatalog.tfpc"), catalogs->parameterCatalog}});
   }
-  return writeFiles(parser.value(out), {{QStringLiteral("fixture-payload.tfcat"), catalogs->fixturePayload},
-                                        {QStringLiteral("fixture-container.tfcat"), catalogs->fixtureCatalog},
-                                        {QStringLiteral("parameter-payload.tfpsl"), catalogs->parameterPayload},
-                                        {QStringLiteral("parameter-container.tfpc"), catalogs->parameterCatalog}});
+  return writeFiles(parser.value(out),
+                    {{QStringLiteral("fixture-payload.tfcat"), catalogs->fixturePayload},
+                     {QStringLiteral("fixture-container.tfcat"), catalogs->fixtureCatalog},
+                     {QStringLiteral("parameter-payload.tfpsl"), catalogs->parameterPayload},
+                     {QStringLiteral("parameter-container.tfpc"), catalogs->parameterCatalog}});
 }

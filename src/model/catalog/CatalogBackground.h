@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QThreadPool>
+
 #include <utility>
 
 namespace tarnik {

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "model/catalog/CatalogReader.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QCryptographicHash>
-#include <limits>
 
-#include "model/catalog/CatalogReader.h"
+#include <limits>
 
 namespace tarnik {
 
@@ -32,7 +33,8 @@ qint64 inflateRawInto(QByteArrayView compressed, char *output, qint64 size);
 template <class Error>
 QByteArray unwrapCatalogContainer(QByteArrayView resource, const CatalogContainerFormat &format) {
   CatalogReader<Error> reader(resource);
-  if (reader.read(catalogMagicSize, format.magicLabel) != QByteArrayView(format.magic, catalogMagicSize)) {
+  if (reader.read(catalogMagicSize, format.magicLabel) !=
+      QByteArrayView(format.magic, catalogMagicSize)) {
     throw Error::invalidMagic();
   }
   const quint32 schema = reader.readUInt32(format.schemaLabel);

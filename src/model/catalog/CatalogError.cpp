@@ -2,7 +2,8 @@
 
 namespace tarnik {
 
-QString catalogErrorDescription(QStringView catalogName, CatalogErrorKind kind, qint64 number, const QString &text) {
+QString catalogErrorDescription(QStringView catalogName, CatalogErrorKind kind, qint64 number,
+                                const QString &text) {
   const QString name = catalogName.toString();
   const QString the = QStringLiteral("The ") + name;
   const QString n = QString::number(number);
@@ -10,7 +11,8 @@ QString catalogErrorDescription(QStringView catalogName, CatalogErrorKind kind, 
     case CatalogErrorKind::resourceTooLarge:
       return the + QStringLiteral(" is unexpectedly large (") + n + QStringLiteral(" bytes).");
     case CatalogErrorKind::unsupportedSchema:
-      return name.first(1).toUpper() + name.sliced(1) + QStringLiteral(" schema ") + n + QStringLiteral(" is unsupported.");
+      return name.first(1).toUpper() + name.sliced(1) + QStringLiteral(" schema ") + n +
+             QStringLiteral(" is unsupported.");
     case CatalogErrorKind::truncated:
       return the + QStringLiteral(" is truncated while reading ") + text + QStringLiteral(".");
     case CatalogErrorKind::invalidUTF8:

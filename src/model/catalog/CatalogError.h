@@ -26,7 +26,8 @@ enum class CatalogErrorKind {
 
 // The text the user sees for a failure of the catalog named `catalogName` ("fixture
 // catalog"): the two catalogs word their failures alike.
-QString catalogErrorDescription(QStringView catalogName, CatalogErrorKind kind, qint64 number, const QString &text);
+QString catalogErrorDescription(QStringView catalogName, CatalogErrorKind kind, qint64 number,
+                                const QString &text);
 
 // What both catalogs' error types share: their cases, their texts and equality. `Error` is
 // the catalog's own type, which names its catalog (`catalogName`) and raises duplicates
@@ -43,15 +44,21 @@ struct CatalogError {
   static Error unsupportedSchema(quint32 schema) { return made(Kind::unsupportedSchema, schema); }
   static Error truncated(QString label) { return made(Kind::truncated, 0, std::move(label)); }
   static Error invalidUTF8(QString label) { return made(Kind::invalidUTF8, 0, std::move(label)); }
-  static Error invalidMetadata(QString label) { return made(Kind::invalidMetadata, 0, std::move(label)); }
-  static Error invalidReference(QString label) { return made(Kind::invalidReference, 0, std::move(label)); }
+  static Error invalidMetadata(QString label) {
+    return made(Kind::invalidMetadata, 0, std::move(label));
+  }
+  static Error invalidReference(QString label) {
+    return made(Kind::invalidReference, 0, std::move(label));
+  }
   static Error trailingBytes(qint64 count) { return made(Kind::trailingBytes, count); }
   static Error resourceMissing() { return made(Kind::resourceMissing); }
   static Error invalidMagic() { return made(Kind::invalidMagic); }
   static Error decompressionFailed() { return made(Kind::decompressionFailed); }
   static Error resourceDigestMismatch() { return made(Kind::resourceDigestMismatch); }
 
-  QString description() const { return catalogErrorDescription(Error::catalogName, kind, number, text); }
+  QString description() const {
+    return catalogErrorDescription(Error::catalogName, kind, number, text);
+  }
   bool operator==(const CatalogError &) const = default;
 
  protected:

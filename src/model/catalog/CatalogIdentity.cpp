@@ -1,8 +1,8 @@
 #include "model/catalog/CatalogIdentity.h"
 
-#include <QtEndian>
-
 #include "foundation/UuidText.h"
+
+#include <QtEndian>
 
 namespace tarnik {
 
@@ -22,7 +22,8 @@ QString CatalogIdentity::text() const {
   char16_t *out = reinterpret_cast<char16_t *>(text.data());
   for (int i = 0; i < 16; ++i) {
     if (i == 4 || i == 6 || i == 8 || i == 10) *out++ = u'-';
-    const unsigned byte = unsigned((i < 8 ? high >> (56 - 8 * i) : low >> (56 - 8 * (i - 8))) & 0xFF);
+    const unsigned byte =
+        unsigned((i < 8 ? high >> (56 - 8 * i) : low >> (56 - 8 * (i - 8))) & 0xFF);
     *out++ = digits[byte >> 4];
     *out++ = digits[byte & 0xF];
   }

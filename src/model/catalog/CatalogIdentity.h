@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringView>
 #include <QtGlobal>
+
 #include <compare>
 #include <optional>
 

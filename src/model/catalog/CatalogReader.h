@@ -1,14 +1,15 @@
 #pragma once
 
-#include <QByteArrayView>
-#include <QString>
-#include <QtEndian>
-#include <expected>
-#include <optional>
-
 #include "model/catalog/CatalogIdentity.h"
 #include "model/catalog/CatalogLabel.h"
 #include "model/catalog/CatalogText.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <QtEndian>
+
+#include <expected>
+#include <optional>
 
 namespace tarnik {
 
@@ -32,9 +33,15 @@ class CatalogReader {
   }
 
   quint8 readUInt8(const CatalogLabel &label) { return quint8(read(1, label)[0]); }
-  quint16 readUInt16(const CatalogLabel &label) { return qFromLittleEndian<quint16>(read(2, label).data()); }
-  quint32 readUInt32(const CatalogLabel &label) { return qFromLittleEndian<quint32>(read(4, label).data()); }
-  quint64 readUInt64(const CatalogLabel &label) { return qFromLittleEndian<quint64>(read(8, label).data()); }
+  quint16 readUInt16(const CatalogLabel &label) {
+    return qFromLittleEndian<quint16>(read(2, label).data());
+  }
+  quint32 readUInt32(const CatalogLabel &label) {
+    return qFromLittleEndian<quint32>(read(4, label).data());
+  }
+  quint64 readUInt64(const CatalogLabel &label) {
+    return qFromLittleEndian<quint64>(read(8, label).data());
+  }
 
   QString readString(const CatalogLabel &label) {
     const qsizetype start = offset_;
@@ -53,7 +60,9 @@ class CatalogReader {
   }
 
   // A UUID whose 16 bytes are the bytes read, in order.
-  CatalogIdentity readUUID(const CatalogLabel &label) { return CatalogIdentity::fromBytes(read(16, label).data()); }
+  CatalogIdentity readUUID(const CatalogLabel &label) {
+    return CatalogIdentity::fromBytes(read(16, label).data());
+  }
 
  private:
   QByteArrayView bytes_;

@@ -4,6 +4,7 @@
 #include <QByteArrayView>
 #include <QFile>
 #include <QString>
+
 #include <expected>
 #include <memory>
 

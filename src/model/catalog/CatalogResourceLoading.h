@@ -1,5 +1,8 @@
 #pragma once
 
+#include "model/catalog/CatalogBackground.h"
+#include "model/catalog/CatalogResourceFile.h"
+
 #include <QByteArrayView>
 #include <QObject>
 #include <QString>
@@ -9,9 +12,6 @@
 #include <type_traits>
 #include <utility>
 
-#include "model/catalog/CatalogBackground.h"
-#include "model/catalog/CatalogResourceFile.h"
-
 namespace tarnik {
 
 // Reads the catalog file at `path` and decodes it with `decode` (the file's bytes to a
@@ -19,8 +19,8 @@ namespace tarnik {
 // shared database, or null and the failure's text, on the GUI thread while `receiver`
 // lives. Without a path the resource is missing, and `finish` gets `missingText` at once.
 template <class Decode, class Finish>
-void loadCatalogResource(QObject *receiver, const std::optional<QString> &path, const QString &missingText,
-                         Decode decode, Finish finish) {
+void loadCatalogResource(QObject *receiver, const std::optional<QString> &path,
+                         const QString &missingText, Decode decode, Finish finish) {
   using Database = typename std::invoke_result_t<Decode, QByteArrayView>::value_type;
   struct Outcome {
     std::shared_ptr<const Database> database;

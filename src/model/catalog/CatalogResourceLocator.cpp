@@ -6,15 +6,18 @@
 
 namespace tarnik {
 
-CatalogResourceLocator::CatalogResourceLocator(QStringList folders) : folders_(std::move(folders)) {}
+CatalogResourceLocator::CatalogResourceLocator(QStringList folders)
+    : folders_(std::move(folders)) {}
 
 CatalogResourceLocator CatalogResourceLocator::standard() {
   QStringList folders;
-  if (const QString overridden = qEnvironmentVariable("TARNIK_RESOURCE_DIR"); !overridden.isEmpty()) {
+  if (const QString overridden = qEnvironmentVariable("TARNIK_RESOURCE_DIR");
+      !overridden.isEmpty()) {
     folders.append(overridden);
   }
   if (QCoreApplication::instance()) {
-    folders.append(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/tarnik")));
+    folders.append(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/tarnik")));
   }
 #ifdef TARNIK_SOURCE_RESOURCE_DIR
   folders.append(QStringLiteral(TARNIK_SOURCE_RESOURCE_DIR));
@@ -22,7 +25,8 @@ CatalogResourceLocator CatalogResourceLocator::standard() {
   return CatalogResourceLocator(std::move(folders));
 }
 
-std::optional<QString> CatalogResourceLocator::url(const QString &name, const QString &extension) const {
+std::optional<QString> CatalogResourceLocator::url(const QString &name,
+                                                   const QString &extension) const {
   const QString fileName = name + u'.' + extension;
   for (const QString &folder : folders_) {
     const QFileInfo candidate(QDir(folder), fileName);

@@ -1,6 +1,7 @@
 #include "model/catalog/CatalogText.h"
 
 #include <QChar>
+
 #include <algorithm>
 #include <array>
 
@@ -171,7 +172,8 @@ bool isLibraryVersion(QStringView text) {
   for (const QStringView piece : text.tokenize(u'.')) {
     if (++pieces > 4 || piece.isEmpty()) return false;
     bool numeric = true;
-    forEachScalar(piece, [&numeric](char32_t codePoint) { numeric = numeric && QChar::isNumber(codePoint); });
+    forEachScalar(
+        piece, [&numeric](char32_t codePoint) { numeric = numeric && QChar::isNumber(codePoint); });
     if (!numeric) return false;
   }
   return pieces == 4;

@@ -1,10 +1,10 @@
 #include "model/catalog/FixtureCatalogDatabase.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "foundation/TextRules.h"
 #include "model/catalog/CatalogText.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace tarnik {
 namespace {
@@ -39,7 +39,8 @@ bool equalBytes(QByteArrayView a, QByteArrayView b) {
   return a.size() == b.size() && std::memcmp(a.data(), b.data(), std::size_t(a.size())) == 0;
 }
 
-bool containsEveryToken(const QList<QByteArray> &tokens, QByteArrayView first, QByteArrayView second) {
+bool containsEveryToken(const QList<QByteArray> &tokens, QByteArrayView first,
+                        QByteArrayView second) {
   return std::all_of(tokens.begin(), tokens.end(), [&](const QByteArray &token) {
     return containsToken(first, token) || containsToken(second, token);
   });
@@ -82,12 +83,14 @@ bool FixtureCatalogDatabase::precedesInResults(int rankA, int modeA, int rankB, 
   const int manufacturerA = models_[a.modelIndex].manufacturerIndex;
   const int manufacturerB = models_[b.modelIndex].manufacturerIndex;
   if (manufacturerA != manufacturerB) {
-    if (const int order = compareCodePoints(manufacturerNames_[manufacturerA], manufacturerNames_[manufacturerB])) {
+    if (const int order = compareCodePoints(manufacturerNames_[manufacturerA],
+                                            manufacturerNames_[manufacturerB])) {
       return order < 0;
     }
   }
   if (a.modelIndex != b.modelIndex) {
-    if (const int order = compareCodePoints(models_[a.modelIndex].name, models_[b.modelIndex].name)) return order < 0;
+    if (const int order = compareCodePoints(models_[a.modelIndex].name, models_[b.modelIndex].name))
+      return order < 0;
   }
   if (const int order = compareCodePoints(a.mode, b.mode)) return order < 0;
   return a.id < b.id;  // byte order, which is the order of the upper-case texts
@@ -124,7 +127,8 @@ QList<FixtureCatalogMode> FixtureCatalogDatabase::searchModes(QStringView query,
       if (!containsToken(modelText, token)) missingFromModel.append(token);
     }
     const QByteArrayView modelName = modelText.last(foldedModelNameSizes_[model]);
-    const bool manufacturerEqualsQuery = equalBytes(manufacturerSearchText_[models_[model].manufacturerIndex], q);
+    const bool manufacturerEqualsQuery =
+        equalBytes(manufacturerSearchText_[models_[model].manufacturerIndex], q);
     for (int position = modes.begin; position < modes.end; ++position) {
       const QByteArrayView modeText = modeSearchText_[position];
       if (!std::all_of(missingFromModel.begin(), missingFromModel.end(),
@@ -155,7 +159,8 @@ QList<FixtureCatalogMode> FixtureCatalogDatabase::searchModes(QStringView query,
   return result;
 }
 
-QList<FixtureCatalogModel> FixtureCatalogDatabase::modelsOfManufacturer(int manufacturer, QStringView query) const {
+QList<FixtureCatalogModel> FixtureCatalogDatabase::modelsOfManufacturer(int manufacturer,
+                                                                        QStringView query) const {
   QList<FixtureCatalogModel> result;
   if (manufacturer < 0 || manufacturer >= manufacturers_.size()) return result;
   const QList<QByteArray> tokens = searchTokens(query);
@@ -177,7 +182,8 @@ QList<FixtureCatalogModel> FixtureCatalogDatabase::modelsOfManufacturer(int manu
   return result;
 }
 
-QList<FixtureCatalogMode> FixtureCatalogDatabase::modesOfModel(int model, QStringView query, int limit) const {
+QList<FixtureCatalogMode> FixtureCatalogDatabase::modesOfModel(int model, QStringView query,
+                                                               int limit) const {
   QList<FixtureCatalogMode> result;
   if (model < 0 || model >= models_.size()) return result;
   limit = std::clamp(limit, 1, 2000);

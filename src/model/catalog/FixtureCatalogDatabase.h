@@ -1,5 +1,8 @@
 #pragma once
 
+#include "model/catalog/CatalogIdentity.h"
+#include "model/catalog/FixtureCatalogRecords.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
@@ -8,10 +11,8 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
-#include <optional>
 
-#include "model/catalog/CatalogIdentity.h"
-#include "model/catalog/FixtureCatalogRecords.h"
+#include <optional>
 
 namespace tarnik {
 

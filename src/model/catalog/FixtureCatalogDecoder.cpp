@@ -1,10 +1,10 @@
 #include "model/catalog/FixtureCatalogDecoder.h"
 
-#include <charconv>
-
 #include "model/catalog/CatalogContainer.h"
 #include "model/catalog/CatalogReader.h"
 #include "model/catalog/CatalogText.h"
+
+#include <charconv>
 
 namespace tarnik {
 namespace {
@@ -26,7 +26,9 @@ constexpr quint32 manufacturerLimit = 100'000;
 constexpr quint32 modelLimit = 1'000'000;
 constexpr quint32 modeLimit = 500'000;
 
-std::optional<int> knownFootprint(quint16 value) { return value == 0 ? std::nullopt : std::optional<int>(value); }
+std::optional<int> knownFootprint(quint16 value) {
+  return value == 0 ? std::nullopt : std::optional<int>(value);
+}
 
 // Appends the fold of `piece` and returns its size without the blank that joins it.
 int appendFoldedPiece(QByteArray &text, QStringView piece) {
@@ -46,7 +48,8 @@ void appendFootprintTokens(QByteArray &utf8, std::optional<int> profile, std::op
   }
 }
 
-QString identityKey(const QString &manufacturerWords, const QString &nameWords, std::optional<int> totalFootprint) {
+QString identityKey(const QString &manufacturerWords, const QString &nameWords,
+                    std::optional<int> totalFootprint) {
   QString key;
   key.reserve(manufacturerWords.size() + nameWords.size() + 8);
   key.append(manufacturerWords).append(QChar(0x1F)).append(nameWords).append(QChar(0x1F));
@@ -56,15 +59,20 @@ QString identityKey(const QString &manufacturerWords, const QString &nameWords, 
 
 }  // namespace
 
-std::expected<FixtureCatalogDatabase, FixtureCatalogError> FixtureCatalogDecoder::load(QByteArrayView resource) {
+std::expected<FixtureCatalogDatabase, FixtureCatalogError> FixtureCatalogDecoder::load(
+    QByteArrayView resource) {
   if (resource.size() > resourceSizeLimit)
     return std::unexpected(FixtureCatalogError::resourceTooLarge(resource.size()));
-  if (!resource.startsWith(QByteArrayView(containerFormat.magic, catalogMagicSize))) return decodePayload(resource);
-  return catchingCatalogError<FixtureCatalogDatabase, FixtureCatalogError>(
-      [&] { return decodePayloadOrThrow(unwrapCatalogContainer<FixtureCatalogError>(resource, containerFormat)); });
+  if (!resource.startsWith(QByteArrayView(containerFormat.magic, catalogMagicSize)))
+    return decodePayload(resource);
+  return catchingCatalogError<FixtureCatalogDatabase, FixtureCatalogError>([&] {
+    return decodePayloadOrThrow(
+        unwrapCatalogContainer<FixtureCatalogError>(resource, containerFormat));
+  });
 }
 
-std::expected<QByteArray, FixtureCatalogError> FixtureCatalogDecoder::decodeResource(QByteArrayView resource) {
+std::expected<QByteArray, FixtureCatalogError> FixtureCatalogDecoder::decodeResource(
+    QByteArrayView resource) {
   return catchingCatalogError<QByteArray, FixtureCatalogError>(
       [&] { return unwrapCatalogContainer<FixtureCatalogError>(resource, containerFormat); });
 }
@@ -75,9 +83,8 @@ std::expected<FixtureCatalogDatabase, FixtureCatalogError> FixtureCatalogDecoder
       [&] { return decodePayloadOrThrow(payload); });
 }
 
-std::expected<QList<Range>, FixtureCatalogError> FixtureCatalogDecoder::groupRanges(int parentCount,
-                                                                                    const QList<int> &parentOfChild,
-                                                                                    const QString &label) {
+std::expected<QList<Range>, FixtureCatalogError> FixtureCatalogDecoder::groupRanges(
+    int parentCount, const QList<int> &parentOfChild, const QString &label) {
   return catchingCatalogError<QList<Range>, FixtureCatalogError>(
       [&] { return groupRangesOrThrow(parentCount, parentOfChild, label); });
 }
@@ -87,13 +94,15 @@ QString FixtureCatalogDecoder::commandIdentityKey(QStringView manufacturer, QStr
   return identityKey(identityWords(manufacturer), identityWords(modeName), totalFootprint);
 }
 
-QList<Range> FixtureCatalogDecoder::groupRangesOrThrow(int parentCount, const QList<int> &parentOfChild,
+QList<Range> FixtureCatalogDecoder::groupRangesOrThrow(int parentCount,
+                                                       const QList<int> &parentOfChild,
                                                        const QString &label) {
   QList<Range> ranges(parentCount);
   int previous = 0;
   for (int child = 0; child < parentOfChild.size(); ++child) {
     const int parent = parentOfChild[child];
-    if (parent < previous) throw FixtureCatalogError::invalidMetadata(QStringLiteral("noncontiguous ") + label);
+    if (parent < previous)
+      throw FixtureCatalogError::invalidMetadata(QStringLiteral("noncontiguous ") + label);
     if (parent >= parentCount) throw FixtureCatalogError::invalidReference(label);
     Range &range = ranges[parent];
     if (range.size() == 0) range.begin = child;
@@ -104,9 +113,11 @@ QList<Range> FixtureCatalogDecoder::groupRangesOrThrow(int parentCount, const QL
 }
 
 FixtureCatalogDatabase FixtureCatalogDecoder::decodePayloadOrThrow(QByteArrayView payload) {
-  if (payload.size() > payloadSizeLimit) throw FixtureCatalogError::resourceTooLarge(payload.size());
+  if (payload.size() > payloadSizeLimit)
+    throw FixtureCatalogError::resourceTooLarge(payload.size());
   Reader reader(payload);
-  if (reader.read(catalogMagicSize, "magic") != payloadMagic) throw FixtureCatalogError::invalidMagic();
+  if (reader.read(catalogMagicSize, "magic") != payloadMagic)
+    throw FixtureCatalogError::invalidMagic();
   const quint32 schema = reader.readUInt32("schema version");
   if (schema != 1) throw FixtureCatalogError::unsupportedSchema(schema);
 
@@ -121,7 +132,9 @@ FixtureCatalogDatabase FixtureCatalogDecoder::decodePayloadOrThrow(QByteArrayVie
   const quint32 modelCount = reader.readUInt32("model count");
   const quint32 modeCount = reader.readUInt32("mode count");
 
-  const auto invalid = [](const char *label) { return FixtureCatalogError::invalidMetadata(QString::fromUtf8(label)); };
+  const auto invalid = [](const char *label) {
+    return FixtureCatalogError::invalidMetadata(QString::fromUtf8(label));
+  };
   if (!isLibraryVersion(metadata.libraryVersion)) throw invalid("library version");
   if (metadata.libraryDate.isEmpty()) throw invalid("library date");
   if (metadata.sourceFile.isEmpty()) throw invalid("source filename");
@@ -139,7 +152,8 @@ FixtureCatalogDatabase FixtureCatalogDecoder::decodePayloadOrThrow(QByteArrayVie
   database.manufacturerNames_.reserve(manufacturerCount);
   for (quint32 i = 0; i < manufacturerCount; ++i) {
     QString name = reader.readString({"manufacturer {}", i});
-    if (name.isEmpty()) throw FixtureCatalogError::invalidMetadata(CatalogLabel("manufacturer {} name", i).text());
+    if (name.isEmpty())
+      throw FixtureCatalogError::invalidMetadata(CatalogLabel("manufacturer {} name", i).text());
     database.manufacturerNames_.append(std::move(name));
   }
 
@@ -149,9 +163,11 @@ FixtureCatalogDatabase FixtureCatalogDecoder::decodePayloadOrThrow(QByteArrayVie
   for (quint32 j = 0; j < modelCount; ++j) {
     const CatalogLabel manufacturerLabel("model {} manufacturer", j);
     const quint32 manufacturer = reader.readUInt32(manufacturerLabel);
-    if (manufacturer >= manufacturerCount) throw FixtureCatalogError::invalidReference(manufacturerLabel.text());
+    if (manufacturer >= manufacturerCount)
+      throw FixtureCatalogError::invalidReference(manufacturerLabel.text());
     QString name = reader.readString({"model {} name", j});
-    if (name.isEmpty()) throw FixtureCatalogError::invalidMetadata(CatalogLabel("model {} name", j).text());
+    if (name.isEmpty())
+      throw FixtureCatalogError::invalidMetadata(CatalogLabel("model {} name", j).text());
     manufacturerOfModel.append(int(manufacturer));
     database.models_.append({int(manufacturer), std::move(name)});
   }
@@ -163,14 +179,16 @@ FixtureCatalogDatabase FixtureCatalogDecoder::decodePayloadOrThrow(QByteArrayVie
   for (quint32 k = 0; k < modeCount; ++k) {
     FixtureCatalogDatabase::ModeRecord mode;
     mode.id = reader.readUUID({"mode {} UUID", k});
-    if (database.modeIndexByID_.contains(mode.id)) throw FixtureCatalogError::duplicateModeID(mode.id.text());
+    if (database.modeIndexByID_.contains(mode.id))
+      throw FixtureCatalogError::duplicateModeID(mode.id.text());
     const CatalogLabel modelLabel("mode {} model", k);
     const quint32 model = reader.readUInt32(modelLabel);
     if (model >= modelCount) throw FixtureCatalogError::invalidReference(modelLabel.text());
     mode.modelIndex = int(model);
     mode.mode = reader.readString({"mode {} mode text", k});
     mode.name = reader.readString({"mode {} name", k});
-    if (mode.name.isEmpty()) throw FixtureCatalogError::invalidMetadata(CatalogLabel("mode {} name", k).text());
+    if (mode.name.isEmpty())
+      throw FixtureCatalogError::invalidMetadata(CatalogLabel("mode {} name", k).text());
     mode.profileFootprint = knownFootprint(reader.readUInt16({"mode {} profile footprint", k}));
     mode.totalFootprint = knownFootprint(reader.readUInt16({"mode {} total footprint", k}));
     mode.cellCount = reader.readUInt16({"mode {} cell count", k});
@@ -180,9 +198,10 @@ FixtureCatalogDatabase FixtureCatalogDecoder::decodePayloadOrThrow(QByteArrayVie
   }
   if (reader.remaining() > 0) throw FixtureCatalogError::trailingBytes(reader.remaining());
 
-  database.manufacturerModelRanges_ =
-      groupRangesOrThrow(int(manufacturerCount), manufacturerOfModel, QStringLiteral("manufacturer models"));
-  database.modelModeRanges_ = groupRangesOrThrow(int(modelCount), modelOfMode, QStringLiteral("model modes"));
+  database.manufacturerModelRanges_ = groupRangesOrThrow(
+      int(manufacturerCount), manufacturerOfModel, QStringLiteral("manufacturer models"));
+  database.modelModeRanges_ =
+      groupRangesOrThrow(int(modelCount), modelOfMode, QStringLiteral("model modes"));
   buildIndexes(database);
   return database;
 }
@@ -203,7 +222,8 @@ void FixtureCatalogDecoder::buildIndexes(FixtureCatalogDatabase &database) {
   for (int i = 0; i < manufacturerCount; ++i) {
     const Range models = database.manufacturerModelRanges_[i];
     int modes = 0;
-    for (int model = models.begin; model < models.end; ++model) modes += database.modelModeRanges_[model].size();
+    for (int model = models.begin; model < models.end; ++model)
+      modes += database.modelModeRanges_[model].size();
     const QString &name = database.manufacturerNames_[i];
     database.manufacturers_.append({i, name, models.size(), modes});
     text.truncate(0);
@@ -234,8 +254,9 @@ void FixtureCatalogDecoder::buildIndexes(FixtureCatalogDatabase &database) {
     appendFootprintTokens(text, mode.profileFootprint, mode.totalFootprint);
     database.modeSearchText_.append(text);
 
-    const QString key = identityKey(manufacturerIdentity[database.models_[mode.modelIndex].manufacturerIndex],
-                                    identityWords(mode.name), mode.totalFootprint);
+    const QString key =
+        identityKey(manufacturerIdentity[database.models_[mode.modelIndex].manufacturerIndex],
+                    identityWords(mode.name), mode.totalFootprint);
     const auto first = firstModeByIdentity.constFind(key);
     if (first == firstModeByIdentity.constEnd()) {
       firstModeByIdentity.insert(key, k);

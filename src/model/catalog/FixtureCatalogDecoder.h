@@ -1,14 +1,15 @@
 #pragma once
 
+#include "model/catalog/FixtureCatalogDatabase.h"
+#include "model/catalog/FixtureCatalogError.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+
 #include <expected>
 #include <optional>
-
-#include "model/catalog/FixtureCatalogDatabase.h"
-#include "model/catalog/FixtureCatalogError.h"
 
 namespace tarnik {
 
@@ -23,7 +24,8 @@ class FixtureCatalogDecoder {
   static std::expected<FixtureCatalogDatabase, FixtureCatalogError> load(QByteArrayView resource);
   // The container step alone: the proven, inflated payload.
   static std::expected<QByteArray, FixtureCatalogError> decodeResource(QByteArrayView resource);
-  static std::expected<FixtureCatalogDatabase, FixtureCatalogError> decodePayload(QByteArrayView payload);
+  static std::expected<FixtureCatalogDatabase, FixtureCatalogError> decodePayload(
+      QByteArrayView payload);
 
   // One range per parent over children listed with their parents' positions; the parents
   // must not go backwards, or the label is reported as noncontiguous.
@@ -31,11 +33,13 @@ class FixtureCatalogDecoder {
       int parentCount, const QList<int> &parentOfChild, const QString &label);
 
   // Manufacturer, mode name and total footprint as the console tells modes apart.
-  static QString commandIdentityKey(QStringView manufacturer, QStringView modeName, std::optional<int> totalFootprint);
+  static QString commandIdentityKey(QStringView manufacturer, QStringView modeName,
+                                    std::optional<int> totalFootprint);
 
  private:
   static FixtureCatalogDatabase decodePayloadOrThrow(QByteArrayView payload);
-  static QList<FixtureCatalogDatabase::Range> groupRangesOrThrow(int parentCount, const QList<int> &parentOfChild,
+  static QList<FixtureCatalogDatabase::Range> groupRangesOrThrow(int parentCount,
+                                                                 const QList<int> &parentOfChild,
                                                                  const QString &label);
   static void buildIndexes(FixtureCatalogDatabase &database);
 };

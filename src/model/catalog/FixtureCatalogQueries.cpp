@@ -4,25 +4,31 @@
 
 namespace tarnik {
 
-void searchModesInBackground(std::shared_ptr<const FixtureCatalogDatabase> database, QString query, int limit,
-                             QObject *receiver, std::function<void(const QList<FixtureCatalogMode> &)> done) {
+void searchModesInBackground(std::shared_ptr<const FixtureCatalogDatabase> database, QString query,
+                             int limit, QObject *receiver,
+                             std::function<void(const QList<FixtureCatalogMode> &)> done) {
   runCatalogWork(
-      receiver, [database, query, limit] { return database->searchModes(query, limit); }, std::move(done));
-}
-
-void modelsOfManufacturerInBackground(std::shared_ptr<const FixtureCatalogDatabase> database, int manufacturer,
-                                      QString query, QObject *receiver,
-                                      std::function<void(const QList<FixtureCatalogModel> &)> done) {
-  runCatalogWork(
-      receiver, [database, manufacturer, query] { return database->modelsOfManufacturer(manufacturer, query); },
+      receiver, [database, query, limit] { return database->searchModes(query, limit); },
       std::move(done));
 }
 
-void modesOfModelInBackground(std::shared_ptr<const FixtureCatalogDatabase> database, int model, QString query,
-                              int limit, QObject *receiver,
+void modelsOfManufacturerInBackground(
+    std::shared_ptr<const FixtureCatalogDatabase> database, int manufacturer, QString query,
+    QObject *receiver, std::function<void(const QList<FixtureCatalogModel> &)> done) {
+  runCatalogWork(
+      receiver,
+      [database, manufacturer, query] {
+        return database->modelsOfManufacturer(manufacturer, query);
+      },
+      std::move(done));
+}
+
+void modesOfModelInBackground(std::shared_ptr<const FixtureCatalogDatabase> database, int model,
+                              QString query, int limit, QObject *receiver,
                               std::function<void(const QList<FixtureCatalogMode> &)> done) {
   runCatalogWork(
-      receiver, [database, model, query, limit] { return database->modesOfModel(model, query, limit); },
+      receiver,
+      [database, model, query, limit] { return database->modesOfModel(model, query, limit); },
       std::move(done));
 }
 

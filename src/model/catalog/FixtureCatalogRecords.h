@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+
 #include <optional>
 
 namespace tarnik {

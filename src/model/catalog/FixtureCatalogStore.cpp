@@ -11,9 +11,10 @@ FixtureCatalogStore::FixtureCatalogStore(QObject *parent) : ObservableObject(par
 void FixtureCatalogStore::load(const CatalogResourceLocator &bundle) {
   if (state_.kind == State::Kind::loading || state_.kind == State::Kind::ready) return;
   publish(state_, State{State::Kind::loading, {}}, &FixtureCatalogStore::stateChanged);
-  loadCatalogResource(this, bundle.url(resourceName, resourceExtension),
-                      FixtureCatalogError::resourceMissing().description(), &FixtureCatalogDecoder::load,
-                      [this](const auto &database, const QString &failure) { finish(database, failure); });
+  loadCatalogResource(
+      this, bundle.url(resourceName, resourceExtension),
+      FixtureCatalogError::resourceMissing().description(), &FixtureCatalogDecoder::load,
+      [this](const auto &database, const QString &failure) { finish(database, failure); });
 }
 
 void FixtureCatalogStore::finish(const std::shared_ptr<const FixtureCatalogDatabase> &database,
@@ -25,12 +26,14 @@ void FixtureCatalogStore::finish(const std::shared_ptr<const FixtureCatalogDatab
     publish(state_, State{State::Kind::ready, {}}, &FixtureCatalogStore::stateChanged);
   } else {
     publish(metadata_, std::nullopt, &FixtureCatalogStore::metadataChanged);
-    publish(manufacturers_, QList<FixtureCatalogManufacturer>(), &FixtureCatalogStore::manufacturersChanged);
+    publish(manufacturers_, QList<FixtureCatalogManufacturer>(),
+            &FixtureCatalogStore::manufacturersChanged);
     publish(state_, State::failed(failure), &FixtureCatalogStore::stateChanged);
   }
 }
 
-bool FixtureCatalogStore::compareLibraryVersion(const std::optional<QString> &reportedVersion) const {
+bool FixtureCatalogStore::compareLibraryVersion(
+    const std::optional<QString> &reportedVersion) const {
   if (!metadata_ || !reportedVersion) return false;
   return trimmedText(*reportedVersion) == metadata_->libraryVersion;
 }

@@ -1,14 +1,15 @@
 #pragma once
 
-#include <QList>
-#include <QString>
-#include <memory>
-#include <optional>
-
 #include "foundation/ObservableObject.h"
 #include "model/catalog/CatalogLoadState.h"
 #include "model/catalog/CatalogResourceLocator.h"
 #include "model/catalog/FixtureCatalogDatabase.h"
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <optional>
 
 namespace tarnik {
 
@@ -43,7 +44,8 @@ class FixtureCatalogStore : public ObservableObject {
   void manufacturersChanged();
 
  private:
-  void finish(const std::shared_ptr<const FixtureCatalogDatabase> &database, const QString &failure);
+  void finish(const std::shared_ptr<const FixtureCatalogDatabase> &database,
+              const QString &failure);
 
   State state_;
   std::optional<FixtureCatalogMetadata> metadata_;

@@ -1,10 +1,10 @@
 #include "model/catalog/FixtureParameterCatalogDatabase.h"
 
-#include <QtEndian>
-
 #include "foundation/TextRules.h"
 #include "model/catalog/CatalogContainer.h"
 #include "model/catalog/CatalogText.h"
+
+#include <QtEndian>
 
 namespace tarnik {
 namespace {
@@ -34,16 +34,17 @@ struct SourceLabels {
   const char *sha256;
   const char *record;
 };
-constexpr SourceLabels fixtureSourceLabels{"fixture filename", "fixture byte count", "fixture SHA-256",
-                                           "fixture source"};
-constexpr SourceLabels profileSourceLabels{"profile filename", "profile byte count", "profile SHA-256",
-                                           "profile source"};
-constexpr SourceLabels parameterSourceLabels{"parameter filename", "parameter byte count", "parameter SHA-256",
-                                             "parameter source"};
+constexpr SourceLabels fixtureSourceLabels{"fixture filename", "fixture byte count",
+                                           "fixture SHA-256", "fixture source"};
+constexpr SourceLabels profileSourceLabels{"profile filename", "profile byte count",
+                                           "profile SHA-256", "profile source"};
+constexpr SourceLabels parameterSourceLabels{"parameter filename", "parameter byte count",
+                                             "parameter SHA-256", "parameter source"};
 
 Error invalidMetadata(const CatalogLabel &label) { return Error::invalidMetadata(label.text()); }
 
-FixtureParameterSourceMetadata readSource(CatalogReader<Error> &reader, const SourceLabels &labels) {
+FixtureParameterSourceMetadata readSource(CatalogReader<Error> &reader,
+                                          const SourceLabels &labels) {
   FixtureParameterSourceMetadata source;
   source.file = reader.readString(labels.file);
   source.bytes = reader.readUInt64(labels.bytes);
@@ -77,13 +78,15 @@ class FixtureParameterCatalogDatabase::Expansion {
  private:
   bool spend() { return --budget_ >= 0; }
 
-  std::optional<QList<FixtureParameterSlotMapping>> collectOnPath(const ProfileRecord &profile, int depth) {
+  std::optional<QList<FixtureParameterSlotMapping>> collectOnPath(const ProfileRecord &profile,
+                                                                  int depth) {
     std::optional<QList<FixtureParameterSlotMapping>> result = ownMappings(profile);
     if (!result) return std::nullopt;
     if (!profile.parts.isEmpty() && !profile.totalFootprint) return std::nullopt;
     const auto fits = [&profile](const QList<int> &offsets) {
       return !profile.totalFootprint ||
-             std::all_of(offsets.begin(), offsets.end(), [&](int offset) { return offset <= *profile.totalFootprint; });
+             std::all_of(offsets.begin(), offsets.end(),
+                         [&](int offset) { return offset <= *profile.totalFootprint; });
     };
     for (const FixtureParameterSlotMapping &mapping : *result) {
       if (!fits(mapping.relativeOffsets)) return std::nullopt;
@@ -118,16 +121,22 @@ class FixtureParameterCatalogDatabase::Expansion {
       for (int channel = 0; channel < profile.channelCount; ++channel) {
         if (!spend()) return std::nullopt;
         const quint8 offsetCount = reader.readUInt8("offset count");
-        const QByteArrayView offsetBytes = reader.read(2 * qsizetype(offsetCount), "channel offset");
+        const QByteArrayView offsetBytes =
+            reader.read(2 * qsizetype(offsetCount), "channel offset");
         const quint8 parameterCount = reader.readUInt8("parameter count");
-        const QByteArrayView idBytes = reader.read(4 * qsizetype(parameterCount), "channel parameter ID");
+        const QByteArrayView idBytes =
+            reader.read(4 * qsizetype(parameterCount), "channel parameter ID");
         QList<int> offsets;
         offsets.reserve(offsetCount);
-        for (int i = 0; i < offsetCount; ++i) offsets.append(qFromLittleEndian<qint16>(offsetBytes.data() + 2 * i));
-        if (std::any_of(offsets.begin(), offsets.end(), [](int offset) { return offset < 1; })) continue;
+        for (int i = 0; i < offsetCount; ++i)
+          offsets.append(qFromLittleEndian<qint16>(offsetBytes.data() + 2 * i));
+        if (std::any_of(offsets.begin(), offsets.end(), [](int offset) { return offset < 1; }))
+          continue;
         for (int i = 0; i < parameterCount; ++i) {
-          const auto parameter = database_.parametersByID_.constFind(qFromLittleEndian<qint32>(idBytes.data() + 4 * i));
-          if (parameter == database_.parametersByID_.constEnd()) return QList<FixtureParameterSlotMapping>();
+          const auto parameter = database_.parametersByID_.constFind(
+              qFromLittleEndian<qint32>(idBytes.data() + 4 * i));
+          if (parameter == database_.parametersByID_.constEnd())
+            return QList<FixtureParameterSlotMapping>();
           if (!spend()) return std::nullopt;
           mappings.append({parameter.value(), offsets});
         }
@@ -143,8 +152,10 @@ class FixtureParameterCatalogDatabase::Expansion {
   qint64 budget_ = slotMapExpansionBudget;
 };
 
-std::expected<FixtureParameterCatalogDatabase, Error> FixtureParameterCatalogDatabase::load(QByteArrayView resource) {
-  if (resource.size() > resourceSizeLimit) return std::unexpected(Error::resourceTooLarge(resource.size()));
+std::expected<FixtureParameterCatalogDatabase, Error> FixtureParameterCatalogDatabase::load(
+    QByteArrayView resource) {
+  if (resource.size() > resourceSizeLimit)
+    return std::unexpected(Error::resourceTooLarge(resource.size()));
   auto payload = unwrap(resource);
   if (!payload) return std::unexpected(payload.error());
   return parse(std::move(*payload));
@@ -155,7 +166,8 @@ std::expected<QByteArray, Error> FixtureParameterCatalogDatabase::unwrap(QByteAr
       [&] { return unwrapCatalogContainer<Error>(resource, containerFormat); });
 }
 
-std::expected<FixtureParameterCatalogDatabase, Error> FixtureParameterCatalogDatabase::parse(QByteArray payload) {
+std::expected<FixtureParameterCatalogDatabase, Error> FixtureParameterCatalogDatabase::parse(
+    QByteArray payload) {
   return catchingCatalogError<FixtureParameterCatalogDatabase, Error>([&] {
     FixtureParameterCatalogDatabase database;
     database.decodedData_ = std::move(payload);
@@ -164,7 +176,8 @@ std::expected<FixtureParameterCatalogDatabase, Error> FixtureParameterCatalogDat
   });
 }
 
-QString FixtureParameterCatalogDatabase::foldedKey(QStringView manufacturer, QStringView fixtureType) {
+QString FixtureParameterCatalogDatabase::foldedKey(QStringView manufacturer,
+                                                   QStringView fixtureType) {
   const QString manufacturerWords = identityWords(manufacturer);
   const QString typeWords = identityWords(fixtureType);
   if (manufacturerWords.isEmpty() || typeWords.isEmpty()) return {};
@@ -189,7 +202,8 @@ void FixtureParameterCatalogDatabase::parseOrThrow() {
   const quint32 aliasCount = reader.readUInt32("alias count");
   metadata_.ambiguousAliasCount = reader.readUInt32("ambiguous alias count");
   // Minus one wraps a count of 0 around, so one comparison refuses both ends.
-  if (parameterCount - 1 >= parameterLimit || profileCount - 1 >= profileLimit || aliasCount - 1 >= aliasLimit) {
+  if (parameterCount - 1 >= parameterLimit || profileCount - 1 >= profileLimit ||
+      aliasCount - 1 >= aliasLimit) {
     throw invalidMetadata("record counts");
   }
   metadata_.parameterCount = parameterCount;
@@ -220,7 +234,8 @@ void FixtureParameterCatalogDatabase::readParameter(Reader &reader, quint32 inde
   parametersByID_.insert(parameter.id, std::move(parameter));
 }
 
-void FixtureParameterCatalogDatabase::readProfile(Reader &reader, quint32 index, quint32 profileCount) {
+void FixtureParameterCatalogDatabase::readProfile(Reader &reader, quint32 index,
+                                                  quint32 profileCount) {
   ProfileRecord profile;
   profile.id = reader.readUUID({"profile {} UUID", index});
   profile.manufacturer = reader.readString({"profile {} manufacturer", index});
@@ -228,15 +243,18 @@ void FixtureParameterCatalogDatabase::readProfile(Reader &reader, quint32 index,
   if (const quint16 footprint = reader.readUInt16({"profile {} total footprint", index})) {
     profile.totalFootprint = footprint;
   }
-  if (profile.manufacturer.isEmpty() || profile.name.isEmpty()) throw invalidMetadata({"profile {} identity", index});
+  if (profile.manufacturer.isEmpty() || profile.name.isEmpty())
+    throw invalidMetadata({"profile {} identity", index});
 
   const quint32 channelCount = reader.readUInt32({"profile {} channel count", index});
   if (channelCount > channelCountLimit) throw invalidMetadata({"profile {} channel count", index});
   profile.channelCount = int(channelCount);
   profile.channelDataOffset = reader.offset();
   for (quint32 channel = 0; channel < channelCount; ++channel) {
-    const quint8 offsetCount = reader.readUInt8({"profile {} channel {} offset count", index, channel});
-    if (offsetCount < 1 || offsetCount > 8) throw invalidMetadata({"profile {} channel offsets", index});
+    const quint8 offsetCount =
+        reader.readUInt8({"profile {} channel {} offset count", index, channel});
+    if (offsetCount < 1 || offsetCount > 8)
+      throw invalidMetadata({"profile {} channel offsets", index});
     reader.read(2 * qsizetype(offsetCount), "channel offset");
     const quint8 parameterCount = reader.readUInt8({"profile {} channel parameter count", index});
     if (parameterCount > 64) throw invalidMetadata({"profile {} channel parameters", index});
@@ -252,7 +270,8 @@ void FixtureParameterCatalogDatabase::readProfile(Reader &reader, quint32 index,
   profile.parts.reserve(partCount);
   for (quint32 part = 0; part < partCount; ++part) {
     const quint32 child = reader.readUInt32({"profile {} part {} child", index, part});
-    if (child >= profileCount) throw Error::invalidReference(CatalogLabel("profile {} part child", index).text());
+    if (child >= profileCount)
+      throw Error::invalidReference(CatalogLabel("profile {} part child", index).text());
     const quint16 offset = reader.readUInt16({"profile {} part {} offset", index, part});
     if (offset == 0) throw invalidMetadata({"profile {} part offset", index});
     profile.parts.append({int(child), int(offset)});
@@ -277,15 +296,17 @@ void FixtureParameterCatalogDatabase::readAlias(Reader &reader, quint32 index) {
 }
 
 std::optional<FixtureParameterSlotMap> FixtureParameterCatalogDatabase::slotMap(
-    const std::optional<QString> &reportedLibraryVersion, QStringView manufacturer, QStringView fixtureType) const {
-  if (!reportedLibraryVersion || trimmedText(*reportedLibraryVersion) != metadata_.libraryVersion) return std::nullopt;
+    const std::optional<QString> &reportedLibraryVersion, QStringView manufacturer,
+    QStringView fixtureType) const {
+  if (!reportedLibraryVersion || trimmedText(*reportedLibraryVersion) != metadata_.libraryVersion)
+    return std::nullopt;
   const auto found = profileIndexByAlias_.constFind(foldedKey(manufacturer, fixtureType));
   if (found == profileIndexByAlias_.constEnd()) return std::nullopt;
   auto mappings = Expansion(*this).collect(found.value(), 0);
   if (!mappings) return std::nullopt;
   const ProfileRecord &profile = profiles_[found.value()];
-  return FixtureParameterSlotMap{profile.id.text(), profile.manufacturer, profile.name, profile.totalFootprint,
-                                 std::move(*mappings)};
+  return FixtureParameterSlotMap{profile.id.text(), profile.manufacturer, profile.name,
+                                 profile.totalFootprint, std::move(*mappings)};
 }
 
 }  // namespace tarnik

@@ -1,18 +1,19 @@
 #pragma once
 
+#include "model/catalog/CatalogReader.h"
+#include "model/catalog/FixtureParameterCatalogError.h"
+#include "model/catalog/FixtureParameterCatalogRecords.h"
+#include "model/catalog/FixtureParameterSlotMap.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringView>
+
 #include <expected>
 #include <optional>
-
-#include "model/catalog/CatalogReader.h"
-#include "model/catalog/FixtureParameterCatalogError.h"
-#include "model/catalog/FixtureParameterCatalogRecords.h"
-#include "model/catalog/FixtureParameterSlotMap.h"
 
 namespace tarnik {
 
@@ -31,10 +32,12 @@ class FixtureParameterCatalogDatabase {
   static constexpr qint64 slotMapExpansionBudget = 1 << 18;
 
   // Size check, container and payload, from the resource file's bytes.
-  static std::expected<FixtureParameterCatalogDatabase, FixtureParameterCatalogError> load(QByteArrayView resource);
+  static std::expected<FixtureParameterCatalogDatabase, FixtureParameterCatalogError> load(
+      QByteArrayView resource);
   // The container step alone: the proven, inflated payload.
   static std::expected<QByteArray, FixtureParameterCatalogError> unwrap(QByteArrayView resource);
-  static std::expected<FixtureParameterCatalogDatabase, FixtureParameterCatalogError> parse(QByteArray payload);
+  static std::expected<FixtureParameterCatalogDatabase, FixtureParameterCatalogError> parse(
+      QByteArray payload);
 
   // The alias key of a console manufacturer and fixture type: each normalised into its
   // words, joined by U+001F; empty when either side has no words.
@@ -44,8 +47,9 @@ class FixtureParameterCatalogDatabase {
 
   // The slot map of the profile that the console's texts name, when the console runs this
   // catalog's library version and the profile's parts resolve.
-  std::optional<FixtureParameterSlotMap> slotMap(const std::optional<QString> &reportedLibraryVersion,
-                                                 QStringView manufacturer, QStringView fixtureType) const;
+  std::optional<FixtureParameterSlotMap> slotMap(
+      const std::optional<QString> &reportedLibraryVersion, QStringView manufacturer,
+      QStringView fixtureType) const;
 
  private:
   struct ProfilePart {

@@ -8,7 +8,9 @@ namespace tarnik {
 struct FixtureParameterCatalogError : CatalogError<FixtureParameterCatalogError> {
   static constexpr QStringView catalogName = u"fixture parameter catalog";
 
-  static FixtureParameterCatalogError duplicate(QString label) { return made(Kind::duplicate, 0, std::move(label)); }
+  static FixtureParameterCatalogError duplicate(QString label) {
+    return made(Kind::duplicate, 0, std::move(label));
+  }
 };
 
 }  // namespace tarnik

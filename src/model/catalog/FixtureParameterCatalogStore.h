@@ -1,14 +1,15 @@
 #pragma once
 
-#include <QString>
-#include <functional>
-#include <memory>
-#include <optional>
-
 #include "foundation/ObservableObject.h"
 #include "model/catalog/CatalogLoadState.h"
 #include "model/catalog/CatalogResourceLocator.h"
 #include "model/catalog/FixtureParameterCatalogDatabase.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
 
 namespace tarnik {
 
@@ -35,15 +36,17 @@ class FixtureParameterCatalogStore : public ObservableObject {
   // Looks a slot map up on the thread pool over the given database and hands it back on
   // the GUI thread while `receiver` lives.
   static void slotMap(std::shared_ptr<const FixtureParameterCatalogDatabase> database,
-                      std::optional<QString> reportedLibraryVersion, QString manufacturer, QString fixtureType,
-                      QObject *receiver, std::function<void(const std::optional<FixtureParameterSlotMap> &)> done);
+                      std::optional<QString> reportedLibraryVersion, QString manufacturer,
+                      QString fixtureType, QObject *receiver,
+                      std::function<void(const std::optional<FixtureParameterSlotMap> &)> done);
 
  signals:
   void stateChanged();
   void metadataChanged();
 
  private:
-  void finish(const std::shared_ptr<const FixtureParameterCatalogDatabase> &database, const QString &failure);
+  void finish(const std::shared_ptr<const FixtureParameterCatalogDatabase> &database,
+              const QString &failure);
 
   State state_;
   std::optional<FixtureParameterCatalogMetadata> metadata_;

@@ -19,7 +19,8 @@ QHash<QString, QList<int>> FixtureParameterSlotMap::offsetsByParameterName() con
   return offsets;
 }
 
-std::optional<QList<qint64>> FixtureParameterSlotMap::absoluteSlots(QStringView parameterName, qint64 start,
+std::optional<QList<qint64>> FixtureParameterSlotMap::absoluteSlots(QStringView parameterName,
+                                                                    qint64 start,
                                                                     qint64 end) const {
   if (start < 1 || end < start) return std::nullopt;
   const QHash<QString, QList<int>> offsets = offsetsByParameterName();

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "model/catalog/FixtureParameterCatalogRecords.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringView>
-#include <optional>
 
-#include "model/catalog/FixtureParameterCatalogRecords.h"
+#include <optional>
 
 namespace tarnik {
 
@@ -31,7 +32,8 @@ struct FixtureParameterSlotMap {
 
   // The absolute slots start + offset - 1 of a parameter in a part patched at start...end;
   // none when the range is invalid, the name is unknown or a slot falls outside the range.
-  std::optional<QList<qint64>> absoluteSlots(QStringView parameterName, qint64 start, qint64 end) const;
+  std::optional<QList<qint64>> absoluteSlots(QStringView parameterName, qint64 start,
+                                             qint64 end) const;
 
   bool operator==(const FixtureParameterSlotMap &) const = default;
 };

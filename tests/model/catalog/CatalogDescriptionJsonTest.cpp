@@ -1,8 +1,8 @@
-#include <gtest/gtest.h>
-
 #include "CatalogDescriptionJson.h"
 #include "model/catalog/FixtureCatalogDecoder.h"
 #include "model/catalog/FixtureParameterCatalogDatabase.h"
+
+#include <gtest/gtest.h>
 
 namespace tarnik {
 namespace {
@@ -41,7 +41,8 @@ TEST(CatalogDescriptionJson, WritesHonestAndBrokenFixtureCatalogs) {
   EXPECT_EQ(decodeError(brokenText), "The fixture catalog contains invalid UTF-8 in model 0 name.");
   QByteArray overCounted = json("");
   overCounted.replace(R"("manufacturers")", R"("modeCount": 2, "manufacturers")");
-  EXPECT_EQ(decodeError(overCounted), "The fixture catalog is truncated while reading mode 1 UUID.");
+  EXPECT_EQ(decodeError(overCounted),
+            "The fixture catalog is truncated while reading mode 1 UUID.");
   EXPECT_FALSE(writeCatalogFromJson(R"({"format": "other"})"));
 }
 

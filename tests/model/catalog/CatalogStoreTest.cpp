@@ -1,16 +1,16 @@
-#include <gtest/gtest.h>
-
-#include <QSignalSpy>
-#include <QTest>
-#include <QThreadPool>
-#include <memory>
-
 #include "CatalogTestCatalogs.h"
-#include "support/QtTestApplication.h"
 #include "model/catalog/FixtureCatalogDecoder.h"
 #include "model/catalog/FixtureCatalogQueries.h"
 #include "model/catalog/FixtureCatalogStore.h"
 #include "model/catalog/FixtureParameterCatalogStore.h"
+#include "support/QtTestApplication.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QThreadPool>
+
+#include <gtest/gtest.h>
+#include <memory>
 
 namespace tarnik {
 namespace {
@@ -39,12 +39,19 @@ class CatalogStores : public ::testing::Test {
   }
 
   CatalogResourceLocator bundle() const { return CatalogResourceLocator({folder_.path()}); }
-  void writeFixtureCatalog(const QByteArray &bytes) { writeResource(folder_, "FixtureCatalog.tfcat", bytes); }
-  void writeParameterCatalog(const QByteArray &bytes) { writeResource(folder_, "FixtureParameterCatalog.tfpc", bytes); }
+  void writeFixtureCatalog(const QByteArray &bytes) {
+    writeResource(folder_, "FixtureCatalog.tfcat", bytes);
+  }
+  void writeParameterCatalog(const QByteArray &bytes) {
+    writeResource(folder_, "FixtureParameterCatalog.tfpc", bytes);
+  }
 
   static bool settles(const auto &store) {
     return QTest::qWaitFor(
-        [&store] { return store.state().kind != std::decay_t<decltype(store.state())>::Kind::loading; }, 10'000);
+        [&store] {
+          return store.state().kind != std::decay_t<decltype(store.state())>::Kind::loading;
+        },
+        10'000);
   }
 
   QTemporaryDir folder_;
@@ -54,21 +61,24 @@ TEST_F(CatalogStores, FixtureStorePublishesEverythingBeforeReady) {
   writeFixtureCatalog(fixtureContainer(writeFixturePayload(catalogtest::smallFixtureCatalog())));
   FixtureCatalogStore store;
   QStringList events;
-  QObject::connect(&store, &ObservableObject::objectWillChange, [&] { events.append("will change"); });
-  QObject::connect(&store, &FixtureCatalogStore::stateChanged,
-                   [&] { events.append(store.state().kind == FixtureState::Kind::ready ? "ready" : "state"); });
+  QObject::connect(&store, &ObservableObject::objectWillChange,
+                   [&] { events.append("will change"); });
+  QObject::connect(&store, &FixtureCatalogStore::stateChanged, [&] {
+    events.append(store.state().kind == FixtureState::Kind::ready ? "ready" : "state");
+  });
   QObject::connect(&store, &FixtureCatalogStore::metadataChanged, [&] {
     EXPECT_TRUE(store.database());  // the database is in place before anything is announced
     events.append("metadata");
   });
-  QObject::connect(&store, &FixtureCatalogStore::manufacturersChanged, [&] { events.append("manufacturers"); });
+  QObject::connect(&store, &FixtureCatalogStore::manufacturersChanged,
+                   [&] { events.append("manufacturers"); });
 
   store.load(bundle());
   EXPECT_EQ(store.state().kind, FixtureState::Kind::loading);
   store.load(bundle());  // under way: not repeated
   ASSERT_TRUE(settles(store));
-  EXPECT_EQ(events, (QStringList{"will change", "state", "will change", "metadata", "will change", "manufacturers",
-                                 "will change", "ready"}));
+  EXPECT_EQ(events, (QStringList{"will change", "state", "will change", "metadata", "will change",
+                                 "manufacturers", "will change", "ready"}));
   EXPECT_EQ(store.manufacturers().size(), 2);
   EXPECT_EQ(store.metadata()->libraryVersion, "3.2.1.75");
 
@@ -91,7 +101,8 @@ TEST_F(CatalogStores, FixtureStoreFailsWithTheErrorTextAndRetries) {
   store.load(bundle());
   ASSERT_TRUE(settles(store));
   EXPECT_EQ(store.state(),
-            FixtureState::failed("The fixture catalog is truncated while reading decoded resource SHA-256."));
+            FixtureState::failed(
+                "The fixture catalog is truncated while reading decoded resource SHA-256."));
   EXPECT_FALSE(store.metadata());
   EXPECT_FALSE(store.database());
 
@@ -102,14 +113,16 @@ TEST_F(CatalogStores, FixtureStoreFailsWithTheErrorTextAndRetries) {
 }
 
 TEST_F(CatalogStores, QueriesAnswerOnTheGuiThreadOnlyWhileTheReceiverLives) {
-  auto database = std::make_shared<const FixtureCatalogDatabase>(
-      *FixtureCatalogDecoder::decodePayload(writeFixturePayload(catalogtest::smallFixtureCatalog())));
+  auto database =
+      std::make_shared<const FixtureCatalogDatabase>(*FixtureCatalogDecoder::decodePayload(
+          writeFixturePayload(catalogtest::smallFixtureCatalog())));
   QObject receiver;
   QList<FixtureCatalogMode> found;
   bool onGuiThread = false;
   searchModesInBackground(database, QStringLiteral("wash"), 100, &receiver,
                           [&](const QList<FixtureCatalogMode> &modes) {
-                            onGuiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+                            onGuiThread =
+                                QThread::currentThread() == QCoreApplication::instance()->thread();
                             found = modes;
                           });
   ASSERT_TRUE(QTest::qWaitFor([&] { return !found.isEmpty(); }, 10'000));
@@ -117,9 +130,11 @@ TEST_F(CatalogStores, QueriesAnswerOnTheGuiThreadOnlyWhileTheReceiverLives) {
   EXPECT_EQ(found.value(0).name, "Wash_1");
 
   QList<FixtureCatalogModel> models;
-  modelsOfManufacturerInBackground(database, 0, {}, &receiver, [&](const auto &result) { models = result; });
+  modelsOfManufacturerInBackground(database, 0, {}, &receiver,
+                                   [&](const auto &result) { models = result; });
   QList<FixtureCatalogMode> modes;
-  modesOfModelInBackground(database, 0, {}, 10, &receiver, [&](const auto &result) { modes = result; });
+  modesOfModelInBackground(database, 0, {}, 10, &receiver,
+                           [&](const auto &result) { modes = result; });
   ASSERT_TRUE(QTest::qWaitFor([&] { return models.size() == 2 && modes.size() == 2; }, 10'000));
 
   bool delivered = false;
@@ -132,11 +147,13 @@ TEST_F(CatalogStores, QueriesAnswerOnTheGuiThreadOnlyWhileTheReceiverLives) {
 }
 
 TEST_F(CatalogStores, ParameterStoreLoadsOnceAndServesSlotMaps) {
-  writeParameterCatalog(parameterContainer(writeParameterPayload(catalogtest::smallParameterCatalog())));
+  writeParameterCatalog(
+      parameterContainer(writeParameterPayload(catalogtest::smallParameterCatalog())));
   FixtureParameterCatalogStore store;
   QSignalSpy states(&store, &FixtureParameterCatalogStore::stateChanged);
   QStringList events;
-  QObject::connect(&store, &FixtureParameterCatalogStore::metadataChanged, [&] { events.append("metadata"); });
+  QObject::connect(&store, &FixtureParameterCatalogStore::metadataChanged,
+                   [&] { events.append("metadata"); });
   QObject::connect(&store, &FixtureParameterCatalogStore::stateChanged, [&] {
     if (store.state().kind == ParameterState::Kind::ready) events.append("ready");
   });
@@ -150,7 +167,8 @@ TEST_F(CatalogStores, ParameterStoreLoadsOnceAndServesSlotMaps) {
 
   QObject receiver;
   std::optional<std::optional<FixtureParameterSlotMap>> answer;
-  FixtureParameterCatalogStore::slotMap(store.database(), QStringLiteral("3.2.1.75"), "Acme", "Spot_300", &receiver,
+  FixtureParameterCatalogStore::slotMap(store.database(), QStringLiteral("3.2.1.75"), "Acme",
+                                        "Spot_300", &receiver,
                                         [&](const auto &map) { answer = map; });
   ASSERT_TRUE(QTest::qWaitFor([&] { return answer.has_value(); }, 10'000));
   ASSERT_TRUE(answer->has_value());
@@ -160,15 +178,19 @@ TEST_F(CatalogStores, ParameterStoreLoadsOnceAndServesSlotMaps) {
 TEST_F(CatalogStores, ParameterStoreFailsWithTheErrorTextAndRetries) {
   FixtureParameterCatalogStore store;
   store.loadIfNeeded(bundle());
-  EXPECT_EQ(store.state(), ParameterState::failed("The bundled Eos fixture parameter catalog is missing."));
+  EXPECT_EQ(store.state(),
+            ParameterState::failed("The bundled Eos fixture parameter catalog is missing."));
 
-  writeParameterCatalog(writeParameterPayload(catalogtest::smallParameterCatalog()));  // no container
+  writeParameterCatalog(
+      writeParameterPayload(catalogtest::smallParameterCatalog()));  // no container
   store.loadIfNeeded(bundle());
   ASSERT_TRUE(settles(store));
-  EXPECT_EQ(store.state(), ParameterState::failed("The fixture parameter catalog has an invalid file signature."));
+  EXPECT_EQ(store.state(),
+            ParameterState::failed("The fixture parameter catalog has an invalid file signature."));
   EXPECT_FALSE(store.database());
 
-  writeParameterCatalog(parameterContainer(writeParameterPayload(catalogtest::smallParameterCatalog())));
+  writeParameterCatalog(
+      parameterContainer(writeParameterPayload(catalogtest::smallParameterCatalog())));
   store.loadIfNeeded(bundle());
   ASSERT_TRUE(settles(store));
   EXPECT_EQ(store.state().kind, ParameterState::Kind::ready);

@@ -1,13 +1,14 @@
 #include "CatalogTestCatalogs.h"
 
-#include <gtest/gtest.h>
-
 #include <QFile>
+
+#include <gtest/gtest.h>
 
 namespace tarnik::catalogtest {
 
 QUuid numberedId(quint64 n) {
-  return QUuid::fromString(QStringLiteral("00000000-0000-0000-0000-%1").arg(n, 12, 16, QLatin1Char('0')));
+  return QUuid::fromString(
+      QStringLiteral("00000000-0000-0000-0000-%1").arg(n, 12, 16, QLatin1Char('0')));
 }
 
 FixtureCatalogDescription smallFixtureCatalog() {

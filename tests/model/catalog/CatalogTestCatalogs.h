@@ -2,13 +2,13 @@
 
 // Small honest catalogs for the catalog tests; each test breaks a copy where it needs to.
 
+#include "CatalogDescriptions.h"
+#include "CatalogWriter.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 #include <QUuid>
-
-#include "CatalogDescriptions.h"
-#include "CatalogWriter.h"
 
 namespace tarnik::catalogtest {
 

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "model/catalog/CatalogText.h"
+
+#include <gtest/gtest.h>
 
 namespace tarnik {
 namespace {
@@ -12,11 +12,13 @@ TEST(CatalogText, FoldsSearchTextToLettersAndDigits) {
   } rows[] = {
       {QStringLiteral("  Moving-Head (Spot) 16ch "), QStringLiteral("moving head spot 16ch")},
       {QString::fromUtf16(u"\u00C9clairage"), QStringLiteral("eclairage")},
-      {QString::fromUtf16(u"E\u0301CLAIRAGE \u2013 Fa\u00E7ade"), QStringLiteral("eclairage facade")},
+      {QString::fromUtf16(u"E\u0301CLAIRAGE \u2013 Fa\u00E7ade"),
+       QStringLiteral("eclairage facade")},
       {QString::fromUtf16(u"Stra\u00DFe\u00B7\u00B2"), QString::fromUtf16(u"stra\u00DFe \u00B2")},
       {QStringLiteral("---"), QString()},
   };
-  for (const auto &row : rows) EXPECT_EQ(normalizedSearchText(row.input), row.folded) << row.input.toStdString();
+  for (const auto &row : rows)
+    EXPECT_EQ(normalizedSearchText(row.input), row.folded) << row.input.toStdString();
   EXPECT_EQ(searchTokens(u" Spot--300 "), (QList<QByteArray>{"spot", "300"}));
   EXPECT_TRUE(searchTokens(u" -- ").isEmpty());
 }
@@ -29,7 +31,8 @@ TEST(CatalogText, FoldsIdentityWordsKeepingAccents) {
 }
 
 TEST(CatalogText, ChecksLibraryVersionsAndDigests) {
-  for (const char *valid : {"3.2.1.75", "0.0.0.0"}) EXPECT_TRUE(isLibraryVersion(QString::fromUtf8(valid))) << valid;
+  for (const char *valid : {"3.2.1.75", "0.0.0.0"})
+    EXPECT_TRUE(isLibraryVersion(QString::fromUtf8(valid))) << valid;
   for (const char *invalid : {"3.2.1", "3.2..1.0", "3.2.1.x", "3.2.1.0.", "", "3.2.1.-1"}) {
     EXPECT_FALSE(isLibraryVersion(QString::fromUtf8(invalid))) << invalid;
   }

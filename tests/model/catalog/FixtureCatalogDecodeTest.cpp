@@ -1,10 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <QCryptographicHash>
-#include <functional>
-
 #include "CatalogTestCatalogs.h"
 #include "model/catalog/FixtureCatalogDecoder.h"
+
+#include <QCryptographicHash>
+
+#include <functional>
+#include <gtest/gtest.h>
 
 namespace tarnik {
 namespace {
@@ -21,7 +21,8 @@ QByteArray payloadWith(const std::function<void(Description &)> &change) {
 }
 
 QByteArray containerWith(const std::function<void(ContainerDescription &)> &change) {
-  ContainerDescription container{fixtureContainerMagic, 1, writeFixturePayload(smallFixtureCatalog()), {}, {}, {}};
+  ContainerDescription container{
+      fixtureContainerMagic, 1, writeFixturePayload(smallFixtureCatalog()), {}, {}, {}};
   change(container);
   return writeContainer(container);
 }
@@ -43,19 +44,25 @@ TEST(FixtureCatalogDecoding, RejectsEachBrokenFileWithItsText) {
        "The fixture catalog is unexpectedly large (0 bytes)."},
       {"declared size past the limit", containerWith([](auto &c) { c.declaredSize = 33'554'433; }),
        "The fixture catalog is unexpectedly large (33554433 bytes)."},
-      {"declared size at the limit passes the size check", containerWith([](auto &c) { c.declaredSize = 33'554'432; }),
+      {"declared size at the limit passes the size check",
+       containerWith([](auto &c) { c.declaredSize = 33'554'432; }),
        "The fixture catalog could not be decompressed."},
-      {"declared size beyond signed range", containerWith([](auto &c) { c.declaredSize = ~quint64(0); }),
+      {"declared size beyond signed range",
+       containerWith([](auto &c) { c.declaredSize = ~quint64(0); }),
        "The fixture catalog is unexpectedly large (9223372036854775807 bytes)."},
-      {"container schema 2", containerWith([](auto &c) { c.schema = 2; }), "Fixture catalog schema 2 is unsupported."},
-      {"no compressed bytes", fixtureContainer(payload).left(52), "The fixture catalog could not be decompressed."},
+      {"container schema 2", containerWith([](auto &c) { c.schema = 2; }),
+       "Fixture catalog schema 2 is unsupported."},
+      {"no compressed bytes", fixtureContainer(payload).left(52),
+       "The fixture catalog could not be decompressed."},
       {"header cut in the digest", fixtureContainer(payload).left(40),
        "The fixture catalog is truncated while reading decoded resource SHA-256."},
       {"header cut in the schema", fixtureContainer(payload).left(10),
        "The fixture catalog is truncated while reading compressed schema version."},
-      {"inflates short of the declared size", containerWith([&](auto &c) { c.declaredSize = payload.size() + 1; }),
+      {"inflates short of the declared size",
+       containerWith([&](auto &c) { c.declaredSize = payload.size() + 1; }),
        "The fixture catalog could not be decompressed."},
-      {"inflates past the declared size", containerWith([&](auto &c) { c.declaredSize = payload.size() - 1; }),
+      {"inflates past the declared size",
+       containerWith([&](auto &c) { c.declaredSize = payload.size() - 1; }),
        "The fixture catalog failed its integrity check."},
       {"stored digest changed", containerWith([](auto &c) { c.digest = QByteArray(32, '\x5a'); }),
        "The fixture catalog failed its integrity check."},
@@ -78,7 +85,8 @@ TEST(FixtureCatalogDecoding, RejectsEachBrokenFileWithItsText) {
        "The fixture catalog has invalid source SHA-256."},
       {"65-digit digest", payloadWith([](Description &d) { d.sourceSHA256 = QByteArray(65, 'a'); }),
        "The fixture catalog has invalid source SHA-256."},
-      {"digest with a g", payloadWith([](Description &d) { d.sourceSHA256 = QByteArray(63, 'a') + 'g'; }),
+      {"digest with a g",
+       payloadWith([](Description &d) { d.sourceSHA256 = QByteArray(63, 'a') + 'g'; }),
        "The fixture catalog has invalid source SHA-256."},
       {"no manufacturers", payloadWith([](Description &d) { d.manufacturerCount = 0; }),
        "The fixture catalog has invalid manufacturer count."},
@@ -89,14 +97,18 @@ TEST(FixtureCatalogDecoding, RejectsEachBrokenFileWithItsText) {
       {"too many modes", payloadWith([](Description &d) { d.modeCount = 500'001; }),
        "The fixture catalog has invalid mode count."},
       {"header cut short reports the cut, not the bad version",
-       payloadWith([](Description &d) { d.libraryVersion = "x"; }).left(8 + 4 + 3 + 12 + 13 + 66 + 3),
+       payloadWith([](Description &d) {
+         d.libraryVersion = "x";
+       }).left(8 + 4 + 3 + 12 + 13 + 66 + 3),
        "The fixture catalog is truncated while reading source byte count."},
       // The records.
       {"empty manufacturer", payloadWith([](Description &d) { d.manufacturers[1] = ""; }),
        "The fixture catalog has invalid manufacturer 1 name."},
-      {"manufacturer not UTF-8", payloadWith([](Description &d) { d.manufacturers[0] = TextField::raw("\xc3\x28"); }),
+      {"manufacturer not UTF-8",
+       payloadWith([](Description &d) { d.manufacturers[0] = TextField::raw("\xc3\x28"); }),
        "The fixture catalog contains invalid UTF-8 in manufacturer 0."},
-      {"model of a missing manufacturer", payloadWith([](Description &d) { d.models[2].manufacturer = 2; }),
+      {"model of a missing manufacturer",
+       payloadWith([](Description &d) { d.models[2].manufacturer = 2; }),
        "The fixture catalog has an invalid model 2 manufacturer reference."},
       {"empty model name", payloadWith([](Description &d) { d.models[0].name = ""; }),
        "The fixture catalog has invalid model 0 name."},
@@ -125,7 +137,8 @@ TEST(FixtureCatalogDecoding, RejectsEachBrokenFileWithItsText) {
                                            d.modes[2].model = 1;
                                          }).chopped(6),
        "The fixture catalog is truncated while reading mode 2 name."},
-      {"a byte after the last mode", payloadWith([](Description &d) { d.trailing = QByteArray(1, '\0'); }),
+      {"a byte after the last mode",
+       payloadWith([](Description &d) { d.trailing = QByteArray(1, '\0'); }),
        "The fixture catalog has 1 unexpected trailing bytes."},
   };
   for (const auto &row : rows) EXPECT_EQ(loadError(row.resource), row.text) << row.name;
@@ -137,7 +150,8 @@ TEST(FixtureCatalogDecoding, ChecksSizesAtTheirBoundaries) {
   EXPECT_EQ(loadError(resource), "The fixture catalog is unexpectedly large (16777217 bytes).");
   resource.chop(1);
   resource.replace(0, 8, "TFCATZ01");
-  EXPECT_EQ(FixtureCatalogDecoder::load(resource).error().kind, FixtureCatalogError::Kind::unsupportedSchema);
+  EXPECT_EQ(FixtureCatalogDecoder::load(resource).error().kind,
+            FixtureCatalogError::Kind::unsupportedSchema);
   // A bare payload has its own, larger limit.
   const QByteArray payload(33'554'433, '\0');
   EXPECT_EQ(FixtureCatalogDecoder::decodePayload(payload).error().description(),
@@ -147,15 +161,17 @@ TEST(FixtureCatalogDecoding, ChecksSizesAtTheirBoundaries) {
 TEST(FixtureCatalogDecoding, ContainerCutsAnOverlongStreamAtTheDeclaredSize) {
   const QByteArray payload = writeFixturePayload(smallFixtureCatalog());
   const QByteArray head = payload.left(payload.size() - 1);
-  const QByteArray resource = writeContainer({fixtureContainerMagic,
-                                              1,
-                                              payload,
-                                              quint64(head.size()),
-                                              QCryptographicHash::hash(head, QCryptographicHash::Sha256),
-                                              {}});
+  const QByteArray resource =
+      writeContainer({fixtureContainerMagic,
+                      1,
+                      payload,
+                      quint64(head.size()),
+                      QCryptographicHash::hash(head, QCryptographicHash::Sha256),
+                      {}});
   EXPECT_EQ(FixtureCatalogDecoder::decodeResource(resource).value(), head);
   // The payload then lacks its last byte: the last mode's cell count runs out.
-  EXPECT_EQ(loadError(resource), "The fixture catalog is truncated while reading mode 3 cell count.");
+  EXPECT_EQ(loadError(resource),
+            "The fixture catalog is truncated while reading mode 3 cell count.");
 }
 
 TEST(FixtureCatalogDecoding, EveryCompressedByteChangeFailsWhole) {
@@ -221,14 +237,16 @@ TEST(FixtureCatalogDecoding, PrecomputesFoldedSearchTexts) {
 }
 
 TEST(FixtureCatalogDecoding, MarksModesWhoseCommandIdentityIsShared) {
-  const auto ambiguity = [](TextField first, quint16 firstFootprint, TextField second, quint16 secondFootprint) {
+  const auto ambiguity = [](TextField first, quint16 firstFootprint, TextField second,
+                            quint16 secondFootprint) {
     Description catalog = smallFixtureCatalog();
     catalog.modes[0].name = first;
     catalog.modes[0].totalFootprint = firstFootprint;
     catalog.modes[1].name = second;
     catalog.modes[1].totalFootprint = secondFootprint;
     const auto database = FixtureCatalogDecoder::decodePayload(writeFixturePayload(catalog));
-    return std::pair{!database->mode(0).isCommandIdentityUnique, !database->mode(1).isCommandIdentityUnique};
+    return std::pair{!database->mode(0).isCommandIdentityUnique,
+                     !database->mode(1).isCommandIdentityUnique};
   };
   EXPECT_EQ(ambiguity("Mode_1", 20, "mode  1", 20), std::pair(true, true));
   EXPECT_EQ(ambiguity("Mode_1", 20, "mode 1", 24), std::pair(false, false));

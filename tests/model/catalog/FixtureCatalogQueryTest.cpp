@@ -1,7 +1,7 @@
-#include <gtest/gtest.h>
-
 #include "CatalogTestCatalogs.h"
 #include "model/catalog/FixtureCatalogDecoder.h"
+
+#include <gtest/gtest.h>
 
 namespace tarnik {
 namespace {
@@ -27,8 +27,8 @@ Description manyModes(int modes) {
   Description catalog = smallFixtureCatalog();
   catalog.models.append({1, "Wall"});
   for (int n = 0; n < modes; ++n) {
-    catalog.modes.append(
-        {numberedId(1000 + n), 3, QStringLiteral("Cell %1").arg(n), QStringLiteral("Wall_%1").arg(n), 1, 1, 0});
+    catalog.modes.append({numberedId(1000 + n), 3, QStringLiteral("Cell %1").arg(n),
+                          QStringLiteral("Wall_%1").arg(n), 1, 1, 0});
   }
   return catalog;
 }
@@ -47,7 +47,8 @@ TEST(FixtureCatalogQueries, RanksExactNamesFirstThenOrdersByNames) {
   const FixtureCatalogDatabase database = decode(catalog);
   // Rank 0: model "Spot" and the mode whose text is "Spot" (Alpha before Zeta); rank 1:
   // the "Spotlight" models, Alpha's first, its modes by mode text.
-  EXPECT_EQ(idsOf(database.searchModes(u"spot", 100)), (QStringList{"004", "001", "005", "003", "002"}));
+  EXPECT_EQ(idsOf(database.searchModes(u"spot", 100)),
+            (QStringList{"004", "001", "005", "003", "002"}));
   EXPECT_EQ(idsOf(database.searchModes(u"SPOT", 2)), (QStringList{"004", "001"}));
   // Tokens may be found in the model's text or the mode's, each on its own.
   EXPECT_EQ(idsOf(database.searchModes(u"alpha advanced", 100)), QStringList{"005"});

@@ -1,9 +1,8 @@
-#include <gtest/gtest.h>
-
-#include <functional>
-
 #include "CatalogTestCatalogs.h"
 #include "model/catalog/FixtureParameterCatalogDatabase.h"
+
+#include <functional>
+#include <gtest/gtest.h>
 
 namespace tarnik {
 namespace {
@@ -56,9 +55,11 @@ TEST(ParameterCatalogDecoding, RejectsEachBrokenContainerWithItsText) {
     QString text;
   } rows[] = {
       {"a bare payload", payload, "The fixture parameter catalog has an invalid file signature."},
-      {"the fixture catalog's container", containerWith([](auto &c) { c.magic = fixtureContainerMagic; }),
+      {"the fixture catalog's container",
+       containerWith([](auto &c) { c.magic = fixtureContainerMagic; }),
        "The fixture parameter catalog has an invalid file signature."},
-      {"schema 2", containerWith([](auto &c) { c.schema = 2; }), "Fixture parameter catalog schema 2 is unsupported."},
+      {"schema 2", containerWith([](auto &c) { c.schema = 2; }),
+       "Fixture parameter catalog schema 2 is unsupported."},
       {"declared size 0", containerWith([](auto &c) { c.declaredSize = 0; }),
        "The fixture parameter catalog is unexpectedly large (0 bytes)."},
       {"declared size past the limit", containerWith([](auto &c) { c.declaredSize = 67'108'865; }),
@@ -81,7 +82,8 @@ TEST(ParameterCatalogDecoding, RejectsEachBrokenContainerWithItsText) {
 
   // The file limit is checked on the length alone, before anything else.
   QByteArray oversized(8'388'609, '\0');
-  EXPECT_EQ(loadError(oversized), "The fixture parameter catalog is unexpectedly large (8388609 bytes).");
+  EXPECT_EQ(loadError(oversized),
+            "The fixture parameter catalog is unexpectedly large (8388609 bytes).");
   oversized.chop(1);
   EXPECT_EQ(loadError(oversized), "The fixture parameter catalog has an invalid file signature.");
 }
@@ -102,7 +104,8 @@ TEST(ParameterCatalogDecoding, RejectsEachBrokenPayloadWithItsText) {
        "The fixture parameter catalog has invalid library provenance."},
       {"empty date", payloadWith([](Description &d) { d.libraryDate = ""; }),
        "The fixture parameter catalog has invalid library provenance."},
-      {"fixture source without a file name", payloadWith([](Description &d) { d.fixtureSource.file = ""; }),
+      {"fixture source without a file name",
+       payloadWith([](Description &d) { d.fixtureSource.file = ""; }),
        "The fixture parameter catalog has invalid fixture source."},
       {"profile source of 0 bytes", payloadWith([](Description &d) { d.profileSource.bytes = 0; }),
        "The fixture parameter catalog has invalid profile source."},
@@ -125,9 +128,11 @@ TEST(ParameterCatalogDecoding, RejectsEachBrokenPayloadWithItsText) {
          d.parameters[1].id = 0xFFFF'FFFF;
        }),
        "The fixture parameter catalog contains duplicate parameter ID -1."},
-      {"profile without manufacturer", payloadWith([](Description &d) { d.profiles[0].manufacturer = ""; }),
+      {"profile without manufacturer",
+       payloadWith([](Description &d) { d.profiles[0].manufacturer = ""; }),
        "The fixture parameter catalog has invalid profile 0 identity."},
-      {"too many channels", payloadWith([](Description &d) { d.profiles[0].channelCount = 65'536; }),
+      {"too many channels",
+       payloadWith([](Description &d) { d.profiles[0].channelCount = 65'536; }),
        "The fixture parameter catalog has invalid profile 0 channel count."},
       {"channel with 9 offsets", payloadWith([](Description &d) {
          d.profiles[3].channels = {{{1, 2, 3, 4, 5, 6, 7, 8, 9}, {}}};
@@ -141,7 +146,8 @@ TEST(ParameterCatalogDecoding, RejectsEachBrokenPayloadWithItsText) {
          d.profiles[1].channels = {{{1}, QList<quint32>(65, 1)}};
        }),
        "The fixture parameter catalog has invalid profile 1 channel parameters."},
-      {"undeclared parameter", payloadWith([](Description &d) { d.profiles[0].channels[1].parameters = {77}; }),
+      {"undeclared parameter",
+       payloadWith([](Description &d) { d.profiles[0].channels[1].parameters = {77}; }),
        "The fixture parameter catalog has an invalid parameter ID 77 reference."},
       {"too many parts", payloadWith([](Description &d) { d.profiles[0].partCount = 65'536; }),
        "The fixture parameter catalog has invalid profile 0 part count."},
@@ -154,20 +160,24 @@ TEST(ParameterCatalogDecoding, RejectsEachBrokenPayloadWithItsText) {
        }),
        "The fixture parameter catalog has invalid profile 2 part offset."},
       {"repeated profile id", payloadWith([](Description &d) {
-         d.profiles[4].id = QUuid::fromString(QStringLiteral("0f0e0d0c-0b0a-4908-8706-050403020100"));
+         d.profiles[4].id =
+             QUuid::fromString(QStringLiteral("0f0e0d0c-0b0a-4908-8706-050403020100"));
          d.profiles[2].id = d.profiles[4].id;
        }),
-       "The fixture parameter catalog contains duplicate profile UUID 0F0E0D0C-0B0A-4908-8706-050403020100."},
+       "The fixture parameter catalog contains duplicate profile UUID "
+       "0F0E0D0C-0B0A-4908-8706-050403020100."},
       {"alias of a missing profile", payloadWith([](Description &d) { d.aliases[0].profile = 5; }),
        "The fixture parameter catalog has an invalid alias 0 profile reference."},
       {"alias differing in case, underscores and blanks", payloadWith([](Description &d) {
          d.aliases.append({"ACME", "spot_300 ", 1});
        }),
        "The fixture parameter catalog contains duplicate alias 1."},
-      {"alias whose manufacturer has no words", payloadWith([](Description &d) { d.aliases[0].manufacturer = "_ _"; }),
+      {"alias whose manufacturer has no words",
+       payloadWith([](Description &d) { d.aliases[0].manufacturer = "_ _"; }),
        "The fixture parameter catalog contains duplicate alias 0."},
-      {"alias type not UTF-8",
-       payloadWith([](Description &d) { d.aliases[0].fixtureType = TextField::raw("\xed\xa0\x80"); }),
+      {"alias type not UTF-8", payloadWith([](Description &d) {
+         d.aliases[0].fixtureType = TextField::raw("\xed\xa0\x80");
+       }),
        "The fixture parameter catalog contains invalid UTF-8 in alias 0 fixture type."},
       {"profile name past the end",
        payloadWith([](Description &d) { d.profiles[0].name = TextField::raw("Spot_300", 60000); }),
@@ -187,7 +197,8 @@ TEST(ParameterCatalogDecoding, AcceptsTheLimitsAndKeepsWhatTheHeaderSays) {
   catalog.profiles[1].channels = {{{1}, {}}};  // a channel naming no parameter
   catalog.profiles[2].parts = {{2, 1}};        // a part naming its own profile
   for (quint32 id = 3; id <= 100'000; ++id) catalog.parameters.append({id, "P", 2, "Focus"});
-  const auto database = FixtureParameterCatalogDatabase::load(parameterContainer(writeParameterPayload(catalog)));
+  const auto database =
+      FixtureParameterCatalogDatabase::load(parameterContainer(writeParameterPayload(catalog)));
   ASSERT_TRUE(database) << database.error().description().toStdString();
   const FixtureParameterCatalogMetadata &metadata = database->metadata();
   EXPECT_EQ(metadata.fixtureSource.sha256, QString(64, u'f'));

@@ -1,15 +1,15 @@
-#include <gtest/gtest.h>
+#include "CatalogTestCatalogs.h"
+#include "ShippedCatalogs.h"
+#include "model/catalog/FixtureCatalogStore.h"
+#include "model/catalog/FixtureParameterCatalogStore.h"
+#include "model/catalog/ShippedFixtureLibrary.h"
+#include "support/QtTestApplication.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
 
-#include "CatalogTestCatalogs.h"
-#include "support/QtTestApplication.h"
-#include "ShippedCatalogs.h"
-#include "model/catalog/FixtureCatalogStore.h"
-#include "model/catalog/FixtureParameterCatalogStore.h"
-#include "model/catalog/ShippedFixtureLibrary.h"
+#include <gtest/gtest.h>
 
 namespace tarnik {
 namespace {
@@ -60,10 +60,12 @@ TEST_F(ShippedCatalogs, FindAWellKnownFixtureAndItsModes) {
   EXPECT_EQ(found[0].manufacturer, "Martin");
   EXPECT_EQ(found[0].model, "MAC250 Entour");
 
-  const auto martin = std::find_if(fixtures_->manufacturers().begin(), fixtures_->manufacturers().end(),
-                                   [](const FixtureCatalogManufacturer &m) { return m.name == u"Martin"; });
+  const auto martin =
+      std::find_if(fixtures_->manufacturers().begin(), fixtures_->manufacturers().end(),
+                   [](const FixtureCatalogManufacturer &m) { return m.name == u"Martin"; });
   ASSERT_NE(martin, fixtures_->manufacturers().end());
-  const QList<FixtureCatalogModel> models = database->modelsOfManufacturer(martin->id, u"mac250 entour");
+  const QList<FixtureCatalogModel> models =
+      database->modelsOfManufacturer(martin->id, u"mac250 entour");
   ASSERT_EQ(models.size(), 1);
   const QList<FixtureCatalogMode> modes = database->modesOfModel(models[0].id, {}, 100);
   ASSERT_EQ(modes.size(), 2);
@@ -75,8 +77,9 @@ TEST_F(ShippedCatalogs, FindAWellKnownFixtureAndItsModes) {
 TEST_F(ShippedCatalogs, MapParametersToTheSlotsOfTheDefinition) {
   const auto mode = fixtures_->database()->searchModes(u"mac250 entour 16 ex", 1).value(0);
   // The console reports the type name with blanks where the catalog has "_".
-  const auto map = parameters_->database()->slotMap(QString::fromLatin1(shippedFixtureLibraryVersion), u"Martin",
-                                                    QString(mode.name).replace(u'_', u' '));
+  const auto map =
+      parameters_->database()->slotMap(QString::fromLatin1(shippedFixtureLibraryVersion), u"Martin",
+                                       QString(mode.name).replace(u'_', u' '));
   ASSERT_TRUE(map);
   EXPECT_EQ(map->modeID, mode.id);
   EXPECT_EQ(map->totalFootprint, 18);
@@ -102,7 +105,8 @@ TEST_F(ShippedCatalogs, RebuildToTheSameBytes) {
   EXPECT_TRUE(rebuilt->fixtureCatalog ==
               committed(FixtureCatalogStore::resourceName, FixtureCatalogStore::resourceExtension));
   EXPECT_TRUE(rebuilt->parameterCatalog ==
-              committed(FixtureParameterCatalogStore::resourceName, FixtureParameterCatalogStore::resourceExtension));
+              committed(FixtureParameterCatalogStore::resourceName,
+                        FixtureParameterCatalogStore::resourceExtension));
 }
 
 }  // namespace

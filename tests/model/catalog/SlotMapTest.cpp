@@ -1,7 +1,7 @@
-#include <gtest/gtest.h>
-
 #include "CatalogTestCatalogs.h"
 #include "model/catalog/FixtureParameterCatalogDatabase.h"
+
+#include <gtest/gtest.h>
 
 namespace tarnik {
 namespace {
@@ -18,7 +18,8 @@ FixtureParameterCatalogDatabase parse(const Description &catalog) {
   return std::move(*database);
 }
 
-Description::Profile profile(quint64 id, QString name, quint16 footprint, QList<Description::Channel> channels,
+Description::Profile profile(quint64 id, QString name, quint16 footprint,
+                             QList<Description::Channel> channels,
                              QList<Description::Part> parts = {}) {
   return {numberedId(id), "Acme", name, footprint, std::move(channels), std::move(parts), {}, {}};
 }
@@ -55,8 +56,10 @@ TEST(ParameterSlotMaps, FindsTheProfileByItsFoldedNames) {
   EXPECT_EQ(map->nativeTypeName, "Spot_300");
   EXPECT_EQ(map->totalFootprint, 16);
   ASSERT_EQ(map->mappings.size(), 2);
-  EXPECT_EQ(map->mappings[0].parameter, (FixtureParameterDefinition{1, "Intens", 1, QStringLiteral("Intensity")}));
-  EXPECT_EQ(map->mappings[1].parameter, (FixtureParameterDefinition{2, "Pan", std::nullopt, std::nullopt}));
+  EXPECT_EQ(map->mappings[0].parameter,
+            (FixtureParameterDefinition{1, "Intens", 1, QStringLiteral("Intensity")}));
+  EXPECT_EQ(map->mappings[1].parameter,
+            (FixtureParameterDefinition{2, "Pan", std::nullopt, std::nullopt}));
   EXPECT_EQ(map->mappings[1].relativeOffsets, (QList<int>{2, 3}));
   EXPECT_FALSE(database.slotMap(version, u"Acme", u"Spot 3000"));
   EXPECT_FALSE(database.slotMap(version, u"", u"Spot 300"));
@@ -72,7 +75,8 @@ TEST(ParameterSlotMaps, FlattensPartsAtTheirOffsets) {
   const quint32 cell = addProfile(catalog, profile(2, "Cell", 2, {{{1}, {3}}, {{2}, {1}}}));
   // Own channel first, then the parts in order; a channel with a slot of 0 or 0x8000 and
   // above stands for no slot and is left out.
-  addProfile(catalog, profile(3, "Bar", 12, {{{12}, {1}}, {{0}, {2}}, {{0x8000}, {2}}}, {{cell, 5}, {cell, 9}}));
+  addProfile(catalog, profile(3, "Bar", 12, {{{12}, {1}}, {{0}, {2}}, {{0x8000}, {2}}},
+                              {{cell, 5}, {cell, 9}}));
   const auto map = slotMapOf(catalog, "Bar");
   ASSERT_TRUE(map);
   QList<QPair<QString, QList<int>>> mappings;
@@ -101,7 +105,8 @@ TEST(ParameterSlotMaps, RefusesProfilesThatCannotBeFlattened) {
   addProfile(catalog, profile(8, "Fits", 6, {}, {{cell, 5}}));
   addProfile(catalog, profile(9, "Own slot past footprint", 2, {{{3}, {1}}}));
   const FixtureParameterCatalogDatabase database = parse(catalog);
-  for (const char *type : {"Itself", "Ping", "No footprint", "Too small", "Own slot past footprint"}) {
+  for (const char *type :
+       {"Itself", "Ping", "No footprint", "Too small", "Own slot past footprint"}) {
     EXPECT_FALSE(database.slotMap(version, u"Acme", QString::fromUtf8(type))) << type;
   }
   EXPECT_TRUE(database.slotMap(version, u"Acme", u"Fits"));
@@ -114,10 +119,10 @@ Description chain(int levels) {
   for (int level = 0; level <= levels; ++level) {
     QList<Description::Part> parts;
     if (level < levels) parts = {{first + quint32(level) + 1, 1}};
-    addProfile(
-        catalog,
-        profile(100 + level, QStringLiteral("Level %1").arg(level), 1,
-                level == levels ? QList<Description::Channel>{{{1}, {1}}} : QList<Description::Channel>{}, parts));
+    addProfile(catalog, profile(100 + level, QStringLiteral("Level %1").arg(level), 1,
+                                level == levels ? QList<Description::Channel>{{{1}, {1}}}
+                                                : QList<Description::Channel>{},
+                                parts));
   }
   return catalog;
 }
@@ -135,8 +140,9 @@ Description doubling(int levels, QList<Description::Channel> leafChannels) {
     const quint32 next = first + quint32(level) + 1;
     QList<Description::Part> parts;
     if (level < levels) parts = {{next, 1}, {next, 1}};
-    addProfile(catalog, profile(200 + level, QStringLiteral("Level %1").arg(level), 1,
-                                level == levels ? leafChannels : QList<Description::Channel>{}, parts));
+    addProfile(catalog,
+               profile(200 + level, QStringLiteral("Level %1").arg(level), 1,
+                       level == levels ? leafChannels : QList<Description::Channel>{}, parts));
   }
   return catalog;
 }
@@ -157,7 +163,8 @@ TEST(ParameterSlotMaps, StopsAnExponentialExpansionInsteadOfHanging) {
 
 TEST(ParameterSlotMaps, TurnsOffsetsIntoSlotsOfThePatchedRange) {
   FixtureParameterSlotMap map;
-  map.mappings = {{{2, "Pan", {}, {}}, {1, 2}}, {{2, "Pan", {}, {}}, {2}}, {{4, "Tilt", {}, {}}, {3}}};
+  map.mappings = {
+      {{2, "Pan", {}, {}}, {1, 2}}, {{2, "Pan", {}, {}}, {2}}, {{4, "Tilt", {}, {}}, {3}}};
   EXPECT_EQ(map.absoluteSlots(u"Pan", 101, 120), (QList<qint64>{101, 102}));
   EXPECT_EQ(map.absoluteSlots(u"Pan", 513, 528), (QList<qint64>{513, 514}));
   EXPECT_FALSE(map.absoluteSlots(u"Pan", 101, 101));  // slot 102 lies outside
