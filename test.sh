@@ -6,6 +6,9 @@ cd "$(dirname "$0")"
 source scripts/ensure-packages.sh
 ensure_packages "${TARNIK_BUILD_PACKAGES[@]}" "${TARNIK_TEST_PACKAGES[@]}"
 
+# One code format: a file that differs from .clang-format fails the run before anything builds.
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-16 --dry-run -Werror
+
 jobs=$(nproc)
 werror=OFF
 [ -n "${CI:-}" ] && werror=ON

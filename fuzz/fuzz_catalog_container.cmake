@@ -1,1 +1,0 @@
-tarnik_fuzz_target(fuzz_catalog_container DEPENDS tarnik_model)

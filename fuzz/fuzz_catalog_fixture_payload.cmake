@@ -1,1 +1,0 @@
-tarnik_fuzz_target(fuzz_catalog_fixture_payload DEPENDS tarnik_model)

@@ -1,1 +1,0 @@
-tarnik_fuzz_target(fuzz_osc_packet DEPENDS tarnik_link)

@@ -1,1 +1,0 @@
-tarnik_fuzz_target(fuzz_osc_tcp_framer DEPENDS tarnik_link)

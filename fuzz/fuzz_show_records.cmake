@@ -1,1 +1,0 @@
-tarnik_fuzz_target(fuzz_show_records DEPENDS tarnik_model)
