@@ -38,4 +38,12 @@ qsizetype characterCount(const QString &text) {
   return count;
 }
 
+bool containsControlCharacter(const QString &text) {
+  for (const char32_t codePoint : text.toUcs4()) {
+    const QChar::Category category = QChar::category(codePoint);
+    if (category == QChar::Other_Control || category == QChar::Other_Format) return true;
+  }
+  return false;
+}
+
 }  // namespace tarnik

@@ -21,4 +21,9 @@ bool codePointLess(const QString &lhs, const QString &rhs);
 // Number of user-perceived characters (extended grapheme clusters).
 qsizetype characterCount(const QString &text);
 
+// True when any code point is a control or format character (general categories Cc and
+// Cf). Format characters count because they are invisible on screen yet reach the
+// console's command line; the zero-width joiner is one of them.
+bool containsControlCharacter(const QString &text);
+
 }  // namespace tarnik
