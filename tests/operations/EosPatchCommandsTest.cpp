@@ -207,8 +207,9 @@ TEST(EosPatchCommandBuilder, RefusesInTheOrderOfItsChecks) {
   for (const auto &row : rows) {
     const auto result = build(row.draft, row.existing, row.version);
     ASSERT_FALSE(result) << row.name;
-    if (row.reason != QStringLiteral("<planner>"))
+    if (row.reason != QStringLiteral("<planner>")) {
       EXPECT_EQ(result.error().reason, row.reason) << row.name;
+    }
   }
   EXPECT_TRUE(build(fixtureDraft(40, lowerCaseUuid), {})) << "either letter case is a UUID";
 }
@@ -243,7 +244,9 @@ TEST(EosPatchCommandBuilder, ChecksPlanIssuesThenPartsThenLabel) {
     draft.label = row.label;
     const auto result = build(draft, {});
     EXPECT_EQ(bool(result), row.accepted) << row.label.toStdString();
-    if (!row.accepted) EXPECT_EQ(rejection(result), labelText);
+    if (!row.accepted) {
+      EXPECT_EQ(rejection(result), labelText);
+    }
   }
 }
 
