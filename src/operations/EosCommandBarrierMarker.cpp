@@ -24,7 +24,8 @@ EosCommandBarrierMarker EosCommandBarrierMarker::make() {
 
   QStringView executed = marker.command;
   executed.chop(QStringView(u" Enter").size());
-  marker.normalizedAcknowledgementSuffix = EosCommandLine::normalize(executed) + QStringLiteral(" #");
+  marker.normalizedAcknowledgementSuffix =
+      EosCommandLine::normalize(executed) + QStringLiteral(" #");
   return marker;
 }
 
