@@ -9,13 +9,6 @@ using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
-namespace {
-template <class... Readers>
-struct Overloaded : Readers... {
-  using Readers::operator()...;
-};
-}  // namespace
-
 std::optional<qint64> integerTowardZero(double value) {
   // 2^63 is exact as a double; every double below it converts without overflow.
   constexpr double limit = 9223372036854775808.0;
@@ -25,17 +18,14 @@ std::optional<qint64> integerTowardZero(double value) {
 }
 
 std::optional<qint64> integerArgument(const OSCArgument &argument) {
-  return std::visit(Overloaded{
-                        [](qint32 value) -> std::optional<qint64> { return value; },
-                        [](float value) -> std::optional<qint64> {
-                          if (std::trunc(value) != value) return std::nullopt;
-                          return integerTowardZero(value);
-                        },
-                        [](const QString &text) { return parseStrictInteger<qint64>(text); },
-                        [](bool) -> std::optional<qint64> { return std::nullopt; },
-                        [](const QByteArray &) -> std::optional<qint64> { return std::nullopt; },
-                    },
-                    argument.value);
+  if (const qint32 *value = std::get_if<qint32>(&argument.value)) return *value;
+  if (const float *value = std::get_if<float>(&argument.value)) {
+    if (std::trunc(*value) != *value) return std::nullopt;
+    return integerTowardZero(*value);
+  }
+  if (const QString *text = std::get_if<QString>(&argument.value))
+    return parseStrictInteger<qint64>(*text);
+  return std::nullopt;
 }
 
 std::optional<qint64> integerArgument(const QList<OSCArgument> &arguments, qsizetype index) {
@@ -44,17 +34,14 @@ std::optional<qint64> integerArgument(const QList<OSCArgument> &arguments, qsize
 }
 
 bool flagArgument(const OSCArgument &argument) {
-  return std::visit(Overloaded{
-                        [](qint32 value) { return value != 0; },
-                        [](float value) { return value != 0.0f; },
-                        [](const QString &text) {
-                          const QString lower = text.toLower();
-                          return lower == "1"_L1 || lower == "true"_L1 || lower == "yes"_L1;
-                        },
-                        [](bool value) { return value; },
-                        [](const QByteArray &) { return false; },
-                    },
-                    argument.value);
+  if (const qint32 *value = std::get_if<qint32>(&argument.value)) return *value != 0;
+  if (const float *value = std::get_if<float>(&argument.value)) return *value != 0.0f;
+  if (const QString *text = std::get_if<QString>(&argument.value)) {
+    const QString lower = text->toLower();
+    return lower == "1"_L1 || lower == "true"_L1 || lower == "yes"_L1;
+  }
+  if (const bool *value = std::get_if<bool>(&argument.value)) return *value;
+  return false;
 }
 
 QString textArgument(const OSCArgument &argument) {
