@@ -7,7 +7,7 @@ TARNIK_BUILD_PACKAGES=(
 )
 TARNIK_TEST_PACKAGES=(
   clang-16 clang-format-16 libclang-rt-16-dev liblo-tools openssl gnome-keyring dbus dbus-bin
-  avahi-daemon avahi-utils iproute2 socat python3-dbus python3-dbusmock qlcplus-data
+  avahi-daemon avahi-utils iproute2 socat python3-dbus python3-dbusmock qlcplus-data locales-all
 )
 TARNIK_BENCH_PACKAGES=(libbenchmark-dev liblo-dev liboscpack-dev stunnel4 liblo-tools openssl)
 

@@ -1,0 +1,27 @@
+#include "app/FragmentAccumulator.h"
+
+namespace tarnik {
+
+bool FragmentAccumulator::insert(qint64 startField, const QList<OSCArgument> &values) {
+  if (startField < 0 || values.isEmpty() || startField > totalFieldCount) return false;
+  // Both sides are non-negative here, so the difference cannot overflow.
+  if (totalFieldCount - startField < values.size()) return false;
+  for (qsizetype k = 0; k < values.size(); ++k) fields.insert_or_assign(startField + k, values[k]);
+  return true;
+}
+
+std::optional<QList<OSCArgument>> FragmentAccumulator::completedFields() const {
+  if (totalFieldCount < 1) return std::nullopt;
+  // The list is sized from the fields actually held, never from the announced count.
+  if (fields.size() != static_cast<quint64>(totalFieldCount)) return std::nullopt;
+  QList<OSCArgument> ordered;
+  ordered.reserve(static_cast<qsizetype>(fields.size()));
+  qint64 expected = 0;
+  for (const auto &[index, value] : fields) {
+    if (index != expected++) return std::nullopt;
+    ordered.append(value);
+  }
+  return ordered;
+}
+
+}  // namespace tarnik

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "link/OSCArgument.h"
+
+#include <QList>
+#include <QtGlobal>
+
+#include <map>
+#include <optional>
+
+namespace tarnik {
+
+// Collects the fields of one console record that arrives as several list-reply slices, in
+// any order and possibly overlapping, until every field is present.
+struct FragmentAccumulator {
+  qint64 totalFieldCount = 0;  // as the console announced it
+  std::map<qint64, OSCArgument> fields{};
+
+  // Stores values[k] at field startField + k, replacing what is there. Refuses without a
+  // change when the start is negative, the run is empty, or the run does not fit inside
+  // totalFieldCount; the bound is checked without overflow, so a start near the 64-bit limit
+  // is refused, never wrapped.
+  bool insert(qint64 startField, const QList<OSCArgument> &values);
+
+  // Fields 0 to totalFieldCount - 1 in order once every one is present; nothing before that,
+  // and nothing ever for a count below 1.
+  std::optional<QList<OSCArgument>> completedFields() const;
+};
+
+}  // namespace tarnik
