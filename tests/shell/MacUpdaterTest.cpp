@@ -165,5 +165,12 @@ TEST(MacUpdaterCheck, ReachesTheServiceOnlyWhileACheckMayRun) {
   EXPECT_EQ(fixture.log.count(QStringLiteral("check")), 1);
 }
 
+TEST(MacUpdaterApplication, ABuildWithoutAFeedAndKeySaysSo) {
+  if (!mainBundleInformation().isEmpty()) GTEST_SKIP() << "this build was given an update feed";
+  MacUpdater updater;
+  EXPECT_EQ(updater.status(), notConfigured);
+  EXPECT_FALSE(updater.canCheckForUpdates());
+}
+
 }  // namespace
 }  // namespace tarnik
