@@ -63,16 +63,6 @@ TEST(AppcastFeed, OffersTheNewestLinuxItemAboveTheCurrentVersion) {
   }
 }
 
-TEST(AppcastFeed, ReadsTheEnclosureOfAnItem) {
-  const auto feed = AppcastFeed::parse(appcast(item("1.3", "linux")));
-  ASSERT_TRUE(feed);
-  ASSERT_EQ(feed->items.size(), 1);
-  EXPECT_EQ(feed->items.front(),
-            (AppcastItem{QStringLiteral("1.3"),
-                         QUrl(QStringLiteral("https://dl.example.com/Tarnik-1.3.tar.gz")), 100,
-                         QStringLiteral("c2ln"), QStringLiteral("linux")}));
-}
-
 TEST(AppcastFeed, RefusesWhatIsNotAWellFormedRssChannel) {
   const struct {
     const char *why;
