@@ -1,5 +1,6 @@
 #include "link/TarnikRelaySecurity.h"
 
+#include "foundation/StrictBase64.h"
 #include "foundation/TextRules.h"
 
 #include <QAbstractSocket>
@@ -11,7 +12,6 @@
 #include <QStringDecoder>
 #include <QTimer>
 
-#include <algorithm>
 #include <array>
 
 namespace tarnik {
@@ -21,37 +21,12 @@ namespace {
 constexpr qsizetype keyLength = 32;
 constexpr auto cipherName = "PSK-AES128-GCM-SHA256";
 
-bool isBase64AlphabetCharacter(char16_t c) {
-  return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') ||
-         c == u'+' || c == u'/';
-}
-
-// Qt's decoder accepts unpadded text, so padding and placement are checked here first:
-// whole groups of four, alphabet characters only, and at most two '=' at the very end.
-bool isStrictBase64(QStringView text) {
-  if (text.size() % 4 != 0) {
-    return false;
-  }
-  qsizetype padding = 0;
-  while (padding < 2 && padding < text.size() && text[text.size() - 1 - padding] == u'=') {
-    ++padding;
-  }
-  const QStringView body = text.first(text.size() - padding);
-  return std::all_of(body.begin(), body.end(),
-                     [](QChar c) { return isBase64AlphabetCharacter(c.unicode()); });
-}
-
 std::optional<QByteArray> decodedKey(const QString &pairingCode) {
-  const QString trimmed = trimmedText(pairingCode);
-  if (!isStrictBase64(trimmed)) {
+  auto decoded = decodeStrictBase64(trimmedText(pairingCode));
+  if (!decoded || decoded->size() != keyLength) {
     return std::nullopt;
   }
-  auto decoded =
-      QByteArray::fromBase64Encoding(trimmed.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
-  if (!decoded || decoded.decoded.size() != keyLength) {
-    return std::nullopt;
-  }
-  return decoded.decoded;
+  return decoded;
 }
 
 QSslConfiguration relayConfiguration() {
