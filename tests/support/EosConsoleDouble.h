@@ -272,6 +272,8 @@ class EosConsoleDouble : public QObject {
   void notify(const QString &address, const QList<OSCArgument> &arguments);
   QList<QByteArray> cueRecordPackets(int list, int index);
   QList<QByteArray> patchRecordPackets(int index);
+  const std::vector<QList<QByteArray>> &encodedCues(int list);
+  const std::vector<QList<QByteArray>> &encodedPatch();
   void encodeShow();
 
   Options options_;

@@ -91,9 +91,13 @@ QList<QByteArray> EosConsoleDouble::cueRecordPackets(int list, int index) {
                                       recordSlicing, quint32(index), ConsoleCue::fieldCount));
     }
   }
+  return encodedCues(list)[index];
+}
+
+const std::vector<QList<QByteArray>> &EosConsoleDouble::encodedCues(int list) {
   if (encodedShow_.slicing != recordSlicing) encodedShow_ = {recordSlicing, {}, std::nullopt};
-  auto encodedList = encodedShow_.cueLists.find(list);
-  if (encodedList == encodedShow_.cueLists.end()) {
+  auto encoded = encodedShow_.cueLists.find(list);
+  if (encoded == encodedShow_.cueLists.end()) {
     std::vector<QList<QByteArray>> packets;
     const QList<ConsoleCue> &cues = show_.cueLists.at(list);
     packets.reserve(cues.size());
@@ -102,9 +106,9 @@ QList<QByteArray> EosConsoleDouble::cueRecordPackets(int list, int index) {
           packetsOf(slicedRecord(cuePrefix(list, cues[i].number), cues[i].fields, qint32(i),
                                  recordSlicing, quint32(i), ConsoleCue::fieldCount)));
     }
-    encodedList = encodedShow_.cueLists.emplace(list, std::move(packets)).first;
+    encoded = encodedShow_.cueLists.emplace(list, std::move(packets)).first;
   }
-  return encodedList->second[index];
+  return encoded->second;
 }
 
 QList<QByteArray> EosConsoleDouble::patchRecordPackets(int index) {
@@ -123,6 +127,10 @@ QList<QByteArray> EosConsoleDouble::patchRecordPackets(int index) {
                                       recordSlicing, quint32(index), ConsolePatchPart::fieldCount));
     }
   }
+  return encodedPatch()[index];
+}
+
+const std::vector<QList<QByteArray>> &EosConsoleDouble::encodedPatch() {
   if (encodedShow_.slicing != recordSlicing) encodedShow_ = {recordSlicing, {}, std::nullopt};
   if (!encodedShow_.patch) {
     std::vector<QList<QByteArray>> packets;
@@ -135,15 +143,13 @@ QList<QByteArray> EosConsoleDouble::patchRecordPackets(int index) {
     }
     encodedShow_.patch = std::move(packets);
   }
-  return (*encodedShow_.patch)[index];
+  return *encodedShow_.patch;
 }
 
 void EosConsoleDouble::encodeShow() {
   encodedShow_ = {recordSlicing, {}, std::nullopt};
-  for (const auto &[list, cues] : show_.cueLists) {
-    if (!cues.isEmpty()) cueRecordPackets(list, 0);
-  }
-  if (!show_.patch.isEmpty()) patchRecordPackets(0);
+  for (const auto &[list, cues] : show_.cueLists) encodedCues(list);
+  encodedPatch();
 }
 
 void EosConsoleDouble::setShow(ConsoleShow show) {
