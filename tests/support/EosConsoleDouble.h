@@ -269,7 +269,7 @@ class EosConsoleDouble : public QObject {
   Mode modeOf(int user) const { return modes.value(user, Mode::live); }
 
   // Show.
-  void notify(const QString &address, const QList<OSCArgument> &arguments);
+  void notify(const QString &address, const QList<OSCArgument> &arguments, Asker *asker = nullptr);
   QList<QByteArray> cueRecordPackets(int list, int index);
   QList<QByteArray> patchRecordPackets(int index);
   const std::vector<QList<QByteArray>> &encodedCues(int list);

@@ -122,7 +122,7 @@ QList<OSCMessage> EosConsoleDouble::routedAnswer(const OSCMessage &request, Aske
       show_.patchPart(*channel, part.part)->setText(ConsolePatchPart::label, *label);
     }
     encodedShow_.patch.reset();
-    notify(QStringLiteral("/eos/out/notify/patch"), {OSCArgument::fromInt(*channel)});
+    notify(QStringLiteral("/eos/out/notify/patch"), {OSCArgument::fromInt(*channel)}, &asker);
   }
   return {};
 }
@@ -183,6 +183,7 @@ void EosConsoleDouble::typeLine(const QString &typed, Asker &asker) {
   const Echo refused{typed + QStringLiteral(" #"), 1};
   QList<Echo> echoes;
   QList<OSCMessage> toTypist;
+  QList<OSCArgument> changedChannels;
   std::optional<int> channel;
   if (typed == u"Live Enter") {
     modes[user] = Mode::live;
@@ -195,9 +196,7 @@ void EosConsoleDouble::typeLine(const QString &typed, Asker &asker) {
       echoes = {
           {QStringLiteral("Patch Channel: ") + withoutEnter(typed) + QStringLiteral(" #"), 0}};
       encodedShow_.patch.reset();
-      QList<OSCArgument> channels;
-      for (int c : *changed) channels.append(OSCArgument::fromInt(c));
-      notify(QStringLiteral("/eos/out/notify/patch"), channels);
+      for (int c : *changed) changedChannels.append(OSCArgument::fromInt(c));
     } else {
       echoes = {refused};
     }
@@ -240,6 +239,8 @@ void EosConsoleDouble::typeLine(const QString &typed, Asker &asker) {
   if (intermediateEchoes) echoes.prepend(intermediate);
   sendEchoes(user, typed, echoes, asker);
   asker.sendToUser(user, toTypist);
+  if (!changedChannels.isEmpty())
+    notify(QStringLiteral("/eos/out/notify/patch"), changedChannels, &asker);
 }
 
 void EosConsoleDouble::pressKey(const QString &key, Asker &asker) {

@@ -185,7 +185,12 @@ void EosConsoleDouble::removePatchChannel(int channel) {
   notify(QStringLiteral("/eos/out/notify/patch"), {integer(channel)});
 }
 
-void EosConsoleDouble::notify(const QString &address, const QList<OSCArgument> &arguments) {
+void EosConsoleDouble::notify(const QString &address, const QList<OSCArgument> &arguments,
+                              Asker *asker) {
+  if (asker) {  // behind the answers of the request that made the change
+    asker->sendToSubscribers({{address, arguments}});
+    return;
+  }
   const QList<QByteArray> packets = encoded({{address, arguments}});
   for (Connection *connection : connections()) {
     if (connection->subscribed) deliver(*connection, packets, std::chrono::milliseconds(0));
