@@ -1,13 +1,9 @@
 #include "support/EosConsoleDoubleThread.h"
 
-#include "support/QtTestApplication.h"
-
 namespace tarnik::testing {
 
 EosConsoleDoubleThread::EosConsoleDoubleThread(EosConsoleDouble::Options options)
     : context_(std::make_unique<QObject>()) {
-  // The application object belongs to the test's own thread, never to the console's.
-  ensureCoreApplication();
   thread_.start();
   context_->moveToThread(&thread_);
   QMetaObject::invokeMethod(

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/EosConsoleDouble.h"
+#include "support/QtTestApplication.h"
 
 #include <QObject>
 #include <QThread>
@@ -29,6 +30,8 @@ class EosConsoleDoubleThread {
   }
 
  private:
+  // The application object comes first and belongs to the test's own thread.
+  [[maybe_unused]] bool applicationMade_ = (ensureCoreApplication(), true);
   QThread thread_;
   std::unique_ptr<QObject> context_;  // lives on thread_, carries run()'s calls there
   std::unique_ptr<EosConsoleDouble> console_;
