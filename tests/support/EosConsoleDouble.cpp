@@ -1,5 +1,6 @@
 #include "support/EosConsoleDouble.h"
 
+#include "foundation/UptimeClock.h"
 #include "link/OSCPacket.h"
 #include "support/QtTestApplication.h"
 
@@ -55,13 +56,67 @@ class EosConsoleDouble::Outbox {
   QTimer timer_;
 };
 
-struct EosConsoleDouble::Client {
-  Client(QTcpSocket *socket, OSCTCPFraming framing) : socket(socket), framer(framing) {}
+struct EosConsoleDouble::Client : Connection {
+  Client(int user, QTcpSocket *socket, OSCTCPFraming framing)
+      : Connection(user), socket(socket), framer(framing) {}
 
   QPointer<QTcpSocket> socket;
   OSCTCPFramer framer;
   Outbox outbox;
 };
+
+struct EosConsoleDouble::UDPPeer : Connection {
+  UDPPeer(int user, QHostAddress address, quint16 port)
+      : Connection(user), address(std::move(address)), port(port) {}
+
+  QHostAddress address;
+  quint16 port;
+};
+
+int EosConsoleDouble::Asker::user() const { return connection_.user; }
+void EosConsoleDouble::Asker::setUser(int user) { connection_.user = user; }
+bool EosConsoleDouble::Asker::isSubscribed() const { return connection_.subscribed; }
+void EosConsoleDouble::Asker::setSubscribed(bool subscribed) {
+  connection_.subscribed = subscribed;
+}
+
+void EosConsoleDouble::Asker::add(Connection &connection, const QList<QByteArray> &packets) {
+  if (packets.isEmpty()) return;
+  for (auto &[to, queued] : out_) {
+    if (to == &connection) {
+      queued += packets;
+      return;
+    }
+  }
+  out_.emplace_back(&connection, packets);
+}
+
+void EosConsoleDouble::Asker::reply(const QList<OSCMessage> &messages) {
+  add(connection_, encoded(messages));
+}
+
+void EosConsoleDouble::Asker::replyPackets(const QList<QByteArray> &packets) {
+  add(connection_, packets);
+}
+
+void EosConsoleDouble::Asker::sendToUser(int user, const QList<OSCMessage> &messages) {
+  const QList<QByteArray> packets = encoded(messages);
+  for (Connection *connection : console_.connections()) {
+    if (connection->user == user) add(*connection, packets);
+  }
+}
+
+void EosConsoleDouble::Asker::sendToEveryone(const QList<OSCMessage> &messages) {
+  const QList<QByteArray> packets = encoded(messages);
+  for (Connection *connection : console_.connections()) add(*connection, packets);
+}
+
+void EosConsoleDouble::Asker::sendToSubscribers(const QList<OSCMessage> &messages) {
+  const QList<QByteArray> packets = encoded(messages);
+  for (Connection *connection : console_.connections()) {
+    if (connection->subscribed) add(*connection, packets);
+  }
+}
 
 EosConsoleDouble::EosConsoleDouble() : EosConsoleDouble(Options{}) {}
 
@@ -74,18 +129,9 @@ EosConsoleDouble::EosConsoleDouble(Options options)
   QObject::connect(&udp_, &QIODevice::readyRead, this, &EosConsoleDouble::readDatagrams);
   acceptClients(packetLengthServer_, OSCTCPFraming::packetLength);
   acceptClients(slipServer_, OSCTCPFraming::slip);
-
-  setHandler(QStringLiteral("/eos/get/version"), [this](const OSCMessage &) {
-    return QList<OSCMessage>{{QStringLiteral("/eos/out/get/version"),
-                              {OSCArgument::fromString(softwareVersion),
-                               OSCArgument::fromString(fixtureLibraryVersion)}}};
-  });
-  setHandler(QStringLiteral("/eos/ping"), [](const OSCMessage &request) {
-    return QList<OSCMessage>{{QStringLiteral("/eos/out/ping"), request.arguments}};
-  });
-  setHandler(QStringLiteral("/eos/get/processors"), [this](const OSCMessage &) {
-    return QList<OSCMessage>{{QStringLiteral("/eos/out/get/processors"), processorsArguments}};
-  });
+  registerBuiltInAnswers();
+  registerCommandLineAnswers();
+  registerShowAnswers();
 }
 
 EosConsoleDouble::~EosConsoleDouble() {
@@ -109,10 +155,30 @@ quint16 EosConsoleDouble::tcpPort(OSCTCPFraming framing) const {
 }
 
 void EosConsoleDouble::setHandler(const QString &address, Handler handler) {
+  handlers_.insert(address, [handler = std::move(handler)](const OSCMessage &request, Asker &) {
+    return handler(request);
+  });
+}
+
+void EosConsoleDouble::setHandler(const QString &address, ConnectionHandler handler) {
   handlers_.insert(address, std::move(handler));
 }
 
 void EosConsoleDouble::removeHandler(const QString &address) { handlers_.remove(address); }
+
+void EosConsoleDouble::registerBuiltInAnswers() {
+  setHandler(QStringLiteral("/eos/get/version"), [this](const OSCMessage &) {
+    return QList<OSCMessage>{{QStringLiteral("/eos/out/get/version"),
+                              {OSCArgument::fromString(softwareVersion),
+                               OSCArgument::fromString(fixtureLibraryVersion)}}};
+  });
+  setHandler(QStringLiteral("/eos/ping"), [](const OSCMessage &request) {
+    return QList<OSCMessage>{{QStringLiteral("/eos/out/ping"), request.arguments}};
+  });
+  setHandler(QStringLiteral("/eos/get/processors"), [this](const OSCMessage &) {
+    return QList<OSCMessage>{{QStringLiteral("/eos/out/get/processors"), processorsArguments}};
+  });
+}
 
 QList<OSCMessage> EosConsoleDouble::requests(const QString &address) const {
   QList<OSCMessage> matching;
@@ -128,16 +194,42 @@ int EosConsoleDouble::tcpClientCount() const {
   }));
 }
 
+QList<int> EosConsoleDouble::connectionUsers() const {
+  QList<int> users;
+  for (const Connection *connection : connections()) users.append(connection->user);
+  return users;
+}
+
+std::vector<EosConsoleDouble::Connection *> EosConsoleDouble::connections() const {
+  std::vector<Connection *> open;
+  for (const auto &client : clients_) {
+    if (client->socket && client->socket->state() == QAbstractSocket::ConnectedState)
+      open.push_back(client.get());
+  }
+  for (const auto &peer : udpPeers_) open.push_back(peer.get());
+  return open;
+}
+
 void EosConsoleDouble::acceptClients(QTcpServer &server, OSCTCPFraming framing) {
   QObject::connect(&server, &QTcpServer::newConnection, this, [this, &server, framing] {
     while (QTcpSocket *socket = server.nextPendingConnection()) {
       socket->setParent(this);
       socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-      auto client = std::make_unique<Client>(socket, framing);
+      auto client = std::make_unique<Client>(defaultUser, socket, framing);
       Client *raw = client.get();
       clients_.push_back(std::move(client));
       QObject::connect(socket, &QIODevice::readyRead, this, [this, raw] { readClient(*raw); });
       QObject::connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
+      // A console shows a new client every user's current command line.
+      QList<int> users = commandLines.keys();
+      std::sort(users.begin(), users.end());
+      QList<OSCMessage> lines;
+      for (int user : users) {
+        const Echo &line = commandLines[user];
+        lines.append({QStringLiteral("/eos/out/user/%1/cmd").arg(user),
+                      {OSCArgument::fromString(line.text), OSCArgument::fromInt(line.status)}});
+      }
+      if (!lines.isEmpty()) queueFrames(*raw, encoded(lines), std::chrono::milliseconds(0));
       emit clientConnected();
     }
   });
@@ -149,12 +241,7 @@ void EosConsoleDouble::readClient(Client &client) {
   for (const QByteArray &frame : *frames) {
     const auto messages = OSCPacket::decode(frame);
     if (!messages) continue;
-    for (const OSCMessage &request : *messages) {
-      handleRequest(request, [this, &client](const QList<QByteArray> &packets,
-                                             std::chrono::milliseconds delay) {
-        queueFrames(client, packets, delay);
-      });
-    }
+    for (const OSCMessage &request : *messages) handleRequest(request, client);
   }
 }
 
@@ -164,28 +251,54 @@ void EosConsoleDouble::readDatagrams() {
     QHostAddress sender;
     quint16 senderPort = 0;
     if (udp_.readDatagram(datagram.data(), datagram.size(), &sender, &senderPort) < 0) return;
-    lastUDPSender_ = {sender, senderPort};
+    const auto known = std::find_if(udpPeers_.begin(), udpPeers_.end(), [&](const auto &peer) {
+      return peer->address == sender && peer->port == senderPort;
+    });
+    if (known == udpPeers_.end()) {
+      udpPeers_.push_back(std::make_unique<UDPPeer>(defaultUser, sender, senderPort));
+      lastUDPSender_ = udpPeers_.back().get();
+    } else {
+      lastUDPSender_ = known->get();
+    }
     const auto messages = OSCPacket::decode(datagram);
     if (!messages) continue;
-    for (const OSCMessage &request : *messages) {
-      handleRequest(request,
-                    [this](const QList<QByteArray> &packets, std::chrono::milliseconds delay) {
-                      queueDatagrams(packets, delay);
-                    });
-    }
+    UDPPeer &peer = *lastUDPSender_;
+    for (const OSCMessage &request : *messages) handleRequest(request, peer);
   }
 }
 
-void EosConsoleDouble::handleRequest(
-    const OSCMessage &request,
-    const std::function<void(const QList<QByteArray> &, std::chrono::milliseconds)> &reply) {
+void EosConsoleDouble::handleRequest(const OSCMessage &request, Connection &connection) {
   requests_.append(request);
+  if (request.address.startsWith(QLatin1String("/eos/user/")) &&
+      request.address.contains(QLatin1String("/wheel/"))) {
+    wheelMoves_.append({request, systemUptime()});
+  }
   emit requestReceived(request);
   if (silent) return;
+  Asker asker(*this, connection);
   const auto handler = handlers_.constFind(request.address);
-  if (handler == handlers_.constEnd()) return;
-  const QList<QByteArray> packets = encoded((*handler)(request));
-  if (!packets.isEmpty()) reply(packets, replyDelay);
+  asker.reply(handler != handlers_.constEnd() ? (*handler)(request, asker)
+                                              : routedAnswer(request, asker));
+  // A late ping answer waits outside the outbox, so the answers behind it overtake it.
+  const bool latePing = request.address == QLatin1String("/eos/ping") && pingReplyDelay.count() > 0;
+  for (auto &[to, packets] : asker.out_) {
+    if (!latePing) {
+      deliver(*to, packets, replyDelay);
+      continue;
+    }
+    QTimer::singleShot(replyDelay + pingReplyDelay, this, [this, to = to, packets = packets] {
+      deliver(*to, packets, std::chrono::milliseconds(0));
+    });
+  }
+}
+
+void EosConsoleDouble::deliver(Connection &connection, const QList<QByteArray> &packets,
+                               std::chrono::milliseconds delay) {
+  if (auto *client = dynamic_cast<Client *>(&connection)) {
+    queueFrames(*client, packets, delay);
+  } else if (auto *peer = dynamic_cast<UDPPeer *>(&connection)) {
+    queueDatagrams(peer->address, peer->port, packets, delay);
+  }
 }
 
 void EosConsoleDouble::queueFrames(Client &client, const QList<QByteArray> &packets,
@@ -224,14 +337,13 @@ void EosConsoleDouble::queueFrames(Client &client, const QList<QByteArray> &pack
   }
 }
 
-void EosConsoleDouble::queueDatagrams(const QList<QByteArray> &packets,
+void EosConsoleDouble::queueDatagrams(const QHostAddress &destination, quint16 port,
+                                      const QList<QByteArray> &packets,
                                       std::chrono::milliseconds delay) {
-  if (!lastUDPSender_) return;
-  const QHostAddress destination = lastUDPSender_->first;
-  const quint16 port = udpReplyPort.value_or(lastUDPSender_->second);
+  const quint16 replyPort = udpReplyPort.value_or(port);
   for (const QByteArray &packet : packets) {
-    udpOutbox_->add(delay, [this, packet, destination, port] {
-      udp_.writeDatagram(packet, destination, port);
+    udpOutbox_->add(delay, [this, packet, destination, replyPort] {
+      udp_.writeDatagram(packet, destination, replyPort);
       ++sentPacketCount_;
     });
     delay = std::chrono::milliseconds(0);
@@ -244,7 +356,10 @@ void EosConsoleDouble::sendPackets(const QList<QByteArray> &packets) {
   for (const auto &client : clients_) {
     if (client->socket) queueFrames(*client, packets, std::chrono::milliseconds(0));
   }
-  queueDatagrams(packets, std::chrono::milliseconds(0));
+  if (lastUDPSender_) {
+    queueDatagrams(lastUDPSender_->address, lastUDPSender_->port, packets,
+                   std::chrono::milliseconds(0));
+  }
 }
 
 void EosConsoleDouble::sendStreamBytes(const QByteArray &bytes) {

@@ -3,6 +3,7 @@
 #include "link/OSCMessage.h"
 #include "link/OSCTCPFramer.h"
 #include "model/catalog/ShippedFixtureLibrary.h"
+#include "support/EosConsoleShow.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -15,17 +16,23 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace tarnik::testing {
 
 // A loopback Eos console for tests. It listens on UDP, on TCP with packet-length framing
 // and on TCP with SLIP framing, records every request it decodes, and answers through a
-// table of handlers (address -> replies). Out of the box it answers "/eos/get/version",
-// "/eos/ping" (echoing the arguments) and "/eos/get/processors". It can be scripted to
-// stay silent, answer late, split or join frames, push any bytes and close its clients.
+// table of handlers (address -> replies) in front of its own console behaviour: console
+// users per connection, command lines with an interpreter for what Tarnik types, park,
+// patch, fixture parameters and a whole show for synchronisation. Every answer can be
+// bent by a handler or a script field; the README beside this file lists them all.
+//
+// It lives on the thread that constructs it (EosConsoleDoubleThread runs one on a thread
+// of its own).
 class EosConsoleDouble : public QObject {
   Q_OBJECT
 
@@ -45,7 +52,85 @@ class EosConsoleDouble : public QObject {
     split,     // each frame in two writes a moment apart, so it arrives over two reads
   };
 
+  // One TCP client or one UDP sender: a console connection with a console user.
+  class Connection {
+   public:
+    explicit Connection(int user) : user(user) {}
+    virtual ~Connection() = default;
+
+    int user;
+    bool subscribed = false;  // "/eos/subscribe" asked for change notifications
+  };
+
+  // What a handler may do beyond answering the connection that asked.
+  class Asker {
+   public:
+    int user() const;
+    void setUser(int user);
+    bool isSubscribed() const;
+    void setSubscribed(bool subscribed);
+    // Queued behind this request's earlier answers, with the same delay.
+    void reply(const QList<OSCMessage> &messages);
+    void sendToUser(int user, const QList<OSCMessage> &messages);
+    void sendToEveryone(const QList<OSCMessage> &messages);
+    void sendToSubscribers(const QList<OSCMessage> &messages);
+    // Packets encoded beforehand, to the asking connection.
+    void replyPackets(const QList<QByteArray> &packets);
+
+   private:
+    friend class EosConsoleDouble;
+    Asker(EosConsoleDouble &console, Connection &connection)
+        : console_(console), connection_(connection) {}
+    EosConsoleDouble &console_;
+    Connection &connection_;
+    void add(Connection &connection, const QList<QByteArray> &packets);
+    std::vector<std::pair<Connection *, QList<QByteArray>>> out_;
+  };
+
   using Handler = std::function<QList<OSCMessage>(const OSCMessage &request)>;
+  // Its returned messages go to the asking connection after whatever it sent through the
+  // asker.
+  using ConnectionHandler =
+      std::function<QList<OSCMessage>(const OSCMessage &request, Asker &asker)>;
+
+  enum class Mode { live, patch };
+
+  // One command-line echo: the line's text and its status (0 for an ordinary line).
+  struct Echo {
+    QString text;
+    int status = 0;
+    friend bool operator==(const Echo &, const Echo &) = default;
+  };
+
+  // One channel's fixture as the console reports it.
+  struct FixtureParameter {
+    QString name;
+    float value = 0;
+    float minimum = 0;
+    float maximum = 100;
+  };
+  struct FixtureChannel {
+    QString manufacturer = QStringLiteral("Generic");
+    QString model = QStringLiteral("Dimmer");
+    QList<FixtureParameter> parameters{{QStringLiteral("Intensity"), 0, 0, 100}};
+    QList<FixtureParameter> emitters;
+    float hue = 0;
+    float saturation = 0;
+  };
+
+  // A wheel message and the monotonic time (system uptime, seconds) it was decoded.
+  struct WheelMove {
+    OSCMessage message;
+    double decodedAt = 0;
+  };
+
+  // What goes wrong with the reply of one list index.
+  enum class RecordFault {
+    noAnswer,
+    wrongCount,        // the address names one field more than the record has
+    otherListOrPart,   // a cue of the next list, a patch row of the next part
+    numberNotANumber,  // a cue number with a letter in front
+  };
 
   EosConsoleDouble();
   explicit EosConsoleDouble(Options options);
@@ -62,17 +147,62 @@ class EosConsoleDouble : public QObject {
   QList<OSCArgument> processorsArguments{OSCArgument::fromInt(1),
                                          OSCArgument::fromString(QStringLiteral("Primary"))};
 
-  // Replaces the handler of one address; a handler returning no messages answers nothing.
+  // Replaces the answer of one exact address, in front of the built-in behaviour; a
+  // handler returning no messages answers nothing.
   void setHandler(const QString &address, Handler handler);
+  void setHandler(const QString &address, ConnectionHandler handler);
   void removeHandler(const QString &address);
+
+  // Users and command lines, read and changed as requests arrive.
+  int defaultUser = 1;                   // of every new connection
+  int firstAutoUser = 100;               // the first user "/eos/user/auto" hands out
+  QHash<int, Mode> modes;                // absent: Live
+  QHash<int, Echo> commandLines;         // the last echo of each user that has a line
+  std::optional<QString> activeCue;      // Live echoes read "LIVE: Cue <n> : ..." while set
+  QHash<int, std::set<int>> selections;  // per user
+  QHash<int, int> flashes;               // user -> channel held by "Chan N Flash"
+
+  // Console state.
+  QString showPath = QStringLiteral("/shows/tarnik-test.esf");
+  QString showName = QStringLiteral("Tarnik Test");
+  std::set<int> parkedChannels;
+  QHash<int, FixtureChannel> fixtures;
+  QHash<QString, int> footprints;  // by stored fixture model; 1 when absent
+
+  // The show: cue lists and the patch (one table for the patch lines and the sync). Setting
+  // it also takes its path and name and encodes every reply at once.
+  const ConsoleShow &show() const { return show_; }
+  void setShow(ConsoleShow show);
+  // Edits that tell the subscribers, as the console does.
+  void setCue(int list, ConsoleCue cue);
+  void removeCue(int list, const QString &number);
+  void setPatchPart(ConsolePatchPart part);
+  void removePatchChannel(int channel);
+  // "/eos/out/event/show/<kind>" (kind: "cleared", "saved", "loaded") with the show path,
+  // to every connection.
+  void sendShowEvent(const QString &kind);
 
   // Script.
   bool silent = false;                      // record requests, answer none
   std::chrono::milliseconds replyDelay{0};  // before the first reply to each request
+  // Holds back "/eos/ping" answers alone; later answers overtake them.
+  std::chrono::milliseconds pingReplyDelay{0};
   Delivery delivery = Delivery::separate;
   // UDP replies go to this port of the sender's address instead of back to the sending
   // port, as a console set to reply to a fixed port does.
   std::optional<quint16> udpReplyPort;
+  // Per typed line (or key address): the echoes sent instead of the interpreter's; an
+  // empty list sends none. The line's effect on the console still happens.
+  QHash<QString, QList<Echo>> echoOverrides;
+  bool duplicateEchoes = false;         // every echo twice
+  bool intermediateEchoes = false;      // the line as typed, without "#", before the result
+  RecordSlicing recordSlicing;          // how cue and patch records are cut into replies
+  QHash<int, RecordFault> cueFaults;    // by index, for every cue list
+  QHash<int, RecordFault> patchFaults;  // by index
+
+  // A user's line as if typed on the console: "/eos/out/user/<user>/cmd" to everyone,
+  // "/eos/out/cmd" to the user's connections.
+  void pushCommandLine(int user, const QString &text, int status = 0);
 
   // Unsolicited sends to every TCP client and to the latest UDP sender, in order behind
   // anything still waiting to go out.
@@ -86,7 +216,10 @@ class EosConsoleDouble : public QObject {
 
   const QList<OSCMessage> &requests() const { return requests_; }
   QList<OSCMessage> requests(const QString &address) const;
+  const QList<WheelMove> &wheelMoves() const { return wheelMoves_; }
   int tcpClientCount() const;
+  // The users of the open connections, TCP clients first in the order they connected.
+  QList<int> connectionUsers() const;
   // Reply and pushed packets whose turn to leave has come, whether or not their peer was
   // still there to take them.
   qsizetype sentPacketCount() const { return sentPacketCount_; }
@@ -98,28 +231,66 @@ class EosConsoleDouble : public QObject {
  private:
   class Outbox;
   struct Client;
+  struct UDPPeer;
+  // Every record's reply packets, encoded once for the slicing they were cut with.
+  struct EncodedShow {
+    RecordSlicing slicing;
+    std::map<int, std::vector<QList<QByteArray>>> cueLists;  // absent: not encoded yet
+    std::optional<std::vector<QList<QByteArray>>> patch;
+  };
+
+  void registerBuiltInAnswers();
+  void registerCommandLineAnswers();
+  void registerShowAnswers();
+  QList<OSCMessage> routedAnswer(const OSCMessage &request, Asker &asker);
+  QList<OSCMessage> fixtureAnswer(const OSCMessage &request, const QStringList &components);
+  QList<OSCMessage> showAnswer(const OSCMessage &request, const QStringList &components,
+                               Asker &asker);
 
   void acceptClients(QTcpServer &server, OSCTCPFraming framing);
   void readClient(Client &client);
   void readDatagrams();
-  void handleRequest(
-      const OSCMessage &request,
-      const std::function<void(const QList<QByteArray> &, std::chrono::milliseconds)> &reply);
+  void handleRequest(const OSCMessage &request, Connection &connection);
+  void deliver(Connection &connection, const QList<QByteArray> &packets,
+               std::chrono::milliseconds delay);
   void queueFrames(Client &client, const QList<QByteArray> &packets,
                    std::chrono::milliseconds delay);
-  void queueDatagrams(const QList<QByteArray> &packets, std::chrono::milliseconds delay);
+  void queueDatagrams(const QHostAddress &destination, quint16 port,
+                      const QList<QByteArray> &packets, std::chrono::milliseconds delay);
+  std::vector<Connection *> connections() const;
   static QList<QByteArray> encoded(const QList<OSCMessage> &messages);
+
+  // Command lines.
+  void typeLine(const QString &typed, Asker &asker);
+  void pressKey(const QString &key, Asker &asker);
+  void sendEchoes(int user, const QString &typed, QList<Echo> echoes, Asker &asker);
+  void sendLine(int user, const Echo &echo, Asker *asker);
+  Echo liveEcho(const QString &body, int status = 0) const;
+  Mode modeOf(int user) const { return modes.value(user, Mode::live); }
+
+  // Show.
+  void notify(const QString &address, const QList<OSCArgument> &arguments, Asker *asker = nullptr);
+  QList<QByteArray> cueRecordPackets(int list, int index);
+  QList<QByteArray> patchRecordPackets(int index);
+  const std::vector<QList<QByteArray>> &encodedCues(int list);
+  const std::vector<QList<QByteArray>> &encodedPatch();
+  void encodeShow();
 
   Options options_;
   QUdpSocket udp_;
   QTcpServer packetLengthServer_;
   QTcpServer slipServer_;
   std::vector<std::unique_ptr<Client>> clients_;
+  std::vector<std::unique_ptr<UDPPeer>> udpPeers_;
   std::unique_ptr<Outbox> udpOutbox_;
-  std::optional<std::pair<QHostAddress, quint16>> lastUDPSender_;
-  QHash<QString, Handler> handlers_;
+  UDPPeer *lastUDPSender_ = nullptr;
+  QHash<QString, ConnectionHandler> handlers_;
   QList<OSCMessage> requests_;
+  QList<WheelMove> wheelMoves_;
   qsizetype sentPacketCount_ = 0;
+  int autoUsersGiven_ = 0;
+  ConsoleShow show_;
+  EncodedShow encodedShow_;
 };
 
 }  // namespace tarnik::testing
