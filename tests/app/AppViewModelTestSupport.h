@@ -18,75 +18,28 @@
 namespace tarnik {
 
 // Sets up what later flows own (an active route, a synchronised show) and reads the
-// configuration the constructor kept.
+// limits the constructor kept.
 struct AppViewModelTestAccess {
   static void setActiveConnection(AppViewModel &model,
-                                  std::optional<ConsoleConnectionProfile> settings,
+                                  std::optional<ConsoleConnectionProfile> active,
                                   std::optional<OSCEndpoint> resumeEndpoint = std::nullopt) {
-    model.activeConnectionSettings_ = std::move(settings);
+    model.activeConnectionSettings_ = std::move(active);
     model.resumeEndpoint_ = std::move(resumeEndpoint);
   }
-
-  struct Show {
-    QString identity;
-    QString name;
-    std::optional<double> lastDataRefresh;
-    QList<Cue> cues{};
-    QList<Channel> channels{};
-    QString activeCueNumber{};
-    QString activeCueLabel{};
-  };
-  static void setShowOnScreen(AppViewModel &model, const Show &show) {
-    model.publishedShowIdentity_ = show.identity;
-    model.showFileName_ = show.name;
-    model.lastDataRefresh_ = show.lastDataRefresh;
-    model.cues_ = show.cues;
-    model.channels_ = show.channels;
-    model.activeCueNumber_ = show.activeCueNumber;
-    model.activeCueLabel_ = show.activeCueLabel;
+  static void setShowOnScreen(AppViewModel &model, const QString &identity, const QString &name,
+                              std::optional<double> lastDataRefresh, QList<Cue> cues = {}) {
+    model.publishedShowIdentity_ = identity;
+    model.showFileName_ = name;
+    model.lastDataRefresh_ = lastDataRefresh;
+    model.cues_ = std::move(cues);
   }
-
-  struct Limits {
-    double syncTimeout;
-    double directPatchReadTimeout;
-    double reconnectBaseDelay;
-    int maximumReconnectAttempts;
-  };
-  static Limits limits(const AppViewModel &model) {
+  static std::tuple<double, double, double, int> limits(const AppViewModel &model) {
     return {model.syncTimeout_, model.directPatchReadTimeout_, model.reconnectBaseDelay_,
             model.maximumReconnectAttempts_};
   }
 };
 
 namespace testing {
-
-// Pairing codes by keychain account; every read is recorded.
-struct FakeKeychain {
-  QHash<QString, QString> codes;
-  QStringList loadedAccounts;
-  bool fails = false;
-
-  AppViewModel::LoadRelayKey load() {
-    return [this](const QString &account)
-               -> std::expected<std::optional<QString>, TarnikRelaySecurity::Failure> {
-      loadedAccounts.append(account);
-      if (fails) return std::unexpected(keychainFailure());
-      if (!codes.contains(account)) return std::nullopt;
-      return codes.value(account);
-    };
-  }
-  AppViewModel::StoreRelayKey store() {
-    return [this](const QString &code,
-                  const QString &account) -> std::expected<void, TarnikRelaySecurity::Failure> {
-      if (fails) return std::unexpected(keychainFailure());
-      codes.insert(account, code);
-      return {};
-    };
-  }
-  static TarnikRelaySecurity::Failure keychainFailure() {
-    return {TarnikRelaySecurity::Failure::Kind::keychain, 2};
-  }
-};
 
 class AppViewModelTest : public ::testing::Test {
  protected:
@@ -95,9 +48,22 @@ class AppViewModelTest : public ::testing::Test {
   std::unique_ptr<AppViewModel> makeModel(AppViewModel::Arguments arguments = {}) {
     arguments.defaults = &settings;
     arguments.startNetworkingOnInit = false;
-    arguments.loadRelayKey = keychain.load();
-    arguments.storeRelayKey = keychain.store();
     arguments.timing = timing;
+    // Pairing codes by keychain account; every read is recorded.
+    arguments.loadRelayKey = [this](const QString &account)
+        -> std::expected<std::optional<QString>, TarnikRelaySecurity::Failure> {
+      loadedAccounts.append(account);
+      if (keychainFails) return std::unexpected(TarnikRelaySecurity::Failure{});
+      if (!keychain.contains(account)) return std::nullopt;
+      return keychain.value(account);
+    };
+    arguments.storeRelayKey =
+        [this](const QString &code,
+               const QString &account) -> std::expected<void, TarnikRelaySecurity::Failure> {
+      if (keychainFails) return std::unexpected(TarnikRelaySecurity::Failure{});
+      keychain.insert(account, code);
+      return {};
+    };
     return std::make_unique<AppViewModel>(std::move(arguments));
   }
 
@@ -111,7 +77,9 @@ class AppViewModelTest : public ::testing::Test {
   QTemporaryDir folder;
   QSettings settings{folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
   std::shared_ptr<ManualAppTiming> timing = std::make_shared<ManualAppTiming>();
-  FakeKeychain keychain;
+  QHash<QString, QString> keychain;
+  QStringList loadedAccounts;
+  bool keychainFails = false;
 };
 
 }  // namespace testing
