@@ -1,0 +1,509 @@
+#pragma once
+
+#include "app/AppTiming.h"
+#include "app/InteractionMode.h"
+#include "foundation/OSCTransportKinds.h"
+#include "foundation/ObservableObject.h"
+#include "link/OSCEndpoint.h"
+#include "link/OSCManager.h"
+#include "link/TarnikRelaySecurity.h"
+#include "model/Channel.h"
+#include "model/CommandHistoryEntry.h"
+#include "model/ConsoleConnectionProfile.h"
+#include "model/Cue.h"
+#include "model/EosPatchPart.h"
+#include "model/PatchDraft.h"
+#include "model/PatchPlan.h"
+#include "model/PatchSubmissionState.h"
+#include "model/SavedShowFile.h"
+#include "model/catalog/FixtureCatalogStore.h"
+#include "model/catalog/FixtureParameterCatalogStore.h"
+
+#include <QHash>
+#include <QList>
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+#include <QUuid>
+
+#include <expected>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace tarnik {
+
+// The hub of the application: one object on the GUI thread, built once at start-up, that
+// owns the console connection, the connection settings and saved profiles, the mirrored
+// show and its snapshots, the command line state and every pending operation and timer of
+// the console flows. Screens observe its published properties and call its operations.
+//
+// One header, one implementation file per concern (see src/app/README.md for the map):
+//   AppViewModel.cpp                  construction, in its fixed order; the form's setters
+//   AppViewModelStoredSettings.cpp    what is read from and written to the settings store
+//   AppViewModelConnectionForm.cpp    checking the connection form and describing routes
+//   AppViewModelExamples.cpp          the built-in example connections and summaries
+//   AppViewModelSavedShows.cpp        the show snapshots kept for offline use
+// The show sync, the connection lifecycle, the console commands, fixture control and the
+// patch flows each add a file of their own beside these.
+class AppViewModel final : public ObservableObject {
+  Q_OBJECT
+
+  // Console link and console facts
+  Q_PROPERTY(tarnik::OSCManager *oscManager READ oscManager CONSTANT)
+  Q_PROPERTY(std::optional<QString> eosSoftwareVersion READ eosSoftwareVersion NOTIFY
+                 eosSoftwareVersionChanged)
+  Q_PROPERTY(std::optional<QString> eosFixtureLibraryVersion READ eosFixtureLibraryVersion NOTIFY
+                 eosFixtureLibraryVersionChanged)
+  // Patch, park and Live-control status
+  Q_PROPERTY(tarnik::PatchSubmissionState patchSubmissionState READ patchSubmissionState NOTIFY
+                 patchSubmissionStateChanged)
+  Q_PROPERTY(bool isRefreshingParkedChannels READ isRefreshingParkedChannels NOTIFY
+                 isRefreshingParkedChannelsChanged)
+  Q_PROPERTY(QString parkStatusMessage READ parkStatusMessage NOTIFY parkStatusMessageChanged)
+  Q_PROPERTY(
+      bool isFixtureControlReady READ isFixtureControlReady NOTIFY isFixtureControlReadyChanged)
+  Q_PROPERTY(
+      QString fixtureControlStatus READ fixtureControlStatus NOTIFY fixtureControlStatusChanged)
+  // Mirrored show and data status
+  Q_PROPERTY(QList<tarnik::Cue> cues READ cues NOTIFY cuesChanged)
+  Q_PROPERTY(QList<tarnik::Channel> channels READ channels NOTIFY channelsChanged)
+  Q_PROPERTY(QString activeCue READ activeCue NOTIFY activeCueChanged)
+  Q_PROPERTY(QString activeCueNumber READ activeCueNumber NOTIFY activeCueNumberChanged)
+  Q_PROPERTY(QString activeCueLabel READ activeCueLabel NOTIFY activeCueLabelChanged)
+  Q_PROPERTY(std::optional<double> activeCueProgress READ activeCueProgress NOTIFY
+                 activeCueProgressChanged)
+  Q_PROPERTY(QString pendingCueNumber READ pendingCueNumber NOTIFY pendingCueNumberChanged)
+  Q_PROPERTY(QString pendingCueLabel READ pendingCueLabel NOTIFY pendingCueLabelChanged)
+  Q_PROPERTY(QString showFileName READ showFileName NOTIFY showFileNameChanged)
+  Q_PROPERTY(bool isLoadingCues READ isLoadingCues NOTIFY isLoadingCuesChanged)
+  Q_PROPERTY(bool isLoadingPatch READ isLoadingPatch NOTIFY isLoadingPatchChanged)
+  Q_PROPERTY(
+      std::optional<double> lastDataRefresh READ lastDataRefresh NOTIFY lastDataRefreshChanged)
+  Q_PROPERTY(
+      std::optional<double> lastConnectedAt READ lastConnectedAt NOTIFY lastConnectedAtChanged)
+  Q_PROPERTY(QString dataStatusMessage READ dataStatusMessage NOTIFY dataStatusMessageChanged)
+  Q_PROPERTY(QString syncProgressDescription READ syncProgressDescription NOTIFY
+                 syncProgressDescriptionChanged)
+  Q_PROPERTY(
+      QList<tarnik::SavedShowFile> savedShowFiles READ savedShowFiles NOTIFY savedShowFilesChanged)
+  // Command line
+  Q_PROPERTY(QString consoleModeLabel READ consoleModeLabel NOTIFY consoleModeLabelChanged)
+  Q_PROPERTY(
+      QString rawConsoleCommandLine READ rawConsoleCommandLine NOTIFY rawConsoleCommandLineChanged)
+  Q_PROPERTY(
+      QString displayedCommandLine READ displayedCommandLine NOTIFY displayedCommandLineChanged)
+  Q_PROPERTY(QString commandLineText READ commandLineText NOTIFY commandLineTextChanged)
+  Q_PROPERTY(QString lastCommandSummary READ lastCommandSummary NOTIFY lastCommandSummaryChanged)
+  Q_PROPERTY(QList<tarnik::CommandHistoryEntry> commandHistory READ commandHistory NOTIFY
+                 commandHistoryChanged)
+  Q_PROPERTY(QStringList softkeyLabels READ softkeyLabels NOTIFY softkeyLabelsChanged)
+  // Connection form, profiles and test
+  Q_PROPERTY(QString consoleIP READ consoleIP WRITE setConsoleIP NOTIFY consoleIPChanged)
+  Q_PROPERTY(QString consoleName READ consoleName WRITE setConsoleName NOTIFY consoleNameChanged)
+  Q_PROPERTY(QString customSendPort READ customSendPort WRITE setCustomSendPort NOTIFY
+                 customSendPortChanged)
+  Q_PROPERTY(QString customListenPort READ customListenPort WRITE setCustomListenPort NOTIFY
+                 customListenPortChanged)
+  Q_PROPERTY(tarnik::OSCTransport connectionTransport READ connectionTransport WRITE
+                 setConnectionTransport NOTIFY connectionTransportChanged)
+  Q_PROPERTY(
+      tarnik::OSCTCPFraming tcpFraming READ tcpFraming WRITE setTcpFraming NOTIFY tcpFramingChanged)
+  Q_PROPERTY(bool usesMacRelay READ usesMacRelay WRITE setUsesMacRelay NOTIFY usesMacRelayChanged)
+  Q_PROPERTY(QString relayPairingCode READ relayPairingCode WRITE setRelayPairingCode NOTIFY
+                 relayPairingCodeChanged)
+  Q_PROPERTY(QList<tarnik::ConsoleConnectionProfile> savedConnectionProfiles READ
+                 savedConnectionProfiles NOTIFY savedConnectionProfilesChanged)
+  Q_PROPERTY(std::optional<QString> profileStorageError READ profileStorageError NOTIFY
+                 profileStorageErrorChanged)
+  Q_PROPERTY(std::optional<QUuid> selectedConnectionProfileID READ selectedConnectionProfileID WRITE
+                 setSelectedConnectionProfileID NOTIFY selectedConnectionProfileIDChanged)
+  Q_PROPERTY(bool isTestingConnection READ isTestingConnection NOTIFY isTestingConnectionChanged)
+  Q_PROPERTY(
+      QString testConnectionStatus READ testConnectionStatus NOTIFY testConnectionStatusChanged)
+  Q_PROPERTY(std::optional<QString> testConnectionIdentity READ testConnectionIdentity NOTIFY
+                 testConnectionIdentityChanged)
+  Q_PROPERTY(std::optional<QString> testConnectionVersion READ testConnectionVersion NOTIFY
+                 testConnectionVersionChanged)
+  Q_PROPERTY(tarnik::InteractionMode interactionMode READ interactionMode WRITE setInteractionMode
+                 NOTIFY interactionModeChanged)
+  Q_PROPERTY(QList<tarnik::AppViewModel::DiscoveredConsole> discoveredConsoles READ
+                 discoveredConsoles NOTIFY discoveredConsolesChanged)
+  Q_PROPERTY(bool isConsoleReachable READ isConsoleReachable NOTIFY isConsoleReachableChanged)
+
+ public:
+  // Keychain operations for relay pairing codes, by keychain account.
+  using StoreRelayKey = std::function<std::expected<void, TarnikRelaySecurity::Failure>(
+      const QString &code, const QString &account)>;
+  using LoadRelayKey =
+      std::function<std::expected<std::optional<QString>, TarnikRelaySecurity::Failure>(
+          const QString &account)>;
+  using ConnectionTestManagerFactory = std::function<std::unique_ptr<OSCManager>()>;
+
+  enum class PatchWritePhase { checking, sending, verifying };
+
+  // One patch write in progress.
+  struct PendingPatchWrite {
+    QUuid sessionID{};  // the connection session the write started in
+    QString showIdentity{};
+    PatchDraft draft{};
+    PatchPlan plan{};
+    QList<EosPatchPart> reviewedReplacements{};
+    PatchWritePhase phase = PatchWritePhase::checking;
+    bool changedDuringRead = false;  // a patch change arrived while the patch was read
+    int repeatedReads = 0;
+    bool hasStartedWriting = false;
+    // The parts the write must leave alone, captured before writing, for verification.
+    std::optional<QList<EosPatchPart>> untargetedPartsBeforeWrite{};
+  };
+
+  // The identify flash this application holds on the console.
+  struct OwnedFlash {
+    qint64 channelNumber = 0;
+    QUuid sessionID{};
+  };
+
+  enum class DirectPatchReadPurpose { mutationConfirmation, levelRefresh };
+
+  // Why a single-channel patch read was asked for.
+  struct DirectPatchReadIntent {
+    qint64 mutationSequence = 0;
+    DirectPatchReadPurpose purpose = DirectPatchReadPurpose::mutationConfirmation;
+    friend bool operator==(const DirectPatchReadIntent &, const DirectPatchReadIntent &) = default;
+  };
+
+  // One single-channel patch read in flight.
+  struct DirectPatchRead {
+    QUuid sessionID{};
+    QString showName{};
+    DirectPatchReadIntent intent{};
+  };
+
+  // One OSC service found on the network, as the connection screen lists it.
+  struct DiscoveredConsole {
+    QUuid id{};
+    QString name{};
+    OSCEndpoint endpoint{};
+    OSCTransport transport = OSCTransport::udp;
+    friend bool operator==(const DiscoveredConsole &, const DiscoveredConsole &) = default;
+  };
+
+  // The model's fixed limits.
+  static constexpr int maximumIndexCount = 20000;
+  static constexpr int maximumInFlightIndexRequests = 12;
+  static constexpr double pingFreshness = 5.0;  // seconds
+  static constexpr int commandHistoryLimit = 200;
+
+  // What the application entry passes; each default is what it uses.
+  struct Arguments {
+    QSettings *defaults = nullptr;  // required; not owned, outlives the model
+    bool startNetworkingOnInit = true;
+    std::unique_ptr<OSCManager> oscManager{};  // none: a new one, 8 s connect, 5 s verification
+    int maximumReconnectAttempts = 5;          // at least 1
+    double syncTimeout = 30;                   // seconds, each time limit at least 0.01
+    double reconnectBaseDelay = 0.5;
+    double directPatchReadTimeout = 2;
+    ConnectionTestManagerFactory makeConnectionTestManager{};  // none: 8 s / 5 s managers
+    StoreRelayKey storeRelayKey{};                             // none: the keychain
+    LoadRelayKey loadRelayKey{};                               // none: the keychain
+    std::shared_ptr<AppTiming> timing{};  // none: the system clocks and owned QTimers
+  };
+
+  explicit AppViewModel(Arguments arguments, QObject *parent = nullptr);
+  ~AppViewModel() override;
+
+  // Persistence of what the model stores (AppViewModelStoredSettings.cpp)
+  void persistConnectionProfiles();
+  void persistSelectedConnectionProfileID();
+  void persistInteractionMode();
+
+  // The connection form (AppViewModelConnectionForm.cpp). The issue is the first problem
+  // of the form as the user should read it; the settings exist only for a valid form.
+  std::optional<QString> connectionSettingsIssue() const;
+  std::optional<ConsoleConnectionProfile> makeConnectionSettings() const;
+  QString transportDescription() const;
+
+  // Examples and summaries (AppViewModelExamples.cpp)
+  static QList<ConsoleConnectionProfile> builtInConnectionProfiles();
+  static QString connectionSummary(const ConsoleConnectionProfile &profile);
+
+  // Show snapshots (AppViewModelSavedShows.cpp)
+  void loadSavedShowFiles();
+  void saveShowSnapshot();
+  void persistSavedShowFiles();
+  static QString showStorageKey(const QString &showIdentity, const QString &consoleAddress);
+
+  // The keychain account of a relay profile's pairing code.
+  static QString relayKeyAccount(const QUuid &profileID);
+
+  // Published values
+  OSCManager *oscManager() const { return oscManager_.get(); }
+  const std::optional<QString> &eosSoftwareVersion() const { return eosSoftwareVersion_; }
+  const std::optional<QString> &eosFixtureLibraryVersion() const {
+    return eosFixtureLibraryVersion_;
+  }
+  const PatchSubmissionState &patchSubmissionState() const { return patchSubmissionState_; }
+  bool isRefreshingParkedChannels() const { return isRefreshingParkedChannels_; }
+  const QString &parkStatusMessage() const { return parkStatusMessage_; }
+  bool isFixtureControlReady() const { return isFixtureControlReady_; }
+  const QString &fixtureControlStatus() const { return fixtureControlStatus_; }
+  const QList<Cue> &cues() const { return cues_; }
+  const QList<Channel> &channels() const { return channels_; }
+  const QString &activeCue() const { return activeCue_; }
+  const QString &activeCueNumber() const { return activeCueNumber_; }
+  const QString &activeCueLabel() const { return activeCueLabel_; }
+  std::optional<double> activeCueProgress() const { return activeCueProgress_; }
+  const QString &pendingCueNumber() const { return pendingCueNumber_; }
+  const QString &pendingCueLabel() const { return pendingCueLabel_; }
+  const QString &showFileName() const { return showFileName_; }
+  bool isLoadingCues() const { return isLoadingCues_; }
+  bool isLoadingPatch() const { return isLoadingPatch_; }
+  // Dates in seconds since 2001-01-01 00:00:00 UTC.
+  std::optional<double> lastDataRefresh() const { return lastDataRefresh_; }
+  std::optional<double> lastConnectedAt() const { return lastConnectedAt_; }
+  const QString &dataStatusMessage() const { return dataStatusMessage_; }
+  const QString &syncProgressDescription() const { return syncProgressDescription_; }
+  const QList<SavedShowFile> &savedShowFiles() const { return savedShowFiles_; }
+  const QString &consoleModeLabel() const { return consoleModeLabel_; }
+  const QString &rawConsoleCommandLine() const { return rawConsoleCommandLine_; }
+  const QString &displayedCommandLine() const { return displayedCommandLine_; }
+  const QString &commandLineText() const { return commandLineText_; }
+  const QString &lastCommandSummary() const { return lastCommandSummary_; }
+  const QList<CommandHistoryEntry> &commandHistory() const { return commandHistory_; }
+  const QStringList &softkeyLabels() const { return softkeyLabels_; }
+  const QString &consoleIP() const { return consoleIP_; }
+  const QString &consoleName() const { return consoleName_; }
+  const QString &customSendPort() const { return customSendPort_; }
+  const QString &customListenPort() const { return customListenPort_; }
+  OSCTransport connectionTransport() const { return connectionTransport_; }
+  OSCTCPFraming tcpFraming() const { return tcpFraming_; }
+  bool usesMacRelay() const { return usesMacRelay_; }
+  const QString &relayPairingCode() const { return relayPairingCode_; }
+  const QList<ConsoleConnectionProfile> &savedConnectionProfiles() const {
+    return savedConnectionProfiles_;
+  }
+  const std::optional<QString> &profileStorageError() const { return profileStorageError_; }
+  std::optional<QUuid> selectedConnectionProfileID() const { return selectedConnectionProfileID_; }
+  bool isTestingConnection() const { return isTestingConnection_; }
+  const QString &testConnectionStatus() const { return testConnectionStatus_; }
+  const std::optional<QString> &testConnectionIdentity() const { return testConnectionIdentity_; }
+  const std::optional<QString> &testConnectionVersion() const { return testConnectionVersion_; }
+  InteractionMode interactionMode() const { return interactionMode_; }
+  const QList<DiscoveredConsole> &discoveredConsoles() const { return discoveredConsoles_; }
+  bool isConsoleReachable() const { return isConsoleReachable_; }
+
+  // The form the connection screen edits.
+  void setConsoleIP(const QString &value);
+  void setConsoleName(const QString &value);
+  void setCustomSendPort(const QString &value);
+  void setCustomListenPort(const QString &value);
+  void setConnectionTransport(OSCTransport value);
+  void setTcpFraming(OSCTCPFraming value);
+  void setUsesMacRelay(bool value);
+  void setRelayPairingCode(const QString &value);
+  // These two also store the new value at once.
+  void setSelectedConnectionProfileID(const std::optional<QUuid> &value);
+  void setInteractionMode(InteractionMode value);
+
+  // Unpublished values the screens read when they draw.
+  const std::optional<ConsoleConnectionProfile> &activeConnectionSettings() const {
+    return activeConnectionSettings_;
+  }
+  bool wantsConnection() const { return wantsConnection_; }
+  const std::optional<OSCEndpoint> &activeConsoleEndpoint() const { return activeConsoleEndpoint_; }
+
+  FixtureCatalogStore &fixtureCatalog() { return fixtureCatalog_; }
+  FixtureParameterCatalogStore &fixtureParameterCatalog() { return fixtureParameterCatalog_; }
+
+ signals:
+  void eosSoftwareVersionChanged(const std::optional<QString> &value);
+  void eosFixtureLibraryVersionChanged(const std::optional<QString> &value);
+  void patchSubmissionStateChanged(const tarnik::PatchSubmissionState &value);
+  void isRefreshingParkedChannelsChanged(bool value);
+  void parkStatusMessageChanged(const QString &value);
+  void isFixtureControlReadyChanged(bool value);
+  void fixtureControlStatusChanged(const QString &value);
+  void cuesChanged(const QList<tarnik::Cue> &value);
+  void channelsChanged(const QList<tarnik::Channel> &value);
+  void activeCueChanged(const QString &value);
+  void activeCueNumberChanged(const QString &value);
+  void activeCueLabelChanged(const QString &value);
+  void activeCueProgressChanged(std::optional<double> value);
+  void pendingCueNumberChanged(const QString &value);
+  void pendingCueLabelChanged(const QString &value);
+  void showFileNameChanged(const QString &value);
+  void isLoadingCuesChanged(bool value);
+  void isLoadingPatchChanged(bool value);
+  void lastDataRefreshChanged(std::optional<double> value);
+  void lastConnectedAtChanged(std::optional<double> value);
+  void dataStatusMessageChanged(const QString &value);
+  void syncProgressDescriptionChanged(const QString &value);
+  void savedShowFilesChanged(const QList<tarnik::SavedShowFile> &value);
+  void consoleModeLabelChanged(const QString &value);
+  void rawConsoleCommandLineChanged(const QString &value);
+  void displayedCommandLineChanged(const QString &value);
+  void commandLineTextChanged(const QString &value);
+  void lastCommandSummaryChanged(const QString &value);
+  void commandHistoryChanged(const QList<tarnik::CommandHistoryEntry> &value);
+  void softkeyLabelsChanged(const QStringList &value);
+  void consoleIPChanged(const QString &value);
+  void consoleNameChanged(const QString &value);
+  void customSendPortChanged(const QString &value);
+  void customListenPortChanged(const QString &value);
+  void connectionTransportChanged(tarnik::OSCTransport value);
+  void tcpFramingChanged(tarnik::OSCTCPFraming value);
+  void usesMacRelayChanged(bool value);
+  void relayPairingCodeChanged(const QString &value);
+  void savedConnectionProfilesChanged(const QList<tarnik::ConsoleConnectionProfile> &value);
+  void profileStorageErrorChanged(const std::optional<QString> &value);
+  void selectedConnectionProfileIDChanged(const std::optional<QUuid> &value);
+  void isTestingConnectionChanged(bool value);
+  void testConnectionStatusChanged(const QString &value);
+  void testConnectionIdentityChanged(const std::optional<QString> &value);
+  void testConnectionVersionChanged(const std::optional<QString> &value);
+  void interactionModeChanged(tarnik::InteractionMode value);
+  void discoveredConsolesChanged(const QList<tarnik::AppViewModel::DiscoveredConsole> &value);
+  void isConsoleReachableChanged(bool value);
+
+ private:
+  // 0001-01-01 in seconds since 2001: earlier than any date the model meets.
+  static constexpr double distantPast = -63114076800.0;
+
+  // Tests set up the state that the later flows own (an active route, a published show).
+  friend struct AppViewModelTestAccess;
+
+  // Construction steps (AppViewModelStoredSettings.cpp)
+  void readStoredConnectionSettings();
+  void loadConnectionProfiles();
+  void carryOverSingleConsoleSettings();
+  void applySelectedConnectionProfile();
+  // Fills the form from a profile, the pairing code from the keychain for a relay profile.
+  void fillConnectionForm(const ConsoleConnectionProfile &profile);
+
+  // Configuration, fixed after construction; the timing outlives every work item below
+  QSettings *defaults_;
+  const bool startNetworkingOnInit_;
+  const double syncTimeout_;
+  const double directPatchReadTimeout_;
+  const double reconnectBaseDelay_;
+  const int maximumReconnectAttempts_;
+  const std::shared_ptr<AppTiming> timing_;
+
+  // Console link, catalogs and console facts
+  std::unique_ptr<OSCManager> oscManager_;
+  std::optional<QString> eosSoftwareVersion_;
+  std::optional<QString> eosFixtureLibraryVersion_;
+  FixtureCatalogStore fixtureCatalog_;
+  FixtureParameterCatalogStore fixtureParameterCatalog_;
+
+  // Patch, park and Live-control status
+  PatchSubmissionState patchSubmissionState_;
+  bool isRefreshingParkedChannels_ = false;
+  QString parkStatusMessage_ = QStringLiteral("Park status not checked");
+  bool isFixtureControlReady_ = false;
+  QString fixtureControlStatus_ = QStringLiteral("Live controls are offline");
+
+  // Mirrored show and data status
+  QList<Cue> cues_;
+  QList<Channel> channels_;
+  QString activeCue_;
+  QString activeCueNumber_;
+  QString activeCueLabel_;
+  std::optional<double> activeCueProgress_;
+  QString pendingCueNumber_;
+  QString pendingCueLabel_;
+  QString showFileName_;
+  bool isLoadingCues_ = false;
+  bool isLoadingPatch_ = false;
+  std::optional<double> lastDataRefresh_;
+  std::optional<double> lastConnectedAt_;
+  QString dataStatusMessage_ = QStringLiteral("Not synced yet");
+  QString syncProgressDescription_ = QStringLiteral("Not syncing");
+  QList<SavedShowFile> savedShowFiles_;  // newest first
+
+  // Command line
+  QString consoleModeLabel_ = QStringLiteral("LIVE");
+  QString rawConsoleCommandLine_;
+  QString displayedCommandLine_;
+  QString commandLineText_;
+  QString lastCommandSummary_;
+  QList<CommandHistoryEntry> commandHistory_;    // at most commandHistoryLimit
+  QStringList softkeyLabels_ = QStringList(12);  // always twelve
+
+  // Connection form, profiles and test
+  QString consoleIP_;
+  QString consoleName_;
+  QString customSendPort_;
+  QString customListenPort_;
+  OSCTransport connectionTransport_ = OSCTransport::tcp;
+  OSCTCPFraming tcpFraming_ = OSCTCPFraming::packetLength;
+  bool usesMacRelay_ = false;
+  QString relayPairingCode_;
+  std::optional<QString> activeRelayKey_;  // pairing code of the relay route in use
+  StoreRelayKey storeRelayKey_;
+  LoadRelayKey loadRelayKey_;
+  QList<ConsoleConnectionProfile> savedConnectionProfiles_;
+  std::optional<QString> profileStorageError_;
+  std::optional<QUuid> selectedConnectionProfileID_;
+  bool isTestingConnection_ = false;
+  QString testConnectionStatus_ = QStringLiteral("Not tested");
+  std::optional<QString> testConnectionIdentity_;
+  std::optional<QString> testConnectionVersion_;
+  InteractionMode interactionMode_ = InteractionMode::editor;
+  QList<DiscoveredConsole> discoveredConsoles_;
+  bool isConsoleReachable_ = false;
+
+  // Pending operations; the isolated sessions and their factories join these with the
+  // fixture-control and patch flows.
+  std::optional<PendingPatchWrite> pendingPatchWrite_;
+  AppTiming::WorkItem patchReadbackWorkItem_;
+  QUuid parkOperationID_ = QUuid::createUuid();
+  QUuid liveControlOperationID_ = QUuid::createUuid();
+
+  // Timers, reconnect and per-channel bookkeeping
+  AppTiming::WorkItem heartbeatTimer_;
+  AppTiming::WorkItem syncTimeoutWorkItem_;
+  AppTiming::WorkItem notificationRefreshWorkItem_;
+  AppTiming::WorkItem reconnectWorkItem_;
+  int reconnectAttempt_ = 0;
+  std::optional<QString> reconnectFailureStatus_;
+  std::map<qint64, AppTiming::WorkItem> identifyWorkItems_;  // by channel
+  std::map<qint64, AppTiming::WorkItem> directPatchReadTimeouts_;
+  QHash<qint64, DirectPatchRead> pendingDirectPatchReads_;
+  QHash<qint64, DirectPatchReadIntent> latestPatchReadIntents_;
+  QHash<qint64, qint64> channelMutationSequence_;
+  std::optional<QString> queuedFullRefreshReason_;
+  bool refreshNeededAfterSync_ = false;
+  qint64 mutationSequence_ = 0;
+  std::optional<OwnedFlash> ownedFlash_;
+
+  // Connection session and transport state
+  QUuid sessionID_ = QUuid::createUuid();
+  QUuid transportTransitionID_ = QUuid::createUuid();
+  bool transportWasReady_ = false;
+  std::optional<double> socketReadyAt_;  // monotonic seconds (AppTiming::uptime)
+  bool wantsConnection_ = false;
+  bool isSuspended_ = false;
+  std::optional<OSCEndpoint> resumeEndpoint_;
+  std::optional<OSCEndpoint> activeConsoleEndpoint_;
+  std::optional<ConsoleConnectionProfile> activeConnectionSettings_;
+
+  // Connection test
+  std::unique_ptr<OSCManager> connectionTestManager_;
+  AppTiming::WorkItem connectionTestTimeout_;
+  QUuid connectionTestID_ = QUuid::createUuid();
+  ConnectionTestManagerFactory makeConnectionTestManager_;
+
+  // Show identity and console state
+  std::optional<QString> knownLiveShowName_;
+  std::optional<QString> knownLiveShowIdentity_;
+  std::optional<QString> publishedShowIdentity_;  // identity of the show on screen
+  std::optional<QUuid> completedSyncSessionID_;
+  bool showIsCleared_ = false;
+  std::optional<qint64> currentConsoleUser_;
+  QString lastConsoleHistoryText_;
+  double lastConsoleHistoryDate_ = distantPast;
+};
+
+}  // namespace tarnik

@@ -1,0 +1,89 @@
+#include "app/AppViewModel.h"
+#include "app/SavedShowOrder.h"
+#include "foundation/JsonCoding.h"
+#include "foundation/TextRules.h"
+
+#include <QChar>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik {
+
+namespace {
+
+const QString savedShowsKey = u"savedShowFiles"_s;
+
+bool keepsInStorageKey(char32_t codePoint) {
+  return codePoint == U'-' || codePoint == U'_' || QChar::isLetterOrNumber(codePoint) ||
+         QChar::isMark(codePoint);
+}
+
+}  // namespace
+
+void AppViewModel::loadSavedShowFiles() {
+  if (!defaults_->contains(savedShowsKey)) return;
+  // Unreadable snapshots are not worth a message: the next sync stores a fresh one over
+  // them, and until then they stay as they were.
+  QList<SavedShowFile> shows =
+      decodeJsonText<QList<SavedShowFile>>(defaults_->value(savedShowsKey).toByteArray())
+          .value_or(QList<SavedShowFile>());
+  sortSavedShowsNewestFirst(shows);
+  publish(savedShowFiles_, std::move(shows), &AppViewModel::savedShowFilesChanged);
+}
+
+void AppViewModel::saveShowSnapshot() {
+  if (!publishedShowIdentity_ || showFileName_.isEmpty()) return;
+
+  SavedShowFile snapshot;
+  snapshot.consoleIP = activeConnectionSettings_ ? activeConnectionSettings_->host : consoleIP_;
+  snapshot.consoleName = activeConnectionSettings_ ? activeConnectionSettings_->name : consoleName_;
+  snapshot.storageKey = showStorageKey(*publishedShowIdentity_, snapshot.consoleIP);
+  snapshot.name = showFileName_;
+  snapshot.savedAt = lastDataRefresh_ ? *lastDataRefresh_ : timing_->date();
+  snapshot.cues = cues_;
+  snapshot.channels = channels_;
+  snapshot.activeCueNumber = activeCueNumber_;
+  snapshot.activeCueLabel = activeCueLabel_;
+
+  QList<SavedShowFile> shows = savedShowFiles_;
+  const auto existing = std::ranges::find(shows, snapshot.storageKey, &SavedShowFile::storageKey);
+  if (existing != shows.end()) {
+    *existing = std::move(snapshot);
+  } else {
+    shows.append(std::move(snapshot));
+  }
+  sortSavedShowsNewestFirst(shows);
+  publish(savedShowFiles_, std::move(shows), &AppViewModel::savedShowFilesChanged);
+  persistSavedShowFiles();
+}
+
+void AppViewModel::persistSavedShowFiles() {
+  defaults_->setValue(savedShowsKey, QString::fromUtf8(encodeJsonText(savedShowFiles_)));
+}
+
+QString AppViewModel::showStorageKey(const QString &showIdentity, const QString &consoleAddress) {
+  const QString joined = trimmedText((showIdentity + u'-' + consoleAddress).toLower());
+  // Walked by code point, so a character outside the Basic Multilingual Plane becomes one
+  // "-", not one for each of its two UTF-16 units.
+  QString key;
+  key.reserve(joined.size());
+  for (qsizetype index = 0; index < joined.size();) {
+    const QChar unit = joined.at(index);
+    const bool isPair = unit.isHighSurrogate() && index + 1 < joined.size() &&
+                        joined.at(index + 1).isLowSurrogate();
+    const char32_t codePoint =
+        isPair ? QChar::surrogateToUcs4(unit, joined.at(index + 1)) : unit.unicode();
+    const qsizetype length = isPair ? 2 : 1;
+    if (keepsInStorageKey(codePoint)) {
+      key.append(joined.sliced(index, length));
+    } else {
+      key.append(u'-');
+    }
+    index += length;
+  }
+  return key;
+}
+
+}  // namespace tarnik

@@ -1,0 +1,164 @@
+#include "app/AppViewModel.h"
+#include "foundation/JsonCoding.h"
+#include "foundation/NumberRules.h"
+#include "foundation/TextRules.h"
+#include "foundation/UuidText.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik {
+
+namespace {
+
+// Written by the model.
+const QString selectedProfileKey = u"selectedConnectionProfileID"_s;
+const QString interactionModeKey = u"interactionMode"_s;
+const QString profilesKey = u"connectionProfiles.v1"_s;
+const QString lastConnectedProfileKey = u"lastConnectedProfile.v1"_s;
+
+// The single-console settings of earlier versions: only ever read.
+const QString consoleIPKey = u"consoleIP"_s;
+const QString consoleNameKey = u"consoleName"_s;
+const QString transportKey = u"connectionTransport"_s;
+const QString framingKey = u"tcpFraming"_s;
+const QString advancedPortsKey = u"useAdvancedPorts"_s;
+const QString sendPortKey = u"customSendPort"_s;
+const QString listenPortKey = u"customListenPort"_s;
+
+std::optional<QString> storedText(const QSettings &settings, const QString &key) {
+  if (!settings.contains(key)) return std::nullopt;
+  return settings.value(key).toString();
+}
+
+QString defaultSendPort(OSCTransport transport, OSCTCPFraming framing) {
+  if (transport == OSCTransport::udp) return u"8000"_s;
+  return framing == OSCTCPFraming::slip ? u"3037"_s : u"3032"_s;
+}
+
+}  // namespace
+
+QString AppViewModel::relayKeyAccount(const QUuid &profileID) {
+  return u"client."_s + uuidText(profileID);
+}
+
+void AppViewModel::readStoredConnectionSettings() {
+  consoleIP_ = storedText(*defaults_, consoleIPKey).value_or(QString());
+  consoleName_ = storedText(*defaults_, consoleNameKey).value_or(QString());
+
+  const std::optional<QString> transportText = storedText(*defaults_, transportKey);
+  const bool advancedPorts = defaults_->value(advancedPortsKey).toBool();
+  const std::optional<OSCTransport> storedTransport =
+      transportText ? fromRawValue<OSCTransport>(*transportText) : std::nullopt;
+  connectionTransport_ =
+      storedTransport.value_or(advancedPorts ? OSCTransport::udp : OSCTransport::tcp);
+  tcpFraming_ = storedText(*defaults_, framingKey) == u"slip" ? OSCTCPFraming::slip
+                                                              : OSCTCPFraming::packetLength;
+
+  // Before ports could be chosen, every console listened on 3032 whatever was stored.
+  if (transportText || advancedPorts) {
+    customSendPort_ = storedText(*defaults_, sendPortKey)
+                          .value_or(defaultSendPort(connectionTransport_, tcpFraming_));
+  } else {
+    customSendPort_ = u"3032"_s;
+  }
+  customListenPort_ = storedText(*defaults_, listenPortKey).value_or(u"8001"_s);
+
+  interactionMode_ =
+      interactionModeFromStoredText(storedText(*defaults_, interactionModeKey).value_or(QString()));
+  selectedConnectionProfileID_ =
+      storedText(*defaults_, selectedProfileKey).and_then([](const QString &text) {
+        return parseUuidText(text);
+      });
+  // A selection that is not a UUID goes now, as every change of the selection is stored.
+  persistSelectedConnectionProfileID();
+}
+
+void AppViewModel::loadConnectionProfiles() {
+  if (!defaults_->contains(profilesKey)) {
+    savedConnectionProfiles_ = builtInConnectionProfiles();
+    carryOverSingleConsoleSettings();
+    persistConnectionProfiles();
+    return;
+  }
+  std::expected<QList<ConsoleConnectionProfile>, JsonError> stored =
+      decodeJsonText<QList<ConsoleConnectionProfile>>(defaults_->value(profilesKey).toByteArray());
+  if (stored) {
+    savedConnectionProfiles_ = std::move(*stored);
+    return;
+  }
+  // The stored text stays as it is: it may be all the user has, and only an explicit save
+  // of a connection replaces it.
+  savedConnectionProfiles_ = builtInConnectionProfiles();
+  profileStorageError_ =
+      u"Saved connections could not be read. The original data is retained until you "
+      u"explicitly save a connection."_s;
+}
+
+void AppViewModel::carryOverSingleConsoleSettings() {
+  if (trimmedText(consoleIP_).isEmpty()) return;
+  const std::optional<quint16> sendPort = parseStrictInteger<quint16>(customSendPort_);
+  if (!sendPort || *sendPort == 0) return;
+
+  ConsoleConnectionProfile profile;
+  profile.id = QUuid::createUuid();
+  profile.name = consoleName_.isEmpty() ? consoleIP_ : consoleName_;
+  profile.host = consoleIP_;
+  profile.transport = connectionTransport_;
+  profile.destinationPort = *sendPort;
+  profile.udpListenPort = parseStrictInteger<quint16>(customListenPort_).value_or(8001);
+  profile.tcpFraming = tcpFraming_;
+
+  savedConnectionProfiles_.prepend(profile);
+  selectedConnectionProfileID_ = profile.id;
+  persistSelectedConnectionProfileID();
+  // Start-up connects to what the user last used, as it did before profiles existed.
+  if (profile.validated()) {
+    defaults_->setValue(lastConnectedProfileKey, QString::fromUtf8(encodeJsonText(profile)));
+  }
+}
+
+void AppViewModel::applySelectedConnectionProfile() {
+  if (!selectedConnectionProfileID_) return;
+  const auto profile = std::ranges::find(savedConnectionProfiles_, *selectedConnectionProfileID_,
+                                         &ConsoleConnectionProfile::id);
+  if (profile != savedConnectionProfiles_.cend()) fillConnectionForm(*profile);
+}
+
+void AppViewModel::fillConnectionForm(const ConsoleConnectionProfile &profile) {
+  setConsoleName(profile.name);
+  setConsoleIP(profile.host);
+  setConnectionTransport(profile.transport);
+  setTcpFraming(profile.tcpFraming);
+  setCustomSendPort(QString::number(profile.destinationPort));
+  setCustomListenPort(QString::number(profile.udpListenPort));
+  setUsesMacRelay(profile.usesMacRelay.value_or(false));
+  // A code the keychain cannot give leaves the field empty; connecting then asks for it.
+  QString code;
+  if (usesMacRelay_) {
+    const auto loaded = loadRelayKey_(relayKeyAccount(profile.id));
+    if (loaded && *loaded) code = **loaded;
+  }
+  setRelayPairingCode(code);
+}
+
+void AppViewModel::persistConnectionProfiles() {
+  defaults_->setValue(profilesKey, QString::fromUtf8(encodeJsonText(savedConnectionProfiles_)));
+  publish(profileStorageError_, std::nullopt, &AppViewModel::profileStorageErrorChanged);
+  persistSelectedConnectionProfileID();
+}
+
+void AppViewModel::persistSelectedConnectionProfileID() {
+  if (selectedConnectionProfileID_) {
+    defaults_->setValue(selectedProfileKey, uuidText(*selectedConnectionProfileID_));
+  } else {
+    defaults_->remove(selectedProfileKey);
+  }
+}
+
+void AppViewModel::persistInteractionMode() {
+  defaults_->setValue(interactionModeKey, rawValue(interactionMode_));
+}
+
+}  // namespace tarnik
