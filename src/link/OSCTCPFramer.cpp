@@ -80,7 +80,7 @@ std::expected<QList<QByteArray>, OSCTCPFramerError> OSCTCPFramer::appendPacketLe
   qsizetype offset = 0;
   while (stream.size() - offset >= 4) {
     const quint32 length = qFromBigEndian<quint32>(stream.data() + offset);
-    if (length == 0 || length > maximumPacketSize)
+    if (length == 0 || length > OSCPacket::maximumPacketSize)
       return fail(OSCTCPFramerError::invalidFrameLength(length));
     if (stream.size() - offset - 4 < qsizetype(length)) break;
     packets.append(QByteArray(stream.data() + offset + 4, length));
@@ -110,7 +110,7 @@ std::expected<QList<QByteArray>, OSCTCPFramerError> OSCTCPFramer::appendSLIP(QBy
         return fail(OSCTCPFramerError::invalidSLIPEscape(partner));
       }
       slipEscapePending_ = false;
-      if (buffer_.size() >= maximumPacketSize)
+      if (buffer_.size() >= OSCPacket::maximumPacketSize)
         return fail(OSCTCPFramerError::bufferLimitExceeded());
       buffer_.append(data);
       continue;
@@ -119,7 +119,7 @@ std::expected<QList<QByteArray>, OSCTCPFramerError> OSCTCPFramer::appendSLIP(QBy
     const char *runEnd = next;
     while (runEnd != end && !isSLIPSpecial(*runEnd)) ++runEnd;
     if (runEnd != next) {
-      if (buffer_.size() + (runEnd - next) > maximumPacketSize)
+      if (buffer_.size() + (runEnd - next) > OSCPacket::maximumPacketSize)
         return fail(OSCTCPFramerError::bufferLimitExceeded());
       buffer_.append(next, runEnd - next);
       next = runEnd;
@@ -138,7 +138,7 @@ std::expected<QList<QByteArray>, OSCTCPFramerError> OSCTCPFramer::appendSLIP(QBy
 
 std::expected<QByteArray, OSCTCPFramerError> OSCTCPFramer::frame(QByteArrayView packet,
                                                                  OSCTCPFraming framing) {
-  if (packet.isEmpty() || packet.size() > maximumPacketSize) {
+  if (packet.isEmpty() || packet.size() > OSCPacket::maximumPacketSize) {
     return std::unexpected(OSCTCPFramerError::invalidFrameLength(packet.size()));
   }
   if (framing == OSCTCPFraming::packetLength) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/OSCTransportKinds.h"
+#include "link/OSCPacket.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -31,9 +32,8 @@ struct OSCTCPFramerError {
 // Splits a received TCP byte stream into OSC packets, and frames outgoing packets.
 class OSCTCPFramer {
  public:
-  static constexpr qsizetype maximumPacketSize = 1'048'576;
   // Two largest frames with their length prefixes.
-  static constexpr qsizetype maximumPacketLengthBuffer = 2 * (maximumPacketSize + 4);
+  static constexpr qsizetype maximumPacketLengthBuffer = 2 * (OSCPacket::maximumPacketSize + 4);
 
   explicit OSCTCPFramer(OSCTCPFraming framing);
 
