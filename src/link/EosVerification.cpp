@@ -61,8 +61,12 @@ EosVerification::Outcome EosVerification::take(const OSCMessage &message,
                                                quint64 arrivalNanoseconds) {
   Outcome outcome;
   const QString &address = message.address;
-  // Nearly every message is none of the three replies; their addresses share this prefix.
-  if (address.startsWith(u"/eos/out/")) {
+  // Nearly every message is none of the three replies; they share this prefix, and the
+  // letter after it tells the ping reply from the two others.
+  constexpr QStringView repliesPrefix = u"/eos/out/";
+  const QChar kind =
+      address.size() > repliesPrefix.size() ? address[repliesPrefix.size()] : QChar();
+  if ((kind == u'p' || kind == u'g') && address.startsWith(repliesPrefix)) {
     if (address == pingReplyAddress) {
       const QString *token = stringArgument(message, 0);
       if (std::optional<double> roundTrip =

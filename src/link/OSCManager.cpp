@@ -443,16 +443,14 @@ bool OSCManager::readStreamChunk(Identity identity) {
   const qint64 read = connection_->read(readBuffer_.data(), maximumReadSize);
   if (read <= 0) return false;
   const qint64 arrival = monotonicNanoseconds();
-  auto frames = tcpFramer_.append(QByteArrayView(readBuffer_).first(read));
-  if (!received_) received_ = ReceivedBatch{identity, {}, 0};
-  received_->byteCount += read;
-  if (!frames) {
-    failConnection(identity, QStringLiteral("Invalid OSC TCP framing: ") + frames.error().text());
+  receivedBatch(identity).byteCount += read;
+  const std::optional<OSCTCPFramerError> error =
+      tcpFramer_.appendEach(QByteArrayView(readBuffer_).first(read), [&](QByteArrayView frame) {
+        if (activeConnectionID_.isCurrent(identity)) handlePacket(frame, identity, arrival);
+      });
+  if (error) {
+    failConnection(identity, QStringLiteral("Invalid OSC TCP framing: ") + error->text());
     return false;
-  }
-  for (const QByteArray &frame : *frames) {
-    if (!activeConnectionID_.isCurrent(identity)) return false;
-    handlePacket(frame, identity, arrival);
   }
   return activeConnectionID_.isCurrent(identity) && connection_ &&
          connection_->bytesAvailable() > 0;
@@ -509,25 +507,34 @@ void OSCManager::handlePacket(QByteArrayView packet, Identity identity, qint64 a
 }
 
 void OSCManager::handleIncoming(OSCMessage message, Identity identity, qint64 arrival) {
-  Incoming incoming;
-  incoming.rate = traffic_.noteArrival(arrival);
-  incoming.outcome = verification_.take(message, quint64(arrival));
-  if (const auto &proof = incoming.outcome.proof) {
+  const double rate = traffic_.noteArrival(arrival);
+  EosVerification::Outcome outcome = verification_.take(message, quint64(arrival));
+  std::unique_ptr<EosProof> proof;
+  if (outcome.proof) {
     verificationTimeoutTimer_.stop();
-    if (proof->roundTripMilliseconds) traffic_.noteRoundTripSample(arrival);
-    incoming.date = referenceSecondsNow();
-    incoming.arrivalUptime = uptimeSeconds(arrival);
+    if (outcome.proof->roundTripMilliseconds) traffic_.noteRoundTripSample(arrival);
+    proof = std::make_unique<EosProof>(
+        EosProof{std::move(*outcome.proof), referenceSecondsNow(), uptimeSeconds(arrival)});
   }
-  incoming.message = std::move(message);
-  if (!received_) received_ = ReceivedBatch{identity, {}, 0};
-  received_->messages.push_back(std::move(incoming));
+  receivedBatch(identity).messages.push_back(
+      {std::move(message), rate, std::move(outcome.consoleIdentity), std::move(proof)});
+}
+
+OSCManager::ReceivedBatch &OSCManager::receivedBatch(Identity identity) {
+  if (!received_) received_ = ReceivedBatch{identity, std::move(spareBatchStorage_), 0};
+  return *received_;
 }
 
 void OSCManager::flushReceived() {
   if (!received_) return;
   auto batch = std::make_shared<ReceivedBatch>(std::move(*received_));
   received_.reset();
-  publications_.enqueue(batch->identity, [this, batch] { applyReceived(*batch); });
+  publications_.enqueue(batch->identity, [this, batch] {
+    applyReceived(*batch);
+    batch->messages.clear();
+    if (batch->messages.capacity() > spareBatchStorage_.capacity())
+      spareBatchStorage_ = std::move(batch->messages);
+  });
 }
 
 void OSCManager::applyReceived(ReceivedBatch &batch) {
@@ -540,11 +547,12 @@ void OSCManager::applyReceived(ReceivedBatch &batch) {
     receivedMessageRate_ = incoming.rate;
     assign(lastReceivedMessage_, std::move(incoming.message),
            &OSCManager::lastReceivedMessageChanged);
-    const std::optional<EosVerification::Proof> &proof = incoming.outcome.proof;
+    const EosProof *eos = incoming.proof.get();
+    const EosVerification::Proof *proof = eos ? &eos->proof : nullptr;
     if (proof && proof->roundTripMilliseconds) {
-      publish(lastPingResponseUptime_, incoming.arrivalUptime,
+      publish(lastPingResponseUptime_, eos->arrivalUptime,
               &OSCManager::lastPingResponseUptimeChanged);
-      publish(lastPingResponse_, incoming.date, &OSCManager::lastPingResponseChanged);
+      publish(lastPingResponse_, eos->date, &OSCManager::lastPingResponseChanged);
       publish(roundTripMilliseconds_, *proof->roundTripMilliseconds,
               &OSCManager::roundTripMillisecondsChanged);
       publish(roundTripSampleAgeSeconds_, 0.0, &OSCManager::roundTripSampleAgeSecondsChanged);
@@ -557,13 +565,13 @@ void OSCManager::applyReceived(ReceivedBatch &batch) {
       publish(verifiedFixtureLibraryVersion_, proof->versions->second,
               &OSCManager::verifiedFixtureLibraryVersionChanged);
     }
-    if (const std::optional<QString> &identity = incoming.outcome.consoleIdentity;
+    if (const std::optional<QString> &identity = incoming.consoleIdentity;
         identity && !identity->isEmpty()) {
       publish(verifiedConsoleIdentity_, *identity, &OSCManager::verifiedConsoleIdentityChanged);
     }
     if (proof) {
       publish(isEosVerified_, true, &OSCManager::isEosVerifiedChanged);
-      publish(lastEosResponse_, incoming.date, &OSCManager::lastEosResponseChanged);
+      publish(lastEosResponse_, eos->date, &OSCManager::lastEosResponseChanged);
       // The endpoint text belongs to the attempt, which the identity check has just confirmed.
       publish(connectionStateDescription_,
               QStringLiteral("Connected to Eos at ") + activeEndpointDescription_,

@@ -217,13 +217,18 @@ class OSCManager final : public ObservableObject {
     quint16 port = 0;
   };
 
-  // One received message and what it proved, as it will be published.
+  // What a message that proves the peer is Eos adds to its publication.
+  struct EosProof {
+    EosVerification::Proof proof;
+    double date = 0;           // wall clock
+    double arrivalUptime = 0;  // monotonic seconds
+  };
+  // One received message as it will be published; small, because every message makes one.
   struct Incoming {
     OSCMessage message;
     double rate = 0;
-    EosVerification::Outcome outcome;
-    double date = 0;           // wall clock, only for a message that proved the peer
-    double arrivalUptime = 0;  // monotonic seconds, likewise
+    std::optional<QString> consoleIdentity;
+    std::unique_ptr<EosProof> proof;
   };
   // What one read brought, published as one change: subscribers still see every message
   // on its own, in order, but the identity check and the counter signals come once per
@@ -263,6 +268,7 @@ class OSCManager final : public ObservableObject {
   // arrival: when the bytes were read, on the monotonic clock.
   void handlePacket(QByteArrayView packet, Identity identity, qint64 arrival);
   void handleIncoming(OSCMessage message, Identity identity, qint64 arrival);
+  ReceivedBatch &receivedBatch(Identity identity);
   void flushReceived();
   void applyReceived(ReceivedBatch &batch);
   void startUDPListener(quint16 port);
@@ -329,6 +335,9 @@ class OSCManager final : public ObservableObject {
   OSCTCPFramer tcpFramer_{OSCTCPFraming::packetLength};
   QByteArray readBuffer_;  // allocated on the first read
   std::optional<ReceivedBatch> received_;
+  // The storage of the last batch published, kept for the next one: a read of a thousand
+  // messages would otherwise grow a fresh list step by step every time.
+  std::vector<Incoming> spareBatchStorage_;
   QList<UDPPeer> udpPeers_;
   std::optional<QHostAddress> expectedUDPSenderHost_;
   EosVerification verification_;
