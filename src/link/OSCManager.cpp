@@ -538,11 +538,11 @@ void OSCManager::flushReceived() {
 }
 
 void OSCManager::applyReceived(ReceivedBatch &batch) {
+  // What one read brought changes together, under one announcement. The count and the
+  // rate are right whenever a subscriber looks; their own signals come once for the read.
   OSCTrafficMeter::Counters &counters = traffic_.counters;
+  announce();
   for (Incoming &incoming : batch.messages) {
-    // The count and the rate are right whenever a subscriber looks; their own signals come
-    // once for the whole read.
-    announce();
     ++counters.received;
     receivedMessageRate_ = incoming.rate;
     assign(lastReceivedMessage_, std::move(incoming.message),
@@ -579,7 +579,6 @@ void OSCManager::applyReceived(ReceivedBatch &batch) {
       publish(lastError_, std::nullopt, &OSCManager::lastErrorChanged);
     }
   }
-  announce();
   if (!batch.messages.empty()) {
     emit receivedMessageCountChanged(counters.received);
     emit receivedMessageRateChanged(receivedMessageRate_);
