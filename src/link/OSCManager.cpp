@@ -3,6 +3,7 @@
 #include "foundation/NumberRules.h"
 #include "foundation/ReferenceDate.h"
 #include "link/AvahiEndpointResolver.h"
+#include "link/LinkLogging.h"
 #include "link/OSCHostAddress.h"
 #include "link/OSCNetworkPath.h"
 
@@ -47,6 +48,15 @@ bool isIPv4Literal(const QString &text) {
 double uptimeSeconds(qint64 monotonicNanoseconds) {
   // The conversion systemUptime() makes, so the two compare.
   return std::chrono::duration<double>(std::chrono::nanoseconds(monotonicNanoseconds)).count();
+}
+
+// Called where a state text is published, after the identity check, so the trail shows
+// only what the screen showed.
+void logConnectionState(const QString &stateText, const std::optional<QString> &error) {
+  if (error)
+    qCInfo(tarnikLink).noquote() << "connection state:" << stateText << "| error:" << *error;
+  else
+    qCInfo(tarnikLink).noquote() << "connection state:" << stateText;
 }
 
 constexpr int retryMilliseconds = 1000;
@@ -372,6 +382,7 @@ void OSCManager::closeSocket(QAbstractSocket *socket) {
 void OSCManager::publishTeardown(Identity identity, const QString &stateText,
                                  const std::optional<QString> &error, bool clearTraffic) {
   publishFor(identity, [this, stateText, error, clearTraffic] {
+    logConnectionState(stateText, error);
     const QString notConnected = QStringLiteral("Not connected");
     const QString unavailable = QStringLiteral("Unavailable");
     publish(isConnected_, false, &OSCManager::isConnectedChanged);
@@ -503,6 +514,7 @@ void OSCManager::handlePacket(QByteArrayView packet, Identity identity, qint64 a
       return;
     }
   }
+  qCDebug(tarnikLink) << "dropped a malformed OSC packet of" << packet.size() << "bytes";
   publishStatus(QStringLiteral("Received malformed OSC packet"));
 }
 
@@ -568,6 +580,12 @@ void OSCManager::applyReceived(ReceivedBatch &batch) {
     if (const std::optional<QString> &identity = incoming.consoleIdentity;
         identity && !identity->isEmpty()) {
       publish(verifiedConsoleIdentity_, *identity, &OSCManager::verifiedConsoleIdentityChanged);
+    }
+    if (proof && !isEosVerified_) {
+      qCInfo(tarnikLink).noquote()
+          << "Eos verified at" << activeEndpointDescription_ << "| software"
+          << verifiedSoftwareVersion_.value_or(QStringLiteral("unknown")) << "| console"
+          << verifiedConsoleIdentity_.value_or(QStringLiteral("unnamed"));
     }
     if (proof) {
       publish(isEosVerified_, true, &OSCManager::isEosVerifiedChanged);
@@ -867,6 +885,7 @@ void OSCManager::waitingDescription(const QString &detail, Identity identity) {
 void OSCManager::publishConnectionState(Identity identity, bool connected, const QString &stateText,
                                         const std::optional<QString> &error) {
   publishFor(identity, [this, connected, stateText, error] {
+    logConnectionState(stateText, error);
     publish(isConnected_, connected, &OSCManager::isConnectedChanged);
     publish(connectionStateDescription_, stateText, &OSCManager::connectionStateDescriptionChanged);
     publish(lastError_, error, &OSCManager::lastErrorChanged);

@@ -1,5 +1,7 @@
 #include "link/OSCServiceDiscovery.h"
 
+#include "link/LinkLogging.h"
+
 #include <QPointer>
 
 namespace tarnik {
@@ -25,6 +27,7 @@ void OSCServiceDiscovery::restart() {
         self.get(),
         [self, identity, results] {
           if (self->browserID_.isCurrent(identity)) {
+            qCDebug(tarnikDiscovery) << "OSC services found:" << results.size();
             emit self->servicesReplaced(results);
           }
         },
@@ -32,6 +35,7 @@ void OSCServiceDiscovery::restart() {
   };
   handlers.failed = [self, identity](const QString &errorDescription) {
     if (self != nullptr && self->browserID_.isCurrent(identity)) {
+      qCInfo(tarnikDiscovery).noquote() << "OSC browsing failed:" << errorDescription;
       emit self->failed(QStringLiteral("OSC discovery failed: ") + errorDescription);
     }
   };

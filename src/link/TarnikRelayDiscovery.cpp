@@ -1,6 +1,7 @@
 #include "link/TarnikRelayDiscovery.h"
 
 #include "foundation/TextRules.h"
+#include "link/LinkLogging.h"
 
 #include <QPointer>
 
@@ -51,6 +52,7 @@ void TarnikRelayDiscovery::updateRelays(const QList<OSCEndpoint> &results,
       this,
       [this, relays, generation] {
         if (generation_.isCurrent(generation)) {
+          qCDebug(tarnikDiscovery) << "relays found:" << relays.size();
           publish(relays_, relays, &TarnikRelayDiscovery::relaysChanged);
         }
       },
@@ -63,6 +65,7 @@ void TarnikRelayDiscovery::browserFailed(const QString &errorDescription,
       this,
       [this, errorDescription, generation] {
         if (generation_.isCurrent(generation)) {
+          qCInfo(tarnikDiscovery).noquote() << "relay browsing failed:" << errorDescription;
           publish(status_, QStringLiteral("Nearby discovery failed: ") + errorDescription,
                   &TarnikRelayDiscovery::statusChanged);
         }

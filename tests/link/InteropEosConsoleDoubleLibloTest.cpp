@@ -4,6 +4,7 @@
 #include "support/EosConsoleDouble.h"
 #include "support/ProcessRunner.h"
 #include "support/QtTestApplication.h"
+#include "support/RequiredPrograms.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,7 @@ namespace tarnik::testing {
 namespace {
 
 TEST(InteropEosConsoleDoubleLiblo, OscsendParksAChannelOverTcp) {
-  if (!ProcessRunner::isAvailable("oscsend")) GTEST_SKIP() << "liblo-tools (oscsend) not installed";
+  TARNIK_REQUIRE_PROGRAMS("oscsend");
   EosConsoleDouble console;
   ProcessRunner oscsend;
   ASSERT_TRUE(oscsend.start(

@@ -4,6 +4,7 @@
 #include "link/OSCPacket.h"
 #include "link/OSCTCPFramer.h"
 #include "support/ProcessRunner.h"
+#include "support/RequiredPrograms.h"
 
 #include <QDeadlineTimer>
 #include <QHostAddress>
@@ -129,11 +130,7 @@ quint16 freePort(bool tcp) {
 
 class InteropOSCLibloTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (!ProcessRunner::isAvailable("oscsend") || !ProcessRunner::isAvailable("oscdump")) {
-      GTEST_SKIP() << "liblo-tools (oscsend, oscdump) not installed";
-    }
-  }
+  void SetUp() override { TARNIK_REQUIRE_PROGRAMS("oscsend", "oscdump"); }
 
   // Starts oscdump on a free port at the URL built from it; gives the port, or 0.
   quint16 startDump(bool tcp) {

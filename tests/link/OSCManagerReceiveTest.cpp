@@ -1,6 +1,9 @@
 // The receive path: de-framing and decoding of what the console sends, over every transport.
 
 #include "OSCManagerTestSupport.h"
+#include "link/LinkLogging.h"
+
+#include <QLoggingCategory>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +13,30 @@ namespace {
 OSCMessage cue(int number) {
   return {QStringLiteral("/eos/out/event/cue/1/%1/fire").arg(number), {}};
 }
+
+// Turns the link's log on, as QT_LOGGING_RULES would, and keeps its lines while it lives.
+class LinkLogCapture {
+ public:
+  LinkLogCapture() {
+    lines().clear();
+    QLoggingCategory::setFilterRules(QStringLiteral("tarnik.link.debug=true"));
+    previous_ = qInstallMessageHandler(&collect);
+  }
+  ~LinkLogCapture() {
+    qInstallMessageHandler(previous_);
+    QLoggingCategory::setFilterRules(QString());
+  }
+  static QStringList &lines() {
+    static QStringList collected;
+    return collected;
+  }
+
+ private:
+  static void collect(QtMsgType, const QMessageLogContext &context, const QString &text) {
+    if (qstrcmp(context.category, "tarnik.link") == 0) lines().append(text);
+  }
+  QtMessageHandler previous_ = nullptr;
+};
 
 class OSCManagerReceiveTest : public ::testing::TestWithParam<TransportCase> {
  protected:
@@ -37,12 +64,18 @@ TEST_P(OSCManagerReceiveTest, BundleHandsOnEveryMessageInOrder) {
 }
 
 TEST_P(OSCManagerReceiveTest, MalformedPacketBetweenGoodOnesIsReportedAndSkipped) {
+  EXPECT_FALSE(tarnikLink().isDebugEnabled()) << "the link's log is off by default";
+  const LinkLogCapture log;
   console.delivery = EosConsoleDouble::Delivery::joined;
   console.sendPackets({cue(1).encoded(), QByteArray("not an OSC packet"), cue(2).encoded()});
   ASSERT_TRUE(waitForMessages(2));
   EXPECT_EQ(record->messages, QList<OSCMessage>({cue(1), cue(2)}));
   EXPECT_EQ(record->errors, QStringList{QStringLiteral("Received malformed OSC packet")});
   EXPECT_TRUE(manager->isConnected());
+  // The log tells the size and never the bytes, which may be anything a peer sent.
+  EXPECT_TRUE(LinkLogCapture::lines().contains("dropped a malformed OSC packet of 17 bytes"))
+      << LinkLogCapture::lines().join('\n').toStdString();
+  EXPECT_FALSE(LinkLogCapture::lines().join('\n').contains("not an OSC"));
 }
 
 TEST_P(OSCManagerReceiveTest, ReceivedBytesCountEverythingReadBeforeDeFraming) {

@@ -1,5 +1,6 @@
 #include "TarnikRelayServerFixture.h"
 #include "support/ProcessRunner.h"
+#include "support/RequiredPrograms.h"
 
 #include <QProcess>
 
@@ -51,10 +52,7 @@ class OpenSslPhone {
 
 class InteropTarnikRelayServerPhones : public Fixture {
  protected:
-  void SetUp() override {
-    if (!ProcessRunner::isAvailable(QStringLiteral("openssl")))
-      GTEST_SKIP() << "openssl is not installed";
-  }
+  void SetUp() override { TARNIK_REQUIRE_PROGRAMS("openssl"); }
 };
 
 TEST_F(InteropTarnikRelayServerPhones, OpenSslPhoneReachesTheConsoleWithBytesUnchanged) {
