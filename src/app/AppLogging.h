@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// The application model's trail. Off by default; QT_LOGGING_RULES="tarnik.app.debug=true" turns it
+// on.
+Q_DECLARE_LOGGING_CATEGORY(tarnikApp)

@@ -1,0 +1,4 @@
+#include "shell/ShellLogging.h"
+
+// Debug and info messages are off until QT_LOGGING_RULES asks for them.
+Q_LOGGING_CATEGORY(tarnikShell, "tarnik.shell", QtWarningMsg)
