@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <type_traits>
 
 namespace tarnik {
 namespace {
@@ -91,20 +93,22 @@ QString foldCaseAndDiacritics(QStringView text) {
 
 }  // namespace
 
-void appendSearchText(QByteArray &utf8, QStringView text) {
-  // The common case first: catalog names are mostly ASCII, need no Unicode table and are
-  // written straight into the buffer, which grows by at most the text and one blank.
+namespace {
+
+// The search fold of ASCII text straight into the buffer, which grows by at most the text
+// and one blank. False, with the buffer as it was, at the first character beyond ASCII.
+template <class Char>
+bool appendAsciiSearchText(QByteArray &utf8, const Char *text, qsizetype size) {
   const qsizetype start = utf8.size();
-  utf8.resize(start + text.size() + 1);
+  utf8.resize(start + size + 1);
   char *const begin = utf8.data() + start;
   char *out = begin;
   bool pendingBlank = start > 0;
-  bool ascii = true;
-  for (const QChar c : text) {
-    const char16_t u = c.unicode();
+  for (qsizetype i = 0; i < size; ++i) {
+    const auto u = std::make_unsigned_t<Char>(text[i]);
     if (u >= 0x80) {
-      ascii = false;
-      break;
+      utf8.truncate(start);
+      return false;
     }
     const char kept = searchFoldTable[u];
     if (kept == 0) {
@@ -115,9 +119,11 @@ void appendSearchText(QByteArray &utf8, QStringView text) {
     pendingBlank = false;
     *out++ = kept;
   }
-  utf8.truncate(ascii ? start + (out - begin) : start);
-  if (ascii) return;
+  utf8.truncate(start + (out - begin));
+  return true;
+}
 
+void appendUnicodeSearchText(QByteArray &utf8, QStringView text) {
   SeparatedText result(utf8);
   const QString folded = foldCaseAndDiacritics(text);
   forEachScalar(folded, [&result](char32_t codePoint) {
@@ -127,6 +133,18 @@ void appendSearchText(QByteArray &utf8, QStringView text) {
       result.separate();
     }
   });
+}
+
+}  // namespace
+
+void appendSearchText(QByteArray &utf8, QStringView text) {
+  // Catalog names are mostly ASCII and need no Unicode table.
+  if (!appendAsciiSearchText(utf8, text.utf16(), text.size())) appendUnicodeSearchText(utf8, text);
+}
+
+void appendSearchText(QByteArray &utf8, QByteArrayView text) {
+  if (!appendAsciiSearchText(utf8, text.data(), text.size()))
+    appendUnicodeSearchText(utf8, QString::fromUtf8(text));
 }
 
 QString normalizedSearchText(QStringView text) {
@@ -142,29 +160,52 @@ QList<QByteArray> searchTokens(QStringView query) {
   return folded.split(' ');  // folding leaves no empty pieces between blanks
 }
 
-QString identityWords(QStringView text) {
-  if (!isAscii(text)) {
-    QString folded = text.toString();
-    folded.replace(u'_', u' ');
-    return folded.toCaseFolded().toLower().simplified();
-  }
-  // One pass for the common ASCII text: lower-case, words joined by single blanks.
-  QString words(text.size(), Qt::Uninitialized);
-  char16_t *const begin = reinterpret_cast<char16_t *>(words.data());
-  char16_t *out = begin;
+namespace {
+
+// Lower case, words joined by single blanks, for ASCII text written straight into `out`
+// (room for `size` characters); returns the end of what was written.
+template <class Out, class Char>
+Out *asciiIdentityWords(Out *out, const Char *text, qsizetype size) {
+  Out *const begin = out;
   bool pendingBlank = false;
-  for (const QChar c : text) {
-    const char16_t kept = identityTable[c.unicode()];
+  for (qsizetype i = 0; i < size; ++i) {
+    const auto kept = identityTable[std::make_unsigned_t<Char>(text[i])];
     if (kept == wordBreak) {
       pendingBlank = true;
       continue;
     }
-    if (pendingBlank && out != begin) *out++ = u' ';
+    if (pendingBlank && out != begin) *out++ = Out(' ');
     pendingBlank = false;
-    *out++ = kept;
+    *out++ = Out(kept);
   }
-  words.truncate(out - begin);
+  return out;
+}
+
+QString unicodeIdentityWords(QStringView text) {
+  QString folded = text.toString();
+  folded.replace(u'_', u' ');
+  return folded.toCaseFolded().toLower().simplified();
+}
+
+}  // namespace
+
+QString identityWords(QStringView text) {
+  if (!isAscii(text)) return unicodeIdentityWords(text);
+  QString words(text.size(), Qt::Uninitialized);
+  char16_t *const begin = reinterpret_cast<char16_t *>(words.data());
+  words.truncate(asciiIdentityWords(begin, text.utf16(), text.size()) - begin);
   return words;
+}
+
+void appendIdentityWords(QByteArray &utf8, QByteArrayView text) {
+  if (!std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80; })) {
+    utf8.append(unicodeIdentityWords(QString::fromUtf8(text)).toUtf8());
+    return;
+  }
+  const qsizetype start = utf8.size();
+  utf8.resize(start + text.size());
+  char *const begin = utf8.data() + start;
+  utf8.truncate(start + (asciiIdentityWords(begin, text.data(), text.size()) - begin));
 }
 
 bool isLibraryVersion(QStringView text) {
@@ -186,17 +227,23 @@ bool isLowerHexDigest(QStringView text) {
          });
 }
 
-std::optional<QString> strictUtf8Text(QByteArrayView utf8) {
+QString utf8Text(QByteArrayView utf8) {
   const bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return uchar(c) < 0x80; });
-  if (ascii) return QString::fromLatin1(utf8);
-  if (!isStrictUtf8(utf8.data(), std::size_t(utf8.size()))) return std::nullopt;
-  return QString::fromUtf8(utf8);
+  return ascii ? QString::fromLatin1(utf8) : QString::fromUtf8(utf8);
 }
 
 bool isStrictUtf8(const char *bytes, std::size_t count) {
   const auto *p = reinterpret_cast<const unsigned char *>(bytes);
   const unsigned char *end = p + count;
   while (p < end) {
+    // Eight ASCII bytes at a time: catalog texts are mostly ASCII.
+    while (end - p >= 8) {
+      quint64 word;
+      std::memcpy(&word, p, 8);
+      if (word & 0x8080808080808080ULL) break;
+      p += 8;
+    }
+    if (p == end) break;
     const unsigned char lead = *p;
     if (lead < 0x80) {
       ++p;

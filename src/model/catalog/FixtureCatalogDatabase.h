@@ -1,6 +1,8 @@
 #pragma once
 
 #include "model/catalog/CatalogIdentity.h"
+#include "model/catalog/CatalogReader.h"
+#include "model/catalog/FixtureCatalogError.h"
 #include "model/catalog/FixtureCatalogRecords.h"
 
 #include <QByteArray>
@@ -12,15 +14,30 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <expected>
 #include <optional>
 
 namespace tarnik {
 
 // The decoded fixture catalog: names, groupings and every search text computed once, so
-// that queries only compare precomputed folded texts. Immutable once the decoder has built
-// it; the stores share it between threads behind a pointer to const.
+// that queries only compare precomputed folded texts. Mode texts stay in the decoded
+// bytes and become strings only for the modes a query hands out. Immutable once parsed;
+// the stores share it between threads behind a pointer to const.
 class FixtureCatalogDatabase {
  public:
+  static constexpr qint64 resourceSizeLimit = 16'777'216;
+  static constexpr qint64 decodedSizeLimit = 33'554'432;
+
+  // Size check, the container when the resource has one, then the payload.
+  static std::expected<FixtureCatalogDatabase, FixtureCatalogError> load(QByteArrayView resource);
+  // The container step alone: the proven, inflated payload.
+  static std::expected<QByteArray, FixtureCatalogError> unwrap(QByteArrayView resource);
+  static std::expected<FixtureCatalogDatabase, FixtureCatalogError> parse(QByteArray payload);
+
+  // Manufacturer, mode name and total footprint as the console tells modes apart.
+  static QString commandIdentityKey(QStringView manufacturer, QStringView modeName,
+                                    std::optional<int> totalFootprint);
+
   // Half-open run of positions in the list below a parent.
   struct Range {
     int begin = 0;
@@ -52,20 +69,25 @@ class FixtureCatalogDatabase {
   QList<FixtureCatalogMode> modesOfModel(int model, QStringView query, int limit) const;
 
  private:
-  friend class FixtureCatalogDecoder;
+  using Reader = CatalogReader<FixtureCatalogError>;
 
   struct ModelRecord {
     int manufacturerIndex = 0;
     QString name;
   };
+  // Where a text field lies in the decoded bytes (valid UTF-8, checked when read).
+  struct TextSpan {
+    qint32 offset = 0;
+    quint16 size = 0;
+  };
   struct ModeRecord {
     CatalogIdentity id;
     int modelIndex = 0;
-    QString mode;
-    QString name;
-    std::optional<int> profileFootprint;
-    std::optional<int> totalFootprint;
-    int cellCount = 0;
+    TextSpan mode;
+    TextSpan name;
+    quint16 profileFootprint = 0;  // 0: unknown
+    quint16 totalFootprint = 0;
+    quint16 cellCount = 0;
   };
 
   // Texts back to back in one UTF-8 buffer: less than half the memory of separate
@@ -90,9 +112,21 @@ class FixtureCatalogDatabase {
     QList<qsizetype> ends_;
   };
 
+  void parseOrThrow();
+  void readManufacturers(Reader &reader);
+  void readModels(Reader &reader);
+  void readModes(Reader &reader);
+  void buildIndexes();
+  void findAmbiguousCommandIdentities();
+
+  QByteArrayView textBytes(TextSpan span) const {
+    return QByteArrayView(decodedData_).sliced(span.offset, span.size);
+  }
+  QString text(TextSpan span) const { return QString::fromUtf8(textBytes(span)); }
   bool precedesInResults(int rankA, int modeA, int rankB, int modeB) const;
 
   FixtureCatalogMetadata metadata_;
+  QByteArray decodedData_;
   QList<FixtureCatalogManufacturer> manufacturers_;
   QStringList manufacturerNames_;
   PackedTexts manufacturerSearchText_;

@@ -1,5 +1,5 @@
 #include "CatalogTestCatalogs.h"
-#include "model/catalog/FixtureCatalogDecoder.h"
+#include "model/catalog/FixtureCatalogDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ using catalogtest::smallFixtureCatalog;
 using Description = FixtureCatalogDescription;
 
 FixtureCatalogDatabase decode(const Description &catalog) {
-  auto database = FixtureCatalogDecoder::decodePayload(writeFixturePayload(catalog));
+  auto database = FixtureCatalogDatabase::parse(writeFixturePayload(catalog));
   EXPECT_TRUE(database) << database.error().description().toStdString();
   return std::move(*database);
 }

@@ -21,7 +21,7 @@ class ShippedCatalogs : public ::testing::Test {
     testing::ensureCoreApplication();
     fixtures_ = new FixtureCatalogStore;
     parameters_ = new FixtureParameterCatalogStore;
-    fixtures_->load(CatalogResourceLocator::standard());
+    fixtures_->loadIfNeeded(CatalogResourceLocator::standard());
     parameters_->loadIfNeeded(CatalogResourceLocator::standard());
     // Each test checks the outcome; a load still running by then shows as not ready.
     (void)QTest::qWaitFor(
