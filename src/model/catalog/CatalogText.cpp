@@ -24,10 +24,6 @@ void forEachScalar(QStringView text, Visit visit) {
   }
 }
 
-bool isAscii(QStringView text) {
-  return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-}
-
 bool isLetterMarkOrNumber(char32_t codePoint) {
   switch (QChar::category(codePoint)) {
     case QChar::Letter_Uppercase:
@@ -47,24 +43,41 @@ bool isLetterMarkOrNumber(char32_t codePoint) {
   }
 }
 
-// Per ASCII character: what the search fold keeps (its lower case), or 0 for a separator.
+// Per byte: what the search fold keeps of an ASCII character (its lower case), 0 for a
+// separator, or nonAscii.
+constexpr char nonAscii = 1;
 constexpr auto searchFoldTable = [] {
-  std::array<char, 128> table{};
+  std::array<char, 256> table{};
   for (int c = '0'; c <= '9'; ++c) table[c] = char(c);
   for (int c = 'a'; c <= 'z'; ++c) table[c] = char(c);
   for (int c = 'A'; c <= 'Z'; ++c) table[c] = char(c + 32);
+  for (int c = 0x80; c < 0x100; ++c) table[c] = nonAscii;
   return table;
 }();
 
-// Per ASCII character: its lower case in an identity, or wordBreak where words break ("_"
-// and white space).
-constexpr char16_t wordBreak = 0xFFFF;
+// Per byte: an ASCII character's lower case in an identity, wordBreak where words break
+// ("_" and white space), or notAscii.
+constexpr qint16 wordBreak = -1;
+constexpr qint16 notAscii = -2;
 constexpr auto identityTable = [] {
-  std::array<char16_t, 128> table{};
-  for (int c = 0; c < 128; ++c) table[c] = (c >= 'A' && c <= 'Z') ? char16_t(c + 32) : char16_t(c);
+  std::array<qint16, 256> table{};
+  for (int c = 0; c < 128; ++c) table[c] = qint16((c >= 'A' && c <= 'Z') ? c + 32 : c);
   for (const char c : {'_', ' ', '\t', '\n', '\v', '\f', '\r'}) table[uchar(c)] = wordBreak;
+  for (int c = 0x80; c < 0x100; ++c) table[c] = notAscii;
   return table;
 }();
+
+// The table entry of a UTF-16 unit or a byte; everything beyond ASCII reads as the
+// entry of 0x80.
+template <class Table, class Char>
+auto entryOf(const Table &table, Char c) {
+  const auto u = std::make_unsigned_t<Char>(c);
+  if constexpr (sizeof(Char) == 1) {
+    return table[u];
+  } else {
+    return table[u < 0x80 ? u : 0x80];
+  }
+}
 
 // Appends kept scalars as UTF-8, turning each run of dropped ones into a single blank; a
 // run before the first kept scalar and one after the last leave nothing behind.
@@ -95,32 +108,39 @@ QString foldCaseAndDiacritics(QStringView text) {
 
 namespace {
 
-// The search fold of ASCII text straight into the buffer, which grows by at most the text
-// and one blank. False, with the buffer as it was, at the first character beyond ASCII.
+// The search fold of ASCII text written at `out` (room for size + 1 bytes), after one
+// joining blank when `join` and anything is kept; the end of what was written, or null at
+// the first character beyond ASCII.
+template <class Char>
+char *foldAscii(char *__restrict out, bool join, const Char *__restrict text, qsizetype size) {
+  bool started = join;  // a blank goes before the next kept character after a separator
+  bool blankDue = join;
+  // Without branches on the kind of character: the blank and the character are always
+  // stored, and the end only moves past what is kept. The room the caller gives is enough,
+  // as nothing is stored beyond one byte past the last kept character.
+  for (qsizetype i = 0; i < size; ++i) {
+    const char kept = entryOf(searchFoldTable, text[i]);
+    if (kept == nonAscii) return nullptr;
+    const bool keep = kept != 0;
+    *out = ' ';
+    out += blankDue & keep;
+    *out = kept;
+    out += keep;
+    blankDue = (!keep) & (blankDue | started);
+    started |= keep;
+  }
+  return out;
+}
+
+// Straight into the buffer, which grows by at most the text and one blank. False, with the
+// buffer as it was, when the text is not ASCII.
 template <class Char>
 bool appendAsciiSearchText(QByteArray &utf8, const Char *text, qsizetype size) {
   const qsizetype start = utf8.size();
   utf8.resize(start + size + 1);
-  char *const begin = utf8.data() + start;
-  char *out = begin;
-  bool pendingBlank = start > 0;
-  for (qsizetype i = 0; i < size; ++i) {
-    const auto u = std::make_unsigned_t<Char>(text[i]);
-    if (u >= 0x80) {
-      utf8.truncate(start);
-      return false;
-    }
-    const char kept = searchFoldTable[u];
-    if (kept == 0) {
-      pendingBlank = true;
-      continue;
-    }
-    if (pendingBlank && (out != begin || start > 0)) *out++ = ' ';
-    pendingBlank = false;
-    *out++ = kept;
-  }
-  utf8.truncate(start + (out - begin));
-  return true;
+  char *const end = foldAscii(utf8.data() + start, start > 0, text, size);
+  utf8.truncate(end ? end - utf8.constData() : start);
+  return end != nullptr;
 }
 
 void appendUnicodeSearchText(QByteArray &utf8, QStringView text) {
@@ -140,6 +160,10 @@ void appendUnicodeSearchText(QByteArray &utf8, QStringView text) {
 void appendSearchText(QByteArray &utf8, QStringView text) {
   // Catalog names are mostly ASCII and need no Unicode table.
   if (!appendAsciiSearchText(utf8, text.utf16(), text.size())) appendUnicodeSearchText(utf8, text);
+}
+
+char *writeAsciiSearchText(char *out, bool join, QByteArrayView text) {
+  return foldAscii(out, join, text.data(), text.size());
 }
 
 void appendSearchText(QByteArray &utf8, QByteArrayView text) {
@@ -163,20 +187,23 @@ QList<QByteArray> searchTokens(QStringView query) {
 namespace {
 
 // Lower case, words joined by single blanks, for ASCII text written straight into `out`
-// (room for `size` characters); returns the end of what was written.
+// (room for `size` characters); returns the end of what was written, or null at the first
+// character beyond ASCII.
 template <class Out, class Char>
-Out *asciiIdentityWords(Out *out, const Char *text, qsizetype size) {
-  Out *const begin = out;
-  bool pendingBlank = false;
+Out *asciiIdentityWords(Out *__restrict out, const Char *__restrict text, qsizetype size) {
+  bool started = false;
+  bool blankDue = false;
+  // Branch-free as the search fold above: a word break stores and keeps nothing.
   for (qsizetype i = 0; i < size; ++i) {
-    const auto kept = identityTable[std::make_unsigned_t<Char>(text[i])];
-    if (kept == wordBreak) {
-      pendingBlank = true;
-      continue;
-    }
-    if (pendingBlank && out != begin) *out++ = Out(' ');
-    pendingBlank = false;
-    *out++ = Out(kept);
+    const qint16 kept = entryOf(identityTable, text[i]);
+    if (kept == notAscii) return nullptr;
+    const bool keep = kept >= 0;
+    *out = Out(' ');
+    out += blankDue & keep;
+    *out = Out(kept);
+    out += keep;
+    blankDue = (!keep) & (blankDue | started);
+    started |= keep;
   }
   return out;
 }
@@ -190,22 +217,16 @@ QString unicodeIdentityWords(QStringView text) {
 }  // namespace
 
 QString identityWords(QStringView text) {
-  if (!isAscii(text)) return unicodeIdentityWords(text);
   QString words(text.size(), Qt::Uninitialized);
   char16_t *const begin = reinterpret_cast<char16_t *>(words.data());
-  words.truncate(asciiIdentityWords(begin, text.utf16(), text.size()) - begin);
+  char16_t *const end = asciiIdentityWords(begin, text.utf16(), text.size());
+  if (!end) return unicodeIdentityWords(text);
+  words.truncate(end - begin);
   return words;
 }
 
-void appendIdentityWords(QByteArray &utf8, QByteArrayView text) {
-  if (!std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80; })) {
-    utf8.append(unicodeIdentityWords(QString::fromUtf8(text)).toUtf8());
-    return;
-  }
-  const qsizetype start = utf8.size();
-  utf8.resize(start + text.size());
-  char *const begin = utf8.data() + start;
-  utf8.truncate(start + (asciiIdentityWords(begin, text.data(), text.size()) - begin));
+char *writeAsciiIdentityWords(char *out, QByteArrayView text) {
+  return asciiIdentityWords(out, text.data(), text.size());
 }
 
 bool isLibraryVersion(QStringView text) {

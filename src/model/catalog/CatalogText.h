@@ -22,6 +22,10 @@ void appendSearchText(QByteArray &utf8, QStringView text);
 // The same for a text given as UTF-8.
 void appendSearchText(QByteArray &utf8, QByteArrayView text);
 QString normalizedSearchText(QStringView text);
+// The fold of ASCII `text` written at `out`, which has room for its size and one more
+// byte, after one joining blank when `join`; the end of what was written, or null when the
+// text is not ASCII (which appendSearchText then folds).
+char *writeAsciiSearchText(char *out, bool join, QByteArrayView text);
 
 // The folded query split at blanks, empty pieces dropped, as UTF-8.
 QList<QByteArray> searchTokens(QStringView query);
@@ -29,8 +33,9 @@ QList<QByteArray> searchTokens(QStringView query);
 // "_" read as a blank, case folded (accents kept), lower-cased, the words joined by one
 // blank: "Acme_Lights  Co" becomes "acme lights co".
 QString identityWords(QStringView text);
-// The identity words of a UTF-8 text appended to `utf8`, as UTF-8.
-void appendIdentityWords(QByteArray &utf8, QByteArrayView text);
+// The identity words of ASCII `text` written at `out` (room for its size); the end of
+// what was written, or null when the text is not ASCII.
+char *writeAsciiIdentityWords(char *out, QByteArrayView text);
 
 // Four "."-separated pieces, each non-empty and made only of numeric characters.
 bool isLibraryVersion(QStringView text);

@@ -53,22 +53,22 @@ int appendFoldedPiece(QByteArray &text, Text piece) {
   return int(added > 0 && before > 0 ? added - 1 : added);
 }
 
+// " <footprint>ch" at `out`, the blank only when something precedes it since `begin`.
+char *writeFootprintToken(char *out, const char *begin, quint16 footprint) {
+  if (footprint == 0) return out;
+  if (out != begin) *out++ = ' ';
+  out = std::to_chars(out, out + 5, footprint).ptr;
+  *out++ = 'c';
+  *out++ = 'h';
+  return out;
+}
+
 void appendFootprintToken(QByteArray &utf8, quint16 footprint) {
   if (footprint == 0) return;
   if (!utf8.isEmpty()) utf8.append(' ');
   char digits[8];
   const auto written = std::to_chars(digits, digits + sizeof digits, footprint);
   utf8.append(digits, written.ptr - digits).append("ch");
-}
-
-void appendIdentityFootprint(QByteArray &key, quint16 totalFootprint) {
-  if (totalFootprint == 0) {
-    key.append("-1");
-    return;
-  }
-  char digits[8];
-  const auto written = std::to_chars(digits, digits + sizeof digits, totalFootprint);
-  key.append(digits, written.ptr - digits);
 }
 
 std::optional<int> knownFootprint(quint16 value) {
@@ -243,56 +243,81 @@ void FixtureCatalogDatabase::buildIndexes() {
   foldedModeTextSizes_.reserve(modeCount);
   modeSearchText_.reserve(modeCount, 40 * qsizetype(modeCount));
   for (const ModeRecord &mode : std::as_const(modes_)) {
-    text.truncate(0);
-    foldedModeTextSizes_.append(appendFoldedPiece(text, textBytes(mode.mode)));
-    appendSearchText(text, textBytes(mode.name));
-    appendFootprintToken(text, mode.profileFootprint);
-    appendFootprintToken(text, mode.totalFootprint);
-    modeSearchText_.append(text);
+    const QByteArrayView modeText = textBytes(mode.mode);
+    const QByteArrayView name = textBytes(mode.name);
+    // There are up to half a million modes: an ASCII mode's text is written in place, with
+    // room for both folds, their joining blank and the two footprint tokens.
+    const qsizetype room = modeText.size() + name.size() + 24;
+    if (text.size() < room) text.resize(room);
+    char *const begin = text.data();
+    char *const modeEnd = writeAsciiSearchText(begin, false, modeText);
+    char *const nameEnd = modeEnd ? writeAsciiSearchText(modeEnd, modeEnd != begin, name) : nullptr;
+    if (nameEnd) {
+      foldedModeTextSizes_.append(int(modeEnd - begin));
+      char *const end = writeFootprintToken(
+          writeFootprintToken(nameEnd, begin, mode.profileFootprint), begin, mode.totalFootprint);
+      modeSearchText_.append(QByteArrayView(begin, end - begin));
+      continue;
+    }
+    QByteArray folded;
+    foldedModeTextSizes_.append(appendFoldedPiece(folded, modeText));
+    appendSearchText(folded, name);
+    appendFootprintToken(folded, mode.profileFootprint);
+    appendFootprintToken(folded, mode.totalFootprint);
+    modeSearchText_.append(folded);
   }
   findAmbiguousCommandIdentities();
 }
 
-// Groups the modes by command identity key without building a string per mode: the keys
-// are written back to back into one buffer and found again through an open-addressing
-// table of mode positions. Manufacturers repeat, so each one's words are made once.
+// Groups the modes by command identity key without building a key per mode: a key is its
+// manufacturer's words (manufacturers with equal words form one group), the mode name's
+// words and the total footprint, found again through an open-addressing table of first
+// modes by hash. Only modes whose hashes meet have their words compared.
 void FixtureCatalogDatabase::findAmbiguousCommandIdentities() {
-  QList<QByteArray> manufacturerWords;
-  manufacturerWords.reserve(manufacturerNames_.size());
-  for (const QString &name : std::as_const(manufacturerNames_))
-    manufacturerWords.append(identityWords(name).toUtf8());
+  QHash<QString, int> groupByWords;
+  groupByWords.reserve(manufacturerNames_.size());
+  QList<int> manufacturerGroup;
+  manufacturerGroup.reserve(manufacturerNames_.size());
+  for (const QString &name : std::as_const(manufacturerNames_)) {
+    const QString words = identityWords(name);
+    auto group = groupByWords.constFind(words);
+    if (group == groupByWords.constEnd()) group = groupByWords.insert(words, groupByWords.size());
+    manufacturerGroup.append(group.value());
+  }
 
-  const qsizetype modeCount = modes_.size();
-  QByteArray keys;
-  keys.reserve(48 * modeCount);
-  QList<qsizetype> keyEnds;
-  keyEnds.reserve(modeCount);
-  const auto keyOf = [&](qsizetype k) {
-    const qsizetype begin = k == 0 ? 0 : keyEnds[k - 1];
-    return QByteArrayView(keys).sliced(begin, keyEnds[k] - begin);
+  const auto wordsOf = [this](const ModeRecord &mode, QByteArray &into) {
+    const QByteArrayView name = textBytes(mode.name);
+    if (into.size() < name.size()) into.resize(name.size());
+    if (const char *end = writeAsciiIdentityWords(into.data(), name))
+      return QByteArrayView(into.constData(), end - into.constData());
+    into = identityWords(QString::fromUtf8(name)).toUtf8();
+    return QByteArrayView(into);
   };
-
+  struct Entry {
+    quint32 hash = 0;
+    qint32 mode = -1;
+  };
   qsizetype tableSize = 16;
-  while (tableSize < 2 * modeCount) tableSize *= 2;
-  QList<qint32> table(tableSize, -1);  // first mode of each key
-  for (qsizetype k = 0; k < modeCount; ++k) {
+  while (tableSize < 2 * modes_.size()) tableSize *= 2;
+  QList<Entry> table(tableSize);
+  QByteArray words;
+  QByteArray earlierWords;
+  for (qint32 k = 0; k < modes_.size(); ++k) {
     const ModeRecord &mode = modes_[k];
-    keys.append(manufacturerWords[models_[mode.modelIndex].manufacturerIndex]).append('\x1f');
-    appendIdentityWords(keys, textBytes(mode.name));
-    keys.append('\x1f');
-    appendIdentityFootprint(keys, mode.totalFootprint);
-    keyEnds.append(keys.size());
-
-    const QByteArrayView key = keyOf(k);
-    for (qsizetype slot = qsizetype(qHash(key)) & (tableSize - 1);;
-         slot = (slot + 1) & (tableSize - 1)) {
-      const qint32 first = table[slot];
-      if (first < 0) {
-        table[slot] = qint32(k);
+    const int group = manufacturerGroup[models_[mode.modelIndex].manufacturerIndex];
+    const QByteArrayView key = wordsOf(mode, words);
+    const quint32 hash = quint32(qHashMulti(0, group, mode.totalFootprint, key));
+    for (qsizetype slot = qsizetype(hash) & (tableSize - 1);; slot = (slot + 1) & (tableSize - 1)) {
+      Entry &entry = table[slot];
+      if (entry.mode < 0) {
+        entry = {hash, k};
         break;
       }
-      if (keyOf(first) == key) {
-        ambiguousCommandIdentityIDs_.insert(modes_[first].id);
+      const ModeRecord &earlier = modes_[entry.mode];
+      if (entry.hash == hash && earlier.totalFootprint == mode.totalFootprint &&
+          manufacturerGroup[models_[earlier.modelIndex].manufacturerIndex] == group &&
+          wordsOf(earlier, earlierWords) == key) {
+        ambiguousCommandIdentityIDs_.insert(earlier.id);
         ambiguousCommandIdentityIDs_.insert(mode.id);
         break;
       }

@@ -16,6 +16,8 @@
 
 #include <expected>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace tarnik {
 
@@ -95,21 +97,22 @@ class FixtureCatalogDatabase {
   class PackedTexts {
    public:
     void reserve(qsizetype count, qsizetype bytes) {
-      bytes_.reserve(bytes);
-      ends_.reserve(count);
+      bytes_.reserve(std::size_t(bytes));
+      ends_.reserve(std::size_t(count));
     }
     void append(QByteArrayView text) {
-      bytes_.append(text);
-      ends_.append(bytes_.size());
+      bytes_.append(text.data(), std::size_t(text.size()));
+      ends_.push_back(bytes_.size());
     }
     QByteArrayView operator[](qsizetype index) const {
-      const qsizetype begin = index == 0 ? 0 : ends_[index - 1];
-      return QByteArrayView(bytes_).sliced(begin, ends_[index] - begin);
+      const std::size_t begin = index == 0 ? 0 : ends_[std::size_t(index - 1)];
+      return QByteArrayView(bytes_.data() + begin, qsizetype(ends_[std::size_t(index)] - begin));
     }
 
    private:
-    QByteArray bytes_;
-    QList<qsizetype> ends_;
+    // Standard containers: their appends are inlined, which counts at half a million texts.
+    std::string bytes_;
+    std::vector<std::size_t> ends_;
   };
 
   void parseOrThrow();
