@@ -108,26 +108,41 @@ QString foldCaseAndDiacritics(QStringView text) {
 
 namespace {
 
+// Writes kept characters with one blank for each run of dropped ones between them, and
+// before the first one when joining text that precedes. Catalogs hold half a million
+// names, so this runs without branches on the kind of character: the blank and the
+// character are always stored, and the end only moves past what is kept. Nothing is
+// stored beyond one place past the last kept character (and its blank).
+template <class Out>
+class WordJoiner {
+ public:
+  explicit WordJoiner(bool join) : started_(join), blankDue_(join) {}
+
+  Out *put(Out *__restrict out, Out c, bool keep) {
+    *out = Out(' ');
+    out += blankDue_ & keep;
+    *out = c;
+    out += keep;
+    blankDue_ = (!keep) & (blankDue_ | started_);
+    started_ |= keep;
+    return out;
+  }
+
+ private:
+  bool started_;
+  bool blankDue_;
+};
+
 // The search fold of ASCII text written at `out` (room for size + 1 bytes), after one
 // joining blank when `join` and anything is kept; the end of what was written, or null at
 // the first character beyond ASCII.
 template <class Char>
-char *foldAscii(char *__restrict out, bool join, const Char *__restrict text, qsizetype size) {
-  bool started = join;  // a blank goes before the next kept character after a separator
-  bool blankDue = join;
-  // Without branches on the kind of character: the blank and the character are always
-  // stored, and the end only moves past what is kept. The room the caller gives is enough,
-  // as nothing is stored beyond one byte past the last kept character.
+char *foldAscii(char *out, bool join, const Char *__restrict text, qsizetype size) {
+  WordJoiner<char> joiner(join);
   for (qsizetype i = 0; i < size; ++i) {
     const char kept = entryOf(searchFoldTable, text[i]);
     if (kept == nonAscii) return nullptr;
-    const bool keep = kept != 0;
-    *out = ' ';
-    out += blankDue & keep;
-    *out = kept;
-    out += keep;
-    blankDue = (!keep) & (blankDue | started);
-    started |= keep;
+    out = joiner.put(out, kept, kept != 0);
   }
   return out;
 }
@@ -190,20 +205,12 @@ namespace {
 // (room for `size` characters); returns the end of what was written, or null at the first
 // character beyond ASCII.
 template <class Out, class Char>
-Out *asciiIdentityWords(Out *__restrict out, const Char *__restrict text, qsizetype size) {
-  bool started = false;
-  bool blankDue = false;
-  // Branch-free as the search fold above: a word break stores and keeps nothing.
+Out *asciiIdentityWords(Out *out, const Char *__restrict text, qsizetype size) {
+  WordJoiner<Out> joiner(false);
   for (qsizetype i = 0; i < size; ++i) {
     const qint16 kept = entryOf(identityTable, text[i]);
     if (kept == notAscii) return nullptr;
-    const bool keep = kept >= 0;
-    *out = Out(' ');
-    out += blankDue & keep;
-    *out = Out(kept);
-    out += keep;
-    blankDue = (!keep) & (blankDue | started);
-    started |= keep;
+    out = joiner.put(out, Out(kept), kept >= 0);
   }
   return out;
 }
@@ -225,8 +232,21 @@ QString identityWords(QStringView text) {
   return words;
 }
 
-char *writeAsciiIdentityWords(char *out, QByteArrayView text) {
-  return asciiIdentityWords(out, text.data(), text.size());
+std::optional<std::pair<char *, char *>> writeAsciiSearchTextAndIdentityWords(char *searchOut,
+                                                                              bool join,
+                                                                              char *identityOut,
+                                                                              QByteArrayView text) {
+  // The two loops above in one pass, so their chains of dependent steps run side by side.
+  WordJoiner<char> search(join);
+  WordJoiner<char> identity(false);
+  for (const char c : text) {
+    const char folded = entryOf(searchFoldTable, c);
+    if (folded == nonAscii) return std::nullopt;
+    const qint16 word = entryOf(identityTable, c);
+    searchOut = search.put(searchOut, folded, folded != 0);
+    identityOut = identity.put(identityOut, char(word), word >= 0);
+  }
+  return std::pair{searchOut, identityOut};
 }
 
 bool isLibraryVersion(QStringView text) {

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <utility>
 
 namespace tarnik {
 
@@ -33,9 +34,13 @@ QList<QByteArray> searchTokens(QStringView query);
 // "_" read as a blank, case folded (accents kept), lower-cased, the words joined by one
 // blank: "Acme_Lights  Co" becomes "acme lights co".
 QString identityWords(QStringView text);
-// The identity words of ASCII `text` written at `out` (room for its size); the end of
-// what was written, or null when the text is not ASCII.
-char *writeAsciiIdentityWords(char *out, QByteArrayView text);
+// The search fold of an ASCII text at `searchOut` (as writeAsciiSearchText) and its
+// identity words at `identityOut` (room for its size), in one pass; the two ends, or none
+// when the text is not ASCII.
+std::optional<std::pair<char *, char *>> writeAsciiSearchTextAndIdentityWords(char *searchOut,
+                                                                              bool join,
+                                                                              char *identityOut,
+                                                                              QByteArrayView text);
 
 // Four "."-separated pieces, each non-empty and made only of numeric characters.
 bool isLibraryVersion(QStringView text);

@@ -240,44 +240,11 @@ void FixtureCatalogDatabase::buildIndexes() {
     modelSearchText_.append(text);
   }
 
-  foldedModeTextSizes_.reserve(modeCount);
-  modeSearchText_.reserve(modeCount, 40 * qsizetype(modeCount));
-  for (const ModeRecord &mode : std::as_const(modes_)) {
-    const QByteArrayView modeText = textBytes(mode.mode);
-    const QByteArrayView name = textBytes(mode.name);
-    // There are up to half a million modes: an ASCII mode's text is written in place, with
-    // room for both folds, their joining blank and the two footprint tokens.
-    const qsizetype room = modeText.size() + name.size() + 24;
-    if (text.size() < room) text.resize(room);
-    char *const begin = text.data();
-    char *const modeEnd = writeAsciiSearchText(begin, false, modeText);
-    char *const nameEnd = modeEnd ? writeAsciiSearchText(modeEnd, modeEnd != begin, name) : nullptr;
-    if (nameEnd) {
-      foldedModeTextSizes_.append(int(modeEnd - begin));
-      char *const end = writeFootprintToken(
-          writeFootprintToken(nameEnd, begin, mode.profileFootprint), begin, mode.totalFootprint);
-      modeSearchText_.append(QByteArrayView(begin, end - begin));
-      continue;
-    }
-    QByteArray folded;
-    foldedModeTextSizes_.append(appendFoldedPiece(folded, modeText));
-    appendSearchText(folded, name);
-    appendFootprintToken(folded, mode.profileFootprint);
-    appendFootprintToken(folded, mode.totalFootprint);
-    modeSearchText_.append(folded);
-  }
-  findAmbiguousCommandIdentities();
-}
-
-// Groups the modes by command identity key without building a key per mode: a key is its
-// manufacturer's words (manufacturers with equal words form one group), the mode name's
-// words and the total footprint, found again through an open-addressing table of first
-// modes by hash. Only modes whose hashes meet have their words compared.
-void FixtureCatalogDatabase::findAmbiguousCommandIdentities() {
+  // Manufacturers whose identity words are equal count as one in command identities.
   QHash<QString, int> groupByWords;
-  groupByWords.reserve(manufacturerNames_.size());
+  groupByWords.reserve(manufacturerCount);
   QList<int> manufacturerGroup;
-  manufacturerGroup.reserve(manufacturerNames_.size());
+  manufacturerGroup.reserve(manufacturerCount);
   for (const QString &name : std::as_const(manufacturerNames_)) {
     const QString words = identityWords(name);
     auto group = groupByWords.constFind(words);
@@ -285,40 +252,75 @@ void FixtureCatalogDatabase::findAmbiguousCommandIdentities() {
     manufacturerGroup.append(group.value());
   }
 
-  const auto wordsOf = [this](const ModeRecord &mode, QByteArray &into) {
+  // One pass over each mode's texts gives its search text and the hash of its command
+  // identity: its manufacturer's group, the words of its name and its total footprint.
+  foldedModeTextSizes_.reserve(modeCount);
+  modeSearchText_.reserve(modeCount, 40 * qsizetype(modeCount));
+  QList<quint32> identityHashes;
+  identityHashes.reserve(modeCount);
+  QByteArray words;
+  for (const ModeRecord &mode : std::as_const(modes_)) {
+    const QByteArrayView modeText = textBytes(mode.mode);
     const QByteArrayView name = textBytes(mode.name);
-    if (into.size() < name.size()) into.resize(name.size());
-    if (const char *end = writeAsciiIdentityWords(into.data(), name))
-      return QByteArrayView(into.constData(), end - into.constData());
-    into = identityWords(QString::fromUtf8(name)).toUtf8();
-    return QByteArrayView(into);
-  };
-  struct Entry {
-    quint32 hash = 0;
-    qint32 mode = -1;
+    // There are up to half a million modes: an ASCII mode's texts are written in place,
+    // with room for both folds, their joining blank and the two footprint tokens.
+    const qsizetype room = modeText.size() + name.size() + 24;
+    if (text.size() < room) text.resize(room);
+    if (words.size() < name.size()) words.resize(name.size());
+    char *const begin = text.data();
+    char *const modeEnd = writeAsciiSearchText(begin, false, modeText);
+    const auto ends = modeEnd ? writeAsciiSearchTextAndIdentityWords(modeEnd, modeEnd != begin,
+                                                                     words.data(), name)
+                              : std::nullopt;
+    QByteArrayView identity;
+    if (ends) {
+      foldedModeTextSizes_.append(int(modeEnd - begin));
+      char *const end =
+          writeFootprintToken(writeFootprintToken(ends->first, begin, mode.profileFootprint), begin,
+                              mode.totalFootprint);
+      modeSearchText_.append(QByteArrayView(begin, end - begin));
+      identity = QByteArrayView(words.constData(), ends->second - words.constData());
+    } else {
+      QByteArray folded;
+      foldedModeTextSizes_.append(appendFoldedPiece(folded, modeText));
+      appendSearchText(folded, name);
+      appendFootprintToken(folded, mode.profileFootprint);
+      appendFootprintToken(folded, mode.totalFootprint);
+      modeSearchText_.append(folded);
+      words = identityWords(QString::fromUtf8(name)).toUtf8();
+      identity = words;
+    }
+    identityHashes.append(
+        quint32(qHashMulti(0, manufacturerGroup[models_[mode.modelIndex].manufacturerIndex],
+                           mode.totalFootprint, identity)));
+  }
+  findAmbiguousCommandIdentities(manufacturerGroup, identityHashes);
+}
+
+// Groups the modes by command identity through an open-addressing table of first modes by
+// identity hash; only modes whose hashes meet have their identities compared in full.
+void FixtureCatalogDatabase::findAmbiguousCommandIdentities(const QList<int> &manufacturerGroup,
+                                                            const QList<quint32> &identityHashes) {
+  const auto sameIdentity = [&](const ModeRecord &a, const ModeRecord &b) {
+    return a.totalFootprint == b.totalFootprint &&
+           manufacturerGroup[models_[a.modelIndex].manufacturerIndex] ==
+               manufacturerGroup[models_[b.modelIndex].manufacturerIndex] &&
+           identityWords(text(a.name)) == identityWords(text(b.name));
   };
   qsizetype tableSize = 16;
   while (tableSize < 2 * modes_.size()) tableSize *= 2;
-  QList<Entry> table(tableSize);
-  QByteArray words;
-  QByteArray earlierWords;
+  QList<qint32> firstModes(tableSize, -1);
   for (qint32 k = 0; k < modes_.size(); ++k) {
-    const ModeRecord &mode = modes_[k];
-    const int group = manufacturerGroup[models_[mode.modelIndex].manufacturerIndex];
-    const QByteArrayView key = wordsOf(mode, words);
-    const quint32 hash = quint32(qHashMulti(0, group, mode.totalFootprint, key));
+    const quint32 hash = identityHashes[k];
     for (qsizetype slot = qsizetype(hash) & (tableSize - 1);; slot = (slot + 1) & (tableSize - 1)) {
-      Entry &entry = table[slot];
-      if (entry.mode < 0) {
-        entry = {hash, k};
+      qint32 &first = firstModes[slot];
+      if (first < 0) {
+        first = k;
         break;
       }
-      const ModeRecord &earlier = modes_[entry.mode];
-      if (entry.hash == hash && earlier.totalFootprint == mode.totalFootprint &&
-          manufacturerGroup[models_[earlier.modelIndex].manufacturerIndex] == group &&
-          wordsOf(earlier, earlierWords) == key) {
-        ambiguousCommandIdentityIDs_.insert(earlier.id);
-        ambiguousCommandIdentityIDs_.insert(mode.id);
+      if (identityHashes[first] == hash && sameIdentity(modes_[first], modes_[k])) {
+        ambiguousCommandIdentityIDs_.insert(modes_[first].id);
+        ambiguousCommandIdentityIDs_.insert(modes_[k].id);
         break;
       }
     }

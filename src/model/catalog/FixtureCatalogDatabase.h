@@ -120,7 +120,8 @@ class FixtureCatalogDatabase {
   void readModels(Reader &reader);
   void readModes(Reader &reader);
   void buildIndexes();
-  void findAmbiguousCommandIdentities();
+  void findAmbiguousCommandIdentities(const QList<int> &manufacturerGroup,
+                                      const QList<quint32> &identityHashes);
 
   QByteArrayView textBytes(TextSpan span) const {
     return QByteArrayView(decodedData_).sliced(span.offset, span.size);
