@@ -5,8 +5,11 @@
 #include "model/catalog/ShippedFixtureLibrary.h"
 #include "support/QtTestApplication.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -184,6 +187,28 @@ TEST_F(ShippedCatalogs, RebuildToTheSameBytes) {
   EXPECT_TRUE(rebuilt->parameterCatalog ==
               committed(FixtureParameterCatalogStore::resourceName,
                         FixtureParameterCatalogStore::resourceExtension));
+}
+
+// The catalogs are part of the program: a copy of this test program, started in a folder
+// far from the build and source trees, still loads them.
+TEST(ShippedCatalogsTravel, WithTheProgramToAnotherFolder) {
+  testing::ensureCoreApplication();
+  const auto url = CatalogResourceLocator::standard().url(FixtureCatalogStore::resourceName,
+                                                          FixtureCatalogStore::resourceExtension);
+  ASSERT_TRUE(url);
+  EXPECT_TRUE(url->startsWith(u":/")) << "not the program's own copy: " << url->toStdString();
+  const QTemporaryDir elsewhere;
+  ASSERT_TRUE(elsewhere.isValid());
+  const QString copy = elsewhere.filePath(QStringLiteral("moved-tests"));
+  ASSERT_TRUE(QFile::copy(QCoreApplication::applicationFilePath(), copy));
+  QProcess child;
+  child.setWorkingDirectory(elsewhere.path());
+  child.start(copy,
+              {QStringLiteral("--gtest_filter=ShippedCatalogs.LoadAndPassTheirIntegrityChecks")});
+  ASSERT_TRUE(child.waitForFinished(120'000));
+  const QByteArray output = child.readAllStandardOutput();
+  EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+  EXPECT_TRUE(output.contains("[  PASSED  ] 1 test.")) << output.toStdString();
 }
 
 }  // namespace
