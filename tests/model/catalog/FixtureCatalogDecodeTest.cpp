@@ -129,6 +129,11 @@ TEST(FixtureCatalogDecoding, RejectsEachBrokenFileWithItsText) {
          d.modes[2].id = d.modes[0].id;
        }),
        "The fixture catalog contains duplicate mode ID A1B2C3D4-E5F6-4711-8899-AABBCCDDEEFF."},
+      {"repeated mode id comes before the rest of its record", payloadWith([](Description &d) {
+         d.modes[2].id = d.modes[0].id;
+         d.modes[2].model = 7;
+       }),
+       "The fixture catalog contains duplicate mode ID 00000000-0000-0000-0000-000000000001."},
       {"empty mode name", payloadWith([](Description &d) { d.modes[1].name = ""; }),
        "The fixture catalog has invalid mode 1 name."},
       {"mode name running past the end", payloadWith([](Description &d) {
@@ -142,6 +147,36 @@ TEST(FixtureCatalogDecoding, RejectsEachBrokenFileWithItsText) {
        "The fixture catalog has 1 unexpected trailing bytes."},
   };
   for (const auto &row : rows) EXPECT_EQ(loadError(row.resource), row.text) << row.name;
+}
+
+TEST(FixtureCatalogDecoding, ChecksHeaderValuesInTheirOrder) {
+  // Every header value broken at once; each repair uncovers the next check.
+  Description catalog = smallFixtureCatalog();
+  catalog.libraryVersion = "3.2.1";
+  catalog.libraryDate = "";
+  catalog.sourceFile = "";
+  catalog.sourceBytes = 0;
+  catalog.sourceSHA256 = QByteArray(63, 'a');
+  catalog.manufacturerCount = 0;
+  catalog.modelCount = 0;
+  catalog.modeCount = 0;
+  const Description honest = smallFixtureCatalog();
+  const std::pair<const char *, std::function<void(Description &)>> checks[] = {
+      {"library version", [&](Description &d) { d.libraryVersion = honest.libraryVersion; }},
+      {"library date", [&](Description &d) { d.libraryDate = honest.libraryDate; }},
+      {"source filename", [&](Description &d) { d.sourceFile = honest.sourceFile; }},
+      {"source byte count", [&](Description &d) { d.sourceBytes = honest.sourceBytes; }},
+      {"source SHA-256", [&](Description &d) { d.sourceSHA256 = honest.sourceSHA256; }},
+      {"manufacturer count", [](Description &d) { d.manufacturerCount.reset(); }},
+      {"model count", [](Description &d) { d.modelCount.reset(); }},
+      {"mode count", [](Description &d) { d.modeCount.reset(); }},
+  };
+  for (const auto &[label, repair] : checks) {
+    EXPECT_EQ(loadError(writeFixturePayload(catalog)),
+              QStringLiteral("The fixture catalog has invalid %1.").arg(QLatin1StringView(label)));
+    repair(catalog);
+  }
+  EXPECT_EQ(loadError(writeFixturePayload(catalog)), "(loaded)");
 }
 
 TEST(FixtureCatalogDecoding, ChecksSizesAtTheirBoundaries) {

@@ -56,6 +56,22 @@ TEST(FixtureCatalogQueries, RanksExactNamesFirstThenOrdersByNames) {
   EXPECT_TRUE(database.searchModes(u"spot missing", 100).isEmpty());
 }
 
+TEST(FixtureCatalogQueries, RanksTheMakerAndTextsThatStartWithTheQuery) {
+  // Each mode sorts before the next one only by its rank: by names alone they would come
+  // the other way round.
+  Description catalog = smallFixtureCatalog();
+  catalog.manufacturers = {"Alpha", "Zed", "Zedd"};
+  catalog.models = {{0, "Bar"}, {0, "Beam"}, {1, "Spot"}, {2, "Pin"}};
+  catalog.modes = {
+      {numberedId(1), 0, "Std", "Bar_zed", 0, 0, 0},       // 4: "zed" only inside its text
+      {numberedId(2), 1, "", "Zed_Beam", 0, 0, 0},         // 3: its mode search text starts with it
+      {numberedId(3), 2, "Basic", "Spot_Basic", 0, 0, 0},  // 2: its maker is "zed"
+      {numberedId(4), 3, "Basic", "Pin_Basic", 0, 0, 0},  // 3: its model search text starts with it
+  };
+  EXPECT_EQ(idsOf(decode(catalog).searchModes(u"zed", 100)),
+            (QStringList{"003", "002", "004", "001"}));
+}
+
 TEST(FixtureCatalogQueries, ClampsSearchLimits) {
   const FixtureCatalogDatabase database = decode(manyModes(600));
   const QList<FixtureCatalogMode> first = database.searchModes(u"  ", 100);
