@@ -27,10 +27,11 @@ class FixtureParameterCatalogDatabase {
   static constexpr quint64 decodedSizeLimit = 67'108'864;
   // Work allowed to one slot map. A child profile is expanded once per path that reaches
   // it, so a hostile catalog of shared children could ask for billions of expansions;
-  // what bounds the work is the number of profile visits and of mappings produced (each
-  // profile's own channels are read once per slot map whatever the visits). The limits
-  // hold any fixture that fills the largest footprint, 65,535 slots, with up to 16
-  // profile visits and 8 parameters per slot.
+  // what bounds the work is the number of profile visits and of mappings that parts add
+  // (each profile's own channels are read once per slot map, and the root's own mappings
+  // are as many as its channel records). The limits hold any compound fixture that fills
+  // the largest footprint, 65,535 slots, with up to 16 profile visits and 8 parameters per
+  // slot; a profile without parts always resolves.
   static constexpr qint64 slotMapVisitLimit = 16 * 65'536;
   static constexpr qint64 slotMapMappingLimit = 8 * 65'536;
 

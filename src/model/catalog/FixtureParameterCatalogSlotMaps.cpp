@@ -39,7 +39,7 @@ class FixtureParameterCatalogDatabase::Expansion {
     if (!profile.parts.isEmpty() && !profile.totalFootprint) return false;
     if (profile.totalFootprint) limit = std::min(limit, shift + *profile.totalFootprint);
     path_.append(index);
-    bool collected = appendShifted(ownMappings(index), shift, limit);
+    bool collected = appendShifted(ownMappings(index), depth > 0, shift, limit);
     for (const ProfilePart &part : profile.parts) {
       if (!collected) break;
       collected = collect(part.profileIndex, depth + 1, shift + part.offset - 1, limit);
@@ -48,9 +48,12 @@ class FixtureParameterCatalogDatabase::Expansion {
     return collected;
   }
 
-  bool appendShifted(const QList<FixtureParameterSlotMapping> &mappings, int shift, int limit) {
+  // The root's own mappings are as many as its channel records say, read once; what parts
+  // add is what shared children can multiply, and that is counted.
+  bool appendShifted(const QList<FixtureParameterSlotMapping> &mappings, bool throughPart,
+                     int shift, int limit) {
     for (const FixtureParameterSlotMapping &mapping : mappings) {
-      if (result_.size() >= slotMapMappingLimit) return false;
+      if (throughPart && ++mappingsThroughParts_ > slotMapMappingLimit) return false;
       FixtureParameterSlotMapping shifted = mapping;
       for (int &offset : shifted.relativeOffsets) {
         offset += shift;
@@ -102,6 +105,7 @@ class FixtureParameterCatalogDatabase::Expansion {
   const FixtureParameterCatalogDatabase &database_;
   QList<int> path_;
   qint64 visits_ = 0;
+  qint64 mappingsThroughParts_ = 0;
   QHash<int, QList<FixtureParameterSlotMapping>> ownMappingsByProfile_;
   QList<FixtureParameterSlotMapping> result_;
 };

@@ -178,6 +178,25 @@ TEST(ParameterSlotMaps, ResolvesALargeTwoLevelWall) {
   EXPECT_EQ(map->mappings.last().relativeOffsets, QList<int>{63'000});
 }
 
+TEST(ParameterSlotMaps, ResolvesAFullFootprintOfOwnChannels) {
+  // 65,535 channels of 17 parameters each, more mappings than parts may add: all resolve
+  // but those at stored slots of 32,768 and above, which stand for no slot.
+  Description catalog = smallParameterCatalog();
+  QList<quint32> parameters;
+  for (quint32 id = 1; id <= 17; ++id) {
+    if (id > 2) catalog.parameters.append({id, QString::number(id), 1, "x"});
+    parameters.append(id);
+  }
+  QList<Description::Channel> channels;
+  channels.reserve(65'535);
+  for (int slot = 1; slot <= 65'535; ++slot) channels.append({{quint16(slot)}, parameters});
+  addProfile(catalog, profile(2, "Wide", 65'535, channels));
+  const auto map = slotMapOf(catalog, "Wide");
+  ASSERT_TRUE(map);
+  EXPECT_EQ(map->mappings.size(), 17 * 32'767);
+  EXPECT_EQ(map->mappings.last().relativeOffsets, QList<int>{32'767});
+}
+
 TEST(ParameterSlotMaps, StopsAnExponentialExpansionInsteadOfHanging) {
   // 2^32 paths to the leaf: with or without mappings at the end, expanding them all would
   // take the program hours; the budget ends it with no slot map.
