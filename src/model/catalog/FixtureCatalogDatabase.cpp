@@ -64,11 +64,10 @@ char *writeFootprintToken(char *out, const char *begin, quint16 footprint) {
 }
 
 void appendFootprintToken(QByteArray &utf8, quint16 footprint) {
-  if (footprint == 0) return;
-  if (!utf8.isEmpty()) utf8.append(' ');
-  char digits[8];
-  const auto written = std::to_chars(digits, digits + sizeof digits, footprint);
-  utf8.append(digits, written.ptr - digits).append("ch");
+  const qsizetype size = utf8.size();
+  utf8.resize(size + 8);
+  char *const begin = utf8.data();
+  utf8.truncate(writeFootprintToken(begin + size, begin, footprint) - begin);
 }
 
 std::optional<int> knownFootprint(quint16 value) {
