@@ -1,10 +1,7 @@
 #include "model/catalog/FixtureParameterCatalogDatabase.h"
 
-#include "foundation/TextRules.h"
 #include "model/catalog/CatalogContainer.h"
 #include "model/catalog/CatalogText.h"
-
-#include <QtEndian>
 
 namespace tarnik {
 namespace {
