@@ -43,27 +43,26 @@ bool isLetterMarkOrNumber(char32_t codePoint) {
   }
 }
 
-// Per byte: what the search fold keeps of an ASCII character (its lower case), 0 for a
-// separator, or nonAscii.
-constexpr char nonAscii = 1;
+// Per byte: what the search fold keeps of an ASCII character (its lower case), a blank
+// for a separator, or beyondAscii.
+constexpr char beyondAscii = char(0x80);
 constexpr auto searchFoldTable = [] {
   std::array<char, 256> table{};
+  table.fill(' ');
   for (int c = '0'; c <= '9'; ++c) table[c] = char(c);
   for (int c = 'a'; c <= 'z'; ++c) table[c] = char(c);
   for (int c = 'A'; c <= 'Z'; ++c) table[c] = char(c + 32);
-  for (int c = 0x80; c < 0x100; ++c) table[c] = nonAscii;
+  for (int c = 0x80; c < 0x100; ++c) table[c] = beyondAscii;
   return table;
 }();
 
-// Per byte: an ASCII character's lower case in an identity, wordBreak where words break
-// ("_" and white space), or notAscii.
-constexpr qint16 wordBreak = -1;
-constexpr qint16 notAscii = -2;
+// Per byte: an ASCII character's lower case in an identity, a blank where words break
+// ("_" and white space), or beyondAscii.
 constexpr auto identityTable = [] {
-  std::array<qint16, 256> table{};
-  for (int c = 0; c < 128; ++c) table[c] = qint16((c >= 'A' && c <= 'Z') ? c + 32 : c);
-  for (const char c : {'_', ' ', '\t', '\n', '\v', '\f', '\r'}) table[uchar(c)] = wordBreak;
-  for (int c = 0x80; c < 0x100; ++c) table[c] = notAscii;
+  std::array<char, 256> table{};
+  for (int c = 0; c < 128; ++c) table[c] = char((c >= 'A' && c <= 'Z') ? c + 32 : c);
+  for (const char c : {'_', ' ', '\t', '\n', '\v', '\f', '\r'}) table[uchar(c)] = ' ';
+  for (int c = 0x80; c < 0x100; ++c) table[c] = beyondAscii;
   return table;
 }();
 
@@ -108,18 +107,22 @@ QString foldCaseAndDiacritics(QStringView text) {
 
 namespace {
 
-// Writes kept characters with one blank for each run of dropped ones between them, and
+// Writes kept characters with one blank for each run of separators between them, and
 // before the first one when joining text that precedes. Catalogs hold half a million
-// names, so this runs without branches on the kind of character: the blank and the
-// character are always stored, and the end only moves past what is kept. Nothing is
-// stored beyond one place past the last kept character (and its blank).
+// names, so this runs without branches on the kind of character: every character is
+// stored, a separator as a blank, but the end only moves past kept characters and, just
+// before the next kept one, past a blank that is due. Nothing is stored beyond the place
+// after the last kept character.
 template <class Out>
 class WordJoiner {
  public:
-  explicit WordJoiner(bool join) : started_(join), blankDue_(join) {}
+  WordJoiner(Out *out, bool join) : started_(join), blankDue_(join) {
+    if (join) *out = Out(' ');
+  }
 
-  Out *put(Out *__restrict out, Out c, bool keep) {
-    *out = Out(' ');
+  // `c` is a kept character, or a blank for a separator.
+  Out *put(Out *__restrict out, Out c) {
+    const bool keep = c != Out(' ');
     out += blankDue_ & keep;
     *out = c;
     out += keep;
@@ -138,11 +141,11 @@ class WordJoiner {
 // the first character beyond ASCII.
 template <class Char>
 char *foldAscii(char *out, bool join, const Char *__restrict text, qsizetype size) {
-  WordJoiner<char> joiner(join);
+  WordJoiner<char> joiner(out, join);
   for (qsizetype i = 0; i < size; ++i) {
-    const char kept = entryOf(searchFoldTable, text[i]);
-    if (kept == nonAscii) return nullptr;
-    out = joiner.put(out, kept, kept != 0);
+    const char folded = entryOf(searchFoldTable, text[i]);
+    if (folded == beyondAscii) return nullptr;
+    out = joiner.put(out, folded);
   }
   return out;
 }
@@ -206,11 +209,11 @@ namespace {
 // character beyond ASCII.
 template <class Out, class Char>
 Out *asciiIdentityWords(Out *out, const Char *__restrict text, qsizetype size) {
-  WordJoiner<Out> joiner(false);
+  WordJoiner<Out> joiner(out, false);
   for (qsizetype i = 0; i < size; ++i) {
-    const qint16 kept = entryOf(identityTable, text[i]);
-    if (kept == notAscii) return nullptr;
-    out = joiner.put(out, Out(kept), kept >= 0);
+    const char word = entryOf(identityTable, text[i]);
+    if (word == beyondAscii) return nullptr;
+    out = joiner.put(out, Out(word));
   }
   return out;
 }
@@ -237,14 +240,13 @@ std::optional<std::pair<char *, char *>> writeAsciiSearchTextAndIdentityWords(ch
                                                                               char *identityOut,
                                                                               QByteArrayView text) {
   // The two loops above in one pass, so their chains of dependent steps run side by side.
-  WordJoiner<char> search(join);
-  WordJoiner<char> identity(false);
+  WordJoiner<char> search(searchOut, join);
+  WordJoiner<char> identity(identityOut, false);
   for (const char c : text) {
     const char folded = entryOf(searchFoldTable, c);
-    if (folded == nonAscii) return std::nullopt;
-    const qint16 word = entryOf(identityTable, c);
-    searchOut = search.put(searchOut, folded, folded != 0);
-    identityOut = identity.put(identityOut, char(word), word >= 0);
+    if (folded == beyondAscii) return std::nullopt;
+    searchOut = search.put(searchOut, folded);
+    identityOut = identity.put(identityOut, entryOf(identityTable, c));
   }
   return std::pair{searchOut, identityOut};
 }
