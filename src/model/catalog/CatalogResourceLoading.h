@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/catalog/CatalogBackground.h"
+#include "model/catalog/CatalogLogging.h"
 #include "model/catalog/CatalogResourceFile.h"
 
 #include <QByteArrayView>
@@ -27,6 +28,7 @@ void loadCatalogResource(QObject *receiver, const std::optional<QString> &path,
     QString failure;
   };
   if (!path) {
+    qCInfo(tarnikCatalog).noquote() << "catalog resource missing:" << missingText;
     finish(std::shared_ptr<const Database>(), missingText);
     return;
   }
@@ -39,7 +41,14 @@ void loadCatalogResource(QObject *receiver, const std::optional<QString> &path,
         if (!database) return {nullptr, database.error().description()};
         return {std::make_shared<const Database>(std::move(*database)), {}};
       },
-      [finish](const Outcome &outcome) { finish(outcome.database, outcome.failure); });
+      [finish, path = *path](const Outcome &outcome) {
+        if (outcome.database)
+          qCInfo(tarnikCatalog).noquote() << "catalog loaded from" << path;
+        else
+          qCInfo(tarnikCatalog).noquote()
+              << "catalog load from" << path << "failed:" << outcome.failure;
+        finish(outcome.database, outcome.failure);
+      });
 }
 
 }  // namespace tarnik
