@@ -1,7 +1,4 @@
-#include "model/PatchSubmissionState.h"
 #include "model/PatchValidationIssue.h"
-
-#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -51,25 +48,6 @@ TEST(PatchValidationIssue, EveryKindHasItsSentence) {
        u"U1 \u00B7 009 is occupied by channel 12, part 2."_s},
   };
   for (const auto &row : rows) EXPECT_EQ(row.issue.message(), row.text);
-}
-
-TEST(PatchValidationIssue, EqualByKindAndPayload) {
-  EXPECT_EQ(Issue::crossUniverse(1, 510, 4), Issue::crossUniverse(1, 510, 4));
-  EXPECT_NE(Issue::crossUniverse(1, 510, 4), Issue::crossUniverse(2, 510, 4));
-  EXPECT_NE(Issue::aboutPart(Kind::duplicateExistingPart, {1, 2}),
-            Issue::aboutPart(Kind::unknownExistingRange, {1, 2}));
-  const QSet<Issue> issues{Issue::of(Kind::missingChannel), Issue::of(Kind::missingChannel),
-                           Issue::occupiedRange({1, 1}, {2, 1}, EosDMXRange{1, 1, 1})};
-  EXPECT_EQ(issues.size(), 2);
-}
-
-TEST(PatchSubmissionState, EqualByCaseAndText) {
-  using State = PatchSubmissionState;
-  EXPECT_EQ(State::confirmed(u"A"_s), State::confirmed(u"A"_s));
-  EXPECT_NE(State::confirmed(u"A"_s), State::sentUnconfirmed(u"A"_s));
-  EXPECT_NE(State::failed(u"A"_s), State::failed(u"B"_s));
-  EXPECT_EQ(State{}, State::idle());
-  EXPECT_NE(State::checking(), State::verifying());
 }
 
 }  // namespace
