@@ -4,6 +4,11 @@
 
 #include <array>
 
+// The two OSC choices a connection profile stores sit here, below both their users: the
+// model keeps them in every saved profile, the link acts on them, and neither folder may
+// include the other. They are plain vocabulary with their stored texts, and nothing of
+// the protocol itself.
+
 namespace tarnik {
 
 // How OSC reaches the console; stored as the raw text "tcp" or "udp".

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "model/catalog/CatalogError.h"
 #include "model/catalog/CatalogIdentity.h"
 #include "model/catalog/CatalogReader.h"
-#include "model/catalog/FixtureCatalogError.h"
 #include "model/catalog/FixtureCatalogRecords.h"
 
 #include <QByteArray>
@@ -20,6 +20,15 @@
 #include <vector>
 
 namespace tarnik {
+
+// Why the fixture catalog could not be loaded; description() is the text the user sees.
+struct FixtureCatalogError : CatalogError<FixtureCatalogError> {
+  static constexpr QStringView catalogName = u"fixture catalog";
+
+  static FixtureCatalogError duplicateModeID(const QString &id) {
+    return made(Kind::duplicate, 0, QStringLiteral("mode ID ") + id);
+  }
+};
 
 // The decoded fixture catalog: names, groupings and every search text computed once, so
 // that queries only compare precomputed folded texts. Mode texts stay in the decoded

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "model/catalog/CatalogError.h"
 #include "model/catalog/CatalogReader.h"
-#include "model/catalog/FixtureParameterCatalogError.h"
 #include "model/catalog/FixtureParameterCatalogRecords.h"
 #include "model/catalog/FixtureParameterSlotMap.h"
 
@@ -16,6 +16,15 @@
 #include <optional>
 
 namespace tarnik {
+
+// Why the fixture parameter catalog could not be loaded; description() is the user text.
+struct FixtureParameterCatalogError : CatalogError<FixtureParameterCatalogError> {
+  static constexpr QStringView catalogName = u"fixture parameter catalog";
+
+  static FixtureParameterCatalogError duplicate(QString label) {
+    return made(Kind::duplicate, 0, std::move(label));
+  }
+};
 
 // The decoded fixture parameter catalog: which console parameters lie at which slots of
 // every fixture profile, and which console manufacturer and type texts name each profile.
