@@ -2,6 +2,7 @@
 // pre-shared key, whose plaintext side is bridged to the console double.
 
 #include "OSCManagerTestSupport.h"
+#include "support/RequiredPrograms.h"
 
 #include <QFile>
 #include <QProcess>
@@ -76,6 +77,8 @@ const QString pairingCode = QByteArray(32, '\x5A').toBase64();
 
 class InteropOSCManagerRelayRoute : public ::testing::TestWithParam<TransportCase> {
  protected:
+  void SetUp() override { TARNIK_REQUIRE_PROGRAMS("openssl"); }
+
   EosConsoleDouble console;
 };
 

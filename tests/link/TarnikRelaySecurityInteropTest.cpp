@@ -2,6 +2,7 @@
 // checked against an implementation that is not ours.
 #include "RelayTlsTestPeer.h"
 #include "link/TarnikRelaySecurity.h"
+#include "support/RequiredPrograms.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -69,6 +70,7 @@ QStringList relayArguments(const QByteArray &key) {
 class InteropTarnikRelayClient : public ::testing::Test {
  protected:
   void SetUp() override {
+    TARNIK_REQUIRE_PROGRAMS("openssl");
     ASSERT_EQ(serverKey.size(), 32);
     ASSERT_TRUE(server.outputContains("ACCEPT"))
         << server.process.readAllStandardError().toStdString();
@@ -112,6 +114,8 @@ TEST_F(InteropTarnikRelayClient, DifferentCodeNeverConnects) {
 
 class InteropTarnikRelayServer : public ::testing::Test {
  protected:
+  void SetUp() override { TARNIK_REQUIRE_PROGRAMS("openssl"); }
+
   std::unique_ptr<OpenSslPeer> startClient(const QStringList &arguments) {
     return std::make_unique<OpenSslPeer>(
         QStringList{QStringLiteral("s_client"), QStringLiteral("-connect"),
