@@ -2,6 +2,6 @@
 
 #include <QLoggingCategory>
 
-// The application model's trail. Off by default; QT_LOGGING_RULES="tarnik.app.debug=true" turns it
-// on.
+// The application model's trail.
+// Off by default; QT_LOGGING_RULES="tarnik.app=true" turns it on.
 Q_DECLARE_LOGGING_CATEGORY(tarnikApp)
