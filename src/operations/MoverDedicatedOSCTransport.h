@@ -19,7 +19,7 @@ class OSCManager;
 // fresh connection, pings it with a token of its own and delivers the board user's command
 // line only once the console is verified as Eos, the token has come back and the line has
 // been seen, in whatever order these arrive; it ends after 1.5 s at the latest.
-class MoverDedicatedOSCTransport final : public QObject, public MoverOSCTransport {
+class MoverDedicatedOSCTransport : public QObject, public MoverOSCTransport {
   Q_OBJECT
 
  public:
