@@ -2,93 +2,70 @@
 #include "support/QtPrinting.h"
 #include "support/VirtualXboxPad.h"
 
-#include <SDL.h>
-
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace tarnik {
 namespace {
 
 using testing::VirtualXboxPad;
 
-class InteropSDLGamePad : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { setenv("SDL_VIDEODRIVER", "dummy", 1); }
-  void SetUp() override { ASSERT_TRUE(source->isAvailable()) << SDL_GetError(); }
-
-  GamePad onlyPad() {
-    const QList<GamePad> pads = source->poll();
+TEST(InteropSDLGamePad, ReadsVirtualXboxOnePads) {
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  SDLGamePadSource source;
+  ASSERT_TRUE(source.isAvailable()) << SDL_GetError();
+  auto pad = std::make_unique<VirtualXboxPad>();
+  const auto onlyPad = [&] {
+    const QList<GamePad> pads = source.poll();
     EXPECT_EQ(pads.size(), 1);
     return pads.value(0);
-  }
+  };
+  const GamePad resting = onlyPad();
+  EXPECT_TRUE(resting.isXbox);
+  EXPECT_EQ(resting.id, pad->id);
+  EXPECT_EQ(resting.name, pad->name());
+  EXPECT_FALSE(resting.name.isEmpty());
 
-  std::unique_ptr<SDLGamePadSource> source = std::make_unique<SDLGamePadSource>();
-};
-
-TEST_F(InteropSDLGamePad, ReportsAnXboxOnePadByItsInstance) {
-  VirtualXboxPad virtualPad;
-  const GamePad pad = onlyPad();
-  EXPECT_TRUE(pad.isXbox);
-  EXPECT_EQ(pad.id, virtualPad.id);
-  EXPECT_FALSE(pad.name.isEmpty());
-  EXPECT_EQ(pad.name, virtualPad.name());
-  EXPECT_EQ(pad.leftTrigger, 0.0f) << "released";
-
-  virtualPad.detach();
-  EXPECT_TRUE(source->poll().isEmpty());
-}
-
-TEST_F(InteropSDLGamePad, ReadsAxesWithinRangeAndUpAsPositive) {
-  VirtualXboxPad virtualPad;
+  using Axis = SDL_GameControllerAxis;
+  using Button = SDL_GameControllerButton;
   const struct {
-    SDL_GameControllerAxis axis;
+    std::variant<Axis, Button> control;
     Sint16 raw;
-    float GamePad::*field;
+    float GamePad::*axis;
+    bool GamePad::*button;
     float expected;
   } rows[] = {
-      {SDL_CONTROLLER_AXIS_LEFTX, -32768, &GamePad::leftStickX, -1.0f},
-      {SDL_CONTROLLER_AXIS_LEFTX, 32767, &GamePad::leftStickX, 1.0f},
-      {SDL_CONTROLLER_AXIS_LEFTX, 0, &GamePad::leftStickX, 0.0f},
-      {SDL_CONTROLLER_AXIS_LEFTY, -32768, &GamePad::leftStickY, 1.0f},
-      {SDL_CONTROLLER_AXIS_LEFTY, 32767, &GamePad::leftStickY, -1.0f},
-      {SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767, &GamePad::leftTrigger, 1.0f},
-      {SDL_CONTROLLER_AXIS_TRIGGERLEFT, -32768, &GamePad::leftTrigger, 0.0f},
+      {SDL_CONTROLLER_AXIS_LEFTX, -32768, &GamePad::leftStickX, nullptr, -1},
+      {SDL_CONTROLLER_AXIS_LEFTX, 32767, &GamePad::leftStickX, nullptr, 1},
+      {SDL_CONTROLLER_AXIS_LEFTY, -32768, &GamePad::leftStickY, nullptr, 1},  // up
+      {SDL_CONTROLLER_AXIS_LEFTY, 32767, &GamePad::leftStickY, nullptr, -1},
+      {SDL_CONTROLLER_AXIS_TRIGGERLEFT, -32768, &GamePad::leftTrigger, nullptr, 0},
+      {SDL_CONTROLLER_AXIS_TRIGGERLEFT, 32767, &GamePad::leftTrigger, nullptr, 1},
+      {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, 1, nullptr, &GamePad::rightShoulder, 1},
+      {SDL_CONTROLLER_BUTTON_B, 1, nullptr, &GamePad::buttonB, 1},
+      {SDL_CONTROLLER_BUTTON_START, 1, nullptr, &GamePad::buttonStart, 1},
+      {SDL_CONTROLLER_BUTTON_A, 1, nullptr, nullptr, 0},
   };
   for (const auto &row : rows) {
-    virtualPad.setAxis(row.axis, row.raw);
-    EXPECT_EQ(onlyPad().*row.field, row.expected) << "axis " << row.axis << " at " << row.raw;
+    const Axis *axis = std::get_if<Axis>(&row.control);
+    axis ? pad->setAxis(*axis, row.raw) : pad->setButton(std::get<Button>(row.control), true);
+    const GamePad read = onlyPad();
+    const int index = int(&row - rows);
+    if (row.axis) {
+      EXPECT_EQ(read.*row.axis, row.expected) << "row " << index;
+    }
+    for (bool GamePad::*button :
+         {&GamePad::rightShoulder, &GamePad::buttonB, &GamePad::buttonStart})
+      EXPECT_EQ(read.*button, button == row.button) << "row " << index;
+    if (!axis) pad->setButton(std::get<Button>(row.control), false);
   }
-}
 
-TEST_F(InteropSDLGamePad, ReadsEachButtonAlone) {
-  VirtualXboxPad virtualPad;
-  const struct {
-    SDL_GameControllerButton button;
-    bool GamePad::*field;  // nothing for a button the pad does not report
-  } rows[] = {
-      {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, &GamePad::rightShoulder},
-      {SDL_CONTROLLER_BUTTON_B, &GamePad::buttonB},
-      {SDL_CONTROLLER_BUTTON_START, &GamePad::buttonStart},
-      {SDL_CONTROLLER_BUTTON_A, nullptr},
-  };
-  for (const auto &row : rows) {
-    virtualPad.setButton(row.button, true);
-    const GamePad pad = onlyPad();
-    for (bool GamePad::*field : {&GamePad::rightShoulder, &GamePad::buttonB, &GamePad::buttonStart})
-      EXPECT_EQ(pad.*field, field == row.field) << "button " << row.button;
-    virtualPad.setButton(row.button, false);
-  }
-}
-
-TEST_F(InteropSDLGamePad, ListsTwoPadsApart) {
-  VirtualXboxPad first;
   VirtualXboxPad second;
-  const QList<GamePad> pads = source->poll();
-  ASSERT_EQ(pads.size(), 2);
-  EXPECT_NE(pads[0].id, pads[1].id);
-  EXPECT_TRUE(pads[0].isXbox && pads[1].isXbox);
+  const QList<GamePad> two = source.poll();
+  ASSERT_EQ(two.size(), 2);
+  EXPECT_NE(two[0].id, two[1].id);
+  pad.reset();
+  EXPECT_EQ(onlyPad().id, second.id) << "the detached pad is gone";
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 #pragma once
 
-// A virtual Xbox One pad on SDL's virtual joystick driver (needs SDL started, as
-// SDLGamePadSource does, and a program linked with tarnik_platform). It is driven through
-// the joystick inputs that SDL's own mapping binds to each control, as a real pad would be.
+// A virtual Xbox One pad (see README.md), driven through the joystick inputs that SDL's own
+// mapping binds to each control, as a real pad would be.
 
 #include <QString>
 
@@ -32,7 +31,12 @@ class VirtualXboxPad {
     // A fresh pad rests every axis at 0, which reads as a half-pressed trigger.
     setAxis(SDL_CONTROLLER_AXIS_TRIGGERLEFT, -32768);
   }
-  ~VirtualXboxPad() { detach(); }
+  ~VirtualXboxPad() {
+    SDL_GameControllerClose(controller_);
+    for (int index = 0; index < SDL_NumJoysticks(); ++index) {
+      if (SDL_JoystickGetDeviceInstanceID(index) == id) SDL_JoystickDetachVirtual(index);
+    }
+  }
   VirtualXboxPad(const VirtualXboxPad &) = delete;
   VirtualXboxPad &operator=(const VirtualXboxPad &) = delete;
 
@@ -48,15 +52,6 @@ class VirtualXboxPad {
     SDL_JoystickSetVirtualButton(joystick_, bind.value.button, pressed ? 1 : 0);
   }
   QString name() const { return QString::fromUtf8(SDL_GameControllerName(controller_)); }
-
-  void detach() {
-    if (!controller_) return;
-    SDL_GameControllerClose(controller_);
-    controller_ = nullptr;
-    for (int index = 0; index < SDL_NumJoysticks(); ++index) {
-      if (SDL_JoystickGetDeviceInstanceID(index) == id) SDL_JoystickDetachVirtual(index);
-    }
-  }
 
   SDL_JoystickID id = -1;
 
