@@ -52,6 +52,8 @@ MoverController::MoverController(std::unique_ptr<MoverOSCTransport> transport,
   if (!startsMonitoring) return;
 
   timer_.setTimerType(Qt::PreciseTimer);
+  // QTimer counts whole milliseconds: 33 ms stays under the gate's 1/30 s cap, so a full
+  // push sends 0.396 a tick and never more than 0.4.
   timer_.setInterval(std::chrono::milliseconds(1000 / 30));
   QObject::connect(&timer_, &QTimer::timeout, this, &MoverController::pollController);
   timer_.start();
