@@ -2,9 +2,9 @@
 // command line.
 
 #include "support/EosConsoleDouble.h"
+#include "support/InstalledPrerequisites.h"
 #include "support/ProcessRunner.h"
 #include "support/QtTestApplication.h"
-#include "support/RequiredPrograms.h"
 
 #include <gtest/gtest.h>
 

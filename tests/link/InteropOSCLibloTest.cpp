@@ -3,8 +3,8 @@
 #include "OSCTestSupport.h"
 #include "link/OSCPacket.h"
 #include "link/OSCTCPFramer.h"
+#include "support/InstalledPrerequisites.h"
 #include "support/ProcessRunner.h"
-#include "support/RequiredPrograms.h"
 
 #include <QDeadlineTimer>
 #include <QHostAddress>

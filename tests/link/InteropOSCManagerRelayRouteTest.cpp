@@ -2,7 +2,7 @@
 // pre-shared key, whose plaintext side is bridged to the console double.
 
 #include "OSCManagerTestSupport.h"
-#include "support/RequiredPrograms.h"
+#include "support/InstalledPrerequisites.h"
 
 #include <QFile>
 #include <QProcess>

@@ -2,7 +2,7 @@
 // checked against an implementation that is not ours.
 #include "RelayTlsTestPeer.h"
 #include "link/TarnikRelaySecurity.h"
-#include "support/RequiredPrograms.h"
+#include "support/InstalledPrerequisites.h"
 
 #include <QProcess>
 #include <QRegularExpression>

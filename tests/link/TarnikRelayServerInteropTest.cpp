@@ -1,6 +1,6 @@
 #include "TarnikRelayServerFixture.h"
+#include "support/InstalledPrerequisites.h"
 #include "support/ProcessRunner.h"
-#include "support/RequiredPrograms.h"
 
 #include <QProcess>
 

@@ -3,6 +3,7 @@
 #include "model/catalog/FixtureCatalogStore.h"
 #include "model/catalog/FixtureParameterCatalogStore.h"
 #include "model/catalog/ShippedFixtureLibrary.h"
+#include "support/InstalledPrerequisites.h"
 #include "support/QtTestApplication.h"
 
 #include <QCoreApplication>
@@ -174,7 +175,7 @@ TEST_F(ShippedCatalogs, MapWellKnownModesChannelByChannel) {
 
 TEST_F(ShippedCatalogs, RebuildToTheSameBytes) {
   const FixtureDataSource source = FixtureDataSource::installed();
-  if (!QDir(source.fixturesFolder).exists()) GTEST_SKIP() << "qlcplus-data is not installed";
+  TARNIK_REQUIRE_INSTALLED(QDir(source.fixturesFolder).exists() ? "" : "qlcplus-data");
   const auto rebuilt = buildShippedCatalogs(source);
   ASSERT_TRUE(rebuilt) << rebuilt.error().toStdString();
   EXPECT_EQ(rebuilt->libraryVersion, shippedFixtureLibraryVersion);
