@@ -13,35 +13,6 @@ using Fixture = testing::TarnikRelayServerFixture;
 
 const QString stopped = QStringLiteral("Relay stopped");
 
-TEST(TarnikRelayServerConstruction, StartsStoppedWithLimitsClamped) {
-  testing::ensureCoreApplication();
-  const TarnikRelayServer standard;
-  EXPECT_EQ(standard.maximumSessions(), 12);
-  EXPECT_EQ(standard.setupTimeout(), 8.0);
-  EXPECT_EQ(standard.sendTimeout(), 10.0);
-  EXPECT_EQ(standard.status(), stopped);
-  EXPECT_EQ(standard.clientCount(), 0);
-  EXPECT_FALSE(standard.isRunning());
-  EXPECT_EQ(standard.boundPort(), std::nullopt);
-
-  const struct {
-    int maximum;
-    double timeout;
-    int clampedMaximum;
-    double clampedTimeout;
-  } rows[] = {{0, 0.0, 1, 0.1},
-              {-3, -1.0, 1, 0.1},
-              {1, 0.1, 1, 0.1},
-              {2, std::nan(""), 2, 0.1},
-              {5, 0.25, 5, 0.25}};
-  for (const auto &row : rows) {
-    const TarnikRelayServer server(row.maximum, row.timeout, row.timeout);
-    EXPECT_EQ(server.maximumSessions(), row.clampedMaximum);
-    EXPECT_EQ(server.setupTimeout(), row.clampedTimeout);
-    EXPECT_EQ(server.sendTimeout(), row.clampedTimeout);
-  }
-}
-
 class TarnikRelayServerStart : public Fixture {};
 
 TEST_F(TarnikRelayServerStart, RefusesAnUnusableConsoleOrCodeAndStaysStopped) {
@@ -73,7 +44,7 @@ TEST_F(TarnikRelayServerStart, RefusesAnUnusableConsoleOrCodeAndStaysStopped) {
   for (const auto &row : rows) {
     TarnikRelayServer server;
     server.start(row.endpoint, 0, row.code);
-    QTest::qWait(20);  // a listener, had one been made, would report by now
+    QCoreApplication::processEvents();  // a listen, had one been queued, runs here
     EXPECT_EQ(server.status(), row.status) << row.why;
     EXPECT_FALSE(server.isRunning()) << row.why;
     EXPECT_EQ(server.boundPort(), std::nullopt) << row.why;
@@ -132,7 +103,7 @@ TEST_F(TarnikRelayServerStart, SecondStartIgnoresEverythingOfTheFirstRun) {
   ASSERT_NE(secondPort, 0);
   EXPECT_TRUE(QTest::qWaitFor([&] { return phone->isClosed() && console.openCount() == 0; }, 5000));
 
-  QTest::qWait(50);
+  QCoreApplication::processEvents();  // whatever the first two runs still had queued
   EXPECT_EQ(server.status(), QStringLiteral("Relay listening on %1").arg(secondPort));
   EXPECT_EQ(server.boundPort(), secondPort);
   for (const quint16 oldPort : {firstPort, abandonedPort}) {
@@ -198,42 +169,39 @@ TEST_F(TarnikRelayServerSessions, DeliverWhatWasSentJustBeforeEitherSideClosed) 
   EXPECT_EQ(server.clientCount(), 0);
 }
 
+// A limit of 0 acts as 1: the one place is held by a connection that never starts a
+// handshake, so the phone after it is refused at once, until the place is free again.
 TEST_F(TarnikRelayServerSessions, RefuseTheConnectionBeyondTheLimitAtOnce) {
-  TarnikRelayServer server(12, 5.0, 5.0);
+  TarnikRelayServer server(0, 5.0, 5.0);
   const quint16 port = startRelay(server);
-  // Silent connections that never start a handshake hold sessions all the same.
-  std::vector<std::unique_ptr<QTcpSocket>> silent;
-  for (int i = 0; i < 11; ++i) {
-    silent.push_back(std::make_unique<QTcpSocket>());
-    silent.back()->connectToHost(QHostAddress::LocalHost, port);
-  }
-  auto twelfth = phone(port);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 1; }, 5000));
+  QTcpSocket silent;
+  silent.connectToHost(QHostAddress::LocalHost, port);
+  ASSERT_TRUE(silent.waitForConnected(5000));
 
   QSignalSpy counts(&server, &TarnikRelayServer::clientCountChanged);
   QElapsedTimer clock;
   clock.start();
-  auto thirteenth = phone(port);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return thirteenth->isClosed(); }, 5000));
+  auto refused = phone(port);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return refused->isClosed(); }, 5000));
   EXPECT_LT(clock.elapsed(), 2000);
-  EXPECT_FALSE(thirteenth->isEncrypted());
+  EXPECT_FALSE(refused->isEncrypted());
   EXPECT_EQ(counts.count(), 0);
   EXPECT_EQ(server.status(), QStringLiteral("Relay listening on %1").arg(port));
 
-  // A freed place is taken by the next phone.
-  silent.front()->abort();
+  silent.abort();
   std::unique_ptr<RelayTestPhone> next;
   EXPECT_TRUE(QTest::qWaitFor(
       [&] {
         if (!next || next->isClosed())
           next = phone(port);  // until the relay has seen the place free
-        return server.clientCount() == 2;
+        return server.clientCount() == 1;
       },
       5000));
 }
 
+// A setup time that is not a number acts as the least one, a tenth of a second.
 TEST_F(TarnikRelayServerSessions, NeverCountAPhoneWithoutTheCodeAndCloseItWithinTheSetupTime) {
-  TarnikRelayServer server(12, 1.0, 10.0);
+  TarnikRelayServer server(12, std::nan(""), 10.0);
   const quint16 port = startRelay(server);
   int highestCount = 0;
   QObject::connect(&server, &TarnikRelayServer::clientCountChanged,
