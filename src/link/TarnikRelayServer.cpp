@@ -1,7 +1,9 @@
 #include "link/TarnikRelayServer.h"
 
 #include "foundation/TextRules.h"
+#include "foundation/UuidText.h"
 #include "link/AvahiEndpointResolver.h"
+#include "link/LinkLogging.h"
 #include "link/TarnikRelayListener.h"
 #include "platform/AvahiServiceAdvertiser.h"
 
@@ -146,6 +148,7 @@ void TarnikRelayServer::listenerReady(CallbackIdentity::Value run) {
         QStringLiteral("Tarnik on ") + QSysInfo::machineHostName(),
         QStringLiteral("_tarnik-relay._tcp"), *boundPort_);
   }
+  qCInfo(tarnikRelay) << "listening on port" << port;
   publish(status_,
           QStringLiteral("Relay listening on ") +
               (boundPort_ ? QString::number(*boundPort_) : QStringLiteral("automatic port")),
@@ -156,6 +159,7 @@ void TarnikRelayServer::listenerFailed(CallbackIdentity::Value run) {
   if (!generation_.isCurrent(run)) {
     return;
   }
+  qCInfo(tarnikRelay) << "listener failed";
   stop();
   publish(status_, QStringLiteral("Relay listener failed; check the port and network permissions"),
           &TarnikRelayServer::statusChanged);
@@ -164,12 +168,20 @@ void TarnikRelayServer::listenerFailed(CallbackIdentity::Value run) {
 void TarnikRelayServer::accept(qintptr descriptor, CallbackIdentity::Value run) {
   if (!generation_.isCurrent(run) || !sessionSettings_ ||
       static_cast<int>(sessions_.size()) >= maximumSessions_) {
+    if (generation_.isCurrent(run) && sessionSettings_)
+      qCInfo(tarnikRelay) << "connection refused:" << sessions_.size() << "of" << maximumSessions_
+                          << "places taken";
     TarnikRelayListener::refuse(descriptor);
     return;
   }
   const QUuid sessionId = QUuid::createUuid();
+  qCInfo(tarnikRelay).noquote() << "session" << uuidText(sessionId) << "opened"
+                                << "| sessions:" << sessions_.size() + 1;
   auto *session = new TarnikRelaySession(descriptor, *sessionSettings_, this);
   sessions_.emplace(sessionId, session);
+  connect(session, &TarnikRelaySession::authenticated, this, [sessionId] {
+    qCInfo(tarnikRelay).noquote() << "session" << uuidText(sessionId) << "proved the pairing code";
+  });
   connect(session, &TarnikRelaySession::authenticated, this, &TarnikRelayServer::updateClientCount);
   connect(session, &TarnikRelaySession::closeRequested, this,
           [this, sessionId] { closeSession(sessionId); });
@@ -183,6 +195,10 @@ void TarnikRelayServer::closeSession(const QUuid &sessionId) {
   }
   TarnikRelaySession *session = entry->second;
   sessions_.erase(entry);
+  qCInfo(tarnikRelay).noquote() << "session" << uuidText(sessionId) << "closed"
+                                << (session->isAuthenticated() ? "after the phone proved the code"
+                                                               : "before the phone proved the code")
+                                << "| sessions:" << sessions_.size();
   session->disconnect(this);
   session->close();
   // Often called from the session's own report.
