@@ -4,6 +4,7 @@
 #include "AppViewModelTestSupport.h"
 #include "support/ProcessRunner.h"
 
+#include <QRegularExpression>
 #include <QUdpSocket>
 
 #include <chrono>
@@ -44,21 +45,16 @@ TEST_F(InteropAppViewModelLiblo, ConnectSubscribesAndPingsAndTakesRepliesOnTheLi
   model->setCustomListenPort(QString::number(listenPort));
   model->connect();
   // The ping after the subscribe is the model's own; its token comes back from oscsend.
-  QByteArray token;
   // Waited for on the event loop, which the model's connection needs to get that far.
-  ASSERT_TRUE(waitUntil([&] {
-    const QByteArray &out = dump.standardOutput();
-    const qsizetype subscribe = out.indexOf("/eos/subscribe i 1\n");
-    const qsizetype ping = out.indexOf("/eos/ping s \"", subscribe);
-    if (subscribe < 0 || ping < 0 || out.indexOf('\n', ping) < 0) return false;
-    const qsizetype start = ping + qsizetype(sizeof("/eos/ping s \"")) - 1;
-    token = out.sliced(start, out.indexOf('"', start) - start);
-    return true;
-  })) << dump.standardOutput().toStdString();
-  const auto sent = ProcessRunner::run(u"oscsend"_s,
-                                       {u"osc.udp://127.0.0.1:%1"_s.arg(listenPort),
-                                        u"/eos/out/ping"_s, u"s"_s, QString::fromUtf8(token)},
-                                       5s);
+  const QRegularExpression ping(uR"re(/eos/subscribe i 1\n.*?/eos/ping s "([^"]*)"\n)re"_s,
+                                QRegularExpression::DotMatchesEverythingOption);
+  QRegularExpressionMatch pinged;
+  ASSERT_TRUE(waitUntil([&] { return (pinged = ping.match(dump.standardOutput())).hasMatch(); }))
+      << dump.standardOutput().toStdString();
+  const auto sent = ProcessRunner::run(
+      u"oscsend"_s,
+      {u"osc.udp://127.0.0.1:%1"_s.arg(listenPort), u"/eos/out/ping"_s, u"s"_s, pinged.captured(1)},
+      5s);
   ASSERT_TRUE(sent && sent->exitCode == 0);
   EXPECT_TRUE(waitUntil([&] { return model->isConsoleReachable(); }));
 }
