@@ -1,6 +1,4 @@
 #include "app/AppViewModel.h"
-#include "foundation/ReferenceDate.h"
-#include "foundation/UptimeClock.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,12 +11,6 @@ namespace {
 
 constexpr double heartbeatInterval = 2.0;      // seconds
 constexpr double longestReconnectDelay = 8.0;  // seconds
-
-// TEMPORARY bridge until the connection publishes the arrival uptime itself.
-std::optional<double> pingArrival(const OSCManager &manager) {
-  if (!manager.lastPingResponse()) return std::nullopt;
-  return systemUptime() - (referenceSecondsNow() - *manager.lastPingResponse());
-}
 
 }  // namespace
 
@@ -100,7 +92,7 @@ void AppViewModel::startInitialSync(const QUuid &transitionID) {
 
 void AppViewModel::handlePingResponse(std::optional<double> date) {
   const std::optional<double> response = date ? date : oscManager_->lastPingResponse();
-  const std::optional<double> arrival = pingArrival(*oscManager_);
+  const std::optional<double> arrival = oscManager_->lastPingResponseUptime();
   // The reply's age is measured on the monotonic clock; its date is only what is shown.
   const bool reachable =
       transportWasReady_ && response && arrival && timing_->uptime() - *arrival <= pingFreshness;
@@ -207,7 +199,7 @@ void AppViewModel::heartbeatTick() {
 
 std::optional<double> AppViewModel::consoleSilence() {
   std::optional<double> lastSign = socketReadyAt_;
-  const std::optional<double> lastPing = pingArrival(*oscManager_);
+  const std::optional<double> lastPing = oscManager_->lastPingResponseUptime();
   if (lastPing && (!lastSign || *lastPing > *lastSign)) lastSign = lastPing;
   if (!lastSign) return std::nullopt;
   return timing_->uptime() - *lastSign;

@@ -126,8 +126,7 @@ TEST_F(Lifecycle, ReachabilityFollowsTheAgeOfTheLastMatchedPing) {
   console.setHandler(u"/eos/ping"_s, [](const OSCMessage &) { return QList<OSCMessage>{}; });
   timing->stepDate(-3600);
   const std::optional<double> answered = model->oscManager()->lastPingResponse();
-  const double arrival = systemUptime() - (referenceSecondsNow() - *answered);
-  timing->advance(arrival + 4.9 - timing->uptime());
+  timing->advance(*model->oscManager()->lastPingResponseUptime() + 4.9 - timing->uptime());
   model->handlePingResponse(std::nullopt);
   EXPECT_TRUE(model->isConsoleReachable());
   EXPECT_EQ(model->lastConnectedAt(), answered);
