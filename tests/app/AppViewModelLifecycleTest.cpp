@@ -131,8 +131,9 @@ TEST_F(Lifecycle, ReachabilityFollowsTheAgeOfTheLastMatchedPing) {
   EXPECT_TRUE(model->isConsoleReachable());
   EXPECT_EQ(model->lastConnectedAt(), answered);
   timing->advance(0.2);
-  model->heartbeatTick();
+  model->handlePingResponse(std::nullopt);
   EXPECT_FALSE(model->isConsoleReachable());
+  model->heartbeatTick();
   EXPECT_TRUE(model->dataStatusMessage().startsWith(u"Eos heartbeat timed out at "_s));
 }
 
