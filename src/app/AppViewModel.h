@@ -268,7 +268,7 @@ class AppViewModel final : public ObservableObject {
   void heartbeatTick();
 
   // Show sync (AppViewModelSync.cpp)
-  bool requestFullSync(const QString &reason);
+  void requestFullSync(const QString &reason);
 
   // Published values
   OSCManager *oscManager() const { return oscManager_.get(); }
