@@ -89,7 +89,7 @@ TEST_P(Lifecycle, ConnectSyncsOncePerReadyTransportAndASilentConsoleIsRetried) {
   const QString timedOut = u"Eos heartbeat timed out at "_s + model->transportDescription() +
                            u" — cached data retained"_s;
   timing->advance(5);
-  EXPECT_EQ(timing->pendingDelays(), QList{2.0});
+  EXPECT_EQ(timing->pendingDelays().count(2.0), 1);  // one heartbeat, no attempt
   EXPECT_FALSE(model->dataStatusMessage().startsWith(u"Eos heartbeat"_s));
   timing->advance(2);
   EXPECT_EQ(model->dataStatusMessage(), timedOut + u" — retrying 1/5"_s);
@@ -150,14 +150,15 @@ TEST_F(Lifecycle, RefusedConnectsBackOffUntilTheLimitAndDisconnectEndsTheChain) 
       const QString retry = u" — retrying %1/5"_s.arg(n);
       ASSERT_TRUE(waitUntil([&] { return model->dataStatusMessage().endsWith(retry); })) << n;
       EXPECT_EQ(model->dataStatusMessage(), *model->oscManager()->lastError() + retry);
-      EXPECT_EQ(timing->pendingDelays(), QList{delays[n - 1]});
+      EXPECT_TRUE(Access::reconnectScheduled(*model) &&
+                  timing->pendingDelays().contains(delays[n - 1]));
       timing->advance(delays[n - 1]);
     }
     EXPECT_TRUE(waitUntil([&] {
       return model->dataStatusMessage().endsWith(
           u" — automatic reconnect stopped after 5 attempts");
     }));
-    EXPECT_EQ(timing->pendingDelays(), QList<double>{});
+    EXPECT_FALSE(Access::reconnectScheduled(*model));
   }
 
   // A disconnect while an attempt waits: it never runs, and nothing is restored later.

@@ -45,6 +45,9 @@ struct AppViewModelTestAccess {
   }
   static void setReconnectAttempt(AppViewModel &model, int made) { model.reconnectAttempt_ = made; }
   static int reconnectAttempt(const AppViewModel &model) { return model.reconnectAttempt_; }
+  static bool reconnectScheduled(const AppViewModel &model) {
+    return static_cast<bool>(model.reconnectWorkItem_);
+  }
   static QUuid sessionID(const AppViewModel &model) { return model.sessionID_; }
   static void setConsoleSession(AppViewModel &model, const QString &commandLine,
                                 std::optional<AppViewModel::OwnedFlash> flash,
