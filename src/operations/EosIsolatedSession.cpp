@@ -105,10 +105,6 @@ bool EosIsolatedSession::mayTouchConsole(const Gate &gate) const {
   return gate && gate() && transport_->isConnected();
 }
 
-bool EosIsolatedSession::send(const OSCMessage &message) { return transport_->send(message); }
-
-bool EosIsolatedSession::sendPing() { return transport_->sendPing(); }
-
 bool EosIsolatedSession::answersPing(double answeredAt, std::optional<double> sentAt,
                                      double tolerance) {
   return sentAt && answeredAt >= *sentAt - tolerance;

@@ -83,8 +83,6 @@ class EosIsolatedSession : public QObject {
 
   // The gate is present and answers true, and the private connection is up.
   bool mayTouchConsole(const Gate &gate) const;
-  bool send(const OSCMessage &message);
-  bool sendPing();
   // Now, on the clock ping replies are dated with.
   double pingClockNow() const { return pingClock_(); }
   // A reply that arrived at `answeredAt` answers a ping sent at `sentAt` when it arrived no

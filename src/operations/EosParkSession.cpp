@@ -80,7 +80,7 @@ void EosParkSession::finish(Result result) {
 }
 
 bool EosParkSession::sendStep(const OSCMessage &message, const QString &failureText) {
-  if (!mayTouchConsole(gate_) || !send(message)) {
+  if (!mayTouchConsole(gate_) || !transport().send(message)) {
     finish(failureText);
     return false;
   }
@@ -99,7 +99,7 @@ void EosParkSession::connectionEstablished() {
       !sendStep({showPathAddress, {}}, prepareText))
     return;
   pingSentAt_ = pingClockNow();
-  sendPing();
+  transport().sendPing();
   armDeadline();
 }
 
@@ -227,12 +227,12 @@ void EosParkSession::startClearStep() {
   if (phase_ != Phase::awaitingMarker || !virtualUser_) return;
   clearBarrierMatchedPing_ = clearBarrierMatchedEmpty_ = false;
   phase_ = Phase::awaitingClearBarrier;
-  if (!mayTouchConsole(gate_) || !send({QStringLiteral("/eos/key/clear_cmd"), {}})) {
+  if (!mayTouchConsole(gate_) || !transport().send({QStringLiteral("/eos/key/clear_cmd"), {}})) {
     finish(QStringLiteral("Could not clear the isolated park user's prior command."));
     return;
   }
   pingSentAt_ = pingClockNow();
-  sendPing();
+  transport().sendPing();
   armDeadline();
   checkClearBarrier();
 }
