@@ -19,21 +19,6 @@ void queueOnEventLoop(std::function<void()> work) {
 
 }  // namespace
 
-// TEMPORARY bridge until the link branch lands on main.
-template <class Manager>
-void EosIsolatedSession::subscribePingReplies(Manager &manager) {
-  if constexpr (requires { &Manager::lastPingResponseUptimeChanged; }) {
-    connect(&manager, &Manager::lastPingResponseUptimeChanged, this,
-            [this](std::optional<double> answeredAt) {
-              if (answeredAt && isRunning()) pingAnswered(*answeredAt);
-            });
-  } else {
-    connect(&manager, &Manager::lastPingResponseChanged, this, [this](std::optional<double> date) {
-      if (date && isRunning()) pingAnswered(systemUptime());
-    });
-  }
-}
-
 EosIsolatedSession::EosIsolatedSession(Options options, QObject *parent)
     : QObject(parent),
       transport_(options.transport ? std::move(options.transport)
@@ -55,7 +40,10 @@ EosIsolatedSession::EosIsolatedSession(Options options, QObject *parent)
           [this](const std::optional<OSCMessage> &message) {
             if (message && isRunning()) messageReceived(*message);
           });
-  subscribePingReplies(*transport_);
+  connect(transport_.get(), &OSCManager::lastPingResponseUptimeChanged, this,
+          [this](std::optional<double> answeredAt) {
+            if (answeredAt && isRunning()) pingAnswered(*answeredAt);
+          });
 }
 
 EosIsolatedSession::~EosIsolatedSession() {

@@ -102,8 +102,6 @@ class EosIsolatedSession : public QObject {
 
  private:
   void connectionChanged(bool connected);
-  template <class Manager>
-  void subscribePingReplies(Manager &manager);
 
   std::unique_ptr<OSCManager> transport_;
   std::shared_ptr<LevelCommandScheduling> timeoutScheduler_;

@@ -19,8 +19,7 @@ constexpr double pingTolerance = 0.001;
 std::optional<double> finiteFloatWithin(const OSCArgument &argument, double lowest,
                                         double highest) {
   const auto *value = std::get_if<float>(&argument.value);
-  if (!value || !std::isfinite(*value) || *value < lowest || *value > highest)
-    return std::nullopt;
+  if (!value || !std::isfinite(*value) || *value < lowest || *value > highest) return std::nullopt;
   return double(*value);
 }
 
@@ -39,8 +38,8 @@ bool EosLiveControlSession::readColor(int channel) {
     if (colorRead_.stage != ColorStage::idle && colorRead_.requestID == request)
       finish(QStringLiteral("Native color readback timed out."));
   });
-  if (transport().send({QStringLiteral("/eos/newcmd"),
-                        {OSCArgument::fromString(colorRead_.marker->command)}}))
+  if (transport().send(
+          {QStringLiteral("/eos/newcmd"), {OSCArgument::fromString(colorRead_.marker->command)}}))
     return true;
   finish(QStringLiteral("The isolated Live color read could not mark its private selection."));
   return false;
@@ -90,9 +89,9 @@ void EosLiveControlSession::checkColorClearBarrier() {
     return;
   if (!requireConsole()) return;
   colorRead_.stage = ColorStage::awaitingSelectionAcknowledgement;
-  if (!transport().send({QStringLiteral("/eos/newcmd"),
-                         {OSCArgument::fromString(
-                             QStringLiteral("Chan %1 Enter").arg(colorRead_.channel))}}))
+  if (!transport().send(
+          {QStringLiteral("/eos/newcmd"),
+           {OSCArgument::fromString(QStringLiteral("Chan %1 Enter").arg(colorRead_.channel))}}))
     finish(QStringLiteral("The isolated Live color selection was not sent."));
 }
 
@@ -103,8 +102,7 @@ bool EosLiveControlSession::handleColorSelectionEcho(const QString &text) {
       if (selected) {
         colorRead_.stage = ColorStage::awaitingActiveChannel;
       } else {
-        finish(QStringLiteral("Eos returned mismatched private color-selection feedback: ") +
-               text);
+        finish(QStringLiteral("Eos returned mismatched private color-selection feedback: ") + text);
       }
       return true;
     case ColorStage::awaitingActiveChannel:
@@ -123,13 +121,11 @@ void EosLiveControlSession::handleActiveChannel(const OSCMessage &message) {
   if (stage != ColorStage::awaitingActiveChannel && stage != ColorStage::awaitingHueSaturation &&
       stage != ColorStage::awaitingShowBarrier)
     return;
-  const auto *report = message.arguments.size() == 1
-                           ? std::get_if<QString>(&message.arguments[0].value)
-                           : nullptr;
+  const auto *report =
+      message.arguments.size() == 1 ? std::get_if<QString>(&message.arguments[0].value) : nullptr;
   // Written exactly as the channel prints: a leading zero is another text.
-  const bool matches =
-      report &&
-      EosCommandLine::normalize(*report).section(u' ', 0, 0) == QString::number(colorRead_.channel);
+  const bool matches = report && EosCommandLine::normalize(*report).section(u' ', 0, 0) ==
+                                     QString::number(colorRead_.channel);
   if (stage == ColorStage::awaitingActiveChannel) {
     if (matches) {
       colorRead_.stage = ColorStage::awaitingHueSaturation;
@@ -143,9 +139,8 @@ void EosLiveControlSession::handleActiveChannel(const OSCMessage &message) {
 
 void EosLiveControlSession::handleHueSaturation(const OSCMessage &message) {
   if (colorRead_.stage != ColorStage::awaitingHueSaturation) return;
-  const auto hue = message.arguments.size() == 2
-                       ? finiteFloatWithin(message.arguments[0], 0, 360)
-                       : std::nullopt;
+  const auto hue = message.arguments.size() == 2 ? finiteFloatWithin(message.arguments[0], 0, 360)
+                                                 : std::nullopt;
   const auto saturation = message.arguments.size() == 2
                               ? finiteFloatWithin(message.arguments[1], 0, 100)
                               : std::nullopt;

@@ -5,8 +5,8 @@
 #include "foundation/TextRules.h"
 #include "link/OSCManager.h"
 #include "operations/EosCommandLine.h"
-#include "operations/EosOSCAddress.h"
 #include "operations/EosLiveEchoLines.h"
+#include "operations/EosOSCAddress.h"
 
 namespace tarnik {
 
@@ -167,8 +167,7 @@ void EosLiveControlSession::messageReceived(const OSCMessage &message) {
 }
 
 void EosLiveControlSession::invalidateShow() {
-  const QString text =
-      QStringLiteral("The console show changed during the Live control session.");
+  const QString text = QStringLiteral("The console show changed during the Live control session.");
   if (auto invalidated = onShowInvalidated) {
     finish();
     invalidated(text);
@@ -178,9 +177,8 @@ void EosLiveControlSession::invalidateShow() {
 }
 
 void EosLiveControlSession::handleShowPath(const OSCMessage &message) {
-  const auto *path = message.arguments.size() == 1
-                         ? std::get_if<QString>(&message.arguments[0].value)
-                         : nullptr;
+  const auto *path =
+      message.arguments.size() == 1 ? std::get_if<QString>(&message.arguments[0].value) : nullptr;
   if (!path || *path != expectedShow_) return invalidateShow();
   switch (phase_) {
     case Phase::connecting:
@@ -201,9 +199,8 @@ void EosLiveControlSession::handleShowPath(const OSCMessage &message) {
 }
 
 void EosLiveControlSession::handleUser(const OSCMessage &message) {
-  const auto *user = message.arguments.size() == 1
-                         ? std::get_if<qint32>(&message.arguments[0].value)
-                         : nullptr;
+  const auto *user =
+      message.arguments.size() == 1 ? std::get_if<qint32>(&message.arguments[0].value) : nullptr;
   if (phase_ == Phase::connecting) {
     if (!user) return;
     baselineUserObserved_ = true;
@@ -216,8 +213,8 @@ void EosLiveControlSession::handleUser(const OSCMessage &message) {
     virtualUser_ = *user;
     bootstrapMarker_ = EosCommandBarrierMarker::make();
     phase_ = Phase::awaitingMarker;
-    if (sendBootstrap({QStringLiteral("/eos/newcmd"),
-                       {OSCArgument::fromString(bootstrapMarker_->command)}}))
+    if (sendBootstrap(
+            {QStringLiteral("/eos/newcmd"), {OSCArgument::fromString(bootstrapMarker_->command)}}))
       armDeadline();
   }
 }

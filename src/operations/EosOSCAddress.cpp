@@ -45,7 +45,8 @@ std::optional<int> parseParamsReply(const OSCMessage &message, ParamsForm form) 
   const QList<QStringView> prefix = form == ParamsForm::query
                                         ? QList<QStringView>{u"", u"eos", u"get"}
                                         : QList<QStringView>{u"", u"eos", u"out", u"get"};
-  if (parts.size() != prefix.size() + 2 || parts.first(prefix.size()) != prefix) return std::nullopt;
+  if (parts.size() != prefix.size() + 2 || parts.first(prefix.size()) != prefix)
+    return std::nullopt;
   const QStringView kind = parts[prefix.size()];
   if (kind != u"params" && kind != u"emitters") return std::nullopt;
   if (form == ParamsForm::query && !message.arguments.isEmpty()) return std::nullopt;
@@ -61,8 +62,7 @@ bool parseChannelHueSaturation(const OSCMessage &message) {
   if (parts[4] == u"param") {
     const QString name = parts[5].toString();
     return !name.isEmpty() && characterCount(name) <= 128 && !containsControlCharacter(name) &&
-           arguments.size() == 1 &&
-           isFiniteFloatWithin(arguments[0], -HUGE_VAL, HUGE_VAL);
+           arguments.size() == 1 && isFiniteFloatWithin(arguments[0], -HUGE_VAL, HUGE_VAL);
   }
   return parts[4] == u"color" && parts[5] == u"hs" && arguments.size() == 2 &&
          isFiniteFloatWithin(arguments[0], 0, 360) && isFiniteFloatWithin(arguments[1], 0, 100);
