@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <QTcpServer>
 
-#include <cmath>
 #include <limits>
 
 namespace tarnik {
@@ -16,6 +15,7 @@ using testing::EosConsoleDouble;
 using testing::SessionCase;
 using testing::spinUntil;
 using Action = EosParkSession::Action;
+using Result = EosParkSession::Result;
 
 std::set<int> channelRange(int first, int last) {
   std::set<int> channels;
@@ -25,399 +25,276 @@ std::set<int> channelRange(int first, int last) {
 
 struct ParkRig : ConsoleRig {
   explicit ParkRig(const SessionCase &session, EosIsolatedSession::Options made = {})
-      : ConsoleRig(session), session(withDefaults(std::move(made))) {}
+      : ConsoleRig(session), session([&] {
+          made.timeoutScheduler = clock;
+          return std::move(made);
+        }()) {}
 
-  EosIsolatedSession::Options withDefaults(EosIsolatedSession::Options made) const {
-    if (!made.timeoutScheduler) made.timeoutScheduler = clock;
-    return made;
-  }
-
-  std::optional<QString> start(std::optional<Action> action = std::nullopt) {
+  std::optional<QString> start(std::optional<Action> action = Action{5, FixtureParkAction::park},
+                               std::optional<OSCEndpoint> to = std::nullopt) {
     return session.start(
         console.showPath, action,
         [this] { return gateOpen && (gateAnswers < 0 || gateAnswers-- > 0); },
-        [this](EosParkSession::Result result) { results.append(result); }, endpoint(), framing);
+        [this](Result result) { results.append(result); }, to.value_or(endpoint()), framing);
   }
 
-  EosParkSession::Result awaitResult() {
+  // The failure text, or "succeeded".
+  QString outcome() {
     EXPECT_TRUE(spinUntil([this] { return !results.isEmpty(); }));
-    return results.value(0, std::unexpected(EosParkSession::Failure{QStringLiteral("none")}));
+    if (results.isEmpty()) return QStringLiteral("none");
+    return results[0] ? QStringLiteral("succeeded") : results[0].error().text;
   }
 
-  QString awaitFailure() {
-    const auto result = awaitResult();
-    return result ? QStringLiteral("succeeded") : result.error().text;
+  void replyToChannelQueries(QList<OSCArgument> arguments) {
+    console.setHandler("/eos/get/chans", [arguments](const OSCMessage &) {
+      return QList<OSCMessage>{{"/eos/out/get/chans", arguments}};
+    });
   }
 
   bool gateOpen = true;
   int gateAnswers = -1;  // how many more times the gate answers true; -1: no limit
-  QList<EosParkSession::Result> results;
+  QList<Result> results;
   EosParkSession session;
 };
 
 class ParkSession : public ::testing::TestWithParam<SessionCase> {};
 
-TEST_P(ParkSession, PlainRefreshTypesLiveAndOneQueryThenReadsTheListAndTheShow) {
-  ParkRig rig(GetParam());
-  rig.console.parkedChannels = {3, 4, 5, 9};
-  ASSERT_EQ(rig.start(), std::nullopt);
-  EXPECT_EQ(rig.awaitResult(), EosParkSession::Result(std::set<int>{3, 4, 5, 9}));
-  EXPECT_EQ(rig.sessionRequests(),
-            (QStringList{"/eos/subscribe", "/eos/get/show/path", "/eos/user/auto", "/eos/newcmd",
-                         "/eos/key/clear_cmd", "/eos/newcmd", "/eos/newcmd", "/eos/get/chans",
-                         "/eos/get/show/path"}));
-  EXPECT_EQ(rig.typed(),
-            (QStringList{"<marker>", "/eos/key/clear_cmd", "Live Enter", "Query Park Enter"}));
-}
-
-TEST_P(ParkSession, ActsOnlyWhenTheChannelIsNotYetAsAskedAndProvesTheChange) {
+TEST_P(ParkSession, TypesOnlyWhatTheRequestNeedsAndProvesTheResult) {
   struct Row {
     std::set<int> parkedBefore;
-    FixtureParkAction action;
+    std::optional<Action> action;
+    bool noisy;  // every echo twice, with the unfinished line before it
     QStringList typedAfterLive;
     std::set<int> result;
   };
   const QString query = QStringLiteral("Query Park Enter");
   const Row rows[] = {
-      {{}, FixtureParkAction::park, {query, "Chan 5 At Park Enter", query}, {5}},
-      {{5, 7}, FixtureParkAction::unpark, {query, "Chan 5 At Park Enter Enter", query}, {7}},
-      {{5}, FixtureParkAction::park, {query}, {5}},
-      {{7}, FixtureParkAction::unpark, {query}, {7}},
+      {{3, 4, 5, 9}, std::nullopt, false, {query}, {3, 4, 5, 9}},
+      {{}, Action{5, FixtureParkAction::park}, false, {query, "Chan 5 At Park Enter", query}, {5}},
+      {{}, Action{5, FixtureParkAction::park}, true, {query, "Chan 5 At Park Enter", query}, {5}},
+      {{5, 7},
+       Action{5, FixtureParkAction::unpark},
+       true,
+       {query, "Chan 5 At Park Enter Enter", query},
+       {7}},
+      {{5}, Action{5, FixtureParkAction::park}, false, {query}, {5}},
+      {{7}, Action{5, FixtureParkAction::unpark}, false, {query}, {7}},
   };
   ParkRig rig(GetParam());
+  // Other users' lines, at every step, change nothing.
+  QObject::connect(&rig.console, &EosConsoleDouble::requestReceived, &rig.console,
+                   [&rig] { rig.console.pushCommandLine(1, "Chan 5 @ Park #", 1); });
   for (const Row &row : rows) {
     rig.results.clear();
     rig.console.parkedChannels = row.parkedBefore;
+    rig.console.duplicateEchoes = rig.console.intermediateEchoes = row.noisy;
     const qsizetype typedBefore = rig.typed().size();
-    ASSERT_EQ(rig.start(Action{5, row.action}), std::nullopt);
-    EXPECT_EQ(rig.awaitResult(), EosParkSession::Result(row.result));
-    EXPECT_EQ(rig.typed().mid(typedBefore + 3), row.typedAfterLive);
+    ASSERT_EQ(rig.start(row.action), std::nullopt);
+    EXPECT_EQ(rig.outcome(), "succeeded");
+    EXPECT_EQ(rig.results.value(0), Result(row.result));
+    EXPECT_EQ(rig.typed().mid(typedBefore),
+              QStringList({"<marker>", "/eos/key/clear_cmd", "Live Enter"}) + row.typedAfterLive);
   }
+  EXPECT_EQ(rig.sessionRequests().mid(0, 9),
+            (QStringList{"/eos/subscribe", "/eos/get/show/path", "/eos/user/auto", "/eos/newcmd",
+                         "/eos/key/clear_cmd", "/eos/newcmd", "/eos/newcmd", "/eos/get/chans",
+                         "/eos/get/show/path"}));
 }
 
-TEST_P(ParkSession, EndsOnListsThatDisagreeWithTheirEchoAndOnUnprovenOrRejectedParks) {
-  struct Row {
-    const char *name;
-    std::set<int> parked;
-    std::optional<QList<OSCArgument>> listReply;  // in place of the console's own
-    std::function<void(ParkRig &)> script;
-    QString failure;  // "%1" stands for the rejected echo
-  };
+TEST_P(ParkSession, EndsWithOneTextForEveryDoubtAboutTheConsole) {
+  const QString changed = QStringLiteral("The main console session changed.");
+  const QString notSent = QStringLiteral("The isolated park command was not sent.");
   const QString ambiguous = QStringLiteral("Eos returned an ambiguous parked-channel list.");
-  const QList<OSCArgument> listOf3{OSCArgument::fromString("3")};
+  const QString showChanged = QStringLiteral("The console show changed during the park query.");
+  struct Row {
+    QString trigger;  // a request label ("#2": the second one); empty: before the start
+    std::function<void(ParkRig &)> act;
+    QString outcome;
+  };
+  const auto closeGate = [](ParkRig &rig) { rig.gateOpen = false; };
+  const auto listOf = [](QList<OSCArgument> list) {
+    return [list](ParkRig &rig) { rig.replyToChannelQueries(list); };
+  };
+  const auto allocate = [](int user) {
+    return [user](ParkRig &rig) {
+      rig.console.setHandler(
+          "/eos/user/auto", [user](const OSCMessage &, EosConsoleDouble::Asker &asker) {
+            asker.setUser(user);
+            return QList<OSCMessage>{{"/eos/out/user", {OSCArgument::fromInt(user)}}};
+          });
+    };
+  };
   const Row rows[] = {
-      {"empty echo, then a list", {}, QList{OSCArgument::fromString("5")}, {}, ambiguous},
-      {"plain echo, then no list", {3}, QList<OSCArgument>{}, {}, ambiguous},
-      {"unreadable list", {3}, QList{OSCArgument::fromFloat(3)}, {}, ambiguous},
-      {"second query lacks the channel",
-       {3},
-       listOf3,
-       {},
+      // Lists that disagree with the query's echo, or cannot be read, or do not prove the park.
+      {"", listOf({OSCArgument::fromString("5")}), ambiguous},
+      {"",
+       [](ParkRig &rig) {
+         rig.console.parkedChannels = {3};
+         rig.replyToChannelQueries({});
+       },
+       ambiguous},
+      {"", listOf({OSCArgument::fromFloat(3)}), ambiguous},
+      {"Chan 5 At Park Enter", listOf({OSCArgument::fromString("3")}),
        "Eos did not confirm the requested park state."},
-      {"park echo with status 1",
-       {},
-       std::nullopt,
+      {"",
        [](ParkRig &rig) {
          rig.console.echoOverrides["Chan 5 At Park Enter"] = {{rig.liveLine("Chan 5 @ Park #"), 1}};
        },
        "Eos rejected the park operation: %1"},
-      {"an echo that is not a string and an int",
-       {},
-       std::nullopt,
+      {"Live Enter",
        [](ParkRig &rig) {
-         rig.onRequest("Live Enter", [&rig] {
-           rig.console.send({{"/eos/out/user/100/cmd", {OSCArgument::fromString("LIVE: #")}}});
-         });
+         rig.console.send({{"/eos/out/user/100/cmd", {OSCArgument::fromString("LIVE: #")}}});
        },
        "Eos returned malformed park command feedback."},
-  };
-  for (const Row &row : rows) {
-    SCOPED_TRACE(row.name);
-    ParkRig rig(GetParam());
-    rig.console.parkedChannels = row.parked;
-    if (row.listReply) {
-      rig.console.setHandler("/eos/get/chans", [reply = *row.listReply](const OSCMessage &) {
-        return QList<OSCMessage>{{"/eos/out/get/chans", reply}};
-      });
-    }
-    if (row.script) row.script(rig);
-    ASSERT_EQ(rig.start(Action{5, FixtureParkAction::park}), std::nullopt);
-    EXPECT_EQ(rig.awaitFailure(), row.failure.contains("%1")
-                                      ? row.failure.arg(rig.liveLine("Chan 5 @ Park #"))
-                                      : row.failure);
-  }
-}
-
-TEST_P(ParkSession, RepeatedEchoesNeverSendACommandTwice) {
-  ParkRig rig(GetParam());
-  rig.console.duplicateEchoes = true;
-  rig.console.intermediateEchoes = true;
-  ASSERT_EQ(rig.start(Action{5, FixtureParkAction::park}), std::nullopt);
-  EXPECT_EQ(rig.awaitResult(), EosParkSession::Result(std::set<int>{5}));
-  EXPECT_EQ(rig.typed(),
-            (QStringList{"<marker>", "/eos/key/clear_cmd", "Live Enter", "Query Park Enter",
-                         "Chan 5 At Park Enter", "Query Park Enter"}));
-}
-
-TEST_P(ParkSession, AsksForAUserOnlyAfterTheShowThePingAndTheBaselineUser) {
-  ParkRig rig(GetParam());
-  rig.console.pingReplyDelay = std::chrono::milliseconds(300);
-  bool showSeenWithoutUserRequest = false;
-  QObject::connect(&rig.session.transport(), &OSCManager::lastReceivedMessageChanged,
-                   &rig.session.transport(), [&](const std::optional<OSCMessage> &message) {
-                     if (message && message->address == u"/eos/out/get/show/path" &&
-                         rig.console.requests("/eos/user/auto").isEmpty())
-                       showSeenWithoutUserRequest = true;
-                   });
-  ASSERT_EQ(rig.start(), std::nullopt);
-  EXPECT_TRUE(rig.awaitResult());
-  EXPECT_TRUE(showSeenWithoutUserRequest);
-}
-
-TEST_P(ParkSession, AReplyDatedBeforeItsPingProvesNothing) {
-  EosIsolatedSession::Options shifted;
-  shifted.pingClock = [] { return systemUptime() + 1000; };
-  ParkRig rig(GetParam(), std::move(shifted));
-  ASSERT_EQ(rig.start(), std::nullopt);
-  ASSERT_TRUE(spinUntil([&] { return rig.console.requests("/eos/ping").size() >= 2; }));
-  rig.clock->advance(8);
-  EXPECT_EQ(rig.awaitFailure(), "Park command confirmation timed out.");
-  EXPECT_TRUE(rig.console.requests("/eos/user/auto").isEmpty());
-}
-
-TEST_P(ParkSession, IgnoresEveryOtherUsersLinesInEveryPhase) {
-  ParkRig rig(GetParam());
-  QObject::connect(&rig.console, &EosConsoleDouble::requestReceived, &rig.console,
-                   [&rig] { rig.console.pushCommandLine(1, "Chan 5 @ Park #", 1); });
-  ASSERT_EQ(rig.start(Action{5, FixtureParkAction::park}), std::nullopt);
-  EXPECT_EQ(rig.awaitResult(), EosParkSession::Result(std::set<int>{5}));
-}
-
-TEST_P(ParkSession, AcceptsAllocatedUserZeroAndRefusesANegativeOne) {
-  for (const int user : {0, -1}) {
-    ParkRig rig(GetParam());
-    rig.console.setHandler(
-        "/eos/user/auto", [user](const OSCMessage &, EosConsoleDouble::Asker &asker) {
-          asker.setUser(user);
-          return QList<OSCMessage>{{"/eos/out/user", {OSCArgument::fromInt(user)}}};
-        });
-    ASSERT_EQ(rig.start(), std::nullopt);
-    EXPECT_EQ(rig.awaitFailure(),
-              user == 0 ? "succeeded" : "Eos returned a malformed allocated park user.");
-  }
-}
-
-TEST_P(ParkSession, TheClearBarrierWaitsForTheLatestLineToBeEmpty) {
-  ParkRig rig(GetParam());
-  rig.console.echoOverrides["/eos/key/clear_cmd"] = {{rig.liveLine("").trimmed(), 0},
-                                                     {rig.liveLine("Chan 3"), 0}};
-  int pingReplies = 0;
-  QObject::connect(&rig.session.transport(), &OSCManager::lastPingResponseChanged,
-                   &rig.session.transport(),
-                   [&](std::optional<double> date) { pingReplies += date ? 1 : 0; });
-  ASSERT_EQ(rig.start(), std::nullopt);
-  // The verification ping, the bootstrap ping and the one behind the clear key: the echoes
-  // went out before the last reply.
-  ASSERT_TRUE(spinUntil([&] { return pingReplies == 3; }));
-  EXPECT_FALSE(rig.typed().contains("Live Enter"));
-  rig.console.pushCommandLine(100, rig.liveLine("").trimmed());
-  EXPECT_TRUE(rig.awaitResult());
-}
-
-TEST_P(ParkSession, EndsWithTheTextOfEachStepWhenTheGateCloses) {
-  const QString changed = QStringLiteral("The main console session changed.");
-  const QString notSent = QStringLiteral("The isolated park command was not sent.");
-  struct Row {
-    QString closesOn;  // request or typed line
-    QString failure;
-  };
-  const Row rows[] = {
-      {"/eos/get/show/path", "Could not allocate the isolated park user."},
-      {"/eos/user/auto", notSent},
-      {"/eos/key/clear_cmd", changed},
-      {"Live Enter", notSent},
-      {"Query Park Enter", "Could not read the isolated user's queried channels."},
-      {"/eos/get/chans", "Could not revalidate the show after the park query."},
-  };
-  for (const Row &row : rows) {
-    SCOPED_TRACE(row.closesOn.toStdString());
-    ParkRig rig(GetParam());
-    rig.console.parkedChannels = {2};
-    rig.onRequest(row.closesOn, [&rig] { rig.gateOpen = false; });
-    ASSERT_EQ(rig.start(), std::nullopt);
-    EXPECT_EQ(rig.awaitFailure(), row.failure);
-  }
-  // The marker's echo leads to the clear step, which needs the gate too.
-  ParkRig marker(GetParam());
-  QObject::connect(&marker.console, &EosConsoleDouble::requestReceived, &marker.console,
-                   [&marker](const OSCMessage &request) {
-                     if (marker.typed().endsWith("<marker>") && request.address == u"/eos/newcmd")
-                       marker.gateOpen = false;
-                   });
-  ASSERT_EQ(marker.start(), std::nullopt);
-  EXPECT_EQ(marker.awaitFailure(), "Could not clear the isolated park user's prior command.");
-  // The revalidating show reply, and the preparation after the connection came up.
-  ParkRig revalidation(GetParam());
-  QObject::connect(&revalidation.console, &EosConsoleDouble::requestReceived, &revalidation.console,
-                   [&revalidation](const OSCMessage &request) {
-                     if (request.address == u"/eos/get/show/path" &&
-                         revalidation.console.requests(request.address).size() == 2)
-                       revalidation.gateOpen = false;
-                   });
-  ASSERT_EQ(revalidation.start(), std::nullopt);
-  EXPECT_EQ(revalidation.awaitFailure(), changed);
-  // At the preparation after the connection came up: before the first send, then at it.
-  for (const int answers : {0, 1}) {
-    EosIsolatedSession::Options closing;
-    ParkRig *preparing = nullptr;
-    closing.deferConnectionPreparation = [&preparing, answers](std::function<void()> preparation) {
-      preparing->gateAnswers = answers;
-      preparation();
-    };
-    ParkRig early(GetParam(), std::move(closing));
-    preparing = &early;
-    ASSERT_EQ(early.start(), std::nullopt);
-    EXPECT_EQ(early.awaitFailure(),
-              answers == 0 ? changed : QStringLiteral("Could not prepare the isolated park user."));
-  }
-}
-
-TEST_P(ParkSession, EndsOnShowChangesLossesAndTheDeadline) {
-  const QString showChanged = QStringLiteral("The console show changed during the park query.");
-  struct Row {
-    const char *name;
-    QString trigger;
-    std::function<void(ParkRig &)> act;
-    QString failure;
-  };
-  const Row rows[] = {
-      {"show saved", "Live Enter", [](ParkRig &rig) { rig.console.sendShowEvent("saved"); },
+      {"", allocate(0), "succeeded"},
+      {"", allocate(-1), "Eos returned a malformed allocated park user."},
+      // The gate closing between two steps: the next step's own text.
+      {"", [](ParkRig &rig) { rig.gateAnswers = 1; }, changed},
+      {"", [](ParkRig &rig) { rig.gateAnswers = 2; }, "Could not prepare the isolated park user."},
+      {"/eos/get/show/path", closeGate, "Could not allocate the isolated park user."},
+      {"/eos/user/auto", closeGate, notSent},
+      {"<marker>", closeGate, "Could not clear the isolated park user's prior command."},
+      {"/eos/key/clear_cmd", closeGate, changed},
+      {"Live Enter", closeGate, notSent},
+      {"Query Park Enter", closeGate, "Could not read the isolated user's queried channels."},
+      {"/eos/get/chans#2", closeGate, "Could not revalidate the show after the park query."},
+      {"/eos/get/show/path#2", closeGate, changed},
+      // The show, the connection and the deadline.
+      {"Live Enter", [](ParkRig &rig) { rig.console.sendShowEvent("saved"); }, showChanged},
+      {"/eos/user/auto", [](ParkRig &rig) { rig.console.sendShowEvent("loaded"); }, showChanged},
+      {"/eos/get/chans#2", [](ParkRig &rig) { rig.console.showPath = "/shows/other.esf"; },
        showChanged},
-      {"show loaded", "/eos/user/auto", [](ParkRig &rig) { rig.console.sendShowEvent("loaded"); },
-       showChanged},
-      {"another show at revalidation", "/eos/get/chans",
-       [](ParkRig &rig) { rig.console.showPath = "/shows/other.esf"; }, showChanged},
-      {"a show path that is not a text", "/eos/subscribe",
+      {"",
        [](ParkRig &rig) {
          rig.console.setHandler("/eos/get/show/path", [](const OSCMessage &) {
            return QList<OSCMessage>{{"/eos/out/get/show/path", {OSCArgument::fromInt(1)}}};
          });
        },
        "Eos returned malformed show identity feedback."},
-      {"connection lost", "Query Park Enter", [](ParkRig &rig) { rig.console.closeClients(); },
+      {"Query Park Enter", [](ParkRig &rig) { rig.console.closeClients(); },
        "The isolated park connection was lost; no command will be replayed."},
-      {"console went quiet", "Live Enter",
-       [](ParkRig &rig) {
-         rig.console.silent = true;
-         QMetaObject::invokeMethod(
-             &rig.console, [&rig] { rig.clock->advance(8); }, Qt::QueuedConnection);
-       },
-       "Park command confirmation timed out."},
+      {"Live Enter", [](ParkRig &rig) { rig.fallQuiet(); }, "Park command confirmation timed out."},
   };
   for (const Row &row : rows) {
-    SCOPED_TRACE(row.name);
+    SCOPED_TRACE(row.trigger.toStdString() + " -> " + row.outcome.toStdString());
     ParkRig rig(GetParam());
-    rig.onRequest(row.trigger, [&rig, act = row.act] { act(rig); });
+    if (row.trigger.isEmpty()) {
+      row.act(rig);
+    } else {
+      rig.on(row.trigger, [&rig, act = row.act] { act(rig); });
+    }
     ASSERT_EQ(rig.start(), std::nullopt);
-    EXPECT_EQ(rig.awaitFailure(), row.failure);
+    EXPECT_EQ(rig.outcome(), QString(row.outcome).replace("%1", rig.liveLine("Chan 5 @ Park #")));
   }
 }
 
-TEST_P(ParkSession, ALossBeforeTheConnectionCameUpLeavesTheWaitToTheDeadline) {
-  ParkRig rig(GetParam());
-  const quint16 closedPort = [] {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
-  }();
-  ASSERT_EQ(rig.session.start(
-                rig.console.showPath, std::nullopt, [] { return true; },
-                [&rig](EosParkSession::Result result) { rig.results.append(result); },
-                OSCEndpoint::hostPort("127.0.0.1", closedPort), rig.framing),
-            std::nullopt);
-  ASSERT_TRUE(spinUntil([&] {
-    return rig.session.transport().connectionStateDescription().startsWith("Waiting to connect");
-  }));
-  rig.clock->advance(7.9);
-  EXPECT_TRUE(rig.results.isEmpty());
-  rig.clock->advance(0.1);
-  EXPECT_EQ(rig.awaitFailure(), "Park command confirmation timed out.");
+TEST_P(ParkSession, BootstrapFactsArePingsRepliedAfterTheyLeftAndTheLatestEmptyLine) {
+  // The user is asked for only after the last of show, ping and baseline user.
+  ParkRig late(GetParam());
+  late.console.pingReplyDelay = std::chrono::milliseconds(200);
+  std::optional<bool> showSeenFirst;
+  QObject::connect(&late.session.transport(), &OSCManager::lastReceivedMessageChanged,
+                   &late.session.transport(), [&](const std::optional<OSCMessage> &message) {
+                     if (message && message->address == u"/eos/out/get/show/path" && !showSeenFirst)
+                       showSeenFirst = late.console.requests("/eos/user/auto").isEmpty();
+                   });
+  ASSERT_EQ(late.start(), std::nullopt);
+  EXPECT_EQ(late.outcome(), "succeeded");
+  EXPECT_EQ(showSeenFirst, true);
+
+  // A reply dated before its ping left proves nothing.
+  EosIsolatedSession::Options shifted;
+  shifted.pingClock = [] { return systemUptime() + 1000; };
+  ParkRig early(GetParam(), std::move(shifted));
+  ASSERT_EQ(early.start(), std::nullopt);
+  ASSERT_TRUE(spinUntil([&] { return early.console.requests("/eos/ping").size() >= 2; }));
+  early.clock->advance(8);
+  EXPECT_EQ(early.outcome(), "Park command confirmation timed out.");
+  EXPECT_TRUE(early.console.requests("/eos/user/auto").isEmpty());
+
+  // An empty line followed by a typed one, before the clear's ping came back, is not empty.
+  ParkRig barrier(GetParam());
+  barrier.console.echoOverrides["/eos/key/clear_cmd"] = {{barrier.liveLine(""), 0},
+                                                         {barrier.liveLine("Chan 3"), 0}};
+  int pingReplies = 0;  // the transport's own, the bootstrap's, the clear's
+  QObject::connect(&barrier.session.transport(), &OSCManager::lastPingResponseUptimeChanged,
+                   &barrier.session.transport(),
+                   [&](std::optional<double> uptime) { pingReplies += uptime ? 1 : 0; });
+  ASSERT_EQ(barrier.start(), std::nullopt);
+  ASSERT_TRUE(spinUntil([&] { return pingReplies == 3; }));
+  EXPECT_FALSE(barrier.typed().contains("Live Enter"));
+  barrier.console.pushCommandLine(100, barrier.liveLine(""));
+  EXPECT_EQ(barrier.outcome(), "succeeded");
 }
 
-TEST_P(ParkSession, StartRefusalsAndASingleEndThatTheOwnerMayReleaseFrom) {
+TEST_P(ParkSession, StartsOnceEndsOnceAndWaitsForAConnectionUntilTheDeadline) {
   ParkRig rig(GetParam());
   const QString unavailable = QStringLiteral("The park observer session is unavailable.");
   EXPECT_EQ(rig.session.start(
                 "", std::nullopt, [] { return true; }, {}, rig.endpoint(), rig.framing),
             unavailable);
   EXPECT_EQ(rig.start(Action{0, FixtureParkAction::park}), unavailable);
-  EXPECT_EQ(rig.start(Action{1'000'000, FixtureParkAction::park}), unavailable);
+  EXPECT_EQ(rig.start(Action{1'000'000, FixtureParkAction::unpark}), unavailable);
   rig.gateOpen = false;
   EXPECT_EQ(rig.start(), unavailable);
   rig.gateOpen = true;
-  ASSERT_EQ(rig.start(), std::nullopt);
+
+  // Nothing listens: the connection never comes up, and only the deadline ends the wait.
+  const quint16 closedPort = [] {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+  }();
+  ASSERT_EQ(rig.start(std::nullopt, OSCEndpoint::hostPort("127.0.0.1", closedPort)), std::nullopt);
   EXPECT_EQ(rig.start(), "A park observer session is already active.");
+  ASSERT_TRUE(spinUntil([&] {
+    return rig.session.transport().connectionStateDescription().startsWith("Waiting to connect");
+  }));
+  rig.clock->advance(7.9);
+  EXPECT_TRUE(rig.results.isEmpty());
+  rig.clock->advance(0.1);
+  EXPECT_EQ(rig.outcome(), "Park command confirmation timed out.");
+
+  // The owner's cancel, twice: one completion.
+  rig.results.clear();
+  ASSERT_EQ(rig.start(), std::nullopt);
   rig.session.finish(QStringLiteral("The park observer session was canceled."));
   rig.session.finish(QStringLiteral("again"));
   rig.clock->advance(8);
-  ASSERT_EQ(rig.results.size(), 1);
-  EXPECT_EQ(rig.results[0].error().text, "The park observer session was canceled.");
+  EXPECT_EQ(rig.results, QList<Result>{std::unexpected(
+                             EosParkSession::Failure{"The park observer session was canceled."})});
 
   // An owner that drops the session from inside its completion.
-  auto *owned = new EosParkSession(rig.options());
-  QPointer<EosParkSession> watch(owned);
-  bool completed = false;
+  QPointer<EosParkSession> owned = new EosParkSession(rig.options());
   ASSERT_EQ(owned->start(
                 rig.console.showPath, std::nullopt, [] { return true; },
-                [&](EosParkSession::Result result) {
-                  completed = bool(result);
-                  owned->deleteLater();
-                },
-                rig.endpoint(), rig.framing),
+                [&](const Result &) { owned->deleteLater(); }, rig.endpoint(), rig.framing),
             std::nullopt);
-  ASSERT_TRUE(spinUntil([&] { return watch.isNull(); }));
-  EXPECT_TRUE(completed);
+  EXPECT_TRUE(spinUntil([&] { return owned.isNull(); }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ParkSession, ::testing::ValuesIn(testing::sessionCases),
                          testing::sessionCaseName);
 
-TEST(ParkChannelList, ReadsChannelsAndRangesAndRefusesEverythingElse) {
+TEST(ParkChannelList, ReadsChannelsAndRangesUpToOneHundredThousand) {
   const std::pair<const char *, std::optional<std::set<int>>> rows[] = {
       {"1-5, 7, 10 - 12", std::set<int>{1, 2, 3, 4, 5, 7, 10, 11, 12}},
       {"1-3,5", std::set<int>{1, 2, 3, 5}},
       {"7 - 9", std::set<int>{7, 8, 9}},
       {" 4\t4 ,, 999999", std::set<int>{4, 999999}},
-      {"+3", std::set<int>{3}},
-      {"", std::nullopt},
-      {" , ", std::nullopt},
-      {"-", std::nullopt},
-      {"5-", std::nullopt},
-      {"-5", std::nullopt},
-      {"1-2-3", std::nullopt},
-      {"3-1", std::nullopt},
-      {"0", std::nullopt},
-      {"1000000", std::nullopt},
-      {"7 -", std::nullopt},
-      {"7 - x", std::nullopt},
-      {"1-100001", std::nullopt},
-      {"five", std::nullopt},
-      {"99999999999999999999", std::nullopt},
+      {"1-100000", channelRange(1, 100000)},
   };
   for (const auto &[text, expected] : rows) {
     EXPECT_EQ(EosParkSession::parseChannelList(QString::fromUtf8(text)), expected) << text;
   }
-}
-
-TEST(ParkChannelList, HoldsAtMostOneHundredThousandChannels) {
-  EXPECT_EQ(EosParkSession::parseChannelList(u"1-100000"), channelRange(1, 100000));
-  EXPECT_EQ(EosParkSession::parseChannelList(u"1-100000, 200000"), std::nullopt);
+  for (const char *text : {"", " , ", "-", "5-", "-5", "1-2-3", "3-1", "0", "1000000", "7 -",
+                           "7 - x", "1-100001", "five", "1-100000, 200000"}) {
+    EXPECT_EQ(EosParkSession::parseChannelList(QString::fromUtf8(text)), std::nullopt) << text;
+  }
   // A reply adds its ints and its texts to one set under the same bound.
   const auto reply = [](QList<OSCArgument> arguments) {
     return EosParkSession::parkedChannelSet({"/eos/out/get/chans", std::move(arguments)});
   };
-  EXPECT_EQ(reply({OSCArgument::fromInt(3), OSCArgument::fromString("1-2")}),
-            (std::set<int>{1, 2, 3}));
   EXPECT_EQ(reply({}), std::set<int>{});
   EXPECT_EQ(reply({OSCArgument::fromString("1-99999"), OSCArgument::fromInt(100000)}),
             channelRange(1, 100000));
@@ -429,7 +306,7 @@ TEST(ParkChannelList, HoldsAtMostOneHundredThousandChannels) {
 
 TEST(ParkSessionDeathTest, ATimeLimitNotAboveZeroStopsTheProcess) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  for (const double timeout : {0.0, -1.0, std::numeric_limits<double>::quiet_NaN()}) {
+  for (const double timeout : {0.0, std::numeric_limits<double>::quiet_NaN()}) {
     EXPECT_DEATH(
         {
           testing::ensureCoreApplication();

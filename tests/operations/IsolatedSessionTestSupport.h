@@ -1,9 +1,8 @@
 #pragma once
 
 // What the tests of the isolated sessions share: a console double on loopback, virtual
-// time for the step deadlines, and a reading of what the session typed.
+// time for the step deadlines, and a reading of what the session sent.
 
-#include "foundation/OSCTransportKinds.h"
 #include "link/OSCEndpoint.h"
 #include "operations/EosIsolatedSession.h"
 #include "support/EosConsoleDouble.h"
@@ -13,7 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QEventLoop>
+#include <QHash>
 #include <QStringList>
 #include <QTimer>
 
@@ -26,7 +25,7 @@
 
 namespace tarnik::testing {
 
-// Waits for the condition by turning the event loop, waking at every event rather than
+// Turns the event loop until the condition holds, woken by every event rather than
 // polling: a session's run is dozens of round trips, each of which a poll would delay.
 template <class Condition>
 bool spinUntil(Condition condition, int milliseconds = 10000) {
@@ -41,7 +40,7 @@ bool spinUntil(Condition condition, int milliseconds = 10000) {
   return true;
 }
 
-// A TCP framing and whether a cue is active, which changes every Live echo's form.
+// A TCP framing, and the cue the console shows as active, which changes every Live echo.
 struct SessionCase {
   OSCTCPFraming framing;
   std::optional<QString> activeCue;
@@ -65,16 +64,16 @@ inline const SessionCase sessionCases[] = {
     {OSCTCPFraming::slip, QStringLiteral("2.5")},
 };
 
-// A console double, virtual time for the deadlines and readings of what a session sent.
 struct ConsoleRig {
   explicit ConsoleRig(const SessionCase &session) : framing(session.framing) {
     console.activeCue = session.activeCue;
+    QObject::connect(&console, &EosConsoleDouble::requestReceived, &console,
+                     [this](const OSCMessage &request) { ++seenCount[label(request)]; });
   }
 
   EosIsolatedSession::Options options() const {
     EosIsolatedSession::Options made;
     made.timeoutScheduler = clock;
-    made.timeout = 8.0;
     return made;
   }
 
@@ -82,19 +81,23 @@ struct ConsoleRig {
     return OSCEndpoint::hostPort(QStringLiteral("127.0.0.1"), console.tcpPort(framing));
   }
 
-  // The lines the session typed (a barrier marker as "<marker>") and the keys it pressed.
+  // A typed line (a barrier marker as "<marker>"), or else the request's address.
+  static QString label(const OSCMessage &request) {
+    const QString *line = request.address == u"/eos/newcmd" && request.arguments.size() == 1
+                              ? std::get_if<QString>(&request.arguments[0].value)
+                              : nullptr;
+    if (!line) return request.address;
+    return line->startsWith(u"Chan 1 +") || line->startsWith(u"Chan 1 -")
+               ? QStringLiteral("<marker>")
+               : *line;
+  }
+
+  // The lines typed and the keys pressed, in order.
   QStringList typed() const {
     QStringList lines;
     for (const OSCMessage &request : console.requests()) {
-      if (request.address == u"/eos/newcmd" && request.arguments.size() == 1) {
-        const QString *line = std::get_if<QString>(&request.arguments[0].value);
-        lines.append(!line ? QStringLiteral("?")
-                     : line->startsWith(u"Chan 1 +") || line->startsWith(u"Chan 1 -")
-                         ? QStringLiteral("<marker>")
-                         : *line);
-      } else if (request.address.startsWith(u"/eos/key/")) {
-        lines.append(request.address);
-      }
+      if (request.address == u"/eos/newcmd" || request.address.startsWith(u"/eos/key/"))
+        lines.append(label(request));
     }
     return lines;
   }
@@ -103,8 +106,8 @@ struct ConsoleRig {
   QStringList sessionRequests() const {
     QStringList addresses;
     for (const OSCMessage &request : console.requests()) {
-      if (request.address != u"/eos/get/version" && request.address != u"/eos/get/processors" &&
-          request.address != u"/eos/ping")
+      if (!QStringList{"/eos/get/version", "/eos/get/processors", "/eos/ping"}.contains(
+              request.address))
         addresses.append(request.address);
     }
     return addresses;
@@ -112,29 +115,35 @@ struct ConsoleRig {
 
   // The Live line a console in this cue state shows for a body.
   QString liveLine(const QString &body) const {
-    return (console.activeCue ? QStringLiteral("LIVE: Cue %1 : ").arg(*console.activeCue)
-                              : QStringLiteral("LIVE: ")) +
-           body;
+    return (console.activeCue ? QStringLiteral("LIVE: Cue %1 :").arg(*console.activeCue)
+                              : QStringLiteral("LIVE:")) +
+           (body.isEmpty() ? QString() : u' ' + body);
   }
 
-  // Runs `action` whenever the console receives a request at this address, or this typed
-  // line, before the console answers it.
-  template <class Action>
-  void onRequest(const QString &addressOrLine, Action action) {
+  // Runs the action when the console receives this request (its label, with "#n" for the
+  // n-th one), before the console answers it.
+  void on(const QString &trigger, std::function<void()> action) {
     QObject::connect(&console, &EosConsoleDouble::requestReceived, &console,
-                     [addressOrLine, action](const OSCMessage &request) mutable {
-                       const QString *line = request.arguments.size() == 1
-                                                 ? std::get_if<QString>(&request.arguments[0].value)
-                                                 : nullptr;
-                       if (request.address == addressOrLine || (line && *line == addressOrLine))
+                     [this, trigger, action](const OSCMessage &request) {
+                       const QString seen = label(request);
+                       const int count = seenCount.value(seen);
+                       if (trigger == seen + (count > 1 ? QStringLiteral("#%1").arg(count) : ""))
                          action();
                      });
+  }
+
+  // The console answers nothing more, and the step deadline passes.
+  void fallQuiet() {
+    console.silent = true;
+    QMetaObject::invokeMethod(
+        &console, [this] { clock->advance(8); }, Qt::QueuedConnection);
   }
 
   OSCTCPFraming framing;
   EosConsoleDouble console;
   std::shared_ptr<ManualLevelCommandScheduler> clock =
       std::make_shared<ManualLevelCommandScheduler>();
+  QHash<QString, int> seenCount;
 };
 
 }  // namespace tarnik::testing
