@@ -45,12 +45,6 @@ struct ParkRig : ConsoleRig {
     return results[0] ? QStringLiteral("succeeded") : results[0].error().text;
   }
 
-  void replyToChannelQueries(QList<OSCArgument> arguments) {
-    console.setHandler("/eos/get/chans", [arguments](const OSCMessage &) {
-      return QList<OSCMessage>{{"/eos/out/get/chans", arguments}};
-    });
-  }
-
   bool gateOpen = true;
   int gateAnswers = -1;  // how many more times the gate answers true; -1: no limit
   QList<Result> results;
@@ -95,7 +89,7 @@ TEST_P(ParkSession, TypesOnlyWhatTheRequestNeedsAndProvesTheResult) {
     EXPECT_EQ(rig.typed().mid(typedBefore),
               QStringList({"<marker>", "/eos/key/clear_cmd", "Live Enter"}) + row.typedAfterLive);
   }
-  EXPECT_EQ(rig.sessionRequests().mid(0, 9),
+  EXPECT_EQ(rig.sent(false).mid(0, 9),
             (QStringList{"/eos/subscribe", "/eos/get/show/path", "/eos/user/auto", "/eos/newcmd",
                          "/eos/key/clear_cmd", "/eos/newcmd", "/eos/newcmd", "/eos/get/chans",
                          "/eos/get/show/path"}));
@@ -106,35 +100,26 @@ TEST_P(ParkSession, EndsWithOneTextForEveryDoubtAboutTheConsole) {
   const QString notSent = QStringLiteral("The isolated park command was not sent.");
   const QString ambiguous = QStringLiteral("Eos returned an ambiguous parked-channel list.");
   const QString showChanged = QStringLiteral("The console show changed during the park query.");
+  using Act = std::function<void(ParkRig &)>;
   struct Row {
     QString trigger;  // a request label ("#2": the second one); empty: before the start
-    std::function<void(ParkRig &)> act;
+    Act act;
     QString outcome;
   };
   const auto closeGate = [](ParkRig &rig) { rig.gateOpen = false; };
-  const auto listOf = [](QList<OSCArgument> list) {
-    return [list](ParkRig &rig) { rig.replyToChannelQueries(list); };
+  const auto answering = [](QString request, OSCMessage reply) -> Act {
+    return [=](ParkRig &rig) { testing::answer(rig.console, request, reply); };
   };
-  const auto allocate = [](int user) {
-    return [user](ParkRig &rig) {
-      rig.console.setHandler(
-          "/eos/user/auto", [user](const OSCMessage &, EosConsoleDouble::Asker &asker) {
-            asker.setUser(user);
-            return QList<OSCMessage>{{"/eos/out/user", {OSCArgument::fromInt(user)}}};
-          });
-    };
+  const auto chans = [](OSCArgument argument) {
+    return OSCMessage{"/eos/out/get/chans", {argument}};
   };
+  const auto user = [](int n) { return OSCMessage{"/eos/out/user", {OSCArgument::fromInt(n)}}; };
   const Row rows[] = {
       // Lists that disagree with the query's echo, or cannot be read, or do not prove the park.
-      {"", listOf({OSCArgument::fromString("5")}), ambiguous},
-      {"",
-       [](ParkRig &rig) {
-         rig.console.parkedChannels = {3};
-         rig.replyToChannelQueries({});
-       },
-       ambiguous},
-      {"", listOf({OSCArgument::fromFloat(3)}), ambiguous},
-      {"Chan 5 At Park Enter", listOf({OSCArgument::fromString("3")}),
+      {"", answering("/eos/get/chans", chans(OSCArgument::fromString("5"))), ambiguous},
+      {"Chan 5 At Park Enter", answering("/eos/get/chans", {"/eos/out/get/chans", {}}), ambiguous},
+      {"", answering("/eos/get/chans", chans(OSCArgument::fromFloat(3))), ambiguous},
+      {"Chan 5 At Park Enter", answering("/eos/get/chans", chans(OSCArgument::fromString("3"))),
        "Eos did not confirm the requested park state."},
       {"",
        [](ParkRig &rig) {
@@ -146,8 +131,8 @@ TEST_P(ParkSession, EndsWithOneTextForEveryDoubtAboutTheConsole) {
          rig.console.send({{"/eos/out/user/100/cmd", {OSCArgument::fromString("LIVE: #")}}});
        },
        "Eos returned malformed park command feedback."},
-      {"", allocate(0), "succeeded"},
-      {"", allocate(-1), "Eos returned a malformed allocated park user."},
+      {"", answering("/eos/user/auto", user(0)), "succeeded"},
+      {"", answering("/eos/user/auto", user(-1)), "Eos returned a malformed allocated park user."},
       // The gate closing between two steps: the next step's own text.
       {"", [](ParkRig &rig) { rig.gateAnswers = 1; }, changed},
       {"", [](ParkRig &rig) { rig.gateAnswers = 2; }, "Could not prepare the isolated park user."},
@@ -162,14 +147,8 @@ TEST_P(ParkSession, EndsWithOneTextForEveryDoubtAboutTheConsole) {
       // The show, the connection and the deadline.
       {"Live Enter", [](ParkRig &rig) { rig.console.sendShowEvent("saved"); }, showChanged},
       {"/eos/user/auto", [](ParkRig &rig) { rig.console.sendShowEvent("loaded"); }, showChanged},
-      {"/eos/get/chans#2", [](ParkRig &rig) { rig.console.showPath = "/shows/other.esf"; },
-       showChanged},
-      {"",
-       [](ParkRig &rig) {
-         rig.console.setHandler("/eos/get/show/path", [](const OSCMessage &) {
-           return QList<OSCMessage>{{"/eos/out/get/show/path", {OSCArgument::fromInt(1)}}};
-         });
-       },
+      {"/eos/get/chans#2", [](ParkRig &rig) { rig.console.showPath = "/other.esf"; }, showChanged},
+      {"", answering("/eos/get/show/path", {"/eos/out/get/show/path", {OSCArgument::fromInt(1)}}),
        "Eos returned malformed show identity feedback."},
       {"Query Park Enter", [](ParkRig &rig) { rig.console.closeClients(); },
        "The isolated park connection was lost; no command will be replayed."},

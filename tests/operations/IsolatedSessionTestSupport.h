@@ -1,7 +1,7 @@
 #pragma once
 
-// What the tests of the isolated sessions share: a console double on loopback, virtual
-// time for the step deadlines, and a reading of what the session sent.
+// The isolated sessions' tests: a console double on loopback, virtual time for the step
+// deadlines, and a reading of what the session sent.
 
 #include "link/OSCEndpoint.h"
 #include "operations/EosIsolatedSession.h"
@@ -19,25 +19,22 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
-#include <ostream>
-#include <sstream>
 #include <string>
 
 namespace tarnik::testing {
 
-// Turns the event loop until the condition holds, woken by every event rather than
-// polling: a session's run is dozens of round trips, each of which a poll would delay.
+// Turns the event loop, woken by every event rather than polling: a session's run is
+// dozens of round trips, and a poll would delay each of them.
 template <class Condition>
 bool spinUntil(Condition condition, int milliseconds = 10000) {
   const QDeadlineTimer deadline(milliseconds);
   QTimer wake;  // so that the deadline is seen while nothing else happens
   wake.start(20);
-  while (!condition()) {
-    if (deadline.hasExpired()) return false;
+  while (!condition() && !deadline.hasExpired()) {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
-  return true;
+  return condition();
 }
 
 // A TCP framing, and the cue the console shows as active, which changes every Live echo.
@@ -46,23 +43,26 @@ struct SessionCase {
   std::optional<QString> activeCue;
 };
 
-inline void PrintTo(const SessionCase &session, std::ostream *out) {
-  *out << (session.framing == OSCTCPFraming::slip ? "SLIP" : "PacketLength")
-       << (session.activeCue ? "CueActive" : "NoCue");
-}
-
 inline std::string sessionCaseName(const ::testing::TestParamInfo<SessionCase> &info) {
-  std::ostringstream out;
-  PrintTo(info.param, &out);
-  return out.str();
+  return std::string(info.param.framing == OSCTCPFraming::slip ? "SLIP" : "PacketLength") +
+         (info.param.activeCue ? "CueActive" : "NoCue");
 }
 
-inline const SessionCase sessionCases[] = {
-    {OSCTCPFraming::packetLength, std::nullopt},
-    {OSCTCPFraming::slip, std::nullopt},
-    {OSCTCPFraming::packetLength, QStringLiteral("12")},
-    {OSCTCPFraming::slip, QStringLiteral("2.5")},
-};
+inline const SessionCase sessionCases[] = {{OSCTCPFraming::packetLength, std::nullopt},
+                                           {OSCTCPFraming::slip, std::nullopt},
+                                           {OSCTCPFraming::packetLength, QStringLiteral("12")},
+                                           {OSCTCPFraming::slip, QStringLiteral("2.5")}};
+
+// The console answers the request with one fixed message; an int answer to "/eos/user/auto"
+// also becomes the asking connection's user.
+inline void answer(EosConsoleDouble &console, const QString &request, OSCMessage reply) {
+  console.setHandler(request, [reply](const OSCMessage &asked, EosConsoleDouble::Asker &asker) {
+    const auto *user =
+        reply.arguments.isEmpty() ? nullptr : std::get_if<qint32>(&reply.arguments[0].value);
+    if (user && asked.address == u"/eos/user/auto") asker.setUser(*user);
+    return QList<OSCMessage>{reply};
+  });
+}
 
 struct ConsoleRig {
   explicit ConsoleRig(const SessionCase &session) : framing(session.framing) {
@@ -87,31 +87,24 @@ struct ConsoleRig {
                               ? std::get_if<QString>(&request.arguments[0].value)
                               : nullptr;
     if (!line) return request.address;
-    return line->startsWith(u"Chan 1 +") || line->startsWith(u"Chan 1 -")
-               ? QStringLiteral("<marker>")
-               : *line;
+    return line->startsWith(u"Chan 1 +") || line->startsWith(u"Chan 1 -") ? "<marker>" : *line;
   }
 
-  // The lines typed and the keys pressed, in order.
-  QStringList typed() const {
-    QStringList lines;
+  // With `typing`, the lines typed and keys pressed; else every request but the
+  // transport's own verification.
+  QStringList sent(bool typing) const {
+    QStringList labels;
     for (const OSCMessage &request : console.requests()) {
-      if (request.address == u"/eos/newcmd" || request.address.startsWith(u"/eos/key/"))
-        lines.append(label(request));
+      const bool typed =
+          request.address == u"/eos/newcmd" || request.address.startsWith(u"/eos/key/");
+      if (typing ? typed
+                 : !QStringList{"/eos/get/version", "/eos/get/processors", "/eos/ping"}.contains(
+                       request.address))
+        labels.append(typing ? label(request) : request.address);
     }
-    return lines;
+    return labels;
   }
-
-  // Every request but the transport's own verification (version, processors, pings).
-  QStringList sessionRequests() const {
-    QStringList addresses;
-    for (const OSCMessage &request : console.requests()) {
-      if (!QStringList{"/eos/get/version", "/eos/get/processors", "/eos/ping"}.contains(
-              request.address))
-        addresses.append(request.address);
-    }
-    return addresses;
-  }
+  QStringList typed() const { return sent(true); }
 
   // The Live line a console in this cue state shows for a body.
   QString liveLine(const QString &body) const {
@@ -120,8 +113,8 @@ struct ConsoleRig {
            (body.isEmpty() ? QString() : u' ' + body);
   }
 
-  // Runs the action when the console receives this request (its label, with "#n" for the
-  // n-th one), before the console answers it.
+  // Runs the action when the console receives this request (its label, "#n" for the n-th),
+  // before the console answers it.
   void on(const QString &trigger, std::function<void()> action) {
     QObject::connect(&console, &EosConsoleDouble::requestReceived, &console,
                      [this, trigger, action](const OSCMessage &request) {
