@@ -39,8 +39,9 @@ struct LiveRig : ConsoleRig {
 
   // The next thing the owner was told: "ready", "read <channel> <hue> <saturation>", or the
   // failure or show text.
-  QString awaitEnd() {
-    if (!spinUntil([this] { return !ends.isEmpty(); })) return QStringLiteral("nothing");
+  QString awaitEnd(int milliseconds = 10000) {
+    if (!spinUntil([this] { return !ends.isEmpty(); }, milliseconds))
+      return QStringLiteral("nothing");
     return ends.takeFirst();
   }
   // A read of channel 7 up to the selection, whose echo and reports the test then sends.
@@ -73,7 +74,7 @@ TEST_P(LiveControlSession, BootsToReadyOnceAndStaysWithoutADeadline) {
   EXPECT_EQ(rig.typed(), (QStringList{"<marker>", "/eos/key/clear_cmd", "Live Enter"}));
   rig.clock->advance(100);
   EXPECT_TRUE(rig.session.isReady());
-  EXPECT_EQ(rig.awaitEnd(), "nothing");
+  EXPECT_EQ(rig.awaitEnd(50), "nothing");
 }
 
 TEST_P(LiveControlSession, EndsWithOneTextForEveryDoubtAboutTheConsole) {
@@ -257,7 +258,7 @@ TEST_P(LiveControlSession, IdentifyHoldsTheFlashFromItsProofAndProvesTheRelease)
   ASSERT_TRUE(spinUntil([&] { return rig.console.flashes.isEmpty(); }));
   rig.session.finish();
   EXPECT_EQ(rig.session.flashState().stage, Stage::idle);
-  EXPECT_EQ(rig.awaitEnd(), "nothing");
+  EXPECT_EQ(rig.awaitEnd(50), "nothing");
   EXPECT_EQ(rig.released, (QList<int>{5, 5}));
 }
 
