@@ -188,7 +188,9 @@ TEST_P(LiveControlSession, EndsWithOneTextForEveryDoubtAboutTheConsole) {
     if (!row.when.isEmpty() && row.when != "ready" && row.when != "read") rig.on(row.when, act);
     if (row.when == "ready" || row.when == "read") {
       ASSERT_TRUE(rig.startReady());
-      if (row.when == "read") ASSERT_TRUE(rig.readScripted());
+      if (row.when == "read") {
+        ASSERT_TRUE(rig.readScripted());
+      }
       act();
     } else {
       ASSERT_EQ(rig.start(), std::nullopt);
