@@ -66,7 +66,11 @@ void TarnikRelayPump::pump() {
     chunkInFlight_ = true;
     if (!send(chunk_.constData(), count)) {
       finish();
-    } else if (chunkInFlight_) {
+    } else if (destinationDrained()) {
+      // Out at once. Its bytesWritten() may never come: a socket does not report again from
+      // inside its own report, which is where this loop runs when written() started it.
+      chunkInFlight_ = false;
+    } else {
       // Only a chunk the network did not take at once needs its time limit.
       sendTimer_.start();
     }
@@ -104,7 +108,6 @@ bool TarnikRelayPump::sendDirectly(const char *bytes, qint64 count) {
   }
   const qint64 taken = std::max<qint64>(sent, 0);
   if (taken == count) {
-    chunkInFlight_ = false;
     return true;
   }
   // The rest waits in Qt's buffer, whose bytesWritten() then ends the chunk.

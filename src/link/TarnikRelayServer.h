@@ -2,6 +2,7 @@
 
 #include "foundation/ObservableObject.h"
 #include "link/OSCEndpoint.h"
+#include "link/TarnikRelayPumpThread.h"
 #include "link/TarnikRelaySession.h"
 #include "platform/LogindInhibitor.h"
 #include "platform/LogindSleepMonitor.h"
@@ -85,6 +86,7 @@ class TarnikRelayServer : public ObservableObject {
   double sendTimeout_;
   LogindSleepMonitor sleepMonitor_;
   LogindInhibitor keepAwake_;
+  TarnikRelayPumpThread pumpThread_;
 };
 
 }  // namespace tarnik
