@@ -54,7 +54,6 @@ TarnikRelayEventDispatcher::~TarnikRelayEventDispatcher() {
 
 bool TarnikRelayEventDispatcher::processEvents(QEventLoop::ProcessEventsFlags flags) {
   interrupted_.store(false);
-  emit awake();
   eventsPosted_.store(false);
   QCoreApplication::sendPostedEvents();
   if (interrupted_.load()) {
@@ -63,10 +62,10 @@ bool TarnikRelayEventDispatcher::processEvents(QEventLoop::ProcessEventsFlags fl
 
   const bool withNotifiers = !flags.testFlag(QEventLoop::ExcludeSocketNotifiers);
   const bool withTimers = !flags.testFlag(QEventLoop::X11ExcludeTimers);
-  std::vector<pollfd> polled{{wakeDescriptor_, POLLIN, 0}};
+  polled_.assign(1, {wakeDescriptor_, POLLIN, 0});
   if (withNotifiers) {
     for (QSocketNotifier *notifier : notifiers_) {
-      polled.push_back({static_cast<int>(notifier->socket()), pollEventsOf(*notifier), 0});
+      polled_.push_back({static_cast<int>(notifier->socket()), pollEventsOf(*notifier), 0});
     }
   }
 
@@ -77,25 +76,21 @@ bool TarnikRelayEventDispatcher::processEvents(QEventLoop::ProcessEventsFlags fl
   if (flags.testFlag(QEventLoop::WaitForMoreEvents) && !eventsPosted_.load()) {
     timeout = withTimers ? pollTimeout() : -1;
   }
-  if (timeout != 0) {
-    emit aboutToBlock();
-  }
   int ready = 0;
   do {
-    ready = ::poll(polled.data(), polled.size(), timeout);
+    ready = ::poll(polled_.data(), polled_.size(), timeout);
   } while (ready < 0 && errno == EINTR);
   sleeping_.store(false);
-  emit awake();
 
   bool processed = false;
-  if (ready > 0 && (polled.front().revents & POLLIN) != 0) {
+  if (ready > 0 && (polled_.front().revents & POLLIN) != 0) {
     eventfd_t count = 0;
     eventfd_read(wakeDescriptor_, &count);
   }
   if (ready > 0 && withNotifiers) {
-    processed = activateNotifiers(polled);
+    processed = activateNotifiers(polled_);
   }
-  if (withTimers) {
+  if (withTimers && !timers_.empty()) {
     processed = fireDueTimers() || processed;
   }
   return processed;

@@ -54,6 +54,7 @@ class TarnikRelayEventDispatcher : public QAbstractEventDispatcher {
   int pollTimeout() const;
 
   std::vector<QSocketNotifier *> notifiers_;
+  std::vector<pollfd> polled_;  // kept between turns, so a turn allocates nothing
   std::vector<Timer> timers_;
   int wakeDescriptor_ = -1;
   // Set by wakeUp(); the loop clears it before it delivers posted events.
