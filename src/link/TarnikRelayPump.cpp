@@ -94,9 +94,9 @@ bool TarnikRelayPump::send(const char *bytes, qint64 count) {
   return true;
 }
 
-// Straight into the console's socket while Qt holds nothing back for it. Going through
-// QTcpSocket::write would switch its write notifier on and off again for every chunk, and
-// each switch wakes the event loop once more; a small command would pay that twice.
+// Straight into the console's socket while Qt holds nothing back for it. QTcpSocket::write
+// would copy every chunk into its own buffer and switch its write notifier on and off
+// again, work a small command pays for on its way to the console.
 bool TarnikRelayPump::sendDirectly(const char *bytes, qint64 count) {
   ssize_t sent = 0;
   do {
