@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QTimer>
 
@@ -32,6 +33,8 @@ class TarnikRelayPump : public QObject {
 
  private:
   void pump();
+  bool send(const char *bytes, qint64 count);
+  bool sendDirectly(const char *bytes, qint64 count);
   void written();
   bool destinationDrained() const;
   void finish();
@@ -39,6 +42,7 @@ class TarnikRelayPump : public QObject {
   QAbstractSocket &source_;
   QAbstractSocket &destination_;
   QSslSocket *secureDestination_;
+  QByteArray chunk_;  // one buffer for every chunk of this direction
   QTimer sendTimer_;
   bool started_ = false;
   bool chunkInFlight_ = false;

@@ -51,10 +51,22 @@ void disableNagle(QSslSocket &socket) {
   });
 }
 
-constexpr TarnikRelaySecurity::Failure invalidKey{TarnikRelaySecurity::Failure::Kind::invalidKey};
+// The keychain's words follow the number as a sentence of their own; GLib's messages
+// mostly end without a full stop.
+QString asSentence(const QString &detail) {
+  const QString text = trimmedText(detail);
+  if (text.isEmpty()) {
+    return {};
+  }
+  const QChar last = text.back();
+  const bool ended = last == u'.' || last == u'!' || last == u'?';
+  return QStringLiteral(" ") + text + (ended ? QString() : QStringLiteral("."));
+}
+
+const TarnikRelaySecurity::Failure invalidKey{TarnikRelaySecurity::Failure::Kind::invalidKey};
 
 TarnikRelaySecurity::Failure keychainFailure(const SecretServiceKeychain::Error &error) {
-  return {TarnikRelaySecurity::Failure::Kind::keychain, error.code};
+  return {TarnikRelaySecurity::Failure::Kind::keychain, error.status(), error.message};
 }
 
 }  // namespace
@@ -62,7 +74,8 @@ TarnikRelaySecurity::Failure keychainFailure(const SecretServiceKeychain::Error 
 QString TarnikRelaySecurity::Failure::description() const {
   switch (kind) {
     case Kind::keychain:
-      return QStringLiteral("The pairing code could not be stored in Keychain (%1).").arg(status);
+      return QStringLiteral("The pairing code could not be stored in Keychain (%1).").arg(status) +
+             asSentence(detail);
     case Kind::invalidKey:
       return QStringLiteral("Use a Tarnik pairing code containing 32 random bytes.");
     case Kind::randomGeneration:

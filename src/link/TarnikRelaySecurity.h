@@ -22,7 +22,9 @@ class TarnikRelaySecurity {
   struct Failure {
     enum class Kind { keychain, invalidKey, randomGeneration, invalidEndpoint };
     Kind kind;
-    int status = 0;  // only for keychain
+    // Only for keychain: the stable number of the cause, and the keychain's own words.
+    int status = 0;
+    QString detail = {};
     QString description() const;
     friend bool operator==(const Failure &, const Failure &) = default;
   };

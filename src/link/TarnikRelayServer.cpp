@@ -61,7 +61,13 @@ TarnikRelayServer::TarnikRelayServer(int maximumSessions, double setupTimeout, d
   connect(&sleepMonitor_, &LogindSleepMonitor::willSleep, this, &TarnikRelayServer::stopForSleep);
 }
 
-TarnikRelayServer::~TarnikRelayServer() = default;
+TarnikRelayServer::~TarnikRelayServer() {
+  // Their shutdown goes to the pump thread, which ends only after it has run.
+  for (const auto &entry : sessions_) {
+    entry.second->disconnect(this);
+    entry.second->close();
+  }
+}
 
 void TarnikRelayServer::setServiceResolver(std::shared_ptr<OSCServiceResolver> resolver) {
   serviceResolver_ = std::move(resolver);
@@ -82,9 +88,9 @@ void TarnikRelayServer::start(const OSCEndpoint &consoleEndpoint, quint16 port,
     publish(status_, security.error().description(), &TarnikRelayServer::statusChanged);
     return;
   }
-  sessionSettings_ =
-      TarnikRelaySession::Settings{std::move(*security), consoleEndpoint, serviceResolver_,
-                                   timerInterval(setupTimeout_), timerInterval(sendTimeout_)};
+  sessionSettings_ = TarnikRelaySession::Settings{
+      std::move(*security),        consoleEndpoint, serviceResolver_, timerInterval(setupTimeout_),
+      timerInterval(sendTimeout_), &pumpThread_};
 
   listener_ = new TarnikRelayListener(this);
   const CallbackIdentity::Value run = generation_.current();

@@ -3,6 +3,7 @@
 #include "foundation/CallbackIdentity.h"
 #include "foundation/ObservableObject.h"
 #include "link/OSCEndpoint.h"
+#include "link/TarnikRelayPumpThread.h"
 #include "link/TarnikRelaySession.h"
 #include "platform/LogindInhibitor.h"
 #include "platform/LogindSleepMonitor.h"
@@ -86,6 +87,7 @@ class TarnikRelayServer : public ObservableObject {
   double sendTimeout_;
   LogindSleepMonitor sleepMonitor_;
   LogindInhibitor keepAwake_;
+  TarnikRelayPumpThread pumpThread_;
 };
 
 }  // namespace tarnik

@@ -1,6 +1,8 @@
 #include "link/TarnikRelaySession.h"
 
+#include "link/TarnikRelayBridge.h"
 #include "link/TarnikRelayPump.h"
+#include "link/TarnikRelayPumpThread.h"
 
 #include <QPointer>
 #include <QSslSocket>
@@ -142,15 +144,18 @@ void TarnikRelaySession::upstreamReady() {
   pumping_ = true;
   setupTimer_.stop();
   retryTimer_.stop();
-  auto *toConsole = new TarnikRelayPump(*downstream_, *upstream_, settings_.sendTimeout, this);
-  auto *toPhone = new TarnikRelayPump(*upstream_, *downstream_, settings_.sendTimeout, this);
-  connect(toConsole, &TarnikRelayPump::finished, this, &TarnikRelaySession::requestClose);
-  connect(toPhone, &TarnikRelayPump::finished, this, &TarnikRelaySession::requestClose);
-  toConsole->start();
-  // Starting one direction may already have ended the session.
-  if (!closed_) {
-    toPhone->start();
+  // From here the session only waits for the bridge's end; the legs answer to it alone.
+  for (QAbstractSocket *socket :
+       {static_cast<QAbstractSocket *>(downstream_), static_cast<QAbstractSocket *>(upstream_)}) {
+    socket->disconnect(this);
+    socket->setParent(nullptr);
   }
+  bridge_ = new TarnikRelayBridge(downstream_, upstream_, settings_.sendTimeout);
+  downstream_ = nullptr;
+  upstream_ = nullptr;
+  connect(bridge_, &TarnikRelayBridge::finished, this, &TarnikRelaySession::requestClose,
+          Qt::QueuedConnection);
+  settings_.pumpThread->run(bridge_);
 }
 
 void TarnikRelaySession::requestClose() {
@@ -167,6 +172,10 @@ void TarnikRelaySession::close() {
   lookup_.renew();
   setupTimer_.stop();
   retryTimer_.stop();
+  if (bridge_ != nullptr) {
+    QMetaObject::invokeMethod(bridge_, &TarnikRelayBridge::shutDown, Qt::QueuedConnection);
+    bridge_ = nullptr;
+  }
   // Cut the handlers first: closing a socket reports synchronously, and nothing of this
   // session may react any more.
   for (QAbstractSocket *socket :

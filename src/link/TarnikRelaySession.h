@@ -16,10 +16,14 @@ class QTcpSocket;
 
 namespace tarnik {
 
+class TarnikRelayBridge;
+class TarnikRelayPumpThread;
+
 // One phone together with its console connection. The phone's leg (downstream) is a TLS
 // socket that becomes ready only when the phone proves the pairing code; then the console
-// leg (upstream) is opened as plain TCP, and once both are ready bytes are copied both ways.
-// The session reports what its owner acts on, and does nothing more after close().
+// leg (upstream) is opened as plain TCP, and once both are ready both legs go to the pump
+// thread, which copies bytes both ways. The session stays on the GUI thread, reports what
+// its owner acts on, and does nothing more after close().
 class TarnikRelaySession : public QObject {
   Q_OBJECT
 
@@ -30,6 +34,7 @@ class TarnikRelaySession : public QObject {
     std::shared_ptr<OSCServiceResolver> serviceResolver;  // may be null
     std::chrono::milliseconds setupTimeout;
     std::chrono::milliseconds sendTimeout;
+    TarnikRelayPumpThread *pumpThread;  // where the bytes are copied once both legs are ready
   };
 
   TarnikRelaySession(qintptr descriptor, const Settings &settings, QObject *parent = nullptr);
@@ -60,8 +65,10 @@ class TarnikRelaySession : public QObject {
   void requestClose();
 
   Settings settings_;
+  // Both null once handed to the bridge.
   QSslSocket *downstream_;
   QTcpSocket *upstream_ = nullptr;
+  TarnikRelayBridge *bridge_ = nullptr;  // on the pump thread; ended only by close()
   OSCEndpoint::HostPort upstreamTarget_;
   QTimer setupTimer_;
   QTimer retryTimer_;

@@ -1,5 +1,6 @@
 // Runs inside tests/support/with-keyring.sh, against a private unlocked GNOME Keyring.
 #include "link/TarnikRelaySecurity.h"
+#include "support/TestKeyring.h"
 
 #include <QUuid>
 
@@ -54,6 +55,27 @@ TEST(TarnikRelaySecurityKeyringIntegration, ItemThatIsNotUtf8IsAnInvalidKey) {
               std::unexpected(Failure{Failure::Kind::invalidKey}))
         << bytes.toHex().toStdString();
   }
+}
+
+// A locked keyring is not an empty one: a caller told "absent" would make and show a new
+// code that cannot be saved, and phones paired with the stored one would stop working.
+TEST(TarnikRelaySecurityKeyringIntegration, LockedKeyringIsAnErrorAndKeepsTheCode) {
+  const QString account = freshAccount();
+  ASSERT_TRUE(TarnikRelaySecurity::storePairingCode(codeOf('d'), account));
+  ASSERT_TRUE(testing::lockTestKeyring());
+
+  const Loaded loaded = TarnikRelaySecurity::loadPairingCode(account);
+  ASSERT_FALSE(loaded);
+  EXPECT_EQ(loaded.error().description(),
+            QStringLiteral("The pairing code could not be stored in Keychain (3). The keyring "
+                           "holding this item is locked."));
+  // Nobody can answer the unlock prompt here, so the store fails and writes nothing.
+  const auto stored = TarnikRelaySecurity::storePairingCode(codeOf('e'), account);
+  ASSERT_FALSE(stored);
+  EXPECT_EQ(stored.error().status, 3);
+
+  ASSERT_TRUE(testing::unlockTestKeyring());
+  EXPECT_EQ(TarnikRelaySecurity::loadPairingCode(account), Loaded(codeOf('d')));
 }
 
 }  // namespace

@@ -12,6 +12,9 @@ if [ "${1:-}" != "--inside-session" ]; then
   trap 'rm -rf "$work"' EXIT
   mkdir -p "$work/home" "$work/data" "$work/config" "$work/cache"
   mkdir -m 700 "$work/runtime"
+  # With no display the keyring's prompts fail at once instead of waiting for a person
+  # (the Secret Service would show one to unlock a locked collection).
+  unset DISPLAY WAYLAND_DISPLAY
   status=0
   HOME="$work/home" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" \
     XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime" \
@@ -20,8 +23,10 @@ if [ "${1:-}" != "--inside-session" ]; then
 fi
 shift
 
+# The login collection's password; tests that lock the keyring unlock it with this again.
+export TARNIK_TEST_KEYRING_PASSWORD="throwaway-test-password"
 # --foreground keeps the daemon our own child, so we know exactly which process to end.
-printf '%s' "throwaway-test-password" |
+printf '%s' "$TARNIK_TEST_KEYRING_PASSWORD" |
   gnome-keyring-daemon --foreground --unlock --components=secrets >"$HOME/keyring.env" &
 keyring=$!
 trap 'kill "$keyring" 2>/dev/null || true; wait "$keyring" 2>/dev/null || true' EXIT
