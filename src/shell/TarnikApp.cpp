@@ -1,0 +1,68 @@
+#include "shell/TarnikApp.h"
+
+#include "app/AppViewModel.h"
+#include "link/TarnikRelayServer.h"
+#include "shell/MacUpdater.h"
+#include "shell/MacWorkspaceView.h"
+
+#include <QApplication>
+#include <QScreen>
+
+namespace tarnik {
+
+namespace {
+
+constexpr double connectTimeout = 8.0;
+constexpr double verificationTimeout = 5.0;
+
+std::unique_ptr<AppViewModel> makeAppViewModel(QSettings &defaults) {
+  AppViewModel::Arguments arguments;
+  arguments.defaults = &defaults;
+  arguments.startNetworkingOnInit = true;
+  arguments.oscManager = std::make_unique<OSCManager>(connectTimeout, verificationTimeout);
+  arguments.maximumReconnectAttempts = 5;
+  arguments.syncTimeout = 30.0;
+  arguments.reconnectBaseDelay = 0.5;
+  arguments.directPatchReadTimeout = 2.0;
+  arguments.makeConnectionTestManager = [] {
+    return std::make_unique<OSCManager>(connectTimeout, verificationTimeout);
+  };
+  arguments.storeRelayKey = &TarnikRelaySecurity::storePairingCode;
+  arguments.loadRelayKey = &TarnikRelaySecurity::loadPairingCode;
+  return std::make_unique<AppViewModel>(std::move(arguments));
+}
+
+}  // namespace
+
+TarnikApp::TarnikApp()
+    : defaults_(QStringLiteral("quellmoor"), QStringLiteral("Tarnik")),
+      appViewModel_(makeAppViewModel(defaults_)),
+      relayServer_(std::make_unique<TarnikRelayServer>(12, 8.0, 10.0)),
+      updater_(std::make_unique<MacUpdater>()) {
+  // However the loop ends, the phones' sessions close and the machine may idle again.
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, relayServer_.get(),
+                   &TarnikRelayServer::stop);
+}
+
+TarnikApp::~TarnikApp() = default;
+
+MacWorkspaceView &TarnikApp::openWindow(WorkspacePageFactories pages) {
+  window_ = std::make_unique<MacWorkspaceView>(*appViewModel_, *relayServer_, *updater_,
+                                               std::move(pages));
+  window_->setMinimumSize(950, 680);
+  window_->resize(1200, 820);
+  if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+    QRect frame = window_->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window_->move(frame.topLeft());
+  }
+  QObject::connect(window_.get(), &MacWorkspaceView::closed, qApp, [this] { quit(); });
+  return *window_;
+}
+
+void TarnikApp::quit() {
+  relayServer_->stop();
+  QCoreApplication::quit();
+}
+
+}  // namespace tarnik
