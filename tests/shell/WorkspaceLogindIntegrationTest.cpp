@@ -69,5 +69,22 @@ TEST_F(WorkspaceLogindIntegration, ClosingTheWindowEndsTheLoopAndLetsGoOfPortAnd
   EXPECT_TRUE(waitUntil([] { return LogindStandIn::inhibitors().isEmpty(); }));
 }
 
+// Under without-system-bus.sh: no logind at all, so no locks and no sleep notice, and
+// nothing fails for it.
+TEST(WorkspaceNoBusIntegration, TheWindowOpensAndTheRelayRunsWithoutASystemBus) {
+  testing::EosConsoleDouble console;
+  TarnikApp app;
+  MacWorkspaceView &window = app.openWindow();
+  window.show();
+  app.relayServer().start(OSCEndpoint::hostPort(QStringLiteral("127.0.0.1"),
+                                                console.tcpPort(OSCTCPFraming::packetLength)),
+                          0, testing::relayTestPairingCode());
+  EXPECT_TRUE(waitUntil([&] {
+    return testing::labelText(window, "workspace.status.relay") ==
+           QStringLiteral("Relay on · 0 sessions");
+  }));
+  window.close();
+}
+
 }  // namespace
 }  // namespace tarnik
