@@ -90,10 +90,12 @@ QWidget *MacWorkspaceView::makeSidebar() {
   sidebarList_->setObjectName(QStringLiteral("workspace.pages"));
   sidebarList_->setFrameShape(QFrame::NoFrame);
   sidebarList_->setIconSize(QSize(16, 16));
-  // The sidebar sits on the window's ground, as a sidebar does, not on a text field's.
-  QPalette ground = sidebarList_->palette();
+  // The sidebar is one tinted column, its list on the same ground, not a white text field's.
+  QPalette ground = sidebar->palette();
+  ground.setColor(QPalette::Window, ground.color(QPalette::Window).darker(106));
   ground.setColor(QPalette::Base, ground.color(QPalette::Window));
-  sidebarList_->setPalette(ground);
+  sidebar->setPalette(ground);
+  sidebar->setAutoFillBackground(true);
   const QColor iconColour = ground.color(QPalette::Highlight);
   const QColor selectedIconColour = ground.color(QPalette::HighlightedText);
   for (const QString &title : WorkspacePages::titles()) {

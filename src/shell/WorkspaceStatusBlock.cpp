@@ -44,6 +44,8 @@ WorkspaceStatusBlock::WorkspaceStatusBlock(AppViewModel &app, TarnikRelayServer 
   consoleRow->addWidget(console_, 1);
 
   auto *layout = new QVBoxLayout(this);
+  // In line with the sidebar rows above it.
+  layout->setContentsMargins(3, 8, 3, 8);
   layout->setSpacing(6);
   layout->addLayout(consoleRow);
   layout->addWidget(relayLine_);
