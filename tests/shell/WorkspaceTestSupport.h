@@ -1,6 +1,9 @@
 #pragma once
 
+#include "link/OSCEndpoint.h"
+#include "link/TarnikRelayServer.h"
 #include "shell/MacWorkspaceView.h"
+#include "support/EosConsoleDouble.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -9,19 +12,20 @@ namespace tarnik::testing {
 
 inline QString labelText(const QWidget &window, const char *objectName) {
   const auto *label = window.findChild<QLabel *>(QString::fromLatin1(objectName));
-  return label ? label->text() : QStringLiteral("<no %1>").arg(QString::fromLatin1(objectName));
+  return label ? label->text() : QStringLiteral("<none>");
 }
 
 inline QListWidget *sidebarRows(const QWidget &window) {
   return window.findChild<QListWidget *>(QStringLiteral("workspace.pages"));
 }
 
-// The relay's pairing code for tests, and the key a phone proves it with.
-inline QByteArray relayTestKey() {
-  QByteArray key(32, '\0');
-  for (int i = 0; i < key.size(); ++i) key[i] = static_cast<char>(3 + i * 7);
-  return key;
+// The key a test phone proves; the relay gets it as its pairing code.
+inline const QByteArray relayTestKey(32, 'k');
+
+inline void startRelayTowards(TarnikRelayServer &relay, EosConsoleDouble &console) {
+  relay.start(OSCEndpoint::hostPort(QStringLiteral("127.0.0.1"),
+                                    console.tcpPort(OSCTCPFraming::packetLength)),
+              0, QString::fromLatin1(relayTestKey.toBase64()));
 }
-inline QString relayTestPairingCode() { return QString::fromLatin1(relayTestKey().toBase64()); }
 
 }  // namespace tarnik::testing
