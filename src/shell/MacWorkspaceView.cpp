@@ -2,6 +2,7 @@
 
 #include "app/AppViewModel.h"
 #include "link/TarnikRelayServer.h"
+#include "operations/MoverController.h"
 #include "shell/ScreenRefresh.h"
 #include "shell/SymbolIcons.h"
 #include "shell/UpdatesPage.h"
@@ -41,14 +42,16 @@ QWidget *emptyPane(const QString &objectName) {
 
 }  // namespace
 
-MacWorkspaceView::MacWorkspaceView(AppViewModel &app, TarnikRelayServer &relay, MacUpdater &updater,
+MacWorkspaceView::MacWorkspaceView(AppViewModel &app, TarnikRelayServer &relay,
+                                   MoverController &mover, MacUpdater &updater,
                                    WorkspacePageFactories factories, QWidget *parent)
     : QWidget(parent),
       app_(app),
       relay_(relay),
+      mover_(mover),
       updater_(updater),
       factories_(std::move(factories)),
-      context_{app_, relay_, updater_, state_},
+      context_{app_, relay_, mover_, updater_, state_},
       seenConnectionSettings_(app.activeConnectionSettings()) {
   setObjectName(QStringLiteral("workspace"));
   if (!factories_.updatesSection) {
@@ -173,11 +176,12 @@ QWidget *MacWorkspaceView::makePage(WorkspacePages::Page page) {
 
 void MacWorkspaceView::redraw() {
   // A new route to the console (or none) ends what the old one carried: the phones
-  // relayed to it. The first drawing is not a change.
+  // relayed to it and the controller's session. The first drawing is not a change.
   const auto &settings = app_.activeConnectionSettings();
   if (settings != seenConnectionSettings_) {
     seenConnectionSettings_ = settings;
     relay_.stop();
+    mover_.stopSession(QStringLiteral("Disconnected; movement disarmed."));
   }
 }
 

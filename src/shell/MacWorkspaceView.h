@@ -22,8 +22,9 @@ class MacWorkspaceView : public QWidget {
   Q_OBJECT
 
  public:
-  MacWorkspaceView(AppViewModel &app, TarnikRelayServer &relay, MacUpdater &updater,
-                   WorkspacePageFactories factories, QWidget *parent = nullptr);
+  MacWorkspaceView(AppViewModel &app, TarnikRelayServer &relay, MoverController &mover,
+                   MacUpdater &updater, WorkspacePageFactories factories,
+                   QWidget *parent = nullptr);
 
   const WorkspaceState &state() const { return state_; }
   // Shows the page with this title, as a click on its sidebar row does.
@@ -43,6 +44,7 @@ class MacWorkspaceView : public QWidget {
 
   AppViewModel &app_;
   TarnikRelayServer &relay_;
+  MoverController &mover_;
   MacUpdater &updater_;
   WorkspacePageFactories factories_;
   WorkspaceState state_;

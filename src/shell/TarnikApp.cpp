@@ -2,6 +2,9 @@
 
 #include "app/AppViewModel.h"
 #include "link/TarnikRelayServer.h"
+#include "operations/MoverController.h"
+#include "operations/MoverDedicatedOSCTransport.h"
+#include "platform/SDLGamePadSource.h"
 #include "shell/MacUpdater.h"
 #include "shell/MacWorkspaceView.h"
 
@@ -38,17 +41,30 @@ TarnikApp::TarnikApp()
     : defaults_(QStringLiteral("quellmoor"), QStringLiteral("Tarnik")),
       appViewModel_(makeAppViewModel(defaults_)),
       relayServer_(std::make_unique<TarnikRelayServer>(12, 8.0, 10.0)),
-      updater_(std::make_unique<MacUpdater>()) {
+      moverController_(std::make_unique<MoverController>(
+          std::make_unique<MoverDedicatedOSCTransport>(), std::make_unique<SDLGamePadSource>(),
+          true, systemUptime)),
+      updater_(std::make_unique<MacUpdater>()),
+      sleepMonitor_(QDBusConnection::systemBus(), QStringLiteral("Tarnik"),
+                    QStringLiteral("Disarm the game controller before sleeping")) {
   // However the loop ends, the phones' sessions close and the machine may idle again.
   QObject::connect(qApp, &QCoreApplication::aboutToQuit, relayServer_.get(),
                    &TarnikRelayServer::stop);
+  // The mover moves lights only while this application has the user's attention.
+  MoverController *mover = moverController_.get();
+  QObject::connect(qApp, &QGuiApplication::applicationStateChanged, mover,
+                   [mover](Qt::ApplicationState state) {
+                     mover->setApplicationActive(state == Qt::ApplicationActive);
+                   });
+  QObject::connect(&sleepMonitor_, &LogindSleepMonitor::willSleep, mover,
+                   &MoverController::systemWillSleep);
 }
 
 TarnikApp::~TarnikApp() = default;
 
 MacWorkspaceView &TarnikApp::openWindow(WorkspacePageFactories pages) {
-  window_ = std::make_unique<MacWorkspaceView>(*appViewModel_, *relayServer_, *updater_,
-                                               std::move(pages));
+  window_ = std::make_unique<MacWorkspaceView>(*appViewModel_, *relayServer_, *moverController_,
+                                               *updater_, std::move(pages));
   window_->setMinimumSize(950, 680);
   window_->resize(1200, 820);
   if (const QScreen *screen = QGuiApplication::primaryScreen()) {

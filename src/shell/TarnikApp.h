@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/LogindSleepMonitor.h"
 #include "shell/WorkspacePages.h"
 
 #include <QSettings>
@@ -22,6 +23,7 @@ class TarnikApp {
 
   AppViewModel &appViewModel() { return *appViewModel_; }
   TarnikRelayServer &relayServer() { return *relayServer_; }
+  MoverController &moverController() { return *moverController_; }
   MacUpdater &updater() { return *updater_; }
 
   // The window, 1200 by 820 at first, never smaller than 950 by 680, centred; not shown yet.
@@ -35,7 +37,10 @@ class TarnikApp {
   QSettings defaults_;
   std::unique_ptr<AppViewModel> appViewModel_;
   std::unique_ptr<TarnikRelayServer> relayServer_;
+  std::unique_ptr<MoverController> moverController_;
   std::unique_ptr<MacUpdater> updater_;
+  // The mover's notice of sleep; the relay keeps one of its own.
+  LogindSleepMonitor sleepMonitor_;
   // Last, so it goes first: its pages hold on to the objects above.
   std::unique_ptr<MacWorkspaceView> window_;
 };

@@ -12,6 +12,7 @@ namespace tarnik {
 
 class AppViewModel;
 class MacUpdater;
+class MoverController;
 class TarnikRelayServer;
 
 // What the window keeps for its pages while it is open; pages come and go, this stays.
@@ -26,6 +27,7 @@ struct WorkspaceState {
 struct WorkspaceContext {
   AppViewModel &app;
   TarnikRelayServer &relay;
+  MoverController &mover;
   MacUpdater &updater;
   WorkspaceState &state;
 };

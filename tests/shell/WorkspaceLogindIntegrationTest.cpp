@@ -2,6 +2,7 @@
 // a machine without a system bus.
 
 #include "WorkspaceTestSupport.h"
+#include "operations/MoverController.h"
 #include "shell/TarnikApp.h"
 #include "support/LogindStandIn.h"
 #include "support/QtPrinting.h"
@@ -30,13 +31,16 @@ bool relayRunsKeepingAwake(TarnikApp &app, testing::EosConsoleDouble &console) {
   return waitUntil([&] { return app.relayServer().isRunning() && holdsLock("idle"); });
 }
 
-TEST(WorkspaceLogindIntegration, SleepStopsTheRelay) {
+TEST(WorkspaceLogindIntegration, SleepStopsTheMoverAndTheRelay) {
   testing::EosConsoleDouble console;
   TarnikApp app;
   ASSERT_TRUE(relayRunsKeepingAwake(app, console));
   ASSERT_TRUE(waitUntil([] { return holdsLock("sleep"); }));
   ASSERT_TRUE(LogindStandIn::announcePrepareForSleep(true));
   EXPECT_TRUE(waitUntil([&] { return !app.relayServer().isRunning() && !holdsLock("idle"); }));
+  EXPECT_TRUE(waitUntil([&] {
+    return app.moverController().status() == QStringLiteral("Disconnected; movement disarmed.");
+  }));
 }
 
 TEST(WorkspaceLogindIntegration, ClosingTheWindowEndsTheLoopAndLetsGoOfPortAndLocks) {

@@ -2,6 +2,7 @@
 // clicks as a person would, and X decides where the focus goes.
 
 #include "WorkspaceTestSupport.h"
+#include "operations/MoverController.h"
 #include "shell/TarnikApp.h"
 #include "support/ProcessRunner.h"
 #include "support/QtPrinting.h"
@@ -41,6 +42,40 @@ TEST(WorkspaceXServer, ClicksOnSidebarRowsChangeTheDetail) {
     EXPECT_TRUE(waitUntil([&] { return labelText(window, "workspace.detailTitle") == title; }))
         << title.toStdString();
   }
+  window.close();
+}
+
+TEST(WorkspaceXServer, AnotherClientTakingTheFocusDisarmsTheMoverUntilTheUserArmsAgain) {
+  TarnikApp app;
+  MacWorkspaceView &window = app.openWindow();
+  window.show();
+  const QString ours = QString::number(window.winId());
+  ASSERT_TRUE(xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), ours}));
+  ASSERT_TRUE(
+      waitUntil([] { return QGuiApplication::applicationState() == Qt::ApplicationActive; }));
+
+  QProcess other;  // xmessage sets no process id on its window, so it is found by title
+  other.start(QStringLiteral("xmessage"), {QStringLiteral("-title"), QStringLiteral("focusThief"),
+                                           QStringLiteral("another application")});
+  const auto found = ProcessRunner::run(
+      QStringLiteral("xdotool"),
+      {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+       QStringLiteral("--name"), QStringLiteral("^focusThief$")},
+      20s);
+  ASSERT_TRUE(found && found->exitCode == 0);
+  ASSERT_TRUE(xdotool({QStringLiteral("windowfocus"),
+                       QString::fromLatin1(found->standardOutput).split('\n').first()}));
+  MoverController &mover = app.moverController();
+  EXPECT_TRUE(waitUntil([&] {
+    return mover.status() == QStringLiteral("App lost focus; reconnect and arm to resume.");
+  })) << mover.status().toStdString();
+
+  ASSERT_TRUE(xdotool({QStringLiteral("windowfocus"), ours}));
+  ASSERT_TRUE(
+      waitUntil([] { return QGuiApplication::applicationState() == Qt::ApplicationActive; }));
+  EXPECT_FALSE(mover.isArmed());
+  other.kill();
+  other.waitForFinished(5000);
   window.close();
 }
 
