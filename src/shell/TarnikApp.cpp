@@ -4,12 +4,13 @@
 #include "link/TarnikRelayServer.h"
 #include "operations/MoverController.h"
 #include "operations/MoverDedicatedOSCTransport.h"
-#include "platform/SDLGamePadSource.h"
+#include "shell/DeferredGamePadSource.h"
 #include "shell/MacUpdater.h"
 #include "shell/MacWorkspaceView.h"
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 
 namespace tarnik {
 
@@ -35,15 +36,44 @@ std::unique_ptr<AppViewModel> makeAppViewModel(QSettings &defaults) {
   return std::make_unique<AppViewModel>(std::move(arguments));
 }
 
+// Starts the game controllers once the window has first been painted.
+class GamePadsAfterFirstPaint : public QObject {
+ public:
+  GamePadsAfterFirstPaint(QWidget &window, DeferredGamePadSource &pads)
+      : QObject(&window), pads_(pads) {
+    window.installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject *watched, QEvent *event) override {
+    if (event->type() == QEvent::Paint) {
+      watched->removeEventFilter(this);
+      QTimer::singleShot(0, this, [this] {
+        pads_.start();
+        deleteLater();
+      });
+    }
+    return false;
+  }
+
+ private:
+  DeferredGamePadSource &pads_;
+};
+
+std::unique_ptr<MoverController> makeMoverController(DeferredGamePadSource *&pads) {
+  auto source = std::make_unique<DeferredGamePadSource>();
+  pads = source.get();
+  return std::make_unique<MoverController>(std::make_unique<MoverDedicatedOSCTransport>(),
+                                           std::move(source), true, systemUptime);
+}
+
 }  // namespace
 
 TarnikApp::TarnikApp()
     : defaults_(QStringLiteral("quellmoor"), QStringLiteral("Tarnik")),
       appViewModel_(makeAppViewModel(defaults_)),
       relayServer_(std::make_unique<TarnikRelayServer>(12, 8.0, 10.0)),
-      moverController_(std::make_unique<MoverController>(
-          std::make_unique<MoverDedicatedOSCTransport>(), std::make_unique<SDLGamePadSource>(),
-          true, systemUptime)),
+      moverController_(makeMoverController(gamePads_)),
       updater_(std::make_unique<MacUpdater>()),
       sleepMonitor_(QDBusConnection::systemBus(), QStringLiteral("Tarnik"),
                     QStringLiteral("Disarm the game controller before sleeping")) {
@@ -72,6 +102,7 @@ MacWorkspaceView &TarnikApp::openWindow(WorkspacePageFactories pages) {
     frame.moveCenter(screen->availableGeometry().center());
     window_->move(frame.topLeft());
   }
+  new GamePadsAfterFirstPaint(*window_, *gamePads_);
   QObject::connect(window_.get(), &MacWorkspaceView::closed, qApp, [this] { quit(); });
   return *window_;
 }

@@ -9,6 +9,7 @@
 
 namespace tarnik {
 
+class DeferredGamePadSource;
 class MacWorkspaceView;
 
 // The application: the long-lived objects, each made once with the program's fixed
@@ -37,6 +38,7 @@ class TarnikApp {
   QSettings defaults_;
   std::unique_ptr<AppViewModel> appViewModel_;
   std::unique_ptr<TarnikRelayServer> relayServer_;
+  DeferredGamePadSource *gamePads_ = nullptr;  // the mover owns it
   std::unique_ptr<MoverController> moverController_;
   std::unique_ptr<MacUpdater> updater_;
   // The mover's notice of sleep; the relay keeps one of its own.
