@@ -8,7 +8,8 @@ ensure_packages "${TARNIK_BUILD_PACKAGES[@]}"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug
 cmake --build build -j "$(nproc)"
 
-if [ -x build/src/shell/tarnik ]; then
-  exec build/src/shell/tarnik "$@"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "Tarnik is built, but its window needs a display (X11 or Wayland) and none is set." >&2
+  exit 1
 fi
-echo "Tarnik's libraries are built, but the application window is not built yet."
+exec build/src/shell/tarnik "$@"

@@ -3,6 +3,8 @@ function(tarnik_library name)
   cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
        "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp" "${CMAKE_CURRENT_SOURCE_DIR}/*.h")
+  # A folder's main.cpp is its program's entry, never part of the library.
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
   if(sources)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")

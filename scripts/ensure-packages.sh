@@ -2,12 +2,13 @@
 # test.sh and bench.sh; a repeat run only asks dpkg and moves on.
 
 TARNIK_BUILD_PACKAGES=(
-  cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zlib1g-dev libssl-dev
+  cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev zlib1g-dev libssl-dev
   libsecret-1-dev libavahi-client-dev libsdl2-dev libgtest-dev libgmock-dev
 )
 TARNIK_TEST_PACKAGES=(
   clang-16 clang-format-16 libclang-rt-16-dev liblo-tools openssl gnome-keyring dbus dbus-bin
   avahi-daemon avahi-utils iproute2 socat python3-dbus python3-dbusmock qlcplus-data locales-all
+  xvfb xdotool x11-utils
 )
 TARNIK_BENCH_PACKAGES=(libbenchmark-dev liblo-dev liboscpack-dev stunnel4 liblo-tools openssl)
 

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "model/ConsoleConnectionProfile.h"
+#include "shell/WorkspacePages.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <optional>
+
+class QLabel;
+class QListWidget;
+class QSplitter;
+class QVBoxLayout;
+
+namespace tarnik {
+
+// The application's one window: a sidebar with the six pages and the status block, and the
+// selected page beside it under its title. Each page is built afresh whenever it is shown;
+// what the pages share (WorkspaceState) lives as long as the window.
+class MacWorkspaceView : public QWidget {
+  Q_OBJECT
+
+ public:
+  MacWorkspaceView(AppViewModel &app, TarnikRelayServer &relay, MoverController &mover,
+                   MacUpdater &updater, WorkspacePageFactories factories,
+                   QWidget *parent = nullptr);
+
+  const WorkspaceState &state() const { return state_; }
+  // Shows the page with this title, as a click on its sidebar row does.
+  void showPage(const QString &title);
+
+ signals:
+  // The user closed the window.
+  void closed();
+
+ protected:
+  void closeEvent(QCloseEvent *event) override;
+
+ private:
+  QWidget *makeSidebar();
+  QWidget *makePage(WorkspacePages::Page page);
+  void redraw();
+
+  AppViewModel &app_;
+  TarnikRelayServer &relay_;
+  MoverController &mover_;
+  MacUpdater &updater_;
+  WorkspacePageFactories factories_;
+  WorkspaceState state_;
+  WorkspaceContext context_;
+  std::optional<ConsoleConnectionProfile> seenConnectionSettings_;
+
+  QListWidget *sidebarList_ = nullptr;
+  QLabel *detailTitle_ = nullptr;
+  QVBoxLayout *detailLayout_ = nullptr;
+  QPointer<QWidget> pageContent_;
+};
+
+}  // namespace tarnik

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace tarnik {
+
+class AppViewModel;
+class MacUpdater;
+class MoverController;
+class TarnikRelayServer;
+
+// What the window keeps for its pages while it is open; pages come and go, this stays.
+struct WorkspaceState {
+  QString page = QStringLiteral("Connection & relay");
+  QString pairingKey;                   // the relay page's pairing code
+  std::optional<QString> pairingError;  // why the pairing code could not be loaded
+  qint64 boardUser = 1;                 // the controller page's console user
+};
+
+// Everything a page is built from: the long-lived objects and the window's own state.
+struct WorkspaceContext {
+  AppViewModel &app;
+  TarnikRelayServer &relay;
+  MoverController &mover;
+  MacUpdater &updater;
+  WorkspaceState &state;
+};
+
+// Builds one piece of a page, afresh each time the page is shown. The window owns what it
+// returns.
+using WorkspacePaneFactory = std::function<QWidget *(WorkspaceContext &)>;
+
+// The screens plug into the window here. A piece left unset is simply absent, so a page
+// whose screen is not written yet shows only its title.
+struct WorkspacePageFactories {
+  WorkspacePaneFactory connection;          // "Connection & relay", left
+  WorkspacePaneFactory relaySection;        // "Connection & relay", right
+  WorkspacePaneFactory live;                // "Live"
+  WorkspacePaneFactory cues;                // "Cues"
+  WorkspacePaneFactory patch;               // "Patch"
+  WorkspacePaneFactory controllerSections;  // "Xbox controller"
+  WorkspacePaneFactory updatesSection;      // "Updates"; the Updates page unless replaced
+};
+
+// The six pages, in sidebar order, and how a stored page title is read: by exact text, and
+// anything unknown is the connection page.
+namespace WorkspacePages {
+enum class Page { connectionAndRelay, live, cues, patch, controller, updates };
+const QStringList &titles();
+Page page(const QString &title);
+QString symbolName(Page page);
+}  // namespace WorkspacePages
+
+}  // namespace tarnik

@@ -1,0 +1,75 @@
+#include "shell/WorkspaceStatusBlock.h"
+
+#include "app/AppViewModel.h"
+#include "link/TarnikRelayServer.h"
+#include "shell/ScreenRefresh.h"
+#include "shell/SymbolIcons.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace tarnik {
+
+namespace {
+
+constexpr int captionDot = 10;
+
+QFont captionFont(const QFont &base) {
+  QFont font = base;
+  font.setPointSizeF(base.pointSizeF() * 0.85);
+  return font;
+}
+
+}  // namespace
+
+WorkspaceStatusBlock::WorkspaceStatusBlock(AppViewModel &app, TarnikRelayServer &relay,
+                                           QWidget *parent)
+    : QWidget(parent),
+      app_(app),
+      relay_(relay),
+      consoleDot_(new QLabel),
+      console_(new QLabel),
+      relayLine_(new QLabel) {
+  setFont(captionFont(font()));
+  consoleDot_->setObjectName(QStringLiteral("workspace.status.consoleSymbol"));
+  console_->setObjectName(QStringLiteral("workspace.status.console"));
+  relayLine_->setObjectName(QStringLiteral("workspace.status.relay"));
+  console_->setTextFormat(Qt::PlainText);
+  relayLine_->setTextFormat(Qt::PlainText);
+
+  auto *consoleRow = new QHBoxLayout;
+  consoleRow->setSpacing(6);
+  consoleRow->addWidget(consoleDot_);
+  consoleRow->addWidget(console_, 1);
+
+  auto *layout = new QVBoxLayout(this);
+  // In line with the sidebar rows above it.
+  layout->setContentsMargins(3, 8, 3, 8);
+  layout->setSpacing(6);
+  layout->addLayout(consoleRow);
+  layout->addWidget(relayLine_);
+
+  auto *refresh = new ScreenRefresh(this, [this] { redraw(); });
+  refresh->observe(app_);
+  refresh->observe(relay_);
+  refresh->redrawNow();
+}
+
+void WorkspaceStatusBlock::redraw() {
+  const bool reachable = app_.isConsoleReachable();
+  console_->setText(reachable ? tr("Eos responding") : tr("Eos offline"));
+  if (drawnReachable_ != reachable) {
+    const QColor dot =
+        reachable ? QColor(0x2e, 0xa0, 0x43) : palette().color(QPalette::PlaceholderText);
+    consoleDot_->setPixmap(symbolPixmap(QStringLiteral("circle.fill"), dot, captionDot));
+    QPalette textColours = console_->palette();
+    textColours.setColor(QPalette::WindowText, dot);
+    console_->setPalette(textColours);
+    drawnReachable_ = reachable;
+  }
+  relayLine_->setText(relay_.isRunning() ? tr("Relay on · %1 sessions").arg(relay_.clientCount())
+                                         : tr("Phone relay off"));
+}
+
+}  // namespace tarnik

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "link/OSCEndpoint.h"
+#include "link/TarnikRelayServer.h"
+#include "shell/MacWorkspaceView.h"
+#include "support/EosConsoleDouble.h"
+
+#include <QLabel>
+#include <QListWidget>
+
+namespace tarnik::testing {
+
+inline QString labelText(const QWidget &window, const char *objectName) {
+  const auto *label = window.findChild<QLabel *>(QString::fromLatin1(objectName));
+  return label ? label->text() : QStringLiteral("<none>");
+}
+
+inline QListWidget *sidebarRows(const QWidget &window) {
+  return window.findChild<QListWidget *>(QStringLiteral("workspace.pages"));
+}
+
+// The key a test phone proves; the relay gets it as its pairing code.
+inline const QByteArray relayTestKey(32, 'k');
+
+inline void startRelayTowards(TarnikRelayServer &relay, EosConsoleDouble &console) {
+  relay.start(OSCEndpoint::hostPort(QStringLiteral("127.0.0.1"),
+                                    console.tcpPort(OSCTCPFraming::packetLength)),
+              0, QString::fromLatin1(relayTestKey.toBase64()));
+}
+
+}  // namespace tarnik::testing

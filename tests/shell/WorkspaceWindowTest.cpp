@@ -1,0 +1,109 @@
+#include "WorkspaceTestSupport.h"
+#include "shell/TarnikApp.h"
+#include "support/QtPrinting.h"
+#include "support/QtTestApplication.h"
+#include "support/Screenshots.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace tarnik {
+namespace {
+
+using testing::labelText;
+using testing::waitUntil;
+
+TEST(WorkspaceWindow, OpensAtItsFirstSizeOfflineAndNeverShrinksBelowItsMinimum) {
+  TarnikApp app;
+  MacWorkspaceView &window = app.openWindow();
+  window.show();
+  EXPECT_EQ(window.size(), QSize(1200, 820));
+  EXPECT_EQ(labelText(window, "workspace.status.console"), QStringLiteral("Eos offline"));
+  EXPECT_EQ(labelText(window, "workspace.status.relay"), QStringLiteral("Phone relay off"));
+  testing::saveScreenshot(window, QStringLiteral("workspace-window"));
+  window.resize(800, 600);
+  EXPECT_EQ(window.size(), QSize(950, 680));
+  window.close();
+}
+
+TEST(WorkspaceWindow, SidebarListsTheSixPagesInOrderAndEachRowShowsItsTitleAboveItsPage) {
+  // What each row's page holds; Updates is the only screen written so far.
+  const std::vector<std::pair<QString, QString>> pages{
+      {QStringLiteral("Connection & relay"), QStringLiteral("workspace.connectionAndRelay")},
+      {QStringLiteral("Live"), QStringLiteral("workspace.live")},
+      {QStringLiteral("Cues"), QStringLiteral("workspace.cues")},
+      {QStringLiteral("Patch"), QStringLiteral("workspace.patch")},
+      {QStringLiteral("Xbox controller"), QStringLiteral("workspace.controller")},
+      {QStringLiteral("Updates"), QStringLiteral("updates.check")},
+  };
+  TarnikApp app;
+  MacWorkspaceView &window = app.openWindow();
+  window.show();
+  QListWidget *rows = testing::sidebarRows(window);
+  ASSERT_EQ(rows->count(), static_cast<int>(pages.size()));
+  EXPECT_EQ(labelText(window, "workspace.sidebarTitle"), QStringLiteral("Tarnik"));
+  for (int row = 0; row < rows->count(); ++row) {
+    const auto &[title, content] = pages[static_cast<size_t>(row)];
+    SCOPED_TRACE(title.toStdString());
+    EXPECT_EQ(rows->item(row)->text(), title);
+    EXPECT_FALSE(rows->item(row)->icon().isNull());
+    rows->setCurrentRow(row);
+    EXPECT_EQ(labelText(window, "workspace.detailTitle"), title);
+    auto *shown = window.findChild<QWidget *>(content);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->isVisibleTo(&window));
+    testing::saveScreenshot(window, QStringLiteral("workspace-page-%1").arg(row + 1));
+  }
+  window.close();
+}
+
+TEST(WorkspaceWindow, OnlyAnExactTitleLeavesTheConnectionPage) {
+  for (const QString &title : {QStringLiteral("live"), QStringLiteral("Live "), QString()}) {
+    EXPECT_EQ(WorkspacePages::page(title), WorkspacePages::Page::connectionAndRelay);
+  }
+}
+
+TEST(WorkspaceWindow, APageIsBuiltAfreshEachTimeWhileTheWindowKeepsItsState) {
+  std::vector<qint64> boardUsersSeen;
+  WorkspacePageFactories pages;
+  pages.controllerSections = [&](WorkspaceContext &context) -> QWidget * {
+    boardUsersSeen.push_back(context.state.boardUser);
+    context.state.boardUser = 7;
+    return nullptr;
+  };
+  TarnikApp app;
+  MacWorkspaceView &window = app.openWindow(std::move(pages));
+  for (const char *title : {"Xbox controller", "Updates", "Xbox controller"}) {
+    window.showPage(QString::fromLatin1(title));
+  }
+  EXPECT_EQ(boardUsersSeen, (std::vector<qint64>{1, 7}));
+}
+
+TEST(InteropWorkspaceStatus, RelayLineCountsThePhonesConnectedThroughIt) {
+  testing::EosConsoleDouble console;
+  TarnikApp app;
+  MacWorkspaceView &window = app.openWindow();
+  testing::startRelayTowards(app.relayServer(), console);
+  const auto relayLineReads = [&](const char *text) {
+    return waitUntil(
+        [&] { return labelText(window, "workspace.status.relay") == QString::fromUtf8(text); });
+  };
+  ASSERT_TRUE(relayLineReads("Relay on · 0 sessions"));
+
+  QProcess phone;  // openssl s_client proving the pairing key, as a phone does
+  phone.start(QStringLiteral("openssl"),
+              QStringLiteral("s_client -quiet -tls1_2 -cipher PSK-AES128-GCM-SHA256 "
+                             "-psk_identity TarnikRelay.v1 -connect 127.0.0.1:%1 -psk %2")
+                  .arg(*app.relayServer().boundPort())
+                  .arg(QString::fromLatin1(testing::relayTestKey.toHex()))
+                  .split(' '));
+  EXPECT_TRUE(relayLineReads("Relay on · 1 sessions"));
+  testing::saveScreenshot(window, QStringLiteral("workspace-relay-on"));
+  phone.kill();
+  phone.waitForFinished(5000);
+  EXPECT_TRUE(relayLineReads("Relay on · 0 sessions"));
+}
+
+}  // namespace
+}  // namespace tarnik
