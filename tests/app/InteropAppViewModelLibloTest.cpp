@@ -2,6 +2,7 @@
 // Connect sends; oscsend answers to the listen port.
 
 #include "AppViewModelTestSupport.h"
+#include "support/InstalledPrerequisites.h"
 #include "support/ProcessRunner.h"
 
 #include <QRegularExpression>
@@ -24,8 +25,7 @@ quint16 freeUDPPort() {
 }
 
 TEST_F(InteropAppViewModelLiblo, ConnectSubscribesAndPingsAndTakesRepliesOnTheListenPort) {
-  if (!ProcessRunner::isAvailable(u"oscdump"_s) || !ProcessRunner::isAvailable(u"oscsend"_s))
-    GTEST_SKIP() << "liblo-tools (oscsend, oscdump) not installed";
+  TARNIK_REQUIRE_PROGRAMS("oscdump", "oscsend");
   const quint16 consolePort = freeUDPPort();
   const quint16 listenPort = freeUDPPort();
   ProcessRunner dump;
