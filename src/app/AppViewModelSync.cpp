@@ -51,15 +51,13 @@ void AppViewModel::requestFullSync(const QString &reason) {
     }
   }
   // A finished sync leaves the item to fire into a different generation, which it ignores.
-  syncTimeoutWorkItem_ =
-      timing_->schedule(syncTimeout_, [this, generationID, session = sessionID_] {
-        syncTimedOut(generationID, session);
-      });
+  syncTimeoutWorkItem_ = timing_->schedule(
+      syncTimeout_,
+      [this, generationID, session = sessionID_] { syncTimedOut(generationID, session); });
 }
 
 AppViewModel::SyncGeneration *AppViewModel::currentSyncGeneration() const {
-  if (!syncGeneration_ || syncGeneration_->sessionID != sessionID_ ||
-      !oscManager_->isConnected()) {
+  if (!syncGeneration_ || syncGeneration_->sessionID != sessionID_ || !oscManager_->isConnected()) {
     return nullptr;
   }
   return syncGeneration_.get();
@@ -128,8 +126,7 @@ void AppViewModel::publishSyncProgress(SyncGeneration &generation) {
   // An unchanged text is not announced again and does not restart the interval.
   if (text == syncProgressDescription_) return;
   generation.lastProgressPublicationAt = now;
-  publish(syncProgressDescription_, std::move(text),
-          &AppViewModel::syncProgressDescriptionChanged);
+  publish(syncProgressDescription_, std::move(text), &AppViewModel::syncProgressDescriptionChanged);
 }
 
 void AppViewModel::failSync(const QUuid &generationID, const QString &reason) {

@@ -30,7 +30,8 @@ std::optional<QList<OSCArgument>> accumulate(QHash<QString, FragmentAccumulator>
 }
 
 // The index a complete record answers, when it is one the sync asked for and still waits on.
-std::optional<qint64> awaitedIndex(const QList<OSCArgument> &fields, const std::set<qint64> &inFlight) {
+std::optional<qint64> awaitedIndex(const QList<OSCArgument> &fields,
+                                   const std::set<qint64> &inFlight) {
   const std::optional<qint64> index = integerArgument(fields, 0);
   if (!index || *index < 0 || !inFlight.contains(*index)) return std::nullopt;
   return index;
