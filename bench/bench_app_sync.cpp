@@ -143,13 +143,16 @@ class ReferenceClient {
   }
 
   void send(const QString &address) {
-    socket_.write(*OSCTCPFramer::frame(OSCMessage{address, {}}.encoded(), OSCTCPFraming::packetLength));
+    socket_.write(
+        *OSCTCPFramer::frame(OSCMessage{address, {}}.encoded(), OSCTCPFraming::packetLength));
   }
 
   void pump() {
     while (progress_.inFlight < window) {
-      std::deque<qint64> *first = progress_.cueNext ? &progress_.pendingCues : &progress_.pendingPatch;
-      std::deque<qint64> *second = progress_.cueNext ? &progress_.pendingPatch : &progress_.pendingCues;
+      std::deque<qint64> *first =
+          progress_.cueNext ? &progress_.pendingCues : &progress_.pendingPatch;
+      std::deque<qint64> *second =
+          progress_.cueNext ? &progress_.pendingPatch : &progress_.pendingCues;
       std::deque<qint64> *pending = !first->empty() ? first : second;
       if (pending->empty()) return;
       const bool cue = pending == &progress_.pendingCues;
@@ -247,7 +250,8 @@ int main(int argc, char **argv) {
     for (int sync = 1; sync <= 3; ++sync) {
       model.sync();
       const qint64 after = residentKib();
-      std::printf("FIGURE app_full_sync_rss_growth_kib %lld\n", static_cast<long long>(after - before));
+      std::printf("FIGURE app_full_sync_rss_growth_kib %lld\n",
+                  static_cast<long long>(after - before));
       before = after;
     }
     std::fflush(stdout);

@@ -47,7 +47,7 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
   // opens a socket.
 }
 
-AppViewModel::~AppViewModel() = default;
+AppViewModel::~AppViewModel() { storeWaitingSavedShowsNow(); }
 
 void AppViewModel::setConsoleIP(const QString &value) {
   publish(consoleIP_, value, &AppViewModel::consoleIPChanged);

@@ -21,12 +21,14 @@
 #include "model/catalog/FixtureCatalogStore.h"
 #include "model/catalog/FixtureParameterCatalogStore.h"
 
+#include <QFutureWatcher>
 #include <QHash>
 #include <QList>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
 #include <QUuid>
+#include <QVarLengthArray>
 
 #include <deque>
 #include <expected>
@@ -239,7 +241,8 @@ class AppViewModel final : public ObservableObject {
   static QList<ConsoleConnectionProfile> builtInConnectionProfiles();
   static QString connectionSummary(const ConsoleConnectionProfile &profile);
 
-  // Show snapshots (AppViewModelSavedShows.cpp)
+  // Show snapshots (AppViewModelSavedShows.cpp). Storing is finished on a worker thread;
+  // whatever is still waiting is stored when the model goes.
   void loadSavedShowFiles();
   void saveShowSnapshot();
   void persistSavedShowFiles();
@@ -251,6 +254,8 @@ class AppViewModel final : public ObservableObject {
   // Reply dispatcher (AppViewModelDispatcher.cpp): every message of the main connection
   // ends here, in arrival order.
   void handleOSCMessage(const QString &address, const QList<OSCArgument> &arguments);
+  // An address split at "/" with empty pieces left out, viewing the address it came from.
+  using AddressComponents = QVarLengthArray<QStringView, 12>;
 
   // Show sync start (AppViewModelSync.cpp). The reason is the data status while it starts.
   void requestFullSync(const QString &reason);
@@ -432,8 +437,9 @@ class AppViewModel final : public ObservableObject {
   static QString syncProgressCountText(qint64 received, std::optional<qint64> expected);
 
   // Cue and patch list replies of a running sync (AppViewModelSyncReplies.cpp)
-  void parseCueListReply(const QList<OSCArgument> &arguments, const QStringList &components);
-  void parsePatchListReply(const QList<OSCArgument> &arguments, const QStringList &components);
+  void parseCueListReply(const QList<OSCArgument> &arguments, const AddressComponents &components);
+  void parsePatchListReply(const QList<OSCArgument> &arguments,
+                           const AddressComponents &components);
   static QList<Channel> makeChannels(const std::map<qint64, PatchPart> &rows, double now);
 
   // Completion, the discard after a patch change, publication (AppViewModelSyncCompletion.cpp)
@@ -460,6 +466,10 @@ class AppViewModel final : public ObservableObject {
   void resetParkState();
   void resetLiveControls(bool endActiveSessionFirst);
   void clearPendingPatchWrite(const QString &reason);
+
+  // Snapshot storage (AppViewModelSavedShows.cpp)
+  void encodeWaitingSavedShows();
+  void storeWaitingSavedShowsNow();
 
   // Construction steps (AppViewModelStoredSettings.cpp)
   void readStoredConnectionSettings();
@@ -509,6 +519,10 @@ class AppViewModel final : public ObservableObject {
   QString dataStatusMessage_ = QStringLiteral("Not synced yet");
   QString syncProgressDescription_ = QStringLiteral("Not syncing");
   QList<SavedShowFile> savedShowFiles_;  // newest first
+  // Encoding every snapshot of a large show takes longer than a frame, so it runs on a
+  // worker thread; a list that changes meanwhile waits for the running encoding to end.
+  std::optional<QList<SavedShowFile>> savedShowsToStore_;
+  std::unique_ptr<QFutureWatcher<QString>> savedShowsEncoding_;
 
   // Command line
   QString consoleModeLabel_ = QStringLiteral("LIVE");

@@ -17,7 +17,15 @@ bool isString(const QList<OSCArgument> &arguments, qsizetype index) {
   return index < arguments.size() && std::holds_alternative<QString>(arguments[index].value);
 }
 
-bool startsWith(const QStringList &components, std::initializer_list<QLatin1StringView> prefix) {
+AppViewModel::AddressComponents addressComponents(QStringView address) {
+  AppViewModel::AddressComponents components;
+  for (const QStringView piece : address.tokenize(u'/', Qt::SkipEmptyParts))
+    components.append(piece);
+  return components;
+}
+
+bool startsWith(const AppViewModel::AddressComponents &components,
+                std::initializer_list<QLatin1StringView> prefix) {
   if (components.size() < qsizetype(prefix.size())) return false;
   qsizetype index = 0;
   for (const QLatin1StringView piece : prefix) {
@@ -57,7 +65,7 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
   // The tests run in a fixed order and the first that claims the message ends the
   // dispatch. A message whose address matches but whose arguments have the wrong shape
   // falls through to the later tests; at the end anything unclaimed is dropped.
-  const QStringList components = address.split(u'/', Qt::SkipEmptyParts);
+  const AddressComponents components = addressComponents(address);
 
   // Parameter and emitter replies belong to the Live-control session's own connection.
   if (address.startsWith("/eos/out/get/params/"_L1) ||

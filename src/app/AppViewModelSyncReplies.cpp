@@ -40,7 +40,7 @@ std::optional<qint64> awaitedIndex(const QList<OSCArgument> &fields,
 }  // namespace
 
 void AppViewModel::parseCueListReply(const QList<OSCArgument> &arguments,
-                                     const QStringList &components) {
+                                     const AddressComponents &components) {
   // eos/out/get/cue/<list>/<cue>/<part>/list/<start>/<count>
   if (components.size() < 10 || components[4] != "1"_L1 || components[6] != "0"_L1 ||
       components[7] != "list"_L1) {
@@ -52,8 +52,8 @@ void AppViewModel::parseCueListReply(const QList<OSCArgument> &arguments,
   SyncGeneration *generation = currentSyncGeneration();
   if (!generation) return;
 
-  const QString &cueNumber = components[5];
-  const QString key = components[4] + u'/' + cueNumber + u'/' + components[6];
+  const QString cueNumber = components[5].toString();
+  const QString key = u"1/"_s + cueNumber + u"/0"_s;  // list and part as checked above
   const std::optional<QList<OSCArgument>> fields =
       accumulate(generation->cueFragments, key, cueReplyFieldCount, *start, arguments);
   if (!fields) return;
@@ -74,7 +74,7 @@ void AppViewModel::parseCueListReply(const QList<OSCArgument> &arguments,
 }
 
 void AppViewModel::parsePatchListReply(const QList<OSCArgument> &arguments,
-                                       const QStringList &components) {
+                                       const AddressComponents &components) {
   // eos/out/get/patch/<channel>/<part>/list/<start>/<count>
   if (components.size() < 9 || components[6] != "list"_L1) return;
   const std::optional<qint64> channel = parseStrictInteger<qint64>(components[4]);
