@@ -74,5 +74,23 @@ TEST_F(AppViewModelDispatcherTest, DataOfAnotherShowLeavesTheScreen) {
   EXPECT_EQ(model->showFileName(), "b"_L1);
 }
 
+TEST_F(AppViewModelDispatcherTest, ConnectionChangesAreAnnouncedAtMostTenTimesASecond) {
+  const std::unique_ptr<AppViewModel> model = makeModel();
+  int announcements = 0;
+  QObject::connect(model.get(), &AppViewModel::objectWillChange, model.get(),
+                   [&] { ++announcements; });
+  const auto connectionChanges = [&](int count) {
+    for (int change = 0; change < count; ++change) emit model->oscManager()->objectWillChange();
+  };
+  connectionChanges(5);
+  EXPECT_EQ(announcements, 1);  // the first at once
+  timing->advance(0.1);
+  EXPECT_EQ(announcements, 2);  // the last of the burst, at the end of the window
+  timing->advance(0.1);
+  connectionChanges(1);
+  timing->advance(0.1);
+  EXPECT_EQ(announcements, 3);
+}
+
 }  // namespace
 }  // namespace tarnik::testing
