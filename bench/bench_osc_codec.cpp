@@ -399,6 +399,52 @@ bool contendersAgree() {
   return true;
 }
 
+// ---------------------------------------------------------------- hostile tag lists
+
+// A message of the largest size the decoder takes, with the address "/x", the given tag
+// letters and the given data.
+QByteArray largestMessage(char tag, qsizetype tagCount, const QByteArray &data) {
+  QByteArray packet("/x\0\0,", 5);
+  packet += QByteArray(tagCount, tag);
+  packet += QByteArray(4 - (packet.size() % 4), '\0');
+  return packet + data;
+}
+
+struct TagLists {
+  // A million tags and no data behind them: refused, and no dearer than a valid message.
+  QByteArray unknownTags = largestMessage('x', OSCPacket::maximumPacketSize - 12, {});
+  QByteArray intsWithoutData = largestMessage('i', OSCPacket::maximumPacketSize - 12, {});
+  // The valid message of the same size whose every tag carries its four bytes.
+  QByteArray ints = largestMessage('i', intCount, QByteArray(4 * intCount, '\1'));
+
+  static constexpr qsizetype intCount = (OSCPacket::maximumPacketSize - 12) / 5;
+};
+
+const TagLists &tagLists() {
+  static const TagLists instance;
+  return instance;
+}
+
+void decodeHostileTagsPass() {
+  benchmark::DoNotOptimize(OSCPacket::decode(tagLists().unknownTags));
+  benchmark::DoNotOptimize(OSCPacket::decode(tagLists().intsWithoutData));
+}
+
+void decodeValidTagsPass() {
+  for (int i = 0; i < 2; ++i) benchmark::DoNotOptimize(OSCPacket::decode(tagLists().ints));
+}
+
+bool tagListsAsExpected() {
+  const TagLists &t = tagLists();
+  const bool sized = t.unknownTags.size() <= OSCPacket::maximumPacketSize &&
+                     t.intsWithoutData.size() <= OSCPacket::maximumPacketSize &&
+                     t.ints.size() <= OSCPacket::maximumPacketSize &&
+                     t.ints.size() >= OSCPacket::maximumPacketSize - 8;
+  const auto valid = OSCPacket::decode(t.ints);
+  return sized && !OSCPacket::decode(t.unknownTags) && !OSCPacket::decode(t.intsWithoutData) &&
+         valid && valid->first().arguments.size() == TagLists::intCount;
+}
+
 // ---------------------------------------------------------------- benchmarks
 
 // One pass of each contender over the whole corpus.
@@ -476,6 +522,10 @@ BENCHMARK(decodeOscpack);
 int main(int argc, char **argv) {
   tarnik::initializeRepeatedBenchmarks(argc, argv, 7, tarnik::BenchInterleaving::random);
   if (!contendersAgree()) return 1;
+  if (!tagListsAsExpected()) {
+    std::fprintf(stderr, "the tag-list packets are not what they should be\n");
+    return 1;
+  }
   tarnik::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   // The ratios come from alternating rounds rather than from the medians above: one pass
@@ -484,6 +534,10 @@ int main(int argc, char **argv) {
   tarnik::printPairedRatio("osc_decode_vs_liblo", decodeTarnikPass, decodeLibloPass);
   tarnik::printPairedRatio("osc_encode_vs_oscpack", encodeTarnikPass, encodeOscpackPass);
   tarnik::printPairedRatio("osc_decode_vs_oscpack", decodeTarnikPass, decodeOscpackPass);
+  // Refusing a million tags without data costs at most what decoding a valid message of the
+  // same size does.
+  tarnik::printPairedRatio("osc_decode_hostile_vs_valid", decodeHostileTagsPass,
+                           decodeValidTagsPass);
   benchmark::Shutdown();
   return 0;
 }

@@ -25,7 +25,7 @@ template <typename NextCut>
 Outcome feed(OSCTCPFraming framing, QByteArrayView stream, NextCut nextCut) {
   const qsizetype bound = framing == OSCTCPFraming::packetLength
                               ? OSCTCPFramer::maximumPacketLengthBuffer
-                              : OSCTCPFramer::maximumPacketSize;
+                              : OSCPacket::maximumPacketSize;
   OSCTCPFramer framer(framing);
   Outcome outcome;
   for (qsizetype at = 0; at < stream.size();) {
@@ -39,7 +39,7 @@ Outcome feed(OSCTCPFraming framing, QByteArrayView stream, NextCut nextCut) {
     }
     require(framer.bufferedSize() <= bound);
     for (const QByteArray &packet : *result) {
-      require(!packet.isEmpty() && packet.size() <= OSCTCPFramer::maximumPacketSize);
+      require(!packet.isEmpty() && packet.size() <= OSCPacket::maximumPacketSize);
       outcome.packets += packet;
     }
   }

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "foundation/CallbackIdentity.h"
 #include "foundation/OSCTransportKinds.h"
 #include "foundation/ObservableObject.h"
+#include "foundation/PublicationQueue.h"
+#include "link/EosVerification.h"
 #include "link/OSCEndpoint.h"
 #include "link/OSCMessage.h"
-#include "link/OSCPingTracker.h"
 #include "link/OSCServiceDiscovery.h"
 #include "link/OSCTCPFramer.h"
+#include "link/OSCTrafficMeter.h"
 #include "link/TarnikRelaySecurity.h"
 
 #include <QAbstractSocket>
@@ -23,7 +26,6 @@
 #include <optional>
 #include <type_traits>
 #include <utility>
-#include <variant>
 #include <vector>
 
 class QUdpSocket;
@@ -48,6 +50,8 @@ class OSCManager final : public ObservableObject {
       std::optional<double> lastEosResponse READ lastEosResponse NOTIFY lastEosResponseChanged)
   Q_PROPERTY(
       std::optional<double> lastPingResponse READ lastPingResponse NOTIFY lastPingResponseChanged)
+  Q_PROPERTY(std::optional<double> lastPingResponseUptime READ lastPingResponseUptime NOTIFY
+                 lastPingResponseUptimeChanged)
   Q_PROPERTY(std::optional<QString> verifiedSoftwareVersion READ verifiedSoftwareVersion NOTIFY
                  verifiedSoftwareVersionChanged)
   Q_PROPERTY(std::optional<QString> verifiedFixtureLibraryVersion READ verifiedFixtureLibraryVersion
@@ -87,10 +91,8 @@ class OSCManager final : public ObservableObject {
                  discoveredServicesChanged)
 
  public:
-  static constexpr qsizetype maximumPacketSize = 1'048'576;
   static constexpr qint64 maximumReadSize = 65'536;
   static constexpr qsizetype maximumUDPPeers = 16;
-  static constexpr qsizetype maximumArrivalTimes = 10'000;
   static constexpr double minimumTimeLimit = 0.1;
 
   // Time limits in seconds; anything not above 0.1 (NaN included) becomes 0.1. Opens nothing.
@@ -130,6 +132,9 @@ class OSCManager final : public ObservableObject {
   // Dates in seconds since 2001-01-01 00:00:00 UTC.
   std::optional<double> lastEosResponse() const { return lastEosResponse_; }
   std::optional<double> lastPingResponse() const { return lastPingResponse_; }
+  // When the echo of a ping arrived, in seconds of systemUptime(); it changes with
+  // lastPingResponse, and is already set when that one announces itself.
+  std::optional<double> lastPingResponseUptime() const { return lastPingResponseUptime_; }
   const std::optional<QString> &verifiedSoftwareVersion() const { return verifiedSoftwareVersion_; }
   const std::optional<QString> &verifiedFixtureLibraryVersion() const {
     return verifiedFixtureLibraryVersion_;
@@ -137,13 +142,13 @@ class OSCManager final : public ObservableObject {
   const std::optional<QString> &verifiedConsoleIdentity() const { return verifiedConsoleIdentity_; }
   std::optional<double> roundTripMilliseconds() const { return roundTripMilliseconds_; }
   double receivedMessageRate() const { return receivedMessageRate_; }
-  qint64 attemptedMessageCount() const { return attemptedMessageCount_; }
-  qint64 queuedMessageCount() const { return queuedMessageCount_; }
-  qint64 failedSendCount() const { return failedSendCount_; }
-  qint64 sentMessageCount() const { return sentMessageCount_; }
-  qint64 receivedMessageCount() const { return receivedMessageCount_; }
-  qint64 sentByteCount() const { return sentByteCount_; }
-  qint64 receivedByteCount() const { return receivedByteCount_; }
+  qint64 attemptedMessageCount() const { return traffic_.counters.attempted; }
+  qint64 queuedMessageCount() const { return traffic_.counters.queued; }
+  qint64 failedSendCount() const { return traffic_.counters.failed; }
+  qint64 sentMessageCount() const { return traffic_.counters.sent; }
+  qint64 receivedMessageCount() const { return traffic_.counters.received; }
+  qint64 sentByteCount() const { return traffic_.counters.sentBytes; }
+  qint64 receivedByteCount() const { return traffic_.counters.receivedBytes; }
   std::optional<double> roundTripSampleAgeSeconds() const { return roundTripSampleAgeSeconds_; }
   qint64 roundTripSampleCount() const { return roundTripSampleCount_; }
   const std::optional<QString> &lastError() const { return lastError_; }
@@ -160,8 +165,10 @@ class OSCManager final : public ObservableObject {
   static std::optional<QString> normalizedHost(const QString &host);
   static std::optional<QString> normalizedHost(const OSCEndpoint &endpoint);
   // Two or more dot-separated base-10 integers, each with an optional sign.
-  static bool isDottedNumeric(QStringView text);
-  static QStringList argumentDescriptions(const QList<OSCArgument> &arguments);
+  static bool isDottedNumeric(QStringView text) { return EosVerification::isDottedNumeric(text); }
+  static QStringList argumentDescriptions(const QList<OSCArgument> &arguments) {
+    return EosVerification::argumentDescriptions(arguments);
+  }
   // "8 seconds" for a whole number, "1.5 seconds" otherwise.
   static QString secondsText(double seconds);
 
@@ -171,6 +178,7 @@ class OSCManager final : public ObservableObject {
   void lastReceivedMessageChanged(const std::optional<tarnik::OSCMessage> &value);
   void lastEosResponseChanged(std::optional<double> value);
   void lastPingResponseChanged(std::optional<double> value);
+  void lastPingResponseUptimeChanged(std::optional<double> value);
   void verifiedSoftwareVersionChanged(const std::optional<QString> &value);
   void verifiedFixtureLibraryVersionChanged(const std::optional<QString> &value);
   void verifiedConsoleIdentityChanged(const std::optional<QString> &value);
@@ -195,9 +203,8 @@ class OSCManager final : public ObservableObject {
   void discoveredServicesChanged(const QList<tarnik::OSCEndpoint> &value);
 
  private:
-  // A connection attempt or listener; renewed at every teardown so that late callbacks,
-  // timers and publications of an older one find themselves outdated and do nothing.
-  using Identity = quint64;
+  // A connection attempt, a listener or a scheduled connect; see CallbackIdentity.
+  using Identity = CallbackIdentity::Value;
 
   struct Delivery {
     qint64 unwritten = 0;
@@ -212,26 +219,27 @@ class OSCManager final : public ObservableObject {
 
   // What a message that proves the peer is Eos adds to its publication.
   struct EosProof {
-    std::optional<double> roundTrip;
-    std::optional<std::pair<QString, QString>> versions;
-    double date = 0;
+    EosVerification::Proof proof;
+    double date = 0;           // wall clock
+    double arrivalUptime = 0;  // monotonic seconds
   };
-  // What one received message changes; plain and small, because every message makes one.
-  struct IncomingPublication {
+  // One received message as it will be published; small, because every message makes one.
+  struct Incoming {
     OSCMessage message;
     double rate = 0;
     std::optional<QString> consoleIdentity;
     std::unique_ptr<EosProof> proof;
   };
-  // Publications wait in order; one posted event runs all that were waiting when it ran,
-  // so a flood of messages does not cost one event (and one dispatcher wake-up) each.
-  struct Publication {
-    quint64 serial;
-    Identity identity;
-    std::variant<std::function<void()>, IncomingPublication> change;
+  // What one read brought, published as one change: subscribers still see every message
+  // on its own, in order, but the identity check and the counter signals come once per
+  // read rather than once per message.
+  struct ReceivedBatch {
+    Identity identity = 0;
+    std::vector<Incoming> messages;
+    qint64 byteCount = 0;
   };
 
-  // Lifecycle (OSCManagerLifecycle.cpp)
+  // Lifecycle
   void scheduleConnection(const OSCEndpoint &endpoint, const QString &endpointText);
   void startConnection(const OSCEndpoint &endpoint, const QString &endpointText,
                        OSCTransport transport, OSCTCPFraming framing,
@@ -252,37 +260,39 @@ class OSCManager final : public ObservableObject {
   void closeSocket(QAbstractSocket *socket);
   void armTimer(QTimer &timer, double seconds, std::function<void()> action);
 
-  // Receive path and UDP reply listener (OSCManagerReceive.cpp)
+  // Receive path and UDP reply listener
+  void readConnection(Identity identity);
   bool readStreamChunk(Identity identity);
-  void readStream(Identity identity);
   void drainStream(Identity identity);
-  void readDatagrams(Identity identity);
+  bool readDatagrams(QUdpSocket &socket, Identity identity, bool fromListener);
   // arrival: when the bytes were read, on the monotonic clock.
   void handlePacket(QByteArrayView packet, Identity identity, qint64 arrival);
+  void handleIncoming(OSCMessage message, Identity identity, qint64 arrival);
+  ReceivedBatch &receivedBatch(Identity identity);
+  void flushReceived();
+  void applyReceived(ReceivedBatch &batch);
   void startUDPListener(quint16 port);
   void readListener(Identity listenerIdentity);
   bool acceptUDPPeer(const QHostAddress &address, quint16 port);
   void dropListener(const QString &status);
 
-  // Send path and counters (OSCManagerSend.cpp)
+  // Send path
   bool sendOnQueue(const OSCMessage &message, const std::optional<QString> &pingToken);
   void refuseSend(Identity identity, const QString &text);
   void handOver(const QByteArray &data, Identity identity, const std::optional<QString> &pingToken);
   void completeWrites(qint64 bytes, Identity identity);
   void completeDelivery(Identity identity, const Delivery &delivery,
                         const std::optional<QString> &error);
-  void publishCounters(qint64 receivedBytes, Identity identity);
+  void countFor(Identity identity, qint64 OSCTrafficMeter::Counters::*counter, qint64 amount,
+                void (OSCManager::*changed)(qint64));
   void startRateTimer(Identity identity);
-  void pruneReceivedTimestamps(qint64 nowNanoseconds);
 
-  // Incoming handling, ping and verification (OSCManagerIncoming.cpp)
+  // Ping and verification
   bool sendPingOnQueue();
   void beginVerification(Identity identity, const QString &endpointText);
   void verificationTimedOut(Identity identity, const QString &endpointText);
-  void handleIncoming(OSCMessage message, Identity identity, qint64 arrival);
-  void applyIncoming(IncomingPublication &incoming);
 
-  // Diagnostics texts (OSCManagerDiagnostics.cpp)
+  // Status texts
   void transportDescription(const QString &endpointText, OSCTransport transport,
                             OSCTCPFraming framing, Identity identity);
   void pathDescription(const QAbstractSocket &socket, Identity identity);
@@ -291,32 +301,24 @@ class OSCManager final : public ObservableObject {
                               const std::optional<QString> &error);
   void publishStatus(const QString &text);
 
-  // Publication queue (OSCManagerPublication.cpp): runs the change one event-loop turn
-  // later, in order, only if the identity is still current then.
+  // Runs the change one event-loop turn later, in order behind everything asked for
+  // before it (received messages included), only if the identity is still current then.
   void publishFor(Identity identity, std::function<void()> change);
-  void publishIncoming(Identity identity, IncomingPublication incoming);
-  void enqueuePublication(Publication publication);
-  void runPublications();
   // Runs the work on the manager's thread and waits for it when called from another one.
   template <class Work>
   auto onOwnThread(Work &&work);
 
   static qint64 monotonicNanoseconds();
-  // IPv4-mapped IPv6 addresses become plain IPv4 ones.
-  static QHostAddress foldedAddress(const QHostAddress &address);
-  // Same address; the scope counts when the expected address names one.
-  static bool isSameHost(const QHostAddress &address, const QHostAddress &expected);
 
   // The console connection of the current attempt.
   QAbstractSocket *connection_ = nullptr;
   QUdpSocket *listener_ = nullptr;
   quint16 listenerPort_ = 0;
-  Identity lastIdentity_ = 0;
-  Identity activeConnectionID_ = 0;
-  Identity listenerID_ = 0;
+  CallbackIdentity activeConnectionID_;
+  CallbackIdentity listenerID_;
   // Work scheduled by connect and startListening runs only while this has not moved on:
   // disconnect() moves it, so an earlier connect cannot reopen what it closed.
-  quint64 scheduleEpoch_ = 0;
+  CallbackIdentity scheduledWork_;
   OSCTransport activeTransport_ = OSCTransport::tcp;
   OSCTCPFraming activeTCPFraming_ = OSCTCPFraming::packetLength;
   QString activeEndpointDescription_ = QStringLiteral("Not connected");
@@ -324,19 +326,23 @@ class OSCManager final : public ObservableObject {
   std::optional<OSCEndpoint::HostPort> resolvedTarget_;
   std::optional<TarnikRelaySecurity::Parameters> relayParameters_;
   bool connectionReady_ = false;
-  bool eosVerifiedOnQueue_ = false;
-  std::optional<QString> pendingProcessorIdentity_;
   bool receiveLoopStarted_ = false;
+  // A queued read is waiting for its turn; further read reports wait for it.
+  bool connectionReadPending_ = false;
+  bool listenerReadPending_ = false;
   std::optional<QString> waitingDetail_;
   bool writingDatagram_ = false;
   OSCTCPFramer tcpFramer_{OSCTCPFraming::packetLength};
-  QByteArray readBuffer_;  // allocated on the first TCP read
+  QByteArray readBuffer_;  // allocated on the first read
+  std::optional<ReceivedBatch> received_;
+  // The storage of the last batch published, kept for the next one: a read of a thousand
+  // messages would otherwise grow a fresh list step by step every time.
+  std::vector<Incoming> spareBatchStorage_;
   QList<UDPPeer> udpPeers_;
   std::optional<QHostAddress> expectedUDPSenderHost_;
+  EosVerification verification_;
+  OSCTrafficMeter traffic_;
   QTimer rateTimer_;
-  std::deque<qint64> receivedTimestamps_;  // monotonic nanoseconds, oldest first
-  OSCPingTracker pingTracker_;
-  std::optional<qint64> roundTripSampleTimestamp_;  // monotonic nanoseconds
   QTimer connectTimeoutTimer_;
   QTimer verificationTimeoutTimer_;
   QTimer retryTimer_;
@@ -345,28 +351,19 @@ class OSCManager final : public ObservableObject {
   const double verificationTimeout_;
   std::shared_ptr<OSCServiceResolver> serviceResolver_;
   OSCServiceDiscovery discovery_;
-  std::vector<Publication> publications_;
-  std::size_t publicationHead_ = 0;  // the first one not yet run
-  quint64 lastPublicationSerial_ = 0;
-  bool publicationPosted_ = false;
+  PublicationQueue publications_{*this, activeConnectionID_};
 
   bool isConnected_ = false;
   bool isEosVerified_ = false;
   std::optional<OSCMessage> lastReceivedMessage_;
   std::optional<double> lastEosResponse_;
   std::optional<double> lastPingResponse_;
+  std::optional<double> lastPingResponseUptime_;
   std::optional<QString> verifiedSoftwareVersion_;
   std::optional<QString> verifiedFixtureLibraryVersion_;
   std::optional<QString> verifiedConsoleIdentity_;
   std::optional<double> roundTripMilliseconds_;
   double receivedMessageRate_ = 0;
-  qint64 attemptedMessageCount_ = 0;
-  qint64 queuedMessageCount_ = 0;
-  qint64 failedSendCount_ = 0;
-  qint64 sentMessageCount_ = 0;
-  qint64 receivedMessageCount_ = 0;
-  qint64 sentByteCount_ = 0;
-  qint64 receivedByteCount_ = 0;
   std::optional<double> roundTripSampleAgeSeconds_;
   qint64 roundTripSampleCount_ = 0;
   std::optional<QString> lastError_;

@@ -183,6 +183,29 @@ bool readBlobField(QByteArrayView bytes, qsizetype &cursor, QByteArray &blob) {
   return true;
 }
 
+// Every tag known, and the data left long enough for the least each tag reads (4 bytes for
+// "i", "f", "s" and "b"): checked before any argument is made, so a packet of a million
+// tags and no data is refused as cheaply as it was read, not after a million allocations.
+bool tagsFitTheData(QByteArrayView tags, qsizetype dataSize) {
+  qsizetype least = 0;
+  for (const char tag : tags) {
+    switch (tag) {
+      case 'i':
+      case 'f':
+      case 's':
+      case 'b':
+        least += 4;
+        break;
+      case 'T':
+      case 'F':
+        break;
+      default:
+        return false;
+    }
+  }
+  return least <= dataSize;
+}
+
 // The ASCII texts of one decoded message (nearly all of them) share one allocation: each
 // QString holds a reference to the block and points at its own NUL-terminated stretch, so
 // a message costs one allocation for all its texts rather than one per text. Qt's
@@ -342,6 +365,8 @@ std::optional<OSCMessage> OSCMessage::decode(QByteArrayView bytes) {
   const char *tags = bytes.data() + cursor + 1;
   const qsizetype argumentCount = tagCount - 1;
   cursor += paddedFieldSize(tagCount);
+  if (!tagsFitTheData(QByteArrayView(tags, argumentCount), bytes.size() - cursor))
+    return std::nullopt;
 
   // Allocated at its exact size once, then filled in place.
   message.arguments = QList<OSCArgument>(argumentCount);

@@ -12,6 +12,7 @@ namespace tarnik {
 // Decoding of received OSC packets: one message, or a bundle flattened depth-first into its
 // messages in order. Any fault anywhere discards the whole packet.
 struct OSCPacket {
+  // The largest packet the link decodes, sends or frames, and the largest bundle element.
   static constexpr qsizetype maximumPacketSize = 1'048'576;
   static constexpr qsizetype maximumBundleElements = 4'096;
   static constexpr int maximumBundleNesting = 8;

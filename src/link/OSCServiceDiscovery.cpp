@@ -14,24 +14,24 @@ void OSCServiceDiscovery::start() {
 
 void OSCServiceDiscovery::restart() {
   browser_.reset();
-  const quint64 identity = ++browserID_;
+  const CallbackIdentity::Value identity = browserID_.renew();
   const QPointer<OSCServiceDiscovery> self(this);
   BonjourBrowseHandlers handlers;
   handlers.resultsChanged = [self, identity](const QList<OSCEndpoint> &results) {
-    if (self == nullptr || self->browserID_ != identity) {
+    if (self == nullptr || !self->browserID_.isCurrent(identity)) {
       return;
     }
     QMetaObject::invokeMethod(
         self.get(),
         [self, identity, results] {
-          if (self->browserID_ == identity) {
+          if (self->browserID_.isCurrent(identity)) {
             emit self->servicesReplaced(results);
           }
         },
         Qt::QueuedConnection);
   };
   handlers.failed = [self, identity](const QString &errorDescription) {
-    if (self != nullptr && self->browserID_ == identity) {
+    if (self != nullptr && self->browserID_.isCurrent(identity)) {
       emit self->failed(QStringLiteral("OSC discovery failed: ") + errorDescription);
     }
   };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/CallbackIdentity.h"
 #include "link/BonjourBrowsing.h"
 #include "link/OSCEndpoint.h"
 
@@ -41,7 +42,7 @@ class OSCServiceDiscovery : public QObject {
 
   BonjourBrowserFactory makeBrowser_;
   std::unique_ptr<QObject> browser_;
-  quint64 browserID_ = 0;
+  CallbackIdentity browserID_;
 };
 
 }  // namespace tarnik

@@ -60,15 +60,33 @@ std::expected<QList<QByteArray>, OSCTCPFramerError> OSCTCPFramer::fail(OSCTCPFra
 
 std::expected<QList<QByteArray>, OSCTCPFramerError> OSCTCPFramer::append(QByteArrayView bytes) {
   if (bytes.isEmpty()) return QList<QByteArray>{};
-  return framing_ == OSCTCPFraming::packetLength ? appendPacketLength(bytes) : appendSLIP(bytes);
+  if (framing_ == OSCTCPFraming::slip) return appendSLIP(bytes);
+  QList<QByteArray> packets;
+  if (std::optional<OSCTCPFramerError> error = appendPacketLength(
+          bytes, [&packets](QByteArrayView packet) { packets.append(packet.toByteArray()); })) {
+    return std::unexpected(*error);
+  }
+  return packets;
 }
 
-std::expected<QList<QByteArray>, OSCTCPFramerError> OSCTCPFramer::appendPacketLength(
-    QByteArrayView bytes) {
+std::optional<OSCTCPFramerError> OSCTCPFramer::appendEach(
+    QByteArrayView bytes, const std::function<void(QByteArrayView)> &take) {
+  if (bytes.isEmpty()) return std::nullopt;
+  if (framing_ == OSCTCPFraming::packetLength) return appendPacketLength(bytes, take);
+  auto packets = appendSLIP(bytes);
+  if (!packets) return packets.error();
+  for (const QByteArray &packet : *packets) take(packet);
+  return std::nullopt;
+}
+
+std::optional<OSCTCPFramerError> OSCTCPFramer::appendPacketLength(
+    QByteArrayView bytes, const std::function<void(QByteArrayView)> &take) {
   // Checked before anything is taken, so a peer cannot grow the buffer by sending frames
   // faster than they are read.
-  if (buffer_.size() + bytes.size() > maximumPacketLengthBuffer)
-    return fail(OSCTCPFramerError::bufferLimitExceeded());
+  if (buffer_.size() + bytes.size() > maximumPacketLengthBuffer) {
+    reset();
+    return OSCTCPFramerError::bufferLimitExceeded();
+  }
 
   // With nothing buffered, frames are cut straight from the input and only an unfinished
   // tail is kept.
@@ -76,22 +94,29 @@ std::expected<QList<QByteArray>, OSCTCPFramerError> OSCTCPFramer::appendPacketLe
   if (!fromInput) buffer_.append(bytes);
   const QByteArrayView stream = fromInput ? bytes : QByteArrayView(buffer_);
 
-  QList<QByteArray> packets;
-  qsizetype offset = 0;
-  while (stream.size() - offset >= 4) {
+  // Every length is checked before the first packet is handed on: a bad frame drops the
+  // packets before it in the same bytes too.
+  qsizetype complete = 0;
+  while (stream.size() - complete >= 4) {
+    const quint32 length = qFromBigEndian<quint32>(stream.data() + complete);
+    if (length == 0 || length > OSCPacket::maximumPacketSize) {
+      reset();
+      return OSCTCPFramerError::invalidFrameLength(length);
+    }
+    if (stream.size() - complete - 4 < qsizetype(length)) break;
+    complete += 4 + qsizetype(length);
+  }
+  for (qsizetype offset = 0; offset < complete;) {
     const quint32 length = qFromBigEndian<quint32>(stream.data() + offset);
-    if (length == 0 || length > maximumPacketSize)
-      return fail(OSCTCPFramerError::invalidFrameLength(length));
-    if (stream.size() - offset - 4 < qsizetype(length)) break;
-    packets.append(QByteArray(stream.data() + offset + 4, length));
+    take(stream.sliced(offset + 4, length));
     offset += 4 + qsizetype(length);
   }
   if (fromInput) {
-    buffer_ = stream.sliced(offset).toByteArray();
+    buffer_ = stream.sliced(complete).toByteArray();
   } else {
-    buffer_.remove(0, offset);
+    buffer_.remove(0, complete);
   }
-  return packets;
+  return std::nullopt;
 }
 
 std::expected<QList<QByteArray>, OSCTCPFramerError> OSCTCPFramer::appendSLIP(QByteArrayView bytes) {
@@ -110,7 +135,7 @@ std::expected<QList<QByteArray>, OSCTCPFramerError> OSCTCPFramer::appendSLIP(QBy
         return fail(OSCTCPFramerError::invalidSLIPEscape(partner));
       }
       slipEscapePending_ = false;
-      if (buffer_.size() >= maximumPacketSize)
+      if (buffer_.size() >= OSCPacket::maximumPacketSize)
         return fail(OSCTCPFramerError::bufferLimitExceeded());
       buffer_.append(data);
       continue;
@@ -119,7 +144,7 @@ std::expected<QList<QByteArray>, OSCTCPFramerError> OSCTCPFramer::appendSLIP(QBy
     const char *runEnd = next;
     while (runEnd != end && !isSLIPSpecial(*runEnd)) ++runEnd;
     if (runEnd != next) {
-      if (buffer_.size() + (runEnd - next) > maximumPacketSize)
+      if (buffer_.size() + (runEnd - next) > OSCPacket::maximumPacketSize)
         return fail(OSCTCPFramerError::bufferLimitExceeded());
       buffer_.append(next, runEnd - next);
       next = runEnd;
@@ -138,7 +163,7 @@ std::expected<QList<QByteArray>, OSCTCPFramerError> OSCTCPFramer::appendSLIP(QBy
 
 std::expected<QByteArray, OSCTCPFramerError> OSCTCPFramer::frame(QByteArrayView packet,
                                                                  OSCTCPFraming framing) {
-  if (packet.isEmpty() || packet.size() > maximumPacketSize) {
+  if (packet.isEmpty() || packet.size() > OSCPacket::maximumPacketSize) {
     return std::unexpected(OSCTCPFramerError::invalidFrameLength(packet.size()));
   }
   if (framing == OSCTCPFraming::packetLength) {

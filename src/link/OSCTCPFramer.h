@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/OSCTransportKinds.h"
+#include "link/OSCPacket.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -9,6 +10,8 @@
 #include <QtGlobal>
 
 #include <expected>
+#include <functional>
+#include <optional>
 
 namespace tarnik {
 
@@ -31,9 +34,8 @@ struct OSCTCPFramerError {
 // Splits a received TCP byte stream into OSC packets, and frames outgoing packets.
 class OSCTCPFramer {
  public:
-  static constexpr qsizetype maximumPacketSize = 1'048'576;
   // Two largest frames with their length prefixes.
-  static constexpr qsizetype maximumPacketLengthBuffer = 2 * (maximumPacketSize + 4);
+  static constexpr qsizetype maximumPacketLengthBuffer = 2 * (OSCPacket::maximumPacketSize + 4);
 
   explicit OSCTCPFramer(OSCTCPFraming framing);
 
@@ -42,6 +44,10 @@ class OSCTCPFramer {
   // The packets these bytes completed, in order. On an error the framer has been reset and
   // packets completed earlier in the same call are dropped.
   std::expected<QList<QByteArray>, OSCTCPFramerError> append(QByteArrayView bytes);
+  // As append(), but hands each packet to take as it is cut, without a copy where the
+  // framing allows; a view lasts for its call only.
+  std::optional<OSCTCPFramerError> appendEach(QByteArrayView bytes,
+                                              const std::function<void(QByteArrayView)> &take);
   // Forgets any partial frame; the framing is kept.
   void reset();
 
@@ -52,7 +58,8 @@ class OSCTCPFramer {
   qsizetype bufferedSize() const { return buffer_.size(); }
 
  private:
-  std::expected<QList<QByteArray>, OSCTCPFramerError> appendPacketLength(QByteArrayView bytes);
+  std::optional<OSCTCPFramerError> appendPacketLength(
+      QByteArrayView bytes, const std::function<void(QByteArrayView)> &take);
   std::expected<QList<QByteArray>, OSCTCPFramerError> appendSLIP(QByteArrayView bytes);
   std::expected<QList<QByteArray>, OSCTCPFramerError> fail(OSCTCPFramerError error);
 

@@ -13,7 +13,7 @@ TarnikRelayDiscovery::TarnikRelayDiscovery(BonjourBrowserFactory makeBrowser, QO
 
 void TarnikRelayDiscovery::start() {
   stop();
-  const quint64 generation = ++generation_;
+  const CallbackIdentity::Value generation = generation_.renew();
   const QPointer<TarnikRelayDiscovery> self(this);
   BonjourBrowseHandlers handlers;
   handlers.resultsChanged = [self, generation](const QList<OSCEndpoint> &results) {
@@ -32,12 +32,13 @@ void TarnikRelayDiscovery::start() {
 }
 
 void TarnikRelayDiscovery::stop() {
-  ++generation_;
+  generation_.renew();
   browser_.reset();
   publish(relays_, QList<Relay>{}, &TarnikRelayDiscovery::relaysChanged);
 }
 
-void TarnikRelayDiscovery::updateRelays(const QList<OSCEndpoint> &results, quint64 generation) {
+void TarnikRelayDiscovery::updateRelays(const QList<OSCEndpoint> &results,
+                                        CallbackIdentity::Value generation) {
   QList<Relay> relays;
   for (const OSCEndpoint &result : results) {
     if (const OSCEndpoint::Service *service = result.asService()) {
@@ -49,18 +50,19 @@ void TarnikRelayDiscovery::updateRelays(const QList<OSCEndpoint> &results, quint
   QMetaObject::invokeMethod(
       this,
       [this, relays, generation] {
-        if (generation_ == generation) {
+        if (generation_.isCurrent(generation)) {
           publish(relays_, relays, &TarnikRelayDiscovery::relaysChanged);
         }
       },
       Qt::QueuedConnection);
 }
 
-void TarnikRelayDiscovery::browserFailed(const QString &errorDescription, quint64 generation) {
+void TarnikRelayDiscovery::browserFailed(const QString &errorDescription,
+                                         CallbackIdentity::Value generation) {
   QMetaObject::invokeMethod(
       this,
       [this, errorDescription, generation] {
-        if (generation_ == generation) {
+        if (generation_.isCurrent(generation)) {
           publish(status_, QStringLiteral("Nearby discovery failed: ") + errorDescription,
                   &TarnikRelayDiscovery::statusChanged);
         }

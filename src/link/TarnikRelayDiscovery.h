@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/CallbackIdentity.h"
 #include "foundation/ObservableObject.h"
 #include "link/BonjourBrowsing.h"
 #include "link/OSCEndpoint.h"
@@ -48,13 +49,13 @@ class TarnikRelayDiscovery : public ObservableObject {
   void statusChanged(const QString &status);
 
  private:
-  void updateRelays(const QList<OSCEndpoint> &results, quint64 generation);
-  void browserFailed(const QString &errorDescription, quint64 generation);
+  void updateRelays(const QList<OSCEndpoint> &results, CallbackIdentity::Value generation);
+  void browserFailed(const QString &errorDescription, CallbackIdentity::Value generation);
 
   QList<Relay> relays_;
   QString status_ = QStringLiteral("Nearby discovery stopped");
   std::unique_ptr<QObject> browser_;
-  quint64 generation_ = 0;
+  CallbackIdentity generation_;
   BonjourBrowserFactory makeBrowser_;
 };
 

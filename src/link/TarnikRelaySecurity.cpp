@@ -82,7 +82,8 @@ TarnikRelaySecurity::parameters(const QString &pairingCode) {
   return Parameters{relayConfiguration(), *key, QByteArray(pskIdentity)};
 }
 
-void TarnikRelaySecurity::armClientSocket(QSslSocket &socket, const Parameters &parameters) {
+void TarnikRelaySecurity::armClientSocket(QSslSocket &socket, const Parameters &parameters,
+                                          std::optional<std::chrono::milliseconds> handshakeLimit) {
   socket.setSslConfiguration(parameters.configuration);
   disableNagle(socket);
   QObject::connect(&socket, &QSslSocket::preSharedKeyAuthenticationRequired, &socket,
@@ -94,10 +95,11 @@ void TarnikRelaySecurity::armClientSocket(QSslSocket &socket, const Parameters &
 
   // A peer that accepts the TCP connection but never finishes the handshake must not hold
   // the socket forever: the whole connect, handshake included, gets a fixed time.
+  if (!handshakeLimit) return;
   auto *limit = new QTimer(&socket);
   limit->setSingleShot(true);
   limit->setTimerType(Qt::PreciseTimer);  // a coarse timer may fire up to 5 % early
-  limit->setInterval(connectTimeoutMilliseconds);
+  limit->setInterval(*handshakeLimit);
   QObject::connect(limit, &QTimer::timeout, &socket, [socket = &socket] {
     if (!socket->isEncrypted()) {
       socket->abort();

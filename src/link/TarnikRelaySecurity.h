@@ -6,6 +6,7 @@
 #include <QSslConfiguration>
 #include <QString>
 
+#include <chrono>
 #include <expected>
 #include <optional>
 
@@ -39,9 +40,12 @@ class TarnikRelaySecurity {
 
   static std::expected<Parameters, Failure> parameters(const QString &pairingCode);
 
-  // PSK identity and key, no-delay, and an abort when not encrypted within 8 seconds of
-  // arming. Arm before connectToHostEncrypted().
-  static void armClientSocket(QSslSocket &socket, const Parameters &parameters);
+  // PSK identity and key, no-delay, and an abort when not encrypted within the handshake
+  // limit of arming; without a limit, the caller's own connect time limit must end a stalled
+  // handshake. Arm before connectToHostEncrypted().
+  static void armClientSocket(QSslSocket &socket, const Parameters &parameters,
+                              std::optional<std::chrono::milliseconds> handshakeLimit =
+                                  std::chrono::milliseconds(connectTimeoutMilliseconds));
   // Answers with the key only for the identity "TarnikRelay.v1". Arm before
   // startServerEncryption().
   static void armServerSocket(QSslSocket &socket, const Parameters &parameters);

@@ -46,7 +46,6 @@ TarnikRelayServer::TarnikRelayServer(int maximumSessions, double setupTimeout, d
                                      QObject *parent)
     : ObservableObject(parent),
       status_(QStringLiteral("Relay stopped")),
-      generation_(QUuid::createUuid()),
       serviceResolver_(std::make_shared<AvahiEndpointResolver>()),
       maximumSessions_(std::max(maximumSessions, 1)),
       setupTimeout_(atLeastMinimumTimeout(setupTimeout)),
@@ -86,7 +85,7 @@ void TarnikRelayServer::start(const OSCEndpoint &consoleEndpoint, quint16 port,
                                    timerInterval(setupTimeout_), timerInterval(sendTimeout_)};
 
   listener_ = new TarnikRelayListener(this);
-  const QUuid run = generation_;
+  const CallbackIdentity::Value run = generation_.current();
   connect(listener_, &TarnikRelayListener::connectionOffered, this,
           [this, run](qintptr descriptor) { accept(descriptor, run); });
   connect(listener_, &QTcpServer::acceptError, this, [this, run] { listenerFailed(run); });
@@ -97,7 +96,7 @@ void TarnikRelayServer::start(const OSCEndpoint &consoleEndpoint, quint16 port,
 }
 
 void TarnikRelayServer::stop() {
-  generation_ = QUuid::createUuid();
+  generation_.renew();
   if (listener_ != nullptr) {
     listener_->disconnect(this);
     listener_->close();
@@ -120,8 +119,8 @@ void TarnikRelayServer::stop() {
   keepAwake_.release();
 }
 
-void TarnikRelayServer::listen(const QUuid &run, quint16 port) {
-  if (run != generation_ || listener_ == nullptr) {
+void TarnikRelayServer::listen(CallbackIdentity::Value run, quint16 port) {
+  if (!generation_.isCurrent(run) || listener_ == nullptr) {
     return;
   }
   if (listener_->listen(QHostAddress::Any, port)) {
@@ -131,8 +130,8 @@ void TarnikRelayServer::listen(const QUuid &run, quint16 port) {
   }
 }
 
-void TarnikRelayServer::listenerReady(const QUuid &run) {
-  if (run != generation_ || listener_ == nullptr) {
+void TarnikRelayServer::listenerReady(CallbackIdentity::Value run) {
+  if (!generation_.isCurrent(run) || listener_ == nullptr) {
     return;
   }
   const quint16 port = listener_->serverPort();
@@ -153,8 +152,8 @@ void TarnikRelayServer::listenerReady(const QUuid &run) {
           &TarnikRelayServer::statusChanged);
 }
 
-void TarnikRelayServer::listenerFailed(const QUuid &run) {
-  if (run != generation_) {
+void TarnikRelayServer::listenerFailed(CallbackIdentity::Value run) {
+  if (!generation_.isCurrent(run)) {
     return;
   }
   stop();
@@ -162,8 +161,8 @@ void TarnikRelayServer::listenerFailed(const QUuid &run) {
           &TarnikRelayServer::statusChanged);
 }
 
-void TarnikRelayServer::accept(qintptr descriptor, const QUuid &run) {
-  if (run != generation_ || !sessionSettings_ ||
+void TarnikRelayServer::accept(qintptr descriptor, CallbackIdentity::Value run) {
+  if (!generation_.isCurrent(run) || !sessionSettings_ ||
       static_cast<int>(sessions_.size()) >= maximumSessions_) {
     TarnikRelayListener::refuse(descriptor);
     return;

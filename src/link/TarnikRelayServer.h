@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/CallbackIdentity.h"
 #include "foundation/ObservableObject.h"
 #include "link/OSCEndpoint.h"
 #include "link/TarnikRelaySession.h"
@@ -61,10 +62,10 @@ class TarnikRelayServer : public ObservableObject {
   void boundPortChanged();
 
  private:
-  void listen(const QUuid &run, quint16 port);
-  void listenerReady(const QUuid &run);
-  void listenerFailed(const QUuid &run);
-  void accept(qintptr descriptor, const QUuid &run);
+  void listen(CallbackIdentity::Value run, quint16 port);
+  void listenerReady(CallbackIdentity::Value run);
+  void listenerFailed(CallbackIdentity::Value run);
+  void accept(qintptr descriptor, CallbackIdentity::Value run);
   void closeSession(const QUuid &sessionId);
   void updateClientCount();
   void stopForSleep();
@@ -76,7 +77,7 @@ class TarnikRelayServer : public ObservableObject {
 
   TarnikRelayListener *listener_ = nullptr;
   std::unique_ptr<AvahiServiceAdvertiser> advertiser_;
-  QUuid generation_;
+  CallbackIdentity generation_;
   std::map<QUuid, TarnikRelaySession *> sessions_;
   std::optional<TarnikRelaySession::Settings> sessionSettings_;
   std::shared_ptr<OSCServiceResolver> serviceResolver_;

@@ -104,18 +104,18 @@ void TarnikRelaySession::openUpstream() {
     requestClose();
     return;
   }
-  settings_.serviceResolver->resolve(
-      std::get<OSCEndpoint::Service>(settings_.console.value),
-      [session = QPointer(this)](std::expected<OSCEndpoint::HostPort, QString> target) {
-        if (!session || session->closed_) {
-          return;
-        }
-        if (target) {
-          session->connectUpstream(*target);
-        } else {
-          session->requestClose();
-        }
-      });
+  settings_.serviceResolver->resolve(std::get<OSCEndpoint::Service>(settings_.console.value),
+                                     [session = QPointer(this), lookup = lookup_.current()](
+                                         std::expected<OSCEndpoint::HostPort, QString> target) {
+                                       if (!session || !session->lookup_.isCurrent(lookup)) {
+                                         return;
+                                       }
+                                       if (target) {
+                                         session->connectUpstream(*target);
+                                       } else {
+                                         session->requestClose();
+                                       }
+                                     });
 }
 
 void TarnikRelaySession::connectUpstream(const OSCEndpoint::HostPort &target) {
@@ -164,6 +164,7 @@ void TarnikRelaySession::close() {
     return;
   }
   closed_ = true;
+  lookup_.renew();
   setupTimer_.stop();
   retryTimer_.stop();
   // Cut the handlers first: closing a socket reports synchronously, and nothing of this

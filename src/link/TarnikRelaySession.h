@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/CallbackIdentity.h"
 #include "link/OSCEndpoint.h"
 #include "link/TarnikRelaySecurity.h"
 
@@ -67,6 +68,8 @@ class TarnikRelaySession : public QObject {
   bool authenticated_ = false;
   bool pumping_ = false;
   bool closed_ = false;
+  // Renewed by close(), so that a console lookup still under way acts no more.
+  CallbackIdentity lookup_;
 };
 
 }  // namespace tarnik

@@ -2,6 +2,8 @@
 #include "link/OSCMessage.h"
 #include "link/OSCPacket.h"
 
+#include <QElapsedTimer>
+
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -192,6 +194,43 @@ TEST(OSCMessageDecoding, RejectsMalformedMessages) {
   for (const auto &c : cases) {
     EXPECT_FALSE(OSCPacket::decode(c.bytes).has_value()) << c.name;
   }
+}
+
+// A largest-size message "/x" with the given tag letters and data.
+QByteArray largestWithTags(char tag, qsizetype tagCount, const QByteArray &data = {}) {
+  QByteArray packet = QByteArray("/x\0\0,", 5) + QByteArray(tagCount, tag);
+  return packet + QByteArray(4 - packet.size() % 4, '\0') + data;
+}
+
+// The best of a few runs, in microseconds.
+qint64 decodeMicroseconds(const QByteArray &packet) {
+  qint64 best = std::numeric_limits<qint64>::max();
+  for (int run = 0; run < 3; ++run) {
+    QElapsedTimer timer;
+    timer.start();
+    const auto decoded = OSCPacket::decode(packet);
+    best = std::min(best, timer.nsecsElapsed() / 1000);
+  }
+  return best;
+}
+
+// A million tags with no data behind them are refused before any argument is made: no
+// dearer than a valid message of the same size, where every tag carries its data.
+TEST(OSCMessageDecoding, RefusesTagsTheDataCannotHoldBeforeMakingArguments) {
+  constexpr qsizetype tagCount = OSCPacket::maximumPacketSize - 12;
+  constexpr qsizetype intCount = tagCount / 5;
+  const QByteArray valid = largestWithTags('i', intCount, QByteArray(4 * intCount, '\0'));
+  ASSERT_EQ(OSCPacket::decode(valid)->first().arguments.size(), intCount);
+  for (const char tag : {'x', 'i', 'f', 's', 'b'}) {
+    const QByteArray hostile = largestWithTags(tag, tagCount);
+    ASSERT_LE(hostile.size(), OSCPacket::maximumPacketSize);
+    EXPECT_EQ(OSCPacket::decode(hostile), std::nullopt) << tag;
+    EXPECT_LE(decodeMicroseconds(hostile), 2 * decodeMicroseconds(valid) + 1000) << tag;
+  }
+  // True and false carry no data: a tag list of them alone is a valid message.
+  EXPECT_EQ(OSCMessage::decode(largestWithTags('T', 1000))->arguments.size(), 1000);
+  // One "i" more than the data holds is refused.
+  EXPECT_EQ(OSCMessage::decode(largestWithTags('i', 3, QByteArray(8, '\0'))), std::nullopt);
 }
 
 TEST(OSCMessageDecoding, AcceptsBoundaryUtf8AndEmptyBlob) {

@@ -150,10 +150,22 @@ TEST_P(OSCManagerConnectionTest, PingReplyMatchesOnceAndTheNinthPingForgetsTheFi
 }
 
 TEST_P(OSCManagerConnectionTest, DroppingAManagerClosesItsConnectionAtOnce) {
+  const quint16 listenPort = freeUDPPort();
+  const auto listenPortIsFree = [listenPort] {
+    QUdpSocket probe;
+    return probe.bind(QHostAddress::Any, listenPort);
+  };
   auto manager = makeManager(GetParam());
-  ASSERT_TRUE(connectAndVerify(*manager, console, GetParam()));
+  manager->connect(QStringLiteral("127.0.0.1"), port());
+  manager->startListening(listenPort);
+  ASSERT_TRUE(waitUntil([&] { return manager->isEosVerified(); }));
+  const bool udp = GetParam().transport == OSCTransport::udp;
+  ASSERT_EQ(listenPortIsFree(), !udp);
   manager.reset();
-  if (GetParam().transport == OSCTransport::tcp) {
+  if (udp) {
+    // Free again, with no turn of the event loop in between.
+    EXPECT_TRUE(listenPortIsFree());
+  } else {
     EXPECT_TRUE(waitUntil([&] { return console.tcpClientCount() == 0; }));
   }
   // Nothing the dropped manager left behind runs into freed memory.

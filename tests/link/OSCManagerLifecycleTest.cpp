@@ -1,8 +1,11 @@
 // Construction, the small text routines, connect failures and the service-endpoint seam.
 
 #include "OSCManagerTestSupport.h"
+#include "foundation/UptimeClock.h"
 
+#include <QSslSocket>
 #include <QTcpServer>
+#include <QTimer>
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -240,6 +243,63 @@ TEST_F(OSCManagerLifecycleTest, ManyManagersComeAndGoWithoutLeavingConnections) 
     ASSERT_TRUE(connectAndVerify(*manager, console, round % 2 ? slipCase : packetLengthCase));
   }
   EXPECT_TRUE(waitUntil([&] { return console.tcpClientCount() == 0; }));
+}
+
+TEST_F(OSCManagerLifecycleTest, PingResponseUptimeIsSetWithThePingResponseAndBeforeIt) {
+  auto manager = makeManager(udpCase);
+  ASSERT_TRUE(connectAndVerify(*manager, console, udpCase));
+  ASSERT_TRUE(waitUntil([&] { return manager->roundTripSampleCount() == 1; }));
+  std::optional<double> uptimeWhenAnnounced;
+  double announcedAt = 0;
+  int uptimeChanges = 0;
+  QObject::connect(manager.get(), &OSCManager::lastPingResponseUptimeChanged, manager.get(),
+                   [&] { ++uptimeChanges; });
+  QObject::connect(manager.get(), &OSCManager::lastPingResponseChanged, manager.get(), [&] {
+    announcedAt = systemUptime();
+    uptimeWhenAnnounced = manager->lastPingResponseUptime();
+  });
+
+  const double sentAt = systemUptime();
+  ASSERT_TRUE(manager->sendPing());
+  ASSERT_TRUE(waitUntil([&] { return uptimeWhenAnnounced.has_value(); }));
+  EXPECT_GE(*uptimeWhenAnnounced, sentAt);
+  EXPECT_LE(*uptimeWhenAnnounced, announcedAt);
+  EXPECT_EQ(uptimeChanges, 1);
+
+  manager->disconnect();
+  ASSERT_TRUE(waitUntil([&] { return !manager->lastPingResponse().has_value(); }));
+  EXPECT_EQ(manager->lastPingResponseUptime(), std::nullopt);
+}
+
+// A relay that accepts the connection but never finishes the handshake: the manager's own
+// connect time limit governs the relay route, above the eight seconds a phone's handshake
+// gets as well as below them, and ends it with its time-out text.
+TEST_F(OSCManagerLifecycleTest, StalledRelayHandshakeEndsAtTheManagersConnectTimeLimit) {
+  QTcpServer silent;
+  ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+  const QString pairingCode = QString::fromLatin1(QByteArray(32, '\x5A').toBase64());
+  const QString endpoint = QStringLiteral("127.0.0.1:") + QString::number(silent.serverPort());
+  {
+    auto manager = makeManager(packetLengthCase, 10, 5);
+    manager->relayPairingKey = pairingCode;
+    manager->connect(QStringLiteral("127.0.0.1"), silent.serverPort());
+    ASSERT_TRUE(waitUntil([&] {
+      const auto *tls = manager->findChild<QSslSocket *>();
+      return tls && tls->state() == QAbstractSocket::ConnectedState;
+    }));
+    // Nothing but the manager's ten seconds may end the handshake.
+    const auto timers = manager->findChild<QSslSocket *>()->findChildren<QTimer *>();
+    EXPECT_TRUE(std::none_of(timers.begin(), timers.end(),
+                             [](const QTimer *timer) { return timer->isActive(); }));
+  }
+  auto manager = makeManager(packetLengthCase, 0.3, 5);
+  manager->relayPairingKey = pairingCode;
+  manager->connect(QStringLiteral("127.0.0.1"), silent.serverPort());
+  ASSERT_TRUE(waitUntil([&] { return manager->lastError().has_value(); }));
+  EXPECT_EQ(manager->lastError(),
+            QStringLiteral("OSC connection to ") + endpoint +
+                QStringLiteral(" did not become socket-ready within 0.3 seconds. Check the "
+                               "host, port, private-IP route, and console OSC settings."));
 }
 
 // Resolves every service to the console's packet-length port, or fails with a text.

@@ -2,6 +2,9 @@
 // reported by ICMP.
 
 #include "OSCManagerTestSupport.h"
+#include "link/OSCHostAddress.h"
+
+#include <QNetworkInterface>
 
 #include <gtest/gtest.h>
 
@@ -91,6 +94,51 @@ TEST_F(OSCManagerListenerTest, ListenerThatCouldNotStartStartsOnTheNextTry) {
   ASSERT_TRUE(waitUntil([&] { return !canBindExclusively(listenPort); }));
   sendFrom(QHostAddress::LocalHost, listenPort);
   EXPECT_TRUE(waitUntil([&] { return manager->lastReceivedMessage() == note; }));
+}
+
+TEST_F(OSCManagerListenerTest, ListenerThatFailsLaterIsDroppedAndStartsAgain) {
+  auto manager = connectedManager();
+  QUdpSocket *listener = nullptr;
+  for (QUdpSocket *socket : manager->findChildren<QUdpSocket *>()) {
+    if (socket->localPort() == listenPort) listener = socket;
+  }
+  ASSERT_NE(listener, nullptr);
+  emit listener->errorOccurred(QAbstractSocket::NetworkError);
+  ASSERT_TRUE(waitUntil([&] { return manager->lastError().has_value(); }));
+  EXPECT_TRUE(manager->lastError()->startsWith(QStringLiteral("OSC UDP listener failed: ")));
+  EXPECT_TRUE(canBindExclusively(listenPort));
+
+  manager->startListening(listenPort);
+  ASSERT_TRUE(waitUntil([&] { return !canBindExclusively(listenPort); }));
+  sendFrom(QHostAddress::LocalHost, listenPort);
+  EXPECT_TRUE(waitUntil([&] { return manager->lastReceivedMessage() == note; }));
+}
+
+TEST_F(OSCManagerListenerTest, LongIPv6FormOfTheConsolesAddressNamesTheSameSender) {
+  EosConsoleDouble::Options options;
+  options.address = QHostAddress::LocalHostIPv6;
+  EosConsoleDouble console6(options);
+  ASSERT_TRUE(console6.isListening());
+  console6.udpReplyPort = listenPort;
+  auto manager = makeManager(udpCase);
+  manager->connect(QStringLiteral("0:0:0:0:0:0:0:1"), console6.udpPort());
+  manager->startListening(listenPort);
+  ASSERT_TRUE(waitUntil([&] { return manager->verifiedConsoleIdentity().has_value(); }));
+  EXPECT_EQ(manager->verifiedConsoleIdentity(), QStringLiteral("1 • Primary"));
+}
+
+TEST(OSCHostAddressTest, SameHostFoldsMappedAddressesAndWeighsScopesOnlyWhenExpected) {
+  const QString loopbackIndex = QString::number(QNetworkInterface::interfaceIndexFromName("lo"));
+  const std::tuple<QString, QString, bool> cases[] = {
+      {"::1", "0:0:0:0:0:0:0:1", true},        {"::ffff:127.0.0.1", "127.0.0.1", true},
+      {"127.0.0.1", "::ffff:127.0.0.1", true}, {"127.0.0.2", "127.0.0.1", false},
+      {"fe80::1%lo", "fe80::1", true},         {"fe80::1%" + loopbackIndex, "fe80::1%lo", true},
+      {"fe80::1%999999", "fe80::1%lo", false}, {"fe80::2%lo", "fe80::1%lo", false},
+  };
+  for (const auto &[sender, expected, same] : cases) {
+    EXPECT_EQ(isSameHost(QHostAddress(sender), QHostAddress(expected)), same)
+        << sender.toStdString() << " / " << expected.toStdString();
+  }
 }
 
 TEST_F(OSCManagerListenerTest, ListeningOnTCPDoesNothingAndDroppingFreesTheListenPort) {

@@ -180,5 +180,21 @@ TEST(OSCTCPFramerReceiving, ErrorsDropEverythingAndStartAfresh) {
   EXPECT_EQ(slip.append(hex("c0")), Packets{hex("47")});
 }
 
+// Handing packets on as they are cut drops the same ones on an error: none of the input.
+TEST(OSCTCPFramerReceiving, PacketsHandedOnOneByOneFollowTheSameRules) {
+  for (const OSCTCPFraming framing : allOSCTCPFramings) {
+    OSCTCPFramer framer(framing);
+    Packets taken;
+    const auto take = [&taken](QByteArrayView packet) { taken.append(packet.toByteArray()); };
+    const QByteArray broken = framing == OSCTCPFraming::packetLength ? bigEndian(0) : hex("db41");
+    EXPECT_TRUE(framer.appendEach(framed(hex("0a"), framing) + broken, take).has_value());
+    EXPECT_EQ(taken, Packets{});
+    const QByteArray stream = framed(hex("0b"), framing) + framed(hex("0c0d"), framing);
+    EXPECT_EQ(framer.appendEach(stream.first(3), take), std::nullopt);
+    EXPECT_EQ(framer.appendEach(stream.sliced(3), take), std::nullopt);
+    EXPECT_EQ(taken, (Packets{hex("0b"), hex("0c0d")}));
+  }
+}
+
 }  // namespace
 }  // namespace tarnik
