@@ -15,11 +15,11 @@ namespace {
 using Reply = QList<OSCMessage>;
 using Phase = AppViewModel::PatchWritePhase;
 
+// What the model should publish of the double's show, built by the record builders.
 QList<Cue> expectedCues(const ConsoleShow &show) {
   QList<Cue> cues;
-  int index = 0;
   for (ConsoleCue cue : show.cueLists.at(1)) {
-    cue.fields[0] = OSCArgument::fromInt(index++);
+    cue.fields[0] = OSCArgument::fromInt(qint32(cues.size()));
     if (std::optional<Cue> made = makeCue(cue.fields, cue.number)) cues.append(*made);
   }
   sortByCueNumber(cues);
@@ -29,9 +29,7 @@ QList<Cue> expectedCues(const ConsoleShow &show) {
 QList<Channel> expectedChannels(const ConsoleShow &show) {
   std::map<qint64, QList<PatchPart>> rows;
   for (const ConsolePatchPart &part : show.patch) {
-    if (std::optional<PatchPart> row = makePatchPart(part.fields, part.channel, part.part)) {
-      rows[part.channel].append(*row);
-    }
+    if (auto row = makePatchPart(part.fields, part.channel, part.part)) rows[part.channel] << *row;
   }
   QList<Channel> channels;
   for (auto &[number, channelRows] : rows) channels.append(makeChannel(number, channelRows, 0));
@@ -43,8 +41,8 @@ QList<Channel> withoutSnapshotTimes(QList<Channel> channels) {
   return channels;
 }
 
-Reply answer(const QString &address, QList<OSCArgument> arguments) {
-  return {{address, std::move(arguments)}};
+Reply answer(const QString &address, const OSCArgument &argument) {
+  return {{address, {argument}}};
 }
 
 class AppViewModelSyncTest : public AppViewModelTest,
@@ -54,6 +52,8 @@ class AppViewModelSyncTest : public AppViewModelTest,
     AppViewModel::Arguments arguments;
     arguments.oscManager = makeManager(GetParam());
     model = makeModel(std::move(arguments));
+    statuses.clear();
+    progress.clear();
     QObject::connect(model.get(), &AppViewModel::dataStatusMessageChanged, model.get(),
                      [this](const QString &text) { statuses.append(text); });
     QObject::connect(model.get(), &AppViewModel::syncProgressDescriptionChanged, model.get(),
@@ -78,15 +78,13 @@ class AppViewModelSyncTest : public AppViewModelTest,
     ASSERT_NE(generation(), nullptr);
   }
 
-  void syncToEnd() {
-    startSync();
-    ASSERT_TRUE(waitUntil([&] { return model->dataStatusMessage() == "Synced"_L1; }));
+  bool synced() {
+    return waitUntil([&] { return model->dataStatusMessage() == "Synced"_L1; });
   }
 
-  // Moves virtual time on with every message, so progress is published as it goes.
-  void advanceWithEveryMessage() {
-    QObject::connect(&manager(), &OSCManager::lastReceivedMessageChanged, model.get(),
-                     [this] { timing->advance(0.1); });
+  bool failedWith(const QString &status) {
+    return waitUntil([&] { return !manager().isConnected(); }) && statuses.contains(status) &&
+           progress.contains("Incomplete"_L1);
   }
 
   QStringList indexRequests() const {
@@ -108,143 +106,125 @@ TEST_P(AppViewModelSyncTest, SyncsAGeneratedShowInCueAndChannelOrder) {
   show.cueLists[2] = show.cueLists[1].mid(0, 4);
   console.setShow(show);
   console.recordSlicing = {.slices = 3, .overlap = 2, .shuffled = true, .seed = 5};
-  // The patch count waits until the cue list is in, so progress shows its total unknown.
+  // The patch count waits until the cue list is in, so progress shows its total unknown;
+  // virtual time moves with every message, so progress is published as it goes.
   console.setHandler(u"/eos/get/patch/count"_s, [](const OSCMessage &) { return Reply(); });
-  advanceWithEveryMessage();
+  QObject::connect(&manager(), &OSCManager::lastReceivedMessageChanged, model.get(),
+                   [this] { timing->advance(0.1); });
 
   startSync();
   ASSERT_TRUE(waitUntil([&] { return progress.contains(u"Cues 30/30 · Patch 0/?"_s); }));
   EXPECT_TRUE(progress.contains(u"Cues 3/30 · Patch 0/?"_s));
   EXPECT_TRUE(model->cues().isEmpty());
-  console.send(answer(u"/eos/out/get/patch/count"_s, {OSCArgument::fromInt(12)}));
-  ASSERT_TRUE(waitUntil([&] { return model->dataStatusMessage() == "Synced"_L1; }));
+  console.send(answer(u"/eos/out/get/patch/count"_s, OSCArgument::fromInt(12)));
+  ASSERT_TRUE(synced());
 
   EXPECT_EQ(model->syncProgressDescription(), u"Complete — 30 cues, 12 patch rows"_s);
   EXPECT_EQ(model->cues(), expectedCues(show));
   EXPECT_EQ(withoutSnapshotTimes(model->channels()), expectedChannels(show));
   EXPECT_FALSE(model->isLoadingCues() || model->isLoadingPatch());
-  EXPECT_EQ(model->savedShowFiles().size(), 1);
   EXPECT_FALSE(indexRequests().join(u' ').contains("/cue/2/"_L1));
 }
 
 TEST_P(AppViewModelSyncTest, CueAndPatchRequestsTakeTurnsOnceBothCountsAreIn) {
   console.setShow(generateConsoleShow(30, 5, 3));
-  syncToEnd();
-
+  startSync();
+  ASSERT_TRUE(synced());
   // The cue count comes first and takes every slot; from then on freed slots alternate.
   QStringList expected;
-  const auto cue = [](int index) { return u"/eos/get/cue/1/index/%1"_s.arg(index); };
-  const auto patch = [](int index) { return u"/eos/get/patch/index/%1"_s.arg(index); };
-  for (int index = 0; index < 12; ++index) expected.append(cue(index));
-  for (int index = 0; index < 5; ++index) expected << patch(index) << cue(12 + index);
-  for (int index = 17; index < 30; ++index) expected.append(cue(index));
+  for (int index = 0; index < 30; ++index) {
+    if (index >= 12 && index < 17) expected << u"/eos/get/patch/index/%1"_s.arg(index - 12);
+    expected << u"/eos/get/cue/1/index/%1"_s.arg(index);
+  }
   EXPECT_EQ(indexRequests(), expected);
 }
 
 TEST_P(AppViewModelSyncTest, CountRepliesAreCheckedAndTheFirstWins) {
-  const ConsoleShow show = generateConsoleShow(5, 3, 2);
-  struct Case {
-    const char *name;
-    QList<OSCArgument> cueCounts;
-    bool accepted;
-  };
-  const QList<Case> cases{
-      {"second count ignored", {OSCArgument::fromInt(5), OSCArgument::fromInt(9)}, true},
-      {"count as text", {OSCArgument::fromString(u"5"_s)}, true},
-      {"largest count", {OSCArgument::fromInt(20000)}, true},
-      {"one too many", {OSCArgument::fromInt(20001)}, false},
-      {"negative", {OSCArgument::fromInt(-1)}, false},
-  };
-  // The show's own count for the first sync of each case, then the case's replies.
-  QList<OSCArgument> cueCounts;
+  console.setShow(generateConsoleShow(5, 3, 2));
+  QList<OSCArgument> cueCounts{OSCArgument::fromInt(5)};
   console.setHandler(u"/eos/get/cue/1/count"_s, [&](const OSCMessage &) {
     Reply replies;
-    for (const OSCArgument &count : cueCounts) {
-      replies += answer(u"/eos/out/get/cue/1/count"_s, {count});
-    }
+    for (const OSCArgument &count : cueCounts)
+      replies += answer(u"/eos/out/get/cue/1/count"_s, count);
     return replies;
   });
-  for (const Case &row : cases) {
-    SCOPED_TRACE(row.name);
-    console.setShow(show);
-    cueCounts = {OSCArgument::fromInt(5)};
-    syncToEnd();
-    const QList<Cue> synced = model->cues();
+  startSync();
+  ASSERT_TRUE(synced());
+  const QList<Cue> earlier = model->cues();
+
+  // Each case syncs again on the same model, reconnecting after a failure.
+  const struct {
+    QList<OSCArgument> cueCounts;
+    bool accepted;
+  } cases[] = {
+      {{OSCArgument::fromInt(5), OSCArgument::fromInt(9)}, true},
+      {{OSCArgument::fromString(u"5"_s)}, true},
+      {{OSCArgument::fromInt(20001)}, false},
+      {{OSCArgument::fromInt(-1)}, false},
+      {{OSCArgument::fromInt(20000)}, true},
+  };
+  for (const auto &row : cases) {
+    SCOPED_TRACE(row.cueCounts.size() + 10 * row.accepted);
+    cueCounts = row.cueCounts;
     statuses.clear();
     progress.clear();
-
-    cueCounts = row.cueCounts;
     const qsizetype requestsBefore = indexRequests().size();
-    model->requestFullSync(u"Again"_s);
-    if (row.accepted && row.cueCounts[0] == OSCArgument::fromInt(20000)) {
-      ASSERT_TRUE(
-          waitUntil([&] { return indexRequests().contains("/eos/get/cue/1/index/11"_L1); }));
-      EXPECT_EQ(generation()->expectedCueCount, 20000);
-    } else if (row.accepted) {
-      ASSERT_TRUE(waitUntil([&] { return model->dataStatusMessage() == "Synced"_L1; }));
-      EXPECT_EQ(model->syncProgressDescription(), u"Complete — 5 cues, 3 patch rows"_s);
-    } else {
-      ASSERT_TRUE(waitUntil([&] { return !manager().isConnected(); }));
-      EXPECT_TRUE(
-          statuses.contains(u"Console returned an invalid item count — cached data retained"_s));
-      EXPECT_TRUE(progress.contains("Incomplete"_L1));
-      EXPECT_EQ(model->cues(), synced);
+    startSync();
+    if (!row.accepted) {
+      EXPECT_TRUE(failedWith(u"Console returned an invalid item count — cached data retained"_s));
+      EXPECT_EQ(model->cues(), earlier);
       EXPECT_EQ(indexRequests().size(), requestsBefore);
+    } else if (row.cueCounts[0] == OSCArgument::fromInt(20000)) {
+      EXPECT_TRUE(waitUntil([&] { return generation()->cueInFlight.contains(11); }));
+    } else {
+      ASSERT_TRUE(synced());
+      EXPECT_EQ(model->syncProgressDescription(), u"Complete — 5 cues, 3 patch rows"_s);
     }
-    model = nullptr;
-    SetUp();
   }
 }
 
 TEST_P(AppViewModelSyncTest, RefusesToStartInTheOrderOfItsReasons) {
-  const auto refusal = [&](auto prepare) {
-    prepare();
+  const auto refusal = [&] {
     model->requestFullSync(u"Initial sync"_s);
     return model->dataStatusMessage();
   };
-  EXPECT_EQ(refusal([&] {
-              AppViewModelTestAccess::setPendingPatchWrite(*model, Phase::sending);
-              AppViewModelTestAccess::setShowCleared(*model);
-            }),
-            "Patch commands are in progress"_L1);
+  AppViewModelTestAccess::setPendingPatchWrite(*model, Phase::sending);
+  AppViewModelTestAccess::setShowCleared(*model);
+  EXPECT_EQ(refusal(), "Patch commands are in progress"_L1);
   AppViewModelTestAccess::setPendingPatchWrite(*model, Phase::checking);
-  EXPECT_EQ(refusal([] {}), u"Offline — cached data retained"_s);
-  EXPECT_EQ(refusal([&] { connectModel(); }), "No show loaded"_L1);
+  EXPECT_EQ(refusal(), u"Offline — cached data retained"_s);
+  connectModel();
+  EXPECT_EQ(refusal(), "No show loaded"_L1);
   EXPECT_EQ(generation(), nullptr);
 
   model->handleOSCMessage(u"/eos/out/get/show/path"_s, {OSCArgument::fromString(u"/a.esf"_s)});
-  model->requestFullSync(u"Initial sync"_s);
-  EXPECT_EQ(model->dataStatusMessage(), "Initial sync"_L1);
+  EXPECT_EQ(refusal(), "Initial sync"_L1);
   const QUuid first = generation()->id;
-  EXPECT_EQ(refusal([] {}), "Sync already in progress"_L1);
+  EXPECT_EQ(refusal(), "Sync already in progress"_L1);
   EXPECT_EQ(generation()->id, first);
 }
 
 TEST_P(AppViewModelSyncTest, PublishesNothingUntilTheShowIsConfirmedAndTimesOut) {
   console.setShow(generateConsoleShow(3, 2, 4));
-  syncToEnd();
-  const QList<Cue> synced = model->cues();
+  startSync();
+  ASSERT_TRUE(synced());
+  const QList<Cue> earlier = model->cues();
 
-  console.showPath = u"/shows/never-answered.esf"_s;
   console.setHandler(u"/eos/get/show/path"_s, [](const OSCMessage &) { return Reply(); });
   model->requestFullSync(u"Again"_s);
   const QUuid session = AppViewModelTestAccess::sessionID(*model);
   ASSERT_TRUE(waitUntil(
       [&] { return generation()->cueRows.size() == 3 && generation()->patchRows.size() == 2; }));
-  EXPECT_EQ(model->cues(), synced);
+  EXPECT_EQ(model->cues(), earlier);
 
   // An older generation's time limit, or one of another session, changes nothing.
   AppViewModelTestAccess::syncTimedOut(*model, QUuid::createUuid(), session);
   AppViewModelTestAccess::syncTimedOut(*model, generation()->id, QUuid::createUuid());
-  ASSERT_NE(generation(), nullptr);
   timing->advance(29.9);
   ASSERT_NE(generation(), nullptr);
   timing->advance(0.1);
-  EXPECT_EQ(generation(), nullptr);
-  EXPECT_TRUE(statuses.contains(u"Sync timed out — cached data retained"_s));
-  EXPECT_TRUE(progress.contains("Incomplete"_L1));
-  EXPECT_EQ(model->cues(), synced);
-  EXPECT_TRUE(waitUntil([&] { return !manager().isConnected(); }));
+  EXPECT_TRUE(failedWith(u"Sync timed out — cached data retained"_s));
+  EXPECT_EQ(model->cues(), earlier);
 }
 
 TEST_P(AppViewModelSyncTest, RecordsThatCannotBeShownStillAnswerTheirIndex) {
@@ -254,36 +234,48 @@ TEST_P(AppViewModelSyncTest, RecordsThatCannotBeShownStillAnswerTheirIndex) {
   belowOne.channel = 0;
   show.patch.prepend(belowOne);
   console.setShow(show);
+  console.cueFaults = {{0, EosConsoleDouble::RecordFault::noAnswer},
+                       {1, EosConsoleDouble::RecordFault::noAnswer}};
+  startSync();
+  ASSERT_TRUE(waitUntil([&] { return indexRequests().size() >= 6; }));
 
-  syncToEnd();
+  // List replies are known by their components: one without its leading slash, one with
+  // doubled slashes.
+  const QStringList addresses{u"eos/out/get/cue/1/%1/0/list/0/31"_s,
+                              u"//eos/out//get/cue/1/%1/0/list//0/31"_s};
+  for (int index = 0; index < 2; ++index) {
+    ConsoleCue cue = show.cueLists.at(1)[index];
+    cue.fields[0] = OSCArgument::fromInt(index);
+    model->handleOSCMessage(addresses[index].arg(cue.number), cue.fields);
+  }
+  ASSERT_TRUE(synced());
   EXPECT_EQ(model->syncProgressDescription(), u"Complete — 5 cues, 3 patch rows"_s);
   EXPECT_EQ(model->cues(), expectedCues(show));
   EXPECT_EQ(withoutSnapshotTimes(model->channels()), expectedChannels(show));
 }
 
 TEST_P(AppViewModelSyncTest, AnotherShowOnTheConsoleDropsWhatWasReadOfTheOldOne) {
-  struct Case {
-    const char *name;
+  const struct {
     bool duringSync;
     bool identityForgotten;
     const char *status;
-  };
-  const QList<Case> cases{
-      {"idle", false, false, "Show changed — cached data retained"},
-      {"during a sync", true, false, "Show changed during sync — cached data retained"},
-      {"sync of another name", true, true,
-       "Show identity changed during sync — cached data retained"},
+  } cases[] = {
+      {false, false, "Show changed — cached data retained"},
+      {true, false, "Show changed during sync — cached data retained"},
+      {true, true, "Show identity changed during sync — cached data retained"},
   };
   bool holdPatchCount = false;
+  console.setShow(generateConsoleShow(4, 2, 6));
   console.setHandler(u"/eos/get/patch/count"_s, [&](const OSCMessage &) {
-    if (holdPatchCount) return Reply();
-    return answer(u"/eos/out/get/patch/count"_s, {OSCArgument::fromInt(2)});
+    return holdPatchCount ? Reply()
+                          : answer(u"/eos/out/get/patch/count"_s, OSCArgument::fromInt(2));
   });
-  for (const Case &row : cases) {
-    SCOPED_TRACE(row.name);
-    console.setShow(generateConsoleShow(4, 2, 6));
+  for (const auto &row : cases) {
+    SCOPED_TRACE(row.status);
+    SetUp();  // a model that has not seen the other show
     holdPatchCount = false;
-    syncToEnd();
+    startSync();
+    ASSERT_TRUE(synced());
     if (row.duringSync) {
       holdPatchCount = true;
       model->requestFullSync(u"Again"_s);
@@ -291,34 +283,10 @@ TEST_P(AppViewModelSyncTest, AnotherShowOnTheConsoleDropsWhatWasReadOfTheOldOne)
     }
     if (row.identityForgotten) AppViewModelTestAccess::forgetKnownShowIdentity(*model);
 
-    console.send(answer(u"/eos/out/get/show/path"_s, {OSCArgument::fromString(u"/b.esf"_s)}));
-    ASSERT_TRUE(waitUntil([&] { return statuses.contains(QString::fromUtf8(row.status)); }));
-    EXPECT_EQ(generation(), nullptr);
+    console.send(answer(u"/eos/out/get/show/path"_s, OSCArgument::fromString(u"/b.esf"_s)));
+    EXPECT_TRUE(failedWith(QString::fromUtf8(row.status)));
     EXPECT_EQ(model->cues().isEmpty(), !row.identityForgotten);
-    EXPECT_TRUE(waitUntil([&] { return !manager().isConnected(); }));
-    model = nullptr;
-    statuses.clear();
-    SetUp();
   }
-}
-
-TEST_P(AppViewModelSyncTest, ListRepliesAreKnownByTheirComponents) {
-  ConsoleShow show = generateConsoleShow(2, 0, 8);
-  console.setShow(show);
-  console.cueFaults = {{0, EosConsoleDouble::RecordFault::noAnswer},
-                       {1, EosConsoleDouble::RecordFault::noAnswer}};
-  startSync();
-  ASSERT_TRUE(waitUntil([&] { return !console.requests(u"/eos/get/cue/1/index/1"_s).isEmpty(); }));
-
-  const QStringList addresses{u"eos/out/get/cue/1/%1/0/list/0/31"_s,
-                              u"//eos/out//get/cue/1/%1/0/list//0/31"_s};
-  for (int index = 0; index < 2; ++index) {
-    ConsoleCue cue = show.cueLists[1][index];
-    cue.fields[0] = OSCArgument::fromInt(index);
-    model->handleOSCMessage(addresses[index].arg(cue.number), cue.fields);
-  }
-  EXPECT_TRUE(waitUntil([&] { return model->dataStatusMessage() == "Synced"_L1; }));
-  EXPECT_EQ(model->cues(), expectedCues(show));
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, AppViewModelSyncTest,
