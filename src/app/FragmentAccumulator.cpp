@@ -9,14 +9,14 @@ bool FragmentAccumulator::insert(qint64 startField, const QList<OSCArgument> &va
   // Both sides are non-negative here, so the difference cannot overflow.
   if (totalFieldCount - startField < values.size()) return false;
   if (fields.empty()) fields.reserve(std::size_t(std::min<qint64>(totalFieldCount, 64)));
-  for (qsizetype k = 0; k < values.size(); ++k) {
+  // The run is ascending, so one search finds where it starts and the rest walks on.
+  auto place = std::ranges::lower_bound(fields, startField, {}, &Field::first);
+  for (qsizetype k = 0; k < values.size(); ++k, ++place) {
     const qint64 index = startField + k;
-    const auto place =
-        std::ranges::lower_bound(fields, index, {}, &std::pair<qint64, OSCArgument>::first);
     if (place != fields.end() && place->first == index) {
       place->second = values[k];
     } else {
-      fields.emplace(place, index, values[k]);
+      place = fields.emplace(place, index, values[k]);
     }
   }
   return true;

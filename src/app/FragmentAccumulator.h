@@ -17,7 +17,8 @@ struct FragmentAccumulator {
   qint64 totalFieldCount = 0;  // as the console announced it
   // The fields received so far, by field index, ascending. Kept flat: a record has a few
   // dozen fields, and a sync reads thousands of records slice by slice.
-  std::vector<std::pair<qint64, OSCArgument>> fields{};
+  using Field = std::pair<qint64, OSCArgument>;
+  std::vector<Field> fields{};
 
   // Stores values[k] at field startField + k, replacing what is there. Refuses without a
   // change when the start is negative, the run is empty, or the run does not fit inside
