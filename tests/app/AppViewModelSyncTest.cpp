@@ -13,7 +13,6 @@ namespace tarnik::testing {
 namespace {
 
 using Reply = QList<OSCMessage>;
-using Phase = AppViewModel::PatchWritePhase;
 
 // What the model should publish of the double's show, built by the record builders.
 QList<Cue> expectedCues(const ConsoleShow &show) {
@@ -126,19 +125,6 @@ TEST_P(AppViewModelSyncTest, SyncsAGeneratedShowInCueAndChannelOrder) {
   EXPECT_FALSE(indexRequests().join(u' ').contains("/cue/2/"_L1));
 }
 
-TEST_P(AppViewModelSyncTest, CueAndPatchRequestsTakeTurnsOnceBothCountsAreIn) {
-  console.setShow(generateConsoleShow(30, 5, 3));
-  startSync();
-  ASSERT_TRUE(synced());
-  // The cue count comes first and takes every slot; from then on freed slots alternate.
-  QStringList expected;
-  for (int index = 0; index < 30; ++index) {
-    if (index >= 12 && index < 17) expected << u"/eos/get/patch/index/%1"_s.arg(index - 12);
-    expected << u"/eos/get/cue/1/index/%1"_s.arg(index);
-  }
-  EXPECT_EQ(indexRequests(), expected);
-}
-
 TEST_P(AppViewModelSyncTest, CountRepliesAreCheckedAndTheFirstWins) {
   console.setShow(generateConsoleShow(5, 3, 2));
   QList<OSCArgument> cueCounts{OSCArgument::fromInt(5)};
@@ -188,10 +174,10 @@ TEST_P(AppViewModelSyncTest, RefusesToStartInTheOrderOfItsReasons) {
     model->requestFullSync(u"Initial sync"_s);
     return model->dataStatusMessage();
   };
-  AppViewModelTestAccess::setPendingPatchWrite(*model, Phase::sending);
+  AppViewModelTestAccess::setPendingPatchWrite(*model, AppViewModel::PatchWritePhase::sending);
   AppViewModelTestAccess::setShowCleared(*model);
   EXPECT_EQ(refusal(), "Patch commands are in progress"_L1);
-  AppViewModelTestAccess::setPendingPatchWrite(*model, Phase::checking);
+  AppViewModelTestAccess::setPendingPatchWrite(*model, AppViewModel::PatchWritePhase::checking);
   EXPECT_EQ(refusal(), u"Offline — cached data retained"_s);
   connectModel();
   EXPECT_EQ(refusal(), "No show loaded"_L1);
@@ -204,17 +190,24 @@ TEST_P(AppViewModelSyncTest, RefusesToStartInTheOrderOfItsReasons) {
   EXPECT_EQ(generation()->id, first);
 }
 
-TEST_P(AppViewModelSyncTest, PublishesNothingUntilTheShowIsConfirmedAndTimesOut) {
-  console.setShow(generateConsoleShow(3, 2, 4));
+TEST_P(AppViewModelSyncTest, TakesTurnsThenPublishesNothingUntilTheShowIsConfirmed) {
+  console.setShow(generateConsoleShow(30, 5, 3));
   startSync();
   ASSERT_TRUE(synced());
   const QList<Cue> earlier = model->cues();
+  // The cue count comes first and takes every slot; from then on freed slots alternate.
+  QStringList expected;
+  for (int index = 0; index < 30; ++index) {
+    if (index >= 12 && index < 17) expected << u"/eos/get/patch/index/%1"_s.arg(index - 12);
+    expected << u"/eos/get/cue/1/index/%1"_s.arg(index);
+  }
+  EXPECT_EQ(indexRequests(), expected);
 
   console.setHandler(u"/eos/get/show/path"_s, [](const OSCMessage &) { return Reply(); });
   model->requestFullSync(u"Again"_s);
   const QUuid session = AppViewModelTestAccess::sessionID(*model);
   ASSERT_TRUE(waitUntil(
-      [&] { return generation()->cueRows.size() == 3 && generation()->patchRows.size() == 2; }));
+      [&] { return generation()->cueRows.size() == 30 && generation()->patchRows.size() == 5; }));
   EXPECT_EQ(model->cues(), earlier);
 
   // An older generation's time limit, or one of another session, changes nothing.
