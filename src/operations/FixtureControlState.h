@@ -1,5 +1,7 @@
 #pragma once
 
+#include "operations/FixtureParkAction.h"
+
 #include <QString>
 
 #include <map>
@@ -40,8 +42,6 @@ struct FixtureColorValue {
 };
 
 enum class FixtureControlReadState { unknown, loading, loaded, failed };
-
-enum class FixtureParkAction { park, unpark };
 
 // Only a console readback makes a channel parked or unparked; the other cases record an
 // intent that is not proven yet.

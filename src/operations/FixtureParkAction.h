@@ -1,0 +1,8 @@
+#pragma once
+
+namespace tarnik {
+
+// What the user asked of one channel's park state.
+enum class FixtureParkAction { park, unpark };
+
+}  // namespace tarnik
