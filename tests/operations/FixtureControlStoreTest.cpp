@@ -42,9 +42,9 @@ class FixtureStore : public ::testing::Test {
     const QString kind = source == params ? QStringLiteral("params") : QStringLiteral("emitters");
     store.handleMessage({QStringLiteral("/eos/out/get/%1/%2").arg(kind).arg(channel), arguments});
   }
-  void answer(int channel, float pan = 50, const QString &maker = QStringLiteral("Maker")) {
-    reply(params, channel, replyArguments(maker, "Spot", {{"Pan", pan, 0, 100}}));
-    reply(emitters, channel, replyArguments(maker, "Spot", {{"Red", 0, 0, 100}}));
+  void answer(int channel, float pan = 50) {
+    reply(params, channel, replyArguments("Maker", "Spot", {{"Pan", pan, 0, 100}}));
+    reply(emitters, channel, replyArguments("Maker", "Spot", {{"Red", 0, 0, 100}}));
   }
   void read(int channel) {
     store.requestParameters(channel);
