@@ -172,7 +172,6 @@ TEST_F(FixtureStore, AnUnansweredQueryResetsTheStore) {
 }
 
 TEST_F(FixtureStore, WritesStayInsideTheReportedRange) {
-  reply(params, 0, {});  // ignored: no channel 0
   store.requestParameters(1);
   reply(params, 1,
         replyArguments("M", "S",
