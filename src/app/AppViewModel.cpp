@@ -44,6 +44,11 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
   // fixture-control store, then, only with networking started at once, discovery, the
   // heartbeat and the restore of the last connection, in that order. Until then nothing
   // opens a socket.
+  bindConnectionState();
+  if (!startNetworkingOnInit_) return;
+  oscManager_->startDiscovery();
+  startHeartbeatTimer();
+  // Hook for the connection profiles: the restore of the last connected profile.
 }
 
 AppViewModel::~AppViewModel() = default;

@@ -237,6 +237,39 @@ class AppViewModel final : public ObservableObject {
   // The keychain account of a relay profile's pairing code.
   static QString relayKeyAccount(const QUuid &profileID);
 
+  // Connection lifecycle (AppViewModelConnection.cpp, AppViewModelTransport.cpp,
+  // AppViewModelConnect.cpp)
+  // The Connect and Disconnect actions of the connection screen.
+  void connect();
+  void disconnect();
+  // Ends the connection session: everything learnt or started in it goes, the mirrored
+  // show stays; the data status becomes the given text.
+  void resetSessionState(const QString &status);
+  // The one road of a detected loss: reset, drop the link, retry when wanted.
+  void handleConnectionLoss(const QString &reason);
+  // False only when the console holds our flash and the release could not be sent.
+  bool releaseOwnedFlash(const QString &action);
+  void clearPendingPatchWrite(const QString &reason);
+  void resetParkState();
+  void resetLiveControls();
+  void recordCommandHistory(const QString &text, const QString &source);
+  void reportCommandRejected(const QString &summary, const QString &reason);
+  // What the connection's published values drive.
+  void handleTransportStateChange(bool ready);
+  void handlePingResponse(std::optional<double> date);
+  void handleOSCError(const QString &text);
+  void updateDiscoveredConsoles(const QList<OSCEndpoint> &results);
+  // Retries with back-off while a connection is wanted; never stacks attempts.
+  void scheduleReconnect(const QString &status);
+  // Points the main connection at the settings, in a new session showing the status.
+  void reconnect(const ConsoleConnectionProfile &settings, const QString &status);
+  // The 2 s heartbeat, made once; each tick pings and watches for a silent console.
+  void startHeartbeatTimer();
+  void heartbeatTick();
+
+  // Show sync (AppViewModelSync.cpp)
+  void requestFullSync(const QString &reason);
+
   // Published values
   OSCManager *oscManager() const { return oscManager_.get(); }
   const std::optional<QString> &eosSoftwareVersion() const { return eosSoftwareVersion_; }
@@ -380,6 +413,15 @@ class AppViewModel final : public ObservableObject {
   void applySelectedConnectionProfile();
   // Fills the form from a profile, the pairing code from the keychain for a relay profile.
   void fillConnectionForm(const ConsoleConnectionProfile &profile);
+
+  // Connection lifecycle (AppViewModelConnection.cpp, AppViewModelTransport.cpp,
+  // AppViewModelConnect.cpp)
+  void bindConnectionState();
+  void startInitialSync(const QUuid &transitionID);
+  void performReconnectAttempt(int attempt, const QString &status);
+  // Seconds since the last proof of life of the ready transport on the monotonic clock:
+  // the matched ping, else the moment the socket became ready.
+  std::optional<double> consoleSilence();
 
   // Configuration, fixed after construction; the timing outlives every work item below
   QSettings *defaults_;

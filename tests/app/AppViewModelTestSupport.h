@@ -37,6 +37,27 @@ struct AppViewModelTestAccess {
     return {model.syncTimeout_, model.directPatchReadTimeout_, model.reconnectBaseDelay_,
             model.maximumReconnectAttempts_};
   }
+
+  // Connection lifecycle: what only a phone build, a running session or a console sets.
+  static void setSuspended(AppViewModel &model, bool suspended) { model.isSuspended_ = suspended; }
+  static void setWantsConnection(AppViewModel &model, bool wants) {
+    model.wantsConnection_ = wants;
+  }
+  static void setReconnectAttempt(AppViewModel &model, int made) { model.reconnectAttempt_ = made; }
+  static int reconnectAttempt(const AppViewModel &model) { return model.reconnectAttempt_; }
+  static bool reconnectScheduled(const AppViewModel &model) {
+    return static_cast<bool>(model.reconnectWorkItem_);
+  }
+  static QUuid sessionID(const AppViewModel &model) { return model.sessionID_; }
+  static void setConsoleSession(AppViewModel &model, const QString &commandLine,
+                                std::optional<AppViewModel::OwnedFlash> flash,
+                                std::optional<AppViewModel::PendingPatchWrite> write = {}) {
+    model.rawConsoleCommandLine_ = commandLine;
+    model.softkeyLabels_ = QStringList(12, QStringLiteral("Key"));
+    model.ownedFlash_ = flash;
+    model.pendingPatchWrite_ = std::move(write);
+  }
+  static bool holdsFlash(const AppViewModel &model) { return model.ownedFlash_.has_value(); }
 };
 
 namespace testing {

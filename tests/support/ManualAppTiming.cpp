@@ -19,7 +19,7 @@ double ManualAppTiming::toSeconds(Nanoseconds nanoseconds) {
 
 double ManualAppTiming::uptime() { return startUptime_ + toSeconds(elapsed_); }
 
-double ManualAppTiming::date() { return startDate_ + toSeconds(elapsed_); }
+double ManualAppTiming::date() { return startDate_ + dateStep_ + toSeconds(elapsed_); }
 
 AppTiming::WorkItem ManualAppTiming::schedule(double delaySeconds, std::function<void()> work) {
   return arm(delaySeconds, 0, std::move(work));

@@ -27,6 +27,10 @@ class ManualAppTiming final : public AppTiming {
   // showing its time. Work armed while advancing runs too when it falls due in the span.
   void advance(double seconds);
 
+  // Moves the wall clock alone, as a user or time service setting the system clock does;
+  // the monotonic clock and the armed items are not affected.
+  void stepDate(double seconds) { dateStep_ += seconds; }
+
   // Seconds from now until each armed item runs next, soonest first.
   QList<double> pendingDelays() const;
 
@@ -49,6 +53,7 @@ class ManualAppTiming final : public AppTiming {
 
   const double startUptime_;
   const double startDate_;
+  double dateStep_ = 0;
   Nanoseconds elapsed_ = 0;
   quint64 lastOrder_ = 0;
   std::vector<std::shared_ptr<Item>> items_;

@@ -1,0 +1,46 @@
+#include "app/AppViewModel.h"
+#include "foundation/JsonCoding.h"
+#include "foundation/TextRules.h"
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik {
+
+void AppViewModel::connect() {
+  const std::optional<ConsoleConnectionProfile> settings = makeConnectionSettings();
+  if (!settings) {
+    publish(dataStatusMessage_,
+            connectionSettingsIssue().value_or(u"Invalid connection settings"_s),
+            &AppViewModel::dataStatusMessageChanged);
+    return;
+  }
+
+  // The relay's code goes into the keychain before anything changes: a code that cannot be
+  // kept leaves the running connection, if any, as it is.
+  std::optional<QString> relayKey;
+  if (settings->usesMacRelay.value_or(false)) {
+    relayKey = trimmedText(relayPairingCode_);
+    if (const auto stored = storeRelayKey_(*relayKey, relayKeyAccount(settings->id)); !stored) {
+      publish(dataStatusMessage_,
+              u"Could not save pairing code in Keychain: "_s + stored.error().description(),
+              &AppViewModel::dataStatusMessageChanged);
+      return;
+    }
+  }
+
+  // Hook for the connection test: a running test is cancelled here.
+  // Whether or not the flash could be released, the user asked to connect.
+  releaseOwnedFlash(u"Reconnect"_s);
+  reconnectWorkItem_.cancel();
+  reconnectAttempt_ = 0;
+  reconnectFailureStatus_.reset();
+  wantsConnection_ = true;
+  resumeEndpoint_.reset();
+  isSuspended_ = false;
+  activeConnectionSettings_ = settings;
+  activeRelayKey_ = relayKey;
+  defaults_->setValue(u"lastConnectedProfile.v1"_s, QString::fromUtf8(encodeJsonText(*settings)));
+  reconnect(*settings, u"Connecting…"_s);
+}
+
+}  // namespace tarnik

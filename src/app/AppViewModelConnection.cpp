@@ -1,0 +1,159 @@
+#include "app/AppViewModel.h"
+
+#include <QRegularExpression>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik {
+
+void AppViewModel::resetSessionState(const QString &status) {
+  clearPendingPatchWrite(u"Patch confirmation canceled — "_s + status);
+  resetParkState();
+  resetLiveControls();
+
+  publish(eosSoftwareVersion_, std::nullopt, &AppViewModel::eosSoftwareVersionChanged);
+  publish(eosFixtureLibraryVersion_, std::nullopt, &AppViewModel::eosFixtureLibraryVersionChanged);
+  syncTimeoutWorkItem_.cancel();
+  notificationRefreshWorkItem_.cancel();
+  // Releasing the handles cancels their work. The flash is forgotten without a release:
+  // whoever ends a session on purpose has released it first.
+  identifyWorkItems_.clear();
+  ownedFlash_.reset();
+  directPatchReadTimeouts_.clear();
+  pendingDirectPatchReads_.clear();
+  latestPatchReadIntents_.clear();
+  channelMutationSequence_.clear();
+  queuedFullRefreshReason_.reset();
+  refreshNeededAfterSync_ = false;
+  knownLiveShowName_.reset();
+  knownLiveShowIdentity_.reset();
+  completedSyncSessionID_.reset();
+  showIsCleared_ = false;
+  currentConsoleUser_.reset();
+
+  publish(activeCue_, QString(), &AppViewModel::activeCueChanged);
+  publish(activeCueNumber_, QString(), &AppViewModel::activeCueNumberChanged);
+  publish(activeCueLabel_, QString(), &AppViewModel::activeCueLabelChanged);
+  publish(activeCueProgress_, std::nullopt, &AppViewModel::activeCueProgressChanged);
+  publish(pendingCueNumber_, QString(), &AppViewModel::pendingCueNumberChanged);
+  publish(pendingCueLabel_, QString(), &AppViewModel::pendingCueLabelChanged);
+  publish(rawConsoleCommandLine_, QString(), &AppViewModel::rawConsoleCommandLineChanged);
+  publish(displayedCommandLine_, QString(), &AppViewModel::displayedCommandLineChanged);
+  publish(commandLineText_, QString(), &AppViewModel::commandLineTextChanged);
+  publish(softkeyLabels_, QStringList(12), &AppViewModel::softkeyLabelsChanged);
+  // Hook for the show sync: its running generation and the direct cue and patch
+  // fragments are dropped here, before the session identity moves on.
+
+  // Late replies, timers and callbacks of the old session find a different identity now.
+  sessionID_ = QUuid::createUuid();
+
+  publish(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
+  publish(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
+  publish(isConsoleReachable_, false, &AppViewModel::isConsoleReachableChanged);
+  publish(syncProgressDescription_, u"Not syncing"_s,
+          &AppViewModel::syncProgressDescriptionChanged);
+  publish(dataStatusMessage_, status, &AppViewModel::dataStatusMessageChanged);
+}
+
+void AppViewModel::handleConnectionLoss(const QString &reason) {
+  const QString text = reason + u" — cached data retained"_s;
+  reconnectFailureStatus_ = text;
+  releaseOwnedFlash(reason);
+  resetSessionState(text);
+  oscManager_->disconnect();
+  scheduleReconnect(text);
+}
+
+void AppViewModel::disconnect() {
+  // Hook for the connection test: a running test is cancelled first.
+  defaults_->remove(u"lastConnectedProfile.v1"_s);
+  releaseOwnedFlash(u"Disconnect"_s);
+  wantsConnection_ = false;
+  resumeEndpoint_.reset();
+  reconnectWorkItem_.cancel();
+  reconnectAttempt_ = 0;
+  reconnectFailureStatus_.reset();
+  resetSessionState(u"Offline"_s);
+  oscManager_->disconnect();
+  activeConnectionSettings_.reset();
+  activeConsoleEndpoint_.reset();
+}
+
+bool AppViewModel::releaseOwnedFlash(const QString &action) {
+  if (!ownedFlash_) return true;
+  const qint64 channel = ownedFlash_->channelNumber;
+  identifyWorkItems_.erase(channel);
+
+  bool releaseNeeded = false;
+  if (ownedFlash_->sessionID == sessionID_ && oscManager_->isConnected()) {
+    // Only a flash the console still shows for this very channel is ours to end: the word
+    // boundaries keep channel 12 from matching "Chan 1" or "Chan 123".
+    const QString line = rawConsoleCommandLine_.toLower();
+    const QRegularExpression namesChannel(u"\\bchan(?:nel)?\\s*"_s + QString::number(channel) +
+                                          u"\\b"_s);
+    releaseNeeded = line.startsWith(u"live:"_s) && line.contains(u"flash"_s) &&
+                    namesChannel.match(line).hasMatch();
+  }
+  if (!releaseNeeded) {
+    ownedFlash_.reset();
+    return true;
+  }
+
+  const QString summary = u"End identify channel "_s + QString::number(channel);
+  if (!oscManager_->send({u"/eos/key/flash"_s, {}})) {
+    reportCommandRejected(summary, u"could not release Flash before "_s + action.toLower());
+    return false;
+  }
+  ownedFlash_.reset();
+  publish(lastCommandSummary_, summary, &AppViewModel::lastCommandSummaryChanged);
+  ++mutationSequence_;
+  recordCommandHistory(summary, u"Sent"_s);
+  return true;
+}
+
+void AppViewModel::clearPendingPatchWrite(const QString &reason) {
+  const std::optional<PendingPatchWrite> write = std::exchange(pendingPatchWrite_, std::nullopt);
+  patchReadbackWorkItem_.cancel();
+  // Hook for the patch edits: an active private patch session is finished here with the
+  // reason, and released whether it was active or not.
+  if (!write) return;
+  publish(patchSubmissionState_,
+          write->hasStartedWriting ? PatchSubmissionState::sentUnconfirmed(reason)
+                                   : PatchSubmissionState::failed(reason),
+          &AppViewModel::patchSubmissionStateChanged);
+}
+
+void AppViewModel::resetParkState() {
+  // A late completion of the old park session is recognised as stale by this identity.
+  parkOperationID_ = QUuid::createUuid();
+  // Hook for fixture control: an active park session is finished here with "The park
+  // observer session was canceled.".
+  publish(isRefreshingParkedChannels_, false, &AppViewModel::isRefreshingParkedChannelsChanged);
+  publish(parkStatusMessage_, u"Park status not checked"_s,
+          &AppViewModel::parkStatusMessageChanged);
+}
+
+void AppViewModel::resetLiveControls() {
+  // Hook for fixture control: an active Live-control session releases its flash and is
+  // finished here without a failure text, before the identity below moves on.
+  liveControlOperationID_ = QUuid::createUuid();
+  publish(isFixtureControlReady_, false, &AppViewModel::isFixtureControlReadyChanged);
+  publish(fixtureControlStatus_, u"Live controls are offline"_s,
+          &AppViewModel::fixtureControlStatusChanged);
+  // Hook for fixture control: the fixture-control store forgets its session here.
+}
+
+void AppViewModel::recordCommandHistory(const QString &text, const QString &source) {
+  QList<CommandHistoryEntry> history = commandHistory_;
+  history.append({QUuid::createUuid(), text, timing_->date(), source});
+  if (history.size() > commandHistoryLimit) history.remove(0, history.size() - commandHistoryLimit);
+  publish(commandHistory_, std::move(history), &AppViewModel::commandHistoryChanged);
+}
+
+void AppViewModel::reportCommandRejected(const QString &summary, const QString &reason) {
+  publish(dataStatusMessage_, u"Command rejected — "_s + reason,
+          &AppViewModel::dataStatusMessageChanged);
+  recordCommandHistory(summary, u"Rejected"_s);
+}
+
+}  // namespace tarnik

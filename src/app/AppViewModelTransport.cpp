@@ -1,0 +1,208 @@
+#include "app/AppViewModel.h"
+
+#include <algorithm>
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik {
+
+namespace {
+
+constexpr double heartbeatInterval = 2.0;      // seconds
+constexpr double longestReconnectDelay = 8.0;  // seconds
+
+}  // namespace
+
+// Each handler first sees the value current now, as a subscriber that reads on connecting;
+// the connection is owned by the model and the model is the context of every connection,
+// so neither outlives the other's handlers.
+void AppViewModel::bindConnectionState() {
+  OSCManager *manager = oscManager_.get();
+  QObject::connect(manager, &OSCManager::isConnectedChanged, this,
+                   [this, previous = manager->isConnected()](bool ready) mutable {
+                     // The connection announces repeats; only a change is a transition.
+                     if (ready == previous) return;
+                     previous = ready;
+                     handleTransportStateChange(ready);
+                   });
+  handleTransportStateChange(manager->isConnected());
+
+  QObject::connect(manager, &OSCManager::lastPingResponseChanged, this,
+                   [this](std::optional<double> date) { handlePingResponse(date); });
+  handlePingResponse(manager->lastPingResponse());
+
+  QObject::connect(manager, &OSCManager::lastErrorChanged, this,
+                   [this](const std::optional<QString> &error) {
+                     if (error) handleOSCError(*error);
+                   });
+  if (manager->lastError()) handleOSCError(*manager->lastError());
+
+  QObject::connect(
+      manager, &OSCManager::discoveredServicesChanged, this,
+      [this](const QList<OSCEndpoint> &results) { updateDiscoveredConsoles(results); });
+  updateDiscoveredConsoles(manager->discoveredServices());
+}
+
+void AppViewModel::handleTransportStateChange(bool ready) {
+  if (ready == transportWasReady_) return;
+  transportTransitionID_ = QUuid::createUuid();
+  transportWasReady_ = ready;
+  socketReadyAt_ = ready ? std::optional(timing_->uptime()) : std::nullopt;
+
+  if (!ready) {
+    const QString failure =
+        reconnectFailureStatus_.value_or(u"Connection lost — cached data retained"_s);
+    if (isSuspended_) {
+      resetSessionState(u"Offline — app inactive"_s);
+    } else {
+      resetSessionState(wantsConnection_ ? failure : u"Offline"_s);
+    }
+    if (wantsConnection_ && !isSuspended_) {
+      reconnectFailureStatus_ = failure;
+      scheduleReconnect(failure);
+    }
+    return;
+  }
+
+  reconnectWorkItem_.cancel();
+  // The session that the sync runs in is the one of this socket.
+  sessionID_ = QUuid::createUuid();
+  publish(isConsoleReachable_, false, &AppViewModel::isConsoleReachableChanged);
+  publish(dataStatusMessage_,
+          reconnectFailureStatus_ ? *reconnectFailureStatus_ + u" — verifying reconnect"_s
+                                  : u"Socket open — verifying Eos"_s,
+          &AppViewModel::dataStatusMessageChanged);
+  if (!oscManager_->send({u"/eos/subscribe"_s, {OSCArgument::fromInt(1)}})) {
+    handleConnectionLoss(u"Could not subscribe on the ready connection"_s);
+    return;
+  }
+  oscManager_->sendPing();
+  // Runs after this change has settled; a transition overtaken by another starts nothing.
+  QMetaObject::invokeMethod(
+      this, [this, transition = transportTransitionID_] { startInitialSync(transition); },
+      Qt::QueuedConnection);
+}
+
+void AppViewModel::startInitialSync(const QUuid &transitionID) {
+  if (transportTransitionID_ != transitionID || !transportWasReady_ || !oscManager_->isConnected())
+    return;
+  requestFullSync(u"Initial sync"_s);
+}
+
+void AppViewModel::handlePingResponse(std::optional<double> date) {
+  const std::optional<double> response = date ? date : oscManager_->lastPingResponse();
+  const std::optional<double> arrival = oscManager_->lastPingResponseUptime();
+  // The reply's age is measured on the monotonic clock; its date is only what is shown.
+  const bool reachable =
+      transportWasReady_ && response && arrival && timing_->uptime() - *arrival <= pingFreshness;
+  publish(isConsoleReachable_, reachable, &AppViewModel::isConsoleReachableChanged);
+  if (reachable) publish(lastConnectedAt_, response, &AppViewModel::lastConnectedAtChanged);
+}
+
+void AppViewModel::handleOSCError(const QString &text) {
+  // Looked at once the change that reported it has settled: an error while the transport
+  // is up schedules nothing.
+  QMetaObject::invokeMethod(
+      this,
+      [this, text] {
+        if (wantsConnection_ && !isSuspended_ && !oscManager_->isConnected())
+          scheduleReconnect(text);
+      },
+      Qt::QueuedConnection);
+}
+
+void AppViewModel::updateDiscoveredConsoles(const QList<OSCEndpoint> &results) {
+  QList<DiscoveredConsole> consoles;
+  for (const OSCEndpoint &result : results) {
+    const OSCEndpoint::Service *service = result.asService();
+    if (!service) continue;
+    consoles.append({QUuid::createUuid(), service->name, result,
+                     service->type.contains(u"_tcp"_s) ? OSCTransport::tcp : OSCTransport::udp});
+  }
+  publish(discoveredConsoles_, std::move(consoles), &AppViewModel::discoveredConsolesChanged);
+}
+
+void AppViewModel::scheduleReconnect(const QString &status) {
+  if (!wantsConnection_ || isSuspended_ || reconnectWorkItem_) return;
+  const int made = reconnectAttempt_;
+  const QString maximum = QString::number(maximumReconnectAttempts_);
+  if (made >= maximumReconnectAttempts_) {
+    publish(dataStatusMessage_,
+            status + u" — automatic reconnect stopped after "_s + maximum + u" attempts"_s,
+            &AppViewModel::dataStatusMessageChanged);
+    return;
+  }
+  const double delay = std::min(std::ldexp(reconnectBaseDelay_, made), longestReconnectDelay);
+  const int attempt = made + 1;
+  publish(dataStatusMessage_,
+          status + u" — retrying "_s + QString::number(attempt) + u"/"_s + maximum,
+          &AppViewModel::dataStatusMessageChanged);
+  reconnectWorkItem_ = timing_->schedule(
+      delay, [this, attempt, status] { performReconnectAttempt(attempt, status); });
+}
+
+void AppViewModel::performReconnectAttempt(int attempt, const QString &status) {
+  // Cleared before anything else: an attempt that stops early must not leave its fired
+  // item behind, or no later loss could ever schedule again.
+  reconnectWorkItem_.cancel();
+  if (!wantsConnection_ || isSuspended_ || !activeConnectionSettings_) return;
+  reconnectAttempt_ = attempt;
+  const QString text = status + u" — reconnect attempt "_s + QString::number(attempt) + u"/"_s +
+                       QString::number(maximumReconnectAttempts_);
+  const ConsoleConnectionProfile &settings = *activeConnectionSettings_;
+  if (!resumeEndpoint_) {
+    reconnect(settings, text);
+    return;
+  }
+  resetSessionState(text);
+  activeConsoleEndpoint_ = resumeEndpoint_;
+  oscManager_->transport = settings.transport;
+  oscManager_->tcpFraming = settings.tcpFraming;
+  oscManager_->connect(*resumeEndpoint_);
+  if (settings.transport == OSCTransport::udp) oscManager_->startListening(settings.udpListenPort);
+}
+
+void AppViewModel::reconnect(const ConsoleConnectionProfile &settings, const QString &status) {
+  resetSessionState(status);
+  oscManager_->transport = settings.transport;
+  oscManager_->tcpFraming = settings.tcpFraming;
+  oscManager_->relayPairingKey = activeRelayKey_;
+  activeConsoleEndpoint_ = OSCEndpoint::hostPort(settings.host, settings.destinationPort);
+  if (settings.relayService) {
+    const OSCEndpoint service = OSCEndpoint::service(
+        settings.relayService->name, settings.relayService->type, settings.relayService->domain);
+    activeConsoleEndpoint_ = service;
+    resumeEndpoint_ = service;
+    oscManager_->connect(service);
+  } else {
+    oscManager_->connect(settings.host, settings.destinationPort);
+  }
+  if (settings.transport == OSCTransport::udp) oscManager_->startListening(settings.udpListenPort);
+}
+
+void AppViewModel::startHeartbeatTimer() {
+  if (heartbeatTimer_) return;
+  heartbeatTimer_ = timing_->repeat(heartbeatInterval, [this] { heartbeatTick(); });
+}
+
+void AppViewModel::heartbeatTick() {
+  if (isSuspended_) return;
+  // A ping that cannot be sent never gets a matched reply; the silence below decides.
+  if (oscManager_->isConnected()) oscManager_->sendPing();
+  handlePingResponse(std::nullopt);
+  if (!wantsConnection_ || !transportWasReady_) return;
+  const std::optional<double> silence = consoleSilence();
+  if (silence && *silence > pingFreshness)
+    handleConnectionLoss(u"Eos heartbeat timed out at "_s + transportDescription());
+}
+
+std::optional<double> AppViewModel::consoleSilence() {
+  std::optional<double> lastSign = socketReadyAt_;
+  const std::optional<double> lastPing = oscManager_->lastPingResponseUptime();
+  if (lastPing && (!lastSign || *lastPing > *lastSign)) lastSign = lastPing;
+  if (!lastSign) return std::nullopt;
+  return timing_->uptime() - *lastSign;
+}
+
+}  // namespace tarnik

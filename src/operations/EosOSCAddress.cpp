@@ -1,0 +1,71 @@
+#include "operations/EosOSCAddress.h"
+
+#include "foundation/NumberRules.h"
+#include "foundation/TextRules.h"
+
+#include <QList>
+
+#include <cmath>
+
+namespace tarnik::EosOSCAddress {
+
+namespace {
+
+std::optional<int> canonicalNumber(QStringView text) {
+  const auto number = parseStrictInteger<int>(text);
+  if (!number || QString::number(*number) != text) return std::nullopt;
+  return number;
+}
+
+bool isFiniteFloatWithin(const OSCArgument &argument, double lowest, double highest) {
+  const auto *value = std::get_if<float>(&argument.value);
+  return value && std::isfinite(*value) && *value >= lowest && *value <= highest;
+}
+
+}  // namespace
+
+std::optional<int> canonicalChannel(QStringView text) {
+  const auto number = canonicalNumber(text);
+  if (!number || *number < 1 || *number > 999'999) return std::nullopt;
+  return number;
+}
+
+std::optional<int> parseUser(QStringView address) {
+  const QList<QStringView> parts = address.split(u'/');
+  if (parts.size() != 6 || !parts[0].isEmpty() || parts[1] != u"eos" || parts[2] != u"out" ||
+      parts[3] != u"user" || parts[5] != u"cmd")
+    return std::nullopt;
+  const auto user = canonicalNumber(parts[4]);
+  if (!user || *user < 0) return std::nullopt;
+  return user;
+}
+
+std::optional<int> parseParamsReply(const OSCMessage &message, ParamsForm form) {
+  const QList<QStringView> parts = QStringView(message.address).split(u'/');
+  const QList<QStringView> prefix = form == ParamsForm::query
+                                        ? QList<QStringView>{u"", u"eos", u"get"}
+                                        : QList<QStringView>{u"", u"eos", u"out", u"get"};
+  if (parts.size() != prefix.size() + 2 || parts.first(prefix.size()) != prefix)
+    return std::nullopt;
+  const QStringView kind = parts[prefix.size()];
+  if (kind != u"params" && kind != u"emitters") return std::nullopt;
+  if (form == ParamsForm::query && !message.arguments.isEmpty()) return std::nullopt;
+  return canonicalChannel(parts.last());
+}
+
+bool parseChannelHueSaturation(const OSCMessage &message) {
+  const QList<QStringView> parts = QStringView(message.address).split(u'/');
+  if (parts.size() != 6 || !parts[0].isEmpty() || parts[1] != u"eos" || parts[2] != u"chan" ||
+      !canonicalChannel(parts[3]))
+    return false;
+  const auto &arguments = message.arguments;
+  if (parts[4] == u"param") {
+    const QString name = parts[5].toString();
+    return !name.isEmpty() && characterCount(name) <= 128 && !containsControlCharacter(name) &&
+           arguments.size() == 1 && isFiniteFloatWithin(arguments[0], -HUGE_VAL, HUGE_VAL);
+  }
+  return parts[4] == u"color" && parts[5] == u"hs" && arguments.size() == 2 &&
+         isFiniteFloatWithin(arguments[0], 0, 360) && isFiniteFloatWithin(arguments[1], 0, 100);
+}
+
+}  // namespace tarnik::EosOSCAddress

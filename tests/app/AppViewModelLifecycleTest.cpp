@@ -1,0 +1,192 @@
+// The connection lifecycle against the console double, on virtual time for the model's
+// windows (heartbeat, freshness, back-off) and the real event loop for the sockets.
+
+#include "AppViewModelTestSupport.h"
+#include "foundation/ReferenceDate.h"
+#include "foundation/UptimeClock.h"
+#include "support/EosConsoleDouble.h"
+#include "support/QtPrinting.h"
+
+#include <QTcpServer>
+#include <QUdpSocket>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik::testing {
+namespace {
+
+using Access = AppViewModelTestAccess;
+
+struct Route {
+  const char *name;
+  OSCTransport transport;
+  OSCTCPFraming framing;
+};
+
+void PrintTo(const Route &route, std::ostream *out) { *out << route.name; }
+
+const QString lost = u"Connection lost — cached data retained"_s;
+
+class Lifecycle : public AppViewModelTest, public ::testing::WithParamInterface<Route> {
+ protected:
+  // Virtual uptime starts on the system's clock, which the connection stamps replies with.
+  Lifecycle() { timing = std::make_shared<ManualAppTiming>(systemUptime(), referenceSecondsNow()); }
+
+  // The double's port for the route unless another is given.
+  void build(const Route &route, quint16 port = 0, double baseDelay = 0.5,
+             double connectLimit = 5) {
+    model = makeModel({.oscManager = std::make_unique<OSCManager>(connectLimit, 5),
+                       .reconnectBaseDelay = baseDelay});
+    QObject::connect(model.get(), &AppViewModel::dataStatusMessageChanged,
+                     [this](const QString &text) { statuses.append(text); });
+    if (port == 0)
+      port =
+          route.transport == OSCTransport::udp ? console.udpPort() : console.tcpPort(route.framing);
+    QUdpSocket listenPort;
+    listenPort.bind(QHostAddress::LocalHost, 0);
+    model->setConsoleIP(u"127.0.0.1"_s);
+    model->setConnectionTransport(route.transport);
+    model->setTcpFraming(route.framing);
+    model->setCustomSendPort(QString::number(port));
+    model->setCustomListenPort(QString::number(listenPort.localPort()));
+  }
+  void connectToDouble(const Route &route) {
+    build(route);
+    model->connect();
+    ASSERT_TRUE(waitFor(u"Initial sync"_s));
+  }
+  bool waitFor(const QString &status) {
+    return waitUntil([&] { return statuses.contains(status); });
+  }
+
+  EosConsoleDouble console;
+  std::unique_ptr<AppViewModel> model;
+  QStringList statuses;
+};
+
+TEST_P(Lifecycle, ConnectSyncsOncePerReadyTransportAndASilentConsoleIsRetried) {
+  console.setHandler(u"/eos/ping"_s, [](const OSCMessage &) { return QList<OSCMessage>{}; });
+  build(GetParam());
+  model->startHeartbeatTimer();
+  model->startHeartbeatTimer();
+  timing->advance(1);
+  model->connect();
+  ASSERT_TRUE(waitFor(u"Initial sync"_s));
+  EXPECT_EQ(statuses.first(3),
+            (QStringList{u"Connecting…"_s, u"Socket open — verifying Eos"_s, u"Initial sync"_s}));
+  // The connection's own check pings once; the second ping is the model's.
+  ASSERT_TRUE(waitUntil([&] { return console.requests(u"/eos/ping"_s).size() == 2; }));
+  EXPECT_EQ(console.requests(u"/eos/subscribe"_s),
+            (QList{OSCMessage{u"/eos/subscribe"_s, {OSCArgument::fromInt(1)}}}));
+
+  // Only the last of quick transitions starts a sync.
+  for (bool ready : {false, true, false, true}) model->handleTransportStateChange(ready);
+  ASSERT_TRUE(waitFor(lost + u" — syncing reconnect"_s));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(statuses.count(lost + u" — syncing reconnect"_s), 1);
+
+  // Ready at 1 s; ticks at 2, 4 and 6 s: exactly 5 s of silence is not yet a loss.
+  const QString timedOut = u"Eos heartbeat timed out at "_s + model->transportDescription() +
+                           u" — cached data retained"_s;
+  timing->advance(5);
+  EXPECT_EQ(timing->pendingDelays().count(2.0), 1);  // one heartbeat, no attempt
+  EXPECT_FALSE(model->dataStatusMessage().startsWith(u"Eos heartbeat"_s));
+  timing->advance(2);
+  EXPECT_EQ(model->dataStatusMessage(), timedOut + u" — retrying 1/5"_s);
+  timing->advance(0.5);
+  EXPECT_EQ(model->dataStatusMessage(), timedOut + u" — reconnect attempt 1/5"_s);
+  EXPECT_TRUE(waitFor(timedOut + u" — syncing reconnect"_s));
+}
+
+using StreamLifecycle = Lifecycle;
+const Route packetLength{"TCPPacketLength", OSCTransport::tcp, OSCTCPFraming::packetLength};
+const Route slip{"TCPSLIP", OSCTransport::tcp, OSCTCPFraming::slip};
+const auto routeName = [](const auto &info) { return std::string(info.param.name); };
+INSTANTIATE_TEST_SUITE_P(Routes, Lifecycle,
+                         ::testing::Values(Route{"UDP", OSCTransport::udp, {}}, packetLength, slip),
+                         routeName);
+INSTANTIATE_TEST_SUITE_P(Routes, StreamLifecycle, ::testing::Values(packetLength, slip), routeName);
+
+// Over UDP there is no peer to close: the heartbeat above is how a silent one is lost.
+
+TEST_P(StreamLifecycle, AClosedConnectionIsRetried) {
+  connectToDouble(GetParam());
+  console.closeClients();
+  ASSERT_TRUE(waitFor(lost + u" — retrying 1/5"_s));
+  timing->advance(0.5);
+  EXPECT_EQ(model->dataStatusMessage(), lost + u" — reconnect attempt 1/5"_s);
+  EXPECT_TRUE(waitFor(lost + u" — verifying reconnect"_s));
+}
+
+// The age of a reply is read on the monotonic clock: a wall clock set back an hour
+// changes nothing.
+TEST_F(Lifecycle, ReachabilityFollowsTheAgeOfTheLastMatchedPing) {
+  connectToDouble(packetLength);
+  ASSERT_TRUE(waitUntil([&] { return model->isConsoleReachable(); }));
+  console.setHandler(u"/eos/ping"_s, [](const OSCMessage &) { return QList<OSCMessage>{}; });
+  timing->stepDate(-3600);
+  const std::optional<double> answered = model->oscManager()->lastPingResponse();
+  timing->advance(*model->oscManager()->lastPingResponseUptime() + 4.9 - timing->uptime());
+  model->handlePingResponse(std::nullopt);
+  EXPECT_TRUE(model->isConsoleReachable());
+  EXPECT_EQ(model->lastConnectedAt(), answered);
+  timing->advance(0.2);
+  model->handlePingResponse(std::nullopt);
+  EXPECT_FALSE(model->isConsoleReachable());
+  model->heartbeatTick();
+  EXPECT_TRUE(model->dataStatusMessage().startsWith(u"Eos heartbeat timed out at "_s));
+}
+
+TEST_F(Lifecycle, RefusedConnectsBackOffUntilTheLimitAndDisconnectEndsTheChain) {
+  const std::pair<double, QList<double>> cases[] = {{0.5, {0.5, 1, 2, 4, 8}}, {3, {3, 6, 8, 8, 8}}};
+  for (const auto &[base, delays] : cases) {
+    auto closed = std::make_unique<QTcpServer>();
+    closed->listen(QHostAddress::LocalHost);
+    const quint16 closedPort = closed->serverPort();
+    closed.reset();
+    build(packetLength, closedPort, base, 0.1);
+    model->connect();
+    for (int n = 1; n <= 5; ++n) {
+      const QString retry = u" — retrying %1/5"_s.arg(n);
+      ASSERT_TRUE(waitUntil([&] { return model->dataStatusMessage().endsWith(retry); })) << n;
+      EXPECT_EQ(model->dataStatusMessage(), *model->oscManager()->lastError() + retry);
+      EXPECT_TRUE(Access::reconnectScheduled(*model) &&
+                  timing->pendingDelays().contains(delays[n - 1]));
+      timing->advance(delays[n - 1]);
+    }
+    EXPECT_TRUE(waitUntil([&] {
+      return model->dataStatusMessage().endsWith(
+          u" — automatic reconnect stopped after 5 attempts");
+    }));
+    EXPECT_FALSE(Access::reconnectScheduled(*model));
+  }
+
+  // A disconnect while an attempt waits: it never runs, and nothing is restored later.
+  Access::setReconnectAttempt(*model, 0);
+  model->scheduleReconnect(u"Lost"_s);
+  ASSERT_TRUE(settings.contains(u"lastConnectedProfile.v1"_s));
+  model->disconnect();
+  timing->advance(10);
+  EXPECT_EQ(model->dataStatusMessage(), u"Offline"_s);
+  EXPECT_FALSE(settings.contains(u"lastConnectedProfile.v1"_s));
+}
+
+TEST_F(Lifecycle, AnOwnedFlashIsReleasedOnlyWhileTheConsoleShowsIt) {
+  connectToDouble(packetLength);
+  const std::pair<qint64, bool> flashes[] = {{1, true}, {123, true}, {12, false}, {12, true}};
+  for (const auto &[channel, thisSession] : flashes) {  // only the last one is sent
+    const QUuid session = thisSession ? Access::sessionID(*model) : QUuid();
+    Access::setConsoleSession(*model, u"LIVE: Chan 12 Flash"_s, {{channel, session}});
+    EXPECT_TRUE(model->releaseOwnedFlash(u"Test"_s));
+    EXPECT_FALSE(Access::holdsFlash(*model));
+  }
+  ASSERT_TRUE(waitUntil([&] { return !console.requests(u"/eos/key/flash"_s).isEmpty(); }));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(console.requests(u"/eos/key/flash"_s).size(), 1);
+  ASSERT_EQ(model->commandHistory().size(), 1);
+  EXPECT_EQ(std::pair(model->commandHistory()[0].text, model->commandHistory()[0].source),
+            std::pair(u"End identify channel 12"_s, u"Sent"_s));
+}
+
+}  // namespace
+}  // namespace tarnik::testing
