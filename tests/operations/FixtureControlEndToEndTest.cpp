@@ -64,22 +64,17 @@ class FixtureControlEndToEnd : public ::testing::Test {
 TEST_F(FixtureControlEndToEnd, TheConsoleProvesReadsWritesAndColourAndSilenceEndsControl) {
   ASSERT_TRUE(store.requestParameters(3));
   ASSERT_TRUE(spinUntil([this] { return at(3).colorReadState == Read::loaded; }));
-  EXPECT_EQ(at(3).emitterReadState, Read::loaded);
   EXPECT_EQ(at(3).nativeColor, (FixtureColorValue{120, 0}));
-
   ASSERT_TRUE(store.sendParameterValue(75, "Pan", 3));
   EXPECT_EQ(at(3).pendingParameterValues.at("Pan"), 75);
   rig.clock->advance(0.25);
   ASSERT_TRUE(spinUntil([this] { return at(3).pendingParameterValues.empty(); }));
   EXPECT_EQ(at(3).parameters.front().value, 75);
-  EXPECT_EQ(at(3).parameterReadState, Read::loaded);
-
   ASSERT_TRUE(store.sendColor(200, 60, 3));
   // The confirmation's colour read may still run; one more read follows it then.
   EXPECT_TRUE(spinUntil([this] {
     return at(3).nativeColor == FixtureColorValue{200, 60} && at(3).colorReadState == Read::loaded;
   }));
-
   ASSERT_TRUE(store.requestParameters(8));  // no fixture on 8: the double never answers
   ASSERT_TRUE(spinUntil([this] { return rig.seenCount.contains("/eos/get/emitters/8"); }));
   rig.clock->advance(3);

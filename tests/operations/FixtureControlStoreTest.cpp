@@ -138,8 +138,7 @@ TEST_F(FixtureStore, OnlyAnAwaitedReplyOfTheSameFixtureCounts) {
   store.requestParameters(1);
   reply(params, 1, replyArguments("Other", "Spot", {}));
   EXPECT_EQ(at(1).parameterReadState, ReadState::failed);
-  EXPECT_EQ(at(1).manufacturer, "Maker");
-  EXPECT_EQ(at(1).parameters, first.parameters);
+  EXPECT_TRUE(at(1).manufacturer == "Maker" && at(1).parameters == first.parameters);
 }
 
 TEST_F(FixtureStore, WritesStayInsideTheReportedRange) {
@@ -207,16 +206,12 @@ TEST_F(FixtureStore, ColourReadsRunOneAtATime) {
   EXPECT_EQ(at(1).nativeColor, (FixtureColorValue{360, 100}));
   colorStarts = true;
   store.requestColorRead(1);
-  for (const auto &[hue, saturation] : {std::pair{10.0, -0.1}, {nan, 10.0}}) {
-    EXPECT_FALSE(store.completeColorRead(1, hue, saturation));
-    EXPECT_EQ(at(1).colorReadState, ReadState::failed);
-    EXPECT_EQ(at(1).nativeColor, (FixtureColorValue{360, 100}));
-    store.requestColorRead(1);
-  }
-  store.requestParameters(9);
-  reply(emitters, 9, replyArguments("M", "Dimmer", {{"Intensity", 0, 0, 100}}));
-  EXPECT_FALSE(store.requestColorRead(9));
-  EXPECT_EQ(at(9).colorReadState, ReadState::unknown);
+  EXPECT_FALSE(store.completeColorRead(1, 10, -0.1));
+  store.requestColorRead(1);
+  EXPECT_FALSE(store.completeColorRead(1, nan, 10));
+  EXPECT_EQ(at(1).colorReadState, ReadState::failed);
+  EXPECT_EQ(at(1).nativeColor, (FixtureColorValue{360, 100}));
+  store.requestColorRead(1);
   clock->advance(3);
   EXPECT_EQ(timeouts, std::vector<int>{1});
 }
@@ -233,15 +228,13 @@ TEST_F(FixtureStore, TheColourQueueIsBounded) {
 
 TEST_F(FixtureStore, OnlyAReadbackProvesAParkState) {
   EXPECT_FALSE(store.park(1));  // unknown: must be read back first
-  EXPECT_FALSE(store.applyParkedChannels({1}, {1, 2}, QUuid::createUuid(), "Show"));
-  EXPECT_FALSE(store.applyParkedChannels({3}, {1, 2}, session, "Show"));
-  EXPECT_FALSE(store.applyParkedChannels({}, {0, 1}, session, "Show"));
+  EXPECT_FALSE(store.applyParkedChannels({1}, {1, 2}, QUuid::createUuid(), "Show") ||
+               store.applyParkedChannels({3}, {1, 2}, session, "Show") ||
+               store.applyParkedChannels({}, {0, 1}, session, "Show"));
   EXPECT_TRUE(store.statesByChannel().empty());
   EXPECT_TRUE(store.applyParkedChannels({1}, {1, 2}, session, "  Show "));
-  EXPECT_EQ(at(1).parkState, Park::parked());
-  EXPECT_EQ(at(2).parkState, Park::unparked());
-  EXPECT_FALSE(store.park(1));
-  EXPECT_FALSE(store.unpark(2));
+  EXPECT_TRUE(at(1).parkState == Park::parked() && at(2).parkState == Park::unparked());
+  EXPECT_FALSE(store.park(1) || store.unpark(2));
   EXPECT_TRUE(store.park(2));
   EXPECT_EQ(at(2).parkState, Park::sentUnverified(FixtureParkAction::park));
   EXPECT_FALSE(store.park(2));
@@ -249,7 +242,7 @@ TEST_F(FixtureStore, OnlyAReadbackProvesAParkState) {
   EXPECT_TRUE(store.resetPendingPark(2, FixtureParkAction::park, session, "Show"));
   EXPECT_EQ(at(2).parkState, Park::unknown());
   parkAccepted = false;
-  EXPECT_FALSE(store.unpark(1));
+  EXPECT_FALSE(store.unpark(1));  // back where it was
   EXPECT_EQ(at(1).parkState, Park::parked());
   duringPark = [this] {
     EXPECT_EQ(at(1).parkState, Park::pending(FixtureParkAction::unpark));
