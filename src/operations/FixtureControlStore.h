@@ -31,7 +31,7 @@ class FixtureControlStore : public ObservableObject {
   Q_OBJECT
 
  public:
-  // Each answers whether it handed its request over; an empty closure counts as refusing.
+  // Those with a flag answer whether the request was handed over; an empty one refuses.
   struct Closures {
     std::function<bool(const OSCMessage &)> querySender;
     std::function<bool(int channel)> colorQuerySender;  // starts a native colour read
