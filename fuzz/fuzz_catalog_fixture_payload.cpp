@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the fixture catalog's payload decoder. Whatever decodes must
 // answer every query without fault, and the ranked search must return modes in the
 // database's own order of ranks.
-#include "model/catalog/FixtureCatalogDecoder.h"
+#include "model/catalog/FixtureCatalogDatabase.h"
 
 #include <QByteArrayView>
 
@@ -13,7 +13,8 @@
 using namespace tarnik;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  const auto database = FixtureCatalogDecoder::decodePayload(QByteArrayView(data, qsizetype(size)));
+  const auto database = FixtureCatalogDatabase::parse(
+      QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
   if (!database) {
     if (database.error().description().isEmpty()) std::abort();
     return 0;

@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the parameter catalog's payload parser and asks whatever parses
 // for slot maps. The console texts to ask with are taken from length-prefixed texts in the
 // input itself, where a real catalog keeps its aliases, so mutations of real catalogs reach
-// the flattening of compound profiles, hostile nesting included.
+// the flattening of compound profiles, hostile nesting included; the slots of each mapping
+// are then asked for in patched ranges up to the 64-bit limit.
 #include "model/catalog/FixtureParameterCatalogDatabase.h"
 
 #include <QByteArray>
@@ -12,6 +13,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
+#include <utility>
 
 using namespace tarnik;
 
@@ -40,6 +43,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (database.error().description().isEmpty()) std::abort();
     return 0;
   }
+  // Patched ranges to turn offsets into slots with: the usual one, the top of the 64-bit
+  // range, and whatever the input's last 16 bytes say.
+  constexpr qint64 top = std::numeric_limits<qint64>::max();
+  QList<std::pair<qint64, qint64>> bounds{{1, 512}, {top - 1, top}, {top, top}};
+  if (bytes.size() >= 16) {
+    bounds.append({qFromLittleEndian<qint64>(bytes.constData() + bytes.size() - 16),
+                   qFromLittleEndian<qint64>(bytes.constData() + bytes.size() - 8)});
+  }
   const std::optional<QString> version = database->metadata().libraryVersion;
   const QStringList texts = lengthPrefixedTexts(bytes);
   for (qsizetype i = 0; i + 1 < texts.size(); ++i) {
@@ -49,7 +60,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
       for (const int offset : mapping.relativeOffsets) {
         if (offset < 1 || (map->totalFootprint && offset > *map->totalFootprint)) std::abort();
       }
-      map->absoluteSlots(mapping.parameter.name, 1, 512);
+      for (const auto &[start, end] : bounds) {
+        const auto absolute = map->absoluteSlots(mapping.parameter.name, start, end);
+        if (!absolute) continue;
+        for (const qint64 slot : *absolute) {
+          if (slot < start || slot > end) std::abort();
+        }
+      }
     }
   }
   return 0;

@@ -2,6 +2,8 @@
 
 #include "model/ValueSemantics.h"
 
+#include <cmath>
+
 using namespace Qt::StringLiterals;
 
 namespace tarnik {
@@ -32,6 +34,25 @@ bool operator==(const SavedShowFile &lhs, const SavedShowFile &rhs) {
 
 size_t qHash(const SavedShowFile &show, size_t seed) {
   return values::fieldsHash(show, seed, showFields);
+}
+
+std::expected<QByteArray, JsonError> encodeSavedShows(const QList<SavedShowFile> &shows) {
+  const auto notFinite = [](QLatin1StringView key) {
+    return JsonError::expected(u"a finite date").inKey(key);
+  };
+  for (qsizetype index = 0; index < shows.size(); ++index) {
+    const SavedShowFile &show = shows[index];
+    if (!std::isfinite(show.savedAt))
+      return std::unexpected(notFinite("savedAt"_L1).atIndex(index));
+    for (qsizetype channel = 0; channel < show.channels.size(); ++channel) {
+      const std::optional<double> &snapshot = show.channels[channel].levelSnapshotAt;
+      if (snapshot && !std::isfinite(*snapshot)) {
+        return std::unexpected(
+            notFinite("levelSnapshotAt"_L1).atIndex(channel).inKey("channels"_L1).atIndex(index));
+      }
+    }
+  }
+  return encodeJsonText(shows);
 }
 
 }  // namespace tarnik

@@ -32,4 +32,9 @@ struct SavedShowFile {
 
 size_t qHash(const SavedShowFile &show, size_t seed = 0);
 
+// The stored text of a list of shows. JSON has no form for a date that is not a finite
+// number: it would be written as null, and the whole list would fail to read back. Such a
+// list is refused with the path of the first such date, and nothing is written.
+std::expected<QByteArray, JsonError> encodeSavedShows(const QList<SavedShowFile> &shows);
+
 }  // namespace tarnik

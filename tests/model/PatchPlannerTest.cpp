@@ -194,6 +194,14 @@ TEST(PatchPlanner, ReportsDuplicatesAndUnreadableRanges) {
                           Issue::aboutPart(Kind::unknownExistingRange, {2, 1})}));
 }
 
+TEST(PatchPlanner, TheLastOfDuplicateRecordsStands) {
+  const EosPatchPart elsewhere = existingPart(3, 1, u"2/1"_s, u"2/1"_s);
+  const EosPatchPart inTheWay = existingPart(3, 1, u"1/401"_s, u"1/401"_s);
+  const Issue overlap = Issue::occupiedRange({7, 1}, {3, 1}, EosDMXRange{1, 401, 401});
+  EXPECT_TRUE(plan(fixtureDraft(400), {elsewhere, inTheWay}).issues.contains(overlap));
+  EXPECT_FALSE(plan(fixtureDraft(400), {inTheWay, elsewhere}).issues.contains(overlap));
+}
+
 TEST(PatchPlanner, OverlapsComeInPlanOrderPerExistingPart) {
   const QList<EosPatchPart> existing{
       existingPart(20, 1, u"1/12"_s, u"1/30"_s),  // spans three planned parts

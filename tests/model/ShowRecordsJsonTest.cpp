@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -126,6 +127,24 @@ TEST(ShowRecordsJson, AFailingPartFailsItsChannelAndSnapshot) {
   const auto decoded = SavedShowFile::fromJson(show);
   ASSERT_FALSE(decoded.has_value());
   EXPECT_EQ(decoded.error().path(), u"channels[0].parts[1].level"_s);
+}
+
+TEST(ShowRecordsJson, RefusesToStoreADateThatIsNotFinite) {
+  const QList<SavedShowFile> shows{sampleShow(), sampleShow()};
+  EXPECT_EQ(decodeJsonText<QList<SavedShowFile>>(encodeSavedShows(shows).value()), shows);
+  for (const double date :
+       {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+        std::numeric_limits<double>::quiet_NaN()}) {
+    QList<SavedShowFile> broken = shows;
+    broken[1].savedAt = date;
+    const auto refused = encodeSavedShows(broken);
+    ASSERT_FALSE(refused.has_value());
+    EXPECT_EQ(refused.error().path(), u"[1].savedAt"_s);
+
+    broken = shows;
+    broken[1].channels[0].levelSnapshotAt = date;
+    EXPECT_EQ(encodeSavedShows(broken).error().path(), u"[1].channels[0].levelSnapshotAt"_s);
+  }
 }
 
 TEST(ShowRecordsJson, PartsWriteOptionalsOnlyWhenPresent) {

@@ -5,6 +5,12 @@
 #include <QJsonObject>
 
 namespace tarnik {
+namespace {
+
+// In a group rule, the parameter named by the channel's <Colour> instead of a fixed one.
+const QString byColourMarker = QStringLiteral("(colour)");
+
+}  // namespace
 
 std::expected<ParameterMapping, QString> ParameterMapping::fromJson(const QByteArray &json) {
   QJsonParseError parseError;
@@ -52,8 +58,12 @@ std::expected<ParameterMapping, QString> ParameterMapping::fromJson(const QByteA
   for (auto group = groups.begin(); group != groups.end(); ++group) {
     QList<GroupRule> rules;
     for (const QJsonValue rule : group.value().toArray()) {
-      GroupRule parsed{rule[0].toString(), std::nullopt};
-      if (!rule[1].isNull()) {
+      GroupRule parsed{rule[0].toString(), QRegularExpression(rule[0].toString()), std::nullopt};
+      if (!parsed.name.isValid())
+        return std::unexpected(QStringLiteral("bad pattern ") + parsed.pattern);
+      if (rule[1].toString() == byColourMarker) {
+        parsed.byColour = true;
+      } else if (!rule[1].isNull()) {
         parsed.parameter = rule[1].toString();
         if (!mapping.idByName_.contains(*parsed.parameter))
           return std::unexpected(QStringLiteral("unknown parameter for ") + group.key());
@@ -67,25 +77,28 @@ std::expected<ParameterMapping, QString> ParameterMapping::fromJson(const QByteA
 
 std::optional<ChannelRole> ParameterMapping::roleOf(const QxfChannel &channel) const {
   if (!channel.preset.isEmpty()) {
+    const QString rule = QStringLiteral("preset ") + channel.preset;
     if (const auto coarse = presets_.constFind(channel.preset); coarse != presets_.constEnd()) {
-      return ChannelRole{coarse.value(), false};
+      return ChannelRole{coarse.value(), false, rule};
     }
     if (const auto fine = finePresets_.constFind(channel.preset); fine != finePresets_.constEnd()) {
-      return ChannelRole{fine.value(), true};
+      return ChannelRole{fine.value(), true, rule};
     }
     return std::nullopt;
   }
   const bool fine = channel.groupByte == 1;
-  if (channel.group == QStringLiteral("Intensity") && !channel.colour.isEmpty()) {
-    const auto colour = colours_.constFind(channel.colour);
-    if (colour == colours_.constEnd()) return std::nullopt;
-    return ChannelRole{colour.value(), fine};
-  }
   const QString name = channel.name.toLower();
   for (const GroupRule &rule : groups_.value(channel.group)) {
-    if (!rule.keyword.isEmpty() && !name.contains(rule.keyword)) continue;
+    if (rule.byColour && channel.colour.isEmpty()) continue;
+    if (!rule.name.match(name).hasMatch()) continue;
+    const QString label = channel.group + QStringLiteral(" /") + rule.pattern + u'/';
+    if (rule.byColour) {
+      const auto colour = colours_.constFind(channel.colour);
+      if (colour == colours_.constEnd()) return std::nullopt;
+      return ChannelRole{colour.value(), fine, label + QStringLiteral(" colour ") + channel.colour};
+    }
     if (!rule.parameter) return std::nullopt;
-    return ChannelRole{*rule.parameter, fine};
+    return ChannelRole{*rule.parameter, fine, label};
   }
   return std::nullopt;
 }

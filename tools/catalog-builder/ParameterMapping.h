@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QRegularExpression>
 #include <QString>
 
 #include <expected>
@@ -12,11 +13,12 @@
 
 namespace tarnik {
 
-// Which console parameter a fixture-definition channel drives, and whether it is the
-// parameter's fine (second) byte; read from parameter-mapping.json.
+// Which console parameter a fixture-definition channel drives, whether it is the
+// parameter's fine (second) byte, and which rule of parameter-mapping.json said so.
 struct ChannelRole {
   QString parameter;
   bool fine = false;
+  QString rule;
 };
 
 class ParameterMapping {
@@ -33,14 +35,16 @@ class ParameterMapping {
   const QList<Parameter> &parameters() const { return parameters_; }
   quint32 parameterID(const QString &name) const { return idByName_.value(name); }
 
-  // Presets first; otherwise the group, by colour for intensity channels and by channel
-  // name keywords where a group holds several parameters. No role: the channel is left out.
+  // Presets first; otherwise the group's rules in order, the first whose pattern finds
+  // the lower-cased channel name deciding. No role: the channel is left out.
   std::optional<ChannelRole> roleOf(const QxfChannel &channel) const;
 
  private:
   struct GroupRule {
-    QString keyword;                   // empty: any channel name
+    QString pattern;
+    QRegularExpression name;           // an empty pattern finds any channel name
     std::optional<QString> parameter;  // none: not mapped
+    bool byColour = false;             // the channel's <Colour>, when it names one
   };
 
   QList<Parameter> parameters_;

@@ -119,12 +119,15 @@ std::expected<QList<Definition>, QString> readDefinitions(const QString &folder,
 // has one in the same head, its fine slot.
 QList<ParameterCatalogDescription::Channel> parameterChannels(const QxfFixture &fixture,
                                                               const QxfMode &mode,
-                                                              const ParameterMapping &mapping) {
+                                                              const ParameterMapping &mapping,
+                                                              ParameterMappingCounts &counts) {
   struct Occurrence {
     QString parameter;
     int head;
     quint16 coarse;
     std::optional<quint16> fine;
+    QString coarseRule;
+    QString fineRule;
   };
   const auto headOf = [&mode](int slot) {
     for (int head = 0; head < mode.heads.size(); ++head) {
@@ -137,11 +140,13 @@ QList<ParameterCatalogDescription::Channel> parameterChannels(const QxfFixture &
   for (int slot = 0; slot < mode.channels.size(); ++slot) {
     const QxfChannel *channel = fixture.channel(mode.channels[slot]);
     const std::optional<ChannelRole> role = channel ? mapping.roleOf(*channel) : std::nullopt;
-    if (!role) continue;
-    if (role->fine) {
+    if (!role) {
+      ++counts.unmappedSlots;
+    } else if (role->fine) {
       fineSlots.append({*role, slot});
     } else {
-      occurrences.append({role->parameter, headOf(slot), quint16(slot + 1), std::nullopt});
+      occurrences.append(
+          {role->parameter, headOf(slot), quint16(slot + 1), std::nullopt, role->rule, {}});
     }
   }
   for (const auto &[role, slot] : fineSlots) {
@@ -149,10 +154,18 @@ QList<ParameterCatalogDescription::Channel> parameterChannels(const QxfFixture &
         std::find_if(occurrences.begin(), occurrences.end(), [&](const Occurrence &o) {
           return o.parameter == role.parameter && o.head == headOf(slot) && !o.fine;
         });
-    if (partner != occurrences.end()) partner->fine = quint16(slot + 1);
+    if (partner != occurrences.end()) {
+      partner->fine = quint16(slot + 1);
+      partner->fineRule = role.rule;
+    } else {
+      ++counts.unpairedFineSlots;
+    }
   }
   QList<ParameterCatalogDescription::Channel> channels;
   for (const Occurrence &occurrence : occurrences) {
+    ++counts.slotsByRule[occurrence.parameter + QStringLiteral(" <- ") + occurrence.coarseRule];
+    if (occurrence.fine)
+      ++counts.slotsByRule[occurrence.parameter + QStringLiteral(" <- ") + occurrence.fineRule];
     ParameterCatalogDescription::Channel channel;
     channel.offsets.append(occurrence.coarse);
     if (occurrence.fine) channel.offsets.append(*occurrence.fine);
@@ -238,14 +251,15 @@ std::expected<ShippedCatalogs, QString> buildShippedCatalogs(const FixtureDataSo
                              footprint, footprint, cells});
 
       const quint32 profile = quint32(parameters.profiles.size());
-      parameters.profiles.append({id,
-                                  definition.manufacturerToken,
-                                  typeName,
-                                  footprint,
-                                  parameterChannels(definition.fixture, mode, *mapping),
-                                  {},
-                                  {},
-                                  {}});
+      parameters.profiles.append(
+          {id,
+           definition.manufacturerToken,
+           typeName,
+           footprint,
+           parameterChannels(definition.fixture, mode, *mapping, result.mappingCounts),
+           {},
+           {},
+           {}});
       // A console name pair can only lead to one profile: the first definition keeps it.
       const QString key =
           FixtureParameterCatalogDatabase::foldedKey(definition.manufacturerToken, typeName);

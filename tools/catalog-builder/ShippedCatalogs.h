@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 
 #include <expected>
@@ -20,8 +21,17 @@ struct FixtureDataSource {
   static FixtureDataSource installed();
 };
 
+// How the definitions' mode channels (one per slot) fared against the parameter mapping:
+// the slots each rule put into a channel record, and those left out.
+struct ParameterMappingCounts {
+  QMap<QString, int> slotsByRule;
+  int unmappedSlots = 0;      // no rule gives the channel a parameter
+  int unpairedFineSlots = 0;  // a fine byte whose coarse byte is not in the same head
+};
+
 struct ShippedCatalogs {
   QString libraryVersion;
+  ParameterMappingCounts mappingCounts;
   QByteArray fixturePayload;
   QByteArray parameterPayload;
   QByteArray fixtureCatalog;    // FixtureCatalog.tfcat: the compressed container

@@ -93,6 +93,13 @@ int main(int argc, char *argv[]) {
   if (!catalogs) return fail(catalogs.error());
   QTextStream(stdout) << "library version " << catalogs->libraryVersion << '\n';
   if (command == QStringLiteral("shipped")) {
+    QTextStream report(stdout);
+    const ParameterMappingCounts &counts = catalogs->mappingCounts;
+    for (auto rule = counts.slotsByRule.cbegin(); rule != counts.slotsByRule.cend(); ++rule)
+      report << "slots " << rule.value() << '\t' << rule.key() << '\n';
+    report << "unmapped slots " << counts.unmappedSlots << '\n';
+    report << "unpaired fine slots " << counts.unpairedFineSlots << '\n';
+    report.flush();
     return writeFiles(
         parser.value(out),
         {{QStringLiteral("FixtureCatalog.tfcat"), catalogs->fixtureCatalog},

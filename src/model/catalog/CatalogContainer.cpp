@@ -2,6 +2,8 @@
 
 #include <zlib.h>
 
+#include <openssl/evp.h>
+
 namespace tarnik {
 
 qint64 inflateRawInto(QByteArrayView compressed, char *output, qint64 size) {
@@ -18,6 +20,18 @@ qint64 inflateRawInto(QByteArrayView compressed, char *output, qint64 size) {
   const qint64 produced = size - qint64(stream.avail_out);
   inflateEnd(&stream);
   return produced;
+}
+
+QByteArray sha256Digest(QByteArrayView bytes) {
+  QByteArray digest(EVP_MAX_MD_SIZE, Qt::Uninitialized);
+  unsigned int size = 0;
+  if (EVP_Digest(bytes.data(), std::size_t(bytes.size()),
+                 reinterpret_cast<unsigned char *>(digest.data()), &size, EVP_sha256(),
+                 nullptr) != 1) {
+    return {};  // compares unequal to every stored digest, so the catalog is refused
+  }
+  digest.truncate(int(size));
+  return digest;
 }
 
 }  // namespace tarnik

@@ -43,21 +43,24 @@ class CatalogReader {
     return qFromLittleEndian<quint64>(read(8, label).data());
   }
 
-  QString readString(const CatalogLabel &label) {
+  // A text field's bytes, proven to be strict UTF-8.
+  QByteArrayView readUtf8(const CatalogLabel &label) {
     const qsizetype start = offset_;
     const quint16 length = readUInt16(label.lengthLabel());
     if (remaining() < length) {
       offset_ = start;
       throw Error::truncated(label.text());
     }
-    std::optional<QString> text = strictUtf8Text(bytes_.sliced(offset_, length));
-    if (!text) {
+    const QByteArrayView bytes = bytes_.sliced(offset_, length);
+    if (!isStrictUtf8(bytes.data(), std::size_t(length))) {
       offset_ = start;
       throw Error::invalidUTF8(label.text());
     }
     offset_ += length;
-    return std::move(*text);
+    return bytes;
   }
+
+  QString readString(const CatalogLabel &label) { return utf8Text(readUtf8(label)); }
 
   // A UUID whose 16 bytes are the bytes read, in order.
   CatalogIdentity readUUID(const CatalogLabel &label) {

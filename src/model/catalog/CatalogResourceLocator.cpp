@@ -1,6 +1,5 @@
 #include "model/catalog/CatalogResourceLocator.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -10,19 +9,7 @@ CatalogResourceLocator::CatalogResourceLocator(QStringList folders)
     : folders_(std::move(folders)) {}
 
 CatalogResourceLocator CatalogResourceLocator::standard() {
-  QStringList folders;
-  if (const QString overridden = qEnvironmentVariable("TARNIK_RESOURCE_DIR");
-      !overridden.isEmpty()) {
-    folders.append(overridden);
-  }
-  if (QCoreApplication::instance()) {
-    folders.append(
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/tarnik")));
-  }
-#ifdef TARNIK_SOURCE_RESOURCE_DIR
-  folders.append(QStringLiteral(TARNIK_SOURCE_RESOURCE_DIR));
-#endif
-  return CatalogResourceLocator(std::move(folders));
+  return CatalogResourceLocator({QStringLiteral(":/catalogs")});
 }
 
 std::optional<QString> CatalogResourceLocator::url(const QString &name,

@@ -14,8 +14,7 @@ class CatalogResourceLocator {
  public:
   explicit CatalogResourceLocator(QStringList folders);
 
-  // The folder named by TARNIK_RESOURCE_DIR when set, then the installed data folder
-  // "<executable>/../share/tarnik", then the source tree's resources/ of this build.
+  // The catalogs built into the program (":/catalogs").
   static CatalogResourceLocator standard();
 
   std::optional<QString> url(const QString &name, const QString &extension) const;

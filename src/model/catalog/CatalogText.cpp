@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <type_traits>
 
 namespace tarnik {
 namespace {
@@ -20,10 +22,6 @@ void forEachScalar(QStringView text, Visit visit) {
       visit(char32_t(unit.unicode()));
     }
   }
-}
-
-bool isAscii(QStringView text) {
-  return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
 bool isLetterMarkOrNumber(char32_t codePoint) {
@@ -45,24 +43,40 @@ bool isLetterMarkOrNumber(char32_t codePoint) {
   }
 }
 
-// Per ASCII character: what the search fold keeps (its lower case), or 0 for a separator.
+// Per byte: what the search fold keeps of an ASCII character (its lower case), a blank
+// for a separator, or beyondAscii.
+constexpr char beyondAscii = char(0x80);
 constexpr auto searchFoldTable = [] {
-  std::array<char, 128> table{};
+  std::array<char, 256> table{};
+  table.fill(' ');
   for (int c = '0'; c <= '9'; ++c) table[c] = char(c);
   for (int c = 'a'; c <= 'z'; ++c) table[c] = char(c);
   for (int c = 'A'; c <= 'Z'; ++c) table[c] = char(c + 32);
+  for (int c = 0x80; c < 0x100; ++c) table[c] = beyondAscii;
   return table;
 }();
 
-// Per ASCII character: its lower case in an identity, or wordBreak where words break ("_"
-// and white space).
-constexpr char16_t wordBreak = 0xFFFF;
+// Per byte: an ASCII character's lower case in an identity, a blank where words break
+// ("_" and white space), or beyondAscii.
 constexpr auto identityTable = [] {
-  std::array<char16_t, 128> table{};
-  for (int c = 0; c < 128; ++c) table[c] = (c >= 'A' && c <= 'Z') ? char16_t(c + 32) : char16_t(c);
-  for (const char c : {'_', ' ', '\t', '\n', '\v', '\f', '\r'}) table[uchar(c)] = wordBreak;
+  std::array<char, 256> table{};
+  for (int c = 0; c < 128; ++c) table[c] = char((c >= 'A' && c <= 'Z') ? c + 32 : c);
+  for (const char c : {'_', ' ', '\t', '\n', '\v', '\f', '\r'}) table[uchar(c)] = ' ';
+  for (int c = 0x80; c < 0x100; ++c) table[c] = beyondAscii;
   return table;
 }();
+
+// The table entry of a UTF-16 unit or a byte; everything beyond ASCII reads as the
+// entry of 0x80.
+template <class Table, class Char>
+auto entryOf(const Table &table, Char c) {
+  const auto u = std::make_unsigned_t<Char>(c);
+  if constexpr (sizeof(Char) == 1) {
+    return table[u];
+  } else {
+    return table[u < 0x80 ? u : 0x80];
+  }
+}
 
 // Appends kept scalars as UTF-8, turning each run of dropped ones into a single blank; a
 // run before the first kept scalar and one after the last leave nothing behind.
@@ -91,33 +105,63 @@ QString foldCaseAndDiacritics(QStringView text) {
 
 }  // namespace
 
-void appendSearchText(QByteArray &utf8, QStringView text) {
-  // The common case first: catalog names are mostly ASCII, need no Unicode table and are
-  // written straight into the buffer, which grows by at most the text and one blank.
-  const qsizetype start = utf8.size();
-  utf8.resize(start + text.size() + 1);
-  char *const begin = utf8.data() + start;
-  char *out = begin;
-  bool pendingBlank = start > 0;
-  bool ascii = true;
-  for (const QChar c : text) {
-    const char16_t u = c.unicode();
-    if (u >= 0x80) {
-      ascii = false;
-      break;
-    }
-    const char kept = searchFoldTable[u];
-    if (kept == 0) {
-      pendingBlank = true;
-      continue;
-    }
-    if (pendingBlank && (out != begin || start > 0)) *out++ = ' ';
-    pendingBlank = false;
-    *out++ = kept;
-  }
-  utf8.truncate(ascii ? start + (out - begin) : start);
-  if (ascii) return;
+namespace {
 
+// Writes kept characters with one blank for each run of separators between them, and
+// before the first one when joining text that precedes. Catalogs hold half a million
+// names, so this runs without branches on the kind of character: every character is
+// stored, a separator as a blank, but the end only moves past kept characters and, just
+// before the next kept one, past a blank that is due. Nothing is stored beyond the place
+// after the last kept character.
+template <class Out>
+class WordJoiner {
+ public:
+  WordJoiner(Out *out, bool join) : started_(join), blankDue_(join) {
+    if (join) *out = Out(' ');
+  }
+
+  // `c` is a kept character, or a blank for a separator.
+  Out *put(Out *__restrict out, Out c) {
+    const bool keep = c != Out(' ');
+    out += blankDue_ & keep;
+    *out = c;
+    out += keep;
+    blankDue_ = (!keep) & (blankDue_ | started_);
+    started_ |= keep;
+    return out;
+  }
+
+ private:
+  bool started_;
+  bool blankDue_;
+};
+
+// The search fold of ASCII text written at `out` (room for size + 1 bytes), after one
+// joining blank when `join` and anything is kept; the end of what was written, or null at
+// the first character beyond ASCII.
+template <class Char>
+char *foldAscii(char *out, bool join, const Char *__restrict text, qsizetype size) {
+  WordJoiner<char> joiner(out, join);
+  for (qsizetype i = 0; i < size; ++i) {
+    const char folded = entryOf(searchFoldTable, text[i]);
+    if (folded == beyondAscii) return nullptr;
+    out = joiner.put(out, folded);
+  }
+  return out;
+}
+
+// Straight into the buffer, which grows by at most the text and one blank. False, with the
+// buffer as it was, when the text is not ASCII.
+template <class Char>
+bool appendAsciiSearchText(QByteArray &utf8, const Char *text, qsizetype size) {
+  const qsizetype start = utf8.size();
+  utf8.resize(start + size + 1);
+  char *const end = foldAscii(utf8.data() + start, start > 0, text, size);
+  utf8.truncate(end ? end - utf8.constData() : start);
+  return end != nullptr;
+}
+
+void appendUnicodeSearchText(QByteArray &utf8, QStringView text) {
   SeparatedText result(utf8);
   const QString folded = foldCaseAndDiacritics(text);
   forEachScalar(folded, [&result](char32_t codePoint) {
@@ -127,6 +171,22 @@ void appendSearchText(QByteArray &utf8, QStringView text) {
       result.separate();
     }
   });
+}
+
+}  // namespace
+
+void appendSearchText(QByteArray &utf8, QStringView text) {
+  // Catalog names are mostly ASCII and need no Unicode table.
+  if (!appendAsciiSearchText(utf8, text.utf16(), text.size())) appendUnicodeSearchText(utf8, text);
+}
+
+char *writeAsciiSearchText(char *out, bool join, QByteArrayView text) {
+  return foldAscii(out, join, text.data(), text.size());
+}
+
+void appendSearchText(QByteArray &utf8, QByteArrayView text) {
+  if (!appendAsciiSearchText(utf8, text.data(), text.size()))
+    appendUnicodeSearchText(utf8, QString::fromUtf8(text));
 }
 
 QString normalizedSearchText(QStringView text) {
@@ -142,29 +202,53 @@ QList<QByteArray> searchTokens(QStringView query) {
   return folded.split(' ');  // folding leaves no empty pieces between blanks
 }
 
-QString identityWords(QStringView text) {
-  if (!isAscii(text)) {
-    QString folded = text.toString();
-    folded.replace(u'_', u' ');
-    return folded.toCaseFolded().toLower().simplified();
+namespace {
+
+// Lower case, words joined by single blanks, for ASCII text written straight into `out`
+// (room for `size` characters); returns the end of what was written, or null at the first
+// character beyond ASCII.
+template <class Out, class Char>
+Out *asciiIdentityWords(Out *out, const Char *__restrict text, qsizetype size) {
+  WordJoiner<Out> joiner(out, false);
+  for (qsizetype i = 0; i < size; ++i) {
+    const char word = entryOf(identityTable, text[i]);
+    if (word == beyondAscii) return nullptr;
+    out = joiner.put(out, Out(word));
   }
-  // One pass for the common ASCII text: lower-case, words joined by single blanks.
+  return out;
+}
+
+QString unicodeIdentityWords(QStringView text) {
+  QString folded = text.toString();
+  folded.replace(u'_', u' ');
+  return folded.toCaseFolded().toLower().simplified();
+}
+
+}  // namespace
+
+QString identityWords(QStringView text) {
   QString words(text.size(), Qt::Uninitialized);
   char16_t *const begin = reinterpret_cast<char16_t *>(words.data());
-  char16_t *out = begin;
-  bool pendingBlank = false;
-  for (const QChar c : text) {
-    const char16_t kept = identityTable[c.unicode()];
-    if (kept == wordBreak) {
-      pendingBlank = true;
-      continue;
-    }
-    if (pendingBlank && out != begin) *out++ = u' ';
-    pendingBlank = false;
-    *out++ = kept;
-  }
-  words.truncate(out - begin);
+  char16_t *const end = asciiIdentityWords(begin, text.utf16(), text.size());
+  if (!end) return unicodeIdentityWords(text);
+  words.truncate(end - begin);
   return words;
+}
+
+std::optional<std::pair<char *, char *>> writeAsciiSearchTextAndIdentityWords(char *searchOut,
+                                                                              bool join,
+                                                                              char *identityOut,
+                                                                              QByteArrayView text) {
+  // The two loops above in one pass, so their chains of dependent steps run side by side.
+  WordJoiner<char> search(searchOut, join);
+  WordJoiner<char> identity(identityOut, false);
+  for (const char c : text) {
+    const char folded = entryOf(searchFoldTable, c);
+    if (folded == beyondAscii) return std::nullopt;
+    searchOut = search.put(searchOut, folded);
+    identityOut = identity.put(identityOut, entryOf(identityTable, c));
+  }
+  return std::pair{searchOut, identityOut};
 }
 
 bool isLibraryVersion(QStringView text) {
@@ -186,17 +270,23 @@ bool isLowerHexDigest(QStringView text) {
          });
 }
 
-std::optional<QString> strictUtf8Text(QByteArrayView utf8) {
+QString utf8Text(QByteArrayView utf8) {
   const bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return uchar(c) < 0x80; });
-  if (ascii) return QString::fromLatin1(utf8);
-  if (!isStrictUtf8(utf8.data(), std::size_t(utf8.size()))) return std::nullopt;
-  return QString::fromUtf8(utf8);
+  return ascii ? QString::fromLatin1(utf8) : QString::fromUtf8(utf8);
 }
 
 bool isStrictUtf8(const char *bytes, std::size_t count) {
   const auto *p = reinterpret_cast<const unsigned char *>(bytes);
   const unsigned char *end = p + count;
   while (p < end) {
+    // Eight ASCII bytes at a time: catalog texts are mostly ASCII.
+    while (end - p >= 8) {
+      quint64 word;
+      std::memcpy(&word, p, 8);
+      if (word & 0x8080808080808080ULL) break;
+      p += 8;
+    }
+    if (p == end) break;
     const unsigned char lead = *p;
     if (lead < 0x80) {
       ++p;

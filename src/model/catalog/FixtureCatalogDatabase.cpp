@@ -1,52 +1,330 @@
 #include "model/catalog/FixtureCatalogDatabase.h"
 
-#include "foundation/TextRules.h"
+#include "model/catalog/CatalogContainer.h"
 #include "model/catalog/CatalogText.h"
 
-#include <algorithm>
-#include <cstring>
+#include <charconv>
 
 namespace tarnik {
 namespace {
 
-// Code-point order after canonical composition. Text made only of characters below the
-// combining marks is already composed and free of surrogates, so comparing its UTF-16
-// units gives the same order without normalising anything.
-int compareCodePoints(const QString &lhs, const QString &rhs) {
-  const auto simple = [](const QString &text) {
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x300; });
-  };
-  if (simple(lhs) && simple(rhs)) return QString::compare(lhs, rhs, Qt::CaseSensitive);
-  return compareByCodePoint(lhs, rhs);
-}
+using Error = FixtureCatalogError;
+using Range = FixtureCatalogDatabase::Range;
 
-// Plain substring test on folded UTF-8, which finds a token only where it starts a
-// character. Runs for every mode of a search, so the first byte is found with memchr.
-bool containsToken(QByteArrayView text, QByteArrayView token) {
-  if (token.size() > text.size()) return false;
-  const char *at = text.data();
-  const char *const last = text.data() + (text.size() - token.size());
-  while (at <= last) {
-    at = static_cast<const char *>(std::memchr(at, token[0], std::size_t(last - at + 1)));
-    if (!at) return false;
-    if (std::memcmp(at + 1, token.data() + 1, std::size_t(token.size() - 1)) == 0) return true;
-    ++at;
+constexpr CatalogContainerFormat containerFormat{
+    .magic = "TFCATZ01",
+    .decodedSizeLimit = quint64(FixtureCatalogDatabase::decodedSizeLimit),
+    .magicLabel = "compressed magic",
+    .schemaLabel = "compressed schema version",
+    .decodedSizeLabel = "decoded resource size",
+    .digestLabel = "decoded resource SHA-256",
+    .payloadLabel = "compressed catalog payload",
+};
+constexpr QByteArrayView payloadMagic("TFCAT001");
+constexpr quint32 manufacturerLimit = 100'000;
+constexpr quint32 modelLimit = 1'000'000;
+constexpr quint32 modeLimit = 500'000;
+
+Error invalidMetadata(const CatalogLabel &label) { return Error::invalidMetadata(label.text()); }
+
+// One range per parent over children listed with their parents' positions, which must not
+// go backwards. The parent positions were checked against the parent count when read.
+QList<Range> groupRanges(int parentCount, const QList<int> &parentOfChild, const char *label) {
+  QList<Range> ranges(parentCount);
+  int previous = 0;
+  for (int child = 0; child < parentOfChild.size(); ++child) {
+    const int parent = parentOfChild[child];
+    if (parent < previous)
+      throw Error::invalidMetadata(QStringLiteral("noncontiguous ") + QLatin1StringView(label));
+    Range &range = ranges[parent];
+    if (range.size() == 0) range.begin = child;
+    range.end = child + 1;
+    previous = parent;
   }
-  return false;
+  return ranges;
 }
 
-bool equalBytes(QByteArrayView a, QByteArrayView b) {
-  return a.size() == b.size() && std::memcmp(a.data(), b.data(), std::size_t(a.size())) == 0;
+// Appends the fold of `piece` and returns its size without the blank that joins it.
+template <class Text>
+int appendFoldedPiece(QByteArray &text, Text piece) {
+  const qsizetype before = text.size();
+  appendSearchText(text, piece);
+  const qsizetype added = text.size() - before;
+  return int(added > 0 && before > 0 ? added - 1 : added);
 }
 
-bool containsEveryToken(const QList<QByteArray> &tokens, QByteArrayView first,
-                        QByteArrayView second) {
-  return std::all_of(tokens.begin(), tokens.end(), [&](const QByteArray &token) {
-    return containsToken(first, token) || containsToken(second, token);
-  });
+// " <footprint>ch" at `out`, the blank only when something precedes it since `begin`.
+char *writeFootprintToken(char *out, const char *begin, quint16 footprint) {
+  if (footprint == 0) return out;
+  if (out != begin) *out++ = ' ';
+  out = std::to_chars(out, out + 5, footprint).ptr;
+  *out++ = 'c';
+  *out++ = 'h';
+  return out;
+}
+
+void appendFootprintToken(QByteArray &utf8, quint16 footprint) {
+  const qsizetype size = utf8.size();
+  utf8.resize(size + 8);
+  char *const begin = utf8.data();
+  utf8.truncate(writeFootprintToken(begin + size, begin, footprint) - begin);
+}
+
+std::optional<int> knownFootprint(quint16 value) {
+  return value == 0 ? std::nullopt : std::optional<int>(value);
 }
 
 }  // namespace
+
+std::expected<FixtureCatalogDatabase, Error> FixtureCatalogDatabase::load(QByteArrayView resource) {
+  if (resource.size() > resourceSizeLimit)
+    return std::unexpected(Error::resourceTooLarge(resource.size()));
+  // A resource without the container is the bare payload.
+  if (!resource.startsWith(QByteArrayView(containerFormat.magic, catalogMagicSize)))
+    return parse(resource.toByteArray());
+  auto payload = unwrap(resource);
+  if (!payload) return std::unexpected(payload.error());
+  return parse(std::move(*payload));
+}
+
+std::expected<QByteArray, Error> FixtureCatalogDatabase::unwrap(QByteArrayView resource) {
+  return catchingCatalogError<QByteArray, Error>(
+      [&] { return unwrapCatalogContainer<Error>(resource, containerFormat); });
+}
+
+std::expected<FixtureCatalogDatabase, Error> FixtureCatalogDatabase::parse(QByteArray payload) {
+  return catchingCatalogError<FixtureCatalogDatabase, Error>([&] {
+    FixtureCatalogDatabase database;
+    database.decodedData_ = std::move(payload);
+    database.parseOrThrow();
+    return database;
+  });
+}
+
+QString FixtureCatalogDatabase::commandIdentityKey(QStringView manufacturer, QStringView modeName,
+                                                   std::optional<int> totalFootprint) {
+  return identityWords(manufacturer) + QChar(0x1F) + identityWords(modeName) + QChar(0x1F) +
+         (totalFootprint ? QString::number(*totalFootprint) : QStringLiteral("-1"));
+}
+
+void FixtureCatalogDatabase::parseOrThrow() {
+  if (decodedData_.size() > decodedSizeLimit) throw Error::resourceTooLarge(decodedData_.size());
+  Reader reader(decodedData_);
+  if (reader.read(catalogMagicSize, "magic") != payloadMagic) throw Error::invalidMagic();
+  const quint32 schema = reader.readUInt32("schema version");
+  if (schema != 1) throw Error::unsupportedSchema(schema);
+
+  metadata_.libraryVersion = reader.readString("library version");
+  metadata_.libraryDate = reader.readString("library date");
+  metadata_.sourceFile = reader.readString("source filename");
+  metadata_.sourceSHA256 = reader.readString("source SHA-256").toLower();
+  metadata_.sourceBytes = reader.readUInt64("source byte count");
+  const quint32 manufacturerCount = reader.readUInt32("manufacturer count");
+  const quint32 modelCount = reader.readUInt32("model count");
+  const quint32 modeCount = reader.readUInt32("mode count");
+
+  // Header values are checked only once all of them are read, so a short header reads
+  // as truncated whatever else is wrong with it.
+  if (!isLibraryVersion(metadata_.libraryVersion)) throw invalidMetadata("library version");
+  if (metadata_.libraryDate.isEmpty()) throw invalidMetadata("library date");
+  if (metadata_.sourceFile.isEmpty()) throw invalidMetadata("source filename");
+  if (metadata_.sourceBytes == 0) throw invalidMetadata("source byte count");
+  if (!isLowerHexDigest(metadata_.sourceSHA256)) throw invalidMetadata("source SHA-256");
+  // Minus one wraps a count of 0 around, so one comparison refuses both ends; the limits
+  // are checked before any storage is reserved from the counts.
+  if (manufacturerCount - 1 >= manufacturerLimit) throw invalidMetadata("manufacturer count");
+  if (modelCount - 1 >= modelLimit) throw invalidMetadata("model count");
+  if (modeCount - 1 >= modeLimit) throw invalidMetadata("mode count");
+  metadata_.manufacturerCount = int(manufacturerCount);
+  metadata_.modelCount = int(modelCount);
+  metadata_.modeCount = int(modeCount);
+
+  readManufacturers(reader);
+  readModels(reader);
+  readModes(reader);
+  if (reader.remaining() > 0) throw Error::trailingBytes(reader.remaining());
+  buildIndexes();
+}
+
+void FixtureCatalogDatabase::readManufacturers(Reader &reader) {
+  const int count = metadata_.manufacturerCount;
+  manufacturerNames_.reserve(count);
+  for (int i = 0; i < count; ++i) {
+    QString name = reader.readString({"manufacturer {}", i});
+    if (name.isEmpty()) throw invalidMetadata({"manufacturer {} name", i});
+    manufacturerNames_.append(std::move(name));
+  }
+}
+
+void FixtureCatalogDatabase::readModels(Reader &reader) {
+  const int count = metadata_.modelCount;
+  QList<int> manufacturerOfModel;
+  manufacturerOfModel.reserve(count);
+  models_.reserve(count);
+  for (int j = 0; j < count; ++j) {
+    const CatalogLabel manufacturerLabel("model {} manufacturer", j);
+    const quint32 manufacturer = reader.readUInt32(manufacturerLabel);
+    if (manufacturer >= quint32(metadata_.manufacturerCount))
+      throw Error::invalidReference(manufacturerLabel.text());
+    QString name = reader.readString({"model {} name", j});
+    if (name.isEmpty()) throw invalidMetadata({"model {} name", j});
+    manufacturerOfModel.append(int(manufacturer));
+    models_.append({int(manufacturer), std::move(name)});
+  }
+  manufacturerModelRanges_ =
+      groupRanges(metadata_.manufacturerCount, manufacturerOfModel, "manufacturer models");
+}
+
+void FixtureCatalogDatabase::readModes(Reader &reader) {
+  const int count = metadata_.modeCount;
+  QList<int> modelOfMode;
+  modelOfMode.reserve(count);
+  modes_.reserve(count);
+  modeIndexByID_.reserve(count);
+  const char *const base = decodedData_.constData();
+  const auto span = [base](QByteArrayView bytes) {
+    return TextSpan{qint32(bytes.data() - base), quint16(bytes.size())};
+  };
+  for (int k = 0; k < count; ++k) {
+    ModeRecord mode;
+    mode.id = reader.readUUID({"mode {} UUID", k});
+    // The identity is checked before anything else of the record is read.
+    const qsizetype known = modeIndexByID_.size();
+    modeIndexByID_.insert(mode.id, k);
+    if (modeIndexByID_.size() == known) throw Error::duplicateModeID(mode.id.text());
+    const CatalogLabel modelLabel("mode {} model", k);
+    const quint32 model = reader.readUInt32(modelLabel);
+    if (model >= quint32(metadata_.modelCount)) throw Error::invalidReference(modelLabel.text());
+    mode.modelIndex = int(model);
+    mode.mode = span(reader.readUtf8({"mode {} mode text", k}));
+    mode.name = span(reader.readUtf8({"mode {} name", k}));
+    if (mode.name.size == 0) throw invalidMetadata({"mode {} name", k});
+    mode.profileFootprint = reader.readUInt16({"mode {} profile footprint", k});
+    mode.totalFootprint = reader.readUInt16({"mode {} total footprint", k});
+    mode.cellCount = reader.readUInt16({"mode {} cell count", k});
+    modelOfMode.append(int(model));
+    modes_.append(mode);
+  }
+  modelModeRanges_ = groupRanges(metadata_.modelCount, modelOfMode, "model modes");
+}
+
+void FixtureCatalogDatabase::buildIndexes() {
+  const int manufacturerCount = metadata_.manufacturerCount;
+  const int modelCount = metadata_.modelCount;
+  const int modeCount = metadata_.modeCount;
+  // Folding the pieces one after another into one buffer gives the fold of their
+  // blank-separated concatenation, so each name is folded only once. The buffer is reused.
+  QByteArray text;
+  text.reserve(256);
+
+  manufacturers_.reserve(manufacturerCount);
+  manufacturerSearchText_.reserve(manufacturerCount, 16 * qsizetype(manufacturerCount));
+  for (int i = 0; i < manufacturerCount; ++i) {
+    const Range models = manufacturerModelRanges_[i];
+    int modes = 0;
+    for (int model = models.begin; model < models.end; ++model)
+      modes += modelModeRanges_[model].size();
+    manufacturers_.append({i, manufacturerNames_[i], models.size(), modes});
+    text.truncate(0);
+    appendSearchText(text, QStringView(manufacturerNames_[i]));
+    manufacturerSearchText_.append(text);
+  }
+
+  foldedModelNameSizes_.reserve(modelCount);
+  modelSearchText_.reserve(modelCount, 32 * qsizetype(modelCount));
+  for (const ModelRecord &model : std::as_const(models_)) {
+    text.truncate(0);
+    text.append(manufacturerSearchText_[model.manufacturerIndex]);
+    foldedModelNameSizes_.append(appendFoldedPiece(text, QStringView(model.name)));
+    modelSearchText_.append(text);
+  }
+
+  // Manufacturers whose identity words are equal count as one in command identities.
+  QHash<QString, int> groupByWords;
+  groupByWords.reserve(manufacturerCount);
+  QList<int> manufacturerGroup;
+  manufacturerGroup.reserve(manufacturerCount);
+  for (const QString &name : std::as_const(manufacturerNames_)) {
+    const QString words = identityWords(name);
+    auto group = groupByWords.constFind(words);
+    if (group == groupByWords.constEnd()) group = groupByWords.insert(words, groupByWords.size());
+    manufacturerGroup.append(group.value());
+  }
+
+  // One pass over each mode's texts gives its search text and the hash of its command
+  // identity: its manufacturer's group, the words of its name and its total footprint.
+  foldedModeTextSizes_.reserve(modeCount);
+  modeSearchText_.reserve(modeCount, 40 * qsizetype(modeCount));
+  QList<quint32> identityHashes;
+  identityHashes.reserve(modeCount);
+  QByteArray words;
+  for (const ModeRecord &mode : std::as_const(modes_)) {
+    const QByteArrayView modeText = textBytes(mode.mode);
+    const QByteArrayView name = textBytes(mode.name);
+    // There are up to half a million modes: an ASCII mode's texts are written in place,
+    // with room for both folds, their joining blank and the two footprint tokens.
+    const qsizetype room = modeText.size() + name.size() + 24;
+    if (text.size() < room) text.resize(room);
+    if (words.size() < name.size()) words.resize(name.size());
+    char *const begin = text.data();
+    char *const modeEnd = writeAsciiSearchText(begin, false, modeText);
+    const auto ends = modeEnd ? writeAsciiSearchTextAndIdentityWords(modeEnd, modeEnd != begin,
+                                                                     words.data(), name)
+                              : std::nullopt;
+    QByteArrayView identity;
+    if (ends) {
+      foldedModeTextSizes_.append(int(modeEnd - begin));
+      char *const end =
+          writeFootprintToken(writeFootprintToken(ends->first, begin, mode.profileFootprint), begin,
+                              mode.totalFootprint);
+      modeSearchText_.append(QByteArrayView(begin, end - begin));
+      identity = QByteArrayView(words.constData(), ends->second - words.constData());
+    } else {
+      QByteArray folded;
+      foldedModeTextSizes_.append(appendFoldedPiece(folded, modeText));
+      appendSearchText(folded, name);
+      appendFootprintToken(folded, mode.profileFootprint);
+      appendFootprintToken(folded, mode.totalFootprint);
+      modeSearchText_.append(folded);
+      words = identityWords(QString::fromUtf8(name)).toUtf8();
+      identity = words;
+    }
+    identityHashes.append(
+        quint32(qHashMulti(0, manufacturerGroup[models_[mode.modelIndex].manufacturerIndex],
+                           mode.totalFootprint, identity)));
+  }
+  findAmbiguousCommandIdentities(manufacturerGroup, identityHashes);
+}
+
+// Groups the modes by command identity through an open-addressing table of first modes by
+// identity hash; only modes whose hashes meet have their identities compared in full.
+void FixtureCatalogDatabase::findAmbiguousCommandIdentities(const QList<int> &manufacturerGroup,
+                                                            const QList<quint32> &identityHashes) {
+  const auto sameIdentity = [&](const ModeRecord &a, const ModeRecord &b) {
+    return a.totalFootprint == b.totalFootprint &&
+           manufacturerGroup[models_[a.modelIndex].manufacturerIndex] ==
+               manufacturerGroup[models_[b.modelIndex].manufacturerIndex] &&
+           identityWords(text(a.name)) == identityWords(text(b.name));
+  };
+  qsizetype tableSize = 16;
+  while (tableSize < 2 * modes_.size()) tableSize *= 2;
+  QList<qint32> firstModes(tableSize, -1);
+  for (qint32 k = 0; k < modes_.size(); ++k) {
+    const quint32 hash = identityHashes[k];
+    for (qsizetype slot = qsizetype(hash) & (tableSize - 1);; slot = (slot + 1) & (tableSize - 1)) {
+      qint32 &first = firstModes[slot];
+      if (first < 0) {
+        first = k;
+        break;
+      }
+      if (identityHashes[first] == hash && sameIdentity(modes_[first], modes_[k])) {
+        ambiguousCommandIdentityIDs_.insert(modes_[first].id);
+        ambiguousCommandIdentityIDs_.insert(modes_[k].id);
+        break;
+      }
+    }
+  }
+}
 
 FixtureCatalogMode FixtureCatalogDatabase::mode(int position) const {
   const ModeRecord &record = modes_[position];
@@ -55,146 +333,16 @@ FixtureCatalogMode FixtureCatalogDatabase::mode(int position) const {
       .id = record.id.text(),
       .manufacturer = manufacturerNames_[model.manufacturerIndex],
       .model = model.name,
-      .mode = record.mode,
-      .name = record.name,
-      .profileFootprint = record.profileFootprint,
-      .totalFootprint = record.totalFootprint,
+      .mode = text(record.mode),
+      .name = text(record.name),
+      .profileFootprint = knownFootprint(record.profileFootprint),
+      .totalFootprint = knownFootprint(record.totalFootprint),
       .cellCount = record.cellCount,
       .libraryVersion = metadata_.libraryVersion,
       .sourceFile = metadata_.sourceFile,
       .sourceSHA256 = metadata_.sourceSHA256,
       .isCommandIdentityUnique = !ambiguousCommandIdentityIDs_.contains(record.id),
   };
-}
-
-std::optional<FixtureCatalogMode> FixtureCatalogDatabase::mode(QStringView id) const {
-  // Identities are kept as numbers, so the case of the given text does not matter.
-  const std::optional<CatalogIdentity> identity = CatalogIdentity::fromText(id);
-  if (!identity) return std::nullopt;
-  const auto found = modeIndexByID_.constFind(*identity);
-  if (found == modeIndexByID_.constEnd()) return std::nullopt;
-  return mode(found.value());
-}
-
-bool FixtureCatalogDatabase::precedesInResults(int rankA, int modeA, int rankB, int modeB) const {
-  if (rankA != rankB) return rankA < rankB;
-  const ModeRecord &a = modes_[modeA];
-  const ModeRecord &b = modes_[modeB];
-  const int manufacturerA = models_[a.modelIndex].manufacturerIndex;
-  const int manufacturerB = models_[b.modelIndex].manufacturerIndex;
-  if (manufacturerA != manufacturerB) {
-    if (const int order = compareCodePoints(manufacturerNames_[manufacturerA],
-                                            manufacturerNames_[manufacturerB])) {
-      return order < 0;
-    }
-  }
-  if (a.modelIndex != b.modelIndex) {
-    if (const int order = compareCodePoints(models_[a.modelIndex].name, models_[b.modelIndex].name))
-      return order < 0;
-  }
-  if (const int order = compareCodePoints(a.mode, b.mode)) return order < 0;
-  return a.id < b.id;  // byte order, which is the order of the upper-case texts
-}
-
-QList<FixtureCatalogMode> FixtureCatalogDatabase::searchModes(QStringView query, int limit) const {
-  limit = std::clamp(limit, 1, 500);
-  const QList<QByteArray> tokens = searchTokens(query);
-  QList<FixtureCatalogMode> result;
-  if (tokens.isEmpty()) {
-    const int count = std::min<int>(limit, modes_.size());
-    result.reserve(count);
-    for (int position = 0; position < count; ++position) result.append(mode(position));
-    return result;
-  }
-  const QByteArray q = tokens.join(' ');
-
-  struct Match {
-    int rank;
-    int mode;
-  };
-  QList<Match> matches;
-  matches.reserve(4 * qsizetype(limit));
-  // Modes come grouped by model, so each token is looked up in a model's text once and
-  // only the tokens missing there are looked for in each of its modes.
-  QList<QByteArrayView> missingFromModel;
-  missingFromModel.reserve(tokens.size());
-  for (int model = 0; model < models_.size(); ++model) {
-    const Range modes = modelModeRanges_[model];
-    if (modes.size() == 0) continue;
-    const QByteArrayView modelText = modelSearchText_[model];
-    missingFromModel.clear();
-    for (const QByteArray &token : tokens) {
-      if (!containsToken(modelText, token)) missingFromModel.append(token);
-    }
-    const QByteArrayView modelName = modelText.last(foldedModelNameSizes_[model]);
-    const bool manufacturerEqualsQuery =
-        equalBytes(manufacturerSearchText_[models_[model].manufacturerIndex], q);
-    for (int position = modes.begin; position < modes.end; ++position) {
-      const QByteArrayView modeText = modeSearchText_[position];
-      if (!std::all_of(missingFromModel.begin(), missingFromModel.end(),
-                       [&](QByteArrayView token) { return containsToken(modeText, token); })) {
-        continue;
-      }
-      const QByteArrayView modeName = modeText.first(foldedModeTextSizes_[position]);
-      int rank = 4;
-      if (equalBytes(modeName, q) || equalBytes(modelName, q)) {
-        rank = 0;
-      } else if (modelName.startsWith(q) || modeName.startsWith(q)) {
-        rank = 1;
-      } else if (manufacturerEqualsQuery) {
-        rank = 2;
-      } else if (modelText.startsWith(q) || modeText.startsWith(q)) {
-        rank = 3;
-      }
-      matches.append({rank, position});
-    }
-  }
-
-  const auto kept = matches.begin() + std::min<qsizetype>(limit, matches.size());
-  std::partial_sort(matches.begin(), kept, matches.end(), [this](const Match &a, const Match &b) {
-    return precedesInResults(a.rank, a.mode, b.rank, b.mode);
-  });
-  result.reserve(kept - matches.begin());
-  for (auto match = matches.begin(); match != kept; ++match) result.append(mode(match->mode));
-  return result;
-}
-
-QList<FixtureCatalogModel> FixtureCatalogDatabase::modelsOfManufacturer(int manufacturer,
-                                                                        QStringView query) const {
-  QList<FixtureCatalogModel> result;
-  if (manufacturer < 0 || manufacturer >= manufacturers_.size()) return result;
-  const QList<QByteArray> tokens = searchTokens(query);
-  const Range models = manufacturerModelRanges_[manufacturer];
-  for (int position = models.begin; position < models.end; ++position) {
-    const QByteArrayView text = modelSearchText_[position];
-    if (!std::all_of(tokens.begin(), tokens.end(),
-                     [&](const QByteArray &token) { return containsToken(text, token); })) {
-      continue;
-    }
-    result.append(FixtureCatalogModel{
-        .id = position,
-        .manufacturerID = manufacturer,
-        .manufacturer = manufacturerNames_[manufacturer],
-        .name = models_[position].name,
-        .modeCount = modelModeRanges_[position].size(),
-    });
-  }
-  return result;
-}
-
-QList<FixtureCatalogMode> FixtureCatalogDatabase::modesOfModel(int model, QStringView query,
-                                                               int limit) const {
-  QList<FixtureCatalogMode> result;
-  if (model < 0 || model >= models_.size()) return result;
-  limit = std::clamp(limit, 1, 2000);
-  const QList<QByteArray> tokens = searchTokens(query);
-  const Range modes = modelModeRanges_[model];
-  for (int position = modes.begin; position < modes.end && result.size() < limit; ++position) {
-    if (containsEveryToken(tokens, modelSearchText_[model], modeSearchText_[position])) {
-      result.append(mode(position));
-    }
-  }
-  return result;
 }
 
 }  // namespace tarnik

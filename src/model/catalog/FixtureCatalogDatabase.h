@@ -1,6 +1,8 @@
 #pragma once
 
 #include "model/catalog/CatalogIdentity.h"
+#include "model/catalog/CatalogReader.h"
+#include "model/catalog/FixtureCatalogError.h"
 #include "model/catalog/FixtureCatalogRecords.h"
 
 #include <QByteArray>
@@ -12,15 +14,32 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <expected>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace tarnik {
 
 // The decoded fixture catalog: names, groupings and every search text computed once, so
-// that queries only compare precomputed folded texts. Immutable once the decoder has built
-// it; the stores share it between threads behind a pointer to const.
+// that queries only compare precomputed folded texts. Mode texts stay in the decoded
+// bytes and become strings only for the modes a query hands out. Immutable once parsed;
+// the stores share it between threads behind a pointer to const.
 class FixtureCatalogDatabase {
  public:
+  static constexpr qint64 resourceSizeLimit = 16'777'216;
+  static constexpr qint64 decodedSizeLimit = 33'554'432;
+
+  // Size check, the container when the resource has one, then the payload.
+  static std::expected<FixtureCatalogDatabase, FixtureCatalogError> load(QByteArrayView resource);
+  // The container step alone: the proven, inflated payload.
+  static std::expected<QByteArray, FixtureCatalogError> unwrap(QByteArrayView resource);
+  static std::expected<FixtureCatalogDatabase, FixtureCatalogError> parse(QByteArray payload);
+
+  // Manufacturer, mode name and total footprint as the console tells modes apart.
+  static QString commandIdentityKey(QStringView manufacturer, QStringView modeName,
+                                    std::optional<int> totalFootprint);
+
   // Half-open run of positions in the list below a parent.
   struct Range {
     int begin = 0;
@@ -52,20 +71,25 @@ class FixtureCatalogDatabase {
   QList<FixtureCatalogMode> modesOfModel(int model, QStringView query, int limit) const;
 
  private:
-  friend class FixtureCatalogDecoder;
+  using Reader = CatalogReader<FixtureCatalogError>;
 
   struct ModelRecord {
     int manufacturerIndex = 0;
     QString name;
   };
+  // Where a text field lies in the decoded bytes (valid UTF-8, checked when read).
+  struct TextSpan {
+    qint32 offset = 0;
+    quint16 size = 0;
+  };
   struct ModeRecord {
     CatalogIdentity id;
     int modelIndex = 0;
-    QString mode;
-    QString name;
-    std::optional<int> profileFootprint;
-    std::optional<int> totalFootprint;
-    int cellCount = 0;
+    TextSpan mode;
+    TextSpan name;
+    quint16 profileFootprint = 0;  // 0: unknown
+    quint16 totalFootprint = 0;
+    quint16 cellCount = 0;
   };
 
   // Texts back to back in one UTF-8 buffer: less than half the memory of separate
@@ -73,26 +97,40 @@ class FixtureCatalogDatabase {
   class PackedTexts {
    public:
     void reserve(qsizetype count, qsizetype bytes) {
-      bytes_.reserve(bytes);
-      ends_.reserve(count);
+      bytes_.reserve(std::size_t(bytes));
+      ends_.reserve(std::size_t(count));
     }
     void append(QByteArrayView text) {
-      bytes_.append(text);
-      ends_.append(bytes_.size());
+      bytes_.append(text.data(), std::size_t(text.size()));
+      ends_.push_back(bytes_.size());
     }
     QByteArrayView operator[](qsizetype index) const {
-      const qsizetype begin = index == 0 ? 0 : ends_[index - 1];
-      return QByteArrayView(bytes_).sliced(begin, ends_[index] - begin);
+      const std::size_t begin = index == 0 ? 0 : ends_[std::size_t(index - 1)];
+      return QByteArrayView(bytes_.data() + begin, qsizetype(ends_[std::size_t(index)] - begin));
     }
 
    private:
-    QByteArray bytes_;
-    QList<qsizetype> ends_;
+    // Standard containers: their appends are inlined, which counts at half a million texts.
+    std::string bytes_;
+    std::vector<std::size_t> ends_;
   };
 
+  void parseOrThrow();
+  void readManufacturers(Reader &reader);
+  void readModels(Reader &reader);
+  void readModes(Reader &reader);
+  void buildIndexes();
+  void findAmbiguousCommandIdentities(const QList<int> &manufacturerGroup,
+                                      const QList<quint32> &identityHashes);
+
+  QByteArrayView textBytes(TextSpan span) const {
+    return QByteArrayView(decodedData_).sliced(span.offset, span.size);
+  }
+  QString text(TextSpan span) const { return QString::fromUtf8(textBytes(span)); }
   bool precedesInResults(int rankA, int modeA, int rankB, int modeB) const;
 
   FixtureCatalogMetadata metadata_;
+  QByteArray decodedData_;
   QList<FixtureCatalogManufacturer> manufacturers_;
   QStringList manufacturerNames_;
   PackedTexts manufacturerSearchText_;

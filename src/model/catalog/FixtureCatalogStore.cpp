@@ -2,18 +2,18 @@
 
 #include "foundation/TextRules.h"
 #include "model/catalog/CatalogResourceLoading.h"
-#include "model/catalog/FixtureCatalogDecoder.h"
+#include "model/catalog/FixtureCatalogDatabase.h"
 
 namespace tarnik {
 
 FixtureCatalogStore::FixtureCatalogStore(QObject *parent) : ObservableObject(parent) {}
 
-void FixtureCatalogStore::load(const CatalogResourceLocator &bundle) {
+void FixtureCatalogStore::loadIfNeeded(const CatalogResourceLocator &bundle) {
   if (state_.kind == State::Kind::loading || state_.kind == State::Kind::ready) return;
   publish(state_, State{State::Kind::loading, {}}, &FixtureCatalogStore::stateChanged);
   loadCatalogResource(
       this, bundle.url(resourceName, resourceExtension),
-      FixtureCatalogError::resourceMissing().description(), &FixtureCatalogDecoder::load,
+      FixtureCatalogError::resourceMissing().description(), &FixtureCatalogDatabase::load,
       [this](const auto &database, const QString &failure) { finish(database, failure); });
 }
 

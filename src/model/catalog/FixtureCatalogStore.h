@@ -33,7 +33,7 @@ class FixtureCatalogStore : public ObservableObject {
   std::shared_ptr<const FixtureCatalogDatabase> database() const { return database_; }
 
   // Starts decoding unless a load is under way or done; the outcome arrives in state().
-  void load(const CatalogResourceLocator &bundle);
+  void loadIfNeeded(const CatalogResourceLocator &bundle);
 
   // True when the console's reported version, trimmed, is the installed one exactly.
   bool compareLibraryVersion(const std::optional<QString> &reportedVersion) const;

@@ -1,10 +1,7 @@
 #include "model/catalog/FixtureParameterCatalogDatabase.h"
 
-#include "foundation/TextRules.h"
 #include "model/catalog/CatalogContainer.h"
 #include "model/catalog/CatalogText.h"
-
-#include <QtEndian>
 
 namespace tarnik {
 namespace {
@@ -26,7 +23,6 @@ constexpr quint32 profileLimit = 500'000;
 constexpr quint32 aliasLimit = 500'000;
 constexpr quint32 channelCountLimit = 65'535;
 constexpr quint32 partCountLimit = 65'535;
-constexpr int maximumNestingDepth = 32;
 
 struct SourceLabels {
   const char *file;
@@ -56,101 +52,6 @@ FixtureParameterSourceMetadata readSource(CatalogReader<Error> &reader,
 }
 
 }  // namespace
-
-// Flattens a profile and its parts into one mapping list. A profile is expanded once per
-// path that reaches it, so every unit of work is paid from a fixed budget and the whole
-// slot map fails when the budget runs out.
-class FixtureParameterCatalogDatabase::Expansion {
- public:
-  explicit Expansion(const FixtureParameterCatalogDatabase &database) : database_(database) {}
-
-  std::optional<QList<FixtureParameterSlotMapping>> collect(int profile, int depth) {
-    if (depth > maximumNestingDepth || profile < 0 || profile >= database_.profiles_.size() ||
-        path_.contains(profile) || !spend()) {
-      return std::nullopt;
-    }
-    path_.append(profile);
-    auto result = collectOnPath(database_.profiles_[profile], depth);
-    path_.removeLast();
-    return result;
-  }
-
- private:
-  bool spend() { return --budget_ >= 0; }
-
-  std::optional<QList<FixtureParameterSlotMapping>> collectOnPath(const ProfileRecord &profile,
-                                                                  int depth) {
-    std::optional<QList<FixtureParameterSlotMapping>> result = ownMappings(profile);
-    if (!result) return std::nullopt;
-    if (!profile.parts.isEmpty() && !profile.totalFootprint) return std::nullopt;
-    const auto fits = [&profile](const QList<int> &offsets) {
-      return !profile.totalFootprint ||
-             std::all_of(offsets.begin(), offsets.end(),
-                         [&](int offset) { return offset <= *profile.totalFootprint; });
-    };
-    for (const FixtureParameterSlotMapping &mapping : *result) {
-      if (!fits(mapping.relativeOffsets)) return std::nullopt;
-    }
-    for (const ProfilePart &part : profile.parts) {
-      const auto child = collect(part.profileIndex, depth + 1);
-      if (!child) return std::nullopt;
-      for (const FixtureParameterSlotMapping &mapping : *child) {
-        if (!spend()) return std::nullopt;
-        FixtureParameterSlotMapping shifted{mapping.parameter, {}};
-        shifted.relativeOffsets.reserve(mapping.relativeOffsets.size());
-        for (const int offset : mapping.relativeOffsets) {
-          const int parentOffset = offset + part.offset - 1;
-          if (parentOffset < 1) return std::nullopt;
-          shifted.relativeOffsets.append(parentOffset);
-        }
-        // Checked as each mapping arrives rather than at the end, so a part that cannot
-        // fit stops the expansion at once.
-        if (!fits(shifted.relativeOffsets)) return std::nullopt;
-        result->append(std::move(shifted));
-      }
-    }
-    return result;
-  }
-
-  // The profile's own channels read again from the decoded bytes. Data that does not read
-  // back leaves the profile without own mappings; only an exhausted budget fails.
-  std::optional<QList<FixtureParameterSlotMapping>> ownMappings(const ProfileRecord &profile) {
-    QList<FixtureParameterSlotMapping> mappings;
-    Reader reader(QByteArrayView(database_.decodedData_).sliced(profile.channelDataOffset));
-    try {
-      for (int channel = 0; channel < profile.channelCount; ++channel) {
-        if (!spend()) return std::nullopt;
-        const quint8 offsetCount = reader.readUInt8("offset count");
-        const QByteArrayView offsetBytes =
-            reader.read(2 * qsizetype(offsetCount), "channel offset");
-        const quint8 parameterCount = reader.readUInt8("parameter count");
-        const QByteArrayView idBytes =
-            reader.read(4 * qsizetype(parameterCount), "channel parameter ID");
-        QList<int> offsets;
-        offsets.reserve(offsetCount);
-        for (int i = 0; i < offsetCount; ++i)
-          offsets.append(qFromLittleEndian<qint16>(offsetBytes.data() + 2 * i));
-        if (std::any_of(offsets.begin(), offsets.end(), [](int offset) { return offset < 1; }))
-          continue;
-        for (int i = 0; i < parameterCount; ++i) {
-          const auto parameter = database_.parametersByID_.constFind(
-              qFromLittleEndian<qint32>(idBytes.data() + 4 * i));
-          if (parameter == database_.parametersByID_.constEnd())
-            return QList<FixtureParameterSlotMapping>();
-          if (!spend()) return std::nullopt;
-          mappings.append({parameter.value(), offsets});
-        }
-      }
-    } catch (const Error &) {
-      return QList<FixtureParameterSlotMapping>();
-    }
-    return mappings;
-  }
-
-  const FixtureParameterCatalogDatabase &database_;
-  QList<int> path_;
-  qint64 budget_ = slotMapExpansionBudget;
-};
 
 std::expected<FixtureParameterCatalogDatabase, Error> FixtureParameterCatalogDatabase::load(
     QByteArrayView resource) {
@@ -293,20 +194,6 @@ void FixtureParameterCatalogDatabase::readAlias(Reader &reader, quint32 index) {
   if (key.isEmpty() || profileIndexByAlias_.contains(key))
     throw Error::duplicate(CatalogLabel("alias {}", index).text());
   profileIndexByAlias_.insert(key, int(profile));
-}
-
-std::optional<FixtureParameterSlotMap> FixtureParameterCatalogDatabase::slotMap(
-    const std::optional<QString> &reportedLibraryVersion, QStringView manufacturer,
-    QStringView fixtureType) const {
-  if (!reportedLibraryVersion || trimmedText(*reportedLibraryVersion) != metadata_.libraryVersion)
-    return std::nullopt;
-  const auto found = profileIndexByAlias_.constFind(foldedKey(manufacturer, fixtureType));
-  if (found == profileIndexByAlias_.constEnd()) return std::nullopt;
-  auto mappings = Expansion(*this).collect(found.value(), 0);
-  if (!mappings) return std::nullopt;
-  const ProfileRecord &profile = profiles_[found.value()];
-  return FixtureParameterSlotMap{profile.id.text(), profile.manufacturer, profile.name,
-                                 profile.totalFootprint, std::move(*mappings)};
 }
 
 }  // namespace tarnik

@@ -25,11 +25,15 @@ class FixtureParameterCatalogDatabase {
  public:
   static constexpr qint64 resourceSizeLimit = 8'388'608;
   static constexpr quint64 decodedSizeLimit = 67'108'864;
-  // Work allowed to one slot map: profiles visited, channel records read and mappings
-  // added. Shared child profiles are expanded once per path, so a hostile catalog could
-  // otherwise ask for billions of them. A real fixture needs a few thousand at most, and
-  // even a full 65,535-channel profile with two parameters per channel fits.
-  static constexpr qint64 slotMapExpansionBudget = 1 << 18;
+  // Work allowed to one slot map. A child profile is expanded once per path that reaches
+  // it, so a hostile catalog of shared children could ask for billions of expansions;
+  // what bounds the work is the number of profile visits and of mappings that parts add
+  // (each profile's own channels are read once per slot map, and the root's own mappings
+  // are as many as its channel records). The limits hold any compound fixture that fills
+  // the largest footprint, 65,535 slots, with up to 16 profile visits and 8 parameters per
+  // slot; a profile without parts always resolves.
+  static constexpr qint64 slotMapVisitLimit = 16 * 65'536;
+  static constexpr qint64 slotMapMappingLimit = 8 * 65'536;
 
   // Size check, container and payload, from the resource file's bytes.
   static std::expected<FixtureParameterCatalogDatabase, FixtureParameterCatalogError> load(

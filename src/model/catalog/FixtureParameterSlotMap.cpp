@@ -29,9 +29,10 @@ std::optional<QList<qint64>> FixtureParameterSlotMap::absoluteSlots(QStringView 
   QList<qint64> absolute;
   absolute.reserve(found->size());
   for (const int offset : *found) {
-    const qint64 slot = start + offset - 1;
-    if (slot < start || slot > end) return std::nullopt;
-    absolute.append(slot);
+    // Compared as a distance from start before adding, so a part patched near the top of
+    // the 64-bit range cannot overflow the sum.
+    if (offset < 1 || offset - 1 > end - start) return std::nullopt;
+    absolute.append(start + (offset - 1));
   }
   return absolute;
 }

@@ -1,5 +1,5 @@
 #include "CatalogDescriptionJson.h"
-#include "model/catalog/FixtureCatalogDecoder.h"
+#include "model/catalog/FixtureCatalogDatabase.h"
 #include "model/catalog/FixtureParameterCatalogDatabase.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +22,7 @@ const char *fixtureJson = R"({
 QString decodeError(const QByteArray &json) {
   const auto bytes = writeCatalogFromJson(json);
   if (!bytes) return bytes.error();
-  const auto database = FixtureCatalogDecoder::load(*bytes);
+  const auto database = FixtureCatalogDatabase::load(*bytes);
   return database ? QStringLiteral("(loaded)") : database.error().description();
 }
 

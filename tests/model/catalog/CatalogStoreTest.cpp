@@ -1,5 +1,5 @@
 #include "CatalogTestCatalogs.h"
-#include "model/catalog/FixtureCatalogDecoder.h"
+#include "model/catalog/FixtureCatalogDatabase.h"
 #include "model/catalog/FixtureCatalogQueries.h"
 #include "model/catalog/FixtureCatalogStore.h"
 #include "model/catalog/FixtureParameterCatalogStore.h"
@@ -73,9 +73,9 @@ TEST_F(CatalogStores, FixtureStorePublishesEverythingBeforeReady) {
   QObject::connect(&store, &FixtureCatalogStore::manufacturersChanged,
                    [&] { events.append("manufacturers"); });
 
-  store.load(bundle());
+  store.loadIfNeeded(bundle());
   EXPECT_EQ(store.state().kind, FixtureState::Kind::loading);
-  store.load(bundle());  // under way: not repeated
+  store.loadIfNeeded(bundle());  // under way: not repeated
   ASSERT_TRUE(settles(store));
   EXPECT_EQ(events, (QStringList{"will change", "state", "will change", "metadata", "will change",
                                  "manufacturers", "will change", "ready"}));
@@ -83,7 +83,7 @@ TEST_F(CatalogStores, FixtureStorePublishesEverythingBeforeReady) {
   EXPECT_EQ(store.metadata()->libraryVersion, "3.2.1.75");
 
   events.clear();
-  store.load(bundle());  // done: not repeated
+  store.loadIfNeeded(bundle());  // done: not repeated
   QCoreApplication::processEvents();
   EXPECT_TRUE(events.isEmpty());
   EXPECT_TRUE(store.compareLibraryVersion(QStringLiteral(" 3.2.1.75\n")));
@@ -93,12 +93,12 @@ TEST_F(CatalogStores, FixtureStorePublishesEverythingBeforeReady) {
 
 TEST_F(CatalogStores, FixtureStoreFailsWithTheErrorTextAndRetries) {
   FixtureCatalogStore store;
-  store.load(bundle());
+  store.loadIfNeeded(bundle());
   EXPECT_EQ(store.state(), FixtureState::failed("The bundled Eos fixture catalog is missing."));
   EXPECT_FALSE(store.compareLibraryVersion(QStringLiteral("3.2.1.75")));
 
   writeFixtureCatalog(QByteArray("TFCATZ01\x01\0\0\0\x10\0\0\0\0\0\0\0short", 25));
-  store.load(bundle());
+  store.loadIfNeeded(bundle());
   ASSERT_TRUE(settles(store));
   EXPECT_EQ(store.state(),
             FixtureState::failed(
@@ -107,15 +107,14 @@ TEST_F(CatalogStores, FixtureStoreFailsWithTheErrorTextAndRetries) {
   EXPECT_FALSE(store.database());
 
   writeFixtureCatalog(writeFixturePayload(catalogtest::smallFixtureCatalog()));
-  store.load(bundle());
+  store.loadIfNeeded(bundle());
   ASSERT_TRUE(settles(store));
   EXPECT_EQ(store.state().kind, FixtureState::Kind::ready);
 }
 
 TEST_F(CatalogStores, QueriesAnswerOnTheGuiThreadOnlyWhileTheReceiverLives) {
-  auto database =
-      std::make_shared<const FixtureCatalogDatabase>(*FixtureCatalogDecoder::decodePayload(
-          writeFixturePayload(catalogtest::smallFixtureCatalog())));
+  auto database = std::make_shared<const FixtureCatalogDatabase>(
+      *FixtureCatalogDatabase::parse(writeFixturePayload(catalogtest::smallFixtureCatalog())));
   QObject receiver;
   QList<FixtureCatalogMode> found;
   bool onGuiThread = false;

@@ -1,5 +1,5 @@
 #include "CatalogTestCatalogs.h"
-#include "model/catalog/FixtureCatalogDecoder.h"
+#include "model/catalog/FixtureCatalogDatabase.h"
 
 #include <QCryptographicHash>
 
@@ -28,7 +28,7 @@ QByteArray containerWith(const std::function<void(ContainerDescription &)> &chan
 }
 
 QString loadError(const QByteArray &resource) {
-  const auto database = FixtureCatalogDecoder::load(resource);
+  const auto database = FixtureCatalogDatabase::load(resource);
   return database ? QStringLiteral("(loaded)") : database.error().description();
 }
 
@@ -129,6 +129,11 @@ TEST(FixtureCatalogDecoding, RejectsEachBrokenFileWithItsText) {
          d.modes[2].id = d.modes[0].id;
        }),
        "The fixture catalog contains duplicate mode ID A1B2C3D4-E5F6-4711-8899-AABBCCDDEEFF."},
+      {"repeated mode id comes before the rest of its record", payloadWith([](Description &d) {
+         d.modes[2].id = d.modes[0].id;
+         d.modes[2].model = 7;
+       }),
+       "The fixture catalog contains duplicate mode ID 00000000-0000-0000-0000-000000000001."},
       {"empty mode name", payloadWith([](Description &d) { d.modes[1].name = ""; }),
        "The fixture catalog has invalid mode 1 name."},
       {"mode name running past the end", payloadWith([](Description &d) {
@@ -144,17 +149,47 @@ TEST(FixtureCatalogDecoding, RejectsEachBrokenFileWithItsText) {
   for (const auto &row : rows) EXPECT_EQ(loadError(row.resource), row.text) << row.name;
 }
 
+TEST(FixtureCatalogDecoding, ChecksHeaderValuesInTheirOrder) {
+  // Every header value broken at once; each repair uncovers the next check.
+  Description catalog = smallFixtureCatalog();
+  catalog.libraryVersion = "3.2.1";
+  catalog.libraryDate = "";
+  catalog.sourceFile = "";
+  catalog.sourceBytes = 0;
+  catalog.sourceSHA256 = QByteArray(63, 'a');
+  catalog.manufacturerCount = 0;
+  catalog.modelCount = 0;
+  catalog.modeCount = 0;
+  const Description honest = smallFixtureCatalog();
+  const std::pair<const char *, std::function<void(Description &)>> checks[] = {
+      {"library version", [&](Description &d) { d.libraryVersion = honest.libraryVersion; }},
+      {"library date", [&](Description &d) { d.libraryDate = honest.libraryDate; }},
+      {"source filename", [&](Description &d) { d.sourceFile = honest.sourceFile; }},
+      {"source byte count", [&](Description &d) { d.sourceBytes = honest.sourceBytes; }},
+      {"source SHA-256", [&](Description &d) { d.sourceSHA256 = honest.sourceSHA256; }},
+      {"manufacturer count", [](Description &d) { d.manufacturerCount.reset(); }},
+      {"model count", [](Description &d) { d.modelCount.reset(); }},
+      {"mode count", [](Description &d) { d.modeCount.reset(); }},
+  };
+  for (const auto &[label, repair] : checks) {
+    EXPECT_EQ(loadError(writeFixturePayload(catalog)),
+              QStringLiteral("The fixture catalog has invalid %1.").arg(QLatin1StringView(label)));
+    repair(catalog);
+  }
+  EXPECT_EQ(loadError(writeFixturePayload(catalog)), "(loaded)");
+}
+
 TEST(FixtureCatalogDecoding, ChecksSizesAtTheirBoundaries) {
   // The resource limit comes first: one byte over is refused by its length alone.
   QByteArray resource(16'777'217, '\0');
   EXPECT_EQ(loadError(resource), "The fixture catalog is unexpectedly large (16777217 bytes).");
   resource.chop(1);
   resource.replace(0, 8, "TFCATZ01");
-  EXPECT_EQ(FixtureCatalogDecoder::load(resource).error().kind,
+  EXPECT_EQ(FixtureCatalogDatabase::load(resource).error().kind,
             FixtureCatalogError::Kind::unsupportedSchema);
   // A bare payload has its own, larger limit.
   const QByteArray payload(33'554'433, '\0');
-  EXPECT_EQ(FixtureCatalogDecoder::decodePayload(payload).error().description(),
+  EXPECT_EQ(FixtureCatalogDatabase::parse(payload).error().description(),
             "The fixture catalog is unexpectedly large (33554433 bytes).");
 }
 
@@ -168,7 +203,7 @@ TEST(FixtureCatalogDecoding, ContainerCutsAnOverlongStreamAtTheDeclaredSize) {
                       quint64(head.size()),
                       QCryptographicHash::hash(head, QCryptographicHash::Sha256),
                       {}});
-  EXPECT_EQ(FixtureCatalogDecoder::decodeResource(resource).value(), head);
+  EXPECT_EQ(FixtureCatalogDatabase::unwrap(resource).value(), head);
   // The payload then lacks its last byte: the last mode's cell count runs out.
   EXPECT_EQ(loadError(resource),
             "The fixture catalog is truncated while reading mode 3 cell count.");
@@ -180,7 +215,7 @@ TEST(FixtureCatalogDecoding, EveryCompressedByteChangeFailsWhole) {
   for (qsizetype at = 52; at < resource.size(); ++at) {
     QByteArray changed = resource;
     changed[at] = char(changed[at] ^ 0x41);
-    const auto decoded = FixtureCatalogDecoder::decodeResource(changed);
+    const auto decoded = FixtureCatalogDatabase::unwrap(changed);
     // Bits past the stream's end can change without changing what it inflates to.
     if (decoded) {
       EXPECT_EQ(*decoded, payload) << "byte " << at;
@@ -199,7 +234,7 @@ TEST(FixtureCatalogDecoding, BuildsTheDatabaseFromBareAndCompressedFiles) {
   catalog.models.append({2, "Empty"});    // no modes
   const QByteArray payload = writeFixturePayload(catalog);
   for (const QByteArray &resource : {payload, fixtureContainer(payload)}) {
-    const auto database = FixtureCatalogDecoder::load(resource);
+    const auto database = FixtureCatalogDatabase::load(resource);
     ASSERT_TRUE(database) << database.error().description().toStdString();
     const FixtureCatalogMetadata &metadata = database->metadata();
     EXPECT_EQ(metadata.libraryVersion, "3.2.1.75");
@@ -227,7 +262,7 @@ TEST(FixtureCatalogDecoding, PrecomputesFoldedSearchTexts) {
   catalog.modes[0].name = "16ch Std";
   catalog.modes[1] = {numberedId(2), 0, "Standard", "16ch Std", 0, 20, 0};
   catalog.modes[2].totalFootprint = 0;
-  const auto database = FixtureCatalogDecoder::decodePayload(writeFixturePayload(catalog));
+  const auto database = FixtureCatalogDatabase::parse(writeFixturePayload(catalog));
   ASSERT_TRUE(database);
   EXPECT_EQ(database->manufacturerSearchText(1), "beta lights");
   EXPECT_EQ(database->modelSearchText(0), "acme moving head spot 300");
@@ -244,7 +279,7 @@ TEST(FixtureCatalogDecoding, MarksModesWhoseCommandIdentityIsShared) {
     catalog.modes[0].totalFootprint = firstFootprint;
     catalog.modes[1].name = second;
     catalog.modes[1].totalFootprint = secondFootprint;
-    const auto database = FixtureCatalogDecoder::decodePayload(writeFixturePayload(catalog));
+    const auto database = FixtureCatalogDatabase::parse(writeFixturePayload(catalog));
     return std::pair{!database->mode(0).isCommandIdentityUnique,
                      !database->mode(1).isCommandIdentityUnique};
   };
@@ -254,7 +289,7 @@ TEST(FixtureCatalogDecoding, MarksModesWhoseCommandIdentityIsShared) {
   EXPECT_EQ(ambiguity("Mode_1", 0, "mode 1", 0), std::pair(true, true));
   // Accents stay in the identity although the search fold drops them.
   EXPECT_EQ(ambiguity("Modé", 20, "Mode", 20), std::pair(false, false));
-  EXPECT_EQ(FixtureCatalogDecoder::commandIdentityKey(u"Acme_Lights", u"Spot  300", std::nullopt),
+  EXPECT_EQ(FixtureCatalogDatabase::commandIdentityKey(u"Acme_Lights", u"Spot  300", std::nullopt),
             QStringLiteral("acme lights\x1fspot 300\x1f-1"));
 }
 

@@ -1,5 +1,5 @@
 #include "CatalogTestCatalogs.h"
-#include "model/catalog/FixtureCatalogDecoder.h"
+#include "model/catalog/FixtureCatalogDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ using catalogtest::smallFixtureCatalog;
 using Description = FixtureCatalogDescription;
 
 FixtureCatalogDatabase decode(const Description &catalog) {
-  auto database = FixtureCatalogDecoder::decodePayload(writeFixturePayload(catalog));
+  auto database = FixtureCatalogDatabase::parse(writeFixturePayload(catalog));
   EXPECT_TRUE(database) << database.error().description().toStdString();
   return std::move(*database);
 }
@@ -54,6 +54,22 @@ TEST(FixtureCatalogQueries, RanksExactNamesFirstThenOrdersByNames) {
   EXPECT_EQ(idsOf(database.searchModes(u"alpha advanced", 100)), QStringList{"005"});
   EXPECT_EQ(idsOf(database.searchModes(u"zeta spotlight", 100)), QStringList{"002"});
   EXPECT_TRUE(database.searchModes(u"spot missing", 100).isEmpty());
+}
+
+TEST(FixtureCatalogQueries, RanksTheMakerAndTextsThatStartWithTheQuery) {
+  // Each mode sorts before the next one only by its rank: by names alone they would come
+  // the other way round.
+  Description catalog = smallFixtureCatalog();
+  catalog.manufacturers = {"Alpha", "Zed", "Zedd"};
+  catalog.models = {{0, "Bar"}, {0, "Beam"}, {1, "Spot"}, {2, "Pin"}};
+  catalog.modes = {
+      {numberedId(1), 0, "Std", "Bar_zed", 0, 0, 0},       // 4: "zed" only inside its text
+      {numberedId(2), 1, "", "Zed_Beam", 0, 0, 0},         // 3: its mode search text starts with it
+      {numberedId(3), 2, "Basic", "Spot_Basic", 0, 0, 0},  // 2: its maker is "zed"
+      {numberedId(4), 3, "Basic", "Pin_Basic", 0, 0, 0},  // 3: its model search text starts with it
+  };
+  EXPECT_EQ(idsOf(decode(catalog).searchModes(u"zed", 100)),
+            (QStringList{"003", "002", "004", "001"}));
 }
 
 TEST(FixtureCatalogQueries, ClampsSearchLimits) {

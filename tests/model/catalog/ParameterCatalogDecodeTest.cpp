@@ -166,6 +166,11 @@ TEST(ParameterCatalogDecoding, RejectsEachBrokenPayloadWithItsText) {
        }),
        "The fixture parameter catalog contains duplicate profile UUID "
        "0F0E0D0C-0B0A-4908-8706-050403020100."},
+      {"repeated profile id found only after the whole record", payloadWith([](Description &d) {
+         d.profiles[2].id = d.profiles[1].id;
+         d.profiles[2].parts = {{5, 1}};
+       }),
+       "The fixture parameter catalog has an invalid profile 2 part child reference."},
       {"alias of a missing profile", payloadWith([](Description &d) { d.aliases[0].profile = 5; }),
        "The fixture parameter catalog has an invalid alias 0 profile reference."},
       {"alias differing in case, underscores and blanks", payloadWith([](Description &d) {

@@ -5,8 +5,11 @@
 #include "model/catalog/ShippedFixtureLibrary.h"
 #include "support/QtTestApplication.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -21,7 +24,7 @@ class ShippedCatalogs : public ::testing::Test {
     testing::ensureCoreApplication();
     fixtures_ = new FixtureCatalogStore;
     parameters_ = new FixtureParameterCatalogStore;
-    fixtures_->load(CatalogResourceLocator::standard());
+    fixtures_->loadIfNeeded(CatalogResourceLocator::standard());
     parameters_->loadIfNeeded(CatalogResourceLocator::standard());
     // Each test checks the outcome; a load still running by then shows as not ready.
     (void)QTest::qWaitFor(
@@ -92,6 +95,83 @@ TEST_F(ShippedCatalogs, MapParametersToTheSlotsOfTheDefinition) {
   EXPECT_EQ(map->absoluteSlots(u"Pan", 513, 530), (QList<qint64>{525, 526}));
 }
 
+// Whole slot maps of well-known modes, read off their definitions by hand: a spot with a
+// rotating and a static gobo wheel, a wash with a CTO flag, an LED PAR whose white
+// emitters are named by colour temperature, and a moving light with iris and strobe on
+// their own channels. Every channel the console can drive is listed, in slot order.
+TEST_F(ShippedCatalogs, MapWellKnownModesChannelByChannel) {
+  using Expected = QList<std::pair<QString, QList<int>>>;
+  const struct {
+    const char *manufacturer;
+    const char *fixtureType;
+    Expected mappings;
+  } modes[] = {
+      {"Martin",
+       "MAC 700 Profile 16-bit Extended Mode",
+       {{"Strobe", {1}},
+        {"Intens", {2, 3}},
+        {"Cyan", {4, 5}},
+        {"Magenta", {6, 7}},
+        {"Yellow", {8, 9}},
+        {"Color Select", {10, 11}},
+        {"Gobo Select", {12}},
+        {"Gobo Index/Speed", {13, 14}},
+        {"Gobo Select", {15}},
+        {"Prism", {19}},
+        {"Iris", {20, 21}},
+        {"Edge", {22, 23}},
+        {"Zoom", {24, 25}},
+        {"Pan", {26, 27}},
+        {"Tilt", {28, 29}}}},
+      {"Martin",
+       "MAC Viper Wash DX Extended",
+       {{"Strobe", {1}},
+        {"Intens", {2, 3}},
+        {"Cyan", {4}},
+        {"Magenta", {5}},
+        {"Yellow", {6}},
+        {"CTO", {7}},
+        {"Color Select", {8}},
+        {"Iris", {9}},
+        {"Zoom", {13}},
+        {"Edge", {14}},
+        {"Pan", {15, 16}},
+        {"Tilt", {17, 18}}}},
+      {"Flash-Butrym",
+       "LED PAR 64 COB 250W 2xWhite Mk2 05",
+       {{"Intens", {1, 2}},
+        {"CTC", {3}},
+        {"White", {4}},
+        {"White", {5}},
+        {"Strobe", {6}},
+        {"Color Select", {7}}}},
+      {"Chauvet",
+       "Q-Spot 560 LED Advanced",
+       {{"Pan", {1, 2}},
+        {"Tilt", {3, 4}},
+        {"Color Select", {6}},
+        {"Gobo Select", {7}},
+        {"Gobo Select", {8}},
+        {"Gobo Index/Speed", {9}},
+        {"Prism", {10}},
+        {"Iris", {12}},
+        {"Edge", {13, 14}},
+        {"Intens", {15}},
+        {"Strobe", {16}}}},
+  };
+  ASSERT_TRUE(parameters_->database());
+  for (const auto &mode : modes) {
+    const auto map = parameters_->database()->slotMap(
+        QString::fromLatin1(shippedFixtureLibraryVersion), QString::fromUtf8(mode.manufacturer),
+        QString::fromUtf8(mode.fixtureType));
+    ASSERT_TRUE(map) << mode.fixtureType;
+    Expected mapped;
+    for (const FixtureParameterSlotMapping &mapping : map->mappings)
+      mapped.append({mapping.parameter.name, mapping.relativeOffsets});
+    EXPECT_EQ(mapped, mode.mappings) << mode.fixtureType;
+  }
+}
+
 TEST_F(ShippedCatalogs, RebuildToTheSameBytes) {
   const FixtureDataSource source = FixtureDataSource::installed();
   if (!QDir(source.fixturesFolder).exists()) GTEST_SKIP() << "qlcplus-data is not installed";
@@ -107,6 +187,28 @@ TEST_F(ShippedCatalogs, RebuildToTheSameBytes) {
   EXPECT_TRUE(rebuilt->parameterCatalog ==
               committed(FixtureParameterCatalogStore::resourceName,
                         FixtureParameterCatalogStore::resourceExtension));
+}
+
+// The catalogs are part of the program: a copy of this test program, started in a folder
+// far from the build and source trees, still loads them.
+TEST(ShippedCatalogsTravel, WithTheProgramToAnotherFolder) {
+  testing::ensureCoreApplication();
+  const auto url = CatalogResourceLocator::standard().url(FixtureCatalogStore::resourceName,
+                                                          FixtureCatalogStore::resourceExtension);
+  ASSERT_TRUE(url);
+  EXPECT_TRUE(url->startsWith(u":/")) << "not the program's own copy: " << url->toStdString();
+  const QTemporaryDir elsewhere;
+  ASSERT_TRUE(elsewhere.isValid());
+  const QString copy = elsewhere.filePath(QStringLiteral("moved-tests"));
+  ASSERT_TRUE(QFile::copy(QCoreApplication::applicationFilePath(), copy));
+  QProcess child;
+  child.setWorkingDirectory(elsewhere.path());
+  child.start(copy,
+              {QStringLiteral("--gtest_filter=ShippedCatalogs.LoadAndPassTheirIntegrityChecks")});
+  ASSERT_TRUE(child.waitForFinished(120'000));
+  const QByteArray output = child.readAllStandardOutput();
+  EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+  EXPECT_TRUE(output.contains("[  PASSED  ] 1 test.")) << output.toStdString();
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "model/catalog/FixtureParameterCatalogDatabase.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace tarnik {
 namespace {
@@ -154,6 +155,48 @@ TEST(ParameterSlotMaps, SharedChildrenResolveOncePerPathWithinBudget) {
   EXPECT_EQ(map->offsetsByParameterName().value("Intens"), QList<int>{1});
 }
 
+TEST(ParameterSlotMaps, ResolvesALargeTwoLevelWall) {
+  // 14 tiles of 1,500 RGB cells: 63,000 slots, 21,015 profile visits, every cell mapped.
+  Description catalog = smallParameterCatalog();
+  catalog.parameters.append({3, "Red", 3, "Color"});
+  catalog.parameters.append({4, "Green", 3, "Color"});
+  catalog.parameters.append({5, "Blue", 3, "Color"});
+  const quint32 cell =
+      addProfile(catalog, profile(2, "Cell", 3, {{{1}, {3}}, {{2}, {4}}, {{3}, {5}}}));
+  QList<Description::Part> cells;
+  for (int i = 0; i < 1'500; ++i) cells.append({cell, quint16(1 + 3 * i)});
+  const quint32 tile = addProfile(catalog, profile(3, "Tile", 4'500, {}, cells));
+  QList<Description::Part> tiles;
+  for (int i = 0; i < 14; ++i) tiles.append({tile, quint16(1 + 4'500 * i)});
+  addProfile(catalog, profile(4, "Wall", 63'000, {}, tiles));
+
+  const auto map = slotMapOf(catalog, "Wall");
+  ASSERT_TRUE(map);
+  ASSERT_EQ(map->mappings.size(), 63'000);
+  EXPECT_EQ(map->mappings.first().relativeOffsets, QList<int>{1});
+  EXPECT_EQ(map->mappings.last().parameter.name, "Blue");
+  EXPECT_EQ(map->mappings.last().relativeOffsets, QList<int>{63'000});
+}
+
+TEST(ParameterSlotMaps, ResolvesAFullFootprintOfOwnChannels) {
+  // 65,535 channels of 17 parameters each, more mappings than parts may add: all resolve
+  // but those at stored slots of 32,768 and above, which stand for no slot.
+  Description catalog = smallParameterCatalog();
+  QList<quint32> parameters;
+  for (quint32 id = 1; id <= 17; ++id) {
+    if (id > 2) catalog.parameters.append({id, QString::number(id), 1, "x"});
+    parameters.append(id);
+  }
+  QList<Description::Channel> channels;
+  channels.reserve(65'535);
+  for (int slot = 1; slot <= 65'535; ++slot) channels.append({{quint16(slot)}, parameters});
+  addProfile(catalog, profile(2, "Wide", 65'535, channels));
+  const auto map = slotMapOf(catalog, "Wide");
+  ASSERT_TRUE(map);
+  EXPECT_EQ(map->mappings.size(), 17 * 32'767);
+  EXPECT_EQ(map->mappings.last().relativeOffsets, QList<int>{32'767});
+}
+
 TEST(ParameterSlotMaps, StopsAnExponentialExpansionInsteadOfHanging) {
   // 2^32 paths to the leaf: with or without mappings at the end, expanding them all would
   // take the program hours; the budget ends it with no slot map.
@@ -172,6 +215,13 @@ TEST(ParameterSlotMaps, TurnsOffsetsIntoSlotsOfThePatchedRange) {
   EXPECT_FALSE(map.absoluteSlots(u"Pan", 10, 9));
   EXPECT_FALSE(map.absoluteSlots(u"pan", 101, 120));  // names match exactly
   EXPECT_EQ(map.absoluteSlots(u"Tilt", 1, 3), QList<qint64>{3});
+
+  // At the 64-bit edge the slot is found without adding past the limit.
+  constexpr qint64 top = std::numeric_limits<qint64>::max();
+  EXPECT_EQ(map.absoluteSlots(u"Pan", top - 1, top), (QList<qint64>{top - 1, top}));
+  EXPECT_FALSE(map.absoluteSlots(u"Pan", top, top));
+  EXPECT_FALSE(map.absoluteSlots(u"Tilt", top, top));
+  EXPECT_EQ(map.absoluteSlots(u"Tilt", 1, top), QList<qint64>{3});
 }
 
 }  // namespace
