@@ -40,6 +40,7 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
   loadConnectionProfiles();
   applySelectedConnectionProfile();
   loadSavedShowFiles();
+  subscribeToConnectionReplies();
   // From here on the model reaches out: the subscriptions to the connection and the
   // fixture-control store, then, only with networking started at once, discovery, the
   // heartbeat and the restore of the last connection, in that order. Until then nothing
@@ -51,7 +52,7 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
   // Hook for the connection profiles: the restore of the last connected profile.
 }
 
-AppViewModel::~AppViewModel() = default;
+AppViewModel::~AppViewModel() { storeWaitingSavedShowsNow(); }
 
 void AppViewModel::setConsoleIP(const QString &value) {
   publish(consoleIP_, value, &AppViewModel::consoleIPChanged);

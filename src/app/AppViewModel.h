@@ -1,7 +1,9 @@
 #pragma once
 
 #include "app/AppTiming.h"
+#include "app/FragmentAccumulator.h"
 #include "app/InteractionMode.h"
+#include "app/PatchPartReply.h"
 #include "foundation/OSCTransportKinds.h"
 #include "foundation/ObservableObject.h"
 #include "link/OSCEndpoint.h"
@@ -19,18 +21,23 @@
 #include "model/catalog/FixtureCatalogStore.h"
 #include "model/catalog/FixtureParameterCatalogStore.h"
 
+#include <QFutureWatcher>
 #include <QHash>
 #include <QList>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
 #include <QUuid>
+#include <QVarLengthArray>
 
+#include <deque>
 #include <expected>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 
 namespace tarnik {
 
@@ -45,6 +52,12 @@ namespace tarnik {
 //   AppViewModelConnectionForm.cpp    checking the connection form and describing routes
 //   AppViewModelExamples.cpp          the built-in example connections and summaries
 //   AppViewModelSavedShows.cpp        the show snapshots kept for offline use
+//   AppViewModelDispatcher.cpp        the subscriptions to the connection, the reply dispatcher
+//   AppViewModelSync.cpp              the show sync: start, counts, index requests, failure
+//   AppViewModelSyncReplies.cpp       cue and patch list replies of a running sync
+//   AppViewModelSyncCompletion.cpp    completion and publication of a sync
+//   AppViewModelShowPath.cpp          the show identity the console reports
+//   AppViewModelSyncHooks.cpp         follow-on steps that later flows fill in
 // The show sync, the connection lifecycle, the console commands, fixture control and the
 // patch flows each add a file of their own beside these.
 class AppViewModel final : public ObservableObject {
@@ -228,7 +241,8 @@ class AppViewModel final : public ObservableObject {
   static QList<ConsoleConnectionProfile> builtInConnectionProfiles();
   static QString connectionSummary(const ConsoleConnectionProfile &profile);
 
-  // Show snapshots (AppViewModelSavedShows.cpp)
+  // Show snapshots (AppViewModelSavedShows.cpp). Storing is finished on a worker thread;
+  // whatever is still waiting is stored when the model goes.
   void loadSavedShowFiles();
   void saveShowSnapshot();
   void persistSavedShowFiles();
@@ -267,7 +281,13 @@ class AppViewModel final : public ObservableObject {
   void startHeartbeatTimer();
   void heartbeatTick();
 
-  // Show sync (AppViewModelSync.cpp)
+  // Reply dispatcher (AppViewModelDispatcher.cpp): every message of the main connection
+  // ends here, in arrival order.
+  void handleOSCMessage(const QString &address, const QList<OSCArgument> &arguments);
+  // An address split at "/" with empty pieces left out, viewing the address it came from.
+  using AddressComponents = QVarLengthArray<QStringView, 12>;
+
+  // Show sync start (AppViewModelSync.cpp). The reason is the data status while it starts.
   void requestFullSync(const QString &reason);
 
   // Published values
@@ -406,6 +426,75 @@ class AppViewModel final : public ObservableObject {
   // Tests set up the state that the later flows own (an active route, a published show).
   friend struct AppViewModelTestAccess;
 
+  // One running full sync: what is asked for, what is in flight and what has arrived.
+  enum class IndexRequestKind { cue, patch };
+  struct SyncGeneration {
+    SyncGeneration(const QUuid &sessionID, std::optional<QString> showName)
+        : sessionID(sessionID), showName(std::move(showName)) {}
+    QUuid id = QUuid::createUuid();
+    QUuid sessionID;
+    std::optional<QString> showName;
+    std::optional<qint64> expectedCueCount{};
+    std::optional<qint64> expectedPatchCount{};
+    std::deque<qint64> pendingCueIndexes{};  // served from the front
+    std::deque<qint64> pendingPatchIndexes{};
+    std::set<qint64> cueInFlight{};
+    std::set<qint64> patchInFlight{};
+    QHash<QString, FragmentAccumulator> cueFragments{};
+    QHash<QString, FragmentAccumulator> patchFragments{};
+    std::map<qint64, Cue> cueRows{};
+    std::map<qint64, PatchPart> patchRows{};
+    // Complete records that cannot be shown (a cue number that is not a number, a patch row
+    // below channel 1): answered, so the sync can finish, but never published.
+    qint64 skippedCueRecords = 0;
+    qint64 skippedPatchRecords = 0;
+    IndexRequestKind nextKind = IndexRequestKind::cue;
+    double lastProgressPublicationAt = -std::numeric_limits<double>::infinity();  // uptime
+    bool externalPatchChangedDuringRead = false;
+  };
+
+  // Subscriptions to the main connection (AppViewModelDispatcher.cpp)
+  void subscribeToConnectionReplies();
+  void forwardConnectionChange();
+
+  // Show sync engine (AppViewModelSync.cpp)
+  SyncGeneration *currentSyncGeneration() const;
+  void handleCountReply(qint64 count, bool isPatch);
+  void pumpIndexRequests(SyncGeneration &generation);
+  void publishSyncProgress(SyncGeneration &generation);
+  void failSync(const QUuid &generationID, const QString &reason);
+  void syncTimedOut(const QUuid &generationID, const QUuid &sessionID);
+  static QString syncProgressCountText(qint64 received, std::optional<qint64> expected);
+
+  // Cue and patch list replies of a running sync (AppViewModelSyncReplies.cpp)
+  void parseCueListReply(const QList<OSCArgument> &arguments, const AddressComponents &components);
+  void parsePatchListReply(const QList<OSCArgument> &arguments,
+                           const AddressComponents &components);
+  static QList<Channel> makeChannels(const std::map<qint64, PatchPart> &rows, double now);
+
+  // Completion, the discard after a patch change, publication (AppViewModelSyncCompletion.cpp)
+  void completeSync(SyncGeneration &generation);
+  void discardSyncAfterPatchChange();
+  void publishSync(SyncGeneration &generation);
+
+  // Show identity (AppViewModelShowPath.cpp)
+  void handleShowPath(const QString &path);
+  void cancelIdentifyTimers();
+  // The name a show path is shown under: its last component without the final extension.
+  static QString showDisplayName(const QString &path);
+
+  // Steps that other flows own, with the least they must do until each flow brings its own
+  // (AppViewModelSyncHooks.cpp)
+  void replayDeferredPatchReads();
+  void applyPatchWrite();
+  void prepareLiveControls();
+  void scheduleNotificationRefresh();
+  void handleShowCleared();
+
+  // Snapshot storage (AppViewModelSavedShows.cpp)
+  void encodeWaitingSavedShows();
+  void storeWaitingSavedShowsNow();
+
   // Construction steps (AppViewModelStoredSettings.cpp)
   void readStoredConnectionSettings();
   void loadConnectionProfiles();
@@ -463,6 +552,10 @@ class AppViewModel final : public ObservableObject {
   QString dataStatusMessage_ = QStringLiteral("Not synced yet");
   QString syncProgressDescription_ = QStringLiteral("Not syncing");
   QList<SavedShowFile> savedShowFiles_;  // newest first
+  // Encoding every snapshot of a large show takes longer than a frame, so it runs on a
+  // worker thread; a list that changes meanwhile waits for the running encoding to end.
+  std::optional<QList<SavedShowFile>> savedShowsToStore_;
+  std::unique_ptr<QFutureWatcher<QString>> savedShowsEncoding_;
 
   // Command line
   QString consoleModeLabel_ = QStringLiteral("LIVE");
@@ -546,6 +639,13 @@ class AppViewModel final : public ObservableObject {
   std::optional<qint64> currentConsoleUser_;
   QString lastConsoleHistoryText_;
   double lastConsoleHistoryDate_ = distantPast;
+
+  // Show sync (AppViewModelSync.cpp)
+  std::unique_ptr<SyncGeneration> syncGeneration_;
+  // Connection changes are re-announced at most once per window; one that falls inside a
+  // window is announced when it ends.
+  AppTiming::WorkItem connectionChangeWindow_;
+  bool connectionChangedInWindow_ = false;
 };
 
 }  // namespace tarnik

@@ -15,10 +15,9 @@ void AppViewModel::resetSessionState(const QString &status) {
   publish(eosFixtureLibraryVersion_, std::nullopt, &AppViewModel::eosFixtureLibraryVersionChanged);
   syncTimeoutWorkItem_.cancel();
   notificationRefreshWorkItem_.cancel();
-  // Releasing the handles cancels their work. The flash is forgotten without a release:
-  // whoever ends a session on purpose has released it first.
-  identifyWorkItems_.clear();
-  ownedFlash_.reset();
+  // The flash is forgotten without a release: whoever ends a session on purpose has
+  // released it first.
+  cancelIdentifyTimers();
   directPatchReadTimeouts_.clear();
   pendingDirectPatchReads_.clear();
   latestPatchReadIntents_.clear();
@@ -41,8 +40,8 @@ void AppViewModel::resetSessionState(const QString &status) {
   publish(displayedCommandLine_, QString(), &AppViewModel::displayedCommandLineChanged);
   publish(commandLineText_, QString(), &AppViewModel::commandLineTextChanged);
   publish(softkeyLabels_, QStringList(12), &AppViewModel::softkeyLabelsChanged);
-  // Hook for the show sync: its running generation and the direct cue and patch
-  // fragments are dropped here, before the session identity moves on.
+  // The running sync goes before the session identity moves on.
+  syncGeneration_.reset();
 
   // Late replies, timers and callbacks of the old session find a different identity now.
   sessionID_ = QUuid::createUuid();

@@ -4,6 +4,8 @@
 #include "foundation/TextRules.h"
 
 #include <QChar>
+#include <QPromise>
+#include <QThreadPool>
 
 #include <algorithm>
 
@@ -60,7 +62,39 @@ void AppViewModel::saveShowSnapshot() {
 }
 
 void AppViewModel::persistSavedShowFiles() {
-  defaults_->setValue(savedShowsKey, QString::fromUtf8(encodeJsonText(savedShowFiles_)));
+  savedShowsToStore_ = savedShowFiles_;
+  if (!savedShowsEncoding_) encodeWaitingSavedShows();
+}
+
+void AppViewModel::encodeWaitingSavedShows() {
+  auto promise = std::make_shared<QPromise<QString>>();
+  savedShowsEncoding_ = std::make_unique<QFutureWatcher<QString>>();
+  QObject::connect(savedShowsEncoding_.get(), &QFutureWatcherBase::finished, this, [this] {
+    defaults_->setValue(savedShowsKey, savedShowsEncoding_->result());
+    savedShowsEncoding_.release()->deleteLater();  // released from its own signal
+    if (savedShowsToStore_) encodeWaitingSavedShows();
+  });
+  savedShowsEncoding_->setFuture(promise->future());
+  promise->start();
+  // The list is a copy: its records share their data with the published ones and are never
+  // changed, so the worker reads them without a lock.
+  QThreadPool::globalInstance()->start(
+      [promise, shows = *std::exchange(savedShowsToStore_, std::nullopt)] {
+        promise->addResult(QString::fromUtf8(encodeJsonText(shows)));
+        promise->finish();
+      });
+}
+
+void AppViewModel::storeWaitingSavedShowsNow() {
+  if (savedShowsEncoding_) {
+    savedShowsEncoding_->waitForFinished();
+    defaults_->setValue(savedShowsKey, savedShowsEncoding_->result());
+    savedShowsEncoding_.reset();
+  }
+  if (savedShowsToStore_) {
+    defaults_->setValue(savedShowsKey, QString::fromUtf8(encodeJsonText(*savedShowsToStore_)));
+    savedShowsToStore_.reset();
+  }
 }
 
 QString AppViewModel::showStorageKey(const QString &showIdentity, const QString &consoleAddress) {

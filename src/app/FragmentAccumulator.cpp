@@ -1,12 +1,24 @@
 #include "app/FragmentAccumulator.h"
 
+#include <algorithm>
+
 namespace tarnik {
 
 bool FragmentAccumulator::insert(qint64 startField, const QList<OSCArgument> &values) {
   if (startField < 0 || values.isEmpty() || startField > totalFieldCount) return false;
   // Both sides are non-negative here, so the difference cannot overflow.
   if (totalFieldCount - startField < values.size()) return false;
-  for (qsizetype k = 0; k < values.size(); ++k) fields.insert_or_assign(startField + k, values[k]);
+  if (fields.empty()) fields.reserve(std::size_t(std::min<qint64>(totalFieldCount, 64)));
+  // The run is ascending, so one search finds where it starts and the rest walks on.
+  auto place = std::ranges::lower_bound(fields, startField, {}, &Field::first);
+  for (qsizetype k = 0; k < values.size(); ++k, ++place) {
+    const qint64 index = startField + k;
+    if (place != fields.end() && place->first == index) {
+      place->second = values[k];
+    } else {
+      place = fields.emplace(place, index, values[k]);
+    }
+  }
   return true;
 }
 

@@ -5,8 +5,9 @@
 #include <QList>
 #include <QtGlobal>
 
-#include <map>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace tarnik {
 
@@ -14,7 +15,10 @@ namespace tarnik {
 // any order and possibly overlapping, until every field is present.
 struct FragmentAccumulator {
   qint64 totalFieldCount = 0;  // as the console announced it
-  std::map<qint64, OSCArgument> fields{};
+  // The fields received so far, by field index, ascending. Kept flat: a record has a few
+  // dozen fields, and a sync reads thousands of records slice by slice.
+  using Field = std::pair<qint64, OSCArgument>;
+  std::vector<Field> fields{};
 
   // Stores values[k] at field startField + k, replacing what is there. Refuses without a
   // change when the start is negative, the run is empty, or the run does not fit inside

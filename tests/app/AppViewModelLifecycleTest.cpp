@@ -78,6 +78,7 @@ TEST_P(Lifecycle, ConnectSyncsOncePerReadyTransportAndASilentConsoleIsRetried) {
   ASSERT_TRUE(waitUntil([&] { return console.requests(u"/eos/ping"_s).size() == 2; }));
   EXPECT_EQ(console.requests(u"/eos/subscribe"_s),
             (QList{OSCMessage{u"/eos/subscribe"_s, {OSCArgument::fromInt(1)}}}));
+  ASSERT_TRUE(waitUntil([&] { return !console.requests(u"/eos/get/cue/1/count"_s).isEmpty(); }));
 
   // Only the last of quick transitions starts a sync.
   for (bool ready : {false, true, false, true}) model->handleTransportStateChange(ready);
@@ -116,6 +117,7 @@ TEST_P(StreamLifecycle, AClosedConnectionIsRetried) {
   timing->advance(0.5);
   EXPECT_EQ(model->dataStatusMessage(), lost + u" — reconnect attempt 1/5"_s);
   EXPECT_TRUE(waitFor(lost + u" — verifying reconnect"_s));
+  EXPECT_TRUE(waitUntil([&] { return Access::reconnectAttempt(*model) == 0; }));
 }
 
 // The age of a reply is read on the monotonic clock: a wall clock set back an hour

@@ -33,6 +33,26 @@ struct AppViewModelTestAccess {
     model.lastDataRefresh_ = lastDataRefresh;
     model.cues_ = std::move(cues);
   }
+  // The show sync's private state.
+  using SyncGeneration = AppViewModel::SyncGeneration;
+  static const SyncGeneration *syncGeneration(const AppViewModel &model) {
+    return model.syncGeneration_.get();
+  }
+  static void forgetKnownShowIdentity(AppViewModel &model) { model.knownLiveShowIdentity_.reset(); }
+  static std::optional<qint64> consoleUser(const AppViewModel &model) {
+    return model.currentConsoleUser_;
+  }
+  static void setPendingPatchWrite(AppViewModel &model, AppViewModel::PatchWritePhase phase) {
+    model.pendingPatchWrite_ = AppViewModel::PendingPatchWrite{.phase = phase};
+  }
+  static void setShowCleared(AppViewModel &model) { model.showIsCleared_ = true; }
+  static void syncTimedOut(AppViewModel &model, const QUuid &generationID, const QUuid &session) {
+    model.syncTimedOut(generationID, session);
+  }
+  static QUuid sessionID(const AppViewModel &model) { return model.sessionID_; }
+  static QString showDisplayName(const QString &path) {
+    return AppViewModel::showDisplayName(path);
+  }
   static std::tuple<double, double, double, int> limits(const AppViewModel &model) {
     return {model.syncTimeout_, model.directPatchReadTimeout_, model.reconnectBaseDelay_,
             model.maximumReconnectAttempts_};
@@ -48,7 +68,6 @@ struct AppViewModelTestAccess {
   static bool reconnectScheduled(const AppViewModel &model) {
     return static_cast<bool>(model.reconnectWorkItem_);
   }
-  static QUuid sessionID(const AppViewModel &model) { return model.sessionID_; }
   static void setConsoleSession(AppViewModel &model, const QString &commandLine,
                                 std::optional<AppViewModel::OwnedFlash> flash,
                                 std::optional<AppViewModel::PendingPatchWrite> write = {}) {

@@ -1,5 +1,4 @@
-#include "model/PatchPlanner.h"
-#include "operations/EosPatchCommands.h"
+#include "PatchCommandExamples.h"
 #include "support/QtPrinting.h"
 
 #include <gtest/gtest.h>
@@ -11,77 +10,19 @@ using EosPatchCommands::makeCommands;
 using EosPatchCommands::Rejection;
 using EosPatchCommands::verify;
 
-const QString libraryVersion = QStringLiteral("4.12.6.0");
-const QString fixtureId = QStringLiteral("0E3A8F4C-5B1D-4C7A-9E2F-112233445566");
+using testing::acmeBeamChoice;
+using testing::channelRangeDraft;
+using testing::dimmerDraft;
+using testing::fixtureDraft;
+using testing::patchLineExamples;
+using testing::patchPart;
 
-EosPatchPart part(qint64 channel, qint64 partNumber, QString manufacturer = "Generic",
-                  QString model = "Dimmer", QString address = {}, QString label = {}) {
-  EosPatchPart result;
-  result.channelNumber = channel;
-  result.partNumber = partNumber;
-  result.manufacturer = manufacturer;
-  result.model = model;
-  result.address = address;
-  result.addressEnd = address;
-  result.label = label;
-  return result;
-}
-
-PatchFixtureChoice fixtureChoice() {
-  PatchFixtureChoice choice;
-  choice.source = QStringLiteral("Eos");
-  choice.version = libraryVersion;
-  choice.id = fixtureId;
-  choice.manufacturer = QStringLiteral("Acme_Stage");
-  choice.model = QStringLiteral("Beam 300");
-  choice.mode = QStringLiteral("Mode 2");
-  choice.footprint = 16;
-  choice.nativeTypeName = QStringLiteral("Beam_300_Mode_2");
-  return choice;
-}
-
-PatchDraft dimmerDraft(qint64 channel, qint64 universe, qint64 first, qint64 last) {
-  PatchDraft draft;
-  draft.operation = PatchOperation::dimmerAddressRange;
-  draft.channelStart = channel;
-  draft.universe = universe;
-  draft.addressStart = first;
-  draft.addressThru = last;
-  return draft;
-}
-
-PatchDraft channelRangeDraft(qint64 first, qint64 last, qint64 universe, qint64 address) {
-  PatchDraft draft;
-  draft.operation = PatchOperation::channelRange;
-  draft.channelStart = first;
-  draft.channelThru = last;
-  draft.universe = universe;
-  draft.addressStart = address;
-  return draft;
-}
-
-PatchDraft fixtureDraft(qint64 channel,
-                        std::optional<PatchFixtureChoice> choice = fixtureChoice()) {
-  PatchDraft draft;
-  draft.operation = PatchOperation::fixture;
-  draft.channelStart = channel;
-  draft.universe = 1;
-  draft.addressStart = 101;
-  draft.fixture = std::move(choice);
-  return draft;
-}
+const QString libraryVersion = testing::patchLibraryVersion;
+const QString fixtureId = acmeBeamChoice().id;
 
 std::expected<QStringList, Rejection> build(PatchDraft draft, const QList<EosPatchPart> &existing,
                                             std::optional<QString> version = libraryVersion) {
-  // The user agrees to every replacement the planner asks about, as in the editor.
-  PatchPlan plan = PatchPlanner::plan(draft, existing, 99999, 63999);
-  for (const PatchValidationIssue &issue : plan.issues) {
-    if (issue.kind == PatchValidationIssue::Kind::replacementRequiresExplicitIntent) {
-      draft.partsToReplace.insert(issue.part);
-    }
-  }
-  plan = PatchPlanner::plan(draft, existing, 99999, 63999);
-  return makeCommands(draft, plan, existing, version);
+  return testing::buildPatchCommands(std::move(draft), existing, std::move(version));
 }
 
 QString rejection(const std::expected<QStringList, Rejection> &result) {
@@ -89,37 +30,7 @@ QString rejection(const std::expected<QStringList, Rejection> &result) {
 }
 
 TEST(EosPatchCommandBuilder, WritesEachLineFormExactly) {
-  const struct {
-    const char *name;
-    PatchDraft draft;
-    QList<EosPatchPart> existing;
-    QStringList lines;
-  } rows[] = {
-      {"dimmer of three addresses",
-       dimmerDraft(5, 1, 10, 12),
-       {},
-       {"5 At 1 / 10 Thru 1 / 12 Enter"}},
-      {"dimmer of one address", dimmerDraft(5, 1, 10, 10), {}, {"5 At 1 / 10 Enter"}},
-      {"channel range", channelRangeDraft(10, 12, 2, 1), {}, {"10 Thru 12 At 2 / 1 Enter"}},
-      {"channel range of one", channelRangeDraft(10, 10, 2, 1), {}, {"10 At 2 / 1 Enter"}},
-      {"channel range over a dimmer",
-       channelRangeDraft(10, 12, 2, 1),
-       {part(11, 1, "Generic", "Dimmer", "2/2")},
-       {"10 At 2 / 1 Enter", "11 Part 1 At 2 / 2 Enter", "12 At 2 / 3 Enter"}},
-      {"dimmer readdress",
-       dimmerDraft(7, 3, 20, 21),
-       {part(7, 1, "generic", "DIMMER", "1/1"), part(7, 2, "generic", "DIMMER", "1/2")},
-       {"7 Part 1 At 3 / 20 Enter", "7 Part 2 At 3 / 21 Enter"}},
-      {"new fixture",
-       fixtureDraft(40),
-       {},
-       {"40 Type Acme_Stage Beam_300_Mode_2 Enter", "40 Part 1 At 1 / 101 Enter"}},
-      {"fixture over a dimmer",
-       fixtureDraft(40),
-       {part(40, 1, "Generic", "Dimmer", "4/1")},
-       {"40 Type Acme_Stage Beam_300_Mode_2 Enter", "40 Part 1 At 1 / 101 Enter"}},
-  };
-  for (const auto &row : rows) {
+  for (const auto &row : patchLineExamples()) {
     const auto result = build(row.draft, row.existing);
     ASSERT_TRUE(result) << row.name << ": " << rejection(result).toStdString();
     EXPECT_EQ(*result, row.lines) << row.name;
@@ -127,21 +38,21 @@ TEST(EosPatchCommandBuilder, WritesEachLineFormExactly) {
 }
 
 TEST(EosPatchCommandBuilder, RefusesInTheOrderOfItsChecks) {
-  PatchFixtureChoice multicell = fixtureChoice();
+  PatchFixtureChoice multicell = acmeBeamChoice();
   multicell.cellCount = 4;
-  PatchFixtureChoice otherVersion = fixtureChoice();
+  PatchFixtureChoice otherVersion = acmeBeamChoice();
   otherVersion.version = QStringLiteral("4.12.5.0");
-  PatchFixtureChoice noTypeName = fixtureChoice();
+  PatchFixtureChoice noTypeName = acmeBeamChoice();
   noTypeName.nativeTypeName.reset();
-  PatchFixtureChoice blankInManufacturer = fixtureChoice();
+  PatchFixtureChoice blankInManufacturer = acmeBeamChoice();
   blankInManufacturer.manufacturer = QStringLiteral("Acme Stage");
-  PatchFixtureChoice longTypeName = fixtureChoice();
+  PatchFixtureChoice longTypeName = acmeBeamChoice();
   longTypeName.nativeTypeName = QString(513, QLatin1Char('A'));
-  PatchFixtureChoice lineBreakInManufacturer = fixtureChoice();
+  PatchFixtureChoice lineBreakInManufacturer = acmeBeamChoice();
   lineBreakInManufacturer.manufacturer = QStringLiteral("Acme\n");
-  PatchFixtureChoice notUuid = fixtureChoice();
+  PatchFixtureChoice notUuid = acmeBeamChoice();
   notUuid.id = QStringLiteral("{0E3A8F4C-5B1D-4C7A-9E2F-112233445566}");
-  PatchFixtureChoice lowerCaseUuid = fixtureChoice();
+  PatchFixtureChoice lowerCaseUuid = acmeBeamChoice();
   lowerCaseUuid.id = fixtureId.toLower();
 
   const QString library =
@@ -158,22 +69,22 @@ TEST(EosPatchCommandBuilder, RefusesInTheOrderOfItsChecks) {
   } rows[] = {
       {"dimmer readdress with a third part",
        dimmerDraft(7, 3, 20, 22),
-       {part(7, 1, "Generic", "Dimmer", "1/1"), part(7, 2, "Generic", "Dimmer", "1/2")},
+       {patchPart(7, 1, "Generic", "Dimmer", "1/1"), patchPart(7, 2, "Generic", "Dimmer", "1/2")},
        libraryVersion,
        readdress},
       {"dimmer readdress of a fixture",
        dimmerDraft(7, 3, 20, 20),
-       {part(7, 1, "Acme", "Spot", "1/1")},
+       {patchPart(7, 1, "Acme", "Spot", "1/1")},
        libraryVersion,
        readdress},
       {"channel range over a fixture",
        channelRangeDraft(10, 12, 2, 1),
-       {part(11, 1, "Acme", "Spot", "2/2")},
+       {patchPart(11, 1, "Acme", "Spot", "2/2")},
        libraryVersion,
        "Channel 11 is not a single-part dimmer. Use the Fixture operation to change its type."},
       {"channel range over a dimmer's part 2",
        channelRangeDraft(10, 12, 2, 1),
-       {part(12, 2, "Generic", "Dimmer", "2/30")},
+       {patchPart(12, 2, "Generic", "Dimmer", "2/30")},
        libraryVersion,
        "Channel 12 is not a single-part dimmer. Use the Fixture operation to change its type."},
       {"no fixture", fixtureDraft(40, std::nullopt), {}, libraryVersion, "<planner>"},
@@ -195,12 +106,12 @@ TEST(EosPatchCommandBuilder, RefusesInTheOrderOfItsChecks) {
        "Multicell modes can be inspected here; authoring their child channels still needs Eos."},
       {"multipart channel",
        fixtureDraft(40),
-       {part(40, 1, "Generic", "Dimmer", "4/1"), part(40, 2, "Generic", "Dimmer", "4/2")},
+       {patchPart(40, 1, "Generic", "Dimmer", "4/1"), patchPart(40, 2, "Generic", "Dimmer", "4/2")},
        libraryVersion,
        "Changing a multipart fixture type is not supported. Edit its individual parts on Eos."},
       {"nonstandard part",
        fixtureDraft(40),
-       {part(40, 2, "Generic", "Dimmer", "4/1")},
+       {patchPart(40, 2, "Generic", "Dimmer", "4/1")},
        libraryVersion,
        "This fixture uses a nonstandard part number. Edit it on Eos to preserve its parts."},
   };
@@ -274,26 +185,26 @@ PatchPlannedPart planned(qint64 channelNumber, qint64 partNumber, EosDMXRange ra
 TEST(EosPatchVerification, ReportsTheFirstMismatchInOrder) {
   const PatchPlannedPart dimmer = planned(5, 1, {1, 12, 20});
   const PatchPlannedPart labelled = planned(5, 1, {1, 12, 20}, QStringLiteral("Front"));
-  const PatchPlannedPart acme = planned(9, 1, {2, 1, 16}, {}, fixtureChoice());
-  EosPatchPart untouched = part(3, 1, "Generic", "Dimmer", "1/10");
+  const PatchPlannedPart acme = planned(9, 1, {2, 1, 16}, {}, acmeBeamChoice());
+  EosPatchPart untouched = patchPart(3, 1, "Generic", "Dimmer", "1/10");
   untouched.addressEnd = QStringLiteral("1/12");
   EosPatchPart levelChanged = untouched;
   levelChanged.level = 80;
   EosPatchPart relabelled = untouched;
   relabelled.label = QStringLiteral("Changed");
-  const EosPatchPart blankAddress = part(4, 1, "Generic", "Dimmer", " \n");
-  const EosPatchPart unparsable = part(4, 1, "Generic", "Dimmer", "1/513");
+  const EosPatchPart blankAddress = patchPart(4, 1, "Generic", "Dimmer", " \n");
+  const EosPatchPart unparsable = patchPart(4, 1, "Generic", "Dimmer", "1/513");
   const EosPatchPart otherUniverse = [&] {
     EosPatchPart result = untouched;
     result.address = QStringLiteral("2/10");
     result.addressEnd = QStringLiteral("2/12");
     return result;
   }();
-  EosPatchPart acmeObserved = part(9, 1, "Acme Stage", "Beam 300 Mode 2", "2/1");
+  EosPatchPart acmeObserved = patchPart(9, 1, "Acme Stage", "Beam 300 Mode 2", "2/1");
   acmeObserved.addressEnd = QStringLiteral("2/16");
   EosPatchPart acmeLowerMode = acmeObserved;
   acmeLowerMode.model = QStringLiteral("Beam 300 mode 2");
-  EosPatchPart dimmerObserved = part(5, 1, "GENERIC", "dimmer", "1/12");
+  EosPatchPart dimmerObserved = patchPart(5, 1, "GENERIC", "dimmer", "1/12");
   dimmerObserved.addressEnd = QStringLiteral("1/20");
   EosPatchPart frontLower = dimmerObserved;
   frontLower.label = QStringLiteral("front");
@@ -357,13 +268,14 @@ TEST(EosPatchVerification, ReportsTheFirstMismatchInOrder) {
        "Other patch parts changed during this operation. Sync and inspect them before continuing."},
       {"three observed for two planned",
        {planned(7, 1, {1, 1, 1}), planned(7, 2, {1, 2, 2})},
-       {channel(7, {part(7, 1, "Generic", "Dimmer", "1/1"), part(7, 2, "Generic", "Dimmer", "1/2"),
-                    part(7, 3, "Generic", "Dimmer", "1/3")})},
+       {channel(7, {patchPart(7, 1, "Generic", "Dimmer", "1/1"),
+                    patchPart(7, 2, "Generic", "Dimmer", "1/2"),
+                    patchPart(7, 3, "Generic", "Dimmer", "1/3")})},
        std::nullopt,
        "Eos returned 3 parts; 2 were requested."},
       {"missing part",
        {dimmer},
-       {channel(5, {part(5, 2, "Generic", "Dimmer", "")})},
+       {channel(5, {patchPart(5, 2, "Generic", "Dimmer", "")})},
        std::nullopt,
        "Eos did not return channel 5, part 1."},
       {"moved part",

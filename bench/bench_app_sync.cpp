@@ -1,0 +1,289 @@
+// A full show sync of a large show over TCP with packet-length framing, from a console
+// double serving on a thread of its own: Tarnik's application model against a minimal
+// client that sends the same requests with the same window of 12 and only notes which
+// fields of each record have arrived. The ratio is what staging, building and publishing
+// the show cost on top of the protocol itself. Before the timed runs, the growth of
+// resident memory after a first, second and third sync of the same show.
+
+#include "RatioReporting.h"
+#include "app/AppViewModel.h"
+#include "link/OSCTCPFramer.h"
+#include "support/EosConsoleDoubleThread.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QSettings>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QThreadPool>
+
+#include <malloc.h>
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <deque>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using tarnik::AppViewModel;
+using tarnik::OSCArgument;
+using tarnik::OSCMessage;
+using tarnik::OSCTCPFramer;
+using tarnik::OSCTCPFraming;
+using tarnik::testing::ConsolePatchPart;
+using tarnik::testing::ConsoleShow;
+using tarnik::testing::EosConsoleDouble;
+using tarnik::testing::EosConsoleDoubleThread;
+
+constexpr int cueCount = 5000;
+constexpr int channelCount = 2000;
+constexpr int partsPerChannel = 3;
+constexpr int window = 12;
+
+EosConsoleDoubleThread *console = nullptr;
+
+ConsoleShow benchmarkShow() {
+  ConsoleShow show = tarnik::testing::generateConsoleShow(cueCount, 0, 11);
+  show.cueLists[2] = tarnik::testing::generateConsoleShow(500, 0, 12).cueLists[1];
+  int address = 1;
+  for (int channel = 1; channel <= channelCount; ++channel) {
+    for (int part = 1; part <= partsPerChannel; ++part) {
+      show.patch.append(ConsolePatchPart::dimmer(channel, part, address++));
+    }
+  }
+  return show;
+}
+
+quint16 consolePort() { return console->tcpPort(OSCTCPFraming::packetLength); }
+
+// Turns the event loop until the condition holds (checked whenever the signal fires).
+template <class Sender, class Signal, class Condition>
+void runUntil(Sender *sender, Signal signal, Condition condition) {
+  QEventLoop loop;
+  QObject::connect(sender, signal, &loop, [&] {
+    if (condition()) loop.quit();
+  });
+  if (!condition()) loop.exec();
+}
+
+class SyncingModel {
+ public:
+  SyncingModel() {
+    AppViewModel::Arguments arguments;
+    arguments.defaults = &settings_;
+    arguments.startNetworkingOnInit = false;
+    model_ = std::make_unique<AppViewModel>(std::move(arguments));
+    tarnik::OSCManager &manager = *model_->oscManager();
+    manager.transport = tarnik::OSCTransport::tcp;
+    manager.tcpFraming = OSCTCPFraming::packetLength;
+    manager.connect(u"127.0.0.1"_s, consolePort());
+    runUntil(&manager, &tarnik::OSCManager::isConnectedChanged,
+             [&] { return manager.isConnected(); });
+  }
+
+  // Seconds from the request to the published show.
+  double sync() {
+    QElapsedTimer timer;
+    timer.start();
+    model_->requestFullSync(u"Initial sync"_s);
+    runUntil(model_.get(), &AppViewModel::dataStatusMessageChanged,
+             [&] { return model_->dataStatusMessage() != "Initial sync"_L1; });
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    if (model_->dataStatusMessage() != "Synced"_L1 || model_->cues().size() != cueCount) {
+      std::fprintf(stderr, "sync failed: %s\n", qPrintable(model_->dataStatusMessage()));
+      std::exit(1);
+    }
+    return seconds;
+  }
+
+ private:
+  QTemporaryDir folder_;
+  QSettings settings_{folder_.filePath(u"settings.ini"_s), QSettings::IniFormat};
+  std::unique_ptr<AppViewModel> model_;
+};
+
+// The reference: the same requests on a plain socket; a record is done when every one of
+// its fields has arrived.
+class ReferenceClient {
+ public:
+  ReferenceClient() {
+    socket_.connectToHost(u"127.0.0.1"_s, consolePort());
+    socket_.waitForConnected();
+    QObject::connect(&socket_, &QTcpSocket::readyRead, &socket_, [this] { read(); });
+  }
+
+  double sync() {
+    progress_ = Progress();
+    QElapsedTimer timer;
+    timer.start();
+    for (const char *request :
+         {"/eos/get/show/path", "/eos/get/version", "/eos/get/cue/1/count", "/eos/get/patch/count"})
+      send(QString::fromLatin1(request));
+    runUntil(&socket_, &QTcpSocket::readyRead, [this] { return isDone(); });
+    return timer.nsecsElapsed() / 1e9;
+  }
+
+ private:
+  struct Progress {
+    std::optional<qint64> cueCount, patchCount;
+    std::deque<qint64> pendingCues, pendingPatch;
+    int inFlight = 0;
+    bool cueNext = true;
+    bool hasPath = false;
+    qint64 done = 0;
+    QHash<QString, std::vector<bool>> records;
+  };
+
+  bool isDone() const {
+    return progress_.hasPath && progress_.cueCount && progress_.patchCount &&
+           progress_.done == *progress_.cueCount + *progress_.patchCount;
+  }
+
+  void send(const QString &address) {
+    socket_.write(
+        *OSCTCPFramer::frame(OSCMessage{address, {}}.encoded(), OSCTCPFraming::packetLength));
+  }
+
+  void pump() {
+    while (progress_.inFlight < window) {
+      std::deque<qint64> *first =
+          progress_.cueNext ? &progress_.pendingCues : &progress_.pendingPatch;
+      std::deque<qint64> *second =
+          progress_.cueNext ? &progress_.pendingPatch : &progress_.pendingCues;
+      std::deque<qint64> *pending = !first->empty() ? first : second;
+      if (pending->empty()) return;
+      const bool cue = pending == &progress_.pendingCues;
+      send((cue ? u"/eos/get/cue/1/index/"_s : u"/eos/get/patch/index/"_s) +
+           QString::number(pending->front()));
+      pending->pop_front();
+      ++progress_.inFlight;
+      progress_.cueNext = !cue;
+    }
+  }
+
+  void count(std::optional<qint64> &expected, std::deque<qint64> &pending, const OSCMessage &m) {
+    if (expected || m.arguments.isEmpty()) return;
+    expected = std::get<qint32>(m.arguments[0].value);
+    for (qint64 index = 0; index < *expected; ++index) pending.push_back(index);
+    pump();
+  }
+
+  void handle(const OSCMessage &message) {
+    if (message.address == "/eos/out/get/show/path"_L1) {
+      progress_.hasPath = true;
+    } else if (message.address == "/eos/out/get/cue/1/count"_L1) {
+      count(progress_.cueCount, progress_.pendingCues, message);
+    } else if (message.address == "/eos/out/get/patch/count"_L1) {
+      count(progress_.patchCount, progress_.pendingPatch, message);
+    } else {
+      // .../list/<start>/<count>
+      const qsizetype list = message.address.lastIndexOf("/list/"_L1);
+      if (list < 0) return;
+      const QStringList tail = message.address.sliced(list + 6).split(u'/');
+      const qsizetype start = tail.value(0).toLongLong();
+      const qsizetype total = tail.value(1).toLongLong();
+      std::vector<bool> &fields = progress_.records[message.address.left(list)];
+      if (fields.empty()) fields.assign(std::size_t(total), false);
+      for (qsizetype k = 0; k < message.arguments.size() && start + k < total; ++k)
+        fields[std::size_t(start + k)] = true;
+      if (std::find(fields.begin(), fields.end(), false) == fields.end()) {
+        progress_.records.remove(message.address.left(list));
+        ++progress_.done;
+        --progress_.inFlight;
+        pump();
+      }
+    }
+  }
+
+  void read() {
+    const auto packets = framer_.append(socket_.readAll());
+    if (!packets) return;
+    for (const QByteArray &packet : *packets) {
+      if (const std::optional<OSCMessage> message = OSCMessage::decode(packet)) handle(*message);
+    }
+  }
+
+  QTcpSocket socket_;
+  OSCTCPFramer framer_{OSCTCPFraming::packetLength};
+  Progress progress_;
+};
+
+void syncTarnik(benchmark::State &state) {
+  SyncingModel model;
+  for (auto _ : state) state.SetIterationTime(model.sync());
+}
+
+void syncReference(benchmark::State &state) {
+  ReferenceClient client;
+  for (auto _ : state) state.SetIterationTime(client.sync());
+}
+
+// Lets the snapshot storage that follows a sync finish (it encodes on a pool thread and
+// stores on the event loop), then hands freed memory back to the system, so that a reading
+// shows what the process holds rather than what the allocator keeps cached.
+void settle() {
+  do {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  } while (QThreadPool::globalInstance()->activeThreadCount() > 0);
+  QCoreApplication::processEvents();
+  malloc_trim(0);
+}
+
+qint64 residentKib() {
+  QFile status(u"/proc/self/status"_s);
+  status.open(QIODevice::ReadOnly);
+  for (const QByteArray &line : status.readAll().split('\n')) {
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLongLong();
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  QCoreApplication application(argc, argv);
+  tarnik::initializeRepeatedBenchmarks(argc, argv, 5, tarnik::BenchInterleaving::random);
+  EosConsoleDoubleThread consoleThread;
+  console = &consoleThread;
+  consoleThread.run([show = benchmarkShow()](EosConsoleDouble &double_) mutable {
+    double_.setShow(std::move(show));
+    double_.recordSlicing = {.slices = 3, .overlap = 1, .shuffled = true, .seed = 3};
+  });
+
+  // Memory first, while the heap has seen nothing of the timed runs: the first sync pays
+  // for the show, later syncs of the same show should reuse what they free.
+  {
+    SyncingModel model;
+    settle();
+    qint64 before = residentKib();
+    for (int sync = 1; sync <= 3; ++sync) {
+      model.sync();
+      settle();
+      const qint64 after = residentKib();
+      std::printf("FIGURE app_full_sync_rss_growth_kib %lld\n",
+                  static_cast<long long>(after - before));
+      before = after;
+    }
+    std::fflush(stdout);
+  }
+
+  benchmark::RegisterBenchmark("app_full_sync/tarnik", syncTarnik)
+      ->Unit(benchmark::kMillisecond)
+      ->UseManualTime()
+      ->Iterations(1);
+  benchmark::RegisterBenchmark("app_full_sync/reference", syncReference)
+      ->Unit(benchmark::kMillisecond)
+      ->UseManualTime()
+      ->Iterations(1);
+  tarnik::RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.printRatio("app_full_sync", "app_full_sync/tarnik", "app_full_sync/reference");
+  benchmark::Shutdown();
+  console = nullptr;
+  return 0;
+}

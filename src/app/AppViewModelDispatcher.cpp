@@ -1,0 +1,131 @@
+#include "app/AppViewModel.h"
+#include "app/ReplyArguments.h"
+#include "foundation/NumberRules.h"
+
+#include <variant>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik {
+
+namespace {
+
+// Screens that observe only the model redraw for connection changes at most this often.
+constexpr double connectionChangeInterval = 0.1;
+
+bool isString(const QList<OSCArgument> &arguments, qsizetype index) {
+  return index < arguments.size() && std::holds_alternative<QString>(arguments[index].value);
+}
+
+AppViewModel::AddressComponents addressComponents(QStringView address) {
+  AppViewModel::AddressComponents components;
+  for (const QStringView piece : address.tokenize(u'/', Qt::SkipEmptyParts))
+    components.append(piece);
+  return components;
+}
+
+bool startsWith(const AppViewModel::AddressComponents &components,
+                std::initializer_list<QLatin1StringView> prefix) {
+  if (components.size() < qsizetype(prefix.size())) return false;
+  qsizetype index = 0;
+  for (const QLatin1StringView piece : prefix) {
+    if (components[index++] != piece) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void AppViewModel::subscribeToConnectionReplies() {
+  // Both connections die with the model (it is their context), so no handler outlives it.
+  QObject::connect(oscManager_.get(), &OSCManager::objectWillChange, this,
+                   &AppViewModel::forwardConnectionChange);
+  QObject::connect(oscManager_.get(), &OSCManager::lastReceivedMessageChanged, this,
+                   [this](const std::optional<OSCMessage> &message) {
+                     if (message) handleOSCMessage(message->address, message->arguments);
+                   });
+}
+
+void AppViewModel::forwardConnectionChange() {
+  // The manager announces a change with every packet; the first of a burst is passed on at
+  // once, the rest fold into one announcement when the window closes, so the last change
+  // is never lost.
+  if (connectionChangeWindow_) {
+    connectionChangedInWindow_ = true;
+    return;
+  }
+  announce();
+  connectionChangeWindow_ = timing_->schedule(connectionChangeInterval, [this] {
+    connectionChangeWindow_.cancel();
+    if (std::exchange(connectionChangedInWindow_, false)) forwardConnectionChange();
+  });
+}
+
+void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgument> &arguments) {
+  // The tests run in a fixed order and the first that claims the message ends the
+  // dispatch. A message whose address matches but whose arguments have the wrong shape
+  // falls through to the later tests; at the end anything unclaimed is dropped.
+  const AddressComponents components = addressComponents(address);
+
+  // Parameter and emitter replies belong to the Live-control session's own connection.
+  if (address.startsWith("/eos/out/get/params/"_L1) ||
+      address.startsWith("/eos/out/get/emitters/"_L1)) {
+    return;
+  }
+  if (address == "/eos/out/get/version"_L1 && isString(arguments, 0) && isString(arguments, 1)) {
+    announce();
+    assign(eosSoftwareVersion_, std::get<QString>(arguments[0].value),
+           &AppViewModel::eosSoftwareVersionChanged);
+    assign(eosFixtureLibraryVersion_, std::get<QString>(arguments[1].value),
+           &AppViewModel::eosFixtureLibraryVersionChanged);
+    return;
+  }
+  if (address == "/eos/out/user"_L1) {
+    if (const std::optional<qint64> user = integerArgument(arguments, 0)) {
+      currentConsoleUser_ = user;
+      return;
+    }
+  }
+  if (components.size() == 4 && startsWith(components, {"eos"_L1, "out"_L1, "softkey"_L1}) &&
+      isString(arguments, 0)) {
+    const std::optional<int> key = parseStrictInteger<int>(components[3]);
+    if (key && *key >= 1 && *key <= softkeyLabels_.size()) {
+      QStringList labels = softkeyLabels_;
+      labels[*key - 1] = std::get<QString>(arguments[0].value);
+      publish(softkeyLabels_, std::move(labels), &AppViewModel::softkeyLabelsChanged);
+      return;
+    }
+  }
+  if (address == "/eos/out/get/show/path"_L1 && isString(arguments, 0)) {
+    handleShowPath(std::get<QString>(arguments[0].value));
+    return;
+  }
+  if (address == "/eos/out/get/cue/1/count"_L1) {
+    if (const std::optional<qint64> count = integerArgument(arguments, 0)) {
+      handleCountReply(*count, false);
+      return;
+    }
+  }
+  // List replies are recognised by their components alone, so a reply with a missing or
+  // doubled slash still reaches its handler, which checks the rest of the address. Outside
+  // a sync they are single reads, which join here with the direct-read flow.
+  if (components.size() >= 10 && startsWith(components, {"eos"_L1, "out"_L1, "get"_L1, "cue"_L1}) &&
+      components[7] == "list"_L1) {
+    if (syncGeneration_) parseCueListReply(arguments, components);
+    return;
+  }
+  if (address == "/eos/out/get/patch/count"_L1) {
+    if (const std::optional<qint64> count = integerArgument(arguments, 0)) {
+      handleCountReply(*count, true);
+      return;
+    }
+  }
+  if (components.size() >= 9 &&
+      startsWith(components, {"eos"_L1, "out"_L1, "get"_L1, "patch"_L1}) &&
+      components[6] == "list"_L1) {
+    if (syncGeneration_) parsePatchListReply(arguments, components);
+    return;
+  }
+}
+
+}  // namespace tarnik

@@ -1,0 +1,77 @@
+#include "app/AppViewModel.h"
+#include "foundation/TextRules.h"
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik {
+
+QString AppViewModel::showDisplayName(const QString &path) {
+  // By hand rather than through a file-system type: the path is the console's, not ours.
+  QStringView name = path;
+  while (name.endsWith(u'/')) name.chop(1);
+  name = name.sliced(name.lastIndexOf(u'/') + 1);
+  // A name whose only dot leads it (".esf") has no extension to remove.
+  const qsizetype dot = name.lastIndexOf(u'.');
+  if (dot > 0) name.truncate(dot);
+  return name.isEmpty() ? path : name.toString();
+}
+
+void AppViewModel::handleShowPath(const QString &reportedPath) {
+  const QString path = trimmedText(reportedPath);
+  if (path.isEmpty()) return handleShowCleared();
+  showIsCleared_ = false;
+
+  if (knownLiveShowIdentity_ && *knownLiveShowIdentity_ != path) {
+    // Another show is loaded: nothing of the old one may stay on screen under its name.
+    const std::optional<QString> previousIdentity = knownLiveShowIdentity_;
+    resetLiveControls();
+    cancelIdentifyTimers();
+    knownLiveShowIdentity_ = path;
+    publishedShowIdentity_.reset();
+    completedSyncSessionID_.reset();
+    announce();
+    assign(cues_, QList<Cue>(), &AppViewModel::cuesChanged);
+    assign(channels_, QList<Channel>(), &AppViewModel::channelsChanged);
+    assign(dataStatusMessage_, u"Show changed — reloading"_s,
+           &AppViewModel::dataStatusMessageChanged);
+    if (syncGeneration_) return failSync(syncGeneration_->id, u"Show changed during sync"_s);
+    if (oscManager_->isConnected()) {
+      // A throw-away sync, failed at once: the reconnect that follows reads the new show.
+      syncGeneration_ = std::make_unique<SyncGeneration>(sessionID_, previousIdentity);
+      return failSync(syncGeneration_->id, u"Show changed"_s);
+    }
+    return;
+  }
+
+  knownLiveShowIdentity_ = path;
+  if (!knownLiveShowName_) {
+    knownLiveShowName_ = showDisplayName(path);
+    publish(showFileName_, *knownLiveShowName_, &AppViewModel::showFileNameChanged);
+  }
+
+  if (SyncGeneration *generation = currentSyncGeneration()) {
+    if (generation->showName && *generation->showName != path) {
+      return failSync(generation->id, u"Show identity changed during sync"_s);
+    }
+    generation->showName = path;
+    completeSync(*generation);
+  }
+
+  if (publishedShowIdentity_ && *publishedShowIdentity_ != path &&
+      (!cues_.isEmpty() || !channels_.isEmpty())) {
+    publishedShowIdentity_.reset();
+    announce();
+    assign(cues_, QList<Cue>(), &AppViewModel::cuesChanged);
+    assign(channels_, QList<Channel>(), &AppViewModel::channelsChanged);
+    assign(dataStatusMessage_, u"Show changed — awaiting sync"_s,
+           &AppViewModel::dataStatusMessageChanged);
+  }
+}
+
+void AppViewModel::cancelIdentifyTimers() {
+  // The old show's flash belongs to a show that is gone: nothing is sent for it.
+  identifyWorkItems_.clear();
+  ownedFlash_.reset();
+}
+
+}  // namespace tarnik

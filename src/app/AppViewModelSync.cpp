@@ -1,0 +1,159 @@
+#include "app/AppViewModel.h"
+
+#include <numeric>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik {
+
+namespace {
+
+// Progress is published at most this often (monotonic seconds).
+constexpr double progressInterval = 0.1;
+
+}  // namespace
+
+void AppViewModel::requestFullSync(const QString &reason) {
+  // Refusals in the order the user should read them; each leaves everything else as it is.
+  const auto refuse = [this](const QString &text) {
+    publish(dataStatusMessage_, text, &AppViewModel::dataStatusMessageChanged);
+  };
+  if (pendingPatchWrite_ && pendingPatchWrite_->phase == PatchWritePhase::sending) {
+    return refuse(u"Patch commands are in progress"_s);
+  }
+  if (!oscManager_->isConnected()) return refuse(u"Offline — cached data retained"_s);
+  if (showIsCleared_) return refuse(u"No show loaded"_s);
+  if (syncGeneration_) return refuse(u"Sync already in progress"_s);
+  if (!pendingDirectPatchReads_.isEmpty()) {
+    // Started again with this reason once the last single-channel read has ended.
+    queuedFullRefreshReason_ = reason;
+    return refuse(u"Waiting for channel readback"_s);
+  }
+
+  auto generation = std::make_unique<SyncGeneration>(sessionID_, std::nullopt);
+  resetParkState();
+  resetLiveControls();
+  SyncGeneration &started = *generation;
+  syncGeneration_ = std::move(generation);
+  announce();
+  assign(isLoadingCues_, true, &AppViewModel::isLoadingCuesChanged);
+  assign(isLoadingPatch_, true, &AppViewModel::isLoadingPatchChanged);
+  publish(dataStatusMessage_,
+          reconnectFailureStatus_ ? *reconnectFailureStatus_ + u" — syncing reconnect"_s : reason,
+          &AppViewModel::dataStatusMessageChanged);
+  publishSyncProgress(started);
+
+  const QUuid generationID = started.id;
+  for (const char *request :
+       {"/eos/get/show/path", "/eos/get/version", "/eos/get/cue/1/count", "/eos/get/patch/count"}) {
+    if (!oscManager_->send({QString::fromLatin1(request), {}})) {
+      return failSync(generationID, u"Sync request could not be sent"_s);
+    }
+  }
+  // A finished sync leaves the item to fire into a different generation, which it ignores.
+  syncTimeoutWorkItem_ = timing_->schedule(
+      syncTimeout_,
+      [this, generationID, session = sessionID_] { syncTimedOut(generationID, session); });
+}
+
+AppViewModel::SyncGeneration *AppViewModel::currentSyncGeneration() const {
+  if (!syncGeneration_ || syncGeneration_->sessionID != sessionID_ || !oscManager_->isConnected()) {
+    return nullptr;
+  }
+  return syncGeneration_.get();
+}
+
+void AppViewModel::handleCountReply(qint64 count, bool isPatch) {
+  if (!syncGeneration_) return;
+  SyncGeneration &generation = *syncGeneration_;
+  if (generation.sessionID != sessionID_ || !oscManager_->isConnected() || count < 0 ||
+      count > maximumIndexCount) {
+    return failSync(generation.id, u"Console returned an invalid item count"_s);
+  }
+  std::optional<qint64> &expected =
+      isPatch ? generation.expectedPatchCount : generation.expectedCueCount;
+  if (expected) return;  // the first answer wins
+  expected = count;
+  std::deque<qint64> &pending =
+      isPatch ? generation.pendingPatchIndexes : generation.pendingCueIndexes;
+  pending.resize(static_cast<std::size_t>(count));
+  std::iota(pending.begin(), pending.end(), qint64{0});
+  pumpIndexRequests(generation);
+  // The pump may have failed the sync and released the generation.
+  if (syncGeneration_.get() == &generation) completeSync(generation);
+}
+
+void AppViewModel::pumpIndexRequests(SyncGeneration &generation) {
+  if (currentSyncGeneration() != &generation) return;
+  // Cue and patch take turns while both have work; either fills every free slot alone.
+  while (generation.cueInFlight.size() + generation.patchInFlight.size() <
+         std::size_t(maximumInFlightIndexRequests)) {
+    const bool cueFirst = generation.nextKind == IndexRequestKind::cue;
+    std::deque<qint64> &first =
+        cueFirst ? generation.pendingCueIndexes : generation.pendingPatchIndexes;
+    std::deque<qint64> &second =
+        cueFirst ? generation.pendingPatchIndexes : generation.pendingCueIndexes;
+    const bool takeCue = !first.empty() ? cueFirst : !cueFirst;
+    std::deque<qint64> &pending = !first.empty() ? first : second;
+    if (pending.empty()) break;
+
+    const qint64 index = pending.front();
+    pending.pop_front();
+    std::set<qint64> &inFlight = takeCue ? generation.cueInFlight : generation.patchInFlight;
+    inFlight.insert(index);
+    generation.nextKind = takeCue ? IndexRequestKind::patch : IndexRequestKind::cue;
+    const QString address = (takeCue ? u"/eos/get/cue/1/index/"_s : u"/eos/get/patch/index/"_s) +
+                            QString::number(index);
+    if (!oscManager_->send({address, {}})) {
+      inFlight.erase(index);
+      return failSync(generation.id, u"Sync request could not be sent"_s);
+    }
+  }
+  publishSyncProgress(generation);
+}
+
+QString AppViewModel::syncProgressCountText(qint64 received, std::optional<qint64> expected) {
+  return QString::number(received) + u'/' + (expected ? QString::number(*expected) : u"?"_s);
+}
+
+void AppViewModel::publishSyncProgress(SyncGeneration &generation) {
+  const double now = timing_->uptime();
+  if (now - generation.lastProgressPublicationAt < progressInterval) return;
+  const qint64 cues = qint64(generation.cueRows.size()) + generation.skippedCueRecords;
+  const qint64 patchRows = qint64(generation.patchRows.size()) + generation.skippedPatchRecords;
+  QString text = u"Cues "_s + syncProgressCountText(cues, generation.expectedCueCount) +
+                 u" · Patch "_s + syncProgressCountText(patchRows, generation.expectedPatchCount);
+  // An unchanged text is not announced again and does not restart the interval.
+  if (text == syncProgressDescription_) return;
+  generation.lastProgressPublicationAt = now;
+  publish(syncProgressDescription_, std::move(text), &AppViewModel::syncProgressDescriptionChanged);
+}
+
+void AppViewModel::failSync(const QUuid &generationID, const QString &reason) {
+  if (!syncGeneration_ || syncGeneration_->id != generationID) return;
+  syncTimeoutWorkItem_.cancel();
+  syncGeneration_.reset();
+  const QString status = reason + u" — cached data retained"_s;
+  announce();
+  assign(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
+  assign(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
+  assign(dataStatusMessage_, status, &AppViewModel::dataStatusMessageChanged);
+  reconnectFailureStatus_ = status;
+  completedSyncSessionID_.reset();
+  resetLiveControls();
+  clearPendingPatchWrite(u"Patch confirmation failed — "_s + reason);
+  publish(syncProgressDescription_, u"Incomplete"_s, &AppViewModel::syncProgressDescriptionChanged);
+  // The cached show stays on screen; the link is dropped and rebuilt, and the next ready
+  // transport syncs again.
+  handleConnectionLoss(reason);
+}
+
+void AppViewModel::syncTimedOut(const QUuid &generationID, const QUuid &sessionID) {
+  if (!syncGeneration_ || syncGeneration_->id != generationID ||
+      syncGeneration_->sessionID != sessionID) {
+    return;
+  }
+  failSync(generationID, u"Sync timed out"_s);
+}
+
+}  // namespace tarnik

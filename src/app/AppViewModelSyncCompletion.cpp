@@ -1,0 +1,98 @@
+#include "app/AppViewModel.h"
+#include "app/ShowOrderings.h"
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik {
+
+namespace {
+
+constexpr int repeatedReadLimit = 3;
+
+}  // namespace
+
+void AppViewModel::completeSync(SyncGeneration &generation) {
+  const auto answered = [](const auto &rows, qint64 skipped, std::optional<qint64> expected) {
+    return expected && qint64(rows.size()) + skipped == *expected;
+  };
+  // The data is published only when every record is in and the console has confirmed
+  // that it still holds the show the records were read from.
+  const bool complete =
+      currentSyncGeneration() == &generation &&
+      answered(generation.cueRows, generation.skippedCueRecords, generation.expectedCueCount) &&
+      answered(generation.patchRows, generation.skippedPatchRecords,
+               generation.expectedPatchCount) &&
+      generation.cueInFlight.empty() && generation.patchInFlight.empty() &&
+      generation.pendingCueIndexes.empty() && generation.pendingPatchIndexes.empty() &&
+      generation.showName && !generation.showName->isEmpty() &&
+      knownLiveShowIdentity_ == generation.showName;
+  if (!complete) return publishSyncProgress(generation);
+  if (generation.externalPatchChangedDuringRead) return discardSyncAfterPatchChange();
+  publishSync(generation);
+}
+
+void AppViewModel::discardSyncAfterPatchChange() {
+  // The staged rows may mix the patch before and after the change: none of them is shown,
+  // and a fresh sync follows once the console is quiet.
+  syncTimeoutWorkItem_.cancel();
+  syncGeneration_.reset();
+  completedSyncSessionID_.reset();
+  announce();
+  assign(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
+  assign(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
+  assign(dataStatusMessage_, u"Patch changed during sync — reloading"_s,
+         &AppViewModel::dataStatusMessageChanged);
+  assign(syncProgressDescription_, u"Patch changed — staged results discarded"_s,
+         &AppViewModel::syncProgressDescriptionChanged);
+  refreshNeededAfterSync_ = false;
+  if (pendingPatchWrite_ && pendingPatchWrite_->phase != PatchWritePhase::sending &&
+      pendingPatchWrite_->changedDuringRead) {
+    if (pendingPatchWrite_->repeatedReads >= repeatedReadLimit) {
+      clearPendingPatchWrite(
+          u"The console patch kept changing during verification. Sync and review it before trying again."_s);
+    } else {
+      pendingPatchWrite_->changedDuringRead = false;
+      ++pendingPatchWrite_->repeatedReads;
+    }
+  }
+  scheduleNotificationRefresh();
+}
+
+void AppViewModel::publishSync(SyncGeneration &generation) {
+  QList<Cue> cues;
+  cues.reserve(qsizetype(generation.cueRows.size()));
+  for (auto &[index, cue] : generation.cueRows) cues.append(std::move(cue));
+  sortByCueNumber(cues);
+  QList<Channel> channels = makeChannels(generation.patchRows, timing_->date());
+  const QString showName = *generation.showName;
+  const QString completion = u"Complete — "_s + QString::number(cues.size()) + u" cues, "_s +
+                             QString::number(generation.patchRows.size()) + u" patch rows"_s;
+
+  syncTimeoutWorkItem_.cancel();
+  syncGeneration_.reset();
+  announce();
+  assign(cues_, std::move(cues), &AppViewModel::cuesChanged);
+  assign(channels_, std::move(channels), &AppViewModel::channelsChanged);
+  assign(showFileName_,
+         knownLiveShowName_ && !knownLiveShowName_->isEmpty() ? *knownLiveShowName_
+                                                              : showDisplayName(showName),
+         &AppViewModel::showFileNameChanged);
+  publishedShowIdentity_ = showName;
+  completedSyncSessionID_ = sessionID_;
+  assign(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
+  assign(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
+  assign(lastDataRefresh_, timing_->date(), &AppViewModel::lastDataRefreshChanged);
+  assign(dataStatusMessage_, u"Synced"_s, &AppViewModel::dataStatusMessageChanged);
+  reconnectFailureStatus_.reset();
+  reconnectAttempt_ = 0;
+  assign(syncProgressDescription_, completion, &AppViewModel::syncProgressDescriptionChanged);
+
+  // The follow-on steps, in this order: each may start work the next one looks at.
+  saveShowSnapshot();
+  replayDeferredPatchReads();
+  applyPatchWrite();
+  if (startNetworkingOnInit_ && !pendingPatchWrite_) prepareLiveControls();
+  if (std::exchange(refreshNeededAfterSync_, false)) scheduleNotificationRefresh();
+}
+
+}  // namespace tarnik

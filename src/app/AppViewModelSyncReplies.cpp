@@ -1,0 +1,120 @@
+#include "app/AppViewModel.h"
+#include "app/CueReplyFields.h"
+#include "app/ReplyArguments.h"
+#include "foundation/NumberRules.h"
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik {
+
+namespace {
+
+// Puts one reply's slice into the record's accumulator and gives the whole record once
+// every field is in. A slice that does not fit the record, or a record announced with
+// another size than the one started, is dropped and leaves the accumulator as it was.
+std::optional<QList<OSCArgument>> accumulate(QHash<QString, FragmentAccumulator> &fragments,
+                                             const QString &key, qint64 totalFieldCount,
+                                             qint64 start, const QList<OSCArgument> &arguments) {
+  auto accumulator = fragments.find(key);
+  const bool isNew = accumulator == fragments.end();
+  if (isNew) {
+    accumulator = fragments.insert(key, FragmentAccumulator{totalFieldCount, {}});
+  } else if (accumulator->totalFieldCount != totalFieldCount) {
+    return std::nullopt;
+  }
+  if (!accumulator->insert(start, arguments)) {
+    if (isNew) fragments.erase(accumulator);
+    return std::nullopt;
+  }
+  return accumulator->completedFields();
+}
+
+// The index a complete record answers, when it is one the sync asked for and still waits on.
+std::optional<qint64> awaitedIndex(const QList<OSCArgument> &fields,
+                                   const std::set<qint64> &inFlight) {
+  const std::optional<qint64> index = integerArgument(fields, 0);
+  if (!index || *index < 0 || !inFlight.contains(*index)) return std::nullopt;
+  return index;
+}
+
+}  // namespace
+
+void AppViewModel::parseCueListReply(const QList<OSCArgument> &arguments,
+                                     const AddressComponents &components) {
+  // eos/out/get/cue/<list>/<cue>/<part>/list/<start>/<count>
+  if (components.size() < 10 || components[4] != "1"_L1 || components[6] != "0"_L1 ||
+      components[7] != "list"_L1) {
+    return;
+  }
+  const std::optional<qint64> start = parseStrictInteger<qint64>(components[8]);
+  const std::optional<qint64> count = parseStrictInteger<qint64>(components[9]);
+  if (!start || count != cueReplyFieldCount) return;
+  SyncGeneration *generation = currentSyncGeneration();
+  if (!generation) return;
+
+  const QString cueNumber = components[5].toString();
+  const QString key = u"1/"_s + cueNumber + u"/0"_s;  // list and part as checked above
+  const std::optional<QList<OSCArgument>> fields =
+      accumulate(generation->cueFragments, key, cueReplyFieldCount, *start, arguments);
+  if (!fields) return;
+  const std::optional<qint64> index = awaitedIndex(*fields, generation->cueInFlight);
+  if (!index || generation->cueRows.contains(*index)) return;
+
+  // A record whose number is not a cue number is still an answer: the index is done with,
+  // so the sync completes without that cue instead of waiting for its time limit.
+  if (std::optional<Cue> cue = makeCue(*fields, cueNumber)) {
+    generation->cueRows.emplace(*index, std::move(*cue));
+  } else {
+    ++generation->skippedCueRecords;
+  }
+  generation->cueFragments.remove(key);
+  generation->cueInFlight.erase(*index);
+  pumpIndexRequests(*generation);
+  if (syncGeneration_.get() == generation) completeSync(*generation);
+}
+
+void AppViewModel::parsePatchListReply(const QList<OSCArgument> &arguments,
+                                       const AddressComponents &components) {
+  // eos/out/get/patch/<channel>/<part>/list/<start>/<count>
+  if (components.size() < 9 || components[6] != "list"_L1) return;
+  const std::optional<qint64> channel = parseStrictInteger<qint64>(components[4]);
+  const std::optional<qint64> part = parseStrictInteger<qint64>(components[5]);
+  const std::optional<qint64> start = parseStrictInteger<qint64>(components[7]);
+  const std::optional<qint64> count = parseStrictInteger<qint64>(components[8]);
+  if (!channel || !part || !start || count != patchReplyFieldCount) return;
+  SyncGeneration *generation = currentSyncGeneration();
+  if (!generation) return;
+
+  const QString key = QString::number(*channel) + u'/' + QString::number(*part);
+  const std::optional<QList<OSCArgument>> fields =
+      accumulate(generation->patchFragments, key, patchReplyFieldCount, *start, arguments);
+  if (!fields) return;
+  const std::optional<qint64> index = awaitedIndex(*fields, generation->patchInFlight);
+  if (!index || generation->patchRows.contains(*index)) return;
+
+  // As with cues: a row that cannot be a channel answers its index and is left out.
+  if (std::optional<PatchPart> row = makePatchPart(*fields, *channel, *part)) {
+    generation->patchRows.emplace(*index, std::move(*row));
+  } else {
+    ++generation->skippedPatchRecords;
+  }
+  generation->patchFragments.remove(key);
+  generation->patchInFlight.erase(*index);
+  pumpIndexRequests(*generation);
+  if (syncGeneration_.get() == generation) completeSync(*generation);
+}
+
+QList<Channel> AppViewModel::makeChannels(const std::map<qint64, PatchPart> &rows, double now) {
+  // Rows come in index order; each channel keeps its rows in that order until makeChannel
+  // sorts them by part. The map hands the channels out in channel order.
+  std::map<qint64, QList<PatchPart>> byChannel;
+  for (const auto &[index, row] : rows) byChannel[row.channelNumber].append(row);
+  QList<Channel> channels;
+  channels.reserve(qsizetype(byChannel.size()));
+  for (auto &[number, channelRows] : byChannel) {
+    channels.append(makeChannel(number, std::move(channelRows), now));
+  }
+  return channels;
+}
+
+}  // namespace tarnik

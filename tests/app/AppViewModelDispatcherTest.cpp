@@ -1,0 +1,96 @@
+// The reply dispatcher's tests of address and argument shape, and the show identity as
+// far as it needs no connection.
+
+#include "AppViewModelTestSupport.h"
+#include "support/QtPrinting.h"
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik::testing {
+namespace {
+
+using Arguments = QList<OSCArgument>;
+
+OSCArgument text(const char *value) { return OSCArgument::fromString(QString::fromUtf8(value)); }
+
+class AppViewModelDispatcherTest : public AppViewModelTest {};
+
+TEST_F(AppViewModelDispatcherTest, TakesConsoleFactsOnlyInTheirShape) {
+  // What each message leaves in the field it would set: version, user or soft key 12.
+  struct Case {
+    const char *address;
+    Arguments arguments;
+    const char *version;
+    std::optional<qint64> user;
+    const char *lastSoftkey;
+  };
+  const QList<Case> cases{
+      {"/eos/out/get/version", {text("3.2"), text("lib 7")}, "3.2", {}, ""},
+      {"/eos/out/get/version", {text("3.2")}, "none", {}, ""},
+      {"/eos/out/get/version", {text("3.2"), OSCArgument::fromInt(7)}, "none", {}, ""},
+      {"eos/out/get/version", {text("3.2"), text("lib 7")}, "none", {}, ""},
+      {"/eos/out/user", {OSCArgument::fromFloat(3.0f)}, "none", 3, ""},
+      {"/eos/out/user", {OSCArgument::fromFloat(3.5f)}, "none", {}, ""},
+      {"/eos/out/user", {OSCArgument::fromBool(true)}, "none", {}, ""},
+      {"/eos/out/softkey/12", {text("Go To")}, "none", {}, "Go To"},
+      {"/eos/out/softkey/13", {text("Go To")}, "none", {}, ""},
+      {"/eos/out/softkey/0", {text("Go To")}, "none", {}, ""},
+      {"/eos/out/softkey/12", {OSCArgument::fromInt(3)}, "none", {}, ""},
+  };
+  for (const Case &row : cases) {
+    SCOPED_TRACE(std::string(row.address) + " #" + std::to_string(&row - cases.data()));
+    const std::unique_ptr<AppViewModel> model = makeModel();
+    model->handleOSCMessage(QString::fromUtf8(row.address), row.arguments);
+    EXPECT_EQ(model->eosSoftwareVersion().value_or(u"none"_s), QString::fromUtf8(row.version));
+    EXPECT_EQ(AppViewModelTestAccess::consoleUser(*model), row.user);
+    EXPECT_EQ(model->softkeyLabels().size(), 12);
+    EXPECT_EQ(model->softkeyLabels().last(), QString::fromUtf8(row.lastSoftkey));
+  }
+}
+
+TEST_F(AppViewModelDispatcherTest, ShowsAreNamedByTheirLastPathComponent) {
+  const QList<std::pair<const char *, const char *>> cases{
+      {"/shows/Gala.v2.esf", "Gala.v2"},
+      {"/shows/.esf", ".esf"},
+      {"/shows/Gala/", "Gala"},
+      {"Gala", "Gala"},
+      {"/", "/"},
+      {"C:/Shows/Spring Gala.esf", "Spring Gala"},
+  };
+  for (const auto &[path, name] : cases) {
+    EXPECT_EQ(AppViewModelTestAccess::showDisplayName(QString::fromUtf8(path)),
+              QString::fromUtf8(name))
+        << path;
+  }
+}
+
+TEST_F(AppViewModelDispatcherTest, DataOfAnotherShowLeavesTheScreen) {
+  const std::unique_ptr<AppViewModel> model = makeModel();
+  AppViewModelTestAccess::setShowOnScreen(*model, u"/shows/a.esf"_s, u"a"_s, 1.0,
+                                          {Cue{.number = u"1"_s}});
+  model->handleOSCMessage(u"/eos/out/get/show/path"_s, {text(" /shows/b.esf ")});
+  EXPECT_TRUE(model->cues().isEmpty());
+  EXPECT_EQ(model->dataStatusMessage(), u"Show changed — awaiting sync"_s);
+  EXPECT_EQ(model->showFileName(), "b"_L1);
+}
+
+TEST_F(AppViewModelDispatcherTest, ConnectionChangesAreAnnouncedAtMostTenTimesASecond) {
+  const std::unique_ptr<AppViewModel> model = makeModel();
+  int announcements = 0;
+  QObject::connect(model.get(), &AppViewModel::objectWillChange, model.get(),
+                   [&] { ++announcements; });
+  const auto connectionChanges = [&](int count) {
+    for (int change = 0; change < count; ++change) emit model->oscManager()->objectWillChange();
+  };
+  connectionChanges(5);
+  EXPECT_EQ(announcements, 1);  // the first at once
+  timing->advance(0.1);
+  EXPECT_EQ(announcements, 2);  // the last of the burst, at the end of the window
+  timing->advance(0.1);
+  connectionChanges(1);
+  timing->advance(0.1);
+  EXPECT_EQ(announcements, 3);
+}
+
+}  // namespace
+}  // namespace tarnik::testing
