@@ -2,6 +2,7 @@
 // oscsend answers in the console's place.
 
 #include "AppViewModelTestSupport.h"
+#include "support/InstalledPrerequisites.h"
 #include "support/ProcessRunner.h"
 
 #include <QUdpSocket>
@@ -31,9 +32,7 @@ QStringList dumpedAddresses(const QByteArray &output) {
 class InteropAppViewModelSyncTest : public AppViewModelTest {};
 
 TEST_F(InteropAppViewModelSyncTest, OpensTheSyncAndFollowsACountOverUdp) {
-  if (!ProcessRunner::isAvailable("oscsend") || !ProcessRunner::isAvailable("oscdump")) {
-    GTEST_SKIP() << "liblo-tools (oscsend, oscdump) not installed";
-  }
+  TARNIK_REQUIRE_PROGRAMS("oscsend", "oscdump");
   ProcessRunner dump;
   quint16 dumpPort = 0;
   for (int attempt = 0; attempt < 3 && dumpPort == 0; ++attempt) {
