@@ -1,6 +1,5 @@
 #include "WorkspaceTestSupport.h"
 #include "app/AppViewModel.h"
-#include "foundation/ReferenceDate.h"
 #include "foundation/UptimeClock.h"
 #include "shell/ConnectionDiagnosticsContent.h"
 #include "shell/ConnectionDiagnosticsView.h"
@@ -12,7 +11,6 @@
 #include "support/Screenshots.h"
 
 #include <QElapsedTimer>
-#include <QGroupBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -23,37 +21,37 @@
 namespace tarnik {
 namespace {
 
-using testing::labelText;
 using testing::waitUntil;
 
 class ConnectionDiagnosticsScreen : public ::testing::Test {
  protected:
+  // Networking (discovery and the heartbeat) starts only with virtual time.
   void makeScreen(double syncTimeout = 30, std::shared_ptr<AppTiming> timing = nullptr) {
-    AppViewModel::Arguments arguments;
-    arguments.defaults = &settings;
-    // Networking (discovery and the heartbeat) only with virtual time.
-    arguments.startNetworkingOnInit = timing != nullptr;
-    arguments.syncTimeout = syncTimeout;
-    arguments.timing = std::move(timing);
-    model = std::make_unique<AppViewModel>(std::move(arguments));
+    model = std::make_unique<AppViewModel>(
+        AppViewModel::Arguments{.defaults = &settings,
+                                .startNetworkingOnInit = timing != nullptr,
+                                .syncTimeout = syncTimeout,
+                                .timing = std::move(timing)});
     view = std::make_unique<ConnectionDiagnosticsView>(*model);
-    view->resize(560, 1200);
+    view->resize(560, 1000);
     view->show();
   }
-
   OSCManager &manager() { return *model->oscManager(); }
-  ConnectionDiagnosticsContent &content() {
-    return *view->findChild<ConnectionDiagnosticsContent *>();
+  int redraws() { return view->findChild<ConnectionDiagnosticsContent *>()->redrawCount(); }
+  QString shown(const char *name) { return testing::labelText(*view, name); }
+  bool isShown(const char *name) {
+    return !view->findChild<QWidget *>(QString::fromLatin1(name))->isHidden();
   }
-  QString shown(const char *objectName) { return labelText(*view, objectName); }
-  bool isShown(const char *objectName) {
-    return !view->findChild<QWidget *>(QString::fromLatin1(objectName))->isHidden();
-  }
-  void connectToConsole() {
+  void connectToConsole(const std::function<void()> &turn = [] {}) {
     manager().connect(QStringLiteral("127.0.0.1"), console.tcpPort(OSCTCPFraming::packetLength));
     ASSERT_TRUE(waitUntil([&] {
+      turn();
       return shown("diagnostics.eosVerification") == QStringLiteral("Verified by Eos reply");
     }));
+  }
+  void saveScreenshot(const char *name) {
+    QCoreApplication::processEvents();  // rows shown or hidden are laid out
+    testing::saveScreenshot(*view, QString::fromLatin1(name));
   }
 
   QTemporaryDir folder;
@@ -63,62 +61,49 @@ class ConnectionDiagnosticsScreen : public ::testing::Test {
   std::unique_ptr<ConnectionDiagnosticsView> view;
 };
 
-TEST_F(ConnectionDiagnosticsScreen, KeepsSocketVerificationAndHeartbeatApart) {
+TEST_F(ConnectionDiagnosticsScreen, ReportsIdleConnectedAndFailedLinks) {
   makeScreen();
   model->setConsoleName(QStringLiteral("  Stage  "));
   ASSERT_TRUE(waitUntil([&] { return shown("diagnostics.configuredConsole") == "Stage"; }));
   EXPECT_EQ(shown("diagnostics.managerSocket"), manager().connectionStateDescription());
   EXPECT_EQ(shown("diagnostics.roundTrip"), QStringLiteral("Not measured"));
-  EXPECT_EQ(shown("diagnostics.rttSamples"), QStringLiteral("0"));
-  EXPECT_EQ(shown("diagnostics.matchedPingReplies"), QStringLiteral("0"));
-  EXPECT_EQ(shown("diagnostics.identity"), QStringLiteral("Unavailable"));
-  EXPECT_FALSE(isShown("diagnostics.rttSampleAge"));
-  EXPECT_FALSE(isShown("diagnostics.lastEosResponse"));
-  EXPECT_FALSE(isShown("diagnostics.lastErrorSection"));
-  EXPECT_FALSE(isShown("diagnostics.progress"));
-  testing::saveScreenshot(*view, QStringLiteral("diagnostics-idle"));
+  EXPECT_EQ(shown("diagnostics.rttSamples") + shown("diagnostics.matchedPingReplies"), "00");
+  for (const char *absent : {"diagnostics.rttSampleAge", "diagnostics.lastEosResponse",
+                             "diagnostics.lastErrorSection", "diagnostics.progress"}) {
+    EXPECT_FALSE(isShown(absent)) << absent;
+  }
+  saveScreenshot("diagnostics-idle");
 
   connectToConsole();
   EXPECT_EQ(shown("diagnostics.managerSocket"), QStringLiteral("Ready"));
   EXPECT_TRUE(isShown("diagnostics.lastEosResponse"));
-  EXPECT_EQ(shown("diagnostics.lastEosResponse"),
-            diagnosticsTimestampText(dateTimeFromReferenceSeconds(*manager().lastEosResponse())));
-  EXPECT_NE(shown("diagnostics.activeEndpoint"), QStringLiteral("Unavailable"));
-  testing::saveScreenshot(*view, QStringLiteral("diagnostics-connected"));
+  saveScreenshot("diagnostics-connected");
 
-  // "Done" only asks to be closed.
+  // "Done" only asks to be closed: nothing is sent and the link stays up.
   int closeRequests = 0;
   QObject::connect(view.get(), &ConnectionDiagnosticsView::doneRequested, [&] { ++closeRequests; });
-  const qint64 attemptsBefore = manager().attemptedMessageCount();
-  const int redrawsBefore = content().redrawCount();
+  const qint64 attempts = manager().attemptedMessageCount();
   view->findChild<QPushButton *>(QStringLiteral("diagnostics.done"))->click();
   QCoreApplication::processEvents();
   EXPECT_EQ(closeRequests, 1);
-  EXPECT_EQ(manager().attemptedMessageCount(), attemptsBefore);
+  EXPECT_EQ(manager().attemptedMessageCount(), attempts);
   EXPECT_TRUE(manager().isConnected());
-  EXPECT_EQ(content().redrawCount(), redrawsBefore);
 
   console.closeClients();
   ASSERT_TRUE(waitUntil([&] { return isShown("diagnostics.lastErrorSection"); }));
   EXPECT_EQ(shown("diagnostics.lastError"), manager().lastError().value_or(QString()));
-  testing::saveScreenshot(*view, QStringLiteral("diagnostics-error"));
+  saveScreenshot("diagnostics-error");
 }
 
 TEST_F(ConnectionDiagnosticsScreen, AVerifiedPeerWhoseHeartbeatLapsedStaysVerified) {
   auto timing = std::make_shared<testing::ManualAppTiming>(systemUptime());
   makeScreen(30, timing);
-  const auto waitAdvancing = [&](const QString &row, const QString &text) {
-    return waitUntil([&] {
-      timing->advance(0.1);
-      return labelText(*view, row.toLatin1().constData()) == text;
-    });
-  };
-  manager().connect(QStringLiteral("127.0.0.1"), console.tcpPort(OSCTCPFraming::packetLength));
-  ASSERT_TRUE(
-      waitAdvancing(QStringLiteral("diagnostics.heartbeatFreshness"), QStringLiteral("Fresh")));
+  connectToConsole([&] { timing->advance(0.1); });
   console.silent = true;
-  ASSERT_TRUE(waitAdvancing(QStringLiteral("diagnostics.heartbeatFreshness"),
-                            QStringLiteral("No fresh response")));
+  EXPECT_TRUE(waitUntil([&] {
+    timing->advance(0.1);
+    return shown("diagnostics.heartbeatFreshness") == QStringLiteral("No fresh response");
+  }));
   EXPECT_EQ(shown("diagnostics.eosVerification"), QStringLiteral("Verified by Eos reply"));
 }
 
@@ -129,8 +114,7 @@ TEST_F(ConnectionDiagnosticsScreen, ShowsTheProgressRowWhileASyncWaitsOnTheConso
   connectToConsole();
   model->requestFullSync(QStringLiteral("Diagnostics"));
   EXPECT_TRUE(waitUntil([&] { return isShown("diagnostics.progress"); }));
-  EXPECT_TRUE(waitUntil([&] { return !isShown("diagnostics.progress"); }));
-  EXPECT_FALSE(model->isLoadingCues() || model->isLoadingPatch());
+  EXPECT_TRUE(waitUntil([&] { return !isShown("diagnostics.progress"); }));  // the time limit
 }
 
 // A flood the model ignores reaches the screen only through the model's throttled notice:
@@ -138,33 +122,25 @@ TEST_F(ConnectionDiagnosticsScreen, ShowsTheProgressRowWhileASyncWaitsOnTheConso
 TEST_F(ConnectionDiagnosticsScreen, RedrawsOnlyOnTheModelsThrottledNotice) {
   makeScreen();
   connectToConsole();
-  QCoreApplication::processEvents();
-
   int notices = 0;
   QObject::connect(model.get(), &AppViewModel::objectWillChange, [&] { ++notices; });
-  QCoreApplication::processEvents();  // a redraw still pending from an earlier notice
-  notices = 0;
-  const int redrawsBefore = content().redrawCount();
+  const int redrawsBefore = redraws();
   QTimer flood;
   QObject::connect(&flood, &QTimer::timeout, [&] {
-    console.send(QList<OSCMessage>(
-        10, OSCMessage{QStringLiteral("/tarnik/ignored"), {OSCArgument::fromInt(1)}}));
+    console.send(QList<OSCMessage>(10, {QStringLiteral("/tarnik/ignored"), {}}));
   });
   flood.start(1);
   QElapsedTimer elapsed;
   elapsed.start();
   waitUntil([&] { return elapsed.elapsed() >= 2000; }, 3000);
   flood.stop();
-  const int redraws = content().redrawCount() - redrawsBefore;
-  EXPECT_LE(redraws, notices);
-  EXPECT_LE(redraws, 22);
+  // One redraw may already have been scheduled by a notice before the count began.
+  EXPECT_LE(redraws() - redrawsBefore, std::min(notices + 1, 22));
   EXPECT_GT(manager().receivedMessageCount(), 1000);
-
   EXPECT_TRUE(waitUntil([&] {
     return shown("diagnostics.messagesReceived") ==
                QString::number(manager().receivedMessageCount()) &&
-           shown("diagnostics.bytesReceived") == byteCountText(manager().receivedByteCount()) &&
-           shown("diagnostics.writesCompleted") == QString::number(manager().sentMessageCount());
+           shown("diagnostics.bytesReceived") == byteCountText(manager().receivedByteCount());
   }));
 }
 
