@@ -1,0 +1,81 @@
+#include "shell/LocaleTexts.h"
+
+#include <array>
+#include <cmath>
+#include <memory>
+#include <unicode/dtptngen.h>
+#include <unicode/locid.h>
+#include <unicode/smpdtfmt.h>
+#include <unicode/timezone.h>
+#include <unicode/unistr.h>
+
+namespace tarnik {
+
+QString measurementText(double value, const QString &unitSuffix, const QLocale &locale) {
+  return locale.toString(value, 'f', 1) + unitSuffix;
+}
+
+namespace {
+
+struct ByteUnit {
+  const char *name;
+  int fractionDigits;
+};
+
+// The fraction digits a decimal unit keeps, trailing zeros dropped.
+QString unitAmountText(double amount, int fractionDigits, const QLocale &locale) {
+  QString text = locale.toString(amount, 'f', fractionDigits);
+  if (fractionDigits > 0) {
+    const QString separator = locale.decimalPoint();
+    while (text.endsWith(locale.zeroDigit())) text.chop(locale.zeroDigit().size());
+    if (text.endsWith(separator)) text.chop(separator.size());
+  }
+  return text;
+}
+
+}  // namespace
+
+QString byteCountText(qint64 bytes, const QLocale &locale) {
+  if (bytes == 0) return QStringLiteral("Zero KB");
+  const qint64 magnitude = bytes < 0 ? -bytes : bytes;
+  if (magnitude == 1) return locale.toString(bytes) + QStringLiteral(" byte");
+  if (magnitude < 1000) return locale.toString(bytes) + QStringLiteral(" bytes");
+
+  static constexpr std::array<ByteUnit, 6> units{
+      {{"KB", 0}, {"MB", 1}, {"GB", 2}, {"TB", 2}, {"PB", 2}, {"EB", 2}}};
+  double amount = static_cast<double>(bytes) / 1000.0;
+  for (std::size_t index = 0; index < units.size(); ++index) {
+    const ByteUnit &unit = units[index];
+    const double scale = std::pow(10.0, unit.fractionDigits);
+    const double rounded = std::round(amount * scale) / scale;
+    // 999.96 MB would read "1000 MB": the next unit says it better.
+    if (std::abs(rounded) < 1000.0 || index + 1 == units.size()) {
+      return unitAmountText(rounded, unit.fractionDigits, locale) + QLatin1Char(' ') +
+             QLatin1StringView(unit.name);
+    }
+    amount /= 1000.0;
+  }
+  return {};
+}
+
+QString diagnosticsTimestampText(const QDateTime &moment, const QLocale &locale,
+                                 const QTimeZone &zone) {
+  UErrorCode status = U_ZERO_ERROR;
+  const icu::Locale icuLocale =
+      icu::Locale::forLanguageTag(locale.bcp47Name().toStdString(), status);
+  std::unique_ptr<icu::DateTimePatternGenerator> generator(
+      icu::DateTimePatternGenerator::createInstance(icuLocale, status));
+  if (U_FAILURE(status)) return {};
+  const icu::UnicodeString pattern =
+      generator->getBestPattern(icu::UnicodeString(u"MMMdjms"), status);
+  icu::SimpleDateFormat format(pattern, icuLocale, status);
+  if (U_FAILURE(status)) return {};
+  const QByteArray zoneID = zone.id();
+  format.adoptTimeZone(icu::TimeZone::createTimeZone(
+      icu::UnicodeString::fromUTF8(icu::StringPiece(zoneID.constData(), zoneID.size()))));
+  icu::UnicodeString text;
+  format.format(static_cast<UDate>(moment.toMSecsSinceEpoch()), text);
+  return QString(reinterpret_cast<const QChar *>(text.getBuffer()), text.length());
+}
+
+}  // namespace tarnik

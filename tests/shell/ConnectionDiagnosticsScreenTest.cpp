@@ -1,0 +1,148 @@
+#include "WorkspaceTestSupport.h"
+#include "app/AppViewModel.h"
+#include "foundation/UptimeClock.h"
+#include "shell/ConnectionDiagnosticsContent.h"
+#include "shell/ConnectionDiagnosticsView.h"
+#include "shell/LocaleTexts.h"
+#include "support/EosConsoleShow.h"
+#include "support/ManualAppTiming.h"
+#include "support/QtPrinting.h"
+#include "support/QtTestApplication.h"
+#include "support/Screenshots.h"
+
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace tarnik {
+namespace {
+
+using testing::waitUntil;
+
+class ConnectionDiagnosticsScreen : public ::testing::Test {
+ protected:
+  // Networking (discovery and the heartbeat) starts only with virtual time.
+  void makeScreen(double syncTimeout = 30, std::shared_ptr<AppTiming> timing = nullptr) {
+    model = std::make_unique<AppViewModel>(
+        AppViewModel::Arguments{.defaults = &settings,
+                                .startNetworkingOnInit = timing != nullptr,
+                                .syncTimeout = syncTimeout,
+                                .timing = std::move(timing)});
+    view = std::make_unique<ConnectionDiagnosticsView>(*model);
+    view->resize(560, 1000);
+    view->show();
+  }
+  OSCManager &manager() { return *model->oscManager(); }
+  int redraws() { return view->findChild<ConnectionDiagnosticsContent *>()->redrawCount(); }
+  QString shown(const char *name) { return testing::labelText(*view, name); }
+  bool isShown(const char *name) {
+    return !view->findChild<QWidget *>(QString::fromLatin1(name))->isHidden();
+  }
+  void connectToConsole(const std::function<void()> &turn = [] {}) {
+    manager().connect(QStringLiteral("127.0.0.1"), console.tcpPort(OSCTCPFraming::packetLength));
+    ASSERT_TRUE(waitUntil([&] {
+      turn();
+      return shown("diagnostics.eosVerification") == QStringLiteral("Verified by Eos reply");
+    }));
+  }
+  void saveScreenshot(const char *name) {
+    QCoreApplication::processEvents();  // rows shown or hidden are laid out
+    testing::saveScreenshot(*view, QString::fromLatin1(name));
+  }
+
+  QTemporaryDir folder;
+  QSettings settings{folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
+  testing::EosConsoleDouble console;
+  std::unique_ptr<AppViewModel> model;
+  std::unique_ptr<ConnectionDiagnosticsView> view;
+};
+
+TEST_F(ConnectionDiagnosticsScreen, ReportsIdleConnectedAndFailedLinks) {
+  makeScreen();
+  model->setConsoleName(QStringLiteral("  Stage  "));
+  ASSERT_TRUE(waitUntil([&] { return shown("diagnostics.configuredConsole") == "Stage"; }));
+  EXPECT_EQ(shown("diagnostics.managerSocket"), manager().connectionStateDescription());
+  EXPECT_EQ(shown("diagnostics.roundTrip"), QStringLiteral("Not measured"));
+  EXPECT_EQ(shown("diagnostics.rttSamples") + shown("diagnostics.matchedPingReplies"), "00");
+  for (const char *absent : {"diagnostics.rttSampleAge", "diagnostics.lastEosResponse",
+                             "diagnostics.lastErrorSection", "diagnostics.progress"}) {
+    EXPECT_FALSE(isShown(absent)) << absent;
+  }
+  saveScreenshot("diagnostics-idle");
+
+  connectToConsole();
+  EXPECT_EQ(shown("diagnostics.managerSocket"), QStringLiteral("Ready"));
+  EXPECT_TRUE(isShown("diagnostics.lastEosResponse"));
+  saveScreenshot("diagnostics-connected");
+
+  // "Done" only asks to be closed: nothing is sent and the link stays up.
+  int closeRequests = 0;
+  QObject::connect(view.get(), &ConnectionDiagnosticsView::doneRequested, [&] { ++closeRequests; });
+  const qint64 attempts = manager().attemptedMessageCount();
+  view->findChild<QPushButton *>(QStringLiteral("diagnostics.done"))->click();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(closeRequests, 1);
+  EXPECT_EQ(manager().attemptedMessageCount(), attempts);
+  EXPECT_TRUE(manager().isConnected());
+
+  console.closeClients();
+  ASSERT_TRUE(waitUntil([&] { return isShown("diagnostics.lastErrorSection"); }));
+  EXPECT_EQ(shown("diagnostics.lastError"), manager().lastError().value_or(QString()));
+  saveScreenshot("diagnostics-error");
+}
+
+TEST_F(ConnectionDiagnosticsScreen, AVerifiedPeerWhoseHeartbeatLapsedStaysVerified) {
+  auto timing = std::make_shared<testing::ManualAppTiming>(systemUptime());
+  makeScreen(30, timing);
+  connectToConsole([&] { timing->advance(0.1); });
+  console.silent = true;
+  EXPECT_TRUE(waitUntil([&] {
+    timing->advance(0.1);
+    return shown("diagnostics.heartbeatFreshness") == QStringLiteral("No fresh response");
+  }));
+  EXPECT_EQ(shown("diagnostics.eosVerification"), QStringLiteral("Verified by Eos reply"));
+}
+
+TEST_F(ConnectionDiagnosticsScreen, ShowsTheProgressRowWhileASyncWaitsOnTheConsole) {
+  console.setShow(testing::generateConsoleShow(4, 2));
+  console.cueFaults = {{0, testing::EosConsoleDouble::RecordFault::noAnswer}};
+  makeScreen(0.5);
+  connectToConsole();
+  model->requestFullSync(QStringLiteral("Diagnostics"));
+  EXPECT_TRUE(waitUntil([&] { return isShown("diagnostics.progress"); }));
+  EXPECT_TRUE(waitUntil([&] { return !isShown("diagnostics.progress"); }));  // the time limit
+}
+
+// A flood the model ignores reaches the screen only through the model's throttled notice:
+// at most one redraw per notice, about ten a second, and the last counts are never lost.
+TEST_F(ConnectionDiagnosticsScreen, RedrawsOnlyOnTheModelsThrottledNotice) {
+  makeScreen();
+  connectToConsole();
+  int notices = 0;
+  QObject::connect(model.get(), &AppViewModel::objectWillChange, [&] { ++notices; });
+  const int redrawsBefore = redraws();
+  QTimer flood;
+  QObject::connect(&flood, &QTimer::timeout, [&] {
+    console.send(QList<OSCMessage>(10, {QStringLiteral("/tarnik/ignored"), {}}));
+  });
+  flood.start(1);
+  QElapsedTimer elapsed;
+  elapsed.start();
+  waitUntil([&] { return elapsed.elapsed() >= 2000; }, 3000);
+  flood.stop();
+  // One redraw may already have been scheduled by a notice before the count began.
+  EXPECT_LE(redraws() - redrawsBefore, std::min(notices + 1, 22));
+  EXPECT_GT(manager().receivedMessageCount(), 1000);
+  EXPECT_TRUE(waitUntil([&] {
+    return shown("diagnostics.messagesReceived") ==
+               QString::number(manager().receivedMessageCount()) &&
+           shown("diagnostics.bytesReceived") == byteCountText(manager().receivedByteCount());
+  }));
+}
+
+}  // namespace
+}  // namespace tarnik
