@@ -113,5 +113,151 @@ TEST_F(AppViewModelFeedbackTest, PendingCueAndShowNameKeepWhatTheyCannotRead) {
   EXPECT_EQ(model->showFileName(), u"Gala"_s);
 }
 
+// A model connected to the double over TCP, its first sync done.
+class AppViewModelCommandsTest : public AppViewModelTest {
+ protected:
+  AppViewModelCommandsTest() {
+    timing = std::make_shared<ManualAppTiming>(systemUptime(), 800'000'000.0);
+  }
+  void connectModel(bool waitForSync = true) {
+    console.setShow(generateConsoleShow(3, 2, 1));
+    model = makeModel({.oscManager = std::make_unique<OSCManager>(5, 5)});
+    QObject::connect(model.get(), &AppViewModel::dataStatusMessageChanged,
+                     [this](const QString &text) { statuses.append(text); });
+    model->setConsoleIP(u"127.0.0.1"_s);
+    model->setConnectionTransport(OSCTransport::tcp);
+    model->setCustomSendPort(QString::number(console.tcpPort(OSCTCPFraming::packetLength)));
+    model->connect();
+    if (waitForSync) {
+      ASSERT_TRUE(synced());
+    }
+  }
+  bool synced() {
+    return waitUntil([&] { return model->dataStatusMessage() == "Synced"_L1; });
+  }
+  QStringList commandLines() {
+    QStringList lines;
+    for (const OSCMessage &request : console.requests(u"/eos/cmd"_s))
+      lines.append(std::get<QString>(request.arguments.value(0).value));
+    return lines;
+  }
+  qsizetype countRequests() { return console.requests(u"/eos/get/cue/1/count"_s).size(); }
+  QString lastHistory() { return model->commandHistory().last().text; }
+
+  EosConsoleDouble console;
+  std::unique_ptr<AppViewModel> model;
+  QStringList statuses;
+};
+
+TEST_F(AppViewModelCommandsTest, RecordCueSendsItsLinesAndReadsTheCueBack) {
+  connectModel();
+  const qsizetype counts = countRequests();
+  model->recordCue(u" 12 "_s, u"say \"hi\""_s, u"3"_s);
+  model->recordCue(u"13"_s, QString(), u".5"_s);
+  ASSERT_TRUE(waitUntil([&] { return commandLines().size() == 3; }));
+  EXPECT_EQ(commandLines(),
+            (QStringList{u"Record Cue 12 Time 3 Enter"_s, u"Cue 12 Label \"say 'hi'\" Enter"_s,
+                         u"Record Cue 13 Time .5 Enter"_s}));
+  timing->advance(0.7);
+  EXPECT_EQ(countRequests(), counts);
+  timing->advance(0.1);
+  EXPECT_TRUE(waitUntil([&] { return countRequests() == counts + 1; }));
+}
+
+TEST_F(AppViewModelCommandsTest, RefusesBadInputBeforeSendingAnything) {
+  connectModel();
+  // number, label, time; the rejection's history row
+  const QList<std::tuple<QString, QString, QString, QString>> cases{
+      {u"1."_s, {}, {}, u"Record cue — invalid cue number"_s},
+      {u".5"_s, {}, {}, u"Record cue — invalid cue number"_s},
+      {u"1,5"_s, {}, {}, u"Record cue — invalid cue number"_s},
+      {u"-3"_s, {}, {}, u"Record cue — invalid cue number"_s},
+      {u"12"_s, QString(257, u'x'), {}, u"Record Cue 12 — invalid label"_s},
+      {u"12"_s, u"a\tb"_s, {}, u"Record Cue 12 — invalid label"_s},
+      {u"12"_s, {}, u"nan"_s, u"Record Cue 12 — invalid time"_s},
+      {u"12"_s, {}, u"inf"_s, u"Record Cue 12 — invalid time"_s},
+      {u"12"_s, {}, u"-3"_s, u"Record Cue 12 — invalid time"_s},
+      {u"12"_s, {}, u"1e3"_s, u"Record Cue 12 — invalid time"_s},
+      {u"12"_s, {}, u"0x1p3"_s, u"Record Cue 12 — invalid time"_s},
+      {u"12"_s, {}, u"."_s, u"Record Cue 12 — invalid time"_s},
+  };
+  for (const auto &[number, label, time, rejection] : cases) {
+    model->recordCue(number, label, time);
+    EXPECT_EQ(lastHistory(), rejection);
+    EXPECT_EQ(model->commandHistory().last().source, u"Rejected"_s);
+  }
+  model->fireCue(Cue{.number = u"5\n"_s}, 1);
+  EXPECT_EQ(lastHistory(), u"Fire cue — invalid cue or cue list"_s);
+  for (const QString &key : {u"Go To"_s, u"a/b"_s, u"Go\nTo"_s}) {
+    model->sendKey(key);
+    EXPECT_EQ(lastHistory(), u"Send key — invalid key"_s);
+  }
+  model->recordCue(u"12"_s, QString(256, u'x'), u"3."_s);
+  ASSERT_TRUE(waitUntil([&] { return commandLines().size() == 2; }));
+  EXPECT_EQ(commandLines().first(), u"Record Cue 12 Time 3. Enter"_s);
+  EXPECT_TRUE(console.requests(u"/eos/key/Go To"_s).isEmpty());
+}
+
+TEST_F(AppViewModelCommandsTest, TheGateLetsKeysThroughBeforeTheFirstSync) {
+  console.setHandler(u"/eos/get/cue/1/count"_s,
+                     [](const OSCMessage &) { return QList<OSCMessage>{}; });
+  connectModel(false);
+  ASSERT_TRUE(waitUntil([&] { return model->oscManager()->lastPingResponseUptime().has_value(); }));
+  model->sendKey(u"Go_To+1"_s);
+  model->recordCue(u"5"_s, {}, {});
+  EXPECT_EQ(model->dataStatusMessage(),
+            u"Command rejected — current console session has not completed show sync"_s);
+  EXPECT_TRUE(waitUntil([&] { return console.requests(u"/eos/key/Go_To+1"_s).size() == 1; }));
+  EXPECT_EQ(model->lastCommandSummary(), u"Key Go_To+1"_s);
+
+  model->setInteractionMode(InteractionMode::viewer);
+  model->sendKey(u"Enter"_s);
+  EXPECT_EQ(lastHistory(), u"Key Enter — Viewer mode"_s);
+  model->setInteractionMode(InteractionMode::editor);
+  timing->advance(6);
+  model->sendKey(u"Enter"_s);
+  EXPECT_EQ(lastHistory(), u"Key Enter — no recent matched console ping"_s);
+}
+
+TEST_F(AppViewModelCommandsTest, HistoryKeepsTheNewest200) {
+  model = makeModel();
+  for (int entry = 1; entry <= 201; ++entry) model->sendKey(QString::number(entry));
+  EXPECT_EQ(model->commandHistory().size(), 200);
+  EXPECT_EQ(model->commandHistory().first().text, u"Key 2 — console transport is not ready"_s);
+  EXPECT_EQ(lastHistory(), u"Key 201 — console transport is not ready"_s);
+}
+
+TEST_F(AppViewModelCommandsTest, NotificationsLeadToOneDebouncedSync) {
+  connectModel();
+  const qsizetype counts = countRequests();
+  int received = 0;
+  QObject::connect(model->oscManager(), &OSCManager::lastReceivedMessageChanged, model.get(),
+                   [&](const std::optional<OSCMessage> &message) {
+                     if (message && message->address.startsWith("/eos/out/notify/"_L1)) ++received;
+                   });
+  for (int notice = 1; notice <= 10; ++notice) {
+    console.send({{u"/eos/out/notify/cue/1"_s, {OSCArgument::fromInt(notice)}}});
+    ASSERT_TRUE(waitUntil([&] { return received == notice; }));
+    timing->advance(0.1);
+  }
+  timing->advance(0.6);
+  EXPECT_EQ(countRequests(), counts);
+  timing->advance(0.1);
+  ASSERT_TRUE(synced());
+  EXPECT_EQ(countRequests(), counts + 1);
+  EXPECT_TRUE(statuses.contains(u"Console data changed"_s));
+
+  // A patch change makes the data stale until the next sync completes.
+  statuses.clear();
+  console.send({{u"/eos/out/notify/patch"_s, {OSCArgument::fromInt(1)}}});
+  ASSERT_TRUE(waitUntil([&] { return received == 11; }));
+  EXPECT_TRUE(statuses.contains(u"Patch changed — reloading"_s));
+  model->recordCue(u"5"_s, {}, {});
+  EXPECT_EQ(model->dataStatusMessage(),
+            u"Command rejected — current console session has not completed show sync"_s);
+  timing->advance(0.75);
+  EXPECT_TRUE(synced());
+}
+
 }  // namespace
 }  // namespace tarnik::testing
