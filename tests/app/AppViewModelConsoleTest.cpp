@@ -259,5 +259,67 @@ TEST_F(AppViewModelCommandsTest, NotificationsLeadToOneDebouncedSync) {
   EXPECT_TRUE(synced());
 }
 
+TEST_F(AppViewModelCommandsTest, ARefreshAskedForDuringASyncRunsAfterIt) {
+  connectModel();
+  const qsizetype counts = countRequests();
+  model->requestFullSync(u"Manual"_s);
+  model->handleOSCMessage(u"/eos/out/notify/cuelist/1"_s, {});
+  ASSERT_TRUE(synced());
+  timing->advance(0.75);
+  ASSERT_TRUE(synced());
+  EXPECT_EQ(countRequests(), counts + 2);
+  model->disconnect();
+  model->handleOSCMessage(u"/eos/out/notify/cue/1"_s, {});
+  EXPECT_FALSE(timing->pendingDelays().contains(0.75));
+}
+
+TEST_F(AppViewModelCommandsTest, AClearedShowEmptiesEverythingUntilTheNextPath) {
+  connectModel();
+  ASSERT_FALSE(model->cues().isEmpty());
+  console.sendShowEvent(u"cleared"_s);
+  ASSERT_TRUE(waitUntil([&] { return model->dataStatusMessage() == "No show loaded"_L1; }));
+  EXPECT_EQ(model->syncProgressDescription(), u"No show loaded"_s);
+  EXPECT_TRUE(model->cues().isEmpty() && model->channels().isEmpty());
+  EXPECT_EQ(model->showFileName(), QString());
+  statuses.clear();
+  model->requestFullSync(u"Manual"_s);
+  EXPECT_EQ(model->dataStatusMessage(), u"No show loaded"_s);
+  console.showPath = u"/shows/next.esf"_s;
+  model->handleOSCMessage(u"/eos/out/get/show/path"_s, {text(u"/shows/next.esf"_s)});
+  model->requestFullSync(u"Manual"_s);
+  EXPECT_TRUE(synced());
+}
+
+TEST_F(AppViewModelCommandsTest, ASaveUnderANewPathRebindsTheSyncedShow) {
+  connectModel();
+  const qsizetype counts = countRequests();
+  model->handleOSCMessage(u"/eos/out/event/show/saved"_s, {text(u" /shows/renamed.esf "_s)});
+  EXPECT_EQ(model->dataStatusMessage(), u"Synced"_s);
+  EXPECT_TRUE(model->isShowDataCurrent());
+  ASSERT_TRUE(waitUntil([&] {
+    return std::ranges::any_of(model->savedShowFiles(), [](const SavedShowFile &file) {
+      return file.storageKey.contains("renamed"_L1);
+    });
+  }));
+  EXPECT_EQ(countRequests(), counts);
+}
+
+TEST_F(AppViewModelCommandsTest, ALoadedShowReconnectsAndSyncsIt) {
+  connectModel();
+  console.showPath = u"/shows/other.esf"_s;
+  statuses.clear();
+  model->handleOSCMessage(u"/eos/out/event/show/loaded"_s, {text(u"/shows/other.esf"_s)});
+  EXPECT_TRUE(statuses.contains(u"Show loaded — reloading"_s));
+  EXPECT_TRUE(model->cues().isEmpty());
+  ASSERT_TRUE(waitUntil([&] { return !model->oscManager()->isConnected(); }));
+  timing->advance(1);
+  ASSERT_TRUE(synced());
+  EXPECT_TRUE(model->isShowDataCurrent());
+
+  model->handleOSCMessage(u"/eos/out/event/show/loaded"_s, {text(u"  "_s)});
+  EXPECT_EQ(model->dataStatusMessage(), u"No show loaded"_s);
+  EXPECT_TRUE(model->oscManager()->isConnected());
+}
+
 }  // namespace
 }  // namespace tarnik::testing
