@@ -269,6 +269,7 @@ TEST_F(AppViewModelCommandsTest, ARefreshAskedForDuringASyncRunsAfterIt) {
   ASSERT_TRUE(synced());
   EXPECT_EQ(countRequests(), counts + 2);
   model->disconnect();
+  ASSERT_TRUE(waitUntil([&] { return !model->oscManager()->isConnected(); }));
   model->handleOSCMessage(u"/eos/out/notify/cue/1"_s, {});
   EXPECT_FALSE(timing->pendingDelays().contains(0.75));
 }
