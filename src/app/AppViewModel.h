@@ -369,6 +369,20 @@ class AppViewModel final : public ObservableObject {
   FixtureCatalogStore &fixtureCatalog() { return fixtureCatalog_; }
   FixtureParameterCatalogStore &fixtureParameterCatalog() { return fixtureParameterCatalog_; }
 
+  // Console commands and the control gate (AppViewModelCommands.cpp). Every refusal is
+  // reported as a rejection; nothing waits for the console's answer.
+  bool sendCommand(const QString &address, const QList<OSCArgument> &arguments,
+                   const QString &text);
+  void recordCue(const QString &cueNumber, const QString &label, const QString &time);
+  void setCueScene(const QString &cueNumber, const QString &label, int cueList);
+  void removeCueScene(const QString &cueNumber, int cueList);
+  void fireCue(const Cue &cue, int cueList);
+  void sendKey(const QString &keyName);
+  static std::optional<QString> validatedCueLabel(const QString &label);
+  bool ensureControlAllowed(const QString &action, bool requiresCurrentShowData);
+  // The published show is this session's completed sync of the show the console has loaded.
+  bool isShowDataCurrent() const;
+
  signals:
   void eosSoftwareVersionChanged(const std::optional<QString> &value);
   void eosFixtureLibraryVersionChanged(const std::optional<QString> &value);
@@ -646,6 +660,28 @@ class AppViewModel final : public ObservableObject {
   // window is announced when it ends.
   AppTiming::WorkItem connectionChangeWindow_;
   bool connectionChangedInWindow_ = false;
+
+  // Console feedback (AppViewModelFeedback.cpp)
+  struct CueText {
+    QString number;
+    QString label;
+    std::optional<double> progress;
+  };
+  bool isCommandLineFeedback(const AddressComponents &components) const;
+  void handleCommandLineText(const QString &text);
+  static std::optional<CueText> parseCueText(const QString &text);
+  void handleCueText(bool pending, const QString &text);
+  void handleCueNumber(bool pending, const AddressComponents &components,
+                       const QList<OSCArgument> &arguments);
+  void handleShowName(const QString &name);
+
+  // Show events and change notifications (AppViewModelShowEvents.cpp); the bodies of
+  // handleShowCleared and scheduleNotificationRefresh live there too.
+  void handleShowSaved(const QString &path);
+  void handleShowLoaded(const QString &path);
+  void invalidateCompletedSync(const QString &status);
+  void handleChangeNotification(bool isPatch);
+  void handleConsoleDataChanged(const QUuid &session);
 };
 
 }  // namespace tarnik

@@ -152,7 +152,7 @@ void AppViewModel::recordCommandHistory(const QString &text, const QString &sour
 void AppViewModel::reportCommandRejected(const QString &summary, const QString &reason) {
   publish(dataStatusMessage_, u"Command rejected — "_s + reason,
           &AppViewModel::dataStatusMessageChanged);
-  recordCommandHistory(summary, u"Rejected"_s);
+  recordCommandHistory(summary + u" — "_s + reason, u"Rejected"_s);
 }
 
 }  // namespace tarnik

@@ -86,6 +86,10 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
       return;
     }
   }
+  if (isCommandLineFeedback(components) && isString(arguments, 0)) {
+    handleCommandLineText(std::get<QString>(arguments[0].value));
+    return;
+  }
   if (components.size() == 4 && startsWith(components, {"eos"_L1, "out"_L1, "softkey"_L1}) &&
       isString(arguments, 0)) {
     const std::optional<int> key = parseStrictInteger<int>(components[3]);
@@ -96,8 +100,31 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
       return;
     }
   }
+  if (address == "/eos/out/active/cue/text"_L1 || address == "/eos/out/pending/cue/text"_L1) {
+    if (isString(arguments, 0))
+      handleCueText(address.startsWith("/eos/out/pending/"_L1),
+                    std::get<QString>(arguments[0].value));
+    return;
+  }
+  if (address.startsWith("/eos/out/active/cue/"_L1))
+    return handleCueNumber(false, components, arguments);
+  if (address.startsWith("/eos/out/pending/cue/"_L1))
+    return handleCueNumber(true, components, arguments);
+  if (address == "/eos/out/show/name"_L1 && isString(arguments, 0)) {
+    handleShowName(std::get<QString>(arguments[0].value));
+    return;
+  }
   if (address == "/eos/out/get/show/path"_L1 && isString(arguments, 0)) {
     handleShowPath(std::get<QString>(arguments[0].value));
+    return;
+  }
+  if (address == "/eos/out/event/show/cleared"_L1) return handleShowCleared();
+  if (address == "/eos/out/event/show/saved"_L1 && isString(arguments, 0)) {
+    handleShowSaved(std::get<QString>(arguments[0].value));
+    return;
+  }
+  if (address == "/eos/out/event/show/loaded"_L1 && isString(arguments, 0)) {
+    handleShowLoaded(std::get<QString>(arguments[0].value));
     return;
   }
   if (address == "/eos/out/get/cue/1/count"_L1) {
@@ -126,6 +153,8 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
     if (syncGeneration_) parsePatchListReply(arguments, components);
     return;
   }
+  if (address.startsWith("/eos/out/notify/cue"_L1)) return handleChangeNotification(false);
+  if (address.startsWith("/eos/out/notify/patch"_L1)) return handleChangeNotification(true);
 }
 
 }  // namespace tarnik

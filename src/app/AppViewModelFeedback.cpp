@@ -1,0 +1,171 @@
+#include "app/AppViewModel.h"
+#include "foundation/NumberRules.h"
+#include "foundation/TextRules.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+#include <variant>
+
+using namespace Qt::StringLiterals;
+
+// What the console reports unasked about its user: the user number, the command line, the
+// active and pending cue, the show name. Nothing here sends to the console.
+
+namespace tarnik {
+
+namespace {
+
+// A repeat of the same command line within this many seconds is the console echoing
+// itself, not a new line for the history.
+constexpr double consoleHistoryRepeatWindow = 0.25;
+
+struct ModePrefix {
+  QLatin1StringView prefix;
+  QLatin1StringView label;
+};
+constexpr ModePrefix modePrefixes[] = {
+    {"LIVE:"_L1, "LIVE"_L1},
+    {"BLIND:"_L1, "BLIND"_L1},
+    {"PATCH:"_L1, "PATCH"_L1},
+    {"Patch Channel:"_L1, "PATCH"_L1},
+};
+
+const QRegularExpression &cueNumberPattern() {
+  static const QRegularExpression pattern(
+      QRegularExpression::anchoredPattern(u"[0-9]+(?:\\.[0-9]+)?"_s));
+  return pattern;
+}
+
+// Unicode properties, so that \s takes every white space the trimming takes.
+const QRegularExpression &cuePrefixPattern() {
+  static const QRegularExpression pattern(
+      u"^Cue\\s+([0-9]+(?:\\.[0-9]+)?)\\s*:\\s*"_s,
+      QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+  return pattern;
+}
+
+// A reading that is not finite is no progress at all.
+std::optional<double> progressFrom(double value) {
+  if (!std::isfinite(value)) return std::nullopt;
+  return std::clamp(value, 0.0, 1.0);
+}
+
+}  // namespace
+
+bool AppViewModel::isCommandLineFeedback(const AddressComponents &components) const {
+  if (components.size() < 3 || components[0] != "eos"_L1 || components[1] != "out"_L1) return false;
+  if (components.size() == 3) return components[2] == "cmd"_L1;
+  if (components.size() != 5 || components[2] != "user"_L1 || components[4] != "cmd"_L1)
+    return false;
+  const std::optional<qint64> user = parseStrictInteger<qint64>(components[3]);
+  return user && currentConsoleUser_ == user;
+}
+
+void AppViewModel::handleCommandLineText(const QString &text) {
+  const QString line = trimmedText(text);
+  QString rest = line;
+  std::optional<QString> mode;
+  for (const ModePrefix &prefix : modePrefixes) {
+    if (line.startsWith(prefix.prefix, Qt::CaseInsensitive)) {
+      mode = prefix.label;
+      rest = trimmedText(line.mid(prefix.prefix.size()));
+      break;
+    }
+  }
+  rest = trimmedText(rest.replace(cuePrefixPattern(), u"Q\\1: "_s));
+  if (rest.endsWith(u'#')) rest = rest.chopped(1) + u"◆"_s;
+
+  announce();
+  assign(rawConsoleCommandLine_, line, &AppViewModel::rawConsoleCommandLineChanged);
+  if (mode) assign(consoleModeLabel_, *mode, &AppViewModel::consoleModeLabelChanged);
+  assign(displayedCommandLine_, rest, &AppViewModel::displayedCommandLineChanged);
+  assign(commandLineText_, rest, &AppViewModel::commandLineTextChanged);
+
+  // The repeat window runs on the monotonic clock, so a wall clock that steps can neither
+  // swallow a new line nor record an echo twice.
+  const double now = timing_->uptime();
+  if (line.isEmpty() || (line == lastConsoleHistoryText_ &&
+                         now - lastConsoleHistoryDate_ <= consoleHistoryRepeatWindow)) {
+    return;
+  }
+  lastConsoleHistoryText_ = line;
+  lastConsoleHistoryDate_ = now;
+  recordCommandHistory(line, u"Console"_s);
+}
+
+std::optional<AppViewModel::CueText> AppViewModel::parseCueText(const QString &text) {
+  QStringList words =
+      text.split(QRegularExpression(u"\\s+"_s, QRegularExpression::UseUnicodePropertiesOption),
+                 Qt::SkipEmptyParts);
+  if (words.isEmpty()) return std::nullopt;
+  const QStringList pieces = words.takeFirst().split(u'/', Qt::SkipEmptyParts);
+  if (pieces.isEmpty()) return std::nullopt;
+  const QString number = pieces.size() >= 2 ? pieces[1] : pieces[0];
+  if (!cueNumberPattern().match(number).hasMatch()) return std::nullopt;
+
+  CueText cue{number, {}, std::nullopt};
+  if (!words.isEmpty() && words.last().endsWith(u'%')) {
+    const std::optional<double> percent = parseDecimal(QStringView(words.last()).chopped(1));
+    if (percent && (cue.progress = progressFrom(*percent / 100))) words.removeLast();
+  }
+  if (!words.isEmpty() && parseDecimal(words.last())) words.removeLast();
+  cue.label = words.join(u' ');
+  return cue;
+}
+
+void AppViewModel::handleCueText(bool pending, const QString &text) {
+  const QString trimmed = trimmedText(text);
+  std::optional<CueText> cue;
+  if (!trimmed.isEmpty()) {
+    cue = parseCueText(trimmed);
+    if (!cue) return;
+  } else {
+    cue = CueText{};
+  }
+  announce();
+  if (pending) {
+    assign(pendingCueNumber_, cue->number, &AppViewModel::pendingCueNumberChanged);
+    assign(pendingCueLabel_, cue->label, &AppViewModel::pendingCueLabelChanged);
+    return;
+  }
+  assign(activeCue_, cue->number, &AppViewModel::activeCueChanged);
+  assign(activeCueNumber_, cue->number, &AppViewModel::activeCueNumberChanged);
+  assign(activeCueLabel_, cue->label, &AppViewModel::activeCueLabelChanged);
+  assign(activeCueProgress_, cue->progress, &AppViewModel::activeCueProgressChanged);
+}
+
+void AppViewModel::handleCueNumber(bool pending, const AddressComponents &components,
+                                   const QList<OSCArgument> &arguments) {
+  if (components.size() < 6 || components[0] != "eos"_L1 || components[1] != "out"_L1 ||
+      components[3] != "cue"_L1 || components[5] == "text"_L1 ||
+      !cueNumberPattern().match(components[5].toString()).hasMatch()) {
+    return;
+  }
+  const QString number = components[5].toString();
+  if (pending) {
+    publish(pendingCueNumber_, number, &AppViewModel::pendingCueNumberChanged);
+    return;
+  }
+  std::optional<double> progress = activeCueProgress_;
+  if (!arguments.isEmpty()) {
+    if (const auto *value = std::get_if<qint32>(&arguments[0].value)) {
+      progress = progressFrom(*value);
+    } else if (const auto *value = std::get_if<float>(&arguments[0].value)) {
+      if (std::isfinite(*value)) progress = progressFrom(*value);
+    }
+  }
+  announce();
+  assign(activeCue_, number, &AppViewModel::activeCueChanged);
+  assign(activeCueNumber_, number, &AppViewModel::activeCueNumberChanged);
+  assign(activeCueProgress_, progress, &AppViewModel::activeCueProgressChanged);
+}
+
+void AppViewModel::handleShowName(const QString &name) {
+  const QString trimmed = trimmedText(name);
+  if (trimmed.isEmpty()) return;
+  knownLiveShowName_ = trimmed;
+  publish(showFileName_, trimmed, &AppViewModel::showFileNameChanged);
+}
+
+}  // namespace tarnik

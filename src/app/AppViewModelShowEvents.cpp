@@ -1,0 +1,174 @@
+#include "app/AppViewModel.h"
+#include "foundation/TextRules.h"
+
+using namespace Qt::StringLiterals;
+
+// The console's word that the show behind the mirrored data changed: cleared, saved or
+// loaded, and the change notifications of edits inside the same show. Cues and channels
+// of one show are never kept or confirmed under another show's identity.
+
+namespace tarnik {
+
+namespace {
+
+// A burst of edits leads to one refresh this many seconds after its last notification.
+constexpr double notificationRefreshDelay = 0.75;
+
+}  // namespace
+
+void AppViewModel::handleShowCleared() {
+  resetParkState();
+  clearPendingPatchWrite(u"The console show was cleared during patching."_s);
+  resetLiveControls();
+  syncTimeoutWorkItem_.cancel();
+  notificationRefreshWorkItem_.cancel();
+  syncGeneration_.reset();
+  completedSyncSessionID_.reset();
+  directPatchReadTimeouts_.clear();
+  pendingDirectPatchReads_.clear();
+  latestPatchReadIntents_.clear();
+  channelMutationSequence_.clear();
+  queuedFullRefreshReason_.reset();
+  refreshNeededAfterSync_ = false;
+  cancelIdentifyTimers();
+  showIsCleared_ = true;
+  knownLiveShowName_.reset();
+  knownLiveShowIdentity_.reset();
+  publishedShowIdentity_.reset();
+  announce();
+  assign(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
+  assign(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
+  assign(showFileName_, QString(), &AppViewModel::showFileNameChanged);
+  assign(cues_, QList<Cue>(), &AppViewModel::cuesChanged);
+  assign(channels_, QList<Channel>(), &AppViewModel::channelsChanged);
+  assign(activeCue_, QString(), &AppViewModel::activeCueChanged);
+  assign(activeCueNumber_, QString(), &AppViewModel::activeCueNumberChanged);
+  assign(activeCueLabel_, QString(), &AppViewModel::activeCueLabelChanged);
+  assign(pendingCueNumber_, QString(), &AppViewModel::pendingCueNumberChanged);
+  assign(pendingCueLabel_, QString(), &AppViewModel::pendingCueLabelChanged);
+  assign(activeCueProgress_, std::nullopt, &AppViewModel::activeCueProgressChanged);
+  assign(lastDataRefresh_, std::nullopt, &AppViewModel::lastDataRefreshChanged);
+  assign(dataStatusMessage_, u"No show loaded"_s, &AppViewModel::dataStatusMessageChanged);
+  assign(syncProgressDescription_, u"No show loaded"_s,
+         &AppViewModel::syncProgressDescriptionChanged);
+}
+
+void AppViewModel::handleShowSaved(const QString &reportedPath) {
+  const QString path = trimmedText(reportedPath);
+  if (path.isEmpty()) return;
+  const bool writingStarted = pendingPatchWrite_ && pendingPatchWrite_->hasStartedWriting;
+  // Even a save under the same path ends the write: what was saved is not what was reviewed.
+  if (pendingPatchWrite_) {
+    clearPendingPatchWrite(
+        u"The show was saved under a different identity during patching. Review and try again."_s);
+  }
+  if (writingStarted) invalidateCompletedSync(u"Patch result unknown after save — reloading"_s);
+  resetParkState();
+
+  const std::optional<QString> previousIdentity = knownLiveShowIdentity_;
+  showIsCleared_ = false;
+  knownLiveShowIdentity_ = path;
+  if (SyncGeneration *generation = currentSyncGeneration()) {
+    generation->showName = path;
+    completeSync(*generation);
+  }
+  if (writingStarted) return requestFullSync(u"Verifying saved show after partial patch"_s);
+
+  // The data of this session's sync is the saved show's: it moves to the new identity.
+  if (completedSyncSessionID_ != sessionID_ || !publishedShowIdentity_ ||
+      (publishedShowIdentity_ != previousIdentity && *publishedShowIdentity_ != path)) {
+    return;
+  }
+  publishedShowIdentity_ = path;
+  resetLiveControls();
+  // Hook for fixture control: the fixture-control store moves to the new show here.
+  for (DirectPatchRead &read : pendingDirectPatchReads_) read.showName = path;
+  publish(dataStatusMessage_, u"Synced"_s, &AppViewModel::dataStatusMessageChanged);
+  saveShowSnapshot();
+  if (startNetworkingOnInit_) prepareLiveControls();
+}
+
+void AppViewModel::handleShowLoaded(const QString &reportedPath) {
+  clearPendingPatchWrite(
+      u"The show changed during patching. Sync to inspect any partial changes."_s);
+  resetLiveControls();
+  const QString path = trimmedText(reportedPath);
+  if (path.isEmpty()) return handleShowCleared();
+
+  cancelIdentifyTimers();
+  completedSyncSessionID_.reset();
+  publishedShowIdentity_.reset();
+  const QString status = u"Show loaded — reloading"_s;
+  announce();
+  assign(cues_, QList<Cue>(), &AppViewModel::cuesChanged);
+  assign(channels_, QList<Channel>(), &AppViewModel::channelsChanged);
+  assign(dataStatusMessage_, status, &AppViewModel::dataStatusMessageChanged);
+  if (!oscManager_->isConnected()) {
+    knownLiveShowIdentity_ = path;
+    return;
+  }
+  // The reconnect's initial sync reads the new show.
+  reconnectFailureStatus_ = status;
+  resetSessionState(status);
+  oscManager_->disconnect();
+  scheduleReconnect(status);
+}
+
+void AppViewModel::invalidateCompletedSync(const QString &status) {
+  // The lists stay visible; without a completed sync they no longer count as current.
+  if (syncGeneration_) syncGeneration_->externalPatchChangedDuringRead = true;
+  completedSyncSessionID_.reset();
+  resetParkState();
+  resetLiveControls();
+  publish(dataStatusMessage_, status, &AppViewModel::dataStatusMessageChanged);
+}
+
+void AppViewModel::handleChangeNotification(bool isPatch) {
+  if (!pendingPatchWrite_) {
+    if (isPatch) invalidateCompletedSync(u"Patch changed — reloading"_s);
+    if (syncGeneration_) {
+      refreshNeededAfterSync_ = true;
+    } else {
+      scheduleNotificationRefresh();
+    }
+    return;
+  }
+  if (!isPatch) {
+    refreshNeededAfterSync_ = true;
+    return;
+  }
+  PendingPatchWrite &write = *pendingPatchWrite_;
+  if (write.phase == PatchWritePhase::sending) {
+    // Once writing has started, the notification is the console's notice of our own write.
+    if (write.hasStartedWriting) return;
+    clearPendingPatchWrite(
+        u"The console patch changed after preflight. Review it before trying again."_s);
+    invalidateCompletedSync(u"Patch changed — reloading"_s);
+    scheduleNotificationRefresh();
+    return;
+  }
+  if (syncGeneration_) {
+    syncGeneration_->externalPatchChangedDuringRead = true;
+    write.changedDuringRead = true;
+  }
+}
+
+void AppViewModel::scheduleNotificationRefresh() {
+  if (!oscManager_->isConnected()) return;
+  if (syncGeneration_) {
+    refreshNeededAfterSync_ = true;
+    return;
+  }
+  // Replacing the handle cancels the earlier item, so the delay starts again.
+  notificationRefreshWorkItem_ =
+      timing_->schedule(notificationRefreshDelay,
+                        [this, session = sessionID_] { handleConsoleDataChanged(session); });
+}
+
+void AppViewModel::handleConsoleDataChanged(const QUuid &session) {
+  // The item dies with the model, so only a stale session or a lost link can meet it here.
+  if (session != sessionID_ || !oscManager_->isConnected()) return;
+  requestFullSync(u"Console data changed"_s);
+}
+
+}  // namespace tarnik
