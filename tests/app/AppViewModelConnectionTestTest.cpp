@@ -43,7 +43,6 @@ TEST_F(ConnectionTest, AVersionAndAMatchedPingVerifyAndCloseThePrivateConnection
   EXPECT_TRUE(timing->pendingDelays().isEmpty());
   // The private manager goes once the event loop is back, never from inside its own signal.
   EXPECT_TRUE(waitUntil([&] { return lastManager.isNull(); }));
-  EXPECT_FALSE(model->wantsConnection());
 }
 
 TEST_F(ConnectionTest, WithoutAPingAnswerTheDeadlineEndsTheTestWithTheRouteNamed) {
@@ -58,50 +57,6 @@ TEST_F(ConnectionTest, WithoutAPingAnswerTheDeadlineEndsTheTestWithTheRouteNamed
   EXPECT_TRUE(model->testConnectionStatus().endsWith(
       u". A route to the console is required, including over cellular/VPN."_s));
   EXPECT_EQ(testManager(), nullptr);
-}
-
-TEST_F(ConnectionTest, ConnectOrASecondTestEndsTheRunningOne) {
-  model->testConnection();
-  const QPointer<OSCManager> first = lastManager;
-  model->testConnection();
-  EXPECT_NE(testManager(), first.data());
-  model->connect();
-  EXPECT_EQ(model->testConnectionStatus(), u"Not tested"_s);
-  EXPECT_FALSE(model->isTestingConnection());
-  EXPECT_EQ(testManager(), nullptr);
-  timing->advance(AppViewModel::connectionTestDeadline);
-  EXPECT_EQ(model->testConnectionStatus(), u"Not tested"_s);
-}
-
-TEST_F(ConnectionTest, AUdpTestMayNotTakeTheListenPortOfTheActiveUdpSession) {
-  ConsoleConnectionProfile active = *model->makeConnectionSettings();
-  active.transport = OSCTransport::udp;
-  active.udpListenPort = 8001;
-  AppViewModelTestAccess::setActiveConnection(*model, active);
-  AppViewModelTestAccess::setWantsConnection(*model, true);
-  model->setConnectionTransport(OSCTransport::udp);
-  model->setCustomSendPort(QString::number(console.udpPort()));
-  // The active session listens on 8001; any other port may be tested beside it.
-  for (const bool refused : {true, false}) {
-    QUdpSocket free;
-    free.bind(QHostAddress::LocalHost, 0);
-    model->setCustomListenPort(refused ? u"8001"_s : QString::number(free.localPort()));
-    free.close();
-    model->testConnection();
-    EXPECT_EQ(model->isTestingConnection(), !refused);
-    EXPECT_EQ(model->testConnectionStatus().startsWith(u"Disconnect the active UDP session"_s),
-              refused);
-  }
-}
-
-TEST_F(ConnectionTest, ARelayTestCarriesTheTrimmedPairingCode) {
-  const QString code = QString::fromLatin1(QByteArray(32, '\x05').toBase64());
-  model->setUsesMacRelay(true);
-  model->setRelayPairingCode(u" "_s + code + u"\n"_s);
-  model->testConnection();
-  ASSERT_NE(testManager(), nullptr);
-  EXPECT_EQ(testManager()->relayPairingKey, code);
-  EXPECT_TRUE(model->testConnectionStatus().contains(u"Paired Mac relay"_s));
 }
 
 }  // namespace

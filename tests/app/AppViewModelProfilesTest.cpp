@@ -43,108 +43,49 @@ TEST_F(Profiles, StartUpRestoresOnlyAStoredProfileThatReadsAndValidates) {
   EXPECT_EQ(model->dataStatusMessage(), u"Connecting…"_s);
 }
 
-TEST_F(Profiles, SaveReplacesTheSelectedProfileInPlaceOrAppendsANewOne) {
-  auto model = makeModel();
-  const QList<ConsoleConnectionProfile> before = model->savedConnectionProfiles();
-  model->applyConnectionProfile(before.first());
-  model->setConsoleName(u"Renamed"_s);
-  model->saveConnectionProfile();
-  ASSERT_EQ(model->savedConnectionProfiles().size(), before.size());
-  EXPECT_EQ(model->savedConnectionProfiles().first().name, u"Renamed"_s);
-  EXPECT_EQ(model->savedConnectionProfiles().first().id, before.first().id);
-
-  model->startNewConnection();
-  model->setConsoleIP(u"127.0.0.1"_s);
-  model->setConsoleName(u"New"_s);
-  model->saveConnectionProfile();
-  ASSERT_EQ(model->savedConnectionProfiles().size(), before.size() + 1);
-  EXPECT_EQ(model->savedConnectionProfiles().last().name, u"New"_s);
-  EXPECT_EQ(model->selectedConnectionProfileID(), model->savedConnectionProfiles().last().id);
-  EXPECT_EQ(storedText(u"connectionProfiles.v1"_s),
-            encodeJsonText(model->savedConnectionProfiles()));
-  EXPECT_TRUE(keychain.isEmpty());
-}
-
-TEST_F(Profiles, ARelayProfileKeepsItsTrimmedCodeAndARefusedCodeSavesNothing) {
-  auto model = makeModel();
-  const QList<ConsoleConnectionProfile> before = model->savedConnectionProfiles();
-  model->setConsoleIP(u"127.0.0.1"_s);
-  model->setUsesMacRelay(true);
-  const QString code = QString::fromLatin1(QByteArray(32, '\x07').toBase64());
-  model->setRelayPairingCode(u"  "_s + code + u"\n"_s);
-  keychainFails = true;
-  model->saveConnectionProfile();
-  EXPECT_TRUE(
-      model->testConnectionStatus().startsWith(u"Could not save pairing code in Keychain: "_s));
-  EXPECT_EQ(model->savedConnectionProfiles(), before);
-
-  keychainFails = false;
-  model->saveConnectionProfile();
-  const QUuid id = model->savedConnectionProfiles().last().id;
-  EXPECT_EQ(keychain.value(AppViewModel::relayKeyAccount(id)), code);
-
-  // Picking the relay profile reads its code back; a direct one empties the field.
-  model->setRelayPairingCode(QString());
-  model->applyConnectionProfile(model->savedConnectionProfiles().last());
-  EXPECT_EQ(model->relayPairingCode(), code);
-  keychain.clear();
-  model->applyConnectionProfile(model->savedConnectionProfiles().last());
-  EXPECT_EQ(model->relayPairingCode(), QString());
-  model->applyConnectionProfile(before.first());
-  EXPECT_FALSE(model->usesMacRelay());
-
-  model->setConsoleIP(QString());
-  model->saveConnectionProfile();
-  EXPECT_EQ(model->testConnectionStatus(), u"Enter a console IP address or hostname."_s);
-}
-
-TEST_F(Profiles, NewConnectionAndExamplesChangeOnlyTheFormAndLeaveNothingSelected) {
-  auto model = makeModel();
-  model->applyBuiltInProfile(AppViewModel::BuiltInProfile::second);
-  EXPECT_EQ(model->consoleIP(), AppViewModel::builtInConnectionProfiles().at(1).host);
-  EXPECT_EQ(model->selectedConnectionProfileID(), std::nullopt);
-  EXPECT_FALSE(settings.contains(u"selectedConnectionProfileID"_s));
-
-  AppViewModelTestAccess::setWantsConnection(*model, true);
-  model->startNewConnection();
-  EXPECT_EQ(QStringList({model->consoleName(), model->consoleIP(), model->customSendPort(),
-                         model->customListenPort(), model->relayPairingCode()}),
-            QStringList({{}, {}, u"3037"_s, u"8001"_s, {}}));
-  EXPECT_EQ(model->tcpFraming(), OSCTCPFraming::slip);
-  EXPECT_TRUE(model->wantsConnection());
-}
-
+// A refused port changes nothing; an accepted one forgets the stored last connection.
 TEST_F(Profiles, ADiscoveredConsoleReadsThePortFieldsStrictly) {
-  struct Case {
-    OSCTransport transport;
-    QString sendPort, listenPort, refusal;
-  };
-  const QString badSend = u"Destination port must be 1–65535."_s;
-  const QString badListen = u"UDP listen port must be 1–65535."_s;
-  for (const Case &c : {Case{OSCTransport::tcp, u"-1"_s, u"8001"_s, badSend},
-                        Case{OSCTransport::tcp, u"65536"_s, u"8001"_s, badSend},
-                        Case{OSCTransport::udp, u"3032"_s, u"0"_s, badListen},
-                        Case{OSCTransport::tcp, u"+3032"_s, u"0"_s, {}}}) {
+  for (const auto &[transport, sendPort, listenPort, status] :
+       {std::tuple(OSCTransport::tcp, u"-1"_s, u"8001"_s, u"Destination port must be 1–65535."_s),
+        std::tuple(OSCTransport::udp, u"3032"_s, u"0"_s, u"UDP listen port must be 1–65535."_s),
+        std::tuple(OSCTransport::tcp, u"+3032"_s, u"0"_s, u"Connecting…"_s)}) {
     settings.setValue(u"lastConnectedProfile.v1"_s, u"kept"_s);
     auto model = makeModel();
-    model->setCustomSendPort(c.sendPort);
-    model->setCustomListenPort(c.listenPort);
-    const AppViewModel::DiscoveredConsole console{
-        QUuid::createUuid(), u"Desk"_s, OSCEndpoint::hostPort(u"127.0.0.1"_s, 9), c.transport};
-    model->connectToDiscoveredConsole(console);
-    if (!c.refusal.isEmpty()) {
-      EXPECT_EQ(model->dataStatusMessage(), c.refusal);
-      EXPECT_FALSE(model->wantsConnection());
-      EXPECT_TRUE(settings.contains(u"lastConnectedProfile.v1"_s));
-      continue;
-    }
-    EXPECT_TRUE(model->wantsConnection());
-    EXPECT_FALSE(settings.contains(u"lastConnectedProfile.v1"_s));
-    ASSERT_TRUE(model->activeConnectionSettings());
-    EXPECT_EQ(model->activeConnectionSettings()->destinationPort, 3032);
-    EXPECT_EQ(model->activeConnectionSettings()->udpListenPort, 0);
-    EXPECT_EQ(model->activeConsoleEndpoint(), console.endpoint);
+    model->setCustomSendPort(sendPort);
+    model->setCustomListenPort(listenPort);
+    model->connectToDiscoveredConsole(
+        {QUuid::createUuid(), u"Desk"_s, OSCEndpoint::hostPort(u"127.0.0.1"_s, 9), transport});
+    EXPECT_EQ(model->dataStatusMessage(), status);
+    EXPECT_NE(settings.contains(u"lastConnectedProfile.v1"_s), model->wantsConnection());
   }
+}
+
+TarnikRelayDiscovery::Relay relayIn(const QString &domain) {
+  return {u"Stage Mac"_s, OSCEndpoint::service(u"Stage Mac"_s, u"_tarnik-relay._tcp"_s, domain)};
+}
+
+using MacRelay = AppViewModelTest;
+
+TEST_F(MacRelay, PairingKeepsOneProfilePerServiceAndConnectsThroughIt) {
+  auto model = makeModel();
+  const qsizetype before = model->savedConnectionProfiles().size();
+  const QString code = QString::fromLatin1(QByteArray(32, '\x2a').toBase64());
+  model->setRelayPairingCode(u"  "_s + code + u" \n"_s);
+  model->connectToMacRelay(relayIn(u"local."_s));
+  model->connectToMacRelay(relayIn(u"local."_s));
+  ASSERT_EQ(model->savedConnectionProfiles().size(), before + 1);
+  const ConsoleConnectionProfile saved = model->savedConnectionProfiles().last();
+  EXPECT_EQ(keychain, (QHash<QString, QString>{{AppViewModel::relayKeyAccount(saved.id), code}}));
+  EXPECT_EQ(model->oscManager()->relayPairingKey, code);
+
+  const auto last =
+      decodeJsonText<ConsoleConnectionProfile>(storedText(u"lastConnectedProfile.v1"_s));
+  ASSERT_TRUE(last);
+  EXPECT_EQ(std::tuple(last->host, last->destinationPort, last->relayService->domain),
+            std::tuple(u"nearby"_s, quint16(9443), u"local."_s));
+
+  model->connectToMacRelay(relayIn(u"example.org."_s));
+  EXPECT_EQ(model->savedConnectionProfiles().size(), before + 2);
 }
 
 }  // namespace
