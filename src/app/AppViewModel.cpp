@@ -49,7 +49,7 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
   if (!startNetworkingOnInit_) return;
   oscManager_->startDiscovery();
   startHeartbeatTimer();
-  // Hook for the connection profiles: the restore of the last connected profile.
+  restoreLastConnectedProfile();
 }
 
 AppViewModel::~AppViewModel() { storeWaitingSavedShowsNow(); }

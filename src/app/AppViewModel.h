@@ -8,6 +8,7 @@
 #include "foundation/ObservableObject.h"
 #include "link/OSCEndpoint.h"
 #include "link/OSCManager.h"
+#include "link/TarnikRelayDiscovery.h"
 #include "link/TarnikRelaySecurity.h"
 #include "model/Channel.h"
 #include "model/CommandHistoryEntry.h"
@@ -383,6 +384,25 @@ class AppViewModel final : public ObservableObject {
   // The published show is this session's completed sync of the show the console has loaded.
   bool isShowDataCurrent() const;
 
+  // Profiles (AppViewModelProfiles.cpp), the connection test
+  // (AppViewModelConnectionTest.cpp) and the Mac relay route (AppViewModelMacRelay.cpp)
+  enum class BuiltInProfile { first, second };
+  // Fills the form from a profile and selects it; a running test ends.
+  void applyConnectionProfile(const ConsoleConnectionProfile &profile);
+  // Saves the form as the selected profile, or as a new one; never connects.
+  void saveConnectionProfile();
+  // A blank form and no selection; the running connection stays.
+  void startNewConnection();
+  // An example's values in the form, with no profile selected.
+  void applyBuiltInProfile(BuiltInProfile which);
+  void connectToDiscoveredConsole(const DiscoveredConsole &console);
+  // Tests the form's settings on a private connection of its own.
+  void testConnection();
+  void resetConnectionTest();
+  // Pairs with a nearby Mac and connects to the console through it.
+  void connectToMacRelay(const TarnikRelayDiscovery::Relay &relay);
+  static constexpr double connectionTestDeadline = 10.0;  // seconds
+
  signals:
   void eosSoftwareVersionChanged(const std::optional<QString> &value);
   void eosFixtureLibraryVersionChanged(const std::optional<QString> &value);
@@ -682,6 +702,17 @@ class AppViewModel final : public ObservableObject {
   void invalidateCompletedSync(const QString &status);
   void handleChangeNotification(bool isPatch);
   void handleConsoleDataChanged(const QUuid &session);
+
+  // Profiles and the connection test (AppViewModelProfiles.cpp, AppViewModelConnectionTest.cpp)
+  // Applies and connects to the last connected profile when it still reads and validates.
+  void restoreLastConnectedProfile();
+  void evaluateConnectionTest(const QUuid &testID, const ConsoleConnectionProfile &profile);
+  void connectionTestTimedOut(const QUuid &testID, const ConsoleConnectionProfile &profile);
+  // Ends the private connection of the test; the deadline and subscriptions go with it.
+  void releaseConnectionTestManager();
+  // Puts the profile in place of the saved one with its id, or at the end, selects and
+  // stores it.
+  void storeSelectedProfile(const ConsoleConnectionProfile &profile);
 };
 
 }  // namespace tarnik

@@ -28,7 +28,7 @@ void AppViewModel::connect() {
     }
   }
 
-  // Hook for the connection test: a running test is cancelled here.
+  resetConnectionTest();
   // Whether or not the flash could be released, the user asked to connect.
   releaseOwnedFlash(u"Reconnect"_s);
   reconnectWorkItem_.cancel();

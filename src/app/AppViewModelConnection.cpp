@@ -64,7 +64,7 @@ void AppViewModel::handleConnectionLoss(const QString &reason) {
 }
 
 void AppViewModel::disconnect() {
-  // Hook for the connection test: a running test is cancelled first.
+  resetConnectionTest();
   defaults_->remove(u"lastConnectedProfile.v1"_s);
   releaseOwnedFlash(u"Disconnect"_s);
   wantsConnection_ = false;

@@ -77,6 +77,14 @@ struct AppViewModelTestAccess {
     model.pendingPatchWrite_ = std::move(write);
   }
   static bool holdsFlash(const AppViewModel &model) { return model.ownedFlash_.has_value(); }
+
+  // Profiles and the connection test.
+  static void restoreLastConnectedProfile(AppViewModel &model) {
+    model.restoreLastConnectedProfile();
+  }
+  static OSCManager *connectionTestManager(const AppViewModel &model) {
+    return model.connectionTestManager_.get();
+  }
 };
 
 namespace testing {

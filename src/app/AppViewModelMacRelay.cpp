@@ -1,0 +1,82 @@
+#include "app/AppViewModel.h"
+#include "foundation/JsonCoding.h"
+#include "foundation/StrictBase64.h"
+#include "foundation/TextRules.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik {
+
+namespace {
+
+const QString relayServiceType = u"_tarnik-relay._tcp"_s;
+constexpr int pairingCodeByteCount = 32;
+constexpr quint16 relayPort = 9443;
+
+}  // namespace
+
+void AppViewModel::connectToMacRelay(const TarnikRelayDiscovery::Relay &relay) {
+  const QString code = trimmedText(relayPairingCode_);
+  const std::optional<QByteArray> key = decodeStrictBase64(code);
+  if (!key || key->size() != pairingCodeByteCount) {
+    publish(dataStatusMessage_, u"Paste the Mac pairing code before connecting."_s,
+            &AppViewModel::dataStatusMessageChanged);
+    return;
+  }
+  const auto *service = std::get_if<OSCEndpoint::Service>(&relay.endpoint.value);
+  if (!service || service->type != relayServiceType) {
+    publish(dataStatusMessage_, u"Select a nearby Tarnik Mac relay."_s,
+            &AppViewModel::dataStatusMessageChanged);
+    return;
+  }
+
+  // The same Mac keeps one profile, and so one keychain entry, however often it is paired.
+  const RelayServiceIdentity identity{service->name, service->type, service->domain};
+  const auto known = std::ranges::find_if(savedConnectionProfiles_, [&](const auto &profile) {
+    return profile.relayService && profile.relayService->name == identity.name &&
+           profile.relayService->type == identity.type &&
+           profile.relayService->domain == identity.domain;
+  });
+  ConsoleConnectionProfile profile;
+  profile.id = known != savedConnectionProfiles_.cend() ? known->id : QUuid::createUuid();
+  profile.name = relay.name;
+  profile.host = u"nearby"_s;
+  profile.transport = OSCTransport::tcp;
+  profile.destinationPort = relayPort;
+  profile.udpListenPort = 8001;
+  profile.tcpFraming = tcpFraming_;
+  profile.usesMacRelay = true;
+  profile.relayService = identity;
+
+  if (const auto stored = storeRelayKey_(code, relayKeyAccount(profile.id)); !stored) {
+    publish(dataStatusMessage_, u"Could not pair with this Mac: "_s + stored.error().description(),
+            &AppViewModel::dataStatusMessageChanged);
+    return;
+  }
+
+  resetConnectionTest();
+  releaseOwnedFlash(u"Connect to Mac"_s);
+  reconnectWorkItem_.cancel();
+  reconnectAttempt_ = 0;
+  reconnectFailureStatus_.reset();
+  resetSessionState(u"Connecting through "_s + relay.name + u"…"_s);
+
+  storeSelectedProfile(profile);
+  applyConnectionProfile(profile);
+  defaults_->setValue(u"lastConnectedProfile.v1"_s, QString::fromUtf8(encodeJsonText(profile)));
+
+  wantsConnection_ = true;
+  isSuspended_ = false;
+  activeRelayKey_ = code;
+  resumeEndpoint_ = relay.endpoint;
+  activeConsoleEndpoint_ = relay.endpoint;
+  activeConnectionSettings_ = profile;
+  oscManager_->transport = OSCTransport::tcp;
+  oscManager_->tcpFraming = tcpFraming_;
+  oscManager_->relayPairingKey = code;
+  oscManager_->connect(relay.endpoint);
+}
+
+}  // namespace tarnik

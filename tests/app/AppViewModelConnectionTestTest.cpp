@@ -1,0 +1,63 @@
+#include "AppViewModelTestSupport.h"
+#include "foundation/ReferenceDate.h"
+#include "foundation/UptimeClock.h"
+#include "support/EosConsoleDouble.h"
+#include "support/QtPrinting.h"
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik::testing {
+namespace {
+
+class ConnectionTest : public AppViewModelTest {
+ protected:
+  ConnectionTest() {
+    timing = std::make_shared<ManualAppTiming>(systemUptime(), referenceSecondsNow());
+    model = makeModel({.makeConnectionTestManager = [this] {
+      auto manager = std::make_unique<OSCManager>(8.0, 5.0);
+      lastManager = manager.get();
+      return manager;
+    }});
+    model->setConsoleIP(u"127.0.0.1"_s);
+    model->setConnectionTransport(OSCTransport::tcp);
+    model->setTcpFraming(OSCTCPFraming::slip);
+    model->setCustomSendPort(QString::number(console.tcpPort(OSCTCPFraming::slip)));
+  }
+  QString summary() { return AppViewModel::connectionSummary(*model->makeConnectionSettings()); }
+  OSCManager *testManager() { return AppViewModelTestAccess::connectionTestManager(*model); }
+
+  EosConsoleDouble console;
+  std::unique_ptr<AppViewModel> model;
+  QPointer<OSCManager> lastManager;
+};
+
+TEST_F(ConnectionTest, AVersionAndAMatchedPingVerifyAndCloseThePrivateConnection) {
+  model->testConnection();
+  EXPECT_TRUE(model->isTestingConnection());
+  EXPECT_EQ(model->testConnectionStatus(), u"Testing "_s + summary() + u"…"_s);
+  ASSERT_TRUE(waitUntil([&] { return !model->isTestingConnection(); }));
+  ASSERT_TRUE(model->testConnectionVersion());
+  EXPECT_EQ(model->testConnectionStatus(),
+            u"Verified Eos "_s + *model->testConnectionVersion() + u" · "_s + summary());
+  EXPECT_EQ(testManager(), nullptr);
+  EXPECT_TRUE(timing->pendingDelays().isEmpty());
+  // The private manager goes once the event loop is back, never from inside its own signal.
+  EXPECT_TRUE(waitUntil([&] { return lastManager.isNull(); }));
+}
+
+TEST_F(ConnectionTest, WithoutAPingAnswerTheDeadlineEndsTheTestWithTheRouteNamed) {
+  console.setHandler(u"/eos/ping"_s, [](const OSCMessage &) { return QList<OSCMessage>(); });
+  model->testConnection();
+  ASSERT_TRUE(waitUntil([&] { return model->testConnectionVersion().has_value(); }));
+  EXPECT_TRUE(model->isTestingConnection());
+  timing->advance(AppViewModel::connectionTestDeadline);
+  EXPECT_FALSE(model->isTestingConnection());
+  EXPECT_TRUE(model->testConnectionStatus().startsWith(
+      u"No verified Eos handshake within 10 seconds at "_s + summary() + u". "_s));
+  EXPECT_TRUE(model->testConnectionStatus().endsWith(
+      u". A route to the console is required, including over cellular/VPN."_s));
+  EXPECT_EQ(testManager(), nullptr);
+}
+
+}  // namespace
+}  // namespace tarnik::testing

@@ -1,0 +1,92 @@
+#include "AppViewModelTestSupport.h"
+#include "foundation/JsonCoding.h"
+#include "support/QtPrinting.h"
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik::testing {
+namespace {
+
+ConsoleConnectionProfile profileNamed(const QString &name, const QString &host) {
+  ConsoleConnectionProfile profile;
+  profile.id = QUuid::createUuid();
+  profile.name = name;
+  profile.host = host;
+  profile.destinationPort = 3032;
+  profile.udpListenPort = 8001;
+  return profile;
+}
+
+using Profiles = AppViewModelTest;
+
+TEST_F(Profiles, StartUpRestoresOnlyAStoredProfileThatReadsAndValidates) {
+  const QByteArray blankHost = encodeJsonText(profileNamed(u"Desk"_s, u"  "_s));
+  for (const std::optional<QByteArray> &stored :
+       {std::optional<QByteArray>(), std::optional<QByteArray>("{not json"),
+        std::optional<QByteArray>(blankHost)}) {
+    settings.clear();
+    if (stored) settings.setValue(u"lastConnectedProfile.v1"_s, QString::fromUtf8(*stored));
+    auto model = makeModel();
+    AppViewModelTestAccess::restoreLastConnectedProfile(*model);
+    EXPECT_FALSE(model->wantsConnection());
+    EXPECT_EQ(model->dataStatusMessage(), u"Not synced yet"_s);
+    EXPECT_EQ(storedText(u"lastConnectedProfile.v1"_s), stored.value_or(QByteArray()));
+  }
+
+  const ConsoleConnectionProfile last = profileNamed(u" Desk "_s, u"127.0.0.1"_s);
+  settings.setValue(u"lastConnectedProfile.v1"_s, QString::fromUtf8(encodeJsonText(last)));
+  auto model = makeModel();
+  AppViewModelTestAccess::restoreLastConnectedProfile(*model);
+  EXPECT_TRUE(model->wantsConnection());
+  EXPECT_EQ(model->consoleName(), u"Desk"_s);
+  EXPECT_EQ(model->selectedConnectionProfileID(), last.id);
+  EXPECT_EQ(model->dataStatusMessage(), u"Connecting…"_s);
+}
+
+// A refused port changes nothing; an accepted one forgets the stored last connection.
+TEST_F(Profiles, ADiscoveredConsoleReadsThePortFieldsStrictly) {
+  for (const auto &[transport, sendPort, listenPort, status] :
+       {std::tuple(OSCTransport::tcp, u"-1"_s, u"8001"_s, u"Destination port must be 1–65535."_s),
+        std::tuple(OSCTransport::udp, u"3032"_s, u"0"_s, u"UDP listen port must be 1–65535."_s),
+        std::tuple(OSCTransport::tcp, u"+3032"_s, u"0"_s, u"Connecting…"_s)}) {
+    settings.setValue(u"lastConnectedProfile.v1"_s, u"kept"_s);
+    auto model = makeModel();
+    model->setCustomSendPort(sendPort);
+    model->setCustomListenPort(listenPort);
+    model->connectToDiscoveredConsole(
+        {QUuid::createUuid(), u"Desk"_s, OSCEndpoint::hostPort(u"127.0.0.1"_s, 9), transport});
+    EXPECT_EQ(model->dataStatusMessage(), status);
+    EXPECT_NE(settings.contains(u"lastConnectedProfile.v1"_s), model->wantsConnection());
+  }
+}
+
+TarnikRelayDiscovery::Relay relayIn(const QString &domain) {
+  return {u"Stage Mac"_s, OSCEndpoint::service(u"Stage Mac"_s, u"_tarnik-relay._tcp"_s, domain)};
+}
+
+using MacRelay = AppViewModelTest;
+
+TEST_F(MacRelay, PairingKeepsOneProfilePerServiceAndConnectsThroughIt) {
+  auto model = makeModel();
+  const qsizetype before = model->savedConnectionProfiles().size();
+  const QString code = QString::fromLatin1(QByteArray(32, '\x2a').toBase64());
+  model->setRelayPairingCode(u"  "_s + code + u" \n"_s);
+  model->connectToMacRelay(relayIn(u"local."_s));
+  model->connectToMacRelay(relayIn(u"local."_s));
+  ASSERT_EQ(model->savedConnectionProfiles().size(), before + 1);
+  const ConsoleConnectionProfile saved = model->savedConnectionProfiles().last();
+  EXPECT_EQ(keychain, (QHash<QString, QString>{{AppViewModel::relayKeyAccount(saved.id), code}}));
+  EXPECT_EQ(model->oscManager()->relayPairingKey, code);
+
+  const auto last =
+      decodeJsonText<ConsoleConnectionProfile>(storedText(u"lastConnectedProfile.v1"_s));
+  ASSERT_TRUE(last);
+  EXPECT_EQ(std::tuple(last->host, last->destinationPort, last->relayService->domain),
+            std::tuple(u"nearby"_s, quint16(9443), u"local."_s));
+
+  model->connectToMacRelay(relayIn(u"example.org."_s));
+  EXPECT_EQ(model->savedConnectionProfiles().size(), before + 2);
+}
+
+}  // namespace
+}  // namespace tarnik::testing
