@@ -3,7 +3,7 @@
 
 TARNIK_BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev zlib1g-dev libssl-dev
-  libsecret-1-dev libavahi-client-dev libsdl2-dev libgtest-dev libgmock-dev
+  libsecret-1-dev libavahi-client-dev libsdl2-dev libgtest-dev libgmock-dev libicu-dev
 )
 TARNIK_TEST_PACKAGES=(
   clang-16 clang-format-16 libclang-rt-16-dev liblo-tools openssl gnome-keyring dbus dbus-bin
