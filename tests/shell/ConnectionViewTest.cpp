@@ -278,6 +278,24 @@ TEST(ConnectionView, FieldsWriteTheModelAndTheTransportSwapsItsRowsKeepingTheTex
   EXPECT_EQ(host->text(), u"100.1.1.9"_s);
 }
 
+TEST(ConnectionView, BrowsesForRelaysOnlyWhileShown) {
+  ConnectionScreen screen;
+  auto browsers = std::make_shared<int>(0);  // browsers running
+  ConnectionView view(*screen.model, [browsers](const QString &, BonjourBrowseHandlers) {
+    auto browser = std::make_unique<QObject>();
+    ++*browsers;
+    QObject::connect(browser.get(), &QObject::destroyed, [browsers] { --*browsers; });
+    return browser;
+  });
+  EXPECT_EQ(*browsers, 0);
+  for (int appearance = 0; appearance < 2; ++appearance) {
+    view.show();
+    EXPECT_EQ(*browsers, 1);
+    view.hide();
+    EXPECT_EQ(*browsers, 0);
+  }
+}
+
 TEST(LocaleTexts, TimeOfDayFollowsTheLocaleWithTheAmPmMarkerOnlyWhereItIsUsed) {
   // 23:24:05 UTC on 2024-03-01, in seconds since 2001-01-01.
   const double date =
