@@ -65,7 +65,11 @@ struct ConnectionScreen {
     QWidget *widget = view->findChild<QWidget *>(objectName);
     return widget && widget->isVisibleTo(view.get());
   }
-  void settle() const { QCoreApplication::processEvents(); }
+  // The redraw's turn, then the turn on which the layout follows it.
+  void settle() const {
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+  }
 
   QTemporaryDir folder;
   QSettings settings{folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
