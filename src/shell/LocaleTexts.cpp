@@ -1,5 +1,7 @@
 #include "shell/LocaleTexts.h"
 
+#include "foundation/ReferenceDate.h"
+
 #include <array>
 #include <cmath>
 #include <memory>
@@ -11,11 +13,27 @@
 
 namespace tarnik {
 
-QString measurementText(double value, const QString &unitSuffix, const QLocale &locale) {
-  return locale.toString(value, 'f', 1) + unitSuffix;
-}
-
 namespace {
+
+// A moment in the locale's best pattern for an ICU skeleton, in the given time zone.
+QString skeletonText(const char16_t *skeleton, double unixMilliseconds, const QLocale &locale,
+                     const QTimeZone &zone) {
+  UErrorCode status = U_ZERO_ERROR;
+  const icu::Locale icuLocale =
+      icu::Locale::forLanguageTag(locale.bcp47Name().toStdString(), status);
+  const std::unique_ptr<icu::DateTimePatternGenerator> patterns(
+      icu::DateTimePatternGenerator::createInstance(icuLocale, status));
+  if (U_FAILURE(status)) return {};
+  const icu::UnicodeString pattern = patterns->getBestPattern(icu::UnicodeString(skeleton), status);
+  icu::SimpleDateFormat format(pattern, icuLocale, status);
+  if (U_FAILURE(status)) return {};
+  const QByteArray zoneID = zone.id();
+  format.adoptTimeZone(icu::TimeZone::createTimeZone(
+      icu::UnicodeString::fromUTF8(icu::StringPiece(zoneID.constData(), zoneID.size()))));
+  icu::UnicodeString text;
+  format.format(unixMilliseconds, text);
+  return QString(reinterpret_cast<const QChar *>(text.getBuffer()), text.length());
+}
 
 struct ByteUnit {
   const char *name;
@@ -34,6 +52,21 @@ QString unitAmountText(double amount, int fractionDigits, const QLocale &locale)
 }
 
 }  // namespace
+
+QString timeOfDayText(double referenceSeconds, const QLocale &locale, const QTimeZone &zone) {
+  const double unixMilliseconds =
+      (referenceSeconds + static_cast<double>(referenceDateUnixSeconds)) * 1000.0;
+  return skeletonText(u"jms", unixMilliseconds, locale, zone);
+}
+
+QString diagnosticsTimestampText(const QDateTime &moment, const QLocale &locale,
+                                 const QTimeZone &zone) {
+  return skeletonText(u"MMMdjms", static_cast<double>(moment.toMSecsSinceEpoch()), locale, zone);
+}
+
+QString measurementText(double value, const QString &unitSuffix, const QLocale &locale) {
+  return locale.toString(value, 'f', 1) + unitSuffix;
+}
 
 QString byteCountText(qint64 bytes, const QLocale &locale) {
   if (bytes == 0) return QStringLiteral("Zero KB");
@@ -56,26 +89,6 @@ QString byteCountText(qint64 bytes, const QLocale &locale) {
     amount /= 1000.0;
   }
   return {};
-}
-
-QString diagnosticsTimestampText(const QDateTime &moment, const QLocale &locale,
-                                 const QTimeZone &zone) {
-  UErrorCode status = U_ZERO_ERROR;
-  const icu::Locale icuLocale =
-      icu::Locale::forLanguageTag(locale.bcp47Name().toStdString(), status);
-  std::unique_ptr<icu::DateTimePatternGenerator> generator(
-      icu::DateTimePatternGenerator::createInstance(icuLocale, status));
-  if (U_FAILURE(status)) return {};
-  const icu::UnicodeString pattern =
-      generator->getBestPattern(icu::UnicodeString(u"MMMdjms"), status);
-  icu::SimpleDateFormat format(pattern, icuLocale, status);
-  if (U_FAILURE(status)) return {};
-  const QByteArray zoneID = zone.id();
-  format.adoptTimeZone(icu::TimeZone::createTimeZone(
-      icu::UnicodeString::fromUTF8(icu::StringPiece(zoneID.constData(), zoneID.size()))));
-  icu::UnicodeString text;
-  format.format(static_cast<UDate>(moment.toMSecsSinceEpoch()), text);
-  return QString(reinterpret_cast<const QChar *>(text.getBuffer()), text.length());
 }
 
 }  // namespace tarnik

@@ -1,0 +1,510 @@
+#include "shell/ConnectionView.h"
+
+#include "app/AppViewModel.h"
+#include "link/OSCManager.h"
+#include "link/TarnikRelayDiscovery.h"
+#include "shell/LocaleTexts.h"
+#include "shell/ScreenRefresh.h"
+#include "shell/SymbolIcons.h"
+
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+
+namespace tarnik {
+
+namespace {
+
+constexpr int portFieldWidth = 82;
+const QColor selectionBlue(0x0a, 0x84, 0xff);
+const QColor warningRed(0xd7, 0x1f, 0x1f);
+
+QLabel *plainLabel(const QString &text = {}, const QString &objectName = {}) {
+  auto *label = new QLabel(text);
+  label->setTextFormat(Qt::PlainText);
+  label->setObjectName(objectName);
+  return label;
+}
+
+QFont scaledFont(QFont font, double scale) {
+  font.setPointSizeF(font.pointSizeF() * scale);
+  return font;
+}
+
+// The caption font with digits of one width, so addresses and ports line up.
+QFont captionDigitsFont(const QFont &base) {
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font.setPointSizeF(base.pointSizeF() * 0.85);
+  return font;
+}
+
+QLabel *secondaryLabel(const QString &text, const QFont &font) {
+  QLabel *label = plainLabel(text);
+  label->setFont(font);
+  label->setForegroundRole(QPalette::PlaceholderText);
+  return label;
+}
+
+QLabel *iconLabel(const QString &symbolName, const QColor &color) {
+  auto *label = new QLabel;
+  label->setPixmap(symbolPixmap(symbolName, color, 16));
+  return label;
+}
+
+// A red, selectable message with a warning sign; the row is hidden while there is none.
+QWidget *warningRow(QLabel *&text, const QString &objectName) {
+  auto *row = new QWidget;
+  auto *layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  text = plainLabel({}, objectName);
+  text->setWordWrap(true);
+  text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  text->setFont(scaledFont(text->font(), 0.95));
+  QPalette red = text->palette();
+  red.setColor(QPalette::WindowText, warningRed);
+  text->setPalette(red);
+  layout->addWidget(iconLabel(QStringLiteral("exclamationmark.triangle.fill"), warningRed), 0,
+                    Qt::AlignTop);
+  layout->addWidget(text, 1);
+  row->hide();
+  return row;
+}
+
+// A whole-width button whose label is a title over a caption line, with a trailing symbol.
+QPushButton *twoLineButton(const QString &objectName, const QString &title, const QString &detail,
+                           QLabel *trailing) {
+  auto *button = new QPushButton;
+  button->setObjectName(objectName);
+  button->setAccessibleName(title);
+  auto *layout = new QHBoxLayout(button);
+  layout->setSpacing(12);
+  auto *lines = new QVBoxLayout;
+  lines->setSpacing(3);
+  lines->addWidget(plainLabel(title));
+  lines->addWidget(secondaryLabel(detail, captionDigitsFont(button->font())));
+  layout->addLayout(lines);
+  layout->addStretch(1);
+  if (trailing) {
+    layout->addWidget(trailing);
+  }
+  for (QWidget *child : button->findChildren<QWidget *>()) {
+    child->setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+  button->setMinimumHeight(layout->sizeHint().height());
+  return button;
+}
+
+// One section of the list: its header, its content, its footer.
+QWidget *section(const QString &objectName, const QString &header, QWidget *content,
+                 QLabel *footer) {
+  auto *box = new QWidget;
+  box->setObjectName(objectName);
+  auto *layout = new QVBoxLayout(box);
+  layout->setContentsMargins(0, 6, 0, 6);
+  if (!header.isEmpty()) {
+    QLabel *title = plainLabel(header);
+    QFont font = title->font();
+    font.setBold(true);
+    title->setFont(font);
+    title->setForegroundRole(QPalette::PlaceholderText);
+    layout->addWidget(title);
+  }
+  content->setAutoFillBackground(true);
+  content->setBackgroundRole(QPalette::Base);
+  layout->addWidget(content);
+  if (footer) {
+    footer->setWordWrap(true);
+    footer->setFont(scaledFont(footer->font(), 0.85));
+    footer->setForegroundRole(QPalette::PlaceholderText);
+    layout->addWidget(footer);
+  }
+  return box;
+}
+
+QLabel *footerLabel(const QString &text, const QString &objectName = {}) {
+  return plainLabel(text, objectName);
+}
+
+QLineEdit *textField(const QString &objectName, const QString &title) {
+  auto *field = new QLineEdit;
+  field->setObjectName(objectName);
+  field->setPlaceholderText(title);
+  field->setAccessibleName(title);
+  return field;
+}
+
+// A refresh writes a field only when the model's text differs, so typing is never disturbed.
+void showText(QLineEdit *field, const QString &text) {
+  if (field->text() != text) {
+    field->setText(text);
+  }
+}
+
+void showText(QLabel *label, const QString &text) {
+  if (label->text() != text) {
+    label->setText(text);
+  }
+}
+
+QString profileAddress(const ConsoleConnectionProfile &profile) {
+  return profile.host + u':' + QString::number(profile.destinationPort);
+}
+
+}  // namespace
+
+ConnectionView::ConnectionView(AppViewModel &app, BonjourBrowserFactory makeRelayBrowser,
+                               QWidget *parent)
+    : QWidget(parent),
+      app_(app),
+      relayDiscovery_(std::make_unique<TarnikRelayDiscovery>(std::move(makeRelayBrowser))) {
+  setObjectName(QStringLiteral("connection"));
+  setWindowTitle(QStringLiteral("Connection"));
+
+  auto *list = new QWidget;
+  auto *sections = new QVBoxLayout(list);
+  sections->addWidget(makeStatusSection());
+  sections->addWidget(makeSavedConnectionsSection());
+  sections->addWidget(makeSettingsSection());
+  sections->addWidget(makeExamplesSection());
+  sections->addWidget(makeTestSection());
+  sections->addStretch(1);
+
+  auto *scroll = new QScrollArea;
+  scroll->setObjectName(QStringLiteral("connection.list"));
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidget(list);
+  auto *layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(scroll);
+
+  auto *refresh = new ScreenRefresh(this, [this] { redraw(); });
+  refresh->observe(app_);
+  refresh->redrawNow();
+}
+
+ConnectionView::~ConnectionView() = default;
+
+void ConnectionView::showEvent(QShowEvent *event) {
+  QWidget::showEvent(event);
+  relayDiscovery_->start();
+}
+
+void ConnectionView::hideEvent(QHideEvent *event) {
+  QWidget::hideEvent(event);
+  relayDiscovery_->stop();
+}
+
+QWidget *ConnectionView::makeStatusSection() {
+  auto *rows = new QWidget;
+  statusRows_ = new QFormLayout(rows);
+  managerSocket_ = plainLabel({}, QStringLiteral("connection.status.managerSocket"));
+  eosResponse_ = plainLabel({}, QStringLiteral("connection.status.eosResponse"));
+  configuration_ = plainLabel({}, QStringLiteral("connection.configuration"));
+  configuration_->setWordWrap(true);
+  lastEosResponse_ = plainLabel({}, QStringLiteral("connection.status.lastEosResponse"));
+  for (QLabel *value : {managerSocket_, eosResponse_, configuration_, lastEosResponse_}) {
+    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  }
+  statusRows_->addRow(plainLabel(QStringLiteral("Manager socket")), managerSocket_);
+  statusRows_->addRow(plainLabel(QStringLiteral("Eos response")), eosResponse_);
+  statusRows_->addRow(plainLabel(QStringLiteral("Configuration")), configuration_);
+  statusRows_->addRow(plainLabel(QStringLiteral("Last Eos response")), lastEosResponse_);
+  return section(QStringLiteral("connection.statusSection"), QStringLiteral("Status"), rows,
+                 nullptr);
+}
+
+QWidget *ConnectionView::makeSavedConnectionsSection() {
+  auto *content = new QWidget;
+  auto *layout = new QVBoxLayout(content);
+  profileRows_ = new QVBoxLayout;
+  layout->addLayout(profileRows_);
+  layout->addWidget(warningRow(storageError_, QStringLiteral("connection.profile.storageError")));
+
+  auto *newButton =
+      new QPushButton(symbolIcon(QStringLiteral("plus"), selectionBlue, selectionBlue),
+                      QStringLiteral("New Connection"));
+  newButton->setObjectName(QStringLiteral("connection.profile.new"));
+  connect(newButton, &QPushButton::clicked, this, &ConnectionView::startNewConnection);
+  saveButton_ = new QPushButton(
+      symbolIcon(QStringLiteral("square.and.arrow.down"), selectionBlue, selectionBlue), {});
+  saveButton_->setObjectName(QStringLiteral("connection.profile.save"));
+  connect(saveButton_, &QPushButton::clicked, this, &ConnectionView::saveConnectionProfile);
+  layout->addWidget(newButton);
+  layout->addWidget(saveButton_);
+  return section(QStringLiteral("connection.savedConnectionsSection"),
+                 QStringLiteral("Saved Connections"), content,
+                 footerLabel(QStringLiteral("Loading a profile fills the editor without "
+                                            "connecting. Edits are saved only when you choose "
+                                            "Save or Update.")));
+}
+
+QWidget *ConnectionView::makeSettingsSection() {
+  auto *content = new QWidget;
+  auto *layout = new QVBoxLayout(content);
+
+  name_ = textField(QStringLiteral("connection.name"), QStringLiteral("Connection name"));
+  connect(name_, &QLineEdit::textEdited, &app_, &AppViewModel::setConsoleName);
+  host_ = textField(QStringLiteral("connection.host"),
+                    QStringLiteral("Console IP address or DNS name"));
+  connect(host_, &QLineEdit::textEdited, &app_, &AppViewModel::setConsoleIP);
+  layout->addWidget(name_);
+  layout->addWidget(host_);
+
+  const auto pickerRow = [](const QString &title, QComboBox *picker) {
+    auto *row = new QWidget;
+    auto *rowLayout = new QHBoxLayout(row);
+    rowLayout->setContentsMargins(0, 0, 0, 0);
+    rowLayout->addWidget(plainLabel(title));
+    rowLayout->addStretch(1);
+    rowLayout->addWidget(picker);
+    picker->setAccessibleName(title);
+    return row;
+  };
+  transport_ = new QComboBox;
+  transport_->setObjectName(QStringLiteral("connection.transport"));
+  transport_->addItem(QStringLiteral("TCP"), QVariant::fromValue(OSCTransport::tcp));
+  transport_->addItem(QStringLiteral("UDP"), QVariant::fromValue(OSCTransport::udp));
+  connect(transport_, &QComboBox::activated, this, [this](int index) {
+    app_.setConnectionTransport(transport_->itemData(index).value<OSCTransport>());
+  });
+  layout->addWidget(pickerRow(QStringLiteral("Transport"), transport_));
+
+  const auto portRow = [](QLabel *label, QLineEdit *field) {
+    auto *row = new QWidget;
+    auto *rowLayout = new QHBoxLayout(row);
+    rowLayout->setContentsMargins(0, 0, 0, 0);
+    rowLayout->addWidget(label);
+    rowLayout->addSpacing(12);
+    rowLayout->addStretch(1);
+    field->setFixedWidth(portFieldWidth);
+    field->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    rowLayout->addWidget(field);
+    return row;
+  };
+  destinationPortLabel_ = plainLabel();
+  destinationPort_ = textField(QStringLiteral("connection.destinationPort"), {});
+  connect(destinationPort_, &QLineEdit::textEdited, &app_, &AppViewModel::setCustomSendPort);
+  layout->addWidget(portRow(destinationPortLabel_, destinationPort_));
+
+  const QString listenTitle = QStringLiteral("Listen Port (Console TX)");
+  listenPort_ = textField(QStringLiteral("connection.udpListenPort"), QStringLiteral("8001"));
+  listenPort_->setAccessibleName(listenTitle);
+  connect(listenPort_, &QLineEdit::textEdited, &app_, &AppViewModel::setCustomListenPort);
+  listenPortRow_ = portRow(plainLabel(listenTitle), listenPort_);
+  layout->addWidget(listenPortRow_);
+
+  framing_ = new QComboBox;
+  framing_->setObjectName(QStringLiteral("connection.tcpFraming"));
+  framing_->addItem(QStringLiteral("Packet length (OSC 1.0)"),
+                    QVariant::fromValue(OSCTCPFraming::packetLength));
+  framing_->addItem(QStringLiteral("SLIP (OSC 1.1)"), QVariant::fromValue(OSCTCPFraming::slip));
+  connect(framing_, &QComboBox::activated, this, [this](int index) {
+    app_.setTcpFraming(framing_->itemData(index).value<OSCTCPFraming>());
+  });
+  auto *framingRow = pickerRow(QStringLiteral("TCP Framing"), framing_);
+  framingRow->setObjectName(QStringLiteral("connection.tcpFramingRow"));
+  layout->addWidget(framingRow);
+
+  layout->addWidget(warningRow(validationError_, QStringLiteral("connection.validationError")));
+  settingsFooter_ = footerLabel({}, QStringLiteral("connection.settingsFooter"));
+  return section(QStringLiteral("connection.connectionSettingsSection"),
+                 QStringLiteral("Connection Settings"), content, settingsFooter_);
+}
+
+QWidget *ConnectionView::makeExamplesSection() {
+  struct Example {
+    const char *objectName;
+    QString title;
+  };
+  const Example examples[] = {
+      {"connection.example.school", QStringLiteral("Vellick — School Network")},
+      {"connection.example.lighting", QStringLiteral("Vellick — Lighting Network")},
+  };
+  const QList<ConsoleConnectionProfile> profiles = AppViewModel::builtInConnectionProfiles();
+  auto *content = new QWidget;
+  auto *layout = new QVBoxLayout(content);
+  for (qsizetype index = 0; index < profiles.size() && index < std::ssize(examples); ++index) {
+    const ConsoleConnectionProfile profile = profiles[index];
+    QPushButton *button =
+        twoLineButton(QString::fromLatin1(examples[index].objectName), examples[index].title,
+                      profile.host, iconLabel(QStringLiteral("arrow.down.to.line"), selectionBlue));
+    connect(button, &QPushButton::clicked, this, [this, profile] { applyBuiltInProfile(profile); });
+    layout->addWidget(button);
+  }
+  return section(QStringLiteral("connection.examplesSection"), QStringLiteral("Known Example"),
+                 content,
+                 footerLabel(QStringLiteral("These buttons load editable TCP 3037 / SLIP settings "
+                                            "for Vellick. They do not connect automatically.")));
+}
+
+QWidget *ConnectionView::makeTestSection() {
+  auto *content = new QWidget;
+  auto *layout = new QVBoxLayout(content);
+  testButton_ =
+      new QPushButton(symbolIcon(QStringLiteral("waveform.path.ecg"), selectionBlue, selectionBlue),
+                      QStringLiteral("Test Connection"));
+  testButton_->setObjectName(QStringLiteral("connection.test"));
+  connect(testButton_, &QPushButton::clicked, this, &ConnectionView::testConnection);
+  testBusy_ = new QProgressBar;
+  testBusy_->setObjectName(QStringLiteral("connection.test.busy"));
+  testBusy_->setRange(0, 0);
+  testBusy_->setTextVisible(false);
+  testBusy_->setMaximumWidth(60);
+  auto *buttonRow = new QHBoxLayout;
+  buttonRow->addWidget(testButton_, 1);
+  buttonRow->addWidget(testBusy_);
+  layout->addLayout(buttonRow);
+
+  testRows_ = new QFormLayout;
+  testStatus_ = plainLabel({}, QStringLiteral("connection.test.status"));
+  testIdentity_ = plainLabel({}, QStringLiteral("connection.test.identity"));
+  testVersion_ = plainLabel({}, QStringLiteral("connection.test.version"));
+  for (QLabel *value : {testStatus_, testIdentity_, testVersion_}) {
+    value->setWordWrap(true);
+    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  }
+  testRows_->addRow(plainLabel(QStringLiteral("Result")), testStatus_);
+  testRows_->addRow(plainLabel(QStringLiteral("Console identity")), testIdentity_);
+  testRows_->addRow(plainLabel(QStringLiteral("Eos version")), testVersion_);
+  layout->addLayout(testRows_);
+  return section(
+      QStringLiteral("connection.testSection"), {}, content,
+      footerLabel(QStringLiteral("The test sends read-only version, nonce-ping, and processor "
+                                 "queries. Verification requires a version reply and matched "
+                                 "ping; processor identity appears when available.")));
+}
+
+void ConnectionView::redraw() {
+  redrawStatus();
+  redrawSavedConnections();
+  redrawSettings();
+  redrawTest();
+}
+
+void ConnectionView::redrawStatus() {
+  const OSCManager &manager = *app_.oscManager();
+  showText(managerSocket_,
+           manager.isConnected() ? QStringLiteral("Ready") : manager.connectionStateDescription());
+  showText(eosResponse_,
+           app_.isConsoleReachable() ? QStringLiteral("Fresh") : QStringLiteral("Not confirmed"));
+  showText(configuration_, app_.transportDescription());
+  const std::optional<double> lastResponse = manager.lastEosResponse();
+  statusRows_->setRowVisible(lastEosResponse_, lastResponse.has_value());
+  if (lastResponse) {
+    showText(lastEosResponse_, timeOfDayText(*lastResponse));
+  }
+}
+
+void ConnectionView::redrawSavedConnections() {
+  const std::optional<QUuid> selection = app_.selectedConnectionProfileID();
+  saveButton_->setText(selection ? QStringLiteral("Update Selected Connection")
+                                 : QStringLiteral("Save Connection"));
+  const std::optional<QString> &storageError = app_.profileStorageError();
+  const bool showsStorageError = storageError && !storageError->isEmpty();
+  storageError_->parentWidget()->setVisible(showsStorageError);
+  showText(storageError_, showsStorageError ? *storageError : QString());
+
+  // Rows are rebuilt only when what they show changed, so a redraw for another value leaves
+  // a row under the pointer alone.
+  const QList<ConsoleConnectionProfile> &profiles = app_.savedConnectionProfiles();
+  if (profilesDrawn_ && profiles == drawnProfiles_ && selection == drawnSelection_) {
+    return;
+  }
+  profilesDrawn_ = true;
+  drawnProfiles_ = profiles;
+  drawnSelection_ = selection;
+  while (QLayoutItem *item = profileRows_->takeAt(0)) {
+    delete item->widget();
+    delete item;
+  }
+  if (profiles.isEmpty()) {
+    QLabel *empty = secondaryLabel(QStringLiteral("No saved connections"), font());
+    empty->setObjectName(QStringLiteral("connection.profiles.empty"));
+    profileRows_->addWidget(empty);
+    return;
+  }
+  for (const ConsoleConnectionProfile &profile : profiles) {
+    QLabel *check = nullptr;
+    if (selection && profile.id == *selection) {
+      check = iconLabel(QStringLiteral("checkmark.circle.fill"), selectionBlue);
+      check->setObjectName(QStringLiteral("connection.profile.selected"));
+      check->setAccessibleName(QStringLiteral("Selected"));
+    }
+    QPushButton *row = twoLineButton(
+        QStringLiteral("connection.profile.") + profile.id.toString(QUuid::WithoutBraces).toUpper(),
+        profile.name, profileAddress(profile), check);
+    row->setFlat(true);
+    connect(row, &QPushButton::clicked, this, [this, profile] { applyConnectionProfile(profile); });
+    profileRows_->addWidget(row);
+  }
+}
+
+void ConnectionView::redrawSettings() {
+  const bool isUDP = app_.connectionTransport() == OSCTransport::udp;
+  showText(name_, app_.consoleName());
+  showText(host_, app_.consoleIP());
+  transport_->setCurrentIndex(
+      transport_->findData(QVariant::fromValue(app_.connectionTransport())));
+  const QString portTitle = isUDP ? QStringLiteral("Destination Port (Console RX)")
+                                  : QStringLiteral("TCP Port (Console RX)");
+  showText(destinationPortLabel_, portTitle);
+  destinationPort_->setAccessibleName(portTitle);
+  destinationPort_->setPlaceholderText(isUDP ? QStringLiteral("8000") : QStringLiteral("3032"));
+  showText(destinationPort_, app_.customSendPort());
+  showText(listenPort_, app_.customListenPort());
+  listenPortRow_->setVisible(isUDP);
+  framing_->setCurrentIndex(framing_->findData(QVariant::fromValue(app_.tcpFraming())));
+  framing_->parentWidget()->setVisible(!isUDP);
+
+  const QString issue = app_.connectionSettingsIssue().value_or(QString());
+  validationError_->parentWidget()->setVisible(!issue.isEmpty());
+  showText(validationError_, issue);
+  showText(settingsFooter_,
+           isUDP ? QStringLiteral("Destination sends to Console RX; listen receives Console TX. "
+                                  "The shown port values are editable starting points, not "
+                                  "verified venue settings.")
+                 : QStringLiteral("The port is the console's OSC RX destination. Match the "
+                                  "framing configured in Eos."));
+}
+
+void ConnectionView::redrawTest() {
+  const bool testing = app_.isTestingConnection();
+  testButton_->setEnabled(!testing);
+  testBusy_->setVisible(testing);
+  const QString &status = app_.testConnectionStatus();
+  testRows_->setRowVisible(testStatus_, !status.isEmpty());
+  showText(testStatus_, status);
+  const std::optional<QString> &identity = app_.testConnectionIdentity();
+  testRows_->setRowVisible(testIdentity_, identity.has_value());
+  showText(testIdentity_, identity.value_or(QString()));
+  const std::optional<QString> &version = app_.testConnectionVersion();
+  testRows_->setRowVisible(testVersion_, version.has_value());
+  showText(testVersion_, version.value_or(QString()));
+}
+
+// Connected when the model offers each operation of the same name.
+void ConnectionView::applyConnectionProfile(const ConsoleConnectionProfile &profile) {
+  app_.applyConnectionProfile(profile);
+}
+
+void ConnectionView::startNewConnection() { app_.startNewConnection(); }
+
+void ConnectionView::saveConnectionProfile() { app_.saveConnectionProfile(); }
+
+void ConnectionView::applyBuiltInProfile(const ConsoleConnectionProfile &profile) {
+  const QList<ConsoleConnectionProfile> examples = AppViewModel::builtInConnectionProfiles();
+  app_.applyBuiltInProfile(!examples.isEmpty() && profile.id == examples.first().id
+                               ? AppViewModel::BuiltInProfile::first
+                               : AppViewModel::BuiltInProfile::second);
+}
+
+void ConnectionView::testConnection() { app_.testConnection(); }
+
+}  // namespace tarnik

@@ -1,0 +1,274 @@
+#include "app/AppViewModel.h"
+#include "link/OSCManager.h"
+#include "shell/ConnectionView.h"
+#include "shell/LocaleTexts.h"
+#include "support/EosConsoleDouble.h"
+#include "support/QtPrinting.h"
+#include "support/QtTestApplication.h"
+#include "support/Screenshots.h"
+
+#include <QComboBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tarnik {
+namespace {
+
+using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
+using testing::waitUntil;
+
+// A model on a settings file of its own holding the saved profiles, networking off, and its
+// connection screen shown.
+struct ConnectionScreen {
+  explicit ConnectionScreen(const QList<ConsoleConnectionProfile> &profiles = {},
+                            std::optional<QUuid> selected = std::nullopt) {
+    QJsonArray stored;
+    for (const ConsoleConnectionProfile &profile : profiles) {
+      stored.append(profile.toJson());
+    }
+    settings.setValue(u"connectionProfiles.v1"_s,
+                      QString::fromUtf8(QJsonDocument(stored).toJson(QJsonDocument::Compact)));
+    if (selected) {
+      settings.setValue(QStringLiteral("selectedConnectionProfileID"),
+                        selected->toString(QUuid::WithoutBraces).toUpper());
+    }
+    AppViewModel::Arguments arguments;
+    arguments.defaults = &settings;
+    arguments.startNetworkingOnInit = false;
+    model = std::make_unique<AppViewModel>(std::move(arguments));
+    view = std::make_unique<ConnectionView>(
+        *model, [](const QString &, BonjourBrowseHandlers) { return std::make_unique<QObject>(); });
+    view->resize(460, 1100);
+    view->show();
+  }
+
+  template <typename Widget = QLabel>
+  Widget *find(const QString &objectName) const {
+    auto *widget = view->findChild<Widget *>(objectName);
+    EXPECT_NE(widget, nullptr) << objectName.toStdString();
+    return widget;
+  }
+  template <typename Widget = QLabel>
+  QString text(const QString &objectName) const {
+    Widget *widget = find<Widget>(objectName);
+    return widget ? widget->text() : u"<none>"_s;
+  }
+  bool shown(const QString &objectName) const {
+    QWidget *widget = view->findChild<QWidget *>(objectName);
+    return widget && widget->isVisibleTo(view.get());
+  }
+  // The redraw's turn, then the turn on which the layout follows it.
+  void settle() const {
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+  }
+
+  QTemporaryDir folder;
+  QSettings settings{folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
+  std::unique_ptr<AppViewModel> model;
+  std::unique_ptr<ConnectionView> view;
+};
+
+ConsoleConnectionProfile profile(const QString &name, const QString &host) {
+  return {.id = QUuid::createUuid(), .name = name, .host = host, .destinationPort = 3037};
+}
+
+TEST(ConnectionView, StatusFollowsTheManagerAndTheModelAgainstTheConsoleOverTCP) {
+  testing::EosConsoleDouble console;
+  console.replyDelay = 800ms;
+  ConnectionScreen screen;
+  AppViewModel &model = *screen.model;
+  EXPECT_EQ(screen.text(u"connection.status.managerSocket"_s),
+            model.oscManager()->connectionStateDescription());
+  EXPECT_FALSE(screen.shown(u"connection.status.lastEosResponse"_s));
+
+  model.setConsoleIP(u"127.0.0.1"_s);
+  model.setTcpFraming(OSCTCPFraming::packetLength);
+  model.setCustomSendPort(QString::number(console.tcpPort(OSCTCPFraming::packetLength)));
+  model.connect();
+  ASSERT_TRUE(
+      waitUntil([&] { return screen.text(u"connection.status.managerSocket"_s) == u"Ready"_s; }));
+  EXPECT_EQ(screen.text(u"connection.status.eosResponse"_s), u"Not confirmed"_s);
+  EXPECT_FALSE(screen.shown(u"connection.status.lastEosResponse"_s));
+
+  ASSERT_TRUE(
+      waitUntil([&] { return screen.text(u"connection.status.eosResponse"_s) == u"Fresh"_s; }));
+  ASSERT_TRUE(waitUntil([&] { return screen.shown(u"connection.status.lastEosResponse"_s); }));
+  EXPECT_EQ(screen.text(u"connection.status.lastEosResponse"_s),
+            timeOfDayText(*model.oscManager()->lastEosResponse()));
+  EXPECT_EQ(screen.text(u"connection.configuration"_s), model.transportDescription());
+  model.disconnect();
+}
+
+TEST(ConnectionView, SavedConnectionsListTheProfilesInOrderAndCheckOnlyTheSelectedOne) {
+  {
+    ConnectionScreen empty;
+    EXPECT_EQ(empty.text(u"connection.profiles.empty"_s), u"No saved connections"_s);
+    EXPECT_FALSE(empty.shown(u"connection.profile.storageError"_s));
+    testing::saveScreenshot(*empty.view, u"connection-tcp"_s);
+  }
+  const QList<ConsoleConnectionProfile> profiles{profile(u"<b>Booth & Co</b>"_s, u"127.0.0.1"_s),
+                                                 profile(u"Stage left"_s, u"10.0.0.7"_s)};
+  ConnectionScreen screen(profiles, profiles[1].id);
+  const auto row = [&](const ConsoleConnectionProfile &p) {
+    return screen.find<QPushButton>(u"connection.profile."_s +
+                                    p.id.toString(QUuid::WithoutBraces).toUpper());
+  };
+  const auto lines = [&](const ConsoleConnectionProfile &p) {
+    QStringList texts;
+    for (QLabel *label : row(p)->findChildren<QLabel *>()) {
+      texts.append(label->pixmap().isNull() ? label->text() : label->accessibleName());
+    }
+    return texts;
+  };
+  const auto rowsAndButton = [&] {
+    screen.settle();
+    return QList{lines(profiles[0]), lines(profiles[1]),
+                 QStringList{screen.text<QPushButton>(u"connection.profile.save"_s)}};
+  };
+  EXPECT_EQ(rowsAndButton(),
+            (QList<QStringList>{{u"<b>Booth & Co</b>"_s, u"127.0.0.1:3037"_s},
+                                {u"Stage left"_s, u"10.0.0.7:3037"_s, u"Selected"_s},
+                                {u"Update Selected Connection"_s}}));
+  EXPECT_LT(row(profiles[0])->y(), row(profiles[1])->y());
+  screen.model->setSelectedConnectionProfileID(std::nullopt);
+  EXPECT_EQ(rowsAndButton(), (QList<QStringList>{{u"<b>Booth & Co</b>"_s, u"127.0.0.1:3037"_s},
+                                                 {u"Stage left"_s, u"10.0.0.7:3037"_s},
+                                                 {u"Save Connection"_s}}));
+}
+
+// Each row: relay on, UDP, pairing code, host, destination and listen port, the line shown.
+TEST(ConnectionView, ValidationLineFollowsTheFormAtEveryRedraw) {
+  const QString code = QString::fromLatin1(QByteArray(32, 'k').toBase64());
+  const QString relay = u"Mac relay requires TCP."_s;
+  const QString pairing = u"Paste the pairing code shown in Tarnik on the Mac."_s;
+  const QString empty = u"Enter a console IP address or hostname."_s;
+  const QString url = u"Enter only an IP address or hostname, without a URL or port."_s;
+  const QString port = u"Destination port must be 1–65535."_s;
+  const QString listen = u"UDP listen port must be 1–65535."_s;
+  const struct {
+    bool relay, udp;
+    QString code, host, port, listen, expected;
+  } cases[] = {
+      {true, true, code, u"h"_s, u"1"_s, u"1"_s, relay},
+      {true, false, u"abc"_s, u"h"_s, u"1"_s, u"1"_s, pairing},
+      {false, false, {}, u""_s, u"1"_s, u"1"_s, empty},
+      {false, false, {}, u"   "_s, u"1"_s, u"1"_s, empty},
+      {false, false, {}, u"a b"_s, u"1"_s, u"1"_s, url},
+      {false, false, {}, u"x/y"_s, u"1"_s, u"1"_s, url},
+      {false, false, {}, u"h?"_s, u"1"_s, u"1"_s, url},
+      {false, false, {}, u"#"_s, u"1"_s, u"1"_s, url},
+      {false, false, {}, u"h"_s, u" 3037"_s, u"1"_s, port},
+      {false, false, {}, u"h"_s, u"3037 "_s, u"1"_s, port},
+      {false, false, {}, u"h"_s, u"0"_s, u"1"_s, port},
+      {false, false, {}, u"h"_s, u"65536"_s, u"1"_s, port},
+      {false, false, {}, u" h "_s, u"+3037"_s, u""_s, {}},
+      {false, true, {}, u"h"_s, u"65535"_s, u""_s, listen},
+      {false, false, {}, u"fe80::1"_s, u"3037"_s, u"1"_s, {}},
+  };
+  ConnectionScreen screen;
+  AppViewModel &model = *screen.model;
+  for (const auto &c : cases) {
+    model.setUsesMacRelay(c.relay);
+    model.setConnectionTransport(c.udp ? OSCTransport::udp : OSCTransport::tcp);
+    model.setRelayPairingCode(c.code);
+    model.setConsoleIP(c.host);
+    model.setCustomSendPort(c.port);
+    model.setCustomListenPort(c.listen);
+    screen.settle();
+    EXPECT_EQ(std::pair(screen.shown(u"connection.validationError"_s),
+                        screen.text(u"connection.validationError"_s)),
+              std::pair(!c.expected.isEmpty(), c.expected))
+        << c.host.toStdString() << " " << c.port.toStdString();
+  }
+  model.setConsoleIP(u"a b"_s);
+  screen.settle();
+  testing::saveScreenshot(*screen.view, u"connection-validation-error"_s);
+}
+
+TEST(ConnectionView, FieldsWriteTheModelAndTheTransportSwapsItsRowsKeepingTheTexts) {
+  ConnectionScreen screen;
+  AppViewModel &model = *screen.model;
+  auto *host = screen.find<QLineEdit>(u"connection.host"_s);
+  auto *port = screen.find<QLineEdit>(u"connection.destinationPort"_s);
+  QTest::keyClicks(host, u"10.1.1.9"_s);
+  host->setCursorPosition(2);
+  QTest::keyClicks(host, u"0"_s);  // typing mid-text: the redraw leaves the cursor where it is
+  screen.settle();
+  EXPECT_EQ(model.consoleIP(), u"100.1.1.9"_s);
+  EXPECT_EQ(host->cursorPosition(), 3);
+  port->clear();
+  QTest::keyClicks(port, u"4703"_s);
+  EXPECT_EQ(model.customSendPort(), u"4703"_s);
+  EXPECT_EQ(port->alignment() & Qt::AlignRight, Qt::AlignRight);
+  EXPECT_EQ(port->width(), 82);
+
+  // The port row's label and placeholder, which row follows it, the footer's start.
+  const auto look = [&] {
+    screen.settle();
+    return QStringList{port->accessibleName(), port->placeholderText(),
+                       screen.shown(u"connection.udpListenPort"_s) ? u"listen"_s : u"framing"_s,
+                       screen.text(u"connection.settingsFooter"_s).section(u' ', 0, 2)};
+  };
+  auto *transport = screen.find<QComboBox>(u"connection.transport"_s);
+  transport->setCurrentIndex(1);
+  emit transport->activated(1);
+  EXPECT_EQ(model.connectionTransport(), OSCTransport::udp);
+  EXPECT_EQ(look(), (QStringList{u"Destination Port (Console RX)"_s, u"8000"_s, u"listen"_s,
+                                 u"Destination sends to"_s}));
+  EXPECT_FALSE(screen.shown(u"connection.tcpFraming"_s));
+  testing::saveScreenshot(*screen.view, u"connection-udp"_s);
+
+  model.setTcpFraming(OSCTCPFraming::slip);
+  model.setConnectionTransport(OSCTransport::tcp);
+  EXPECT_EQ(look(),
+            (QStringList{u"TCP Port (Console RX)"_s, u"3032"_s, u"framing"_s, u"The port is"_s}));
+  EXPECT_TRUE(screen.shown(u"connection.tcpFraming"_s));
+  EXPECT_EQ(screen.find<QComboBox>(u"connection.tcpFraming"_s)->currentText(), u"SLIP (OSC 1.1)"_s);
+  EXPECT_EQ(QStringList({host->text(), port->text()}), QStringList({u"100.1.1.9"_s, u"4703"_s}));
+}
+
+TEST(ConnectionView, BrowsesForRelaysOnlyWhileShown) {
+  ConnectionScreen screen;
+  auto browsers = std::make_shared<int>(0);  // browsers running
+  ConnectionView view(*screen.model, [browsers](const QString &, BonjourBrowseHandlers) {
+    auto browser = std::make_unique<QObject>();
+    ++*browsers;
+    QObject::connect(browser.get(), &QObject::destroyed, [browsers] { --*browsers; });
+    return browser;
+  });
+  EXPECT_EQ(*browsers, 0);
+  for (int appearance = 0; appearance < 2; ++appearance) {
+    view.show();
+    EXPECT_EQ(*browsers, 1);
+    view.hide();
+    EXPECT_EQ(*browsers, 0);
+  }
+}
+
+TEST(LocaleTexts, TimeOfDayFollowsTheLocaleWithTheAmPmMarkerOnlyWhereItIsUsed) {
+  // 23:24:05 UTC on 2024-03-01, in seconds since 2001-01-01.
+  const double date =
+      QDateTime(QDate(2024, 3, 1), QTime(23, 24, 5), QTimeZone::utc()).toSecsSinceEpoch() -
+      978307200.0;
+  const struct {
+    const char *locale;
+    QString expected;
+  } cases[] = {{"en_US", u"11:24:05\u202FPM"_s}, {"de_DE", u"23:24:05"_s}};
+  for (const auto &c : cases) {
+    EXPECT_EQ(timeOfDayText(date, QLocale(QString::fromLatin1(c.locale)), QTimeZone::utc()),
+              c.expected)
+        << c.locale;
+  }
+}
+
+}  // namespace
+}  // namespace tarnik
