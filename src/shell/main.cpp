@@ -1,3 +1,14 @@
+#include "shell/ControllerPage.h"
+#include "shell/RelayPage.h"
 #include "shell/TarnikEntry.h"
 
-int main(int argc, char **argv) { return tarnik::runTarnik(argc, argv); }
+int main(int argc, char **argv) {
+  tarnik::WorkspacePageFactories pages;
+  pages.relaySection = [](tarnik::WorkspaceContext &context) -> QWidget * {
+    return new tarnik::RelayPage(context);
+  };
+  pages.controllerSections = [](tarnik::WorkspaceContext &context) -> QWidget * {
+    return new tarnik::ControllerPage(context);
+  };
+  return tarnik::runTarnik(argc, argv, std::move(pages));
+}
