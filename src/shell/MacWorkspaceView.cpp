@@ -3,6 +3,8 @@
 #include "app/AppViewModel.h"
 #include "link/TarnikRelayServer.h"
 #include "operations/MoverController.h"
+#include "shell/AfterFirstPaint.h"
+#include "shell/BoardRoute.h"
 #include "shell/ScreenRefresh.h"
 #include "shell/SymbolIcons.h"
 #include "shell/UpdatesPage.h"
@@ -44,14 +46,16 @@ QWidget *emptyPane(const QString &objectName) {
 
 MacWorkspaceView::MacWorkspaceView(AppViewModel &app, TarnikRelayServer &relay,
                                    MoverController &mover, MacUpdater &updater,
-                                   WorkspacePageFactories factories, QWidget *parent)
+                                   WorkspacePageFactories factories, RelayPairingKeychain keychain,
+                                   QWidget *parent)
     : QWidget(parent),
       app_(app),
       relay_(relay),
       mover_(mover),
       updater_(updater),
       factories_(std::move(factories)),
-      context_{app_, relay_, mover_, updater_, state_},
+      keychain_(std::move(keychain)),
+      context_{app_, relay_, mover_, updater_, state_, *this},
       seenConnectionSettings_(app.activeConnectionSettings()) {
   setObjectName(QStringLiteral("workspace"));
   if (!factories_.updatesSection) {
@@ -82,6 +86,44 @@ MacWorkspaceView::MacWorkspaceView(AppViewModel &app, TarnikRelayServer &relay,
 
   auto *refresh = new ScreenRefresh(this, [this] { redraw(); });
   refresh->observe(app_);
+  new AfterFirstPaint(*this, [this] { loadPairingCode(); });
+}
+
+void MacWorkspaceView::loadPairingCode() {
+  auto loaded = keychain_.load();
+  if (!loaded) {
+    state_.pairingError = QStringLiteral("Keychain: ") + loaded.error().description();
+  } else if (*loaded) {
+    // An older error stays: only a new code replaces it.
+    state_.pairingKey = **loaded;
+  } else {
+    replacePairingCode();
+    return;
+  }
+  emit pairingChanged();
+}
+
+void MacWorkspaceView::replacePairingCode() {
+  relay_.stop();
+  auto code = keychain_.make();
+  if (code) {
+    if (auto stored = keychain_.store(*code); !stored) {
+      code = std::unexpected(stored.error());
+    }
+  }
+  if (code) {
+    state_.pairingKey = *code;
+    state_.pairingError.reset();
+  } else {
+    state_.pairingError =
+        QStringLiteral("Could not save a new pairing code: ") + code.error().description();
+  }
+  emit pairingChanged();
+}
+
+bool MacWorkspaceView::canUseBoardRoute() const {
+  return tarnik::canUseBoardRoute(app_.isConsoleReachable(), app_.activeConnectionSettings(),
+                                  state_.pairingKey);
 }
 
 QWidget *MacWorkspaceView::makeSidebar() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ConsoleConnectionProfile.h"
+#include "shell/RelayPairingKeychain.h"
 #include "shell/WorkspacePages.h"
 
 #include <QPointer>
@@ -24,15 +25,26 @@ class MacWorkspaceView : public QWidget {
  public:
   MacWorkspaceView(AppViewModel &app, TarnikRelayServer &relay, MoverController &mover,
                    MacUpdater &updater, WorkspacePageFactories factories,
+                   RelayPairingKeychain keychain = RelayPairingKeychain::relaySecurity(),
                    QWidget *parent = nullptr);
 
   const WorkspaceState &state() const { return state_; }
   // Shows the page with this title, as a click on its sidebar row does.
   void showPage(const QString &title);
 
+  // The relay's pairing code. Loaded once, after the window's first paint: the keychain
+  // answers synchronously and must not hold up that paint.
+  void loadPairingCode();
+  // Stops the relay, then makes and stores a new code; the old one stays when that fails.
+  void replacePairingCode();
+  // The phone relay's and the controller's shared condition on the console route.
+  bool canUseBoardRoute() const;
+
  signals:
   // The user closed the window.
   void closed();
+  // The pairing code or its error changed.
+  void pairingChanged();
 
  protected:
   void closeEvent(QCloseEvent *event) override;
@@ -47,6 +59,7 @@ class MacWorkspaceView : public QWidget {
   MoverController &mover_;
   MacUpdater &updater_;
   WorkspacePageFactories factories_;
+  RelayPairingKeychain keychain_;
   WorkspaceState state_;
   WorkspaceContext context_;
   std::optional<ConsoleConnectionProfile> seenConnectionSettings_;

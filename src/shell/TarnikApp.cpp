@@ -4,13 +4,13 @@
 #include "link/TarnikRelayServer.h"
 #include "operations/MoverController.h"
 #include "operations/MoverDedicatedOSCTransport.h"
+#include "shell/AfterFirstPaint.h"
 #include "shell/DeferredGamePadSource.h"
 #include "shell/MacUpdater.h"
 #include "shell/MacWorkspaceView.h"
 
 #include <QApplication>
 #include <QScreen>
-#include <QTimer>
 
 namespace tarnik {
 
@@ -35,30 +35,6 @@ std::unique_ptr<AppViewModel> makeAppViewModel(QSettings &defaults) {
   arguments.loadRelayKey = &TarnikRelaySecurity::loadPairingCode;
   return std::make_unique<AppViewModel>(std::move(arguments));
 }
-
-// Starts the game controllers once the window has first been painted.
-class GamePadsAfterFirstPaint : public QObject {
- public:
-  GamePadsAfterFirstPaint(QWidget &window, DeferredGamePadSource &pads)
-      : QObject(&window), pads_(pads) {
-    window.installEventFilter(this);
-  }
-
- protected:
-  bool eventFilter(QObject *watched, QEvent *event) override {
-    if (event->type() == QEvent::Paint) {
-      watched->removeEventFilter(this);
-      QTimer::singleShot(0, this, [this] {
-        pads_.start();
-        deleteLater();
-      });
-    }
-    return false;
-  }
-
- private:
-  DeferredGamePadSource &pads_;
-};
 
 std::unique_ptr<MoverController> makeMoverController(DeferredGamePadSource *&pads) {
   auto source = std::make_unique<DeferredGamePadSource>();
@@ -92,9 +68,10 @@ TarnikApp::TarnikApp()
 
 TarnikApp::~TarnikApp() = default;
 
-MacWorkspaceView &TarnikApp::openWindow(WorkspacePageFactories pages) {
+MacWorkspaceView &TarnikApp::openWindow(WorkspacePageFactories pages,
+                                        RelayPairingKeychain keychain) {
   window_ = std::make_unique<MacWorkspaceView>(*appViewModel_, *relayServer_, *moverController_,
-                                               *updater_, std::move(pages));
+                                               *updater_, std::move(pages), std::move(keychain));
   window_->setMinimumSize(950, 680);
   window_->resize(1200, 820);
   if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -102,7 +79,7 @@ MacWorkspaceView &TarnikApp::openWindow(WorkspacePageFactories pages) {
     frame.moveCenter(screen->availableGeometry().center());
     window_->move(frame.topLeft());
   }
-  new GamePadsAfterFirstPaint(*window_, *gamePads_);
+  new AfterFirstPaint(*window_, [pads = gamePads_] { pads->start(); });
   QObject::connect(window_.get(), &MacWorkspaceView::closed, qApp, [this] { quit(); });
   return *window_;
 }

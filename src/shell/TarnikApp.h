@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/LogindSleepMonitor.h"
+#include "shell/RelayPairingKeychain.h"
 #include "shell/WorkspacePages.h"
 
 #include <QSettings>
@@ -30,7 +31,10 @@ class TarnikApp {
   // The window, 1200 by 820 at first, never smaller than 950 by 680, centred; not shown yet.
   // Closing it quits the application: on a desktop a process without its window would go
   // on relaying phones and holding the machine awake with nothing left to stop it.
-  MacWorkspaceView &openWindow(WorkspacePageFactories pages = {});
+  // Its pairing code lives in the keychain given.
+  MacWorkspaceView &openWindow(
+      WorkspacePageFactories pages = {},
+      RelayPairingKeychain keychain = RelayPairingKeychain::relaySecurity());
 
  private:
   void quit();

@@ -12,6 +12,7 @@ namespace tarnik {
 
 class AppViewModel;
 class MacUpdater;
+class MacWorkspaceView;
 class MoverController;
 class TarnikRelayServer;
 
@@ -30,6 +31,7 @@ struct WorkspaceContext {
   MoverController &mover;
   MacUpdater &updater;
   WorkspaceState &state;
+  MacWorkspaceView &workspace;
 };
 
 // Builds one piece of a page, afresh each time the page is shown. The window owns what it

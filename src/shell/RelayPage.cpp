@@ -1,0 +1,184 @@
+#include "shell/RelayPage.h"
+
+#include "app/AppViewModel.h"
+#include "link/TarnikRelayServer.h"
+#include "shell/MacWorkspaceView.h"
+#include "shell/ScreenRefresh.h"
+
+#include <QClipboard>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tarnik {
+
+namespace {
+
+constexpr quint16 relayPort = 9443;
+
+QLabel *valueLabel(const QString &objectName) {
+  auto *label = new QLabel;
+  label->setObjectName(objectName);
+  label->setTextFormat(Qt::PlainText);
+  label->setTextInteractionFlags(Qt::NoTextInteraction);
+  return label;
+}
+
+QLabel *wrappedText(const QString &text, bool secondary) {
+  auto *label = new QLabel(text);
+  label->setTextFormat(Qt::PlainText);
+  label->setWordWrap(true);
+  if (secondary) {
+    label->setForegroundRole(QPalette::PlaceholderText);
+  }
+  return label;
+}
+
+// Masked, and nothing the user does to it sticks: no typing, pasting or selecting.
+QLineEdit *pairingCodeField() {
+  auto *field = new QLineEdit;
+  field->setObjectName(QStringLiteral("relay.pairingCode"));
+  field->setEchoMode(QLineEdit::Password);
+  field->setReadOnly(true);
+  field->setContextMenuPolicy(Qt::NoContextMenu);
+  field->setDragEnabled(false);
+  QObject::connect(field, &QLineEdit::selectionChanged, field, [field] {
+    if (field->hasSelectedText()) {
+      field->deselect();
+    }
+  });
+  return field;
+}
+
+}  // namespace
+
+RelayPage::RelayPage(WorkspaceContext &context, QWidget *parent)
+    : QWidget(parent),
+      context_(context),
+      status_(valueLabel(QStringLiteral("relay.status"))),
+      sessions_(valueLabel(QStringLiteral("relay.sessions"))),
+      boardTitle_(new QLabel(QStringLiteral("Board"))),
+      board_(valueLabel(QStringLiteral("relay.board"))),
+      framingTitle_(new QLabel(QStringLiteral("Phone framing"))),
+      framing_(valueLabel(QStringLiteral("relay.framing"))),
+      pairingCode_(pairingCodeField()),
+      copy_(new QPushButton(QStringLiteral("Copy pairing code"))),
+      error_(valueLabel(QStringLiteral("relay.error"))),
+      toggle_(new QPushButton) {
+  setObjectName(QStringLiteral("relay"));
+  auto *section = new QGroupBox(QStringLiteral("iPhone gateway"));
+  section->setObjectName(QStringLiteral("relay.section"));
+
+  auto *rows = new QFormLayout;
+  rows->addRow(QStringLiteral("Relay"), status_);
+  rows->addRow(QStringLiteral("Phone sessions"), sessions_);
+  rows->addRow(boardTitle_, board_);
+  rows->addRow(framingTitle_, framing_);
+  rows->addRow(QStringLiteral("Pairing code"), pairingCode_);
+
+  copy_->setObjectName(QStringLiteral("relay.copy"));
+  auto *replace = new QPushButton(QStringLiteral("Replace pairing code"));
+  replace->setObjectName(QStringLiteral("relay.replace"));
+  auto *codeButtons = new QHBoxLayout;
+  codeButtons->addWidget(copy_);
+  codeButtons->addWidget(replace);
+  codeButtons->addStretch();
+
+  error_->setWordWrap(true);
+  QPalette red = error_->palette();
+  red.setColor(QPalette::WindowText, Qt::red);
+  error_->setPalette(red);
+
+  toggle_->setObjectName(QStringLiteral("relay.toggle"));
+  toggle_->setDefault(true);  // the prominent one
+
+  auto *layout = new QVBoxLayout(section);
+  layout->addWidget(wrappedText(QStringLiteral("Plug this Mac into the board network. Keep Wi-Fi "
+                                               "enabled for nearby iPhones, even while using "
+                                               "Ethernet."),
+                                false));
+  layout->addLayout(rows);
+  layout->addLayout(codeButtons);
+  layout->addWidget(error_);
+  layout->addWidget(toggle_, 0, Qt::AlignLeft);
+  layout->addWidget(wrappedText(
+      QStringLiteral("On iPhone: Connection \u2192 Via Mac \u2192 paste the pairing code \u2192 "
+                     "select this Mac under Nearby Macs. Match the framing shown above. Nearby "
+                     "connections use Apple peer-to-peer Wi-Fi or the local network."),
+      true));
+  layout->addWidget(wrappedText(
+      QStringLiteral("Tarnik keeps the Mac awake while the relay runs. Closing the lid, choosing "
+                     "Sleep, or quitting stops connections. Restart the relay after waking. It "
+                     "continues when Tarnik loses focus."),
+      true));
+
+  auto *page = new QVBoxLayout(this);
+  page->addWidget(section);
+  page->addStretch();
+
+  connect(copy_, &QPushButton::clicked, this, &RelayPage::copyPairingCode);
+  connect(replace, &QPushButton::clicked, &context_.workspace,
+          &MacWorkspaceView::replacePairingCode);
+  connect(toggle_, &QPushButton::clicked, this, &RelayPage::toggleRelay);
+
+  auto *refresh = new ScreenRefresh(this, [this] { redraw(); });
+  refresh->observe(context_.app);
+  refresh->observe(context_.relay);
+  connect(&context_.workspace, &MacWorkspaceView::pairingChanged, refresh,
+          &ScreenRefresh::redrawNow);
+  refresh->redrawNow();
+}
+
+void RelayPage::redraw() {
+  const TarnikRelayServer &relay = context_.relay;
+  const WorkspaceState &state = context_.state;
+  status_->setText(relay.status());
+  sessions_->setText(QString::number(relay.clientCount()));
+
+  const auto &settings = context_.app.activeConnectionSettings();
+  for (QWidget *row : {static_cast<QWidget *>(boardTitle_), static_cast<QWidget *>(board_),
+                       static_cast<QWidget *>(framingTitle_), static_cast<QWidget *>(framing_)}) {
+    row->setVisible(settings.has_value());
+  }
+  if (settings) {
+    board_->setText(settings->host + u':' + QString::number(settings->destinationPort));
+    framing_->setText(settings->tcpFraming == OSCTCPFraming::slip
+                          ? QStringLiteral("SLIP (OSC 1.1)")
+                          : QStringLiteral("Packet length (OSC 1.0)"));
+  }
+
+  pairingCode_->setText(state.pairingKey);
+  copy_->setEnabled(!state.pairingKey.isEmpty());
+  error_->setVisible(state.pairingError.has_value());
+  error_->setText(state.pairingError.value_or(QString()));
+
+  toggle_->setText(relay.isRunning() ? QStringLiteral("Stop phone relay")
+                                     : QStringLiteral("Start phone relay"));
+  toggle_->setEnabled(relay.isRunning() || context_.workspace.canUseBoardRoute());
+}
+
+void RelayPage::copyPairingCode() {
+  QClipboard *clipboard = QGuiApplication::clipboard();
+  clipboard->clear();
+  clipboard->setText(context_.state.pairingKey);
+}
+
+void RelayPage::toggleRelay() {
+  TarnikRelayServer &relay = context_.relay;
+  if (relay.isRunning()) {
+    relay.stop();
+    return;
+  }
+  const auto &endpoint = context_.app.activeConsoleEndpoint();
+  if (!context_.workspace.canUseBoardRoute() || !endpoint) {
+    return;
+  }
+  relay.start(*endpoint, relayPort, context_.state.pairingKey);
+}
+
+}  // namespace tarnik

@@ -1,0 +1,241 @@
+#include "WorkspaceTestSupport.h"
+#include "app/AppViewModel.h"
+#include "operations/MoverController.h"
+#include "shell/BoardRoute.h"
+#include "shell/ControllerPage.h"
+#include "shell/RelayPage.h"
+#include "shell/TarnikApp.h"
+#include "support/QtPrinting.h"
+#include "support/QtTestApplication.h"
+#include "support/Screenshots.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tarnik {
+namespace {
+
+using testing::labelText;
+using testing::waitUntil;
+using Failure = TarnikRelaySecurity::Failure;
+
+const QString firstCode = QString::fromLatin1(QByteArray(32, 'a').toBase64());
+const QString secondCode = QString::fromLatin1(QByteArray(32, 'b').toBase64());
+const Failure lockedKeychain{Failure::Kind::keychain, 3, QStringLiteral("locked")};
+
+// An in-memory keychain: what it holds, and what its calls answer.
+struct FakeKeychain {
+  std::optional<QString> stored;
+  std::optional<Failure> loadFailure;
+  std::optional<Failure> storeFailure;
+  QStringList made{secondCode};
+
+  RelayPairingKeychain calls() {
+    return {
+        [this]() -> std::expected<std::optional<QString>, Failure> {
+          if (loadFailure) return std::unexpected(*loadFailure);
+          return stored;
+        },
+        [this](const QString &code) -> std::expected<void, Failure> {
+          if (storeFailure) return std::unexpected(*storeFailure);
+          stored = code;
+          return {};
+        },
+        [this]() -> std::expected<QString, Failure> { return made.takeFirst(); },
+    };
+  }
+};
+
+WorkspacePageFactories bothPages() {
+  WorkspacePageFactories pages;
+  pages.relaySection = [](WorkspaceContext &context) -> QWidget * {
+    return new RelayPage(context);
+  };
+  pages.controllerSections = [](WorkspaceContext &context) -> QWidget * {
+    return new ControllerPage(context);
+  };
+  return pages;
+}
+
+template <typename Widget>
+Widget *find(const QWidget &window, const char *name) {
+  return window.findChild<Widget *>(QString::fromLatin1(name));
+}
+
+// The page left goes at the next turn; until then its controls would still be found.
+void show(MacWorkspaceView &window, const char *title) {
+  window.showPage(QString::fromUtf8(title));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+bool enabled(const QWidget &window, const char *name) {
+  const auto *button = find<QPushButton>(window, name);
+  return button && button->isEnabled();
+}
+
+TEST(BoardRoute, EachConditionAloneClosesTheRoute) {
+  ConsoleConnectionProfile tcp;
+  tcp.transport = OSCTransport::tcp;
+  ConsoleConnectionProfile udp = tcp;
+  udp.transport = OSCTransport::udp;
+  ConsoleConnectionProfile relayed = tcp;
+  relayed.usesMacRelay = true;
+  ConsoleConnectionProfile notRelayed = tcp;
+  notRelayed.usesMacRelay = false;
+  struct Case {
+    const char *name;
+    bool reachable;
+    std::optional<ConsoleConnectionProfile> settings;
+    QString code;
+    bool open;
+  };
+  const std::vector<Case> cases{
+      {"open, relay absent", true, tcp, firstCode, true},
+      {"open, relay false", true, notRelayed, firstCode, true},
+      {"console unreachable", false, tcp, firstCode, false},
+      {"no settings", true, std::nullopt, firstCode, false},
+      {"UDP", true, udp, firstCode, false},
+      {"through a relay", true, relayed, firstCode, false},
+      {"no pairing code", true, tcp, QString(), false},
+  };
+  for (const Case &c : cases) {
+    EXPECT_EQ(canUseBoardRoute(c.reachable, c.settings, c.code), c.open) << c.name;
+  }
+}
+
+struct Window {
+  explicit Window(FakeKeychain &keychain) : window(app.openWindow(bothPages(), keychain.calls())) {
+    window.show();
+  }
+  TarnikApp app;
+  MacWorkspaceView &window;
+};
+
+TEST(RelayPage, PairingCodeLoadsOnceAfterTheFirstPaint) {
+  struct Case {
+    const char *name;
+    FakeKeychain keychain;
+    QString shownCode;
+    QString error;
+  };
+  std::vector<Case> cases{
+      {"stored", {.stored = firstCode}, firstCode, QString()},
+      {"none stored: a new one is stored", {}, secondCode, QString()},
+      {"load fails",
+       {.loadFailure = lockedKeychain},
+       QString(),
+       QStringLiteral("Keychain: ") + lockedKeychain.description()},
+      {"none stored, store fails",
+       {.storeFailure = lockedKeychain},
+       QString(),
+       QStringLiteral("Could not save a new pairing code: ") + lockedKeychain.description()},
+  };
+  for (Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    Window w(c.keychain);
+    ASSERT_TRUE(waitUntil([&] {
+      return w.window.state().pairingKey == c.shownCode &&
+             w.window.state().pairingError.value_or(QString()) == c.error;
+    }));
+    const auto *field = find<QLineEdit>(w.window, "relay.pairingCode");
+    EXPECT_EQ(field->text(), c.shownCode);
+    EXPECT_EQ(field->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(labelText(w.window, "relay.error"), c.error);
+    EXPECT_EQ(enabled(w.window, "relay.copy"), !c.shownCode.isEmpty());
+    EXPECT_FALSE(enabled(w.window, "relay.toggle"));  // offline
+    if (!c.shownCode.isEmpty()) {
+      EXPECT_EQ(c.keychain.stored, c.shownCode);
+    }
+  }
+}
+
+TEST(RelayPage, AFailedReplacementKeepsTheOldCodeAndTypingChangesNothing) {
+  FakeKeychain keychain{.stored = firstCode};
+  Window w(keychain);
+  ASSERT_TRUE(waitUntil([&] { return w.window.state().pairingKey == firstCode; }));
+  auto *field = find<QLineEdit>(w.window, "relay.pairingCode");
+  QTest::keyClicks(field, QStringLiteral("typed"));
+  field->selectAll();
+  EXPECT_EQ(field->text(), firstCode);
+  EXPECT_FALSE(field->hasSelectedText());
+
+  keychain.storeFailure = lockedKeychain;
+  find<QPushButton>(w.window, "relay.replace")->click();
+  EXPECT_EQ(w.window.state().pairingKey, firstCode);
+  EXPECT_EQ(keychain.stored, firstCode);
+  EXPECT_TRUE(waitUntil([&] {
+    return labelText(w.window, "relay.error") ==
+           QStringLiteral("Could not save a new pairing code: ") + lockedKeychain.description();
+  }));
+
+  find<QPushButton>(w.window, "relay.copy")->click();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), firstCode);
+}
+
+TEST(ControllerPage, BoardUserStaysWithinRangeAndEachChangeEndsTheSession) {
+  FakeKeychain keychain;
+  Window w(keychain);
+  show(w.window, "Xbox controller");
+  auto *spin = find<QSpinBox>(w.window, "controller.boardUser");
+  ASSERT_NE(spin, nullptr);
+  EXPECT_EQ(spin->text(), QStringLiteral("Eos board user: 1"));
+  spin->stepDown();
+  EXPECT_EQ(spin->value(), 1);
+  spin->setValue(100);
+  EXPECT_EQ(spin->value(), 99);
+  EXPECT_EQ(w.window.state().boardUser, 99);
+  EXPECT_TRUE(waitUntil([&] {
+    return labelText(w.window, "controller.status") ==
+           QStringLiteral("Disconnected; movement disarmed.");
+  }));
+  EXPECT_FALSE(enabled(w.window, "controller.disconnect"));
+  EXPECT_FALSE(enabled(w.window, "controller.connect"));
+  EXPECT_FALSE(enabled(w.window, "controller.arm"));
+  testing::saveScreenshot(w.window, QStringLiteral("controller-page"));
+}
+
+// The model connected to the console double over TCP with SLIP framing.
+class ConnectedWindow : public ::testing::Test {
+ protected:
+  void connectModel() {
+    AppViewModel &model = w.app.appViewModel();
+    model.setConsoleIP(QStringLiteral("127.0.0.1"));
+    model.setConnectionTransport(OSCTransport::tcp);
+    model.setTcpFraming(OSCTCPFraming::slip);
+    model.setCustomSendPort(QString::number(console.tcpPort(OSCTCPFraming::slip)));
+    model.connect();
+    ASSERT_TRUE(waitUntil([&] { return model.isConsoleReachable(); }));
+  }
+
+  testing::EosConsoleDouble console;
+  FakeKeychain keychain{.stored = firstCode};
+  Window w{keychain};
+};
+
+TEST_F(ConnectedWindow, BoardRowsFollowTheActiveSettingsAndRoutesOpenWithThem) {
+  ASSERT_NO_FATAL_FAILURE(connectModel());
+  const QString board = QStringLiteral("127.0.0.1:%1").arg(console.tcpPort(OSCTCPFraming::slip));
+  ASSERT_TRUE(waitUntil([&] { return labelText(w.window, "relay.board") == board; }));
+  EXPECT_EQ(labelText(w.window, "relay.framing"), QStringLiteral("SLIP (OSC 1.1)"));
+  EXPECT_TRUE(find<QLabel>(w.window, "relay.board")->isVisibleTo(&w.window));
+  EXPECT_TRUE(waitUntil([&] { return enabled(w.window, "relay.toggle"); }));
+  testing::saveScreenshot(w.window, QStringLiteral("relay-page"));
+
+  show(w.window, "Xbox controller");
+  EXPECT_TRUE(enabled(w.window, "controller.connect"));
+  show(w.window, "Connection & relay");
+
+  w.app.appViewModel().disconnect();
+  EXPECT_TRUE(
+      waitUntil([&] { return !find<QLabel>(w.window, "relay.board")->isVisibleTo(&w.window); }));
+  EXPECT_FALSE(find<QLabel>(w.window, "relay.framing")->isVisibleTo(&w.window));
+  EXPECT_FALSE(enabled(w.window, "relay.toggle"));
+}
+}  // namespace
+}  // namespace tarnik
