@@ -125,14 +125,14 @@ TEST(RelayPage, PairingCodeLoadsOnceAfterTheFirstPaint) {
     QString error;
   };
   std::vector<Case> cases{
-      {"stored", {.stored = firstCode}, firstCode, QString()},
-      {"none stored: a new one is stored", {}, secondCode, QString()},
+      {"stored", {firstCode, {}, {}}, firstCode, QString()},
+      {"none stored: a new one is stored", {{}, {}, {}}, secondCode, QString()},
       {"load fails",
-       {.loadFailure = lockedKeychain},
+       {{}, lockedKeychain, {}},
        QString(),
        QStringLiteral("Keychain: ") + lockedKeychain.description()},
       {"none stored, store fails",
-       {.storeFailure = lockedKeychain},
+       {{}, {}, lockedKeychain},
        QString(),
        QStringLiteral("Could not save a new pairing code: ") + lockedKeychain.description()},
   };
@@ -156,7 +156,7 @@ TEST(RelayPage, PairingCodeLoadsOnceAfterTheFirstPaint) {
 }
 
 TEST(RelayPage, AFailedReplacementKeepsTheOldCodeAndTypingChangesNothing) {
-  FakeKeychain keychain{.stored = firstCode};
+  FakeKeychain keychain{firstCode, {}, {}};
   Window w(keychain);
   ASSERT_TRUE(waitUntil([&] { return w.window.state().pairingKey == firstCode; }));
   auto *field = find<QLineEdit>(w.window, "relay.pairingCode");
@@ -214,7 +214,7 @@ class ConnectedWindow : public ::testing::Test {
   }
 
   testing::EosConsoleDouble console;
-  FakeKeychain keychain{.stored = firstCode};
+  FakeKeychain keychain{firstCode, {}, {}};
   Window w{keychain};
 };
 
