@@ -22,10 +22,6 @@ void AppViewModel::applyPatchWrite() {
   // No patch write can be pending until the patch-write flow exists.
 }
 
-void AppViewModel::prepareLiveControls() {
-  // Live controls come with the fixture-control flow.
-}
-
 void AppViewModel::scheduleNotificationRefresh() {
   if (!oscManager_->isConnected()) return;
   if (syncGeneration_) {
