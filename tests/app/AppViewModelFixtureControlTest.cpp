@@ -166,5 +166,51 @@ TEST_F(AppViewModelFixtureControlTest, AnUnansweredDetailReadEndsTheLiveControls
   EXPECT_TRUE(manager().isConnected());
 }
 
+TEST_F(AppViewModelFixtureControlTest, ParkChecksCountPatchedChannelsAndRefuseWhatTheyMayNotDo) {
+  connectAndSync();
+  ASSERT_TRUE(liveReady());
+  ASSERT_TRUE(waitUntil([&] { return model->parkStatusMessage() == "2 channels parked"_L1; }));
+
+  // One observation at a time: the second request changes nothing.
+  console.parkedChannels = {3};
+  EXPECT_TRUE(model->refreshParkedChannels(0, std::nullopt));
+  EXPECT_FALSE(model->refreshParkedChannels(0, std::nullopt));
+  EXPECT_EQ(model->parkStatusMessage(), u"Checking parked channels…"_s);
+  ASSERT_TRUE(waitUntil([&] { return model->parkStatusMessage() == "1 channel parked"_L1; }));
+
+  // A viewer may read the parked channels, never act on them; no channel outside
+  // 1...999999 is acted on.
+  const struct {
+    int channel;
+    InteractionMode mode;
+  } refused[] = {{0, InteractionMode::editor},
+                 {1000000, InteractionMode::editor},
+                 {3, InteractionMode::viewer}};
+  for (const auto &row : refused) {
+    model->setInteractionMode(row.mode);
+    EXPECT_TRUE(model->refreshParkedChannels(row.channel, FixtureParkAction::unpark));
+    EXPECT_EQ(model->parkStatusMessage(), "The park observer session is unavailable."_L1);
+    EXPECT_FALSE(model->isRefreshingParkedChannels());
+  }
+  EXPECT_EQ(console.parkedChannels, std::set<int>{3});
+  EXPECT_TRUE(model->refreshParkedChannels(0, std::nullopt));
+  EXPECT_TRUE(waitUntil([&] { return model->parkStatusMessage() == "1 channel parked"_L1; }));
+}
+
+TEST_F(AppViewModelFixtureControlTest, IdentifyIsRecordedOnlyWhenTheFlashWentOut) {
+  connectAndSync();
+  ASSERT_TRUE(liveReady());
+  const Channel channel = model->channels().at(4);
+  AppViewModelTestAccess::setPendingPatchWrite(*model, AppViewModel::PatchWritePhase::sending);
+  model->identifyFixture(channel);
+  EXPECT_TRUE(model->commandHistory().isEmpty());
+
+  AppViewModelTestAccess::setConsoleSession(*model, QString(), std::nullopt);
+  model->identifyFixture(channel);
+  ASSERT_EQ(model->commandHistory().size(), 1);
+  EXPECT_EQ(model->commandHistory().last().text, "Identify channel 5"_L1);
+  EXPECT_EQ(model->commandHistory().last().source, "Sent"_L1);
+}
+
 }  // namespace
 }  // namespace tarnik::testing
