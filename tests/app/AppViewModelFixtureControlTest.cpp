@@ -212,5 +212,42 @@ TEST_F(AppViewModelFixtureControlTest, IdentifyIsRecordedOnlyWhenTheFlashWentOut
   EXPECT_EQ(model->commandHistory().last().source, "Sent"_L1);
 }
 
+TEST_F(AppViewModelFixtureControlTest, IntensityGoesOnlyToAnAdjustableIntensityParameter) {
+  const struct {
+    int channel;
+    EosConsoleDouble::FixtureParameter parameter;
+    bool sent;
+  } cases[] = {
+      {1, {u"Intens_ity"_s, 20, 0, 100}, true},  {2, {u"INTENSITY"_s, 20, 0, 100}, true},
+      {3, {u"intens"_s, 20, 0, 100}, true},      {4, {u"intensity2"_s, 20, 0, 100}, false},
+      {6, {u"Intensity"_s, 150, 0, 100}, false}, {7, {u"Intensity"_s, 0, 0, 0}, false},
+  };
+  for (const auto &row : cases) console.fixtures[row.channel].parameters = {row.parameter};
+  connectAndSync();
+  ASSERT_TRUE(liveReady());
+  for (const auto &row : cases) {
+    ASSERT_TRUE(model->fixtureControls().requestParameters(row.channel));
+    ASSERT_TRUE(waitUntil([&] {
+      const auto state = model->fixtureControls().state(row.channel);
+      return state && !state->parameters.empty();
+    }));
+    model->setIntensity(row.channel, 80);
+  }
+  QStringList expected;
+  for (const auto &row : cases) {
+    if (row.sent)
+      expected.append(u"/eos/chan/%1/param/%2"_s.arg(row.channel).arg(row.parameter.name));
+  }
+  const auto written = [&] {
+    QStringList addresses;
+    for (const OSCMessage &request : console.requests()) {
+      if (request.address.contains("/param/"_L1)) addresses.append(request.address);
+    }
+    return addresses;
+  };
+  EXPECT_TRUE(waitUntil([&] { return written().size() >= expected.size(); }));
+  EXPECT_EQ(written(), expected);
+}
+
 }  // namespace
 }  // namespace tarnik::testing
