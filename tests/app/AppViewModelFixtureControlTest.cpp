@@ -249,5 +249,26 @@ TEST_F(AppViewModelFixtureControlTest, IntensityGoesOnlyToAnAdjustableIntensityP
   EXPECT_EQ(written(), expected);
 }
 
+TEST_F(AppViewModelFixtureControlTest, AShowChangeSeenByTheLiveSessionReloadsThroughTheLossPath) {
+  // Only the Live session's connection hears of the new show.
+  console.setHandler(u"/eos/get/params/5"_s, [](const OSCMessage &) {
+    return QList<OSCMessage>{{u"/eos/out/event/show/loaded"_s, {}}};
+  });
+  connectAndSync();
+  ASSERT_TRUE(liveReady());
+  AppViewModelTestAccess::setWantsConnection(*model, true);
+  QStringList statuses;
+  QObject::connect(model.get(), &AppViewModel::dataStatusMessageChanged, model.get(),
+                   [&](const QString &text) { statuses.append(text); });
+  ASSERT_TRUE(model->fixtureControls().requestParameters(5));
+  ASSERT_TRUE(waitUntil([&] { return !statuses.isEmpty(); }));
+  EXPECT_EQ(statuses.first(),
+            u"Live controls: The console show changed during the Live control session. — cached "
+            u"data retained"_s);
+  EXPECT_TRUE(AppViewModelTestAccess::reconnectScheduled(*model));
+  EXPECT_TRUE(waitUntil([&] { return !manager().isConnected(); }));
+  EXPECT_EQ(model->fixtureControlStatus(), "Live controls are offline"_L1);
+}
+
 }  // namespace
 }  // namespace tarnik::testing
