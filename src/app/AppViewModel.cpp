@@ -41,6 +41,7 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
   applySelectedConnectionProfile();
   loadSavedShowFiles();
   subscribeToConnectionReplies();
+  makeFixtureControls(arguments);
   // From here on the model reaches out: the subscriptions to the connection and the
   // fixture-control store, then, only with networking started at once, discovery, the
   // heartbeat and the restore of the last connection, in that order. Until then nothing

@@ -21,6 +21,11 @@
 #include "model/SavedShowFile.h"
 #include "model/catalog/FixtureCatalogStore.h"
 #include "model/catalog/FixtureParameterCatalogStore.h"
+#include "operations/EosLiveControlSession.h"
+#include "operations/EosParkSession.h"
+#include "operations/FixtureControlStore.h"
+#include "operations/FixtureParkAction.h"
+#include "operations/LevelCommandScheduling.h"
 
 #include <QFutureWatcher>
 #include <QHash>
@@ -222,6 +227,11 @@ class AppViewModel final : public ObservableObject {
     StoreRelayKey storeRelayKey{};                             // none: the keychain
     LoadRelayKey loadRelayKey{};                               // none: the keychain
     std::shared_ptr<AppTiming> timing{};  // none: the system clocks and owned QTimers
+    // Fixture control: each session made for one run (none: its own connection, 8 s steps)
+    // and the store's time-outs (none: the system scheduler).
+    std::function<std::unique_ptr<EosParkSession>()> makeParkSession{};
+    std::function<std::unique_ptr<EosLiveControlSession>()> makeLiveControlSession{};
+    std::shared_ptr<LevelCommandScheduling> fixtureControlScheduler{};
   };
 
   explicit AppViewModel(Arguments arguments, QObject *parent = nullptr);
@@ -402,6 +412,17 @@ class AppViewModel final : public ObservableObject {
   // Pairs with a nearby Mac and connects to the console through it.
   void connectToMacRelay(const TarnikRelayDiscovery::Relay &relay);
   static constexpr double connectionTestDeadline = 10.0;  // seconds
+  // Fixture control (AppViewModelFixtureControl.cpp, AppViewModelLiveControls.cpp,
+  // AppViewModelParkChecks.cpp)
+  FixtureControlStore &fixtureControls() const { return *fixtureControls_; }
+  bool canControlFixtures() const;
+  bool parkChannel(int channel, FixtureParkAction action);
+  void fixtureDetailTimedOut(const QString &text);
+  void setIntensity(int channel, double level);
+  void identifyFixture(const Channel &channel);
+  bool parkSessionPreconditions() const;
+  // True once a park session was made for the request, also when its start was refused.
+  bool refreshParkedChannels(int channel, std::optional<FixtureParkAction> action);
 
  signals:
   void eosSoftwareVersionChanged(const std::optional<QString> &value);
@@ -713,6 +734,38 @@ class AppViewModel final : public ObservableObject {
   // Puts the profile in place of the saved one with its id, or at the end, selects and
   // stores it.
   void storeSelectedProfile(const ConsoleConnectionProfile &profile);
+  // Fixture control (AppViewModelFixtureControl.cpp, AppViewModelLiveControls.cpp,
+  // AppViewModelParkChecks.cpp)
+  // Sessions may be dropped from inside their own callbacks, so they go on a later turn.
+  struct LaterDeleter {
+    void operator()(QObject *object) const { object->deleteLater(); }
+  };
+  // What a session's callbacks were made for; a callback whose run is no longer the
+  // model's does nothing.
+  struct FixtureRun {
+    QUuid operationID;
+    QUuid sessionID;
+    QString showIdentity;
+  };
+  void makeFixtureControls(Arguments &arguments);
+  bool sendFixtureMutation(const OSCMessage &message);
+  bool hasFreshMatchedPing() const;
+  bool runIsCurrent(const FixtureRun &run, const QUuid &operationID) const;
+  void startLiveControlSession(const FixtureRun &run, OSCTCPFraming framing);
+  void reportLiveControlsUnavailable(const QString &text);
+  bool liveControlCanSend(const FixtureRun &run) const;
+  void liveControlSessionReady(const FixtureRun &run);
+  bool canContinueParkOperation(const FixtureRun &run,
+                                std::optional<FixtureParkAction> action) const;
+  void handleParkResult(const EosParkSession::Result &result, const FixtureRun &run, int channel,
+                        std::optional<FixtureParkAction> action);
+  OSCTCPFraming sessionFraming() const;
+
+  std::function<std::unique_ptr<EosParkSession>()> makeParkSession_;
+  std::function<std::unique_ptr<EosLiveControlSession>()> makeLiveControlSession_;
+  std::unique_ptr<EosParkSession, LaterDeleter> parkSession_;
+  std::unique_ptr<EosLiveControlSession, LaterDeleter> liveControlSession_;
+  std::unique_ptr<FixtureControlStore> fixtureControls_;
 };
 
 }  // namespace tarnik

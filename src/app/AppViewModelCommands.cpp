@@ -38,14 +38,12 @@ bool AppViewModel::isShowDataCurrent() const {
 }
 
 bool AppViewModel::ensureControlAllowed(const QString &action, bool requiresCurrentShowData) {
-  // The ping's arrival and now are both read on the monotonic clock.
-  const std::optional<double> lastPing = oscManager_->lastPingResponseUptime();
   QString reason;
   if (interactionMode_ == InteractionMode::viewer) {
     reason = u"Viewer mode"_s;
   } else if (!oscManager_->isConnected()) {
     reason = u"console transport is not ready"_s;
-  } else if (!lastPing || timing_->uptime() - *lastPing > pingFreshness) {
+  } else if (!hasFreshMatchedPing()) {
     reason = u"no recent matched console ping"_s;
   } else if (requiresCurrentShowData && !isShowDataCurrent()) {
     reason = u"current console session has not completed show sync"_s;

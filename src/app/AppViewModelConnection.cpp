@@ -125,21 +125,26 @@ void AppViewModel::clearPendingPatchWrite(const QString &reason) {
 void AppViewModel::resetParkState() {
   // A late completion of the old park session is recognised as stale by this identity.
   parkOperationID_ = QUuid::createUuid();
-  // Hook for fixture control: an active park session is finished here with "The park
-  // observer session was canceled.".
+  // Its completion now finds a different identity and changes nothing.
+  if (const auto session = std::move(parkSession_))
+    session->finish(u"The park observer session was canceled."_s);
   publish(isRefreshingParkedChannels_, false, &AppViewModel::isRefreshingParkedChannelsChanged);
   publish(parkStatusMessage_, u"Park status not checked"_s,
           &AppViewModel::parkStatusMessageChanged);
 }
 
 void AppViewModel::resetLiveControls() {
-  // Hook for fixture control: an active Live-control session releases its flash and is
-  // finished here without a failure text, before the identity below moves on.
+  // Finished without a failure text, so nothing reports it.
+  if (liveControlSession_) {
+    liveControlSession_->releaseFlashOnReset();
+    liveControlSession_->finish();
+  }
+  liveControlSession_.reset();
   liveControlOperationID_ = QUuid::createUuid();
   publish(isFixtureControlReady_, false, &AppViewModel::isFixtureControlReadyChanged);
   publish(fixtureControlStatus_, u"Live controls are offline"_s,
           &AppViewModel::fixtureControlStatusChanged);
-  // Hook for fixture control: the fixture-control store forgets its session here.
+  fixtureControls_->resetSession();
 }
 
 void AppViewModel::recordCommandHistory(const QString &text, const QString &source) {

@@ -16,8 +16,4 @@ void AppViewModel::applyPatchWrite() {
   // No patch write can be pending until the patch-write flow exists.
 }
 
-void AppViewModel::prepareLiveControls() {
-  // Live controls come with the fixture-control flow.
-}
-
 }  // namespace tarnik

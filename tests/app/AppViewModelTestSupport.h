@@ -85,6 +85,21 @@ struct AppViewModelTestAccess {
   static OSCManager *connectionTestManager(const AppViewModel &model) {
     return model.connectionTestManager_.get();
   }
+
+  // Fixture control: the route a Connect would have set, and the show facts the gates read.
+  static void setActiveEndpoint(AppViewModel &model, const OSCEndpoint &endpoint) {
+    model.activeConsoleEndpoint_ = endpoint;
+  }
+  static void setShowFacts(AppViewModel &model, std::optional<QString> live,
+                           std::optional<QString> published, bool completedThisSession,
+                           bool syncing) {
+    model.knownLiveShowIdentity_ = std::move(live);
+    model.publishedShowIdentity_ = std::move(published);
+    if (completedThisSession) model.completedSyncSessionID_ = model.sessionID_;
+    if (syncing)
+      model.syncGeneration_ =
+          std::make_unique<AppViewModel::SyncGeneration>(model.sessionID_, std::nullopt);
+  }
 };
 
 namespace testing {

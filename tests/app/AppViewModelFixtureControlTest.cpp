@@ -1,0 +1,217 @@
+// Fixture control through the model: the gates the store's closures ask, and the Live and
+// park sessions against the console double on TCP with networking on.
+
+#include "AppViewModelTestSupport.h"
+#include "link/OSCManagerTestSupport.h"
+#include "support/ManualLevelCommandScheduler.h"
+#include "support/QtPrinting.h"
+
+#include <cmath>
+#include <limits>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik::testing {
+namespace {
+
+TEST_F(AppViewModelTest, ShowDataIsCurrentOnlyForACompletedSyncOfThisSessionAndShow) {
+  const struct {
+    const char *name;
+    std::optional<QString> live, published;
+    bool completed, syncing, current;
+  } cases[] = {
+      {"synced", u"/s/a.esf"_s, u"/s/a.esf"_s, true, false, true},
+      {"sync running", u"/s/a.esf"_s, u"/s/a.esf"_s, true, true, false},
+      {"no sync in this session", u"/s/a.esf"_s, u"/s/a.esf"_s, false, false, false},
+      {"empty live identity", u""_s, u""_s, true, false, false},
+      {"another show on screen", u"/s/a.esf"_s, u"/s/b.esf"_s, true, false, false},
+  };
+  for (const auto &row : cases) {
+    auto model = makeModel();
+    AppViewModelTestAccess::setShowFacts(*model, row.live, row.published, row.completed,
+                                         row.syncing);
+    EXPECT_EQ(model->isShowDataCurrent(), row.current) << row.name;
+    EXPECT_FALSE(model->fixtureControls().requestParameters(5)) << row.name;  // no session
+  }
+}
+
+class AppViewModelFixtureControlTest : public AppViewModelTest {
+ protected:
+  void SetUp() override {
+    AppViewModel::Arguments arguments{.defaults = &settings,
+                                      .oscManager = makeManager(packetLengthCase),
+                                      .timing = timing,
+                                      .fixtureControlScheduler = storeClock};
+    arguments.makeLiveControlSession = [this] {
+      EosIsolatedSession::Options options;
+      options.timeoutScheduler = sessionClock;
+      return std::make_unique<EosLiveControlSession>(std::move(options));
+    };
+    // Networking on: a completed sync prepares the Live controls, which check the park.
+    model = std::make_unique<AppViewModel>(std::move(arguments));
+    console.parkedChannels = {5, 7, 900};
+    ConsoleShow show = console.show();
+    show.path = u"/shows/fixtures.esf"_s;
+    show.patch.clear();
+    for (int channel = 1; channel <= 8; ++channel)
+      show.patch.append(ConsolePatchPart::dimmer(channel, 1, channel));
+    console.setShow(show);
+  }
+
+  OSCManager &manager() { return *model->oscManager(); }
+
+  // Connected, pinged, synced and the Live session ready; false when it does not get there.
+  bool connectAndPrepare(const QString &status = u"Live controls ready"_s) {
+    const quint16 port = console.tcpPort(OSCTCPFraming::packetLength);
+    AppViewModelTestAccess::setActiveEndpoint(*model, OSCEndpoint::hostPort(u"127.0.0.1"_s, port));
+    manager().connect(u"127.0.0.1"_s, port);
+    if (!waitUntil([&] { return manager().isConnected(); })) return false;
+    manager().sendPing();
+    if (!waitUntil([&] { return manager().lastPingResponseUptime().has_value(); })) return false;
+    model->handlePingResponse(std::nullopt);
+    if (!AppViewModelTestAccess::syncGeneration(*model)) model->requestFullSync(u"Sync"_s);
+    return waitUntil([&] { return model->fixtureControlStatus() == status; });
+  }
+
+  bool parkStatusBecomes(const QString &text) {
+    return waitUntil([&] { return model->parkStatusMessage() == text; });
+  }
+
+  std::shared_ptr<ManualLevelCommandScheduler> storeClock =
+      std::make_shared<ManualLevelCommandScheduler>();
+  std::shared_ptr<ManualLevelCommandScheduler> sessionClock =
+      std::make_shared<ManualLevelCommandScheduler>();
+  EosConsoleDouble console;
+  std::unique_ptr<AppViewModel> model;
+};
+
+TEST_F(AppViewModelFixtureControlTest, LiveControlsReadWriteAndIdentifyOnTheirOwnUser) {
+  const struct {
+    int channel;
+    EosConsoleDouble::FixtureParameter parameter;
+    bool sent;
+  } intensities[] = {
+      {1, {u"Intens_ity"_s, 20, 0, 100}, true},  {2, {u"INTENSITY"_s, 20, 0, 100}, true},
+      {3, {u"intensity2"_s, 20, 0, 100}, false}, {4, {u"Intensity"_s, 150, 0, 100}, false},
+      {6, {u"Intensity"_s, 0, 0, 0}, false},
+  };
+  QStringList expected;
+  for (const auto &row : intensities) {
+    console.fixtures[row.channel].parameters = {row.parameter};
+    if (row.sent) expected << u"/eos/chan/%1/param/%2"_s.arg(row.channel).arg(row.parameter.name);
+  }
+  QList<int> writers;
+  QObject::connect(&console, &EosConsoleDouble::requestReceived, &console,
+                   [&](const OSCMessage &request) {
+                     if (request.address.contains("/param/"_L1))
+                       expected.removeOne(request.address);
+                   });
+  console.setHandler(u"/eos/chan/1/param/Intens_ity"_s,
+                     [&](const OSCMessage &, EosConsoleDouble::Asker &asker) {
+                       writers.append(asker.user());
+                       return QList<OSCMessage>{};
+                     });
+  ASSERT_TRUE(connectAndPrepare());
+  EXPECT_EQ(console.tcpClientCount(), 2);
+  EXPECT_TRUE(parkStatusBecomes(u"2 channels parked"_s))
+      << model->parkStatusMessage().toStdString();
+
+  for (const auto &row : intensities) {
+    ASSERT_TRUE(model->fixtureControls().requestParameters(row.channel));
+    ASSERT_TRUE(
+        waitUntil([&] { return model->fixtureControls().state(row.channel)->parameters.size(); }));
+    for (double level : {std::nan(""), std::numeric_limits<double>::infinity(), 80.0})
+      model->setIntensity(row.channel, level);
+  }
+  EXPECT_TRUE(waitUntil([&] { return expected.isEmpty() && !writers.isEmpty(); }))
+      << expected.join(' ').toStdString();
+  EXPECT_EQ(writers, QList<int>{console.firstAutoUser});
+
+  // Identify: nothing while a patch write is pending, else recorded as sent.
+  const QList<CommandHistoryEntry> written = model->commandHistory();
+  AppViewModelTestAccess::setPendingPatchWrite(*model, AppViewModel::PatchWritePhase::sending);
+  model->identifyFixture(model->channels().at(4));
+  EXPECT_EQ(model->commandHistory(), written);
+  AppViewModelTestAccess::setConsoleSession(*model, QString(), std::nullopt);
+  model->identifyFixture(model->channels().at(4));
+  ASSERT_EQ(model->commandHistory().size(), written.size() + 1);
+  EXPECT_EQ(model->commandHistory().last().text, "Identify channel 5"_L1);
+  EXPECT_EQ(model->commandHistory().last().source, "Sent"_L1);
+
+  // A channel outside the patch is never asked about; viewer mode closes the gate.
+  EXPECT_FALSE(model->parkChannel(900, FixtureParkAction::park));
+  EXPECT_TRUE(model->canControlFixtures());
+  model->setInteractionMode(InteractionMode::viewer);
+  EXPECT_FALSE(model->canControlFixtures());
+}
+
+TEST_F(AppViewModelFixtureControlTest, ParkChecksRunOneAtATimeAndRefuseWhatTheyMayNotDo) {
+  ASSERT_TRUE(connectAndPrepare());
+  ASSERT_TRUE(parkStatusBecomes(u"2 channels parked"_s));
+  console.parkedChannels = {3};
+  EXPECT_TRUE(model->refreshParkedChannels(0, std::nullopt));
+  EXPECT_FALSE(model->refreshParkedChannels(0, std::nullopt));
+  EXPECT_EQ(model->parkStatusMessage(), u"Checking parked channels…"_s);
+  ASSERT_TRUE(parkStatusBecomes(u"1 channel parked"_s));
+
+  const struct {
+    int channel;
+    InteractionMode mode;
+  } refused[] = {{0, InteractionMode::editor},
+                 {1000000, InteractionMode::editor},
+                 {3, InteractionMode::viewer}};
+  for (const auto &row : refused) {
+    model->setInteractionMode(row.mode);
+    EXPECT_TRUE(model->refreshParkedChannels(row.channel, FixtureParkAction::unpark));
+    EXPECT_EQ(model->parkStatusMessage(), "The park observer session is unavailable."_L1);
+  }
+  // A viewer may still read them.
+  EXPECT_TRUE(model->refreshParkedChannels(0, std::nullopt));
+  EXPECT_TRUE(parkStatusBecomes(u"1 channel parked"_s));
+  EXPECT_EQ(console.parkedChannels, std::set<int>{3});
+}
+
+TEST_F(AppViewModelFixtureControlTest, AFailedLiveSessionLeavesTheMainConnectionAlone) {
+  // The session never gets its console user, and its step deadline passes.
+  console.setHandler(u"/eos/user/auto"_s, [](const OSCMessage &) { return QList<OSCMessage>{}; });
+  ASSERT_TRUE(connectAndPrepare(u"Preparing Live controls…"_s));
+  sessionClock->advance(8);
+  EXPECT_TRUE(waitUntil(
+      [&] { return model->fixtureControlStatus().startsWith("Live controls unavailable: "_L1); }));
+  EXPECT_TRUE(manager().isConnected());
+  EXPECT_EQ(model->dataStatusMessage(), "Synced"_L1);
+  EXPECT_FALSE(AppViewModelTestAccess::reconnectScheduled(*model));
+}
+
+TEST_F(AppViewModelFixtureControlTest, AnUnansweredDetailReadEndsOnlyTheLiveControls) {
+  console.setHandler(u"/eos/get/params/7"_s,
+                     [](const OSCMessage &) { return QList<OSCMessage>{}; });
+  ASSERT_TRUE(connectAndPrepare());
+  ASSERT_TRUE(model->fixtureControls().requestParameters(7));
+  storeClock->advance(3.1);
+  EXPECT_EQ(model->fixtureControlStatus(),
+            "Live controls unavailable: Fixture 7 detail response timed out"_L1);
+  EXPECT_TRUE(manager().isConnected());
+}
+
+TEST_F(AppViewModelFixtureControlTest, AShowChangeSeenByTheLiveSessionReloads) {
+  // Only the Live session's connection hears of the new show.
+  console.setHandler(u"/eos/get/params/5"_s, [](const OSCMessage &) {
+    return QList<OSCMessage>{{u"/eos/out/event/show/loaded"_s, {}}};
+  });
+  ASSERT_TRUE(connectAndPrepare());
+  AppViewModelTestAccess::setWantsConnection(*model, true);
+  QStringList statuses;
+  QObject::connect(model.get(), &AppViewModel::dataStatusMessageChanged, model.get(),
+                   [&](const QString &text) { statuses.append(text); });
+  ASSERT_TRUE(model->fixtureControls().requestParameters(5));
+  ASSERT_TRUE(waitUntil([&] { return !statuses.isEmpty(); }));
+  EXPECT_EQ(statuses.first(),
+            u"Live controls: The console show changed during the Live control "
+            u"session. — cached data retained"_s);
+  EXPECT_TRUE(AppViewModelTestAccess::reconnectScheduled(*model));
+  EXPECT_TRUE(waitUntil([&] { return !manager().isConnected(); }));
+}
+
+}  // namespace
+}  // namespace tarnik::testing
