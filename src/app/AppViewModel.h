@@ -20,10 +20,12 @@
 #include "model/SavedShowFile.h"
 #include "model/catalog/FixtureCatalogStore.h"
 #include "model/catalog/FixtureParameterCatalogStore.h"
+#include "operations/EosPatchCommandSession.h"
 
 #include <QFutureWatcher>
 #include <QHash>
 #include <QList>
+#include <QPointer>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -369,6 +371,24 @@ class AppViewModel final : public ObservableObject {
   FixtureCatalogStore &fixtureCatalog() { return fixtureCatalog_; }
   FixtureParameterCatalogStore &fixtureParameterCatalog() { return fixtureParameterCatalog_; }
 
+  // Patch edits (AppViewModelPatchPreflight.cpp, AppViewModelPatchWrite.cpp,
+  // AppViewModelDirectReads.cpp)
+  static constexpr qint64 patchChannelMaximum = 99999;
+  static constexpr qint64 patchUniverseMaximum = 63999;
+  bool isShowDataCurrent() const;
+  bool canControlFixtures() const;
+  // Why this draft cannot be written now, or nothing; the patch screens ask it too.
+  std::optional<QString> patchAuthoringAvailability(const PatchDraft &draft) const;
+  std::optional<QString> libraryFixtureIssue(const PatchFixtureChoice &choice) const;
+  // Only the check that the console's type name names this one mode.
+  std::optional<QString> libraryModeAmbiguity(const PatchFixtureChoice &choice) const;
+  PatchPlan planPatch(const PatchDraft &draft) const;
+  QList<EosPatchPart> currentReplacementTargets(const std::set<EosPatchPart::ID> &ids) const;
+  // The patch editor's submit: refuses, or records the write and re-reads the show.
+  void beginPatchEditing(const PatchDraft &draft);
+  // Reads one channel's patch rows on the main connection, for the given reason.
+  void readChannelPatch(qint64 channel, DirectPatchReadIntent intent);
+
  signals:
   void eosSoftwareVersionChanged(const std::optional<QString> &value);
   void eosFixtureLibraryVersionChanged(const std::optional<QString> &value);
@@ -646,6 +666,33 @@ class AppViewModel final : public ObservableObject {
   // window is announced when it ends.
   AppTiming::WorkItem connectionChangeWindow_;
   bool connectionChangedInWindow_ = false;
+  // Patch edits (AppViewModelPatchPreflight.cpp, AppViewModelPatchWrite.cpp,
+  // AppViewModelDirectReads.cpp)
+  QList<EosPatchPart> mirroredPatchParts() const;
+  std::optional<FixtureCatalogMode> catalogMode(const QString &id) const;
+  static std::optional<QString> libraryChoiceIssue(
+      const PatchFixtureChoice &choice, const std::optional<FixtureCatalogMode> &mode,
+      const std::optional<QString> &consoleLibraryVersion);
+  void continuePatchWriteChecks(PendingPatchWrite write);
+  void verifyPatchWrite(const PendingPatchWrite &write);
+  static bool canContinuePatchWrite(const QPointer<AppViewModel> &model, const QUuid &session,
+                                    const QString &showIdentity);
+  static bool markPatchWriteStarted(const QPointer<AppViewModel> &model, const QUuid &session);
+  static void handlePatchSessionResult(const EosPatchCommandSession::Result &result,
+                                       const QPointer<AppViewModel> &model, const QUuid &session,
+                                       const QString &showIdentity);
+  static void startPatchVerification(const QPointer<AppViewModel> &model, const QUuid &session);
+  void releasePatchCommandSession();
+  static QString patchConfirmationText(const QList<PatchPlannedPart> &parts);
+  // Marks the published show as no longer current after a console-side change.
+  void invalidateCompletedSync(const QString &status);
+  void handleDirectPatchReply(qint64 channel, const QList<OSCArgument> &arguments);
+  void completeDirectPatchRead(qint64 channel, const QList<PatchPart> &parts);
+  void directPatchReadTimedOut(qint64 channel, const QUuid &session);
+  void finishDirectPatchRead(qint64 channel);
+  void runQueuedFullRefresh();
+  QPointer<EosPatchCommandSession> patchCommandSession_;
+  std::map<qint64, FragmentAccumulator> directPatchFragments_;
 };
 
 }  // namespace tarnik

@@ -18,10 +18,6 @@ void AppViewModel::replayDeferredPatchReads() {
   // No single-channel read can be deferred until the direct-read flow exists.
 }
 
-void AppViewModel::applyPatchWrite() {
-  // No patch write can be pending until the patch-write flow exists.
-}
-
 void AppViewModel::prepareLiveControls() {
   // Live controls come with the fixture-control flow.
 }

@@ -77,6 +77,16 @@ struct AppViewModelTestAccess {
     model.pendingPatchWrite_ = std::move(write);
   }
   static bool holdsFlash(const AppViewModel &model) { return model.ownedFlash_.has_value(); }
+
+  // Patch edits: the console endpoint a connect would have recorded, the pure library check.
+  static void setActiveConsoleEndpoint(AppViewModel &model, OSCEndpoint endpoint) {
+    model.activeConsoleEndpoint_ = std::move(endpoint);
+  }
+  static std::optional<QString> libraryChoiceIssue(const PatchFixtureChoice &choice,
+                                                   const std::optional<FixtureCatalogMode> &mode,
+                                                   const std::optional<QString> &version) {
+    return AppViewModel::libraryChoiceIssue(choice, mode, version);
+  }
 };
 
 namespace testing {
