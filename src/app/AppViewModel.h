@@ -686,13 +686,13 @@ class AppViewModel final : public ObservableObject {
   static QString patchConfirmationText(const QList<PatchPlannedPart> &parts);
   // Marks the published show as no longer current after a console-side change.
   void invalidateCompletedSync(const QString &status);
-  void handleDirectPatchReply(qint64 channel, const QList<OSCArgument> &arguments);
-  void completeDirectPatchRead(qint64 channel, const QList<PatchPart> &parts);
-  void directPatchReadTimedOut(qint64 channel, const QUuid &session);
-  void finishDirectPatchRead(qint64 channel);
+  void parsePatchFragment(const QList<OSCArgument> &arguments, const AddressComponents &components);
+  void completeDirectPatchRead(qint64 channel, const PatchPart &part);
+  static void directPatchReadTimedOut(const QPointer<AppViewModel> &model, const QUuid &session,
+                                      qint64 channel, DirectPatchReadIntent intent);
   void runQueuedFullRefresh();
   QPointer<EosPatchCommandSession> patchCommandSession_;
-  std::map<qint64, FragmentAccumulator> directPatchFragments_;
+  QHash<QString, FragmentAccumulator> directPatchFragments_;
 };
 
 }  // namespace tarnik

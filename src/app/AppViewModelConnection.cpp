@@ -20,6 +20,7 @@ void AppViewModel::resetSessionState(const QString &status) {
   cancelIdentifyTimers();
   directPatchReadTimeouts_.clear();
   pendingDirectPatchReads_.clear();
+  directPatchFragments_.clear();
   latestPatchReadIntents_.clear();
   channelMutationSequence_.clear();
   queuedFullRefreshReason_.reset();

@@ -123,7 +123,11 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
   if (components.size() >= 9 &&
       startsWith(components, {"eos"_L1, "out"_L1, "get"_L1, "patch"_L1}) &&
       components[6] == "list"_L1) {
-    if (syncGeneration_) parsePatchListReply(arguments, components);
+    if (syncGeneration_) {
+      parsePatchListReply(arguments, components);
+    } else {
+      parsePatchFragment(arguments, components);
+    }
     return;
   }
 }

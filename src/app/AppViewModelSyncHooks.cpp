@@ -14,10 +14,6 @@ constexpr double notificationRefreshDelay = 0.75;
 
 }  // namespace
 
-void AppViewModel::replayDeferredPatchReads() {
-  // No single-channel read can be deferred until the direct-read flow exists.
-}
-
 void AppViewModel::prepareLiveControls() {
   // Live controls come with the fixture-control flow.
 }
@@ -45,6 +41,7 @@ void AppViewModel::handleShowCleared() {
   completedSyncSessionID_.reset();
   directPatchReadTimeouts_.clear();
   pendingDirectPatchReads_.clear();
+  directPatchFragments_.clear();
   latestPatchReadIntents_.clear();
   channelMutationSequence_.clear();
   queuedFullRefreshReason_.reset();

@@ -5,6 +5,8 @@
 #include "link/OSCManagerTestSupport.h"
 #include "support/QtPrinting.h"
 
+#include <QRegularExpression>
+
 using namespace Qt::StringLiterals;
 
 namespace tarnik::testing {
@@ -220,6 +222,63 @@ TEST_P(PatchOnTCP, ConfirmsDimmerPatchesReadBackAfterTheWrite) {
   ASSERT_TRUE(reachesVerifying());
   ASSERT_TRUE(confirmed());
   EXPECT_EQ(submissionText(), u"Eos confirmed 1 channel and 2 parts."_s);
+}
+
+TEST_P(PatchOnTCP, ChannelReadsAnswerTheNewestReasonAndWaitForASync) {
+  makeReady();
+  const auto requestsFor = [this](QStringView address) {
+    return std::ranges::count(console.requests(), address, &OSCMessage::address);
+  };
+  const auto settled = [this] {
+    return waitUntil([&] { return AppViewModelTestAccess::outstandingPatchReads(*model) == 0; });
+  };
+  ConsoleShow show = console.show();
+  show.patchPart(1, 1)->fields[ConsolePatchPart::level] = OSCArgument::fromInt(77);
+  show.patchPart(2, 1)->fields[ConsolePatchPart::level] = OSCArgument::fromInt(55);
+  console.setShow(show);
+
+  // A newer reason while the read is out: its answer is not applied and the channel is read
+  // again for the newer one, which is no longer current either.
+  using Purpose = AppViewModel::DirectPatchReadPurpose;
+  model->readChannelPatch(1, {0, Purpose::levelRefresh});
+  model->readChannelPatch(1, {1, Purpose::levelRefresh});
+  EXPECT_EQ(AppViewModelTestAccess::outstandingPatchReads(*model), 1);
+  ASSERT_TRUE(waitUntil([&] { return requestsFor(u"/eos/get/patch/1") == 2; }));
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(requestsFor(u"/eos/get/patch/1"), 2);
+  EXPECT_EQ(model->channels().at(0).level, 0);
+
+  model->readChannelPatch(2, {0, Purpose::levelRefresh});
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(model->channels().at(1).level, 55);
+  EXPECT_EQ(model->channels().at(1).levelSnapshotAt, timing->date());
+
+  // Reads asked for during a sync go out after it, by channel.
+  model->requestFullSync(u"Console data changed"_s);
+  const qsizetype before = console.requests().size();
+  model->readChannelPatch(2, {0, Purpose::levelRefresh});
+  model->readChannelPatch(1, {0, Purpose::levelRefresh});
+  ASSERT_TRUE(synced());
+  ASSERT_TRUE(settled());
+  QStringList reads;
+  for (const OSCMessage &request : console.requests().mid(before)) {
+    static const QRegularExpression channelRead(u"^/eos/get/patch/\\d+$"_s);
+    if (channelRead.match(request.address).hasMatch()) {
+      reads.append(request.address);
+    }
+  }
+  EXPECT_EQ(reads, (QStringList{u"/eos/get/patch/1"_s, u"/eos/get/patch/2"_s}));
+
+  // A sync asked for while a read is out waits for its answer; an unanswered read is a lost
+  // console.
+  console.setHandler(u"/eos/get/patch/12"_s,
+                     [](const OSCMessage &) { return QList<OSCMessage>(); });
+  model->readChannelPatch(12, {0, Purpose::levelRefresh});
+  model->requestFullSync(u"Console data changed"_s);
+  EXPECT_EQ(model->dataStatusMessage(), u"Waiting for channel readback"_s);
+  timing->advance(2);
+  EXPECT_EQ(model->dataStatusMessage(), u"Channel 12 readback timed out — cached data retained"_s);
+  EXPECT_FALSE(model->channels().isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, PatchOnTCP, ::testing::Values(packetLengthCase, slipCase),

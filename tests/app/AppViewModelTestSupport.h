@@ -87,6 +87,9 @@ struct AppViewModelTestAccess {
                                                    const std::optional<QString> &version) {
     return AppViewModel::libraryChoiceIssue(choice, mode, version);
   }
+  static qsizetype outstandingPatchReads(const AppViewModel &model) {
+    return model.pendingDirectPatchReads_.size();
+  }
 };
 
 namespace testing {
