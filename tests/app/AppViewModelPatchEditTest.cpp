@@ -224,6 +224,26 @@ TEST_P(PatchOnTCP, ConfirmsDimmerPatchesReadBackAfterTheWrite) {
   EXPECT_EQ(submissionText(), u"Eos confirmed 1 channel and 2 parts."_s);
 }
 
+TEST_P(PatchOnTCP, EndsAWriteWhoseReviewedTargetChangedOnTheConsole) {
+  makeReady();
+  PatchDraft readdress = dimmerRange(2, 60, 60);
+  readdress.partsToReplace = {{2, 1}};
+  ASSERT_EQ(model->patchAuthoringAvailability(readdress), std::nullopt);
+  model->beginPatchEditing(readdress);
+  ASSERT_EQ(model->patchSubmissionState(), PatchSubmissionState::checking());
+  // The level moves on the console before the checking sync reads the patch.
+  ConsoleShow show = console.show();
+  show.patchPart(2, 1)->fields[ConsolePatchPart::level] = OSCArgument::fromInt(40);
+  console.setShow(show);
+  ASSERT_TRUE(waitUntil(
+      [&] { return model->patchSubmissionState().kind == PatchSubmissionState::Kind::failed; }));
+  EXPECT_EQ(submissionText(),
+            u"A replacement target changed after review. Review the current "
+            "patch before trying again."_s);
+  EXPECT_EQ(console.show().channelParts(2).first().text(ConsolePatchPart::startAddress),
+            show.channelParts(2).first().text(ConsolePatchPart::startAddress));
+}
+
 TEST_P(PatchOnTCP, ChannelReadsAnswerTheNewestReasonAndWaitForASync) {
   makeReady();
   const auto requestsFor = [this](QStringView address) {
