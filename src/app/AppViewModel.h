@@ -692,7 +692,9 @@ class AppViewModel final : public ObservableObject {
                                       qint64 channel, DirectPatchReadIntent intent);
   void runQueuedFullRefresh();
   QPointer<EosPatchCommandSession> patchCommandSession_;
+  void parseCueFragment(const QList<OSCArgument> &arguments, const AddressComponents &components);
   QHash<QString, FragmentAccumulator> directPatchFragments_;
+  QHash<QString, FragmentAccumulator> directCueFragments_;
 };
 
 }  // namespace tarnik

@@ -21,6 +21,7 @@ void AppViewModel::resetSessionState(const QString &status) {
   directPatchReadTimeouts_.clear();
   pendingDirectPatchReads_.clear();
   directPatchFragments_.clear();
+  directCueFragments_.clear();
   latestPatchReadIntents_.clear();
   channelMutationSequence_.clear();
   queuedFullRefreshReason_.reset();

@@ -1,4 +1,5 @@
 #include "app/AppViewModel.h"
+#include "app/CueReplyFields.h"
 #include "app/ReplyArguments.h"
 #include "foundation/NumberRules.h"
 
@@ -81,6 +82,29 @@ void AppViewModel::parsePatchFragment(const QList<OSCArgument> &arguments,
   if (!row) return;
   directPatchFragments_.remove(key);
   completeDirectPatchRead(*channel, *row);
+}
+
+void AppViewModel::parseCueFragment(const QList<OSCArgument> &arguments,
+                                    const AddressComponents &components) {
+  // eos/out/get/cue/<list>/<cue>/<part>/list/<start>/<count>: one cue read on its own
+  // replaces the published cue of that number, and only that.
+  if (components[4] != "1"_L1 || components[6] != "0"_L1) return;
+  const std::optional<qint64> start = parseStrictInteger<qint64>(components[8]);
+  const std::optional<qint64> count = parseStrictInteger<qint64>(components[9]);
+  if (!start || count != cueReplyFieldCount) return;
+  const QString cueNumber = components[5].toString();
+  const QString key = u"1/"_s + cueNumber + u"/0"_s;
+  const std::optional<QList<OSCArgument>> fields =
+      accumulateRecordSlice(directCueFragments_, key, cueReplyFieldCount, *start, arguments);
+  if (!fields || integerArgument(*fields, 0) != -1) return;
+  const std::optional<Cue> cue = makeCue(*fields, cueNumber);
+  if (!cue) return;
+  const auto published = std::ranges::find(std::as_const(cues_), cue->number, &Cue::number);
+  if (published == cues_.cend()) return;
+  QList<Cue> cues = cues_;
+  cues[published - cues_.cbegin()] = *cue;
+  directCueFragments_.remove(key);
+  publish(cues_, std::move(cues), &AppViewModel::cuesChanged);
 }
 
 void AppViewModel::completeDirectPatchRead(qint64 channel, const PatchPart &part) {

@@ -111,7 +111,11 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
   // a sync they are single reads, which join here with the direct-read flow.
   if (components.size() >= 10 && startsWith(components, {"eos"_L1, "out"_L1, "get"_L1, "cue"_L1}) &&
       components[7] == "list"_L1) {
-    if (syncGeneration_) parseCueListReply(arguments, components);
+    if (syncGeneration_) {
+      parseCueListReply(arguments, components);
+    } else {
+      parseCueFragment(arguments, components);
+    }
     return;
   }
   if (address == "/eos/out/get/patch/count"_L1) {

@@ -42,6 +42,7 @@ void AppViewModel::handleShowCleared() {
   directPatchReadTimeouts_.clear();
   pendingDirectPatchReads_.clear();
   directPatchFragments_.clear();
+  directCueFragments_.clear();
   latestPatchReadIntents_.clear();
   channelMutationSequence_.clear();
   queuedFullRefreshReason_.reset();

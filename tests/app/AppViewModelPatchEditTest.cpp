@@ -301,6 +301,20 @@ TEST_P(PatchOnTCP, ChannelReadsAnswerTheNewestReasonAndWaitForASync) {
   EXPECT_FALSE(model->channels().isEmpty());
 }
 
+TEST_P(PatchOnTCP, ACueReadOnItsOwnReplacesOnlyAPublishedCue) {
+  makeReady();
+  ConsoleCue cue = console.show().cueLists.at(1).first();
+  cue.fields[0] = OSCArgument::fromInt(-1);
+  cue.fields[2] = OSCArgument::fromString(u"Renamed"_s);
+  const auto sendCue = [&](const QString &number) {
+    console.send({{u"/eos/out/get/cue/1/"_s + number + u"/0/list/0/31"_s, cue.fields}});
+  };
+  sendCue(u"999"_s);
+  sendCue(cue.number);
+  ASSERT_TRUE(waitUntil([&] { return model->cues().first().label == "Renamed"_L1; }));
+  EXPECT_EQ(model->cues().size(), 2);
+}
+
 INSTANTIATE_TEST_SUITE_P(Transports, PatchOnTCP, ::testing::Values(packetLengthCase, slipCase),
                          transportCaseName);
 INSTANTIATE_TEST_SUITE_P(Transports, PatchOnUDP, ::testing::Values(udpCase), transportCaseName);
