@@ -23,6 +23,7 @@
 #include "model/catalog/FixtureParameterCatalogStore.h"
 #include "operations/EosLiveControlSession.h"
 #include "operations/EosParkSession.h"
+#include "operations/EosPatchCommandSession.h"
 #include "operations/FixtureControlStore.h"
 #include "operations/FixtureParkAction.h"
 #include "operations/LevelCommandScheduling.h"
@@ -30,6 +31,7 @@
 #include <QFutureWatcher>
 #include <QHash>
 #include <QList>
+#include <QPointer>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -63,9 +65,8 @@ namespace tarnik {
 //   AppViewModelSyncReplies.cpp       cue and patch list replies of a running sync
 //   AppViewModelSyncCompletion.cpp    completion and publication of a sync
 //   AppViewModelShowPath.cpp          the show identity the console reports
-//   AppViewModelSyncHooks.cpp         follow-on steps that later flows fill in
-// The show sync, the connection lifecycle, the console commands, fixture control and the
-// patch flows each add a file of their own beside these.
+// The connection lifecycle, profiles, console feedback and commands, fixture control and
+// the patch flows each have files of their own beside these (src/app/README.md).
 class AppViewModel final : public ObservableObject {
   Q_OBJECT
 
@@ -423,6 +424,21 @@ class AppViewModel final : public ObservableObject {
   bool parkSessionPreconditions() const;
   // True once a park session was made for the request, also when its start was refused.
   bool refreshParkedChannels(int channel, std::optional<FixtureParkAction> action);
+  // Patch edits (AppViewModelPatchPreflight.cpp, AppViewModelPatchWrite.cpp,
+  // AppViewModelDirectReads.cpp)
+  static constexpr qint64 patchChannelMaximum = 99999;
+  static constexpr qint64 patchUniverseMaximum = 63999;
+  // Why this draft cannot be written now, or nothing; the patch screens ask it too.
+  std::optional<QString> patchAuthoringAvailability(const PatchDraft &draft) const;
+  std::optional<QString> libraryFixtureIssue(const PatchFixtureChoice &choice) const;
+  // Only the check that the console's type name names this one mode.
+  std::optional<QString> libraryModeAmbiguity(const PatchFixtureChoice &choice) const;
+  PatchPlan planPatch(const PatchDraft &draft) const;
+  QList<EosPatchPart> currentReplacementTargets(const std::set<EosPatchPart::ID> &ids) const;
+  // The patch editor's submit: refuses, or records the write and re-reads the show.
+  void beginPatchEditing(const PatchDraft &draft);
+  // Reads one channel's patch rows on the main connection, for the given reason.
+  void readChannelPatch(qint64 channel, DirectPatchReadIntent intent);
 
  signals:
   void eosSoftwareVersionChanged(const std::optional<QString> &value);
@@ -538,8 +554,7 @@ class AppViewModel final : public ObservableObject {
   // The name a show path is shown under: its last component without the final extension.
   static QString showDisplayName(const QString &path);
 
-  // Steps that other flows own, with the least they must do until each flow brings its own
-  // (AppViewModelSyncHooks.cpp)
+  // Follow-on steps of a completed sync, each in the file of the flow that owns it
   void replayDeferredPatchReads();
   void applyPatchWrite();
   void prepareLiveControls();
@@ -766,6 +781,33 @@ class AppViewModel final : public ObservableObject {
   std::unique_ptr<EosParkSession, LaterDeleter> parkSession_;
   std::unique_ptr<EosLiveControlSession, LaterDeleter> liveControlSession_;
   std::unique_ptr<FixtureControlStore> fixtureControls_;
+  // Patch edits (AppViewModelPatchPreflight.cpp, AppViewModelPatchWrite.cpp,
+  // AppViewModelDirectReads.cpp)
+  QList<EosPatchPart> mirroredPatchParts() const;
+  std::optional<FixtureCatalogMode> catalogMode(const QString &id) const;
+  static std::optional<QString> libraryChoiceIssue(
+      const PatchFixtureChoice &choice, const std::optional<FixtureCatalogMode> &mode,
+      const std::optional<QString> &consoleLibraryVersion);
+  void continuePatchWriteChecks(PendingPatchWrite write);
+  void verifyPatchWrite(const PendingPatchWrite &write);
+  static bool canContinuePatchWrite(const QPointer<AppViewModel> &model, const QUuid &session,
+                                    const QString &showIdentity);
+  static bool markPatchWriteStarted(const QPointer<AppViewModel> &model, const QUuid &session);
+  static void handlePatchSessionResult(const EosPatchCommandSession::Result &result,
+                                       const QPointer<AppViewModel> &model, const QUuid &session,
+                                       const QString &showIdentity);
+  static void startPatchVerification(const QPointer<AppViewModel> &model, const QUuid &session);
+  void releasePatchCommandSession();
+  static QString patchConfirmationText(const QList<PatchPlannedPart> &parts);
+  void parsePatchFragment(const QList<OSCArgument> &arguments, const AddressComponents &components);
+  void completeDirectPatchRead(qint64 channel, const PatchPart &part);
+  static void directPatchReadTimedOut(const QPointer<AppViewModel> &model, const QUuid &session,
+                                      qint64 channel, DirectPatchReadIntent intent);
+  void runQueuedFullRefresh();
+  QPointer<EosPatchCommandSession> patchCommandSession_;
+  void parseCueFragment(const QList<OSCArgument> &arguments, const AddressComponents &components);
+  QHash<QString, FragmentAccumulator> directPatchFragments_;
+  QHash<QString, FragmentAccumulator> directCueFragments_;
 };
 
 }  // namespace tarnik

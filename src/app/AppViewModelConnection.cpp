@@ -20,6 +20,8 @@ void AppViewModel::resetSessionState(const QString &status) {
   cancelIdentifyTimers();
   directPatchReadTimeouts_.clear();
   pendingDirectPatchReads_.clear();
+  directPatchFragments_.clear();
+  directCueFragments_.clear();
   latestPatchReadIntents_.clear();
   channelMutationSequence_.clear();
   queuedFullRefreshReason_.reset();
@@ -113,8 +115,11 @@ bool AppViewModel::releaseOwnedFlash(const QString &action) {
 void AppViewModel::clearPendingPatchWrite(const QString &reason) {
   const std::optional<PendingPatchWrite> write = std::exchange(pendingPatchWrite_, std::nullopt);
   patchReadbackWorkItem_.cancel();
-  // Hook for the patch edits: an active private patch session is finished here with the
-  // reason, and released whether it was active or not.
+  // A session still typing ends with the same reason; its completion finds no write.
+  if (patchCommandSession_ && patchCommandSession_->isActive()) {
+    patchCommandSession_->finish(reason);
+  }
+  releasePatchCommandSession();
   if (!write) return;
   publish(patchSubmissionState_,
           write->hasStartedWriting ? PatchSubmissionState::sentUnconfirmed(reason)

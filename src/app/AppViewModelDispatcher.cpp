@@ -138,7 +138,11 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
   // a sync they are single reads, which join here with the direct-read flow.
   if (components.size() >= 10 && startsWith(components, {"eos"_L1, "out"_L1, "get"_L1, "cue"_L1}) &&
       components[7] == "list"_L1) {
-    if (syncGeneration_) parseCueListReply(arguments, components);
+    if (syncGeneration_) {
+      parseCueListReply(arguments, components);
+    } else {
+      parseCueFragment(arguments, components);
+    }
     return;
   }
   if (address == "/eos/out/get/patch/count"_L1) {
@@ -150,7 +154,11 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
   if (components.size() >= 9 &&
       startsWith(components, {"eos"_L1, "out"_L1, "get"_L1, "patch"_L1}) &&
       components[6] == "list"_L1) {
-    if (syncGeneration_) parsePatchListReply(arguments, components);
+    if (syncGeneration_) {
+      parsePatchListReply(arguments, components);
+    } else {
+      parsePatchFragment(arguments, components);
+    }
     return;
   }
   if (address.startsWith("/eos/out/notify/cue"_L1)) return handleChangeNotification(false);

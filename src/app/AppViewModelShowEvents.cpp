@@ -26,6 +26,8 @@ void AppViewModel::handleShowCleared() {
   completedSyncSessionID_.reset();
   directPatchReadTimeouts_.clear();
   pendingDirectPatchReads_.clear();
+  directPatchFragments_.clear();
+  directCueFragments_.clear();
   latestPatchReadIntents_.clear();
   channelMutationSequence_.clear();
   queuedFullRefreshReason_.reset();

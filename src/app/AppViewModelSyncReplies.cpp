@@ -9,26 +9,6 @@ namespace tarnik {
 
 namespace {
 
-// Puts one reply's slice into the record's accumulator and gives the whole record once
-// every field is in. A slice that does not fit the record, or a record announced with
-// another size than the one started, is dropped and leaves the accumulator as it was.
-std::optional<QList<OSCArgument>> accumulate(QHash<QString, FragmentAccumulator> &fragments,
-                                             const QString &key, qint64 totalFieldCount,
-                                             qint64 start, const QList<OSCArgument> &arguments) {
-  auto accumulator = fragments.find(key);
-  const bool isNew = accumulator == fragments.end();
-  if (isNew) {
-    accumulator = fragments.insert(key, FragmentAccumulator{totalFieldCount, {}});
-  } else if (accumulator->totalFieldCount != totalFieldCount) {
-    return std::nullopt;
-  }
-  if (!accumulator->insert(start, arguments)) {
-    if (isNew) fragments.erase(accumulator);
-    return std::nullopt;
-  }
-  return accumulator->completedFields();
-}
-
 // The index a complete record answers, when it is one the sync asked for and still waits on.
 std::optional<qint64> awaitedIndex(const QList<OSCArgument> &fields,
                                    const std::set<qint64> &inFlight) {
@@ -55,7 +35,7 @@ void AppViewModel::parseCueListReply(const QList<OSCArgument> &arguments,
   const QString cueNumber = components[5].toString();
   const QString key = u"1/"_s + cueNumber + u"/0"_s;  // list and part as checked above
   const std::optional<QList<OSCArgument>> fields =
-      accumulate(generation->cueFragments, key, cueReplyFieldCount, *start, arguments);
+      accumulateRecordSlice(generation->cueFragments, key, cueReplyFieldCount, *start, arguments);
   if (!fields) return;
   const std::optional<qint64> index = awaitedIndex(*fields, generation->cueInFlight);
   if (!index || generation->cueRows.contains(*index)) return;
@@ -86,8 +66,8 @@ void AppViewModel::parsePatchListReply(const QList<OSCArgument> &arguments,
   if (!generation) return;
 
   const QString key = QString::number(*channel) + u'/' + QString::number(*part);
-  const std::optional<QList<OSCArgument>> fields =
-      accumulate(generation->patchFragments, key, patchReplyFieldCount, *start, arguments);
+  const std::optional<QList<OSCArgument>> fields = accumulateRecordSlice(
+      generation->patchFragments, key, patchReplyFieldCount, *start, arguments);
   if (!fields) return;
   const std::optional<qint64> index = awaitedIndex(*fields, generation->patchInFlight);
   if (!index || generation->patchRows.contains(*index)) return;

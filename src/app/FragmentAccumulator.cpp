@@ -36,4 +36,21 @@ std::optional<QList<OSCArgument>> FragmentAccumulator::completedFields() const {
   return ordered;
 }
 
+std::optional<QList<OSCArgument>> accumulateRecordSlice(
+    QHash<QString, FragmentAccumulator> &fragments, const QString &key, qint64 totalFieldCount,
+    qint64 start, const QList<OSCArgument> &arguments) {
+  auto accumulator = fragments.find(key);
+  const bool isNew = accumulator == fragments.end();
+  if (isNew) {
+    accumulator = fragments.insert(key, FragmentAccumulator{totalFieldCount, {}});
+  } else if (accumulator->totalFieldCount != totalFieldCount) {
+    return std::nullopt;
+  }
+  if (!accumulator->insert(start, arguments)) {
+    if (isNew) fragments.erase(accumulator);
+    return std::nullopt;
+  }
+  return accumulator->completedFields();
+}
+
 }  // namespace tarnik

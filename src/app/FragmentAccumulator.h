@@ -2,7 +2,9 @@
 
 #include "link/OSCArgument.h"
 
+#include <QHash>
 #include <QList>
+#include <QString>
 #include <QtGlobal>
 
 #include <optional>
@@ -30,5 +32,12 @@ struct FragmentAccumulator {
   // and nothing ever for a count below 1.
   std::optional<QList<OSCArgument>> completedFields() const;
 };
+
+// Puts one reply's slice into the record's accumulator under `key` and gives the whole
+// record once every field is in. A slice that does not fit the record, or a record
+// announced with another size than the one started, is dropped and leaves the table as it was.
+std::optional<QList<OSCArgument>> accumulateRecordSlice(
+    QHash<QString, FragmentAccumulator> &fragments, const QString &key, qint64 totalFieldCount,
+    qint64 start, const QList<OSCArgument> &arguments);
 
 }  // namespace tarnik

@@ -100,6 +100,16 @@ struct AppViewModelTestAccess {
       model.syncGeneration_ =
           std::make_unique<AppViewModel::SyncGeneration>(model.sessionID_, std::nullopt);
   }
+
+  // Patch edits: the pure library check and the single-channel reads still out.
+  static std::optional<QString> libraryChoiceIssue(const PatchFixtureChoice &choice,
+                                                   const std::optional<FixtureCatalogMode> &mode,
+                                                   const std::optional<QString> &version) {
+    return AppViewModel::libraryChoiceIssue(choice, mode, version);
+  }
+  static qsizetype outstandingPatchReads(const AppViewModel &model) {
+    return model.pendingDirectPatchReads_.size();
+  }
 };
 
 namespace testing {

@@ -7,6 +7,8 @@
 #include <QNetworkInterface>
 
 #include <gtest/gtest.h>
+#include <memory>
+#include <vector>
 
 namespace tarnik::testing {
 namespace {
@@ -70,9 +72,17 @@ TEST_F(OSCManagerListenerTest, SendersFromAnotherAddressAreRefusedUnlessTheHostI
 TEST_F(OSCManagerListenerTest, SeventeenthSenderIsRefused) {
   auto manager = connectedManager();
   const qint64 before = manager->receivedMessageCount();
-  for (int sender = 0; sender < 16; ++sender) sendFrom(QHostAddress::LocalHost, listenPort);
+  // Every sender stays bound, so no two of them can share a port the kernel hands out again.
+  std::vector<std::unique_ptr<QUdpSocket>> senders;
+  const auto sendFromNewPort = [&] {
+    auto sender = std::make_unique<QUdpSocket>();
+    ASSERT_TRUE(sender->bind(QHostAddress::LocalHost, 0));
+    sender->writeDatagram(note.encoded(), QHostAddress::LocalHost, listenPort);
+    senders.push_back(std::move(sender));
+  };
+  for (int sender = 0; sender < 16; ++sender) sendFromNewPort();
   ASSERT_TRUE(waitUntil([&] { return manager->receivedMessageCount() == before + 16; }));
-  sendFrom(QHostAddress::LocalHost, listenPort);
+  sendFromNewPort();
   ASSERT_TRUE(waitUntil([&] { return manager->lastError().has_value(); }));
   EXPECT_EQ(manager->lastError(), QStringLiteral("OSC UDP listener rejected an excess peer"));
   EXPECT_EQ(manager->receivedMessageCount(), before + 16);

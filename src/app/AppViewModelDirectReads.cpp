@@ -1,0 +1,136 @@
+#include "app/AppViewModel.h"
+#include "app/CueReplyFields.h"
+#include "app/ReplyArguments.h"
+#include "foundation/NumberRules.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+// Single-channel patch reads on the main connection: one outstanding read per channel, the
+// newest reason for reading each channel kept beside it, reads deferred while a full sync
+// runs, and a read left unanswered treated as a lost console.
+
+namespace tarnik {
+
+void AppViewModel::readChannelPatch(qint64 channel, DirectPatchReadIntent intent) {
+  latestPatchReadIntents_.insert(channel, intent);
+  if (syncGeneration_) return;
+  if (pendingDirectPatchReads_.contains(channel)) return;
+  if (!oscManager_->isConnected()) return;
+  if (!knownLiveShowIdentity_ || knownLiveShowIdentity_->isEmpty()) return;
+  pendingDirectPatchReads_.insert(channel, {sessionID_, *knownLiveShowIdentity_, intent});
+  if (!oscManager_->send({u"/eos/get/patch/"_s + QString::number(channel), {}})) {
+    pendingDirectPatchReads_.remove(channel);
+    latestPatchReadIntents_.remove(channel);
+    runQueuedFullRefresh();
+    return;
+  }
+  const auto outstanding = pendingDirectPatchReads_.constFind(channel);
+  if (outstanding == pendingDirectPatchReads_.cend() || outstanding->intent != intent) return;
+  directPatchReadTimeouts_[channel] =
+      timing_->schedule(directPatchReadTimeout_,
+                        [model = QPointer<AppViewModel>(this), session = sessionID_, channel,
+                         intent] { directPatchReadTimedOut(model, session, channel, intent); });
+}
+
+void AppViewModel::directPatchReadTimedOut(const QPointer<AppViewModel> &model,
+                                           const QUuid &session, qint64 channel,
+                                           DirectPatchReadIntent intent) {
+  if (!model || model->sessionID_ != session) return;
+  const auto outstanding = model->pendingDirectPatchReads_.constFind(channel);
+  if (outstanding == model->pendingDirectPatchReads_.cend() || outstanding->intent != intent) {
+    return;
+  }
+  model->handleConnectionLoss(u"Channel "_s + QString::number(channel) + u" readback timed out"_s);
+}
+
+void AppViewModel::replayDeferredPatchReads() {
+  if (syncGeneration_) return;
+  std::vector<std::pair<qint64, DirectPatchReadIntent>> intents;
+  for (auto it = latestPatchReadIntents_.cbegin(); it != latestPatchReadIntents_.cend(); ++it) {
+    intents.emplace_back(it.key(), it.value());
+  }
+  std::ranges::sort(intents, {}, &std::pair<qint64, DirectPatchReadIntent>::first);
+  for (const auto &[channel, intent] : intents) readChannelPatch(channel, intent);
+}
+
+void AppViewModel::runQueuedFullRefresh() {
+  if (!pendingDirectPatchReads_.isEmpty() || !queuedFullRefreshReason_) return;
+  const QString reason = *std::exchange(queuedFullRefreshReason_, std::nullopt);
+  requestFullSync(reason);
+}
+
+void AppViewModel::parsePatchFragment(const QList<OSCArgument> &arguments,
+                                      const AddressComponents &components) {
+  // eos/out/get/patch/<channel>/<part>/list/<start>/<count>
+  const std::optional<qint64> channel = parseStrictInteger<qint64>(components[4]);
+  const std::optional<qint64> part = parseStrictInteger<qint64>(components[5]);
+  const std::optional<qint64> start = parseStrictInteger<qint64>(components[7]);
+  const std::optional<qint64> count = parseStrictInteger<qint64>(components[8]);
+  if (!channel || !part || !start || count != patchReplyFieldCount) return;
+  const auto outstanding = pendingDirectPatchReads_.constFind(*channel);
+  if (outstanding == pendingDirectPatchReads_.cend() || outstanding->sessionID != sessionID_ ||
+      !knownLiveShowIdentity_ || outstanding->showName != *knownLiveShowIdentity_) {
+    return;
+  }
+  const QString key = QString::number(*channel) + u'/' + QString::number(*part);
+  const std::optional<QList<OSCArgument>> fields =
+      accumulateRecordSlice(directPatchFragments_, key, patchReplyFieldCount, *start, arguments);
+  if (!fields || integerArgument(*fields, 0) != -1) return;
+  const std::optional<PatchPart> row = makePatchPart(*fields, *channel, *part);
+  if (!row) return;
+  directPatchFragments_.remove(key);
+  completeDirectPatchRead(*channel, *row);
+}
+
+void AppViewModel::parseCueFragment(const QList<OSCArgument> &arguments,
+                                    const AddressComponents &components) {
+  // eos/out/get/cue/<list>/<cue>/<part>/list/<start>/<count>: one cue read on its own
+  // replaces the published cue of that number, and only that.
+  if (components[4] != "1"_L1 || components[6] != "0"_L1) return;
+  const std::optional<qint64> start = parseStrictInteger<qint64>(components[8]);
+  const std::optional<qint64> count = parseStrictInteger<qint64>(components[9]);
+  if (!start || count != cueReplyFieldCount) return;
+  const QString cueNumber = components[5].toString();
+  const QString key = u"1/"_s + cueNumber + u"/0"_s;
+  const std::optional<QList<OSCArgument>> fields =
+      accumulateRecordSlice(directCueFragments_, key, cueReplyFieldCount, *start, arguments);
+  if (!fields || integerArgument(*fields, 0) != -1) return;
+  const std::optional<Cue> cue = makeCue(*fields, cueNumber);
+  if (!cue) return;
+  const auto published = std::ranges::find(std::as_const(cues_), cue->number, &Cue::number);
+  if (published == cues_.cend()) return;
+  QList<Cue> cues = cues_;
+  cues[published - cues_.cbegin()] = *cue;
+  directCueFragments_.remove(key);
+  publish(cues_, std::move(cues), &AppViewModel::cuesChanged);
+}
+
+void AppViewModel::completeDirectPatchRead(qint64 channel, const PatchPart &part) {
+  const DirectPatchReadIntent answered = pendingDirectPatchReads_.take(channel).intent;
+  if (auto timeout = directPatchReadTimeouts_.extract(channel)) timeout.mapped().cancel();
+  const auto latest = latestPatchReadIntents_.constFind(channel);
+  if (latest != latestPatchReadIntents_.cend() && *latest != answered) {
+    // A newer reason arrived while this read was out: its answer may predate that change.
+    return readChannelPatch(channel, *latest);
+  }
+  if (latest != latestPatchReadIntents_.cend()) {
+    const bool current =
+        answered.purpose == DirectPatchReadPurpose::mutationConfirmation
+            ? channelMutationSequence_.value(channel) == answered.mutationSequence
+            : mutationSequence_ == answered.mutationSequence && isShowDataCurrent();
+    const auto entry = std::ranges::find(std::as_const(channels_), channel, &Channel::number);
+    if (current && entry != channels_.cend()) {
+      QList<Channel> channels = channels_;
+      Channel &updated = channels[entry - channels_.cbegin()];
+      updated.level = part.snapshotLevel;
+      updated.levelSnapshotAt = timing_->date();
+      publish(channels_, std::move(channels), &AppViewModel::channelsChanged);
+    }
+  }
+  latestPatchReadIntents_.remove(channel);
+  runQueuedFullRefresh();
+}
+
+}  // namespace tarnik

@@ -1,0 +1,137 @@
+#include "app/AppViewModel.h"
+#include "model/PatchPlanner.h"
+#include "operations/EosPatchCommands.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+// Everything checked before a patch edit is recorded: whether this draft may be written now,
+// whether a library choice still matches the connected console, and the write's start, which
+// re-reads the whole show so the edit is planned against fresh data.
+
+namespace tarnik {
+
+namespace {
+
+const QString installedLibrarySource = u"Installed ETC Eos fixture library"_s;
+const QString selectAgainText =
+    u"Select this fixture again from the library matching the connected Eos console."_s;
+const QString ambiguityText =
+    u"Eos exposes the same type name for multiple library modes. Select this profile on the "
+    "console to avoid an ambiguous patch."_s;
+
+}  // namespace
+
+QList<EosPatchPart> AppViewModel::mirroredPatchParts() const {
+  QList<EosPatchPart> parts;
+  for (const Channel &channel : channels_) parts.append(channel.parts);
+  return parts;
+}
+
+std::optional<QString> AppViewModel::patchAuthoringAvailability(const PatchDraft &draft) const {
+  if (!canControlFixtures()) {
+    return u"Connect in Editor mode and complete a sync before patching."_s;
+  }
+  if (draft.operation == PatchOperation::fixture) {
+    if (!fixtureCatalog_.compareLibraryVersion(eosFixtureLibraryVersion_)) {
+      return u"Fixture patching needs the bundled library version to match this Eos console."_s;
+    }
+    if (draft.fixture) {
+      if (auto issue = libraryFixtureIssue(*draft.fixture)) return issue;
+    }
+  }
+  if (oscManager_->transport != OSCTransport::tcp) {
+    return u"Patch authoring requires an Eos TCP connection."_s;
+  }
+  const PatchPlan plan = planPatch(draft);
+  // A plan with issues is refused by the caller with the first issue's own text.
+  if (!plan.issues.isEmpty()) return std::nullopt;
+  const auto commands =
+      EosPatchCommands::makeCommands(draft, plan, mirroredPatchParts(), eosFixtureLibraryVersion_);
+  if (!commands) return commands.error().reason;
+  return std::nullopt;
+}
+
+std::optional<FixtureCatalogMode> AppViewModel::catalogMode(const QString &id) const {
+  if (fixtureCatalog_.state().kind != CatalogLoadState::Kind::ready) return std::nullopt;
+  const auto database = fixtureCatalog_.database();
+  if (!database) return std::nullopt;
+  return database->mode(id);
+}
+
+std::optional<QString> AppViewModel::libraryFixtureIssue(const PatchFixtureChoice &choice) const {
+  return libraryChoiceIssue(choice, catalogMode(choice.id), eosFixtureLibraryVersion_);
+}
+
+std::optional<QString> AppViewModel::libraryChoiceIssue(
+    const PatchFixtureChoice &choice, const std::optional<FixtureCatalogMode> &mode,
+    const std::optional<QString> &consoleLibraryVersion) {
+  if (!mode) return selectAgainText;
+  const std::optional<int> modeFootprint =
+      mode->totalFootprint ? mode->totalFootprint : mode->profileFootprint;
+  const bool footprintMatches = modeFootprint
+                                    ? choice.footprint == std::optional<qint64>(*modeFootprint)
+                                    : !choice.footprint.has_value();
+  const bool matches = consoleLibraryVersion == mode->libraryVersion &&
+                       choice.version == mode->libraryVersion &&
+                       choice.source == installedLibrarySource &&
+                       choice.manufacturer == mode->manufacturer && choice.model == mode->model &&
+                       choice.mode == mode->mode && choice.nativeTypeName == mode->name &&
+                       footprintMatches && choice.cellCount == mode->cellCount;
+  if (!matches) return selectAgainText;
+  if (!mode->isCommandIdentityUnique) return ambiguityText;
+  return std::nullopt;
+}
+
+std::optional<QString> AppViewModel::libraryModeAmbiguity(const PatchFixtureChoice &choice) const {
+  const std::optional<FixtureCatalogMode> mode = catalogMode(choice.id);
+  if (mode && !mode->isCommandIdentityUnique) return ambiguityText;
+  return std::nullopt;
+}
+
+PatchPlan AppViewModel::planPatch(const PatchDraft &draft) const {
+  return PatchPlanner::plan(draft, mirroredPatchParts(), patchChannelMaximum, patchUniverseMaximum);
+}
+
+QList<EosPatchPart> AppViewModel::currentReplacementTargets(
+    const std::set<EosPatchPart::ID> &ids) const {
+  QList<EosPatchPart> targets;
+  for (const EosPatchPart &part : mirroredPatchParts()) {
+    if (ids.contains({part.channelNumber, part.partNumber})) targets.append(part);
+  }
+  std::ranges::sort(targets, {}, [](const EosPatchPart &part) {
+    return EosPatchPart::ID{part.channelNumber, part.partNumber};
+  });
+  return targets;
+}
+
+void AppViewModel::beginPatchEditing(const PatchDraft &draft) {
+  using Kind = PatchSubmissionState::Kind;
+  const Kind kind = patchSubmissionState_.kind;
+  if (kind == Kind::checking || kind == Kind::sending || kind == Kind::verifying) return;
+  if (auto refusal = patchAuthoringAvailability(draft)) {
+    publish(patchSubmissionState_, PatchSubmissionState::failed(*refusal),
+            &AppViewModel::patchSubmissionStateChanged);
+    return;
+  }
+  PatchPlan plan = planPatch(draft);
+  if (!plan.issues.isEmpty()) {
+    publish(patchSubmissionState_, PatchSubmissionState::failed(plan.issues.first().message()),
+            &AppViewModel::patchSubmissionStateChanged);
+    return;
+  }
+  if (!knownLiveShowIdentity_) return;
+  pendingPatchWrite_ = PendingPatchWrite{
+      .sessionID = sessionID_,
+      .showIdentity = *knownLiveShowIdentity_,
+      .draft = draft,
+      .plan = std::move(plan),
+      .reviewedReplacements = currentReplacementTargets(draft.partsToReplace),
+  };
+  publish(patchSubmissionState_, PatchSubmissionState::checking(),
+          &AppViewModel::patchSubmissionStateChanged);
+  requestFullSync(u"Checking patch before editing"_s);
+}
+
+}  // namespace tarnik
