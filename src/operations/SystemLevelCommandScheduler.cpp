@@ -31,11 +31,11 @@ itimerspec absoluteExpiry(double due) {
   const double seconds = std::clamp(due, 0.0, latestSecond);
   const auto whole = static_cast<std::int64_t>(std::floor(seconds));
   auto nanoseconds = static_cast<std::int64_t>(std::ceil((seconds - whole) * 1e9));
-  itimerspec spec{};
-  spec.it_value.tv_sec = static_cast<time_t>(whole + nanoseconds / 1'000'000'000);
-  spec.it_value.tv_nsec = static_cast<long>(nanoseconds % 1'000'000'000);
-  if (spec.it_value.tv_sec == 0 && spec.it_value.tv_nsec == 0) spec.it_value.tv_nsec = 1;
-  return spec;
+  itimerspec expiry{};
+  expiry.it_value.tv_sec = static_cast<time_t>(whole + nanoseconds / 1'000'000'000);
+  expiry.it_value.tv_nsec = static_cast<long>(nanoseconds % 1'000'000'000);
+  if (expiry.it_value.tv_sec == 0 && expiry.it_value.tv_nsec == 0) expiry.it_value.tv_nsec = 1;
+  return expiry;
 }
 
 }  // namespace
@@ -102,8 +102,8 @@ void SystemLevelCommandScheduler::wakeForNextDue() {
 
 void SystemLevelCommandScheduler::armTimer(std::optional<double> due) {
   if (due == armedDue_) return;
-  const itimerspec spec = due ? absoluteExpiry(*due) : itimerspec{};
-  ::timerfd_settime(timerDescriptor_, TFD_TIMER_ABSTIME, &spec, nullptr);
+  const itimerspec expiry = due ? absoluteExpiry(*due) : itimerspec{};
+  ::timerfd_settime(timerDescriptor_, TFD_TIMER_ABSTIME, &expiry, nullptr);
   armedDue_ = due;
 }
 
