@@ -213,6 +213,8 @@ class AppViewModel final : public ObservableObject {
   static constexpr int maximumIndexCount = 20000;
   static constexpr int maximumInFlightIndexRequests = 12;
   static constexpr double pingFreshness = 5.0;  // seconds
+  // The stored profile that start-up connects to again.
+  static constexpr QLatin1StringView lastConnectedProfileKey{"lastConnectedProfile.v1"};
   static constexpr int commandHistoryLimit = 200;
 
   // What the application entry passes; each default is what it uses.

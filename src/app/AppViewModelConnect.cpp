@@ -39,7 +39,7 @@ void AppViewModel::connect() {
   isSuspended_ = false;
   activeConnectionSettings_ = settings;
   activeRelayKey_ = relayKey;
-  defaults_->setValue(u"lastConnectedProfile.v1"_s, QString::fromUtf8(encodeJsonText(*settings)));
+  defaults_->setValue(lastConnectedProfileKey, QString::fromUtf8(encodeJsonText(*settings)));
   reconnect(*settings, u"Connecting…"_s);
 }
 

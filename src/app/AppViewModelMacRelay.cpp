@@ -65,7 +65,7 @@ void AppViewModel::connectToMacRelay(const TarnikRelayDiscovery::Relay &relay) {
 
   storeSelectedProfile(profile);
   applyConnectionProfile(profile);
-  defaults_->setValue(u"lastConnectedProfile.v1"_s, QString::fromUtf8(encodeJsonText(profile)));
+  defaults_->setValue(lastConnectedProfileKey, QString::fromUtf8(encodeJsonText(profile)));
 
   wantsConnection_ = true;
   isSuspended_ = false;

@@ -11,8 +11,6 @@ namespace tarnik {
 
 namespace {
 
-const QString lastConnectedProfileKey = u"lastConnectedProfile.v1"_s;
-
 // A port field as the discovered-console route reads it; 0 is never a port.
 std::optional<quint16> portNumber(const QString &text) {
   const std::optional<quint16> port = parseStrictInteger<quint16>(text);

@@ -16,7 +16,6 @@ namespace {
 const QString selectedProfileKey = u"selectedConnectionProfileID"_s;
 const QString interactionModeKey = u"interactionMode"_s;
 const QString profilesKey = u"connectionProfiles.v1"_s;
-const QString lastConnectedProfileKey = u"lastConnectedProfile.v1"_s;
 
 // The single-console settings of earlier versions: only ever read.
 const QString consoleIPKey = u"consoleIP"_s;
