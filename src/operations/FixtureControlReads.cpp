@@ -54,9 +54,14 @@ bool FixtureControlStore::requestParameters(int channel) {
 bool FixtureControlStore::sendQuery(int channel, std::optional<int> confirmationGeneration) {
   if (channel < 1 || !hasActiveSession()) return false;
   if (!statesByChannel_.contains(channel)) storeState(FixtureControlState::empty(channel));
+  // Any send may reset the session from inside it (the owner does so when the Live session
+  // fails): nothing of this channel may be asked for or recorded after that.
+  const std::optional<QUuid> sessionID = sessionID_;
+  const QString showIdentity = *showIdentity_;
   bool result = true;
   if (stateOrEmpty(channel).hasAdjustableColorEmitters()) {
     const bool colorRequested = requestColorRead(channel);
+    if (!sameSession(sessionID, showIdentity)) return false;
     if (!confirmationGeneration) result = colorRequested;
   }
   for (const RequestKind kind : {RequestKind::parameters, RequestKind::emitters}) {
@@ -72,7 +77,9 @@ bool FixtureControlStore::sendQuery(int channel, std::optional<int> confirmation
     const OSCMessage query{QStringLiteral("/eos/get/") + kindWord(kind == RequestKind::parameters) +
                                u'/' + QString::number(channel),
                            {}};
-    if (closures_.querySender && closures_.querySender(query)) continue;
+    const bool sent = closures_.querySender && closures_.querySender(query);
+    if (!sameSession(sessionID, showIdentity)) return false;
+    if (sent) continue;
     requestsInFlight_.erase(key);
     confirmationGenerationByRequest_.erase(key);
     cancelReadTimeout(key);
