@@ -2,6 +2,7 @@
 
 #include "foundation/NumberRules.h"
 #include "operations/EosCommandLine.h"
+#include "operations/EosOSCAddress.h"
 #include "operations/EosParkSession.h"
 
 #include <QStringList>
@@ -13,11 +14,6 @@
 namespace tarnik {
 
 namespace {
-
-constexpr qint64 lowestChannel = 1;
-constexpr qint64 highestChannel = 999'999;
-
-bool isChannel(qint64 number) { return number >= lowestChannel && number <= highestChannel; }
 
 // The channels read so far, kept as disjoint intervals with the size of their union. A
 // range is merged, never walked, so the work follows the length of the text: a reply that
@@ -54,8 +50,8 @@ class ChannelUnion {
 };
 
 bool addRange(ChannelUnion &channels, std::optional<qint64> low, std::optional<qint64> high) {
-  return low && high && isChannel(*low) && isChannel(*high) && *low <= *high &&
-         channels.add(*low, *high);
+  return low && high && EosOSCAddress::isChannel(*low) && EosOSCAddress::isChannel(*high) &&
+         *low <= *high && channels.add(*low, *high);
 }
 
 bool addChannelList(ChannelUnion &channels, QStringView text) {

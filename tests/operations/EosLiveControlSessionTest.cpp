@@ -326,6 +326,13 @@ TEST(LiveAddresses, UsersAndWrites) {
   };
   for (const auto &[write, accepted] : writes)
     EXPECT_EQ(parseChannelHueSaturation(write), accepted) << write.address.toStdString();
+  EXPECT_EQ(parseParamsReply(message("/eos/out/get/emitters/999999"), ParamsForm::reply),
+            (ParamsAddress{ParamsKind::emitters, 999'999}));
+  EXPECT_EQ(parseParamsReply(message("/eos/get/params/1"), ParamsForm::query),
+            (ParamsAddress{ParamsKind::parameters, 1}));
+  for (const char *address : {"/eos/out/get/params/1000000", "/eos/out/get/params/0",
+                              "/eos/out/get/params/01", "/eos/out/get/param/1"})
+    EXPECT_EQ(parseParamsReply(message(address), ParamsForm::reply), std::nullopt) << address;
 }
 
 }  // namespace

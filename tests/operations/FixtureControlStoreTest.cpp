@@ -109,6 +109,16 @@ TEST_F(FixtureStore, ASessionEndedInsideASendStopsTheQueries) {
   }
 }
 
+// The store's channels end where the Live session's do, which carries its queries and
+// passes on only the replies it can address.
+TEST_F(FixtureStore, ChannelsEndAt999999) {
+  EXPECT_FALSE(store.requestParameters(1'000'000));
+  EXPECT_TRUE(queries.isEmpty() && store.statesByChannel().empty());
+  EXPECT_TRUE(store.requestParameters(999'999));
+  answer(999'999);
+  EXPECT_EQ(at(999'999).emitterReadState, ReadState::loaded);
+}
+
 TEST(FixtureControlState, OnlyAnAdjustableNonIntensityEmitterIsColour) {
   FixtureControlState state = FixtureControlState::empty(1);
   state.emitterReadState = ReadState::loaded;
@@ -163,11 +173,9 @@ TEST_F(FixtureStore, OnlyAnAwaitedReplyOfTheSameFixtureCounts) {
 
 TEST_F(FixtureStore, WritesStayInsideTheReportedRange) {
   store.requestParameters(1);
-  reply(params, 1,
-        replyArguments("M", "S",
-                       {{"Pan", 50, 0, 100}, {"  Color Mix/2 ", 1, -1, 2}}));
+  reply(params, 1, replyArguments("M", "S", {{"Pan", 50, 0, 100}, {"  Color Mix/2 ", 1, -1, 2}}));
   const std::tuple<double, QString, bool> cases[] = {
-      {0, "Pan", true},    {100, "Pan", true}, {-0.001, "Pan", false}, {100.001, "Pan", false},
+      {0, "Pan", true},    {100, "Pan", true}, {-0.001, "Pan", false},  {100.001, "Pan", false},
       {nan, "Pan", false}, {1, "Tilt", false}, {2, "Color Mix/2", true}};
   for (const auto &[value, name, sent] : cases)
     EXPECT_EQ(store.sendParameterValue(value, name, 1), sent) << value;
