@@ -93,6 +93,17 @@ bool EosIsolatedSession::mayTouchConsole(const Gate &gate) const {
   return gate && gate() && transport_->isConnected();
 }
 
+double EosIsolatedSession::sendPing() {
+  const double sentAt = pingClockNow();
+  transport_->sendPing();
+  return sentAt;
+}
+
+bool EosIsolatedSession::isShowEvent(const QString &address) {
+  return address == u"/eos/out/event/show/loaded" || address == u"/eos/out/event/show/cleared" ||
+         address == u"/eos/out/event/show/saved";
+}
+
 bool EosIsolatedSession::answersPing(double answeredAt, std::optional<double> sentAt,
                                      double tolerance) {
   return sentAt && answeredAt >= *sentAt - tolerance;

@@ -58,6 +58,11 @@ class EosIsolatedSession : public QObject {
   double timeout() const { return timeout_; }
   const std::optional<QUuid> &operationID() const { return operationID_; }
 
+  // A reply that arrived at `answeredAt` answers a ping sent at `sentAt` when it arrived no
+  // earlier than the ping left, less the tolerance. Both times are monotonic: a wall-clock
+  // step cannot make an older reply prove a newer ping.
+  static bool answersPing(double answeredAt, std::optional<double> sentAt, double tolerance = 0);
+
  protected:
   explicit EosIsolatedSession(Options options, QObject *parent = nullptr);
 
@@ -85,10 +90,11 @@ class EosIsolatedSession : public QObject {
   bool mayTouchConsole(const Gate &gate) const;
   // Now, on the clock ping replies are dated with.
   double pingClockNow() const { return pingClock_(); }
-  // A reply that arrived at `answeredAt` answers a ping sent at `sentAt` when it arrived no
-  // earlier than the ping left, less the tolerance. Both times are monotonic: a wall-clock
-  // step cannot make an older reply prove a newer ping.
-  static bool answersPing(double answeredAt, std::optional<double> sentAt, double tolerance = 0);
+  // Sends a ping on the private connection; the time it left, for answersPing.
+  double sendPing();
+  // "/eos/out/event/show/loaded", ".../cleared" or ".../saved": the show changed under the
+  // run, which every session ends on.
+  static bool isShowEvent(const QString &address);
 
   // Events of the current run, each only while a run is active.
   // The connection came up, and the deferred preparation now runs for this same run.

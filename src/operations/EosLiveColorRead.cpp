@@ -7,39 +7,27 @@
 #include "operations/EosCommandLine.h"
 #include "operations/EosLiveControlSession.h"
 #include "operations/EosLiveEchoLines.h"
+#include "operations/EosOSCAddress.h"
 
-#include <cmath>
+#include <tuple>
 
 namespace tarnik {
 
-namespace {
-
-constexpr double pingTolerance = 0.001;
-
-std::optional<double> finiteFloatWithin(const OSCArgument &argument, double lowest,
-                                        double highest) {
-  const auto *value = std::get_if<float>(&argument.value);
-  if (!value || !std::isfinite(*value) || *value < lowest || *value > highest) return std::nullopt;
-  return double(*value);
-}
-
-}  // namespace
-
 bool EosLiveControlSession::readColor(int channel) {
-  if (channel < 1 || channel > 999'999 || phase_ != Phase::ready ||
+  if (!EosOSCAddress::isChannel(channel) || phase_ != Phase::ready ||
       flash_.stage != FlashState::Stage::idle || colorRead_.stage != ColorStage::idle)
     return false;
   if (!requireConsole()) return false;
-  colorRead_ = {ColorStage::awaitingMarker, channel, QUuid::createUuid(),
-                EosCommandBarrierMarker::make()};
-  colorClearPingMatchedRequestID_.reset();
-  colorClearEmptyMatchedRequestID_.reset();
+  colorRead_ = {};
+  colorRead_.stage = ColorStage::awaitingMarker;
+  colorRead_.channel = channel;
+  colorRead_.requestID = QUuid::createUuid();
+  const QString marker = colorRead_.barrier.beginMarker();
   colorReadDeadline_ = scheduleInRun(timeout(), [this, request = colorRead_.requestID] {
     if (colorRead_.stage != ColorStage::idle && colorRead_.requestID == request)
       finish(QStringLiteral("Native color readback timed out."));
   });
-  if (transport().send(
-          {QStringLiteral("/eos/newcmd"), {OSCArgument::fromString(colorRead_.marker->command)}}))
+  if (transport().send({QStringLiteral("/eos/newcmd"), {OSCArgument::fromString(marker)}}))
     return true;
   finish(QStringLiteral("The isolated Live color read could not mark its private selection."));
   return false;
@@ -47,45 +35,33 @@ bool EosLiveControlSession::readColor(int channel) {
 
 bool EosLiveControlSession::takeColorMarkerEcho(const QString &text, qint32 status) {
   if (colorRead_.stage != ColorStage::awaitingMarker || !text.startsWith(QLatin1String("LIVE:")) ||
-      !EosCommandLine::matchesEcho(text, status,
-                                   colorRead_.marker->normalizedAcknowledgementSuffix))
+      !colorRead_.barrier.takeMarkerEcho(text, status))
     return false;
   if (!requireConsole()) return true;
   colorRead_.stage = ColorStage::awaitingClearBarrier;
-  colorRead_.marker.reset();
-  colorRead_.pingSentAt = pingClockNow();
-  colorClearPingMatchedRequestID_.reset();
-  colorClearEmptyMatchedRequestID_.reset();
   if (!transport().send({QStringLiteral("/eos/key/clear_cmd"), {}})) {
     finish(QStringLiteral("The isolated Live color read could not clear its private selection."));
     return true;
   }
-  transport().sendPing();
+  colorRead_.barrier.beginClear(sendPing());
   return true;
 }
 
 void EosLiveControlSession::colorClearLineSeen(bool empty) {
   if (colorRead_.stage != ColorStage::awaitingClearBarrier) return;
-  if (!empty) {
-    colorClearEmptyMatchedRequestID_.reset();
-    return;
-  }
-  colorClearEmptyMatchedRequestID_ = colorRead_.requestID;
-  checkColorClearBarrier();
+  colorRead_.barrier.lineSeen(empty);
+  if (empty) checkColorClearBarrier();
 }
 
 void EosLiveControlSession::colorClearPingAnswered(double answeredAt) {
   if (colorRead_.stage != ColorStage::awaitingClearBarrier ||
-      !answersPing(answeredAt, colorRead_.pingSentAt, pingTolerance))
+      !colorRead_.barrier.pingAnswered(answeredAt, pingTolerance))
     return;
-  colorClearPingMatchedRequestID_ = colorRead_.requestID;
   checkColorClearBarrier();
 }
 
 void EosLiveControlSession::checkColorClearBarrier() {
-  if (colorRead_.stage != ColorStage::awaitingClearBarrier ||
-      colorClearPingMatchedRequestID_ != colorRead_.requestID ||
-      colorClearEmptyMatchedRequestID_ != colorRead_.requestID)
+  if (colorRead_.stage != ColorStage::awaitingClearBarrier || !colorRead_.barrier.isCleared())
     return;
   if (!requireConsole()) return;
   colorRead_.stage = ColorStage::awaitingSelectionAcknowledgement;
@@ -139,18 +115,13 @@ void EosLiveControlSession::handleActiveChannel(const OSCMessage &message) {
 
 void EosLiveControlSession::handleHueSaturation(const OSCMessage &message) {
   if (colorRead_.stage != ColorStage::awaitingHueSaturation) return;
-  const auto hue = message.arguments.size() == 2 ? finiteFloatWithin(message.arguments[0], 0, 360)
-                                                 : std::nullopt;
-  const auto saturation = message.arguments.size() == 2
-                              ? finiteFloatWithin(message.arguments[1], 0, 100)
-                              : std::nullopt;
-  if (!hue || !saturation) {
+  const auto colour = EosOSCAddress::hueSaturation(message.arguments);
+  if (!colour) {
     finish(QStringLiteral("Eos returned malformed private color feedback."));
     return;
   }
   colorRead_.stage = ColorStage::awaitingShowBarrier;
-  colorRead_.hue = *hue;
-  colorRead_.saturation = *saturation;
+  std::tie(colorRead_.hue, colorRead_.saturation) = *colour;
   sendBootstrap({QStringLiteral("/eos/get/show/path"), {}});
 }
 

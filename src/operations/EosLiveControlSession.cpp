@@ -12,17 +12,8 @@ namespace tarnik {
 
 namespace {
 
-// A ping reply a millisecond older than its ping still counts: both are read from the same
-// clock, but not at the same instant as the bytes moved.
-constexpr double pingTolerance = 0.001;
-
 const QString sessionChangedText = QStringLiteral("The main console session changed.");
 const QString showPathReplyAddress = QStringLiteral("/eos/out/get/show/path");
-
-bool isShowEvent(const QString &address) {
-  return address == u"/eos/out/event/show/loaded" || address == u"/eos/out/event/show/cleared" ||
-         address == u"/eos/out/event/show/saved";
-}
 
 }  // namespace
 
@@ -48,11 +39,7 @@ std::optional<QString> EosLiveControlSession::start(
   virtualUser_.reset();
   baselineUserObserved_ = initialShowMatched_ = matchedPing_ = false;
   pingSentAt_.reset();
-  clearPingSentAt_.reset();
-  bootstrapClearPingMatched_ = bootstrapClearEmptyMatched_ = false;
-  bootstrapMarker_.reset();
-  colorClearPingMatchedRequestID_.reset();
-  colorClearEmptyMatchedRequestID_.reset();
+  bootstrapBarrier_.reset();
   flash_ = {};
   flashDeadline_.reset();
   flashReleaseTimer_.reset();
@@ -74,11 +61,7 @@ void EosLiveControlSession::finish(const std::optional<QString> &failureText) {
   colorReadDeadline_.reset();
   flash_ = {};
   colorRead_ = {};
-  clearPingSentAt_.reset();
-  bootstrapClearPingMatched_ = bootstrapClearEmptyMatched_ = false;
-  bootstrapMarker_.reset();
-  colorClearPingMatchedRequestID_.reset();
-  colorClearEmptyMatchedRequestID_.reset();
+  bootstrapBarrier_.reset();
   gate_ = nullptr;
   virtualUser_.reset();
   onReady_ = nullptr;
@@ -114,8 +97,7 @@ void EosLiveControlSession::connectionEstablished() {
   if (!sendBootstrap({QStringLiteral("/eos/subscribe"), {OSCArgument::fromInt(1)}}) ||
       !sendBootstrap({QStringLiteral("/eos/get/show/path"), {}}))
     return;
-  pingSentAt_ = pingClockNow();
-  transport().sendPing();
+  pingSentAt_ = sendPing();
   armDeadline();
 }
 
@@ -148,8 +130,7 @@ void EosLiveControlSession::pingAnswered(double answeredAt) {
     matchedPing_ = true;
     requestUserWhenReady();
   } else if (phase_ == Phase::awaitingClearBarrier &&
-             answersPing(answeredAt, clearPingSentAt_, pingTolerance)) {
-    bootstrapClearPingMatched_ = true;
+             bootstrapBarrier_.pingAnswered(answeredAt, pingTolerance)) {
     checkClearBarrier();
   } else if (phase_ == Phase::ready) {
     colorClearPingAnswered(answeredAt);
@@ -211,10 +192,9 @@ void EosLiveControlSession::handleUser(const OSCMessage &message) {
       return;
     }
     virtualUser_ = *user;
-    bootstrapMarker_ = EosCommandBarrierMarker::make();
     phase_ = Phase::awaitingMarker;
-    if (sendBootstrap(
-            {QStringLiteral("/eos/newcmd"), {OSCArgument::fromString(bootstrapMarker_->command)}}))
+    if (sendBootstrap({QStringLiteral("/eos/newcmd"),
+                       {OSCArgument::fromString(bootstrapBarrier_.beginMarker())}}))
       armDeadline();
   }
 }
@@ -240,15 +220,15 @@ void EosLiveControlSession::handleCommandLine(const OSCMessage &message, int use
   };
   switch (phase_) {
     case Phase::awaitingMarker:
-      if (echo->status == 0 && bootstrapMarker_ &&
-          EosCommandLine::matchesEcho(text, 0, bootstrapMarker_->normalizedAcknowledgementSuffix))
-        startClearStep();
+      if (bootstrapBarrier_.takeMarkerEcho(text, echo->status)) startClearStep();
       return;
-    case Phase::awaitingClearBarrier:
+    case Phase::awaitingClearBarrier: {
       if (echo->status != 0) return rejected();
-      bootstrapClearEmptyMatched_ = EosLiveEchoLines::isEmptyBootstrapLine(text);
-      if (bootstrapClearEmptyMatched_) checkClearBarrier();
+      const bool empty = EosLiveEchoLines::isEmptyBootstrapLine(text);
+      bootstrapBarrier_.lineSeen(empty);
+      if (empty) checkClearBarrier();
       return;
+    }
     case Phase::awaitingLive:
       if (echo->status != 0) return rejected();
       return handleLiveConfirmation(text);
@@ -265,19 +245,15 @@ void EosLiveControlSession::handleCommandLine(const OSCMessage &message, int use
 void EosLiveControlSession::startClearStep() {
   if (!requireConsole()) return;
   phase_ = Phase::awaitingClearBarrier;
-  bootstrapMarker_.reset();
-  bootstrapClearPingMatched_ = bootstrapClearEmptyMatched_ = false;
   if (!sendBootstrap({QStringLiteral("/eos/key/clear_cmd"), {}})) return;
-  clearPingSentAt_ = pingClockNow();
-  transport().sendPing();
+  bootstrapBarrier_.beginClear(sendPing());
   armDeadline();
 }
 
 void EosLiveControlSession::checkClearBarrier() {
   if (!requireConsole()) return;
-  if (!bootstrapClearPingMatched_ || !bootstrapClearEmptyMatched_) return;
-  clearPingSentAt_.reset();
-  bootstrapClearPingMatched_ = bootstrapClearEmptyMatched_ = false;
+  if (!bootstrapBarrier_.isCleared()) return;
+  bootstrapBarrier_.reset();
   phase_ = Phase::awaitingLive;
   if (sendBootstrap({QStringLiteral("/eos/newcmd"), {OSCArgument::fromString("Live Enter")}}))
     armDeadline();

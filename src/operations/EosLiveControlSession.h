@@ -1,6 +1,6 @@
 #pragma once
 
-#include "operations/EosCommandBarrierMarker.h"
+#include "operations/EosCommandLineBarrier.h"
 #include "operations/EosIsolatedSession.h"
 
 #include <QString>
@@ -94,13 +94,16 @@ class EosLiveControlSession final : public EosIsolatedSession {
     Stage stage = Stage::idle;
     int channel = 0;
     QUuid requestID;
-    std::optional<EosCommandBarrierMarker> marker;
-    double pingSentAt = 0;
+    EosCommandLineBarrier barrier;
     double hue = 0;
     double saturation = 0;
   };
 
   using ColorStage = ColorRead::Stage;
+
+  // A ping reply a millisecond older than its ping still counts: both are read from the
+  // same clock, but not at the same instant as the bytes moved.
+  static constexpr double pingTolerance = 0.001;
 
   bool isActive() const { return phase_ != Phase::idle && phase_ != Phase::finished; }
 
@@ -162,12 +165,7 @@ class EosLiveControlSession final : public EosIsolatedSession {
   bool initialShowMatched_ = false;
   bool matchedPing_ = false;
   std::optional<double> pingSentAt_;
-  std::optional<double> clearPingSentAt_;
-  bool bootstrapClearPingMatched_ = false;
-  bool bootstrapClearEmptyMatched_ = false;
-  std::optional<EosCommandBarrierMarker> bootstrapMarker_;
-  std::optional<QUuid> colorClearPingMatchedRequestID_;
-  std::optional<QUuid> colorClearEmptyMatchedRequestID_;
+  EosCommandLineBarrier bootstrapBarrier_;
 };
 
 }  // namespace tarnik

@@ -5,6 +5,7 @@
 #include "link/OSCManager.h"
 #include "operations/EosLiveControlSession.h"
 #include "operations/EosLiveEchoLines.h"
+#include "operations/EosOSCAddress.h"
 
 #include <cmath>
 
@@ -17,7 +18,7 @@ const QString flashKeyAddress = QStringLiteral("/eos/key/flash");
 }  // namespace
 
 bool EosLiveControlSession::identify(int channel, double duration) {
-  if (channel < 1 || channel > 999'999 || !std::isfinite(duration) || duration < 0.1 ||
+  if (!EosOSCAddress::isChannel(channel) || !std::isfinite(duration) || duration < 0.1 ||
       duration > 30.0 || phase_ != Phase::ready || colorRead_.stage != ColorRead::Stage::idle)
     return false;
   switch (flash_.stage) {

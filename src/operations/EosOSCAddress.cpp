@@ -5,8 +5,6 @@
 
 #include <QList>
 
-#include <cmath>
-
 namespace tarnik::EosOSCAddress {
 
 namespace {
@@ -17,16 +15,11 @@ std::optional<int> canonicalNumber(QStringView text) {
   return number;
 }
 
-bool isFiniteFloatWithin(const OSCArgument &argument, double lowest, double highest) {
-  const auto *value = std::get_if<float>(&argument.value);
-  return value && std::isfinite(*value) && *value >= lowest && *value <= highest;
-}
-
 }  // namespace
 
 std::optional<int> canonicalChannel(QStringView text) {
   const auto number = canonicalNumber(text);
-  if (!number || *number < 1 || *number > 999'999) return std::nullopt;
+  if (!number || !isChannel(*number)) return std::nullopt;
   return number;
 }
 
@@ -40,7 +33,7 @@ std::optional<int> parseUser(QStringView address) {
   return user;
 }
 
-std::optional<int> parseParamsReply(const OSCMessage &message, ParamsForm form) {
+std::optional<ParamsAddress> parseParamsReply(const OSCMessage &message, ParamsForm form) {
   const QList<QStringView> parts = QStringView(message.address).split(u'/');
   const QList<QStringView> prefix = form == ParamsForm::query
                                         ? QList<QStringView>{u"", u"eos", u"get"}
@@ -50,7 +43,24 @@ std::optional<int> parseParamsReply(const OSCMessage &message, ParamsForm form) 
   const QStringView kind = parts[prefix.size()];
   if (kind != u"params" && kind != u"emitters") return std::nullopt;
   if (form == ParamsForm::query && !message.arguments.isEmpty()) return std::nullopt;
-  return canonicalChannel(parts.last());
+  const auto channel = canonicalChannel(parts.last());
+  if (!channel) return std::nullopt;
+  return ParamsAddress{kind == u"params" ? ParamsKind::parameters : ParamsKind::emitters, *channel};
+}
+
+std::optional<double> finiteFloatWithin(const OSCArgument &argument, double lowest,
+                                        double highest) {
+  const auto *value = std::get_if<float>(&argument.value);
+  if (!value || !std::isfinite(*value) || *value < lowest || *value > highest) return std::nullopt;
+  return double(*value);
+}
+
+std::optional<std::pair<double, double>> hueSaturation(const QList<OSCArgument> &arguments) {
+  if (arguments.size() != 2) return std::nullopt;
+  const auto hue = finiteFloatWithin(arguments[0], 0, 360);
+  const auto saturation = finiteFloatWithin(arguments[1], 0, 100);
+  if (!hue || !saturation) return std::nullopt;
+  return std::pair{*hue, *saturation};
 }
 
 bool parseChannelHueSaturation(const OSCMessage &message) {
@@ -62,10 +72,9 @@ bool parseChannelHueSaturation(const OSCMessage &message) {
   if (parts[4] == u"param") {
     const QString name = parts[5].toString();
     return !name.isEmpty() && characterCount(name) <= 128 && !containsControlCharacter(name) &&
-           arguments.size() == 1 && isFiniteFloatWithin(arguments[0], -HUGE_VAL, HUGE_VAL);
+           arguments.size() == 1 && finiteFloatWithin(arguments[0]);
   }
-  return parts[4] == u"color" && parts[5] == u"hs" && arguments.size() == 2 &&
-         isFiniteFloatWithin(arguments[0], 0, 360) && isFiniteFloatWithin(arguments[1], 0, 100);
+  return parts[4] == u"color" && parts[5] == u"hs" && hueSaturation(arguments);
 }
 
 }  // namespace tarnik::EosOSCAddress

@@ -2,38 +2,59 @@
 
 #include "foundation/NumberRules.h"
 #include "operations/EosCommandLine.h"
+#include "operations/EosOSCAddress.h"
 #include "operations/EosParkSession.h"
 
 #include <QStringList>
+
+#include <algorithm>
+#include <iterator>
+#include <map>
 
 namespace tarnik {
 
 namespace {
 
-constexpr qint64 lowestChannel = 1;
-constexpr qint64 highestChannel = 999'999;
-
-bool isChannel(qint64 number) { return number >= lowestChannel && number <= highestChannel; }
-
-// Adds one channel; false when it would take the set past its bound.
-bool addChannel(std::set<int> &channels, qint64 channel) {
-  channels.insert(int(channel));
-  return qsizetype(channels.size()) <= EosParkSession::maximumChannelCount;
-}
-
-// The bound is checked as each number goes in, so a hostile range fails before it costs
-// anything.
-bool addRange(std::set<int> &channels, std::optional<qint64> low, std::optional<qint64> high) {
-  if (!low || !high || !isChannel(*low) || !isChannel(*high) || *high < *low ||
-      *high - *low >= EosParkSession::maximumChannelCount)
-    return false;
-  for (qint64 channel = *low; channel <= *high; ++channel) {
-    if (!addChannel(channels, channel)) return false;
+// The channels read so far, kept as disjoint intervals with the size of their union. A
+// range is merged, never walked, so the work follows the length of the text: a reply that
+// repeats one long range a thousand times costs a thousand merges, not a thousand walks.
+class ChannelUnion {
+ public:
+  // False when the union would pass the bound.
+  bool add(qint64 low, qint64 high) {
+    auto next = intervals_.upper_bound(low);
+    if (next != intervals_.begin() && std::prev(next)->second >= low - 1) --next;
+    // Each interval is erased at most once after it went in, so merging stays linear.
+    while (next != intervals_.end() && next->first <= high + 1) {
+      low = std::min(low, next->first);
+      high = std::max(high, next->second);
+      count_ -= next->second - next->first + 1;
+      next = intervals_.erase(next);
+    }
+    intervals_.emplace_hint(next, low, high);
+    count_ += high - low + 1;
+    return count_ <= EosParkSession::maximumChannelCount;
   }
-  return true;
+
+  std::set<int> channels() const {
+    std::set<int> channels;
+    for (const auto &[low, high] : intervals_)
+      for (qint64 channel = low; channel <= high; ++channel)
+        channels.insert(channels.end(), int(channel));
+    return channels;
+  }
+
+ private:
+  std::map<qint64, qint64> intervals_;  // first channel -> last, neither touching another
+  qint64 count_ = 0;
+};
+
+bool addRange(ChannelUnion &channels, std::optional<qint64> low, std::optional<qint64> high) {
+  return low && high && EosOSCAddress::isChannel(*low) && EosOSCAddress::isChannel(*high) &&
+         *low <= *high && channels.add(*low, *high);
 }
 
-bool addChannelList(std::set<int> &channels, QStringView text) {
+bool addChannelList(ChannelUnion &channels, QStringView text) {
   QString spaced = text.toString();
   spaced.replace(u',', u' ');
   const QStringList tokens = EosCommandLine::normalize(spaced).split(u' ', Qt::SkipEmptyParts);
@@ -58,7 +79,7 @@ bool addChannelList(std::set<int> &channels, QStringView text) {
       i += 2;
       continue;
     }
-    if (!isChannel(*number) || !addChannel(channels, *number)) return false;
+    if (!addRange(channels, number, number)) return false;
   }
   return true;
 }
@@ -66,23 +87,23 @@ bool addChannelList(std::set<int> &channels, QStringView text) {
 }  // namespace
 
 std::optional<std::set<int>> EosParkSession::parseChannelList(QStringView text) {
-  std::set<int> channels;
+  ChannelUnion channels;
   if (!addChannelList(channels, text)) return std::nullopt;
-  return channels;
+  return channels.channels();
 }
 
 std::optional<std::set<int>> EosParkSession::parkedChannelSet(const OSCMessage &message) {
-  std::set<int> channels;
+  ChannelUnion channels;
   for (const OSCArgument &argument : message.arguments) {
     if (const auto *number = std::get_if<qint32>(&argument.value)) {
-      if (!isChannel(*number) || !addChannel(channels, *number)) return std::nullopt;
+      if (!addRange(channels, *number, *number)) return std::nullopt;
     } else if (const auto *text = std::get_if<QString>(&argument.value)) {
       if (!addChannelList(channels, *text)) return std::nullopt;
     } else {
       return std::nullopt;
     }
   }
-  return channels;
+  return channels.channels();
 }
 
 QString EosParkSession::parkCommandText(int channel, FixtureParkAction action) {

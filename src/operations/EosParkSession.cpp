@@ -2,6 +2,7 @@
 
 #include "link/OSCManager.h"
 #include "operations/EosCommandLine.h"
+#include "operations/EosOSCAddress.h"
 
 namespace tarnik {
 
@@ -17,11 +18,6 @@ const QString showPathAddress = QStringLiteral("/eos/get/show/path");
 
 OSCMessage newCommand(const QString &line) {
   return {newCommandAddress, {OSCArgument::fromString(line)}};
-}
-
-bool isShowEvent(const QString &address) {
-  return address == u"/eos/out/event/show/loaded" || address == u"/eos/out/event/show/cleared" ||
-         address == u"/eos/out/event/show/saved";
 }
 
 std::optional<qint32> onlyInt(const OSCMessage &message) {
@@ -40,8 +36,8 @@ std::optional<QString> EosParkSession::start(QString expectedShow, std::optional
                                              const OSCEndpoint &endpoint, OSCTCPFraming framing) {
   if (phase_ != Phase::idle && phase_ != Phase::finished)
     return QStringLiteral("A park observer session is already active.");
-  if (expectedShow.isEmpty() || (action && (action->channel < 1 || action->channel > 999'999)) ||
-      !gate || !gate())
+  if (expectedShow.isEmpty() || (action && !EosOSCAddress::isChannel(action->channel)) || !gate ||
+      !gate())
     return QStringLiteral("The park observer session is unavailable.");
   expectedShow_ = std::move(expectedShow);
   action_ = action;
@@ -50,8 +46,7 @@ std::optional<QString> EosParkSession::start(QString expectedShow, std::optional
   virtualUser_.reset();
   baselineUserObserved_ = initialShowMatched_ = matchedPing_ = false;
   pingSentAt_.reset();
-  clearBarrierMatchedPing_ = clearBarrierMatchedEmpty_ = false;
-  barrierMarker_.reset();
+  barrier_.reset();
   queryStage_.reset();
   queryReportedEmpty_ = false;
   pendingParkedChannels_.reset();
@@ -70,7 +65,7 @@ void EosParkSession::finish(Result result) {
   endRun();
   action_.reset();
   gate_ = nullptr;
-  barrierMarker_.reset();
+  barrier_.reset();
   queryStage_.reset();
   pendingParkedChannels_.reset();
   Completion completion = std::exchange(completion_, nullptr);
@@ -98,8 +93,7 @@ void EosParkSession::connectionEstablished() {
   if (!sendStep({QStringLiteral("/eos/subscribe"), {OSCArgument::fromInt(1)}}, prepareText) ||
       !sendStep({showPathAddress, {}}, prepareText))
     return;
-  pingSentAt_ = pingClockNow();
-  transport().sendPing();
+  pingSentAt_ = sendPing();
   armDeadline();
 }
 
@@ -127,12 +121,10 @@ void EosParkSession::messageReceived(const OSCMessage &message) {
 }
 
 void EosParkSession::pingAnswered(double answeredAt) {
-  if (!answersPing(answeredAt, pingSentAt_)) return;
-  if (phase_ == Phase::connecting) {
+  if (phase_ == Phase::connecting && answersPing(answeredAt, pingSentAt_)) {
     matchedPing_ = true;
     requestUserWhenReady();
-  } else if (phase_ == Phase::awaitingClearBarrier) {
-    clearBarrierMatchedPing_ = true;
+  } else if (phase_ == Phase::awaitingClearBarrier && barrier_.pingAnswered(answeredAt)) {
     checkClearBarrier();
   }
 }
@@ -174,9 +166,8 @@ void EosParkSession::handleUser(const OSCMessage &message) {
       return;
     }
     virtualUser_ = *user;
-    barrierMarker_ = EosCommandBarrierMarker::make();
     phase_ = Phase::awaitingMarker;
-    sendStep(newCommand(barrierMarker_->command), commandNotSentText);
+    sendStep(newCommand(barrier_.beginMarker()), commandNotSentText);
   }
 }
 
@@ -195,16 +186,11 @@ void EosParkSession::handleEcho(const OSCMessage &message) {
   const auto echo = EosCommandLine::commandLineArguments(message);
   switch (phase_) {
     case Phase::awaitingMarker:
-      if (echo && barrierMarker_ &&
-          EosCommandLine::matchesEcho(EosCommandLine::normalize(echo->text), echo->status,
-                                      barrierMarker_->normalizedAcknowledgementSuffix)) {
-        barrierMarker_.reset();
+      if (echo && barrier_.takeMarkerEcho(EosCommandLine::normalize(echo->text), echo->status))
         startClearStep();
-      }
       return;
     case Phase::awaitingClearBarrier:
-      // The latest echo decides: an empty line followed by a typed one is not empty.
-      clearBarrierMatchedEmpty_ = echo && EosCommandLine::isEmptyEcho(echo->text, echo->status);
+      barrier_.lineSeen(echo && EosCommandLine::isEmptyEcho(echo->text, echo->status));
       checkClearBarrier();
       return;
     case Phase::awaitingLive:
@@ -225,14 +211,12 @@ void EosParkSession::handleEcho(const OSCMessage &message) {
 
 void EosParkSession::startClearStep() {
   if (phase_ != Phase::awaitingMarker || !virtualUser_) return;
-  clearBarrierMatchedPing_ = clearBarrierMatchedEmpty_ = false;
   phase_ = Phase::awaitingClearBarrier;
   if (!mayTouchConsole(gate_) || !transport().send({QStringLiteral("/eos/key/clear_cmd"), {}})) {
     finish(QStringLiteral("Could not clear the isolated park user's prior command."));
     return;
   }
-  pingSentAt_ = pingClockNow();
-  transport().sendPing();
+  barrier_.beginClear(sendPing());
   armDeadline();
   checkClearBarrier();
 }
@@ -243,7 +227,7 @@ void EosParkSession::checkClearBarrier() {
     finish(sessionChangedText);
     return;
   }
-  if (!clearBarrierMatchedPing_ || !clearBarrierMatchedEmpty_ || !virtualUser_) return;
+  if (!barrier_.isCleared() || !virtualUser_) return;
   currentPhaseFeedback_.clear();
   phase_ = Phase::awaitingLive;
   sendStep(newCommand(QStringLiteral("Live Enter")), commandNotSentText);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "operations/EosCommandBarrierMarker.h"
+#include "operations/EosCommandLineBarrier.h"
 #include "operations/EosIsolatedSession.h"
 #include "operations/FixtureParkAction.h"
 
@@ -105,9 +105,7 @@ class EosParkSession final : public EosIsolatedSession {
   bool initialShowMatched_ = false;
   bool matchedPing_ = false;
   std::optional<double> pingSentAt_;
-  bool clearBarrierMatchedPing_ = false;
-  bool clearBarrierMatchedEmpty_ = false;
-  std::optional<EosCommandBarrierMarker> barrierMarker_;
+  EosCommandLineBarrier barrier_;
   std::optional<QueryStage> queryStage_;
   bool queryReportedEmpty_ = false;
   std::optional<std::set<int>> pendingParkedChannels_;

@@ -35,15 +35,6 @@ QString partAddressLine(const PatchPlannedPart &part) {
          QStringLiteral(" At ") + addressPiece(part.occupiedRange) + QStringLiteral(" Enter");
 }
 
-bool equalsIgnoringCase(const QString &text, QStringView expected) {
-  return text.compare(expected, Qt::CaseInsensitive) == 0;
-}
-
-bool isGenericDimmer(const EosPatchPart &part) {
-  return equalsIgnoringCase(part.manufacturer, u"Generic") &&
-         equalsIgnoringCase(part.model, u"Dimmer");
-}
-
 using PartsByChannel = QMap<qint64, QList<EosPatchPart>>;
 
 std::expected<QStringList, Rejection> dimmerRangeCommands(const PatchPlan &plan,
@@ -175,6 +166,11 @@ std::expected<QStringList, Rejection> makeCommands(
       return fixtureCommands(draft, plan, existing, fixtureLibraryVersion);
   }
   return std::unexpected(Rejection{QStringLiteral("Review the patch fields.")});
+}
+
+bool isGenericDimmer(const EosPatchPart &part) {
+  return part.manufacturer.compare(u"Generic", Qt::CaseInsensitive) == 0 &&
+         part.model.compare(u"Dimmer", Qt::CaseInsensitive) == 0;
 }
 
 }  // namespace tarnik::EosPatchCommands

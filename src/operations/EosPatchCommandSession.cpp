@@ -18,11 +18,6 @@ const QString sessionChangedText = QStringLiteral("The main console session chan
 const QString commandNotSentText = QStringLiteral("The patch command was not sent.");
 const QString showPathAddress = QStringLiteral("/eos/get/show/path");
 
-bool isShowEvent(const QString &address) {
-  return address == u"/eos/out/event/show/loaded" || address == u"/eos/out/event/show/cleared" ||
-         address == u"/eos/out/event/show/saved";
-}
-
 // This session reads replies leniently: extra arguments are let be, and a reply of another
 // shape is ignored rather than ending the write.
 const QString *firstString(const OSCMessage &message) {
@@ -83,8 +78,7 @@ void EosPatchCommandSession::start(QString expectedShow, QStringList commands, Q
   verifiedShow_ = matchedPing_ = false;
   virtualUser_.reset();
   pingSentAt_.reset();
-  clearBarrierMatchedPing_ = clearBarrierMatchedEmpty_ = false;
-  barrierMarker_.reset();
+  barrier_.reset();
   receivedBaselineUser_ = false;
   lastAcknowledgedLine_.clear();
   commandIndex_ = 0;
@@ -102,7 +96,7 @@ void EosPatchCommandSession::finish(Result result) {
   labels_.clear();
   gate_ = nullptr;
   willSendFirstMutation_ = nullptr;
-  barrierMarker_.reset();
+  barrier_.reset();
   Completion completion = std::exchange(completion_, nullptr);
   disconnectTransport();
   // Last: the owner may release the session from inside its completion.
@@ -137,8 +131,7 @@ void EosPatchCommandSession::connectionEstablished() {
     return;
   }
   // The deadline armed at the start still bounds the bootstrap: it is not re-armed here.
-  pingSentAt_ = pingClockNow();
-  transport().sendPing();
+  pingSentAt_ = sendPing();
 }
 
 void EosPatchCommandSession::connectionLost() {
@@ -164,12 +157,11 @@ void EosPatchCommandSession::messageReceived(const OSCMessage &message) {
 }
 
 void EosPatchCommandSession::pingAnswered(double answeredAt) {
-  if (!answersPing(answeredAt, pingSentAt_) || !isFreshPing(answeredAt)) return;
-  if (phase_ == Phase::connecting) {
+  if (!isFreshPing(answeredAt)) return;
+  if (phase_ == Phase::connecting && answersPing(answeredAt, pingSentAt_)) {
     matchedPing_ = true;
     allocateUserWhenReady();
-  } else if (phase_ == Phase::clearBarrier) {
-    clearBarrierMatchedPing_ = true;
+  } else if (phase_ == Phase::clearBarrier && barrier_.pingAnswered(answeredAt)) {
     checkClearBarrier();
   }
 }
@@ -198,9 +190,8 @@ void EosPatchCommandSession::handleUser(const OSCMessage &message) {
     allocateUserWhenReady();
   } else if (phase_ == Phase::allocatingUser) {
     virtualUser_ = *user;
-    barrierMarker_ = EosCommandBarrierMarker::make();
     phase_ = Phase::marker;
-    sendCommandLine(barrierMarker_->command);
+    sendCommandLine(barrier_.beginMarker());
   }
 }
 
@@ -225,16 +216,12 @@ void EosPatchCommandSession::handleEcho(const OSCMessage &message) {
   const std::optional<EosCommandLine::Echo> echo = patchEcho(message);
   switch (phase_) {
     case Phase::marker:
-      if (echo && barrierMarker_ &&
-          EosCommandLine::matchesEcho(EosCommandLine::normalize(echo->text), echo->status,
-                                      barrierMarker_->normalizedAcknowledgementSuffix)) {
-        barrierMarker_.reset();
+      if (echo && barrier_.takeMarkerEcho(EosCommandLine::normalize(echo->text), echo->status))
         startClearStep();
-      }
       return;
     case Phase::clearBarrier:
-      // The latest echo decides: an empty Live or Patch line, status 0.
-      clearBarrierMatchedEmpty_ = echo && EosCommandLine::isEmptyEcho(echo->text, echo->status);
+      // An empty Live or Patch line, status 0.
+      barrier_.lineSeen(echo && EosCommandLine::isEmptyEcho(echo->text, echo->status));
       checkClearBarrier();
       return;
     case Phase::context:
@@ -249,15 +236,13 @@ void EosPatchCommandSession::handleEcho(const OSCMessage &message) {
 
 void EosPatchCommandSession::startClearStep() {
   if (phase_ != Phase::marker || !virtualUser_) return;
-  clearBarrierMatchedPing_ = clearBarrierMatchedEmpty_ = false;
   phase_ = Phase::clearBarrier;
   if (!gateHolds() || !transport().isConnected() || !verifiedShow_ ||
       !transport().send({QStringLiteral("/eos/key/clear_cmd"), {}})) {
     finish(QStringLiteral("Could not clear the isolated patch user's prior command."));
     return;
   }
-  pingSentAt_ = pingClockNow();
-  transport().sendPing();
+  barrier_.beginClear(sendPing());
   armDeadline();
   checkClearBarrier();
 }
@@ -268,7 +253,7 @@ void EosPatchCommandSession::checkClearBarrier() {
     finish(QStringLiteral("The console session changed before patching."));
     return;
   }
-  if (!clearBarrierMatchedPing_ || !clearBarrierMatchedEmpty_ || !virtualUser_) return;
+  if (!barrier_.isCleared() || !virtualUser_) return;
   phase_ = Phase::context;
   sendCommandLine(QStringLiteral("Patch Enter"));
 }

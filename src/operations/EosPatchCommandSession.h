@@ -1,6 +1,6 @@
 #pragma once
 
-#include "operations/EosCommandBarrierMarker.h"
+#include "operations/EosCommandLineBarrier.h"
 #include "operations/EosIsolatedSession.h"
 
 #include <QList>
@@ -109,9 +109,7 @@ class EosPatchCommandSession final : public EosIsolatedSession {
   std::optional<int> virtualUser_;
   bool matchedPing_ = false;
   std::optional<double> pingSentAt_;
-  bool clearBarrierMatchedPing_ = false;
-  bool clearBarrierMatchedEmpty_ = false;
-  std::optional<EosCommandBarrierMarker> barrierMarker_;
+  EosCommandLineBarrier barrier_;
   bool receivedBaselineUser_ = false;
   QStringList commands_;
   QList<Label> labels_;

@@ -34,6 +34,10 @@ std::optional<QString> verify(const QList<PatchPlannedPart> &plannedParts,
                               const QList<Channel> &channels,
                               const std::optional<QList<EosPatchPart>> &untouchedPartsBefore);
 
+// A part of the console's own Generic Dimmer type, in any letter case: the one type this
+// program patches without a fixture of the catalog.
+bool isGenericDimmer(const EosPatchPart &part);
+
 // A manufacturer or type name that may be typed as one command-line token: 1 to 512 bytes
 // of UTF-8 from a small ASCII set, no blank.
 bool isCommandToken(const QString &text);

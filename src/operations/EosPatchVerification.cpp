@@ -30,10 +30,6 @@ QList<EosPatchPart> normalisedForComparison(QList<EosPatchPart> parts) {
   return parts;
 }
 
-bool equalsIgnoringCase(const QString &text, QStringView expected) {
-  return text.compare(expected, Qt::CaseInsensitive) == 0;
-}
-
 // The console shows a fixture type's underscores as blanks.
 QString asConsoleShowsIt(QString text) { return text.replace(QLatin1Char('_'), QLatin1Char(' ')); }
 
@@ -54,10 +50,7 @@ std::optional<QString> plannedPartMismatch(const PatchPlannedPart &planned,
     return partText(planned.id()) + QStringLiteral(" has a different label on Eos.");
   }
   if (!planned.fixture || !planned.fixture->nativeTypeName) {
-    if (equalsIgnoringCase(found->manufacturer, u"Generic") &&
-        equalsIgnoringCase(found->model, u"Dimmer")) {
-      return std::nullopt;
-    }
+    if (isGenericDimmer(*found)) return std::nullopt;
     return channelText(planned.channelNumber) +
            QStringLiteral(" is not the requested Generic Dimmer on Eos.");
   }

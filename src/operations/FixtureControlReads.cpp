@@ -1,8 +1,7 @@
-#include "foundation/NumberRules.h"
 #include "foundation/TextRules.h"
+#include "operations/EosOSCAddress.h"
 #include "operations/FixtureControlStore.h"
 
-#include <cmath>
 #include <utility>
 
 namespace tarnik {
@@ -26,12 +25,6 @@ std::optional<QString> cleanText(const OSCArgument &argument) {
   return trimmed;
 }
 
-std::optional<double> finiteFloat(const OSCArgument &argument) {
-  const float *number = std::get_if<float>(&argument.value);
-  if (!number || !std::isfinite(*number)) return std::nullopt;
-  return static_cast<double>(*number);
-}
-
 }  // namespace
 
 QString FixtureControlStore::escapedParameterName(const QString &name) {
@@ -52,11 +45,16 @@ bool FixtureControlStore::requestParameters(int channel) {
 }
 
 bool FixtureControlStore::sendQuery(int channel, std::optional<int> confirmationGeneration) {
-  if (channel < 1 || !hasActiveSession()) return false;
+  if (!EosOSCAddress::isChannel(channel) || !hasActiveSession()) return false;
   if (!statesByChannel_.contains(channel)) storeState(FixtureControlState::empty(channel));
+  // Any send may reset the session from inside it (the owner does so when the Live session
+  // fails): nothing of this channel may be asked for or recorded after that.
+  const std::optional<QUuid> sessionID = sessionID_;
+  const QString showIdentity = *showIdentity_;
   bool result = true;
   if (stateOrEmpty(channel).hasAdjustableColorEmitters()) {
     const bool colorRequested = requestColorRead(channel);
+    if (!sameSession(sessionID, showIdentity)) return false;
     if (!confirmationGeneration) result = colorRequested;
   }
   for (const RequestKind kind : {RequestKind::parameters, RequestKind::emitters}) {
@@ -72,7 +70,9 @@ bool FixtureControlStore::sendQuery(int channel, std::optional<int> confirmation
     const OSCMessage query{QStringLiteral("/eos/get/") + kindWord(kind == RequestKind::parameters) +
                                u'/' + QString::number(channel),
                            {}};
-    if (closures_.querySender && closures_.querySender(query)) continue;
+    const bool sent = closures_.querySender && closures_.querySender(query);
+    if (!sameSession(sessionID, showIdentity)) return false;
+    if (sent) continue;
     requestsInFlight_.erase(key);
     confirmationGenerationByRequest_.erase(key);
     cancelReadTimeout(key);
@@ -125,7 +125,7 @@ bool FixtureControlStore::anyRequestInFlight(int channel) const {
 
 void FixtureControlStore::handleMessage(const OSCMessage &message) {
   if (!hasActiveSession()) return;
-  const std::optional<RequestKey> key = parseReplyAddress(message.address);
+  const std::optional<RequestKey> key = replyKey(message);
   // Only an awaited reply counts: duplicates and answers of an older session change nothing.
   if (!key || requestsInFlight_.erase(*key) == 0) return;
   const int channel = key->channel;
@@ -191,22 +191,13 @@ bool FixtureControlStore::replyMatchesFixture(int channel, const Reply &reply) c
          (known->model.isEmpty() || known->model == reply.model);
 }
 
-std::optional<FixtureControlStore::RequestKey> FixtureControlStore::parseReplyAddress(
-    const QString &address) {
-  const QStringList pieces = address.split(u'/');
-  if (pieces.size() != 6 || !pieces[0].isEmpty() || pieces[1] != u"eos" || pieces[2] != u"out" ||
-      pieces[3] != u"get")
-    return std::nullopt;
-  std::optional<RequestKind> kind;
-  if (pieces[4] == kindWord(true)) kind = RequestKind::parameters;
-  if (pieces[4] == kindWord(false)) kind = RequestKind::emitters;
-  const QString &number = pieces[5];
-  // Canonical decimal only: a sign or a leading zero names no channel we asked about.
-  if (!kind || number.isEmpty() || !number.front().isDigit() || number.front() == u'0')
-    return std::nullopt;
-  const std::optional<int> channel = parseStrictInteger<int>(number);
-  if (!channel) return std::nullopt;
-  return RequestKey{*channel, *kind};
+std::optional<FixtureControlStore::RequestKey> FixtureControlStore::replyKey(
+    const OSCMessage &message) {
+  const auto address = EosOSCAddress::parseParamsReply(message, EosOSCAddress::ParamsForm::reply);
+  if (!address) return std::nullopt;
+  return RequestKey{address->channel, address->kind == EosOSCAddress::ParamsKind::parameters
+                                          ? RequestKind::parameters
+                                          : RequestKind::emitters};
 }
 
 std::optional<FixtureControlStore::Reply> FixtureControlStore::parseReplyArguments(
@@ -219,9 +210,9 @@ std::optional<FixtureControlStore::Reply> FixtureControlStore::parseReplyArgumen
   std::set<QString> keys;
   for (qsizetype index = 2; index < arguments.size(); index += 4) {
     const std::optional<QString> name = cleanText(arguments[index]);
-    const std::optional<double> value = finiteFloat(arguments[index + 1]);
-    const std::optional<double> minimum = finiteFloat(arguments[index + 2]);
-    const std::optional<double> maximum = finiteFloat(arguments[index + 3]);
+    const std::optional<double> value = EosOSCAddress::finiteFloatWithin(arguments[index + 1]);
+    const std::optional<double> minimum = EosOSCAddress::finiteFloatWithin(arguments[index + 2]);
+    const std::optional<double> maximum = EosOSCAddress::finiteFloatWithin(arguments[index + 3]);
     if (!name || !value || !minimum || !maximum) return std::nullopt;
     // Two names that would reach the same address leave no way to tell which one to write.
     if (!keys.insert(escapedParameterName(*name).toLower()).second) return std::nullopt;

@@ -124,7 +124,8 @@ class FixtureControlStore : public ObservableObject {
   bool anyRequestInFlight(int channel) const;
   void serviceLatestReadback(int channel);
   bool replyMatchesFixture(int channel, const Reply &reply) const;
-  static std::optional<RequestKey> parseReplyAddress(const QString &address);
+  // The list and channel an "/eos/out/get/params|emitters/<n>" reply answers.
+  static std::optional<RequestKey> replyKey(const OSCMessage &message);
   static std::optional<Reply> parseReplyArguments(const QList<OSCArgument> &arguments,
                                                   FixtureParameterSource source);
 

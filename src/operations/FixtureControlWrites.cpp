@@ -3,19 +3,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <utility>
 
 namespace tarnik {
 
 namespace {
-
-// The console takes 32-bit floats; a value beyond their range would go out as infinity.
-std::optional<float> narrowedToFloat(double value) {
-  if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max())
-    return std::nullopt;
-  return static_cast<float>(value);
-}
 
 QString channelAddress(int channel) {
   return QStringLiteral("/eos/chan/") + QString::number(channel);
@@ -38,11 +30,11 @@ bool FixtureControlStore::sendParameterValue(double value, const QString &name, 
       value < parameter->minimum || value > parameter->maximum)
     return false;
   const QString trimmed = trimmedText(parameter->name);
-  const std::optional<float> narrowed = narrowedToFloat(value);
-  if (trimmed.isEmpty() || containsControlCharacter(trimmed) || !narrowed) return false;
+  if (trimmed.isEmpty() || containsControlCharacter(trimmed)) return false;
+  // The range arrived as 32-bit floats, so a value inside it always fits one.
   const OSCMessage message{
       channelAddress(channel) + QStringLiteral("/param/") + escapedParameterName(trimmed),
-      {OSCArgument::fromFloat(*narrowed)}};
+      {OSCArgument::fromFloat(static_cast<float>(value))}};
   if (!mayControl() || !closures_.mutationSender || !closures_.mutationSender(message))
     return false;
   recordMutation(channel, parameter->name, value);
@@ -148,12 +140,9 @@ bool FixtureControlStore::sendColor(double hue, double saturation, int channel) 
   if (!(hue >= 0 && hue <= 360 && saturation >= 0 && saturation <= 100)) return false;
   const std::optional<FixtureControlState> current = state(channel);
   if (!current || !current->hasAdjustableColorEmitters()) return false;
-  const std::optional<float> narrowedHue = narrowedToFloat(hue);
-  const std::optional<float> narrowedSaturation = narrowedToFloat(saturation);
-  if (!narrowedHue || !narrowedSaturation) return false;
-  const OSCMessage message{
-      channelAddress(channel) + QStringLiteral("/color/hs"),
-      {OSCArgument::fromFloat(*narrowedHue), OSCArgument::fromFloat(*narrowedSaturation)}};
+  const OSCMessage message{channelAddress(channel) + QStringLiteral("/color/hs"),
+                           {OSCArgument::fromFloat(static_cast<float>(hue)),
+                            OSCArgument::fromFloat(static_cast<float>(saturation))}};
   if (!mayControl() || !closures_.mutationSender || !closures_.mutationSender(message))
     return false;
   // A colour has no pending value of its own: the native colour read proves it.

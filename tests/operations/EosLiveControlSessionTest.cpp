@@ -25,7 +25,7 @@ struct LiveRig : ConsoleRig {
   explicit LiveRig(const SessionCase &session) : ConsoleRig(session), session(options()) {}
 
   std::optional<QString> start() {
-    session.onShowInvalidated = [this](const QString &text) { ends.append(text); };
+    session.onShowInvalidated = [this](const QString &text) { ends.append("show: " + text); };
     session.onIdentifyReleased = [this](int channel) { released.append(channel); };
     session.onColorReadback = [this](int channel, double hue, double saturation) {
       ends.append(QStringLiteral("read %1 %2 %3").arg(channel).arg(hue).arg(saturation));
@@ -37,8 +37,8 @@ struct LiveRig : ConsoleRig {
   }
   bool startReady() { return start() == std::nullopt && awaitEnd() == "ready" && ends.isEmpty(); }
 
-  // The next thing the owner was told: "ready", "read <channel> <hue> <saturation>", or the
-  // failure or show text.
+  // The next thing the owner was told: "ready", "read <channel> <hue> <saturation>", the
+  // failure text, or "show: " and the show text.
   QString awaitEnd(int milliseconds = 10000) {
     if (!spinUntil([this] { return !ends.isEmpty(); }, milliseconds))
       return QStringLiteral("nothing");
@@ -120,8 +120,9 @@ TEST_P(LiveControlSession, EndsWithOneTextForEveryDoubtAboutTheConsole) {
   const OSCMessage badStatus{"/eos/out/user/100/cmd", {OSCArgument::fromString("LIVE: #"), f(0)}};
   const QString rejected = QStringLiteral("Eos rejected the isolated Live context: ");
   const QString malformedColour = QStringLiteral("Eos returned malformed private color feedback.");
+  // Told through onShowInvalidated, never as a failure.
   const QString showChanged =
-      QStringLiteral("The console show changed during the Live control session.");
+      QStringLiteral("show: The console show changed during the Live control session.");
   const Act selected = echo("Chan 7 #");
   struct Row {
     QString when;  // "": before the start; a request label ("#2": the second); "ready"; "read"
@@ -325,6 +326,13 @@ TEST(LiveAddresses, UsersAndWrites) {
   };
   for (const auto &[write, accepted] : writes)
     EXPECT_EQ(parseChannelHueSaturation(write), accepted) << write.address.toStdString();
+  EXPECT_EQ(parseParamsReply(message("/eos/out/get/emitters/999999"), ParamsForm::reply),
+            (ParamsAddress{ParamsKind::emitters, 999'999}));
+  EXPECT_EQ(parseParamsReply(message("/eos/get/params/1"), ParamsForm::query),
+            (ParamsAddress{ParamsKind::parameters, 1}));
+  for (const char *address : {"/eos/out/get/params/1000000", "/eos/out/get/params/0",
+                              "/eos/out/get/params/01", "/eos/out/get/param/1"})
+    EXPECT_EQ(parseParamsReply(message(address), ParamsForm::reply), std::nullopt) << address;
 }
 
 }  // namespace

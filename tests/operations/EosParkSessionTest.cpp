@@ -2,6 +2,7 @@
 #include "link/OSCManager.h"
 #include "operations/EosParkSession.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTcpServer>
 
@@ -281,6 +282,25 @@ TEST(ParkChannelList, ReadsChannelsAndRangesUpToOneHundredThousand) {
             std::nullopt);
   EXPECT_EQ(reply({OSCArgument::fromInt(0)}), std::nullopt);
   EXPECT_EQ(reply({OSCArgument::fromBool(true)}), std::nullopt);
+}
+
+// A reply may repeat one long range to fill its packet: the parse follows the length of the
+// text, not the ranges' sizes times their repeats (which took seconds before).
+TEST(ParkChannelList, RepeatedLongRangesCostTheirTextOnly) {
+  const QString repeated = QStringLiteral("1-99999 ").repeated(1000);
+  const QString overlapping = QStringLiteral("1-50000 25000-75000 50001-99999 ").repeated(1000);
+  QElapsedTimer elapsed;
+  elapsed.start();
+  EXPECT_EQ(EosParkSession::parseChannelList(repeated), channelRange(1, 99999));
+  EXPECT_EQ(EosParkSession::parseChannelList(overlapping), channelRange(1, 99999));
+  EXPECT_EQ(EosParkSession::parseChannelList(repeated + QStringLiteral("200000-200001")),
+            std::nullopt);
+  QList<OSCArgument> arguments(1000, OSCArgument::fromString("1-99999"));
+  EXPECT_EQ(EosParkSession::parkedChannelSet({"/eos/out/get/chans", arguments}),
+            channelRange(1, 99999));
+  EXPECT_LT(elapsed.elapsed(), 2000);  // seconds in a Debug build before
+  // Neighbouring and nested pieces join into one union.
+  EXPECT_EQ(EosParkSession::parseChannelList(u"8-9 1-3 4 6-7 5 2-8"), channelRange(1, 9));
 }
 
 TEST(ParkSessionDeathTest, ATimeLimitNotAboveZeroStopsTheProcess) {

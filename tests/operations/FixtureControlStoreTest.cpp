@@ -53,9 +53,10 @@ class FixtureStore : public ::testing::Test {
   int parkRequests = 0;
   bool colorStarts = true, parkAccepted = true;
   std::function<void()> duringPark = [] {};
+  std::function<bool()> duringQuery = [] { return true; };
   QUuid session = QUuid::createUuid();
   FixtureControlStore::Closures recording{
-      [this](const OSCMessage &m) { return queries << m.address, true; },
+      [this](const OSCMessage &m) { return queries << m.address, duringQuery(); },
       [this](int c) { return colorReads.push_back(c), colorStarts; },
       [this](const OSCMessage &m) { return mutations << m.address, true; },
       [] { return true; },
@@ -87,6 +88,35 @@ TEST_F(FixtureStore, SessionChangesAndTimeOutsKeepOrDropEverything) {
   EXPECT_FALSE(store.requestParameters(2));
   store.updateSession(session, QStringLiteral(" "));
   EXPECT_TRUE(!store.showIdentity() && queries.size() == 6);
+}
+
+// The owner resets the store from inside a send when the Live session fails; the store must
+// then stop asking, and leave nothing behind for the channel.
+TEST_F(FixtureStore, ASessionEndedInsideASendStopsTheQueries) {
+  const std::pair<const char *, std::function<bool()>> cases[] = {
+      {"reset, not sent", [this] { return store.resetSession(), false; }},
+      {"new session, sent",
+       [this] { return store.updateSession(QUuid::createUuid(), QStringLiteral("Show")), true; }},
+  };
+  for (const auto &[name, during] : cases) {
+    store.updateSession(QUuid::createUuid(), QStringLiteral("Show"));
+    queries.clear();
+    duringQuery = during;
+    EXPECT_FALSE(store.requestParameters(1)) << name;
+    EXPECT_EQ(queries, QStringList{"/eos/get/params/1"}) << name;
+    EXPECT_TRUE(store.statesByChannel().empty()) << name;
+    EXPECT_EQ(clock->pendingCount(), 0) << name;
+  }
+}
+
+// The store's channels end where the Live session's do, which carries its queries and
+// passes on only the replies it can address.
+TEST_F(FixtureStore, ChannelsEndAt999999) {
+  EXPECT_FALSE(store.requestParameters(1'000'000));
+  EXPECT_TRUE(queries.isEmpty() && store.statesByChannel().empty());
+  EXPECT_TRUE(store.requestParameters(999'999));
+  answer(999'999);
+  EXPECT_EQ(at(999'999).emitterReadState, ReadState::loaded);
 }
 
 TEST(FixtureControlState, OnlyAnAdjustableNonIntensityEmitterIsColour) {
@@ -143,14 +173,10 @@ TEST_F(FixtureStore, OnlyAnAwaitedReplyOfTheSameFixtureCounts) {
 
 TEST_F(FixtureStore, WritesStayInsideTheReportedRange) {
   store.requestParameters(1);
-  reply(params, 1,
-        replyArguments("M", "S",
-                       {{"Pan", 50, 0, 100},
-                        {"  Color Mix/2 ", 1, -1, 2},
-                        {"Big", 0, 0, std::numeric_limits<float>::max()}}));
+  reply(params, 1, replyArguments("M", "S", {{"Pan", 50, 0, 100}, {"  Color Mix/2 ", 1, -1, 2}}));
   const std::tuple<double, QString, bool> cases[] = {
-      {0, "Pan", true},    {100, "Pan", true},   {-0.001, "Pan", false}, {100.001, "Pan", false},
-      {nan, "Pan", false}, {1e39, "Big", false}, {1, "Tilt", false},     {2, "Color Mix/2", true}};
+      {0, "Pan", true},    {100, "Pan", true}, {-0.001, "Pan", false},  {100.001, "Pan", false},
+      {nan, "Pan", false}, {1, "Tilt", false}, {2, "Color Mix/2", true}};
   for (const auto &[value, name, sent] : cases)
     EXPECT_EQ(store.sendParameterValue(value, name, 1), sent) << value;
   EXPECT_EQ(mutations.back(), "/eos/chan/1/param/Color_Mix\\2");

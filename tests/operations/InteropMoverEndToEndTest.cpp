@@ -33,7 +33,9 @@ TEST(InteropMoverEndToEnd, MovesOnlyWhileArmedHeldAndFresh) {
   VirtualXboxPad pad;
   MoverController controller(std::make_unique<MoverDedicatedOSCTransport>(), std::move(source),
                              true);
-  EXPECT_FALSE(controller.gate().appActive) << "no GUI application, so not active";
+  // The gate learns the focus at its first poll: no GUI application, so not active.
+  ASSERT_TRUE(waitUntil([&] { return controller.controllerName() == pad.name(); }));
+  EXPECT_FALSE(controller.gate().appActive);
   controller.setApplicationActive(true);
   controller.connect(OSCEndpoint::hostPort(QStringLiteral("127.0.0.1"),
                                            console.tcpPort(OSCTCPFraming::packetLength)),

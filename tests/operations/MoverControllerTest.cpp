@@ -4,6 +4,8 @@
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
 
+#include <QGuiApplication>
+
 #include <gtest/gtest.h>
 
 namespace tarnik {
@@ -222,6 +224,22 @@ TEST_F(MoverControllerTest, RefusesUser100NamesThePadsAndStopsOnFocusLossAndSlee
     controller->setApplicationActive(true);
     EXPECT_FALSE(controller->isArmed());
   }
+}
+
+// Without a GUI application nothing says the program has focus, so a monitoring controller
+// starts inactive and moves nothing until the shell says otherwise.
+TEST(MoverControllerFocus, StartsInactiveWithoutAGuiApplication) {
+  testing::ensureCoreApplication();
+  ASSERT_FALSE(qobject_cast<QGuiApplication *>(QCoreApplication::instance()));
+  auto *pads = new FakePads;
+  pads->pads = {xboxPad()};
+  MoverController controller(std::make_unique<MoverDedicatedOSCTransport>(),
+                             std::unique_ptr<FakePads>(pads), true, [] { return 1000.0; });
+  controller.pollController();
+  EXPECT_FALSE(controller.gate().appActive);
+  EXPECT_EQ(controller.status(), "App inactive; movement disarmed.");
+  controller.setApplicationActive(true);
+  EXPECT_TRUE(controller.gate().appActive);
 }
 
 QString longList(const char *head, const char *item, int count) {

@@ -98,8 +98,9 @@ TEST_F(ShippedCatalogs, MapParametersToTheSlotsOfTheDefinition) {
 
 // Whole slot maps of well-known modes, read off their definitions by hand: a spot with a
 // rotating and a static gobo wheel, a wash with a CTO flag, an LED PAR whose white
-// emitters are named by colour temperature, and a moving light with iris and strobe on
-// their own channels. Every channel the console can drive is listed, in slot order.
+// emitters are named by colour temperature, a moving light with iris and strobe on their
+// own channels, and a scanner whose dimmer is defined in the shutter group. Every channel
+// the console can drive is listed, in slot order.
 TEST_F(ShippedCatalogs, MapWellKnownModesChannelByChannel) {
   using Expected = QList<std::pair<QString, QList<int>>>;
   const struct {
@@ -159,6 +160,16 @@ TEST_F(ShippedCatalogs, MapWellKnownModesChannelByChannel) {
         {"Edge", {13, 14}},
         {"Intens", {15}},
         {"Strobe", {16}}}},
+      {"Studio Due",
+       "Shark 150C 8bit",
+       {{"Color Select", {2}},
+        {"Gobo Select", {3}},
+        {"Strobe", {4}},
+        {"Pan", {5}},
+        {"Tilt", {6}},
+        {"Intens", {7}},
+        {"Edge", {8}},
+        {"Gobo Select", {9}}}},
   };
   ASSERT_TRUE(parameters_->database());
   for (const auto &mode : modes) {
