@@ -127,6 +127,23 @@ TEST(ConnectionProfilesView, SaveAddsTheFormThenUpdatesItInPlace) {
   expectNoConnection(screen);
 }
 
+TEST(ConnectionProfilesView, AnUnreadableListShowsItsErrorUntilASaveReplacesIt) {
+  ConnectionScreen screen({}, std::nullopt, [](AppViewModel::Arguments &arguments) {
+    arguments.defaults->setValue(u"connectionProfiles.v1"_s, u"[{"_s);
+  });
+  screen.settle();
+  ASSERT_TRUE(screen.shown(u"connection.profile.storageError"_s));
+  EXPECT_EQ(screen.text(u"connection.profile.storageError"_s),
+            screen.model->profileStorageError().value_or(u"<none>"_s));
+  EXPECT_TRUE(screen.find(u"connection.profile.storageError"_s)->textInteractionFlags() &
+              Qt::TextSelectableByMouse);
+
+  type(screen, u"connection.host"_s, u"127.0.0.1"_s);
+  press(screen, u"connection.profile.save"_s);
+  screen.settle();
+  EXPECT_FALSE(screen.shown(u"connection.profile.storageError"_s));
+}
+
 // An invalid form puts its first problem in "Result", whichever button asked, and nothing
 // is stored or started.
 TEST(ConnectionProfilesView, AnInvalidFormAnswersInTheResultRowAndStartsNothing) {

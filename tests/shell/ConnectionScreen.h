@@ -60,10 +60,13 @@ struct ConnectionScreen {
     QWidget *widget = view->findChild<QWidget *>(objectName);
     return widget && widget->isVisibleTo(view.get());
   }
-  // The redraw's turn, then the turn on which the layout follows it.
+  // The redraw's turn, then the layouts following it: each nested layout hands its request
+  // one level up, so they are sent until the outermost has had its turn.
   void settle() const {
     QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
+    for (int level = 0; level < 8; ++level) {
+      QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    }
   }
 
   QTemporaryDir folder;
