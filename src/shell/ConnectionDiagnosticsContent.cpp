@@ -20,12 +20,6 @@ namespace {
 
 const QString unavailable = QStringLiteral("Unavailable");
 
-// Endpoint, transport, path and interface texts: blank reads "Unavailable".
-QString blankRuleText(const QString &text) {
-  const QString trimmed = trimmedText(text);
-  return trimmed.isEmpty() ? unavailable : trimmed;
-}
-
 }  // namespace
 
 QString ConnectionDiagnosticsContent::managerSocketText(bool isConnected,
@@ -43,7 +37,8 @@ QString ConnectionDiagnosticsContent::configuredConsoleText(
 }
 
 QString ConnectionDiagnosticsContent::displayText(const std::optional<QString> &value) {
-  return value ? blankRuleText(*value) : unavailable;
+  const QString trimmed = trimmedText(value.value_or(QString()));
+  return trimmed.isEmpty() ? unavailable : trimmed;
 }
 
 bool ConnectionDiagnosticsContent::showsError(const std::optional<QString> &lastError) {
@@ -197,13 +192,13 @@ void ConnectionDiagnosticsContent::redraw() {
            configuredConsoleText(settings ? std::optional(settings->name) : std::nullopt,
                                  model_.consoleName()));
   setValue(QStringLiteral("diagnostics.activeEndpoint"),
-           blankRuleText(manager.effectiveEndpointDescription()));
+           displayText(manager.effectiveEndpointDescription()));
   setValue(QStringLiteral("diagnostics.transport"),
-           blankRuleText(manager.effectiveTransportDescription()));
+           displayText(manager.effectiveTransportDescription()));
   setValue(QStringLiteral("diagnostics.networkPath"),
-           blankRuleText(manager.networkPathDescription()));
+           displayText(manager.networkPathDescription()));
   setValue(QStringLiteral("diagnostics.interfaces"),
-           blankRuleText(manager.localEndpointDescription()));
+           displayText(manager.localEndpointDescription()));
 
   const std::optional<double> lastEosResponse = manager.lastEosResponse();
   showRow(QStringLiteral("diagnostics.lastEosResponse"), lastEosResponse.has_value());

@@ -33,7 +33,8 @@ class ConnectionDiagnosticsContent : public QWidget {
   static QString managerSocketText(bool isConnected, const QString &stateDescription);
   static QString configuredConsoleText(const std::optional<QString> &profileName,
                                        const QString &consoleName);
-  // Optional texts: absent or blank reads "Unavailable", anything else trimmed.
+  // Optional texts, and the endpoint, transport, path and interface texts: absent or blank
+  // reads "Unavailable", anything else trimmed.
   static QString displayText(const std::optional<QString> &value);
   static bool showsError(const std::optional<QString> &lastError);
 

@@ -12,6 +12,8 @@
 
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -79,14 +81,24 @@ TEST_F(ConnectionDiagnosticsScreen, ReportsIdleConnectedAndFailedLinks) {
   EXPECT_TRUE(isShown("diagnostics.lastEosResponse"));
   saveScreenshot("diagnostics-connected");
 
-  // "Done" only asks to be closed: nothing is sent and the link stays up.
+  // "Done" only asks to be closed: nothing is sent, the link stays up, the form is as it was.
   int closeRequests = 0;
   QObject::connect(view.get(), &ConnectionDiagnosticsView::doneRequested, [&] { ++closeRequests; });
-  const qint64 attempts = manager().attemptedMessageCount();
+  const auto values = [&] {
+    return QStringList{QString::number(manager().attemptedMessageCount()),
+                       QString::number(manager().receivedMessageCount()),
+                       manager().connectionStateDescription(),
+                       manager().effectiveEndpointDescription(),
+                       QString::number(model->isConsoleReachable()),
+                       model->consoleName(),
+                       model->transportDescription(),
+                       model->dataStatusMessage()};
+  };
+  const QStringList before = values();
   view->findChild<QPushButton *>(QStringLiteral("diagnostics.done"))->click();
   QCoreApplication::processEvents();
   EXPECT_EQ(closeRequests, 1);
-  EXPECT_EQ(manager().attemptedMessageCount(), attempts);
+  EXPECT_EQ(values(), before);
   EXPECT_TRUE(manager().isConnected());
 
   console.closeClients();
@@ -120,6 +132,10 @@ TEST_F(ConnectionDiagnosticsScreen, ShowsTheProgressRowWhileASyncWaitsOnTheConso
 // A flood the model ignores reaches the screen only through the model's throttled notice:
 // at most one redraw per notice, about ten a second, and the last counts are never lost.
 TEST_F(ConnectionDiagnosticsScreen, RedrawsOnlyOnTheModelsThrottledNotice) {
+  // A locale that groups digits, so a grouped counter would show it.
+  const QLocale previous;
+  QLocale::setDefault(QLocale(QStringLiteral("en_US")));
+  const auto restore = qScopeGuard([&] { QLocale::setDefault(previous); });
   makeScreen();
   connectToConsole();
   int notices = 0;
@@ -142,6 +158,11 @@ TEST_F(ConnectionDiagnosticsScreen, RedrawsOnlyOnTheModelsThrottledNotice) {
                QString::number(manager().receivedMessageCount()) &&
            shown("diagnostics.bytesReceived") == byteCountText(manager().receivedByteCount());
   }));
+  // Counters are plain digits, never grouped, even above a thousand.
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9]{4,}$"))
+                  .match(shown("diagnostics.messagesReceived"))
+                  .hasMatch())
+      << shown("diagnostics.messagesReceived").toStdString();
 }
 
 }  // namespace

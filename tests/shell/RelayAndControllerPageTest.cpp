@@ -237,5 +237,30 @@ TEST_F(ConnectedWindow, BoardRowsFollowTheActiveSettingsAndRoutesOpenWithThem) {
   EXPECT_FALSE(find<QLabel>(w.window, "relay.framing")->isVisibleTo(&w.window));
   EXPECT_FALSE(enabled(w.window, "relay.toggle"));
 }
+
+TEST_F(ConnectedWindow, WithoutAPairingCodeNeitherTheRelayNorTheControllerMayStart) {
+  keychain.loadFailure = lockedKeychain;  // read after the first paint, still to come
+  ASSERT_NO_FATAL_FAILURE(connectModel());
+  ASSERT_TRUE(
+      waitUntil([&] { return labelText(w.window, "relay.error").startsWith("Keychain: "); }));
+  EXPECT_FALSE(enabled(w.window, "relay.toggle"));
+  EXPECT_FALSE(enabled(w.window, "relay.copy"));
+  show(w.window, "Xbox controller");
+  EXPECT_FALSE(enabled(w.window, "controller.connect"));
+}
+
+TEST_F(ConnectedWindow, StopStaysEnabledWhenTheConsoleFallsSilent) {
+  ASSERT_NO_FATAL_FAILURE(connectModel());
+  testing::startRelayTowards(w.app.relayServer(), console);
+  auto *toggle = find<QPushButton>(w.window, "relay.toggle");
+  ASSERT_TRUE(waitUntil([&] { return toggle->text() == QStringLiteral("Stop phone relay"); }));
+  console.silent = true;
+  ASSERT_TRUE(waitUntil([&] { return !w.app.appViewModel().isConsoleReachable(); }, 20000));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(toggle->text(), QStringLiteral("Stop phone relay"));
+  EXPECT_TRUE(toggle->isEnabled());
+  toggle->click();
+  EXPECT_FALSE(w.app.relayServer().isRunning());
+}
 }  // namespace
 }  // namespace tarnik
