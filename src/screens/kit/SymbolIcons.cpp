@@ -1,4 +1,4 @@
-#include "shell/SymbolIcons.h"
+#include "screens/kit/SymbolIcons.h"
 
 #include <QPainter>
 #include <QSvgRenderer>
