@@ -14,7 +14,6 @@ class ManualTaskExecutor : public KeyedTaskExecutor {
  public:
   void execute(std::function<void()> job) override { jobs_.append(std::move(job)); }
 
-  qsizetype waiting() const { return jobs_.size(); }
   // Runs the job at this place among those still waiting, in the order they were started.
   void run(qsizetype index) { jobs_.takeAt(index)(); }
 
