@@ -4,8 +4,8 @@
 #include "foundation/ReferenceDate.h"
 #include "foundation/TextRules.h"
 #include "link/OSCManager.h"
-#include "shell/LocaleTexts.h"
-#include "shell/ScreenRefresh.h"
+#include "screens/kit/LocaleTexts.h"
+#include "screens/kit/ScreenRefresh.h"
 
 #include <QFormLayout>
 #include <QGroupBox>

@@ -3,9 +3,9 @@
 #include "app/AppViewModel.h"
 #include "link/OSCManager.h"
 #include "link/TarnikRelayDiscovery.h"
-#include "shell/LocaleTexts.h"
-#include "shell/ScreenRefresh.h"
-#include "shell/SymbolIcons.h"
+#include "screens/kit/LocaleTexts.h"
+#include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/SymbolIcons.h"
 
 #include <QComboBox>
 #include <QFontDatabase>

@@ -2,8 +2,8 @@
 
 #include "app/AppViewModel.h"
 #include "operations/MoverController.h"
+#include "screens/kit/ScreenRefresh.h"
 #include "shell/MacWorkspaceView.h"
-#include "shell/ScreenRefresh.h"
 
 #include <QFormLayout>
 #include <QGroupBox>

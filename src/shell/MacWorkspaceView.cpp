@@ -3,10 +3,10 @@
 #include "app/AppViewModel.h"
 #include "link/TarnikRelayServer.h"
 #include "operations/MoverController.h"
+#include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/SymbolIcons.h"
 #include "shell/AfterFirstPaint.h"
 #include "shell/BoardRoute.h"
-#include "shell/ScreenRefresh.h"
-#include "shell/SymbolIcons.h"
 #include "shell/UpdatesPage.h"
 #include "shell/WorkspaceStatusBlock.h"
 

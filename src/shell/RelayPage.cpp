@@ -2,8 +2,8 @@
 
 #include "app/AppViewModel.h"
 #include "link/TarnikRelayServer.h"
+#include "screens/kit/ScreenRefresh.h"
 #include "shell/MacWorkspaceView.h"
-#include "shell/ScreenRefresh.h"
 
 #include <QClipboard>
 #include <QFormLayout>

@@ -2,8 +2,8 @@
 
 #include "app/AppViewModel.h"
 #include "link/TarnikRelayServer.h"
-#include "shell/ScreenRefresh.h"
-#include "shell/SymbolIcons.h"
+#include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/SymbolIcons.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,8 +1,8 @@
 #include "LocalHttpsServer.h"
+#include "screens/support/Screenshots.h"
 #include "shell/AppcastUpdater.h"
 #include "support/ProcessRunner.h"
 #include "support/QtTestApplication.h"
-#include "support/Screenshots.h"
 
 #include <QApplication>
 #include <QDialog>

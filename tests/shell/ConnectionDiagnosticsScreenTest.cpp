@@ -1,14 +1,14 @@
 #include "WorkspaceTestSupport.h"
 #include "app/AppViewModel.h"
 #include "foundation/UptimeClock.h"
+#include "screens/kit/LocaleTexts.h"
+#include "screens/support/Screenshots.h"
 #include "shell/ConnectionDiagnosticsContent.h"
 #include "shell/ConnectionDiagnosticsView.h"
-#include "shell/LocaleTexts.h"
 #include "support/EosConsoleShow.h"
 #include "support/ManualAppTiming.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
-#include "support/Screenshots.h"
 
 #include <QElapsedTimer>
 #include <QPushButton>

@@ -1,12 +1,12 @@
 #include "ConnectionScreen.h"
 #include "app/AppViewModel.h"
 #include "link/OSCManager.h"
+#include "screens/kit/LocaleTexts.h"
+#include "screens/support/Screenshots.h"
 #include "shell/ConnectionView.h"
-#include "shell/LocaleTexts.h"
 #include "support/EosConsoleDouble.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
-#include "support/Screenshots.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -198,22 +198,6 @@ TEST(ConnectionView, BrowsesForRelaysOnlyWhileShown) {
     EXPECT_EQ(*browsers, 1);
     view.hide();
     EXPECT_EQ(*browsers, 0);
-  }
-}
-
-TEST(LocaleTexts, TimeOfDayFollowsTheLocaleWithTheAmPmMarkerOnlyWhereItIsUsed) {
-  // 23:24:05 UTC on 2024-03-01, in seconds since 2001-01-01.
-  const double date =
-      QDateTime(QDate(2024, 3, 1), QTime(23, 24, 5), QTimeZone::utc()).toSecsSinceEpoch() -
-      978307200.0;
-  const struct {
-    const char *locale;
-    QString expected;
-  } cases[] = {{"en_US", u"11:24:05\u202FPM"_s}, {"de_DE", u"23:24:05"_s}};
-  for (const auto &c : cases) {
-    EXPECT_EQ(timeOfDayText(date, QLocale(QString::fromLatin1(c.locale)), QTimeZone::utc()),
-              c.expected)
-        << c.locale;
   }
 }
 

@@ -1,6 +1,6 @@
+#include "screens/support/Screenshots.h"
 #include "shell/MacUpdater.h"
 #include "shell/UpdatesPage.h"
-#include "support/Screenshots.h"
 
 #include <QLabel>
 #include <QPushButton>

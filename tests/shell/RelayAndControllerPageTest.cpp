@@ -1,13 +1,13 @@
 #include "WorkspaceTestSupport.h"
 #include "app/AppViewModel.h"
 #include "operations/MoverController.h"
+#include "screens/support/Screenshots.h"
 #include "shell/BoardRoute.h"
 #include "shell/ControllerPage.h"
 #include "shell/RelayPage.h"
 #include "shell/TarnikApp.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
-#include "support/Screenshots.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

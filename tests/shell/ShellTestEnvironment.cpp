@@ -2,7 +2,7 @@
 // folders point into a temporary folder for the whole program, so nothing a test does can
 // reach the real downloads folder or settings.
 
-#include "support/Screenshots.h"
+#include "screens/support/Screenshots.h"
 
 #include <QTemporaryDir>
 

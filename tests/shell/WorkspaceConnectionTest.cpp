@@ -1,10 +1,10 @@
 #include "WorkspaceTestSupport.h"
 #include "app/AppViewModel.h"
 #include "operations/MoverController.h"
+#include "screens/support/Screenshots.h"
 #include "shell/TarnikApp.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
-#include "support/Screenshots.h"
 
 #include <gtest/gtest.h>
 

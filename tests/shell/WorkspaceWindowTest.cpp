@@ -1,8 +1,8 @@
 #include "WorkspaceTestSupport.h"
+#include "screens/support/Screenshots.h"
 #include "shell/TarnikApp.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
-#include "support/Screenshots.h"
 
 #include <QProcess>
 

@@ -1,4 +1,4 @@
-#include "shell/LocaleTexts.h"
+#include "screens/kit/LocaleTexts.h"
 
 #include "foundation/ReferenceDate.h"
 

@@ -1,4 +1,4 @@
-#include "shell/ScreenRefresh.h"
+#include "screens/kit/ScreenRefresh.h"
 
 #include "foundation/ObservableObject.h"
 

@@ -1,13 +1,20 @@
-#include "shell/SymbolIcons.h"
+#include "screens/kit/SymbolIcons.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QSvgRenderer>
 
 namespace tarnik {
 
 QPixmap symbolPixmap(const QString &symbolName, const QColor &color, int size) {
-  QSvgRenderer renderer(QStringLiteral(":/icons/") + symbolName + QStringLiteral(".svg"));
-  if (!renderer.isValid() || size <= 0) {
+  // A name the screens use before its SVG is bundled draws nothing, and quietly: the
+  // renderer would warn on every redraw.
+  const QString path = QStringLiteral(":/icons/") + symbolName + QStringLiteral(".svg");
+  if (size <= 0 || !QFile::exists(path)) {
+    return {};
+  }
+  QSvgRenderer renderer(path);
+  if (!renderer.isValid()) {
     return {};
   }
   QPixmap pixmap(size, size);

@@ -1,4 +1,4 @@
-#include "support/Screenshots.h"
+#include "screens/support/Screenshots.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QFont>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+
+class QPainter;
+
+namespace tarnik {
+
+// A text fitted into a fixed box, as key faces, headers and the command line draw theirs:
+// wrapped at word boundaries onto at most the given number of lines, in a font shrunk as
+// far as needed but never below the minimum scale of the one it starts from; a text that
+// still does not fit is cut and its last line ends in "…". The text is always plain: a "<b>"
+// in it is drawn as those three characters.
+struct FittedText {
+  QFont font;
+  // The lines as drawn, top to bottom; none for an empty text or an empty box.
+  QStringList lines;
+  // The font's size relative to the one it started from, 1 when nothing shrank.
+  double scale = 1;
+  bool elided = false;
+};
+
+FittedText fitText(const QString &text, const QFont &font, const QSizeF &size, int maximumLines,
+                   double minimumScale);
+
+// Fits the text with the painter's font and draws it in the rectangle, each line placed by
+// the horizontal alignment and the block of lines by the vertical one.
+void paintFittedText(QPainter &painter, const QRectF &rect, const QString &text, int maximumLines,
+                     double minimumScale, Qt::Alignment alignment = Qt::AlignCenter);
+
+}  // namespace tarnik

@@ -1,0 +1,19 @@
+// The kit's widgets and painters need a QApplication before anything else touches Qt.
+
+#include "screens/support/Screenshots.h"
+
+#include <gtest/gtest.h>
+
+namespace tarnik::testing {
+namespace {
+
+class KitTestEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { ensureWidgetApplication(); }
+};
+
+[[maybe_unused]] const auto *const environment =
+    ::testing::AddGlobalTestEnvironment(new KitTestEnvironment);
+
+}  // namespace
+}  // namespace tarnik::testing
