@@ -5,11 +5,11 @@
 #include "foundation/ReferenceDate.h"
 #include "foundation/UptimeClock.h"
 #include "link/OSCManager.h"
+#include "screens/support/Screenshots.h"
 #include "support/EosConsoleDouble.h"
 #include "support/ManualAppTiming.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
-#include "support/Screenshots.h"
 
 #include <QAccessible>
 #include <QComboBox>
