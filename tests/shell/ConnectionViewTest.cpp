@@ -1,3 +1,4 @@
+#include "ConnectionScreen.h"
 #include "app/AppViewModel.h"
 #include "link/OSCManager.h"
 #include "shell/ConnectionView.h"
@@ -23,59 +24,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace Qt::StringLiterals;
+using testing::ConnectionScreen;
 using testing::waitUntil;
-
-// A model on a settings file of its own holding the saved profiles, networking off, and its
-// connection screen shown.
-struct ConnectionScreen {
-  explicit ConnectionScreen(const QList<ConsoleConnectionProfile> &profiles = {},
-                            std::optional<QUuid> selected = std::nullopt) {
-    QJsonArray stored;
-    for (const ConsoleConnectionProfile &profile : profiles) {
-      stored.append(profile.toJson());
-    }
-    settings.setValue(u"connectionProfiles.v1"_s,
-                      QString::fromUtf8(QJsonDocument(stored).toJson(QJsonDocument::Compact)));
-    if (selected) {
-      settings.setValue(QStringLiteral("selectedConnectionProfileID"),
-                        selected->toString(QUuid::WithoutBraces).toUpper());
-    }
-    AppViewModel::Arguments arguments;
-    arguments.defaults = &settings;
-    arguments.startNetworkingOnInit = false;
-    model = std::make_unique<AppViewModel>(std::move(arguments));
-    view = std::make_unique<ConnectionView>(
-        *model, [](const QString &, BonjourBrowseHandlers) { return std::make_unique<QObject>(); });
-    view->resize(460, 1100);
-    view->show();
-  }
-
-  template <typename Widget = QLabel>
-  Widget *find(const QString &objectName) const {
-    auto *widget = view->findChild<Widget *>(objectName);
-    EXPECT_NE(widget, nullptr) << objectName.toStdString();
-    return widget;
-  }
-  template <typename Widget = QLabel>
-  QString text(const QString &objectName) const {
-    Widget *widget = find<Widget>(objectName);
-    return widget ? widget->text() : u"<none>"_s;
-  }
-  bool shown(const QString &objectName) const {
-    QWidget *widget = view->findChild<QWidget *>(objectName);
-    return widget && widget->isVisibleTo(view.get());
-  }
-  // The redraw's turn, then the turn on which the layout follows it.
-  void settle() const {
-    QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-  }
-
-  QTemporaryDir folder;
-  QSettings settings{folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
-  std::unique_ptr<AppViewModel> model;
-  std::unique_ptr<ConnectionView> view;
-};
 
 ConsoleConnectionProfile profile(const QString &name, const QString &host) {
   return {.id = QUuid::createUuid(), .name = name, .host = host, .destinationPort = 3037};
