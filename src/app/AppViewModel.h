@@ -264,6 +264,8 @@ class AppViewModel final : public ObservableObject {
 
   // The keychain account of a relay profile's pairing code.
   static QString relayKeyAccount(const QUuid &profileID);
+  // The port text a console listens on for this transport and framing.
+  static QString defaultSendPort(OSCTransport transport, OSCTCPFraming framing);
 
   // Connection lifecycle (AppViewModelConnection.cpp, AppViewModelTransport.cpp,
   // AppViewModelConnect.cpp)

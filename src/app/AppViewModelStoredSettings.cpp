@@ -31,12 +31,12 @@ std::optional<QString> storedText(const QSettings &settings, const QString &key)
   return settings.value(key).toString();
 }
 
-QString defaultSendPort(OSCTransport transport, OSCTCPFraming framing) {
+}  // namespace
+
+QString AppViewModel::defaultSendPort(OSCTransport transport, OSCTCPFraming framing) {
   if (transport == OSCTransport::udp) return u"8000"_s;
   return framing == OSCTCPFraming::slip ? u"3037"_s : u"3032"_s;
 }
-
-}  // namespace
 
 QString AppViewModel::relayKeyAccount(const QUuid &profileID) {
   return u"client."_s + uuidText(profileID);

@@ -128,9 +128,10 @@ TEST(ConnectionProfilesView, SaveAddsTheFormThenUpdatesItInPlace) {
 }
 
 TEST(ConnectionProfilesView, AnUnreadableListShowsItsErrorUntilASaveReplacesIt) {
-  ConnectionScreen screen({}, std::nullopt, [](AppViewModel::Arguments &arguments) {
-    arguments.defaults->setValue(u"connectionProfiles.v1"_s, u"[{"_s);
-  });
+  ConnectionScreen screen({}, std::nullopt, testing::idleBrowserFactory(),
+                          [](AppViewModel::Arguments &arguments) {
+                            arguments.defaults->setValue(u"connectionProfiles.v1"_s, u"[{"_s);
+                          });
   screen.settle();
   ASSERT_TRUE(screen.shown(u"connection.profile.storageError"_s));
   EXPECT_EQ(screen.text(u"connection.profile.storageError"_s),
@@ -262,7 +263,7 @@ TEST(ConnectionProfilesView, TheTestOfASilentConsoleEndsAfterTenSecondsOfModelTi
   testing::EosConsoleDouble console;
   console.silent = true;
   auto timing = std::make_shared<testing::ManualAppTiming>(systemUptime(), referenceSecondsNow());
-  ConnectionScreen screen({}, std::nullopt,
+  ConnectionScreen screen({}, std::nullopt, testing::idleBrowserFactory(),
                           [&](AppViewModel::Arguments &arguments) { arguments.timing = timing; });
   aimAt(screen, console);
   press(screen, u"connection.test"_s);
