@@ -1,5 +1,6 @@
 #include "app/AppViewModel.h"
 #include "app/ShowOrderings.h"
+#include "model/ShowIdentity.h"
 
 using namespace Qt::StringLiterals;
 
@@ -25,7 +26,7 @@ void AppViewModel::completeSync(SyncGeneration &generation) {
       generation.cueInFlight.empty() && generation.patchInFlight.empty() &&
       generation.pendingCueIndexes.empty() && generation.pendingPatchIndexes.empty() &&
       generation.showName && !generation.showName->isEmpty() &&
-      knownLiveShowIdentity_ == generation.showName;
+      isSameShow(knownLiveShowIdentity_, generation.showName);
   if (!complete) return publishSyncProgress(generation);
   if (generation.externalPatchChangedDuringRead) return discardSyncAfterPatchChange();
   publishSync(generation);
