@@ -84,7 +84,7 @@ void AppViewModel::handleShowSaved(const QString &reportedPath) {
   }
   publishedShowIdentity_ = path;
   resetLiveControls();
-  // Hook for fixture control: the fixture-control store moves to the new show here.
+  fixtureControls_->updateSession(sessionID_, path);
   for (DirectPatchRead &read : pendingDirectPatchReads_) read.showName = path;
   publish(dataStatusMessage_, u"Synced"_s, &AppViewModel::dataStatusMessageChanged);
   saveShowSnapshot();
