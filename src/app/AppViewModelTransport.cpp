@@ -29,8 +29,14 @@ void AppViewModel::bindConnectionState() {
   handleTransportStateChange(manager->isConnected());
 
   QObject::connect(manager, &OSCManager::lastPingResponseChanged, this,
-                   [this](std::optional<double> date) { handlePingResponse(date); });
+                   [this](std::optional<double> date) {
+                     handlePingResponse(date);
+                     if (date) consoleAnswered();
+                   });
   handlePingResponse(manager->lastPingResponse());
+  QObject::connect(manager, &OSCManager::isEosVerifiedChanged, this, [this](bool verified) {
+    if (verified) consoleAnswered();
+  });
 
   QObject::connect(manager, &OSCManager::lastErrorChanged, this,
                    [this](const std::optional<QString> &error) {
@@ -49,6 +55,7 @@ void AppViewModel::handleTransportStateChange(bool ready) {
   transportTransitionID_ = QUuid::createUuid();
   transportWasReady_ = ready;
   socketReadyAt_ = ready ? std::optional(timing_->uptime()) : std::nullopt;
+  initialSyncAwaitsConsole_ = false;
 
   if (!ready) {
     const QString failure =
@@ -78,6 +85,20 @@ void AppViewModel::handleTransportStateChange(bool ready) {
     return;
   }
   oscManager_->sendPing();
+  // A UDP socket is ready whether or not a console listens, and requests sent into the void
+  // are never sent again: over UDP the sync waits for the console's first answer.
+  if (oscManager_->transport == OSCTransport::udp && !oscManager_->isEosVerified()) {
+    initialSyncAwaitsConsole_ = true;
+    return;
+  }
+  scheduleInitialSync();
+}
+
+void AppViewModel::consoleAnswered() {
+  if (std::exchange(initialSyncAwaitsConsole_, false)) scheduleInitialSync();
+}
+
+void AppViewModel::scheduleInitialSync() {
   // Runs after this change has settled; a transition overtaken by another starts nothing.
   QMetaObject::invokeMethod(
       this, [this, transition = transportTransitionID_] { startInitialSync(transition); },
