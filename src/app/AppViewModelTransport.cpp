@@ -38,11 +38,15 @@ void AppViewModel::bindConnectionState() {
     if (verified) consoleAnswered();
   });
 
+  // A browsing failure stays with the list of nearby consoles: no connection failed.
+  const auto connectionError = [manager](const std::optional<QString> &error) {
+    return error && error != manager->discoveryError() ? error : std::optional<QString>();
+  };
   QObject::connect(manager, &OSCManager::lastErrorChanged, this,
-                   [this](const std::optional<QString> &error) {
-                     if (error) handleOSCError(*error);
+                   [this, connectionError](const std::optional<QString> &error) {
+                     if (const auto failure = connectionError(error)) handleOSCError(*failure);
                    });
-  if (manager->lastError()) handleOSCError(*manager->lastError());
+  if (const auto failure = connectionError(manager->lastError())) handleOSCError(*failure);
 
   QObject::connect(
       manager, &OSCManager::discoveredServicesChanged, this,
