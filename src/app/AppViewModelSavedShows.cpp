@@ -30,9 +30,9 @@ QString storedSavedShowsText(QList<SavedShowFile> shows) {
   if (!text) {
     const qsizetype count = shows.size();
     shows.removeIf([](const SavedShowFile &show) { return !encodeSavedShows({show}); });
-    qCWarning(tarnikApp).noquote() << "left out" << count - shows.size()
-                                   << "saved show(s) that cannot be stored:"
-                                   << text.error().description();
+    qCWarning(tarnikApp).noquote()
+        << "left out" << count - shows.size()
+        << "saved show(s) that cannot be stored:" << text.error().description();
     text = encodeSavedShows(shows);
   }
   return QString::fromUtf8(*text);

@@ -152,8 +152,9 @@ void AppViewModel::persistConnectionProfiles() {
     const QByteArray stored = defaults_->value(profilesKey).toByteArray();
     if (!decodeJsonText<QList<ConsoleConnectionProfile>>(stored)) {
       defaults_->setValue(unreadableProfilesKey, QString::fromUtf8(stored));
-      storageError = u"Saved connections could not be read. Their original data is kept under "
-                     u"“connectionProfiles.unreadable.v1”."_s;
+      storageError =
+          u"Saved connections could not be read. Their original data is kept under "
+          u"“connectionProfiles.unreadable.v1”."_s;
     }
   }
   defaults_->setValue(profilesKey, QString::fromUtf8(encodeJsonText(savedConnectionProfiles_)));

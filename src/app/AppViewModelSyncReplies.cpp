@@ -69,8 +69,8 @@ void AppViewModel::parsePatchListReply(const QList<OSCArgument> &arguments,
   if (!generation) return;
 
   const QString key = QString::number(*channel) + u'/' + QString::number(*part);
-  const std::optional<QList<OSCArgument>> fields = accumulateRecordSlice(
-      generation->patchFragments, key, *count, *start, arguments);
+  const std::optional<QList<OSCArgument>> fields =
+      accumulateRecordSlice(generation->patchFragments, key, *count, *start, arguments);
   if (!fields) return;
   const std::optional<qint64> index = awaitedIndex(*fields, generation->patchInFlight);
   if (!index || generation->patchRows.contains(*index)) return;

@@ -3,10 +3,10 @@
 #include "operations/EosLiveControlSession.h"
 
 #include "link/OSCManager.h"
+#include "model/ShowIdentity.h"
 #include "operations/EosCommandLine.h"
 #include "operations/EosLiveEchoLines.h"
 #include "operations/EosOSCAddress.h"
-#include "model/ShowIdentity.h"
 
 namespace tarnik {
 

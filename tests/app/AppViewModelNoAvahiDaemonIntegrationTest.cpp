@@ -22,9 +22,8 @@ class ModelNoAvahiDaemonIntegration : public AppViewModelTest {
 TEST_F(ModelNoAvahiDaemonIntegration, ABrowsingFailureIsNoConnectionFailure) {
   EosConsoleDouble console;
   // Networking on: browsing for consoles starts with the model.
-  AppViewModel model({.defaults = &settings,
-                      .oscManager = std::make_unique<OSCManager>(5, 5),
-                      .timing = timing});
+  AppViewModel model(
+      {.defaults = &settings, .oscManager = std::make_unique<OSCManager>(5, 5), .timing = timing});
   QStringList errors;
   QStringList statuses;
   QObject::connect(model.oscManager(), &OSCManager::lastErrorChanged, &model,
@@ -38,7 +37,8 @@ TEST_F(ModelNoAvahiDaemonIntegration, ABrowsingFailureIsNoConnectionFailure) {
   model.connect();
 
   const QString failure = u"OSC discovery failed: Daemon not running"_s;
-  ASSERT_TRUE(waitUntil([&] { return errors.contains(failure); }, 10000)) << errors.join(u'|').toStdString();
+  ASSERT_TRUE(waitUntil([&] { return errors.contains(failure); }, 10000))
+      << errors.join(u'|').toStdString();
   ASSERT_TRUE(waitUntil([&] { return model.dataStatusMessage() == "Synced"_L1; }))
       << statuses.join(u'|').toStdString();
   QCoreApplication::processEvents();

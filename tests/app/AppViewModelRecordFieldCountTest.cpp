@@ -70,8 +70,8 @@ TEST_F(RecordFieldCount, LongerRecordsSyncAndShorterOnesAreDroppedAndLogged) {
   const qsizetype channelCount = model->channels().size();
 
   for (const auto &row : cases) {
-    SCOPED_TRACE(::testing::Message() << row.cueFields << " cue fields, " << row.patchFields
-                                    << " patch fields");
+    SCOPED_TRACE(::testing::Message()
+                 << row.cueFields << " cue fields, " << row.patchFields << " patch fields");
     AppLogCapture log;
     EosConsoleDouble console;
     console.setShow(resized(known, row.cueFields, row.patchFields));
@@ -94,7 +94,8 @@ TEST_F(RecordFieldCount, LongerRecordsSyncAndShorterOnesAreDroppedAndLogged) {
                         .arg(row.patchFields);
     EXPECT_TRUE(waitUntil([&] {
       return log.lines().filter(address).size() == 1 &&
-             log.lines().filter(QString::number(cuesShort ? row.cueFields : row.patchFields))
+             log.lines()
+                     .filter(QString::number(cuesShort ? row.cueFields : row.patchFields))
                      .size() >= 1;
     })) << log.lines().join(u'\n').toStdString();
     EXPECT_NE(model->dataStatusMessage(), "Synced"_L1);

@@ -13,9 +13,9 @@ namespace {
 using SavedShowDates = AppViewModelTest;
 
 TEST_F(SavedShowDates, ASnapshotWithoutAFiniteDateTakesNoOtherShowWithIt) {
-  for (const double date : {std::numeric_limits<double>::quiet_NaN(),
-                            std::numeric_limits<double>::infinity(),
-                            -std::numeric_limits<double>::infinity()}) {
+  for (const double date :
+       {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+        -std::numeric_limits<double>::infinity()}) {
     SCOPED_TRACE(date);
     settings.clear();
     auto model = makeModel();

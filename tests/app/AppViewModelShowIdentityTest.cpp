@@ -30,9 +30,8 @@ class ShowIdentity : public AppViewModelTest {
 // and loss for ever: each reconnect's sync reset the back-off that would have ended it.
 TEST_F(ShowIdentity, APaddedShowPathSyncsOnceAndKeepsTheLiveControls) {
   setShowPath(u"/shows/padded.esf "_s);
-  AppViewModel::Arguments arguments{.defaults = &settings,
-                                    .oscManager = std::make_unique<OSCManager>(5, 5),
-                                    .timing = timing};
+  AppViewModel::Arguments arguments{
+      .defaults = &settings, .oscManager = std::make_unique<OSCManager>(5, 5), .timing = timing};
   AppViewModel model(std::move(arguments));  // networking on: Live controls follow a sync
   model.setConsoleIP(u"127.0.0.1"_s);
   model.setConnectionTransport(OSCTransport::tcp);

@@ -119,8 +119,7 @@ QList<QByteArray> EosConsoleDouble::patchRecordPackets(int index) {
         return {};
       case RecordFault::wrongCount:
         return packetsOf(slicedRecord(patchPrefix(part.channel, part.part), part.fields, index,
-                                      recordSlicing, quint32(index),
-                                      part.fields.size() + 1));
+                                      recordSlicing, quint32(index), part.fields.size() + 1));
       case RecordFault::otherListOrPart:
       case RecordFault::numberNotANumber:
         return packetsOf(slicedRecord(patchPrefix(part.channel, part.part + 1), part.fields, index,
@@ -137,9 +136,8 @@ const std::vector<QList<QByteArray>> &EosConsoleDouble::encodedPatch() {
     packets.reserve(show_.patch.size());
     for (qsizetype i = 0; i < show_.patch.size(); ++i) {
       const ConsolePatchPart &p = show_.patch[i];
-      packets.push_back(
-          packetsOf(slicedRecord(patchPrefix(p.channel, p.part), p.fields, qint32(i), recordSlicing,
-                                 quint32(i), p.fields.size())));
+      packets.push_back(packetsOf(slicedRecord(patchPrefix(p.channel, p.part), p.fields, qint32(i),
+                                               recordSlicing, quint32(i), p.fields.size())));
     }
     encodedShow_.patch = std::move(packets);
   }
