@@ -3,6 +3,7 @@
 #include "app/ReplyArguments.h"
 #include "app/ReplyFieldCount.h"
 #include "foundation/NumberRules.h"
+#include "model/ShowIdentity.h"
 
 #include <algorithm>
 
@@ -73,7 +74,7 @@ void AppViewModel::parsePatchFragment(const QList<OSCArgument> &arguments,
   if (!count) return;
   const auto outstanding = pendingDirectPatchReads_.constFind(*channel);
   if (outstanding == pendingDirectPatchReads_.cend() || outstanding->sessionID != sessionID_ ||
-      !knownLiveShowIdentity_ || outstanding->showName != *knownLiveShowIdentity_) {
+      !isSameShow(outstanding->showName, knownLiveShowIdentity_)) {
     return;
   }
   const QString key = QString::number(*channel) + u'/' + QString::number(*part);
