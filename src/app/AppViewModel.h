@@ -580,7 +580,9 @@ class AppViewModel final : public ObservableObject {
   // Connection lifecycle (AppViewModelConnection.cpp, AppViewModelTransport.cpp,
   // AppViewModelConnect.cpp)
   void bindConnectionState();
+  void scheduleInitialSync();
   void startInitialSync(const QUuid &transitionID);
+  void consoleAnswered();
   void performReconnectAttempt(int attempt, const QString &status);
   // Seconds since the last proof of life of the ready transport on the monotonic clock:
   // the matched ping, else the moment the socket became ready.
@@ -692,6 +694,8 @@ class AppViewModel final : public ObservableObject {
   QUuid transportTransitionID_ = QUuid::createUuid();
   bool transportWasReady_ = false;
   std::optional<double> socketReadyAt_;  // monotonic seconds (AppTiming::uptime)
+  // A ready UDP socket whose initial sync waits for the console's first answer.
+  bool initialSyncAwaitsConsole_ = false;
   bool wantsConnection_ = false;
   bool isSuspended_ = false;
   std::optional<OSCEndpoint> resumeEndpoint_;
