@@ -93,5 +93,32 @@ TEST_F(FixtureControlEdges, CallbacksOfAReplacedLiveSessionChangeNothing) {
   EXPECT_EQ(console.requests().size(), requests);
 }
 
+// A park query the console leaves unanswered is replaced by a reset: the old session's
+// completion, which the reset itself brings about, changes nothing.
+TEST_F(FixtureControlEdges, TheCompletionOfAReplacedParkSessionChangesNothing) {
+  ASSERT_TRUE(connectAndPrepare());
+  ASSERT_TRUE(parkStatusBecomes(u"2 channels parked"_s));
+  const OSCMessage query{u"/eos/newcmd"_s, {OSCArgument::fromString(u"Query Park Enter"_s)}};
+  const qsizetype queries = console.requests(u"/eos/newcmd"_s).count(query);
+  console.echoOverrides = {{u"Query Park Enter"_s, {}}};
+  ASSERT_TRUE(model->refreshParkedChannels(0, std::nullopt));
+  ASSERT_TRUE(
+      waitUntil([&] { return console.requests(u"/eos/newcmd"_s).count(query) > queries; }));
+  QStringList shown;
+  const QMetaObject::Connection watching =
+      QObject::connect(model.get(), &AppViewModel::parkStatusMessageChanged, model.get(),
+                       [&](const QString &text) { shown.append(text); });
+  model->resetParkState();
+  QObject::disconnect(watching);
+  // Screens never see the cancelled session's own failure.
+  EXPECT_EQ(shown, QStringList{u"Park status not checked"_s});
+  EXPECT_FALSE(model->isRefreshingParkedChannels());
+
+  console.echoOverrides.clear();
+  console.parkedChannels = {7};
+  ASSERT_TRUE(model->refreshParkedChannels(0, std::nullopt));
+  EXPECT_TRUE(parkStatusBecomes(u"1 channel parked"_s));
+}
+
 }  // namespace
 }  // namespace tarnik::testing

@@ -175,6 +175,15 @@ TEST_P(PatchFailures, APatchThatKeepsChangingDuringTheChecksEndsTheWriteAfterThr
   }
 }
 
+// The review lists only the parts the patch still holds.
+TEST_P(PatchFailures, ReplacementTargetsMissingFromThePatchAreLeftOutOfTheReview) {
+  makeReady();
+  const QList<EosPatchPart> targets = model->currentReplacementTargets({{2, 1}, {99, 1}, {2, 2}});
+  ASSERT_EQ(targets.size(), 1);
+  EXPECT_EQ(std::pair(targets.first().channelNumber, targets.first().partNumber),
+            std::pair(qint64(2), qint64(1)));
+}
+
 // The write is bound to the show it was reviewed in, in each phase that reads the patch.
 TEST_P(PatchFailures, AWriteBoundToAnotherShowEndsAfterItsNextSync) {
   makeReady();
