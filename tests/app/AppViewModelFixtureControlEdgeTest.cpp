@@ -102,8 +102,7 @@ TEST_F(FixtureControlEdges, TheCompletionOfAReplacedParkSessionChangesNothing) {
   const qsizetype queries = console.requests(u"/eos/newcmd"_s).count(query);
   console.echoOverrides = {{u"Query Park Enter"_s, {}}};
   ASSERT_TRUE(model->refreshParkedChannels(0, std::nullopt));
-  ASSERT_TRUE(
-      waitUntil([&] { return console.requests(u"/eos/newcmd"_s).count(query) > queries; }));
+  ASSERT_TRUE(waitUntil([&] { return console.requests(u"/eos/newcmd"_s).count(query) > queries; }));
   QStringList shown;
   const QMetaObject::Connection watching =
       QObject::connect(model.get(), &AppViewModel::parkStatusMessageChanged, model.get(),

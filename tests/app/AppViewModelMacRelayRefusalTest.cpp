@@ -22,7 +22,8 @@ using MacRelayRefusals = AppViewModelTest;
 TEST_F(MacRelayRefusals, LeaveTheRunningConnectionAndEverythingStoredAlone) {
   const QString paste = u"Paste the Mac pairing code before connecting."_s;
   const QString select = u"Select a nearby Tarnik Mac relay."_s;
-  const OSCEndpoint relay = OSCEndpoint::service(u"Stage Mac"_s, u"_tarnik-relay._tcp"_s, u"local."_s);
+  const OSCEndpoint relay =
+      OSCEndpoint::service(u"Stage Mac"_s, u"_tarnik-relay._tcp"_s, u"local."_s);
   const struct {
     const char *name;
     QString code;
@@ -33,9 +34,8 @@ TEST_F(MacRelayRefusals, LeaveTheRunningConnectionAndEverythingStoredAlone) {
       {"31 bytes", codeOf(31), relay, false, paste},
       {"33 bytes", codeOf(33), relay, false, paste},
       {"not base64", codeOf(32).replace(0, 1, u'*'), relay, false, paste},
-      {"another service type",
-       codeOf(32), OSCEndpoint::service(u"Stage Mac"_s, u"_osc._tcp"_s, u"local."_s), false,
-       select},
+      {"another service type", codeOf(32),
+       OSCEndpoint::service(u"Stage Mac"_s, u"_osc._tcp"_s, u"local."_s), false, select},
       {"a host and port", codeOf(32), OSCEndpoint::hostPort(u"127.0.0.1"_s, 9443), false, select},
       {"keychain refuses", codeOf(32), relay, true,
        u"Could not pair with this Mac: "_s + TarnikRelaySecurity::Failure{}.description()},

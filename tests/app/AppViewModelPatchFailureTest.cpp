@@ -79,15 +79,14 @@ TEST_P(PatchSessionFailures, EndAsFailedBeforeTheFirstChangeAndAsUnknownAfterIt)
   } cases[] = {
       {"before", 7, u"Patch Enter"_s, PatchSubmissionState::failed(sessionTimedOut), u"Synced"_s,
        false},
-      {"after", 8, u"8 At 1 / 31 Enter"_s,
-       PatchSubmissionState::sentUnconfirmed(sessionTimedOut),
+      {"after", 8, u"8 At 1 / 31 Enter"_s, PatchSubmissionState::sentUnconfirmed(sessionTimedOut),
        u"Patch result unknown — reloading"_s, true},
   };
   for (const auto &row : cases) {
     console.echoOverrides = {{row.stalledLine, {}}};
     const qsizetype notices = patchNotices;
-    ASSERT_TRUE(writeReaches(dimmerRange(row.channel, row.channel + 23, row.channel + 23),
-                             row.stalledLine))
+    ASSERT_TRUE(
+        writeReaches(dimmerRange(row.channel, row.channel + 23, row.channel + 23), row.stalledLine))
         << row.name;
     // The console's notice of our own line changes nothing.
     if (row.patchedOnConsole) ASSERT_TRUE(patchNoticesHeard(notices + 1)) << row.name;
@@ -214,8 +213,7 @@ TEST_P(PatchFailures, AReadbackThatDoesNotMatchThePlanLeavesTheWriteUnconfirmed)
       << model->dataStatusMessage().toStdString();
   EXPECT_TRUE(model->patchSubmissionState().text.startsWith(u"Patch remains unconfirmed. "_s))
       << model->patchSubmissionState().text.toStdString();
-  EXPECT_NE(model->commandHistory().value(model->commandHistory().size() - 1).source,
-            u"Console"_s);
+  EXPECT_NE(model->commandHistory().value(model->commandHistory().size() - 1).source, u"Console"_s);
 }
 
 TEST_P(PatchFailures, AReadbackDueAfterTheSessionEndedReadsNothing) {
@@ -234,7 +232,8 @@ TEST_P(PatchFailures, AReadbackDueAfterTheSessionEndedReadsNothing) {
 // connection loss that follows could cancel it under another.
 TEST_P(PatchFailures, ASyncThatTimesOutEndsTheWriteWithItsReason) {
   makeReady();
-  console.setHandler(u"/eos/get/patch/count"_s, [](const OSCMessage &) { return QList<OSCMessage>(); });
+  console.setHandler(u"/eos/get/patch/count"_s,
+                     [](const OSCMessage &) { return QList<OSCMessage>(); });
   model->beginPatchEditing(dimmerRange(7, 30, 30));
   timing->advance(30);
   EXPECT_EQ(model->patchSubmissionState(),
