@@ -89,7 +89,9 @@ TEST_P(PatchSessionFailures, EndAsFailedBeforeTheFirstChangeAndAsUnknownAfterIt)
         writeReaches(dimmerRange(row.channel, row.channel + 23, row.channel + 23), row.stalledLine))
         << row.name;
     // The console's notice of our own line changes nothing.
-    if (row.patchedOnConsole) ASSERT_TRUE(patchNoticesHeard(notices + 1)) << row.name;
+    if (row.patchedOnConsole) {
+      ASSERT_TRUE(patchNoticesHeard(notices + 1)) << row.name;
+    }
     EXPECT_EQ(model->patchSubmissionState(), PatchSubmissionState::sending()) << row.name;
     sessionClock->advance(EosPatchCommandSession::stepTimeLimit);
     EXPECT_EQ(model->patchSubmissionState(), row.outcome) << row.name;
