@@ -235,6 +235,8 @@ class AppViewModel final : public ObservableObject {
     std::function<std::unique_ptr<EosParkSession>()> makeParkSession{};
     std::function<std::unique_ptr<EosLiveControlSession>()> makeLiveControlSession{};
     std::shared_ptr<LevelCommandScheduling> fixtureControlScheduler{};
+    // Patch edits: the session of each write (none: its own connection, 8 s steps).
+    std::function<std::unique_ptr<EosPatchCommandSession>()> makePatchCommandSession{};
   };
 
   explicit AppViewModel(Arguments arguments, QObject *parent = nullptr);
@@ -812,7 +814,8 @@ class AppViewModel final : public ObservableObject {
   static void directPatchReadTimedOut(const QPointer<AppViewModel> &model, const QUuid &session,
                                       qint64 channel, DirectPatchReadIntent intent);
   void runQueuedFullRefresh();
-  QPointer<EosPatchCommandSession> patchCommandSession_;
+  std::function<std::unique_ptr<EosPatchCommandSession>()> makePatchCommandSession_;
+  QPointer<EosPatchCommandSession> patchCommandSession_;  // a child of the model
   void parseCueFragment(const QList<OSCArgument> &arguments, const AddressComponents &components);
   QHash<QString, FragmentAccumulator> directPatchFragments_;
   QHash<QString, FragmentAccumulator> directCueFragments_;
