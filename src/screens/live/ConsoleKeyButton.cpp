@@ -2,6 +2,9 @@
 
 #include "screens/live/KeyFaceLook.h"
 
+#include <QPainter>
+#include <QStyleOptionFocusRect>
+
 namespace tarnik {
 
 using namespace Qt::StringLiterals;
@@ -10,6 +13,8 @@ ConsoleKeyButton::ConsoleKeyButton(const KeypadCell &cell, KeyPress press, QWidg
     : QAbstractButton(parent), key_(cell.key) {
   if (key_) setObjectName(u"live.key."_s + *key_);
   setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  // A click leaves the focus where it was, so the frame shows only for keyboard travel.
+  setFocusPolicy(Qt::TabFocus);
   setTitle(cell.title);
   // The flag travels with the press as it stood at the last refresh, so a press that still
   // reaches the key in viewer mode is dropped by the screen too.
@@ -22,6 +27,17 @@ void ConsoleKeyButton::setTitle(const QString &title) {
   title_ = title;
   setAccessibleName(keyAccessibleName(title));
   update();
+}
+
+void ConsoleKeyButton::paintEvent(QPaintEvent *) {
+  QPainter painter(this);
+  if (isDown()) painter.setOpacity(0.7);
+  paintFace(painter);
+  if (hasFocus()) {
+    QStyleOptionFocusRect frame;
+    frame.initFrom(this);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
+  }
 }
 
 void ConsoleKeyButton::refresh(bool viewer) {

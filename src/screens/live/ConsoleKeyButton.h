@@ -4,6 +4,8 @@
 
 #include <QAbstractButton>
 
+class QPainter;
+
 #include <functional>
 #include <optional>
 
@@ -32,6 +34,11 @@ class ConsoleKeyButton : public QAbstractButton {
 
  protected:
   ConsoleKeyButton(const KeypadCell &cell, KeyPress press, QWidget *parent);
+  // The face, in the widget's whole rectangle.
+  virtual void paintFace(QPainter &painter) = 0;
+  // Around the face, only what a plain platform button shows: dimming while held, and the
+  // focus frame when the keyboard has moved to the key.
+  void paintEvent(QPaintEvent *event) final;
 
  private:
   QString title_;

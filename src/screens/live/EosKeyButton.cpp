@@ -17,10 +17,7 @@ QSize EosKeyButton::sizeHint() const {
           static_cast<int>(KeypadMetrics::keyHeight)};
 }
 
-void EosKeyButton::paintEvent(QPaintEvent *) {
-  QPainter painter(this);
-  // A held key dims as a plain button does; the face has no pressed look of its own.
-  if (isDown()) painter.setOpacity(0.7);
+void EosKeyButton::paintFace(QPainter &painter) {
   paintKeyFace(painter, rect(), eosKeyFaceLook(color_, isViewer()), title(), {15, 0.7, 3});
 }
 

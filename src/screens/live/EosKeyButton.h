@@ -16,7 +16,7 @@ class EosKeyButton : public ConsoleKeyButton {
   QSize sizeHint() const override;
 
  protected:
-  void paintEvent(QPaintEvent *event) override;
+  void paintFace(QPainter &painter) override;
 
  private:
   const KeypadColor color_;

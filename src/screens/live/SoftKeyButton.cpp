@@ -26,9 +26,7 @@ QSize SoftKeyButton::sizeHint() const {
           static_cast<int>(KeypadMetrics::softKeyHeight)};
 }
 
-void SoftKeyButton::paintEvent(QPaintEvent *) {
-  QPainter painter(this);
-  if (isDown()) painter.setOpacity(0.7);
+void SoftKeyButton::paintFace(QPainter &painter) {
   paintKeyFace(painter, rect(), softKeyFaceLook(isSelected_, isViewer()), title(), {13, 0.66, 2});
   if (!number_) return;
   const QFont font = keyFont(painter.font(), 12, QFont::Medium);

@@ -18,7 +18,7 @@ class SoftKeyButton : public ConsoleKeyButton {
   QSize sizeHint() const override;
 
  protected:
-  void paintEvent(QPaintEvent *event) override;
+  void paintFace(QPainter &painter) override;
 
  private:
   const std::optional<int> number_;
