@@ -20,10 +20,11 @@ ConsoleKeyButton::ConsoleKeyButton(const KeypadCell &cell, KeyPress press, QWidg
   // reaches the key in viewer mode is dropped by the screen too.
   connect(this, &QAbstractButton::clicked, this,
           [this, press = std::move(press)] { press(key_, viewer_); });
-  refresh(false);
+  showMode(false);
 }
 
 void ConsoleKeyButton::setTitle(const QString &title) {
+  if (title == title_) return;
   title_ = title;
   setAccessibleName(keyAccessibleName(title));
   update();
@@ -41,6 +42,11 @@ void ConsoleKeyButton::paintEvent(QPaintEvent *) {
 }
 
 void ConsoleKeyButton::refresh(bool viewer) {
+  // The screen refreshes on every change of the model; most leave the keys as they are.
+  if (viewer != viewer_) showMode(viewer);
+}
+
+void ConsoleKeyButton::showMode(bool viewer) {
   viewer_ = viewer;
   setEnabled(!viewer && key_.has_value());
   setAccessibleDescription(keyAccessibleHint(viewer));

@@ -41,6 +41,8 @@ class ConsoleKeyButton : public QAbstractButton {
   void paintEvent(QPaintEvent *event) final;
 
  private:
+  void showMode(bool viewer);
+
   QString title_;
   const std::optional<QString> key_;
   bool viewer_ = false;

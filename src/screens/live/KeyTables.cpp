@@ -75,7 +75,7 @@ const QList<QList<KeypadCell>> &KeyTables::keyRows() {
 }
 
 const QList<QList<KeypadCell>> &KeyTables::mainKeypad() {
-  const KeypadCell blank{};
+  static const KeypadCell blank{};
   static const QList<QList<KeypadCell>> table{
       {key(u"Int\nPalette"_s, u"intensity_palette"_s, KeypadColor::intensityPaletteKey), blank,
        blank, key(u"/"_s, u"divide"_s), key(u"High"_s, u"high"_s), key(u"Sneak"_s, u"sneak"_s)},
