@@ -117,6 +117,12 @@ std::optional<CueSceneBreak> CueListModel::sceneBreakAt(int row) const {
   return entries_[static_cast<size_t>(row)].sceneBreak;
 }
 
+Qt::ItemFlags CueListModel::flags(const QModelIndex &index) const {
+  if (!index.isValid() || index.row() >= rowCount()) return Qt::NoItemFlags;
+  return kind(index.row()) == RowKind::cue ? Qt::ItemIsEnabled | Qt::ItemIsSelectable
+                                           : Qt::ItemIsEnabled;
+}
+
 QVariant CueListModel::data(const QModelIndex &index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const Entry &entry = entries_[static_cast<size_t>(index.row())];

@@ -48,6 +48,8 @@ class CueListModel : public QAbstractListModel {
   int rowCount(const QModelIndex &parent = {}) const override;
   // Qt::DisplayRole is the row's title: "Cue 5", the breaker's label or "Cue List 1".
   QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+  // Only cue rows can be selected; a header is something to read, not to pick.
+  Qt::ItemFlags flags(const QModelIndex &index) const override;
 
   RowKind kind(int row) const;
   // The cue of a cue row; none for a header.

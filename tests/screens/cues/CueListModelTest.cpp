@@ -84,6 +84,10 @@ TEST_F(CueListModelWidget, ASyncedShowReadsBackInCueOrderUnderItsBreakers) {
   EXPECT_EQ(rows, expectedRows(console.model->cues(), {}));
   EXPECT_GT(rows.filter(QStringLiteral("%1|").arg(int(RowKind::sceneBreak))).size(), 2);
   EXPECT_EQ(model.sortedCues().size(), 61);
+  for (int row = 0; row < model.rowCount(); ++row) {
+    EXPECT_EQ(model.flags(model.index(row)).testFlag(Qt::ItemIsSelectable),
+              model.kind(row) == RowKind::cue);
+  }
 }
 
 TEST_F(CueListModelWidget, OnlyANewActiveNumberTouchesRowsAndOnlyThoseItMarks) {
