@@ -17,6 +17,11 @@ namespace tarnik {
 QString timeOfDayText(double referenceSeconds, const QLocale &locale = QLocale(),
                       const QTimeZone &zone = QTimeZone::systemTimeZone());
 
+// The short time of day, hour and minute, no date: ICU's best pattern for the skeleton "jmm"
+// ("9:41 PM", "21:41"). The date is in seconds since 2001-01-01 00:00:00 UTC.
+QString shortTimeOfDayText(double referenceSeconds, const QLocale &locale = QLocale(),
+                           const QTimeZone &zone = QTimeZone::systemTimeZone());
+
 // Abbreviated month, day, hour, minute and second in the locale's own arrangement.
 QString diagnosticsTimestampText(const QDateTime &moment, const QLocale &locale = QLocale(),
                                  const QTimeZone &zone = QTimeZone::systemTimeZone());
