@@ -163,9 +163,9 @@ void AppViewModel::scheduleNotificationRefresh(const QString &reason) {
     return;
   }
   // Replacing the handle cancels the earlier item, so the delay starts again.
-  notificationRefreshWorkItem_ =
-      timing_->schedule(notificationRefreshDelay,
-                        [this, session = sessionID_, reason] { handleConsoleDataChanged(session, reason); });
+  notificationRefreshWorkItem_ = timing_->schedule(
+      notificationRefreshDelay,
+      [this, session = sessionID_, reason] { handleConsoleDataChanged(session, reason); });
 }
 
 void AppViewModel::handleConsoleDataChanged(const QUuid &session, const QString &reason) {

@@ -78,10 +78,10 @@ TEST_F(ConnectionTest, PressedTwiceOnlyTheSecondTestReports) {
   EXPECT_TRUE(waitUntil([&] { return managers.first().isNull(); }));
   ASSERT_TRUE(waitUntil([&] { return !model->isTestingConnection(); }));
   ASSERT_TRUE(model->testConnectionVersion());
-  EXPECT_EQ(verified, QStringList{u"Verified Eos "_s + *model->testConnectionVersion() +
-                                  u" · 127.0.0.1:"_s +
-                                  QString::number(console.tcpPort(OSCTCPFraming::packetLength)) +
-                                  u" · TCP · Packet length (OSC 1.0)"_s});
+  EXPECT_EQ(verified,
+            QStringList{u"Verified Eos "_s + *model->testConnectionVersion() + u" · 127.0.0.1:"_s +
+                        QString::number(console.tcpPort(OSCTCPFraming::packetLength)) +
+                        u" · TCP · Packet length (OSC 1.0)"_s});
   EXPECT_TRUE(model->testConnectionIdentity());
   EXPECT_TRUE(timing->pendingDelays().isEmpty());
 }

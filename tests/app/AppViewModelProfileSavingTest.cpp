@@ -66,12 +66,13 @@ TEST_F(ProfileSaving, ReplacesTheSelectionOrAppendsAndKeepsARelayCodeFirst) {
     EXPECT_EQ(after.mid(0, at) + after.mid(at + 1), before.mid(row.selectFirst ? 1 : 0))
         << row.name;
     const QHash<QString, QString> expectedKeychain =
-        row.relay ? QHash<QString, QString>{{AppViewModel::relayKeyAccount(saved.id), pairingCode()}}
-                  : QHash<QString, QString>{};
+        row.relay
+            ? QHash<QString, QString>{{AppViewModel::relayKeyAccount(saved.id), pairingCode()}}
+            : QHash<QString, QString>{};
     EXPECT_EQ(keychainAtChange, expectedKeychain) << row.name;
-    EXPECT_EQ(decodeJsonText<QList<ConsoleConnectionProfile>>(
-                  storedText(u"connectionProfiles.v1"_s)),
-              after)
+    EXPECT_EQ(
+        decodeJsonText<QList<ConsoleConnectionProfile>>(storedText(u"connectionProfiles.v1"_s)),
+        after)
         << row.name;
   }
 }
@@ -99,7 +100,8 @@ TEST_F(ProfileSaving, NewConnectionAndTheExamplesFillOnlyTheForm) {
                        u"8001"_s, false, QString()));
   EXPECT_EQ(model->selectedConnectionProfileID(), std::nullopt);
 
-  for (const auto which : {AppViewModel::BuiltInProfile::first, AppViewModel::BuiltInProfile::second}) {
+  for (const auto which :
+       {AppViewModel::BuiltInProfile::first, AppViewModel::BuiltInProfile::second}) {
     const ConsoleConnectionProfile &example =
         examples.at(which == AppViewModel::BuiltInProfile::first ? 0 : 1);
     model->applyBuiltInProfile(which);
