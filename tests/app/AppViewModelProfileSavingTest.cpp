@@ -16,19 +16,23 @@ QString pairingCode() { return QString::fromLatin1(QByteArray(32, 'p').toBase64(
 using ProfileSaving = AppViewModelTest;
 
 TEST_F(ProfileSaving, ReplacesTheSelectionOrAppendsAndKeepsARelayCodeFirst) {
-  const QString refused =
+  const QString keychainRefused =
       u"Could not save pairing code in Keychain: "_s + TarnikRelaySecurity::Failure{}.description();
   const struct {
     const char *name;
     bool selectFirst;
     bool relay;
     bool keychainRefuses;
+    QString host;
+    std::optional<QString> refusal;
   } cases[] = {
-      {"a new direct profile", false, false, false},
-      {"the selected profile", true, false, false},
-      {"a new relay profile", false, true, false},
-      {"the selected profile as a relay", true, true, false},
-      {"a relay code the keychain refuses", false, true, true},
+      {"a new direct profile", false, false, false, u"10.0.0.9"_s, {}},
+      {"the selected profile", true, false, false, u"10.0.0.9"_s, {}},
+      {"a new relay profile", false, true, false, u"10.0.0.9"_s, {}},
+      {"the selected profile as a relay", true, true, false, u"10.0.0.9"_s, {}},
+      {"a relay code the keychain refuses", false, true, true, u"10.0.0.9"_s, keychainRefused},
+      {"a form without a host", true, true, false, u" "_s,
+       u"Enter a console IP address or hostname."_s},
   };
   for (const auto &row : cases) {
     settings.clear();
@@ -38,7 +42,7 @@ TEST_F(ProfileSaving, ReplacesTheSelectionOrAppendsAndKeepsARelayCodeFirst) {
     const QList<ConsoleConnectionProfile> before = model->savedConnectionProfiles();
     if (row.selectFirst) model->applyConnectionProfile(before.first());
     model->setConsoleName(u"Desk"_s);
-    model->setConsoleIP(u"10.0.0.9"_s);
+    model->setConsoleIP(row.host);
     model->setUsesMacRelay(row.relay);
     model->setRelayPairingCode(row.relay ? u" "_s + pairingCode() : QString());
     keychainFails = row.keychainRefuses;
@@ -51,11 +55,12 @@ TEST_F(ProfileSaving, ReplacesTheSelectionOrAppendsAndKeepsARelayCodeFirst) {
     model->saveConnectionProfile();
 
     const QList<ConsoleConnectionProfile> after = model->savedConnectionProfiles();
-    if (row.keychainRefuses) {
-      EXPECT_EQ(model->testConnectionStatus(), refused) << row.name;
+    if (row.refusal) {
+      EXPECT_EQ(model->testConnectionStatus(), *row.refusal) << row.name;
       EXPECT_EQ(after, before) << row.name;
       EXPECT_EQ(storedText(u"connectionProfiles.v1"_s), storedBefore) << row.name;
       EXPECT_FALSE(keychainAtChange) << row.name;
+      EXPECT_TRUE(keychain.isEmpty()) << row.name;
       continue;
     }
     ASSERT_EQ(after.size(), before.size() + (row.selectFirst ? 0 : 1)) << row.name;
