@@ -564,7 +564,8 @@ class AppViewModel final : public ObservableObject {
   void replayDeferredPatchReads();
   void applyPatchWrite();
   void prepareLiveControls();
-  void scheduleNotificationRefresh();
+  // A full sync once the console has been quiet for a moment, with the reason it shows.
+  void scheduleNotificationRefresh(const QString &reason = QStringLiteral("Console data changed"));
   void handleShowCleared();
 
   // Snapshot storage (AppViewModelSavedShows.cpp)
@@ -747,7 +748,7 @@ class AppViewModel final : public ObservableObject {
   void handleShowLoaded(const QString &path);
   void invalidateCompletedSync(const QString &status);
   void handleChangeNotification(bool isPatch);
-  void handleConsoleDataChanged(const QUuid &session);
+  void handleConsoleDataChanged(const QUuid &session, const QString &reason);
 
   // Profiles and the connection test (AppViewModelProfiles.cpp, AppViewModelConnectionTest.cpp)
   // Applies and connects to the last connected profile when it still reads and validates.
@@ -799,6 +800,9 @@ class AppViewModel final : public ObservableObject {
       const PatchFixtureChoice &choice, const std::optional<FixtureCatalogMode> &mode,
       const std::optional<QString> &consoleLibraryVersion);
   void continuePatchWriteChecks(PendingPatchWrite write);
+  // The refresh after a sync thrown away for a patch change; a pending write whose patch
+  // changed under it is read again, up to a limit.
+  void refreshAfterPatchChange();
   void verifyPatchWrite(const PendingPatchWrite &write);
   static bool canContinuePatchWrite(const QPointer<AppViewModel> &model, const QUuid &session,
                                     const QString &showIdentity);

@@ -1,4 +1,5 @@
 #include "app/AppViewModel.h"
+#include "model/ShowIdentity.h"
 #include "operations/EosPatchCommands.h"
 
 #include <set>
@@ -23,23 +24,13 @@ constexpr int repeatedReadLimit = 3;
 void AppViewModel::applyPatchWrite() {
   if (!pendingPatchWrite_) return;
   PendingPatchWrite write = *pendingPatchWrite_;
-  if (write.sessionID != sessionID_ || knownLiveShowIdentity_ != write.showIdentity ||
-      publishedShowIdentity_ != write.showIdentity) {
+  if (write.sessionID != sessionID_ || !isSameShow(knownLiveShowIdentity_, write.showIdentity) ||
+      !isSameShow(publishedShowIdentity_, write.showIdentity)) {
     return clearPendingPatchWrite(
         u"The show changed during patching. Review the current patch before trying again."_s);
   }
-  if (write.changedDuringRead) {
-    if (write.phase == PatchWritePhase::sending) return;
-    if (write.repeatedReads >= repeatedReadLimit) {
-      return clearPendingPatchWrite(
-          u"The console patch kept changing during verification. Sync and review it before "
-          "trying again."_s);
-    }
-    write.changedDuringRead = false;
-    ++write.repeatedReads;
-    pendingPatchWrite_ = std::move(write);
-    return requestFullSync(u"Patch changed during readback — checking again"_s);
-  }
+  // A patch change under this sync never gets here: the sync was thrown away and the write
+  // waits for its re-read (refreshAfterPatchChange).
   switch (write.phase) {
     case PatchWritePhase::checking:
       return continuePatchWriteChecks(std::move(write));
@@ -48,6 +39,23 @@ void AppViewModel::applyPatchWrite() {
     case PatchWritePhase::verifying:
       return verifyPatchWrite(write);
   }
+}
+
+void AppViewModel::refreshAfterPatchChange() {
+  if (!pendingPatchWrite_ || pendingPatchWrite_->phase == PatchWritePhase::sending ||
+      !pendingPatchWrite_->changedDuringRead) {
+    return scheduleNotificationRefresh();
+  }
+  if (pendingPatchWrite_->repeatedReads >= repeatedReadLimit) {
+    clearPendingPatchWrite(
+        u"The console patch kept changing during verification. Sync and review it before "
+        "trying again."_s);
+    return scheduleNotificationRefresh();
+  }
+  // The same phase runs again on the re-read, once the console has been quiet a moment.
+  pendingPatchWrite_->changedDuringRead = false;
+  ++pendingPatchWrite_->repeatedReads;
+  scheduleNotificationRefresh(u"Patch changed during readback — checking again"_s);
 }
 
 void AppViewModel::continuePatchWriteChecks(PendingPatchWrite write) {
@@ -117,7 +125,7 @@ bool AppViewModel::canContinuePatchWrite(const QPointer<AppViewModel> &model, co
   if (!model) return false;
   const AppViewModel &self = *model;
   const std::optional<double> pingAt = self.oscManager_->lastPingResponseUptime();
-  return self.sessionID_ == session && self.knownLiveShowIdentity_ == showIdentity &&
+  return self.sessionID_ == session && isSameShow(self.knownLiveShowIdentity_, showIdentity) &&
          self.canControlFixtures() && self.pendingPatchWrite_ &&
          self.pendingPatchWrite_->phase == PatchWritePhase::sending && pingAt &&
          self.timing_->uptime() - *pingAt <= pingFreshness;
@@ -138,7 +146,7 @@ void AppViewModel::handlePatchSessionResult(const EosPatchCommandSession::Result
   if (!model) return;
   AppViewModel &self = *model;
   const std::optional<PendingPatchWrite> &write = self.pendingPatchWrite_;
-  if (!write || write->sessionID != session || write->showIdentity != showIdentity ||
+  if (!write || write->sessionID != session || !isSameShow(write->showIdentity, showIdentity) ||
       self.sessionID_ != session) {
     return;
   }

@@ -156,22 +156,22 @@ void AppViewModel::handleChangeNotification(bool isPatch) {
   }
 }
 
-void AppViewModel::scheduleNotificationRefresh() {
+void AppViewModel::scheduleNotificationRefresh(const QString &reason) {
   if (!oscManager_->isConnected()) return;
   if (syncGeneration_) {
     refreshNeededAfterSync_ = true;
     return;
   }
   // Replacing the handle cancels the earlier item, so the delay starts again.
-  notificationRefreshWorkItem_ =
-      timing_->schedule(notificationRefreshDelay,
-                        [this, session = sessionID_] { handleConsoleDataChanged(session); });
+  notificationRefreshWorkItem_ = timing_->schedule(
+      notificationRefreshDelay,
+      [this, session = sessionID_, reason] { handleConsoleDataChanged(session, reason); });
 }
 
-void AppViewModel::handleConsoleDataChanged(const QUuid &session) {
+void AppViewModel::handleConsoleDataChanged(const QUuid &session, const QString &reason) {
   // The item dies with the model, so only a stale session or a lost link can meet it here.
   if (session != sessionID_ || !oscManager_->isConnected()) return;
-  requestFullSync(u"Console data changed"_s);
+  requestFullSync(reason);
 }
 
 }  // namespace tarnik

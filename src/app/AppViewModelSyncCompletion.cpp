@@ -6,12 +6,6 @@ using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
-namespace {
-
-constexpr int repeatedReadLimit = 3;
-
-}  // namespace
-
 void AppViewModel::completeSync(SyncGeneration &generation) {
   const auto answered = [](const auto &rows, qint64 skipped, std::optional<qint64> expected) {
     return expected && qint64(rows.size()) + skipped == *expected;
@@ -46,17 +40,7 @@ void AppViewModel::discardSyncAfterPatchChange() {
   assign(syncProgressDescription_, u"Patch changed — staged results discarded"_s,
          &AppViewModel::syncProgressDescriptionChanged);
   refreshNeededAfterSync_ = false;
-  if (pendingPatchWrite_ && pendingPatchWrite_->phase != PatchWritePhase::sending &&
-      pendingPatchWrite_->changedDuringRead) {
-    if (pendingPatchWrite_->repeatedReads >= repeatedReadLimit) {
-      clearPendingPatchWrite(
-          u"The console patch kept changing during verification. Sync and review it before trying again."_s);
-    } else {
-      pendingPatchWrite_->changedDuringRead = false;
-      ++pendingPatchWrite_->repeatedReads;
-    }
-  }
-  scheduleNotificationRefresh();
+  refreshAfterPatchChange();
 }
 
 void AppViewModel::publishSync(SyncGeneration &generation) {

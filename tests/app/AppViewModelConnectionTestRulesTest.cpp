@@ -64,6 +64,25 @@ TEST_F(ConnectionTestRules, AUDPTestMayNotTakeTheListenPortOfTheActiveUDPSession
   }
 }
 
+TEST_F(ConnectionTestRules, AFormThatDoesNotValidateStartsNoTest) {
+  const struct {
+    QString host, sendPort;
+    QString status;
+  } cases[] = {
+      {u" "_s, u"3032"_s, u"Enter a console IP address or hostname."_s},
+      {u"127.0.0.1"_s, u"0"_s, u"Destination port must be 1–65535."_s},
+  };
+  for (const auto &row : cases) {
+    model->setConsoleIP(row.host);
+    model->setCustomSendPort(row.sendPort);
+    model->testConnection();
+    EXPECT_EQ(model->testConnectionStatus(), row.status);
+    EXPECT_FALSE(model->isTestingConnection());
+    EXPECT_EQ(AppViewModelTestAccess::connectionTestManager(*model), nullptr);
+    EXPECT_TRUE(timing->pendingDelays().isEmpty());
+  }
+}
+
 TEST_F(ConnectionTestRules, ConnectEndsARunningTestAndNothingOfItLandsLater) {
   console.silent = true;
   fillForm(OSCTransport::tcp, console.tcpPort(OSCTCPFraming::packetLength), 8001);

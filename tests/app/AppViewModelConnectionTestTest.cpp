@@ -4,6 +4,8 @@
 #include "support/EosConsoleDouble.h"
 #include "support/QtPrinting.h"
 
+#include <QTcpServer>
+
 using namespace Qt::StringLiterals;
 
 namespace tarnik::testing {
@@ -14,8 +16,9 @@ class ConnectionTest : public AppViewModelTest {
   ConnectionTest() {
     timing = std::make_shared<ManualAppTiming>(systemUptime(), referenceSecondsNow());
     model = makeModel({.makeConnectionTestManager = [this] {
-      auto manager = std::make_unique<OSCManager>(8.0, 5.0);
+      auto manager = std::make_unique<OSCManager>(0.5, 5.0);
       lastManager = manager.get();
+      managers.append(manager.get());
       return manager;
     }});
     model->setConsoleIP(u"127.0.0.1"_s);
@@ -29,6 +32,7 @@ class ConnectionTest : public AppViewModelTest {
   EosConsoleDouble console;
   std::unique_ptr<AppViewModel> model;
   QPointer<OSCManager> lastManager;
+  QList<QPointer<OSCManager>> managers;
 };
 
 TEST_F(ConnectionTest, AVersionAndAMatchedPingVerifyAndCloseThePrivateConnection) {
@@ -57,6 +61,44 @@ TEST_F(ConnectionTest, WithoutAPingAnswerTheDeadlineEndsTheTestWithTheRouteNamed
   EXPECT_TRUE(model->testConnectionStatus().endsWith(
       u". A route to the console is required, including over cellular/VPN."_s));
   EXPECT_EQ(testManager(), nullptr);
+}
+
+// The second press replaces the first test: its manager goes and its answers never land.
+TEST_F(ConnectionTest, PressedTwiceOnlyTheSecondTestReports) {
+  QStringList verified;
+  QObject::connect(model.get(), &AppViewModel::testConnectionStatusChanged, model.get(), [&] {
+    if (model->testConnectionStatus().startsWith(u"Verified"_s))
+      verified.append(model->testConnectionStatus());
+  });
+  model->testConnection();
+  model->setTcpFraming(OSCTCPFraming::packetLength);
+  model->setCustomSendPort(QString::number(console.tcpPort(OSCTCPFraming::packetLength)));
+  model->testConnection();
+  ASSERT_EQ(managers.size(), 2);
+  EXPECT_TRUE(waitUntil([&] { return managers.first().isNull(); }));
+  ASSERT_TRUE(waitUntil([&] { return !model->isTestingConnection(); }));
+  ASSERT_TRUE(model->testConnectionVersion());
+  EXPECT_EQ(verified,
+            QStringList{u"Verified Eos "_s + *model->testConnectionVersion() + u" · 127.0.0.1:"_s +
+                        QString::number(console.tcpPort(OSCTCPFraming::packetLength)) +
+                        u" · TCP · Packet length (OSC 1.0)"_s});
+  EXPECT_TRUE(model->testConnectionIdentity());
+  EXPECT_TRUE(timing->pendingDelays().isEmpty());
+}
+
+TEST_F(ConnectionTest, AClosedPortShowsTheManagersErrorWhileTheTestRuns) {
+  quint16 closedPort = 0;
+  {
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    closedPort = server.serverPort();
+  }
+  model->setCustomSendPort(QString::number(closedPort));
+  model->testConnection();
+  ASSERT_TRUE(waitUntil([&] { return model->testConnectionStatus().startsWith(u"Testing: "_s); }));
+  ASSERT_TRUE(lastManager && lastManager->lastError());
+  EXPECT_EQ(model->testConnectionStatus(), u"Testing: "_s + *lastManager->lastError());
+  EXPECT_TRUE(model->isTestingConnection());
 }
 
 }  // namespace

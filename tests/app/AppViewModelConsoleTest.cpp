@@ -160,6 +160,7 @@ TEST_F(AppViewModelCommandsTest, RefusesBadInputBeforeSendingAnything) {
       {u"12"_s, QString(257, u'x'), {}, u"Record Cue 12 — invalid label"_s},
       {u"12"_s, u"a\tb"_s, {}, u"Record Cue 12 — invalid label"_s},
       {u"12"_s, {}, u"nan"_s, u"Record Cue 12 — invalid time"_s},
+      {u"12"_s, {}, u"inf"_s, u"Record Cue 12 — invalid time"_s},
       {u"12"_s, {}, u"-3"_s, u"Record Cue 12 — invalid time"_s},
       {u"12"_s, {}, u"1e3"_s, u"Record Cue 12 — invalid time"_s},
       {u"12"_s, {}, u"0x1p3"_s, u"Record Cue 12 — invalid time"_s},

@@ -64,6 +64,25 @@ TEST_F(AppViewModelDispatcherTest, ShowsAreNamedByTheirLastPathComponent) {
   }
 }
 
+// The console's show name replaces the one taken from the path; a blank one says nothing.
+TEST_F(AppViewModelDispatcherTest, AShowNameOfBlanksChangesNothing) {
+  const QList<std::pair<const char *, const char *>> cases{
+      {" Spring Gala ", "Spring Gala"},
+      {"  ", "Gala"},
+      {"\n\t", "Gala"},
+      {"", "Gala"},
+  };
+  for (const auto &[name, shown] : cases) {
+    const std::unique_ptr<AppViewModel> model = makeModel();
+    model->handleOSCMessage(u"/eos/out/get/show/path"_s, {text("/shows/Gala.esf")});
+    model->handleOSCMessage(u"/eos/out/show/name"_s, {text(name)});
+    EXPECT_EQ(model->showFileName(), QString::fromUtf8(shown)) << name;
+    // A later path of the same show keeps the console's name.
+    model->handleOSCMessage(u"/eos/out/get/show/path"_s, {text("/shows/Gala.esf")});
+    EXPECT_EQ(model->showFileName(), QString::fromUtf8(shown)) << name;
+  }
+}
+
 TEST_F(AppViewModelDispatcherTest, DataOfAnotherShowLeavesTheScreen) {
   const std::unique_ptr<AppViewModel> model = makeModel();
   AppViewModelTestAccess::setShowOnScreen(*model, u"/shows/a.esf"_s, u"a"_s, 1.0,

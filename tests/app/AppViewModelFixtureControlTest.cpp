@@ -69,7 +69,8 @@ TEST_F(AppViewModelFixtureControlTest, LiveControlsReadWriteAndIdentifyOnTheirOw
     ASSERT_TRUE(model->fixtureControls().requestParameters(row.channel));
     ASSERT_TRUE(
         waitUntil([&] { return model->fixtureControls().state(row.channel)->parameters.size(); }));
-    for (double level : {std::nan(""), std::numeric_limits<double>::infinity(), 80.0})
+    for (double level : {std::nan(""), std::numeric_limits<double>::infinity(),
+                         -std::numeric_limits<double>::infinity(), 80.0})
       model->setIntensity(row.channel, level);
   }
   // One write that must arrive last: once it is in, everything sent before it is too, and
@@ -92,7 +93,11 @@ TEST_F(AppViewModelFixtureControlTest, LiveControlsReadWriteAndIdentifyOnTheirOw
   EXPECT_EQ(model->commandHistory().last().source, "Sent"_L1);
 
   // A channel outside the patch is never asked about; viewer mode closes the gate.
+  const QString parkStatus = model->parkStatusMessage();
   EXPECT_FALSE(model->parkChannel(900, FixtureParkAction::park));
+  EXPECT_FALSE(model->isRefreshingParkedChannels());
+  EXPECT_EQ(model->parkStatusMessage(), parkStatus);
+  EXPECT_EQ(console.tcpClientCount(), 2);
   EXPECT_TRUE(model->canControlFixtures());
   model->setInteractionMode(InteractionMode::viewer);
   EXPECT_FALSE(model->canControlFixtures());

@@ -210,15 +210,27 @@ TEST_P(PatchOnTCP, ChannelReadsAnswerTheNewestReasonAndWaitForASync) {
   }
   EXPECT_EQ(reads, (QStringList{u"/eos/get/patch/1"_s, u"/eos/get/patch/2"_s}));
 
-  // A sync asked for while a read is out waits for its answer; an unanswered read is a lost
-  // console.
+  // A sync asked for while a read is out waits for its answer, and starts after it.
+  const qsizetype syncs = requestsFor(u"/eos/get/patch/count");
+  model->readChannelPatch(2, {0, Purpose::levelRefresh});
+  model->requestFullSync(u"Console data changed"_s);
+  EXPECT_EQ(model->dataStatusMessage(), u"Waiting for channel readback"_s);
+  EXPECT_EQ(requestsFor(u"/eos/get/patch/count"), syncs);
+  ASSERT_TRUE(synced());
+  EXPECT_EQ(requestsFor(u"/eos/get/patch/count"), syncs + 1);
+
+  // An unanswered read is a lost console.
   console.setHandler(u"/eos/get/patch/12"_s,
                      [](const OSCMessage &) { return QList<OSCMessage>(); });
+  AppViewModelTestAccess::setWantsConnection(*model, true);
   model->readChannelPatch(12, {0, Purpose::levelRefresh});
   model->requestFullSync(u"Console data changed"_s);
   EXPECT_EQ(model->dataStatusMessage(), u"Waiting for channel readback"_s);
   timing->advance(2);
-  EXPECT_EQ(model->dataStatusMessage(), u"Channel 12 readback timed out — cached data retained"_s);
+  EXPECT_TRUE(model->dataStatusMessage().startsWith(
+      u"Channel 12 readback timed out — cached data retained"_s))
+      << model->dataStatusMessage().toStdString();
+  EXPECT_TRUE(AppViewModelTestAccess::reconnectScheduled(*model));
   EXPECT_FALSE(model->channels().isEmpty());
 }
 

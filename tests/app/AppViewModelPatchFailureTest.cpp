@@ -150,6 +150,7 @@ TEST_P(PatchFailures, APatchThatKeepsChangingDuringTheChecksEndsTheWriteAfterThr
     const qsizetype before = syncsStarted();
     model->beginPatchEditing(dimmerRange(10 + changes, 40 + changes, 40 + changes));
     QStringList statuses;
+    QStringList rereads;
     for (;;) {
       ASSERT_TRUE(waitUntil([&] { return !AppViewModelTestAccess::syncGeneration(*model); }));
       if (model->patchSubmissionState().kind != PatchSubmissionState::Kind::checking ||
@@ -157,9 +158,13 @@ TEST_P(PatchFailures, APatchThatKeepsChangingDuringTheChecksEndsTheWriteAfterThr
         break;
       statuses.append(model->dataStatusMessage());
       timing->advance(0.75);
+      rereads.append(model->dataStatusMessage());
     }
     QObject::disconnect(changing);
     EXPECT_EQ(statuses.mid(0, 3), QStringList(3, u"Patch changed during sync — reloading"_s))
+        << changes;
+    EXPECT_EQ(rereads.mid(0, 3),
+              QStringList(3, u"Patch changed during readback — checking again"_s))
         << changes;
     if (changes == 3) {
       EXPECT_EQ(syncsStarted() - before, 4);

@@ -1,5 +1,6 @@
 #include "AppViewModelTestSupport.h"
 #include "foundation/JsonCoding.h"
+#include "support/EosConsoleDouble.h"
 #include "support/QtPrinting.h"
 
 using namespace Qt::StringLiterals;
@@ -17,7 +18,23 @@ ConsoleConnectionProfile profileNamed(const QString &name, const QString &host) 
   return profile;
 }
 
-using Profiles = AppViewModelTest;
+// Answers every service with the console double's address.
+class DoubleResolver : public OSCServiceResolver {
+ public:
+  explicit DoubleResolver(quint16 port) : port(port) {}
+  void resolve(const OSCEndpoint::Service &, Completion completion) override {
+    completion(OSCEndpoint::HostPort{u"127.0.0.1"_s, port});
+  }
+  quint16 port;
+};
+
+class Profiles : public AppViewModelTest {
+ protected:
+  bool synced(const AppViewModel &model) {
+    return waitUntil([&] { return model.dataStatusMessage() == "Synced"_L1; });
+  }
+  EosConsoleDouble console;
+};
 
 TEST_F(Profiles, StartUpRestoresOnlyAStoredProfileThatReadsAndValidates) {
   const QByteArray blankHost = encodeJsonText(profileNamed(u"Desk"_s, u"  "_s));
@@ -33,7 +50,8 @@ TEST_F(Profiles, StartUpRestoresOnlyAStoredProfileThatReadsAndValidates) {
     EXPECT_EQ(storedText(u"lastConnectedProfile.v1"_s), stored.value_or(QByteArray()));
   }
 
-  const ConsoleConnectionProfile last = profileNamed(u" Desk "_s, u"127.0.0.1"_s);
+  ConsoleConnectionProfile last = profileNamed(u" Desk "_s, u"127.0.0.1"_s);
+  last.destinationPort = console.tcpPort(OSCTCPFraming::packetLength);
   settings.setValue(u"lastConnectedProfile.v1"_s, QString::fromUtf8(encodeJsonText(last)));
   auto model = makeModel();
   AppViewModelTestAccess::restoreLastConnectedProfile(*model);
@@ -41,12 +59,15 @@ TEST_F(Profiles, StartUpRestoresOnlyAStoredProfileThatReadsAndValidates) {
   EXPECT_EQ(model->consoleName(), u"Desk"_s);
   EXPECT_EQ(model->selectedConnectionProfileID(), last.id);
   EXPECT_EQ(model->dataStatusMessage(), u"Connecting…"_s);
+  EXPECT_TRUE(synced(*model));
 }
 
 // A refused port changes nothing; an accepted one forgets the stored last connection.
 TEST_F(Profiles, ADiscoveredConsoleReadsThePortFieldsStrictly) {
   for (const auto &[transport, sendPort, listenPort, status] :
        {std::tuple(OSCTransport::tcp, u"-1"_s, u"8001"_s, u"Destination port must be 1–65535."_s),
+        std::tuple(OSCTransport::tcp, u"65536"_s, u"8001"_s,
+                   u"Destination port must be 1–65535."_s),
         std::tuple(OSCTransport::udp, u"3032"_s, u"0"_s, u"UDP listen port must be 1–65535."_s),
         std::tuple(OSCTransport::tcp, u"+3032"_s, u"0"_s, u"Connecting…"_s)}) {
     settings.setValue(u"lastConnectedProfile.v1"_s, u"kept"_s);
@@ -58,6 +79,27 @@ TEST_F(Profiles, ADiscoveredConsoleReadsThePortFieldsStrictly) {
     EXPECT_EQ(model->dataStatusMessage(), status);
     EXPECT_NE(settings.contains(u"lastConnectedProfile.v1"_s), model->wantsConnection());
   }
+}
+
+// A console found by browsing is connected through its service and synced, but it is no
+// route to come back to: a new model on the same settings stays disconnected.
+TEST_F(Profiles, ADiscoveredConsoleIsReachedThroughItsServiceAndNotRestored) {
+  auto model = makeModel();
+  model->oscManager()->setServiceResolver(
+      std::make_shared<DoubleResolver>(console.tcpPort(OSCTCPFraming::slip)));
+  model->setTcpFraming(OSCTCPFraming::slip);
+  model->setCustomSendPort(u"3032"_s);
+  const OSCEndpoint service = OSCEndpoint::service(u"Desk"_s, u"_osc._tcp"_s, u"local."_s);
+  model->connectToDiscoveredConsole({QUuid::createUuid(), u"Desk"_s, service, OSCTransport::tcp});
+  EXPECT_TRUE(synced(*model));
+  ASSERT_TRUE(model->activeConnectionSettings());
+  EXPECT_EQ(model->activeConnectionSettings()->host, service.description());
+  model.reset();
+
+  auto next = makeModel();
+  AppViewModelTestAccess::restoreLastConnectedProfile(*next);
+  EXPECT_FALSE(next->wantsConnection());
+  EXPECT_EQ(next->dataStatusMessage(), u"Not synced yet"_s);
 }
 
 TarnikRelayDiscovery::Relay relayIn(const QString &domain) {
