@@ -35,6 +35,10 @@ QString skeletonText(const char16_t *skeleton, double unixMilliseconds, const QL
   return QString(reinterpret_cast<const QChar *>(text.getBuffer()), text.length());
 }
 
+double unixMilliseconds(double referenceSeconds) {
+  return (referenceSeconds + static_cast<double>(referenceDateUnixSeconds)) * 1000.0;
+}
+
 struct ByteUnit {
   const char *name;
   int fractionDigits;
@@ -54,9 +58,11 @@ QString unitAmountText(double amount, int fractionDigits, const QLocale &locale)
 }  // namespace
 
 QString timeOfDayText(double referenceSeconds, const QLocale &locale, const QTimeZone &zone) {
-  const double unixMilliseconds =
-      (referenceSeconds + static_cast<double>(referenceDateUnixSeconds)) * 1000.0;
-  return skeletonText(u"jms", unixMilliseconds, locale, zone);
+  return skeletonText(u"jms", unixMilliseconds(referenceSeconds), locale, zone);
+}
+
+QString hourMinuteText(double referenceSeconds, const QLocale &locale, const QTimeZone &zone) {
+  return skeletonText(u"jm", unixMilliseconds(referenceSeconds), locale, zone);
 }
 
 QString diagnosticsTimestampText(const QDateTime &moment, const QLocale &locale,

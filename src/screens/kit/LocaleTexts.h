@@ -17,6 +17,11 @@ namespace tarnik {
 QString timeOfDayText(double referenceSeconds, const QLocale &locale = QLocale(),
                       const QTimeZone &zone = QTimeZone::systemTimeZone());
 
+// A time of day with hour and minute only: the skeleton "jm", so the hour takes an
+// abbreviated AM/PM marker where the locale uses one ("3:07 PM" in US English).
+QString hourMinuteText(double referenceSeconds, const QLocale &locale = QLocale(),
+                       const QTimeZone &zone = QTimeZone::systemTimeZone());
+
 // Abbreviated month, day, hour, minute and second in the locale's own arrangement.
 QString diagnosticsTimestampText(const QDateTime &moment, const QLocale &locale = QLocale(),
                                  const QTimeZone &zone = QTimeZone::systemTimeZone());
