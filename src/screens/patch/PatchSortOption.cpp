@@ -3,9 +3,9 @@
 #include "foundation/NumberRules.h"
 
 #include <QStringTokenizer>
-#include <QVarLengthArray>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -16,38 +16,55 @@ namespace tarnik {
 
 namespace {
 
-// An address read once for a whole sort rather than once per comparison.
-struct AddressKey {
-  QVarLengthArray<qint64, 4> numbers;
-  QStringView text;
-};
+// The number pieces of the addresses in one sort, read once per channel rather than once
+// per comparison. Most addresses have two pieces, which the key holds itself; any further
+// pieces wait in a pool, so that the keys the sort moves stay small.
+class AddressNumbers {
+ public:
+  struct Key {
+    std::array<qint64, 2> leading{};
+    std::size_t count = 0;
+    std::size_t rest = 0;  // where the pieces after the first two start in the pool
+    const QString *text = nullptr;
+  };
 
-AddressKey addressKey(const QString &address) {
-  AddressKey key{{}, address};
-  for (const QStringView piece : QStringTokenizer(address, u'/', Qt::SkipEmptyParts)) {
-    if (const std::optional<qint64> number = parseStrictInteger<qint64>(piece))
-      key.numbers.append(*number);
+  Key add(const QString &address) {
+    Key key{.rest = pool_.size(), .text = &address};
+    for (const QStringView piece : QStringTokenizer(address, u'/', Qt::SkipEmptyParts)) {
+      const std::optional<qint64> number = parseStrictInteger<qint64>(piece);
+      if (!number) continue;
+      if (key.count < key.leading.size()) {
+        key.leading[key.count] = *number;
+      } else {
+        pool_.push_back(*number);
+      }
+      ++key.count;
+    }
+    return key;
   }
-  return key;
-}
 
-bool addressKeyBefore(const AddressKey &x, const AddressKey &y, const QCollator &collator) {
-  if (x.numbers.size() != y.numbers.size()) return collator.compare(x.text, y.text) < 0;
-  const auto [xPiece, yPiece] = std::ranges::mismatch(x.numbers, y.numbers);
-  return xPiece != x.numbers.end() && *xPiece < *yPiece;
-}
+  // As many pieces: the first that differs decides. Otherwise the whole texts decide.
+  bool before(const Key &x, const Key &y, const QCollator &collator) const {
+    if (x.count != y.count) return collator.compare(*x.text, *y.text) < 0;
+    const std::size_t leading = std::min(x.count, x.leading.size());
+    for (std::size_t index = 0; index < leading; ++index) {
+      if (x.leading[index] != y.leading[index]) return x.leading[index] < y.leading[index];
+    }
+    if (x.count <= leading) return false;
+    const qint64 *xRest = pool_.data() + x.rest;
+    const qint64 *yRest = pool_.data() + y.rest;
+    const auto [xPiece, yPiece] = std::mismatch(xRest, xRest + (x.count - leading), yRest);
+    return xPiece != xRest + (x.count - leading) && *xPiece < *yPiece;
+  }
+
+ private:
+  std::vector<qint64> pool_;
+};
 
 struct UniverseKey {
   qint64 universe;
-  AddressKey address;
+  AddressNumbers::Key address;
 };
-
-UniverseKey universeKey(const Channel &channel) {
-  const std::optional<Channel::ParsedAddress> parsed = channel.parsedAddress();
-  // Channels without a universe go after every channel with one.
-  return {parsed ? parsed->universe : std::numeric_limits<qint64>::max(),
-          addressKey(channel.address)};
-}
 
 struct TypeKey {
   QString name;
@@ -95,13 +112,16 @@ QCollator standardCollator(const QLocale &locale) {
 }
 
 bool addressOrderedBefore(const QString &x, const QString &y, const QCollator &collator) {
-  return addressKeyBefore(addressKey(x), addressKey(y), collator);
+  AddressNumbers numbers;
+  const AddressNumbers::Key xKey = numbers.add(x);
+  return numbers.before(xKey, numbers.add(y), collator);
 }
 
 void orderPatchChannels(QList<qsizetype> &positions, const QList<Channel> &channels,
                         PatchSortOption option, const QLocale &locale) {
   if (positions.size() < 2) return;
   const QCollator collator = standardCollator(locale);
+  AddressNumbers numbers;
   switch (option) {
     case PatchSortOption::channel:
       orderByKey(
@@ -109,16 +129,24 @@ void orderPatchChannels(QList<qsizetype> &positions, const QList<Channel> &chann
       return;
     case PatchSortOption::address:
       orderByKey(
-          positions, channels, [](const Channel &c) { return addressKey(c.address); },
-          [&](const AddressKey &a, const AddressKey &b) {
-            return addressKeyBefore(a, b, collator);
+          positions, channels, [&](const Channel &c) { return numbers.add(c.address); },
+          [&](const AddressNumbers::Key &a, const AddressNumbers::Key &b) {
+            return numbers.before(a, b, collator);
           });
       return;
     case PatchSortOption::universe:
-      orderByKey(positions, channels, universeKey, [&](const UniverseKey &a, const UniverseKey &b) {
-        if (a.universe != b.universe) return a.universe < b.universe;
-        return addressKeyBefore(a.address, b.address, collator);
-      });
+      orderByKey(
+          positions, channels,
+          [&](const Channel &c) {
+            const std::optional<Channel::ParsedAddress> parsed = c.parsedAddress();
+            // Channels without a universe go after every channel with one.
+            return UniverseKey{parsed ? parsed->universe : std::numeric_limits<qint64>::max(),
+                               numbers.add(c.address)};
+          },
+          [&](const UniverseKey &a, const UniverseKey &b) {
+            if (a.universe != b.universe) return a.universe < b.universe;
+            return numbers.before(a.address, b.address, collator);
+          });
       return;
     case PatchSortOption::on:
       // Higher snapshot levels first; equal levels by channel number.

@@ -1,6 +1,7 @@
 #include "screens/patch/PatchView.h"
 
 #include "app/AppViewModel.h"
+#include "foundation/TextRules.h"
 #include "screens/kit/EmptyStateView.h"
 #include "screens/kit/NavigationStack.h"
 #include "screens/kit/ScreenRefresh.h"
@@ -259,7 +260,9 @@ void PatchView::redrawRows() {
   if (!rowsStale_) return;
   rowsStale_ = false;
   const QList<Channel> &channels = app_.channels();
-  if (searchIndexStale_) {
+  // Folding every channel's texts takes a moment in a large patch, and a list without a
+  // search never reads them.
+  if (searchIndexStale_ && !trimmedText(search_->text()).isEmpty()) {
     searchIndex_ = PatchSearchIndex(channels, locale_);
     searchIndexStale_ = false;
   }

@@ -72,7 +72,7 @@ class PatchView : public QWidget {
   PatchSortOption sortOption_ = PatchSortOption::channel;
   bool parkedOnly_ = false;
 
-  // The search texts are folded once per change of the channels, and the rows are
+  // The search texts are folded at most once per change of the channels, and the rows are
   // worked out again only when the channels, the park states or a choice changed.
   PatchSearchIndex searchIndex_;
   bool searchIndexStale_ = true;

@@ -36,8 +36,8 @@ class PatchSearchIndex {
 };
 
 // What a search and the "Parked Only" filter leave of the channels, then ordered: positions
-// in `channels`, in the order the rows show them. The index must be the one built for these
-// channels, in the same locale.
+// in `channels`, in the order the rows show them. With a search, the index must be the one
+// built for these channels in the same locale; a search that is blank never reads it.
 QList<qsizetype> visiblePatchChannels(const QList<Channel> &channels,
                                       const PatchSearchIndex &searchIndex,
                                       const QString &searchText, bool parkedOnly,
