@@ -79,7 +79,7 @@ PatchView::PatchView(AppViewModel &app, Destinations destinations, QWidget *pare
     rowsStale_ = true;
   });
   connect(&app_.fixtureControls(), &FixtureControlStore::statesByChannelChanged, this,
-          [this] { rowsStale_ = true; });
+          [this] { parkStatesStale_ = true; });
   auto *screenRefresh = new ScreenRefresh(this, [this] { redraw(); });
   screenRefresh->observe(app_);
   screenRefresh->observe(app_.fixtureControls());
@@ -219,9 +219,8 @@ void PatchView::redraw() {
   if (banner) banner_->setContent(*banner);
   banner_->setVisible(banner.has_value());
 
-  const PatchListContent content = patchListContent(
-      hasChannels, rows_->rowCount() > 0, parkedOnly_,
-      hasConfirmedParkedChannel(app_.channels(), app_.fixtureControls().statesByChannel()));
+  const PatchListContent content =
+      patchListContent(hasChannels, rows_->rowCount() > 0, parkedOnly_, hasConfirmedParkedChannel_);
   switch (content) {
     case PatchListContent::emptyPatch: {
       const PatchEmptyState state =
@@ -257,23 +256,29 @@ void PatchView::redraw() {
 }
 
 void PatchView::redrawRows() {
-  if (!rowsStale_) return;
-  rowsStale_ = false;
+  // A change of the park states alone moves rows only while "Parked Only" is on.
+  const bool refilter = rowsStale_ || (parkStatesStale_ && parkedOnly_);
+  if (!refilter && !parkStatesStale_) return;
   const QList<Channel> &channels = app_.channels();
-  // Folding every channel's texts takes a moment in a large patch, and a list without a
-  // search never reads them.
-  if (searchIndexStale_ && !trimmedText(search_->text()).isEmpty()) {
-    searchIndex_ = PatchSearchIndex(channels, locale_);
-    searchIndexStale_ = false;
-  }
   const std::map<int, FixtureControlState> &states = app_.fixtureControls().statesByChannel();
-  QList<qsizetype> shown = visiblePatchChannels(channels, searchIndex_, search_->text(),
-                                                parkedOnly_, states, sortOption_, locale_);
+  if (refilter) {
+    // Folding every channel's texts takes a moment in a large patch, and a list without a
+    // search never reads them.
+    if (searchIndexStale_ && !trimmedText(search_->text()).isEmpty()) {
+      searchIndex_ = PatchSearchIndex(channels, locale_);
+      searchIndexStale_ = false;
+    }
+    shown_ = visiblePatchChannels(channels, searchIndex_, search_->text(), parkedOnly_, states,
+                                  sortOption_, locale_);
+  }
+  rowsStale_ = false;
+  parkStatesStale_ = false;
   std::vector<bool> parked;
-  parked.reserve(std::size_t(shown.size()));
-  for (const qsizetype position : shown)
+  parked.reserve(std::size_t(shown_.size()));
+  for (const qsizetype position : shown_)
     parked.push_back(isConfirmedParked(channels[position].number, states));
-  rows_->setRows(channels, std::move(shown), std::move(parked));
+  hasConfirmedParkedChannel_ = hasConfirmedParkedChannel(channels, states);
+  rows_->setRows(channels, shown_, std::move(parked));
 }
 
 void PatchView::redrawMenu() {

@@ -77,6 +77,9 @@ class PatchView : public QWidget {
   PatchSearchIndex searchIndex_;
   bool searchIndexStale_ = true;
   bool rowsStale_ = true;
+  bool parkStatesStale_ = true;
+  QList<qsizetype> shown_;  // positions in the model's channels, in row order
+  bool hasConfirmedParkedChannel_ = false;
 
   NavigationStack *navigation_;
   QLineEdit *search_ = nullptr;

@@ -88,13 +88,6 @@ TEST(PatchOrdering, EachOptionOrdersAsTheListPromises) {
   }
 }
 
-TEST(PatchOrdering, TitlesInPickerOrder) {
-  QStringList titles;
-  for (const PatchSortOption option : allPatchSortOptions) titles.append(title(option));
-  EXPECT_EQ(titles, (QStringList{u"Channel"_s, u"Address"_s, u"Universe"_s, u"Snapshot Level"_s,
-                                 u"Type"_s}));
-}
-
 TEST(PatchOrdering, MixedShapesMakeTheAddressComparisonCircular) {
   // Same counts compare numbers, different counts compare texts: no strict weak ordering,
   // which is why the list only ever sorts stably.
