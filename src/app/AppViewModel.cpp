@@ -32,7 +32,11 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
       makeConnectionTestManager_(arguments.makeConnectionTestManager
                                      ? std::move(arguments.makeConnectionTestManager)
                                      : ConnectionTestManagerFactory(
-                                           [] { return std::make_unique<OSCManager>(8.0, 5.0); })) {
+                                           [] { return std::make_unique<OSCManager>(8.0, 5.0); })),
+      makePatchCommandSession_(
+          arguments.makePatchCommandSession ? std::move(arguments.makePatchCommandSession) : [] {
+            return std::make_unique<EosPatchCommandSession>(EosPatchCommandSession::Options{});
+          }) {
   Q_ASSERT(defaults_);
   // The order matters: the profiles decide whether older settings are carried over, and
   // the selected profile, once known, overrides what the individual keys said.

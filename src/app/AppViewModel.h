@@ -235,6 +235,8 @@ class AppViewModel final : public ObservableObject {
     std::function<std::unique_ptr<EosParkSession>()> makeParkSession{};
     std::function<std::unique_ptr<EosLiveControlSession>()> makeLiveControlSession{};
     std::shared_ptr<LevelCommandScheduling> fixtureControlScheduler{};
+    // Patch edits: the session of each write (none: its own connection, 8 s steps).
+    std::function<std::unique_ptr<EosPatchCommandSession>()> makePatchCommandSession{};
   };
 
   explicit AppViewModel(Arguments arguments, QObject *parent = nullptr);
@@ -264,6 +266,8 @@ class AppViewModel final : public ObservableObject {
 
   // The keychain account of a relay profile's pairing code.
   static QString relayKeyAccount(const QUuid &profileID);
+  // The port text a console listens on for this transport and framing.
+  static QString defaultSendPort(OSCTransport transport, OSCTCPFraming framing);
 
   // Connection lifecycle (AppViewModelConnection.cpp, AppViewModelTransport.cpp,
   // AppViewModelConnect.cpp)
@@ -578,7 +582,9 @@ class AppViewModel final : public ObservableObject {
   // Connection lifecycle (AppViewModelConnection.cpp, AppViewModelTransport.cpp,
   // AppViewModelConnect.cpp)
   void bindConnectionState();
+  void scheduleInitialSync();
   void startInitialSync(const QUuid &transitionID);
+  void consoleAnswered();
   void performReconnectAttempt(int attempt, const QString &status);
   // Seconds since the last proof of life of the ready transport on the monotonic clock:
   // the matched ping, else the moment the socket became ready.
@@ -690,6 +696,8 @@ class AppViewModel final : public ObservableObject {
   QUuid transportTransitionID_ = QUuid::createUuid();
   bool transportWasReady_ = false;
   std::optional<double> socketReadyAt_;  // monotonic seconds (AppTiming::uptime)
+  // A ready UDP socket whose initial sync waits for the console's first answer.
+  bool initialSyncAwaitsConsole_ = false;
   bool wantsConnection_ = false;
   bool isSuspended_ = false;
   std::optional<OSCEndpoint> resumeEndpoint_;
@@ -806,7 +814,8 @@ class AppViewModel final : public ObservableObject {
   static void directPatchReadTimedOut(const QPointer<AppViewModel> &model, const QUuid &session,
                                       qint64 channel, DirectPatchReadIntent intent);
   void runQueuedFullRefresh();
-  QPointer<EosPatchCommandSession> patchCommandSession_;
+  std::function<std::unique_ptr<EosPatchCommandSession>()> makePatchCommandSession_;
+  QPointer<EosPatchCommandSession> patchCommandSession_;  // a child of the model
   void parseCueFragment(const QList<OSCArgument> &arguments, const AddressComponents &components);
   QHash<QString, FragmentAccumulator> directPatchFragments_;
   QHash<QString, FragmentAccumulator> directCueFragments_;

@@ -1,5 +1,6 @@
 #include "app/AppViewModel.h"
 #include "foundation/TextRules.h"
+#include "model/ShowIdentity.h"
 
 #include <QRegularExpression>
 
@@ -34,7 +35,7 @@ bool isRecordTime(const QString &text) {
 bool AppViewModel::isShowDataCurrent() const {
   return !showIsCleared_ && !syncGeneration_ && completedSyncSessionID_ == sessionID_ &&
          knownLiveShowIdentity_ && !knownLiveShowIdentity_->isEmpty() &&
-         knownLiveShowIdentity_ == publishedShowIdentity_;
+         isSameShow(knownLiveShowIdentity_, publishedShowIdentity_);
 }
 
 bool AppViewModel::ensureControlAllowed(const QString &action, bool requiresCurrentShowData) {

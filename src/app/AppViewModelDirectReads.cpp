@@ -1,7 +1,9 @@
 #include "app/AppViewModel.h"
 #include "app/CueReplyFields.h"
 #include "app/ReplyArguments.h"
+#include "app/ReplyFieldCount.h"
 #include "foundation/NumberRules.h"
+#include "model/ShowIdentity.h"
 
 #include <algorithm>
 
@@ -67,16 +69,17 @@ void AppViewModel::parsePatchFragment(const QList<OSCArgument> &arguments,
   const std::optional<qint64> channel = parseStrictInteger<qint64>(components[4]);
   const std::optional<qint64> part = parseStrictInteger<qint64>(components[5]);
   const std::optional<qint64> start = parseStrictInteger<qint64>(components[7]);
-  const std::optional<qint64> count = parseStrictInteger<qint64>(components[8]);
-  if (!channel || !part || !start || count != patchReplyFieldCount) return;
+  if (!channel || !part || !start) return;
+  const std::optional<qint64> count = readableFieldCount(components, 8, patchReplyFieldCount);
+  if (!count) return;
   const auto outstanding = pendingDirectPatchReads_.constFind(*channel);
   if (outstanding == pendingDirectPatchReads_.cend() || outstanding->sessionID != sessionID_ ||
-      !knownLiveShowIdentity_ || outstanding->showName != *knownLiveShowIdentity_) {
+      !isSameShow(outstanding->showName, knownLiveShowIdentity_)) {
     return;
   }
   const QString key = QString::number(*channel) + u'/' + QString::number(*part);
   const std::optional<QList<OSCArgument>> fields =
-      accumulateRecordSlice(directPatchFragments_, key, patchReplyFieldCount, *start, arguments);
+      accumulateRecordSlice(directPatchFragments_, key, *count, *start, arguments);
   if (!fields || integerArgument(*fields, 0) != -1) return;
   const std::optional<PatchPart> row = makePatchPart(*fields, *channel, *part);
   if (!row) return;
@@ -90,12 +93,13 @@ void AppViewModel::parseCueFragment(const QList<OSCArgument> &arguments,
   // replaces the published cue of that number, and only that.
   if (components[4] != "1"_L1 || components[6] != "0"_L1) return;
   const std::optional<qint64> start = parseStrictInteger<qint64>(components[8]);
-  const std::optional<qint64> count = parseStrictInteger<qint64>(components[9]);
-  if (!start || count != cueReplyFieldCount) return;
+  if (!start) return;
+  const std::optional<qint64> count = readableFieldCount(components, 9, cueReplyFieldCount);
+  if (!count) return;
   const QString cueNumber = components[5].toString();
   const QString key = u"1/"_s + cueNumber + u"/0"_s;
   const std::optional<QList<OSCArgument>> fields =
-      accumulateRecordSlice(directCueFragments_, key, cueReplyFieldCount, *start, arguments);
+      accumulateRecordSlice(directCueFragments_, key, *count, *start, arguments);
   if (!fields || integerArgument(*fields, 0) != -1) return;
   const std::optional<Cue> cue = makeCue(*fields, cueNumber);
   if (!cue) return;

@@ -37,6 +37,13 @@ const QRegularExpression &cueNumberPattern() {
   return pattern;
 }
 
+// A cue's time as the console writes it after the label: m:ss or h:mm:ss, "0:05", "1:02:03.5".
+const QRegularExpression &cueTimePattern() {
+  static const QRegularExpression pattern(
+      QRegularExpression::anchoredPattern(u"[0-9]+(?::[0-5][0-9]){1,2}(?:\\.[0-9]+)?"_s));
+  return pattern;
+}
+
 // Unicode properties, so that \s takes every white space the trimming takes.
 const QRegularExpression &cuePrefixPattern() {
   static const QRegularExpression pattern(
@@ -99,9 +106,15 @@ std::optional<AppViewModel::CueText> AppViewModel::parseCueText(const QString &t
       text.split(QRegularExpression(u"\\s+"_s, QRegularExpression::UseUnicodePropertiesOption),
                  Qt::SkipEmptyParts);
   if (words.isEmpty()) return std::nullopt;
-  const QStringList pieces = words.takeFirst().split(u'/', Qt::SkipEmptyParts);
+  const QString first = words.takeFirst();
+  const QStringList pieces = first.split(u'/', Qt::SkipEmptyParts);
   if (pieces.isEmpty()) return std::nullopt;
-  const QString number = pieces.size() >= 2 ? pieces[1] : pieces[0];
+  QString number = pieces.size() >= 2 ? pieces[1] : pieces[0];
+  // "1/ 2.3 Label": the list, then the cue number after a blank.
+  if (pieces.size() == 1 && first.endsWith(u'/') && !words.isEmpty() &&
+      cueNumberPattern().match(words.first()).hasMatch()) {
+    number = words.takeFirst();
+  }
   if (!cueNumberPattern().match(number).hasMatch()) return std::nullopt;
 
   CueText cue{number, {}, std::nullopt};
@@ -109,7 +122,11 @@ std::optional<AppViewModel::CueText> AppViewModel::parseCueText(const QString &t
     const std::optional<double> percent = parseDecimal(QStringView(words.last()).chopped(1));
     if (percent && (cue.progress = progressFrom(*percent / 100))) words.removeLast();
   }
-  if (!words.isEmpty() && parseDecimal(words.last())) words.removeLast();
+  // A trailing number or time is the cue's time, not part of its label.
+  if (!words.isEmpty() &&
+      (parseDecimal(words.last()) || cueTimePattern().match(words.last()).hasMatch())) {
+    words.removeLast();
+  }
   cue.label = words.join(u' ');
   return cue;
 }

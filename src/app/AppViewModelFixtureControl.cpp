@@ -1,4 +1,5 @@
 #include "app/AppViewModel.h"
+#include "model/ShowIdentity.h"
 #include "operations/EosOSCAddress.h"
 
 #include <QPointer>
@@ -74,7 +75,7 @@ bool AppViewModel::hasFreshMatchedPing() const {
 
 bool AppViewModel::runIsCurrent(const FixtureRun &run, const QUuid &operationID) const {
   return operationID == run.operationID && sessionID_ == run.sessionID &&
-         knownLiveShowIdentity_ == run.showIdentity;
+         isSameShow(knownLiveShowIdentity_, run.showIdentity);
 }
 
 OSCTCPFraming AppViewModel::sessionFraming() const {

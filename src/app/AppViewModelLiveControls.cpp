@@ -63,7 +63,7 @@ void AppViewModel::startLiveControlSession(const FixtureRun &run, OSCTCPFraming 
     return model && model->liveControlOperationID_ == run.operationID;
   };
   const std::optional<QString> refusal = liveControlSession_->start(
-      run.showIdentity.trimmed(), [model, run] { return model && model->liveControlCanSend(run); },
+      run.showIdentity, [model, run] { return model && model->liveControlCanSend(run); },
       [model, run, sameOperation] {
         if (sameOperation()) model->liveControlSessionReady(run);
       },

@@ -2,6 +2,7 @@
 #include "foundation/JsonCoding.h"
 #include "foundation/StrictBase64.h"
 #include "foundation/TextRules.h"
+#include "link/TarnikRelayServer.h"
 
 #include <algorithm>
 
@@ -13,7 +14,6 @@ namespace {
 
 const QString relayServiceType = u"_tarnik-relay._tcp"_s;
 constexpr int pairingCodeByteCount = 32;
-constexpr quint16 relayPort = 9443;
 
 }  // namespace
 
@@ -44,7 +44,7 @@ void AppViewModel::connectToMacRelay(const TarnikRelayDiscovery::Relay &relay) {
   profile.name = relay.name;
   profile.host = u"nearby"_s;
   profile.transport = OSCTransport::tcp;
-  profile.destinationPort = relayPort;
+  profile.destinationPort = TarnikRelayServer::standardPort;
   profile.udpListenPort = 8001;
   profile.tcpFraming = tcpFraming_;
   profile.usesMacRelay = true;

@@ -91,7 +91,8 @@ void AppViewModel::continuePatchWriteChecks(PendingPatchWrite write) {
   ++mutationSequence_;
 
   releasePatchCommandSession();
-  patchCommandSession_ = new EosPatchCommandSession({}, this);
+  patchCommandSession_ = makePatchCommandSession_().release();
+  patchCommandSession_->setParent(this);
   QList<EosPatchCommandSession::Label> labels;
   for (qint64 channel : plannedChannels) labels.append({channel, write.draft.label});
   const OSCTCPFraming framing =

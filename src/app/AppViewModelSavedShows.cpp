@@ -1,3 +1,4 @@
+#include "app/AppLogging.h"
 #include "app/AppViewModel.h"
 #include "app/SavedShowOrder.h"
 #include "foundation/JsonCoding.h"
@@ -20,6 +21,21 @@ const QString savedShowsKey = u"savedShowFiles"_s;
 bool keepsInStorageKey(char32_t codePoint) {
   return codePoint == U'-' || codePoint == U'_' || QChar::isLetterOrNumber(codePoint) ||
          QChar::isMark(codePoint);
+}
+
+// The stored text of the list. A show with a date that JSON cannot hold would be written as
+// null and make the whole list unreadable: it is left out, and the others are stored.
+QString storedSavedShowsText(QList<SavedShowFile> shows) {
+  std::expected<QByteArray, JsonError> text = encodeSavedShows(shows);
+  if (!text) {
+    const qsizetype count = shows.size();
+    shows.removeIf([](const SavedShowFile &show) { return !encodeSavedShows({show}); });
+    qCWarning(tarnikApp).noquote()
+        << "left out" << count - shows.size()
+        << "saved show(s) that cannot be stored:" << text.error().description();
+    text = encodeSavedShows(shows);
+  }
+  return QString::fromUtf8(*text);
 }
 
 }  // namespace
@@ -80,7 +96,7 @@ void AppViewModel::encodeWaitingSavedShows() {
   // changed, so the worker reads them without a lock.
   QThreadPool::globalInstance()->start(
       [promise, shows = *std::exchange(savedShowsToStore_, std::nullopt)] {
-        promise->addResult(QString::fromUtf8(encodeJsonText(shows)));
+        promise->addResult(storedSavedShowsText(shows));
         promise->finish();
       });
 }
@@ -92,7 +108,7 @@ void AppViewModel::storeWaitingSavedShowsNow() {
     savedShowsEncoding_.reset();
   }
   if (savedShowsToStore_) {
-    defaults_->setValue(savedShowsKey, QString::fromUtf8(encodeJsonText(*savedShowsToStore_)));
+    defaults_->setValue(savedShowsKey, storedSavedShowsText(*savedShowsToStore_));
     savedShowsToStore_.reset();
   }
 }

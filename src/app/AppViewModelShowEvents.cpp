@@ -1,5 +1,5 @@
 #include "app/AppViewModel.h"
-#include "foundation/TextRules.h"
+#include "model/ShowIdentity.h"
 
 using namespace Qt::StringLiterals;
 
@@ -56,7 +56,7 @@ void AppViewModel::handleShowCleared() {
 }
 
 void AppViewModel::handleShowSaved(const QString &reportedPath) {
-  const QString path = trimmedText(reportedPath);
+  const QString path = showIdentity(reportedPath);
   if (path.isEmpty()) return;
   const bool writingStarted = pendingPatchWrite_ && pendingPatchWrite_->hasStartedWriting;
   // Even a save under the same path ends the write: what was saved is not what was reviewed.
@@ -78,12 +78,13 @@ void AppViewModel::handleShowSaved(const QString &reportedPath) {
 
   // The data of this session's sync is the saved show's: it moves to the new identity.
   if (completedSyncSessionID_ != sessionID_ || !publishedShowIdentity_ ||
-      (publishedShowIdentity_ != previousIdentity && *publishedShowIdentity_ != path)) {
+      (!isSameShow(publishedShowIdentity_, previousIdentity) &&
+       !isSameShow(*publishedShowIdentity_, path))) {
     return;
   }
   publishedShowIdentity_ = path;
   resetLiveControls();
-  // Hook for fixture control: the fixture-control store moves to the new show here.
+  fixtureControls_->updateSession(sessionID_, path);
   for (DirectPatchRead &read : pendingDirectPatchReads_) read.showName = path;
   publish(dataStatusMessage_, u"Synced"_s, &AppViewModel::dataStatusMessageChanged);
   saveShowSnapshot();
@@ -94,7 +95,7 @@ void AppViewModel::handleShowLoaded(const QString &reportedPath) {
   clearPendingPatchWrite(
       u"The show changed during patching. Sync to inspect any partial changes."_s);
   resetLiveControls();
-  const QString path = trimmedText(reportedPath);
+  const QString path = showIdentity(reportedPath);
   if (path.isEmpty()) return handleShowCleared();
 
   cancelIdentifyTimers();

@@ -1,5 +1,5 @@
 #include "app/AppViewModel.h"
-#include "foundation/TextRules.h"
+#include "model/ShowIdentity.h"
 
 using namespace Qt::StringLiterals;
 
@@ -17,11 +17,11 @@ QString AppViewModel::showDisplayName(const QString &path) {
 }
 
 void AppViewModel::handleShowPath(const QString &reportedPath) {
-  const QString path = trimmedText(reportedPath);
+  const QString path = showIdentity(reportedPath);
   if (path.isEmpty()) return handleShowCleared();
   showIsCleared_ = false;
 
-  if (knownLiveShowIdentity_ && *knownLiveShowIdentity_ != path) {
+  if (knownLiveShowIdentity_ && !isSameShow(*knownLiveShowIdentity_, path)) {
     // Another show is loaded: nothing of the old one may stay on screen under its name.
     const std::optional<QString> previousIdentity = knownLiveShowIdentity_;
     resetLiveControls();
@@ -50,14 +50,14 @@ void AppViewModel::handleShowPath(const QString &reportedPath) {
   }
 
   if (SyncGeneration *generation = currentSyncGeneration()) {
-    if (generation->showName && *generation->showName != path) {
+    if (generation->showName && !isSameShow(*generation->showName, path)) {
       return failSync(generation->id, u"Show identity changed during sync"_s);
     }
     generation->showName = path;
     completeSync(*generation);
   }
 
-  if (publishedShowIdentity_ && *publishedShowIdentity_ != path &&
+  if (publishedShowIdentity_ && !isSameShow(*publishedShowIdentity_, path) &&
       (!cues_.isEmpty() || !channels_.isEmpty())) {
     publishedShowIdentity_.reset();
     announce();

@@ -16,6 +16,8 @@ namespace {
 const QString selectedProfileKey = u"selectedConnectionProfileID"_s;
 const QString interactionModeKey = u"interactionMode"_s;
 const QString profilesKey = u"connectionProfiles.v1"_s;
+// A stored list that could not be read, kept aside by the write that replaced it.
+const QString unreadableProfilesKey = u"connectionProfiles.unreadable.v1"_s;
 
 // The single-console settings of earlier versions: only ever read.
 const QString consoleIPKey = u"consoleIP"_s;
@@ -31,12 +33,12 @@ std::optional<QString> storedText(const QSettings &settings, const QString &key)
   return settings.value(key).toString();
 }
 
-QString defaultSendPort(OSCTransport transport, OSCTCPFraming framing) {
+}  // namespace
+
+QString AppViewModel::defaultSendPort(OSCTransport transport, OSCTCPFraming framing) {
   if (transport == OSCTransport::udp) return u"8000"_s;
   return framing == OSCTCPFraming::slip ? u"3037"_s : u"3032"_s;
 }
-
-}  // namespace
 
 QString AppViewModel::relayKeyAccount(const QUuid &profileID) {
   return u"client."_s + uuidText(profileID);
@@ -143,8 +145,20 @@ void AppViewModel::fillConnectionForm(const ConsoleConnectionProfile &profile) {
 }
 
 void AppViewModel::persistConnectionProfiles() {
+  // A list this version cannot read may be all the user has (or a newer version's): its
+  // bytes move aside rather than vanish under the new list.
+  std::optional<QString> storageError;
+  if (defaults_->contains(profilesKey)) {
+    const QByteArray stored = defaults_->value(profilesKey).toByteArray();
+    if (!decodeJsonText<QList<ConsoleConnectionProfile>>(stored)) {
+      defaults_->setValue(unreadableProfilesKey, QString::fromUtf8(stored));
+      storageError =
+          u"Saved connections could not be read. Their original data is kept under "
+          u"“connectionProfiles.unreadable.v1”."_s;
+    }
+  }
   defaults_->setValue(profilesKey, QString::fromUtf8(encodeJsonText(savedConnectionProfiles_)));
-  publish(profileStorageError_, std::nullopt, &AppViewModel::profileStorageErrorChanged);
+  publish(profileStorageError_, storageError, &AppViewModel::profileStorageErrorChanged);
   persistSelectedConnectionProfileID();
 }
 

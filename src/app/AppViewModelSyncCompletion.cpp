@@ -1,5 +1,6 @@
 #include "app/AppViewModel.h"
 #include "app/ShowOrderings.h"
+#include "model/ShowIdentity.h"
 
 using namespace Qt::StringLiterals;
 
@@ -25,7 +26,7 @@ void AppViewModel::completeSync(SyncGeneration &generation) {
       generation.cueInFlight.empty() && generation.patchInFlight.empty() &&
       generation.pendingCueIndexes.empty() && generation.pendingPatchIndexes.empty() &&
       generation.showName && !generation.showName->isEmpty() &&
-      knownLiveShowIdentity_ == generation.showName;
+      isSameShow(knownLiveShowIdentity_, generation.showName);
   if (!complete) return publishSyncProgress(generation);
   if (generation.externalPatchChangedDuringRead) return discardSyncAfterPatchChange();
   publishSync(generation);
@@ -79,6 +80,7 @@ void AppViewModel::publishSync(SyncGeneration &generation) {
          &AppViewModel::showFileNameChanged);
   publishedShowIdentity_ = showName;
   completedSyncSessionID_ = sessionID_;
+  fixtureControls_->updateSession(sessionID_, showName);
   assign(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
   assign(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
   assign(lastDataRefresh_, timing_->date(), &AppViewModel::lastDataRefreshChanged);

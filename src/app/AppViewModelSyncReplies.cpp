@@ -1,6 +1,7 @@
 #include "app/AppViewModel.h"
 #include "app/CueReplyFields.h"
 #include "app/ReplyArguments.h"
+#include "app/ReplyFieldCount.h"
 #include "foundation/NumberRules.h"
 
 using namespace Qt::StringLiterals;
@@ -27,15 +28,16 @@ void AppViewModel::parseCueListReply(const QList<OSCArgument> &arguments,
     return;
   }
   const std::optional<qint64> start = parseStrictInteger<qint64>(components[8]);
-  const std::optional<qint64> count = parseStrictInteger<qint64>(components[9]);
-  if (!start || count != cueReplyFieldCount) return;
+  if (!start) return;
+  const std::optional<qint64> count = readableFieldCount(components, 9, cueReplyFieldCount);
+  if (!count) return;
   SyncGeneration *generation = currentSyncGeneration();
   if (!generation) return;
 
   const QString cueNumber = components[5].toString();
   const QString key = u"1/"_s + cueNumber + u"/0"_s;  // list and part as checked above
   const std::optional<QList<OSCArgument>> fields =
-      accumulateRecordSlice(generation->cueFragments, key, cueReplyFieldCount, *start, arguments);
+      accumulateRecordSlice(generation->cueFragments, key, *count, *start, arguments);
   if (!fields) return;
   const std::optional<qint64> index = awaitedIndex(*fields, generation->cueInFlight);
   if (!index || generation->cueRows.contains(*index)) return;
@@ -60,14 +62,15 @@ void AppViewModel::parsePatchListReply(const QList<OSCArgument> &arguments,
   const std::optional<qint64> channel = parseStrictInteger<qint64>(components[4]);
   const std::optional<qint64> part = parseStrictInteger<qint64>(components[5]);
   const std::optional<qint64> start = parseStrictInteger<qint64>(components[7]);
-  const std::optional<qint64> count = parseStrictInteger<qint64>(components[8]);
-  if (!channel || !part || !start || count != patchReplyFieldCount) return;
+  if (!channel || !part || !start) return;
+  const std::optional<qint64> count = readableFieldCount(components, 8, patchReplyFieldCount);
+  if (!count) return;
   SyncGeneration *generation = currentSyncGeneration();
   if (!generation) return;
 
   const QString key = QString::number(*channel) + u'/' + QString::number(*part);
-  const std::optional<QList<OSCArgument>> fields = accumulateRecordSlice(
-      generation->patchFragments, key, patchReplyFieldCount, *start, arguments);
+  const std::optional<QList<OSCArgument>> fields =
+      accumulateRecordSlice(generation->patchFragments, key, *count, *start, arguments);
   if (!fields) return;
   const std::optional<qint64> index = awaitedIndex(*fields, generation->patchInFlight);
   if (!index || generation->patchRows.contains(*index)) return;

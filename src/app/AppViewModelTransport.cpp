@@ -29,14 +29,24 @@ void AppViewModel::bindConnectionState() {
   handleTransportStateChange(manager->isConnected());
 
   QObject::connect(manager, &OSCManager::lastPingResponseChanged, this,
-                   [this](std::optional<double> date) { handlePingResponse(date); });
-  handlePingResponse(manager->lastPingResponse());
-
-  QObject::connect(manager, &OSCManager::lastErrorChanged, this,
-                   [this](const std::optional<QString> &error) {
-                     if (error) handleOSCError(*error);
+                   [this](std::optional<double> date) {
+                     handlePingResponse(date);
+                     if (date) consoleAnswered();
                    });
-  if (manager->lastError()) handleOSCError(*manager->lastError());
+  handlePingResponse(manager->lastPingResponse());
+  QObject::connect(manager, &OSCManager::isEosVerifiedChanged, this, [this](bool verified) {
+    if (verified) consoleAnswered();
+  });
+
+  // A browsing failure stays with the list of nearby consoles: no connection failed.
+  const auto connectionError = [manager](const std::optional<QString> &error) {
+    return error && error != manager->discoveryError() ? error : std::optional<QString>();
+  };
+  QObject::connect(manager, &OSCManager::lastErrorChanged, this,
+                   [this, connectionError](const std::optional<QString> &error) {
+                     if (const auto failure = connectionError(error)) handleOSCError(*failure);
+                   });
+  if (const auto failure = connectionError(manager->lastError())) handleOSCError(*failure);
 
   QObject::connect(
       manager, &OSCManager::discoveredServicesChanged, this,
@@ -49,6 +59,7 @@ void AppViewModel::handleTransportStateChange(bool ready) {
   transportTransitionID_ = QUuid::createUuid();
   transportWasReady_ = ready;
   socketReadyAt_ = ready ? std::optional(timing_->uptime()) : std::nullopt;
+  initialSyncAwaitsConsole_ = false;
 
   if (!ready) {
     const QString failure =
@@ -78,6 +89,20 @@ void AppViewModel::handleTransportStateChange(bool ready) {
     return;
   }
   oscManager_->sendPing();
+  // A UDP socket is ready whether or not a console listens, and requests sent into the void
+  // are never sent again: over UDP the sync waits for the console's first answer.
+  if (oscManager_->transport == OSCTransport::udp && !oscManager_->isEosVerified()) {
+    initialSyncAwaitsConsole_ = true;
+    return;
+  }
+  scheduleInitialSync();
+}
+
+void AppViewModel::consoleAnswered() {
+  if (std::exchange(initialSyncAwaitsConsole_, false)) scheduleInitialSync();
+}
+
+void AppViewModel::scheduleInitialSync() {
   // Runs after this change has settled; a transition overtaken by another starts nothing.
   QMetaObject::invokeMethod(
       this, [this, transition = transportTransitionID_] { startInitialSync(transition); },

@@ -23,7 +23,9 @@ std::optional<unsigned long long> parseAsciiDigits(QStringView digits) {
 }
 }  // namespace detail
 
-std::optional<double> parseDecimal(QStringView text) {
+namespace {
+
+std::optional<double> readCLocaleNumber(QStringView text, bool hexadecimal) {
   if (text.isEmpty() || text.size() > 512) return std::nullopt;
   std::string ascii;
   ascii.reserve(static_cast<size_t>(text.size()));
@@ -37,13 +39,25 @@ std::optional<double> parseDecimal(QStringView text) {
     negative = view.front() == '-';
     view.remove_prefix(1);
   }
-  // from_chars takes neither a sign of "+" nor a second sign, and we refuse hexadecimal forms.
+  // from_chars takes neither a sign of "+" nor a second sign, nor the "0x" of a
+  // hexadecimal form: the prefix is ours to read.
   if (view.empty() || view.front() == '+' || view.front() == '-') return std::nullopt;
-  if (view.size() > 1 && view[0] == '0' && (view[1] == 'x' || view[1] == 'X')) return std::nullopt;
+  const bool hexPrefix = view.size() > 1 && view[0] == '0' && (view[1] == 'x' || view[1] == 'X');
+  if (hexPrefix && !hexadecimal) return std::nullopt;
+  std::string_view digits = view;
+  if (hexPrefix) {
+    digits.remove_prefix(2);
+    // "0xinf" or "0x-1" is no hexadecimal number, though from_chars would read the rest.
+    const char first = digits.empty() ? '\0' : digits.front();
+    const bool opensNumber = (first >= '0' && first <= '9') || (first >= 'a' && first <= 'f') ||
+                             (first >= 'A' && first <= 'F') || first == '.';
+    if (!opensNumber) return std::nullopt;
+  }
   double value = 0;
   const auto [end, error] =
-      std::from_chars(view.data(), view.data() + view.size(), value, std::chars_format::general);
-  if (end != view.data() + view.size()) return std::nullopt;
+      std::from_chars(digits.data(), digits.data() + digits.size(), value,
+                      hexPrefix ? std::chars_format::hex : std::chars_format::general);
+  if (end != digits.data() + digits.size()) return std::nullopt;
   if (error == std::errc::result_out_of_range) {
     // from_chars leaves the value alone here; strtod in the C locale rounds to infinity or
     // zero as every other reader of the same text would.
@@ -55,6 +69,12 @@ std::optional<double> parseDecimal(QStringView text) {
   }
   return negative ? -value : value;
 }
+
+}  // namespace
+
+std::optional<double> parseDecimal(QStringView text) { return readCLocaleNumber(text, false); }
+
+std::optional<double> parseFloatingPoint(QStringView text) { return readCLocaleNumber(text, true); }
 
 QString formatFixed(double value, int decimals) {
   if (std::isnan(value))

@@ -45,6 +45,10 @@ std::optional<T> parseStrictInteger(QStringView text) {
 // with an optional "." fraction and exponent, or "inf"/"infinity"/"nan". No blanks.
 std::optional<double> parseDecimal(QStringView text);
 
+// C's whole floating-point syntax, as strtod reads it in the C locale: everything
+// parseDecimal takes, plus the hexadecimal forms ("0x1p4", "-0x.8", "0XAp-1"). No blanks.
+std::optional<double> parseFloatingPoint(QStringView text);
+
 // printf's "%.<decimals>f" in the C locale ("nan", "inf" and "-inf" for the specials).
 QString formatFixed(double value, int decimals);
 

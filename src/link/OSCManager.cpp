@@ -85,7 +85,10 @@ OSCManager::OSCManager(double connectTimeout, double verificationTimeout, QObjec
                    [this](const QList<OSCEndpoint> &services) {
                      publish(discoveredServices_, services, &OSCManager::discoveredServicesChanged);
                    });
-  QObject::connect(&discovery_, &OSCServiceDiscovery::failed, this, &OSCManager::publishStatus);
+  QObject::connect(&discovery_, &OSCServiceDiscovery::failed, this, [this](const QString &text) {
+    publish(discoveryError_, text, &OSCManager::discoveryErrorChanged);
+    publishStatus(text);
+  });
 }
 
 void OSCManager::startDiscovery() { discovery_.start(); }

@@ -89,6 +89,7 @@ class OSCManager final : public ObservableObject {
                  localEndpointDescriptionChanged)
   Q_PROPERTY(QList<tarnik::OSCEndpoint> discoveredServices READ discoveredServices NOTIFY
                  discoveredServicesChanged)
+  Q_PROPERTY(std::optional<QString> discoveryError READ discoveryError NOTIFY discoveryErrorChanged)
 
  public:
   static constexpr qint64 maximumReadSize = 65'536;
@@ -160,6 +161,9 @@ class OSCManager final : public ObservableObject {
   const QString &localEndpointDescription() const { return localEndpointDescription_; }
   // The services the current browser reports, as a whole, in the browser's order.
   const QList<OSCEndpoint> &discoveredServices() const { return discoveredServices_; }
+  // The browser's failure ("OSC discovery failed: " and its description), published before
+  // it also becomes lastError, so that an observer can tell it from a connection's error.
+  const std::optional<QString> &discoveryError() const { return discoveryError_; }
 
   // The host as lower-case text when it is an IPv4 or IPv6 address literal, else nothing.
   static std::optional<QString> normalizedHost(const QString &host);
@@ -201,6 +205,7 @@ class OSCManager final : public ObservableObject {
   void networkPathDescriptionChanged(const QString &value);
   void localEndpointDescriptionChanged(const QString &value);
   void discoveredServicesChanged(const QList<tarnik::OSCEndpoint> &value);
+  void discoveryErrorChanged(const std::optional<QString> &value);
 
  private:
   // A connection attempt, a listener or a scheduled connect; see CallbackIdentity.
@@ -374,6 +379,7 @@ class OSCManager final : public ObservableObject {
   QString networkPathDescription_ = QStringLiteral("Unavailable");
   QString localEndpointDescription_ = QStringLiteral("Unavailable");
   QList<OSCEndpoint> discoveredServices_;
+  std::optional<QString> discoveryError_;
 };
 
 template <class Work>

@@ -32,6 +32,9 @@ class TarnikRelayServer : public ObservableObject {
   Q_PROPERTY(std::optional<quint16> boundPort READ boundPort NOTIFY boundPortChanged)
 
  public:
+  // The port a Mac's relay listens on, and so the one a phone's route goes to.
+  static constexpr quint16 standardPort = 9443;
+
   // A maximum below 1 counts as 1; a timeout not above 0.1 seconds counts as 0.1.
   explicit TarnikRelayServer(int maximumSessions = 12, double setupTimeout = 8.0,
                              double sendTimeout = 10.0, QObject *parent = nullptr);

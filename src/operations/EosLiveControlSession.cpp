@@ -2,8 +2,8 @@
 
 #include "operations/EosLiveControlSession.h"
 
-#include "foundation/TextRules.h"
 #include "link/OSCManager.h"
+#include "model/ShowIdentity.h"
 #include "operations/EosCommandLine.h"
 #include "operations/EosLiveEchoLines.h"
 #include "operations/EosOSCAddress.h"
@@ -28,7 +28,7 @@ std::optional<QString> EosLiveControlSession::start(
     std::function<void(const QString &)> onFailure, const OSCEndpoint &endpoint,
     OSCTCPFraming framing) {
   if (isActive()) return QStringLiteral("A Live control session is already active.");
-  const QString show = trimmedText(expectedShow);
+  const QString show = showIdentity(expectedShow);
   if (show.isEmpty() || !gate || !gate())
     return QStringLiteral("The Live control session is unavailable.");
   expectedShow_ = show;
@@ -160,7 +160,7 @@ void EosLiveControlSession::invalidateShow() {
 void EosLiveControlSession::handleShowPath(const OSCMessage &message) {
   const auto *path =
       message.arguments.size() == 1 ? std::get_if<QString>(&message.arguments[0].value) : nullptr;
-  if (!path || *path != expectedShow_) return invalidateShow();
+  if (!path || !isSameShow(*path, expectedShow_)) return invalidateShow();
   switch (phase_) {
     case Phase::connecting:
       initialShowMatched_ = true;

@@ -1,6 +1,7 @@
 #include "operations/EosParkSession.h"
 
 #include "link/OSCManager.h"
+#include "model/ShowIdentity.h"
 #include "operations/EosCommandLine.h"
 #include "operations/EosOSCAddress.h"
 
@@ -136,7 +137,7 @@ void EosParkSession::handleShowPath(const OSCMessage &message) {
     finish(QStringLiteral("Eos returned malformed show identity feedback."));
     return;
   }
-  if (*path != expectedShow_) {
+  if (!isSameShow(*path, expectedShow_)) {
     finish(showChangedText);
     return;
   }

@@ -2,6 +2,7 @@
 
 #include "foundation/TextRules.h"
 #include "link/OSCManager.h"
+#include "model/ShowIdentity.h"
 #include "operations/EosCommandLine.h"
 
 namespace tarnik {
@@ -169,7 +170,7 @@ void EosPatchCommandSession::pingAnswered(double answeredAt) {
 void EosPatchCommandSession::handleShowPath(const OSCMessage &message) {
   const QString *path = firstString(message);
   if (!path) return;
-  if (*path != expectedShow_) {
+  if (!isSameShow(*path, expectedShow_)) {
     finish(QStringLiteral("The console show changed before patching."));
     return;
   }

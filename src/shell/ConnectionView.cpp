@@ -3,10 +3,14 @@
 #include "app/AppViewModel.h"
 #include "link/OSCManager.h"
 #include "link/TarnikRelayDiscovery.h"
+#include "link/TarnikRelaySecurity.h"
+#include "link/TarnikRelayServer.h"
 #include "screens/kit/LocaleTexts.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QFormLayout>
@@ -24,6 +28,7 @@ namespace {
 constexpr int portFieldWidth = 82;
 const QColor selectionBlue(0x0a, 0x84, 0xff);
 const QColor warningRed(0xd7, 0x1f, 0x1f);
+const QColor onBlue(Qt::white);
 
 QLabel *plainLabel(const QString &text = {}, const QString &objectName = {}) {
   auto *label = new QLabel(text);
@@ -51,6 +56,13 @@ QLabel *secondaryLabel(const QString &text, const QFont &font) {
   return label;
 }
 
+QFont headlineFont(QFont font) {
+  font.setBold(true);
+  return font;
+}
+
+QFont captionFont(const QFont &base) { return scaledFont(base, 0.85); }
+
 QLabel *iconLabel(const QString &symbolName, const QColor &color) {
   auto *label = new QLabel;
   label->setPixmap(symbolPixmap(symbolName, color, 16));
@@ -76,27 +88,42 @@ QWidget *warningRow(QLabel *&text, const QString &objectName) {
   return row;
 }
 
-// A whole-width button whose label is a title over a caption line, with a trailing symbol.
-QPushButton *twoLineButton(const QString &objectName, const QString &title, const QString &detail,
-                           QLabel *trailing) {
+// A button whose face is a layout of plain labels: a name from the network is never read as
+// markup or as a shortcut mark ("&"), and a click anywhere on the face, its stretches
+// included, reaches the button.
+QPushButton *labelledButton(QLayout *face, const QString &accessibleName) {
   auto *button = new QPushButton;
-  button->setObjectName(objectName);
-  button->setAccessibleName(title);
-  auto *layout = new QHBoxLayout(button);
+  button->setAccessibleName(accessibleName);
+  button->setLayout(face);
+  for (QWidget *child : button->findChildren<QWidget *>()) {
+    child->setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+  button->setMinimumHeight(face->sizeHint().height());
+  return button;
+}
+
+// A whole-width button: a title over a caption line, then a stretch and a trailing symbol.
+QPushButton *twoLineButton(QLabel *title, QLabel *detail, QLabel *trailing) {
+  auto *layout = new QHBoxLayout;
   layout->setSpacing(12);
   auto *lines = new QVBoxLayout;
   lines->setSpacing(3);
-  lines->addWidget(plainLabel(title));
-  lines->addWidget(secondaryLabel(detail, captionDigitsFont(button->font())));
+  lines->addWidget(title);
+  lines->addWidget(detail);
   layout->addLayout(lines);
   layout->addStretch(1);
   if (trailing) {
     layout->addWidget(trailing);
   }
-  for (QWidget *child : button->findChildren<QWidget *>()) {
-    child->setAttribute(Qt::WA_TransparentForMouseEvents);
-  }
-  button->setMinimumHeight(layout->sizeHint().height());
+  return labelledButton(layout, title->text());
+}
+
+// The same with the caption in digits of one width, for addresses and ports.
+QPushButton *twoLineButton(const QString &objectName, const QString &title, const QString &detail,
+                           QLabel *trailing) {
+  QPushButton *button = twoLineButton(
+      plainLabel(title), secondaryLabel(detail, captionDigitsFont(QApplication::font())), trailing);
+  button->setObjectName(objectName);
   return button;
 }
 
@@ -105,6 +132,8 @@ QWidget *section(const QString &objectName, const QString &header, QWidget *cont
                  QLabel *footer) {
   auto *box = new QWidget;
   box->setObjectName(objectName);
+  // Never squeezed below its natural height: a list taller than the window scrolls.
+  box->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
   auto *layout = new QVBoxLayout(box);
   layout->setContentsMargins(0, 6, 0, 6);
   if (!header.isEmpty()) {
@@ -120,7 +149,7 @@ QWidget *section(const QString &objectName, const QString &header, QWidget *cont
   layout->addWidget(content);
   if (footer) {
     footer->setWordWrap(true);
-    footer->setFont(scaledFont(footer->font(), 0.85));
+    footer->setFont(captionFont(footer->font()));
     footer->setForegroundRole(QPalette::PlaceholderText);
     layout->addWidget(footer);
   }
@@ -170,9 +199,12 @@ ConnectionView::ConnectionView(AppViewModel &app, BonjourBrowserFactory makeRela
   auto *sections = new QVBoxLayout(list);
   sections->addWidget(makeStatusSection());
   sections->addWidget(makeSavedConnectionsSection());
+  sections->addWidget(makeRouteSection());
   sections->addWidget(makeSettingsSection());
   sections->addWidget(makeExamplesSection());
   sections->addWidget(makeTestSection());
+  sections->addWidget(makeActionsSection());
+  sections->addWidget(makeNearbyServicesSection());
   sections->addStretch(1);
 
   auto *scroll = new QScrollArea;
@@ -186,6 +218,7 @@ ConnectionView::ConnectionView(AppViewModel &app, BonjourBrowserFactory makeRela
 
   auto *refresh = new ScreenRefresh(this, [this] { redraw(); });
   refresh->observe(app_);
+  refresh->observe(*relayDiscovery_);
   refresh->redrawNow();
 }
 
@@ -243,6 +276,48 @@ QWidget *ConnectionView::makeSavedConnectionsSection() {
                  footerLabel(QStringLiteral("Loading a profile fills the editor without "
                                             "connecting. Edits are saved only when you choose "
                                             "Save or Update.")));
+}
+
+QWidget *ConnectionView::makeRouteSection() {
+  auto *content = new QWidget;
+  auto *layout = new QVBoxLayout(content);
+  viaMac_ = new QCheckBox(QStringLiteral("Via Mac"));
+  viaMac_->setObjectName(QStringLiteral("connection.usesMacRelay"));
+  // Only the user's flip writes the settings; a redraw setting the box writes nothing.
+  connect(viaMac_, &QCheckBox::clicked, this, &ConnectionView::setUsesMacRelay);
+  layout->addWidget(viaMac_);
+
+  relayDetails_ = new QWidget;
+  auto *details = new QVBoxLayout(relayDetails_);
+  details->setContentsMargins(0, 0, 0, 0);
+  relayPairingCode_ =
+      textField(QStringLiteral("connection.relayPairingCode"), QStringLiteral("Mac pairing code"));
+  relayPairingCode_->setEchoMode(QLineEdit::Password);
+  connect(relayPairingCode_, &QLineEdit::textEdited, &app_, &AppViewModel::setRelayPairingCode);
+  details->addWidget(relayPairingCode_);
+  QLabel *headline = plainLabel(QStringLiteral("Nearby Macs"));
+  headline->setFont(headlineFont(headline->font()));
+  details->addWidget(headline);
+  auto *rows = new QWidget;
+  rows->setObjectName(QStringLiteral("connection.nearbyMacs"));
+  nearbyMacRows_ = new QVBoxLayout(rows);
+  nearbyMacRows_->setContentsMargins(0, 0, 0, 0);
+  details->addWidget(rows);
+  relayDiscoveryStatus_ = secondaryLabel({}, captionFont(font()));
+  relayDiscoveryStatus_->setObjectName(QStringLiteral("connection.relayDiscoveryStatus"));
+  relayDiscoveryStatus_->setWordWrap(true);
+  details->addWidget(relayDiscoveryStatus_);
+  QLabel *guidance = secondaryLabel(
+      QStringLiteral("Keep Wi-Fi enabled on both devices. Nearby discovery can use a direct "
+                     "Apple peer-to-peer Wi-Fi connection. For a reachable LAN, enter the Mac's "
+                     "address below. Match TCP framing to the board setting shown on the Mac."),
+      captionFont(font()));
+  guidance->setObjectName(QStringLiteral("connection.relayGuidance"));
+  guidance->setWordWrap(true);
+  details->addWidget(guidance);
+  layout->addWidget(relayDetails_);
+  return section(QStringLiteral("connection.routeSection"), QStringLiteral("Connection route"),
+                 content, nullptr);
 }
 
 QWidget *ConnectionView::makeSettingsSection() {
@@ -381,11 +456,54 @@ QWidget *ConnectionView::makeTestSection() {
                                  "ping; processor identity appears when available.")));
 }
 
+QWidget *ConnectionView::makeActionsSection() {
+  auto *content = new QWidget;
+  auto *layout = new QVBoxLayout(content);
+  // The buttons fill their rows: a vertical layout gives each the whole width.
+  auto *connectButton = new QPushButton(QStringLiteral("Connect"));
+  connectButton->setObjectName(QStringLiteral("connection.connect"));
+  QPalette prominent = connectButton->palette();
+  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    prominent.setColor(group, QPalette::Button, selectionBlue);
+    prominent.setColor(group, QPalette::ButtonText, onBlue);
+  }
+  connectButton->setPalette(prominent);
+  connect(connectButton, &QPushButton::clicked, this, [this] { app_.connect(); });
+  disconnectButton_ = new QPushButton(QStringLiteral("Disconnect"));
+  disconnectButton_->setObjectName(QStringLiteral("connection.disconnect"));
+  QPalette destructive = disconnectButton_->palette();
+  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    destructive.setColor(group, QPalette::ButtonText, warningRed);
+  }
+  disconnectButton_->setPalette(destructive);
+  connect(disconnectButton_, &QPushButton::clicked, this, [this] { app_.disconnect(); });
+  layout->addWidget(connectButton);
+  layout->addWidget(disconnectButton_);
+  return section(QStringLiteral("connection.actionsSection"), QStringLiteral("Actions"), content,
+                 nullptr);
+}
+
+QWidget *ConnectionView::makeNearbyServicesSection() {
+  auto *content = new QWidget;
+  content->setObjectName(QStringLiteral("connection.nearbyServices"));
+  serviceRows_ = new QVBoxLayout(content);
+  return section(
+      QStringLiteral("connection.nearbyServicesSection"), QStringLiteral("Nearby OSC Services"),
+      content,
+      footerLabel(QStringLiteral("An advertisement identifies an OSC service, not a verified Eos "
+                                 "console. Tarnik uses the service's advertised TCP or UDP "
+                                 "protocol and keeps your selected TCP framing when TCP is "
+                                 "advertised.")));
+}
+
 void ConnectionView::redraw() {
   redrawStatus();
   redrawSavedConnections();
+  redrawRoute();
   redrawSettings();
   redrawTest();
+  redrawActions();
+  redrawNearbyServices();
 }
 
 void ConnectionView::redrawStatus() {
@@ -446,6 +564,35 @@ void ConnectionView::redrawSavedConnections() {
   }
 }
 
+void ConnectionView::redrawRoute() {
+  const bool viaMac = app_.usesMacRelay();
+  viaMac_->setChecked(viaMac);
+  relayDetails_->setVisible(viaMac);
+  showText(relayPairingCode_, app_.relayPairingCode());
+  showText(relayDiscoveryStatus_, relayDiscovery_->status());
+
+  const QList<TarnikRelayDiscovery::Relay> &relays = relayDiscovery_->relays();
+  if (relays != drawnRelays_) {
+    drawnRelays_ = relays;
+    while (QLayoutItem *item = nearbyMacRows_->takeAt(0)) {
+      delete item->widget();
+      delete item;
+    }
+    for (const TarnikRelayDiscovery::Relay &relay : relays) {
+      auto *face = new QHBoxLayout;
+      face->addWidget(plainLabel(relay.name), 0, Qt::AlignCenter);
+      QPushButton *row = labelledButton(face, relay.name);
+      connect(row, &QPushButton::clicked, this, [this, relay] { app_.connectToMacRelay(relay); });
+      nearbyMacRows_->addWidget(row);
+    }
+  }
+  // The same reading of the code as the relay's own: trimmed, strict base64, 32 bytes.
+  const bool codeIsUsable = TarnikRelaySecurity::parameters(app_.relayPairingCode()).has_value();
+  for (int index = 0; index < nearbyMacRows_->count(); ++index) {
+    nearbyMacRows_->itemAt(index)->widget()->setEnabled(codeIsUsable);
+  }
+}
+
 void ConnectionView::redrawSettings() {
   const bool isUDP = app_.connectionTransport() == OSCTransport::udp;
   showText(name_, app_.consoleName());
@@ -489,6 +636,51 @@ void ConnectionView::redrawTest() {
   showText(testVersion_, version.value_or(QString()));
 }
 
+void ConnectionView::redrawActions() {
+  // Not a published value: read at every redraw, which each of the model's connect and
+  // disconnect operations causes by publishing as well.
+  disconnectButton_->setEnabled(app_.wantsConnection());
+}
+
+void ConnectionView::redrawNearbyServices() {
+  // The model gives every entry a fresh identity on each republication, so the rows are made
+  // afresh exactly then, and a redraw for another value leaves a row under the pointer alone.
+  const QList<AppViewModel::DiscoveredConsole> &services = app_.discoveredConsoles();
+  QList<QUuid> ids;
+  for (const AppViewModel::DiscoveredConsole &service : services) {
+    ids.append(service.id);
+  }
+  if (drawnServiceIDs_ == ids) {
+    return;
+  }
+  drawnServiceIDs_ = ids;
+  while (QLayoutItem *item = serviceRows_->takeAt(0)) {
+    delete item->widget();
+    delete item;
+  }
+  if (services.isEmpty()) {
+    QFont italic = font();
+    italic.setItalic(true);
+    QLabel *empty =
+        secondaryLabel(QStringLiteral("No OSC services are currently advertised."), italic);
+    empty->setObjectName(QStringLiteral("connection.nearbyServices.empty"));
+    serviceRows_->addWidget(empty);
+    return;
+  }
+  for (const AppViewModel::DiscoveredConsole &service : services) {
+    QLabel *name = plainLabel(service.name);
+    name->setFont(headlineFont(name->font()));
+    QPushButton *row = twoLineButton(
+        name,
+        secondaryLabel(QStringLiteral("OSC advertisement — Eos unverified"), captionFont(font())),
+        iconLabel(QStringLiteral("network"), selectionBlue));
+    row->setFlat(true);
+    connect(row, &QPushButton::clicked, this,
+            [this, service] { app_.connectToDiscoveredConsole(service); });
+    serviceRows_->addWidget(row);
+  }
+}
+
 // Connected when the model offers each operation of the same name.
 void ConnectionView::applyConnectionProfile(const ConsoleConnectionProfile &profile) {
   app_.applyConnectionProfile(profile);
@@ -506,5 +698,18 @@ void ConnectionView::applyBuiltInProfile(const ConsoleConnectionProfile &profile
 }
 
 void ConnectionView::testConnection() { app_.testConnection(); }
+
+void ConnectionView::setUsesMacRelay(bool on) {
+  app_.setUsesMacRelay(on);
+  if (on) {
+    // A relay takes TCP with SLIP on its own port.
+    app_.setConnectionTransport(OSCTransport::tcp);
+    app_.setCustomSendPort(QString::number(TarnikRelayServer::standardPort));
+    app_.setTcpFraming(OSCTCPFraming::slip);
+  } else {
+    // Back to the console's port for the framing in use; transport and framing stay.
+    app_.setCustomSendPort(AppViewModel::defaultSendPort(OSCTransport::tcp, app_.tcpFraming()));
+  }
+}
 
 }  // namespace tarnik

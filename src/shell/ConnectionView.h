@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/BonjourBrowsing.h"
+#include "link/TarnikRelayDiscovery.h"
 #include "model/ConsoleConnectionProfile.h"
 
 #include <QUuid>
@@ -8,6 +9,7 @@
 
 #include <optional>
 
+class QCheckBox;
 class QComboBox;
 class QFormLayout;
 class QLabel;
@@ -19,12 +21,12 @@ class QVBoxLayout;
 namespace tarnik {
 
 class AppViewModel;
-class TarnikRelayDiscovery;
 
-// The connection screen: the link's status, the saved connections, the settings form, the
-// two examples and the connection test, one section under another in a scrolling list. It
-// holds no connection logic: each control edits one published field of the model or calls
-// one of its operations, and every value shown is read from the model at each redraw.
+// The connection screen: the link's status, the saved connections, the route through a Mac
+// relay, the settings form, the two examples, the connection test, Connect and Disconnect,
+// and the OSC services found nearby, one section under another in a scrolling list. It
+// holds no connection logic: each control edits published fields of the model or calls one
+// of its operations, and every value shown is read from the model at each redraw.
 class ConnectionView : public QWidget {
   Q_OBJECT
 
@@ -47,19 +49,27 @@ class ConnectionView : public QWidget {
   void saveConnectionProfile();
   void applyBuiltInProfile(const tarnik::ConsoleConnectionProfile &profile);
   void testConnection();
+  // The "Via Mac" switch: the route, then the settings a relay (or a console) takes.
+  void setUsesMacRelay(bool on);
 
  private:
   QWidget *makeStatusSection();
   QWidget *makeSavedConnectionsSection();
+  QWidget *makeRouteSection();
   QWidget *makeSettingsSection();
   QWidget *makeExamplesSection();
   QWidget *makeTestSection();
+  QWidget *makeActionsSection();
+  QWidget *makeNearbyServicesSection();
 
   void redraw();
   void redrawStatus();
   void redrawSavedConnections();
+  void redrawRoute();
   void redrawSettings();
   void redrawTest();
+  void redrawActions();
+  void redrawNearbyServices();
 
   AppViewModel &app_;
   std::unique_ptr<TarnikRelayDiscovery> relayDiscovery_;
@@ -76,6 +86,13 @@ class ConnectionView : public QWidget {
   bool profilesDrawn_ = false;
   QLabel *storageError_ = nullptr;
   QPushButton *saveButton_ = nullptr;
+
+  QCheckBox *viaMac_ = nullptr;
+  QWidget *relayDetails_ = nullptr;  // everything below the switch, shown while it is on
+  QLineEdit *relayPairingCode_ = nullptr;
+  QVBoxLayout *nearbyMacRows_ = nullptr;
+  QList<TarnikRelayDiscovery::Relay> drawnRelays_;
+  QLabel *relayDiscoveryStatus_ = nullptr;
 
   QLineEdit *name_ = nullptr;
   QLineEdit *host_ = nullptr;
@@ -94,6 +111,11 @@ class ConnectionView : public QWidget {
   QLabel *testStatus_ = nullptr;
   QLabel *testIdentity_ = nullptr;
   QLabel *testVersion_ = nullptr;
+
+  QPushButton *disconnectButton_ = nullptr;
+
+  QVBoxLayout *serviceRows_ = nullptr;
+  std::optional<QList<QUuid>> drawnServiceIDs_;  // none: never drawn
 };
 
 }  // namespace tarnik

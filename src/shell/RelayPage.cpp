@@ -19,8 +19,6 @@ namespace tarnik {
 
 namespace {
 
-constexpr quint16 relayPort = 9443;
-
 QLabel *valueLabel(const QString &objectName) {
   auto *label = new QLabel;
   label->setObjectName(objectName);
@@ -178,7 +176,7 @@ void RelayPage::toggleRelay() {
   if (!context_.workspace.canUseBoardRoute() || !endpoint) {
     return;
   }
-  relay.start(*endpoint, relayPort, context_.state.pairingKey);
+  relay.start(*endpoint, TarnikRelayServer::standardPort, context_.state.pairingKey);
 }
 
 }  // namespace tarnik

@@ -203,6 +203,36 @@ TEST_F(AppViewModelCommandsTest, TheGateLetsKeysThroughBeforeTheFirstSync) {
   EXPECT_EQ(lastHistory(), u"Key Enter — no recent matched console ping"_s);
 }
 
+// A viewer watches: on a synced, answering console every command is refused and recorded,
+// and nothing reaches the console.
+TEST_F(AppViewModelCommandsTest, ViewerModeRefusesEveryCueCommand) {
+  connectModel();
+  ASSERT_TRUE(waitUntil([&] { return model->oscManager()->lastPingResponseUptime().has_value(); }));
+  model->setInteractionMode(InteractionMode::viewer);
+  const qsizetype sent = console.requests().size();
+  const qsizetype pings = console.requests(u"/eos/ping"_s).size();
+  const qsizetype recorded = model->commandHistory().size();
+  const std::function<void()> commands[] = {
+      [&] { model->recordCue(u"12"_s, u"Label"_s, u"3"_s); },
+      [&] { model->setCueScene(u"12"_s, u"Scene"_s, 1); },
+      [&] { model->removeCueScene(u"12"_s, 1); },
+      [&] { model->fireCue(Cue{.number = u"12"_s}, 1); },
+      [&] { model->sendKey(u"Go"_s); },
+  };
+  for (const auto &command : commands) {
+    command();
+    EXPECT_TRUE(lastHistory().endsWith(u" — Viewer mode"_s)) << lastHistory().toStdString();
+    EXPECT_EQ(model->commandHistory().last().source, u"Rejected"_s);
+  }
+  EXPECT_EQ(model->commandHistory().size(), recorded + 5);
+  // A ping sent after them arrives after anything they could have sent.
+  model->oscManager()->sendPing();
+  ASSERT_TRUE(waitUntil([&] { return console.requests(u"/eos/ping"_s).size() > pings; }));
+  EXPECT_TRUE(std::ranges::all_of(console.requests().mid(sent), [](const OSCMessage &request) {
+    return request.address == "/eos/ping"_L1;
+  }));
+}
+
 TEST_F(AppViewModelCommandsTest, HistoryKeepsTheNewest200) {
   model = makeModel();
   for (int entry = 1; entry <= 201; ++entry) model->sendKey(QString::number(entry));

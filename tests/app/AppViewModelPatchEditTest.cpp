@@ -1,8 +1,7 @@
 // Patch edits against the console double: the preflight's refusals in the order the user
 // reads them, and a write typed on a connection of its own, read back and confirmed.
 
-#include "AppViewModelTestSupport.h"
-#include "link/OSCManagerTestSupport.h"
+#include "AppViewModelPatchTestSupport.h"
 #include "support/QtPrinting.h"
 
 #include <QRegularExpression>
@@ -82,78 +81,6 @@ TEST(AppViewModelLibraryChoice, RefusesEveryChoiceThatNoLongerMatchesTheConsoleL
                                                        libraryVersion),
             selectAgain);
 }
-
-PatchDraft dimmerRange(qint64 channel, qint64 first, qint64 last) {
-  return {.operation = PatchOperation::dimmerAddressRange,
-          .channelStart = channel,
-          .universe = 1,
-          .addressStart = first,
-          .addressThru = last};
-}
-
-class AppViewModelPatchEditTest : public AppViewModelTest,
-                                  public ::testing::WithParamInterface<TransportCase> {
- protected:
-  void SetUp() override {
-    ConsoleShow show = generateConsoleShow(2, 0, 3);
-    show.setPatchPart(ConsolePatchPart::dimmer(1, 1, 1));
-    show.setPatchPart(ConsolePatchPart::dimmer(2, 1, 2));
-    console.setShow(show);
-    AppViewModel::Arguments arguments;
-    arguments.oscManager = makeManager(GetParam());
-    model = makeModel(std::move(arguments));
-    QObject::connect(model.get(), &AppViewModel::patchSubmissionStateChanged, model.get(),
-                     [this](const PatchSubmissionState &state) { states.append(state.kind); });
-  }
-
-  // Connected, synced and answering pings: fixture control is possible.
-  void makeReady() {
-    OSCManager &manager = *model->oscManager();
-    const quint16 port = consolePort(console, GetParam());
-    manager.connect(u"127.0.0.1"_s, port);
-    ASSERT_TRUE(waitUntil([&] { return manager.isConnected(); }));
-    AppViewModelTestAccess::setActiveEndpoint(*model, OSCEndpoint::hostPort(u"127.0.0.1"_s, port));
-    if (!AppViewModelTestAccess::syncGeneration(*model)) model->requestFullSync(u"Initial sync"_s);
-    ASSERT_TRUE(synced());
-    manager.sendPing();
-    ASSERT_TRUE(waitUntil([&] { return model->isConsoleReachable(); }));
-    ASSERT_TRUE(model->canControlFixtures());
-  }
-
-  bool synced() {
-    return waitUntil([&] {
-      return model->dataStatusMessage() == "Synced"_L1 &&
-             !AppViewModelTestAccess::syncGeneration(*model);
-    });
-  }
-
-  const QString &submissionText() const { return model->patchSubmissionState().text; }
-
-  bool reachesVerifying() {
-    return waitUntil([&] {
-      return model->patchSubmissionState().kind == PatchSubmissionState::Kind::verifying;
-    });
-  }
-
-  bool confirmed() {
-    timing->advance(0.35);
-    return waitUntil([&] {
-      return model->patchSubmissionState().kind == PatchSubmissionState::Kind::confirmed;
-    });
-  }
-
-  QStringList labelRequests(qsizetype from) const {
-    QStringList addresses;
-    for (const OSCMessage &request : console.requests().mid(from)) {
-      if (request.address.startsWith("/eos/set/patch/"_L1)) addresses.append(request.address);
-    }
-    return addresses;
-  }
-
-  EosConsoleDouble console;
-  std::unique_ptr<AppViewModel> model;
-  QList<PatchSubmissionState::Kind> states;
-};
 
 using PatchOnTCP = AppViewModelPatchEditTest;
 using PatchOnUDP = AppViewModelPatchEditTest;

@@ -110,6 +110,10 @@ struct AppViewModelTestAccess {
   static qsizetype outstandingPatchReads(const AppViewModel &model) {
     return model.pendingDirectPatchReads_.size();
   }
+  // Points the pending write at another show, as if the console had moved on meanwhile.
+  static void movePendingPatchWrite(AppViewModel &model, const QString &showIdentity) {
+    model.pendingPatchWrite_->showIdentity = showIdentity;
+  }
 };
 
 namespace testing {

@@ -87,6 +87,27 @@ TEST_F(CLocaleIndependence, ParsesDecimalsInTheCLocale) {
   EXPECT_EQ(parseDecimal(u"-inf"), -HUGE_VAL);
 }
 
+// The full C syntax adds the hexadecimal forms and nothing else: what parseDecimal refuses
+// for any other reason stays refused.
+TEST_F(CLocaleIndependence, ReadsTheHexadecimalFormsOnlyWhenAsked) {
+  const struct {
+    const char16_t *text;
+    std::optional<double> expected;
+  } rows[] = {
+      {u"0x10", 16.0},         {u"-0X.8", -0.5},         {u"+0x1p4", 16.0},
+      {u"0xAp-1", 5.0},        {u"0x1.8", 1.5},          {u"1e2", 100.0},
+      {u"0x", std::nullopt},   {u"0x1p", std::nullopt},  {u"0xg", std::nullopt},
+      {u"0x-1", std::nullopt}, {u"0xinf", std::nullopt}, {u" 0x1", std::nullopt},
+      {u"0x1 ", std::nullopt}, {u"0x1p99999", HUGE_VAL},
+  };
+  for (const auto &row : rows) {
+    EXPECT_EQ(parseFloatingPoint(QStringView(row.text)), row.expected)
+        << QString::fromUtf16(row.text).toStdString();
+  }
+  EXPECT_TRUE(std::isnan(*parseFloatingPoint(u"-nan")));
+  EXPECT_EQ(parseDecimal(u"0x1p4"), std::nullopt);
+}
+
 TEST_F(CLocaleIndependence, FormatsLikePrintfInTheCLocale) {
   EXPECT_EQ(formatFixed(1.25, 1), QStringLiteral("1.2"));  // binary 1.25 is exact: ties to even
   EXPECT_EQ(formatFixed(0.05, 1), QStringLiteral("0.1"));  // binary 0.05 is just above

@@ -48,6 +48,7 @@ TEST(OSCManagerNoAvahiDaemonIntegration, DiscoveryReportsTheMissingDaemon) {
   manager->startDiscovery();
   ASSERT_TRUE(waitUntil([&] { return manager->lastError().has_value(); }, waitLimit));
   EXPECT_EQ(manager->lastError(), QStringLiteral("OSC discovery failed: Daemon not running"));
+  EXPECT_EQ(manager->discoveryError(), manager->lastError());
   EXPECT_TRUE(manager->discoveredServices().isEmpty());
 }
 

@@ -127,10 +127,12 @@ TEST(ConnectionProfilesView, SaveAddsTheFormThenUpdatesItInPlace) {
   expectNoConnection(screen);
 }
 
-TEST(ConnectionProfilesView, AnUnreadableListShowsItsErrorUntilASaveReplacesIt) {
-  ConnectionScreen screen({}, std::nullopt, [](AppViewModel::Arguments &arguments) {
-    arguments.defaults->setValue(u"connectionProfiles.v1"_s, u"[{"_s);
-  });
+// A save replaces the list that could not be read; the line then says where its bytes went.
+TEST(ConnectionProfilesView, AnUnreadableListShowsItsErrorAndASaveSaysWhereItWasKept) {
+  ConnectionScreen screen({}, std::nullopt, testing::idleBrowserFactory(),
+                          [](AppViewModel::Arguments &arguments) {
+                            arguments.defaults->setValue(u"connectionProfiles.v1"_s, u"[{"_s);
+                          });
   screen.settle();
   ASSERT_TRUE(screen.shown(u"connection.profile.storageError"_s));
   EXPECT_EQ(screen.text(u"connection.profile.storageError"_s),
@@ -141,7 +143,10 @@ TEST(ConnectionProfilesView, AnUnreadableListShowsItsErrorUntilASaveReplacesIt) 
   type(screen, u"connection.host"_s, u"127.0.0.1"_s);
   press(screen, u"connection.profile.save"_s);
   screen.settle();
-  EXPECT_FALSE(screen.shown(u"connection.profile.storageError"_s));
+  ASSERT_TRUE(screen.shown(u"connection.profile.storageError"_s));
+  EXPECT_TRUE(screen.text(u"connection.profile.storageError"_s)
+                  .endsWith(u"kept under “connectionProfiles.unreadable.v1”."_s));
+  EXPECT_EQ(screen.settings.value(u"connectionProfiles.unreadable.v1"_s).toString(), u"[{"_s);
 }
 
 // An invalid form puts its first problem in "Result", whichever button asked, and nothing
@@ -262,7 +267,7 @@ TEST(ConnectionProfilesView, TheTestOfASilentConsoleEndsAfterTenSecondsOfModelTi
   testing::EosConsoleDouble console;
   console.silent = true;
   auto timing = std::make_shared<testing::ManualAppTiming>(systemUptime(), referenceSecondsNow());
-  ConnectionScreen screen({}, std::nullopt,
+  ConnectionScreen screen({}, std::nullopt, testing::idleBrowserFactory(),
                           [&](AppViewModel::Arguments &arguments) { arguments.timing = timing; });
   aimAt(screen, console);
   press(screen, u"connection.test"_s);

@@ -1,12 +1,18 @@
 #pragma once
 
+// The connection screen over a model of its own: a settings file holding the saved profiles,
+// networking off, a keychain that is a table in memory, and the screen shown. A test may
+// change the model's arguments before it is made.
+
 #include "app/AppViewModel.h"
 #include "shell/ConnectionView.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -16,11 +22,15 @@
 
 namespace tarnik::testing {
 
-// A model on a settings file of its own holding the saved profiles, networking off, and its
-// connection screen shown. A test may change the model's arguments before it is made.
+// A relay browser that never finds anything.
+inline BonjourBrowserFactory idleBrowserFactory() {
+  return [](const QString &, BonjourBrowseHandlers) { return std::make_unique<QObject>(); };
+}
+
 struct ConnectionScreen {
   explicit ConnectionScreen(const QList<ConsoleConnectionProfile> &profiles = {},
                             std::optional<QUuid> selected = std::nullopt,
+                            BonjourBrowserFactory makeRelayBrowser = idleBrowserFactory(),
                             const std::function<void(AppViewModel::Arguments &)> &adjust = {}) {
     QJsonArray stored;
     for (const ConsoleConnectionProfile &profile : profiles) {
@@ -35,12 +45,21 @@ struct ConnectionScreen {
     AppViewModel::Arguments arguments;
     arguments.defaults = &settings;
     arguments.startNetworkingOnInit = false;
+    arguments.storeRelayKey = [keys = keychain](const QString &code, const QString &account)
+        -> std::expected<void, TarnikRelaySecurity::Failure> {
+      keys->insert(account, code);
+      return {};
+    };
+    arguments.loadRelayKey = [keys = keychain](const QString &account)
+        -> std::expected<std::optional<QString>, TarnikRelaySecurity::Failure> {
+      if (!keys->contains(account)) return std::nullopt;
+      return keys->value(account);
+    };
     if (adjust) {
       adjust(arguments);
     }
     model = std::make_unique<AppViewModel>(std::move(arguments));
-    view = std::make_unique<ConnectionView>(
-        *model, [](const QString &, BonjourBrowseHandlers) { return std::make_unique<QObject>(); });
+    view = std::make_unique<ConnectionView>(*model, std::move(makeRelayBrowser));
     view->resize(460, 1100);
     view->show();
   }
@@ -60,9 +79,26 @@ struct ConnectionScreen {
     QWidget *widget = view->findChild<QWidget *>(objectName);
     return widget && widget->isVisibleTo(view.get());
   }
+  // The buttons directly inside a container, top to bottom.
+  QList<QPushButton *> buttonsIn(const QString &objectName) const {
+    QWidget *container = find<QWidget>(objectName);
+    return container ? container->findChildren<QPushButton *>(Qt::FindDirectChildrenOnly)
+                     : QList<QPushButton *>{};
+  }
+  // The texts a row shows, in the order of its labels.
+  static QStringList lines(const QPushButton &row) {
+    QStringList texts;
+    for (QLabel *label : row.findChildren<QLabel *>()) {
+      if (label->pixmap().isNull()) {
+        texts.append(label->text());
+      }
+    }
+    return texts;
+  }
   // The redraw's turn, then the layouts following it: each nested layout hands its request
   // one level up, so they are sent until the outermost has had its turn.
   void settle() const {
+    QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     for (int level = 0; level < 8; ++level) {
       QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
@@ -71,8 +107,17 @@ struct ConnectionScreen {
 
   QTemporaryDir folder;
   QSettings settings{folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
+  std::shared_ptr<QHash<QString, QString>> keychain = std::make_shared<QHash<QString, QString>>();
   std::unique_ptr<AppViewModel> model;
   std::unique_ptr<ConnectionView> view;
+};
+
+// Resolves no service, and never answers: it records which one was asked for, so no test
+// reaches a real network through the daemon of the machine it runs on.
+class RecordingResolver : public OSCServiceResolver {
+ public:
+  void resolve(const OSCEndpoint::Service &service, Completion) override { asked.append(service); }
+  QList<OSCEndpoint::Service> asked;
 };
 
 }  // namespace tarnik::testing

@@ -69,7 +69,7 @@ QList<OSCMessage> EosConsoleDouble::showAnswer(const OSCMessage &request,
   QList<OSCMessage> answer;
   for (const ConsolePatchPart &part : show_.channelParts(*channel)) {
     answer += slicedRecord(patchPrefix(part.channel, part.part), part.fields, -1, recordSlicing,
-                           quint32(part.part), ConsolePatchPart::fieldCount);
+                           quint32(part.part), part.fields.size());
   }
   return answer;
 }
@@ -82,13 +82,13 @@ QList<QByteArray> EosConsoleDouble::cueRecordPackets(int list, int index) {
         return {};
       case RecordFault::wrongCount:
         return packetsOf(slicedRecord(cuePrefix(list, cue.number), cue.fields, index, recordSlicing,
-                                      quint32(index), ConsoleCue::fieldCount + 1));
+                                      quint32(index), cue.fields.size() + 1));
       case RecordFault::otherListOrPart:
         return packetsOf(slicedRecord(cuePrefix(list + 1, cue.number), cue.fields, index,
-                                      recordSlicing, quint32(index), ConsoleCue::fieldCount));
+                                      recordSlicing, quint32(index), cue.fields.size()));
       case RecordFault::numberNotANumber:
         return packetsOf(slicedRecord(cuePrefix(list, u'A' + cue.number), cue.fields, index,
-                                      recordSlicing, quint32(index), ConsoleCue::fieldCount));
+                                      recordSlicing, quint32(index), cue.fields.size()));
     }
   }
   return encodedCues(list)[index];
@@ -104,7 +104,7 @@ const std::vector<QList<QByteArray>> &EosConsoleDouble::encodedCues(int list) {
     for (qsizetype i = 0; i < cues.size(); ++i) {
       packets.push_back(
           packetsOf(slicedRecord(cuePrefix(list, cues[i].number), cues[i].fields, qint32(i),
-                                 recordSlicing, quint32(i), ConsoleCue::fieldCount)));
+                                 recordSlicing, quint32(i), cues[i].fields.size())));
     }
     encoded = encodedShow_.cueLists.emplace(list, std::move(packets)).first;
   }
@@ -119,12 +119,11 @@ QList<QByteArray> EosConsoleDouble::patchRecordPackets(int index) {
         return {};
       case RecordFault::wrongCount:
         return packetsOf(slicedRecord(patchPrefix(part.channel, part.part), part.fields, index,
-                                      recordSlicing, quint32(index),
-                                      ConsolePatchPart::fieldCount + 1));
+                                      recordSlicing, quint32(index), part.fields.size() + 1));
       case RecordFault::otherListOrPart:
       case RecordFault::numberNotANumber:
         return packetsOf(slicedRecord(patchPrefix(part.channel, part.part + 1), part.fields, index,
-                                      recordSlicing, quint32(index), ConsolePatchPart::fieldCount));
+                                      recordSlicing, quint32(index), part.fields.size()));
     }
   }
   return encodedPatch()[index];
@@ -137,9 +136,8 @@ const std::vector<QList<QByteArray>> &EosConsoleDouble::encodedPatch() {
     packets.reserve(show_.patch.size());
     for (qsizetype i = 0; i < show_.patch.size(); ++i) {
       const ConsolePatchPart &p = show_.patch[i];
-      packets.push_back(
-          packetsOf(slicedRecord(patchPrefix(p.channel, p.part), p.fields, qint32(i), recordSlicing,
-                                 quint32(i), ConsolePatchPart::fieldCount)));
+      packets.push_back(packetsOf(slicedRecord(patchPrefix(p.channel, p.part), p.fields, qint32(i),
+                                               recordSlicing, quint32(i), p.fields.size())));
     }
     encodedShow_.patch = std::move(packets);
   }

@@ -11,7 +11,8 @@
 
 namespace tarnik::testing {
 
-// One cue as the console sends it: 31 fields under its number text. Field 0 is the list
+// One cue as the console sends it: 31 fields under its number text (its replies name as many
+// fields as the list holds, so a test may add or remove some). Field 0 is the list
 // index, which the console writes into each reply (the index asked for), so what is kept
 // there is only a placeholder.
 struct ConsoleCue {

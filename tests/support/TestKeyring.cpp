@@ -88,4 +88,26 @@ bool unlockTestKeyring() {
   return unlocked;
 }
 
+int testKeyringItemCount(const QHash<QString, QString> &attributes) {
+  GVariantBuilder builder;
+  g_variant_builder_init(&builder, G_VARIANT_TYPE("a{ss}"));
+  for (auto attribute = attributes.cbegin(); attribute != attributes.cend(); ++attribute) {
+    g_variant_builder_add(&builder, "{ss}", attribute.key().toUtf8().constData(),
+                          attribute.value().toUtf8().constData());
+  }
+  GVariant *reply = nullptr;
+  if (!call("org.freedesktop.Secret.Service", "SearchItems", g_variant_new("(a{ss})", &builder),
+            "(aoao)", &reply)) {
+    return -1;
+  }
+  GVariant *unlocked = nullptr;
+  GVariant *locked = nullptr;
+  g_variant_get(reply, "(@ao@ao)", &unlocked, &locked);
+  const int count = int(g_variant_n_children(unlocked) + g_variant_n_children(locked));
+  g_variant_unref(unlocked);
+  g_variant_unref(locked);
+  g_variant_unref(reply);
+  return count;
+}
+
 }  // namespace tarnik::testing

@@ -35,7 +35,7 @@ QString skeletonText(const char16_t *skeleton, double unixMilliseconds, const QL
   return QString(reinterpret_cast<const QChar *>(text.getBuffer()), text.length());
 }
 
-double unixMilliseconds(double referenceSeconds) {
+double unixMillisecondsOf(double referenceSeconds) {
   return (referenceSeconds + static_cast<double>(referenceDateUnixSeconds)) * 1000.0;
 }
 
@@ -58,11 +58,11 @@ QString unitAmountText(double amount, int fractionDigits, const QLocale &locale)
 }  // namespace
 
 QString timeOfDayText(double referenceSeconds, const QLocale &locale, const QTimeZone &zone) {
-  return skeletonText(u"jms", unixMilliseconds(referenceSeconds), locale, zone);
+  return skeletonText(u"jms", unixMillisecondsOf(referenceSeconds), locale, zone);
 }
 
-QString hourMinuteText(double referenceSeconds, const QLocale &locale, const QTimeZone &zone) {
-  return skeletonText(u"jm", unixMilliseconds(referenceSeconds), locale, zone);
+QString shortTimeOfDayText(double referenceSeconds, const QLocale &locale, const QTimeZone &zone) {
+  return skeletonText(u"jmm", unixMillisecondsOf(referenceSeconds), locale, zone);
 }
 
 QString diagnosticsTimestampText(const QDateTime &moment, const QLocale &locale,

@@ -17,10 +17,10 @@ namespace tarnik {
 QString timeOfDayText(double referenceSeconds, const QLocale &locale = QLocale(),
                       const QTimeZone &zone = QTimeZone::systemTimeZone());
 
-// A time of day with hour and minute only: the skeleton "jm", so the hour takes an
-// abbreviated AM/PM marker where the locale uses one ("3:07 PM" in US English).
-QString hourMinuteText(double referenceSeconds, const QLocale &locale = QLocale(),
-                       const QTimeZone &zone = QTimeZone::systemTimeZone());
+// The short time of day, hour and minute, no date: ICU's best pattern for the skeleton "jmm"
+// ("9:41 PM", "21:41"). The date is in seconds since 2001-01-01 00:00:00 UTC.
+QString shortTimeOfDayText(double referenceSeconds, const QLocale &locale = QLocale(),
+                           const QTimeZone &zone = QTimeZone::systemTimeZone());
 
 // Abbreviated month, day, hour, minute and second in the locale's own arrangement.
 QString diagnosticsTimestampText(const QDateTime &moment, const QLocale &locale = QLocale(),

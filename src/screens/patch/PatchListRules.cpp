@@ -54,7 +54,7 @@ QString parkCheckExplanation(bool isRefreshingParkedChannels, const QString &par
 QString syncButtonTitle(std::optional<double> lastDataRefresh, const QLocale &locale,
                         const QTimeZone &zone) {
   if (!lastDataRefresh) return u"Sync Now"_s;
-  return u"Sync Now ("_s + hourMinuteText(*lastDataRefresh, locale, zone) + u')';
+  return u"Sync Now ("_s + shortTimeOfDayText(*lastDataRefresh, locale, zone) + u')';
 }
 
 bool isConfirmedParked(qint64 channelNumber, const std::map<int, FixtureControlState> &states) {

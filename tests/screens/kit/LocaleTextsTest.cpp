@@ -53,7 +53,7 @@ TEST(LocaleTexts, TimeOfDayFollowsTheLocaleWithTheAmPmMarkerOnlyWhereItIsUsed) {
   for (const auto &c : cases) {
     const QLocale locale(QString::fromLatin1(c.locale));
     EXPECT_EQ(timeOfDayText(date, locale, QTimeZone::utc()), c.expected) << c.locale;
-    EXPECT_EQ(hourMinuteText(date, locale, QTimeZone::utc()), c.hourAndMinute) << c.locale;
+    EXPECT_EQ(shortTimeOfDayText(date, locale, QTimeZone::utc()), c.hourAndMinute) << c.locale;
   }
 }
 

@@ -1,0 +1,38 @@
+// A completed sync is kept for offline use at once: the snapshot is taken and stored
+// without the user asking for it.
+
+#include "AppViewModelTestSupport.h"
+#include "foundation/JsonCoding.h"
+#include "link/OSCManagerTestSupport.h"
+#include "support/QtPrinting.h"
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik::testing {
+namespace {
+
+using SyncSnapshot = AppViewModelTest;
+
+TEST_F(SyncSnapshot, ACompletedSyncIsStoredUnderItsShowAndConsole) {
+  EosConsoleDouble console;
+  console.setShow(generateConsoleShow(3, 2));
+  auto model = makeModel({.oscManager = makeManager(packetLengthCase)});
+  model->setConsoleIP(u"127.0.0.1"_s);
+  model->oscManager()->connect(u"127.0.0.1"_s, console.tcpPort(OSCTCPFraming::packetLength));
+  ASSERT_TRUE(waitUntil([&] { return model->oscManager()->isConnected(); }));
+  if (!AppViewModelTestAccess::syncGeneration(*model)) model->requestFullSync(u"Sync"_s);
+  ASSERT_TRUE(waitUntil([&] { return model->dataStatusMessage() == "Synced"_L1; }));
+
+  ASSERT_EQ(model->savedShowFiles().size(), 1);
+  const SavedShowFile &snapshot = model->savedShowFiles().first();
+  EXPECT_EQ(snapshot.storageKey, AppViewModel::showStorageKey(console.showPath, u"127.0.0.1"_s));
+  EXPECT_EQ(snapshot.cues, model->cues());
+  EXPECT_EQ(snapshot.channels, model->channels());
+  ASSERT_TRUE(waitUntil([&] { return settings.contains(u"savedShowFiles"_s); }));
+  const auto stored = decodeJsonText<QList<SavedShowFile>>(storedText(u"savedShowFiles"_s));
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->size(), 1);
+}
+
+}  // namespace
+}  // namespace tarnik::testing

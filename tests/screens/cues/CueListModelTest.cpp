@@ -1,0 +1,236 @@
+// The list model and its painter against the console double's generated shows.
+
+#include "SyncedCueConsole.h"
+#include "screens/live/CueListModel.h"
+#include "screens/live/CueListRows.h"
+#include "screens/live/CueOrdering.h"
+#include "screens/live/CueRowDelegate.h"
+#include "screens/live/CueTexts.h"
+#include "screens/support/Screenshots.h"
+#include "support/QtPrinting.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QListView>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+#include <set>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik {
+namespace {
+
+using testing::waitUntil;
+using RowKind = CueListModel::RowKind;
+
+// A row as the model's roles give it: kind, title, label, active.
+QString rowText(const CueListModel &model, int row) {
+  const QModelIndex index = model.index(row);
+  return QStringLiteral("%1|%2|%3|%4")
+      .arg(index.data(CueListModel::KindRole).toInt())
+      .arg(index.data().toString(), index.data(CueListModel::LabelTextRole).toString())
+      .arg(index.data(CueListModel::IsActiveRole).toBool());
+}
+
+QStringList rowTexts(const CueListModel &model) {
+  QStringList rows;
+  for (int row = 0; row < model.rowCount(); ++row) rows.append(rowText(model, row));
+  return rows;
+}
+
+// The same rows built from the ordering and grouping rules alone.
+QStringList expectedRows(const QList<Cue> &cues, const QString &activeNumber) {
+  QStringList rows;
+  const auto header = [](RowKind kind, const QString &title) {
+    return QStringLiteral("%1|%2||0").arg(int(kind)).arg(title);
+  };
+  for (const CueGroup &group : cueGroups(cueListRows(sortedCues(cues)))) {
+    if (group.sceneBreak) rows.append(header(RowKind::sceneBreak, group.sceneBreak->label));
+    if (group.showsCueListTitle) rows.append(header(RowKind::cueListTitle, u"Cue List 1"_s));
+    for (const Cue &cue : group.cues) {
+      rows.append(QStringLiteral("%1|%2|%3|%4")
+                      .arg(int(RowKind::cue))
+                      .arg(cueRowTitle(cue), cueRowLabelText(cue))
+                      .arg(isActiveCue(cue, activeNumber)));
+    }
+  }
+  return rows;
+}
+
+// A generated show with a second cue of value 5, spelt "5.0".
+testing::ConsoleShow showWithTwoFives() {
+  testing::ConsoleShow show = testing::generateConsoleShow(60, 0, 3);
+  testing::ConsoleCue five = show.cueLists.at(1).at(8);
+  EXPECT_EQ(five.number, u"5"_s);
+  five.number = u"5.0"_s;
+  show.setCue(1, five);
+  return show;
+}
+
+class CueListModelWidget : public ::testing::Test {
+ protected:
+  testing::SyncedCueConsole console;
+  CueListModel model;
+};
+
+TEST_F(CueListModelWidget, ASyncedShowReadsBackInCueOrderUnderItsBreakers) {
+  ASSERT_TRUE(console.syncShow(showWithTwoFives()));
+  model.follow(*console.model);
+  const QStringList rows = rowTexts(model);
+  EXPECT_EQ(rows, expectedRows(console.model->cues(), {}));
+  EXPECT_GT(rows.filter(QStringLiteral("%1|").arg(int(RowKind::sceneBreak))).size(), 2);
+  EXPECT_EQ(model.sortedCues().size(), 61);
+  for (int row = 0; row < model.rowCount(); ++row) {
+    EXPECT_EQ(model.flags(model.index(row)).testFlag(Qt::ItemIsSelectable),
+              model.kind(row) == RowKind::cue);
+  }
+}
+
+TEST_F(CueListModelWidget, OnlyANewActiveNumberTouchesRowsAndOnlyThoseItMarks) {
+  ASSERT_TRUE(console.syncShow(showWithTwoFives()));
+  model.follow(*console.model);
+  QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+  QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
+  int notices = 0;
+  QObject::connect(console.model.get(), &ObservableObject::objectWillChange, [&] { ++notices; });
+
+  // Traffic the model ignores still moves the manager's counters, which it publishes every
+  // 500 ms and the model passes on in its own time window; none of that reaches the rows.
+  QTimer traffic;
+  QObject::connect(&traffic, &QTimer::timeout, [&] {
+    console.console.send({{u"/tarnik/ignored"_s, {}}});
+  });
+  traffic.start(20);
+  QElapsedTimer elapsed;
+  elapsed.start();
+  waitUntil(
+      [&] {
+        console.timing->advance(0.01);
+        return elapsed.elapsed() >= 2000;
+      },
+      3000);
+  traffic.stop();
+  EXPECT_GE(notices, 3);
+  EXPECT_EQ(resets.size(), 0);
+  EXPECT_EQ(changes.size(), 0);
+
+  console.console.send({{u"/eos/out/active/cue/text"_s, {OSCArgument::fromString(u"1/5 Go"_s)}}});
+  ASSERT_TRUE(waitUntil([&] { return console.model->activeCueNumber() == u"5"_s; }));
+  std::set<QString> changedNumbers;
+  for (const QList<QVariant> &change : changes) {
+    const int first = change[0].toModelIndex().row();
+    const int last = change[1].toModelIndex().row();
+    for (int row = first; row <= last; ++row)
+      changedNumbers.insert(model.index(row).data(CueListModel::CueNumberRole).toString());
+  }
+  EXPECT_EQ(changedNumbers, (std::set<QString>{u"5"_s, u"5.0"_s}));
+  EXPECT_EQ(resets.size(), 0);
+  EXPECT_EQ(rowTexts(model), expectedRows(console.model->cues(), u"5"_s));
+}
+
+TEST_F(CueListModelWidget, NewCuesResetTheRowsAndPendingCuesMoveThePlaybackCue) {
+  model.setSource({.cues = {Cue{.number = u"1"_s}}});
+  QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+  QSignalSpy playback(&model, &CueListModel::playbackCueChanged);
+  model.setSource({.cues = {Cue{.number = u"1"_s}}});  // the same value, a new list
+  EXPECT_EQ(resets.size(), 0);
+  model.setSource({.cues = {Cue{.number = u"1"_s}, Cue{.number = u"2"_s}},
+                   .pendingCueNumber = u"7"_s,
+                   .pendingCueLabel = u"Finale"_s});
+  EXPECT_EQ(resets.size(), 1);
+  EXPECT_EQ(playback.size(), 1);
+  EXPECT_EQ(model.playbackCue(), (Cue{.number = u"7"_s, .label = u"Finale"_s}));
+  EXPECT_EQ(model.defaultBreakerCueNumber(), u"7"_s);
+}
+
+// Everything Qt prints while the block runs.
+QStringList qtMessagesDuring(const std::function<void()> &block) {
+  static QStringList *messages = nullptr;
+  QStringList caught;
+  messages = &caught;
+  const QtMessageHandler previous = qInstallMessageHandler(
+      [](QtMsgType, const QMessageLogContext &, const QString &text) { messages->append(text); });
+  block();
+  qInstallMessageHandler(previous);
+  messages = nullptr;
+  return caught;
+}
+
+QImage paintedRow(const CueListModel &model, int row, int width) {
+  CueRowDelegate delegate;
+  QStyleOptionViewItem option;
+  option.font = QApplication::font();
+  option.palette = QApplication::palette();
+  option.rect = QRect(0, 0, width, 0);
+  option.rect.setHeight(delegate.sizeHint(option, model.index(row)).height());
+  QImage image(option.rect.size(), QImage::Format_ARGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  delegate.paint(&painter, option, model.index(row));
+  return image;
+}
+
+// The rightmost column below the row's middle that holds anything but the white ground.
+int inkRight(const QImage &image) {
+  int right = -1;
+  for (int y = image.height() / 2 + 2; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (image.pixel(x, y) != qRgb(255, 255, 255)) right = std::max(right, x);
+    }
+  }
+  return right;
+}
+
+TEST_F(CueListModelWidget, ARowDrawsItsLabelAsPlainText) {
+  model.setSource({.cues = {Cue{.number = u"1"_s, .label = u"<b>x</b>"_s},
+                            Cue{.number = u"2"_s, .label = u"x"_s}}});
+  QImage markup;
+  QImage plain;
+  const QStringList messages = qtMessagesDuring([&] {
+    markup = paintedRow(model, 1, 400);  // row 0 is "Cue List 1"
+    plain = paintedRow(model, 2, 400);
+  });
+  EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+  // Eight characters reach much further than the one a rich-text reading would leave.
+  EXPECT_GT(inkRight(markup), inkRight(plain) + 3 * (inkRight(plain) - 16));
+}
+
+TEST_F(CueListModelWidget, ALongBreakerTitleTakesTwoLinesAtMost) {
+  const QString longTitle = QStringLiteral("A breaker title long enough to wrap ").repeated(6);
+  model.setSource({.cues = {Cue{.number = u"1"_s, .sceneLabel = u"Act 1"_s},
+                            Cue{.number = u"2"_s, .sceneLabel = longTitle}}});
+  ASSERT_EQ(model.kind(0), RowKind::sceneBreak);
+  ASSERT_EQ(model.kind(2), RowKind::sceneBreak);
+  const int shortHeight = paintedRow(model, 0, 360).height();
+  const int longHeight = paintedRow(model, 2, 360).height();
+  const int lineHeight = QFontMetrics(QApplication::font()).height();
+  EXPECT_GT(longHeight, shortHeight + lineHeight / 2);
+  EXPECT_LT(longHeight, shortHeight + 2 * lineHeight);
+}
+
+TEST_F(CueListModelWidget, ListScreenshotWithBreakersAndTwoActiveRows) {
+  QList<Cue> cues;
+  const QStringList numbers{u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"5.0"_s, u"6"_s, u"7"_s};
+  const QStringList scenes{{}, {}, u"Act 1"_s, {}, u"Act 2 — Storm"_s, {}, {}, u"Finale"_s};
+  for (qsizetype i = 0; i < numbers.size(); ++i) {
+    cues.append(
+        Cue{.number = numbers[i],
+            .label = i == 1 ? QString() : u"Cue "_s + numbers[i] + u" Look "_s + QString::number(i),
+            .sceneLabel = scenes[i]});
+  }
+  model.setSource({.cues = cues, .activeCueNumber = u"5"_s});
+  QListView view;
+  view.setModel(&model);
+  view.setItemDelegate(new CueRowDelegate(&view));
+  view.resize(420, 560);
+  view.show();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(testing::saveScreenshot(view, u"cues-list-breakers"_s).isEmpty());
+}
+
+}  // namespace
+}  // namespace tarnik

@@ -1,0 +1,100 @@
+// The sync card against the console double: online, loading and offline.
+
+#include "SyncedCueConsole.h"
+#include "screens/live/CueStyle.h"
+#include "screens/live/CueSyncCard.h"
+#include "screens/support/Screenshots.h"
+#include "support/QtPrinting.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik {
+namespace {
+
+using testing::waitUntil;
+
+class CueSyncCardWidget : public ::testing::Test {
+ protected:
+  // The card stands in a list row, which gives it its margins.
+  void makeCard() {
+    row = std::make_unique<QWidget>();
+    card = new CueSyncCard(*console.model, row.get());
+    auto *layout = new QVBoxLayout(row.get());
+    layout->setContentsMargins(16, 10, 16, 10);
+    layout->addWidget(card);
+    row->resize(380, row->sizeHint().height());
+    row->show();
+  }
+  QString shown(const char *name) {
+    return card->findChild<QLabel *>(QString::fromLatin1(name))->text();
+  }
+  bool spinnerShown() {
+    return !card->findChild<QProgressBar *>(u"cues.sync.spinner"_s)->isHidden();
+  }
+  // The colour the icon is drawn in: its most opaque pixel.
+  QColor iconColour() {
+    const QImage icon = card->findChild<QLabel *>(u"cues.sync.icon"_s)->pixmap().toImage();
+    QColor best(Qt::transparent);
+    for (int y = 0; y < icon.height(); ++y) {
+      for (int x = 0; x < icon.width(); ++x) {
+        const QColor pixel = icon.pixelColor(x, y);
+        if (pixel.alpha() > best.alpha()) best = pixel;
+      }
+    }
+    best.setAlpha(255);
+    return best;
+  }
+  QColor nameColour() {
+    return card->findChild<QLabel *>(u"cues.sync.showName"_s)
+        ->palette()
+        .color(QPalette::WindowText);
+  }
+
+  testing::SyncedCueConsole console;
+  std::unique_ptr<QWidget> row;
+  CueSyncCard *card = nullptr;
+};
+
+TEST_F(CueSyncCardWidget, OfflineBeforeAnyConnection) {
+  makeCard();
+  EXPECT_EQ(shown("cues.sync.showName"), u"Show Name"_s);
+  EXPECT_EQ(shown("cues.sync.count"), u"0 cues"_s);
+  EXPECT_EQ(shown("cues.sync.status"), u"Offline"_s);
+  EXPECT_FALSE(spinnerShown());
+  EXPECT_EQ(iconColour(), cueOrange);
+  EXPECT_NE(nameColour(), cueGreen);
+  EXPECT_FALSE(testing::saveScreenshot(*row, u"cues-sync-card-offline"_s).isEmpty());
+}
+
+TEST_F(CueSyncCardWidget, OnlineWithTheSyncedShow) {
+  makeCard();
+  ASSERT_TRUE(console.syncShow(testing::generateConsoleShow(42, 0, 5)));
+  ASSERT_TRUE(waitUntil([&] { return shown("cues.sync.status") == u"Synced"_s; }));
+  EXPECT_EQ(shown("cues.sync.showName"), console.model->showFileName());
+  EXPECT_FALSE(console.model->showFileName().isEmpty());
+  EXPECT_EQ(shown("cues.sync.count"), QStringLiteral("%1 cues").arg(console.model->cues().size()));
+  EXPECT_FALSE(spinnerShown());
+  EXPECT_EQ(iconColour(), cueGreen);
+  EXPECT_EQ(nameColour(), cueGreen);
+  EXPECT_FALSE(testing::saveScreenshot(*row, u"cues-sync-card-online"_s).isEmpty());
+}
+
+TEST_F(CueSyncCardWidget, TheSpinnerTurnsWhileCuesLoad) {
+  makeCard();
+  // The first cue never answers, so the sync stays in its cue part.
+  console.console.cueFaults = {{0, testing::EosConsoleDouble::RecordFault::noAnswer}};
+  console.console.setShow(testing::generateConsoleShow(4, 0));
+  console.manager().connect(u"127.0.0.1"_s, console.console.tcpPort(OSCTCPFraming::packetLength));
+  ASSERT_TRUE(waitUntil([&] { return console.model->isLoadingCues(); }));
+  EXPECT_TRUE(waitUntil([&] { return spinnerShown(); }));
+  testing::saveScreenshot(*row, u"cues-sync-card-loading"_s);
+}
+
+}  // namespace
+}  // namespace tarnik
