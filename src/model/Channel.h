@@ -4,7 +4,9 @@
 #include "model/EosPatchPart.h"
 
 #include <QList>
+#include <QLocale>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -40,7 +42,14 @@ struct Channel {
   std::optional<ParsedAddress> parsedAddress() const;
   QString addressText() const;
   QString addressRangeText() const;
-  bool matches(const QString &search) const;
+  // Whether any of the channel's search texts holds the query, both folded in the locale;
+  // a query that is empty once trimmed matches every channel.
+  bool matches(const QString &search, const QLocale &locale = QLocale()) const;
+  // The texts a search looks in, each folded as a query is. A list that filters often
+  // folds them once per change of its channels and compares with the folded query.
+  QStringList foldedSearchTexts(const QLocale &locale = QLocale()) const;
+  // Trimmed, and case- and diacritic-insensitive in the locale: "  Café " folds as "cafe".
+  static QString foldedForSearch(const QString &text, const QLocale &locale = QLocale());
 
   QJsonObject toJson() const;
   static std::expected<Channel, JsonError> fromJson(const QJsonObject &object);

@@ -4,19 +4,13 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
 namespace {
-
-// Case- and diacritic-insensitive form in the user's locale: marks are dropped after
-// decomposition, so "É" and "e" fold alike.
-QString searchFolded(const QString &text, const QLocale &locale) {
-  QString decomposed = trimmedText(text).normalized(QString::NormalizationForm_D);
-  decomposed.removeIf([](QChar c) { return c.category() == QChar::Mark_NonSpacing; });
-  return locale.toLower(decomposed).toCaseFolded().normalized(QString::NormalizationForm_C);
-}
 
 std::optional<QString> firstNonEmpty(const QList<EosPatchPart> &parts,
                                      QString EosPatchPart::*field) {
@@ -66,28 +60,31 @@ QString Channel::addressRangeText() const {
   return start;
 }
 
-bool Channel::matches(const QString &search) const {
-  const QLocale locale;
-  const QString query = searchFolded(search, locale);
-  if (query.isEmpty()) return true;
-  const auto found = [&](const QString &candidate) {
-    return searchFolded(candidate, locale).contains(query);
-  };
+QString Channel::foldedForSearch(const QString &text, const QLocale &locale) {
+  // Marks are dropped after decomposition, so "É" and "e" fold alike.
+  QString decomposed = trimmedText(text).normalized(QString::NormalizationForm_D);
+  decomposed.removeIf([](QChar c) { return c.category() == QChar::Mark_NonSpacing; });
+  return locale.toLower(decomposed).toCaseFolded().normalized(QString::NormalizationForm_C);
+}
 
-  if (found(QString::number(number)) || found(label) || found(type) || found(address) ||
-      found(addressEnd) || found(addressText())) {
-    return true;
-  }
+QStringList Channel::foldedSearchTexts(const QLocale &locale) const {
+  QStringList texts{QString::number(number), label, type, address, addressEnd, addressText()};
   for (const EosPatchPart &part : parts) {
     const std::optional<EosDMXRange> range = part.occupiedRange();
-    if (found(QString::number(part.channelNumber)) || found(QString::number(part.partNumber)) ||
-        found(u"part "_s + QString::number(part.partNumber)) || found(part.label) ||
-        found(part.manufacturer) || found(part.model) || found(part.address) ||
-        found(part.addressEnd) || found(range ? range->displayText() : part.address)) {
-      return true;
-    }
+    texts << QString::number(part.channelNumber) << QString::number(part.partNumber)
+          << u"part "_s + QString::number(part.partNumber) << part.label << part.manufacturer
+          << part.model << part.address << part.addressEnd
+          << (range ? range->displayText() : part.address);
   }
-  return false;
+  for (QString &text : texts) text = foldedForSearch(text, locale);
+  return texts;
+}
+
+bool Channel::matches(const QString &search, const QLocale &locale) const {
+  const QString query = foldedForSearch(search, locale);
+  if (query.isEmpty()) return true;
+  const QStringList texts = foldedSearchTexts(locale);
+  return std::ranges::any_of(texts, [&](const QString &text) { return text.contains(query); });
 }
 
 }  // namespace tarnik

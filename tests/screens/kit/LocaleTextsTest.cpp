@@ -47,11 +47,13 @@ TEST(LocaleTexts, TimeOfDayFollowsTheLocaleWithTheAmPmMarkerOnlyWhereItIsUsed) {
   const struct {
     const char *locale;
     QString expected;
-  } cases[] = {{"en_US", u"11:24:05\u202FPM"_s}, {"de_DE", u"23:24:05"_s}};
+    QString hourAndMinute;
+  } cases[] = {{"en_US", u"11:24:05\u202FPM"_s, u"11:24\u202FPM"_s},
+               {"de_DE", u"23:24:05"_s, u"23:24"_s}};
   for (const auto &c : cases) {
-    EXPECT_EQ(timeOfDayText(date, QLocale(QString::fromLatin1(c.locale)), QTimeZone::utc()),
-              c.expected)
-        << c.locale;
+    const QLocale locale(QString::fromLatin1(c.locale));
+    EXPECT_EQ(timeOfDayText(date, locale, QTimeZone::utc()), c.expected) << c.locale;
+    EXPECT_EQ(shortTimeOfDayText(date, locale, QTimeZone::utc()), c.hourAndMinute) << c.locale;
   }
 }
 

@@ -1,0 +1,11 @@
+#include "screens/patch/PatchTexts.h"
+
+#include "foundation/NumberRules.h"
+
+namespace tarnik {
+
+QString dmxAddressText(qint64 address) { return formatZeroPadded(address, 3); }
+
+QString catalogDisplayName(const QString &name) { return QString(name).replace(u'_', u' '); }
+
+}  // namespace tarnik
