@@ -1,5 +1,6 @@
 #include "shell/ConnectionView.h"
 #include "shell/ControllerPage.h"
+#include "shell/LivePage.h"
 #include "shell/RelayPage.h"
 #include "shell/TarnikEntry.h"
 
@@ -11,6 +12,7 @@ int main(int argc, char **argv) {
   pages.relaySection = [](tarnik::WorkspaceContext &context) -> QWidget * {
     return new tarnik::RelayPage(context);
   };
+  pages.live = tarnik::makeLivePage;
   pages.controllerSections = [](tarnik::WorkspaceContext &context) -> QWidget * {
     return new tarnik::ControllerPage(context);
   };
