@@ -10,13 +10,13 @@ class LiveSymbolButton;
 
 // What the Live page hands its header at every redraw.
 struct LiveHeaderValues {
-  QString showName;
+  QString showName{};
   bool isTorchOn = false;
   bool isTorchAvailable = false;
   bool isConsoleReachable = false;
   bool isSyncing = false;
   bool isTransportConnected = false;
-  QString transportStateDescription;
+  QString transportStateDescription{};
 };
 
 // The Live page's first row: the flashlight switch, the show's name midway, and the

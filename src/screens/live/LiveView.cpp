@@ -3,10 +3,12 @@
 #include "app/AppViewModel.h"
 #include "link/OSCManager.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/live/CommandHistoryView.h"
 #include "screens/live/KeyRowPanel.h"
 #include "screens/live/LiveCommandLine.h"
 #include "screens/live/LiveHeader.h"
 #include "screens/live/LivePresentation.h"
+#include "screens/live/LiveShowDetailsView.h"
 #include "screens/live/MainKeypadPanel.h"
 #include "screens/live/SoftKeyPanel.h"
 
@@ -28,6 +30,17 @@ constexpr int sidePadding = 4;
 constexpr int topPadding = 2;
 constexpr int noticeTopPadding = 4;
 constexpr int noticeTextSize = 13;
+// The history shows the newest hundred; the model keeps twice that.
+constexpr qsizetype historyEntryCount = 100;
+
+// A sheet over the page: window-modal, gone once closed, its flag reset however it closes.
+void openSheet(QDialog &sheet, bool &flag) {
+  flag = true;
+  sheet.setWindowModality(Qt::WindowModal);
+  sheet.setAttribute(Qt::WA_DeleteOnClose);
+  QObject::connect(&sheet, &QDialog::finished, &sheet, [&flag] { flag = false; });
+  sheet.open();
+}
 
 void paintBlack(QWidget &widget) {
   QPalette ground = widget.palette();
@@ -180,6 +193,7 @@ void LiveView::redraw() {
   keyRows_->refresh(viewer);
   keypad_->refresh(viewer);
   viewerNotice_->setVisible(viewer);
+  if (history_) history_->setEntries(model_.commandHistory());
 }
 
 void LiveView::showTorchAlert(const QString &title, const QString &message) {
@@ -201,21 +215,27 @@ void LiveView::showTorchAlert(const QString &title, const QString &message) {
 
 void LiveView::openConnectionDiagnostics() {
   if (isShowingConnectionDiagnostics_ || !diagnostics_) return;
-  isShowingConnectionDiagnostics_ = true;
   auto *dialog = new QDialog(this);
   dialog->setObjectName(QStringLiteral("live.diagnostics"));
-  dialog->setWindowModality(Qt::WindowModal);
-  dialog->setAttribute(Qt::WA_DeleteOnClose);
   auto *layout = new QVBoxLayout(dialog);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(diagnostics_(*dialog));
   dialog->resize(std::max(420, width() * 9 / 10), std::max(360, height() / 2));
-  connect(dialog, &QDialog::finished, this, [this] { isShowingConnectionDiagnostics_ = false; });
-  dialog->open();
+  openSheet(*dialog, isShowingConnectionDiagnostics_);
 }
 
-void LiveView::openCommandHistory() { isShowingCommandHistory_ = true; }
+void LiveView::openCommandHistory() {
+  if (isShowingCommandHistory_) return;
+  history_ = new CommandHistoryView(model_.commandHistory(), historyEntryCount, this);
+  history_->resize(std::max(420, width() * 9 / 10), std::max(360, window()->height() * 3 / 4));
+  openSheet(*history_, isShowingCommandHistory_);
+}
 
-void LiveView::openShowDetails() { isShowingShowDetails_ = true; }
+void LiveView::openShowDetails() {
+  if (isShowingShowDetails_) return;
+  auto *details = new LiveShowDetailsView(model_, this);
+  details->resize(std::max(420, width() * 9 / 10), std::max(320, window()->height() / 2));
+  openSheet(*details, isShowingShowDetails_);
+}
 
 }  // namespace tarnik

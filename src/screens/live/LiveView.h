@@ -2,6 +2,7 @@
 
 #include "app/TorchController.h"
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -17,6 +18,7 @@ class QScrollArea;
 namespace tarnik {
 
 class AppViewModel;
+class CommandHistoryView;
 class KeyRowPanel;
 class LiveCommandLine;
 class LiveHeader;
@@ -84,6 +86,7 @@ class LiveView : public QWidget {
   MainKeypadPanel *keypad_;
   QLabel *viewerNotice_;
   QMessageBox *torchAlert_ = nullptr;
+  QPointer<CommandHistoryView> history_;
 
   bool isShowingCommandHistory_ = false;
   bool isShowingConnectionDiagnostics_ = false;
