@@ -1,6 +1,7 @@
 #include "screens/patch/PatchView.h"
 #include "shell/ConnectionView.h"
 #include "shell/ControllerPage.h"
+#include "shell/LivePage.h"
 #include "shell/RelayPage.h"
 #include "shell/TarnikEntry.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char **argv) {
   pages.patch = [](tarnik::WorkspaceContext &context) -> QWidget * {
     return new tarnik::PatchView(context.app);
   };
+  pages.live = tarnik::makeLivePage;
   pages.controllerSections = [](tarnik::WorkspaceContext &context) -> QWidget * {
     return new tarnik::ControllerPage(context);
   };

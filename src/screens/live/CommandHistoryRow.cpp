@@ -1,0 +1,91 @@
+#include "screens/live/CommandHistoryRow.h"
+
+#include "foundation/ReferenceDate.h"
+#include "screens/kit/LocaleTexts.h"
+#include "screens/live/CommandHistoryPresentation.h"
+
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace tarnik {
+
+namespace {
+
+constexpr int rowSpacing = 7;
+constexpr int rowPadding = 3;
+constexpr int badgeSpacing = 8;
+constexpr int captionSize = 12;
+
+QColor badgeColor(HistorySourceColor color, const QPalette &palette) {
+  switch (color) {
+    case HistorySourceColor::blue:
+      return QColor(0, 122, 255);
+    case HistorySourceColor::green:
+      return QColor(52, 199, 89);
+    case HistorySourceColor::orange:
+      return QColor(255, 149, 0);
+    case HistorySourceColor::secondary:
+      break;
+  }
+  return palette.color(QPalette::PlaceholderText);
+}
+
+QLabel *plainLabel(const QString &text, const QString &objectName) {
+  auto *label = new QLabel(text);
+  label->setObjectName(objectName);
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+QLabel *makeBadge(const QString &source, const QColor &color) {
+  QLabel *badge = plainLabel(source, QStringLiteral("live.history.row.source"));
+  QFont font = badge->font();
+  font.setPixelSize(captionSize);
+  font.setWeight(QFont::DemiBold);
+  badge->setFont(font);
+  // The capsule: the source's colour over a faint fill of itself, ends fully rounded.
+  const int radius = (QFontMetrics(font).height() + 2 * rowPadding) / 2;
+  badge->setStyleSheet(QStringLiteral("QLabel { color: %1; background-color: rgba(%2, %3, %4, "
+                                      "0.15); border-radius: %5px; padding: 3px 7px; }")
+                           .arg(color.name())
+                           .arg(color.red())
+                           .arg(color.green())
+                           .arg(color.blue())
+                           .arg(radius));
+  return badge;
+}
+
+}  // namespace
+
+CommandHistoryRow::CommandHistoryRow(const CommandHistoryEntry &entry, QWidget *parent)
+    : QWidget(parent) {
+  setObjectName(QStringLiteral("live.history.row"));
+  QLabel *text = plainLabel(entry.text, QStringLiteral("live.history.row.text"));
+  text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  text->setWordWrap(true);
+  text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  QLabel *badge = makeBadge(
+      entry.source, badgeColor(CommandHistoryPresentation::sourceColor(entry.source), palette()));
+  const QString timeText = diagnosticsTimestampText(dateTimeFromReferenceSeconds(entry.timestamp));
+  QLabel *time = plainLabel(timeText, QStringLiteral("live.history.row.time"));
+  QFont caption = time->font();
+  caption.setPixelSize(captionSize);
+  time->setFont(caption);
+  time->setForegroundRole(QPalette::PlaceholderText);
+
+  auto *sourceAndTime = new QHBoxLayout;
+  sourceAndTime->setSpacing(badgeSpacing);
+  sourceAndTime->addWidget(badge);
+  sourceAndTime->addWidget(time);
+  sourceAndTime->addStretch();
+  auto *column = new QVBoxLayout(this);
+  column->setContentsMargins(0, rowPadding, 0, rowPadding);
+  column->setSpacing(rowSpacing);
+  column->addWidget(text);
+  column->addLayout(sourceAndTime);
+  setAccessibleName(QStringList{entry.text, entry.source, timeText}.join(QStringLiteral(", ")));
+}
+
+}  // namespace tarnik

@@ -1,0 +1,104 @@
+#include "screens/live/LiveShowDetailsView.h"
+
+#include "app/AppViewModel.h"
+#include "foundation/ReferenceDate.h"
+#include "link/OSCManager.h"
+#include "screens/kit/LocaleTexts.h"
+#include "screens/kit/ScreenRefresh.h"
+#include "screens/live/SheetHeading.h"
+#include "screens/live/ShowDetailsContent.h"
+
+#include <QFormLayout>
+#include <QLabel>
+#include <QSet>
+#include <QVBoxLayout>
+
+namespace tarnik {
+
+namespace {
+
+QLabel *plainLabel(const QString &text = {}) {
+  auto *label = new QLabel(text);
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+QFormLayout *addSection(QVBoxLayout &layout, const QString &header) {
+  auto *title = plainLabel(header);
+  QFont font = title->font();
+  font.setBold(true);
+  title->setFont(font);
+  layout.addWidget(title);
+  auto *section = new QFormLayout;
+  section->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+  layout.addLayout(section);
+  return section;
+}
+
+}  // namespace
+
+LiveShowDetailsView::LiveShowDetailsView(AppViewModel &model, QWidget *parent)
+    : QDialog(parent), model_(model), note_(plainLabel()) {
+  setObjectName(QStringLiteral("live.showDetails"));
+  auto *layout = new QVBoxLayout(this);
+  addSheetHeading(*this, *layout, tr("Show Details"), objectName());
+  currentShow_ = addSection(*layout, tr("Current show"));
+  loadedData_ = addSection(*layout, tr("Loaded data"));
+  note_->setObjectName(QStringLiteral("live.showDetails.note"));
+  note_->setWordWrap(true);
+  note_->setForegroundRole(QPalette::PlaceholderText);
+  layout->addSpacing(8);
+  layout->addWidget(note_);
+  layout->addStretch();
+
+  auto *refresh = new ScreenRefresh(this, [this] { redraw(); });
+  refresh->observe(model_);
+  refresh->observe(*model_.oscManager());
+  refresh->redrawNow();
+}
+
+void LiveShowDetailsView::redraw() {
+  const std::optional<double> lastRefresh = model_.lastDataRefresh();
+  const ShowDetailsContent content = showDetailsContent({
+      .showFileName = model_.showFileName(),
+      .consoleName = model_.consoleName(),
+      .consoleIP = model_.consoleIP(),
+      .isConsoleReachable = model_.isConsoleReachable(),
+      .isTransportConnected = model_.oscManager()->isConnected(),
+      .cueCount = model_.cues().size(),
+      .channelCount = model_.channels().size(),
+      .dataStatusMessage = model_.dataStatusMessage(),
+      .lastRefreshText = lastRefresh ? std::optional(diagnosticsTimestampText(
+                                           dateTimeFromReferenceSeconds(*lastRefresh)))
+                                     : std::nullopt,
+  });
+  fillSection(*currentShow_, content.currentShow);
+  fillSection(*loadedData_, content.loadedData);
+  note_->setText(content.note);
+}
+
+void LiveShowDetailsView::fillSection(QFormLayout &section, const QList<ShowDetailsRow> &rows) {
+  QSet<QString> shown;
+  for (const ShowDetailsRow &row : rows) {
+    shown.insert(row.name);
+    QLabel *&value = values_[row.name];
+    if (!value) {
+      value = plainLabel();
+      value->setObjectName(QStringLiteral("live.showDetails.") + row.name);
+      value->setForegroundRole(QPalette::PlaceholderText);
+      value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+      section.addRow(plainLabel(row.title), value);
+    }
+    value->setText(row.value);
+    section.setRowVisible(value, true);
+  }
+  // A row the content leaves out this time ("Last refresh" after a cleared show) is hidden.
+  for (auto named = values_.cbegin(); named != values_.cend(); ++named) {
+    if (!shown.contains(named.key()) && section.indexOf(named.value()) >= 0) {
+      section.setRowVisible(named.value(), false);
+    }
+  }
+}
+
+}  // namespace tarnik

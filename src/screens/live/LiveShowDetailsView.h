@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDialog>
+#include <QHash>
+
+class QFormLayout;
+class QLabel;
+
+namespace tarnik {
+
+class AppViewModel;
+struct ShowDetailsRow;
+
+// The "Show Details" sheet: which show and console the Live page's data belong to, how much
+// is loaded and how current it is. It follows the model while open and changes nothing.
+class LiveShowDetailsView : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit LiveShowDetailsView(AppViewModel &model, QWidget *parent = nullptr);
+
+ private:
+  void redraw();
+  void fillSection(QFormLayout &section, const QList<ShowDetailsRow> &rows);
+
+  AppViewModel &model_;
+  QFormLayout *currentShow_;
+  QFormLayout *loadedData_;
+  QLabel *note_;
+  // The value label of each row, by its name; a row the content leaves out is hidden.
+  QHash<QString, QLabel *> values_;
+};
+
+}  // namespace tarnik

@@ -1,0 +1,196 @@
+// The show details and command history sheets over the Live page, against the console
+// double: they follow the model while open, and every way of closing them resets the page.
+
+#include "LiveScreenTestSupport.h"
+#include "foundation/ReferenceDate.h"
+#include "screens/kit/LocaleTexts.h"
+#include "screens/live/CommandHistoryView.h"
+#include "screens/live/LiveShowDetailsView.h"
+#include "screens/support/Screenshots.h"
+#include "support/QtPrinting.h"
+
+#include <QLabel>
+#include <QTest>
+
+#include <set>
+
+namespace tarnik::testing {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+class LiveSheetsWidget : public LiveScreenTest {
+ protected:
+  template <typename Sheet>
+  Sheet *openSheet(const QString &button) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QTest::mouseClick(view->findChild<QAbstractButton *>(button), Qt::LeftButton);
+    auto *sheet = view->findChild<Sheet *>();
+    return sheet && sheet->isVisible() ? sheet : nullptr;
+  }
+  LiveShowDetailsView *openDetails() {
+    return openSheet<LiveShowDetailsView>(u"live.header.show"_s);
+  }
+  CommandHistoryView *openHistory() {
+    return openSheet<CommandHistoryView>(u"live.commandLine.history"_s);
+  }
+  static QString value(QWidget &sheet, const QString &row) {
+    auto *label = sheet.findChild<QLabel *>(u"live.showDetails."_s + row);
+    return label && label->isVisible() ? label->text() : u"<hidden>"_s;
+  }
+  static QList<QWidget *> rows(QWidget &sheet) {
+    return sheet.findChildren<QWidget *>(u"live.history.row"_s);
+  }
+  static QString rowText(QWidget *row, const char *part) {
+    return row->findChild<QLabel *>(u"live.history.row."_s + QLatin1StringView(part))->text();
+  }
+};
+
+TEST_F(LiveSheetsWidget, ShowDetailsFollowTheSyncAndTheLostConsoleWhileOpen) {
+  console.setShow(generateConsoleShow(7, 4));
+  makeView();
+  LiveShowDetailsView *details = openDetails();
+  ASSERT_TRUE(details);
+  EXPECT_TRUE(view->isShowingShowDetails());
+  EXPECT_EQ(details->windowModality(), Qt::WindowModal);
+  EXPECT_EQ(details->windowTitle(), u"Show Details"_s);
+  for (const QString &row : {u"connection"_s, u"cues"_s, u"patchedChannels"_s, u"sync"_s}) {
+    EXPECT_NE(value(*details, row), u"<hidden>"_s) << row.toStdString();
+  }
+  EXPECT_EQ(value(*details, u"lastRefresh"_s), u"<hidden>"_s);
+  EXPECT_EQ(value(*details, u"connection"_s), u"Offline"_s);
+
+  connectOverTcp();
+  ASSERT_TRUE(waitUntil([&] { return value(*details, u"lastRefresh"_s) != u"<hidden>"_s; }));
+  EXPECT_EQ(value(*details, u"lastRefresh"_s),
+            diagnosticsTimestampText(dateTimeFromReferenceSeconds(*model->lastDataRefresh())));
+  EXPECT_EQ(value(*details, u"cues"_s), u"7"_s);
+  std::set<int> channels;
+  for (const ConsolePatchPart &part : console.show().patch) channels.insert(part.channel);
+  EXPECT_EQ(value(*details, u"patchedChannels"_s), QString::number(channels.size()));
+  EXPECT_EQ(value(*details, u"sync"_s), u"Synced"_s);
+  EXPECT_EQ(value(*details, u"show"_s), console.showName);
+  saveScreenshot(*details, u"live-show-details-online"_s);
+
+  // The console stops answering its pings.
+  console.setHandler(u"/eos/ping"_s, [](const OSCMessage &) { return QList<OSCMessage>{}; });
+  // Past the ping's freshness the next heartbeat finds the console gone.
+  timing->advance(AppViewModel::pingFreshness + 1);
+  model->heartbeatTick();
+  ASSERT_FALSE(model->isConsoleReachable());
+  ASSERT_TRUE(
+      waitUntil([&] { return value(*details, u"sync"_s) == u"Offline — cached snapshot"_s; }));
+  EXPECT_EQ(details->findChild<QLabel *>(u"live.showDetails.note"_s)->text(),
+            u"Tarnik is showing the last cached show snapshot. Show switching is not available "
+            u"in this version."_s);
+  saveScreenshot(*details, u"live-show-details-offline"_s);
+}
+
+TEST_F(LiveSheetsWidget, HistoryShowsSentAndRefusedKeysAtTheTopWhileOpen) {
+  makeView();
+  connectOverTcp();
+  CommandHistoryView *history = openHistory();
+  ASSERT_TRUE(history);
+  EXPECT_EQ(history->windowTitle(), u"Command History"_s);
+  QTest::mouseClick(key(u"7"_s), Qt::LeftButton);
+  ASSERT_TRUE(waitUntil([&] {
+    return !rows(*history).isEmpty() && rowText(rows(*history).first(), "text") == u"Key 7"_s;
+  }));
+  EXPECT_EQ(rowText(rows(*history).first(), "source"), u"Sent"_s);
+
+  model->setInteractionMode(InteractionMode::viewer);
+  model->sendKey(u"7"_s);
+  ASSERT_TRUE(waitUntil(
+      [&] { return rowText(rows(*history).first(), "text") == u"Key 7 — Viewer mode"_s; }));
+  QLabel *badge = rows(*history).first()->findChild<QLabel *>(u"live.history.row.source"_s);
+  EXPECT_EQ(badge->text(), u"Rejected"_s);
+  EXPECT_TRUE(badge->styleSheet().contains(u"#ff9500"_s)) << badge->styleSheet().toStdString();
+  model->recordCommandHistory(u"LIVE: Chan 1 Full #"_s, u"Console"_s);
+  settle();
+  saveScreenshot(*history, u"live-history-sources"_s);
+}
+
+TEST_F(LiveSheetsWidget, HistoryTextsAreShownAsTheyStandAndAtMostAHundredRows) {
+  makeView();
+  model->recordCommandHistory(u"<img src=x>"_s, u"Console"_s);
+  CommandHistoryView *history = openHistory();
+  ASSERT_TRUE(history);
+  ASSERT_EQ(rows(*history).size(), 1);
+  auto *text = rows(*history).first()->findChild<QLabel *>(u"live.history.row.text"_s);
+  EXPECT_EQ(text->text(), u"<img src=x>"_s);
+  EXPECT_EQ(text->textFormat(), Qt::PlainText);
+  EXPECT_TRUE(text->textInteractionFlags() & Qt::TextSelectableByMouse);
+  EXPECT_TRUE(rows(*history).first()->accessibleName().startsWith(u"<img src=x>, Console, "_s));
+
+  for (int number = 2; number <= 200; ++number) {
+    // Duplicates are rows of their own.
+    model->recordCommandHistory(number % 2 ? u"same"_s : QString::number(number), u"Sent"_s);
+  }
+  ASSERT_TRUE(waitUntil([&] { return rows(*history).size() == 100; }));
+  EXPECT_EQ(rowText(rows(*history).first(), "text"), u"200"_s);
+  EXPECT_EQ(rowText(rows(*history).at(1), "text"), u"same"_s);
+  EXPECT_EQ(rowText(rows(*history).at(3), "text"), u"same"_s);
+  EXPECT_EQ(rowText(rows(*history).last(), "text"), u"same"_s);  // entry 101
+}
+
+TEST_F(LiveSheetsWidget, EveryWayOfClosingResetsTheFlagAndTheSheetOpensAgain) {
+  makeView();
+  CommandHistoryView *history = openHistory();
+  ASSERT_TRUE(history);
+  ASSERT_TRUE(history->findChild<QWidget *>(u"live.history.empty"_s)->isVisible());
+  saveScreenshot(*history, u"live-history-empty"_s);
+  QTest::mouseClick(history->findChild<QAbstractButton *>(u"live.history.done"_s), Qt::LeftButton);
+  EXPECT_FALSE(view->isShowingCommandHistory());
+
+  LiveShowDetailsView *details = openDetails();
+  ASSERT_TRUE(details);
+  QTest::keyClick(details, Qt::Key_Escape);
+  EXPECT_FALSE(view->isShowingShowDetails());
+
+  history = openHistory();
+  ASSERT_TRUE(history);
+  history->close();
+  EXPECT_FALSE(view->isShowingCommandHistory());
+
+  details = openDetails();
+  ASSERT_TRUE(details);
+  QTest::mouseClick(details->findChild<QAbstractButton *>(u"live.showDetails.done"_s),
+                    Qt::LeftButton);
+  EXPECT_FALSE(view->isShowingShowDetails());
+  ASSERT_TRUE(openHistory());
+  EXPECT_TRUE(view->isShowingCommandHistory());
+}
+
+TEST_F(LiveSheetsWidget, HistoryTimesAreTheSharedTimestampInTheUsersLocale) {
+  const QLocale previous;
+  const QByteArray zone = qgetenv("TZ");
+  qputenv("TZ", "UTC");
+  const double moment = referenceSecondsFromDateTime(
+      QDateTime(QDate(2026, 12, 6), QTime(23, 24, 5), QTimeZone::utc()));
+  const QList<CommandHistoryEntry> entries{{QUuid::createUuid(), u"Go"_s, moment, u"Sent"_s}};
+  for (const auto &[locale, expected] : {std::pair{u"en_US"_s, u"Dec 6, 11:24:05\u202FPM"_s},
+                                         {u"de_DE"_s, u"6. Dez., 23:24:05"_s}}) {
+    QLocale::setDefault(QLocale(locale));
+    CommandHistoryView history(entries, 100);
+    const QString shown = rowText(rows(history).first(), "time");
+    EXPECT_EQ(shown, diagnosticsTimestampText(dateTimeFromReferenceSeconds(moment)));
+    EXPECT_EQ(shown, expected);
+  }
+  QLocale::setDefault(previous);
+  if (zone.isNull()) {
+    qunsetenv("TZ");
+  } else {
+    qputenv("TZ", zone);
+  }
+}
+
+TEST_F(LiveSheetsWidget, ANegativeMaximumShowsTheEmptyState) {
+  const QList<CommandHistoryEntry> entries{{QUuid::createUuid(), u"Go"_s, 0, u"Sent"_s}};
+  CommandHistoryView history(entries, -1);
+  history.show();
+  EXPECT_TRUE(rows(history).isEmpty());
+  EXPECT_TRUE(history.findChild<QWidget *>(u"live.history.empty"_s)->isVisible());
+}
+
+}  // namespace
+}  // namespace tarnik::testing
