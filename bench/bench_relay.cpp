@@ -126,6 +126,9 @@ class RelayProcess {
             .toUtf8());
     configuration.close();
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Like the Tarnik relay's process, stunnel ends with the benchmark even when a signal
+    // ends the benchmark before its destructors run.
+    process_.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     process_.start(program, {configuration.fileName()});
     return process_.waitForStarted(5000) && waitForListener(port) ? port : 0;
   }
