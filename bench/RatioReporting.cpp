@@ -58,28 +58,31 @@ int batchFor(const std::function<void()> &work) {
 
 double pairedTimeRatio(const std::function<void()> &ours, const std::function<void()> &theirs,
                        int rounds) {
+  // One count for both sides. The first call after the other side ran pays for cold caches
+  // and a sleeping peer; with counts sized apart on a noisy machine (one call against four)
+  // one side would pay that cost four times as often per call as the other.
   const int oursBatch = batchFor(ours);
-  const int theirsBatch = batchFor(theirs);
+  const int batch = std::max(oursBatch, batchFor(theirs));
   std::vector<double> ratios;
   ratios.reserve(size_t(rounds));
   for (int round = 0; round < rounds; ++round) {
     double oursTime = 0, theirsTime = 0;
     if (round % 2 == 0) {
-      oursTime = secondsFor(ours, oursBatch);
-      theirsTime = secondsFor(theirs, theirsBatch);
+      oursTime = secondsFor(ours, batch);
+      theirsTime = secondsFor(theirs, batch);
     } else {
-      theirsTime = secondsFor(theirs, theirsBatch);
-      oursTime = secondsFor(ours, oursBatch);
+      theirsTime = secondsFor(theirs, batch);
+      oursTime = secondsFor(ours, batch);
     }
-    ratios.push_back((oursTime / oursBatch) / (theirsTime / theirsBatch));
+    ratios.push_back(oursTime / theirsTime);
   }
   std::nth_element(ratios.begin(), ratios.begin() + rounds / 2, ratios.end());
   return ratios[size_t(rounds / 2)];
 }
 
 void printPairedRatio(const char *name, const std::function<void()> &ours,
-                      const std::function<void()> &theirs) {
-  std::printf("RATIO %s %.3f\n", name, pairedTimeRatio(ours, theirs));
+                      const std::function<void()> &theirs, int rounds) {
+  std::printf("RATIO %s %.3f\n", name, pairedTimeRatio(ours, theirs, rounds));
 }
 
 void initializeRepeatedBenchmarks(int argc, char **argv, int repetitions,

@@ -34,12 +34,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
 // For work of a few microseconds on a shared machine, where a slow spell can outlast a whole
 // Google Benchmark repetition: times the two contenders in alternation over many short
-// rounds (each side about 200 microseconds, the order swapped every round) and gives the
-// median of the per-round ratios, ours over theirs.
+// rounds (each side the same number of calls, at least about 200 microseconds, the order
+// swapped every round) and gives the median of the per-round ratios, ours over theirs.
 double pairedTimeRatio(const std::function<void()> &ours, const std::function<void()> &theirs,
                        int rounds = 301);
 void printPairedRatio(const char *name, const std::function<void()> &ours,
-                      const std::function<void()> &theirs);
+                      const std::function<void()> &theirs, int rounds = 301);
 
 enum class BenchInterleaving { off, random };
 
