@@ -1,6 +1,6 @@
-#include "shell/ConnectionView.h"
-#include "shell/ControllerPage.h"
-#include "shell/RelayPage.h"
+#include "screens/connection/ConnectionView.h"
+#include "screens/connection/ControllerPage.h"
+#include "screens/connection/RelayPage.h"
 #include "shell/TarnikEntry.h"
 
 int main(int argc, char **argv) {

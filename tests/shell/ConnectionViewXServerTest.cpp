@@ -1,7 +1,7 @@
 // The connection page of the real window under Xvfb, typed into with real keys.
 
 #include "app/AppViewModel.h"
-#include "shell/ConnectionView.h"
+#include "screens/connection/ConnectionView.h"
 #include "shell/MacWorkspaceView.h"
 #include "shell/TarnikApp.h"
 #include "support/ProcessRunner.h"

@@ -1,4 +1,4 @@
-#include "shell/TorchController.h"
+#include "app/TorchController.h"
 
 namespace tarnik {
 

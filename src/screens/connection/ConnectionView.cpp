@@ -1,4 +1,4 @@
-#include "shell/ConnectionView.h"
+#include "screens/connection/ConnectionView.h"
 
 #include "app/AppViewModel.h"
 #include "link/OSCManager.h"
