@@ -98,7 +98,7 @@ TEST(InteropWorkspaceStatus, RelayLineCountsThePhonesConnectedThroughIt) {
                   .arg(*app.relayServer().boundPort())
                   .arg(QString::fromLatin1(testing::relayTestKey.toHex()))
                   .split(' '));
-  EXPECT_TRUE(relayLineReads("Relay on · 1 sessions"));
+  EXPECT_TRUE(relayLineReads("Relay on · 1 session"));
   testing::saveScreenshot(window, QStringLiteral("workspace-relay-on"));
   phone.kill();
   phone.waitForFinished(5000);
