@@ -257,6 +257,9 @@ ConnectionView::ConnectionView(AppViewModel &app, BonjourBrowserFactory makeRela
   scroll->setObjectName(QStringLiteral("connection.list"));
   scroll->setWidgetResizable(true);
   scroll->setFrameShape(QFrame::NoFrame);
+  // Not a Tab stop of its own, where the focus would show nowhere; it still scrolls to
+  // whichever control takes the focus.
+  scroll->setFocusPolicy(Qt::NoFocus);
   scroll->setWidget(list);
   auto *layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
