@@ -294,6 +294,10 @@ QWidget *ConnectionView::makeStatusSection() {
   for (QLabel *value : {managerSocket_, eosResponse_, configuration_, lastEosResponse_}) {
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   }
+  // "Not configured" becomes the route and address once a connection starts, which wraps
+  // in a narrow pane: two lines are kept from the start, so the rows below stay put.
+  configuration_->setAlignment(Qt::AlignRight | Qt::AlignTop);
+  configuration_->setMinimumHeight(2 * configuration_->fontMetrics().lineSpacing());
   statusRows_->addRow(plainLabel(QStringLiteral("Manager socket")), managerSocket_);
   statusRows_->addRow(plainLabel(QStringLiteral("Eos response")), eosResponse_);
   statusRows_->addRow(plainLabel(QStringLiteral("Configuration")), configuration_);
