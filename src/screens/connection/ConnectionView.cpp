@@ -296,7 +296,6 @@ QWidget *ConnectionView::makeStatusSection() {
   }
   // "Not configured" becomes the route and address once a connection starts, which wraps
   // in a narrow pane: two lines are kept from the start, so the rows below stay put.
-  configuration_->setAlignment(Qt::AlignRight | Qt::AlignTop);
   configuration_->setMinimumHeight(2 * configuration_->fontMetrics().lineSpacing());
   statusRows_->addRow(plainLabel(QStringLiteral("Manager socket")), managerSocket_);
   statusRows_->addRow(plainLabel(QStringLiteral("Eos response")), eosResponse_);
