@@ -19,7 +19,7 @@ endfunction()
 
 # One GoogleTest program per tests/ folder. Each CTest entry runs a slice of it, chosen
 # by a GoogleTest filter, under a label, optionally inside a wrapper script that starts
-# the service the slice needs (a keyring, an Avahi daemon, a fake logind).
+# the service the slice needs (a keyring, an Avahi daemon, a fake logind), or inside several.
 function(tarnik_test_program name)
   cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
@@ -32,7 +32,7 @@ function(tarnik_test_program name)
 endfunction()
 
 function(tarnik_test_slice name)
-  cmake_parse_arguments(ARG "" "PROGRAM;LABEL;FILTER;WRAPPER;TIMEOUT" "" ${ARGN})
+  cmake_parse_arguments(ARG "" "PROGRAM;LABEL;FILTER;TIMEOUT" "WRAPPER" ${ARGN})
   if(NOT TARGET ${ARG_PROGRAM})
     return()
   endif()
@@ -40,9 +40,12 @@ function(tarnik_test_slice name)
   if(ARG_FILTER)
     list(APPEND command "--gtest_filter=${ARG_FILTER}")
   endif()
-  if(ARG_WRAPPER)
-    set(command "${PROJECT_SOURCE_DIR}/${ARG_WRAPPER}" ${command})
-  endif()
+  # Several wrappers nest, the first outermost: each runs the rest of the command line.
+  set(wrappers)
+  foreach(wrapper IN LISTS ARG_WRAPPER)
+    list(APPEND wrappers "${PROJECT_SOURCE_DIR}/${wrapper}")
+  endforeach()
+  set(command ${wrappers} ${command})
   add_test(NAME ${name} COMMAND ${command})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)

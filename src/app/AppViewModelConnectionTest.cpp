@@ -112,8 +112,8 @@ void AppViewModel::connectionTestTimedOut(const QUuid &testID,
   publish(isTestingConnection_, false, &AppViewModel::isTestingConnectionChanged);
   publish(testConnectionStatus_,
           u"No verified Eos handshake within 10 seconds at "_s + connectionSummary(profile) +
-              u". "_s + reason +
-              u". A route to the console is required, including over cellular/VPN."_s,
+              u". "_s + endedSentence(reason) +
+              u" A route to the console is required, including over cellular/VPN."_s,
           &AppViewModel::testConnectionStatusChanged);
   releaseConnectionTestManager();
 }

@@ -1,4 +1,5 @@
 #include "app/AppViewModel.h"
+#include "foundation/TextRules.h"
 #include "model/ShowIdentity.h"
 #include "operations/EosPatchCommands.h"
 
@@ -193,11 +194,8 @@ void AppViewModel::verifyPatchWrite(const PendingPatchWrite &write) {
 QString AppViewModel::patchConfirmationText(const QList<PatchPlannedPart> &parts) {
   std::set<qint64> channels;
   for (const PatchPlannedPart &part : parts) channels.insert(part.channelNumber);
-  const auto counted = [](qsizetype count, const QString &one, const QString &many) {
-    return QString::number(count) + u' ' + (count == 1 ? one : many);
-  };
-  return u"Eos confirmed "_s + counted(qsizetype(channels.size()), u"channel"_s, u"channels"_s) +
-         u" and "_s + counted(parts.size(), u"part"_s, u"parts"_s) + u'.';
+  return u"Eos confirmed "_s + countedText(qint64(channels.size()), u"channel"_s, u"channels"_s) +
+         u" and "_s + countedText(parts.size(), u"part"_s, u"parts"_s) + u'.';
 }
 
 void AppViewModel::releasePatchCommandSession() {

@@ -46,4 +46,20 @@ bool containsControlCharacter(const QString &text) {
   return false;
 }
 
+QString endedSentence(const QString &text) {
+  QString sentence = trimmedText(text);
+  if (sentence.isEmpty()) {
+    return sentence;
+  }
+  const QChar last = sentence.back();
+  if (last != u'.' && last != u'!' && last != u'?') {
+    sentence += u'.';
+  }
+  return sentence;
+}
+
+QString countedText(qint64 count, const QString &one, const QString &many) {
+  return QString::number(count) + u' ' + (count == 1 ? one : many);
+}
+
 }  // namespace tarnik

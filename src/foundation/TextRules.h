@@ -26,4 +26,12 @@ qsizetype characterCount(const QString &text);
 // console's command line; the zero-width joiner is one of them.
 bool containsControlCharacter(const QString &text);
 
+// The text as a sentence of its own, trimmed: a full stop is added unless it already ends
+// in one, or in "!" or "?", so that texts joined as sentences never read "..". An empty
+// text stays empty.
+QString endedSentence(const QString &text);
+
+// A count and its noun: "1 session", "2 sessions".
+QString countedText(qint64 count, const QString &one, const QString &many);
+
 }  // namespace tarnik

@@ -54,13 +54,8 @@ void disableNagle(QSslSocket &socket) {
 // The keychain's words follow the number as a sentence of their own; GLib's messages
 // mostly end without a full stop.
 QString asSentence(const QString &detail) {
-  const QString text = trimmedText(detail);
-  if (text.isEmpty()) {
-    return {};
-  }
-  const QChar last = text.back();
-  const bool ended = last == u'.' || last == u'!' || last == u'?';
-  return QStringLiteral(" ") + text + (ended ? QString() : QStringLiteral("."));
+  const QString sentence = endedSentence(detail);
+  return sentence.isEmpty() ? sentence : QStringLiteral(" ") + sentence;
 }
 
 const TarnikRelaySecurity::Failure invalidKey{TarnikRelaySecurity::Failure::Kind::invalidKey};

@@ -102,11 +102,21 @@ std::expected<AppcastFeed, QString> AppcastFeed::parse(const QByteArray &xml) {
 }
 
 std::optional<AppcastItem> AppcastFeed::newestUpdate(const QString &currentVersion) const {
+  return newestLinuxItem(currentVersion, isComplete);
+}
+
+std::optional<AppcastItem> AppcastFeed::newestUnsignedUpdate(const QString &currentVersion) const {
+  return newestLinuxItem(currentVersion,
+                         [](const AppcastItem &item) { return item.edSignature.isEmpty(); });
+}
+
+std::optional<AppcastItem> AppcastFeed::newestLinuxItem(
+    const QString &currentVersion, const std::function<bool(const AppcastItem &)> &counts) const {
   std::optional<DottedVersion> newest = DottedVersion::parse(currentVersion);
   std::optional<AppcastItem> offered;
   for (const AppcastItem &item : items) {
     const std::optional<DottedVersion> version = DottedVersion::parse(item.version);
-    if (item.os != QStringLiteral("linux") || !version || !isComplete(item)) {
+    if (item.os != QStringLiteral("linux") || !version || !counts(item)) {
       continue;
     }
     if (!newest || *version > *newest) {

@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include <expected>
+#include <functional>
 #include <optional>
 
 namespace tarnik {
@@ -45,6 +46,13 @@ struct AppcastFeed {
   // whole numbers, or whose enclosure lacks an address, a length or a signature, are
   // skipped: they could never be verified.
   std::optional<AppcastItem> newestUpdate(const QString &currentVersion) const;
+  // The newest Linux item above the current version that carries no signature: found, but
+  // never offered, and the user is told so rather than that Tarnik is up to date.
+  std::optional<AppcastItem> newestUnsignedUpdate(const QString &currentVersion) const;
+
+ private:
+  std::optional<AppcastItem> newestLinuxItem(
+      const QString &currentVersion, const std::function<bool(const AppcastItem &)> &counts) const;
 };
 
 }  // namespace tarnik

@@ -79,7 +79,14 @@ void AppcastUpdater::feedArrived(std::optional<QString> failure) {
   }
   offered_ = feed->newestUpdate(options_.currentVersion);
   if (!offered_) {
-    dialog_->showUpToDate(options_.currentVersion);
+    if (const auto unsignedUpdate = feed->newestUnsignedUpdate(options_.currentVersion)) {
+      dialog_->showFailure(
+          QStringLiteral(
+              "An update to Tarnik %1 was found, but it is not signed and was not downloaded.")
+              .arg(unsignedUpdate->version));
+    } else {
+      dialog_->showUpToDate(options_.currentVersion);
+    }
     return;
   }
   dialog_->showAvailable(offered_->version, options_.currentVersion);

@@ -17,8 +17,9 @@ class QNetworkReply;
 namespace tarnik {
 
 // One GET over HTTPS and nothing else: a plain-http address or a redirect that leaves
-// HTTPS is refused, the body may not grow past a limit, and a server that stops sending
-// for the time limit ends the transfer. Bytes go to the sink as they arrive.
+// HTTPS is refused, and so are a redirect without an address and more than five of them;
+// the body may not grow past a limit, and a server that stops sending for the time limit
+// ends the transfer. Bytes go to the sink as they arrive.
 class HttpsFetch : public QObject {
   Q_OBJECT
 
@@ -42,9 +43,14 @@ class HttpsFetch : public QObject {
   ~HttpsFetch() override;
 
  private:
+  void get(const QUrl &url);
+  void replyFinished();
   void takeBytes();
   void finish(std::optional<QString> failure);
 
+  QNetworkAccessManager &network_;
+  QList<QSslCertificate> trustedCertificates_;
+  int redirects_ = 0;
   Limits limits_;
   Sink sink_;
   Completion completion_;

@@ -1,7 +1,7 @@
 #include "shell/LivePage.h"
 
+#include "screens/connection/ConnectionDiagnosticsView.h"
 #include "screens/live/LiveView.h"
-#include "shell/ConnectionDiagnosticsView.h"
 #include "shell/WorkspacePages.h"
 
 #include <QDialog>

@@ -12,7 +12,7 @@ MacUpdater::MacUpdater(QObject *parent)
 
 MacUpdater::MacUpdater(const InformationDictionary &information,
                        const UpdateServiceFactory &makeService, QObject *parent)
-    : ObservableObject(parent) {
+    : UpdateChecker(parent) {
   const QString feed = UpdateConfiguration::text(information, UpdateConfiguration::feedUrlKey);
   const QString key = UpdateConfiguration::text(information, UpdateConfiguration::publicEdKeyKey);
   if (!UpdateConfiguration::isSecureFeed(feed) || !UpdateConfiguration::publicEdKey(key)) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "foundation/ObservableObject.h"
+#include "screens/connection/UpdateChecker.h"
 #include "shell/BundleInformation.h"
 #include "shell/UpdateService.h"
 
@@ -12,10 +12,8 @@ namespace tarnik {
 
 // Decides once, when it is made, whether this build can update itself; starts the update
 // service when it can, and publishes whether a check may run now and one line of status.
-class MacUpdater : public ObservableObject {
+class MacUpdater : public UpdateChecker {
   Q_OBJECT
-  Q_PROPERTY(bool canCheckForUpdates READ canCheckForUpdates NOTIFY canCheckForUpdatesChanged)
-  Q_PROPERTY(QString status READ status NOTIFY statusChanged)
 
  public:
   // The application's updater: the compiled-in information and the appcast updater.
@@ -25,15 +23,9 @@ class MacUpdater : public ObservableObject {
              QObject *parent = nullptr);
   ~MacUpdater() override;
 
-  bool canCheckForUpdates() const { return canCheckForUpdates_; }
-  QString status() const { return status_; }
-
-  // The Updates page's button: ignored while no check may run.
-  void checkForUpdates();
-
- signals:
-  void canCheckForUpdatesChanged();
-  void statusChanged();
+  bool canCheckForUpdates() const override { return canCheckForUpdates_; }
+  QString status() const override { return status_; }
+  void checkForUpdates() override;
 
  private:
   bool canCheckForUpdates_ = false;

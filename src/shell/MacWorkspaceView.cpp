@@ -3,11 +3,12 @@
 #include "app/AppViewModel.h"
 #include "link/TarnikRelayServer.h"
 #include "operations/MoverController.h"
+#include "screens/connection/BoardRoute.h"
+#include "screens/connection/UpdatesPage.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
 #include "shell/AfterFirstPaint.h"
-#include "shell/BoardRoute.h"
-#include "shell/UpdatesPage.h"
+#include "shell/MacUpdater.h"
 #include "shell/WorkspaceStatusBlock.h"
 
 #include <QCloseEvent>
@@ -119,6 +120,10 @@ void MacWorkspaceView::replacePairingCode() {
         QStringLiteral("Could not save a new pairing code: ") + code.error().description();
   }
   emit pairingChanged();
+}
+
+void MacWorkspaceView::onPairingChanged(QObject *receiver, std::function<void()> changed) {
+  connect(this, &MacWorkspaceView::pairingChanged, receiver, std::move(changed));
 }
 
 bool MacWorkspaceView::canUseBoardRoute() const {

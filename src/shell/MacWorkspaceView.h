@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/ConsoleConnectionProfile.h"
+#include "screens/connection/WorkspacePairing.h"
 #include "shell/RelayPairingKeychain.h"
 #include "shell/WorkspacePages.h"
 
@@ -16,10 +17,12 @@ class QVBoxLayout;
 
 namespace tarnik {
 
+class MacUpdater;
+
 // The application's one window: a sidebar with the six pages and the status block, and the
 // selected page beside it under its title. Each page is built afresh whenever it is shown;
 // what the pages share (WorkspaceState) lives as long as the window.
-class MacWorkspaceView : public QWidget {
+class MacWorkspaceView : public QWidget, public WorkspacePairing {
   Q_OBJECT
 
  public:
@@ -35,10 +38,9 @@ class MacWorkspaceView : public QWidget {
   // The relay's pairing code. Loaded once, after the window's first paint: the keychain
   // answers synchronously and must not hold up that paint.
   void loadPairingCode();
-  // Stops the relay, then makes and stores a new code; the old one stays when that fails.
-  void replacePairingCode();
-  // The phone relay's and the controller's shared condition on the console route.
-  bool canUseBoardRoute() const;
+  void replacePairingCode() override;
+  void onPairingChanged(QObject *receiver, std::function<void()> changed) override;
+  bool canUseBoardRoute() const override;
 
  signals:
   // The user closed the window.

@@ -11,6 +11,7 @@
 namespace tarnik {
 
 class DeferredGamePadSource;
+class MacUpdater;
 class MacWorkspaceView;
 
 // The application: the long-lived objects, each made once with the program's fixed

@@ -1,38 +1,15 @@
 #pragma once
 
+#include "screens/connection/WorkspaceContext.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <functional>
-#include <optional>
 
 class QWidget;
 
 namespace tarnik {
-
-class AppViewModel;
-class MacUpdater;
-class MacWorkspaceView;
-class MoverController;
-class TarnikRelayServer;
-
-// What the window keeps for its pages while it is open; pages come and go, this stays.
-struct WorkspaceState {
-  QString page = QStringLiteral("Connection & relay");
-  QString pairingKey;                   // the relay page's pairing code
-  std::optional<QString> pairingError;  // why the pairing code could not be loaded
-  qint64 boardUser = 1;                 // the controller page's console user
-};
-
-// Everything a page is built from: the long-lived objects and the window's own state.
-struct WorkspaceContext {
-  AppViewModel &app;
-  TarnikRelayServer &relay;
-  MoverController &mover;
-  MacUpdater &updater;
-  WorkspaceState &state;
-  MacWorkspaceView &workspace;
-};
 
 // Builds one piece of a page, afresh each time the page is shown. The window owns what it
 // returns.

@@ -1,6 +1,7 @@
 #include "shell/WorkspaceStatusBlock.h"
 
 #include "app/AppViewModel.h"
+#include "foundation/TextRules.h"
 #include "link/TarnikRelayServer.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
@@ -68,8 +69,11 @@ void WorkspaceStatusBlock::redraw() {
     console_->setPalette(textColours);
     drawnReachable_ = reachable;
   }
-  relayLine_->setText(relay_.isRunning() ? tr("Relay on · %1 sessions").arg(relay_.clientCount())
-                                         : tr("Phone relay off"));
+  relayLine_->setText(relay_.isRunning()
+                          ? QStringLiteral("Relay on · ") + countedText(relay_.clientCount(),
+                                                                        QStringLiteral("session"),
+                                                                        QStringLiteral("sessions"))
+                          : tr("Phone relay off"));
 }
 
 }  // namespace tarnik

@@ -1,8 +1,8 @@
+#include "screens/connection/ConnectionView.h"
+#include "screens/connection/ControllerPage.h"
+#include "screens/connection/RelayPage.h"
 #include "screens/patch/PatchView.h"
-#include "shell/ConnectionView.h"
-#include "shell/ControllerPage.h"
 #include "shell/LivePage.h"
-#include "shell/RelayPage.h"
 #include "shell/TarnikEntry.h"
 
 int main(int argc, char **argv) {

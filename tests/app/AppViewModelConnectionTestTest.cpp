@@ -16,7 +16,7 @@ class ConnectionTest : public AppViewModelTest {
   ConnectionTest() {
     timing = std::make_shared<ManualAppTiming>(systemUptime(), referenceSecondsNow());
     model = makeModel({.makeConnectionTestManager = [this] {
-      auto manager = std::make_unique<OSCManager>(0.5, 5.0);
+      auto manager = std::make_unique<OSCManager>(0.5, verificationTimeout);
       lastManager = manager.get();
       managers.append(manager.get());
       return manager;
@@ -29,6 +29,7 @@ class ConnectionTest : public AppViewModelTest {
   QString summary() { return AppViewModel::connectionSummary(*model->makeConnectionSettings()); }
   OSCManager *testManager() { return AppViewModelTestAccess::connectionTestManager(*model); }
 
+  double verificationTimeout = 5.0;  // seconds, on the manager's own timer
   EosConsoleDouble console;
   std::unique_ptr<AppViewModel> model;
   QPointer<OSCManager> lastManager;
@@ -99,6 +100,24 @@ TEST_F(ConnectionTest, AClosedPortShowsTheManagersErrorWhileTheTestRuns) {
   ASSERT_TRUE(lastManager && lastManager->lastError());
   EXPECT_EQ(model->testConnectionStatus(), u"Testing: "_s + *lastManager->lastError());
   EXPECT_TRUE(model->isTestingConnection());
+}
+
+TEST_F(ConnectionTest, AReasonThatIsASentenceOfItsOwnIsJoinedWithOneFullStop) {
+  for (const QString &address : {u"/eos/ping"_s, u"/eos/get/version"_s, u"/eos/get/processors"_s}) {
+    console.setHandler(address, [](const OSCMessage &) { return QList<OSCMessage>(); });
+  }
+  verificationTimeout = 0.05;
+  model->testConnection();
+  // The manager's own verification text ends in a full stop.
+  ASSERT_TRUE(waitUntil([&] { return testManager() && testManager()->lastError(); }));
+  ASSERT_TRUE(testManager()->lastError()->endsWith(u'.'));
+  timing->advance(AppViewModel::connectionTestDeadline);
+  const QString status = model->testConnectionStatus();
+  EXPECT_FALSE(status.contains(u".."_s)) << status.toStdString();
+  EXPECT_TRUE(
+      status.endsWith(u"console. A route to the console is required, including over "
+                      u"cellular/VPN."_s))
+      << status.toStdString();
 }
 
 }  // namespace

@@ -49,5 +49,29 @@ TEST(TextRules, CountsUserPerceivedCharacters) {
   EXPECT_EQ(characterCount(QStringLiteral("\r\n")), 1);
 }
 
+TEST(TextRules, JoinedSentencesEndInOneMark) {
+  const struct {
+    const char *text, *sentence;
+  } rows[] = {
+      {"", ""},
+      {" \n", ""},
+      {"Locked", "Locked."},
+      {"Eos did not answer.", "Eos did not answer."},
+      {"Really? ", "Really?"},
+      {"Stop!", "Stop!"},
+      {"Wait\u2026", "Wait\u2026."},
+  };
+  for (const auto &row : rows) {
+    EXPECT_EQ(endedSentence(QString::fromUtf8(row.text)), QString::fromUtf8(row.sentence))
+        << row.text;
+  }
+  EXPECT_EQ(countedText(1, QStringLiteral("session"), QStringLiteral("sessions")),
+            QStringLiteral("1 session"));
+  for (const qint64 count : {0, 2, -1}) {
+    EXPECT_EQ(countedText(count, QStringLiteral("part"), QStringLiteral("parts")),
+              QString::number(count) + QStringLiteral(" parts"));
+  }
+}
+
 }  // namespace
 }  // namespace tarnik

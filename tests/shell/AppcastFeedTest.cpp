@@ -63,6 +63,29 @@ TEST(AppcastFeed, OffersTheNewestLinuxItemAboveTheCurrentVersion) {
   }
 }
 
+TEST(AppcastFeed, FindsTheNewestUnsignedLinuxItemAboveTheCurrentVersion) {
+  const auto withoutSignature = [](const char *version, const char *os = "linux") {
+    return item(version, os).replace("sparkle:edSignature=\"c2ln\"", "");
+  };
+  const struct {
+    const char *why;
+    QByteArray items;
+    std::optional<QString> found;
+  } rows[] = {
+      {"signed only", item("1.3", "linux"), std::nullopt},
+      {"newest unsigned", withoutSignature("1.3") + withoutSignature("1.4") + item("1.5", "linux"),
+       QStringLiteral("1.4")},
+      {"older or equal", withoutSignature("1.1") + withoutSignature("1.2"), std::nullopt},
+      {"other systems", withoutSignature("2.0", "macos"), std::nullopt},
+  };
+  for (const auto &row : rows) {
+    const auto feed = AppcastFeed::parse(appcast(row.items));
+    ASSERT_TRUE(feed) << row.why;
+    const auto found = feed->newestUnsignedUpdate(QStringLiteral("1.2"));
+    EXPECT_EQ(found ? std::optional(found->version) : std::nullopt, row.found) << row.why;
+  }
+}
+
 TEST(AppcastFeed, RefusesWhatIsNotAWellFormedRssChannel) {
   const struct {
     const char *why;

@@ -184,6 +184,18 @@ TEST_F(AppcastUpdaterHttpsIntegration, AFeedOfOlderOrEqualVersionsIsUpToDate) {
   close("updates.dialog.done");
 }
 
+TEST_F(AppcastUpdaterHttpsIntegration, ANewerReleaseWithoutASignatureIsNeverUpToDate) {
+  serveRelease(release_.size(), QString());
+  updater_->checkForUpdates();
+  ASSERT_TRUE(waitForMessage(QStringLiteral(
+      "An update to Tarnik 1.3 was found, but it is not signed and was not downloaded.")));
+  EXPECT_EQ(dialog()->findChild<QPushButton *>("updates.dialog.download")->isVisible(), false);
+  EXPECT_FALSE(
+      testing::saveScreenshot(*dialog(), QStringLiteral("update-dialog-unsigned")).isEmpty());
+  close("updates.dialog.done");
+  EXPECT_EQ(server_->requestCount(QStringLiteral("/files/Tarnik-1.3.tar.gz")), 0);
+}
+
 TEST_F(AppcastUpdaterHttpsIntegration, SavesOnlyTheLinuxReleaseVerifiedAndNotExecutable) {
   // The enclosure moves once within HTTPS; the release for another system is never fetched.
   server_->answer(QStringLiteral("/Tarnik-1.3.tar.gz"),
@@ -285,7 +297,14 @@ TEST_F(AppcastUpdaterHttpsIntegration, AFeedThatCannotBeReadIsAClearFailure) {
            server_->url(QStringLiteral("/elsewhere.xml"), QStringLiteral("http"))),
        "not HTTPS"},
       {"not found", HttpsAnswer::failure(404, "gone"), "Not Found"},
+      {"redirected nowhere", HttpsAnswer::failure(302, {}), "redirect without an address"},
+      {"redirected past the limit", HttpsAnswer::redirect(server_->url(QStringLiteral("/hop1"))),
+       "redirected more than 5 times"},
   };
+  for (int hop = 1; hop <= 6; ++hop) {
+    server_->answer(QStringLiteral("/hop%1").arg(hop),
+                    HttpsAnswer::redirect(server_->url(QStringLiteral("/hop%1").arg(hop + 1))));
+  }
   for (const auto &row : rows) {
     SCOPED_TRACE(row.why);
     server_->answer(QStringLiteral("/appcast.xml"), row.answer);

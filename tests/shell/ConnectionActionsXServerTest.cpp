@@ -4,8 +4,8 @@
 #include "XdoTool.h"
 #include "app/AppViewModel.h"
 #include "link/OSCManager.h"
+#include "screens/connection/ConnectionView.h"
 #include "screens/support/Screenshots.h"
-#include "shell/ConnectionView.h"
 #include "shell/MacWorkspaceView.h"
 #include "shell/TarnikApp.h"
 #include "support/EosConsoleDouble.h"
@@ -58,18 +58,31 @@ TEST(ConnectionActionsXServer, APersonConnectsToTheConsoleAndDisconnectsFromTheP
   };
   ASSERT_TRUE(showDisconnect());
   EXPECT_FALSE(disconnect->isEnabled());
+  // Where the buttons are before anything happens: no state change below moves them.
+  const auto places = [&] {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    return QList{connect->mapTo(&window, QPoint()), disconnect->mapTo(&window, QPoint())};
+  };
+  const QList<QPoint> offline = places();
 
   ASSERT_TRUE(clickCentre(window, *connect));
-  // Verified, and the page has drawn the last status row above the actions, which moves them.
+  // Verified, and the page has written the time of the last reply into its row.
   auto *lastResponse = window.findChild<QLabel *>(u"connection.status.lastEosResponse"_s);
   ASSERT_TRUE(lastResponse);
   ASSERT_TRUE(waitUntil([&] {
-    return model.oscManager()->isEosVerified() && lastResponse->isVisibleTo(&window);
+    return model.oscManager()->isEosVerified() && !lastResponse->text().isEmpty();
   })) << model.oscManager()->connectionStateDescription().toStdString();
   EXPECT_TRUE(waitUntil([&] { return disconnect->isEnabled(); }));
-  ASSERT_TRUE(showDisconnect());
+  EXPECT_EQ(places(), offline) << "connected";
   testing::saveScreenshot(window, u"connection-connected"_s);
 
+  // The console goes away: the status rows change, the buttons stay under the pointer.
+  console.closeClients();
+  ASSERT_TRUE(waitUntil([&] { return !model.isConsoleReachable(); }));
+  EXPECT_EQ(places(), offline) << "after the drop";
+  testing::saveScreenshot(window, u"connection-dropped"_s);
+
+  ASSERT_TRUE(showDisconnect());
   ASSERT_TRUE(clickCentre(window, *disconnect));
   EXPECT_TRUE(waitUntil([&] { return !disconnect->isEnabled(); }));
   EXPECT_FALSE(model.oscManager()->isConnected());

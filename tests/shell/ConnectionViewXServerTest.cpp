@@ -1,15 +1,18 @@
 // The connection page of the real window under Xvfb, typed into with real keys.
 
 #include "app/AppViewModel.h"
-#include "shell/ConnectionView.h"
+#include "screens/connection/ConnectionView.h"
+#include "screens/support/Screenshots.h"
 #include "shell/MacWorkspaceView.h"
 #include "shell/TarnikApp.h"
 #include "support/ProcessRunner.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -70,6 +73,79 @@ TEST(ConnectionViewXServer, TypedHostAndPortReachTheModelAndTheValidationLineFol
   ASSERT_TRUE(xdotool({u"type"_s, u"--delay"_s, u"30"_s, u"3037"_s}));
   EXPECT_TRUE(waitUntil([&] { return model.customSendPort() == u"3037"_s; }));
   EXPECT_TRUE(waitUntil([&] { return validation->text().isEmpty(); }));
+  window.close();
+}
+
+// A person walks the page with Tab: every stop is the next control down the page, and each
+// shows that it has the focus (its picture with the focus differs from the one without).
+TEST(ConnectionViewXServer, TabWalksThePageInReadingOrderAndEveryStopShowsItsFocus) {
+  TarnikApp app;  // a first start lists the two example connections as saved ones
+  WorkspacePageFactories pages;
+  pages.connection = [](WorkspaceContext &context) -> QWidget * {
+    return new ConnectionView(context.app, [](const QString &, BonjourBrowseHandlers) {
+      return std::make_unique<QObject>();
+    });
+  };
+  MacWorkspaceView &window = app.openWindow(std::move(pages));
+  window.resize(1200, 1000);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  ASSERT_TRUE(xdotool({u"windowfocus"_s, u"--sync"_s, QString::number(window.winId())}));
+  auto *saved = window.findChild<QWidget *>(u"connection.savedConnectionsSection"_s);
+  ASSERT_NE(saved, nullptr);
+  QList<QPushButton *> rows;
+  ASSERT_TRUE(waitUntil([&] {
+    rows.clear();
+    for (QPushButton *row : saved->findChildren<QPushButton *>()) {
+      if (row->objectName().startsWith(u"connection.profile."_s) &&
+          row->objectName().count(u'-') == 4) {
+        rows.append(row);
+      }
+    }
+    return rows.size() >= 2;
+  }));
+  rows.first()->setFocus(Qt::OtherFocusReason);
+  ASSERT_TRUE(waitUntil([&] { return rows.first()->hasFocus(); }));
+
+  QStringList stops;
+  for (int stop = 0; stop < 20; ++stop) {
+    if (stop > 0) {
+      ASSERT_TRUE(xdotool({u"key"_s, u"Tab"_s}));
+      const QString before = stops.last();
+      ASSERT_TRUE(waitUntil([&] {
+        return QApplication::focusWidget() && QApplication::focusWidget()->objectName() != before;
+      }));
+    }
+    QWidget *focused = QApplication::focusWidget();
+    stops.append(focused->objectName());
+    testing::saveScreenshot(window, u"connection-tab-%1"_s.arg(stop, 2, 10, QChar(u'0')));
+    const QImage withFocus = focused->grab().toImage();
+    focused->clearFocus();
+    const QImage withoutFocus = focused->grab().toImage();
+    focused->setFocus(Qt::TabFocusReason);
+    EXPECT_NE(withFocus, withoutFocus) << focused->objectName().toStdString();
+    if (focused->objectName() == u"connection.connect"_s) {
+      break;
+    }
+  }
+  // Disconnect is off while no connection is wanted, so the walk ends at Connect.
+  QStringList expected;
+  for (const QPushButton *row : rows) {
+    expected.append(row->objectName());
+  }
+  expected += QStringList{u"connection.profile.new"_s,
+                          u"connection.profile.save"_s,
+                          u"connection.usesMacRelay"_s,
+                          u"connection.name"_s,
+                          u"connection.host"_s,
+                          u"connection.transport"_s,
+                          u"connection.destinationPort"_s,
+                          u"connection.tcpFraming"_s,
+                          u"connection.example.school"_s,
+                          u"connection.example.lighting"_s,
+                          u"connection.test"_s,
+                          u"connection.connect"_s};
+  EXPECT_EQ(stops, expected);
   window.close();
 }
 

@@ -2,8 +2,8 @@
 #include "app/AppViewModel.h"
 #include "link/OSCTCPFramer.h"
 #include "operations/MoverController.h"
-#include "shell/ControllerPage.h"
-#include "shell/RelayPage.h"
+#include "screens/connection/ControllerPage.h"
+#include "screens/connection/RelayPage.h"
 #include "shell/TarnikApp.h"
 #include "support/InstalledPrerequisites.h"
 #include "support/QtPrinting.h"
@@ -158,8 +158,14 @@ TEST(InteropControllerPage, ConnectsTheBoardUserThenArmsAndDisarmsThePad) {
   EXPECT_TRUE(arm->isEnabled());
   arm->click();
   EXPECT_TRUE(waitUntil([&] { return arm->text() == QStringLiteral("Arm controller"); }));
-  EXPECT_EQ(labelText(window, "controller.status"), QStringLiteral("Movement disarmed."));
   EXPECT_FALSE(mover.isArmed());
+  // "Movement disarmed." lasts until the controller's next tick reads the pad again; the
+  // page shows what the controller publishes, never a text of its own.
+  EXPECT_TRUE(waitUntil([&] {
+    return mover.status() == QStringLiteral("Ready to arm. Hold RB after arming to move.");
+  }));
+  EXPECT_TRUE(waitUntil([&] { return labelText(window, "controller.status") == mover.status(); }))
+      << labelText(window, "controller.status").toStdString();
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // The window's Live page: its status button opens the window's own diagnostics screen over
 // the page, and that screen's "Done" closes it.
 
+#include "screens/connection/ConnectionDiagnosticsView.h"
 #include "screens/live/LiveView.h"
-#include "shell/ConnectionDiagnosticsView.h"
 #include "shell/LivePage.h"
 #include "shell/MacWorkspaceView.h"
 #include "shell/TarnikApp.h"

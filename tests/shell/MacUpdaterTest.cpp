@@ -1,6 +1,6 @@
+#include "screens/connection/UpdatesPage.h"
 #include "screens/support/Screenshots.h"
 #include "shell/MacUpdater.h"
-#include "shell/UpdatesPage.h"
 
 #include <QLabel>
 #include <QPushButton>

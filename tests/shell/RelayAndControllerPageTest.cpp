@@ -1,10 +1,9 @@
 #include "WorkspaceTestSupport.h"
 #include "app/AppViewModel.h"
 #include "operations/MoverController.h"
+#include "screens/connection/ControllerPage.h"
+#include "screens/connection/RelayPage.h"
 #include "screens/support/Screenshots.h"
-#include "shell/BoardRoute.h"
-#include "shell/ControllerPage.h"
-#include "shell/RelayPage.h"
 #include "shell/TarnikApp.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
@@ -77,36 +76,6 @@ void show(MacWorkspaceView &window, const char *title) {
 bool enabled(const QWidget &window, const char *name) {
   const auto *button = find<QPushButton>(window, name);
   return button && button->isEnabled();
-}
-
-TEST(BoardRoute, EachConditionAloneClosesTheRoute) {
-  ConsoleConnectionProfile tcp;
-  tcp.transport = OSCTransport::tcp;
-  ConsoleConnectionProfile udp = tcp;
-  udp.transport = OSCTransport::udp;
-  ConsoleConnectionProfile relayed = tcp;
-  relayed.usesMacRelay = true;
-  ConsoleConnectionProfile notRelayed = tcp;
-  notRelayed.usesMacRelay = false;
-  struct Case {
-    const char *name;
-    bool reachable;
-    std::optional<ConsoleConnectionProfile> settings;
-    QString code;
-    bool open;
-  };
-  const std::vector<Case> cases{
-      {"open, relay absent", true, tcp, firstCode, true},
-      {"open, relay false", true, notRelayed, firstCode, true},
-      {"console unreachable", false, tcp, firstCode, false},
-      {"no settings", true, std::nullopt, firstCode, false},
-      {"UDP", true, udp, firstCode, false},
-      {"through a relay", true, relayed, firstCode, false},
-      {"no pairing code", true, tcp, QString(), false},
-  };
-  for (const Case &c : cases) {
-    EXPECT_EQ(canUseBoardRoute(c.reachable, c.settings, c.code), c.open) << c.name;
-  }
 }
 
 struct Window {

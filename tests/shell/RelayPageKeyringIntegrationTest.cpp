@@ -1,6 +1,6 @@
 #include "WorkspaceTestSupport.h"
 #include "platform/SecretServiceKeychain.h"
-#include "shell/RelayPage.h"
+#include "screens/connection/RelayPage.h"
 #include "shell/TarnikApp.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"

@@ -21,6 +21,10 @@ TEST(WorkspaceStatus, ReadsEosRespondingOnceTheModelReachesTheConsoleAndTheNewRo
   TarnikApp app;
   MacWorkspaceView &window = app.openWindow();
   window.show();
+  // A keychain without a code makes one after the first paint, and replacing the code
+  // stops the relay: the relay starts once the code is there.
+  ASSERT_TRUE(waitUntil([&] { return !window.state().pairingKey.isEmpty(); }))
+      << window.state().pairingError.value_or(QString()).toStdString();
   testing::startRelayTowards(app.relayServer(), console);
   ASSERT_TRUE(waitUntil([&] { return app.relayServer().isRunning(); }));
   QCoreApplication::processEvents();

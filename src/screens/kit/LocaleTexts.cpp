@@ -76,7 +76,8 @@ QString measurementText(double value, const QString &unitSuffix, const QLocale &
 
 QString byteCountText(qint64 bytes, const QLocale &locale) {
   if (bytes == 0) return QStringLiteral("Zero KB");
-  const qint64 magnitude = bytes < 0 ? -bytes : bytes;
+  // Unsigned, so that the most negative count has a magnitude too.
+  const quint64 magnitude = bytes < 0 ? 0 - static_cast<quint64>(bytes) : quint64(bytes);
   if (magnitude == 1) return locale.toString(bytes) + QStringLiteral(" byte");
   if (magnitude < 1000) return locale.toString(bytes) + QStringLiteral(" bytes");
 

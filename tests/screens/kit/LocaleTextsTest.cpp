@@ -2,6 +2,7 @@
 #include "support/QtPrinting.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -16,10 +17,17 @@ TEST(LocaleTexts, ByteCountsInDecimalFileUnits) {
     qint64 bytes;
     const char *english, *german;
   } rows[] = {
-      {0, "Zero KB", "Zero KB"},           {1, "1 byte", "1 byte"},
-      {999, "999 bytes", "999 bytes"},     {999'499, "999 KB", "999 KB"},
-      {999'500, "1 MB", "1 MB"},           {1'250'000, "1.3 MB", "1,3 MB"},
-      {5'100'000'000, "5.1 GB", "5,1 GB"}, {1'234'567'890'000, "1.23 TB", "1,23 TB"},
+      {0, "Zero KB", "Zero KB"},
+      {1, "1 byte", "1 byte"},
+      {999, "999 bytes", "999 bytes"},
+      {999'499, "999 KB", "999 KB"},
+      {999'500, "1 MB", "1 MB"},
+      {1'250'000, "1.3 MB", "1,3 MB"},
+      {5'100'000'000, "5.1 GB", "5,1 GB"},
+      {1'234'567'890'000, "1.23 TB", "1,23 TB"},
+      {-1, "-1 byte", "-1 byte"},
+      {-1'250'000, "-1.3 MB", "-1,3 MB"},
+      {std::numeric_limits<qint64>::min(), "-9.22 EB", "-9,22 EB"},
   };
   for (const auto &row : rows) {
     EXPECT_EQ(byteCountText(row.bytes, english), QString::fromUtf8(row.english)) << row.bytes;

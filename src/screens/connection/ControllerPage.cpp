@@ -1,9 +1,9 @@
-#include "shell/ControllerPage.h"
+#include "screens/connection/ControllerPage.h"
 
 #include "app/AppViewModel.h"
 #include "operations/MoverController.h"
+#include "screens/connection/WorkspacePairing.h"
 #include "screens/kit/ScreenRefresh.h"
-#include "shell/MacWorkspaceView.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -98,8 +98,7 @@ ControllerPage::ControllerPage(WorkspaceContext &context, QWidget *parent)
   auto *refresh = new ScreenRefresh(this, [this] { redraw(); });
   refresh->observe(context_.app);
   refresh->observe(context_.mover);
-  connect(&context_.workspace, &MacWorkspaceView::pairingChanged, refresh,
-          &ScreenRefresh::redrawNow);
+  context_.workspace.onPairingChanged(refresh, [refresh] { refresh->redrawNow(); });
   refresh->redrawNow();
 }
 

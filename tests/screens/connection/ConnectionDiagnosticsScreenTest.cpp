@@ -1,16 +1,17 @@
-#include "WorkspaceTestSupport.h"
 #include "app/AppViewModel.h"
 #include "foundation/UptimeClock.h"
+#include "screens/connection/ConnectionDiagnosticsContent.h"
+#include "screens/connection/ConnectionDiagnosticsView.h"
 #include "screens/kit/LocaleTexts.h"
 #include "screens/support/Screenshots.h"
-#include "shell/ConnectionDiagnosticsContent.h"
-#include "shell/ConnectionDiagnosticsView.h"
+#include "support/EosConsoleDouble.h"
 #include "support/EosConsoleShow.h"
 #include "support/ManualAppTiming.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
 
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -40,7 +41,10 @@ class ConnectionDiagnosticsScreen : public ::testing::Test {
   }
   OSCManager &manager() { return *model->oscManager(); }
   int redraws() { return view->findChild<ConnectionDiagnosticsContent *>()->redrawCount(); }
-  QString shown(const char *name) { return testing::labelText(*view, name); }
+  QString shown(const char *name) {
+    const auto *label = view->findChild<QLabel *>(QString::fromLatin1(name));
+    return label ? label->text() : QStringLiteral("<none>");
+  }
   bool isShown(const char *name) {
     return !view->findChild<QWidget *>(QString::fromLatin1(name))->isHidden();
   }

@@ -74,6 +74,7 @@ class ConnectionView : public QWidget {
   AppViewModel &app_;
   std::unique_ptr<TarnikRelayDiscovery> relayDiscovery_;
 
+  QWidget *list_ = nullptr;  // the sections, inside the scroll area
   QFormLayout *statusRows_ = nullptr;
   QLabel *managerSocket_ = nullptr;
   QLabel *eosResponse_ = nullptr;

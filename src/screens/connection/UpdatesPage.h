@@ -7,7 +7,7 @@ class QPushButton;
 
 namespace tarnik {
 
-class MacUpdater;
+class UpdateChecker;
 
 // The "Updates" page of the workspace: what this build can do about updates, and the
 // button that asks for a check. It follows the updater's published values as they change.
@@ -15,7 +15,7 @@ class UpdatesPage : public QWidget {
   Q_OBJECT
 
  public:
-  explicit UpdatesPage(MacUpdater &updater, QWidget *parent = nullptr);
+  explicit UpdatesPage(UpdateChecker &updater, QWidget *parent = nullptr);
 
  private:
   QLabel *status_;

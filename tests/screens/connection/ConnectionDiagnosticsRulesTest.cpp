@@ -1,4 +1,4 @@
-#include "shell/ConnectionDiagnosticsContent.h"
+#include "screens/connection/ConnectionDiagnosticsContent.h"
 #include "support/QtPrinting.h"
 
 #include <gtest/gtest.h>

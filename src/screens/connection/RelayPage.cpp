@@ -1,9 +1,9 @@
-#include "shell/RelayPage.h"
+#include "screens/connection/RelayPage.h"
 
 #include "app/AppViewModel.h"
 #include "link/TarnikRelayServer.h"
+#include "screens/connection/WorkspacePairing.h"
 #include "screens/kit/ScreenRefresh.h"
-#include "shell/MacWorkspaceView.h"
 
 #include <QClipboard>
 #include <QFormLayout>
@@ -120,15 +120,14 @@ RelayPage::RelayPage(WorkspaceContext &context, QWidget *parent)
   page->addStretch();
 
   connect(copy_, &QPushButton::clicked, this, &RelayPage::copyPairingCode);
-  connect(replace, &QPushButton::clicked, &context_.workspace,
-          &MacWorkspaceView::replacePairingCode);
+  connect(replace, &QPushButton::clicked, this,
+          [this] { context_.workspace.replacePairingCode(); });
   connect(toggle_, &QPushButton::clicked, this, &RelayPage::toggleRelay);
 
   auto *refresh = new ScreenRefresh(this, [this] { redraw(); });
   refresh->observe(context_.app);
   refresh->observe(context_.relay);
-  connect(&context_.workspace, &MacWorkspaceView::pairingChanged, refresh,
-          &ScreenRefresh::redrawNow);
+  context_.workspace.onPairingChanged(refresh, [refresh] { refresh->redrawNow(); });
   refresh->redrawNow();
 }
 

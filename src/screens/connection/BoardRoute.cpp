@@ -1,4 +1,4 @@
-#include "shell/BoardRoute.h"
+#include "screens/connection/BoardRoute.h"
 
 namespace tarnik {
 

@@ -5,7 +5,7 @@
 // change the model's arguments before it is made.
 
 #include "app/AppViewModel.h"
-#include "shell/ConnectionView.h"
+#include "screens/connection/ConnectionView.h"
 
 #include <QCoreApplication>
 #include <QHash>

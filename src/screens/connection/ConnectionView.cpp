@@ -1,11 +1,13 @@
-#include "shell/ConnectionView.h"
+#include "screens/connection/ConnectionView.h"
 
 #include "app/AppViewModel.h"
 #include "link/OSCManager.h"
 #include "link/TarnikRelayDiscovery.h"
 #include "link/TarnikRelaySecurity.h"
 #include "link/TarnikRelayServer.h"
+#include "screens/kit/ElidedLabel.h"
 #include "screens/kit/LocaleTexts.h"
+#include "screens/kit/ReadingTabOrder.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
 
@@ -20,6 +22,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
 namespace tarnik {
 
@@ -63,10 +67,19 @@ QFont headlineFont(QFont font) {
 
 QFont captionFont(const QFont &base) { return scaledFont(base, 0.85); }
 
+constexpr int symbolSize = 16;
+
 QLabel *iconLabel(const QString &symbolName, const QColor &color) {
   auto *label = new QLabel;
-  label->setPixmap(symbolPixmap(symbolName, color, 16));
+  label->setPixmap(symbolPixmap(symbolName, color, symbolSize));
   return label;
+}
+
+// A hidden widget keeps its space in the layout.
+void keepPlace(QWidget *widget) {
+  QSizePolicy policy = widget->sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  widget->setSizePolicy(policy);
 }
 
 // A red, selectable message with a warning sign; the row is hidden while there is none.
@@ -84,15 +97,38 @@ QWidget *warningRow(QLabel *&text, const QString &objectName) {
   layout->addWidget(iconLabel(QStringLiteral("exclamationmark.triangle.fill"), warningRed), 0,
                     Qt::AlignTop);
   layout->addWidget(text, 1);
+  // At least one line tall, shown or not: a message that comes and goes moves nothing below.
+  row->setMinimumHeight(std::max(text->fontMetrics().height(), symbolSize));
+  keepPlace(row);
   row->hide();
   return row;
 }
+
+// A push button whose face is a layout of labels. Its own text is empty, and the style then
+// draws no focus frame: the button draws one itself while it has the focus, so a row that
+// takes the focus shows it.
+class FaceButton : public QPushButton {
+ protected:
+  void paintEvent(QPaintEvent *event) override {
+    QPushButton::paintEvent(event);
+    if (!hasFocus()) {
+      return;
+    }
+    QStylePainter painter(this);
+    QStyleOptionFocusRect frame;
+    frame.initFrom(this);
+    frame.state |= QStyle::State_KeyboardFocusChange;
+    frame.rect = rect().adjusted(2, 2, -2, -2);
+    frame.backgroundColor = palette().color(QPalette::Button);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, frame);
+  }
+};
 
 // A button whose face is a layout of plain labels: a name from the network is never read as
 // markup or as a shortcut mark ("&"), and a click anywhere on the face, its stretches
 // included, reaches the button.
 QPushButton *labelledButton(QLayout *face, const QString &accessibleName) {
-  auto *button = new QPushButton;
+  auto *button = new FaceButton;
   button->setAccessibleName(accessibleName);
   button->setLayout(face);
   for (QWidget *child : button->findChildren<QWidget *>()) {
@@ -115,15 +151,24 @@ QPushButton *twoLineButton(QLabel *title, QLabel *detail, QLabel *trailing) {
   if (trailing) {
     layout->addWidget(trailing);
   }
-  return labelledButton(layout, title->text());
+  const auto *elided = qobject_cast<ElidedLabel *>(title);
+  return labelledButton(layout, elided ? elided->fullText() : title->text());
 }
 
-// The same with the caption in digits of one width, for addresses and ports.
+// The same with the caption in digits of one width, for addresses and ports. Both lines end
+// in "…" when the row is too narrow for them.
 QPushButton *twoLineButton(const QString &objectName, const QString &title, const QString &detail,
                            QLabel *trailing) {
-  QPushButton *button = twoLineButton(
-      plainLabel(title), secondaryLabel(detail, captionDigitsFont(QApplication::font())), trailing);
+  auto *titleLabel = new ElidedLabel(title);
+  titleLabel->setObjectName(objectName + QStringLiteral(".title"));
+  auto *detailLabel = new ElidedLabel(detail);
+  detailLabel->setObjectName(objectName + QStringLiteral(".detail"));
+  detailLabel->setFont(captionDigitsFont(QApplication::font()));
+  detailLabel->setForegroundRole(QPalette::PlaceholderText);
+  QPushButton *button = twoLineButton(titleLabel, detailLabel, trailing);
   button->setObjectName(objectName);
+  button->setAccessibleName(title + QStringLiteral(", ") + detail);
+  button->setToolTip(title + u'\n' + detail);
   return button;
 }
 
@@ -196,6 +241,7 @@ ConnectionView::ConnectionView(AppViewModel &app, BonjourBrowserFactory makeRela
   setWindowTitle(QStringLiteral("Connection"));
 
   auto *list = new QWidget;
+  list_ = list;
   auto *sections = new QVBoxLayout(list);
   sections->addWidget(makeStatusSection());
   sections->addWidget(makeSavedConnectionsSection());
@@ -211,6 +257,9 @@ ConnectionView::ConnectionView(AppViewModel &app, BonjourBrowserFactory makeRela
   scroll->setObjectName(QStringLiteral("connection.list"));
   scroll->setWidgetResizable(true);
   scroll->setFrameShape(QFrame::NoFrame);
+  // Not a Tab stop of its own, where the focus would show nowhere; it still scrolls to
+  // whichever control takes the focus.
+  scroll->setFocusPolicy(Qt::NoFocus);
   scroll->setWidget(list);
   auto *layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -245,10 +294,14 @@ QWidget *ConnectionView::makeStatusSection() {
   for (QLabel *value : {managerSocket_, eosResponse_, configuration_, lastEosResponse_}) {
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   }
+  // "Not configured" becomes the route and address once a connection starts, which wraps
+  // in a narrow pane: two lines are kept from the start, so the rows below stay put.
+  configuration_->setMinimumHeight(2 * configuration_->fontMetrics().lineSpacing());
   statusRows_->addRow(plainLabel(QStringLiteral("Manager socket")), managerSocket_);
   statusRows_->addRow(plainLabel(QStringLiteral("Eos response")), eosResponse_);
   statusRows_->addRow(plainLabel(QStringLiteral("Configuration")), configuration_);
   statusRows_->addRow(plainLabel(QStringLiteral("Last Eos response")), lastEosResponse_);
+
   return section(QStringLiteral("connection.statusSection"), QStringLiteral("Status"), rows,
                  nullptr);
 }
@@ -432,6 +485,7 @@ QWidget *ConnectionView::makeTestSection() {
   testBusy_->setRange(0, 0);
   testBusy_->setTextVisible(false);
   testBusy_->setMaximumWidth(60);
+  keepPlace(testBusy_);
   auto *buttonRow = new QHBoxLayout;
   buttonRow->addWidget(testButton_, 1);
   buttonRow->addWidget(testBusy_);
@@ -448,6 +502,7 @@ QWidget *ConnectionView::makeTestSection() {
   testRows_->addRow(plainLabel(QStringLiteral("Result")), testStatus_);
   testRows_->addRow(plainLabel(QStringLiteral("Console identity")), testIdentity_);
   testRows_->addRow(plainLabel(QStringLiteral("Eos version")), testVersion_);
+
   layout->addLayout(testRows_);
   return section(
       QStringLiteral("connection.testSection"), {}, content,
@@ -504,6 +559,8 @@ void ConnectionView::redraw() {
   redrawTest();
   redrawActions();
   redrawNearbyServices();
+  // Rows rebuilt by this redraw were made last; Tab still follows the page from the top.
+  setReadingTabOrder(*list_);
 }
 
 void ConnectionView::redrawStatus() {
@@ -514,10 +571,8 @@ void ConnectionView::redrawStatus() {
            app_.isConsoleReachable() ? QStringLiteral("Fresh") : QStringLiteral("Not confirmed"));
   showText(configuration_, app_.transportDescription());
   const std::optional<double> lastResponse = manager.lastEosResponse();
-  statusRows_->setRowVisible(lastEosResponse_, lastResponse.has_value());
-  if (lastResponse) {
-    showText(lastEosResponse_, timeOfDayText(*lastResponse));
-  }
+  // The row stays, empty until the console first answers, so nothing below it moves.
+  showText(lastEosResponse_, lastResponse ? timeOfDayText(*lastResponse) : QString());
 }
 
 void ConnectionView::redrawSavedConnections() {
@@ -580,8 +635,9 @@ void ConnectionView::redrawRoute() {
     }
     for (const TarnikRelayDiscovery::Relay &relay : relays) {
       auto *face = new QHBoxLayout;
-      face->addWidget(plainLabel(relay.name), 0, Qt::AlignCenter);
+      face->addWidget(new ElidedLabel(relay.name), 0, Qt::AlignCenter);
       QPushButton *row = labelledButton(face, relay.name);
+      row->setToolTip(relay.name);
       connect(row, &QPushButton::clicked, this, [this, relay] { app_.connectToMacRelay(relay); });
       nearbyMacRows_->addWidget(row);
     }
@@ -625,15 +681,11 @@ void ConnectionView::redrawTest() {
   const bool testing = app_.isTestingConnection();
   testButton_->setEnabled(!testing);
   testBusy_->setVisible(testing);
-  const QString &status = app_.testConnectionStatus();
-  testRows_->setRowVisible(testStatus_, !status.isEmpty());
-  showText(testStatus_, status);
-  const std::optional<QString> &identity = app_.testConnectionIdentity();
-  testRows_->setRowVisible(testIdentity_, identity.has_value());
-  showText(testIdentity_, identity.value_or(QString()));
-  const std::optional<QString> &version = app_.testConnectionVersion();
-  testRows_->setRowVisible(testVersion_, version.has_value());
-  showText(testVersion_, version.value_or(QString()));
+  // The result rows are there, empty, before a test, so Connect and Disconnect below them
+  // stay where they are when one starts.
+  showText(testStatus_, app_.testConnectionStatus());
+  showText(testIdentity_, app_.testConnectionIdentity().value_or(QString()));
+  showText(testVersion_, app_.testConnectionVersion().value_or(QString()));
 }
 
 void ConnectionView::redrawActions() {
@@ -668,13 +720,15 @@ void ConnectionView::redrawNearbyServices() {
     return;
   }
   for (const AppViewModel::DiscoveredConsole &service : services) {
-    QLabel *name = plainLabel(service.name);
+    auto *name = new ElidedLabel(service.name);
     name->setFont(headlineFont(name->font()));
     QPushButton *row = twoLineButton(
         name,
         secondaryLabel(QStringLiteral("OSC advertisement — Eos unverified"), captionFont(font())),
         iconLabel(QStringLiteral("network"), selectionBlue));
     row->setFlat(true);
+    row->setAccessibleName(service.name);
+    row->setToolTip(service.name);
     connect(row, &QPushButton::clicked, this,
             [this, service] { app_.connectToDiscoveredConsole(service); });
     serviceRows_->addWidget(row);

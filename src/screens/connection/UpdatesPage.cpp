@@ -1,6 +1,6 @@
-#include "shell/UpdatesPage.h"
+#include "screens/connection/UpdatesPage.h"
 
-#include "shell/MacUpdater.h"
+#include "screens/connection/UpdateChecker.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -9,7 +9,7 @@
 
 namespace tarnik {
 
-UpdatesPage::UpdatesPage(MacUpdater &updater, QWidget *parent)
+UpdatesPage::UpdatesPage(UpdateChecker &updater, QWidget *parent)
     : QWidget(parent), status_(new QLabel), check_(new QPushButton) {
   auto *section = new QGroupBox(QStringLiteral("Tarnik for Mac"));
   auto *introduction = new QLabel(QStringLiteral(
@@ -37,9 +37,9 @@ UpdatesPage::UpdatesPage(MacUpdater &updater, QWidget *parent)
   const auto showCanCheck = [this, &updater] { check_->setEnabled(updater.canCheckForUpdates()); };
   showStatus();
   showCanCheck();
-  connect(&updater, &MacUpdater::statusChanged, this, showStatus);
-  connect(&updater, &MacUpdater::canCheckForUpdatesChanged, this, showCanCheck);
-  connect(check_, &QPushButton::clicked, &updater, &MacUpdater::checkForUpdates);
+  connect(&updater, &UpdateChecker::statusChanged, this, showStatus);
+  connect(&updater, &UpdateChecker::canCheckForUpdatesChanged, this, showCanCheck);
+  connect(check_, &QPushButton::clicked, &updater, &UpdateChecker::checkForUpdates);
 }
 
 }  // namespace tarnik

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/WorkspacePages.h"
+#include "screens/connection/WorkspaceContext.h"
 
 #include <QWidget>
 

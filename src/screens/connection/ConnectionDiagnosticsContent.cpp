@@ -1,4 +1,4 @@
-#include "shell/ConnectionDiagnosticsContent.h"
+#include "screens/connection/ConnectionDiagnosticsContent.h"
 
 #include "app/AppViewModel.h"
 #include "foundation/ReferenceDate.h"

@@ -1,7 +1,7 @@
-#include "shell/ConnectionDiagnosticsView.h"
+#include "screens/connection/ConnectionDiagnosticsView.h"
 
 #include "app/AppViewModel.h"
-#include "shell/ConnectionDiagnosticsContent.h"
+#include "screens/connection/ConnectionDiagnosticsContent.h"
 
 #include <QDialogButtonBox>
 #include <QFont>

@@ -1,0 +1,135 @@
+// The connection page as a person meets it: nothing moves under the pointer when a state
+// changes, Tab follows the page from the top, and long names end in "…" without hiding
+// what they say.
+
+#include "ConnectionScreen.h"
+#include "link/OSCManager.h"
+#include "screens/kit/ElidedLabel.h"
+#include "screens/support/Screenshots.h"
+#include "support/EosConsoleDouble.h"
+#include "support/QtPrinting.h"
+#include "support/QtTestApplication.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+namespace tarnik {
+namespace {
+
+using namespace Qt::StringLiterals;
+using testing::ConnectionScreen;
+using testing::waitUntil;
+
+ConsoleConnectionProfile profile(const QString &name, const QString &host) {
+  return {.id = QUuid::createUuid(), .name = name, .host = host, .destinationPort = 3037};
+}
+
+// Where every control of the page is, by name, in the page's own coordinates.
+QMap<QString, QRect> controlPlaces(const ConnectionScreen &screen) {
+  screen.settle();
+  QMap<QString, QRect> places;
+  for (QWidget *control : screen.view->findChildren<QWidget *>()) {
+    const bool isControl = qobject_cast<QAbstractButton *>(control) ||
+                           qobject_cast<QLineEdit *>(control) || qobject_cast<QComboBox *>(control);
+    if (isControl && control->isVisibleTo(screen.view.get()) && !control->objectName().isEmpty()) {
+      places.insert(control->objectName(),
+                    QRect(control->mapTo(screen.view.get(), QPoint()), control->size()));
+    }
+  }
+  return places;
+}
+
+TEST(ConnectionPage, NoControlMovesWhenTheConnectionDropsTheFormChangesOrATestStarts) {
+  testing::EosConsoleDouble console;
+  ConnectionScreen screen({profile(u"Stage left"_s, u"10.0.0.7"_s)});
+  // Wide enough for the test's first line on one line: the rows are what is checked here,
+  // not a longer text wrapping.
+  screen.view->resize(900, 1100);
+  AppViewModel &model = *screen.model;
+  model.setConsoleIP(u"127.0.0.1"_s);
+  model.setTcpFraming(OSCTCPFraming::packetLength);
+  model.setCustomSendPort(QString::number(console.tcpPort(OSCTCPFraming::packetLength)));
+  const QMap<QString, QRect> offline = controlPlaces(screen);
+  ASSERT_FALSE(offline.isEmpty());
+
+  model.connect();
+  ASSERT_TRUE(
+      waitUntil([&] { return !screen.text(u"connection.status.lastEosResponse"_s).isEmpty(); }));
+  const QMap<QString, QRect> connected = controlPlaces(screen);
+  EXPECT_EQ(connected, offline);
+  testing::saveScreenshot(*screen.view, u"connection-connected-places"_s);
+
+  console.closeClients();
+  ASSERT_TRUE(waitUntil([&] { return !model.isConsoleReachable(); }));
+  EXPECT_EQ(controlPlaces(screen), connected) << "after the drop";
+  testing::saveScreenshot(*screen.view, u"connection-dropped-places"_s);
+  model.disconnect();
+
+  model.setConsoleIP(u"127.0.0.1/"_s);  // the validation line comes
+  screen.settle();
+  ASSERT_FALSE(screen.text(u"connection.validationError"_s).isEmpty());
+  EXPECT_EQ(controlPlaces(screen), connected) << "with a validation message";
+  model.setConsoleIP(u"127.0.0.1"_s);
+
+  model.testConnection();  // the test rows fill and the busy bar shows
+  screen.settle();
+  ASSERT_TRUE(screen.shown(u"connection.test.busy"_s));
+  EXPECT_EQ(controlPlaces(screen).value(u"connection.connect"_s),
+            connected.value(u"connection.connect"_s));
+  EXPECT_EQ(controlPlaces(screen).value(u"connection.test"_s),
+            connected.value(u"connection.test"_s));
+}
+
+TEST(ConnectionPage, TabFollowsTheReadingOrderWithTheSavedConnectionsBeforeTheirButtons) {
+  const QList<ConsoleConnectionProfile> profiles{profile(u"Booth"_s, u"10.0.0.6"_s),
+                                                 profile(u"Stage left"_s, u"10.0.0.7"_s)};
+  ConnectionScreen screen(profiles);
+  screen.settle();
+  QStringList order;
+  QWidget *first = screen.find<QWidget>(u"connection.profile."_s +
+                                        profiles[0].id.toString(QUuid::WithoutBraces).toUpper());
+  for (QWidget *stop = first; stop && order.size() < 40; stop = stop->nextInFocusChain()) {
+    if ((stop->focusPolicy() & Qt::TabFocus) && stop->isVisibleTo(screen.view.get()) &&
+        !stop->objectName().isEmpty()) {
+      order.append(stop->objectName());
+    }
+    if (stop->objectName() == u"connection.disconnect"_s) break;
+  }
+  const auto rowName = [](const ConsoleConnectionProfile &p) {
+    return u"connection.profile."_s + p.id.toString(QUuid::WithoutBraces).toUpper();
+  };
+  EXPECT_EQ(order, (QStringList{
+                       rowName(profiles[0]), rowName(profiles[1]), u"connection.profile.new"_s,
+                       u"connection.profile.save"_s, u"connection.usesMacRelay"_s,
+                       u"connection.name"_s, u"connection.host"_s, u"connection.transport"_s,
+                       u"connection.destinationPort"_s, u"connection.tcpFraming"_s,
+                       u"connection.example.school"_s, u"connection.example.lighting"_s,
+                       u"connection.test"_s, u"connection.connect"_s, u"connection.disconnect"_s}));
+}
+
+TEST(ConnectionPage, ALongNameAndHostEndInAnEllipsisWithTheWholeTextAsTipAndName) {
+  const QString name = u"Front of house main console in the upper balcony booth"_s;
+  const QString host = u"front-of-house-main-console-upper-balcony.theatre.example.org"_s;
+  const ConsoleConnectionProfile saved = profile(name, host);
+  ConnectionScreen screen({saved});
+  screen.view->resize(380, 1100);
+  screen.settle();
+  const QString rowName =
+      u"connection.profile."_s + saved.id.toString(QUuid::WithoutBraces).toUpper();
+  auto *row = screen.find<QPushButton>(rowName);
+  auto *title = screen.find<ElidedLabel>(rowName + u".title"_s);
+  auto *detail = screen.find<ElidedLabel>(rowName + u".detail"_s);
+  ASSERT_TRUE(row && title && detail);
+  EXPECT_TRUE(title->text().endsWith(QChar(0x2026))) << title->text().toStdString();
+  EXPECT_TRUE(detail->text().endsWith(QChar(0x2026))) << detail->text().toStdString();
+  EXPECT_LE(row->width(), screen.view->width());
+  EXPECT_EQ(row->accessibleName(), name + u", "_s + host + u":3037"_s);
+  EXPECT_EQ(row->toolTip(), name + u'\n' + host + u":3037"_s);
+  testing::saveScreenshot(*screen.view, u"connection-long-names"_s);
+}
+
+}  // namespace
+}  // namespace tarnik
