@@ -34,6 +34,8 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
                                      : ConnectionTestManagerFactory(
                                            [] { return std::make_unique<OSCManager>(8.0, 5.0); })) {
   Q_ASSERT(defaults_);
+  // Ping replies are aged on this model's clock, so the connection stamps them on it too.
+  oscManager_->setPingReplyClock([timing = timing_] { return timing->uptime(); });
   // The order matters: the profiles decide whether older settings are carried over, and
   // the selected profile, once known, overrides what the individual keys said.
   readStoredConnectionSettings();

@@ -45,11 +45,6 @@ bool isIPv4Literal(const QString &text) {
          inet_pton(AF_INET, text.toLatin1().constData(), &address) == 1;
 }
 
-double uptimeSeconds(qint64 monotonicNanoseconds) {
-  // The conversion systemUptime() makes, so the two compare.
-  return std::chrono::duration<double>(std::chrono::nanoseconds(monotonicNanoseconds)).count();
-}
-
 // Called where a state text is published, after the identity check, so the trail shows
 // only what the screen showed.
 void logConnectionState(const QString &stateText, const std::optional<QString> &error) {
@@ -126,6 +121,10 @@ void OSCManager::disconnect() {
 
 void OSCManager::setServiceResolver(std::shared_ptr<OSCServiceResolver> resolver) {
   serviceResolver_ = std::move(resolver);
+}
+
+void OSCManager::setPingReplyClock(UptimeSource clock) {
+  pingReplyClock_ = clock ? std::move(clock) : UptimeSource(systemUptime);
 }
 
 void OSCManager::startConnection(const OSCEndpoint &endpoint, const QString &endpointText,
@@ -526,7 +525,7 @@ void OSCManager::handleIncoming(OSCMessage message, Identity identity, qint64 ar
     verificationTimeoutTimer_.stop();
     if (outcome.proof->roundTripMilliseconds) traffic_.noteRoundTripSample(arrival);
     proof = std::make_unique<EosProof>(
-        EosProof{std::move(*outcome.proof), referenceSecondsNow(), uptimeSeconds(arrival)});
+        EosProof{std::move(*outcome.proof), referenceSecondsNow(), pingReplyClock_()});
   }
   receivedBatch(identity).messages.push_back(
       {std::move(message), rate, std::move(outcome.consoleIdentity), std::move(proof)});
