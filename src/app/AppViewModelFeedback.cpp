@@ -1,4 +1,5 @@
 #include "app/AppViewModel.h"
+#include "app/CueReplyFields.h"
 #include "foundation/NumberRules.h"
 #include "foundation/TextRules.h"
 
@@ -30,12 +31,6 @@ constexpr ModePrefix modePrefixes[] = {
     {"PATCH:"_L1, "PATCH"_L1},
     {"Patch Channel:"_L1, "PATCH"_L1},
 };
-
-const QRegularExpression &cueNumberPattern() {
-  static const QRegularExpression pattern(
-      QRegularExpression::anchoredPattern(u"[0-9]+(?:\\.[0-9]+)?"_s));
-  return pattern;
-}
 
 // Unicode properties, so that \s takes every white space the trimming takes.
 const QRegularExpression &cuePrefixPattern() {
@@ -102,7 +97,7 @@ std::optional<AppViewModel::CueText> AppViewModel::parseCueText(const QString &t
   const QStringList pieces = words.takeFirst().split(u'/', Qt::SkipEmptyParts);
   if (pieces.isEmpty()) return std::nullopt;
   const QString number = pieces.size() >= 2 ? pieces[1] : pieces[0];
-  if (!cueNumberPattern().match(number).hasMatch()) return std::nullopt;
+  if (!isCueNumber(number)) return std::nullopt;
 
   CueText cue{number, {}, std::nullopt};
   if (!words.isEmpty() && words.last().endsWith(u'%')) {
@@ -138,8 +133,7 @@ void AppViewModel::handleCueText(bool pending, const QString &text) {
 void AppViewModel::handleCueNumber(bool pending, const AddressComponents &components,
                                    const QList<OSCArgument> &arguments) {
   if (components.size() < 6 || components[0] != "eos"_L1 || components[1] != "out"_L1 ||
-      components[3] != "cue"_L1 || components[5] == "text"_L1 ||
-      !cueNumberPattern().match(components[5].toString()).hasMatch()) {
+      components[3] != "cue"_L1 || components[5] == "text"_L1 || !isCueNumber(components[5])) {
     return;
   }
   const QString number = components[5].toString();

@@ -578,7 +578,8 @@ void OSCManager::applyReceived(ReceivedBatch &batch) {
     }
     if (const std::optional<QString> &identity = incoming.consoleIdentity;
         identity && !identity->isEmpty()) {
-      publish(verifiedConsoleIdentity_, *identity, &OSCManager::verifiedConsoleIdentityChanged);
+      // Every message of a verified console carries it: the batch's announcement covers it.
+      assign(verifiedConsoleIdentity_, *identity, &OSCManager::verifiedConsoleIdentityChanged);
     }
     if (proof && !isEosVerified_) {
       qCInfo(tarnikLink).noquote()
