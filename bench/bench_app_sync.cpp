@@ -92,6 +92,16 @@ class SyncingModel {
   // Waits for the sync the model started on connecting.
   void awaitInitialSync() { awaitSyncEnd(); }
 
+  // Lets the snapshot storage that follows a sync finish: it encodes on a pool thread, hands
+  // the text to the settings on the event loop, and the settings write their file later on.
+  void awaitSnapshotStorage() {
+    do {
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    } while (QThreadPool::globalInstance()->activeThreadCount() > 0);
+    QCoreApplication::processEvents();
+    settings_.sync();
+  }
+
   // Seconds from the request to the published show.
   double sync() {
     QElapsedTimer timer;
@@ -120,19 +130,10 @@ class SyncingModel {
   std::unique_ptr<AppViewModel> model_;
 };
 
-// Lets the snapshot storage that follows a sync finish: it encodes on a pool thread and
-// stores on the event loop.
-void awaitSnapshotStorage() {
-  do {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  } while (QThreadPool::globalInstance()->activeThreadCount() > 0);
-  QCoreApplication::processEvents();
-}
-
 // Then hands freed memory back to the system, so that a reading shows what the process
 // holds rather than what the allocator keeps cached.
-void settle() {
-  awaitSnapshotStorage();
+void settle(SyncingModel &model) {
+  model.awaitSnapshotStorage();
   malloc_trim(0);
 }
 
@@ -246,7 +247,7 @@ void syncTarnik(benchmark::State &state) {
   SyncingModel model;
   model.awaitInitialSync();
   // The timed sync is one sync: the storage of the one before it is not part of it.
-  awaitSnapshotStorage();
+  model.awaitSnapshotStorage();
   for (auto _ : state) state.SetIterationTime(model.sync());
 }
 
@@ -288,7 +289,7 @@ int main(int argc, char **argv) {
         model.awaitInitialSync();
       else
         model.sync();
-      settle();
+      settle(model);
       const qint64 after = residentKib();
       std::printf("FIGURE app_full_sync_rss_growth_kib %lld\n",
                   static_cast<long long>(after - before));
