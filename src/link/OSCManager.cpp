@@ -702,8 +702,6 @@ bool OSCManager::send(const OSCMessage &message) {
 
 bool OSCManager::sendOnQueue(const OSCMessage &message, const std::optional<QString> &pingToken) {
   const Identity identity = activeConnectionID_.current();
-  countFor(identity, &OSCTrafficMeter::Counters::attempted, 1,
-           &OSCManager::attemptedMessageCountChanged);
   if (!connectionReady_ || !connection_) {
     refuseSend(identity, QStringLiteral("OSC send rejected because the connection is not ready"));
     return false;
@@ -724,14 +722,26 @@ bool OSCManager::sendOnQueue(const OSCMessage &message, const std::optional<QStr
     }
     data = std::move(*framed);
   }
-  countFor(identity, &OSCTrafficMeter::Counters::queued, 1, &OSCManager::queuedMessageCountChanged);
+  countAttempt(identity, &OSCTrafficMeter::Counters::queued,
+               &OSCManager::queuedMessageCountChanged);
   handOver(data, identity, pingToken);
   return true;
 }
 
 void OSCManager::refuseSend(Identity identity, const QString &text) {
-  countFor(identity, &OSCTrafficMeter::Counters::failed, 1, &OSCManager::failedSendCountChanged);
+  countAttempt(identity, &OSCTrafficMeter::Counters::failed, &OSCManager::failedSendCountChanged);
   publishStatus(text);
+}
+
+void OSCManager::countAttempt(Identity identity, qint64 OSCTrafficMeter::Counters::*outcome,
+                              void (OSCManager::*changed)(qint64)) {
+  // A send and its outcome change together, under one announcement: a sync sends thousands.
+  publishFor(identity, [this, outcome, changed] {
+    OSCTrafficMeter::Counters &counters = traffic_.counters;
+    announce();
+    assign(counters.attempted, counters.attempted + 1, &OSCManager::attemptedMessageCountChanged);
+    assign(counters.*outcome, counters.*outcome + 1, changed);
+  });
 }
 
 void OSCManager::handOver(const QByteArray &data, Identity identity,
@@ -778,9 +788,9 @@ void OSCManager::completeDelivery(Identity identity, const Delivery &delivery,
   if (!error) {
     publishFor(identity, [this, byteCount = delivery.byteCount] {
       OSCTrafficMeter::Counters &counters = traffic_.counters;
-      publish(counters.sent, counters.sent + 1, &OSCManager::sentMessageCountChanged);
-      publish(counters.sentBytes, counters.sentBytes + byteCount,
-              &OSCManager::sentByteCountChanged);
+      announce();
+      assign(counters.sent, counters.sent + 1, &OSCManager::sentMessageCountChanged);
+      assign(counters.sentBytes, counters.sentBytes + byteCount, &OSCManager::sentByteCountChanged);
     });
     return;
   }

@@ -285,6 +285,9 @@ class OSCManager final : public ObservableObject {
   // Send path
   bool sendOnQueue(const OSCMessage &message, const std::optional<QString> &pingToken);
   void refuseSend(Identity identity, const QString &text);
+  // Counts the attempt and its outcome (queued or failed) in one publication.
+  void countAttempt(Identity identity, qint64 OSCTrafficMeter::Counters::*outcome,
+                    void (OSCManager::*changed)(qint64));
   void handOver(const QByteArray &data, Identity identity, const std::optional<QString> &pingToken);
   void completeWrites(qint64 bytes, Identity identity);
   void completeDelivery(Identity identity, const Delivery &delivery,
