@@ -43,7 +43,7 @@ QString positiveFloatText(float value, FractionWriter writeFraction) {
   return whole ? QString::number(*whole) : QString();
 }
 
-// At least one ASCII digit from `from` on; where the run ends.
+// Where the run of ASCII digits that starts at `from` ends: `from` itself when there is none.
 qsizetype digitRunEnd(QStringView text, qsizetype from) {
   qsizetype end = from;
   while (end < text.size() && text[end] >= u'0' && text[end] <= u'9') ++end;

@@ -48,6 +48,14 @@ TEST(CueRecordBuilding, FieldsOfAWholeRecord) {
   EXPECT_FALSE(makeCue(record(cueReplyFieldCount - 1), u"1"_s));
 }
 
+TEST(CueRecordBuilding, CueNumbersAreDigitsWithAnOptionalFraction) {
+  for (const QString &number : {u"3"_s, u"0"_s, u"2.5"_s, u"10.05"_s})
+    EXPECT_TRUE(isCueNumber(number)) << number.toStdString();
+  for (const QString &text : {u""_s, u"."_s, u".5"_s, u"3."_s, u"1.2.3"_s, u"-1"_s, u"+1"_s,
+                              u"3 "_s, u"3\n"_s, u"1e3"_s, u"Intro"_s, u"\u0663"_s})
+    EXPECT_FALSE(isCueNumber(text)) << text.toStdString();
+}
+
 TEST(PatchRecordBuilding, FieldsLevelsAndChannels) {
   QList<OSCArgument> fields = record(patchReplyFieldCount);
   fields[1] = s(u"UID-1"_s);
