@@ -38,6 +38,8 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
             return std::make_unique<EosPatchCommandSession>(EosPatchCommandSession::Options{});
           }) {
   Q_ASSERT(defaults_);
+  // Ping replies are aged on this model's clock, so the connection stamps them on it too.
+  oscManager_->setPingReplyClock([timing = timing_] { return timing->uptime(); });
   // The order matters: the profiles decide whether older settings are carried over, and
   // the selected profile, once known, overrides what the individual keys said.
   readStoredConnectionSettings();

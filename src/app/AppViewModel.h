@@ -547,7 +547,7 @@ class AppViewModel final : public ObservableObject {
   void parseCueListReply(const QList<OSCArgument> &arguments, const AddressComponents &components);
   void parsePatchListReply(const QList<OSCArgument> &arguments,
                            const AddressComponents &components);
-  static QList<Channel> makeChannels(const std::map<qint64, PatchPart> &rows, double now);
+  static QList<Channel> makeChannels(std::map<qint64, PatchPart> rows, double now);
 
   // Completion, the discard after a patch change, publication (AppViewModelSyncCompletion.cpp)
   void completeSync(SyncGeneration &generation);

@@ -1,4 +1,5 @@
 #include "app/AppViewModel.h"
+#include "app/CueReplyFields.h"
 #include "foundation/TextRules.h"
 #include "model/ShowIdentity.h"
 
@@ -21,8 +22,6 @@ constexpr int cueLabelLimit = 256;  // user-perceived characters
 bool matchesWhole(const QString &pattern, const QString &text) {
   return QRegularExpression(QRegularExpression::anchoredPattern(pattern)).match(text).hasMatch();
 }
-
-bool isCueNumber(const QString &text) { return matchesWhole(u"[0-9]+(?:\\.[0-9]+)?"_s, text); }
 
 // A record time is a plain, finite, non-negative decimal ("3", "2.5", "3.", ".5"): the
 // console's command line takes nothing else, and "nan" or "1e3" must never reach it.

@@ -77,7 +77,7 @@ void AppViewModel::parsePatchFragment(const QList<OSCArgument> &arguments,
       !isSameShow(outstanding->showName, knownLiveShowIdentity_)) {
     return;
   }
-  const QString key = QString::number(*channel) + u'/' + QString::number(*part);
+  const QString key = patchRecordKey(*channel, *part);
   const std::optional<QList<OSCArgument>> fields =
       accumulateRecordSlice(directPatchFragments_, key, *count, *start, arguments);
   if (!fields || integerArgument(*fields, 0) != -1) return;
@@ -97,7 +97,7 @@ void AppViewModel::parseCueFragment(const QList<OSCArgument> &arguments,
   const std::optional<qint64> count = readableFieldCount(components, 9, cueReplyFieldCount);
   if (!count) return;
   const QString cueNumber = components[5].toString();
-  const QString key = u"1/"_s + cueNumber + u"/0"_s;
+  const QString key = cueRecordKey(cueNumber);
   const std::optional<QList<OSCArgument>> fields =
       accumulateRecordSlice(directCueFragments_, key, *count, *start, arguments);
   if (!fields || integerArgument(*fields, 0) != -1) return;

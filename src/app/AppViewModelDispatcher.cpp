@@ -18,9 +18,15 @@ bool isString(const QList<OSCArgument> &arguments, qsizetype index) {
 }
 
 AppViewModel::AddressComponents addressComponents(QStringView address) {
+  // Walked by hand: every message of a sync is split, and the general tokenizer cost more
+  // than the rest of a list reply's dispatch.
   AppViewModel::AddressComponents components;
-  for (const QStringView piece : address.tokenize(u'/', Qt::SkipEmptyParts))
-    components.append(piece);
+  qsizetype start = 0;
+  for (qsizetype end = 0; end <= address.size(); ++end) {
+    if (end < address.size() && address[end] != u'/') continue;
+    if (end > start) components.append(address.sliced(start, end - start));
+    start = end + 1;
+  }
   return components;
 }
 
@@ -66,6 +72,32 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
   // dispatch. A message whose address matches but whose arguments have the wrong shape
   // falls through to the later tests; at the end anything unclaimed is dropped.
   const AddressComponents components = addressComponents(address);
+
+  // List replies are nearly all a sync receives, so they are tested first. That changes no
+  // outcome: no other test claims an address of their shape (four fixed components, "list"
+  // in its place and at least nine components in all).
+  // They are recognised by their components alone, so a reply with a missing or doubled
+  // slash still reaches its handler, which checks the rest of the address. Outside a sync
+  // they are single reads, which join here with the direct-read flow.
+  if (components.size() >= 10 && startsWith(components, {"eos"_L1, "out"_L1, "get"_L1, "cue"_L1}) &&
+      components[7] == "list"_L1) {
+    if (syncGeneration_) {
+      parseCueListReply(arguments, components);
+    } else {
+      parseCueFragment(arguments, components);
+    }
+    return;
+  }
+  if (components.size() >= 9 &&
+      startsWith(components, {"eos"_L1, "out"_L1, "get"_L1, "patch"_L1}) &&
+      components[6] == "list"_L1) {
+    if (syncGeneration_) {
+      parsePatchListReply(arguments, components);
+    } else {
+      parsePatchFragment(arguments, components);
+    }
+    return;
+  }
 
   // Parameter and emitter replies belong to the Live-control session's own connection.
   if (address.startsWith("/eos/out/get/params/"_L1) ||
@@ -133,33 +165,11 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
       return;
     }
   }
-  // List replies are recognised by their components alone, so a reply with a missing or
-  // doubled slash still reaches its handler, which checks the rest of the address. Outside
-  // a sync they are single reads, which join here with the direct-read flow.
-  if (components.size() >= 10 && startsWith(components, {"eos"_L1, "out"_L1, "get"_L1, "cue"_L1}) &&
-      components[7] == "list"_L1) {
-    if (syncGeneration_) {
-      parseCueListReply(arguments, components);
-    } else {
-      parseCueFragment(arguments, components);
-    }
-    return;
-  }
   if (address == "/eos/out/get/patch/count"_L1) {
     if (const std::optional<qint64> count = integerArgument(arguments, 0)) {
       handleCountReply(*count, true);
       return;
     }
-  }
-  if (components.size() >= 9 &&
-      startsWith(components, {"eos"_L1, "out"_L1, "get"_L1, "patch"_L1}) &&
-      components[6] == "list"_L1) {
-    if (syncGeneration_) {
-      parsePatchListReply(arguments, components);
-    } else {
-      parsePatchFragment(arguments, components);
-    }
-    return;
   }
   if (address.startsWith("/eos/out/notify/cue"_L1)) return handleChangeNotification(false);
   if (address.startsWith("/eos/out/notify/patch"_L1)) return handleChangeNotification(true);

@@ -1,4 +1,5 @@
 #include "app/AppViewModel.h"
+#include "app/CueReplyFields.h"
 #include "foundation/NumberRules.h"
 #include "foundation/TextRules.h"
 
@@ -30,12 +31,6 @@ constexpr ModePrefix modePrefixes[] = {
     {"PATCH:"_L1, "PATCH"_L1},
     {"Patch Channel:"_L1, "PATCH"_L1},
 };
-
-const QRegularExpression &cueNumberPattern() {
-  static const QRegularExpression pattern(
-      QRegularExpression::anchoredPattern(u"[0-9]+(?:\\.[0-9]+)?"_s));
-  return pattern;
-}
 
 // A cue's time as the console writes it after the label: m:ss or h:mm:ss, "0:05", "1:02:03.5".
 const QRegularExpression &cueTimePattern() {
@@ -112,10 +107,10 @@ std::optional<AppViewModel::CueText> AppViewModel::parseCueText(const QString &t
   QString number = pieces.size() >= 2 ? pieces[1] : pieces[0];
   // "1/ 2.3 Label": the list, then the cue number after a blank.
   if (pieces.size() == 1 && first.endsWith(u'/') && !words.isEmpty() &&
-      cueNumberPattern().match(words.first()).hasMatch()) {
+      isCueNumber(words.first())) {
     number = words.takeFirst();
   }
-  if (!cueNumberPattern().match(number).hasMatch()) return std::nullopt;
+  if (!isCueNumber(number)) return std::nullopt;
 
   CueText cue{number, {}, std::nullopt};
   if (!words.isEmpty() && words.last().endsWith(u'%')) {
@@ -155,8 +150,7 @@ void AppViewModel::handleCueText(bool pending, const QString &text) {
 void AppViewModel::handleCueNumber(bool pending, const AddressComponents &components,
                                    const QList<OSCArgument> &arguments) {
   if (components.size() < 6 || components[0] != "eos"_L1 || components[1] != "out"_L1 ||
-      components[3] != "cue"_L1 || components[5] == "text"_L1 ||
-      !cueNumberPattern().match(components[5].toString()).hasMatch()) {
+      components[3] != "cue"_L1 || components[5] == "text"_L1 || !isCueNumber(components[5])) {
     return;
   }
   const QString number = components[5].toString();

@@ -1,5 +1,7 @@
 #include "app/AppViewModel.h"
 
+#include <array>
+#include <charconv>
 #include <numeric>
 
 using namespace Qt::StringLiterals;
@@ -102,8 +104,11 @@ void AppViewModel::pumpIndexRequests(SyncGeneration &generation) {
     std::set<qint64> &inFlight = takeCue ? generation.cueInFlight : generation.patchInFlight;
     inFlight.insert(index);
     generation.nextKind = takeCue ? IndexRequestKind::patch : IndexRequestKind::cue;
-    const QString address = (takeCue ? u"/eos/get/cue/1/index/"_s : u"/eos/get/patch/index/"_s) +
-                            QString::number(index);
+    // One allocation per request: a sync asks for thousands.
+    std::array<char, 24> digits{};
+    const char *const end = std::to_chars(digits.data(), digits.data() + digits.size(), index).ptr;
+    QString address = takeCue ? u"/eos/get/cue/1/index/"_s : u"/eos/get/patch/index/"_s;
+    address.append(QLatin1StringView(digits.data(), end - digits.data()));
     if (!oscManager_->send({address, {}})) {
       inFlight.erase(index);
       return failSync(generation.id, u"Sync request could not be sent"_s);

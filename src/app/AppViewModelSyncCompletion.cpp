@@ -48,10 +48,11 @@ void AppViewModel::publishSync(SyncGeneration &generation) {
   cues.reserve(qsizetype(generation.cueRows.size()));
   for (auto &[index, cue] : generation.cueRows) cues.append(std::move(cue));
   sortByCueNumber(cues);
-  QList<Channel> channels = makeChannels(generation.patchRows, timing_->date());
-  const QString showName = *generation.showName;
   const QString completion = u"Complete — "_s + QString::number(cues.size()) + u" cues, "_s +
                              QString::number(generation.patchRows.size()) + u" patch rows"_s;
+  // The staged rows go with the generation just below, so they are moved, not copied.
+  QList<Channel> channels = makeChannels(std::move(generation.patchRows), timing_->date());
+  const QString showName = *generation.showName;
 
   syncTimeoutWorkItem_.cancel();
   syncGeneration_.reset();

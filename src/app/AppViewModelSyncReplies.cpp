@@ -34,8 +34,7 @@ void AppViewModel::parseCueListReply(const QList<OSCArgument> &arguments,
   SyncGeneration *generation = currentSyncGeneration();
   if (!generation) return;
 
-  const QString cueNumber = components[5].toString();
-  const QString key = u"1/"_s + cueNumber + u"/0"_s;  // list and part as checked above
+  const QString key = cueRecordKey(components[5]);  // list and part as checked above
   const std::optional<QList<OSCArgument>> fields =
       accumulateRecordSlice(generation->cueFragments, key, *count, *start, arguments);
   if (!fields) return;
@@ -44,7 +43,7 @@ void AppViewModel::parseCueListReply(const QList<OSCArgument> &arguments,
 
   // A record whose number is not a cue number is still an answer: the index is done with,
   // so the sync completes without that cue instead of waiting for its time limit.
-  if (std::optional<Cue> cue = makeCue(*fields, cueNumber)) {
+  if (std::optional<Cue> cue = makeCue(*fields, components[5].toString())) {
     generation->cueRows.emplace(*index, std::move(*cue));
   } else {
     ++generation->skippedCueRecords;
@@ -68,7 +67,7 @@ void AppViewModel::parsePatchListReply(const QList<OSCArgument> &arguments,
   SyncGeneration *generation = currentSyncGeneration();
   if (!generation) return;
 
-  const QString key = QString::number(*channel) + u'/' + QString::number(*part);
+  const QString key = patchRecordKey(*channel, *part);
   const std::optional<QList<OSCArgument>> fields =
       accumulateRecordSlice(generation->patchFragments, key, *count, *start, arguments);
   if (!fields) return;
@@ -87,11 +86,11 @@ void AppViewModel::parsePatchListReply(const QList<OSCArgument> &arguments,
   if (syncGeneration_.get() == generation) completeSync(*generation);
 }
 
-QList<Channel> AppViewModel::makeChannels(const std::map<qint64, PatchPart> &rows, double now) {
+QList<Channel> AppViewModel::makeChannels(std::map<qint64, PatchPart> rows, double now) {
   // Rows come in index order; each channel keeps its rows in that order until makeChannel
   // sorts them by part. The map hands the channels out in channel order.
   std::map<qint64, QList<PatchPart>> byChannel;
-  for (const auto &[index, row] : rows) byChannel[row.channelNumber].append(row);
+  for (auto &[index, row] : rows) byChannel[row.channelNumber].append(std::move(row));
   QList<Channel> channels;
   channels.reserve(qsizetype(byChannel.size()));
   for (auto &[number, channelRows] : byChannel) {

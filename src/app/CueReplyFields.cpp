@@ -3,8 +3,6 @@
 #include "app/ReplyArguments.h"
 #include "foundation/TextRules.h"
 
-#include <QRegularExpression>
-
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -45,14 +43,25 @@ QString positiveFloatText(float value, FractionWriter writeFraction) {
   return whole ? QString::number(*whole) : QString();
 }
 
-const QRegularExpression &cueNumberPattern() {
-  // Anchored as a whole: a plain "$" would also pass a number followed by a line break.
-  static const QRegularExpression pattern(
-      QRegularExpression::anchoredPattern(uR"([0-9]+(?:\.[0-9]+)?)"_s));
-  return pattern;
+// Where the run of ASCII digits that starts at `from` ends: `from` itself when there is none.
+qsizetype digitRunEnd(QStringView text, qsizetype from) {
+  qsizetype end = from;
+  while (end < text.size() && text[end] >= u'0' && text[end] <= u'9') ++end;
+  return end;
 }
 
 }  // namespace
+
+bool isCueNumber(QStringView text) {
+  // Walked by hand: a sync checks thousands of numbers, and a pattern match costs more
+  // than building the cue.
+  const qsizetype whole = digitRunEnd(text, 0);
+  if (whole == 0) return false;
+  if (whole == text.size()) return true;
+  if (text[whole] != u'.') return false;
+  const qsizetype fraction = digitRunEnd(text, whole + 1);
+  return fraction > whole + 1 && fraction == text.size();
+}
 
 QString cueTimeText(const OSCArgument &argument) {
   if (const qint32 *milliseconds = std::get_if<qint32>(&argument.value)) {
@@ -87,7 +96,7 @@ SceneFields sceneFields(const QList<OSCArgument> &fields) {
 
 std::optional<Cue> makeCue(const QList<OSCArgument> &fields, const QString &cueNumber) {
   if (fields.size() < cueReplyFieldCount) return std::nullopt;
-  if (!cueNumberPattern().match(cueNumber).hasMatch()) return std::nullopt;
+  if (!isCueNumber(cueNumber)) return std::nullopt;
 
   Cue cue;
   cue.number = cueNumber;

@@ -33,6 +33,10 @@ struct SceneFields {
 // read only when the record is long enough to hold them.
 SceneFields sceneFields(const QList<OSCArgument> &fields);
 
+// Digits with an optional fraction of digits ("3", "2.5"), and nothing else: what the console
+// numbers a cue with.
+bool isCueNumber(QStringView text);
+
 // The cue of a completed record, numbered by the cue component of the reply address.
 // Nothing for a short record or a number that is not digits with an optional fraction.
 std::optional<Cue> makeCue(const QList<OSCArgument> &fields, const QString &cueNumber);

@@ -1,39 +1,52 @@
 #include "app/FragmentAccumulator.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 
 namespace tarnik {
 
 bool FragmentAccumulator::insert(qint64 startField, const QList<OSCArgument> &values) {
+  if (totalFieldCount > maximumFieldCount) return false;
   if (startField < 0 || values.isEmpty() || startField > totalFieldCount) return false;
   // Both sides are non-negative here, so the difference cannot overflow.
   if (totalFieldCount - startField < values.size()) return false;
-  if (fields.empty()) fields.reserve(std::size_t(std::min<qint64>(totalFieldCount, 64)));
-  // The run is ascending, so one search finds where it starts and the rest walks on.
-  auto place = std::ranges::lower_bound(fields, startField, {}, &Field::first);
-  for (qsizetype k = 0; k < values.size(); ++k, ++place) {
-    const qint64 index = startField + k;
-    if (place != fields.end() && place->first == index) {
-      place->second = values[k];
-    } else {
-      place = fields.emplace(place, index, values[k]);
+  if (fields.isEmpty()) fields.resize(totalFieldCount);
+  for (qsizetype k = 0; k < values.size(); ++k) {
+    const std::size_t field = std::size_t(startField + k);
+    fields[qsizetype(field)] = values[k];
+    if (!received.test(field)) {
+      received.set(field);
+      ++receivedCount;
     }
   }
   return true;
 }
 
 std::optional<QList<OSCArgument>> FragmentAccumulator::completedFields() const {
-  if (totalFieldCount < 1) return std::nullopt;
-  // The list is sized from the fields actually held, never from the announced count.
-  if (fields.size() != static_cast<quint64>(totalFieldCount)) return std::nullopt;
-  QList<OSCArgument> ordered;
-  ordered.reserve(static_cast<qsizetype>(fields.size()));
-  qint64 expected = 0;
-  for (const auto &[index, value] : fields) {
-    if (index != expected++) return std::nullopt;
-    ordered.append(value);
-  }
-  return ordered;
+  if (totalFieldCount < 1 || receivedCount != totalFieldCount) return std::nullopt;
+  return fields;
+}
+
+QString cueRecordKey(QStringView cueNumber) {
+  QString key(cueNumber.size() + 4, Qt::Uninitialized);
+  QChar *out = key.data();
+  *out++ = u'1';
+  *out++ = u'/';
+  out = std::ranges::copy(cueNumber, out).out;
+  *out++ = u'/';
+  *out = u'0';
+  return key;
+}
+
+QString patchRecordKey(qint64 channel, qint64 part) {
+  // A 64-bit number with its sign takes at most 20 characters.
+  constexpr std::size_t longest = 20;
+  std::array<char, 2 * longest + 1> text{};
+  char *end = std::to_chars(text.data(), text.data() + longest, channel).ptr;
+  *end++ = '/';
+  end = std::to_chars(end, end + longest, part).ptr;
+  return QString::fromLatin1(text.data(), end - text.data());
 }
 
 std::optional<QList<OSCArgument>> accumulateRecordSlice(

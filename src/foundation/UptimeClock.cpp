@@ -5,8 +5,7 @@
 namespace tarnik {
 
 double systemUptime() {
-  // steady_clock is CLOCK_MONOTONIC here, the clock QElapsedTimer reads too, so uptimes
-  // compare with the times OSCManager stamps.
+  // steady_clock is CLOCK_MONOTONIC here, the clock QElapsedTimer reads too.
   const auto now = std::chrono::steady_clock::now().time_since_epoch();
   return std::chrono::duration<double>(now).count();
 }

@@ -45,11 +45,6 @@ bool isIPv4Literal(const QString &text) {
          inet_pton(AF_INET, text.toLatin1().constData(), &address) == 1;
 }
 
-double uptimeSeconds(qint64 monotonicNanoseconds) {
-  // The conversion systemUptime() makes, so the two compare.
-  return std::chrono::duration<double>(std::chrono::nanoseconds(monotonicNanoseconds)).count();
-}
-
 // Called where a state text is published, after the identity check, so the trail shows
 // only what the screen showed.
 void logConnectionState(const QString &stateText, const std::optional<QString> &error) {
@@ -129,6 +124,10 @@ void OSCManager::disconnect() {
 
 void OSCManager::setServiceResolver(std::shared_ptr<OSCServiceResolver> resolver) {
   serviceResolver_ = std::move(resolver);
+}
+
+void OSCManager::setPingReplyClock(UptimeSource clock) {
+  pingReplyClock_ = clock ? std::move(clock) : UptimeSource(systemUptime);
 }
 
 void OSCManager::startConnection(const OSCEndpoint &endpoint, const QString &endpointText,
@@ -529,7 +528,7 @@ void OSCManager::handleIncoming(OSCMessage message, Identity identity, qint64 ar
     verificationTimeoutTimer_.stop();
     if (outcome.proof->roundTripMilliseconds) traffic_.noteRoundTripSample(arrival);
     proof = std::make_unique<EosProof>(
-        EosProof{std::move(*outcome.proof), referenceSecondsNow(), uptimeSeconds(arrival)});
+        EosProof{std::move(*outcome.proof), referenceSecondsNow(), pingReplyClock_()});
   }
   receivedBatch(identity).messages.push_back(
       {std::move(message), rate, std::move(outcome.consoleIdentity), std::move(proof)});
@@ -582,7 +581,8 @@ void OSCManager::applyReceived(ReceivedBatch &batch) {
     }
     if (const std::optional<QString> &identity = incoming.consoleIdentity;
         identity && !identity->isEmpty()) {
-      publish(verifiedConsoleIdentity_, *identity, &OSCManager::verifiedConsoleIdentityChanged);
+      // Every message of a verified console carries it: the batch's announcement covers it.
+      assign(verifiedConsoleIdentity_, *identity, &OSCManager::verifiedConsoleIdentityChanged);
     }
     if (proof && !isEosVerified_) {
       qCInfo(tarnikLink).noquote()
@@ -705,8 +705,6 @@ bool OSCManager::send(const OSCMessage &message) {
 
 bool OSCManager::sendOnQueue(const OSCMessage &message, const std::optional<QString> &pingToken) {
   const Identity identity = activeConnectionID_.current();
-  countFor(identity, &OSCTrafficMeter::Counters::attempted, 1,
-           &OSCManager::attemptedMessageCountChanged);
   if (!connectionReady_ || !connection_) {
     refuseSend(identity, QStringLiteral("OSC send rejected because the connection is not ready"));
     return false;
@@ -727,14 +725,26 @@ bool OSCManager::sendOnQueue(const OSCMessage &message, const std::optional<QStr
     }
     data = std::move(*framed);
   }
-  countFor(identity, &OSCTrafficMeter::Counters::queued, 1, &OSCManager::queuedMessageCountChanged);
+  countAttempt(identity, &OSCTrafficMeter::Counters::queued,
+               &OSCManager::queuedMessageCountChanged);
   handOver(data, identity, pingToken);
   return true;
 }
 
 void OSCManager::refuseSend(Identity identity, const QString &text) {
-  countFor(identity, &OSCTrafficMeter::Counters::failed, 1, &OSCManager::failedSendCountChanged);
+  countAttempt(identity, &OSCTrafficMeter::Counters::failed, &OSCManager::failedSendCountChanged);
   publishStatus(text);
+}
+
+void OSCManager::countAttempt(Identity identity, qint64 OSCTrafficMeter::Counters::*outcome,
+                              void (OSCManager::*changed)(qint64)) {
+  // A send and its outcome change together, under one announcement: a sync sends thousands.
+  publishFor(identity, [this, outcome, changed] {
+    OSCTrafficMeter::Counters &counters = traffic_.counters;
+    announce();
+    assign(counters.attempted, counters.attempted + 1, &OSCManager::attemptedMessageCountChanged);
+    assign(counters.*outcome, counters.*outcome + 1, changed);
+  });
 }
 
 void OSCManager::handOver(const QByteArray &data, Identity identity,
@@ -781,9 +791,9 @@ void OSCManager::completeDelivery(Identity identity, const Delivery &delivery,
   if (!error) {
     publishFor(identity, [this, byteCount = delivery.byteCount] {
       OSCTrafficMeter::Counters &counters = traffic_.counters;
-      publish(counters.sent, counters.sent + 1, &OSCManager::sentMessageCountChanged);
-      publish(counters.sentBytes, counters.sentBytes + byteCount,
-              &OSCManager::sentByteCountChanged);
+      announce();
+      assign(counters.sent, counters.sent + 1, &OSCManager::sentMessageCountChanged);
+      assign(counters.sentBytes, counters.sentBytes + byteCount, &OSCManager::sentByteCountChanged);
     });
     return;
   }

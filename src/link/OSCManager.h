@@ -4,6 +4,7 @@
 #include "foundation/OSCTransportKinds.h"
 #include "foundation/ObservableObject.h"
 #include "foundation/PublicationQueue.h"
+#include "foundation/UptimeClock.h"
 #include "link/EosVerification.h"
 #include "link/OSCEndpoint.h"
 #include "link/OSCMessage.h"
@@ -120,6 +121,11 @@ class OSCManager final : public ObservableObject {
   // Service endpoints resolve through Avahi unless another resolver is set.
   void setServiceResolver(std::shared_ptr<OSCServiceResolver> resolver);
 
+  // The clock lastPingResponseUptime reads (systemUptime() unless set). Whoever ages the
+  // replies hands its own clock here, so that an age is always measured on the clock that
+  // stamped it, virtual time in tests included.
+  void setPingReplyClock(UptimeSource clock);
+
   // Browses for "_osc._udp" services, independently of the connection; a second call
   // replaces the browser. Callable from any thread; the work runs on the next turn.
   void startDiscovery();
@@ -133,7 +139,7 @@ class OSCManager final : public ObservableObject {
   // Dates in seconds since 2001-01-01 00:00:00 UTC.
   std::optional<double> lastEosResponse() const { return lastEosResponse_; }
   std::optional<double> lastPingResponse() const { return lastPingResponse_; }
-  // When the echo of a ping arrived, in seconds of systemUptime(); it changes with
+  // When the echo of a ping arrived, in seconds of the ping reply clock; it changes with
   // lastPingResponse, and is already set when that one announces itself.
   std::optional<double> lastPingResponseUptime() const { return lastPingResponseUptime_; }
   const std::optional<QString> &verifiedSoftwareVersion() const { return verifiedSoftwareVersion_; }
@@ -226,7 +232,7 @@ class OSCManager final : public ObservableObject {
   struct EosProof {
     EosVerification::Proof proof;
     double date = 0;           // wall clock
-    double arrivalUptime = 0;  // monotonic seconds
+    double arrivalUptime = 0;  // seconds of the ping reply clock
   };
   // One received message as it will be published; small, because every message makes one.
   struct Incoming {
@@ -284,6 +290,9 @@ class OSCManager final : public ObservableObject {
   // Send path
   bool sendOnQueue(const OSCMessage &message, const std::optional<QString> &pingToken);
   void refuseSend(Identity identity, const QString &text);
+  // Counts the attempt and its outcome (queued or failed) in one publication.
+  void countAttempt(Identity identity, qint64 OSCTrafficMeter::Counters::*outcome,
+                    void (OSCManager::*changed)(qint64));
   void handOver(const QByteArray &data, Identity identity, const std::optional<QString> &pingToken);
   void completeWrites(qint64 bytes, Identity identity);
   void completeDelivery(Identity identity, const Delivery &delivery,
@@ -355,6 +364,7 @@ class OSCManager final : public ObservableObject {
   const double connectTimeout_;
   const double verificationTimeout_;
   std::shared_ptr<OSCServiceResolver> serviceResolver_;
+  UptimeSource pingReplyClock_ = systemUptime;
   OSCServiceDiscovery discovery_;
   PublicationQueue publications_{*this, activeConnectionID_};
 

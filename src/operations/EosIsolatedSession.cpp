@@ -32,6 +32,8 @@ EosIsolatedSession::EosIsolatedSession(Options options, QObject *parent)
       pingClock_(options.pingClock ? std::move(options.pingClock) : UptimeSource(systemUptime)) {
   // A session without a time limit could wait for ever on a console that went quiet.
   if (!(timeout_ > 0)) qFatal("An isolated Eos session needs a step time limit above 0 seconds");
+  // Ping proofs compare the session's clock with the transport's stamps: one clock for both.
+  transport_->setPingReplyClock(pingClock_);
   lastConnected_ = transport_->isConnected();
   // The transport is owned, so its signals cannot outlive the session.
   connect(transport_.get(), &OSCManager::isConnectedChanged, this,

@@ -46,8 +46,8 @@ class EosIsolatedSession : public QObject {
     DeferConnectionPreparation deferConnectionPreparation;
     // The time limit of each awaited step, in seconds; a value not above 0 stops the process.
     double timeout = 8.0;
-    // When a ping went out, on the clock the transport dates ping replies with (the system
-    // uptime); tests shift it to date a ping after its reply.
+    // The clock a ping's departure and its reply's arrival are both read on (the transport
+    // is handed it); none: the system uptime.
     UptimeSource pingClock;
   };
 

@@ -53,6 +53,7 @@ EosPatchCommandSession::EosPatchCommandSession(Options options, QObject *parent)
             made.transport = std::move(options.transport);
             made.timeoutScheduler = std::move(options.timeoutScheduler);
             made.pingClock = std::move(options.pingClock);
+            made.deferConnectionPreparation = std::move(options.deferConnectionPreparation);
             made.timeout = stepTimeLimit;
             return made;
           }(),

@@ -47,8 +47,10 @@ class EosPatchCommandSession final : public EosIsolatedSession {
     std::unique_ptr<OSCManager> transport;
     // Drives the step deadline; none makes a SystemLevelCommandScheduler.
     std::shared_ptr<LevelCommandScheduling> timeoutScheduler;
-    // The clock ping replies are dated with (the system uptime); tests move it.
+    // As EosIsolatedSession::Options: the clock of ping proofs, and how the preparation of a
+    // new connection is deferred.
     UptimeSource pingClock;
+    DeferConnectionPreparation deferConnectionPreparation;
   };
 
   static constexpr double stepTimeLimit = 8.0;

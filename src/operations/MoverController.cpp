@@ -38,6 +38,8 @@ MoverController::MoverController(std::unique_ptr<MoverOSCTransport> transport,
       transport_(std::move(transport)),
       pads_(std::move(pads)),
       now_(std::move(now)) {
+  // Observations are aged on this controller's clock, so the transport stamps them on it.
+  transport_->clock = now_;
   // The transport is owned, so its callbacks never outlive the controller.
   transport_->onState = [this](bool connected, bool verified) {
     handleTransportState(connected, verified);

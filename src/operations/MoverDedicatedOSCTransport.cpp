@@ -5,8 +5,7 @@
 
 namespace tarnik {
 
-MoverDedicatedOSCTransport::MoverDedicatedOSCTransport(UptimeSource uptime, QObject *parent)
-    : QObject(parent), uptime_(std::move(uptime)) {
+MoverDedicatedOSCTransport::MoverDedicatedOSCTransport(QObject *parent) : QObject(parent) {
   probeLimit_.setSingleShot(true);
   probeLimit_.setInterval(std::chrono::milliseconds(qint64(probeTimeLimit * 1000)));
   QObject::connect(&probeLimit_, &QTimer::timeout, this, [this] { cancelProbe(); });
@@ -128,7 +127,7 @@ bool MoverDedicatedOSCTransport::startProbe(const QUuid &requestID, int user) {
 void MoverDedicatedOSCTransport::handleProbeMessage(const OSCMessage &message) {
   if (message.address == QStringLiteral("/eos/out/user/%1/cmd").arg(probeUser_)) {
     probeCommand_ = message;
-    probeCommandObservedAt_ = uptime_();
+    probeCommandObservedAt_ = clock();
   } else if (message.address == u"/eos/out/ping" && message.arguments.size() == 1) {
     const auto *token = std::get_if<QString>(&message.arguments.first().value);
     if (token && *token == probeToken_) probePingMatched_ = true;

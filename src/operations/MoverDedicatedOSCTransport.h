@@ -1,6 +1,5 @@
 #pragma once
 
-#include "foundation/UptimeClock.h"
 #include "operations/MoverOSCTransport.h"
 
 #include <QList>
@@ -27,9 +26,7 @@ class MoverDedicatedOSCTransport : public QObject, public MoverOSCTransport {
   static constexpr double mainVerificationTimeout = 5.0;
   static constexpr double probeTimeLimit = 1.5;
 
-  // The clock stamps each observed command line.
-  explicit MoverDedicatedOSCTransport(UptimeSource uptime = systemUptime,
-                                      QObject *parent = nullptr);
+  explicit MoverDedicatedOSCTransport(QObject *parent = nullptr);
   ~MoverDedicatedOSCTransport() override;
 
   void connect(const OSCEndpoint &endpoint, OSCTCPFraming framing) override;
@@ -46,7 +43,6 @@ class MoverDedicatedOSCTransport : public QObject, public MoverOSCTransport {
   void handleProbeMessage(const OSCMessage &message);
   void evaluateProbe();
 
-  UptimeSource uptime_;
   QPointer<OSCManager> manager_;
   QList<QMetaObject::Connection> subscriptions_;
   std::optional<OSCEndpoint> endpoint_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/OSCTransportKinds.h"
+#include "foundation/UptimeClock.h"
 #include "link/OSCEndpoint.h"
 #include "link/OSCMessage.h"
 
@@ -29,6 +30,8 @@ class MoverOSCTransport {
   std::function<void(const OSCMessage &)> onMessage;
   std::function<void(const MoverContextObservation &)> onContext;
   std::function<void(const QString &)> onError;
+  // The clock observations are stamped on. The controller that ages them hands its own.
+  UptimeSource clock = systemUptime;
 
   virtual void connect(const OSCEndpoint &endpoint, OSCTCPFraming framing) = 0;
   virtual void disconnect() = 0;

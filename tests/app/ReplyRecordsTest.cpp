@@ -48,6 +48,14 @@ TEST(CueRecordBuilding, FieldsOfAWholeRecord) {
   EXPECT_FALSE(makeCue(record(cueReplyFieldCount - 1), u"1"_s));
 }
 
+TEST(CueRecordBuilding, CueNumbersAreDigitsWithAnOptionalFraction) {
+  for (const QString &number : {u"3"_s, u"0"_s, u"2.5"_s, u"10.05"_s})
+    EXPECT_TRUE(isCueNumber(number)) << number.toStdString();
+  for (const QString &text : {u""_s, u"."_s, u".5"_s, u"3."_s, u"1.2.3"_s, u"-1"_s, u"+1"_s,
+                              u"3 "_s, u"3\n"_s, u"1e3"_s, u"Intro"_s, u"\u0663"_s})
+    EXPECT_FALSE(isCueNumber(text)) << text.toStdString();
+}
+
 TEST(PatchRecordBuilding, FieldsLevelsAndChannels) {
   QList<OSCArgument> fields = record(patchReplyFieldCount);
   fields[1] = s(u"UID-1"_s);
@@ -108,21 +116,17 @@ TEST(FragmentAccumulation, RefusesRunsThatDoNotFit) {
     qsizetype length;
     bool stored;
   } rows[] = {
-      {3, 0, 3, true},
-      {3, 1, 3, false},
-      {3, 3, 1, false},
-      {3, -1, 1, false},
-      {3, 0, 0, false},
-      {-5, 0, 1, false},
-      {maximum, maximum - 1, 1, true},
-      {maximum, maximum - 1, 2, false},
+      {3, 0, 3, true},         {3, 1, 3, false},  {3, 3, 1, false},
+      {3, -1, 1, false},       {3, 0, 0, false},  {-5, 0, 1, false},
+      {64, 63, 1, true},       {65, 0, 1, false}, {maximum, maximum - 1, 1, false},
       {31, maximum, 2, false},
   };
   for (const auto &row : rows) {
     FragmentAccumulator accumulator{.totalFieldCount = row.total};
     EXPECT_EQ(accumulator.insert(row.start, QList<OSCArgument>(row.length, i(1))), row.stored)
         << row.total << " " << row.start << " " << row.length;
-    EXPECT_EQ(accumulator.fields.size(), row.stored ? size_t(row.length) : 0U);
+    EXPECT_EQ(accumulator.receivedCount, row.stored ? row.length : 0);
+    EXPECT_EQ(accumulator.fields.size(), row.stored ? row.total : 0);
   }
 }
 

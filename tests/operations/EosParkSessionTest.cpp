@@ -182,10 +182,13 @@ TEST_P(ParkSession, BootstrapFactsArePingsRepliedAfterTheyLeftAndTheLatestEmptyL
   EXPECT_EQ(late.outcome(), "succeeded");
   EXPECT_EQ(showSeenFirst, true);
 
-  // A reply dated before its ping left proves nothing.
+  // A reply dated before its ping left proves nothing: the clock steps back once the
+  // bootstrap ping is out.
+  double shift = 0;
   EosIsolatedSession::Options shifted;
-  shifted.pingClock = [] { return systemUptime() + 1000; };
+  shifted.pingClock = [&shift] { return systemUptime() + shift; };
   ParkRig early(GetParam(), std::move(shifted));
+  early.on("/eos/ping#2", [&shift] { shift = -1000; });
   ASSERT_EQ(early.start(), std::nullopt);
   ASSERT_TRUE(spinUntil([&] { return early.console.requests("/eos/ping").size() >= 2; }));
   early.clock->advance(8);

@@ -24,13 +24,32 @@ struct PatchRig : ConsoleRig {
       : ConsoleRig(session), session([this] {
           EosPatchCommandSession::Options made;
           made.timeoutScheduler = clock;
-          made.pingClock = [this] {
-            const double offset =
-                pingClockReads++ == 0 ? pingClockOffsets.first : pingClockOffsets.second;
-            return systemUptime() + offset;
+          made.pingClock = [this] { return systemUptime() + pingClockShift; };
+          // The bootstrap ping leaves while the connection is prepared: its departure is
+          // read `sentShift` away from the stamps of the replies.
+          made.deferConnectionPreparation = [this](std::function<void()> prepare) {
+            QMetaObject::invokeMethod(
+                &console,
+                [this, prepare = std::move(prepare)] {
+                  pingClockShift = sentShift;
+                  prepare();
+                  pingClockShift = 0;
+                },
+                Qt::QueuedConnection);
           };
           return made;
-        }()) {}
+        }()) {
+    // Each ping reply is handled `handledShift` after it was stamped: the clock moves once
+    // the reply is in, before the session looks at it, and moves back once it has.
+    OSCManager &transport = this->session.transport();
+    QObject::connect(&transport, &OSCManager::lastReceivedMessageChanged, &transport,
+                     [this](const std::optional<OSCMessage> &message) {
+                       if (message && message->address == u"/eos/out/ping")
+                         pingClockShift = handledShift;
+                     });
+    QObject::connect(&transport, &OSCManager::lastPingResponseUptimeChanged, &transport,
+                     [this] { pingClockShift = 0; });
+  }
 
   void start(QStringList commands = threeLines, QList<Label> labels = {}) {
     session.start(
@@ -61,10 +80,10 @@ struct PatchRig : ConsoleRig {
   bool gateOpen = true;
   int gateAnswers = -1;  // how many more times the gate answers true; -1: no limit
   bool mutationAllowed = true;
-  // Added to the ping clock's first reading (when the bootstrap ping leaves) and to the later
-  // ones.
-  std::pair<double, double> pingClockOffsets;
-  int pingClockReads = 0;
+  // The session and its transport read one ping clock: the system uptime moved by this.
+  double pingClockShift = 0;
+  double sentShift = 0;
+  double handledShift = 0;
   QList<Result> results;
   EosPatchCommandSession session;
 };
@@ -246,8 +265,8 @@ TEST_P(PatchSession, EndsWithOneTextForEveryDoubtAndTypesNothingAfterIt) {
 // Otherwise no user is asked for, and the deadline ends the wait.
 TEST_P(PatchSession, AsksForAUserOnlyAfterAFreshPingTheShowAndABaselineUser) {
   struct Row {
-    double sentOffset;     // on the ping clock when the bootstrap ping leaves
-    double handledOffset;  // when its reply is handled
+    double sent;     // on the ping clock when the bootstrap ping leaves, replies stamped at 0
+    double handled;  // when the session handles a reply
     bool malformedBaseline;
     bool allocates;
   } const rows[] = {
@@ -255,7 +274,7 @@ TEST_P(PatchSession, AsksForAUserOnlyAfterAFreshPingTheShowAndABaselineUser) {
       {0, -1.1, false, false}, {0.5, 0.5, false, false}, {0, 0, true, false},
   };
   for (const Row &row : rows) {
-    SCOPED_TRACE(std::to_string(row.sentOffset) + " " + std::to_string(row.handledOffset));
+    SCOPED_TRACE(std::to_string(row.sent) + " " + std::to_string(row.handled));
     PatchRig rig(GetParam());
     if (row.malformedBaseline) {
       rig.console.setHandler("/eos/subscribe", [](const OSCMessage &) {
@@ -263,8 +282,9 @@ TEST_P(PatchSession, AsksForAUserOnlyAfterAFreshPingTheShowAndABaselineUser) {
                                  {"/eos/out/user", {OSCArgument::fromFloat(1)}}};
       });
     }
-    rig.pingClockOffsets = {row.sentOffset, row.handledOffset};
-    rig.on("/eos/user/auto", [&rig] { rig.pingClockOffsets = {}; });
+    rig.sentShift = row.sent;
+    rig.handledShift = row.handled;
+    rig.on("/eos/user/auto", [&rig] { rig.handledShift = 0; });
     int pingReplies = 0;  // the transport's own and the bootstrap's
     QObject::connect(&rig.session.transport(), &OSCManager::lastPingResponseUptimeChanged,
                      &rig.session.transport(),

@@ -51,7 +51,7 @@ class MoverControllerTest : public ::testing::Test {
     console.commandLines[5] = {QStringLiteral("LIVE: Chan 1 Thru 5 #"), 0};
     console.selections[5] = {1, 2, 3, 4, 5};
     const UptimeSource uptime = [this] { return clock; };
-    auto counting = std::make_unique<CountingTransport>(uptime);
+    auto counting = std::make_unique<CountingTransport>();
     transport = counting.get();
     controller = std::make_unique<MoverController>(std::move(counting),
                                                    std::unique_ptr<FakePads>(pads), false, uptime);
