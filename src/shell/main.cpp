@@ -1,3 +1,4 @@
+#include "screens/live/CueView.h"
 #include "shell/ConnectionView.h"
 #include "shell/ControllerPage.h"
 #include "shell/RelayPage.h"
@@ -10,6 +11,9 @@ int main(int argc, char **argv) {
   };
   pages.relaySection = [](tarnik::WorkspaceContext &context) -> QWidget * {
     return new tarnik::RelayPage(context);
+  };
+  pages.cues = [](tarnik::WorkspaceContext &context) -> QWidget * {
+    return new tarnik::CueView(context.app);
   };
   pages.controllerSections = [](tarnik::WorkspaceContext &context) -> QWidget * {
     return new tarnik::ControllerPage(context);

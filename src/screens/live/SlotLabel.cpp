@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QVariantAnimation>
 
+#include <cmath>
+
 namespace tarnik {
 
 namespace {
@@ -65,12 +67,14 @@ void SlotLabel::setText(const QString &text) {
 }
 
 QSize SlotLabel::sizeHint() const {
-  const QFontMetrics metrics(font());
-  return {metrics.horizontalAdvance(text_), metrics.height()};
+  // Whole pixels, rounded up: the painted text is measured in fractions and must fit.
+  const QFontMetricsF metrics(font());
+  return {static_cast<int>(std::ceil(metrics.horizontalAdvance(text_))),
+          static_cast<int>(std::ceil(metrics.height()))};
 }
 
 QSize SlotLabel::minimumSizeHint() const {
-  return roll_ == Roll::wholeText ? QSize(0, QFontMetrics(font()).height()) : sizeHint();
+  return roll_ == Roll::wholeText ? QSize(0, sizeHint().height()) : sizeHint();
 }
 
 void SlotLabel::paintEvent(QPaintEvent *) {
