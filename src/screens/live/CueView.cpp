@@ -172,17 +172,17 @@ void CueView::fillMenu(InteractionMode mode) {
   menuMode_ = mode;
   menu_->clear();
   const QColor colour = symbolColour(*menu_);
-  QAction *syncNow =
-      menu_->addAction(symbolIcon(u"arrow.triangle.2.circlepath"_s, colour, Qt::white),
-                       tr("Sync Now"), this, &CueView::syncNow);
+  QAction *syncNow = menu_->addAction(symbolIcon(u"arrow.clockwise"_s, colour, Qt::white),
+                                      tr("Sync Now"), this, &CueView::syncNow);
   syncNow->setObjectName(u"cues.menu.syncNow"_s);
   // Viewer mode leaves the editing items out altogether.
   if (mode == InteractionMode::viewer) return;
   QAction *addBreaker = menu_->addAction(
-      symbolIcon(u"plus"_s, colour, Qt::white), tr("Add Breaker"), this,
+      symbolIcon(u"plus.rectangle.on.rectangle"_s, colour, Qt::white), tr("Add Breaker"), this,
       [this] { openSceneBreakSheet({SceneBreakEditor::Add{model_->defaultBreakerCueNumber()}}); });
   addBreaker->setObjectName(u"cues.menu.addBreaker"_s);
-  QAction *showButtons = menu_->addAction(tr("Show Buttons"));
+  QAction *showButtons =
+      menu_->addAction(symbolIcon(u"play.rectangle"_s, colour, Qt::white), tr("Show Buttons"));
   showButtons->setObjectName(u"cues.menu.showButtons"_s);
   showButtons->setCheckable(true);
   showButtons->setChecked(showPlaybackButtons_);

@@ -306,6 +306,29 @@ TEST_F(CueViewWidget, ALongPressOnABreakerLeadsToItsDeletion) {
   EXPECT_EQ(sceneSends().size(), 1);
 }
 
+TEST_F(CueViewWidget, BreakerGesturesWorkInViewerModeAndTheModelRefuses) {
+  syncActTwo();
+  console.model->setInteractionMode(InteractionMode::viewer);
+  const int header = rowOf(RowKind::sceneBreak, u"Act 2"_s);
+  holdOn(header, 0.6);
+  ASSERT_TRUE(dialog(u"cues.breakerActions"_s));
+  dialog(u"cues.breakerActions"_s)->reject();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+  emit list()->customContextMenuRequested(rowCentre(header));
+  QMenu *menu = part<QMenu>(u"cues.breakerMenu"_s);
+  ASSERT_TRUE(menu);
+  menu->findChild<QAction *>(u"cues.breakerMenu.delete"_s)->trigger();
+  menu->close();
+  ASSERT_TRUE(dialog(u"cues.breakerDelete"_s));
+  button(u"cues.breakerDelete.confirm"_s)->click();
+  EXPECT_EQ(console.model->commandHistory().last().source, u"Rejected"_s);
+  EXPECT_TRUE(console.model->commandHistory().last().text.endsWith(u"Viewer mode"_s))
+      << console.model->commandHistory().last().text.toStdString();
+  QTest::qWait(100);
+  EXPECT_TRUE(sceneSends().isEmpty());
+}
+
 TEST_F(CueViewWidget, ShortOrMovingPressesAndClicksOnAHeaderOpenNothing) {
   syncActTwo();
   const int header = rowOf(RowKind::sceneBreak, u"Act 2"_s);

@@ -136,17 +136,28 @@ TEST_F(GoButtonsWidget, BeforeTheSyncBothButtonsAreOffAndFaint) {
   auto *stop = part(*bar, u"cues.playback.stop"_s);
   const QPoint goFill(10, go->height() / 2);
   const QPoint stopFill(8, stop->height() / 2);
+  // The console answers, but the sync waits for the cue count.
+  console.console.setShow(testing::generateConsoleShow(12, 0, 7));
+  console.console.setHandler(u"/eos/get/cue/1/count"_s,
+                             [](const OSCMessage &) { return QList<OSCMessage>{}; });
+  console.manager().connect(u"127.0.0.1"_s, console.console.tcpPort(OSCTCPFraming::packetLength));
+  ASSERT_TRUE(waitUntil(
+      [&] { return console.model->isLoadingCues() && console.model->isConsoleReachable(); }));
+  QTest::qWait(50);
   EXPECT_FALSE(go->isEnabled());
   EXPECT_FALSE(stop->isEnabled());
   EXPECT_NEAR(drawnAlpha(*go, goFill), 0.35 * 255, 2);
   EXPECT_NEAR(drawnAlpha(*stop, stopFill), 0.35 * 255, 2);
   QTest::mouseClick(go, Qt::LeftButton);
+  QTest::mouseClick(stop, Qt::LeftButton);
   EXPECT_TRUE(console.model->commandHistory().isEmpty());
 
-  ASSERT_TRUE(synced());
+  console.console.removeHandler(u"/eos/get/cue/1/count"_s);
+  console.console.send({OSCMessage{u"/eos/out/get/cue/1/count"_s, {OSCArgument::fromInt(12)}}});
   ASSERT_TRUE(waitUntil([&] { return go->isEnabled() && stop->isEnabled(); }));
   EXPECT_NEAR(drawnAlpha(*go, goFill), 0.95 * 255, 2);
   EXPECT_NEAR(drawnAlpha(*stop, stopFill), 0.95 * 255, 2);
+  EXPECT_TRUE(console.console.requests(u"/eos/cues/1/fire"_s).isEmpty());
 }
 
 TEST_F(GoButtonsWidget, TheTitleFollowsTheNextCue) {
