@@ -479,6 +479,10 @@ TEST_F(CueViewWidget, RefreshKeysSyncAndBackReturnsFromADetail) {
   QTest::keyClick(list(), Qt::Key_R, Qt::ControlModifier);
   ASSERT_TRUE(waitUntil(
       [&] { return console.console.requests(u"/eos/get/cue/1/count"_s).size() == counts + 2; }));
+  ASSERT_TRUE(waitUntil([&] { return !console.model->isLoadingCues(); }));
+  menuItem(u"cues.menu.syncNow"_s)->trigger();
+  ASSERT_TRUE(waitUntil(
+      [&] { return console.console.requests(u"/eos/get/cue/1/count"_s).size() == counts + 3; }));
 
   const int row = rowOf(RowKind::cue, u"Cue 3"_s);
   QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, rowCentre(row));
