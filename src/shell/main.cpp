@@ -1,6 +1,7 @@
 #include "screens/connection/ConnectionView.h"
 #include "screens/connection/ControllerPage.h"
 #include "screens/connection/RelayPage.h"
+#include "screens/live/CueView.h"
 #include "screens/patch/PatchView.h"
 #include "shell/LivePage.h"
 #include "shell/TarnikEntry.h"
@@ -17,6 +18,9 @@ int main(int argc, char **argv) {
     return new tarnik::PatchView(context.app);
   };
   pages.live = tarnik::makeLivePage;
+  pages.cues = [](tarnik::WorkspaceContext &context) -> QWidget * {
+    return new tarnik::CueView(context.app);
+  };
   pages.controllerSections = [](tarnik::WorkspaceContext &context) -> QWidget * {
     return new tarnik::ControllerPage(context);
   };

@@ -1,5 +1,6 @@
 // The list model and its painter against the console double's generated shows.
 
+#include "QtMessages.h"
 #include "SyncedCueConsole.h"
 #include "screens/live/CueListModel.h"
 #include "screens/live/CueListRows.h"
@@ -24,6 +25,7 @@ using namespace Qt::StringLiterals;
 namespace tarnik {
 namespace {
 
+using testing::qtMessagesDuring;
 using testing::waitUntil;
 using RowKind = CueListModel::RowKind;
 
@@ -145,19 +147,6 @@ TEST_F(CueListModelWidget, NewCuesResetTheRowsAndPendingCuesMoveThePlaybackCue) 
   EXPECT_EQ(playback.size(), 1);
   EXPECT_EQ(model.playbackCue(), (Cue{.number = u"7"_s, .label = u"Finale"_s}));
   EXPECT_EQ(model.defaultBreakerCueNumber(), u"7"_s);
-}
-
-// Everything Qt prints while the block runs.
-QStringList qtMessagesDuring(const std::function<void()> &block) {
-  static QStringList *messages = nullptr;
-  QStringList caught;
-  messages = &caught;
-  const QtMessageHandler previous = qInstallMessageHandler(
-      [](QtMsgType, const QMessageLogContext &, const QString &text) { messages->append(text); });
-  block();
-  qInstallMessageHandler(previous);
-  messages = nullptr;
-  return caught;
 }
 
 QImage paintedRow(const CueListModel &model, int row, int width) {

@@ -1,0 +1,65 @@
+#include "screens/live/CueSheetLayout.h"
+
+#include "screens/live/CueStyle.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tarnik {
+
+namespace {
+
+QLabel *plainLabel(const QString &text) {
+  auto *label = new QLabel(text);
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+}  // namespace
+
+QLineEdit *cueSheetField(const QString &placeholder, const QString &name) {
+  auto *field = new QLineEdit;
+  field->setPlaceholderText(placeholder);
+  field->setObjectName(name);
+  return field;
+}
+
+QPushButton *buildCueSheet(QDialog &sheet, const CueSheetForm &form) {
+  sheet.setWindowTitle(form.title);
+  sheet.setWindowModality(Qt::WindowModal);
+  auto *title = plainLabel(form.title);
+  title->setFont(cueFont(sheet.font(), CueTextStyle::title3, true));
+  auto *section = plainLabel(form.sectionTitle);
+  section->setFont(cueFont(sheet.font(), CueTextStyle::subheadline, true));
+  auto *note = plainLabel(form.note);
+  note->setWordWrap(true);
+  note->setFont(cueFont(sheet.font(), CueTextStyle::caption));
+  note->setForegroundRole(QPalette::PlaceholderText);
+
+  auto *buttons = new QDialogButtonBox;
+  buttons->addButton(QDialogButtonBox::Cancel);
+  QPushButton *confirm = buttons->addButton(form.confirmTitle, QDialogButtonBox::AcceptRole);
+  confirm->setObjectName(form.confirmName);
+  confirm->setDefault(true);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &sheet, &QDialog::reject);
+
+  auto *layout = new QVBoxLayout(&sheet);
+  layout->setContentsMargins(20, 16, 20, 16);
+  layout->setSpacing(10);
+  layout->addWidget(title);
+  layout->addSpacing(6);
+  layout->addWidget(section);
+  for (QLineEdit *field : form.fields) layout->addWidget(field);
+  layout->addSpacing(6);
+  layout->addWidget(note);
+  layout->addStretch(1);
+  layout->addWidget(buttons);
+  sheet.setMinimumWidth(360);
+  return confirm;
+}
+
+}  // namespace tarnik

@@ -1,0 +1,51 @@
+#include "screens/live/SceneBreakSheet.h"
+
+#include "app/AppViewModel.h"
+#include "screens/kit/ScreenRefresh.h"
+#include "screens/live/CueSheetLayout.h"
+#include "screens/live/CuesPageRules.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik {
+
+SceneBreakSheet::SceneBreakSheet(AppViewModel &app, const SceneBreakEditor &editor, QWidget *parent)
+    : QDialog(parent),
+      app_(app),
+      number_(cueSheetField(tr("Cue Number"), u"cues.breakerSheet.number"_s)),
+      label_(cueSheetField(tr("Label"), u"cues.breakerSheet.label"_s)) {
+  setObjectName(u"cues.breakerSheet"_s);
+  number_->setText(sceneBreakStartNumber(editor));
+  // A rename keeps its cue: the breaker is that cue's scene text.
+  number_->setReadOnly(std::holds_alternative<SceneBreakEditor::Rename>(editor.edit));
+  label_->setText(sceneBreakStartLabel(editor));
+  confirm_ =
+      buildCueSheet(*this, {.title = sceneBreakSheetTitle(editor),
+                            .sectionTitle = tr("Breaker"),
+                            .fields = {number_, label_},
+                            .note = tr("The breaker will sit above this cue in the cue list."),
+                            .confirmTitle = sceneBreakConfirmTitle(editor),
+                            .confirmName = u"cues.breakerSheet.confirm"_s});
+  connect(confirm_, &QPushButton::clicked, this, &SceneBreakSheet::save);
+  const auto updateConfirm = [this] { confirm_->setEnabled(confirmAllowed()); };
+  connect(number_, &QLineEdit::textChanged, this, updateConfirm);
+  connect(label_, &QLineEdit::textChanged, this, updateConfirm);
+  auto *refresh = new ScreenRefresh(this, updateConfirm);
+  refresh->observe(app_);
+  refresh->redrawNow();
+}
+
+bool SceneBreakSheet::confirmAllowed() const {
+  return sceneBreakConfirmEnabled(number_->text(), label_->text(), app_.canControlFixtures());
+}
+
+void SceneBreakSheet::save() {
+  if (!confirmAllowed()) return;
+  app_.setCueScene(number_->text(), label_->text(), 1);
+  accept();
+}
+
+}  // namespace tarnik

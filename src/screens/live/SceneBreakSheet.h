@@ -1,0 +1,36 @@
+#pragma once
+
+#include "screens/live/CueListRows.h"
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+
+namespace tarnik {
+
+class AppViewModel;
+
+// "Add Breaker" or "Rename Breaker": puts a breaker with the label typed above the cue
+// number typed (fixed when renaming). It hands both to the model as typed and closes
+// whatever the model does. The confirm button follows every keystroke and every notice of
+// the model, so it comes on when a sync completes.
+//
+// Parts: cues.breakerSheet.number, .label, .confirm.
+class SceneBreakSheet : public QDialog {
+  Q_OBJECT
+
+ public:
+  SceneBreakSheet(AppViewModel &app, const SceneBreakEditor &editor, QWidget *parent = nullptr);
+
+ private:
+  bool confirmAllowed() const;
+  void save();
+
+  AppViewModel &app_;
+  QLineEdit *number_;
+  QLineEdit *label_;
+  QPushButton *confirm_;
+};
+
+}  // namespace tarnik
