@@ -6,6 +6,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 
 #include <algorithm>
@@ -42,14 +43,29 @@ struct RowLayout {
   int height = 0;
 };
 
-QStringList wrapped(const QString &text, const QFont &font, double width) {
+// Shaping a text is the dearest part of a row, and successive searches list mostly the
+// same names, so each text's width in each font is measured once. The cache is dropped
+// whole when it grows past a bound.
+qreal advance(QHash<QString, qreal> &advances, const QFont &font, const QString &text) {
+  constexpr qsizetype bound = 8192;
+  const QString key = font.key() + QChar(0x1f) + text;
+  if (const auto found = advances.constFind(key); found != advances.cend()) return *found;
+  if (advances.size() >= bound) advances.clear();
+  return *advances.insert(key, QFontMetricsF(font).horizontalAdvance(text));
+}
+
+QStringList wrapped(QHash<QString, qreal> &advances, const QString &text, const QFont &font,
+                    double width) {
   if (text.isEmpty() || width <= 0) return {};
+  // Most names fit on one line; only those that do not need the line breaker.
+  if (!text.contains(u'\n') && advance(advances, font, text) <= width) return {text};
   const QFontMetricsF metrics(font);
   const double height = metrics.height() + (maximumLines - 1) * metrics.lineSpacing();
   return fitText(text, font, QSizeF(width, height), maximumLines, 1.0).lines;
 }
 
-RowLayout layOut(const QFont &font, const QModelIndex &index, int width) {
+RowLayout layOut(QHash<QString, qreal> &advances, const QFont &font, const QModelIndex &index,
+                 int width) {
   RowLayout layout;
   layout.titleFont = font;
   layout.captionFont = captionFont(font);
@@ -58,16 +74,17 @@ RowLayout layOut(const QFont &font, const QModelIndex &index, int width) {
   const QString trailing = index.data(CatalogRowListModel::trailingRole).toString();
   if (!trailing.isEmpty()) {
     layout.trailing = trailing.split(u'\n');
-    const QFontMetricsF metrics(layout.trailingFont);
     for (const QString &line : layout.trailing) {
-      layout.trailingWidth = std::max(layout.trailingWidth, metrics.horizontalAdvance(line));
+      layout.trailingWidth =
+          std::max(layout.trailingWidth, advance(advances, layout.trailingFont, line));
     }
   }
   const double textWidth =
       width - 2 * horizontalMargin -
       (layout.trailing.isEmpty() ? 0 : std::ceil(layout.trailingWidth) + minimumTrailingGap);
-  layout.title = wrapped(index.data(Qt::DisplayRole).toString(), layout.titleFont, textWidth);
-  layout.subtitle = wrapped(index.data(CatalogRowListModel::subtitleRole).toString(),
+  layout.title =
+      wrapped(advances, index.data(Qt::DisplayRole).toString(), layout.titleFont, textWidth);
+  layout.subtitle = wrapped(advances, index.data(CatalogRowListModel::subtitleRole).toString(),
                             layout.captionFont, textWidth);
   const QFontMetrics titleMetrics(layout.titleFont);
   const QFontMetrics captionMetrics(layout.captionFont);
@@ -111,7 +128,7 @@ void CatalogRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
   // The panel only: hover and focus feedback, as any list row has.
   style->drawPrimitive(QStyle::PE_PanelItemViewItem, &panel, painter, widget);
 
-  const RowLayout layout = layOut(option.font, index, option.rect.width());
+  const RowLayout layout = layOut(advances_, option.font, index, option.rect.width());
   const QRect rect =
       option.rect.adjusted(horizontalMargin, verticalMargin, -horizontalMargin, -verticalMargin);
   const QColor primary = option.palette.color(QPalette::Text);
@@ -139,7 +156,7 @@ void CatalogRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
 QSize CatalogRowDelegate::sizeHint(const QStyleOptionViewItem &option,
                                    const QModelIndex &index) const {
   const int width = rowWidth(option);
-  return {width, layOut(option.font, index, width).height};
+  return {width, layOut(advances_, option.font, index, width).height};
 }
 
 }  // namespace tarnik

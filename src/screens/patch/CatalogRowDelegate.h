@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QStyledItemDelegate>
 
 namespace tarnik {
@@ -16,6 +17,10 @@ class CatalogRowDelegate : public QStyledItemDelegate {
   void paint(QPainter *painter, const QStyleOptionViewItem &option,
              const QModelIndex &index) const override;
   QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+ private:
+  // Each text's width by font and text (see the .cpp).
+  mutable QHash<QString, qreal> advances_;
 };
 
 }  // namespace tarnik
