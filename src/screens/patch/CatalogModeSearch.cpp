@@ -5,9 +5,9 @@
 
 namespace tarnik {
 
-CatalogModeSearch::CatalogModeSearch(FixtureCatalogStore &store, AppTiming &timing,
+CatalogModeSearch::CatalogModeSearch(FixtureCatalogStore &store, std::shared_ptr<AppTiming> timing,
                                      KeyedTaskExecutor &executor, QObject *parent)
-    : QObject(parent), store_(store), timing_(timing), lookup_(this, executor) {}
+    : QObject(parent), store_(store), timing_(std::move(timing)), lookup_(this, executor) {}
 
 bool CatalogModeSearch::hasQuery() const { return !trimmedText(query_).isEmpty(); }
 
@@ -25,7 +25,7 @@ void CatalogModeSearch::setQuery(const QString &query) {
   }
   isSearching_ = true;
   emit changed();
-  pause_ = timing_.schedule(debounceSeconds, [this, searched] { search(searched); });
+  pause_ = timing_->schedule(debounceSeconds, [this, searched] { search(searched); });
 }
 
 void CatalogModeSearch::search(const QString &searched) {

@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 namespace tarnik {
 
 class FixtureCatalogStore;
@@ -26,8 +28,8 @@ class CatalogModeSearch : public QObject {
   // The most modes one search shows; a search that reaches it says so.
   static constexpr int resultLimit = 100;
 
-  CatalogModeSearch(FixtureCatalogStore &store, AppTiming &timing, KeyedTaskExecutor &executor,
-                    QObject *parent = nullptr);
+  CatalogModeSearch(FixtureCatalogStore &store, std::shared_ptr<AppTiming> timing,
+                    KeyedTaskExecutor &executor, QObject *parent = nullptr);
 
   // The field's text exactly as typed.
   void setQuery(const QString &query);
@@ -48,7 +50,9 @@ class CatalogModeSearch : public QObject {
   void publish(const QString &searched, QList<FixtureCatalogMode> results);
 
   FixtureCatalogStore &store_;
-  AppTiming &timing_;
+  // Kept alive with the search: its pending pause is cancelled through it when the search
+  // goes.
+  const std::shared_ptr<AppTiming> timing_;
   QString query_;
   QList<FixtureCatalogMode> results_;
   bool isSearching_ = false;

@@ -62,11 +62,11 @@ QWidget *section(QLabel *header, std::initializer_list<QWidget *> content, int s
 
 FixtureCatalogSearchList::FixtureCatalogSearchList(
     CatalogBrowserContext context, std::optional<QString> reportedFixtureLibraryVersion,
-    AppTiming &timing, QWidget *parent)
+    std::shared_ptr<AppTiming> timing, QWidget *parent)
     : QWidget(parent),
       context_(std::move(context)),
       reportedVersion_(std::move(reportedFixtureLibraryVersion)),
-      search_(new CatalogModeSearch(*context_.store, timing, *context_.executor, this)),
+      search_(new CatalogModeSearch(*context_.store, std::move(timing), *context_.executor, this)),
       field_(new QLineEdit),
       bundled_(plainLabel(prefix + QStringLiteral(".bundled"))),
       bannerIcon_(plainLabel(prefix + QStringLiteral(".bannerIcon"))),

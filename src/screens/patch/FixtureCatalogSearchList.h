@@ -5,6 +5,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 class QLabel;
@@ -29,10 +30,8 @@ class FixtureCatalogSearchList : public QWidget {
 
  public:
   FixtureCatalogSearchList(CatalogBrowserContext context,
-                           std::optional<QString> reportedFixtureLibraryVersion, AppTiming &timing,
-                           QWidget *parent = nullptr);
-
-  const CatalogModeSearch &search() const { return *search_; }
+                           std::optional<QString> reportedFixtureLibraryVersion,
+                           std::shared_ptr<AppTiming> timing, QWidget *parent = nullptr);
 
  private:
   void redrawLibrary();

@@ -98,7 +98,7 @@ void FixtureCatalogView::redraw() {
         const CatalogBrowserContext context{
             &store_, navigation_, services_.executor,
             [this](const FixtureCatalogMode &mode) { onSelect_(choiceFromMode(mode)); }};
-        list_ = new FixtureCatalogSearchList(context, reportedVersion_, *timing_);
+        list_ = new FixtureCatalogSearchList(context, reportedVersion_, timing_);
         content_->addWidget(list_);
       }
       content_->setCurrentWidget(list_);

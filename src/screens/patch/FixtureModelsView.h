@@ -16,8 +16,6 @@ class FixtureModelsView : public CatalogListPage {
   FixtureModelsView(CatalogBrowserContext context, FixtureCatalogManufacturer manufacturer,
                     QWidget *parent = nullptr);
 
-  const QList<FixtureCatalogModel> &models() const { return models_; }
-
  protected:
   void load(const QString &query) override;
 

@@ -41,7 +41,7 @@ class CatalogModeSearchRules : public ::testing::Test {
 
   catalogtest::CatalogFolder folder_;
   FixtureCatalogStore store_;
-  testing::ManualAppTiming timing_;
+  std::shared_ptr<testing::ManualAppTiming> timing_ = std::make_shared<testing::ManualAppTiming>();
   CountingExecutor executor_;
   CatalogModeSearch search_{store_, timing_, executor_};
 };
@@ -50,12 +50,12 @@ TEST_F(CatalogModeSearchRules, KeystrokesWithinThePauseSearchOnlyTheLastText) {
   for (const char *typed : {"s", "sp", "spo", "spot"}) {
     search_.setQuery(QString::fromLatin1(typed));
     EXPECT_TRUE(search_.isSearching());
-    timing_.advance(0.1);
+    timing_->advance(0.1);
   }
   EXPECT_EQ(executor_.started, 0);
-  timing_.advance(0.079);
+  timing_->advance(0.079);
   EXPECT_EQ(executor_.started, 0);
-  timing_.advance(0.002);
+  timing_->advance(0.002);
   ASSERT_EQ(executor_.started, 1);
   executor_.run(0);
   QCoreApplication::processEvents();
@@ -65,7 +65,7 @@ TEST_F(CatalogModeSearchRules, KeystrokesWithinThePauseSearchOnlyTheLastText) {
 
 TEST_F(CatalogModeSearchRules, ABlankQueryClearsAtOnceAndNeverSearches) {
   search_.setQuery(QStringLiteral("spot"));
-  timing_.advance(0.18);
+  timing_->advance(0.18);
   executor_.run(0);
   QCoreApplication::processEvents();
   ASSERT_EQ(search_.results().size(), 2);
@@ -76,16 +76,16 @@ TEST_F(CatalogModeSearchRules, ABlankQueryClearsAtOnceAndNeverSearches) {
     EXPECT_FALSE(search_.isSearching());
     EXPECT_TRUE(search_.results().isEmpty());
   }
-  timing_.advance(1);
+  timing_->advance(1);
   EXPECT_EQ(executor_.started, 1);
 }
 
 TEST_F(CatalogModeSearchRules, ATrailingBlankStartsANewRunWhoseResultIsStillShown) {
   search_.setQuery(QStringLiteral(" spot"));
-  timing_.advance(0.18);
+  timing_->advance(0.18);
   search_.setQuery(QStringLiteral(" spot "));
   EXPECT_TRUE(search_.isSearching());
-  timing_.advance(0.18);
+  timing_->advance(0.18);
   ASSERT_EQ(executor_.started, 2);
   executor_.run(0);  // the superseded run
   QCoreApplication::processEvents();
@@ -99,9 +99,9 @@ TEST_F(CatalogModeSearchRules, ATrailingBlankStartsANewRunWhoseResultIsStillShow
 
 TEST_F(CatalogModeSearchRules, AnOlderSlowerResultNeverOverwritesANewerOne) {
   search_.setQuery(QStringLiteral("zoom"));
-  timing_.advance(0.18);
+  timing_->advance(0.18);
   search_.setQuery(QStringLiteral("spot"));
-  timing_.advance(0.18);
+  timing_->advance(0.18);
   ASSERT_EQ(executor_.started, 2);
   executor_.run(1);
   QCoreApplication::processEvents();
@@ -120,7 +120,7 @@ TEST_F(CatalogModeSearchRules, TheLimitIsReachedAtExactlyOneHundredModes) {
   for (const Case &c :
        {Case{"zoom", 100, true}, Case{"tilt", 99, false}, Case{"sharpy", 1, false}}) {
     search_.setQuery(QString::fromLatin1(c.query));
-    timing_.advance(0.18);
+    timing_->advance(0.18);
     executor_.run(0);
     QCoreApplication::processEvents();
     EXPECT_EQ(search_.results().size(), c.found) << c.query;
@@ -130,11 +130,11 @@ TEST_F(CatalogModeSearchRules, TheLimitIsReachedAtExactlyOneHundredModes) {
 
 TEST(CatalogModeSearchWithoutCatalog, FindsNothingAndStopsSearching) {
   FixtureCatalogStore store;
-  testing::ManualAppTiming timing;
+  auto timing = std::make_shared<testing::ManualAppTiming>();
   CountingExecutor executor;
   CatalogModeSearch search(store, timing, executor);
   search.setQuery(QStringLiteral("spot"));
-  timing.advance(0.18);
+  timing->advance(0.18);
   EXPECT_EQ(executor.started, 0);
   EXPECT_FALSE(search.isSearching());
   EXPECT_TRUE(search.results().isEmpty());
