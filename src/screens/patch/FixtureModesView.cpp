@@ -1,0 +1,42 @@
+#include "screens/patch/FixtureModesView.h"
+
+#include "model/catalog/FixtureCatalogStore.h"
+#include "screens/patch/CatalogResultsArea.h"
+#include "screens/patch/FixtureModeRow.h"
+
+namespace tarnik {
+
+FixtureModesView::FixtureModesView(CatalogBrowserContext context, FixtureCatalogModel model,
+                                   QWidget *parent)
+    : CatalogListPage(QStringLiteral("fixture.modes"), QStringLiteral("Search modes"), parent),
+      context_(std::move(context)),
+      model_(std::move(model)),
+      lookup_(this, *context_.executor) {
+  connect(&results().list(), &CatalogRowListView::rowPressed, this, [this](int row) {
+    if (row >= 0 && row < modes_.size()) context_.select(modes_[row]);
+  });
+  loadFirstList();
+}
+
+void FixtureModesView::load(const QString &query) {
+  beginLookup();
+  const auto database = context_.store->database();
+  if (!database) {
+    lookup_.cancel();
+    show({});
+    return;
+  }
+  lookup_.start(
+      database,
+      [model = model_.id, query](const FixtureCatalogDatabase &catalog) {
+        return catalog.modesOfModel(model, query, modeLimit);
+      },
+      [this](QList<FixtureCatalogMode> modes) { show(std::move(modes)); });
+}
+
+void FixtureModesView::show(QList<FixtureCatalogMode> modes) {
+  modes_ = std::move(modes);
+  finishLookup(FixtureModeRow::rows(modes_));
+}
+
+}  // namespace tarnik
