@@ -26,6 +26,9 @@ ChannelControlModule::ChannelControlModule(LevelScrubber::Bindings bindings, QWi
   QFont valueFont = Style::scaledFont(font(), 1.3, QFont::Bold);
   valueFont.setStyleHint(QFont::Monospace);
   value_->setFont(valueFont);
+  // Wide enough for "100%" from the start, so the level never clips while it grows.
+  value_->setMinimumWidth(QFontMetrics(valueFont).horizontalAdvance(u"100%"_s));
+  value_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   scrubber_ = new LevelScrubber(std::move(bindings), body);
   scrubber_->setObjectName(u"patch.channel.scrubber"_s);
 
