@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -94,6 +95,10 @@ PatchDetailView::PatchDetailView(AppViewModel &model, const Channel &channel,
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setWidgetResizable(true);
   scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  scroll->verticalScrollBar()->setStyleSheet(
+      u"QScrollBar { background: black; width: 8px; }"
+      u" QScrollBar::handle { background: rgba(255, 255, 255, 70); border-radius: 4px; }"
+      u" QScrollBar::add-line, QScrollBar::sub-line { height: 0; }"_s);
   scroll->setPalette(dark);
   scroll->setWidget(content);
   auto *page = new QVBoxLayout(this);
