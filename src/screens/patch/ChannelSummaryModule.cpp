@@ -53,7 +53,8 @@ ChannelSummaryModule::ChannelSummaryModule(QWidget *parent) : QWidget(parent) {
   number_ = makeLabel(this, u"patch.channel.number"_s, valueFont, Style::primaryText);
   footprint_ = makeLabel(this, u"patch.channel.footprint"_s, valueFont, Style::primaryText);
   address_ = makeLabel(this, u"patch.channel.address"_s, valueFont, Style::primaryText);
-  addressLabel_ = makeLabel(this, u"patch.channel.addressLabel"_s, captionFont, Style::secondaryText);
+  addressLabel_ =
+      makeLabel(this, u"patch.channel.addressLabel"_s, captionFont, Style::secondaryText);
   QLabel *numberCaption = makeLabel(this, QString(), captionFont, Style::secondaryText);
   numberCaption->setText(u"Channel"_s);
   QLabel *footprintCaption = makeLabel(this, QString(), captionFont, Style::secondaryText);

@@ -20,8 +20,8 @@ class FixtureIntensityControlModule : public QWidget {
                                          QWidget *parent = nullptr);
 
   LevelScrubber *scrubber() const;
-  void showState(IntensityModuleChoice choice, double intensity, bool canControl,
-                 bool isAdjusting, bool isAwaitingReadback);
+  void showState(IntensityModuleChoice choice, double intensity, bool canControl, bool isAdjusting,
+                 bool isAwaitingReadback);
 
  private:
   ChannelControlModule *control_;

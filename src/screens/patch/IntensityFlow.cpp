@@ -7,7 +7,9 @@ namespace tarnik {
 IntensityFlow::IntensityFlow(IntensityControlModel model,
                              std::unique_ptr<LevelCommandThrottler> throttler,
                              std::function<qint64()> displayed)
-    : model_(std::move(model)), throttler_(std::move(throttler)), displayed_(std::move(displayed)) {}
+    : model_(std::move(model)),
+      throttler_(std::move(throttler)),
+      displayed_(std::move(displayed)) {}
 
 void IntensityFlow::begin(int channel) {
   if (!model_.isControllable()) return;

@@ -68,8 +68,7 @@ QSize LevelScrubber::sizeHint() const {
 
 QSize LevelScrubber::minimumSizeHint() const { return {48, sizeHint().height()}; }
 
-void LevelScrubber::paintTrack(QPainter &painter, const QRectF &area, double value,
-                               bool enabled) {
+void LevelScrubber::paintTrack(QPainter &painter, const QRectF &area, double value, bool enabled) {
   paintCapsule(painter, area, QColor(255, 255, 255, 31));
   const QRectF fill(area.topLeft(),
                     QSizeF(area.width() * Geometry::fillFraction(value), area.height()));

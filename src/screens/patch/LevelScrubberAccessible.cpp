@@ -25,7 +25,8 @@ LevelScrubber *LevelScrubberAccessible::scrubber() const {
 
 QString LevelScrubberAccessible::text(QAccessible::Text kind) const {
   if (kind == QAccessible::Name) return u"Intensity"_s;
-  if (kind == QAccessible::Value) return LevelScrubberGeometry::accessibleValue(scrubber()->value());
+  if (kind == QAccessible::Value)
+    return LevelScrubberGeometry::accessibleValue(scrubber()->value());
   return QAccessibleWidget::text(kind);
 }
 

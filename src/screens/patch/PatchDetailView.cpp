@@ -38,8 +38,7 @@ std::unique_ptr<LevelCommandThrottler> ownThrottler(std::unique_ptr<LevelCommand
 }  // namespace
 
 PatchDetailView::PatchDetailView(AppViewModel &model, const Channel &channel,
-                                 std::unique_ptr<LevelCommandThrottler> throttler,
-                                 QWidget *parent)
+                                 std::unique_ptr<LevelCommandThrottler> throttler, QWidget *parent)
     : QWidget(parent),
       model_(&model),
       channel_(channel),
@@ -252,7 +251,8 @@ void PatchDetailView::redraw() {
   summary_->showChannel(channel);
   liveControlsCard_->setVisible(!viewer && !ready);
   liveControlsStatus_->setText(model_->fixtureControlStatus());
-  retryLiveControls_->setEnabled(canControlFixtures && !(model_->hasLiveControlSession() && !ready));
+  retryLiveControls_->setEnabled(canControlFixtures &&
+                                 !(model_->hasLiveControlSession() && !ready));
 
   viewerNotice_->setVisible(viewer);
   if (viewer) {

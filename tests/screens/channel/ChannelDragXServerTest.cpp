@@ -42,7 +42,8 @@ TEST_F(ChannelDragXServer, ARealDragSendsThrottledLevelsAndTheFinalOne) {
   const QString window = QString::number(page->winId());
   LevelScrubber *track = scrubber();
   const auto at = [&](double level) {
-    const QPoint point = track->mapTo(page.get(), QPoint(12 + qRound((track->width() - 24) * level / 100), 12));
+    const QPoint point =
+        track->mapTo(page.get(), QPoint(12 + qRound((track->width() - 24) * level / 100), 12));
     return QStringList{QString::number(point.x()), QString::number(point.y())};
   };
   ASSERT_TRUE(xdotool(QStringList{u"mousemove"_s, u"--window"_s, window} + at(0)));

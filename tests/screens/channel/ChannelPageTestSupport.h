@@ -42,7 +42,9 @@ class ChannelPageTest : public AppViewModelFixtureControlTest {
       if (widget->isVisibleTo(page.get())) return true;
     return false;
   }
-  LevelScrubber *scrubber() { return find<LevelScrubber>(QStringLiteral("patch.channel.scrubber")); }
+  LevelScrubber *scrubber() {
+    return find<LevelScrubber>(QStringLiteral("patch.channel.scrubber"));
+  }
   QString text(const QString &name) {
     auto *label = find<QLabel>(name);
     return label ? label->text() : QString();

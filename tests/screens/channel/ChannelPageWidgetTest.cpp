@@ -82,7 +82,8 @@ TEST_F(ChannelPageWidget, AChannelNeverReadShowsTheCapabilityCheckWhileControlIs
   makePage(6);  // shown after Live controls were ready: nothing has asked about channel 6
   ASSERT_FALSE(model->fixtureControls().state(6));
   EXPECT_TRUE(shows(u"patch.channel.checkingCapability"_s));
-  EXPECT_EQ(text(u"patch.channel.checkingCapability"_s), u"Checking fixture intensity capability…"_s);
+  EXPECT_EQ(text(u"patch.channel.checkingCapability"_s),
+            u"Checking fixture intensity capability…"_s);
   EXPECT_TRUE(shows(u"fixture.module.control"_s));
   EXPECT_FALSE(shows(u"patch.channel.scrubber"_s));
 }

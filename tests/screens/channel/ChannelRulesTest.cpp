@@ -5,9 +5,8 @@
 #include "screens/patch/IntensityReadings.h"
 #include "screens/patch/LevelScrubberGeometry.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -24,11 +23,12 @@ constexpr double inf = std::numeric_limits<double>::infinity();
 TEST(LevelScrubberGeometry, TouchesAndValuesMapOntoTheTrack) {
   const struct {
     double x, width, level;
-  } touches[] = {{12, 200, 0},   {-40, 200, 0},    {188, 200, 100}, {500, 200, 100},
-                 {100, 200, 50}, {13.5, 20, 100},  {12.5, 20, 50},  {12, 20, 0},
+  } touches[] = {{12, 200, 0},   {-40, 200, 0},     {188, 200, 100}, {500, 200, 100},
+                 {100, 200, 50}, {13.5, 20, 100},   {12.5, 20, 50},  {12, 20, 0},
                  {30, 0, 100},   {12 + 44, 112, 50}};
   for (const auto &row : touches)
-    EXPECT_DOUBLE_EQ(Geometry::levelAt(row.x, row.width), row.level) << row.x << " in " << row.width;
+    EXPECT_DOUBLE_EQ(Geometry::levelAt(row.x, row.width), row.level)
+        << row.x << " in " << row.width;
   EXPECT_DOUBLE_EQ(Geometry::trackLength(20), 1);
   EXPECT_DOUBLE_EQ(Geometry::trackLength(-5), 1);
   EXPECT_DOUBLE_EQ(Geometry::trackLength(224), 200);
@@ -45,8 +45,8 @@ TEST(LevelScrubberGeometry, StepsStopAtTheEndsAndValuesReadAsPercent) {
   const struct {
     double value, step;
     std::optional<double> level;
-  } steps[] = {{97, 5, 100},  {100, 5, std::nullopt}, {0, -5, std::nullopt}, {3, -5, 0},
-               {50, 5, 55},   {150, 5, 100},          {nan, 5, 100}};
+  } steps[] = {{97, 5, 100}, {100, 5, std::nullopt}, {0, -5, std::nullopt}, {3, -5, 0},
+               {50, 5, 55},  {150, 5, 100},          {nan, 5, 100}};
   for (const auto &row : steps)
     EXPECT_EQ(Geometry::steppedLevel(row.value, row.step), row.level) << row.value << row.step;
   const struct {
@@ -83,15 +83,28 @@ TEST(ChannelSummaryTexts, DescriptionFootprintAndAddress) {
     Channel channel;
     QString description, footprint, address, addressLabel;
   } cases[] = {
-      {"two parts", channelWith({part(1, u"1/1"_s, u"1/12"_s, u"  Acme "_s), part(2, u"1/13"_s, u"1/24"_s)}),
+      {"two parts",
+       channelWith({part(1, u"1/1"_s, u"1/12"_s, u"  Acme "_s), part(2, u"1/13"_s, u"1/24"_s)}),
        u"Acme"_s, u"24"_s, u"2 parts"_s, u"Addresses"_s},
-      {"one part without a span", channelWith({part(1, u"1/1"_s, u"1/12"_s), part(2, u"?"_s, u"1/24"_s)}), {},
-       u"-"_s, u"2 parts"_s, u"Addresses"_s},
+      {"one part without a span",
+       channelWith({part(1, u"1/1"_s, u"1/12"_s), part(2, u"?"_s, u"1/24"_s)}),
+       {},
+       u"-"_s,
+       u"2 parts"_s,
+       u"Addresses"_s},
       {"single address", channelWith({part(1, u"2/101"_s, u"2/101"_s, u"Acme"_s, u"Spot 1"_s)}),
        u"Acme · Spot 1"_s, u"1"_s, u"Universe 2 · DMX 101"_s, u"Address"_s},
-      {"span from the channel's address", channelWith({}, u"1/1-12"_s), {}, u"-"_s,
-       u"Universe 1 · DMX 001–012"_s, u"Address"_s},
-      {"address as typed", channelWith({}, u"over there"_s), {}, u"-"_s, u"over there"_s,
+      {"span from the channel's address",
+       channelWith({}, u"1/1-12"_s),
+       {},
+       u"-"_s,
+       u"Universe 1 · DMX 001–012"_s,
+       u"Address"_s},
+      {"address as typed",
+       channelWith({}, u"over there"_s),
+       {},
+       u"-"_s,
+       u"over there"_s,
        u"Address"_s},
       {"no address", channelWith({}), {}, u"-"_s, u"-"_s, u"Address"_s},
   };

@@ -25,8 +25,8 @@ TEST(LevelScrubberWidget, ADragBeginsChangesAndCommitsOnce) {
   harness.move(400);
   EXPECT_TRUE(harness.dragging);
   harness.release(400);
-  EXPECT_EQ(harness.log, QStringList({u"begin"_s, u"change 0"_s, u"change 50"_s,
-                                      u"change 100"_s, u"commit 100"_s}));
+  EXPECT_EQ(harness.log, QStringList({u"begin"_s, u"change 0"_s, u"change 50"_s, u"change 100"_s,
+                                      u"commit 100"_s}));
   EXPECT_FALSE(harness.dragging);
   harness.release(400);  // a second release belongs to no drag
   EXPECT_EQ(harness.log.size(), 5);
@@ -102,7 +102,7 @@ TEST(LevelScrubberWidget, TheFillEndsAtTheLevelUnderTheKnob) {
   harness.level = 50;
   const QImage drawn = harness.scrubber->grab().toImage();
   EXPECT_EQ(drawn.pixelColor(112, 12), QColor(Qt::white));  // the knob's centre
-  EXPECT_NEAR(lastGreenColumn(drawn, 12), 112 - 13, 1);      // green up to its rim
+  EXPECT_NEAR(lastGreenColumn(drawn, 12), 112 - 13, 1);     // green up to its rim
   harness.level = 150;
   EXPECT_EQ(lastGreenColumn(harness.scrubber->grab().toImage(), 12), 224 - 25);
   saveScreenshot(*harness.scrubber, u"channel-scrubber"_s);
