@@ -109,8 +109,9 @@ TEST(ChannelSummaryTexts, DescriptionFootprintAndAddress) {
       {"no address", channelWith({}), {}, u"-"_s, u"-"_s, u"Address"_s},
   };
   for (const auto &row : cases) {
-    if (!row.description.isEmpty())
+    if (!row.description.isEmpty()) {
       EXPECT_EQ(fixtureDescription(row.channel), row.description) << row.name;
+    }
     EXPECT_EQ(footprintSummary(row.channel), row.footprint) << row.name;
     EXPECT_EQ(addressSummary(row.channel), row.address) << row.name;
     EXPECT_EQ(addressMetricLabel(row.channel), row.addressLabel) << row.name;
