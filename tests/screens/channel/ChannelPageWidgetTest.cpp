@@ -3,6 +3,8 @@
 
 #include "ChannelPageTestSupport.h"
 
+#include "screens/kit/NavigationStack.h"
+
 #include <QAction>
 #include <QPushButton>
 
@@ -15,10 +17,24 @@ using ChannelPageWidget = ChannelPageTest;
 
 TEST_F(ChannelPageWidget, ViewerModeShowsTheNoticeInsteadOfEveryControl) {
   ASSERT_TRUE(prepareChannelFive());
+  // Pushed as the Patch list pushes it: the stack takes the page and its actions menu.
+  NavigationStack stack(u"patch.stack"_s);
+  stack.resize(420, 860);
+  stack.push(new QWidget, u"Patch"_s);
+  PatchDetailView *shown = page.get();
+  stack.push(page.release(), shown->title(), shown->toolbar());
+  page.reset(shown);  // the fixture reads it; the stack owns it and deletes it
+  struct Disown {
+    std::unique_ptr<PatchDetailView> &page;
+    ~Disown() { (void)page.release(); }
+  } disown{page};
+  stack.show();
+  settle();
+  auto *actions = stack.findChild<QWidget *>(u"patch.channel.actions"_s);
   EXPECT_TRUE(shows(u"fixture.module.control"_s));
-  EXPECT_TRUE(find(u"patch.channel.actions"_s)->isVisibleTo(page->toolbar()));
-  page->toolbar()->show();
-  saveScreenshot(*page, u"channel-page-editor"_s);
+  EXPECT_TRUE(actions->isVisible());
+  EXPECT_EQ(actions->accessibleName(), u"Channel actions"_s);
+  saveScreenshot(stack, u"channel-page-editor"_s);
 
   model->setInteractionMode(InteractionMode::viewer);
   settle();
@@ -27,8 +43,8 @@ TEST_F(ChannelPageWidget, ViewerModeShowsTheNoticeInsteadOfEveryControl) {
             u"Viewer mode is on. Fixture details remain available, but controls are read only."_s);
   EXPECT_FALSE(shows(u"fixture.module.control"_s));
   EXPECT_FALSE(shows(u"fixture.module.live controls"_s));
-  EXPECT_FALSE(find(u"patch.channel.actions"_s)->isVisibleTo(page->toolbar()));
-  saveScreenshot(*page, u"channel-page-viewer"_s);
+  EXPECT_FALSE(actions->isVisible());
+  saveScreenshot(stack, u"channel-page-viewer"_s);
 }
 
 TEST_F(ChannelPageWidget, WhileLiveControlsPrepareTheCardShowsTheStatusAndNoRetry) {
