@@ -2,7 +2,6 @@
 // menu, the capability check, and the cards' names.
 
 #include "ChannelPageTestSupport.h"
-
 #include "screens/kit/NavigationStack.h"
 
 #include <QAction>
