@@ -427,6 +427,10 @@ class AppViewModel final : public ObservableObject {
   void fixtureDetailTimedOut(const QString &text);
   void setIntensity(int channel, double level);
   void identifyFixture(const Channel &channel);
+  // Starts a Live-control session when none runs and the show data is current; a channel's
+  // page asks for one whenever it shows and after every completed sync.
+  void prepareLiveControls();
+  bool hasLiveControlSession() const { return static_cast<bool>(liveControlSession_); }
   bool parkSessionPreconditions() const;
   // True once a park session was made for the request, also when its start was refused.
   bool refreshParkedChannels(int channel, std::optional<FixtureParkAction> action);
@@ -563,7 +567,6 @@ class AppViewModel final : public ObservableObject {
   // Follow-on steps of a completed sync, each in the file of the flow that owns it
   void replayDeferredPatchReads();
   void applyPatchWrite();
-  void prepareLiveControls();
   // A full sync once the console has been quiet for a moment, with the reason it shows.
   void scheduleNotificationRefresh(const QString &reason = QStringLiteral("Console data changed"));
   void handleShowCleared();

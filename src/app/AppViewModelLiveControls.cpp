@@ -16,13 +16,6 @@ namespace {
 
 constexpr double identifyDuration = 3.0;  // seconds
 
-// "Intens_ity" and "INTENSITY" name intensity; "intensity2" does not.
-bool namesIntensity(const QString &name) {
-  QString key = name.toLower();
-  key.removeIf([](QChar character) { return character == u'_' || character.isSpace(); });
-  return key == "intens"_L1 || key == "intensity"_L1;
-}
-
 }  // namespace
 
 void AppViewModel::prepareLiveControls() {
@@ -106,7 +99,7 @@ void AppViewModel::setIntensity(int channel, double level) {
   const std::optional<FixtureControlState> state = fixtureControls_->state(channel);
   if (!state) return;
   for (const FixtureControlParameter &parameter : state->parameters) {
-    if (namesIntensity(parameter.name) && parameter.isAdjustable()) {
+    if (isIntensityParameterName(parameter.name) && parameter.isAdjustable()) {
       fixtureControls_->sendParameterValue(level, parameter.name, channel);
       return;
     }

@@ -6,6 +6,7 @@
 #include "screens/kit/NavigationStack.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
+#include "screens/patch/PatchDetailView.h"
 #include "screens/patch/PatchListModel.h"
 #include "screens/patch/PatchListRules.h"
 #include "screens/patch/PatchRowDelegate.h"
@@ -299,10 +300,9 @@ void PatchView::checkParkedChannels() {
 }
 
 void PatchView::openChannel(const QModelIndex &index) {
-  if (!index.isValid() || !destinations_.channelDetail) return;
-  const Channel channel = rows_->channel(index.row());
-  if (QWidget *detail = destinations_.channelDetail(app_, channel))
-    navigation_->push(detail, u"Channel "_s + QString::number(channel.number));
+  if (!index.isValid()) return;
+  auto *detail = new PatchDetailView(app_, rows_->channel(index.row()));
+  navigation_->push(detail, detail->title(), detail->toolbar());
 }
 
 }  // namespace tarnik

@@ -48,7 +48,6 @@ class PatchView : public QWidget {
   // editor for a new patch over the page. Until a destination is given, a row opens
   // nothing and the add button does nothing.
   struct Destinations {
-    std::function<QWidget *(AppViewModel &app, const Channel &channel)> channelDetail;
     std::function<void(AppViewModel &app, QWidget *page)> newPatchEditor;
   };
 

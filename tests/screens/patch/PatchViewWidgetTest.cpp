@@ -4,6 +4,7 @@
 #include "app/AppViewModel.h"
 #include "screens/kit/NavigationStack.h"
 #include "screens/patch/PatchListModel.h"
+#include "screens/patch/PatchDetailView.h"
 #include "screens/patch/PatchView.h"
 #include "screens/support/Screenshots.h"
 #include "support/EosConsoleDouble.h"
@@ -176,24 +177,18 @@ TEST_F(PatchViewWidget, RowsFollowTheSyncedPatchAndEachOrderingSurvivesAResync) 
 
 TEST_F(PatchViewWidget, ARowPushesItsChannelsDetailAndAddOpensTheEditor) {
   ASSERT_TRUE(connectAndSync());
-  QList<qint64> opened;
   int editors = 0;
-  PatchView page(*model,
-                 {.channelDetail = [&](AppViewModel &, const Channel &channel) -> QWidget * {
-                    opened.append(channel.number);
-                    return new QLabel(u"Detail"_s);
-                  },
-                  .newPatchEditor = [&](AppViewModel &, QWidget *) { ++editors; }});
+  PatchView page(*model, {.newPatchEditor = [&](AppViewModel &, QWidget *) { ++editors; }});
   page.resize(620, 520);
   page.show();
   settle();
   auto *list = page.findChild<QListView *>(u"patch.list"_s);
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                     list->visualRect(list->model()->index(1, 0)).center());
-  EXPECT_EQ(opened, QList<qint64>{2});
   auto *navigation = page.findChild<NavigationStack *>(u"patch.navigation"_s);
   EXPECT_EQ(navigation->depth(), 2);
   EXPECT_EQ(page.findChild<QLabel *>(u"patch.navigation.title"_s)->text(), u"Channel 2"_s);
+  EXPECT_NE(page.findChild<PatchDetailView *>(), nullptr);
   navigation->pop();
   QTest::mouseClick(page.findChild<QToolButton *>(u"patch.add"_s), Qt::LeftButton);
   EXPECT_EQ(editors, 1);

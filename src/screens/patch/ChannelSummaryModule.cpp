@@ -1,0 +1,103 @@
+#include "screens/patch/ChannelSummaryModule.h"
+
+#include "screens/patch/ChannelDetailStyle.h"
+#include "screens/patch/ChannelSummaryTexts.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik {
+
+namespace {
+
+namespace Style = ChannelDetailStyle;
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QFont &font, const QColor &color) {
+  auto *label = new QLabel(parent);
+  label->setObjectName(name);
+  label->setTextFormat(Qt::PlainText);
+  label->setWordWrap(true);
+  label->setFont(font);
+  Style::setTextColor(*label, color);
+  return label;
+}
+
+// One value over its caption; the value reads "-" when it is empty.
+QVBoxLayout *metricColumn(QLabel *value, QLabel *caption) {
+  auto *column = new QVBoxLayout;
+  column->setSpacing(3);
+  column->addWidget(value);
+  column->addWidget(caption);
+  return column;
+}
+
+void setMetricValue(QLabel &label, const QString &value) {
+  label.setText(value.isEmpty() ? u"-"_s : value);
+}
+
+}  // namespace
+
+ChannelSummaryModule::ChannelSummaryModule(QWidget *parent) : QWidget(parent) {
+  const QFont base = font();
+  const QFont valueFont = Style::scaledFont(base, 1.15, QFont::DemiBold);
+  const QFont captionFont = Style::scaledFont(base, 0.85);
+  title_ = makeLabel(this, u"patch.channel.title"_s, Style::scaledFont(base, 2.1, QFont::Bold),
+                     Style::primaryText);
+  description_ = makeLabel(this, u"patch.channel.description"_s, Style::scaledFont(base, 1.3),
+                           Style::secondaryText);
+  number_ = makeLabel(this, u"patch.channel.number"_s, valueFont, Style::primaryText);
+  footprint_ = makeLabel(this, u"patch.channel.footprint"_s, valueFont, Style::primaryText);
+  address_ = makeLabel(this, u"patch.channel.address"_s, valueFont, Style::primaryText);
+  addressLabel_ =
+      makeLabel(this, u"patch.channel.addressLabel"_s, captionFont, Style::secondaryText);
+  QLabel *numberCaption = makeLabel(this, QString(), captionFont, Style::secondaryText);
+  numberCaption->setText(u"Channel"_s);
+  QLabel *footprintCaption = makeLabel(this, QString(), captionFont, Style::secondaryText);
+  footprintCaption->setText(u"Footprint"_s);
+
+  auto *header = new QVBoxLayout;
+  header->setSpacing(12);
+  header->addWidget(title_);
+  header->addWidget(description_);
+
+  auto *pair = new QHBoxLayout;
+  pair->setSpacing(16);
+  pair->addLayout(metricColumn(number_, numberCaption), 1);
+  pair->addLayout(metricColumn(footprint_, footprintCaption), 1);
+  auto *divider = new QFrame(this);
+  divider->setFixedHeight(1);
+  divider->setStyleSheet(u"background: rgba(255, 255, 255, 40);"_s);
+  auto *metrics = new QVBoxLayout;
+  metrics->setSpacing(14);
+  metrics->addLayout(pair);
+  metrics->addWidget(divider);
+  metrics->addLayout(metricColumn(address_, addressLabel_));
+
+  auto *column = new QVBoxLayout(this);
+  column->setContentsMargins(16, 22, 16, 22);
+  column->setSpacing(24);
+  column->addLayout(header);
+  column->addLayout(metrics);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+}
+
+void ChannelSummaryModule::showChannel(const Channel &channel) {
+  title_->setText(channelTitleText(channel));
+  description_->setText(fixtureDescription(channel));
+  setMetricValue(*number_, QString::number(channel.number));
+  setMetricValue(*footprint_, footprintSummary(channel));
+  setMetricValue(*address_, addressSummary(channel));
+  addressLabel_->setText(addressMetricLabel(channel));
+}
+
+void ChannelSummaryModule::paintEvent(QPaintEvent *) {
+  QPainter painter(this);
+  Style::paintPanel(painter, rect(), 28, Style::summaryBackground);
+}
+
+}  // namespace tarnik

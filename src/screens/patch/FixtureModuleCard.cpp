@@ -1,0 +1,36 @@
+#include "screens/patch/FixtureModuleCard.h"
+
+#include "screens/patch/ChannelDetailStyle.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik {
+
+namespace Style = ChannelDetailStyle;
+
+FixtureModuleCard::FixtureModuleCard(const QString &title, QWidget *content, QWidget *parent)
+    : QWidget(parent), content_(content) {
+  auto *heading = new QLabel(title, this);
+  heading->setObjectName(u"fixture.module."_s + title.toLower());
+  heading->setTextFormat(Qt::PlainText);
+  heading->setFont(Style::scaledFont(font(), 1.1, QFont::DemiBold));
+  Style::setTextColor(*heading, Style::primaryText);
+
+  auto *column = new QVBoxLayout(this);
+  column->setContentsMargins(16, 16, 16, 16);
+  column->setSpacing(14);
+  column->addWidget(heading);
+  column->addWidget(content);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+}
+
+void FixtureModuleCard::paintEvent(QPaintEvent *) {
+  QPainter painter(this);
+  Style::paintPanel(painter, rect(), 18, Style::panelBackground);
+}
+
+}  // namespace tarnik

@@ -1,0 +1,40 @@
+#include "screens/patch/ViewerModeModule.h"
+
+#include "screens/kit/SymbolIcons.h"
+#include "screens/patch/ChannelDetailStyle.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik {
+
+namespace Style = ChannelDetailStyle;
+
+ViewerModeModule::ViewerModeModule(QWidget *parent) : QWidget(parent) {
+  auto *icon = new QLabel(this);
+  icon->setPixmap(symbolPixmap(u"eye"_s, Style::secondaryText, 16));
+  auto *text = new QLabel(
+      u"Viewer mode is on. Fixture details remain available, but controls are read only."_s, this);
+  text->setObjectName(u"patch.channel.viewerNotice"_s);
+  text->setTextFormat(Qt::PlainText);
+  text->setWordWrap(true);
+  text->setFont(Style::scaledFont(font(), 0.95));
+  Style::setTextColor(*text, Style::secondaryText);
+
+  auto *row = new QHBoxLayout(this);
+  row->setContentsMargins(16, 16, 16, 16);
+  row->setSpacing(8);
+  row->addWidget(icon, 0, Qt::AlignTop);
+  row->addWidget(text, 1);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+}
+
+void ViewerModeModule::paintEvent(QPaintEvent *) {
+  QPainter painter(this);
+  Style::paintPanel(painter, rect(), 18, Style::panelBackground);
+}
+
+}  // namespace tarnik

@@ -1,0 +1,68 @@
+// A person's drag on the intensity scrubber under a real X server: pointer down, moves and
+// up through xdotool reach the console double as the throttled levels and the final one.
+
+#include "ChannelPageTestSupport.h"
+#include "support/ProcessRunner.h"
+
+#include <QTest>
+
+namespace tarnik::testing {
+namespace {
+
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
+using ChannelDragXServer = ChannelPageTest;
+
+bool xdotool(const QStringList &arguments) {
+  const auto result = ProcessRunner::run(u"xdotool"_s, arguments, 20s);
+  return result && result->exitCode == 0;
+}
+
+TEST_F(ChannelDragXServer, ARealDragSendsThrottledLevelsAndTheFinalOne) {
+  ASSERT_TRUE(prepareChannelFive());
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(page.get()));
+  QList<double> received;
+  QList<int> users;
+  console.setHandler(u"/eos/chan/5/param/Intensity"_s,
+                     [&](const OSCMessage &message, EosConsoleDouble::Asker &asker) {
+                       users.append(asker.user());
+                       received.append(std::get<float>(message.arguments.value(0).value));
+                       return QList<OSCMessage>{};
+                     });
+  QList<double> sentAt;  // virtual time of each level the page wrote
+  QObject::connect(&model->fixtureControls(), &FixtureControlStore::statesByChannelChanged,
+                   page.get(), [&] {
+                     const auto state = model->fixtureControls().state(5);
+                     if (state && state->pendingParameterValues.contains(u"Intensity"_s) &&
+                         (sentAt.isEmpty() || sentAt.last() != levelClock->now()))
+                       sentAt.append(levelClock->now());
+                   });
+
+  const QString window = QString::number(page->winId());
+  LevelScrubber *track = scrubber();
+  const auto at = [&](double level) {
+    const QPoint point =
+        track->mapTo(page.get(), QPoint(12 + qRound((track->width() - 24) * level / 100), 12));
+    return QStringList{QString::number(point.x()), QString::number(point.y())};
+  };
+  ASSERT_TRUE(xdotool(QStringList{u"mousemove"_s, u"--window"_s, window} + at(0)));
+  ASSERT_TRUE(xdotool({u"mousedown"_s, u"1"_s}));
+  ASSERT_TRUE(waitUntil([&] { return track->value() == 0 && sentAt.size() == 1; }));
+  for (int step = 1; step <= 5; ++step) {
+    levelClock->advance(0.05);
+    ASSERT_TRUE(xdotool(QStringList{u"mousemove"_s, u"--window"_s, window} + at(step * 20)));
+    ASSERT_TRUE(waitUntil([&] { return std::abs(track->value() - step * 20) < 1; })) << step;
+  }
+  ASSERT_TRUE(xdotool({u"mouseup"_s, u"1"_s}));
+  ASSERT_TRUE(waitUntil([&] { return !received.isEmpty() && received.last() == 100; }));
+  EXPECT_EQ(received.first(), 0);
+  EXPECT_EQ(received.size(), sentAt.size());
+  EXPECT_EQ(sentAt.last(), levelClock->now());  // the final level on release
+  for (qsizetype index = 1; index + 1 < sentAt.size(); ++index)
+    EXPECT_GE(sentAt[index] - sentAt[index - 1], 0.1 - 1e-9) << index;
+  EXPECT_EQ(users, QList<int>(received.size(), console.firstAutoUser));
+}
+
+}  // namespace
+}  // namespace tarnik::testing
