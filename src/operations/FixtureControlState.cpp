@@ -29,15 +29,19 @@ bool operator==(const FixtureParkState &lhs, const FixtureParkState &rhs) {
          lhs.action == rhs.action;
 }
 
+bool isIntensityParameterName(const QString &name) {
+  QString folded = name.toLower();
+  folded.removeIf([](QChar character) { return character == u'_' || character.isSpace(); });
+  return folded == u"intens" || folded == u"intensity";
+}
+
 bool FixtureControlState::hasAdjustableColorEmitters() const {
   if (emitterReadState != FixtureControlReadState::loading &&
       emitterReadState != FixtureControlReadState::loaded)
     return false;
   for (const FixtureControlParameter &emitter : emitters) {
     if (!emitter.isAdjustable()) continue;
-    QString folded = emitter.name.toLower();
-    folded.removeIf([](QChar character) { return character == u'_' || character.isSpace(); });
-    if (folded != u"intens" && folded != u"intensity") return true;
+    if (!isIntensityParameterName(emitter.name)) return true;
   }
   return false;
 }

@@ -41,6 +41,10 @@ struct FixtureColorValue {
   friend bool operator==(const FixtureColorValue &, const FixtureColorValue &) = default;
 };
 
+// Whether a parameter's name names intensity: lower-cased and without "_" or blanks it is
+// "intens" or "intensity" ("Intens_ity" and "INTENSITY" do; "intensity2" does not).
+bool isIntensityParameterName(const QString &name);
+
 enum class FixtureControlReadState { unknown, loading, loaded, failed };
 
 // Only a console readback makes a channel parked or unparked; the other cases record an
