@@ -1,12 +1,14 @@
 #pragma once
 
 // A real application model connected over TCP to the console double and synced with a
-// small patch: channel 5 is an "Acme" "Spot 300" at 1/1–1/16 with its intensity at 1/3,
-// channel 6 a dimmer at 1/101. Cards are framed for their pictures by a plain titled box.
+// small patch, the fixture store's time-outs on virtual time: channel 5 is an "Acme" "Spot 300" at
+// 1/1–1/16 with its intensity at 1/3, channel 6 a dimmer at 1/101. Cards are framed for their
+// pictures by a plain titled box.
 
 #include "app/AppViewModel.h"
 #include "screens/support/Screenshots.h"
 #include "support/EosConsoleDouble.h"
+#include "support/ManualLevelCommandScheduler.h"
 #include "support/QtTestApplication.h"
 
 #include <QGroupBox>
@@ -46,6 +48,7 @@ class ConnectedChannelCards : public ::testing::Test {
     console.fixtures[5] = spotFixture();
     AppViewModel::Arguments arguments;
     arguments.defaults = &settings;
+    arguments.fixtureControlScheduler = storeClock;
     model = std::make_unique<AppViewModel>(std::move(arguments));
   }
 
@@ -74,8 +77,10 @@ class ConnectedChannelCards : public ::testing::Test {
     return none;
   }
 
-  // One turn: the cards redraw after the model's changes, and their layouts follow.
+  // The cards redraw one turn after the model's changes; parts a redraw adds show on the
+  // turn after that, and the layouts follow.
   static void settle() {
+    QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
   }
@@ -95,6 +100,9 @@ class ConnectedChannelCards : public ::testing::Test {
   }
 
   EosConsoleDouble console;
+  // The fixture store's read time-outs run on virtual time.
+  std::shared_ptr<ManualLevelCommandScheduler> storeClock =
+      std::make_shared<ManualLevelCommandScheduler>();
   QTemporaryDir folder;
   QSettings settings{folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
   std::unique_ptr<AppViewModel> model;
