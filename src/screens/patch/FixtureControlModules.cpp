@@ -27,11 +27,14 @@ FixtureControlModules::FixtureControlModules(FixtureControlStore &store,
   auto *column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
   column->addWidget(parametersCard_);
-  // Published setters announce repeats as well; only a change to a present value asks.
+  // Published setters announce repeats as well; only a change to a present value asks. The
+  // store announces a new session before its show and before it clears its states, so the
+  // question waits for the next turn, when the whole change has landed; asked at once, the
+  // reading would go out without a show or be wiped with the old states.
   connect(&store_, &FixtureControlStore::sessionIDChanged, this,
-          &FixtureControlModules::sessionMayHaveChanged);
+          &FixtureControlModules::sessionMayHaveChanged, Qt::QueuedConnection);
   connect(&store_, &FixtureControlStore::showIdentityChanged, this,
-          &FixtureControlModules::sessionMayHaveChanged);
+          &FixtureControlModules::sessionMayHaveChanged, Qt::QueuedConnection);
   refresh_->observe(store_);
   refresh_->observe(parameterCatalog);
   refresh_->redrawNow();
