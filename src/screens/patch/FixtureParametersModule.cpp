@@ -111,11 +111,19 @@ void FixtureParametersModule::publish(const DMXSlotResolver::Result &result) {
 }
 
 void FixtureParametersModule::redrawBody() {
+  library_->setVisible(resolvedLibraryVersion_.has_value());
+  library_->setText(resolvedLibraryVersion_
+                        ? u"DMX reference: fixture library "_s + *resolvedLibraryVersion_ + u"."_s
+                        : QString());
+  refresh_->setEnabled(inputs_.storeSessionID.has_value());
+  Shown shown{inputs_.state, inputs_.storeSessionID.has_value(), dmxByParameterName_,
+              isResolvingDMX_};
+  if (shown == shown_) return;
+  shown_ = std::move(shown);
   while (QLayoutItem *item = body_->takeAt(0)) {
     delete item->widget();
     delete item;
   }
-  refresh_->setEnabled(inputs_.storeSessionID.has_value());
   const std::optional<FixtureControlState> &state = inputs_.state;
   const ReadState readState = state ? state->parameterReadState : ReadState::unknown;
   switch (readState) {
@@ -151,10 +159,6 @@ void FixtureParametersModule::redrawBody() {
       break;
     }
   }
-  library_->setVisible(resolvedLibraryVersion_.has_value());
-  library_->setText(resolvedLibraryVersion_
-                        ? u"DMX reference: fixture library "_s + *resolvedLibraryVersion_ + u"."_s
-                        : QString());
 }
 
 QWidget *FixtureParametersModule::makeParameterList() {

@@ -67,7 +67,18 @@ class FixtureParametersModule : public QWidget {
   QLabel *library_;
   DMXSlotResolver resolver_;
 
+  // What the body shows; the body is built again only when this changes, since the owner
+  // hands its inputs in at every change of the model.
+  struct Shown {
+    std::optional<FixtureControlState> state;
+    bool hasSession = false;
+    FixtureParameterDMXByName dmxByParameterName;
+    bool isResolvingDMX = false;
+    friend bool operator==(const Shown &, const Shown &) = default;
+  };
+
   Inputs inputs_;
+  std::optional<Shown> shown_;
   std::optional<FixtureParameterLookupID> lookup_;
   FixtureParameterDMXByName dmxByParameterName_;
   bool isResolvingDMX_ = false;

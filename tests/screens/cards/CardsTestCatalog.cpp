@@ -18,7 +18,8 @@ CardsTestCatalog::CardsTestCatalog() {
   catalog.fixtureSource = source;
   catalog.profileSource = source;
   catalog.parameterSource = source;
-  catalog.parameters = {{1, "Intens", 1, "Intensity"}, {2, "Pan"}, {3, "Tilt"}};
+  catalog.parameters = {
+      {1, "Intens", 1, "Intensity"}, {2, "Pan", 0xFFFF'FFFF, ""}, {3, "Tilt", 0xFFFF'FFFF, ""}};
   ParameterCatalogDescription::Profile spot;
   spot.id = QUuid::fromString(QStringLiteral("00000000-0000-0000-0000-000000000001"));
   spot.manufacturer = "Acme";

@@ -166,7 +166,9 @@ TEST(FixtureParkModuleTexts, EachParkStateHasItsTitleDetailAndControl) {
     EXPECT_EQ(shown.title, row.shown.title);
     EXPECT_EQ(shown.detail, row.shown.detail) << shown.title.toStdString();
     EXPECT_EQ(shown.control, row.shown.control) << shown.title.toStdString();
-    if (shown.control == Control::action) EXPECT_EQ(shown.action, row.shown.action);
+    if (shown.control == Control::action) {
+      EXPECT_EQ(shown.action, row.shown.action);
+    }
   }
   EXPECT_EQ(parkActionHint(Action::park, 12345), u"Sends a park command for Channel 12345."_s);
   EXPECT_EQ(parkActionHint(Action::unpark, 5),

@@ -50,7 +50,9 @@ class FixtureParkModuleWidget : public testing::ConnectedChannelCards {
   QMessageBox *openConfirmation(QWidget &card) {
     QTest::mouseClick(part<QPushButton>(card, u"fixture.park.action"_s), Qt::LeftButton);
     auto *box = part<QMessageBox>(card, u"fixture.park.confirmation"_s);
-    if (box) EXPECT_TRUE(QTest::qWaitForWindowExposed(box));
+    if (box) {
+      EXPECT_TRUE(QTest::qWaitForWindowExposed(box));
+    }
     return box;
   }
 };
@@ -94,10 +96,15 @@ TEST_F(FixtureParkModuleWidget, ParkIsConfirmedFirstAndShownOnlyOnceTheConsoleRe
   EXPECT_EQ(model->fixtureControls().state(5)->parkState, FixtureParkState::unparked());
   EXPECT_FALSE(model->isRefreshingParkedChannels());
 
-  // Cancel neither.
+  // Neither does Cancel, nor closing the box.
   box = openConfirmation(*card);
   ASSERT_TRUE(box);
   QTest::mouseClick(part<QPushButton>(*box, u"fixture.park.confirmation.cancel"_s), Qt::LeftButton);
+  ASSERT_TRUE(testing::waitUntil([&] { return !part(*card, u"fixture.park.confirmation"_s); }));
+  EXPECT_FALSE(model->isRefreshingParkedChannels());
+  box = openConfirmation(*card);
+  ASSERT_TRUE(box);
+  box->close();
   ASSERT_TRUE(testing::waitUntil([&] { return !part(*card, u"fixture.park.confirmation"_s); }));
   EXPECT_FALSE(model->isRefreshingParkedChannels());
 
