@@ -3,8 +3,8 @@
 
 #include "app/AppViewModel.h"
 #include "screens/kit/NavigationStack.h"
-#include "screens/patch/PatchListModel.h"
 #include "screens/patch/PatchDetailView.h"
+#include "screens/patch/PatchListModel.h"
 #include "screens/patch/PatchView.h"
 #include "screens/support/Screenshots.h"
 #include "support/EosConsoleDouble.h"

@@ -1,0 +1,41 @@
+#include "screens/patch/ChannelCardText.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QLabel>
+
+namespace tarnik {
+
+namespace {
+
+double scaleOf(ChannelCardTextStyle style) {
+  switch (style) {
+    case ChannelCardTextStyle::subheadline:
+      return 1.0;
+    case ChannelCardTextStyle::caption:
+      return 0.85;
+    case ChannelCardTextStyle::caption2:
+      return 0.78;
+  }
+  return 1.0;
+}
+
+}  // namespace
+
+void styleCardLabel(QLabel &label, ChannelCardTextStyle style, ChannelCardTextTone tone,
+                    bool semibold, bool fixedWidthDigits) {
+  label.setTextFormat(Qt::PlainText);
+  QFont font =
+      fixedWidthDigits ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : QApplication::font();
+  font.setPointSizeF(QApplication::font().pointSizeF() * scaleOf(style));
+  font.setWeight(semibold ? QFont::DemiBold : QFont::Normal);
+  label.setFont(font);
+  if (tone == ChannelCardTextTone::primary) return;
+  QPalette palette = label.palette();
+  QColor color = palette.color(QPalette::WindowText);
+  color.setAlphaF(tone == ChannelCardTextTone::secondary ? 0.62 : 0.38);
+  palette.setColor(QPalette::WindowText, color);
+  label.setPalette(palette);
+}
+
+}  // namespace tarnik

@@ -1,0 +1,18 @@
+#pragma once
+
+class QLabel;
+
+namespace tarnik {
+
+// The text styles the channel cards share, sized from the application's font and coloured
+// from the label's own palette, so they read on whatever page holds the cards.
+enum class ChannelCardTextStyle { subheadline, caption, caption2 };
+enum class ChannelCardTextTone { primary, secondary, tertiary };
+
+// Sets the label's font, weight and tone; a label of plain text only, since its text may
+// come from the console.
+void styleCardLabel(QLabel &label, ChannelCardTextStyle style,
+                    ChannelCardTextTone tone = ChannelCardTextTone::primary, bool semibold = false,
+                    bool fixedWidthDigits = false);
+
+}  // namespace tarnik

@@ -1,0 +1,55 @@
+// The address card for a synced channel and for records the console may send.
+
+#include "ChannelCardsTestSupport.h"
+#include "screens/patch/ChannelAddressModule.h"
+
+#include <QLabel>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik {
+namespace {
+
+class ChannelAddressModuleWidget : public testing::ConnectedChannelCards {};
+
+TEST_F(ChannelAddressModuleWidget, EachPartIsOneReadableRow) {
+  ASSERT_TRUE(connectAndSync());
+  auto *module = new ChannelAddressModule(channel(5));
+  auto card = framed(ChannelAddressModule::title(), module);
+  card->show();
+  settle();
+  EXPECT_EQ(card->findChild<QLabel *>(u"fixture.address.protocol"_s)->text(), u"sACN"_s);
+  EXPECT_EQ(card->findChild<QLabel *>(u"fixture.address.sacnPriority"_s)->text(), u"100"_s);
+  EXPECT_EQ(card->findChild<QWidget *>(u"fixture.address.part.1"_s)->accessibleName(),
+            u"Universe 1 · DMX 001–016, 16 occupied addresses, Intensity DMX slot U1 · 003, "
+            u"DMX 001 through 016 means 16 occupied output addresses in Universe 1."_s);
+  picture(*card, u"cards-address-fixture"_s);
+
+  // Three parts out of order, one unpatched, and no protocol reported.
+  Channel parts = channel(5);
+  parts.interfaceInfo.clear();
+  EosPatchPart second = parts.parts[0];
+  second.partNumber = 3;
+  second.address = u"2/17"_s;
+  second.addressEnd = u"2/32"_s;
+  EosPatchPart unpatched = parts.parts[0];
+  unpatched.partNumber = 2;
+  unpatched.address.clear();
+  unpatched.addressEnd.clear();
+  unpatched.intensityAddress.reset();
+  parts.parts = {second, parts.parts[0], unpatched};
+  module->setChannel(parts);
+  settle();
+  EXPECT_EQ(card->findChild<QLabel *>(u"fixture.address.protocol"_s)->text(), u"Unknown"_s);
+  QStringList rows;
+  for (int row = 1; row <= 3; ++row)
+    rows.append(card->findChild<QWidget *>(u"fixture.address.part."_s + QString::number(row))
+                    ->accessibleName()
+                    .section(u", "_s, 0, 1));
+  EXPECT_EQ(rows, (QStringList{u"Part 1, Universe 1 · DMX 001–016"_s, u"Part 2, Unpatched"_s,
+                               u"Part 3, Universe 2 · DMX 017–032"_s}));
+  picture(*card, u"cards-address-parts"_s);
+}
+
+}  // namespace
+}  // namespace tarnik
