@@ -1,3 +1,4 @@
+#include "screens/patch/PatchEditorView.h"
 #include "screens/patch/PatchView.h"
 #include "shell/ConnectionView.h"
 #include "shell/ControllerPage.h"
@@ -14,7 +15,11 @@ int main(int argc, char **argv) {
     return new tarnik::RelayPage(context);
   };
   pages.patch = [](tarnik::WorkspaceContext &context) -> QWidget * {
-    return new tarnik::PatchView(context.app);
+    tarnik::PatchView::Destinations destinations;
+    destinations.newPatchEditor = [](tarnik::AppViewModel &app, QWidget *page) {
+      tarnik::openPatchEditor(app, std::nullopt, page, {});
+    };
+    return new tarnik::PatchView(context.app, std::move(destinations));
   };
   pages.live = tarnik::makeLivePage;
   pages.controllerSections = [](tarnik::WorkspaceContext &context) -> QWidget * {
