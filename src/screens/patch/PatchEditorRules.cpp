@@ -25,8 +25,8 @@ PatchEditorSectionsShown patchEditorSectionsShown(const PatchEditorSituation &si
       .review = !situation.plan.parts.isEmpty(),
       .issues = !confirmed && !situation.plan.issues.isEmpty(),
       .unavailable = !confirmed && situation.unavailabilityReason.has_value(),
-      .status = situation.hasSubmitted &&
-                situation.submission.kind != PatchSubmissionState::Kind::idle,
+      .status =
+          situation.hasSubmitted && situation.submission.kind != PatchSubmissionState::Kind::idle,
   };
 }
 
@@ -45,8 +45,9 @@ PatchReplacementQuestion patchReplacementQuestion(std::size_t partCount) {
   const QString noun = partCount == 1 ? u"Part"_s : u"Parts"_s;
   return {
       .title = u"Replace "_s + count + u" Existing "_s + noun + u'?',
-      .message = u"Only the listed parts on this channel will be replaced. Conflicts on other "
-                 "channels remain blocked."_s,
+      .message =
+          u"Only the listed parts on this channel will be replaced. Conflicts on other "
+          "channels remain blocked."_s,
       .confirmTitle = u"Replace "_s + count + u' ' + noun + u" and Patch"_s,
   };
 }

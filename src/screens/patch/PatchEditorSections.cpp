@@ -10,8 +10,7 @@ PatchOperationRow patchOperationRow(PatchOperation operation) {
   switch (operation) {
     case PatchOperation::fixture:
       return {operation, u"Fixture"_s,
-              u"One channel with a source-backed manufacturer, model, and mode."_s,
-              u"lightbulb"_s};
+              u"One channel with a source-backed manufacturer, model, and mode."_s, u"lightbulb"_s};
     case PatchOperation::dimmerAddressRange:
       return {operation, u"Dimmer Address Range"_s,
               u"One channel using an explicit DMX start and thru range."_s,

@@ -46,9 +46,7 @@ QLabel *secondaryLabel(const QString &text = {}, double scale = 0.9) {
 }
 
 // Labels drawn inside a button leave its clicks to the button.
-void passClicksThrough(QWidget &widget) {
-  widget.setAttribute(Qt::WA_TransparentForMouseEvents);
-}
+void passClicksThrough(QWidget &widget) { widget.setAttribute(Qt::WA_TransparentForMouseEvents); }
 
 QProgressBar *busyIndicator(const QString &name) {
   auto *busy = new QProgressBar;
@@ -182,6 +180,10 @@ QWidget *PatchEditorView::makeOperationSection() {
     auto *check = new QLabel;
     check->setPixmap(symbolPixmap(u"checkmark"_s, blue, 16));
     check->setFixedWidth(18);
+    // The check holds its place when hidden, so the rows do not shift.
+    QSizePolicy keepsPlace = check->sizePolicy();
+    keepsPlace.setRetainSizeWhenHidden(true);
+    check->setSizePolicy(keepsPlace);
     auto *line = new QHBoxLayout(row);
     line->setContentsMargins(6, 6, 6, 6);
     line->setSpacing(12);
@@ -193,7 +195,7 @@ QWidget *PatchEditorView::makeOperationSection() {
     fitToContent(*row);
     connect(row, &QPushButton::clicked, this, [this, operation] {
       chooseOperation(form_, operation);
-      formChanged();
+      redraw();
     });
     operationRows_.append(row);
     operationChecks_.append(check);
@@ -238,18 +240,18 @@ QWidget *PatchEditorView::makeChannelSection() {
   channelRows_ = new QFormLayout(section);
   channelStart_ = new PatchIntegerField(u"Channel"_s, [this](std::optional<qint64> value) {
     form_.draft.channelStart = value;
-    formChanged();
+    redraw();
   });
   channelStart_->setObjectName(u"patch.channelStart"_s);
   includesChannelThru_ = new QCheckBox(u"Add channel thru"_s);
   includesChannelThru_->setObjectName(u"patch.includesChannelThru"_s);
   connect(includesChannelThru_, &QCheckBox::clicked, this, [this](bool on) {
     setIncludesChannelThru(form_, on);
-    formChanged();
+    redraw();
   });
   channelThru_ = new PatchIntegerField(u"Channel thru"_s, [this](std::optional<qint64> value) {
     form_.draft.channelThru = value;
-    formChanged();
+    redraw();
   });
   label_ = new QLineEdit;
   label_->setObjectName(u"patch.label"_s);
@@ -257,7 +259,7 @@ QWidget *PatchEditorView::makeChannelSection() {
   label_->setAccessibleName(u"Label (optional)"_s);
   connect(label_, &QLineEdit::textEdited, this, [this](const QString &text) {
     form_.draft.label = text;
-    formChanged();
+    redraw();
   });
   channelRows_->addRow(u"Channel"_s, channelStart_);
   channelRows_->addRow(includesChannelThru_);
@@ -271,24 +273,24 @@ QWidget *PatchEditorView::makeAddressSection() {
   addressRows_ = new QFormLayout(section);
   universe_ = new PatchIntegerField(u"Universe"_s, [this](std::optional<qint64> value) {
     form_.draft.universe = value;
-    formChanged();
+    redraw();
   });
   universe_->setObjectName(u"patch.universe"_s);
   addressStart_ = new PatchIntegerField(addressStartTitle(form_.draft.operation),
                                         [this](std::optional<qint64> value) {
                                           form_.draft.addressStart = value;
-                                          formChanged();
+                                          redraw();
                                         });
   addressStart_->setObjectName(u"patch.addressStart"_s);
   includesAddressThru_ = new QCheckBox(u"Add DMX thru address"_s);
   includesAddressThru_->setObjectName(u"patch.includesAddressThru"_s);
   connect(includesAddressThru_, &QCheckBox::clicked, this, [this](bool on) {
     setIncludesAddressThru(form_, on);
-    formChanged();
+    redraw();
   });
   addressThru_ = new PatchIntegerField(u"DMX thru address"_s, [this](std::optional<qint64> value) {
     form_.draft.addressThru = value;
-    formChanged();
+    redraw();
   });
   modeFootprint_ = plainLabel();
   modeFootprint_->setObjectName(u"patch.modeFootprint"_s);
@@ -319,7 +321,7 @@ QWidget *PatchEditorView::makeExistingPatchSection() {
   replaceExisting_->setObjectName(u"patch.replaceExisting"_s);
   connect(replaceExisting_, &QCheckBox::clicked, this, [this](bool on) {
     setReplacesExistingParts(form_, *existingChannel_, on);
-    formChanged();
+    redraw();
   });
   rows->addWidget(replaceExisting_);
   rows->addWidget(secondaryLabel(content.replacementNote));
@@ -394,11 +396,7 @@ QWidget *PatchEditorView::makeStatusSection() {
   return statusSection_;
 }
 
-bool PatchEditorView::isWriteUnderWay() const {
-  return app_.patchSubmissionState().isInProgress();
-}
-
-void PatchEditorView::formChanged() { redraw(); }
+bool PatchEditorView::isWriteUnderWay() const { return app_.patchSubmissionState().isInProgress(); }
 
 void PatchEditorView::redraw() {
   situation_ = PatchEditorSituation{
@@ -429,8 +427,7 @@ void PatchEditorView::redraw() {
   issuesSection_->setVisible(shown.issues);
   if (shown.issues) redrawIssues();
   unavailableSection_->setVisible(shown.unavailable);
-  if (shown.unavailable)
-    unavailableNote_->setNote({u"lock"_s, *situation_.unavailabilityReason});
+  if (shown.unavailable) unavailableNote_->setNote({u"lock"_s, *situation_.unavailabilityReason});
   statusSection_->setVisible(shown.status);
   if (shown.status) redrawStatus();
 }
@@ -440,10 +437,6 @@ void PatchEditorView::redrawOperations() {
   for (std::size_t index = 0; index < operations.size(); ++index) {
     const bool current = operations[index] == form_.draft.operation;
     operationRows_[qsizetype(index)]->setChecked(current);
-    // The check holds its place when hidden, so the rows do not shift.
-    QSizePolicy policy = operationChecks_[qsizetype(index)]->sizePolicy();
-    policy.setRetainSizeWhenHidden(true);
-    operationChecks_[qsizetype(index)]->setSizePolicy(policy);
     operationChecks_[qsizetype(index)]->setVisible(current);
   }
 }
@@ -456,7 +449,8 @@ void PatchEditorView::redrawFixture() {
   }
   libraryNote_->setVisible(form_.draft.fixture.has_value());
   if (form_.draft.fixture)
-    libraryNote_->setNote(libraryNote(app_.eosFixtureLibraryVersion(), form_.draft.fixture->version));
+    libraryNote_->setNote(
+        libraryNote(app_.eosFixtureLibraryVersion(), form_.draft.fixture->version));
 }
 
 void PatchEditorView::redrawFields() {
@@ -527,8 +521,7 @@ void PatchEditorView::redrawIssues() {
 }
 
 void PatchEditorView::redrawStatus() {
-  const std::optional<PatchSubmissionStatus> status =
-      patchSubmissionStatus(situation_.submission);
+  const std::optional<PatchSubmissionStatus> status = patchSubmissionStatus(situation_.submission);
   if (!status) return;
   using Action = PatchSubmissionStatus::Action;
   statusSection_->setTitle(status->header);
@@ -591,7 +584,7 @@ void PatchEditorView::chooseFixture() {
       [editor = QPointer<PatchEditorView>(this)](const PatchFixtureChoice &choice) {
         if (!editor) return;
         editor->form_.draft.fixture = choice;
-        editor->formChanged();
+        editor->redraw();
       },
       this);
   sheet->open();

@@ -75,7 +75,6 @@ class PatchEditorView : public QDialog {
   void redrawReview();
   void redrawIssues();
   void redrawStatus();
-  void formChanged();
   void submit();
   void confirmReplacement();
   void chooseFixture();

@@ -32,7 +32,8 @@ QString integerFieldText(const std::optional<qint64> &value) {
 
 int integerFieldCursor(const QString &typed, int cursor, const QString &shown) {
   if (shown.isEmpty()) return 0;
-  const QString kept = numericCharacters(QStringView(typed).first(qBound(0, cursor, int(typed.size()))));
+  const QString kept =
+      numericCharacters(QStringView(typed).first(qBound(0, cursor, int(typed.size()))));
   const QString all = numericCharacters(typed);
   const qsizetype droppedZeros = all.size() - shown.size();
   return int(qBound<qsizetype>(0, kept.size() - droppedZeros, shown.size()));

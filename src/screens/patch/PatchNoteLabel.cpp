@@ -43,8 +43,6 @@ void PatchNoteLabel::setNote(const QString &symbolName, const QString &text, con
   text_->setText(text);
 }
 
-QString PatchNoteLabel::text() const { return text_->text(); }
-
 void PatchNoteLabel::setTextName(const QString &name) { text_->setObjectName(name); }
 
 }  // namespace tarnik

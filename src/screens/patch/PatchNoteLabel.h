@@ -20,7 +20,6 @@ class PatchNoteLabel : public QWidget {
   void setNote(const PatchNote &note);
   // The colour of the symbol and the text, when they are not the secondary colour.
   void setNote(const QString &symbolName, const QString &text, const QColor &color);
-  QString text() const;
   void setTextName(const QString &name);
 
  private:

@@ -121,9 +121,7 @@ class EditorTest : public ::testing::Test {
     return widget && widget->isVisibleTo(editor);
   }
   QString text(const QString &name) const { return part<QLabel>(name)->text(); }
-  QString statusHeader() const {
-    return part<QGroupBox>(u"patch.section.status"_s)->title();
-  }
+  QString statusHeader() const { return part<QGroupBox>(u"patch.section.status"_s)->title(); }
   void click(const QString &name) const {
     QWidget *widget = part(name);
     ASSERT_TRUE(widget) << name.toStdString();

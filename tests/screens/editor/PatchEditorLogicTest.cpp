@@ -2,6 +2,7 @@
 // reading of typed text, when it may submit, and what each section says.
 
 #include "model/PatchPlanner.h"
+#include "screens/kit/SymbolIcons.h"
 #include "screens/patch/PatchEditorDraft.h"
 #include "screens/patch/PatchEditorRules.h"
 #include "screens/patch/PatchEditorSections.h"
@@ -54,11 +55,10 @@ TEST(PatchEditorDraft, StartsFromTheChannelsRangesInUniverseAndStartOrder) {
       {"two ranges, later one first",
        channel({part(1, u"1/101"_s, u"1/110"_s), part(2, u"1/1"_s, u"1/10"_s)}), 1, 1, 110},
       {"one range", channel({part(1, u"2/5"_s, u"2/20"_s)}), 2, 5, std::nullopt},
-      {"no range, address text", channel({part(1, u"3/45"_s, {})}, u"3/45"_s), 3, 45,
-       std::nullopt},
+      {"no range, address text", channel({part(1, u"3/45"_s, {})}, u"3/45"_s), 3, 45, std::nullopt},
       {"unparsable address", channel({}, u"3/45/1"_s), 1, std::nullopt, std::nullopt},
-      {"two universes", channel({part(1, u"2/5"_s, u"2/8"_s), part(2, u"1/101"_s, u"1/110"_s)}),
-       1, 101, 8},
+      {"two universes", channel({part(1, u"2/5"_s, u"2/8"_s), part(2, u"1/101"_s, u"1/110"_s)}), 1,
+       101, 8},
   };
   for (const Row &row : rows) {
     const PatchEditorForm form = initialPatchEditorForm(row.channel);
@@ -69,7 +69,8 @@ TEST(PatchEditorDraft, StartsFromTheChannelsRangesInUniverseAndStartOrder) {
     EXPECT_EQ(form.includesAddressThru, row.thru.has_value()) << row.name;
     EXPECT_FALSE(form.includesChannelThru) << row.name;
     EXPECT_EQ(form.draft.channelStart,
-              row.channel ? std::optional<qint64>(7) : std::optional<qint64>()) << row.name;
+              row.channel ? std::optional<qint64>(7) : std::optional<qint64>())
+        << row.name;
     EXPECT_EQ(form.draft.label, row.channel ? u"Key "_s : QString()) << row.name;
   }
   // Start and thru from different universes: the planner says so rather than guessing.
@@ -157,23 +158,63 @@ TEST(PatchEditorRules, SubmitsOnlyAPassingDraftWithNoWriteUnderWayOrUnlookedAt) 
   };
   const Row rows[] = {
       {"idle", passing, {}, PatchSubmissionState::idle(), false, true, PatchConfirmAction::submit},
-      {"sent unconfirmed before submitting", passing, {},
-       PatchSubmissionState::sentUnconfirmed(u"x"_s), false, false, PatchConfirmAction::submit},
-      {"sent unconfirmed after submitting", passing, {},
-       PatchSubmissionState::sentUnconfirmed(u"x"_s), true, false, PatchConfirmAction::submit},
-      {"someone else's confirmation", passing, {}, PatchSubmissionState::confirmed(u"x"_s), false,
-       true, PatchConfirmAction::submit},
-      {"own confirmation", passing, {}, PatchSubmissionState::confirmed(u"x"_s), true, false,
-       PatchConfirmAction::done},
-      {"failed", passing, {}, PatchSubmissionState::failed(u"x"_s), true, true,
+      {"sent unconfirmed before submitting",
+       passing,
+       {},
+       PatchSubmissionState::sentUnconfirmed(u"x"_s),
+       false,
+       false,
        PatchConfirmAction::submit},
-      {"issues", blocked, {}, PatchSubmissionState::idle(), false, false,
+      {"sent unconfirmed after submitting",
+       passing,
+       {},
+       PatchSubmissionState::sentUnconfirmed(u"x"_s),
+       true,
+       false,
+       PatchConfirmAction::submit},
+      {"someone else's confirmation",
+       passing,
+       {},
+       PatchSubmissionState::confirmed(u"x"_s),
+       false,
+       true,
+       PatchConfirmAction::submit},
+      {"own confirmation",
+       passing,
+       {},
+       PatchSubmissionState::confirmed(u"x"_s),
+       true,
+       false,
+       PatchConfirmAction::done},
+      {"failed",
+       passing,
+       {},
+       PatchSubmissionState::failed(u"x"_s),
+       true,
+       true,
+       PatchConfirmAction::submit},
+      {"issues",
+       blocked,
+       {},
+       PatchSubmissionState::idle(),
+       false,
+       false,
        PatchConfirmAction::submit},
       {"reason", passing, u"No."_s, PatchSubmissionState::idle(), false, false,
        PatchConfirmAction::submit},
-      {"checking", passing, {}, PatchSubmissionState::checking(), true, false,
+      {"checking",
+       passing,
+       {},
+       PatchSubmissionState::checking(),
+       true,
+       false,
        PatchConfirmAction::busy},
-      {"verifying", passing, {}, PatchSubmissionState::verifying(), false, false,
+      {"verifying",
+       passing,
+       {},
+       PatchSubmissionState::verifying(),
+       false,
+       false,
        PatchConfirmAction::busy},
   };
   for (const Row &row : rows) {
@@ -209,8 +250,9 @@ TEST(PatchEditorRules, TheReplacementQuestionCountsItsParts) {
   const PatchReplacementQuestion two = patchReplacementQuestion(2);
   EXPECT_EQ(two.title, u"Replace 2 Existing Parts?"_s);
   EXPECT_EQ(two.confirmTitle, u"Replace 2 Parts and Patch"_s);
-  EXPECT_EQ(two.message, u"Only the listed parts on this channel will be replaced. Conflicts on "
-                         "other channels remain blocked."_s);
+  EXPECT_EQ(two.message,
+            u"Only the listed parts on this channel will be replaced. Conflicts on "
+            "other channels remain blocked."_s);
 }
 
 TEST(PatchEditorSections, TheLibraryNoteComparesTheVersionsExactly) {
@@ -273,12 +315,13 @@ TEST(PatchEditorSections, ExistingPatchAndIssueRows) {
   const ExistingPatchContent three =
       existingPatchContent(channel({part(1, {}, {}), part(2, {}, {}), part(3, {}, {})}));
   EXPECT_EQ(three.replaceTitle, u"Replace 3 existing parts"_s);
-  EXPECT_EQ(three.replacementNote, u"Replacement is limited to channel 7. You will confirm it "
-                                   "again before Tarnik sends anything."_s);
+  EXPECT_EQ(three.replacementNote,
+            u"Replacement is limited to channel 7. You will confirm it "
+            "again before Tarnik sends anything."_s);
 
   using IssueKind = PatchValidationIssue::Kind;
-  EXPECT_EQ(patchIssueNote(PatchValidationIssue::aboutPart(IssueKind::replacementRequiresExplicitIntent,
-                                                           {5, 1}))
+  EXPECT_EQ(patchIssueNote(PatchValidationIssue::aboutPart(
+                               IssueKind::replacementRequiresExplicitIntent, {5, 1}))
                 .symbolName,
             u"exclamationmark.triangle.fill"_s);
   EXPECT_EQ(patchIssueNote(PatchValidationIssue::of(IssueKind::missingUniverse)),
@@ -303,8 +346,7 @@ TEST(PatchEditorSections, TheLargestTypedValuesGiveThePlannersRangeIssue) {
                      .fixture = sixteenAddressMode(largest),
                      .universe = 1,
                      .addressStart = 2};
-  EXPECT_EQ(plan(dimmer).issues,
-            QList{PatchValidationIssue::crossUniverse(1, 2, int64Max - 1)});
+  EXPECT_EQ(plan(dimmer).issues, QList{PatchValidationIssue::crossUniverse(1, 2, int64Max - 1)});
   EXPECT_EQ(plan(channels).issues,
             QList{PatchValidationIssue::channelOutOfBounds(int64Max, 99999)});
   EXPECT_EQ(plan(fixture).issues, QList{PatchValidationIssue::crossUniverse(1, 2, int64Max)});
@@ -337,13 +379,31 @@ TEST(PatchSubmissionStatus, EachStateHasItsHeaderTextsAndAction) {
   EXPECT_EQ(confirmed->action, Action::done);
   const auto unconfirmed = patchSubmissionStatus(PatchSubmissionState::sentUnconfirmed(markup));
   EXPECT_EQ(unconfirmed->header, u"Sent to Eos · Not Confirmed"_s);
-  EXPECT_EQ(unconfirmed->note, u"Eos may contain partial changes. Inspect the current patch "
-                               "before submitting again."_s);
+  EXPECT_EQ(unconfirmed->note,
+            u"Eos may contain partial changes. Inspect the current patch "
+            "before submitting again."_s);
   EXPECT_EQ(unconfirmed->action, Action::syncAndClose);
   const auto failed = patchSubmissionStatus(PatchSubmissionState::failed(markup));
   EXPECT_EQ(failed->header, u"Not Confirmed"_s);
   EXPECT_EQ(failed->resultName, u"patch.submission.failed"_s);
   EXPECT_EQ(failed->action, Action::reviewAgain);
+}
+
+TEST(PatchEditorSections, EverySymbolTheEditorNamesIsBundled) {
+  QStringList names{u"checkmark"_s, u"chevron.right"_s, u"lock"_s};
+  for (const PatchOperation operation : allCases(PatchOperation{}))
+    names.append(patchOperationRow(operation).symbolName);
+  for (const auto &reported :
+       {std::optional<QString>(), std::optional(u"1"_s), std::optional(u"2"_s)})
+    names.append(libraryNote(reported, u"1"_s).symbolName);
+  for (const auto kind :
+       {PatchValidationIssue::Kind::occupiedRange, PatchValidationIssue::Kind::missingChannel})
+    names.append(patchIssueNote(PatchValidationIssue::of(kind)).symbolName);
+  for (const auto &state : {PatchSubmissionState::confirmed({}), PatchSubmissionState::failed({})})
+    names.append(patchSubmissionStatus(state)->resultSymbol);
+  names.append(existingPatchContent(channel({})).missingParts->symbolName);
+  for (const QString &name : names)
+    EXPECT_FALSE(symbolPixmap(name, Qt::black, 16).isNull()) << name.toStdString();
 }
 
 }  // namespace

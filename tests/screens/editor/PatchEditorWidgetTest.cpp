@@ -132,7 +132,8 @@ TEST_F(PatchEditorWidget, AConflictShowsThePlannersMessageAndNoSubmit) {
   type(u"patch.channelStart"_s, u"7"_s);
   type(u"patch.addressStart"_s, u"101"_s);
   EXPECT_TRUE(shown(u"patch.section.issues"_s));
-  EXPECT_EQ(part<QLabel>(u"patch.issue"_s)->text(), u"U1 · 101 is occupied by channel 5, part 1."_s);
+  EXPECT_EQ(part<QLabel>(u"patch.issue"_s)->text(),
+            u"U1 · 101 is occupied by channel 5, part 1."_s);
   EXPECT_FALSE(part(u"patch.submit"_s)->isEnabled());
   picture(u"conflict"_s);
 }
