@@ -447,6 +447,9 @@ class AppViewModel final : public ObservableObject {
   QList<EosPatchPart> currentReplacementTargets(const std::set<EosPatchPart::ID> &ids) const;
   // The patch editor's submit: refuses, or records the write and re-reads the show.
   void beginPatchEditing(const PatchDraft &draft);
+  // Back to idle unless a write is under way, so an editor does not meet an older result.
+  // The one published value a screen sets.
+  void clearPatchSubmissionResult();
   // Reads one channel's patch rows on the main connection, for the given reason.
   void readChannelPatch(qint64 channel, DirectPatchReadIntent intent);
 

@@ -14,6 +14,8 @@ namespace tarnik {
 
 namespace {
 
+const QString syncBeforePatchingText =
+    u"Connect in Editor mode and complete a sync before patching."_s;
 const QString installedLibrarySource = u"Installed ETC Eos fixture library"_s;
 const QString selectAgainText =
     u"Select this fixture again from the library matching the connected Eos console."_s;
@@ -30,9 +32,7 @@ QList<EosPatchPart> AppViewModel::mirroredPatchParts() const {
 }
 
 std::optional<QString> AppViewModel::patchAuthoringAvailability(const PatchDraft &draft) const {
-  if (!canControlFixtures()) {
-    return u"Connect in Editor mode and complete a sync before patching."_s;
-  }
+  if (!canControlFixtures()) return syncBeforePatchingText;
   if (draft.operation == PatchOperation::fixture) {
     if (!fixtureCatalog_.compareLibraryVersion(eosFixtureLibraryVersion_)) {
       return u"Fixture patching needs the bundled library version to match this Eos console."_s;
@@ -107,9 +107,7 @@ QList<EosPatchPart> AppViewModel::currentReplacementTargets(
 }
 
 void AppViewModel::beginPatchEditing(const PatchDraft &draft) {
-  using Kind = PatchSubmissionState::Kind;
-  const Kind kind = patchSubmissionState_.kind;
-  if (kind == Kind::checking || kind == Kind::sending || kind == Kind::verifying) return;
+  if (patchSubmissionState_.isInProgress()) return;
   if (auto refusal = patchAuthoringAvailability(draft)) {
     publish(patchSubmissionState_, PatchSubmissionState::failed(*refusal),
             &AppViewModel::patchSubmissionStateChanged);
@@ -121,7 +119,13 @@ void AppViewModel::beginPatchEditing(const PatchDraft &draft) {
             &AppViewModel::patchSubmissionStateChanged);
     return;
   }
-  if (!knownLiveShowIdentity_) return;
+  // Without a live show the write could not be bound to one; saying nothing would leave the
+  // editor waiting on a request that never started.
+  if (!knownLiveShowIdentity_) {
+    publish(patchSubmissionState_, PatchSubmissionState::failed(syncBeforePatchingText),
+            &AppViewModel::patchSubmissionStateChanged);
+    return;
+  }
   pendingPatchWrite_ = PendingPatchWrite{
       .sessionID = sessionID_,
       .showIdentity = *knownLiveShowIdentity_,
@@ -132,6 +136,12 @@ void AppViewModel::beginPatchEditing(const PatchDraft &draft) {
   publish(patchSubmissionState_, PatchSubmissionState::checking(),
           &AppViewModel::patchSubmissionStateChanged);
   requestFullSync(u"Checking patch before editing"_s);
+}
+
+void AppViewModel::clearPatchSubmissionResult() {
+  if (patchSubmissionState_.isInProgress()) return;
+  publish(patchSubmissionState_, PatchSubmissionState::idle(),
+          &AppViewModel::patchSubmissionStateChanged);
 }
 
 }  // namespace tarnik

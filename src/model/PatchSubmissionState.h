@@ -23,6 +23,11 @@ struct PatchSubmissionState {
   static PatchSubmissionState confirmed(QString text) { return {Kind::confirmed, std::move(text)}; }
   static PatchSubmissionState failed(QString text) { return {Kind::failed, std::move(text)}; }
 
+  // A write is checking, sending or verifying: nothing may start or clear it meanwhile.
+  bool isInProgress() const {
+    return kind == Kind::checking || kind == Kind::sending || kind == Kind::verifying;
+  }
+
   friend bool operator==(const PatchSubmissionState &, const PatchSubmissionState &) = default;
 };
 

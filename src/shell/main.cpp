@@ -2,6 +2,7 @@
 #include "screens/connection/ControllerPage.h"
 #include "screens/connection/RelayPage.h"
 #include "screens/live/CueView.h"
+#include "screens/patch/PatchEditorView.h"
 #include "screens/patch/PatchView.h"
 #include "shell/LivePage.h"
 #include "shell/TarnikEntry.h"
@@ -15,7 +16,11 @@ int main(int argc, char **argv) {
     return new tarnik::RelayPage(context);
   };
   pages.patch = [](tarnik::WorkspaceContext &context) -> QWidget * {
-    return new tarnik::PatchView(context.app);
+    tarnik::PatchView::Destinations destinations;
+    destinations.newPatchEditor = [](tarnik::AppViewModel &app, QWidget *page) {
+      tarnik::openPatchEditor(app, std::nullopt, page, {});
+    };
+    return new tarnik::PatchView(context.app, std::move(destinations));
   };
   pages.live = tarnik::makeLivePage;
   pages.cues = [](tarnik::WorkspaceContext &context) -> QWidget * {

@@ -145,6 +145,24 @@ TEST_P(PatchOnTCP, ConfirmsDimmerPatchesReadBackAfterTheWrite) {
   EXPECT_EQ(submissionText(), u"Eos confirmed 1 channel and 2 parts."_s);
 }
 
+TEST_P(PatchOnTCP, ASubmitWithoutALiveShowFailsWithItsReasonAndAnEditorClearsOnlyResults) {
+  makeReady();
+  AppViewModelTestAccess::forgetKnownShowIdentity(*model);
+  model->beginPatchEditing(dimmerRange(7, 30, 30));
+  EXPECT_EQ(model->patchSubmissionState(),
+            PatchSubmissionState::failed(
+                u"Connect in Editor mode and complete a sync before patching."_s));
+  model->clearPatchSubmissionResult();
+  EXPECT_EQ(model->patchSubmissionState(), PatchSubmissionState::idle());
+
+  // A write under way is never cleared by an editor coming on screen.
+  AppViewModelTestAccess::setShowFacts(*model, u"show"_s, u"show"_s, true, false);
+  model->beginPatchEditing(dimmerRange(7, 30, 30));
+  ASSERT_EQ(model->patchSubmissionState(), PatchSubmissionState::checking());
+  model->clearPatchSubmissionResult();
+  EXPECT_EQ(model->patchSubmissionState(), PatchSubmissionState::checking());
+}
+
 TEST_P(PatchOnTCP, EndsAWriteWhoseReviewedTargetChangedOnTheConsole) {
   makeReady();
   PatchDraft readdress = dimmerRange(2, 60, 60);

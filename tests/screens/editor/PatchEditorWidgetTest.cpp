@@ -1,0 +1,270 @@
+// The patch editor offscreen, against the console double's patch table: the forms, a dimmer
+// range written and confirmed from the list's add button, conflicts, the replacement
+// question, failures, the catalog sheet and the typed numbers.
+
+#include "EditorTestSupport.h"
+#include "screens/patch/PatchCatalogSheet.h"
+#include "screens/patch/PatchView.h"
+#include "support/QtPrinting.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+
+namespace tarnik::testing {
+namespace {
+
+using Kind = PatchSubmissionState::Kind;
+
+class PatchEditorWidget : public EditorTest {};
+
+TEST_F(PatchEditorWidget, NewAndEditFormsStartAsTheirChannelSays) {
+  ASSERT_TRUE(connectAndSync());
+  open();
+  EXPECT_EQ(editor->windowTitle(), u"Add Patch"_s);
+  EXPECT_EQ(part<QPushButton>(u"patch.submit"_s)->text(), u"Patch"_s);
+  EXPECT_TRUE(part<QPushButton>(u"patch.operation.dimmerAddressRange"_s)->isChecked());
+  EXPECT_FALSE(shown(u"patch.section.existingPatch"_s));
+  EXPECT_FALSE(shown(u"patch.section.fixtureMode"_s));
+  EXPECT_EQ(part<QLineEdit>(u"patch.universe"_s)->text(), u"1"_s);
+  EXPECT_EQ(part<QLineEdit>(u"patch.addressStart"_s)->text(), QString());
+  picture(u"new"_s);
+  click(u"patch.operation.fixture"_s);
+  EXPECT_TRUE(shown(u"patch.section.fixtureMode"_s));
+  EXPECT_EQ(text(u"patch.fixture.line1"_s), u"Choose Manufacturer, Model, and Mode"_s);
+  picture(u"operation-fixture"_s);
+  click(u"patch.operation.channelRange"_s);
+  EXPECT_FALSE(shown(u"patch.section.fixtureMode"_s));
+  EXPECT_TRUE(shown(u"patch.includesChannelThru"_s));
+  EXPECT_FALSE(shown(u"patch.includesAddressThru"_s));
+  picture(u"operation-channelRange"_s);
+  editor->close();
+
+  open(channel(5));
+  EXPECT_EQ(editor->windowTitle(), u"Edit Patch"_s);
+  EXPECT_EQ(part<QPushButton>(u"patch.submit"_s)->text(), u"Apply"_s);
+  EXPECT_TRUE(shown(u"patch.section.existingPatch"_s));
+  EXPECT_EQ(part<QCheckBox>(u"patch.replaceExisting"_s)->text(), u"Replace 2 existing parts"_s);
+  EXPECT_EQ(part<QLineEdit>(u"patch.channelStart"_s)->text(), u"5"_s);
+  EXPECT_EQ(part<QLineEdit>(u"patch.addressStart"_s)->text(), u"101"_s);
+  EXPECT_TRUE(part<QCheckBox>(u"patch.includesAddressThru"_s)->isChecked());
+  // Its own parts stand in the way until the user agrees to replace them.
+  EXPECT_TRUE(shown(u"patch.section.issues"_s));
+  EXPECT_TRUE(shown(u"patch.section.review"_s));
+  EXPECT_EQ(text(u"patch.review.summary"_s), u"Channel 5 uses 2 DMX addresses: U1 · 101–102."_s);
+  EXPECT_FALSE(part(u"patch.submit"_s)->isEnabled());
+  picture(u"edit-review-with-issues"_s);
+  click(u"patch.replaceExisting"_s);
+  EXPECT_FALSE(shown(u"patch.section.issues"_s));
+  EXPECT_TRUE(part(u"patch.submit"_s)->isEnabled());
+  picture(u"edit"_s);
+}
+
+TEST_F(PatchEditorWidget, AddsADimmerRangeFromTheListUntilEosConfirmsIt) {
+  ASSERT_TRUE(connectAndSync());
+  PatchView::Destinations destinations;
+  destinations.newPatchEditor = [this](AppViewModel &app, QWidget *over) {
+    editor = openPatchEditor(app, std::nullopt, over, standInBrowser());
+  };
+  PatchView list(*model, std::move(destinations));
+  list.show();
+  QTest::mouseClick(list.findChild<QWidget *>(u"patch.add"_s), Qt::LeftButton);
+  ASSERT_TRUE(editor);
+  editor->resize(520, 900);
+  settle();
+  QList<Kind> states;
+  QObject::connect(model.get(), &AppViewModel::patchSubmissionStateChanged, editor,
+                   [&](const PatchSubmissionState &state) { states.append(state.kind); });
+
+  type(u"patch.channelStart"_s, u"7"_s);
+  type(u"patch.addressStart"_s, u"1"_s);
+  click(u"patch.includesAddressThru"_s);
+  QLineEdit *thru = nullptr;
+  for (auto *field : editor->findChildren<QLineEdit *>())
+    if (field->accessibleName() == u"DMX thru address"_s) thru = field;
+  ASSERT_TRUE(thru);
+  EXPECT_EQ(thru->text(), u"1"_s);
+  thru->selectAll();
+  QTest::keyClicks(thru, u"4"_s);
+  settle();
+  EXPECT_EQ(text(u"patch.review.plannedParts"_s), u"4"_s);
+  EXPECT_EQ(text(u"patch.review.part4"_s), u"U1 · 004"_s);
+  ASSERT_TRUE(part(u"patch.submit"_s)->isEnabled());
+
+  click(u"patch.submit"_s);
+  EXPECT_EQ(statusHeader(), u"Status"_s);
+  EXPECT_EQ(text(u"patch.submission.progress"_s), u"Checking the current Eos patch…"_s);
+  EXPECT_FALSE(shown(u"patch.submit"_s));
+  EXPECT_TRUE(shown(u"patch.busy"_s));
+  picture(u"status-checking"_s);
+
+  ASSERT_TRUE(stateBecomes(Kind::verifying));
+  settle();
+  EXPECT_EQ(text(u"patch.submission.progress"_s), u"Reading back every patched part…"_s);
+  EXPECT_FALSE(part(u"patch.cancel"_s)->isEnabled());
+  EXPECT_FALSE(part(u"patch.channelStart"_s)->isEnabled());
+  picture(u"status-verifying"_s);
+  // Neither Escape nor the window's close button ends the sheet while Eos is read back.
+  QTest::keyClick(editor, Qt::Key_Escape);
+  editor->close();
+  settle();
+  EXPECT_TRUE(editor && editor->isVisible());
+
+  ASSERT_TRUE(stateBecomes(Kind::confirmed));
+  settle();
+  // The editor's own clearing as it came on screen lands first.
+  EXPECT_EQ(states.mid(states.indexOf(Kind::checking)),
+            (QList{Kind::checking, Kind::sending, Kind::verifying, Kind::confirmed}));
+  EXPECT_EQ(statusHeader(), u"Confirmed by Eos"_s);
+  EXPECT_EQ(text(u"patch.submission.confirmed"_s), model->patchSubmissionState().text);
+  EXPECT_EQ(text(u"patch.submission.confirmed"_s), u"Eos confirmed 1 channel and 4 parts."_s);
+  EXPECT_EQ(console.show().channelParts(7).size(), 4);
+  EXPECT_FALSE(shown(u"patch.submit"_s));
+  picture(u"status-confirmed"_s);
+  click(u"patch.done"_s);
+  EXPECT_TRUE(!editor || !editor->isVisible());
+}
+
+TEST_F(PatchEditorWidget, AConflictShowsThePlannersMessageAndNoSubmit) {
+  ASSERT_TRUE(connectAndSync());
+  open();
+  type(u"patch.channelStart"_s, u"7"_s);
+  type(u"patch.addressStart"_s, u"101"_s);
+  EXPECT_TRUE(shown(u"patch.section.issues"_s));
+  EXPECT_EQ(part<QLabel>(u"patch.issue"_s)->text(),
+            u"U1 · 101 is occupied by channel 5, part 1."_s);
+  EXPECT_FALSE(part(u"patch.submit"_s)->isEnabled());
+  picture(u"conflict"_s);
+}
+
+TEST_F(PatchEditorWidget, ReplacingAChannelsPartsAsksFirstAndCancelSendsNothing) {
+  ASSERT_TRUE(connectAndSync());
+  open(channel(5));
+  click(u"patch.replaceExisting"_s);
+  const qsizetype before = commandLinesSent();
+  click(u"patch.submit"_s);
+  auto *question = part<QMessageBox>(u"patch.replacementConfirmation"_s);
+  ASSERT_TRUE(question);
+  EXPECT_EQ(question->text(), u"Replace 2 Existing Parts?"_s);
+  EXPECT_EQ(part<QPushButton>(u"patch.replacementConfirmation.replace"_s)->text(),
+            u"Replace 2 Parts and Patch"_s);
+  saveScreenshot(*question, u"editor-replacement-question"_s);
+  click(u"patch.replacementConfirmation.cancel"_s);
+  EXPECT_FALSE(shown(u"patch.section.status"_s));
+  EXPECT_EQ(model->patchSubmissionState(), PatchSubmissionState::idle());
+  EXPECT_EQ(commandLinesSent(), before);
+}
+
+TEST_F(PatchEditorWidget, AFailedWriteShowsItsTextAndReviewReturnsToEditing) {
+  ASSERT_TRUE(connectAndSync());
+  open(channel(5));
+  click(u"patch.replaceExisting"_s);
+  click(u"patch.submit"_s);
+  // The console's part changes between the review and the check: the write stops unsent.
+  part<QPushButton>(u"patch.replacementConfirmation.replace"_s)->click();
+  ConsoleShow show = console.show();
+  show.patchPart(5, 1)->fields[ConsolePatchPart::level] = OSCArgument::fromInt(40);
+  console.setShow(show);
+  ASSERT_TRUE(stateBecomes(Kind::failed));
+  settle();
+  EXPECT_EQ(statusHeader(), u"Not Confirmed"_s);
+  EXPECT_EQ(text(u"patch.submission.failed"_s),
+            u"A replacement target changed after review. Review the current patch before trying "
+            "again."_s);
+  EXPECT_EQ(part<QLabel>(u"patch.submission.failed"_s)->textFormat(), Qt::PlainText);
+  picture(u"status-failed"_s);
+  click(u"patch.submission.review"_s);
+  EXPECT_FALSE(shown(u"patch.section.status"_s));
+  EXPECT_EQ(model->patchSubmissionState(), PatchSubmissionState::idle());
+  EXPECT_EQ(part<QLineEdit>(u"patch.addressStart"_s)->text(), u"101"_s);
+}
+
+TEST_F(PatchEditorWidget, ASubmitAfterTheConnectionWentShowsWhyInsteadOfNothing) {
+  ASSERT_TRUE(connectAndSync());
+  open(channel(5));
+  click(u"patch.replaceExisting"_s);
+  click(u"patch.submit"_s);
+  model->disconnect();
+  part<QPushButton>(u"patch.replacementConfirmation.replace"_s)->click();
+  settle();
+  ASSERT_TRUE(shown(u"patch.section.status"_s));
+  EXPECT_EQ(text(u"patch.submission.failed"_s),
+            u"Connect in Editor mode and complete a sync before patching."_s);
+  EXPECT_TRUE(shown(u"patch.section.unavailable"_s));
+  EXPECT_EQ(text(u"patch.unavailableReason"_s), text(u"patch.submission.failed"_s));
+  // A new editor does not meet the old result.
+  editor->close();
+  open();
+  EXPECT_EQ(model->patchSubmissionState(), PatchSubmissionState::idle());
+}
+
+TEST_F(PatchEditorWidget, AWriteCutOffAfterSendingIsShownAsNotConfirmed) {
+  ASSERT_TRUE(connectAndSync());
+  open();
+  type(u"patch.channelStart"_s, u"8"_s);
+  type(u"patch.addressStart"_s, u"30"_s);
+  click(u"patch.submit"_s);
+  ASSERT_TRUE(stateBecomes(Kind::verifying));
+  model->disconnect();
+  ASSERT_TRUE(stateBecomes(Kind::sentUnconfirmed));
+  settle();
+  EXPECT_EQ(statusHeader(), u"Sent to Eos · Not Confirmed"_s);
+  EXPECT_TRUE(shown(u"patch.submission.sync"_s));
+  EXPECT_TRUE(shown(u"patch.submission.close"_s));
+  EXPECT_FALSE(part(u"patch.submit"_s)->isEnabled());
+  picture(u"status-sentUnconfirmed"_s);
+  click(u"patch.submission.close"_s);
+  EXPECT_TRUE(!editor || !editor->isVisible());
+}
+
+TEST_F(PatchEditorWidget, AModeChosenInTheSheetKeepsTheLabelAndAddresses) {
+  ASSERT_TRUE(connectAndSync());
+  open();
+  click(u"patch.operation.fixture"_s);
+  type(u"patch.channelStart"_s, u"9"_s);
+  type(u"patch.label"_s, u"<i>Beam</i>"_s);
+  type(u"patch.addressStart"_s, u"200"_s);
+  click(u"patch.fixture.choose"_s);
+  QPointer<PatchCatalogSheet> sheet = part<PatchCatalogSheet>(u"patch.catalogSheet"_s);
+  ASSERT_TRUE(sheet);
+  EXPECT_EQ(reportedToBrowser, model->eosFixtureLibraryVersion());
+  QTest::mouseClick(sheet->findChild<QWidget *>(u"standIn.choose"_s), Qt::LeftButton);
+  settle();
+  EXPECT_FALSE(sheet && sheet->isVisible());
+  EXPECT_EQ(text(u"patch.fixture.line1"_s), u"Acme Lights · Beam"_s);
+  EXPECT_EQ(text(u"patch.fixture.line2"_s), u"16 bit"_s);
+  EXPECT_EQ(text(u"patch.fixture.line3"_s), u"16 DMX addresses"_s);
+  EXPECT_EQ(text(u"patch.fixture.libraryNote"_s),
+            u"Matches Eos fixture library "_s + model->eosFixtureLibraryVersion().value_or(u""_s));
+  EXPECT_EQ(part<QLineEdit>(u"patch.label"_s)->text(), u"<i>Beam</i>"_s);
+  EXPECT_EQ(part<QLineEdit>(u"patch.addressStart"_s)->text(), u"200"_s);
+  EXPECT_EQ(text(u"patch.occupiedSpan"_s), u"U1 · 200–215"_s);
+  picture(u"fixture-chosen"_s);
+
+  // Cancelling another opening keeps the mode.
+  click(u"patch.fixture.choose"_s);
+  QPointer<PatchCatalogSheet> second = part<PatchCatalogSheet>(u"patch.catalogSheet"_s);
+  ASSERT_TRUE(second);
+  QTest::mouseClick(second->findChild<QWidget *>(u"standIn.cancel"_s), Qt::LeftButton);
+  settle();
+  EXPECT_EQ(browsersMade, 2);
+  EXPECT_EQ(text(u"patch.fixture.line1"_s), u"Acme Lights · Beam"_s);
+}
+
+TEST_F(PatchEditorWidget, TypedNumbersKeepOnlyTheirDigits) {
+  open();
+  auto *start = part<QLineEdit>(u"patch.channelStart"_s);
+  type(u"patch.channelStart"_s, u"1a2"_s);
+  EXPECT_EQ(start->text(), u"12"_s);
+  EXPECT_EQ(start->cursorPosition(), 2);
+  start->clear();
+  type(u"patch.channelStart"_s, u"-5"_s);
+  EXPECT_EQ(start->text(), u"5"_s);
+  start->selectAll();
+  type(u"patch.channelStart"_s, u"½"_s);
+  EXPECT_EQ(start->text(), QString());
+}
+
+}  // namespace
+}  // namespace tarnik::testing
