@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTcpServer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -53,6 +54,34 @@ TEST(ConnectionView, StatusFollowsTheManagerAndTheModelAgainstTheConsoleOverTCP)
   EXPECT_EQ(screen.text(u"connection.status.lastEosResponse"_s),
             timeOfDayText(*model.oscManager()->lastEosResponse()));
   EXPECT_EQ(screen.text(u"connection.configuration"_s), model.transportDescription());
+  model.disconnect();
+}
+
+// A console that is not up yet: the row shows the manager's own waiting text, then "Ready"
+// once a listener takes the port and the manager's next try gets through.
+TEST(ConnectionView, ManagerSocketShowsTheWaitingTextUntilTheConsoleListens) {
+  quint16 port = 0;
+  {
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+    port = probe.serverPort();
+  }
+  ConnectionScreen screen;
+  AppViewModel &model = *screen.model;
+  model.setConsoleIP(u"127.0.0.1"_s);
+  model.setTcpFraming(OSCTCPFraming::packetLength);
+  model.setCustomSendPort(QString::number(port));
+  model.connect();
+  ASSERT_TRUE(waitUntil([&] {
+    return screen.text(u"connection.status.managerSocket"_s).startsWith(u"Waiting to connect — "_s);
+  }));
+  EXPECT_EQ(screen.text(u"connection.status.managerSocket"_s),
+            model.oscManager()->connectionStateDescription());
+
+  QTcpServer console;
+  ASSERT_TRUE(console.listen(QHostAddress::LocalHost, port));
+  EXPECT_TRUE(
+      waitUntil([&] { return screen.text(u"connection.status.managerSocket"_s) == u"Ready"_s; }));
   model.disconnect();
 }
 
