@@ -8,6 +8,7 @@
 #include "CatalogDescriptions.h"
 #include "CatalogWriter.h"
 #include "RatioReporting.h"
+#include "SyntheticFixtureCatalog.h"
 #include "model/catalog/CatalogContainer.h"
 #include "model/catalog/FixtureCatalogDatabase.h"
 
@@ -32,39 +33,9 @@ const QByteArray &shippedCatalog() {
   return bytes;
 }
 
-// 2,000 makers of 50 models with 5 modes each, named the way fixture libraries name them.
+// The synthetic catalog's payload, written once.
 const QByteArray &largeCatalog() {
-  static const QByteArray payload = [] {
-    FixtureCatalogDescription catalog;
-    catalog.libraryVersion = "3.2.1.75";
-    catalog.libraryDate = "2024-05-01";
-    catalog.sourceFile = "synthetic.xml";
-    catalog.sourceSHA256 = QByteArray(64, 'a');
-    catalog.sourceBytes = 1;
-    const char *kinds[] = {"Spot", "Wash", "Beam", "Profile", "Fresnel", "Strip", "Par"};
-    const char *modes[] = {"Basic", "Standard", "Extended", "Pixel", "Studio"};
-    catalog.manufacturers.reserve(2'000);
-    catalog.models.reserve(100'000);
-    catalog.modes.reserve(500'000);
-    for (int maker = 0; maker < 2'000; ++maker) {
-      catalog.manufacturers.append(QStringLiteral("Maker_%1").arg(maker));
-      for (int model = 0; model < 50; ++model) {
-        const QString name = QStringLiteral("%1 %2")
-                                 .arg(QString::fromLatin1(kinds[model % 7]))
-                                 .arg(100 + model * 13 + maker);
-        catalog.models.append({quint32(maker), name});
-        for (int mode = 0; mode < 5; ++mode) {
-          const quint16 footprint = quint16(8 + 4 * ((model + mode) % 15));
-          const QString text = QString::fromLatin1(modes[mode]);
-          catalog.modes.append({QUuid::createUuidV5(QUuid(), QString::number(catalog.modes.size())),
-                                quint32(catalog.models.size() - 1), text,
-                                QString(name + u' ' + text).replace(u' ', u'_'), footprint,
-                                footprint, 0});
-        }
-      }
-    }
-    return writeFixturePayload(catalog);
-  }();
+  static const QByteArray payload = writeFixturePayload(syntheticFixtureCatalog());
   return payload;
 }
 

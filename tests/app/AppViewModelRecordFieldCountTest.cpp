@@ -6,38 +6,13 @@
 #include "app/CueReplyFields.h"
 #include "app/PatchPartReply.h"
 #include "link/OSCManagerTestSupport.h"
+#include "support/LogCapture.h"
 #include "support/QtPrinting.h"
-
-#include <QLoggingCategory>
 
 using namespace Qt::StringLiterals;
 
 namespace tarnik::testing {
 namespace {
-
-// Turns the model's log on, as QT_LOGGING_RULES would, and keeps its lines while it lives.
-class AppLogCapture {
- public:
-  AppLogCapture() {
-    lines().clear();
-    QLoggingCategory::setFilterRules(u"tarnik.app=true"_s);
-    previous_ = qInstallMessageHandler(&collect);
-  }
-  ~AppLogCapture() {
-    qInstallMessageHandler(previous_);
-    QLoggingCategory::setFilterRules(QString());
-  }
-  static QStringList &lines() {
-    static QStringList collected;
-    return collected;
-  }
-
- private:
-  static void collect(QtMsgType, const QMessageLogContext &context, const QString &text) {
-    if (qstrcmp(context.category, "tarnik.app") == 0) lines().append(text);
-  }
-  QtMessageHandler previous_ = nullptr;
-};
 
 // Every record of the show resized to count fields (the known ones first, then blanks).
 ConsoleShow resized(ConsoleShow show, qsizetype cueFields, qsizetype patchFields) {
@@ -72,7 +47,7 @@ TEST_F(RecordFieldCount, LongerRecordsSyncAndShorterOnesAreDroppedAndLogged) {
   for (const auto &row : cases) {
     SCOPED_TRACE(::testing::Message()
                  << row.cueFields << " cue fields, " << row.patchFields << " patch fields");
-    AppLogCapture log;
+    LogCapture log("tarnik.app");
     EosConsoleDouble console;
     console.setShow(resized(known, row.cueFields, row.patchFields));
     model = makeModel({.oscManager = makeManager(packetLengthCase)});

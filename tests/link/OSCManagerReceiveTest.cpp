@@ -2,8 +2,7 @@
 
 #include "OSCManagerTestSupport.h"
 #include "link/LinkLogging.h"
-
-#include <QLoggingCategory>
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,30 +12,6 @@ namespace {
 OSCMessage cue(int number) {
   return {QStringLiteral("/eos/out/event/cue/1/%1/fire").arg(number), {}};
 }
-
-// Turns the link's log on, as QT_LOGGING_RULES would, and keeps its lines while it lives.
-class LinkLogCapture {
- public:
-  LinkLogCapture() {
-    lines().clear();
-    QLoggingCategory::setFilterRules(QStringLiteral("tarnik.link.debug=true"));
-    previous_ = qInstallMessageHandler(&collect);
-  }
-  ~LinkLogCapture() {
-    qInstallMessageHandler(previous_);
-    QLoggingCategory::setFilterRules(QString());
-  }
-  static QStringList &lines() {
-    static QStringList collected;
-    return collected;
-  }
-
- private:
-  static void collect(QtMsgType, const QMessageLogContext &context, const QString &text) {
-    if (qstrcmp(context.category, "tarnik.link") == 0) lines().append(text);
-  }
-  QtMessageHandler previous_ = nullptr;
-};
 
 class OSCManagerReceiveTest : public ::testing::TestWithParam<TransportCase> {
  protected:
@@ -65,7 +40,7 @@ TEST_P(OSCManagerReceiveTest, BundleHandsOnEveryMessageInOrder) {
 
 TEST_P(OSCManagerReceiveTest, MalformedPacketBetweenGoodOnesIsReportedAndSkipped) {
   EXPECT_FALSE(tarnikLink().isDebugEnabled()) << "the link's log is off by default";
-  const LinkLogCapture log;
+  const LogCapture log("tarnik.link");
   console.delivery = EosConsoleDouble::Delivery::joined;
   console.sendPackets({cue(1).encoded(), QByteArray("not an OSC packet"), cue(2).encoded()});
   ASSERT_TRUE(waitForMessages(2));
@@ -73,9 +48,9 @@ TEST_P(OSCManagerReceiveTest, MalformedPacketBetweenGoodOnesIsReportedAndSkipped
   EXPECT_EQ(record->errors, QStringList{QStringLiteral("Received malformed OSC packet")});
   EXPECT_TRUE(manager->isConnected());
   // The log tells the size and never the bytes, which may be anything a peer sent.
-  EXPECT_TRUE(LinkLogCapture::lines().contains("dropped a malformed OSC packet of 17 bytes"))
-      << LinkLogCapture::lines().join('\n').toStdString();
-  EXPECT_FALSE(LinkLogCapture::lines().join('\n').contains("not an OSC"));
+  EXPECT_TRUE(LogCapture::lines().contains("dropped a malformed OSC packet of 17 bytes"))
+      << LogCapture::lines().join('\n').toStdString();
+  EXPECT_FALSE(LogCapture::lines().join('\n').contains("not an OSC"));
 }
 
 TEST_P(OSCManagerReceiveTest, ReceivedBytesCountEverythingReadBeforeDeFraming) {

@@ -1,11 +1,12 @@
 // The connection page of the real window under Xvfb: Connect and Disconnect clicked with the
 // pointer, against the console double.
 
-#include "XdoTool.h"
+#include "WorkspaceTestSupport.h"
 #include "app/AppViewModel.h"
 #include "link/OSCManager.h"
 #include "screens/connection/ConnectionView.h"
 #include "screens/support/Screenshots.h"
+#include "screens/support/XdoTool.h"
 #include "shell/MacWorkspaceView.h"
 #include "shell/TarnikApp.h"
 #include "support/EosConsoleDouble.h"
@@ -29,13 +30,7 @@ using testing::waitUntil;
 TEST(ConnectionActionsXServer, APersonConnectsToTheConsoleAndDisconnectsFromThePage) {
   testing::EosConsoleDouble console;
   TarnikApp app;
-  WorkspacePageFactories pages;
-  pages.connection = [](WorkspaceContext &context) -> QWidget * {
-    return new ConnectionView(context.app, [](const QString &, BonjourBrowseHandlers) {
-      return std::make_unique<QObject>();
-    });
-  };
-  MacWorkspaceView &window = app.openWindow(std::move(pages));
+  MacWorkspaceView &window = app.openWindow(testing::connectionPageWithoutBrowsing());
   // Whole on the X server's 1400 × 1000 screen, so every point of it can be clicked.
   window.setGeometry(0, 0, 1200, 800);
   window.show();

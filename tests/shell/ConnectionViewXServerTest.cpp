@@ -1,11 +1,12 @@
 // The connection page of the real window under Xvfb, typed into with real keys.
 
+#include "WorkspaceTestSupport.h"
 #include "app/AppViewModel.h"
 #include "screens/connection/ConnectionView.h"
 #include "screens/support/Screenshots.h"
+#include "screens/support/XdoTool.h"
 #include "shell/MacWorkspaceView.h"
 #include "shell/TarnikApp.h"
-#include "support/ProcessRunner.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
 
@@ -22,22 +23,13 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace Qt::StringLiterals;
+using testing::clickCentre;
 using testing::waitUntil;
-
-bool xdotool(const QStringList &arguments) {
-  const auto result = ProcessRunner::run(u"xdotool"_s, arguments, 20s);
-  return result && result->exitCode == 0;
-}
+using testing::xdotool;
 
 TEST(ConnectionViewXServer, TypedHostAndPortReachTheModelAndTheValidationLineFollowsEachKey) {
   TarnikApp app;
-  WorkspacePageFactories pages;
-  pages.connection = [](WorkspaceContext &context) -> QWidget * {
-    return new ConnectionView(context.app, [](const QString &, BonjourBrowseHandlers) {
-      return std::make_unique<QObject>();
-    });
-  };
-  MacWorkspaceView &window = app.openWindow(std::move(pages));
+  MacWorkspaceView &window = app.openWindow(testing::connectionPageWithoutBrowsing());
   window.resize(1200, 1000);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -48,9 +40,7 @@ TEST(ConnectionViewXServer, TypedHostAndPortReachTheModelAndTheValidationLineFol
   ASSERT_TRUE(host && port && validation);
   const QString wid = QString::number(window.winId());
   ASSERT_TRUE(xdotool({u"windowfocus"_s, u"--sync"_s, wid}));
-  const QPoint at = host->mapTo(&window, host->rect().center());
-  ASSERT_TRUE(xdotool({u"mousemove"_s, u"--window"_s, wid, QString::number(at.x()),
-                       QString::number(at.y()), u"click"_s, u"1"_s}));
+  ASSERT_TRUE(clickCentre(window, *host));
   ASSERT_TRUE(waitUntil([&] { return host->hasFocus(); }));
   EXPECT_EQ(validation->text(), u"Enter a console IP address or hostname."_s);
 
@@ -80,13 +70,7 @@ TEST(ConnectionViewXServer, TypedHostAndPortReachTheModelAndTheValidationLineFol
 // shows that it has the focus (its picture with the focus differs from the one without).
 TEST(ConnectionViewXServer, TabWalksThePageInReadingOrderAndEveryStopShowsItsFocus) {
   TarnikApp app;  // a first start lists the two example connections as saved ones
-  WorkspacePageFactories pages;
-  pages.connection = [](WorkspaceContext &context) -> QWidget * {
-    return new ConnectionView(context.app, [](const QString &, BonjourBrowseHandlers) {
-      return std::make_unique<QObject>();
-    });
-  };
-  MacWorkspaceView &window = app.openWindow(std::move(pages));
+  MacWorkspaceView &window = app.openWindow(testing::connectionPageWithoutBrowsing());
   window.resize(1200, 1000);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));

@@ -2,6 +2,7 @@
 
 #include "link/OSCEndpoint.h"
 #include "link/TarnikRelayServer.h"
+#include "screens/connection/ConnectionView.h"
 #include "shell/MacWorkspaceView.h"
 #include "support/EosConsoleDouble.h"
 
@@ -26,6 +27,18 @@ inline void startRelayTowards(TarnikRelayServer &relay, EosConsoleDouble &consol
   relay.start(OSCEndpoint::hostPort(QStringLiteral("127.0.0.1"),
                                     console.tcpPort(OSCTCPFraming::packetLength)),
               0, QString::fromLatin1(relayTestKey.toBase64()));
+}
+
+// The window's pages with a connection page that browses for nothing, so a test meets only
+// the console and the settings it sets up itself.
+inline WorkspacePageFactories connectionPageWithoutBrowsing() {
+  WorkspacePageFactories pages;
+  pages.connection = [](WorkspaceContext &context) -> QWidget * {
+    return new ConnectionView(context.app, [](const QString &, BonjourBrowseHandlers) {
+      return std::make_unique<QObject>();
+    });
+  };
+  return pages;
 }
 
 }  // namespace tarnik::testing

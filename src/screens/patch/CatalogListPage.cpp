@@ -36,4 +36,8 @@ void CatalogListPage::finishLookup(QList<CatalogRow> rows) {
 
 void CatalogListPage::loadFirstList() { load(field_->text()); }
 
+void CatalogListPage::onRowPressed(std::function<void(int)> action) {
+  connect(&results_->list(), &CatalogRowListView::rowPressed, this, std::move(action));
+}
+
 }  // namespace tarnik

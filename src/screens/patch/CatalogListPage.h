@@ -1,8 +1,12 @@
 #pragma once
 
+#include "model/catalog/FixtureCatalogStore.h"
+#include "screens/kit/KeyedTask.h"
 #include "screens/patch/CatalogRowListModel.h"
 
 #include <QWidget>
+
+#include <functional>
 
 class QLineEdit;
 
@@ -37,7 +41,31 @@ class CatalogListPage : public QWidget {
 
   CatalogResultsArea &results() { return *results_; }
 
+  // Starts a lookup in the catalog the store holds now and hands its items to show; with no
+  // catalog loaded, a lookup still on its way is dropped and show gets no items.
+  template <class Items, class Lookup, class Show>
+  void lookUp(KeyedTask<Items> &task, const FixtureCatalogStore &store, Lookup lookup, Show show) {
+    beginLookup();
+    const auto database = store.database();
+    if (!database) {
+      task.cancel();
+      show(Items());
+      return;
+    }
+    task.start(database, std::move(lookup), std::move(show));
+  }
+
+  // Hands the item under each pressed row to open; items is the list the rows show.
+  template <class Item, class Open>
+  void openPressedRows(const QList<Item> &items, Open open) {
+    onRowPressed([&items, open = std::move(open)](int row) {
+      if (row >= 0 && row < items.size()) open(items[row]);
+    });
+  }
+
  private:
+  void onRowPressed(std::function<void(int)> action);
+
   QLineEdit *field_;
   CatalogResultsArea *results_;
   bool isLoading_ = false;

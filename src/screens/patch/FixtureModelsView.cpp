@@ -3,7 +3,6 @@
 #include "model/catalog/FixtureCatalogStore.h"
 #include "screens/kit/NavigationStack.h"
 #include "screens/patch/CatalogChoice.h"
-#include "screens/patch/CatalogResultsArea.h"
 #include "screens/patch/FixtureModesView.h"
 
 namespace tarnik {
@@ -14,22 +13,13 @@ FixtureModelsView::FixtureModelsView(CatalogBrowserContext context,
       context_(std::move(context)),
       manufacturer_(std::move(manufacturer)),
       lookup_(this, *context_.executor) {
-  connect(&results().list(), &CatalogRowListView::rowPressed, this, [this](int row) {
-    if (row >= 0 && row < models_.size()) open(models_[row]);
-  });
+  openPressedRows(models_, [this](const FixtureCatalogModel &model) { open(model); });
   loadFirstList();
 }
 
 void FixtureModelsView::load(const QString &query) {
-  beginLookup();
-  const auto database = context_.store->database();
-  if (!database) {
-    lookup_.cancel();
-    show({});
-    return;
-  }
-  lookup_.start(
-      database,
+  lookUp(
+      lookup_, *context_.store,
       [manufacturer = manufacturer_.id, query](const FixtureCatalogDatabase &catalog) {
         return catalog.modelsOfManufacturer(manufacturer, query);
       },

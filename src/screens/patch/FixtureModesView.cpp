@@ -1,7 +1,6 @@
 #include "screens/patch/FixtureModesView.h"
 
 #include "model/catalog/FixtureCatalogStore.h"
-#include "screens/patch/CatalogResultsArea.h"
 #include "screens/patch/FixtureModeRow.h"
 
 namespace tarnik {
@@ -12,22 +11,13 @@ FixtureModesView::FixtureModesView(CatalogBrowserContext context, FixtureCatalog
       context_(std::move(context)),
       model_(std::move(model)),
       lookup_(this, *context_.executor) {
-  connect(&results().list(), &CatalogRowListView::rowPressed, this, [this](int row) {
-    if (row >= 0 && row < modes_.size()) context_.select(modes_[row]);
-  });
+  openPressedRows(modes_, [this](const FixtureCatalogMode &mode) { context_.select(mode); });
   loadFirstList();
 }
 
 void FixtureModesView::load(const QString &query) {
-  beginLookup();
-  const auto database = context_.store->database();
-  if (!database) {
-    lookup_.cancel();
-    show({});
-    return;
-  }
-  lookup_.start(
-      database,
+  lookUp(
+      lookup_, *context_.store,
       [model = model_.id, query](const FixtureCatalogDatabase &catalog) {
         return catalog.modesOfModel(model, query, modeLimit);
       },

@@ -6,18 +6,8 @@
 
 namespace tarnik::catalogtest {
 
-QUuid numberedId(quint64 n) {
-  return QUuid::fromString(
-      QStringLiteral("00000000-0000-0000-0000-%1").arg(n, 12, 16, QLatin1Char('0')));
-}
-
 FixtureCatalogDescription smallFixtureCatalog() {
-  FixtureCatalogDescription catalog;
-  catalog.libraryVersion = "3.2.1.75";
-  catalog.libraryDate = "2024-05-01";
-  catalog.sourceFile = "library.xml";
-  catalog.sourceSHA256 = QByteArray(64, 'a');
-  catalog.sourceBytes = 1234;
+  FixtureCatalogDescription catalog = emptyFixtureCatalog();
   catalog.manufacturers = {"Acme", "Beta Lights"};
   catalog.models = {{0, "Spot 300"}, {0, "Wash 1"}, {1, "Bar"}};
   catalog.modes = {

@@ -4,6 +4,7 @@
 
 #include "CatalogDescriptions.h"
 #include "CatalogWriter.h"
+#include "support/TestFixtureCatalogs.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,9 +12,6 @@
 #include <QUuid>
 
 namespace tarnik::catalogtest {
-
-// 00000000-0000-0000-0000-<n as 12 hexadecimal digits>
-QUuid numberedId(quint64 n);
 
 // Two manufacturers ("Acme" with models "Spot 300" and "Wash 1", "Beta Lights" with
 // "Bar"), modes 0 and 1 on Spot 300, mode 2 on Wash 1, mode 3 on Bar.

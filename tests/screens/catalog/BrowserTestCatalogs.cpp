@@ -1,31 +1,17 @@
 #include "BrowserTestCatalogs.h"
 
 #include "CatalogWriter.h"
+#include "support/TestFixtureCatalogs.h"
 
 #include <QFile>
 #include <QTest>
-#include <QUuid>
 
 #include <gtest/gtest.h>
 
 namespace tarnik::catalogtest {
 
-namespace {
-
-QUuid numberedId(quint64 n) {
-  return QUuid::fromString(
-      QStringLiteral("00000000-0000-0000-0000-%1").arg(n, 12, 16, QLatin1Char('0')));
-}
-
-}  // namespace
-
 FixtureCatalogDescription browserCatalog() {
-  FixtureCatalogDescription catalog;
-  catalog.libraryVersion = "3.2.1.75";
-  catalog.libraryDate = "2024-05-01";
-  catalog.sourceFile = "library.xml";
-  catalog.sourceSHA256 = QByteArray(64, 'a');
-  catalog.sourceBytes = 1234;
+  FixtureCatalogDescription catalog = emptyFixtureCatalog();
   catalog.manufacturers = {"Acme", "Bulk", "Clay_Paky"};
   // Models grouped by manufacturer, modes by model, as a catalog keeps them.
   catalog.models = {

@@ -1,6 +1,7 @@
 // The browser under a real X server, typed into with real keys as fast as a person types.
 
 #include "CatalogBrowser.h"
+#include "screens/support/XdoTool.h"
 #include "support/ProcessRunner.h"
 #include "support/QtTestApplication.h"
 
@@ -13,12 +14,9 @@ namespace tarnik {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::clickCentre;
 using testing::waitUntil;
-
-bool xdotool(const QStringList &arguments) {
-  const auto result = ProcessRunner::run(QStringLiteral("xdotool"), arguments, 20s);
-  return result && result->exitCode == 0;
-}
+using testing::xdotool;
 
 TEST(FixtureCatalogXServer, FastTypingKeepsTheWindowResponsiveAndEndsWithTheLastTextsModes) {
   catalogtest::CatalogBrowser browser({});
@@ -28,9 +26,7 @@ TEST(FixtureCatalogXServer, FastTypingKeepsTheWindowResponsiveAndEndsWithTheLast
   QLineEdit *field = browser.field("fixture.catalog");
   const QString window = QString::number(browser.view.winId());
   ASSERT_TRUE(xdotool({"windowfocus", "--sync", window}));
-  const QPoint at = field->mapTo(&browser.view, field->rect().center());
-  ASSERT_TRUE(xdotool({"mousemove", "--window", window, QString::number(at.x()),
-                       QString::number(at.y()), "click", "1"}));
+  ASSERT_TRUE(clickCentre(browser.view, *field));
   ASSERT_TRUE(waitUntil([&] { return field->hasFocus(); }));
 
   // A beat on the GUI thread: the longest gap between its ticks is how long the window

@@ -2,7 +2,7 @@
 // up through xdotool reach the console double as the throttled levels and the final one.
 
 #include "ChannelPageTestSupport.h"
-#include "support/ProcessRunner.h"
+#include "screens/support/XdoTool.h"
 
 #include <QTest>
 
@@ -13,11 +13,6 @@ using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
 using ChannelDragXServer = ChannelPageTest;
-
-bool xdotool(const QStringList &arguments) {
-  const auto result = ProcessRunner::run(u"xdotool"_s, arguments, 20s);
-  return result && result->exitCode == 0;
-}
 
 TEST_F(ChannelDragXServer, ARealDragSendsThrottledLevelsAndTheFinalOne) {
   ASSERT_TRUE(prepareChannelFive());

@@ -5,7 +5,7 @@
 #include "screens/live/CueDetailView.h"
 #include "screens/live/CueListModel.h"
 #include "screens/live/CueView.h"
-#include "support/ProcessRunner.h"
+#include "screens/support/XdoTool.h"
 
 #include <QListView>
 #include <QMessageBox>
@@ -18,11 +18,6 @@ using namespace std::chrono_literals;
 
 namespace tarnik::testing {
 namespace {
-
-bool xdotool(const QStringList &arguments) {
-  const auto result = ProcessRunner::run(u"xdotool"_s, arguments, 20s);
-  return result && result->exitCode == 0;
-}
 
 using RowKind = CueListModel::RowKind;
 

@@ -2,7 +2,7 @@
 
 #include "SyncedCueConsole.h"
 #include "screens/live/CuePlaybackBar.h"
-#include "support/ProcessRunner.h"
+#include "screens/support/XdoTool.h"
 
 #include <QAbstractButton>
 #include <QTest>
@@ -15,11 +15,6 @@ using namespace std::chrono_literals;
 namespace tarnik::testing {
 namespace {
 
-bool xdotool(const QStringList &arguments) {
-  const auto result = ProcessRunner::run(u"xdotool"_s, arguments, 20s);
-  return result && result->exitCode == 0;
-}
-
 TEST(GoButtonXServer, AClickOnGoFiresCueListOne) {
   SyncedCueConsole console;
   CuePlaybackBar bar(*console.model);
@@ -30,9 +25,7 @@ TEST(GoButtonXServer, AClickOnGoFiresCueListOne) {
   bar.setNextCue(Cue{.number = u"12"_s});
   auto *go = bar.findChild<QAbstractButton *>(u"cues.playback.go"_s);
   ASSERT_TRUE(waitUntil([&] { return go->isEnabled(); }));
-  const QPoint at = go->mapTo(&bar, go->rect().center());
-  ASSERT_TRUE(xdotool({u"mousemove"_s, u"--window"_s, QString::number(bar.winId()),
-                       QString::number(at.x()), QString::number(at.y()), u"click"_s, u"1"_s}));
+  ASSERT_TRUE(clickCentre(bar, *go));
   EXPECT_TRUE(
       waitUntil([&] { return console.console.requests(u"/eos/cues/1/fire"_s).size() == 1; }));
   EXPECT_EQ(console.model->commandHistory().last().text, u"Go"_s);

@@ -1,7 +1,7 @@
 // The editor under a real X server: what a person types into a number field.
 
 #include "EditorTestSupport.h"
-#include "support/ProcessRunner.h"
+#include "screens/support/XdoTool.h"
 #include "support/QtPrinting.h"
 
 #include <QLineEdit>
@@ -13,19 +13,12 @@ using namespace std::chrono_literals;
 
 using PatchEditorXServer = EditorTest;
 
-bool xdotool(const QStringList &arguments) {
-  const auto result = ProcessRunner::run(u"xdotool"_s, arguments, 20s);
-  return result && result->exitCode == 0;
-}
-
 TEST_F(PatchEditorXServer, TypingOneAToTwoLeavesTwelveWithTheCursorAtTheEnd) {
   open();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(editor));
   auto *start = part<QLineEdit>(u"patch.channelStart"_s);
+  ASSERT_TRUE(clickCentre(*editor, *start));
   const QString window = QString::number(editor->winId());
-  const QPoint at = start->mapTo(editor, start->rect().center());
-  ASSERT_TRUE(xdotool({u"mousemove"_s, u"--window"_s, window, QString::number(at.x()),
-                       QString::number(at.y()), u"click"_s, u"1"_s}));
   ASSERT_TRUE(waitUntil([&] { return start->hasFocus(); }));
   ASSERT_TRUE(xdotool({u"type"_s, u"--window"_s, window, u"--delay"_s, u"30"_s, u"1a2"_s}));
   EXPECT_TRUE(waitUntil([&] { return start->text() == u"12"_s; })) << start->text().toStdString();

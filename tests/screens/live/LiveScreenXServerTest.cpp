@@ -2,7 +2,7 @@
 // alert, and the wheel scrolling a column taller than the window.
 
 #include "LiveScreenTestSupport.h"
-#include "support/ProcessRunner.h"
+#include "screens/support/XdoTool.h"
 
 #include <QScrollArea>
 #include <QScrollBar>
@@ -16,21 +16,10 @@ using namespace std::chrono_literals;
 
 using LiveScreenXServer = LiveScreenTest;
 
-bool xdotool(const QStringList &arguments) {
-  const auto result = ProcessRunner::run(u"xdotool"_s, arguments, 20s);
-  return result && result->exitCode == 0;
-}
-
-bool clickAt(QWidget &window, QWidget &target, const QString &button = u"1"_s) {
-  const QPoint at = target.mapTo(&window, target.rect().center());
-  return xdotool({u"mousemove"_s, u"--window"_s, QString::number(window.winId()),
-                  QString::number(at.x()), QString::number(at.y()), u"click"_s, button});
-}
-
 TEST_F(LiveScreenXServer, AClickOnTheFlashlightOpensTheAlertAndReturnClosesIt) {
   makeView();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
-  ASSERT_TRUE(clickAt(*view, *symbolButton(u"live.header.torch"_s)));
+  ASSERT_TRUE(clickCentre(*view, *symbolButton(u"live.header.torch"_s)));
   ASSERT_TRUE(waitUntil([&] { return alertShown(); }));
   EXPECT_EQ(torchAlert()->windowTitle(), u"Flashlight unavailable"_s);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(torchAlert()));
@@ -51,7 +40,7 @@ TEST_F(LiveScreenXServer, TheWheelScrollsATallColumnWithNoScrollBarShown) {
   EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible());
   EXPECT_EQ(scroll->verticalScrollBar()->value(), 0);
   // Button 5 is the wheel turned towards the user.
-  ASSERT_TRUE(clickAt(*view, *commandLine(), u"5"_s));
+  ASSERT_TRUE(clickCentre(*view, *commandLine(), u"5"_s));
   EXPECT_TRUE(waitUntil([&] { return scroll->verticalScrollBar()->value() > 0; }));
 }
 

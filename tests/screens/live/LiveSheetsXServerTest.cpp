@@ -3,7 +3,7 @@
 
 #include "LiveScreenTestSupport.h"
 #include "screens/live/CommandHistoryView.h"
-#include "support/ProcessRunner.h"
+#include "screens/support/XdoTool.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -17,11 +17,6 @@ using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
 using LiveSheetsXServer = LiveScreenTest;
-
-bool xdotool(const QStringList &arguments) {
-  const auto result = ProcessRunner::run(u"xdotool"_s, arguments, 20s);
-  return result && result->exitCode == 0;
-}
 
 TEST_F(LiveSheetsXServer, ADraggedRowTextIsCopiedAndEscapeClosesTheSheet) {
   makeView();

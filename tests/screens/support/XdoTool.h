@@ -1,6 +1,6 @@
 #pragma once
 
-// Real input under the X server of with-xvfb.sh: xdotool moves the pointer and clicks.
+// Real input under the X server of with-xvfb.sh: xdotool moves the pointer, clicks and types.
 
 #include "support/ProcessRunner.h"
 
@@ -17,12 +17,14 @@ inline bool xdotool(const QStringList &arguments) {
   return result && result->exitCode == 0;
 }
 
-// A left click in the middle of a widget of the window, as a person makes it.
-inline bool clickCentre(QWidget &window, const QWidget &target) {
+// A click in the middle of a widget of the window, as a person makes it: button 1 is the
+// left one, 4 and 5 turn the wheel up and down.
+inline bool clickCentre(QWidget &window, const QWidget &target,
+                        const QString &button = QStringLiteral("1")) {
   const QPoint at = target.mapTo(&window, target.rect().center());
   return xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"),
                   QString::number(window.winId()), QString::number(at.x()), QString::number(at.y()),
-                  QStringLiteral("click"), QStringLiteral("1")});
+                  QStringLiteral("click"), button});
 }
 
 }  // namespace tarnik::testing
