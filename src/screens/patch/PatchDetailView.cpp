@@ -11,6 +11,7 @@
 #include "screens/patch/FixtureModuleCard.h"
 #include "screens/patch/FixtureParkModule.h"
 #include "screens/patch/IntensityReadings.h"
+#include "screens/patch/PatchEditorView.h"
 #include "screens/patch/ViewerModeModule.h"
 
 #include <QHBoxLayout>
@@ -127,6 +128,9 @@ PatchDetailView::PatchDetailView(AppViewModel &model, const Channel &channel,
   page->addWidget(scroll);
 
   toolbar_ = makeToolbar();
+  connect(this, &PatchDetailView::editPatchRequested, this, [this](const Channel &edited) {
+    if (model_) openPatchChannelSheet(*model_, edited, this, {});
+  });
 
   refresh_ = new ScreenRefresh(this, [this] { redraw(); });
   refresh_->observe(model);

@@ -48,7 +48,7 @@ class PatchDetailView : public QWidget {
   QWidget *toolbar() const { return toolbar_; }
 
  signals:
-  // "Edit Patch": the patch editor's sheet for this channel.
+  // "Edit Patch": the page opens the patch editor's sheet for this channel over itself.
   void editPatchRequested(const tarnik::Channel &channel);
 
  protected:

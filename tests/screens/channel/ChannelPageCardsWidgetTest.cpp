@@ -1,7 +1,11 @@
-// The cards a channel's page stacks under its intensity control: parameters, address and park,
-// each framed under its title and fed from the page's own redraws.
+// The cards a channel's page stacks under its intensity control (parameters, address and park,
+// each framed under its title and fed from the page's own redraws), and "Edit Patch".
 
 #include "ChannelPageTestSupport.h"
+#include "screens/patch/PatchEditorView.h"
+
+#include <QAction>
+#include <QLineEdit>
 
 using namespace Qt::StringLiterals;
 
@@ -32,6 +36,18 @@ TEST_F(ChannelPageCardsWidget, StacksParametersAddressAndParkBelowTheIntensityIn
   EXPECT_EQ(text(u"fixture.park.title"_s), u"Unavailable"_s);
   EXPECT_TRUE(find(u"fixture.park.check"_s)->isVisibleTo(page.get()));
   saveScreenshot(*page, u"channel-page-cards"_s);
+}
+
+TEST_F(ChannelPageCardsWidget, EditPatchOpensTheEditorForThatChannel) {
+  ASSERT_TRUE(prepareChannelFive());
+  find<QAction>(u"patch.channel.editPatch"_s)->trigger();
+  settle();
+  auto *editor = find<PatchEditorView>(u"patch.editor"_s);
+  ASSERT_TRUE(editor);
+  EXPECT_TRUE(editor->isVisible());
+  auto *channelStart = editor->findChild<QLineEdit *>(u"patch.channelStart"_s);
+  ASSERT_TRUE(channelStart);
+  EXPECT_EQ(channelStart->text(), u"5"_s);
 }
 
 }  // namespace
