@@ -129,7 +129,7 @@ PatchDetailView::PatchDetailView(AppViewModel &model, const Channel &channel,
 
   toolbar_ = makeToolbar();
   connect(this, &PatchDetailView::editPatchRequested, this, [this](const Channel &edited) {
-    if (model_) openPatchChannelSheet(*model_, edited, this, {});
+    if (model_) openPatchChannelSheet(*model_, edited, this, standardCatalogBrowser());
   });
 
   refresh_ = new ScreenRefresh(this, [this] { redraw(); });
