@@ -223,7 +223,11 @@ bool PatchDetailView::isControllable() const {
 }
 
 FixtureControlModules::Inputs PatchDetailView::controlInputs(const Channel &channel) const {
-  if (!model_) return {.channel = channel};
+  if (!model_)
+    return {.channel = channel,
+            .reportedFixtureLibraryVersion = std::nullopt,
+            .canControl = false,
+            .isViewerMode = false};
   return {.channel = channel,
           .reportedFixtureLibraryVersion = model_->eosFixtureLibraryVersion(),
           .canControl = isControllable(),
