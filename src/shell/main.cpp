@@ -18,7 +18,7 @@ int main(int argc, char **argv) {
   pages.patch = [](tarnik::WorkspaceContext &context) -> QWidget * {
     tarnik::PatchView::Destinations destinations;
     destinations.newPatchEditor = [](tarnik::AppViewModel &app, QWidget *page) {
-      tarnik::openPatchEditor(app, std::nullopt, page, {});
+      tarnik::openPatchEditor(app, std::nullopt, page, tarnik::standardCatalogBrowser());
     };
     return new tarnik::PatchView(context.app, std::move(destinations));
   };

@@ -1,11 +1,21 @@
 #include "screens/patch/PatchCatalogSheet.h"
 
+#include "screens/patch/FixtureCatalogView.h"
+
 #include <QPointer>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
 namespace tarnik {
+
+FixtureCatalogBrowserFactory standardCatalogBrowser() {
+  return [](FixtureCatalogStore &store, const std::optional<QString> &reportedVersion,
+            std::function<void(const PatchFixtureChoice &)> onSelect,
+            std::function<void()> onCancel) -> QWidget * {
+    return new FixtureCatalogView(store, reportedVersion, std::move(onSelect), std::move(onCancel));
+  };
+}
 
 PatchCatalogSheet::PatchCatalogSheet(const FixtureCatalogBrowserFactory &makeBrowser,
                                      FixtureCatalogStore &store,

@@ -18,6 +18,9 @@ using FixtureCatalogBrowserFactory = std::function<QWidget *(
     FixtureCatalogStore &store, const std::optional<QString> &reportedVersion,
     std::function<void(const PatchFixtureChoice &)> onSelect, std::function<void()> onCancel)>;
 
+// The bundled fixture library's browser (`FixtureCatalogView`), as the program opens it.
+FixtureCatalogBrowserFactory standardCatalogBrowser();
+
 // The sheet the editor's fixture-mode button opens, a new one per press, window-modal over
 // the editor and gone once closed. A chosen mode is handed on once and closes the sheet;
 // "Cancel", Escape or the close button leave the editor's choice as it was.

@@ -3,11 +3,15 @@
 #include "app/AppViewModel.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
+#include "screens/patch/ChannelAddressModule.h"
 #include "screens/patch/ChannelDetailStyle.h"
 #include "screens/patch/ChannelSummaryModule.h"
+#include "screens/patch/FixtureControlModules.h"
 #include "screens/patch/FixtureIntensityControlModule.h"
 #include "screens/patch/FixtureModuleCard.h"
+#include "screens/patch/FixtureParkModule.h"
 #include "screens/patch/IntensityReadings.h"
+#include "screens/patch/PatchEditorView.h"
 #include "screens/patch/ViewerModeModule.h"
 
 #include <QHBoxLayout>
@@ -62,6 +66,22 @@ PatchDetailView::PatchDetailView(AppViewModel &model, const Channel &channel,
        .setDragging = [this](bool dragging) { flow_.setAdjusting(dragging); }},
       content);
   viewerNotice_ = new ViewerModeModule(content);
+  controlModules_ = new FixtureControlModules(
+      model.fixtureControls(), model.fixtureParameterCatalog(), CatalogResourceLocator::standard(),
+      [](const QString &title, QWidget *module) { return new FixtureModuleCard(title, module); },
+      controlInputs(channel), KeyedTaskExecutor::threadPool(), content);
+  controlModules_->observe(model);
+  address_ = new ChannelAddressModule(channel);
+  park_ = new FixtureParkModule(
+      model.fixtureControls(), channel.number,
+      {.canControl = [this] { return isControllable(); },
+       .canCheckParkState = [this] { return model_ && model_->parkSessionPreconditions(); },
+       .isCheckingParkState = [this] { return model_ && model_->isRefreshingParkedChannels(); },
+       .checkParkState =
+           [this] {
+             if (model_) model_->refreshParkedChannels(0, std::nullopt);
+           }});
+  park_->observe(model);
 
   LevelScrubber *scrubber = intensity_->scrubber();
   // The scrubber writes the level itself; each report also redraws the value beside it.
@@ -87,6 +107,9 @@ PatchDetailView::PatchDetailView(AppViewModel &model, const Channel &channel,
   stack->addWidget(liveControlsCard_);
   stack->addWidget(intensity_);
   stack->addWidget(viewerNotice_);
+  stack->addWidget(controlModules_);
+  stack->addWidget(new FixtureModuleCard(ChannelAddressModule::title(), address_));
+  stack->addWidget(new FixtureModuleCard(FixtureParkModule::title(), park_));
   stack->addStretch(1);
 
   auto *scroll = new QScrollArea(this);
@@ -105,6 +128,9 @@ PatchDetailView::PatchDetailView(AppViewModel &model, const Channel &channel,
   page->addWidget(scroll);
 
   toolbar_ = makeToolbar();
+  connect(this, &PatchDetailView::editPatchRequested, this, [this](const Channel &edited) {
+    if (model_) openPatchChannelSheet(*model_, edited, this, standardCatalogBrowser());
+  });
 
   refresh_ = new ScreenRefresh(this, [this] { redraw(); });
   refresh_->observe(model);
@@ -196,6 +222,18 @@ bool PatchDetailView::isControllable() const {
   return model_ && model_->canControlFixtures() && model_->isFixtureControlReady();
 }
 
+FixtureControlModules::Inputs PatchDetailView::controlInputs(const Channel &channel) const {
+  if (!model_)
+    return {.channel = channel,
+            .reportedFixtureLibraryVersion = std::nullopt,
+            .canControl = false,
+            .isViewerMode = false};
+  return {.channel = channel,
+          .reportedFixtureLibraryVersion = model_->eosFixtureLibraryVersion(),
+          .canControl = isControllable(),
+          .isViewerMode = model_->interactionMode() == InteractionMode::viewer};
+}
+
 qint64 PatchDetailView::displayedIntensity() const {
   return tarnik::displayedIntensity(channelState(), currentChannel());
 }
@@ -261,6 +299,10 @@ void PatchDetailView::redraw() {
     intensity_->showState(intensityModuleChoice(state, channel, controllable), flow_.intensity(),
                           controllable, flow_.isAdjusting(), pendingIntensity(state).has_value());
   }
+
+  controlModules_->setInputs(controlInputs(channel));
+  address_->setChannel(channel);
+  park_->setChannelNumber(channel.number);
 
   actions_->setVisible(!viewer);
   identify_->setEnabled(controllable);

@@ -2,6 +2,7 @@
 
 #include "model/Channel.h"
 #include "operations/FixtureControlState.h"
+#include "screens/patch/FixtureControlModules.h"
 #include "screens/patch/IntensityFlow.h"
 #include "screens/patch/LastSeenValue.h"
 
@@ -17,13 +18,16 @@ class QToolButton;
 namespace tarnik {
 
 class AppViewModel;
+class ChannelAddressModule;
 class ChannelSummaryModule;
 class FixtureIntensityControlModule;
+class FixtureParkModule;
 class ScreenRefresh;
 class ViewerModeModule;
 
 // One patched channel's page: its summary, the Live-control status until Live controls are
-// ready, its intensity (or the viewer-mode notice), and the "Channel actions" menu. The page
+// ready, its intensity (or the viewer-mode notice), the parameters, address and park cards,
+// and the "Channel actions" menu. The page
 // holds the level its scrubber shows and drives the channel's intensity live, rate-limited,
 // through the model; the shown level follows the pending write and then the console's
 // readback. Push it with its title and toolbar:
@@ -44,7 +48,7 @@ class PatchDetailView : public QWidget {
   QWidget *toolbar() const { return toolbar_; }
 
  signals:
-  // "Edit Patch": the patch editor's sheet for this channel.
+  // "Edit Patch": the page opens the patch editor's sheet for this channel over itself.
   void editPatchRequested(const tarnik::Channel &channel);
 
  protected:
@@ -54,6 +58,7 @@ class PatchDetailView : public QWidget {
   Channel currentChannel() const;
   std::optional<FixtureControlState> channelState() const;
   bool isControllable() const;
+  FixtureControlModules::Inputs controlInputs(const Channel &channel) const;
   qint64 displayedIntensity() const;
   QWidget *makeLiveControlsCard();
   QWidget *makeToolbar();
@@ -71,6 +76,9 @@ class PatchDetailView : public QWidget {
   QPushButton *retryLiveControls_;
   FixtureIntensityControlModule *intensity_;
   ViewerModeModule *viewerNotice_;
+  FixtureControlModules *controlModules_;
+  ChannelAddressModule *address_;
+  FixtureParkModule *park_;
   QWidget *toolbar_;
   QToolButton *actions_;
   QAction *identify_;

@@ -1,8 +1,10 @@
 // The patch editor offscreen, against the console double's patch table: the forms, a dimmer
 // range written and confirmed from the list's add button, conflicts, the replacement
-// question, failures, the catalog sheet and the typed numbers.
+// question, failures, the catalog sheet (with a stand-in and with the program's own browser) and
+// the typed numbers.
 
 #include "EditorTestSupport.h"
+#include "screens/patch/FixtureCatalogView.h"
 #include "screens/patch/PatchCatalogSheet.h"
 #include "screens/patch/PatchView.h"
 #include "support/QtPrinting.h"
@@ -250,6 +252,19 @@ TEST_F(PatchEditorWidget, AModeChosenInTheSheetKeepsTheLabelAndAddresses) {
   settle();
   EXPECT_EQ(browsersMade, 2);
   EXPECT_EQ(text(u"patch.fixture.line1"_s), u"Acme Lights · Beam"_s);
+}
+
+TEST_F(PatchEditorWidget, TheProgramsBrowserEnablesTheModeButtonAndOpensTheFixtureLibrary) {
+  ASSERT_TRUE(connectAndSync());
+  editor = openPatchEditor(*model, std::nullopt, &page, standardCatalogBrowser());
+  settle();
+  click(u"patch.operation.fixture"_s);
+  ASSERT_TRUE(part(u"patch.fixture.choose"_s)->isEnabled());
+  click(u"patch.fixture.choose"_s);
+  auto *sheet = part<PatchCatalogSheet>(u"patch.catalogSheet"_s);
+  ASSERT_TRUE(sheet);
+  EXPECT_TRUE(sheet->isVisible());
+  EXPECT_TRUE(sheet->findChild<FixtureCatalogView *>());
 }
 
 TEST_F(PatchEditorWidget, TypedNumbersKeepOnlyTheirDigits) {
