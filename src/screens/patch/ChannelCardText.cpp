@@ -1,5 +1,7 @@
 #include "screens/patch/ChannelCardText.h"
 
+#include "screens/patch/ChannelDetailStyle.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QLabel>
@@ -31,11 +33,11 @@ void styleCardLabel(QLabel &label, ChannelCardTextStyle style, ChannelCardTextTo
   font.setWeight(semibold ? QFont::DemiBold : QFont::Normal);
   label.setFont(font);
   if (tone == ChannelCardTextTone::primary) return;
-  QPalette palette = label.palette();
-  QColor color = palette.color(QPalette::WindowText);
+  // Toned from the channel page's own light text: a label is styled before it is placed on
+  // the page, so its palette then is still the application's, dark text meant for light ground.
+  QColor color = ChannelDetailStyle::primaryText;
   color.setAlphaF(tone == ChannelCardTextTone::secondary ? 0.62 : 0.38);
-  palette.setColor(QPalette::WindowText, color);
-  label.setPalette(palette);
+  ChannelDetailStyle::setTextColor(label, color);
 }
 
 }  // namespace tarnik
