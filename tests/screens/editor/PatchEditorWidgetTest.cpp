@@ -4,6 +4,7 @@
 // the typed numbers.
 
 #include "EditorTestSupport.h"
+#include "screens/patch/CatalogRowListView.h"
 #include "screens/patch/FixtureCatalogView.h"
 #include "screens/patch/PatchCatalogSheet.h"
 #include "screens/patch/PatchView.h"
@@ -254,17 +255,56 @@ TEST_F(PatchEditorWidget, AModeChosenInTheSheetKeepsTheLabelAndAddresses) {
   EXPECT_EQ(text(u"patch.fixture.line1"_s), u"Acme Lights · Beam"_s);
 }
 
-TEST_F(PatchEditorWidget, TheProgramsBrowserEnablesTheModeButtonAndOpensTheFixtureLibrary) {
+// The program's own browser: a mode found in the bundled library by its model name, patched
+// on a free channel and read back by Eos.
+TEST_F(PatchEditorWidget, AModePickedInTheFixtureLibraryIsPatchedUntilEosConfirmsIt) {
   ASSERT_TRUE(connectAndSync());
   editor = openPatchEditor(*model, std::nullopt, &page, standardCatalogBrowser());
+  editor->resize(520, 900);
   settle();
   click(u"patch.operation.fixture"_s);
   ASSERT_TRUE(part(u"patch.fixture.choose"_s)->isEnabled());
   click(u"patch.fixture.choose"_s);
-  auto *sheet = part<PatchCatalogSheet>(u"patch.catalogSheet"_s);
+  QPointer<PatchCatalogSheet> sheet = part<PatchCatalogSheet>(u"patch.catalogSheet"_s);
   ASSERT_TRUE(sheet);
   EXPECT_TRUE(sheet->isVisible());
-  EXPECT_TRUE(sheet->findChild<FixtureCatalogView *>());
+  ASSERT_TRUE(sheet->findChild<FixtureCatalogView *>());
+  ASSERT_TRUE(waitUntil([&] {
+    auto *field = sheet->findChild<QLineEdit *>(u"fixture.catalog.search"_s);
+    return field && field->isVisibleTo(sheet);
+  }));
+  QTest::keyClicks(sheet->findChild<QLineEdit *>(u"fixture.catalog.search"_s), u"MAC250 Entour"_s);
+  auto *results = sheet->findChild<CatalogRowListView *>(u"fixture.catalog.results.list"_s);
+  ASSERT_TRUE(results);
+  ASSERT_TRUE(
+      waitUntil([&] { return results->isVisibleTo(sheet) && results->model()->rowCount(); }));
+  const QString subtitle = results->rows().rows()[0].subtitle;
+  ASSERT_TRUE(
+      waitUntil([&] { return results->visualRect(results->model()->index(0, 0)).isValid(); }));
+  QTest::mouseClick(results->viewport(), Qt::LeftButton, {},
+                    results->visualRect(results->model()->index(0, 0)).center());
+  settle();
+  EXPECT_FALSE(sheet && sheet->isVisible());
+  EXPECT_EQ(text(u"patch.fixture.line1"_s), subtitle);
+  // Eos knows each type's footprint from its own library; the double learns it here, under
+  // the type name as Eos shows it: the model, then the mode.
+  const qsizetype footprint = text(u"patch.fixture.line3"_s).section(u' ', 0, 0).toLongLong();
+  ASSERT_GT(footprint, 1);
+  console.footprints.insert(subtitle.section(u" · "_s, 1) + u' ' + text(u"patch.fixture.line2"_s),
+                            int(footprint));
+
+  type(u"patch.channelStart"_s, u"301"_s);
+  type(u"patch.addressStart"_s, u"301"_s);
+  settle();
+  ASSERT_TRUE(part(u"patch.submit"_s)->isEnabled());
+  click(u"patch.submit"_s);
+  ASSERT_TRUE(waitUntil([&] {
+    const Kind kind = model->patchSubmissionState().kind;
+    return kind == Kind::confirmed || kind == Kind::failed || kind == Kind::sentUnconfirmed;
+  }));
+  EXPECT_EQ(model->patchSubmissionState().kind, Kind::confirmed)
+      << model->patchSubmissionState().text.toStdString();
+  EXPECT_FALSE(console.show().channelParts(301).isEmpty());
 }
 
 TEST_F(PatchEditorWidget, TypedNumbersKeepOnlyTheirDigits) {
