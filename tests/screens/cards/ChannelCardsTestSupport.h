@@ -6,12 +6,13 @@
 // pictures by a plain titled box.
 
 #include "app/AppViewModel.h"
+#include "screens/patch/ChannelDetailStyle.h"
+#include "screens/patch/FixtureModuleCard.h"
 #include "screens/support/Screenshots.h"
 #include "support/EosConsoleDouble.h"
 #include "support/ManualLevelCommandScheduler.h"
 #include "support/QtTestApplication.h"
 
-#include <QGroupBox>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,6 +32,21 @@ inline EosConsoleDouble::FixtureChannel spotFixture() {
                      {QStringLiteral("Tilt"), 1234.5, 0, 65535},
                      {QStringLiteral("Zoom"), 12, 12, 12}};
   return spot;
+}
+
+// The channel page's dark ground, so the cards look as they do on the page.
+inline std::unique_ptr<QWidget> channelPageGround() {
+  auto ground = std::make_unique<QWidget>();
+  QPalette dark = ground->palette();
+  dark.setColor(QPalette::Window, ChannelDetailStyle::pageBackground);
+  dark.setColor(QPalette::WindowText, ChannelDetailStyle::primaryText);
+  ground->setPalette(dark);
+  ground->setAutoFillBackground(true);
+  return ground;
+}
+// Frames a card's content in the page's own titled card, on the page's ground.
+inline QWidget *pageCard(const QString &title, QWidget *content) {
+  return new FixtureModuleCard(title, content);
 }
 
 class ConnectedChannelCards : public ::testing::Test {
@@ -85,12 +101,10 @@ class ConnectedChannelCards : public ::testing::Test {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
   }
 
-  // Holds a card's content under its title, for the pictures.
-  static std::unique_ptr<QGroupBox> framed(const QString &title, QWidget *content,
-                                           int width = 420) {
-    auto frame = std::make_unique<QGroupBox>(title);
+  static std::unique_ptr<QWidget> framed(const QString &title, QWidget *content, int width = 420) {
+    auto frame = channelPageGround();
     auto *layout = new QVBoxLayout(frame.get());
-    layout->addWidget(content);
+    layout->addWidget(pageCard(title, content));
     frame->resize(width, frame->sizeHint().height());
     return frame;
   }

@@ -2,6 +2,7 @@
 // on a new session and on a new show, each seen by the store's own queries.
 
 #include "CardsTestCatalog.h"
+#include "ChannelCardsTestSupport.h"
 #include "model/catalog/FixtureParameterCatalogStore.h"
 #include "operations/FixtureControlStore.h"
 #include "screens/patch/FixtureControlModules.h"
@@ -9,7 +10,6 @@
 #include "support/ManualLevelCommandScheduler.h"
 #include "support/QtTestApplication.h"
 
-#include <QGroupBox>
 #include <QLabel>
 #include <QTest>
 #include <QVBoxLayout>
@@ -99,8 +99,10 @@ TEST_F(FixtureControlModulesWidget, ReadsOnShowANewChannelANewSessionAndANewShow
 }
 
 TEST_F(FixtureControlModulesWidget, AReadingThatCannotBeSentEndsUnavailable) {
-  QGroupBox frame(u"Parameters"_s);
-  auto *cards = new FixtureControlModules(store, catalog, files.bundle(), {}, channel(5));
+  const std::unique_ptr<QWidget> ground = testing::channelPageGround();
+  QWidget &frame = *ground;
+  auto *cards =
+      new FixtureControlModules(store, catalog, files.bundle(), testing::pageCard, channel(5));
   (new QVBoxLayout(&frame))->addWidget(cards);
   frame.resize(420, 200);
   frame.show();

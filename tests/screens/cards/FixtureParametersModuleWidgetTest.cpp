@@ -23,16 +23,10 @@ class FixtureParametersModuleWidget : public testing::ConnectedChannelCards {
   }
 
   void makeCards(qint64 number) {
-    frame = std::make_unique<QWidget>();
+    frame = testing::channelPageGround();
     auto *layout = new QVBoxLayout(frame.get());
-    cards = new FixtureControlModules(
-        model->fixtureControls(), model->fixtureParameterCatalog(), files.bundle(),
-        [](const QString &title, QWidget *content) {
-          auto *card = new QGroupBox(title);
-          (new QVBoxLayout(card))->addWidget(content);
-          return card;
-        },
-        inputs(number));
+    cards = new FixtureControlModules(model->fixtureControls(), model->fixtureParameterCatalog(),
+                                      files.bundle(), testing::pageCard, inputs(number));
     cards->observe(*model);
     layout->addWidget(cards);
     frame->resize(460, 200);

@@ -16,7 +16,7 @@ namespace {
 
 class FixtureParkModuleWidget : public testing::ConnectedChannelCards {
  protected:
-  std::unique_ptr<QGroupBox> parkCard(qint64 number) {
+  std::unique_ptr<QWidget> parkCard(qint64 number) {
     auto *module = new FixtureParkModule(
         model->fixtureControls(), number,
         {.canControl =
