@@ -1,6 +1,7 @@
 #include "app/AppLogging.h"
 #include "app/AppViewModel.h"
 #include "app/SavedShowOrder.h"
+#include "foundation/BackgroundRelease.h"
 #include "foundation/JsonCoding.h"
 #include "foundation/TextRules.h"
 
@@ -73,7 +74,10 @@ void AppViewModel::saveShowSnapshot() {
     shows.append(std::move(snapshot));
   }
   sortSavedShowsNewestFirst(shows);
+  // The snapshot this one replaces holds the previous sync's rows: freed off the GUI thread.
+  QList<SavedShowFile> replaced = savedShowFiles_;
   publish(savedShowFiles_, std::move(shows), &AppViewModel::savedShowFilesChanged);
+  releaseInBackground(std::move(replaced));
   persistSavedShowFiles();
 }
 
