@@ -26,8 +26,7 @@ class ThrowawayBusesEnvironment : public ::testing::Environment {
   static bool isThrowaway(const char *address, const char *madeForThisRun) {
     const QByteArray bus = qgetenv(address);
     if (!bus.isEmpty() && bus == qgetenv(madeForThisRun)) return true;
-    ADD_FAILURE() << address << " is \"" << bus.toStdString()
-                  << "\", not a bus of this test run";
+    ADD_FAILURE() << address << " is \"" << bus.toStdString() << "\", not a bus of this test run";
     return false;
   }
 };
