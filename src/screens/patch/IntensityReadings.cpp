@@ -84,8 +84,7 @@ QString intensityCaption(bool isConnected, bool isAdjusting, bool isAwaitingRead
 }
 
 QString intensityValueText(double intensity) {
-  const std::optional<qint64> level = roundedWholeNumber(intensity);
-  return (level ? QString::number(*level) : u"-"_s) + u"%"_s;
+  return wholeNumberText(intensity) + u"%"_s;
 }
 
 }  // namespace tarnik

@@ -41,8 +41,7 @@ std::optional<double> steppedLevel(double value, double step) {
 }
 
 QString accessibleValue(double value) {
-  const std::optional<qint64> level = roundedWholeNumber(value);
-  return (level ? QString::number(*level) : u"-"_s) + u" percent"_s;
+  return wholeNumberText(value) + u" percent"_s;
 }
 
 }  // namespace tarnik::LevelScrubberGeometry
