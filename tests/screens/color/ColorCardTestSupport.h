@@ -56,10 +56,12 @@ struct RecordingColorStore {
   QUuid session = QUuid::createUuid();
   QList<SentColor> sends;
   QList<int> colorReads;
-  bool accepting = true;  // whether a colour send leaves
+  bool accepting = true;        // whether a colour send leaves
+  bool colorReadStarts = true;  // whether a native colour read can be asked for
   FixtureControlStore store{
       {.querySender = [](const OSCMessage &) { return true; },
-       .colorQuerySender = [this](int channel) { return colorReads.append(channel), true; },
+       .colorQuerySender =
+           [this](int channel) { return colorReads.append(channel), colorReadStarts; },
        .mutationSender =
            [this](const OSCMessage &message) {
              if (!accepting) return false;
