@@ -43,7 +43,9 @@ FixtureColorModule::FixtureColorModule(FixtureControlStore &store, FixtureContro
   auto *column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(16);
-  column->addWidget(wheel_, 0, Qt::AlignHCenter);
+  // Held to the top of its row: however the rows below change, the disc stays under the
+  // pointer.
+  column->addWidget(wheel_, 0, Qt::AlignHCenter | Qt::AlignTop);
   column->addWidget(status_, 0, Qt::AlignHCenter);
   column->addWidget(notice_);
   column->addWidget(read_, 0, Qt::AlignLeft);

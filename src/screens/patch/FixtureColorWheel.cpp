@@ -67,7 +67,9 @@ FixtureColorWheel::FixtureColorWheel(Bindings bindings, QWidget *parent)
              .onCommit =
                  [this](FixtureColorValue color) { emit committed(color.hue, color.saturation); }}) {
   installFixtureColorWheelAccessibility();
-  QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  // The height follows the width and never takes the page's spare room: the disc must stay
+  // put under a pointer while the cards around it change.
+  QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   policy.setHeightForWidth(true);
   setSizePolicy(policy);
 }
