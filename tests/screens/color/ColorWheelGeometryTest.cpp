@@ -1,8 +1,6 @@
-// The wheel's maths: which colour a touch sets, where the knob sits, and the drag's reports.
+// The wheel's maths: which colour a touch sets, where the knob sits, and its spoken value.
 
-#include "screens/patch/ColorWheelDrag.h"
-
-#include <QStringList>
+#include "screens/patch/ColorWheelGeometry.h"
 
 #include <gtest/gtest.h>
 
@@ -26,8 +24,7 @@ TEST(ColorWheelGeometry, ATouchGivesTheHueClockwiseFromTheRightAndTheSaturationO
       {{100, 150}, 90, 50},  // below
       {{50, 100}, 180, 50},  // left
       {{100, 0}, 270, 100},  // above, on the rim
-      {{400, 100}, 0, 100},  // beyond the rim: saturation stays 100, the hue follows
-      {{100, 400}, 90, 100},
+      {{100, 400}, 90, 100},  // beyond the rim: saturation stays 100, the hue follows
       {{0, 0}, 225, 100},
   };
   for (const auto &row : rows) {
@@ -57,47 +54,6 @@ TEST(ColorWheelGeometry, TheSpokenValueRoundsHalvesAwayAndNeverMakesANumberOfNaN
   EXPECT_EQ(Geometry::accessibleValue({119.6, 45.2}), u"Hue 120 degrees, saturation 45 percent"_s);
   EXPECT_EQ(Geometry::accessibleValue({std::nan(""), 0.5}),
             u"Hue - degrees, saturation 1 percent"_s);
-}
-
-struct DragLog {
-  ColorWheelDrag drag{{.color = [this] { return color; },
-                       .setColor = [this](FixtureColorValue value) { color = value; },
-                       .onBegin = [this] { log.append(u"begin"_s); },
-                       .onChange = [this](FixtureColorValue value) { record(u"change"_s, value); },
-                       .onCommit = [this](FixtureColorValue value) { record(u"commit"_s, value); }}};
-  void record(const QString &kind, FixtureColorValue value) {
-    log.append(u"%1 %2 %3"_s.arg(kind).arg(qRound(value.hue)).arg(qRound(value.saturation)));
-  }
-  FixtureColorValue color{10, 10};
-  QStringList log;
-};
-
-TEST(ColorWheelDrag, BeginsOnceChangesOnEveryTouchAndCommitsWhereItEnds) {
-  DragLog enabled;
-  enabled.drag.change(true, square, {150, 100});
-  enabled.drag.change(true, square, {100, 400});
-  enabled.drag.end(true, square, {50, 100});
-  EXPECT_EQ(enabled.log, QStringList({u"begin"_s, u"change 0 50"_s, u"change 90 100"_s,
-                                      u"commit 180 50"_s}));
-  EXPECT_FALSE(enabled.drag.isDragging());
-  enabled.drag.end(true, square, {50, 100});  // a second end belongs to no drag
-  EXPECT_EQ(enabled.log.size(), 4);
-}
-
-TEST(ColorWheelDrag, DisabledItCallsNothingAndDisabledMidDragItEndsWithoutAWord) {
-  DragLog disabled;
-  disabled.drag.change(false, square, {150, 100});
-  disabled.drag.end(false, square, {150, 100});
-  EXPECT_TRUE(disabled.log.isEmpty());
-  EXPECT_EQ(disabled.color, (FixtureColorValue{10, 10}));
-
-  DragLog stopped;
-  stopped.drag.change(true, square, {150, 100});
-  stopped.drag.disable();
-  EXPECT_FALSE(stopped.drag.isDragging());
-  stopped.drag.change(false, square, {100, 150});
-  stopped.drag.end(true, square, {100, 150});
-  EXPECT_EQ(stopped.log, QStringList({u"begin"_s, u"change 0 50"_s}));
 }
 
 }  // namespace

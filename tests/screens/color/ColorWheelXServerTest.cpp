@@ -1,6 +1,7 @@
-// A person's drag on the colour wheel under a real X server: pointer down, moves and up
-// through xdotool reach the console double as throttled colours and the final one, and the
-// card says when the console has confirmed it.
+// A person's drag on the colour wheel under a real X server, end to end against the console
+// double: the fixture's native colour is read and shown, pointer down, moves and up through
+// xdotool reach the console as throttled colours and the final one, and the card shows the
+// colour the console reads back once it has confirmed it.
 
 #include "ColorPageTestSupport.h"
 #include "screens/support/XdoTool.h"
@@ -62,6 +63,7 @@ TEST_F(ColorWheelXServer, ARealDragSendsThrottledColoursAndTheCardFollowsTheCons
   EXPECT_LE(received.size(), 1 + 5 + 1);
   ASSERT_GE(received.size(), 2);
   EXPECT_EQ(received.last(), std::pair(float(final.hue), float(final.saturation)));
+  EXPECT_EQ(console.fixtures[5].hue, float(final.hue));
   EXPECT_EQ(text(u"fixture.color.hue.value"_s), u"300°"_s);
 }
 

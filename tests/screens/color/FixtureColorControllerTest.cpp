@@ -98,21 +98,6 @@ TEST_F(FixtureColorController, LosingControlTheSessionOrTheShowMidDragSendsNothi
   }
 }
 
-TEST_F(FixtureColorController, AStepSendsOneColourAndAnInactiveCardTakesNone) {
-  card().step({45, 20});
-  ASSERT_EQ(sends.size(), 1);
-  EXPECT_EQ(sends[0].hue, 45);
-  EXPECT_TRUE(card().isAwaitingColorConfirmation());
-  EXPECT_EQ(card().color(), (FixtureColorValue{45, 20}));
-
-  push(false);
-  card().step({90, 20});
-  card().begin();
-  EXPECT_FALSE(card().isEditing());
-  clock->advance(1);
-  EXPECT_EQ(sends.size(), 1);
-}
-
 TEST_F(FixtureColorController, AReadbackMovesTheControlsLimitedToTheirRanges) {
   // A state the store does not hold is the card's own: its colour is taken as it stands.
   FixtureControlState stray = channelFive();
@@ -133,7 +118,6 @@ TEST_F(FixtureColorController, TheNoticeSaysWhyNoColourIsShown) {
     std::optional<QString> text;
     bool offersRead;
   } rows[] = {
-      {FixtureControlReadState::loaded, FixtureColorValue{1, 2}, std::nullopt, false},
       {FixtureControlReadState::loading, FixtureColorValue{1, 2}, std::nullopt, false},
       {FixtureControlReadState::loading, std::nullopt, u"Reading color from Eos…"_s, false},
       {FixtureControlReadState::unknown, FixtureColorValue{1, 2}, u"Reading color from Eos…"_s,

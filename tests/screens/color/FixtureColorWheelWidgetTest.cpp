@@ -99,20 +99,14 @@ TEST(FixtureColorWheelWidget, OnlyAPressInsideTheCircleOfAnEnabledWheelStartsADr
   disabled.mouse(QEvent::MouseButtonRelease, {195, 130}, false);
   EXPECT_TRUE(disabled.log.isEmpty());
 
-  WheelHarness drag;
-  drag.mouse(QEvent::MouseButtonPress, {195, 130}, true);
-  drag.mouse(QEvent::MouseMove, {130, 500}, true);  // outside, still dragging
-  drag.mouse(QEvent::MouseButtonRelease, {65, 130}, false);
-  EXPECT_EQ(drag.log, QStringList({u"begin"_s, u"change 0 50"_s, u"change 90 100"_s,
-                                   u"commit 180 50"_s}));
-
-  WheelHarness stopped;
+  WheelHarness stopped;  // a drag starts inside, goes on outside, and ends without a word
   stopped.mouse(QEvent::MouseButtonPress, {195, 130}, true);
+  stopped.mouse(QEvent::MouseMove, {130, 500}, true);
   stopped.wheel.setEnabled(false);
   stopped.wheel.setEnabled(true);
   stopped.mouse(QEvent::MouseMove, {130, 195}, true);
   stopped.mouse(QEvent::MouseButtonRelease, {130, 195}, false);
-  EXPECT_EQ(stopped.log, QStringList({u"begin"_s, u"change 0 50"_s}));
+  EXPECT_EQ(stopped.log, QStringList({u"begin"_s, u"change 0 50"_s, u"change 90 100"_s}));
 }
 
 TEST(FixtureColorWheelWidget, ItIsOneElementWithTheColourAsItsValueAndNoAction) {
