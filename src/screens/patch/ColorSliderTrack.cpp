@@ -34,9 +34,8 @@ ColorSliderTrack::ColorSliderTrack(double maximum, QString suffix, QWidget *pare
   // A key moves one whole degree or percent, Page Up and Down ten.
   setSingleStep(scale);
   setPageStep(10 * scale);
-  connect(this, &QSlider::valueChanged, this, [this](int position) {
-    shown_ = double(position) / scale;
-  });
+  connect(this, &QSlider::valueChanged, this,
+          [this](int position) { shown_ = double(position) / scale; });
 }
 
 void ColorSliderTrack::showValue(double value) {

@@ -50,8 +50,7 @@ ColorValueSlider::ColorValueSlider(const QString &title, double maximum, const Q
     showText();
     if (track_->isSliderDown()) emit updated(track_->shownValue());
   });
-  connect(track_, &QSlider::sliderReleased, this,
-          [this] { emit ended(track_->shownValue()); });
+  connect(track_, &QSlider::sliderReleased, this, [this] { emit ended(track_->shownValue()); });
   // Keys, the mouse wheel and assistive tools move the value without pressing the handle;
   // the position they reach is known here, before the slider takes it as its value.
   connect(track_, &QSlider::actionTriggered, this, [this] {

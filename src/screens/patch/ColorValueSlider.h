@@ -18,8 +18,8 @@ class ColorValueSlider : public QWidget {
 
  public:
   // `name` names the slider for tests ("fixture.color.hue"); its value label adds ".value".
-  ColorValueSlider(const QString &title, double maximum, const QString &suffix,
-                   const QString &name, QWidget *parent = nullptr);
+  ColorValueSlider(const QString &title, double maximum, const QString &suffix, const QString &name,
+                   QWidget *parent = nullptr);
 
   ColorSliderTrack *track() const { return track_; }
   void showValue(double value);

@@ -18,8 +18,7 @@ void ColorWheelDrag::change(bool enabled, const ColorWheelGeometry::Disc &disc,
   hooks_.onChange(hooks_.color());
 }
 
-void ColorWheelDrag::end(bool enabled, const ColorWheelGeometry::Disc &disc,
-                         const QPointF &point) {
+void ColorWheelDrag::end(bool enabled, const ColorWheelGeometry::Disc &disc, const QPointF &point) {
   if (enabled && isDragging_) {
     take(disc, point);
     hooks_.onCommit(hooks_.color());

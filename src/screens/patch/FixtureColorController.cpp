@@ -117,14 +117,16 @@ void FixtureColorController::cancel() {
 
 void FixtureColorController::resync() {
   if (isEditing_) return;
-  std::optional<FixtureControlState> current = store_ ? store_->state(state_.channel) : std::nullopt;
+  std::optional<FixtureControlState> current =
+      store_ ? store_->state(state_.channel) : std::nullopt;
   if (!current) current = state_;
   // A colour the store took is read back: until the answer comes, the user's colour stands.
   if (isAwaitingColorConfirmation_ && current->colorReadState == FixtureControlReadState::loading)
     return;
   isAwaitingColorConfirmation_ = false;
   if (!current->nativeColor) return;
-  color_ = {limited(current->nativeColor->hue, 360), limited(current->nativeColor->saturation, 100)};
+  color_ = {limited(current->nativeColor->hue, 360),
+            limited(current->nativeColor->saturation, 100)};
 }
 
 void FixtureColorController::readColor() {

@@ -63,8 +63,9 @@ FixtureColorModule::FixtureColorModule(FixtureControlStore &store, FixtureContro
   connect(wheel_, &FixtureColorWheel::changed, this, then([this](double hue, double saturation) {
             controller_.submit({hue, saturation});
           }));
-  connect(wheel_, &FixtureColorWheel::committed, this,
-          then([this](double hue, double saturation) { controller_.commit({hue, saturation}); }));
+  connect(wheel_, &FixtureColorWheel::committed, this, then([this](double hue, double saturation) {
+            controller_.commit({hue, saturation});
+          }));
   connect(read_, &QPushButton::clicked, this, [this] { controller_.readColor(); });
   // A slider's value replaces its half of the colour; the other half stays as shown.
   const auto withHue = [this](double hue) {
@@ -87,9 +88,8 @@ FixtureColorModule::FixtureColorModule(FixtureControlStore &store, FixtureContro
               if (controller_.isEditing()) controller_.setColor(replaced(value));
               controller_.commit(controller_.color());
             }));
-    connect(slider, &ColorValueSlider::stepped, this, then([this, replaced](double value) {
-              controller_.step(replaced(value));
-            }));
+    connect(slider, &ColorValueSlider::stepped, this,
+            then([this, replaced](double value) { controller_.step(replaced(value)); }));
   }
   render();
 }

@@ -59,13 +59,14 @@ void paintKnob(QPainter &painter, const QPointF &centre, const FixtureColorValue
 FixtureColorWheel::FixtureColorWheel(Bindings bindings, QWidget *parent)
     : QWidget(parent),
       bindings_(std::move(bindings)),
-      drag_({.color = [this] { return bindings_.color(); },
-             .setColor = [this](FixtureColorValue color) { bindings_.setColor(color); },
-             .onBegin = [this] { emit started(); },
-             .onChange = [this](
-                             FixtureColorValue color) { emit changed(color.hue, color.saturation); },
-             .onCommit =
-                 [this](FixtureColorValue color) { emit committed(color.hue, color.saturation); }}) {
+      drag_(
+          {.color = [this] { return bindings_.color(); },
+           .setColor = [this](FixtureColorValue color) { bindings_.setColor(color); },
+           .onBegin = [this] { emit started(); },
+           .onChange =
+               [this](FixtureColorValue color) { emit changed(color.hue, color.saturation); },
+           .onCommit =
+               [this](FixtureColorValue color) { emit committed(color.hue, color.saturation); }}) {
   installFixtureColorWheelAccessibility();
   // The height follows the width and never takes the page's spare room: the disc must stay
   // put under a pointer while the cards around it change.

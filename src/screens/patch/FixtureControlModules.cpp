@@ -1,8 +1,8 @@
 #include "screens/patch/FixtureControlModules.h"
 
 #include "model/catalog/FixtureParameterCatalogStore.h"
-#include "operations/FixtureControlStore.h"
 #include "operations/ColorCommandThrottler.h"
+#include "operations/FixtureControlStore.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/patch/FixtureColorModule.h"
 #include "screens/patch/FixtureParametersModule.h"

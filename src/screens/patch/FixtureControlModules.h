@@ -1,8 +1,8 @@
 #pragma once
 
 #include "model/Channel.h"
-#include "operations/FixtureControlState.h"
 #include "model/catalog/CatalogResourceLocator.h"
+#include "operations/FixtureControlState.h"
 #include "screens/kit/KeyedTask.h"
 
 #include <QUuid>

@@ -25,15 +25,19 @@ class ColorPageTest : public ChannelPageTest {
     wash.saturation = 60;
     console.fixtures[5] = wash;
     makePage();
-    page->findChild<FixtureControlModules *>()->setColorThrottlerMaker(
-        [this] { return std::make_unique<ColorCommandThrottler>(10, colorClock, colorClock->uptime()); });
+    page->findChild<FixtureControlModules *>()->setColorThrottlerMaker([this] {
+      return std::make_unique<ColorCommandThrottler>(10, colorClock, colorClock->uptime());
+    });
     if (!connectAndPrepare()) return false;
     return waitUntil([&] {
       settle();
-      return wheel() && wheel()->isEnabled() && text(QStringLiteral("fixture.color.hue.value")) == u"30°";
+      return wheel() && wheel()->isEnabled() &&
+             text(QStringLiteral("fixture.color.hue.value")) == u"30°";
     });
   }
-  FixtureColorWheel *wheel() { return find<FixtureColorWheel>(QStringLiteral("fixture.color.wheel")); }
+  FixtureColorWheel *wheel() {
+    return find<FixtureColorWheel>(QStringLiteral("fixture.color.wheel"));
+  }
   // A point of the wheel, in its own coordinates, for a colour.
   QPoint wheelPoint(double hue, double saturation) {
     const auto disc = ColorWheelGeometry::discIn(QSizeF(wheel()->size()));

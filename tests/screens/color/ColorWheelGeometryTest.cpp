@@ -19,11 +19,11 @@ TEST(ColorWheelGeometry, ATouchGivesTheHueClockwiseFromTheRightAndTheSaturationO
     double hue;
     double saturation;
   } rows[] = {
-      {{100, 100}, 0, 0},    // the exact centre
-      {{150, 100}, 0, 50},   // right
-      {{100, 150}, 90, 50},  // below
-      {{50, 100}, 180, 50},  // left
-      {{100, 0}, 270, 100},  // above, on the rim
+      {{100, 100}, 0, 0},     // the exact centre
+      {{150, 100}, 0, 50},    // right
+      {{100, 150}, 90, 50},   // below
+      {{50, 100}, 180, 50},   // left
+      {{100, 0}, 270, 100},   // above, on the rim
       {{100, 400}, 90, 100},  // beyond the rim: saturation stays 100, the hue follows
       {{0, 0}, 225, 100},
   };

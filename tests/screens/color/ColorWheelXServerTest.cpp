@@ -23,8 +23,8 @@ TEST_F(ColorWheelXServer, ARealDragSendsThrottledColoursAndTheCardFollowsTheCons
   const QString window = QString::number(page->winId());
   const auto moveTo = [&](double hue, double saturation) {
     const QPoint at = wheel()->mapTo(page.get(), wheelPoint(hue, saturation));
-    return xdotool({u"mousemove"_s, u"--window"_s, window, QString::number(at.x()),
-                    QString::number(at.y())});
+    return xdotool(
+        {u"mousemove"_s, u"--window"_s, window, QString::number(at.x()), QString::number(at.y())});
   };
   const auto reached = [&](double hue) {
     return waitUntil([&] { return std::abs(wheel()->color().hue - hue) < 2; });

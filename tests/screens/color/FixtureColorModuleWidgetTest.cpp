@@ -15,7 +15,6 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
-
 #include <limits>
 
 using namespace Qt::StringLiterals;

@@ -9,9 +9,8 @@
 #include <QImage>
 #include <QMouseEvent>
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
