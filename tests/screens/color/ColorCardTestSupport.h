@@ -24,23 +24,14 @@ struct RecordingColorStore {
   RecordingColorStore() {
     store.updateSession(session, QStringLiteral("/shows/a.esf"));
     store.requestParameters(5);
-    reply(QStringLiteral("params"), {});
-    reply(QStringLiteral("emitters"), {{QStringLiteral("Red"), 0, 0, 100}});
+    const auto text = [](const char *value) { return OSCArgument::fromString(value); };
+    store.handleMessage({QStringLiteral("/eos/out/get/params/5"), {text("Acme"), text("Wash")}});
+    store.handleMessage({QStringLiteral("/eos/out/get/emitters/5"),
+                         {text("Acme"), text("Wash"), text("Red"), OSCArgument::fromFloat(0),
+                          OSCArgument::fromFloat(0), OSCArgument::fromFloat(100)}});
     readBack(10, 20);
   }
 
-  struct Row {
-    QString name;
-    float value, minimum, maximum;
-  };
-  void reply(const QString &kind, const QList<Row> &rows) {
-    QList<OSCArgument> arguments{OSCArgument::fromString(QStringLiteral("Acme")),
-                                 OSCArgument::fromString(QStringLiteral("Wash"))};
-    for (const Row &row : rows)
-      arguments << OSCArgument::fromString(row.name) << OSCArgument::fromFloat(row.value)
-                << OSCArgument::fromFloat(row.minimum) << OSCArgument::fromFloat(row.maximum);
-    store.handleMessage({QStringLiteral("/eos/out/get/") + kind + QStringLiteral("/5"), arguments});
-  }
   // Answers every colour read of channel 5 the store has under way or queued.
   void readBack(double hue, double saturation) {
     while (store.state(5)->colorReadState == FixtureControlReadState::loading)
