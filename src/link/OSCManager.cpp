@@ -776,7 +776,7 @@ void OSCManager::handOver(const QByteArray &data, Identity identity,
     completeDelivery(identity, delivery, connection_->errorString());
     return;
   }
-  if (std::exchange(flushNextWrite_, false)) connection_->flush();
+  if (std::exchange(flushNextWrite_, false) && connection_) connection_->flush();
 }
 
 void OSCManager::completeWrites(qint64 bytes, Identity identity) {
