@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <algorithm>
+
 namespace tarnik {
 
 // The round hue and saturation picker: hue around the disc, clockwise from the right, and
@@ -25,7 +27,9 @@ class FixtureColorWheel : public QWidget {
   FixtureColorValue color() const { return bindings_.color(); }
 
   bool hasHeightForWidth() const override { return true; }
-  int heightForWidth(int width) const override { return width; }
+  // A layout asks with the width of its whole row, which the wheel may not take: the
+  // height follows the width the wheel will really have.
+  int heightForWidth(int width) const override { return std::min(width, maximumWidth()); }
   QSize sizeHint() const override { return {260, 260}; }
   QSize minimumSizeHint() const override { return {120, 120}; }
 

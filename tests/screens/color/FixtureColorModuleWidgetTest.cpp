@@ -83,6 +83,21 @@ TEST_F(FixtureColorModuleWidget, ItShowsTheNativeColourAndSaysWhenTheConsoleHasC
   EXPECT_EQ(sends.size(), sent);
 }
 
+TEST_F(FixtureColorModuleWidget, OnAWidePageTheStatusSitsRightUnderTheWheel) {
+  // The page's card is far wider than the wheel may grow; the wheel's row must still be
+  // only as tall as the wheel.
+  ground->resize(900, ground->heightForWidth(900));
+  QCoreApplication::processEvents();
+  const QWidget *wheel = find(u"fixture.color.wheel"_s);
+  const QWidget *status = find(u"fixture.color.status"_s);
+  EXPECT_EQ(wheel->width(), wheel->height());
+  EXPECT_LE(wheel->width(), 260);
+  const int gap = status->mapTo(ground.get(), QPoint()).y() -
+                  wheel->mapTo(ground.get(), QPoint(0, wheel->height())).y();
+  EXPECT_LT(gap, 40) << "the wheel's row is " << gap << " px taller than the wheel";
+  picture(u"wide"_s);
+}
+
 TEST_F(FixtureColorModuleWidget, KeysStepTheColourAndSendItOnce) {
   ColorSliderTrack *hue = track(u"hue"_s);
   hue->setFocus();
