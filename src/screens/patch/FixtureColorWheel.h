@@ -27,9 +27,13 @@ class FixtureColorWheel : public QWidget {
   FixtureColorValue color() const { return bindings_.color(); }
 
   bool hasHeightForWidth() const override { return true; }
-  // A layout asks with the width of its whole row, which the wheel may not take: the
-  // height follows the width the wheel will really have.
-  int heightForWidth(int width) const override { return std::min(width, maximumWidth()); }
+  // A layout asks with the width of its whole row, which the wheel may not take: the row is
+  // as tall as the wheel will really be wide, plus two lines of room. When a card elsewhere
+  // on the page grows, the page first lays its cards out once in its old height; that room,
+  // not the disc under the pointer, is what gives.
+  int heightForWidth(int width) const override {
+    return std::min(width, maximumWidth() + 2 * fontMetrics().height());
+  }
   QSize sizeHint() const override { return {260, 260}; }
   QSize minimumSizeHint() const override { return {120, 120}; }
 

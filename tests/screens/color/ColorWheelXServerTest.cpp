@@ -42,6 +42,9 @@ TEST_F(ColorWheelXServer, ARealDragSendsThrottledColoursAndTheCardFollowsTheCons
   constexpr int steps = 10;  // one every 0.05 s of the card's clock
   for (int step = 1; step <= steps; ++step) {
     colorClock->advance(0.05);
+    // A person aims at the wheel as it is drawn, once the card has laid out what the send
+    // changed.
+    settle();
     ASSERT_TRUE(moveTo(step * 30, 70));
     ASSERT_TRUE(reached(step * 30)) << step;
   }
