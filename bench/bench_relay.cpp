@@ -5,6 +5,7 @@
 // shared, so both relays see exactly the same peers.
 
 #include "RatioReporting.h"
+#include "link/TarnikRelaySecurity.h"
 #include "link/TarnikRelayServer.h"
 #include "support/EchoConsole.h"
 
