@@ -174,7 +174,7 @@ void TarnikRelaySession::upstreamReady() {
   setupTimer_.stop();
   retryTimer_.stop();
   // From here the legs belong to the bridge alone. The console's connection goes on in a
-  // descriptor of its own; Qt's socket, left behind, no longer reads from it.
+  // descriptor of its own, so Qt's socket closes its own before it can read anything.
   downstreamReadable_.setEnabled(false);
   downstreamWritable_.setEnabled(false);
   const int console = fcntl(static_cast<int>(upstream_->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
