@@ -5,6 +5,7 @@
 #include <QByteArray>
 
 #include <memory>
+#include <openssl/bio.h>
 #include <openssl/types.h>
 
 namespace tarnik {
@@ -24,15 +25,17 @@ class TarnikRelayTlsContext {
   TarnikRelayTlsContext &operator=(const TarnikRelayTlsContext &) = delete;
 
   // A server-side connection over the descriptor, which the caller still owns; null on
-  // failure.
+  // failure. Its writes never raise SIGPIPE.
   SSL *connectionOver(int descriptor) const;
 
  private:
-  TarnikRelayTlsContext(SSL_CTX *context, const TarnikRelaySecurity::Parameters &parameters);
+  TarnikRelayTlsContext(SSL_CTX *context, BIO_METHOD *socketMethod,
+                        const TarnikRelaySecurity::Parameters &parameters);
   static unsigned int answerKey(SSL *connection, const char *identity, unsigned char *key,
                                 unsigned int keyLimit);
 
   SSL_CTX *context_;
+  BIO_METHOD *socketMethod_;  // the socket of every connection made here
   QByteArray key_;
   QByteArray identity_;
 };
