@@ -2,38 +2,35 @@
 
 #include "link/TarnikRelayPump.h"
 
-#include <QSslSocket>
-#include <QTcpSocket>
-
 namespace tarnik {
 
-TarnikRelayBridge::TarnikRelayBridge(QSslSocket *phone, QTcpSocket *console,
+TarnikRelayBridge::TarnikRelayBridge(std::unique_ptr<TarnikRelayLeg> phone,
+                                     std::unique_ptr<TarnikRelayLeg> console,
                                      std::chrono::milliseconds sendTimeout)
-    : phone_(phone), console_(console), sendTimeout_(sendTimeout) {
-  phone_->setParent(this);
-  console_->setParent(this);
-}
+    : phone_(std::move(phone)), console_(std::move(console)), sendTimeout_(sendTimeout) {}
+
+TarnikRelayBridge::~TarnikRelayBridge() = default;
 
 void TarnikRelayBridge::start() {
-  auto *toConsole = new TarnikRelayPump(*phone_, *console_, sendTimeout_, this);
-  auto *toPhone = new TarnikRelayPump(*console_, *phone_, sendTimeout_, this);
-  connect(toConsole, &TarnikRelayPump::finished, this, &TarnikRelayBridge::finish);
-  connect(toPhone, &TarnikRelayPump::finished, this, &TarnikRelayBridge::finish);
-  toConsole->start();
+  // Made here, on the pump thread, because their socket notifiers work on the thread that
+  // makes them.
+  toConsole_ = std::make_unique<TarnikRelayPump>(*phone_, *console_, sendTimeout_);
+  toPhone_ = std::make_unique<TarnikRelayPump>(*console_, *phone_, sendTimeout_);
+  connect(toConsole_.get(), &TarnikRelayPump::finished, this, &TarnikRelayBridge::finish);
+  connect(toPhone_.get(), &TarnikRelayPump::finished, this, &TarnikRelayBridge::finish);
+  toConsole_->start();
   // Starting one direction may already have ended the session.
   if (!finished_) {
-    toPhone->start();
+    toPhone_->start();
   }
 }
 
 void TarnikRelayBridge::shutDown() {
   finished_ = true;
-  // Closing a socket reports synchronously; nothing may react any more.
-  for (QAbstractSocket *socket :
-       {static_cast<QAbstractSocket *>(phone_), static_cast<QAbstractSocket *>(console_)}) {
-    socket->disconnect();
-    socket->abort();
-  }
+  toConsole_.reset();
+  toPhone_.reset();
+  phone_.reset();
+  console_.reset();
   deleteLater();
 }
 

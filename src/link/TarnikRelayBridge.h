@@ -1,13 +1,15 @@
 #pragma once
 
+#include "link/TarnikRelayLeg.h"
+
 #include <QObject>
 
 #include <chrono>
-
-class QSslSocket;
-class QTcpSocket;
+#include <memory>
 
 namespace tarnik {
+
+class TarnikRelayPump;
 
 // Both legs of one relay session once bytes flow, and the two pumps between them. It is
 // made on the GUI thread and then runs on the relay's pump thread; the session that made it
@@ -16,12 +18,13 @@ class TarnikRelayBridge : public QObject {
   Q_OBJECT
 
  public:
-  // Takes both sockets, which must have no parent, as its children.
-  TarnikRelayBridge(QSslSocket *phone, QTcpSocket *console, std::chrono::milliseconds sendTimeout);
+  TarnikRelayBridge(std::unique_ptr<TarnikRelayLeg> phone, std::unique_ptr<TarnikRelayLeg> console,
+                    std::chrono::milliseconds sendTimeout);
+  ~TarnikRelayBridge() override;
 
   // On the pump thread: starts copying both ways.
   void start();
-  // On the pump thread: cuts every handler, closes both legs and deletes the bridge.
+  // On the pump thread: stops both pumps, closes both legs and deletes the bridge.
   void shutDown();
 
  signals:
@@ -31,8 +34,11 @@ class TarnikRelayBridge : public QObject {
  private:
   void finish();
 
-  QSslSocket *phone_;
-  QTcpSocket *console_;
+  // The pumps watch the legs' sockets, so they go first.
+  std::unique_ptr<TarnikRelayLeg> phone_;
+  std::unique_ptr<TarnikRelayLeg> console_;
+  std::unique_ptr<TarnikRelayPump> toConsole_;
+  std::unique_ptr<TarnikRelayPump> toPhone_;
   std::chrono::milliseconds sendTimeout_;
   bool finished_ = false;
 };

@@ -11,11 +11,12 @@
 namespace tarnik {
 
 // The event loop of the relay's pump thread: one poll() over the sockets' notifiers and a
-// wake-up eventfd, plus a short list of timers. GLib's loop, the default on Linux, writes
-// to its wake-up descriptor whenever a notifier is switched on or off, which Qt's sockets
-// do for every write; for a relay that copies small commands that was most of its work.
-// Here switching a notifier only edits a list, and an event posted from the loop's own
-// thread costs no system call either.
+// wake-up eventfd, plus a short list of timers. GLib's loop, the default on Linux, passes
+// every turn through its sources and writes to its wake-up descriptor whenever a notifier
+// is switched on or off, as a pump does whenever a peer reads slower than the other sends;
+// for a small command that came to a few per cent of its round trip. Here switching a
+// notifier only edits a list, and an event posted from the loop's own thread costs no
+// system call either.
 class TarnikRelayEventDispatcher : public QAbstractEventDispatcher {
   Q_OBJECT
 

@@ -2,26 +2,27 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <chrono>
 
-class QAbstractSocket;
-class QSslSocket;
-
 namespace tarnik {
+
+class TarnikRelayLeg;
 
 // Copies one direction of a relay session unchanged: one chunk of at most 32,768 bytes at
 // a time, and the next chunk is read only once the previous one has left for the network,
 // so a slow reader slows the writer instead of growing a buffer. Bytes that arrive just
-// before the source closes are still delivered before finished().
+// before the source closes are still delivered before finished(). Lives on the thread that
+// starts it; both legs must outlive it.
 class TarnikRelayPump : public QObject {
   Q_OBJECT
 
  public:
   static constexpr qint64 chunkLimit = 32768;
 
-  TarnikRelayPump(QAbstractSocket &source, QAbstractSocket &destination,
+  TarnikRelayPump(TarnikRelayLeg &source, TarnikRelayLeg &destination,
                   std::chrono::milliseconds sendTimeout, QObject *parent = nullptr);
 
   void start();
@@ -33,21 +34,18 @@ class TarnikRelayPump : public QObject {
 
  private:
   void pump();
-  bool send(const char *bytes, qint64 count);
-  bool sendDirectly(const char *bytes, qint64 count);
-  void written();
-  bool destinationDrained() const;
+  bool deliver();
+  void resume();
   void finish();
 
-  QAbstractSocket &source_;
-  QAbstractSocket &destination_;
-  QSslSocket *secureDestination_;
-  QByteArray chunk_;  // one buffer for every chunk of this direction
+  TarnikRelayLeg &source_;
+  TarnikRelayLeg &destination_;
+  QSocketNotifier sourceReadable_;
+  QSocketNotifier destinationWritable_;
+  QByteArray chunk_;     // one buffer for every chunk of this direction
+  qint64 sentFrom_ = 0;  // the part of the chunk still to send
+  qint64 sentTo_ = 0;
   QTimer sendTimer_;
-  bool started_ = false;
-  bool chunkInFlight_ = false;
-  bool pumping_ = false;
-  bool sourceEnded_ = false;
   bool finished_ = false;
 };
 

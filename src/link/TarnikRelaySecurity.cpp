@@ -19,7 +19,6 @@ namespace tarnik {
 namespace {
 
 constexpr qsizetype keyLength = 32;
-constexpr auto cipherName = "PSK-AES128-GCM-SHA256";
 
 std::optional<QByteArray> decodedKey(const QString &pairingCode) {
   auto decoded = decodeStrictBase64(trimmedText(pairingCode));
@@ -34,7 +33,8 @@ QSslConfiguration relayConfiguration() {
   // Both minimum and maximum: TlsV1_2 pins the exact version, so neither end can move to
   // TLS 1.3, whose PSK handshake works differently.
   configuration.setProtocol(QSsl::TlsV1_2);
-  configuration.setCiphers({QSslCipher(QString::fromLatin1(cipherName), QSsl::TlsV1_2)});
+  configuration.setCiphers(
+      {QSslCipher(QString::fromLatin1(TarnikRelaySecurity::cipherName), QSsl::TlsV1_2)});
   // The pre-shared key is the only proof of identity; there are no certificates to check.
   configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
   return configuration;
@@ -128,20 +128,6 @@ void TarnikRelaySecurity::armClientSocket(QSslSocket &socket, const Parameters &
   if (socket.state() != QAbstractSocket::UnconnectedState && !socket.isEncrypted()) {
     limit->start();
   }
-}
-
-void TarnikRelaySecurity::armServerSocket(QSslSocket &socket, const Parameters &parameters) {
-  socket.setSslConfiguration(parameters.configuration);
-  disableNagle(socket);
-  // The identity names the relay protocol version. Leaving the key empty for any other
-  // makes the TLS layer refuse the handshake, so such a client never gets to prove a key.
-  QObject::connect(&socket, &QSslSocket::preSharedKeyAuthenticationRequired, &socket,
-                   [key = parameters.key,
-                    identity = parameters.identity](QSslPreSharedKeyAuthenticator *authenticator) {
-                     if (authenticator->identity() == identity) {
-                       authenticator->setPreSharedKey(key);
-                     }
-                   });
 }
 
 SecretServiceKeychain::Query TarnikRelaySecurity::keychainQuery(const QString &account) {

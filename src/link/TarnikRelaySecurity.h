@@ -15,8 +15,9 @@ class QSslSocket;
 namespace tarnik {
 
 // The one secret of the phone relay: the pairing code, a standard base64 text of 32
-// random bytes that is the TLS pre-shared key. Both ends of a relay link build their TLS
-// settings here, so they agree by construction.
+// random bytes that is the TLS pre-shared key. Both ends of a relay link take their TLS
+// rules from here (the relay server's OpenSSL context in TarnikRelayTlsContext), so they
+// agree by construction.
 class TarnikRelaySecurity {
  public:
   struct Failure {
@@ -38,6 +39,7 @@ class TarnikRelaySecurity {
 
   static inline constexpr char serviceName[] = "quellmoor.Tarnik.relay";
   static inline constexpr char pskIdentity[] = "TarnikRelay.v1";
+  static inline constexpr char cipherName[] = "PSK-AES128-GCM-SHA256";
   static inline constexpr int connectTimeoutMilliseconds = 8000;
 
   static std::expected<Parameters, Failure> parameters(const QString &pairingCode);
@@ -48,9 +50,6 @@ class TarnikRelaySecurity {
   static void armClientSocket(QSslSocket &socket, const Parameters &parameters,
                               std::optional<std::chrono::milliseconds> handshakeLimit =
                                   std::chrono::milliseconds(connectTimeoutMilliseconds));
-  // Answers with the key only for the identity "TarnikRelay.v1". Arm before
-  // startServerEncryption().
-  static void armServerSocket(QSslSocket &socket, const Parameters &parameters);
 
   static SecretServiceKeychain::Query keychainQuery(const QString &account);
   static std::expected<std::optional<QString>, Failure> loadPairingCode(const QString &account);

@@ -5,6 +5,7 @@
 #include "link/AvahiEndpointResolver.h"
 #include "link/LinkLogging.h"
 #include "link/TarnikRelayListener.h"
+#include "link/TarnikRelayTlsContext.h"
 #include "platform/AvahiServiceAdvertiser.h"
 
 #include <QDBusConnection>
@@ -88,9 +89,17 @@ void TarnikRelayServer::start(const OSCEndpoint &consoleEndpoint, quint16 port,
     publish(status_, security.error().description(), &TarnikRelayServer::statusChanged);
     return;
   }
-  sessionSettings_ = TarnikRelaySession::Settings{
-      std::move(*security),        consoleEndpoint, serviceResolver_, timerInterval(setupTimeout_),
-      timerInterval(sendTimeout_), &pumpThread_};
+  auto tls = TarnikRelayTlsContext::make(*security);
+  if (!tls) {
+    // Every phone's handshake then fails, and the log says why.
+    qCWarning(tarnikRelay) << "OpenSSL could not set up the relay's TLS rules";
+  }
+  sessionSettings_ = TarnikRelaySession::Settings{std::move(tls),
+                                                  consoleEndpoint,
+                                                  serviceResolver_,
+                                                  timerInterval(setupTimeout_),
+                                                  timerInterval(sendTimeout_),
+                                                  &pumpThread_};
 
   listener_ = new TarnikRelayListener(this);
   const CallbackIdentity::Value run = generation_.current();

@@ -1,12 +1,16 @@
 #include "link/TarnikRelaySession.h"
 
 #include "link/TarnikRelayBridge.h"
-#include "link/TarnikRelayPump.h"
 #include "link/TarnikRelayPumpThread.h"
 
 #include <QPointer>
-#include <QSslSocket>
 #include <QTcpSocket>
+
+#include <fcntl.h>
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 namespace tarnik {
 
@@ -28,21 +32,28 @@ bool isWorthWaitingFor(QAbstractSocket::SocketError error) {
   }
 }
 
+// Small OSC packets must leave at once, both ways.
+void disableNagle(int descriptor) {
+  const int on = 1;
+  setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
 }  // namespace
 
 TarnikRelaySession::TarnikRelaySession(qintptr descriptor, const Settings &settings,
                                        QObject *parent)
-    : QObject(parent), settings_(settings), downstream_(new QSslSocket(this)) {
-  // Qt would otherwise read from the network as fast as it arrives while a chunk waits to
-  // be written; the read buffer caps what a session holds.
-  downstream_->setReadBufferSize(TarnikRelayPump::chunkLimit);
-  if (downstream_->setSocketDescriptor(descriptor)) {
-    TarnikRelaySecurity::armServerSocket(*downstream_, settings_.security);
+    : QObject(parent),
+      settings_(settings),
+      downstream_(TarnikRelayLeg::secure(static_cast<int>(descriptor), settings.tls)) {
+  if (downstream_) {
+    disableNagle(downstream_->descriptor());
+    downstreamReadable_.setSocket(downstream_->descriptor());
+    downstreamWritable_.setSocket(downstream_->descriptor());
+    connect(&downstreamReadable_, &QSocketNotifier::activated, this,
+            &TarnikRelaySession::downstreamActivity);
+    connect(&downstreamWritable_, &QSocketNotifier::activated, this,
+            &TarnikRelaySession::downstreamActivity);
   }
-  connect(downstream_, &QSslSocket::encrypted, this, &TarnikRelaySession::downstreamReady);
-  connect(downstream_, &QAbstractSocket::errorOccurred, this,
-          &TarnikRelaySession::downstreamFailed);
-  connect(downstream_, &QAbstractSocket::disconnected, this, &TarnikRelaySession::downstreamEnded);
 
   setupTimer_.setSingleShot(true);
   setupTimer_.setInterval(settings_.setupTimeout);
@@ -56,45 +67,63 @@ TarnikRelaySession::~TarnikRelaySession() { close(); }
 
 void TarnikRelaySession::start() {
   setupTimer_.start();
-  if (downstream_->state() != QAbstractSocket::ConnectedState) {
-    // The phone left between the accept and now.
+  if (!downstream_) {
     QMetaObject::invokeMethod(this, &TarnikRelaySession::requestClose, Qt::QueuedConnection);
     return;
   }
-  downstream_->startServerEncryption();
+  // The phone speaks first; a phone that already left shows as readable too.
+  waitForDownstream(TarnikRelayLeg::Status::wantRead);
 }
 
-void TarnikRelaySession::downstreamReady() {
-  if (authenticated_ || closed_) {
+void TarnikRelaySession::downstreamActivity() {
+  if (closed_ || pumping_) {
+    return;
+  }
+  if (authenticated_) {
+    watchDownstream();
+  } else {
+    continueHandshake();
+  }
+}
+
+void TarnikRelaySession::continueHandshake() {
+  const TarnikRelayLeg::Outcome step = downstream_->handshake();
+  if (step.status != TarnikRelayLeg::Status::done) {
+    waitForDownstream(step.status);
     return;
   }
   authenticated_ = true;
   emit authenticated();
   if (!closed_) {
+    watchDownstream();
+  }
+  if (!closed_) {
     openUpstream();
   }
 }
 
-void TarnikRelaySession::downstreamFailed(QAbstractSocket::SocketError error) {
-  // The phone closing its side is announced again by disconnected(), once what it sent
-  // last has been decrypted; failures end the session now.
-  if (!pumping_ && error != QAbstractSocket::RemoteHostClosedError) {
-    requestClose();
+// A phone that proved the code, sent something and closed at once still has its bytes
+// delivered once the console answers; every other early close ends the session.
+void TarnikRelaySession::watchDownstream() {
+  if (downstream_->holdsUnreadBytes()) {
+    waitForDownstream(TarnikRelayLeg::Status::done);
+    return;
   }
+  waitForDownstream(downstream_->peek().status);
 }
 
-void TarnikRelaySession::downstreamEnded() {
-  // A phone that proved the code, sent something and closed at once still has its bytes
-  // delivered once the console answers; every other early close ends the session. While
-  // pumping, the pumps see the end themselves.
-  if (!pumping_ && !(authenticated_ && downstream_->bytesAvailable() > 0)) {
+// Watches the phone's socket for what the last step asked for: nothing more once it is done,
+// the end of the session when the phone left or failed.
+void TarnikRelaySession::waitForDownstream(TarnikRelayLeg::Status status) {
+  downstreamReadable_.setEnabled(status == TarnikRelayLeg::Status::wantRead);
+  downstreamWritable_.setEnabled(status == TarnikRelayLeg::Status::wantWrite);
+  if (status == TarnikRelayLeg::Status::ended || status == TarnikRelayLeg::Status::failed) {
     requestClose();
   }
 }
 
 void TarnikRelaySession::openUpstream() {
   upstream_ = new QTcpSocket(this);
-  upstream_->setReadBufferSize(TarnikRelayPump::chunkLimit);
   connect(upstream_, &QAbstractSocket::connected, this, &TarnikRelaySession::upstreamReady);
   connect(upstream_, &QAbstractSocket::errorOccurred, this, &TarnikRelaySession::upstreamFailed);
 
@@ -144,15 +173,22 @@ void TarnikRelaySession::upstreamReady() {
   pumping_ = true;
   setupTimer_.stop();
   retryTimer_.stop();
-  // From here the session only waits for the bridge's end; the legs answer to it alone.
-  for (QAbstractSocket *socket :
-       {static_cast<QAbstractSocket *>(downstream_), static_cast<QAbstractSocket *>(upstream_)}) {
-    socket->disconnect(this);
-    socket->setParent(nullptr);
-  }
-  bridge_ = new TarnikRelayBridge(downstream_, upstream_, settings_.sendTimeout);
-  downstream_ = nullptr;
+  // From here the legs belong to the bridge alone. The console's connection goes on in a
+  // descriptor of its own, so Qt's socket closes its own before it can read anything.
+  downstreamReadable_.setEnabled(false);
+  downstreamWritable_.setEnabled(false);
+  const int console = fcntl(static_cast<int>(upstream_->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+  upstream_->disconnect(this);
+  upstream_->abort();
+  upstream_->deleteLater();
   upstream_ = nullptr;
+  if (console < 0) {
+    requestClose();
+    return;
+  }
+  disableNagle(console);
+  bridge_ = new TarnikRelayBridge(std::move(downstream_), TarnikRelayLeg::plain(console),
+                                  settings_.sendTimeout);
   connect(bridge_, &TarnikRelayBridge::finished, this, &TarnikRelaySession::requestClose,
           Qt::QueuedConnection);
   settings_.pumpThread->run(bridge_);
@@ -176,14 +212,14 @@ void TarnikRelaySession::close() {
     QMetaObject::invokeMethod(bridge_, &TarnikRelayBridge::shutDown, Qt::QueuedConnection);
     bridge_ = nullptr;
   }
+  downstreamReadable_.setEnabled(false);
+  downstreamWritable_.setEnabled(false);
+  downstream_.reset();
   // Cut the handlers first: closing a socket reports synchronously, and nothing of this
   // session may react any more.
-  for (QAbstractSocket *socket :
-       {static_cast<QAbstractSocket *>(downstream_), static_cast<QAbstractSocket *>(upstream_)}) {
-    if (socket != nullptr) {
-      socket->disconnect();
-      socket->abort();
-    }
+  if (upstream_ != nullptr) {
+    upstream_->disconnect();
+    upstream_->abort();
   }
 }
 

@@ -2,34 +2,36 @@
 
 #include "foundation/CallbackIdentity.h"
 #include "link/OSCEndpoint.h"
-#include "link/TarnikRelaySecurity.h"
+#include "link/TarnikRelayLeg.h"
 
 #include <QAbstractSocket>
 #include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <chrono>
 #include <memory>
 
-class QSslSocket;
 class QTcpSocket;
 
 namespace tarnik {
 
 class TarnikRelayBridge;
+class TarnikRelayLeg;
 class TarnikRelayPumpThread;
+class TarnikRelayTlsContext;
 
 // One phone together with its console connection. The phone's leg (downstream) is a TLS
-// socket that becomes ready only when the phone proves the pairing code; then the console
-// leg (upstream) is opened as plain TCP, and once both are ready both legs go to the pump
-// thread, which copies bytes both ways. The session stays on the GUI thread, reports what
-// its owner acts on, and does nothing more after close().
+// connection that becomes ready only when the phone proves the pairing code; then the
+// console leg (upstream) is opened as plain TCP, and once both are ready both legs go to the
+// pump thread, which copies bytes both ways. The session stays on the GUI thread, reports
+// what its owner acts on, and does nothing more after close().
 class TarnikRelaySession : public QObject {
   Q_OBJECT
 
  public:
   struct Settings {
-    TarnikRelaySecurity::Parameters security;
+    std::shared_ptr<const TarnikRelayTlsContext> tls;  // null when OpenSSL could not make it
     OSCEndpoint console;
     std::shared_ptr<OSCServiceResolver> serviceResolver;  // may be null
     std::chrono::milliseconds setupTimeout;
@@ -55,9 +57,10 @@ class TarnikRelaySession : public QObject {
   void closeRequested();
 
  private:
-  void downstreamReady();
-  void downstreamFailed(QAbstractSocket::SocketError error);
-  void downstreamEnded();
+  void downstreamActivity();
+  void continueHandshake();
+  void watchDownstream();
+  void waitForDownstream(TarnikRelayLeg::Status status);
   void openUpstream();
   void connectUpstream(const OSCEndpoint::HostPort &target);
   void upstreamFailed(QAbstractSocket::SocketError error);
@@ -66,8 +69,11 @@ class TarnikRelaySession : public QObject {
 
   Settings settings_;
   // Both null once handed to the bridge.
-  QSslSocket *downstream_;
+  std::unique_ptr<TarnikRelayLeg> downstream_;
   QTcpSocket *upstream_ = nullptr;
+  // Watch the phone's socket until the bridge takes it.
+  QSocketNotifier downstreamReadable_{QSocketNotifier::Read};
+  QSocketNotifier downstreamWritable_{QSocketNotifier::Write};
   TarnikRelayBridge *bridge_ = nullptr;  // on the pump thread; ended only by close()
   OSCEndpoint::HostPort upstreamTarget_;
   QTimer setupTimer_;

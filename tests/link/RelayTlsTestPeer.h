@@ -1,13 +1,15 @@
 #pragma once
 
 // A loopback relay listener for the TLS tests: every accepted connection becomes a
-// server-mode QSslSocket armed from one pairing code, as the phone relay does it.
+// server-mode QSslSocket armed from one pairing code with the relay's rules, answering with
+// the key only for the relay's identity.
 
 #include "link/TarnikRelaySecurity.h"
 #include "support/QtTestApplication.h"
 
 #include <QHostAddress>
 #include <QList>
+#include <QSslPreSharedKeyAuthenticator>
 #include <QSslSocket>
 #include <QTcpServer>
 
@@ -28,7 +30,13 @@ class RelayTlsTestPeer : public QTcpServer {
   void incomingConnection(qintptr descriptor) override {
     auto *socket = new QSslSocket(this);
     socket->setSocketDescriptor(descriptor);
-    TarnikRelaySecurity::armServerSocket(*socket, parameters_);
+    socket->setSslConfiguration(parameters_.configuration);
+    connect(socket, &QSslSocket::preSharedKeyAuthenticationRequired, socket,
+            [this](QSslPreSharedKeyAuthenticator *authenticator) {
+              if (authenticator->identity() == parameters_.identity) {
+                authenticator->setPreSharedKey(parameters_.key);
+              }
+            });
     connect(socket, &QSslSocket::encrypted, this, [this] { ++encryptedCount; });
     socket->startServerEncryption();
     sockets.append(socket);

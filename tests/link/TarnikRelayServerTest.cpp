@@ -235,6 +235,30 @@ TEST_F(TarnikRelayServerSessions, CountAPhoneWhoseConsoleRefusesUntilTheSetupTim
   EXPECT_EQ(server.clientCount(), 0);
 }
 
+// Until its console answers, the relay still watches a phone that proved the code: one that
+// leaves with nothing to deliver ends its session at once, not at the end of the setup time.
+TEST_F(TarnikRelayServerSessions, EndAtOnceWhenAPhoneLeavesBeforeItsConsoleAnswers) {
+  TarnikRelayServer server(12, 8.0, 10.0);
+  const quint16 port =
+      startRelay(server, OSCEndpoint::hostPort(QStringLiteral("127.0.0.1"), testing::closedPort()));
+  const struct {
+    const char *why;
+    void (*leave)(QSslSocket &);
+  } rows[] = {
+      {"closes its TLS session", [](QSslSocket &socket) { socket.disconnectFromHost(); }},
+      {"drops the connection", [](QSslSocket &socket) { socket.abort(); }},
+  };
+  for (const auto &row : rows) {
+    auto leaving = phone(port);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 1; }, 5000)) << row.why;
+    QElapsedTimer clock;
+    clock.start();
+    row.leave(leaving->socket());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server.clientCount() == 0; }, 5000)) << row.why;
+    EXPECT_LT(clock.elapsed(), 2000) << row.why;
+  }
+}
+
 TEST_F(TarnikRelayServerSessions, EndOnlyTheSessionWhoseConsoleStopsReading) {
   TarnikRelayServer server(12, 8.0, 0.5);
   const quint16 port = startRelay(server);
