@@ -56,15 +56,7 @@ int main(int argc, char **argv) {
   wash.setText(ConsolePatchPart::manufacturer, QStringLiteral("Acme"));
   wash.setText(ConsolePatchPart::model, QStringLiteral("Wash"));
   console.setShow(std::move(show));
-  EosConsoleDouble::FixtureChannel colour;
-  colour.manufacturer = QStringLiteral("Acme");
-  colour.model = QStringLiteral("Wash");
-  colour.emitters = {{QStringLiteral("Red"), 100, 0, 100},
-                     {QStringLiteral("Green"), 50, 0, 100},
-                     {QStringLiteral("Blue"), 40, 0, 100}};
-  colour.hue = 30;
-  colour.saturation = 60;
-  console.fixtures[5] = colour;
+  console.fixtures[5] = EosConsoleDouble::FixtureChannel::colorWash(30, 60);
 
   std::printf("Eos console double on 127.0.0.1: UDP %u, TCP packet-length %u, TCP SLIP %u\n",
               console.udpPort(), console.tcpPort(OSCTCPFraming::packetLength),

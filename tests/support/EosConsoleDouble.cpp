@@ -384,4 +384,17 @@ QList<QByteArray> EosConsoleDouble::encoded(const QList<OSCMessage> &messages) {
   return packets;
 }
 
+EosConsoleDouble::FixtureChannel EosConsoleDouble::FixtureChannel::colorWash(float hue,
+                                                                             float saturation) {
+  FixtureChannel wash;
+  wash.manufacturer = QStringLiteral("Acme");
+  wash.model = QStringLiteral("Wash");
+  wash.emitters = {{QStringLiteral("Red"), 100, 0, 100},
+                   {QStringLiteral("Green"), 50, 0, 100},
+                   {QStringLiteral("Blue"), 40, 0, 100}};
+  wash.hue = hue;
+  wash.saturation = saturation;
+  return wash;
+}
+
 }  // namespace tarnik::testing

@@ -116,6 +116,9 @@ class EosConsoleDouble : public QObject {
     QList<FixtureParameter> emitters;
     float hue = 0;
     float saturation = 0;
+
+    // An "Acme Wash": intensity with red, green and blue emitters, at the given colour.
+    static FixtureChannel colorWash(float hue, float saturation);
   };
 
   // A wheel message and the monotonic time (system uptime, seconds) it was decoded.

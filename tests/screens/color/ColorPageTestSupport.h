@@ -15,15 +15,7 @@ class ColorPageTest : public ChannelPageTest {
  protected:
   // Connected, Live controls ready, and channel 5's native colour read by the page itself.
   bool prepareColorFixture() {
-    EosConsoleDouble::FixtureChannel wash;
-    wash.manufacturer = QStringLiteral("Acme");
-    wash.model = QStringLiteral("Wash");
-    wash.emitters = {{QStringLiteral("Red"), 100, 0, 100},
-                     {QStringLiteral("Green"), 50, 0, 100},
-                     {QStringLiteral("Blue"), 40, 0, 100}};
-    wash.hue = 30;
-    wash.saturation = 60;
-    console.fixtures[5] = wash;
+    console.fixtures[5] = EosConsoleDouble::FixtureChannel::colorWash(30, 60);
     makePage();
     page->findChild<FixtureControlModules *>()->setColorThrottlerMaker([this] {
       return std::make_unique<ColorCommandThrottler>(10, colorClock, colorClock->uptime());
