@@ -11,6 +11,11 @@ namespace {
 // NaN fails the comparison and so takes the floor as well.
 double clampedTimeLimit(double seconds) { return seconds >= 0.01 ? seconds : 0.01; }
 
+QSettings &required(QSettings *defaults) {
+  Q_ASSERT(defaults);
+  return *defaults;
+}
+
 }  // namespace
 
 AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
@@ -22,13 +27,11 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
       reconnectBaseDelay_(clampedTimeLimit(arguments.reconnectBaseDelay)),
       maximumReconnectAttempts_(std::max(arguments.maximumReconnectAttempts, 1)),
       timing_(arguments.timing ? std::move(arguments.timing) : std::make_shared<SystemAppTiming>()),
+      connectionForm_(std::make_unique<ConnectionForm>(required(arguments.defaults),
+                                                       std::move(arguments.storeRelayKey),
+                                                       std::move(arguments.loadRelayKey))),
       oscManager_(arguments.oscManager ? std::move(arguments.oscManager)
                                        : std::make_unique<OSCManager>(8.0, 5.0)),
-      storeRelayKey_(arguments.storeRelayKey
-                         ? std::move(arguments.storeRelayKey)
-                         : StoreRelayKey(&TarnikRelaySecurity::storePairingCode)),
-      loadRelayKey_(arguments.loadRelayKey ? std::move(arguments.loadRelayKey)
-                                           : LoadRelayKey(&TarnikRelaySecurity::loadPairingCode)),
       makeConnectionTestManager_(arguments.makeConnectionTestManager
                                      ? std::move(arguments.makeConnectionTestManager)
                                      : ConnectionTestManagerFactory(
@@ -37,14 +40,9 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
           arguments.makePatchCommandSession ? std::move(arguments.makePatchCommandSession) : [] {
             return std::make_unique<EosPatchCommandSession>(EosPatchCommandSession::Options{});
           }) {
-  Q_ASSERT(defaults_);
   // Ping replies are aged on this model's clock, so the connection stamps them on it too.
   oscManager_->setPingReplyClock([timing = timing_] { return timing->uptime(); });
-  // The order matters: the profiles decide whether older settings are carried over, and
-  // the selected profile, once known, overrides what the individual keys said.
-  readStoredConnectionSettings();
-  loadConnectionProfiles();
-  applySelectedConnectionProfile();
+  forwardPartSignals();
   loadSavedShowFiles();
   subscribeToConnectionReplies();
   makeFixtureControls(arguments);
@@ -61,46 +59,34 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
 
 AppViewModel::~AppViewModel() { storeWaitingSavedShowsNow(); }
 
-void AppViewModel::setConsoleIP(const QString &value) {
-  publish(consoleIP_, value, &AppViewModel::consoleIPChanged);
-}
-
-void AppViewModel::setConsoleName(const QString &value) {
-  publish(consoleName_, value, &AppViewModel::consoleNameChanged);
-}
-
-void AppViewModel::setCustomSendPort(const QString &value) {
-  publish(customSendPort_, value, &AppViewModel::customSendPortChanged);
-}
-
-void AppViewModel::setCustomListenPort(const QString &value) {
-  publish(customListenPort_, value, &AppViewModel::customListenPortChanged);
-}
-
-void AppViewModel::setConnectionTransport(OSCTransport value) {
-  publish(connectionTransport_, value, &AppViewModel::connectionTransportChanged);
-}
-
-void AppViewModel::setTcpFraming(OSCTCPFraming value) {
-  publish(tcpFraming_, value, &AppViewModel::tcpFramingChanged);
-}
-
-void AppViewModel::setUsesMacRelay(bool value) {
-  publish(usesMacRelay_, value, &AppViewModel::usesMacRelayChanged);
-}
-
-void AppViewModel::setRelayPairingCode(const QString &value) {
-  publish(relayPairingCode_, value, &AppViewModel::relayPairingCodeChanged);
-}
-
-void AppViewModel::setSelectedConnectionProfileID(const std::optional<QUuid> &value) {
-  publish(selectedConnectionProfileID_, value, &AppViewModel::selectedConnectionProfileIDChanged);
-  persistSelectedConnectionProfileID();
-}
-
-void AppViewModel::setInteractionMode(InteractionMode value) {
-  publish(interactionMode_, value, &AppViewModel::interactionModeChanged);
-  persistInteractionMode();
+void AppViewModel::forwardPartSignals() {
+  // Each part announces its own changes; the screens hear them from the model, in order.
+  const ConnectionForm *form = connectionForm_.get();
+  QObject::connect(form, &ObservableObject::objectWillChange, this,
+                   &ObservableObject::objectWillChange);
+  QObject::connect(form, &ConnectionForm::consoleIPChanged, this, &AppViewModel::consoleIPChanged);
+  QObject::connect(form, &ConnectionForm::consoleNameChanged, this,
+                   &AppViewModel::consoleNameChanged);
+  QObject::connect(form, &ConnectionForm::customSendPortChanged, this,
+                   &AppViewModel::customSendPortChanged);
+  QObject::connect(form, &ConnectionForm::customListenPortChanged, this,
+                   &AppViewModel::customListenPortChanged);
+  QObject::connect(form, &ConnectionForm::connectionTransportChanged, this,
+                   &AppViewModel::connectionTransportChanged);
+  QObject::connect(form, &ConnectionForm::tcpFramingChanged, this,
+                   &AppViewModel::tcpFramingChanged);
+  QObject::connect(form, &ConnectionForm::usesMacRelayChanged, this,
+                   &AppViewModel::usesMacRelayChanged);
+  QObject::connect(form, &ConnectionForm::relayPairingCodeChanged, this,
+                   &AppViewModel::relayPairingCodeChanged);
+  QObject::connect(form, &ConnectionForm::savedConnectionProfilesChanged, this,
+                   &AppViewModel::savedConnectionProfilesChanged);
+  QObject::connect(form, &ConnectionForm::profileStorageErrorChanged, this,
+                   &AppViewModel::profileStorageErrorChanged);
+  QObject::connect(form, &ConnectionForm::selectedConnectionProfileIDChanged, this,
+                   &AppViewModel::selectedConnectionProfileIDChanged);
+  QObject::connect(form, &ConnectionForm::interactionModeChanged, this,
+                   &AppViewModel::interactionModeChanged);
 }
 
 }  // namespace tarnik

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppTiming.h"
+#include "app/ConnectionForm.h"
 #include "app/FragmentAccumulator.h"
 #include "app/InteractionMode.h"
 #include "app/PatchPartReply.h"
@@ -154,11 +155,8 @@ class AppViewModel final : public ObservableObject {
 
  public:
   // Keychain operations for relay pairing codes, by keychain account.
-  using StoreRelayKey = std::function<std::expected<void, TarnikRelaySecurity::Failure>(
-      const QString &code, const QString &account)>;
-  using LoadRelayKey =
-      std::function<std::expected<std::optional<QString>, TarnikRelaySecurity::Failure>(
-          const QString &account)>;
+  using StoreRelayKey = ConnectionForm::StoreRelayKey;
+  using LoadRelayKey = ConnectionForm::LoadRelayKey;
   using ConnectionTestManagerFactory = std::function<std::unique_ptr<OSCManager>()>;
 
   enum class PatchWritePhase { checking, sending, verifying };
@@ -214,7 +212,7 @@ class AppViewModel final : public ObservableObject {
   static constexpr int maximumInFlightIndexRequests = 12;
   static constexpr double pingFreshness = 5.0;  // seconds
   // The stored profile that start-up connects to again.
-  static constexpr QLatin1StringView lastConnectedProfileKey{"lastConnectedProfile.v1"};
+  static constexpr QLatin1StringView lastConnectedProfileKey = ConnectionForm::lastConnectedProfileKey;
   static constexpr int commandHistoryLimit = 200;
 
   // What the application entry passes; each default is what it uses.
@@ -242,20 +240,22 @@ class AppViewModel final : public ObservableObject {
   explicit AppViewModel(Arguments arguments, QObject *parent = nullptr);
   ~AppViewModel() override;
 
-  // Persistence of what the model stores (AppViewModelStoredSettings.cpp)
-  void persistConnectionProfiles();
-  void persistSelectedConnectionProfileID();
-  void persistInteractionMode();
-
-  // The connection form (AppViewModelConnectionForm.cpp). The issue is the first problem
-  // of the form as the user should read it; the settings exist only for a valid form.
-  std::optional<QString> connectionSettingsIssue() const;
-  std::optional<ConsoleConnectionProfile> makeConnectionSettings() const;
+  // The connection form and the stored profiles (ConnectionForm). The issue is the first
+  // problem of the form as the user should read it; the settings exist only for a valid form.
+  std::optional<QString> connectionSettingsIssue() const {
+    return connectionForm_->connectionSettingsIssue();
+  }
+  std::optional<ConsoleConnectionProfile> makeConnectionSettings() const {
+    return connectionForm_->makeConnectionSettings();
+  }
+  // The route in use, else the form's (AppViewModelProfiles.cpp).
   QString transportDescription() const;
-
-  // Examples and summaries (AppViewModelExamples.cpp)
-  static QList<ConsoleConnectionProfile> builtInConnectionProfiles();
-  static QString connectionSummary(const ConsoleConnectionProfile &profile);
+  static QList<ConsoleConnectionProfile> builtInConnectionProfiles() {
+    return ConnectionForm::builtInConnectionProfiles();
+  }
+  static QString connectionSummary(const ConsoleConnectionProfile &profile) {
+    return ConnectionForm::connectionSummary(profile);
+  }
 
   // Show snapshots (AppViewModelSavedShows.cpp). Storing is finished on a worker thread;
   // whatever is still waiting is stored when the model goes.
@@ -265,9 +265,13 @@ class AppViewModel final : public ObservableObject {
   static QString showStorageKey(const QString &showIdentity, const QString &consoleAddress);
 
   // The keychain account of a relay profile's pairing code.
-  static QString relayKeyAccount(const QUuid &profileID);
+  static QString relayKeyAccount(const QUuid &profileID) {
+    return ConnectionForm::relayKeyAccount(profileID);
+  }
   // The port text a console listens on for this transport and framing.
-  static QString defaultSendPort(OSCTransport transport, OSCTCPFraming framing);
+  static QString defaultSendPort(OSCTransport transport, OSCTCPFraming framing) {
+    return ConnectionForm::defaultSendPort(transport, framing);
+  }
 
   // Connection lifecycle (AppViewModelConnection.cpp, AppViewModelTransport.cpp,
   // AppViewModelConnect.cpp)
@@ -343,39 +347,47 @@ class AppViewModel final : public ObservableObject {
   const QString &lastCommandSummary() const { return lastCommandSummary_; }
   const QList<CommandHistoryEntry> &commandHistory() const { return commandHistory_; }
   const QStringList &softkeyLabels() const { return softkeyLabels_; }
-  const QString &consoleIP() const { return consoleIP_; }
-  const QString &consoleName() const { return consoleName_; }
-  const QString &customSendPort() const { return customSendPort_; }
-  const QString &customListenPort() const { return customListenPort_; }
-  OSCTransport connectionTransport() const { return connectionTransport_; }
-  OSCTCPFraming tcpFraming() const { return tcpFraming_; }
-  bool usesMacRelay() const { return usesMacRelay_; }
-  const QString &relayPairingCode() const { return relayPairingCode_; }
+  const QString &consoleIP() const { return connectionForm_->consoleIP(); }
+  const QString &consoleName() const { return connectionForm_->consoleName(); }
+  const QString &customSendPort() const { return connectionForm_->customSendPort(); }
+  const QString &customListenPort() const { return connectionForm_->customListenPort(); }
+  OSCTransport connectionTransport() const { return connectionForm_->connectionTransport(); }
+  OSCTCPFraming tcpFraming() const { return connectionForm_->tcpFraming(); }
+  bool usesMacRelay() const { return connectionForm_->usesMacRelay(); }
+  const QString &relayPairingCode() const { return connectionForm_->relayPairingCode(); }
   const QList<ConsoleConnectionProfile> &savedConnectionProfiles() const {
-    return savedConnectionProfiles_;
+    return connectionForm_->savedConnectionProfiles();
   }
-  const std::optional<QString> &profileStorageError() const { return profileStorageError_; }
-  std::optional<QUuid> selectedConnectionProfileID() const { return selectedConnectionProfileID_; }
+  const std::optional<QString> &profileStorageError() const {
+    return connectionForm_->profileStorageError();
+  }
+  std::optional<QUuid> selectedConnectionProfileID() const {
+    return connectionForm_->selectedConnectionProfileID();
+  }
   bool isTestingConnection() const { return isTestingConnection_; }
   const QString &testConnectionStatus() const { return testConnectionStatus_; }
   const std::optional<QString> &testConnectionIdentity() const { return testConnectionIdentity_; }
   const std::optional<QString> &testConnectionVersion() const { return testConnectionVersion_; }
-  InteractionMode interactionMode() const { return interactionMode_; }
+  InteractionMode interactionMode() const { return connectionForm_->interactionMode(); }
   const QList<DiscoveredConsole> &discoveredConsoles() const { return discoveredConsoles_; }
   bool isConsoleReachable() const { return isConsoleReachable_; }
 
   // The form the connection screen edits.
-  void setConsoleIP(const QString &value);
-  void setConsoleName(const QString &value);
-  void setCustomSendPort(const QString &value);
-  void setCustomListenPort(const QString &value);
-  void setConnectionTransport(OSCTransport value);
-  void setTcpFraming(OSCTCPFraming value);
-  void setUsesMacRelay(bool value);
-  void setRelayPairingCode(const QString &value);
+  void setConsoleIP(const QString &value) { connectionForm_->setConsoleIP(value); }
+  void setConsoleName(const QString &value) { connectionForm_->setConsoleName(value); }
+  void setCustomSendPort(const QString &value) { connectionForm_->setCustomSendPort(value); }
+  void setCustomListenPort(const QString &value) { connectionForm_->setCustomListenPort(value); }
+  void setConnectionTransport(OSCTransport value) {
+    connectionForm_->setConnectionTransport(value);
+  }
+  void setTcpFraming(OSCTCPFraming value) { connectionForm_->setTcpFraming(value); }
+  void setUsesMacRelay(bool value) { connectionForm_->setUsesMacRelay(value); }
+  void setRelayPairingCode(const QString &value) { connectionForm_->setRelayPairingCode(value); }
   // These two also store the new value at once.
-  void setSelectedConnectionProfileID(const std::optional<QUuid> &value);
-  void setInteractionMode(InteractionMode value);
+  void setSelectedConnectionProfileID(const std::optional<QUuid> &value) {
+    connectionForm_->setSelectedConnectionProfileID(value);
+  }
+  void setInteractionMode(InteractionMode value) { connectionForm_->setInteractionMode(value); }
 
   // Unpublished values the screens read when they draw.
   const std::optional<ConsoleConnectionProfile> &activeConnectionSettings() const {
@@ -578,14 +590,6 @@ class AppViewModel final : public ObservableObject {
   void encodeWaitingSavedShows();
   void storeWaitingSavedShowsNow();
 
-  // Construction steps (AppViewModelStoredSettings.cpp)
-  void readStoredConnectionSettings();
-  void loadConnectionProfiles();
-  void carryOverSingleConsoleSettings();
-  void applySelectedConnectionProfile();
-  // Fills the form from a profile, the pairing code from the keychain for a relay profile.
-  void fillConnectionForm(const ConsoleConnectionProfile &profile);
-
   // Connection lifecycle (AppViewModelConnection.cpp, AppViewModelTransport.cpp,
   // AppViewModelConnect.cpp)
   void bindConnectionState();
@@ -605,6 +609,10 @@ class AppViewModel final : public ObservableObject {
   const double reconnectBaseDelay_;
   const int maximumReconnectAttempts_;
   const std::shared_ptr<AppTiming> timing_;
+
+  // The parts, each publishing its own values through the model's signals
+  std::unique_ptr<ConnectionForm> connectionForm_;
+  void forwardPartSignals();
 
   // Console link, catalogs and console facts
   std::unique_ptr<OSCManager> oscManager_;
@@ -651,26 +659,12 @@ class AppViewModel final : public ObservableObject {
   QList<CommandHistoryEntry> commandHistory_;    // at most commandHistoryLimit
   QStringList softkeyLabels_ = QStringList(12);  // always twelve
 
-  // Connection form, profiles and test
-  QString consoleIP_;
-  QString consoleName_;
-  QString customSendPort_;
-  QString customListenPort_;
-  OSCTransport connectionTransport_ = OSCTransport::tcp;
-  OSCTCPFraming tcpFraming_ = OSCTCPFraming::packetLength;
-  bool usesMacRelay_ = false;
-  QString relayPairingCode_;
+  // Connection route and test
   std::optional<QString> activeRelayKey_;  // pairing code of the relay route in use
-  StoreRelayKey storeRelayKey_;
-  LoadRelayKey loadRelayKey_;
-  QList<ConsoleConnectionProfile> savedConnectionProfiles_;
-  std::optional<QString> profileStorageError_;
-  std::optional<QUuid> selectedConnectionProfileID_;
   bool isTestingConnection_ = false;
   QString testConnectionStatus_ = QStringLiteral("Not tested");
   std::optional<QString> testConnectionIdentity_;
   std::optional<QString> testConnectionVersion_;
-  InteractionMode interactionMode_ = InteractionMode::editor;
   QList<DiscoveredConsole> discoveredConsoles_;
   bool isConsoleReachable_ = false;
 
@@ -763,9 +757,6 @@ class AppViewModel final : public ObservableObject {
   void connectionTestTimedOut(const QUuid &testID, const ConsoleConnectionProfile &profile);
   // Ends the private connection of the test; the deadline and subscriptions go with it.
   void releaseConnectionTestManager();
-  // Puts the profile in place of the saved one with its id, or at the end, selects and
-  // stores it.
-  void storeSelectedProfile(const ConsoleConnectionProfile &profile);
   // Fixture control (AppViewModelFixtureControl.cpp, AppViewModelLiveControls.cpp,
   // AppViewModelParkChecks.cpp)
   // Sessions may be dropped from inside their own callbacks, so they go on a later turn.

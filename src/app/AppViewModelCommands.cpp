@@ -39,7 +39,7 @@ bool AppViewModel::isShowDataCurrent() const {
 
 bool AppViewModel::ensureControlAllowed(const QString &action, bool requiresCurrentShowData) {
   QString reason;
-  if (interactionMode_ == InteractionMode::viewer) {
+  if (interactionMode() == InteractionMode::viewer) {
     reason = u"Viewer mode"_s;
   } else if (!oscManager_->isConnected()) {
     reason = u"console transport is not ready"_s;

@@ -67,7 +67,7 @@ void AppViewModel::handleConnectionLoss(const QString &reason) {
 
 void AppViewModel::disconnect() {
   resetConnectionTest();
-  defaults_->remove(lastConnectedProfileKey);
+  connectionForm_->forgetLastConnected();
   releaseOwnedFlash(u"Disconnect"_s);
   wantsConnection_ = false;
   resumeEndpoint_.reset();

@@ -59,7 +59,7 @@ void AppViewModel::testConnection() {
   manager->tcpFraming = profile->tcpFraming;
   manager->relayPairingKey.reset();
   if (profile->usesMacRelay.value_or(false)) {
-    manager->relayPairingKey = trimmedText(relayPairingCode_);
+    manager->relayPairingKey = trimmedText(relayPairingCode());
   }
 
   // Announcements come before the new values are stored, so the evaluation is queued.

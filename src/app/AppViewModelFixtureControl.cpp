@@ -63,7 +63,7 @@ void AppViewModel::makeFixtureControls(Arguments &arguments) {
 }
 
 bool AppViewModel::canControlFixtures() const {
-  return interactionMode_ != InteractionMode::viewer && oscManager_->isConnected() &&
+  return interactionMode() != InteractionMode::viewer && oscManager_->isConnected() &&
          isConsoleReachable_ && isShowDataCurrent();
 }
 

@@ -49,7 +49,7 @@ bool AppViewModel::canContinueParkOperation(const FixtureRun &run,
                                             std::optional<FixtureParkAction> action) const {
   // Reading the parked channels changes nothing, so a viewer may; acting may not.
   return runIsCurrent(run, parkOperationID_) && isShowDataCurrent() && oscManager_->isConnected() &&
-         hasFreshMatchedPing() && (!action || interactionMode_ != InteractionMode::viewer);
+         hasFreshMatchedPing() && (!action || interactionMode() != InteractionMode::viewer);
 }
 
 void AppViewModel::handleParkResult(const EosParkSession::Result &result, const FixtureRun &run,

@@ -1,5 +1,4 @@
 #include "app/AppViewModel.h"
-#include "foundation/JsonCoding.h"
 #include "foundation/NumberRules.h"
 #include "foundation/TextRules.h"
 
@@ -23,11 +22,7 @@ std::optional<quint16> portNumber(const QString &text) {
 void AppViewModel::restoreLastConnectedProfile() {
   // Whatever cannot be used is left as stored and nothing is said: the user simply finds
   // the model waiting, disconnected.
-  if (!defaults_->contains(lastConnectedProfileKey)) return;
-  const auto stored = decodeJsonText<ConsoleConnectionProfile>(
-      defaults_->value(lastConnectedProfileKey).toString().toUtf8());
-  if (!stored) return;
-  const auto profile = stored->validated();
+  const std::optional<ConsoleConnectionProfile> profile = connectionForm_->lastConnectedProfile();
   if (!profile) return;
   applyConnectionProfile(*profile);
   connect();
@@ -35,8 +30,7 @@ void AppViewModel::restoreLastConnectedProfile() {
 
 void AppViewModel::applyConnectionProfile(const ConsoleConnectionProfile &profile) {
   resetConnectionTest();
-  setSelectedConnectionProfileID(profile.id);
-  fillConnectionForm(profile);
+  connectionForm_->selectProfile(profile);
 }
 
 void AppViewModel::saveConnectionProfile() {
@@ -50,7 +44,7 @@ void AppViewModel::saveConnectionProfile() {
   // The code goes to the keychain first, so a saved relay profile always has its code.
   if (profile->usesMacRelay.value_or(false)) {
     if (const auto stored =
-            storeRelayKey_(trimmedText(relayPairingCode_), relayKeyAccount(profile->id));
+            connectionForm_->storeRelayKey(trimmedText(relayPairingCode()), profile->id);
         !stored) {
       publish(testConnectionStatus_,
               u"Could not save pairing code in Keychain: "_s + stored.error().description(),
@@ -58,34 +52,12 @@ void AppViewModel::saveConnectionProfile() {
       return;
     }
   }
-  storeSelectedProfile(*profile);
-}
-
-void AppViewModel::storeSelectedProfile(const ConsoleConnectionProfile &profile) {
-  QList<ConsoleConnectionProfile> profiles = savedConnectionProfiles_;
-  const auto same = std::ranges::find(profiles, profile.id, &ConsoleConnectionProfile::id);
-  if (same != profiles.end()) {
-    *same = profile;
-  } else {
-    profiles.append(profile);
-  }
-  publish(savedConnectionProfiles_, std::move(profiles),
-          &AppViewModel::savedConnectionProfilesChanged);
-  setSelectedConnectionProfileID(profile.id);
-  persistConnectionProfiles();
+  connectionForm_->storeSelectedProfile(*profile);
 }
 
 void AppViewModel::startNewConnection() {
   resetConnectionTest();
-  setSelectedConnectionProfileID(std::nullopt);
-  setConsoleName(QString());
-  setConsoleIP(QString());
-  setConnectionTransport(OSCTransport::tcp);
-  setTcpFraming(OSCTCPFraming::slip);
-  setCustomSendPort(u"3037"_s);
-  setCustomListenPort(u"8001"_s);
-  setUsesMacRelay(false);
-  setRelayPairingCode(QString());
+  connectionForm_->clear();
 }
 
 void AppViewModel::applyBuiltInProfile(BuiltInProfile which) {
@@ -96,7 +68,7 @@ void AppViewModel::applyBuiltInProfile(BuiltInProfile which) {
 }
 
 void AppViewModel::connectToDiscoveredConsole(const DiscoveredConsole &console) {
-  const std::optional<quint16> destinationPort = portNumber(customSendPort_);
+  const std::optional<quint16> destinationPort = portNumber(customSendPort());
   if (!destinationPort) {
     publish(dataStatusMessage_, u"Destination port must be 1–65535."_s,
             &AppViewModel::dataStatusMessageChanged);
@@ -104,7 +76,7 @@ void AppViewModel::connectToDiscoveredConsole(const DiscoveredConsole &console) 
   }
   quint16 listenPort = 0;
   if (console.transport == OSCTransport::udp) {
-    const std::optional<quint16> port = portNumber(customListenPort_);
+    const std::optional<quint16> port = portNumber(customListenPort());
     if (!port) {
       publish(dataStatusMessage_, u"UDP listen port must be 1–65535."_s,
               &AppViewModel::dataStatusMessageChanged);
@@ -115,7 +87,7 @@ void AppViewModel::connectToDiscoveredConsole(const DiscoveredConsole &console) 
 
   resetConnectionTest();
   // A console found on the network is not one to come back to at the next start.
-  defaults_->remove(lastConnectedProfileKey);
+  connectionForm_->forgetLastConnected();
   releaseOwnedFlash(u"Reconnect"_s);
   activeRelayKey_.reset();
   oscManager_->relayPairingKey.reset();
@@ -135,13 +107,27 @@ void AppViewModel::connectToDiscoveredConsole(const DiscoveredConsole &console) 
   settings.transport = console.transport;
   settings.destinationPort = *destinationPort;
   settings.udpListenPort = listenPort;
-  settings.tcpFraming = tcpFraming_;
+  settings.tcpFraming = tcpFraming();
   activeConnectionSettings_ = settings;
 
   oscManager_->transport = console.transport;
-  oscManager_->tcpFraming = tcpFraming_;
+  oscManager_->tcpFraming = tcpFraming();
   oscManager_->connect(console.endpoint);
   if (console.transport == OSCTransport::udp) oscManager_->startListening(listenPort);
+}
+
+QString AppViewModel::transportDescription() const {
+  const QString separator = u" · "_s;
+  if (resumeEndpoint_ && activeConnectionSettings_) {
+    return oscManager_->effectiveEndpointDescription() + separator +
+           (activeConnectionSettings_->transport == OSCTransport::udp ? u"UDP"_s : u"TCP"_s) +
+           separator + displayText(activeConnectionSettings_->tcpFraming);
+  }
+  if (activeConnectionSettings_) return connectionSummary(*activeConnectionSettings_);
+  if (const std::optional<ConsoleConnectionProfile> settings = makeConnectionSettings()) {
+    return connectionSummary(*settings);
+  }
+  return u"Not configured"_s;
 }
 
 }  // namespace tarnik

@@ -55,8 +55,8 @@ void AppViewModel::saveShowSnapshot() {
   if (!publishedShowIdentity_ || showFileName_.isEmpty()) return;
 
   SavedShowFile snapshot;
-  snapshot.consoleIP = activeConnectionSettings_ ? activeConnectionSettings_->host : consoleIP_;
-  snapshot.consoleName = activeConnectionSettings_ ? activeConnectionSettings_->name : consoleName_;
+  snapshot.consoleIP = activeConnectionSettings_ ? activeConnectionSettings_->host : consoleIP();
+  snapshot.consoleName = activeConnectionSettings_ ? activeConnectionSettings_->name : consoleName();
   snapshot.storageKey = showStorageKey(*publishedShowIdentity_, snapshot.consoleIP);
   snapshot.name = showFileName_;
   snapshot.savedAt = lastDataRefresh_ ? *lastDataRefresh_ : timing_->date();
