@@ -30,12 +30,10 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
       connectionForm_(std::make_unique<ConnectionForm>(required(arguments.defaults),
                                                        std::move(arguments.storeRelayKey),
                                                        std::move(arguments.loadRelayKey))),
+      connectionTester_(std::make_unique<ConnectionTester>(
+          timing_, std::move(arguments.makeConnectionTestManager))),
       oscManager_(arguments.oscManager ? std::move(arguments.oscManager)
                                        : std::make_unique<OSCManager>(8.0, 5.0)),
-      makeConnectionTestManager_(arguments.makeConnectionTestManager
-                                     ? std::move(arguments.makeConnectionTestManager)
-                                     : ConnectionTestManagerFactory(
-                                           [] { return std::make_unique<OSCManager>(8.0, 5.0); })),
       makePatchCommandSession_(
           arguments.makePatchCommandSession ? std::move(arguments.makePatchCommandSession) : [] {
             return std::make_unique<EosPatchCommandSession>(EosPatchCommandSession::Options{});
@@ -87,6 +85,18 @@ void AppViewModel::forwardPartSignals() {
                    &AppViewModel::selectedConnectionProfileIDChanged);
   QObject::connect(form, &ConnectionForm::interactionModeChanged, this,
                    &AppViewModel::interactionModeChanged);
+
+  const ConnectionTester *tester = connectionTester_.get();
+  QObject::connect(tester, &ObservableObject::objectWillChange, this,
+                   &ObservableObject::objectWillChange);
+  QObject::connect(tester, &ConnectionTester::isTestingConnectionChanged, this,
+                   &AppViewModel::isTestingConnectionChanged);
+  QObject::connect(tester, &ConnectionTester::testConnectionStatusChanged, this,
+                   &AppViewModel::testConnectionStatusChanged);
+  QObject::connect(tester, &ConnectionTester::testConnectionIdentityChanged, this,
+                   &AppViewModel::testConnectionIdentityChanged);
+  QObject::connect(tester, &ConnectionTester::testConnectionVersionChanged, this,
+                   &AppViewModel::testConnectionVersionChanged);
 }
 
 }  // namespace tarnik

@@ -2,6 +2,7 @@
 
 #include "app/AppTiming.h"
 #include "app/ConnectionForm.h"
+#include "app/ConnectionTester.h"
 #include "app/FragmentAccumulator.h"
 #include "app/InteractionMode.h"
 #include "app/PatchPartReply.h"
@@ -157,7 +158,7 @@ class AppViewModel final : public ObservableObject {
   // Keychain operations for relay pairing codes, by keychain account.
   using StoreRelayKey = ConnectionForm::StoreRelayKey;
   using LoadRelayKey = ConnectionForm::LoadRelayKey;
-  using ConnectionTestManagerFactory = std::function<std::unique_ptr<OSCManager>()>;
+  using ConnectionTestManagerFactory = ConnectionTester::ManagerFactory;
 
   enum class PatchWritePhase { checking, sending, verifying };
 
@@ -364,10 +365,14 @@ class AppViewModel final : public ObservableObject {
   std::optional<QUuid> selectedConnectionProfileID() const {
     return connectionForm_->selectedConnectionProfileID();
   }
-  bool isTestingConnection() const { return isTestingConnection_; }
-  const QString &testConnectionStatus() const { return testConnectionStatus_; }
-  const std::optional<QString> &testConnectionIdentity() const { return testConnectionIdentity_; }
-  const std::optional<QString> &testConnectionVersion() const { return testConnectionVersion_; }
+  bool isTestingConnection() const { return connectionTester_->isTestingConnection(); }
+  const QString &testConnectionStatus() const { return connectionTester_->testConnectionStatus(); }
+  const std::optional<QString> &testConnectionIdentity() const {
+    return connectionTester_->testConnectionIdentity();
+  }
+  const std::optional<QString> &testConnectionVersion() const {
+    return connectionTester_->testConnectionVersion();
+  }
   InteractionMode interactionMode() const { return connectionForm_->interactionMode(); }
   const QList<DiscoveredConsole> &discoveredConsoles() const { return discoveredConsoles_; }
   bool isConsoleReachable() const { return isConsoleReachable_; }
@@ -388,6 +393,9 @@ class AppViewModel final : public ObservableObject {
     connectionForm_->setSelectedConnectionProfileID(value);
   }
   void setInteractionMode(InteractionMode value) { connectionForm_->setInteractionMode(value); }
+
+  // The parts behind the model, for what only a part tells.
+  const ConnectionTester &connectionTester() const { return *connectionTester_; }
 
   // Unpublished values the screens read when they draw.
   const std::optional<ConsoleConnectionProfile> &activeConnectionSettings() const {
@@ -427,10 +435,10 @@ class AppViewModel final : public ObservableObject {
   void connectToDiscoveredConsole(const DiscoveredConsole &console);
   // Tests the form's settings on a private connection of its own.
   void testConnection();
-  void resetConnectionTest();
+  void resetConnectionTest() { connectionTester_->reset(); }
   // Pairs with a nearby Mac and connects to the console through it.
   void connectToMacRelay(const TarnikRelayDiscovery::Relay &relay);
-  static constexpr double connectionTestDeadline = 10.0;  // seconds
+  static constexpr double connectionTestDeadline = ConnectionTester::deadline;
   // Fixture control (AppViewModelFixtureControl.cpp, AppViewModelLiveControls.cpp,
   // AppViewModelParkChecks.cpp)
   FixtureControlStore &fixtureControls() const { return *fixtureControls_; }
@@ -612,6 +620,7 @@ class AppViewModel final : public ObservableObject {
 
   // The parts, each publishing its own values through the model's signals
   std::unique_ptr<ConnectionForm> connectionForm_;
+  std::unique_ptr<ConnectionTester> connectionTester_;
   void forwardPartSignals();
 
   // Console link, catalogs and console facts
@@ -661,10 +670,6 @@ class AppViewModel final : public ObservableObject {
 
   // Connection route and test
   std::optional<QString> activeRelayKey_;  // pairing code of the relay route in use
-  bool isTestingConnection_ = false;
-  QString testConnectionStatus_ = QStringLiteral("Not tested");
-  std::optional<QString> testConnectionIdentity_;
-  std::optional<QString> testConnectionVersion_;
   QList<DiscoveredConsole> discoveredConsoles_;
   bool isConsoleReachable_ = false;
 
@@ -704,12 +709,6 @@ class AppViewModel final : public ObservableObject {
   std::optional<OSCEndpoint> resumeEndpoint_;
   std::optional<OSCEndpoint> activeConsoleEndpoint_;
   std::optional<ConsoleConnectionProfile> activeConnectionSettings_;
-
-  // Connection test
-  std::unique_ptr<OSCManager> connectionTestManager_;
-  AppTiming::WorkItem connectionTestTimeout_;
-  QUuid connectionTestID_ = QUuid::createUuid();
-  ConnectionTestManagerFactory makeConnectionTestManager_;
 
   // Show identity and console state
   std::optional<QString> knownLiveShowName_;
@@ -753,10 +752,6 @@ class AppViewModel final : public ObservableObject {
   // Profiles and the connection test (AppViewModelProfiles.cpp, AppViewModelConnectionTest.cpp)
   // Applies and connects to the last connected profile when it still reads and validates.
   void restoreLastConnectedProfile();
-  void evaluateConnectionTest(const QUuid &testID, const ConsoleConnectionProfile &profile);
-  void connectionTestTimedOut(const QUuid &testID, const ConsoleConnectionProfile &profile);
-  // Ends the private connection of the test; the deadline and subscriptions go with it.
-  void releaseConnectionTestManager();
   // Fixture control (AppViewModelFixtureControl.cpp, AppViewModelLiveControls.cpp,
   // AppViewModelParkChecks.cpp)
   // Sessions may be dropped from inside their own callbacks, so they go on a later turn.

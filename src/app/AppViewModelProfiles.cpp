@@ -36,9 +36,8 @@ void AppViewModel::applyConnectionProfile(const ConsoleConnectionProfile &profil
 void AppViewModel::saveConnectionProfile() {
   const std::optional<ConsoleConnectionProfile> profile = makeConnectionSettings();
   if (!profile) {
-    publish(testConnectionStatus_,
-            connectionSettingsIssue().value_or(u"Invalid connection settings"_s),
-            &AppViewModel::testConnectionStatusChanged);
+    connectionTester_->reportStatus(
+        connectionSettingsIssue().value_or(u"Invalid connection settings"_s));
     return;
   }
   // The code goes to the keychain first, so a saved relay profile always has its code.
@@ -46,9 +45,8 @@ void AppViewModel::saveConnectionProfile() {
     if (const auto stored =
             connectionForm_->storeRelayKey(trimmedText(relayPairingCode()), profile->id);
         !stored) {
-      publish(testConnectionStatus_,
-              u"Could not save pairing code in Keychain: "_s + stored.error().description(),
-              &AppViewModel::testConnectionStatusChanged);
+      connectionTester_->reportStatus(u"Could not save pairing code in Keychain: "_s +
+                                      stored.error().description());
       return;
     }
   }
@@ -128,6 +126,27 @@ QString AppViewModel::transportDescription() const {
     return connectionSummary(*settings);
   }
   return u"Not configured"_s;
+}
+
+void AppViewModel::testConnection() {
+  resetConnectionTest();
+  const std::optional<ConsoleConnectionProfile> profile = makeConnectionSettings();
+  if (!profile) {
+    connectionTester_->reportStatus(
+        connectionSettingsIssue().value_or(u"Invalid connection settings"_s));
+    return;
+  }
+  // A UDP test listens on its listen port, which the active UDP session already holds.
+  if (wantsConnection_ && activeConnectionSettings_ &&
+      activeConnectionSettings_->transport == OSCTransport::udp &&
+      profile->transport == OSCTransport::udp &&
+      activeConnectionSettings_->udpListenPort == profile->udpListenPort) {
+    connectionTester_->reportStatus(
+        u"Disconnect the active UDP session before testing this listen port. TCP tests use "
+        u"an independent socket."_s);
+    return;
+  }
+  connectionTester_->start(*profile, trimmedText(relayPairingCode()));
 }
 
 }  // namespace tarnik

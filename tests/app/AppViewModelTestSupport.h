@@ -78,12 +78,9 @@ struct AppViewModelTestAccess {
   }
   static bool holdsFlash(const AppViewModel &model) { return model.ownedFlash_.has_value(); }
 
-  // Profiles and the connection test.
+  // Profiles.
   static void restoreLastConnectedProfile(AppViewModel &model) {
     model.restoreLastConnectedProfile();
-  }
-  static OSCManager *connectionTestManager(const AppViewModel &model) {
-    return model.connectionTestManager_.get();
   }
 
   // Fixture control: the route a Connect would have set, and the show facts the gates read.
