@@ -32,6 +32,7 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
                                                        std::move(arguments.loadRelayKey))),
       connectionTester_(std::make_unique<ConnectionTester>(
           timing_, std::move(arguments.makeConnectionTestManager))),
+      commandLine_(std::make_unique<ConsoleCommandLine>(timing_)),
       oscManager_(arguments.oscManager ? std::move(arguments.oscManager)
                                        : std::make_unique<OSCManager>(8.0, 5.0)),
       makePatchCommandSession_(
@@ -97,6 +98,36 @@ void AppViewModel::forwardPartSignals() {
                    &AppViewModel::testConnectionIdentityChanged);
   QObject::connect(tester, &ConnectionTester::testConnectionVersionChanged, this,
                    &AppViewModel::testConnectionVersionChanged);
+
+  const ConsoleCommandLine *line = commandLine_.get();
+  QObject::connect(line, &ObservableObject::objectWillChange, this,
+                   &ObservableObject::objectWillChange);
+  QObject::connect(line, &ConsoleCommandLine::consoleModeLabelChanged, this,
+                   &AppViewModel::consoleModeLabelChanged);
+  QObject::connect(line, &ConsoleCommandLine::rawConsoleCommandLineChanged, this,
+                   &AppViewModel::rawConsoleCommandLineChanged);
+  QObject::connect(line, &ConsoleCommandLine::displayedCommandLineChanged, this,
+                   &AppViewModel::displayedCommandLineChanged);
+  QObject::connect(line, &ConsoleCommandLine::commandLineTextChanged, this,
+                   &AppViewModel::commandLineTextChanged);
+  QObject::connect(line, &ConsoleCommandLine::lastCommandSummaryChanged, this,
+                   &AppViewModel::lastCommandSummaryChanged);
+  QObject::connect(line, &ConsoleCommandLine::commandHistoryChanged, this,
+                   &AppViewModel::commandHistoryChanged);
+  QObject::connect(line, &ConsoleCommandLine::softkeyLabelsChanged, this,
+                   &AppViewModel::softkeyLabelsChanged);
+  QObject::connect(line, &ConsoleCommandLine::activeCueChanged, this,
+                   &AppViewModel::activeCueChanged);
+  QObject::connect(line, &ConsoleCommandLine::activeCueNumberChanged, this,
+                   &AppViewModel::activeCueNumberChanged);
+  QObject::connect(line, &ConsoleCommandLine::activeCueLabelChanged, this,
+                   &AppViewModel::activeCueLabelChanged);
+  QObject::connect(line, &ConsoleCommandLine::activeCueProgressChanged, this,
+                   &AppViewModel::activeCueProgressChanged);
+  QObject::connect(line, &ConsoleCommandLine::pendingCueNumberChanged, this,
+                   &AppViewModel::pendingCueNumberChanged);
+  QObject::connect(line, &ConsoleCommandLine::pendingCueLabelChanged, this,
+                   &AppViewModel::pendingCueLabelChanged);
 }
 
 }  // namespace tarnik

@@ -3,6 +3,7 @@
 #include "app/AppTiming.h"
 #include "app/ConnectionForm.h"
 #include "app/ConnectionTester.h"
+#include "app/ConsoleCommandLine.h"
 #include "app/FragmentAccumulator.h"
 #include "app/InteractionMode.h"
 #include "app/PatchPartReply.h"
@@ -214,7 +215,7 @@ class AppViewModel final : public ObservableObject {
   static constexpr double pingFreshness = 5.0;  // seconds
   // The stored profile that start-up connects to again.
   static constexpr QLatin1StringView lastConnectedProfileKey = ConnectionForm::lastConnectedProfileKey;
-  static constexpr int commandHistoryLimit = 200;
+  static constexpr int commandHistoryLimit = ConsoleCommandLine::commandHistoryLimit;
 
   // What the application entry passes; each default is what it uses.
   struct Arguments {
@@ -289,7 +290,9 @@ class AppViewModel final : public ObservableObject {
   void clearPendingPatchWrite(const QString &reason);
   void resetParkState();
   void resetLiveControls();
-  void recordCommandHistory(const QString &text, const QString &source);
+  void recordCommandHistory(const QString &text, const QString &source) {
+    commandLine_->recordCommandHistory(text, source);
+  }
   void reportCommandRejected(const QString &summary, const QString &reason);
   // What the connection's published values drive.
   void handleTransportStateChange(bool ready);
@@ -307,8 +310,7 @@ class AppViewModel final : public ObservableObject {
   // Reply dispatcher (AppViewModelDispatcher.cpp): every message of the main connection
   // ends here, in arrival order.
   void handleOSCMessage(const QString &address, const QList<OSCArgument> &arguments);
-  // An address split at "/" with empty pieces left out, viewing the address it came from.
-  using AddressComponents = QVarLengthArray<QStringView, 12>;
+  using AddressComponents = tarnik::AddressComponents;
 
   // Show sync start (AppViewModelSync.cpp). The reason is the data status while it starts.
   void requestFullSync(const QString &reason);
@@ -326,12 +328,12 @@ class AppViewModel final : public ObservableObject {
   const QString &fixtureControlStatus() const { return fixtureControlStatus_; }
   const QList<Cue> &cues() const { return cues_; }
   const QList<Channel> &channels() const { return channels_; }
-  const QString &activeCue() const { return activeCue_; }
-  const QString &activeCueNumber() const { return activeCueNumber_; }
-  const QString &activeCueLabel() const { return activeCueLabel_; }
-  std::optional<double> activeCueProgress() const { return activeCueProgress_; }
-  const QString &pendingCueNumber() const { return pendingCueNumber_; }
-  const QString &pendingCueLabel() const { return pendingCueLabel_; }
+  const QString &activeCue() const { return commandLine_->activeCue(); }
+  const QString &activeCueNumber() const { return commandLine_->activeCueNumber(); }
+  const QString &activeCueLabel() const { return commandLine_->activeCueLabel(); }
+  std::optional<double> activeCueProgress() const { return commandLine_->activeCueProgress(); }
+  const QString &pendingCueNumber() const { return commandLine_->pendingCueNumber(); }
+  const QString &pendingCueLabel() const { return commandLine_->pendingCueLabel(); }
   const QString &showFileName() const { return showFileName_; }
   bool isLoadingCues() const { return isLoadingCues_; }
   bool isLoadingPatch() const { return isLoadingPatch_; }
@@ -341,13 +343,13 @@ class AppViewModel final : public ObservableObject {
   const QString &dataStatusMessage() const { return dataStatusMessage_; }
   const QString &syncProgressDescription() const { return syncProgressDescription_; }
   const QList<SavedShowFile> &savedShowFiles() const { return savedShowFiles_; }
-  const QString &consoleModeLabel() const { return consoleModeLabel_; }
-  const QString &rawConsoleCommandLine() const { return rawConsoleCommandLine_; }
-  const QString &displayedCommandLine() const { return displayedCommandLine_; }
-  const QString &commandLineText() const { return commandLineText_; }
-  const QString &lastCommandSummary() const { return lastCommandSummary_; }
-  const QList<CommandHistoryEntry> &commandHistory() const { return commandHistory_; }
-  const QStringList &softkeyLabels() const { return softkeyLabels_; }
+  const QString &consoleModeLabel() const { return commandLine_->consoleModeLabel(); }
+  const QString &rawConsoleCommandLine() const { return commandLine_->rawConsoleCommandLine(); }
+  const QString &displayedCommandLine() const { return commandLine_->displayedCommandLine(); }
+  const QString &commandLineText() const { return commandLine_->commandLineText(); }
+  const QString &lastCommandSummary() const { return commandLine_->lastCommandSummary(); }
+  const QList<CommandHistoryEntry> &commandHistory() const { return commandLine_->commandHistory(); }
+  const QStringList &softkeyLabels() const { return commandLine_->softkeyLabels(); }
   const QString &consoleIP() const { return connectionForm_->consoleIP(); }
   const QString &consoleName() const { return connectionForm_->consoleName(); }
   const QString &customSendPort() const { return connectionForm_->customSendPort(); }
@@ -396,6 +398,7 @@ class AppViewModel final : public ObservableObject {
 
   // The parts behind the model, for what only a part tells.
   const ConnectionTester &connectionTester() const { return *connectionTester_; }
+  const ConsoleCommandLine &commandLine() const { return *commandLine_; }
 
   // Unpublished values the screens read when they draw.
   const std::optional<ConsoleConnectionProfile> &activeConnectionSettings() const {
@@ -621,6 +624,7 @@ class AppViewModel final : public ObservableObject {
   // The parts, each publishing its own values through the model's signals
   std::unique_ptr<ConnectionForm> connectionForm_;
   std::unique_ptr<ConnectionTester> connectionTester_;
+  std::unique_ptr<ConsoleCommandLine> commandLine_;
   void forwardPartSignals();
 
   // Console link, catalogs and console facts
@@ -640,12 +644,6 @@ class AppViewModel final : public ObservableObject {
   // Mirrored show and data status
   QList<Cue> cues_;
   QList<Channel> channels_;
-  QString activeCue_;
-  QString activeCueNumber_;
-  QString activeCueLabel_;
-  std::optional<double> activeCueProgress_;
-  QString pendingCueNumber_;
-  QString pendingCueLabel_;
   QString showFileName_;
   bool isLoadingCues_ = false;
   bool isLoadingPatch_ = false;
@@ -658,15 +656,6 @@ class AppViewModel final : public ObservableObject {
   // worker thread; a list that changes meanwhile waits for the running encoding to end.
   std::optional<QList<SavedShowFile>> savedShowsToStore_;
   std::unique_ptr<QFutureWatcher<QString>> savedShowsEncoding_;
-
-  // Command line
-  QString consoleModeLabel_ = QStringLiteral("LIVE");
-  QString rawConsoleCommandLine_;
-  QString displayedCommandLine_;
-  QString commandLineText_;
-  QString lastCommandSummary_;
-  QList<CommandHistoryEntry> commandHistory_;    // at most commandHistoryLimit
-  QStringList softkeyLabels_ = QStringList(12);  // always twelve
 
   // Connection route and test
   std::optional<QString> activeRelayKey_;  // pairing code of the relay route in use
@@ -716,9 +705,6 @@ class AppViewModel final : public ObservableObject {
   std::optional<QString> publishedShowIdentity_;  // identity of the show on screen
   std::optional<QUuid> completedSyncSessionID_;
   bool showIsCleared_ = false;
-  std::optional<qint64> currentConsoleUser_;
-  QString lastConsoleHistoryText_;
-  double lastConsoleHistoryDate_ = distantPast;
 
   // Show sync (AppViewModelSync.cpp)
   std::unique_ptr<SyncGeneration> syncGeneration_;
@@ -727,18 +713,22 @@ class AppViewModel final : public ObservableObject {
   AppTiming::WorkItem connectionChangeWindow_;
   bool connectionChangedInWindow_ = false;
 
-  // Console feedback (AppViewModelFeedback.cpp)
-  struct CueText {
-    QString number;
-    QString label;
-    std::optional<double> progress;
-  };
-  bool isCommandLineFeedback(const AddressComponents &components) const;
-  void handleCommandLineText(const QString &text);
-  static std::optional<CueText> parseCueText(const QString &text);
-  void handleCueText(bool pending, const QString &text);
+  // Console feedback, answered by the command line part (ConsoleCommandLine)
+  bool isCommandLineFeedback(const AddressComponents &components) const {
+    return commandLine_->isCommandLineFeedback(components);
+  }
+  void handleCommandLineText(const QString &text) { commandLine_->handleCommandLineText(text); }
+  void handleCueText(bool pending, const QString &text) {
+    commandLine_->handleCueText(pending, text);
+  }
   void handleCueNumber(bool pending, const AddressComponents &components,
-                       const QList<OSCArgument> &arguments);
+                       const QList<OSCArgument> &arguments) {
+    commandLine_->handleCueNumber(pending, components, arguments);
+  }
+  // A command on its way (AppViewModelCommands.cpp): the command line notes it, and single
+  // reads started before it no longer confirm it.
+  void commandSent(const QString &summary);
+  // The show name the console reports (AppViewModelShowPath.cpp).
   void handleShowName(const QString &name);
 
   // Show events and change notifications (AppViewModelShowEvents.cpp); the bodies of

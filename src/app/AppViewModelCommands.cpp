@@ -61,10 +61,13 @@ bool AppViewModel::sendCommand(const QString &address, const QList<OSCArgument> 
     reportCommandRejected(text, u"transport rejected the send"_s);
     return false;
   }
-  publish(lastCommandSummary_, text, &AppViewModel::lastCommandSummaryChanged);
-  ++mutationSequence_;
-  recordCommandHistory(text, u"Sent"_s);
+  commandSent(text);
   return true;
+}
+
+void AppViewModel::commandSent(const QString &summary) {
+  ++mutationSequence_;
+  commandLine_->noteSent(summary);
 }
 
 std::optional<QString> AppViewModel::validatedCueLabel(const QString &label) {
@@ -136,9 +139,7 @@ void AppViewModel::sendKey(const QString &keyName) {
   if (!oscManager_->send(OSCMessage{u"/eos/key/"_s + name, {}})) {
     return reportCommandRejected(action, u"transport rejected the send"_s);
   }
-  publish(lastCommandSummary_, action, &AppViewModel::lastCommandSummaryChanged);
-  ++mutationSequence_;
-  recordCommandHistory(action, u"Sent"_s);
+  commandSent(action);
 }
 
 }  // namespace tarnik

@@ -30,18 +30,8 @@ void AppViewModel::resetSessionState(const QString &status) {
   knownLiveShowIdentity_.reset();
   completedSyncSessionID_.reset();
   showIsCleared_ = false;
-  currentConsoleUser_.reset();
 
-  publish(activeCue_, QString(), &AppViewModel::activeCueChanged);
-  publish(activeCueNumber_, QString(), &AppViewModel::activeCueNumberChanged);
-  publish(activeCueLabel_, QString(), &AppViewModel::activeCueLabelChanged);
-  publish(activeCueProgress_, std::nullopt, &AppViewModel::activeCueProgressChanged);
-  publish(pendingCueNumber_, QString(), &AppViewModel::pendingCueNumberChanged);
-  publish(pendingCueLabel_, QString(), &AppViewModel::pendingCueLabelChanged);
-  publish(rawConsoleCommandLine_, QString(), &AppViewModel::rawConsoleCommandLineChanged);
-  publish(displayedCommandLine_, QString(), &AppViewModel::displayedCommandLineChanged);
-  publish(commandLineText_, QString(), &AppViewModel::commandLineTextChanged);
-  publish(softkeyLabels_, QStringList(12), &AppViewModel::softkeyLabelsChanged);
+  commandLine_->resetSession();
   // The running sync goes before the session identity moves on.
   syncGeneration_.reset();
 
@@ -89,7 +79,7 @@ bool AppViewModel::releaseOwnedFlash(const QString &action) {
   if (ownedFlash_->sessionID == sessionID_ && oscManager_->isConnected()) {
     // Only a flash the console still shows for this very channel is ours to end: the word
     // boundaries keep channel 12 from matching "Chan 1" or "Chan 123".
-    const QString line = rawConsoleCommandLine_.toLower();
+    const QString line = rawConsoleCommandLine().toLower();
     const QRegularExpression namesChannel(u"\\bchan(?:nel)?\\s*"_s + QString::number(channel) +
                                           u"\\b"_s);
     releaseNeeded = line.startsWith(u"live:"_s) && line.contains(u"flash"_s) &&
@@ -106,9 +96,7 @@ bool AppViewModel::releaseOwnedFlash(const QString &action) {
     return false;
   }
   ownedFlash_.reset();
-  publish(lastCommandSummary_, summary, &AppViewModel::lastCommandSummaryChanged);
-  ++mutationSequence_;
-  recordCommandHistory(summary, u"Sent"_s);
+  commandSent(summary);
   return true;
 }
 
@@ -150,13 +138,6 @@ void AppViewModel::resetLiveControls() {
   publish(fixtureControlStatus_, u"Live controls are offline"_s,
           &AppViewModel::fixtureControlStatusChanged);
   fixtureControls_->resetSession();
-}
-
-void AppViewModel::recordCommandHistory(const QString &text, const QString &source) {
-  QList<CommandHistoryEntry> history = commandHistory_;
-  history.append({QUuid::createUuid(), text, timing_->date(), source});
-  if (history.size() > commandHistoryLimit) history.remove(0, history.size() - commandHistoryLimit);
-  publish(commandHistory_, std::move(history), &AppViewModel::commandHistoryChanged);
 }
 
 void AppViewModel::reportCommandRejected(const QString &summary, const QString &reason) {

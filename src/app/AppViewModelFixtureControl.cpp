@@ -100,9 +100,7 @@ bool AppViewModel::sendFixtureMutation(const OSCMessage &message) {
       return false;
   }
   if (!liveControlSession_->send(message)) return false;
-  publish(lastCommandSummary_, label, &AppViewModel::lastCommandSummaryChanged);
-  ++mutationSequence_;
-  recordCommandHistory(label, u"Sent"_s);
+  commandSent(label);
   return true;
 }
 

@@ -62,8 +62,8 @@ void AppViewModel::saveShowSnapshot() {
   snapshot.savedAt = lastDataRefresh_ ? *lastDataRefresh_ : timing_->date();
   snapshot.cues = cues_;
   snapshot.channels = channels_;
-  snapshot.activeCueNumber = activeCueNumber_;
-  snapshot.activeCueLabel = activeCueLabel_;
+  snapshot.activeCueNumber = activeCueNumber();
+  snapshot.activeCueLabel = activeCueLabel();
 
   QList<SavedShowFile> shows = savedShowFiles_;
   const auto existing = std::ranges::find(shows, snapshot.storageKey, &SavedShowFile::storageKey);

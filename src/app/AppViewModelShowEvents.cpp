@@ -43,12 +43,7 @@ void AppViewModel::handleShowCleared() {
   assign(showFileName_, QString(), &AppViewModel::showFileNameChanged);
   assign(cues_, QList<Cue>(), &AppViewModel::cuesChanged);
   assign(channels_, QList<Channel>(), &AppViewModel::channelsChanged);
-  assign(activeCue_, QString(), &AppViewModel::activeCueChanged);
-  assign(activeCueNumber_, QString(), &AppViewModel::activeCueNumberChanged);
-  assign(activeCueLabel_, QString(), &AppViewModel::activeCueLabelChanged);
-  assign(pendingCueNumber_, QString(), &AppViewModel::pendingCueNumberChanged);
-  assign(pendingCueLabel_, QString(), &AppViewModel::pendingCueLabelChanged);
-  assign(activeCueProgress_, std::nullopt, &AppViewModel::activeCueProgressChanged);
+  commandLine_->clearCues();
   assign(lastDataRefresh_, std::nullopt, &AppViewModel::lastDataRefreshChanged);
   assign(dataStatusMessage_, u"No show loaded"_s, &AppViewModel::dataStatusMessageChanged);
   assign(syncProgressDescription_, u"No show loaded"_s,

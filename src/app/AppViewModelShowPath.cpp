@@ -1,4 +1,5 @@
 #include "app/AppViewModel.h"
+#include "foundation/TextRules.h"
 #include "model/ShowIdentity.h"
 
 using namespace Qt::StringLiterals;
@@ -72,6 +73,13 @@ void AppViewModel::cancelIdentifyTimers() {
   // The old show's flash belongs to a show that is gone: nothing is sent for it.
   identifyWorkItems_.clear();
   ownedFlash_.reset();
+}
+
+void AppViewModel::handleShowName(const QString &name) {
+  const QString trimmed = trimmedText(name);
+  if (trimmed.isEmpty()) return;
+  knownLiveShowName_ = trimmed;
+  publish(showFileName_, trimmed, &AppViewModel::showFileNameChanged);
 }
 
 }  // namespace tarnik

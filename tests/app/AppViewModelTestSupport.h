@@ -39,9 +39,6 @@ struct AppViewModelTestAccess {
     return model.syncGeneration_.get();
   }
   static void forgetKnownShowIdentity(AppViewModel &model) { model.knownLiveShowIdentity_.reset(); }
-  static std::optional<qint64> consoleUser(const AppViewModel &model) {
-    return model.currentConsoleUser_;
-  }
   static void setPendingPatchWrite(AppViewModel &model, AppViewModel::PatchWritePhase phase) {
     model.pendingPatchWrite_ = AppViewModel::PendingPatchWrite{.phase = phase};
   }
@@ -71,8 +68,9 @@ struct AppViewModelTestAccess {
   static void setConsoleSession(AppViewModel &model, const QString &commandLine,
                                 std::optional<AppViewModel::OwnedFlash> flash,
                                 std::optional<AppViewModel::PendingPatchWrite> write = {}) {
-    model.rawConsoleCommandLine_ = commandLine;
-    model.softkeyLabels_ = QStringList(12, QStringLiteral("Key"));
+    // As the console reports them: a command line that is not blank is also a history row.
+    model.commandLine_->handleCommandLineText(commandLine);
+    for (int key = 1; key <= 12; ++key) model.commandLine_->handleSoftkey(key, QStringLiteral("Key"));
     model.ownedFlash_ = flash;
     model.pendingPatchWrite_ = std::move(write);
   }
