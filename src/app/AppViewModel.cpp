@@ -20,7 +20,6 @@ QSettings &required(QSettings *defaults) {
 
 AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
     : ObservableObject(parent),
-      defaults_(arguments.defaults),
       startNetworkingOnInit_(arguments.startNetworkingOnInit),
       syncTimeout_(clampedTimeLimit(arguments.syncTimeout)),
       directPatchReadTimeout_(clampedTimeLimit(arguments.directPatchReadTimeout)),
@@ -33,6 +32,7 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
       connectionTester_(std::make_unique<ConnectionTester>(
           timing_, std::move(arguments.makeConnectionTestManager))),
       commandLine_(std::make_unique<ConsoleCommandLine>(timing_)),
+      savedShows_(std::make_unique<SavedShowStore>(*arguments.defaults)),
       oscManager_(arguments.oscManager ? std::move(arguments.oscManager)
                                        : std::make_unique<OSCManager>(8.0, 5.0)),
       makePatchCommandSession_(
@@ -42,7 +42,6 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
   // Ping replies are aged on this model's clock, so the connection stamps them on it too.
   oscManager_->setPingReplyClock([timing = timing_] { return timing->uptime(); });
   forwardPartSignals();
-  loadSavedShowFiles();
   subscribeToConnectionReplies();
   makeFixtureControls(arguments);
   // From here on the model reaches out: the subscriptions to the connection and the
@@ -56,7 +55,7 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
   restoreLastConnectedProfile();
 }
 
-AppViewModel::~AppViewModel() { storeWaitingSavedShowsNow(); }
+AppViewModel::~AppViewModel() = default;
 
 void AppViewModel::forwardPartSignals() {
   // Each part announces its own changes; the screens hear them from the model, in order.
@@ -128,6 +127,12 @@ void AppViewModel::forwardPartSignals() {
                    &AppViewModel::pendingCueNumberChanged);
   QObject::connect(line, &ConsoleCommandLine::pendingCueLabelChanged, this,
                    &AppViewModel::pendingCueLabelChanged);
+
+  const SavedShowStore *shows = savedShows_.get();
+  QObject::connect(shows, &ObservableObject::objectWillChange, this,
+                   &ObservableObject::objectWillChange);
+  QObject::connect(shows, &SavedShowStore::savedShowFilesChanged, this,
+                   &AppViewModel::savedShowFilesChanged);
 }
 
 }  // namespace tarnik

@@ -4,6 +4,7 @@
 #include "app/ConnectionForm.h"
 #include "app/ConnectionTester.h"
 #include "app/ConsoleCommandLine.h"
+#include "app/SavedShowStore.h"
 #include "app/FragmentAccumulator.h"
 #include "app/InteractionMode.h"
 #include "app/PatchPartReply.h"
@@ -31,7 +32,6 @@
 #include "operations/FixtureParkAction.h"
 #include "operations/LevelCommandScheduling.h"
 
-#include <QFutureWatcher>
 #include <QHash>
 #include <QList>
 #include <QPointer>
@@ -259,12 +259,12 @@ class AppViewModel final : public ObservableObject {
     return ConnectionForm::connectionSummary(profile);
   }
 
-  // Show snapshots (AppViewModelSavedShows.cpp). Storing is finished on a worker thread;
-  // whatever is still waiting is stored when the model goes.
-  void loadSavedShowFiles();
+  // Show snapshots (SavedShowStore, AppViewModelSnapshot.cpp): the show on screen kept for
+  // offline use.
   void saveShowSnapshot();
-  void persistSavedShowFiles();
-  static QString showStorageKey(const QString &showIdentity, const QString &consoleAddress);
+  static QString showStorageKey(const QString &showIdentity, const QString &consoleAddress) {
+    return SavedShowStore::showStorageKey(showIdentity, consoleAddress);
+  }
 
   // The keychain account of a relay profile's pairing code.
   static QString relayKeyAccount(const QUuid &profileID) {
@@ -342,7 +342,7 @@ class AppViewModel final : public ObservableObject {
   std::optional<double> lastConnectedAt() const { return lastConnectedAt_; }
   const QString &dataStatusMessage() const { return dataStatusMessage_; }
   const QString &syncProgressDescription() const { return syncProgressDescription_; }
-  const QList<SavedShowFile> &savedShowFiles() const { return savedShowFiles_; }
+  const QList<SavedShowFile> &savedShowFiles() const { return savedShows_->savedShowFiles(); }
   const QString &consoleModeLabel() const { return commandLine_->consoleModeLabel(); }
   const QString &rawConsoleCommandLine() const { return commandLine_->rawConsoleCommandLine(); }
   const QString &displayedCommandLine() const { return commandLine_->displayedCommandLine(); }
@@ -597,10 +597,6 @@ class AppViewModel final : public ObservableObject {
   void scheduleNotificationRefresh(const QString &reason = QStringLiteral("Console data changed"));
   void handleShowCleared();
 
-  // Snapshot storage (AppViewModelSavedShows.cpp)
-  void encodeWaitingSavedShows();
-  void storeWaitingSavedShowsNow();
-
   // Connection lifecycle (AppViewModelConnection.cpp, AppViewModelTransport.cpp,
   // AppViewModelConnect.cpp)
   void bindConnectionState();
@@ -613,7 +609,6 @@ class AppViewModel final : public ObservableObject {
   std::optional<double> consoleSilence();
 
   // Configuration, fixed after construction; the timing outlives every work item below
-  QSettings *defaults_;
   const bool startNetworkingOnInit_;
   const double syncTimeout_;
   const double directPatchReadTimeout_;
@@ -625,6 +620,7 @@ class AppViewModel final : public ObservableObject {
   std::unique_ptr<ConnectionForm> connectionForm_;
   std::unique_ptr<ConnectionTester> connectionTester_;
   std::unique_ptr<ConsoleCommandLine> commandLine_;
+  std::unique_ptr<SavedShowStore> savedShows_;
   void forwardPartSignals();
 
   // Console link, catalogs and console facts
@@ -651,11 +647,6 @@ class AppViewModel final : public ObservableObject {
   std::optional<double> lastConnectedAt_;
   QString dataStatusMessage_ = QStringLiteral("Not synced yet");
   QString syncProgressDescription_ = QStringLiteral("Not syncing");
-  QList<SavedShowFile> savedShowFiles_;  // newest first
-  // Encoding every snapshot of a large show takes longer than a frame, so it runs on a
-  // worker thread; a list that changes meanwhile waits for the running encoding to end.
-  std::optional<QList<SavedShowFile>> savedShowsToStore_;
-  std::unique_ptr<QFutureWatcher<QString>> savedShowsEncoding_;
 
   // Connection route and test
   std::optional<QString> activeRelayKey_;  // pairing code of the relay route in use

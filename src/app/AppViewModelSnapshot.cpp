@@ -1,0 +1,21 @@
+#include "app/AppViewModel.h"
+
+namespace tarnik {
+
+void AppViewModel::saveShowSnapshot() {
+  if (!publishedShowIdentity_ || showFileName_.isEmpty()) return;
+
+  SavedShowFile snapshot;
+  snapshot.consoleIP = activeConnectionSettings_ ? activeConnectionSettings_->host : consoleIP();
+  snapshot.consoleName = activeConnectionSettings_ ? activeConnectionSettings_->name : consoleName();
+  snapshot.storageKey = showStorageKey(*publishedShowIdentity_, snapshot.consoleIP);
+  snapshot.name = showFileName_;
+  snapshot.savedAt = lastDataRefresh_ ? *lastDataRefresh_ : timing_->date();
+  snapshot.cues = cues_;
+  snapshot.channels = channels_;
+  snapshot.activeCueNumber = activeCueNumber();
+  snapshot.activeCueLabel = activeCueLabel();
+  savedShows_->store(std::move(snapshot));
+}
+
+}  // namespace tarnik
