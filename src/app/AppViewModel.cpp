@@ -33,6 +33,9 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
           timing_, std::move(arguments.makeConnectionTestManager))),
       commandLine_(std::make_unique<ConsoleCommandLine>(timing_)),
       savedShows_(std::make_unique<SavedShowStore>(*arguments.defaults)),
+      fixtureControl_(std::make_unique<FixtureControl>(
+          static_cast<FixtureControl::Gates &>(*this), std::move(arguments.makeParkSession), std::move(arguments.makeLiveControlSession),
+          std::move(arguments.fixtureControlScheduler), startNetworkingOnInit_)),
       oscManager_(arguments.oscManager ? std::move(arguments.oscManager)
                                        : std::make_unique<OSCManager>(8.0, 5.0)),
       makePatchCommandSession_(
@@ -43,7 +46,6 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
   oscManager_->setPingReplyClock([timing = timing_] { return timing->uptime(); });
   forwardPartSignals();
   subscribeToConnectionReplies();
-  makeFixtureControls(arguments);
   // From here on the model reaches out: the subscriptions to the connection and the
   // fixture-control store, then, only with networking started at once, discovery, the
   // heartbeat and the restore of the last connection, in that order. Until then nothing
@@ -133,6 +135,18 @@ void AppViewModel::forwardPartSignals() {
                    &ObservableObject::objectWillChange);
   QObject::connect(shows, &SavedShowStore::savedShowFilesChanged, this,
                    &AppViewModel::savedShowFilesChanged);
+
+  const FixtureControl *fixtures = fixtureControl_.get();
+  QObject::connect(fixtures, &ObservableObject::objectWillChange, this,
+                   &ObservableObject::objectWillChange);
+  QObject::connect(fixtures, &FixtureControl::isRefreshingParkedChannelsChanged, this,
+                   &AppViewModel::isRefreshingParkedChannelsChanged);
+  QObject::connect(fixtures, &FixtureControl::parkStatusMessageChanged, this,
+                   &AppViewModel::parkStatusMessageChanged);
+  QObject::connect(fixtures, &FixtureControl::isFixtureControlReadyChanged, this,
+                   &AppViewModel::isFixtureControlReadyChanged);
+  QObject::connect(fixtures, &FixtureControl::fixtureControlStatusChanged, this,
+                   &AppViewModel::fixtureControlStatusChanged);
 }
 
 }  // namespace tarnik

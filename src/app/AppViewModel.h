@@ -4,6 +4,7 @@
 #include "app/ConnectionForm.h"
 #include "app/ConnectionTester.h"
 #include "app/ConsoleCommandLine.h"
+#include "app/FixtureControl.h"
 #include "app/SavedShowStore.h"
 #include "app/FragmentAccumulator.h"
 #include "app/InteractionMode.h"
@@ -53,24 +54,17 @@
 namespace tarnik {
 
 // The hub of the application: one object on the GUI thread, built once at start-up, that
-// owns the console connection, the connection settings and saved profiles, the mirrored
-// show and its snapshots, the command line state and every pending operation and timer of
-// the console flows. Screens observe its published properties and call its operations.
-//
-// One header, one implementation file per concern (see src/app/README.md for the map):
-//   AppViewModel.cpp                  construction, in its fixed order; the form's setters
-//   AppViewModelStoredSettings.cpp    what is read from and written to the settings store
-//   AppViewModelConnectionForm.cpp    checking the connection form and describing routes
-//   AppViewModelExamples.cpp          the built-in example connections and summaries
-//   AppViewModelSavedShows.cpp        the show snapshots kept for offline use
-//   AppViewModelDispatcher.cpp        the subscriptions to the connection, the reply dispatcher
-//   AppViewModelSync.cpp              the show sync: start, counts, index requests, failure
-//   AppViewModelSyncReplies.cpp       cue and patch list replies of a running sync
-//   AppViewModelSyncCompletion.cpp    completion and publication of a sync
-//   AppViewModelShowPath.cpp          the show identity the console reports
-// The connection lifecycle, profiles, console feedback and commands, fixture control and
-// the patch flows each have files of their own beside these (src/app/README.md).
-class AppViewModel final : public ObservableObject {
+// owns the console connection and every part behind it. Screens observe its published
+// properties and call its operations; each part owns its own state and publishes its own
+// values, which reach the screens as this model's:
+//   ConnectionForm        the connection form, the saved profiles, the editor/viewer switch
+//   ConnectionTester      the connection test on a private connection
+//   ConsoleCommandLine    the console's command line, softkeys and cues, the history
+//   SavedShowStore        the show snapshots kept for offline use
+//   FixtureControl        the fixture-control store, the Live-control and park sessions
+// What stays here joins the parts: the connection lifecycle, the show mirror, the commands
+// and their control gate, the patch flows (src/app/README.md has the map).
+class AppViewModel final : public ObservableObject, private FixtureControl::Gates {
   Q_OBJECT
 
   // Console link and console facts
@@ -286,10 +280,10 @@ class AppViewModel final : public ObservableObject {
   // The one road of a detected loss: reset, drop the link, retry when wanted.
   void handleConnectionLoss(const QString &reason);
   // False only when the console holds our flash and the release could not be sent.
-  bool releaseOwnedFlash(const QString &action);
+  bool releaseOwnedFlash(const QString &action) override;
   void clearPendingPatchWrite(const QString &reason);
-  void resetParkState();
-  void resetLiveControls();
+  void resetParkState() { fixtureControl_->resetParkState(); }
+  void resetLiveControls() { fixtureControl_->resetLiveControls(); }
   void recordCommandHistory(const QString &text, const QString &source) {
     commandLine_->recordCommandHistory(text, source);
   }
@@ -322,10 +316,10 @@ class AppViewModel final : public ObservableObject {
     return eosFixtureLibraryVersion_;
   }
   const PatchSubmissionState &patchSubmissionState() const { return patchSubmissionState_; }
-  bool isRefreshingParkedChannels() const { return isRefreshingParkedChannels_; }
-  const QString &parkStatusMessage() const { return parkStatusMessage_; }
-  bool isFixtureControlReady() const { return isFixtureControlReady_; }
-  const QString &fixtureControlStatus() const { return fixtureControlStatus_; }
+  bool isRefreshingParkedChannels() const { return fixtureControl_->isRefreshingParkedChannels(); }
+  const QString &parkStatusMessage() const { return fixtureControl_->parkStatusMessage(); }
+  bool isFixtureControlReady() const { return fixtureControl_->isFixtureControlReady(); }
+  const QString &fixtureControlStatus() const { return fixtureControl_->fixtureControlStatus(); }
   const QList<Cue> &cues() const { return cues_; }
   const QList<Channel> &channels() const { return channels_; }
   const QString &activeCue() const { return commandLine_->activeCue(); }
@@ -399,6 +393,7 @@ class AppViewModel final : public ObservableObject {
   // The parts behind the model, for what only a part tells.
   const ConnectionTester &connectionTester() const { return *connectionTester_; }
   const ConsoleCommandLine &commandLine() const { return *commandLine_; }
+  const FixtureControl &fixtureControl() const { return *fixtureControl_; }
 
   // Unpublished values the screens read when they draw.
   const std::optional<ConsoleConnectionProfile> &activeConnectionSettings() const {
@@ -422,10 +417,10 @@ class AppViewModel final : public ObservableObject {
   static std::optional<QString> validatedCueLabel(const QString &label);
   bool ensureControlAllowed(const QString &action, bool requiresCurrentShowData);
   // The published show is this session's completed sync of the show the console has loaded.
-  bool isShowDataCurrent() const;
+  bool isShowDataCurrent() const override;
 
-  // Profiles (AppViewModelProfiles.cpp), the connection test
-  // (AppViewModelConnectionTest.cpp) and the Mac relay route (AppViewModelMacRelay.cpp)
+  // Profiles and the connection test (AppViewModelProfiles.cpp) and the Mac relay route
+  // (AppViewModelMacRelay.cpp)
   enum class BuiltInProfile { first, second };
   // Fills the form from a profile and selects it; a running test ends.
   void applyConnectionProfile(const ConsoleConnectionProfile &profile);
@@ -442,21 +437,26 @@ class AppViewModel final : public ObservableObject {
   // Pairs with a nearby Mac and connects to the console through it.
   void connectToMacRelay(const TarnikRelayDiscovery::Relay &relay);
   static constexpr double connectionTestDeadline = ConnectionTester::deadline;
-  // Fixture control (AppViewModelFixtureControl.cpp, AppViewModelLiveControls.cpp,
-  // AppViewModelParkChecks.cpp)
-  FixtureControlStore &fixtureControls() const { return *fixtureControls_; }
-  bool canControlFixtures() const;
-  bool parkChannel(int channel, FixtureParkAction action);
-  void fixtureDetailTimedOut(const QString &text);
-  void setIntensity(int channel, double level);
+  // Fixture control (FixtureControl, AppViewModelFixtureGates.cpp)
+  FixtureControlStore &fixtureControls() const { return fixtureControl_->store(); }
+  bool canControlFixtures() const override;
+  bool parkChannel(int channel, FixtureParkAction action) {
+    return fixtureControl_->parkChannel(channel, action);
+  }
+  void fixtureDetailTimedOut(const QString &text) {
+    fixtureControl_->reportLiveControlsUnavailable(text);
+  }
+  void setIntensity(int channel, double level) { fixtureControl_->setIntensity(channel, level); }
   void identifyFixture(const Channel &channel);
   // Starts a Live-control session when none runs and the show data is current; a channel's
   // page asks for one whenever it shows and after every completed sync.
-  void prepareLiveControls();
-  bool hasLiveControlSession() const { return static_cast<bool>(liveControlSession_); }
-  bool parkSessionPreconditions() const;
+  void prepareLiveControls() { fixtureControl_->prepareLiveControls(); }
+  bool hasLiveControlSession() const { return fixtureControl_->hasLiveControlSession(); }
+  bool parkSessionPreconditions() const { return fixtureControl_->parkSessionPreconditions(); }
   // True once a park session was made for the request, also when its start was refused.
-  bool refreshParkedChannels(int channel, std::optional<FixtureParkAction> action);
+  bool refreshParkedChannels(int channel, std::optional<FixtureParkAction> action) {
+    return fixtureControl_->refreshParkedChannels(channel, action);
+  }
   // Patch edits (AppViewModelPatchPreflight.cpp, AppViewModelPatchWrite.cpp,
   // AppViewModelDirectReads.cpp)
   static constexpr qint64 patchChannelMaximum = 99999;
@@ -621,6 +621,7 @@ class AppViewModel final : public ObservableObject {
   std::unique_ptr<ConnectionTester> connectionTester_;
   std::unique_ptr<ConsoleCommandLine> commandLine_;
   std::unique_ptr<SavedShowStore> savedShows_;
+  std::unique_ptr<FixtureControl> fixtureControl_;
   void forwardPartSignals();
 
   // Console link, catalogs and console facts
@@ -632,10 +633,6 @@ class AppViewModel final : public ObservableObject {
 
   // Patch, park and Live-control status
   PatchSubmissionState patchSubmissionState_;
-  bool isRefreshingParkedChannels_ = false;
-  QString parkStatusMessage_ = QStringLiteral("Park status not checked");
-  bool isFixtureControlReady_ = false;
-  QString fixtureControlStatus_ = QStringLiteral("Live controls are offline");
 
   // Mirrored show and data status
   QList<Cue> cues_;
@@ -657,8 +654,6 @@ class AppViewModel final : public ObservableObject {
   // fixture-control and patch flows.
   std::optional<PendingPatchWrite> pendingPatchWrite_;
   AppTiming::WorkItem patchReadbackWorkItem_;
-  QUuid parkOperationID_ = QUuid::createUuid();
-  QUuid liveControlOperationID_ = QUuid::createUuid();
 
   // Timers, reconnect and per-channel bookkeeping
   AppTiming::WorkItem heartbeatTimer_;
@@ -718,7 +713,7 @@ class AppViewModel final : public ObservableObject {
   }
   // A command on its way (AppViewModelCommands.cpp): the command line notes it, and single
   // reads started before it no longer confirm it.
-  void commandSent(const QString &summary);
+  void commandSent(const QString &summary) override;
   // The show name the console reports (AppViewModelShowPath.cpp).
   void handleShowName(const QString &name);
 
@@ -730,41 +725,21 @@ class AppViewModel final : public ObservableObject {
   void handleChangeNotification(bool isPatch);
   void handleConsoleDataChanged(const QUuid &session, const QString &reason);
 
-  // Profiles and the connection test (AppViewModelProfiles.cpp, AppViewModelConnectionTest.cpp)
+  // Profiles (AppViewModelProfiles.cpp)
   // Applies and connects to the last connected profile when it still reads and validates.
   void restoreLastConnectedProfile();
-  // Fixture control (AppViewModelFixtureControl.cpp, AppViewModelLiveControls.cpp,
-  // AppViewModelParkChecks.cpp)
-  // Sessions may be dropped from inside their own callbacks, so they go on a later turn.
-  struct LaterDeleter {
-    void operator()(QObject *object) const { object->deleteLater(); }
-  };
-  // What a session's callbacks were made for; a callback whose run is no longer the
-  // model's does nothing.
-  struct FixtureRun {
-    QUuid operationID;
-    QUuid sessionID;
-    QString showIdentity;
-  };
-  void makeFixtureControls(Arguments &arguments);
-  bool sendFixtureMutation(const OSCMessage &message);
-  bool hasFreshMatchedPing() const;
-  bool runIsCurrent(const FixtureRun &run, const QUuid &operationID) const;
-  void startLiveControlSession(const FixtureRun &run, OSCTCPFraming framing);
-  void reportLiveControlsUnavailable(const QString &text);
-  bool liveControlCanSend(const FixtureRun &run) const;
-  void liveControlSessionReady(const FixtureRun &run);
-  bool canContinueParkOperation(const FixtureRun &run,
-                                std::optional<FixtureParkAction> action) const;
-  void handleParkResult(const EosParkSession::Result &result, const FixtureRun &run, int channel,
-                        std::optional<FixtureParkAction> action);
+  // What fixture control asks of the model (AppViewModelFixtureGates.cpp)
+  bool isMainConnectionReady() const override;
+  bool hasFreshMatchedPing() const override;
+  bool isViewer() const override;
+  bool isPatchWritePending() const override;
+  std::optional<FixtureControl::Route> sideSessionRoute() const override;
+  bool isCurrentSession(const QUuid &sessionID, const QString &showIdentity) const override;
+  bool allowsControl(const QString &action) override;
+  std::set<int> patchedChannels() const override;
+  void sideSessionFoundAnotherShow(const QString &text) override;
+  // The framing of the route in use, the connection's own without one.
   OSCTCPFraming sessionFraming() const;
-
-  std::function<std::unique_ptr<EosParkSession>()> makeParkSession_;
-  std::function<std::unique_ptr<EosLiveControlSession>()> makeLiveControlSession_;
-  std::unique_ptr<EosParkSession, LaterDeleter> parkSession_;
-  std::unique_ptr<EosLiveControlSession, LaterDeleter> liveControlSession_;
-  std::unique_ptr<FixtureControlStore> fixtureControls_;
   // Patch edits (AppViewModelPatchPreflight.cpp, AppViewModelPatchWrite.cpp,
   // AppViewModelDirectReads.cpp)
   QList<EosPatchPart> mirroredPatchParts() const;

@@ -115,31 +115,6 @@ void AppViewModel::clearPendingPatchWrite(const QString &reason) {
           &AppViewModel::patchSubmissionStateChanged);
 }
 
-void AppViewModel::resetParkState() {
-  // A late completion of the old park session is recognised as stale by this identity.
-  parkOperationID_ = QUuid::createUuid();
-  // Its completion now finds a different identity and changes nothing.
-  if (const auto session = std::move(parkSession_))
-    session->finish(u"The park observer session was canceled."_s);
-  publish(isRefreshingParkedChannels_, false, &AppViewModel::isRefreshingParkedChannelsChanged);
-  publish(parkStatusMessage_, u"Park status not checked"_s,
-          &AppViewModel::parkStatusMessageChanged);
-}
-
-void AppViewModel::resetLiveControls() {
-  // Finished without a failure text, so nothing reports it.
-  if (liveControlSession_) {
-    liveControlSession_->releaseFlashOnReset();
-    liveControlSession_->finish();
-  }
-  liveControlSession_.reset();
-  liveControlOperationID_ = QUuid::createUuid();
-  publish(isFixtureControlReady_, false, &AppViewModel::isFixtureControlReadyChanged);
-  publish(fixtureControlStatus_, u"Live controls are offline"_s,
-          &AppViewModel::fixtureControlStatusChanged);
-  fixtureControls_->resetSession();
-}
-
 void AppViewModel::reportCommandRejected(const QString &summary, const QString &reason) {
   publish(dataStatusMessage_, u"Command rejected — "_s + reason,
           &AppViewModel::dataStatusMessageChanged);

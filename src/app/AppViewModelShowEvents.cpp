@@ -79,7 +79,7 @@ void AppViewModel::handleShowSaved(const QString &reportedPath) {
   }
   publishedShowIdentity_ = path;
   resetLiveControls();
-  fixtureControls_->updateSession(sessionID_, path);
+  fixtureControl_->bindStore(sessionID_, path);
   for (DirectPatchRead &read : pendingDirectPatchReads_) read.showName = path;
   publish(dataStatusMessage_, u"Synced"_s, &AppViewModel::dataStatusMessageChanged);
   saveShowSnapshot();

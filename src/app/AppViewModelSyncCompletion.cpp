@@ -65,7 +65,7 @@ void AppViewModel::publishSync(SyncGeneration &generation) {
          &AppViewModel::showFileNameChanged);
   publishedShowIdentity_ = showName;
   completedSyncSessionID_ = sessionID_;
-  fixtureControls_->updateSession(sessionID_, showName);
+  fixtureControl_->bindStore(sessionID_, showName);
   assign(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
   assign(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
   assign(lastDataRefresh_, timing_->date(), &AppViewModel::lastDataRefreshChanged);
