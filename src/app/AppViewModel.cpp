@@ -23,8 +23,6 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
       startNetworkingOnInit_(arguments.startNetworkingOnInit),
       syncTimeout_(clampedTimeLimit(arguments.syncTimeout)),
       directPatchReadTimeout_(clampedTimeLimit(arguments.directPatchReadTimeout)),
-      reconnectBaseDelay_(clampedTimeLimit(arguments.reconnectBaseDelay)),
-      maximumReconnectAttempts_(std::max(arguments.maximumReconnectAttempts, 1)),
       timing_(arguments.timing ? std::move(arguments.timing) : std::make_shared<SystemAppTiming>()),
       connectionForm_(std::make_unique<ConnectionForm>(required(arguments.defaults),
                                                        std::move(arguments.storeRelayKey),
@@ -38,6 +36,12 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
           std::move(arguments.fixtureControlScheduler), startNetworkingOnInit_)),
       oscManager_(arguments.oscManager ? std::move(arguments.oscManager)
                                        : std::make_unique<OSCManager>(8.0, 5.0)),
+      supervisor_(std::make_unique<ConnectionSupervisor>(
+          *oscManager_, timing_, *connectionForm_,
+          static_cast<ConnectionSupervisor::Session &>(*this),
+          ConnectionSupervisor::Limits{
+              .maximumReconnectAttempts = std::max(arguments.maximumReconnectAttempts, 1),
+              .reconnectBaseDelay = clampedTimeLimit(arguments.reconnectBaseDelay)})),
       makePatchCommandSession_(
           arguments.makePatchCommandSession ? std::move(arguments.makePatchCommandSession) : [] {
             return std::make_unique<EosPatchCommandSession>(EosPatchCommandSession::Options{});
@@ -50,7 +54,7 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
   // fixture-control store, then, only with networking started at once, discovery, the
   // heartbeat and the restore of the last connection, in that order. Until then nothing
   // opens a socket.
-  bindConnectionState();
+  supervisor_->bindConnectionState();
   if (!startNetworkingOnInit_) return;
   oscManager_->startDiscovery();
   startHeartbeatTimer();
@@ -147,6 +151,16 @@ void AppViewModel::forwardPartSignals() {
                    &AppViewModel::isFixtureControlReadyChanged);
   QObject::connect(fixtures, &FixtureControl::fixtureControlStatusChanged, this,
                    &AppViewModel::fixtureControlStatusChanged);
+
+  const ConnectionSupervisor *supervisor = supervisor_.get();
+  QObject::connect(supervisor, &ObservableObject::objectWillChange, this,
+                   &ObservableObject::objectWillChange);
+  QObject::connect(supervisor, &ConnectionSupervisor::isConsoleReachableChanged, this,
+                   &AppViewModel::isConsoleReachableChanged);
+  QObject::connect(supervisor, &ConnectionSupervisor::lastConnectedAtChanged, this,
+                   &AppViewModel::lastConnectedAtChanged);
+  QObject::connect(supervisor, &ConnectionSupervisor::discoveredConsolesChanged, this,
+                   &AppViewModel::discoveredConsolesChanged);
 }
 
 }  // namespace tarnik

@@ -2,6 +2,7 @@
 
 #include "app/AppTiming.h"
 #include "app/ConnectionForm.h"
+#include "app/ConnectionSupervisor.h"
 #include "app/ConnectionTester.h"
 #include "app/ConsoleCommandLine.h"
 #include "app/FixtureControl.h"
@@ -64,7 +65,9 @@ namespace tarnik {
 //   FixtureControl        the fixture-control store, the Live-control and park sessions
 // What stays here joins the parts: the connection lifecycle, the show mirror, the commands
 // and their control gate, the patch flows (src/app/README.md has the map).
-class AppViewModel final : public ObservableObject, private FixtureControl::Gates {
+class AppViewModel final : public ObservableObject,
+                           private FixtureControl::Gates,
+                           private ConnectionSupervisor::Session {
   Q_OBJECT
 
   // Console link and console facts
@@ -195,18 +198,12 @@ class AppViewModel final : public ObservableObject, private FixtureControl::Gate
   };
 
   // One OSC service found on the network, as the connection screen lists it.
-  struct DiscoveredConsole {
-    QUuid id{};
-    QString name{};
-    OSCEndpoint endpoint{};
-    OSCTransport transport = OSCTransport::udp;
-    friend bool operator==(const DiscoveredConsole &, const DiscoveredConsole &) = default;
-  };
+  using DiscoveredConsole = ConnectionSupervisor::DiscoveredConsole;
 
   // The model's fixed limits.
   static constexpr int maximumIndexCount = 20000;
   static constexpr int maximumInFlightIndexRequests = 12;
-  static constexpr double pingFreshness = 5.0;  // seconds
+  static constexpr double pingFreshness = ConnectionSupervisor::pingFreshness;
   // The stored profile that start-up connects to again.
   static constexpr QLatin1StringView lastConnectedProfileKey = ConnectionForm::lastConnectedProfileKey;
   static constexpr int commandHistoryLimit = ConsoleCommandLine::commandHistoryLimit;
@@ -245,7 +242,7 @@ class AppViewModel final : public ObservableObject, private FixtureControl::Gate
     return connectionForm_->makeConnectionSettings();
   }
   // The route in use, else the form's (AppViewModelProfiles.cpp).
-  QString transportDescription() const;
+  QString transportDescription() const { return supervisor_->transportDescription(); }
   static QList<ConsoleConnectionProfile> builtInConnectionProfiles() {
     return ConnectionForm::builtInConnectionProfiles();
   }
@@ -269,16 +266,16 @@ class AppViewModel final : public ObservableObject, private FixtureControl::Gate
     return ConnectionForm::defaultSendPort(transport, framing);
   }
 
-  // Connection lifecycle (AppViewModelConnection.cpp, AppViewModelTransport.cpp,
-  // AppViewModelConnect.cpp)
+  // Connection lifecycle (AppViewModelConnection.cpp, AppViewModelConnect.cpp; the
+  // connection's own life is the ConnectionSupervisor's)
   // The Connect and Disconnect actions of the connection screen.
   void connect();
   void disconnect();
   // Ends the connection session: everything learnt or started in it goes, the mirrored
   // show stays; the data status becomes the given text.
-  void resetSessionState(const QString &status);
+  void resetSessionState(const QString &status) override;
   // The one road of a detected loss: reset, drop the link, retry when wanted.
-  void handleConnectionLoss(const QString &reason);
+  void handleConnectionLoss(const QString &reason) { supervisor_->handleConnectionLoss(reason); }
   // False only when the console holds our flash and the release could not be sent.
   bool releaseOwnedFlash(const QString &action) override;
   void clearPendingPatchWrite(const QString &reason);
@@ -289,17 +286,17 @@ class AppViewModel final : public ObservableObject, private FixtureControl::Gate
   }
   void reportCommandRejected(const QString &summary, const QString &reason);
   // What the connection's published values drive.
-  void handleTransportStateChange(bool ready);
-  void handlePingResponse(std::optional<double> date);
-  void handleOSCError(const QString &text);
-  void updateDiscoveredConsoles(const QList<OSCEndpoint> &results);
+  void handleTransportStateChange(bool ready) { supervisor_->handleTransportStateChange(ready); }
+  void handlePingResponse(std::optional<double> date) { supervisor_->handlePingResponse(date); }
+  void handleOSCError(const QString &text) { supervisor_->handleOSCError(text); }
+  void updateDiscoveredConsoles(const QList<OSCEndpoint> &results) {
+    supervisor_->updateDiscoveredConsoles(results);
+  }
   // Retries with back-off while a connection is wanted; never stacks attempts.
-  void scheduleReconnect(const QString &status);
-  // Points the main connection at the settings, in a new session showing the status.
-  void reconnect(const ConsoleConnectionProfile &settings, const QString &status);
+  void scheduleReconnect(const QString &status) { supervisor_->scheduleReconnect(status); }
   // The 2 s heartbeat, made once; each tick pings and watches for a silent console.
-  void startHeartbeatTimer();
-  void heartbeatTick();
+  void startHeartbeatTimer() { supervisor_->startHeartbeat(); }
+  void heartbeatTick() { supervisor_->heartbeatTick(); }
 
   // Reply dispatcher (AppViewModelDispatcher.cpp): every message of the main connection
   // ends here, in arrival order.
@@ -333,7 +330,7 @@ class AppViewModel final : public ObservableObject, private FixtureControl::Gate
   bool isLoadingPatch() const { return isLoadingPatch_; }
   // Dates in seconds since 2001-01-01 00:00:00 UTC.
   std::optional<double> lastDataRefresh() const { return lastDataRefresh_; }
-  std::optional<double> lastConnectedAt() const { return lastConnectedAt_; }
+  std::optional<double> lastConnectedAt() const { return supervisor_->lastConnectedAt(); }
   const QString &dataStatusMessage() const { return dataStatusMessage_; }
   const QString &syncProgressDescription() const { return syncProgressDescription_; }
   const QList<SavedShowFile> &savedShowFiles() const { return savedShows_->savedShowFiles(); }
@@ -370,8 +367,10 @@ class AppViewModel final : public ObservableObject, private FixtureControl::Gate
     return connectionTester_->testConnectionVersion();
   }
   InteractionMode interactionMode() const { return connectionForm_->interactionMode(); }
-  const QList<DiscoveredConsole> &discoveredConsoles() const { return discoveredConsoles_; }
-  bool isConsoleReachable() const { return isConsoleReachable_; }
+  const QList<DiscoveredConsole> &discoveredConsoles() const {
+    return supervisor_->discoveredConsoles();
+  }
+  bool isConsoleReachable() const { return supervisor_->isConsoleReachable(); }
 
   // The form the connection screen edits.
   void setConsoleIP(const QString &value) { connectionForm_->setConsoleIP(value); }
@@ -394,13 +393,16 @@ class AppViewModel final : public ObservableObject, private FixtureControl::Gate
   const ConnectionTester &connectionTester() const { return *connectionTester_; }
   const ConsoleCommandLine &commandLine() const { return *commandLine_; }
   const FixtureControl &fixtureControl() const { return *fixtureControl_; }
+  const ConnectionSupervisor &supervisor() const { return *supervisor_; }
 
   // Unpublished values the screens read when they draw.
   const std::optional<ConsoleConnectionProfile> &activeConnectionSettings() const {
-    return activeConnectionSettings_;
+    return supervisor_->activeConnectionSettings();
   }
-  bool wantsConnection() const { return wantsConnection_; }
-  const std::optional<OSCEndpoint> &activeConsoleEndpoint() const { return activeConsoleEndpoint_; }
+  bool wantsConnection() const { return supervisor_->wantsConnection(); }
+  const std::optional<OSCEndpoint> &activeConsoleEndpoint() const {
+    return supervisor_->activeConsoleEndpoint();
+  }
 
   FixtureCatalogStore &fixtureCatalog() { return fixtureCatalog_; }
   FixtureParameterCatalogStore &fixtureParameterCatalog() { return fixtureParameterCatalog_; }
@@ -597,23 +599,15 @@ class AppViewModel final : public ObservableObject, private FixtureControl::Gate
   void scheduleNotificationRefresh(const QString &reason = QStringLiteral("Console data changed"));
   void handleShowCleared();
 
-  // Connection lifecycle (AppViewModelConnection.cpp, AppViewModelTransport.cpp,
-  // AppViewModelConnect.cpp)
-  void bindConnectionState();
-  void scheduleInitialSync();
-  void startInitialSync(const QUuid &transitionID);
-  void consoleAnswered();
-  void performReconnectAttempt(int attempt, const QString &status);
-  // Seconds since the last proof of life of the ready transport on the monotonic clock:
-  // the matched ping, else the moment the socket became ready.
-  std::optional<double> consoleSilence();
+  // What a change of the connection asks of the model (AppViewModelConnection.cpp)
+  void beginSession() override;
+  void reportStatus(const QString &text) override;
+  void startInitialSync() override;
 
   // Configuration, fixed after construction; the timing outlives every work item below
   const bool startNetworkingOnInit_;
   const double syncTimeout_;
   const double directPatchReadTimeout_;
-  const double reconnectBaseDelay_;
-  const int maximumReconnectAttempts_;
   const std::shared_ptr<AppTiming> timing_;
 
   // The parts, each publishing its own values through the model's signals
@@ -626,6 +620,7 @@ class AppViewModel final : public ObservableObject, private FixtureControl::Gate
 
   // Console link, catalogs and console facts
   std::unique_ptr<OSCManager> oscManager_;
+  std::unique_ptr<ConnectionSupervisor> supervisor_;
   std::optional<QString> eosSoftwareVersion_;
   std::optional<QString> eosFixtureLibraryVersion_;
   FixtureCatalogStore fixtureCatalog_;
@@ -641,14 +636,8 @@ class AppViewModel final : public ObservableObject, private FixtureControl::Gate
   bool isLoadingCues_ = false;
   bool isLoadingPatch_ = false;
   std::optional<double> lastDataRefresh_;
-  std::optional<double> lastConnectedAt_;
   QString dataStatusMessage_ = QStringLiteral("Not synced yet");
   QString syncProgressDescription_ = QStringLiteral("Not syncing");
-
-  // Connection route and test
-  std::optional<QString> activeRelayKey_;  // pairing code of the relay route in use
-  QList<DiscoveredConsole> discoveredConsoles_;
-  bool isConsoleReachable_ = false;
 
   // Pending operations; the isolated sessions and their factories join these with the
   // fixture-control and patch flows.
@@ -656,12 +645,8 @@ class AppViewModel final : public ObservableObject, private FixtureControl::Gate
   AppTiming::WorkItem patchReadbackWorkItem_;
 
   // Timers, reconnect and per-channel bookkeeping
-  AppTiming::WorkItem heartbeatTimer_;
   AppTiming::WorkItem syncTimeoutWorkItem_;
   AppTiming::WorkItem notificationRefreshWorkItem_;
-  AppTiming::WorkItem reconnectWorkItem_;
-  int reconnectAttempt_ = 0;
-  std::optional<QString> reconnectFailureStatus_;
   std::map<qint64, AppTiming::WorkItem> identifyWorkItems_;  // by channel
   std::map<qint64, AppTiming::WorkItem> directPatchReadTimeouts_;
   QHash<qint64, DirectPatchRead> pendingDirectPatchReads_;
@@ -674,16 +659,6 @@ class AppViewModel final : public ObservableObject, private FixtureControl::Gate
 
   // Connection session and transport state
   QUuid sessionID_ = QUuid::createUuid();
-  QUuid transportTransitionID_ = QUuid::createUuid();
-  bool transportWasReady_ = false;
-  std::optional<double> socketReadyAt_;  // monotonic seconds (AppTiming::uptime)
-  // A ready UDP socket whose initial sync waits for the console's first answer.
-  bool initialSyncAwaitsConsole_ = false;
-  bool wantsConnection_ = false;
-  bool isSuspended_ = false;
-  std::optional<OSCEndpoint> resumeEndpoint_;
-  std::optional<OSCEndpoint> activeConsoleEndpoint_;
-  std::optional<ConsoleConnectionProfile> activeConnectionSettings_;
 
   // Show identity and console state
   std::optional<QString> knownLiveShowName_;
@@ -738,8 +713,6 @@ class AppViewModel final : public ObservableObject, private FixtureControl::Gate
   bool allowsControl(const QString &action) override;
   std::set<int> patchedChannels() const override;
   void sideSessionFoundAnotherShow(const QString &text) override;
-  // The framing of the route in use, the connection's own without one.
-  OSCTCPFraming sessionFraming() const;
   // Patch edits (AppViewModelPatchPreflight.cpp, AppViewModelPatchWrite.cpp,
   // AppViewModelDirectReads.cpp)
   QList<EosPatchPart> mirroredPatchParts() const;

@@ -30,16 +30,8 @@ void AppViewModel::connect() {
   resetConnectionTest();
   // Whether or not the flash could be released, the user asked to connect.
   releaseOwnedFlash(u"Reconnect"_s);
-  reconnectWorkItem_.cancel();
-  reconnectAttempt_ = 0;
-  reconnectFailureStatus_.reset();
-  wantsConnection_ = true;
-  resumeEndpoint_.reset();
-  isSuspended_ = false;
-  activeConnectionSettings_ = settings;
-  activeRelayKey_ = relayKey;
   connectionForm_->rememberLastConnected(*settings);
-  reconnect(*settings, u"Connecting…"_s);
+  supervisor_->connectTo(*settings, relayKey);
 }
 
 }  // namespace tarnik

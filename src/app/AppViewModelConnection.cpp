@@ -40,35 +40,26 @@ void AppViewModel::resetSessionState(const QString &status) {
 
   publish(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
   publish(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
-  publish(isConsoleReachable_, false, &AppViewModel::isConsoleReachableChanged);
+  supervisor_->markUnreachable();
   publish(syncProgressDescription_, u"Not syncing"_s,
           &AppViewModel::syncProgressDescriptionChanged);
   publish(dataStatusMessage_, status, &AppViewModel::dataStatusMessageChanged);
-}
-
-void AppViewModel::handleConnectionLoss(const QString &reason) {
-  const QString text = reason + u" — cached data retained"_s;
-  reconnectFailureStatus_ = text;
-  releaseOwnedFlash(reason);
-  resetSessionState(text);
-  oscManager_->disconnect();
-  scheduleReconnect(text);
 }
 
 void AppViewModel::disconnect() {
   resetConnectionTest();
   connectionForm_->forgetLastConnected();
   releaseOwnedFlash(u"Disconnect"_s);
-  wantsConnection_ = false;
-  resumeEndpoint_.reset();
-  reconnectWorkItem_.cancel();
-  reconnectAttempt_ = 0;
-  reconnectFailureStatus_.reset();
-  resetSessionState(u"Offline"_s);
-  oscManager_->disconnect();
-  activeConnectionSettings_.reset();
-  activeConsoleEndpoint_.reset();
+  supervisor_->disconnect();
 }
+
+void AppViewModel::beginSession() { sessionID_ = QUuid::createUuid(); }
+
+void AppViewModel::reportStatus(const QString &text) {
+  publish(dataStatusMessage_, text, &AppViewModel::dataStatusMessageChanged);
+}
+
+void AppViewModel::startInitialSync() { requestFullSync(u"Initial sync"_s); }
 
 bool AppViewModel::releaseOwnedFlash(const QString &action) {
   if (!ownedFlash_) return true;

@@ -17,7 +17,7 @@ constexpr double identifyDuration = 3.0;  // seconds
 
 bool AppViewModel::canControlFixtures() const {
   return interactionMode() != InteractionMode::viewer && oscManager_->isConnected() &&
-         isConsoleReachable_ && isShowDataCurrent();
+         isConsoleReachable() && isShowDataCurrent();
 }
 
 bool AppViewModel::hasFreshMatchedPing() const {
@@ -32,16 +32,12 @@ bool AppViewModel::isViewer() const { return interactionMode() == InteractionMod
 
 bool AppViewModel::isPatchWritePending() const { return pendingPatchWrite_.has_value(); }
 
-OSCTCPFraming AppViewModel::sessionFraming() const {
-  return activeConnectionSettings_ ? activeConnectionSettings_->tcpFraming
-                                   : oscManager_->tcpFraming;
-}
-
 std::optional<FixtureControl::Route> AppViewModel::sideSessionRoute() const {
   if (oscManager_->transport != OSCTransport::tcp) return std::nullopt;
-  if (!activeConsoleEndpoint_ || !knownLiveShowIdentity_) return std::nullopt;
-  return FixtureControl::Route{*activeConsoleEndpoint_, sessionFraming(), activeRelayKey_,
-                               sessionID_, *knownLiveShowIdentity_};
+  const std::optional<OSCEndpoint> &endpoint = activeConsoleEndpoint();
+  if (!endpoint || !knownLiveShowIdentity_) return std::nullopt;
+  return FixtureControl::Route{*endpoint, supervisor_->sessionFraming(),
+                               supervisor_->activeRelayKey(), sessionID_, *knownLiveShowIdentity_};
 }
 
 bool AppViewModel::isCurrentSession(const QUuid &sessionID, const QString &showIdentity) const {

@@ -58,25 +58,13 @@ void AppViewModel::connectToMacRelay(const TarnikRelayDiscovery::Relay &relay) {
 
   resetConnectionTest();
   releaseOwnedFlash(u"Connect to Mac"_s);
-  reconnectWorkItem_.cancel();
-  reconnectAttempt_ = 0;
-  reconnectFailureStatus_.reset();
+  supervisor_->stopReconnecting();
   resetSessionState(u"Connecting through "_s + relay.name + u"…"_s);
 
   connectionForm_->storeSelectedProfile(profile);
   applyConnectionProfile(profile);
   connectionForm_->rememberLastConnected(profile);
-
-  wantsConnection_ = true;
-  isSuspended_ = false;
-  activeRelayKey_ = code;
-  resumeEndpoint_ = relay.endpoint;
-  activeConsoleEndpoint_ = relay.endpoint;
-  activeConnectionSettings_ = profile;
-  oscManager_->transport = OSCTransport::tcp;
-  oscManager_->tcpFraming = tcpFraming();
-  oscManager_->relayPairingKey = code;
-  oscManager_->connect(relay.endpoint);
+  supervisor_->followService(relay.endpoint, profile, code);
 }
 
 }  // namespace tarnik

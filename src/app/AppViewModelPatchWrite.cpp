@@ -75,7 +75,7 @@ void AppViewModel::continuePatchWriteChecks(PendingPatchWrite write) {
   auto commands =
       EosPatchCommands::makeCommands(write.draft, plan, existing, eosFixtureLibraryVersion_);
   if (!commands) return clearPendingPatchWrite(commands.error().reason);
-  if (!canControlFixtures() || !activeConsoleEndpoint_ || !releaseOwnedFlash(u"Patch edit"_s)) {
+  if (!canControlFixtures() || !activeConsoleEndpoint() || !releaseOwnedFlash(u"Patch edit"_s)) {
     return clearPendingPatchWrite(u"The console is no longer ready for patch editing."_s);
   }
 
@@ -104,8 +104,7 @@ void AppViewModel::continuePatchWriteChecks(PendingPatchWrite write) {
   patchCommandSession_->setParent(this);
   QList<EosPatchCommandSession::Label> labels;
   for (qint64 channel : plannedChannels) labels.append({channel, write.draft.label});
-  const OSCTCPFraming framing =
-      activeConnectionSettings_ ? activeConnectionSettings_->tcpFraming : oscManager_->tcpFraming;
+  const OSCTCPFraming framing = supervisor_->sessionFraming();
   const QPointer<AppViewModel> model(this);
   const QUuid session = write.sessionID;
   const QString show = write.showIdentity;
@@ -118,7 +117,7 @@ void AppViewModel::continuePatchWriteChecks(PendingPatchWrite write) {
       [model, session, show](EosPatchCommandSession::Result result) {
         handlePatchSessionResult(result, model, session, show);
       },
-      *activeConsoleEndpoint_, framing, activeRelayKey_);
+      *activeConsoleEndpoint(), framing, supervisor_->activeRelayKey());
 }
 
 bool AppViewModel::canContinuePatchWrite(const QPointer<AppViewModel> &model, const QUuid &session,

@@ -87,16 +87,8 @@ void AppViewModel::connectToDiscoveredConsole(const DiscoveredConsole &console) 
   // A console found on the network is not one to come back to at the next start.
   connectionForm_->forgetLastConnected();
   releaseOwnedFlash(u"Reconnect"_s);
-  activeRelayKey_.reset();
-  oscManager_->relayPairingKey.reset();
-  reconnectWorkItem_.cancel();
-  reconnectAttempt_ = 0;
-  reconnectFailureStatus_.reset();
-  wantsConnection_ = true;
-  resumeEndpoint_ = console.endpoint;
-  isSuspended_ = false;
+  supervisor_->prepareServiceRoute(console.endpoint);
   resetSessionState(u"Connecting…"_s);
-  activeConsoleEndpoint_ = console.endpoint;
 
   ConsoleConnectionProfile settings;
   settings.id = QUuid::createUuid();
@@ -106,26 +98,7 @@ void AppViewModel::connectToDiscoveredConsole(const DiscoveredConsole &console) 
   settings.destinationPort = *destinationPort;
   settings.udpListenPort = listenPort;
   settings.tcpFraming = tcpFraming();
-  activeConnectionSettings_ = settings;
-
-  oscManager_->transport = console.transport;
-  oscManager_->tcpFraming = tcpFraming();
-  oscManager_->connect(console.endpoint);
-  if (console.transport == OSCTransport::udp) oscManager_->startListening(listenPort);
-}
-
-QString AppViewModel::transportDescription() const {
-  const QString separator = u" · "_s;
-  if (resumeEndpoint_ && activeConnectionSettings_) {
-    return oscManager_->effectiveEndpointDescription() + separator +
-           (activeConnectionSettings_->transport == OSCTransport::udp ? u"UDP"_s : u"TCP"_s) +
-           separator + displayText(activeConnectionSettings_->tcpFraming);
-  }
-  if (activeConnectionSettings_) return connectionSummary(*activeConnectionSettings_);
-  if (const std::optional<ConsoleConnectionProfile> settings = makeConnectionSettings()) {
-    return connectionSummary(*settings);
-  }
-  return u"Not configured"_s;
+  supervisor_->followService(console.endpoint, settings, std::nullopt);
 }
 
 void AppViewModel::testConnection() {
@@ -137,10 +110,9 @@ void AppViewModel::testConnection() {
     return;
   }
   // A UDP test listens on its listen port, which the active UDP session already holds.
-  if (wantsConnection_ && activeConnectionSettings_ &&
-      activeConnectionSettings_->transport == OSCTransport::udp &&
-      profile->transport == OSCTransport::udp &&
-      activeConnectionSettings_->udpListenPort == profile->udpListenPort) {
+  const std::optional<ConsoleConnectionProfile> &active = activeConnectionSettings();
+  if (wantsConnection() && active && active->transport == OSCTransport::udp &&
+      profile->transport == OSCTransport::udp && active->udpListenPort == profile->udpListenPort) {
     connectionTester_->reportStatus(
         u"Disconnect the active UDP session before testing this listen port. TCP tests use "
         u"an independent socket."_s);

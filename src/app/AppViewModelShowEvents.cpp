@@ -106,10 +106,7 @@ void AppViewModel::handleShowLoaded(const QString &reportedPath) {
     return;
   }
   // The reconnect's initial sync reads the new show.
-  reconnectFailureStatus_ = status;
-  resetSessionState(status);
-  oscManager_->disconnect();
-  scheduleReconnect(status);
+  supervisor_->dropForReconnect(status);
 }
 
 void AppViewModel::invalidateCompletedSync(const QString &status) {

@@ -6,8 +6,9 @@ void AppViewModel::saveShowSnapshot() {
   if (!publishedShowIdentity_ || showFileName_.isEmpty()) return;
 
   SavedShowFile snapshot;
-  snapshot.consoleIP = activeConnectionSettings_ ? activeConnectionSettings_->host : consoleIP();
-  snapshot.consoleName = activeConnectionSettings_ ? activeConnectionSettings_->name : consoleName();
+  const std::optional<ConsoleConnectionProfile> &active = activeConnectionSettings();
+  snapshot.consoleIP = active ? active->host : consoleIP();
+  snapshot.consoleName = active ? active->name : consoleName();
   snapshot.storageKey = showStorageKey(*publishedShowIdentity_, snapshot.consoleIP);
   snapshot.name = showFileName_;
   snapshot.savedAt = lastDataRefresh_ ? *lastDataRefresh_ : timing_->date();

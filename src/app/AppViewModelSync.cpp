@@ -41,7 +41,9 @@ void AppViewModel::requestFullSync(const QString &reason) {
   assign(isLoadingCues_, true, &AppViewModel::isLoadingCuesChanged);
   assign(isLoadingPatch_, true, &AppViewModel::isLoadingPatchChanged);
   publish(dataStatusMessage_,
-          reconnectFailureStatus_ ? *reconnectFailureStatus_ + u" — syncing reconnect"_s : reason,
+          supervisor_->reconnectFailureStatus()
+              ? *supervisor_->reconnectFailureStatus() + u" — syncing reconnect"_s
+              : reason,
           &AppViewModel::dataStatusMessageChanged);
   publishSyncProgress(started);
 
@@ -143,7 +145,7 @@ void AppViewModel::failSync(const QUuid &generationID, const QString &reason) {
   assign(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
   assign(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
   assign(dataStatusMessage_, status, &AppViewModel::dataStatusMessageChanged);
-  reconnectFailureStatus_ = status;
+  supervisor_->noteFailure(status);
   completedSyncSessionID_.reset();
   resetLiveControls();
   clearPendingPatchWrite(u"Patch confirmation failed — "_s + reason);

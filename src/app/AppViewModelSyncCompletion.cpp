@@ -70,8 +70,7 @@ void AppViewModel::publishSync(SyncGeneration &generation) {
   assign(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
   assign(lastDataRefresh_, timing_->date(), &AppViewModel::lastDataRefreshChanged);
   assign(dataStatusMessage_, u"Synced"_s, &AppViewModel::dataStatusMessageChanged);
-  reconnectFailureStatus_.reset();
-  reconnectAttempt_ = 0;
+  supervisor_->connectionSucceeded();
   assign(syncProgressDescription_, completion, &AppViewModel::syncProgressDescriptionChanged);
 
   // The follow-on steps, in this order: each may start work the next one looks at.

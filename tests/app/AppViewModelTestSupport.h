@@ -23,8 +23,8 @@ struct AppViewModelTestAccess {
   static void setActiveConnection(AppViewModel &model,
                                   std::optional<ConsoleConnectionProfile> active,
                                   std::optional<OSCEndpoint> resumeEndpoint = std::nullopt) {
-    model.activeConnectionSettings_ = std::move(active);
-    model.resumeEndpoint_ = std::move(resumeEndpoint);
+    model.supervisor_->activeConnectionSettings_ = std::move(active);
+    model.supervisor_->resumeEndpoint_ = std::move(resumeEndpoint);
   }
   static void setShowOnScreen(AppViewModel &model, const QString &identity, const QString &name,
                               std::optional<double> lastDataRefresh, QList<Cue> cues = {}) {
@@ -51,19 +51,26 @@ struct AppViewModelTestAccess {
     return AppViewModel::showDisplayName(path);
   }
   static std::tuple<double, double, double, int> limits(const AppViewModel &model) {
-    return {model.syncTimeout_, model.directPatchReadTimeout_, model.reconnectBaseDelay_,
-            model.maximumReconnectAttempts_};
+    const ConnectionSupervisor::Limits &reconnect = model.supervisor().limits();
+    return {model.syncTimeout_, model.directPatchReadTimeout_, reconnect.reconnectBaseDelay,
+            reconnect.maximumReconnectAttempts};
   }
 
   // Connection lifecycle: what only a phone build, a running session or a console sets.
-  static void setSuspended(AppViewModel &model, bool suspended) { model.isSuspended_ = suspended; }
-  static void setWantsConnection(AppViewModel &model, bool wants) {
-    model.wantsConnection_ = wants;
+  static void setSuspended(AppViewModel &model, bool suspended) {
+    model.supervisor_->isSuspended_ = suspended;
   }
-  static void setReconnectAttempt(AppViewModel &model, int made) { model.reconnectAttempt_ = made; }
-  static int reconnectAttempt(const AppViewModel &model) { return model.reconnectAttempt_; }
+  static void setWantsConnection(AppViewModel &model, bool wants) {
+    model.supervisor_->wantsConnection_ = wants;
+  }
+  static void setReconnectAttempt(AppViewModel &model, int made) {
+    model.supervisor_->reconnectAttempt_ = made;
+  }
+  static int reconnectAttempt(const AppViewModel &model) {
+    return model.supervisor().reconnectAttempt();
+  }
   static bool reconnectScheduled(const AppViewModel &model) {
-    return static_cast<bool>(model.reconnectWorkItem_);
+    return model.supervisor().isReconnectScheduled();
   }
   static void setConsoleSession(AppViewModel &model, const QString &commandLine,
                                 std::optional<AppViewModel::OwnedFlash> flash,
@@ -83,7 +90,7 @@ struct AppViewModelTestAccess {
 
   // Fixture control: the route a Connect would have set, and the show facts the gates read.
   static void setActiveEndpoint(AppViewModel &model, const OSCEndpoint &endpoint) {
-    model.activeConsoleEndpoint_ = endpoint;
+    model.supervisor_->activeConsoleEndpoint_ = endpoint;
   }
   static void setShowFacts(AppViewModel &model, std::optional<QString> live,
                            std::optional<QString> published, bool completedThisSession,
