@@ -6,10 +6,10 @@
 #include "app/ConnectionTester.h"
 #include "app/ConsoleCommandLine.h"
 #include "app/FixtureControl.h"
-#include "app/SavedShowStore.h"
 #include "app/FragmentAccumulator.h"
 #include "app/InteractionMode.h"
 #include "app/PatchPartReply.h"
+#include "app/SavedShowStore.h"
 #include "foundation/OSCTransportKinds.h"
 #include "foundation/ObservableObject.h"
 #include "link/OSCEndpoint.h"
@@ -205,7 +205,8 @@ class AppViewModel final : public ObservableObject,
   static constexpr int maximumInFlightIndexRequests = 12;
   static constexpr double pingFreshness = ConnectionSupervisor::pingFreshness;
   // The stored profile that start-up connects to again.
-  static constexpr QLatin1StringView lastConnectedProfileKey = ConnectionForm::lastConnectedProfileKey;
+  static constexpr QLatin1StringView lastConnectedProfileKey =
+      ConnectionForm::lastConnectedProfileKey;
   static constexpr int commandHistoryLimit = ConsoleCommandLine::commandHistoryLimit;
 
   // What the application entry passes; each default is what it uses.
@@ -339,7 +340,9 @@ class AppViewModel final : public ObservableObject,
   const QString &displayedCommandLine() const { return commandLine_->displayedCommandLine(); }
   const QString &commandLineText() const { return commandLine_->commandLineText(); }
   const QString &lastCommandSummary() const { return commandLine_->lastCommandSummary(); }
-  const QList<CommandHistoryEntry> &commandHistory() const { return commandLine_->commandHistory(); }
+  const QList<CommandHistoryEntry> &commandHistory() const {
+    return commandLine_->commandHistory();
+  }
   const QStringList &softkeyLabels() const { return commandLine_->softkeyLabels(); }
   const QString &consoleIP() const { return connectionForm_->consoleIP(); }
   const QString &consoleName() const { return connectionForm_->consoleName(); }

@@ -1,4 +1,5 @@
 #include "app/ConnectionForm.h"
+
 #include "foundation/NumberRules.h"
 #include "foundation/TextRules.h"
 

@@ -62,7 +62,7 @@ class ConnectionForm final : public ObservableObject {
   void clear();
   // Keeps a relay profile's pairing code in the keychain.
   std::expected<void, TarnikRelaySecurity::Failure> storeRelayKey(const QString &code,
-                                                                   const QUuid &profileID) const;
+                                                                  const QUuid &profileID) const;
 
   // The profile start-up connects to again, when it still reads and validates.
   std::optional<ConsoleConnectionProfile> lastConnectedProfile() const;

@@ -55,7 +55,7 @@ void ConnectionForm::readStoredConnectionSettings() {
   connectionTransport_ =
       storedTransport.value_or(advancedPorts ? OSCTransport::udp : OSCTransport::tcp);
   tcpFraming_ = storedText(defaults_, framingKey) == u"slip" ? OSCTCPFraming::slip
-                                                              : OSCTCPFraming::packetLength;
+                                                             : OSCTCPFraming::packetLength;
 
   // Before ports could be chosen, every console listened on 3032 whatever was stored.
   if (transportText || advancedPorts) {

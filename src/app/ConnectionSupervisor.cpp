@@ -1,6 +1,5 @@
 #include "app/ConnectionSupervisor.h"
 
-
 #include <algorithm>
 #include <cmath>
 
@@ -141,8 +140,7 @@ void ConnectionSupervisor::handleOSCError(const QString &text) {
   QMetaObject::invokeMethod(
       this,
       [this, text] {
-        if (wantsConnection_ && !isSuspended_ && !manager_.isConnected())
-          scheduleReconnect(text);
+        if (wantsConnection_ && !isSuspended_ && !manager_.isConnected()) scheduleReconnect(text);
       },
       Qt::QueuedConnection);
 }
@@ -155,7 +153,8 @@ void ConnectionSupervisor::updateDiscoveredConsoles(const QList<OSCEndpoint> &re
     consoles.append({QUuid::createUuid(), service->name, result,
                      service->type.contains(u"_tcp"_s) ? OSCTransport::tcp : OSCTransport::udp});
   }
-  publish(discoveredConsoles_, std::move(consoles), &ConnectionSupervisor::discoveredConsolesChanged);
+  publish(discoveredConsoles_, std::move(consoles),
+          &ConnectionSupervisor::discoveredConsolesChanged);
 }
 
 void ConnectionSupervisor::scheduleReconnect(const QString &status) {
@@ -167,7 +166,8 @@ void ConnectionSupervisor::scheduleReconnect(const QString &status) {
                           u" attempts"_s);
     return;
   }
-  const double delay = std::min(std::ldexp(limits_.reconnectBaseDelay, made), longestReconnectDelay);
+  const double delay =
+      std::min(std::ldexp(limits_.reconnectBaseDelay, made), longestReconnectDelay);
   const int attempt = made + 1;
   session_.reportStatus(status + u" — retrying "_s + QString::number(attempt) + u"/"_s + maximum);
   reconnectWorkItem_ = timing_->schedule(

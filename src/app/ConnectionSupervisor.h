@@ -124,7 +124,8 @@ class ConnectionSupervisor final : public ObservableObject {
  signals:
   void isConsoleReachableChanged(bool value);
   void lastConnectedAtChanged(std::optional<double> value);
-  void discoveredConsolesChanged(const QList<tarnik::ConnectionSupervisor::DiscoveredConsole> &value);
+  void discoveredConsolesChanged(
+      const QList<tarnik::ConnectionSupervisor::DiscoveredConsole> &value);
 
  private:
   // Tests set up the route that only a connect, a phone build or a console sets.

@@ -88,7 +88,8 @@ QString ConnectionSupervisor::transportDescription() const {
            (activeConnectionSettings_->transport == OSCTransport::udp ? u"UDP"_s : u"TCP"_s) +
            separator + displayText(activeConnectionSettings_->tcpFraming);
   }
-  if (activeConnectionSettings_) return ConnectionForm::connectionSummary(*activeConnectionSettings_);
+  if (activeConnectionSettings_)
+    return ConnectionForm::connectionSummary(*activeConnectionSettings_);
   if (const std::optional<ConsoleConnectionProfile> settings = form_.makeConnectionSettings()) {
     return ConnectionForm::connectionSummary(*settings);
   }

@@ -11,9 +11,9 @@ ConnectionTester::ConnectionTester(std::shared_ptr<AppTiming> timing, ManagerFac
                                    QObject *parent)
     : ObservableObject(parent),
       timing_(std::move(timing)),
-      makeManager_(makeManager ? std::move(makeManager)
-                               : ManagerFactory([] { return std::make_unique<OSCManager>(8.0, 5.0); })) {
-}
+      makeManager_(makeManager ? std::move(makeManager) : ManagerFactory([] {
+        return std::make_unique<OSCManager>(8.0, 5.0);
+      })) {}
 
 void ConnectionTester::reset() {
   // A fresh id turns every late callback of the old test into a no-op.
@@ -47,7 +47,8 @@ void ConnectionTester::start(const ConsoleConnectionProfile &profile,
   const QUuid testID = testID_;
   OSCManager *manager = manager_.get();
   publish(isTestingConnection_, true, &ConnectionTester::isTestingConnectionChanged);
-  publish(testConnectionStatus_, u"Testing "_s + ConnectionForm::connectionSummary(profile) + u"…"_s,
+  publish(testConnectionStatus_,
+          u"Testing "_s + ConnectionForm::connectionSummary(profile) + u"…"_s,
           &ConnectionTester::testConnectionStatusChanged);
 
   manager->transport = profile.transport;
@@ -60,8 +61,7 @@ void ConnectionTester::start(const ConsoleConnectionProfile &profile,
     QMetaObject::invokeMethod(
         this, [this, testID, profile] { evaluate(testID, profile); }, Qt::QueuedConnection);
   });
-  timeout_ =
-      timing_->schedule(deadline, [this, testID, profile] { timedOut(testID, profile); });
+  timeout_ = timing_->schedule(deadline, [this, testID, profile] { timedOut(testID, profile); });
 
   if (profile.relayService) {
     manager->connect(OSCEndpoint::service(profile.relayService->name, profile.relayService->type,

@@ -1,4 +1,5 @@
 #include "app/ConsoleCommandLine.h"
+
 #include "app/CueReplyFields.h"
 #include "foundation/NumberRules.h"
 #include "foundation/TextRules.h"
@@ -156,7 +157,7 @@ void ConsoleCommandLine::handleCueText(bool pending, const QString &text) {
 }
 
 void ConsoleCommandLine::handleCueNumber(bool pending, const AddressComponents &components,
-                                   const QList<OSCArgument> &arguments) {
+                                         const QList<OSCArgument> &arguments) {
   if (components.size() < 6 || components[0] != "eos"_L1 || components[1] != "out"_L1 ||
       components[3] != "cue"_L1 || components[5] == "text"_L1 || !isCueNumber(components[5])) {
     return;

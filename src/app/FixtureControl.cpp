@@ -19,9 +19,10 @@ FixtureControl::FixtureControl(Gates &gates, ParkSessionFactory makeParkSession,
     : ObservableObject(parent),
       gates_(gates),
       startNetworking_(startNetworking),
-      makeParkSession_(makeParkSession ? std::move(makeParkSession) : [] {
-        return std::make_unique<EosParkSession>(EosIsolatedSession::Options{});
-      }),
+      makeParkSession_(
+          makeParkSession
+              ? std::move(makeParkSession)
+              : [] { return std::make_unique<EosParkSession>(EosIsolatedSession::Options{}); }),
       makeLiveControlSession_(makeLiveControlSession ? std::move(makeLiveControlSession) : [] {
         return std::make_unique<EosLiveControlSession>(EosIsolatedSession::Options{});
       }) {
@@ -37,9 +38,8 @@ FixtureControl::FixtureControl(Gates &gates, ParkSessionFactory makeParkSession,
       .colorQuerySender =
           [control](int channel) {
             return control && control->isFixtureControlReady_ &&
-                   control->gates_.isShowDataCurrent() &&
-                   control->gates_.isMainConnectionReady() && control->liveControlSession_ &&
-                   control->liveControlSession_->readColor(channel);
+                   control->gates_.isShowDataCurrent() && control->gates_.isMainConnectionReady() &&
+                   control->liveControlSession_ && control->liveControlSession_->readColor(channel);
           },
       .mutationSender =
           [control](const OSCMessage &message) {

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "foundation/OSCTransportKinds.h"
 #include "foundation/ObservableObject.h"
 #include "link/OSCEndpoint.h"
 #include "link/OSCManager.h"
 #include "link/OSCMessage.h"
-#include "foundation/OSCTransportKinds.h"
 #include "operations/EosLiveControlSession.h"
 #include "operations/EosParkSession.h"
 #include "operations/FixtureControlStore.h"

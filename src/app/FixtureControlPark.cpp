@@ -46,7 +46,7 @@ bool FixtureControl::refreshParkedChannels(int channel, std::optional<FixturePar
 }
 
 bool FixtureControl::canContinueParkOperation(const FixtureRun &run,
-                                            std::optional<FixtureParkAction> action) const {
+                                              std::optional<FixtureParkAction> action) const {
   // Reading the parked channels changes nothing, so a viewer may; acting may not.
   return runIsCurrent(run, parkOperationID_) && gates_.isShowDataCurrent() &&
          gates_.isMainConnectionReady() && gates_.hasFreshMatchedPing() &&
@@ -54,13 +54,12 @@ bool FixtureControl::canContinueParkOperation(const FixtureRun &run,
 }
 
 void FixtureControl::handleParkResult(const EosParkSession::Result &result, const FixtureRun &run,
-                                    int channel, std::optional<FixtureParkAction> action) {
+                                      int channel, std::optional<FixtureParkAction> action) {
   if (!runIsCurrent(run, parkOperationID_)) return;
   parkSession_.reset();
   publish(isRefreshingParkedChannels_, false, &FixtureControl::isRefreshingParkedChannelsChanged);
   const auto forgetPendingPark = [&] {
-    if (action)
-      store_->resetPendingPark(channel, *action, run.sessionID, run.showIdentity);
+    if (action) store_->resetPendingPark(channel, *action, run.sessionID, run.showIdentity);
   };
   if (!result) {
     forgetPendingPark();

@@ -58,8 +58,7 @@ TEST_F(ConnectionTestRules, AUDPTestMayNotTakeTheListenPortOfTheActiveUDPSession
     model->testConnection();
     EXPECT_EQ(model->testConnectionStatus() == busy, row.refused) << row.name;
     EXPECT_EQ(model->isTestingConnection(), !row.refused) << row.name;
-    EXPECT_EQ(model->connectionTester().manager() != nullptr, !row.refused)
-        << row.name;
+    EXPECT_EQ(model->connectionTester().manager() != nullptr, !row.refused) << row.name;
     model->resetConnectionTest();
   }
 }

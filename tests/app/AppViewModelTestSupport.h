@@ -77,7 +77,8 @@ struct AppViewModelTestAccess {
                                 std::optional<AppViewModel::PendingPatchWrite> write = {}) {
     // As the console reports them: a command line that is not blank is also a history row.
     model.commandLine_->handleCommandLineText(commandLine);
-    for (int key = 1; key <= 12; ++key) model.commandLine_->handleSoftkey(key, QStringLiteral("Key"));
+    for (int key = 1; key <= 12; ++key)
+      model.commandLine_->handleSoftkey(key, QStringLiteral("Key"));
     model.ownedFlash_ = flash;
     model.pendingPatchWrite_ = std::move(write);
   }
