@@ -1,5 +1,4 @@
 #include "app/AppViewModel.h"
-#include "foundation/NumberRules.h"
 #include "foundation/TextRules.h"
 
 #include <algorithm>
@@ -7,17 +6,6 @@
 using namespace Qt::StringLiterals;
 
 namespace tarnik {
-
-namespace {
-
-// A port field as the discovered-console route reads it; 0 is never a port.
-std::optional<quint16> portNumber(const QString &text) {
-  const std::optional<quint16> port = parseStrictInteger<quint16>(text);
-  if (!port || *port == 0) return std::nullopt;
-  return port;
-}
-
-}  // namespace
 
 void AppViewModel::restoreLastConnectedProfile() {
   // Whatever cannot be used is left as stored and nothing is said: the user simply finds
@@ -66,7 +54,7 @@ void AppViewModel::applyBuiltInProfile(BuiltInProfile which) {
 }
 
 void AppViewModel::connectToDiscoveredConsole(const DiscoveredConsole &console) {
-  const std::optional<quint16> destinationPort = portNumber(customSendPort());
+  const std::optional<quint16> destinationPort = ConnectionForm::portNumber(customSendPort());
   if (!destinationPort) {
     publish(dataStatusMessage_, u"Destination port must be 1–65535."_s,
             &AppViewModel::dataStatusMessageChanged);
@@ -74,7 +62,7 @@ void AppViewModel::connectToDiscoveredConsole(const DiscoveredConsole &console) 
   }
   quint16 listenPort = 0;
   if (console.transport == OSCTransport::udp) {
-    const std::optional<quint16> port = portNumber(customListenPort());
+    const std::optional<quint16> port = ConnectionForm::portNumber(customListenPort());
     if (!port) {
       publish(dataStatusMessage_, u"UDP listen port must be 1–65535."_s,
               &AppViewModel::dataStatusMessageChanged);

@@ -11,14 +11,6 @@ namespace tarnik {
 
 namespace {
 
-// A port as typed, untouched: an optional "+" and digits, 1 to 65535. A blank around the
-// number is refused rather than trimmed, so what is stored is what was checked.
-std::optional<quint16> portNumber(const QString &text) {
-  const std::optional<quint16> port = parseStrictInteger<quint16>(text);
-  if (!port || *port == 0) return std::nullopt;
-  return port;
-}
-
 bool hasURLCharacter(const QString &host) {
   return std::ranges::any_of(host, [](QChar c) {
     return c.isSpace() || c == u'/' || c == u'\\' || c == u'?' || c == u'#';
@@ -26,6 +18,12 @@ bool hasURLCharacter(const QString &host) {
 }
 
 }  // namespace
+
+std::optional<quint16> ConnectionForm::portNumber(const QString &text) {
+  const std::optional<quint16> port = parseStrictInteger<quint16>(text);
+  if (!port || *port == 0) return std::nullopt;
+  return port;
+}
 
 std::optional<QString> ConnectionForm::connectionSettingsIssue() const {
   if (usesMacRelay_) {

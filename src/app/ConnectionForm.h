@@ -52,6 +52,9 @@ class ConnectionForm final : public ObservableObject {
   static QString relayKeyAccount(const QUuid &profileID);
   // The port text a console listens on for this transport and framing.
   static QString defaultSendPort(OSCTransport transport, OSCTCPFraming framing);
+  // A port field as typed, untouched: an optional "+" and digits, 1 to 65535. A blank
+  // around the number is refused rather than trimmed, so what is stored is what was checked.
+  static std::optional<quint16> portNumber(const QString &text);
 
   // Selects the profile and fills the form from it, its pairing code from the keychain.
   void selectProfile(const ConsoleConnectionProfile &profile);
