@@ -1,5 +1,6 @@
 #include "app/AppViewModel.h"
 #include "app/ShowOrderings.h"
+#include "foundation/BackgroundRelease.h"
 #include "model/ShowIdentity.h"
 
 using namespace Qt::StringLiterals;
@@ -55,10 +56,16 @@ void AppViewModel::publishSync(SyncGeneration &generation) {
   const QString showName = *generation.showName;
 
   syncTimeoutWorkItem_.cancel();
-  syncGeneration_.reset();
+  // The staging and the show it replaces are freed off the GUI thread (see SavedShowStore::store
+  // for the snapshot that shares the replaced rows).
+  releaseInBackground(std::move(syncGeneration_));
+  QList<Cue> replacedCues = cues_;
+  QList<Channel> replacedChannels = channels_;
   announce();
   assign(cues_, std::move(cues), &AppViewModel::cuesChanged);
   assign(channels_, std::move(channels), &AppViewModel::channelsChanged);
+  releaseInBackground(std::move(replacedCues));
+  releaseInBackground(std::move(replacedChannels));
   assign(showFileName_,
          knownLiveShowName_ && !knownLiveShowName_->isEmpty() ? *knownLiveShowName_
                                                               : showDisplayName(showName),

@@ -12,9 +12,11 @@ bool FragmentAccumulator::insert(qint64 startField, const QList<OSCArgument> &va
   // Both sides are non-negative here, so the difference cannot overflow.
   if (totalFieldCount - startField < values.size()) return false;
   if (fields.isEmpty()) fields.resize(totalFieldCount);
+  // One detach check for the run rather than one per field: a sync inserts every field.
+  OSCArgument *stored = fields.data();
   for (qsizetype k = 0; k < values.size(); ++k) {
     const std::size_t field = std::size_t(startField + k);
-    fields[qsizetype(field)] = values[k];
+    stored[field] = values[k];
     if (!received.test(field)) {
       received.set(field);
       ++receivedCount;

@@ -2,6 +2,7 @@
 
 #include "app/AppLogging.h"
 #include "app/SavedShowOrder.h"
+#include "foundation/BackgroundRelease.h"
 #include "foundation/JsonCoding.h"
 #include "foundation/TextRules.h"
 
@@ -68,7 +69,10 @@ void SavedShowStore::store(SavedShowFile snapshot) {
     shows.append(std::move(snapshot));
   }
   sortSavedShowsNewestFirst(shows);
+  // The snapshot this one replaces holds the previous sync's rows: freed off the GUI thread.
+  QList<SavedShowFile> replaced = savedShowFiles_;
   publish(savedShowFiles_, std::move(shows), &SavedShowStore::savedShowFilesChanged);
+  releaseInBackground(std::move(replaced));
   persist();
 }
 

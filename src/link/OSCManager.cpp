@@ -544,7 +544,14 @@ void OSCManager::flushReceived() {
   auto batch = std::make_shared<ReceivedBatch>(std::move(*received_));
   received_.reset();
   publications_.enqueue(batch->identity, [this, batch] {
+    // What the subscribers send in answer goes out without waiting for the socket's next
+    // turn: the first request at once, so that the console works on it while the rest of
+    // the batch is handled, the others together once the batch is done. A sync keeps a
+    // window of requests in flight, and the console would otherwise sit idle.
+    flushNextWrite_ = true;
     applyReceived(*batch);
+    flushNextWrite_ = false;
+    if (connection_ && connection_->bytesToWrite() > 0) connection_->flush();
     batch->messages.clear();
     if (batch->messages.capacity() > spareBatchStorage_.capacity())
       spareBatchStorage_ = std::move(batch->messages);
@@ -767,7 +774,9 @@ void OSCManager::handOver(const QByteArray &data, Identity identity,
   if (connection_->write(data) < 0) {
     deliveries_.pop_back();
     completeDelivery(identity, delivery, connection_->errorString());
+    return;
   }
+  if (std::exchange(flushNextWrite_, false) && connection_) connection_->flush();
 }
 
 void OSCManager::completeWrites(qint64 bytes, Identity identity) {

@@ -346,6 +346,7 @@ class OSCManager final : public ObservableObject {
   bool listenerReadPending_ = false;
   std::optional<QString> waitingDetail_;
   bool writingDatagram_ = false;
+  bool flushNextWrite_ = false;  // while a received batch is applied, until its first send
   OSCTCPFramer tcpFramer_{OSCTCPFraming::packetLength};
   QByteArray readBuffer_;  // allocated on the first read
   std::optional<ReceivedBatch> received_;

@@ -4,7 +4,11 @@
 #include "link/LinkLogging.h"
 #include "support/LogCapture.h"
 
+#include <QTcpServer>
+#include <QTcpSocket>
+
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 namespace tarnik::testing {
 namespace {
@@ -82,6 +86,38 @@ TEST_P(OSCManagerReceiveTest, SubscriberWithANestedEventLoopStillSeesMessagesInO
 
 INSTANTIATE_TEST_SUITE_P(Transports, OSCManagerReceiveTest,
                          ::testing::Values(udpCase, packetLengthCase, slipCase), transportCaseName);
+
+// A sync keeps requests in flight and sends the next one from the handler of a reply: the
+// first of them must reach the console before the rest of the batch is handled, or the
+// console sits idle meanwhile.
+TEST(OSCManagerAnswerTest, TheFirstRequestSentFromAHandlerIsOnTheWireBeforeItReturns) {
+  ensureCoreApplication();
+  QTcpServer server;
+  ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+  const std::unique_ptr<OSCManager> manager = makeManager(packetLengthCase);
+  manager->connect(QStringLiteral("127.0.0.1"), server.serverPort());
+  ASSERT_TRUE(waitUntil([&] { return server.hasPendingConnections(); }));
+  const std::unique_ptr<QTcpSocket> console(server.nextPendingConnection());
+  // The manager's own verification requests come first; they are read and set aside.
+  ASSERT_TRUE(waitUntil([&] { return console->bytesAvailable() > 0; }));
+  console->readAll();
+
+  const OSCMessage answer{QStringLiteral("/eos/get/cue/1/index/0"), {}};
+  const qsizetype answerSize =
+      OSCTCPFramer::frame(answer.encoded(), OSCTCPFraming::packetLength)->size();
+  std::optional<qsizetype> onTheWire;
+  QObject::connect(manager.get(), &OSCManager::lastReceivedMessageChanged, manager.get(), [&] {
+    if (onTheWire) return;
+    manager->send(answer);
+    manager->send({QStringLiteral("/eos/get/patch/index/0"), {}});
+    char peeked[256];
+    onTheWire =
+        ::recv(int(console->socketDescriptor()), peeked, sizeof peeked, MSG_PEEK | MSG_DONTWAIT);
+  });
+  console->write(*OSCTCPFramer::frame(cue(1).encoded(), OSCTCPFraming::packetLength));
+  ASSERT_TRUE(waitUntil([&] { return onTheWire.has_value(); }));
+  EXPECT_GE(*onTheWire, answerSize);
+}
 
 using OSCManagerStreamReceiveTest = OSCManagerReceiveTest;
 

@@ -3,6 +3,7 @@
 #include "WorkspaceTestSupport.h"
 #include "app/AppViewModel.h"
 #include "screens/connection/ConnectionView.h"
+#include "screens/kit/ElidedLabel.h"
 #include "screens/support/Screenshots.h"
 #include "screens/support/XdoTool.h"
 #include "shell/MacWorkspaceView.h"
@@ -36,21 +37,22 @@ TEST(ConnectionViewXServer, TypedHostAndPortReachTheModelAndTheValidationLineFol
   AppViewModel &model = app.appViewModel();
   auto *host = window.findChild<QLineEdit *>(u"connection.host"_s);
   auto *port = window.findChild<QLineEdit *>(u"connection.destinationPort"_s);
-  auto *validation = window.findChild<QLabel *>(u"connection.validationError"_s);
+  auto *validation = window.findChild<ElidedLabel *>(u"connection.validationError"_s);
   ASSERT_TRUE(host && port && validation);
   const QString wid = QString::number(window.winId());
   ASSERT_TRUE(xdotool({u"windowfocus"_s, u"--sync"_s, wid}));
   ASSERT_TRUE(clickCentre(window, *host));
   ASSERT_TRUE(waitUntil([&] { return host->hasFocus(); }));
-  EXPECT_EQ(validation->text(), u"Enter a console IP address or hostname."_s);
+  EXPECT_EQ(validation->fullText(), u"Enter a console IP address or hostname."_s);
 
   ASSERT_TRUE(xdotool({u"type"_s, u"--delay"_s, u"30"_s, u"127.0.0.1/"_s}));
   EXPECT_TRUE(waitUntil([&] {
-    return validation->text() == u"Enter only an IP address or hostname, without a URL or port."_s;
+    return validation->fullText() ==
+           u"Enter only an IP address or hostname, without a URL or port."_s;
   }));
   ASSERT_TRUE(xdotool({u"key"_s, u"BackSpace"_s}));
   EXPECT_TRUE(waitUntil([&] { return model.consoleIP() == u"127.0.0.1"_s; }));
-  EXPECT_TRUE(waitUntil([&] { return validation->text().isEmpty(); }));
+  EXPECT_TRUE(waitUntil([&] { return validation->fullText().isEmpty(); }));
 
   for (int tabs = 0; tabs < 3 && !port->hasFocus(); ++tabs) {
     ASSERT_TRUE(xdotool({u"key"_s, u"Tab"_s}));
@@ -59,10 +61,10 @@ TEST(ConnectionViewXServer, TypedHostAndPortReachTheModelAndTheValidationLineFol
   ASSERT_TRUE(port->hasFocus());
   ASSERT_TRUE(xdotool({u"key"_s, u"ctrl+a"_s, u"BackSpace"_s}));
   EXPECT_TRUE(
-      waitUntil([&] { return validation->text() == u"Destination port must be 1–65535."_s; }));
+      waitUntil([&] { return validation->fullText() == u"Destination port must be 1–65535."_s; }));
   ASSERT_TRUE(xdotool({u"type"_s, u"--delay"_s, u"30"_s, u"3037"_s}));
   EXPECT_TRUE(waitUntil([&] { return model.customSendPort() == u"3037"_s; }));
-  EXPECT_TRUE(waitUntil([&] { return validation->text().isEmpty(); }));
+  EXPECT_TRUE(waitUntil([&] { return validation->fullText().isEmpty(); }));
   window.close();
 }
 

@@ -1,13 +1,13 @@
 # shellcheck shell=bash
-# Sourced by the wrapper scripts here: a private system bus for one test run, and the wait
+# Sourced by the wrapper scripts here: a private bus for one test run, and the wait
 # for a stand-in service to take its name on a bus.
 
-# start_private_system_bus <folder> [launcher...]
-# Starts a system bus that listens on <folder>/system_bus_socket and lets anyone own any
-# name and send anything, under the launcher when one is given (one that enters a network namespace, say).
-# Waits for its socket, exports DBUS_SYSTEM_BUS_ADDRESS and leaves the bus's process id in
-# private_bus_pid; stopping it is the caller's part. Fails when the bus does not come up.
-start_private_system_bus() {
+# start_private_bus <folder> [launcher...]
+# Starts a bus that listens on <folder>/system_bus_socket and lets anyone own any name and
+# send anything, under the launcher when one is given (one that enters a network namespace,
+# say). Waits for its socket and leaves its address in private_bus_address and its process
+# id in private_bus_pid; stopping it is the caller's part. Fails when the bus does not come up.
+start_private_bus() {
   local folder=$1
   shift
   local socket="$folder/system_bus_socket"
@@ -41,8 +41,17 @@ CONF
     [ -S "$socket" ] && break
     sleep 0.05
   done
-  [ -S "$socket" ] || { echo "private system bus did not start" >&2; cat "$folder/bus.log" >&2; return 1; }
-  export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$socket"
+  [ -S "$socket" ] || { echo "private bus did not start" >&2; cat "$folder/bus.log" >&2; return 1; }
+  private_bus_address="unix:path=$socket"
+}
+
+# start_private_system_bus <folder> [launcher...]
+# start_private_bus, then exports the bus as DBUS_SYSTEM_BUS_ADDRESS and names it this run's
+# own in TARNIK_THROWAWAY_SYSTEM_BUS.
+start_private_system_bus() {
+  start_private_bus "$@" || return 1
+  export DBUS_SYSTEM_BUS_ADDRESS="$private_bus_address"
+  export TARNIK_THROWAWAY_SYSTEM_BUS="$private_bus_address"
 }
 
 # bus_name_has_owner <--system|--session> <name>

@@ -38,6 +38,8 @@ wait_for_bus_name --session org.freedesktop.secrets "$keyring" gnome-keyring-dae
 while IFS='=' read -r name value; do
   [ -n "$name" ] && export "$name=$value"
 done <"$HOME/keyring.env"
+# dbus-run-session made this session bus for this run alone.
+export TARNIK_THROWAWAY_SESSION_BUS="$DBUS_SESSION_BUS_ADDRESS"
 
 status=0
 "$@" || status=$?

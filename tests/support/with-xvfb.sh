@@ -35,5 +35,7 @@ status=0
 # With a display and no session bus, D-Bus would launch one through X, and the window's
 # keychain lookup would then wait on a keyring prompt nobody answers. Screens under test
 # never reach a keyring: the session bus points nowhere.
-DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus" DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb "$@" || status=$?
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus"
+export TARNIK_THROWAWAY_SESSION_BUS="$DBUS_SESSION_BUS_ADDRESS"
+DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb "$@" || status=$?
 exit "$status"

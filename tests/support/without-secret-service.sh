@@ -8,9 +8,11 @@ set -euo pipefail
 work=$(mktemp -d "${TMPDIR:-/tmp}/tarnik-no-secrets.XXXXXX")
 private_bus_pid=
 trap '[ -n "$private_bus_pid" ] && kill "$private_bus_pid" 2>/dev/null; rm -rf "$work"' EXIT
-# The private "system" bus lists no service folders, so it starts nothing; as the session
-# bus it is exactly a session without a Secret Service.
-start_private_system_bus "$work" || exit 1
+# The private bus lists no service folders, so it starts nothing: as the session bus it is
+# exactly a session without a Secret Service. The system bus stays as it was.
+start_private_bus "$work" || exit 1
 status=0
-DBUS_SESSION_BUS_ADDRESS="$DBUS_SYSTEM_BUS_ADDRESS" "$@" || status=$?
+export DBUS_SESSION_BUS_ADDRESS="$private_bus_address"
+export TARNIK_THROWAWAY_SESSION_BUS="$private_bus_address"
+"$@" || status=$?
 exit "$status"

@@ -6,5 +6,7 @@ set -euo pipefail
 nowhere=$(mktemp -d "${TMPDIR:-/tmp}/tarnik-no-bus.XXXXXX")
 trap 'rm -rf "$nowhere"' EXIT
 status=0
-DBUS_SYSTEM_BUS_ADDRESS="unix:path=$nowhere/no_such_socket" "$@" || status=$?
+export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$nowhere/no_such_socket"
+export TARNIK_THROWAWAY_SYSTEM_BUS="$DBUS_SYSTEM_BUS_ADDRESS"
+"$@" || status=$?
 exit "$status"

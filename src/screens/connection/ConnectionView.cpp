@@ -82,13 +82,23 @@ void keepPlace(QWidget *widget) {
   widget->setSizePolicy(policy);
 }
 
-// A red, selectable message with a warning sign; the row is hidden while there is none.
-QWidget *warningRow(QLabel *&text, const QString &objectName) {
+// A label of a fixed number of lines: its text comes, goes and grows without moving anything
+// below it, and what does not fit ends in "…" with the whole text as its tooltip.
+ElidedLabel *reservedLabel(const QString &objectName, int lines, Qt::Alignment alignment) {
+  auto *label = new ElidedLabel;
+  label->setObjectName(objectName);
+  label->setLineCount(lines);
+  label->setAlignment(alignment);
+  return label;
+}
+
+// A red, selectable message with a warning sign on two lines kept for it; the row is hidden
+// while there is none.
+QWidget *warningRow(ElidedLabel *&text, const QString &objectName) {
   auto *row = new QWidget;
   auto *layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  text = plainLabel({}, objectName);
-  text->setWordWrap(true);
+  text = reservedLabel(objectName, 2, Qt::AlignLeft | Qt::AlignTop);
   text->setTextInteractionFlags(Qt::TextSelectableByMouse);
   text->setFont(scaledFont(text->font(), 0.95));
   QPalette red = text->palette();
@@ -97,8 +107,7 @@ QWidget *warningRow(QLabel *&text, const QString &objectName) {
   layout->addWidget(iconLabel(QStringLiteral("exclamationmark.triangle.fill"), warningRed), 0,
                     Qt::AlignTop);
   layout->addWidget(text, 1);
-  // At least one line tall, shown or not: a message that comes and goes moves nothing below.
-  row->setMinimumHeight(std::max(text->fontMetrics().height(), symbolSize));
+  // As tall shown or not: a message that comes and goes moves nothing below.
   keepPlace(row);
   row->hide();
   return row;
@@ -226,6 +235,8 @@ void showText(QLabel *label, const QString &text) {
   }
 }
 
+void showText(ElidedLabel *label, const QString &text) { label->setFullText(text); }
+
 QString profileAddress(const ConsoleConnectionProfile &profile) {
   return profile.host + u':' + QString::number(profile.destinationPort);
 }
@@ -288,15 +299,14 @@ QWidget *ConnectionView::makeStatusSection() {
   statusRows_ = new QFormLayout(rows);
   managerSocket_ = plainLabel({}, QStringLiteral("connection.status.managerSocket"));
   eosResponse_ = plainLabel({}, QStringLiteral("connection.status.eosResponse"));
-  configuration_ = plainLabel({}, QStringLiteral("connection.configuration"));
-  configuration_->setWordWrap(true);
-  lastEosResponse_ = plainLabel({}, QStringLiteral("connection.status.lastEosResponse"));
-  for (QLabel *value : {managerSocket_, eosResponse_, configuration_, lastEosResponse_}) {
-    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  }
   // "Not configured" becomes the route and address once a connection starts, which wraps
   // in a narrow pane: two lines are kept from the start, so the rows below stay put.
-  configuration_->setMinimumHeight(2 * configuration_->fontMetrics().lineSpacing());
+  configuration_ = reservedLabel(QStringLiteral("connection.configuration"), 2,
+                                 Qt::AlignRight | Qt::AlignVCenter);
+  lastEosResponse_ = plainLabel({}, QStringLiteral("connection.status.lastEosResponse"));
+  for (QLabel *value : {managerSocket_, eosResponse_, lastEosResponse_}) {
+    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  }
   statusRows_->addRow(plainLabel(QStringLiteral("Manager socket")), managerSocket_);
   statusRows_->addRow(plainLabel(QStringLiteral("Eos response")), eosResponse_);
   statusRows_->addRow(plainLabel(QStringLiteral("Configuration")), configuration_);
@@ -491,17 +501,25 @@ QWidget *ConnectionView::makeTestSection() {
   buttonRow->addWidget(testBusy_);
   layout->addLayout(buttonRow);
 
+  // The rows keep their lines whatever the result says, so Connect and Disconnect below
+  // them stay where they are.
   testRows_ = new QFormLayout;
-  testStatus_ = plainLabel({}, QStringLiteral("connection.test.status"));
-  testIdentity_ = plainLabel({}, QStringLiteral("connection.test.identity"));
-  testVersion_ = plainLabel({}, QStringLiteral("connection.test.version"));
+  const Qt::Alignment topLeft = Qt::AlignLeft | Qt::AlignTop;
+  testStatus_ = reservedLabel(QStringLiteral("connection.test.status"), 3, topLeft);
+  testIdentity_ = reservedLabel(QStringLiteral("connection.test.identity"), 1, topLeft);
+  testVersion_ = reservedLabel(QStringLiteral("connection.test.version"), 1, topLeft);
   for (QLabel *value : {testStatus_, testIdentity_, testVersion_}) {
-    value->setWordWrap(true);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
   }
-  testRows_->addRow(plainLabel(QStringLiteral("Result")), testStatus_);
-  testRows_->addRow(plainLabel(QStringLiteral("Console identity")), testIdentity_);
-  testRows_->addRow(plainLabel(QStringLiteral("Eos version")), testVersion_);
+  // Each title level with the first line of its value.
+  const auto title = [&topLeft](const QString &text) {
+    QLabel *label = plainLabel(text);
+    label->setAlignment(topLeft);
+    return label;
+  };
+  testRows_->addRow(title(QStringLiteral("Result")), testStatus_);
+  testRows_->addRow(title(QStringLiteral("Console identity")), testIdentity_);
+  testRows_->addRow(title(QStringLiteral("Eos version")), testVersion_);
 
   layout->addLayout(testRows_);
   return section(

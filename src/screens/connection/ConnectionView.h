@@ -21,6 +21,7 @@ class QVBoxLayout;
 namespace tarnik {
 
 class AppViewModel;
+class ElidedLabel;
 
 // The connection screen: the link's status, the saved connections, the route through a Mac
 // relay, the settings form, the two examples, the connection test, Connect and Disconnect,
@@ -78,14 +79,14 @@ class ConnectionView : public QWidget {
   QFormLayout *statusRows_ = nullptr;
   QLabel *managerSocket_ = nullptr;
   QLabel *eosResponse_ = nullptr;
-  QLabel *configuration_ = nullptr;
+  ElidedLabel *configuration_ = nullptr;
   QLabel *lastEosResponse_ = nullptr;
 
   QVBoxLayout *profileRows_ = nullptr;
   QList<ConsoleConnectionProfile> drawnProfiles_;
   std::optional<QUuid> drawnSelection_;
   bool profilesDrawn_ = false;
-  QLabel *storageError_ = nullptr;
+  ElidedLabel *storageError_ = nullptr;
   QPushButton *saveButton_ = nullptr;
 
   QCheckBox *viaMac_ = nullptr;
@@ -103,15 +104,15 @@ class ConnectionView : public QWidget {
   QWidget *listenPortRow_ = nullptr;
   QLineEdit *listenPort_ = nullptr;
   QComboBox *framing_ = nullptr;
-  QLabel *validationError_ = nullptr;
+  ElidedLabel *validationError_ = nullptr;
   QLabel *settingsFooter_ = nullptr;
 
   QPushButton *testButton_ = nullptr;
   QProgressBar *testBusy_ = nullptr;
   QFormLayout *testRows_ = nullptr;
-  QLabel *testStatus_ = nullptr;
-  QLabel *testIdentity_ = nullptr;
-  QLabel *testVersion_ = nullptr;
+  ElidedLabel *testStatus_ = nullptr;
+  ElidedLabel *testIdentity_ = nullptr;
+  ElidedLabel *testVersion_ = nullptr;
 
   QPushButton *disconnectButton_ = nullptr;
 

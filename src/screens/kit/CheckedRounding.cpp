@@ -15,4 +15,9 @@ std::optional<qint64> roundedWholeNumber(double value) {
   return static_cast<qint64>(whole);
 }
 
+QString wholeNumberText(double value) {
+  const std::optional<qint64> whole = roundedWholeNumber(value);
+  return whole ? QString::number(*whole) : QStringLiteral("-");
+}
+
 }  // namespace tarnik

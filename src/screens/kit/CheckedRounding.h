@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 #include <optional>
@@ -11,5 +12,7 @@ namespace tarnik {
 // number has no whole number; infinities and values beyond 64 bits take the nearest 64-bit
 // limit, so a runaway value never reaches an undefined conversion.
 std::optional<qint64> roundedWholeNumber(double value);
+// The same whole number written "%lld", or "-" for a value that has none.
+QString wholeNumberText(double value);
 
 }  // namespace tarnik

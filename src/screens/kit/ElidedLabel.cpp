@@ -1,7 +1,12 @@
 #include "screens/kit/ElidedLabel.h"
 
+#include "screens/kit/FitTextPainter.h"
+
 #include <QEvent>
-#include <QFontMetrics>
+#include <QFontMetricsF>
+
+#include <algorithm>
+#include <cmath>
 
 namespace tarnik {
 
@@ -21,11 +26,24 @@ void ElidedLabel::setFullText(const QString &text) {
   elide();
 }
 
+void ElidedLabel::setLineCount(int lines) {
+  lineCount_ = std::max(1, lines);
+  updateGeometry();
+  elide();
+}
+
+double ElidedLabel::linesHeight() const {
+  const QFontMetricsF metrics(font());
+  return metrics.height() + metrics.lineSpacing() * (lineCount_ - 1);
+}
+
 QSize ElidedLabel::sizeHint() const {
-  const QFontMetrics metrics(font());
+  // The same measure as the fitting: a label given its hint shows the whole text.
+  const QFontMetricsF metrics(font());
   const QMargins margins = contentsMargins();
-  return {metrics.horizontalAdvance(fullText_) + margins.left() + margins.right(),
-          metrics.height() + margins.top() + margins.bottom()};
+  return {static_cast<int>(std::ceil(metrics.horizontalAdvance(fullText_))) + margins.left() +
+              margins.right(),
+          static_cast<int>(std::ceil(linesHeight())) + margins.top() + margins.bottom()};
 }
 
 QSize ElidedLabel::minimumSizeHint() const { return {0, sizeHint().height()}; }
@@ -44,12 +62,10 @@ void ElidedLabel::changeEvent(QEvent *event) {
 }
 
 void ElidedLabel::elide() {
-  // The same measure as the size hint: a label given its hint shows the whole text.
-  const QFontMetrics metrics(font());
-  const int width = contentsRect().width();
-  const QString shown = metrics.horizontalAdvance(fullText_) <= width
-                            ? fullText_
-                            : metrics.elidedText(fullText_, Qt::ElideRight, width);
+  // Never shrunk: the label's font is the page's, only the text is cut.
+  const FittedText fitted =
+      fitText(fullText_, font(), QSizeF(contentsRect().width(), linesHeight()), lineCount_, 1);
+  const QString shown = fitted.lines.join(QLatin1Char('\n'));
   if (text() != shown) {
     setText(shown);
   }

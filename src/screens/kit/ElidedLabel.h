@@ -4,9 +4,12 @@
 
 namespace tarnik {
 
-// A one-line plain-text label that never clips a glyph: a text wider than the label ends
-// in "…", and the whole text stays its tooltip and accessible name. It asks for the whole
-// text's width but may be squeezed to nothing, so a long name never widens its page.
+// A plain-text label of a fixed number of lines (one unless told) that never clips a glyph:
+// the text wraps at word boundaries onto those lines and a text longer than they hold ends
+// in "…", while the whole text stays its tooltip and accessible name. It is as tall as its
+// lines whatever it shows, empty or not, so a message that comes, goes or grows moves
+// nothing below it. It asks for the whole text's width but may be squeezed to nothing, so a
+// long name never widens its page.
 class ElidedLabel : public QLabel {
   Q_OBJECT
 
@@ -15,6 +18,7 @@ class ElidedLabel : public QLabel {
 
   void setFullText(const QString &text);
   const QString &fullText() const { return fullText_; }
+  void setLineCount(int lines);
 
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
@@ -24,9 +28,11 @@ class ElidedLabel : public QLabel {
   void changeEvent(QEvent *event) override;
 
  private:
+  double linesHeight() const;
   void elide();
 
   QString fullText_;
+  int lineCount_ = 1;
 };
 
 }  // namespace tarnik

@@ -2,6 +2,7 @@
 
 #include "foundation/TextRules.h"
 #include "model/catalog/FixtureCatalogStore.h"
+#include "screens/patch/FixtureModeRow.h"
 
 namespace tarnik {
 
@@ -18,7 +19,7 @@ void CatalogModeSearch::setQuery(const QString &query) {
   lookup_.cancel();
   const QString searched = trimmedText(query_);
   if (searched.isEmpty()) {
-    results_.clear();
+    found_ = {};
     isSearching_ = false;
     emit changed();
     return;
@@ -37,15 +38,17 @@ void CatalogModeSearch::search(const QString &searched) {
   lookup_.start(
       database,
       [searched](const FixtureCatalogDatabase &catalog) {
-        return catalog.searchModes(searched, resultLimit);
+        Found found{catalog.searchModes(searched, resultLimit), {}};
+        found.rows = FixtureModeRow::rows(found.modes);
+        return found;
       },
-      [this, searched](QList<FixtureCatalogMode> modes) { publish(searched, std::move(modes)); });
+      [this, searched](Found found) { publish(searched, std::move(found)); });
 }
 
-void CatalogModeSearch::publish(const QString &searched, QList<FixtureCatalogMode> results) {
+void CatalogModeSearch::publish(const QString &searched, Found found) {
   // A run whose text has been typed over leaves the state to the newer run.
   if (trimmedText(query_) != searched) return;
-  results_ = std::move(results);
+  found_ = std::move(found);
   isSearching_ = false;
   emit changed();
 }

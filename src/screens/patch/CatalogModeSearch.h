@@ -3,6 +3,7 @@
 #include "app/AppTiming.h"
 #include "model/catalog/FixtureCatalogRecords.h"
 #include "screens/kit/KeyedTask.h"
+#include "screens/patch/CatalogRowListModel.h"
 
 #include <QList>
 #include <QObject>
@@ -19,7 +20,8 @@ class FixtureCatalogStore;
 // trimmed text on the thread pool over the store's immutable database. A result is shown
 // only while its run is the latest and the trimmed query is still the text it searched, so
 // a slower, older search never overwrites a newer one. Every change is announced by
-// changed().
+// changed(). The rows of the modes found are drawn up on the pool with the search, so a
+// result reaches the list with nothing left to build on the GUI thread.
 class CatalogModeSearch : public QObject {
   Q_OBJECT
 
@@ -37,27 +39,34 @@ class CatalogModeSearch : public QObject {
   // True while the query is not blank: the browser lists modes, not manufacturers.
   bool hasQuery() const;
 
-  const QList<FixtureCatalogMode> &results() const { return results_; }
+  const QList<FixtureCatalogMode> &results() const { return found_.modes; }
+  // The list rows of results(), in their order.
+  const QList<CatalogRow> &rows() const { return found_.rows; }
   // From the moment a non-blank query is taken until its results are shown.
   bool isSearching() const { return isSearching_; }
-  bool reachedLimit() const { return results_.size() == resultLimit; }
+  bool reachedLimit() const { return found_.modes.size() == resultLimit; }
 
  signals:
   void changed();
 
  private:
+  struct Found {
+    QList<FixtureCatalogMode> modes;
+    QList<CatalogRow> rows;
+  };
+
   void search(const QString &searched);
-  void publish(const QString &searched, QList<FixtureCatalogMode> results);
+  void publish(const QString &searched, Found found);
 
   FixtureCatalogStore &store_;
   // Kept alive with the search: its pending pause is cancelled through it when the search
   // goes.
   const std::shared_ptr<AppTiming> timing_;
   QString query_;
-  QList<FixtureCatalogMode> results_;
+  Found found_;
   bool isSearching_ = false;
   AppTiming::WorkItem pause_;
-  KeyedTask<QList<FixtureCatalogMode>> lookup_;
+  KeyedTask<Found> lookup_;
 };
 
 }  // namespace tarnik

@@ -33,27 +33,42 @@ QWidget *progressRow(const QString &name) {
 }  // namespace
 
 CatalogResultsArea::CatalogResultsArea(const QString &name, QWidget *parent)
-    : QStackedWidget(parent),
+    : QWidget(parent),
       progress_(progressRow(name + QStringLiteral(".progress"))),
       noResults_(new EmptyStateView(name + QStringLiteral(".noResults"))),
       list_(new CatalogRowListView(name + QStringLiteral(".list"))) {
   setObjectName(name);
-  addWidget(progress_);
-  addWidget(noResults_);
-  addWidget(list_);
+  for (QWidget *page : pages()) page->setParent(this);
+  showPage(progress_);
 }
 
-void CatalogResultsArea::showProgress() { setCurrentWidget(progress_); }
+void CatalogResultsArea::showProgress() { showPage(progress_); }
 
 void CatalogResultsArea::showRows(QList<CatalogRow> rows, const QString &queryAsTyped) {
   if (rows.isEmpty()) {
     noResults_->setSearchQuery(queryAsTyped);
     list_->setRows({});
-    setCurrentWidget(noResults_);
+    showPage(noResults_);
     return;
   }
+  // On screen before the rows change, so the list lays the new rows out on its next turn,
+  // as it does for any change of its model, rather than at once as it is shown.
+  showPage(list_);
   list_->setRows(std::move(rows));
-  setCurrentWidget(list_);
+}
+
+QSize CatalogResultsArea::sizeHint() const { return list_->sizeHint(); }
+
+void CatalogResultsArea::resizeEvent(QResizeEvent *) {
+  for (QWidget *page : pages()) page->setGeometry(rect());
+}
+
+void CatalogResultsArea::showPage(QWidget *page) {
+  for (QWidget *each : pages()) each->setVisible(each == page);
+}
+
+std::array<QWidget *, 3> CatalogResultsArea::pages() const {
+  return {progress_, noResults_, list_};
 }
 
 }  // namespace tarnik

@@ -2,7 +2,9 @@
 
 #include "screens/patch/CatalogRowListView.h"
 
-#include <QStackedWidget>
+#include <QWidget>
+
+#include <array>
 
 namespace tarnik {
 
@@ -11,7 +13,11 @@ class EmptyStateView;
 // What a catalog list shows for a query: a progress row while its lookup runs, the
 // standard view of a search without results (naming the query as typed), or the rows.
 // Parts: "<name>.progress", "<name>.noResults", "<name>.list".
-class CatalogResultsArea : public QStackedWidget {
+//
+// The page changes with nearly every keystroke, so the pages lie on top of one another,
+// each filling the area, with no layout around them: a page shown or hidden inside a layout
+// would have every layout up to the window measure its wrapped texts again.
+class CatalogResultsArea : public QWidget {
   Q_OBJECT
 
  public:
@@ -22,7 +28,17 @@ class CatalogResultsArea : public QStackedWidget {
 
   CatalogRowListView &list() { return *list_; }
 
+  // The list's, whichever page is shown: the area takes the room its page leaves it, and
+  // its hint never changes with the page.
+  QSize sizeHint() const override;
+
+ protected:
+  void resizeEvent(QResizeEvent *event) override;
+
  private:
+  void showPage(QWidget *page);
+  std::array<QWidget *, 3> pages() const;
+
   QWidget *progress_;
   EmptyStateView *noResults_;
   CatalogRowListView *list_;

@@ -30,12 +30,15 @@ QFont captionFont(const QFont &font) {
   return caption;
 }
 
+QFont trailingFont(const QFont &font) {
+  QFont trailing = captionFont(font);
+  trailing.setWeight(QFont::DemiBold);
+  return trailing;
+}
+
 // Where each text of a row goes at a given width; shared by painting and sizing so the two
 // never disagree.
 struct RowLayout {
-  QFont titleFont;
-  QFont captionFont;
-  QFont trailingFont;
   QStringList title;
   QStringList subtitle;
   QStringList trailing;
@@ -43,57 +46,71 @@ struct RowLayout {
   int height = 0;
 };
 
-// Shaping a text is the dearest part of a row, and successive searches list mostly the
-// same names, so each text's width in each font is measured once. The cache is dropped
-// whole when it grows past a bound.
-qreal advance(QHash<QString, qreal> &advances, const QFont &font, const QString &text) {
-  constexpr qsizetype bound = 8192;
-  const QString key = font.key() + QChar(0x1f) + text;
-  if (const auto found = advances.constFind(key); found != advances.cend()) return *found;
-  if (advances.size() >= bound) advances.clear();
-  return *advances.insert(key, QFontMetricsF(font).horizontalAdvance(text));
-}
+}  // namespace
 
-QStringList wrapped(QHash<QString, qreal> &advances, const QString &text, const QFont &font,
-                    double width) {
+// One of a row's fonts, with its metrics and the widths of the texts drawn in it.
+struct CatalogRowDelegate::RowFont {
+  explicit RowFont(const QFont &font)
+      : font(font), metrics(font), lineHeight(QFontMetrics(font).height()) {}
+
+  // Shaping a text is the dearest part of a row, and successive searches list mostly the
+  // same names, so each text's width is measured once. The cache is dropped whole when it
+  // grows past a bound.
+  qreal advance(const QString &text) {
+    constexpr qsizetype bound = 8192;
+    if (const auto found = advances.constFind(text); found != advances.cend()) return *found;
+    if (advances.size() >= bound) advances.clear();
+    return *advances.insert(text, metrics.horizontalAdvance(text));
+  }
+
+  QFont font;
+  QFontMetricsF metrics;
+  int lineHeight;
+  QHash<QString, qreal> advances;
+};
+
+// The list's font and the three a row draws in, made again only when the list's font
+// changes.
+struct CatalogRowDelegate::RowFonts {
+  explicit RowFonts(const QFont &font)
+      : listFont(font), title(font), caption(captionFont(font)), trailing(trailingFont(font)) {}
+
+  QFont listFont;
+  RowFont title;
+  RowFont caption;
+  RowFont trailing;
+};
+
+namespace {
+
+QStringList wrapped(CatalogRowDelegate::RowFont &font, const QString &text, double width) {
   if (text.isEmpty() || width <= 0) return {};
   // Most names fit on one line; only those that do not need the line breaker.
-  if (!text.contains(u'\n') && advance(advances, font, text) <= width) return {text};
-  const QFontMetricsF metrics(font);
-  const double height = metrics.height() + (maximumLines - 1) * metrics.lineSpacing();
-  return fitText(text, font, QSizeF(width, height), maximumLines, 1.0).lines;
+  if (!text.contains(u'\n') && font.advance(text) <= width) return {text};
+  const double height = font.metrics.height() + (maximumLines - 1) * font.metrics.lineSpacing();
+  return fitText(text, font.font, QSizeF(width, height), maximumLines, 1.0).lines;
 }
 
-RowLayout layOut(QHash<QString, qreal> &advances, const QFont &font, const QModelIndex &index,
-                 int width) {
+RowLayout layOut(CatalogRowDelegate::RowFonts &fonts, const QModelIndex &index, int width) {
   RowLayout layout;
-  layout.titleFont = font;
-  layout.captionFont = captionFont(font);
-  layout.trailingFont = layout.captionFont;
-  layout.trailingFont.setWeight(QFont::DemiBold);
   const QString trailing = index.data(CatalogRowListModel::trailingRole).toString();
   if (!trailing.isEmpty()) {
     layout.trailing = trailing.split(u'\n');
     for (const QString &line : layout.trailing) {
-      layout.trailingWidth =
-          std::max(layout.trailingWidth, advance(advances, layout.trailingFont, line));
+      layout.trailingWidth = std::max(layout.trailingWidth, fonts.trailing.advance(line));
     }
   }
   const double textWidth =
       width - 2 * horizontalMargin -
       (layout.trailing.isEmpty() ? 0 : std::ceil(layout.trailingWidth) + minimumTrailingGap);
-  layout.title =
-      wrapped(advances, index.data(Qt::DisplayRole).toString(), layout.titleFont, textWidth);
-  layout.subtitle = wrapped(advances, index.data(CatalogRowListModel::subtitleRole).toString(),
-                            layout.captionFont, textWidth);
-  const QFontMetrics titleMetrics(layout.titleFont);
-  const QFontMetrics captionMetrics(layout.captionFont);
-  const int textHeight = int(std::max<qsizetype>(1, layout.title.size())) * titleMetrics.height() +
+  layout.title = wrapped(fonts.title, index.data(Qt::DisplayRole).toString(), textWidth);
+  layout.subtitle =
+      wrapped(fonts.caption, index.data(CatalogRowListModel::subtitleRole).toString(), textWidth);
+  const int textHeight = int(std::max<qsizetype>(1, layout.title.size())) * fonts.title.lineHeight +
                          (layout.subtitle.isEmpty() ? 0
                                                     : lineSpacing + int(layout.subtitle.size()) *
-                                                                        captionMetrics.height());
-  const int trailingHeight =
-      int(layout.trailing.size()) * QFontMetrics(layout.trailingFont).height();
+                                                                        fonts.caption.lineHeight);
+  const int trailingHeight = int(layout.trailing.size()) * fonts.trailing.lineHeight;
   layout.height = std::max(textHeight, trailingHeight) + 2 * verticalMargin;
   return layout;
 }
@@ -105,14 +122,14 @@ int rowWidth(const QStyleOptionViewItem &option) {
   return option.rect.width();
 }
 
-void drawLines(QPainter &painter, const QStringList &lines, const QFont &font, double left,
-               double right, double top, Qt::Alignment alignment) {
-  painter.setFont(font);
-  const QFontMetricsF metrics(font);
+void drawLines(QPainter &painter, const QStringList &lines, const CatalogRowDelegate::RowFont &font,
+               double left, double right, double top, Qt::Alignment alignment) {
+  painter.setFont(font.font);
+  const double height = font.metrics.height();
   for (const QString &line : lines) {
-    painter.drawText(QRectF(left, top, right - left, metrics.height()),
+    painter.drawText(QRectF(left, top, right - left, height),
                      int(alignment | Qt::AlignVCenter) | Qt::TextSingleLine, line);
-    top += metrics.height();
+    top += height;
   }
 }
 
@@ -128,7 +145,8 @@ void CatalogRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
   // The panel only: hover and focus feedback, as any list row has.
   style->drawPrimitive(QStyle::PE_PanelItemViewItem, &panel, painter, widget);
 
-  const RowLayout layout = layOut(advances_, option.font, index, option.rect.width());
+  RowFonts &fonts = fontsFor(option.font);
+  const RowLayout layout = layOut(fonts, index, option.rect.width());
   const QRect rect =
       option.rect.adjusted(horizontalMargin, verticalMargin, -horizontalMargin, -verticalMargin);
   const QColor primary = option.palette.color(QPalette::Text);
@@ -138,17 +156,16 @@ void CatalogRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
       rect.right() + 1 -
       (layout.trailing.isEmpty() ? 0 : layout.trailingWidth + minimumTrailingGap);
   painter->setPen(primary);
-  drawLines(*painter, layout.title, layout.titleFont, rect.left(), textRight, rect.top(),
-            Qt::AlignLeft);
+  drawLines(*painter, layout.title, fonts.title, rect.left(), textRight, rect.top(), Qt::AlignLeft);
   painter->setPen(secondary);
   const double subtitleTop =
-      rect.top() + layout.title.size() * QFontMetricsF(layout.titleFont).height() + lineSpacing;
-  drawLines(*painter, layout.subtitle, layout.captionFont, rect.left(), textRight, subtitleTop,
+      rect.top() + layout.title.size() * fonts.title.metrics.height() + lineSpacing;
+  drawLines(*painter, layout.subtitle, fonts.caption, rect.left(), textRight, subtitleTop,
             Qt::AlignLeft);
   // The footprint sits on the title's first line, as the row aligns on its first baseline.
-  const double trailingTop = rect.top() + QFontMetricsF(layout.titleFont).ascent() -
-                             QFontMetricsF(layout.trailingFont).ascent();
-  drawLines(*painter, layout.trailing, layout.trailingFont, rect.right() + 1 - layout.trailingWidth,
+  const double trailingTop =
+      rect.top() + fonts.title.metrics.ascent() - fonts.trailing.metrics.ascent();
+  drawLines(*painter, layout.trailing, fonts.trailing, rect.right() + 1 - layout.trailingWidth,
             rect.right() + 1, trailingTop, Qt::AlignRight);
   painter->restore();
 }
@@ -156,7 +173,16 @@ void CatalogRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
 QSize CatalogRowDelegate::sizeHint(const QStyleOptionViewItem &option,
                                    const QModelIndex &index) const {
   const int width = rowWidth(option);
-  return {width, layOut(advances_, option.font, index, width).height};
+  return {width, layOut(fontsFor(option.font), index, width).height};
 }
+
+CatalogRowDelegate::RowFonts &CatalogRowDelegate::fontsFor(const QFont &font) const {
+  if (!fonts_ || fonts_->listFont != font) fonts_ = std::make_unique<RowFonts>(font);
+  return *fonts_;
+}
+
+CatalogRowDelegate::CatalogRowDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
+
+CatalogRowDelegate::~CatalogRowDelegate() = default;
 
 }  // namespace tarnik

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QHash>
 #include <QStyledItemDelegate>
+
+#include <memory>
 
 namespace tarnik {
 
@@ -12,15 +13,23 @@ class CatalogRowDelegate : public QStyledItemDelegate {
   Q_OBJECT
 
  public:
-  using QStyledItemDelegate::QStyledItemDelegate;
+  explicit CatalogRowDelegate(QObject *parent = nullptr);
+  ~CatalogRowDelegate() override;
 
   void paint(QPainter *painter, const QStyleOptionViewItem &option,
              const QModelIndex &index) const override;
   QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
+  // A row's fonts and the widths measured in them (see the .cpp).
+  struct RowFont;
+  struct RowFonts;
+
  private:
-  // Each text's width by font and text (see the .cpp).
-  mutable QHash<QString, qreal> advances_;
+  // The fonts for the list's font; a list sizes every row on each change of its rows, so
+  // they are derived once, not for every row.
+  RowFonts &fontsFor(const QFont &font) const;
+
+  mutable std::unique_ptr<RowFonts> fonts_;
 };
 
 }  // namespace tarnik

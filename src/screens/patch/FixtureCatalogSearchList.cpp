@@ -8,7 +8,6 @@
 #include "screens/patch/CatalogModeSearch.h"
 #include "screens/patch/CatalogResultsArea.h"
 #include "screens/patch/FixtureLibraryBanner.h"
-#include "screens/patch/FixtureModeRow.h"
 #include "screens/patch/FixtureModelsView.h"
 
 #include <QHBoxLayout>
@@ -185,7 +184,7 @@ void FixtureCatalogSearchList::redrawSearch() {
   if (search_->isSearching()) {
     results_->showProgress();
   } else {
-    results_->showRows(FixtureModeRow::rows(search_->results()), search_->query());
+    results_->showRows(search_->rows(), search_->query());
   }
 }
 

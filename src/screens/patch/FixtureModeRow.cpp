@@ -2,20 +2,23 @@
 
 #include "screens/patch/CatalogChoice.h"
 
+#include <QStringBuilder>
+
 namespace tarnik {
 
 FixtureModeRow FixtureModeRow::of(const FixtureCatalogMode &mode) {
   const std::optional<int> footprint = modeFootprint(mode);
   return {
       shownCatalogName(mode.mode.isEmpty() ? mode.name : mode.mode),
-      shownCatalogName(mode.manufacturer) + QStringLiteral(" · ") + shownCatalogName(mode.model),
+      // Built in one piece: a search lists a hundred of these on every keystroke.
+      shownCatalogName(mode.manufacturer) % u" · " % shownCatalogName(mode.model),
       footprint ? QString::number(*footprint) + QStringLiteral(" addr")
                 : QStringLiteral("Unknown\nfootprint"),
   };
 }
 
 QString FixtureModeRow::objectName(const FixtureCatalogMode &mode) {
-  return QStringLiteral("fixture.catalog.mode.") + mode.id;
+  return u"fixture.catalog.mode." % mode.id;
 }
 
 QList<CatalogRow> FixtureModeRow::rows(const QList<FixtureCatalogMode> &modes) {

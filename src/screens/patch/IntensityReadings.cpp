@@ -83,9 +83,6 @@ QString intensityCaption(bool isConnected, bool isAdjusting, bool isAwaitingRead
   return isAwaitingReadback ? u"Waiting for Eos readback"_s : u"Intensity readback"_s;
 }
 
-QString intensityValueText(double intensity) {
-  const std::optional<qint64> level = roundedWholeNumber(intensity);
-  return (level ? QString::number(*level) : u"-"_s) + u"%"_s;
-}
+QString intensityValueText(double intensity) { return wholeNumberText(intensity) + u"%"_s; }
 
 }  // namespace tarnik

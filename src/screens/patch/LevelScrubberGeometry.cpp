@@ -40,9 +40,6 @@ std::optional<double> steppedLevel(double value, double step) {
   return level;
 }
 
-QString accessibleValue(double value) {
-  const std::optional<qint64> level = roundedWholeNumber(value);
-  return (level ? QString::number(*level) : u"-"_s) + u" percent"_s;
-}
+QString accessibleValue(double value) { return wholeNumberText(value) + u" percent"_s; }
 
 }  // namespace tarnik::LevelScrubberGeometry

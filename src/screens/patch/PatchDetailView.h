@@ -26,11 +26,10 @@ class ScreenRefresh;
 class ViewerModeModule;
 
 // One patched channel's page: its summary, the Live-control status until Live controls are
-// ready, its intensity (or the viewer-mode notice), the parameters, address and park cards,
-// and the "Channel actions" menu. The page
-// holds the level its scrubber shows and drives the channel's intensity live, rate-limited,
-// through the model; the shown level follows the pending write and then the console's
-// readback. Push it with its title and toolbar:
+// ready, its intensity (or the viewer-mode notice), the colour, parameters, address and park
+// cards, and the "Channel actions" menu. The page holds the level its scrubber shows and
+// drives the channel's intensity live, rate-limited, through the model; the shown level
+// follows the pending write and then the console's readback. Push it with its title and toolbar:
 //   stack.push(page, page->title(), page->toolbar());
 class PatchDetailView : public QWidget {
   Q_OBJECT

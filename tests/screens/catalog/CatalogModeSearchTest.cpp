@@ -3,6 +3,7 @@
 
 #include "BrowserTestCatalogs.h"
 #include "screens/patch/CatalogModeSearch.h"
+#include "screens/patch/FixtureModeRow.h"
 #include "screens/support/ManualTaskExecutor.h"
 #include "support/ManualAppTiming.h"
 #include "support/QtPrinting.h"
@@ -37,6 +38,11 @@ class CatalogModeSearchRules : public ::testing::Test {
     QStringList modes;
     for (const FixtureCatalogMode &mode : search_.results()) modes.append(mode.mode);
     return modes;
+  }
+
+  // The rows the list gets are those of the modes shown, never of another run's.
+  bool rowsFollowResults() const {
+    return search_.rows() == FixtureModeRow::rows(search_.results());
   }
 
   catalogtest::CatalogFolder folder_;
@@ -75,6 +81,7 @@ TEST_F(CatalogModeSearchRules, ABlankQueryClearsAtOnceAndNeverSearches) {
     EXPECT_FALSE(search_.hasQuery());
     EXPECT_FALSE(search_.isSearching());
     EXPECT_TRUE(search_.results().isEmpty());
+    EXPECT_TRUE(search_.rows().isEmpty());
   }
   timing_->advance(1);
   EXPECT_EQ(executor_.started, 1);
@@ -109,6 +116,7 @@ TEST_F(CatalogModeSearchRules, AnOlderSlowerResultNeverOverwritesANewerOne) {
   executor_.run(0);
   QCoreApplication::processEvents();
   EXPECT_EQ(shownModes(), (QStringList{"Extended", "Standard"}));
+  EXPECT_TRUE(rowsFollowResults());
 }
 
 TEST_F(CatalogModeSearchRules, TheLimitIsReachedAtExactlyOneHundredModes) {

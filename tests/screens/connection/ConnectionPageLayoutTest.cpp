@@ -42,6 +42,19 @@ QMap<QString, QRect> controlPlaces(const ConnectionScreen &screen) {
   return places;
 }
 
+// The controls whose place differs, each with its top edge before and after.
+QStringList movedControls(const QMap<QString, QRect> &before, const QMap<QString, QRect> &after) {
+  QStringList moved;
+  for (auto place = before.begin(); place != before.end(); ++place) {
+    if (after.value(place.key()) != place.value()) {
+      moved.append(u"%1 %2→%3"_s.arg(place.key())
+                       .arg(place.value().top())
+                       .arg(after.value(place.key()).top()));
+    }
+  }
+  return moved;
+}
+
 TEST(ConnectionPage, NoControlMovesWhenTheConnectionDropsTheFormChangesOrATestStarts) {
   testing::EosConsoleDouble console;
   ConnectionScreen screen({profile(u"Stage left"_s, u"10.0.0.7"_s)});
@@ -81,6 +94,39 @@ TEST(ConnectionPage, NoControlMovesWhenTheConnectionDropsTheFormChangesOrATestSt
             connected.value(u"connection.connect"_s));
   EXPECT_EQ(controlPlaces(screen).value(u"connection.test"_s),
             connected.value(u"connection.test"_s));
+}
+
+// In a narrow pane the validation line and the test's result wrap: they keep the lines set
+// aside for them and end in "…" past those, the whole text their tooltip and accessible name.
+TEST(ConnectionPage, NoControlMovesWhenALongMessageWrapsInANarrowPane) {
+  ConnectionScreen screen({profile(u"Stage left"_s, u"10.0.0.7"_s)});
+  screen.view->resize(380, 1100);
+  AppViewModel &model = *screen.model;
+  model.setConsoleIP(u"10.0.0.7"_s);
+  const QMap<QString, QRect> valid = controlPlaces(screen);
+  ASSERT_FALSE(valid.isEmpty());
+
+  model.setConsoleIP(u"10.0.0.7/"_s);
+  const QString issue = u"Enter only an IP address or hostname, without a URL or port."_s;
+  screen.settle();
+  auto *validation = screen.find(u"connection.validationError"_s);
+  ASSERT_EQ(screen.text(u"connection.validationError"_s), issue);
+  ASSERT_GT(validation->fontMetrics().horizontalAdvance(issue), validation->width())
+      << "the message is meant to wrap";
+  EXPECT_EQ(movedControls(valid, controlPlaces(screen)), QStringList{})
+      << "with a wrapping validation message";
+
+  model.testConnection();  // refused at once: the result is the same long message
+  screen.settle();
+  auto *result = screen.find(u"connection.test.status"_s);
+  ASSERT_EQ(screen.text(u"connection.test.status"_s), issue);
+  ASSERT_GT(result->fontMetrics().horizontalAdvance(issue), result->width());
+  EXPECT_EQ(movedControls(valid, controlPlaces(screen)), QStringList{}) << "with a wrapping result";
+  for (QLabel *label : {validation, result}) {
+    EXPECT_EQ(label->toolTip(), issue);
+    EXPECT_EQ(label->accessibleName(), issue);
+  }
+  testing::saveScreenshot(*screen.view, u"connection-narrow-messages"_s);
 }
 
 TEST(ConnectionPage, TabFollowsTheReadingOrderWithTheSavedConnectionsBeforeTheirButtons) {

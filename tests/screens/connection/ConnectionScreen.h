@@ -6,6 +6,7 @@
 
 #include "app/AppViewModel.h"
 #include "screens/connection/ConnectionView.h"
+#include "screens/kit/ElidedLabel.h"
 
 #include <QCoreApplication>
 #include <QHash>
@@ -70,9 +71,11 @@ struct ConnectionScreen {
     EXPECT_NE(widget, nullptr) << objectName.toStdString();
     return widget;
   }
+  // The whole text: an elided label shows only what fits of it.
   template <typename Widget = QLabel>
   QString text(const QString &objectName) const {
     Widget *widget = find<Widget>(objectName);
+    if (const auto *elided = qobject_cast<const ElidedLabel *>(widget)) return elided->fullText();
     return widget ? widget->text() : QStringLiteral("<none>");
   }
   bool shown(const QString &objectName) const {

@@ -40,6 +40,8 @@ TEST(CheckedRounding, HalvesGoAwayFromZeroAndTheEndsSaturate) {
 TEST(CheckedRounding, NotANumberHasNoWholeNumber) {
   EXPECT_EQ(roundedWholeNumber(std::numeric_limits<double>::quiet_NaN()), std::nullopt);
   EXPECT_EQ(roundedWholeNumber(-std::numeric_limits<double>::quiet_NaN()), std::nullopt);
+  EXPECT_EQ(wholeNumberText(std::numeric_limits<double>::quiet_NaN()), QStringLiteral("-"));
+  EXPECT_EQ(wholeNumberText(-180.5), QStringLiteral("-181"));
 }
 
 }  // namespace

@@ -28,5 +28,42 @@ TEST(ElidedLabelWidget, ATextTooWideEndsInAnEllipsisAndKeepsTheWholeTextForTipAn
   EXPECT_EQ(label.textFormat(), Qt::PlainText);
 }
 
+// Two lines kept, empty, short or long: the height never follows the text.
+TEST(ElidedLabelWidget, KeepsItsLinesWhateverTheTextAndCutsOnlyTheLastOne) {
+  ElidedLabel label;
+  label.setLineCount(2);
+  label.show();
+  const int height = label.minimumSizeHint().height();
+  EXPECT_GE(height, 2 * label.fontMetrics().height());
+  label.resize(160, height);
+  const QString words = QStringLiteral(
+      "No verified Eos handshake within 10 seconds at TCP "
+      "127.0.0.1:3037. Connection refused.");
+  struct Case {
+    QString text;
+    QStringList shown;  // "…" marks a line that is cut
+  } cases[] = {
+      {{}, {}},
+      {QStringLiteral("Not tested"), {QStringLiteral("Not tested")}},
+      {words, {QStringLiteral("No verified"), QStringLiteral("…")}},
+  };
+  for (const Case &c : cases) {
+    label.setFullText(c.text);
+    const QStringList shown = label.text().isEmpty() ? QStringList{} : label.text().split(u'\n');
+    ASSERT_EQ(shown.size(), c.shown.size()) << label.text().toStdString();
+    for (qsizetype line = 0; line < shown.size(); ++line) {
+      if (c.shown[line] == QStringLiteral("…")) {
+        EXPECT_TRUE(shown[line].endsWith(QChar(0x2026))) << shown[line].toStdString();
+      } else {
+        EXPECT_TRUE(shown[line].startsWith(c.shown[line])) << shown[line].toStdString();
+      }
+      EXPECT_LE(label.fontMetrics().horizontalAdvance(shown[line]), label.width());
+    }
+    EXPECT_EQ(label.minimumSizeHint().height(), height);
+    EXPECT_EQ(label.sizeHint().height(), height);
+    EXPECT_EQ(label.toolTip(), c.text);
+  }
+}
+
 }  // namespace
 }  // namespace tarnik

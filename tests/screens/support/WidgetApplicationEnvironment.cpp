@@ -1,4 +1,5 @@
-// The browser's widgets need a QApplication before anything else touches Qt.
+// Linked into a screen test program whose tests need a QApplication before anything else
+// touches Qt.
 
 #include "screens/support/Screenshots.h"
 
@@ -7,13 +8,13 @@
 namespace tarnik::testing {
 namespace {
 
-class CatalogTestEnvironment : public ::testing::Environment {
+class WidgetApplicationEnvironment : public ::testing::Environment {
  public:
   void SetUp() override { ensureWidgetApplication(); }
 };
 
 [[maybe_unused]] const auto *const environment =
-    ::testing::AddGlobalTestEnvironment(new CatalogTestEnvironment);
+    ::testing::AddGlobalTestEnvironment(new WidgetApplicationEnvironment);
 
 }  // namespace
 }  // namespace tarnik::testing
