@@ -32,9 +32,9 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
       commandLine_(std::make_unique<ConsoleCommandLine>(timing_)),
       savedShows_(std::make_unique<SavedShowStore>(*arguments.defaults)),
       fixtureControl_(std::make_unique<FixtureControl>(
-          static_cast<FixtureControl::Gates &>(*this), std::move(arguments.makeParkSession),
-          std::move(arguments.makeLiveControlSession), std::move(arguments.fixtureControlScheduler),
-          startNetworkingOnInit_)),
+          session_, static_cast<FixtureControl::Gates &>(*this),
+          std::move(arguments.makeParkSession), std::move(arguments.makeLiveControlSession),
+          std::move(arguments.fixtureControlScheduler), startNetworkingOnInit_)),
       oscManager_(arguments.oscManager ? std::move(arguments.oscManager)
                                        : std::make_unique<OSCManager>(8.0, 5.0)),
       supervisor_(std::make_unique<ConnectionSupervisor>(

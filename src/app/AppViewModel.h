@@ -5,6 +5,7 @@
 #include "app/ConnectionSupervisor.h"
 #include "app/ConnectionTester.h"
 #include "app/ConsoleCommandLine.h"
+#include "app/ConsoleSession.h"
 #include "app/FixtureControl.h"
 #include "app/FragmentAccumulator.h"
 #include "app/InteractionMode.h"
@@ -613,6 +614,9 @@ class AppViewModel final : public ObservableObject,
   const double directPatchReadTimeout_;
   const std::shared_ptr<AppTiming> timing_;
 
+  // The session and the show that the model and its parts bind their work to
+  ConsoleSession session_;
+
   // The parts, each publishing its own values through the model's signals
   std::unique_ptr<ConnectionForm> connectionForm_;
   std::unique_ptr<ConnectionTester> connectionTester_;
@@ -660,16 +664,6 @@ class AppViewModel final : public ObservableObject,
   qint64 mutationSequence_ = 0;
   std::optional<OwnedFlash> ownedFlash_;
 
-  // Connection session and transport state
-  QUuid sessionID_ = QUuid::createUuid();
-
-  // Show identity and console state
-  std::optional<QString> knownLiveShowName_;
-  std::optional<QString> knownLiveShowIdentity_;
-  std::optional<QString> publishedShowIdentity_;  // identity of the show on screen
-  std::optional<QUuid> completedSyncSessionID_;
-  bool showIsCleared_ = false;
-
   // Show sync (AppViewModelSync.cpp)
   std::unique_ptr<SyncGeneration> syncGeneration_;
   // Connection changes are re-announced at most once per window; one that falls inside a
@@ -712,7 +706,6 @@ class AppViewModel final : public ObservableObject,
   bool isViewer() const override;
   bool isPatchWritePending() const override;
   std::optional<FixtureControl::Route> sideSessionRoute() const override;
-  bool isCurrentSession(const QUuid &sessionID, const QString &showIdentity) const override;
   bool allowsControl(const QString &action) override;
   std::set<int> patchedChannels() const override;
   void sideSessionFoundAnotherShow(const QString &text) override;

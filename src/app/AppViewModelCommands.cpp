@@ -32,9 +32,10 @@ bool isRecordTime(const QString &text) {
 }  // namespace
 
 bool AppViewModel::isShowDataCurrent() const {
-  return !showIsCleared_ && !syncGeneration_ && completedSyncSessionID_ == sessionID_ &&
-         knownLiveShowIdentity_ && !knownLiveShowIdentity_->isEmpty() &&
-         isSameShow(knownLiveShowIdentity_, publishedShowIdentity_);
+  return !session_.showIsCleared && !syncGeneration_ &&
+         session_.completedSyncSessionID == session_.id && session_.liveShowIdentity &&
+         !session_.liveShowIdentity->isEmpty() &&
+         isSameShow(session_.liveShowIdentity, session_.publishedShowIdentity);
 }
 
 bool AppViewModel::ensureControlAllowed(const QString &action, bool requiresCurrentShowData) {

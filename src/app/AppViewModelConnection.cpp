@@ -26,17 +26,17 @@ void AppViewModel::resetSessionState(const QString &status) {
   channelMutationSequence_.clear();
   queuedFullRefreshReason_.reset();
   refreshNeededAfterSync_ = false;
-  knownLiveShowName_.reset();
-  knownLiveShowIdentity_.reset();
-  completedSyncSessionID_.reset();
-  showIsCleared_ = false;
+  session_.liveShowName.reset();
+  session_.liveShowIdentity.reset();
+  session_.completedSyncSessionID.reset();
+  session_.showIsCleared = false;
 
   commandLine_->resetSession();
   // The running sync goes before the session identity moves on.
   syncGeneration_.reset();
 
   // Late replies, timers and callbacks of the old session find a different identity now.
-  sessionID_ = QUuid::createUuid();
+  session_.id = QUuid::createUuid();
 
   publish(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
   publish(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
@@ -53,7 +53,7 @@ void AppViewModel::disconnect() {
   supervisor_->disconnect();
 }
 
-void AppViewModel::beginSession() { sessionID_ = QUuid::createUuid(); }
+void AppViewModel::beginSession() { session_.id = QUuid::createUuid(); }
 
 void AppViewModel::reportStatus(const QString &text) {
   publish(dataStatusMessage_, text, &AppViewModel::dataStatusMessageChanged);
@@ -67,7 +67,7 @@ bool AppViewModel::releaseOwnedFlash(const QString &action) {
   identifyWorkItems_.erase(channel);
 
   bool releaseNeeded = false;
-  if (ownedFlash_->sessionID == sessionID_ && oscManager_->isConnected()) {
+  if (ownedFlash_->sessionID == session_.id && oscManager_->isConnected()) {
     // Only a flash the console still shows for this very channel is ours to end: the word
     // boundaries keep channel 12 from matching "Chan 1" or "Chan 123".
     const QString line = rawConsoleCommandLine().toLower();

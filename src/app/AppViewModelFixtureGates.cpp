@@ -35,13 +35,9 @@ bool AppViewModel::isPatchWritePending() const { return pendingPatchWrite_.has_v
 std::optional<FixtureControl::Route> AppViewModel::sideSessionRoute() const {
   if (oscManager_->transport != OSCTransport::tcp) return std::nullopt;
   const std::optional<OSCEndpoint> &endpoint = activeConsoleEndpoint();
-  if (!endpoint || !knownLiveShowIdentity_) return std::nullopt;
+  if (!endpoint) return std::nullopt;
   return FixtureControl::Route{*endpoint, supervisor_->sessionFraming(),
-                               supervisor_->activeRelayKey(), sessionID_, *knownLiveShowIdentity_};
-}
-
-bool AppViewModel::isCurrentSession(const QUuid &sessionID, const QString &showIdentity) const {
-  return sessionID_ == sessionID && isSameShow(knownLiveShowIdentity_, showIdentity);
+                               supervisor_->activeRelayKey()};
 }
 
 bool AppViewModel::allowsControl(const QString &action) {

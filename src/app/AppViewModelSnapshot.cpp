@@ -3,13 +3,13 @@
 namespace tarnik {
 
 void AppViewModel::saveShowSnapshot() {
-  if (!publishedShowIdentity_ || showFileName_.isEmpty()) return;
+  if (!session_.publishedShowIdentity || showFileName_.isEmpty()) return;
 
   SavedShowFile snapshot;
   const std::optional<ConsoleConnectionProfile> &active = activeConnectionSettings();
   snapshot.consoleIP = active ? active->host : consoleIP();
   snapshot.consoleName = active ? active->name : consoleName();
-  snapshot.storageKey = showStorageKey(*publishedShowIdentity_, snapshot.consoleIP);
+  snapshot.storageKey = showStorageKey(*session_.publishedShowIdentity, snapshot.consoleIP);
   snapshot.name = showFileName_;
   snapshot.savedAt = lastDataRefresh_ ? *lastDataRefresh_ : timing_->date();
   snapshot.cues = cues_;

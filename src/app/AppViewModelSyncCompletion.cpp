@@ -21,7 +21,7 @@ void AppViewModel::completeSync(SyncGeneration &generation) {
       generation.cueInFlight.empty() && generation.patchInFlight.empty() &&
       generation.pendingCueIndexes.empty() && generation.pendingPatchIndexes.empty() &&
       generation.showName && !generation.showName->isEmpty() &&
-      isSameShow(knownLiveShowIdentity_, generation.showName);
+      isSameShow(session_.liveShowIdentity, generation.showName);
   if (!complete) return publishSyncProgress(generation);
   if (generation.externalPatchChangedDuringRead) return discardSyncAfterPatchChange();
   publishSync(generation);
@@ -32,7 +32,7 @@ void AppViewModel::discardSyncAfterPatchChange() {
   // and a fresh sync follows once the console is quiet.
   syncTimeoutWorkItem_.cancel();
   syncGeneration_.reset();
-  completedSyncSessionID_.reset();
+  session_.completedSyncSessionID.reset();
   announce();
   assign(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
   assign(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
@@ -67,12 +67,12 @@ void AppViewModel::publishSync(SyncGeneration &generation) {
   releaseInBackground(std::move(replacedCues));
   releaseInBackground(std::move(replacedChannels));
   assign(showFileName_,
-         knownLiveShowName_ && !knownLiveShowName_->isEmpty() ? *knownLiveShowName_
-                                                              : showDisplayName(showName),
+         session_.liveShowName && !session_.liveShowName->isEmpty() ? *session_.liveShowName
+                                                                    : showDisplayName(showName),
          &AppViewModel::showFileNameChanged);
-  publishedShowIdentity_ = showName;
-  completedSyncSessionID_ = sessionID_;
-  fixtureControl_->bindStore(sessionID_, showName);
+  session_.publishedShowIdentity = showName;
+  session_.completedSyncSessionID = session_.id;
+  fixtureControl_->bindStore(session_.id, showName);
   assign(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
   assign(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
   assign(lastDataRefresh_, timing_->date(), &AppViewModel::lastDataRefreshChanged);

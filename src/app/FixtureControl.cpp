@@ -1,5 +1,6 @@
 #include "app/FixtureControl.h"
 
+#include "model/ShowIdentity.h"
 #include "operations/EosOSCAddress.h"
 
 #include <QPointer>
@@ -12,11 +13,13 @@ using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
-FixtureControl::FixtureControl(Gates &gates, ParkSessionFactory makeParkSession,
+FixtureControl::FixtureControl(const ConsoleSession &session, Gates &gates,
+                               ParkSessionFactory makeParkSession,
                                LiveControlSessionFactory makeLiveControlSession,
                                std::shared_ptr<LevelCommandScheduling> scheduler,
                                bool startNetworking, QObject *parent)
     : ObservableObject(parent),
+      session_(session),
       gates_(gates),
       startNetworking_(startNetworking),
       makeParkSession_(
@@ -70,7 +73,8 @@ FixtureControl::FixtureControl(Gates &gates, ParkSessionFactory makeParkSession,
 }
 
 bool FixtureControl::runIsCurrent(const FixtureRun &run, const QUuid &operationID) const {
-  return operationID == run.operationID && gates_.isCurrentSession(run.sessionID, run.showIdentity);
+  return operationID == run.operationID && session_.id == run.sessionID &&
+         isSameShow(session_.liveShowIdentity, run.showIdentity);
 }
 
 void FixtureControl::bindStore(const QUuid &sessionID, const QString &showIdentity) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ConsoleSession.h"
 #include "foundation/OSCTransportKinds.h"
 #include "foundation/ObservableObject.h"
 #include "link/OSCEndpoint.h"
@@ -33,13 +34,11 @@ class FixtureControl final : public ObservableObject {
   using ParkSessionFactory = std::function<std::unique_ptr<EosParkSession>()>;
   using LiveControlSessionFactory = std::function<std::unique_ptr<EosLiveControlSession>()>;
 
-  // Where a side session connects, and the session and show it is made for.
+  // Where a side session connects.
   struct Route {
     OSCEndpoint endpoint;
     OSCTCPFraming framing = OSCTCPFraming::packetLength;
     std::optional<QString> relayKey;
-    QUuid sessionID;
-    QString showIdentity;
   };
 
   // What fixture control asks of the rest of the model. It outlives the fixture control.
@@ -51,9 +50,8 @@ class FixtureControl final : public ObservableObject {
     virtual bool hasFreshMatchedPing() const = 0;
     virtual bool isViewer() const = 0;
     virtual bool isPatchWritePending() const = 0;
-    // None without a TCP route to the console or a live show to bind to.
+    // None without a TCP route to the console.
     virtual std::optional<Route> sideSessionRoute() const = 0;
-    virtual bool isCurrentSession(const QUuid &sessionID, const QString &showIdentity) const = 0;
     // The identify flash of the main connection ends before anything else is sent.
     virtual bool releaseOwnedFlash(const QString &action) = 0;
     // The control gate with current show data, its refusal reported.
@@ -69,8 +67,9 @@ class FixtureControl final : public ObservableObject {
 
   // No factory: sessions of their own connection with 8 s steps; no scheduler: the store's
   // time-outs on the system scheduler. With networking started, a ready Live session
-  // checks the park at once.
-  FixtureControl(Gates &gates, ParkSessionFactory makeParkSession,
+  // checks the park at once. The session is the model's, read whenever a run starts or
+  // reports.
+  FixtureControl(const ConsoleSession &session, Gates &gates, ParkSessionFactory makeParkSession,
                  LiveControlSessionFactory makeLiveControlSession,
                  std::shared_ptr<LevelCommandScheduling> scheduler, bool startNetworking,
                  QObject *parent = nullptr);
@@ -130,6 +129,7 @@ class FixtureControl final : public ObservableObject {
   void handleParkResult(const EosParkSession::Result &result, const FixtureRun &run, int channel,
                         std::optional<FixtureParkAction> action);
 
+  const ConsoleSession &session_;
   Gates &gates_;
   const bool startNetworking_;
   const ParkSessionFactory makeParkSession_;

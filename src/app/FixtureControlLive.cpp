@@ -16,9 +16,9 @@ void FixtureControl::prepareLiveControls() {
   // Each refusal is silent: the next completed sync or a screen tries again.
   if (liveControlSession_ || !gates_.isShowDataCurrent()) return;
   const std::optional<Route> route = gates_.sideSessionRoute();
-  if (!route) return;
+  if (!route || !session_.liveShowIdentity) return;
 
-  const FixtureRun run{QUuid::createUuid(), route->sessionID, route->showIdentity};
+  const FixtureRun run{QUuid::createUuid(), session_.id, *session_.liveShowIdentity};
   liveControlOperationID_ = run.operationID;
   liveControlSession_.reset(makeLiveControlSession_().release());
   EosLiveControlSession &session = *liveControlSession_;

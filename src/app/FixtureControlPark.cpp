@@ -15,13 +15,13 @@ namespace tarnik {
 
 bool FixtureControl::parkSessionPreconditions() const {
   return !parkSession_ && gates_.isShowDataCurrent() && gates_.isMainConnectionReady() &&
-         gates_.sideSessionRoute() && gates_.hasFreshMatchedPing();
+         gates_.sideSessionRoute() && session_.liveShowIdentity && gates_.hasFreshMatchedPing();
 }
 
 bool FixtureControl::refreshParkedChannels(int channel, std::optional<FixtureParkAction> action) {
   if (!parkSessionPreconditions()) return false;
   const Route route = *gates_.sideSessionRoute();
-  const FixtureRun run{QUuid::createUuid(), route.sessionID, route.showIdentity};
+  const FixtureRun run{QUuid::createUuid(), session_.id, *session_.liveShowIdentity};
   parkOperationID_ = run.operationID;
   parkSession_.reset(makeParkSession_().release());
   parkSession_->transport().relayPairingKey = route.relayKey;

@@ -28,7 +28,7 @@ struct AppViewModelTestAccess {
   }
   static void setShowOnScreen(AppViewModel &model, const QString &identity, const QString &name,
                               std::optional<double> lastDataRefresh, QList<Cue> cues = {}) {
-    model.publishedShowIdentity_ = identity;
+    model.session_.publishedShowIdentity = identity;
     model.showFileName_ = name;
     model.lastDataRefresh_ = lastDataRefresh;
     model.cues_ = std::move(cues);
@@ -38,15 +38,17 @@ struct AppViewModelTestAccess {
   static const SyncGeneration *syncGeneration(const AppViewModel &model) {
     return model.syncGeneration_.get();
   }
-  static void forgetKnownShowIdentity(AppViewModel &model) { model.knownLiveShowIdentity_.reset(); }
+  static void forgetKnownShowIdentity(AppViewModel &model) {
+    model.session_.liveShowIdentity.reset();
+  }
   static void setPendingPatchWrite(AppViewModel &model, AppViewModel::PatchWritePhase phase) {
     model.pendingPatchWrite_ = AppViewModel::PendingPatchWrite{.phase = phase};
   }
-  static void setShowCleared(AppViewModel &model) { model.showIsCleared_ = true; }
+  static void setShowCleared(AppViewModel &model) { model.session_.showIsCleared = true; }
   static void syncTimedOut(AppViewModel &model, const QUuid &generationID, const QUuid &session) {
     model.syncTimedOut(generationID, session);
   }
-  static QUuid sessionID(const AppViewModel &model) { return model.sessionID_; }
+  static QUuid sessionID(const AppViewModel &model) { return model.session_.id; }
   static QString showDisplayName(const QString &path) {
     return AppViewModel::showDisplayName(path);
   }
@@ -96,12 +98,12 @@ struct AppViewModelTestAccess {
   static void setShowFacts(AppViewModel &model, std::optional<QString> live,
                            std::optional<QString> published, bool completedThisSession,
                            bool syncing) {
-    model.knownLiveShowIdentity_ = std::move(live);
-    model.publishedShowIdentity_ = std::move(published);
-    if (completedThisSession) model.completedSyncSessionID_ = model.sessionID_;
+    model.session_.liveShowIdentity = std::move(live);
+    model.session_.publishedShowIdentity = std::move(published);
+    if (completedThisSession) model.session_.completedSyncSessionID = model.session_.id;
     if (syncing)
       model.syncGeneration_ =
-          std::make_unique<AppViewModel::SyncGeneration>(model.sessionID_, std::nullopt);
+          std::make_unique<AppViewModel::SyncGeneration>(model.session_.id, std::nullopt);
   }
 
   // Patch edits: the pure library check and the single-channel reads still out.
