@@ -64,8 +64,10 @@ namespace tarnik {
 //   ConsoleCommandLine    the console's command line, softkeys and cues, the history
 //   SavedShowStore        the show snapshots kept for offline use
 //   FixtureControl        the fixture-control store, the Live-control and park sessions
-// What stays here joins the parts: the connection lifecycle, the show mirror, the commands
-// and their control gate, the patch flows (src/app/README.md has the map).
+//   ConnectionSupervisor  the route, transport state, reachability, heartbeat, reconnect
+// They share one ConsoleSession (the session and show identity), which this model owns.
+// What stays here joins the parts: the connection lifecycle's operations, the show mirror,
+// the commands and their control gate, the patch flows (src/app/README.md has the map).
 class AppViewModel final : public ObservableObject,
                            private FixtureControl::Gates,
                            private ConnectionSupervisor::Session {
