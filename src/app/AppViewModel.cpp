@@ -11,96 +11,157 @@ namespace {
 // NaN fails the comparison and so takes the floor as well.
 double clampedTimeLimit(double seconds) { return seconds >= 0.01 ? seconds : 0.01; }
 
+QSettings &required(QSettings *defaults) {
+  Q_ASSERT(defaults);
+  return *defaults;
+}
+
 }  // namespace
 
 AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
     : ObservableObject(parent),
-      defaults_(arguments.defaults),
       startNetworkingOnInit_(arguments.startNetworkingOnInit),
       syncTimeout_(clampedTimeLimit(arguments.syncTimeout)),
       directPatchReadTimeout_(clampedTimeLimit(arguments.directPatchReadTimeout)),
-      reconnectBaseDelay_(clampedTimeLimit(arguments.reconnectBaseDelay)),
-      maximumReconnectAttempts_(std::max(arguments.maximumReconnectAttempts, 1)),
       timing_(arguments.timing ? std::move(arguments.timing) : std::make_shared<SystemAppTiming>()),
+      connectionForm_(std::make_unique<ConnectionForm>(required(arguments.defaults),
+                                                       std::move(arguments.storeRelayKey),
+                                                       std::move(arguments.loadRelayKey))),
+      connectionTester_(std::make_unique<ConnectionTester>(
+          timing_, std::move(arguments.makeConnectionTestManager))),
+      commandLine_(std::make_unique<ConsoleCommandLine>(timing_)),
+      savedShows_(std::make_unique<SavedShowStore>(*arguments.defaults)),
+      fixtureControl_(std::make_unique<FixtureControl>(
+          session_, static_cast<FixtureControl::Gates &>(*this),
+          std::move(arguments.makeParkSession), std::move(arguments.makeLiveControlSession),
+          std::move(arguments.fixtureControlScheduler), startNetworkingOnInit_)),
       oscManager_(arguments.oscManager ? std::move(arguments.oscManager)
                                        : std::make_unique<OSCManager>(8.0, 5.0)),
-      storeRelayKey_(arguments.storeRelayKey
-                         ? std::move(arguments.storeRelayKey)
-                         : StoreRelayKey(&TarnikRelaySecurity::storePairingCode)),
-      loadRelayKey_(arguments.loadRelayKey ? std::move(arguments.loadRelayKey)
-                                           : LoadRelayKey(&TarnikRelaySecurity::loadPairingCode)),
-      makeConnectionTestManager_(arguments.makeConnectionTestManager
-                                     ? std::move(arguments.makeConnectionTestManager)
-                                     : ConnectionTestManagerFactory(
-                                           [] { return std::make_unique<OSCManager>(8.0, 5.0); })),
+      supervisor_(std::make_unique<ConnectionSupervisor>(
+          *oscManager_, timing_, *connectionForm_,
+          static_cast<ConnectionSupervisor::Session &>(*this),
+          ConnectionSupervisor::Limits{
+              .maximumReconnectAttempts = std::max(arguments.maximumReconnectAttempts, 1),
+              .reconnectBaseDelay = clampedTimeLimit(arguments.reconnectBaseDelay)})),
       makePatchCommandSession_(
           arguments.makePatchCommandSession ? std::move(arguments.makePatchCommandSession) : [] {
             return std::make_unique<EosPatchCommandSession>(EosPatchCommandSession::Options{});
           }) {
-  Q_ASSERT(defaults_);
   // Ping replies are aged on this model's clock, so the connection stamps them on it too.
   oscManager_->setPingReplyClock([timing = timing_] { return timing->uptime(); });
-  // The order matters: the profiles decide whether older settings are carried over, and
-  // the selected profile, once known, overrides what the individual keys said.
-  readStoredConnectionSettings();
-  loadConnectionProfiles();
-  applySelectedConnectionProfile();
-  loadSavedShowFiles();
+  forwardPartSignals();
   subscribeToConnectionReplies();
-  makeFixtureControls(arguments);
   // From here on the model reaches out: the subscriptions to the connection and the
   // fixture-control store, then, only with networking started at once, discovery, the
   // heartbeat and the restore of the last connection, in that order. Until then nothing
   // opens a socket.
-  bindConnectionState();
+  supervisor_->bindConnectionState();
   if (!startNetworkingOnInit_) return;
   oscManager_->startDiscovery();
   startHeartbeatTimer();
   restoreLastConnectedProfile();
 }
 
-AppViewModel::~AppViewModel() { storeWaitingSavedShowsNow(); }
+AppViewModel::~AppViewModel() = default;
 
-void AppViewModel::setConsoleIP(const QString &value) {
-  publish(consoleIP_, value, &AppViewModel::consoleIPChanged);
-}
+void AppViewModel::forwardPartSignals() {
+  // Each part announces its own changes; the screens hear them from the model, in order.
+  const ConnectionForm *form = connectionForm_.get();
+  QObject::connect(form, &ObservableObject::objectWillChange, this,
+                   &ObservableObject::objectWillChange);
+  QObject::connect(form, &ConnectionForm::consoleIPChanged, this, &AppViewModel::consoleIPChanged);
+  QObject::connect(form, &ConnectionForm::consoleNameChanged, this,
+                   &AppViewModel::consoleNameChanged);
+  QObject::connect(form, &ConnectionForm::customSendPortChanged, this,
+                   &AppViewModel::customSendPortChanged);
+  QObject::connect(form, &ConnectionForm::customListenPortChanged, this,
+                   &AppViewModel::customListenPortChanged);
+  QObject::connect(form, &ConnectionForm::connectionTransportChanged, this,
+                   &AppViewModel::connectionTransportChanged);
+  QObject::connect(form, &ConnectionForm::tcpFramingChanged, this,
+                   &AppViewModel::tcpFramingChanged);
+  QObject::connect(form, &ConnectionForm::usesMacRelayChanged, this,
+                   &AppViewModel::usesMacRelayChanged);
+  QObject::connect(form, &ConnectionForm::relayPairingCodeChanged, this,
+                   &AppViewModel::relayPairingCodeChanged);
+  QObject::connect(form, &ConnectionForm::savedConnectionProfilesChanged, this,
+                   &AppViewModel::savedConnectionProfilesChanged);
+  QObject::connect(form, &ConnectionForm::profileStorageErrorChanged, this,
+                   &AppViewModel::profileStorageErrorChanged);
+  QObject::connect(form, &ConnectionForm::selectedConnectionProfileIDChanged, this,
+                   &AppViewModel::selectedConnectionProfileIDChanged);
+  QObject::connect(form, &ConnectionForm::interactionModeChanged, this,
+                   &AppViewModel::interactionModeChanged);
 
-void AppViewModel::setConsoleName(const QString &value) {
-  publish(consoleName_, value, &AppViewModel::consoleNameChanged);
-}
+  const ConnectionTester *tester = connectionTester_.get();
+  QObject::connect(tester, &ObservableObject::objectWillChange, this,
+                   &ObservableObject::objectWillChange);
+  QObject::connect(tester, &ConnectionTester::isTestingConnectionChanged, this,
+                   &AppViewModel::isTestingConnectionChanged);
+  QObject::connect(tester, &ConnectionTester::testConnectionStatusChanged, this,
+                   &AppViewModel::testConnectionStatusChanged);
+  QObject::connect(tester, &ConnectionTester::testConnectionIdentityChanged, this,
+                   &AppViewModel::testConnectionIdentityChanged);
+  QObject::connect(tester, &ConnectionTester::testConnectionVersionChanged, this,
+                   &AppViewModel::testConnectionVersionChanged);
 
-void AppViewModel::setCustomSendPort(const QString &value) {
-  publish(customSendPort_, value, &AppViewModel::customSendPortChanged);
-}
+  const ConsoleCommandLine *line = commandLine_.get();
+  QObject::connect(line, &ObservableObject::objectWillChange, this,
+                   &ObservableObject::objectWillChange);
+  QObject::connect(line, &ConsoleCommandLine::consoleModeLabelChanged, this,
+                   &AppViewModel::consoleModeLabelChanged);
+  QObject::connect(line, &ConsoleCommandLine::rawConsoleCommandLineChanged, this,
+                   &AppViewModel::rawConsoleCommandLineChanged);
+  QObject::connect(line, &ConsoleCommandLine::displayedCommandLineChanged, this,
+                   &AppViewModel::displayedCommandLineChanged);
+  QObject::connect(line, &ConsoleCommandLine::commandLineTextChanged, this,
+                   &AppViewModel::commandLineTextChanged);
+  QObject::connect(line, &ConsoleCommandLine::lastCommandSummaryChanged, this,
+                   &AppViewModel::lastCommandSummaryChanged);
+  QObject::connect(line, &ConsoleCommandLine::commandHistoryChanged, this,
+                   &AppViewModel::commandHistoryChanged);
+  QObject::connect(line, &ConsoleCommandLine::softkeyLabelsChanged, this,
+                   &AppViewModel::softkeyLabelsChanged);
+  QObject::connect(line, &ConsoleCommandLine::activeCueChanged, this,
+                   &AppViewModel::activeCueChanged);
+  QObject::connect(line, &ConsoleCommandLine::activeCueNumberChanged, this,
+                   &AppViewModel::activeCueNumberChanged);
+  QObject::connect(line, &ConsoleCommandLine::activeCueLabelChanged, this,
+                   &AppViewModel::activeCueLabelChanged);
+  QObject::connect(line, &ConsoleCommandLine::activeCueProgressChanged, this,
+                   &AppViewModel::activeCueProgressChanged);
+  QObject::connect(line, &ConsoleCommandLine::pendingCueNumberChanged, this,
+                   &AppViewModel::pendingCueNumberChanged);
+  QObject::connect(line, &ConsoleCommandLine::pendingCueLabelChanged, this,
+                   &AppViewModel::pendingCueLabelChanged);
 
-void AppViewModel::setCustomListenPort(const QString &value) {
-  publish(customListenPort_, value, &AppViewModel::customListenPortChanged);
-}
+  const SavedShowStore *shows = savedShows_.get();
+  QObject::connect(shows, &ObservableObject::objectWillChange, this,
+                   &ObservableObject::objectWillChange);
+  QObject::connect(shows, &SavedShowStore::savedShowFilesChanged, this,
+                   &AppViewModel::savedShowFilesChanged);
 
-void AppViewModel::setConnectionTransport(OSCTransport value) {
-  publish(connectionTransport_, value, &AppViewModel::connectionTransportChanged);
-}
+  const FixtureControl *fixtures = fixtureControl_.get();
+  QObject::connect(fixtures, &ObservableObject::objectWillChange, this,
+                   &ObservableObject::objectWillChange);
+  QObject::connect(fixtures, &FixtureControl::isRefreshingParkedChannelsChanged, this,
+                   &AppViewModel::isRefreshingParkedChannelsChanged);
+  QObject::connect(fixtures, &FixtureControl::parkStatusMessageChanged, this,
+                   &AppViewModel::parkStatusMessageChanged);
+  QObject::connect(fixtures, &FixtureControl::isFixtureControlReadyChanged, this,
+                   &AppViewModel::isFixtureControlReadyChanged);
+  QObject::connect(fixtures, &FixtureControl::fixtureControlStatusChanged, this,
+                   &AppViewModel::fixtureControlStatusChanged);
 
-void AppViewModel::setTcpFraming(OSCTCPFraming value) {
-  publish(tcpFraming_, value, &AppViewModel::tcpFramingChanged);
-}
-
-void AppViewModel::setUsesMacRelay(bool value) {
-  publish(usesMacRelay_, value, &AppViewModel::usesMacRelayChanged);
-}
-
-void AppViewModel::setRelayPairingCode(const QString &value) {
-  publish(relayPairingCode_, value, &AppViewModel::relayPairingCodeChanged);
-}
-
-void AppViewModel::setSelectedConnectionProfileID(const std::optional<QUuid> &value) {
-  publish(selectedConnectionProfileID_, value, &AppViewModel::selectedConnectionProfileIDChanged);
-  persistSelectedConnectionProfileID();
-}
-
-void AppViewModel::setInteractionMode(InteractionMode value) {
-  publish(interactionMode_, value, &AppViewModel::interactionModeChanged);
-  persistInteractionMode();
+  const ConnectionSupervisor *supervisor = supervisor_.get();
+  QObject::connect(supervisor, &ObservableObject::objectWillChange, this,
+                   &ObservableObject::objectWillChange);
+  QObject::connect(supervisor, &ConnectionSupervisor::isConsoleReachableChanged, this,
+                   &AppViewModel::isConsoleReachableChanged);
+  QObject::connect(supervisor, &ConnectionSupervisor::lastConnectedAtChanged, this,
+                   &AppViewModel::lastConnectedAtChanged);
+  QObject::connect(supervisor, &ConnectionSupervisor::discoveredConsolesChanged, this,
+                   &AppViewModel::discoveredConsolesChanged);
 }
 
 }  // namespace tarnik

@@ -1,9 +1,16 @@
 #pragma once
 
 #include "app/AppTiming.h"
+#include "app/ConnectionForm.h"
+#include "app/ConnectionSupervisor.h"
+#include "app/ConnectionTester.h"
+#include "app/ConsoleCommandLine.h"
+#include "app/ConsoleSession.h"
+#include "app/FixtureControl.h"
 #include "app/FragmentAccumulator.h"
 #include "app/InteractionMode.h"
 #include "app/PatchPartReply.h"
+#include "app/SavedShowStore.h"
 #include "foundation/OSCTransportKinds.h"
 #include "foundation/ObservableObject.h"
 #include "link/OSCEndpoint.h"
@@ -28,7 +35,6 @@
 #include "operations/FixtureParkAction.h"
 #include "operations/LevelCommandScheduling.h"
 
-#include <QFutureWatcher>
 #include <QHash>
 #include <QList>
 #include <QPointer>
@@ -50,24 +56,21 @@
 namespace tarnik {
 
 // The hub of the application: one object on the GUI thread, built once at start-up, that
-// owns the console connection, the connection settings and saved profiles, the mirrored
-// show and its snapshots, the command line state and every pending operation and timer of
-// the console flows. Screens observe its published properties and call its operations.
-//
-// One header, one implementation file per concern (see src/app/README.md for the map):
-//   AppViewModel.cpp                  construction, in its fixed order; the form's setters
-//   AppViewModelStoredSettings.cpp    what is read from and written to the settings store
-//   AppViewModelConnectionForm.cpp    checking the connection form and describing routes
-//   AppViewModelExamples.cpp          the built-in example connections and summaries
-//   AppViewModelSavedShows.cpp        the show snapshots kept for offline use
-//   AppViewModelDispatcher.cpp        the subscriptions to the connection, the reply dispatcher
-//   AppViewModelSync.cpp              the show sync: start, counts, index requests, failure
-//   AppViewModelSyncReplies.cpp       cue and patch list replies of a running sync
-//   AppViewModelSyncCompletion.cpp    completion and publication of a sync
-//   AppViewModelShowPath.cpp          the show identity the console reports
-// The connection lifecycle, profiles, console feedback and commands, fixture control and
-// the patch flows each have files of their own beside these (src/app/README.md).
-class AppViewModel final : public ObservableObject {
+// owns the console connection and every part behind it. Screens observe its published
+// properties and call its operations; each part owns its own state and publishes its own
+// values, which reach the screens as this model's:
+//   ConnectionForm        the connection form, the saved profiles, the editor/viewer switch
+//   ConnectionTester      the connection test on a private connection
+//   ConsoleCommandLine    the console's command line, softkeys and cues, the history
+//   SavedShowStore        the show snapshots kept for offline use
+//   FixtureControl        the fixture-control store, the Live-control and park sessions
+//   ConnectionSupervisor  the route, transport state, reachability, heartbeat, reconnect
+// They share one ConsoleSession (the session and show identity), which this model owns.
+// What stays here joins the parts: the connection lifecycle's operations, the show mirror,
+// the commands and their control gate, the patch flows (src/app/README.md has the map).
+class AppViewModel final : public ObservableObject,
+                           private FixtureControl::Gates,
+                           private ConnectionSupervisor::Session {
   Q_OBJECT
 
   // Console link and console facts
@@ -154,12 +157,9 @@ class AppViewModel final : public ObservableObject {
 
  public:
   // Keychain operations for relay pairing codes, by keychain account.
-  using StoreRelayKey = std::function<std::expected<void, TarnikRelaySecurity::Failure>(
-      const QString &code, const QString &account)>;
-  using LoadRelayKey =
-      std::function<std::expected<std::optional<QString>, TarnikRelaySecurity::Failure>(
-          const QString &account)>;
-  using ConnectionTestManagerFactory = std::function<std::unique_ptr<OSCManager>()>;
+  using StoreRelayKey = ConnectionForm::StoreRelayKey;
+  using LoadRelayKey = ConnectionForm::LoadRelayKey;
+  using ConnectionTestManagerFactory = ConnectionTester::ManagerFactory;
 
   enum class PatchWritePhase { checking, sending, verifying };
 
@@ -201,21 +201,16 @@ class AppViewModel final : public ObservableObject {
   };
 
   // One OSC service found on the network, as the connection screen lists it.
-  struct DiscoveredConsole {
-    QUuid id{};
-    QString name{};
-    OSCEndpoint endpoint{};
-    OSCTransport transport = OSCTransport::udp;
-    friend bool operator==(const DiscoveredConsole &, const DiscoveredConsole &) = default;
-  };
+  using DiscoveredConsole = ConnectionSupervisor::DiscoveredConsole;
 
   // The model's fixed limits.
   static constexpr int maximumIndexCount = 20000;
   static constexpr int maximumInFlightIndexRequests = 12;
-  static constexpr double pingFreshness = 5.0;  // seconds
+  static constexpr double pingFreshness = ConnectionSupervisor::pingFreshness;
   // The stored profile that start-up connects to again.
-  static constexpr QLatin1StringView lastConnectedProfileKey{"lastConnectedProfile.v1"};
-  static constexpr int commandHistoryLimit = 200;
+  static constexpr QLatin1StringView lastConnectedProfileKey =
+      ConnectionForm::lastConnectedProfileKey;
+  static constexpr int commandHistoryLimit = ConsoleCommandLine::commandHistoryLimit;
 
   // What the application entry passes; each default is what it uses.
   struct Arguments {
@@ -242,68 +237,75 @@ class AppViewModel final : public ObservableObject {
   explicit AppViewModel(Arguments arguments, QObject *parent = nullptr);
   ~AppViewModel() override;
 
-  // Persistence of what the model stores (AppViewModelStoredSettings.cpp)
-  void persistConnectionProfiles();
-  void persistSelectedConnectionProfileID();
-  void persistInteractionMode();
+  // The connection form and the stored profiles (ConnectionForm). The issue is the first
+  // problem of the form as the user should read it; the settings exist only for a valid form.
+  std::optional<QString> connectionSettingsIssue() const {
+    return connectionForm_->connectionSettingsIssue();
+  }
+  std::optional<ConsoleConnectionProfile> makeConnectionSettings() const {
+    return connectionForm_->makeConnectionSettings();
+  }
+  // The route in use, else the form's (AppViewModelProfiles.cpp).
+  QString transportDescription() const { return supervisor_->transportDescription(); }
+  static QList<ConsoleConnectionProfile> builtInConnectionProfiles() {
+    return ConnectionForm::builtInConnectionProfiles();
+  }
+  static QString connectionSummary(const ConsoleConnectionProfile &profile) {
+    return ConnectionForm::connectionSummary(profile);
+  }
 
-  // The connection form (AppViewModelConnectionForm.cpp). The issue is the first problem
-  // of the form as the user should read it; the settings exist only for a valid form.
-  std::optional<QString> connectionSettingsIssue() const;
-  std::optional<ConsoleConnectionProfile> makeConnectionSettings() const;
-  QString transportDescription() const;
-
-  // Examples and summaries (AppViewModelExamples.cpp)
-  static QList<ConsoleConnectionProfile> builtInConnectionProfiles();
-  static QString connectionSummary(const ConsoleConnectionProfile &profile);
-
-  // Show snapshots (AppViewModelSavedShows.cpp). Storing is finished on a worker thread;
-  // whatever is still waiting is stored when the model goes.
-  void loadSavedShowFiles();
+  // Show snapshots (SavedShowStore, AppViewModelSnapshot.cpp): the show on screen kept for
+  // offline use.
   void saveShowSnapshot();
-  void persistSavedShowFiles();
-  static QString showStorageKey(const QString &showIdentity, const QString &consoleAddress);
+  static QString showStorageKey(const QString &showIdentity, const QString &consoleAddress) {
+    return SavedShowStore::showStorageKey(showIdentity, consoleAddress);
+  }
 
   // The keychain account of a relay profile's pairing code.
-  static QString relayKeyAccount(const QUuid &profileID);
+  static QString relayKeyAccount(const QUuid &profileID) {
+    return ConnectionForm::relayKeyAccount(profileID);
+  }
   // The port text a console listens on for this transport and framing.
-  static QString defaultSendPort(OSCTransport transport, OSCTCPFraming framing);
+  static QString defaultSendPort(OSCTransport transport, OSCTCPFraming framing) {
+    return ConnectionForm::defaultSendPort(transport, framing);
+  }
 
-  // Connection lifecycle (AppViewModelConnection.cpp, AppViewModelTransport.cpp,
-  // AppViewModelConnect.cpp)
+  // Connection lifecycle (AppViewModelConnection.cpp, AppViewModelConnect.cpp; the
+  // connection's own life is the ConnectionSupervisor's)
   // The Connect and Disconnect actions of the connection screen.
   void connect();
   void disconnect();
   // Ends the connection session: everything learnt or started in it goes, the mirrored
   // show stays; the data status becomes the given text.
-  void resetSessionState(const QString &status);
+  void resetSessionState(const QString &status) override;
   // The one road of a detected loss: reset, drop the link, retry when wanted.
-  void handleConnectionLoss(const QString &reason);
+  void handleConnectionLoss(const QString &reason) { supervisor_->handleConnectionLoss(reason); }
   // False only when the console holds our flash and the release could not be sent.
-  bool releaseOwnedFlash(const QString &action);
+  bool releaseOwnedFlash(const QString &action) override;
   void clearPendingPatchWrite(const QString &reason);
-  void resetParkState();
-  void resetLiveControls();
-  void recordCommandHistory(const QString &text, const QString &source);
+  void resetParkState() { fixtureControl_->resetParkState(); }
+  void resetLiveControls() { fixtureControl_->resetLiveControls(); }
+  void recordCommandHistory(const QString &text, const QString &source) {
+    commandLine_->recordCommandHistory(text, source);
+  }
   void reportCommandRejected(const QString &summary, const QString &reason);
   // What the connection's published values drive.
-  void handleTransportStateChange(bool ready);
-  void handlePingResponse(std::optional<double> date);
-  void handleOSCError(const QString &text);
-  void updateDiscoveredConsoles(const QList<OSCEndpoint> &results);
+  void handleTransportStateChange(bool ready) { supervisor_->handleTransportStateChange(ready); }
+  void handlePingResponse(std::optional<double> date) { supervisor_->handlePingResponse(date); }
+  void handleOSCError(const QString &text) { supervisor_->handleOSCError(text); }
+  void updateDiscoveredConsoles(const QList<OSCEndpoint> &results) {
+    supervisor_->updateDiscoveredConsoles(results);
+  }
   // Retries with back-off while a connection is wanted; never stacks attempts.
-  void scheduleReconnect(const QString &status);
-  // Points the main connection at the settings, in a new session showing the status.
-  void reconnect(const ConsoleConnectionProfile &settings, const QString &status);
+  void scheduleReconnect(const QString &status) { supervisor_->scheduleReconnect(status); }
   // The 2 s heartbeat, made once; each tick pings and watches for a silent console.
-  void startHeartbeatTimer();
-  void heartbeatTick();
+  void startHeartbeatTimer() { supervisor_->startHeartbeat(); }
+  void heartbeatTick() { supervisor_->heartbeatTick(); }
 
   // Reply dispatcher (AppViewModelDispatcher.cpp): every message of the main connection
   // ends here, in arrival order.
   void handleOSCMessage(const QString &address, const QList<OSCArgument> &arguments);
-  // An address split at "/" with empty pieces left out, viewing the address it came from.
-  using AddressComponents = QVarLengthArray<QStringView, 12>;
+  using AddressComponents = tarnik::AddressComponents;
 
   // Show sync start (AppViewModelSync.cpp). The reason is the data status while it starts.
   void requestFullSync(const QString &reason);
@@ -315,74 +317,98 @@ class AppViewModel final : public ObservableObject {
     return eosFixtureLibraryVersion_;
   }
   const PatchSubmissionState &patchSubmissionState() const { return patchSubmissionState_; }
-  bool isRefreshingParkedChannels() const { return isRefreshingParkedChannels_; }
-  const QString &parkStatusMessage() const { return parkStatusMessage_; }
-  bool isFixtureControlReady() const { return isFixtureControlReady_; }
-  const QString &fixtureControlStatus() const { return fixtureControlStatus_; }
+  bool isRefreshingParkedChannels() const { return fixtureControl_->isRefreshingParkedChannels(); }
+  const QString &parkStatusMessage() const { return fixtureControl_->parkStatusMessage(); }
+  bool isFixtureControlReady() const { return fixtureControl_->isFixtureControlReady(); }
+  const QString &fixtureControlStatus() const { return fixtureControl_->fixtureControlStatus(); }
   const QList<Cue> &cues() const { return cues_; }
   const QList<Channel> &channels() const { return channels_; }
-  const QString &activeCue() const { return activeCue_; }
-  const QString &activeCueNumber() const { return activeCueNumber_; }
-  const QString &activeCueLabel() const { return activeCueLabel_; }
-  std::optional<double> activeCueProgress() const { return activeCueProgress_; }
-  const QString &pendingCueNumber() const { return pendingCueNumber_; }
-  const QString &pendingCueLabel() const { return pendingCueLabel_; }
+  const QString &activeCue() const { return commandLine_->activeCue(); }
+  const QString &activeCueNumber() const { return commandLine_->activeCueNumber(); }
+  const QString &activeCueLabel() const { return commandLine_->activeCueLabel(); }
+  std::optional<double> activeCueProgress() const { return commandLine_->activeCueProgress(); }
+  const QString &pendingCueNumber() const { return commandLine_->pendingCueNumber(); }
+  const QString &pendingCueLabel() const { return commandLine_->pendingCueLabel(); }
   const QString &showFileName() const { return showFileName_; }
   bool isLoadingCues() const { return isLoadingCues_; }
   bool isLoadingPatch() const { return isLoadingPatch_; }
   // Dates in seconds since 2001-01-01 00:00:00 UTC.
   std::optional<double> lastDataRefresh() const { return lastDataRefresh_; }
-  std::optional<double> lastConnectedAt() const { return lastConnectedAt_; }
+  std::optional<double> lastConnectedAt() const { return supervisor_->lastConnectedAt(); }
   const QString &dataStatusMessage() const { return dataStatusMessage_; }
   const QString &syncProgressDescription() const { return syncProgressDescription_; }
-  const QList<SavedShowFile> &savedShowFiles() const { return savedShowFiles_; }
-  const QString &consoleModeLabel() const { return consoleModeLabel_; }
-  const QString &rawConsoleCommandLine() const { return rawConsoleCommandLine_; }
-  const QString &displayedCommandLine() const { return displayedCommandLine_; }
-  const QString &commandLineText() const { return commandLineText_; }
-  const QString &lastCommandSummary() const { return lastCommandSummary_; }
-  const QList<CommandHistoryEntry> &commandHistory() const { return commandHistory_; }
-  const QStringList &softkeyLabels() const { return softkeyLabels_; }
-  const QString &consoleIP() const { return consoleIP_; }
-  const QString &consoleName() const { return consoleName_; }
-  const QString &customSendPort() const { return customSendPort_; }
-  const QString &customListenPort() const { return customListenPort_; }
-  OSCTransport connectionTransport() const { return connectionTransport_; }
-  OSCTCPFraming tcpFraming() const { return tcpFraming_; }
-  bool usesMacRelay() const { return usesMacRelay_; }
-  const QString &relayPairingCode() const { return relayPairingCode_; }
-  const QList<ConsoleConnectionProfile> &savedConnectionProfiles() const {
-    return savedConnectionProfiles_;
+  const QList<SavedShowFile> &savedShowFiles() const { return savedShows_->savedShowFiles(); }
+  const QString &consoleModeLabel() const { return commandLine_->consoleModeLabel(); }
+  const QString &rawConsoleCommandLine() const { return commandLine_->rawConsoleCommandLine(); }
+  const QString &displayedCommandLine() const { return commandLine_->displayedCommandLine(); }
+  const QString &commandLineText() const { return commandLine_->commandLineText(); }
+  const QString &lastCommandSummary() const { return commandLine_->lastCommandSummary(); }
+  const QList<CommandHistoryEntry> &commandHistory() const {
+    return commandLine_->commandHistory();
   }
-  const std::optional<QString> &profileStorageError() const { return profileStorageError_; }
-  std::optional<QUuid> selectedConnectionProfileID() const { return selectedConnectionProfileID_; }
-  bool isTestingConnection() const { return isTestingConnection_; }
-  const QString &testConnectionStatus() const { return testConnectionStatus_; }
-  const std::optional<QString> &testConnectionIdentity() const { return testConnectionIdentity_; }
-  const std::optional<QString> &testConnectionVersion() const { return testConnectionVersion_; }
-  InteractionMode interactionMode() const { return interactionMode_; }
-  const QList<DiscoveredConsole> &discoveredConsoles() const { return discoveredConsoles_; }
-  bool isConsoleReachable() const { return isConsoleReachable_; }
+  const QStringList &softkeyLabels() const { return commandLine_->softkeyLabels(); }
+  const QString &consoleIP() const { return connectionForm_->consoleIP(); }
+  const QString &consoleName() const { return connectionForm_->consoleName(); }
+  const QString &customSendPort() const { return connectionForm_->customSendPort(); }
+  const QString &customListenPort() const { return connectionForm_->customListenPort(); }
+  OSCTransport connectionTransport() const { return connectionForm_->connectionTransport(); }
+  OSCTCPFraming tcpFraming() const { return connectionForm_->tcpFraming(); }
+  bool usesMacRelay() const { return connectionForm_->usesMacRelay(); }
+  const QString &relayPairingCode() const { return connectionForm_->relayPairingCode(); }
+  const QList<ConsoleConnectionProfile> &savedConnectionProfiles() const {
+    return connectionForm_->savedConnectionProfiles();
+  }
+  const std::optional<QString> &profileStorageError() const {
+    return connectionForm_->profileStorageError();
+  }
+  std::optional<QUuid> selectedConnectionProfileID() const {
+    return connectionForm_->selectedConnectionProfileID();
+  }
+  bool isTestingConnection() const { return connectionTester_->isTestingConnection(); }
+  const QString &testConnectionStatus() const { return connectionTester_->testConnectionStatus(); }
+  const std::optional<QString> &testConnectionIdentity() const {
+    return connectionTester_->testConnectionIdentity();
+  }
+  const std::optional<QString> &testConnectionVersion() const {
+    return connectionTester_->testConnectionVersion();
+  }
+  InteractionMode interactionMode() const { return connectionForm_->interactionMode(); }
+  const QList<DiscoveredConsole> &discoveredConsoles() const {
+    return supervisor_->discoveredConsoles();
+  }
+  bool isConsoleReachable() const { return supervisor_->isConsoleReachable(); }
 
   // The form the connection screen edits.
-  void setConsoleIP(const QString &value);
-  void setConsoleName(const QString &value);
-  void setCustomSendPort(const QString &value);
-  void setCustomListenPort(const QString &value);
-  void setConnectionTransport(OSCTransport value);
-  void setTcpFraming(OSCTCPFraming value);
-  void setUsesMacRelay(bool value);
-  void setRelayPairingCode(const QString &value);
+  void setConsoleIP(const QString &value) { connectionForm_->setConsoleIP(value); }
+  void setConsoleName(const QString &value) { connectionForm_->setConsoleName(value); }
+  void setCustomSendPort(const QString &value) { connectionForm_->setCustomSendPort(value); }
+  void setCustomListenPort(const QString &value) { connectionForm_->setCustomListenPort(value); }
+  void setConnectionTransport(OSCTransport value) {
+    connectionForm_->setConnectionTransport(value);
+  }
+  void setTcpFraming(OSCTCPFraming value) { connectionForm_->setTcpFraming(value); }
+  void setUsesMacRelay(bool value) { connectionForm_->setUsesMacRelay(value); }
+  void setRelayPairingCode(const QString &value) { connectionForm_->setRelayPairingCode(value); }
   // These two also store the new value at once.
-  void setSelectedConnectionProfileID(const std::optional<QUuid> &value);
-  void setInteractionMode(InteractionMode value);
+  void setSelectedConnectionProfileID(const std::optional<QUuid> &value) {
+    connectionForm_->setSelectedConnectionProfileID(value);
+  }
+  void setInteractionMode(InteractionMode value) { connectionForm_->setInteractionMode(value); }
+
+  // The parts behind the model, for what only a part tells.
+  const ConnectionTester &connectionTester() const { return *connectionTester_; }
+  const ConsoleCommandLine &commandLine() const { return *commandLine_; }
+  const FixtureControl &fixtureControl() const { return *fixtureControl_; }
+  const ConnectionSupervisor &supervisor() const { return *supervisor_; }
 
   // Unpublished values the screens read when they draw.
   const std::optional<ConsoleConnectionProfile> &activeConnectionSettings() const {
-    return activeConnectionSettings_;
+    return supervisor_->activeConnectionSettings();
   }
-  bool wantsConnection() const { return wantsConnection_; }
-  const std::optional<OSCEndpoint> &activeConsoleEndpoint() const { return activeConsoleEndpoint_; }
+  bool wantsConnection() const { return supervisor_->wantsConnection(); }
+  const std::optional<OSCEndpoint> &activeConsoleEndpoint() const {
+    return supervisor_->activeConsoleEndpoint();
+  }
 
   FixtureCatalogStore &fixtureCatalog() { return fixtureCatalog_; }
   FixtureParameterCatalogStore &fixtureParameterCatalog() { return fixtureParameterCatalog_; }
@@ -399,10 +425,10 @@ class AppViewModel final : public ObservableObject {
   static std::optional<QString> validatedCueLabel(const QString &label);
   bool ensureControlAllowed(const QString &action, bool requiresCurrentShowData);
   // The published show is this session's completed sync of the show the console has loaded.
-  bool isShowDataCurrent() const;
+  bool isShowDataCurrent() const override;
 
-  // Profiles (AppViewModelProfiles.cpp), the connection test
-  // (AppViewModelConnectionTest.cpp) and the Mac relay route (AppViewModelMacRelay.cpp)
+  // Profiles and the connection test (AppViewModelProfiles.cpp) and the Mac relay route
+  // (AppViewModelMacRelay.cpp)
   enum class BuiltInProfile { first, second };
   // Fills the form from a profile and selects it; a running test ends.
   void applyConnectionProfile(const ConsoleConnectionProfile &profile);
@@ -415,25 +441,30 @@ class AppViewModel final : public ObservableObject {
   void connectToDiscoveredConsole(const DiscoveredConsole &console);
   // Tests the form's settings on a private connection of its own.
   void testConnection();
-  void resetConnectionTest();
+  void resetConnectionTest() { connectionTester_->reset(); }
   // Pairs with a nearby Mac and connects to the console through it.
   void connectToMacRelay(const TarnikRelayDiscovery::Relay &relay);
-  static constexpr double connectionTestDeadline = 10.0;  // seconds
-  // Fixture control (AppViewModelFixtureControl.cpp, AppViewModelLiveControls.cpp,
-  // AppViewModelParkChecks.cpp)
-  FixtureControlStore &fixtureControls() const { return *fixtureControls_; }
-  bool canControlFixtures() const;
-  bool parkChannel(int channel, FixtureParkAction action);
-  void fixtureDetailTimedOut(const QString &text);
-  void setIntensity(int channel, double level);
+  static constexpr double connectionTestDeadline = ConnectionTester::deadline;
+  // Fixture control (FixtureControl, AppViewModelFixtureGates.cpp)
+  FixtureControlStore &fixtureControls() const { return fixtureControl_->store(); }
+  bool canControlFixtures() const override;
+  bool parkChannel(int channel, FixtureParkAction action) {
+    return fixtureControl_->parkChannel(channel, action);
+  }
+  void fixtureDetailTimedOut(const QString &text) {
+    fixtureControl_->reportLiveControlsUnavailable(text);
+  }
+  void setIntensity(int channel, double level) { fixtureControl_->setIntensity(channel, level); }
   void identifyFixture(const Channel &channel);
   // Starts a Live-control session when none runs and the show data is current; a channel's
   // page asks for one whenever it shows and after every completed sync.
-  void prepareLiveControls();
-  bool hasLiveControlSession() const { return static_cast<bool>(liveControlSession_); }
-  bool parkSessionPreconditions() const;
+  void prepareLiveControls() { fixtureControl_->prepareLiveControls(); }
+  bool hasLiveControlSession() const { return fixtureControl_->hasLiveControlSession(); }
+  bool parkSessionPreconditions() const { return fixtureControl_->parkSessionPreconditions(); }
   // True once a park session was made for the request, also when its start was refused.
-  bool refreshParkedChannels(int channel, std::optional<FixtureParkAction> action);
+  bool refreshParkedChannels(int channel, std::optional<FixtureParkAction> action) {
+    return fixtureControl_->refreshParkedChannels(channel, action);
+  }
   // Patch edits (AppViewModelPatchPreflight.cpp, AppViewModelPatchWrite.cpp,
   // AppViewModelDirectReads.cpp)
   static constexpr qint64 patchChannelMaximum = 99999;
@@ -574,40 +605,31 @@ class AppViewModel final : public ObservableObject {
   void scheduleNotificationRefresh(const QString &reason = QStringLiteral("Console data changed"));
   void handleShowCleared();
 
-  // Snapshot storage (AppViewModelSavedShows.cpp)
-  void encodeWaitingSavedShows();
-  void storeWaitingSavedShowsNow();
-
-  // Construction steps (AppViewModelStoredSettings.cpp)
-  void readStoredConnectionSettings();
-  void loadConnectionProfiles();
-  void carryOverSingleConsoleSettings();
-  void applySelectedConnectionProfile();
-  // Fills the form from a profile, the pairing code from the keychain for a relay profile.
-  void fillConnectionForm(const ConsoleConnectionProfile &profile);
-
-  // Connection lifecycle (AppViewModelConnection.cpp, AppViewModelTransport.cpp,
-  // AppViewModelConnect.cpp)
-  void bindConnectionState();
-  void scheduleInitialSync();
-  void startInitialSync(const QUuid &transitionID);
-  void consoleAnswered();
-  void performReconnectAttempt(int attempt, const QString &status);
-  // Seconds since the last proof of life of the ready transport on the monotonic clock:
-  // the matched ping, else the moment the socket became ready.
-  std::optional<double> consoleSilence();
+  // What a change of the connection asks of the model (AppViewModelConnection.cpp)
+  void beginSession() override;
+  void reportStatus(const QString &text) override;
+  void startInitialSync() override;
 
   // Configuration, fixed after construction; the timing outlives every work item below
-  QSettings *defaults_;
   const bool startNetworkingOnInit_;
   const double syncTimeout_;
   const double directPatchReadTimeout_;
-  const double reconnectBaseDelay_;
-  const int maximumReconnectAttempts_;
   const std::shared_ptr<AppTiming> timing_;
+
+  // The session and the show that the model and its parts bind their work to
+  ConsoleSession session_;
+
+  // The parts, each publishing its own values through the model's signals
+  std::unique_ptr<ConnectionForm> connectionForm_;
+  std::unique_ptr<ConnectionTester> connectionTester_;
+  std::unique_ptr<ConsoleCommandLine> commandLine_;
+  std::unique_ptr<SavedShowStore> savedShows_;
+  std::unique_ptr<FixtureControl> fixtureControl_;
+  void forwardPartSignals();
 
   // Console link, catalogs and console facts
   std::unique_ptr<OSCManager> oscManager_;
+  std::unique_ptr<ConnectionSupervisor> supervisor_;
   std::optional<QString> eosSoftwareVersion_;
   std::optional<QString> eosFixtureLibraryVersion_;
   FixtureCatalogStore fixtureCatalog_;
@@ -615,79 +637,25 @@ class AppViewModel final : public ObservableObject {
 
   // Patch, park and Live-control status
   PatchSubmissionState patchSubmissionState_;
-  bool isRefreshingParkedChannels_ = false;
-  QString parkStatusMessage_ = QStringLiteral("Park status not checked");
-  bool isFixtureControlReady_ = false;
-  QString fixtureControlStatus_ = QStringLiteral("Live controls are offline");
 
   // Mirrored show and data status
   QList<Cue> cues_;
   QList<Channel> channels_;
-  QString activeCue_;
-  QString activeCueNumber_;
-  QString activeCueLabel_;
-  std::optional<double> activeCueProgress_;
-  QString pendingCueNumber_;
-  QString pendingCueLabel_;
   QString showFileName_;
   bool isLoadingCues_ = false;
   bool isLoadingPatch_ = false;
   std::optional<double> lastDataRefresh_;
-  std::optional<double> lastConnectedAt_;
   QString dataStatusMessage_ = QStringLiteral("Not synced yet");
   QString syncProgressDescription_ = QStringLiteral("Not syncing");
-  QList<SavedShowFile> savedShowFiles_;  // newest first
-  // Encoding every snapshot of a large show takes longer than a frame, so it runs on a
-  // worker thread; a list that changes meanwhile waits for the running encoding to end.
-  std::optional<QList<SavedShowFile>> savedShowsToStore_;
-  std::unique_ptr<QFutureWatcher<QString>> savedShowsEncoding_;
-
-  // Command line
-  QString consoleModeLabel_ = QStringLiteral("LIVE");
-  QString rawConsoleCommandLine_;
-  QString displayedCommandLine_;
-  QString commandLineText_;
-  QString lastCommandSummary_;
-  QList<CommandHistoryEntry> commandHistory_;    // at most commandHistoryLimit
-  QStringList softkeyLabels_ = QStringList(12);  // always twelve
-
-  // Connection form, profiles and test
-  QString consoleIP_;
-  QString consoleName_;
-  QString customSendPort_;
-  QString customListenPort_;
-  OSCTransport connectionTransport_ = OSCTransport::tcp;
-  OSCTCPFraming tcpFraming_ = OSCTCPFraming::packetLength;
-  bool usesMacRelay_ = false;
-  QString relayPairingCode_;
-  std::optional<QString> activeRelayKey_;  // pairing code of the relay route in use
-  StoreRelayKey storeRelayKey_;
-  LoadRelayKey loadRelayKey_;
-  QList<ConsoleConnectionProfile> savedConnectionProfiles_;
-  std::optional<QString> profileStorageError_;
-  std::optional<QUuid> selectedConnectionProfileID_;
-  bool isTestingConnection_ = false;
-  QString testConnectionStatus_ = QStringLiteral("Not tested");
-  std::optional<QString> testConnectionIdentity_;
-  std::optional<QString> testConnectionVersion_;
-  InteractionMode interactionMode_ = InteractionMode::editor;
-  QList<DiscoveredConsole> discoveredConsoles_;
-  bool isConsoleReachable_ = false;
 
   // Pending operations; the isolated sessions and their factories join these with the
   // fixture-control and patch flows.
   std::optional<PendingPatchWrite> pendingPatchWrite_;
   AppTiming::WorkItem patchReadbackWorkItem_;
-  QUuid parkOperationID_ = QUuid::createUuid();
-  QUuid liveControlOperationID_ = QUuid::createUuid();
 
   // Timers, reconnect and per-channel bookkeeping
-  AppTiming::WorkItem heartbeatTimer_;
   AppTiming::WorkItem syncTimeoutWorkItem_;
   AppTiming::WorkItem notificationRefreshWorkItem_;
-  AppTiming::WorkItem reconnectWorkItem_;
-  int reconnectAttempt_ = 0;
-  std::optional<QString> reconnectFailureStatus_;
   std::map<qint64, AppTiming::WorkItem> identifyWorkItems_;  // by channel
   std::map<qint64, AppTiming::WorkItem> directPatchReadTimeouts_;
   QHash<qint64, DirectPatchRead> pendingDirectPatchReads_;
@@ -698,35 +666,6 @@ class AppViewModel final : public ObservableObject {
   qint64 mutationSequence_ = 0;
   std::optional<OwnedFlash> ownedFlash_;
 
-  // Connection session and transport state
-  QUuid sessionID_ = QUuid::createUuid();
-  QUuid transportTransitionID_ = QUuid::createUuid();
-  bool transportWasReady_ = false;
-  std::optional<double> socketReadyAt_;  // monotonic seconds (AppTiming::uptime)
-  // A ready UDP socket whose initial sync waits for the console's first answer.
-  bool initialSyncAwaitsConsole_ = false;
-  bool wantsConnection_ = false;
-  bool isSuspended_ = false;
-  std::optional<OSCEndpoint> resumeEndpoint_;
-  std::optional<OSCEndpoint> activeConsoleEndpoint_;
-  std::optional<ConsoleConnectionProfile> activeConnectionSettings_;
-
-  // Connection test
-  std::unique_ptr<OSCManager> connectionTestManager_;
-  AppTiming::WorkItem connectionTestTimeout_;
-  QUuid connectionTestID_ = QUuid::createUuid();
-  ConnectionTestManagerFactory makeConnectionTestManager_;
-
-  // Show identity and console state
-  std::optional<QString> knownLiveShowName_;
-  std::optional<QString> knownLiveShowIdentity_;
-  std::optional<QString> publishedShowIdentity_;  // identity of the show on screen
-  std::optional<QUuid> completedSyncSessionID_;
-  bool showIsCleared_ = false;
-  std::optional<qint64> currentConsoleUser_;
-  QString lastConsoleHistoryText_;
-  double lastConsoleHistoryDate_ = distantPast;
-
   // Show sync (AppViewModelSync.cpp)
   std::unique_ptr<SyncGeneration> syncGeneration_;
   // Connection changes are re-announced at most once per window; one that falls inside a
@@ -734,18 +673,22 @@ class AppViewModel final : public ObservableObject {
   AppTiming::WorkItem connectionChangeWindow_;
   bool connectionChangedInWindow_ = false;
 
-  // Console feedback (AppViewModelFeedback.cpp)
-  struct CueText {
-    QString number;
-    QString label;
-    std::optional<double> progress;
-  };
-  bool isCommandLineFeedback(const AddressComponents &components) const;
-  void handleCommandLineText(const QString &text);
-  static std::optional<CueText> parseCueText(const QString &text);
-  void handleCueText(bool pending, const QString &text);
+  // Console feedback, answered by the command line part (ConsoleCommandLine)
+  bool isCommandLineFeedback(const AddressComponents &components) const {
+    return commandLine_->isCommandLineFeedback(components);
+  }
+  void handleCommandLineText(const QString &text) { commandLine_->handleCommandLineText(text); }
+  void handleCueText(bool pending, const QString &text) {
+    commandLine_->handleCueText(pending, text);
+  }
   void handleCueNumber(bool pending, const AddressComponents &components,
-                       const QList<OSCArgument> &arguments);
+                       const QList<OSCArgument> &arguments) {
+    commandLine_->handleCueNumber(pending, components, arguments);
+  }
+  // A command on its way (AppViewModelCommands.cpp): the command line notes it, and single
+  // reads started before it no longer confirm it.
+  void commandSent(const QString &summary) override;
+  // The show name the console reports (AppViewModelShowPath.cpp).
   void handleShowName(const QString &name);
 
   // Show events and change notifications (AppViewModelShowEvents.cpp); the bodies of
@@ -756,48 +699,18 @@ class AppViewModel final : public ObservableObject {
   void handleChangeNotification(bool isPatch);
   void handleConsoleDataChanged(const QUuid &session, const QString &reason);
 
-  // Profiles and the connection test (AppViewModelProfiles.cpp, AppViewModelConnectionTest.cpp)
+  // Profiles (AppViewModelProfiles.cpp)
   // Applies and connects to the last connected profile when it still reads and validates.
   void restoreLastConnectedProfile();
-  void evaluateConnectionTest(const QUuid &testID, const ConsoleConnectionProfile &profile);
-  void connectionTestTimedOut(const QUuid &testID, const ConsoleConnectionProfile &profile);
-  // Ends the private connection of the test; the deadline and subscriptions go with it.
-  void releaseConnectionTestManager();
-  // Puts the profile in place of the saved one with its id, or at the end, selects and
-  // stores it.
-  void storeSelectedProfile(const ConsoleConnectionProfile &profile);
-  // Fixture control (AppViewModelFixtureControl.cpp, AppViewModelLiveControls.cpp,
-  // AppViewModelParkChecks.cpp)
-  // Sessions may be dropped from inside their own callbacks, so they go on a later turn.
-  struct LaterDeleter {
-    void operator()(QObject *object) const { object->deleteLater(); }
-  };
-  // What a session's callbacks were made for; a callback whose run is no longer the
-  // model's does nothing.
-  struct FixtureRun {
-    QUuid operationID;
-    QUuid sessionID;
-    QString showIdentity;
-  };
-  void makeFixtureControls(Arguments &arguments);
-  bool sendFixtureMutation(const OSCMessage &message);
-  bool hasFreshMatchedPing() const;
-  bool runIsCurrent(const FixtureRun &run, const QUuid &operationID) const;
-  void startLiveControlSession(const FixtureRun &run, OSCTCPFraming framing);
-  void reportLiveControlsUnavailable(const QString &text);
-  bool liveControlCanSend(const FixtureRun &run) const;
-  void liveControlSessionReady(const FixtureRun &run);
-  bool canContinueParkOperation(const FixtureRun &run,
-                                std::optional<FixtureParkAction> action) const;
-  void handleParkResult(const EosParkSession::Result &result, const FixtureRun &run, int channel,
-                        std::optional<FixtureParkAction> action);
-  OSCTCPFraming sessionFraming() const;
-
-  std::function<std::unique_ptr<EosParkSession>()> makeParkSession_;
-  std::function<std::unique_ptr<EosLiveControlSession>()> makeLiveControlSession_;
-  std::unique_ptr<EosParkSession, LaterDeleter> parkSession_;
-  std::unique_ptr<EosLiveControlSession, LaterDeleter> liveControlSession_;
-  std::unique_ptr<FixtureControlStore> fixtureControls_;
+  // What fixture control asks of the model (AppViewModelFixtureGates.cpp)
+  bool isMainConnectionReady() const override;
+  bool hasFreshMatchedPing() const override;
+  bool isViewer() const override;
+  bool isPatchWritePending() const override;
+  std::optional<FixtureControl::Route> sideSessionRoute() const override;
+  bool allowsControl(const QString &action) override;
+  std::set<int> patchedChannels() const override;
+  void sideSessionFoundAnotherShow(const QString &text) override;
   // Patch edits (AppViewModelPatchPreflight.cpp, AppViewModelPatchWrite.cpp,
   // AppViewModelDirectReads.cpp)
   QList<EosPatchPart> mirroredPatchParts() const;

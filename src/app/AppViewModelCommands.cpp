@@ -32,14 +32,15 @@ bool isRecordTime(const QString &text) {
 }  // namespace
 
 bool AppViewModel::isShowDataCurrent() const {
-  return !showIsCleared_ && !syncGeneration_ && completedSyncSessionID_ == sessionID_ &&
-         knownLiveShowIdentity_ && !knownLiveShowIdentity_->isEmpty() &&
-         isSameShow(knownLiveShowIdentity_, publishedShowIdentity_);
+  return !session_.showIsCleared && !syncGeneration_ &&
+         session_.completedSyncSessionID == session_.id && session_.liveShowIdentity &&
+         !session_.liveShowIdentity->isEmpty() &&
+         isSameShow(session_.liveShowIdentity, session_.publishedShowIdentity);
 }
 
 bool AppViewModel::ensureControlAllowed(const QString &action, bool requiresCurrentShowData) {
   QString reason;
-  if (interactionMode_ == InteractionMode::viewer) {
+  if (interactionMode() == InteractionMode::viewer) {
     reason = u"Viewer mode"_s;
   } else if (!oscManager_->isConnected()) {
     reason = u"console transport is not ready"_s;
@@ -61,10 +62,13 @@ bool AppViewModel::sendCommand(const QString &address, const QList<OSCArgument> 
     reportCommandRejected(text, u"transport rejected the send"_s);
     return false;
   }
-  publish(lastCommandSummary_, text, &AppViewModel::lastCommandSummaryChanged);
-  ++mutationSequence_;
-  recordCommandHistory(text, u"Sent"_s);
+  commandSent(text);
   return true;
+}
+
+void AppViewModel::commandSent(const QString &summary) {
+  ++mutationSequence_;
+  commandLine_->noteSent(summary);
 }
 
 std::optional<QString> AppViewModel::validatedCueLabel(const QString &label) {
@@ -136,9 +140,7 @@ void AppViewModel::sendKey(const QString &keyName) {
   if (!oscManager_->send(OSCMessage{u"/eos/key/"_s + name, {}})) {
     return reportCommandRejected(action, u"transport rejected the send"_s);
   }
-  publish(lastCommandSummary_, action, &AppViewModel::lastCommandSummaryChanged);
-  ++mutationSequence_;
-  recordCommandHistory(action, u"Sent"_s);
+  commandSent(action);
 }
 
 }  // namespace tarnik

@@ -1,5 +1,4 @@
 #include "app/AppViewModel.h"
-#include "foundation/JsonCoding.h"
 #include "foundation/TextRules.h"
 
 using namespace Qt::StringLiterals;
@@ -19,8 +18,8 @@ void AppViewModel::connect() {
   // kept leaves the running connection, if any, as it is.
   std::optional<QString> relayKey;
   if (settings->usesMacRelay.value_or(false)) {
-    relayKey = trimmedText(relayPairingCode_);
-    if (const auto stored = storeRelayKey_(*relayKey, relayKeyAccount(settings->id)); !stored) {
+    relayKey = trimmedText(relayPairingCode());
+    if (const auto stored = connectionForm_->storeRelayKey(*relayKey, settings->id); !stored) {
       publish(dataStatusMessage_,
               u"Could not save pairing code in Keychain: "_s + stored.error().description(),
               &AppViewModel::dataStatusMessageChanged);
@@ -31,16 +30,8 @@ void AppViewModel::connect() {
   resetConnectionTest();
   // Whether or not the flash could be released, the user asked to connect.
   releaseOwnedFlash(u"Reconnect"_s);
-  reconnectWorkItem_.cancel();
-  reconnectAttempt_ = 0;
-  reconnectFailureStatus_.reset();
-  wantsConnection_ = true;
-  resumeEndpoint_.reset();
-  isSuspended_ = false;
-  activeConnectionSettings_ = settings;
-  activeRelayKey_ = relayKey;
-  defaults_->setValue(lastConnectedProfileKey, QString::fromUtf8(encodeJsonText(*settings)));
-  reconnect(*settings, u"Connecting…"_s);
+  connectionForm_->rememberLastConnected(*settings);
+  supervisor_->connectTo(*settings, relayKey);
 }
 
 }  // namespace tarnik

@@ -26,59 +26,40 @@ void AppViewModel::resetSessionState(const QString &status) {
   channelMutationSequence_.clear();
   queuedFullRefreshReason_.reset();
   refreshNeededAfterSync_ = false;
-  knownLiveShowName_.reset();
-  knownLiveShowIdentity_.reset();
-  completedSyncSessionID_.reset();
-  showIsCleared_ = false;
-  currentConsoleUser_.reset();
+  session_.liveShowName.reset();
+  session_.liveShowIdentity.reset();
+  session_.completedSyncSessionID.reset();
+  session_.showIsCleared = false;
 
-  publish(activeCue_, QString(), &AppViewModel::activeCueChanged);
-  publish(activeCueNumber_, QString(), &AppViewModel::activeCueNumberChanged);
-  publish(activeCueLabel_, QString(), &AppViewModel::activeCueLabelChanged);
-  publish(activeCueProgress_, std::nullopt, &AppViewModel::activeCueProgressChanged);
-  publish(pendingCueNumber_, QString(), &AppViewModel::pendingCueNumberChanged);
-  publish(pendingCueLabel_, QString(), &AppViewModel::pendingCueLabelChanged);
-  publish(rawConsoleCommandLine_, QString(), &AppViewModel::rawConsoleCommandLineChanged);
-  publish(displayedCommandLine_, QString(), &AppViewModel::displayedCommandLineChanged);
-  publish(commandLineText_, QString(), &AppViewModel::commandLineTextChanged);
-  publish(softkeyLabels_, QStringList(12), &AppViewModel::softkeyLabelsChanged);
+  commandLine_->resetSession();
   // The running sync goes before the session identity moves on.
   syncGeneration_.reset();
 
   // Late replies, timers and callbacks of the old session find a different identity now.
-  sessionID_ = QUuid::createUuid();
+  session_.id = QUuid::createUuid();
 
   publish(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
   publish(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
-  publish(isConsoleReachable_, false, &AppViewModel::isConsoleReachableChanged);
+  supervisor_->markUnreachable();
   publish(syncProgressDescription_, u"Not syncing"_s,
           &AppViewModel::syncProgressDescriptionChanged);
   publish(dataStatusMessage_, status, &AppViewModel::dataStatusMessageChanged);
 }
 
-void AppViewModel::handleConnectionLoss(const QString &reason) {
-  const QString text = reason + u" — cached data retained"_s;
-  reconnectFailureStatus_ = text;
-  releaseOwnedFlash(reason);
-  resetSessionState(text);
-  oscManager_->disconnect();
-  scheduleReconnect(text);
-}
-
 void AppViewModel::disconnect() {
   resetConnectionTest();
-  defaults_->remove(lastConnectedProfileKey);
+  connectionForm_->forgetLastConnected();
   releaseOwnedFlash(u"Disconnect"_s);
-  wantsConnection_ = false;
-  resumeEndpoint_.reset();
-  reconnectWorkItem_.cancel();
-  reconnectAttempt_ = 0;
-  reconnectFailureStatus_.reset();
-  resetSessionState(u"Offline"_s);
-  oscManager_->disconnect();
-  activeConnectionSettings_.reset();
-  activeConsoleEndpoint_.reset();
+  supervisor_->disconnect();
 }
+
+void AppViewModel::beginSession() { session_.id = QUuid::createUuid(); }
+
+void AppViewModel::reportStatus(const QString &text) {
+  publish(dataStatusMessage_, text, &AppViewModel::dataStatusMessageChanged);
+}
+
+void AppViewModel::startInitialSync() { requestFullSync(u"Initial sync"_s); }
 
 bool AppViewModel::releaseOwnedFlash(const QString &action) {
   if (!ownedFlash_) return true;
@@ -86,10 +67,10 @@ bool AppViewModel::releaseOwnedFlash(const QString &action) {
   identifyWorkItems_.erase(channel);
 
   bool releaseNeeded = false;
-  if (ownedFlash_->sessionID == sessionID_ && oscManager_->isConnected()) {
+  if (ownedFlash_->sessionID == session_.id && oscManager_->isConnected()) {
     // Only a flash the console still shows for this very channel is ours to end: the word
     // boundaries keep channel 12 from matching "Chan 1" or "Chan 123".
-    const QString line = rawConsoleCommandLine_.toLower();
+    const QString line = rawConsoleCommandLine().toLower();
     const QRegularExpression namesChannel(u"\\bchan(?:nel)?\\s*"_s + QString::number(channel) +
                                           u"\\b"_s);
     releaseNeeded = line.startsWith(u"live:"_s) && line.contains(u"flash"_s) &&
@@ -106,9 +87,7 @@ bool AppViewModel::releaseOwnedFlash(const QString &action) {
     return false;
   }
   ownedFlash_.reset();
-  publish(lastCommandSummary_, summary, &AppViewModel::lastCommandSummaryChanged);
-  ++mutationSequence_;
-  recordCommandHistory(summary, u"Sent"_s);
+  commandSent(summary);
   return true;
 }
 
@@ -125,38 +104,6 @@ void AppViewModel::clearPendingPatchWrite(const QString &reason) {
           write->hasStartedWriting ? PatchSubmissionState::sentUnconfirmed(reason)
                                    : PatchSubmissionState::failed(reason),
           &AppViewModel::patchSubmissionStateChanged);
-}
-
-void AppViewModel::resetParkState() {
-  // A late completion of the old park session is recognised as stale by this identity.
-  parkOperationID_ = QUuid::createUuid();
-  // Its completion now finds a different identity and changes nothing.
-  if (const auto session = std::move(parkSession_))
-    session->finish(u"The park observer session was canceled."_s);
-  publish(isRefreshingParkedChannels_, false, &AppViewModel::isRefreshingParkedChannelsChanged);
-  publish(parkStatusMessage_, u"Park status not checked"_s,
-          &AppViewModel::parkStatusMessageChanged);
-}
-
-void AppViewModel::resetLiveControls() {
-  // Finished without a failure text, so nothing reports it.
-  if (liveControlSession_) {
-    liveControlSession_->releaseFlashOnReset();
-    liveControlSession_->finish();
-  }
-  liveControlSession_.reset();
-  liveControlOperationID_ = QUuid::createUuid();
-  publish(isFixtureControlReady_, false, &AppViewModel::isFixtureControlReadyChanged);
-  publish(fixtureControlStatus_, u"Live controls are offline"_s,
-          &AppViewModel::fixtureControlStatusChanged);
-  fixtureControls_->resetSession();
-}
-
-void AppViewModel::recordCommandHistory(const QString &text, const QString &source) {
-  QList<CommandHistoryEntry> history = commandHistory_;
-  history.append({QUuid::createUuid(), text, timing_->date(), source});
-  if (history.size() > commandHistoryLimit) history.remove(0, history.size() - commandHistoryLimit);
-  publish(commandHistory_, std::move(history), &AppViewModel::commandHistoryChanged);
 }
 
 void AppViewModel::reportCommandRejected(const QString &summary, const QString &reason) {

@@ -20,8 +20,8 @@ void AppViewModel::readChannelPatch(qint64 channel, DirectPatchReadIntent intent
   if (syncGeneration_) return;
   if (pendingDirectPatchReads_.contains(channel)) return;
   if (!oscManager_->isConnected()) return;
-  if (!knownLiveShowIdentity_ || knownLiveShowIdentity_->isEmpty()) return;
-  pendingDirectPatchReads_.insert(channel, {sessionID_, *knownLiveShowIdentity_, intent});
+  if (!session_.liveShowIdentity || session_.liveShowIdentity->isEmpty()) return;
+  pendingDirectPatchReads_.insert(channel, {session_.id, *session_.liveShowIdentity, intent});
   if (!oscManager_->send({u"/eos/get/patch/"_s + QString::number(channel), {}})) {
     pendingDirectPatchReads_.remove(channel);
     latestPatchReadIntents_.remove(channel);
@@ -32,14 +32,14 @@ void AppViewModel::readChannelPatch(qint64 channel, DirectPatchReadIntent intent
   if (outstanding == pendingDirectPatchReads_.cend() || outstanding->intent != intent) return;
   directPatchReadTimeouts_[channel] =
       timing_->schedule(directPatchReadTimeout_,
-                        [model = QPointer<AppViewModel>(this), session = sessionID_, channel,
+                        [model = QPointer<AppViewModel>(this), session = session_.id, channel,
                          intent] { directPatchReadTimedOut(model, session, channel, intent); });
 }
 
 void AppViewModel::directPatchReadTimedOut(const QPointer<AppViewModel> &model,
                                            const QUuid &session, qint64 channel,
                                            DirectPatchReadIntent intent) {
-  if (!model || model->sessionID_ != session) return;
+  if (!model || model->session_.id != session) return;
   const auto outstanding = model->pendingDirectPatchReads_.constFind(channel);
   if (outstanding == model->pendingDirectPatchReads_.cend() || outstanding->intent != intent) {
     return;
@@ -73,8 +73,8 @@ void AppViewModel::parsePatchFragment(const QList<OSCArgument> &arguments,
   const std::optional<qint64> count = readableFieldCount(components, 8, patchReplyFieldCount);
   if (!count) return;
   const auto outstanding = pendingDirectPatchReads_.constFind(*channel);
-  if (outstanding == pendingDirectPatchReads_.cend() || outstanding->sessionID != sessionID_ ||
-      !isSameShow(outstanding->showName, knownLiveShowIdentity_)) {
+  if (outstanding == pendingDirectPatchReads_.cend() || outstanding->sessionID != session_.id ||
+      !isSameShow(outstanding->showName, session_.liveShowIdentity)) {
     return;
   }
   const QString key = patchRecordKey(*channel, *part);

@@ -114,7 +114,7 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
   }
   if (address == "/eos/out/user"_L1) {
     if (const std::optional<qint64> user = integerArgument(arguments, 0)) {
-      currentConsoleUser_ = user;
+      commandLine_->noteConsoleUser(*user);
       return;
     }
   }
@@ -125,12 +125,7 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
   if (components.size() == 4 && startsWith(components, {"eos"_L1, "out"_L1, "softkey"_L1}) &&
       isString(arguments, 0)) {
     const std::optional<int> key = parseStrictInteger<int>(components[3]);
-    if (key && *key >= 1 && *key <= softkeyLabels_.size()) {
-      QStringList labels = softkeyLabels_;
-      labels[*key - 1] = std::get<QString>(arguments[0].value);
-      publish(softkeyLabels_, std::move(labels), &AppViewModel::softkeyLabelsChanged);
-      return;
-    }
+    if (key && commandLine_->handleSoftkey(*key, std::get<QString>(arguments[0].value))) return;
   }
   if (address == "/eos/out/active/cue/text"_L1 || address == "/eos/out/pending/cue/text"_L1) {
     if (isString(arguments, 0))

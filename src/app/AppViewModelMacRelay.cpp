@@ -1,5 +1,4 @@
 #include "app/AppViewModel.h"
-#include "foundation/JsonCoding.h"
 #include "foundation/StrictBase64.h"
 #include "foundation/TextRules.h"
 #include "link/TarnikRelayServer.h"
@@ -18,7 +17,7 @@ constexpr int pairingCodeByteCount = 32;
 }  // namespace
 
 void AppViewModel::connectToMacRelay(const TarnikRelayDiscovery::Relay &relay) {
-  const QString code = trimmedText(relayPairingCode_);
+  const QString code = trimmedText(relayPairingCode());
   const std::optional<QByteArray> key = decodeStrictBase64(code);
   if (!key || key->size() != pairingCodeByteCount) {
     publish(dataStatusMessage_, u"Paste the Mac pairing code before connecting."_s,
@@ -34,23 +33,24 @@ void AppViewModel::connectToMacRelay(const TarnikRelayDiscovery::Relay &relay) {
 
   // The same Mac keeps one profile, and so one keychain entry, however often it is paired.
   const RelayServiceIdentity identity{service->name, service->type, service->domain};
-  const auto known = std::ranges::find_if(savedConnectionProfiles_, [&](const auto &profile) {
+  const QList<ConsoleConnectionProfile> &saved = savedConnectionProfiles();
+  const auto known = std::ranges::find_if(saved, [&](const auto &profile) {
     return profile.relayService && profile.relayService->name == identity.name &&
            profile.relayService->type == identity.type &&
            profile.relayService->domain == identity.domain;
   });
   ConsoleConnectionProfile profile;
-  profile.id = known != savedConnectionProfiles_.cend() ? known->id : QUuid::createUuid();
+  profile.id = known != saved.cend() ? known->id : QUuid::createUuid();
   profile.name = relay.name;
   profile.host = u"nearby"_s;
   profile.transport = OSCTransport::tcp;
   profile.destinationPort = TarnikRelayServer::standardPort;
   profile.udpListenPort = 8001;
-  profile.tcpFraming = tcpFraming_;
+  profile.tcpFraming = tcpFraming();
   profile.usesMacRelay = true;
   profile.relayService = identity;
 
-  if (const auto stored = storeRelayKey_(code, relayKeyAccount(profile.id)); !stored) {
+  if (const auto stored = connectionForm_->storeRelayKey(code, profile.id); !stored) {
     publish(dataStatusMessage_, u"Could not pair with this Mac: "_s + stored.error().description(),
             &AppViewModel::dataStatusMessageChanged);
     return;
@@ -58,25 +58,13 @@ void AppViewModel::connectToMacRelay(const TarnikRelayDiscovery::Relay &relay) {
 
   resetConnectionTest();
   releaseOwnedFlash(u"Connect to Mac"_s);
-  reconnectWorkItem_.cancel();
-  reconnectAttempt_ = 0;
-  reconnectFailureStatus_.reset();
+  supervisor_->stopReconnecting();
   resetSessionState(u"Connecting through "_s + relay.name + u"…"_s);
 
-  storeSelectedProfile(profile);
+  connectionForm_->storeSelectedProfile(profile);
   applyConnectionProfile(profile);
-  defaults_->setValue(lastConnectedProfileKey, QString::fromUtf8(encodeJsonText(profile)));
-
-  wantsConnection_ = true;
-  isSuspended_ = false;
-  activeRelayKey_ = code;
-  resumeEndpoint_ = relay.endpoint;
-  activeConsoleEndpoint_ = relay.endpoint;
-  activeConnectionSettings_ = profile;
-  oscManager_->transport = OSCTransport::tcp;
-  oscManager_->tcpFraming = tcpFraming_;
-  oscManager_->relayPairingKey = code;
-  oscManager_->connect(relay.endpoint);
+  connectionForm_->rememberLastConnected(profile);
+  supervisor_->followService(relay.endpoint, profile, code);
 }
 
 }  // namespace tarnik

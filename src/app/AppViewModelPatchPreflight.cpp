@@ -121,14 +121,14 @@ void AppViewModel::beginPatchEditing(const PatchDraft &draft) {
   }
   // Without a live show the write could not be bound to one; saying nothing would leave the
   // editor waiting on a request that never started.
-  if (!knownLiveShowIdentity_) {
+  if (!session_.liveShowIdentity) {
     publish(patchSubmissionState_, PatchSubmissionState::failed(syncBeforePatchingText),
             &AppViewModel::patchSubmissionStateChanged);
     return;
   }
   pendingPatchWrite_ = PendingPatchWrite{
-      .sessionID = sessionID_,
-      .showIdentity = *knownLiveShowIdentity_,
+      .sessionID = session_.id,
+      .showIdentity = *session_.liveShowIdentity,
       .draft = draft,
       .plan = std::move(plan),
       .reviewedReplacements = currentReplacementTargets(draft.partsToReplace),

@@ -25,8 +25,9 @@ constexpr int repeatedReadLimit = 3;
 void AppViewModel::applyPatchWrite() {
   if (!pendingPatchWrite_) return;
   PendingPatchWrite write = *pendingPatchWrite_;
-  if (write.sessionID != sessionID_ || !isSameShow(knownLiveShowIdentity_, write.showIdentity) ||
-      !isSameShow(publishedShowIdentity_, write.showIdentity)) {
+  if (write.sessionID != session_.id ||
+      !isSameShow(session_.liveShowIdentity, write.showIdentity) ||
+      !isSameShow(session_.publishedShowIdentity, write.showIdentity)) {
     return clearPendingPatchWrite(
         u"The show changed during patching. Review the current patch before trying again."_s);
   }
@@ -75,7 +76,7 @@ void AppViewModel::continuePatchWriteChecks(PendingPatchWrite write) {
   auto commands =
       EosPatchCommands::makeCommands(write.draft, plan, existing, eosFixtureLibraryVersion_);
   if (!commands) return clearPendingPatchWrite(commands.error().reason);
-  if (!canControlFixtures() || !activeConsoleEndpoint_ || !releaseOwnedFlash(u"Patch edit"_s)) {
+  if (!canControlFixtures() || !activeConsoleEndpoint() || !releaseOwnedFlash(u"Patch edit"_s)) {
     return clearPendingPatchWrite(u"The console is no longer ready for patch editing."_s);
   }
 
@@ -104,8 +105,7 @@ void AppViewModel::continuePatchWriteChecks(PendingPatchWrite write) {
   patchCommandSession_->setParent(this);
   QList<EosPatchCommandSession::Label> labels;
   for (qint64 channel : plannedChannels) labels.append({channel, write.draft.label});
-  const OSCTCPFraming framing =
-      activeConnectionSettings_ ? activeConnectionSettings_->tcpFraming : oscManager_->tcpFraming;
+  const OSCTCPFraming framing = supervisor_->sessionFraming();
   const QPointer<AppViewModel> model(this);
   const QUuid session = write.sessionID;
   const QString show = write.showIdentity;
@@ -118,7 +118,7 @@ void AppViewModel::continuePatchWriteChecks(PendingPatchWrite write) {
       [model, session, show](EosPatchCommandSession::Result result) {
         handlePatchSessionResult(result, model, session, show);
       },
-      *activeConsoleEndpoint_, framing, activeRelayKey_);
+      *activeConsoleEndpoint(), framing, supervisor_->activeRelayKey());
 }
 
 bool AppViewModel::canContinuePatchWrite(const QPointer<AppViewModel> &model, const QUuid &session,
@@ -126,7 +126,7 @@ bool AppViewModel::canContinuePatchWrite(const QPointer<AppViewModel> &model, co
   if (!model) return false;
   const AppViewModel &self = *model;
   const std::optional<double> pingAt = self.oscManager_->lastPingResponseUptime();
-  return self.sessionID_ == session && isSameShow(self.knownLiveShowIdentity_, showIdentity) &&
+  return self.session_.id == session && isSameShow(self.session_.liveShowIdentity, showIdentity) &&
          self.canControlFixtures() && self.pendingPatchWrite_ &&
          self.pendingPatchWrite_->phase == PatchWritePhase::sending && pingAt &&
          self.timing_->uptime() - *pingAt <= pingFreshness;
@@ -148,7 +148,7 @@ void AppViewModel::handlePatchSessionResult(const EosPatchCommandSession::Result
   AppViewModel &self = *model;
   const std::optional<PendingPatchWrite> &write = self.pendingPatchWrite_;
   if (!write || write->sessionID != session || !isSameShow(write->showIdentity, showIdentity) ||
-      self.sessionID_ != session) {
+      self.session_.id != session) {
     return;
   }
   // The run is over either way; the session may be the caller, so it goes later.
@@ -169,7 +169,7 @@ void AppViewModel::handlePatchSessionResult(const EosPatchCommandSession::Result
 
 void AppViewModel::startPatchVerification(const QPointer<AppViewModel> &model,
                                           const QUuid &session) {
-  if (!model || model->sessionID_ != session || !model->pendingPatchWrite_ ||
+  if (!model || model->session_.id != session || !model->pendingPatchWrite_ ||
       model->pendingPatchWrite_->phase != PatchWritePhase::verifying) {
     return;
   }

@@ -1,6 +1,4 @@
 #include "app/AppViewModel.h"
-#include "foundation/JsonCoding.h"
-#include "foundation/NumberRules.h"
 #include "foundation/TextRules.h"
 
 #include <algorithm>
@@ -9,25 +7,10 @@ using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
-namespace {
-
-// A port field as the discovered-console route reads it; 0 is never a port.
-std::optional<quint16> portNumber(const QString &text) {
-  const std::optional<quint16> port = parseStrictInteger<quint16>(text);
-  if (!port || *port == 0) return std::nullopt;
-  return port;
-}
-
-}  // namespace
-
 void AppViewModel::restoreLastConnectedProfile() {
   // Whatever cannot be used is left as stored and nothing is said: the user simply finds
   // the model waiting, disconnected.
-  if (!defaults_->contains(lastConnectedProfileKey)) return;
-  const auto stored = decodeJsonText<ConsoleConnectionProfile>(
-      defaults_->value(lastConnectedProfileKey).toString().toUtf8());
-  if (!stored) return;
-  const auto profile = stored->validated();
+  const std::optional<ConsoleConnectionProfile> profile = connectionForm_->lastConnectedProfile();
   if (!profile) return;
   applyConnectionProfile(*profile);
   connect();
@@ -35,57 +18,32 @@ void AppViewModel::restoreLastConnectedProfile() {
 
 void AppViewModel::applyConnectionProfile(const ConsoleConnectionProfile &profile) {
   resetConnectionTest();
-  setSelectedConnectionProfileID(profile.id);
-  fillConnectionForm(profile);
+  connectionForm_->selectProfile(profile);
 }
 
 void AppViewModel::saveConnectionProfile() {
   const std::optional<ConsoleConnectionProfile> profile = makeConnectionSettings();
   if (!profile) {
-    publish(testConnectionStatus_,
-            connectionSettingsIssue().value_or(u"Invalid connection settings"_s),
-            &AppViewModel::testConnectionStatusChanged);
+    connectionTester_->reportStatus(
+        connectionSettingsIssue().value_or(u"Invalid connection settings"_s));
     return;
   }
   // The code goes to the keychain first, so a saved relay profile always has its code.
   if (profile->usesMacRelay.value_or(false)) {
     if (const auto stored =
-            storeRelayKey_(trimmedText(relayPairingCode_), relayKeyAccount(profile->id));
+            connectionForm_->storeRelayKey(trimmedText(relayPairingCode()), profile->id);
         !stored) {
-      publish(testConnectionStatus_,
-              u"Could not save pairing code in Keychain: "_s + stored.error().description(),
-              &AppViewModel::testConnectionStatusChanged);
+      connectionTester_->reportStatus(u"Could not save pairing code in Keychain: "_s +
+                                      stored.error().description());
       return;
     }
   }
-  storeSelectedProfile(*profile);
-}
-
-void AppViewModel::storeSelectedProfile(const ConsoleConnectionProfile &profile) {
-  QList<ConsoleConnectionProfile> profiles = savedConnectionProfiles_;
-  const auto same = std::ranges::find(profiles, profile.id, &ConsoleConnectionProfile::id);
-  if (same != profiles.end()) {
-    *same = profile;
-  } else {
-    profiles.append(profile);
-  }
-  publish(savedConnectionProfiles_, std::move(profiles),
-          &AppViewModel::savedConnectionProfilesChanged);
-  setSelectedConnectionProfileID(profile.id);
-  persistConnectionProfiles();
+  connectionForm_->storeSelectedProfile(*profile);
 }
 
 void AppViewModel::startNewConnection() {
   resetConnectionTest();
-  setSelectedConnectionProfileID(std::nullopt);
-  setConsoleName(QString());
-  setConsoleIP(QString());
-  setConnectionTransport(OSCTransport::tcp);
-  setTcpFraming(OSCTCPFraming::slip);
-  setCustomSendPort(u"3037"_s);
-  setCustomListenPort(u"8001"_s);
-  setUsesMacRelay(false);
-  setRelayPairingCode(QString());
+  connectionForm_->clear();
 }
 
 void AppViewModel::applyBuiltInProfile(BuiltInProfile which) {
@@ -96,7 +54,7 @@ void AppViewModel::applyBuiltInProfile(BuiltInProfile which) {
 }
 
 void AppViewModel::connectToDiscoveredConsole(const DiscoveredConsole &console) {
-  const std::optional<quint16> destinationPort = portNumber(customSendPort_);
+  const std::optional<quint16> destinationPort = ConnectionForm::portNumber(customSendPort());
   if (!destinationPort) {
     publish(dataStatusMessage_, u"Destination port must be 1–65535."_s,
             &AppViewModel::dataStatusMessageChanged);
@@ -104,7 +62,7 @@ void AppViewModel::connectToDiscoveredConsole(const DiscoveredConsole &console) 
   }
   quint16 listenPort = 0;
   if (console.transport == OSCTransport::udp) {
-    const std::optional<quint16> port = portNumber(customListenPort_);
+    const std::optional<quint16> port = ConnectionForm::portNumber(customListenPort());
     if (!port) {
       publish(dataStatusMessage_, u"UDP listen port must be 1–65535."_s,
               &AppViewModel::dataStatusMessageChanged);
@@ -115,18 +73,10 @@ void AppViewModel::connectToDiscoveredConsole(const DiscoveredConsole &console) 
 
   resetConnectionTest();
   // A console found on the network is not one to come back to at the next start.
-  defaults_->remove(lastConnectedProfileKey);
+  connectionForm_->forgetLastConnected();
   releaseOwnedFlash(u"Reconnect"_s);
-  activeRelayKey_.reset();
-  oscManager_->relayPairingKey.reset();
-  reconnectWorkItem_.cancel();
-  reconnectAttempt_ = 0;
-  reconnectFailureStatus_.reset();
-  wantsConnection_ = true;
-  resumeEndpoint_ = console.endpoint;
-  isSuspended_ = false;
+  supervisor_->prepareServiceRoute(console.endpoint);
   resetSessionState(u"Connecting…"_s);
-  activeConsoleEndpoint_ = console.endpoint;
 
   ConsoleConnectionProfile settings;
   settings.id = QUuid::createUuid();
@@ -135,13 +85,28 @@ void AppViewModel::connectToDiscoveredConsole(const DiscoveredConsole &console) 
   settings.transport = console.transport;
   settings.destinationPort = *destinationPort;
   settings.udpListenPort = listenPort;
-  settings.tcpFraming = tcpFraming_;
-  activeConnectionSettings_ = settings;
+  settings.tcpFraming = tcpFraming();
+  supervisor_->followService(console.endpoint, settings, std::nullopt);
+}
 
-  oscManager_->transport = console.transport;
-  oscManager_->tcpFraming = tcpFraming_;
-  oscManager_->connect(console.endpoint);
-  if (console.transport == OSCTransport::udp) oscManager_->startListening(listenPort);
+void AppViewModel::testConnection() {
+  resetConnectionTest();
+  const std::optional<ConsoleConnectionProfile> profile = makeConnectionSettings();
+  if (!profile) {
+    connectionTester_->reportStatus(
+        connectionSettingsIssue().value_or(u"Invalid connection settings"_s));
+    return;
+  }
+  // A UDP test listens on its listen port, which the active UDP session already holds.
+  const std::optional<ConsoleConnectionProfile> &active = activeConnectionSettings();
+  if (wantsConnection() && active && active->transport == OSCTransport::udp &&
+      profile->transport == OSCTransport::udp && active->udpListenPort == profile->udpListenPort) {
+    connectionTester_->reportStatus(
+        u"Disconnect the active UDP session before testing this listen port. TCP tests use "
+        u"an independent socket."_s);
+    return;
+  }
+  connectionTester_->start(*profile, trimmedText(relayPairingCode()));
 }
 
 }  // namespace tarnik

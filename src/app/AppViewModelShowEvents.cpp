@@ -23,7 +23,7 @@ void AppViewModel::handleShowCleared() {
   syncTimeoutWorkItem_.cancel();
   notificationRefreshWorkItem_.cancel();
   syncGeneration_.reset();
-  completedSyncSessionID_.reset();
+  session_.completedSyncSessionID.reset();
   directPatchReadTimeouts_.clear();
   pendingDirectPatchReads_.clear();
   directPatchFragments_.clear();
@@ -33,22 +33,17 @@ void AppViewModel::handleShowCleared() {
   queuedFullRefreshReason_.reset();
   refreshNeededAfterSync_ = false;
   cancelIdentifyTimers();
-  showIsCleared_ = true;
-  knownLiveShowName_.reset();
-  knownLiveShowIdentity_.reset();
-  publishedShowIdentity_.reset();
+  session_.showIsCleared = true;
+  session_.liveShowName.reset();
+  session_.liveShowIdentity.reset();
+  session_.publishedShowIdentity.reset();
   announce();
   assign(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
   assign(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
   assign(showFileName_, QString(), &AppViewModel::showFileNameChanged);
   assign(cues_, QList<Cue>(), &AppViewModel::cuesChanged);
   assign(channels_, QList<Channel>(), &AppViewModel::channelsChanged);
-  assign(activeCue_, QString(), &AppViewModel::activeCueChanged);
-  assign(activeCueNumber_, QString(), &AppViewModel::activeCueNumberChanged);
-  assign(activeCueLabel_, QString(), &AppViewModel::activeCueLabelChanged);
-  assign(pendingCueNumber_, QString(), &AppViewModel::pendingCueNumberChanged);
-  assign(pendingCueLabel_, QString(), &AppViewModel::pendingCueLabelChanged);
-  assign(activeCueProgress_, std::nullopt, &AppViewModel::activeCueProgressChanged);
+  commandLine_->clearCues();
   assign(lastDataRefresh_, std::nullopt, &AppViewModel::lastDataRefreshChanged);
   assign(dataStatusMessage_, u"No show loaded"_s, &AppViewModel::dataStatusMessageChanged);
   assign(syncProgressDescription_, u"No show loaded"_s,
@@ -67,9 +62,9 @@ void AppViewModel::handleShowSaved(const QString &reportedPath) {
   if (writingStarted) invalidateCompletedSync(u"Patch result unknown after save — reloading"_s);
   resetParkState();
 
-  const std::optional<QString> previousIdentity = knownLiveShowIdentity_;
-  showIsCleared_ = false;
-  knownLiveShowIdentity_ = path;
+  const std::optional<QString> previousIdentity = session_.liveShowIdentity;
+  session_.showIsCleared = false;
+  session_.liveShowIdentity = path;
   if (SyncGeneration *generation = currentSyncGeneration()) {
     generation->showName = path;
     completeSync(*generation);
@@ -77,14 +72,14 @@ void AppViewModel::handleShowSaved(const QString &reportedPath) {
   if (writingStarted) return requestFullSync(u"Verifying saved show after partial patch"_s);
 
   // The data of this session's sync is the saved show's: it moves to the new identity.
-  if (completedSyncSessionID_ != sessionID_ || !publishedShowIdentity_ ||
-      (!isSameShow(publishedShowIdentity_, previousIdentity) &&
-       !isSameShow(*publishedShowIdentity_, path))) {
+  if (session_.completedSyncSessionID != session_.id || !session_.publishedShowIdentity ||
+      (!isSameShow(session_.publishedShowIdentity, previousIdentity) &&
+       !isSameShow(*session_.publishedShowIdentity, path))) {
     return;
   }
-  publishedShowIdentity_ = path;
+  session_.publishedShowIdentity = path;
   resetLiveControls();
-  fixtureControls_->updateSession(sessionID_, path);
+  fixtureControl_->bindStore(session_.id, path);
   for (DirectPatchRead &read : pendingDirectPatchReads_) read.showName = path;
   publish(dataStatusMessage_, u"Synced"_s, &AppViewModel::dataStatusMessageChanged);
   saveShowSnapshot();
@@ -99,28 +94,25 @@ void AppViewModel::handleShowLoaded(const QString &reportedPath) {
   if (path.isEmpty()) return handleShowCleared();
 
   cancelIdentifyTimers();
-  completedSyncSessionID_.reset();
-  publishedShowIdentity_.reset();
+  session_.completedSyncSessionID.reset();
+  session_.publishedShowIdentity.reset();
   const QString status = u"Show loaded — reloading"_s;
   announce();
   assign(cues_, QList<Cue>(), &AppViewModel::cuesChanged);
   assign(channels_, QList<Channel>(), &AppViewModel::channelsChanged);
   assign(dataStatusMessage_, status, &AppViewModel::dataStatusMessageChanged);
   if (!oscManager_->isConnected()) {
-    knownLiveShowIdentity_ = path;
+    session_.liveShowIdentity = path;
     return;
   }
   // The reconnect's initial sync reads the new show.
-  reconnectFailureStatus_ = status;
-  resetSessionState(status);
-  oscManager_->disconnect();
-  scheduleReconnect(status);
+  supervisor_->dropForReconnect(status);
 }
 
 void AppViewModel::invalidateCompletedSync(const QString &status) {
   // The lists stay visible; without a completed sync they no longer count as current.
   if (syncGeneration_) syncGeneration_->externalPatchChangedDuringRead = true;
-  completedSyncSessionID_.reset();
+  session_.completedSyncSessionID.reset();
   resetParkState();
   resetLiveControls();
   publish(dataStatusMessage_, status, &AppViewModel::dataStatusMessageChanged);
@@ -165,12 +157,12 @@ void AppViewModel::scheduleNotificationRefresh(const QString &reason) {
   // Replacing the handle cancels the earlier item, so the delay starts again.
   notificationRefreshWorkItem_ = timing_->schedule(
       notificationRefreshDelay,
-      [this, session = sessionID_, reason] { handleConsoleDataChanged(session, reason); });
+      [this, session = session_.id, reason] { handleConsoleDataChanged(session, reason); });
 }
 
 void AppViewModel::handleConsoleDataChanged(const QUuid &session, const QString &reason) {
   // The item dies with the model, so only a stale session or a lost link can meet it here.
-  if (session != sessionID_ || !oscManager_->isConnected()) return;
+  if (session != session_.id || !oscManager_->isConnected()) return;
   requestFullSync(reason);
 }
 

@@ -1,4 +1,5 @@
 #include "app/AppViewModel.h"
+#include "foundation/TextRules.h"
 #include "model/ShowIdentity.h"
 
 using namespace Qt::StringLiterals;
@@ -19,16 +20,16 @@ QString AppViewModel::showDisplayName(const QString &path) {
 void AppViewModel::handleShowPath(const QString &reportedPath) {
   const QString path = showIdentity(reportedPath);
   if (path.isEmpty()) return handleShowCleared();
-  showIsCleared_ = false;
+  session_.showIsCleared = false;
 
-  if (knownLiveShowIdentity_ && !isSameShow(*knownLiveShowIdentity_, path)) {
+  if (session_.liveShowIdentity && !isSameShow(*session_.liveShowIdentity, path)) {
     // Another show is loaded: nothing of the old one may stay on screen under its name.
-    const std::optional<QString> previousIdentity = knownLiveShowIdentity_;
+    const std::optional<QString> previousIdentity = session_.liveShowIdentity;
     resetLiveControls();
     cancelIdentifyTimers();
-    knownLiveShowIdentity_ = path;
-    publishedShowIdentity_.reset();
-    completedSyncSessionID_.reset();
+    session_.liveShowIdentity = path;
+    session_.publishedShowIdentity.reset();
+    session_.completedSyncSessionID.reset();
     announce();
     assign(cues_, QList<Cue>(), &AppViewModel::cuesChanged);
     assign(channels_, QList<Channel>(), &AppViewModel::channelsChanged);
@@ -37,16 +38,16 @@ void AppViewModel::handleShowPath(const QString &reportedPath) {
     if (syncGeneration_) return failSync(syncGeneration_->id, u"Show changed during sync"_s);
     if (oscManager_->isConnected()) {
       // A throw-away sync, failed at once: the reconnect that follows reads the new show.
-      syncGeneration_ = std::make_unique<SyncGeneration>(sessionID_, previousIdentity);
+      syncGeneration_ = std::make_unique<SyncGeneration>(session_.id, previousIdentity);
       return failSync(syncGeneration_->id, u"Show changed"_s);
     }
     return;
   }
 
-  knownLiveShowIdentity_ = path;
-  if (!knownLiveShowName_) {
-    knownLiveShowName_ = showDisplayName(path);
-    publish(showFileName_, *knownLiveShowName_, &AppViewModel::showFileNameChanged);
+  session_.liveShowIdentity = path;
+  if (!session_.liveShowName) {
+    session_.liveShowName = showDisplayName(path);
+    publish(showFileName_, *session_.liveShowName, &AppViewModel::showFileNameChanged);
   }
 
   if (SyncGeneration *generation = currentSyncGeneration()) {
@@ -57,9 +58,9 @@ void AppViewModel::handleShowPath(const QString &reportedPath) {
     completeSync(*generation);
   }
 
-  if (publishedShowIdentity_ && !isSameShow(*publishedShowIdentity_, path) &&
+  if (session_.publishedShowIdentity && !isSameShow(*session_.publishedShowIdentity, path) &&
       (!cues_.isEmpty() || !channels_.isEmpty())) {
-    publishedShowIdentity_.reset();
+    session_.publishedShowIdentity.reset();
     announce();
     assign(cues_, QList<Cue>(), &AppViewModel::cuesChanged);
     assign(channels_, QList<Channel>(), &AppViewModel::channelsChanged);
@@ -72,6 +73,13 @@ void AppViewModel::cancelIdentifyTimers() {
   // The old show's flash belongs to a show that is gone: nothing is sent for it.
   identifyWorkItems_.clear();
   ownedFlash_.reset();
+}
+
+void AppViewModel::handleShowName(const QString &name) {
+  const QString trimmed = trimmedText(name);
+  if (trimmed.isEmpty()) return;
+  session_.liveShowName = trimmed;
+  publish(showFileName_, trimmed, &AppViewModel::showFileNameChanged);
 }
 
 }  // namespace tarnik

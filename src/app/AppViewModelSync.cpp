@@ -24,7 +24,7 @@ void AppViewModel::requestFullSync(const QString &reason) {
     return refuse(u"Patch commands are in progress"_s);
   }
   if (!oscManager_->isConnected()) return refuse(u"Offline — cached data retained"_s);
-  if (showIsCleared_) return refuse(u"No show loaded"_s);
+  if (session_.showIsCleared) return refuse(u"No show loaded"_s);
   if (syncGeneration_) return refuse(u"Sync already in progress"_s);
   if (!pendingDirectPatchReads_.isEmpty()) {
     // Started again with this reason once the last single-channel read has ended.
@@ -32,7 +32,7 @@ void AppViewModel::requestFullSync(const QString &reason) {
     return refuse(u"Waiting for channel readback"_s);
   }
 
-  auto generation = std::make_unique<SyncGeneration>(sessionID_, std::nullopt);
+  auto generation = std::make_unique<SyncGeneration>(session_.id, std::nullopt);
   resetParkState();
   resetLiveControls();
   SyncGeneration &started = *generation;
@@ -41,7 +41,9 @@ void AppViewModel::requestFullSync(const QString &reason) {
   assign(isLoadingCues_, true, &AppViewModel::isLoadingCuesChanged);
   assign(isLoadingPatch_, true, &AppViewModel::isLoadingPatchChanged);
   publish(dataStatusMessage_,
-          reconnectFailureStatus_ ? *reconnectFailureStatus_ + u" — syncing reconnect"_s : reason,
+          supervisor_->reconnectFailureStatus()
+              ? *supervisor_->reconnectFailureStatus() + u" — syncing reconnect"_s
+              : reason,
           &AppViewModel::dataStatusMessageChanged);
   publishSyncProgress(started);
 
@@ -55,11 +57,12 @@ void AppViewModel::requestFullSync(const QString &reason) {
   // A finished sync leaves the item to fire into a different generation, which it ignores.
   syncTimeoutWorkItem_ = timing_->schedule(
       syncTimeout_,
-      [this, generationID, session = sessionID_] { syncTimedOut(generationID, session); });
+      [this, generationID, session = session_.id] { syncTimedOut(generationID, session); });
 }
 
 AppViewModel::SyncGeneration *AppViewModel::currentSyncGeneration() const {
-  if (!syncGeneration_ || syncGeneration_->sessionID != sessionID_ || !oscManager_->isConnected()) {
+  if (!syncGeneration_ || syncGeneration_->sessionID != session_.id ||
+      !oscManager_->isConnected()) {
     return nullptr;
   }
   return syncGeneration_.get();
@@ -68,7 +71,7 @@ AppViewModel::SyncGeneration *AppViewModel::currentSyncGeneration() const {
 void AppViewModel::handleCountReply(qint64 count, bool isPatch) {
   if (!syncGeneration_) return;
   SyncGeneration &generation = *syncGeneration_;
-  if (generation.sessionID != sessionID_ || !oscManager_->isConnected() || count < 0 ||
+  if (generation.sessionID != session_.id || !oscManager_->isConnected() || count < 0 ||
       count > maximumIndexCount) {
     return failSync(generation.id, u"Console returned an invalid item count"_s);
   }
@@ -143,8 +146,8 @@ void AppViewModel::failSync(const QUuid &generationID, const QString &reason) {
   assign(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
   assign(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
   assign(dataStatusMessage_, status, &AppViewModel::dataStatusMessageChanged);
-  reconnectFailureStatus_ = status;
-  completedSyncSessionID_.reset();
+  supervisor_->noteFailure(status);
+  session_.completedSyncSessionID.reset();
   resetLiveControls();
   clearPendingPatchWrite(u"Patch confirmation failed — "_s + reason);
   publish(syncProgressDescription_, u"Incomplete"_s, &AppViewModel::syncProgressDescriptionChanged);

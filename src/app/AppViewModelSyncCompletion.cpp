@@ -21,7 +21,7 @@ void AppViewModel::completeSync(SyncGeneration &generation) {
       generation.cueInFlight.empty() && generation.patchInFlight.empty() &&
       generation.pendingCueIndexes.empty() && generation.pendingPatchIndexes.empty() &&
       generation.showName && !generation.showName->isEmpty() &&
-      isSameShow(knownLiveShowIdentity_, generation.showName);
+      isSameShow(session_.liveShowIdentity, generation.showName);
   if (!complete) return publishSyncProgress(generation);
   if (generation.externalPatchChangedDuringRead) return discardSyncAfterPatchChange();
   publishSync(generation);
@@ -32,7 +32,7 @@ void AppViewModel::discardSyncAfterPatchChange() {
   // and a fresh sync follows once the console is quiet.
   syncTimeoutWorkItem_.cancel();
   syncGeneration_.reset();
-  completedSyncSessionID_.reset();
+  session_.completedSyncSessionID.reset();
   announce();
   assign(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
   assign(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
@@ -56,7 +56,7 @@ void AppViewModel::publishSync(SyncGeneration &generation) {
   const QString showName = *generation.showName;
 
   syncTimeoutWorkItem_.cancel();
-  // The staging and the show it replaces are freed off the GUI thread (see saveShowSnapshot
+  // The staging and the show it replaces are freed off the GUI thread (see SavedShowStore::store
   // for the snapshot that shares the replaced rows).
   releaseInBackground(std::move(syncGeneration_));
   QList<Cue> replacedCues = cues_;
@@ -67,18 +67,17 @@ void AppViewModel::publishSync(SyncGeneration &generation) {
   releaseInBackground(std::move(replacedCues));
   releaseInBackground(std::move(replacedChannels));
   assign(showFileName_,
-         knownLiveShowName_ && !knownLiveShowName_->isEmpty() ? *knownLiveShowName_
-                                                              : showDisplayName(showName),
+         session_.liveShowName && !session_.liveShowName->isEmpty() ? *session_.liveShowName
+                                                                    : showDisplayName(showName),
          &AppViewModel::showFileNameChanged);
-  publishedShowIdentity_ = showName;
-  completedSyncSessionID_ = sessionID_;
-  fixtureControls_->updateSession(sessionID_, showName);
+  session_.publishedShowIdentity = showName;
+  session_.completedSyncSessionID = session_.id;
+  fixtureControl_->bindStore(session_.id, showName);
   assign(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
   assign(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
   assign(lastDataRefresh_, timing_->date(), &AppViewModel::lastDataRefreshChanged);
   assign(dataStatusMessage_, u"Synced"_s, &AppViewModel::dataStatusMessageChanged);
-  reconnectFailureStatus_.reset();
-  reconnectAttempt_ = 0;
+  supervisor_->connectionSucceeded();
   assign(syncProgressDescription_, completion, &AppViewModel::syncProgressDescriptionChanged);
 
   // The follow-on steps, in this order: each may start work the next one looks at.

@@ -58,8 +58,7 @@ TEST_F(ConnectionTestRules, AUDPTestMayNotTakeTheListenPortOfTheActiveUDPSession
     model->testConnection();
     EXPECT_EQ(model->testConnectionStatus() == busy, row.refused) << row.name;
     EXPECT_EQ(model->isTestingConnection(), !row.refused) << row.name;
-    EXPECT_EQ(AppViewModelTestAccess::connectionTestManager(*model) != nullptr, !row.refused)
-        << row.name;
+    EXPECT_EQ(model->connectionTester().manager() != nullptr, !row.refused) << row.name;
     model->resetConnectionTest();
   }
 }
@@ -78,7 +77,7 @@ TEST_F(ConnectionTestRules, AFormThatDoesNotValidateStartsNoTest) {
     model->testConnection();
     EXPECT_EQ(model->testConnectionStatus(), row.status);
     EXPECT_FALSE(model->isTestingConnection());
-    EXPECT_EQ(AppViewModelTestAccess::connectionTestManager(*model), nullptr);
+    EXPECT_EQ(model->connectionTester().manager(), nullptr);
     EXPECT_TRUE(timing->pendingDelays().isEmpty());
   }
 }
@@ -91,7 +90,7 @@ TEST_F(ConnectionTestRules, ConnectEndsARunningTestAndNothingOfItLandsLater) {
   model->connect();
   EXPECT_FALSE(model->isTestingConnection());
   EXPECT_EQ(model->testConnectionStatus(), u"Not tested"_s);
-  EXPECT_EQ(AppViewModelTestAccess::connectionTestManager(*model), nullptr);
+  EXPECT_EQ(model->connectionTester().manager(), nullptr);
   // The old test's deadline passes: it finds no test of its own to end.
   timing->advance(AppViewModel::connectionTestDeadline);
   EXPECT_EQ(model->testConnectionStatus(), u"Not tested"_s);

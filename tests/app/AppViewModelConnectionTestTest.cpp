@@ -27,7 +27,7 @@ class ConnectionTest : public AppViewModelTest {
     model->setCustomSendPort(QString::number(console.tcpPort(OSCTCPFraming::slip)));
   }
   QString summary() { return AppViewModel::connectionSummary(*model->makeConnectionSettings()); }
-  OSCManager *testManager() { return AppViewModelTestAccess::connectionTestManager(*model); }
+  const OSCManager *testManager() { return model->connectionTester().manager(); }
 
   double verificationTimeout = 5.0;  // seconds, on the manager's own timer
   EosConsoleDouble console;

@@ -42,7 +42,7 @@ TEST_F(AppViewModelDispatcherTest, TakesConsoleFactsOnlyInTheirShape) {
     const std::unique_ptr<AppViewModel> model = makeModel();
     model->handleOSCMessage(QString::fromUtf8(row.address), row.arguments);
     EXPECT_EQ(model->eosSoftwareVersion().value_or(u"none"_s), QString::fromUtf8(row.version));
-    EXPECT_EQ(AppViewModelTestAccess::consoleUser(*model), row.user);
+    EXPECT_EQ(model->commandLine().consoleUser(), row.user);
     EXPECT_EQ(model->softkeyLabels().size(), 12);
     EXPECT_EQ(model->softkeyLabels().last(), QString::fromUtf8(row.lastSoftkey));
   }

@@ -23,12 +23,12 @@ struct AppViewModelTestAccess {
   static void setActiveConnection(AppViewModel &model,
                                   std::optional<ConsoleConnectionProfile> active,
                                   std::optional<OSCEndpoint> resumeEndpoint = std::nullopt) {
-    model.activeConnectionSettings_ = std::move(active);
-    model.resumeEndpoint_ = std::move(resumeEndpoint);
+    model.supervisor_->activeConnectionSettings_ = std::move(active);
+    model.supervisor_->resumeEndpoint_ = std::move(resumeEndpoint);
   }
   static void setShowOnScreen(AppViewModel &model, const QString &identity, const QString &name,
                               std::optional<double> lastDataRefresh, QList<Cue> cues = {}) {
-    model.publishedShowIdentity_ = identity;
+    model.session_.publishedShowIdentity = identity;
     model.showFileName_ = name;
     model.lastDataRefresh_ = lastDataRefresh;
     model.cues_ = std::move(cues);
@@ -38,67 +38,72 @@ struct AppViewModelTestAccess {
   static const SyncGeneration *syncGeneration(const AppViewModel &model) {
     return model.syncGeneration_.get();
   }
-  static void forgetKnownShowIdentity(AppViewModel &model) { model.knownLiveShowIdentity_.reset(); }
-  static std::optional<qint64> consoleUser(const AppViewModel &model) {
-    return model.currentConsoleUser_;
+  static void forgetKnownShowIdentity(AppViewModel &model) {
+    model.session_.liveShowIdentity.reset();
   }
   static void setPendingPatchWrite(AppViewModel &model, AppViewModel::PatchWritePhase phase) {
     model.pendingPatchWrite_ = AppViewModel::PendingPatchWrite{.phase = phase};
   }
-  static void setShowCleared(AppViewModel &model) { model.showIsCleared_ = true; }
+  static void setShowCleared(AppViewModel &model) { model.session_.showIsCleared = true; }
   static void syncTimedOut(AppViewModel &model, const QUuid &generationID, const QUuid &session) {
     model.syncTimedOut(generationID, session);
   }
-  static QUuid sessionID(const AppViewModel &model) { return model.sessionID_; }
+  static QUuid sessionID(const AppViewModel &model) { return model.session_.id; }
   static QString showDisplayName(const QString &path) {
     return AppViewModel::showDisplayName(path);
   }
   static std::tuple<double, double, double, int> limits(const AppViewModel &model) {
-    return {model.syncTimeout_, model.directPatchReadTimeout_, model.reconnectBaseDelay_,
-            model.maximumReconnectAttempts_};
+    const ConnectionSupervisor::Limits &reconnect = model.supervisor().limits();
+    return {model.syncTimeout_, model.directPatchReadTimeout_, reconnect.reconnectBaseDelay,
+            reconnect.maximumReconnectAttempts};
   }
 
   // Connection lifecycle: what only a phone build, a running session or a console sets.
-  static void setSuspended(AppViewModel &model, bool suspended) { model.isSuspended_ = suspended; }
-  static void setWantsConnection(AppViewModel &model, bool wants) {
-    model.wantsConnection_ = wants;
+  static void setSuspended(AppViewModel &model, bool suspended) {
+    model.supervisor_->isSuspended_ = suspended;
   }
-  static void setReconnectAttempt(AppViewModel &model, int made) { model.reconnectAttempt_ = made; }
-  static int reconnectAttempt(const AppViewModel &model) { return model.reconnectAttempt_; }
+  static void setWantsConnection(AppViewModel &model, bool wants) {
+    model.supervisor_->wantsConnection_ = wants;
+  }
+  static void setReconnectAttempt(AppViewModel &model, int made) {
+    model.supervisor_->reconnectAttempt_ = made;
+  }
+  static int reconnectAttempt(const AppViewModel &model) {
+    return model.supervisor().reconnectAttempt();
+  }
   static bool reconnectScheduled(const AppViewModel &model) {
-    return static_cast<bool>(model.reconnectWorkItem_);
+    return model.supervisor().isReconnectScheduled();
   }
   static void setConsoleSession(AppViewModel &model, const QString &commandLine,
                                 std::optional<AppViewModel::OwnedFlash> flash,
                                 std::optional<AppViewModel::PendingPatchWrite> write = {}) {
-    model.rawConsoleCommandLine_ = commandLine;
-    model.softkeyLabels_ = QStringList(12, QStringLiteral("Key"));
+    // As the console reports them: a command line that is not blank is also a history row.
+    model.commandLine_->handleCommandLineText(commandLine);
+    for (int key = 1; key <= 12; ++key)
+      model.commandLine_->handleSoftkey(key, QStringLiteral("Key"));
     model.ownedFlash_ = flash;
     model.pendingPatchWrite_ = std::move(write);
   }
   static bool holdsFlash(const AppViewModel &model) { return model.ownedFlash_.has_value(); }
 
-  // Profiles and the connection test.
+  // Profiles.
   static void restoreLastConnectedProfile(AppViewModel &model) {
     model.restoreLastConnectedProfile();
-  }
-  static OSCManager *connectionTestManager(const AppViewModel &model) {
-    return model.connectionTestManager_.get();
   }
 
   // Fixture control: the route a Connect would have set, and the show facts the gates read.
   static void setActiveEndpoint(AppViewModel &model, const OSCEndpoint &endpoint) {
-    model.activeConsoleEndpoint_ = endpoint;
+    model.supervisor_->activeConsoleEndpoint_ = endpoint;
   }
   static void setShowFacts(AppViewModel &model, std::optional<QString> live,
                            std::optional<QString> published, bool completedThisSession,
                            bool syncing) {
-    model.knownLiveShowIdentity_ = std::move(live);
-    model.publishedShowIdentity_ = std::move(published);
-    if (completedThisSession) model.completedSyncSessionID_ = model.sessionID_;
+    model.session_.liveShowIdentity = std::move(live);
+    model.session_.publishedShowIdentity = std::move(published);
+    if (completedThisSession) model.session_.completedSyncSessionID = model.session_.id;
     if (syncing)
       model.syncGeneration_ =
-          std::make_unique<AppViewModel::SyncGeneration>(model.sessionID_, std::nullopt);
+          std::make_unique<AppViewModel::SyncGeneration>(model.session_.id, std::nullopt);
   }
 
   // Patch edits: the pure library check and the single-channel reads still out.

@@ -1,4 +1,4 @@
-#include "app/AppViewModel.h"
+#include "app/ConnectionForm.h"
 #include "foundation/UuidText.h"
 
 using namespace Qt::StringLiterals;
@@ -22,7 +22,7 @@ ConsoleConnectionProfile example(QStringView id, QString name, QString host) {
 
 }  // namespace
 
-QList<ConsoleConnectionProfile> AppViewModel::builtInConnectionProfiles() {
+QList<ConsoleConnectionProfile> ConnectionForm::builtInConnectionProfiles() {
   return {
       example(u"C4A811E0-0000-4000-8000-000000000001", u"Vellick · School Ethernet"_s,
               u"10.101.100.101"_s),
@@ -31,7 +31,7 @@ QList<ConsoleConnectionProfile> AppViewModel::builtInConnectionProfiles() {
   };
 }
 
-QString AppViewModel::connectionSummary(const ConsoleConnectionProfile &profile) {
+QString ConnectionForm::connectionSummary(const ConsoleConnectionProfile &profile) {
   const QString separator = u" · "_s;
   const QString target = profile.host + u':' + QString::number(profile.destinationPort);
   if (profile.transport == OSCTransport::udp) {

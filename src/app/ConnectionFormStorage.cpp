@@ -1,4 +1,4 @@
-#include "app/AppViewModel.h"
+#include "app/ConnectionForm.h"
 #include "foundation/JsonCoding.h"
 #include "foundation/NumberRules.h"
 #include "foundation/TextRules.h"
@@ -35,56 +35,56 @@ std::optional<QString> storedText(const QSettings &settings, const QString &key)
 
 }  // namespace
 
-QString AppViewModel::defaultSendPort(OSCTransport transport, OSCTCPFraming framing) {
+QString ConnectionForm::defaultSendPort(OSCTransport transport, OSCTCPFraming framing) {
   if (transport == OSCTransport::udp) return u"8000"_s;
   return framing == OSCTCPFraming::slip ? u"3037"_s : u"3032"_s;
 }
 
-QString AppViewModel::relayKeyAccount(const QUuid &profileID) {
+QString ConnectionForm::relayKeyAccount(const QUuid &profileID) {
   return u"client."_s + uuidText(profileID);
 }
 
-void AppViewModel::readStoredConnectionSettings() {
-  consoleIP_ = storedText(*defaults_, consoleIPKey).value_or(QString());
-  consoleName_ = storedText(*defaults_, consoleNameKey).value_or(QString());
+void ConnectionForm::readStoredConnectionSettings() {
+  consoleIP_ = storedText(defaults_, consoleIPKey).value_or(QString());
+  consoleName_ = storedText(defaults_, consoleNameKey).value_or(QString());
 
-  const std::optional<QString> transportText = storedText(*defaults_, transportKey);
-  const bool advancedPorts = defaults_->value(advancedPortsKey).toBool();
+  const std::optional<QString> transportText = storedText(defaults_, transportKey);
+  const bool advancedPorts = defaults_.value(advancedPortsKey).toBool();
   const std::optional<OSCTransport> storedTransport =
       transportText ? fromRawValue<OSCTransport>(*transportText) : std::nullopt;
   connectionTransport_ =
       storedTransport.value_or(advancedPorts ? OSCTransport::udp : OSCTransport::tcp);
-  tcpFraming_ = storedText(*defaults_, framingKey) == u"slip" ? OSCTCPFraming::slip
-                                                              : OSCTCPFraming::packetLength;
+  tcpFraming_ = storedText(defaults_, framingKey) == u"slip" ? OSCTCPFraming::slip
+                                                             : OSCTCPFraming::packetLength;
 
   // Before ports could be chosen, every console listened on 3032 whatever was stored.
   if (transportText || advancedPorts) {
-    customSendPort_ = storedText(*defaults_, sendPortKey)
+    customSendPort_ = storedText(defaults_, sendPortKey)
                           .value_or(defaultSendPort(connectionTransport_, tcpFraming_));
   } else {
     customSendPort_ = u"3032"_s;
   }
-  customListenPort_ = storedText(*defaults_, listenPortKey).value_or(u"8001"_s);
+  customListenPort_ = storedText(defaults_, listenPortKey).value_or(u"8001"_s);
 
   interactionMode_ =
-      interactionModeFromStoredText(storedText(*defaults_, interactionModeKey).value_or(QString()));
+      interactionModeFromStoredText(storedText(defaults_, interactionModeKey).value_or(QString()));
   selectedConnectionProfileID_ =
-      storedText(*defaults_, selectedProfileKey).and_then([](const QString &text) {
+      storedText(defaults_, selectedProfileKey).and_then([](const QString &text) {
         return parseUuidText(text);
       });
   // A selection that is not a UUID goes now, as every change of the selection is stored.
   persistSelectedConnectionProfileID();
 }
 
-void AppViewModel::loadConnectionProfiles() {
-  if (!defaults_->contains(profilesKey)) {
+void ConnectionForm::loadConnectionProfiles() {
+  if (!defaults_.contains(profilesKey)) {
     savedConnectionProfiles_ = builtInConnectionProfiles();
     carryOverSingleConsoleSettings();
     persistConnectionProfiles();
     return;
   }
   std::expected<QList<ConsoleConnectionProfile>, JsonError> stored =
-      decodeJsonText<QList<ConsoleConnectionProfile>>(defaults_->value(profilesKey).toByteArray());
+      decodeJsonText<QList<ConsoleConnectionProfile>>(defaults_.value(profilesKey).toByteArray());
   if (stored) {
     savedConnectionProfiles_ = std::move(*stored);
     return;
@@ -97,7 +97,7 @@ void AppViewModel::loadConnectionProfiles() {
       u"explicitly save a connection."_s;
 }
 
-void AppViewModel::carryOverSingleConsoleSettings() {
+void ConnectionForm::carryOverSingleConsoleSettings() {
   if (trimmedText(consoleIP_).isEmpty()) return;
   const std::optional<quint16> sendPort = parseStrictInteger<quint16>(customSendPort_);
   if (!sendPort || *sendPort == 0) return;
@@ -115,19 +115,17 @@ void AppViewModel::carryOverSingleConsoleSettings() {
   selectedConnectionProfileID_ = profile.id;
   persistSelectedConnectionProfileID();
   // Start-up connects to what the user last used, as it did before profiles existed.
-  if (profile.validated()) {
-    defaults_->setValue(lastConnectedProfileKey, QString::fromUtf8(encodeJsonText(profile)));
-  }
+  if (profile.validated()) rememberLastConnected(profile);
 }
 
-void AppViewModel::applySelectedConnectionProfile() {
+void ConnectionForm::applySelectedConnectionProfile() {
   if (!selectedConnectionProfileID_) return;
   const auto profile = std::ranges::find(savedConnectionProfiles_, *selectedConnectionProfileID_,
                                          &ConsoleConnectionProfile::id);
   if (profile != savedConnectionProfiles_.cend()) fillConnectionForm(*profile);
 }
 
-void AppViewModel::fillConnectionForm(const ConsoleConnectionProfile &profile) {
+void ConnectionForm::fillConnectionForm(const ConsoleConnectionProfile &profile) {
   setConsoleName(profile.name);
   setConsoleIP(profile.host);
   setConnectionTransport(profile.transport);
@@ -144,34 +142,50 @@ void AppViewModel::fillConnectionForm(const ConsoleConnectionProfile &profile) {
   setRelayPairingCode(code);
 }
 
-void AppViewModel::persistConnectionProfiles() {
+void ConnectionForm::persistConnectionProfiles() {
   // A list this version cannot read may be all the user has (or a newer version's): its
   // bytes move aside rather than vanish under the new list.
   std::optional<QString> storageError;
-  if (defaults_->contains(profilesKey)) {
-    const QByteArray stored = defaults_->value(profilesKey).toByteArray();
+  if (defaults_.contains(profilesKey)) {
+    const QByteArray stored = defaults_.value(profilesKey).toByteArray();
     if (!decodeJsonText<QList<ConsoleConnectionProfile>>(stored)) {
-      defaults_->setValue(unreadableProfilesKey, QString::fromUtf8(stored));
+      defaults_.setValue(unreadableProfilesKey, QString::fromUtf8(stored));
       storageError =
           u"Saved connections could not be read. Their original data is kept under "
           u"“connectionProfiles.unreadable.v1”."_s;
     }
   }
-  defaults_->setValue(profilesKey, QString::fromUtf8(encodeJsonText(savedConnectionProfiles_)));
-  publish(profileStorageError_, storageError, &AppViewModel::profileStorageErrorChanged);
+  defaults_.setValue(profilesKey, QString::fromUtf8(encodeJsonText(savedConnectionProfiles_)));
+  publish(profileStorageError_, storageError, &ConnectionForm::profileStorageErrorChanged);
   persistSelectedConnectionProfileID();
 }
 
-void AppViewModel::persistSelectedConnectionProfileID() {
+void ConnectionForm::persistSelectedConnectionProfileID() {
   if (selectedConnectionProfileID_) {
-    defaults_->setValue(selectedProfileKey, uuidText(*selectedConnectionProfileID_));
+    defaults_.setValue(selectedProfileKey, uuidText(*selectedConnectionProfileID_));
   } else {
-    defaults_->remove(selectedProfileKey);
+    defaults_.remove(selectedProfileKey);
   }
 }
 
-void AppViewModel::persistInteractionMode() {
-  defaults_->setValue(interactionModeKey, rawValue(interactionMode_));
+void ConnectionForm::persistInteractionMode() {
+  defaults_.setValue(interactionModeKey, rawValue(interactionMode_));
 }
+
+std::optional<ConsoleConnectionProfile> ConnectionForm::lastConnectedProfile() const {
+  if (!defaults_.contains(lastConnectedProfileKey)) return std::nullopt;
+  const auto stored = decodeJsonText<ConsoleConnectionProfile>(
+      defaults_.value(lastConnectedProfileKey).toString().toUtf8());
+  if (!stored) return std::nullopt;
+  const auto profile = stored->validated();
+  if (!profile) return std::nullopt;
+  return *profile;
+}
+
+void ConnectionForm::rememberLastConnected(const ConsoleConnectionProfile &profile) {
+  defaults_.setValue(lastConnectedProfileKey, QString::fromUtf8(encodeJsonText(profile)));
+}
+
+void ConnectionForm::forgetLastConnected() { defaults_.remove(lastConnectedProfileKey); }
 
 }  // namespace tarnik

@@ -1,4 +1,4 @@
-#include "app/AppViewModel.h"
+#include "app/ConnectionSupervisor.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,11 +14,21 @@ constexpr double longestReconnectDelay = 8.0;  // seconds
 
 }  // namespace
 
+ConnectionSupervisor::ConnectionSupervisor(OSCManager &manager, std::shared_ptr<AppTiming> timing,
+                                           const ConnectionForm &form, Session &session,
+                                           Limits limits, QObject *parent)
+    : ObservableObject(parent),
+      manager_(manager),
+      timing_(std::move(timing)),
+      form_(form),
+      session_(session),
+      limits_(limits) {}
+
 // Each handler first sees the value current now, as a subscriber that reads on connecting;
-// the connection is owned by the model and the model is the context of every connection,
-// so neither outlives the other's handlers.
-void AppViewModel::bindConnectionState() {
-  OSCManager *manager = oscManager_.get();
+// the supervisor is the context of every connection and goes before the connection, so
+// no handler outlives it.
+void ConnectionSupervisor::bindConnectionState() {
+  OSCManager *manager = &manager_;
   QObject::connect(manager, &OSCManager::isConnectedChanged, this,
                    [this, previous = manager->isConnected()](bool ready) mutable {
                      // The connection announces repeats; only a change is a transition.
@@ -54,7 +64,7 @@ void AppViewModel::bindConnectionState() {
   updateDiscoveredConsoles(manager->discoveredServices());
 }
 
-void AppViewModel::handleTransportStateChange(bool ready) {
+void ConnectionSupervisor::handleTransportStateChange(bool ready) {
   if (ready == transportWasReady_) return;
   transportTransitionID_ = QUuid::createUuid();
   transportWasReady_ = ready;
@@ -65,9 +75,9 @@ void AppViewModel::handleTransportStateChange(bool ready) {
     const QString failure =
         reconnectFailureStatus_.value_or(u"Connection lost — cached data retained"_s);
     if (isSuspended_) {
-      resetSessionState(u"Offline — app inactive"_s);
+      session_.resetSessionState(u"Offline — app inactive"_s);
     } else {
-      resetSessionState(wantsConnection_ ? failure : u"Offline"_s);
+      session_.resetSessionState(wantsConnection_ ? failure : u"Offline"_s);
     }
     if (wantsConnection_ && !isSuspended_) {
       reconnectFailureStatus_ = failure;
@@ -78,66 +88,64 @@ void AppViewModel::handleTransportStateChange(bool ready) {
 
   reconnectWorkItem_.cancel();
   // The session that the sync runs in is the one of this socket.
-  sessionID_ = QUuid::createUuid();
-  publish(isConsoleReachable_, false, &AppViewModel::isConsoleReachableChanged);
-  publish(dataStatusMessage_,
-          reconnectFailureStatus_ ? *reconnectFailureStatus_ + u" — verifying reconnect"_s
-                                  : u"Socket open — verifying Eos"_s,
-          &AppViewModel::dataStatusMessageChanged);
-  if (!oscManager_->send({u"/eos/subscribe"_s, {OSCArgument::fromInt(1)}})) {
+  session_.beginSession();
+  publish(isConsoleReachable_, false, &ConnectionSupervisor::isConsoleReachableChanged);
+  session_.reportStatus(reconnectFailureStatus_
+                            ? *reconnectFailureStatus_ + u" — verifying reconnect"_s
+                            : u"Socket open — verifying Eos"_s);
+  if (!manager_.send({u"/eos/subscribe"_s, {OSCArgument::fromInt(1)}})) {
     handleConnectionLoss(u"Could not subscribe on the ready connection"_s);
     return;
   }
-  oscManager_->sendPing();
+  manager_.sendPing();
   // A UDP socket is ready whether or not a console listens, and requests sent into the void
   // are never sent again: over UDP the sync waits for the console's first answer.
-  if (oscManager_->transport == OSCTransport::udp && !oscManager_->isEosVerified()) {
+  if (manager_.transport == OSCTransport::udp && !manager_.isEosVerified()) {
     initialSyncAwaitsConsole_ = true;
     return;
   }
   scheduleInitialSync();
 }
 
-void AppViewModel::consoleAnswered() {
+void ConnectionSupervisor::consoleAnswered() {
   if (std::exchange(initialSyncAwaitsConsole_, false)) scheduleInitialSync();
 }
 
-void AppViewModel::scheduleInitialSync() {
+void ConnectionSupervisor::scheduleInitialSync() {
   // Runs after this change has settled; a transition overtaken by another starts nothing.
   QMetaObject::invokeMethod(
       this, [this, transition = transportTransitionID_] { startInitialSync(transition); },
       Qt::QueuedConnection);
 }
 
-void AppViewModel::startInitialSync(const QUuid &transitionID) {
-  if (transportTransitionID_ != transitionID || !transportWasReady_ || !oscManager_->isConnected())
+void ConnectionSupervisor::startInitialSync(const QUuid &transitionID) {
+  if (transportTransitionID_ != transitionID || !transportWasReady_ || !manager_.isConnected())
     return;
-  requestFullSync(u"Initial sync"_s);
+  session_.startInitialSync();
 }
 
-void AppViewModel::handlePingResponse(std::optional<double> date) {
-  const std::optional<double> response = date ? date : oscManager_->lastPingResponse();
-  const std::optional<double> arrival = oscManager_->lastPingResponseUptime();
+void ConnectionSupervisor::handlePingResponse(std::optional<double> date) {
+  const std::optional<double> response = date ? date : manager_.lastPingResponse();
+  const std::optional<double> arrival = manager_.lastPingResponseUptime();
   // The reply's age is measured on the monotonic clock; its date is only what is shown.
   const bool reachable =
       transportWasReady_ && response && arrival && timing_->uptime() - *arrival <= pingFreshness;
-  publish(isConsoleReachable_, reachable, &AppViewModel::isConsoleReachableChanged);
-  if (reachable) publish(lastConnectedAt_, response, &AppViewModel::lastConnectedAtChanged);
+  publish(isConsoleReachable_, reachable, &ConnectionSupervisor::isConsoleReachableChanged);
+  if (reachable) publish(lastConnectedAt_, response, &ConnectionSupervisor::lastConnectedAtChanged);
 }
 
-void AppViewModel::handleOSCError(const QString &text) {
+void ConnectionSupervisor::handleOSCError(const QString &text) {
   // Looked at once the change that reported it has settled: an error while the transport
   // is up schedules nothing.
   QMetaObject::invokeMethod(
       this,
       [this, text] {
-        if (wantsConnection_ && !isSuspended_ && !oscManager_->isConnected())
-          scheduleReconnect(text);
+        if (wantsConnection_ && !isSuspended_ && !manager_.isConnected()) scheduleReconnect(text);
       },
       Qt::QueuedConnection);
 }
 
-void AppViewModel::updateDiscoveredConsoles(const QList<OSCEndpoint> &results) {
+void ConnectionSupervisor::updateDiscoveredConsoles(const QList<OSCEndpoint> &results) {
   QList<DiscoveredConsole> consoles;
   for (const OSCEndpoint &result : results) {
     const OSCEndpoint::Service *service = result.asService();
@@ -145,76 +153,76 @@ void AppViewModel::updateDiscoveredConsoles(const QList<OSCEndpoint> &results) {
     consoles.append({QUuid::createUuid(), service->name, result,
                      service->type.contains(u"_tcp"_s) ? OSCTransport::tcp : OSCTransport::udp});
   }
-  publish(discoveredConsoles_, std::move(consoles), &AppViewModel::discoveredConsolesChanged);
+  publish(discoveredConsoles_, std::move(consoles),
+          &ConnectionSupervisor::discoveredConsolesChanged);
 }
 
-void AppViewModel::scheduleReconnect(const QString &status) {
+void ConnectionSupervisor::scheduleReconnect(const QString &status) {
   if (!wantsConnection_ || isSuspended_ || reconnectWorkItem_) return;
   const int made = reconnectAttempt_;
-  const QString maximum = QString::number(maximumReconnectAttempts_);
-  if (made >= maximumReconnectAttempts_) {
-    publish(dataStatusMessage_,
-            status + u" — automatic reconnect stopped after "_s + maximum + u" attempts"_s,
-            &AppViewModel::dataStatusMessageChanged);
+  const QString maximum = QString::number(limits_.maximumReconnectAttempts);
+  if (made >= limits_.maximumReconnectAttempts) {
+    session_.reportStatus(status + u" — automatic reconnect stopped after "_s + maximum +
+                          u" attempts"_s);
     return;
   }
-  const double delay = std::min(std::ldexp(reconnectBaseDelay_, made), longestReconnectDelay);
+  const double delay =
+      std::min(std::ldexp(limits_.reconnectBaseDelay, made), longestReconnectDelay);
   const int attempt = made + 1;
-  publish(dataStatusMessage_,
-          status + u" — retrying "_s + QString::number(attempt) + u"/"_s + maximum,
-          &AppViewModel::dataStatusMessageChanged);
+  session_.reportStatus(status + u" — retrying "_s + QString::number(attempt) + u"/"_s + maximum);
   reconnectWorkItem_ = timing_->schedule(
       delay, [this, attempt, status] { performReconnectAttempt(attempt, status); });
 }
 
-void AppViewModel::performReconnectAttempt(int attempt, const QString &status) {
+void ConnectionSupervisor::performReconnectAttempt(int attempt, const QString &status) {
   // Cleared before anything else: an attempt that stops early must not leave its fired
   // item behind, or no later loss could ever schedule again.
   reconnectWorkItem_.cancel();
   if (!wantsConnection_ || isSuspended_ || !activeConnectionSettings_) return;
   reconnectAttempt_ = attempt;
   const QString text = status + u" — reconnect attempt "_s + QString::number(attempt) + u"/"_s +
-                       QString::number(maximumReconnectAttempts_);
+                       QString::number(limits_.maximumReconnectAttempts);
   const ConsoleConnectionProfile &settings = *activeConnectionSettings_;
   if (!resumeEndpoint_) {
     reconnect(settings, text);
     return;
   }
-  resetSessionState(text);
+  session_.resetSessionState(text);
   activeConsoleEndpoint_ = resumeEndpoint_;
-  oscManager_->transport = settings.transport;
-  oscManager_->tcpFraming = settings.tcpFraming;
-  oscManager_->connect(*resumeEndpoint_);
-  if (settings.transport == OSCTransport::udp) oscManager_->startListening(settings.udpListenPort);
+  manager_.transport = settings.transport;
+  manager_.tcpFraming = settings.tcpFraming;
+  manager_.connect(*resumeEndpoint_);
+  if (settings.transport == OSCTransport::udp) manager_.startListening(settings.udpListenPort);
 }
 
-void AppViewModel::reconnect(const ConsoleConnectionProfile &settings, const QString &status) {
-  resetSessionState(status);
-  oscManager_->transport = settings.transport;
-  oscManager_->tcpFraming = settings.tcpFraming;
-  oscManager_->relayPairingKey = activeRelayKey_;
+void ConnectionSupervisor::reconnect(const ConsoleConnectionProfile &settings,
+                                     const QString &status) {
+  session_.resetSessionState(status);
+  manager_.transport = settings.transport;
+  manager_.tcpFraming = settings.tcpFraming;
+  manager_.relayPairingKey = activeRelayKey_;
   activeConsoleEndpoint_ = OSCEndpoint::hostPort(settings.host, settings.destinationPort);
   if (settings.relayService) {
     const OSCEndpoint service = OSCEndpoint::service(
         settings.relayService->name, settings.relayService->type, settings.relayService->domain);
     activeConsoleEndpoint_ = service;
     resumeEndpoint_ = service;
-    oscManager_->connect(service);
+    manager_.connect(service);
   } else {
-    oscManager_->connect(settings.host, settings.destinationPort);
+    manager_.connect(settings.host, settings.destinationPort);
   }
-  if (settings.transport == OSCTransport::udp) oscManager_->startListening(settings.udpListenPort);
+  if (settings.transport == OSCTransport::udp) manager_.startListening(settings.udpListenPort);
 }
 
-void AppViewModel::startHeartbeatTimer() {
+void ConnectionSupervisor::startHeartbeat() {
   if (heartbeatTimer_) return;
   heartbeatTimer_ = timing_->repeat(heartbeatInterval, [this] { heartbeatTick(); });
 }
 
-void AppViewModel::heartbeatTick() {
+void ConnectionSupervisor::heartbeatTick() {
   if (isSuspended_) return;
   // A ping that cannot be sent never gets a matched reply; the silence below decides.
-  if (oscManager_->isConnected()) oscManager_->sendPing();
+  if (manager_.isConnected()) manager_.sendPing();
   handlePingResponse(std::nullopt);
   if (!wantsConnection_ || !transportWasReady_) return;
   const std::optional<double> silence = consoleSilence();
@@ -222,9 +230,9 @@ void AppViewModel::heartbeatTick() {
     handleConnectionLoss(u"Eos heartbeat timed out at "_s + transportDescription());
 }
 
-std::optional<double> AppViewModel::consoleSilence() {
+std::optional<double> ConnectionSupervisor::consoleSilence() {
   std::optional<double> lastSign = socketReadyAt_;
-  const std::optional<double> lastPing = oscManager_->lastPingResponseUptime();
+  const std::optional<double> lastPing = manager_.lastPingResponseUptime();
   if (lastPing && (!lastSign || *lastPing > *lastSign)) lastSign = lastPing;
   if (!lastSign) return std::nullopt;
   return timing_->uptime() - *lastSign;

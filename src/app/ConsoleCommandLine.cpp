@@ -1,4 +1,5 @@
-#include "app/AppViewModel.h"
+#include "app/ConsoleCommandLine.h"
+
 #include "app/CueReplyFields.h"
 #include "foundation/NumberRules.h"
 #include "foundation/TextRules.h"
@@ -9,9 +10,6 @@
 #include <variant>
 
 using namespace Qt::StringLiterals;
-
-// What the console reports unasked about its user: the user number, the command line, the
-// active and pending cue, the show name. Nothing here sends to the console.
 
 namespace tarnik {
 
@@ -55,7 +53,10 @@ std::optional<double> progressFrom(double value) {
 
 }  // namespace
 
-bool AppViewModel::isCommandLineFeedback(const AddressComponents &components) const {
+ConsoleCommandLine::ConsoleCommandLine(std::shared_ptr<AppTiming> timing, QObject *parent)
+    : ObservableObject(parent), timing_(std::move(timing)) {}
+
+bool ConsoleCommandLine::isCommandLineFeedback(const AddressComponents &components) const {
   if (components.size() < 3 || components[0] != "eos"_L1 || components[1] != "out"_L1) return false;
   if (components.size() == 3) return components[2] == "cmd"_L1;
   if (components.size() != 5 || components[2] != "user"_L1 || components[4] != "cmd"_L1)
@@ -64,7 +65,7 @@ bool AppViewModel::isCommandLineFeedback(const AddressComponents &components) co
   return user && currentConsoleUser_ == user;
 }
 
-void AppViewModel::handleCommandLineText(const QString &text) {
+void ConsoleCommandLine::handleCommandLineText(const QString &text) {
   const QString line = trimmedText(text);
   QString rest = line;
   std::optional<QString> mode;
@@ -79,10 +80,10 @@ void AppViewModel::handleCommandLineText(const QString &text) {
   if (rest.endsWith(u'#')) rest = rest.chopped(1) + u"◆"_s;
 
   announce();
-  assign(rawConsoleCommandLine_, line, &AppViewModel::rawConsoleCommandLineChanged);
-  if (mode) assign(consoleModeLabel_, *mode, &AppViewModel::consoleModeLabelChanged);
-  assign(displayedCommandLine_, rest, &AppViewModel::displayedCommandLineChanged);
-  assign(commandLineText_, rest, &AppViewModel::commandLineTextChanged);
+  assign(rawConsoleCommandLine_, line, &ConsoleCommandLine::rawConsoleCommandLineChanged);
+  if (mode) assign(consoleModeLabel_, *mode, &ConsoleCommandLine::consoleModeLabelChanged);
+  assign(displayedCommandLine_, rest, &ConsoleCommandLine::displayedCommandLineChanged);
+  assign(commandLineText_, rest, &ConsoleCommandLine::commandLineTextChanged);
 
   // The repeat window runs on the monotonic clock, so a wall clock that steps can neither
   // swallow a new line nor record an echo twice.
@@ -96,7 +97,15 @@ void AppViewModel::handleCommandLineText(const QString &text) {
   recordCommandHistory(line, u"Console"_s);
 }
 
-std::optional<AppViewModel::CueText> AppViewModel::parseCueText(const QString &text) {
+bool ConsoleCommandLine::handleSoftkey(int key, const QString &label) {
+  if (key < 1 || key > softkeyLabels_.size()) return false;
+  QStringList labels = softkeyLabels_;
+  labels[key - 1] = label;
+  publish(softkeyLabels_, std::move(labels), &ConsoleCommandLine::softkeyLabelsChanged);
+  return true;
+}
+
+std::optional<ConsoleCommandLine::CueText> ConsoleCommandLine::parseCueText(const QString &text) {
   QStringList words =
       text.split(QRegularExpression(u"\\s+"_s, QRegularExpression::UseUnicodePropertiesOption),
                  Qt::SkipEmptyParts);
@@ -126,7 +135,7 @@ std::optional<AppViewModel::CueText> AppViewModel::parseCueText(const QString &t
   return cue;
 }
 
-void AppViewModel::handleCueText(bool pending, const QString &text) {
+void ConsoleCommandLine::handleCueText(bool pending, const QString &text) {
   const QString trimmed = trimmedText(text);
   std::optional<CueText> cue;
   if (!trimmed.isEmpty()) {
@@ -137,25 +146,25 @@ void AppViewModel::handleCueText(bool pending, const QString &text) {
   }
   announce();
   if (pending) {
-    assign(pendingCueNumber_, cue->number, &AppViewModel::pendingCueNumberChanged);
-    assign(pendingCueLabel_, cue->label, &AppViewModel::pendingCueLabelChanged);
+    assign(pendingCueNumber_, cue->number, &ConsoleCommandLine::pendingCueNumberChanged);
+    assign(pendingCueLabel_, cue->label, &ConsoleCommandLine::pendingCueLabelChanged);
     return;
   }
-  assign(activeCue_, cue->number, &AppViewModel::activeCueChanged);
-  assign(activeCueNumber_, cue->number, &AppViewModel::activeCueNumberChanged);
-  assign(activeCueLabel_, cue->label, &AppViewModel::activeCueLabelChanged);
-  assign(activeCueProgress_, cue->progress, &AppViewModel::activeCueProgressChanged);
+  assign(activeCue_, cue->number, &ConsoleCommandLine::activeCueChanged);
+  assign(activeCueNumber_, cue->number, &ConsoleCommandLine::activeCueNumberChanged);
+  assign(activeCueLabel_, cue->label, &ConsoleCommandLine::activeCueLabelChanged);
+  assign(activeCueProgress_, cue->progress, &ConsoleCommandLine::activeCueProgressChanged);
 }
 
-void AppViewModel::handleCueNumber(bool pending, const AddressComponents &components,
-                                   const QList<OSCArgument> &arguments) {
+void ConsoleCommandLine::handleCueNumber(bool pending, const AddressComponents &components,
+                                         const QList<OSCArgument> &arguments) {
   if (components.size() < 6 || components[0] != "eos"_L1 || components[1] != "out"_L1 ||
       components[3] != "cue"_L1 || components[5] == "text"_L1 || !isCueNumber(components[5])) {
     return;
   }
   const QString number = components[5].toString();
   if (pending) {
-    publish(pendingCueNumber_, number, &AppViewModel::pendingCueNumberChanged);
+    publish(pendingCueNumber_, number, &ConsoleCommandLine::pendingCueNumberChanged);
     return;
   }
   std::optional<double> progress = activeCueProgress_;
@@ -167,16 +176,45 @@ void AppViewModel::handleCueNumber(bool pending, const AddressComponents &compon
     }
   }
   announce();
-  assign(activeCue_, number, &AppViewModel::activeCueChanged);
-  assign(activeCueNumber_, number, &AppViewModel::activeCueNumberChanged);
-  assign(activeCueProgress_, progress, &AppViewModel::activeCueProgressChanged);
+  assign(activeCue_, number, &ConsoleCommandLine::activeCueChanged);
+  assign(activeCueNumber_, number, &ConsoleCommandLine::activeCueNumberChanged);
+  assign(activeCueProgress_, progress, &ConsoleCommandLine::activeCueProgressChanged);
 }
 
-void AppViewModel::handleShowName(const QString &name) {
-  const QString trimmed = trimmedText(name);
-  if (trimmed.isEmpty()) return;
-  knownLiveShowName_ = trimmed;
-  publish(showFileName_, trimmed, &AppViewModel::showFileNameChanged);
+void ConsoleCommandLine::recordCommandHistory(const QString &text, const QString &source) {
+  QList<CommandHistoryEntry> history = commandHistory_;
+  history.append({QUuid::createUuid(), text, timing_->date(), source});
+  if (history.size() > commandHistoryLimit) history.remove(0, history.size() - commandHistoryLimit);
+  publish(commandHistory_, std::move(history), &ConsoleCommandLine::commandHistoryChanged);
+}
+
+void ConsoleCommandLine::noteSent(const QString &summary) {
+  publish(lastCommandSummary_, summary, &ConsoleCommandLine::lastCommandSummaryChanged);
+  recordCommandHistory(summary, u"Sent"_s);
+}
+
+void ConsoleCommandLine::resetSession() {
+  currentConsoleUser_.reset();
+  publish(activeCue_, QString(), &ConsoleCommandLine::activeCueChanged);
+  publish(activeCueNumber_, QString(), &ConsoleCommandLine::activeCueNumberChanged);
+  publish(activeCueLabel_, QString(), &ConsoleCommandLine::activeCueLabelChanged);
+  publish(activeCueProgress_, std::nullopt, &ConsoleCommandLine::activeCueProgressChanged);
+  publish(pendingCueNumber_, QString(), &ConsoleCommandLine::pendingCueNumberChanged);
+  publish(pendingCueLabel_, QString(), &ConsoleCommandLine::pendingCueLabelChanged);
+  publish(rawConsoleCommandLine_, QString(), &ConsoleCommandLine::rawConsoleCommandLineChanged);
+  publish(displayedCommandLine_, QString(), &ConsoleCommandLine::displayedCommandLineChanged);
+  publish(commandLineText_, QString(), &ConsoleCommandLine::commandLineTextChanged);
+  publish(softkeyLabels_, QStringList(12), &ConsoleCommandLine::softkeyLabelsChanged);
+}
+
+void ConsoleCommandLine::clearCues() {
+  announce();
+  assign(activeCue_, QString(), &ConsoleCommandLine::activeCueChanged);
+  assign(activeCueNumber_, QString(), &ConsoleCommandLine::activeCueNumberChanged);
+  assign(activeCueLabel_, QString(), &ConsoleCommandLine::activeCueLabelChanged);
+  assign(pendingCueNumber_, QString(), &ConsoleCommandLine::pendingCueNumberChanged);
+  assign(pendingCueLabel_, QString(), &ConsoleCommandLine::pendingCueLabelChanged);
+  assign(activeCueProgress_, std::nullopt, &ConsoleCommandLine::activeCueProgressChanged);
 }
 
 }  // namespace tarnik

@@ -1,5 +1,6 @@
+#include "app/SavedShowStore.h"
+
 #include "app/AppLogging.h"
-#include "app/AppViewModel.h"
 #include "app/SavedShowOrder.h"
 #include "foundation/BackgroundRelease.h"
 #include "foundation/JsonCoding.h"
@@ -41,31 +42,25 @@ QString storedSavedShowsText(QList<SavedShowFile> shows) {
 
 }  // namespace
 
-void AppViewModel::loadSavedShowFiles() {
-  if (!defaults_->contains(savedShowsKey)) return;
+SavedShowStore::SavedShowStore(QSettings &defaults, QObject *parent)
+    : ObservableObject(parent), defaults_(defaults) {
+  load();
+}
+
+SavedShowStore::~SavedShowStore() { storeWaitingSavedShowsNow(); }
+
+void SavedShowStore::load() {
+  if (!defaults_.contains(savedShowsKey)) return;
   // Unreadable snapshots are not worth a message: the next sync stores a fresh one over
   // them, and until then they stay as they were.
   QList<SavedShowFile> shows =
-      decodeJsonText<QList<SavedShowFile>>(defaults_->value(savedShowsKey).toByteArray())
+      decodeJsonText<QList<SavedShowFile>>(defaults_.value(savedShowsKey).toByteArray())
           .value_or(QList<SavedShowFile>());
   sortSavedShowsNewestFirst(shows);
-  publish(savedShowFiles_, std::move(shows), &AppViewModel::savedShowFilesChanged);
+  publish(savedShowFiles_, std::move(shows), &SavedShowStore::savedShowFilesChanged);
 }
 
-void AppViewModel::saveShowSnapshot() {
-  if (!publishedShowIdentity_ || showFileName_.isEmpty()) return;
-
-  SavedShowFile snapshot;
-  snapshot.consoleIP = activeConnectionSettings_ ? activeConnectionSettings_->host : consoleIP_;
-  snapshot.consoleName = activeConnectionSettings_ ? activeConnectionSettings_->name : consoleName_;
-  snapshot.storageKey = showStorageKey(*publishedShowIdentity_, snapshot.consoleIP);
-  snapshot.name = showFileName_;
-  snapshot.savedAt = lastDataRefresh_ ? *lastDataRefresh_ : timing_->date();
-  snapshot.cues = cues_;
-  snapshot.channels = channels_;
-  snapshot.activeCueNumber = activeCueNumber_;
-  snapshot.activeCueLabel = activeCueLabel_;
-
+void SavedShowStore::store(SavedShowFile snapshot) {
   QList<SavedShowFile> shows = savedShowFiles_;
   const auto existing = std::ranges::find(shows, snapshot.storageKey, &SavedShowFile::storageKey);
   if (existing != shows.end()) {
@@ -76,21 +71,21 @@ void AppViewModel::saveShowSnapshot() {
   sortSavedShowsNewestFirst(shows);
   // The snapshot this one replaces holds the previous sync's rows: freed off the GUI thread.
   QList<SavedShowFile> replaced = savedShowFiles_;
-  publish(savedShowFiles_, std::move(shows), &AppViewModel::savedShowFilesChanged);
+  publish(savedShowFiles_, std::move(shows), &SavedShowStore::savedShowFilesChanged);
   releaseInBackground(std::move(replaced));
-  persistSavedShowFiles();
+  persist();
 }
 
-void AppViewModel::persistSavedShowFiles() {
+void SavedShowStore::persist() {
   savedShowsToStore_ = savedShowFiles_;
   if (!savedShowsEncoding_) encodeWaitingSavedShows();
 }
 
-void AppViewModel::encodeWaitingSavedShows() {
+void SavedShowStore::encodeWaitingSavedShows() {
   auto promise = std::make_shared<QPromise<QString>>();
   savedShowsEncoding_ = std::make_unique<QFutureWatcher<QString>>();
   QObject::connect(savedShowsEncoding_.get(), &QFutureWatcherBase::finished, this, [this] {
-    defaults_->setValue(savedShowsKey, savedShowsEncoding_->result());
+    defaults_.setValue(savedShowsKey, savedShowsEncoding_->result());
     savedShowsEncoding_.release()->deleteLater();  // released from its own signal
     if (savedShowsToStore_) encodeWaitingSavedShows();
   });
@@ -105,19 +100,19 @@ void AppViewModel::encodeWaitingSavedShows() {
       });
 }
 
-void AppViewModel::storeWaitingSavedShowsNow() {
+void SavedShowStore::storeWaitingSavedShowsNow() {
   if (savedShowsEncoding_) {
     savedShowsEncoding_->waitForFinished();
-    defaults_->setValue(savedShowsKey, savedShowsEncoding_->result());
+    defaults_.setValue(savedShowsKey, savedShowsEncoding_->result());
     savedShowsEncoding_.reset();
   }
   if (savedShowsToStore_) {
-    defaults_->setValue(savedShowsKey, storedSavedShowsText(*savedShowsToStore_));
+    defaults_.setValue(savedShowsKey, storedSavedShowsText(*savedShowsToStore_));
     savedShowsToStore_.reset();
   }
 }
 
-QString AppViewModel::showStorageKey(const QString &showIdentity, const QString &consoleAddress) {
+QString SavedShowStore::showStorageKey(const QString &showIdentity, const QString &consoleAddress) {
   const QString joined = trimmedText((showIdentity + u'-' + consoleAddress).toLower());
   // Walked by code point, so a character outside the Basic Multilingual Plane becomes one
   // "-", not one for each of its two UTF-16 units.

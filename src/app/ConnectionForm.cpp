@@ -1,0 +1,165 @@
+#include "app/ConnectionForm.h"
+
+#include "foundation/NumberRules.h"
+#include "foundation/TextRules.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik {
+
+namespace {
+
+bool hasURLCharacter(const QString &host) {
+  return std::ranges::any_of(host, [](QChar c) {
+    return c.isSpace() || c == u'/' || c == u'\\' || c == u'?' || c == u'#';
+  });
+}
+
+}  // namespace
+
+std::optional<quint16> ConnectionForm::portNumber(const QString &text) {
+  const std::optional<quint16> port = parseStrictInteger<quint16>(text);
+  if (!port || *port == 0) return std::nullopt;
+  return port;
+}
+
+std::optional<QString> ConnectionForm::connectionSettingsIssue() const {
+  if (usesMacRelay_) {
+    if (connectionTransport_ != OSCTransport::tcp) return u"Mac relay requires TCP."_s;
+    if (!TarnikRelaySecurity::parameters(relayPairingCode_)) {
+      return u"Paste the pairing code shown in Tarnik on the Mac."_s;
+    }
+  }
+  const QString host = trimmedText(consoleIP_);
+  if (host.isEmpty()) return u"Enter a console IP address or hostname."_s;
+  // A colon stays allowed: it is how an IPv6 address is written.
+  if (hasURLCharacter(host))
+    return u"Enter only an IP address or hostname, without a URL or port."_s;
+  if (!portNumber(customSendPort_)) return u"Destination port must be 1–65535."_s;
+  if (connectionTransport_ == OSCTransport::udp && !portNumber(customListenPort_)) {
+    return u"UDP listen port must be 1–65535."_s;
+  }
+  return std::nullopt;
+}
+
+std::optional<ConsoleConnectionProfile> ConnectionForm::makeConnectionSettings() const {
+  if (connectionSettingsIssue()) return std::nullopt;
+
+  ConsoleConnectionProfile settings;
+  settings.host = trimmedText(consoleIP_);
+  const QString name = trimmedText(consoleName_);
+  settings.name = name.isEmpty() ? settings.host : name;
+  settings.id = selectedConnectionProfileID_.value_or(QUuid::createUuid());
+  settings.transport = connectionTransport_;
+  settings.destinationPort = *portNumber(customSendPort_);
+  // Not checked for TCP, where it is unused: what does not read becomes the usual port.
+  settings.udpListenPort = parseStrictInteger<quint16>(customListenPort_).value_or(8001);
+  settings.tcpFraming = tcpFraming_;
+  if (usesMacRelay_) {
+    settings.usesMacRelay = true;
+    // The relay found on the network belongs to the saved profile only while the form
+    // still points at the same host.
+    if (selectedConnectionProfileID_) {
+      const auto saved = std::ranges::find_if(savedConnectionProfiles_, [&](const auto &profile) {
+        return profile.id == *selectedConnectionProfileID_ && profile.host == settings.host;
+      });
+      if (saved != savedConnectionProfiles_.cend()) settings.relayService = saved->relayService;
+    }
+  }
+  return settings;
+}
+
+ConnectionForm::ConnectionForm(QSettings &defaults, StoreRelayKey storeRelayKey,
+                               LoadRelayKey loadRelayKey, QObject *parent)
+    : ObservableObject(parent),
+      defaults_(defaults),
+      storeRelayKey_(storeRelayKey ? std::move(storeRelayKey)
+                                   : StoreRelayKey(&TarnikRelaySecurity::storePairingCode)),
+      loadRelayKey_(loadRelayKey ? std::move(loadRelayKey)
+                                 : LoadRelayKey(&TarnikRelaySecurity::loadPairingCode)) {
+  readStoredConnectionSettings();
+  loadConnectionProfiles();
+  applySelectedConnectionProfile();
+}
+
+void ConnectionForm::selectProfile(const ConsoleConnectionProfile &profile) {
+  setSelectedConnectionProfileID(profile.id);
+  fillConnectionForm(profile);
+}
+
+void ConnectionForm::storeSelectedProfile(const ConsoleConnectionProfile &profile) {
+  QList<ConsoleConnectionProfile> profiles = savedConnectionProfiles_;
+  const auto same = std::ranges::find(profiles, profile.id, &ConsoleConnectionProfile::id);
+  if (same != profiles.end()) {
+    *same = profile;
+  } else {
+    profiles.append(profile);
+  }
+  publish(savedConnectionProfiles_, std::move(profiles),
+          &ConnectionForm::savedConnectionProfilesChanged);
+  setSelectedConnectionProfileID(profile.id);
+  persistConnectionProfiles();
+}
+
+void ConnectionForm::clear() {
+  setSelectedConnectionProfileID(std::nullopt);
+  setConsoleName(QString());
+  setConsoleIP(QString());
+  setConnectionTransport(OSCTransport::tcp);
+  setTcpFraming(OSCTCPFraming::slip);
+  setCustomSendPort(u"3037"_s);
+  setCustomListenPort(u"8001"_s);
+  setUsesMacRelay(false);
+  setRelayPairingCode(QString());
+}
+
+std::expected<void, TarnikRelaySecurity::Failure> ConnectionForm::storeRelayKey(
+    const QString &code, const QUuid &profileID) const {
+  return storeRelayKey_(code, relayKeyAccount(profileID));
+}
+
+void ConnectionForm::setConsoleIP(const QString &value) {
+  publish(consoleIP_, value, &ConnectionForm::consoleIPChanged);
+}
+
+void ConnectionForm::setConsoleName(const QString &value) {
+  publish(consoleName_, value, &ConnectionForm::consoleNameChanged);
+}
+
+void ConnectionForm::setCustomSendPort(const QString &value) {
+  publish(customSendPort_, value, &ConnectionForm::customSendPortChanged);
+}
+
+void ConnectionForm::setCustomListenPort(const QString &value) {
+  publish(customListenPort_, value, &ConnectionForm::customListenPortChanged);
+}
+
+void ConnectionForm::setConnectionTransport(OSCTransport value) {
+  publish(connectionTransport_, value, &ConnectionForm::connectionTransportChanged);
+}
+
+void ConnectionForm::setTcpFraming(OSCTCPFraming value) {
+  publish(tcpFraming_, value, &ConnectionForm::tcpFramingChanged);
+}
+
+void ConnectionForm::setUsesMacRelay(bool value) {
+  publish(usesMacRelay_, value, &ConnectionForm::usesMacRelayChanged);
+}
+
+void ConnectionForm::setRelayPairingCode(const QString &value) {
+  publish(relayPairingCode_, value, &ConnectionForm::relayPairingCodeChanged);
+}
+
+void ConnectionForm::setSelectedConnectionProfileID(const std::optional<QUuid> &value) {
+  publish(selectedConnectionProfileID_, value, &ConnectionForm::selectedConnectionProfileIDChanged);
+  persistSelectedConnectionProfileID();
+}
+
+void ConnectionForm::setInteractionMode(InteractionMode value) {
+  publish(interactionMode_, value, &ConnectionForm::interactionModeChanged);
+  persistInteractionMode();
+}
+
+}  // namespace tarnik

@@ -1,0 +1,150 @@
+#pragma once
+
+#include "app/InteractionMode.h"
+#include "foundation/OSCTransportKinds.h"
+#include "foundation/ObservableObject.h"
+#include "link/TarnikRelaySecurity.h"
+#include "model/ConsoleConnectionProfile.h"
+
+#include <QList>
+#include <QSettings>
+#include <QString>
+#include <QUuid>
+
+#include <expected>
+#include <functional>
+#include <optional>
+
+namespace tarnik {
+
+// The connection form the connection screen edits, the saved connection profiles and the
+// editor/viewer switch: everything the model keeps in the settings store apart from the
+// show snapshots. Reading the store happens once, at construction; every later change of
+// the profiles, the selection or the switch is written at once. Pairing codes of relay
+// profiles live in the keychain, reached through the two functions it is given.
+class ConnectionForm final : public ObservableObject {
+  Q_OBJECT
+
+ public:
+  // Keychain operations for relay pairing codes, by keychain account.
+  using StoreRelayKey = std::function<std::expected<void, TarnikRelaySecurity::Failure>(
+      const QString &code, const QString &account)>;
+  using LoadRelayKey =
+      std::function<std::expected<std::optional<QString>, TarnikRelaySecurity::Failure>(
+          const QString &account)>;
+
+  // The stored profile that start-up connects to again.
+  static constexpr QLatin1StringView lastConnectedProfileKey{"lastConnectedProfile.v1"};
+
+  // Reads the stored form, profiles and selection, carrying over the single-console
+  // settings of earlier versions. The settings store is not owned and outlives the form.
+  ConnectionForm(QSettings &defaults, StoreRelayKey storeRelayKey, LoadRelayKey loadRelayKey,
+                 QObject *parent = nullptr);
+
+  // The form's issue is its first problem as the user should read it; the settings exist
+  // only for a valid form.
+  std::optional<QString> connectionSettingsIssue() const;
+  std::optional<ConsoleConnectionProfile> makeConnectionSettings() const;
+
+  static QList<ConsoleConnectionProfile> builtInConnectionProfiles();
+  static QString connectionSummary(const ConsoleConnectionProfile &profile);
+  // The keychain account of a relay profile's pairing code.
+  static QString relayKeyAccount(const QUuid &profileID);
+  // The port text a console listens on for this transport and framing.
+  static QString defaultSendPort(OSCTransport transport, OSCTCPFraming framing);
+  // A port field as typed, untouched: an optional "+" and digits, 1 to 65535. A blank
+  // around the number is refused rather than trimmed, so what is stored is what was checked.
+  static std::optional<quint16> portNumber(const QString &text);
+
+  // Selects the profile and fills the form from it, its pairing code from the keychain.
+  void selectProfile(const ConsoleConnectionProfile &profile);
+  // Puts the profile in place of the saved one with its id, or at the end, selects and
+  // stores it.
+  void storeSelectedProfile(const ConsoleConnectionProfile &profile);
+  // A blank form and no selection.
+  void clear();
+  // Keeps a relay profile's pairing code in the keychain.
+  std::expected<void, TarnikRelaySecurity::Failure> storeRelayKey(const QString &code,
+                                                                  const QUuid &profileID) const;
+
+  // The profile start-up connects to again, when it still reads and validates.
+  std::optional<ConsoleConnectionProfile> lastConnectedProfile() const;
+  void rememberLastConnected(const ConsoleConnectionProfile &profile);
+  // A console found on the network is not one to come back to at the next start.
+  void forgetLastConnected();
+
+  // Published values
+  const QString &consoleIP() const { return consoleIP_; }
+  const QString &consoleName() const { return consoleName_; }
+  const QString &customSendPort() const { return customSendPort_; }
+  const QString &customListenPort() const { return customListenPort_; }
+  OSCTransport connectionTransport() const { return connectionTransport_; }
+  OSCTCPFraming tcpFraming() const { return tcpFraming_; }
+  bool usesMacRelay() const { return usesMacRelay_; }
+  const QString &relayPairingCode() const { return relayPairingCode_; }
+  const QList<ConsoleConnectionProfile> &savedConnectionProfiles() const {
+    return savedConnectionProfiles_;
+  }
+  const std::optional<QString> &profileStorageError() const { return profileStorageError_; }
+  std::optional<QUuid> selectedConnectionProfileID() const { return selectedConnectionProfileID_; }
+  InteractionMode interactionMode() const { return interactionMode_; }
+
+  void setConsoleIP(const QString &value);
+  void setConsoleName(const QString &value);
+  void setCustomSendPort(const QString &value);
+  void setCustomListenPort(const QString &value);
+  void setConnectionTransport(OSCTransport value);
+  void setTcpFraming(OSCTCPFraming value);
+  void setUsesMacRelay(bool value);
+  void setRelayPairingCode(const QString &value);
+  // These two also store the new value at once.
+  void setSelectedConnectionProfileID(const std::optional<QUuid> &value);
+  void setInteractionMode(InteractionMode value);
+
+ signals:
+  void consoleIPChanged(const QString &value);
+  void consoleNameChanged(const QString &value);
+  void customSendPortChanged(const QString &value);
+  void customListenPortChanged(const QString &value);
+  void connectionTransportChanged(tarnik::OSCTransport value);
+  void tcpFramingChanged(tarnik::OSCTCPFraming value);
+  void usesMacRelayChanged(bool value);
+  void relayPairingCodeChanged(const QString &value);
+  void savedConnectionProfilesChanged(const QList<tarnik::ConsoleConnectionProfile> &value);
+  void profileStorageErrorChanged(const std::optional<QString> &value);
+  void selectedConnectionProfileIDChanged(const std::optional<QUuid> &value);
+  void interactionModeChanged(tarnik::InteractionMode value);
+
+ private:
+  // Construction steps, in this order: the profiles decide whether older settings are
+  // carried over, and the selected profile, once known, overrides the individual keys.
+  void readStoredConnectionSettings();
+  void loadConnectionProfiles();
+  void carryOverSingleConsoleSettings();
+  void applySelectedConnectionProfile();
+  // Fills the form from a profile, the pairing code from the keychain for a relay profile.
+  void fillConnectionForm(const ConsoleConnectionProfile &profile);
+
+  void persistConnectionProfiles();
+  void persistSelectedConnectionProfileID();
+  void persistInteractionMode();
+
+  QSettings &defaults_;
+  StoreRelayKey storeRelayKey_;
+  LoadRelayKey loadRelayKey_;
+
+  QString consoleIP_;
+  QString consoleName_;
+  QString customSendPort_;
+  QString customListenPort_;
+  OSCTransport connectionTransport_ = OSCTransport::tcp;
+  OSCTCPFraming tcpFraming_ = OSCTCPFraming::packetLength;
+  bool usesMacRelay_ = false;
+  QString relayPairingCode_;
+  QList<ConsoleConnectionProfile> savedConnectionProfiles_;
+  std::optional<QString> profileStorageError_;
+  std::optional<QUuid> selectedConnectionProfileID_;
+  InteractionMode interactionMode_ = InteractionMode::editor;
+};
+
+}  // namespace tarnik
