@@ -21,11 +21,8 @@ namespace {
 
 using namespace Qt::StringLiterals;
 using testing::ConnectionScreen;
+using testing::profile;
 using testing::waitUntil;
-
-ConsoleConnectionProfile profile(const QString &name, const QString &host) {
-  return {.id = QUuid::createUuid(), .name = name, .host = host, .destinationPort = 3037};
-}
 
 // Where every control of the page is, by name, in the page's own coordinates.
 QMap<QString, QRect> controlPlaces(const ConnectionScreen &screen) {

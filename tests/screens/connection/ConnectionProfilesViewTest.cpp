@@ -26,11 +26,8 @@ namespace {
 using namespace std::chrono_literals;
 using namespace Qt::StringLiterals;
 using testing::ConnectionScreen;
+using testing::profile;
 using testing::waitUntil;
-
-ConsoleConnectionProfile profile(const QString &name, const QString &host) {
-  return {.id = QUuid::createUuid(), .name = name, .host = host, .destinationPort = 3037};
-}
 
 QString rowName(const ConsoleConnectionProfile &p) {
   return u"connection.profile."_s + p.id.toString(QUuid::WithoutBraces).toUpper();

@@ -28,6 +28,11 @@ inline BonjourBrowserFactory idleBrowserFactory() {
   return [](const QString &, BonjourBrowseHandlers) { return std::make_unique<QObject>(); };
 }
 
+// A saved TCP profile on the examples' port.
+inline ConsoleConnectionProfile profile(const QString &name, const QString &host) {
+  return {.id = QUuid::createUuid(), .name = name, .host = host, .destinationPort = 3037};
+}
+
 struct ConnectionScreen {
   explicit ConnectionScreen(const QList<ConsoleConnectionProfile> &profiles = {},
                             std::optional<QUuid> selected = std::nullopt,
