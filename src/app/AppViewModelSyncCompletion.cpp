@@ -3,6 +3,8 @@
 #include "foundation/BackgroundRelease.h"
 #include "model/ShowIdentity.h"
 
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
 namespace tarnik {
@@ -56,16 +58,13 @@ void AppViewModel::publishSync(SyncGeneration &generation) {
   const QString showName = *generation.showName;
 
   syncTimeoutWorkItem_.cancel();
-  // The staging and the show it replaces are freed off the GUI thread (see SavedShowStore::store
-  // for the snapshot that shares the replaced rows).
-  releaseInBackground(std::move(syncGeneration_));
-  QList<Cue> replacedCues = cues_;
-  QList<Channel> replacedChannels = channels_;
+  // The staging and the show it replaces are freed off the GUI thread, in one task (see
+  // SavedShowStore::store for the snapshot that shares the replaced rows).
+  auto replaced = std::make_tuple(std::move(syncGeneration_), cues_, channels_);
   announce();
   assign(cues_, std::move(cues), &AppViewModel::cuesChanged);
   assign(channels_, std::move(channels), &AppViewModel::channelsChanged);
-  releaseInBackground(std::move(replacedCues));
-  releaseInBackground(std::move(replacedChannels));
+  releaseInBackground(std::move(replaced));
   assign(showFileName_,
          session_.liveShowName && !session_.liveShowName->isEmpty() ? *session_.liveShowName
                                                                     : showDisplayName(showName),
