@@ -21,7 +21,6 @@ QSettings &required(QSettings *defaults) {
 AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
     : ObservableObject(parent),
       startNetworkingOnInit_(arguments.startNetworkingOnInit),
-      syncTimeout_(clampedTimeLimit(arguments.syncTimeout)),
       directPatchReadTimeout_(clampedTimeLimit(arguments.directPatchReadTimeout)),
       timing_(arguments.timing ? std::move(arguments.timing) : std::make_shared<SystemAppTiming>()),
       connectionForm_(std::make_unique<ConnectionForm>(required(arguments.defaults),
@@ -43,6 +42,9 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
           ConnectionSupervisor::Limits{
               .maximumReconnectAttempts = std::max(arguments.maximumReconnectAttempts, 1),
               .reconnectBaseDelay = clampedTimeLimit(arguments.reconnectBaseDelay)})),
+      mirror_(std::make_unique<ShowMirror>(*oscManager_, timing_, session_,
+                                           static_cast<ShowMirror::Owner &>(*this),
+                                           clampedTimeLimit(arguments.syncTimeout))),
       makePatchCommandSession_(
           arguments.makePatchCommandSession ? std::move(arguments.makePatchCommandSession) : [] {
             return std::make_unique<EosPatchCommandSession>(EosPatchCommandSession::Options{});
@@ -162,6 +164,28 @@ void AppViewModel::forwardPartSignals() {
                    &AppViewModel::lastConnectedAtChanged);
   QObject::connect(supervisor, &ConnectionSupervisor::discoveredConsolesChanged, this,
                    &AppViewModel::discoveredConsolesChanged);
+
+  const ShowMirror *mirror = mirror_.get();
+  QObject::connect(mirror, &ObservableObject::objectWillChange, this,
+                   &ObservableObject::objectWillChange);
+  QObject::connect(mirror, &ShowMirror::eosSoftwareVersionChanged, this,
+                   &AppViewModel::eosSoftwareVersionChanged);
+  QObject::connect(mirror, &ShowMirror::eosFixtureLibraryVersionChanged, this,
+                   &AppViewModel::eosFixtureLibraryVersionChanged);
+  QObject::connect(mirror, &ShowMirror::cuesChanged, this, &AppViewModel::cuesChanged);
+  QObject::connect(mirror, &ShowMirror::channelsChanged, this, &AppViewModel::channelsChanged);
+  QObject::connect(mirror, &ShowMirror::showFileNameChanged, this,
+                   &AppViewModel::showFileNameChanged);
+  QObject::connect(mirror, &ShowMirror::isLoadingCuesChanged, this,
+                   &AppViewModel::isLoadingCuesChanged);
+  QObject::connect(mirror, &ShowMirror::isLoadingPatchChanged, this,
+                   &AppViewModel::isLoadingPatchChanged);
+  QObject::connect(mirror, &ShowMirror::lastDataRefreshChanged, this,
+                   &AppViewModel::lastDataRefreshChanged);
+  QObject::connect(mirror, &ShowMirror::dataStatusMessageChanged, this,
+                   &AppViewModel::dataStatusMessageChanged);
+  QObject::connect(mirror, &ShowMirror::syncProgressDescriptionChanged, this,
+                   &AppViewModel::syncProgressDescriptionChanged);
 }
 
 }  // namespace tarnik

@@ -7,10 +7,10 @@
 #include "app/ConsoleCommandLine.h"
 #include "app/ConsoleSession.h"
 #include "app/FixtureControl.h"
-#include "app/FragmentAccumulator.h"
 #include "app/InteractionMode.h"
 #include "app/PatchPartReply.h"
 #include "app/SavedShowStore.h"
+#include "app/ShowMirror.h"
 #include "foundation/OSCTransportKinds.h"
 #include "foundation/ObservableObject.h"
 #include "link/OSCEndpoint.h"
@@ -65,12 +65,14 @@ namespace tarnik {
 //   SavedShowStore        the show snapshots kept for offline use
 //   FixtureControl        the fixture-control store, the Live-control and park sessions
 //   ConnectionSupervisor  the route, transport state, reachability, heartbeat, reconnect
+//   ShowMirror            the mirrored show, its full sync, the data status
 // They share one ConsoleSession (the session and show identity), which this model owns.
-// What stays here joins the parts: the connection lifecycle's operations, the show mirror,
+// What stays here joins the parts: the connection lifecycle's operations, the show events,
 // the commands and their control gate, the patch flows (src/app/README.md has the map).
 class AppViewModel final : public ObservableObject,
                            private FixtureControl::Gates,
-                           private ConnectionSupervisor::Session {
+                           private ConnectionSupervisor::Session,
+                           private ShowMirror::Owner {
   Q_OBJECT
 
   // Console link and console facts
@@ -204,8 +206,8 @@ class AppViewModel final : public ObservableObject,
   using DiscoveredConsole = ConnectionSupervisor::DiscoveredConsole;
 
   // The model's fixed limits.
-  static constexpr int maximumIndexCount = 20000;
-  static constexpr int maximumInFlightIndexRequests = 12;
+  static constexpr int maximumIndexCount = ShowMirror::maximumIndexCount;
+  static constexpr int maximumInFlightIndexRequests = ShowMirror::maximumInFlightIndexRequests;
   static constexpr double pingFreshness = ConnectionSupervisor::pingFreshness;
   // The stored profile that start-up connects to again.
   static constexpr QLatin1StringView lastConnectedProfileKey =
@@ -307,36 +309,36 @@ class AppViewModel final : public ObservableObject,
   void handleOSCMessage(const QString &address, const QList<OSCArgument> &arguments);
   using AddressComponents = tarnik::AddressComponents;
 
-  // Show sync start (AppViewModelSync.cpp). The reason is the data status while it starts.
-  void requestFullSync(const QString &reason);
+  // Show sync start (ShowMirror). The reason is the data status while it starts.
+  void requestFullSync(const QString &reason) { mirror_->requestFullSync(reason); }
 
   // Published values
   OSCManager *oscManager() const { return oscManager_.get(); }
-  const std::optional<QString> &eosSoftwareVersion() const { return eosSoftwareVersion_; }
+  const std::optional<QString> &eosSoftwareVersion() const { return mirror_->eosSoftwareVersion(); }
   const std::optional<QString> &eosFixtureLibraryVersion() const {
-    return eosFixtureLibraryVersion_;
+    return mirror_->eosFixtureLibraryVersion();
   }
   const PatchSubmissionState &patchSubmissionState() const { return patchSubmissionState_; }
   bool isRefreshingParkedChannels() const { return fixtureControl_->isRefreshingParkedChannels(); }
   const QString &parkStatusMessage() const { return fixtureControl_->parkStatusMessage(); }
   bool isFixtureControlReady() const { return fixtureControl_->isFixtureControlReady(); }
   const QString &fixtureControlStatus() const { return fixtureControl_->fixtureControlStatus(); }
-  const QList<Cue> &cues() const { return cues_; }
-  const QList<Channel> &channels() const { return channels_; }
+  const QList<Cue> &cues() const { return mirror_->cues(); }
+  const QList<Channel> &channels() const { return mirror_->channels(); }
   const QString &activeCue() const { return commandLine_->activeCue(); }
   const QString &activeCueNumber() const { return commandLine_->activeCueNumber(); }
   const QString &activeCueLabel() const { return commandLine_->activeCueLabel(); }
   std::optional<double> activeCueProgress() const { return commandLine_->activeCueProgress(); }
   const QString &pendingCueNumber() const { return commandLine_->pendingCueNumber(); }
   const QString &pendingCueLabel() const { return commandLine_->pendingCueLabel(); }
-  const QString &showFileName() const { return showFileName_; }
-  bool isLoadingCues() const { return isLoadingCues_; }
-  bool isLoadingPatch() const { return isLoadingPatch_; }
+  const QString &showFileName() const { return mirror_->showFileName(); }
+  bool isLoadingCues() const { return mirror_->isLoadingCues(); }
+  bool isLoadingPatch() const { return mirror_->isLoadingPatch(); }
   // Dates in seconds since 2001-01-01 00:00:00 UTC.
-  std::optional<double> lastDataRefresh() const { return lastDataRefresh_; }
+  std::optional<double> lastDataRefresh() const { return mirror_->lastDataRefresh(); }
   std::optional<double> lastConnectedAt() const { return supervisor_->lastConnectedAt(); }
-  const QString &dataStatusMessage() const { return dataStatusMessage_; }
-  const QString &syncProgressDescription() const { return syncProgressDescription_; }
+  const QString &dataStatusMessage() const { return mirror_->dataStatusMessage(); }
+  const QString &syncProgressDescription() const { return mirror_->syncProgressDescription(); }
   const QList<SavedShowFile> &savedShowFiles() const { return savedShows_->savedShowFiles(); }
   const QString &consoleModeLabel() const { return commandLine_->consoleModeLabel(); }
   const QString &rawConsoleCommandLine() const { return commandLine_->rawConsoleCommandLine(); }
@@ -400,6 +402,7 @@ class AppViewModel final : public ObservableObject,
   const ConsoleCommandLine &commandLine() const { return *commandLine_; }
   const FixtureControl &fixtureControl() const { return *fixtureControl_; }
   const ConnectionSupervisor &supervisor() const { return *supervisor_; }
+  const ShowMirror &showMirror() const { return *mirror_; }
 
   // Unpublished values the screens read when they draw.
   const std::optional<ConsoleConnectionProfile> &activeConnectionSettings() const {
@@ -541,68 +544,17 @@ class AppViewModel final : public ObservableObject,
   // Tests set up the state that the later flows own (an active route, a published show).
   friend struct AppViewModelTestAccess;
 
-  // One running full sync: what is asked for, what is in flight and what has arrived.
-  enum class IndexRequestKind { cue, patch };
-  struct SyncGeneration {
-    SyncGeneration(const QUuid &sessionID, std::optional<QString> showName)
-        : sessionID(sessionID), showName(std::move(showName)) {}
-    QUuid id = QUuid::createUuid();
-    QUuid sessionID;
-    std::optional<QString> showName;
-    std::optional<qint64> expectedCueCount{};
-    std::optional<qint64> expectedPatchCount{};
-    std::deque<qint64> pendingCueIndexes{};  // served from the front
-    std::deque<qint64> pendingPatchIndexes{};
-    std::set<qint64> cueInFlight{};
-    std::set<qint64> patchInFlight{};
-    QHash<QString, FragmentAccumulator> cueFragments{};
-    QHash<QString, FragmentAccumulator> patchFragments{};
-    std::map<qint64, Cue> cueRows{};
-    std::map<qint64, PatchPart> patchRows{};
-    // Complete records that cannot be shown (a cue number that is not a number, a patch row
-    // below channel 1): answered, so the sync can finish, but never published.
-    qint64 skippedCueRecords = 0;
-    qint64 skippedPatchRecords = 0;
-    IndexRequestKind nextKind = IndexRequestKind::cue;
-    double lastProgressPublicationAt = -std::numeric_limits<double>::infinity();  // uptime
-    bool externalPatchChangedDuringRead = false;
-  };
-
   // Subscriptions to the main connection (AppViewModelDispatcher.cpp)
   void subscribeToConnectionReplies();
   void forwardConnectionChange();
 
-  // Show sync engine (AppViewModelSync.cpp)
-  SyncGeneration *currentSyncGeneration() const;
-  void handleCountReply(qint64 count, bool isPatch);
-  void pumpIndexRequests(SyncGeneration &generation);
-  void publishSyncProgress(SyncGeneration &generation);
-  void failSync(const QUuid &generationID, const QString &reason);
-  void syncTimedOut(const QUuid &generationID, const QUuid &sessionID);
-  static QString syncProgressCountText(qint64 received, std::optional<qint64> expected);
-
-  // Cue and patch list replies of a running sync (AppViewModelSyncReplies.cpp)
-  void parseCueListReply(const QList<OSCArgument> &arguments, const AddressComponents &components);
-  void parsePatchListReply(const QList<OSCArgument> &arguments,
-                           const AddressComponents &components);
-  static QList<Channel> makeChannels(std::map<qint64, PatchPart> rows, double now);
-
-  // Completion, the discard after a patch change, publication (AppViewModelSyncCompletion.cpp)
-  void completeSync(SyncGeneration &generation);
-  void discardSyncAfterPatchChange();
-  void publishSync(SyncGeneration &generation);
-
-  // Show identity (AppViewModelShowPath.cpp)
+  // Show identity (AppViewModelShowEvents.cpp)
   void handleShowPath(const QString &path);
   void cancelIdentifyTimers();
-  // The name a show path is shown under: its last component without the final extension.
-  static QString showDisplayName(const QString &path);
 
   // Follow-on steps of a completed sync, each in the file of the flow that owns it
   void replayDeferredPatchReads();
   void applyPatchWrite();
-  // A full sync once the console has been quiet for a moment, with the reason it shows.
-  void scheduleNotificationRefresh(const QString &reason = QStringLiteral("Console data changed"));
   void handleShowCleared();
 
   // What a change of the connection asks of the model (AppViewModelConnection.cpp)
@@ -610,9 +562,17 @@ class AppViewModel final : public ObservableObject,
   void reportStatus(const QString &text) override;
   void startInitialSync() override;
 
+  // What the show mirror asks of the model (AppViewModelShowMirrorOwner.cpp)
+  bool patchCommandsInProgress() const override;
+  bool holdsSyncForChannelReads(const QString &reason) override;
+  std::optional<QString> reconnectFailureStatus() const override;
+  void syncStarting() override;
+  void syncFailed(const QString &status, const QString &reason) override;
+  void syncDiscardedForPatchChange() override;
+  void syncPublished(const QString &showIdentity) override;
+
   // Configuration, fixed after construction; the timing outlives every work item below
   const bool startNetworkingOnInit_;
-  const double syncTimeout_;
   const double directPatchReadTimeout_;
   const std::shared_ptr<AppTiming> timing_;
 
@@ -630,23 +590,12 @@ class AppViewModel final : public ObservableObject,
   // Console link, catalogs and console facts
   std::unique_ptr<OSCManager> oscManager_;
   std::unique_ptr<ConnectionSupervisor> supervisor_;
-  std::optional<QString> eosSoftwareVersion_;
-  std::optional<QString> eosFixtureLibraryVersion_;
+  std::unique_ptr<ShowMirror> mirror_;
   FixtureCatalogStore fixtureCatalog_;
   FixtureParameterCatalogStore fixtureParameterCatalog_;
 
   // Patch, park and Live-control status
   PatchSubmissionState patchSubmissionState_;
-
-  // Mirrored show and data status
-  QList<Cue> cues_;
-  QList<Channel> channels_;
-  QString showFileName_;
-  bool isLoadingCues_ = false;
-  bool isLoadingPatch_ = false;
-  std::optional<double> lastDataRefresh_;
-  QString dataStatusMessage_ = QStringLiteral("Not synced yet");
-  QString syncProgressDescription_ = QStringLiteral("Not syncing");
 
   // Pending operations; the isolated sessions and their factories join these with the
   // fixture-control and patch flows.
@@ -654,20 +603,15 @@ class AppViewModel final : public ObservableObject,
   AppTiming::WorkItem patchReadbackWorkItem_;
 
   // Timers, reconnect and per-channel bookkeeping
-  AppTiming::WorkItem syncTimeoutWorkItem_;
-  AppTiming::WorkItem notificationRefreshWorkItem_;
   std::map<qint64, AppTiming::WorkItem> identifyWorkItems_;  // by channel
   std::map<qint64, AppTiming::WorkItem> directPatchReadTimeouts_;
   QHash<qint64, DirectPatchRead> pendingDirectPatchReads_;
   QHash<qint64, DirectPatchReadIntent> latestPatchReadIntents_;
   QHash<qint64, qint64> channelMutationSequence_;
   std::optional<QString> queuedFullRefreshReason_;
-  bool refreshNeededAfterSync_ = false;
   qint64 mutationSequence_ = 0;
   std::optional<OwnedFlash> ownedFlash_;
 
-  // Show sync (AppViewModelSync.cpp)
-  std::unique_ptr<SyncGeneration> syncGeneration_;
   // Connection changes are re-announced at most once per window; one that falls inside a
   // window is announced when it ends.
   AppTiming::WorkItem connectionChangeWindow_;
@@ -688,16 +632,13 @@ class AppViewModel final : public ObservableObject,
   // A command on its way (AppViewModelCommands.cpp): the command line notes it, and single
   // reads started before it no longer confirm it.
   void commandSent(const QString &summary) override;
-  // The show name the console reports (AppViewModelShowPath.cpp).
-  void handleShowName(const QString &name);
 
   // Show events and change notifications (AppViewModelShowEvents.cpp); the bodies of
-  // handleShowCleared and scheduleNotificationRefresh live there too.
+  // handleShowPath and handleShowCleared live there too.
   void handleShowSaved(const QString &path);
   void handleShowLoaded(const QString &path);
   void invalidateCompletedSync(const QString &status);
   void handleChangeNotification(bool isPatch);
-  void handleConsoleDataChanged(const QUuid &session, const QString &reason);
 
   // Profiles (AppViewModelProfiles.cpp)
   // Applies and connects to the last connected profile when it still reads and validates.
@@ -739,9 +680,7 @@ class AppViewModel final : public ObservableObject,
   void runQueuedFullRefresh();
   std::function<std::unique_ptr<EosPatchCommandSession>()> makePatchCommandSession_;
   QPointer<EosPatchCommandSession> patchCommandSession_;  // a child of the model
-  void parseCueFragment(const QList<OSCArgument> &arguments, const AddressComponents &components);
   QHash<QString, FragmentAccumulator> directPatchFragments_;
-  QHash<QString, FragmentAccumulator> directCueFragments_;
 };
 
 }  // namespace tarnik

@@ -11,39 +11,29 @@ void AppViewModel::resetSessionState(const QString &status) {
   resetParkState();
   resetLiveControls();
 
-  publish(eosSoftwareVersion_, std::nullopt, &AppViewModel::eosSoftwareVersionChanged);
-  publish(eosFixtureLibraryVersion_, std::nullopt, &AppViewModel::eosFixtureLibraryVersionChanged);
-  syncTimeoutWorkItem_.cancel();
-  notificationRefreshWorkItem_.cancel();
   // The flash is forgotten without a release: whoever ends a session on purpose has
   // released it first.
   cancelIdentifyTimers();
   directPatchReadTimeouts_.clear();
   pendingDirectPatchReads_.clear();
   directPatchFragments_.clear();
-  directCueFragments_.clear();
   latestPatchReadIntents_.clear();
   channelMutationSequence_.clear();
   queuedFullRefreshReason_.reset();
-  refreshNeededAfterSync_ = false;
+  // The running sync goes before the session identity moves on.
+  mirror_->resetSession();
   session_.liveShowName.reset();
   session_.liveShowIdentity.reset();
   session_.completedSyncSessionID.reset();
   session_.showIsCleared = false;
 
   commandLine_->resetSession();
-  // The running sync goes before the session identity moves on.
-  syncGeneration_.reset();
 
   // Late replies, timers and callbacks of the old session find a different identity now.
   session_.id = QUuid::createUuid();
 
-  publish(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
-  publish(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
   supervisor_->markUnreachable();
-  publish(syncProgressDescription_, u"Not syncing"_s,
-          &AppViewModel::syncProgressDescriptionChanged);
-  publish(dataStatusMessage_, status, &AppViewModel::dataStatusMessageChanged);
+  mirror_->showSessionEnded(status);
 }
 
 void AppViewModel::disconnect() {
@@ -55,9 +45,7 @@ void AppViewModel::disconnect() {
 
 void AppViewModel::beginSession() { session_.id = QUuid::createUuid(); }
 
-void AppViewModel::reportStatus(const QString &text) {
-  publish(dataStatusMessage_, text, &AppViewModel::dataStatusMessageChanged);
-}
+void AppViewModel::reportStatus(const QString &text) { mirror_->reportStatus(text); }
 
 void AppViewModel::startInitialSync() { requestFullSync(u"Initial sync"_s); }
 
@@ -107,8 +95,7 @@ void AppViewModel::clearPendingPatchWrite(const QString &reason) {
 }
 
 void AppViewModel::reportCommandRejected(const QString &summary, const QString &reason) {
-  publish(dataStatusMessage_, u"Command rejected — "_s + reason,
-          &AppViewModel::dataStatusMessageChanged);
+  mirror_->reportStatus(u"Command rejected — "_s + reason);
   recordCommandHistory(summary + u" — "_s + reason, u"Rejected"_s);
 }
 

@@ -17,7 +17,7 @@ namespace tarnik {
 
 void AppViewModel::readChannelPatch(qint64 channel, DirectPatchReadIntent intent) {
   latestPatchReadIntents_.insert(channel, intent);
-  if (syncGeneration_) return;
+  if (mirror_->isSyncing()) return;
   if (pendingDirectPatchReads_.contains(channel)) return;
   if (!oscManager_->isConnected()) return;
   if (!session_.liveShowIdentity || session_.liveShowIdentity->isEmpty()) return;
@@ -48,7 +48,7 @@ void AppViewModel::directPatchReadTimedOut(const QPointer<AppViewModel> &model,
 }
 
 void AppViewModel::replayDeferredPatchReads() {
-  if (syncGeneration_) return;
+  if (mirror_->isSyncing()) return;
   std::vector<std::pair<qint64, DirectPatchReadIntent>> intents;
   for (auto it = latestPatchReadIntents_.cbegin(); it != latestPatchReadIntents_.cend(); ++it) {
     intents.emplace_back(it.key(), it.value());
@@ -87,30 +87,6 @@ void AppViewModel::parsePatchFragment(const QList<OSCArgument> &arguments,
   completeDirectPatchRead(*channel, *row);
 }
 
-void AppViewModel::parseCueFragment(const QList<OSCArgument> &arguments,
-                                    const AddressComponents &components) {
-  // eos/out/get/cue/<list>/<cue>/<part>/list/<start>/<count>: one cue read on its own
-  // replaces the published cue of that number, and only that.
-  if (components[4] != "1"_L1 || components[6] != "0"_L1) return;
-  const std::optional<qint64> start = parseStrictInteger<qint64>(components[8]);
-  if (!start) return;
-  const std::optional<qint64> count = readableFieldCount(components, 9, cueReplyFieldCount);
-  if (!count) return;
-  const QString cueNumber = components[5].toString();
-  const QString key = cueRecordKey(cueNumber);
-  const std::optional<QList<OSCArgument>> fields =
-      accumulateRecordSlice(directCueFragments_, key, *count, *start, arguments);
-  if (!fields || integerArgument(*fields, 0) != -1) return;
-  const std::optional<Cue> cue = makeCue(*fields, cueNumber);
-  if (!cue) return;
-  const auto published = std::ranges::find(std::as_const(cues_), cue->number, &Cue::number);
-  if (published == cues_.cend()) return;
-  QList<Cue> cues = cues_;
-  cues[published - cues_.cbegin()] = *cue;
-  directCueFragments_.remove(key);
-  publish(cues_, std::move(cues), &AppViewModel::cuesChanged);
-}
-
 void AppViewModel::completeDirectPatchRead(qint64 channel, const PatchPart &part) {
   const DirectPatchReadIntent answered = pendingDirectPatchReads_.take(channel).intent;
   if (auto timeout = directPatchReadTimeouts_.extract(channel)) timeout.mapped().cancel();
@@ -124,14 +100,7 @@ void AppViewModel::completeDirectPatchRead(qint64 channel, const PatchPart &part
         answered.purpose == DirectPatchReadPurpose::mutationConfirmation
             ? channelMutationSequence_.value(channel) == answered.mutationSequence
             : mutationSequence_ == answered.mutationSequence && isShowDataCurrent();
-    const auto entry = std::ranges::find(std::as_const(channels_), channel, &Channel::number);
-    if (current && entry != channels_.cend()) {
-      QList<Channel> channels = channels_;
-      Channel &updated = channels[entry - channels_.cbegin()];
-      updated.level = part.snapshotLevel;
-      updated.levelSnapshotAt = timing_->date();
-      publish(channels_, std::move(channels), &AppViewModel::channelsChanged);
-    }
+    if (current) mirror_->updateChannelLevel(channel, part.snapshotLevel);
   }
   latestPatchReadIntents_.remove(channel);
   runQueuedFullRefresh();

@@ -46,7 +46,7 @@ bool AppViewModel::allowsControl(const QString &action) {
 
 std::set<int> AppViewModel::patchedChannels() const {
   std::set<int> patched;
-  for (const Channel &channel : channels_) patched.insert(int(channel.number));
+  for (const Channel &channel : channels()) patched.insert(int(channel.number));
   return patched;
 }
 

@@ -27,14 +27,14 @@ const QString ambiguityText =
 
 QList<EosPatchPart> AppViewModel::mirroredPatchParts() const {
   QList<EosPatchPart> parts;
-  for (const Channel &channel : channels_) parts.append(channel.parts);
+  for (const Channel &channel : channels()) parts.append(channel.parts);
   return parts;
 }
 
 std::optional<QString> AppViewModel::patchAuthoringAvailability(const PatchDraft &draft) const {
   if (!canControlFixtures()) return syncBeforePatchingText;
   if (draft.operation == PatchOperation::fixture) {
-    if (!fixtureCatalog_.compareLibraryVersion(eosFixtureLibraryVersion_)) {
+    if (!fixtureCatalog_.compareLibraryVersion(eosFixtureLibraryVersion())) {
       return u"Fixture patching needs the bundled library version to match this Eos console."_s;
     }
     if (draft.fixture) {
@@ -48,7 +48,7 @@ std::optional<QString> AppViewModel::patchAuthoringAvailability(const PatchDraft
   // A plan with issues is refused by the caller with the first issue's own text.
   if (!plan.issues.isEmpty()) return std::nullopt;
   const auto commands =
-      EosPatchCommands::makeCommands(draft, plan, mirroredPatchParts(), eosFixtureLibraryVersion_);
+      EosPatchCommands::makeCommands(draft, plan, mirroredPatchParts(), eosFixtureLibraryVersion());
   if (!commands) return commands.error().reason;
   return std::nullopt;
 }
@@ -61,7 +61,7 @@ std::optional<FixtureCatalogMode> AppViewModel::catalogMode(const QString &id) c
 }
 
 std::optional<QString> AppViewModel::libraryFixtureIssue(const PatchFixtureChoice &choice) const {
-  return libraryChoiceIssue(choice, catalogMode(choice.id), eosFixtureLibraryVersion_);
+  return libraryChoiceIssue(choice, catalogMode(choice.id), eosFixtureLibraryVersion());
 }
 
 std::optional<QString> AppViewModel::libraryChoiceIssue(

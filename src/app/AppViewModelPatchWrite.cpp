@@ -46,18 +46,18 @@ void AppViewModel::applyPatchWrite() {
 void AppViewModel::refreshAfterPatchChange() {
   if (!pendingPatchWrite_ || pendingPatchWrite_->phase == PatchWritePhase::sending ||
       !pendingPatchWrite_->changedDuringRead) {
-    return scheduleNotificationRefresh();
+    return mirror_->scheduleRefresh();
   }
   if (pendingPatchWrite_->repeatedReads >= repeatedReadLimit) {
     clearPendingPatchWrite(
         u"The console patch kept changing during verification. Sync and review it before "
         "trying again."_s);
-    return scheduleNotificationRefresh();
+    return mirror_->scheduleRefresh();
   }
   // The same phase runs again on the re-read, once the console has been quiet a moment.
   pendingPatchWrite_->changedDuringRead = false;
   ++pendingPatchWrite_->repeatedReads;
-  scheduleNotificationRefresh(u"Patch changed during readback — checking again"_s);
+  mirror_->scheduleRefresh(u"Patch changed during readback — checking again"_s);
 }
 
 void AppViewModel::continuePatchWriteChecks(PendingPatchWrite write) {
@@ -74,7 +74,7 @@ void AppViewModel::continuePatchWriteChecks(PendingPatchWrite write) {
   }
   const QList<EosPatchPart> existing = mirroredPatchParts();
   auto commands =
-      EosPatchCommands::makeCommands(write.draft, plan, existing, eosFixtureLibraryVersion_);
+      EosPatchCommands::makeCommands(write.draft, plan, existing, eosFixtureLibraryVersion());
   if (!commands) return clearPendingPatchWrite(commands.error().reason);
   if (!canControlFixtures() || !activeConsoleEndpoint() || !releaseOwnedFlash(u"Patch edit"_s)) {
     return clearPendingPatchWrite(u"The console is no longer ready for patch editing."_s);
@@ -96,8 +96,7 @@ void AppViewModel::continuePatchWriteChecks(PendingPatchWrite write) {
   pendingPatchWrite_ = write;
   publish(patchSubmissionState_, PatchSubmissionState::sending(),
           &AppViewModel::patchSubmissionStateChanged);
-  notificationRefreshWorkItem_.cancel();
-  refreshNeededAfterSync_ = false;
+  mirror_->cancelRefresh();
   ++mutationSequence_;
 
   releasePatchCommandSession();
@@ -157,7 +156,7 @@ void AppViewModel::handlePatchSessionResult(const EosPatchCommandSession::Result
     if (write->hasStartedWriting)
       self.invalidateCompletedSync(u"Patch result unknown — reloading"_s);
     self.clearPendingPatchWrite(result.error().text);
-    self.scheduleNotificationRefresh();
+    self.mirror_->scheduleRefresh();
     return;
   }
   self.pendingPatchWrite_->phase = PatchWritePhase::verifying;
@@ -178,8 +177,8 @@ void AppViewModel::startPatchVerification(const QPointer<AppViewModel> &model,
 }
 
 void AppViewModel::verifyPatchWrite(const PendingPatchWrite &write) {
-  if (auto mismatch =
-          EosPatchCommands::verify(write.plan.parts, channels_, write.untargetedPartsBeforeWrite)) {
+  if (auto mismatch = EosPatchCommands::verify(write.plan.parts, channels(),
+                                               write.untargetedPartsBeforeWrite)) {
     return clearPendingPatchWrite(u"Patch remains unconfirmed. "_s + *mismatch);
   }
   const QString message = patchConfirmationText(write.plan.parts);

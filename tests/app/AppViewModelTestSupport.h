@@ -29,14 +29,14 @@ struct AppViewModelTestAccess {
   static void setShowOnScreen(AppViewModel &model, const QString &identity, const QString &name,
                               std::optional<double> lastDataRefresh, QList<Cue> cues = {}) {
     model.session_.publishedShowIdentity = identity;
-    model.showFileName_ = name;
-    model.lastDataRefresh_ = lastDataRefresh;
-    model.cues_ = std::move(cues);
+    model.mirror_->showFileName_ = name;
+    model.mirror_->lastDataRefresh_ = lastDataRefresh;
+    model.mirror_->cues_ = std::move(cues);
   }
   // The show sync's private state.
-  using SyncGeneration = AppViewModel::SyncGeneration;
+  using SyncGeneration = ShowMirror::SyncGeneration;
   static const SyncGeneration *syncGeneration(const AppViewModel &model) {
-    return model.syncGeneration_.get();
+    return model.showMirror().syncGeneration();
   }
   static void forgetKnownShowIdentity(AppViewModel &model) {
     model.session_.liveShowIdentity.reset();
@@ -46,16 +46,14 @@ struct AppViewModelTestAccess {
   }
   static void setShowCleared(AppViewModel &model) { model.session_.showIsCleared = true; }
   static void syncTimedOut(AppViewModel &model, const QUuid &generationID, const QUuid &session) {
-    model.syncTimedOut(generationID, session);
+    model.mirror_->syncTimedOut(generationID, session);
   }
   static QUuid sessionID(const AppViewModel &model) { return model.session_.id; }
-  static QString showDisplayName(const QString &path) {
-    return AppViewModel::showDisplayName(path);
-  }
+  static QString showDisplayName(const QString &path) { return ShowMirror::showDisplayName(path); }
   static std::tuple<double, double, double, int> limits(const AppViewModel &model) {
     const ConnectionSupervisor::Limits &reconnect = model.supervisor().limits();
-    return {model.syncTimeout_, model.directPatchReadTimeout_, reconnect.reconnectBaseDelay,
-            reconnect.maximumReconnectAttempts};
+    return {model.showMirror().syncTimeout(), model.directPatchReadTimeout_,
+            reconnect.reconnectBaseDelay, reconnect.maximumReconnectAttempts};
   }
 
   // Connection lifecycle: what only a phone build, a running session or a console sets.
@@ -102,8 +100,8 @@ struct AppViewModelTestAccess {
     model.session_.publishedShowIdentity = std::move(published);
     if (completedThisSession) model.session_.completedSyncSessionID = model.session_.id;
     if (syncing)
-      model.syncGeneration_ =
-          std::make_unique<AppViewModel::SyncGeneration>(model.session_.id, std::nullopt);
+      model.mirror_->syncGeneration_ =
+          std::make_unique<ShowMirror::SyncGeneration>(model.session_.id, std::nullopt);
   }
 
   // Patch edits: the pure library check and the single-channel reads still out.

@@ -1,8 +1,10 @@
-#include "app/AppViewModel.h"
 #include "app/CueReplyFields.h"
 #include "app/ReplyArguments.h"
 #include "app/ReplyFieldCount.h"
+#include "app/ShowMirror.h"
 #include "foundation/NumberRules.h"
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -20,8 +22,15 @@ std::optional<qint64> awaitedIndex(const QList<OSCArgument> &fields,
 
 }  // namespace
 
-void AppViewModel::parseCueListReply(const QList<OSCArgument> &arguments,
-                                     const AddressComponents &components) {
+void ShowMirror::handleCueListReply(const QList<OSCArgument> &arguments,
+                                    const AddressComponents &components) {
+  // Outside a sync a cue reply is a single read.
+  if (syncGeneration_) return parseCueListReply(arguments, components);
+  parseCueFragment(arguments, components);
+}
+
+void ShowMirror::parseCueListReply(const QList<OSCArgument> &arguments,
+                                   const AddressComponents &components) {
   // eos/out/get/cue/<list>/<cue>/<part>/list/<start>/<count>
   if (components.size() < 10 || components[4] != "1"_L1 || components[6] != "0"_L1 ||
       components[7] != "list"_L1) {
@@ -54,8 +63,8 @@ void AppViewModel::parseCueListReply(const QList<OSCArgument> &arguments,
   if (syncGeneration_.get() == generation) completeSync(*generation);
 }
 
-void AppViewModel::parsePatchListReply(const QList<OSCArgument> &arguments,
-                                       const AddressComponents &components) {
+void ShowMirror::handlePatchListReply(const QList<OSCArgument> &arguments,
+                                      const AddressComponents &components) {
   // eos/out/get/patch/<channel>/<part>/list/<start>/<count>
   if (components.size() < 9 || components[6] != "list"_L1) return;
   const std::optional<qint64> channel = parseStrictInteger<qint64>(components[4]);
@@ -86,7 +95,31 @@ void AppViewModel::parsePatchListReply(const QList<OSCArgument> &arguments,
   if (syncGeneration_.get() == generation) completeSync(*generation);
 }
 
-QList<Channel> AppViewModel::makeChannels(std::map<qint64, PatchPart> rows, double now) {
+void ShowMirror::parseCueFragment(const QList<OSCArgument> &arguments,
+                                  const AddressComponents &components) {
+  // eos/out/get/cue/<list>/<cue>/<part>/list/<start>/<count>: one cue read on its own
+  // replaces the published cue of that number, and only that.
+  if (components[4] != "1"_L1 || components[6] != "0"_L1) return;
+  const std::optional<qint64> start = parseStrictInteger<qint64>(components[8]);
+  if (!start) return;
+  const std::optional<qint64> count = readableFieldCount(components, 9, cueReplyFieldCount);
+  if (!count) return;
+  const QString cueNumber = components[5].toString();
+  const QString key = cueRecordKey(cueNumber);
+  const std::optional<QList<OSCArgument>> fields =
+      accumulateRecordSlice(directCueFragments_, key, *count, *start, arguments);
+  if (!fields || integerArgument(*fields, 0) != -1) return;
+  const std::optional<Cue> cue = makeCue(*fields, cueNumber);
+  if (!cue) return;
+  const auto published = std::ranges::find(std::as_const(cues_), cue->number, &Cue::number);
+  if (published == cues_.cend()) return;
+  QList<Cue> cues = cues_;
+  cues[published - cues_.cbegin()] = *cue;
+  directCueFragments_.remove(key);
+  publish(cues_, std::move(cues), &ShowMirror::cuesChanged);
+}
+
+QList<Channel> ShowMirror::makeChannels(std::map<qint64, PatchPart> rows, double now) {
   // Rows come in index order; each channel keeps its rows in that order until makeChannel
   // sorts them by part. The map hands the channels out in channel order.
   std::map<qint64, QList<PatchPart>> byChannel;
