@@ -45,6 +45,7 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
       mirror_(std::make_unique<ShowMirror>(*oscManager_, timing_, session_,
                                            static_cast<ShowMirror::Owner &>(*this),
                                            clampedTimeLimit(arguments.syncTimeout))),
+      flash_(std::make_unique<IdentifyFlash>(*oscManager_, session_, *commandLine_)),
       makePatchCommandSession_(
           arguments.makePatchCommandSession ? std::move(arguments.makePatchCommandSession) : [] {
             return std::make_unique<EosPatchCommandSession>(EosPatchCommandSession::Options{});

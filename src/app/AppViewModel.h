@@ -7,6 +7,7 @@
 #include "app/ConsoleCommandLine.h"
 #include "app/ConsoleSession.h"
 #include "app/FixtureControl.h"
+#include "app/IdentifyFlash.h"
 #include "app/InteractionMode.h"
 #include "app/PatchPartReply.h"
 #include "app/SavedShowStore.h"
@@ -178,12 +179,6 @@ class AppViewModel final : public ObservableObject,
     bool hasStartedWriting = false;
     // The parts the write must leave alone, captured before writing, for verification.
     std::optional<QList<EosPatchPart>> untargetedPartsBeforeWrite{};
-  };
-
-  // The identify flash this application holds on the console.
-  struct OwnedFlash {
-    qint64 channelNumber = 0;
-    QUuid sessionID{};
   };
 
   enum class DirectPatchReadPurpose { mutationConfirmation, levelRefresh };
@@ -403,6 +398,8 @@ class AppViewModel final : public ObservableObject,
   const FixtureControl &fixtureControl() const { return *fixtureControl_; }
   const ConnectionSupervisor &supervisor() const { return *supervisor_; }
   const ShowMirror &showMirror() const { return *mirror_; }
+  // The session and show identity every part binds its work to.
+  const ConsoleSession &consoleSession() const { return session_; }
 
   // Unpublished values the screens read when they draw.
   const std::optional<ConsoleConnectionProfile> &activeConnectionSettings() const {
@@ -428,7 +425,7 @@ class AppViewModel final : public ObservableObject,
   static std::optional<QString> validatedCueLabel(const QString &label);
   bool ensureControlAllowed(const QString &action, bool requiresCurrentShowData);
   // The published show is this session's completed sync of the show the console has loaded.
-  bool isShowDataCurrent() const override;
+  bool isShowDataCurrent() const override { return mirror_->isShowDataCurrent(); }
 
   // Profiles and the connection test (AppViewModelProfiles.cpp) and the Mac relay route
   // (AppViewModelMacRelay.cpp)
@@ -445,6 +442,9 @@ class AppViewModel final : public ObservableObject,
   // Tests the form's settings on a private connection of its own.
   void testConnection();
   void resetConnectionTest() { connectionTester_->reset(); }
+  // Start-up: applies and connects to the last connected profile when it still reads and
+  // validates.
+  void restoreLastConnectedProfile();
   // Pairs with a nearby Mac and connects to the console through it.
   void connectToMacRelay(const TarnikRelayDiscovery::Relay &relay);
   static constexpr double connectionTestDeadline = ConnectionTester::deadline;
@@ -550,7 +550,6 @@ class AppViewModel final : public ObservableObject,
 
   // Show identity (AppViewModelShowEvents.cpp)
   void handleShowPath(const QString &path);
-  void cancelIdentifyTimers();
 
   // Follow-on steps of a completed sync, each in the file of the flow that owns it
   void replayDeferredPatchReads();
@@ -591,6 +590,7 @@ class AppViewModel final : public ObservableObject,
   std::unique_ptr<OSCManager> oscManager_;
   std::unique_ptr<ConnectionSupervisor> supervisor_;
   std::unique_ptr<ShowMirror> mirror_;
+  std::unique_ptr<IdentifyFlash> flash_;
   FixtureCatalogStore fixtureCatalog_;
   FixtureParameterCatalogStore fixtureParameterCatalog_;
 
@@ -603,14 +603,12 @@ class AppViewModel final : public ObservableObject,
   AppTiming::WorkItem patchReadbackWorkItem_;
 
   // Timers, reconnect and per-channel bookkeeping
-  std::map<qint64, AppTiming::WorkItem> identifyWorkItems_;  // by channel
   std::map<qint64, AppTiming::WorkItem> directPatchReadTimeouts_;
   QHash<qint64, DirectPatchRead> pendingDirectPatchReads_;
   QHash<qint64, DirectPatchReadIntent> latestPatchReadIntents_;
   QHash<qint64, qint64> channelMutationSequence_;
   std::optional<QString> queuedFullRefreshReason_;
   qint64 mutationSequence_ = 0;
-  std::optional<OwnedFlash> ownedFlash_;
 
   // Connection changes are re-announced at most once per window; one that falls inside a
   // window is announced when it ends.
@@ -640,9 +638,6 @@ class AppViewModel final : public ObservableObject,
   void invalidateCompletedSync(const QString &status);
   void handleChangeNotification(bool isPatch);
 
-  // Profiles (AppViewModelProfiles.cpp)
-  // Applies and connects to the last connected profile when it still reads and validates.
-  void restoreLastConnectedProfile();
   // What fixture control asks of the model (AppViewModelFixtureGates.cpp)
   bool isMainConnectionReady() const override;
   bool hasFreshMatchedPing() const override;

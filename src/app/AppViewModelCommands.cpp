@@ -31,13 +31,6 @@ bool isRecordTime(const QString &text) {
 
 }  // namespace
 
-bool AppViewModel::isShowDataCurrent() const {
-  return !session_.showIsCleared && !mirror_->isSyncing() &&
-         session_.completedSyncSessionID == session_.id && session_.liveShowIdentity &&
-         !session_.liveShowIdentity->isEmpty() &&
-         isSameShow(session_.liveShowIdentity, session_.publishedShowIdentity);
-}
-
 bool AppViewModel::ensureControlAllowed(const QString &action, bool requiresCurrentShowData) {
   QString reason;
   if (interactionMode() == InteractionMode::viewer) {

@@ -1,7 +1,5 @@
 #include "app/AppViewModel.h"
 
-#include <QRegularExpression>
-
 using namespace Qt::StringLiterals;
 
 namespace tarnik {
@@ -13,7 +11,7 @@ void AppViewModel::resetSessionState(const QString &status) {
 
   // The flash is forgotten without a release: whoever ends a session on purpose has
   // released it first.
-  cancelIdentifyTimers();
+  flash_->forget();
   directPatchReadTimeouts_.clear();
   pendingDirectPatchReads_.clear();
   directPatchFragments_.clear();
@@ -50,31 +48,14 @@ void AppViewModel::reportStatus(const QString &text) { mirror_->reportStatus(tex
 void AppViewModel::startInitialSync() { requestFullSync(u"Initial sync"_s); }
 
 bool AppViewModel::releaseOwnedFlash(const QString &action) {
-  if (!ownedFlash_) return true;
-  const qint64 channel = ownedFlash_->channelNumber;
-  identifyWorkItems_.erase(channel);
-
-  bool releaseNeeded = false;
-  if (ownedFlash_->sessionID == session_.id && oscManager_->isConnected()) {
-    // Only a flash the console still shows for this very channel is ours to end: the word
-    // boundaries keep channel 12 from matching "Chan 1" or "Chan 123".
-    const QString line = rawConsoleCommandLine().toLower();
-    const QRegularExpression namesChannel(u"\\bchan(?:nel)?\\s*"_s + QString::number(channel) +
-                                          u"\\b"_s);
-    releaseNeeded = line.startsWith(u"live:"_s) && line.contains(u"flash"_s) &&
-                    namesChannel.match(line).hasMatch();
-  }
-  if (!releaseNeeded) {
-    ownedFlash_.reset();
-    return true;
-  }
-
-  const QString summary = u"End identify channel "_s + QString::number(channel);
-  if (!oscManager_->send({u"/eos/key/flash"_s, {}})) {
+  const std::optional<IdentifyFlash::OwnedFlash> owned = flash_->owned();
+  const IdentifyFlash::Release release = flash_->release();
+  if (release == IdentifyFlash::Release::notNeeded) return true;
+  const QString summary = u"End identify channel "_s + QString::number(owned->channelNumber);
+  if (release == IdentifyFlash::Release::refused) {
     reportCommandRejected(summary, u"could not release Flash before "_s + action.toLower());
     return false;
   }
-  ownedFlash_.reset();
   commandSent(summary);
   return true;
 }

@@ -13,17 +13,12 @@ void AppViewModel::handleShowPath(const QString &reportedPath) {
   const QString path = showIdentity(reportedPath);
   if (path.isEmpty()) return handleShowCleared();
   if (session_.liveShowIdentity && !isSameShow(*session_.liveShowIdentity, path)) {
-    // Another show is loaded: what was started for the old one ends first.
+    // Another show is loaded: what was started for the old one ends first; the old show's
+    // flash belongs to a show that is gone, so nothing is sent for it.
     resetLiveControls();
-    cancelIdentifyTimers();
+    flash_->forget();
   }
   mirror_->handleShowPath(path);
-}
-
-void AppViewModel::cancelIdentifyTimers() {
-  // The old show's flash belongs to a show that is gone: nothing is sent for it.
-  identifyWorkItems_.clear();
-  ownedFlash_.reset();
 }
 
 void AppViewModel::handleShowCleared() {
@@ -36,7 +31,7 @@ void AppViewModel::handleShowCleared() {
   latestPatchReadIntents_.clear();
   channelMutationSequence_.clear();
   queuedFullRefreshReason_.reset();
-  cancelIdentifyTimers();
+  flash_->forget();
   mirror_->clearShow();
   commandLine_->clearCues();
 }
@@ -81,7 +76,7 @@ void AppViewModel::handleShowLoaded(const QString &reportedPath) {
   const QString path = showIdentity(reportedPath);
   if (path.isEmpty()) return handleShowCleared();
 
-  cancelIdentifyTimers();
+  flash_->forget();
   session_.completedSyncSessionID.reset();
   session_.publishedShowIdentity.reset();
   const QString status = u"Show loaded — reloading"_s;

@@ -182,6 +182,13 @@ void ShowMirror::updateChannelLevel(qint64 channel, qint64 level) {
   publish(channels_, std::move(channels), &ShowMirror::channelsChanged);
 }
 
+bool ShowMirror::isShowDataCurrent() const {
+  return !session_.showIsCleared && !syncGeneration_ &&
+         session_.completedSyncSessionID == session_.id && session_.liveShowIdentity &&
+         !session_.liveShowIdentity->isEmpty() &&
+         isSameShow(session_.liveShowIdentity, session_.publishedShowIdentity);
+}
+
 void ShowMirror::reportStatus(const QString &text) {
   publish(dataStatusMessage_, text, &ShowMirror::dataStatusMessageChanged);
 }

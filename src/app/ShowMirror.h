@@ -101,6 +101,8 @@ class ShowMirror final : public ObservableObject {
   // data status instead.
   void requestFullSync(const QString &reason);
   bool isSyncing() const { return bool(syncGeneration_); }
+  // The published show is this session's completed sync of the show the console has loaded.
+  bool isShowDataCurrent() const;
   // The running sync, for what only it tells (its counts and requests in flight).
   const SyncGeneration *syncGeneration() const { return syncGeneration_.get(); }
   double syncTimeout() const { return syncTimeout_; }
@@ -166,8 +168,6 @@ class ShowMirror final : public ObservableObject {
   void syncProgressDescriptionChanged(const QString &value);
 
  private:
-  friend struct AppViewModelTestAccess;  // temporary
-
   // The sync engine (ShowMirrorSync.cpp)
   SyncGeneration *currentSyncGeneration() const;
   void pumpIndexRequests(SyncGeneration &generation);

@@ -12,25 +12,10 @@ using namespace Qt::StringLiterals;
 namespace tarnik::testing {
 namespace {
 
-TEST_F(AppViewModelTest, ShowDataIsCurrentOnlyForACompletedSyncOfThisSessionAndShow) {
-  const struct {
-    const char *name;
-    std::optional<QString> live, published;
-    bool completed, syncing, current;
-  } cases[] = {
-      {"synced", u"/s/a.esf"_s, u"/s/a.esf"_s, true, false, true},
-      {"sync running", u"/s/a.esf"_s, u"/s/a.esf"_s, true, true, false},
-      {"no sync in this session", u"/s/a.esf"_s, u"/s/a.esf"_s, false, false, false},
-      {"empty live identity", u""_s, u""_s, true, false, false},
-      {"another show on screen", u"/s/a.esf"_s, u"/s/b.esf"_s, true, false, false},
-  };
-  for (const auto &row : cases) {
-    auto model = makeModel();
-    AppViewModelTestAccess::setShowFacts(*model, row.live, row.published, row.completed,
-                                         row.syncing);
-    EXPECT_EQ(model->isShowDataCurrent(), row.current) << row.name;
-    EXPECT_FALSE(model->fixtureControls().requestParameters(5)) << row.name;  // no session
-  }
+TEST_F(AppViewModelTest, FixtureControlsAskNothingWithoutASyncedShow) {
+  const auto model = makeModel();
+  EXPECT_FALSE(model->isShowDataCurrent());
+  EXPECT_FALSE(model->fixtureControls().requestParameters(5));
 }
 
 TEST_F(AppViewModelFixtureControlTest, LiveControlsReadWriteAndIdentifyOnTheirOwnUser) {

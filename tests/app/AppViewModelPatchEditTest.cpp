@@ -147,20 +147,19 @@ TEST_P(PatchOnTCP, ConfirmsDimmerPatchesReadBackAfterTheWrite) {
 
 TEST_P(PatchOnTCP, ASubmitWithoutALiveShowFailsWithItsReasonAndAnEditorClearsOnlyResults) {
   makeReady();
-  AppViewModelTestAccess::forgetKnownShowIdentity(*model);
+  // A write under way is never cleared by an editor coming on screen.
+  model->beginPatchEditing(dimmerRange(7, 30, 30));
+  ASSERT_EQ(model->patchSubmissionState(), PatchSubmissionState::checking());
+  model->clearPatchSubmissionResult();
+  EXPECT_EQ(model->patchSubmissionState(), PatchSubmissionState::checking());
+
+  model->handleOSCMessage(u"/eos/out/event/show/cleared"_s, {});
   model->beginPatchEditing(dimmerRange(7, 30, 30));
   EXPECT_EQ(model->patchSubmissionState(),
             PatchSubmissionState::failed(
                 u"Connect in Editor mode and complete a sync before patching."_s));
   model->clearPatchSubmissionResult();
   EXPECT_EQ(model->patchSubmissionState(), PatchSubmissionState::idle());
-
-  // A write under way is never cleared by an editor coming on screen.
-  AppViewModelTestAccess::setShowFacts(*model, u"show"_s, u"show"_s, true, false);
-  model->beginPatchEditing(dimmerRange(7, 30, 30));
-  ASSERT_EQ(model->patchSubmissionState(), PatchSubmissionState::checking());
-  model->clearPatchSubmissionResult();
-  EXPECT_EQ(model->patchSubmissionState(), PatchSubmissionState::checking());
 }
 
 TEST_P(PatchOnTCP, EndsAWriteWhoseReviewedTargetChangedOnTheConsole) {

@@ -26,30 +26,15 @@ struct AppViewModelTestAccess {
     model.supervisor_->activeConnectionSettings_ = std::move(active);
     model.supervisor_->resumeEndpoint_ = std::move(resumeEndpoint);
   }
-  static void setShowOnScreen(AppViewModel &model, const QString &identity, const QString &name,
-                              std::optional<double> lastDataRefresh, QList<Cue> cues = {}) {
-    model.session_.publishedShowIdentity = identity;
-    model.mirror_->showFileName_ = name;
-    model.mirror_->lastDataRefresh_ = lastDataRefresh;
-    model.mirror_->cues_ = std::move(cues);
-  }
   // The show sync's private state.
   using SyncGeneration = ShowMirror::SyncGeneration;
   static const SyncGeneration *syncGeneration(const AppViewModel &model) {
     return model.showMirror().syncGeneration();
   }
-  static void forgetKnownShowIdentity(AppViewModel &model) {
-    model.session_.liveShowIdentity.reset();
-  }
   static void setPendingPatchWrite(AppViewModel &model, AppViewModel::PatchWritePhase phase) {
     model.pendingPatchWrite_ = AppViewModel::PendingPatchWrite{.phase = phase};
   }
-  static void setShowCleared(AppViewModel &model) { model.session_.showIsCleared = true; }
-  static void syncTimedOut(AppViewModel &model, const QUuid &generationID, const QUuid &session) {
-    model.mirror_->syncTimedOut(generationID, session);
-  }
-  static QUuid sessionID(const AppViewModel &model) { return model.session_.id; }
-  static QString showDisplayName(const QString &path) { return ShowMirror::showDisplayName(path); }
+  static QUuid sessionID(const AppViewModel &model) { return model.consoleSession().id; }
   static std::tuple<double, double, double, int> limits(const AppViewModel &model) {
     const ConnectionSupervisor::Limits &reconnect = model.supervisor().limits();
     return {model.showMirror().syncTimeout(), model.directPatchReadTimeout_,
@@ -73,37 +58,18 @@ struct AppViewModelTestAccess {
     return model.supervisor().isReconnectScheduled();
   }
   static void setConsoleSession(AppViewModel &model, const QString &commandLine,
-                                std::optional<AppViewModel::OwnedFlash> flash,
                                 std::optional<AppViewModel::PendingPatchWrite> write = {}) {
     // As the console reports them: a command line that is not blank is also a history row.
     model.commandLine_->handleCommandLineText(commandLine);
     for (int key = 1; key <= 12; ++key)
       model.commandLine_->handleSoftkey(key, QStringLiteral("Key"));
-    model.ownedFlash_ = flash;
     model.pendingPatchWrite_ = std::move(write);
-  }
-  static bool holdsFlash(const AppViewModel &model) { return model.ownedFlash_.has_value(); }
-
-  // Profiles.
-  static void restoreLastConnectedProfile(AppViewModel &model) {
-    model.restoreLastConnectedProfile();
   }
 
   // Fixture control: the route a Connect would have set, and the show facts the gates read.
   static void setActiveEndpoint(AppViewModel &model, const OSCEndpoint &endpoint) {
     model.supervisor_->activeConsoleEndpoint_ = endpoint;
   }
-  static void setShowFacts(AppViewModel &model, std::optional<QString> live,
-                           std::optional<QString> published, bool completedThisSession,
-                           bool syncing) {
-    model.session_.liveShowIdentity = std::move(live);
-    model.session_.publishedShowIdentity = std::move(published);
-    if (completedThisSession) model.session_.completedSyncSessionID = model.session_.id;
-    if (syncing)
-      model.mirror_->syncGeneration_ =
-          std::make_unique<ShowMirror::SyncGeneration>(model.session_.id, std::nullopt);
-  }
-
   // Patch edits: the pure library check and the single-channel reads still out.
   static std::optional<QString> libraryChoiceIssue(const PatchFixtureChoice &choice,
                                                    const std::optional<FixtureCatalogMode> &mode,
