@@ -67,6 +67,7 @@ namespace tarnik {
 //   FixtureControl        the fixture-control store, the Live-control and park sessions
 //   ConnectionSupervisor  the route, transport state, reachability, heartbeat, reconnect
 //   ShowMirror            the mirrored show, its full sync, the data status
+//   IdentifyFlash         the identify flash held on the console
 // They share one ConsoleSession (the session and show identity), which this model owns.
 // What stays here joins the parts: the connection lifecycle's operations, the show events,
 // the commands and their control gate, the patch flows (src/app/README.md has the map).
@@ -538,9 +539,6 @@ class AppViewModel final : public ObservableObject,
   void isConsoleReachableChanged(bool value);
 
  private:
-  // 0001-01-01 in seconds since 2001: earlier than any date the model meets.
-  static constexpr double distantPast = -63114076800.0;
-
   // Tests set up the state that the later flows own (an active route, a published show).
   friend struct AppViewModelTestAccess;
 
@@ -548,13 +546,9 @@ class AppViewModel final : public ObservableObject,
   void subscribeToConnectionReplies();
   void forwardConnectionChange();
 
-  // Show identity (AppViewModelShowEvents.cpp)
-  void handleShowPath(const QString &path);
-
   // Follow-on steps of a completed sync, each in the file of the flow that owns it
   void replayDeferredPatchReads();
   void applyPatchWrite();
-  void handleShowCleared();
 
   // What a change of the connection asks of the model (AppViewModelConnection.cpp)
   void beginSession() override;
@@ -631,8 +625,9 @@ class AppViewModel final : public ObservableObject,
   // reads started before it no longer confirm it.
   void commandSent(const QString &summary) override;
 
-  // Show events and change notifications (AppViewModelShowEvents.cpp); the bodies of
-  // handleShowPath and handleShowCleared live there too.
+  // The show path and the show events, and change notifications (AppViewModelShowEvents.cpp)
+  void handleShowPath(const QString &path);
+  void handleShowCleared();
   void handleShowSaved(const QString &path);
   void handleShowLoaded(const QString &path);
   void invalidateCompletedSync(const QString &status);
