@@ -22,7 +22,6 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
     : ObservableObject(parent),
       startNetworkingOnInit_(arguments.startNetworkingOnInit),
       syncTimeout_(clampedTimeLimit(arguments.syncTimeout)),
-      directPatchReadTimeout_(clampedTimeLimit(arguments.directPatchReadTimeout)),
       timing_(arguments.timing ? std::move(arguments.timing) : std::make_shared<SystemAppTiming>()),
       connectionForm_(std::make_unique<ConnectionForm>(required(arguments.defaults),
                                                        std::move(arguments.storeRelayKey),
@@ -43,10 +42,10 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
           ConnectionSupervisor::Limits{
               .maximumReconnectAttempts = std::max(arguments.maximumReconnectAttempts, 1),
               .reconnectBaseDelay = clampedTimeLimit(arguments.reconnectBaseDelay)})),
-      makePatchCommandSession_(
-          arguments.makePatchCommandSession ? std::move(arguments.makePatchCommandSession) : [] {
-            return std::make_unique<EosPatchCommandSession>(EosPatchCommandSession::Options{});
-          }) {
+      patchWrite_(std::make_unique<PatchWrite>(
+          *oscManager_, timing_, session_, static_cast<PatchWrite::Show &>(*this),
+          std::move(arguments.makePatchCommandSession),
+          clampedTimeLimit(arguments.directPatchReadTimeout))) {
   // Ping replies are aged on this model's clock, so the connection stamps them on it too.
   oscManager_->setPingReplyClock([timing = timing_] { return timing->uptime(); });
   forwardPartSignals();
@@ -162,6 +161,12 @@ void AppViewModel::forwardPartSignals() {
                    &AppViewModel::lastConnectedAtChanged);
   QObject::connect(supervisor, &ConnectionSupervisor::discoveredConsolesChanged, this,
                    &AppViewModel::discoveredConsolesChanged);
+
+  const PatchWrite *patch = patchWrite_.get();
+  QObject::connect(patch, &ObservableObject::objectWillChange, this,
+                   &ObservableObject::objectWillChange);
+  QObject::connect(patch, &PatchWrite::patchSubmissionStateChanged, this,
+                   &AppViewModel::patchSubmissionStateChanged);
 }
 
 }  // namespace tarnik

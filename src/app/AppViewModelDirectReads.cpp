@@ -3,89 +3,15 @@
 #include "app/ReplyArguments.h"
 #include "app/ReplyFieldCount.h"
 #include "foundation/NumberRules.h"
-#include "model/ShowIdentity.h"
 
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
 
-// Single-channel patch reads on the main connection: one outstanding read per channel, the
-// newest reason for reading each channel kept beside it, reads deferred while a full sync
-// runs, and a read left unanswered treated as a lost console.
+// Single cue replies outside a sync: a cue read on its own replaces the published cue of
+// that number.
 
 namespace tarnik {
-
-void AppViewModel::readChannelPatch(qint64 channel, DirectPatchReadIntent intent) {
-  latestPatchReadIntents_.insert(channel, intent);
-  if (syncGeneration_) return;
-  if (pendingDirectPatchReads_.contains(channel)) return;
-  if (!oscManager_->isConnected()) return;
-  if (!session_.liveShowIdentity || session_.liveShowIdentity->isEmpty()) return;
-  pendingDirectPatchReads_.insert(channel, {session_.id, *session_.liveShowIdentity, intent});
-  if (!oscManager_->send({u"/eos/get/patch/"_s + QString::number(channel), {}})) {
-    pendingDirectPatchReads_.remove(channel);
-    latestPatchReadIntents_.remove(channel);
-    runQueuedFullRefresh();
-    return;
-  }
-  const auto outstanding = pendingDirectPatchReads_.constFind(channel);
-  if (outstanding == pendingDirectPatchReads_.cend() || outstanding->intent != intent) return;
-  directPatchReadTimeouts_[channel] =
-      timing_->schedule(directPatchReadTimeout_,
-                        [model = QPointer<AppViewModel>(this), session = session_.id, channel,
-                         intent] { directPatchReadTimedOut(model, session, channel, intent); });
-}
-
-void AppViewModel::directPatchReadTimedOut(const QPointer<AppViewModel> &model,
-                                           const QUuid &session, qint64 channel,
-                                           DirectPatchReadIntent intent) {
-  if (!model || model->session_.id != session) return;
-  const auto outstanding = model->pendingDirectPatchReads_.constFind(channel);
-  if (outstanding == model->pendingDirectPatchReads_.cend() || outstanding->intent != intent) {
-    return;
-  }
-  model->handleConnectionLoss(u"Channel "_s + QString::number(channel) + u" readback timed out"_s);
-}
-
-void AppViewModel::replayDeferredPatchReads() {
-  if (syncGeneration_) return;
-  std::vector<std::pair<qint64, DirectPatchReadIntent>> intents;
-  for (auto it = latestPatchReadIntents_.cbegin(); it != latestPatchReadIntents_.cend(); ++it) {
-    intents.emplace_back(it.key(), it.value());
-  }
-  std::ranges::sort(intents, {}, &std::pair<qint64, DirectPatchReadIntent>::first);
-  for (const auto &[channel, intent] : intents) readChannelPatch(channel, intent);
-}
-
-void AppViewModel::runQueuedFullRefresh() {
-  if (!pendingDirectPatchReads_.isEmpty() || !queuedFullRefreshReason_) return;
-  const QString reason = *std::exchange(queuedFullRefreshReason_, std::nullopt);
-  requestFullSync(reason);
-}
-
-void AppViewModel::parsePatchFragment(const QList<OSCArgument> &arguments,
-                                      const AddressComponents &components) {
-  // eos/out/get/patch/<channel>/<part>/list/<start>/<count>
-  const std::optional<qint64> channel = parseStrictInteger<qint64>(components[4]);
-  const std::optional<qint64> part = parseStrictInteger<qint64>(components[5]);
-  const std::optional<qint64> start = parseStrictInteger<qint64>(components[7]);
-  if (!channel || !part || !start) return;
-  const std::optional<qint64> count = readableFieldCount(components, 8, patchReplyFieldCount);
-  if (!count) return;
-  const auto outstanding = pendingDirectPatchReads_.constFind(*channel);
-  if (outstanding == pendingDirectPatchReads_.cend() || outstanding->sessionID != session_.id ||
-      !isSameShow(outstanding->showName, session_.liveShowIdentity)) {
-    return;
-  }
-  const QString key = patchRecordKey(*channel, *part);
-  const std::optional<QList<OSCArgument>> fields =
-      accumulateRecordSlice(directPatchFragments_, key, *count, *start, arguments);
-  if (!fields || integerArgument(*fields, 0) != -1) return;
-  const std::optional<PatchPart> row = makePatchPart(*fields, *channel, *part);
-  if (!row) return;
-  directPatchFragments_.remove(key);
-  completeDirectPatchRead(*channel, *row);
-}
 
 void AppViewModel::parseCueFragment(const QList<OSCArgument> &arguments,
                                     const AddressComponents &components) {
@@ -109,32 +35,6 @@ void AppViewModel::parseCueFragment(const QList<OSCArgument> &arguments,
   cues[published - cues_.cbegin()] = *cue;
   directCueFragments_.remove(key);
   publish(cues_, std::move(cues), &AppViewModel::cuesChanged);
-}
-
-void AppViewModel::completeDirectPatchRead(qint64 channel, const PatchPart &part) {
-  const DirectPatchReadIntent answered = pendingDirectPatchReads_.take(channel).intent;
-  if (auto timeout = directPatchReadTimeouts_.extract(channel)) timeout.mapped().cancel();
-  const auto latest = latestPatchReadIntents_.constFind(channel);
-  if (latest != latestPatchReadIntents_.cend() && *latest != answered) {
-    // A newer reason arrived while this read was out: its answer may predate that change.
-    return readChannelPatch(channel, *latest);
-  }
-  if (latest != latestPatchReadIntents_.cend()) {
-    const bool current =
-        answered.purpose == DirectPatchReadPurpose::mutationConfirmation
-            ? channelMutationSequence_.value(channel) == answered.mutationSequence
-            : mutationSequence_ == answered.mutationSequence && isShowDataCurrent();
-    const auto entry = std::ranges::find(std::as_const(channels_), channel, &Channel::number);
-    if (current && entry != channels_.cend()) {
-      QList<Channel> channels = channels_;
-      Channel &updated = channels[entry - channels_.cbegin()];
-      updated.level = part.snapshotLevel;
-      updated.levelSnapshotAt = timing_->date();
-      publish(channels_, std::move(channels), &AppViewModel::channelsChanged);
-    }
-  }
-  latestPatchReadIntents_.remove(channel);
-  runQueuedFullRefresh();
 }
 
 }  // namespace tarnik

@@ -94,7 +94,7 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
     if (syncGeneration_) {
       parsePatchListReply(arguments, components);
     } else {
-      parsePatchFragment(arguments, components);
+      patchWrite_->handleChannelPatchReply(arguments, components);
     }
     return;
   }

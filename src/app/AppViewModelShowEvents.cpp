@@ -24,13 +24,8 @@ void AppViewModel::handleShowCleared() {
   notificationRefreshWorkItem_.cancel();
   syncGeneration_.reset();
   session_.completedSyncSessionID.reset();
-  directPatchReadTimeouts_.clear();
-  pendingDirectPatchReads_.clear();
-  directPatchFragments_.clear();
+  patchWrite_->resetChannelReads();
   directCueFragments_.clear();
-  latestPatchReadIntents_.clear();
-  channelMutationSequence_.clear();
-  queuedFullRefreshReason_.reset();
   refreshNeededAfterSync_ = false;
   cancelIdentifyTimers();
   session_.showIsCleared = true;
@@ -53,9 +48,9 @@ void AppViewModel::handleShowCleared() {
 void AppViewModel::handleShowSaved(const QString &reportedPath) {
   const QString path = showIdentity(reportedPath);
   if (path.isEmpty()) return;
-  const bool writingStarted = pendingPatchWrite_ && pendingPatchWrite_->hasStartedWriting;
+  const bool writingStarted = patchWrite_->hasStartedWriting();
   // Even a save under the same path ends the write: what was saved is not what was reviewed.
-  if (pendingPatchWrite_) {
+  if (patchWrite_->isPending()) {
     clearPendingPatchWrite(
         u"The show was saved under a different identity during patching. Review and try again."_s);
   }
@@ -80,7 +75,7 @@ void AppViewModel::handleShowSaved(const QString &reportedPath) {
   session_.publishedShowIdentity = path;
   resetLiveControls();
   fixtureControl_->bindStore(session_.id, path);
-  for (DirectPatchRead &read : pendingDirectPatchReads_) read.showName = path;
+  patchWrite_->followSavedShow(path);
   publish(dataStatusMessage_, u"Synced"_s, &AppViewModel::dataStatusMessageChanged);
   saveShowSnapshot();
   if (startNetworkingOnInit_) prepareLiveControls();
@@ -119,7 +114,7 @@ void AppViewModel::invalidateCompletedSync(const QString &status) {
 }
 
 void AppViewModel::handleChangeNotification(bool isPatch) {
-  if (!pendingPatchWrite_) {
+  if (!patchWrite_->isPending()) {
     if (isPatch) invalidateCompletedSync(u"Patch changed — reloading"_s);
     if (syncGeneration_) {
       refreshNeededAfterSync_ = true;
@@ -132,10 +127,9 @@ void AppViewModel::handleChangeNotification(bool isPatch) {
     refreshNeededAfterSync_ = true;
     return;
   }
-  PendingPatchWrite &write = *pendingPatchWrite_;
-  if (write.phase == PatchWritePhase::sending) {
+  if (patchWrite_->isSending()) {
     // Once writing has started, the notification is the console's notice of our own write.
-    if (write.hasStartedWriting) return;
+    if (patchWrite_->hasStartedWriting()) return;
     clearPendingPatchWrite(
         u"The console patch changed after preflight. Review it before trying again."_s);
     invalidateCompletedSync(u"Patch changed — reloading"_s);
@@ -144,7 +138,7 @@ void AppViewModel::handleChangeNotification(bool isPatch) {
   }
   if (syncGeneration_) {
     syncGeneration_->externalPatchChangedDuringRead = true;
-    write.changedDuringRead = true;
+    patchWrite_->noteChangeDuringRead();
   }
 }
 

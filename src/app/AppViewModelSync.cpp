@@ -20,15 +20,14 @@ void AppViewModel::requestFullSync(const QString &reason) {
   const auto refuse = [this](const QString &text) {
     publish(dataStatusMessage_, text, &AppViewModel::dataStatusMessageChanged);
   };
-  if (pendingPatchWrite_ && pendingPatchWrite_->phase == PatchWritePhase::sending) {
+  if (patchWrite_->isSending()) {
     return refuse(u"Patch commands are in progress"_s);
   }
   if (!oscManager_->isConnected()) return refuse(u"Offline — cached data retained"_s);
   if (session_.showIsCleared) return refuse(u"No show loaded"_s);
   if (syncGeneration_) return refuse(u"Sync already in progress"_s);
-  if (!pendingDirectPatchReads_.isEmpty()) {
+  if (patchWrite_->holdsSyncForChannelReads(reason)) {
     // Started again with this reason once the last single-channel read has ended.
-    queuedFullRefreshReason_ = reason;
     return refuse(u"Waiting for channel readback"_s);
   }
 

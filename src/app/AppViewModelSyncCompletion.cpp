@@ -43,7 +43,7 @@ void AppViewModel::discardSyncAfterPatchChange() {
   assign(syncProgressDescription_, u"Patch changed — staged results discarded"_s,
          &AppViewModel::syncProgressDescriptionChanged);
   refreshNeededAfterSync_ = false;
-  refreshAfterPatchChange();
+  patchWrite_->refreshAfterPatchChange();
 }
 
 void AppViewModel::publishSync(SyncGeneration &generation) {
@@ -81,9 +81,8 @@ void AppViewModel::publishSync(SyncGeneration &generation) {
 
   // The follow-on steps, in this order: each may start work the next one looks at.
   saveShowSnapshot();
-  replayDeferredPatchReads();
-  applyPatchWrite();
-  if (startNetworkingOnInit_ && !pendingPatchWrite_) prepareLiveControls();
+  patchWrite_->afterSync();
+  if (startNetworkingOnInit_ && !patchWrite_->isPending()) prepareLiveControls();
   if (std::exchange(refreshNeededAfterSync_, false)) scheduleNotificationRefresh();
 }
 

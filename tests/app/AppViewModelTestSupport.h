@@ -41,9 +41,6 @@ struct AppViewModelTestAccess {
   static void forgetKnownShowIdentity(AppViewModel &model) {
     model.session_.liveShowIdentity.reset();
   }
-  static void setPendingPatchWrite(AppViewModel &model, AppViewModel::PatchWritePhase phase) {
-    model.pendingPatchWrite_ = AppViewModel::PendingPatchWrite{.phase = phase};
-  }
   static void setShowCleared(AppViewModel &model) { model.session_.showIsCleared = true; }
   static void syncTimedOut(AppViewModel &model, const QUuid &generationID, const QUuid &session) {
     model.syncTimedOut(generationID, session);
@@ -54,8 +51,8 @@ struct AppViewModelTestAccess {
   }
   static std::tuple<double, double, double, int> limits(const AppViewModel &model) {
     const ConnectionSupervisor::Limits &reconnect = model.supervisor().limits();
-    return {model.syncTimeout_, model.directPatchReadTimeout_, reconnect.reconnectBaseDelay,
-            reconnect.maximumReconnectAttempts};
+    return {model.syncTimeout_, model.patchWrite().channelReadTimeLimit(),
+            reconnect.reconnectBaseDelay, reconnect.maximumReconnectAttempts};
   }
 
   // Connection lifecycle: what only a phone build, a running session or a console sets.
@@ -75,14 +72,12 @@ struct AppViewModelTestAccess {
     return model.supervisor().isReconnectScheduled();
   }
   static void setConsoleSession(AppViewModel &model, const QString &commandLine,
-                                std::optional<AppViewModel::OwnedFlash> flash,
-                                std::optional<AppViewModel::PendingPatchWrite> write = {}) {
+                                std::optional<AppViewModel::OwnedFlash> flash) {
     // As the console reports them: a command line that is not blank is also a history row.
     model.commandLine_->handleCommandLineText(commandLine);
     for (int key = 1; key <= 12; ++key)
       model.commandLine_->handleSoftkey(key, QStringLiteral("Key"));
     model.ownedFlash_ = flash;
-    model.pendingPatchWrite_ = std::move(write);
   }
   static bool holdsFlash(const AppViewModel &model) { return model.ownedFlash_.has_value(); }
 
@@ -104,20 +99,6 @@ struct AppViewModelTestAccess {
     if (syncing)
       model.syncGeneration_ =
           std::make_unique<AppViewModel::SyncGeneration>(model.session_.id, std::nullopt);
-  }
-
-  // Patch edits: the pure library check and the single-channel reads still out.
-  static std::optional<QString> libraryChoiceIssue(const PatchFixtureChoice &choice,
-                                                   const std::optional<FixtureCatalogMode> &mode,
-                                                   const std::optional<QString> &version) {
-    return AppViewModel::libraryChoiceIssue(choice, mode, version);
-  }
-  static qsizetype outstandingPatchReads(const AppViewModel &model) {
-    return model.pendingDirectPatchReads_.size();
-  }
-  // Points the pending write at another show, as if the console had moved on meanwhile.
-  static void movePendingPatchWrite(AppViewModel &model, const QString &showIdentity) {
-    model.pendingPatchWrite_->showIdentity = showIdentity;
   }
 };
 
