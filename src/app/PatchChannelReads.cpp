@@ -1,5 +1,4 @@
 #include "app/PatchWrite.h"
-
 #include "app/ReplyArguments.h"
 #include "app/ReplyFieldCount.h"
 #include "foundation/NumberRules.h"
@@ -32,10 +31,9 @@ void PatchWrite::readChannelPatch(qint64 channel, DirectPatchReadIntent intent) 
   }
   const auto outstanding = pendingDirectPatchReads_.constFind(channel);
   if (outstanding == pendingDirectPatchReads_.cend() || outstanding->intent != intent) return;
-  directPatchReadTimeouts_[channel] =
-      timing_->schedule(channelReadTimeLimit_,
-                        [part = QPointer<PatchWrite>(this), session = session_.id, channel,
-                         intent] { directPatchReadTimedOut(part, session, channel, intent); });
+  directPatchReadTimeouts_[channel] = timing_->schedule(
+      channelReadTimeLimit_, [part = QPointer<PatchWrite>(this), session = session_.id, channel,
+                              intent] { directPatchReadTimedOut(part, session, channel, intent); });
 }
 
 void PatchWrite::directPatchReadTimedOut(const QPointer<PatchWrite> &part, const QUuid &session,

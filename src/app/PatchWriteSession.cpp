@@ -1,6 +1,5 @@
-#include "app/PatchWrite.h"
-
 #include "app/ConnectionSupervisor.h"
+#include "app/PatchWrite.h"
 #include "foundation/TextRules.h"
 #include "model/ShowIdentity.h"
 #include "operations/EosPatchCommands.h"
@@ -36,8 +35,8 @@ void PatchWrite::continuePatchWriteChecks(PendingPatchWrite write) {
     }
   }
   const QList<EosPatchPart> existing = mirroredPatchParts();
-  auto commands = EosPatchCommands::makeCommands(write.draft, plan, existing,
-                                                 show_.eosFixtureLibraryVersion());
+  auto commands =
+      EosPatchCommands::makeCommands(write.draft, plan, existing, show_.eosFixtureLibraryVersion());
   if (!commands) return cancel(commands.error().reason);
   const std::optional<SideSessionRoute> route = show_.consoleRoute();
   if (!show_.canControlFixtures() || !route || !show_.releaseOwnedFlash(u"Patch edit"_s)) {

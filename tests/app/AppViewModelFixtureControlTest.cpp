@@ -135,9 +135,8 @@ TEST_F(AppViewModelFixtureControlTest, FixtureChangesWaitForAPendingPatchWrite) 
                             .addressStart = 100,
                             .addressThru = 100});
   // The readback waits on virtual time; meanwhile a page asks for the Live controls again.
-  ASSERT_TRUE(waitUntil([&] {
-    return model->patchSubmissionState().kind == PatchSubmissionState::Kind::verifying;
-  }));
+  ASSERT_TRUE(waitUntil(
+      [&] { return model->patchSubmissionState().kind == PatchSubmissionState::Kind::verifying; }));
   model->prepareLiveControls();
   ASSERT_TRUE(waitUntil([&] { return model->fixtureControlStatus() == "Live controls ready"_L1; }));
   const QList<CommandHistoryEntry> before = model->commandHistory();

@@ -74,11 +74,9 @@ TEST(AppViewModelLibraryChoice, RefusesEveryChoiceThatNoLongerMatchesTheConsoleL
     PatchFixtureChoice choice = choiceOf(mode);
     QString version = libraryVersion;
     test.change(choice, mode, version);
-    EXPECT_EQ(PatchWrite::libraryChoiceIssue(choice, mode, version), test.issue)
-        << test.name;
+    EXPECT_EQ(PatchWrite::libraryChoiceIssue(choice, mode, version), test.issue) << test.name;
   }
-  EXPECT_EQ(PatchWrite::libraryChoiceIssue(choiceOf(beamMode()), std::nullopt,
-                                                       libraryVersion),
+  EXPECT_EQ(PatchWrite::libraryChoiceIssue(choiceOf(beamMode()), std::nullopt, libraryVersion),
             selectAgain);
 }
 

@@ -27,9 +27,7 @@ class FakeShow final : public PatchWrite::Show {
   void invalidateCompletedSync(const QString &) override {}
   void scheduleRefresh(const std::optional<QString> &) override {}
   void dropScheduledRefresh() override {}
-  const std::optional<QString> &eosFixtureLibraryVersion() const override {
-    return libraryVersion;
-  }
+  const std::optional<QString> &eosFixtureLibraryVersion() const override { return libraryVersion; }
   bool isShowDataCurrent() const override { return current; }
   bool canControlFixtures() const override { return true; }
   std::optional<SideSessionRoute> consoleRoute() const override { return route; }
@@ -57,17 +55,17 @@ class PatchWriteTest : public ::testing::Test {
     session.publishedShowIdentity = showPath;
     manager->setPingReplyClock([clock = timing] { return clock->uptime(); });
     // The model's dispatcher hands the part the channel patch replies outside a sync.
-    QObject::connect(manager.get(), &OSCManager::lastReceivedMessageChanged, &write,
-                     [this](const std::optional<OSCMessage> &message) {
-                       if (!message) return;
-                       const QList<QStringView> pieces =
-                           QStringView(message->address).split(u'/', Qt::SkipEmptyParts);
-                       const AddressComponents components(pieces.cbegin(), pieces.cend());
-                       if (components.size() >= 9 && components[3] == "patch"_L1 &&
-                           components[6] == "list"_L1) {
-                         write.handleChannelPatchReply(message->arguments, components);
-                       }
-                     });
+    QObject::connect(
+        manager.get(), &OSCManager::lastReceivedMessageChanged, &write,
+        [this](const std::optional<OSCMessage> &message) {
+          if (!message) return;
+          const QList<QStringView> pieces =
+              QStringView(message->address).split(u'/', Qt::SkipEmptyParts);
+          const AddressComponents components(pieces.cbegin(), pieces.cend());
+          if (components.size() >= 9 && components[3] == "patch"_L1 && components[6] == "list"_L1) {
+            write.handleChannelPatchReply(message->arguments, components);
+          }
+        });
   }
 
   // Connected and answering pings, as the write's session gate asks.
@@ -84,7 +82,8 @@ class PatchWriteTest : public ::testing::Test {
   bool typed(const PatchDraft &draft) {
     write.beginPatchEditing(draft);
     write.afterSync();
-    return waitUntil([&] { return write.patchSubmissionState() == PatchSubmissionState::verifying(); });
+    return waitUntil(
+        [&] { return write.patchSubmissionState() == PatchSubmissionState::verifying(); });
   }
 
   std::shared_ptr<ManualAppTiming> timing = std::make_shared<ManualAppTiming>();
@@ -95,7 +94,10 @@ class PatchWriteTest : public ::testing::Test {
   ConsoleSession session;
   FakeShow fake;
   int sessionsMade = 0;
-  PatchWrite write{*manager, timing, session, fake,
+  PatchWrite write{*manager,
+                   timing,
+                   session,
+                   fake,
                    [this] {
                      ++sessionsMade;
                      EosPatchCommandSession::Options options;
