@@ -125,8 +125,8 @@ TEST_F(AppViewModelFixtureControlTest, ParkChecksRunOneAtATimeAndRefuseWhatTheyM
   EXPECT_EQ(console.parkedChannels, std::set<int>{3});
 }
 
-// From its preflight to its verification a patch write owns the console's patch: identify,
-// park and fixture writes wait for it, even with the Live controls ready.
+// From its preflight to its verification a patch write owns the console's patch: identify
+// and park wait for it, even with the Live controls ready.
 TEST_F(AppViewModelFixtureControlTest, FixtureChangesWaitForAPendingPatchWrite) {
   ASSERT_TRUE(connectAndPrepare());
   model->beginPatchEditing({.operation = PatchOperation::dimmerAddressRange,

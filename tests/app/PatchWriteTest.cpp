@@ -71,7 +71,8 @@ class PatchWriteTest : public ::testing::Test {
   // Connected and answering pings, as the write's session gate asks.
   bool connect() {
     const quint16 port = console.tcpPort(OSCTCPFraming::packetLength);
-    fake.route = SideSessionRoute{OSCEndpoint::hostPort(u"127.0.0.1"_s, port)};
+    fake.route = SideSessionRoute{OSCEndpoint::hostPort(u"127.0.0.1"_s, port),
+                                  OSCTCPFraming::packetLength, std::nullopt};
     manager->connect(u"127.0.0.1"_s, port);
     if (!waitUntil([&] { return manager->isConnected(); })) return false;
     manager->sendPing();
@@ -190,7 +191,9 @@ TEST_F(PatchWriteTest, AChannelReadPublishesOnlyALevelNothingHasOvertaken) {
     }
     ASSERT_TRUE(waitUntil([&] { return write.outstandingChannelReads() == 0; })) << row.name;
     EXPECT_EQ(fake.readbacks.size(), row.published ? 1 : 0) << row.name;
-    if (row.published) EXPECT_EQ(fake.readbacks.first(), std::pair(qint64(2), qint64(55)));
+    if (row.published) {
+      EXPECT_EQ(fake.readbacks.first(), std::pair(qint64(2), qint64(55))) << row.name;
+    }
     EXPECT_EQ(fake.syncs, QStringList{u"Console data changed"_s}) << row.name;
     EXPECT_FALSE(write.holdsSyncForChannelReads(u"Console data changed"_s)) << row.name;
   }
