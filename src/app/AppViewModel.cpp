@@ -21,7 +21,6 @@ QSettings &required(QSettings *defaults) {
 AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
     : ObservableObject(parent),
       startNetworkingOnInit_(arguments.startNetworkingOnInit),
-      directPatchReadTimeout_(clampedTimeLimit(arguments.directPatchReadTimeout)),
       timing_(arguments.timing ? std::move(arguments.timing) : std::make_shared<SystemAppTiming>()),
       connectionForm_(std::make_unique<ConnectionForm>(required(arguments.defaults),
                                                        std::move(arguments.storeRelayKey),
@@ -46,10 +45,10 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
                                            static_cast<ShowMirror::Owner &>(*this),
                                            clampedTimeLimit(arguments.syncTimeout))),
       flash_(std::make_unique<IdentifyFlash>(*oscManager_, session_, *commandLine_)),
-      makePatchCommandSession_(
-          arguments.makePatchCommandSession ? std::move(arguments.makePatchCommandSession) : [] {
-            return std::make_unique<EosPatchCommandSession>(EosPatchCommandSession::Options{});
-          }) {
+      patchWrite_(std::make_unique<PatchWrite>(
+          *oscManager_, timing_, session_, static_cast<PatchWrite::Show &>(*this),
+          std::move(arguments.makePatchCommandSession),
+          clampedTimeLimit(arguments.directPatchReadTimeout))) {
   // Ping replies are aged on this model's clock, so the connection stamps them on it too.
   oscManager_->setPingReplyClock([timing = timing_] { return timing->uptime(); });
   forwardPartSignals();
@@ -187,6 +186,11 @@ void AppViewModel::forwardPartSignals() {
                    &AppViewModel::dataStatusMessageChanged);
   QObject::connect(mirror, &ShowMirror::syncProgressDescriptionChanged, this,
                    &AppViewModel::syncProgressDescriptionChanged);
+  const PatchWrite *patch = patchWrite_.get();
+  QObject::connect(patch, &ObservableObject::objectWillChange, this,
+                   &ObservableObject::objectWillChange);
+  QObject::connect(patch, &PatchWrite::patchSubmissionStateChanged, this,
+                   &AppViewModel::patchSubmissionStateChanged);
 }
 
 }  // namespace tarnik

@@ -10,6 +10,7 @@
 #include "app/IdentifyFlash.h"
 #include "app/InteractionMode.h"
 #include "app/PatchPartReply.h"
+#include "app/PatchWrite.h"
 #include "app/SavedShowStore.h"
 #include "app/ShowMirror.h"
 #include "foundation/OSCTransportKinds.h"
@@ -68,13 +69,15 @@ namespace tarnik {
 //   ConnectionSupervisor  the route, transport state, reachability, heartbeat, reconnect
 //   ShowMirror            the mirrored show, its full sync, the data status
 //   IdentifyFlash         the identify flash held on the console
+//   PatchWrite            the patch preflight, write and verification, single-channel reads
 // They share one ConsoleSession (the session and show identity), which this model owns.
 // What stays here joins the parts: the connection lifecycle's operations, the show events,
-// the commands and their control gate, the patch flows (src/app/README.md has the map).
+// the commands and their control gate (src/app/README.md has the map).
 class AppViewModel final : public ObservableObject,
                            private FixtureControl::Gates,
                            private ConnectionSupervisor::Session,
-                           private ShowMirror::Owner {
+                           private ShowMirror::Owner,
+                           private PatchWrite::Show {
   Q_OBJECT
 
   // Console link and console facts
@@ -165,38 +168,9 @@ class AppViewModel final : public ObservableObject,
   using LoadRelayKey = ConnectionForm::LoadRelayKey;
   using ConnectionTestManagerFactory = ConnectionTester::ManagerFactory;
 
-  enum class PatchWritePhase { checking, sending, verifying };
-
-  // One patch write in progress.
-  struct PendingPatchWrite {
-    QUuid sessionID{};  // the connection session the write started in
-    QString showIdentity{};
-    PatchDraft draft{};
-    PatchPlan plan{};
-    QList<EosPatchPart> reviewedReplacements{};
-    PatchWritePhase phase = PatchWritePhase::checking;
-    bool changedDuringRead = false;  // a patch change arrived while the patch was read
-    int repeatedReads = 0;
-    bool hasStartedWriting = false;
-    // The parts the write must leave alone, captured before writing, for verification.
-    std::optional<QList<EosPatchPart>> untargetedPartsBeforeWrite{};
-  };
-
-  enum class DirectPatchReadPurpose { mutationConfirmation, levelRefresh };
-
-  // Why a single-channel patch read was asked for.
-  struct DirectPatchReadIntent {
-    qint64 mutationSequence = 0;
-    DirectPatchReadPurpose purpose = DirectPatchReadPurpose::mutationConfirmation;
-    friend bool operator==(const DirectPatchReadIntent &, const DirectPatchReadIntent &) = default;
-  };
-
-  // One single-channel patch read in flight.
-  struct DirectPatchRead {
-    QUuid sessionID{};
-    QString showName{};
-    DirectPatchReadIntent intent{};
-  };
+  // Why a single-channel patch read is asked for.
+  using DirectPatchReadPurpose = PatchWrite::DirectPatchReadPurpose;
+  using DirectPatchReadIntent = PatchWrite::DirectPatchReadIntent;
 
   // One OSC service found on the network, as the connection screen lists it.
   using DiscoveredConsole = ConnectionSupervisor::DiscoveredConsole;
@@ -277,13 +251,15 @@ class AppViewModel final : public ObservableObject,
   // show stays; the data status becomes the given text.
   void resetSessionState(const QString &status) override;
   // The one road of a detected loss: reset, drop the link, retry when wanted.
-  void handleConnectionLoss(const QString &reason) { supervisor_->handleConnectionLoss(reason); }
+  void handleConnectionLoss(const QString &reason) override {
+    supervisor_->handleConnectionLoss(reason);
+  }
   // False only when the console holds our flash and the release could not be sent.
   bool releaseOwnedFlash(const QString &action) override;
-  void clearPendingPatchWrite(const QString &reason);
+  void clearPendingPatchWrite(const QString &reason) { patchWrite_->cancel(reason); }
   void resetParkState() { fixtureControl_->resetParkState(); }
   void resetLiveControls() { fixtureControl_->resetLiveControls(); }
-  void recordCommandHistory(const QString &text, const QString &source) {
+  void recordCommandHistory(const QString &text, const QString &source) override {
     commandLine_->recordCommandHistory(text, source);
   }
   void reportCommandRejected(const QString &summary, const QString &reason);
@@ -306,21 +282,23 @@ class AppViewModel final : public ObservableObject,
   using AddressComponents = tarnik::AddressComponents;
 
   // Show sync start (ShowMirror). The reason is the data status while it starts.
-  void requestFullSync(const QString &reason) { mirror_->requestFullSync(reason); }
+  void requestFullSync(const QString &reason) override { mirror_->requestFullSync(reason); }
 
   // Published values
   OSCManager *oscManager() const { return oscManager_.get(); }
   const std::optional<QString> &eosSoftwareVersion() const { return mirror_->eosSoftwareVersion(); }
-  const std::optional<QString> &eosFixtureLibraryVersion() const {
+  const std::optional<QString> &eosFixtureLibraryVersion() const override {
     return mirror_->eosFixtureLibraryVersion();
   }
-  const PatchSubmissionState &patchSubmissionState() const { return patchSubmissionState_; }
+  const PatchSubmissionState &patchSubmissionState() const {
+    return patchWrite_->patchSubmissionState();
+  }
   bool isRefreshingParkedChannels() const { return fixtureControl_->isRefreshingParkedChannels(); }
   const QString &parkStatusMessage() const { return fixtureControl_->parkStatusMessage(); }
   bool isFixtureControlReady() const { return fixtureControl_->isFixtureControlReady(); }
   const QString &fixtureControlStatus() const { return fixtureControl_->fixtureControlStatus(); }
   const QList<Cue> &cues() const { return mirror_->cues(); }
-  const QList<Channel> &channels() const { return mirror_->channels(); }
+  const QList<Channel> &channels() const override { return mirror_->channels(); }
   const QString &activeCue() const { return commandLine_->activeCue(); }
   const QString &activeCueNumber() const { return commandLine_->activeCueNumber(); }
   const QString &activeCueLabel() const { return commandLine_->activeCueLabel(); }
@@ -399,6 +377,7 @@ class AppViewModel final : public ObservableObject,
   const FixtureControl &fixtureControl() const { return *fixtureControl_; }
   const ConnectionSupervisor &supervisor() const { return *supervisor_; }
   const ShowMirror &showMirror() const { return *mirror_; }
+  const PatchWrite &patchWrite() const { return *patchWrite_; }
   // The session and show identity every part binds its work to.
   const ConsoleSession &consoleSession() const { return session_; }
 
@@ -411,7 +390,7 @@ class AppViewModel final : public ObservableObject,
     return supervisor_->activeConsoleEndpoint();
   }
 
-  FixtureCatalogStore &fixtureCatalog() { return fixtureCatalog_; }
+  FixtureCatalogStore &fixtureCatalog() { return patchWrite_->fixtureCatalog(); }
   FixtureParameterCatalogStore &fixtureParameterCatalog() { return fixtureParameterCatalog_; }
 
   // Console commands and the control gate (AppViewModelCommands.cpp). Every refusal is
@@ -469,24 +448,33 @@ class AppViewModel final : public ObservableObject,
   bool refreshParkedChannels(int channel, std::optional<FixtureParkAction> action) {
     return fixtureControl_->refreshParkedChannels(channel, action);
   }
-  // Patch edits (AppViewModelPatchPreflight.cpp, AppViewModelPatchWrite.cpp,
-  // AppViewModelDirectReads.cpp)
-  static constexpr qint64 patchChannelMaximum = 99999;
-  static constexpr qint64 patchUniverseMaximum = 63999;
+  // Patch edits (PatchWrite)
+  static constexpr qint64 patchChannelMaximum = PatchWrite::patchChannelMaximum;
+  static constexpr qint64 patchUniverseMaximum = PatchWrite::patchUniverseMaximum;
   // Why this draft cannot be written now, or nothing; the patch screens ask it too.
-  std::optional<QString> patchAuthoringAvailability(const PatchDraft &draft) const;
-  std::optional<QString> libraryFixtureIssue(const PatchFixtureChoice &choice) const;
+  std::optional<QString> patchAuthoringAvailability(const PatchDraft &draft) const {
+    return patchWrite_->patchAuthoringAvailability(draft);
+  }
+  std::optional<QString> libraryFixtureIssue(const PatchFixtureChoice &choice) const {
+    return patchWrite_->libraryFixtureIssue(choice);
+  }
   // Only the check that the console's type name names this one mode.
-  std::optional<QString> libraryModeAmbiguity(const PatchFixtureChoice &choice) const;
-  PatchPlan planPatch(const PatchDraft &draft) const;
-  QList<EosPatchPart> currentReplacementTargets(const std::set<EosPatchPart::ID> &ids) const;
+  std::optional<QString> libraryModeAmbiguity(const PatchFixtureChoice &choice) const {
+    return patchWrite_->libraryModeAmbiguity(choice);
+  }
+  PatchPlan planPatch(const PatchDraft &draft) const { return patchWrite_->planPatch(draft); }
+  QList<EosPatchPart> currentReplacementTargets(const std::set<EosPatchPart::ID> &ids) const {
+    return patchWrite_->currentReplacementTargets(ids);
+  }
   // The patch editor's submit: refuses, or records the write and re-reads the show.
-  void beginPatchEditing(const PatchDraft &draft);
+  void beginPatchEditing(const PatchDraft &draft) { patchWrite_->beginPatchEditing(draft); }
   // Back to idle unless a write is under way, so an editor does not meet an older result.
   // The one published value a screen sets.
-  void clearPatchSubmissionResult();
+  void clearPatchSubmissionResult() { patchWrite_->clearPatchSubmissionResult(); }
   // Reads one channel's patch rows on the main connection, for the given reason.
-  void readChannelPatch(qint64 channel, DirectPatchReadIntent intent);
+  void readChannelPatch(qint64 channel, DirectPatchReadIntent intent) {
+    patchWrite_->readChannelPatch(channel, intent);
+  }
 
  signals:
   void eosSoftwareVersionChanged(const std::optional<QString> &value);
@@ -546,10 +534,6 @@ class AppViewModel final : public ObservableObject,
   void subscribeToConnectionReplies();
   void forwardConnectionChange();
 
-  // Follow-on steps of a completed sync, each in the file of the flow that owns it
-  void replayDeferredPatchReads();
-  void applyPatchWrite();
-
   // What a change of the connection asks of the model (AppViewModelConnection.cpp)
   void beginSession() override;
   void reportStatus(const QString &text) override;
@@ -566,7 +550,6 @@ class AppViewModel final : public ObservableObject,
 
   // Configuration, fixed after construction; the timing outlives every work item below
   const bool startNetworkingOnInit_;
-  const double directPatchReadTimeout_;
   const std::shared_ptr<AppTiming> timing_;
 
   // The session and the show that the model and its parts bind their work to
@@ -585,24 +568,8 @@ class AppViewModel final : public ObservableObject,
   std::unique_ptr<ConnectionSupervisor> supervisor_;
   std::unique_ptr<ShowMirror> mirror_;
   std::unique_ptr<IdentifyFlash> flash_;
-  FixtureCatalogStore fixtureCatalog_;
   FixtureParameterCatalogStore fixtureParameterCatalog_;
-
-  // Patch, park and Live-control status
-  PatchSubmissionState patchSubmissionState_;
-
-  // Pending operations; the isolated sessions and their factories join these with the
-  // fixture-control and patch flows.
-  std::optional<PendingPatchWrite> pendingPatchWrite_;
-  AppTiming::WorkItem patchReadbackWorkItem_;
-
-  // Timers, reconnect and per-channel bookkeeping
-  std::map<qint64, AppTiming::WorkItem> directPatchReadTimeouts_;
-  QHash<qint64, DirectPatchRead> pendingDirectPatchReads_;
-  QHash<qint64, DirectPatchReadIntent> latestPatchReadIntents_;
-  QHash<qint64, qint64> channelMutationSequence_;
-  std::optional<QString> queuedFullRefreshReason_;
-  qint64 mutationSequence_ = 0;
+  std::unique_ptr<PatchWrite> patchWrite_;
 
   // Connection changes are re-announced at most once per window; one that falls inside a
   // window is announced when it ends.
@@ -630,7 +597,7 @@ class AppViewModel final : public ObservableObject,
   void handleShowCleared();
   void handleShowSaved(const QString &path);
   void handleShowLoaded(const QString &path);
-  void invalidateCompletedSync(const QString &status);
+  void invalidateCompletedSync(const QString &status) override;
   void handleChangeNotification(bool isPatch);
 
   // What fixture control asks of the model (AppViewModelFixtureGates.cpp)
@@ -639,38 +606,17 @@ class AppViewModel final : public ObservableObject,
   bool isViewer() const override;
   bool isPatchWritePending() const override;
   std::optional<FixtureControl::Route> sideSessionRoute() const override;
+  // The console the main connection uses, for the patch write's session too.
+  std::optional<SideSessionRoute> consoleRoute() const override;
   bool allowsControl(const QString &action) override;
   std::set<int> patchedChannels() const override;
   void sideSessionFoundAnotherShow(const QString &text) override;
-  // Patch edits (AppViewModelPatchPreflight.cpp, AppViewModelPatchWrite.cpp,
-  // AppViewModelDirectReads.cpp)
-  QList<EosPatchPart> mirroredPatchParts() const;
-  std::optional<FixtureCatalogMode> catalogMode(const QString &id) const;
-  static std::optional<QString> libraryChoiceIssue(
-      const PatchFixtureChoice &choice, const std::optional<FixtureCatalogMode> &mode,
-      const std::optional<QString> &consoleLibraryVersion);
-  void continuePatchWriteChecks(PendingPatchWrite write);
-  // The refresh after a sync thrown away for a patch change; a pending write whose patch
-  // changed under it is read again, up to a limit.
-  void refreshAfterPatchChange();
-  void verifyPatchWrite(const PendingPatchWrite &write);
-  static bool canContinuePatchWrite(const QPointer<AppViewModel> &model, const QUuid &session,
-                                    const QString &showIdentity);
-  static bool markPatchWriteStarted(const QPointer<AppViewModel> &model, const QUuid &session);
-  static void handlePatchSessionResult(const EosPatchCommandSession::Result &result,
-                                       const QPointer<AppViewModel> &model, const QUuid &session,
-                                       const QString &showIdentity);
-  static void startPatchVerification(const QPointer<AppViewModel> &model, const QUuid &session);
-  void releasePatchCommandSession();
-  static QString patchConfirmationText(const QList<PatchPlannedPart> &parts);
-  void parsePatchFragment(const QList<OSCArgument> &arguments, const AddressComponents &components);
-  void completeDirectPatchRead(qint64 channel, const PatchPart &part);
-  static void directPatchReadTimedOut(const QPointer<AppViewModel> &model, const QUuid &session,
-                                      qint64 channel, DirectPatchReadIntent intent);
-  void runQueuedFullRefresh();
-  std::function<std::unique_ptr<EosPatchCommandSession>()> makePatchCommandSession_;
-  QPointer<EosPatchCommandSession> patchCommandSession_;  // a child of the model
-  QHash<QString, FragmentAccumulator> directPatchFragments_;
+  // What the patch write asks of the show mirror (AppViewModelPatchShow.cpp); the rest of
+  // its Show is answered by the model's own operations.
+  void publishChannelReadback(qint64 channel, const PatchPart &part) override;
+  bool isSyncing() const override;
+  void scheduleRefresh(const std::optional<QString> &reason) override;
+  void dropScheduledRefresh() override;
 };
 
 }  // namespace tarnik

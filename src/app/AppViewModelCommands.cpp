@@ -60,7 +60,7 @@ bool AppViewModel::sendCommand(const QString &address, const QList<OSCArgument> 
 }
 
 void AppViewModel::commandSent(const QString &summary) {
-  ++mutationSequence_;
+  patchWrite_->noteMutation();
   commandLine_->noteSent(summary);
 }
 

@@ -12,12 +12,7 @@ void AppViewModel::resetSessionState(const QString &status) {
   // The flash is forgotten without a release: whoever ends a session on purpose has
   // released it first.
   flash_->forget();
-  directPatchReadTimeouts_.clear();
-  pendingDirectPatchReads_.clear();
-  directPatchFragments_.clear();
-  latestPatchReadIntents_.clear();
-  channelMutationSequence_.clear();
-  queuedFullRefreshReason_.reset();
+  patchWrite_->resetChannelReads();
   // The running sync goes before the session identity moves on.
   mirror_->resetSession();
   session_.liveShowName.reset();
@@ -58,21 +53,6 @@ bool AppViewModel::releaseOwnedFlash(const QString &action) {
   }
   commandSent(summary);
   return true;
-}
-
-void AppViewModel::clearPendingPatchWrite(const QString &reason) {
-  const std::optional<PendingPatchWrite> write = std::exchange(pendingPatchWrite_, std::nullopt);
-  patchReadbackWorkItem_.cancel();
-  // A session still typing ends with the same reason; its completion finds no write.
-  if (patchCommandSession_ && patchCommandSession_->isActive()) {
-    patchCommandSession_->finish(reason);
-  }
-  releasePatchCommandSession();
-  if (!write) return;
-  publish(patchSubmissionState_,
-          write->hasStartedWriting ? PatchSubmissionState::sentUnconfirmed(reason)
-                                   : PatchSubmissionState::failed(reason),
-          &AppViewModel::patchSubmissionStateChanged);
 }
 
 void AppViewModel::reportCommandRejected(const QString &summary, const QString &reason) {

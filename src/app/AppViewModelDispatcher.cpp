@@ -90,7 +90,7 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
     if (mirror_->isSyncing()) {
       mirror_->handlePatchListReply(arguments, components);
     } else {
-      parsePatchFragment(arguments, components);
+      patchWrite_->handleChannelPatchReply(arguments, components);
     }
     return;
   }

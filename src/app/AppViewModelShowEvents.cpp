@@ -25,12 +25,7 @@ void AppViewModel::handleShowCleared() {
   resetParkState();
   clearPendingPatchWrite(u"The console show was cleared during patching."_s);
   resetLiveControls();
-  directPatchReadTimeouts_.clear();
-  pendingDirectPatchReads_.clear();
-  directPatchFragments_.clear();
-  latestPatchReadIntents_.clear();
-  channelMutationSequence_.clear();
-  queuedFullRefreshReason_.reset();
+  patchWrite_->resetChannelReads();
   flash_->forget();
   mirror_->clearShow();
   commandLine_->clearCues();
@@ -39,9 +34,9 @@ void AppViewModel::handleShowCleared() {
 void AppViewModel::handleShowSaved(const QString &reportedPath) {
   const QString path = showIdentity(reportedPath);
   if (path.isEmpty()) return;
-  const bool writingStarted = pendingPatchWrite_ && pendingPatchWrite_->hasStartedWriting;
+  const bool writingStarted = patchWrite_->hasStartedWriting();
   // Even a save under the same path ends the write: what was saved is not what was reviewed.
-  if (pendingPatchWrite_) {
+  if (patchWrite_->isPending()) {
     clearPendingPatchWrite(
         u"The show was saved under a different identity during patching. Review and try again."_s);
   }
@@ -63,7 +58,7 @@ void AppViewModel::handleShowSaved(const QString &reportedPath) {
   session_.publishedShowIdentity = path;
   resetLiveControls();
   fixtureControl_->bindStore(session_.id, path);
-  for (DirectPatchRead &read : pendingDirectPatchReads_) read.showName = path;
+  patchWrite_->followSavedShow(path);
   mirror_->reportStatus(u"Synced"_s);
   saveShowSnapshot();
   if (startNetworkingOnInit_) prepareLiveControls();
@@ -99,7 +94,7 @@ void AppViewModel::invalidateCompletedSync(const QString &status) {
 }
 
 void AppViewModel::handleChangeNotification(bool isPatch) {
-  if (!pendingPatchWrite_) {
+  if (!patchWrite_->isPending()) {
     if (isPatch) invalidateCompletedSync(u"Patch changed — reloading"_s);
     mirror_->scheduleRefresh();
     return;
@@ -108,10 +103,9 @@ void AppViewModel::handleChangeNotification(bool isPatch) {
     mirror_->refreshAfterSync();
     return;
   }
-  PendingPatchWrite &write = *pendingPatchWrite_;
-  if (write.phase == PatchWritePhase::sending) {
+  if (patchWrite_->isSending()) {
     // Once writing has started, the notification is the console's notice of our own write.
-    if (write.hasStartedWriting) return;
+    if (patchWrite_->hasStartedWriting()) return;
     clearPendingPatchWrite(
         u"The console patch changed after preflight. Review it before trying again."_s);
     invalidateCompletedSync(u"Patch changed — reloading"_s);
@@ -120,7 +114,7 @@ void AppViewModel::handleChangeNotification(bool isPatch) {
   }
   if (mirror_->isSyncing()) {
     mirror_->markPatchChangedDuringRead();
-    write.changedDuringRead = true;
+    patchWrite_->noteChangeDuringRead();
   }
 }
 

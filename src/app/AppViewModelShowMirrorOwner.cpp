@@ -7,14 +7,10 @@ using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
-bool AppViewModel::patchCommandsInProgress() const {
-  return pendingPatchWrite_ && pendingPatchWrite_->phase == PatchWritePhase::sending;
-}
+bool AppViewModel::patchCommandsInProgress() const { return patchWrite_->isSending(); }
 
 bool AppViewModel::holdsSyncForChannelReads(const QString &reason) {
-  if (pendingDirectPatchReads_.isEmpty()) return false;
-  queuedFullRefreshReason_ = reason;
-  return true;
+  return patchWrite_->holdsSyncForChannelReads(reason);
 }
 
 std::optional<QString> AppViewModel::reconnectFailureStatus() const {
@@ -33,16 +29,15 @@ void AppViewModel::syncFailed(const QString &status, const QString &reason) {
   handleConnectionLoss(reason);
 }
 
-void AppViewModel::syncDiscardedForPatchChange() { refreshAfterPatchChange(); }
+void AppViewModel::syncDiscardedForPatchChange() { patchWrite_->refreshAfterPatchChange(); }
 
 void AppViewModel::syncPublished(const QString &showIdentity) {
   fixtureControl_->bindStore(session_.id, showIdentity);
   supervisor_->connectionSucceeded();
   // The follow-on steps, in this order: each may start work the next one looks at.
   saveShowSnapshot();
-  replayDeferredPatchReads();
-  applyPatchWrite();
-  if (startNetworkingOnInit_ && !pendingPatchWrite_) prepareLiveControls();
+  patchWrite_->afterSync();
+  if (startNetworkingOnInit_ && !patchWrite_->isPending()) prepareLiveControls();
 }
 
 }  // namespace tarnik

@@ -66,12 +66,8 @@ TEST_F(AppViewModelFixtureControlTest, LiveControlsReadWriteAndIdentifyOnTheirOw
   EXPECT_EQ(paramWrites, expected);
   EXPECT_EQ(writers, QList<int>(2, console.firstAutoUser));
 
-  // Identify: nothing while a patch write is pending, else recorded as sent.
+  // Identify: recorded as sent.
   const QList<CommandHistoryEntry> written = model->commandHistory();
-  AppViewModelTestAccess::setPendingPatchWrite(*model, AppViewModel::PatchWritePhase::sending);
-  model->identifyFixture(model->channels().at(4));
-  EXPECT_EQ(model->commandHistory(), written);
-  AppViewModelTestAccess::setConsoleSession(*model, QString(), std::nullopt);
   model->identifyFixture(model->channels().at(4));
   ASSERT_EQ(model->commandHistory().size(), written.size() + 1);
   EXPECT_EQ(model->commandHistory().last().text, "Identify channel 5"_L1);
@@ -112,6 +108,30 @@ TEST_F(AppViewModelFixtureControlTest, ParkChecksRunOneAtATimeAndRefuseWhatTheyM
   EXPECT_TRUE(model->refreshParkedChannels(0, std::nullopt));
   EXPECT_TRUE(parkStatusBecomes(u"1 channel parked"_s));
   EXPECT_EQ(console.parkedChannels, std::set<int>{3});
+}
+
+// From its preflight to its verification a patch write owns the console's patch: identify
+// and park wait for it, even with the Live controls ready.
+TEST_F(AppViewModelFixtureControlTest, FixtureChangesWaitForAPendingPatchWrite) {
+  ASSERT_TRUE(connectAndPrepare());
+  model->beginPatchEditing({.operation = PatchOperation::dimmerAddressRange,
+                            .channelStart = 9,
+                            .universe = 1,
+                            .addressStart = 100,
+                            .addressThru = 100});
+  // The readback waits on virtual time; meanwhile a page asks for the Live controls again.
+  ASSERT_TRUE(waitUntil(
+      [&] { return model->patchSubmissionState().kind == PatchSubmissionState::Kind::verifying; }));
+  model->prepareLiveControls();
+  ASSERT_TRUE(waitUntil([&] { return model->fixtureControlStatus() == "Live controls ready"_L1; }));
+  const QList<CommandHistoryEntry> before = model->commandHistory();
+  model->identifyFixture(model->channels().at(4));
+  EXPECT_FALSE(model->parkChannel(5, FixtureParkAction::unpark));
+  EXPECT_EQ(model->commandHistory(), before);
+
+  model->clearPendingPatchWrite(u"Done"_s);
+  model->identifyFixture(model->channels().at(4));
+  EXPECT_EQ(model->commandHistory().size(), before.size() + 1);
 }
 
 TEST_F(AppViewModelFixtureControlTest, AFailedLiveSessionLeavesTheMainConnectionAlone) {

@@ -74,11 +74,9 @@ TEST(AppViewModelLibraryChoice, RefusesEveryChoiceThatNoLongerMatchesTheConsoleL
     PatchFixtureChoice choice = choiceOf(mode);
     QString version = libraryVersion;
     test.change(choice, mode, version);
-    EXPECT_EQ(AppViewModelTestAccess::libraryChoiceIssue(choice, mode, version), test.issue)
-        << test.name;
+    EXPECT_EQ(PatchWrite::libraryChoiceIssue(choice, mode, version), test.issue) << test.name;
   }
-  EXPECT_EQ(AppViewModelTestAccess::libraryChoiceIssue(choiceOf(beamMode()), std::nullopt,
-                                                       libraryVersion),
+  EXPECT_EQ(PatchWrite::libraryChoiceIssue(choiceOf(beamMode()), std::nullopt, libraryVersion),
             selectAgain);
 }
 
@@ -188,7 +186,7 @@ TEST_P(PatchOnTCP, ChannelReadsAnswerTheNewestReasonAndWaitForASync) {
     return std::ranges::count(console.requests(), address, &OSCMessage::address);
   };
   const auto settled = [this] {
-    return waitUntil([&] { return AppViewModelTestAccess::outstandingPatchReads(*model) == 0; });
+    return waitUntil([&] { return model->patchWrite().outstandingChannelReads() == 0; });
   };
   ConsoleShow show = console.show();
   show.patchPart(1, 1)->fields[ConsolePatchPart::level] = OSCArgument::fromInt(77);
@@ -200,7 +198,7 @@ TEST_P(PatchOnTCP, ChannelReadsAnswerTheNewestReasonAndWaitForASync) {
   using Purpose = AppViewModel::DirectPatchReadPurpose;
   model->readChannelPatch(1, {0, Purpose::levelRefresh});
   model->readChannelPatch(1, {1, Purpose::levelRefresh});
-  EXPECT_EQ(AppViewModelTestAccess::outstandingPatchReads(*model), 1);
+  EXPECT_EQ(model->patchWrite().outstandingChannelReads(), 1);
   ASSERT_TRUE(waitUntil([&] { return requestsFor(u"/eos/get/patch/1") == 2; }));
   ASSERT_TRUE(settled());
   EXPECT_EQ(requestsFor(u"/eos/get/patch/1"), 2);

@@ -175,9 +175,6 @@ TEST_P(AppViewModelSyncTest, RefusesToStartInTheOrderOfItsReasons) {
     return model->dataStatusMessage();
   };
   model->handleOSCMessage(u"/eos/out/event/show/cleared"_s, {});
-  AppViewModelTestAccess::setPendingPatchWrite(*model, AppViewModel::PatchWritePhase::sending);
-  EXPECT_EQ(refusal(), "Patch commands are in progress"_L1);
-  AppViewModelTestAccess::setPendingPatchWrite(*model, AppViewModel::PatchWritePhase::checking);
   EXPECT_EQ(refusal(), u"Offline — cached data retained"_s);
   connectModel();
   EXPECT_EQ(refusal(), "No show loaded"_L1);

@@ -31,13 +31,10 @@ struct AppViewModelTestAccess {
   static const SyncGeneration *syncGeneration(const AppViewModel &model) {
     return model.showMirror().syncGeneration();
   }
-  static void setPendingPatchWrite(AppViewModel &model, AppViewModel::PatchWritePhase phase) {
-    model.pendingPatchWrite_ = AppViewModel::PendingPatchWrite{.phase = phase};
-  }
   static QUuid sessionID(const AppViewModel &model) { return model.consoleSession().id; }
   static std::tuple<double, double, double, int> limits(const AppViewModel &model) {
     const ConnectionSupervisor::Limits &reconnect = model.supervisor().limits();
-    return {model.showMirror().syncTimeout(), model.directPatchReadTimeout_,
+    return {model.showMirror().syncTimeout(), model.patchWrite().channelReadTimeLimit(),
             reconnect.reconnectBaseDelay, reconnect.maximumReconnectAttempts};
   }
 
@@ -57,31 +54,9 @@ struct AppViewModelTestAccess {
   static bool reconnectScheduled(const AppViewModel &model) {
     return model.supervisor().isReconnectScheduled();
   }
-  static void setConsoleSession(AppViewModel &model, const QString &commandLine,
-                                std::optional<AppViewModel::PendingPatchWrite> write = {}) {
-    // As the console reports them: a command line that is not blank is also a history row.
-    model.commandLine_->handleCommandLineText(commandLine);
-    for (int key = 1; key <= 12; ++key)
-      model.commandLine_->handleSoftkey(key, QStringLiteral("Key"));
-    model.pendingPatchWrite_ = std::move(write);
-  }
-
   // Fixture control: the route a Connect would have set, and the show facts the gates read.
   static void setActiveEndpoint(AppViewModel &model, const OSCEndpoint &endpoint) {
     model.supervisor_->activeConsoleEndpoint_ = endpoint;
-  }
-  // Patch edits: the pure library check and the single-channel reads still out.
-  static std::optional<QString> libraryChoiceIssue(const PatchFixtureChoice &choice,
-                                                   const std::optional<FixtureCatalogMode> &mode,
-                                                   const std::optional<QString> &version) {
-    return AppViewModel::libraryChoiceIssue(choice, mode, version);
-  }
-  static qsizetype outstandingPatchReads(const AppViewModel &model) {
-    return model.pendingDirectPatchReads_.size();
-  }
-  // Points the pending write at another show, as if the console had moved on meanwhile.
-  static void movePendingPatchWrite(AppViewModel &model, const QString &showIdentity) {
-    model.pendingPatchWrite_->showIdentity = showIdentity;
   }
 };
 

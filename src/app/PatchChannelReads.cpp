@@ -1,28 +1,29 @@
-#include "app/AppViewModel.h"
-#include "app/CueReplyFields.h"
+#include "app/PatchWrite.h"
 #include "app/ReplyArguments.h"
 #include "app/ReplyFieldCount.h"
 #include "foundation/NumberRules.h"
 #include "model/ShowIdentity.h"
 
 #include <algorithm>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
 // Single-channel patch reads on the main connection: one outstanding read per channel, the
 // newest reason for reading each channel kept beside it, reads deferred while a full sync
-// runs, and a read left unanswered treated as a lost console.
+// runs, a full sync held back until the last read has ended, and a read left unanswered
+// treated as a lost console.
 
 namespace tarnik {
 
-void AppViewModel::readChannelPatch(qint64 channel, DirectPatchReadIntent intent) {
+void PatchWrite::readChannelPatch(qint64 channel, DirectPatchReadIntent intent) {
   latestPatchReadIntents_.insert(channel, intent);
-  if (mirror_->isSyncing()) return;
+  if (show_.isSyncing()) return;
   if (pendingDirectPatchReads_.contains(channel)) return;
-  if (!oscManager_->isConnected()) return;
+  if (!manager_.isConnected()) return;
   if (!session_.liveShowIdentity || session_.liveShowIdentity->isEmpty()) return;
   pendingDirectPatchReads_.insert(channel, {session_.id, *session_.liveShowIdentity, intent});
-  if (!oscManager_->send({u"/eos/get/patch/"_s + QString::number(channel), {}})) {
+  if (!manager_.send({u"/eos/get/patch/"_s + QString::number(channel), {}})) {
     pendingDirectPatchReads_.remove(channel);
     latestPatchReadIntents_.remove(channel);
     runQueuedFullRefresh();
@@ -30,25 +31,24 @@ void AppViewModel::readChannelPatch(qint64 channel, DirectPatchReadIntent intent
   }
   const auto outstanding = pendingDirectPatchReads_.constFind(channel);
   if (outstanding == pendingDirectPatchReads_.cend() || outstanding->intent != intent) return;
-  directPatchReadTimeouts_[channel] =
-      timing_->schedule(directPatchReadTimeout_,
-                        [model = QPointer<AppViewModel>(this), session = session_.id, channel,
-                         intent] { directPatchReadTimedOut(model, session, channel, intent); });
+  directPatchReadTimeouts_[channel] = timing_->schedule(
+      channelReadTimeLimit_, [part = QPointer<PatchWrite>(this), session = session_.id, channel,
+                              intent] { directPatchReadTimedOut(part, session, channel, intent); });
 }
 
-void AppViewModel::directPatchReadTimedOut(const QPointer<AppViewModel> &model,
-                                           const QUuid &session, qint64 channel,
-                                           DirectPatchReadIntent intent) {
-  if (!model || model->session_.id != session) return;
-  const auto outstanding = model->pendingDirectPatchReads_.constFind(channel);
-  if (outstanding == model->pendingDirectPatchReads_.cend() || outstanding->intent != intent) {
+void PatchWrite::directPatchReadTimedOut(const QPointer<PatchWrite> &part, const QUuid &session,
+                                         qint64 channel, DirectPatchReadIntent intent) {
+  if (!part || part->session_.id != session) return;
+  const auto outstanding = part->pendingDirectPatchReads_.constFind(channel);
+  if (outstanding == part->pendingDirectPatchReads_.cend() || outstanding->intent != intent) {
     return;
   }
-  model->handleConnectionLoss(u"Channel "_s + QString::number(channel) + u" readback timed out"_s);
+  part->show_.handleConnectionLoss(u"Channel "_s + QString::number(channel) +
+                                   u" readback timed out"_s);
 }
 
-void AppViewModel::replayDeferredPatchReads() {
-  if (mirror_->isSyncing()) return;
+void PatchWrite::replayDeferredPatchReads() {
+  if (show_.isSyncing()) return;
   std::vector<std::pair<qint64, DirectPatchReadIntent>> intents;
   for (auto it = latestPatchReadIntents_.cbegin(); it != latestPatchReadIntents_.cend(); ++it) {
     intents.emplace_back(it.key(), it.value());
@@ -57,14 +57,32 @@ void AppViewModel::replayDeferredPatchReads() {
   for (const auto &[channel, intent] : intents) readChannelPatch(channel, intent);
 }
 
-void AppViewModel::runQueuedFullRefresh() {
-  if (!pendingDirectPatchReads_.isEmpty() || !queuedFullRefreshReason_) return;
-  const QString reason = *std::exchange(queuedFullRefreshReason_, std::nullopt);
-  requestFullSync(reason);
+bool PatchWrite::holdsSyncForChannelReads(const QString &reason) {
+  if (pendingDirectPatchReads_.isEmpty()) return false;
+  queuedFullRefreshReason_ = reason;
+  return true;
 }
 
-void AppViewModel::parsePatchFragment(const QList<OSCArgument> &arguments,
-                                      const AddressComponents &components) {
+void PatchWrite::runQueuedFullRefresh() {
+  if (!pendingDirectPatchReads_.isEmpty() || !queuedFullRefreshReason_) return;
+  const QString reason = *std::exchange(queuedFullRefreshReason_, std::nullopt);
+  show_.requestFullSync(reason);
+}
+
+void PatchWrite::followSavedShow(const QString &identity) {
+  for (DirectPatchRead &read : pendingDirectPatchReads_) read.showName = identity;
+}
+
+void PatchWrite::resetChannelReads() {
+  directPatchReadTimeouts_.clear();
+  pendingDirectPatchReads_.clear();
+  directPatchFragments_.clear();
+  latestPatchReadIntents_.clear();
+  queuedFullRefreshReason_.reset();
+}
+
+void PatchWrite::handleChannelPatchReply(const QList<OSCArgument> &arguments,
+                                         const AddressComponents &components) {
   // eos/out/get/patch/<channel>/<part>/list/<start>/<count>
   const std::optional<qint64> channel = parseStrictInteger<qint64>(components[4]);
   const std::optional<qint64> part = parseStrictInteger<qint64>(components[5]);
@@ -87,7 +105,7 @@ void AppViewModel::parsePatchFragment(const QList<OSCArgument> &arguments,
   completeDirectPatchRead(*channel, *row);
 }
 
-void AppViewModel::completeDirectPatchRead(qint64 channel, const PatchPart &part) {
+void PatchWrite::completeDirectPatchRead(qint64 channel, const PatchPart &part) {
   const DirectPatchReadIntent answered = pendingDirectPatchReads_.take(channel).intent;
   if (auto timeout = directPatchReadTimeouts_.extract(channel)) timeout.mapped().cancel();
   const auto latest = latestPatchReadIntents_.constFind(channel);
@@ -95,12 +113,12 @@ void AppViewModel::completeDirectPatchRead(qint64 channel, const PatchPart &part
     // A newer reason arrived while this read was out: its answer may predate that change.
     return readChannelPatch(channel, *latest);
   }
-  if (latest != latestPatchReadIntents_.cend()) {
-    const bool current =
-        answered.purpose == DirectPatchReadPurpose::mutationConfirmation
-            ? channelMutationSequence_.value(channel) == answered.mutationSequence
-            : mutationSequence_ == answered.mutationSequence && isShowDataCurrent();
-    if (current) mirror_->updateChannelLevel(channel, part.snapshotLevel);
+  // A confirmation would need the sequence of the channel's own last change, which nothing
+  // records; only a level read that no change has overtaken is published.
+  if (latest != latestPatchReadIntents_.cend() &&
+      answered.purpose == DirectPatchReadPurpose::levelRefresh &&
+      mutationSequence_ == answered.mutationSequence && show_.isShowDataCurrent()) {
+    show_.publishChannelReadback(channel, part);
   }
   latestPatchReadIntents_.remove(channel);
   runQueuedFullRefresh();
