@@ -138,7 +138,7 @@ TEST_F(AppViewModelFixtureControlTest, AFailedLiveSessionLeavesTheMainConnection
       [&] { return model->fixtureControlStatus().startsWith("Live controls unavailable: "_L1); }));
   EXPECT_TRUE(manager().isConnected());
   EXPECT_EQ(model->dataStatusMessage(), "Synced"_L1);
-  EXPECT_FALSE(AppViewModelTestAccess::reconnectScheduled(*model));
+  EXPECT_FALSE(model->supervisor().isReconnectScheduled());
 }
 
 TEST_F(AppViewModelFixtureControlTest, AnUnansweredDetailReadEndsOnlyTheLiveControls) {
@@ -167,7 +167,7 @@ TEST_F(AppViewModelFixtureControlTest, AShowChangeSeenByTheLiveSessionReloads) {
   EXPECT_EQ(statuses.first(),
             u"Live controls: The console show changed during the Live control "
             u"session. — cached data retained"_s);
-  EXPECT_TRUE(AppViewModelTestAccess::reconnectScheduled(*model));
+  EXPECT_TRUE(model->supervisor().isReconnectScheduled());
   EXPECT_TRUE(waitUntil([&] { return !manager().isConnected(); }));
 }
 

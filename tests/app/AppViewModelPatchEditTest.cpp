@@ -248,7 +248,7 @@ TEST_P(PatchOnTCP, ChannelReadsAnswerTheNewestReasonAndWaitForASync) {
   EXPECT_TRUE(model->dataStatusMessage().startsWith(
       u"Channel 12 readback timed out — cached data retained"_s))
       << model->dataStatusMessage().toStdString();
-  EXPECT_TRUE(AppViewModelTestAccess::reconnectScheduled(*model));
+  EXPECT_TRUE(model->supervisor().isReconnectScheduled());
   EXPECT_FALSE(model->channels().isEmpty());
 }
 

@@ -46,7 +46,7 @@ TEST_F(SessionReset, ARefusedSubscribeIsALossAndAnAttemptThatStopsEarlyLeavesNoI
   Access::setSuspended(*model, false);
   model->handleConnectionLoss(u"Lost"_s);
   EXPECT_EQ(model->dataStatusMessage(), u"Lost — cached data retained — retrying 1/5"_s);
-  EXPECT_TRUE(Access::reconnectScheduled(*model));
+  EXPECT_TRUE(model->supervisor().isReconnectScheduled());
 }
 
 TEST_F(SessionReset, ConnectRefusalsChangeNothingButTheStatus) {
@@ -74,8 +74,8 @@ TEST_F(SessionReset, ConnectRefusalsChangeNothingButTheStatus) {
   model->connect();
   EXPECT_EQ(keychain.values(), QStringList{code});
   EXPECT_EQ(model->oscManager()->relayPairingKey, code);
-  EXPECT_EQ(Access::reconnectAttempt(*model), 0);
-  EXPECT_FALSE(Access::reconnectScheduled(*model));
+  EXPECT_EQ(model->supervisor().reconnectAttempt(), 0);
+  EXPECT_FALSE(model->supervisor().isReconnectScheduled());
   EXPECT_TRUE(settings.contains(u"lastConnectedProfile.v1"_s));
 }
 

@@ -48,7 +48,7 @@ TEST_F(ShowIdentity, APaddedShowPathSyncsOnceAndKeepsTheLiveControls) {
   EXPECT_EQ(model.dataStatusMessage(), "Synced"_L1);
   EXPECT_EQ(console.requests(u"/eos/get/cue/1/count"_s).size(), 1);
   EXPECT_TRUE(model.oscManager()->isConnected());
-  EXPECT_FALSE(Access::reconnectScheduled(model));
+  EXPECT_FALSE(model.supervisor().isReconnectScheduled());
 }
 
 }  // namespace

@@ -66,12 +66,6 @@ struct AppViewModelTestAccess {
   static void setReconnectAttempt(AppViewModel &model, int made) {
     model.supervisor_->reconnectAttempt_ = made;
   }
-  static int reconnectAttempt(const AppViewModel &model) {
-    return model.supervisor().reconnectAttempt();
-  }
-  static bool reconnectScheduled(const AppViewModel &model) {
-    return model.supervisor().isReconnectScheduled();
-  }
   static void setConsoleSession(AppViewModel &model, const QString &commandLine,
                                 std::optional<AppViewModel::OwnedFlash> flash,
                                 std::optional<AppViewModel::PendingPatchWrite> write = {}) {
