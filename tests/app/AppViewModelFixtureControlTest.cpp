@@ -158,7 +158,6 @@ TEST_F(AppViewModelFixtureControlTest, AShowChangeSeenByTheLiveSessionReloads) {
     return QList<OSCMessage>{{u"/eos/out/event/show/loaded"_s, {}}};
   });
   ASSERT_TRUE(connectAndPrepare());
-  AppViewModelTestAccess::setWantsConnection(*model, true);
   QStringList statuses;
   QObject::connect(model.get(), &AppViewModel::dataStatusMessageChanged, model.get(),
                    [&](const QString &text) { statuses.append(text); });

@@ -240,7 +240,6 @@ TEST_P(PatchOnTCP, ChannelReadsAnswerTheNewestReasonAndWaitForASync) {
   // An unanswered read is a lost console.
   console.setHandler(u"/eos/get/patch/12"_s,
                      [](const OSCMessage &) { return QList<OSCMessage>(); });
-  AppViewModelTestAccess::setWantsConnection(*model, true);
   model->readChannelPatch(12, {0, Purpose::levelRefresh});
   model->requestFullSync(u"Console data changed"_s);
   EXPECT_EQ(model->dataStatusMessage(), u"Waiting for channel readback"_s);

@@ -47,10 +47,13 @@ class AppViewModelPatchEditTest : public AppViewModelTest,
   // Connected, synced and answering pings: fixture control is possible.
   void makeReady() {
     OSCManager &manager = *model->oscManager();
-    const quint16 port = consolePort(console, GetParam());
-    manager.connect(u"127.0.0.1"_s, port);
+    model->setConsoleIP(u"127.0.0.1"_s);
+    model->setConnectionTransport(GetParam().transport);
+    model->setTcpFraming(GetParam().framing);
+    model->setCustomSendPort(QString::number(consolePort(console, GetParam())));
+    model->setCustomListenPort(QString::number(freeUDPPort()));
+    model->connect();
     ASSERT_TRUE(waitUntil([&] { return manager.isConnected(); }));
-    AppViewModelTestAccess::setActiveEndpoint(*model, OSCEndpoint::hostPort(u"127.0.0.1"_s, port));
     if (!AppViewModelTestAccess::syncGeneration(*model)) model->requestFullSync(u"Initial sync"_s);
     ASSERT_TRUE(synced());
     manager.sendPing();

@@ -83,10 +83,7 @@ struct AppViewModelTestAccess {
     model.restoreLastConnectedProfile();
   }
 
-  // Fixture control: the route a Connect would have set, and the show facts the gates read.
-  static void setActiveEndpoint(AppViewModel &model, const OSCEndpoint &endpoint) {
-    model.supervisor_->activeConsoleEndpoint_ = endpoint;
-  }
+  // Fixture control: the show facts the gates read.
   static void setShowFacts(AppViewModel &model, std::optional<QString> live,
                            std::optional<QString> published, bool completedThisSession,
                            bool syncing) {
