@@ -106,7 +106,6 @@ class ConnectionSupervisor final : public ObservableObject {
 
   // Unpublished values
   bool wantsConnection() const { return wantsConnection_; }
-  bool isSuspended() const { return isSuspended_; }
   const std::optional<ConsoleConnectionProfile> &activeConnectionSettings() const {
     return activeConnectionSettings_;
   }
@@ -149,7 +148,6 @@ class ConnectionSupervisor final : public ObservableObject {
 
   // The route
   bool wantsConnection_ = false;
-  bool isSuspended_ = false;
   std::optional<OSCEndpoint> resumeEndpoint_;
   std::optional<OSCEndpoint> activeConsoleEndpoint_;
   std::optional<ConsoleConnectionProfile> activeConnectionSettings_;

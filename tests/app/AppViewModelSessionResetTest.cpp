@@ -41,9 +41,7 @@ TEST_F(SessionReset, ARefusedSubscribeIsALossAndAnAttemptThatStopsEarlyLeavesNoI
   const QString loss = u"Could not subscribe on the ready connection — cached data retained"_s;
   EXPECT_EQ(statuses,
             (QStringList{u"Socket open — verifying Eos"_s, loss, loss + u" — retrying 1/5"_s}));
-  Access::setSuspended(*model, true);
   timing->advance(0.5);
-  Access::setSuspended(*model, false);
   model->handleConnectionLoss(u"Lost"_s);
   EXPECT_EQ(model->dataStatusMessage(), u"Lost — cached data retained — retrying 1/5"_s);
   EXPECT_TRUE(model->supervisor().isReconnectScheduled());

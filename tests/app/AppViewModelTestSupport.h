@@ -57,9 +57,6 @@ struct AppViewModelTestAccess {
   }
 
   // Connection lifecycle: what only a phone build, a running session or a console sets.
-  static void setSuspended(AppViewModel &model, bool suspended) {
-    model.supervisor_->isSuspended_ = suspended;
-  }
   static void setWantsConnection(AppViewModel &model, bool wants) {
     model.supervisor_->wantsConnection_ = wants;
   }
