@@ -127,9 +127,6 @@ class ConnectionSupervisor final : public ObservableObject {
       const QList<tarnik::ConnectionSupervisor::DiscoveredConsole> &value);
 
  private:
-  // Tests set up the route that only a connect, a phone build or a console sets.
-  friend struct AppViewModelTestAccess;
-
   void scheduleInitialSync();
   void startInitialSync(const QUuid &transitionID);
   void consoleAnswered();

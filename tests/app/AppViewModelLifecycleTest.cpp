@@ -164,8 +164,9 @@ TEST_F(Lifecycle, RefusedConnectsBackOffUntilTheLimitAndDisconnectEndsTheChain) 
   }
 
   // A disconnect while an attempt waits: it never runs, and nothing is restored later.
-  Access::setReconnectAttempt(*model, 0);
+  model->connect();
   model->scheduleReconnect(u"Lost"_s);
+  ASSERT_TRUE(model->supervisor().isReconnectScheduled());
   ASSERT_TRUE(settings.contains(u"lastConnectedProfile.v1"_s));
   model->disconnect();
   timing->advance(10);

@@ -31,22 +31,6 @@ TEST_F(SessionReset, DisconnectEndsTheSessionAndKeepsTheShow) {
   }
 }
 
-TEST_F(SessionReset, ARefusedSubscribeIsALossAndAnAttemptThatStopsEarlyLeavesNoItem) {
-  const auto model = makeModel();
-  Access::setWantsConnection(*model, true);
-  QStringList statuses;
-  QObject::connect(model.get(), &AppViewModel::dataStatusMessageChanged,
-                   [&](const QString &text) { statuses.append(text); });
-  model->handleTransportStateChange(true);  // the connection is down: the subscribe is refused
-  const QString loss = u"Could not subscribe on the ready connection — cached data retained"_s;
-  EXPECT_EQ(statuses,
-            (QStringList{u"Socket open — verifying Eos"_s, loss, loss + u" — retrying 1/5"_s}));
-  timing->advance(0.5);
-  model->handleConnectionLoss(u"Lost"_s);
-  EXPECT_EQ(model->dataStatusMessage(), u"Lost — cached data retained — retrying 1/5"_s);
-  EXPECT_TRUE(model->supervisor().isReconnectScheduled());
-}
-
 TEST_F(SessionReset, ConnectRefusalsChangeNothingButTheStatus) {
   const auto model = makeModel();
   model->connect();
@@ -66,9 +50,13 @@ TEST_F(SessionReset, ConnectRefusalsChangeNothingButTheStatus) {
 
   // Accepted: the trimmed code is kept first, and a scheduled attempt gives way.
   keychainFails = false;
-  Access::setWantsConnection(*model, true);
-  Access::setReconnectAttempt(*model, 3);
+  model->setUsesMacRelay(false);  // a direct connection retrying after its first attempt
+  model->connect();
   model->scheduleReconnect(u"Lost"_s);
+  timing->advance(0.5);
+  model->scheduleReconnect(u"Lost"_s);
+  ASSERT_EQ(model->supervisor().reconnectAttempt(), 1);
+  model->setUsesMacRelay(true);
   model->connect();
   EXPECT_EQ(keychain.values(), QStringList{code});
   EXPECT_EQ(model->oscManager()->relayPairingKey, code);

@@ -17,15 +17,9 @@
 
 namespace tarnik {
 
-// Sets up what later flows own (an active route, a synchronised show) and reads the
-// limits the constructor kept.
+// Sets up what later flows own (a synchronised show) and reads the limits the constructor
+// kept.
 struct AppViewModelTestAccess {
-  static void setActiveConnection(AppViewModel &model,
-                                  std::optional<ConsoleConnectionProfile> active,
-                                  std::optional<OSCEndpoint> resumeEndpoint = std::nullopt) {
-    model.supervisor_->activeConnectionSettings_ = std::move(active);
-    model.supervisor_->resumeEndpoint_ = std::move(resumeEndpoint);
-  }
   static void setShowOnScreen(AppViewModel &model, const QString &identity, const QString &name,
                               std::optional<double> lastDataRefresh, QList<Cue> cues = {}) {
     model.session_.publishedShowIdentity = identity;
@@ -56,13 +50,7 @@ struct AppViewModelTestAccess {
             reconnect.reconnectBaseDelay, reconnect.maximumReconnectAttempts};
   }
 
-  // Connection lifecycle: what only a phone build, a running session or a console sets.
-  static void setWantsConnection(AppViewModel &model, bool wants) {
-    model.supervisor_->wantsConnection_ = wants;
-  }
-  static void setReconnectAttempt(AppViewModel &model, int made) {
-    model.supervisor_->reconnectAttempt_ = made;
-  }
+  // Connection lifecycle: what only a running session or a console sets.
   static void setConsoleSession(AppViewModel &model, const QString &commandLine,
                                 std::optional<AppViewModel::OwnedFlash> flash,
                                 std::optional<AppViewModel::PendingPatchWrite> write = {}) {
