@@ -527,9 +527,6 @@ class AppViewModel final : public ObservableObject,
   void isConsoleReachableChanged(bool value);
 
  private:
-  // Tests set up the state that the later flows own (an active route, a published show).
-  friend struct AppViewModelTestAccess;
-
   // Subscriptions to the main connection (AppViewModelDispatcher.cpp)
   void subscribeToConnectionReplies();
   void forwardConnectionChange();

@@ -143,7 +143,7 @@ TEST_F(AppViewModelFixtureControlTest, AFailedLiveSessionLeavesTheMainConnection
       [&] { return model->fixtureControlStatus().startsWith("Live controls unavailable: "_L1); }));
   EXPECT_TRUE(manager().isConnected());
   EXPECT_EQ(model->dataStatusMessage(), "Synced"_L1);
-  EXPECT_FALSE(AppViewModelTestAccess::reconnectScheduled(*model));
+  EXPECT_FALSE(model->supervisor().isReconnectScheduled());
 }
 
 TEST_F(AppViewModelFixtureControlTest, AnUnansweredDetailReadEndsOnlyTheLiveControls) {
@@ -163,7 +163,6 @@ TEST_F(AppViewModelFixtureControlTest, AShowChangeSeenByTheLiveSessionReloads) {
     return QList<OSCMessage>{{u"/eos/out/event/show/loaded"_s, {}}};
   });
   ASSERT_TRUE(connectAndPrepare());
-  AppViewModelTestAccess::setWantsConnection(*model, true);
   QStringList statuses;
   QObject::connect(model.get(), &AppViewModel::dataStatusMessageChanged, model.get(),
                    [&](const QString &text) { statuses.append(text); });
@@ -172,7 +171,7 @@ TEST_F(AppViewModelFixtureControlTest, AShowChangeSeenByTheLiveSessionReloads) {
   EXPECT_EQ(statuses.first(),
             u"Live controls: The console show changed during the Live control "
             u"session. — cached data retained"_s);
-  EXPECT_TRUE(AppViewModelTestAccess::reconnectScheduled(*model));
+  EXPECT_TRUE(model->supervisor().isReconnectScheduled());
   EXPECT_TRUE(waitUntil([&] { return !manager().isConnected(); }));
 }
 

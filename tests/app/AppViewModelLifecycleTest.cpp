@@ -15,8 +15,6 @@ using namespace Qt::StringLiterals;
 namespace tarnik::testing {
 namespace {
 
-using Access = AppViewModelTestAccess;
-
 struct Route {
   const char *name;
   OSCTransport transport;
@@ -117,7 +115,7 @@ TEST_P(StreamLifecycle, AClosedConnectionIsRetried) {
   timing->advance(0.5);
   EXPECT_EQ(model->dataStatusMessage(), lost + u" — reconnect attempt 1/5"_s);
   EXPECT_TRUE(waitFor(lost + u" — verifying reconnect"_s));
-  EXPECT_TRUE(waitUntil([&] { return Access::reconnectAttempt(*model) == 0; }));
+  EXPECT_TRUE(waitUntil([&] { return model->supervisor().reconnectAttempt() == 0; }));
 }
 
 // The age of a reply is read on the monotonic clock: a wall clock set back an hour
@@ -152,7 +150,7 @@ TEST_F(Lifecycle, RefusedConnectsBackOffUntilTheLimitAndDisconnectEndsTheChain) 
       const QString retry = u" — retrying %1/5"_s.arg(n);
       ASSERT_TRUE(waitUntil([&] { return model->dataStatusMessage().endsWith(retry); })) << n;
       EXPECT_EQ(model->dataStatusMessage(), *model->oscManager()->lastError() + retry);
-      EXPECT_TRUE(Access::reconnectScheduled(*model) &&
+      EXPECT_TRUE(model->supervisor().isReconnectScheduled() &&
                   timing->pendingDelays().contains(delays[n - 1]));
       timing->advance(delays[n - 1]);
     }
@@ -160,12 +158,13 @@ TEST_F(Lifecycle, RefusedConnectsBackOffUntilTheLimitAndDisconnectEndsTheChain) 
       return model->dataStatusMessage().endsWith(
           u" — automatic reconnect stopped after 5 attempts");
     }));
-    EXPECT_FALSE(Access::reconnectScheduled(*model));
+    EXPECT_FALSE(model->supervisor().isReconnectScheduled());
   }
 
   // A disconnect while an attempt waits: it never runs, and nothing is restored later.
-  Access::setReconnectAttempt(*model, 0);
+  model->connect();
   model->scheduleReconnect(u"Lost"_s);
+  ASSERT_TRUE(model->supervisor().isReconnectScheduled());
   ASSERT_TRUE(settings.contains(u"lastConnectedProfile.v1"_s));
   model->disconnect();
   timing->advance(10);

@@ -237,7 +237,6 @@ TEST_P(PatchOnTCP, ChannelReadsAnswerTheNewestReasonAndWaitForASync) {
   // An unanswered read is a lost console.
   console.setHandler(u"/eos/get/patch/12"_s,
                      [](const OSCMessage &) { return QList<OSCMessage>(); });
-  AppViewModelTestAccess::setWantsConnection(*model, true);
   model->readChannelPatch(12, {0, Purpose::levelRefresh});
   model->requestFullSync(u"Console data changed"_s);
   EXPECT_EQ(model->dataStatusMessage(), u"Waiting for channel readback"_s);
@@ -245,7 +244,7 @@ TEST_P(PatchOnTCP, ChannelReadsAnswerTheNewestReasonAndWaitForASync) {
   EXPECT_TRUE(model->dataStatusMessage().startsWith(
       u"Channel 12 readback timed out — cached data retained"_s))
       << model->dataStatusMessage().toStdString();
-  EXPECT_TRUE(AppViewModelTestAccess::reconnectScheduled(*model));
+  EXPECT_TRUE(model->supervisor().isReconnectScheduled());
   EXPECT_FALSE(model->channels().isEmpty());
 }
 

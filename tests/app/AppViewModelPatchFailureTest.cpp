@@ -52,11 +52,11 @@ class PatchFailures : public AppViewModelPatchEditTest {
   qsizetype patchNotices = 0;
 
   void expectRefreshSync() {
-    ASSERT_TRUE(waitUntil([&] { return !AppViewModelTestAccess::syncGeneration(*model); }));
+    ASSERT_TRUE(waitUntil([&] { return !model->showMirror().syncGeneration(); }));
     timing->advance(0.7);
-    EXPECT_EQ(AppViewModelTestAccess::syncGeneration(*model), nullptr);
+    EXPECT_EQ(model->showMirror().syncGeneration(), nullptr);
     timing->advance(0.1);
-    EXPECT_NE(AppViewModelTestAccess::syncGeneration(*model), nullptr);
+    EXPECT_NE(model->showMirror().syncGeneration(), nullptr);
     EXPECT_TRUE(synced()) << model->dataStatusMessage().toStdString();
   }
 };
@@ -111,7 +111,7 @@ TEST_P(PatchSessionFailures, NoSyncStartsWhileTheSessionTypes) {
   const qsizetype before = syncsStarted();
   model->requestFullSync(u"Console data changed"_s);
   EXPECT_EQ(model->dataStatusMessage(), u"Patch commands are in progress"_s);
-  EXPECT_EQ(AppViewModelTestAccess::syncGeneration(*model), nullptr);
+  EXPECT_EQ(model->showMirror().syncGeneration(), nullptr);
   sessionClock->advance(EosPatchCommandSession::stepTimeLimit);
   EXPECT_EQ(model->patchSubmissionState(), PatchSubmissionState::failed(sessionTimedOut));
   EXPECT_EQ(syncsStarted(), before);
@@ -165,7 +165,7 @@ TEST_P(PatchFailures, APatchThatKeepsChangingDuringTheChecksEndsTheWriteAfterThr
     QStringList statuses;
     QStringList rereads;
     for (;;) {
-      ASSERT_TRUE(waitUntil([&] { return !AppViewModelTestAccess::syncGeneration(*model); }));
+      ASSERT_TRUE(waitUntil([&] { return !model->showMirror().syncGeneration(); }));
       if (model->patchSubmissionState().kind != PatchSubmissionState::Kind::checking ||
           syncsStarted() - before > changes)
         break;

@@ -60,9 +60,7 @@ class AppViewModelSyncTest : public AppViewModelTest,
   }
 
   OSCManager &manager() { return *model->oscManager(); }
-  const AppViewModelTestAccess::SyncGeneration *generation() {
-    return AppViewModelTestAccess::syncGeneration(*model);
-  }
+  const ShowMirror::SyncGeneration *generation() { return model->showMirror().syncGeneration(); }
 
   void connectModel() {
     if (manager().isConnected()) return;

@@ -17,49 +17,6 @@
 
 namespace tarnik {
 
-// Sets up what later flows own (an active route, a synchronised show) and reads the
-// limits the constructor kept.
-struct AppViewModelTestAccess {
-  static void setActiveConnection(AppViewModel &model,
-                                  std::optional<ConsoleConnectionProfile> active,
-                                  std::optional<OSCEndpoint> resumeEndpoint = std::nullopt) {
-    model.supervisor_->activeConnectionSettings_ = std::move(active);
-    model.supervisor_->resumeEndpoint_ = std::move(resumeEndpoint);
-  }
-  // The show sync's private state.
-  using SyncGeneration = ShowMirror::SyncGeneration;
-  static const SyncGeneration *syncGeneration(const AppViewModel &model) {
-    return model.showMirror().syncGeneration();
-  }
-  static QUuid sessionID(const AppViewModel &model) { return model.consoleSession().id; }
-  static std::tuple<double, double, double, int> limits(const AppViewModel &model) {
-    const ConnectionSupervisor::Limits &reconnect = model.supervisor().limits();
-    return {model.showMirror().syncTimeout(), model.patchWrite().channelReadTimeLimit(),
-            reconnect.reconnectBaseDelay, reconnect.maximumReconnectAttempts};
-  }
-
-  // Connection lifecycle: what only a phone build, a running session or a console sets.
-  static void setSuspended(AppViewModel &model, bool suspended) {
-    model.supervisor_->isSuspended_ = suspended;
-  }
-  static void setWantsConnection(AppViewModel &model, bool wants) {
-    model.supervisor_->wantsConnection_ = wants;
-  }
-  static void setReconnectAttempt(AppViewModel &model, int made) {
-    model.supervisor_->reconnectAttempt_ = made;
-  }
-  static int reconnectAttempt(const AppViewModel &model) {
-    return model.supervisor().reconnectAttempt();
-  }
-  static bool reconnectScheduled(const AppViewModel &model) {
-    return model.supervisor().isReconnectScheduled();
-  }
-  // Fixture control: the route a Connect would have set, and the show facts the gates read.
-  static void setActiveEndpoint(AppViewModel &model, const OSCEndpoint &endpoint) {
-    model.supervisor_->activeConsoleEndpoint_ = endpoint;
-  }
-};
-
 namespace testing {
 
 class AppViewModelTest : public ::testing::Test {
