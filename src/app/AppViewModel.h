@@ -560,7 +560,7 @@ class AppViewModel final : public ObservableObject,
   std::unique_ptr<FixtureControl> fixtureControl_;
   void forwardPartSignals();
 
-  // Console link, catalogs and console facts
+  // The console link and the parts built on it; the patch detail catalog
   std::unique_ptr<OSCManager> oscManager_;
   std::unique_ptr<ConnectionSupervisor> supervisor_;
   std::unique_ptr<ShowMirror> mirror_;

@@ -1,7 +1,6 @@
+#include "app/ListReplySlice.h"
 #include "app/PatchWrite.h"
 #include "app/ReplyArguments.h"
-#include "app/ReplyFieldCount.h"
-#include "foundation/NumberRules.h"
 #include "model/ShowIdentity.h"
 
 #include <algorithm>
@@ -83,26 +82,21 @@ void PatchWrite::resetChannelReads() {
 
 void PatchWrite::handleChannelPatchReply(const QList<OSCArgument> &arguments,
                                          const AddressComponents &components) {
-  // eos/out/get/patch/<channel>/<part>/list/<start>/<count>
-  const std::optional<qint64> channel = parseStrictInteger<qint64>(components[4]);
-  const std::optional<qint64> part = parseStrictInteger<qint64>(components[5]);
-  const std::optional<qint64> start = parseStrictInteger<qint64>(components[7]);
-  if (!channel || !part || !start) return;
-  const std::optional<qint64> count = readableFieldCount(components, 8, patchReplyFieldCount);
-  if (!count) return;
-  const auto outstanding = pendingDirectPatchReads_.constFind(*channel);
+  const std::optional<PatchListSlice> slice = readPatchListSlice(components);
+  if (!slice) return;
+  const auto outstanding = pendingDirectPatchReads_.constFind(slice->channel);
   if (outstanding == pendingDirectPatchReads_.cend() || outstanding->sessionID != session_.id ||
       !isSameShow(outstanding->showName, session_.liveShowIdentity)) {
     return;
   }
-  const QString key = patchRecordKey(*channel, *part);
+  const QString key = patchRecordKey(slice->channel, slice->part);
   const std::optional<QList<OSCArgument>> fields =
-      accumulateRecordSlice(directPatchFragments_, key, *count, *start, arguments);
+      accumulateRecordSlice(directPatchFragments_, key, slice->fieldCount, slice->start, arguments);
   if (!fields || integerArgument(*fields, 0) != -1) return;
-  const std::optional<PatchPart> row = makePatchPart(*fields, *channel, *part);
+  const std::optional<PatchPart> row = makePatchPart(*fields, slice->channel, slice->part);
   if (!row) return;
   directPatchFragments_.remove(key);
-  completeDirectPatchRead(*channel, *row);
+  completeDirectPatchRead(slice->channel, *row);
 }
 
 void PatchWrite::completeDirectPatchRead(qint64 channel, const PatchPart &part) {

@@ -4,6 +4,7 @@
 #include "app/AppTiming.h"
 #include "app/ConsoleSession.h"
 #include "app/FragmentAccumulator.h"
+#include "app/ListReplySlice.h"
 #include "app/PatchPartReply.h"
 #include "foundation/ObservableObject.h"
 #include "link/OSCArgument.h"
@@ -177,8 +178,8 @@ class ShowMirror final : public ObservableObject {
   static QString syncProgressCountText(qint64 received, std::optional<qint64> expected);
 
   // List replies of a running sync (ShowMirrorSyncReplies.cpp)
-  void parseCueListReply(const QList<OSCArgument> &arguments, const AddressComponents &components);
-  void parseCueFragment(const QList<OSCArgument> &arguments, const AddressComponents &components);
+  void parseCueListReply(const QList<OSCArgument> &arguments, const CueListSlice &slice);
+  void parseCueFragment(const QList<OSCArgument> &arguments, const CueListSlice &slice);
   static QList<Channel> makeChannels(std::map<qint64, PatchPart> rows, double now);
 
   // Completion, the discard after a patch change, publication (ShowMirrorSyncCompletion.cpp)

@@ -1,8 +1,7 @@
 #include "app/CueReplyFields.h"
+#include "app/ListReplySlice.h"
 #include "app/ReplyArguments.h"
-#include "app/ReplyFieldCount.h"
 #include "app/ShowMirror.h"
-#include "foundation/NumberRules.h"
 
 #include <algorithm>
 
@@ -24,35 +23,27 @@ std::optional<qint64> awaitedIndex(const QList<OSCArgument> &fields,
 
 void ShowMirror::handleCueListReply(const QList<OSCArgument> &arguments,
                                     const AddressComponents &components) {
+  const std::optional<CueListSlice> slice = readCueListSlice(components);
+  if (!slice) return;
   // Outside a sync a cue reply is a single read.
-  if (syncGeneration_) return parseCueListReply(arguments, components);
-  parseCueFragment(arguments, components);
+  if (syncGeneration_) return parseCueListReply(arguments, *slice);
+  parseCueFragment(arguments, *slice);
 }
 
-void ShowMirror::parseCueListReply(const QList<OSCArgument> &arguments,
-                                   const AddressComponents &components) {
-  // eos/out/get/cue/<list>/<cue>/<part>/list/<start>/<count>
-  if (components.size() < 10 || components[4] != "1"_L1 || components[6] != "0"_L1 ||
-      components[7] != "list"_L1) {
-    return;
-  }
-  const std::optional<qint64> start = parseStrictInteger<qint64>(components[8]);
-  if (!start) return;
-  const std::optional<qint64> count = readableFieldCount(components, 9, cueReplyFieldCount);
-  if (!count) return;
+void ShowMirror::parseCueListReply(const QList<OSCArgument> &arguments, const CueListSlice &slice) {
   SyncGeneration *generation = currentSyncGeneration();
   if (!generation) return;
 
-  const QString key = cueRecordKey(components[5]);  // list and part as checked above
-  const std::optional<QList<OSCArgument>> fields =
-      accumulateRecordSlice(generation->cueFragments, key, *count, *start, arguments);
+  const QString key = cueRecordKey(slice.cueNumber);
+  const std::optional<QList<OSCArgument>> fields = accumulateRecordSlice(
+      generation->cueFragments, key, slice.fieldCount, slice.start, arguments);
   if (!fields) return;
   const std::optional<qint64> index = awaitedIndex(*fields, generation->cueInFlight);
   if (!index || generation->cueRows.contains(*index)) return;
 
   // A record whose number is not a cue number is still an answer: the index is done with,
   // so the sync completes without that cue instead of waiting for its time limit.
-  if (std::optional<Cue> cue = makeCue(*fields, components[5].toString())) {
+  if (std::optional<Cue> cue = makeCue(*fields, slice.cueNumber.toString())) {
     generation->cueRows.emplace(*index, std::move(*cue));
   } else {
     ++generation->skippedCueRecords;
@@ -65,26 +56,20 @@ void ShowMirror::parseCueListReply(const QList<OSCArgument> &arguments,
 
 void ShowMirror::handlePatchListReply(const QList<OSCArgument> &arguments,
                                       const AddressComponents &components) {
-  // eos/out/get/patch/<channel>/<part>/list/<start>/<count>
-  if (components.size() < 9 || components[6] != "list"_L1) return;
-  const std::optional<qint64> channel = parseStrictInteger<qint64>(components[4]);
-  const std::optional<qint64> part = parseStrictInteger<qint64>(components[5]);
-  const std::optional<qint64> start = parseStrictInteger<qint64>(components[7]);
-  if (!channel || !part || !start) return;
-  const std::optional<qint64> count = readableFieldCount(components, 8, patchReplyFieldCount);
-  if (!count) return;
+  const std::optional<PatchListSlice> slice = readPatchListSlice(components);
+  if (!slice) return;
   SyncGeneration *generation = currentSyncGeneration();
   if (!generation) return;
 
-  const QString key = patchRecordKey(*channel, *part);
-  const std::optional<QList<OSCArgument>> fields =
-      accumulateRecordSlice(generation->patchFragments, key, *count, *start, arguments);
+  const QString key = patchRecordKey(slice->channel, slice->part);
+  const std::optional<QList<OSCArgument>> fields = accumulateRecordSlice(
+      generation->patchFragments, key, slice->fieldCount, slice->start, arguments);
   if (!fields) return;
   const std::optional<qint64> index = awaitedIndex(*fields, generation->patchInFlight);
   if (!index || generation->patchRows.contains(*index)) return;
 
   // As with cues: a row that cannot be a channel answers its index and is left out.
-  if (std::optional<PatchPart> row = makePatchPart(*fields, *channel, *part)) {
+  if (std::optional<PatchPart> row = makePatchPart(*fields, slice->channel, slice->part)) {
     generation->patchRows.emplace(*index, std::move(*row));
   } else {
     ++generation->skippedPatchRecords;
@@ -95,19 +80,12 @@ void ShowMirror::handlePatchListReply(const QList<OSCArgument> &arguments,
   if (syncGeneration_.get() == generation) completeSync(*generation);
 }
 
-void ShowMirror::parseCueFragment(const QList<OSCArgument> &arguments,
-                                  const AddressComponents &components) {
-  // eos/out/get/cue/<list>/<cue>/<part>/list/<start>/<count>: one cue read on its own
-  // replaces the published cue of that number, and only that.
-  if (components[4] != "1"_L1 || components[6] != "0"_L1) return;
-  const std::optional<qint64> start = parseStrictInteger<qint64>(components[8]);
-  if (!start) return;
-  const std::optional<qint64> count = readableFieldCount(components, 9, cueReplyFieldCount);
-  if (!count) return;
-  const QString cueNumber = components[5].toString();
+void ShowMirror::parseCueFragment(const QList<OSCArgument> &arguments, const CueListSlice &slice) {
+  // One cue read on its own replaces the published cue of that number, and only that.
+  const QString cueNumber = slice.cueNumber.toString();
   const QString key = cueRecordKey(cueNumber);
   const std::optional<QList<OSCArgument>> fields =
-      accumulateRecordSlice(directCueFragments_, key, *count, *start, arguments);
+      accumulateRecordSlice(directCueFragments_, key, slice.fieldCount, slice.start, arguments);
   if (!fields || integerArgument(*fields, 0) != -1) return;
   const std::optional<Cue> cue = makeCue(*fields, cueNumber);
   if (!cue) return;
