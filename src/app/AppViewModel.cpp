@@ -21,8 +21,6 @@ QSettings &required(QSettings *defaults) {
 AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
     : ObservableObject(parent),
       startNetworkingOnInit_(arguments.startNetworkingOnInit),
-      syncTimeout_(clampedTimeLimit(arguments.syncTimeout)),
-      directPatchReadTimeout_(clampedTimeLimit(arguments.directPatchReadTimeout)),
       timing_(arguments.timing ? std::move(arguments.timing) : std::make_shared<SystemAppTiming>()),
       connectionForm_(std::make_unique<ConnectionForm>(required(arguments.defaults),
                                                        std::move(arguments.storeRelayKey),
@@ -43,10 +41,14 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
           ConnectionSupervisor::Limits{
               .maximumReconnectAttempts = std::max(arguments.maximumReconnectAttempts, 1),
               .reconnectBaseDelay = clampedTimeLimit(arguments.reconnectBaseDelay)})),
-      makePatchCommandSession_(
-          arguments.makePatchCommandSession ? std::move(arguments.makePatchCommandSession) : [] {
-            return std::make_unique<EosPatchCommandSession>(EosPatchCommandSession::Options{});
-          }) {
+      mirror_(std::make_unique<ShowMirror>(*oscManager_, timing_, session_,
+                                           static_cast<ShowMirror::Owner &>(*this),
+                                           clampedTimeLimit(arguments.syncTimeout))),
+      flash_(std::make_unique<IdentifyFlash>(*oscManager_, session_, *commandLine_)),
+      patchWrite_(std::make_unique<PatchWrite>(
+          *oscManager_, timing_, session_, static_cast<PatchWrite::Show &>(*this),
+          std::move(arguments.makePatchCommandSession),
+          clampedTimeLimit(arguments.directPatchReadTimeout))) {
   // Ping replies are aged on this model's clock, so the connection stamps them on it too.
   oscManager_->setPingReplyClock([timing = timing_] { return timing->uptime(); });
   forwardPartSignals();
@@ -162,6 +164,33 @@ void AppViewModel::forwardPartSignals() {
                    &AppViewModel::lastConnectedAtChanged);
   QObject::connect(supervisor, &ConnectionSupervisor::discoveredConsolesChanged, this,
                    &AppViewModel::discoveredConsolesChanged);
+
+  const ShowMirror *mirror = mirror_.get();
+  QObject::connect(mirror, &ObservableObject::objectWillChange, this,
+                   &ObservableObject::objectWillChange);
+  QObject::connect(mirror, &ShowMirror::eosSoftwareVersionChanged, this,
+                   &AppViewModel::eosSoftwareVersionChanged);
+  QObject::connect(mirror, &ShowMirror::eosFixtureLibraryVersionChanged, this,
+                   &AppViewModel::eosFixtureLibraryVersionChanged);
+  QObject::connect(mirror, &ShowMirror::cuesChanged, this, &AppViewModel::cuesChanged);
+  QObject::connect(mirror, &ShowMirror::channelsChanged, this, &AppViewModel::channelsChanged);
+  QObject::connect(mirror, &ShowMirror::showFileNameChanged, this,
+                   &AppViewModel::showFileNameChanged);
+  QObject::connect(mirror, &ShowMirror::isLoadingCuesChanged, this,
+                   &AppViewModel::isLoadingCuesChanged);
+  QObject::connect(mirror, &ShowMirror::isLoadingPatchChanged, this,
+                   &AppViewModel::isLoadingPatchChanged);
+  QObject::connect(mirror, &ShowMirror::lastDataRefreshChanged, this,
+                   &AppViewModel::lastDataRefreshChanged);
+  QObject::connect(mirror, &ShowMirror::dataStatusMessageChanged, this,
+                   &AppViewModel::dataStatusMessageChanged);
+  QObject::connect(mirror, &ShowMirror::syncProgressDescriptionChanged, this,
+                   &AppViewModel::syncProgressDescriptionChanged);
+  const PatchWrite *patch = patchWrite_.get();
+  QObject::connect(patch, &ObservableObject::objectWillChange, this,
+                   &ObservableObject::objectWillChange);
+  QObject::connect(patch, &PatchWrite::patchSubmissionStateChanged, this,
+                   &AppViewModel::patchSubmissionStateChanged);
 }
 
 }  // namespace tarnik

@@ -7,10 +7,12 @@
 #include "app/ConsoleCommandLine.h"
 #include "app/ConsoleSession.h"
 #include "app/FixtureControl.h"
-#include "app/FragmentAccumulator.h"
+#include "app/IdentifyFlash.h"
 #include "app/InteractionMode.h"
 #include "app/PatchPartReply.h"
+#include "app/PatchWrite.h"
 #include "app/SavedShowStore.h"
+#include "app/ShowMirror.h"
 #include "foundation/OSCTransportKinds.h"
 #include "foundation/ObservableObject.h"
 #include "link/OSCEndpoint.h"
@@ -65,12 +67,17 @@ namespace tarnik {
 //   SavedShowStore        the show snapshots kept for offline use
 //   FixtureControl        the fixture-control store, the Live-control and park sessions
 //   ConnectionSupervisor  the route, transport state, reachability, heartbeat, reconnect
+//   ShowMirror            the mirrored show, its full sync, the data status
+//   IdentifyFlash         the identify flash held on the console
+//   PatchWrite            the patch preflight, write and verification, single-channel reads
 // They share one ConsoleSession (the session and show identity), which this model owns.
-// What stays here joins the parts: the connection lifecycle's operations, the show mirror,
-// the commands and their control gate, the patch flows (src/app/README.md has the map).
+// What stays here joins the parts: the connection lifecycle's operations, the show events,
+// the commands and their control gate (src/app/README.md has the map).
 class AppViewModel final : public ObservableObject,
                            private FixtureControl::Gates,
-                           private ConnectionSupervisor::Session {
+                           private ConnectionSupervisor::Session,
+                           private ShowMirror::Owner,
+                           private PatchWrite::Show {
   Q_OBJECT
 
   // Console link and console facts
@@ -161,51 +168,16 @@ class AppViewModel final : public ObservableObject,
   using LoadRelayKey = ConnectionForm::LoadRelayKey;
   using ConnectionTestManagerFactory = ConnectionTester::ManagerFactory;
 
-  enum class PatchWritePhase { checking, sending, verifying };
-
-  // One patch write in progress.
-  struct PendingPatchWrite {
-    QUuid sessionID{};  // the connection session the write started in
-    QString showIdentity{};
-    PatchDraft draft{};
-    PatchPlan plan{};
-    QList<EosPatchPart> reviewedReplacements{};
-    PatchWritePhase phase = PatchWritePhase::checking;
-    bool changedDuringRead = false;  // a patch change arrived while the patch was read
-    int repeatedReads = 0;
-    bool hasStartedWriting = false;
-    // The parts the write must leave alone, captured before writing, for verification.
-    std::optional<QList<EosPatchPart>> untargetedPartsBeforeWrite{};
-  };
-
-  // The identify flash this application holds on the console.
-  struct OwnedFlash {
-    qint64 channelNumber = 0;
-    QUuid sessionID{};
-  };
-
-  enum class DirectPatchReadPurpose { mutationConfirmation, levelRefresh };
-
-  // Why a single-channel patch read was asked for.
-  struct DirectPatchReadIntent {
-    qint64 mutationSequence = 0;
-    DirectPatchReadPurpose purpose = DirectPatchReadPurpose::mutationConfirmation;
-    friend bool operator==(const DirectPatchReadIntent &, const DirectPatchReadIntent &) = default;
-  };
-
-  // One single-channel patch read in flight.
-  struct DirectPatchRead {
-    QUuid sessionID{};
-    QString showName{};
-    DirectPatchReadIntent intent{};
-  };
+  // Why a single-channel patch read is asked for.
+  using DirectPatchReadPurpose = PatchWrite::DirectPatchReadPurpose;
+  using DirectPatchReadIntent = PatchWrite::DirectPatchReadIntent;
 
   // One OSC service found on the network, as the connection screen lists it.
   using DiscoveredConsole = ConnectionSupervisor::DiscoveredConsole;
 
   // The model's fixed limits.
-  static constexpr int maximumIndexCount = 20000;
-  static constexpr int maximumInFlightIndexRequests = 12;
+  static constexpr int maximumIndexCount = ShowMirror::maximumIndexCount;
+  static constexpr int maximumInFlightIndexRequests = ShowMirror::maximumInFlightIndexRequests;
   static constexpr double pingFreshness = ConnectionSupervisor::pingFreshness;
   // The stored profile that start-up connects to again.
   static constexpr QLatin1StringView lastConnectedProfileKey =
@@ -279,13 +251,15 @@ class AppViewModel final : public ObservableObject,
   // show stays; the data status becomes the given text.
   void resetSessionState(const QString &status) override;
   // The one road of a detected loss: reset, drop the link, retry when wanted.
-  void handleConnectionLoss(const QString &reason) { supervisor_->handleConnectionLoss(reason); }
+  void handleConnectionLoss(const QString &reason) override {
+    supervisor_->handleConnectionLoss(reason);
+  }
   // False only when the console holds our flash and the release could not be sent.
   bool releaseOwnedFlash(const QString &action) override;
-  void clearPendingPatchWrite(const QString &reason);
+  void clearPendingPatchWrite(const QString &reason) { patchWrite_->cancel(reason); }
   void resetParkState() { fixtureControl_->resetParkState(); }
   void resetLiveControls() { fixtureControl_->resetLiveControls(); }
-  void recordCommandHistory(const QString &text, const QString &source) {
+  void recordCommandHistory(const QString &text, const QString &source) override {
     commandLine_->recordCommandHistory(text, source);
   }
   void reportCommandRejected(const QString &summary, const QString &reason);
@@ -307,36 +281,38 @@ class AppViewModel final : public ObservableObject,
   void handleOSCMessage(const QString &address, const QList<OSCArgument> &arguments);
   using AddressComponents = tarnik::AddressComponents;
 
-  // Show sync start (AppViewModelSync.cpp). The reason is the data status while it starts.
-  void requestFullSync(const QString &reason);
+  // Show sync start (ShowMirror). The reason is the data status while it starts.
+  void requestFullSync(const QString &reason) override { mirror_->requestFullSync(reason); }
 
   // Published values
   OSCManager *oscManager() const { return oscManager_.get(); }
-  const std::optional<QString> &eosSoftwareVersion() const { return eosSoftwareVersion_; }
-  const std::optional<QString> &eosFixtureLibraryVersion() const {
-    return eosFixtureLibraryVersion_;
+  const std::optional<QString> &eosSoftwareVersion() const { return mirror_->eosSoftwareVersion(); }
+  const std::optional<QString> &eosFixtureLibraryVersion() const override {
+    return mirror_->eosFixtureLibraryVersion();
   }
-  const PatchSubmissionState &patchSubmissionState() const { return patchSubmissionState_; }
+  const PatchSubmissionState &patchSubmissionState() const {
+    return patchWrite_->patchSubmissionState();
+  }
   bool isRefreshingParkedChannels() const { return fixtureControl_->isRefreshingParkedChannels(); }
   const QString &parkStatusMessage() const { return fixtureControl_->parkStatusMessage(); }
   bool isFixtureControlReady() const { return fixtureControl_->isFixtureControlReady(); }
   const QString &fixtureControlStatus() const { return fixtureControl_->fixtureControlStatus(); }
-  const QList<Cue> &cues() const { return cues_; }
-  const QList<Channel> &channels() const { return channels_; }
+  const QList<Cue> &cues() const { return mirror_->cues(); }
+  const QList<Channel> &channels() const override { return mirror_->channels(); }
   const QString &activeCue() const { return commandLine_->activeCue(); }
   const QString &activeCueNumber() const { return commandLine_->activeCueNumber(); }
   const QString &activeCueLabel() const { return commandLine_->activeCueLabel(); }
   std::optional<double> activeCueProgress() const { return commandLine_->activeCueProgress(); }
   const QString &pendingCueNumber() const { return commandLine_->pendingCueNumber(); }
   const QString &pendingCueLabel() const { return commandLine_->pendingCueLabel(); }
-  const QString &showFileName() const { return showFileName_; }
-  bool isLoadingCues() const { return isLoadingCues_; }
-  bool isLoadingPatch() const { return isLoadingPatch_; }
+  const QString &showFileName() const { return mirror_->showFileName(); }
+  bool isLoadingCues() const { return mirror_->isLoadingCues(); }
+  bool isLoadingPatch() const { return mirror_->isLoadingPatch(); }
   // Dates in seconds since 2001-01-01 00:00:00 UTC.
-  std::optional<double> lastDataRefresh() const { return lastDataRefresh_; }
+  std::optional<double> lastDataRefresh() const { return mirror_->lastDataRefresh(); }
   std::optional<double> lastConnectedAt() const { return supervisor_->lastConnectedAt(); }
-  const QString &dataStatusMessage() const { return dataStatusMessage_; }
-  const QString &syncProgressDescription() const { return syncProgressDescription_; }
+  const QString &dataStatusMessage() const { return mirror_->dataStatusMessage(); }
+  const QString &syncProgressDescription() const { return mirror_->syncProgressDescription(); }
   const QList<SavedShowFile> &savedShowFiles() const { return savedShows_->savedShowFiles(); }
   const QString &consoleModeLabel() const { return commandLine_->consoleModeLabel(); }
   const QString &rawConsoleCommandLine() const { return commandLine_->rawConsoleCommandLine(); }
@@ -400,6 +376,10 @@ class AppViewModel final : public ObservableObject,
   const ConsoleCommandLine &commandLine() const { return *commandLine_; }
   const FixtureControl &fixtureControl() const { return *fixtureControl_; }
   const ConnectionSupervisor &supervisor() const { return *supervisor_; }
+  const ShowMirror &showMirror() const { return *mirror_; }
+  const PatchWrite &patchWrite() const { return *patchWrite_; }
+  // The session and show identity every part binds its work to.
+  const ConsoleSession &consoleSession() const { return session_; }
 
   // Unpublished values the screens read when they draw.
   const std::optional<ConsoleConnectionProfile> &activeConnectionSettings() const {
@@ -410,7 +390,7 @@ class AppViewModel final : public ObservableObject,
     return supervisor_->activeConsoleEndpoint();
   }
 
-  FixtureCatalogStore &fixtureCatalog() { return fixtureCatalog_; }
+  FixtureCatalogStore &fixtureCatalog() { return patchWrite_->fixtureCatalog(); }
   FixtureParameterCatalogStore &fixtureParameterCatalog() { return fixtureParameterCatalog_; }
 
   // Console commands and the control gate (AppViewModelCommands.cpp). Every refusal is
@@ -425,7 +405,7 @@ class AppViewModel final : public ObservableObject,
   static std::optional<QString> validatedCueLabel(const QString &label);
   bool ensureControlAllowed(const QString &action, bool requiresCurrentShowData);
   // The published show is this session's completed sync of the show the console has loaded.
-  bool isShowDataCurrent() const override;
+  bool isShowDataCurrent() const override { return mirror_->isShowDataCurrent(); }
 
   // Profiles and the connection test (AppViewModelProfiles.cpp) and the Mac relay route
   // (AppViewModelMacRelay.cpp)
@@ -442,6 +422,9 @@ class AppViewModel final : public ObservableObject,
   // Tests the form's settings on a private connection of its own.
   void testConnection();
   void resetConnectionTest() { connectionTester_->reset(); }
+  // Start-up: applies and connects to the last connected profile when it still reads and
+  // validates.
+  void restoreLastConnectedProfile();
   // Pairs with a nearby Mac and connects to the console through it.
   void connectToMacRelay(const TarnikRelayDiscovery::Relay &relay);
   static constexpr double connectionTestDeadline = ConnectionTester::deadline;
@@ -465,24 +448,33 @@ class AppViewModel final : public ObservableObject,
   bool refreshParkedChannels(int channel, std::optional<FixtureParkAction> action) {
     return fixtureControl_->refreshParkedChannels(channel, action);
   }
-  // Patch edits (AppViewModelPatchPreflight.cpp, AppViewModelPatchWrite.cpp,
-  // AppViewModelDirectReads.cpp)
-  static constexpr qint64 patchChannelMaximum = 99999;
-  static constexpr qint64 patchUniverseMaximum = 63999;
+  // Patch edits (PatchWrite)
+  static constexpr qint64 patchChannelMaximum = PatchWrite::patchChannelMaximum;
+  static constexpr qint64 patchUniverseMaximum = PatchWrite::patchUniverseMaximum;
   // Why this draft cannot be written now, or nothing; the patch screens ask it too.
-  std::optional<QString> patchAuthoringAvailability(const PatchDraft &draft) const;
-  std::optional<QString> libraryFixtureIssue(const PatchFixtureChoice &choice) const;
+  std::optional<QString> patchAuthoringAvailability(const PatchDraft &draft) const {
+    return patchWrite_->patchAuthoringAvailability(draft);
+  }
+  std::optional<QString> libraryFixtureIssue(const PatchFixtureChoice &choice) const {
+    return patchWrite_->libraryFixtureIssue(choice);
+  }
   // Only the check that the console's type name names this one mode.
-  std::optional<QString> libraryModeAmbiguity(const PatchFixtureChoice &choice) const;
-  PatchPlan planPatch(const PatchDraft &draft) const;
-  QList<EosPatchPart> currentReplacementTargets(const std::set<EosPatchPart::ID> &ids) const;
+  std::optional<QString> libraryModeAmbiguity(const PatchFixtureChoice &choice) const {
+    return patchWrite_->libraryModeAmbiguity(choice);
+  }
+  PatchPlan planPatch(const PatchDraft &draft) const { return patchWrite_->planPatch(draft); }
+  QList<EosPatchPart> currentReplacementTargets(const std::set<EosPatchPart::ID> &ids) const {
+    return patchWrite_->currentReplacementTargets(ids);
+  }
   // The patch editor's submit: refuses, or records the write and re-reads the show.
-  void beginPatchEditing(const PatchDraft &draft);
+  void beginPatchEditing(const PatchDraft &draft) { patchWrite_->beginPatchEditing(draft); }
   // Back to idle unless a write is under way, so an editor does not meet an older result.
   // The one published value a screen sets.
-  void clearPatchSubmissionResult();
+  void clearPatchSubmissionResult() { patchWrite_->clearPatchSubmissionResult(); }
   // Reads one channel's patch rows on the main connection, for the given reason.
-  void readChannelPatch(qint64 channel, DirectPatchReadIntent intent);
+  void readChannelPatch(qint64 channel, DirectPatchReadIntent intent) {
+    patchWrite_->readChannelPatch(channel, intent);
+  }
 
  signals:
   void eosSoftwareVersionChanged(const std::optional<QString> &value);
@@ -535,85 +527,26 @@ class AppViewModel final : public ObservableObject,
   void isConsoleReachableChanged(bool value);
 
  private:
-  // 0001-01-01 in seconds since 2001: earlier than any date the model meets.
-  static constexpr double distantPast = -63114076800.0;
-
-  // Tests set up the state that the later flows own (an active route, a published show).
-  friend struct AppViewModelTestAccess;
-
-  // One running full sync: what is asked for, what is in flight and what has arrived.
-  enum class IndexRequestKind { cue, patch };
-  struct SyncGeneration {
-    SyncGeneration(const QUuid &sessionID, std::optional<QString> showName)
-        : sessionID(sessionID), showName(std::move(showName)) {}
-    QUuid id = QUuid::createUuid();
-    QUuid sessionID;
-    std::optional<QString> showName;
-    std::optional<qint64> expectedCueCount{};
-    std::optional<qint64> expectedPatchCount{};
-    std::deque<qint64> pendingCueIndexes{};  // served from the front
-    std::deque<qint64> pendingPatchIndexes{};
-    std::set<qint64> cueInFlight{};
-    std::set<qint64> patchInFlight{};
-    QHash<QString, FragmentAccumulator> cueFragments{};
-    QHash<QString, FragmentAccumulator> patchFragments{};
-    std::map<qint64, Cue> cueRows{};
-    std::map<qint64, PatchPart> patchRows{};
-    // Complete records that cannot be shown (a cue number that is not a number, a patch row
-    // below channel 1): answered, so the sync can finish, but never published.
-    qint64 skippedCueRecords = 0;
-    qint64 skippedPatchRecords = 0;
-    IndexRequestKind nextKind = IndexRequestKind::cue;
-    double lastProgressPublicationAt = -std::numeric_limits<double>::infinity();  // uptime
-    bool externalPatchChangedDuringRead = false;
-  };
-
   // Subscriptions to the main connection (AppViewModelDispatcher.cpp)
   void subscribeToConnectionReplies();
   void forwardConnectionChange();
-
-  // Show sync engine (AppViewModelSync.cpp)
-  SyncGeneration *currentSyncGeneration() const;
-  void handleCountReply(qint64 count, bool isPatch);
-  void pumpIndexRequests(SyncGeneration &generation);
-  void publishSyncProgress(SyncGeneration &generation);
-  void failSync(const QUuid &generationID, const QString &reason);
-  void syncTimedOut(const QUuid &generationID, const QUuid &sessionID);
-  static QString syncProgressCountText(qint64 received, std::optional<qint64> expected);
-
-  // Cue and patch list replies of a running sync (AppViewModelSyncReplies.cpp)
-  void parseCueListReply(const QList<OSCArgument> &arguments, const AddressComponents &components);
-  void parsePatchListReply(const QList<OSCArgument> &arguments,
-                           const AddressComponents &components);
-  static QList<Channel> makeChannels(std::map<qint64, PatchPart> rows, double now);
-
-  // Completion, the discard after a patch change, publication (AppViewModelSyncCompletion.cpp)
-  void completeSync(SyncGeneration &generation);
-  void discardSyncAfterPatchChange();
-  void publishSync(SyncGeneration &generation);
-
-  // Show identity (AppViewModelShowPath.cpp)
-  void handleShowPath(const QString &path);
-  void cancelIdentifyTimers();
-  // The name a show path is shown under: its last component without the final extension.
-  static QString showDisplayName(const QString &path);
-
-  // Follow-on steps of a completed sync, each in the file of the flow that owns it
-  void replayDeferredPatchReads();
-  void applyPatchWrite();
-  // A full sync once the console has been quiet for a moment, with the reason it shows.
-  void scheduleNotificationRefresh(const QString &reason = QStringLiteral("Console data changed"));
-  void handleShowCleared();
 
   // What a change of the connection asks of the model (AppViewModelConnection.cpp)
   void beginSession() override;
   void reportStatus(const QString &text) override;
   void startInitialSync() override;
 
+  // What the show mirror asks of the model (AppViewModelShowMirrorOwner.cpp)
+  bool patchCommandsInProgress() const override;
+  bool holdsSyncForChannelReads(const QString &reason) override;
+  std::optional<QString> reconnectFailureStatus() const override;
+  void syncStarting() override;
+  void syncFailed(const QString &status, const QString &reason) override;
+  void syncDiscardedForPatchChange() override;
+  void syncPublished(const QString &showIdentity) override;
+
   // Configuration, fixed after construction; the timing outlives every work item below
   const bool startNetworkingOnInit_;
-  const double syncTimeout_;
-  const double directPatchReadTimeout_;
   const std::shared_ptr<AppTiming> timing_;
 
   // The session and the show that the model and its parts bind their work to
@@ -627,47 +560,14 @@ class AppViewModel final : public ObservableObject,
   std::unique_ptr<FixtureControl> fixtureControl_;
   void forwardPartSignals();
 
-  // Console link, catalogs and console facts
+  // The console link and the parts built on it; the patch detail catalog
   std::unique_ptr<OSCManager> oscManager_;
   std::unique_ptr<ConnectionSupervisor> supervisor_;
-  std::optional<QString> eosSoftwareVersion_;
-  std::optional<QString> eosFixtureLibraryVersion_;
-  FixtureCatalogStore fixtureCatalog_;
+  std::unique_ptr<ShowMirror> mirror_;
+  std::unique_ptr<IdentifyFlash> flash_;
   FixtureParameterCatalogStore fixtureParameterCatalog_;
+  std::unique_ptr<PatchWrite> patchWrite_;
 
-  // Patch, park and Live-control status
-  PatchSubmissionState patchSubmissionState_;
-
-  // Mirrored show and data status
-  QList<Cue> cues_;
-  QList<Channel> channels_;
-  QString showFileName_;
-  bool isLoadingCues_ = false;
-  bool isLoadingPatch_ = false;
-  std::optional<double> lastDataRefresh_;
-  QString dataStatusMessage_ = QStringLiteral("Not synced yet");
-  QString syncProgressDescription_ = QStringLiteral("Not syncing");
-
-  // Pending operations; the isolated sessions and their factories join these with the
-  // fixture-control and patch flows.
-  std::optional<PendingPatchWrite> pendingPatchWrite_;
-  AppTiming::WorkItem patchReadbackWorkItem_;
-
-  // Timers, reconnect and per-channel bookkeeping
-  AppTiming::WorkItem syncTimeoutWorkItem_;
-  AppTiming::WorkItem notificationRefreshWorkItem_;
-  std::map<qint64, AppTiming::WorkItem> identifyWorkItems_;  // by channel
-  std::map<qint64, AppTiming::WorkItem> directPatchReadTimeouts_;
-  QHash<qint64, DirectPatchRead> pendingDirectPatchReads_;
-  QHash<qint64, DirectPatchReadIntent> latestPatchReadIntents_;
-  QHash<qint64, qint64> channelMutationSequence_;
-  std::optional<QString> queuedFullRefreshReason_;
-  bool refreshNeededAfterSync_ = false;
-  qint64 mutationSequence_ = 0;
-  std::optional<OwnedFlash> ownedFlash_;
-
-  // Show sync (AppViewModelSync.cpp)
-  std::unique_ptr<SyncGeneration> syncGeneration_;
   // Connection changes are re-announced at most once per window; one that falls inside a
   // window is announced when it ends.
   AppTiming::WorkItem connectionChangeWindow_;
@@ -688,60 +588,32 @@ class AppViewModel final : public ObservableObject,
   // A command on its way (AppViewModelCommands.cpp): the command line notes it, and single
   // reads started before it no longer confirm it.
   void commandSent(const QString &summary) override;
-  // The show name the console reports (AppViewModelShowPath.cpp).
-  void handleShowName(const QString &name);
 
-  // Show events and change notifications (AppViewModelShowEvents.cpp); the bodies of
-  // handleShowCleared and scheduleNotificationRefresh live there too.
+  // The show path and the show events, and change notifications (AppViewModelShowEvents.cpp)
+  void handleShowPath(const QString &path);
+  void handleShowCleared();
   void handleShowSaved(const QString &path);
   void handleShowLoaded(const QString &path);
-  void invalidateCompletedSync(const QString &status);
+  void invalidateCompletedSync(const QString &status) override;
   void handleChangeNotification(bool isPatch);
-  void handleConsoleDataChanged(const QUuid &session, const QString &reason);
 
-  // Profiles (AppViewModelProfiles.cpp)
-  // Applies and connects to the last connected profile when it still reads and validates.
-  void restoreLastConnectedProfile();
   // What fixture control asks of the model (AppViewModelFixtureGates.cpp)
   bool isMainConnectionReady() const override;
   bool hasFreshMatchedPing() const override;
   bool isViewer() const override;
   bool isPatchWritePending() const override;
   std::optional<FixtureControl::Route> sideSessionRoute() const override;
+  // The console the main connection uses, for the patch write's session too.
+  std::optional<SideSessionRoute> consoleRoute() const override;
   bool allowsControl(const QString &action) override;
   std::set<int> patchedChannels() const override;
   void sideSessionFoundAnotherShow(const QString &text) override;
-  // Patch edits (AppViewModelPatchPreflight.cpp, AppViewModelPatchWrite.cpp,
-  // AppViewModelDirectReads.cpp)
-  QList<EosPatchPart> mirroredPatchParts() const;
-  std::optional<FixtureCatalogMode> catalogMode(const QString &id) const;
-  static std::optional<QString> libraryChoiceIssue(
-      const PatchFixtureChoice &choice, const std::optional<FixtureCatalogMode> &mode,
-      const std::optional<QString> &consoleLibraryVersion);
-  void continuePatchWriteChecks(PendingPatchWrite write);
-  // The refresh after a sync thrown away for a patch change; a pending write whose patch
-  // changed under it is read again, up to a limit.
-  void refreshAfterPatchChange();
-  void verifyPatchWrite(const PendingPatchWrite &write);
-  static bool canContinuePatchWrite(const QPointer<AppViewModel> &model, const QUuid &session,
-                                    const QString &showIdentity);
-  static bool markPatchWriteStarted(const QPointer<AppViewModel> &model, const QUuid &session);
-  static void handlePatchSessionResult(const EosPatchCommandSession::Result &result,
-                                       const QPointer<AppViewModel> &model, const QUuid &session,
-                                       const QString &showIdentity);
-  static void startPatchVerification(const QPointer<AppViewModel> &model, const QUuid &session);
-  void releasePatchCommandSession();
-  static QString patchConfirmationText(const QList<PatchPlannedPart> &parts);
-  void parsePatchFragment(const QList<OSCArgument> &arguments, const AddressComponents &components);
-  void completeDirectPatchRead(qint64 channel, const PatchPart &part);
-  static void directPatchReadTimedOut(const QPointer<AppViewModel> &model, const QUuid &session,
-                                      qint64 channel, DirectPatchReadIntent intent);
-  void runQueuedFullRefresh();
-  std::function<std::unique_ptr<EosPatchCommandSession>()> makePatchCommandSession_;
-  QPointer<EosPatchCommandSession> patchCommandSession_;  // a child of the model
-  void parseCueFragment(const QList<OSCArgument> &arguments, const AddressComponents &components);
-  QHash<QString, FragmentAccumulator> directPatchFragments_;
-  QHash<QString, FragmentAccumulator> directCueFragments_;
+  // What the patch write asks of the show mirror (AppViewModelPatchShow.cpp); the rest of
+  // its Show is answered by the model's own operations.
+  void publishChannelReadback(qint64 channel, const PatchPart &part) override;
+  bool isSyncing() const override;
+  void scheduleRefresh(const std::optional<QString> &reason) override;
+  void dropScheduledRefresh() override;
 };
 
 }  // namespace tarnik

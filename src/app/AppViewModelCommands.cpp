@@ -31,13 +31,6 @@ bool isRecordTime(const QString &text) {
 
 }  // namespace
 
-bool AppViewModel::isShowDataCurrent() const {
-  return !session_.showIsCleared && !syncGeneration_ &&
-         session_.completedSyncSessionID == session_.id && session_.liveShowIdentity &&
-         !session_.liveShowIdentity->isEmpty() &&
-         isSameShow(session_.liveShowIdentity, session_.publishedShowIdentity);
-}
-
 bool AppViewModel::ensureControlAllowed(const QString &action, bool requiresCurrentShowData) {
   QString reason;
   if (interactionMode() == InteractionMode::viewer) {
@@ -67,7 +60,7 @@ bool AppViewModel::sendCommand(const QString &address, const QList<OSCArgument> 
 }
 
 void AppViewModel::commandSent(const QString &summary) {
-  ++mutationSequence_;
+  patchWrite_->noteMutation();
   commandLine_->noteSent(summary);
 }
 
@@ -97,7 +90,7 @@ void AppViewModel::recordCue(const QString &cueNumber, const QString &label, con
     const QString labelLine = u"Cue "_s + number + u" Label \""_s + quoted + u"\" Enter"_s;
     sendCommand(u"/eos/cmd"_s, {OSCArgument::fromString(labelLine)}, labelLine);
   }
-  scheduleNotificationRefresh();
+  mirror_->scheduleRefresh();
 }
 
 void AppViewModel::setCueScene(const QString &cueNumber, const QString &label, int cueList) {
@@ -108,7 +101,7 @@ void AppViewModel::setCueScene(const QString &cueNumber, const QString &label, i
     return reportCommandRejected(u"Set scene"_s, u"invalid cue or label"_s);
   sendCommand(u"/eos/set/cue/1/"_s + number + u"/scene"_s, {OSCArgument::fromString(*usableLabel)},
               u"Cue "_s + number + u" Scene "_s + *usableLabel);
-  scheduleNotificationRefresh();
+  mirror_->scheduleRefresh();
 }
 
 void AppViewModel::removeCueScene(const QString &cueNumber, int cueList) {
@@ -119,7 +112,7 @@ void AppViewModel::removeCueScene(const QString &cueNumber, int cueList) {
     return reportCommandRejected(u"Remove scene"_s, u"invalid cue number"_s);
   sendCommand(u"/eos/set/cue/1/"_s + number + u"/scene"_s, {OSCArgument::fromString(QString())},
               u"Cue "_s + number + u" Scene removed"_s);
-  scheduleNotificationRefresh();
+  mirror_->scheduleRefresh();
 }
 
 void AppViewModel::fireCue(const Cue &cue, int cueList) {

@@ -8,9 +8,7 @@ namespace tarnik {
 void AppViewModel::connect() {
   const std::optional<ConsoleConnectionProfile> settings = makeConnectionSettings();
   if (!settings) {
-    publish(dataStatusMessage_,
-            connectionSettingsIssue().value_or(u"Invalid connection settings"_s),
-            &AppViewModel::dataStatusMessageChanged);
+    mirror_->reportStatus(connectionSettingsIssue().value_or(u"Invalid connection settings"_s));
     return;
   }
 
@@ -20,9 +18,8 @@ void AppViewModel::connect() {
   if (settings->usesMacRelay.value_or(false)) {
     relayKey = trimmedText(relayPairingCode());
     if (const auto stored = connectionForm_->storeRelayKey(*relayKey, settings->id); !stored) {
-      publish(dataStatusMessage_,
-              u"Could not save pairing code in Keychain: "_s + stored.error().description(),
-              &AppViewModel::dataStatusMessageChanged);
+      mirror_->reportStatus(u"Could not save pairing code in Keychain: "_s +
+                            stored.error().description());
       return;
     }
   }

@@ -1,7 +1,5 @@
 #include "app/AppViewModel.h"
 
-#include <QRegularExpression>
-
 using namespace Qt::StringLiterals;
 
 namespace tarnik {
@@ -11,39 +9,24 @@ void AppViewModel::resetSessionState(const QString &status) {
   resetParkState();
   resetLiveControls();
 
-  publish(eosSoftwareVersion_, std::nullopt, &AppViewModel::eosSoftwareVersionChanged);
-  publish(eosFixtureLibraryVersion_, std::nullopt, &AppViewModel::eosFixtureLibraryVersionChanged);
-  syncTimeoutWorkItem_.cancel();
-  notificationRefreshWorkItem_.cancel();
   // The flash is forgotten without a release: whoever ends a session on purpose has
   // released it first.
-  cancelIdentifyTimers();
-  directPatchReadTimeouts_.clear();
-  pendingDirectPatchReads_.clear();
-  directPatchFragments_.clear();
-  directCueFragments_.clear();
-  latestPatchReadIntents_.clear();
-  channelMutationSequence_.clear();
-  queuedFullRefreshReason_.reset();
-  refreshNeededAfterSync_ = false;
+  flash_->forget();
+  patchWrite_->resetChannelReads();
+  // The running sync goes before the session identity moves on.
+  mirror_->resetSession();
   session_.liveShowName.reset();
   session_.liveShowIdentity.reset();
   session_.completedSyncSessionID.reset();
   session_.showIsCleared = false;
 
   commandLine_->resetSession();
-  // The running sync goes before the session identity moves on.
-  syncGeneration_.reset();
 
   // Late replies, timers and callbacks of the old session find a different identity now.
   session_.id = QUuid::createUuid();
 
-  publish(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
-  publish(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
   supervisor_->markUnreachable();
-  publish(syncProgressDescription_, u"Not syncing"_s,
-          &AppViewModel::syncProgressDescriptionChanged);
-  publish(dataStatusMessage_, status, &AppViewModel::dataStatusMessageChanged);
+  mirror_->showSessionEnded(status);
 }
 
 void AppViewModel::disconnect() {
@@ -55,60 +38,25 @@ void AppViewModel::disconnect() {
 
 void AppViewModel::beginSession() { session_.id = QUuid::createUuid(); }
 
-void AppViewModel::reportStatus(const QString &text) {
-  publish(dataStatusMessage_, text, &AppViewModel::dataStatusMessageChanged);
-}
+void AppViewModel::reportStatus(const QString &text) { mirror_->reportStatus(text); }
 
 void AppViewModel::startInitialSync() { requestFullSync(u"Initial sync"_s); }
 
 bool AppViewModel::releaseOwnedFlash(const QString &action) {
-  if (!ownedFlash_) return true;
-  const qint64 channel = ownedFlash_->channelNumber;
-  identifyWorkItems_.erase(channel);
-
-  bool releaseNeeded = false;
-  if (ownedFlash_->sessionID == session_.id && oscManager_->isConnected()) {
-    // Only a flash the console still shows for this very channel is ours to end: the word
-    // boundaries keep channel 12 from matching "Chan 1" or "Chan 123".
-    const QString line = rawConsoleCommandLine().toLower();
-    const QRegularExpression namesChannel(u"\\bchan(?:nel)?\\s*"_s + QString::number(channel) +
-                                          u"\\b"_s);
-    releaseNeeded = line.startsWith(u"live:"_s) && line.contains(u"flash"_s) &&
-                    namesChannel.match(line).hasMatch();
-  }
-  if (!releaseNeeded) {
-    ownedFlash_.reset();
-    return true;
-  }
-
-  const QString summary = u"End identify channel "_s + QString::number(channel);
-  if (!oscManager_->send({u"/eos/key/flash"_s, {}})) {
+  const std::optional<IdentifyFlash::OwnedFlash> owned = flash_->owned();
+  const IdentifyFlash::Release release = flash_->release();
+  if (release == IdentifyFlash::Release::notNeeded) return true;
+  const QString summary = u"End identify channel "_s + QString::number(owned->channelNumber);
+  if (release == IdentifyFlash::Release::refused) {
     reportCommandRejected(summary, u"could not release Flash before "_s + action.toLower());
     return false;
   }
-  ownedFlash_.reset();
   commandSent(summary);
   return true;
 }
 
-void AppViewModel::clearPendingPatchWrite(const QString &reason) {
-  const std::optional<PendingPatchWrite> write = std::exchange(pendingPatchWrite_, std::nullopt);
-  patchReadbackWorkItem_.cancel();
-  // A session still typing ends with the same reason; its completion finds no write.
-  if (patchCommandSession_ && patchCommandSession_->isActive()) {
-    patchCommandSession_->finish(reason);
-  }
-  releasePatchCommandSession();
-  if (!write) return;
-  publish(patchSubmissionState_,
-          write->hasStartedWriting ? PatchSubmissionState::sentUnconfirmed(reason)
-                                   : PatchSubmissionState::failed(reason),
-          &AppViewModel::patchSubmissionStateChanged);
-}
-
 void AppViewModel::reportCommandRejected(const QString &summary, const QString &reason) {
-  publish(dataStatusMessage_, u"Command rejected — "_s + reason,
-          &AppViewModel::dataStatusMessageChanged);
+  mirror_->reportStatus(u"Command rejected — "_s + reason);
   recordCommandHistory(summary + u" — "_s + reason, u"Rejected"_s);
 }
 

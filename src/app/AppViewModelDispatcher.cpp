@@ -81,20 +81,16 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
   // they are single reads, which join here with the direct-read flow.
   if (components.size() >= 10 && startsWith(components, {"eos"_L1, "out"_L1, "get"_L1, "cue"_L1}) &&
       components[7] == "list"_L1) {
-    if (syncGeneration_) {
-      parseCueListReply(arguments, components);
-    } else {
-      parseCueFragment(arguments, components);
-    }
+    mirror_->handleCueListReply(arguments, components);
     return;
   }
   if (components.size() >= 9 &&
       startsWith(components, {"eos"_L1, "out"_L1, "get"_L1, "patch"_L1}) &&
       components[6] == "list"_L1) {
-    if (syncGeneration_) {
-      parsePatchListReply(arguments, components);
+    if (mirror_->isSyncing()) {
+      mirror_->handlePatchListReply(arguments, components);
     } else {
-      parsePatchFragment(arguments, components);
+      patchWrite_->handleChannelPatchReply(arguments, components);
     }
     return;
   }
@@ -105,11 +101,8 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
     return;
   }
   if (address == "/eos/out/get/version"_L1 && isString(arguments, 0) && isString(arguments, 1)) {
-    announce();
-    assign(eosSoftwareVersion_, std::get<QString>(arguments[0].value),
-           &AppViewModel::eosSoftwareVersionChanged);
-    assign(eosFixtureLibraryVersion_, std::get<QString>(arguments[1].value),
-           &AppViewModel::eosFixtureLibraryVersionChanged);
+    mirror_->handleVersions(std::get<QString>(arguments[0].value),
+                            std::get<QString>(arguments[1].value));
     return;
   }
   if (address == "/eos/out/user"_L1) {
@@ -138,7 +131,7 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
   if (address.startsWith("/eos/out/pending/cue/"_L1))
     return handleCueNumber(true, components, arguments);
   if (address == "/eos/out/show/name"_L1 && isString(arguments, 0)) {
-    handleShowName(std::get<QString>(arguments[0].value));
+    mirror_->handleShowName(std::get<QString>(arguments[0].value));
     return;
   }
   if (address == "/eos/out/get/show/path"_L1 && isString(arguments, 0)) {
@@ -156,13 +149,13 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
   }
   if (address == "/eos/out/get/cue/1/count"_L1) {
     if (const std::optional<qint64> count = integerArgument(arguments, 0)) {
-      handleCountReply(*count, false);
+      mirror_->handleCountReply(*count, false);
       return;
     }
   }
   if (address == "/eos/out/get/patch/count"_L1) {
     if (const std::optional<qint64> count = integerArgument(arguments, 0)) {
-      handleCountReply(*count, true);
+      mirror_->handleCountReply(*count, true);
       return;
     }
   }

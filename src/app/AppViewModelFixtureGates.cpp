@@ -4,8 +4,8 @@
 using namespace Qt::StringLiterals;
 
 // What fixture control asks of the model: the gates of the main connection and the show,
-// and the route its side sessions take. Identify stays here because the model counts it
-// among the commands it sent.
+// and the route its side sessions take, the patch write's session too. Identify stays here
+// because the model counts it among the commands it sent.
 
 namespace tarnik {
 
@@ -30,14 +30,17 @@ bool AppViewModel::isMainConnectionReady() const { return oscManager_->isConnect
 
 bool AppViewModel::isViewer() const { return interactionMode() == InteractionMode::viewer; }
 
-bool AppViewModel::isPatchWritePending() const { return pendingPatchWrite_.has_value(); }
+bool AppViewModel::isPatchWritePending() const { return patchWrite_->isPending(); }
 
 std::optional<FixtureControl::Route> AppViewModel::sideSessionRoute() const {
   if (oscManager_->transport != OSCTransport::tcp) return std::nullopt;
+  return consoleRoute();
+}
+
+std::optional<SideSessionRoute> AppViewModel::consoleRoute() const {
   const std::optional<OSCEndpoint> &endpoint = activeConsoleEndpoint();
   if (!endpoint) return std::nullopt;
-  return FixtureControl::Route{*endpoint, supervisor_->sessionFraming(),
-                               supervisor_->activeRelayKey()};
+  return SideSessionRoute{*endpoint, supervisor_->sessionFraming(), supervisor_->activeRelayKey()};
 }
 
 bool AppViewModel::allowsControl(const QString &action) {
@@ -46,17 +49,17 @@ bool AppViewModel::allowsControl(const QString &action) {
 
 std::set<int> AppViewModel::patchedChannels() const {
   std::set<int> patched;
-  for (const Channel &channel : channels_) patched.insert(int(channel.number));
+  for (const Channel &channel : channels()) patched.insert(int(channel.number));
   return patched;
 }
 
 void AppViewModel::sideSessionFoundAnotherShow(const QString &text) { handleConnectionLoss(text); }
 
 void AppViewModel::identifyFixture(const Channel &channel) {
-  if (!isFixtureControlReady() || pendingPatchWrite_) return;
+  if (!isFixtureControlReady() || patchWrite_->isPending()) return;
   if (!ensureControlAllowed(u"Identify fixture"_s, true)) return;
   if (!fixtureControl_->identify(int(channel.number), identifyDuration)) return;
-  ++mutationSequence_;
+  patchWrite_->noteMutation();
   recordCommandHistory(u"Identify channel "_s + QString::number(channel.number), u"Sent"_s);
 }
 

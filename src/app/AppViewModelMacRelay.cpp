@@ -20,14 +20,12 @@ void AppViewModel::connectToMacRelay(const TarnikRelayDiscovery::Relay &relay) {
   const QString code = trimmedText(relayPairingCode());
   const std::optional<QByteArray> key = decodeStrictBase64(code);
   if (!key || key->size() != pairingCodeByteCount) {
-    publish(dataStatusMessage_, u"Paste the Mac pairing code before connecting."_s,
-            &AppViewModel::dataStatusMessageChanged);
+    mirror_->reportStatus(u"Paste the Mac pairing code before connecting."_s);
     return;
   }
   const auto *service = std::get_if<OSCEndpoint::Service>(&relay.endpoint.value);
   if (!service || service->type != relayServiceType) {
-    publish(dataStatusMessage_, u"Select a nearby Tarnik Mac relay."_s,
-            &AppViewModel::dataStatusMessageChanged);
+    mirror_->reportStatus(u"Select a nearby Tarnik Mac relay."_s);
     return;
   }
 
@@ -51,8 +49,7 @@ void AppViewModel::connectToMacRelay(const TarnikRelayDiscovery::Relay &relay) {
   profile.relayService = identity;
 
   if (const auto stored = connectionForm_->storeRelayKey(code, profile.id); !stored) {
-    publish(dataStatusMessage_, u"Could not pair with this Mac: "_s + stored.error().description(),
-            &AppViewModel::dataStatusMessageChanged);
+    mirror_->reportStatus(u"Could not pair with this Mac: "_s + stored.error().description());
     return;
   }
 

@@ -56,16 +56,14 @@ void AppViewModel::applyBuiltInProfile(BuiltInProfile which) {
 void AppViewModel::connectToDiscoveredConsole(const DiscoveredConsole &console) {
   const std::optional<quint16> destinationPort = ConnectionForm::portNumber(customSendPort());
   if (!destinationPort) {
-    publish(dataStatusMessage_, u"Destination port must be 1–65535."_s,
-            &AppViewModel::dataStatusMessageChanged);
+    mirror_->reportStatus(u"Destination port must be 1–65535."_s);
     return;
   }
   quint16 listenPort = 0;
   if (console.transport == OSCTransport::udp) {
     const std::optional<quint16> port = ConnectionForm::portNumber(customListenPort());
     if (!port) {
-      publish(dataStatusMessage_, u"UDP listen port must be 1–65535."_s,
-              &AppViewModel::dataStatusMessageChanged);
+      mirror_->reportStatus(u"UDP listen port must be 1–65535."_s);
       return;
     }
     listenPort = *port;

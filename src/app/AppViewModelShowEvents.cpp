@@ -9,53 +9,34 @@ using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
-namespace {
-
-// A burst of edits leads to one refresh this many seconds after its last notification.
-constexpr double notificationRefreshDelay = 0.75;
-
-}  // namespace
+void AppViewModel::handleShowPath(const QString &reportedPath) {
+  const QString path = showIdentity(reportedPath);
+  if (path.isEmpty()) return handleShowCleared();
+  if (session_.liveShowIdentity && !isSameShow(*session_.liveShowIdentity, path)) {
+    // Another show is loaded: what was started for the old one ends first; the old show's
+    // flash belongs to a show that is gone, so nothing is sent for it.
+    resetLiveControls();
+    flash_->forget();
+  }
+  mirror_->handleShowPath(path);
+}
 
 void AppViewModel::handleShowCleared() {
   resetParkState();
   clearPendingPatchWrite(u"The console show was cleared during patching."_s);
   resetLiveControls();
-  syncTimeoutWorkItem_.cancel();
-  notificationRefreshWorkItem_.cancel();
-  syncGeneration_.reset();
-  session_.completedSyncSessionID.reset();
-  directPatchReadTimeouts_.clear();
-  pendingDirectPatchReads_.clear();
-  directPatchFragments_.clear();
-  directCueFragments_.clear();
-  latestPatchReadIntents_.clear();
-  channelMutationSequence_.clear();
-  queuedFullRefreshReason_.reset();
-  refreshNeededAfterSync_ = false;
-  cancelIdentifyTimers();
-  session_.showIsCleared = true;
-  session_.liveShowName.reset();
-  session_.liveShowIdentity.reset();
-  session_.publishedShowIdentity.reset();
-  announce();
-  assign(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
-  assign(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
-  assign(showFileName_, QString(), &AppViewModel::showFileNameChanged);
-  assign(cues_, QList<Cue>(), &AppViewModel::cuesChanged);
-  assign(channels_, QList<Channel>(), &AppViewModel::channelsChanged);
+  patchWrite_->resetChannelReads();
+  flash_->forget();
+  mirror_->clearShow();
   commandLine_->clearCues();
-  assign(lastDataRefresh_, std::nullopt, &AppViewModel::lastDataRefreshChanged);
-  assign(dataStatusMessage_, u"No show loaded"_s, &AppViewModel::dataStatusMessageChanged);
-  assign(syncProgressDescription_, u"No show loaded"_s,
-         &AppViewModel::syncProgressDescriptionChanged);
 }
 
 void AppViewModel::handleShowSaved(const QString &reportedPath) {
   const QString path = showIdentity(reportedPath);
   if (path.isEmpty()) return;
-  const bool writingStarted = pendingPatchWrite_ && pendingPatchWrite_->hasStartedWriting;
+  const bool writingStarted = patchWrite_->hasStartedWriting();
   // Even a save under the same path ends the write: what was saved is not what was reviewed.
-  if (pendingPatchWrite_) {
+  if (patchWrite_->isPending()) {
     clearPendingPatchWrite(
         u"The show was saved under a different identity during patching. Review and try again."_s);
   }
@@ -65,10 +46,7 @@ void AppViewModel::handleShowSaved(const QString &reportedPath) {
   const std::optional<QString> previousIdentity = session_.liveShowIdentity;
   session_.showIsCleared = false;
   session_.liveShowIdentity = path;
-  if (SyncGeneration *generation = currentSyncGeneration()) {
-    generation->showName = path;
-    completeSync(*generation);
-  }
+  mirror_->adoptSavedShowPath(path);
   if (writingStarted) return requestFullSync(u"Verifying saved show after partial patch"_s);
 
   // The data of this session's sync is the saved show's: it moves to the new identity.
@@ -80,8 +58,8 @@ void AppViewModel::handleShowSaved(const QString &reportedPath) {
   session_.publishedShowIdentity = path;
   resetLiveControls();
   fixtureControl_->bindStore(session_.id, path);
-  for (DirectPatchRead &read : pendingDirectPatchReads_) read.showName = path;
-  publish(dataStatusMessage_, u"Synced"_s, &AppViewModel::dataStatusMessageChanged);
+  patchWrite_->followSavedShow(path);
+  mirror_->reportStatus(u"Synced"_s);
   saveShowSnapshot();
   if (startNetworkingOnInit_) prepareLiveControls();
 }
@@ -93,14 +71,11 @@ void AppViewModel::handleShowLoaded(const QString &reportedPath) {
   const QString path = showIdentity(reportedPath);
   if (path.isEmpty()) return handleShowCleared();
 
-  cancelIdentifyTimers();
+  flash_->forget();
   session_.completedSyncSessionID.reset();
   session_.publishedShowIdentity.reset();
   const QString status = u"Show loaded — reloading"_s;
-  announce();
-  assign(cues_, QList<Cue>(), &AppViewModel::cuesChanged);
-  assign(channels_, QList<Channel>(), &AppViewModel::channelsChanged);
-  assign(dataStatusMessage_, status, &AppViewModel::dataStatusMessageChanged);
+  mirror_->clearLists(status);
   if (!oscManager_->isConnected()) {
     session_.liveShowIdentity = path;
     return;
@@ -111,59 +86,36 @@ void AppViewModel::handleShowLoaded(const QString &reportedPath) {
 
 void AppViewModel::invalidateCompletedSync(const QString &status) {
   // The lists stay visible; without a completed sync they no longer count as current.
-  if (syncGeneration_) syncGeneration_->externalPatchChangedDuringRead = true;
+  mirror_->markPatchChangedDuringRead();
   session_.completedSyncSessionID.reset();
   resetParkState();
   resetLiveControls();
-  publish(dataStatusMessage_, status, &AppViewModel::dataStatusMessageChanged);
+  mirror_->reportStatus(status);
 }
 
 void AppViewModel::handleChangeNotification(bool isPatch) {
-  if (!pendingPatchWrite_) {
+  if (!patchWrite_->isPending()) {
     if (isPatch) invalidateCompletedSync(u"Patch changed — reloading"_s);
-    if (syncGeneration_) {
-      refreshNeededAfterSync_ = true;
-    } else {
-      scheduleNotificationRefresh();
-    }
+    mirror_->scheduleRefresh();
     return;
   }
   if (!isPatch) {
-    refreshNeededAfterSync_ = true;
+    mirror_->refreshAfterSync();
     return;
   }
-  PendingPatchWrite &write = *pendingPatchWrite_;
-  if (write.phase == PatchWritePhase::sending) {
+  if (patchWrite_->isSending()) {
     // Once writing has started, the notification is the console's notice of our own write.
-    if (write.hasStartedWriting) return;
+    if (patchWrite_->hasStartedWriting()) return;
     clearPendingPatchWrite(
         u"The console patch changed after preflight. Review it before trying again."_s);
     invalidateCompletedSync(u"Patch changed — reloading"_s);
-    scheduleNotificationRefresh();
+    mirror_->scheduleRefresh();
     return;
   }
-  if (syncGeneration_) {
-    syncGeneration_->externalPatchChangedDuringRead = true;
-    write.changedDuringRead = true;
+  if (mirror_->isSyncing()) {
+    mirror_->markPatchChangedDuringRead();
+    patchWrite_->noteChangeDuringRead();
   }
-}
-
-void AppViewModel::scheduleNotificationRefresh(const QString &reason) {
-  if (!oscManager_->isConnected()) return;
-  if (syncGeneration_) {
-    refreshNeededAfterSync_ = true;
-    return;
-  }
-  // Replacing the handle cancels the earlier item, so the delay starts again.
-  notificationRefreshWorkItem_ = timing_->schedule(
-      notificationRefreshDelay,
-      [this, session = session_.id, reason] { handleConsoleDataChanged(session, reason); });
-}
-
-void AppViewModel::handleConsoleDataChanged(const QUuid &session, const QString &reason) {
-  // The item dies with the model, so only a stale session or a lost link can meet it here.
-  if (session != session_.id || !oscManager_->isConnected()) return;
-  requestFullSync(reason);
 }
 
 }  // namespace tarnik

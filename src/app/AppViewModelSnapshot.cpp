@@ -3,17 +3,17 @@
 namespace tarnik {
 
 void AppViewModel::saveShowSnapshot() {
-  if (!session_.publishedShowIdentity || showFileName_.isEmpty()) return;
+  if (!session_.publishedShowIdentity || showFileName().isEmpty()) return;
 
   SavedShowFile snapshot;
   const std::optional<ConsoleConnectionProfile> &active = activeConnectionSettings();
   snapshot.consoleIP = active ? active->host : consoleIP();
   snapshot.consoleName = active ? active->name : consoleName();
   snapshot.storageKey = showStorageKey(*session_.publishedShowIdentity, snapshot.consoleIP);
-  snapshot.name = showFileName_;
-  snapshot.savedAt = lastDataRefresh_ ? *lastDataRefresh_ : timing_->date();
-  snapshot.cues = cues_;
-  snapshot.channels = channels_;
+  snapshot.name = showFileName();
+  snapshot.savedAt = lastDataRefresh() ? *lastDataRefresh() : timing_->date();
+  snapshot.cues = cues();
+  snapshot.channels = channels();
   snapshot.activeCueNumber = activeCueNumber();
   snapshot.activeCueLabel = activeCueLabel();
   savedShows_->store(std::move(snapshot));

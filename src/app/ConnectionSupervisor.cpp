@@ -74,12 +74,8 @@ void ConnectionSupervisor::handleTransportStateChange(bool ready) {
   if (!ready) {
     const QString failure =
         reconnectFailureStatus_.value_or(u"Connection lost — cached data retained"_s);
-    if (isSuspended_) {
-      session_.resetSessionState(u"Offline — app inactive"_s);
-    } else {
-      session_.resetSessionState(wantsConnection_ ? failure : u"Offline"_s);
-    }
-    if (wantsConnection_ && !isSuspended_) {
+    session_.resetSessionState(wantsConnection_ ? failure : u"Offline"_s);
+    if (wantsConnection_) {
       reconnectFailureStatus_ = failure;
       scheduleReconnect(failure);
     }
@@ -140,7 +136,7 @@ void ConnectionSupervisor::handleOSCError(const QString &text) {
   QMetaObject::invokeMethod(
       this,
       [this, text] {
-        if (wantsConnection_ && !isSuspended_ && !manager_.isConnected()) scheduleReconnect(text);
+        if (wantsConnection_ && !manager_.isConnected()) scheduleReconnect(text);
       },
       Qt::QueuedConnection);
 }
@@ -158,7 +154,7 @@ void ConnectionSupervisor::updateDiscoveredConsoles(const QList<OSCEndpoint> &re
 }
 
 void ConnectionSupervisor::scheduleReconnect(const QString &status) {
-  if (!wantsConnection_ || isSuspended_ || reconnectWorkItem_) return;
+  if (!wantsConnection_ || reconnectWorkItem_) return;
   const int made = reconnectAttempt_;
   const QString maximum = QString::number(limits_.maximumReconnectAttempts);
   if (made >= limits_.maximumReconnectAttempts) {
@@ -178,7 +174,7 @@ void ConnectionSupervisor::performReconnectAttempt(int attempt, const QString &s
   // Cleared before anything else: an attempt that stops early must not leave its fired
   // item behind, or no later loss could ever schedule again.
   reconnectWorkItem_.cancel();
-  if (!wantsConnection_ || isSuspended_ || !activeConnectionSettings_) return;
+  if (!wantsConnection_ || !activeConnectionSettings_) return;
   reconnectAttempt_ = attempt;
   const QString text = status + u" — reconnect attempt "_s + QString::number(attempt) + u"/"_s +
                        QString::number(limits_.maximumReconnectAttempts);
@@ -220,7 +216,6 @@ void ConnectionSupervisor::startHeartbeat() {
 }
 
 void ConnectionSupervisor::heartbeatTick() {
-  if (isSuspended_) return;
   // A ping that cannot be sent never gets a matched reply; the silence below decides.
   if (manager_.isConnected()) manager_.sendPing();
   handlePingResponse(std::nullopt);

@@ -106,7 +106,6 @@ class ConnectionSupervisor final : public ObservableObject {
 
   // Unpublished values
   bool wantsConnection() const { return wantsConnection_; }
-  bool isSuspended() const { return isSuspended_; }
   const std::optional<ConsoleConnectionProfile> &activeConnectionSettings() const {
     return activeConnectionSettings_;
   }
@@ -128,9 +127,6 @@ class ConnectionSupervisor final : public ObservableObject {
       const QList<tarnik::ConnectionSupervisor::DiscoveredConsole> &value);
 
  private:
-  // Tests set up the route that only a connect, a phone build or a console sets.
-  friend struct AppViewModelTestAccess;
-
   void scheduleInitialSync();
   void startInitialSync(const QUuid &transitionID);
   void consoleAnswered();
@@ -149,7 +145,6 @@ class ConnectionSupervisor final : public ObservableObject {
 
   // The route
   bool wantsConnection_ = false;
-  bool isSuspended_ = false;
   std::optional<OSCEndpoint> resumeEndpoint_;
   std::optional<OSCEndpoint> activeConsoleEndpoint_;
   std::optional<ConsoleConnectionProfile> activeConnectionSettings_;

@@ -18,7 +18,6 @@ void ConnectionSupervisor::connectTo(const ConsoleConnectionProfile &settings,
   stopReconnecting();
   wantsConnection_ = true;
   resumeEndpoint_.reset();
-  isSuspended_ = false;
   activeConnectionSettings_ = settings;
   activeRelayKey_ = std::move(relayKey);
   reconnect(settings, u"Connecting…"_s);
@@ -30,14 +29,12 @@ void ConnectionSupervisor::prepareServiceRoute(const OSCEndpoint &endpoint) {
   stopReconnecting();
   wantsConnection_ = true;
   resumeEndpoint_ = endpoint;
-  isSuspended_ = false;
 }
 
 void ConnectionSupervisor::followService(const OSCEndpoint &endpoint,
                                          const ConsoleConnectionProfile &settings,
                                          std::optional<QString> relayKey) {
   wantsConnection_ = true;
-  isSuspended_ = false;
   activeRelayKey_ = relayKey;
   resumeEndpoint_ = endpoint;
   activeConsoleEndpoint_ = endpoint;

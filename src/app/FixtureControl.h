@@ -1,9 +1,8 @@
 #pragma once
 
 #include "app/ConsoleSession.h"
-#include "foundation/OSCTransportKinds.h"
+#include "app/SideSessionRoute.h"
 #include "foundation/ObservableObject.h"
-#include "link/OSCEndpoint.h"
 #include "link/OSCManager.h"
 #include "link/OSCMessage.h"
 #include "operations/EosLiveControlSession.h"
@@ -34,12 +33,7 @@ class FixtureControl final : public ObservableObject {
   using ParkSessionFactory = std::function<std::unique_ptr<EosParkSession>()>;
   using LiveControlSessionFactory = std::function<std::unique_ptr<EosLiveControlSession>()>;
 
-  // Where a side session connects.
-  struct Route {
-    OSCEndpoint endpoint;
-    OSCTCPFraming framing = OSCTCPFraming::packetLength;
-    std::optional<QString> relayKey;
-  };
+  using Route = SideSessionRoute;
 
   // What fixture control asks of the rest of the model. It outlives the fixture control.
   class Gates {

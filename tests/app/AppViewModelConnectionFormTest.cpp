@@ -93,25 +93,26 @@ TEST_F(ConnectionForm, DescriptionsNameTheRouteInUse) {
   fill(*model, {});
   EXPECT_EQ(model->transportDescription(), u"10.0.0.5:3032 · TCP · Packet length (OSC 1.0)"_s);
 
-  ConsoleConnectionProfile active = AppViewModel::builtInConnectionProfiles().front();
-  AppViewModelTestAccess::setActiveConnection(*model, active);
-  EXPECT_EQ(model->transportDescription(), active.host + u":3037 · TCP · SLIP (OSC 1.1)"_s);
+  // The route in use comes before the form.
+  fill(*model, {.host = u"127.0.0.1"_s});
+  model->connect();
+  fill(*model, {});
+  EXPECT_EQ(model->transportDescription(), u"127.0.0.1:3032 · TCP · Packet length (OSC 1.0)"_s);
 
-  active.transport = OSCTransport::udp;
-  active.destinationPort = 8000;
-  active.usesMacRelay = true;
-  AppViewModelTestAccess::setActiveConnection(*model, active);
-  EXPECT_EQ(model->transportDescription(), active.host + u":8000 · UDP · listen 8001"_s);
-  // A discovered service: the manager's endpoint text, with the framing even for UDP.
-  AppViewModelTestAccess::setActiveConnection(
-      *model, active, OSCEndpoint::service(u"Eos"_s, u"_osc._udp"_s, u"local."_s));
-  EXPECT_EQ(model->transportDescription(),
-            model->oscManager()->effectiveEndpointDescription() + u" · UDP · SLIP (OSC 1.1)"_s);
+  ConsoleConnectionProfile example = AppViewModel::builtInConnectionProfiles().front();
+  EXPECT_EQ(AppViewModel::connectionSummary(example),
+            example.host + u":3037 · TCP · SLIP (OSC 1.1)"_s);
 
-  active.transport = OSCTransport::tcp;
-  active.tcpFraming = OSCTCPFraming::packetLength;
-  EXPECT_EQ(AppViewModel::connectionSummary(active),
-            active.host + u":8000 \u00B7 Paired Mac relay \u00B7 Packet length (OSC 1.0)"_s);
+  example.transport = OSCTransport::udp;
+  example.destinationPort = 8000;
+  example.usesMacRelay = true;
+  EXPECT_EQ(AppViewModel::connectionSummary(example),
+            example.host + u":8000 · UDP · listen 8001"_s);
+
+  example.transport = OSCTransport::tcp;
+  example.tcpFraming = OSCTCPFraming::packetLength;
+  EXPECT_EQ(AppViewModel::connectionSummary(example),
+            example.host + u":8000 \u00B7 Paired Mac relay \u00B7 Packet length (OSC 1.0)"_s);
 }
 
 TEST_F(ConnectionForm, SelectionAndModeAreStoredWhenSet) {

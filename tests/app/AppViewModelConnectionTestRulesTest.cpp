@@ -49,11 +49,11 @@ TEST_F(ConnectionTestRules, AUDPTestMayNotTakeTheListenPortOfTheActiveUDPSession
       {"connection no longer wanted", OSCTransport::udp, false, OSCTransport::udp, 8001, false},
   };
   for (const auto &row : cases) {
-    ConsoleConnectionProfile active;
-    active.transport = row.activeTransport;
-    active.udpListenPort = 8001;
-    AppViewModelTestAccess::setActiveConnection(*model, active);
-    AppViewModelTestAccess::setWantsConnection(*model, row.wanted);
+    const bool udp = row.activeTransport == OSCTransport::udp;
+    fillForm(row.activeTransport, udp ? console.udpPort() : console.tcpPort(model->tcpFraming()),
+             8001);
+    model->connect();
+    if (!row.wanted) model->disconnect();
     fillForm(row.testTransport, console.udpPort(), row.listenPort);
     model->testConnection();
     EXPECT_EQ(model->testConnectionStatus() == busy, row.refused) << row.name;

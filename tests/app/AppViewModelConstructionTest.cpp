@@ -159,16 +159,23 @@ TEST_F(Construction, TheSelectionIsStoredCanonicallyAndFillsTheForm) {
   EXPECT_FALSE(model->usesMacRelay());
 }
 
+// The limits each part was built with: sync, channel read, reconnect delay and attempts.
+std::tuple<double, double, double, int> limits(const AppViewModel &model) {
+  const ConnectionSupervisor::Limits &reconnect = model.supervisor().limits();
+  return {model.showMirror().syncTimeout(), model.patchWrite().channelReadTimeLimit(),
+          reconnect.reconnectBaseDelay, reconnect.maximumReconnectAttempts};
+}
+
 TEST_F(Construction, TimeLimitsAndAttemptsAreClamped) {
   for (const double given : {0.0, -1.0, std::numeric_limits<double>::quiet_NaN()}) {
     const auto model = makeModel({.maximumReconnectAttempts = 0,
                                   .syncTimeout = given,
                                   .reconnectBaseDelay = given,
                                   .directPatchReadTimeout = given});
-    EXPECT_EQ(AppViewModelTestAccess::limits(*model), std::tuple(0.01, 0.01, 0.01, 1)) << given;
+    EXPECT_EQ(limits(*model), std::tuple(0.01, 0.01, 0.01, 1)) << given;
   }
   const auto model = makeModel({.maximumReconnectAttempts = 3, .syncTimeout = 0.02});
-  EXPECT_EQ(AppViewModelTestAccess::limits(*model), std::tuple(0.02, 2.0, 0.5, 3));
+  EXPECT_EQ(limits(*model), std::tuple(0.02, 2.0, 0.5, 3));
 }
 
 TEST_F(Construction, WithoutNetworkingNothingReachesTheNetwork) {

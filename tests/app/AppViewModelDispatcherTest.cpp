@@ -58,8 +58,7 @@ TEST_F(AppViewModelDispatcherTest, ShowsAreNamedByTheirLastPathComponent) {
       {"C:/Shows/Spring Gala.esf", "Spring Gala"},
   };
   for (const auto &[path, name] : cases) {
-    EXPECT_EQ(AppViewModelTestAccess::showDisplayName(QString::fromUtf8(path)),
-              QString::fromUtf8(name))
+    EXPECT_EQ(ShowMirror::showDisplayName(QString::fromUtf8(path)), QString::fromUtf8(name))
         << path;
   }
 }
@@ -81,16 +80,6 @@ TEST_F(AppViewModelDispatcherTest, AShowNameOfBlanksChangesNothing) {
     model->handleOSCMessage(u"/eos/out/get/show/path"_s, {text("/shows/Gala.esf")});
     EXPECT_EQ(model->showFileName(), QString::fromUtf8(shown)) << name;
   }
-}
-
-TEST_F(AppViewModelDispatcherTest, DataOfAnotherShowLeavesTheScreen) {
-  const std::unique_ptr<AppViewModel> model = makeModel();
-  AppViewModelTestAccess::setShowOnScreen(*model, u"/shows/a.esf"_s, u"a"_s, 1.0,
-                                          {Cue{.number = u"1"_s}});
-  model->handleOSCMessage(u"/eos/out/get/show/path"_s, {text(" /shows/b.esf ")});
-  EXPECT_TRUE(model->cues().isEmpty());
-  EXPECT_EQ(model->dataStatusMessage(), u"Show changed — awaiting sync"_s);
-  EXPECT_EQ(model->showFileName(), "b"_L1);
 }
 
 TEST_F(AppViewModelDispatcherTest, ConnectionChangesAreAnnouncedAtMostTenTimesASecond) {

@@ -60,7 +60,7 @@ TEST_F(FixtureControlEdges, AColourReadLeftUnansweredEndsOnlyTheLiveControls) {
   EXPECT_FALSE(model->isFixtureControlReady());
   EXPECT_TRUE(manager().isConnected());
   EXPECT_EQ(model->dataStatusMessage(), u"Synced"_s);
-  EXPECT_FALSE(AppViewModelTestAccess::reconnectScheduled(*model));
+  EXPECT_FALSE(model->supervisor().isReconnectScheduled());
 }
 
 TEST_F(FixtureControlEdges, CallbacksOfAReplacedLiveSessionChangeNothing) {
@@ -89,7 +89,7 @@ TEST_F(FixtureControlEdges, CallbacksOfAReplacedLiveSessionChangeNothing) {
   EXPECT_EQ(model->fixtureControlStatus(), u"Live controls ready"_s);
   EXPECT_EQ(model->dataStatusMessage(), u"Synced"_s);
   EXPECT_TRUE(manager().isConnected());
-  EXPECT_FALSE(AppViewModelTestAccess::reconnectScheduled(*model));
+  EXPECT_FALSE(model->supervisor().isReconnectScheduled());
   EXPECT_EQ(console.requests().size(), requests);
 }
 

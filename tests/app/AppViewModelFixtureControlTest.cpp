@@ -12,25 +12,10 @@ using namespace Qt::StringLiterals;
 namespace tarnik::testing {
 namespace {
 
-TEST_F(AppViewModelTest, ShowDataIsCurrentOnlyForACompletedSyncOfThisSessionAndShow) {
-  const struct {
-    const char *name;
-    std::optional<QString> live, published;
-    bool completed, syncing, current;
-  } cases[] = {
-      {"synced", u"/s/a.esf"_s, u"/s/a.esf"_s, true, false, true},
-      {"sync running", u"/s/a.esf"_s, u"/s/a.esf"_s, true, true, false},
-      {"no sync in this session", u"/s/a.esf"_s, u"/s/a.esf"_s, false, false, false},
-      {"empty live identity", u""_s, u""_s, true, false, false},
-      {"another show on screen", u"/s/a.esf"_s, u"/s/b.esf"_s, true, false, false},
-  };
-  for (const auto &row : cases) {
-    auto model = makeModel();
-    AppViewModelTestAccess::setShowFacts(*model, row.live, row.published, row.completed,
-                                         row.syncing);
-    EXPECT_EQ(model->isShowDataCurrent(), row.current) << row.name;
-    EXPECT_FALSE(model->fixtureControls().requestParameters(5)) << row.name;  // no session
-  }
+TEST_F(AppViewModelTest, FixtureControlsAskNothingWithoutASyncedShow) {
+  const auto model = makeModel();
+  EXPECT_FALSE(model->isShowDataCurrent());
+  EXPECT_FALSE(model->fixtureControls().requestParameters(5));
 }
 
 TEST_F(AppViewModelFixtureControlTest, LiveControlsReadWriteAndIdentifyOnTheirOwnUser) {
@@ -81,12 +66,8 @@ TEST_F(AppViewModelFixtureControlTest, LiveControlsReadWriteAndIdentifyOnTheirOw
   EXPECT_EQ(paramWrites, expected);
   EXPECT_EQ(writers, QList<int>(2, console.firstAutoUser));
 
-  // Identify: nothing while a patch write is pending, else recorded as sent.
+  // Identify: recorded as sent.
   const QList<CommandHistoryEntry> written = model->commandHistory();
-  AppViewModelTestAccess::setPendingPatchWrite(*model, AppViewModel::PatchWritePhase::sending);
-  model->identifyFixture(model->channels().at(4));
-  EXPECT_EQ(model->commandHistory(), written);
-  AppViewModelTestAccess::setConsoleSession(*model, QString(), std::nullopt);
   model->identifyFixture(model->channels().at(4));
   ASSERT_EQ(model->commandHistory().size(), written.size() + 1);
   EXPECT_EQ(model->commandHistory().last().text, "Identify channel 5"_L1);
@@ -129,6 +110,30 @@ TEST_F(AppViewModelFixtureControlTest, ParkChecksRunOneAtATimeAndRefuseWhatTheyM
   EXPECT_EQ(console.parkedChannels, std::set<int>{3});
 }
 
+// From its preflight to its verification a patch write owns the console's patch: identify
+// and park wait for it, even with the Live controls ready.
+TEST_F(AppViewModelFixtureControlTest, FixtureChangesWaitForAPendingPatchWrite) {
+  ASSERT_TRUE(connectAndPrepare());
+  model->beginPatchEditing({.operation = PatchOperation::dimmerAddressRange,
+                            .channelStart = 9,
+                            .universe = 1,
+                            .addressStart = 100,
+                            .addressThru = 100});
+  // The readback waits on virtual time; meanwhile a page asks for the Live controls again.
+  ASSERT_TRUE(waitUntil(
+      [&] { return model->patchSubmissionState().kind == PatchSubmissionState::Kind::verifying; }));
+  model->prepareLiveControls();
+  ASSERT_TRUE(waitUntil([&] { return model->fixtureControlStatus() == "Live controls ready"_L1; }));
+  const QList<CommandHistoryEntry> before = model->commandHistory();
+  model->identifyFixture(model->channels().at(4));
+  EXPECT_FALSE(model->parkChannel(5, FixtureParkAction::unpark));
+  EXPECT_EQ(model->commandHistory(), before);
+
+  model->clearPendingPatchWrite(u"Done"_s);
+  model->identifyFixture(model->channels().at(4));
+  EXPECT_EQ(model->commandHistory().size(), before.size() + 1);
+}
+
 TEST_F(AppViewModelFixtureControlTest, AFailedLiveSessionLeavesTheMainConnectionAlone) {
   // The session never gets its console user, and its step deadline passes.
   console.setHandler(u"/eos/user/auto"_s, [](const OSCMessage &) { return QList<OSCMessage>{}; });
@@ -138,7 +143,7 @@ TEST_F(AppViewModelFixtureControlTest, AFailedLiveSessionLeavesTheMainConnection
       [&] { return model->fixtureControlStatus().startsWith("Live controls unavailable: "_L1); }));
   EXPECT_TRUE(manager().isConnected());
   EXPECT_EQ(model->dataStatusMessage(), "Synced"_L1);
-  EXPECT_FALSE(AppViewModelTestAccess::reconnectScheduled(*model));
+  EXPECT_FALSE(model->supervisor().isReconnectScheduled());
 }
 
 TEST_F(AppViewModelFixtureControlTest, AnUnansweredDetailReadEndsOnlyTheLiveControls) {
@@ -158,7 +163,6 @@ TEST_F(AppViewModelFixtureControlTest, AShowChangeSeenByTheLiveSessionReloads) {
     return QList<OSCMessage>{{u"/eos/out/event/show/loaded"_s, {}}};
   });
   ASSERT_TRUE(connectAndPrepare());
-  AppViewModelTestAccess::setWantsConnection(*model, true);
   QStringList statuses;
   QObject::connect(model.get(), &AppViewModel::dataStatusMessageChanged, model.get(),
                    [&](const QString &text) { statuses.append(text); });
@@ -167,7 +171,7 @@ TEST_F(AppViewModelFixtureControlTest, AShowChangeSeenByTheLiveSessionReloads) {
   EXPECT_EQ(statuses.first(),
             u"Live controls: The console show changed during the Live control "
             u"session. — cached data retained"_s);
-  EXPECT_TRUE(AppViewModelTestAccess::reconnectScheduled(*model));
+  EXPECT_TRUE(model->supervisor().isReconnectScheduled());
   EXPECT_TRUE(waitUntil([&] { return !manager().isConnected(); }));
 }
 

@@ -42,14 +42,16 @@ class AppViewModelFixtureControlTest : public AppViewModelTest {
 
   // Connected, pinged, synced and the Live session ready; false when it does not get there.
   bool connectAndPrepare(const QString &status = u"Live controls ready"_s) {
-    const quint16 port = console.tcpPort(OSCTCPFraming::packetLength);
-    AppViewModelTestAccess::setActiveEndpoint(*model, OSCEndpoint::hostPort(u"127.0.0.1"_s, port));
-    manager().connect(u"127.0.0.1"_s, port);
+    model->setConsoleIP(u"127.0.0.1"_s);
+    model->setConnectionTransport(OSCTransport::tcp);
+    model->setTcpFraming(OSCTCPFraming::packetLength);
+    model->setCustomSendPort(QString::number(console.tcpPort(OSCTCPFraming::packetLength)));
+    model->connect();
     if (!waitUntil([&] { return manager().isConnected(); })) return false;
     manager().sendPing();
     if (!waitUntil([&] { return manager().lastPingResponseUptime().has_value(); })) return false;
     model->handlePingResponse(std::nullopt);
-    if (!AppViewModelTestAccess::syncGeneration(*model)) model->requestFullSync(u"Sync"_s);
+    if (!model->showMirror().syncGeneration()) model->requestFullSync(u"Sync"_s);
     return waitUntil([&] { return model->fixtureControlStatus() == status; });
   }
 

@@ -10,7 +10,6 @@ using namespace Qt::StringLiterals;
 namespace tarnik::testing {
 namespace {
 
-using Access = AppViewModelTestAccess;
 using FixtureStoreBinding = AppViewModelTest;
 
 TEST_F(FixtureStoreBinding, TheFixtureStoreFollowsTheSyncAndASaveUnderANewPath) {
@@ -23,14 +22,14 @@ TEST_F(FixtureStoreBinding, TheFixtureStoreFollowsTheSyncAndASaveUnderANewPath) 
   ASSERT_TRUE(waitUntil([&] { return model->dataStatusMessage() == "Synced"_L1; }))
       << model->dataStatusMessage().toStdString();
   const FixtureControlStore &store = model->fixtureControls();
-  EXPECT_EQ(store.sessionID(), Access::sessionID(*model));
+  EXPECT_EQ(store.sessionID(), model->consoleSession().id);
   EXPECT_EQ(store.showIdentity(), u"/shows/first.esf"_s);
 
   console.showPath = u" /shows/second.esf"_s;
   console.sendShowEvent(u"saved"_s);
   EXPECT_TRUE(waitUntil([&] { return store.showIdentity() == u"/shows/second.esf"_s; }))
       << store.showIdentity().value_or(u"(none)"_s).toStdString();
-  EXPECT_EQ(store.sessionID(), Access::sessionID(*model));
+  EXPECT_EQ(store.sessionID(), model->consoleSession().id);
   EXPECT_EQ(model->dataStatusMessage(), "Synced"_L1);
 }
 

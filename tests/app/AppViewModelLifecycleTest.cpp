@@ -15,8 +15,6 @@ using namespace Qt::StringLiterals;
 namespace tarnik::testing {
 namespace {
 
-using Access = AppViewModelTestAccess;
-
 struct Route {
   const char *name;
   OSCTransport transport;
@@ -117,7 +115,7 @@ TEST_P(StreamLifecycle, AClosedConnectionIsRetried) {
   timing->advance(0.5);
   EXPECT_EQ(model->dataStatusMessage(), lost + u" — reconnect attempt 1/5"_s);
   EXPECT_TRUE(waitFor(lost + u" — verifying reconnect"_s));
-  EXPECT_TRUE(waitUntil([&] { return Access::reconnectAttempt(*model) == 0; }));
+  EXPECT_TRUE(waitUntil([&] { return model->supervisor().reconnectAttempt() == 0; }));
 }
 
 // The age of a reply is read on the monotonic clock: a wall clock set back an hour
@@ -152,7 +150,7 @@ TEST_F(Lifecycle, RefusedConnectsBackOffUntilTheLimitAndDisconnectEndsTheChain) 
       const QString retry = u" — retrying %1/5"_s.arg(n);
       ASSERT_TRUE(waitUntil([&] { return model->dataStatusMessage().endsWith(retry); })) << n;
       EXPECT_EQ(model->dataStatusMessage(), *model->oscManager()->lastError() + retry);
-      EXPECT_TRUE(Access::reconnectScheduled(*model) &&
+      EXPECT_TRUE(model->supervisor().isReconnectScheduled() &&
                   timing->pendingDelays().contains(delays[n - 1]));
       timing->advance(delays[n - 1]);
     }
@@ -160,12 +158,13 @@ TEST_F(Lifecycle, RefusedConnectsBackOffUntilTheLimitAndDisconnectEndsTheChain) 
       return model->dataStatusMessage().endsWith(
           u" — automatic reconnect stopped after 5 attempts");
     }));
-    EXPECT_FALSE(Access::reconnectScheduled(*model));
+    EXPECT_FALSE(model->supervisor().isReconnectScheduled());
   }
 
   // A disconnect while an attempt waits: it never runs, and nothing is restored later.
-  Access::setReconnectAttempt(*model, 0);
+  model->connect();
   model->scheduleReconnect(u"Lost"_s);
+  ASSERT_TRUE(model->supervisor().isReconnectScheduled());
   ASSERT_TRUE(settings.contains(u"lastConnectedProfile.v1"_s));
   model->disconnect();
   timing->advance(10);
@@ -173,22 +172,21 @@ TEST_F(Lifecycle, RefusedConnectsBackOffUntilTheLimitAndDisconnectEndsTheChain) 
   EXPECT_FALSE(settings.contains(u"lastConnectedProfile.v1"_s));
 }
 
-TEST_F(Lifecycle, AnOwnedFlashIsReleasedOnlyWhileTheConsoleShowsIt) {
+TEST_F(Lifecycle, DisconnectEndsTheSessionAndKeepsTheShow) {
+  console.setShow(generateConsoleShow(3, 2, 2));
   connectToDouble(packetLength);
-  const std::pair<qint64, bool> flashes[] = {{1, true}, {123, true}, {12, false}, {12, true}};
-  for (const auto &[channel, thisSession] : flashes) {  // only the last one is sent
-    const QUuid session = thisSession ? Access::sessionID(*model) : QUuid();
-    Access::setConsoleSession(*model, u"LIVE: Chan 12 Flash"_s, {{channel, session}});
-    EXPECT_TRUE(model->releaseOwnedFlash(u"Test"_s));
-    EXPECT_FALSE(Access::holdsFlash(*model));
-  }
-  ASSERT_TRUE(waitUntil([&] { return !console.requests(u"/eos/key/flash"_s).isEmpty(); }));
-  QCoreApplication::processEvents();
-  EXPECT_EQ(console.requests(u"/eos/key/flash"_s).size(), 1);
-  // The console's own line is a row of its own; the release is the one row sent.
-  ASSERT_EQ(model->commandHistory().size(), 2);
-  EXPECT_EQ(std::pair(model->commandHistory()[1].text, model->commandHistory()[1].source),
-            std::pair(u"End identify channel 12"_s, u"Sent"_s));
+  ASSERT_TRUE(waitFor(u"Synced"_s));
+  for (int key = 1; key <= 12; ++key)
+    model->handleOSCMessage(u"/eos/out/softkey/%1"_s.arg(key), {OSCArgument::fromString(u"Key"_s)});
+  const QList<Cue> shown = model->cues();
+  const QUuid before = model->consoleSession().id;
+  model->disconnect();
+  EXPECT_EQ(model->softkeyLabels(), QStringList(12));
+  EXPECT_EQ(std::tuple(model->syncProgressDescription(), model->dataStatusMessage(),
+                       model->isConsoleReachable(), model->cues()),
+            std::tuple(u"Not syncing"_s, u"Offline"_s, false, shown));
+  EXPECT_FALSE(shown.isEmpty());
+  EXPECT_NE(model->consoleSession().id, before);
 }
 
 }  // namespace

@@ -43,8 +43,8 @@ TEST_F(ModelNoAvahiDaemonIntegration, ABrowsingFailureIsNoConnectionFailure) {
       << statuses.join(u'|').toStdString();
   QCoreApplication::processEvents();
   EXPECT_TRUE(statuses.filter(u"discovery"_s).isEmpty()) << statuses.join(u'|').toStdString();
-  EXPECT_FALSE(AppViewModelTestAccess::reconnectScheduled(model));
-  EXPECT_EQ(AppViewModelTestAccess::reconnectAttempt(model), 0);
+  EXPECT_FALSE(model.supervisor().isReconnectScheduled());
+  EXPECT_EQ(model.supervisor().reconnectAttempt(), 0);
   EXPECT_TRUE(model.discoveredConsoles().isEmpty());
   EXPECT_EQ(model.oscManager()->discoveryError(), failure);
 }

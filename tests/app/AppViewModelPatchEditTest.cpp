@@ -74,11 +74,9 @@ TEST(AppViewModelLibraryChoice, RefusesEveryChoiceThatNoLongerMatchesTheConsoleL
     PatchFixtureChoice choice = choiceOf(mode);
     QString version = libraryVersion;
     test.change(choice, mode, version);
-    EXPECT_EQ(AppViewModelTestAccess::libraryChoiceIssue(choice, mode, version), test.issue)
-        << test.name;
+    EXPECT_EQ(PatchWrite::libraryChoiceIssue(choice, mode, version), test.issue) << test.name;
   }
-  EXPECT_EQ(AppViewModelTestAccess::libraryChoiceIssue(choiceOf(beamMode()), std::nullopt,
-                                                       libraryVersion),
+  EXPECT_EQ(PatchWrite::libraryChoiceIssue(choiceOf(beamMode()), std::nullopt, libraryVersion),
             selectAgain);
 }
 
@@ -147,20 +145,19 @@ TEST_P(PatchOnTCP, ConfirmsDimmerPatchesReadBackAfterTheWrite) {
 
 TEST_P(PatchOnTCP, ASubmitWithoutALiveShowFailsWithItsReasonAndAnEditorClearsOnlyResults) {
   makeReady();
-  AppViewModelTestAccess::forgetKnownShowIdentity(*model);
+  // A write under way is never cleared by an editor coming on screen.
+  model->beginPatchEditing(dimmerRange(7, 30, 30));
+  ASSERT_EQ(model->patchSubmissionState(), PatchSubmissionState::checking());
+  model->clearPatchSubmissionResult();
+  EXPECT_EQ(model->patchSubmissionState(), PatchSubmissionState::checking());
+
+  model->handleOSCMessage(u"/eos/out/event/show/cleared"_s, {});
   model->beginPatchEditing(dimmerRange(7, 30, 30));
   EXPECT_EQ(model->patchSubmissionState(),
             PatchSubmissionState::failed(
                 u"Connect in Editor mode and complete a sync before patching."_s));
   model->clearPatchSubmissionResult();
   EXPECT_EQ(model->patchSubmissionState(), PatchSubmissionState::idle());
-
-  // A write under way is never cleared by an editor coming on screen.
-  AppViewModelTestAccess::setShowFacts(*model, u"show"_s, u"show"_s, true, false);
-  model->beginPatchEditing(dimmerRange(7, 30, 30));
-  ASSERT_EQ(model->patchSubmissionState(), PatchSubmissionState::checking());
-  model->clearPatchSubmissionResult();
-  EXPECT_EQ(model->patchSubmissionState(), PatchSubmissionState::checking());
 }
 
 TEST_P(PatchOnTCP, EndsAWriteWhoseReviewedTargetChangedOnTheConsole) {
@@ -189,7 +186,7 @@ TEST_P(PatchOnTCP, ChannelReadsAnswerTheNewestReasonAndWaitForASync) {
     return std::ranges::count(console.requests(), address, &OSCMessage::address);
   };
   const auto settled = [this] {
-    return waitUntil([&] { return AppViewModelTestAccess::outstandingPatchReads(*model) == 0; });
+    return waitUntil([&] { return model->patchWrite().outstandingChannelReads() == 0; });
   };
   ConsoleShow show = console.show();
   show.patchPart(1, 1)->fields[ConsolePatchPart::level] = OSCArgument::fromInt(77);
@@ -201,7 +198,7 @@ TEST_P(PatchOnTCP, ChannelReadsAnswerTheNewestReasonAndWaitForASync) {
   using Purpose = AppViewModel::DirectPatchReadPurpose;
   model->readChannelPatch(1, {0, Purpose::levelRefresh});
   model->readChannelPatch(1, {1, Purpose::levelRefresh});
-  EXPECT_EQ(AppViewModelTestAccess::outstandingPatchReads(*model), 1);
+  EXPECT_EQ(model->patchWrite().outstandingChannelReads(), 1);
   ASSERT_TRUE(waitUntil([&] { return requestsFor(u"/eos/get/patch/1") == 2; }));
   ASSERT_TRUE(settled());
   EXPECT_EQ(requestsFor(u"/eos/get/patch/1"), 2);
@@ -240,7 +237,6 @@ TEST_P(PatchOnTCP, ChannelReadsAnswerTheNewestReasonAndWaitForASync) {
   // An unanswered read is a lost console.
   console.setHandler(u"/eos/get/patch/12"_s,
                      [](const OSCMessage &) { return QList<OSCMessage>(); });
-  AppViewModelTestAccess::setWantsConnection(*model, true);
   model->readChannelPatch(12, {0, Purpose::levelRefresh});
   model->requestFullSync(u"Console data changed"_s);
   EXPECT_EQ(model->dataStatusMessage(), u"Waiting for channel readback"_s);
@@ -248,7 +244,7 @@ TEST_P(PatchOnTCP, ChannelReadsAnswerTheNewestReasonAndWaitForASync) {
   EXPECT_TRUE(model->dataStatusMessage().startsWith(
       u"Channel 12 readback timed out — cached data retained"_s))
       << model->dataStatusMessage().toStdString();
-  EXPECT_TRUE(AppViewModelTestAccess::reconnectScheduled(*model));
+  EXPECT_TRUE(model->supervisor().isReconnectScheduled());
   EXPECT_FALSE(model->channels().isEmpty());
 }
 

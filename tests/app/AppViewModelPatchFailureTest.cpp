@@ -1,6 +1,7 @@
 // How a patch write ends when it does not end confirmed: its session failing before or
-// after its first change, a patch that changes under the reads, another show, a readback
-// that does not match, and a sync that fails while the write waits for it.
+// after its first change, a patch that changes under the reads, a readback that does not
+// match, and a sync that fails while the write waits for it. (A write bound to another
+// show: PatchWriteTest.)
 
 #include "AppViewModelPatchTestSupport.h"
 #include "support/QtPrinting.h"
@@ -12,8 +13,6 @@ namespace {
 
 const QString sessionTimedOut =
     u"Patch command confirmation timed out. Sync to inspect any partial changes."_s;
-const QString showChanged =
-    u"The show changed during patching. Review the current patch before trying again."_s;
 
 class PatchFailures : public AppViewModelPatchEditTest {
  protected:
@@ -53,11 +52,11 @@ class PatchFailures : public AppViewModelPatchEditTest {
   qsizetype patchNotices = 0;
 
   void expectRefreshSync() {
-    ASSERT_TRUE(waitUntil([&] { return !AppViewModelTestAccess::syncGeneration(*model); }));
+    ASSERT_TRUE(waitUntil([&] { return !model->showMirror().syncGeneration(); }));
     timing->advance(0.7);
-    EXPECT_EQ(AppViewModelTestAccess::syncGeneration(*model), nullptr);
+    EXPECT_EQ(model->showMirror().syncGeneration(), nullptr);
     timing->advance(0.1);
-    EXPECT_NE(AppViewModelTestAccess::syncGeneration(*model), nullptr);
+    EXPECT_NE(model->showMirror().syncGeneration(), nullptr);
     EXPECT_TRUE(synced()) << model->dataStatusMessage().toStdString();
   }
 };
@@ -102,6 +101,20 @@ TEST_P(PatchSessionFailures, EndAsFailedBeforeTheFirstChangeAndAsUnknownAfterIt)
     expectRefreshSync();
     EXPECT_EQ(model->channels().size(), row.patchedOnConsole ? 3 : 2) << row.name;
   }
+}
+
+// While the session types, no sync may read the patch it is changing.
+TEST_P(PatchSessionFailures, NoSyncStartsWhileTheSessionTypes) {
+  makeReady();
+  console.echoOverrides = {{u"Patch Enter"_s, {}}};
+  ASSERT_TRUE(writeReaches(dimmerRange(7, 30, 30), u"Patch Enter"_s));
+  const qsizetype before = syncsStarted();
+  model->requestFullSync(u"Console data changed"_s);
+  EXPECT_EQ(model->dataStatusMessage(), u"Patch commands are in progress"_s);
+  EXPECT_EQ(model->showMirror().syncGeneration(), nullptr);
+  sessionClock->advance(EosPatchCommandSession::stepTimeLimit);
+  EXPECT_EQ(model->patchSubmissionState(), PatchSubmissionState::failed(sessionTimedOut));
+  EXPECT_EQ(syncsStarted(), before);
 }
 
 // The console's patch notification before our first line is someone else's edit; after it,
@@ -152,7 +165,7 @@ TEST_P(PatchFailures, APatchThatKeepsChangingDuringTheChecksEndsTheWriteAfterThr
     QStringList statuses;
     QStringList rereads;
     for (;;) {
-      ASSERT_TRUE(waitUntil([&] { return !AppViewModelTestAccess::syncGeneration(*model); }));
+      ASSERT_TRUE(waitUntil([&] { return !model->showMirror().syncGeneration(); }));
       if (model->patchSubmissionState().kind != PatchSubmissionState::Kind::checking ||
           syncsStarted() - before > changes)
         break;
@@ -188,23 +201,6 @@ TEST_P(PatchFailures, ReplacementTargetsMissingFromThePatchAreLeftOutOfTheReview
   ASSERT_EQ(targets.size(), 1);
   EXPECT_EQ(std::pair(targets.first().channelNumber, targets.first().partNumber),
             std::pair(qint64(2), qint64(1)));
-}
-
-// The write is bound to the show it was reviewed in, in each phase that reads the patch.
-TEST_P(PatchFailures, AWriteBoundToAnotherShowEndsAfterItsNextSync) {
-  makeReady();
-  model->beginPatchEditing(dimmerRange(7, 30, 30));
-  AppViewModelTestAccess::movePendingPatchWrite(*model, u"/shows/other.esf"_s);
-  ASSERT_TRUE(ended(PatchSubmissionState::Kind::failed));
-  EXPECT_EQ(model->patchSubmissionState().text, showChanged);
-  EXPECT_TRUE(console.show().channelParts(7).isEmpty());
-
-  model->beginPatchEditing(dimmerRange(8, 31, 31));
-  ASSERT_TRUE(reachesVerifying());
-  AppViewModelTestAccess::movePendingPatchWrite(*model, u"/shows/other.esf"_s);
-  timing->advance(0.35);
-  ASSERT_TRUE(ended(PatchSubmissionState::Kind::sentUnconfirmed));
-  EXPECT_EQ(model->patchSubmissionState().text, showChanged);
 }
 
 TEST_P(PatchFailures, AReadbackThatDoesNotMatchThePlanLeavesTheWriteUnconfirmed) {

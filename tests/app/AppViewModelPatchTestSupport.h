@@ -47,11 +47,14 @@ class AppViewModelPatchEditTest : public AppViewModelTest,
   // Connected, synced and answering pings: fixture control is possible.
   void makeReady() {
     OSCManager &manager = *model->oscManager();
-    const quint16 port = consolePort(console, GetParam());
-    manager.connect(u"127.0.0.1"_s, port);
+    model->setConsoleIP(u"127.0.0.1"_s);
+    model->setConnectionTransport(GetParam().transport);
+    model->setTcpFraming(GetParam().framing);
+    model->setCustomSendPort(QString::number(consolePort(console, GetParam())));
+    model->setCustomListenPort(QString::number(freeUDPPort()));
+    model->connect();
     ASSERT_TRUE(waitUntil([&] { return manager.isConnected(); }));
-    AppViewModelTestAccess::setActiveEndpoint(*model, OSCEndpoint::hostPort(u"127.0.0.1"_s, port));
-    if (!AppViewModelTestAccess::syncGeneration(*model)) model->requestFullSync(u"Initial sync"_s);
+    if (!model->showMirror().syncGeneration()) model->requestFullSync(u"Initial sync"_s);
     ASSERT_TRUE(synced());
     manager.sendPing();
     ASSERT_TRUE(waitUntil([&] { return model->isConsoleReachable(); }));
@@ -60,8 +63,7 @@ class AppViewModelPatchEditTest : public AppViewModelTest,
 
   bool synced() {
     return waitUntil([&] {
-      return model->dataStatusMessage() == "Synced"_L1 &&
-             !AppViewModelTestAccess::syncGeneration(*model);
+      return model->dataStatusMessage() == "Synced"_L1 && !model->showMirror().syncGeneration();
     });
   }
 

@@ -44,7 +44,7 @@ TEST_F(Profiles, StartUpRestoresOnlyAStoredProfileThatReadsAndValidates) {
     settings.clear();
     if (stored) settings.setValue(u"lastConnectedProfile.v1"_s, QString::fromUtf8(*stored));
     auto model = makeModel();
-    AppViewModelTestAccess::restoreLastConnectedProfile(*model);
+    model->restoreLastConnectedProfile();
     EXPECT_FALSE(model->wantsConnection());
     EXPECT_EQ(model->dataStatusMessage(), u"Not synced yet"_s);
     EXPECT_EQ(storedText(u"lastConnectedProfile.v1"_s), stored.value_or(QByteArray()));
@@ -54,7 +54,7 @@ TEST_F(Profiles, StartUpRestoresOnlyAStoredProfileThatReadsAndValidates) {
   last.destinationPort = console.tcpPort(OSCTCPFraming::packetLength);
   settings.setValue(u"lastConnectedProfile.v1"_s, QString::fromUtf8(encodeJsonText(last)));
   auto model = makeModel();
-  AppViewModelTestAccess::restoreLastConnectedProfile(*model);
+  model->restoreLastConnectedProfile();
   EXPECT_TRUE(model->wantsConnection());
   EXPECT_EQ(model->consoleName(), u"Desk"_s);
   EXPECT_EQ(model->selectedConnectionProfileID(), last.id);
@@ -97,7 +97,7 @@ TEST_F(Profiles, ADiscoveredConsoleIsReachedThroughItsServiceAndNotRestored) {
   model.reset();
 
   auto next = makeModel();
-  AppViewModelTestAccess::restoreLastConnectedProfile(*next);
+  next->restoreLastConnectedProfile();
   EXPECT_FALSE(next->wantsConnection());
   EXPECT_EQ(next->dataStatusMessage(), u"Not synced yet"_s);
 }

@@ -18,19 +18,20 @@ TEST_F(SavedShowDates, ASnapshotWithoutAFiniteDateTakesNoOtherShowWithIt) {
         -std::numeric_limits<double>::infinity()}) {
     SCOPED_TRACE(date);
     settings.clear();
-    auto model = makeModel();
+    auto store = std::make_unique<SavedShowStore>(settings);
     const auto snapshot = [&](const QString &identity, double refreshed) {
-      AppViewModelTestAccess::setShowOnScreen(*model, identity, u"Show"_s, refreshed);
-      model->saveShowSnapshot();
+      store->store({.storageKey = SavedShowStore::showStorageKey(identity, u"Booth"_s),
+                    .name = u"Show"_s,
+                    .savedAt = refreshed});
     };
     snapshot(u"/Gala.esf"_s, 100);
     snapshot(u"/Opera.esf"_s, 200);
-    const QList<SavedShowFile> kept = model->savedShowFiles();
+    const QList<SavedShowFile> kept = store->savedShowFiles();
     ASSERT_TRUE(waitUntil([&] {
       return decodeJsonText<QList<SavedShowFile>>(storedText(u"savedShowFiles"_s)) == kept;
     }));
     snapshot(u"/Broken.esf"_s, date);
-    model.reset();  // stores what is still waiting
+    store.reset();  // stores what is still waiting
 
     EXPECT_EQ(makeModel()->savedShowFiles(), kept);
   }

@@ -7,6 +7,16 @@ namespace {
 
 using SavedShows = AppViewModelTest;
 
+// A snapshot as the model takes it of the show on screen.
+SavedShowFile snapshotOf(const QString &identity, const QString &host, double savedAt,
+                         QList<Cue> cues = {}) {
+  return {.storageKey = SavedShowStore::showStorageKey(identity, host),
+          .name = u"Show"_s,
+          .consoleIP = host,
+          .savedAt = savedAt,
+          .cues = std::move(cues)};
+}
+
 QStringList keysOf(const QList<SavedShowFile> &shows) {
   QStringList keys;
   for (const SavedShowFile &show : shows) keys.append(show.storageKey);
@@ -32,20 +42,18 @@ TEST(ShowStorageKey, FoldsCaseTrimsAndReplacesEachOtherCodePoint) {
 }
 
 TEST_F(SavedShows, ASnapshotReplacesItsShowInPlaceAndMovesItFirst) {
-  const auto model = makeModel();
+  SavedShowStore store(settings);
   Cue cue;
   cue.number = u"1.5"_s;
   const auto snapshot = [&](QString host, QString identity, double refreshed, QList<Cue> cues) {
-    model->setConsoleIP(host);
-    AppViewModelTestAccess::setShowOnScreen(*model, identity, u"Show"_s, refreshed, cues);
-    model->saveShowSnapshot();
+    store.store(snapshotOf(identity, host, refreshed, cues));
   };
   snapshot(u"Booth 1"_s, u"/Gala.esf"_s, 100.25, {cue});
   snapshot(u"Booth 1"_s, u"/Opera.esf"_s, 200.5, {});
   snapshot(u"Booth 2"_s, u"/Opera.esf"_s, 300.75, {});  // another console, another entry
   snapshot(u"Booth 1"_s, u"/Gala.esf"_s, 786'000'000.123456, {cue, cue});
 
-  const QList<SavedShowFile> shows = model->savedShowFiles();
+  const QList<SavedShowFile> shows = store.savedShowFiles();
   EXPECT_EQ(keysOf(shows), (QStringList{u"-gala-esf-booth-1"_s, u"-opera-esf-booth-2"_s,
                                         u"-opera-esf-booth-1"_s}));
   EXPECT_EQ(shows.front().cues.size(), 2);
@@ -73,27 +81,24 @@ TEST_F(SavedShows, UnreadableSnapshotsStayStoredUntilTheNextSnapshot) {
   EXPECT_TRUE(model->savedShowFiles().isEmpty());
   EXPECT_EQ(storedText(u"savedShowFiles"_s), "[{\"storageKey\":1}]");
 
-  // No show identity yet: nothing to snapshot. Without a completed sync, the time now.
+  // No show on screen yet: nothing to snapshot.
   model->saveShowSnapshot();
   EXPECT_EQ(storedText(u"savedShowFiles"_s), "[{\"storageKey\":1}]");
-  AppViewModelTestAccess::setShowOnScreen(*model, u"/Gala.esf"_s, u"Gala"_s, std::nullopt);
-  model->saveShowSnapshot();
-  ASSERT_EQ(model->savedShowFiles().size(), 1);
-  EXPECT_EQ(model->savedShowFiles().front().savedAt, timing->date());
+  SavedShowStore store(settings);
+  store.store(snapshotOf(u"/Gala.esf"_s, u"Booth"_s, 100));
+  ASSERT_EQ(store.savedShowFiles().size(), 1);
   EXPECT_TRUE(waitUntil([&] {
     return decodeJsonText<QList<SavedShowFile>>(storedText(u"savedShowFiles"_s)) ==
-           model->savedShowFiles();
+           store.savedShowFiles();
   }));
 }
 
-TEST_F(SavedShows, AModelThatGoesStoresItsLatestSnapshotsFirst) {
-  auto model = makeModel();
-  for (const QString &identity : {u"/Gala.esf"_s, u"/Opera.esf"_s}) {
-    AppViewModelTestAccess::setShowOnScreen(*model, identity, u"Show"_s, 100);
-    model->saveShowSnapshot();
-  }
-  const QList<SavedShowFile> shows = model->savedShowFiles();
-  model.reset();
+TEST_F(SavedShows, AStoreThatGoesStoresItsLatestSnapshotsFirst) {
+  auto store = std::make_unique<SavedShowStore>(settings);
+  for (const QString &identity : {u"/Gala.esf"_s, u"/Opera.esf"_s})
+    store->store(snapshotOf(identity, u"Booth"_s, 100));
+  const QList<SavedShowFile> shows = store->savedShowFiles();
+  store.reset();
   EXPECT_EQ(decodeJsonText<QList<SavedShowFile>>(storedText(u"savedShowFiles"_s)), shows);
 }
 

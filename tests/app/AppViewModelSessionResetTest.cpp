@@ -1,4 +1,4 @@
-// Session resets, reconnect scheduling and Connect refusals that need no console.
+// Connect refusals that need no console, and the session a refused Connect keeps.
 
 #include "AppViewModelTestSupport.h"
 #include "support/QtPrinting.h"
@@ -8,46 +8,7 @@ using namespace Qt::StringLiterals;
 namespace tarnik::testing {
 namespace {
 
-using Access = AppViewModelTestAccess;
 using SessionReset = AppViewModelTest;
-
-TEST_F(SessionReset, DisconnectEndsTheSessionAndKeepsTheShow) {
-  for (const bool started : {false, true}) {
-    const auto model = makeModel();
-    Access::setShowOnScreen(*model, u"/shows/a.esf"_s, u"A"_s, 1, {Cue{}});
-    Access::setConsoleSession(*model, u"LIVE: Chan 12 Flash"_s, {{12, Access::sessionID(*model)}},
-                              AppViewModel::PendingPatchWrite{.hasStartedWriting = started});
-    const QUuid before = Access::sessionID(*model);
-    model->disconnect();
-    const QString text = u"Patch confirmation canceled — Offline"_s;
-    EXPECT_EQ(model->patchSubmissionState(), started ? PatchSubmissionState::sentUnconfirmed(text)
-                                                     : PatchSubmissionState::failed(text));
-    EXPECT_EQ(model->softkeyLabels(), QStringList(12));
-    EXPECT_EQ(std::tuple(model->syncProgressDescription(), model->dataStatusMessage(),
-                         model->isConsoleReachable(), model->cues().size()),
-              std::tuple(u"Not syncing"_s, u"Offline"_s, false, 1));
-    EXPECT_NE(Access::sessionID(*model), before);
-    EXPECT_FALSE(Access::holdsFlash(*model));  // the link was down: forgotten, not sent
-  }
-}
-
-TEST_F(SessionReset, ARefusedSubscribeIsALossAndAnAttemptThatStopsEarlyLeavesNoItem) {
-  const auto model = makeModel();
-  Access::setWantsConnection(*model, true);
-  QStringList statuses;
-  QObject::connect(model.get(), &AppViewModel::dataStatusMessageChanged,
-                   [&](const QString &text) { statuses.append(text); });
-  model->handleTransportStateChange(true);  // the connection is down: the subscribe is refused
-  const QString loss = u"Could not subscribe on the ready connection — cached data retained"_s;
-  EXPECT_EQ(statuses,
-            (QStringList{u"Socket open — verifying Eos"_s, loss, loss + u" — retrying 1/5"_s}));
-  Access::setSuspended(*model, true);
-  timing->advance(0.5);
-  Access::setSuspended(*model, false);
-  model->handleConnectionLoss(u"Lost"_s);
-  EXPECT_EQ(model->dataStatusMessage(), u"Lost — cached data retained — retrying 1/5"_s);
-  EXPECT_TRUE(Access::reconnectScheduled(*model));
-}
 
 TEST_F(SessionReset, ConnectRefusalsChangeNothingButTheStatus) {
   const auto model = makeModel();
@@ -68,14 +29,18 @@ TEST_F(SessionReset, ConnectRefusalsChangeNothingButTheStatus) {
 
   // Accepted: the trimmed code is kept first, and a scheduled attempt gives way.
   keychainFails = false;
-  Access::setWantsConnection(*model, true);
-  Access::setReconnectAttempt(*model, 3);
+  model->setUsesMacRelay(false);  // a direct connection retrying after its first attempt
+  model->connect();
   model->scheduleReconnect(u"Lost"_s);
+  timing->advance(0.5);
+  model->scheduleReconnect(u"Lost"_s);
+  ASSERT_EQ(model->supervisor().reconnectAttempt(), 1);
+  model->setUsesMacRelay(true);
   model->connect();
   EXPECT_EQ(keychain.values(), QStringList{code});
   EXPECT_EQ(model->oscManager()->relayPairingKey, code);
-  EXPECT_EQ(Access::reconnectAttempt(*model), 0);
-  EXPECT_FALSE(Access::reconnectScheduled(*model));
+  EXPECT_EQ(model->supervisor().reconnectAttempt(), 0);
+  EXPECT_FALSE(model->supervisor().isReconnectScheduled());
   EXPECT_TRUE(settings.contains(u"lastConnectedProfile.v1"_s));
 }
 

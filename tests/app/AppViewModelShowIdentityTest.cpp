@@ -11,8 +11,6 @@ using namespace Qt::StringLiterals;
 namespace tarnik::testing {
 namespace {
 
-using Access = AppViewModelTestAccess;
-
 class ShowIdentity : public AppViewModelTest {
  protected:
   ShowIdentity() { timing = std::make_shared<ManualAppTiming>(systemUptime(), 800'000'000.0); }
@@ -48,7 +46,7 @@ TEST_F(ShowIdentity, APaddedShowPathSyncsOnceAndKeepsTheLiveControls) {
   EXPECT_EQ(model.dataStatusMessage(), "Synced"_L1);
   EXPECT_EQ(console.requests(u"/eos/get/cue/1/count"_s).size(), 1);
   EXPECT_TRUE(model.oscManager()->isConnected());
-  EXPECT_FALSE(Access::reconnectScheduled(model));
+  EXPECT_FALSE(model.supervisor().isReconnectScheduled());
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ TEST_F(SyncSnapshot, ACompletedSyncIsStoredUnderItsShowAndConsole) {
   model->setConsoleIP(u"127.0.0.1"_s);
   model->oscManager()->connect(u"127.0.0.1"_s, console.tcpPort(OSCTCPFraming::packetLength));
   ASSERT_TRUE(waitUntil([&] { return model->oscManager()->isConnected(); }));
-  if (!AppViewModelTestAccess::syncGeneration(*model)) model->requestFullSync(u"Sync"_s);
+  if (!model->showMirror().syncGeneration()) model->requestFullSync(u"Sync"_s);
   ASSERT_TRUE(waitUntil([&] { return model->dataStatusMessage() == "Synced"_L1; }));
 
   ASSERT_EQ(model->savedShowFiles().size(), 1);

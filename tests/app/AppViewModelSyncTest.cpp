@@ -60,9 +60,7 @@ class AppViewModelSyncTest : public AppViewModelTest,
   }
 
   OSCManager &manager() { return *model->oscManager(); }
-  const AppViewModelTestAccess::SyncGeneration *generation() {
-    return AppViewModelTestAccess::syncGeneration(*model);
-  }
+  const ShowMirror::SyncGeneration *generation() { return model->showMirror().syncGeneration(); }
 
   void connectModel() {
     if (manager().isConnected()) return;
@@ -174,10 +172,7 @@ TEST_P(AppViewModelSyncTest, RefusesToStartInTheOrderOfItsReasons) {
     model->requestFullSync(u"Initial sync"_s);
     return model->dataStatusMessage();
   };
-  AppViewModelTestAccess::setPendingPatchWrite(*model, AppViewModel::PatchWritePhase::sending);
-  AppViewModelTestAccess::setShowCleared(*model);
-  EXPECT_EQ(refusal(), "Patch commands are in progress"_L1);
-  AppViewModelTestAccess::setPendingPatchWrite(*model, AppViewModel::PatchWritePhase::checking);
+  model->handleOSCMessage(u"/eos/out/event/show/cleared"_s, {});
   EXPECT_EQ(refusal(), u"Offline — cached data retained"_s);
   connectModel();
   EXPECT_EQ(refusal(), "No show loaded"_L1);
@@ -205,14 +200,10 @@ TEST_P(AppViewModelSyncTest, TakesTurnsThenPublishesNothingUntilTheShowIsConfirm
 
   console.setHandler(u"/eos/get/show/path"_s, [](const OSCMessage &) { return Reply(); });
   model->requestFullSync(u"Again"_s);
-  const QUuid session = AppViewModelTestAccess::sessionID(*model);
   ASSERT_TRUE(waitUntil(
       [&] { return generation()->cueRows.size() == 30 && generation()->patchRows.size() == 5; }));
   EXPECT_EQ(model->cues(), earlier);
 
-  // An older generation's time limit, or one of another session, changes nothing.
-  AppViewModelTestAccess::syncTimedOut(*model, QUuid::createUuid(), session);
-  AppViewModelTestAccess::syncTimedOut(*model, generation()->id, QUuid::createUuid());
   timing->advance(29.9);
   ASSERT_NE(generation(), nullptr);
   timing->advance(0.1);
@@ -250,12 +241,10 @@ TEST_P(AppViewModelSyncTest, RecordsThatCannotBeShownStillAnswerTheirIndex) {
 TEST_P(AppViewModelSyncTest, AnotherShowOnTheConsoleDropsWhatWasReadOfTheOldOne) {
   const struct {
     bool duringSync;
-    bool identityForgotten;
     const char *status;
   } cases[] = {
-      {false, false, "Show changed — cached data retained"},
-      {true, false, "Show changed during sync — cached data retained"},
-      {true, true, "Show identity changed during sync — cached data retained"},
+      {false, "Show changed — cached data retained"},
+      {true, "Show changed during sync — cached data retained"},
   };
   bool holdPatchCount = false;
   console.setShow(generateConsoleShow(4, 2, 6));
@@ -274,12 +263,26 @@ TEST_P(AppViewModelSyncTest, AnotherShowOnTheConsoleDropsWhatWasReadOfTheOldOne)
       model->requestFullSync(u"Again"_s);
       ASSERT_TRUE(waitUntil([&] { return generation()->showName.has_value(); }));
     }
-    if (row.identityForgotten) AppViewModelTestAccess::forgetKnownShowIdentity(*model);
 
     console.send(answer(u"/eos/out/get/show/path"_s, OSCArgument::fromString(u"/b.esf"_s)));
     EXPECT_TRUE(failedWith(QString::fromUtf8(row.status)));
-    EXPECT_EQ(model->cues().isEmpty(), !row.identityForgotten);
+    EXPECT_TRUE(model->cues().isEmpty());
   }
+}
+
+TEST_P(AppViewModelSyncTest, DataOfAnotherShowLeavesTheScreen) {
+  console.setShow(generateConsoleShow(4, 2, 6));
+  startSync();
+  ASSERT_TRUE(synced());
+  // Offline the show stays on screen, but which show the console holds is no longer known.
+  model->disconnect();
+  ASSERT_FALSE(model->cues().isEmpty());
+  model->handleOSCMessage(u"/eos/out/get/show/path"_s,
+                          {OSCArgument::fromString(u" /shows/b.esf "_s)});
+  EXPECT_TRUE(model->cues().isEmpty());
+  EXPECT_TRUE(model->channels().isEmpty());
+  EXPECT_EQ(model->dataStatusMessage(), u"Show changed — awaiting sync"_s);
+  EXPECT_EQ(model->showFileName(), "b"_L1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, AppViewModelSyncTest,

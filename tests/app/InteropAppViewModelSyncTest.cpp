@@ -66,9 +66,8 @@ TEST_F(InteropAppViewModelSyncTest, OpensTheSyncAndFollowsACountOverUdp) {
   ASSERT_TRUE(ProcessRunner::run(
       "oscsend",
       {u"osc.udp://127.0.0.1:%1"_s.arg(listenPort), "/eos/out/get/cue/1/count", "i", "2"}, 5s));
-  ASSERT_TRUE(waitUntil([&] {
-    return AppViewModelTestAccess::syncGeneration(*model)->expectedCueCount.has_value();
-  }));
+  ASSERT_TRUE(waitUntil(
+      [&] { return model->showMirror().syncGeneration()->expectedCueCount.has_value(); }));
   EXPECT_EQ(dumpedAfter("/eos/get/cue/1/index/0", "/eos/get/cue/1/index/1"),
             (QStringList{"/eos/get/cue/1/index/0", "/eos/get/cue/1/index/1"}));
   dump.kill();

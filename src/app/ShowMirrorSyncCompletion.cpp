@@ -1,4 +1,4 @@
-#include "app/AppViewModel.h"
+#include "app/ShowMirror.h"
 #include "app/ShowOrderings.h"
 #include "foundation/BackgroundRelease.h"
 #include "model/ShowIdentity.h"
@@ -9,7 +9,7 @@ using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
-void AppViewModel::completeSync(SyncGeneration &generation) {
+void ShowMirror::completeSync(SyncGeneration &generation) {
   const auto answered = [](const auto &rows, qint64 skipped, std::optional<qint64> expected) {
     return expected && qint64(rows.size()) + skipped == *expected;
   };
@@ -29,24 +29,24 @@ void AppViewModel::completeSync(SyncGeneration &generation) {
   publishSync(generation);
 }
 
-void AppViewModel::discardSyncAfterPatchChange() {
+void ShowMirror::discardSyncAfterPatchChange() {
   // The staged rows may mix the patch before and after the change: none of them is shown,
   // and a fresh sync follows once the console is quiet.
   syncTimeoutWorkItem_.cancel();
   syncGeneration_.reset();
   session_.completedSyncSessionID.reset();
   announce();
-  assign(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
-  assign(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
+  assign(isLoadingCues_, false, &ShowMirror::isLoadingCuesChanged);
+  assign(isLoadingPatch_, false, &ShowMirror::isLoadingPatchChanged);
   assign(dataStatusMessage_, u"Patch changed during sync — reloading"_s,
-         &AppViewModel::dataStatusMessageChanged);
+         &ShowMirror::dataStatusMessageChanged);
   assign(syncProgressDescription_, u"Patch changed — staged results discarded"_s,
-         &AppViewModel::syncProgressDescriptionChanged);
+         &ShowMirror::syncProgressDescriptionChanged);
   refreshNeededAfterSync_ = false;
-  refreshAfterPatchChange();
+  owner_.syncDiscardedForPatchChange();
 }
 
-void AppViewModel::publishSync(SyncGeneration &generation) {
+void ShowMirror::publishSync(SyncGeneration &generation) {
   QList<Cue> cues;
   cues.reserve(qsizetype(generation.cueRows.size()));
   for (auto &[index, cue] : generation.cueRows) cues.append(std::move(cue));
@@ -62,29 +62,24 @@ void AppViewModel::publishSync(SyncGeneration &generation) {
   // SavedShowStore::store for the snapshot that shares the replaced rows).
   auto replaced = std::make_tuple(std::move(syncGeneration_), cues_, channels_);
   announce();
-  assign(cues_, std::move(cues), &AppViewModel::cuesChanged);
-  assign(channels_, std::move(channels), &AppViewModel::channelsChanged);
+  assign(cues_, std::move(cues), &ShowMirror::cuesChanged);
+  assign(channels_, std::move(channels), &ShowMirror::channelsChanged);
   releaseInBackground(std::move(replaced));
   assign(showFileName_,
          session_.liveShowName && !session_.liveShowName->isEmpty() ? *session_.liveShowName
                                                                     : showDisplayName(showName),
-         &AppViewModel::showFileNameChanged);
+         &ShowMirror::showFileNameChanged);
   session_.publishedShowIdentity = showName;
   session_.completedSyncSessionID = session_.id;
-  fixtureControl_->bindStore(session_.id, showName);
-  assign(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
-  assign(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
-  assign(lastDataRefresh_, timing_->date(), &AppViewModel::lastDataRefreshChanged);
-  assign(dataStatusMessage_, u"Synced"_s, &AppViewModel::dataStatusMessageChanged);
-  supervisor_->connectionSucceeded();
-  assign(syncProgressDescription_, completion, &AppViewModel::syncProgressDescriptionChanged);
+  assign(isLoadingCues_, false, &ShowMirror::isLoadingCuesChanged);
+  assign(isLoadingPatch_, false, &ShowMirror::isLoadingPatchChanged);
+  assign(lastDataRefresh_, timing_->date(), &ShowMirror::lastDataRefreshChanged);
+  assign(dataStatusMessage_, u"Synced"_s, &ShowMirror::dataStatusMessageChanged);
+  assign(syncProgressDescription_, completion, &ShowMirror::syncProgressDescriptionChanged);
 
-  // The follow-on steps, in this order: each may start work the next one looks at.
-  saveShowSnapshot();
-  replayDeferredPatchReads();
-  applyPatchWrite();
-  if (startNetworkingOnInit_ && !pendingPatchWrite_) prepareLiveControls();
-  if (std::exchange(refreshNeededAfterSync_, false)) scheduleNotificationRefresh();
+  // The model's follow-on steps, then a refresh asked for while the sync ran.
+  owner_.syncPublished(showName);
+  if (std::exchange(refreshNeededAfterSync_, false)) scheduleRefresh();
 }
 
 }  // namespace tarnik

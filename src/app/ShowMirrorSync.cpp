@@ -1,4 +1,4 @@
-#include "app/AppViewModel.h"
+#include "app/ShowMirror.h"
 
 #include <array>
 #include <charconv>
@@ -15,42 +15,35 @@ constexpr double progressInterval = 0.1;
 
 }  // namespace
 
-void AppViewModel::requestFullSync(const QString &reason) {
+void ShowMirror::requestFullSync(const QString &reason) {
   // Refusals in the order the user should read them; each leaves everything else as it is.
   const auto refuse = [this](const QString &text) {
-    publish(dataStatusMessage_, text, &AppViewModel::dataStatusMessageChanged);
+    publish(dataStatusMessage_, text, &ShowMirror::dataStatusMessageChanged);
   };
-  if (pendingPatchWrite_ && pendingPatchWrite_->phase == PatchWritePhase::sending) {
-    return refuse(u"Patch commands are in progress"_s);
-  }
-  if (!oscManager_->isConnected()) return refuse(u"Offline — cached data retained"_s);
+  if (owner_.patchCommandsInProgress()) return refuse(u"Patch commands are in progress"_s);
+  if (!connection_.isConnected()) return refuse(u"Offline — cached data retained"_s);
   if (session_.showIsCleared) return refuse(u"No show loaded"_s);
   if (syncGeneration_) return refuse(u"Sync already in progress"_s);
-  if (!pendingDirectPatchReads_.isEmpty()) {
-    // Started again with this reason once the last single-channel read has ended.
-    queuedFullRefreshReason_ = reason;
-    return refuse(u"Waiting for channel readback"_s);
-  }
+  // Started again with this reason once the last single-channel read has ended.
+  if (owner_.holdsSyncForChannelReads(reason)) return refuse(u"Waiting for channel readback"_s);
 
   auto generation = std::make_unique<SyncGeneration>(session_.id, std::nullopt);
-  resetParkState();
-  resetLiveControls();
+  owner_.syncStarting();
   SyncGeneration &started = *generation;
   syncGeneration_ = std::move(generation);
   announce();
-  assign(isLoadingCues_, true, &AppViewModel::isLoadingCuesChanged);
-  assign(isLoadingPatch_, true, &AppViewModel::isLoadingPatchChanged);
+  assign(isLoadingCues_, true, &ShowMirror::isLoadingCuesChanged);
+  assign(isLoadingPatch_, true, &ShowMirror::isLoadingPatchChanged);
+  const std::optional<QString> reconnectFailure = owner_.reconnectFailureStatus();
   publish(dataStatusMessage_,
-          supervisor_->reconnectFailureStatus()
-              ? *supervisor_->reconnectFailureStatus() + u" — syncing reconnect"_s
-              : reason,
-          &AppViewModel::dataStatusMessageChanged);
+          reconnectFailure ? *reconnectFailure + u" — syncing reconnect"_s : reason,
+          &ShowMirror::dataStatusMessageChanged);
   publishSyncProgress(started);
 
   const QUuid generationID = started.id;
   for (const char *request :
        {"/eos/get/show/path", "/eos/get/version", "/eos/get/cue/1/count", "/eos/get/patch/count"}) {
-    if (!oscManager_->send({QString::fromLatin1(request), {}})) {
+    if (!connection_.send({QString::fromLatin1(request), {}})) {
       return failSync(generationID, u"Sync request could not be sent"_s);
     }
   }
@@ -60,18 +53,17 @@ void AppViewModel::requestFullSync(const QString &reason) {
       [this, generationID, session = session_.id] { syncTimedOut(generationID, session); });
 }
 
-AppViewModel::SyncGeneration *AppViewModel::currentSyncGeneration() const {
-  if (!syncGeneration_ || syncGeneration_->sessionID != session_.id ||
-      !oscManager_->isConnected()) {
+ShowMirror::SyncGeneration *ShowMirror::currentSyncGeneration() const {
+  if (!syncGeneration_ || syncGeneration_->sessionID != session_.id || !connection_.isConnected()) {
     return nullptr;
   }
   return syncGeneration_.get();
 }
 
-void AppViewModel::handleCountReply(qint64 count, bool isPatch) {
+void ShowMirror::handleCountReply(qint64 count, bool isPatch) {
   if (!syncGeneration_) return;
   SyncGeneration &generation = *syncGeneration_;
-  if (generation.sessionID != session_.id || !oscManager_->isConnected() || count < 0 ||
+  if (generation.sessionID != session_.id || !connection_.isConnected() || count < 0 ||
       count > maximumIndexCount) {
     return failSync(generation.id, u"Console returned an invalid item count"_s);
   }
@@ -88,7 +80,7 @@ void AppViewModel::handleCountReply(qint64 count, bool isPatch) {
   if (syncGeneration_.get() == &generation) completeSync(generation);
 }
 
-void AppViewModel::pumpIndexRequests(SyncGeneration &generation) {
+void ShowMirror::pumpIndexRequests(SyncGeneration &generation) {
   if (currentSyncGeneration() != &generation) return;
   // Cue and patch take turns while both have work; either fills every free slot alone.
   while (generation.cueInFlight.size() + generation.patchInFlight.size() <
@@ -112,7 +104,7 @@ void AppViewModel::pumpIndexRequests(SyncGeneration &generation) {
     const char *const end = std::to_chars(digits.data(), digits.data() + digits.size(), index).ptr;
     QString address = takeCue ? u"/eos/get/cue/1/index/"_s : u"/eos/get/patch/index/"_s;
     address.append(QLatin1StringView(digits.data(), end - digits.data()));
-    if (!oscManager_->send({address, {}})) {
+    if (!connection_.send({address, {}})) {
       inFlight.erase(index);
       return failSync(generation.id, u"Sync request could not be sent"_s);
     }
@@ -120,11 +112,11 @@ void AppViewModel::pumpIndexRequests(SyncGeneration &generation) {
   publishSyncProgress(generation);
 }
 
-QString AppViewModel::syncProgressCountText(qint64 received, std::optional<qint64> expected) {
+QString ShowMirror::syncProgressCountText(qint64 received, std::optional<qint64> expected) {
   return QString::number(received) + u'/' + (expected ? QString::number(*expected) : u"?"_s);
 }
 
-void AppViewModel::publishSyncProgress(SyncGeneration &generation) {
+void ShowMirror::publishSyncProgress(SyncGeneration &generation) {
   const double now = timing_->uptime();
   if (now - generation.lastProgressPublicationAt < progressInterval) return;
   const qint64 cues = qint64(generation.cueRows.size()) + generation.skippedCueRecords;
@@ -134,29 +126,26 @@ void AppViewModel::publishSyncProgress(SyncGeneration &generation) {
   // An unchanged text is not announced again and does not restart the interval.
   if (text == syncProgressDescription_) return;
   generation.lastProgressPublicationAt = now;
-  publish(syncProgressDescription_, std::move(text), &AppViewModel::syncProgressDescriptionChanged);
+  publish(syncProgressDescription_, std::move(text), &ShowMirror::syncProgressDescriptionChanged);
 }
 
-void AppViewModel::failSync(const QUuid &generationID, const QString &reason) {
+void ShowMirror::failSync(const QUuid &generationID, const QString &reason) {
   if (!syncGeneration_ || syncGeneration_->id != generationID) return;
   syncTimeoutWorkItem_.cancel();
   syncGeneration_.reset();
   const QString status = reason + u" — cached data retained"_s;
   announce();
-  assign(isLoadingCues_, false, &AppViewModel::isLoadingCuesChanged);
-  assign(isLoadingPatch_, false, &AppViewModel::isLoadingPatchChanged);
-  assign(dataStatusMessage_, status, &AppViewModel::dataStatusMessageChanged);
-  supervisor_->noteFailure(status);
+  assign(isLoadingCues_, false, &ShowMirror::isLoadingCuesChanged);
+  assign(isLoadingPatch_, false, &ShowMirror::isLoadingPatchChanged);
+  assign(dataStatusMessage_, status, &ShowMirror::dataStatusMessageChanged);
   session_.completedSyncSessionID.reset();
-  resetLiveControls();
-  clearPendingPatchWrite(u"Patch confirmation failed — "_s + reason);
-  publish(syncProgressDescription_, u"Incomplete"_s, &AppViewModel::syncProgressDescriptionChanged);
+  publish(syncProgressDescription_, u"Incomplete"_s, &ShowMirror::syncProgressDescriptionChanged);
   // The cached show stays on screen; the link is dropped and rebuilt, and the next ready
   // transport syncs again.
-  handleConnectionLoss(reason);
+  owner_.syncFailed(status, reason);
 }
 
-void AppViewModel::syncTimedOut(const QUuid &generationID, const QUuid &sessionID) {
+void ShowMirror::syncTimedOut(const QUuid &generationID, const QUuid &sessionID) {
   if (!syncGeneration_ || syncGeneration_->id != generationID ||
       syncGeneration_->sessionID != sessionID) {
     return;

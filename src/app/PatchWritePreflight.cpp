@@ -1,4 +1,4 @@
-#include "app/AppViewModel.h"
+#include "app/PatchWrite.h"
 #include "model/PatchPlanner.h"
 #include "operations/EosPatchCommands.h"
 
@@ -25,46 +25,46 @@ const QString ambiguityText =
 
 }  // namespace
 
-QList<EosPatchPart> AppViewModel::mirroredPatchParts() const {
+QList<EosPatchPart> PatchWrite::mirroredPatchParts() const {
   QList<EosPatchPart> parts;
-  for (const Channel &channel : channels_) parts.append(channel.parts);
+  for (const Channel &channel : show_.channels()) parts.append(channel.parts);
   return parts;
 }
 
-std::optional<QString> AppViewModel::patchAuthoringAvailability(const PatchDraft &draft) const {
-  if (!canControlFixtures()) return syncBeforePatchingText;
+std::optional<QString> PatchWrite::patchAuthoringAvailability(const PatchDraft &draft) const {
+  if (!show_.canControlFixtures()) return syncBeforePatchingText;
   if (draft.operation == PatchOperation::fixture) {
-    if (!fixtureCatalog_.compareLibraryVersion(eosFixtureLibraryVersion_)) {
+    if (!fixtureCatalog_.compareLibraryVersion(show_.eosFixtureLibraryVersion())) {
       return u"Fixture patching needs the bundled library version to match this Eos console."_s;
     }
     if (draft.fixture) {
       if (auto issue = libraryFixtureIssue(*draft.fixture)) return issue;
     }
   }
-  if (oscManager_->transport != OSCTransport::tcp) {
+  if (manager_.transport != OSCTransport::tcp) {
     return u"Patch authoring requires an Eos TCP connection."_s;
   }
   const PatchPlan plan = planPatch(draft);
   // A plan with issues is refused by the caller with the first issue's own text.
   if (!plan.issues.isEmpty()) return std::nullopt;
-  const auto commands =
-      EosPatchCommands::makeCommands(draft, plan, mirroredPatchParts(), eosFixtureLibraryVersion_);
+  const auto commands = EosPatchCommands::makeCommands(draft, plan, mirroredPatchParts(),
+                                                       show_.eosFixtureLibraryVersion());
   if (!commands) return commands.error().reason;
   return std::nullopt;
 }
 
-std::optional<FixtureCatalogMode> AppViewModel::catalogMode(const QString &id) const {
+std::optional<FixtureCatalogMode> PatchWrite::catalogMode(const QString &id) const {
   if (fixtureCatalog_.state().kind != CatalogLoadState::Kind::ready) return std::nullopt;
   const auto database = fixtureCatalog_.database();
   if (!database) return std::nullopt;
   return database->mode(id);
 }
 
-std::optional<QString> AppViewModel::libraryFixtureIssue(const PatchFixtureChoice &choice) const {
-  return libraryChoiceIssue(choice, catalogMode(choice.id), eosFixtureLibraryVersion_);
+std::optional<QString> PatchWrite::libraryFixtureIssue(const PatchFixtureChoice &choice) const {
+  return libraryChoiceIssue(choice, catalogMode(choice.id), show_.eosFixtureLibraryVersion());
 }
 
-std::optional<QString> AppViewModel::libraryChoiceIssue(
+std::optional<QString> PatchWrite::libraryChoiceIssue(
     const PatchFixtureChoice &choice, const std::optional<FixtureCatalogMode> &mode,
     const std::optional<QString> &consoleLibraryVersion) {
   if (!mode) return selectAgainText;
@@ -84,17 +84,17 @@ std::optional<QString> AppViewModel::libraryChoiceIssue(
   return std::nullopt;
 }
 
-std::optional<QString> AppViewModel::libraryModeAmbiguity(const PatchFixtureChoice &choice) const {
+std::optional<QString> PatchWrite::libraryModeAmbiguity(const PatchFixtureChoice &choice) const {
   const std::optional<FixtureCatalogMode> mode = catalogMode(choice.id);
   if (mode && !mode->isCommandIdentityUnique) return ambiguityText;
   return std::nullopt;
 }
 
-PatchPlan AppViewModel::planPatch(const PatchDraft &draft) const {
+PatchPlan PatchWrite::planPatch(const PatchDraft &draft) const {
   return PatchPlanner::plan(draft, mirroredPatchParts(), patchChannelMaximum, patchUniverseMaximum);
 }
 
-QList<EosPatchPart> AppViewModel::currentReplacementTargets(
+QList<EosPatchPart> PatchWrite::currentReplacementTargets(
     const std::set<EosPatchPart::ID> &ids) const {
   QList<EosPatchPart> targets;
   for (const EosPatchPart &part : mirroredPatchParts()) {
@@ -106,24 +106,24 @@ QList<EosPatchPart> AppViewModel::currentReplacementTargets(
   return targets;
 }
 
-void AppViewModel::beginPatchEditing(const PatchDraft &draft) {
+void PatchWrite::beginPatchEditing(const PatchDraft &draft) {
   if (patchSubmissionState_.isInProgress()) return;
   if (auto refusal = patchAuthoringAvailability(draft)) {
     publish(patchSubmissionState_, PatchSubmissionState::failed(*refusal),
-            &AppViewModel::patchSubmissionStateChanged);
+            &PatchWrite::patchSubmissionStateChanged);
     return;
   }
   PatchPlan plan = planPatch(draft);
   if (!plan.issues.isEmpty()) {
     publish(patchSubmissionState_, PatchSubmissionState::failed(plan.issues.first().message()),
-            &AppViewModel::patchSubmissionStateChanged);
+            &PatchWrite::patchSubmissionStateChanged);
     return;
   }
   // Without a live show the write could not be bound to one; saying nothing would leave the
   // editor waiting on a request that never started.
   if (!session_.liveShowIdentity) {
     publish(patchSubmissionState_, PatchSubmissionState::failed(syncBeforePatchingText),
-            &AppViewModel::patchSubmissionStateChanged);
+            &PatchWrite::patchSubmissionStateChanged);
     return;
   }
   pendingPatchWrite_ = PendingPatchWrite{
@@ -134,14 +134,14 @@ void AppViewModel::beginPatchEditing(const PatchDraft &draft) {
       .reviewedReplacements = currentReplacementTargets(draft.partsToReplace),
   };
   publish(patchSubmissionState_, PatchSubmissionState::checking(),
-          &AppViewModel::patchSubmissionStateChanged);
-  requestFullSync(u"Checking patch before editing"_s);
+          &PatchWrite::patchSubmissionStateChanged);
+  show_.requestFullSync(u"Checking patch before editing"_s);
 }
 
-void AppViewModel::clearPatchSubmissionResult() {
+void PatchWrite::clearPatchSubmissionResult() {
   if (patchSubmissionState_.isInProgress()) return;
   publish(patchSubmissionState_, PatchSubmissionState::idle(),
-          &AppViewModel::patchSubmissionStateChanged);
+          &PatchWrite::patchSubmissionStateChanged);
 }
 
 }  // namespace tarnik

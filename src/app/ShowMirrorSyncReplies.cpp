@@ -1,8 +1,9 @@
-#include "app/AppViewModel.h"
 #include "app/CueReplyFields.h"
+#include "app/ListReplySlice.h"
 #include "app/ReplyArguments.h"
-#include "app/ReplyFieldCount.h"
-#include "foundation/NumberRules.h"
+#include "app/ShowMirror.h"
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -20,30 +21,29 @@ std::optional<qint64> awaitedIndex(const QList<OSCArgument> &fields,
 
 }  // namespace
 
-void AppViewModel::parseCueListReply(const QList<OSCArgument> &arguments,
-                                     const AddressComponents &components) {
-  // eos/out/get/cue/<list>/<cue>/<part>/list/<start>/<count>
-  if (components.size() < 10 || components[4] != "1"_L1 || components[6] != "0"_L1 ||
-      components[7] != "list"_L1) {
-    return;
-  }
-  const std::optional<qint64> start = parseStrictInteger<qint64>(components[8]);
-  if (!start) return;
-  const std::optional<qint64> count = readableFieldCount(components, 9, cueReplyFieldCount);
-  if (!count) return;
+void ShowMirror::handleCueListReply(const QList<OSCArgument> &arguments,
+                                    const AddressComponents &components) {
+  const std::optional<CueListSlice> slice = readCueListSlice(components);
+  if (!slice) return;
+  // Outside a sync a cue reply is a single read.
+  if (syncGeneration_) return parseCueListReply(arguments, *slice);
+  parseCueFragment(arguments, *slice);
+}
+
+void ShowMirror::parseCueListReply(const QList<OSCArgument> &arguments, const CueListSlice &slice) {
   SyncGeneration *generation = currentSyncGeneration();
   if (!generation) return;
 
-  const QString key = cueRecordKey(components[5]);  // list and part as checked above
-  const std::optional<QList<OSCArgument>> fields =
-      accumulateRecordSlice(generation->cueFragments, key, *count, *start, arguments);
+  const QString key = cueRecordKey(slice.cueNumber);
+  const std::optional<QList<OSCArgument>> fields = accumulateRecordSlice(
+      generation->cueFragments, key, slice.fieldCount, slice.start, arguments);
   if (!fields) return;
   const std::optional<qint64> index = awaitedIndex(*fields, generation->cueInFlight);
   if (!index || generation->cueRows.contains(*index)) return;
 
   // A record whose number is not a cue number is still an answer: the index is done with,
   // so the sync completes without that cue instead of waiting for its time limit.
-  if (std::optional<Cue> cue = makeCue(*fields, components[5].toString())) {
+  if (std::optional<Cue> cue = makeCue(*fields, slice.cueNumber.toString())) {
     generation->cueRows.emplace(*index, std::move(*cue));
   } else {
     ++generation->skippedCueRecords;
@@ -54,28 +54,22 @@ void AppViewModel::parseCueListReply(const QList<OSCArgument> &arguments,
   if (syncGeneration_.get() == generation) completeSync(*generation);
 }
 
-void AppViewModel::parsePatchListReply(const QList<OSCArgument> &arguments,
-                                       const AddressComponents &components) {
-  // eos/out/get/patch/<channel>/<part>/list/<start>/<count>
-  if (components.size() < 9 || components[6] != "list"_L1) return;
-  const std::optional<qint64> channel = parseStrictInteger<qint64>(components[4]);
-  const std::optional<qint64> part = parseStrictInteger<qint64>(components[5]);
-  const std::optional<qint64> start = parseStrictInteger<qint64>(components[7]);
-  if (!channel || !part || !start) return;
-  const std::optional<qint64> count = readableFieldCount(components, 8, patchReplyFieldCount);
-  if (!count) return;
+void ShowMirror::handlePatchListReply(const QList<OSCArgument> &arguments,
+                                      const AddressComponents &components) {
+  const std::optional<PatchListSlice> slice = readPatchListSlice(components);
+  if (!slice) return;
   SyncGeneration *generation = currentSyncGeneration();
   if (!generation) return;
 
-  const QString key = patchRecordKey(*channel, *part);
-  const std::optional<QList<OSCArgument>> fields =
-      accumulateRecordSlice(generation->patchFragments, key, *count, *start, arguments);
+  const QString key = patchRecordKey(slice->channel, slice->part);
+  const std::optional<QList<OSCArgument>> fields = accumulateRecordSlice(
+      generation->patchFragments, key, slice->fieldCount, slice->start, arguments);
   if (!fields) return;
   const std::optional<qint64> index = awaitedIndex(*fields, generation->patchInFlight);
   if (!index || generation->patchRows.contains(*index)) return;
 
   // As with cues: a row that cannot be a channel answers its index and is left out.
-  if (std::optional<PatchPart> row = makePatchPart(*fields, *channel, *part)) {
+  if (std::optional<PatchPart> row = makePatchPart(*fields, slice->channel, slice->part)) {
     generation->patchRows.emplace(*index, std::move(*row));
   } else {
     ++generation->skippedPatchRecords;
@@ -86,7 +80,24 @@ void AppViewModel::parsePatchListReply(const QList<OSCArgument> &arguments,
   if (syncGeneration_.get() == generation) completeSync(*generation);
 }
 
-QList<Channel> AppViewModel::makeChannels(std::map<qint64, PatchPart> rows, double now) {
+void ShowMirror::parseCueFragment(const QList<OSCArgument> &arguments, const CueListSlice &slice) {
+  // One cue read on its own replaces the published cue of that number, and only that.
+  const QString cueNumber = slice.cueNumber.toString();
+  const QString key = cueRecordKey(cueNumber);
+  const std::optional<QList<OSCArgument>> fields =
+      accumulateRecordSlice(directCueFragments_, key, slice.fieldCount, slice.start, arguments);
+  if (!fields || integerArgument(*fields, 0) != -1) return;
+  const std::optional<Cue> cue = makeCue(*fields, cueNumber);
+  if (!cue) return;
+  const auto published = std::ranges::find(std::as_const(cues_), cue->number, &Cue::number);
+  if (published == cues_.cend()) return;
+  QList<Cue> cues = cues_;
+  cues[published - cues_.cbegin()] = *cue;
+  directCueFragments_.remove(key);
+  publish(cues_, std::move(cues), &ShowMirror::cuesChanged);
+}
+
+QList<Channel> ShowMirror::makeChannels(std::map<qint64, PatchPart> rows, double now) {
   // Rows come in index order; each channel keeps its rows in that order until makeChannel
   // sorts them by part. The map hands the channels out in channel order.
   std::map<qint64, QList<PatchPart>> byChannel;
