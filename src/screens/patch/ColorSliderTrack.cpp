@@ -1,5 +1,6 @@
 #include "screens/patch/ColorSliderTrack.h"
 
+#include "screens/kit/AccessibleInterfaceFactory.h"
 #include "screens/kit/CheckedRounding.h"
 
 #include <QSignalBlocker>
@@ -10,26 +11,9 @@ using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
-namespace {
-
-QAccessibleInterface *makeInterface(const QString &className, QObject *object) {
-  if (className != "tarnik::ColorSliderTrack"_L1) return nullptr;
-  return new ColorSliderTrackAccessible(static_cast<ColorSliderTrack *>(object));
-}
-
-void installAccessibility() {
-  static const bool installed = [] {
-    QAccessible::installFactory(&makeInterface);
-    return true;
-  }();
-  Q_UNUSED(installed);
-}
-
-}  // namespace
-
 ColorSliderTrack::ColorSliderTrack(double maximum, QString suffix, QWidget *parent)
     : QSlider(Qt::Horizontal, parent), suffix_(std::move(suffix)) {
-  installAccessibility();
+  installAccessibleInterface<ColorSliderTrack, ColorSliderTrackAccessible>();
   setRange(0, int(maximum * scale));
   // A key moves one whole degree or percent, Page Up and Down ten.
   setSingleStep(scale);

@@ -1,5 +1,6 @@
 #include "screens/patch/FixtureColorWheel.h"
 
+#include "screens/kit/AccessibleInterfaceFactory.h"
 #include "screens/patch/FixtureColorWheelAccessible.h"
 
 #include <QConicalGradient>
@@ -67,7 +68,7 @@ FixtureColorWheel::FixtureColorWheel(Bindings bindings, QWidget *parent)
                [this](FixtureColorValue color) { emit changed(color.hue, color.saturation); },
            .onCommit =
                [this](FixtureColorValue color) { emit committed(color.hue, color.saturation); }}) {
-  installFixtureColorWheelAccessibility();
+  installAccessibleInterface<FixtureColorWheel, FixtureColorWheelAccessible>();
   // The height follows the width and never takes the page's spare room: the disc must stay
   // put under a pointer while the cards around it change.
   QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);

@@ -6,15 +6,6 @@ using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
-namespace {
-
-QAccessibleInterface *makeInterface(const QString &className, QObject *object) {
-  if (className != "tarnik::FixtureColorWheel"_L1) return nullptr;
-  return new FixtureColorWheelAccessible(static_cast<FixtureColorWheel *>(object));
-}
-
-}  // namespace
-
 FixtureColorWheelAccessible::FixtureColorWheelAccessible(FixtureColorWheel *wheel)
     : QAccessibleWidget(wheel, QAccessible::ColorChooser) {}
 
@@ -31,14 +22,6 @@ QString FixtureColorWheelAccessible::text(QAccessible::Text kind) const {
     default:
       return QAccessibleWidget::text(kind);
   }
-}
-
-void installFixtureColorWheelAccessibility() {
-  static const bool installed = [] {
-    QAccessible::installFactory(&makeInterface);
-    return true;
-  }();
-  Q_UNUSED(installed);
 }
 
 }  // namespace tarnik

@@ -19,7 +19,4 @@ class FixtureColorWheelAccessible : public QAccessibleWidget {
   QAccessibleInterface *child(int) const override { return nullptr; }
 };
 
-// Registers the factory that gives every FixtureColorWheel its interface; safe to call often.
-void installFixtureColorWheelAccessibility();
-
 }  // namespace tarnik

@@ -1,5 +1,6 @@
 #include "screens/patch/LevelScrubber.h"
 
+#include "screens/kit/AccessibleInterfaceFactory.h"
 #include "screens/patch/LevelScrubberAccessible.h"
 #include "screens/patch/LevelScrubberGeometry.h"
 
@@ -54,7 +55,7 @@ void paintKnob(QPainter &painter, const QPointF &centre) {
 
 LevelScrubber::LevelScrubber(Bindings bindings, QWidget *parent)
     : QWidget(parent), bindings_(std::move(bindings)) {
-  installLevelScrubberAccessibility();
+  installAccessibleInterface<LevelScrubber, LevelScrubberAccessible>();
   setFocusPolicy(Qt::StrongFocus);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   QFont small = font();

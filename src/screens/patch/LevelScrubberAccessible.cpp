@@ -7,15 +7,6 @@ using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
-namespace {
-
-QAccessibleInterface *makeInterface(const QString &className, QObject *object) {
-  if (className != "tarnik::LevelScrubber"_L1) return nullptr;
-  return new LevelScrubberAccessible(static_cast<LevelScrubber *>(object));
-}
-
-}  // namespace
-
 LevelScrubberAccessible::LevelScrubberAccessible(LevelScrubber *scrubber)
     : QAccessibleWidget(scrubber, QAccessible::Slider) {}
 
@@ -37,14 +28,6 @@ QStringList LevelScrubberAccessible::actionNames() const {
 void LevelScrubberAccessible::doAction(const QString &actionName) {
   if (actionName == increaseAction()) scrubber()->adjust(5);
   if (actionName == decreaseAction()) scrubber()->adjust(-5);
-}
-
-void installLevelScrubberAccessibility() {
-  static const bool installed = [] {
-    QAccessible::installFactory(&makeInterface);
-    return true;
-  }();
-  Q_UNUSED(installed);
 }
 
 }  // namespace tarnik

@@ -20,7 +20,4 @@ class LevelScrubberAccessible : public QAccessibleWidget {
   LevelScrubber *scrubber() const;
 };
 
-// Registers the factory that gives every LevelScrubber its interface; safe to call often.
-void installLevelScrubberAccessibility();
-
 }  // namespace tarnik
