@@ -38,7 +38,7 @@ std::unique_ptr<TarnikRelayLeg> TarnikRelayLeg::plain(int descriptor) {
 std::unique_ptr<TarnikRelayLeg> TarnikRelayLeg::secure(
     int descriptor, std::shared_ptr<const TarnikRelayTlsContext> context) {
   makeNonBlocking(descriptor);
-  SSL *connection = context ? context->connectionOver(descriptor) : nullptr;
+  SSL *connection = context->connectionOver(descriptor);
   if (connection == nullptr) {
     ::close(descriptor);
     return nullptr;

@@ -91,8 +91,14 @@ void TarnikRelayServer::start(const OSCEndpoint &consoleEndpoint, quint16 port,
   }
   auto tls = TarnikRelayTlsContext::make(*security);
   if (!tls) {
-    // Every phone's handshake then fails, and the log says why.
-    qCWarning(tarnikRelay) << "OpenSSL could not set up the relay's TLS rules";
+    // Without its TLS rules no phone could finish a handshake: a relay that listened anyway
+    // would look ready and refuse everyone. OpenSSL without its default provider, as some
+    // system configurations load it, gets here.
+    publish(status_,
+            QStringLiteral("Relay could not set up TLS for phones; check the system's OpenSSL "
+                           "configuration."),
+            &TarnikRelayServer::statusChanged);
+    return;
   }
   sessionSettings_ = TarnikRelaySession::Settings{std::move(tls),
                                                   consoleEndpoint,

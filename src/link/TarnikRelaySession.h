@@ -31,7 +31,7 @@ class TarnikRelaySession : public QObject {
 
  public:
   struct Settings {
-    std::shared_ptr<const TarnikRelayTlsContext> tls;  // null when OpenSSL could not make it
+    std::shared_ptr<const TarnikRelayTlsContext> tls;  // never null
     OSCEndpoint console;
     std::shared_ptr<OSCServiceResolver> serviceResolver;  // may be null
     std::chrono::milliseconds setupTimeout;
