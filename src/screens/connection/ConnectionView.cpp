@@ -237,6 +237,16 @@ void showText(QLabel *label, const QString &text) {
 
 void showText(ElidedLabel *label, const QString &text) { label->setFullText(text); }
 
+QString saveButtonTitle(const std::optional<QUuid> &selection,
+                        const QList<ConsoleConnectionProfile> &profiles) {
+  // Saving replaces the selected profile only while the list holds it; a selection stored
+  // for a profile that is gone saves a new one, and the button says so.
+  const bool updates = selection && std::ranges::any_of(profiles, [&](const auto &profile) {
+                         return profile.id == *selection;
+                       });
+  return updates ? QStringLiteral("Update Selected Connection") : QStringLiteral("Save Connection");
+}
+
 QString profileAddress(const ConsoleConnectionProfile &profile) {
   return profile.host + u':' + QString::number(profile.destinationPort);
 }
@@ -595,8 +605,7 @@ void ConnectionView::redrawStatus() {
 
 void ConnectionView::redrawSavedConnections() {
   const std::optional<QUuid> selection = app_.selectedConnectionProfileID();
-  saveButton_->setText(selection ? QStringLiteral("Update Selected Connection")
-                                 : QStringLiteral("Save Connection"));
+  saveButton_->setText(saveButtonTitle(selection, app_.savedConnectionProfiles()));
   const std::optional<QString> &storageError = app_.profileStorageError();
   const bool showsStorageError = storageError && !storageError->isEmpty();
   storageError_->parentWidget()->setVisible(showsStorageError);
