@@ -10,6 +10,7 @@
 #include "screens/kit/ReadingTabOrder.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
+#include "screens/kit/WrappedLabel.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -30,6 +31,9 @@ namespace tarnik {
 namespace {
 
 constexpr int portFieldWidth = 82;
+// Room the test's result keeps: its longest texts, a failure that quotes the connection's own
+// reason with the address twice, are about this long.
+constexpr int testResultLength = 340;
 const QColor selectionBlue(0x0a, 0x84, 0xff);
 const QColor warningRed(0xd7, 0x1f, 0x1f);
 const QColor onBlue(Qt::white);
@@ -236,6 +240,8 @@ void showText(QLabel *label, const QString &text) {
 }
 
 void showText(ElidedLabel *label, const QString &text) { label->setFullText(text); }
+
+void showText(WrappedLabel *label, const QString &text) { label->setFullText(text); }
 
 QString saveButtonTitle(const std::optional<QUuid> &selection,
                         const QList<ConsoleConnectionProfile> &profiles) {
@@ -511,14 +517,19 @@ QWidget *ConnectionView::makeTestSection() {
   buttonRow->addWidget(testBusy_);
   layout->addLayout(buttonRow);
 
-  // The rows keep their lines whatever the result says, so Connect and Disconnect below
-  // them stay where they are.
+  // The result is read whole, wrapped onto as many lines as it takes; room for the longest
+  // results is kept from the start, so Connect and Disconnect below stay where they are.
   testRows_ = new QFormLayout;
   const Qt::Alignment topLeft = Qt::AlignLeft | Qt::AlignTop;
-  testStatus_ = reservedLabel(QStringLiteral("connection.test.status"), 3, topLeft);
-  testIdentity_ = reservedLabel(QStringLiteral("connection.test.identity"), 1, topLeft);
-  testVersion_ = reservedLabel(QStringLiteral("connection.test.version"), 1, topLeft);
+  testStatus_ = new WrappedLabel;
+  testStatus_->setObjectName(QStringLiteral("connection.test.status"));
+  testStatus_->setReservedLength(testResultLength);
+  testIdentity_ = new WrappedLabel;
+  testIdentity_->setObjectName(QStringLiteral("connection.test.identity"));
+  testVersion_ = new WrappedLabel;
+  testVersion_->setObjectName(QStringLiteral("connection.test.version"));
   for (QLabel *value : {testStatus_, testIdentity_, testVersion_}) {
+    value->setAlignment(topLeft);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
   }
   // Each title level with the first line of its value.
@@ -708,9 +719,10 @@ void ConnectionView::redrawTest() {
   const bool testing = app_.isTestingConnection();
   testButton_->setEnabled(!testing);
   testBusy_->setVisible(testing);
-  // The result rows are there, empty, before a test, so Connect and Disconnect below them
-  // stay where they are when one starts.
-  showText(testStatus_, app_.testConnectionStatus());
+  const QString status = app_.testConnectionStatus();
+  showText(testStatus_, status);
+  // The whole result is on the page; the tooltip repeats it for a pointer resting there.
+  testStatus_->setToolTip(status);
   showText(testIdentity_, app_.testConnectionIdentity().value_or(QString()));
   showText(testVersion_, app_.testConnectionVersion().value_or(QString()));
 }
