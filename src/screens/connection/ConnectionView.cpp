@@ -86,6 +86,25 @@ void keepPlace(QWidget *widget) {
   widget->setSizePolicy(policy);
 }
 
+// The title of a row that comes and goes. Without a value it shows no text but keeps its
+// size, so the row keeps its place and the titles' column its width, and a screen reader
+// finds no title without a value. (Hidden, it would let the form close the row up.)
+class RowTitle : public QLabel {
+ public:
+  explicit RowTitle(const QString &title) : QLabel(title), title_(title) {
+    setTextFormat(Qt::PlainText);
+    setMinimumSize(sizeHint());
+  }
+  void showWithValue(bool hasValue) { setText(hasValue ? title_ : QString()); }
+
+ private:
+  QString title_;
+};
+
+void showRowWithValue(const QFormLayout &rows, QWidget *value, bool hasValue) {
+  dynamic_cast<RowTitle &>(*rows.labelForField(value)).showWithValue(hasValue);
+}
+
 // A label of a fixed number of lines: its text comes, goes and grows without moving anything
 // below it, and what does not fit ends in "…" with the whole text as its tooltip.
 ElidedLabel *reservedLabel(const QString &objectName, int lines, Qt::Alignment alignment) {
@@ -326,7 +345,7 @@ QWidget *ConnectionView::makeStatusSection() {
   statusRows_->addRow(plainLabel(QStringLiteral("Manager socket")), managerSocket_);
   statusRows_->addRow(plainLabel(QStringLiteral("Eos response")), eosResponse_);
   statusRows_->addRow(plainLabel(QStringLiteral("Configuration")), configuration_);
-  statusRows_->addRow(plainLabel(QStringLiteral("Last Eos response")), lastEosResponse_);
+  statusRows_->addRow(new RowTitle(QStringLiteral("Last Eos response")), lastEosResponse_);
 
   return section(QStringLiteral("connection.statusSection"), QStringLiteral("Status"), rows,
                  nullptr);
@@ -534,7 +553,7 @@ QWidget *ConnectionView::makeTestSection() {
   }
   // Each title level with the first line of its value.
   const auto title = [&topLeft](const QString &text) {
-    QLabel *label = plainLabel(text);
+    auto *label = new RowTitle(text);
     label->setAlignment(topLeft);
     return label;
   };
@@ -610,8 +629,8 @@ void ConnectionView::redrawStatus() {
            app_.isConsoleReachable() ? QStringLiteral("Fresh") : QStringLiteral("Not confirmed"));
   showText(configuration_, app_.transportDescription());
   const std::optional<double> lastResponse = manager.lastEosResponse();
-  // The row stays, empty until the console first answers, so nothing below it moves.
   showText(lastEosResponse_, lastResponse ? timeOfDayText(*lastResponse) : QString());
+  showRowWithValue(*statusRows_, lastEosResponse_, lastResponse.has_value());
 }
 
 void ConnectionView::redrawSavedConnections() {
@@ -725,6 +744,10 @@ void ConnectionView::redrawTest() {
   testStatus_->setToolTip(status);
   showText(testIdentity_, app_.testConnectionIdentity().value_or(QString()));
   showText(testVersion_, app_.testConnectionVersion().value_or(QString()));
+  // A row without a value is absent, an empty text as much as none.
+  for (WrappedLabel *value : {testStatus_, testIdentity_, testVersion_}) {
+    showRowWithValue(*testRows_, value, !value->fullText().isEmpty());
+  }
 }
 
 void ConnectionView::redrawActions() {
