@@ -179,7 +179,7 @@ TEST_F(ConnectionDiagnosticsScreen, LongFailureTextsWrapBesideTheirLabelsWithout
     ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
     port = closed.serverPort();
   }
-  model->setConsoleName(QStringLiteral("Front-of-house-main-console-upper-balcony-booth-left"));
+  model->setConsoleName(QStringLiteral("FrontOfHouseMainConsoleUpperBalconyBoothStageLeft"));
   model->setConsoleIP(QStringLiteral("127.0.0.1"));
   model->setCustomSendPort(QString::number(port));
   model->connect();
