@@ -6,6 +6,7 @@
 #include "link/OSCManager.h"
 #include "screens/kit/LocaleTexts.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/WrappedLabel.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -52,7 +53,7 @@ ConnectionDiagnosticsContent::ConnectionDiagnosticsContent(AppViewModel &model, 
       manager_(manager),
       progressRow_(new QWidget),
       errorSection_(new QGroupBox(QStringLiteral("Last Transport Error"))),
-      errorText_(new QLabel),
+      errorText_(new WrappedLabel),
       refresh_(new ScreenRefresh(this, [this] { redraw(); })) {
   new QVBoxLayout(this);
 
@@ -127,8 +128,6 @@ ConnectionDiagnosticsContent::ConnectionDiagnosticsContent(AppViewModel &model, 
   // it can be copied into a report.
   errorSection_->setObjectName(QStringLiteral("diagnostics.lastErrorSection"));
   errorText_->setObjectName(QStringLiteral("diagnostics.lastError"));
-  errorText_->setTextFormat(Qt::PlainText);
-  errorText_->setWordWrap(true);
   errorText_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   QPalette red = errorText_->palette();
   red.setColor(QPalette::WindowText, Qt::red);
@@ -155,13 +154,13 @@ QFormLayout *ConnectionDiagnosticsContent::addSection(const QString &title, cons
   return rows;
 }
 
-QLabel *ConnectionDiagnosticsContent::addRow(QFormLayout *section, const QString &label,
-                                             const QString &objectName) {
-  // Values come from the console and the network: plain text, never markup.
-  auto *value = new QLabel;
+WrappedLabel *ConnectionDiagnosticsContent::addRow(QFormLayout *section, const QString &label,
+                                                   const QString &objectName) {
+  // Values come from the console and the network: plain text, never markup. A long one (the
+  // reason a connection failed) wraps beside its label rather than widening the report.
+  auto *value = new WrappedLabel;
   value->setObjectName(objectName);
-  value->setTextFormat(Qt::PlainText);
-  value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  value->setAlignment(Qt::AlignRight | Qt::AlignTop);
   section->addRow(label, value);
   values_.insert(objectName, value);
   sectionOfRow_.insert(objectName, section);
@@ -169,7 +168,7 @@ QLabel *ConnectionDiagnosticsContent::addRow(QFormLayout *section, const QString
 }
 
 void ConnectionDiagnosticsContent::setValue(const QString &objectName, const QString &text) {
-  values_.value(objectName)->setText(text);
+  values_.value(objectName)->setFullText(text);
 }
 
 void ConnectionDiagnosticsContent::showRow(const QString &objectName, bool shown) {
@@ -249,7 +248,7 @@ void ConnectionDiagnosticsContent::redraw() {
 
   const std::optional<QString> lastError = manager.lastError();
   errorSection_->setVisible(showsError(lastError));
-  errorText_->setText(lastError.value_or(QString()));
+  errorText_->setFullText(lastError.value_or(QString()));
 }
 
 }  // namespace tarnik

@@ -7,13 +7,13 @@
 
 class QFormLayout;
 class QGroupBox;
-class QLabel;
 
 namespace tarnik {
 
 class AppViewModel;
 class OSCManager;
 class ScreenRefresh;
+class WrappedLabel;
 
 // The report itself: the socket, the Eos verification and the heartbeat kept apart, then
 // the verified console, the traffic of this connection, the mirrored show and the last
@@ -40,19 +40,19 @@ class ConnectionDiagnosticsContent : public QWidget {
 
  private:
   QFormLayout *addSection(const QString &title, const QString &footer = {});
-  QLabel *addRow(QFormLayout *section, const QString &label, const QString &objectName);
+  WrappedLabel *addRow(QFormLayout *section, const QString &label, const QString &objectName);
   void setValue(const QString &objectName, const QString &text);
   void showRow(const QString &objectName, bool shown);
   void redraw();
 
   AppViewModel &model_;
   OSCManager &manager_;
-  QHash<QString, QLabel *> values_;
+  QHash<QString, WrappedLabel *> values_;
   QHash<QString, QFormLayout *> sectionOfRow_;
   QWidget *progressRow_;
   QFormLayout *showDataSection_ = nullptr;
   QGroupBox *errorSection_;
-  QLabel *errorText_;
+  WrappedLabel *errorText_;
   ScreenRefresh *refresh_;
   int redrawCount_ = 0;
 };

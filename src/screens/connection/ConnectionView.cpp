@@ -10,6 +10,7 @@
 #include "screens/kit/ReadingTabOrder.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
+#include "screens/kit/WrappedLabel.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -30,6 +31,9 @@ namespace tarnik {
 namespace {
 
 constexpr int portFieldWidth = 82;
+// Room the test's result keeps: its longest texts, a failure that quotes the connection's own
+// reason with the address twice, are about this long.
+constexpr int testResultLength = 340;
 const QColor selectionBlue(0x0a, 0x84, 0xff);
 const QColor warningRed(0xd7, 0x1f, 0x1f);
 const QColor onBlue(Qt::white);
@@ -80,6 +84,25 @@ void keepPlace(QWidget *widget) {
   QSizePolicy policy = widget->sizePolicy();
   policy.setRetainSizeWhenHidden(true);
   widget->setSizePolicy(policy);
+}
+
+// The title of a row that comes and goes. Without a value it shows no text but keeps its
+// size, so the row keeps its place and the titles' column its width, and a screen reader
+// finds no title without a value. (Hidden, it would let the form close the row up.)
+class RowTitle : public QLabel {
+ public:
+  explicit RowTitle(const QString &title) : QLabel(title), title_(title) {
+    setTextFormat(Qt::PlainText);
+    setMinimumSize(sizeHint());
+  }
+  void showWithValue(bool hasValue) { setText(hasValue ? title_ : QString()); }
+
+ private:
+  QString title_;
+};
+
+void showRowWithValue(const QFormLayout &rows, QWidget *value, bool hasValue) {
+  dynamic_cast<RowTitle &>(*rows.labelForField(value)).showWithValue(hasValue);
 }
 
 // A label of a fixed number of lines: its text comes, goes and grows without moving anything
@@ -237,6 +260,18 @@ void showText(QLabel *label, const QString &text) {
 
 void showText(ElidedLabel *label, const QString &text) { label->setFullText(text); }
 
+void showText(WrappedLabel *label, const QString &text) { label->setFullText(text); }
+
+QString saveButtonTitle(const std::optional<QUuid> &selection,
+                        const QList<ConsoleConnectionProfile> &profiles) {
+  // Saving replaces the selected profile only while the list holds it; a selection stored
+  // for a profile that is gone saves a new one, and the button says so.
+  const bool updates = selection && std::ranges::any_of(profiles, [&](const auto &profile) {
+                         return profile.id == *selection;
+                       });
+  return updates ? QStringLiteral("Update Selected Connection") : QStringLiteral("Save Connection");
+}
+
 QString profileAddress(const ConsoleConnectionProfile &profile) {
   return profile.host + u':' + QString::number(profile.destinationPort);
 }
@@ -310,7 +345,7 @@ QWidget *ConnectionView::makeStatusSection() {
   statusRows_->addRow(plainLabel(QStringLiteral("Manager socket")), managerSocket_);
   statusRows_->addRow(plainLabel(QStringLiteral("Eos response")), eosResponse_);
   statusRows_->addRow(plainLabel(QStringLiteral("Configuration")), configuration_);
-  statusRows_->addRow(plainLabel(QStringLiteral("Last Eos response")), lastEosResponse_);
+  statusRows_->addRow(new RowTitle(QStringLiteral("Last Eos response")), lastEosResponse_);
 
   return section(QStringLiteral("connection.statusSection"), QStringLiteral("Status"), rows,
                  nullptr);
@@ -501,19 +536,24 @@ QWidget *ConnectionView::makeTestSection() {
   buttonRow->addWidget(testBusy_);
   layout->addLayout(buttonRow);
 
-  // The rows keep their lines whatever the result says, so Connect and Disconnect below
-  // them stay where they are.
+  // The result is read whole, wrapped onto as many lines as it takes; room for the longest
+  // results is kept from the start, so Connect and Disconnect below stay where they are.
   testRows_ = new QFormLayout;
   const Qt::Alignment topLeft = Qt::AlignLeft | Qt::AlignTop;
-  testStatus_ = reservedLabel(QStringLiteral("connection.test.status"), 3, topLeft);
-  testIdentity_ = reservedLabel(QStringLiteral("connection.test.identity"), 1, topLeft);
-  testVersion_ = reservedLabel(QStringLiteral("connection.test.version"), 1, topLeft);
+  testStatus_ = new WrappedLabel;
+  testStatus_->setObjectName(QStringLiteral("connection.test.status"));
+  testStatus_->setReservedLength(testResultLength);
+  testIdentity_ = new WrappedLabel;
+  testIdentity_->setObjectName(QStringLiteral("connection.test.identity"));
+  testVersion_ = new WrappedLabel;
+  testVersion_->setObjectName(QStringLiteral("connection.test.version"));
   for (QLabel *value : {testStatus_, testIdentity_, testVersion_}) {
+    value->setAlignment(topLeft);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
   }
   // Each title level with the first line of its value.
   const auto title = [&topLeft](const QString &text) {
-    QLabel *label = plainLabel(text);
+    auto *label = new RowTitle(text);
     label->setAlignment(topLeft);
     return label;
   };
@@ -589,14 +629,13 @@ void ConnectionView::redrawStatus() {
            app_.isConsoleReachable() ? QStringLiteral("Fresh") : QStringLiteral("Not confirmed"));
   showText(configuration_, app_.transportDescription());
   const std::optional<double> lastResponse = manager.lastEosResponse();
-  // The row stays, empty until the console first answers, so nothing below it moves.
   showText(lastEosResponse_, lastResponse ? timeOfDayText(*lastResponse) : QString());
+  showRowWithValue(*statusRows_, lastEosResponse_, lastResponse.has_value());
 }
 
 void ConnectionView::redrawSavedConnections() {
   const std::optional<QUuid> selection = app_.selectedConnectionProfileID();
-  saveButton_->setText(selection ? QStringLiteral("Update Selected Connection")
-                                 : QStringLiteral("Save Connection"));
+  saveButton_->setText(saveButtonTitle(selection, app_.savedConnectionProfiles()));
   const std::optional<QString> &storageError = app_.profileStorageError();
   const bool showsStorageError = storageError && !storageError->isEmpty();
   storageError_->parentWidget()->setVisible(showsStorageError);
@@ -699,11 +738,16 @@ void ConnectionView::redrawTest() {
   const bool testing = app_.isTestingConnection();
   testButton_->setEnabled(!testing);
   testBusy_->setVisible(testing);
-  // The result rows are there, empty, before a test, so Connect and Disconnect below them
-  // stay where they are when one starts.
-  showText(testStatus_, app_.testConnectionStatus());
+  const QString status = app_.testConnectionStatus();
+  showText(testStatus_, status);
+  // The whole result is on the page; the tooltip repeats it for a pointer resting there.
+  testStatus_->setToolTip(status);
   showText(testIdentity_, app_.testConnectionIdentity().value_or(QString()));
   showText(testVersion_, app_.testConnectionVersion().value_or(QString()));
+  // A row without a value is absent, an empty text as much as none.
+  for (WrappedLabel *value : {testStatus_, testIdentity_, testVersion_}) {
+    showRowWithValue(*testRows_, value, !value->fullText().isEmpty());
+  }
 }
 
 void ConnectionView::redrawActions() {

@@ -22,6 +22,7 @@ namespace tarnik {
 
 class AppViewModel;
 class ElidedLabel;
+class WrappedLabel;
 
 // The connection screen: the link's status, the saved connections, the route through a Mac
 // relay, the settings form, the two examples, the connection test, Connect and Disconnect,
@@ -110,9 +111,9 @@ class ConnectionView : public QWidget {
   QPushButton *testButton_ = nullptr;
   QProgressBar *testBusy_ = nullptr;
   QFormLayout *testRows_ = nullptr;
-  ElidedLabel *testStatus_ = nullptr;
-  ElidedLabel *testIdentity_ = nullptr;
-  ElidedLabel *testVersion_ = nullptr;
+  WrappedLabel *testStatus_ = nullptr;
+  WrappedLabel *testIdentity_ = nullptr;
+  WrappedLabel *testVersion_ = nullptr;
 
   QPushButton *disconnectButton_ = nullptr;
 

@@ -3,6 +3,7 @@
 #include "screens/connection/ConnectionDiagnosticsContent.h"
 #include "screens/connection/ConnectionDiagnosticsView.h"
 #include "screens/kit/LocaleTexts.h"
+#include "screens/kit/WrappedLabel.h"
 #include "screens/support/Screenshots.h"
 #include "support/EosConsoleDouble.h"
 #include "support/EosConsoleShow.h"
@@ -11,11 +12,15 @@
 #include "support/QtTestApplication.h"
 
 #include <QElapsedTimer>
+#include <QFormLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -29,12 +34,14 @@ using testing::waitUntil;
 class ConnectionDiagnosticsScreen : public ::testing::Test {
  protected:
   // Networking (discovery and the heartbeat) starts only with virtual time.
-  void makeScreen(double syncTimeout = 30, std::shared_ptr<AppTiming> timing = nullptr) {
-    model = std::make_unique<AppViewModel>(
-        AppViewModel::Arguments{.defaults = &settings,
-                                .startNetworkingOnInit = timing != nullptr,
-                                .syncTimeout = syncTimeout,
-                                .timing = std::move(timing)});
+  void makeScreen(double syncTimeout = 30, std::shared_ptr<AppTiming> timing = nullptr,
+                  const std::function<void(AppViewModel::Arguments &)> &adjust = {}) {
+    AppViewModel::Arguments arguments{.defaults = &settings,
+                                      .startNetworkingOnInit = timing != nullptr,
+                                      .syncTimeout = syncTimeout,
+                                      .timing = std::move(timing)};
+    if (adjust) adjust(arguments);
+    model = std::make_unique<AppViewModel>(std::move(arguments));
     view = std::make_unique<ConnectionDiagnosticsView>(*model);
     view->resize(560, 1000);
     view->show();
@@ -43,6 +50,7 @@ class ConnectionDiagnosticsScreen : public ::testing::Test {
   int redraws() { return view->findChild<ConnectionDiagnosticsContent *>()->redrawCount(); }
   QString shown(const char *name) {
     const auto *label = view->findChild<QLabel *>(QString::fromLatin1(name));
+    if (const auto *wrapped = qobject_cast<const WrappedLabel *>(label)) return wrapped->fullText();
     return label ? label->text() : QStringLiteral("<none>");
   }
   bool isShown(const char *name) {
@@ -131,6 +139,68 @@ TEST_F(ConnectionDiagnosticsScreen, ShowsTheProgressRowWhileASyncWaitsOnTheConso
   model->requestFullSync(QStringLiteral("Diagnostics"));
   EXPECT_TRUE(waitUntil([&] { return isShown("diagnostics.progress"); }));
   EXPECT_TRUE(waitUntil([&] { return !isShown("diagnostics.progress"); }));  // the time limit
+}
+
+// Each value that cannot be read whole where it stands: cut off at the right of the report,
+// taller than the room it was given, or not on its label's row.
+QStringList valuesNotReadableBesideTheirLabels(const QScrollArea &scroll) {
+  QStringList faults;
+  const QWidget &viewport = *scroll.viewport();
+  for (QLabel *value : scroll.widget()->findChildren<QLabel *>()) {
+    if (!value->objectName().startsWith(QStringLiteral("diagnostics.")) ||
+        !value->isVisibleTo(scroll.widget())) {
+      continue;
+    }
+    const QRect place(value->mapTo(&viewport, QPoint()), value->size());
+    if (place.left() < 0 || place.right() >= viewport.width() ||
+        value->heightForWidth(value->width()) > value->height()) {
+      faults.append(value->objectName());
+    }
+    const auto *rows = qobject_cast<QFormLayout *>(value->parentWidget()->layout());
+    const QWidget *label = rows ? rows->labelForField(value) : nullptr;
+    if (label && (label->geometry().right() >= value->geometry().left() ||
+                  label->geometry().top() > value->geometry().top() + value->height() / 2)) {
+      faults.append(value->objectName() + QStringLiteral(" beside ") + label->objectName());
+    }
+  }
+  return faults;
+}
+
+// The report is the one place that says why a connection failed, and those texts are long:
+// they wrap beside their labels, cut inside a word only when the word alone is too wide.
+TEST_F(ConnectionDiagnosticsScreen, LongFailureTextsWrapBesideTheirLabelsWithoutSidewaysScrolling) {
+  makeScreen(30, nullptr, [](AppViewModel::Arguments &arguments) {
+    arguments.oscManager = std::make_unique<OSCManager>(0.1, 5);
+    arguments.reconnectBaseDelay = 0.01;
+  });
+  quint16 port = 0;
+  {
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    port = closed.serverPort();
+  }
+  model->setConsoleName(QStringLiteral("FrontOfHouseMainConsoleUpperBalconyBoothStageLeft"));
+  model->setConsoleIP(QStringLiteral("127.0.0.1"));
+  model->setCustomSendPort(QString::number(port));
+  model->connect();
+  ASSERT_TRUE(waitUntil([&] {
+    return shown("diagnostics.dataStatus").endsWith(QStringLiteral(" attempts")) &&
+           isShown("diagnostics.lastErrorSection");
+  })) << shown("diagnostics.dataStatus").toStdString();
+  ASSERT_TRUE(shown("diagnostics.dataStatus").contains(QStringLiteral("socket-ready")));
+
+  auto *scroll = view->findChild<QScrollArea *>();
+  // The sheet as it opens from the window at its first size and at its least, and the
+  // narrowest it ever opens.
+  for (const QSize size : {QSize(873, 410), QSize(648, 360), QSize(420, 360)}) {
+    SCOPED_TRACE(size.width());
+    view->resize(size);
+    saveScreenshot(qPrintable(QStringLiteral("diagnostics-failure-%1").arg(size.width())));
+    EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(valuesNotReadableBesideTheirLabels(*scroll), QStringList{});
+  }
+  // The whole report at the narrowest, the failure texts further down included.
+  testing::saveScreenshot(*scroll->widget(), QStringLiteral("diagnostics-failure-whole"));
 }
 
 // A flood the model ignores reaches the screen only through the model's throttled notice:

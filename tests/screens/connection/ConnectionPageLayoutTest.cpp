@@ -3,16 +3,21 @@
 // what they say.
 
 #include "ConnectionScreen.h"
+#include "foundation/ReferenceDate.h"
+#include "foundation/UptimeClock.h"
 #include "link/OSCManager.h"
 #include "screens/kit/ElidedLabel.h"
 #include "screens/support/Screenshots.h"
 #include "support/EosConsoleDouble.h"
+#include "support/ManualAppTiming.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QRegularExpression>
+#include <QTcpServer>
 
 #include <gtest/gtest.h>
 
@@ -124,6 +129,62 @@ TEST(ConnectionPage, NoControlMovesWhenALongMessageWrapsInANarrowPane) {
     EXPECT_EQ(label->accessibleName(), issue);
   }
   testing::saveScreenshot(*screen.view, u"connection-narrow-messages"_s);
+}
+
+// Whether a label shows every character of its whole text, each line within its width and
+// all its lines within its height.
+bool showsWholly(const QLabel &label, const QString &wholeText) {
+  const QRegularExpression blanks(u"\\s"_s);
+  const QStringList lines = label.text().split(u'\n');
+  const QFontMetricsF metrics(label.font());
+  bool fits = QString(label.text()).remove(blanks) == QString(wholeText).remove(blanks) &&
+              metrics.height() + metrics.lineSpacing() * (lines.size() - 1) <= label.height();
+  for (const QString &line : lines) {
+    fits = fits && metrics.horizontalAdvance(line) <= label.width();
+  }
+  return fits;
+}
+
+// The longest result a test gives, a failure quoting the connection's own reason, is read
+// whole at the pane's least width, and nothing a person aims at moves while it comes.
+TEST(ConnectionPage, TheWholeTestResultIsShownInTheNarrowestPaneWithoutMovingControls) {
+  quint16 port = 0;
+  {
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    port = closed.serverPort();
+  }
+  auto timing = std::make_shared<testing::ManualAppTiming>(systemUptime(), referenceSecondsNow());
+  ConnectionScreen screen({profile(u"Stage left"_s, u"10.0.0.7"_s)}, std::nullopt,
+                          testing::idleBrowserFactory(), [&](AppViewModel::Arguments &arguments) {
+                            arguments.timing = timing;
+                            arguments.makeConnectionTestManager = [] {
+                              return std::make_unique<OSCManager>(0.1, 5);
+                            };
+                          });
+  screen.view->resize(360, 1100);
+  AppViewModel &model = *screen.model;
+  model.setConsoleIP(u"127.0.0.1"_s);
+  model.setCustomSendPort(QString::number(port));
+  const QMap<QString, QRect> before = controlPlaces(screen);
+  auto *result = screen.find(u"connection.test.status"_s);
+  ASSERT_TRUE(result);
+  const auto whole = [&] { return screen.text(u"connection.test.status"_s); };
+
+  model.testConnection();
+  ASSERT_TRUE(waitUntil([&] { return whole().contains(u"socket-ready"_s); }));
+  EXPECT_EQ(movedControls(before, controlPlaces(screen)), QStringList{}) << "while it runs";
+  EXPECT_TRUE(showsWholly(*result, whole())) << result->text().toStdString();
+
+  timing->advance(10.1);
+  ASSERT_TRUE(waitUntil([&] {
+    return whole().startsWith(u"No verified Eos handshake within 10 seconds"_s);
+  })) << whole().toStdString();
+  ASSERT_TRUE(whole().contains(u"socket-ready"_s));
+  EXPECT_EQ(movedControls(before, controlPlaces(screen)), QStringList{}) << "when it ends";
+  EXPECT_TRUE(showsWholly(*result, whole())) << result->text().toStdString();
+  EXPECT_LE(result->mapTo(screen.view.get(), QPoint()).x() + result->width(), 360);
+  testing::saveScreenshot(*screen.view, u"connection-narrow-test-failure"_s);
 }
 
 TEST(ConnectionPage, TabFollowsTheReadingOrderWithTheSavedConnectionsBeforeTheirButtons) {

@@ -124,6 +124,42 @@ TEST(ConnectionProfilesView, SaveAddsTheFormThenUpdatesItInPlace) {
   expectNoConnection(screen);
 }
 
+// A relaunch may find a stored selection whose profile is not in the list (a list that could
+// not be read, or one written without it): no row is checked, so the button saves a new
+// profile and says so, and that profile is then the one it updates.
+TEST(ConnectionProfilesView, AfterARelaunchWithoutTheSelectedProfileTheButtonSavesANewOne) {
+  const ConsoleConnectionProfile gone = profile(u"Gone"_s, u"10.0.0.9"_s);
+  const ConsoleConnectionProfile kept = profile(u"Booth"_s, u"10.0.0.6"_s);
+  const struct {
+    const char *relaunch;
+    QList<ConsoleConnectionProfile> stored;
+    QString storedText;  // replaces the stored list when set
+  } cases[] = {
+      {"list without the profile", {kept}, {}},
+      {"unreadable list", {}, u"[{"_s},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.relaunch);
+    ConnectionScreen screen(
+        c.stored, gone.id, testing::idleBrowserFactory(), [&](AppViewModel::Arguments &arguments) {
+          if (!c.storedText.isEmpty()) {
+            arguments.defaults->setValue(u"connectionProfiles.v1"_s, c.storedText);
+          }
+        });
+    QStringList rows = savedConnections(screen);
+    EXPECT_EQ(rows.takeLast(), u"Save Connection"_s);
+    EXPECT_FALSE(rows.join(QString()).contains(u"Selected"_s)) << rows.join(u", "_s).toStdString();
+    const qsizetype rowsBefore = rows.size();
+
+    type(screen, u"connection.host"_s, u"127.0.0.1"_s);
+    press(screen, u"connection.profile.save"_s);
+    rows = savedConnections(screen);
+    EXPECT_EQ(rows.takeLast(), u"Update Selected Connection"_s);
+    EXPECT_EQ(rows.size(), rowsBefore + 1);
+    EXPECT_TRUE(rows.last().endsWith(u" | Selected"_s)) << rows.last().toStdString();
+  }
+}
+
 // A save replaces the list that could not be read; the line then says where its bytes went.
 TEST(ConnectionProfilesView, AnUnreadableListShowsItsErrorAndASaveSaysWhereItWasKept) {
   ConnectionScreen screen({}, std::nullopt, testing::idleBrowserFactory(),

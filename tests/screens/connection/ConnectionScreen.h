@@ -7,6 +7,7 @@
 #include "app/AppViewModel.h"
 #include "screens/connection/ConnectionView.h"
 #include "screens/kit/ElidedLabel.h"
+#include "screens/kit/WrappedLabel.h"
 
 #include <QCoreApplication>
 #include <QHash>
@@ -76,11 +77,13 @@ struct ConnectionScreen {
     EXPECT_NE(widget, nullptr) << objectName.toStdString();
     return widget;
   }
-  // The whole text: an elided label shows only what fits of it.
+  // The whole text: an elided label shows only what fits of it, a wrapped one breaks it.
   template <typename Widget = QLabel>
   QString text(const QString &objectName) const {
     Widget *widget = find<Widget>(objectName);
     if (const auto *elided = qobject_cast<const ElidedLabel *>(widget)) return elided->fullText();
+    if (const auto *wrapped = qobject_cast<const WrappedLabel *>(widget))
+      return wrapped->fullText();
     return widget ? widget->text() : QStringLiteral("<none>");
   }
   bool shown(const QString &objectName) const {

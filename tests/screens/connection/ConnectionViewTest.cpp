@@ -8,6 +8,7 @@
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,6 +52,51 @@ TEST(ConnectionView, StatusFollowsTheManagerAndTheModelAgainstTheConsoleOverTCP)
   EXPECT_EQ(screen.text(u"connection.status.lastEosResponse"_s),
             timeOfDayText(*model.oscManager()->lastEosResponse()));
   EXPECT_EQ(screen.text(u"connection.configuration"_s), model.transportDescription());
+  model.disconnect();
+}
+
+// What a screen reader finds on the page: the names of everything not hidden from it.
+QStringList spokenNames(QWidget &root) {
+  QStringList names;
+  const std::function<void(QAccessibleInterface *)> visit = [&](QAccessibleInterface *node) {
+    if (!node || node->state().invisible) return;
+    names.append(node->text(QAccessible::Name));
+    for (int index = 0; index < node->childCount(); ++index) visit(node->child(index));
+  };
+  visit(QAccessible::queryAccessibleInterface(&root));
+  return names;
+}
+
+// Rows without a value keep their place on the page but are not there for a reader either:
+// no label is spoken without its value.
+TEST(ConnectionView, RowsWithoutAValueAreNotSpoken) {
+  testing::EosConsoleDouble console;
+  console.pingReplyDelay = 300ms;
+  ConnectionScreen screen;
+  AppViewModel &model = *screen.model;
+  const QStringList labels{u"Last Eos response"_s, u"Console identity"_s, u"Eos version"_s};
+  const auto spokenLabels = [&] {
+    screen.settle();
+    QStringList spoken;
+    for (const QString &name : spokenNames(*screen.view)) {
+      if (labels.contains(name)) spoken.append(name);
+    }
+    return spoken;
+  };
+  EXPECT_EQ(spokenLabels(), QStringList{});
+
+  model.setConsoleIP(u"127.0.0.1"_s);
+  model.setTcpFraming(OSCTCPFraming::slip);
+  model.setCustomSendPort(QString::number(console.tcpPort(OSCTCPFraming::slip)));
+  model.connect();
+  model.testConnection();
+  ASSERT_TRUE(waitUntil([&] {
+    return model.oscManager()->lastEosResponse() && !model.isTestingConnection() &&
+           model.testConnectionVersion();
+  }));
+  EXPECT_EQ(spokenLabels(), labels);
+  EXPECT_TRUE(
+      spokenNames(*screen.view).contains(timeOfDayText(*model.oscManager()->lastEosResponse())));
   model.disconnect();
 }
 
