@@ -63,13 +63,22 @@ QMessageBox *plainMessageBox(QWidget *parent, const QString &name, const QString
   return box;
 }
 
+// The button box would move a destructive role ahead of the other actions, so the delete
+// keeps the action role, placed in the order the actions are added; red says what it does.
 QPushButton *destructiveButton(QMessageBox &box, const QString &text, const QString &name) {
-  QPushButton *button = box.addButton(text, QMessageBox::DestructiveRole);
+  QPushButton *button = box.addButton(text, QMessageBox::ActionRole);
   button->setObjectName(name);
   QPalette red = button->palette();
   red.setColor(QPalette::ButtonText, QColor(0xd7, 0x26, 0x26));
   button->setPalette(red);
   return button;
+}
+
+// Return and Escape both cancel: a key pressed out of habit never renames or deletes.
+void addCancelButton(QMessageBox &box) {
+  QPushButton *cancel = box.addButton(QMessageBox::Cancel);
+  box.setDefaultButton(cancel);
+  box.setEscapeButton(cancel);
 }
 
 }  // namespace
@@ -232,7 +241,7 @@ void CueView::openBreakerActions(const CueSceneBreak &sceneBreak) {
   rename->setObjectName(u"cues.breakerActions.rename"_s);
   QPushButton *remove =
       destructiveButton(*box, tr("Delete Breaker"), u"cues.breakerActions.delete"_s);
-  box->addButton(QMessageBox::Cancel);
+  addCancelButton(*box);
   connect(box, &QMessageBox::finished, this, [this, box, rename, remove] {
     const std::optional<CueSceneBreak> sceneBreak = std::exchange(sceneBreakActions_, std::nullopt);
     if (!sceneBreak) return;
@@ -250,7 +259,7 @@ void CueView::confirmBreakerDeletion(const CueSceneBreak &sceneBreak) {
                                      breakerDeleteMessage(sceneBreak));
   QPushButton *remove =
       destructiveButton(*box, tr("Delete Breaker"), u"cues.breakerDelete.confirm"_s);
-  box->addButton(QMessageBox::Cancel);
+  addCancelButton(*box);
   connect(box, &QMessageBox::finished, this, [this, box, remove] {
     const std::optional<CueSceneBreak> sceneBreak =
         std::exchange(sceneBreakToDelete_, std::nullopt);
