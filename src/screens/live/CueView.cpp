@@ -17,6 +17,7 @@
 #include "screens/live/SceneBreakSheet.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -106,6 +107,7 @@ CueView::CueView(AppViewModel &app, std::shared_ptr<AppTiming> timing, QWidget *
   list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   list_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(list_, &QListView::clicked, this, &CueView::openCue);
+  list_->installEventFilter(this);
   connect(list_, &QListView::customContextMenuRequested, this, &CueView::showBreakerMenu);
   auto *longPress = new ListLongPress(*list_, timing_);
   connect(longPress, &ListLongPress::longPressed, this, [this](const QModelIndex &index) {
@@ -149,12 +151,13 @@ CueView::CueView(AppViewModel &app, std::shared_ptr<AppTiming> timing, QWidget *
   layout->addWidget(stack_);
 
   // The desktop's refresh keys stand in for pulling the list down; Ctrl+R is among them
-  // on some desktops only, so it is added everywhere.
+  // on some desktops only, so it is added everywhere. They belong to the page while it is
+  // shown, wherever the focus is: the sidebar keeps it after a page is chosen.
   auto *refreshKeys = new QShortcut(this);
   QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Refresh);
   if (!keys.contains(QKeySequence(Qt::CTRL | Qt::Key_R))) keys.append(Qt::CTRL | Qt::Key_R);
   refreshKeys->setKeys(keys);
-  refreshKeys->setContext(Qt::WidgetWithChildrenShortcut);
+  refreshKeys->setContext(Qt::WindowShortcut);
   connect(refreshKeys, &QShortcut::activated, this, &CueView::syncNow);
 
   auto *refresh = new ScreenRefresh(this, [this] { redraw(); });
@@ -211,6 +214,21 @@ void CueView::openCue(const QModelIndex &index) {
   if (!cue) return;
   auto *detail = new CueDetailView(app_, *cue);
   stack_->push(detail, detail->title());
+}
+
+bool CueView::eventFilter(QObject *watched, QEvent *event) {
+  // Enter and Space on the current row do what a click on it does.
+  if (watched == list_ && event->type() == QEvent::KeyPress) {
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const bool opens =
+        key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Space;
+    if (opens && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        list_->currentIndex().isValid()) {
+      openCue(list_->currentIndex());
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void CueView::showBreakerMenu(const QPoint &at) {

@@ -1,5 +1,6 @@
 // The Cues page under a real X server: a person's long press on a breaker opens its
-// actions, a click on a cue opens its detail and a double-click fires nothing.
+// actions, a click on a cue opens its detail and a double-click fires nothing; the page's
+// keys work wherever the window's focus is.
 
 #include "SyncedCueConsole.h"
 #include "screens/live/CueDetailView.h"
@@ -8,7 +9,9 @@
 #include "screens/support/XdoTool.h"
 
 #include <QAction>
+#include <QHBoxLayout>
 #include <QListView>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScrollBar>
@@ -141,6 +144,71 @@ TEST_F(CueViewXServer, DoubleClickingACueOverTheGoButtonFiresNothing) {
     EXPECT_TRUE(waitUntil([&] { return fires(number).size() == firedBefore + 1; }));
     view->findChild<QAbstractButton *>(u"cues.back"_s)->click();
     ASSERT_TRUE(waitUntil([&] { return list->isVisible(); }));
+  }
+}
+
+// The page beside a stand-in sidebar that keeps the focus, as the window's does.
+class CueViewKeysXServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(console.syncShow(generateConsoleShow(30, 0, 5)));
+    auto *layout = new QHBoxLayout(&window);
+    sidebar = new QListWidget;
+    sidebar->addItems({u"Live"_s, u"Cues"_s});
+    layout->addWidget(sidebar);
+    view = new CueView(*console.model);
+    layout->addWidget(view, 1);
+    window.resize(640, 720);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    // No window manager runs: the window is given the keyboard as one would give it.
+    ASSERT_TRUE(xdotool({u"windowfocus"_s, u"--sync"_s, QString::number(window.winId())}));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    // Choosing the page in the sidebar leaves the focus there.
+    ASSERT_TRUE(clickCentre(window, *sidebar));
+    ASSERT_TRUE(waitUntil([&] { return sidebar->hasFocus(); }));
+    list = view->findChild<QListView *>(u"cues.list"_s);
+  }
+  bool key(const QString &name) { return xdotoolLive({u"key"_s, name}); }
+  qsizetype syncs() { return console.console.requests(u"/eos/get/cue/1/count"_s).size(); }
+
+  SyncedCueConsole console;
+  QWidget window;
+  QListWidget *sidebar = nullptr;
+  CueView *view = nullptr;
+  QListView *list = nullptr;
+};
+
+TEST_F(CueViewKeysXServer, RefreshKeysSyncWhileTheFocusIsInTheSidebar) {
+  for (const QString &refresh : {u"F5"_s, u"ctrl+r"_s}) {
+    SCOPED_TRACE(refresh.toStdString());
+    const qsizetype before = syncs();
+    ASSERT_TRUE(sidebar->hasFocus());
+    ASSERT_TRUE(key(refresh));
+    EXPECT_TRUE(waitUntil([&] { return syncs() == before + 1; }));
+    ASSERT_TRUE(waitUntil([&] { return !console.model->isLoadingCues(); }));
+  }
+}
+
+TEST_F(CueViewKeysXServer, EnterOrSpaceOnACueRowOpensIt) {
+  const QAbstractItemModel &rows = *list->model();
+  for (const QString &open : {u"Return"_s, u"KP_Enter"_s, u"space"_s}) {
+    SCOPED_TRACE(open.toStdString());
+    // A click on the "Cue List 1" header puts the focus in the list and opens nothing.
+    const QPoint header =
+        list->viewport()->mapTo(&window, list->visualRect(rows.index(0, 0)).center());
+    ASSERT_TRUE(
+        xdotool({u"mousemove"_s, u"--window"_s, QString::number(window.winId()),
+                 QString::number(header.x()), QString::number(header.y()), u"click"_s, u"1"_s}));
+    ASSERT_TRUE(waitUntil([&] { return list->hasFocus(); }));
+    for (int row = 0; row < rows.rowCount(); ++row) {
+      if (rows.index(row, 0).data() == u"Cue 3"_s) list->setCurrentIndex(rows.index(row, 0));
+    }
+    ASSERT_TRUE(key(open));
+    ASSERT_TRUE(waitUntil([&] { return view->findChild<CueDetailView *>() != nullptr; }));
+    EXPECT_EQ(view->findChild<CueDetailView *>()->title(), u"Cue 3"_s);
+    view->findChild<QAbstractButton *>(u"cues.back"_s)->click();
+    ASSERT_TRUE(waitUntil([&] { return view->findChild<CueDetailView *>() == nullptr; }));
   }
 }
 
