@@ -1,5 +1,7 @@
 #include "screens/kit/NavigationStack.h"
 
+#include "screens/kit/StalePressGuard.h"
+
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -118,6 +120,9 @@ void NavigationStack::showTop() {
   }
   if (QWidget *page = currentPage()) {
     pages_->setCurrentWidget(page);
+    // The click that pushed or popped ends on the page below it; a double-click's second
+    // click must not land on what now shows under the pointer.
+    guardAgainstStalePresses(*page);
   }
 }
 

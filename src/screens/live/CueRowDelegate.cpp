@@ -143,8 +143,10 @@ void paintDivider(QPainter &painter, const QStyleOptionViewItem &option, const Q
   painter.setPen(Qt::white);
   int top = content.top() + (content.height() - titleBlockHeight(title)) / 2;
   for (const QString &line : title.lines) {
+    // The accents of capitals rise above the line's box: clipped to it, 'Ä' would read 'A'.
     painter.drawText(QRect(titleLeft, top, titleWidth, metrics.height()),
-                     Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, line);
+                     Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
+                     line);
     top += metrics.lineSpacing();
   }
 }

@@ -17,6 +17,7 @@
 #include "screens/live/SceneBreakSheet.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -63,13 +64,22 @@ QMessageBox *plainMessageBox(QWidget *parent, const QString &name, const QString
   return box;
 }
 
+// The button box would move a destructive role ahead of the other actions, so the delete
+// keeps the action role, placed in the order the actions are added; red says what it does.
 QPushButton *destructiveButton(QMessageBox &box, const QString &text, const QString &name) {
-  QPushButton *button = box.addButton(text, QMessageBox::DestructiveRole);
+  QPushButton *button = box.addButton(text, QMessageBox::ActionRole);
   button->setObjectName(name);
   QPalette red = button->palette();
   red.setColor(QPalette::ButtonText, QColor(0xd7, 0x26, 0x26));
   button->setPalette(red);
   return button;
+}
+
+// Return and Escape both cancel: a key pressed out of habit never renames or deletes.
+void addCancelButton(QMessageBox &box) {
+  QPushButton *cancel = box.addButton(QMessageBox::Cancel);
+  box.setDefaultButton(cancel);
+  box.setEscapeButton(cancel);
 }
 
 }  // namespace
@@ -97,6 +107,7 @@ CueView::CueView(AppViewModel &app, std::shared_ptr<AppTiming> timing, QWidget *
   list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   list_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(list_, &QListView::clicked, this, &CueView::openCue);
+  list_->installEventFilter(this);
   connect(list_, &QListView::customContextMenuRequested, this, &CueView::showBreakerMenu);
   auto *longPress = new ListLongPress(*list_, timing_);
   connect(longPress, &ListLongPress::longPressed, this, [this](const QModelIndex &index) {
@@ -140,12 +151,13 @@ CueView::CueView(AppViewModel &app, std::shared_ptr<AppTiming> timing, QWidget *
   layout->addWidget(stack_);
 
   // The desktop's refresh keys stand in for pulling the list down; Ctrl+R is among them
-  // on some desktops only, so it is added everywhere.
+  // on some desktops only, so it is added everywhere. They belong to the page while it is
+  // shown, wherever the focus is: the sidebar keeps it after a page is chosen.
   auto *refreshKeys = new QShortcut(this);
   QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Refresh);
   if (!keys.contains(QKeySequence(Qt::CTRL | Qt::Key_R))) keys.append(Qt::CTRL | Qt::Key_R);
   refreshKeys->setKeys(keys);
-  refreshKeys->setContext(Qt::WidgetWithChildrenShortcut);
+  refreshKeys->setContext(Qt::WindowShortcut);
   connect(refreshKeys, &QShortcut::activated, this, &CueView::syncNow);
 
   auto *refresh = new ScreenRefresh(this, [this] { redraw(); });
@@ -204,6 +216,21 @@ void CueView::openCue(const QModelIndex &index) {
   stack_->push(detail, detail->title());
 }
 
+bool CueView::eventFilter(QObject *watched, QEvent *event) {
+  // Enter and Space on the current row do what a click on it does.
+  if (watched == list_ && event->type() == QEvent::KeyPress) {
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const bool opens =
+        key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Space;
+    if (opens && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+        list_->currentIndex().isValid()) {
+      openCue(list_->currentIndex());
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
 void CueView::showBreakerMenu(const QPoint &at) {
   const std::optional<CueSceneBreak> sceneBreak = model_->sceneBreakAt(list_->indexAt(at).row());
   if (!sceneBreak) return;
@@ -232,7 +259,7 @@ void CueView::openBreakerActions(const CueSceneBreak &sceneBreak) {
   rename->setObjectName(u"cues.breakerActions.rename"_s);
   QPushButton *remove =
       destructiveButton(*box, tr("Delete Breaker"), u"cues.breakerActions.delete"_s);
-  box->addButton(QMessageBox::Cancel);
+  addCancelButton(*box);
   connect(box, &QMessageBox::finished, this, [this, box, rename, remove] {
     const std::optional<CueSceneBreak> sceneBreak = std::exchange(sceneBreakActions_, std::nullopt);
     if (!sceneBreak) return;
@@ -250,7 +277,7 @@ void CueView::confirmBreakerDeletion(const CueSceneBreak &sceneBreak) {
                                      breakerDeleteMessage(sceneBreak));
   QPushButton *remove =
       destructiveButton(*box, tr("Delete Breaker"), u"cues.breakerDelete.confirm"_s);
-  box->addButton(QMessageBox::Cancel);
+  addCancelButton(*box);
   connect(box, &QMessageBox::finished, this, [this, box, remove] {
     const std::optional<CueSceneBreak> sceneBreak =
         std::exchange(sceneBreakToDelete_, std::nullopt);

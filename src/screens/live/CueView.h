@@ -40,6 +40,9 @@ class CueView : public QWidget {
 
   bool showsPlaybackButtons() const { return showPlaybackButtons_; }
 
+ protected:
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
  private:
   void redraw();
   void fillMenu(InteractionMode mode);

@@ -19,8 +19,11 @@ SceneBreakSheet::SceneBreakSheet(AppViewModel &app, const SceneBreakEditor &edit
       label_(cueSheetField(tr("Label"), u"cues.breakerSheet.label"_s)) {
   setObjectName(u"cues.breakerSheet"_s);
   number_->setText(sceneBreakStartNumber(editor));
-  // A rename keeps its cue: the breaker is that cue's scene text.
-  number_->setReadOnly(std::holds_alternative<SceneBreakEditor::Rename>(editor.edit));
+  // A rename keeps its cue: the breaker is that cue's scene text. The field is off, so the
+  // focus starts in the label, the one thing a rename changes.
+  const bool renaming = std::holds_alternative<SceneBreakEditor::Rename>(editor.edit);
+  number_->setReadOnly(renaming);
+  number_->setEnabled(!renaming);
   label_->setText(sceneBreakStartLabel(editor));
   confirm_ =
       buildCueSheet(*this, {.title = sceneBreakSheetTitle(editor),

@@ -6,6 +6,7 @@
 #include "screens/live/CueListRows.h"
 #include "screens/live/CueOrdering.h"
 #include "screens/live/CueRowDelegate.h"
+#include "screens/live/CueStyle.h"
 #include "screens/live/CueTexts.h"
 #include "screens/support/Screenshots.h"
 #include "support/QtPrinting.h"
@@ -172,6 +173,28 @@ int inkRight(const QImage &image) {
     }
   }
   return right;
+}
+
+TEST_F(CueListModelWidget, ABreakerTitleKeepsTheAccentsOfItsCapitals) {
+  QString capitals;
+  for (char16_t c = u'\u00C0'; c <= u'\u00DE'; ++c) {
+    if (c != u'\u00D7') capitals += QChar(c);  // '×' is no letter
+  }
+  model.setSource({.cues = {Cue{.number = u"1"_s, .sceneLabel = capitals}}});
+  ASSERT_EQ(model.index(0).data().toString(), capitals);
+  const QImage image = paintedRow(model, 0, 600);
+  // The title's ink, top to bottom, in the middle columns where no rule runs.
+  int top = image.height();
+  int bottom = -1;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = image.width() / 2 - 60; x < image.width() / 2 + 60; ++x) {
+      if (qGray(image.pixel(x, y)) < 100) continue;
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  const QFont font = cueFont(QApplication::font(), CueTextStyle::caption, true);
+  EXPECT_GE(bottom - top + 1, QFontMetrics(font).tightBoundingRect(capitals).height() - 1);
 }
 
 TEST_F(CueListModelWidget, ARowDrawsItsLabelAsPlainText) {

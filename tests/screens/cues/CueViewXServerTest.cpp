@@ -1,5 +1,6 @@
 // The Cues page under a real X server: a person's long press on a breaker opens its
-// actions, a click on a cue opens its detail.
+// actions, a click on a cue opens its detail and a double-click fires nothing; the page's
+// keys work wherever the window's focus is.
 
 #include "SyncedCueConsole.h"
 #include "screens/live/CueDetailView.h"
@@ -7,9 +8,15 @@
 #include "screens/live/CueView.h"
 #include "screens/support/XdoTool.h"
 
+#include <QAction>
+#include <QHBoxLayout>
 #include <QListView>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QProcess>
+#include <QScrollBar>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -49,10 +56,45 @@ class CueViewXServer : public ::testing::Test {
     }
     return {};
   }
+  // A cue row's point in the window nearest to the middle of the detail's Go button, found by
+  // opening a detail once; the row is scrolled so that a cue, not a header, is there.
+  QPoint cuePointNearestGo();
+  QList<OSCMessage> fires(const QString &number) {
+    return console.console.requests(u"/eos/cue/1/"_s + number + u"/fire"_s);
+  }
+
   SyncedCueConsole console;
   std::unique_ptr<CueView> view;
   QListView *list = nullptr;
 };
+
+QPoint CueViewXServer::cuePointNearestGo() {
+  emit list->clicked(list->model()->index(list->model()->rowCount() - 1, 0));
+  QWidget *go = nullptr;
+  if (!waitUntil([&] { return (go = view->findChild<QWidget *>(u"cues.detail.go"_s)); })) return {};
+  QCoreApplication::processEvents();
+  QPoint at = go->mapTo(view.get(), go->rect().center());
+  view->findChild<QAbstractButton *>(u"cues.back"_s)->click();
+  if (!waitUntil([&] { return list->isVisible(); })) return {};
+  const QRect viewport(list->viewport()->mapTo(view.get(), QPoint()), list->viewport()->size());
+  at.setY(std::min(at.y(), viewport.bottom() - 4));
+  for (int step = 0;
+       step < 50 &&
+       list->indexAt(list->viewport()->mapFrom(view.get(), at)).data(CueListModel::KindRole) !=
+           int(RowKind::cue);
+       ++step)
+    list->verticalScrollBar()->setValue(list->verticalScrollBar()->value() - 4);
+  return at;
+}
+
+// xdotool runs while this process's event loop turns, so the page sees the clicks as they
+// come, as it does in use.
+bool xdotoolLive(const QStringList &arguments) {
+  QProcess process;
+  process.start(u"xdotool"_s, arguments);
+  return waitUntil([&] { return process.state() == QProcess::NotRunning; }, 20000) &&
+         process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
 
 TEST_F(CueViewXServer, HoldingTheBreakerOpensItsActions) {
   const QStringList moveTo = pointAt(RowKind::sceneBreak, u"Act 2"_s);
@@ -71,6 +113,103 @@ TEST_F(CueViewXServer, ClickingACueOpensItsDetail) {
   ASSERT_TRUE(xdotool(moveTo + QStringList{u"click"_s, u"1"_s}));
   ASSERT_TRUE(waitUntil([&] { return view->findChild<CueDetailView *>() != nullptr; }));
   EXPECT_EQ(view->findChild<CueDetailView *>()->title(), u"Cue 3"_s);
+}
+
+TEST_F(CueViewXServer, DoubleClickingACueOverTheGoButtonFiresNothing) {
+  for (const bool showButtons : {false, true}) {
+    SCOPED_TRACE(showButtons ? "Show Buttons on" : "Show Buttons off");
+    QAction *toggle = view->findChild<QAction *>(u"cues.menu.showButtons"_s);
+    ASSERT_TRUE(toggle);
+    if (toggle->isChecked() != showButtons) toggle->trigger();
+    const QPoint at = cuePointNearestGo();
+    ASSERT_FALSE(at.isNull());
+    const QString number = list->indexAt(list->viewport()->mapFrom(view.get(), at))
+                               .data(CueListModel::CueNumberRole)
+                               .toString();
+    const qsizetype firedBefore = fires(number).size();
+    ASSERT_TRUE(xdotoolLive({u"mousemove"_s, u"--window"_s, QString::number(view->winId()),
+                             QString::number(at.x()), QString::number(at.y()), u"click"_s,
+                             u"--repeat"_s, u"2"_s, u"--delay"_s, u"120"_s, u"1"_s}));
+    ASSERT_TRUE(waitUntil([&] { return view->findChild<CueDetailView *>() != nullptr; }));
+    auto *go = view->findChild<QWidget *>(u"cues.detail.go"_s);
+    // Without the bar the list reaches the foot of the page, right over the Go button.
+    if (!showButtons) {
+      EXPECT_TRUE(go->rect().contains(go->mapFrom(view.get(), at)));
+    }
+    QTest::qWait(200);
+    EXPECT_EQ(fires(number).size(), firedBefore) << number.toStdString();
+
+    // A click of its own on the page goes through.
+    ASSERT_TRUE(clickCentre(*view, *go));
+    EXPECT_TRUE(waitUntil([&] { return fires(number).size() == firedBefore + 1; }));
+    view->findChild<QAbstractButton *>(u"cues.back"_s)->click();
+    ASSERT_TRUE(waitUntil([&] { return list->isVisible(); }));
+  }
+}
+
+// The page beside a stand-in sidebar that keeps the focus, as the window's does.
+class CueViewKeysXServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(console.syncShow(generateConsoleShow(30, 0, 5)));
+    auto *layout = new QHBoxLayout(&window);
+    sidebar = new QListWidget;
+    sidebar->addItems({u"Live"_s, u"Cues"_s});
+    layout->addWidget(sidebar);
+    view = new CueView(*console.model);
+    layout->addWidget(view, 1);
+    window.resize(640, 720);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    // No window manager runs: the window is given the keyboard as one would give it.
+    ASSERT_TRUE(xdotool({u"windowfocus"_s, u"--sync"_s, QString::number(window.winId())}));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    // Choosing the page in the sidebar leaves the focus there.
+    ASSERT_TRUE(clickCentre(window, *sidebar));
+    ASSERT_TRUE(waitUntil([&] { return sidebar->hasFocus(); }));
+    list = view->findChild<QListView *>(u"cues.list"_s);
+  }
+  bool key(const QString &name) { return xdotoolLive({u"key"_s, name}); }
+  qsizetype syncs() { return console.console.requests(u"/eos/get/cue/1/count"_s).size(); }
+
+  SyncedCueConsole console;
+  QWidget window;
+  QListWidget *sidebar = nullptr;
+  CueView *view = nullptr;
+  QListView *list = nullptr;
+};
+
+TEST_F(CueViewKeysXServer, RefreshKeysSyncWhileTheFocusIsInTheSidebar) {
+  for (const QString &refresh : {u"F5"_s, u"ctrl+r"_s}) {
+    SCOPED_TRACE(refresh.toStdString());
+    const qsizetype before = syncs();
+    ASSERT_TRUE(sidebar->hasFocus());
+    ASSERT_TRUE(key(refresh));
+    EXPECT_TRUE(waitUntil([&] { return syncs() == before + 1; }));
+    ASSERT_TRUE(waitUntil([&] { return !console.model->isLoadingCues(); }));
+  }
+}
+
+TEST_F(CueViewKeysXServer, EnterOrSpaceOnACueRowOpensIt) {
+  const QAbstractItemModel &rows = *list->model();
+  for (const QString &open : {u"Return"_s, u"KP_Enter"_s, u"space"_s}) {
+    SCOPED_TRACE(open.toStdString());
+    // A click on the "Cue List 1" header puts the focus in the list and opens nothing.
+    const QPoint header =
+        list->viewport()->mapTo(&window, list->visualRect(rows.index(0, 0)).center());
+    ASSERT_TRUE(
+        xdotool({u"mousemove"_s, u"--window"_s, QString::number(window.winId()),
+                 QString::number(header.x()), QString::number(header.y()), u"click"_s, u"1"_s}));
+    ASSERT_TRUE(waitUntil([&] { return list->hasFocus(); }));
+    for (int row = 0; row < rows.rowCount(); ++row) {
+      if (rows.index(row, 0).data() == u"Cue 3"_s) list->setCurrentIndex(rows.index(row, 0));
+    }
+    ASSERT_TRUE(key(open));
+    ASSERT_TRUE(waitUntil([&] { return view->findChild<CueDetailView *>() != nullptr; }));
+    EXPECT_EQ(view->findChild<CueDetailView *>()->title(), u"Cue 3"_s);
+    view->findChild<QAbstractButton *>(u"cues.back"_s)->click();
+    ASSERT_TRUE(waitUntil([&] { return view->findChild<CueDetailView *>() == nullptr; }));
+  }
 }
 
 }  // namespace
