@@ -2,7 +2,7 @@
 
 #include "foundation/ReferenceDate.h"
 #include "screens/kit/LocaleTexts.h"
-#include "screens/kit/WrapAnywhereLabel.h"
+#include "screens/kit/SelectableWrappedLabel.h"
 #include "screens/live/CommandHistoryPresentation.h"
 
 #include <QFontDatabase>
@@ -63,7 +63,7 @@ QLabel *makeBadge(const QString &source, const QColor &color) {
 CommandHistoryRow::CommandHistoryRow(const CommandHistoryEntry &entry, QWidget *parent)
     : QWidget(parent), entry_(entry) {
   setObjectName(QStringLiteral("live.history.row"));
-  auto *text = new WrapAnywhereLabel(entry.text);
+  auto *text = new SelectableWrappedLabel(entry.text);
   text->setObjectName(QStringLiteral("live.history.row.text"));
   text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   QLabel *badge = makeBadge(

@@ -1,7 +1,7 @@
 #include "screens/live/CueDetailView.h"
 
+#include "screens/kit/SelectableWrappedLabel.h"
 #include "screens/kit/SymbolIcons.h"
-#include "screens/kit/WrapAnywhereLabel.h"
 #include "screens/live/CueDetailActionBar.h"
 #include "screens/live/CueDetailContent.h"
 #include "screens/live/CueStyle.h"
@@ -72,7 +72,7 @@ QWidget *header(const CueDetailContent &content) {
   titleFont.setWeight(QFont::Bold);
   title->setFont(titleFont);
   // A long label wraps whole, never cut, even where one word is wider than the screen.
-  auto *label = secondary(new WrapAnywhereLabel(content.label));
+  auto *label = secondary(new SelectableWrappedLabel(content.label));
   label->setObjectName(u"cues.detail.label"_s);
   label->setFont(cueFont(box->font(), CueTextStyle::title3));
   auto *tiles = new QHBoxLayout;

@@ -1,4 +1,4 @@
-#include "screens/kit/WrapAnywhereLabel.h"
+#include "screens/kit/SelectableWrappedLabel.h"
 
 #include <QTextDocument>
 #include <QTextOption>
@@ -7,7 +7,8 @@
 
 namespace tarnik {
 
-WrapAnywhereLabel::WrapAnywhereLabel(const QString &text, QWidget *parent) : QLabel(parent) {
+SelectableWrappedLabel::SelectableWrappedLabel(const QString &text, QWidget *parent)
+    : QLabel(parent) {
   setTextFormat(Qt::PlainText);
   setWordWrap(true);
   // Selectable text is what gives the label its text document, where the wrapping lives.
@@ -15,7 +16,7 @@ WrapAnywhereLabel::WrapAnywhereLabel(const QString &text, QWidget *parent) : QLa
   setText(text);
 }
 
-void WrapAnywhereLabel::wrapAnywhere() const {
+void SelectableWrappedLabel::wrapAnywhere() const {
   // Polishing may change the font, after which QLabel lays its text out afresh; measuring
   // makes it bring its document up to date now, with its own wrapping.
   ensurePolished();
@@ -28,12 +29,12 @@ void WrapAnywhereLabel::wrapAnywhere() const {
   document->setDefaultTextOption(option);
 }
 
-QSize WrapAnywhereLabel::sizeHint() const {
+QSize SelectableWrappedLabel::sizeHint() const {
   wrapAnywhere();
   return QLabel::sizeHint();
 }
 
-QSize WrapAnywhereLabel::minimumSizeHint() const {
+QSize SelectableWrappedLabel::minimumSizeHint() const {
   wrapAnywhere();
   // QLabel asks for its widest word; this label fits its text into one character's width.
   QSize minimum = QLabel::minimumSizeHint();
@@ -43,12 +44,12 @@ QSize WrapAnywhereLabel::minimumSizeHint() const {
   return minimum;
 }
 
-int WrapAnywhereLabel::heightForWidth(int width) const {
+int SelectableWrappedLabel::heightForWidth(int width) const {
   wrapAnywhere();
   return QLabel::heightForWidth(width);
 }
 
-void WrapAnywhereLabel::paintEvent(QPaintEvent *event) {
+void SelectableWrappedLabel::paintEvent(QPaintEvent *event) {
   wrapAnywhere();
   QLabel::paintEvent(event);
 }
