@@ -5,6 +5,7 @@
 #include "operations/MoverController.h"
 #include "screens/connection/BoardRoute.h"
 #include "screens/connection/UpdatesPage.h"
+#include "screens/kit/NavigationStack.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
 #include "shell/AfterFirstPaint.h"
@@ -184,6 +185,9 @@ void MacWorkspaceView::showPage(const QString &title) {
     pageContent_->deleteLater();
   }
   pageContent_ = makePage(WorkspacePages::page(title));
+  // A page that drills down draws its title in its own header bar; a second one above it
+  // would only repeat it.
+  detailTitle_->setHidden(pageContent_->findChild<NavigationStack *>() != nullptr);
   detailLayout_->addWidget(pageContent_, 1);
   // A child added to a window already on screen stays hidden until told otherwise.
   pageContent_->show();

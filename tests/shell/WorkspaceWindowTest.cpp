@@ -1,5 +1,8 @@
 #include "WorkspaceTestSupport.h"
+#include "screens/live/CueView.h"
+#include "screens/patch/PatchView.h"
 #include "screens/support/Screenshots.h"
+#include "shell/LivePage.h"
 #include "shell/TarnikApp.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
@@ -54,6 +57,28 @@ TEST(WorkspaceWindow, SidebarListsTheSixPagesInOrderAndEachRowShowsItsTitleAbove
     ASSERT_NE(shown, nullptr);
     EXPECT_TRUE(shown->isVisibleTo(&window));
     testing::saveScreenshot(window, QStringLiteral("workspace-page-%1").arg(row + 1));
+  }
+  window.close();
+}
+
+TEST(WorkspaceWindow, EachPageTitleIsDrawnOnceWhetherOrNotThePageHasAHeaderOfItsOwn) {
+  WorkspacePageFactories pages;
+  pages.live = makeLivePage;
+  pages.cues = [](WorkspaceContext &context) -> QWidget * { return new CueView(context.app); };
+  pages.patch = [](WorkspaceContext &context) -> QWidget * { return new PatchView(context.app); };
+  TarnikApp app;
+  MacWorkspaceView &window = app.openWindow(std::move(pages));
+  window.show();
+  QListWidget *rows = testing::sidebarRows(window);
+  for (int row = 0; row < rows->count(); ++row) {
+    rows->setCurrentRow(row);
+    const QString title = rows->item(row)->text();
+    int drawn = 0;
+    for (const QLabel *label : window.findChildren<QLabel *>()) {
+      drawn += label->isVisible() && label->text() == title ? 1 : 0;
+    }
+    EXPECT_EQ(drawn, 1) << title.toStdString();
+    testing::saveScreenshot(window, QStringLiteral("workspace-titled-once-%1").arg(row + 1));
   }
   window.close();
 }

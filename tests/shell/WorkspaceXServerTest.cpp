@@ -3,12 +3,18 @@
 
 #include "WorkspaceTestSupport.h"
 #include "operations/MoverController.h"
+#include "screens/support/Screenshots.h"
+#include "shell/LivePage.h"
 #include "shell/TarnikApp.h"
 #include "support/ProcessRunner.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
 
+#include <QAbstractButton>
 #include <QProcess>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -17,6 +23,7 @@ namespace tarnik {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::labelText;
 using testing::waitUntil;
 
 // The first line xdotool printed, or nothing when it failed.
@@ -45,6 +52,52 @@ TEST(WorkspaceXServer, ClicksOnSidebarRowsChangeTheDetail) {
     EXPECT_TRUE(
         waitUntil([&] { return testing::labelText(window, "workspace.detailTitle") == title; }));
   }
+  window.close();
+}
+
+TEST(WorkspaceXServer, AtTheSmallestWindowTheLivePagesScrollBarLeadsToItsLastKeys) {
+  WorkspacePageFactories pages;
+  pages.live = makeLivePage;
+  TarnikApp app;
+  MacWorkspaceView &window = app.openWindow(std::move(pages));
+  window.resize(window.minimumSize());
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  testing::sidebarRows(window)->setCurrentRow(1);
+  ASSERT_EQ(labelText(window, "workspace.detailTitle"), QStringLiteral("Live"));
+  auto *scroll = window.findChild<QScrollArea *>(QStringLiteral("live.scroll"));
+  auto *bar = window.findChild<QScrollBar *>(QStringLiteral("live.scrollBar"));
+  auto *enter = window.findChild<QAbstractButton *>(QStringLiteral("live.key.enter"));
+  ASSERT_TRUE(scroll && bar && enter);
+  const auto enterInSight = [&] {
+    const QRect key(enter->mapTo(scroll->viewport(), QPoint()), enter->size());
+    return scroll->viewport()->rect().contains(key);
+  };
+  ASSERT_TRUE(waitUntil([&] { return bar->maximum() > 0; }));
+  ASSERT_FALSE(enterInSight());
+  ASSERT_TRUE(bar->isVisible());
+
+  // Clicks at the foot of the bar's groove, below its handle, page down, as someone who sees
+  // the bar does.
+  const QPoint groove = bar->mapTo(&window, QPoint(bar->width() / 2, bar->height() - 3));
+  while (!enterInSight() && bar->value() < bar->maximum()) {
+    const int before = bar->value();
+    ASSERT_TRUE(xdotool(QStringLiteral("mousemove --window %1 %2 %3 click 1")
+                            .arg(window.winId())
+                            .arg(groove.x())
+                            .arg(groove.y())));
+    ASSERT_TRUE(waitUntil([&] { return bar->value() > before; }));
+  }
+  EXPECT_TRUE(enterInSight());
+  testing::saveScreenshot(window, QStringLiteral("workspace-live-smallest-scrolled"));
+
+  QSignalSpy clicked(enter, &QAbstractButton::clicked);
+  const QPoint key = enter->mapTo(&window, enter->rect().center());
+  ASSERT_TRUE(xdotool(QStringLiteral("mousemove --window %1 %2 %3 click 1")
+                          .arg(window.winId())
+                          .arg(key.x())
+                          .arg(key.y())));
+  EXPECT_TRUE(waitUntil([&] { return clicked.count() == 1; }));
   window.close();
 }
 

@@ -2,6 +2,7 @@
 
 #include "foundation/ReferenceDate.h"
 #include "screens/kit/LocaleTexts.h"
+#include "screens/kit/SelectableWrappedLabel.h"
 #include "screens/live/CommandHistoryPresentation.h"
 
 #include <QFontDatabase>
@@ -60,12 +61,11 @@ QLabel *makeBadge(const QString &source, const QColor &color) {
 }  // namespace
 
 CommandHistoryRow::CommandHistoryRow(const CommandHistoryEntry &entry, QWidget *parent)
-    : QWidget(parent) {
+    : QWidget(parent), entry_(entry) {
   setObjectName(QStringLiteral("live.history.row"));
-  QLabel *text = plainLabel(entry.text, QStringLiteral("live.history.row.text"));
+  auto *text = new SelectableWrappedLabel(entry.text);
+  text->setObjectName(QStringLiteral("live.history.row.text"));
   text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  text->setWordWrap(true);
-  text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   QLabel *badge = makeBadge(
       entry.source, badgeColor(CommandHistoryPresentation::sourceColor(entry.source), palette()));
   const QString timeText = diagnosticsTimestampText(dateTimeFromReferenceSeconds(entry.timestamp));

@@ -14,6 +14,11 @@ class CommandHistoryRow : public QWidget {
 
  public:
   explicit CommandHistoryRow(const CommandHistoryEntry &entry, QWidget *parent = nullptr);
+
+  const CommandHistoryEntry &entry() const { return entry_; }
+
+ private:
+  const CommandHistoryEntry entry_;
 };
 
 }  // namespace tarnik

@@ -5,7 +5,12 @@
 #include "screens/live/CommandHistoryRow.h"
 #include "screens/live/SheetHeading.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QMultiHash>
+#include <QPointer>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
@@ -28,6 +33,10 @@ CommandHistoryView::CommandHistoryView(const QList<CommandHistoryEntry> &entries
   list_->setObjectName(QStringLiteral("live.history.list"));
   list_->setWidgetResizable(true);
   list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  auto *content = new QWidget;
+  rows_ = new QVBoxLayout(content);
+  rows_->addStretch();
+  list_->setWidget(content);
   // In the dialog before its pages: a page added to a layout of no widget would become a
   // window of its own.
   layout->addLayout(pages_, 1);
@@ -37,17 +46,72 @@ CommandHistoryView::CommandHistoryView(const QList<CommandHistoryEntry> &entries
 }
 
 void CommandHistoryView::setEntries(const QList<CommandHistoryEntry> &entries) {
-  if (rows_ && entries == entries_) return;
+  if (!shownRows_.isEmpty() && entries == entries_) return;
   entries_ = entries;
   const QList<CommandHistoryEntry> recent =
       CommandHistoryPresentation::recentEntries(entries_, maximumEntryCount_);
-  // At most a hundred rows: making them afresh costs less than keeping them in step.
-  auto *content = new QWidget;
-  rows_ = new QVBoxLayout(content);
-  for (const CommandHistoryEntry &entry : recent) rows_->addWidget(new CommandHistoryRow(entry));
-  rows_->addStretch();
-  list_->setWidget(content);
+
+  // Someone reading further down keeps the rows in sight where they are, their selection
+  // included; at the newest entry, the top, the view follows what comes in.
+  QScrollBar *bar = list_->verticalScrollBar();
+  QPointer<CommandHistoryRow> inSight;
+  int intoRow = 0;
+  if (bar->value() > 0) {
+    for (CommandHistoryRow *row : std::as_const(shownRows_)) {
+      if (row->geometry().bottom() >= bar->value()) {
+        inSight = row;
+        intoRow = bar->value() - row->y();
+        break;
+      }
+    }
+  }
+  placeRows(recent);
   pages_->setCurrentWidget(recent.isEmpty() ? static_cast<QWidget *>(empty_) : list_);
+  if (inSight) {
+    settleRows();
+    bar->setValue(inSight->y() + intoRow);
+  }
+}
+
+void CommandHistoryView::placeRows(const QList<CommandHistoryEntry> &recent) {
+  QMultiHash<QUuid, CommandHistoryRow *> previous;
+  for (CommandHistoryRow *row : std::as_const(shownRows_)) previous.insert(row->entry().id, row);
+  QList<CommandHistoryRow *> placed;
+  placed.reserve(recent.size());
+  for (const CommandHistoryEntry &entry : recent) {
+    CommandHistoryRow *row = previous.take(entry.id);
+    // A recorded entry never changes; should one differ all the same, it is drawn afresh.
+    if (row && row->entry() != entry) {
+      delete row;
+      row = nullptr;
+    }
+    placed.append(row ? row : new CommandHistoryRow(entry));
+  }
+  for (CommandHistoryRow *gone : std::as_const(previous)) delete gone;
+  bool moved = false;
+  for (qsizetype index = 0; index < placed.size(); ++index) {
+    CommandHistoryRow *row = placed.at(index);
+    if (rows_->indexOf(row) == index) continue;
+    moved = true;
+    rows_->removeWidget(row);
+    rows_->insertWidget(static_cast<int>(index), row);
+    // A row added to a sheet on screen would otherwise wait a turn to be shown, and take no
+    // room until then.
+    row->show();
+  }
+  // The rows' order among their siblings is the one assistive technologies read: newest
+  // first, as they are shown.
+  if (moved) {
+    for (CommandHistoryRow *row : std::as_const(placed)) row->raise();
+  }
+  shownRows_ = placed;
+}
+
+void CommandHistoryView::settleRows() {
+  rows_->activate();
+  // The scroll area sizes its content to the rows it now holds and sets its range.
+  QEvent request(QEvent::LayoutRequest);
+  QCoreApplication::sendEvent(list_, &request);
 }
 
 }  // namespace tarnik

@@ -11,6 +11,7 @@ class QVBoxLayout;
 
 namespace tarnik {
 
+class CommandHistoryRow;
 class EmptyStateView;
 
 // The "Command History" sheet: the newest entries first, at most maximumEntryCount of them,
@@ -26,12 +27,18 @@ class CommandHistoryView : public QDialog {
   void setEntries(const QList<CommandHistoryEntry> &entries);
 
  private:
+  void placeRows(const QList<CommandHistoryEntry> &recent);
+  // Lays the rows out now, so that their places can be read before the next paint.
+  void settleRows();
+
   const qsizetype maximumEntryCount_;
   QList<CommandHistoryEntry> entries_;
   QStackedLayout *pages_;
   EmptyStateView *empty_;
   QScrollArea *list_;
-  QVBoxLayout *rows_ = nullptr;
+  QVBoxLayout *rows_;
+  // The rows as shown, newest first.
+  QList<CommandHistoryRow *> shownRows_;
 };
 
 }  // namespace tarnik

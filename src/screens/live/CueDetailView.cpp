@@ -1,5 +1,6 @@
 #include "screens/live/CueDetailView.h"
 
+#include "screens/kit/SelectableWrappedLabel.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/live/CueDetailActionBar.h"
 #include "screens/live/CueDetailContent.h"
@@ -70,10 +71,10 @@ QWidget *header(const CueDetailContent &content) {
   titleFont.setPointSizeF(titleFont.pointSizeF() * 1.9);
   titleFont.setWeight(QFont::Bold);
   title->setFont(titleFont);
-  auto *label = secondary(plainLabel(content.label, u"cues.detail.label"_s));
+  // A long label wraps whole, never cut, even where one word is wider than the screen.
+  auto *label = secondary(new SelectableWrappedLabel(content.label));
+  label->setObjectName(u"cues.detail.label"_s);
   label->setFont(cueFont(box->font(), CueTextStyle::title3));
-  // A long label wraps whole, never cut.
-  label->setWordWrap(true);
   auto *tiles = new QHBoxLayout;
   tiles->setSpacing(10);
   for (const CueDetailRow &metric : content.tiles) tiles->addWidget(tile(metric), 1);

@@ -1,6 +1,7 @@
 #include "screens/live/CueSyncCard.h"
 
 #include "app/AppViewModel.h"
+#include "screens/kit/ElidedLabel.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/live/CueStyle.h"
@@ -35,16 +36,16 @@ CueSyncCard::CueSyncCard(const AppViewModel &app, QWidget *parent)
     : QWidget(parent),
       app_(app),
       icon_(plainLabel("cues.sync.icon")),
-      showName_(plainLabel("cues.sync.showName")),
+      showName_(new ElidedLabel),
       spinner_(new QProgressBar),
       count_(plainLabel("cues.sync.count")),
       status_(plainLabel("cues.sync.status")) {
-  const QFont nameFont = cueFont(font(), CueTextStyle::subheadline, true);
-  showName_->setFont(nameFont);
-  showName_->setWordWrap(true);
-  // At most two lines of the name.
-  showName_->setMaximumHeight(2 * QFontMetrics(nameFont).lineSpacing());
-  showName_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+  // At most two lines of the name, cut with "…" after the second; the row's free width is
+  // the name's, the spinner keeps only its own.
+  showName_->setObjectName(QStringLiteral("cues.sync.showName"));
+  showName_->setFont(cueFont(font(), CueTextStyle::subheadline, true));
+  showName_->setLineCount(2);
+  showName_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 
   // A busy bar: no range, no text.
   spinner_->setObjectName(QStringLiteral("cues.sync.spinner"));
@@ -55,8 +56,7 @@ CueSyncCard::CueSyncCard(const AppViewModel &app, QWidget *parent)
   auto *top = new QHBoxLayout;
   top->setSpacing(10);
   top->addWidget(icon_, 0, Qt::AlignTop);
-  top->addWidget(showName_, 0, Qt::AlignTop);
-  top->addStretch(1);
+  top->addWidget(showName_, 1, Qt::AlignTop);
   top->addWidget(spinner_, 0, Qt::AlignTop);
 
   const QFont caption = cueFont(font(), CueTextStyle::caption);
@@ -94,7 +94,7 @@ void CueSyncCard::redraw() {
     }
     drawnReachable_ = reachable;
   }
-  showName_->setText(cueSyncShowName(app_.showFileName()));
+  showName_->setFullText(cueSyncShowName(app_.showFileName()));
   spinner_->setVisible(app_.isLoadingCues());
   count_->setText(cueCountText(app_.cues().size()));
   status_->setText(cueSyncStatusText(reachable, app_.dataStatusMessage(), app_.lastConnectedAt()));

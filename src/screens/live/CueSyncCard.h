@@ -10,6 +10,7 @@ class QProgressBar;
 namespace tarnik {
 
 class AppViewModel;
+class ElidedLabel;
 
 // The card above the cue list: whether the console answers, which show is loaded, whether
 // cues are loading, how many are held and how fresh they are. It only shows; it redraws
@@ -28,7 +29,7 @@ class CueSyncCard : public QWidget {
 
   const AppViewModel &app_;
   QLabel *icon_;
-  QLabel *showName_;
+  ElidedLabel *showName_;
   QProgressBar *spinner_;
   QLabel *count_;
   QLabel *status_;

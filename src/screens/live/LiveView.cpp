@@ -2,6 +2,7 @@
 
 #include "app/AppViewModel.h"
 #include "link/OSCManager.h"
+#include "screens/kit/PlainAlertTexts.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/live/CommandHistoryView.h"
 #include "screens/live/KeyRowPanel.h"
@@ -10,6 +11,7 @@
 #include "screens/live/LivePresentation.h"
 #include "screens/live/LiveShowDetailsView.h"
 #include "screens/live/MainKeypadPanel.h"
+#include "screens/live/OverlayScrollBar.h"
 #include "screens/live/SoftKeyPanel.h"
 
 #include <QDialog>
@@ -89,7 +91,10 @@ LiveView::LiveView(AppViewModel &model, LivePageParts parts, QWidget *parent)
   paintBlack(*this);
 
   // The column is as wide as the page and at least as high; the stretch keeps a short one
-  // at the top. The scroll bars stay hidden, and the wheel still scrolls.
+  // at the top. The scroll area's own bars stay hidden, so the keys keep the page's whole
+  // width; a column taller than the page shows a slim bar over its edge instead: at the
+  // window's smallest size the keypad's last row is below the fold, and nothing else would
+  // say it is there.
   auto *content = new QWidget;
   content->setObjectName(QStringLiteral("live.column"));
   auto *column = new QVBoxLayout(content);
@@ -108,6 +113,7 @@ LiveView::LiveView(AppViewModel &model, LivePageParts parts, QWidget *parent)
   scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   scroll_->setWidgetResizable(true);
   scroll_->setWidget(content);
+  new OverlayScrollBar(*scroll_, QStringLiteral("live.scrollBar"));
   paintBlack(*scroll_->viewport());
   paintBlack(*content);
   auto *page = new QVBoxLayout(this);
@@ -202,14 +208,12 @@ void LiveView::showTorchAlert(const QString &title, const QString &message) {
     torchAlert_ = new QMessageBox(this);
     torchAlert_->setObjectName(QStringLiteral("live.torchAlert"));
     torchAlert_->setWindowModality(Qt::WindowModal);
-    torchAlert_->setTextFormat(Qt::PlainText);
     torchAlert_->setIcon(QMessageBox::Warning);
     torchAlert_->addButton(tr("OK"), QMessageBox::RejectRole);
     connect(torchAlert_, &QDialog::finished, this, [this] { isShowingTorchAlert_ = false; });
   }
   // A later alert takes the place of one still up.
-  torchAlert_->setWindowTitle(title);
-  torchAlert_->setText(message);
+  setPlainAlertTexts(*torchAlert_, title, message);
   if (!torchAlert_->isVisible()) torchAlert_->open();
 }
 

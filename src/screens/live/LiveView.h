@@ -36,10 +36,11 @@ struct LivePageParts {
   std::unique_ptr<TorchController> torch{};
 };
 
-// The "Live" page: one scrolling column on black, scroll bars hidden, holding the header,
-// the command line bar, the three key panels and, in viewer mode, a notice. The window makes
-// it afresh at every visit, so its flashlight controller and the state of its dialogs live
-// and die with it. Everything it shows is read from the model at each redraw.
+// The "Live" page: one scrolling column on black (a slim bar over its edge only while it is
+// taller than the page), holding the header, the command line bar, the three key panels
+// and, in viewer mode, a notice. The window makes it afresh at every visit, so its
+// flashlight controller and the state of its dialogs live and die with it. Everything it
+// shows is read from the model at each redraw.
 class LiveView : public QWidget {
   Q_OBJECT
 

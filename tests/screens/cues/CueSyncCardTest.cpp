@@ -85,6 +85,42 @@ TEST_F(CueSyncCardWidget, OnlineWithTheSyncedShow) {
   EXPECT_FALSE(testing::saveScreenshot(*row, u"cues-sync-card-online"_s).isEmpty());
 }
 
+TEST_F(CueSyncCardWidget, TheReachableIconIsACheckCutFromAFilledCircle) {
+  makeCard();
+  ASSERT_TRUE(console.syncShow(testing::generateConsoleShow(2, 0)));
+  ASSERT_TRUE(waitUntil([&] { return iconColour() == cueGreen; }));
+  const QImage icon = card->findChild<QLabel *>(u"cues.sync.icon"_s)->pixmap().toImage();
+  const int middle = icon.width() / 2;
+  const int edge = icon.width() / 10;
+  // The circle reaches all four sides; a bare check touches none of the top or left ones.
+  for (const QPoint at :
+       {QPoint(middle, edge), QPoint(edge, middle), QPoint(icon.width() - 1 - edge, middle),
+        QPoint(middle, icon.height() - 1 - edge)}) {
+    EXPECT_GT(icon.pixelColor(at).alpha(), 128) << at.x() << "," << at.y();
+  }
+}
+
+TEST_F(CueSyncCardWidget, ALongShowNameFillsTheRowAndEndsInAnEllipsisAfterTwoLines) {
+  const QString name =
+      u"Winter Gala in the Grand Theatre with the City Orchestra and Choir, "_s.repeated(5)
+          .trimmed();
+  testing::ConsoleShow show = testing::generateConsoleShow(2, 0);
+  show.name = name;
+  makeCard();
+  ASSERT_TRUE(console.syncShow(show));
+  auto *label = card->findChild<QLabel *>(u"cues.sync.showName"_s);
+  ASSERT_TRUE(waitUntil([&] { return label->toolTip() == name; }));
+  EXPECT_EQ(label->accessibleName(), name);
+  const QStringList lines = label->text().split(u'\n');
+  ASSERT_EQ(lines.size(), 2) << label->text().toStdString();
+  EXPECT_TRUE(lines.last().endsWith(u'\u2026')) << lines.last().toStdString();
+  // The free width of the row is the name's, and both lines are whole, not clipped.
+  const QFontMetrics metrics(label->font());
+  EXPECT_GT(label->width(), card->width() * 3 / 4);
+  EXPECT_GE(label->height(), metrics.height() + metrics.lineSpacing());
+  testing::saveScreenshot(*row, u"cues-sync-card-long-name"_s);
+}
+
 TEST_F(CueSyncCardWidget, TheSpinnerTurnsWhileCuesLoad) {
   makeCard();
   // The first cue never answers, so the sync stays in its cue part.

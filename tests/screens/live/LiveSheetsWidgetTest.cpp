@@ -7,9 +7,11 @@
 #include "screens/live/CommandHistoryView.h"
 #include "screens/live/LiveShowDetailsView.h"
 #include "screens/support/Screenshots.h"
+#include "screens/support/WholeText.h"
 #include "support/QtPrinting.h"
 
 #include <QLabel>
+#include <QScrollArea>
 #include <QTest>
 
 #include <set>
@@ -182,6 +184,19 @@ TEST_F(LiveSheetsWidget, HistoryTimesAreTheSharedTimestampInTheUsersLocale) {
   } else {
     qputenv("TZ", zone);
   }
+}
+
+TEST_F(LiveSheetsWidget, AnUnbrokenTextWiderThanTheRowWrapsInsideItsWord) {
+  const QString path = u"Chan_1_thru_300_Sneak_Time_5_Enter_"_s.repeated(8);
+  const QList<CommandHistoryEntry> entries{{QUuid::createUuid(), path, 0, u"Console"_s}};
+  CommandHistoryView history(entries, 100);
+  history.resize(480, 420);
+  history.show();
+  saveScreenshot(history, u"live-history-long-text"_s);
+  auto *list = history.findChild<QScrollArea *>(u"live.history.list"_s);
+  auto *text = history.findChild<QLabel *>(u"live.history.row.text"_s);
+  EXPECT_EQ(text->text(), path);
+  EXPECT_TRUE(showsWholeText(*text, list->viewport()->width()));
 }
 
 TEST_F(LiveSheetsWidget, ANegativeMaximumShowsTheEmptyState) {

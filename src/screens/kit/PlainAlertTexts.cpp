@@ -1,0 +1,19 @@
+#include "screens/kit/PlainAlertTexts.h"
+
+#include <QLabel>
+#include <QMessageBox>
+
+namespace tarnik {
+
+void setPlainAlertTexts(QMessageBox &box, const QString &title, const QString &message) {
+  box.setTextFormat(Qt::PlainText);
+  box.setWindowTitle(title);
+  box.setText(title);
+  box.setInformativeText(message);
+  // The message box reads its informative text as markup unless its label is told not to.
+  if (auto *informative = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel"))) {
+    informative->setTextFormat(Qt::PlainText);
+  }
+}
+
+}  // namespace tarnik

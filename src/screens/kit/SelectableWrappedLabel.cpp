@@ -1,0 +1,57 @@
+#include "screens/kit/SelectableWrappedLabel.h"
+
+#include <QTextDocument>
+#include <QTextOption>
+
+#include <algorithm>
+
+namespace tarnik {
+
+SelectableWrappedLabel::SelectableWrappedLabel(const QString &text, QWidget *parent)
+    : QLabel(parent) {
+  setTextFormat(Qt::PlainText);
+  setWordWrap(true);
+  // Selectable text is what gives the label its text document, where the wrapping lives.
+  setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  setText(text);
+}
+
+void SelectableWrappedLabel::wrapAnywhere() const {
+  // Polishing may change the font, after which QLabel lays its text out afresh; measuring
+  // makes it bring its document up to date now, with its own wrapping.
+  ensurePolished();
+  QLabel::heightForWidth(width());
+  auto *document = findChild<QTextDocument *>();
+  if (!document) return;
+  QTextOption option = document->defaultTextOption();
+  if (option.wrapMode() == QTextOption::WrapAtWordBoundaryOrAnywhere) return;
+  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  document->setDefaultTextOption(option);
+}
+
+QSize SelectableWrappedLabel::sizeHint() const {
+  wrapAnywhere();
+  return QLabel::sizeHint();
+}
+
+QSize SelectableWrappedLabel::minimumSizeHint() const {
+  wrapAnywhere();
+  // QLabel asks for its widest word; this label fits its text into one character's width.
+  QSize minimum = QLabel::minimumSizeHint();
+  const QMargins margins = contentsMargins();
+  minimum.setWidth(std::min(
+      minimum.width(), fontMetrics().maxWidth() + margins.left() + margins.right() + 2 * margin()));
+  return minimum;
+}
+
+int SelectableWrappedLabel::heightForWidth(int width) const {
+  wrapAnywhere();
+  return QLabel::heightForWidth(width);
+}
+
+void SelectableWrappedLabel::paintEvent(QPaintEvent *event) {
+  wrapAnywhere();
+  QLabel::paintEvent(event);
+}
+
+}  // namespace tarnik

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QLabel>
+
+namespace tarnik {
+
+// A selectable plain-text label that wraps at word boundaries and, where one word is wider
+// than the row, anywhere inside that word: a long command or path from the console is shown
+// whole on as many lines as it needs instead of being cut at the label's edge, and it never
+// asks for more width than one character. The breaks are only drawn: the text, what a person
+// selects and what they copy stay exactly as given.
+//
+// QLabel lays selectable text out in a text document of its own and sets that document to
+// plain word wrapping whenever its text, font or size changed; before each measure or paint
+// this label lets it do so, then lets the document break inside words too.
+class SelectableWrappedLabel : public QLabel {
+  Q_OBJECT
+
+ public:
+  explicit SelectableWrappedLabel(const QString &text = {}, QWidget *parent = nullptr);
+
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+  int heightForWidth(int width) const override;
+
+ protected:
+  void paintEvent(QPaintEvent *event) override;
+
+ private:
+  void wrapAnywhere() const;
+};
+
+}  // namespace tarnik
