@@ -70,6 +70,10 @@ void FixtureControl::handleParkResult(const EosParkSession::Result &result, cons
   const std::set<int> patched = gates_.patchedChannels();
   std::set<int> parked;
   std::ranges::set_intersection(*result, patched, std::inserter(parked, parked.end()));
+  // A reset of the Live controls empties the store while nothing changed on the console.
+  // This readback belongs to the session and show still current, so it starts the store
+  // afresh rather than being refused as a change it never saw.
+  if (!store_->hasActiveSession()) store_->updateSession(run.sessionID, run.showIdentity);
   if (!store_->applyParkedChannels(parked, patched, run.sessionID, run.showIdentity)) {
     forgetPendingPark();
     publish(parkStatusMessage_, u"Park state changed during the query. Sync and check again."_s,

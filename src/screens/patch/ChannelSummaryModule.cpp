@@ -2,6 +2,7 @@
 
 #include "screens/patch/ChannelDetailStyle.h"
 #include "screens/patch/ChannelSummaryTexts.h"
+#include "screens/patch/FittedTextLabel.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -17,14 +18,28 @@ namespace {
 
 namespace Style = ChannelDetailStyle;
 
-QLabel *makeLabel(QWidget *parent, const QString &name, const QFont &font, const QColor &color) {
-  auto *label = new QLabel(parent);
+// The title and the metric values wrap onto two lines at most and shrink before they are
+// cut, so a long label cannot grow the card without end.
+constexpr int fittedLines = 2;
+constexpr double fittedMinimumScale = 0.62;
+
+QLabel *styled(QLabel *label, const QString &name, const QFont &font, const QColor &color) {
   label->setObjectName(name);
   label->setTextFormat(Qt::PlainText);
-  label->setWordWrap(true);
   label->setFont(font);
   Style::setTextColor(*label, color);
   return label;
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QFont &font, const QColor &color) {
+  QLabel *label = styled(new QLabel(parent), name, font, color);
+  label->setWordWrap(true);
+  return label;
+}
+
+QLabel *makeFittedLabel(QWidget *parent, const QString &name, const QFont &font,
+                        const QColor &color) {
+  return styled(new FittedTextLabel(fittedLines, fittedMinimumScale, parent), name, font, color);
 }
 
 // One value over its caption; the value reads "-" when it is empty.
@@ -46,13 +61,13 @@ ChannelSummaryModule::ChannelSummaryModule(QWidget *parent) : QWidget(parent) {
   const QFont base = font();
   const QFont valueFont = Style::scaledFont(base, 1.15, QFont::DemiBold);
   const QFont captionFont = Style::scaledFont(base, 0.85);
-  title_ = makeLabel(this, u"patch.channel.title"_s, Style::scaledFont(base, 2.1, QFont::Bold),
-                     Style::primaryText);
+  title_ = makeFittedLabel(this, u"patch.channel.title"_s,
+                           Style::scaledFont(base, 2.1, QFont::Bold), Style::primaryText);
   description_ = makeLabel(this, u"patch.channel.description"_s, Style::scaledFont(base, 1.3),
                            Style::secondaryText);
-  number_ = makeLabel(this, u"patch.channel.number"_s, valueFont, Style::primaryText);
-  footprint_ = makeLabel(this, u"patch.channel.footprint"_s, valueFont, Style::primaryText);
-  address_ = makeLabel(this, u"patch.channel.address"_s, valueFont, Style::primaryText);
+  number_ = makeFittedLabel(this, u"patch.channel.number"_s, valueFont, Style::primaryText);
+  footprint_ = makeFittedLabel(this, u"patch.channel.footprint"_s, valueFont, Style::primaryText);
+  address_ = makeFittedLabel(this, u"patch.channel.address"_s, valueFont, Style::primaryText);
   addressLabel_ =
       makeLabel(this, u"patch.channel.addressLabel"_s, captionFont, Style::secondaryText);
   QLabel *numberCaption = makeLabel(this, QString(), captionFont, Style::secondaryText);

@@ -6,20 +6,36 @@ namespace tarnik {
 
 DMXSlotResolver::DMXSlotResolver(QObject *receiver, FixtureParameterCatalogStore &catalog,
                                  CatalogResourceLocator bundle, KeyedTaskExecutor &executor)
-    : catalog_(catalog), bundle_(std::move(bundle)), lookup_(receiver, executor) {}
+    : receiver_(receiver),
+      catalog_(catalog),
+      bundle_(std::move(bundle)),
+      lookup_(receiver, executor) {}
+
+// A run waiting for the catalog must not hear of it once the resolver is gone.
+DMXSlotResolver::~DMXSlotResolver() { cancel(); }
 
 void DMXSlotResolver::resolve(const FixtureParameterLookupID &identity, Publish publish) {
   cancel();
   if (identity.parameterNames.isEmpty()) return;
   identity_ = identity;
   publish_ = std::move(publish);
-  // Returns at once; when the catalog becomes ready the identity changes and a new run
-  // starts with its database.
   catalog_.loadIfNeeded(bundle_);
-  lookUpFrom(0);
+  if (catalog_.state().kind != FixtureParameterCatalogStore::State::Kind::loading) {
+    lookUpFrom(0);
+    return;
+  }
+  // Looking up before the catalog is in would call every parameter unknown only to
+  // correct it a moment later; the rows keep saying they are checking instead.
+  catalogLoaded_ =
+      QObject::connect(&catalog_, &FixtureParameterCatalogStore::stateChanged, receiver_, [this] {
+        if (catalog_.state().kind == FixtureParameterCatalogStore::State::Kind::loading) return;
+        QObject::disconnect(catalogLoaded_);
+        lookUpFrom(0);
+      });
 }
 
 void DMXSlotResolver::cancel() {
+  QObject::disconnect(catalogLoaded_);
   lookup_.cancel();
   slotMaps_.clear();
   publish_ = nullptr;

@@ -4,6 +4,8 @@
 #include "screens/kit/KeyedTask.h"
 #include "screens/patch/FixtureParameterSlots.h"
 
+#include <QMetaObject>
+
 #include <functional>
 #include <optional>
 
@@ -12,8 +14,9 @@ namespace tarnik {
 class FixtureParameterCatalogStore;
 
 // Works out the DMX slots of a channel's parameters for one lookup identity: it asks the
-// catalog to load, looks up one part's slot map at a time on the thread pool over the
-// catalog's shared immutable database, and resolves every name once all parts are done.
+// catalog to load and waits while it loads, looks up one part's slot map at a time on the
+// thread pool over the catalog's shared immutable database, and resolves every name once all
+// parts are done.
 // A new identity, or cancel(), drops the run under way: nothing of an older run is ever
 // published. GUI thread only.
 class DMXSlotResolver {
@@ -28,6 +31,7 @@ class DMXSlotResolver {
   DMXSlotResolver(QObject *receiver, FixtureParameterCatalogStore &catalog,
                   CatalogResourceLocator bundle,
                   KeyedTaskExecutor &executor = KeyedTaskExecutor::threadPool());
+  ~DMXSlotResolver();
 
   // Starts a run for the identity, dropping any run before it. An identity without
   // parameter names resolves nothing and publishes nothing.
@@ -38,6 +42,7 @@ class DMXSlotResolver {
   void lookUpFrom(qsizetype partIndex);
   void finish();
 
+  QObject *const receiver_;
   FixtureParameterCatalogStore &catalog_;
   const CatalogResourceLocator bundle_;
   KeyedTask<std::optional<FixtureParameterSlotMap>> lookup_;
@@ -46,6 +51,8 @@ class DMXSlotResolver {
   FixtureParameterLookupID identity_;
   FixtureParameterSlotMaps slotMaps_;
   Publish publish_;
+  // Set while the run waits for the catalog to finish loading.
+  QMetaObject::Connection catalogLoaded_;
 };
 
 }  // namespace tarnik

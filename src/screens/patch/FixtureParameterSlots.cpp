@@ -9,8 +9,6 @@ namespace tarnik {
 
 namespace {
 
-constexpr qint64 universeSize = 512;
-
 std::optional<EosDMXRange> absoluteRange(const EosDMXRange &range) {
   const std::optional<qint64> start = absoluteDMXSlot(range.universe, range.start);
   const std::optional<qint64> end = absoluteDMXSlot(range.universe, range.end);
@@ -28,15 +26,6 @@ FixtureParameterPartDMX::Value intensityValue(const EosPatchPart &part) {
 }
 
 }  // namespace
-
-std::optional<qint64> absoluteDMXSlot(qint64 universe, qint64 address) {
-  qint64 universeStart = 0;
-  qint64 slot = 0;
-  if (__builtin_mul_overflow(universe - 1, universeSize, &universeStart) ||
-      __builtin_add_overflow(universeStart, address, &slot))
-    return std::nullopt;
-  return slot;
-}
 
 FixtureParameterPartDMX::Value resolveParameterPartDMX(const QString &parameterName,
                                                        const EosPatchPart &part,

@@ -57,8 +57,19 @@ using FixtureParameterDMXByName = QHash<QString, QList<FixtureParameterPartDMX>>
 
 // Universe and address as one slot number counted over all universes:
 // (universe - 1) * 512 + address. None when that does not fit 64 bits: a universe the
-// address parser leaves unbounded must not reach an overflow.
-std::optional<qint64> absoluteDMXSlot(qint64 universe, qint64 address);
+// address parser leaves unbounded must not reach an overflow, not even in its first step.
+// Usable in constant expressions, where the compiler itself rejects any overflow.
+constexpr std::optional<qint64> absoluteDMXSlot(qint64 universe, qint64 address) {
+  constexpr qint64 universeSize = 512;
+  qint64 universesBefore = 0;
+  qint64 universeStart = 0;
+  qint64 slot = 0;
+  if (__builtin_sub_overflow(universe, 1, &universesBefore) ||
+      __builtin_mul_overflow(universesBefore, universeSize, &universeStart) ||
+      __builtin_add_overflow(universeStart, address, &slot))
+    return std::nullopt;
+  return slot;
+}
 
 // One parameter in one part. Intensity comes from the part's own intensity address; every
 // other parameter needs the part's slot map and a patched span as long as its footprint.

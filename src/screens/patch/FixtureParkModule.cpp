@@ -39,6 +39,7 @@ FixtureParkModule::FixtureParkModule(FixtureControlStore &store, qint64 channelN
       refresh_(new ScreenRefresh(this, [this] { redraw(); })),
       title_(new QLabel(this)),
       detail_(new QLabel(this)),
+      notice_(new QLabel(this)),
       actionButton_(new QPushButton(this)),
       checkButton_(new QPushButton(this)),
       checking_(new QProgressBar(checkButton_)) {
@@ -52,8 +53,13 @@ FixtureParkModule::FixtureParkModule(FixtureControlStore &store, qint64 channelN
   styleCardLabel(*title_, ChannelCardTextStyle::subheadline, ChannelCardTextTone::primary, true);
   styleCardLabel(*detail_, ChannelCardTextStyle::caption, ChannelCardTextTone::secondary);
   detail_->setWordWrap(true);
+  notice_->setObjectName(u"fixture.park.notice"_s);
+  styleCardLabel(*notice_, ChannelCardTextStyle::caption, ChannelCardTextTone::primary);
+  notice_->setWordWrap(true);
+  notice_->setVisible(false);
   status->addWidget(title_);
   status->addWidget(detail_);
+  status->addWidget(notice_);
   row->addLayout(status, 1);
   row->addSpacing(12);
 
@@ -90,12 +96,17 @@ void FixtureParkModule::setChannelNumber(qint64 channelNumber) {
   if (channelNumber == channelNumber_) return;
   channelNumber_ = channelNumber;
   if (confirmation_) confirmation_->reject();
+  notice_->clear();
   redraw();
 }
 
-FixtureParkPresentation FixtureParkModule::presentation() const {
+std::optional<FixtureParkState> FixtureParkModule::parkState() const {
   const std::optional<FixtureControlState> state = store_.state(int(channelNumber_));
-  return fixtureParkPresentation(state ? std::optional(state->parkState) : std::nullopt);
+  return state ? std::optional(state->parkState) : std::nullopt;
+}
+
+FixtureParkPresentation FixtureParkModule::presentation() const {
+  return fixtureParkPresentation(parkState());
 }
 
 void FixtureParkModule::redraw() {
@@ -103,6 +114,8 @@ void FixtureParkModule::redraw() {
   const FixtureParkPresentation shown = presentation();
   title_->setText(shown.title);
   detail_->setText(shown.detail);
+  if (parkState() != noticeState_) notice_->clear();
+  notice_->setVisible(!notice_->text().isEmpty());
 
   actionButton_->setVisible(shown.control == Control::action);
   actionButton_->setText(parkActionLabel(shown.action));
@@ -147,11 +160,14 @@ void FixtureParkModule::confirmationFinished() {
   const std::optional<FixtureParkAction> action = std::exchange(actionToConfirm_, std::nullopt);
   confirmButton_ = nullptr;
   if (!confirmed || !action) return;
-  // Refusals show nothing here: the card keeps showing what the store holds.
-  if (*action == FixtureParkAction::unpark)
-    store_.unpark(int(channelNumber_));
-  else
-    store_.park(int(channelNumber_));
+  const bool sent = *action == FixtureParkAction::unpark ? store_.unpark(int(channelNumber_))
+                                                         : store_.park(int(channelNumber_));
+  if (sent) return;
+  // The person confirmed a change to the console: one that did not go says so.
+  noticeState_ = parkState();
+  notice_->setText(
+      parkActionNotSentText(*action, noticeState_, controls_.canControl && controls_.canControl()));
+  redraw();
 }
 
 }  // namespace tarnik

@@ -24,7 +24,11 @@ class ObservableObject;
 // only a console readback changes what the card shows. It reads the store afresh at every
 // redraw and keeps nothing but the action waiting for confirmation.
 //
-// Names: "fixture.park.title", "fixture.park.detail", "fixture.park.action",
+// A confirmed action the store refuses is not sent; the card then says why under the detail
+// until the channel's park state moves on.
+//
+// Names: "fixture.park.title", "fixture.park.detail", "fixture.park.notice",
+// "fixture.park.action",
 // "fixture.park.check", and the box "fixture.park.confirmation" with its buttons
 // "fixture.park.confirmation.confirm" and "fixture.park.confirmation.cancel".
 class FixtureParkModule : public QWidget {
@@ -48,6 +52,7 @@ class FixtureParkModule : public QWidget {
   void setChannelNumber(qint64 channelNumber);
 
  private:
+  std::optional<FixtureParkState> parkState() const;
   FixtureParkPresentation presentation() const;
   void redraw();
   void askToConfirm(FixtureParkAction action);
@@ -60,11 +65,14 @@ class FixtureParkModule : public QWidget {
 
   QLabel *title_;
   QLabel *detail_;
+  QLabel *notice_;
   QPushButton *actionButton_;
   QPushButton *checkButton_;
   QProgressBar *checking_;
 
   std::optional<FixtureParkAction> actionToConfirm_;
+  // The park state the notice was written against; it goes when the state changes.
+  std::optional<FixtureParkState> noticeState_;
   QPointer<QMessageBox> confirmation_;
   QPushButton *confirmButton_ = nullptr;
 };

@@ -42,6 +42,19 @@ QString parkActionHint(FixtureParkAction action, qint64 channelNumber) {
              : u"Sends Eos's confirmed unpark command for Channel "_s + channel + u"."_s;
 }
 
+QString parkActionNotSentText(FixtureParkAction action,
+                              const std::optional<FixtureParkState> &stateNow, bool canControl) {
+  const FixtureParkState confirmedFrom =
+      action == FixtureParkAction::park ? FixtureParkState::unparked() : FixtureParkState::parked();
+  const QString notSent = parkActionLabel(action) + u" was not sent: "_s;
+  if (stateNow != confirmedFrom)
+    return notSent +
+           u"the confirmed park state was cleared before it could go. Check the park state, "
+           u"then try again."_s;
+  if (!canControl) return notSent + u"Live fixture control is not available right now."_s;
+  return notSent + u"Eos is not ready for a park request right now. Try again in a moment."_s;
+}
+
 QString parkConfirmationTitle(const std::optional<FixtureParkAction> &action,
                               qint64 channelNumber) {
   if (!action) return u"Confirm park action"_s;

@@ -27,6 +27,10 @@ FixtureParkPresentation fixtureParkPresentation(const std::optional<FixtureParkS
 QString parkActionLabel(FixtureParkAction action);
 // What pressing the action button will send, for assistive technology.
 QString parkActionHint(FixtureParkAction action, qint64 channelNumber);
+// Why a confirmed park or unpark was not sent, from what the card sees once the store
+// refused it: the park state it was confirmed from, or the permission to control.
+QString parkActionNotSentText(FixtureParkAction action,
+                              const std::optional<FixtureParkState> &stateNow, bool canControl);
 // "Park Channel 12?"; "Confirm park action" when no action is held.
 QString parkConfirmationTitle(const std::optional<FixtureParkAction> &action, qint64 channelNumber);
 

@@ -11,6 +11,7 @@
 #include "screens/patch/PatchListRules.h"
 #include "screens/patch/PatchRowDelegate.h"
 #include "screens/patch/PatchStatusBanner.h"
+#include "screens/patch/SpokenMenuAction.h"
 
 #include <QActionGroup>
 #include <QHBoxLayout>
@@ -40,6 +41,11 @@ QIcon menuIcon(const QWidget &widget, const QString &symbolName) {
 
 // An action's text is read for "&" mnemonics; a status text from the model is not.
 QString literalActionText(QString text) { return text.replace(u'&', u"&&"_s); }
+
+// How the park check is spoken, in the menu and on the empty state's button alike.
+QString parkCheckSpokenName(bool checking) {
+  return checking ? u"Checking parked channels"_s : u"Check parked channels"_s;
+}
 
 QString sortActionName(PatchSortOption option) {
   switch (option) {
@@ -150,8 +156,9 @@ QWidget *PatchView::makeToolbar() {
   sync_->setObjectName(u"patch.sync"_s);
   connect(sync_, &QAction::triggered, this, &PatchView::requestSync);
 
-  parkCheck_ = menu->addAction(u"Check Parked Channels"_s);
+  parkCheck_ = new SpokenMenuAction(menu);
   parkCheck_->setObjectName(u"patch.parkCheck"_s);
+  menu->addAction(parkCheck_);
   connect(parkCheck_, &QAction::triggered, this, &PatchView::checkParkedChannels);
 
   QAction *parkedOnly =
@@ -165,9 +172,10 @@ QWidget *PatchView::makeToolbar() {
   });
 
   // A line of text in the menu, never a command.
-  parkStatus_ = menu->addAction(QString());
+  parkStatus_ = new SpokenMenuAction(menu);
   parkStatus_->setObjectName(u"patch.parkStatus"_s);
   parkStatus_->setEnabled(false);
+  menu->addAction(parkStatus_);
 
   QMenu *sortBy = menu->addMenu(menuIcon(*this, u"arrow.up.arrow.down"_s), u"Sort By"_s);
   sortBy->menuAction()->setObjectName(u"patch.sortBy"_s);
@@ -238,8 +246,7 @@ void PatchView::redraw() {
                                                                : u"Check Parked Channels"_s);
       button->setIcon(checking ? menuIcon(*this, u"arrow.triangle.2.circlepath"_s) : QIcon());
       button->setEnabled(!checking);
-      button->setAccessibleName(checking ? u"Checking parked channels"_s
-                                         : u"Check parked channels"_s);
+      button->setAccessibleName(parkCheckSpokenName(checking));
       content_->setCurrentWidget(noParkedChannels_);
       break;
     }
@@ -289,7 +296,9 @@ void PatchView::redrawMenu() {
   parkCheck_->setIcon(
       menuIcon(*this, checking ? u"arrow.triangle.2.circlepath"_s : u"parkingsign.circle"_s));
   parkCheck_->setEnabled(!checking);
+  parkCheck_->setSpokenName(parkCheckSpokenName(checking));
   parkStatus_->setText(literalActionText(app_.parkStatusMessage()));
+  parkStatus_->setSpokenName(u"Park status: "_s + app_.parkStatusMessage());
 }
 
 void PatchView::requestSync() { app_.requestFullSync(syncReason); }

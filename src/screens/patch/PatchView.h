@@ -23,6 +23,7 @@ class EmptyStateView;
 class NavigationStack;
 class PatchListModel;
 class PatchStatusBanner;
+class SpokenMenuAction;
 
 // The "Patch" page: the channels the model mirrors from the console's patch, searchable,
 // filtered to the confirmed parked ones on request and in one of five orderings, with a
@@ -91,8 +92,8 @@ class PatchView : public QWidget {
   EmptyStateView *noResults_ = nullptr;
   QToolButton *add_ = nullptr;
   QAction *sync_ = nullptr;
-  QAction *parkCheck_ = nullptr;
-  QAction *parkStatus_ = nullptr;
+  SpokenMenuAction *parkCheck_ = nullptr;
+  SpokenMenuAction *parkStatus_ = nullptr;
 };
 
 }  // namespace tarnik

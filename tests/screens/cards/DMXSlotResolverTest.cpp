@@ -8,6 +8,8 @@
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -133,6 +135,18 @@ TEST_F(DMXSlotResolution, AnotherLibraryVersionLeavesOnlyThePatchsOwnAnswers) {
   EXPECT_EQ(published[0].dmxByParameterName.value(u"Pan"_s),
             (QList<FixtureParameterPartDMX>{{1, Value::unknown()}}));
   EXPECT_FALSE(published[0].resolvedLibraryVersion);
+}
+
+TEST_F(DMXSlotResolution, ARunWaitingForACatalogThatCannotLoadStillEnds) {
+  QTemporaryDir empty;
+  FixtureParameterCatalogStore missing;
+  DMXSlotResolver waiting{&receiver, missing, CatalogResourceLocator({empty.path()}), executor};
+  waiting.resolve(identity({spotPart(1, u"1/1"_s, u"1/16"_s)}),
+                  [this](const DMXSlotResolver::Result &result) { published.append(result); });
+  ASSERT_TRUE(testing::waitUntil([&] { return !published.isEmpty(); }));
+  EXPECT_EQ(missing.state().kind, FixtureParameterCatalogStore::State::Kind::failed);
+  EXPECT_EQ(published[0].dmxByParameterName.value(u"Pan"_s),
+            (QList<FixtureParameterPartDMX>{{1, Value::unknown()}}));
 }
 
 }  // namespace

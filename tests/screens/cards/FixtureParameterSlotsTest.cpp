@@ -45,6 +45,12 @@ Value resolved(const QString &name, const EosPatchPart &patched,
   return resolveParameterPartDMX(name, patched, map ? &*map : nullptr);
 }
 
+// Evaluated by the compiler too, which refuses any signed overflow on the way, so the
+// smallest universe cannot slip through an unchecked first step.
+static_assert(!absoluteDMXSlot(std::numeric_limits<qint64>::min(), 1));
+static_assert(!absoluteDMXSlot(std::numeric_limits<qint64>::max(), 512));
+static_assert(absoluteDMXSlot(2, 101) == 613);
+
 TEST(FixtureParameterSlots, SlotArithmeticIsCheckedOverTheWhole64BitRange) {
   EXPECT_EQ(absoluteDMXSlot(1, 1), 1);
   EXPECT_EQ(absoluteDMXSlot(2, 101), 613);

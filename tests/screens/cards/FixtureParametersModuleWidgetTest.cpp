@@ -4,9 +4,12 @@
 
 #include "CardsTestCatalog.h"
 #include "ChannelCardsTestSupport.h"
+#include "model/catalog/FixtureParameterCatalogStore.h"
 #include "screens/patch/FixtureControlModules.h"
 #include "screens/patch/FixtureParameterRow.h"
+#include "screens/patch/FixtureParametersModule.h"
 #include "screens/patch/FixtureParkModule.h"
+#include "screens/support/ManualTaskExecutor.h"
 
 #include <QLabel>
 #include <QToolButton>
@@ -141,6 +144,43 @@ TEST_F(FixtureParametersModuleWidget, AnEmptyParameterListHidesTheCard) {
     return !rowSentence(u"parameters:pan"_s).isEmpty();
   }));
   EXPECT_TRUE(part(u"fixture.parameters.footnote"_s)->isVisibleTo(frame.get()));
+}
+
+TEST_F(FixtureParametersModuleWidget, RowsSayTheyAreCheckingUntilTheCatalogHasLoaded) {
+  // The first channel opened after start: the catalog has not been read yet.
+  FixtureParameterCatalogStore catalog;
+  testing::ManualTaskExecutor lookups;
+  frame = testing::channelPageGround();
+  auto *module = new FixtureParametersModule(catalog, files.bundle(), {}, lookups);
+  (new QVBoxLayout(frame.get()))->addWidget(testing::pageCard(module->title(), module));
+  frame->show();
+  FixtureControlState state = FixtureControlState::empty(5);
+  state.parameters = {{u"Pan"_s, 127.5, 0, 255}};
+  state.parameterReadState = FixtureControlReadState::loaded;
+  Channel spot;
+  spot.number = 5;
+  spot.parts = {{.channelNumber = 5,
+                 .partNumber = 1,
+                 .manufacturer = u"Acme"_s,
+                 .model = u"Spot 300"_s,
+                 .address = u"1/1"_s,
+                 .addressEnd = u"1/16"_s}};
+  const FixtureParametersModule::Inputs inputs{
+      state, spot, QUuid::createUuid(), u"/shows/cards.esf"_s, testing::cardsCatalogLibraryVersion,
+      true};
+  const auto panRow = [&] { return rowSentence(u"parameters:pan"_s).section(u", "_s, 3); };
+
+  module->setInputs(inputs);
+  ASSERT_EQ(catalog.state().kind, FixtureParameterCatalogStore::State::Kind::loading);
+  EXPECT_EQ(panRow(), u"DMX assignment checking"_s);
+  ASSERT_TRUE(testing::waitUntil(
+      [&] { return catalog.state().kind == FixtureParameterCatalogStore::State::Kind::ready; }));
+  // The lookup starts as soon as the catalog is in, and the row waits for it.
+  settle();
+  ASSERT_EQ(panRow(), u"DMX assignment checking"_s);
+  lookups.run(0);
+  settle();
+  EXPECT_EQ(panRow(), u"DMX U1 · 001"_s);
 }
 
 }  // namespace

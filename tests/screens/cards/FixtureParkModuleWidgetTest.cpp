@@ -166,5 +166,44 @@ TEST_F(FixtureParkModuleWidget, TheCheckButtonShowsItsBusyFormWhileTheCheckRuns)
   EXPECT_EQ(parkLinesTyped(), 0);
 }
 
+TEST_F(FixtureParkModuleWidget, AConfirmedUnparkThatCannotGoSaysWhyAndTheNextCheckStillReads) {
+  console.parkedChannels = {5};
+  ASSERT_TRUE(connectAndSync());
+  auto card = parkCard(5);
+  ASSERT_EQ(text(*card, u"fixture.park.title"_s), u"Parked"_s);
+  QMessageBox *box = openConfirmation(*card);
+  ASSERT_TRUE(box);
+  // While the box waits, a detail read the console leaves unanswered resets the Live
+  // controls, and the store forgets the park state the unpark was confirmed from.
+  console.setHandler(u"/eos/get/params/6"_s,
+                     [](const OSCMessage &) { return QList<OSCMessage>{}; });
+  ASSERT_TRUE(model->fixtureControls().requestParameters(6));
+  storeClock->advance(FixtureControlStore::defaultReadTimeout);
+  ASSERT_FALSE(model->fixtureControls().sessionID());
+  QTest::mouseClick(part<QPushButton>(*box, u"fixture.park.confirmation.confirm"_s),
+                    Qt::LeftButton);
+  settle();
+  auto *notice = part<QLabel>(*card, u"fixture.park.notice"_s);
+  ASSERT_TRUE(notice);
+  EXPECT_TRUE(notice->isVisibleTo(card.get()));
+  EXPECT_EQ(notice->text(),
+            u"Unpark was not sent: the confirmed park state was cleared before "
+            u"it could go. Check the park state, then try again."_s);
+  EXPECT_FALSE(model->isRefreshingParkedChannels());
+  picture(*card, u"cards-park-not-sent"_s);
+
+  // Nothing changed on the console, so the check reads it afresh.
+  auto *check = part<QPushButton>(*card, u"fixture.park.check"_s);
+  ASSERT_TRUE(check->isEnabled());
+  QTest::mouseClick(check, Qt::LeftButton);
+  ASSERT_TRUE(testing::waitUntil([&] { return !model->isRefreshingParkedChannels(); }));
+  EXPECT_EQ(model->parkStatusMessage(), u"1 channel parked"_s);
+  settle();
+  EXPECT_EQ(text(*card, u"fixture.park.title"_s), u"Parked"_s);
+  EXPECT_FALSE(notice->isVisibleTo(card.get()));
+  EXPECT_EQ(parkLinesTyped(), 0);
+  EXPECT_EQ(console.parkedChannels, std::set<int>{5});
+}
+
 }  // namespace
 }  // namespace tarnik

@@ -11,10 +11,12 @@
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
@@ -274,6 +276,35 @@ TEST_F(PatchViewWidget, TheParkCheckFillsTheParkedOnlyFilter) {
   EXPECT_TRUE(rows().isParked(1));
   EXPECT_FALSE(rows().isParked(0));
   testing::saveScreenshot(*view, u"patch-list-parked"_s);
+}
+
+// What a screen reader says for the park items of the options menu, read through the menu
+// as it reads them.
+TEST_F(PatchViewWidget, TheParkItemsOfTheOptionsMenuAreSpokenByTheirOwnNames) {
+  auto *menu = view->findChild<QMenu *>(u"patch.optionsMenu"_s);
+  ASSERT_TRUE(menu);
+  const auto spoken = [&](const QString &name) {
+    QAccessibleInterface *items = QAccessible::queryAccessibleInterface(menu);
+    for (int index = 0; items && index < items->childCount(); ++index)
+      if (items->child(index)->object() == action(name))
+        return items->child(index)->text(QAccessible::Name);
+    return u"<none>"_s;
+  };
+  EXPECT_EQ(spoken(u"patch.parkCheck"_s), u"Check parked channels"_s);
+  EXPECT_EQ(spoken(u"patch.parkStatus"_s), u"Park status: Park status not checked"_s);
+  EXPECT_EQ(action(u"patch.parkStatus"_s)->text(), u"Park status not checked"_s);
+
+  ASSERT_TRUE(connectAndSync());
+  ASSERT_TRUE(parkStatusBecomes(u"0 channels parked"_s));
+  settle();
+  action(u"patch.parkCheck"_s)->trigger();
+  ASSERT_TRUE(model->isRefreshingParkedChannels());
+  settle();
+  EXPECT_EQ(spoken(u"patch.parkCheck"_s), u"Checking parked channels"_s);
+  EXPECT_EQ(spoken(u"patch.parkStatus"_s), u"Park status: Checking parked channels…"_s);
+  ASSERT_TRUE(parkStatusBecomes(u"0 channels parked"_s));
+  settle();
+  EXPECT_EQ(spoken(u"patch.parkStatus"_s), u"Park status: 0 channels parked"_s);
 }
 
 TEST_F(PatchViewWidget, ViewerModeRemovesTheAddButtonAndNothingElse) {
