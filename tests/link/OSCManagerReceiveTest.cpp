@@ -119,6 +119,40 @@ TEST(OSCManagerAnswerTest, TheFirstRequestSentFromAHandlerIsOnTheWireBeforeItRet
   EXPECT_GE(*onTheWire, answerSize);
 }
 
+// The model drops the link from the handler of a message (the console loaded another show):
+// what else the same read brought belongs to the dropped link and reaches nobody.
+TEST(OSCManagerAnswerTest, ADisconnectFromAHandlerEndsTheRestOfTheRead) {
+  ensureCoreApplication();
+  QTcpServer server;
+  ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+  const std::unique_ptr<OSCManager> manager = makeManager(packetLengthCase);
+  manager->connect(QStringLiteral("127.0.0.1"), server.serverPort());
+  ASSERT_TRUE(waitUntil([&] { return server.hasPendingConnections(); }));
+  const std::unique_ptr<QTcpSocket> console(server.nextPendingConnection());
+  ASSERT_TRUE(waitUntil([&] { return console->bytesAvailable() > 0; }));
+  console->readAll();
+
+  const PublishedRecord record(*manager);
+  bool everVerified = false;
+  QObject::connect(manager.get(), &OSCManager::isEosVerifiedChanged, manager.get(),
+                   [&](bool verified) { everVerified = everVerified || verified; });
+  QObject::connect(manager.get(), &OSCManager::lastReceivedMessageChanged, manager.get(),
+                   [&] { manager->disconnect(); });
+  QByteArray read;
+  const OSCMessage version{QStringLiteral("/eos/out/get/version"),
+                           {OSCArgument::fromString(QStringLiteral("3.2.1")),
+                            OSCArgument::fromString(QStringLiteral("3.2.0.1"))}};
+  for (const OSCMessage &message : {cue(1), cue(2), version})
+    read += *OSCTCPFramer::frame(message.encoded(), OSCTCPFraming::packetLength);
+  console->write(read);
+  ASSERT_TRUE(waitUntil([&] { return record.states.contains(QStringLiteral("Disconnected")); }));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(record.messages, QList<OSCMessage>({cue(1)}));
+  EXPECT_FALSE(everVerified);
+  EXPECT_FALSE(record.states.join(u'\n').contains(QStringLiteral("Connected to Eos")))
+      << record.states.join(u'\n').toStdString();
+}
+
 using OSCManagerStreamReceiveTest = OSCManagerReceiveTest;
 
 TEST_P(OSCManagerStreamReceiveTest, TwoFramesInOneReadAreBothHandedOn) {
