@@ -87,21 +87,29 @@ TEST_P(OSCManagerReceiveTest, SubscriberWithANestedEventLoopStillSeesMessagesInO
 INSTANTIATE_TEST_SUITE_P(Transports, OSCManagerReceiveTest,
                          ::testing::Values(udpCase, packetLengthCase, slipCase), transportCaseName);
 
+// A manager connected over packet-length TCP to a console played by hand, which has read
+// and set aside the manager's own verification requests.
+class OSCManagerAnswerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ensureCoreApplication();
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    manager->connect(QStringLiteral("127.0.0.1"), server.serverPort());
+    ASSERT_TRUE(waitUntil([&] { return server.hasPendingConnections(); }));
+    console.reset(server.nextPendingConnection());
+    ASSERT_TRUE(waitUntil([&] { return console->bytesAvailable() > 0; }));
+    console->readAll();
+  }
+
+  QTcpServer server;
+  const std::unique_ptr<OSCManager> manager = makeManager(packetLengthCase);
+  std::unique_ptr<QTcpSocket> console;
+};
+
 // A sync keeps requests in flight and sends the next one from the handler of a reply: the
 // first of them must reach the console before the rest of the batch is handled, or the
 // console sits idle meanwhile.
-TEST(OSCManagerAnswerTest, TheFirstRequestSentFromAHandlerIsOnTheWireBeforeItReturns) {
-  ensureCoreApplication();
-  QTcpServer server;
-  ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-  const std::unique_ptr<OSCManager> manager = makeManager(packetLengthCase);
-  manager->connect(QStringLiteral("127.0.0.1"), server.serverPort());
-  ASSERT_TRUE(waitUntil([&] { return server.hasPendingConnections(); }));
-  const std::unique_ptr<QTcpSocket> console(server.nextPendingConnection());
-  // The manager's own verification requests come first; they are read and set aside.
-  ASSERT_TRUE(waitUntil([&] { return console->bytesAvailable() > 0; }));
-  console->readAll();
-
+TEST_F(OSCManagerAnswerTest, TheFirstRequestSentFromAHandlerIsOnTheWireBeforeItReturns) {
   const OSCMessage answer{QStringLiteral("/eos/get/cue/1/index/0"), {}};
   const qsizetype answerSize =
       OSCTCPFramer::frame(answer.encoded(), OSCTCPFraming::packetLength)->size();
@@ -121,17 +129,7 @@ TEST(OSCManagerAnswerTest, TheFirstRequestSentFromAHandlerIsOnTheWireBeforeItRet
 
 // The model drops the link from the handler of a message (the console loaded another show):
 // what else the same read brought belongs to the dropped link and reaches nobody.
-TEST(OSCManagerAnswerTest, ADisconnectFromAHandlerEndsTheRestOfTheRead) {
-  ensureCoreApplication();
-  QTcpServer server;
-  ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-  const std::unique_ptr<OSCManager> manager = makeManager(packetLengthCase);
-  manager->connect(QStringLiteral("127.0.0.1"), server.serverPort());
-  ASSERT_TRUE(waitUntil([&] { return server.hasPendingConnections(); }));
-  const std::unique_ptr<QTcpSocket> console(server.nextPendingConnection());
-  ASSERT_TRUE(waitUntil([&] { return console->bytesAvailable() > 0; }));
-  console->readAll();
-
+TEST_F(OSCManagerAnswerTest, ADisconnectFromAHandlerEndsTheRestOfTheRead) {
   const PublishedRecord record(*manager);
   bool everVerified = false;
   QObject::connect(manager.get(), &OSCManager::isEosVerifiedChanged, manager.get(),
