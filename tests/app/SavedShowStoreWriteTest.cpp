@@ -51,6 +51,10 @@ TEST(SavedShowWrites, TheFileIsWrittenOffTheGuiThreadAndTheGuiReadsTheNewList) {
   ensureCoreApplication();
   const QSettings::Format format =
       QSettings::registerFormat(u"recorded"_s, readSettings, writeSettings);
+  {
+    const std::lock_guard lock(fileWrites().mutex);
+    fileWrites().writes.clear();
+  }
   QTemporaryDir folder;
   QSettings settings(folder.filePath(u"settings.recorded"_s), format);
   SavedShowStore store(settings);
