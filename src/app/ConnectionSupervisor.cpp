@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -219,18 +220,31 @@ void ConnectionSupervisor::heartbeatTick() {
   // A ping that cannot be sent never gets a matched reply; the silence below decides.
   if (manager_.isConnected()) manager_.sendPing();
   handlePingResponse(std::nullopt);
-  if (!wantsConnection_ || !transportWasReady_) return;
+  // Taken on every tick, so that a stall is known whenever the connection comes to be judged.
   const std::optional<double> silence = consoleSilence();
+  if (!wantsConnection_ || !transportWasReady_) return;
   if (silence && *silence > pingFreshness)
     handleConnectionLoss(u"Eos heartbeat timed out at "_s + transportDescription());
 }
 
 std::optional<double> ConnectionSupervisor::consoleSilence() {
+  const double now = timing_->uptime();
+  // While this thread stalls (a slow handler, the process stopped), nothing reads the
+  // socket and the tick itself comes late: a reply that came meanwhile still waits unread.
+  // That time says nothing about the console.
+  const std::optional<double> previousTick = std::exchange(lastTickAt_, now);
+  const double stall = previousTick ? std::max(0.0, now - *previousTick - heartbeatInterval) : 0;
   std::optional<double> lastSign = socketReadyAt_;
   const std::optional<double> lastPing = manager_.lastPingResponseUptime();
   if (lastPing && (!lastSign || *lastPing > *lastSign)) lastSign = lastPing;
+  if (lastSign != silenceReference_) {
+    silenceReference_ = lastSign;
+    stalledSinceReference_ = 0;
+  }
   if (!lastSign) return std::nullopt;
-  return timing_->uptime() - *lastSign;
+  // A sign stamped within the stall's length of now was read after it.
+  if (*lastSign <= now - stall) stalledSinceReference_ += stall;
+  return now - *lastSign - stalledSinceReference_;
 }
 
 }  // namespace tarnik

@@ -133,8 +133,9 @@ class ConnectionSupervisor final : public ObservableObject {
   void performReconnectAttempt(int attempt, const QString &status);
   // Points the connection at the settings, in a new session showing the status.
   void reconnect(const ConsoleConnectionProfile &settings, const QString &status);
-  // Seconds since the last proof of life of the ready transport on the monotonic clock:
-  // the matched ping, else the moment the socket became ready.
+  // Seconds since the last proof of life of the ready transport on the monotonic clock (the
+  // matched ping, else the moment the socket became ready), less the time this thread
+  // stalled after it. Called once per heartbeat tick, whose lateness shows the stall.
   std::optional<double> consoleSilence();
 
   OSCManager &manager_;
@@ -159,6 +160,9 @@ class ConnectionSupervisor final : public ObservableObject {
 
   // Reconnect and heartbeat
   AppTiming::WorkItem heartbeatTimer_;
+  std::optional<double> lastTickAt_;        // monotonic seconds
+  std::optional<double> silenceReference_;  // the proof of life the silence counts from
+  double stalledSinceReference_ = 0;        // seconds this thread stalled after it
   AppTiming::WorkItem reconnectWorkItem_;
   int reconnectAttempt_ = 0;
   std::optional<QString> reconnectFailureStatus_;

@@ -40,6 +40,17 @@ QString storedSavedShowsText(QList<SavedShowFile> shows) {
   return QString::fromUtf8(*text);
 }
 
+// Replacing the whole settings file takes long for a large show, so the list is written from
+// a worker through a settings object of its own on the same file. Every settings object of
+// the process shares one state per file, which it changes and writes under one lock: the
+// values set on the GUI thread meanwhile are written with the list, a read anywhere sees the
+// new list once set, and the file is still replaced whole.
+void writeSavedShows(const QString &file, QSettings::Format format, const QString &text) {
+  QSettings writer(file, format);
+  writer.setValue(savedShowsKey, text);
+  writer.sync();
+}
+
 }  // namespace
 
 SavedShowStore::SavedShowStore(QSettings &defaults, QObject *parent)
@@ -78,33 +89,32 @@ void SavedShowStore::store(SavedShowFile snapshot) {
 
 void SavedShowStore::persist() {
   savedShowsToStore_ = savedShowFiles_;
-  if (!savedShowsEncoding_) encodeWaitingSavedShows();
+  if (!savedShowsWrite_) writeWaitingSavedShows();
 }
 
-void SavedShowStore::encodeWaitingSavedShows() {
-  auto promise = std::make_shared<QPromise<QString>>();
-  savedShowsEncoding_ = std::make_unique<QFutureWatcher<QString>>();
-  QObject::connect(savedShowsEncoding_.get(), &QFutureWatcherBase::finished, this, [this] {
-    defaults_.setValue(savedShowsKey, savedShowsEncoding_->result());
-    savedShowsEncoding_.release()->deleteLater();  // released from its own signal
-    if (savedShowsToStore_) encodeWaitingSavedShows();
+void SavedShowStore::writeWaitingSavedShows() {
+  auto promise = std::make_shared<QPromise<void>>();
+  savedShowsWrite_ = std::make_unique<QFutureWatcher<void>>();
+  QObject::connect(savedShowsWrite_.get(), &QFutureWatcherBase::finished, this, [this] {
+    savedShowsWrite_.release()->deleteLater();  // released from its own signal
+    if (savedShowsToStore_) writeWaitingSavedShows();
   });
-  savedShowsEncoding_->setFuture(promise->future());
+  savedShowsWrite_->setFuture(promise->future());
   promise->start();
   // The list is a copy: its records share their data with the published ones and are never
   // changed, so the worker reads them without a lock.
-  QThreadPool::globalInstance()->start(
-      [promise, shows = *std::exchange(savedShowsToStore_, std::nullopt)] {
-        promise->addResult(storedSavedShowsText(shows));
-        promise->finish();
-      });
+  QThreadPool::globalInstance()->start([promise,
+                                        shows = *std::exchange(savedShowsToStore_, std::nullopt),
+                                        file = defaults_.fileName(), format = defaults_.format()] {
+    writeSavedShows(file, format, storedSavedShowsText(shows));
+    promise->finish();
+  });
 }
 
 void SavedShowStore::storeWaitingSavedShowsNow() {
-  if (savedShowsEncoding_) {
-    savedShowsEncoding_->waitForFinished();
-    defaults_.setValue(savedShowsKey, savedShowsEncoding_->result());
-    savedShowsEncoding_.reset();
+  if (savedShowsWrite_) {
+    savedShowsWrite_->waitForFinished();
+    savedShowsWrite_.reset();
   }
   if (savedShowsToStore_) {
     defaults_.setValue(savedShowsKey, storedSavedShowsText(*savedShowsToStore_));

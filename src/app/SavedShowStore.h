@@ -14,9 +14,10 @@
 namespace tarnik {
 
 // The show snapshots kept for offline use, newest first, one per show and console, and
-// their place in the settings store. Encoding every snapshot of a large show takes longer
-// than a frame, so it runs on a worker thread; a list that changes meanwhile waits for the
-// running encoding to end, and whatever still waits is stored when the store goes.
+// their place in the settings store. Encoding every snapshot of a large show and writing the
+// settings file take longer than a frame, so both run on a worker thread; a list that
+// changes meanwhile waits for the running write to end, and whatever still waits is stored
+// when the store goes.
 class SavedShowStore final : public ObservableObject {
   Q_OBJECT
 
@@ -40,13 +41,13 @@ class SavedShowStore final : public ObservableObject {
  private:
   void load();
   void persist();
-  void encodeWaitingSavedShows();
+  void writeWaitingSavedShows();
   void storeWaitingSavedShowsNow();
 
   QSettings &defaults_;
   QList<SavedShowFile> savedShowFiles_;  // newest first
   std::optional<QList<SavedShowFile>> savedShowsToStore_;
-  std::unique_ptr<QFutureWatcher<QString>> savedShowsEncoding_;
+  std::unique_ptr<QFutureWatcher<void>> savedShowsWrite_;
 };
 
 }  // namespace tarnik

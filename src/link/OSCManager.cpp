@@ -563,11 +563,19 @@ void OSCManager::applyReceived(ReceivedBatch &batch) {
   // rate are right whenever a subscriber looks; their own signals come once for the read.
   OSCTrafficMeter::Counters &counters = traffic_.counters;
   announce();
+  // A subscriber may end or replace the connection while it handles a message (the model
+  // drops the link when the console loads another show): the rest of the read came over a
+  // link that is gone, and must neither reach the model nor mark that link verified.
+  const auto linkEnded = [&] { return !activeConnectionID_.isCurrent(batch.identity); };
+  qsizetype delivered = 0;
   for (Incoming &incoming : batch.messages) {
+    if (linkEnded()) break;
+    ++delivered;
     ++counters.received;
     receivedMessageRate_ = incoming.rate;
     assign(lastReceivedMessage_, std::move(incoming.message),
            &OSCManager::lastReceivedMessageChanged);
+    if (linkEnded()) break;
     const EosProof *eos = incoming.proof.get();
     const EosVerification::Proof *proof = eos ? &eos->proof : nullptr;
     if (proof && proof->roundTripMilliseconds) {
@@ -591,6 +599,7 @@ void OSCManager::applyReceived(ReceivedBatch &batch) {
       // Every message of a verified console carries it: the batch's announcement covers it.
       assign(verifiedConsoleIdentity_, *identity, &OSCManager::verifiedConsoleIdentityChanged);
     }
+    if (linkEnded()) break;
     if (proof && !isEosVerified_) {
       qCInfo(tarnikLink).noquote()
           << "Eos verified at" << activeEndpointDescription_ << "| software"
@@ -600,14 +609,14 @@ void OSCManager::applyReceived(ReceivedBatch &batch) {
     if (proof) {
       publish(isEosVerified_, true, &OSCManager::isEosVerifiedChanged);
       publish(lastEosResponse_, eos->date, &OSCManager::lastEosResponseChanged);
-      // The endpoint text belongs to the attempt, which the identity check has just confirmed.
+      // The endpoint text belongs to the attempt, which the check above has just confirmed.
       publish(connectionStateDescription_,
               QStringLiteral("Connected to Eos at ") + activeEndpointDescription_,
               &OSCManager::connectionStateDescriptionChanged);
       publish(lastError_, std::nullopt, &OSCManager::lastErrorChanged);
     }
   }
-  if (!batch.messages.empty()) {
+  if (delivered > 0) {
     emit receivedMessageCountChanged(counters.received);
     emit receivedMessageRateChanged(receivedMessageRate_);
   }

@@ -5,7 +5,6 @@
 
 #include <QAbstractSocket>
 #include <QList>
-#include <QRandomGenerator>
 #include <QSslCipher>
 #include <QSslPreSharedKeyAuthenticator>
 #include <QSslSocket>
@@ -13,6 +12,8 @@
 #include <QTimer>
 
 #include <array>
+#include <climits>
+#include <openssl/rand.h>
 
 namespace tarnik {
 
@@ -166,11 +167,19 @@ std::expected<void, TarnikRelaySecurity::Failure> TarnikRelaySecurity::storePair
   return {};
 }
 
-std::expected<QString, TarnikRelaySecurity::Failure> TarnikRelaySecurity::makePairingCode() {
-  std::array<quint32, keyLength / sizeof(quint32)> words{};
-  QRandomGenerator::system()->fillRange(words.data(), words.size());
-  const QByteArray key(reinterpret_cast<const char *>(words.data()), keyLength);
-  return QString::fromLatin1(key.toBase64());
+bool TarnikRelaySecurity::systemRandomBytes(std::span<std::byte> bytes) {
+  return bytes.size() <= std::size_t(INT_MAX) &&
+         RAND_bytes(reinterpret_cast<unsigned char *>(bytes.data()), int(bytes.size())) == 1;
+}
+
+std::expected<QString, TarnikRelaySecurity::Failure> TarnikRelaySecurity::makePairingCode(
+    const RandomBytes &randomBytes) {
+  std::array<std::byte, keyLength> key{};
+  if (!randomBytes(key)) {
+    return std::unexpected(Failure{Failure::Kind::randomGeneration});
+  }
+  return QString::fromLatin1(
+      QByteArray(reinterpret_cast<const char *>(key.data()), keyLength).toBase64());
 }
 
 }  // namespace tarnik

@@ -7,8 +7,11 @@
 #include <QString>
 
 #include <chrono>
+#include <cstddef>
 #include <expected>
+#include <functional>
 #include <optional>
+#include <span>
 
 class QSslSocket;
 
@@ -54,7 +57,12 @@ class TarnikRelaySecurity {
   static SecretServiceKeychain::Query keychainQuery(const QString &account);
   static std::expected<std::optional<QString>, Failure> loadPairingCode(const QString &account);
   static std::expected<void, Failure> storePairingCode(const QString &code, const QString &account);
-  static std::expected<QString, Failure> makePairingCode();
+  // Fills the bytes and says whether it could; a failure leaves nothing usable.
+  using RandomBytes = std::function<bool(std::span<std::byte> bytes)>;
+  // libcrypto's generator, which reports when it cannot give secure bytes.
+  static bool systemRandomBytes(std::span<std::byte> bytes);
+  static std::expected<QString, Failure> makePairingCode(
+      const RandomBytes &randomBytes = systemRandomBytes);
 };
 
 }  // namespace tarnik

@@ -137,6 +137,36 @@ TEST_F(Lifecycle, ReachabilityFollowsTheAgeOfTheLastMatchedPing) {
   EXPECT_TRUE(model->dataStatusMessage().startsWith(u"Eos heartbeat timed out at "_s));
 }
 
+// While this thread stalls (the process stopped, a slow handler) nothing reads the socket and
+// the next tick comes late: the console's reply waits unread, and the stall is not its
+// silence. Silence after the reply still counts in full.
+TEST_F(Lifecycle, AStalledLoopIsNotASilentConsole) {
+  connectToDouble(packetLength);
+  ASSERT_TRUE(waitUntil([&] { return model->dataStatusMessage() == "Synced"_L1; }));
+  ASSERT_TRUE(waitUntil([&] { return model->isConsoleReachable(); }));
+  const auto answered = [&] { return model->oscManager()->roundTripSampleCount(); };
+  const qint64 before = answered();
+  model->heartbeatTick();  // its ping is answered while the loop stands still
+  timing->advance(10);
+  model->heartbeatTick();
+  EXPECT_FALSE(model->dataStatusMessage().startsWith(u"Eos heartbeat"_s))
+      << model->dataStatusMessage().toStdString();
+  ASSERT_TRUE(waitUntil([&] { return answered() > before; }));
+
+  console.setHandler(u"/eos/ping"_s, [](const OSCMessage &) { return QList<OSCMessage>{}; });
+  for (int tick = 1; tick <= 2; ++tick) {
+    timing->advance(2);
+    model->heartbeatTick();
+  }
+  timing->advance(1);  // exactly 5 s since the reply
+  model->heartbeatTick();
+  EXPECT_FALSE(model->dataStatusMessage().startsWith(u"Eos heartbeat"_s));
+  timing->advance(0.5);
+  model->heartbeatTick();
+  EXPECT_TRUE(model->dataStatusMessage().startsWith(u"Eos heartbeat timed out at "_s))
+      << model->dataStatusMessage().toStdString();
+}
+
 TEST_F(Lifecycle, RefusedConnectsBackOffUntilTheLimitAndDisconnectEndsTheChain) {
   const std::pair<double, QList<double>> cases[] = {{0.5, {0.5, 1, 2, 4, 8}}, {3, {3, 6, 8, 8, 8}}};
   for (const auto &[base, delays] : cases) {

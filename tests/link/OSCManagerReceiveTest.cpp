@@ -87,21 +87,29 @@ TEST_P(OSCManagerReceiveTest, SubscriberWithANestedEventLoopStillSeesMessagesInO
 INSTANTIATE_TEST_SUITE_P(Transports, OSCManagerReceiveTest,
                          ::testing::Values(udpCase, packetLengthCase, slipCase), transportCaseName);
 
+// A manager connected over packet-length TCP to a console played by hand, which has read
+// and set aside the manager's own verification requests.
+class OSCManagerAnswerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ensureCoreApplication();
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    manager->connect(QStringLiteral("127.0.0.1"), server.serverPort());
+    ASSERT_TRUE(waitUntil([&] { return server.hasPendingConnections(); }));
+    console.reset(server.nextPendingConnection());
+    ASSERT_TRUE(waitUntil([&] { return console->bytesAvailable() > 0; }));
+    console->readAll();
+  }
+
+  QTcpServer server;
+  const std::unique_ptr<OSCManager> manager = makeManager(packetLengthCase);
+  std::unique_ptr<QTcpSocket> console;
+};
+
 // A sync keeps requests in flight and sends the next one from the handler of a reply: the
 // first of them must reach the console before the rest of the batch is handled, or the
 // console sits idle meanwhile.
-TEST(OSCManagerAnswerTest, TheFirstRequestSentFromAHandlerIsOnTheWireBeforeItReturns) {
-  ensureCoreApplication();
-  QTcpServer server;
-  ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-  const std::unique_ptr<OSCManager> manager = makeManager(packetLengthCase);
-  manager->connect(QStringLiteral("127.0.0.1"), server.serverPort());
-  ASSERT_TRUE(waitUntil([&] { return server.hasPendingConnections(); }));
-  const std::unique_ptr<QTcpSocket> console(server.nextPendingConnection());
-  // The manager's own verification requests come first; they are read and set aside.
-  ASSERT_TRUE(waitUntil([&] { return console->bytesAvailable() > 0; }));
-  console->readAll();
-
+TEST_F(OSCManagerAnswerTest, TheFirstRequestSentFromAHandlerIsOnTheWireBeforeItReturns) {
   const OSCMessage answer{QStringLiteral("/eos/get/cue/1/index/0"), {}};
   const qsizetype answerSize =
       OSCTCPFramer::frame(answer.encoded(), OSCTCPFraming::packetLength)->size();
@@ -117,6 +125,30 @@ TEST(OSCManagerAnswerTest, TheFirstRequestSentFromAHandlerIsOnTheWireBeforeItRet
   console->write(*OSCTCPFramer::frame(cue(1).encoded(), OSCTCPFraming::packetLength));
   ASSERT_TRUE(waitUntil([&] { return onTheWire.has_value(); }));
   EXPECT_GE(*onTheWire, answerSize);
+}
+
+// The model drops the link from the handler of a message (the console loaded another show):
+// what else the same read brought belongs to the dropped link and reaches nobody.
+TEST_F(OSCManagerAnswerTest, ADisconnectFromAHandlerEndsTheRestOfTheRead) {
+  const PublishedRecord record(*manager);
+  bool everVerified = false;
+  QObject::connect(manager.get(), &OSCManager::isEosVerifiedChanged, manager.get(),
+                   [&](bool verified) { everVerified = everVerified || verified; });
+  QObject::connect(manager.get(), &OSCManager::lastReceivedMessageChanged, manager.get(),
+                   [&] { manager->disconnect(); });
+  QByteArray read;
+  const OSCMessage version{QStringLiteral("/eos/out/get/version"),
+                           {OSCArgument::fromString(QStringLiteral("3.2.1")),
+                            OSCArgument::fromString(QStringLiteral("3.2.0.1"))}};
+  for (const OSCMessage &message : {cue(1), cue(2), version})
+    read += *OSCTCPFramer::frame(message.encoded(), OSCTCPFraming::packetLength);
+  console->write(read);
+  ASSERT_TRUE(waitUntil([&] { return record.states.contains(QStringLiteral("Disconnected")); }));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(record.messages, QList<OSCMessage>({cue(1)}));
+  EXPECT_FALSE(everVerified);
+  EXPECT_FALSE(record.states.join(u'\n').contains(QStringLiteral("Connected to Eos")))
+      << record.states.join(u'\n').toStdString();
 }
 
 using OSCManagerStreamReceiveTest = OSCManagerReceiveTest;

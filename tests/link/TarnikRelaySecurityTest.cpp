@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QSslCipher>
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace tarnik {
@@ -105,6 +106,19 @@ TEST(TarnikRelaySecurityPairingCode, IsFortyFourCharactersOfAFreshKey) {
   EXPECT_EQ(first->size(), 44);
   EXPECT_NE(*first, *second);
   EXPECT_TRUE(TarnikRelaySecurity::parameters(*first));
+}
+
+// The code is made of the generator's bytes, and a generator that cannot give secure bytes
+// makes no code at all.
+TEST(TarnikRelaySecurityPairingCode, ComesFromTheGeneratorAndReportsItsFailure) {
+  const auto fill = [](std::span<std::byte> bytes) {
+    const QByteArray key = keyBytes(5);
+    std::memcpy(bytes.data(), key.constData(), bytes.size());
+    return true;
+  };
+  EXPECT_EQ(TarnikRelaySecurity::makePairingCode(fill), codeOf(keyBytes(5)));
+  EXPECT_EQ(TarnikRelaySecurity::makePairingCode([](std::span<std::byte>) { return false; }),
+            std::unexpected(Failure{Failure::Kind::randomGeneration}));
 }
 
 // With no reachable Secret Service a keychain error must surface as such, never as a
