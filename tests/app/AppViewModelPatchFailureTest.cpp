@@ -103,6 +103,55 @@ TEST_P(PatchSessionFailures, EndAsFailedBeforeTheFirstChangeAndAsUnknownAfterIt)
   }
 }
 
+// A save while the session types ends the write, whatever name the show is saved under.
+// Before its first change the saved show is the one reviewed; after it, nobody knows what
+// was saved, so the show is read again.
+TEST_P(PatchSessionFailures, ASaveEndsTheWriteAndAfterItsFirstChangeRereadsTheShow) {
+  makeReady();
+  const QString saved =
+      u"The show was saved under a different identity during patching. Review and try again."_s;
+  const struct {
+    const char *name;
+    qint64 channel;
+    QString stalledLine;
+    PatchSubmissionState outcome;
+    QStringList statuses;  // the first ones told after the save
+    qsizetype channels;
+  } cases[] = {
+      {"before", 7, u"Patch Enter"_s, PatchSubmissionState::failed(saved), {u"Synced"_s}, 2},
+      {"after",
+       8,
+       u"8 At 1 / 31 Enter"_s,
+       PatchSubmissionState::sentUnconfirmed(saved),
+       {u"Patch result unknown after save — reloading"_s,
+        u"Verifying saved show after partial patch"_s},
+       3},
+  };
+  for (const auto &row : cases) {
+    console.echoOverrides = {{row.stalledLine, {}}};
+    const qsizetype notices = patchNotices;
+    ASSERT_TRUE(
+        writeReaches(dimmerRange(row.channel, row.channel + 23, row.channel + 23), row.stalledLine))
+        << row.name;
+    if (row.channels == 3) {
+      ASSERT_TRUE(patchNoticesHeard(notices + 1)) << row.name;
+    }
+    QStringList statuses;
+    const QMetaObject::Connection recording =
+        QObject::connect(model.get(), &AppViewModel::dataStatusMessageChanged, model.get(),
+                         [&](const QString &status) { statuses.append(status); });
+    console.showPath = u"/shows/saved-"_s + QLatin1StringView(row.name) + u".esf"_s;
+    console.sendShowEvent(u"saved"_s);
+    ASSERT_TRUE(waitUntil([&] { return model->patchSubmissionState() == row.outcome; }))
+        << row.name << " " << model->patchSubmissionState().text.toStdString();
+    ASSERT_TRUE(synced()) << row.name;
+    QObject::disconnect(recording);
+    EXPECT_EQ(statuses.mid(0, row.statuses.size()), row.statuses) << row.name;
+    EXPECT_EQ(model->channels().size(), row.channels) << row.name;
+    console.echoOverrides.clear();
+  }
+}
+
 // While the session types, no sync may read the patch it is changing.
 TEST_P(PatchSessionFailures, NoSyncStartsWhileTheSessionTypes) {
   makeReady();
