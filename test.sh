@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the GoogleTest programs
-# under CTest (build/), then the bounded libFuzzer runs, built with clang (build-fuzz/).
+# under CTest (build/), then the bounded libFuzzer runs and the pure unit tests, built with
+# clang and the sanitizers (build-fuzz/).
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/ensure-packages.sh
@@ -30,3 +31,7 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNIK_FUZ
   -DCMAKE_C_COMPILER=clang-16 -DCMAKE_CXX_COMPILER=clang++-16
 cmake --build build-fuzz -j "$jobs"
 ctest --test-dir build-fuzz --output-on-failure -j "$jobs" -L fuzz
+# The same build runs the unit slices of foundation, link, model and operations under
+# AddressSanitizer and UndefinedBehaviorSanitizer: the first report ends the program.
+ASAN_OPTIONS=halt_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  ctest --test-dir build-fuzz --output-on-failure -j "$jobs" -L unit

@@ -87,6 +87,20 @@ TEST_F(ConnectionTest, PressedTwiceOnlyTheSecondTestReports) {
   EXPECT_TRUE(timing->pendingDelays().isEmpty());
 }
 
+// A pasted pairing code brings blanks along; the relay proves only the code. Any other
+// profile carries no key, whatever the form still holds.
+TEST_F(ConnectionTest, ARelayProfileCarriesTheTrimmedPairingCodeAsItsKey) {
+  const QString code = QString::fromLatin1(QByteArray(32, '\x2a').toBase64());
+  model->setRelayPairingCode(u"  "_s + code + u" \n"_s);
+  for (const bool relay : {true, false}) {
+    model->setUsesMacRelay(relay);
+    model->testConnection();
+    ASSERT_NE(testManager(), nullptr) << relay;
+    EXPECT_EQ(testManager()->relayPairingKey, relay ? std::optional(code) : std::nullopt) << relay;
+    EXPECT_EQ(model->testConnectionStatus().contains(u" · Paired Mac relay · "_s), relay) << relay;
+  }
+}
+
 TEST_F(ConnectionTest, AClosedPortShowsTheManagersErrorWhileTheTestRuns) {
   quint16 closedPort = 0;
   {

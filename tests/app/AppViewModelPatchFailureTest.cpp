@@ -30,6 +30,15 @@ class PatchFailures : public AppViewModelPatchEditTest {
     return waitUntil([&] { return timesTyped(line) > before; });
   }
 
+  // Starts a dimmer write for the channel whose session stalls at the line; when the console
+  // patched something before that, also waits for its notice of it, which changes nothing.
+  bool writeStallsAt(qint64 channel, const QString &line, bool patchesConsole) {
+    console.echoOverrides = {{line, {}}};
+    const qsizetype notices = patchNotices;
+    return writeReaches(dimmerRange(channel, channel + 23, channel + 23), line) &&
+           (!patchesConsole || patchNoticesHeard(notices + 1));
+  }
+
   // Waits until the main connection has heard the console's patch notifications so far.
   bool patchNoticesHeard(qsizetype count) {
     return waitUntil([&] { return patchNotices >= count; });
@@ -82,15 +91,7 @@ TEST_P(PatchSessionFailures, EndAsFailedBeforeTheFirstChangeAndAsUnknownAfterIt)
        u"Patch result unknown — reloading"_s, true},
   };
   for (const auto &row : cases) {
-    console.echoOverrides = {{row.stalledLine, {}}};
-    const qsizetype notices = patchNotices;
-    ASSERT_TRUE(
-        writeReaches(dimmerRange(row.channel, row.channel + 23, row.channel + 23), row.stalledLine))
-        << row.name;
-    // The console's notice of our own line changes nothing.
-    if (row.patchedOnConsole) {
-      ASSERT_TRUE(patchNoticesHeard(notices + 1)) << row.name;
-    }
+    ASSERT_TRUE(writeStallsAt(row.channel, row.stalledLine, row.patchedOnConsole)) << row.name;
     EXPECT_EQ(model->patchSubmissionState(), PatchSubmissionState::sending()) << row.name;
     sessionClock->advance(EosPatchCommandSession::stepTimeLimit);
     EXPECT_EQ(model->patchSubmissionState(), row.outcome) << row.name;
@@ -100,6 +101,48 @@ TEST_P(PatchSessionFailures, EndAsFailedBeforeTheFirstChangeAndAsUnknownAfterIt)
     console.echoOverrides.clear();
     expectRefreshSync();
     EXPECT_EQ(model->channels().size(), row.patchedOnConsole ? 3 : 2) << row.name;
+  }
+}
+
+// A save while the session types ends the write, whatever name the show is saved under.
+// Before its first change the saved show is the one reviewed; after it, nobody knows what
+// was saved, so the show is read again.
+TEST_P(PatchSessionFailures, ASaveEndsTheWriteAndAfterItsFirstChangeRereadsTheShow) {
+  makeReady();
+  const QString saved =
+      u"The show was saved under a different identity during patching. Review and try again."_s;
+  const struct {
+    const char *name;
+    qint64 channel;
+    QString stalledLine;
+    PatchSubmissionState outcome;
+    QStringList statuses;  // the first ones told after the save
+    bool patchedOnConsole;
+  } cases[] = {
+      {"before", 7, u"Patch Enter"_s, PatchSubmissionState::failed(saved), {u"Synced"_s}, false},
+      {"after",
+       8,
+       u"8 At 1 / 31 Enter"_s,
+       PatchSubmissionState::sentUnconfirmed(saved),
+       {u"Patch result unknown after save — reloading"_s,
+        u"Verifying saved show after partial patch"_s},
+       true},
+  };
+  for (const auto &row : cases) {
+    ASSERT_TRUE(writeStallsAt(row.channel, row.stalledLine, row.patchedOnConsole)) << row.name;
+    QStringList statuses;
+    const QMetaObject::Connection recording =
+        QObject::connect(model.get(), &AppViewModel::dataStatusMessageChanged, model.get(),
+                         [&](const QString &status) { statuses.append(status); });
+    console.showPath = u"/shows/saved-"_s + QLatin1StringView(row.name) + u".esf"_s;
+    console.sendShowEvent(u"saved"_s);
+    ASSERT_TRUE(waitUntil([&] { return model->patchSubmissionState() == row.outcome; }))
+        << row.name << " " << model->patchSubmissionState().text.toStdString();
+    ASSERT_TRUE(synced()) << row.name;
+    QObject::disconnect(recording);
+    EXPECT_EQ(statuses.mid(0, row.statuses.size()), row.statuses) << row.name;
+    EXPECT_EQ(model->channels().size(), row.patchedOnConsole ? 3 : 2) << row.name;
+    console.echoOverrides.clear();
   }
 }
 

@@ -53,6 +53,20 @@ TEST(OSCManagerBusyPeer, ListenerAskedForRightAfterTheConnectTakesAnswersThatCom
   EXPECT_EQ(manager->lastError(), std::nullopt);
 }
 
+// AddressSanitizer keeps freed blocks in quarantine, with their shadow, in resident memory:
+// under it the growth says nothing about the manager's own memory.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool residentGrowthIsTheManagers = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool residentGrowthIsTheManagers = false;
+#else
+constexpr bool residentGrowthIsTheManagers = true;
+#endif
+#else
+constexpr bool residentGrowthIsTheManagers = true;
+#endif
+
 // Resident memory of this process, from the kernel's own count.
 qint64 residentBytes() {
   QFile statm(QStringLiteral("/proc/self/statm"));
@@ -110,7 +124,9 @@ TEST(OSCManagerBusyPeer, UDPFloodKeepsTheEventLoopTurningAndGivesItsMemoryBack) 
   ASSERT_TRUE(waitUntil([&] { return manager->receivedMessageRate() == 0; }));
 
   EXPECT_LE(watch.worstLateness, 100);
-  EXPECT_LT(residentBytes() - residentBefore, 16 << 20);
+  if (residentGrowthIsTheManagers) {
+    EXPECT_LT(residentBytes() - residentBefore, 16 << 20);
+  }
   EosConsoleDouble good;
   EXPECT_TRUE(connectAndVerify(*manager, good, udpCase));
 }
@@ -174,7 +190,9 @@ TEST(OSCManagerBusyPeer, TCPFloodKeepsTheEventLoopTurningAndHoldsLittleMemory) {
 
   EXPECT_GT(manager->receivedMessageCount(), 10'000);
   EXPECT_LE(watch.worstLateness, 100);
-  EXPECT_LT(worstGrowth, 16 << 20);
+  if (residentGrowthIsTheManagers) {
+    EXPECT_LT(worstGrowth, 16 << 20);
+  }
   EosConsoleDouble good;
   EXPECT_TRUE(connectAndVerify(*manager, good, packetLengthCase));
 }

@@ -180,6 +180,24 @@ TEST_F(OSCManagerLifecycleTest, PacketSizeLimitIsOneMebibyte) {
   EXPECT_TRUE(waitUntil([&] { return console.requests(QStringLiteral("/b")).size() == 1; }));
 }
 
+// A packet within the limit that no datagram can carry is handed over, and its delivery
+// fails: counted as queued and failed, never as sent, and told with the socket's reason.
+TEST_F(OSCManagerLifecycleTest, AFailedDeliveryIsCountedAndToldWithItsReason) {
+  auto manager = makeManager(udpCase);
+  ASSERT_TRUE(connectAndVerify(*manager, console, udpCase));
+  EXPECT_TRUE(
+      manager->send({QStringLiteral("/b"), {OSCArgument::fromBlob(QByteArray(70'000, 'x'))}}));
+  ASSERT_TRUE(waitUntil([&] { return manager->failedSendCount() == 1; }));
+  // A datagram's delivery ends when it is handed over: nothing is in flight.
+  EXPECT_EQ(manager->attemptedMessageCount(), manager->queuedMessageCount());
+  EXPECT_EQ(manager->queuedMessageCount(), manager->sentMessageCount() + 1);
+  const QString failed = QStringLiteral("OSC send failed: ");
+  ASSERT_TRUE(manager->lastError() && manager->lastError()->startsWith(failed));
+  EXPECT_GT(manager->lastError()->size(), failed.size());
+  // A failed send does not end the connection.
+  EXPECT_TRUE(manager->isConnected());
+}
+
 TEST_F(OSCManagerLifecycleTest, OnlyADottedNumericVersionReplyVerifies) {
   console.setHandler(QStringLiteral("/eos/ping"),
                      [](const OSCMessage &) { return QList<OSCMessage>{}; });

@@ -111,6 +111,20 @@ TEST_P(LiveControlSession, EndsWithOneTextForEveryDoubtAboutTheConsole) {
   const auto identify = [](int channel) -> Act {
     return [channel](LiveRig &rig) { rig.session.identify(channel, 3); };
   };
+  const auto silence = [](QString typed) -> Act {
+    return [typed](LiveRig &rig) { rig.console.echoOverrides[typed] = {}; };
+  };
+  // The flash of the identify above is proven and held until the key goes out.
+  const Act held = [](LiveRig &rig) {
+    ASSERT_TRUE(rig.flashIs(Stage::active));
+    rig.clock->advance(3);
+  };
+  const auto timeOutAfter = [](QString typed) -> Act {
+    return [typed](LiveRig &rig) {
+      ASSERT_TRUE(spinUntil([&] { return rig.typed().contains(typed); }));
+      rig.clock->advance(8);
+    };
+  };
   const auto active = [](QString report) {
     return message("/eos/out/active/chan", {OSCArgument::fromString(report)});
   };
@@ -160,6 +174,15 @@ TEST_P(LiveControlSession, EndsWithOneTextForEveryDoubtAboutTheConsole) {
       {"ready",
        {overrideEchoes("Chan 5 Flash", {"Chan 5 Flash #", "Chan 9 #"}), identify(5)},
        "The isolated control user replaced its owned Flash: %1"},
+      {"ready",
+       {silence("Chan 5 Flash"), identify(5), timeOutAfter("Chan 5 Flash")},
+       "Private Flash acknowledgement timed out."},
+      {"ready",
+       {silence("/eos/key/flash"), identify(5), held, timeOutAfter("/eos/key/flash")},
+       "Private Flash release timed out."},
+      {"ready",
+       {overrideEchoes("/eos/key/flash", {"Chan 9 #"}), identify(5), held},
+       "Eos returned mismatched private Flash release feedback: %1"},
       // Colour reads of channel 7, once the selection was typed.
       {"read", {echo("Chan 8 #")}, "Eos returned mismatched private color-selection feedback: %3"},
       {"read",

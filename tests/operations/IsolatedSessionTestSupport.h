@@ -4,6 +4,7 @@
 // deadlines, and a reading of what the session sent.
 
 #include "link/OSCEndpoint.h"
+#include "link/OSCManager.h"  // a session's options own their transport
 #include "operations/EosIsolatedSession.h"
 #include "support/EosConsoleDouble.h"
 #include "support/ManualLevelCommandScheduler.h"

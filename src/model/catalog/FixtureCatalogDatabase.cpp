@@ -27,13 +27,15 @@ constexpr quint32 modeLimit = 500'000;
 
 Error invalidMetadata(const CatalogLabel &label) { return Error::invalidMetadata(label.text()); }
 
-// One range per parent over children listed with their parents' positions, which must not
+// One range per parent over children that name their parents' positions, which must not
 // go backwards. The parent positions were checked against the parent count when read.
-QList<Range> groupRanges(int parentCount, const QList<int> &parentOfChild, const char *label) {
+template <class Child>
+QList<Range> groupRanges(int parentCount, const QList<Child> &children, int Child::*parentOf,
+                         const char *label) {
   QList<Range> ranges(parentCount);
   int previous = 0;
-  for (int child = 0; child < parentOfChild.size(); ++child) {
-    const int parent = parentOfChild[child];
+  for (int child = 0; child < children.size(); ++child) {
+    const int parent = children[child].*parentOf;
     if (parent < previous)
       throw Error::invalidMetadata(QStringLiteral("noncontiguous ") + QLatin1StringView(label));
     Range &range = ranges[parent];
@@ -143,6 +145,12 @@ void FixtureCatalogDatabase::parseOrThrow() {
   readModels(reader);
   readModes(reader);
   if (reader.remaining() > 0) throw Error::trailingBytes(reader.remaining());
+  // The groupings are checked only once every record is read, so that a file broken in
+  // more than one way reports the fault a reader meets first.
+  manufacturerModelRanges_ = groupRanges(metadata_.manufacturerCount, models_,
+                                         &ModelRecord::manufacturerIndex, "manufacturer models");
+  modelModeRanges_ =
+      groupRanges(metadata_.modelCount, modes_, &ModeRecord::modelIndex, "model modes");
   buildIndexes();
 }
 
@@ -158,8 +166,6 @@ void FixtureCatalogDatabase::readManufacturers(Reader &reader) {
 
 void FixtureCatalogDatabase::readModels(Reader &reader) {
   const int count = metadata_.modelCount;
-  QList<int> manufacturerOfModel;
-  manufacturerOfModel.reserve(count);
   models_.reserve(count);
   for (int j = 0; j < count; ++j) {
     const CatalogLabel manufacturerLabel("model {} manufacturer", j);
@@ -168,17 +174,12 @@ void FixtureCatalogDatabase::readModels(Reader &reader) {
       throw Error::invalidReference(manufacturerLabel.text());
     QString name = reader.readString({"model {} name", j});
     if (name.isEmpty()) throw invalidMetadata({"model {} name", j});
-    manufacturerOfModel.append(int(manufacturer));
     models_.append({int(manufacturer), std::move(name)});
   }
-  manufacturerModelRanges_ =
-      groupRanges(metadata_.manufacturerCount, manufacturerOfModel, "manufacturer models");
 }
 
 void FixtureCatalogDatabase::readModes(Reader &reader) {
   const int count = metadata_.modeCount;
-  QList<int> modelOfMode;
-  modelOfMode.reserve(count);
   modes_.reserve(count);
   modeIndexByID_.reserve(count);
   const char *const base = decodedData_.constData();
@@ -202,10 +203,8 @@ void FixtureCatalogDatabase::readModes(Reader &reader) {
     mode.profileFootprint = reader.readUInt16({"mode {} profile footprint", k});
     mode.totalFootprint = reader.readUInt16({"mode {} total footprint", k});
     mode.cellCount = reader.readUInt16({"mode {} cell count", k});
-    modelOfMode.append(int(model));
     modes_.append(mode);
   }
-  modelModeRanges_ = groupRanges(metadata_.modelCount, modelOfMode, "model modes");
 }
 
 void FixtureCatalogDatabase::buildIndexes() {

@@ -149,6 +149,45 @@ TEST(FixtureCatalogDecoding, RejectsEachBrokenFileWithItsText) {
   for (const auto &row : rows) EXPECT_EQ(loadError(row.resource), row.text) << row.name;
 }
 
+TEST(FixtureCatalogDecoding, ReportsTheFaultMetFirstInReadingOrder) {
+  // The groupings can only be judged once every record is read: a file that is also
+  // broken further on reports that fault, not the grouping.
+  const auto modelsOutOfGroup = [](Description &d) {
+    d.models[1].manufacturer = 1;
+    d.models[2].manufacturer = 0;
+  };
+  const struct {
+    const char *name;
+    QByteArray payload;
+    QString text;
+  } rows[] = {
+      {"models out of group and a trailing byte", payloadWith([&](Description &d) {
+         modelsOutOfGroup(d);
+         d.trailing = QByteArray(1, '\0');
+       }),
+       "The fixture catalog has 1 unexpected trailing bytes."},
+      {"models out of group and a mode name cut short", payloadWith([&](Description &d) {
+                                                          modelsOutOfGroup(d);
+                                                          d.modes.removeLast();
+                                                          d.modes[2].name =
+                                                              TextField::raw("Wash_1", 400);
+                                                        }).chopped(6),
+       "The fixture catalog is truncated while reading mode 2 name."},
+      {"models out of group and a repeated mode id", payloadWith([&](Description &d) {
+         modelsOutOfGroup(d);
+         d.modes[3].id = d.modes[1].id;
+       }),
+       "The fixture catalog contains duplicate mode ID 00000000-0000-0000-0000-000000000002."},
+      {"modes out of group and a trailing byte", payloadWith([](Description &d) {
+         d.modes[1].model = 1;
+         d.modes[2].model = 0;
+         d.trailing = QByteArray(1, '\0');
+       }),
+       "The fixture catalog has 1 unexpected trailing bytes."},
+  };
+  for (const auto &row : rows) EXPECT_EQ(loadError(row.payload), row.text) << row.name;
+}
+
 TEST(FixtureCatalogDecoding, ChecksHeaderValuesInTheirOrder) {
   // Every header value broken at once; each repair uncovers the next check.
   Description catalog = smallFixtureCatalog();
