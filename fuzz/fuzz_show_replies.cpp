@@ -12,6 +12,7 @@
 #include <QList>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -143,7 +144,9 @@ void accumulate(Input &input, const QList<OSCArgument> &arguments) {
       std::abort();
   }
   if (const auto fields = accumulator.completedFields()) {
-    if (fields->size() != accumulator.totalFieldCount) std::abort();
+    if (fields->size() !=
+        std::min(accumulator.totalFieldCount, FragmentAccumulator::keptFieldCount))
+      std::abort();
     readEach(*fields);
   }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/OSCArgument.h"
+#include "link/OSCPacket.h"
 
 #include <QHash>
 #include <QList>
@@ -9,32 +10,44 @@
 
 #include <bitset>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace tarnik {
 
 // Collects the fields of one console record that arrives as several list-reply slices, in
 // any order and possibly overlapping, until every field is present.
 struct FragmentAccumulator {
-  // A console record has a few dozen fields; one announced with more is not one of them,
-  // so an announced count never decides how much memory a reply takes.
-  static constexpr qint64 maximumFieldCount = 64;
+  // The fields kept: more than any record the model reads has. Fields past them (newer
+  // console software) are only counted, so a record in flight takes the same memory
+  // whatever count it announces.
+  static constexpr qint64 keptFieldCount = 64;
+  // The largest count a record may announce: every argument takes at least its one type-tag
+  // byte, so no packet carries more fields than this.
+  static constexpr qint64 maximumFieldCount = OSCPacket::maximumPacketSize;
+  // Separate runs of counted fields past the kept ones; slices that would leave more gaps
+  // than this are refused, which bounds the memory an overlapping or scattered record takes.
+  static constexpr std::size_t maximumCountedRuns = 16;
 
   qint64 totalFieldCount = 0;  // as the console announced it
-  // Field k at position k, sized to the announced count on the first slice that fits. A
-  // list, so that a completed record is handed out without copying a field; a sync reads
+  // Field k at position k for the kept fields, sized on the first slice that fits. A list,
+  // so that a completed record is handed out without copying a field; a sync reads
   // thousands of records slice by slice.
   QList<OSCArgument> fields{};
-  std::bitset<maximumFieldCount> received{};
-  qint64 receivedCount = 0;
+  std::bitset<keptFieldCount> received{};
+  qint64 receivedCount = 0;  // of the kept fields
+  // The fields past the kept ones that have arrived, as sorted, disjoint [first, end) runs.
+  std::vector<std::pair<qint64, qint64>> countedRuns{};
 
   // Stores values[k] at field startField + k, replacing what is there. Refuses without a
   // change when the announced count is above maximumFieldCount, the start is negative, the
-  // run is empty, or the run does not fit inside totalFieldCount; the bound is checked
-  // without overflow, so a start near the 64-bit limit is refused, never wrapped.
+  // run is empty, the run does not fit inside totalFieldCount, or it would leave more than
+  // maximumCountedRuns runs; the bound is checked without overflow, so a start near the
+  // 64-bit limit is refused, never wrapped.
   bool insert(qint64 startField, const QList<OSCArgument> &values);
 
-  // Fields 0 to totalFieldCount - 1 in order once every one is present; nothing before that,
-  // and nothing ever for a count below 1.
+  // The kept fields (all of them, up to keptFieldCount) in order once every field of the
+  // record is present; nothing before that, and nothing ever for a count below 1.
   std::optional<QList<OSCArgument>> completedFields() const;
 };
 

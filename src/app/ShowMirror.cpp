@@ -99,7 +99,7 @@ void ShowMirror::handleVersions(const QString &software, const QString &fixtureL
 }
 
 void ShowMirror::clearShow() {
-  syncTimeoutWorkItem_.cancel();
+  cancelSyncWorkItems();
   notificationRefreshWorkItem_.cancel();
   syncGeneration_.reset();
   directCueFragments_.clear();
@@ -135,7 +135,7 @@ void ShowMirror::markPatchChangedDuringRead() {
 void ShowMirror::resetSession() {
   publish(eosSoftwareVersion_, std::nullopt, &ShowMirror::eosSoftwareVersionChanged);
   publish(eosFixtureLibraryVersion_, std::nullopt, &ShowMirror::eosFixtureLibraryVersionChanged);
-  syncTimeoutWorkItem_.cancel();
+  cancelSyncWorkItems();
   notificationRefreshWorkItem_.cancel();
   directCueFragments_.clear();
   refreshNeededAfterSync_ = false;

@@ -23,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <utility>
 
 namespace tarnik {
 
@@ -38,6 +39,12 @@ class ShowMirror final : public ObservableObject {
  public:
   static constexpr int maximumIndexCount = 20000;
   static constexpr int maximumInFlightIndexRequests = 12;
+  // An index request without its record after this many seconds is asked again, up to this
+  // many more times; a record whose reply never decodes (a text that is not UTF-8, an
+  // argument of a kind the codec does not read) then counts as one that cannot be read, so
+  // the sync completes without it instead of failing at its time limit.
+  static constexpr double indexReplyWait = 5.0;
+  static constexpr int maximumIndexReasks = 2;
 
   // What the mirror asks of the rest of the model. It outlives the mirror.
   class Owner {
@@ -64,6 +71,13 @@ class ShowMirror final : public ObservableObject {
 
   // One running full sync: what is asked for, what is in flight and what has arrived.
   enum class IndexRequestKind { cue, patch };
+  struct IndexRequest {
+    double askedAt = 0;  // uptime of the latest ask
+    int reasks = 0;
+  };
+  // The staged patch rows by channel and part: a console may answer one index with every
+  // part of its channel.
+  using PatchRowKey = std::pair<qint64, qint64>;
   struct SyncGeneration {
     SyncGeneration(const QUuid &sessionID, std::optional<QString> showName)
         : sessionID(sessionID), showName(std::move(showName)) {}
@@ -74,16 +88,19 @@ class ShowMirror final : public ObservableObject {
     std::optional<qint64> expectedPatchCount{};
     std::deque<qint64> pendingCueIndexes{};  // served from the front
     std::deque<qint64> pendingPatchIndexes{};
-    std::set<qint64> cueInFlight{};
-    std::set<qint64> patchInFlight{};
+    std::map<qint64, IndexRequest> cueInFlight{};
+    std::map<qint64, IndexRequest> patchInFlight{};
     QHash<QString, FragmentAccumulator> cueFragments{};
     QHash<QString, FragmentAccumulator> patchFragments{};
     std::map<qint64, Cue> cueRows{};
-    std::map<qint64, PatchPart> patchRows{};
-    // Complete records that cannot be shown (a cue number that is not a number, a patch row
-    // below channel 1): answered, so the sync can finish, but never published.
+    std::map<PatchRowKey, PatchPart> patchRows{};
+    // Patch indexes done with: answered by a row, by one that cannot be shown, or given up.
+    std::set<qint64> answeredPatchIndexes{};
+    // Cue records that cannot be shown (a cue number that is not a number) or were given up:
+    // answered, so the sync can finish, but never published.
     qint64 skippedCueRecords = 0;
-    qint64 skippedPatchRecords = 0;
+    // Records of either kind given up after their last ask, for the completed sync's note.
+    qint64 unreadableRecords = 0;
     IndexRequestKind nextKind = IndexRequestKind::cue;
     double lastProgressPublicationAt = -std::numeric_limits<double>::infinity();  // uptime
     bool externalPatchChangedDuringRead = false;
@@ -172,6 +189,9 @@ class ShowMirror final : public ObservableObject {
   // The sync engine (ShowMirrorSync.cpp)
   SyncGeneration *currentSyncGeneration() const;
   void pumpIndexRequests(SyncGeneration &generation);
+  bool sendIndexRequest(IndexRequestKind kind, qint64 index);
+  void reaskLateIndexes(const QUuid &generationID);
+  void cancelSyncWorkItems();
   void publishSyncProgress(SyncGeneration &generation);
   void failSync(const QUuid &generationID, const QString &reason);
   void syncTimedOut(const QUuid &generationID, const QUuid &sessionID);
@@ -180,7 +200,7 @@ class ShowMirror final : public ObservableObject {
   // List replies of a running sync (ShowMirrorSyncReplies.cpp)
   void parseCueListReply(const QList<OSCArgument> &arguments, const CueListSlice &slice);
   void parseCueFragment(const QList<OSCArgument> &arguments, const CueListSlice &slice);
-  static QList<Channel> makeChannels(std::map<qint64, PatchPart> rows, double now);
+  static QList<Channel> makeChannels(std::map<PatchRowKey, PatchPart> rows, double now);
 
   // Completion, the discard after a patch change, publication (ShowMirrorSyncCompletion.cpp)
   void completeSync(SyncGeneration &generation);
@@ -208,6 +228,7 @@ class ShowMirror final : public ObservableObject {
 
   std::unique_ptr<SyncGeneration> syncGeneration_;
   AppTiming::WorkItem syncTimeoutWorkItem_;
+  AppTiming::WorkItem indexReplyCheckWorkItem_;
   AppTiming::WorkItem notificationRefreshWorkItem_;
   bool refreshNeededAfterSync_ = false;
   // Slices of single cue replies outside a sync.

@@ -12,6 +12,8 @@ namespace {
 
 // Progress is published at most this often (monotonic seconds).
 constexpr double progressInterval = 0.1;
+// How often a running sync looks for index requests that went unanswered (seconds).
+constexpr double indexReplyCheckInterval = 1.0;
 
 }  // namespace
 
@@ -51,6 +53,13 @@ void ShowMirror::requestFullSync(const QString &reason) {
   syncTimeoutWorkItem_ = timing_->schedule(
       syncTimeout_,
       [this, generationID, session = session_.id] { syncTimedOut(generationID, session); });
+  indexReplyCheckWorkItem_ = timing_->repeat(
+      indexReplyCheckInterval, [this, generationID] { reaskLateIndexes(generationID); });
+}
+
+void ShowMirror::cancelSyncWorkItems() {
+  syncTimeoutWorkItem_.cancel();
+  indexReplyCheckWorkItem_.cancel();
 }
 
 ShowMirror::SyncGeneration *ShowMirror::currentSyncGeneration() const {
@@ -96,20 +105,58 @@ void ShowMirror::pumpIndexRequests(SyncGeneration &generation) {
 
     const qint64 index = pending.front();
     pending.pop_front();
-    std::set<qint64> &inFlight = takeCue ? generation.cueInFlight : generation.patchInFlight;
-    inFlight.insert(index);
+    auto &inFlight = takeCue ? generation.cueInFlight : generation.patchInFlight;
+    inFlight.emplace(index, IndexRequest{timing_->uptime(), 0});
     generation.nextKind = takeCue ? IndexRequestKind::patch : IndexRequestKind::cue;
-    // One allocation per request: a sync asks for thousands.
-    std::array<char, 24> digits{};
-    const char *const end = std::to_chars(digits.data(), digits.data() + digits.size(), index).ptr;
-    QString address = takeCue ? u"/eos/get/cue/1/index/"_s : u"/eos/get/patch/index/"_s;
-    address.append(QLatin1StringView(digits.data(), end - digits.data()));
-    if (!connection_.send({address, {}})) {
+    if (!sendIndexRequest(takeCue ? IndexRequestKind::cue : IndexRequestKind::patch, index)) {
       inFlight.erase(index);
       return failSync(generation.id, u"Sync request could not be sent"_s);
     }
   }
   publishSyncProgress(generation);
+}
+
+bool ShowMirror::sendIndexRequest(IndexRequestKind kind, qint64 index) {
+  // One allocation per request: a sync asks for thousands.
+  std::array<char, 24> digits{};
+  const char *const end = std::to_chars(digits.data(), digits.data() + digits.size(), index).ptr;
+  QString address =
+      kind == IndexRequestKind::cue ? u"/eos/get/cue/1/index/"_s : u"/eos/get/patch/index/"_s;
+  address.append(QLatin1StringView(digits.data(), end - digits.data()));
+  return connection_.send({address, {}});
+}
+
+void ShowMirror::reaskLateIndexes(const QUuid &generationID) {
+  SyncGeneration *generation = currentSyncGeneration();
+  if (!generation || generation->id != generationID) return;
+  const double now = timing_->uptime();
+  for (const IndexRequestKind kind : {IndexRequestKind::cue, IndexRequestKind::patch}) {
+    auto &inFlight =
+        kind == IndexRequestKind::cue ? generation->cueInFlight : generation->patchInFlight;
+    for (auto request = inFlight.begin(); request != inFlight.end();) {
+      auto &[index, state] = *request;
+      if (now - state.askedAt < indexReplyWait) {
+        ++request;
+      } else if (state.reasks < maximumIndexReasks) {
+        if (!sendIndexRequest(kind, index)) {
+          return failSync(generationID, u"Sync request could not be sent"_s);
+        }
+        state = {now, state.reasks + 1};
+        ++request;
+      } else {
+        // Its replies never made a record: done with, as a record that cannot be shown is.
+        if (kind == IndexRequestKind::cue) {
+          ++generation->skippedCueRecords;
+        } else {
+          generation->answeredPatchIndexes.insert(index);
+        }
+        ++generation->unreadableRecords;
+        request = inFlight.erase(request);
+      }
+    }
+  }
+  pumpIndexRequests(*generation);
+  if (syncGeneration_.get() == generation) completeSync(*generation);
 }
 
 QString ShowMirror::syncProgressCountText(qint64 received, std::optional<qint64> expected) {
@@ -120,7 +167,7 @@ void ShowMirror::publishSyncProgress(SyncGeneration &generation) {
   const double now = timing_->uptime();
   if (now - generation.lastProgressPublicationAt < progressInterval) return;
   const qint64 cues = qint64(generation.cueRows.size()) + generation.skippedCueRecords;
-  const qint64 patchRows = qint64(generation.patchRows.size()) + generation.skippedPatchRecords;
+  const qint64 patchRows = qint64(generation.answeredPatchIndexes.size());
   QString text = u"Cues "_s + syncProgressCountText(cues, generation.expectedCueCount) +
                  u" · Patch "_s + syncProgressCountText(patchRows, generation.expectedPatchCount);
   // An unchanged text is not announced again and does not restart the interval.
@@ -131,7 +178,7 @@ void ShowMirror::publishSyncProgress(SyncGeneration &generation) {
 
 void ShowMirror::failSync(const QUuid &generationID, const QString &reason) {
   if (!syncGeneration_ || syncGeneration_->id != generationID) return;
-  syncTimeoutWorkItem_.cancel();
+  cancelSyncWorkItems();
   syncGeneration_.reset();
   const QString status = reason + u" — cached data retained"_s;
   announce();

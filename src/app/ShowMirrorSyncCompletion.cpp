@@ -10,16 +10,16 @@ using namespace Qt::StringLiterals;
 namespace tarnik {
 
 void ShowMirror::completeSync(SyncGeneration &generation) {
-  const auto answered = [](const auto &rows, qint64 skipped, std::optional<qint64> expected) {
-    return expected && qint64(rows.size()) + skipped == *expected;
+  const auto answered = [](qint64 count, std::optional<qint64> expected) {
+    return expected && count == *expected;
   };
   // The data is published only when every record is in and the console has confirmed
   // that it still holds the show the records were read from.
   const bool complete =
       currentSyncGeneration() == &generation &&
-      answered(generation.cueRows, generation.skippedCueRecords, generation.expectedCueCount) &&
-      answered(generation.patchRows, generation.skippedPatchRecords,
-               generation.expectedPatchCount) &&
+      answered(qint64(generation.cueRows.size()) + generation.skippedCueRecords,
+               generation.expectedCueCount) &&
+      answered(qint64(generation.answeredPatchIndexes.size()), generation.expectedPatchCount) &&
       generation.cueInFlight.empty() && generation.patchInFlight.empty() &&
       generation.pendingCueIndexes.empty() && generation.pendingPatchIndexes.empty() &&
       generation.showName && !generation.showName->isEmpty() &&
@@ -32,7 +32,7 @@ void ShowMirror::completeSync(SyncGeneration &generation) {
 void ShowMirror::discardSyncAfterPatchChange() {
   // The staged rows may mix the patch before and after the change: none of them is shown,
   // and a fresh sync follows once the console is quiet.
-  syncTimeoutWorkItem_.cancel();
+  cancelSyncWorkItems();
   syncGeneration_.reset();
   session_.completedSyncSessionID.reset();
   announce();
@@ -56,8 +56,15 @@ void ShowMirror::publishSync(SyncGeneration &generation) {
   // The staged rows go with the generation just below, so they are moved, not copied.
   QList<Channel> channels = makeChannels(std::move(generation.patchRows), timing_->date());
   const QString showName = *generation.showName;
+  // Records whose replies never made a record are left out; the status says how many, so
+  // a show with gaps is not taken for a whole one.
+  const qint64 unreadable = generation.unreadableRecords;
+  const QString status = unreadable == 0 ? u"Synced"_s
+                                         : u"Synced — "_s + QString::number(unreadable) +
+                                               (unreadable == 1 ? u" record"_s : u" records"_s) +
+                                               u" could not be read"_s;
 
-  syncTimeoutWorkItem_.cancel();
+  cancelSyncWorkItems();
   // The staging and the show it replaces are freed off the GUI thread, in one task (see
   // SavedShowStore::store for the snapshot that shares the replaced rows).
   auto replaced = std::make_tuple(std::move(syncGeneration_), cues_, channels_);
@@ -74,7 +81,7 @@ void ShowMirror::publishSync(SyncGeneration &generation) {
   assign(isLoadingCues_, false, &ShowMirror::isLoadingCuesChanged);
   assign(isLoadingPatch_, false, &ShowMirror::isLoadingPatchChanged);
   assign(lastDataRefresh_, timing_->date(), &ShowMirror::lastDataRefreshChanged);
-  assign(dataStatusMessage_, u"Synced"_s, &ShowMirror::dataStatusMessageChanged);
+  assign(dataStatusMessage_, status, &ShowMirror::dataStatusMessageChanged);
   assign(syncProgressDescription_, completion, &ShowMirror::syncProgressDescriptionChanged);
 
   // The model's follow-on steps, then a refresh asked for while the sync ran.

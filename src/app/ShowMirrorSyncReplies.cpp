@@ -11,11 +11,10 @@ namespace tarnik {
 
 namespace {
 
-// The index a complete record answers, when it is one the sync asked for and still waits on.
-std::optional<qint64> awaitedIndex(const QList<OSCArgument> &fields,
-                                   const std::set<qint64> &inFlight) {
+// The index a complete record answers, when it is a list index at all.
+std::optional<qint64> recordIndex(const QList<OSCArgument> &fields) {
   const std::optional<qint64> index = integerArgument(fields, 0);
-  if (!index || *index < 0 || !inFlight.contains(*index)) return std::nullopt;
+  if (!index || *index < 0) return std::nullopt;
   return index;
 }
 
@@ -38,8 +37,9 @@ void ShowMirror::parseCueListReply(const QList<OSCArgument> &arguments, const Cu
   const std::optional<QList<OSCArgument>> fields = accumulateRecordSlice(
       generation->cueFragments, key, slice.fieldCount, slice.start, arguments);
   if (!fields) return;
-  const std::optional<qint64> index = awaitedIndex(*fields, generation->cueInFlight);
-  if (!index || generation->cueRows.contains(*index)) return;
+  const std::optional<qint64> index = recordIndex(*fields);
+  if (!index || !generation->cueInFlight.contains(*index) || generation->cueRows.contains(*index))
+    return;
 
   // A record whose number is not a cue number is still an answer: the index is done with,
   // so the sync completes without that cue instead of waiting for its time limit.
@@ -65,16 +65,20 @@ void ShowMirror::handlePatchListReply(const QList<OSCArgument> &arguments,
   const std::optional<QList<OSCArgument>> fields = accumulateRecordSlice(
       generation->patchFragments, key, slice->fieldCount, slice->start, arguments);
   if (!fields) return;
-  const std::optional<qint64> index = awaitedIndex(*fields, generation->patchInFlight);
-  if (!index || generation->patchRows.contains(*index)) return;
+  const std::optional<qint64> index = recordIndex(*fields);
+  if (!index) return;
+  const bool awaited = generation->patchInFlight.contains(*index);
+  // A console may answer one index with every part of its channel: each part of an index
+  // asked for is kept, while the index itself is answered once.
+  if (!awaited && !generation->answeredPatchIndexes.contains(*index)) return;
 
   // As with cues: a row that cannot be a channel answers its index and is left out.
   if (std::optional<PatchPart> row = makePatchPart(*fields, slice->channel, slice->part)) {
-    generation->patchRows.emplace(*index, std::move(*row));
-  } else {
-    ++generation->skippedPatchRecords;
+    generation->patchRows.insert_or_assign({slice->channel, slice->part}, std::move(*row));
   }
   generation->patchFragments.remove(key);
+  if (!awaited) return;
+  generation->answeredPatchIndexes.insert(*index);
   generation->patchInFlight.erase(*index);
   pumpIndexRequests(*generation);
   if (syncGeneration_.get() == generation) completeSync(*generation);
@@ -97,11 +101,10 @@ void ShowMirror::parseCueFragment(const QList<OSCArgument> &arguments, const Cue
   publish(cues_, std::move(cues), &ShowMirror::cuesChanged);
 }
 
-QList<Channel> ShowMirror::makeChannels(std::map<qint64, PatchPart> rows, double now) {
-  // Rows come in index order; each channel keeps its rows in that order until makeChannel
-  // sorts them by part. The map hands the channels out in channel order.
+QList<Channel> ShowMirror::makeChannels(std::map<PatchRowKey, PatchPart> rows, double now) {
+  // Rows come in channel and part order; the map hands the channels out in channel order.
   std::map<qint64, QList<PatchPart>> byChannel;
-  for (auto &[index, row] : rows) byChannel[row.channelNumber].append(std::move(row));
+  for (auto &[key, row] : rows) byChannel[row.channelNumber].append(std::move(row));
   QList<Channel> channels;
   channels.reserve(qsizetype(byChannel.size()));
   for (auto &[number, channelRows] : byChannel) {

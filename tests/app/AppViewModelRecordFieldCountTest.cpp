@@ -1,9 +1,10 @@
 // Cue and patch records of another length than the ones the model knows: longer ones from
-// newer console software sync with their extra fields ignored; shorter ones are dropped,
-// and every drop is logged.
+// newer console software sync with their extra fields ignored; shorter ones, and counts no
+// record can have, are dropped, and every drop is logged.
 
 #include "AppViewModelTestSupport.h"
 #include "app/CueReplyFields.h"
+#include "app/FragmentAccumulator.h"
 #include "app/PatchPartReply.h"
 #include "link/OSCManagerTestSupport.h"
 #include "support/LogCapture.h"
@@ -32,6 +33,8 @@ TEST_F(RecordFieldCount, LongerRecordsSyncAndShorterOnesAreDroppedAndLogged) {
     bool syncs;
   } cases[] = {
       {cueReplyFieldCount + 2, patchReplyFieldCount + 2, true},
+      {65, 65, true},
+      {1000, 1000, true},
       {cueReplyFieldCount - 2, patchReplyFieldCount, false},
       {cueReplyFieldCount, patchReplyFieldCount - 2, false},
   };
@@ -76,6 +79,17 @@ TEST_F(RecordFieldCount, LongerRecordsSyncAndShorterOnesAreDroppedAndLogged) {
     EXPECT_NE(model->dataStatusMessage(), "Synced"_L1);
     EXPECT_TRUE(model->cues().isEmpty());
   }
+}
+
+TEST_F(RecordFieldCount, ACountNoRecordCanHaveIsRefusedAndLogged) {
+  LogCapture log("tarnik.app");
+  auto model = makeModel();
+  const QString tooMany = QString::number(FragmentAccumulator::maximumFieldCount + 1);
+  model->handleOSCMessage(u"/eos/out/get/cue/1/1/0/list/0/"_s + tooMany,
+                          {OSCArgument::fromInt(-1)});
+  model->handleOSCMessage(u"/eos/out/get/patch/1/1/list/0/"_s + tooMany,
+                          {OSCArgument::fromInt(-1)});
+  EXPECT_EQ(log.lines().filter(tooMany).size(), 2) << log.lines().join(u'\n').toStdString();
 }
 
 }  // namespace

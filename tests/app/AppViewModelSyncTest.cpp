@@ -238,6 +238,61 @@ TEST_P(AppViewModelSyncTest, RecordsThatCannotBeShownStillAnswerTheirIndex) {
   EXPECT_EQ(withoutSnapshotTimes(model->channels()), expectedChannels(show));
 }
 
+TEST_P(AppViewModelSyncTest, RecordsThatNeverDecodeAreAskedAgainThenLeftOutWithANote) {
+  const ConsoleShow show = generateConsoleShow(8, 6, 4);
+  console.setShow(show);
+  console.cueFaults = {{3, EosConsoleDouble::RecordFault::labelNotUTF8}};
+  console.patchFaults = {{2, EosConsoleDouble::RecordFault::doubleField}};
+  const QString cueAddress = u"/eos/get/cue/1/index/3"_s;
+  const QString patchAddress = u"/eos/get/patch/index/2"_s;
+  startSync();
+  ASSERT_TRUE(waitUntil([&] {
+    return generation()->cueRows.size() == 7 && generation()->patchRows.size() == 5 &&
+           generation()->showName.has_value();
+  }));
+
+  // Each index is asked again after five seconds without its record, twice, then given up.
+  for (int second = 1; second <= 15; ++second) {
+    timing->advance(1.0);
+    const qsizetype asks = 1 + (second >= 5) + (second >= 10);
+    ASSERT_TRUE(waitUntil([&] {
+      return console.requests(cueAddress).size() == asks &&
+             console.requests(patchAddress).size() == asks;
+    })) << second;
+  }
+  ASSERT_TRUE(waitUntil([&] { return generation() == nullptr; }));
+  EXPECT_EQ(model->dataStatusMessage(), u"Synced — 2 records could not be read"_s);
+  EXPECT_TRUE(manager().isConnected());
+  ConsoleShow readable = show;
+  readable.cueLists[1].removeAt(3);
+  readable.patch.removeAt(2);
+  EXPECT_EQ(model->cues(), expectedCues(readable));
+  EXPECT_EQ(withoutSnapshotTimes(model->channels()), expectedChannels(readable));
+}
+
+TEST_P(AppViewModelSyncTest, KeepsEveryPartThatAnswersAnIndex) {
+  // Channel 9 has three parts, and the console answers each of their indexes with all three.
+  ConsoleShow show = generateConsoleShow(2, 0, 3);
+  for (int part = 1; part <= 3; ++part)
+    show.setPatchPart(ConsolePatchPart::dimmer(9, part, 100 + part));
+  show.setPatchPart(ConsolePatchPart::dimmer(10, 1, 200));
+  console.setShow(show);
+  console.patchIndexAnswersEveryPart = true;
+  startSync();
+  ASSERT_TRUE(synced());
+  EXPECT_EQ(withoutSnapshotTimes(model->channels()), expectedChannels(show));
+
+  // So the planner knows part 2's address is taken.
+  const PatchPlan plan = model->planPatch({.operation = PatchOperation::dimmerAddressRange,
+                                           .channelStart = 11,
+                                           .universe = 1,
+                                           .addressStart = 102,
+                                           .addressThru = 102});
+  ASSERT_EQ(plan.issues.size(), 1);
+  EXPECT_EQ(plan.issues[0].kind, PatchValidationIssue::Kind::occupiedRange);
+  EXPECT_EQ(plan.issues[0].existing, (EosPatchPart::ID{9, 2}));
+}
+
 TEST_P(AppViewModelSyncTest, AnotherShowOnTheConsoleDropsWhatWasReadOfTheOldOne) {
   const struct {
     bool duringSync;

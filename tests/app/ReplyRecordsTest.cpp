@@ -2,6 +2,7 @@
 #include "app/FragmentAccumulator.h"
 #include "app/PatchPartReply.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -116,18 +117,49 @@ TEST(FragmentAccumulation, RefusesRunsThatDoNotFit) {
     qsizetype length;
     bool stored;
   } rows[] = {
-      {3, 0, 3, true},         {3, 1, 3, false},  {3, 3, 1, false},
-      {3, -1, 1, false},       {3, 0, 0, false},  {-5, 0, 1, false},
-      {64, 63, 1, true},       {65, 0, 1, false}, {maximum, maximum - 1, 1, false},
+      {3, 0, 3, true},
+      {3, 1, 3, false},
+      {3, 3, 1, false},
+      {3, -1, 1, false},
+      {3, 0, 0, false},
+      {-5, 0, 1, false},
+      {64, 63, 1, true},
+      {65, 0, 1, true},
+      {maximum, maximum - 1, 1, false},
       {31, maximum, 2, false},
+      {1000, 990, 10, true},
+      {FragmentAccumulator::maximumFieldCount, 0, 1, true},
+      {FragmentAccumulator::maximumFieldCount + 1, 0, 1, false},
   };
   for (const auto &row : rows) {
     FragmentAccumulator accumulator{.totalFieldCount = row.total};
     EXPECT_EQ(accumulator.insert(row.start, QList<OSCArgument>(row.length, i(1))), row.stored)
         << row.total << " " << row.start << " " << row.length;
-    EXPECT_EQ(accumulator.receivedCount, row.stored ? row.length : 0);
-    EXPECT_EQ(accumulator.fields.size(), row.stored ? row.total : 0);
+    const qint64 kept = std::min(row.total, FragmentAccumulator::keptFieldCount);
+    EXPECT_EQ(accumulator.receivedCount,
+              row.stored ? std::clamp(kept - row.start, qint64(0), qint64(row.length)) : 0);
+    EXPECT_EQ(accumulator.fields.size(), row.stored && row.start < kept ? kept : 0);
   }
+}
+
+TEST(FragmentAccumulation, ALongRecordCompletesWithItsKeptFieldsInBoundedMemory) {
+  constexpr qint64 total = 1000;
+  constexpr qint64 kept = FragmentAccumulator::keptFieldCount;
+  FragmentAccumulator accumulator{.totalFieldCount = total};
+  // Every other field past the kept ones, one at a time: each leaves a gap behind it, until
+  // one more gap than the limit is refused without a change.
+  const auto limit = qint64(FragmentAccumulator::maximumCountedRuns);
+  for (qint64 field = kept; field < kept + 2 * limit; field += 2)
+    ASSERT_TRUE(accumulator.insert(field, {i(0)})) << field;
+  EXPECT_FALSE(accumulator.insert(kept + 2 * limit + 1, {i(0)}));
+  EXPECT_EQ(accumulator.countedRuns.size(), std::size_t(limit));
+
+  // Filling the gaps and the rest, overlapping, completes it with the kept fields only.
+  ASSERT_TRUE(accumulator.insert(kept, QList<OSCArgument>(total - kept, i(0))));
+  ASSERT_TRUE(accumulator.insert(1, QList<OSCArgument>(kept - 1, i(7))));
+  EXPECT_EQ(accumulator.completedFields(), std::nullopt);
+  ASSERT_TRUE(accumulator.insert(0, {i(7)}));
+  EXPECT_EQ(accumulator.completedFields(), QList<OSCArgument>(kept, i(7)));
 }
 
 TEST(FragmentAccumulation, CompletesOnceEveryFieldIsPresent) {

@@ -133,6 +133,9 @@ class EosConsoleDouble : public QObject {
     wrongCount,        // the address names one field more than the record has
     otherListOrPart,   // a cue of the next list, a patch row of the next part
     numberNotANumber,  // a cue number with a letter in front
+    // Replies the codec cannot decode, so the record never arrives:
+    labelNotUTF8,  // the label (field 2) as the Latin-1 bytes of "café", a lone 0xE9
+    doubleField,   // field 7 as an OSC double (type tag "d"), a kind the codec does not read
   };
 
   EosConsoleDouble();
@@ -202,6 +205,9 @@ class EosConsoleDouble : public QObject {
   RecordSlicing recordSlicing;          // how cue and patch records are cut into replies
   QHash<int, RecordFault> cueFaults;    // by index, for every cue list
   QHash<int, RecordFault> patchFaults;  // by index
+  // Each patch index is answered with every part of its part's channel, all under the index
+  // asked for, as some console software does.
+  bool patchIndexAnswersEveryPart = false;
 
   // A user's line as if typed on the console: "/eos/out/user/<user>/cmd" to everyone,
   // "/eos/out/cmd" to the user's connections.

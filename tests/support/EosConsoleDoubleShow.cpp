@@ -3,6 +3,10 @@
 #include "foundation/NumberRules.h"
 #include "support/EosConsoleDouble.h"
 
+#include <QtEndian>
+
+#include <bit>
+
 namespace tarnik::testing {
 
 namespace {
@@ -28,6 +32,49 @@ QList<QByteArray> packetsOf(const QList<OSCMessage> &messages) {
   QList<QByteArray> packets;
   packets.reserve(messages.size());
   for (const OSCMessage &message : messages) packets.append(message.encoded());
+  return packets;
+}
+
+// The message encoded with argument `at` written as a raw argument of the given type tag and
+// payload, which the codec itself never writes.
+QByteArray encodedWithRawArgument(const OSCMessage &message, qsizetype at, char tag,
+                                  const QByteArray &payload) {
+  // The type tags: the comma, a letter per argument and at least one NUL, padded to 4.
+  const auto tagBytes = [](qsizetype count) { return (count + 2 + 3) / 4 * 4; };
+  const qsizetype addressBytes = OSCMessage{message.address, {}}.encoded().size() - 4;
+  const auto payloadOf = [&](const QList<OSCArgument> &arguments) {
+    return OSCMessage{message.address, arguments}.encoded().sliced(addressBytes +
+                                                                   tagBytes(arguments.size()));
+  };
+  const QByteArray whole = message.encoded();
+  QByteArray tags = whole.sliced(addressBytes, 1 + message.arguments.size());
+  tags[1 + at] = tag;
+  tags.append(QByteArray(tagBytes(message.arguments.size()) - tags.size(), '\0'));
+  return whole.first(addressBytes) + tags + payloadOf(message.arguments.first(at)) + payload +
+         payloadOf(message.arguments.sliced(at + 1));
+}
+
+// The slices of a record with one field (wherever a slice carries it) as a raw argument the
+// codec cannot decode, so every packet that carries it is dropped by the receiver.
+QList<QByteArray> packetsWithUndecodableField(const QList<OSCMessage> &slices,
+                                              EosConsoleDouble::RecordFault fault) {
+  const bool label = fault == EosConsoleDouble::RecordFault::labelNotUTF8;
+  const qsizetype field = label ? 2 : 7;
+  const char tag = label ? 's' : 'd';
+  QByteArray payload;
+  if (label) {
+    payload = QByteArray("caf\xE9\0\0\0\0", 8);
+  } else {
+    payload.resize(8);
+    qToBigEndian(std::bit_cast<quint64>(2.5), payload.data());
+  }
+  QList<QByteArray> packets;
+  for (const OSCMessage &slice : slices) {
+    const qsizetype at = field - slice.address.section(u'/', -2, -2).toLongLong();
+    packets.append(at >= 0 && at < slice.arguments.size()
+                       ? encodedWithRawArgument(slice, at, tag, payload)
+                       : slice.encoded());
+  }
   return packets;
 }
 
@@ -58,20 +105,26 @@ QList<OSCMessage> EosConsoleDouble::showAnswer(const OSCMessage &request,
     return {};
   }
   if (components[3] != u"patch") return {};
+  // Every part of a channel, each with this index field.
+  const auto everyPart = [this](int channel, qint32 index) {
+    QList<OSCMessage> answer;
+    for (const ConsolePatchPart &part : show_.channelParts(channel)) {
+      answer += slicedRecord(patchPrefix(part.channel, part.part), part.fields, index,
+                             recordSlicing, quint32(part.part), part.fields.size());
+    }
+    return answer;
+  };
   if (components.size() == 6 && components[4] == u"index") {
     const auto index = canonicalNumber(components[5]);
-    if (index && *index < show_.patch.size()) asker.replyPackets(patchRecordPackets(*index));
+    if (!index || *index >= show_.patch.size()) return {};
+    if (patchIndexAnswersEveryPart) return everyPart(show_.patch[*index].channel, *index);
+    asker.replyPackets(patchRecordPackets(*index));
     return {};
   }
   const auto channel = components.size() == 5 ? canonicalNumber(components[4]) : std::nullopt;
   if (!channel) return {};
-  // A channel read: every part of the channel, index field -1.
-  QList<OSCMessage> answer;
-  for (const ConsolePatchPart &part : show_.channelParts(*channel)) {
-    answer += slicedRecord(patchPrefix(part.channel, part.part), part.fields, -1, recordSlicing,
-                           quint32(part.part), part.fields.size());
-  }
-  return answer;
+  // A channel read: index field -1.
+  return everyPart(*channel, -1);
 }
 
 QList<QByteArray> EosConsoleDouble::cueRecordPackets(int list, int index) {
@@ -89,6 +142,12 @@ QList<QByteArray> EosConsoleDouble::cueRecordPackets(int list, int index) {
       case RecordFault::numberNotANumber:
         return packetsOf(slicedRecord(cuePrefix(list, u'A' + cue.number), cue.fields, index,
                                       recordSlicing, quint32(index), cue.fields.size()));
+      case RecordFault::labelNotUTF8:
+      case RecordFault::doubleField:
+        return packetsWithUndecodableField(
+            slicedRecord(cuePrefix(list, cue.number), cue.fields, index, recordSlicing,
+                         quint32(index), cue.fields.size()),
+            *fault);
     }
   }
   return encodedCues(list)[index];
@@ -124,6 +183,12 @@ QList<QByteArray> EosConsoleDouble::patchRecordPackets(int index) {
       case RecordFault::numberNotANumber:
         return packetsOf(slicedRecord(patchPrefix(part.channel, part.part + 1), part.fields, index,
                                       recordSlicing, quint32(index), part.fields.size()));
+      case RecordFault::labelNotUTF8:
+      case RecordFault::doubleField:
+        return packetsWithUndecodableField(
+            slicedRecord(patchPrefix(part.channel, part.part), part.fields, index, recordSlicing,
+                         quint32(index), part.fields.size()),
+            *fault);
     }
   }
   return encodedPatch()[index];
