@@ -3,26 +3,15 @@
 // must not store twice, and an answer that comes after the person moved on changes nothing.
 
 #include "AppViewModelTestSupport.h"
+#include "support/HeldAnswer.h"
 #include "support/QtPrinting.h"
 
-#include <QTimer>
-
-#include <atomic>
-#include <chrono>
 #include <functional>
-#include <semaphore>
 
 using namespace Qt::StringLiterals;
 
 namespace tarnik::testing {
 namespace {
-
-// A keychain that answers only when the test lets it. The wait is bounded so that a store
-// run on the GUI thread, where the release comes from, fails instead of hanging.
-struct HeldKeychain {
-  std::binary_semaphore answer{0};
-  std::atomic<int> calls = 0;
-};
 
 const QString code = QString::fromLatin1(QByteArray(32, '\x2a').toBase64());
 
@@ -66,13 +55,12 @@ TEST_F(KeychainWait, TheWindowGoesOnWhileTheKeychainWaitsAndOnlyTheCurrentFlowFi
   };
   for (const auto &row : cases) {
     settings.clear();
-    const auto held = std::make_shared<HeldKeychain>();
+    const auto held = std::make_shared<HeldAnswer>();
     AppViewModel::Arguments arguments;
     arguments.storeRelayKey =
         [held](const QString &,
                const QString &) -> std::expected<void, TarnikRelaySecurity::Failure> {
-      ++held->calls;
-      if (!held->answer.try_acquire_for(std::chrono::seconds(1))) {
+      if (!held->await()) {
         return std::unexpected(TarnikRelaySecurity::Failure{});
       }
       return {};
@@ -87,12 +75,7 @@ TEST_F(KeychainWait, TheWindowGoesOnWhileTheKeychainWaitsAndOnlyTheCurrentFlowFi
     row.press(*model);
     row.press(*model);
     if (row.moveOn) row.moveOn(*model);
-    bool turned = false;
-    QTimer::singleShot(0, [&] {
-      turned = true;
-      held->answer.release();
-    });
-    ASSERT_TRUE(waitUntil([&] { return turned; })) << row.name;
+    ASSERT_TRUE(held->releaseFromEventLoop()) << row.name;
     settleBackgroundWork();
 
     EXPECT_EQ(held->calls, 1) << row.name;
