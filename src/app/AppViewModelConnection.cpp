@@ -30,6 +30,8 @@ void AppViewModel::resetSessionState(const QString &status) {
 }
 
 void AppViewModel::disconnect() {
+  // A connect still waiting for the keychain must not connect after this.
+  connectionForm_->abandonRelayKeyStore();
   resetConnectionTest();
   connectionForm_->forgetLastConnected();
   releaseOwnedFlash(u"Disconnect"_s);

@@ -17,6 +17,8 @@ constexpr int pairingCodeByteCount = 32;
 }  // namespace
 
 void AppViewModel::connectToMacRelay(const TarnikRelayDiscovery::Relay &relay) {
+  // One pairing at a time: the first press goes on when the keychain answers.
+  if (connectionForm_->isStoringRelayKey()) return;
   const QString code = trimmedText(relayPairingCode());
   const std::optional<QByteArray> key = decodeStrictBase64(code);
   if (!key || key->size() != pairingCodeByteCount) {
@@ -48,20 +50,23 @@ void AppViewModel::connectToMacRelay(const TarnikRelayDiscovery::Relay &relay) {
   profile.usesMacRelay = true;
   profile.relayService = identity;
 
-  if (const auto stored = connectionForm_->storeRelayKey(code, profile.id); !stored) {
-    mirror_->reportStatus(u"Could not pair with this Mac: "_s + stored.error().description());
-    return;
-  }
+  connectionForm_->storeRelayKey(
+      code, profile.id, [this, relay, profile, code](const auto &stored) {
+        if (!stored) {
+          mirror_->reportStatus(u"Could not pair with this Mac: "_s + stored.error().description());
+          return;
+        }
 
-  resetConnectionTest();
-  releaseOwnedFlash(u"Connect to Mac"_s);
-  supervisor_->stopReconnecting();
-  resetSessionState(u"Connecting through "_s + relay.name + u"…"_s);
+        resetConnectionTest();
+        releaseOwnedFlash(u"Connect to Mac"_s);
+        supervisor_->stopReconnecting();
+        resetSessionState(u"Connecting through "_s + relay.name + u"…"_s);
 
-  connectionForm_->storeSelectedProfile(profile);
-  applyConnectionProfile(profile);
-  connectionForm_->rememberLastConnected(profile);
-  supervisor_->followService(relay.endpoint, profile, code);
+        connectionForm_->storeSelectedProfile(profile);
+        applyConnectionProfile(profile);
+        connectionForm_->rememberLastConnected(profile);
+        supervisor_->followService(relay.endpoint, profile, code);
+      });
 }
 
 }  // namespace tarnik

@@ -22,23 +22,28 @@ void AppViewModel::applyConnectionProfile(const ConsoleConnectionProfile &profil
 }
 
 void AppViewModel::saveConnectionProfile() {
+  // A second press while the code is being stored would save the same profile twice.
+  if (connectionForm_->isStoringRelayKey()) return;
   const std::optional<ConsoleConnectionProfile> profile = makeConnectionSettings();
   if (!profile) {
     connectionTester_->reportStatus(
         connectionSettingsIssue().value_or(u"Invalid connection settings"_s));
     return;
   }
-  // The code goes to the keychain first, so a saved relay profile always has its code.
-  if (profile->usesMacRelay.value_or(false)) {
-    if (const auto stored =
-            connectionForm_->storeRelayKey(trimmedText(relayPairingCode()), profile->id);
-        !stored) {
-      connectionTester_->reportStatus(u"Could not save pairing code in Keychain: "_s +
-                                      stored.error().description());
-      return;
-    }
+  if (!profile->usesMacRelay.value_or(false)) {
+    connectionForm_->storeSelectedProfile(*profile);
+    return;
   }
-  connectionForm_->storeSelectedProfile(*profile);
+  // The code goes to the keychain first, so a saved relay profile always has its code.
+  connectionForm_->storeRelayKey(
+      trimmedText(relayPairingCode()), profile->id, [this, profile = *profile](const auto &stored) {
+        if (!stored) {
+          connectionTester_->reportStatus(u"Could not save pairing code in Keychain: "_s +
+                                          stored.error().description());
+          return;
+        }
+        connectionForm_->storeSelectedProfile(profile);
+      });
 }
 
 void AppViewModel::startNewConnection() {
@@ -72,6 +77,8 @@ void AppViewModel::connectToDiscoveredConsole(const DiscoveredConsole &console) 
   resetConnectionTest();
   // A console found on the network is not one to come back to at the next start.
   connectionForm_->forgetLastConnected();
+  // Nor does a relay code still being stored for an earlier press connect after this.
+  connectionForm_->abandonRelayKeyStore();
   releaseOwnedFlash(u"Reconnect"_s);
   supervisor_->prepareServiceRoute(console.endpoint);
   resetSessionState(u"Connecting…"_s);

@@ -1,5 +1,6 @@
 #include "app/ConnectionForm.h"
 
+#include "foundation/BackgroundWork.h"
 #include "foundation/NumberRules.h"
 #include "foundation/TextRules.h"
 
@@ -85,6 +86,7 @@ ConnectionForm::ConnectionForm(QSettings &defaults, StoreRelayKey storeRelayKey,
 }
 
 void ConnectionForm::selectProfile(const ConsoleConnectionProfile &profile) {
+  abandonRelayKeyStore();
   setSelectedConnectionProfileID(profile.id);
   fillConnectionForm(profile);
 }
@@ -104,6 +106,7 @@ void ConnectionForm::storeSelectedProfile(const ConsoleConnectionProfile &profil
 }
 
 void ConnectionForm::clear() {
+  abandonRelayKeyStore();
   setSelectedConnectionProfileID(std::nullopt);
   setConsoleName(QString());
   setConsoleIP(QString());
@@ -115,9 +118,26 @@ void ConnectionForm::clear() {
   setRelayPairingCode(QString());
 }
 
-std::expected<void, TarnikRelaySecurity::Failure> ConnectionForm::storeRelayKey(
-    const QString &code, const QUuid &profileID) const {
-  return storeRelayKey_(code, relayKeyAccount(profileID));
+void ConnectionForm::storeRelayKey(const QString &code, const QUuid &profileID,
+                                   RelayKeyStored stored) {
+  Q_ASSERT(!storingRelayKey_);
+  storingRelayKey_ = true;
+  const quint64 generation = ++relayKeyStoreGeneration_;
+  runInBackground(
+      this,
+      [store = storeRelayKey_, code, account = relayKeyAccount(profileID)] {
+        return store(code, account);
+      },
+      [this, generation, stored = std::move(stored)](const auto &result) {
+        if (generation != relayKeyStoreGeneration_) return;
+        storingRelayKey_ = false;
+        stored(result);
+      });
+}
+
+void ConnectionForm::abandonRelayKeyStore() {
+  ++relayKeyStoreGeneration_;
+  storingRelayKey_ = false;
 }
 
 void ConnectionForm::setConsoleIP(const QString &value) {

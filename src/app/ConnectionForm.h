@@ -63,9 +63,16 @@ class ConnectionForm final : public ObservableObject {
   void storeSelectedProfile(const ConsoleConnectionProfile &profile);
   // A blank form and no selection.
   void clear();
-  // Keeps a relay profile's pairing code in the keychain.
-  std::expected<void, TarnikRelaySecurity::Failure> storeRelayKey(const QString &code,
-                                                                  const QUuid &profileID) const;
+  // Keeps a relay profile's pairing code in the keychain. The keychain may ask the person
+  // to unlock it and wait for the answer, so the store runs away from the GUI thread and
+  // `stored` gets its result on the GUI thread later, unless the store was abandoned
+  // meanwhile. One store at a time: callers ask isStoringRelayKey() first.
+  using RelayKeyStored =
+      std::function<void(const std::expected<void, TarnikRelaySecurity::Failure> &result)>;
+  void storeRelayKey(const QString &code, const QUuid &profileID, RelayKeyStored stored);
+  bool isStoringRelayKey() const { return storingRelayKey_; }
+  // The person moved on: the store under way, if any, will change nothing when it ends.
+  void abandonRelayKeyStore();
 
   // The profile start-up connects to again, when it still reads and validates.
   std::optional<ConsoleConnectionProfile> lastConnectedProfile() const;
@@ -132,6 +139,8 @@ class ConnectionForm final : public ObservableObject {
   QSettings &defaults_;
   StoreRelayKey storeRelayKey_;
   LoadRelayKey loadRelayKey_;
+  bool storingRelayKey_ = false;
+  quint64 relayKeyStoreGeneration_ = 0;  // the store whose result may still be used
 
   QString consoleIP_;
   QString consoleName_;

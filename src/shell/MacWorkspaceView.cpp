@@ -1,6 +1,7 @@
 #include "shell/MacWorkspaceView.h"
 
 #include "app/AppViewModel.h"
+#include "foundation/BackgroundWork.h"
 #include "link/TarnikRelayServer.h"
 #include "operations/MoverController.h"
 #include "screens/connection/BoardRoute.h"
@@ -106,13 +107,32 @@ void MacWorkspaceView::loadPairingCode() {
 }
 
 void MacWorkspaceView::replacePairingCode() {
+  // A second press while the new code is being stored would make and store another one.
+  if (storingPairingCode_) return;
   relay_.stop();
-  auto code = keychain_.make();
-  if (code) {
-    if (auto stored = keychain_.store(*code); !stored) {
-      code = std::unexpected(stored.error());
-    }
+  const auto code = keychain_.make();
+  if (!code) {
+    showNewPairingCode(code);
+    return;
   }
+  // The keychain may ask the person to unlock it; the window goes on meanwhile.
+  storingPairingCode_ = true;
+  runInBackground(
+      this, [store = keychain_.store, code = *code] { return store(code); },
+      [this, code = *code](const auto &stored) {
+        storingPairingCode_ = false;
+        if (!stored) {
+          showNewPairingCode(std::unexpected(stored.error()));
+          return;
+        }
+        // A relay started while the code was being stored runs with the old one.
+        relay_.stop();
+        showNewPairingCode(code);
+      });
+}
+
+void MacWorkspaceView::showNewPairingCode(
+    const std::expected<QString, RelayPairingKeychain::Failure> &code) {
   if (code) {
     state_.pairingKey = *code;
     state_.pairingError.reset();

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <expected>
 #include <optional>
 
 class QLabel;
@@ -36,7 +37,8 @@ class MacWorkspaceView : public QWidget, public WorkspacePairing {
   void showPage(const QString &title);
 
   // The relay's pairing code. Loaded once, after the window's first paint: the keychain
-  // answers synchronously and must not hold up that paint.
+  // answers synchronously and must not hold up that paint. A new code is stored away from
+  // the GUI thread, since the keychain may wait for the person; it is shown once stored.
   void loadPairingCode();
   void replacePairingCode() override;
   void onPairingChanged(QObject *receiver, std::function<void()> changed) override;
@@ -52,6 +54,8 @@ class MacWorkspaceView : public QWidget, public WorkspacePairing {
   void closeEvent(QCloseEvent *event) override;
 
  private:
+  // The code made by replacePairingCode, once stored, or why there is none.
+  void showNewPairingCode(const std::expected<QString, RelayPairingKeychain::Failure> &code);
   QWidget *makeSidebar();
   QWidget *makePage(WorkspacePages::Page page);
   void redraw();
@@ -62,6 +66,7 @@ class MacWorkspaceView : public QWidget, public WorkspacePairing {
   MacUpdater &updater_;
   WorkspacePageFactories factories_;
   RelayPairingKeychain keychain_;
+  bool storingPairingCode_ = false;
   WorkspaceState state_;
   WorkspaceContext context_;
   std::optional<ConsoleConnectionProfile> seenConnectionSettings_;

@@ -53,6 +53,7 @@ TEST_F(ProfileSaving, ReplacesTheSelectionOrAppendsAndKeepsARelayCodeFirst) {
     const QByteArray storedBefore = storedText(u"connectionProfiles.v1"_s);
 
     model->saveConnectionProfile();
+    settleBackgroundWork();
 
     const QList<ConsoleConnectionProfile> after = model->savedConnectionProfiles();
     if (row.refusal) {

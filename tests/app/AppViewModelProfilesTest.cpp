@@ -114,7 +114,9 @@ TEST_F(MacRelay, PairingKeepsOneProfilePerServiceAndConnectsThroughIt) {
   const QString code = QString::fromLatin1(QByteArray(32, '\x2a').toBase64());
   model->setRelayPairingCode(u"  "_s + code + u" \n"_s);
   model->connectToMacRelay(relayIn(u"local."_s));
+  settleBackgroundWork();
   model->connectToMacRelay(relayIn(u"local."_s));
+  settleBackgroundWork();
   ASSERT_EQ(model->savedConnectionProfiles().size(), before + 1);
   const ConsoleConnectionProfile saved = model->savedConnectionProfiles().last();
   EXPECT_EQ(keychain, (QHash<QString, QString>{{AppViewModel::relayKeyAccount(saved.id), code}}));
@@ -127,6 +129,7 @@ TEST_F(MacRelay, PairingKeepsOneProfilePerServiceAndConnectsThroughIt) {
             std::tuple(u"nearby"_s, quint16(9443), u"local."_s));
 
   model->connectToMacRelay(relayIn(u"example.org."_s));
+  settleBackgroundWork();
   EXPECT_EQ(model->savedConnectionProfiles().size(), before + 2);
 }
 

@@ -7,6 +7,7 @@
 #include "foundation/ReferenceDate.h"
 #include "foundation/UptimeClock.h"
 #include "link/TarnikRelayServer.h"
+#include "support/BackgroundWorkSettling.h"
 #include "support/EosConsoleDouble.h"
 #include "support/ManualAppTiming.h"
 #include "support/QtPrinting.h"
@@ -105,6 +106,7 @@ TEST_F(AppViewModelRelayPairingIntegration, PairsSyncsAndComesBackThroughTheSame
   // Pairing again keeps one profile, and one keychain item, for this relay.
   const qsizetype profiles = model->savedConnectionProfiles().size();
   model->connectToMacRelay(nearby);
+  settleBackgroundWork();
   ASSERT_TRUE(syncedThroughTheRelay(*model));
   EXPECT_EQ(model->savedConnectionProfiles().size(), profiles);
   const QString account = AppViewModel::relayKeyAccount(last->id);
@@ -116,6 +118,7 @@ TEST_F(AppViewModelRelayPairingIntegration, PairsSyncsAndComesBackThroughTheSame
   // A keychain that refuses: nothing else changes and the connection stays up.
   ASSERT_TRUE(lockTestKeyring());
   model->connectToMacRelay(nearby);
+  settleBackgroundWork();
   EXPECT_TRUE(model->dataStatusMessage().startsWith(u"Could not pair with this Mac: "_s))
       << model->dataStatusMessage().toStdString();
   ASSERT_TRUE(unlockTestKeyring());
@@ -125,6 +128,7 @@ TEST_F(AppViewModelRelayPairingIntegration, PairsSyncsAndComesBackThroughTheSame
   // The next start goes the same way, its code read from the keychain.
   model.reset();
   auto restarted = makeModel();
+  settleBackgroundWork();
   ASSERT_TRUE(restarted->activeConnectionSettings());
   EXPECT_EQ(restarted->activeConnectionSettings()->relayService, last->relayService);
   EXPECT_EQ(restarted->oscManager()->relayPairingKey, code);

@@ -23,6 +23,7 @@ TEST_F(SessionReset, ConnectRefusalsChangeNothingButTheStatus) {
   model->setRelayPairingCode(u"\n "_s + code + u"\t"_s);
   keychainFails = true;
   model->connect();
+  settleBackgroundWork();
   EXPECT_EQ(model->dataStatusMessage(), u"Could not save pairing code in Keychain: "_s +
                                             TarnikRelaySecurity::Failure{}.description());
   EXPECT_FALSE(model->wantsConnection() || settings.contains(u"lastConnectedProfile.v1"_s));
@@ -37,6 +38,7 @@ TEST_F(SessionReset, ConnectRefusalsChangeNothingButTheStatus) {
   ASSERT_EQ(model->supervisor().reconnectAttempt(), 1);
   model->setUsesMacRelay(true);
   model->connect();
+  settleBackgroundWork();
   EXPECT_EQ(keychain.values(), QStringList{code});
   EXPECT_EQ(model->oscManager()->relayPairingKey, code);
   EXPECT_EQ(model->supervisor().reconnectAttempt(), 0);

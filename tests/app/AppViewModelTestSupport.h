@@ -1,9 +1,11 @@
 #pragma once
 
 // A model built the way every app test builds it: its own settings file in a temporary
-// folder, networking off, virtual time and a keychain in memory.
+// folder, networking off, virtual time and a keychain in memory (unless a test brings a
+// store of its own).
 
 #include "app/AppViewModel.h"
+#include "support/BackgroundWorkSettling.h"
 #include "support/ManualAppTiming.h"
 #include "support/QtTestApplication.h"
 
@@ -22,6 +24,8 @@ namespace testing {
 class AppViewModelTest : public ::testing::Test {
  protected:
   AppViewModelTest() { ensureCoreApplication(); }
+  // The keychain below is written from the pool, where the model stores pairing codes.
+  ~AppViewModelTest() override { settleBackgroundWork(); }
 
   std::unique_ptr<AppViewModel> makeModel(AppViewModel::Arguments arguments = {}) {
     arguments.defaults = &settings;
@@ -35,13 +39,15 @@ class AppViewModelTest : public ::testing::Test {
       if (!keychain.contains(account)) return std::nullopt;
       return keychain.value(account);
     };
-    arguments.storeRelayKey =
-        [this](const QString &code,
-               const QString &account) -> std::expected<void, TarnikRelaySecurity::Failure> {
-      if (keychainFails) return std::unexpected(TarnikRelaySecurity::Failure{});
-      keychain.insert(account, code);
-      return {};
-    };
+    if (!arguments.storeRelayKey) {
+      arguments.storeRelayKey =
+          [this](const QString &code,
+                 const QString &account) -> std::expected<void, TarnikRelaySecurity::Failure> {
+        if (keychainFails) return std::unexpected(TarnikRelaySecurity::Failure{});
+        keychain.insert(account, code);
+        return {};
+      };
+    }
     return std::make_unique<AppViewModel>(std::move(arguments));
   }
 

@@ -28,6 +28,7 @@ TEST_F(UnreadableProfiles, PairingWithARelayKeepsTheUnreadableListAside) {
   auto model = makeModel();
   model->setRelayPairingCode(QString::fromLatin1(QByteArray(32, '\x2a').toBase64()));
   model->connectToMacRelay(stageMac());
+  settleBackgroundWork();
 
   EXPECT_EQ(storedText(keptKey), unreadable.toUtf8());
   EXPECT_EQ(model->profileStorageError(), keptMessage);
@@ -37,10 +38,12 @@ TEST_F(UnreadableProfiles, PairingWithARelayKeepsTheUnreadableListAside) {
 
   // The list now reads, so later writes leave the kept bytes alone.
   model->connectToMacRelay(stageMac());
+  settleBackgroundWork();
   model = makeModel();
   EXPECT_EQ(model->profileStorageError(), std::nullopt);
   model->setRelayPairingCode(QString::fromLatin1(QByteArray(32, '\x2b').toBase64()));
   model->connectToMacRelay(stageMac());
+  settleBackgroundWork();
   EXPECT_EQ(storedText(keptKey), unreadable.toUtf8());
 
   // Only a later unreadable list takes the place of the kept one.

@@ -5,6 +5,7 @@
 #include "screens/connection/RelayPage.h"
 #include "screens/support/Screenshots.h"
 #include "shell/TarnikApp.h"
+#include "support/HeldAnswer.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
 
@@ -14,8 +15,13 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 
+#include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <memory>
+#include <semaphore>
 
 namespace tarnik {
 namespace {
@@ -145,6 +151,33 @@ TEST(RelayPage, AFailedReplacementKeepsTheOldCodeAndTypingChangesNothing) {
 
   find<QPushButton>(w.window, "relay.copy")->click();
   EXPECT_EQ(QGuiApplication::clipboard()->text(), firstCode);
+}
+
+TEST(RelayPage, TheWindowGoesOnWhileANewCodeWaitsForTheKeychainAndOnePressStoresOnce) {
+  const auto held = std::make_shared<testing::HeldAnswer>();
+  QStringList made{secondCode, firstCode};
+  RelayPairingKeychain keychain{
+      [] { return std::expected<std::optional<QString>, Failure>(firstCode); },
+      [held](const QString &) -> std::expected<void, Failure> {
+        if (!held->await()) {
+          return std::unexpected(lockedKeychain);
+        }
+        return {};
+      },
+      [&made]() -> std::expected<QString, Failure> { return made.takeFirst(); }};
+  TarnikApp app;
+  MacWorkspaceView &window = app.openWindow(bothPages(), keychain);
+  window.show();
+  ASSERT_TRUE(waitUntil([&] { return window.state().pairingKey == firstCode; }));
+
+  auto *replace = find<QPushButton>(window, "relay.replace");
+  replace->click();
+  replace->click();
+  ASSERT_TRUE(held->releaseFromEventLoop());
+  EXPECT_TRUE(waitUntil([&] { return window.state().pairingKey == secondCode; }))
+      << window.state().pairingError.value_or(QString()).toStdString();
+  EXPECT_EQ(held->calls, 1);
+  EXPECT_EQ(find<QLineEdit>(window, "relay.pairingCode")->text(), secondCode);
 }
 
 TEST(ControllerPage, BoardUserStaysWithinRangeAndEachChangeEndsTheSession) {

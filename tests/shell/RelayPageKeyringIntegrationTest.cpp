@@ -64,6 +64,7 @@ TEST(RelayPageKeyringIntegration, ReplaceStoresANewCodeAndStopsTheRunningRelay) 
   window.findChild<QPushButton *>(QStringLiteral("relay.replace"))->click();
   EXPECT_FALSE(app.relayServer().isRunning());
   EXPECT_TRUE(waitUntil([&] { return toggle->text() == QStringLiteral("Start phone relay"); }));
+  ASSERT_TRUE(waitUntil([&] { return window.state().pairingKey != old; }));
   const QString replaced = window.state().pairingKey;
   EXPECT_NE(replaced, old);
   EXPECT_EQ(window.findChild<QLineEdit *>(QStringLiteral("relay.pairingCode"))->text(), replaced);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/catalog/CatalogBackground.h"
+#include "foundation/BackgroundWork.h"
 #include "model/catalog/CatalogLogging.h"
 #include "model/catalog/CatalogResourceFile.h"
 
@@ -32,7 +32,7 @@ void loadCatalogResource(QObject *receiver, const std::optional<QString> &path,
     finish(std::shared_ptr<const Database>(), missingText);
     return;
   }
-  runCatalogWork(
+  runInBackground(
       receiver,
       [path = *path, decode]() -> Outcome {
         const auto file = CatalogResourceFile::open(path);

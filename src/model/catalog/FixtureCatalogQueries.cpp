@@ -1,13 +1,13 @@
 #include "model/catalog/FixtureCatalogQueries.h"
 
-#include "model/catalog/CatalogBackground.h"
+#include "foundation/BackgroundWork.h"
 
 namespace tarnik {
 
 void searchModesInBackground(std::shared_ptr<const FixtureCatalogDatabase> database, QString query,
                              int limit, QObject *receiver,
                              std::function<void(const QList<FixtureCatalogMode> &)> done) {
-  runCatalogWork(
+  runInBackground(
       receiver, [database, query, limit] { return database->searchModes(query, limit); },
       std::move(done));
 }
@@ -15,7 +15,7 @@ void searchModesInBackground(std::shared_ptr<const FixtureCatalogDatabase> datab
 void modelsOfManufacturerInBackground(
     std::shared_ptr<const FixtureCatalogDatabase> database, int manufacturer, QString query,
     QObject *receiver, std::function<void(const QList<FixtureCatalogModel> &)> done) {
-  runCatalogWork(
+  runInBackground(
       receiver,
       [database, manufacturer, query] {
         return database->modelsOfManufacturer(manufacturer, query);
@@ -26,7 +26,7 @@ void modelsOfManufacturerInBackground(
 void modesOfModelInBackground(std::shared_ptr<const FixtureCatalogDatabase> database, int model,
                               QString query, int limit, QObject *receiver,
                               std::function<void(const QList<FixtureCatalogMode> &)> done) {
-  runCatalogWork(
+  runInBackground(
       receiver,
       [database, model, query, limit] { return database->modesOfModel(model, query, limit); },
       std::move(done));

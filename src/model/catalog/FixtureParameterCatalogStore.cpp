@@ -1,6 +1,6 @@
 #include "model/catalog/FixtureParameterCatalogStore.h"
 
-#include "model/catalog/CatalogBackground.h"
+#include "foundation/BackgroundWork.h"
 #include "model/catalog/CatalogResourceLoading.h"
 
 namespace tarnik {
@@ -35,7 +35,7 @@ void FixtureParameterCatalogStore::slotMap(
     std::shared_ptr<const FixtureParameterCatalogDatabase> database,
     std::optional<QString> reportedLibraryVersion, QString manufacturer, QString fixtureType,
     QObject *receiver, std::function<void(const std::optional<FixtureParameterSlotMap> &)> done) {
-  runCatalogWork(
+  runInBackground(
       receiver,
       [database, reportedLibraryVersion, manufacturer, fixtureType] {
         return database ? database->slotMap(reportedLibraryVersion, manufacturer, fixtureType)

@@ -139,7 +139,7 @@ TEST(ConnectionRoute, NearbyMacsFollowTheBrowserAndOnlyAUsablePairingCodeEnables
   EXPECT_EQ(model.relayPairingCode(), code(32));
   ASSERT_TRUE(rows()[0]->isEnabled());
   QTest::mouseClick(rows()[0], Qt::LeftButton);
-  ASSERT_TRUE(model.activeConnectionSettings());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return model.activeConnectionSettings().has_value(); }));
   EXPECT_EQ(model.activeConnectionSettings()->name, u"Booth Mac"_s);
   EXPECT_EQ(model.activeConsoleEndpoint(), relayService(u"Booth Mac"_s));
   EXPECT_EQ(

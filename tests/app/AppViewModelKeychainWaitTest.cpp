@@ -1,0 +1,89 @@
+// Storing a pairing code may wait for the person to unlock the keychain. The window must go
+// on meanwhile, the flow that asked must go on once the keychain answers, a second press
+// must not store twice, and an answer that comes after the person moved on changes nothing.
+
+#include "AppViewModelTestSupport.h"
+#include "support/HeldAnswer.h"
+#include "support/QtPrinting.h"
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik::testing {
+namespace {
+
+const QString code = QString::fromLatin1(QByteArray(32, '\x2a').toBase64());
+
+TarnikRelayDiscovery::Relay stageMac() {
+  return {u"Stage Mac"_s,
+          OSCEndpoint::service(u"Stage Mac"_s, u"_tarnik-relay._tcp"_s, u"local."_s)};
+}
+
+using KeychainWait = AppViewModelTest;
+
+TEST_F(KeychainWait, TheWindowGoesOnWhileTheKeychainWaitsAndOnlyTheCurrentFlowFinishes) {
+  using Step = std::function<void(AppViewModel &)>;
+  using Check = std::function<bool(const AppViewModel &)>;
+  const Step connect = [](AppViewModel &model) { model.connect(); };
+  const Step save = [](AppViewModel &model) { model.saveConnectionProfile(); };
+  const Step pair = [](AppViewModel &model) { model.connectToMacRelay(stageMac()); };
+  const Check connected = [](const AppViewModel &model) {
+    return model.wantsConnection() && model.oscManager()->relayPairingKey == code;
+  };
+  const Check saved = [](const AppViewModel &model) {
+    return std::ranges::any_of(model.savedConnectionProfiles(),
+                               [](const auto &profile) { return profile.name == u"Booth"_s; });
+  };
+  const Check paired = [](const AppViewModel &model) {
+    return model.activeConnectionSettings() &&
+           model.activeConnectionSettings()->name == u"Stage Mac"_s;
+  };
+  const struct {
+    const char *name;
+    Step press;
+    Step moveOn;  // none: the person waits for the keychain
+    Check finished;
+  } cases[] = {
+      {"connect", connect, {}, connected},
+      {"save", save, {}, saved},
+      {"pair", pair, {}, paired},
+      {"connect, then disconnect", connect, [](AppViewModel &m) { m.disconnect(); }, connected},
+      {"save, then a new connection", save, [](AppViewModel &m) { m.startNewConnection(); }, saved},
+      {"pair, then another profile", pair,
+       [](AppViewModel &m) { m.applyBuiltInProfile(AppViewModel::BuiltInProfile::first); }, paired},
+  };
+  for (const auto &row : cases) {
+    settings.clear();
+    const auto held = std::make_shared<HeldAnswer>();
+    AppViewModel::Arguments arguments;
+    arguments.storeRelayKey =
+        [held](const QString &,
+               const QString &) -> std::expected<void, TarnikRelaySecurity::Failure> {
+      if (!held->await()) {
+        return std::unexpected(TarnikRelaySecurity::Failure{});
+      }
+      return {};
+    };
+    auto model = makeModel(std::move(arguments));
+    model->setConsoleName(u"Booth"_s);
+    model->setConsoleIP(u"127.0.0.1"_s);
+    model->setUsesMacRelay(true);
+    model->setCustomSendPort(u"9"_s);
+    model->setRelayPairingCode(code);
+
+    row.press(*model);
+    row.press(*model);
+    if (row.moveOn) row.moveOn(*model);
+    ASSERT_TRUE(held->releaseFromEventLoop()) << row.name;
+    settleBackgroundWork();
+
+    EXPECT_EQ(held->calls, 1) << row.name;
+    EXPECT_EQ(row.finished(*model), !row.moveOn)
+        << row.name << ": " << model->dataStatusMessage().toStdString() << " / "
+        << model->testConnectionStatus().toStdString();
+  }
+}
+
+}  // namespace
+}  // namespace tarnik::testing
