@@ -66,6 +66,12 @@ QPushButton *rowButton(const QString &name) {
   return button;
 }
 
+// A start field's row label, placeholder and accessible name change together.
+void retitle(QFormLayout &rows, PatchIntegerField &field, const QString &title) {
+  qobject_cast<QLabel *>(rows.labelForField(&field))->setText(title);
+  field.setTitle(title);
+}
+
 // A flat button's size hint ignores the rows inside it.
 void fitToContent(QPushButton &button) {
   button.setMinimumHeight(button.layout()->sizeHint().height());
@@ -238,10 +244,11 @@ QWidget *PatchEditorView::makeFixtureSection() {
 QWidget *PatchEditorView::makeChannelSection() {
   QGroupBox *section = makeSection(u"channel"_s, u"Channel"_s);
   channelRows_ = new QFormLayout(section);
-  channelStart_ = new PatchIntegerField(u"Channel"_s, [this](std::optional<qint64> value) {
-    form_.draft.channelStart = value;
-    redraw();
-  });
+  channelStart_ = new PatchIntegerField(channelStartTitle(form_.draft.operation),
+                                        [this](std::optional<qint64> value) {
+                                          form_.draft.channelStart = value;
+                                          redraw();
+                                        });
   channelStart_->setObjectName(u"patch.channelStart"_s);
   includesChannelThru_ = new QCheckBox(u"Add channel thru"_s);
   includesChannelThru_->setObjectName(u"patch.includesChannelThru"_s);
@@ -261,7 +268,7 @@ QWidget *PatchEditorView::makeChannelSection() {
     form_.draft.label = text;
     redraw();
   });
-  channelRows_->addRow(u"Channel"_s, channelStart_);
+  channelRows_->addRow(channelStartTitle(form_.draft.operation), channelStart_);
   channelRows_->addRow(includesChannelThru_);
   channelRows_->addRow(u"Channel thru"_s, channelThru_);
   channelRows_->addRow(u"Label"_s, label_);
@@ -456,9 +463,7 @@ void PatchEditorView::redrawFixture() {
 void PatchEditorView::redrawFields() {
   const PatchDraft &draft = form_.draft;
   const bool channelRange = draft.operation == PatchOperation::channelRange;
-  qobject_cast<QLabel *>(channelRows_->labelForField(channelStart_))
-      ->setText(channelRange ? u"Channel start"_s : u"Channel"_s);
-  channelStart_->setAccessibleName(channelRange ? u"Channel start"_s : u"Channel"_s);
+  retitle(*channelRows_, *channelStart_, channelStartTitle(draft.operation));
   channelStart_->showValue(draft.channelStart);
   channelRows_->setRowVisible(includesChannelThru_, channelRange);
   includesChannelThru_->setChecked(form_.includesChannelThru);
@@ -467,9 +472,7 @@ void PatchEditorView::redrawFields() {
   if (label_->text() != draft.label) label_->setText(draft.label);
 
   universe_->showValue(draft.universe);
-  const QString startTitle = addressStartTitle(draft.operation);
-  qobject_cast<QLabel *>(addressRows_->labelForField(addressStart_))->setText(startTitle);
-  addressStart_->setAccessibleName(startTitle);
+  retitle(*addressRows_, *addressStart_, addressStartTitle(draft.operation));
   addressStart_->showValue(draft.addressStart);
   const bool dimmerRange = draft.operation == PatchOperation::dimmerAddressRange;
   addressRows_->setRowVisible(includesAddressThru_, dimmerRange);

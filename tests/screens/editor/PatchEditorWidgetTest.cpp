@@ -11,6 +11,7 @@
 #include "support/QtPrinting.h"
 
 #include <QCheckBox>
+#include <QFormLayout>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -319,6 +320,31 @@ TEST_F(PatchEditorWidget, TypedNumbersKeepOnlyTheirDigits) {
   start->selectAll();
   type(u"patch.channelStart"_s, u"½"_s);
   EXPECT_EQ(start->text(), QString());
+}
+
+// The empty field shows its title as its placeholder, so the row label, the placeholder and
+// the name a screen reader says must all follow the operation.
+TEST_F(PatchEditorWidget, StartFieldTitlesFollowTheOperation) {
+  open();
+  struct Case {
+    QString operation, channelTitle, addressTitle;
+  };
+  for (const Case &test : {Case{u"channelRange"_s, u"Channel start"_s, u"First DMX address"_s},
+                           Case{u"fixture"_s, u"Channel"_s, u"DMX start address"_s},
+                           Case{u"dimmerAddressRange"_s, u"Channel"_s, u"DMX start address"_s}}) {
+    click(u"patch.operation."_s + test.operation);
+    for (const auto &[name, title] : {std::pair(u"patch.channelStart"_s, test.channelTitle),
+                                      std::pair(u"patch.addressStart"_s, test.addressTitle)}) {
+      auto *field = part<QLineEdit>(name);
+      auto *rows = qobject_cast<QFormLayout *>(field->parentWidget()->layout());
+      ASSERT_TRUE(rows);
+      const std::string where = (test.operation + u' ' + name).toStdString();
+      EXPECT_EQ(field->placeholderText(), title) << where;
+      EXPECT_EQ(field->accessibleName(), title) << where;
+      EXPECT_EQ(qobject_cast<QLabel *>(rows->labelForField(field))->text(), title) << where;
+    }
+  }
+  picture(u"titles-dimmerAddressRange"_s);
 }
 
 }  // namespace
