@@ -34,6 +34,10 @@ QList<EosPatchPart> PatchWrite::mirroredPatchParts() const {
 std::optional<QString> PatchWrite::patchAuthoringAvailability(const PatchDraft &draft) const {
   if (!show_.canControlFixtures()) return syncBeforePatchingText;
   if (draft.operation == PatchOperation::fixture) {
+    // A library still decoding has no version to compare yet; it differs from nothing.
+    if (fixtureCatalog_.state().kind == CatalogLoadState::Kind::loading) {
+      return u"Checking the bundled fixture library…"_s;
+    }
     if (!fixtureCatalog_.compareLibraryVersion(show_.eosFixtureLibraryVersion())) {
       return u"Fixture patching needs the bundled library version to match this Eos console."_s;
     }

@@ -201,6 +201,10 @@ QWidget *PatchEditorView::makeOperationSection() {
     fitToContent(*row);
     connect(row, &QPushButton::clicked, this, [this, operation] {
       chooseOperation(form_, operation);
+      // Fixture patching compares the console's library with the bundled one, which is
+      // decoded only on demand; until it is, the editor says it is checking.
+      if (operation == PatchOperation::fixture)
+        app_.fixtureCatalog().loadIfNeeded(CatalogResourceLocator::standard());
       redraw();
     });
     operationRows_.append(row);

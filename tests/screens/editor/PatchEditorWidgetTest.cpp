@@ -347,5 +347,26 @@ TEST_F(PatchEditorWidget, StartFieldTitlesFollowTheOperation) {
   picture(u"titles-dimmerAddressRange"_s);
 }
 
+// The bundled library is decoded only when something first needs it. Until it is, there is
+// no version to compare, and the editor must not call the versions different.
+TEST_F(PatchEditorWidget, ChoosingFixtureFirstChecksTheLibraryInsteadOfReportingAMismatch) {
+  ASSERT_TRUE(connectAndSync());
+  open();
+  ASSERT_EQ(model->fixtureCatalog().state().kind, FixtureCatalogStore::State::Kind::idle);
+  // No turn of the event loop yet, so the decoding cannot have been delivered.
+  QTest::mouseClick(part(u"patch.operation.fixture"_s), Qt::LeftButton);
+  EXPECT_EQ(model->fixtureCatalog().state().kind, FixtureCatalogStore::State::Kind::loading);
+  EXPECT_TRUE(shown(u"patch.section.unavailable"_s));
+  EXPECT_EQ(text(u"patch.unavailableReason"_s), u"Checking the bundled fixture library…"_s);
+  picture(u"fixture-library-checking"_s);
+  ASSERT_TRUE(waitUntil([&] {
+    return model->fixtureCatalog().state().kind == FixtureCatalogStore::State::Kind::ready;
+  }));
+  settle();
+  ASSERT_TRUE(model->fixtureCatalog().compareLibraryVersion(model->eosFixtureLibraryVersion()));
+  EXPECT_FALSE(shown(u"patch.section.unavailable"_s));
+  picture(u"fixture-library-checked"_s);
+}
+
 }  // namespace
 }  // namespace tarnik::testing
