@@ -31,7 +31,23 @@ QList<EosPatchPart> PatchWrite::mirroredPatchParts() const {
   return parts;
 }
 
+QList<EosPatchPart> PatchWrite::mirroredPatchParts(const PatchPlan &plan) const {
+  std::set<qint64> planned;
+  for (const PatchPlannedPart &part : plan.parts) planned.insert(part.channelNumber);
+  QList<EosPatchPart> parts;
+  for (const Channel &channel : show_.channels()) {
+    for (const EosPatchPart &part : channel.parts)
+      if (planned.contains(part.channelNumber)) parts.append(part);
+  }
+  return parts;
+}
+
 std::optional<QString> PatchWrite::patchAuthoringAvailability(const PatchDraft &draft) const {
+  return patchAuthoringAvailability(draft, planPatch(draft));
+}
+
+std::optional<QString> PatchWrite::patchAuthoringAvailability(const PatchDraft &draft,
+                                                              const PatchPlan &plan) const {
   if (!show_.canControlFixtures()) return syncBeforePatchingText;
   if (draft.operation == PatchOperation::fixture) {
     // A library still decoding has no version to compare yet; it differs from nothing.
@@ -48,10 +64,10 @@ std::optional<QString> PatchWrite::patchAuthoringAvailability(const PatchDraft &
   if (manager_.transport != OSCTransport::tcp) {
     return u"Patch authoring requires an Eos TCP connection."_s;
   }
-  const PatchPlan plan = planPatch(draft);
   // A plan with issues is refused by the caller with the first issue's own text.
   if (!plan.issues.isEmpty()) return std::nullopt;
-  const auto commands = EosPatchCommands::makeCommands(draft, plan, mirroredPatchParts(),
+  // The command lines read only the parts already on the planned channels.
+  const auto commands = EosPatchCommands::makeCommands(draft, plan, mirroredPatchParts(plan),
                                                        show_.eosFixtureLibraryVersion());
   if (!commands) return commands.error().reason;
   return std::nullopt;
@@ -112,12 +128,12 @@ QList<EosPatchPart> PatchWrite::currentReplacementTargets(
 
 void PatchWrite::beginPatchEditing(const PatchDraft &draft) {
   if (patchSubmissionState_.isInProgress()) return;
-  if (auto refusal = patchAuthoringAvailability(draft)) {
+  PatchPlan plan = planPatch(draft);
+  if (auto refusal = patchAuthoringAvailability(draft, plan)) {
     publish(patchSubmissionState_, PatchSubmissionState::failed(*refusal),
             &PatchWrite::patchSubmissionStateChanged);
     return;
   }
-  PatchPlan plan = planPatch(draft);
   if (!plan.issues.isEmpty()) {
     publish(patchSubmissionState_, PatchSubmissionState::failed(plan.issues.first().message()),
             &PatchWrite::patchSubmissionStateChanged);

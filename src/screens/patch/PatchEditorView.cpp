@@ -80,12 +80,15 @@ void fitToContent(QPushButton &button) {
 }  // namespace
 
 PatchEditorView::PatchEditorView(AppViewModel &app, std::optional<Channel> existingChannel,
-                                 FixtureCatalogBrowserFactory makeCatalogBrowser, QWidget *parent)
+                                 FixtureCatalogBrowserFactory makeCatalogBrowser, QWidget *parent,
+                                 PatchDraftPlanning::Planner planner)
     : QDialog(parent),
       app_(app),
       existingChannel_(std::move(existingChannel)),
       makeCatalogBrowser_(std::move(makeCatalogBrowser)),
-      form_(initialPatchEditorForm(existingChannel_)) {
+      form_(initialPatchEditorForm(existingChannel_)),
+      planning_(planner ? std::move(planner)
+                        : [&app](const PatchDraft &draft) { return app.planPatch(draft); }) {
   setObjectName(u"patch.editor"_s);
   const QString title = existingChannel_ ? u"Edit Patch"_s : u"Add Patch"_s;
   setWindowTitle(title);
@@ -121,6 +124,8 @@ PatchEditorView::PatchEditorView(AppViewModel &app, std::optional<Channel> exist
   layout->addWidget(makeHeader());
   layout->addWidget(scroll, 1);
 
+  // Every other announcement of the model (traffic, pings) leaves the kept plan as it is.
+  connect(&app_, &AppViewModel::channelsChanged, this, [this] { planning_.patchChanged(); });
   auto *refresh = new ScreenRefresh(this, [this] { redraw(); });
   refresh->observe(app_);
   refresh->observe(app_.fixtureCatalog());
@@ -410,9 +415,10 @@ QWidget *PatchEditorView::makeStatusSection() {
 bool PatchEditorView::isWriteUnderWay() const { return app_.patchSubmissionState().isInProgress(); }
 
 void PatchEditorView::redraw() {
+  const PatchPlan &plan = planning_.plan(form_.draft);
   situation_ = PatchEditorSituation{
-      .plan = app_.planPatch(form_.draft),
-      .unavailabilityReason = app_.patchAuthoringAvailability(form_.draft),
+      .plan = plan,
+      .unavailabilityReason = app_.patchAuthoringAvailability(form_.draft, plan),
       .submission = app_.patchSubmissionState(),
       .hasSubmitted = hasSubmitted_,
       .isEditingChannel = existingChannel_.has_value(),

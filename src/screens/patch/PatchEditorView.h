@@ -1,6 +1,7 @@
 #pragma once
 
 #include "screens/patch/PatchCatalogSheet.h"
+#include "screens/patch/PatchDraftPlanning.h"
 #include "screens/patch/PatchEditorDraft.h"
 #include "screens/patch/PatchEditorRules.h"
 
@@ -46,9 +47,11 @@ class PatchEditorView : public QDialog {
   Q_OBJECT
 
  public:
-  // No channel: a new patch. A channel: that channel's patch, to edit or replace.
+  // No channel: a new patch. A channel: that channel's patch, to edit or replace. The
+  // planner plans the draft against the published patch (none: the model's).
   PatchEditorView(AppViewModel &app, std::optional<Channel> existingChannel,
-                  FixtureCatalogBrowserFactory makeCatalogBrowser, QWidget *parent = nullptr);
+                  FixtureCatalogBrowserFactory makeCatalogBrowser, QWidget *parent = nullptr,
+                  PatchDraftPlanning::Planner planner = {});
 
   // Refused while a write is under way.
   void reject() override;
@@ -87,7 +90,8 @@ class PatchEditorView : public QDialog {
   PatchEditorForm form_;
   bool hasSubmitted_ = false;
   bool hasComeOnScreen_ = false;
-  // Worked out once per change of the draft or of the model, and read by every section.
+  PatchDraftPlanning planning_;
+  // Worked out at each redraw from the kept plan, and read by every section.
   PatchEditorSituation situation_;
 
   QWidget *formArea_ = nullptr;

@@ -368,5 +368,46 @@ TEST_F(PatchEditorWidget, ChoosingFixtureFirstChecksTheLibraryInsteadOfReporting
   picture(u"fixture-library-checked"_s);
 }
 
+// Every announcement of the model (traffic counters, pings) redraws the editor; planning
+// the whole patch at each of them pinned a window over a large show. The plan is made once
+// per edit of the draft and once per change of the published patch.
+TEST_F(PatchEditorWidget, TheDraftIsPlannedOncePerEditOrPatchChangeNotPerAnnouncement) {
+  ASSERT_TRUE(connectAndSync());
+  int plans = 0;
+  editor = new PatchEditorView(*model, std::nullopt, standInBrowser(), &page,
+                               [&](const PatchDraft &draft) {
+                                 ++plans;
+                                 return model->planPatch(draft);
+                               });
+  editor->setAttribute(Qt::WA_DeleteOnClose);
+  editor->show();
+  settle();
+  type(u"patch.channelStart"_s, u"40"_s);
+  plans = 0;
+  for (int announcement = 0; announcement < 5; ++announcement) {
+    emit model->objectWillChange();
+    settle();
+  }
+  EXPECT_EQ(plans, 0);
+  type(u"patch.addressStart"_s, u"7"_s);
+  EXPECT_EQ(plans, 1);
+  EXPECT_TRUE(part(u"patch.submit"_s)->isEnabled());
+
+  // Another part taking address 7 makes the kept plan stale: one plan per publication of
+  // the patch at most, however many announcements the sync makes.
+  int publications = 0;
+  QObject::connect(model.get(), &AppViewModel::channelsChanged, editor, [&] { ++publications; });
+  ConsoleShow changed = editorShow();
+  changed.patch.append(ConsolePatchPart::dimmer(9, 1, 7));
+  console.setShow(changed);
+  model->requestFullSync(u"Patch refresh"_s);
+  ASSERT_TRUE(waitUntil([&] { return channel(9).has_value(); }));
+  settle();
+  EXPECT_GE(plans, 2);
+  EXPECT_LE(plans, 1 + publications);
+  EXPECT_FALSE(part(u"patch.submit"_s)->isEnabled());
+  EXPECT_TRUE(shown(u"patch.section.issues"_s));
+}
+
 }  // namespace
 }  // namespace tarnik::testing
