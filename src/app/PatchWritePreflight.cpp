@@ -32,12 +32,14 @@ QList<EosPatchPart> PatchWrite::mirroredPatchParts() const {
 }
 
 QList<EosPatchPart> PatchWrite::mirroredPatchParts(const PatchPlan &plan) const {
+  // The channels are published in channel order, so each planned one is found by halving.
+  const QList<Channel> &channels = show_.channels();
   std::set<qint64> planned;
   for (const PatchPlannedPart &part : plan.parts) planned.insert(part.channelNumber);
   QList<EosPatchPart> parts;
-  for (const Channel &channel : show_.channels()) {
-    for (const EosPatchPart &part : channel.parts)
-      if (planned.contains(part.channelNumber)) parts.append(part);
+  for (const qint64 number : planned) {
+    const auto channel = std::ranges::lower_bound(channels, number, {}, &Channel::number);
+    if (channel != channels.cend() && channel->number == number) parts.append(channel->parts);
   }
   return parts;
 }
