@@ -126,7 +126,7 @@ PatchEditorView::PatchEditorView(AppViewModel &app, std::optional<Channel> exist
 
   // Every other announcement of the model (traffic, pings) leaves the kept plan as it is.
   connect(&app_, &AppViewModel::channelsChanged, this, [this] { planning_.patchChanged(); });
-  auto *refresh = new ScreenRefresh(this, [this] { redraw(); });
+  auto *refresh = new ScreenRefresh(this, [this] { redrawForModel(); });
   refresh->observe(app_);
   refresh->observe(app_.fixtureCatalog());
   refresh->redrawNow();
@@ -414,16 +414,34 @@ QWidget *PatchEditorView::makeStatusSection() {
 
 bool PatchEditorView::isWriteUnderWay() const { return app_.patchSubmissionState().isInProgress(); }
 
-void PatchEditorView::redraw() {
+PatchEditorView::ModelReading PatchEditorView::readModel() {
   const PatchPlan &plan = planning_.plan(form_.draft);
-  situation_ = PatchEditorSituation{
-      .plan = plan,
-      .unavailabilityReason = app_.patchAuthoringAvailability(form_.draft, plan),
-      .submission = app_.patchSubmissionState(),
-      .hasSubmitted = hasSubmitted_,
-      .isEditingChannel = existingChannel_.has_value(),
-      .isFixtureOperation = form_.draft.operation == PatchOperation::fixture,
+  return {
+      .situation =
+          {
+              .plan = plan,
+              .unavailabilityReason = app_.patchAuthoringAvailability(form_.draft, plan),
+              .submission = app_.patchSubmissionState(),
+              .hasSubmitted = hasSubmitted_,
+              .isEditingChannel = existingChannel_.has_value(),
+              .isFixtureOperation = form_.draft.operation == PatchOperation::fixture,
+          },
+      .libraryVersion = app_.eosFixtureLibraryVersion(),
+      .isLoadingPatch = app_.isLoadingPatch(),
   };
+}
+
+void PatchEditorView::redraw() { draw(readModel()); }
+
+void PatchEditorView::redrawForModel() {
+  const ModelReading reading = readModel();
+  if (reading == drawn_) return;
+  draw(reading);
+}
+
+void PatchEditorView::draw(const ModelReading &reading) {
+  drawn_ = reading;
+  situation_ = reading.situation;
   const PatchEditorSectionsShown shown = patchEditorSectionsShown(situation_);
   const bool underWay = situation_.submission.isInProgress();
   formArea_->setEnabled(!underWay);
@@ -466,8 +484,7 @@ void PatchEditorView::redrawFixture() {
   }
   libraryNote_->setVisible(form_.draft.fixture.has_value());
   if (form_.draft.fixture)
-    libraryNote_->setNote(
-        libraryNote(app_.eosFixtureLibraryVersion(), form_.draft.fixture->version));
+    libraryNote_->setNote(libraryNote(drawn_->libraryVersion, form_.draft.fixture->version));
 }
 
 void PatchEditorView::redrawFields() {
@@ -550,7 +567,7 @@ void PatchEditorView::redrawStatus() {
   statusNote_->setText(status->note.value_or(QString()));
   statusDone_->setVisible(status->action == Action::done);
   statusSync_->setVisible(status->action == Action::syncAndClose);
-  statusSync_->setEnabled(!app_.isLoadingPatch());
+  statusSync_->setEnabled(!drawn_->isLoadingPatch);
   statusClose_->setVisible(status->action == Action::syncAndClose);
   statusReview_->setVisible(status->action == Action::reviewAgain);
 }

@@ -71,7 +71,20 @@ class PatchEditorView : public QDialog {
   QWidget *makeStatusSection();
   QGroupBox *makeSection(const QString &name, const QString &header);
 
+  // What the form shows of the model, read at once.
+  struct ModelReading {
+    PatchEditorSituation situation;
+    std::optional<QString> libraryVersion;
+    bool isLoadingPatch = false;
+    friend bool operator==(const ModelReading &, const ModelReading &) = default;
+  };
+  ModelReading readModel();
+  // After the editor's own changes: the whole form.
   void redraw();
+  // After the model's announcements: the form only when what it shows of the model changed,
+  // since most of them (traffic counters, pings) change nothing here.
+  void redrawForModel();
+  void draw(const ModelReading &reading);
   void redrawOperations();
   void redrawFixture();
   void redrawFields();
@@ -93,6 +106,7 @@ class PatchEditorView : public QDialog {
   PatchDraftPlanning planning_;
   // Worked out at each redraw from the kept plan, and read by every section.
   PatchEditorSituation situation_;
+  std::optional<ModelReading> drawn_;
 
   QWidget *formArea_ = nullptr;
   QPushButton *cancel_ = nullptr;
