@@ -2,6 +2,7 @@
 // notch) of the patch list and of the cue list, painting the whole viewport each time. The
 // median over 40 steps is printed as a figure per list; a frame lasts about 16 ms.
 
+#include "RatioReporting.h"
 #include "screens/live/CueListModel.h"
 #include "screens/live/CueRowDelegate.h"
 #include "screens/patch/PatchListModel.h"
@@ -27,12 +28,6 @@ const QSize viewSize(600, 700);
 
 QString longLabel(int row) {
   return QStringLiteral("Row %1 front wash warm — ").arg(row).repeated(2700).left(65536);
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const size_t middle = values.size() / 2;
-  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 // One wheel notch at a time down the list, each followed by a paint of the whole viewport.

@@ -7,6 +7,7 @@
 // Keystroke: one digit typed into the DMX start field, from the key to the redrawn form,
 // against planning the resulting draft once. 21 rounds each, alternating; medians.
 
+#include "RatioReporting.h"
 #include "app/AppViewModel.h"
 #include "screens/patch/PatchEditorView.h"
 #include "support/EosConsoleDoubleThread.h"
@@ -37,12 +38,6 @@ constexpr int channelCount = 20000;
 constexpr int idleMilliseconds = 2000;
 constexpr int idleRounds = 5;
 constexpr int keystrokeRounds = 21;
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const size_t middle = values.size() / 2;
-  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 double threadMilliseconds() {
   timespec now{};
