@@ -98,4 +98,10 @@ void initializeRepeatedBenchmarks(int argc, char **argv, int repetitions,
   benchmark::Initialize(&count, arguments.data());
 }
 
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t middle = values.size() / 2;
+  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
 }  // namespace tarnik

@@ -41,6 +41,9 @@ double pairedTimeRatio(const std::function<void()> &ours, const std::function<vo
 void printPairedRatio(const char *name, const std::function<void()> &ours,
                       const std::function<void()> &theirs, int rounds = 301);
 
+// The middle value of timings taken by hand, or the mean of the two middle ones.
+double median(std::vector<double> values);
+
 enum class BenchInterleaving { off, random };
 
 // Hands the command line to Google Benchmark behind the given repetition count, with

@@ -5,6 +5,7 @@
 // steps. 20 runs each, alternating; the medians give the ratio. The pure ordering and
 // grouping of the same cues is printed as a figure of its own.
 
+#include "RatioReporting.h"
 #include "screens/live/CueListModel.h"
 #include "screens/live/CueListRows.h"
 #include "screens/live/CueOrdering.h"
@@ -120,12 +121,6 @@ double groupingRun(const QList<Cue> &cues) {
   const double milliseconds = static_cast<double>(timer.nsecsElapsed()) / 1e6;
   if (groups.size() != cueCount / breakerEvery) std::fprintf(stderr, "unexpected groups\n");
   return milliseconds;
-}
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const size_t middle = values.size() / 2;
-  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 }  // namespace

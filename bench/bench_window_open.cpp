@@ -2,6 +2,8 @@
 // minimal Qt Widgets program that opens an empty window of the same size. Both run under
 // an Xvfb this benchmark starts, 20 times each, alternating; the medians give the ratio.
 
+#include "RatioReporting.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
@@ -77,12 +79,6 @@ std::optional<double> timeToFirstPaint(const QString &program,
   return static_cast<double>(painted - started) / 1e6;
 }
 
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const size_t middle = values.size() / 2;
-  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -117,8 +113,8 @@ int main(int argc, char **argv) {
       (isTarnik ? tarnik : reference).push_back(*time);
     }
   }
-  const double ours = median(tarnik);
-  const double theirs = median(reference);
+  const double ours = tarnik::median(tarnik);
+  const double theirs = tarnik::median(reference);
   std::printf("window_open tarnik     median %.1f ms over %d runs\n", ours, runs);
   std::printf("window_open reference  median %.1f ms over %d runs\n", theirs, runs);
   std::printf("RATIO window_open %.3f\n", ours / theirs);

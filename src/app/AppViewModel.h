@@ -455,6 +455,11 @@ class AppViewModel final : public ObservableObject,
   std::optional<QString> patchAuthoringAvailability(const PatchDraft &draft) const {
     return patchWrite_->patchAuthoringAvailability(draft);
   }
+  // The same, given the draft's plan against the current patch, for a screen that keeps it.
+  std::optional<QString> patchAuthoringAvailability(const PatchDraft &draft,
+                                                    const PatchPlan &plan) const {
+    return patchWrite_->patchAuthoringAvailability(draft, plan);
+  }
   std::optional<QString> libraryFixtureIssue(const PatchFixtureChoice &choice) const {
     return patchWrite_->libraryFixtureIssue(choice);
   }

@@ -112,6 +112,9 @@ class PatchWrite final : public ObservableObject {
   // The preflight (PatchWritePreflight.cpp). Why this draft cannot be written now, or
   // nothing; the patch screens ask it too.
   std::optional<QString> patchAuthoringAvailability(const PatchDraft &draft) const;
+  // The same, given the draft's plan against the current patch, for a screen that keeps it.
+  std::optional<QString> patchAuthoringAvailability(const PatchDraft &draft,
+                                                    const PatchPlan &plan) const;
   std::optional<QString> libraryFixtureIssue(const PatchFixtureChoice &choice) const;
   // Whether the choice still names this mode of the console's library, as the user should
   // read it; nothing when it does.
@@ -182,6 +185,8 @@ class PatchWrite final : public ObservableObject {
   };
 
   QList<EosPatchPart> mirroredPatchParts() const;
+  // Only the parts on the plan's channels.
+  QList<EosPatchPart> mirroredPatchParts(const PatchPlan &plan) const;
   std::optional<FixtureCatalogMode> catalogMode(const QString &id) const;
 
   void applyPatchWrite();

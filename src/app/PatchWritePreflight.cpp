@@ -31,9 +31,31 @@ QList<EosPatchPart> PatchWrite::mirroredPatchParts() const {
   return parts;
 }
 
+QList<EosPatchPart> PatchWrite::mirroredPatchParts(const PatchPlan &plan) const {
+  // The channels are published in channel order, so each planned one is found by halving.
+  const QList<Channel> &channels = show_.channels();
+  std::set<qint64> planned;
+  for (const PatchPlannedPart &part : plan.parts) planned.insert(part.channelNumber);
+  QList<EosPatchPart> parts;
+  for (const qint64 number : planned) {
+    const auto channel = std::ranges::lower_bound(channels, number, {}, &Channel::number);
+    if (channel != channels.cend() && channel->number == number) parts.append(channel->parts);
+  }
+  return parts;
+}
+
 std::optional<QString> PatchWrite::patchAuthoringAvailability(const PatchDraft &draft) const {
+  return patchAuthoringAvailability(draft, planPatch(draft));
+}
+
+std::optional<QString> PatchWrite::patchAuthoringAvailability(const PatchDraft &draft,
+                                                              const PatchPlan &plan) const {
   if (!show_.canControlFixtures()) return syncBeforePatchingText;
   if (draft.operation == PatchOperation::fixture) {
+    // A library still decoding has no version to compare yet; it differs from nothing.
+    if (fixtureCatalog_.state().kind == CatalogLoadState::Kind::loading) {
+      return u"Checking the bundled fixture library…"_s;
+    }
     if (!fixtureCatalog_.compareLibraryVersion(show_.eosFixtureLibraryVersion())) {
       return u"Fixture patching needs the bundled library version to match this Eos console."_s;
     }
@@ -44,10 +66,10 @@ std::optional<QString> PatchWrite::patchAuthoringAvailability(const PatchDraft &
   if (manager_.transport != OSCTransport::tcp) {
     return u"Patch authoring requires an Eos TCP connection."_s;
   }
-  const PatchPlan plan = planPatch(draft);
   // A plan with issues is refused by the caller with the first issue's own text.
   if (!plan.issues.isEmpty()) return std::nullopt;
-  const auto commands = EosPatchCommands::makeCommands(draft, plan, mirroredPatchParts(),
+  // The command lines read only the parts already on the planned channels.
+  const auto commands = EosPatchCommands::makeCommands(draft, plan, mirroredPatchParts(plan),
                                                        show_.eosFixtureLibraryVersion());
   if (!commands) return commands.error().reason;
   return std::nullopt;
@@ -108,12 +130,12 @@ QList<EosPatchPart> PatchWrite::currentReplacementTargets(
 
 void PatchWrite::beginPatchEditing(const PatchDraft &draft) {
   if (patchSubmissionState_.isInProgress()) return;
-  if (auto refusal = patchAuthoringAvailability(draft)) {
+  PatchPlan plan = planPatch(draft);
+  if (auto refusal = patchAuthoringAvailability(draft, plan)) {
     publish(patchSubmissionState_, PatchSubmissionState::failed(*refusal),
             &PatchWrite::patchSubmissionStateChanged);
     return;
   }
-  PatchPlan plan = planPatch(draft);
   if (!plan.issues.isEmpty()) {
     publish(patchSubmissionState_, PatchSubmissionState::failed(plan.issues.first().message()),
             &PatchWrite::patchSubmissionStateChanged);

@@ -72,10 +72,16 @@ Layout layOut(const QString &text, const QFont &font, const QSizeF &size, int ma
   return result;
 }
 
-}  // namespace
+// Laying out or eliding reads the whole text, however little of it shows. Every character a
+// line shows takes at least a pixel, so a prefix longer than the lines' widths together
+// already overfills them: a far longer text is fitted from that prefix. Characters of no
+// width can keep the prefix from overfilling; the caller then fits the whole text.
+qsizetype overfillingPrefixLength(double width, int lines) {
+  return qsizetype(std::max(lines, 1)) * qsizetype(std::ceil(std::max(width, 0.0)) + 2);
+}
 
-FittedText fitText(const QString &text, const QFont &font, const QSizeF &size, int maximumLines,
-                   double minimumScale) {
+FittedText fitWholeText(const QString &text, const QFont &font, const QSizeF &size,
+                        int maximumLines, double minimumScale) {
   FittedText fitted{font, {}, 1, false};
   if (text.isEmpty() || size.width() <= 0 || size.height() <= 0 || maximumLines < 1) {
     return fitted;
@@ -133,6 +139,28 @@ FittedText fitText(const QString &text, const QFont &font, const QSizeF &size, i
   }
   layout.endLayout();
   return fitted;
+}
+
+}  // namespace
+
+FittedText fitText(const QString &text, const QFont &font, const QSizeF &size, int maximumLines,
+                   double minimumScale) {
+  if (maximumLines >= 1 && size.width() > 0 &&
+      text.size() > overfillingPrefixLength(size.width(), maximumLines)) {
+    FittedText cut = fitWholeText(text.left(overfillingPrefixLength(size.width(), maximumLines)),
+                                  font, size, maximumLines, minimumScale);
+    if (cut.elided) return cut;
+  }
+  return fitWholeText(text, font, size, maximumLines, minimumScale);
+}
+
+QString elidedLine(const QFontMetrics &metrics, const QString &text, int width) {
+  if (width > 0 && text.size() > overfillingPrefixLength(width, 1)) {
+    const QString prefix = text.left(overfillingPrefixLength(width, 1));
+    QString shown = metrics.elidedText(prefix, Qt::ElideRight, width);
+    if (shown != prefix) return shown;
+  }
+  return metrics.elidedText(text, Qt::ElideRight, width);
 }
 
 void paintFittedText(QPainter &painter, const QRectF &rect, const QString &text, int maximumLines,

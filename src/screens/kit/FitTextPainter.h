@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+class QFontMetrics;
 class QPainter;
 
 namespace tarnik {
@@ -26,6 +27,10 @@ struct FittedText {
 
 FittedText fitText(const QString &text, const QFont &font, const QSizeF &size, int maximumLines,
                    double minimumScale);
+
+// One line cut with "…" where it does not fit the width, as QFontMetrics::elidedText cuts
+// it, at a cost set by the width rather than by the length of the text.
+QString elidedLine(const QFontMetrics &metrics, const QString &text, int width);
 
 // Fits the text with the painter's font and draws it in the rectangle, each line placed by
 // the horizontal alignment and the block of lines by the vertical one.

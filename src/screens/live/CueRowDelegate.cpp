@@ -83,8 +83,8 @@ void paintCueRow(QPainter &painter, const QStyleOptionViewItem &option, const QM
   const int badgeWidth = active ? badgeMetrics.horizontalAdvance(badge) + 2 * badgeHorizontal : 0;
 
   const int titleRoom = std::max(0, titleLine.width() - (active ? badgeGap + badgeWidth : 0));
-  const QString title = titleMetrics.elidedText(oneLine(index.data(Qt::DisplayRole).toString()),
-                                                Qt::ElideRight, titleRoom);
+  const QString title =
+      elidedLine(titleMetrics, oneLine(index.data(Qt::DisplayRole).toString()), titleRoom);
   painter.setFont(titleFont);
   painter.setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
   painter.drawText(titleLine, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, title);
@@ -112,8 +112,8 @@ void paintCueRow(QPainter &painter, const QStyleOptionViewItem &option, const QM
       option.palette.color(selected ? QPalette::HighlightedText : QPalette::PlaceholderText));
   painter.drawText(
       labelLine, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-      labelMetrics.elidedText(oneLine(index.data(CueListModel::LabelTextRole).toString()),
-                              Qt::ElideRight, labelLine.width()));
+      elidedLine(labelMetrics, oneLine(index.data(CueListModel::LabelTextRole).toString()),
+                 labelLine.width()));
 }
 
 void paintDivider(QPainter &painter, const QStyleOptionViewItem &option, const QModelIndex &index) {

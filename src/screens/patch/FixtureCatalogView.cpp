@@ -96,7 +96,8 @@ void FixtureCatalogView::redraw() {
     case FixtureCatalogStore::State::Kind::ready:
       if (!list_) {
         const CatalogBrowserContext context{
-            &store_, navigation_, services_.executor,
+            &store_, navigation_,
+            services_.executor ? services_.executor : &KeyedTaskExecutor::threadPool(),
             [this](const FixtureCatalogMode &mode) { onSelect_(choiceFromMode(mode)); }};
         list_ = new FixtureCatalogSearchList(context, reportedVersion_, timing_);
         content_->addWidget(list_);

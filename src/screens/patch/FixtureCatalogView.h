@@ -27,7 +27,7 @@ class ScreenRefresh;
 struct FixtureCatalogServices {
   CatalogResourceLocator bundle = CatalogResourceLocator::standard();
   std::shared_ptr<AppTiming> timing;  // none: the system clock and timers
-  KeyedTaskExecutor *executor = &KeyedTaskExecutor::threadPool();
+  KeyedTaskExecutor *executor = &KeyedTaskExecutor::threadPool();  // none: the thread pool
 };
 
 // The sheet's content in which the user picks one fixture mode from the bundled fixture

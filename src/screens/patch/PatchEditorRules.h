@@ -20,6 +20,8 @@ struct PatchEditorSituation {
   bool isEditingChannel = false;
   bool isFixtureOperation = false;
 
+  friend bool operator==(const PatchEditorSituation &, const PatchEditorSituation &) = default;
+
   // Only a confirmation of this editor's own submit counts; an older one does not.
   bool isShowingConfirmedResult() const;
   bool canSubmit() const;

@@ -45,6 +45,10 @@ PatchNote libraryNote(const std::optional<QString> &reported, const QString &cho
           true};
 }
 
+QString channelStartTitle(PatchOperation operation) {
+  return operation == PatchOperation::channelRange ? u"Channel start"_s : u"Channel"_s;
+}
+
 QString addressStartTitle(PatchOperation operation) {
   return operation == PatchOperation::channelRange ? u"First DMX address"_s
                                                    : u"DMX start address"_s;

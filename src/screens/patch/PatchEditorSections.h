@@ -40,7 +40,9 @@ QStringList fixtureChoiceLines(const std::optional<PatchFixtureChoice> &fixture)
 // only by a blank is a warning here.
 PatchNote libraryNote(const std::optional<QString> &reported, const QString &choiceVersion);
 
-// The address section's changing texts.
+// The titles of the two start fields, which follow the operation: each is the field's row
+// label, its placeholder and its accessible name at once.
+QString channelStartTitle(PatchOperation operation);
 QString addressStartTitle(PatchOperation operation);
 // "Mode footprint" and "Occupied DMX span", each present only when it can be said.
 std::optional<QString> modeFootprintText(const PatchDraft &draft);

@@ -66,6 +66,12 @@ QPushButton *rowButton(const QString &name) {
   return button;
 }
 
+// A start field's row label, placeholder and accessible name change together.
+void retitle(QFormLayout &rows, PatchIntegerField &field, const QString &title) {
+  qobject_cast<QLabel *>(rows.labelForField(&field))->setText(title);
+  field.setTitle(title);
+}
+
 // A flat button's size hint ignores the rows inside it.
 void fitToContent(QPushButton &button) {
   button.setMinimumHeight(button.layout()->sizeHint().height());
@@ -74,12 +80,15 @@ void fitToContent(QPushButton &button) {
 }  // namespace
 
 PatchEditorView::PatchEditorView(AppViewModel &app, std::optional<Channel> existingChannel,
-                                 FixtureCatalogBrowserFactory makeCatalogBrowser, QWidget *parent)
+                                 FixtureCatalogBrowserFactory makeCatalogBrowser, QWidget *parent,
+                                 PatchDraftPlanning::Planner planner)
     : QDialog(parent),
       app_(app),
       existingChannel_(std::move(existingChannel)),
       makeCatalogBrowser_(std::move(makeCatalogBrowser)),
-      form_(initialPatchEditorForm(existingChannel_)) {
+      form_(initialPatchEditorForm(existingChannel_)),
+      planning_(planner ? std::move(planner)
+                        : [&app](const PatchDraft &draft) { return app.planPatch(draft); }) {
   setObjectName(u"patch.editor"_s);
   const QString title = existingChannel_ ? u"Edit Patch"_s : u"Add Patch"_s;
   setWindowTitle(title);
@@ -115,7 +124,9 @@ PatchEditorView::PatchEditorView(AppViewModel &app, std::optional<Channel> exist
   layout->addWidget(makeHeader());
   layout->addWidget(scroll, 1);
 
-  auto *refresh = new ScreenRefresh(this, [this] { redraw(); });
+  // Every other announcement of the model (traffic, pings) leaves the kept plan as it is.
+  connect(&app_, &AppViewModel::channelsChanged, this, [this] { planning_.patchChanged(); });
+  auto *refresh = new ScreenRefresh(this, [this] { redrawForModel(); });
   refresh->observe(app_);
   refresh->observe(app_.fixtureCatalog());
   refresh->redrawNow();
@@ -195,6 +206,10 @@ QWidget *PatchEditorView::makeOperationSection() {
     fitToContent(*row);
     connect(row, &QPushButton::clicked, this, [this, operation] {
       chooseOperation(form_, operation);
+      // Fixture patching compares the console's library with the bundled one, which is
+      // decoded only on demand; until it is, the editor says it is checking.
+      if (operation == PatchOperation::fixture)
+        app_.fixtureCatalog().loadIfNeeded(CatalogResourceLocator::standard());
       redraw();
     });
     operationRows_.append(row);
@@ -238,10 +253,11 @@ QWidget *PatchEditorView::makeFixtureSection() {
 QWidget *PatchEditorView::makeChannelSection() {
   QGroupBox *section = makeSection(u"channel"_s, u"Channel"_s);
   channelRows_ = new QFormLayout(section);
-  channelStart_ = new PatchIntegerField(u"Channel"_s, [this](std::optional<qint64> value) {
-    form_.draft.channelStart = value;
-    redraw();
-  });
+  channelStart_ = new PatchIntegerField(channelStartTitle(form_.draft.operation),
+                                        [this](std::optional<qint64> value) {
+                                          form_.draft.channelStart = value;
+                                          redraw();
+                                        });
   channelStart_->setObjectName(u"patch.channelStart"_s);
   includesChannelThru_ = new QCheckBox(u"Add channel thru"_s);
   includesChannelThru_->setObjectName(u"patch.includesChannelThru"_s);
@@ -261,7 +277,7 @@ QWidget *PatchEditorView::makeChannelSection() {
     form_.draft.label = text;
     redraw();
   });
-  channelRows_->addRow(u"Channel"_s, channelStart_);
+  channelRows_->addRow(channelStartTitle(form_.draft.operation), channelStart_);
   channelRows_->addRow(includesChannelThru_);
   channelRows_->addRow(u"Channel thru"_s, channelThru_);
   channelRows_->addRow(u"Label"_s, label_);
@@ -398,15 +414,34 @@ QWidget *PatchEditorView::makeStatusSection() {
 
 bool PatchEditorView::isWriteUnderWay() const { return app_.patchSubmissionState().isInProgress(); }
 
-void PatchEditorView::redraw() {
-  situation_ = PatchEditorSituation{
-      .plan = app_.planPatch(form_.draft),
-      .unavailabilityReason = app_.patchAuthoringAvailability(form_.draft),
-      .submission = app_.patchSubmissionState(),
-      .hasSubmitted = hasSubmitted_,
-      .isEditingChannel = existingChannel_.has_value(),
-      .isFixtureOperation = form_.draft.operation == PatchOperation::fixture,
+PatchEditorView::ModelReading PatchEditorView::readModel() {
+  const PatchPlan &plan = planning_.plan(form_.draft);
+  return {
+      .situation =
+          {
+              .plan = plan,
+              .unavailabilityReason = app_.patchAuthoringAvailability(form_.draft, plan),
+              .submission = app_.patchSubmissionState(),
+              .hasSubmitted = hasSubmitted_,
+              .isEditingChannel = existingChannel_.has_value(),
+              .isFixtureOperation = form_.draft.operation == PatchOperation::fixture,
+          },
+      .libraryVersion = app_.eosFixtureLibraryVersion(),
+      .isLoadingPatch = app_.isLoadingPatch(),
   };
+}
+
+void PatchEditorView::redraw() { draw(readModel()); }
+
+void PatchEditorView::redrawForModel() {
+  const ModelReading reading = readModel();
+  if (reading == drawn_) return;
+  draw(reading);
+}
+
+void PatchEditorView::draw(const ModelReading &reading) {
+  drawn_ = reading;
+  situation_ = reading.situation;
   const PatchEditorSectionsShown shown = patchEditorSectionsShown(situation_);
   const bool underWay = situation_.submission.isInProgress();
   formArea_->setEnabled(!underWay);
@@ -449,16 +484,13 @@ void PatchEditorView::redrawFixture() {
   }
   libraryNote_->setVisible(form_.draft.fixture.has_value());
   if (form_.draft.fixture)
-    libraryNote_->setNote(
-        libraryNote(app_.eosFixtureLibraryVersion(), form_.draft.fixture->version));
+    libraryNote_->setNote(libraryNote(drawn_->libraryVersion, form_.draft.fixture->version));
 }
 
 void PatchEditorView::redrawFields() {
   const PatchDraft &draft = form_.draft;
   const bool channelRange = draft.operation == PatchOperation::channelRange;
-  qobject_cast<QLabel *>(channelRows_->labelForField(channelStart_))
-      ->setText(channelRange ? u"Channel start"_s : u"Channel"_s);
-  channelStart_->setAccessibleName(channelRange ? u"Channel start"_s : u"Channel"_s);
+  retitle(*channelRows_, *channelStart_, channelStartTitle(draft.operation));
   channelStart_->showValue(draft.channelStart);
   channelRows_->setRowVisible(includesChannelThru_, channelRange);
   includesChannelThru_->setChecked(form_.includesChannelThru);
@@ -467,9 +499,7 @@ void PatchEditorView::redrawFields() {
   if (label_->text() != draft.label) label_->setText(draft.label);
 
   universe_->showValue(draft.universe);
-  const QString startTitle = addressStartTitle(draft.operation);
-  qobject_cast<QLabel *>(addressRows_->labelForField(addressStart_))->setText(startTitle);
-  addressStart_->setAccessibleName(startTitle);
+  retitle(*addressRows_, *addressStart_, addressStartTitle(draft.operation));
   addressStart_->showValue(draft.addressStart);
   const bool dimmerRange = draft.operation == PatchOperation::dimmerAddressRange;
   addressRows_->setRowVisible(includesAddressThru_, dimmerRange);
@@ -537,7 +567,7 @@ void PatchEditorView::redrawStatus() {
   statusNote_->setText(status->note.value_or(QString()));
   statusDone_->setVisible(status->action == Action::done);
   statusSync_->setVisible(status->action == Action::syncAndClose);
-  statusSync_->setEnabled(!app_.isLoadingPatch());
+  statusSync_->setEnabled(!drawn_->isLoadingPatch);
   statusClose_->setVisible(status->action == Action::syncAndClose);
   statusReview_->setVisible(status->action == Action::reviewAgain);
 }

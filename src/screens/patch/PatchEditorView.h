@@ -1,6 +1,7 @@
 #pragma once
 
 #include "screens/patch/PatchCatalogSheet.h"
+#include "screens/patch/PatchDraftPlanning.h"
 #include "screens/patch/PatchEditorDraft.h"
 #include "screens/patch/PatchEditorRules.h"
 
@@ -46,9 +47,11 @@ class PatchEditorView : public QDialog {
   Q_OBJECT
 
  public:
-  // No channel: a new patch. A channel: that channel's patch, to edit or replace.
+  // No channel: a new patch. A channel: that channel's patch, to edit or replace. The
+  // planner plans the draft against the published patch (none: the model's).
   PatchEditorView(AppViewModel &app, std::optional<Channel> existingChannel,
-                  FixtureCatalogBrowserFactory makeCatalogBrowser, QWidget *parent = nullptr);
+                  FixtureCatalogBrowserFactory makeCatalogBrowser, QWidget *parent = nullptr,
+                  PatchDraftPlanning::Planner planner = {});
 
   // Refused while a write is under way.
   void reject() override;
@@ -68,7 +71,20 @@ class PatchEditorView : public QDialog {
   QWidget *makeStatusSection();
   QGroupBox *makeSection(const QString &name, const QString &header);
 
+  // What the form shows of the model, read at once.
+  struct ModelReading {
+    PatchEditorSituation situation;
+    std::optional<QString> libraryVersion;
+    bool isLoadingPatch = false;
+    friend bool operator==(const ModelReading &, const ModelReading &) = default;
+  };
+  ModelReading readModel();
+  // After the editor's own changes: the whole form.
   void redraw();
+  // After the model's announcements: the form only when what it shows of the model changed,
+  // since most of them (traffic counters, pings) change nothing here.
+  void redrawForModel();
+  void draw(const ModelReading &reading);
   void redrawOperations();
   void redrawFixture();
   void redrawFields();
@@ -87,8 +103,10 @@ class PatchEditorView : public QDialog {
   PatchEditorForm form_;
   bool hasSubmitted_ = false;
   bool hasComeOnScreen_ = false;
-  // Worked out once per change of the draft or of the model, and read by every section.
+  PatchDraftPlanning planning_;
+  // Worked out at each redraw from the kept plan, and read by every section.
   PatchEditorSituation situation_;
+  std::optional<ModelReading> drawn_;
 
   QWidget *formArea_ = nullptr;
   QPushButton *cancel_ = nullptr;

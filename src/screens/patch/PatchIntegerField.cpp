@@ -4,14 +4,18 @@
 
 namespace tarnik {
 
-PatchIntegerField::PatchIntegerField(const QString &placeholder,
+PatchIntegerField::PatchIntegerField(const QString &title,
                                      std::function<void(std::optional<qint64>)> edited,
                                      QWidget *parent)
     : QLineEdit(parent), edited_(std::move(edited)) {
-  setPlaceholderText(placeholder);
-  setAccessibleName(placeholder);
+  setTitle(title);
   // textEdited comes from the user only; setText never raises it.
   connect(this, &QLineEdit::textEdited, this, &PatchIntegerField::readEdit);
+}
+
+void PatchIntegerField::setTitle(const QString &title) {
+  setPlaceholderText(title);
+  setAccessibleName(title);
 }
 
 void PatchIntegerField::showValue(const std::optional<qint64> &value) {

@@ -14,8 +14,11 @@ class PatchIntegerField : public QLineEdit {
   Q_OBJECT
 
  public:
-  PatchIntegerField(const QString &placeholder, std::function<void(std::optional<qint64>)> edited,
+  PatchIntegerField(const QString &title, std::function<void(std::optional<qint64>)> edited,
                     QWidget *parent = nullptr);
+
+  // What the empty field shows and what a screen reader calls it, always the same text.
+  void setTitle(const QString &title);
 
   // Shows the value unless the field already shows it, so the cursor stays where it is.
   void showValue(const std::optional<qint64> &value);

@@ -54,7 +54,7 @@ int lineHeight(const QFont &font) { return QFontMetrics(font).height(); }
 // One line of text, cut with "…" when it does not fit.
 void drawElided(QPainter &painter, const QRect &rect, const QString &text,
                 Qt::Alignment alignment) {
-  const QString shown = painter.fontMetrics().elidedText(text, Qt::ElideRight, rect.width());
+  const QString shown = elidedLine(painter.fontMetrics(), text, rect.width());
   painter.drawText(rect, int(alignment) | Qt::TextSingleLine, shown);
 }
 

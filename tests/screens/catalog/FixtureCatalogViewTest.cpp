@@ -181,6 +181,22 @@ TEST_F(CatalogBrowserWidget, ACorruptCatalogShowsItsFailureVerbatimAndTryAgainRe
   EXPECT_TRUE(browser.choices.isEmpty());
 }
 
+// Without an executor the browser's lookups run on the thread pool, as without a clock they
+// run on the system's.
+TEST_F(CatalogBrowserWidget, ABrowserGivenNoExecutorSearchesAndDrillsDownOnTheThreadPool) {
+  CatalogBrowser browser(services());
+  browser.view.show();
+  ASSERT_TRUE(waitUntil([&] { return browser.shows("fixture.catalog.manufacturers"); }));
+  ASSERT_TRUE(
+      pressRow(*browser.list("fixture.catalog.manufacturers"), "fixture.catalog.manufacturer.2"));
+  ASSERT_TRUE(waitUntil([&] { return browser.shows("fixture.models.results.list"); }));
+  EXPECT_EQ(titles(*browser.list("fixture.models.results.list")), QStringList{"Sharpy Wash 330"});
+  browser.view.navigation().pop();
+  QTest::keyClicks(browser.field("fixture.catalog"), "Sharpy");
+  ASSERT_TRUE(waitUntil([&] { return browser.shows("fixture.catalog.results.list"); }));
+  EXPECT_EQ(browser.list("fixture.catalog.results.list")->rows().rows().size(), 1);
+}
+
 TEST_F(CatalogBrowserWidget, TheLimitNoteStaysUnderTheProgressRowUntilNewerResultsReplaceIt) {
   auto timing = std::make_shared<testing::ManualAppTiming>();
   testing::ManualTaskExecutor executor;

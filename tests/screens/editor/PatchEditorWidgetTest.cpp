@@ -11,6 +11,7 @@
 #include "support/QtPrinting.h"
 
 #include <QCheckBox>
+#include <QFormLayout>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -319,6 +320,93 @@ TEST_F(PatchEditorWidget, TypedNumbersKeepOnlyTheirDigits) {
   start->selectAll();
   type(u"patch.channelStart"_s, u"½"_s);
   EXPECT_EQ(start->text(), QString());
+}
+
+// The empty field shows its title as its placeholder, so the row label, the placeholder and
+// the name a screen reader says must all follow the operation.
+TEST_F(PatchEditorWidget, StartFieldTitlesFollowTheOperation) {
+  open();
+  struct Case {
+    QString operation, channelTitle, addressTitle;
+  };
+  for (const Case &test : {Case{u"channelRange"_s, u"Channel start"_s, u"First DMX address"_s},
+                           Case{u"fixture"_s, u"Channel"_s, u"DMX start address"_s},
+                           Case{u"dimmerAddressRange"_s, u"Channel"_s, u"DMX start address"_s}}) {
+    click(u"patch.operation."_s + test.operation);
+    for (const auto &[name, title] : {std::pair(u"patch.channelStart"_s, test.channelTitle),
+                                      std::pair(u"patch.addressStart"_s, test.addressTitle)}) {
+      auto *field = part<QLineEdit>(name);
+      auto *rows = qobject_cast<QFormLayout *>(field->parentWidget()->layout());
+      ASSERT_TRUE(rows);
+      const std::string where = (test.operation + u' ' + name).toStdString();
+      EXPECT_EQ(field->placeholderText(), title) << where;
+      EXPECT_EQ(field->accessibleName(), title) << where;
+      EXPECT_EQ(qobject_cast<QLabel *>(rows->labelForField(field))->text(), title) << where;
+    }
+  }
+  picture(u"titles-dimmerAddressRange"_s);
+}
+
+// The bundled library is decoded only when something first needs it. Until it is, there is
+// no version to compare, and the editor must not call the versions different.
+TEST_F(PatchEditorWidget, ChoosingFixtureFirstChecksTheLibraryInsteadOfReportingAMismatch) {
+  ASSERT_TRUE(connectAndSync());
+  open();
+  ASSERT_EQ(model->fixtureCatalog().state().kind, FixtureCatalogStore::State::Kind::idle);
+  // No turn of the event loop yet, so the decoding cannot have been delivered.
+  QTest::mouseClick(part(u"patch.operation.fixture"_s), Qt::LeftButton);
+  EXPECT_EQ(model->fixtureCatalog().state().kind, FixtureCatalogStore::State::Kind::loading);
+  EXPECT_TRUE(shown(u"patch.section.unavailable"_s));
+  EXPECT_EQ(text(u"patch.unavailableReason"_s), u"Checking the bundled fixture library…"_s);
+  picture(u"fixture-library-checking"_s);
+  ASSERT_TRUE(waitUntil([&] {
+    return model->fixtureCatalog().state().kind == FixtureCatalogStore::State::Kind::ready;
+  }));
+  settle();
+  ASSERT_TRUE(model->fixtureCatalog().compareLibraryVersion(model->eosFixtureLibraryVersion()));
+  EXPECT_FALSE(shown(u"patch.section.unavailable"_s));
+  picture(u"fixture-library-checked"_s);
+}
+
+// Every announcement of the model (traffic counters, pings) redraws the editor; planning
+// the whole patch at each of them pinned a window over a large show. The plan is made once
+// per edit of the draft and once per change of the published patch.
+TEST_F(PatchEditorWidget, TheDraftIsPlannedOncePerEditOrPatchChangeNotPerAnnouncement) {
+  ASSERT_TRUE(connectAndSync());
+  int plans = 0;
+  editor = new PatchEditorView(*model, std::nullopt, standInBrowser(), &page,
+                               [&](const PatchDraft &draft) {
+                                 ++plans;
+                                 return model->planPatch(draft);
+                               });
+  editor->setAttribute(Qt::WA_DeleteOnClose);
+  editor->show();
+  settle();
+  type(u"patch.channelStart"_s, u"40"_s);
+  plans = 0;
+  for (int announcement = 0; announcement < 5; ++announcement) {
+    emit model->objectWillChange();
+    settle();
+  }
+  EXPECT_EQ(plans, 0);
+  type(u"patch.addressStart"_s, u"7"_s);
+  EXPECT_EQ(plans, 1);
+  EXPECT_TRUE(part(u"patch.submit"_s)->isEnabled());
+
+  // Another part taking address 7 makes the kept plan stale: one plan per publication of
+  // the patch at most, however many announcements the sync makes.
+  int publications = 0;
+  QObject::connect(model.get(), &AppViewModel::channelsChanged, editor, [&] { ++publications; });
+  ConsoleShow changed = editorShow();
+  changed.patch.append(ConsolePatchPart::dimmer(9, 1, 7));
+  console.setShow(changed);
+  model->requestFullSync(u"Patch refresh"_s);
+  ASSERT_TRUE(waitUntil([&] { return channel(9).has_value(); }));
+  settle();
+  EXPECT_GE(plans, 2);
+  EXPECT_LE(plans, 1 + publications);
+  EXPECT_FALSE(part(u"patch.submit"_s)->isEnabled());
+  EXPECT_TRUE(shown(u"patch.section.issues"_s));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "screens/kit/FitTextPainter.h"
 #include "support/QtPrinting.h"
 
+#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
@@ -68,6 +69,27 @@ TEST(FitTextPainter, LineBreaksAndMarkupStayPlainText) {
   const FittedText markup =
       fitText(QStringLiteral("<b>Go</b>"), keyFont(), QSizeF(400, 200), 1, 0.5);
   EXPECT_EQ(markup.lines, QStringList{QStringLiteral("<b>Go</b>")});
+}
+
+// A text far longer than its box is fitted from a prefix: it must show what the whole text
+// shows, also when the prefix holds characters of no width and so does not fill the box.
+TEST(FitTextPainter, AVeryLongTextShowsWhatTheWholeTextWould) {
+  const QString words = QStringLiteral("Front wash warm ").repeated(4096);
+  const QString unseen = QString(QChar(0x200B)).repeated(3000) + QStringLiteral("Go");
+  const QFontMetrics metrics(keyFont());
+  for (const QString &text : {words, unseen, QStringLiteral("舞台照明").repeated(16384)}) {
+    EXPECT_EQ(elidedLine(metrics, text, 200), metrics.elidedText(text, Qt::ElideRight, 200))
+        << text.left(20).toStdString();
+  }
+  // The same box over a text too short for the prefix to be taken: the same lines.
+  const FittedText longFit = fitText(words, keyFont(), keyFace, 2, 0.75);
+  const FittedText shortFit = fitText(words.left(160), keyFont(), keyFace, 2, 0.75);
+  EXPECT_TRUE(longFit.elided);
+  EXPECT_EQ(longFit.lines, shortFit.lines);
+  EXPECT_EQ(longFit.scale, shortFit.scale);
+  const FittedText unseenFit = fitText(unseen, keyFont(), keyFace, 2, 0.75);
+  EXPECT_FALSE(unseenFit.elided);
+  EXPECT_EQ(unseenFit.lines.join(QString()), unseen);
 }
 
 // Qt's warnings, gathered while a test paints.
