@@ -14,7 +14,6 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -388,46 +387,6 @@ TEST_F(CueViewWidget, RenameFromTheDialogOrTheMenuSavesTheNewLabel) {
   console.timing->advance(0.75);
   EXPECT_TRUE(waitUntil([&] { return rowOf(RowKind::sceneBreak, u"Act II"_s) >= 0; }));
   EXPECT_EQ(rowOf(RowKind::sceneBreak, u"Act 2"_s), -1);
-}
-
-TEST_F(CueViewWidget, ReturnInTheBreakerDialogsCancels) {
-  syncActTwo();
-  // Return as a person presses it: on whatever the dialog has focused.
-  const auto pressReturn = [](QMessageBox &box) {
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
-    QTest::keyClick(box.focusWidget() ? box.focusWidget() : &box, Qt::Key_Return);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  };
-  const int header = rowOf(RowKind::sceneBreak, u"Act 2"_s);
-  holdOn(header, 0.6);
-  ASSERT_TRUE(dialog(u"cues.breakerActions"_s));
-  EXPECT_LT(button(u"cues.breakerActions.rename"_s)->x(),
-            button(u"cues.breakerActions.delete"_s)->x());
-  pressReturn(*dialog(u"cues.breakerActions"_s));
-  EXPECT_FALSE(dialog(u"cues.breakerActions"_s));
-  EXPECT_FALSE(dialog(u"cues.breakerDelete"_s));
-  EXPECT_FALSE(sheet(u"cues.breakerSheet"_s));
-
-  holdOn(header, 0.6);
-  button(u"cues.breakerActions.delete"_s)->click();
-  ASSERT_TRUE(dialog(u"cues.breakerDelete"_s));
-  pressReturn(*dialog(u"cues.breakerDelete"_s));
-  EXPECT_FALSE(dialog(u"cues.breakerDelete"_s));
-  QTest::qWait(100);
-  EXPECT_TRUE(sceneSends().isEmpty());
-}
-
-TEST_F(CueViewWidget, RenameStartsInTheLabelWithTheCueNumberOff) {
-  syncActTwo();
-  emit list()->customContextMenuRequested(rowCentre(rowOf(RowKind::sceneBreak, u"Act 2"_s)));
-  QMenu *menu = part<QMenu>(u"cues.breakerMenu"_s);
-  ASSERT_TRUE(menu);
-  menu->findChild<QAction *>(u"cues.breakerMenu.rename"_s)->trigger();
-  menu->close();
-  ASSERT_TRUE(sheet(u"cues.breakerSheet"_s));
-  ASSERT_TRUE(QTest::qWaitForWindowActive(sheet(u"cues.breakerSheet"_s)));
-  EXPECT_FALSE(field(u"cues.breakerSheet.number"_s)->isEnabled());
-  EXPECT_EQ(QApplication::focusWidget(), field(u"cues.breakerSheet.label"_s));
 }
 
 TEST_F(CueViewWidget, RecordSendsTheTypedCueWithTimeAndLabel) {

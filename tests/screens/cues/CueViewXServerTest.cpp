@@ -1,18 +1,24 @@
 // The Cues page under a real X server: a person's long press on a breaker opens its
 // actions, a click on a cue opens its detail and a double-click fires nothing; the page's
-// keys work wherever the window's focus is.
+// keys work wherever the window's focus is; Return in a breaker's dialogs cancels, and a
+// rename types into the label.
 
 #include "SyncedCueConsole.h"
 #include "screens/live/CueDetailView.h"
 #include "screens/live/CueListModel.h"
 #include "screens/live/CueView.h"
+#include "screens/support/Screenshots.h"
 #include "screens/support/XdoTool.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QScrollBar>
 #include <QTest>
@@ -62,6 +68,27 @@ class CueViewXServer : public ::testing::Test {
   QList<OSCMessage> fires(const QString &number) {
     return console.console.requests(u"/eos/cue/1/"_s + number + u"/fire"_s);
   }
+  // The person's hold on the breaker 'Act 2': 0.6 s with this process's event loop running,
+  // as in the program.
+  bool holdActTwo() {
+    const QStringList moveTo = pointAt(RowKind::sceneBreak, u"Act 2"_s);
+    if (moveTo.isEmpty() || !xdotool(moveTo + QStringList{u"mousedown"_s, u"1"_s})) return false;
+    QTest::qWait(600);
+    return xdotool({u"mouseup"_s, u"1"_s});
+  }
+  // The named dialog or menu once it shows.
+  template <typename T>
+  T *opened(const QString &name) {
+    T *found = nullptr;
+    waitUntil([&] { return (found = view->findChild<T *>(name)) && found->isVisible(); });
+    return found;
+  }
+  // No window manager runs: a dialog that opens is given the keyboard as one would give it.
+  static bool focusOn(QWidget &dialog) {
+    return xdotool({u"windowfocus"_s, u"--sync"_s, QString::number(dialog.winId())}) &&
+           QTest::qWaitForWindowActive(&dialog);
+  }
+  QList<OSCMessage> sceneSends() { return console.console.requests(u"/eos/set/cue/1/12/scene"_s); }
 
   SyncedCueConsole console;
   std::unique_ptr<CueView> view;
@@ -97,12 +124,7 @@ bool xdotoolLive(const QStringList &arguments) {
 }
 
 TEST_F(CueViewXServer, HoldingTheBreakerOpensItsActions) {
-  const QStringList moveTo = pointAt(RowKind::sceneBreak, u"Act 2"_s);
-  ASSERT_FALSE(moveTo.isEmpty());
-  ASSERT_TRUE(xdotool(moveTo + QStringList{u"mousedown"_s, u"1"_s}));
-  // The person's hold: 0.6 s with this process's event loop running, as in the program.
-  QTest::qWait(600);
-  ASSERT_TRUE(xdotool({u"mouseup"_s, u"1"_s}));
+  ASSERT_TRUE(holdActTwo());
   ASSERT_TRUE(waitUntil([&] { return view->findChild<QMessageBox *>(u"cues.breakerActions"_s); }));
   EXPECT_EQ(view->findChild<QMessageBox *>(u"cues.breakerActions"_s)->text(), u"Act 2"_s);
 }
@@ -145,6 +167,59 @@ TEST_F(CueViewXServer, DoubleClickingACueOverTheGoButtonFiresNothing) {
     view->findChild<QAbstractButton *>(u"cues.back"_s)->click();
     ASSERT_TRUE(waitUntil([&] { return list->isVisible(); }));
   }
+}
+
+TEST_F(CueViewXServer, ReturnInTheBreakerDialogsCancels) {
+  ASSERT_TRUE(holdActTwo());
+  QPointer<QMessageBox> actions = opened<QMessageBox>(u"cues.breakerActions"_s);
+  ASSERT_TRUE(actions);
+  const auto *rename = actions->findChild<QWidget *>(u"cues.breakerActions.rename"_s);
+  auto *remove = actions->findChild<QWidget *>(u"cues.breakerActions.delete"_s);
+  EXPECT_LT(rename->x(), remove->x());
+  ASSERT_TRUE(focusOn(*actions));
+  EXPECT_FALSE(testing::saveScreenshot(*actions, u"cues-breaker-actions-focused"_s).isEmpty());
+  ASSERT_TRUE(xdotoolLive({u"key"_s, u"Return"_s}));
+  ASSERT_TRUE(waitUntil([&] { return actions.isNull(); }));
+  EXPECT_FALSE(view->findChild<QMessageBox *>(u"cues.breakerDelete"_s));
+  EXPECT_FALSE(view->findChild<QDialog *>(u"cues.breakerSheet"_s));
+
+  ASSERT_TRUE(holdActTwo());
+  actions = opened<QMessageBox>(u"cues.breakerActions"_s);
+  ASSERT_TRUE(actions);
+  ASSERT_TRUE(
+      clickCentre(*actions, *actions->findChild<QWidget *>(u"cues.breakerActions.delete"_s)));
+  QPointer<QMessageBox> confirm = opened<QMessageBox>(u"cues.breakerDelete"_s);
+  ASSERT_TRUE(confirm);
+  ASSERT_TRUE(focusOn(*confirm));
+  EXPECT_FALSE(testing::saveScreenshot(*confirm, u"cues-breaker-delete-focused"_s).isEmpty());
+  ASSERT_TRUE(xdotoolLive({u"key"_s, u"Return"_s}));
+  ASSERT_TRUE(waitUntil([&] { return confirm.isNull(); }));
+  QTest::qWait(100);
+  EXPECT_TRUE(sceneSends().isEmpty());
+}
+
+TEST_F(CueViewXServer, RenameStartsInTheLabelWithTheCueNumberOff) {
+  const QStringList moveTo = pointAt(RowKind::sceneBreak, u"Act 2"_s);
+  ASSERT_FALSE(moveTo.isEmpty());
+  ASSERT_TRUE(xdotool(moveTo + QStringList{u"click"_s, u"3"_s}));
+  auto *menu = opened<QMenu>(u"cues.breakerMenu"_s);
+  ASSERT_TRUE(menu);
+  const QPoint item =
+      menu->actionGeometry(menu->findChild<QAction *>(u"cues.breakerMenu.rename"_s)).center();
+  ASSERT_TRUE(xdotool({u"mousemove"_s, u"--window"_s, QString::number(menu->winId()),
+                       QString::number(item.x()), QString::number(item.y()), u"click"_s, u"1"_s}));
+  auto *sheet = opened<QDialog>(u"cues.breakerSheet"_s);
+  ASSERT_TRUE(sheet);
+  ASSERT_TRUE(focusOn(*sheet));
+  auto *number = sheet->findChild<QLineEdit *>(u"cues.breakerSheet.number"_s);
+  auto *label = sheet->findChild<QLineEdit *>(u"cues.breakerSheet.label"_s);
+  EXPECT_FALSE(number->isEnabled());
+  EXPECT_EQ(QApplication::focusWidget(), label);
+  ASSERT_TRUE(xdotoolLive({u"type"_s, u"--delay"_s, u"30"_s, u" II"_s}));
+  EXPECT_TRUE(waitUntil([&] { return label->text() == u"Act 2 II"_s; }))
+      << label->text().toStdString();
+  EXPECT_EQ(number->text(), u"12"_s);
+  EXPECT_FALSE(testing::saveScreenshot(*sheet, u"cues-breaker-rename-typed"_s).isEmpty());
 }
 
 // The page beside a stand-in sidebar that keeps the focus, as the window's does.
