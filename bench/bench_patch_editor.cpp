@@ -3,8 +3,8 @@
 //
 // Idle: the GUI thread's processor time over 2 s with the editor open on a draft that
 // passes, against the same 2 s with only the window under it, each once the window has
-// settled; the model's own traffic
-// (heartbeats, counters) runs in both. Five rounds each, alternating; medians.
+// settled; the model's own traffic (heartbeats, counters) runs in both. Five rounds each,
+// alternating; medians.
 // Keystroke: one digit typed into the DMX start field, from the key to the redrawn form,
 // against planning the resulting draft once. 21 rounds each, alternating; medians.
 
