@@ -34,4 +34,5 @@ ctest --test-dir build-fuzz --output-on-failure -j "$jobs" -L fuzz
 # The same build runs the unit slices of foundation, link, model and operations under
 # AddressSanitizer and UndefinedBehaviorSanitizer: the first report ends the program.
 ASAN_OPTIONS=halt_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan-suppressions.txt" \
   ctest --test-dir build-fuzz --output-on-failure -j "$jobs" -L unit

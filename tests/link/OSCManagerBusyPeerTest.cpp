@@ -3,6 +3,7 @@
 
 #include "OSCManagerTestSupport.h"
 #include "ThreadedUDPConsole.h"
+#include "support/SanitizedBuild.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -53,19 +54,8 @@ TEST(OSCManagerBusyPeer, ListenerAskedForRightAfterTheConnectTakesAnswersThatCom
   EXPECT_EQ(manager->lastError(), std::nullopt);
 }
 
-// AddressSanitizer keeps freed blocks in quarantine, with their shadow, in resident memory:
-// under it the growth says nothing about the manager's own memory.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool residentGrowthIsTheManagers = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool residentGrowthIsTheManagers = false;
-#else
-constexpr bool residentGrowthIsTheManagers = true;
-#endif
-#else
-constexpr bool residentGrowthIsTheManagers = true;
-#endif
+// Under AddressSanitizer the growth says nothing about the manager's own memory.
+constexpr bool residentGrowthIsTheManagers = !tarnik::testing::underAddressSanitizer;
 
 // Resident memory of this process, from the kernel's own count.
 qint64 residentBytes() {
