@@ -1,0 +1,121 @@
+// The connection form built alone on a settings file of its own, with the keychain as a
+// table in memory. Each reopen reads a copy of the file as written, as the next start would.
+
+#include "app/ConnectionForm.h"
+#include "support/BackgroundWorkSettling.h"
+#include "support/QtPrinting.h"
+#include "support/QtTestApplication.h"
+
+#include <QFile>
+#include <QHash>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace tarnik::testing {
+namespace {
+
+class ConnectionFormAlone : public ::testing::Test {
+ protected:
+  ConnectionFormAlone() { ensureCoreApplication(); }
+  ~ConnectionFormAlone() override { settleBackgroundWork(); }
+
+  // A form on a copy of the last file written, or on a fresh file the first time.
+  ConnectionForm &reopen() {
+    const QString path = folder.filePath(u"settings-%1.ini"_s.arg(files.size()));
+    if (!files.empty()) {
+      files.back()->sync();
+      EXPECT_TRUE(QFile::copy(files.back()->fileName(), path));
+    }
+    files.push_back(std::make_unique<QSettings>(path, QSettings::IniFormat));
+    forms.push_back(std::make_unique<ConnectionForm>(
+        *files.back(),
+        [this](const QString &code,
+               const QString &account) -> std::expected<void, TarnikRelaySecurity::Failure> {
+          keychain.insert(account, code);
+          return {};
+        },
+        [this](const QString &account)
+            -> std::expected<std::optional<QString>, TarnikRelaySecurity::Failure> {
+          if (!keychain.contains(account)) return std::nullopt;
+          return keychain.value(account);
+        }));
+    return *forms.back();
+  }
+  QSettings &file() { return *files.back(); }
+
+  QTemporaryDir folder;
+  QHash<QString, QString> keychain;
+  std::vector<std::unique_ptr<QSettings>> files;  // outlive the forms built on them
+  std::vector<std::unique_ptr<ConnectionForm>> forms;
+};
+
+ConsoleConnectionProfile profile(const QString &name, const QString &host, OSCTransport transport) {
+  return {.id = QUuid::createUuid(),
+          .name = name,
+          .host = host,
+          .transport = transport,
+          .destinationPort = 8000,
+          .udpListenPort = 9001,
+          .tcpFraming = OSCTCPFraming::slip};
+}
+
+// Saved profiles (texts beyond ASCII included), the selection and the viewer switch read
+// back after a restart as they were left, and the selected profile fills the form.
+TEST_F(ConnectionFormAlone, WhatTheFormStoresIsWhatTheNextStartReads) {
+  const ConsoleConnectionProfile booth =
+      profile(u"Bühne “Nord”"_s, u"10.0.0.7"_s, OSCTransport::udp);
+  ConsoleConnectionProfile stage = profile(u"Stage"_s, u"10.0.0.8"_s, OSCTransport::tcp);
+  stage.usesMacRelay = true;
+  keychain.insert(ConnectionForm::relayKeyAccount(stage.id), u"code"_s);
+  ConnectionForm &first = reopen();
+  first.storeSelectedProfile(booth);
+  first.storeSelectedProfile(stage);
+  first.setInteractionMode(InteractionMode::viewer);
+  const QList<ConsoleConnectionProfile> saved = first.savedConnectionProfiles();
+  ASSERT_EQ(saved.size(), ConnectionForm::builtInConnectionProfiles().size() + 2);
+
+  ConnectionForm &second = reopen();
+  EXPECT_EQ(second.savedConnectionProfiles(), saved);
+  EXPECT_EQ(second.selectedConnectionProfileID(), stage.id);
+  EXPECT_EQ(std::tuple(second.consoleIP(), second.usesMacRelay(), second.relayPairingCode()),
+            std::tuple(u"10.0.0.8"_s, true, u"code"_s));
+  EXPECT_EQ(second.interactionMode(), InteractionMode::viewer);
+  second.selectProfile(booth);
+
+  ConnectionForm &third = reopen();
+  EXPECT_EQ(third.selectedConnectionProfileID(), booth.id);
+  EXPECT_EQ(std::tuple(third.consoleName(), third.connectionTransport(), third.customListenPort(),
+                       third.tcpFraming(), third.usesMacRelay()),
+            std::tuple(booth.name, OSCTransport::udp, u"9001"_s, OSCTCPFraming::slip, false));
+}
+
+// A stored list this version cannot read is all the user may have: choosing, clearing and
+// switching modes leave its bytes alone; only a save moves them aside.
+TEST_F(ConnectionFormAlone, AnUnreadableListOutlivesEverythingButASave) {
+  const QString unreadable = u"[{\"id\":\"C4A811E0-0000-4000-8000-000000000001\"}]"_s;
+  reopen();
+  file().setValue(u"connectionProfiles.v1"_s, unreadable);
+  ConnectionForm &form = reopen();
+  EXPECT_EQ(form.savedConnectionProfiles(), ConnectionForm::builtInConnectionProfiles());
+  form.selectProfile(ConnectionForm::builtInConnectionProfiles().front());
+  form.setInteractionMode(InteractionMode::viewer);
+  form.clear();
+  form.rememberLastConnected(ConnectionForm::builtInConnectionProfiles().front());
+
+  ConnectionForm &reopened = reopen();
+  EXPECT_EQ(file().value(u"connectionProfiles.v1"_s).toString(), unreadable);
+  EXPECT_EQ(reopened.profileStorageError(),
+            u"Saved connections could not be read. The original data is retained until you "
+            u"explicitly save a connection."_s);
+  reopened.storeSelectedProfile(profile(u"Desk"_s, u"10.0.0.9"_s, OSCTransport::tcp));
+  EXPECT_EQ(file().value(u"connectionProfiles.unreadable.v1"_s).toString(), unreadable);
+}
+
+}  // namespace
+}  // namespace tarnik::testing
