@@ -33,12 +33,16 @@ struct PreparationRig : ConsoleRig {
               Qt::QueuedConnection);
         };
     const auto record = [this](QString outcome) { outcomes.append(std::move(outcome)); };
+    // Park and Live take the shared options, on the rig's scheduler.
+    const auto isolatedOptions = [&] {
+      Options made = options();
+      made.pingClock = pingClock;
+      made.deferConnectionPreparation = defer;
+      return made;
+    };
     switch (kind) {
       case Kind::park: {
-        Options made = options();
-        made.pingClock = pingClock;
-        made.deferConnectionPreparation = defer;
-        auto park = std::make_unique<EosParkSession>(std::move(made));
+        auto park = std::make_unique<EosParkSession>(isolatedOptions());
         start = [this, park = park.get(), record] {
           park->start(
               console.showPath, std::nullopt, [] { return true; },
@@ -51,10 +55,7 @@ struct PreparationRig : ConsoleRig {
         break;
       }
       case Kind::live: {
-        Options made = options();
-        made.pingClock = pingClock;
-        made.deferConnectionPreparation = defer;
-        auto live = std::make_unique<EosLiveControlSession>(std::move(made));
+        auto live = std::make_unique<EosLiveControlSession>(isolatedOptions());
         start = [this, live = live.get(), record] {
           live->start(
               console.showPath, [] { return true; }, [record] { record("done"); },
