@@ -1,21 +1,11 @@
 #include "app/ShowOrderings.h"
 
-#include "foundation/NumberRules.h"
-
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
 namespace tarnik {
 
 namespace {
-
-// "nan" reads as a number too, but one that compares with nothing; letting it into the sort
-// would break the ordering the sort relies on, so it counts as unreadable.
-double cueNumberValue(const QString &number) {
-  const std::optional<double> value = parseDecimal(number);
-  return value && !std::isnan(*value) ? *value : 0.0;
-}
 
 bool valueThenTextBefore(double aValue, const QString &aText, double bValue, const QString &bText,
                          const QCollator &collator) {
@@ -37,8 +27,8 @@ QCollator cueNumberCollator() {
 }
 
 bool cueNumberOrder(const Cue &a, const Cue &b, const QCollator &collator) {
-  return valueThenTextBefore(cueNumberValue(a.number), a.number, cueNumberValue(b.number), b.number,
-                             collator);
+  return valueThenTextBefore(Cue::numberSortValue(a.number), a.number,
+                             Cue::numberSortValue(b.number), b.number, collator);
 }
 
 void sortByCueNumber(QList<Cue> &cues) {
@@ -49,7 +39,8 @@ void sortByCueNumber(QList<Cue> &cues) {
   };
   std::vector<Key> keys;
   keys.reserve(static_cast<size_t>(cues.size()));
-  for (qsizetype i = 0; i < cues.size(); ++i) keys.push_back({cueNumberValue(cues[i].number), i});
+  for (qsizetype i = 0; i < cues.size(); ++i)
+    keys.push_back({Cue::numberSortValue(cues[i].number), i});
   const QCollator collator = cueNumberCollator();
   std::ranges::stable_sort(keys, [&](const Key &a, const Key &b) {
     return valueThenTextBefore(a.value, cues[a.index].number, b.value, cues[b.index].number,

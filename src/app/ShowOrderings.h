@@ -17,8 +17,8 @@ namespace tarnik {
 // comparing digit runs by their numeric value.
 QCollator cueNumberCollator();
 
-// Cue a before cue b: by the number read as a C-locale decimal (a number that does not read
-// counts as 0), then, for equal values, only when the collator puts a's text first. Values
+// Cue a before cue b: by Cue::numberSortValue (a number that does not read counts as 0),
+// then, for equal values, only when the collator puts a's text first. Values
 // of equal number such as "1" and "1.0" thereby keep one order on every run.
 bool cueNumberOrder(const Cue &a, const Cue &b, const QCollator &collator);
 

@@ -49,6 +49,13 @@ struct Cue {
   // "5s", "2.5s", "-" for an empty text, the trimmed text itself when it is not a number.
   static QString formattedTime(const QString &timeText);
 
+  // A cue number's value: the whole text, untrimmed, read in C's floating-point syntax (so
+  // "12", "+3", "1e2", "0x10", "inf" and "nan" have one; " 12", "12 " and "1/5" none).
+  static std::optional<double> numberValue(const QString &number);
+  // What a cue sorts by: its number's value, 0 without one. "nan" counts as 0 too: a key
+  // that compares with nothing would break the sort.
+  static double numberSortValue(const QString &number);
+
   QJsonObject toJson() const;
   static std::expected<Cue, JsonError> fromJson(const QJsonObject &object);
 

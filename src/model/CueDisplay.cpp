@@ -22,6 +22,13 @@ std::optional<double> Cue::seconds(const QString &timeText) {
   return parseDecimal(number);
 }
 
+std::optional<double> Cue::numberValue(const QString &number) { return parseFloatingPoint(number); }
+
+double Cue::numberSortValue(const QString &number) {
+  const std::optional<double> value = numberValue(number);
+  return value && !std::isnan(*value) ? *value : 0.0;
+}
+
 QString Cue::formattedTime(const QString &timeText) {
   const QString trimmed = trimmedText(timeText);
   if (trimmed.isEmpty()) return u"-"_s;

@@ -27,8 +27,7 @@ bool EosLiveControlSession::readColor(int channel) {
     if (colorRead_.stage != ColorStage::idle && colorRead_.requestID == request)
       finish(QStringLiteral("Native color readback timed out."));
   });
-  if (transport().send({QStringLiteral("/eos/newcmd"), {OSCArgument::fromString(marker)}}))
-    return true;
+  if (transport().send({EosOSCAddress::newCommand, {OSCArgument::fromString(marker)}})) return true;
   finish(QStringLiteral("The isolated Live color read could not mark its private selection."));
   return false;
 }
@@ -39,7 +38,7 @@ bool EosLiveControlSession::takeColorMarkerEcho(const QString &text, qint32 stat
     return false;
   if (!requireConsole()) return true;
   colorRead_.stage = ColorStage::awaitingClearBarrier;
-  if (!transport().send({QStringLiteral("/eos/key/clear_cmd"), {}})) {
+  if (!transport().send({EosOSCAddress::clearCommandKey, {}})) {
     finish(QStringLiteral("The isolated Live color read could not clear its private selection."));
     return true;
   }
@@ -55,7 +54,7 @@ void EosLiveControlSession::colorClearLineSeen(bool empty) {
 
 void EosLiveControlSession::colorClearPingAnswered(double answeredAt) {
   if (colorRead_.stage != ColorStage::awaitingClearBarrier ||
-      !colorRead_.barrier.pingAnswered(answeredAt, pingTolerance))
+      !colorRead_.barrier.pingAnswered(answeredAt, pingTolerance()))
     return;
   checkColorClearBarrier();
 }
@@ -66,7 +65,7 @@ void EosLiveControlSession::checkColorClearBarrier() {
   if (!requireConsole()) return;
   colorRead_.stage = ColorStage::awaitingSelectionAcknowledgement;
   if (!transport().send(
-          {QStringLiteral("/eos/newcmd"),
+          {EosOSCAddress::newCommand,
            {OSCArgument::fromString(QStringLiteral("Chan %1 Enter").arg(colorRead_.channel))}}))
     finish(QStringLiteral("The isolated Live color selection was not sent."));
 }
@@ -122,7 +121,7 @@ void EosLiveControlSession::handleHueSaturation(const OSCMessage &message) {
   }
   colorRead_.stage = ColorStage::awaitingShowBarrier;
   std::tie(colorRead_.hue, colorRead_.saturation) = *colour;
-  sendBootstrap({QStringLiteral("/eos/get/show/path"), {}});
+  sendBootstrap({EosOSCAddress::showPathRequest, {}});
 }
 
 void EosLiveControlSession::completeColorRead() {

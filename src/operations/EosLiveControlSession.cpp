@@ -13,12 +13,36 @@ namespace tarnik {
 namespace {
 
 const QString sessionChangedText = QStringLiteral("The main console session changed.");
-const QString showPathReplyAddress = QStringLiteral("/eos/out/get/show/path");
+const QString prepareFailedText = QStringLiteral("Could not prepare the isolated Live user.");
+const QString malformedEchoText = QStringLiteral("Eos returned malformed Live command feedback.");
+const QString rejectedPrefix = QStringLiteral("Eos rejected the isolated Live context: ");
+
+// A ping reply a millisecond older than its ping still counts: both are read from the same
+// clock, but not at the same instant as the bytes moved.
+constexpr double pingTolerance = 0.001;
+
+EosIsolatedSession::PreparationRules preparationRules() {
+  EosIsolatedSession::PreparationRules rules;
+  rules.prepareFailedText = prepareFailedText;
+  rules.allocateRefusedText = prepareFailedText;
+  rules.allocateFailedText = prepareFailedText;
+  rules.markerFailedText = prepareFailedText;
+  rules.clearRefusedText = sessionChangedText;
+  rules.clearFailedText = prepareFailedText;
+  rules.barrierRefusedText = sessionChangedText;
+  rules.malformedUserText = QStringLiteral("Eos returned a malformed allocated Live user.");
+  rules.malformedEchoText = malformedEchoText;
+  rules.clearRejectedPrefix = rejectedPrefix;
+  rules.isEmptyLine = EosLiveEchoLines::isEmptyBootstrapLine;
+  rules.echoUser = EosOSCAddress::parseUser;
+  rules.pingTolerance = pingTolerance;
+  return rules;
+}
 
 }  // namespace
 
 EosLiveControlSession::EosLiveControlSession(Options options, QObject *parent)
-    : EosIsolatedSession(std::move(options), parent) {}
+    : EosIsolatedSession(std::move(options), preparationRules(), parent) {}
 
 EosLiveControlSession::~EosLiveControlSession() = default;
 
@@ -32,21 +56,16 @@ std::optional<QString> EosLiveControlSession::start(
   if (show.isEmpty() || !gate || !gate())
     return QStringLiteral("The Live control session is unavailable.");
   expectedShow_ = show;
-  gate_ = std::move(gate);
   onReady_ = std::move(onReady);
   onMessage_ = std::move(onMessage);
   onFailure_ = std::move(onFailure);
-  virtualUser_.reset();
-  baselineUserObserved_ = initialShowMatched_ = matchedPing_ = false;
-  pingSentAt_.reset();
-  bootstrapBarrier_.reset();
   flash_ = {};
   flashDeadline_.reset();
   flashReleaseTimer_.reset();
   colorReadDeadline_.reset();
   colorRead_ = {};
-  beginRun();
-  phase_ = Phase::connecting;
+  beginRun(std::move(gate));
+  phase_ = Phase::preparing;
   armDeadline();
   connectTransport(endpoint, framing);
   return std::nullopt;
@@ -61,9 +80,6 @@ void EosLiveControlSession::finish(const std::optional<QString> &failureText) {
   colorReadDeadline_.reset();
   flash_ = {};
   colorRead_ = {};
-  bootstrapBarrier_.reset();
-  gate_ = nullptr;
-  virtualUser_.reset();
   onReady_ = nullptr;
   onMessage_ = nullptr;
   onIdentifyReleased = nullptr;
@@ -83,39 +99,36 @@ bool EosLiveControlSession::requireConsole() {
 
 bool EosLiveControlSession::sendBootstrap(const OSCMessage &message) {
   if (mayTouchConsole() && transport().send(message)) return true;
-  finish(QStringLiteral("Could not prepare the isolated Live user."));
+  finish(prepareFailedText);
   return false;
 }
 
-void EosLiveControlSession::connectionEstablished() {
-  if (!isActive()) return;
-  if (phase_ != Phase::connecting) {
-    finish(sessionChangedText);
-    return;
-  }
-  if (!requireConsole()) return;
-  if (!sendBootstrap({QStringLiteral("/eos/subscribe"), {OSCArgument::fromInt(1)}}) ||
-      !sendBootstrap({QStringLiteral("/eos/get/show/path"), {}}))
-    return;
-  pingSentAt_ = sendPing();
-  armDeadline();
+void EosLiveControlSession::userReady() {
+  phase_ = Phase::awaitingLive;
+  if (sendBootstrap({EosOSCAddress::newCommand, {OSCArgument::fromString("Live Enter")}}))
+    armDeadline();
 }
 
 void EosLiveControlSession::connectionLost() {
-  if (hasConnected() || phase_ != Phase::connecting)
-    finish(QStringLiteral("The isolated Live connection was lost; no control will be replayed."));
+  finish(QStringLiteral("The isolated Live connection was lost; no control will be replayed."));
 }
 
 void EosLiveControlSession::deadlinePassed() {
+  if (phase_ == Phase::preparing) {
+    switch (preparationStep()) {
+      case PreparationStep::connecting:
+        return finish(QStringLiteral("Eos did not complete the Live connection handshake."));
+      case PreparationStep::awaitingAutoUser:
+        return finish(QStringLiteral("Eos did not allocate a Live control user."));
+      case PreparationStep::awaitingMarker:
+        return finish(QStringLiteral("Eos did not confirm isolated Live preparation."));
+      case PreparationStep::awaitingClearBarrier:
+        return finish(QStringLiteral("Eos did not acknowledge Live control preparation."));
+      default:
+        return;
+    }
+  }
   switch (phase_) {
-    case Phase::connecting:
-      return finish(QStringLiteral("Eos did not complete the Live connection handshake."));
-    case Phase::awaitingAutoUser:
-      return finish(QStringLiteral("Eos did not allocate a Live control user."));
-    case Phase::awaitingMarker:
-      return finish(QStringLiteral("Eos did not confirm isolated Live preparation."));
-    case Phase::awaitingClearBarrier:
-      return finish(QStringLiteral("Eos did not acknowledge Live control preparation."));
     case Phase::awaitingLive:
       return finish(QStringLiteral("Eos did not confirm Live mode."));
     case Phase::awaitingShowBarrier:
@@ -126,22 +139,13 @@ void EosLiveControlSession::deadlinePassed() {
 }
 
 void EosLiveControlSession::pingAnswered(double answeredAt) {
-  if (phase_ == Phase::connecting && answersPing(answeredAt, pingSentAt_, pingTolerance)) {
-    matchedPing_ = true;
-    requestUserWhenReady();
-  } else if (phase_ == Phase::awaitingClearBarrier &&
-             bootstrapBarrier_.pingAnswered(answeredAt, pingTolerance)) {
-    checkClearBarrier();
-  } else if (phase_ == Phase::ready) {
-    colorClearPingAnswered(answeredAt);
-  }
+  if (phase_ == Phase::ready) colorClearPingAnswered(answeredAt);
 }
 
 void EosLiveControlSession::messageReceived(const OSCMessage &message) {
   if (!isActive()) return;
   if (isShowEvent(message.address)) return invalidateShow();
-  if (message.address == showPathReplyAddress) return handleShowPath(message);
-  if (message.address == u"/eos/out/user") return handleUser(message);
+  if (message.address == EosOSCAddress::showPathReply) return handleShowPath(message);
   if (const auto user = EosOSCAddress::parseUser(message.address))
     return handleCommandLine(message, *user);
   if (phase_ == Phase::ready) handleReadyMessage(message);
@@ -162,9 +166,8 @@ void EosLiveControlSession::handleShowPath(const OSCMessage &message) {
       message.arguments.size() == 1 ? std::get_if<QString>(&message.arguments[0].value) : nullptr;
   if (!path || !isSameShow(*path, expectedShow_)) return invalidateShow();
   switch (phase_) {
-    case Phase::connecting:
-      initialShowMatched_ = true;
-      return requestUserWhenReady();
+    case Phase::preparing:
+      return showMatched();
     case Phase::awaitingShowBarrier:
       if (!requireConsole()) return;
       phase_ = Phase::ready;
@@ -179,56 +182,16 @@ void EosLiveControlSession::handleShowPath(const OSCMessage &message) {
   }
 }
 
-void EosLiveControlSession::handleUser(const OSCMessage &message) {
-  const auto *user =
-      message.arguments.size() == 1 ? std::get_if<qint32>(&message.arguments[0].value) : nullptr;
-  if (phase_ == Phase::connecting) {
-    if (!user) return;
-    baselineUserObserved_ = true;
-    requestUserWhenReady();
-  } else if (phase_ == Phase::awaitingAutoUser) {
-    if (!user || *user < 0) {
-      finish(QStringLiteral("Eos returned a malformed allocated Live user."));
-      return;
-    }
-    virtualUser_ = *user;
-    phase_ = Phase::awaitingMarker;
-    if (sendBootstrap({QStringLiteral("/eos/newcmd"),
-                       {OSCArgument::fromString(bootstrapBarrier_.beginMarker())}}))
-      armDeadline();
-  }
-}
-
-void EosLiveControlSession::requestUserWhenReady() {
-  if (phase_ != Phase::connecting || !baselineUserObserved_ || !initialShowMatched_ ||
-      !matchedPing_)
-    return;
-  phase_ = Phase::awaitingAutoUser;
-  if (sendBootstrap({QStringLiteral("/eos/user/auto"), {}})) armDeadline();
-}
-
 void EosLiveControlSession::handleCommandLine(const OSCMessage &message, int user) {
-  if (!virtualUser_ || user != *virtualUser_) return;
-  const auto echo = EosCommandLine::commandLineArguments(message);
+  if (user != virtualUser()) return;
+  const auto echo = readEcho(message);
   if (!echo) {
-    finish(QStringLiteral("Eos returned malformed Live command feedback."));
+    finish(malformedEchoText);
     return;
   }
   const QString text = EosCommandLine::normalize(echo->text);
-  const auto rejected = [&] {
-    finish(QStringLiteral("Eos rejected the isolated Live context: ") + text);
-  };
+  const auto rejected = [&] { finish(rejectedPrefix + text); };
   switch (phase_) {
-    case Phase::awaitingMarker:
-      if (bootstrapBarrier_.takeMarkerEcho(text, echo->status)) startClearStep();
-      return;
-    case Phase::awaitingClearBarrier: {
-      if (echo->status != 0) return rejected();
-      const bool empty = EosLiveEchoLines::isEmptyBootstrapLine(text);
-      bootstrapBarrier_.lineSeen(empty);
-      if (empty) checkClearBarrier();
-      return;
-    }
     case Phase::awaitingLive:
       if (echo->status != 0) return rejected();
       return handleLiveConfirmation(text);
@@ -242,39 +205,22 @@ void EosLiveControlSession::handleCommandLine(const OSCMessage &message, int use
   }
 }
 
-void EosLiveControlSession::startClearStep() {
-  if (!requireConsole()) return;
-  phase_ = Phase::awaitingClearBarrier;
-  if (!sendBootstrap({QStringLiteral("/eos/key/clear_cmd"), {}})) return;
-  bootstrapBarrier_.beginClear(sendPing());
-  armDeadline();
-}
-
-void EosLiveControlSession::checkClearBarrier() {
-  if (!requireConsole()) return;
-  if (!bootstrapBarrier_.isCleared()) return;
-  bootstrapBarrier_.reset();
-  phase_ = Phase::awaitingLive;
-  if (sendBootstrap({QStringLiteral("/eos/newcmd"), {OSCArgument::fromString("Live Enter")}}))
-    armDeadline();
-}
-
 void EosLiveControlSession::handleLiveConfirmation(const QString &text) {
   // An unfinished line is still being typed.
   if (!text.endsWith(u'#')) return;
   if (!text.startsWith(QLatin1String("LIVE:")) || !text.contains(QLatin1String(" Live #"))) {
-    finish(QStringLiteral("Eos rejected the isolated Live context: ") + text);
+    finish(rejectedPrefix + text);
     return;
   }
   phase_ = Phase::awaitingShowBarrier;
-  if (sendBootstrap({QStringLiteral("/eos/get/show/path"), {}})) armDeadline();
+  if (sendBootstrap({EosOSCAddress::showPathRequest, {}})) armDeadline();
 }
 
 void EosLiveControlSession::handleReadyEcho(const QString &text, qint32 status) {
   if (takeColorMarkerEcho(text, status)) return;
   if (!requireConsole()) return;
   if (status != 0) {
-    finish(QStringLiteral("Eos rejected the isolated Live context: ") + text);
+    finish(rejectedPrefix + text);
     return;
   }
   const bool empty = EosLiveEchoLines::isEmptyLiveLine(text);
@@ -289,8 +235,8 @@ void EosLiveControlSession::handleReadyEcho(const QString &text, qint32 status) 
 
 void EosLiveControlSession::handleReadyMessage(const OSCMessage &message) {
   if (!requireConsole()) return;
-  if (message.address == u"/eos/out/active/chan") return handleActiveChannel(message);
-  if (message.address == u"/eos/out/color/hs") return handleHueSaturation(message);
+  if (message.address == EosOSCAddress::activeChannelReply) return handleActiveChannel(message);
+  if (message.address == EosOSCAddress::hueSaturationReply) return handleHueSaturation(message);
   if (EosOSCAddress::parseParamsReply(message, EosOSCAddress::ParamsForm::reply) && onMessage_)
     onMessage_(message);
 }

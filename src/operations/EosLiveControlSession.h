@@ -71,10 +71,7 @@ class EosLiveControlSession final : public EosIsolatedSession {
  private:
   enum class Phase {
     idle,
-    connecting,
-    awaitingAutoUser,
-    awaitingMarker,
-    awaitingClearBarrier,
+    preparing,  // the user's preparation, which EosIsolatedSession carries
     awaitingLive,
     awaitingShowBarrier,
     ready,
@@ -101,14 +98,11 @@ class EosLiveControlSession final : public EosIsolatedSession {
 
   using ColorStage = ColorRead::Stage;
 
-  // A ping reply a millisecond older than its ping still counts: both are read from the
-  // same clock, but not at the same instant as the bytes moved.
-  static constexpr double pingTolerance = 0.001;
-
   bool isActive() const { return phase_ != Phase::idle && phase_ != Phase::finished; }
 
   // EosIsolatedSession
-  void connectionEstablished() override;
+  void userReady() override;
+  void endWithFailure(const QString &text) override { finish(text); }
   void connectionLost() override;
   void messageReceived(const OSCMessage &message) override;
   void pingAnswered(double answeredAt) override;
@@ -116,17 +110,12 @@ class EosLiveControlSession final : public EosIsolatedSession {
 
   // Bootstrap (EosLiveControlSession.cpp)
   bool sendBootstrap(const OSCMessage &message);
-  void requestUserWhenReady();
-  void handleUser(const OSCMessage &message);
   void handleShowPath(const OSCMessage &message);
   void handleCommandLine(const OSCMessage &message, int user);
-  void startClearStep();
-  void checkClearBarrier();
   void handleLiveConfirmation(const QString &text);
   void handleReadyEcho(const QString &text, qint32 status);
   void handleReadyMessage(const OSCMessage &message);
   void invalidateShow();
-  bool mayTouchConsole() const { return EosIsolatedSession::mayTouchConsole(gate_); }
   // Ends the session with "The main console session changed." unless the console may be
   // touched.
   bool requireConsole();
@@ -156,16 +145,9 @@ class EosLiveControlSession final : public EosIsolatedSession {
   std::unique_ptr<LevelCommandScheduledAction> flashReleaseTimer_;
   std::unique_ptr<LevelCommandScheduledAction> colorReadDeadline_;
   QString expectedShow_;
-  Gate gate_;
   std::function<void()> onReady_;
   std::function<void(const OSCMessage &)> onMessage_;
   std::function<void(const QString &)> onFailure_;
-  std::optional<int> virtualUser_;
-  bool baselineUserObserved_ = false;
-  bool initialShowMatched_ = false;
-  bool matchedPing_ = false;
-  std::optional<double> pingSentAt_;
-  EosCommandLineBarrier bootstrapBarrier_;
 };
 
 }  // namespace tarnik

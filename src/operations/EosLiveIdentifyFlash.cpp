@@ -11,12 +11,6 @@
 
 namespace tarnik {
 
-namespace {
-
-const QString flashKeyAddress = QStringLiteral("/eos/key/flash");
-
-}  // namespace
-
 bool EosLiveControlSession::identify(int channel, double duration) {
   if (!EosOSCAddress::isChannel(channel) || !std::isfinite(duration) || duration < 0.1 ||
       duration > 30.0 || phase_ != Phase::ready || colorRead_.stage != ColorRead::Stage::idle)
@@ -34,7 +28,7 @@ bool EosLiveControlSession::identify(int channel, double duration) {
   if (!requireConsole()) return false;
   flash_ = {FlashState::Stage::awaitingAcknowledgement, channel, duration};
   armFlashDeadline(QStringLiteral("acknowledgement"));
-  if (transport().send({QStringLiteral("/eos/newcmd"),
+  if (transport().send({EosOSCAddress::newCommand,
                         {OSCArgument::fromString(QStringLiteral("Chan %1 Flash").arg(channel))}}))
     return true;
   finish(QStringLiteral("The isolated Live identify command was not sent."));
@@ -51,7 +45,7 @@ bool EosLiveControlSession::releaseIdentify() {
   flashReleaseTimer_.reset();
   flash_.stage = FlashState::Stage::awaitingRelease;
   armFlashDeadline(QStringLiteral("release"));
-  if (transport().send({flashKeyAddress, {}})) return true;
+  if (transport().send({EosOSCAddress::flashKey, {}})) return true;
   finish(QStringLiteral("The isolated Live identify release was not sent."));
   return false;
 }
@@ -60,7 +54,7 @@ void EosLiveControlSession::releaseFlashOnReset() {
   if (flash_.stage != FlashState::Stage::active || phase_ != Phase::ready || !mayTouchConsole())
     return;
   flashReleaseTimer_.reset();
-  transport().send({flashKeyAddress, {}});
+  transport().send({EosOSCAddress::flashKey, {}});
 }
 
 void EosLiveControlSession::armFlashDeadline(const QString &step) {

@@ -77,4 +77,23 @@ bool parseChannelHueSaturation(const OSCMessage &message) {
   return parts[4] == u"color" && parts[5] == u"hs" && hueSaturation(arguments);
 }
 
+QString userCommandLine(int user) { return QStringLiteral("/eos/out/user/%1/cmd").arg(user); }
+
+QString userWheel(qint64 user, const QString &mode, const QString &parameter) {
+  return QStringLiteral("/eos/user/") + QString::number(user) + QStringLiteral("/wheel/") + mode +
+         u'/' + parameter;
+}
+
+QString channel(int channel) { return QStringLiteral("/eos/chan/") + QString::number(channel); }
+
+QString paramsQuery(ParamsKind kind, int channel) {
+  return (kind == ParamsKind::parameters ? QStringLiteral("/eos/get/params/")
+                                         : QStringLiteral("/eos/get/emitters/")) +
+         QString::number(channel);
+}
+
+QString patchLabel(qint64 channel) {
+  return QStringLiteral("/eos/set/patch/%1/label").arg(channel);
+}
+
 }  // namespace tarnik::EosOSCAddress

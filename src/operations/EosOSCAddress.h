@@ -2,6 +2,7 @@
 
 #include "link/OSCMessage.h"
 
+#include <QString>
 #include <QStringView>
 
 #include <cmath>
@@ -47,5 +48,38 @@ std::optional<std::pair<double, double>> hueSaturation(const QList<OSCArgument> 
 
 // A channel number written canonically (isChannel).
 std::optional<int> canonicalChannel(QStringView text);
+
+// The console's addresses, each spelled once.
+inline const QString subscribe = QStringLiteral("/eos/subscribe");
+inline const QString ping = QStringLiteral("/eos/ping");
+inline const QString pingReply = QStringLiteral("/eos/out/ping");
+inline const QString user = QStringLiteral("/eos/user");
+inline const QString userAuto = QStringLiteral("/eos/user/auto");
+inline const QString userReply = QStringLiteral("/eos/out/user");
+inline const QString newCommand = QStringLiteral("/eos/newcmd");
+inline const QString clearCommandKey = QStringLiteral("/eos/key/clear_cmd");
+inline const QString flashKey = QStringLiteral("/eos/key/flash");
+inline const QString showPathRequest = QStringLiteral("/eos/get/show/path");
+inline const QString showPathReply = QStringLiteral("/eos/out/get/show/path");
+inline const QString showLoaded = QStringLiteral("/eos/out/event/show/loaded");
+inline const QString showCleared = QStringLiteral("/eos/out/event/show/cleared");
+inline const QString showSaved = QStringLiteral("/eos/out/event/show/saved");
+inline const QString channelsRequest = QStringLiteral("/eos/get/chans");
+inline const QString channelsReply = QStringLiteral("/eos/out/get/chans");
+inline const QString activeChannelReply = QStringLiteral("/eos/out/active/chan");
+inline const QString hueSaturationReply = QStringLiteral("/eos/out/color/hs");
+inline const QString cueListStop = QStringLiteral("/eos/cues/1/stop");
+inline const QString cueListFire = QStringLiteral("/eos/cues/1/fire");
+// "/eos/out/user/<user>/cmd": the user's command line.
+QString userCommandLine(int user);
+// "/eos/user/<user>/wheel/<mode>/<parameter>": a wheel tick of the user.
+QString userWheel(qint64 user, const QString &mode, const QString &parameter);
+// "/eos/chan/<channel>": the channel's writes start here.
+QString channel(int channel);
+// "/eos/get/params/<channel>" or ".../emitters/<channel>".
+QString paramsQuery(ParamsKind kind, int channel);
+// "/eos/set/patch/<channel>/label".
+QString patchLabel(qint64 channel);
+// --- app addresses ---
 
 }  // namespace tarnik::EosOSCAddress

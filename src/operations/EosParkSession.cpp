@@ -14,23 +14,30 @@ const QString sessionChangedText = QStringLiteral("The main console session chan
 const QString commandNotSentText = QStringLiteral("The isolated park command was not sent.");
 const QString ambiguousListText = QStringLiteral("Eos returned an ambiguous parked-channel list.");
 
-const QString newCommandAddress = QStringLiteral("/eos/newcmd");
-const QString showPathAddress = QStringLiteral("/eos/get/show/path");
-
 OSCMessage newCommand(const QString &line) {
-  return {newCommandAddress, {OSCArgument::fromString(line)}};
+  return {EosOSCAddress::newCommand, {OSCArgument::fromString(line)}};
 }
 
-std::optional<qint32> onlyInt(const OSCMessage &message) {
-  if (message.arguments.size() != 1) return std::nullopt;
-  const auto *number = std::get_if<qint32>(&message.arguments[0].value);
-  return number ? std::optional(*number) : std::nullopt;
+EosIsolatedSession::PreparationRules preparationRules() {
+  const QString clearText =
+      QStringLiteral("Could not clear the isolated park user's prior command.");
+  const QString allocateText = QStringLiteral("Could not allocate the isolated park user.");
+  EosIsolatedSession::PreparationRules rules;
+  rules.prepareFailedText = QStringLiteral("Could not prepare the isolated park user.");
+  rules.allocateRefusedText = allocateText;
+  rules.allocateFailedText = allocateText;
+  rules.markerFailedText = commandNotSentText;
+  rules.clearRefusedText = clearText;
+  rules.clearFailedText = clearText;
+  rules.barrierRefusedText = sessionChangedText;
+  rules.malformedUserText = QStringLiteral("Eos returned a malformed allocated park user.");
+  return rules;
 }
 
 }  // namespace
 
 EosParkSession::EosParkSession(Options options, QObject *parent)
-    : EosIsolatedSession(std::move(options), parent) {}
+    : EosIsolatedSession(std::move(options), preparationRules(), parent) {}
 
 std::optional<QString> EosParkSession::start(QString expectedShow, std::optional<Action> action,
                                              Gate gate, Completion completion,
@@ -42,19 +49,14 @@ std::optional<QString> EosParkSession::start(QString expectedShow, std::optional
     return QStringLiteral("The park observer session is unavailable.");
   expectedShow_ = std::move(expectedShow);
   action_ = action;
-  gate_ = std::move(gate);
   completion_ = std::move(completion);
-  virtualUser_.reset();
-  baselineUserObserved_ = initialShowMatched_ = matchedPing_ = false;
-  pingSentAt_.reset();
-  barrier_.reset();
   queryStage_.reset();
   queryReportedEmpty_ = false;
   pendingParkedChannels_.reset();
   acceptedClosedFeedback_.clear();
   currentPhaseFeedback_.clear();
-  beginRun();
-  phase_ = Phase::connecting;
+  beginRun(std::move(gate));
+  phase_ = Phase::preparing;
   armDeadline();
   connectTransport(endpoint, framing);
   return std::nullopt;
@@ -65,8 +67,6 @@ void EosParkSession::finish(Result result) {
   phase_ = Phase::finished;
   endRun();
   action_.reset();
-  gate_ = nullptr;
-  barrier_.reset();
   queryStage_.reset();
   pendingParkedChannels_.reset();
   Completion completion = std::exchange(completion_, nullptr);
@@ -76,7 +76,7 @@ void EosParkSession::finish(Result result) {
 }
 
 bool EosParkSession::sendStep(const OSCMessage &message, const QString &failureText) {
-  if (!mayTouchConsole(gate_) || !transport().send(message)) {
+  if (!mayTouchConsole() || !transport().send(message)) {
     finish(failureText);
     return false;
   }
@@ -84,23 +84,14 @@ bool EosParkSession::sendStep(const OSCMessage &message, const QString &failureT
   return true;
 }
 
-void EosParkSession::connectionEstablished() {
-  if (phase_ == Phase::idle || phase_ == Phase::finished) return;
-  if (phase_ != Phase::connecting || !mayTouchConsole(gate_)) {
-    finish(sessionChangedText);
-    return;
-  }
-  const QString prepareText = QStringLiteral("Could not prepare the isolated park user.");
-  if (!sendStep({QStringLiteral("/eos/subscribe"), {OSCArgument::fromInt(1)}}, prepareText) ||
-      !sendStep({showPathAddress, {}}, prepareText))
-    return;
-  pingSentAt_ = sendPing();
-  armDeadline();
+void EosParkSession::userReady() {
+  currentPhaseFeedback_.clear();
+  phase_ = Phase::awaitingLive;
+  sendStep(newCommand(QStringLiteral("Live Enter")), commandNotSentText);
 }
 
 void EosParkSession::connectionLost() {
-  if (hasConnected() || phase_ != Phase::connecting)
-    finish(QStringLiteral("The isolated park connection was lost; no command will be replayed."));
+  finish(QStringLiteral("The isolated park connection was lost; no command will be replayed."));
 }
 
 void EosParkSession::deadlinePassed() {
@@ -110,23 +101,13 @@ void EosParkSession::deadlinePassed() {
 void EosParkSession::messageReceived(const OSCMessage &message) {
   if (isShowEvent(message.address)) {
     finish(showChangedText);
-  } else if (message.address == u"/eos/out/get/show/path") {
+  } else if (message.address == EosOSCAddress::showPathReply) {
     handleShowPath(message);
-  } else if (message.address == u"/eos/out/user") {
-    handleUser(message);
-  } else if (message.address == u"/eos/out/get/chans") {
+  } else if (message.address == EosOSCAddress::channelsReply) {
     handleChannels(message);
-  } else if (virtualUser_ && EosCommandLine::commandAddressUser(message.address) == virtualUser_) {
+  } else if (virtualUser() &&
+             EosCommandLine::commandAddressUser(message.address) == virtualUser()) {
     handleEcho(message);
-  }
-}
-
-void EosParkSession::pingAnswered(double answeredAt) {
-  if (phase_ == Phase::connecting && answersPing(answeredAt, pingSentAt_)) {
-    matchedPing_ = true;
-    requestUserWhenReady();
-  } else if (phase_ == Phase::awaitingClearBarrier && barrier_.pingAnswered(answeredAt)) {
-    checkClearBarrier();
   }
 }
 
@@ -141,11 +122,10 @@ void EosParkSession::handleShowPath(const OSCMessage &message) {
     finish(showChangedText);
     return;
   }
-  if (phase_ == Phase::connecting) {
-    initialShowMatched_ = true;
-    requestUserWhenReady();
+  if (phase_ == Phase::preparing) {
+    showMatched();
   } else if (phase_ == Phase::awaitingPostQueryShow) {
-    if (!gate_ || !gate_()) {
+    if (!gateHolds()) {
       finish(sessionChangedText);
     } else if (pendingParkedChannels_) {
       finish(Result(*pendingParkedChannels_));
@@ -155,45 +135,9 @@ void EosParkSession::handleShowPath(const OSCMessage &message) {
   }
 }
 
-void EosParkSession::handleUser(const OSCMessage &message) {
-  const auto user = onlyInt(message);
-  if (phase_ == Phase::connecting) {
-    if (!user) return;
-    baselineUserObserved_ = true;
-    requestUserWhenReady();
-  } else if (phase_ == Phase::awaitingAutoUser) {
-    if (!user || *user < 0) {
-      finish(QStringLiteral("Eos returned a malformed allocated park user."));
-      return;
-    }
-    virtualUser_ = *user;
-    phase_ = Phase::awaitingMarker;
-    sendStep(newCommand(barrier_.beginMarker()), commandNotSentText);
-  }
-}
-
-// The user is asked for only once the console has answered the ping, shown the expected
-// show and reported a baseline user, in whatever order those arrive.
-void EosParkSession::requestUserWhenReady() {
-  if (phase_ != Phase::connecting || !baselineUserObserved_ || !initialShowMatched_ ||
-      !matchedPing_)
-    return;
-  phase_ = Phase::awaitingAutoUser;
-  sendStep({QStringLiteral("/eos/user/auto"), {}},
-           QStringLiteral("Could not allocate the isolated park user."));
-}
-
 void EosParkSession::handleEcho(const OSCMessage &message) {
-  const auto echo = EosCommandLine::commandLineArguments(message);
+  const auto echo = readEcho(message);
   switch (phase_) {
-    case Phase::awaitingMarker:
-      if (echo && barrier_.takeMarkerEcho(EosCommandLine::normalize(echo->text), echo->status))
-        startClearStep();
-      return;
-    case Phase::awaitingClearBarrier:
-      barrier_.lineSeen(echo && EosCommandLine::isEmptyEcho(echo->text, echo->status));
-      checkClearBarrier();
-      return;
     case Phase::awaitingLive:
     case Phase::awaitingAction:
     case Phase::awaitingQuery:
@@ -208,30 +152,6 @@ void EosParkSession::handleEcho(const OSCMessage &message) {
     default:
       return;
   }
-}
-
-void EosParkSession::startClearStep() {
-  if (phase_ != Phase::awaitingMarker || !virtualUser_) return;
-  phase_ = Phase::awaitingClearBarrier;
-  if (!mayTouchConsole(gate_) || !transport().send({QStringLiteral("/eos/key/clear_cmd"), {}})) {
-    finish(QStringLiteral("Could not clear the isolated park user's prior command."));
-    return;
-  }
-  barrier_.beginClear(sendPing());
-  armDeadline();
-  checkClearBarrier();
-}
-
-void EosParkSession::checkClearBarrier() {
-  if (phase_ != Phase::awaitingClearBarrier) return;
-  if (!mayTouchConsole(gate_)) {
-    finish(sessionChangedText);
-    return;
-  }
-  if (!barrier_.isCleared() || !virtualUser_) return;
-  currentPhaseFeedback_.clear();
-  phase_ = Phase::awaitingLive;
-  sendStep(newCommand(QStringLiteral("Live Enter")), commandNotSentText);
 }
 
 void EosParkSession::handleOperationEcho(const QString &normalized, qint32 status) {
@@ -265,7 +185,7 @@ void EosParkSession::handleOperationEcho(const QString &normalized, qint32 statu
         }
         if (recordFeedback(key)) {
           phase_ = Phase::awaitingChannels;
-          sendStep({QStringLiteral("/eos/get/chans"), {}},
+          sendStep({EosOSCAddress::channelsRequest, {}},
                    QStringLiteral("Could not read the isolated user's queried channels."));
         }
         return;
@@ -326,7 +246,7 @@ bool EosParkSession::requestHolds(const std::set<int> &channels) const {
 void EosParkSession::revalidate(std::set<int> channels) {
   pendingParkedChannels_ = std::move(channels);
   phase_ = Phase::awaitingPostQueryShow;
-  sendStep({showPathAddress, {}},
+  sendStep({EosOSCAddress::showPathRequest, {}},
            QStringLiteral("Could not revalidate the show after the park query."));
 }
 

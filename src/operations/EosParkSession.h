@@ -1,6 +1,5 @@
 #pragma once
 
-#include "operations/EosCommandLineBarrier.h"
 #include "operations/EosIsolatedSession.h"
 #include "operations/FixtureParkAction.h"
 
@@ -61,10 +60,7 @@ class EosParkSession final : public EosIsolatedSession {
  private:
   enum class Phase {
     idle,
-    connecting,
-    awaitingAutoUser,
-    awaitingMarker,
-    awaitingClearBarrier,
+    preparing,  // the user's preparation, which EosIsolatedSession carries
     awaitingLive,
     awaitingAction,
     awaitingQuery,
@@ -74,19 +70,15 @@ class EosParkSession final : public EosIsolatedSession {
   };
   enum class QueryStage { preAction, postAction };
 
-  void connectionEstablished() override;
+  void userReady() override;
+  void endWithFailure(const QString &text) override { finish(text); }
   void connectionLost() override;
   void messageReceived(const OSCMessage &message) override;
-  void pingAnswered(double answeredAt) override;
   void deadlinePassed() override;
 
   bool sendStep(const OSCMessage &message, const QString &failureText);
   void handleShowPath(const OSCMessage &message);
-  void handleUser(const OSCMessage &message);
-  void requestUserWhenReady();
   void handleEcho(const OSCMessage &message);
-  void startClearStep();
-  void checkClearBarrier();
   void handleOperationEcho(const QString &normalized, qint32 status);
   // Adds the line to this command's feedback; false when it was already there.
   bool recordFeedback(const QString &key);
@@ -98,14 +90,7 @@ class EosParkSession final : public EosIsolatedSession {
   Phase phase_ = Phase::idle;
   QString expectedShow_;
   std::optional<Action> action_;
-  Gate gate_;
   Completion completion_;
-  std::optional<int> virtualUser_;
-  bool baselineUserObserved_ = false;
-  bool initialShowMatched_ = false;
-  bool matchedPing_ = false;
-  std::optional<double> pingSentAt_;
-  EosCommandLineBarrier barrier_;
   std::optional<QueryStage> queryStage_;
   bool queryReportedEmpty_ = false;
   std::optional<std::set<int>> pendingParkedChannels_;

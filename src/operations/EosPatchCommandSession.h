@@ -1,6 +1,5 @@
 #pragma once
 
-#include "operations/EosCommandLineBarrier.h"
 #include "operations/EosIsolatedSession.h"
 
 #include <QList>
@@ -75,31 +74,22 @@ class EosPatchCommandSession final : public EosIsolatedSession {
  private:
   enum class Phase {
     idle,
-    connecting,
-    allocatingUser,
-    marker,
-    clearBarrier,
-    context,  // "Patch Enter" typed
-    command,  // the line at commandIndex_ typed
+    preparing,  // the user's preparation, which EosIsolatedSession carries
+    context,    // "Patch Enter" typed
+    command,    // the line at commandIndex_ typed
     labels,
     finished,
   };
 
-  void connectionEstablished() override;
+  void userReady() override;
+  void endWithFailure(const QString &text) override { finish(text); }
   void connectionLost() override;
   void messageReceived(const OSCMessage &message) override;
-  void pingAnswered(double answeredAt) override;
   void deadlinePassed() override;
 
-  bool gateHolds() const { return gate_ && gate_(); }
-  bool isFreshPing(double answeredAt) const;
   bool sendCommandLine(const QString &line);
   void handleShowPath(const OSCMessage &message);
-  void handleUser(const OSCMessage &message);
-  void allocateUserWhenReady();
   void handleEcho(const OSCMessage &message);
-  void startClearStep();
-  void checkClearBarrier();
   void acknowledgeLine(const QString &text, qint32 status);
   void advance(qsizetype index);
   void sendLabels();
@@ -108,14 +98,8 @@ class EosPatchCommandSession final : public EosIsolatedSession {
   qsizetype commandIndex_ = 0;
   QString expectedShow_;
   bool verifiedShow_ = false;
-  std::optional<int> virtualUser_;
-  bool matchedPing_ = false;
-  std::optional<double> pingSentAt_;
-  EosCommandLineBarrier barrier_;
-  bool receivedBaselineUser_ = false;
   QStringList commands_;
   QList<Label> labels_;
-  Gate gate_;
   Completion completion_;
   QString lastAcknowledgedLine_;
   WillSendFirstMutation willSendFirstMutation_;

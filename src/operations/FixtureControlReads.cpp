@@ -8,10 +8,6 @@ namespace tarnik {
 
 namespace {
 
-QString kindWord(bool parameters) {
-  return parameters ? QStringLiteral("params") : QStringLiteral("emitters");
-}
-
 const QString *stringArgument(const OSCArgument &argument) {
   return std::get_if<QString>(&argument.value);
 }
@@ -67,8 +63,10 @@ bool FixtureControlStore::sendQuery(int channel, std::optional<int> confirmation
       confirmationGenerationByRequest_[key] = *confirmationGeneration;
     setReadState(FixtureControlReadState::loading, kind, channel);
     armReadTimeout(key);
-    const OSCMessage query{QStringLiteral("/eos/get/") + kindWord(kind == RequestKind::parameters) +
-                               u'/' + QString::number(channel),
+    const OSCMessage query{EosOSCAddress::paramsQuery(kind == RequestKind::parameters
+                                                          ? EosOSCAddress::ParamsKind::parameters
+                                                          : EosOSCAddress::ParamsKind::emitters,
+                                                      channel),
                            {}};
     const bool sent = closures_.querySender && closures_.querySender(query);
     if (!sameSession(sessionID, showIdentity)) return false;

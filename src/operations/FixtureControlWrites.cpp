@@ -1,4 +1,5 @@
 #include "foundation/TextRules.h"
+#include "operations/EosOSCAddress.h"
 #include "operations/FixtureControlStore.h"
 
 #include <algorithm>
@@ -6,14 +7,6 @@
 #include <utility>
 
 namespace tarnik {
-
-namespace {
-
-QString channelAddress(int channel) {
-  return QStringLiteral("/eos/chan/") + QString::number(channel);
-}
-
-}  // namespace
 
 bool FixtureControlStore::sendParameterValue(double value, const QString &name, int channel) {
   if (!std::isfinite(value) || !hasActiveSession() || channel < 1) return false;
@@ -33,7 +26,7 @@ bool FixtureControlStore::sendParameterValue(double value, const QString &name, 
   if (trimmed.isEmpty() || containsControlCharacter(trimmed)) return false;
   // The range arrived as 32-bit floats, so a value inside it always fits one.
   const OSCMessage message{
-      channelAddress(channel) + QStringLiteral("/param/") + escapedParameterName(trimmed),
+      EosOSCAddress::channel(channel) + QStringLiteral("/param/") + escapedParameterName(trimmed),
       {OSCArgument::fromFloat(static_cast<float>(value))}};
   if (!mayControl() || !closures_.mutationSender || !closures_.mutationSender(message))
     return false;
@@ -140,7 +133,7 @@ bool FixtureControlStore::sendColor(double hue, double saturation, int channel) 
   if (!(hue >= 0 && hue <= 360 && saturation >= 0 && saturation <= 100)) return false;
   const std::optional<FixtureControlState> current = state(channel);
   if (!current || !current->hasAdjustableColorEmitters()) return false;
-  const OSCMessage message{channelAddress(channel) + QStringLiteral("/color/hs"),
+  const OSCMessage message{EosOSCAddress::channel(channel) + QStringLiteral("/color/hs"),
                            {OSCArgument::fromFloat(static_cast<float>(hue)),
                             OSCArgument::fromFloat(static_cast<float>(saturation))}};
   if (!mayControl() || !closures_.mutationSender || !closures_.mutationSender(message))

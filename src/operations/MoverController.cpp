@@ -1,6 +1,7 @@
 #include "operations/MoverController.h"
 
 #include "foundation/TextRules.h"
+#include "operations/EosOSCAddress.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -146,8 +147,8 @@ void MoverController::handleTransportState(bool connected, bool verified) {
   publish(connected_, verified, &MoverController::connectedChanged);
   if (!verified) return;
   bootstrapped_ = true;
-  if (send({QStringLiteral("/eos/user"), {OSCArgument::fromInt(user_)}}) &&
-      send({QStringLiteral("/eos/subscribe"), {OSCArgument::fromInt(1)}})) {
+  if (send({EosOSCAddress::user, {OSCArgument::fromInt(user_)}}) &&
+      send({EosOSCAddress::subscribe, {OSCArgument::fromInt(1)}})) {
     requestSelection();
     requestContext();
     refreshGate();
@@ -211,7 +212,7 @@ void MoverController::requestSelection() {
   if (requestedSelectionAt_ && t - *requestedSelectionAt_ <= feedbackLifetime) return;
   requestedSelectionAt_ = t;
   lastQueryAt_ = t;
-  send({QStringLiteral("/eos/get/chans"), {}});
+  send({EosOSCAddress::channelsRequest, {}});
 }
 
 void MoverController::requestContext() {
@@ -254,7 +255,7 @@ void MoverController::handleMessage(const OSCMessage &message, std::optional<dou
   if (!sessionActive_ || !bootstrapped_ || !connected_) return;
   const bool requery = !observedAt;
   const double t = observedAt.value_or(now_());
-  if (message.address == u"/eos/out/user") {
+  if (message.address == EosOSCAddress::userReply) {
     if (!isExactlyInt(message.arguments, user_)) {
       stopSession(
           QStringLiteral("OSC user changed or was not confirmed; reconnect to the board user."));
@@ -262,12 +263,12 @@ void MoverController::handleMessage(const OSCMessage &message, std::optional<dou
     }
     userConfirmed_ = true;
     requestSelection();
-  } else if (message.address == QStringLiteral("/eos/out/user/%1/cmd").arg(user_)) {
+  } else if (message.address == EosOSCAddress::userCommandLine(user_)) {
     if (!userConfirmed_) return;
     handleCommandLine(message, t, requery);
-  } else if (message.address == u"/eos/out/active/chan") {
+  } else if (message.address == EosOSCAddress::activeChannelReply) {
     if (userConfirmed_) handleActiveChannels(message, requery);
-  } else if (message.address == u"/eos/out/get/chans") {
+  } else if (message.address == EosOSCAddress::channelsReply) {
     if (!userConfirmed_ || !requestedSelectionAt_ || *requestedSelectionAt_ > t ||
         t > *requestedSelectionAt_ + feedbackLifetime) {
       return;

@@ -2,6 +2,7 @@
 
 #include "foundation/UuidText.h"
 #include "link/OSCManager.h"
+#include "operations/EosOSCAddress.h"
 
 namespace tarnik {
 
@@ -101,7 +102,7 @@ bool MoverDedicatedOSCTransport::startProbe(const QUuid &requestID, int user) {
             if (!current() || connected == probeConnected_) return;
             probeConnected_ = connected;
             if (connected) {
-              probe->send({QStringLiteral("/eos/ping"), {OSCArgument::fromString(probeToken_)}});
+              probe->send({EosOSCAddress::ping, {OSCArgument::fromString(probeToken_)}});
             }
           }),
       QObject::connect(probe, &OSCManager::isEosVerifiedChanged, this,
@@ -125,10 +126,10 @@ bool MoverDedicatedOSCTransport::startProbe(const QUuid &requestID, int user) {
 }
 
 void MoverDedicatedOSCTransport::handleProbeMessage(const OSCMessage &message) {
-  if (message.address == QStringLiteral("/eos/out/user/%1/cmd").arg(probeUser_)) {
+  if (message.address == EosOSCAddress::userCommandLine(probeUser_)) {
     probeCommand_ = message;
     probeCommandObservedAt_ = clock();
-  } else if (message.address == u"/eos/out/ping" && message.arguments.size() == 1) {
+  } else if (message.address == EosOSCAddress::pingReply && message.arguments.size() == 1) {
     const auto *token = std::get_if<QString>(&message.arguments.first().value);
     if (token && *token == probeToken_) probePingMatched_ = true;
   }

@@ -1,5 +1,7 @@
 #include "operations/MoverMotionGate.h"
 
+#include "operations/EosOSCAddress.h"
+
 #include <cmath>
 
 namespace tarnik {
@@ -33,8 +35,7 @@ OSCMessage wheelMessage(qint64 user, const QString &mode, const char *axis, doub
   double magnitude = std::pow(beyondDeadZone, 1.65);
   if (deflection < 0) magnitude = -magnitude;
   const double value = magnitude * MoverMotionGate::wheelUnitsPerSecond * step;
-  return {QStringLiteral("/eos/user/") + QString::number(user) + QStringLiteral("/wheel/") + mode +
-              QLatin1Char('/') + QLatin1String(axis),
+  return {EosOSCAddress::userWheel(user, mode, QLatin1String(axis)),
           {OSCArgument::fromFloat(float(value))}};
 }
 

@@ -58,7 +58,7 @@ void AvahiServiceAdvertiser::clientStateChanged(int state) {
 void AvahiServiceAdvertiser::groupStateChanged(int state) {
   switch (state) {
     case AVAHI_ENTRY_GROUP_ESTABLISHED:
-      if (!failed_) {
+      if (!failure_.hasFailed()) {
         QMetaObject::invokeMethod(
             this, [this, name = name_] { emit registered(name); }, Qt::QueuedConnection);
       }
@@ -78,7 +78,7 @@ void AvahiServiceAdvertiser::groupStateChanged(int state) {
 }
 
 void AvahiServiceAdvertiser::publish() {
-  if (failed_) {
+  if (failure_.hasFailed()) {
     return;
   }
   if (group_ == nullptr) {
@@ -127,15 +127,6 @@ void AvahiServiceAdvertiser::takeAlternativeName() {
   char *alternative = avahi_alternative_service_name(name_.toUtf8().constData());
   name_ = QString::fromUtf8(alternative);
   avahi_free(alternative);
-}
-
-void AvahiServiceAdvertiser::fail(const QString &errorText) {
-  if (failed_) {
-    return;
-  }
-  failed_ = true;
-  QMetaObject::invokeMethod(
-      this, [this, errorText] { emit failed(errorText); }, Qt::QueuedConnection);
 }
 
 }  // namespace tarnik

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/AvahiFailureReport.h"
+
 #include <QObject>
 #include <QString>
 
@@ -33,14 +35,14 @@ class AvahiServiceAdvertiser : public QObject {
   void groupStateChanged(int state);
   void publish();
   void takeAlternativeName();
-  void fail(const QString &errorText);
+  void fail(const QString &errorText) { failure_.fail(this, errorText); }
 
   QString name_;
   QString type_;
   quint16 port_ = 0;
   std::unique_ptr<AvahiDaemonConnection> connection_;
   ::AvahiEntryGroup *group_ = nullptr;
-  bool failed_ = false;
+  AvahiFailureReport failure_;
 };
 
 }  // namespace tarnik

@@ -71,21 +71,12 @@ void AvahiServiceBrowser::browserEvent(::AvahiServiceBrowser *, int interface, i
 }
 
 void AvahiServiceBrowser::reportServices() {
-  if (failed_) {
+  if (failure_.hasFailed()) {
     return;
   }
   QMetaObject::invokeMethod(
       this, [this, services = table_.services()] { emit servicesChanged(services); },
       Qt::QueuedConnection);
-}
-
-void AvahiServiceBrowser::fail(const QString &errorText) {
-  if (failed_) {
-    return;
-  }
-  failed_ = true;
-  QMetaObject::invokeMethod(
-      this, [this, errorText] { emit failed(errorText); }, Qt::QueuedConnection);
 }
 
 }  // namespace tarnik

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/AvahiFailureReport.h"
 #include "platform/AvahiService.h"
 #include "platform/AvahiServiceTable.h"
 
@@ -34,12 +35,12 @@ class AvahiServiceBrowser : public QObject {
   static void browserEvent(::AvahiServiceBrowser *, int interface, int protocol, int event,
                            const char *name, const char *type, const char *domain, void *userdata);
   void reportServices();
-  void fail(const QString &errorText);
+  void fail(const QString &errorText) { failure_.fail(this, errorText); }
 
   std::unique_ptr<AvahiDaemonConnection> connection_;
   ::AvahiServiceBrowser *browser_ = nullptr;
   AvahiServiceTable table_;
-  bool failed_ = false;
+  AvahiFailureReport failure_;
 };
 
 }  // namespace tarnik

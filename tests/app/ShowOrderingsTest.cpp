@@ -15,6 +15,8 @@ TEST(ShowOrdering, CuesByValueThenByText) {
       {{u"1.0"_s, u"1"_s}, {u"1"_s, u"1.0"_s}},
       {{u"1"_s, u"1.0"_s}, {u"1"_s, u"1.0"_s}},
       {{u"2"_s, u"A"_s, u"nan"_s, u"0"_s, u"-1"_s}, {u"-1"_s, u"0"_s, u"A"_s, u"nan"_s, u"2"_s}},
+      // Read as the Cues page reads it: a hexadecimal number has its value.
+      {{u"0x10"_s, u"10"_s, u"2"_s}, {u"2"_s, u"10"_s, u"0x10"_s}},
   };
   for (const auto &row : rows) {
     QList<Cue> cues;

@@ -6,21 +6,9 @@
 #include <QRegularExpression>
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
 namespace tarnik {
-
-namespace {
-
-double sortKey(const QString &number) {
-  const std::optional<double> value = cueNumberTextValue(number);
-  return value && !std::isnan(*value) ? *value : 0.0;
-}
-
-}  // namespace
-
-std::optional<double> cueNumberTextValue(const QString &text) { return parseFloatingPoint(text); }
 
 QList<Cue> sortedCues(const QList<Cue> &cues) {
   // Each number is read once, not once per comparison.
@@ -30,7 +18,8 @@ QList<Cue> sortedCues(const QList<Cue> &cues) {
   };
   std::vector<Key> keys;
   keys.reserve(static_cast<size_t>(cues.size()));
-  for (qsizetype i = 0; i < cues.size(); ++i) keys.push_back({sortKey(cues[i].number), i});
+  for (qsizetype i = 0; i < cues.size(); ++i)
+    keys.push_back({Cue::numberSortValue(cues[i].number), i});
   std::stable_sort(keys.begin(), keys.end(),
                    [](const Key &a, const Key &b) { return a.value < b.value; });
   QList<Cue> sorted;
@@ -44,8 +33,8 @@ bool cueNumbersMatch(const QString &lhs, const QString &rhs) {
   const QString right = trimmedText(rhs);
   if (left.isEmpty() || right.isEmpty()) return false;
   if (left == right) return true;
-  const std::optional<double> leftValue = cueNumberTextValue(left);
-  const std::optional<double> rightValue = cueNumberTextValue(right);
+  const std::optional<double> leftValue = Cue::numberValue(left);
+  const std::optional<double> rightValue = Cue::numberValue(right);
   return leftValue && rightValue && *leftValue == *rightValue;
 }
 
@@ -63,7 +52,7 @@ bool ActiveCueMarker::isActive(const Cue &cue) const {
   if (cueNumbersMatch(cue.number, activeCueNumber_)) return true;
   if (!activeValue_) return false;
   // A number without a value counts as 0; "nan" equals nothing.
-  return cueNumberTextValue(cue.number).value_or(0.0) == *activeValue_;
+  return Cue::numberValue(cue.number).value_or(0.0) == *activeValue_;
 }
 
 bool isActiveCue(const Cue &cue, const QString &activeCueNumber) {

@@ -12,17 +12,12 @@ namespace tarnik {
 // How the cue list orders cue list 1 and matches its numbers against the console's active
 // and pending cue. Everything here is computed from the model's values; nothing is kept.
 
-// The value of a cue number: the whole text, untrimmed, read in C's floating-point syntax
-// (so "12", "+3", "1e2", "0x10", "inf" and "nan" have one; " 12", "12 " and "1/5" none).
-std::optional<double> cueNumberTextValue(const QString &text);
-
-// The cues ascending by their number's value, a number without one counting as 0; equal
-// values keep the order the model lists them in. "nan" counts as 0 too: a key that
-// compares with nothing would break the sort.
+// The cues ascending by Cue::numberSortValue (a number without a value counting as 0);
+// equal values keep the order the model lists them in.
 QList<Cue> sortedCues(const QList<Cue> &cues);
 
 // Two cue numbers name the same cue: equal once trimmed, or both trimmed texts read as the
-// same value. An empty text matches nothing.
+// same Cue::numberValue. An empty text matches nothing.
 bool cueNumbersMatch(const QString &lhs, const QString &rhs);
 
 // The first run of digits, with an optional fraction, in the active cue text ("Cue 7" gives

@@ -1,6 +1,7 @@
 #include "screens/live/CuePlaybackBar.h"
 
 #include "app/AppViewModel.h"
+#include "operations/EosOSCAddress.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/live/CuePlaybackTexts.h"
@@ -101,9 +102,9 @@ CuePlaybackBar::CuePlaybackBar(AppViewModel &app, QWidget *parent)
 
   // The result is the model's to report; the bar shows nothing of it.
   connect(stop_, &QAbstractButton::clicked, this,
-          [this] { app_.sendCommand(u"/eos/cues/1/stop"_s, {}, u"Stop/Back"_s); });
+          [this] { app_.sendCommand(EosOSCAddress::cueListStop, {}, u"Stop/Back"_s); });
   connect(go_, &QAbstractButton::clicked, this,
-          [this] { app_.sendCommand(u"/eos/cues/1/fire"_s, {}, u"Go"_s); });
+          [this] { app_.sendCommand(EosOSCAddress::cueListFire, {}, u"Go"_s); });
 
   setNextCue(std::nullopt);
   auto *refresh = new ScreenRefresh(this, [this] { redraw(); });

@@ -44,7 +44,7 @@ TEST(CueOrdering, ANumberValueIsTheWholeUntrimmedText) {
               {u""_s, std::nullopt},
               {u"1/5"_s, std::nullopt}};
   for (const auto &row : rows)
-    EXPECT_EQ(cueNumberTextValue(row.text), row.value) << row.text.toStdString();
+    EXPECT_EQ(Cue::numberValue(row.text), row.value) << row.text.toStdString();
 }
 
 TEST(CueOrdering, SortsByValueAndKeepsTheModelsOrderForEqualValues) {
