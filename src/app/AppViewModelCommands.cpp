@@ -7,15 +7,16 @@
 
 using namespace Qt::StringLiterals;
 
-// The user's actions that become console commands, the gate every command passes, and the
-// rejection that is never silent. Commands are sent once and not awaited: their effect
+// The user's actions that become console commands; each passes the control gate, whose
+// rejection is never silent. Commands are sent once and not awaited: their effect
 // comes back through the console's feedback and change notifications.
 
 namespace tarnik {
 
 namespace {
 
-constexpr int cueLabelLimit = 256;  // user-perceived characters
+constexpr int cueLabelLimit = 256;        // user-perceived characters
+constexpr double identifyDuration = 3.0;  // seconds
 
 // Whole-text patterns are anchored at both ends: a plain "$" also matches before a final
 // line break, which would let it through into an OSC address.
@@ -31,23 +32,6 @@ bool isRecordTime(const QString &text) {
 
 }  // namespace
 
-bool AppViewModel::ensureControlAllowed(const QString &action, bool requiresCurrentShowData) {
-  QString reason;
-  if (interactionMode() == InteractionMode::viewer) {
-    reason = u"Viewer mode"_s;
-  } else if (!oscManager_->isConnected()) {
-    reason = u"console transport is not ready"_s;
-  } else if (!hasFreshMatchedPing()) {
-    reason = u"no recent matched console ping"_s;
-  } else if (requiresCurrentShowData && !isShowDataCurrent()) {
-    reason = u"current console session has not completed show sync"_s;
-  } else {
-    return true;
-  }
-  reportCommandRejected(action, reason);
-  return false;
-}
-
 bool AppViewModel::sendCommand(const QString &address, const QList<OSCArgument> &arguments,
                                const QString &text) {
   if (!releaseOwnedFlash(text) || !ensureControlAllowed(text, true)) return false;
@@ -55,13 +39,8 @@ bool AppViewModel::sendCommand(const QString &address, const QList<OSCArgument> 
     reportCommandRejected(text, u"transport rejected the send"_s);
     return false;
   }
-  commandSent(text);
+  gate_->noteSent(text);
   return true;
-}
-
-void AppViewModel::commandSent(const QString &summary) {
-  patchWrite_->noteMutation();
-  commandLine_->noteSent(summary);
 }
 
 std::optional<QString> AppViewModel::validatedCueLabel(const QString &label) {
@@ -133,7 +112,16 @@ void AppViewModel::sendKey(const QString &keyName) {
   if (!oscManager_->send(OSCMessage{u"/eos/key/"_s + name, {}})) {
     return reportCommandRejected(action, u"transport rejected the send"_s);
   }
-  commandSent(action);
+  gate_->noteSent(action);
+}
+
+// Identify is sent by fixture control, yet counts among the commands the model sent.
+void AppViewModel::identifyFixture(const Channel &channel) {
+  if (!isFixtureControlReady() || patchWrite_->isPending()) return;
+  if (!ensureControlAllowed(u"Identify fixture"_s, true)) return;
+  if (!fixtureControl_->identify(int(channel.number), identifyDuration)) return;
+  mirror_->noteChangeSent();
+  recordCommandHistory(u"Identify channel "_s + QString::number(channel.number), u"Sent"_s);
 }
 
 }  // namespace tarnik

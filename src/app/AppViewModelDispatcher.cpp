@@ -78,7 +78,7 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
   // in its place and at least nine components in all).
   // They are recognised by their components alone, so a reply with a missing or doubled
   // slash still reaches its handler, which checks the rest of the address. Outside a sync
-  // they are single reads, which join here with the direct-read flow.
+  // they are single reads, which the mirror tells apart itself.
   if (components.size() >= 10 && startsWith(components, {"eos"_L1, "out"_L1, "get"_L1, "cue"_L1}) &&
       components[7] == "list"_L1) {
     mirror_->handleCueListReply(arguments, components);
@@ -87,11 +87,7 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
   if (components.size() >= 9 &&
       startsWith(components, {"eos"_L1, "out"_L1, "get"_L1, "patch"_L1}) &&
       components[6] == "list"_L1) {
-    if (mirror_->isSyncing()) {
-      mirror_->handlePatchListReply(arguments, components);
-    } else {
-      patchWrite_->handleChannelPatchReply(arguments, components);
-    }
+    mirror_->handlePatchListReply(arguments, components);
     return;
   }
 

@@ -22,23 +22,25 @@ void ShowMirror::requestFullSync(const QString &reason) {
   const auto refuse = [this](const QString &text) {
     publish(dataStatusMessage_, text, &ShowMirror::dataStatusMessageChanged);
   };
-  if (owner_.patchCommandsInProgress()) return refuse(u"Patch commands are in progress"_s);
+  if (patchCommandHold_) return refuse(u"Patch commands are in progress"_s);
   if (!connection_.isConnected()) return refuse(u"Offline — cached data retained"_s);
   if (session_.showIsCleared) return refuse(u"No show loaded"_s);
   if (syncGeneration_) return refuse(u"Sync already in progress"_s);
   // Started again with this reason once the last single-channel read has ended.
-  if (owner_.holdsSyncForChannelReads(reason)) return refuse(u"Waiting for channel readback"_s);
+  if (!pendingDirectPatchReads_.isEmpty()) {
+    queuedFullRefreshReason_ = reason;
+    return refuse(u"Waiting for channel readback"_s);
+  }
 
   auto generation = std::make_unique<SyncGeneration>(session_.id, std::nullopt);
-  owner_.syncStarting();
+  emit syncStarting();
   SyncGeneration &started = *generation;
   syncGeneration_ = std::move(generation);
   announce();
   assign(isLoadingCues_, true, &ShowMirror::isLoadingCuesChanged);
   assign(isLoadingPatch_, true, &ShowMirror::isLoadingPatchChanged);
-  const std::optional<QString> reconnectFailure = owner_.reconnectFailureStatus();
   publish(dataStatusMessage_,
-          reconnectFailure ? *reconnectFailure + u" — syncing reconnect"_s : reason,
+          reconnectFailureStatus_ ? *reconnectFailureStatus_ + u" — syncing reconnect"_s : reason,
           &ShowMirror::dataStatusMessageChanged);
   publishSyncProgress(started);
 
@@ -189,7 +191,7 @@ void ShowMirror::failSync(const QUuid &generationID, const QString &reason) {
   publish(syncProgressDescription_, u"Incomplete"_s, &ShowMirror::syncProgressDescriptionChanged);
   // The cached show stays on screen; the link is dropped and rebuilt, and the next ready
   // transport syncs again.
-  owner_.syncFailed(status, reason);
+  emit syncFailed(status, reason);
 }
 
 void ShowMirror::syncTimedOut(const QUuid &generationID, const QUuid &sessionID) {
