@@ -68,12 +68,16 @@ namespace tarnik {
 //   SavedShowStore        the show snapshots kept for offline use
 //   FixtureControl        the fixture-control store, the Live-control and park sessions
 //   ConnectionSupervisor  the route, transport state, reachability, heartbeat, reconnect
-//   ShowMirror            the mirrored show, its full sync, the data status
+//   ShowMirror            the mirrored show and its identity, its full sync, the data status,
+//                         single-channel reads
 //   IdentifyFlash         the identify flash held on the console
-//   PatchWrite            the patch preflight, write and verification, single-channel reads
-// They share one ConsoleSession (the session and show identity), which this model owns.
-// What stays here joins the parts: the connection lifecycle's operations, the show events,
-// the commands and their control gate (src/app/README.md has the map).
+//   PatchWrite            the patch preflight, write and verification
+//   ControlGate           the gate every change sent to the console passes
+// They share one ConsoleSession (the session and show identity): this model holds it and
+// moves the session identity on, the show mirror alone writes the show identity. What stays
+// here joins the parts: the connection lifecycle's operations, the show events, the
+// commands, and the one wiring of the mirror's announcements (src/app/README.md has the
+// map).
 class AppViewModel final : public ObservableObject, private ConnectionSupervisor::Session {
   Q_OBJECT
 
@@ -253,17 +257,12 @@ class AppViewModel final : public ObservableObject, private ConnectionSupervisor
   bool releaseOwnedFlash(const QString &action) override;
   void clearPendingPatchWrite(const QString &reason) { patchWrite_->cancel(reason); }
   void resetParkState() { fixtureControl_->resetParkState(); }
-  void resetLiveControls() { fixtureControl_->resetLiveControls(); }
   void recordCommandHistory(const QString &text, const QString &source) {
     commandLine_->recordCommandHistory(text, source);
-  }
-  void reportCommandRejected(const QString &summary, const QString &reason) {
-    gate_->reportRejected(summary, reason);
   }
   // What the connection's published values drive.
   void handleTransportStateChange(bool ready) { supervisor_->handleTransportStateChange(ready); }
   void handlePingResponse(std::optional<double> date) { supervisor_->handlePingResponse(date); }
-  void handleOSCError(const QString &text) { supervisor_->handleOSCError(text); }
   void updateDiscoveredConsoles(const QList<OSCEndpoint> &results) {
     supervisor_->updateDiscoveredConsoles(results);
   }
@@ -371,10 +370,8 @@ class AppViewModel final : public ObservableObject, private ConnectionSupervisor
   // The parts behind the model, for what only a part tells.
   const ConnectionTester &connectionTester() const { return *connectionTester_; }
   const ConsoleCommandLine &commandLine() const { return *commandLine_; }
-  const FixtureControl &fixtureControl() const { return *fixtureControl_; }
   const ConnectionSupervisor &supervisor() const { return *supervisor_; }
   const ShowMirror &showMirror() const { return *mirror_; }
-  const PatchWrite &patchWrite() const { return *patchWrite_; }
   // The session and show identity every part binds its work to.
   const ConsoleSession &consoleSession() const { return session_; }
 
@@ -399,10 +396,6 @@ class AppViewModel final : public ObservableObject, private ConnectionSupervisor
   void removeCueScene(const QString &cueNumber, int cueList);
   void fireCue(const Cue &cue, int cueList);
   void sendKey(const QString &keyName);
-  static std::optional<QString> validatedCueLabel(const QString &label);
-  bool ensureControlAllowed(const QString &action, bool requiresCurrentShowData) {
-    return gate_->allows(action, requiresCurrentShowData);
-  }
   // The published show is this session's completed sync of the show the console has loaded.
   bool isShowDataCurrent() const { return mirror_->isShowDataCurrent(); }
 
@@ -433,9 +426,6 @@ class AppViewModel final : public ObservableObject, private ConnectionSupervisor
   bool parkChannel(int channel, FixtureParkAction action) {
     return fixtureControl_->parkChannel(channel, action);
   }
-  void fixtureDetailTimedOut(const QString &text) {
-    fixtureControl_->reportLiveControlsUnavailable(text);
-  }
   void setIntensity(int channel, double level) { fixtureControl_->setIntensity(channel, level); }
   void identifyFixture(const Channel &channel);
   // Starts a Live-control session when none runs and the show data is current; a channel's
@@ -458,13 +448,6 @@ class AppViewModel final : public ObservableObject, private ConnectionSupervisor
   std::optional<QString> patchAuthoringAvailability(const PatchDraft &draft,
                                                     const PatchPlan &plan) const {
     return patchWrite_->patchAuthoringAvailability(draft, plan);
-  }
-  std::optional<QString> libraryFixtureIssue(const PatchFixtureChoice &choice) const {
-    return patchWrite_->libraryFixtureIssue(choice);
-  }
-  // Only the check that the console's type name names this one mode.
-  std::optional<QString> libraryModeAmbiguity(const PatchFixtureChoice &choice) const {
-    return patchWrite_->libraryModeAmbiguity(choice);
   }
   PatchPlan planPatch(const PatchDraft &draft) const { return patchWrite_->planPatch(draft); }
   QList<EosPatchPart> currentReplacementTargets(const std::set<EosPatchPart::ID> &ids) const {
@@ -543,6 +526,14 @@ class AppViewModel final : public ObservableObject, private ConnectionSupervisor
   // The mirror's announcements, each connected to the parts' steps in the order they run
   // (AppViewModel.cpp).
   void connectShowMirrorSteps();
+
+  // The commands' own checks and their refusals (AppViewModelCommands.cpp); the gate's
+  // refusal is reported by the gate.
+  static std::optional<QString> validatedCueLabel(const QString &label);
+  void reportCommandRejected(const QString &summary, const QString &reason) {
+    gate_->reportCommandRejected(summary, reason);
+  }
+  void resetLiveControls() { fixtureControl_->resetLiveControls(); }
 
   // Configuration, fixed after construction; the timing outlives every work item below
   const bool startNetworkingOnInit_;

@@ -2,6 +2,7 @@
 #include "app/CueReplyFields.h"
 #include "foundation/TextRules.h"
 #include "model/ShowIdentity.h"
+#include "operations/EosOSCAddress.h"
 
 #include <QRegularExpression>
 
@@ -34,12 +35,12 @@ bool isRecordTime(const QString &text) {
 
 bool AppViewModel::sendCommand(const QString &address, const QList<OSCArgument> &arguments,
                                const QString &text) {
-  if (!releaseOwnedFlash(text) || !ensureControlAllowed(text, true)) return false;
+  if (!releaseOwnedFlash(text) || !gate_->ensureControlAllowed(text, true)) return false;
   if (!oscManager_->send(OSCMessage{address, arguments})) {
     reportCommandRejected(text, u"transport rejected the send"_s);
     return false;
   }
-  gate_->noteSent(text);
+  gate_->commandSent(text);
   return true;
 }
 
@@ -62,12 +63,12 @@ void AppViewModel::recordCue(const QString &cueNumber, const QString &label, con
 
   const QString record =
       action + (trimmedTime.isEmpty() ? QString() : u" Time "_s + trimmedTime) + u" Enter"_s;
-  if (!sendCommand(u"/eos/cmd"_s, {OSCArgument::fromString(record)}, record)) return;
+  if (!sendCommand(EosOSCAddress::commandLine, {OSCArgument::fromString(record)}, record)) return;
   if (!usableLabel->isEmpty()) {
     QString quoted = *usableLabel;
     quoted.replace(u'"', u'\'');
     const QString labelLine = u"Cue "_s + number + u" Label \""_s + quoted + u"\" Enter"_s;
-    sendCommand(u"/eos/cmd"_s, {OSCArgument::fromString(labelLine)}, labelLine);
+    sendCommand(EosOSCAddress::commandLine, {OSCArgument::fromString(labelLine)}, labelLine);
   }
   mirror_->scheduleRefresh();
 }
@@ -78,7 +79,7 @@ void AppViewModel::setCueScene(const QString &cueNumber, const QString &label, i
   const std::optional<QString> usableLabel = validatedCueLabel(label);
   if (!isCueNumber(number) || !usableLabel || usableLabel->isEmpty())
     return reportCommandRejected(u"Set scene"_s, u"invalid cue or label"_s);
-  sendCommand(u"/eos/set/cue/1/"_s + number + u"/scene"_s, {OSCArgument::fromString(*usableLabel)},
+  sendCommand(EosOSCAddress::cueScene(number), {OSCArgument::fromString(*usableLabel)},
               u"Cue "_s + number + u" Scene "_s + *usableLabel);
   mirror_->scheduleRefresh();
 }
@@ -89,7 +90,7 @@ void AppViewModel::removeCueScene(const QString &cueNumber, int cueList) {
   const QString number = trimmedText(cueNumber);
   if (!isCueNumber(number))
     return reportCommandRejected(u"Remove scene"_s, u"invalid cue number"_s);
-  sendCommand(u"/eos/set/cue/1/"_s + number + u"/scene"_s, {OSCArgument::fromString(QString())},
+  sendCommand(EosOSCAddress::cueScene(number), {OSCArgument::fromString(QString())},
               u"Cue "_s + number + u" Scene removed"_s);
   mirror_->scheduleRefresh();
 }
@@ -99,7 +100,7 @@ void AppViewModel::fireCue(const Cue &cue, int cueList) {
   // rather than repaired.
   if (cueList != 1 || !isCueNumber(cue.number))
     return reportCommandRejected(u"Fire cue"_s, u"invalid cue or cue list"_s);
-  sendCommand(u"/eos/cue/1/"_s + cue.number + u"/fire"_s, {}, u"Go to Cue "_s + cue.number);
+  sendCommand(EosOSCAddress::cueFire(cue.number), {}, u"Go to Cue "_s + cue.number);
 }
 
 void AppViewModel::sendKey(const QString &keyName) {
@@ -108,17 +109,17 @@ void AppViewModel::sendKey(const QString &keyName) {
     return reportCommandRejected(u"Send key"_s, u"invalid key"_s);
   const QString action = u"Key "_s + name;
   // Keys need no completed sync: the keypad works as soon as the console answers.
-  if (!releaseOwnedFlash(action) || !ensureControlAllowed(action, false)) return;
-  if (!oscManager_->send(OSCMessage{u"/eos/key/"_s + name, {}})) {
+  if (!releaseOwnedFlash(action) || !gate_->ensureControlAllowed(action, false)) return;
+  if (!oscManager_->send(OSCMessage{EosOSCAddress::keyPrefix + name, {}})) {
     return reportCommandRejected(action, u"transport rejected the send"_s);
   }
-  gate_->noteSent(action);
+  gate_->commandSent(action);
 }
 
 // Identify is sent by fixture control, yet counts among the commands the model sent.
 void AppViewModel::identifyFixture(const Channel &channel) {
   if (!isFixtureControlReady() || patchWrite_->isPending()) return;
-  if (!ensureControlAllowed(u"Identify fixture"_s, true)) return;
+  if (!gate_->ensureControlAllowed(u"Identify fixture"_s, true)) return;
   if (!fixtureControl_->identify(int(channel.number), identifyDuration)) return;
   mirror_->noteChangeSent();
   recordCommandHistory(u"Identify channel "_s + QString::number(channel.number), u"Sent"_s);

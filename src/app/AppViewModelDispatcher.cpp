@@ -1,6 +1,7 @@
 #include "app/AppViewModel.h"
 #include "app/ReplyArguments.h"
 #include "foundation/NumberRules.h"
+#include "operations/EosOSCAddress.h"
 
 #include <variant>
 
@@ -92,16 +93,16 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
   }
 
   // Parameter and emitter replies belong to the Live-control session's own connection.
-  if (address.startsWith("/eos/out/get/params/"_L1) ||
-      address.startsWith("/eos/out/get/emitters/"_L1)) {
+  if (address.startsWith(EosOSCAddress::outParamsPrefix) ||
+      address.startsWith(EosOSCAddress::outEmittersPrefix)) {
     return;
   }
-  if (address == "/eos/out/get/version"_L1 && isString(arguments, 0) && isString(arguments, 1)) {
+  if (address == EosOSCAddress::outVersion && isString(arguments, 0) && isString(arguments, 1)) {
     mirror_->handleVersions(std::get<QString>(arguments[0].value),
                             std::get<QString>(arguments[1].value));
     return;
   }
-  if (address == "/eos/out/user"_L1) {
+  if (address == EosOSCAddress::outUser) {
     if (const std::optional<qint64> user = integerArgument(arguments, 0)) {
       commandLine_->noteConsoleUser(*user);
       return;
@@ -116,47 +117,48 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
     const std::optional<int> key = parseStrictInteger<int>(components[3]);
     if (key && commandLine_->handleSoftkey(*key, std::get<QString>(arguments[0].value))) return;
   }
-  if (address == "/eos/out/active/cue/text"_L1 || address == "/eos/out/pending/cue/text"_L1) {
+  if (address == EosOSCAddress::outActiveCueText || address == EosOSCAddress::outPendingCueText) {
     if (isString(arguments, 0))
-      handleCueText(address.startsWith("/eos/out/pending/"_L1),
+      handleCueText(address == EosOSCAddress::outPendingCueText,
                     std::get<QString>(arguments[0].value));
     return;
   }
-  if (address.startsWith("/eos/out/active/cue/"_L1))
+  if (address.startsWith(EosOSCAddress::outActiveCuePrefix))
     return handleCueNumber(false, components, arguments);
-  if (address.startsWith("/eos/out/pending/cue/"_L1))
+  if (address.startsWith(EosOSCAddress::outPendingCuePrefix))
     return handleCueNumber(true, components, arguments);
-  if (address == "/eos/out/show/name"_L1 && isString(arguments, 0)) {
+  if (address == EosOSCAddress::outShowName && isString(arguments, 0)) {
     mirror_->handleShowName(std::get<QString>(arguments[0].value));
     return;
   }
-  if (address == "/eos/out/get/show/path"_L1 && isString(arguments, 0)) {
+  if (address == EosOSCAddress::outShowPath && isString(arguments, 0)) {
     handleShowPath(std::get<QString>(arguments[0].value));
     return;
   }
-  if (address == "/eos/out/event/show/cleared"_L1) return handleShowCleared();
-  if (address == "/eos/out/event/show/saved"_L1 && isString(arguments, 0)) {
+  if (address == EosOSCAddress::outShowCleared) return handleShowCleared();
+  if (address == EosOSCAddress::outShowSaved && isString(arguments, 0)) {
     handleShowSaved(std::get<QString>(arguments[0].value));
     return;
   }
-  if (address == "/eos/out/event/show/loaded"_L1 && isString(arguments, 0)) {
+  if (address == EosOSCAddress::outShowLoaded && isString(arguments, 0)) {
     handleShowLoaded(std::get<QString>(arguments[0].value));
     return;
   }
-  if (address == "/eos/out/get/cue/1/count"_L1) {
+  if (address == EosOSCAddress::outCueCount) {
     if (const std::optional<qint64> count = integerArgument(arguments, 0)) {
       mirror_->handleCountReply(*count, false);
       return;
     }
   }
-  if (address == "/eos/out/get/patch/count"_L1) {
+  if (address == EosOSCAddress::outPatchCount) {
     if (const std::optional<qint64> count = integerArgument(arguments, 0)) {
       mirror_->handleCountReply(*count, true);
       return;
     }
   }
-  if (address.startsWith("/eos/out/notify/cue"_L1)) return handleChangeNotification(false);
-  if (address.startsWith("/eos/out/notify/patch"_L1)) return handleChangeNotification(true);
+  if (address.startsWith(EosOSCAddress::outNotifyCuePrefix)) return handleChangeNotification(false);
+  if (address.startsWith(EosOSCAddress::outNotifyPatchPrefix))
+    return handleChangeNotification(true);
 }
 
 }  // namespace tarnik

@@ -30,7 +30,7 @@ bool ControlGate::canControlFixtures() const {
          isShowDataCurrent();
 }
 
-bool ControlGate::allows(const QString &action, bool requiresCurrentShowData) {
+bool ControlGate::ensureControlAllowed(const QString &action, bool requiresCurrentShowData) {
   QString reason;
   if (isViewer()) {
     reason = u"Viewer mode"_s;
@@ -43,11 +43,11 @@ bool ControlGate::allows(const QString &action, bool requiresCurrentShowData) {
   } else {
     return true;
   }
-  reportRejected(action, reason);
+  reportCommandRejected(action, reason);
   return false;
 }
 
-void ControlGate::reportRejected(const QString &summary, const QString &reason) {
+void ControlGate::reportCommandRejected(const QString &summary, const QString &reason) {
   mirror_.reportStatus(u"Command rejected — "_s + reason);
   commandLine_.recordCommandHistory(summary + u" — "_s + reason, u"Rejected"_s);
 }
@@ -58,14 +58,14 @@ bool ControlGate::releaseOwnedFlash(const QString &action) {
   if (release == IdentifyFlash::Release::notNeeded) return true;
   const QString summary = u"End identify channel "_s + QString::number(owned->channelNumber);
   if (release == IdentifyFlash::Release::refused) {
-    reportRejected(summary, u"could not release Flash before "_s + action.toLower());
+    reportCommandRejected(summary, u"could not release Flash before "_s + action.toLower());
     return false;
   }
-  noteSent(summary);
+  commandSent(summary);
   return true;
 }
 
-void ControlGate::noteSent(const QString &summary) {
+void ControlGate::commandSent(const QString &summary) {
   mirror_.noteChangeSent();
   commandLine_.noteSent(summary);
 }

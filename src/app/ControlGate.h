@@ -39,15 +39,15 @@ class ControlGate final {
   bool canControlFixtures() const;
 
   // True when the action may go out now; a refusal is reported.
-  bool allows(const QString &action, bool requiresCurrentShowData);
+  bool ensureControlAllowed(const QString &action, bool requiresCurrentShowData);
   // "Command rejected — " and the reason in the status, a "Rejected" row in the history.
-  void reportRejected(const QString &summary, const QString &reason);
+  void reportCommandRejected(const QString &summary, const QString &reason);
   // False only when the console holds this application's flash and the release could not
   // be sent.
   bool releaseOwnedFlash(const QString &action);
   // A change is on its way: the command line notes it, and channel reads asked for before
   // it no longer apply.
-  void noteSent(const QString &summary);
+  void commandSent(const QString &summary);
 
  private:
   const OSCManager &connection_;

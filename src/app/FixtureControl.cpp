@@ -95,7 +95,7 @@ void FixtureControl::bindStore(const QUuid &sessionID, const QString &showIdenti
 bool FixtureControl::sendFixtureMutation(const OSCMessage &message) {
   const QString label = u"Fixture control "_s + message.address;
   if (!isFixtureControlReady_ || patchWrite_.isPending()) return false;
-  if (!gate_.releaseOwnedFlash(label) || !gate_.allows(label, true)) return false;
+  if (!gate_.releaseOwnedFlash(label) || !gate_.ensureControlAllowed(label, true)) return false;
   if (!liveControlSession_ || !EosOSCAddress::parseChannelHueSaturation(message)) return false;
   switch (liveControlSession_->flashState().stage) {
     case EosLiveControlSession::FlashState::Stage::idle:
@@ -109,7 +109,7 @@ bool FixtureControl::sendFixtureMutation(const OSCMessage &message) {
       return false;
   }
   if (!liveControlSession_->send(message)) return false;
-  gate_.noteSent(label);
+  gate_.commandSent(label);
   return true;
 }
 
@@ -117,7 +117,7 @@ bool FixtureControl::parkChannel(int channel, FixtureParkAction action) {
   if (!gate_.canControlFixtures() || patchWrite_.isPending()) return false;
   if (!patchedChannels().contains(channel)) return false;
   const QString label = action == FixtureParkAction::park ? u"Park channel"_s : u"Unpark channel"_s;
-  return gate_.allows(label, true) && refreshParkedChannels(channel, action);
+  return gate_.ensureControlAllowed(label, true) && refreshParkedChannels(channel, action);
 }
 
 void FixtureControl::resetParkState() {

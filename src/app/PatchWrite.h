@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/AddressComponents.h"
 #include "app/AppTiming.h"
 #include "app/ConnectionSupervisor.h"
 #include "app/ConsoleCommandLine.h"
@@ -8,8 +7,6 @@
 #include "app/ControlGate.h"
 #include "app/ShowMirror.h"
 #include "foundation/ObservableObject.h"
-#include "link/OSCArgument.h"
-#include "link/OSCManager.h"
 #include "model/Channel.h"
 #include "model/EosPatchPart.h"
 #include "model/PatchDraft.h"
@@ -18,14 +15,12 @@
 #include "model/catalog/FixtureCatalogStore.h"
 #include "operations/EosPatchCommandSession.h"
 
-#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QString>
 #include <QUuid>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <set>

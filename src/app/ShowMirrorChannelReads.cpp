@@ -2,6 +2,7 @@
 #include "app/ReplyArguments.h"
 #include "app/ShowMirror.h"
 #include "model/ShowIdentity.h"
+#include "operations/EosOSCAddress.h"
 
 #include <algorithm>
 #include <vector>
@@ -22,7 +23,7 @@ void ShowMirror::readChannelPatch(qint64 channel, DirectPatchReadIntent intent) 
   if (!connection_.isConnected()) return;
   if (!session_.liveShowIdentity || session_.liveShowIdentity->isEmpty()) return;
   pendingDirectPatchReads_.insert(channel, {session_.id, *session_.liveShowIdentity, intent});
-  if (!connection_.send({u"/eos/get/patch/"_s + QString::number(channel), {}})) {
+  if (!connection_.send({EosOSCAddress::getChannelPatchPrefix + QString::number(channel), {}})) {
     pendingDirectPatchReads_.remove(channel);
     latestPatchReadIntents_.remove(channel);
     runQueuedFullRefresh();

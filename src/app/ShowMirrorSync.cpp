@@ -1,4 +1,5 @@
 #include "app/ShowMirror.h"
+#include "operations/EosOSCAddress.h"
 
 #include <array>
 #include <charconv>
@@ -45,9 +46,10 @@ void ShowMirror::requestFullSync(const QString &reason) {
   publishSyncProgress(started);
 
   const QUuid generationID = started.id;
-  for (const char *request :
-       {"/eos/get/show/path", "/eos/get/version", "/eos/get/cue/1/count", "/eos/get/patch/count"}) {
-    if (!connection_.send({QString::fromLatin1(request), {}})) {
+  for (const QLatin1StringView request :
+       {EosOSCAddress::getShowPath, EosOSCAddress::getVersion, EosOSCAddress::getCueCount,
+        EosOSCAddress::getPatchCount}) {
+    if (!connection_.send({request, {}})) {
       return failSync(generationID, u"Sync request could not be sent"_s);
     }
   }
@@ -122,8 +124,12 @@ bool ShowMirror::sendIndexRequest(IndexRequestKind kind, qint64 index) {
   // One allocation per request: a sync asks for thousands.
   std::array<char, 24> digits{};
   const char *const end = std::to_chars(digits.data(), digits.data() + digits.size(), index).ptr;
-  QString address =
-      kind == IndexRequestKind::cue ? u"/eos/get/cue/1/index/"_s : u"/eos/get/patch/index/"_s;
+  const QLatin1StringView prefix = kind == IndexRequestKind::cue
+                                       ? EosOSCAddress::getCueIndexPrefix
+                                       : EosOSCAddress::getPatchIndexPrefix;
+  QString address;
+  address.reserve(prefix.size() + (end - digits.data()));
+  address.append(prefix);
   address.append(QLatin1StringView(digits.data(), end - digits.data()));
   return connection_.send({address, {}});
 }
