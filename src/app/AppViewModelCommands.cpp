@@ -63,12 +63,12 @@ void AppViewModel::recordCue(const QString &cueNumber, const QString &label, con
 
   const QString record =
       action + (trimmedTime.isEmpty() ? QString() : u" Time "_s + trimmedTime) + u" Enter"_s;
-  if (!sendCommand(EosOSCAddress::commandLine, {OSCArgument::fromString(record)}, record)) return;
+  if (!sendCommand(EosOSCAddress::command, {OSCArgument::fromString(record)}, record)) return;
   if (!usableLabel->isEmpty()) {
     QString quoted = *usableLabel;
     quoted.replace(u'"', u'\'');
     const QString labelLine = u"Cue "_s + number + u" Label \""_s + quoted + u"\" Enter"_s;
-    sendCommand(EosOSCAddress::commandLine, {OSCArgument::fromString(labelLine)}, labelLine);
+    sendCommand(EosOSCAddress::command, {OSCArgument::fromString(labelLine)}, labelLine);
   }
   mirror_->scheduleRefresh();
 }

@@ -93,16 +93,16 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
   }
 
   // Parameter and emitter replies belong to the Live-control session's own connection.
-  if (address.startsWith(EosOSCAddress::outParamsPrefix) ||
-      address.startsWith(EosOSCAddress::outEmittersPrefix)) {
+  if (address.startsWith(EosOSCAddress::paramsReplyPrefix) ||
+      address.startsWith(EosOSCAddress::emittersReplyPrefix)) {
     return;
   }
-  if (address == EosOSCAddress::outVersion && isString(arguments, 0) && isString(arguments, 1)) {
+  if (address == EosOSCAddress::versionReply && isString(arguments, 0) && isString(arguments, 1)) {
     mirror_->handleVersions(std::get<QString>(arguments[0].value),
                             std::get<QString>(arguments[1].value));
     return;
   }
-  if (address == EosOSCAddress::outUser) {
+  if (address == EosOSCAddress::userReply) {
     if (const std::optional<qint64> user = integerArgument(arguments, 0)) {
       commandLine_->noteConsoleUser(*user);
       return;
@@ -117,47 +117,48 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
     const std::optional<int> key = parseStrictInteger<int>(components[3]);
     if (key && commandLine_->handleSoftkey(*key, std::get<QString>(arguments[0].value))) return;
   }
-  if (address == EosOSCAddress::outActiveCueText || address == EosOSCAddress::outPendingCueText) {
+  if (address == EosOSCAddress::activeCueText || address == EosOSCAddress::pendingCueText) {
     if (isString(arguments, 0))
-      handleCueText(address == EosOSCAddress::outPendingCueText,
+      handleCueText(address == EosOSCAddress::pendingCueText,
                     std::get<QString>(arguments[0].value));
     return;
   }
-  if (address.startsWith(EosOSCAddress::outActiveCuePrefix))
+  if (address.startsWith(EosOSCAddress::activeCuePrefix))
     return handleCueNumber(false, components, arguments);
-  if (address.startsWith(EosOSCAddress::outPendingCuePrefix))
+  if (address.startsWith(EosOSCAddress::pendingCuePrefix))
     return handleCueNumber(true, components, arguments);
-  if (address == EosOSCAddress::outShowName && isString(arguments, 0)) {
+  if (address == EosOSCAddress::showNameReply && isString(arguments, 0)) {
     mirror_->handleShowName(std::get<QString>(arguments[0].value));
     return;
   }
-  if (address == EosOSCAddress::outShowPath && isString(arguments, 0)) {
+  if (address == EosOSCAddress::showPathReply && isString(arguments, 0)) {
     handleShowPath(std::get<QString>(arguments[0].value));
     return;
   }
-  if (address == EosOSCAddress::outShowCleared) return handleShowCleared();
-  if (address == EosOSCAddress::outShowSaved && isString(arguments, 0)) {
+  if (address == EosOSCAddress::showCleared) return handleShowCleared();
+  if (address == EosOSCAddress::showSaved && isString(arguments, 0)) {
     handleShowSaved(std::get<QString>(arguments[0].value));
     return;
   }
-  if (address == EosOSCAddress::outShowLoaded && isString(arguments, 0)) {
+  if (address == EosOSCAddress::showLoaded && isString(arguments, 0)) {
     handleShowLoaded(std::get<QString>(arguments[0].value));
     return;
   }
-  if (address == EosOSCAddress::outCueCount) {
+  if (address == EosOSCAddress::cueCountReply) {
     if (const std::optional<qint64> count = integerArgument(arguments, 0)) {
       mirror_->handleCountReply(*count, false);
       return;
     }
   }
-  if (address == EosOSCAddress::outPatchCount) {
+  if (address == EosOSCAddress::patchCountReply) {
     if (const std::optional<qint64> count = integerArgument(arguments, 0)) {
       mirror_->handleCountReply(*count, true);
       return;
     }
   }
-  if (address.startsWith(EosOSCAddress::outNotifyCuePrefix)) return handleChangeNotification(false);
-  if (address.startsWith(EosOSCAddress::outNotifyPatchPrefix))
+  if (address.startsWith(EosOSCAddress::cueNotificationPrefix))
+    return handleChangeNotification(false);
+  if (address.startsWith(EosOSCAddress::patchNotificationPrefix))
     return handleChangeNotification(true);
 }
 

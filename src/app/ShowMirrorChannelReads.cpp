@@ -23,7 +23,8 @@ void ShowMirror::readChannelPatch(qint64 channel, DirectPatchReadIntent intent) 
   if (!connection_.isConnected()) return;
   if (!session_.liveShowIdentity || session_.liveShowIdentity->isEmpty()) return;
   pendingDirectPatchReads_.insert(channel, {session_.id, *session_.liveShowIdentity, intent});
-  if (!connection_.send({EosOSCAddress::getChannelPatchPrefix + QString::number(channel), {}})) {
+  if (!connection_.send(
+          {EosOSCAddress::channelPatchRequestPrefix + QString::number(channel), {}})) {
     pendingDirectPatchReads_.remove(channel);
     latestPatchReadIntents_.remove(channel);
     runQueuedFullRefresh();

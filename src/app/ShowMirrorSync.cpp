@@ -46,9 +46,9 @@ void ShowMirror::requestFullSync(const QString &reason) {
   publishSyncProgress(started);
 
   const QUuid generationID = started.id;
-  for (const QLatin1StringView request :
-       {EosOSCAddress::getShowPath, EosOSCAddress::getVersion, EosOSCAddress::getCueCount,
-        EosOSCAddress::getPatchCount}) {
+  for (const QString &request :
+       {EosOSCAddress::showPathRequest, EosOSCAddress::versionRequest,
+        EosOSCAddress::cueCountRequest, EosOSCAddress::patchCountRequest}) {
     if (!connection_.send({request, {}})) {
       return failSync(generationID, u"Sync request could not be sent"_s);
     }
@@ -124,9 +124,8 @@ bool ShowMirror::sendIndexRequest(IndexRequestKind kind, qint64 index) {
   // One allocation per request: a sync asks for thousands.
   std::array<char, 24> digits{};
   const char *const end = std::to_chars(digits.data(), digits.data() + digits.size(), index).ptr;
-  const QLatin1StringView prefix = kind == IndexRequestKind::cue
-                                       ? EosOSCAddress::getCueIndexPrefix
-                                       : EosOSCAddress::getPatchIndexPrefix;
+  const QString &prefix = kind == IndexRequestKind::cue ? EosOSCAddress::cueIndexRequestPrefix
+                                                        : EosOSCAddress::patchIndexRequestPrefix;
   QString address;
   address.reserve(prefix.size() + (end - digits.data()));
   address.append(prefix);

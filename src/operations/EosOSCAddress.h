@@ -2,7 +2,6 @@
 
 #include "link/OSCMessage.h"
 
-#include <QLatin1StringView>
 #include <QString>
 #include <QStringView>
 
@@ -50,46 +49,47 @@ std::optional<std::pair<double, double>> hueSaturation(const QList<OSCArgument> 
 // A channel number written canonically (isChannel).
 std::optional<int> canonicalChannel(QStringView text);
 
-// --- The main connection's addresses, as the application model sends and reads them ---
-
-// Requests: the subscription, the show sync's questions and the single channel reads.
-inline constexpr QLatin1StringView subscribe{"/eos/subscribe"};
-inline constexpr QLatin1StringView getShowPath{"/eos/get/show/path"};
-inline constexpr QLatin1StringView getVersion{"/eos/get/version"};
-inline constexpr QLatin1StringView getCueCount{"/eos/get/cue/1/count"};
-inline constexpr QLatin1StringView getPatchCount{"/eos/get/patch/count"};
-inline constexpr QLatin1StringView getCueIndexPrefix{"/eos/get/cue/1/index/"};
-inline constexpr QLatin1StringView getPatchIndexPrefix{"/eos/get/patch/index/"};
-inline constexpr QLatin1StringView getChannelPatchPrefix{"/eos/get/patch/"};
-
+// --- app addresses ---
+// The main connection's addresses, as the application model sends and reads them.
+inline const QString subscribe = QStringLiteral("/eos/subscribe");
+inline const QString flashKey = QStringLiteral("/eos/key/flash");
+inline const QString userReply = QStringLiteral("/eos/out/user");
+inline const QString showPathRequest = QStringLiteral("/eos/get/show/path");
+inline const QString showPathReply = QStringLiteral("/eos/out/get/show/path");
+inline const QString showLoaded = QStringLiteral("/eos/out/event/show/loaded");
+inline const QString showCleared = QStringLiteral("/eos/out/event/show/cleared");
+inline const QString showSaved = QStringLiteral("/eos/out/event/show/saved");
+// The show sync's questions and the single channel reads.
+inline const QString versionRequest = QStringLiteral("/eos/get/version");
+inline const QString versionReply = QStringLiteral("/eos/out/get/version");
+inline const QString cueCountRequest = QStringLiteral("/eos/get/cue/1/count");
+inline const QString cueCountReply = QStringLiteral("/eos/out/get/cue/1/count");
+inline const QString patchCountRequest = QStringLiteral("/eos/get/patch/count");
+inline const QString patchCountReply = QStringLiteral("/eos/out/get/patch/count");
+inline const QString cueIndexRequestPrefix = QStringLiteral("/eos/get/cue/1/index/");
+inline const QString patchIndexRequestPrefix = QStringLiteral("/eos/get/patch/index/");
+inline const QString channelPatchRequestPrefix = QStringLiteral("/eos/get/patch/");
+// What the console sends unasked: the show's name, the cues, the change notifications, and
+// the Live-control session's replies that also reach the main connection.
+inline const QString showNameReply = QStringLiteral("/eos/out/show/name");
+inline const QString activeCueText = QStringLiteral("/eos/out/active/cue/text");
+inline const QString pendingCueText = QStringLiteral("/eos/out/pending/cue/text");
+inline const QString activeCuePrefix = QStringLiteral("/eos/out/active/cue/");
+inline const QString pendingCuePrefix = QStringLiteral("/eos/out/pending/cue/");
+inline const QString cueNotificationPrefix = QStringLiteral("/eos/out/notify/cue");
+inline const QString patchNotificationPrefix = QStringLiteral("/eos/out/notify/patch");
+inline const QString paramsReplyPrefix = QStringLiteral("/eos/out/get/params/");
+inline const QString emittersReplyPrefix = QStringLiteral("/eos/out/get/emitters/");
 // Commands: the command line, keys, and cue list 1's scenes and fire.
-inline constexpr QLatin1StringView commandLine{"/eos/cmd"};
-inline constexpr QLatin1StringView keyPrefix{"/eos/key/"};
-inline constexpr QLatin1StringView flashKey{"/eos/key/flash"};
+inline const QString command = QStringLiteral("/eos/cmd");
+inline const QString keyPrefix = QStringLiteral("/eos/key/");
+// "/eos/set/cue/1/<cue>/scene".
 inline QString cueScene(const QString &cueNumber) {
   return QStringLiteral("/eos/set/cue/1/") + cueNumber + QLatin1StringView("/scene");
 }
+// "/eos/cue/1/<cue>/fire".
 inline QString cueFire(const QString &cueNumber) {
   return QStringLiteral("/eos/cue/1/") + cueNumber + QLatin1StringView("/fire");
 }
-
-// What the console sends unasked or in reply.
-inline constexpr QLatin1StringView outParamsPrefix{"/eos/out/get/params/"};
-inline constexpr QLatin1StringView outEmittersPrefix{"/eos/out/get/emitters/"};
-inline constexpr QLatin1StringView outVersion{"/eos/out/get/version"};
-inline constexpr QLatin1StringView outUser{"/eos/out/user"};
-inline constexpr QLatin1StringView outActiveCueText{"/eos/out/active/cue/text"};
-inline constexpr QLatin1StringView outPendingCueText{"/eos/out/pending/cue/text"};
-inline constexpr QLatin1StringView outActiveCuePrefix{"/eos/out/active/cue/"};
-inline constexpr QLatin1StringView outPendingCuePrefix{"/eos/out/pending/cue/"};
-inline constexpr QLatin1StringView outShowName{"/eos/out/show/name"};
-inline constexpr QLatin1StringView outShowPath{"/eos/out/get/show/path"};
-inline constexpr QLatin1StringView outShowCleared{"/eos/out/event/show/cleared"};
-inline constexpr QLatin1StringView outShowSaved{"/eos/out/event/show/saved"};
-inline constexpr QLatin1StringView outShowLoaded{"/eos/out/event/show/loaded"};
-inline constexpr QLatin1StringView outCueCount{"/eos/out/get/cue/1/count"};
-inline constexpr QLatin1StringView outPatchCount{"/eos/out/get/patch/count"};
-inline constexpr QLatin1StringView outNotifyCuePrefix{"/eos/out/notify/cue"};
-inline constexpr QLatin1StringView outNotifyPatchPrefix{"/eos/out/notify/patch"};
 
 }  // namespace tarnik::EosOSCAddress
