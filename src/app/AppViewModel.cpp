@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 namespace tarnik {
 
 namespace {
@@ -29,10 +31,6 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
           timing_, std::move(arguments.makeConnectionTestManager))),
       commandLine_(std::make_unique<ConsoleCommandLine>(timing_)),
       savedShows_(std::make_unique<SavedShowStore>(*arguments.defaults)),
-      fixtureControl_(std::make_unique<FixtureControl>(
-          session_, static_cast<FixtureControl::Gates &>(*this),
-          std::move(arguments.makeParkSession), std::move(arguments.makeLiveControlSession),
-          std::move(arguments.fixtureControlScheduler), startNetworkingOnInit_)),
       oscManager_(arguments.oscManager ? std::move(arguments.oscManager)
                                        : std::make_unique<OSCManager>(8.0, 5.0)),
       supervisor_(std::make_unique<ConnectionSupervisor>(
@@ -42,16 +40,23 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
               .maximumReconnectAttempts = std::max(arguments.maximumReconnectAttempts, 1),
               .reconnectBaseDelay = clampedTimeLimit(arguments.reconnectBaseDelay)})),
       mirror_(std::make_unique<ShowMirror>(*oscManager_, timing_, session_,
-                                           static_cast<ShowMirror::Owner &>(*this),
-                                           clampedTimeLimit(arguments.syncTimeout))),
+                                           supervisor_->reconnectFailureStatus(),
+                                           clampedTimeLimit(arguments.syncTimeout),
+                                           clampedTimeLimit(arguments.directPatchReadTimeout))),
       flash_(std::make_unique<IdentifyFlash>(*oscManager_, session_, *commandLine_)),
-      patchWrite_(std::make_unique<PatchWrite>(
-          *oscManager_, timing_, session_, static_cast<PatchWrite::Show &>(*this),
-          std::move(arguments.makePatchCommandSession),
-          clampedTimeLimit(arguments.directPatchReadTimeout))) {
+      gate_(std::make_unique<ControlGate>(*oscManager_, timing_, *connectionForm_, *supervisor_,
+                                          *mirror_, *commandLine_, *flash_)),
+      patchWrite_(std::make_unique<PatchWrite>(timing_, session_, *mirror_, *gate_, *supervisor_,
+                                               *commandLine_,
+                                               std::move(arguments.makePatchCommandSession))),
+      fixtureControl_(std::make_unique<FixtureControl>(
+          session_, *gate_, *mirror_, *patchWrite_, *supervisor_,
+          std::move(arguments.makeParkSession), std::move(arguments.makeLiveControlSession),
+          std::move(arguments.fixtureControlScheduler), startNetworkingOnInit_)) {
   // Ping replies are aged on this model's clock, so the connection stamps them on it too.
   oscManager_->setPingReplyClock([timing = timing_] { return timing->uptime(); });
   forwardPartSignals();
+  connectShowMirrorSteps();
   subscribeToConnectionReplies();
   // From here on the model reaches out: the subscriptions to the connection and the
   // fixture-control store, then, only with networking started at once, discovery, the
@@ -65,6 +70,48 @@ AppViewModel::AppViewModel(Arguments arguments, QObject *parent)
 }
 
 AppViewModel::~AppViewModel() = default;
+
+void AppViewModel::connectShowMirrorSteps() {
+  ShowMirror *mirror = mirror_.get();
+  PatchWrite *patch = patchWrite_.get();
+  ConnectionSupervisor *supervisor = supervisor_.get();
+  // What was started on the old data goes when a sync starts or the show stops counting as
+  // current.
+  const auto resetFixtureSessions = [this] {
+    resetParkState();
+    resetLiveControls();
+  };
+  QObject::connect(mirror, &ShowMirror::syncStarting, this, resetFixtureSessions);
+  QObject::connect(mirror, &ShowMirror::completedSyncInvalidated, this, resetFixtureSessions);
+  QObject::connect(mirror, &ShowMirror::syncFailed, this,
+                   [this](const QString &status, const QString &reason) {
+                     supervisor_->noteFailure(status);
+                     resetLiveControls();
+                     clearPendingPatchWrite(u"Patch confirmation failed — "_s + reason);
+                     handleConnectionLoss(reason);
+                   });
+  QObject::connect(mirror, &ShowMirror::syncDiscardedForPatchChange, patch,
+                   &PatchWrite::refreshAfterPatchChange);
+  // A completed sync's steps run in the order they are connected here, each able to start
+  // work the next one looks at: the snapshot, the deferred channel reads, the patch write's
+  // step, the Live controls. The mirror then runs a refresh asked for during the sync.
+  QObject::connect(mirror, &ShowMirror::syncPublished, this, [this](const QString &identity) {
+    fixtureControl_->bindStore(session_.id, identity);
+    supervisor_->connectionSucceeded();
+    saveShowSnapshot();
+  });
+  QObject::connect(mirror, &ShowMirror::syncPublished, mirror,
+                   &ShowMirror::replayDeferredPatchReads);
+  QObject::connect(mirror, &ShowMirror::syncPublished, patch, &PatchWrite::afterSync);
+  QObject::connect(mirror, &ShowMirror::syncPublished, this, [this] {
+    if (startNetworkingOnInit_ && !patchWrite_->isPending()) prepareLiveControls();
+  });
+  // A side road to the console that finds it gone or changed is the one road of a loss.
+  QObject::connect(mirror, &ShowMirror::channelReadTimedOut, supervisor,
+                   &ConnectionSupervisor::handleConnectionLoss);
+  QObject::connect(fixtureControl_.get(), &FixtureControl::anotherShowFound, supervisor,
+                   &ConnectionSupervisor::handleConnectionLoss);
+}
 
 void AppViewModel::forwardPartSignals() {
   // Each part announces its own changes; the screens hear them from the model, in order.

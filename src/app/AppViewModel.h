@@ -6,6 +6,7 @@
 #include "app/ConnectionTester.h"
 #include "app/ConsoleCommandLine.h"
 #include "app/ConsoleSession.h"
+#include "app/ControlGate.h"
 #include "app/FixtureControl.h"
 #include "app/IdentifyFlash.h"
 #include "app/InteractionMode.h"
@@ -67,17 +68,17 @@ namespace tarnik {
 //   SavedShowStore        the show snapshots kept for offline use
 //   FixtureControl        the fixture-control store, the Live-control and park sessions
 //   ConnectionSupervisor  the route, transport state, reachability, heartbeat, reconnect
-//   ShowMirror            the mirrored show, its full sync, the data status
+//   ShowMirror            the mirrored show and its identity, its full sync, the data status,
+//                         single-channel reads
 //   IdentifyFlash         the identify flash held on the console
-//   PatchWrite            the patch preflight, write and verification, single-channel reads
-// They share one ConsoleSession (the session and show identity), which this model owns.
-// What stays here joins the parts: the connection lifecycle's operations, the show events,
-// the commands and their control gate (src/app/README.md has the map).
-class AppViewModel final : public ObservableObject,
-                           private FixtureControl::Gates,
-                           private ConnectionSupervisor::Session,
-                           private ShowMirror::Owner,
-                           private PatchWrite::Show {
+//   PatchWrite            the patch preflight, write and verification
+//   ControlGate           the gate every change sent to the console passes
+// They share one ConsoleSession (the session and show identity): this model holds it and
+// moves the session identity on, the show mirror alone writes the show identity. What stays
+// here joins the parts: the connection lifecycle's operations, the show events, the
+// commands, and the one wiring of the mirror's announcements (src/app/README.md has the
+// map).
+class AppViewModel final : public ObservableObject, private ConnectionSupervisor::Session {
   Q_OBJECT
 
   // Console link and console facts
@@ -169,8 +170,8 @@ class AppViewModel final : public ObservableObject,
   using ConnectionTestManagerFactory = ConnectionTester::ManagerFactory;
 
   // Why a single-channel patch read is asked for.
-  using DirectPatchReadPurpose = PatchWrite::DirectPatchReadPurpose;
-  using DirectPatchReadIntent = PatchWrite::DirectPatchReadIntent;
+  using DirectPatchReadPurpose = ShowMirror::DirectPatchReadPurpose;
+  using DirectPatchReadIntent = ShowMirror::DirectPatchReadIntent;
 
   // One OSC service found on the network, as the connection screen lists it.
   using DiscoveredConsole = ConnectionSupervisor::DiscoveredConsole;
@@ -251,22 +252,17 @@ class AppViewModel final : public ObservableObject,
   // show stays; the data status becomes the given text.
   void resetSessionState(const QString &status) override;
   // The one road of a detected loss: reset, drop the link, retry when wanted.
-  void handleConnectionLoss(const QString &reason) override {
-    supervisor_->handleConnectionLoss(reason);
-  }
+  void handleConnectionLoss(const QString &reason) { supervisor_->handleConnectionLoss(reason); }
   // False only when the console holds our flash and the release could not be sent.
   bool releaseOwnedFlash(const QString &action) override;
   void clearPendingPatchWrite(const QString &reason) { patchWrite_->cancel(reason); }
   void resetParkState() { fixtureControl_->resetParkState(); }
-  void resetLiveControls() { fixtureControl_->resetLiveControls(); }
-  void recordCommandHistory(const QString &text, const QString &source) override {
+  void recordCommandHistory(const QString &text, const QString &source) {
     commandLine_->recordCommandHistory(text, source);
   }
-  void reportCommandRejected(const QString &summary, const QString &reason);
   // What the connection's published values drive.
   void handleTransportStateChange(bool ready) { supervisor_->handleTransportStateChange(ready); }
   void handlePingResponse(std::optional<double> date) { supervisor_->handlePingResponse(date); }
-  void handleOSCError(const QString &text) { supervisor_->handleOSCError(text); }
   void updateDiscoveredConsoles(const QList<OSCEndpoint> &results) {
     supervisor_->updateDiscoveredConsoles(results);
   }
@@ -282,12 +278,12 @@ class AppViewModel final : public ObservableObject,
   using AddressComponents = tarnik::AddressComponents;
 
   // Show sync start (ShowMirror). The reason is the data status while it starts.
-  void requestFullSync(const QString &reason) override { mirror_->requestFullSync(reason); }
+  void requestFullSync(const QString &reason) { mirror_->requestFullSync(reason); }
 
   // Published values
   OSCManager *oscManager() const { return oscManager_.get(); }
   const std::optional<QString> &eosSoftwareVersion() const { return mirror_->eosSoftwareVersion(); }
-  const std::optional<QString> &eosFixtureLibraryVersion() const override {
+  const std::optional<QString> &eosFixtureLibraryVersion() const {
     return mirror_->eosFixtureLibraryVersion();
   }
   const PatchSubmissionState &patchSubmissionState() const {
@@ -298,7 +294,7 @@ class AppViewModel final : public ObservableObject,
   bool isFixtureControlReady() const { return fixtureControl_->isFixtureControlReady(); }
   const QString &fixtureControlStatus() const { return fixtureControl_->fixtureControlStatus(); }
   const QList<Cue> &cues() const { return mirror_->cues(); }
-  const QList<Channel> &channels() const override { return mirror_->channels(); }
+  const QList<Channel> &channels() const { return mirror_->channels(); }
   const QString &activeCue() const { return commandLine_->activeCue(); }
   const QString &activeCueNumber() const { return commandLine_->activeCueNumber(); }
   const QString &activeCueLabel() const { return commandLine_->activeCueLabel(); }
@@ -374,10 +370,8 @@ class AppViewModel final : public ObservableObject,
   // The parts behind the model, for what only a part tells.
   const ConnectionTester &connectionTester() const { return *connectionTester_; }
   const ConsoleCommandLine &commandLine() const { return *commandLine_; }
-  const FixtureControl &fixtureControl() const { return *fixtureControl_; }
   const ConnectionSupervisor &supervisor() const { return *supervisor_; }
   const ShowMirror &showMirror() const { return *mirror_; }
-  const PatchWrite &patchWrite() const { return *patchWrite_; }
   // The session and show identity every part binds its work to.
   const ConsoleSession &consoleSession() const { return session_; }
 
@@ -402,10 +396,8 @@ class AppViewModel final : public ObservableObject,
   void removeCueScene(const QString &cueNumber, int cueList);
   void fireCue(const Cue &cue, int cueList);
   void sendKey(const QString &keyName);
-  static std::optional<QString> validatedCueLabel(const QString &label);
-  bool ensureControlAllowed(const QString &action, bool requiresCurrentShowData);
   // The published show is this session's completed sync of the show the console has loaded.
-  bool isShowDataCurrent() const override { return mirror_->isShowDataCurrent(); }
+  bool isShowDataCurrent() const { return mirror_->isShowDataCurrent(); }
 
   // Profiles and the connection test (AppViewModelProfiles.cpp) and the Mac relay route
   // (AppViewModelMacRelay.cpp)
@@ -428,14 +420,11 @@ class AppViewModel final : public ObservableObject,
   // Pairs with a nearby Mac and connects to the console through it.
   void connectToMacRelay(const TarnikRelayDiscovery::Relay &relay);
   static constexpr double connectionTestDeadline = ConnectionTester::deadline;
-  // Fixture control (FixtureControl, AppViewModelFixtureGates.cpp)
+  // Fixture control (FixtureControl; identify in AppViewModelCommands.cpp)
   FixtureControlStore &fixtureControls() const { return fixtureControl_->store(); }
-  bool canControlFixtures() const override;
+  bool canControlFixtures() const { return gate_->canControlFixtures(); }
   bool parkChannel(int channel, FixtureParkAction action) {
     return fixtureControl_->parkChannel(channel, action);
-  }
-  void fixtureDetailTimedOut(const QString &text) {
-    fixtureControl_->reportLiveControlsUnavailable(text);
   }
   void setIntensity(int channel, double level) { fixtureControl_->setIntensity(channel, level); }
   void identifyFixture(const Channel &channel);
@@ -460,13 +449,6 @@ class AppViewModel final : public ObservableObject,
                                                     const PatchPlan &plan) const {
     return patchWrite_->patchAuthoringAvailability(draft, plan);
   }
-  std::optional<QString> libraryFixtureIssue(const PatchFixtureChoice &choice) const {
-    return patchWrite_->libraryFixtureIssue(choice);
-  }
-  // Only the check that the console's type name names this one mode.
-  std::optional<QString> libraryModeAmbiguity(const PatchFixtureChoice &choice) const {
-    return patchWrite_->libraryModeAmbiguity(choice);
-  }
   PatchPlan planPatch(const PatchDraft &draft) const { return patchWrite_->planPatch(draft); }
   QList<EosPatchPart> currentReplacementTargets(const std::set<EosPatchPart::ID> &ids) const {
     return patchWrite_->currentReplacementTargets(ids);
@@ -478,7 +460,7 @@ class AppViewModel final : public ObservableObject,
   void clearPatchSubmissionResult() { patchWrite_->clearPatchSubmissionResult(); }
   // Reads one channel's patch rows on the main connection, for the given reason.
   void readChannelPatch(qint64 channel, DirectPatchReadIntent intent) {
-    patchWrite_->readChannelPatch(channel, intent);
+    mirror_->readChannelPatch(channel, intent);
   }
 
  signals:
@@ -541,14 +523,17 @@ class AppViewModel final : public ObservableObject,
   void reportStatus(const QString &text) override;
   void startInitialSync() override;
 
-  // What the show mirror asks of the model (AppViewModelShowMirrorOwner.cpp)
-  bool patchCommandsInProgress() const override;
-  bool holdsSyncForChannelReads(const QString &reason) override;
-  std::optional<QString> reconnectFailureStatus() const override;
-  void syncStarting() override;
-  void syncFailed(const QString &status, const QString &reason) override;
-  void syncDiscardedForPatchChange() override;
-  void syncPublished(const QString &showIdentity) override;
+  // The mirror's announcements, each connected to the parts' steps in the order they run
+  // (AppViewModel.cpp).
+  void connectShowMirrorSteps();
+
+  // The commands' own checks and their refusals (AppViewModelCommands.cpp); the gate's
+  // refusal is reported by the gate.
+  static std::optional<QString> validatedCueLabel(const QString &label);
+  void reportCommandRejected(const QString &summary, const QString &reason) {
+    gate_->reportCommandRejected(summary, reason);
+  }
+  void resetLiveControls() { fixtureControl_->resetLiveControls(); }
 
   // Configuration, fixed after construction; the timing outlives every work item below
   const bool startNetworkingOnInit_;
@@ -562,16 +547,18 @@ class AppViewModel final : public ObservableObject,
   std::unique_ptr<ConnectionTester> connectionTester_;
   std::unique_ptr<ConsoleCommandLine> commandLine_;
   std::unique_ptr<SavedShowStore> savedShows_;
-  std::unique_ptr<FixtureControl> fixtureControl_;
   void forwardPartSignals();
 
-  // The console link and the parts built on it; the patch detail catalog
+  // The console link and the parts built on it, each from those before it; the patch
+  // detail catalog
   std::unique_ptr<OSCManager> oscManager_;
   std::unique_ptr<ConnectionSupervisor> supervisor_;
   std::unique_ptr<ShowMirror> mirror_;
   std::unique_ptr<IdentifyFlash> flash_;
+  std::unique_ptr<ControlGate> gate_;
   FixtureParameterCatalogStore fixtureParameterCatalog_;
   std::unique_ptr<PatchWrite> patchWrite_;
+  std::unique_ptr<FixtureControl> fixtureControl_;
 
   // Connection changes are re-announced at most once per window; one that falls inside a
   // window is announced when it ends.
@@ -590,35 +577,13 @@ class AppViewModel final : public ObservableObject,
                        const QList<OSCArgument> &arguments) {
     commandLine_->handleCueNumber(pending, components, arguments);
   }
-  // A command on its way (AppViewModelCommands.cpp): the command line notes it, and single
-  // reads started before it no longer confirm it.
-  void commandSent(const QString &summary) override;
 
   // The show path and the show events, and change notifications (AppViewModelShowEvents.cpp)
   void handleShowPath(const QString &path);
   void handleShowCleared();
   void handleShowSaved(const QString &path);
   void handleShowLoaded(const QString &path);
-  void invalidateCompletedSync(const QString &status) override;
   void handleChangeNotification(bool isPatch);
-
-  // What fixture control asks of the model (AppViewModelFixtureGates.cpp)
-  bool isMainConnectionReady() const override;
-  bool hasFreshMatchedPing() const override;
-  bool isViewer() const override;
-  bool isPatchWritePending() const override;
-  std::optional<FixtureControl::Route> sideSessionRoute() const override;
-  // The console the main connection uses, for the patch write's session too.
-  std::optional<SideSessionRoute> consoleRoute() const override;
-  bool allowsControl(const QString &action) override;
-  std::set<int> patchedChannels() const override;
-  void sideSessionFoundAnotherShow(const QString &text) override;
-  // What the patch write asks of the show mirror (AppViewModelPatchShow.cpp); the rest of
-  // its Show is answered by the model's own operations.
-  void publishChannelReadback(qint64 channel, const PatchPart &part) override;
-  bool isSyncing() const override;
-  void scheduleRefresh(const std::optional<QString> &reason) override;
-  void dropScheduledRefresh() override;
 };
 
 }  // namespace tarnik

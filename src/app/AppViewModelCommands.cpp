@@ -2,20 +2,22 @@
 #include "app/CueReplyFields.h"
 #include "foundation/TextRules.h"
 #include "model/ShowIdentity.h"
+#include "operations/EosOSCAddress.h"
 
 #include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
 
-// The user's actions that become console commands, the gate every command passes, and the
-// rejection that is never silent. Commands are sent once and not awaited: their effect
+// The user's actions that become console commands; each passes the control gate, whose
+// rejection is never silent. Commands are sent once and not awaited: their effect
 // comes back through the console's feedback and change notifications.
 
 namespace tarnik {
 
 namespace {
 
-constexpr int cueLabelLimit = 256;  // user-perceived characters
+constexpr int cueLabelLimit = 256;        // user-perceived characters
+constexpr double identifyDuration = 3.0;  // seconds
 
 // Whole-text patterns are anchored at both ends: a plain "$" also matches before a final
 // line break, which would let it through into an OSC address.
@@ -31,37 +33,15 @@ bool isRecordTime(const QString &text) {
 
 }  // namespace
 
-bool AppViewModel::ensureControlAllowed(const QString &action, bool requiresCurrentShowData) {
-  QString reason;
-  if (interactionMode() == InteractionMode::viewer) {
-    reason = u"Viewer mode"_s;
-  } else if (!oscManager_->isConnected()) {
-    reason = u"console transport is not ready"_s;
-  } else if (!hasFreshMatchedPing()) {
-    reason = u"no recent matched console ping"_s;
-  } else if (requiresCurrentShowData && !isShowDataCurrent()) {
-    reason = u"current console session has not completed show sync"_s;
-  } else {
-    return true;
-  }
-  reportCommandRejected(action, reason);
-  return false;
-}
-
 bool AppViewModel::sendCommand(const QString &address, const QList<OSCArgument> &arguments,
                                const QString &text) {
-  if (!releaseOwnedFlash(text) || !ensureControlAllowed(text, true)) return false;
+  if (!releaseOwnedFlash(text) || !gate_->ensureControlAllowed(text, true)) return false;
   if (!oscManager_->send(OSCMessage{address, arguments})) {
     reportCommandRejected(text, u"transport rejected the send"_s);
     return false;
   }
-  commandSent(text);
+  gate_->commandSent(text);
   return true;
-}
-
-void AppViewModel::commandSent(const QString &summary) {
-  patchWrite_->noteMutation();
-  commandLine_->noteSent(summary);
 }
 
 std::optional<QString> AppViewModel::validatedCueLabel(const QString &label) {
@@ -83,12 +63,12 @@ void AppViewModel::recordCue(const QString &cueNumber, const QString &label, con
 
   const QString record =
       action + (trimmedTime.isEmpty() ? QString() : u" Time "_s + trimmedTime) + u" Enter"_s;
-  if (!sendCommand(u"/eos/cmd"_s, {OSCArgument::fromString(record)}, record)) return;
+  if (!sendCommand(EosOSCAddress::command, {OSCArgument::fromString(record)}, record)) return;
   if (!usableLabel->isEmpty()) {
     QString quoted = *usableLabel;
     quoted.replace(u'"', u'\'');
     const QString labelLine = u"Cue "_s + number + u" Label \""_s + quoted + u"\" Enter"_s;
-    sendCommand(u"/eos/cmd"_s, {OSCArgument::fromString(labelLine)}, labelLine);
+    sendCommand(EosOSCAddress::command, {OSCArgument::fromString(labelLine)}, labelLine);
   }
   mirror_->scheduleRefresh();
 }
@@ -99,7 +79,7 @@ void AppViewModel::setCueScene(const QString &cueNumber, const QString &label, i
   const std::optional<QString> usableLabel = validatedCueLabel(label);
   if (!isCueNumber(number) || !usableLabel || usableLabel->isEmpty())
     return reportCommandRejected(u"Set scene"_s, u"invalid cue or label"_s);
-  sendCommand(u"/eos/set/cue/1/"_s + number + u"/scene"_s, {OSCArgument::fromString(*usableLabel)},
+  sendCommand(EosOSCAddress::cueScene(number), {OSCArgument::fromString(*usableLabel)},
               u"Cue "_s + number + u" Scene "_s + *usableLabel);
   mirror_->scheduleRefresh();
 }
@@ -110,7 +90,7 @@ void AppViewModel::removeCueScene(const QString &cueNumber, int cueList) {
   const QString number = trimmedText(cueNumber);
   if (!isCueNumber(number))
     return reportCommandRejected(u"Remove scene"_s, u"invalid cue number"_s);
-  sendCommand(u"/eos/set/cue/1/"_s + number + u"/scene"_s, {OSCArgument::fromString(QString())},
+  sendCommand(EosOSCAddress::cueScene(number), {OSCArgument::fromString(QString())},
               u"Cue "_s + number + u" Scene removed"_s);
   mirror_->scheduleRefresh();
 }
@@ -120,7 +100,7 @@ void AppViewModel::fireCue(const Cue &cue, int cueList) {
   // rather than repaired.
   if (cueList != 1 || !isCueNumber(cue.number))
     return reportCommandRejected(u"Fire cue"_s, u"invalid cue or cue list"_s);
-  sendCommand(u"/eos/cue/1/"_s + cue.number + u"/fire"_s, {}, u"Go to Cue "_s + cue.number);
+  sendCommand(EosOSCAddress::cueFire(cue.number), {}, u"Go to Cue "_s + cue.number);
 }
 
 void AppViewModel::sendKey(const QString &keyName) {
@@ -129,11 +109,20 @@ void AppViewModel::sendKey(const QString &keyName) {
     return reportCommandRejected(u"Send key"_s, u"invalid key"_s);
   const QString action = u"Key "_s + name;
   // Keys need no completed sync: the keypad works as soon as the console answers.
-  if (!releaseOwnedFlash(action) || !ensureControlAllowed(action, false)) return;
-  if (!oscManager_->send(OSCMessage{u"/eos/key/"_s + name, {}})) {
+  if (!releaseOwnedFlash(action) || !gate_->ensureControlAllowed(action, false)) return;
+  if (!oscManager_->send(OSCMessage{EosOSCAddress::keyPrefix + name, {}})) {
     return reportCommandRejected(action, u"transport rejected the send"_s);
   }
-  commandSent(action);
+  gate_->commandSent(action);
+}
+
+// Identify is sent by fixture control, yet counts among the commands the model sent.
+void AppViewModel::identifyFixture(const Channel &channel) {
+  if (!isFixtureControlReady() || patchWrite_->isPending()) return;
+  if (!gate_->ensureControlAllowed(u"Identify fixture"_s, true)) return;
+  if (!fixtureControl_->identify(int(channel.number), identifyDuration)) return;
+  mirror_->noteChangeSent();
+  recordCommandHistory(u"Identify channel "_s + QString::number(channel.number), u"Sent"_s);
 }
 
 }  // namespace tarnik

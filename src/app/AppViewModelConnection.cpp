@@ -12,13 +12,9 @@ void AppViewModel::resetSessionState(const QString &status) {
   // The flash is forgotten without a release: whoever ends a session on purpose has
   // released it first.
   flash_->forget();
-  patchWrite_->resetChannelReads();
-  // The running sync goes before the session identity moves on.
+  // The running sync, the reads and what the session knew of the show go before the session
+  // identity moves on.
   mirror_->resetSession();
-  session_.liveShowName.reset();
-  session_.liveShowIdentity.reset();
-  session_.completedSyncSessionID.reset();
-  session_.showIsCleared = false;
 
   commandLine_->resetSession();
 
@@ -45,21 +41,7 @@ void AppViewModel::reportStatus(const QString &text) { mirror_->reportStatus(tex
 void AppViewModel::startInitialSync() { requestFullSync(u"Initial sync"_s); }
 
 bool AppViewModel::releaseOwnedFlash(const QString &action) {
-  const std::optional<IdentifyFlash::OwnedFlash> owned = flash_->owned();
-  const IdentifyFlash::Release release = flash_->release();
-  if (release == IdentifyFlash::Release::notNeeded) return true;
-  const QString summary = u"End identify channel "_s + QString::number(owned->channelNumber);
-  if (release == IdentifyFlash::Release::refused) {
-    reportCommandRejected(summary, u"could not release Flash before "_s + action.toLower());
-    return false;
-  }
-  commandSent(summary);
-  return true;
-}
-
-void AppViewModel::reportCommandRejected(const QString &summary, const QString &reason) {
-  mirror_->reportStatus(u"Command rejected — "_s + reason);
-  recordCommandHistory(summary + u" — "_s + reason, u"Rejected"_s);
+  return gate_->releaseOwnedFlash(action);
 }
 
 }  // namespace tarnik

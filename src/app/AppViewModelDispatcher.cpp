@@ -1,6 +1,7 @@
 #include "app/AppViewModel.h"
 #include "app/ReplyArguments.h"
 #include "foundation/NumberRules.h"
+#include "operations/EosOSCAddress.h"
 
 #include <variant>
 
@@ -78,7 +79,7 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
   // in its place and at least nine components in all).
   // They are recognised by their components alone, so a reply with a missing or doubled
   // slash still reaches its handler, which checks the rest of the address. Outside a sync
-  // they are single reads, which join here with the direct-read flow.
+  // they are single reads, which the mirror tells apart itself.
   if (components.size() >= 10 && startsWith(components, {"eos"_L1, "out"_L1, "get"_L1, "cue"_L1}) &&
       components[7] == "list"_L1) {
     mirror_->handleCueListReply(arguments, components);
@@ -87,25 +88,21 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
   if (components.size() >= 9 &&
       startsWith(components, {"eos"_L1, "out"_L1, "get"_L1, "patch"_L1}) &&
       components[6] == "list"_L1) {
-    if (mirror_->isSyncing()) {
-      mirror_->handlePatchListReply(arguments, components);
-    } else {
-      patchWrite_->handleChannelPatchReply(arguments, components);
-    }
+    mirror_->handlePatchListReply(arguments, components);
     return;
   }
 
   // Parameter and emitter replies belong to the Live-control session's own connection.
-  if (address.startsWith("/eos/out/get/params/"_L1) ||
-      address.startsWith("/eos/out/get/emitters/"_L1)) {
+  if (address.startsWith(EosOSCAddress::paramsReplyPrefix) ||
+      address.startsWith(EosOSCAddress::emittersReplyPrefix)) {
     return;
   }
-  if (address == "/eos/out/get/version"_L1 && isString(arguments, 0) && isString(arguments, 1)) {
+  if (address == EosOSCAddress::versionReply && isString(arguments, 0) && isString(arguments, 1)) {
     mirror_->handleVersions(std::get<QString>(arguments[0].value),
                             std::get<QString>(arguments[1].value));
     return;
   }
-  if (address == "/eos/out/user"_L1) {
+  if (address == EosOSCAddress::userReply) {
     if (const std::optional<qint64> user = integerArgument(arguments, 0)) {
       commandLine_->noteConsoleUser(*user);
       return;
@@ -120,47 +117,49 @@ void AppViewModel::handleOSCMessage(const QString &address, const QList<OSCArgum
     const std::optional<int> key = parseStrictInteger<int>(components[3]);
     if (key && commandLine_->handleSoftkey(*key, std::get<QString>(arguments[0].value))) return;
   }
-  if (address == "/eos/out/active/cue/text"_L1 || address == "/eos/out/pending/cue/text"_L1) {
+  if (address == EosOSCAddress::activeCueText || address == EosOSCAddress::pendingCueText) {
     if (isString(arguments, 0))
-      handleCueText(address.startsWith("/eos/out/pending/"_L1),
+      handleCueText(address == EosOSCAddress::pendingCueText,
                     std::get<QString>(arguments[0].value));
     return;
   }
-  if (address.startsWith("/eos/out/active/cue/"_L1))
+  if (address.startsWith(EosOSCAddress::activeCuePrefix))
     return handleCueNumber(false, components, arguments);
-  if (address.startsWith("/eos/out/pending/cue/"_L1))
+  if (address.startsWith(EosOSCAddress::pendingCuePrefix))
     return handleCueNumber(true, components, arguments);
-  if (address == "/eos/out/show/name"_L1 && isString(arguments, 0)) {
+  if (address == EosOSCAddress::showNameReply && isString(arguments, 0)) {
     mirror_->handleShowName(std::get<QString>(arguments[0].value));
     return;
   }
-  if (address == "/eos/out/get/show/path"_L1 && isString(arguments, 0)) {
+  if (address == EosOSCAddress::showPathReply && isString(arguments, 0)) {
     handleShowPath(std::get<QString>(arguments[0].value));
     return;
   }
-  if (address == "/eos/out/event/show/cleared"_L1) return handleShowCleared();
-  if (address == "/eos/out/event/show/saved"_L1 && isString(arguments, 0)) {
+  if (address == EosOSCAddress::showCleared) return handleShowCleared();
+  if (address == EosOSCAddress::showSaved && isString(arguments, 0)) {
     handleShowSaved(std::get<QString>(arguments[0].value));
     return;
   }
-  if (address == "/eos/out/event/show/loaded"_L1 && isString(arguments, 0)) {
+  if (address == EosOSCAddress::showLoaded && isString(arguments, 0)) {
     handleShowLoaded(std::get<QString>(arguments[0].value));
     return;
   }
-  if (address == "/eos/out/get/cue/1/count"_L1) {
+  if (address == EosOSCAddress::cueCountReply) {
     if (const std::optional<qint64> count = integerArgument(arguments, 0)) {
       mirror_->handleCountReply(*count, false);
       return;
     }
   }
-  if (address == "/eos/out/get/patch/count"_L1) {
+  if (address == EosOSCAddress::patchCountReply) {
     if (const std::optional<qint64> count = integerArgument(arguments, 0)) {
       mirror_->handleCountReply(*count, true);
       return;
     }
   }
-  if (address.startsWith("/eos/out/notify/cue"_L1)) return handleChangeNotification(false);
-  if (address.startsWith("/eos/out/notify/patch"_L1)) return handleChangeNotification(true);
+  if (address.startsWith(EosOSCAddress::cueNotificationPrefix))
+    return handleChangeNotification(false);
+  if (address.startsWith(EosOSCAddress::patchNotificationPrefix))
+    return handleChangeNotification(true);
 }
 
 }  // namespace tarnik

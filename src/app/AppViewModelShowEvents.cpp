@@ -25,7 +25,6 @@ void AppViewModel::handleShowCleared() {
   resetParkState();
   clearPendingPatchWrite(u"The console show was cleared during patching."_s);
   resetLiveControls();
-  patchWrite_->resetChannelReads();
   flash_->forget();
   mirror_->clearShow();
   commandLine_->clearCues();
@@ -40,25 +39,17 @@ void AppViewModel::handleShowSaved(const QString &reportedPath) {
     clearPendingPatchWrite(
         u"The show was saved under a different identity during patching. Review and try again."_s);
   }
-  if (writingStarted) invalidateCompletedSync(u"Patch result unknown after save — reloading"_s);
+  if (writingStarted) {
+    mirror_->invalidateCompletedSync(u"Patch result unknown after save — reloading"_s);
+  }
   resetParkState();
 
-  const std::optional<QString> previousIdentity = session_.liveShowIdentity;
-  session_.showIsCleared = false;
-  session_.liveShowIdentity = path;
-  mirror_->adoptSavedShowPath(path);
-  if (writingStarted) return requestFullSync(u"Verifying saved show after partial patch"_s);
-
   // The data of this session's sync is the saved show's: it moves to the new identity.
-  if (session_.completedSyncSessionID != session_.id || !session_.publishedShowIdentity ||
-      (!isSameShow(session_.publishedShowIdentity, previousIdentity) &&
-       !isSameShow(*session_.publishedShowIdentity, path))) {
-    return;
-  }
-  session_.publishedShowIdentity = path;
+  const bool followed = mirror_->handleShowSaved(path, writingStarted);
+  if (writingStarted) return requestFullSync(u"Verifying saved show after partial patch"_s);
+  if (!followed) return;
   resetLiveControls();
   fixtureControl_->bindStore(session_.id, path);
-  patchWrite_->followSavedShow(path);
   mirror_->reportStatus(u"Synced"_s);
   saveShowSnapshot();
   if (startNetworkingOnInit_) prepareLiveControls();
@@ -72,30 +63,16 @@ void AppViewModel::handleShowLoaded(const QString &reportedPath) {
   if (path.isEmpty()) return handleShowCleared();
 
   flash_->forget();
-  session_.completedSyncSessionID.reset();
-  session_.publishedShowIdentity.reset();
   const QString status = u"Show loaded — reloading"_s;
-  mirror_->clearLists(status);
-  if (!oscManager_->isConnected()) {
-    session_.liveShowIdentity = path;
-    return;
-  }
+  mirror_->handleShowLoaded(path, status);
+  if (!oscManager_->isConnected()) return;
   // The reconnect's initial sync reads the new show.
   supervisor_->dropForReconnect(status);
 }
 
-void AppViewModel::invalidateCompletedSync(const QString &status) {
-  // The lists stay visible; without a completed sync they no longer count as current.
-  mirror_->markPatchChangedDuringRead();
-  session_.completedSyncSessionID.reset();
-  resetParkState();
-  resetLiveControls();
-  mirror_->reportStatus(status);
-}
-
 void AppViewModel::handleChangeNotification(bool isPatch) {
   if (!patchWrite_->isPending()) {
-    if (isPatch) invalidateCompletedSync(u"Patch changed — reloading"_s);
+    if (isPatch) mirror_->invalidateCompletedSync(u"Patch changed — reloading"_s);
     mirror_->scheduleRefresh();
     return;
   }
@@ -108,7 +85,7 @@ void AppViewModel::handleChangeNotification(bool isPatch) {
     if (patchWrite_->hasStartedWriting()) return;
     clearPendingPatchWrite(
         u"The console patch changed after preflight. Review it before trying again."_s);
-    invalidateCompletedSync(u"Patch changed — reloading"_s);
+    mirror_->invalidateCompletedSync(u"Patch changed — reloading"_s);
     mirror_->scheduleRefresh();
     return;
   }

@@ -1,5 +1,7 @@
 #include "app/ConnectionSupervisor.h"
 
+#include "operations/EosOSCAddress.h"
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -90,7 +92,7 @@ void ConnectionSupervisor::handleTransportStateChange(bool ready) {
   session_.reportStatus(reconnectFailureStatus_
                             ? *reconnectFailureStatus_ + u" — verifying reconnect"_s
                             : u"Socket open — verifying Eos"_s);
-  if (!manager_.send({u"/eos/subscribe"_s, {OSCArgument::fromInt(1)}})) {
+  if (!manager_.send({EosOSCAddress::subscribe, {OSCArgument::fromInt(1)}})) {
     handleConnectionLoss(u"Could not subscribe on the ready connection"_s);
     return;
   }

@@ -2,6 +2,7 @@
 
 #include "app/AppTiming.h"
 #include "app/ConnectionForm.h"
+#include "app/SideSessionRoute.h"
 #include "foundation/ObservableObject.h"
 #include "link/OSCEndpoint.h"
 #include "link/OSCManager.h"
@@ -103,6 +104,12 @@ class ConnectionSupervisor final : public ObservableObject {
   QString transportDescription() const;
   // The framing of the route in use, the connection's own without one.
   OSCTCPFraming sessionFraming() const;
+  // The main connection's transport.
+  OSCTransport transport() const { return manager_.transport; }
+  // The console the main connection uses, as a side session reaches it; none without one.
+  std::optional<SideSessionRoute> consoleRoute() const;
+  // The same, only on TCP: the Live-control and park sessions need a TCP route.
+  std::optional<SideSessionRoute> sideSessionRoute() const;
 
   // Unpublished values
   bool wantsConnection() const { return wantsConnection_; }

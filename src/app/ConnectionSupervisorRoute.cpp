@@ -97,4 +97,14 @@ OSCTCPFraming ConnectionSupervisor::sessionFraming() const {
   return activeConnectionSettings_ ? activeConnectionSettings_->tcpFraming : manager_.tcpFraming;
 }
 
+std::optional<SideSessionRoute> ConnectionSupervisor::consoleRoute() const {
+  if (!activeConsoleEndpoint_) return std::nullopt;
+  return SideSessionRoute{*activeConsoleEndpoint_, sessionFraming(), activeRelayKey_};
+}
+
+std::optional<SideSessionRoute> ConnectionSupervisor::sideSessionRoute() const {
+  if (manager_.transport != OSCTransport::tcp) return std::nullopt;
+  return consoleRoute();
+}
+
 }  // namespace tarnik

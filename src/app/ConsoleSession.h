@@ -9,7 +9,8 @@ namespace tarnik {
 
 // The connection session and the show it is about, as the model and its parts bind their
 // work to them: a callback made for another session or another show changes nothing. The
-// model owns the one value; a part reads it.
+// model holds the one value and moves the session on; the show mirror alone writes the show
+// identity; every other part reads it.
 struct ConsoleSession {
   // Moves on when a socket becomes ready and when a session ends.
   QUuid id = QUuid::createUuid();

@@ -7,20 +7,25 @@
 
 using namespace Qt::StringLiterals;
 
-// The fixture-control store and the gates it asks through its closures. The store never
-// touches a connection: every request comes back here, where the gates decide whether
+// The fixture-control store and the gate it asks through its closures. The store never
+// touches a connection: every request comes back here, where the gate decides whether
 // the console may be asked and the request goes to the Live-control or park session.
 
 namespace tarnik {
 
-FixtureControl::FixtureControl(const ConsoleSession &session, Gates &gates,
+FixtureControl::FixtureControl(const ConsoleSession &session, ControlGate &gate,
+                               const ShowMirror &mirror, const PatchWrite &patchWrite,
+                               const ConnectionSupervisor &supervisor,
                                ParkSessionFactory makeParkSession,
                                LiveControlSessionFactory makeLiveControlSession,
                                std::shared_ptr<LevelCommandScheduling> scheduler,
                                bool startNetworking, QObject *parent)
     : ObservableObject(parent),
       session_(session),
-      gates_(gates),
+      gate_(gate),
+      mirror_(mirror),
+      patchWrite_(patchWrite),
+      supervisor_(supervisor),
       startNetworking_(startNetworking),
       makeParkSession_(
           makeParkSession
@@ -34,14 +39,14 @@ FixtureControl::FixtureControl(const ConsoleSession &session, Gates &gates,
   FixtureControlStore::Closures closures{
       .querySender =
           [control](const OSCMessage &message) {
-            return control && control->gates_.isShowDataCurrent() &&
-                   control->gates_.isMainConnectionReady() && control->liveControlSession_ &&
+            return control && control->gate_.isShowDataCurrent() &&
+                   control->gate_.isMainConnectionReady() && control->liveControlSession_ &&
                    control->liveControlSession_->sendQuery(message);
           },
       .colorQuerySender =
           [control](int channel) {
             return control && control->isFixtureControlReady_ &&
-                   control->gates_.isShowDataCurrent() && control->gates_.isMainConnectionReady() &&
+                   control->gate_.isShowDataCurrent() && control->gate_.isMainConnectionReady() &&
                    control->liveControlSession_ && control->liveControlSession_->readColor(channel);
           },
       .mutationSender =
@@ -50,7 +55,7 @@ FixtureControl::FixtureControl(const ConsoleSession &session, Gates &gates,
           },
       .canControl =
           [control] {
-            return control && control->gates_.canControlFixtures() &&
+            return control && control->gate_.canControlFixtures() &&
                    control->isFixtureControlReady_;
           },
       .parkRequest =
@@ -72,6 +77,12 @@ FixtureControl::FixtureControl(const ConsoleSession &session, Gates &gates,
   QObject::connect(store_.get(), &ObservableObject::objectWillChange, this, [this] { announce(); });
 }
 
+std::set<int> FixtureControl::patchedChannels() const {
+  std::set<int> patched;
+  for (const Channel &channel : mirror_.channels()) patched.insert(int(channel.number));
+  return patched;
+}
+
 bool FixtureControl::runIsCurrent(const FixtureRun &run, const QUuid &operationID) const {
   return operationID == run.operationID && session_.id == run.sessionID &&
          isSameShow(session_.liveShowIdentity, run.showIdentity);
@@ -83,8 +94,8 @@ void FixtureControl::bindStore(const QUuid &sessionID, const QString &showIdenti
 
 bool FixtureControl::sendFixtureMutation(const OSCMessage &message) {
   const QString label = u"Fixture control "_s + message.address;
-  if (!isFixtureControlReady_ || gates_.isPatchWritePending()) return false;
-  if (!gates_.releaseOwnedFlash(label) || !gates_.allowsControl(label)) return false;
+  if (!isFixtureControlReady_ || patchWrite_.isPending()) return false;
+  if (!gate_.releaseOwnedFlash(label) || !gate_.ensureControlAllowed(label, true)) return false;
   if (!liveControlSession_ || !EosOSCAddress::parseChannelHueSaturation(message)) return false;
   switch (liveControlSession_->flashState().stage) {
     case EosLiveControlSession::FlashState::Stage::idle:
@@ -98,15 +109,15 @@ bool FixtureControl::sendFixtureMutation(const OSCMessage &message) {
       return false;
   }
   if (!liveControlSession_->send(message)) return false;
-  gates_.commandSent(label);
+  gate_.commandSent(label);
   return true;
 }
 
 bool FixtureControl::parkChannel(int channel, FixtureParkAction action) {
-  if (!gates_.canControlFixtures() || gates_.isPatchWritePending()) return false;
-  if (!gates_.patchedChannels().contains(channel)) return false;
+  if (!gate_.canControlFixtures() || patchWrite_.isPending()) return false;
+  if (!patchedChannels().contains(channel)) return false;
   const QString label = action == FixtureParkAction::park ? u"Park channel"_s : u"Unpark channel"_s;
-  return gates_.allowsControl(label) && refreshParkedChannels(channel, action);
+  return gate_.ensureControlAllowed(label, true) && refreshParkedChannels(channel, action);
 }
 
 void FixtureControl::resetParkState() {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "app/ConnectionSupervisor.h"
 #include "app/ConsoleSession.h"
-#include "app/SideSessionRoute.h"
+#include "app/ControlGate.h"
+#include "app/PatchWrite.h"
+#include "app/ShowMirror.h"
 #include "foundation/ObservableObject.h"
 #include "link/OSCManager.h"
 #include "link/OSCMessage.h"
@@ -25,7 +28,8 @@ namespace tarnik {
 // session that reads and writes their parameters, the park session that reads (and
 // changes) which channels are parked, and the four status values the screens show. The
 // sessions have connections of their own; every request the store makes comes here, where
-// the gates decide whether the console may be asked now.
+// the control gate decides whether the console may be asked now and a pending patch write
+// holds every fixture change back.
 class FixtureControl final : public ObservableObject {
   Q_OBJECT
 
@@ -35,35 +39,14 @@ class FixtureControl final : public ObservableObject {
 
   using Route = SideSessionRoute;
 
-  // What fixture control asks of the rest of the model. It outlives the fixture control.
-  class Gates {
-   public:
-    virtual bool isShowDataCurrent() const = 0;
-    virtual bool canControlFixtures() const = 0;
-    virtual bool isMainConnectionReady() const = 0;
-    virtual bool hasFreshMatchedPing() const = 0;
-    virtual bool isViewer() const = 0;
-    virtual bool isPatchWritePending() const = 0;
-    // None without a TCP route to the console.
-    virtual std::optional<Route> sideSessionRoute() const = 0;
-    // The identify flash of the main connection ends before anything else is sent.
-    virtual bool releaseOwnedFlash(const QString &action) = 0;
-    // The control gate with current show data, its refusal reported.
-    virtual bool allowsControl(const QString &action) = 0;
-    virtual void commandSent(const QString &summary) = 0;
-    virtual std::set<int> patchedChannels() const = 0;
-    // A side session found another show on the console.
-    virtual void sideSessionFoundAnotherShow(const QString &text) = 0;
-
-   protected:
-    ~Gates() = default;
-  };
-
   // No factory: sessions of their own connection with 8 s steps; no scheduler: the store's
   // time-outs on the system scheduler. With networking started, a ready Live session
   // checks the park at once. The session is the model's, read whenever a run starts or
-  // reports.
-  FixtureControl(const ConsoleSession &session, Gates &gates, ParkSessionFactory makeParkSession,
+  // reports; it, the gate and the parts asked outlive the fixture control. The supervisor
+  // gives the side sessions' route, the mirror the patched channels.
+  FixtureControl(const ConsoleSession &session, ControlGate &gate, const ShowMirror &mirror,
+                 const PatchWrite &patchWrite, const ConnectionSupervisor &supervisor,
+                 ParkSessionFactory makeParkSession,
                  LiveControlSessionFactory makeLiveControlSession,
                  std::shared_ptr<LevelCommandScheduling> scheduler, bool startNetworking,
                  QObject *parent = nullptr);
@@ -99,6 +82,8 @@ class FixtureControl final : public ObservableObject {
   void parkStatusMessageChanged(const QString &value);
   void isFixtureControlReadyChanged(bool value);
   void fixtureControlStatusChanged(const QString &value);
+  // A side session found another show on the console.
+  void anotherShowFound(const QString &text);
 
  private:
   // Sessions may be dropped from inside their own callbacks, so they go on a later turn.
@@ -114,6 +99,7 @@ class FixtureControl final : public ObservableObject {
   };
 
   bool sendFixtureMutation(const OSCMessage &message);
+  std::set<int> patchedChannels() const;
   bool runIsCurrent(const FixtureRun &run, const QUuid &operationID) const;
   void startLiveControlSession(const FixtureRun &run, const Route &route);
   bool liveControlCanSend(const FixtureRun &run) const;
@@ -124,7 +110,10 @@ class FixtureControl final : public ObservableObject {
                         std::optional<FixtureParkAction> action);
 
   const ConsoleSession &session_;
-  Gates &gates_;
+  ControlGate &gate_;
+  const ShowMirror &mirror_;
+  const PatchWrite &patchWrite_;
+  const ConnectionSupervisor &supervisor_;
   const bool startNetworking_;
   const ParkSessionFactory makeParkSession_;
   const LiveControlSessionFactory makeLiveControlSession_;

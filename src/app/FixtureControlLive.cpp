@@ -14,8 +14,8 @@ namespace tarnik {
 
 void FixtureControl::prepareLiveControls() {
   // Each refusal is silent: the next completed sync or a screen tries again.
-  if (liveControlSession_ || !gates_.isShowDataCurrent()) return;
-  const std::optional<Route> route = gates_.sideSessionRoute();
+  if (liveControlSession_ || !gate_.isShowDataCurrent()) return;
+  const std::optional<Route> route = supervisor_.sideSessionRoute();
   if (!route || !session_.liveShowIdentity) return;
 
   const FixtureRun run{QUuid::createUuid(), session_.id, *session_.liveShowIdentity};
@@ -37,7 +37,7 @@ void FixtureControl::prepareLiveControls() {
   session.onShowInvalidated = [control, run](const QString &text) {
     // Another show on the console reloads like every other show change does.
     if (control && control->liveControlOperationID_ == run.operationID)
-      control->gates_.sideSessionFoundAnotherShow(u"Live controls: "_s + text);
+      emit control->anotherShowFound(u"Live controls: "_s + text);
   };
   publish(fixtureControlStatus_, u"Preparing Live controls…"_s,
           &FixtureControl::fixtureControlStatusChanged);
@@ -74,8 +74,8 @@ void FixtureControl::reportLiveControlsUnavailable(const QString &text) {
 }
 
 bool FixtureControl::liveControlCanSend(const FixtureRun &run) const {
-  return runIsCurrent(run, liveControlOperationID_) && gates_.isShowDataCurrent() &&
-         gates_.isMainConnectionReady() && gates_.hasFreshMatchedPing();
+  return runIsCurrent(run, liveControlOperationID_) && gate_.isShowDataCurrent() &&
+         gate_.isMainConnectionReady() && gate_.hasFreshMatchedPing();
 }
 
 void FixtureControl::liveControlSessionReady(const FixtureRun &run) {

@@ -14,13 +14,13 @@ using namespace Qt::StringLiterals;
 namespace tarnik {
 
 bool FixtureControl::parkSessionPreconditions() const {
-  return !parkSession_ && gates_.isShowDataCurrent() && gates_.isMainConnectionReady() &&
-         gates_.sideSessionRoute() && session_.liveShowIdentity && gates_.hasFreshMatchedPing();
+  return !parkSession_ && gate_.isShowDataCurrent() && gate_.isMainConnectionReady() &&
+         supervisor_.sideSessionRoute() && session_.liveShowIdentity && gate_.hasFreshMatchedPing();
 }
 
 bool FixtureControl::refreshParkedChannels(int channel, std::optional<FixtureParkAction> action) {
   if (!parkSessionPreconditions()) return false;
-  const Route route = *gates_.sideSessionRoute();
+  const Route route = *supervisor_.sideSessionRoute();
   const FixtureRun run{QUuid::createUuid(), session_.id, *session_.liveShowIdentity};
   parkOperationID_ = run.operationID;
   parkSession_.reset(makeParkSession_().release());
@@ -48,9 +48,9 @@ bool FixtureControl::refreshParkedChannels(int channel, std::optional<FixturePar
 bool FixtureControl::canContinueParkOperation(const FixtureRun &run,
                                               std::optional<FixtureParkAction> action) const {
   // Reading the parked channels changes nothing, so a viewer may; acting may not.
-  return runIsCurrent(run, parkOperationID_) && gates_.isShowDataCurrent() &&
-         gates_.isMainConnectionReady() && gates_.hasFreshMatchedPing() &&
-         (!action || !gates_.isViewer());
+  return runIsCurrent(run, parkOperationID_) && gate_.isShowDataCurrent() &&
+         gate_.isMainConnectionReady() && gate_.hasFreshMatchedPing() &&
+         (!action || !gate_.isViewer());
 }
 
 void FixtureControl::handleParkResult(const EosParkSession::Result &result, const FixtureRun &run,
@@ -67,7 +67,7 @@ void FixtureControl::handleParkResult(const EosParkSession::Result &result, cons
     return;
   }
 
-  const std::set<int> patched = gates_.patchedChannels();
+  const std::set<int> patched = patchedChannels();
   std::set<int> parked;
   std::ranges::set_intersection(*result, patched, std::inserter(parked, parked.end()));
   // A reset of the Live controls empties the store while nothing changed on the console.

@@ -1,5 +1,7 @@
 #include "app/IdentifyFlash.h"
 
+#include "operations/EosOSCAddress.h"
+
 #include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
@@ -27,7 +29,7 @@ IdentifyFlash::Release IdentifyFlash::release() {
     owned_.reset();
     return Release::notNeeded;
   }
-  if (!connection_.send({u"/eos/key/flash"_s, {}})) return Release::refused;
+  if (!connection_.send({EosOSCAddress::flashKey, {}})) return Release::refused;
   owned_.reset();
   return Release::sent;
 }

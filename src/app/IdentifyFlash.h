@@ -31,7 +31,10 @@ class IdentifyFlash final {
   IdentifyFlash(OSCManager &connection, const ConsoleSession &session,
                 const ConsoleCommandLine &commandLine);
 
-  // The console now shows a flash this application started.
+  // The console now shows a flash this application started. Nothing calls this yet: identify
+  // goes through the Live-control session's own connection, and only a flash pressed on the
+  // main connection would be held here. The release still sits on every send path, so that
+  // such a flash can never outlive the next command once something holds it.
   void hold(qint64 channel, const QUuid &sessionID) { owned_ = OwnedFlash{channel, sessionID}; }
   const std::optional<OwnedFlash> &owned() const { return owned_; }
   Release release();

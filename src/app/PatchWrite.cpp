@@ -16,25 +16,22 @@ constexpr int repeatedReadLimit = 3;
 
 }  // namespace
 
-PatchWrite::PatchWrite(OSCManager &manager, std::shared_ptr<AppTiming> timing,
-                       const ConsoleSession &session, Show &show, SessionFactory makeSession,
-                       double channelReadTimeLimit, QObject *parent)
+PatchWrite::PatchWrite(std::shared_ptr<AppTiming> timing, const ConsoleSession &session,
+                       ShowMirror &mirror, ControlGate &gate,
+                       const ConnectionSupervisor &supervisor, ConsoleCommandLine &commandLine,
+                       SessionFactory makeSession, QObject *parent)
     : ObservableObject(parent),
-      manager_(manager),
       timing_(std::move(timing)),
       session_(session),
-      show_(show),
+      mirror_(mirror),
+      gate_(gate),
+      supervisor_(supervisor),
+      commandLine_(commandLine),
       makePatchCommandSession_(makeSession ? std::move(makeSession) : [] {
         return std::make_unique<EosPatchCommandSession>(EosPatchCommandSession::Options{});
-      }),
-      channelReadTimeLimit_(channelReadTimeLimit) {}
+      }) {}
 
 void PatchWrite::afterSync() {
-  replayDeferredPatchReads();
-  applyPatchWrite();
-}
-
-void PatchWrite::applyPatchWrite() {
   if (!pendingPatchWrite_) return;
   PendingPatchWrite write = *pendingPatchWrite_;
   if (write.sessionID != session_.id ||
@@ -62,23 +59,24 @@ void PatchWrite::noteChangeDuringRead() {
 void PatchWrite::refreshAfterPatchChange() {
   if (!pendingPatchWrite_ || pendingPatchWrite_->phase == PatchWritePhase::sending ||
       !pendingPatchWrite_->changedDuringRead) {
-    return show_.scheduleRefresh(std::nullopt);
+    return mirror_.scheduleRefresh();
   }
   if (pendingPatchWrite_->repeatedReads >= repeatedReadLimit) {
     cancel(
         u"The console patch kept changing during verification. Sync and review it before "
         "trying again."_s);
-    return show_.scheduleRefresh(std::nullopt);
+    return mirror_.scheduleRefresh();
   }
   // The same phase runs again on the re-read, once the console has been quiet a moment.
   pendingPatchWrite_->changedDuringRead = false;
   ++pendingPatchWrite_->repeatedReads;
-  show_.scheduleRefresh(u"Patch changed during readback — checking again"_s);
+  mirror_.scheduleRefresh(u"Patch changed during readback — checking again"_s);
 }
 
 void PatchWrite::cancel(const QString &reason) {
   const std::optional<PendingPatchWrite> write = std::exchange(pendingPatchWrite_, std::nullopt);
   patchReadbackWorkItem_.cancel();
+  mirror_.releasePatchCommandHold();
   // A session still typing ends with the same reason; its completion finds no write.
   if (patchCommandSession_ && patchCommandSession_->isActive()) {
     patchCommandSession_->finish(reason);

@@ -27,13 +27,13 @@ const QString ambiguityText =
 
 QList<EosPatchPart> PatchWrite::mirroredPatchParts() const {
   QList<EosPatchPart> parts;
-  for (const Channel &channel : show_.channels()) parts.append(channel.parts);
+  for (const Channel &channel : mirror_.channels()) parts.append(channel.parts);
   return parts;
 }
 
 QList<EosPatchPart> PatchWrite::mirroredPatchParts(const PatchPlan &plan) const {
   // The channels are published in channel order, so each planned one is found by halving.
-  const QList<Channel> &channels = show_.channels();
+  const QList<Channel> &channels = mirror_.channels();
   std::set<qint64> planned;
   for (const PatchPlannedPart &part : plan.parts) planned.insert(part.channelNumber);
   QList<EosPatchPart> parts;
@@ -50,27 +50,27 @@ std::optional<QString> PatchWrite::patchAuthoringAvailability(const PatchDraft &
 
 std::optional<QString> PatchWrite::patchAuthoringAvailability(const PatchDraft &draft,
                                                               const PatchPlan &plan) const {
-  if (!show_.canControlFixtures()) return syncBeforePatchingText;
+  if (!gate_.canControlFixtures()) return syncBeforePatchingText;
   if (draft.operation == PatchOperation::fixture) {
     // A library still decoding has no version to compare yet; it differs from nothing.
     if (fixtureCatalog_.state().kind == CatalogLoadState::Kind::loading) {
       return u"Checking the bundled fixture library…"_s;
     }
-    if (!fixtureCatalog_.compareLibraryVersion(show_.eosFixtureLibraryVersion())) {
+    if (!fixtureCatalog_.compareLibraryVersion(mirror_.eosFixtureLibraryVersion())) {
       return u"Fixture patching needs the bundled library version to match this Eos console."_s;
     }
     if (draft.fixture) {
       if (auto issue = libraryFixtureIssue(*draft.fixture)) return issue;
     }
   }
-  if (manager_.transport != OSCTransport::tcp) {
+  if (supervisor_.transport() != OSCTransport::tcp) {
     return u"Patch authoring requires an Eos TCP connection."_s;
   }
   // A plan with issues is refused by the caller with the first issue's own text.
   if (!plan.issues.isEmpty()) return std::nullopt;
   // The command lines read only the parts already on the planned channels.
   const auto commands = EosPatchCommands::makeCommands(draft, plan, mirroredPatchParts(plan),
-                                                       show_.eosFixtureLibraryVersion());
+                                                       mirror_.eosFixtureLibraryVersion());
   if (!commands) return commands.error().reason;
   return std::nullopt;
 }
@@ -83,7 +83,7 @@ std::optional<FixtureCatalogMode> PatchWrite::catalogMode(const QString &id) con
 }
 
 std::optional<QString> PatchWrite::libraryFixtureIssue(const PatchFixtureChoice &choice) const {
-  return libraryChoiceIssue(choice, catalogMode(choice.id), show_.eosFixtureLibraryVersion());
+  return libraryChoiceIssue(choice, catalogMode(choice.id), mirror_.eosFixtureLibraryVersion());
 }
 
 std::optional<QString> PatchWrite::libraryChoiceIssue(
@@ -157,7 +157,7 @@ void PatchWrite::beginPatchEditing(const PatchDraft &draft) {
   };
   publish(patchSubmissionState_, PatchSubmissionState::checking(),
           &PatchWrite::patchSubmissionStateChanged);
-  show_.requestFullSync(u"Checking patch before editing"_s);
+  mirror_.requestFullSync(u"Checking patch before editing"_s);
 }
 
 void PatchWrite::clearPatchSubmissionResult() {

@@ -1,4 +1,3 @@
-#include "app/ConnectionSupervisor.h"
 #include "app/PatchWrite.h"
 #include "foundation/TextRules.h"
 #include "model/ShowIdentity.h"
@@ -35,11 +34,11 @@ void PatchWrite::continuePatchWriteChecks(PendingPatchWrite write) {
     }
   }
   const QList<EosPatchPart> existing = mirroredPatchParts();
-  auto commands =
-      EosPatchCommands::makeCommands(write.draft, plan, existing, show_.eosFixtureLibraryVersion());
+  auto commands = EosPatchCommands::makeCommands(write.draft, plan, existing,
+                                                 mirror_.eosFixtureLibraryVersion());
   if (!commands) return cancel(commands.error().reason);
-  const std::optional<SideSessionRoute> route = show_.consoleRoute();
-  if (!show_.canControlFixtures() || !route || !show_.releaseOwnedFlash(u"Patch edit"_s)) {
+  const std::optional<SideSessionRoute> route = supervisor_.consoleRoute();
+  if (!gate_.canControlFixtures() || !route || !gate_.releaseOwnedFlash(u"Patch edit"_s)) {
     return cancel(u"The console is no longer ready for patch editing."_s);
   }
 
@@ -57,10 +56,11 @@ void PatchWrite::continuePatchWriteChecks(PendingPatchWrite write) {
   write.untargetedPartsBeforeWrite = std::move(untargeted);
   write.phase = PatchWritePhase::sending;
   pendingPatchWrite_ = write;
+  mirror_.placePatchCommandHold();
   publish(patchSubmissionState_, PatchSubmissionState::sending(),
           &PatchWrite::patchSubmissionStateChanged);
-  show_.dropScheduledRefresh();
-  ++mutationSequence_;
+  mirror_.cancelRefresh();
+  mirror_.noteChangeSent();
 
   releasePatchCommandSession();
   patchCommandSession_ = makePatchCommandSession_().release();
@@ -86,10 +86,8 @@ bool PatchWrite::canContinuePatchWrite(const QPointer<PatchWrite> &part, const Q
                                        const QString &showIdentity) {
   if (!part) return false;
   const PatchWrite &self = *part;
-  const std::optional<double> pingAt = self.manager_.lastPingResponseUptime();
   return self.session_.id == session && isSameShow(self.session_.liveShowIdentity, showIdentity) &&
-         self.show_.canControlFixtures() && self.isSending() && pingAt &&
-         self.timing_->uptime() - *pingAt <= ConnectionSupervisor::pingFreshness;
+         self.gate_.canControlFixtures() && self.isSending() && self.gate_.hasFreshMatchedPing();
 }
 
 bool PatchWrite::markPatchWriteStarted(const QPointer<PatchWrite> &part, const QUuid &session) {
@@ -114,12 +112,13 @@ void PatchWrite::handlePatchSessionResult(const EosPatchCommandSession::Result &
   self.releasePatchCommandSession();
   if (!result) {
     if (write->hasStartedWriting)
-      self.show_.invalidateCompletedSync(u"Patch result unknown — reloading"_s);
+      self.mirror_.invalidateCompletedSync(u"Patch result unknown — reloading"_s);
     self.cancel(result.error().text);
-    self.show_.scheduleRefresh(std::nullopt);
+    self.mirror_.scheduleRefresh();
     return;
   }
   self.pendingPatchWrite_->phase = PatchWritePhase::verifying;
+  self.mirror_.releasePatchCommandHold();
   self.publish(self.patchSubmissionState_, PatchSubmissionState::verifying(),
                &PatchWrite::patchSubmissionStateChanged);
   self.patchReadbackWorkItem_ = self.timing_->schedule(
@@ -132,11 +131,11 @@ void PatchWrite::startPatchVerification(const QPointer<PatchWrite> &part, const 
     return;
   }
   part->patchReadbackWorkItem_.cancel();
-  part->show_.requestFullSync(u"Verifying patch changes"_s);
+  part->mirror_.requestFullSync(u"Verifying patch changes"_s);
 }
 
 void PatchWrite::verifyPatchWrite(const PendingPatchWrite &write) {
-  if (auto mismatch = EosPatchCommands::verify(write.plan.parts, show_.channels(),
+  if (auto mismatch = EosPatchCommands::verify(write.plan.parts, mirror_.channels(),
                                                write.untargetedPartsBeforeWrite)) {
     return cancel(u"Patch remains unconfirmed. "_s + *mismatch);
   }
@@ -146,7 +145,7 @@ void PatchWrite::verifyPatchWrite(const PendingPatchWrite &write) {
   patchReadbackWorkItem_.cancel();
   publish(patchSubmissionState_, PatchSubmissionState::confirmed(message),
           &PatchWrite::patchSubmissionStateChanged);
-  show_.recordCommandHistory(message, u"Console"_s);
+  commandLine_.recordCommandHistory(message, u"Console"_s);
 }
 
 QString PatchWrite::patchConfirmationText(const QList<PatchPlannedPart> &parts) {

@@ -17,13 +17,16 @@ constexpr double notificationRefreshDelay = 0.75;
 }  // namespace
 
 ShowMirror::ShowMirror(OSCManager &connection, std::shared_ptr<AppTiming> timing,
-                       ConsoleSession &session, Owner &owner, double syncTimeout, QObject *parent)
+                       ConsoleSession &session,
+                       const std::optional<QString> &reconnectFailureStatus, double syncTimeout,
+                       double channelReadTimeLimit, QObject *parent)
     : ObservableObject(parent),
       connection_(connection),
       timing_(std::move(timing)),
       session_(session),
-      owner_(owner),
-      syncTimeout_(syncTimeout) {}
+      reconnectFailureStatus_(reconnectFailureStatus),
+      syncTimeout_(syncTimeout),
+      channelReadTimeLimit_(channelReadTimeLimit) {}
 
 ShowMirror::~ShowMirror() = default;
 
@@ -85,11 +88,38 @@ void ShowMirror::handleShowName(const QString &name) {
   publish(showFileName_, trimmed, &ShowMirror::showFileNameChanged);
 }
 
-void ShowMirror::adoptSavedShowPath(const QString &path) {
+bool ShowMirror::handleShowSaved(const QString &path, bool rereads) {
+  const std::optional<QString> previousIdentity = session_.liveShowIdentity;
+  session_.showIsCleared = false;
+  session_.liveShowIdentity = path;
   if (SyncGeneration *generation = currentSyncGeneration()) {
     generation->showName = path;
     completeSync(*generation);
   }
+  if (rereads) return false;
+  // The data of this session's sync is the saved show's: it moves to the new identity.
+  if (session_.completedSyncSessionID != session_.id || !session_.publishedShowIdentity ||
+      (!isSameShow(session_.publishedShowIdentity, previousIdentity) &&
+       !isSameShow(*session_.publishedShowIdentity, path))) {
+    return false;
+  }
+  session_.publishedShowIdentity = path;
+  for (DirectPatchRead &read : pendingDirectPatchReads_) read.showName = path;
+  return true;
+}
+
+void ShowMirror::handleShowLoaded(const QString &path, const QString &status) {
+  session_.completedSyncSessionID.reset();
+  session_.publishedShowIdentity.reset();
+  clearLists(status);
+  if (!connection_.isConnected()) session_.liveShowIdentity = path;
+}
+
+void ShowMirror::invalidateCompletedSync(const QString &status) {
+  markPatchChangedDuringRead();
+  session_.completedSyncSessionID.reset();
+  emit completedSyncInvalidated();
+  reportStatus(status);
 }
 
 void ShowMirror::handleVersions(const QString &software, const QString &fixtureLibrary) {
@@ -99,6 +129,7 @@ void ShowMirror::handleVersions(const QString &software, const QString &fixtureL
 }
 
 void ShowMirror::clearShow() {
+  resetChannelReads();
   cancelSyncWorkItems();
   notificationRefreshWorkItem_.cancel();
   syncGeneration_.reset();
@@ -133,6 +164,7 @@ void ShowMirror::markPatchChangedDuringRead() {
 }
 
 void ShowMirror::resetSession() {
+  resetChannelReads();
   publish(eosSoftwareVersion_, std::nullopt, &ShowMirror::eosSoftwareVersionChanged);
   publish(eosFixtureLibraryVersion_, std::nullopt, &ShowMirror::eosFixtureLibraryVersionChanged);
   cancelSyncWorkItems();
@@ -140,6 +172,10 @@ void ShowMirror::resetSession() {
   directCueFragments_.clear();
   refreshNeededAfterSync_ = false;
   syncGeneration_.reset();
+  session_.liveShowName.reset();
+  session_.liveShowIdentity.reset();
+  session_.completedSyncSessionID.reset();
+  session_.showIsCleared = false;
 }
 
 void ShowMirror::showSessionEnded(const QString &status) {

@@ -14,6 +14,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QUuid>
 
@@ -31,8 +32,10 @@ namespace tarnik {
 // full sync and published in one step, the show's name, the console's versions and the
 // data status the screens show beside them. A sync reads on the main connection and keeps
 // everything it reads to itself until every record is in and the console has confirmed the
-// show it started under. The session and show identity it binds its work to are the
-// model's `ConsoleSession`; what it asks of the rest of the model is its `Owner`.
+// show it started under. It is the one writer of the show identity in the model's
+// `ConsoleSession`, which every other part only reads. It asks nothing of the other parts:
+// it announces a sync's start, failure, discard and publication, and the model connects
+// each part's step to those announcements.
 class ShowMirror final : public ObservableObject {
   Q_OBJECT
 
@@ -46,27 +49,14 @@ class ShowMirror final : public ObservableObject {
   static constexpr double indexReplyWait = 5.0;
   static constexpr int maximumIndexReasks = 2;
 
-  // What the mirror asks of the rest of the model. It outlives the mirror.
-  class Owner {
-   public:
-    // A sync is refused while patch commands are being typed.
-    virtual bool patchCommandsInProgress() const = 0;
-    // True when single-channel reads are still out: the sync then waits for them, with
-    // this reason.
-    virtual bool holdsSyncForChannelReads(const QString &reason) = 0;
-    // The reconnect's failure text, which a sync after a reconnect carries.
-    virtual std::optional<QString> reconnectFailureStatus() const = 0;
-    // A sync starts: park and Live-control state of the old data goes.
-    virtual void syncStarting() = 0;
-    // The sync failed with this status; the cached show stays, the link is dropped.
-    virtual void syncFailed(const QString &status, const QString &reason) = 0;
-    // The patch changed while the sync read it; the staged rows were thrown away.
-    virtual void syncDiscardedForPatchChange() = 0;
-    // A completed sync is on screen: the follow-on steps run.
-    virtual void syncPublished(const QString &showIdentity) = 0;
+  enum class DirectPatchReadPurpose { mutationConfirmation, levelRefresh };
 
-   protected:
-    ~Owner() = default;
+  // Why a single-channel patch read was asked for: the count of changes sent when it was
+  // asked, and what its answer is for.
+  struct DirectPatchReadIntent {
+    qint64 mutationSequence = 0;
+    DirectPatchReadPurpose purpose = DirectPatchReadPurpose::mutationConfirmation;
+    friend bool operator==(const DirectPatchReadIntent &, const DirectPatchReadIntent &) = default;
   };
 
   // One running full sync: what is asked for, what is in flight and what has arrived.
@@ -106,10 +96,12 @@ class ShowMirror final : public ObservableObject {
     bool externalPatchChangedDuringRead = false;
   };
 
-  // The connection, the timing, the session and the owner outlive the mirror. The time
-  // limit of a sync is in seconds.
+  // The connection, the timing, the session and the reconnect's failure text (which a sync
+  // after a reconnect carries) outlive the mirror. The time limits of a sync and of one
+  // channel read are in seconds.
   ShowMirror(OSCManager &connection, std::shared_ptr<AppTiming> timing, ConsoleSession &session,
-             Owner &owner, double syncTimeout, QObject *parent = nullptr);
+             const std::optional<QString> &reconnectFailureStatus, double syncTimeout,
+             double channelReadTimeLimit, QObject *parent = nullptr);
   ~ShowMirror() override;
 
   // The name a show path is shown under: its last component without the final extension.
@@ -119,6 +111,10 @@ class ShowMirror final : public ObservableObject {
   // data status instead.
   void requestFullSync(const QString &reason);
   bool isSyncing() const { return bool(syncGeneration_); }
+  // While patch commands are being typed no sync starts; the patch write places the hold
+  // and releases it.
+  void placePatchCommandHold() { patchCommandHold_ = true; }
+  void releasePatchCommandHold() { patchCommandHold_ = false; }
   // The published show is this session's completed sync of the show the console has loaded.
   bool isShowDataCurrent() const;
   // The running sync, for what only it tells (its counts and requests in flight).
@@ -126,7 +122,8 @@ class ShowMirror final : public ObservableObject {
   double syncTimeout() const { return syncTimeout_; }
 
   // What the console sends: counts and list replies (a cue reply outside a sync replaces
-  // that one published cue), its versions, the show's path and name.
+  // that one published cue, a patch reply outside a sync answers a channel read), its versions, the
+  // show's path and name.
   void handleCountReply(qint64 count, bool isPatch);
   void handleCueListReply(const QList<OSCArgument> &arguments, const AddressComponents &components);
   void handlePatchListReply(const QList<OSCArgument> &arguments,
@@ -136,17 +133,26 @@ class ShowMirror final : public ObservableObject {
   void handleShowPath(const QString &path);
   void handleShowName(const QString &name);
   // The console saved its show under this identity: a sync waiting for the show's path
-  // takes it.
-  void adoptSavedShowPath(const QString &path);
+  // takes it. Unless the show is to be read again, the show on screen follows when it is
+  // this session's sync of the show saved; true when it did.
+  bool handleShowSaved(const QString &path, bool rereads);
+  // The console loaded this show: nothing on screen is current any more, and the lists go
+  // with the status. Without a connection the next one starts from this show.
+  void handleShowLoaded(const QString &path, const QString &status);
+  // The show on screen no longer counts as current (the lists stay, the status says why); a
+  // running sync must not publish.
+  void invalidateCompletedSync(const QString &status);
 
-  // The console has no show: the sync, the lists and what the session knew of the show go.
+  // The console has no show: the sync, the reads, the lists and what the session knew of
+  // the show go.
   void clearShow();
   // The lists go with this status; the show identity is the caller's.
   void clearLists(const QString &status);
   // The running sync must not publish: the patch changed while it read.
   void markPatchChangedDuringRead();
-  // The session ended: the sync, the versions and the refresh go. The session identity
-  // moves on after this, then `showSessionEnded` publishes the idle state.
+  // The session ended: the sync, the reads, the versions, the refresh and what the session
+  // knew of the show go. The session identity moves on after this, then
+  // `showSessionEnded` publishes the idle state.
   void resetSession();
   void showSessionEnded(const QString &status);
 
@@ -155,8 +161,16 @@ class ShowMirror final : public ObservableObject {
   void refreshAfterSync() { refreshNeededAfterSync_ = true; }
   void cancelRefresh();
 
-  // One channel's level as a single read found it.
-  void updateChannelLevel(qint64 channel, qint64 level);
+  // Single-channel patch reads (ShowMirrorChannelReads.cpp). Reads one channel's patch
+  // rows on the main connection, for the given reason; during a sync, once it completed.
+  void readChannelPatch(qint64 channel, DirectPatchReadIntent intent);
+  // The reads deferred while the sync ran go out now.
+  void replayDeferredPatchReads();
+  qsizetype outstandingChannelReads() const { return pendingDirectPatchReads_.size(); }
+  double channelReadTimeLimit() const { return channelReadTimeLimit_; }
+  // A change went to the console: channel reads asked for before it no longer apply.
+  void noteChangeSent() { ++changesSent_; }
+
   void reportStatus(const QString &text);
 
   // Published values
@@ -185,7 +199,27 @@ class ShowMirror final : public ObservableObject {
   void dataStatusMessageChanged(const QString &value);
   void syncProgressDescriptionChanged(const QString &value);
 
+  // A sync starts: what was started on the old data goes.
+  void syncStarting();
+  // The sync failed with this status; the cached show stays, the link is to be dropped.
+  void syncFailed(const QString &status, const QString &reason);
+  // The patch changed while the sync read it; the staged rows were thrown away.
+  void syncDiscardedForPatchChange();
+  // A completed sync is on screen: the follow-on steps run, in the order they are connected.
+  void syncPublished(const QString &showIdentity);
+  // The show on screen stopped counting as current outside a sync.
+  void completedSyncInvalidated();
+  // A channel read went unanswered: the console is taken as lost, for this reason.
+  void channelReadTimedOut(const QString &reason);
+
  private:
+  // One single-channel patch read in flight.
+  struct DirectPatchRead {
+    QUuid sessionID{};
+    QString showName{};
+    DirectPatchReadIntent intent{};
+  };
+
   // The sync engine (ShowMirrorSync.cpp)
   SyncGeneration *currentSyncGeneration() const;
   void pumpIndexRequests(SyncGeneration &generation);
@@ -208,12 +242,23 @@ class ShowMirror final : public ObservableObject {
   void publishSync(SyncGeneration &generation);
 
   void handleConsoleDataChanged(const QUuid &session, const QString &reason);
+  // One channel's level as a single read found it.
+  void updateChannelLevel(qint64 channel, qint64 level);
+
+  // Single-channel reads (ShowMirrorChannelReads.cpp)
+  void handleChannelPatchReply(const QList<OSCArgument> &arguments, const PatchListSlice &slice);
+  void completeDirectPatchRead(qint64 channel, const PatchPart &part);
+  static void directPatchReadTimedOut(const QPointer<ShowMirror> &mirror, const QUuid &session,
+                                      qint64 channel, DirectPatchReadIntent intent);
+  void runQueuedFullRefresh();
+  void resetChannelReads();
 
   OSCManager &connection_;
   const std::shared_ptr<AppTiming> timing_;
   ConsoleSession &session_;
-  Owner &owner_;
+  const std::optional<QString> &reconnectFailureStatus_;
   const double syncTimeout_;
+  const double channelReadTimeLimit_;
 
   std::optional<QString> eosSoftwareVersion_;
   std::optional<QString> eosFixtureLibraryVersion_;
@@ -231,8 +276,19 @@ class ShowMirror final : public ObservableObject {
   AppTiming::WorkItem indexReplyCheckWorkItem_;
   AppTiming::WorkItem notificationRefreshWorkItem_;
   bool refreshNeededAfterSync_ = false;
+  bool patchCommandHold_ = false;
   // Slices of single cue replies outside a sync.
   QHash<QString, FragmentAccumulator> directCueFragments_;
+
+  // Single-channel reads, by channel
+  std::map<qint64, AppTiming::WorkItem> directPatchReadTimeouts_;
+  QHash<qint64, DirectPatchRead> pendingDirectPatchReads_;
+  QHash<qint64, DirectPatchReadIntent> latestPatchReadIntents_;
+  QHash<QString, FragmentAccumulator> directPatchFragments_;
+  // The full sync asked for while reads were out.
+  std::optional<QString> queuedFullRefreshReason_;
+  // Goes up with every change sent to the console; a level read made before it is stale.
+  qint64 changesSent_ = 0;
 };
 
 }  // namespace tarnik

@@ -1,4 +1,5 @@
 #include "app/ShowMirror.h"
+#include "operations/EosOSCAddress.h"
 
 #include <array>
 #include <charconv>
@@ -22,30 +23,33 @@ void ShowMirror::requestFullSync(const QString &reason) {
   const auto refuse = [this](const QString &text) {
     publish(dataStatusMessage_, text, &ShowMirror::dataStatusMessageChanged);
   };
-  if (owner_.patchCommandsInProgress()) return refuse(u"Patch commands are in progress"_s);
+  if (patchCommandHold_) return refuse(u"Patch commands are in progress"_s);
   if (!connection_.isConnected()) return refuse(u"Offline — cached data retained"_s);
   if (session_.showIsCleared) return refuse(u"No show loaded"_s);
   if (syncGeneration_) return refuse(u"Sync already in progress"_s);
   // Started again with this reason once the last single-channel read has ended.
-  if (owner_.holdsSyncForChannelReads(reason)) return refuse(u"Waiting for channel readback"_s);
+  if (!pendingDirectPatchReads_.isEmpty()) {
+    queuedFullRefreshReason_ = reason;
+    return refuse(u"Waiting for channel readback"_s);
+  }
 
   auto generation = std::make_unique<SyncGeneration>(session_.id, std::nullopt);
-  owner_.syncStarting();
+  emit syncStarting();
   SyncGeneration &started = *generation;
   syncGeneration_ = std::move(generation);
   announce();
   assign(isLoadingCues_, true, &ShowMirror::isLoadingCuesChanged);
   assign(isLoadingPatch_, true, &ShowMirror::isLoadingPatchChanged);
-  const std::optional<QString> reconnectFailure = owner_.reconnectFailureStatus();
   publish(dataStatusMessage_,
-          reconnectFailure ? *reconnectFailure + u" — syncing reconnect"_s : reason,
+          reconnectFailureStatus_ ? *reconnectFailureStatus_ + u" — syncing reconnect"_s : reason,
           &ShowMirror::dataStatusMessageChanged);
   publishSyncProgress(started);
 
   const QUuid generationID = started.id;
-  for (const char *request :
-       {"/eos/get/show/path", "/eos/get/version", "/eos/get/cue/1/count", "/eos/get/patch/count"}) {
-    if (!connection_.send({QString::fromLatin1(request), {}})) {
+  for (const QString &request :
+       {EosOSCAddress::showPathRequest, EosOSCAddress::versionRequest,
+        EosOSCAddress::cueCountRequest, EosOSCAddress::patchCountRequest}) {
+    if (!connection_.send({request, {}})) {
       return failSync(generationID, u"Sync request could not be sent"_s);
     }
   }
@@ -120,8 +124,11 @@ bool ShowMirror::sendIndexRequest(IndexRequestKind kind, qint64 index) {
   // One allocation per request: a sync asks for thousands.
   std::array<char, 24> digits{};
   const char *const end = std::to_chars(digits.data(), digits.data() + digits.size(), index).ptr;
-  QString address =
-      kind == IndexRequestKind::cue ? u"/eos/get/cue/1/index/"_s : u"/eos/get/patch/index/"_s;
+  const QString &prefix = kind == IndexRequestKind::cue ? EosOSCAddress::cueIndexRequestPrefix
+                                                        : EosOSCAddress::patchIndexRequestPrefix;
+  QString address;
+  address.reserve(prefix.size() + (end - digits.data()));
+  address.append(prefix);
   address.append(QLatin1StringView(digits.data(), end - digits.data()));
   return connection_.send({address, {}});
 }
@@ -189,7 +196,7 @@ void ShowMirror::failSync(const QUuid &generationID, const QString &reason) {
   publish(syncProgressDescription_, u"Incomplete"_s, &ShowMirror::syncProgressDescriptionChanged);
   // The cached show stays on screen; the link is dropped and rebuilt, and the next ready
   // transport syncs again.
-  owner_.syncFailed(status, reason);
+  emit syncFailed(status, reason);
 }
 
 void ShowMirror::syncTimedOut(const QUuid &generationID, const QUuid &sessionID) {

@@ -43,7 +43,7 @@ void ShowMirror::discardSyncAfterPatchChange() {
   assign(syncProgressDescription_, u"Patch changed — staged results discarded"_s,
          &ShowMirror::syncProgressDescriptionChanged);
   refreshNeededAfterSync_ = false;
-  owner_.syncDiscardedForPatchChange();
+  emit syncDiscardedForPatchChange();
 }
 
 void ShowMirror::publishSync(SyncGeneration &generation) {
@@ -85,7 +85,7 @@ void ShowMirror::publishSync(SyncGeneration &generation) {
   assign(syncProgressDescription_, completion, &ShowMirror::syncProgressDescriptionChanged);
 
   // The model's follow-on steps, then a refresh asked for while the sync ran.
-  owner_.syncPublished(showName);
+  emit syncPublished(showName);
   if (std::exchange(refreshNeededAfterSync_, false)) scheduleRefresh();
 }
 

@@ -58,6 +58,8 @@ void ShowMirror::handlePatchListReply(const QList<OSCArgument> &arguments,
                                       const AddressComponents &components) {
   const std::optional<PatchListSlice> slice = readPatchListSlice(components);
   if (!slice) return;
+  // Outside a sync a patch reply answers a single channel read.
+  if (!syncGeneration_) return handleChannelPatchReply(arguments, *slice);
   SyncGeneration *generation = currentSyncGeneration();
   if (!generation) return;
 

@@ -80,6 +80,37 @@ QString channel(int channel);
 QString paramsQuery(ParamsKind kind, int channel);
 // "/eos/set/patch/<channel>/label".
 QString patchLabel(qint64 channel);
-// --- app addresses ---
+// The show sync's questions and the single channel reads.
+inline const QString versionRequest = QStringLiteral("/eos/get/version");
+inline const QString versionReply = QStringLiteral("/eos/out/get/version");
+inline const QString cueCountRequest = QStringLiteral("/eos/get/cue/1/count");
+inline const QString cueCountReply = QStringLiteral("/eos/out/get/cue/1/count");
+inline const QString patchCountRequest = QStringLiteral("/eos/get/patch/count");
+inline const QString patchCountReply = QStringLiteral("/eos/out/get/patch/count");
+inline const QString cueIndexRequestPrefix = QStringLiteral("/eos/get/cue/1/index/");
+inline const QString patchIndexRequestPrefix = QStringLiteral("/eos/get/patch/index/");
+inline const QString channelPatchRequestPrefix = QStringLiteral("/eos/get/patch/");
+// What the console sends unasked: the show's name, the cues, the change notifications, and
+// the Live-control session's replies that also reach the main connection.
+inline const QString showNameReply = QStringLiteral("/eos/out/show/name");
+inline const QString activeCueText = QStringLiteral("/eos/out/active/cue/text");
+inline const QString pendingCueText = QStringLiteral("/eos/out/pending/cue/text");
+inline const QString activeCuePrefix = QStringLiteral("/eos/out/active/cue/");
+inline const QString pendingCuePrefix = QStringLiteral("/eos/out/pending/cue/");
+inline const QString cueNotificationPrefix = QStringLiteral("/eos/out/notify/cue");
+inline const QString patchNotificationPrefix = QStringLiteral("/eos/out/notify/patch");
+inline const QString paramsReplyPrefix = QStringLiteral("/eos/out/get/params/");
+inline const QString emittersReplyPrefix = QStringLiteral("/eos/out/get/emitters/");
+// Commands: the command line, keys, and cue list 1's scenes and fire.
+inline const QString command = QStringLiteral("/eos/cmd");
+inline const QString keyPrefix = QStringLiteral("/eos/key/");
+// "/eos/set/cue/1/<cue>/scene".
+inline QString cueScene(const QString &cueNumber) {
+  return QStringLiteral("/eos/set/cue/1/") + cueNumber + QLatin1StringView("/scene");
+}
+// "/eos/cue/1/<cue>/fire".
+inline QString cueFire(const QString &cueNumber) {
+  return QStringLiteral("/eos/cue/1/") + cueNumber + QLatin1StringView("/fire");
+}
 
 }  // namespace tarnik::EosOSCAddress

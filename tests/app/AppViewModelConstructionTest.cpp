@@ -162,7 +162,7 @@ TEST_F(Construction, TheSelectionIsStoredCanonicallyAndFillsTheForm) {
 // The limits each part was built with: sync, channel read, reconnect delay and attempts.
 std::tuple<double, double, double, int> limits(const AppViewModel &model) {
   const ConnectionSupervisor::Limits &reconnect = model.supervisor().limits();
-  return {model.showMirror().syncTimeout(), model.patchWrite().channelReadTimeLimit(),
+  return {model.showMirror().syncTimeout(), model.showMirror().channelReadTimeLimit(),
           reconnect.reconnectBaseDelay, reconnect.maximumReconnectAttempts};
 }
 

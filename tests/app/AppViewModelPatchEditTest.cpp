@@ -186,7 +186,7 @@ TEST_P(PatchOnTCP, ChannelReadsAnswerTheNewestReasonAndWaitForASync) {
     return std::ranges::count(console.requests(), address, &OSCMessage::address);
   };
   const auto settled = [this] {
-    return waitUntil([&] { return model->patchWrite().outstandingChannelReads() == 0; });
+    return waitUntil([&] { return model->showMirror().outstandingChannelReads() == 0; });
   };
   ConsoleShow show = console.show();
   show.patchPart(1, 1)->fields[ConsolePatchPart::level] = OSCArgument::fromInt(77);
@@ -198,7 +198,7 @@ TEST_P(PatchOnTCP, ChannelReadsAnswerTheNewestReasonAndWaitForASync) {
   using Purpose = AppViewModel::DirectPatchReadPurpose;
   model->readChannelPatch(1, {0, Purpose::levelRefresh});
   model->readChannelPatch(1, {1, Purpose::levelRefresh});
-  EXPECT_EQ(model->patchWrite().outstandingChannelReads(), 1);
+  EXPECT_EQ(model->showMirror().outstandingChannelReads(), 1);
   ASSERT_TRUE(waitUntil([&] { return requestsFor(u"/eos/get/patch/1") == 2; }));
   ASSERT_TRUE(settled());
   EXPECT_EQ(requestsFor(u"/eos/get/patch/1"), 2);

@@ -1,7 +1,8 @@
 #include "app/ListReplySlice.h"
-#include "app/PatchWrite.h"
 #include "app/ReplyArguments.h"
+#include "app/ShowMirror.h"
 #include "model/ShowIdentity.h"
+#include "operations/EosOSCAddress.h"
 
 #include <algorithm>
 #include <vector>
@@ -15,14 +16,15 @@ using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
-void PatchWrite::readChannelPatch(qint64 channel, DirectPatchReadIntent intent) {
+void ShowMirror::readChannelPatch(qint64 channel, DirectPatchReadIntent intent) {
   latestPatchReadIntents_.insert(channel, intent);
-  if (show_.isSyncing()) return;
+  if (syncGeneration_) return;
   if (pendingDirectPatchReads_.contains(channel)) return;
-  if (!manager_.isConnected()) return;
+  if (!connection_.isConnected()) return;
   if (!session_.liveShowIdentity || session_.liveShowIdentity->isEmpty()) return;
   pendingDirectPatchReads_.insert(channel, {session_.id, *session_.liveShowIdentity, intent});
-  if (!manager_.send({u"/eos/get/patch/"_s + QString::number(channel), {}})) {
+  if (!connection_.send(
+          {EosOSCAddress::channelPatchRequestPrefix + QString::number(channel), {}})) {
     pendingDirectPatchReads_.remove(channel);
     latestPatchReadIntents_.remove(channel);
     runQueuedFullRefresh();
@@ -30,24 +32,25 @@ void PatchWrite::readChannelPatch(qint64 channel, DirectPatchReadIntent intent) 
   }
   const auto outstanding = pendingDirectPatchReads_.constFind(channel);
   if (outstanding == pendingDirectPatchReads_.cend() || outstanding->intent != intent) return;
-  directPatchReadTimeouts_[channel] = timing_->schedule(
-      channelReadTimeLimit_, [part = QPointer<PatchWrite>(this), session = session_.id, channel,
-                              intent] { directPatchReadTimedOut(part, session, channel, intent); });
+  directPatchReadTimeouts_[channel] =
+      timing_->schedule(channelReadTimeLimit_,
+                        [mirror = QPointer<ShowMirror>(this), session = session_.id, channel,
+                         intent] { directPatchReadTimedOut(mirror, session, channel, intent); });
 }
 
-void PatchWrite::directPatchReadTimedOut(const QPointer<PatchWrite> &part, const QUuid &session,
+void ShowMirror::directPatchReadTimedOut(const QPointer<ShowMirror> &mirror, const QUuid &session,
                                          qint64 channel, DirectPatchReadIntent intent) {
-  if (!part || part->session_.id != session) return;
-  const auto outstanding = part->pendingDirectPatchReads_.constFind(channel);
-  if (outstanding == part->pendingDirectPatchReads_.cend() || outstanding->intent != intent) {
+  if (!mirror || mirror->session_.id != session) return;
+  const auto outstanding = mirror->pendingDirectPatchReads_.constFind(channel);
+  if (outstanding == mirror->pendingDirectPatchReads_.cend() || outstanding->intent != intent) {
     return;
   }
-  part->show_.handleConnectionLoss(u"Channel "_s + QString::number(channel) +
+  emit mirror->channelReadTimedOut(u"Channel "_s + QString::number(channel) +
                                    u" readback timed out"_s);
 }
 
-void PatchWrite::replayDeferredPatchReads() {
-  if (show_.isSyncing()) return;
+void ShowMirror::replayDeferredPatchReads() {
+  if (syncGeneration_) return;
   std::vector<std::pair<qint64, DirectPatchReadIntent>> intents;
   for (auto it = latestPatchReadIntents_.cbegin(); it != latestPatchReadIntents_.cend(); ++it) {
     intents.emplace_back(it.key(), it.value());
@@ -56,23 +59,13 @@ void PatchWrite::replayDeferredPatchReads() {
   for (const auto &[channel, intent] : intents) readChannelPatch(channel, intent);
 }
 
-bool PatchWrite::holdsSyncForChannelReads(const QString &reason) {
-  if (pendingDirectPatchReads_.isEmpty()) return false;
-  queuedFullRefreshReason_ = reason;
-  return true;
-}
-
-void PatchWrite::runQueuedFullRefresh() {
+void ShowMirror::runQueuedFullRefresh() {
   if (!pendingDirectPatchReads_.isEmpty() || !queuedFullRefreshReason_) return;
   const QString reason = *std::exchange(queuedFullRefreshReason_, std::nullopt);
-  show_.requestFullSync(reason);
+  requestFullSync(reason);
 }
 
-void PatchWrite::followSavedShow(const QString &identity) {
-  for (DirectPatchRead &read : pendingDirectPatchReads_) read.showName = identity;
-}
-
-void PatchWrite::resetChannelReads() {
+void ShowMirror::resetChannelReads() {
   directPatchReadTimeouts_.clear();
   pendingDirectPatchReads_.clear();
   directPatchFragments_.clear();
@@ -80,26 +73,24 @@ void PatchWrite::resetChannelReads() {
   queuedFullRefreshReason_.reset();
 }
 
-void PatchWrite::handleChannelPatchReply(const QList<OSCArgument> &arguments,
-                                         const AddressComponents &components) {
-  const std::optional<PatchListSlice> slice = readPatchListSlice(components);
-  if (!slice) return;
-  const auto outstanding = pendingDirectPatchReads_.constFind(slice->channel);
+void ShowMirror::handleChannelPatchReply(const QList<OSCArgument> &arguments,
+                                         const PatchListSlice &slice) {
+  const auto outstanding = pendingDirectPatchReads_.constFind(slice.channel);
   if (outstanding == pendingDirectPatchReads_.cend() || outstanding->sessionID != session_.id ||
       !isSameShow(outstanding->showName, session_.liveShowIdentity)) {
     return;
   }
-  const QString key = patchRecordKey(slice->channel, slice->part);
+  const QString key = patchRecordKey(slice.channel, slice.part);
   const std::optional<QList<OSCArgument>> fields =
-      accumulateRecordSlice(directPatchFragments_, key, slice->fieldCount, slice->start, arguments);
+      accumulateRecordSlice(directPatchFragments_, key, slice.fieldCount, slice.start, arguments);
   if (!fields || integerArgument(*fields, 0) != -1) return;
-  const std::optional<PatchPart> row = makePatchPart(*fields, slice->channel, slice->part);
+  const std::optional<PatchPart> row = makePatchPart(*fields, slice.channel, slice.part);
   if (!row) return;
   directPatchFragments_.remove(key);
-  completeDirectPatchRead(slice->channel, *row);
+  completeDirectPatchRead(slice.channel, *row);
 }
 
-void PatchWrite::completeDirectPatchRead(qint64 channel, const PatchPart &part) {
+void ShowMirror::completeDirectPatchRead(qint64 channel, const PatchPart &part) {
   const DirectPatchReadIntent answered = pendingDirectPatchReads_.take(channel).intent;
   if (auto timeout = directPatchReadTimeouts_.extract(channel)) timeout.mapped().cancel();
   const auto latest = latestPatchReadIntents_.constFind(channel);
@@ -111,8 +102,8 @@ void PatchWrite::completeDirectPatchRead(qint64 channel, const PatchPart &part) 
   // records; only a level read that no change has overtaken is published.
   if (latest != latestPatchReadIntents_.cend() &&
       answered.purpose == DirectPatchReadPurpose::levelRefresh &&
-      mutationSequence_ == answered.mutationSequence && show_.isShowDataCurrent()) {
-    show_.publishChannelReadback(channel, part);
+      changesSent_ == answered.mutationSequence && isShowDataCurrent()) {
+    updateChannelLevel(channel, part.snapshotLevel);
   }
   latestPatchReadIntents_.remove(channel);
   runQueuedFullRefresh();
