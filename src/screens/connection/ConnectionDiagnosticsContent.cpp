@@ -4,6 +4,7 @@
 #include "foundation/ReferenceDate.h"
 #include "foundation/TextRules.h"
 #include "link/OSCManager.h"
+#include "screens/connection/ConnectionViewRules.h"
 #include "screens/kit/LocaleTexts.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/WrappedLabel.h"
@@ -22,13 +23,6 @@ namespace {
 const QString unavailable = QStringLiteral("Unavailable");
 
 }  // namespace
-
-QString ConnectionDiagnosticsContent::managerSocketText(bool isConnected,
-                                                        const QString &stateDescription) {
-  // The manager's own words when it is not ready, even an empty text: this screen is where
-  // one looks for exactly what it said.
-  return isConnected ? QStringLiteral("Ready") : stateDescription;
-}
 
 QString ConnectionDiagnosticsContent::configuredConsoleText(
     const std::optional<QString> &profileName, const QString &consoleName) {

@@ -30,7 +30,6 @@ class ConnectionDiagnosticsContent : public QWidget {
   // How often the rows were drawn, the first drawing included.
   int redrawCount() const { return redrawCount_; }
 
-  static QString managerSocketText(bool isConnected, const QString &stateDescription);
   static QString configuredConsoleText(const std::optional<QString> &profileName,
                                        const QString &consoleName);
   // Optional texts, and the endpoint, transport, path and interface texts: absent or blank

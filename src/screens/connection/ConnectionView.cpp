@@ -3,10 +3,9 @@
 #include "app/AppViewModel.h"
 #include "link/OSCManager.h"
 #include "link/TarnikRelayDiscovery.h"
-#include "link/TarnikRelaySecurity.h"
 #include "link/TarnikRelayServer.h"
+#include "screens/connection/ConnectionViewRules.h"
 #include "screens/kit/ElidedLabel.h"
-#include "screens/kit/LocaleTexts.h"
 #include "screens/kit/ReadingTabOrder.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
@@ -261,20 +260,6 @@ void showText(QLabel *label, const QString &text) {
 void showText(ElidedLabel *label, const QString &text) { label->setFullText(text); }
 
 void showText(WrappedLabel *label, const QString &text) { label->setFullText(text); }
-
-QString saveButtonTitle(const std::optional<QUuid> &selection,
-                        const QList<ConsoleConnectionProfile> &profiles) {
-  // Saving replaces the selected profile only while the list holds it; a selection stored
-  // for a profile that is gone saves a new one, and the button says so.
-  const bool updates = selection && std::ranges::any_of(profiles, [&](const auto &profile) {
-                         return profile.id == *selection;
-                       });
-  return updates ? QStringLiteral("Update Selected Connection") : QStringLiteral("Save Connection");
-}
-
-QString profileAddress(const ConsoleConnectionProfile &profile) {
-  return profile.host + u':' + QString::number(profile.destinationPort);
-}
 
 }  // namespace
 
@@ -609,78 +594,106 @@ QWidget *ConnectionView::makeNearbyServicesSection() {
                                  "advertised.")));
 }
 
+ConnectionPageInput ConnectionView::readPage() const {
+  const OSCManager &manager = *app_.oscManager();
+  return {.managerConnected = manager.isConnected(),
+          .managerStateDescription = manager.connectionStateDescription(),
+          .consoleReachable = app_.isConsoleReachable(),
+          .transportDescription = app_.transportDescription(),
+          .lastEosResponse = manager.lastEosResponse(),
+          .savedProfiles = app_.savedConnectionProfiles(),
+          .selectedProfileID = app_.selectedConnectionProfileID(),
+          .profileStorageError = app_.profileStorageError(),
+          .usesMacRelay = app_.usesMacRelay(),
+          .relayPairingCode = app_.relayPairingCode(),
+          .consoleName = app_.consoleName(),
+          .consoleIP = app_.consoleIP(),
+          .transport = app_.connectionTransport(),
+          .sendPort = app_.customSendPort(),
+          .listenPort = app_.customListenPort(),
+          .tcpFraming = app_.tcpFraming(),
+          .settingsIssue = app_.connectionSettingsIssue(),
+          .testingConnection = app_.isTestingConnection(),
+          .testStatus = app_.testConnectionStatus(),
+          .testIdentity = app_.testConnectionIdentity(),
+          .testVersion = app_.testConnectionVersion(),
+          // Not a published value: read at every redraw, which each of the model's connect
+          // and disconnect operations causes by publishing as well.
+          .wantsConnection = app_.wantsConnection(),
+          .hasNearbyServices = !app_.discoveredConsoles().isEmpty()};
+}
+
 void ConnectionView::redraw() {
-  redrawStatus();
-  redrawSavedConnections();
-  redrawRoute();
-  redrawSettings();
-  redrawTest();
-  redrawActions();
-  redrawNearbyServices();
+  const ConnectionPageInput page = readPage();
+  redrawStatus(page);
+  redrawSavedConnections(page);
+  redrawRoute(page);
+  redrawSettings(page);
+  redrawTest(page);
+  redrawActions(page);
+  redrawNearbyServices(page);
   // Rows rebuilt by this redraw were made last; Tab still follows the page from the top.
   setReadingTabOrder(*list_);
 }
 
-void ConnectionView::redrawStatus() {
-  const OSCManager &manager = *app_.oscManager();
-  showText(managerSocket_,
-           manager.isConnected() ? QStringLiteral("Ready") : manager.connectionStateDescription());
-  showText(eosResponse_,
-           app_.isConsoleReachable() ? QStringLiteral("Fresh") : QStringLiteral("Not confirmed"));
-  showText(configuration_, app_.transportDescription());
-  const std::optional<double> lastResponse = manager.lastEosResponse();
-  showText(lastEosResponse_, lastResponse ? timeOfDayText(*lastResponse) : QString());
-  showRowWithValue(*statusRows_, lastEosResponse_, lastResponse.has_value());
+void ConnectionView::redrawStatus(const ConnectionPageInput &page) {
+  const ConnectionStatusRows rows = connectionStatusRows(page);
+  showText(managerSocket_, rows.managerSocket);
+  showText(eosResponse_, rows.eosResponse);
+  showText(configuration_, rows.configuration);
+  showText(lastEosResponse_, rows.lastEosResponse.value_or(QString()));
+  showRowWithValue(*statusRows_, lastEosResponse_, rows.lastEosResponse.has_value());
 }
 
-void ConnectionView::redrawSavedConnections() {
-  const std::optional<QUuid> selection = app_.selectedConnectionProfileID();
-  saveButton_->setText(saveButtonTitle(selection, app_.savedConnectionProfiles()));
-  const std::optional<QString> &storageError = app_.profileStorageError();
-  const bool showsStorageError = storageError && !storageError->isEmpty();
-  storageError_->parentWidget()->setVisible(showsStorageError);
-  showText(storageError_, showsStorageError ? *storageError : QString());
+void ConnectionView::redrawSavedConnections(const ConnectionPageInput &page) {
+  const SavedConnections saved = savedConnections(page);
+  saveButton_->setText(saved.saveButtonTitle);
+  storageError_->parentWidget()->setVisible(saved.storageError.has_value());
+  showText(storageError_, saved.storageError.value_or(QString()));
 
   // Rows are rebuilt only when what they show changed, so a redraw for another value leaves
-  // a row under the pointer alone.
-  const QList<ConsoleConnectionProfile> &profiles = app_.savedConnectionProfiles();
-  if (profilesDrawn_ && profiles == drawnProfiles_ && selection == drawnSelection_) {
+  // a row under the pointer alone. The profiles are compared whole: a row hands its profile
+  // to the model when picked.
+  const QList<ConsoleConnectionProfile> &profiles = page.savedProfiles;
+  if (profilesDrawn_ && profiles == drawnProfiles_ && page.selectedProfileID == drawnSelection_) {
     return;
   }
   profilesDrawn_ = true;
   drawnProfiles_ = profiles;
-  drawnSelection_ = selection;
+  drawnSelection_ = page.selectedProfileID;
   while (QLayoutItem *item = profileRows_->takeAt(0)) {
     delete item->widget();
     delete item;
   }
-  if (profiles.isEmpty()) {
-    QLabel *empty = secondaryLabel(QStringLiteral("No saved connections"), font());
+  if (saved.emptyText) {
+    QLabel *empty = secondaryLabel(*saved.emptyText, font());
     empty->setObjectName(QStringLiteral("connection.profiles.empty"));
     profileRows_->addWidget(empty);
     return;
   }
-  for (const ConsoleConnectionProfile &profile : profiles) {
+  for (qsizetype index = 0; index < profiles.size(); ++index) {
+    const ConsoleConnectionProfile &profile = profiles[index];
+    const SavedConnectionRow &shown = saved.rows[index];
     QLabel *check = nullptr;
-    if (selection && profile.id == *selection) {
+    if (shown.selected) {
       check = iconLabel(QStringLiteral("checkmark.circle.fill"), selectionBlue);
       check->setObjectName(QStringLiteral("connection.profile.selected"));
       check->setAccessibleName(QStringLiteral("Selected"));
     }
     QPushButton *row = twoLineButton(
         QStringLiteral("connection.profile.") + profile.id.toString(QUuid::WithoutBraces).toUpper(),
-        profile.name, profileAddress(profile), check);
+        shown.title, shown.detail, check);
     row->setFlat(true);
     connect(row, &QPushButton::clicked, this, [this, profile] { applyConnectionProfile(profile); });
     profileRows_->addWidget(row);
   }
 }
 
-void ConnectionView::redrawRoute() {
-  const bool viaMac = app_.usesMacRelay();
-  viaMac_->setChecked(viaMac);
-  relayDetails_->setVisible(viaMac);
-  showText(relayPairingCode_, app_.relayPairingCode());
+void ConnectionView::redrawRoute(const ConnectionPageInput &page) {
+  const ConnectionRoute route = connectionRoute(page);
+  viaMac_->setChecked(page.usesMacRelay);
+  relayDetails_->setVisible(route.relayDetailsShown);
+  showText(relayPairingCode_, page.relayPairingCode);
   showText(relayDiscoveryStatus_, relayDiscovery_->status());
 
   const QList<TarnikRelayDiscovery::Relay> &relays = relayDiscovery_->relays();
@@ -699,64 +712,51 @@ void ConnectionView::redrawRoute() {
       nearbyMacRows_->addWidget(row);
     }
   }
-  // The same reading of the code as the relay's own: trimmed, strict base64, 32 bytes.
-  const bool codeIsUsable = TarnikRelaySecurity::parameters(app_.relayPairingCode()).has_value();
   for (int index = 0; index < nearbyMacRows_->count(); ++index) {
-    nearbyMacRows_->itemAt(index)->widget()->setEnabled(codeIsUsable);
+    nearbyMacRows_->itemAt(index)->widget()->setEnabled(route.nearbyMacsEnabled);
   }
 }
 
-void ConnectionView::redrawSettings() {
-  const bool isUDP = app_.connectionTransport() == OSCTransport::udp;
-  showText(name_, app_.consoleName());
-  showText(host_, app_.consoleIP());
-  transport_->setCurrentIndex(
-      transport_->findData(QVariant::fromValue(app_.connectionTransport())));
-  const QString portTitle = isUDP ? QStringLiteral("Destination Port (Console RX)")
-                                  : QStringLiteral("TCP Port (Console RX)");
-  showText(destinationPortLabel_, portTitle);
-  destinationPort_->setAccessibleName(portTitle);
-  destinationPort_->setPlaceholderText(isUDP ? QStringLiteral("8000") : QStringLiteral("3032"));
-  showText(destinationPort_, app_.customSendPort());
-  showText(listenPort_, app_.customListenPort());
-  listenPortRow_->setVisible(isUDP);
-  framing_->setCurrentIndex(framing_->findData(QVariant::fromValue(app_.tcpFraming())));
-  framing_->parentWidget()->setVisible(!isUDP);
+void ConnectionView::redrawSettings(const ConnectionPageInput &page) {
+  const ConnectionSettings settings = connectionSettings(page);
+  showText(name_, page.consoleName);
+  showText(host_, page.consoleIP);
+  transport_->setCurrentIndex(transport_->findData(QVariant::fromValue(page.transport)));
+  showText(destinationPortLabel_, settings.destinationPortTitle);
+  destinationPort_->setAccessibleName(settings.destinationPortTitle);
+  destinationPort_->setPlaceholderText(settings.destinationPortPlaceholder);
+  showText(destinationPort_, page.sendPort);
+  showText(listenPort_, page.listenPort);
+  listenPortRow_->setVisible(settings.listenPortShown);
+  framing_->setCurrentIndex(framing_->findData(QVariant::fromValue(page.tcpFraming)));
+  framing_->parentWidget()->setVisible(settings.framingShown);
 
-  const QString issue = app_.connectionSettingsIssue().value_or(QString());
-  validationError_->parentWidget()->setVisible(!issue.isEmpty());
-  showText(validationError_, issue);
-  showText(settingsFooter_,
-           isUDP ? QStringLiteral("Destination sends to Console RX; listen receives Console TX. "
-                                  "The shown port values are editable starting points, not "
-                                  "verified venue settings.")
-                 : QStringLiteral("The port is the console's OSC RX destination. Match the "
-                                  "framing configured in Eos."));
+  validationError_->parentWidget()->setVisible(settings.validationError.has_value());
+  showText(validationError_, settings.validationError.value_or(QString()));
+  showText(settingsFooter_, settings.footer);
 }
 
-void ConnectionView::redrawTest() {
-  const bool testing = app_.isTestingConnection();
-  testButton_->setEnabled(!testing);
-  testBusy_->setVisible(testing);
-  const QString status = app_.testConnectionStatus();
-  showText(testStatus_, status);
+void ConnectionView::redrawTest(const ConnectionPageInput &page) {
+  const ConnectionTest test = connectionTest(page);
+  testButton_->setEnabled(test.buttonEnabled);
+  testBusy_->setVisible(test.busyShown);
+  const QString result = test.result.value_or(QString());
+  showText(testStatus_, result);
   // The whole result is on the page; the tooltip repeats it for a pointer resting there.
-  testStatus_->setToolTip(status);
-  showText(testIdentity_, app_.testConnectionIdentity().value_or(QString()));
-  showText(testVersion_, app_.testConnectionVersion().value_or(QString()));
-  // A row without a value is absent, an empty text as much as none.
-  for (WrappedLabel *value : {testStatus_, testIdentity_, testVersion_}) {
-    showRowWithValue(*testRows_, value, !value->fullText().isEmpty());
+  testStatus_->setToolTip(result);
+  const std::pair<WrappedLabel *, const std::optional<QString> &> rows[] = {
+      {testStatus_, test.result}, {testIdentity_, test.identity}, {testVersion_, test.version}};
+  for (const auto &[value, text] : rows) {
+    showText(value, text.value_or(QString()));
+    showRowWithValue(*testRows_, value, text.has_value());
   }
 }
 
-void ConnectionView::redrawActions() {
-  // Not a published value: read at every redraw, which each of the model's connect and
-  // disconnect operations causes by publishing as well.
-  disconnectButton_->setEnabled(app_.wantsConnection());
+void ConnectionView::redrawActions(const ConnectionPageInput &page) {
+  disconnectButton_->setEnabled(disconnectEnabled(page));
 }
 
-void ConnectionView::redrawNearbyServices() {
+void ConnectionView::redrawNearbyServices(const ConnectionPageInput &page) {
   // The model gives every entry a fresh identity on each republication, so the rows are made
   // afresh exactly then, and a redraw for another value leaves a row under the pointer alone.
   const QList<AppViewModel::DiscoveredConsole> &services = app_.discoveredConsoles();
@@ -772,11 +772,11 @@ void ConnectionView::redrawNearbyServices() {
     delete item->widget();
     delete item;
   }
-  if (services.isEmpty()) {
+  const NearbyServices shown = nearbyServices(page);
+  if (shown.emptyText) {
     QFont italic = font();
     italic.setItalic(true);
-    QLabel *empty =
-        secondaryLabel(QStringLiteral("No OSC services are currently advertised."), italic);
+    QLabel *empty = secondaryLabel(*shown.emptyText, italic);
     empty->setObjectName(QStringLiteral("connection.nearbyServices.empty"));
     serviceRows_->addWidget(empty);
     return;
@@ -784,10 +784,8 @@ void ConnectionView::redrawNearbyServices() {
   for (const AppViewModel::DiscoveredConsole &service : services) {
     auto *name = new ElidedLabel(service.name);
     name->setFont(headlineFont(name->font()));
-    QPushButton *row = twoLineButton(
-        name,
-        secondaryLabel(QStringLiteral("OSC advertisement — Eos unverified"), captionFont(font())),
-        iconLabel(QStringLiteral("network"), selectionBlue));
+    QPushButton *row = twoLineButton(name, secondaryLabel(shown.rowCaption, captionFont(font())),
+                                     iconLabel(QStringLiteral("network"), selectionBlue));
     row->setFlat(true);
     row->setAccessibleName(service.name);
     row->setToolTip(service.name);

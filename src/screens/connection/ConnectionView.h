@@ -22,6 +22,7 @@ namespace tarnik {
 
 class AppViewModel;
 class ElidedLabel;
+struct ConnectionPageInput;
 class WrappedLabel;
 
 // The connection screen: the link's status, the saved connections, the route through a Mac
@@ -64,14 +65,16 @@ class ConnectionView : public QWidget {
   QWidget *makeActionsSection();
   QWidget *makeNearbyServicesSection();
 
+  // Each redraw reads the model once; each section draws what the page's rules make of it.
+  ConnectionPageInput readPage() const;
   void redraw();
-  void redrawStatus();
-  void redrawSavedConnections();
-  void redrawRoute();
-  void redrawSettings();
-  void redrawTest();
-  void redrawActions();
-  void redrawNearbyServices();
+  void redrawStatus(const ConnectionPageInput &page);
+  void redrawSavedConnections(const ConnectionPageInput &page);
+  void redrawRoute(const ConnectionPageInput &page);
+  void redrawSettings(const ConnectionPageInput &page);
+  void redrawTest(const ConnectionPageInput &page);
+  void redrawActions(const ConnectionPageInput &page);
+  void redrawNearbyServices(const ConnectionPageInput &page);
 
   AppViewModel &app_;
   std::unique_ptr<TarnikRelayDiscovery> relayDiscovery_;

@@ -1,4 +1,5 @@
 #include "screens/connection/ConnectionDiagnosticsContent.h"
+#include "screens/connection/ConnectionViewRules.h"
 #include "support/QtPrinting.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +17,7 @@ TEST(ConnectionDiagnosticsRules, ValueRules) {
                  {false, QString(), QString()},
                  {false, QStringLiteral(" Waiting "), QStringLiteral(" Waiting ")}};
   for (const auto &row : sockets) {
-    EXPECT_EQ(Content::managerSocketText(row.connected, row.state), row.shown)
-        << row.state.toStdString();
+    EXPECT_EQ(managerSocketText(row.connected, row.state), row.shown) << row.state.toStdString();
   }
 
   // The profile's name when there are settings, else the form's, and a blank profile name
