@@ -1,5 +1,6 @@
 #include "screens/live/CueDetailView.h"
 
+#include "screens/kit/PlainLabel.h"
 #include "screens/kit/SelectableWrappedLabel.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/live/CueDetailActionBar.h"
@@ -36,13 +37,6 @@ class RoundedPanel : public QWidget {
  private:
   QPalette::ColorRole fill_;
 };
-
-QLabel *plainLabel(const QString &text, const QString &name = {}) {
-  auto *label = new QLabel(text);
-  label->setTextFormat(Qt::PlainText);
-  if (!name.isEmpty()) label->setObjectName(name);
-  return label;
-}
 
 QLabel *secondary(QLabel *label) {
   label->setForegroundRole(QPalette::PlaceholderText);

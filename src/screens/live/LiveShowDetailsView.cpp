@@ -4,6 +4,7 @@
 #include "foundation/ReferenceDate.h"
 #include "link/OSCManager.h"
 #include "screens/kit/LocaleTexts.h"
+#include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/live/SheetHeading.h"
 #include "screens/live/ShowDetailsContent.h"
@@ -16,12 +17,6 @@
 namespace tarnik {
 
 namespace {
-
-QLabel *plainLabel(const QString &text = {}) {
-  auto *label = new QLabel(text);
-  label->setTextFormat(Qt::PlainText);
-  return label;
-}
 
 QFormLayout *addSection(QVBoxLayout &layout, const QString &header) {
   auto *title = plainLabel(header);
