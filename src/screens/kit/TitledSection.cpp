@@ -41,6 +41,11 @@ void TitledSection::setTitle(const QString &title) {
   }
 }
 
+QSize TitledSection::minimumSizeHint() const {
+  // The group box would keep room for a frame and a title line of its own.
+  return column_ ? QWidget::minimumSizeHint() : QGroupBox::minimumSizeHint();
+}
+
 void TitledSection::paintEvent(QPaintEvent *event) {
   if (!column_) QGroupBox::paintEvent(event);
 }

@@ -29,6 +29,8 @@ class TitledSection : public QGroupBox {
   QLabel *heading() const { return heading_; }
   QVBoxLayout *column() const { return column_; }
 
+  QSize minimumSizeHint() const override;
+
  protected:
   void paintEvent(QPaintEvent *event) override;
   void changeEvent(QEvent *event) override;

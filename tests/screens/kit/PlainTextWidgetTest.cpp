@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QMessageBox>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -47,6 +48,18 @@ TEST(PlainTextWidget, ConsoleTextWithMarkupIsShownAsWritten) {
     EXPECT_EQ(shownTexts(framed), QStringList{text});
     EXPECT_EQ(shownTexts(headed), QStringList{text});
   }
+}
+
+// A page that draws its sections itself places them by their content alone: no room kept for
+// a frame, also after the font changes, and no taller than the heading it shows.
+TEST(TitledSectionWidget, HeadedLookKeepsNoRoomForAFrame) {
+  TitledSection section(u"Timing"_s, {}, TitledSection::Look::headed);
+  section.column()->setContentsMargins(0, 0, 0, 0);
+  QFont larger = section.font();
+  larger.setPointSizeF(larger.pointSizeF() * 2);
+  section.setFont(larger);
+  EXPECT_EQ(section.contentsMargins(), QMargins());
+  EXPECT_EQ(section.minimumSizeHint().height(), section.heading()->minimumSizeHint().height());
 }
 
 }  // namespace
