@@ -7,6 +7,7 @@
 #include "screens/connection/BoardRoute.h"
 #include "screens/connection/UpdatesPage.h"
 #include "screens/kit/NavigationStack.h"
+#include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
 #include "shell/AfterFirstPaint.h"
@@ -29,9 +30,7 @@ constexpr int connectionMinimumWidth = 360;
 constexpr int relayMinimumWidth = 350;
 
 QLabel *titleLabel(const QString &objectName, double scale) {
-  auto *label = new QLabel;
-  label->setObjectName(objectName);
-  label->setTextFormat(Qt::PlainText);
+  QLabel *label = plainLabel({}, objectName);
   QFont font = label->font();
   font.setBold(true);
   font.setPointSizeF(font.pointSizeF() * scale);

@@ -1,5 +1,7 @@
 #include "shell/UpdateDialog.h"
 
+#include "screens/kit/PlainLabel.h"
+
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,16 +23,13 @@ QPushButton *makeButton(const QString &text, const char *name, QWidget *parent) 
 
 UpdateDialog::UpdateDialog(QWidget *parent)
     : QDialog(parent),
-      message_(new QLabel(this)),
+      message_(plainLabel({}, QStringLiteral("updates.dialog.message"), this)),
       cancel_(makeButton(QStringLiteral("Cancel"), "updates.dialog.cancel", this)),
       download_(makeButton(QStringLiteral("Download"), "updates.dialog.download", this)),
       later_(makeButton(QStringLiteral("Later"), "updates.dialog.later", this)),
       done_(makeButton(QStringLiteral("OK"), "updates.dialog.done", this)) {
   setObjectName(QStringLiteral("updates.dialog"));
   setWindowTitle(QStringLiteral("Software Update"));
-  message_->setObjectName(QStringLiteral("updates.dialog.message"));
-  // Reasons and paths come from the network and the file system: shown, never interpreted.
-  message_->setTextFormat(Qt::PlainText);
   message_->setWordWrap(true);
   message_->setMinimumWidth(360);
   message_->setTextInteractionFlags(Qt::TextSelectableByMouse);

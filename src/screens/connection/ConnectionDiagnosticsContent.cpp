@@ -7,10 +7,10 @@
 #include "screens/connection/ConnectionViewRules.h"
 #include "screens/kit/LocaleTexts.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/TitledSection.h"
 #include "screens/kit/WrappedLabel.h"
 
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -46,7 +46,7 @@ ConnectionDiagnosticsContent::ConnectionDiagnosticsContent(AppViewModel &model, 
       model_(model),
       manager_(manager),
       progressRow_(new QWidget),
-      errorSection_(new QGroupBox(QStringLiteral("Last Transport Error"))),
+      errorSection_(new TitledSection(QStringLiteral("Last Transport Error"))),
       errorText_(new WrappedLabel),
       refresh_(new ScreenRefresh(this, [this] { redraw(); })) {
   new QVBoxLayout(this);
@@ -135,7 +135,7 @@ ConnectionDiagnosticsContent::ConnectionDiagnosticsContent(AppViewModel &model, 
 }
 
 QFormLayout *ConnectionDiagnosticsContent::addSection(const QString &title, const QString &footer) {
-  auto *section = new QGroupBox(title);
+  auto *section = new TitledSection(title);
   auto *rows = new QFormLayout(section);
   rows->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
   layout()->addWidget(section);

@@ -6,13 +6,13 @@
 #include <optional>
 
 class QFormLayout;
-class QGroupBox;
 
 namespace tarnik {
 
 class AppViewModel;
 class OSCManager;
 class ScreenRefresh;
+class TitledSection;
 class WrappedLabel;
 
 // The report itself: the socket, the Eos verification and the heartbeat kept apart, then
@@ -50,7 +50,7 @@ class ConnectionDiagnosticsContent : public QWidget {
   QHash<QString, QFormLayout *> sectionOfRow_;
   QWidget *progressRow_;
   QFormLayout *showDataSection_ = nullptr;
-  QGroupBox *errorSection_;
+  TitledSection *errorSection_;
   WrappedLabel *errorText_;
   ScreenRefresh *refresh_;
   int redrawCount_ = 0;

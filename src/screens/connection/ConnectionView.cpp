@@ -6,9 +6,11 @@
 #include "link/TarnikRelayServer.h"
 #include "screens/connection/ConnectionViewRules.h"
 #include "screens/kit/ElidedLabel.h"
+#include "screens/kit/PlainLabel.h"
 #include "screens/kit/ReadingTabOrder.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
+#include "screens/kit/TitledSection.h"
 #include "screens/kit/WrappedLabel.h"
 
 #include <QApplication>
@@ -36,13 +38,6 @@ constexpr int testResultLength = 340;
 const QColor selectionBlue(0x0a, 0x84, 0xff);
 const QColor warningRed(0xd7, 0x1f, 0x1f);
 const QColor onBlue(Qt::white);
-
-QLabel *plainLabel(const QString &text = {}, const QString &objectName = {}) {
-  auto *label = new QLabel(text);
-  label->setTextFormat(Qt::PlainText);
-  label->setObjectName(objectName);
-  return label;
-}
 
 QFont scaledFont(QFont font, double scale) {
   font.setPointSizeF(font.pointSizeF() * scale);
@@ -206,19 +201,16 @@ QPushButton *twoLineButton(const QString &objectName, const QString &title, cons
 // One section of the list: its header, its content, its footer.
 QWidget *section(const QString &objectName, const QString &header, QWidget *content,
                  QLabel *footer) {
-  auto *box = new QWidget;
-  box->setObjectName(objectName);
+  auto *box = new TitledSection(header, objectName, TitledSection::Look::headed);
   // Never squeezed below its natural height: a list taller than the window scrolls.
   box->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
-  auto *layout = new QVBoxLayout(box);
+  QVBoxLayout *layout = box->column();
   layout->setContentsMargins(0, 6, 0, 6);
-  if (!header.isEmpty()) {
-    QLabel *title = plainLabel(header);
+  if (QLabel *title = box->heading()) {
     QFont font = title->font();
     font.setBold(true);
     title->setFont(font);
     title->setForegroundRole(QPalette::PlaceholderText);
-    layout->addWidget(title);
   }
   content->setAutoFillBackground(true);
   content->setBackgroundRole(QPalette::Base);

@@ -3,10 +3,11 @@
 #include "app/AppViewModel.h"
 #include "operations/MoverController.h"
 #include "screens/connection/WorkspacePairing.h"
+#include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/TitledSection.h"
 
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -20,16 +21,13 @@ namespace {
 const QString sessionStopped = QStringLiteral("Disconnected; movement disarmed.");
 
 QLabel *valueLabel(const QString &objectName) {
-  auto *label = new QLabel;
-  label->setObjectName(objectName);
-  label->setTextFormat(Qt::PlainText);
+  QLabel *label = plainLabel({}, objectName);
   label->setWordWrap(true);
   return label;
 }
 
 QLabel *instruction(const QString &text) {
-  auto *label = new QLabel(text);
-  label->setTextFormat(Qt::PlainText);
+  QLabel *label = plainLabel(text);
   label->setWordWrap(true);
   return label;
 }
@@ -58,7 +56,7 @@ ControllerPage::ControllerPage(WorkspaceContext &context, QWidget *parent)
   arm_->setObjectName(QStringLiteral("controller.arm"));
   arm_->setDefault(true);  // the prominent one
 
-  auto *selectionSection = new QGroupBox(QStringLiteral("Board selection"));
+  auto *selectionSection = new TitledSection(QStringLiteral("Board selection"));
   auto *rows = new QFormLayout;
   rows->addRow(QStringLiteral("Controller"), controller_);
   rows->addRow(QStringLiteral("Selected channels"), selection_);
@@ -76,7 +74,7 @@ ControllerPage::ControllerPage(WorkspaceContext &context, QWidget *parent)
   selectionLayout->addLayout(rows);
   selectionLayout->addLayout(buttons);
 
-  auto *moveSection = new QGroupBox(QStringLiteral("Move"));
+  auto *moveSection = new TitledSection(QStringLiteral("Move"));
   auto *moveLayout = new QVBoxLayout(moveSection);
   moveLayout->addWidget(instruction(QStringLiteral(
       "Center the sticks and release RB, then arm. Hold RB and move the left stick for pan and "

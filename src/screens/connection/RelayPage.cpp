@@ -3,11 +3,12 @@
 #include "app/AppViewModel.h"
 #include "link/TarnikRelayServer.h"
 #include "screens/connection/WorkspacePairing.h"
+#include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/TitledSection.h"
 
 #include <QClipboard>
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -20,16 +21,13 @@ namespace tarnik {
 namespace {
 
 QLabel *valueLabel(const QString &objectName) {
-  auto *label = new QLabel;
-  label->setObjectName(objectName);
-  label->setTextFormat(Qt::PlainText);
+  QLabel *label = plainLabel({}, objectName);
   label->setTextInteractionFlags(Qt::NoTextInteraction);
   return label;
 }
 
 QLabel *wrappedText(const QString &text, bool secondary) {
-  auto *label = new QLabel(text);
-  label->setTextFormat(Qt::PlainText);
+  QLabel *label = plainLabel(text);
   label->setWordWrap(true);
   if (secondary) {
     label->setForegroundRole(QPalette::PlaceholderText);
@@ -69,8 +67,8 @@ RelayPage::RelayPage(WorkspaceContext &context, QWidget *parent)
       error_(valueLabel(QStringLiteral("relay.error"))),
       toggle_(new QPushButton) {
   setObjectName(QStringLiteral("relay"));
-  auto *section = new QGroupBox(QStringLiteral("iPhone gateway"));
-  section->setObjectName(QStringLiteral("relay.section"));
+  auto *section =
+      new TitledSection(QStringLiteral("iPhone gateway"), QStringLiteral("relay.section"));
 
   auto *rows = new QFormLayout;
   rows->addRow(QStringLiteral("Relay"), status_);

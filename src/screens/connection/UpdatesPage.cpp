@@ -1,8 +1,9 @@
 #include "screens/connection/UpdatesPage.h"
 
 #include "screens/connection/UpdateChecker.h"
+#include "screens/kit/PlainLabel.h"
+#include "screens/kit/TitledSection.h"
 
-#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -10,14 +11,14 @@
 namespace tarnik {
 
 UpdatesPage::UpdatesPage(UpdateChecker &updater, QWidget *parent)
-    : QWidget(parent), status_(new QLabel), check_(new QPushButton) {
-  auto *section = new QGroupBox(QStringLiteral("Tarnik for Mac"));
+    : QWidget(parent),
+      status_(plainLabel({}, QStringLiteral("updates.status"))),
+      check_(new QPushButton) {
+  auto *section = new TitledSection(QStringLiteral("Tarnik for Mac"));
   auto *introduction = new QLabel(QStringLiteral(
       "Install Tarnik from its download, then use Check for Updates here for future releases."));
   introduction->setWordWrap(true);
 
-  status_->setObjectName(QStringLiteral("updates.status"));
-  status_->setTextFormat(Qt::PlainText);
   status_->setWordWrap(true);
   status_->setForegroundRole(QPalette::PlaceholderText);
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QLabel>
+#include "screens/kit/ReflowingLabel.h"
 
 namespace tarnik {
 
@@ -10,28 +10,24 @@ namespace tarnik {
 // lines whatever it shows, empty or not, so a message that comes, goes or grows moves
 // nothing below it. It asks for the whole text's width but may be squeezed to nothing, so a
 // long name never widens its page.
-class ElidedLabel : public QLabel {
+class ElidedLabel : public ReflowingLabel {
   Q_OBJECT
 
  public:
   explicit ElidedLabel(const QString &text = {}, QWidget *parent = nullptr);
 
-  void setFullText(const QString &text);
-  const QString &fullText() const { return fullText_; }
   void setLineCount(int lines);
 
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
 
  protected:
-  void resizeEvent(QResizeEvent *event) override;
-  void changeEvent(QEvent *event) override;
+  QStringList linesAt(double width) const override;
+  void fullTextChanged(const QString &text) override { setToolTip(text); }
 
  private:
-  double linesHeight() const;
-  void elide();
+  double boxHeight() const;
 
-  QString fullText_;
   int lineCount_ = 1;
 };
 

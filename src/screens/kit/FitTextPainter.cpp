@@ -163,13 +163,16 @@ QString elidedLine(const QFontMetrics &metrics, const QString &text, int width) 
   return metrics.elidedText(text, Qt::ElideRight, width);
 }
 
+double linesHeight(const QFontMetricsF &metrics, qsizetype lines) {
+  return metrics.height() + metrics.lineSpacing() * static_cast<double>(lines - 1);
+}
+
 void paintFittedText(QPainter &painter, const QRectF &rect, const QString &text, int maximumLines,
                      double minimumScale, Qt::Alignment alignment) {
   const FittedText fitted = fitText(text, painter.font(), rect.size(), maximumLines, minimumScale);
   if (fitted.lines.isEmpty()) return;
   const QFontMetricsF metrics(fitted.font);
-  const double blockHeight =
-      metrics.height() + metrics.lineSpacing() * static_cast<double>(fitted.lines.size() - 1);
+  const double blockHeight = linesHeight(metrics, fitted.lines.size());
   double top = rect.top();
   if (alignment & Qt::AlignBottom) {
     top = rect.bottom() - blockHeight;

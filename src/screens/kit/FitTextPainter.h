@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class QFontMetrics;
+class QFontMetricsF;
 class QPainter;
 
 namespace tarnik {
@@ -27,6 +28,9 @@ struct FittedText {
 
 FittedText fitText(const QString &text, const QFont &font, const QSizeF &size, int maximumLines,
                    double minimumScale);
+
+// The height of that many lines of a font, from the top of the first to the bottom of the last.
+double linesHeight(const QFontMetricsF &metrics, qsizetype lines);
 
 // One line cut with "…" where it does not fit the width, as QFontMetrics::elidedText cuts
 // it, at a cost set by the width rather than by the length of the text.

@@ -1,7 +1,8 @@
 #include "screens/kit/SelectableWrappedLabel.h"
 
+#include "screens/kit/WrapAnywhere.h"
+
 #include <QTextDocument>
-#include <QTextOption>
 
 #include <algorithm>
 
@@ -16,7 +17,7 @@ SelectableWrappedLabel::SelectableWrappedLabel(const QString &text, QWidget *par
   setText(text);
 }
 
-void SelectableWrappedLabel::wrapAnywhere() const {
+void SelectableWrappedLabel::letDocumentWrapAnywhere() const {
   // Polishing may change the font, after which QLabel lays its text out afresh; measuring
   // makes it bring its document up to date now, with its own wrapping.
   ensurePolished();
@@ -24,18 +25,18 @@ void SelectableWrappedLabel::wrapAnywhere() const {
   auto *document = findChild<QTextDocument *>();
   if (!document) return;
   QTextOption option = document->defaultTextOption();
-  if (option.wrapMode() == QTextOption::WrapAtWordBoundaryOrAnywhere) return;
-  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  if (option.wrapMode() == wrapAnywhereMode) return;
+  option.setWrapMode(wrapAnywhereMode);
   document->setDefaultTextOption(option);
 }
 
 QSize SelectableWrappedLabel::sizeHint() const {
-  wrapAnywhere();
+  letDocumentWrapAnywhere();
   return QLabel::sizeHint();
 }
 
 QSize SelectableWrappedLabel::minimumSizeHint() const {
-  wrapAnywhere();
+  letDocumentWrapAnywhere();
   // QLabel asks for its widest word; this label fits its text into one character's width.
   QSize minimum = QLabel::minimumSizeHint();
   const QMargins margins = contentsMargins();
@@ -45,12 +46,12 @@ QSize SelectableWrappedLabel::minimumSizeHint() const {
 }
 
 int SelectableWrappedLabel::heightForWidth(int width) const {
-  wrapAnywhere();
+  letDocumentWrapAnywhere();
   return QLabel::heightForWidth(width);
 }
 
 void SelectableWrappedLabel::paintEvent(QPaintEvent *event) {
-  wrapAnywhere();
+  letDocumentWrapAnywhere();
   QLabel::paintEvent(event);
 }
 

@@ -27,7 +27,7 @@ class SelectableWrappedLabel : public QLabel {
   void paintEvent(QPaintEvent *event) override;
 
  private:
-  void wrapAnywhere() const;
+  void letDocumentWrapAnywhere() const;
 };
 
 }  // namespace tarnik

@@ -19,7 +19,7 @@ QStringList wrapAnywhere(const QString &text, const QFont &font, double width) {
   QStringList lines;
   if (text.isEmpty() || width <= 0) return lines;
   QTextOption option(Qt::AlignLeft);
-  option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  option.setWrapMode(wrapAnywhereMode);
   for (const QString &paragraph : text.split(QLatin1Char('\n'))) {
     if (paragraph.isEmpty()) {
       lines.append(QString());

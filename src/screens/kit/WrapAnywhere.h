@@ -3,14 +3,17 @@
 #include <QFont>
 #include <QString>
 #include <QStringList>
+#include <QTextOption>
 
 namespace tarnik {
 
-// The lines a plain text takes in a row of the given width: broken between words, and
-// inside a word only where that word alone is wider than the row (a long host name, a
-// path), so no line is ever wider than the row. A line break in the text starts a new line;
-// blanks at a break are dropped, those at the text's start are kept. An empty text, or a
-// row of no width, gives no lines.
+// Between words, and inside a word only where that word alone is wider than the row.
+inline constexpr QTextOption::WrapMode wrapAnywhereMode = QTextOption::WrapAtWordBoundaryOrAnywhere;
+
+// The lines a plain text takes in a row of the given width, broken as `wrapAnywhereMode`
+// says (a long host name, a path), so no line is ever wider than the row. A line break in the text
+// starts a new line; blanks at a break are dropped, those at the text's start are kept. An empty
+// text, or a row of no width, gives no lines.
 QStringList wrapAnywhere(const QString &text, const QFont &font, double width);
 
 }  // namespace tarnik

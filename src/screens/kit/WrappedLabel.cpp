@@ -1,8 +1,8 @@
 #include "screens/kit/WrappedLabel.h"
 
+#include "screens/kit/FitTextPainter.h"
 #include "screens/kit/WrapAnywhere.h"
 
-#include <QEvent>
 #include <QFontMetricsF>
 
 #include <algorithm>
@@ -10,20 +10,11 @@
 
 namespace tarnik {
 
-WrappedLabel::WrappedLabel(const QString &text, QWidget *parent) : QLabel(parent) {
-  setTextFormat(Qt::PlainText);
+WrappedLabel::WrappedLabel(const QString &text, QWidget *parent) : ReflowingLabel(parent) {
   QSizePolicy policy = sizePolicy();
   policy.setHeightForWidth(true);
   setSizePolicy(policy);
   setFullText(text);
-}
-
-void WrappedLabel::setFullText(const QString &text) {
-  if (text == fullText_ && !text.isEmpty()) return;
-  fullText_ = text;
-  setAccessibleName(text);
-  updateGeometry();
-  rewrap();
 }
 
 void WrappedLabel::setReservedLength(int characters) {
@@ -34,7 +25,7 @@ void WrappedLabel::setReservedLength(int characters) {
 int WrappedLabel::lineCount(int width) const {
   const QMargins margins = contentsMargins();
   const double textWidth = width - margins.left() - margins.right();
-  const auto wrapped = static_cast<int>(wrapAnywhere(fullText_, font(), textWidth).size());
+  const auto wrapped = static_cast<int>(wrapAnywhere(fullText(), font(), textWidth).size());
   int reserved = 0;
   if (reservedLength_ > 0 && textWidth > 0) {
     // Breaking between words leaves part of each line empty: one more line covers it.
@@ -45,17 +36,16 @@ int WrappedLabel::lineCount(int width) const {
 }
 
 int WrappedLabel::heightForWidth(int width) const {
-  const QFontMetricsF metrics(font());
   const QMargins margins = contentsMargins();
-  const double lines = metrics.height() + metrics.lineSpacing() * (lineCount(width) - 1);
-  return static_cast<int>(std::ceil(lines)) + margins.top() + margins.bottom();
+  return static_cast<int>(std::ceil(linesHeight(QFontMetricsF(font()), lineCount(width)))) +
+         margins.top() + margins.bottom();
 }
 
 QSize WrappedLabel::sizeHint() const {
   // The whole text on as few lines as its own breaks allow.
   const QFontMetricsF metrics(font());
   double widest = 0;
-  for (const QString &paragraph : fullText_.split(QLatin1Char('\n'))) {
+  for (const QString &paragraph : fullText().split(QLatin1Char('\n'))) {
     widest = std::max(widest, metrics.horizontalAdvance(paragraph));
   }
   const QMargins margins = contentsMargins();
@@ -65,23 +55,8 @@ QSize WrappedLabel::sizeHint() const {
 
 QSize WrappedLabel::minimumSizeHint() const { return {0, heightForWidth(sizeHint().width())}; }
 
-void WrappedLabel::resizeEvent(QResizeEvent *event) {
-  QLabel::resizeEvent(event);
-  rewrap();
-}
-
-void WrappedLabel::changeEvent(QEvent *event) {
-  QLabel::changeEvent(event);
-  if (event->type() == QEvent::FontChange) {
-    updateGeometry();
-    rewrap();
-  }
-}
-
-void WrappedLabel::rewrap() {
-  const QString shown =
-      wrapAnywhere(fullText_, font(), contentsRect().width()).join(QLatin1Char('\n'));
-  if (text() != shown) setText(shown);
+QStringList WrappedLabel::linesAt(double width) const {
+  return wrapAnywhere(fullText(), font(), width);
 }
 
 }  // namespace tarnik

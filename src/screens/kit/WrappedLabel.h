@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QLabel>
+#include "screens/kit/ReflowingLabel.h"
 
 namespace tarnik {
 
@@ -12,14 +12,12 @@ namespace tarnik {
 // A label whose text changes while a person aims below it may keep room for a text of a
 // given length: it is then never shorter than such a text would be at its width, so a
 // message up to that long comes, goes or grows without moving anything below.
-class WrappedLabel : public QLabel {
+class WrappedLabel : public ReflowingLabel {
   Q_OBJECT
 
  public:
   explicit WrappedLabel(const QString &text = {}, QWidget *parent = nullptr);
 
-  void setFullText(const QString &text);
-  const QString &fullText() const { return fullText_; }
   // Room kept for a text of this many characters of the label's font; none unless told.
   void setReservedLength(int characters);
 
@@ -29,14 +27,11 @@ class WrappedLabel : public QLabel {
   QSize minimumSizeHint() const override;
 
  protected:
-  void resizeEvent(QResizeEvent *event) override;
-  void changeEvent(QEvent *event) override;
+  QStringList linesAt(double width) const override;
 
  private:
   int lineCount(int width) const;
-  void rewrap();
 
-  QString fullText_;
   int reservedLength_ = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include "foundation/ReferenceDate.h"
 #include "screens/kit/LocaleTexts.h"
+#include "screens/kit/PlainLabel.h"
 #include "screens/kit/SelectableWrappedLabel.h"
 #include "screens/live/CommandHistoryPresentation.h"
 
@@ -31,13 +32,6 @@ QColor badgeColor(HistorySourceColor color, const QPalette &palette) {
       break;
   }
   return palette.color(QPalette::PlaceholderText);
-}
-
-QLabel *plainLabel(const QString &text, const QString &objectName) {
-  auto *label = new QLabel(text);
-  label->setObjectName(objectName);
-  label->setTextFormat(Qt::PlainText);
-  return label;
 }
 
 QLabel *makeBadge(const QString &source, const QColor &color) {

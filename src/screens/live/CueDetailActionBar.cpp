@@ -1,6 +1,7 @@
 #include "screens/live/CueDetailActionBar.h"
 
 #include "app/AppViewModel.h"
+#include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/live/CueDetailContent.h"
 #include "screens/live/CueStyle.h"
@@ -16,9 +17,7 @@ namespace tarnik {
 namespace {
 
 QLabel *note(const QString &name, const QString &text) {
-  auto *label = new QLabel(text);
-  label->setObjectName(name);
-  label->setTextFormat(Qt::PlainText);
+  QLabel *label = plainLabel(text, name);
   label->setAlignment(Qt::AlignCenter);
   label->setFont(cueFont(label->font(), CueTextStyle::caption));
   label->setForegroundRole(QPalette::PlaceholderText);
@@ -38,8 +37,7 @@ CueDetailActionBar::CueDetailActionBar(AppViewModel &app, Cue cue, QWidget *pare
   go_->setObjectName(u"cues.detail.go"_s);
   go_->setMinimumHeight(52);
   go_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
-  auto *title = new QLabel;
-  title->setTextFormat(Qt::PlainText);
+  QLabel *title = plainLabel();
   title->setAlignment(Qt::AlignCenter);
   title->setAttribute(Qt::WA_TransparentForMouseEvents);
   // On a button the inherited role would be the button's text colour.

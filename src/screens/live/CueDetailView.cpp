@@ -1,7 +1,9 @@
 #include "screens/live/CueDetailView.h"
 
+#include "screens/kit/PlainLabel.h"
 #include "screens/kit/SelectableWrappedLabel.h"
 #include "screens/kit/SymbolIcons.h"
+#include "screens/kit/TitledSection.h"
 #include "screens/live/CueDetailActionBar.h"
 #include "screens/live/CueDetailContent.h"
 #include "screens/live/CueStyle.h"
@@ -36,13 +38,6 @@ class RoundedPanel : public QWidget {
  private:
   QPalette::ColorRole fill_;
 };
-
-QLabel *plainLabel(const QString &text, const QString &name = {}) {
-  auto *label = new QLabel(text);
-  label->setTextFormat(Qt::PlainText);
-  if (!name.isEmpty()) label->setObjectName(name);
-  return label;
-}
 
 QLabel *secondary(QLabel *label) {
   label->setForegroundRole(QPalette::PlaceholderText);
@@ -91,9 +86,8 @@ enum class RowValue { text, check };
 
 QWidget *section(const QString &key, const QString &heading, const QList<CueDetailRow> &rows,
                  RowValue shown) {
-  auto *box = new QWidget;
-  box->setObjectName(u"cues.detail."_s + key);
-  auto *title = plainLabel(heading);
+  auto *box = new TitledSection(heading, u"cues.detail."_s + key, TitledSection::Look::headed);
+  QLabel *title = box->heading();
   title->setFont(cueFont(box->font(), CueTextStyle::subheadline, true));
   auto *panel = new RoundedPanel(QPalette::Base);
   auto *list = new QVBoxLayout(panel);
@@ -120,10 +114,9 @@ QWidget *section(const QString &key, const QString &heading, const QList<CueDeta
     list->addWidget(line);
   }
   panel->setVisible(!rows.isEmpty());
-  auto *layout = new QVBoxLayout(box);
+  QVBoxLayout *layout = box->column();
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(6);
-  layout->addWidget(title);
   layout->addWidget(panel);
   return box;
 }

@@ -1,5 +1,6 @@
 #include "screens/live/CueSheetLayout.h"
 
+#include "screens/kit/PlainLabel.h"
 #include "screens/live/CueStyle.h"
 
 #include <QDialog>
@@ -11,15 +12,7 @@
 
 namespace tarnik {
 
-namespace {
-
-QLabel *plainLabel(const QString &text) {
-  auto *label = new QLabel(text);
-  label->setTextFormat(Qt::PlainText);
-  return label;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 QLineEdit *cueSheetField(const QString &placeholder, const QString &name) {
   auto *field = new QLineEdit;

@@ -2,6 +2,7 @@
 
 #include "app/AppViewModel.h"
 #include "screens/kit/ElidedLabel.h"
+#include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/live/CueStyle.h"
@@ -17,13 +18,6 @@ namespace tarnik {
 
 namespace {
 
-QLabel *plainLabel(const char *name) {
-  auto *label = new QLabel;
-  label->setObjectName(QString::fromLatin1(name));
-  label->setTextFormat(Qt::PlainText);
-  return label;
-}
-
 void setTextColour(QLabel &label, const QColor &colour) {
   QPalette palette = label.palette();
   palette.setColor(QPalette::WindowText, colour);
@@ -35,11 +29,11 @@ void setTextColour(QLabel &label, const QColor &colour) {
 CueSyncCard::CueSyncCard(const AppViewModel &app, QWidget *parent)
     : QWidget(parent),
       app_(app),
-      icon_(plainLabel("cues.sync.icon")),
+      icon_(plainLabel({}, QStringLiteral("cues.sync.icon"))),
       showName_(new ElidedLabel),
       spinner_(new QProgressBar),
-      count_(plainLabel("cues.sync.count")),
-      status_(plainLabel("cues.sync.status")) {
+      count_(plainLabel({}, QStringLiteral("cues.sync.count"))),
+      status_(plainLabel({}, QStringLiteral("cues.sync.status"))) {
   // At most two lines of the name, cut with "…" after the second; the row's free width is
   // the name's, the spinner keeps only its own.
   showName_->setObjectName(QStringLiteral("cues.sync.showName"));

@@ -4,6 +4,7 @@
 #include "app/SystemAppTiming.h"
 #include "screens/kit/EmptyStateView.h"
 #include "screens/kit/NavigationStack.h"
+#include "screens/kit/PlainMessageBox.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/live/AddCueSheet.h"
@@ -18,7 +19,6 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QListView>
 #include <QMenu>
 #include <QMessageBox>
@@ -45,23 +45,6 @@ QToolButton *toolButton(const QString &name, const QString &symbol, const QStrin
   button->setAccessibleName(label);
   button->setToolTip(label);
   return button;
-}
-
-// A message box that shows every text as plain text: a breaker's label or a cue number
-// from the console is never read as markup.
-QMessageBox *plainMessageBox(QWidget *parent, const QString &name, const QString &title,
-                             const QString &message) {
-  auto *box = new QMessageBox(parent);
-  box->setObjectName(name);
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  box->setWindowModality(Qt::WindowModal);
-  box->setTextFormat(Qt::PlainText);
-  box->setWindowTitle(title);
-  box->setText(title);
-  box->setInformativeText(message);
-  if (auto *informative = box->findChild<QLabel *>(u"qt_msgbox_informativelabel"_s))
-    informative->setTextFormat(Qt::PlainText);
-  return box;
 }
 
 // The button box would move a destructive role ahead of the other actions, so the delete

@@ -4,7 +4,9 @@
 #include "foundation/ReferenceDate.h"
 #include "link/OSCManager.h"
 #include "screens/kit/LocaleTexts.h"
+#include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/TitledSection.h"
 #include "screens/live/SheetHeading.h"
 #include "screens/live/ShowDetailsContent.h"
 
@@ -17,22 +19,18 @@ namespace tarnik {
 
 namespace {
 
-QLabel *plainLabel(const QString &text = {}) {
-  auto *label = new QLabel(text);
-  label->setTextFormat(Qt::PlainText);
-  return label;
-}
-
 QFormLayout *addSection(QVBoxLayout &layout, const QString &header) {
-  auto *title = plainLabel(header);
+  auto *section = new TitledSection(header, {}, TitledSection::Look::headed);
+  QLabel *title = section->heading();
   QFont font = title->font();
   font.setBold(true);
   title->setFont(font);
-  layout.addWidget(title);
-  auto *section = new QFormLayout;
-  section->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
-  layout.addLayout(section);
-  return section;
+  section->column()->setContentsMargins(0, 0, 0, 0);
+  auto *rows = new QFormLayout;
+  rows->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+  section->column()->addLayout(rows);
+  layout.addWidget(section);
+  return rows;
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 
 #include "app/AppViewModel.h"
 #include "link/OSCManager.h"
-#include "screens/kit/PlainAlertTexts.h"
+#include "screens/kit/PlainLabel.h"
+#include "screens/kit/PlainMessageBox.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/live/CommandHistoryView.h"
 #include "screens/live/KeyRowPanel.h"
@@ -52,11 +53,10 @@ void paintBlack(QWidget &widget) {
 }
 
 QLabel *makeViewerNotice() {
-  auto *notice = new QLabel(
+  QLabel *notice = plainLabel(
       LiveView::tr("Viewer mode is active. Controls are read-only.\nTo use the virtual keypad, "
-                   "switch to Editor mode in the More tab."));
-  notice->setObjectName(QStringLiteral("live.viewerNotice"));
-  notice->setTextFormat(Qt::PlainText);
+                   "switch to Editor mode in the More tab."),
+      QStringLiteral("live.viewerNotice"));
   notice->setWordWrap(true);
   notice->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   notice->setContentsMargins(0, noticeTopPadding, 0, 0);
@@ -205,9 +205,9 @@ void LiveView::redraw() {
 void LiveView::showTorchAlert(const QString &title, const QString &message) {
   isShowingTorchAlert_ = true;
   if (!torchAlert_) {
-    torchAlert_ = new QMessageBox(this);
-    torchAlert_->setObjectName(QStringLiteral("live.torchAlert"));
-    torchAlert_->setWindowModality(Qt::WindowModal);
+    torchAlert_ = plainMessageBox(this, QStringLiteral("live.torchAlert"), title, message);
+    // One box serves every alert, so it stays when closed.
+    torchAlert_->setAttribute(Qt::WA_DeleteOnClose, false);
     torchAlert_->setIcon(QMessageBox::Warning);
     torchAlert_->addButton(tr("OK"), QMessageBox::RejectRole);
     connect(torchAlert_, &QDialog::finished, this, [this] { isShowingTorchAlert_ = false; });

@@ -1,5 +1,7 @@
 #include "screens/live/SheetHeading.h"
 
+#include "screens/kit/PlainLabel.h"
+
 #include <QBoxLayout>
 #include <QCoreApplication>
 #include <QDialog>
@@ -11,8 +13,7 @@ namespace tarnik {
 void addSheetHeading(QDialog &sheet, QBoxLayout &layout, const QString &title,
                      const QString &name) {
   sheet.setWindowTitle(title);
-  auto *heading = new QLabel(title);
-  heading->setTextFormat(Qt::PlainText);
+  QLabel *heading = plainLabel(title);
   QFont font = heading->font();
   font.setBold(true);
   font.setPointSizeF(font.pointSizeF() * 1.3);

@@ -1,5 +1,6 @@
 #include "screens/patch/ChannelSummaryModule.h"
 
+#include "screens/kit/PlainLabel.h"
 #include "screens/patch/ChannelDetailStyle.h"
 #include "screens/patch/ChannelSummaryTexts.h"
 #include "screens/patch/FittedTextLabel.h"
@@ -25,14 +26,13 @@ constexpr double fittedMinimumScale = 0.62;
 
 QLabel *styled(QLabel *label, const QString &name, const QFont &font, const QColor &color) {
   label->setObjectName(name);
-  label->setTextFormat(Qt::PlainText);
   label->setFont(font);
   Style::setTextColor(*label, color);
   return label;
 }
 
 QLabel *makeLabel(QWidget *parent, const QString &name, const QFont &font, const QColor &color) {
-  QLabel *label = styled(new QLabel(parent), name, font, color);
+  QLabel *label = styled(plainLabel({}, {}, parent), name, font, color);
   label->setWordWrap(true);
   return label;
 }

@@ -1,5 +1,6 @@
 #include "screens/patch/ColorValueSlider.h"
 
+#include "screens/kit/PlainLabel.h"
 #include "screens/patch/ChannelDetailStyle.h"
 #include "screens/patch/ColorSliderTrack.h"
 
@@ -19,8 +20,7 @@ ColorValueSlider::ColorValueSlider(const QString &title, double maximum, const Q
       track_(new ColorSliderTrack(maximum, suffix, this)),
       value_(new QLabel(this)) {
   setObjectName(name);
-  auto *heading = new QLabel(title, this);
-  heading->setTextFormat(Qt::PlainText);
+  QLabel *heading = plainLabel(title, {}, this);
   heading->setFont(Style::scaledFont(font(), 0.95));
   Style::setTextColor(*heading, Style::secondaryText);
   value_->setObjectName(name + u".value"_s);

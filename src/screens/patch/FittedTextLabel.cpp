@@ -14,8 +14,7 @@ FittedTextLabel::FittedTextLabel(int maximumLines, double minimumScale, QWidget 
 }
 
 double FittedTextLabel::boxHeight() const {
-  const QFontMetricsF metrics(font());
-  return metrics.height() + metrics.lineSpacing() * (maximumLines_ - 1);
+  return linesHeight(QFontMetricsF(font()), maximumLines_);
 }
 
 FittedText FittedTextLabel::fittedAt(double width) const {
@@ -30,8 +29,7 @@ int FittedTextLabel::heightForWidth(int width) const {
   // An empty text keeps one line's height, so the card does not jump when it arrives.
   const QFontMetricsF metrics(shown.lines.isEmpty() ? font() : shown.font);
   const qsizetype lines = std::max<qsizetype>(1, shown.lines.size());
-  const double height = metrics.height() + metrics.lineSpacing() * double(lines - 1);
-  return int(std::ceil(height)) + margins.top() + margins.bottom();
+  return int(std::ceil(linesHeight(metrics, lines))) + margins.top() + margins.bottom();
 }
 
 QSize FittedTextLabel::sizeHint() const {

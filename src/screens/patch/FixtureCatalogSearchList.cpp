@@ -2,6 +2,7 @@
 
 #include "model/catalog/FixtureCatalogStore.h"
 #include "screens/kit/NavigationStack.h"
+#include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/patch/CatalogChoice.h"
@@ -23,21 +24,13 @@ namespace {
 const QString prefix = QStringLiteral("fixture.catalog");
 
 QLabel *sectionHeader(const QString &text) {
-  auto *header = new QLabel(text);
-  header->setTextFormat(Qt::PlainText);
+  QLabel *header = plainLabel(text);
   QFont font = header->font();
   font.setBold(true);
   font.setPointSizeF(font.pointSizeF() * 0.9);
   header->setFont(font);
   header->setForegroundRole(QPalette::PlaceholderText);
   return header;
-}
-
-QLabel *plainLabel(const QString &name) {
-  auto *label = new QLabel;
-  label->setObjectName(name);
-  label->setTextFormat(Qt::PlainText);
-  return label;
 }
 
 QFont captionFont(const QFont &font) {
@@ -67,12 +60,12 @@ FixtureCatalogSearchList::FixtureCatalogSearchList(
       reportedVersion_(std::move(reportedFixtureLibraryVersion)),
       search_(new CatalogModeSearch(*context_.store, std::move(timing), *context_.executor, this)),
       field_(new QLineEdit),
-      bundled_(plainLabel(prefix + QStringLiteral(".bundled"))),
-      bannerIcon_(plainLabel(prefix + QStringLiteral(".bannerIcon"))),
-      banner_(plainLabel(prefix + QStringLiteral(".banner"))),
+      bundled_(plainLabel({}, prefix + QStringLiteral(".bundled"))),
+      bannerIcon_(plainLabel({}, prefix + QStringLiteral(".bannerIcon"))),
+      banner_(plainLabel({}, prefix + QStringLiteral(".banner"))),
       sections_(new QStackedWidget),
       results_(new CatalogResultsArea(prefix + QStringLiteral(".results"))),
-      limitNote_(plainLabel(prefix + QStringLiteral(".limitNote"))),
+      limitNote_(plainLabel({}, prefix + QStringLiteral(".limitNote"))),
       manufacturers_(new CatalogRowListView(prefix + QStringLiteral(".manufacturers"))),
       refresh_(new ScreenRefresh(this, [this] {
         redrawLibrary();

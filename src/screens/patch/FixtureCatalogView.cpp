@@ -4,6 +4,7 @@
 #include "model/catalog/FixtureCatalogStore.h"
 #include "screens/kit/EmptyStateView.h"
 #include "screens/kit/NavigationStack.h"
+#include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/patch/CatalogChoice.h"
 #include "screens/patch/FixtureCatalogSearchList.h"
@@ -27,8 +28,7 @@ QWidget *loadingPage() {
   indicator->setRange(0, 0);
   indicator->setTextVisible(false);
   indicator->setFixedWidth(160);
-  auto *text = new QLabel(QStringLiteral("Loading fixture library…"));
-  text->setTextFormat(Qt::PlainText);
+  QLabel *text = plainLabel(QStringLiteral("Loading fixture library…"));
   text->setForegroundRole(QPalette::PlaceholderText);
   auto *layout = new QVBoxLayout(page);
   layout->addStretch(1);

@@ -13,18 +13,15 @@ namespace tarnik {
 namespace Style = ChannelDetailStyle;
 
 FixtureModuleCard::FixtureModuleCard(const QString &title, QWidget *content, QWidget *parent)
-    : QWidget(parent), content_(content) {
-  auto *heading = new QLabel(title, this);
-  heading->setObjectName(u"fixture.module."_s + title.toLower());
-  heading->setTextFormat(Qt::PlainText);
-  heading->setFont(Style::scaledFont(font(), 1.1, QFont::DemiBold));
-  Style::setTextColor(*heading, Style::primaryText);
-
-  auto *column = new QVBoxLayout(this);
-  column->setContentsMargins(16, 16, 16, 16);
-  column->setSpacing(14);
-  column->addWidget(heading);
-  column->addWidget(content);
+    : TitledSection(title, {}, Look::headed, parent), content_(content) {
+  if (QLabel *heading = this->heading()) {
+    heading->setObjectName(u"fixture.module."_s + title.toLower());
+    heading->setFont(Style::scaledFont(font(), 1.1, QFont::DemiBold));
+    Style::setTextColor(*heading, Style::primaryText);
+  }
+  column()->setContentsMargins(16, 16, 16, 16);
+  column()->setSpacing(14);
+  column()->addWidget(content);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 }
 

@@ -1,15 +1,13 @@
 #pragma once
 
-#include <QWidget>
-
-class QLabel;
+#include "screens/kit/TitledSection.h"
 
 namespace tarnik {
 
 // The titled card that frames each module of a channel's page: the title over the module's
 // content on a translucent rounded panel. The title is named "fixture.module." + the title
 // in lower case, blanks kept ("fixture.module.live controls").
-class FixtureModuleCard : public QWidget {
+class FixtureModuleCard : public TitledSection {
   Q_OBJECT
 
  public:

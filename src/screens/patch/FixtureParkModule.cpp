@@ -1,6 +1,7 @@
 #include "screens/patch/FixtureParkModule.h"
 
 #include "operations/FixtureControlStore.h"
+#include "screens/kit/PlainMessageBox.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/patch/ChannelCardText.h"
 #include "screens/patch/FixtureParkModuleTexts.h"
@@ -134,15 +135,10 @@ void FixtureParkModule::redraw() {
 
 void FixtureParkModule::askToConfirm(FixtureParkAction action) {
   actionToConfirm_ = action;
-  auto *box = new QMessageBox(this);
-  box->setObjectName(u"fixture.park.confirmation"_s);
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  box->setIcon(QMessageBox::Question);
-  box->setTextFormat(Qt::PlainText);
-  box->setWindowTitle(parkConfirmationTitle(action, channelNumber_));
-  box->setText(parkConfirmationTitle(action, channelNumber_));
-  box->setInformativeText(
+  QMessageBox *box = plainMessageBox(
+      this, u"fixture.park.confirmation"_s, parkConfirmationTitle(action, channelNumber_),
       u"Eos must report the new park state before Tarnik treats it as confirmed."_s);
+  box->setIcon(QMessageBox::Question);
   confirmButton_ = box->addButton(parkActionLabel(action), QMessageBox::AcceptRole);
   confirmButton_->setObjectName(u"fixture.park.confirmation.confirm"_s);
   QPushButton *cancel = box->addButton(u"Cancel"_s, QMessageBox::RejectRole);

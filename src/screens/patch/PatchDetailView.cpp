@@ -1,6 +1,7 @@
 #include "screens/patch/PatchDetailView.h"
 
 #include "app/AppViewModel.h"
+#include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/patch/ChannelAddressModule.h"
@@ -157,9 +158,7 @@ QString PatchDetailView::title() const { return u"Channel "_s + QString::number(
 
 QWidget *PatchDetailView::makeLiveControlsCard() {
   auto *body = new QWidget;
-  liveControlsStatus_ = new QLabel(body);
-  liveControlsStatus_->setObjectName(u"patch.channel.liveControlsStatus"_s);
-  liveControlsStatus_->setTextFormat(Qt::PlainText);
+  liveControlsStatus_ = plainLabel({}, u"patch.channel.liveControlsStatus"_s, body);
   liveControlsStatus_->setWordWrap(true);
   liveControlsStatus_->setFont(Style::scaledFont(font(), 0.95));
   Style::setTextColor(*liveControlsStatus_, Style::secondaryText);

@@ -1,8 +1,11 @@
 #include "screens/patch/PatchEditorView.h"
 
 #include "app/AppViewModel.h"
+#include "screens/kit/PlainLabel.h"
+#include "screens/kit/PlainMessageBox.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
+#include "screens/kit/TitledSection.h"
 #include "screens/patch/PatchEditorSections.h"
 #include "screens/patch/PatchIntegerField.h"
 #include "screens/patch/PatchNoteLabel.h"
@@ -11,7 +14,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,12 +30,6 @@ namespace tarnik {
 namespace {
 
 constexpr int operationSymbolSize = 20;
-
-QLabel *plainLabel(const QString &text = {}) {
-  auto *label = new QLabel(text);
-  label->setTextFormat(Qt::PlainText);
-  return label;
-}
 
 QLabel *secondaryLabel(const QString &text = {}, double scale = 0.9) {
   QLabel *label = plainLabel(text);
@@ -163,14 +159,12 @@ QWidget *PatchEditorView::makeHeader() {
   return header;
 }
 
-QGroupBox *PatchEditorView::makeSection(const QString &name, const QString &header) {
-  auto *section = new QGroupBox(header);
-  section->setObjectName(u"patch.section."_s + name);
-  return section;
+TitledSection *PatchEditorView::makeSection(const QString &name, const QString &header) {
+  return new TitledSection(header, u"patch.section."_s + name);
 }
 
 QWidget *PatchEditorView::makeOperationSection() {
-  QGroupBox *section = makeSection(u"operation"_s, u"Patch Type"_s);
+  TitledSection *section = makeSection(u"operation"_s, u"Patch Type"_s);
   auto *rows = new QVBoxLayout(section);
   rows->setSpacing(2);
   const QColor blue = patchAccentColor();
@@ -251,7 +245,7 @@ QWidget *PatchEditorView::makeFixtureSection() {
 }
 
 QWidget *PatchEditorView::makeChannelSection() {
-  QGroupBox *section = makeSection(u"channel"_s, u"Channel"_s);
+  TitledSection *section = makeSection(u"channel"_s, u"Channel"_s);
   channelRows_ = new QFormLayout(section);
   channelStart_ = new PatchIntegerField(channelStartTitle(form_.draft.operation),
                                         [this](std::optional<qint64> value) {
@@ -285,7 +279,7 @@ QWidget *PatchEditorView::makeChannelSection() {
 }
 
 QWidget *PatchEditorView::makeAddressSection() {
-  QGroupBox *section = makeSection(u"address"_s, u"Address"_s);
+  TitledSection *section = makeSection(u"address"_s, u"Address"_s);
   addressRows_ = new QFormLayout(section);
   universe_ = new PatchIntegerField(u"Universe"_s, [this](std::optional<qint64> value) {
     form_.draft.universe = value;
@@ -578,16 +572,13 @@ void PatchEditorView::submit() {
   if (!form_.draft.partsToReplace.empty()) {
     const PatchReplacementQuestion question =
         patchReplacementQuestion(form_.draft.partsToReplace.size());
-    auto *box = new QMessageBox(QMessageBox::Warning, question.title, question.title,
-                                QMessageBox::Cancel, this);
-    box->setObjectName(u"patch.replacementConfirmation"_s);
-    box->setTextFormat(Qt::PlainText);
-    box->setInformativeText(question.message);
+    QMessageBox *box =
+        plainMessageBox(this, u"patch.replacementConfirmation"_s, question.title, question.message);
+    box->setIcon(QMessageBox::Warning);
+    box->setStandardButtons(QMessageBox::Cancel);
     QPushButton *replace = box->addButton(question.confirmTitle, QMessageBox::DestructiveRole);
     replace->setObjectName(u"patch.replacementConfirmation.replace"_s);
     box->button(QMessageBox::Cancel)->setObjectName(u"patch.replacementConfirmation.cancel"_s);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
     connect(replace, &QPushButton::clicked, this, &PatchEditorView::confirmReplacement);
     replacementQuestion_ = box;
     box->open();

@@ -13,7 +13,6 @@
 class QAbstractButton;
 class QCheckBox;
 class QFormLayout;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMessageBox;
@@ -26,6 +25,7 @@ namespace tarnik {
 class AppViewModel;
 class PatchIntegerField;
 class PatchNoteLabel;
+class TitledSection;
 
 // The patch editor: one patch request as a form, tested against the mirrored patch as it is
 // typed, handed to the model on "Patch" or "Apply", and followed through the model's write
@@ -69,7 +69,7 @@ class PatchEditorView : public QDialog {
   QWidget *makeExistingPatchSection();
   QWidget *makeReviewSection();
   QWidget *makeStatusSection();
-  QGroupBox *makeSection(const QString &name, const QString &header);
+  TitledSection *makeSection(const QString &name, const QString &header);
 
   // What the form shows of the model, read at once.
   struct ModelReading {
@@ -115,7 +115,7 @@ class PatchEditorView : public QDialog {
   QProgressBar *busy_ = nullptr;
   QList<QAbstractButton *> operationRows_;
   QList<QLabel *> operationChecks_;
-  QGroupBox *fixtureSection_ = nullptr;
+  TitledSection *fixtureSection_ = nullptr;
   QPushButton *chooseFixture_ = nullptr;
   QList<QLabel *> fixtureLines_;
   PatchNoteLabel *libraryNote_ = nullptr;
@@ -131,20 +131,20 @@ class PatchEditorView : public QDialog {
   PatchIntegerField *addressThru_ = nullptr;
   QLabel *modeFootprint_ = nullptr;
   QLabel *occupiedSpan_ = nullptr;
-  QGroupBox *existingSection_ = nullptr;
+  TitledSection *existingSection_ = nullptr;
   QCheckBox *replaceExisting_ = nullptr;
-  QGroupBox *reviewSection_ = nullptr;
+  TitledSection *reviewSection_ = nullptr;
   QFormLayout *reviewRows_ = nullptr;
   QLabel *reviewOperation_ = nullptr;
   QLabel *reviewCount_ = nullptr;
   QLabel *reviewMore_ = nullptr;
   QLabel *reviewSummary_ = nullptr;
   QList<std::pair<QLabel *, QLabel *>> reviewPartRows_;
-  QGroupBox *issuesSection_ = nullptr;
+  TitledSection *issuesSection_ = nullptr;
   QVBoxLayout *issueRows_ = nullptr;
-  QGroupBox *unavailableSection_ = nullptr;
+  TitledSection *unavailableSection_ = nullptr;
   PatchNoteLabel *unavailableNote_ = nullptr;
-  QGroupBox *statusSection_ = nullptr;
+  TitledSection *statusSection_ = nullptr;
   QWidget *statusProgress_ = nullptr;
   QLabel *statusProgressText_ = nullptr;
   PatchNoteLabel *statusResult_ = nullptr;

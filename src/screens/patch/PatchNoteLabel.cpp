@@ -1,5 +1,6 @@
 #include "screens/patch/PatchNoteLabel.h"
 
+#include "screens/kit/PlainLabel.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/patch/PatchEditorSections.h"
 
@@ -13,9 +14,7 @@ constexpr int symbolSize = 14;
 }
 
 PatchNoteLabel::PatchNoteLabel(const QString &textName, QWidget *parent)
-    : QWidget(parent), symbol_(new QLabel), text_(new QLabel) {
-  text_->setObjectName(textName);
-  text_->setTextFormat(Qt::PlainText);
+    : QWidget(parent), symbol_(new QLabel), text_(plainLabel({}, textName)) {
   text_->setWordWrap(true);
   text_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   QFont caption = text_->font();

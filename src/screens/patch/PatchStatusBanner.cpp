@@ -1,5 +1,6 @@
 #include "screens/patch/PatchStatusBanner.h"
 
+#include "screens/kit/PlainLabel.h"
 #include "screens/kit/SymbolIcons.h"
 
 #include <QHBoxLayout>
@@ -16,16 +17,17 @@ constexpr int symbolSize = 16;
 }  // namespace
 
 PatchStatusBanner::PatchStatusBanner(QWidget *parent)
-    : QWidget(parent), icon_(new QLabel), progress_(new QProgressBar), text_(new QLabel) {
+    : QWidget(parent),
+      icon_(new QLabel),
+      progress_(new QProgressBar),
+      text_(plainLabel({}, u"patch.banner.text"_s)) {
   setObjectName(u"patch.banner"_s);
   icon_->setObjectName(u"patch.banner.icon"_s);
   progress_->setObjectName(u"patch.banner.progress"_s);
-  text_->setObjectName(u"patch.banner.text"_s);
   // A busy bar, small enough to stand in for a spinner.
   progress_->setRange(0, 0);
   progress_->setTextVisible(false);
   progress_->setFixedSize(36, 10);
-  text_->setTextFormat(Qt::PlainText);
   text_->setWordWrap(true);
   text_->setForegroundRole(QPalette::PlaceholderText);
   QFont font = text_->font();

@@ -1,5 +1,6 @@
 #include "screens/patch/ViewerModeModule.h"
 
+#include "screens/kit/PlainLabel.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/patch/ChannelDetailStyle.h"
 
@@ -16,10 +17,9 @@ namespace Style = ChannelDetailStyle;
 ViewerModeModule::ViewerModeModule(QWidget *parent) : QWidget(parent) {
   auto *icon = new QLabel(this);
   icon->setPixmap(symbolPixmap(u"eye"_s, Style::secondaryText, 16));
-  auto *text = new QLabel(
-      u"Viewer mode is on. Fixture details remain available, but controls are read only."_s, this);
-  text->setObjectName(u"patch.channel.viewerNotice"_s);
-  text->setTextFormat(Qt::PlainText);
+  QLabel *text = plainLabel(
+      u"Viewer mode is on. Fixture details remain available, but controls are read only."_s,
+      u"patch.channel.viewerNotice"_s, this);
   text->setWordWrap(true);
   text->setFont(Style::scaledFont(font(), 0.95));
   Style::setTextColor(*text, Style::secondaryText);

@@ -1,9 +1,19 @@
-#include "screens/kit/PlainAlertTexts.h"
+#include "screens/kit/PlainMessageBox.h"
 
 #include <QLabel>
 #include <QMessageBox>
 
 namespace tarnik {
+
+QMessageBox *plainMessageBox(QWidget *parent, const QString &name, const QString &title,
+                             const QString &message) {
+  auto *box = new QMessageBox(parent);
+  box->setObjectName(name);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::WindowModal);
+  setPlainAlertTexts(*box, title, message);
+  return box;
+}
 
 void setPlainAlertTexts(QMessageBox &box, const QString &title, const QString &message) {
   box.setTextFormat(Qt::PlainText);
