@@ -6,6 +6,7 @@
 #include "link/OSCManager.h"
 #include "screens/kit/LocaleTexts.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/Style.h"
 #include "screens/kit/WrappedLabel.h"
 
 #include <QFormLayout>
@@ -130,7 +131,7 @@ ConnectionDiagnosticsContent::ConnectionDiagnosticsContent(AppViewModel &model, 
   errorText_->setObjectName(QStringLiteral("diagnostics.lastError"));
   errorText_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   QPalette red = errorText_->palette();
-  red.setColor(QPalette::WindowText, Qt::red);
+  red.setColor(QPalette::WindowText, Style::light(Style::Role::failure));
   errorText_->setPalette(red);
   (new QVBoxLayout(errorSection_))->addWidget(errorText_);
   layout()->addWidget(errorSection_);

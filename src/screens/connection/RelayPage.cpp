@@ -4,6 +4,7 @@
 #include "link/TarnikRelayServer.h"
 #include "screens/connection/WorkspacePairing.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/Style.h"
 
 #include <QClipboard>
 #include <QFormLayout>
@@ -89,7 +90,7 @@ RelayPage::RelayPage(WorkspaceContext &context, QWidget *parent)
 
   error_->setWordWrap(true);
   QPalette red = error_->palette();
-  red.setColor(QPalette::WindowText, Qt::red);
+  red.setColor(QPalette::WindowText, Style::light(Style::Role::failure));
   error_->setPalette(red);
 
   toggle_->setObjectName(QStringLiteral("relay.toggle"));

@@ -3,6 +3,7 @@
 #include "foundation/ReferenceDate.h"
 #include "screens/kit/LocaleTexts.h"
 #include "screens/kit/SelectableWrappedLabel.h"
+#include "screens/kit/Style.h"
 #include "screens/live/CommandHistoryPresentation.h"
 
 #include <QFontDatabase>
@@ -22,11 +23,11 @@ constexpr int captionSize = 12;
 QColor badgeColor(HistorySourceColor color, const QPalette &palette) {
   switch (color) {
     case HistorySourceColor::blue:
-      return QColor(0, 122, 255);
+      return Style::dark(Style::Role::accent);
     case HistorySourceColor::green:
-      return QColor(52, 199, 89);
+      return Style::dark(Style::Role::success);
     case HistorySourceColor::orange:
-      return QColor(255, 149, 0);
+      return Style::dark(Style::Role::warning);
     case HistorySourceColor::secondary:
       break;
   }

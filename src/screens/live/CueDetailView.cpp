@@ -1,6 +1,7 @@
 #include "screens/live/CueDetailView.h"
 
 #include "screens/kit/SelectableWrappedLabel.h"
+#include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/live/CueDetailActionBar.h"
 #include "screens/live/CueDetailContent.h"
@@ -111,7 +112,8 @@ QWidget *section(const QString &key, const QString &heading, const QList<CueDeta
     if (shown == RowValue::check) {
       value = new QLabel;
       const int side = QFontMetrics(box->font()).height();
-      value->setPixmap(symbolPixmap(u"checkmark.circle.fill"_s, cueGreen, side));
+      value->setPixmap(
+          symbolPixmap(u"checkmark.circle.fill"_s, Style::light(Style::Role::success), side));
     } else {
       value = secondary(plainLabel(row.value));
     }

@@ -1,6 +1,6 @@
 #include "screens/patch/FixtureModuleCard.h"
 
-#include "screens/patch/ChannelDetailStyle.h"
+#include "screens/kit/Style.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -10,15 +10,13 @@ using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
-namespace Style = ChannelDetailStyle;
-
 FixtureModuleCard::FixtureModuleCard(const QString &title, QWidget *content, QWidget *parent)
     : QWidget(parent), content_(content) {
   auto *heading = new QLabel(title, this);
   heading->setObjectName(u"fixture.module."_s + title.toLower());
   heading->setTextFormat(Qt::PlainText);
   heading->setFont(Style::scaledFont(font(), 1.1, QFont::DemiBold));
-  Style::setTextColor(*heading, Style::primaryText);
+  Style::setTextColor(*heading, Style::dark(Style::Role::primaryText));
 
   auto *column = new QVBoxLayout(this);
   column->setContentsMargins(16, 16, 16, 16);
@@ -30,7 +28,8 @@ FixtureModuleCard::FixtureModuleCard(const QString &title, QWidget *content, QWi
 
 void FixtureModuleCard::paintEvent(QPaintEvent *) {
   QPainter painter(this);
-  Style::paintPanel(painter, rect(), 18, Style::panelBackground);
+  Style::paintPanel(painter, rect(), 18,
+                    Style::tint(Style::Role::primaryText, Style::Ground::dark, 0.1));
 }
 
 }  // namespace tarnik

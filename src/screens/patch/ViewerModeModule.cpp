@@ -1,7 +1,7 @@
 #include "screens/patch/ViewerModeModule.h"
 
+#include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
-#include "screens/patch/ChannelDetailStyle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,18 +11,16 @@ using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
-namespace Style = ChannelDetailStyle;
-
 ViewerModeModule::ViewerModeModule(QWidget *parent) : QWidget(parent) {
   auto *icon = new QLabel(this);
-  icon->setPixmap(symbolPixmap(u"eye"_s, Style::secondaryText, 16));
+  icon->setPixmap(symbolPixmap(u"eye"_s, Style::dark(Style::Role::secondaryText), 16));
   auto *text = new QLabel(
       u"Viewer mode is on. Fixture details remain available, but controls are read only."_s, this);
   text->setObjectName(u"patch.channel.viewerNotice"_s);
   text->setTextFormat(Qt::PlainText);
   text->setWordWrap(true);
   text->setFont(Style::scaledFont(font(), 0.95));
-  Style::setTextColor(*text, Style::secondaryText);
+  Style::setTextColor(*text, Style::dark(Style::Role::secondaryText));
 
   auto *row = new QHBoxLayout(this);
   row->setContentsMargins(16, 16, 16, 16);
@@ -34,7 +32,8 @@ ViewerModeModule::ViewerModeModule(QWidget *parent) : QWidget(parent) {
 
 void ViewerModeModule::paintEvent(QPaintEvent *) {
   QPainter painter(this);
-  Style::paintPanel(painter, rect(), 18, Style::panelBackground);
+  Style::paintPanel(painter, rect(), 18,
+                    Style::tint(Style::Role::primaryText, Style::Ground::dark, 0.1));
 }
 
 }  // namespace tarnik
