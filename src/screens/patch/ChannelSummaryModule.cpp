@@ -90,7 +90,8 @@ ChannelSummaryModule::ChannelSummaryModule(QWidget *parent) : QWidget(parent) {
   pair->addLayout(metricColumn(footprint_, footprintCaption), 1);
   auto *divider = new QFrame(this);
   divider->setFixedHeight(1);
-  divider->setStyleSheet(u"background: %1;"_s.arg(Style::whiteAt(0.16).name(QColor::HexArgb)));
+  divider->setStyleSheet(
+      u"background: %1;"_s.arg(Style::whiteAt(40 / 255.0).name(QColor::HexArgb)));
   auto *metrics = new QVBoxLayout;
   metrics->setSpacing(14);
   metrics->addLayout(pair);

@@ -45,7 +45,7 @@ void paintKnob(QPainter &painter, const QPointF &centre, const FixtureColorValue
   constexpr double blur = 3;
   const QPointF shadowCentre = centre + QPointF(0, 1);
   QRadialGradient shadow(shadowCentre, radius + blur);
-  shadow.setColorAt(radius / (radius + blur), Style::blackAt(0.45));
+  shadow.setColorAt(radius / (radius + blur), Style::blackAt(115 / 255.0));
   shadow.setColorAt(1, Style::blackAt(0));
   painter.setPen(Qt::NoPen);
   painter.setBrush(shadow);

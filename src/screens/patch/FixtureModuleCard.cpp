@@ -28,8 +28,7 @@ FixtureModuleCard::FixtureModuleCard(const QString &title, QWidget *content, QWi
 
 void FixtureModuleCard::paintEvent(QPaintEvent *) {
   QPainter painter(this);
-  Style::paintPanel(painter, rect(), 18,
-                    Style::tint(Style::Role::primaryText, Style::Ground::dark, 0.1));
+  Style::paintPanel(painter, rect(), 18, Style::dark(Style::Role::cardBackground));
 }
 
 }  // namespace tarnik

@@ -41,9 +41,9 @@ void paintKnob(QPainter &painter, const QPointF &centre) {
   const QPointF shadowCentre = centre + QPointF(0, 3);
   QRadialGradient shadow(shadowCentre, radius + blur);
   const double edge = radius / (radius + blur);
-  shadow.setColorAt(0, Style::blackAt(0.28));
-  shadow.setColorAt(edge * 0.7, Style::blackAt(0.28));
-  shadow.setColorAt(edge, Style::blackAt(0.14));
+  shadow.setColorAt(0, Style::blackAt(71 / 255.0));
+  shadow.setColorAt(edge * 0.7, Style::blackAt(71 / 255.0));
+  shadow.setColorAt(edge, Style::blackAt(36 / 255.0));
   shadow.setColorAt(1, Style::blackAt(0));
   painter.setPen(Qt::NoPen);
   painter.setBrush(shadow);
@@ -71,7 +71,7 @@ QSize LevelScrubber::sizeHint() const {
 QSize LevelScrubber::minimumSizeHint() const { return {48, sizeHint().height()}; }
 
 void LevelScrubber::paintTrack(QPainter &painter, const QRectF &area, double value, bool enabled) {
-  paintCapsule(painter, area, Style::whiteAt(0.12));
+  paintCapsule(painter, area, Style::whiteAt(31 / 255.0));
   const QRectF fill(area.topLeft(),
                     QSizeF(area.width() * Geometry::fillFraction(value), area.height()));
   paintCapsule(painter, fill, enabled ? fillGreen : fillGrey);

@@ -119,7 +119,8 @@ PatchDetailView::PatchDetailView(AppViewModel &model, const Channel &channel,
       u"QScrollBar { background: %1; width: 8px; }"
       u" QScrollBar::handle { background: %2; border-radius: 4px; }"
       u" QScrollBar::add-line, QScrollBar::sub-line { height: 0; }"_s.arg(
-          Style::dark(Style::Role::ground).name(), Style::whiteAt(0.27).name(QColor::HexArgb)));
+          Style::dark(Style::Role::ground).name(),
+          Style::whiteAt(70 / 255.0).name(QColor::HexArgb)));
   scroll->setPalette(dark);
   scroll->setWidget(content);
   auto *page = new QVBoxLayout(this);

@@ -32,8 +32,7 @@ ViewerModeModule::ViewerModeModule(QWidget *parent) : QWidget(parent) {
 
 void ViewerModeModule::paintEvent(QPaintEvent *) {
   QPainter painter(this);
-  Style::paintPanel(painter, rect(), 18,
-                    Style::tint(Style::Role::primaryText, Style::Ground::dark, 0.1));
+  Style::paintPanel(painter, rect(), 18, Style::dark(Style::Role::cardBackground));
 }
 
 }  // namespace tarnik
