@@ -77,7 +77,11 @@ constexpr std::array pageTable{
     Pair{Role::warning, Role::ground, Ground::light, Size::text},
     Pair{Role::accent, Role::ground, Ground::light, Size::text},
     Pair{Role::secondaryText, Role::ground, Ground::light, Size::text},
+    // Filled badges and buttons: the Go button, the command history's sources.
     Pair{Role::success, Role::success, Ground::light, Size::text, true},
+    Pair{Role::accent, Role::accent, Ground::light, Size::text, true},
+    Pair{Role::warning, Role::warning, Ground::light, Size::text, true},
+    Pair{Role::secondaryText, Role::secondaryText, Ground::light, Size::text, true},
     Pair{Role::failure, Role::failure, Ground::light, Size::shape, true},
     Pair{Role::success, Role::success, Ground::light, Size::text, false, badgeFillOpacity,
          Role::cardBackground},
@@ -96,10 +100,6 @@ constexpr std::array pageTable{
     Pair{Role::failure, Role::ground, Ground::dark, Size::shape},
     Pair{Role::pending, Role::ground, Ground::dark, Size::shape},
     Pair{Role::success, Role::success, Ground::dark, Size::text, true},
-    // The command history's source badges: each colour over a faint fill of itself.
-    Pair{Role::accent, Role::accent, Ground::dark, Size::text, false, 0.15},
-    Pair{Role::success, Role::success, Ground::dark, Size::text, false, 0.15},
-    Pair{Role::warning, Role::warning, Ground::dark, Size::text, false, 0.15},
 };
 
 }  // namespace
@@ -119,6 +119,8 @@ QColor tint(Role role, Ground ground, double opacity) {
   made.setAlphaF(static_cast<float>(opacity));
   return made;
 }
+
+QColor cardWash() { return tint(Role::primaryText, Ground::dark, 26 / 255.0); }
 
 QColor whiteAt(double opacity) {
   QColor made = white;

@@ -41,6 +41,8 @@ inline QColor onSelection() { return onColour(Role::selection, Ground::light); }
 QColor tint(Role role, Ground ground, double opacity);
 // A fill that lets what lies beneath show through.
 inline const QColor clear(0, 0, 0, 0);
+// A card on the black pages that lets the ground show through: a faint wash of their text.
+QColor cardWash();
 // Shapes that show no state: the white of a knob or a wheel's centre, the black of a shadow.
 QColor whiteAt(double opacity);
 QColor blackAt(double opacity);

@@ -28,7 +28,7 @@ FixtureModuleCard::FixtureModuleCard(const QString &title, QWidget *content, QWi
 
 void FixtureModuleCard::paintEvent(QPaintEvent *) {
   QPainter painter(this);
-  Style::paintPanel(painter, rect(), 18, Style::dark(Style::Role::cardBackground));
+  Style::paintPanel(painter, rect(), 18, Style::cardWash());
 }
 
 }  // namespace tarnik

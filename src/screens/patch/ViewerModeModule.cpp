@@ -32,7 +32,7 @@ ViewerModeModule::ViewerModeModule(QWidget *parent) : QWidget(parent) {
 
 void ViewerModeModule::paintEvent(QPaintEvent *) {
   QPainter painter(this);
-  Style::paintPanel(painter, rect(), 18, Style::dark(Style::Role::cardBackground));
+  Style::paintPanel(painter, rect(), 18, Style::cardWash());
 }
 
 }  // namespace tarnik
