@@ -37,7 +37,7 @@ Swatch swatch(Role role) {
     case Role::primaryText:
       return {QColor(0x00, 0x00, 0x00), QColor(0xff, 0xff, 0xff)};
     case Role::secondaryText:
-      return {QColor(0x5f, 0x5f, 0x64), QColor(0x98, 0x98, 0x9f)};
+      return {QColor(0x6b, 0x6b, 0x6b), QColor(0x98, 0x98, 0x9f)};
     case Role::ground:
       // The palette's window: list bases are white, so what reads here reads there too.
       return {QColor(0xef, 0xef, 0xef), QColor(0x00, 0x00, 0x00)};
@@ -159,6 +159,8 @@ void useApplicationStyle() {
   for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
     palette.setColor(group, QPalette::Highlight, colour(Role::selection, Ground::light));
     palette.setColor(group, QPalette::HighlightedText, onSelection());
+    // Fusion's half-transparent placeholder grey reads at under 4:1 on its own window.
+    palette.setColor(group, QPalette::PlaceholderText, light(Role::secondaryText));
   }
   QApplication::setPalette(palette);
 }

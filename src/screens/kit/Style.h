@@ -73,7 +73,7 @@ QColor backgroundOf(const Pair &pair);
 double contrast(const QColor &a, const QColor &b);
 
 // The application's look: the Fusion style, its palette's selection in the colour that
-// selected text reads on, so every list selects alike. Called once the QApplication exists.
+// selected text reads on, so every list selects alike, and its secondary text readable. Called once the QApplication exists.
 void useApplicationStyle();
 
 // A font scaled from `base`, keeping its weight unless one is given.
