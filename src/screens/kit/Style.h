@@ -47,8 +47,9 @@ QColor cardWash();
 QColor whiteAt(double opacity);
 QColor blackAt(double opacity);
 
-// How big what is drawn is: normal text, large text (18 pt, or 14 pt bold), or a shape.
-enum class Size { text, large, shape };
+// What is drawn: text, or a shape (a symbol, a badge's outline; large text, 18 pt or 14 pt
+// bold, counts as one).
+enum class Size { text, shape };
 double minimumContrast(Size size);
 
 // One way the pages draw a foreground on a background. A tinted background is the role at
@@ -72,8 +73,9 @@ QColor backgroundOf(const Pair &pair);
 // The contrast ratio of two opaque colours by their relative luminance, 1 to 21.
 double contrast(const QColor &a, const QColor &b);
 
-// The application's look: the Fusion style, its palette's selection in the colour that
-// selected text reads on, so every list selects alike, and its secondary text readable. Called once the QApplication exists.
+// The application's look: Fusion, with the palette's selection in a blue that white text reads
+// on, so every list selects alike, and a readable secondary grey. Call once the QApplication
+// exists.
 void useApplicationStyle();
 
 // A font scaled from `base`, keeping its weight unless one is given.
