@@ -58,7 +58,7 @@ void setMetricValue(QLabel &label, const QString &value) {
 ChannelSummaryModule::ChannelSummaryModule(QWidget *parent) : QWidget(parent) {
   const QFont base = font();
   const QFont valueFont = Style::scaledFont(base, 1.15, QFont::DemiBold);
-  const QFont captionFont = Style::scaledFont(base, 0.85);
+  const QFont captionFont = Style::captionFont(base);
   title_ =
       makeFittedLabel(this, u"patch.channel.title"_s, Style::scaledFont(base, 2.1, QFont::Bold),
                       Style::dark(Style::Role::primaryText));
