@@ -1,5 +1,6 @@
 #include "shell/TarnikEntry.h"
 
+#include "screens/kit/Style.h"
 #include "shell/MacWorkspaceView.h"
 #include "shell/TarnikApp.h"
 
@@ -10,7 +11,7 @@ namespace tarnik {
 int runTarnik(int &argc, char **argv, WorkspacePageFactories pages,
               const std::function<void(QWidget &window)> &probe) {
   QApplication application(argc, argv);
-  QApplication::setStyle(QStringLiteral("Fusion"));
+  Style::useApplicationStyle();
   QApplication::setApplicationName(QStringLiteral("Tarnik"));
   QApplication::setOrganizationName(QStringLiteral("quellmoor"));
 

@@ -4,6 +4,7 @@
 #include "foundation/TextRules.h"
 #include "link/TarnikRelayServer.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
 
 #include <QHBoxLayout>
@@ -16,12 +17,6 @@ namespace {
 
 constexpr int captionDot = 10;
 
-QFont captionFont(const QFont &base) {
-  QFont font = base;
-  font.setPointSizeF(base.pointSizeF() * 0.85);
-  return font;
-}
-
 }  // namespace
 
 WorkspaceStatusBlock::WorkspaceStatusBlock(AppViewModel &app, TarnikRelayServer &relay,
@@ -32,7 +27,7 @@ WorkspaceStatusBlock::WorkspaceStatusBlock(AppViewModel &app, TarnikRelayServer 
       consoleDot_(new QLabel),
       console_(new QLabel),
       relayLine_(new QLabel) {
-  setFont(captionFont(font()));
+  setFont(Style::captionFont(font()));
   consoleDot_->setObjectName(QStringLiteral("workspace.status.consoleSymbol"));
   console_->setObjectName(QStringLiteral("workspace.status.console"));
   relayLine_->setObjectName(QStringLiteral("workspace.status.relay"));
@@ -62,7 +57,7 @@ void WorkspaceStatusBlock::redraw() {
   console_->setText(reachable ? tr("Eos responding") : tr("Eos offline"));
   if (drawnReachable_ != reachable) {
     const QColor dot =
-        reachable ? QColor(0x2e, 0xa0, 0x43) : palette().color(QPalette::PlaceholderText);
+        reachable ? Style::light(Style::Role::success) : palette().color(QPalette::PlaceholderText);
     consoleDot_->setPixmap(symbolPixmap(QStringLiteral("circle.fill"), dot, captionDot));
     QPalette textColours = console_->palette();
     textColours.setColor(QPalette::WindowText, dot);

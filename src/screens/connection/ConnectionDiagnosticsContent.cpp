@@ -7,6 +7,7 @@
 #include "screens/connection/ConnectionViewRules.h"
 #include "screens/kit/LocaleTexts.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/Style.h"
 #include "screens/kit/TitledSection.h"
 #include "screens/kit/WrappedLabel.h"
 
@@ -124,7 +125,7 @@ ConnectionDiagnosticsContent::ConnectionDiagnosticsContent(AppViewModel &model, 
   errorText_->setObjectName(QStringLiteral("diagnostics.lastError"));
   errorText_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   QPalette red = errorText_->palette();
-  red.setColor(QPalette::WindowText, Qt::red);
+  red.setColor(QPalette::WindowText, Style::light(Style::Role::failure));
   errorText_->setPalette(red);
   (new QVBoxLayout(errorSection_))->addWidget(errorText_);
   layout()->addWidget(errorSection_);

@@ -9,6 +9,7 @@
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/ReadingTabOrder.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/kit/TitledSection.h"
 #include "screens/kit/WrappedLabel.h"
@@ -35,21 +36,14 @@ constexpr int portFieldWidth = 82;
 // Room the test's result keeps: its longest texts, a failure that quotes the connection's own
 // reason with the address twice, are about this long.
 constexpr int testResultLength = 340;
-const QColor selectionBlue(0x0a, 0x84, 0xff);
-const QColor warningRed(0xd7, 0x1f, 0x1f);
-const QColor onBlue(Qt::white);
+const QColor selectionBlue = Style::light(Style::Role::accent);
+const QColor warningRed = Style::light(Style::Role::failure);
+const QColor onBlue = Style::onColour(Style::Role::accent, Style::Ground::light);
 
-QFont scaledFont(QFont font, double scale) {
-  font.setPointSizeF(font.pointSizeF() * scale);
-  return font;
-}
-
-// The caption font with digits of one width, so addresses and ports line up.
-QFont captionDigitsFont(const QFont &base) {
-  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  font.setPointSizeF(base.pointSizeF() * 0.85);
-  return font;
-}
+using Style::captionDigitsFont;
+using Style::captionFont;
+using Style::headlineFont;
+using Style::scaledFont;
 
 QLabel *secondaryLabel(const QString &text, const QFont &font) {
   QLabel *label = plainLabel(text);
@@ -57,13 +51,6 @@ QLabel *secondaryLabel(const QString &text, const QFont &font) {
   label->setForegroundRole(QPalette::PlaceholderText);
   return label;
 }
-
-QFont headlineFont(QFont font) {
-  font.setBold(true);
-  return font;
-}
-
-QFont captionFont(const QFont &base) { return scaledFont(base, 0.85); }
 
 constexpr int symbolSize = 16;
 

@@ -5,6 +5,7 @@
 #include "screens/connection/WorkspacePairing.h"
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/Style.h"
 #include "screens/kit/TitledSection.h"
 
 #include <QClipboard>
@@ -87,7 +88,7 @@ RelayPage::RelayPage(WorkspaceContext &context, QWidget *parent)
 
   error_->setWordWrap(true);
   QPalette red = error_->palette();
-  red.setColor(QPalette::WindowText, Qt::red);
+  red.setColor(QPalette::WindowText, Style::light(Style::Role::failure));
   error_->setPalette(red);
 
   toggle_->setObjectName(QStringLiteral("relay.toggle"));

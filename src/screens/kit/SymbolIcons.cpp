@@ -1,5 +1,7 @@
 #include "screens/kit/SymbolIcons.h"
 
+#include "screens/kit/Style.h"
+
 #include <QFile>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -18,7 +20,7 @@ QPixmap symbolPixmap(const QString &symbolName, const QColor &color, int size) {
     return {};
   }
   QPixmap pixmap(size, size);
-  pixmap.fill(Qt::transparent);
+  pixmap.fill(Style::clear);
   QPainter painter(&pixmap);
   renderer.render(&painter);
   // The shape's own alpha stays; only its colour is replaced.

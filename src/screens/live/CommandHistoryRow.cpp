@@ -4,6 +4,7 @@
 #include "screens/kit/LocaleTexts.h"
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/SelectableWrappedLabel.h"
+#include "screens/kit/Style.h"
 #include "screens/live/CommandHistoryPresentation.h"
 
 #include <QFontDatabase>
@@ -20,35 +21,35 @@ constexpr int rowPadding = 3;
 constexpr int badgeSpacing = 8;
 constexpr int captionSize = 12;
 
-QColor badgeColor(HistorySourceColor color, const QPalette &palette) {
+Style::Role badgeRole(HistorySourceColor color) {
   switch (color) {
     case HistorySourceColor::blue:
-      return QColor(0, 122, 255);
+      return Style::Role::accent;
     case HistorySourceColor::green:
-      return QColor(52, 199, 89);
+      return Style::Role::success;
     case HistorySourceColor::orange:
-      return QColor(255, 149, 0);
+      return Style::Role::warning;
     case HistorySourceColor::secondary:
       break;
   }
-  return palette.color(QPalette::PlaceholderText);
+  return Style::Role::secondaryText;
 }
 
-QLabel *makeBadge(const QString &source, const QColor &color) {
+QLabel *makeBadge(const QString &source, Style::Role role) {
   QLabel *badge = plainLabel(source, QStringLiteral("live.history.row.source"));
   QFont font = badge->font();
   font.setPixelSize(captionSize);
   font.setWeight(QFont::DemiBold);
   badge->setFont(font);
-  // The capsule: the source's colour over a faint fill of itself, ends fully rounded.
+  // The capsule: filled with the source's colour, its text in the colour that reads on it (the
+  // source's colour over a faint fill of itself cannot reach a readable contrast on the sheet's
+  // grey), ends fully rounded.
   const int radius = (QFontMetrics(font).height() + 2 * rowPadding) / 2;
-  badge->setStyleSheet(QStringLiteral("QLabel { color: %1; background-color: rgba(%2, %3, %4, "
-                                      "0.15); border-radius: %5px; padding: 3px 7px; }")
-                           .arg(color.name())
-                           .arg(color.red())
-                           .arg(color.green())
-                           .arg(color.blue())
-                           .arg(radius));
+  badge->setStyleSheet(
+      QStringLiteral("QLabel { color: %1; background-color: %2; border-radius: "
+                     "%3px; padding: 3px 7px; }")
+          .arg(Style::onColour(role, Style::Ground::light).name(), Style::light(role).name())
+          .arg(radius));
   return badge;
 }
 
@@ -60,8 +61,8 @@ CommandHistoryRow::CommandHistoryRow(const CommandHistoryEntry &entry, QWidget *
   auto *text = new SelectableWrappedLabel(entry.text);
   text->setObjectName(QStringLiteral("live.history.row.text"));
   text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  QLabel *badge = makeBadge(
-      entry.source, badgeColor(CommandHistoryPresentation::sourceColor(entry.source), palette()));
+  QLabel *badge =
+      makeBadge(entry.source, badgeRole(CommandHistoryPresentation::sourceColor(entry.source)));
   const QString timeText = diagnosticsTimestampText(dateTimeFromReferenceSeconds(entry.timestamp));
   QLabel *time = plainLabel(timeText, QStringLiteral("live.history.row.time"));
   QFont caption = time->font();

@@ -3,6 +3,7 @@
 #include "app/AppViewModel.h"
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/Style.h"
 #include "screens/live/CueDetailContent.h"
 #include "screens/live/CueStyle.h"
 #include "screens/live/GoButton.h"
@@ -44,7 +45,7 @@ CueDetailActionBar::CueDetailActionBar(AppViewModel &app, Cue cue, QWidget *pare
   title->setForegroundRole(QPalette::WindowText);
   title->setFont(cueFont(font(), CueTextStyle::headline, true));
   QPalette white = title->palette();
-  white.setColor(QPalette::WindowText, Qt::white);
+  white.setColor(QPalette::WindowText, Style::onColour(Style::Role::success, Style::Ground::light));
   title->setPalette(white);
   auto *face = new QVBoxLayout(go_);
   face->setContentsMargins(16, 6, 16, 6);

@@ -2,6 +2,7 @@
 
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/SelectableWrappedLabel.h"
+#include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/kit/TitledSection.h"
 #include "screens/live/CueDetailActionBar.h"
@@ -105,7 +106,8 @@ QWidget *section(const QString &key, const QString &heading, const QList<CueDeta
     if (shown == RowValue::check) {
       value = new QLabel;
       const int side = QFontMetrics(box->font()).height();
-      value->setPixmap(symbolPixmap(u"checkmark.circle.fill"_s, cueGreen, side));
+      value->setPixmap(
+          symbolPixmap(u"checkmark.circle.fill"_s, Style::light(Style::Role::success), side));
     } else {
       value = secondary(plainLabel(row.value));
     }

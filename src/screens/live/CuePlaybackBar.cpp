@@ -3,6 +3,7 @@
 #include "app/AppViewModel.h"
 #include "operations/EosOSCAddress.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/live/CuePlaybackTexts.h"
 #include "screens/live/CueStyle.h"
@@ -36,14 +37,15 @@ class StopBackButton : public QAbstractButton {
   void paintEvent(QPaintEvent *) override {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QColor red(0xe0, 0x2d, 0x2d);
+    QColor red = Style::light(Style::Role::failure);
     red.setAlphaF(isEnabled() ? 0.95f : 0.35f);
     painter.setPen(hasFocus() ? QPen(palette().color(QPalette::Highlight), 2) : QPen(Qt::NoPen));
     painter.setBrush(red);
     painter.drawEllipse(QRectF(rect()).adjusted(1, 1, -1, -1));
     constexpr int symbolSide = 20;
-    const QPixmap symbol =
-        symbolPixmap(u"backward.end.fill"_s, Qt::white, symbolSide * devicePixelRatio());
+    const QPixmap symbol = symbolPixmap(u"backward.end.fill"_s,
+                                        Style::onColour(Style::Role::failure, Style::Ground::light),
+                                        symbolSide * devicePixelRatio());
     painter.drawPixmap(
         QRectF((width() - symbolSide) / 2.0, (height() - symbolSide) / 2.0, symbolSide, symbolSide),
         symbol, QRectF(symbol.rect()));
@@ -52,7 +54,8 @@ class StopBackButton : public QAbstractButton {
 
 void makeWhite(QWidget &widget) {
   QPalette palette = widget.palette();
-  palette.setColor(QPalette::WindowText, Qt::white);
+  palette.setColor(QPalette::WindowText,
+                   Style::onColour(Style::Role::success, Style::Ground::light));
   widget.setPalette(palette);
 }
 

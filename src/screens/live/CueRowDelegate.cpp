@@ -1,6 +1,7 @@
 #include "screens/live/CueRowDelegate.h"
 
 #include "screens/kit/FitTextPainter.h"
+#include "screens/kit/Style.h"
 #include "screens/live/CueListModel.h"
 #include "screens/live/CueStyle.h"
 
@@ -31,7 +32,8 @@ constexpr int titleHeaderPadding = 6;
 
 // Breakers stand on a dark band: the design draws them in white, which no light list
 // background would show.
-const QColor dividerBand{0x2c, 0x2c, 0x2e};
+const QColor dividerBand = Style::dark(Style::Role::cardBackground);
+const QColor dividerText = Style::dark(Style::Role::primaryText);
 
 RowKind rowKind(const QModelIndex &index) {
   return static_cast<RowKind>(index.data(CueListModel::KindRole).toInt());
@@ -93,13 +95,15 @@ void paintCueRow(QPainter &painter, const QStyleOptionViewItem &option, const QM
     const int badgeHeight = badgeMetrics.height() + 2 * badgeVertical;
     const QRectF capsule(titleLine.left() + titleMetrics.horizontalAdvance(title) + badgeGap,
                          titleLine.center().y() - badgeHeight / 2.0, badgeWidth, badgeHeight);
-    QColor fill = cueGreen;
-    fill.setAlphaF(0.15f);
+    // A faint green capsule vanishes into the selection's blue: on the selected row (the one
+    // a person fires from) the capsule takes the ground's colour so the green still reads.
     painter.setPen(Qt::NoPen);
-    painter.setBrush(fill);
+    painter.setBrush(selected ? Style::light(Style::Role::ground)
+                              : Style::tint(Style::Role::success, Style::Ground::light,
+                                            Style::badgeFillOpacity));
     painter.drawRoundedRect(capsule, badgeHeight / 2.0, badgeHeight / 2.0);
     painter.setFont(badgeFont);
-    painter.setPen(cueGreen);
+    painter.setPen(Style::light(Style::Role::success));
     painter.drawText(capsule, Qt::AlignCenter | Qt::TextSingleLine, badge);
   }
 
@@ -128,7 +132,7 @@ void paintDivider(QPainter &painter, const QStyleOptionViewItem &option, const Q
   const int titleLeft = content.left() + (content.width() - titleWidth) / 2;
   const int middle = content.center().y();
 
-  QColor rule = Qt::white;
+  QColor rule = dividerText;
   rule.setAlphaF(0.42f);
   if (titleLeft - dividerSpacing > content.left())
     painter.fillRect(QRect(content.left(), middle, titleLeft - dividerSpacing - content.left(), 1),
@@ -140,7 +144,7 @@ void paintDivider(QPainter &painter, const QStyleOptionViewItem &option, const Q
                      rule);
 
   painter.setFont(title.font);
-  painter.setPen(Qt::white);
+  painter.setPen(dividerText);
   int top = content.top() + (content.height() - titleBlockHeight(title)) / 2;
   for (const QString &line : title.lines) {
     // The accents of capitals rise above the line's box: clipped to it, 'Ä' would read 'A'.

@@ -1,5 +1,7 @@
 #include "screens/live/CueStyle.h"
 
+#include "screens/kit/Style.h"
+
 namespace tarnik {
 
 QFont cueFont(const QFont &base, CueTextStyle style, bool semibold) {
@@ -24,10 +26,7 @@ QFont cueFont(const QFont &base, CueTextStyle style, bool semibold) {
       scale = 0.8;
       break;
   }
-  QFont font = base;
-  if (base.pointSizeF() > 0) font.setPointSizeF(base.pointSizeF() * scale);
-  font.setWeight(weight);
-  return font;
+  return Style::scaledFont(base, scale, weight);
 }
 
 }  // namespace tarnik

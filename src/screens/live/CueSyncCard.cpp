@@ -4,6 +4,7 @@
 #include "screens/kit/ElidedLabel.h"
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/live/CueStyle.h"
 #include "screens/live/CueSyncTexts.h"
@@ -78,11 +79,12 @@ void CueSyncCard::redraw() {
   const bool reachable = app_.isConsoleReachable();
   if (drawnReachable_ != reachable) {
     const int iconSize = QFontMetrics(cueFont(font(), CueTextStyle::title3)).height();
-    icon_->setPixmap(reachable
-                         ? symbolPixmap(QStringLiteral("checkmark.circle.fill"), cueGreen, iconSize)
-                         : symbolPixmap(QStringLiteral("wifi.slash"), cueOrange, iconSize));
+    icon_->setPixmap(reachable ? symbolPixmap(QStringLiteral("checkmark.circle.fill"),
+                                              Style::light(Style::Role::success), iconSize)
+                               : symbolPixmap(QStringLiteral("wifi.slash"),
+                                              Style::light(Style::Role::warning), iconSize));
     if (reachable) {
-      setTextColour(*showName_, cueGreen);
+      setTextColour(*showName_, Style::light(Style::Role::success));
     } else {
       showName_->setPalette(palette());
     }

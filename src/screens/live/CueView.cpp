@@ -6,6 +6,7 @@
 #include "screens/kit/NavigationStack.h"
 #include "screens/kit/PlainMessageBox.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/live/AddCueSheet.h"
 #include "screens/live/CueDetailView.h"
@@ -41,7 +42,7 @@ QToolButton *toolButton(const QString &name, const QString &symbol, const QStrin
   button->setAutoRaise(true);
   button->setFixedSize(44, 44);
   button->setIconSize(QSize(20, 20));
-  button->setIcon(symbolIcon(symbol, symbolColour(*button), Qt::white, 20));
+  button->setIcon(symbolIcon(symbol, symbolColour(*button), Style::onSelection(), 20));
   button->setAccessibleName(label);
   button->setToolTip(label);
   return button;
@@ -53,7 +54,7 @@ QPushButton *destructiveButton(QMessageBox &box, const QString &text, const QStr
   QPushButton *button = box.addButton(text, QMessageBox::ActionRole);
   button->setObjectName(name);
   QPalette red = button->palette();
-  red.setColor(QPalette::ButtonText, QColor(0xd7, 0x26, 0x26));
+  red.setColor(QPalette::ButtonText, Style::light(Style::Role::failure));
   button->setPalette(red);
   return button;
 }
@@ -167,17 +168,19 @@ void CueView::fillMenu(InteractionMode mode) {
   menuMode_ = mode;
   menu_->clear();
   const QColor colour = symbolColour(*menu_);
-  QAction *syncNow = menu_->addAction(symbolIcon(u"arrow.clockwise"_s, colour, Qt::white),
-                                      tr("Sync Now"), this, &CueView::syncNow);
+  QAction *syncNow =
+      menu_->addAction(symbolIcon(u"arrow.clockwise"_s, colour, Style::onSelection()),
+                       tr("Sync Now"), this, &CueView::syncNow);
   syncNow->setObjectName(u"cues.menu.syncNow"_s);
   // Viewer mode leaves the editing items out altogether.
   if (mode == InteractionMode::viewer) return;
   QAction *addBreaker = menu_->addAction(
-      symbolIcon(u"plus.rectangle.on.rectangle"_s, colour, Qt::white), tr("Add Breaker"), this,
+      symbolIcon(u"plus.rectangle.on.rectangle"_s, colour, Style::onSelection()), tr("Add Breaker"),
+      this,
       [this] { openSceneBreakSheet({SceneBreakEditor::Add{model_->defaultBreakerCueNumber()}}); });
   addBreaker->setObjectName(u"cues.menu.addBreaker"_s);
-  QAction *showButtons =
-      menu_->addAction(symbolIcon(u"play.rectangle"_s, colour, Qt::white), tr("Show Buttons"));
+  QAction *showButtons = menu_->addAction(
+      symbolIcon(u"play.rectangle"_s, colour, Style::onSelection()), tr("Show Buttons"));
   showButtons->setObjectName(u"cues.menu.showButtons"_s);
   showButtons->setCheckable(true);
   showButtons->setChecked(showPlaybackButtons_);
@@ -221,12 +224,12 @@ void CueView::showBreakerMenu(const QPoint &at) {
   menu->setObjectName(u"cues.breakerMenu"_s);
   menu->setAttribute(Qt::WA_DeleteOnClose);
   QAction *rename = menu->addAction(
-      symbolIcon(u"pencil"_s, symbolColour(*menu), Qt::white), tr("Rename Breaker"), this,
-      [this, sceneBreak] { openSceneBreakSheet({SceneBreakEditor::Rename{*sceneBreak}}); });
+      symbolIcon(u"pencil"_s, symbolColour(*menu), Style::onSelection()), tr("Rename Breaker"),
+      this, [this, sceneBreak] { openSceneBreakSheet({SceneBreakEditor::Rename{*sceneBreak}}); });
   rename->setObjectName(u"cues.breakerMenu.rename"_s);
-  QAction *remove = menu->addAction(symbolIcon(u"trash"_s, QColor(0xd7, 0x26, 0x26), Qt::white),
-                                    tr("Delete Breaker"), this,
-                                    [this, sceneBreak] { confirmBreakerDeletion(*sceneBreak); });
+  QAction *remove = menu->addAction(
+      symbolIcon(u"trash"_s, Style::light(Style::Role::failure), Style::onSelection()),
+      tr("Delete Breaker"), this, [this, sceneBreak] { confirmBreakerDeletion(*sceneBreak); });
   remove->setObjectName(u"cues.breakerMenu.delete"_s);
   menu->popup(list_->viewport()->mapToGlobal(at));
 }

@@ -1,5 +1,6 @@
 #include "screens/live/GoButtonFill.h"
 
+#include "screens/kit/Style.h"
 #include "screens/live/CueStyle.h"
 
 #include <QPainter>
@@ -27,12 +28,12 @@ void paintGoButtonFill(QPainter &painter, const QRectF &area, const GoFillLook &
   painter.setPen(Qt::NoPen);
   const QPainterPath outline = capsule(area);
   painter.setClipPath(outline);
-  QColor green = cueGreen;
+  QColor green = Style::light(Style::Role::success);
   green.setAlphaF(static_cast<float>(look.fillOpacity));
   painter.fillPath(outline, green);
   const double bandWidth = goBandWidth(look, area.width());
   if (look.bandOpacity > 0 && bandWidth > 0) {
-    QColor white(Qt::white);
+    QColor white = Style::onColour(Style::Role::success, Style::Ground::light);
     white.setAlphaF(static_cast<float>(0.22 * look.bandOpacity));
     painter.fillPath(capsule(QRectF(area.topLeft(), QSizeF(bandWidth, area.height()))), white);
   }

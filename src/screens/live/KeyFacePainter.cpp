@@ -1,6 +1,7 @@
 #include "screens/live/KeyFacePainter.h"
 
 #include "screens/kit/FitTextPainter.h"
+#include "screens/kit/Style.h"
 #include "screens/live/KeypadGeometry.h"
 
 #include <QPainter>
@@ -47,7 +48,7 @@ void paintKeyFace(QPainter &painter, const QRectF &face, const KeyFaceLook &look
               look.fillOpacity);
   painter.save();
   painter.setFont(keyFont(painter.font(), style.size));
-  QColor white(Qt::white);
+  QColor white = Style::dark(Style::Role::primaryText);
   white.setAlphaF(static_cast<float>(look.titleOpacity));
   painter.setPen(white);
   paintFittedText(painter, face.adjusted(style.sidePadding, 0, -style.sidePadding, 0), title,

@@ -1,5 +1,6 @@
 #include "screens/live/LiveColors.h"
 
+#include "screens/kit/Style.h"
 #include "screens/live/KeyFacePainter.h"
 
 namespace tarnik {
@@ -9,19 +10,19 @@ namespace {
 QColor opaque(LiveTint tint) {
   switch (tint) {
     case LiveTint::green:
-      return QColor(52, 199, 89);
+      return Style::dark(Style::Role::success);
     case LiveTint::yellow:
-      return QColor(255, 204, 0);
+      return Style::dark(Style::Role::pending);
     case LiveTint::red:
-      return QColor(255, 59, 48);
+      return Style::dark(Style::Role::failure);
     case LiveTint::white:
-      return QColor(Qt::white);
+      return Style::dark(Style::Role::primaryText);
     case LiveTint::amberAccent:
       return keypadColor(KeypadColor::amberAccent);
     case LiveTint::blueAccent:
       return keypadColor(KeypadColor::blueAccent);
   }
-  return QColor(Qt::white);
+  return Style::dark(Style::Role::primaryText);
 }
 
 }  // namespace

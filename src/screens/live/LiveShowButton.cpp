@@ -1,6 +1,7 @@
 #include "screens/live/LiveShowButton.h"
 
 #include "screens/kit/FitTextPainter.h"
+#include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/live/KeyFacePainter.h"
 
@@ -60,12 +61,13 @@ void LiveShowButton::paintEvent(QPaintEvent *) {
                      std::ceil(QFontMetricsF(fitted.font).horizontalAdvance(fitted.lines.first())));
   const double groupWidth = nameWidth + (nameWidth > 0 ? gap : 0) + chevronSize;
   const double left = (width() - groupWidth) / 2;
-  painter.setPen(Qt::white);
+  painter.setPen(Style::dark(Style::Role::primaryText));
   paintFittedText(painter, QRectF(left, 0, nameWidth, height()), showName_, 1, minimumScale,
                   Qt::AlignLeft | Qt::AlignVCenter);
   const qreal ratio = devicePixelRatioF();
-  QPixmap chevron = symbolPixmap(QStringLiteral("chevron.down"), Qt::white,
-                                 static_cast<int>(std::ceil(chevronSize * ratio)));
+  QPixmap chevron =
+      symbolPixmap(QStringLiteral("chevron.down"), Style::dark(Style::Role::primaryText),
+                   static_cast<int>(std::ceil(chevronSize * ratio)));
   chevron.setDevicePixelRatio(ratio);
   painter.drawPixmap(QPointF(left + groupWidth - chevronSize, (height() - chevronSize) / 2.0),
                      chevron);

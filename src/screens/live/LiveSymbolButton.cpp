@@ -1,5 +1,6 @@
 #include "screens/live/LiveSymbolButton.h"
 
+#include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
 
 #include <QPainter>
@@ -52,7 +53,7 @@ void LiveSymbolButton::paintEvent(QPaintEvent *) {
   if (dotColor_) {
     const QRectF dot(glyph.right() - dotDiameter, glyph.bottom() - dotDiameter, dotDiameter,
                      dotDiameter);
-    painter.setPen(QPen(Qt::black, dotRing));
+    painter.setPen(QPen(Style::dark(Style::Role::ground), dotRing));
     painter.setBrush(*dotColor_);
     painter.drawEllipse(dot);
   }

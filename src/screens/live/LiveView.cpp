@@ -5,6 +5,7 @@
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/PlainMessageBox.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/Style.h"
 #include "screens/live/CommandHistoryView.h"
 #include "screens/live/KeyRowPanel.h"
 #include "screens/live/LiveCommandLine.h"
@@ -47,7 +48,7 @@ void openSheet(QDialog &sheet, bool &flag) {
 
 void paintBlack(QWidget &widget) {
   QPalette ground = widget.palette();
-  ground.setColor(QPalette::Window, Qt::black);
+  ground.setColor(QPalette::Window, Style::dark(Style::Role::ground));
   widget.setPalette(ground);
   widget.setAutoFillBackground(true);
 }
@@ -64,7 +65,7 @@ QLabel *makeViewerNotice() {
   font.setPixelSize(noticeTextSize);
   notice->setFont(font);
   QPalette colours = notice->palette();
-  QColor white(Qt::white);
+  QColor white = Style::dark(Style::Role::primaryText);
   white.setAlphaF(0.75F);
   colours.setColor(QPalette::WindowText, white);
   notice->setPalette(colours);

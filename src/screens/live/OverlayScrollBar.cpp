@@ -1,5 +1,7 @@
 #include "screens/live/OverlayScrollBar.h"
 
+#include "screens/kit/Style.h"
+
 #include <QEvent>
 #include <QScrollArea>
 
@@ -19,12 +21,13 @@ OverlayScrollBar::OverlayScrollBar(QScrollArea &area, const QString &objectName)
   setStyleSheet(
       QStringLiteral(
           "QScrollBar:vertical { width: %1px; background: transparent; margin: 0; }"
-          "QScrollBar::handle:vertical { background: rgba(255, 255, 255, 0.4); border-radius: "
+          "QScrollBar::handle:vertical { background: %3; border-radius: "
           "%2px; min-height: 32px; }"
           "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
           "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }")
           .arg(barWidth)
-          .arg(barWidth / 2));
+          .arg(barWidth / 2)
+          .arg(Style::whiteAt(0.4).name(QColor::HexArgb)));
   connect(&tracked_, &QAbstractSlider::rangeChanged, this, &OverlayScrollBar::follow);
   connect(&tracked_, &QAbstractSlider::valueChanged, this, &QAbstractSlider::setValue);
   connect(this, &QAbstractSlider::valueChanged, &tracked_, &QAbstractSlider::setValue);

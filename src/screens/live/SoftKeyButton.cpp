@@ -1,5 +1,6 @@
 #include "screens/live/SoftKeyButton.h"
 
+#include "screens/kit/Style.h"
 #include "screens/live/KeyFacePainter.h"
 #include "screens/live/KeypadGeometry.h"
 
@@ -31,7 +32,7 @@ void SoftKeyButton::paintFace(QPainter &painter) {
   if (!number_) return;
   const QFont font = keyFont(painter.font(), 12, QFont::Medium);
   painter.setFont(font);
-  QColor white(Qt::white);
+  QColor white = Style::dark(Style::Role::primaryText);
   white.setAlphaF(static_cast<float>(softKeyBadgeOpacity));
   painter.setPen(white);
   const QString badge = softKeyBadgeText(*number_);

@@ -1,6 +1,7 @@
 #include "screens/patch/CatalogRowDelegate.h"
 
 #include "screens/kit/FitTextPainter.h"
+#include "screens/kit/Style.h"
 #include "screens/patch/CatalogRowListModel.h"
 
 #include <QAbstractItemView>
@@ -24,14 +25,8 @@ constexpr int lineSpacing = 3;
 constexpr int minimumTrailingGap = 12 + 8 + 12;
 constexpr int maximumLines = 2;
 
-QFont captionFont(const QFont &font) {
-  QFont caption = font;
-  caption.setPointSizeF(font.pointSizeF() * 0.85);
-  return caption;
-}
-
 QFont trailingFont(const QFont &font) {
-  QFont trailing = captionFont(font);
+  QFont trailing = Style::captionFont(font);
   trailing.setWeight(QFont::DemiBold);
   return trailing;
 }
@@ -73,7 +68,10 @@ struct CatalogRowDelegate::RowFont {
 // changes.
 struct CatalogRowDelegate::RowFonts {
   explicit RowFonts(const QFont &font)
-      : listFont(font), title(font), caption(captionFont(font)), trailing(trailingFont(font)) {}
+      : listFont(font),
+        title(font),
+        caption(Style::captionFont(font)),
+        trailing(trailingFont(font)) {}
 
   QFont listFont;
   RowFont title;

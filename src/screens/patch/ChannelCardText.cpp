@@ -1,6 +1,6 @@
 #include "screens/patch/ChannelCardText.h"
 
-#include "screens/patch/ChannelDetailStyle.h"
+#include "screens/kit/Style.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -29,15 +29,15 @@ void styleCardLabel(QLabel &label, ChannelCardTextStyle style, ChannelCardTextTo
   label.setTextFormat(Qt::PlainText);
   QFont font =
       fixedWidthDigits ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : QApplication::font();
-  font.setPointSizeF(QApplication::font().pointSizeF() * scaleOf(style));
-  font.setWeight(semibold ? QFont::DemiBold : QFont::Normal);
-  label.setFont(font);
+  font.setPointSizeF(QApplication::font().pointSizeF());
+  label.setFont(
+      Style::scaledFont(font, scaleOf(style), semibold ? QFont::DemiBold : QFont::Normal));
   if (tone == ChannelCardTextTone::primary) return;
   // Toned from the channel page's own light text: a label is styled before it is placed on
   // the page, so its palette then is still the application's, dark text meant for light ground.
-  QColor color = ChannelDetailStyle::primaryText;
+  QColor color = Style::dark(Style::Role::primaryText);
   color.setAlphaF(tone == ChannelCardTextTone::secondary ? 0.62 : 0.38);
-  ChannelDetailStyle::setTextColor(label, color);
+  Style::setTextColor(label, color);
 }
 
 }  // namespace tarnik

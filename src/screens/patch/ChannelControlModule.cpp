@@ -1,6 +1,6 @@
 #include "screens/patch/ChannelControlModule.h"
 
-#include "screens/patch/ChannelDetailStyle.h"
+#include "screens/kit/Style.h"
 #include "screens/patch/FixtureModuleCard.h"
 #include "screens/patch/IntensityReadings.h"
 
@@ -12,15 +12,13 @@ using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
-namespace Style = ChannelDetailStyle;
-
 ChannelControlModule::ChannelControlModule(LevelScrubber::Bindings bindings, QWidget *parent)
     : QWidget(parent) {
   auto *body = new QWidget;
   caption_ = new QLabel(body);
   caption_->setObjectName(u"patch.channel.intensityCaption"_s);
   caption_->setFont(Style::scaledFont(font(), 0.95));
-  Style::setTextColor(*caption_, Style::secondaryText);
+  Style::setTextColor(*caption_, Style::dark(Style::Role::secondaryText));
   value_ = new QLabel(body);
   value_->setObjectName(u"patch.channel.intensityValue"_s);
   QFont valueFont = Style::scaledFont(font(), 1.3, QFont::Bold);
@@ -51,7 +49,8 @@ void ChannelControlModule::showState(double intensity, bool isConnected, bool is
                                      bool isAwaitingReadback) {
   caption_->setText(intensityCaption(isConnected, isAdjusting, isAwaitingReadback));
   value_->setText(intensityValueText(intensity));
-  Style::setTextColor(*value_, isConnected ? Style::controlGreen : Style::secondaryText);
+  Style::setTextColor(*value_, isConnected ? Style::dark(Style::Role::success)
+                                           : Style::dark(Style::Role::secondaryText));
   scrubber_->setEnabled(isConnected);
   scrubber_->update();
 }

@@ -1,7 +1,7 @@
 #include "screens/patch/ChannelSummaryModule.h"
 
 #include "screens/kit/PlainLabel.h"
-#include "screens/patch/ChannelDetailStyle.h"
+#include "screens/kit/Style.h"
 #include "screens/patch/ChannelSummaryTexts.h"
 #include "screens/patch/FittedTextLabel.h"
 
@@ -16,8 +16,6 @@ using namespace Qt::StringLiterals;
 namespace tarnik {
 
 namespace {
-
-namespace Style = ChannelDetailStyle;
 
 // The title and the metric values wrap onto two lines at most and shrink before they are
 // cut, so a long label cannot grow the card without end.
@@ -60,19 +58,25 @@ void setMetricValue(QLabel &label, const QString &value) {
 ChannelSummaryModule::ChannelSummaryModule(QWidget *parent) : QWidget(parent) {
   const QFont base = font();
   const QFont valueFont = Style::scaledFont(base, 1.15, QFont::DemiBold);
-  const QFont captionFont = Style::scaledFont(base, 0.85);
-  title_ = makeFittedLabel(this, u"patch.channel.title"_s,
-                           Style::scaledFont(base, 2.1, QFont::Bold), Style::primaryText);
+  const QFont captionFont = Style::captionFont(base);
+  title_ =
+      makeFittedLabel(this, u"patch.channel.title"_s, Style::scaledFont(base, 2.1, QFont::Bold),
+                      Style::dark(Style::Role::primaryText));
   description_ = makeLabel(this, u"patch.channel.description"_s, Style::scaledFont(base, 1.3),
-                           Style::secondaryText);
-  number_ = makeFittedLabel(this, u"patch.channel.number"_s, valueFont, Style::primaryText);
-  footprint_ = makeFittedLabel(this, u"patch.channel.footprint"_s, valueFont, Style::primaryText);
-  address_ = makeFittedLabel(this, u"patch.channel.address"_s, valueFont, Style::primaryText);
-  addressLabel_ =
-      makeLabel(this, u"patch.channel.addressLabel"_s, captionFont, Style::secondaryText);
-  QLabel *numberCaption = makeLabel(this, QString(), captionFont, Style::secondaryText);
+                           Style::dark(Style::Role::secondaryText));
+  number_ = makeFittedLabel(this, u"patch.channel.number"_s, valueFont,
+                            Style::dark(Style::Role::primaryText));
+  footprint_ = makeFittedLabel(this, u"patch.channel.footprint"_s, valueFont,
+                               Style::dark(Style::Role::primaryText));
+  address_ = makeFittedLabel(this, u"patch.channel.address"_s, valueFont,
+                             Style::dark(Style::Role::primaryText));
+  addressLabel_ = makeLabel(this, u"patch.channel.addressLabel"_s, captionFont,
+                            Style::dark(Style::Role::secondaryText));
+  QLabel *numberCaption =
+      makeLabel(this, QString(), captionFont, Style::dark(Style::Role::secondaryText));
   numberCaption->setText(u"Channel"_s);
-  QLabel *footprintCaption = makeLabel(this, QString(), captionFont, Style::secondaryText);
+  QLabel *footprintCaption =
+      makeLabel(this, QString(), captionFont, Style::dark(Style::Role::secondaryText));
   footprintCaption->setText(u"Footprint"_s);
 
   auto *header = new QVBoxLayout;
@@ -86,7 +90,8 @@ ChannelSummaryModule::ChannelSummaryModule(QWidget *parent) : QWidget(parent) {
   pair->addLayout(metricColumn(footprint_, footprintCaption), 1);
   auto *divider = new QFrame(this);
   divider->setFixedHeight(1);
-  divider->setStyleSheet(u"background: rgba(255, 255, 255, 40);"_s);
+  divider->setStyleSheet(
+      u"background: %1;"_s.arg(Style::whiteAt(40 / 255.0).name(QColor::HexArgb)));
   auto *metrics = new QVBoxLayout;
   metrics->setSpacing(14);
   metrics->addLayout(pair);
@@ -112,7 +117,7 @@ void ChannelSummaryModule::showChannel(const Channel &channel) {
 
 void ChannelSummaryModule::paintEvent(QPaintEvent *) {
   QPainter painter(this);
-  Style::paintPanel(painter, rect(), 28, Style::summaryBackground);
+  Style::paintPanel(painter, rect(), 28, Style::dark(Style::Role::cardBackground));
 }
 
 }  // namespace tarnik

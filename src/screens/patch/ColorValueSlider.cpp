@@ -1,7 +1,7 @@
 #include "screens/patch/ColorValueSlider.h"
 
 #include "screens/kit/PlainLabel.h"
-#include "screens/patch/ChannelDetailStyle.h"
+#include "screens/kit/Style.h"
 #include "screens/patch/ColorSliderTrack.h"
 
 #include <QHBoxLayout>
@@ -12,8 +12,6 @@ using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
-namespace Style = ChannelDetailStyle;
-
 ColorValueSlider::ColorValueSlider(const QString &title, double maximum, const QString &suffix,
                                    const QString &name, QWidget *parent)
     : QWidget(parent),
@@ -22,17 +20,17 @@ ColorValueSlider::ColorValueSlider(const QString &title, double maximum, const Q
   setObjectName(name);
   QLabel *heading = plainLabel(title, {}, this);
   heading->setFont(Style::scaledFont(font(), 0.95));
-  Style::setTextColor(*heading, Style::secondaryText);
+  Style::setTextColor(*heading, Style::dark(Style::Role::secondaryText));
   value_->setObjectName(name + u".value"_s);
   QFont digits = Style::scaledFont(font(), 0.95, QFont::DemiBold);
   digits.setStyleHint(QFont::Monospace);
   value_->setFont(digits);
-  Style::setTextColor(*value_, Style::primaryText);
+  Style::setTextColor(*value_, Style::dark(Style::Role::primaryText));
   track_->setObjectName(name + u".slider"_s);
   track_->setAccessibleName(title);
   QPalette tint = track_->palette();
-  tint.setColor(QPalette::Active, QPalette::Highlight, Style::controlGreen);
-  tint.setColor(QPalette::Inactive, QPalette::Highlight, Style::controlGreen);
+  tint.setColor(QPalette::Active, QPalette::Highlight, Style::dark(Style::Role::success));
+  tint.setColor(QPalette::Inactive, QPalette::Highlight, Style::dark(Style::Role::success));
   track_->setPalette(tint);
 
   auto *row = new QHBoxLayout;

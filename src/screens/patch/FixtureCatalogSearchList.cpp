@@ -4,6 +4,7 @@
 #include "screens/kit/NavigationStack.h"
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/patch/CatalogChoice.h"
 #include "screens/patch/CatalogModeSearch.h"
@@ -31,12 +32,6 @@ QLabel *sectionHeader(const QString &text) {
   header->setFont(font);
   header->setForegroundRole(QPalette::PlaceholderText);
   return header;
-}
-
-QFont captionFont(const QFont &font) {
-  QFont caption = font;
-  caption.setPointSizeF(font.pointSizeF() * 0.85);
-  return caption;
 }
 
 QWidget *section(QLabel *header, std::initializer_list<QWidget *> content, int stretchOf = -1) {
@@ -95,7 +90,7 @@ FixtureCatalogSearchList::FixtureCatalogSearchList(
       QStringLiteral("Showing the first 100 matching modes. Add a manufacturer, model, or mode "
                      "name to narrow the search."));
   limitNote_->setWordWrap(true);
-  limitNote_->setFont(captionFont(limitNote_->font()));
+  limitNote_->setFont(Style::captionFont(limitNote_->font()));
   limitNote_->setForegroundRole(QPalette::PlaceholderText);
   limitNote_->setContentsMargins(12, 4, 12, 4);
   modes_ = section(sectionHeader(QStringLiteral("Modes")), {results_, limitNote_}, 0);
@@ -138,10 +133,10 @@ void FixtureCatalogSearchList::redrawLibrary() {
       reportedVersion_, context_.store->compareLibraryVersion(reportedVersion_));
   const bool caption = banner.style != FixtureLibraryBanner::Style::body;
   const QColor colour = banner.style == FixtureLibraryBanner::Style::warningCaption
-                            ? QColor(255, 149, 0)
+                            ? Style::light(Style::Role::warning)
                             : palette().color(QPalette::PlaceholderText);
   QFont font = this->font();
-  banner_->setFont(caption ? captionFont(font) : font);
+  banner_->setFont(caption ? Style::captionFont(font) : font);
   QPalette bannerPalette = banner_->palette();
   bannerPalette.setColor(QPalette::WindowText, colour);
   banner_->setPalette(bannerPalette);

@@ -1,6 +1,6 @@
 #include "screens/patch/FixtureColorModule.h"
 
-#include "screens/patch/ChannelDetailStyle.h"
+#include "screens/kit/Style.h"
 #include "screens/patch/ColorSliderTrack.h"
 #include "screens/patch/ColorValueSlider.h"
 #include "screens/patch/FixtureColorWheel.h"
@@ -14,8 +14,6 @@
 using namespace Qt::StringLiterals;
 
 namespace tarnik {
-
-namespace Style = ChannelDetailStyle;
 
 FixtureColorModule::FixtureColorModule(FixtureControlStore &store, FixtureControlState state,
                                        bool canControl,
@@ -37,7 +35,7 @@ FixtureColorModule::FixtureColorModule(FixtureControlStore &store, FixtureContro
   wheel_->setMaximumWidth(260);
   status_->setObjectName(u"fixture.color.status"_s);
   status_->setFont(Style::scaledFont(font(), 0.9));
-  Style::setTextColor(*status_, Style::secondaryText);
+  Style::setTextColor(*status_, Style::dark(Style::Role::secondaryText));
   read_->setObjectName(u"fixture.color.read"_s);
 
   auto *column = new QVBoxLayout(this);
@@ -134,7 +132,8 @@ void FixtureColorModule::render() {
   const std::optional<FixtureColorController::Notice> notice = controller_.notice();
   notice_->setVisible(notice.has_value());
   read_->setVisible(notice && notice->offersRead);
-  if (notice) notice_->setNote(u"info.circle"_s, notice->text, Style::secondaryText);
+  if (notice)
+    notice_->setNote(u"info.circle"_s, notice->text, Style::dark(Style::Role::secondaryText));
 }
 
 }  // namespace tarnik

@@ -1,6 +1,7 @@
 #include "screens/patch/FixtureColorWheel.h"
 
 #include "screens/kit/AccessibleInterfaceFactory.h"
+#include "screens/kit/Style.h"
 #include "screens/patch/FixtureColorWheelAccessible.h"
 
 #include <QConicalGradient>
@@ -31,8 +32,8 @@ void paintDisc(QPainter &painter, const Geometry::Disc &disc) {
   painter.setBrush(hues);
   painter.drawEllipse(disc.centre, disc.radius, disc.radius);
   QRadialGradient white(disc.centre, disc.radius);
-  white.setColorAt(0, QColor(255, 255, 255, 255));
-  white.setColorAt(1, QColor(255, 255, 255, 0));
+  white.setColorAt(0, Style::whiteAt(1));
+  white.setColorAt(1, Style::whiteAt(0));
   painter.setBrush(white);
   painter.drawEllipse(disc.centre, disc.radius, disc.radius);
 }
@@ -44,14 +45,14 @@ void paintKnob(QPainter &painter, const QPointF &centre, const FixtureColorValue
   constexpr double blur = 3;
   const QPointF shadowCentre = centre + QPointF(0, 1);
   QRadialGradient shadow(shadowCentre, radius + blur);
-  shadow.setColorAt(radius / (radius + blur), QColor(0, 0, 0, 115));
-  shadow.setColorAt(1, QColor(0, 0, 0, 0));
+  shadow.setColorAt(radius / (radius + blur), Style::blackAt(115 / 255.0));
+  shadow.setColorAt(1, Style::blackAt(0));
   painter.setPen(Qt::NoPen);
   painter.setBrush(shadow);
   painter.drawEllipse(shadowCentre, radius + blur, radius + blur);
   painter.setBrush(
       QColor::fromHsvF(unitFraction(color.hue / 360), unitFraction(color.saturation / 100), 1));
-  painter.setPen(QPen(Qt::white, 3));
+  painter.setPen(QPen(Style::whiteAt(1), 3));
   painter.drawEllipse(centre, radius, radius);
 }
 
@@ -85,7 +86,7 @@ void FixtureColorWheel::paintEvent(QPaintEvent *) {
   const double ratio = devicePixelRatioF();
   QImage layer(size() * ratio, QImage::Format_ARGB32_Premultiplied);
   layer.setDevicePixelRatio(ratio);
-  layer.fill(Qt::transparent);
+  layer.fill(Style::clear);
   QPainter wheel(&layer);
   wheel.setRenderHint(QPainter::Antialiasing);
   paintDisc(wheel, disc);

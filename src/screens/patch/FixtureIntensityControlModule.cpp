@@ -1,7 +1,7 @@
 #include "screens/patch/FixtureIntensityControlModule.h"
 
+#include "screens/kit/Style.h"
 #include "screens/patch/ChannelControlModule.h"
-#include "screens/patch/ChannelDetailStyle.h"
 #include "screens/patch/FixtureModuleCard.h"
 
 #include <QHBoxLayout>
@@ -15,8 +15,6 @@ namespace tarnik {
 
 namespace {
 
-namespace Style = ChannelDetailStyle;
-
 QWidget *checkingCard(QWidget *parent) {
   auto *body = new QWidget;
   auto *busy = new QProgressBar(body);
@@ -26,7 +24,7 @@ QWidget *checkingCard(QWidget *parent) {
   auto *text = new QLabel(u"Checking fixture intensity capability…"_s, body);
   text->setObjectName(u"patch.channel.checkingCapability"_s);
   text->setFont(Style::scaledFont(text->font(), 0.95));
-  Style::setTextColor(*text, Style::secondaryText);
+  Style::setTextColor(*text, Style::dark(Style::Role::secondaryText));
   auto *row = new QHBoxLayout(body);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(10);

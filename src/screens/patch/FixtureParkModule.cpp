@@ -3,6 +3,7 @@
 #include "operations/FixtureControlStore.h"
 #include "screens/kit/PlainMessageBox.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/Style.h"
 #include "screens/patch/ChannelCardText.h"
 #include "screens/patch/FixtureParkModuleTexts.h"
 
@@ -19,13 +20,16 @@ namespace tarnik {
 
 namespace {
 
-// Green marks a control that can change the console now.
+// Green marks a control that can change the console now; its title takes the colour that
+// reads on that green.
 void tintGreen(QPushButton &button) {
+  const QColor green = Style::dark(Style::Role::success);
+  const QColor title = Style::onColour(Style::Role::success, Style::Ground::dark);
   QPalette palette = button.palette();
-  palette.setColor(QPalette::Active, QPalette::Button, QColor(48, 209, 88));
-  palette.setColor(QPalette::Inactive, QPalette::Button, QColor(48, 209, 88));
-  palette.setColor(QPalette::Active, QPalette::ButtonText, Qt::white);
-  palette.setColor(QPalette::Inactive, QPalette::ButtonText, Qt::white);
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    palette.setColor(group, QPalette::Button, green);
+    palette.setColor(group, QPalette::ButtonText, title);
+  }
   button.setPalette(palette);
 }
 

@@ -1,6 +1,7 @@
 #include "screens/patch/LevelScrubber.h"
 
 #include "screens/kit/AccessibleInterfaceFactory.h"
+#include "screens/kit/Style.h"
 #include "screens/patch/LevelScrubberAccessible.h"
 #include "screens/patch/LevelScrubberGeometry.h"
 
@@ -20,9 +21,9 @@ namespace Geometry = LevelScrubberGeometry;
 
 constexpr double labelGap = 8;
 constexpr double disabledOpacity = 0.55;
-const QColor fillGreen(48, 209, 88);
-const QColor fillGrey(142, 142, 147);
-const QColor secondaryText(152, 152, 159);
+const QColor fillGreen = Style::dark(Style::Role::success);
+const QColor fillGrey = Style::dark(Style::Role::secondaryText);
+const QColor secondaryText = Style::dark(Style::Role::secondaryText);
 
 void paintCapsule(QPainter &painter, const QRectF &rect, const QColor &color) {
   if (rect.width() <= 0) return;
@@ -40,14 +41,14 @@ void paintKnob(QPainter &painter, const QPointF &centre) {
   const QPointF shadowCentre = centre + QPointF(0, 3);
   QRadialGradient shadow(shadowCentre, radius + blur);
   const double edge = radius / (radius + blur);
-  shadow.setColorAt(0, QColor(0, 0, 0, 71));
-  shadow.setColorAt(edge * 0.7, QColor(0, 0, 0, 71));
-  shadow.setColorAt(edge, QColor(0, 0, 0, 36));
-  shadow.setColorAt(1, QColor(0, 0, 0, 0));
+  shadow.setColorAt(0, Style::blackAt(71 / 255.0));
+  shadow.setColorAt(edge * 0.7, Style::blackAt(71 / 255.0));
+  shadow.setColorAt(edge, Style::blackAt(36 / 255.0));
+  shadow.setColorAt(1, Style::blackAt(0));
   painter.setPen(Qt::NoPen);
   painter.setBrush(shadow);
   painter.drawEllipse(shadowCentre, radius + blur, radius + blur);
-  painter.setBrush(Qt::white);
+  painter.setBrush(Style::whiteAt(1));
   painter.drawEllipse(centre, radius, radius);
 }
 
@@ -70,7 +71,7 @@ QSize LevelScrubber::sizeHint() const {
 QSize LevelScrubber::minimumSizeHint() const { return {48, sizeHint().height()}; }
 
 void LevelScrubber::paintTrack(QPainter &painter, const QRectF &area, double value, bool enabled) {
-  paintCapsule(painter, area, QColor(255, 255, 255, 31));
+  paintCapsule(painter, area, Style::whiteAt(31 / 255.0));
   const QRectF fill(area.topLeft(),
                     QSizeF(area.width() * Geometry::fillFraction(value), area.height()));
   paintCapsule(painter, fill, enabled ? fillGreen : fillGrey);

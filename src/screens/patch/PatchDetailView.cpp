@@ -3,9 +3,9 @@
 #include "app/AppViewModel.h"
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/patch/ChannelAddressModule.h"
-#include "screens/patch/ChannelDetailStyle.h"
 #include "screens/patch/ChannelSummaryModule.h"
 #include "screens/patch/FixtureControlModules.h"
 #include "screens/patch/FixtureIntensityControlModule.h"
@@ -31,8 +31,6 @@ namespace tarnik {
 
 namespace {
 
-namespace Style = ChannelDetailStyle;
-
 constexpr double levelSendsPerSecond = 10;
 
 std::unique_ptr<LevelCommandThrottler> ownThrottler(std::unique_ptr<LevelCommandThrottler> given) {
@@ -51,8 +49,8 @@ PatchDetailView::PatchDetailView(AppViewModel &model, const Channel &channel,
             [this] { return displayedIntensity(); }) {
   setObjectName(u"patch.channel"_s);
   QPalette dark = palette();
-  dark.setColor(QPalette::Window, Style::pageBackground);
-  dark.setColor(QPalette::WindowText, Style::primaryText);
+  dark.setColor(QPalette::Window, Style::dark(Style::Role::ground));
+  dark.setColor(QPalette::WindowText, Style::dark(Style::Role::primaryText));
   setPalette(dark);
   setAutoFillBackground(true);
 
@@ -119,9 +117,11 @@ PatchDetailView::PatchDetailView(AppViewModel &model, const Channel &channel,
   scroll->setWidgetResizable(true);
   scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   scroll->verticalScrollBar()->setStyleSheet(
-      u"QScrollBar { background: black; width: 8px; }"
-      u" QScrollBar::handle { background: rgba(255, 255, 255, 70); border-radius: 4px; }"
-      u" QScrollBar::add-line, QScrollBar::sub-line { height: 0; }"_s);
+      u"QScrollBar { background: %1; width: 8px; }"
+      u" QScrollBar::handle { background: %2; border-radius: 4px; }"
+      u" QScrollBar::add-line, QScrollBar::sub-line { height: 0; }"_s.arg(
+          Style::dark(Style::Role::ground).name(),
+          Style::whiteAt(70 / 255.0).name(QColor::HexArgb)));
   scroll->setPalette(dark);
   scroll->setWidget(content);
   auto *page = new QVBoxLayout(this);
@@ -161,7 +161,7 @@ QWidget *PatchDetailView::makeLiveControlsCard() {
   liveControlsStatus_ = plainLabel({}, u"patch.channel.liveControlsStatus"_s, body);
   liveControlsStatus_->setWordWrap(true);
   liveControlsStatus_->setFont(Style::scaledFont(font(), 0.95));
-  Style::setTextColor(*liveControlsStatus_, Style::secondaryText);
+  Style::setTextColor(*liveControlsStatus_, Style::dark(Style::Role::secondaryText));
   retryLiveControls_ = new QPushButton(u"Retry Live Controls"_s, body);
   retryLiveControls_->setObjectName(u"patch.channel.retryLiveControls"_s);
   connect(retryLiveControls_, &QPushButton::clicked, this, [this] {

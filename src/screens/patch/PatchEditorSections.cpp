@@ -113,8 +113,4 @@ PatchNote patchIssueNote(const PatchValidationIssue &issue) {
           issue.message(), true};
 }
 
-QColor patchWarningColor() { return QColor(0xff, 0x95, 0x00); }
-QColor patchConfirmedColor() { return QColor(0x34, 0xa8, 0x53); }
-QColor patchAccentColor() { return QColor(0x0a, 0x84, 0xff); }
-
 }  // namespace tarnik

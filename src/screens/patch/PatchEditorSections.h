@@ -4,7 +4,6 @@
 #include "model/PatchDraft.h"
 #include "model/PatchPlan.h"
 
-#include <QColor>
 #include <QList>
 #include <QString>
 
@@ -75,10 +74,5 @@ PatchReviewContent patchReviewContent(PatchOperation operation, const PatchPlan 
 
 // A "Resolve Before Patching" row: the issue's own sentence and its symbol.
 PatchNote patchIssueNote(const PatchValidationIssue &issue);
-
-// The colours the editor gives meaning to.
-QColor patchWarningColor();
-QColor patchConfirmedColor();
-QColor patchAccentColor();
 
 }  // namespace tarnik

@@ -4,6 +4,7 @@
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/PlainMessageBox.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/kit/TitledSection.h"
 #include "screens/patch/PatchEditorSections.h"
@@ -167,7 +168,7 @@ QWidget *PatchEditorView::makeOperationSection() {
   TitledSection *section = makeSection(u"operation"_s, u"Patch Type"_s);
   auto *rows = new QVBoxLayout(section);
   rows->setSpacing(2);
-  const QColor blue = patchAccentColor();
+  const QColor blue = Style::light(Style::Role::accent);
   for (const PatchOperation operation : allCases(PatchOperation{})) {
     const PatchOperationRow content = patchOperationRow(operation);
     QPushButton *row = rowButton(u"patch.operation."_s + rawValue(operation));
@@ -555,7 +556,8 @@ void PatchEditorView::redrawStatus() {
   if (status->resultText) {
     statusResult_->setTextName(status->resultName);
     statusResult_->setNote(status->resultSymbol, *status->resultText,
-                           status->isConfirmed ? patchConfirmedColor() : patchWarningColor());
+                           status->isConfirmed ? Style::light(Style::Role::success)
+                                               : Style::light(Style::Role::warning));
   }
   statusNote_->setVisible(status->note.has_value());
   statusNote_->setText(status->note.value_or(QString()));

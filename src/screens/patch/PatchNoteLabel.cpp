@@ -1,6 +1,7 @@
 #include "screens/patch/PatchNoteLabel.h"
 
 #include "screens/kit/PlainLabel.h"
+#include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/patch/PatchEditorSections.h"
 
@@ -31,7 +32,8 @@ PatchNoteLabel::PatchNoteLabel(const QString &textName, QWidget *parent)
 
 void PatchNoteLabel::setNote(const PatchNote &note) {
   setNote(note.symbolName, note.text,
-          note.isWarning ? patchWarningColor() : palette().color(QPalette::PlaceholderText));
+          note.isWarning ? Style::light(Style::Role::warning)
+                         : palette().color(QPalette::PlaceholderText));
 }
 
 void PatchNoteLabel::setNote(const QString &symbolName, const QString &text, const QColor &color) {

@@ -1,6 +1,7 @@
 #include "screens/patch/PatchRowDelegate.h"
 
 #include "screens/kit/FitTextPainter.h"
+#include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/patch/PatchListModel.h"
 #include "screens/patch/PatchRowTexts.h"
@@ -25,23 +26,16 @@ constexpr int addressColumnMinimumWidth = 112;
 constexpr int nameLineSpacing = 5;
 constexpr int addressLineSpacing = 3;
 constexpr int markerGap = 5;
-const QColor rowBlue(0, 122, 255);
-const QColor markerOrange(255, 149, 0);
+const QColor rowBlue = Style::light(Style::Role::accent);
+const QColor markerOrange = Style::light(Style::Role::warning);
 
 // The row's type sizes, relative to the list's own font.
 struct RowFonts {
   explicit RowFonts(const QFont &base)
-      : headline(scaled(base, 1.0, QFont::Bold)),
-        subheadline(scaled(base, 0.93, QFont::DemiBold)),
-        caption(scaled(base, 0.85, QFont::DemiBold)),
-        smallCaption(scaled(base, 0.78, QFont::Medium)) {}
-
-  static QFont scaled(const QFont &base, double scale, QFont::Weight weight) {
-    QFont font = base;
-    font.setPointSizeF(base.pointSizeF() * scale);
-    font.setWeight(weight);
-    return font;
-  }
+      : headline(Style::scaledFont(base, 1.0, QFont::Bold)),
+        subheadline(Style::scaledFont(base, 0.93, QFont::DemiBold)),
+        caption(Style::scaledFont(base, 0.85, QFont::DemiBold)),
+        smallCaption(Style::scaledFont(base, 0.78, QFont::Medium)) {}
 
   QFont headline;
   QFont subheadline;

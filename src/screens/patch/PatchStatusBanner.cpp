@@ -1,6 +1,7 @@
 #include "screens/patch/PatchStatusBanner.h"
 
 #include "screens/kit/PlainLabel.h"
+#include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
 
 #include <QHBoxLayout>
@@ -12,7 +13,7 @@ using namespace Qt::StringLiterals;
 namespace tarnik {
 
 namespace {
-const QColor warningOrange(255, 149, 0);
+const QColor warningOrange = Style::light(Style::Role::warning);
 constexpr int symbolSize = 16;
 }  // namespace
 

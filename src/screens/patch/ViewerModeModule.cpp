@@ -1,8 +1,8 @@
 #include "screens/patch/ViewerModeModule.h"
 
 #include "screens/kit/PlainLabel.h"
+#include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
-#include "screens/patch/ChannelDetailStyle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,17 +12,15 @@ using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
-namespace Style = ChannelDetailStyle;
-
 ViewerModeModule::ViewerModeModule(QWidget *parent) : QWidget(parent) {
   auto *icon = new QLabel(this);
-  icon->setPixmap(symbolPixmap(u"eye"_s, Style::secondaryText, 16));
+  icon->setPixmap(symbolPixmap(u"eye"_s, Style::dark(Style::Role::secondaryText), 16));
   QLabel *text = plainLabel(
       u"Viewer mode is on. Fixture details remain available, but controls are read only."_s,
       u"patch.channel.viewerNotice"_s, this);
   text->setWordWrap(true);
   text->setFont(Style::scaledFont(font(), 0.95));
-  Style::setTextColor(*text, Style::secondaryText);
+  Style::setTextColor(*text, Style::dark(Style::Role::secondaryText));
 
   auto *row = new QHBoxLayout(this);
   row->setContentsMargins(16, 16, 16, 16);
@@ -34,7 +32,7 @@ ViewerModeModule::ViewerModeModule(QWidget *parent) : QWidget(parent) {
 
 void ViewerModeModule::paintEvent(QPaintEvent *) {
   QPainter painter(this);
-  Style::paintPanel(painter, rect(), 18, Style::panelBackground);
+  Style::paintPanel(painter, rect(), 18, Style::cardWash());
 }
 
 }  // namespace tarnik

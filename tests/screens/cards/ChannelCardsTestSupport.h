@@ -6,7 +6,7 @@
 // pictures by a plain titled box.
 
 #include "app/AppViewModel.h"
-#include "screens/patch/ChannelDetailStyle.h"
+#include "screens/kit/Style.h"
 #include "screens/patch/FixtureModuleCard.h"
 #include "screens/support/Screenshots.h"
 #include "support/EosConsoleDouble.h"
@@ -38,8 +38,8 @@ inline EosConsoleDouble::FixtureChannel spotFixture() {
 inline std::unique_ptr<QWidget> channelPageGround() {
   auto ground = std::make_unique<QWidget>();
   QPalette dark = ground->palette();
-  dark.setColor(QPalette::Window, ChannelDetailStyle::pageBackground);
-  dark.setColor(QPalette::WindowText, ChannelDetailStyle::primaryText);
+  dark.setColor(QPalette::Window, Style::dark(Style::Role::ground));
+  dark.setColor(QPalette::WindowText, Style::dark(Style::Role::primaryText));
   ground->setPalette(dark);
   ground->setAutoFillBackground(true);
   return ground;

@@ -2,6 +2,7 @@
 
 #include "QtMessages.h"
 #include "SyncedCueConsole.h"
+#include "screens/kit/Style.h"
 #include "screens/live/CueListModel.h"
 #include "screens/live/CueListRows.h"
 #include "screens/live/CueOrdering.h"
@@ -19,6 +20,7 @@
 #include <QTimer>
 
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 
 using namespace Qt::StringLiterals;
@@ -150,9 +152,10 @@ TEST_F(CueListModelWidget, NewCuesResetTheRowsAndPendingCuesMoveThePlaybackCue) 
   EXPECT_EQ(model.defaultBreakerCueNumber(), u"7"_s);
 }
 
-QImage paintedRow(const CueListModel &model, int row, int width) {
+QImage paintedRow(const CueListModel &model, int row, int width, bool selected = false) {
   CueRowDelegate delegate;
   QStyleOptionViewItem option;
+  if (selected) option.state |= QStyle::State_Selected;
   option.font = QApplication::font();
   option.palette = QApplication::palette();
   option.rect = QRect(0, 0, width, 0);
@@ -242,6 +245,57 @@ TEST_F(CueListModelWidget, ListScreenshotWithBreakersAndTwoActiveRows) {
   view.show();
   QCoreApplication::processEvents();
   EXPECT_FALSE(testing::saveScreenshot(view, u"cues-list-breakers"_s).isEmpty());
+}
+
+// The list as a person sees it, cue 5 selected or not.
+QImage shownList(CueListModel &model, bool selected, const QString &screenshot = {}) {
+  QListView view;
+  view.setModel(&model);
+  view.setItemDelegate(new CueRowDelegate(&view));
+  view.resize(360, 120);
+  view.show();
+  if (selected) view.setCurrentIndex(model.index(1));
+  QCoreApplication::processEvents();
+  if (!screenshot.isEmpty()) testing::saveScreenshot(view, screenshot);
+  return view.viewport()->grab().toImage();
+}
+
+// The Active badge reads on the plain row and on the selected one, the row a person fires from:
+// its text stands out from its capsule, and on the selection's blue the capsule from the row.
+// (On the plain row the capsule is a faint wash the text alone sets off.)
+TEST_F(CueListModelWidget, TheActiveBadgeReadsOnPlainAndSelectedRows) {
+  struct Case {
+    bool selected;
+    double capsuleOnRow;
+    QString screenshot;
+  };
+  const QList<Cue> cues{Cue{.number = u"5"_s, .label = u"Look"_s}};
+  for (const Case &c :
+       {Case{false, 1.0, u"cues-active-row"_s}, Case{true, 3.0, u"cues-active-row-selected"_s}}) {
+    model.setSource({.cues = cues, .activeCueNumber = {}});
+    const QImage plain = shownList(model, c.selected);
+    model.setSource({.cues = cues, .activeCueNumber = u"5"_s});
+    const QImage marked = shownList(model, c.selected, c.screenshot);
+    // The badge is what the mark adds: its most frequent colour the capsule, its text the
+    // colour that stands out most from it, the row what lay there before.
+    std::map<QRgb, int> counts;
+    QColor row;
+    for (int y = 0; y < marked.height(); ++y) {
+      for (int x = 0; x < marked.width(); ++x) {
+        if (marked.pixel(x, y) == plain.pixel(x, y)) continue;
+        ++counts[marked.pixel(x, y)];
+        row = plain.pixelColor(x, y);
+      }
+    }
+    ASSERT_FALSE(counts.empty());
+    const QColor capsule = QColor::fromRgb(
+        std::ranges::max_element(counts, {}, [](const auto &c) { return c.second; })->first);
+    double text = 1;
+    for (const auto &[rgb, count] : counts)
+      text = std::max(text, Style::contrast(QColor::fromRgb(rgb), capsule));
+    EXPECT_GE(text, 4.5) << c.selected;
+    EXPECT_GE(Style::contrast(capsule, row), c.capsuleOnRow) << c.selected;
+  }
 }
 
 }  // namespace

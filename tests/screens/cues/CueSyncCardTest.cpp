@@ -1,6 +1,7 @@
 // The sync card against the console double: online, loading and offline.
 
 #include "SyncedCueConsole.h"
+#include "screens/kit/Style.h"
 #include "screens/live/CueStyle.h"
 #include "screens/live/CueSyncCard.h"
 #include "screens/support/Screenshots.h"
@@ -67,8 +68,8 @@ TEST_F(CueSyncCardWidget, OfflineBeforeAnyConnection) {
   EXPECT_EQ(shown("cues.sync.count"), u"0 cues"_s);
   EXPECT_EQ(shown("cues.sync.status"), u"Offline"_s);
   EXPECT_FALSE(spinnerShown());
-  EXPECT_EQ(iconColour(), cueOrange);
-  EXPECT_NE(nameColour(), cueGreen);
+  EXPECT_EQ(iconColour(), Style::light(Style::Role::warning));
+  EXPECT_NE(nameColour(), Style::light(Style::Role::success));
   EXPECT_FALSE(testing::saveScreenshot(*row, u"cues-sync-card-offline"_s).isEmpty());
 }
 
@@ -80,15 +81,15 @@ TEST_F(CueSyncCardWidget, OnlineWithTheSyncedShow) {
   EXPECT_FALSE(console.model->showFileName().isEmpty());
   EXPECT_EQ(shown("cues.sync.count"), QStringLiteral("%1 cues").arg(console.model->cues().size()));
   EXPECT_FALSE(spinnerShown());
-  EXPECT_EQ(iconColour(), cueGreen);
-  EXPECT_EQ(nameColour(), cueGreen);
+  EXPECT_EQ(iconColour(), Style::light(Style::Role::success));
+  EXPECT_EQ(nameColour(), Style::light(Style::Role::success));
   EXPECT_FALSE(testing::saveScreenshot(*row, u"cues-sync-card-online"_s).isEmpty());
 }
 
 TEST_F(CueSyncCardWidget, TheReachableIconIsACheckCutFromAFilledCircle) {
   makeCard();
   ASSERT_TRUE(console.syncShow(testing::generateConsoleShow(2, 0)));
-  ASSERT_TRUE(waitUntil([&] { return iconColour() == cueGreen; }));
+  ASSERT_TRUE(waitUntil([&] { return iconColour() == Style::light(Style::Role::success); }));
   const QImage icon = card->findChild<QLabel *>(u"cues.sync.icon"_s)->pixmap().toImage();
   const int middle = icon.width() / 2;
   const int edge = icon.width() / 10;

@@ -4,6 +4,7 @@
 #include "LiveScreenTestSupport.h"
 #include "foundation/ReferenceDate.h"
 #include "screens/kit/LocaleTexts.h"
+#include "screens/kit/Style.h"
 #include "screens/live/CommandHistoryView.h"
 #include "screens/live/LiveShowDetailsView.h"
 #include "screens/support/Screenshots.h"
@@ -106,7 +107,8 @@ TEST_F(LiveSheetsWidget, HistoryShowsSentAndRefusedKeysAtTheTopWhileOpen) {
       [&] { return rowText(rows(*history).first(), "text") == u"Key 7 — Viewer mode"_s; }));
   QLabel *badge = rows(*history).first()->findChild<QLabel *>(u"live.history.row.source"_s);
   EXPECT_EQ(badge->text(), u"Rejected"_s);
-  EXPECT_TRUE(badge->styleSheet().contains(u"#ff9500"_s)) << badge->styleSheet().toStdString();
+  EXPECT_TRUE(badge->styleSheet().contains(Style::light(Style::Role::warning).name()))
+      << badge->styleSheet().toStdString();
   model->recordCommandHistory(u"LIVE: Chan 1 Full #"_s, u"Console"_s);
   settle();
   saveScreenshot(*history, u"live-history-sources"_s);

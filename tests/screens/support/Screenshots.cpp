@@ -1,5 +1,7 @@
 #include "screens/support/Screenshots.h"
 
+#include "screens/kit/Style.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QLayout>
@@ -16,7 +18,7 @@ void ensureWidgetApplication() {
   static char name[] = "tarnik_widget_tests";
   static char *argv[] = {name, nullptr};
   new QApplication(argc, argv);
-  QApplication::setStyle(QStringLiteral("Fusion"));
+  Style::useApplicationStyle();
 }
 
 namespace {

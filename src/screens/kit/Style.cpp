@@ -1,0 +1,208 @@
+#include "screens/kit/Style.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPalette>
+#include <QStyle>
+
+#include <array>
+#include <cmath>
+
+namespace tarnik::Style {
+
+namespace {
+
+// Each pair: {on the light palette, on black}. The light values are the system hues darkened
+// until text in them reads on the palette's window grey; the dark ones are the bright hues.
+struct Swatch {
+  QColor light;
+  QColor dark;
+};
+
+Swatch swatch(Role role) {
+  switch (role) {
+    case Role::success:
+      return {QColor(0x1e, 0x7b, 0x34), QColor(0x30, 0xd1, 0x58)};
+    case Role::failure:
+      return {QColor(0xc8, 0x1e, 0x1e), QColor(0xff, 0x3b, 0x30)};
+    case Role::warning:
+      return {QColor(0xb2, 0x50, 0x00), QColor(0xff, 0x95, 0x00)};
+    case Role::pending:
+      return {QColor(0x8a, 0x6a, 0x00), QColor(0xff, 0xcc, 0x00)};
+    case Role::accent:
+      return {QColor(0x00, 0x66, 0xcc), QColor(0x0a, 0x84, 0xff)};
+    case Role::primaryText:
+      return {QColor(0x00, 0x00, 0x00), QColor(0xff, 0xff, 0xff)};
+    case Role::secondaryText:
+      return {QColor(0x6b, 0x6b, 0x6b), QColor(0x98, 0x98, 0x9f)};
+    case Role::ground:
+      // The palette's window: list bases are white, so what reads here reads there too.
+      return {QColor(0xef, 0xef, 0xef), QColor(0x00, 0x00, 0x00)};
+    case Role::cardBackground:
+      return {QColor(0xff, 0xff, 0xff), QColor(0x1c, 0x1c, 0x1e)};
+    case Role::selection:
+      // Fusion's blue, darkened just enough for white text.
+      return {QColor(0x2a, 0x7a, 0xb0), QColor(0x2a, 0x7a, 0xb0)};
+  }
+  return {};
+}
+
+double channel(double value) {
+  return value <= 0.03928 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4);
+}
+
+double luminance(const QColor &colour) {
+  return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) +
+         0.0722 * channel(colour.blueF());
+}
+
+QColor over(const QColor &top, double opacity, const QColor &beneath) {
+  const auto mix = [&](double a, double b) { return a * opacity + b * (1 - opacity); };
+  return QColor::fromRgbF(static_cast<float>(mix(top.redF(), beneath.redF())),
+                          static_cast<float>(mix(top.greenF(), beneath.greenF())),
+                          static_cast<float>(mix(top.blueF(), beneath.blueF())));
+}
+
+const QColor white(0xff, 0xff, 0xff);
+const QColor black(0x00, 0x00, 0x00);
+
+// The badges and buttons of each ground, and the text of every state on it.
+constexpr std::array pageTable{
+    // The palette's pages: state texts, the Go and Stop buttons, the Active badge.
+    Pair{Role::success, Role::ground, Ground::light, Size::text},
+    Pair{Role::failure, Role::ground, Ground::light, Size::text},
+    Pair{Role::warning, Role::ground, Ground::light, Size::text},
+    Pair{Role::accent, Role::ground, Ground::light, Size::text},
+    Pair{Role::secondaryText, Role::ground, Ground::light, Size::text},
+    // Filled badges and buttons: the Go button, the command history's sources.
+    Pair{Role::success, Role::success, Ground::light, Size::text, true},
+    Pair{Role::accent, Role::accent, Ground::light, Size::text, true},
+    Pair{Role::warning, Role::warning, Ground::light, Size::text, true},
+    Pair{Role::secondaryText, Role::secondaryText, Ground::light, Size::text, true},
+    Pair{Role::failure, Role::failure, Ground::light, Size::shape, true},
+    Pair{Role::success, Role::success, Ground::light, Size::text, false, badgeFillOpacity,
+         Role::cardBackground},
+    Pair{Role::selection, Role::selection, Ground::light, Size::text, true},
+    // The Active badge on a selected row: a capsule of the ground, the text in green.
+    Pair{Role::ground, Role::selection, Ground::light, Size::shape},
+    // The Live page and a channel's page.
+    Pair{Role::primaryText, Role::ground, Ground::dark, Size::text},
+    Pair{Role::secondaryText, Role::ground, Ground::dark, Size::text},
+    Pair{Role::primaryText, Role::cardBackground, Ground::dark, Size::text},
+    Pair{Role::secondaryText, Role::cardBackground, Ground::dark, Size::text},
+    Pair{Role::success, Role::cardBackground, Ground::dark, Size::text},
+    Pair{Role::success, Role::ground, Ground::dark, Size::text},
+    Pair{Role::accent, Role::ground, Ground::dark, Size::text},
+    Pair{Role::warning, Role::ground, Ground::dark, Size::text},
+    Pair{Role::failure, Role::ground, Ground::dark, Size::shape},
+    Pair{Role::pending, Role::ground, Ground::dark, Size::shape},
+    Pair{Role::success, Role::success, Ground::dark, Size::text, true},
+};
+
+}  // namespace
+
+QColor colour(Role role, Ground ground) {
+  const Swatch made = swatch(role);
+  return ground == Ground::light ? made.light : made.dark;
+}
+
+QColor onColour(Role role, Ground ground) {
+  const QColor fill = colour(role, ground);
+  return contrast(white, fill) >= contrast(black, fill) ? white : black;
+}
+
+QColor tint(Role role, Ground ground, double opacity) {
+  QColor made = colour(role, ground);
+  made.setAlphaF(static_cast<float>(opacity));
+  return made;
+}
+
+QColor cardWash() { return tint(Role::primaryText, Ground::dark, 26 / 255.0); }
+
+QColor whiteAt(double opacity) {
+  QColor made = white;
+  made.setAlphaF(static_cast<float>(opacity));
+  return made;
+}
+
+QColor blackAt(double opacity) {
+  QColor made = black;
+  made.setAlphaF(static_cast<float>(opacity));
+  return made;
+}
+
+double minimumContrast(Size size) { return size == Size::text ? 4.5 : 3.0; }
+
+std::span<const Pair> pairs() { return pageTable; }
+
+QColor foregroundOf(const Pair &pair) {
+  return pair.onFill ? onColour(pair.background, pair.ground)
+                     : colour(pair.foreground, pair.ground);
+}
+
+QColor backgroundOf(const Pair &pair) {
+  return over(colour(pair.background, pair.ground), pair.backgroundOpacity,
+              colour(pair.beneath, pair.ground));
+}
+
+double contrast(const QColor &a, const QColor &b) {
+  const auto [darker, lighter] = std::minmax(luminance(a), luminance(b));
+  return (lighter + 0.05) / (darker + 0.05);
+}
+
+void useApplicationStyle() {
+  QApplication::setStyle(QStringLiteral("Fusion"));
+  QPalette palette = QApplication::style()->standardPalette();
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+    palette.setColor(group, QPalette::Highlight, colour(Role::selection, Ground::light));
+    palette.setColor(group, QPalette::HighlightedText, onSelection());
+    // Fusion's half-transparent placeholder grey reads at under 4:1 on its own window.
+    palette.setColor(group, QPalette::PlaceholderText, light(Role::secondaryText));
+  }
+  QApplication::setPalette(palette);
+}
+
+QFont scaledFont(const QFont &base, double scale) {
+  QFont font = base;
+  if (base.pointSizeF() > 0) font.setPointSizeF(base.pointSizeF() * scale);
+  return font;
+}
+
+QFont scaledFont(const QFont &base, double scale, QFont::Weight weight) {
+  QFont font = scaledFont(base, scale);
+  font.setWeight(weight);
+  return font;
+}
+
+QFont captionFont(const QFont &base) { return scaledFont(base, 0.85); }
+
+QFont captionDigitsFont(const QFont &base) {
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  font.setPointSizeF(base.pointSizeF() * 0.85);
+  return font;
+}
+
+QFont headlineFont(const QFont &base) {
+  QFont font = base;
+  font.setBold(true);
+  return font;
+}
+
+void setTextColor(QLabel &label, const QColor &color) {
+  QPalette palette = label.palette();
+  palette.setColor(QPalette::WindowText, color);
+  palette.setColor(QPalette::Text, color);
+  label.setPalette(palette);
+}
+
+void paintPanel(QPainter &painter, const QRectF &rect, double radius, const QColor &color) {
+  painter.setRenderHint(QPainter::Antialiasing);
+  QPainterPath path;
+  path.addRoundedRect(rect, radius, radius);
+  painter.fillPath(path, color);
+}
+
+}  // namespace tarnik::Style
