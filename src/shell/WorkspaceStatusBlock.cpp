@@ -3,6 +3,7 @@
 #include "app/AppViewModel.h"
 #include "foundation/TextRules.h"
 #include "link/TarnikRelayServer.h"
+#include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
@@ -25,14 +26,10 @@ WorkspaceStatusBlock::WorkspaceStatusBlock(AppViewModel &app, TarnikRelayServer 
       app_(app),
       relay_(relay),
       consoleDot_(new QLabel),
-      console_(new QLabel),
-      relayLine_(new QLabel) {
+      console_(plainLabel({}, QStringLiteral("workspace.status.console"))),
+      relayLine_(plainLabel({}, QStringLiteral("workspace.status.relay"))) {
   setFont(Style::captionFont(font()));
   consoleDot_->setObjectName(QStringLiteral("workspace.status.consoleSymbol"));
-  console_->setObjectName(QStringLiteral("workspace.status.console"));
-  relayLine_->setObjectName(QStringLiteral("workspace.status.relay"));
-  console_->setTextFormat(Qt::PlainText);
-  relayLine_->setTextFormat(Qt::PlainText);
 
   auto *consoleRow = new QHBoxLayout;
   consoleRow->setSpacing(6);
