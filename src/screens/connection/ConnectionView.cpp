@@ -38,7 +38,6 @@ constexpr int portFieldWidth = 82;
 constexpr int testResultLength = 340;
 const QColor selectionBlue = Style::light(Style::Role::accent);
 const QColor warningRed = Style::light(Style::Role::failure);
-const QColor onBlue = Style::onColour(Style::Role::accent, Style::Ground::light);
 
 using Style::captionDigitsFont;
 using Style::captionFont;
@@ -539,12 +538,7 @@ QWidget *ConnectionView::makeActionsSection() {
   // The buttons fill their rows: a vertical layout gives each the whole width.
   auto *connectButton = new QPushButton(QStringLiteral("Connect"));
   connectButton->setObjectName(QStringLiteral("connection.connect"));
-  QPalette prominent = connectButton->palette();
-  for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-    prominent.setColor(group, QPalette::Button, selectionBlue);
-    prominent.setColor(group, QPalette::ButtonText, onBlue);
-  }
-  connectButton->setPalette(prominent);
+  Style::fillButton(*connectButton, Style::Role::accent, Style::Ground::light);
   connect(connectButton, &QPushButton::clicked, this, [this] { app_.connect(); });
   disconnectButton_ = new QPushButton(QStringLiteral("Disconnect"));
   disconnectButton_->setObjectName(QStringLiteral("connection.disconnect"));

@@ -6,7 +6,9 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
+#include <QPushButton>
 #include <QStyle>
+#include <QStyleOptionButton>
 
 #include <array>
 #include <cmath>
@@ -112,6 +114,56 @@ QColor colour(Role role, Ground ground) {
 QColor onColour(Role role, Ground ground) {
   const QColor fill = colour(role, ground);
   return contrast(white, fill) >= contrast(black, fill) ? white : black;
+}
+
+namespace {
+
+// The least contrast a title has on the face the button's style draws for this palette, at
+// rest and under the pointer, down the middle of the face where the title sits.
+double leastTitleContrast(const QPushButton &button, const QPalette &palette, const QColor &title) {
+  const QSize size(48, 24);
+  double least = 21;
+  for (const QStyle::State hover : {QStyle::State_None, QStyle::State_MouseOver}) {
+    QStyleOptionButton option;
+    option.initFrom(&button);
+    option.palette = palette;
+    option.rect = QRect(QPoint(), size);
+    option.state |= QStyle::State_Raised | hover;
+    QImage face(size, QImage::Format_ARGB32_Premultiplied);
+    face.fill(palette.color(QPalette::Window));
+    QPainter painter(&face);
+    button.style()->drawControl(QStyle::CE_PushButtonBevel, &option, &painter, &button);
+    painter.end();
+    for (int y = size.height() / 4; y < size.height() * 3 / 4; ++y)
+      least = std::min(least, contrast(title, face.pixelColor(size.width() / 2, y)));
+  }
+  return least;
+}
+
+}  // namespace
+
+void fillButton(QPushButton &button, Role role, Ground ground) {
+  constexpr int darkeningSteps = 8;
+  QPalette palette = button.palette();
+  QColor fill = colour(role, ground);
+  QColor title = onColour(role, ground);
+  for (int step = 0;; ++step) {
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+      palette.setColor(group, QPalette::Button, fill);
+    if (leastTitleContrast(button, palette, title) >= minimumContrast(Size::text)) break;
+    if (step == darkeningSteps) {
+      // No shade of the role carries its own title: the other one, whichever reads better.
+      title =
+          leastTitleContrast(button, palette, white) >= leastTitleContrast(button, palette, black)
+              ? white
+              : black;
+      break;
+    }
+    fill = fill.darker(112);
+  }
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+    palette.setColor(group, QPalette::ButtonText, title);
+  button.setPalette(palette);
 }
 
 QColor tint(Role role, Ground ground, double opacity) {

@@ -6,6 +6,7 @@
 #include <span>
 
 class QLabel;
+class QPushButton;
 class QPainter;
 class QRectF;
 
@@ -37,6 +38,10 @@ inline QColor dark(Role role) { return colour(role, Ground::dark); }
 QColor onColour(Role role, Ground ground);
 // Text and symbols on the selected row of a list.
 inline QColor onSelection() { return onColour(Role::selection, Ground::light); }
+// Fills a push button with `role` and titles it in the role's on-colour, darkening the fill
+// until the title reads on the face the style draws: a style may lighten and soften the
+// colour it is given (Fusion does), so the title is checked against what is drawn.
+void fillButton(QPushButton &button, Role role, Ground ground);
 // A translucent wash of `role`, as behind a badge's text.
 QColor tint(Role role, Ground ground, double opacity);
 // A fill that lets what lies beneath show through.

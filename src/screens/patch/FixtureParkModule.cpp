@@ -18,23 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
-namespace {
-
-// Green marks a control that can change the console now; its title takes the colour that
-// reads on that green.
-void tintGreen(QPushButton &button) {
-  const QColor green = Style::dark(Style::Role::success);
-  const QColor title = Style::onColour(Style::Role::success, Style::Ground::dark);
-  QPalette palette = button.palette();
-  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-    palette.setColor(group, QPalette::Button, green);
-    palette.setColor(group, QPalette::ButtonText, title);
-  }
-  button.setPalette(palette);
-}
-
-}  // namespace
-
 FixtureParkModule::FixtureParkModule(FixtureControlStore &store, qint64 channelNumber,
                                      Controls controls, QWidget *parent)
     : QWidget(parent),
@@ -69,7 +52,8 @@ FixtureParkModule::FixtureParkModule(FixtureControlStore &store, qint64 channelN
   row->addSpacing(12);
 
   actionButton_->setObjectName(u"fixture.park.action"_s);
-  tintGreen(*actionButton_);
+  // Green marks a control that can change the console now.
+  Style::fillButton(*actionButton_, Style::Role::success, Style::Ground::dark);
   connect(actionButton_, &QPushButton::clicked, this, [this] {
     const FixtureParkPresentation shown = presentation();
     if (shown.control == FixtureParkPresentation::Control::action) askToConfirm(shown.action);
