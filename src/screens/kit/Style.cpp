@@ -61,13 +61,6 @@ double luminance(const QColor &colour) {
          0.0722 * channel(colour.blueF());
 }
 
-QColor over(const QColor &top, double opacity, const QColor &beneath) {
-  const auto mix = [&](double a, double b) { return a * opacity + b * (1 - opacity); };
-  return QColor::fromRgbF(static_cast<float>(mix(top.redF(), beneath.redF())),
-                          static_cast<float>(mix(top.greenF(), beneath.greenF())),
-                          static_cast<float>(mix(top.blueF(), beneath.blueF())));
-}
-
 const QColor white(0xff, 0xff, 0xff);
 const QColor black(0x00, 0x00, 0x00);
 
@@ -200,6 +193,13 @@ QColor backgroundOf(const Pair &pair) {
               colour(pair.beneath, pair.ground));
 }
 
+QColor over(const QColor &top, double opacity, const QColor &beneath) {
+  const auto mix = [&](double a, double b) { return a * opacity + b * (1 - opacity); };
+  return QColor::fromRgbF(static_cast<float>(mix(top.redF(), beneath.redF())),
+                          static_cast<float>(mix(top.greenF(), beneath.greenF())),
+                          static_cast<float>(mix(top.blueF(), beneath.blueF())));
+}
+
 double contrast(const QColor &a, const QColor &b) {
   const auto [darker, lighter] = std::minmax(luminance(a), luminance(b));
   return (lighter + 0.05) / (darker + 0.05);
@@ -233,7 +233,7 @@ QFont captionFont(const QFont &base) { return scaledFont(base, 0.85); }
 
 QFont captionDigitsFont(const QFont &base) {
   QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  font.setPointSizeF(base.pointSizeF() * 0.85);
+  font.setPointSizeF(captionFont(base).pointSizeF());
   return font;
 }
 

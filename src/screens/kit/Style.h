@@ -75,6 +75,8 @@ std::span<const Pair> pairs();
 QColor foregroundOf(const Pair &pair);
 QColor backgroundOf(const Pair &pair);
 
+// What shows where `top` lies at `opacity` over the opaque `beneath`.
+QColor over(const QColor &top, double opacity, const QColor &beneath);
 // The contrast ratio of two opaque colours by their relative luminance, 1 to 21.
 double contrast(const QColor &a, const QColor &b);
 

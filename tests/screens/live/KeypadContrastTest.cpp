@@ -7,16 +7,6 @@
 namespace tarnik {
 namespace {
 
-// `colour` at `opacity` over the opaque `beneath`.
-QColor over(QColor colour, double opacity, const QColor &beneath) {
-  const auto mix = [&](double top, double bottom) {
-    return top * opacity + bottom * (1 - opacity);
-  };
-  return QColor::fromRgbF(static_cast<float>(mix(colour.redF(), beneath.redF())),
-                          static_cast<float>(mix(colour.greenF(), beneath.greenF())),
-                          static_cast<float>(mix(colour.blueF(), beneath.blueF())));
-}
-
 // The keypad's own palette carries the key titles and the command line's text: each enabled key
 // face and each command-line text reads at 4.5:1.
 TEST(KeypadContrast, KeyTitlesAndTheCommandLineReadOnTheirFaces) {
@@ -29,12 +19,13 @@ TEST(KeypadContrast, KeyTitlesAndTheCommandLineReadOnTheirFaces) {
         KeypadColor::groupKey})
     looks.push_back(eosKeyFaceLook(face, false));
   for (const KeyFaceLook &look : looks) {
-    const QColor fill = over(keypadColor(look.fill), look.fillOpacity, panel);
-    EXPECT_GE(Style::contrast(over(white, look.titleOpacity, fill), fill), 4.5) << int(look.fill);
+    const QColor fill = Style::over(keypadColor(look.fill), look.fillOpacity, panel);
+    EXPECT_GE(Style::contrast(Style::over(white, look.titleOpacity, fill), fill), 4.5)
+        << int(look.fill);
   }
   const QColor line = keypadColor(KeypadColor::commandLineBackground);
   EXPECT_GE(Style::contrast(keypadColor(KeypadColor::amberAccent), line), 4.5);
-  EXPECT_GE(Style::contrast(over(white, 0.68, line), line), 4.5);
+  EXPECT_GE(Style::contrast(Style::over(white, 0.68, line), line), 4.5);
 }
 
 }  // namespace
