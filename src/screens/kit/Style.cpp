@@ -201,8 +201,11 @@ QColor over(const QColor &top, double opacity, const QColor &beneath) {
 }
 
 double contrast(const QColor &a, const QColor &b) {
-  const auto [darker, lighter] = std::minmax(luminance(a), luminance(b));
-  return (lighter + 0.05) / (darker + 0.05);
+  // Both luminances are held by value: std::minmax of two temporaries would hand back
+  // references to values already gone.
+  const double first = luminance(a);
+  const double second = luminance(b);
+  return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
 }
 
 void useApplicationStyle() {
