@@ -50,6 +50,7 @@ void AppViewModel::handleShowSaved(const QString &reportedPath) {
   if (!followed) return;
   resetLiveControls();
   fixtureControl_->bindStore(session_.id, path);
+  mirror_->moveChannelReads(path);
   mirror_->reportStatus(u"Synced"_s);
   saveShowSnapshot();
   if (startNetworkingOnInit_) prepareLiveControls();

@@ -104,7 +104,6 @@ bool ShowMirror::handleShowSaved(const QString &path, bool rereads) {
     return false;
   }
   session_.publishedShowIdentity = path;
-  for (DirectPatchRead &read : pendingDirectPatchReads_) read.showName = path;
   return true;
 }
 

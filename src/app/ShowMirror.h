@@ -134,7 +134,8 @@ class ShowMirror final : public ObservableObject {
   void handleShowName(const QString &name);
   // The console saved its show under this identity: a sync waiting for the show's path
   // takes it. Unless the show is to be read again, the show on screen follows when it is
-  // this session's sync of the show saved; true when it did.
+  // this session's sync of the show saved; true when it did. The outstanding channel reads
+  // follow with moveChannelReads, once the owner has moved what it started on the old name.
   bool handleShowSaved(const QString &path, bool rereads);
   // The console loaded this show: nothing on screen is current any more, and the lists go
   // with the status. Without a connection the next one starts from this show.
@@ -166,6 +167,8 @@ class ShowMirror final : public ObservableObject {
   void readChannelPatch(qint64 channel, DirectPatchReadIntent intent);
   // The reads deferred while the sync ran go out now.
   void replayDeferredPatchReads();
+  // The outstanding reads now belong to the show under this identity.
+  void moveChannelReads(const QString &showIdentity);
   qsizetype outstandingChannelReads() const { return pendingDirectPatchReads_.size(); }
   double channelReadTimeLimit() const { return channelReadTimeLimit_; }
   // A change went to the console: channel reads asked for before it no longer apply.

@@ -59,6 +59,10 @@ void ShowMirror::replayDeferredPatchReads() {
   for (const auto &[channel, intent] : intents) readChannelPatch(channel, intent);
 }
 
+void ShowMirror::moveChannelReads(const QString &showIdentity) {
+  for (DirectPatchRead &read : pendingDirectPatchReads_) read.showName = showIdentity;
+}
+
 void ShowMirror::runQueuedFullRefresh() {
   if (!pendingDirectPatchReads_.isEmpty() || !queuedFullRefreshReason_) return;
   const QString reason = *std::exchange(queuedFullRefreshReason_, std::nullopt);

@@ -108,6 +108,7 @@ void EosIsolatedSession::endRun() {
   gate_ = nullptr;
   step_ = PreparationStep::idle;
   barrier_.reset();
+  if (rules_.forgetUserAtEnd) virtualUser_.reset();
 }
 
 void EosIsolatedSession::disconnectTransport() { transport_->disconnect(); }
@@ -290,8 +291,9 @@ void EosIsolatedSession::handlePreparationEcho(const OSCMessage &message) {
     return;
   }
   // The latest echo decides: an empty line followed by a typed one is not empty.
-  barrier_.lineSeen(echo && echo->status == 0 && rules_.isEmptyLine(text));
-  checkClearBarrier();
+  const bool empty = echo && echo->status == 0 && rules_.isEmptyLine(text);
+  barrier_.lineSeen(empty);
+  if (empty || rules_.checkBarrierAtEveryStep) checkClearBarrier();
 }
 
 void EosIsolatedSession::startClearStep() {
@@ -304,6 +306,7 @@ void EosIsolatedSession::startClearStep() {
   if (!sendPreparation({EosOSCAddress::clearCommandKey, {}}, rules_.clearFailedText)) return;
   barrier_.beginClear(sendPing());
   armDeadline();
+  if (rules_.checkBarrierAtEveryStep) checkClearBarrier();
 }
 
 void EosIsolatedSession::checkClearBarrier() {

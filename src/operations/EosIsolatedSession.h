@@ -109,6 +109,13 @@ class EosIsolatedSession : public QObject {
     // The gate is asked again before the subscription, the show request and
     // "/eos/user/auto"; else the gate asked at the start of their step covers them.
     bool gateBeforeEachRequest = true;
+    // The clear barrier is checked as soon as the clear key has gone out and after every
+    // echo of the user; else only when a ping reply or an empty line has just proven one of
+    // its facts.
+    bool checkBarrierAtEveryStep = true;
+    // The run's console user is forgotten when the run ends; else it stays until the next
+    // start.
+    bool forgetUserAtEnd = false;
   };
 
   ~EosIsolatedSession() override;
@@ -117,6 +124,8 @@ class EosIsolatedSession : public QObject {
   OSCManager &transport() const { return *transport_; }
   double timeout() const { return timeout_; }
   const std::optional<QUuid> &operationID() const { return operationID_; }
+  // The console user the run was given, once the console has handed it out.
+  const std::optional<int> &virtualUser() const { return virtualUser_; }
 
   // A reply that arrived at `answeredAt` answers a ping sent at `sentAt` when it arrived no
   // earlier than the ping left, less the tolerance. Both times are monotonic: a wall-clock
@@ -129,14 +138,14 @@ class EosIsolatedSession : public QObject {
   bool isRunning() const { return operationID_.has_value(); }
   bool hasConnected() const { return hasConnected_; }
   PreparationStep preparationStep() const { return step_; }
-  const std::optional<int> &virtualUser() const { return virtualUser_; }
 
   // A new operation id and the gate of this run; the connection has not come up in this run
   // yet, and the preparation starts over.
   void beginRun(Gate gate);
   // Switches the private connection to TCP with the framing and connects it.
   void connectTransport(const OSCEndpoint &endpoint, OSCTCPFraming framing);
-  // Operation id and gate cleared, hasConnected false, the deadline cancelled and dropped.
+  // Operation id and gate cleared, hasConnected false, the deadline cancelled and dropped;
+  // the console user too where the rules say so.
   // The session clears its own fields after this and then calls disconnectTransport().
   void endRun();
   void disconnectTransport();

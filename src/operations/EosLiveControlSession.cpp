@@ -36,6 +36,8 @@ EosIsolatedSession::PreparationRules preparationRules() {
   rules.isEmptyLine = EosLiveEchoLines::isEmptyBootstrapLine;
   rules.echoUser = EosOSCAddress::parseUser;
   rules.pingTolerance = pingTolerance;
+  rules.checkBarrierAtEveryStep = false;
+  rules.forgetUserAtEnd = true;
   return rules;
 }
 

@@ -309,7 +309,22 @@ TEST_F(AppViewModelCommandsTest, AClearedShowEmptiesEverythingUntilTheNextPath) 
 TEST_F(AppViewModelCommandsTest, ASaveUnderANewPathRebindsTheSyncedShow) {
   connectModel();
   const qsizetype counts = countRequests();
+  // A channel read still out follows the saved show only once the fixture store has: an
+  // answer taken while the store is being bound is still the old name's.
+  model->readChannelPatch(model->channels().first().number,
+                          {0, AppViewModel::DirectPatchReadPurpose::levelRefresh});
+  std::optional<qsizetype> readsWhileBinding;
+  FixtureControlStore &store = model->fixtureControls();
+  QObject::connect(&store, &FixtureControlStore::showIdentityChanged, model.get(), [&] {
+    if (store.showIdentity() != u"/shows/renamed.esf"_s) return;
+    OSCManager &manager = *model->oscManager();
+    const qint64 answered = manager.roundTripSampleCount();
+    manager.sendPing();  // answered behind the read
+    EXPECT_TRUE(waitUntil([&] { return manager.roundTripSampleCount() > answered; }));
+    readsWhileBinding = model->showMirror().outstandingChannelReads();
+  });
   model->handleOSCMessage(u"/eos/out/event/show/saved"_s, {text(u" /shows/renamed.esf "_s)});
+  EXPECT_EQ(readsWhileBinding, 1);
   EXPECT_EQ(model->dataStatusMessage(), u"Synced"_s);
   EXPECT_TRUE(model->isShowDataCurrent());
   ASSERT_TRUE(waitUntil([&] {

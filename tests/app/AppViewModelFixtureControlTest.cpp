@@ -111,7 +111,8 @@ TEST_F(AppViewModelFixtureControlTest, ParkChecksRunOneAtATimeAndRefuseWhatTheyM
 }
 
 // From its preflight to its verification a patch write owns the console's patch: identify
-// and park wait for it, even with the Live controls ready.
+// and park wait for it, even with the Live controls ready. The sync that confirms the write
+// prepares them again.
 TEST_F(AppViewModelFixtureControlTest, FixtureChangesWaitForAPendingPatchWrite) {
   ASSERT_TRUE(connectAndPrepare());
   model->beginPatchEditing({.operation = PatchOperation::dimmerAddressRange,
@@ -129,9 +130,12 @@ TEST_F(AppViewModelFixtureControlTest, FixtureChangesWaitForAPendingPatchWrite) 
   EXPECT_FALSE(model->parkChannel(5, FixtureParkAction::unpark));
   EXPECT_EQ(model->commandHistory(), before);
 
-  model->clearPendingPatchWrite(u"Done"_s);
+  timing->advance(0.35);
+  ASSERT_TRUE(waitUntil(
+      [&] { return model->patchSubmissionState().kind == PatchSubmissionState::Kind::confirmed; }));
+  ASSERT_TRUE(waitUntil([&] { return model->fixtureControlStatus() == "Live controls ready"_L1; }));
   model->identifyFixture(model->channels().at(4));
-  EXPECT_EQ(model->commandHistory().size(), before.size() + 1);
+  EXPECT_EQ(model->commandHistory().size(), before.size() + 2);  // the confirmation, the flash
 }
 
 TEST_F(AppViewModelFixtureControlTest, AFailedLiveSessionLeavesTheMainConnectionAlone) {

@@ -15,6 +15,18 @@ using testing::spinUntil;
 
 enum class Kind { park, live, patch };
 
+// The rig's clock, running a step once just as the next deadline is armed.
+struct ArmingClock final : LevelCommandScheduling {
+  explicit ArmingClock(std::shared_ptr<LevelCommandScheduling> clock) : clock(std::move(clock)) {}
+  std::unique_ptr<LevelCommandScheduledAction> schedule(double delaySeconds,
+                                                        std::function<void()> action) override {
+    if (auto step = std::exchange(atNextArm, nullptr)) step();
+    return clock->schedule(delaySeconds, std::move(action));
+  }
+  std::shared_ptr<LevelCommandScheduling> clock;
+  std::function<void()> atNextArm;
+};
+
 // One session of the given kind on the console double, with a ping clock the test sets.
 struct PreparationRig : ConsoleRig {
   explicit PreparationRig(Kind kind) : ConsoleRig({OSCTCPFraming::packetLength, std::nullopt}) {
@@ -33,9 +45,11 @@ struct PreparationRig : ConsoleRig {
               Qt::QueuedConnection);
         };
     const auto record = [this](QString outcome) { outcomes.append(std::move(outcome)); };
+    const EosIsolatedSession::Gate gate = [this] { return gateOpen; };
     // Park and Live take the shared options, on the rig's scheduler.
     const auto isolatedOptions = [&] {
       Options made = options();
+      made.timeoutScheduler = arming;
       made.pingClock = pingClock;
       made.deferConnectionPreparation = defer;
       return made;
@@ -43,9 +57,9 @@ struct PreparationRig : ConsoleRig {
     switch (kind) {
       case Kind::park: {
         auto park = std::make_unique<EosParkSession>(isolatedOptions());
-        start = [this, park = park.get(), record] {
+        start = [this, park = park.get(), record, gate] {
           park->start(
-              console.showPath, std::nullopt, [] { return true; },
+              console.showPath, std::nullopt, gate,
               [record](EosParkSession::Result result) {
                 record(result ? QStringLiteral("done") : result.error().text);
               },
@@ -56,23 +70,23 @@ struct PreparationRig : ConsoleRig {
       }
       case Kind::live: {
         auto live = std::make_unique<EosLiveControlSession>(isolatedOptions());
-        start = [this, live = live.get(), record] {
+        start = [this, live = live.get(), record, gate] {
           live->start(
-              console.showPath, [] { return true; }, [record] { record("done"); },
-              [](const OSCMessage &) {}, record, endpoint(), framing);
+              console.showPath, gate, [record] { record("done"); }, [](const OSCMessage &) {},
+              record, endpoint(), framing);
         };
         session = std::move(live);
         break;
       }
       case Kind::patch: {
         EosPatchCommandSession::Options made;
-        made.timeoutScheduler = clock;
+        made.timeoutScheduler = arming;
         made.pingClock = pingClock;
         made.deferConnectionPreparation = defer;
         auto patch = std::make_unique<EosPatchCommandSession>(std::move(made));
-        start = [this, patch = patch.get(), record] {
+        start = [this, patch = patch.get(), record, gate] {
           patch->start(
-              console.showPath, {QStringLiteral("5 At 1 / 10 Enter")}, {}, [] { return true; },
+              console.showPath, {QStringLiteral("5 At 1 / 10 Enter")}, {}, gate,
               [] { return true; },
               [record](EosPatchCommandSession::Result result) {
                 record(result ? QStringLiteral("done") : result.error().text);
@@ -87,6 +101,8 @@ struct PreparationRig : ConsoleRig {
 
   using Options = EosIsolatedSession::Options;
 
+  std::shared_ptr<ArmingClock> arming = std::make_shared<ArmingClock>(clock);
+  bool gateOpen = true;
   double now = 10;  // the ping clock
   double sentShift = 0;
   QStringList outcomes;
@@ -108,6 +124,13 @@ struct Row {
   QStringList progress;
   Expected expected;
 };
+
+// An echo of the run's user (the console's first automatic one) whose line holds `part`.
+bool isEchoOf(const OSCMessage &message, QStringView part) {
+  const QString *line =
+      message.arguments.isEmpty() ? nullptr : std::get_if<QString>(&message.arguments[0].value);
+  return message.address == u"/eos/out/user/100/cmd" && line && line->contains(part);
+}
 
 // "done" for a session that got through its run, "waits" for one that sits at the row's
 // wait point, or the session's failure text.
@@ -157,6 +180,16 @@ TEST(IsolatedPreparation, EachSessionKeepsItsOwnReactionWhereTheyDifferOnPurpose
        {"<marker>"},
        {"Eos returned a malformed allocated park user.",
         "Eos returned a malformed allocated Live user.", "waits"}},
+      {"an allocated user with a further argument",
+       [](PreparationRig &rig) {
+         testing::answer(rig.console, "/eos/user/auto",
+                         {"/eos/out/user", {OSCArgument::fromInt(100), OSCArgument::fromInt(1)}});
+       },
+       nullptr,
+       0,
+       {},
+       {"Eos returned a malformed allocated park user.",
+        "Eos returned a malformed allocated Live user.", "done"}},
       {"an echo of the user with a float status while the marker is awaited",
        [](PreparationRig &rig) {
          rig.on("<marker>", [&rig] {
@@ -184,6 +217,28 @@ TEST(IsolatedPreparation, EachSessionKeepsItsOwnReactionWhereTheyDifferOnPurpose
        3,  // the transport's own, the bootstrap's, the clear key's
        {"Live Enter", "Patch Enter"},
        {"done", "waits", "done"}},
+      {"the gate closing as the clear key's deadline is armed",
+       [](PreparationRig &rig) {
+         rig.on("<marker>", [&rig] { rig.arming->atNextArm = [&rig] { rig.gateOpen = false; }; });
+         rig.on("/eos/key/clear_cmd", [&rig] { rig.console.silent = true; });
+       },
+       [](const OSCMessage &message) { return isEchoOf(message, u"Chan 1 "); },
+       0,
+       {},
+       {"The main console session changed.", "waits",
+        "The console session changed before patching."}},
+      {"a typed line after the clear key, the gate closed and the ping left unanswered",
+       [](PreparationRig &rig) {
+         rig.console.echoOverrides["/eos/key/clear_cmd"] = {{"LIVE: Chan 5", 0}};
+         rig.on("/eos/key/clear_cmd", [&rig] { rig.gateOpen = false; });
+         // The transport's own ping, the bootstrap's, the clear key's.
+         rig.on("/eos/ping#3", [&rig] { rig.console.silent = true; });
+       },
+       [](const OSCMessage &message) { return isEchoOf(message, u"Chan 5"); },
+       0,
+       {},
+       {"The main console session changed.", "waits",
+        "The console session changed before patching."}},
       {"a ping reply dated half a millisecond before its ping left",
        [](PreparationRig &rig) { rig.sentShift = 0.0005; },
        nullptr,
@@ -209,6 +264,16 @@ TEST(IsolatedPreparation, EachSessionKeepsItsOwnReactionWhereTheyDifferOnPurpose
     EXPECT_EQ(outcome(Kind::park, row), row.expected.park);
     EXPECT_EQ(outcome(Kind::live, row), row.expected.live);
     EXPECT_EQ(outcome(Kind::patch, row), row.expected.patch);
+  }
+}
+
+TEST(IsolatedPreparation, OnlyTheLiveSessionForgetsItsUserWhenItsRunEnds) {
+  for (const Kind kind : {Kind::park, Kind::live, Kind::patch}) {
+    PreparationRig rig(kind);
+    rig.on("<marker>", [&rig] { rig.console.sendShowEvent(QStringLiteral("loaded")); });
+    rig.start();
+    ASSERT_TRUE(spinUntil([&] { return !rig.outcomes.isEmpty(); }));
+    EXPECT_EQ(rig.session->virtualUser(), kind == Kind::live ? std::nullopt : std::optional(100));
   }
 }
 
