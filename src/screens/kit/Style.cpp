@@ -1,5 +1,7 @@
 #include "screens/kit/Style.h"
 
+#include "screens/kit/UnfocusedFieldWheel.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QLabel>
@@ -218,6 +220,7 @@ void useApplicationStyle() {
     palette.setColor(group, QPalette::PlaceholderText, light(Role::secondaryText));
   }
   QApplication::setPalette(palette);
+  letTheWheelScrollPastUnfocusedFields(*qApp);
 }
 
 QFont scaledFont(const QFont &base, double scale) {

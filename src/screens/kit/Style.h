@@ -81,8 +81,9 @@ QColor over(const QColor &top, double opacity, const QColor &beneath);
 double contrast(const QColor &a, const QColor &b);
 
 // The application's look: Fusion, with the palette's selection in a blue that white text reads
-// on, so every list selects alike, and a readable secondary grey. Call once the QApplication
-// exists.
+// on, so every list selects alike, and a readable secondary grey; the wheel scrolls past the
+// fields a person has not chosen (`letTheWheelScrollPastUnfocusedFields`). Call once the
+// QApplication exists.
 void useApplicationStyle();
 
 // A font scaled from `base`, keeping its weight unless one is given.
