@@ -9,6 +9,7 @@
 #include "screens/kit/NavigationStack.h"
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
 #include "shell/AfterFirstPaint.h"
 #include "shell/MacUpdater.h"
@@ -162,7 +163,7 @@ QWidget *MacWorkspaceView::makeSidebar() {
   sidebarList_->setIconSize(QSize(16, 16));
   // The sidebar is one tinted column, its list on the same ground, not a white text field's.
   QPalette ground = sidebar->palette();
-  ground.setColor(QPalette::Window, ground.color(QPalette::Window).darker(106));
+  ground.setColor(QPalette::Window, Style::light(Style::Role::sidebar));
   ground.setColor(QPalette::Base, ground.color(QPalette::Window));
   sidebar->setPalette(ground);
   sidebar->setAutoFillBackground(true);

@@ -12,9 +12,12 @@
 #include "support/QtTestApplication.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -132,6 +135,42 @@ TEST(ConnectionViewXServer, TabWalksThePageInReadingOrderAndEveryStopShowsItsFoc
                           u"connection.test"_s,
                           u"connection.connect"_s};
   EXPECT_EQ(stops, expected);
+  window.close();
+}
+
+// A person scrolls the page at the smallest window with the wheel, the pointer resting on the
+// Transport and Framing boxes as the form passes under it: the page moves, the settings stay.
+TEST(ConnectionViewXServer, WheelNotchesOverUnfocusedBoxesScrollThePageAndChangeNoSetting) {
+  TarnikApp app;
+  MacWorkspaceView &window = app.openWindow(testing::connectionPageWithoutBrowsing());
+  window.resize(window.minimumSize());
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  AppViewModel &model = app.appViewModel();
+  model.setConnectionTransport(OSCTransport::tcp);
+  model.setTcpFraming(OSCTCPFraming::slip);
+  auto *list = window.findChild<QScrollArea *>(u"connection.list"_s);
+  auto *transport = window.findChild<QComboBox *>(u"connection.transport"_s);
+  auto *framing = window.findChild<QComboBox *>(u"connection.tcpFraming"_s);
+  ASSERT_TRUE(list && transport && framing);
+  QScrollBar *bar = list->verticalScrollBar();
+  for (QComboBox *box : {transport, framing}) {
+    for (const QString &notch : {u"5"_s, u"4"_s}) {
+      SCOPED_TRACE(box->objectName().toStdString() + " button " + notch.toStdString());
+      // The box in the middle of the page, with room to scroll either way.
+      bar->setValue(box->mapTo(list->widget(), QPoint()).y() - list->viewport()->height() / 2);
+      ASSERT_TRUE(bar->value() > bar->minimum() && bar->value() < bar->maximum())
+          << bar->value() << " of " << bar->maximum();
+      const int before = bar->value();
+      ASSERT_TRUE(clickCentre(window, *box, notch));
+      EXPECT_TRUE(waitUntil([&] { return bar->value() != before; }, 2000));
+      QCoreApplication::processEvents();
+      EXPECT_EQ(model.connectionTransport(), OSCTransport::tcp);
+      EXPECT_EQ(model.tcpFraming(), OSCTCPFraming::slip);
+      EXPECT_FALSE(box->hasFocus());
+    }
+  }
+  testing::saveScreenshot(window, u"connection-wheel-smallest"_s);
   window.close();
 }
 

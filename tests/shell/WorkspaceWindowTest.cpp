@@ -1,6 +1,8 @@
 #include "WorkspaceTestSupport.h"
+#include "screens/kit/Style.h"
 #include "screens/live/CueView.h"
 #include "screens/patch/PatchView.h"
+#include "screens/support/DrawnContrast.h"
 #include "screens/support/Screenshots.h"
 #include "shell/LivePage.h"
 #include "shell/TarnikApp.h"
@@ -81,6 +83,42 @@ TEST(WorkspaceWindow, EachPageTitleIsDrawnOnceWhetherOrNotThePageHasAHeaderOfIts
     testing::saveScreenshot(window, QStringLiteral("workspace-titled-once-%1").arg(row + 1));
   }
   window.close();
+}
+
+// The sidebar stands a shade darker than the window: its rows, the selected one, and its
+// status lines read on the ground it really draws.
+TEST(WorkspaceWindow, TheSidebarsTextsReadOnItsOwnGround) {
+  TarnikApp app;
+  MacWorkspaceView &window = app.openWindow();
+  window.show();
+  QListWidget *rows = testing::sidebarRows(window);
+  rows->setCurrentRow(1);
+  auto *sidebar = window.findChild<QWidget *>(QStringLiteral("workspace.sidebar"));
+  auto *console = window.findChild<QWidget *>(QStringLiteral("workspace.status.console"));
+  ASSERT_TRUE(sidebar && console);
+  const QImage image = sidebar->grab().toImage();
+  const auto place = [&](const QWidget &widget, const QRect &rect) {
+    return QRect(widget.mapTo(sidebar, rect.topLeft()), rect.size());
+  };
+  const QWidget &list = *rows->viewport();
+  const struct {
+    const char *name;
+    QColor text;
+    QRect area;
+  } texts[] = {
+      {"selected row", rows->palette().color(QPalette::HighlightedText),
+       place(list, rows->visualItemRect(rows->item(1)))},
+      {"row", rows->palette().color(QPalette::Text),
+       place(list, rows->visualItemRect(rows->item(2)))},
+      {"console line", console->palette().color(QPalette::WindowText),
+       place(*console, console->rect())},
+  };
+  for (const auto &text : texts) {
+    const QColor ground = testing::drawnContrast(image, text.area).ground;
+    EXPECT_GE(Style::contrast(text.text, ground), 4.5)
+        << text.name << ": " << text.text.name().toStdString() << " on "
+        << ground.name().toStdString();
+  }
 }
 
 TEST(WorkspaceWindow, OnlyAnExactTitleLeavesTheConnectionPage) {

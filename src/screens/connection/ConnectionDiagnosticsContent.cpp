@@ -7,6 +7,7 @@
 #include "screens/connection/ConnectionViewRules.h"
 #include "screens/kit/LocaleTexts.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/SelectableWrappedLabel.h"
 #include "screens/kit/Style.h"
 #include "screens/kit/TitledSection.h"
 #include "screens/kit/WrappedLabel.h"
@@ -48,7 +49,7 @@ ConnectionDiagnosticsContent::ConnectionDiagnosticsContent(AppViewModel &model, 
       manager_(manager),
       progressRow_(new QWidget),
       errorSection_(new TitledSection(QStringLiteral("Last Transport Error"))),
-      errorText_(new WrappedLabel),
+      errorText_(new SelectableWrappedLabel),
       refresh_(new ScreenRefresh(this, [this] { redraw(); })) {
   new QVBoxLayout(this);
 
@@ -123,7 +124,6 @@ ConnectionDiagnosticsContent::ConnectionDiagnosticsContent(AppViewModel &model, 
   // it can be copied into a report.
   errorSection_->setObjectName(QStringLiteral("diagnostics.lastErrorSection"));
   errorText_->setObjectName(QStringLiteral("diagnostics.lastError"));
-  errorText_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   QPalette red = errorText_->palette();
   red.setColor(QPalette::WindowText, Style::light(Style::Role::failure));
   errorText_->setPalette(red);
@@ -243,7 +243,8 @@ void ConnectionDiagnosticsContent::redraw() {
 
   const std::optional<QString> lastError = manager.lastError();
   errorSection_->setVisible(showsError(lastError));
-  errorText_->setFullText(lastError.value_or(QString()));
+  const QString error = lastError.value_or(QString());
+  if (errorText_->text() != error) errorText_->setText(error);
 }
 
 }  // namespace tarnik

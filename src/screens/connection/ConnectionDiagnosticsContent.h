@@ -12,6 +12,7 @@ namespace tarnik {
 class AppViewModel;
 class OSCManager;
 class ScreenRefresh;
+class SelectableWrappedLabel;
 class TitledSection;
 class WrappedLabel;
 
@@ -51,7 +52,7 @@ class ConnectionDiagnosticsContent : public QWidget {
   QWidget *progressRow_;
   QFormLayout *showDataSection_ = nullptr;
   TitledSection *errorSection_;
-  WrappedLabel *errorText_;
+  SelectableWrappedLabel *errorText_;
   ScreenRefresh *refresh_;
   int redrawCount_ = 0;
 };

@@ -9,10 +9,10 @@
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/ReadingTabOrder.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/SelectableWrappedLabel.h"
 #include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/kit/TitledSection.h"
-#include "screens/kit/WrappedLabel.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -236,8 +236,6 @@ void showText(QLabel *label, const QString &text) {
 }
 
 void showText(ElidedLabel *label, const QString &text) { label->setFullText(text); }
-
-void showText(WrappedLabel *label, const QString &text) { label->setFullText(text); }
 
 }  // namespace
 
@@ -503,12 +501,12 @@ QWidget *ConnectionView::makeTestSection() {
   // results is kept from the start, so Connect and Disconnect below stay where they are.
   testRows_ = new QFormLayout;
   const Qt::Alignment topLeft = Qt::AlignLeft | Qt::AlignTop;
-  testStatus_ = new WrappedLabel;
+  testStatus_ = new SelectableWrappedLabel;
   testStatus_->setObjectName(QStringLiteral("connection.test.status"));
   testStatus_->setReservedLength(testResultLength);
-  testIdentity_ = new WrappedLabel;
+  testIdentity_ = new SelectableWrappedLabel;
   testIdentity_->setObjectName(QStringLiteral("connection.test.identity"));
-  testVersion_ = new WrappedLabel;
+  testVersion_ = new SelectableWrappedLabel;
   testVersion_->setObjectName(QStringLiteral("connection.test.version"));
   for (QLabel *value : {testStatus_, testIdentity_, testVersion_}) {
     value->setAlignment(topLeft);
@@ -717,7 +715,7 @@ void ConnectionView::redrawTest(const ConnectionPageInput &page) {
   showText(testStatus_, result);
   // The whole result is on the page; the tooltip repeats it for a pointer resting there.
   testStatus_->setToolTip(result);
-  const std::pair<WrappedLabel *, const std::optional<QString> &> rows[] = {
+  const std::pair<QLabel *, const std::optional<QString> &> rows[] = {
       {testStatus_, test.result}, {testIdentity_, test.identity}, {testVersion_, test.version}};
   for (const auto &[value, text] : rows) {
     showText(value, text.value_or(QString()));

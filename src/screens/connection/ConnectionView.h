@@ -23,7 +23,7 @@ namespace tarnik {
 class AppViewModel;
 class ElidedLabel;
 struct ConnectionPageInput;
-class WrappedLabel;
+class SelectableWrappedLabel;
 
 // The connection screen: the link's status, the saved connections, the route through a Mac
 // relay, the settings form, the two examples, the connection test, Connect and Disconnect,
@@ -114,9 +114,9 @@ class ConnectionView : public QWidget {
   QPushButton *testButton_ = nullptr;
   QProgressBar *testBusy_ = nullptr;
   QFormLayout *testRows_ = nullptr;
-  WrappedLabel *testStatus_ = nullptr;
-  WrappedLabel *testIdentity_ = nullptr;
-  WrappedLabel *testVersion_ = nullptr;
+  SelectableWrappedLabel *testStatus_ = nullptr;
+  SelectableWrappedLabel *testIdentity_ = nullptr;
+  SelectableWrappedLabel *testVersion_ = nullptr;
 
   QPushButton *disconnectButton_ = nullptr;
 

@@ -1,10 +1,13 @@
 #include "screens/kit/SelectableWrappedLabel.h"
 
+#include "screens/kit/FitTextPainter.h"
 #include "screens/kit/WrapAnywhere.h"
 
+#include <QFontMetricsF>
 #include <QTextDocument>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tarnik {
 
@@ -15,6 +18,20 @@ SelectableWrappedLabel::SelectableWrappedLabel(const QString &text, QWidget *par
   // Selectable text is what gives the label its text document, where the wrapping lives.
   setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   setText(text);
+}
+
+void SelectableWrappedLabel::setReservedLength(int characters) {
+  reservedLength_ = std::max(0, characters);
+  updateGeometry();
+}
+
+int SelectableWrappedLabel::reservedHeight(int width) const {
+  const QMargins margins = contentsMargins();
+  const int lines = reservedLineCount(font(), reservedLength_,
+                                      width - margins.left() - margins.right() - 2 * margin());
+  if (lines == 0) return 0;
+  return static_cast<int>(std::ceil(linesHeight(QFontMetricsF(font()), lines))) + margins.top() +
+         margins.bottom() + 2 * margin();
 }
 
 void SelectableWrappedLabel::letDocumentWrapAnywhere() const {
@@ -47,7 +64,7 @@ QSize SelectableWrappedLabel::minimumSizeHint() const {
 
 int SelectableWrappedLabel::heightForWidth(int width) const {
   letDocumentWrapAnywhere();
-  return QLabel::heightForWidth(width);
+  return std::max(QLabel::heightForWidth(width), reservedHeight(width));
 }
 
 void SelectableWrappedLabel::paintEvent(QPaintEvent *event) {

@@ -10,6 +10,9 @@ namespace tarnik {
 // asks for more width than one character. The breaks are only drawn: the text, what a person
 // selects and what they copy stay exactly as given.
 //
+// Like `WrappedLabel`, it may keep room for a text of a given length, so a message up to that
+// long comes, goes or grows without moving anything below it.
+//
 // QLabel lays selectable text out in a text document of its own and sets that document to
 // plain word wrapping whenever its text, font or size changed; before each measure or paint
 // this label lets it do so, then lets the document break inside words too.
@@ -18,6 +21,9 @@ class SelectableWrappedLabel : public QLabel {
 
  public:
   explicit SelectableWrappedLabel(const QString &text = {}, QWidget *parent = nullptr);
+
+  // Room kept for a text of this many characters of the label's font; none unless told.
+  void setReservedLength(int characters);
 
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
@@ -28,6 +34,9 @@ class SelectableWrappedLabel : public QLabel {
 
  private:
   void letDocumentWrapAnywhere() const;
+  int reservedHeight(int width) const;
+
+  int reservedLength_ = 0;
 };
 
 }  // namespace tarnik

@@ -1,5 +1,7 @@
 #include "screens/kit/Style.h"
 
+#include "screens/kit/UnfocusedFieldWheel.h"
+
 #include <QApplication>
 #include <QFontDatabase>
 #include <QLabel>
@@ -18,7 +20,8 @@ namespace tarnik::Style {
 namespace {
 
 // Each pair: {on the light palette, on black}. The light values are the system hues darkened
-// until text in them reads on the palette's window grey; the dark ones are the bright hues.
+// until text in them reads on the darkest light ground a page draws (the sidebar's, a framed
+// section's, a badge's wash); the dark ones are the bright hues.
 struct Swatch {
   QColor light;
   QColor dark;
@@ -27,11 +30,11 @@ struct Swatch {
 Swatch swatch(Role role) {
   switch (role) {
     case Role::success:
-      return {QColor(0x1e, 0x7b, 0x34), QColor(0x30, 0xd1, 0x58)};
+      return {QColor(0x1b, 0x71, 0x30), QColor(0x30, 0xd1, 0x58)};
     case Role::failure:
       return {QColor(0xc8, 0x1e, 0x1e), QColor(0xff, 0x3b, 0x30)};
     case Role::warning:
-      return {QColor(0xb2, 0x50, 0x00), QColor(0xff, 0x95, 0x00)};
+      return {QColor(0xad, 0x4e, 0x00), QColor(0xff, 0x95, 0x00)};
     case Role::pending:
       return {QColor(0x8a, 0x6a, 0x00), QColor(0xff, 0xcc, 0x00)};
     case Role::accent:
@@ -39,12 +42,15 @@ Swatch swatch(Role role) {
     case Role::primaryText:
       return {QColor(0x00, 0x00, 0x00), QColor(0xff, 0xff, 0xff)};
     case Role::secondaryText:
-      return {QColor(0x6b, 0x6b, 0x6b), QColor(0x98, 0x98, 0x9f)};
+      return {QColor(0x63, 0x63, 0x63), QColor(0x98, 0x98, 0x9f)};
     case Role::ground:
       // The palette's window: list bases are white, so what reads here reads there too.
       return {QColor(0xef, 0xef, 0xef), QColor(0x00, 0x00, 0x00)};
     case Role::cardBackground:
       return {QColor(0xff, 0xff, 0xff), QColor(0x1c, 0x1c, 0x1e)};
+    case Role::sidebar:
+      // A shade below the window, so the sidebar reads as one column apart from the page.
+      return {QColor(0xe1, 0xe1, 0xe1), QColor(0x00, 0x00, 0x00)};
     case Role::selection:
       // Fusion's blue, darkened just enough for white text.
       return {QColor(0x2a, 0x7a, 0xb0), QColor(0x2a, 0x7a, 0xb0)};
@@ -72,6 +78,16 @@ constexpr std::array pageTable{
     Pair{Role::warning, Role::ground, Ground::light, Size::text},
     Pair{Role::accent, Role::ground, Ground::light, Size::text},
     Pair{Role::secondaryText, Role::ground, Ground::light, Size::text},
+    // The sidebar's pages and status lines.
+    Pair{Role::primaryText, Role::sidebar, Ground::light, Size::text},
+    Pair{Role::secondaryText, Role::sidebar, Ground::light, Size::text},
+    Pair{Role::success, Role::sidebar, Ground::light, Size::text},
+    Pair{Role::selection, Role::sidebar, Ground::light, Size::shape},  // the pages' symbols
+    // A list row's badge: "Chan" under the channel number, on the accent's wash.
+    Pair{Role::secondaryText, Role::accent, Ground::light, Size::text, false, badgeWashOpacity,
+         Role::cardBackground},
+    Pair{Role::primaryText, Role::accent, Ground::light, Size::text, false, badgeWashOpacity,
+         Role::cardBackground},
     // Filled badges and buttons: the Go button, the command history's sources.
     Pair{Role::success, Role::success, Ground::light, Size::text, true},
     Pair{Role::accent, Role::accent, Ground::light, Size::text, true},
@@ -218,6 +234,7 @@ void useApplicationStyle() {
     palette.setColor(group, QPalette::PlaceholderText, light(Role::secondaryText));
   }
   QApplication::setPalette(palette);
+  letTheWheelScrollPastUnfocusedFields(*qApp);
 }
 
 QFont scaledFont(const QFont &base, double scale) {

@@ -28,6 +28,7 @@ enum class Role {
   secondaryText,   // text that explains or qualifies
   ground,          // the page itself
   cardBackground,  // a card or band standing out from the ground
+  sidebar,         // the window's sidebar, a shade below the ground
   selection,       // the selected row of a list
 };
 
@@ -70,6 +71,8 @@ struct Pair {
 };
 // The wash of a list badge's colour behind its text, as light as lets the text read.
 inline constexpr double badgeFillOpacity = 0.1;
+// The paler wash behind a list row's leading badge (a patch row's channel number).
+inline constexpr double badgeWashOpacity = 0.15;
 // Every pair the pages draw.
 std::span<const Pair> pairs();
 QColor foregroundOf(const Pair &pair);
@@ -81,8 +84,9 @@ QColor over(const QColor &top, double opacity, const QColor &beneath);
 double contrast(const QColor &a, const QColor &b);
 
 // The application's look: Fusion, with the palette's selection in a blue that white text reads
-// on, so every list selects alike, and a readable secondary grey. Call once the QApplication
-// exists.
+// on, so every list selects alike, and a readable secondary grey; the wheel scrolls past the
+// fields a person has not chosen (`letTheWheelScrollPastUnfocusedFields`). Call once the
+// QApplication exists.
 void useApplicationStyle();
 
 // A font scaled from `base`, keeping its weight unless one is given.

@@ -1,6 +1,9 @@
 #include "screens/kit/WrapAnywhere.h"
 
+#include <QFontMetricsF>
 #include <QTextLayout>
+
+#include <cmath>
 
 namespace tarnik {
 
@@ -36,6 +39,13 @@ QStringList wrapAnywhere(const QString &text, const QFont &font, double width) {
     layout.endLayout();
   }
   return lines;
+}
+
+int reservedLineCount(const QFont &font, int characters, double width) {
+  if (characters <= 0 || width <= 0) return 0;
+  // Breaking between words leaves part of each line empty: one more line covers it.
+  const double advance = QFontMetricsF(font).averageCharWidth() * characters;
+  return static_cast<int>(std::ceil(advance / width)) + 1;
 }
 
 }  // namespace tarnik

@@ -16,4 +16,8 @@ inline constexpr QTextOption::WrapMode wrapAnywhereMode = QTextOption::WrapAtWor
 // text, or a row of no width, gives no lines.
 QStringList wrapAnywhere(const QString &text, const QFont &font, double width);
 
+// The lines to keep for a text of `characters` average characters of the font in a row of
+// the given width, so that such a text comes and goes without moving what lies below.
+int reservedLineCount(const QFont &font, int characters, double width);
+
 }  // namespace tarnik

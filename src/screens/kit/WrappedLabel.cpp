@@ -26,13 +26,7 @@ int WrappedLabel::lineCount(int width) const {
   const QMargins margins = contentsMargins();
   const double textWidth = width - margins.left() - margins.right();
   const auto wrapped = static_cast<int>(wrapAnywhere(fullText(), font(), textWidth).size());
-  int reserved = 0;
-  if (reservedLength_ > 0 && textWidth > 0) {
-    // Breaking between words leaves part of each line empty: one more line covers it.
-    const double advance = QFontMetricsF(font()).averageCharWidth() * reservedLength_;
-    reserved = static_cast<int>(std::ceil(advance / textWidth)) + 1;
-  }
-  return std::max({1, wrapped, reserved});
+  return std::max({1, wrapped, reservedLineCount(font(), reservedLength_, textWidth)});
 }
 
 int WrappedLabel::heightForWidth(int width) const {

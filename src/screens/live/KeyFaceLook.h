@@ -17,9 +17,10 @@ struct KeyFaceLook {
 
 // A function-row or main-pad key.
 KeyFaceLook eosKeyFaceLook(KeypadColor color, bool isDisabled);
-// A soft-panel key; its number badge keeps its own colour (softKeyBadgeOpacity).
+// A soft-panel key; its number badge keeps its own colour (softKeyBadgeOpacity): white, dimmer
+// than the title yet at 4.5:1 on the selected face.
 KeyFaceLook softKeyFaceLook(bool isSelected, bool isDisabled);
-inline constexpr double softKeyBadgeOpacity = 0.42;
+inline constexpr double softKeyBadgeOpacity = 0.6;
 
 // What a screen reader says for a key: the face text on one line, exactly as the console or
 // the table has it, never translated.

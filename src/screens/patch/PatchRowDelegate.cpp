@@ -95,7 +95,7 @@ void PatchRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
   // The channel badge: the number over "Chan" on a pale blue rounded square.
   const QRect badge(content.left(), content.top(), badgeWidth, content.height());
   QColor badgeFill = accent;
-  badgeFill.setAlphaF(0.15f);
+  badgeFill.setAlphaF(static_cast<float>(Style::badgeWashOpacity));
   QPainterPath badgeShape;
   badgeShape.addRoundedRect(badge, 8, 8);
   painter->fillPath(badgeShape, badgeFill);

@@ -198,6 +198,10 @@ TEST_F(ConnectionDiagnosticsScreen, LongFailureTextsWrapBesideTheirLabelsWithout
     saveScreenshot(qPrintable(QStringLiteral("diagnostics-failure-%1").arg(size.width())));
     EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible());
     EXPECT_EQ(valuesNotReadableBesideTheirLabels(*scroll), QStringList{});
+    // A copy of the wrapped error is the error itself, no break inside a name or address.
+    auto *error = view->findChild<QLabel *>(QStringLiteral("diagnostics.lastError"));
+    error->setSelection(0, int(error->text().size()));
+    EXPECT_EQ(error->selectedText(), manager().lastError().value_or(QString()));
   }
   // The whole report at the narrowest, the failure texts further down included.
   testing::saveScreenshot(*scroll->widget(), QStringLiteral("diagnostics-failure-whole"));

@@ -1,11 +1,15 @@
+#include "screens/kit/PlainLabel.h"
 #include "screens/kit/Style.h"
+#include "screens/kit/TitledSection.h"
+#include "screens/support/DrawnContrast.h"
 #include "screens/support/Screenshots.h"
 
 #include <QImage>
+#include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
-#include <map>
 
 using namespace Qt::StringLiterals;
 
@@ -33,16 +37,33 @@ TEST(FilledButtonWidget, TheTitleReadsOnTheFaceTheStyleDraws) {
     const QImage image = button.grab().toImage();
     testing::saveScreenshot(button,
                             u"kit-filled-button-"_s + QString::fromLatin1(c.title).toLower());
-    std::map<QRgb, int> counts;
-    for (int y = 4; y < image.height() - 4; ++y)
-      for (int x = 4; x < image.width() - 4; ++x) ++counts[image.pixel(x, y)];
-    const QColor face = QColor::fromRgb(std::ranges::max_element(counts, {}, [](const auto &entry) {
-                                          return entry.second;
-                                        })->first);
-    double title = 1;
-    for (const auto &[rgb, count] : counts)
-      title = std::max(title, Style::contrast(QColor::fromRgb(rgb), face));
-    EXPECT_GE(title, 4.5) << c.title << " on " << face.name().toStdString();
+    const testing::DrawnContrast drawn =
+        testing::drawnContrast(image, image.rect().adjusted(4, 4, -4, -4));
+    EXPECT_GE(drawn.text, 4.5) << c.title << " on " << drawn.ground.name().toStdString();
+  }
+}
+
+// The state texts inside a framed section, on the ground the style draws inside its frame.
+TEST(FramedSectionWidget, StateTextsReadOnTheSectionsOwnGround) {
+  TitledSection section(u"Settings"_s);
+  auto *column = new QVBoxLayout(&section);
+  QList<QLabel *> texts;
+  for (const Style::Role role : {Style::Role::success, Style::Role::failure, Style::Role::warning,
+                                 Style::Role::accent, Style::Role::secondaryText}) {
+    QLabel *text = plainLabel(u"Pairing code not stored"_s);
+    Style::setTextColor(*text, Style::light(role));
+    column->addWidget(text);
+    texts.append(text);
+  }
+  section.resize(320, 220);
+  section.show();
+  testing::saveScreenshot(section, u"kit-framed-section-texts"_s);
+  const QImage image = section.grab().toImage();
+  for (const QLabel *text : texts) {
+    const QColor colour = text->palette().color(QPalette::WindowText);
+    const QColor ground = testing::drawnContrast(image, text->geometry()).ground;
+    EXPECT_GE(Style::contrast(colour, ground), 4.5)
+        << colour.name().toStdString() << " on " << ground.name().toStdString();
   }
 }
 

@@ -8,7 +8,7 @@ namespace tarnik {
 namespace {
 
 // The keypad's own palette carries the key titles and the command line's text: each enabled key
-// face and each command-line text reads at 4.5:1.
+// face, the numbered soft keys' digits and each command-line text read at 4.5:1.
 TEST(KeypadContrast, KeyTitlesAndTheCommandLineReadOnTheirFaces) {
   const QColor panel = keypadColor(KeypadColor::panelBackground);
   const QColor white = Style::dark(Style::Role::primaryText);
@@ -23,6 +23,8 @@ TEST(KeypadContrast, KeyTitlesAndTheCommandLineReadOnTheirFaces) {
     EXPECT_GE(Style::contrast(Style::over(white, look.titleOpacity, fill), fill), 4.5)
         << int(look.fill);
   }
+  const QColor numbered = keypadColor(softKeyFaceLook(true, false).fill);
+  EXPECT_GE(Style::contrast(Style::over(white, softKeyBadgeOpacity, numbered), numbered), 4.5);
   const QColor line = keypadColor(KeypadColor::commandLineBackground);
   EXPECT_GE(Style::contrast(keypadColor(KeypadColor::amberAccent), line), 4.5);
   EXPECT_GE(Style::contrast(Style::over(white, 0.68, line), line), 4.5);

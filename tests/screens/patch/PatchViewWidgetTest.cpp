@@ -3,9 +3,11 @@
 
 #include "app/AppViewModel.h"
 #include "screens/kit/NavigationStack.h"
+#include "screens/kit/Style.h"
 #include "screens/patch/PatchDetailView.h"
 #include "screens/patch/PatchListModel.h"
 #include "screens/patch/PatchView.h"
+#include "screens/support/DrawnContrast.h"
 #include "screens/support/Screenshots.h"
 #include "support/EosConsoleDouble.h"
 #include "support/QtPrinting.h"
@@ -175,6 +177,22 @@ TEST_F(PatchViewWidget, RowsFollowTheSyncedPatchAndEachOrderingSurvivesAResync) 
   EXPECT_TRUE(action(u"patch.sort.address"_s)->isChecked());
   EXPECT_TRUE(action(u"patch.sync"_s)->text().startsWith(u"Sync Now ("_s))
       << action(u"patch.sync"_s)->text().toStdString();
+}
+
+// The channel badge's two lines, the number and "Chan" under it, read on the badge's wash.
+TEST_F(PatchViewWidget, TheChannelBadgeReadsOnItsWash) {
+  ASSERT_TRUE(connectAndSync());
+  settle();
+  auto *list = part<QListView>(u"patch.list"_s);
+  const QRect row = list->visualRect(rows().index(0));
+  // The badge's column, inside its rounded corners.
+  const QRect badge(row.left() + 14, row.top() + 8, 48, row.height() - 16);
+  const QColor wash = testing::drawnContrast(list->viewport()->grab().toImage(), badge).ground;
+  for (const QPalette::ColorRole text : {QPalette::Text, QPalette::PlaceholderText}) {
+    const QColor colour = list->palette().color(text);
+    EXPECT_GE(Style::contrast(colour, wash), 4.5)
+        << colour.name().toStdString() << " on " << wash.name().toStdString();
+  }
 }
 
 TEST_F(PatchViewWidget, ARowPushesItsChannelsDetailAndAddOpensTheEditor) {
