@@ -1,7 +1,7 @@
 // The Cues page under a real X server: a person's long press on a breaker opens its
 // actions, a click on a cue opens its detail and a double-click fires nothing; the page's
-// keys work wherever the window's focus is; Return in a breaker's dialogs cancels, and a
-// rename types into the label.
+// keys work wherever the window's focus is, and going back leaves the focus on the row;
+// Return in a breaker's dialogs cancels, and a rename types into the label.
 
 #include "SyncedCueConsole.h"
 #include "screens/live/CueDetailView.h"
@@ -274,25 +274,39 @@ TEST_F(CueViewKeysXServer, RefreshKeysSyncWhileTheFocusIsInTheSidebar) {
   }
 }
 
-TEST_F(CueViewKeysXServer, EnterOrSpaceOnACueRowOpensIt) {
+TEST_F(CueViewKeysXServer, EnterOrSpaceOnACueRowOpensItAndGoingBackLeavesTheFocusOnTheRow) {
   const QAbstractItemModel &rows = *list->model();
-  for (const QString &open : {u"Return"_s, u"KP_Enter"_s, u"space"_s}) {
+  int cueThree = -1;
+  for (int row = 0; row < rows.rowCount(); ++row) {
+    if (rows.index(row, 0).data() == u"Cue 3"_s) cueThree = row;
+  }
+  const int sidebarRow = sidebar->currentRow();
+  // A click on the "Cue List 1" header puts the focus in the list and opens nothing; from
+  // there on, each way back leaves it on the row for the next way in.
+  const QPoint header =
+      list->viewport()->mapTo(&window, list->visualRect(rows.index(0, 0)).center());
+  ASSERT_TRUE(
+      xdotool({u"mousemove"_s, u"--window"_s, QString::number(window.winId()),
+               QString::number(header.x()), QString::number(header.y()), u"click"_s, u"1"_s}));
+  ASSERT_TRUE(waitUntil([&] { return list->hasFocus(); }));
+  const struct {
+    QString open;
+    QString back;  // a key, or a click on the back button
+  } ways[] = {{u"Return"_s, u"Escape"_s}, {u"KP_Enter"_s, {}}, {u"space"_s, u"Escape"_s}};
+  for (const auto &[open, back] : ways) {
     SCOPED_TRACE(open.toStdString());
-    // A click on the "Cue List 1" header puts the focus in the list and opens nothing.
-    const QPoint header =
-        list->viewport()->mapTo(&window, list->visualRect(rows.index(0, 0)).center());
-    ASSERT_TRUE(
-        xdotool({u"mousemove"_s, u"--window"_s, QString::number(window.winId()),
-                 QString::number(header.x()), QString::number(header.y()), u"click"_s, u"1"_s}));
-    ASSERT_TRUE(waitUntil([&] { return list->hasFocus(); }));
-    for (int row = 0; row < rows.rowCount(); ++row) {
-      if (rows.index(row, 0).data() == u"Cue 3"_s) list->setCurrentIndex(rows.index(row, 0));
-    }
+    list->setCurrentIndex(rows.index(cueThree, 0));
     ASSERT_TRUE(key(open));
     ASSERT_TRUE(waitUntil([&] { return view->findChild<CueDetailView *>() != nullptr; }));
     EXPECT_EQ(view->findChild<CueDetailView *>()->title(), u"Cue 3"_s);
-    view->findChild<QAbstractButton *>(u"cues.back"_s)->click();
+    ASSERT_TRUE(back.isEmpty()
+                    ? clickCentre(window, *view->findChild<QAbstractButton *>(u"cues.back"_s))
+                    : key(back));
     ASSERT_TRUE(waitUntil([&] { return view->findChild<CueDetailView *>() == nullptr; }));
+    // The next key goes on in the list, not to the sidebar.
+    ASSERT_TRUE(key(u"Down"_s));
+    EXPECT_TRUE(waitUntil([&] { return list->currentIndex().row() > cueThree; }));
+    EXPECT_EQ(sidebar->currentRow(), sidebarRow);
   }
 }
 
