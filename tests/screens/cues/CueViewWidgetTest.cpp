@@ -388,7 +388,7 @@ TEST_F(CueViewWidget, RenameFromTheDialogOrTheMenuSavesTheNewLabel) {
   EXPECT_FALSE(
       testing::saveScreenshot(*sheet(u"cues.breakerSheet"_s), u"cues-breaker-sheet"_s).isEmpty());
   typeInto(u"cues.breakerSheet.label"_s, u"Act II"_s);
-  EXPECT_TRUE(returnKeepsTheSheet(u"cues.breakerSheet"_s, u"cues.breakerSheet.label"_s));
+  ASSERT_TRUE(returnKeepsTheSheet(u"cues.breakerSheet"_s, u"cues.breakerSheet.label"_s));
   EXPECT_TRUE(sceneSends().isEmpty());
   button(u"cues.breakerSheet.confirm"_s)->click();
   ASSERT_TRUE(waitUntil([&] { return sceneSends().size() == 1; }));
@@ -458,7 +458,7 @@ TEST_F(CueViewWidget, TheBreakerConfirmWaitsForALabelAndTheSync) {
   part<QAbstractButton>(u"cues.record"_s)->click();
   typeInto(u"cues.recordSheet.number"_s, u"7"_s);
   EXPECT_TRUE(button(u"cues.recordSheet.confirm"_s)->isEnabled());
-  EXPECT_TRUE(returnKeepsTheSheet(u"cues.recordSheet"_s, u"cues.recordSheet.number"_s));
+  ASSERT_TRUE(returnKeepsTheSheet(u"cues.recordSheet"_s, u"cues.recordSheet.number"_s));
   QTest::keyClick(field(u"cues.recordSheet.number"_s), Qt::Key_Escape);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_FALSE(sheet(u"cues.recordSheet"_s)) << "Escape closes it";
@@ -472,7 +472,7 @@ TEST_F(CueViewWidget, TheBreakerConfirmWaitsForALabelAndTheSync) {
   EXPECT_FALSE(confirm->isEnabled());
   typeInto(u"cues.breakerSheet.label"_s, u"Act 1"_s);
   EXPECT_FALSE(confirm->isEnabled()) << "not before the show is synced";
-  EXPECT_TRUE(returnKeepsTheSheet(u"cues.breakerSheet"_s, u"cues.breakerSheet.label"_s));
+  ASSERT_TRUE(returnKeepsTheSheet(u"cues.breakerSheet"_s, u"cues.breakerSheet.label"_s));
 
   sendHeldCount(4);
   EXPECT_TRUE(waitUntil([&] { return confirm->isEnabled(); }));
