@@ -73,7 +73,7 @@ void NavigationStack::push(QWidget *page, const QString &title, QWidget *toolbar
   if (toolbar) {
     toolbar_->layout()->addWidget(toolbar);
   }
-  entries_.append({page, title, toolbar});
+  entries_.append({page, title, toolbar, focusInside()});
   showTop();
 }
 
@@ -82,6 +82,9 @@ void NavigationStack::pop() {
     return;
   }
   const Entry top = entries_.takeLast();
+  // Hiding the page would hand its focus on to the next control of the window, often outside
+  // the stack; a focus already elsewhere stays where it is.
+  const bool focusReturns = top.focusBefore && focusInside();
   for (QWidget *widget : {top.page.data(), top.toolbar.data()}) {
     if (!widget) {
       continue;
@@ -93,6 +96,12 @@ void NavigationStack::pop() {
     pages_->removeWidget(top.page);
   }
   showTop();
+  if (focusReturns) top.focusBefore->setFocus(Qt::OtherFocusReason);
+}
+
+QWidget *NavigationStack::focusInside() const {
+  QWidget *focus = window()->focusWidget();
+  return focus && isAncestorOf(focus) ? focus : nullptr;
 }
 
 QWidget *NavigationStack::currentPage() const {

@@ -15,7 +15,9 @@ namespace tarnik {
 // toolbar) over the pages pushed on it, the first of them the root. Popping deletes the
 // popped page, so a page pushed again starts from a fresh state, never from what the user
 // left behind. Back, Escape and Alt+Left pop; on the root they do nothing, and the key goes
-// on to whatever holds the stack.
+// on to whatever holds the stack. A pop gives the keyboard focus back to the control of the
+// page below that had it when the popped page was pushed, unless the focus has since gone
+// out of the stack.
 //
 // Parts are named under the stack's own objectName: "<name>.back", "<name>.title",
 // "<name>.toolbar", "<name>.pages".
@@ -43,7 +45,11 @@ class NavigationStack : public QWidget {
     QPointer<QWidget> page;
     QString title;
     QPointer<QWidget> toolbar;
+    QPointer<QWidget> focusBefore;  // inside the stack when the page was pushed, else none
   };
+
+  // The window's focus widget when it is inside this stack, else none.
+  QWidget *focusInside() const;
 
   void showTop();
 

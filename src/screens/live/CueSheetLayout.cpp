@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,7 +13,23 @@
 
 namespace tarnik {
 
-namespace {}  // namespace
+namespace {
+
+// The dialog would take Return or Enter in a field as a press of its default button and close
+// the sheet with what was typed; in a field of these sheets the key does nothing.
+class FieldReturnKeys final : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject *, QEvent *event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    const int key = static_cast<const QKeyEvent *>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+  }
+};
+
+}  // namespace
 
 QLineEdit *cueSheetField(const QString &placeholder, const QString &name) {
   auto *field = new QLineEdit;
@@ -46,7 +63,11 @@ QPushButton *buildCueSheet(QDialog &sheet, const CueSheetForm &form) {
   layout->addWidget(title);
   layout->addSpacing(6);
   layout->addWidget(section);
-  for (QLineEdit *field : form.fields) layout->addWidget(field);
+  auto *returnKeys = new FieldReturnKeys(&sheet);
+  for (QLineEdit *field : form.fields) {
+    field->installEventFilter(returnKeys);
+    layout->addWidget(field);
+  }
   layout->addSpacing(6);
   layout->addWidget(note);
   layout->addStretch(1);

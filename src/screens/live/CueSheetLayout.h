@@ -10,8 +10,8 @@ class QPushButton;
 namespace tarnik {
 
 // The one form both cue sheets share: the title, a section of single-line fields, a note in
-// the caption style, then "Cancel" and the confirm button. Cancel only closes; the sheet
-// connects the confirm button, which this returns.
+// the caption style, then "Cancel" and the confirm button. Cancel and Escape only close;
+// Return in a field does nothing. The sheet connects the confirm button, which this returns.
 struct CueSheetForm {
   QString title;
   QString sectionTitle;

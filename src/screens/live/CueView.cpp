@@ -5,6 +5,7 @@
 #include "screens/kit/EmptyStateView.h"
 #include "screens/kit/NavigationStack.h"
 #include "screens/kit/PlainMessageBox.h"
+#include "screens/kit/RefreshKeys.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
@@ -134,15 +135,7 @@ CueView::CueView(AppViewModel &app, std::shared_ptr<AppTiming> timing, QWidget *
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(stack_);
 
-  // The desktop's refresh keys stand in for pulling the list down; Ctrl+R is among them
-  // on some desktops only, so it is added everywhere. They belong to the page while it is
-  // shown, wherever the focus is: the sidebar keeps it after a page is chosen.
-  auto *refreshKeys = new QShortcut(this);
-  QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Refresh);
-  if (!keys.contains(QKeySequence(Qt::CTRL | Qt::Key_R))) keys.append(Qt::CTRL | Qt::Key_R);
-  refreshKeys->setKeys(keys);
-  refreshKeys->setContext(Qt::WindowShortcut);
-  connect(refreshKeys, &QShortcut::activated, this, &CueView::syncNow);
+  connect(addRefreshKeys(*this), &QShortcut::activated, this, &CueView::syncNow);
 
   auto *refresh = new ScreenRefresh(this, [this] { redraw(); });
   refresh->observe(app_);

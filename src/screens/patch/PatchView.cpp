@@ -4,6 +4,7 @@
 #include "foundation/TextRules.h"
 #include "screens/kit/EmptyStateView.h"
 #include "screens/kit/NavigationStack.h"
+#include "screens/kit/RefreshKeys.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/SymbolIcons.h"
 #include "screens/patch/PatchDetailView.h"
@@ -76,10 +77,7 @@ PatchView::PatchView(AppViewModel &app, Destinations destinations, QWidget *pare
   layout->addWidget(navigation_);
   navigation_->push(makeListPage(), u"Patch"_s, makeToolbar());
 
-  // The desktop's stand-in for pulling the list down.
-  auto *refresh = new QShortcut(QKeySequence::Refresh, this);
-  refresh->setContext(Qt::WidgetWithChildrenShortcut);
-  connect(refresh, &QShortcut::activated, this, &PatchView::requestSync);
+  connect(addRefreshKeys(*this), &QShortcut::activated, this, &PatchView::requestSync);
 
   connect(&app_, &AppViewModel::channelsChanged, this, [this] {
     searchIndexStale_ = true;

@@ -32,7 +32,7 @@ class SpokenMenuAction;
 // opens on top of it and Back returns to the list as the user left it.
 //
 // The page changes nothing on the console itself: it asks the model for a sync ("Sync Now"
-// or the refresh key) or a park check, and otherwise only reads what the model and its
+// or the refresh keys) or a park check, and otherwise only reads what the model and its
 // fixture store publish, redrawing once per event-loop turn after they change.
 //
 // Names: "patch.navigation" (the stack), "patch.search", "patch.banner", "patch.content",

@@ -110,6 +110,13 @@ class CueViewWidget : public ::testing::Test {
     QTest::keyClicks(field(name), typed);
   }
   QList<OSCMessage> sceneSends() { return console.console.requests(u"/eos/set/cue/1/12/scene"_s); }
+  // Return in a sheet's field leaves the sheet open with the text as typed.
+  bool returnKeepsTheSheet(const QString &name, const QString &fieldName) {
+    const QString typed = field(fieldName)->text();
+    QTest::keyClick(field(fieldName), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    return sheet(name) && sheet(name)->isVisible() && field(fieldName)->text() == typed;
+  }
   QString emptyShown();
   bool cardAboveEmpty();
   void connectWithHeldCount(std::chrono::milliseconds pingDelay);
@@ -381,6 +388,8 @@ TEST_F(CueViewWidget, RenameFromTheDialogOrTheMenuSavesTheNewLabel) {
   EXPECT_FALSE(
       testing::saveScreenshot(*sheet(u"cues.breakerSheet"_s), u"cues-breaker-sheet"_s).isEmpty());
   typeInto(u"cues.breakerSheet.label"_s, u"Act II"_s);
+  ASSERT_TRUE(returnKeepsTheSheet(u"cues.breakerSheet"_s, u"cues.breakerSheet.label"_s));
+  EXPECT_TRUE(sceneSends().isEmpty());
   button(u"cues.breakerSheet.confirm"_s)->click();
   ASSERT_TRUE(waitUntil([&] { return sceneSends().size() == 1; }));
   EXPECT_EQ(text(sceneSends().first()), u"Act II"_s);
@@ -449,8 +458,10 @@ TEST_F(CueViewWidget, TheBreakerConfirmWaitsForALabelAndTheSync) {
   part<QAbstractButton>(u"cues.record"_s)->click();
   typeInto(u"cues.recordSheet.number"_s, u"7"_s);
   EXPECT_TRUE(button(u"cues.recordSheet.confirm"_s)->isEnabled());
-  sheet(u"cues.recordSheet"_s)->reject();
+  ASSERT_TRUE(returnKeepsTheSheet(u"cues.recordSheet"_s, u"cues.recordSheet.number"_s));
+  QTest::keyClick(field(u"cues.recordSheet.number"_s), Qt::Key_Escape);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_FALSE(sheet(u"cues.recordSheet"_s)) << "Escape closes it";
 
   menuItem(u"cues.menu.addBreaker"_s)->trigger();
   QPushButton *confirm = button(u"cues.breakerSheet.confirm"_s);
@@ -461,6 +472,7 @@ TEST_F(CueViewWidget, TheBreakerConfirmWaitsForALabelAndTheSync) {
   EXPECT_FALSE(confirm->isEnabled());
   typeInto(u"cues.breakerSheet.label"_s, u"Act 1"_s);
   EXPECT_FALSE(confirm->isEnabled()) << "not before the show is synced";
+  ASSERT_TRUE(returnKeepsTheSheet(u"cues.breakerSheet"_s, u"cues.breakerSheet.label"_s));
 
   sendHeldCount(4);
   EXPECT_TRUE(waitUntil([&] { return confirm->isEnabled(); }));

@@ -15,6 +15,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -231,6 +232,29 @@ TEST_F(PatchViewWidget, AnEmptyPatchSaysWhetherItIsLoadingAndWhetherEosAnswers) 
   EXPECT_EQ(text(u"patch.emptyPatch.title"_s), u"No Patch Loaded"_s);
   EXPECT_EQ(text(u"patch.emptyPatch.description"_s), u"Pulling patch data from Eos."_s);
   testing::saveScreenshot(*view, u"patch-empty"_s);
+
+  // The refresh keys ask for the sync while the page is shown, the focus anywhere in the
+  // window, here in a stand-in for the sidebar.
+  QWidget window;
+  auto *sidebar = new QLineEdit;
+  auto *layout = new QHBoxLayout(&window);
+  layout->addWidget(sidebar);
+  layout->addWidget(new PatchView(*model));
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  sidebar->setFocus();
+  for (const QKeySequence &keys : {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_R)}) {
+    const qsizetype counts = console.requests(u"/eos/get/patch/count"_s).size();
+    QTest::keySequence(sidebar, keys);
+    EXPECT_TRUE(waitUntil([&] {
+      return console.requests(u"/eos/get/patch/count"_s).size() > counts;
+    })) << keys.toString().toStdString();
+    ASSERT_TRUE(synced());
+  }
+  window.close();
+  view->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(view.get()));
 
   // The refresh key asks for the sync; the console never answers its count.
   console.setHandler(u"/eos/get/patch/count"_s,
