@@ -32,13 +32,15 @@ class AppViewModelTest : public ::testing::Test {
     arguments.startNetworkingOnInit = false;
     arguments.timing = timing;
     // Pairing codes by keychain account; every read is recorded.
-    arguments.loadRelayKey = [this](const QString &account)
-        -> std::expected<std::optional<QString>, TarnikRelaySecurity::Failure> {
-      loadedAccounts.append(account);
-      if (keychainFails) return std::unexpected(TarnikRelaySecurity::Failure{});
-      if (!keychain.contains(account)) return std::nullopt;
-      return keychain.value(account);
-    };
+    if (!arguments.loadRelayKey) {
+      arguments.loadRelayKey = [this](const QString &account)
+          -> std::expected<std::optional<QString>, TarnikRelaySecurity::Failure> {
+        loadedAccounts.append(account);
+        if (keychainFails) return std::unexpected(TarnikRelaySecurity::Failure{});
+        if (!keychain.contains(account)) return std::nullopt;
+        return keychain.value(account);
+      };
+    }
     if (!arguments.storeRelayKey) {
       arguments.storeRelayKey =
           [this](const QString &code,
