@@ -59,6 +59,11 @@ class AppViewModelTest : public ::testing::Test {
     return keys;
   }
   QByteArray storedText(const QString &key) { return settings.value(key).toString().toUtf8(); }
+  // The snapshots, kept in a file of their own beside the settings.
+  QByteArray storedSavedShowsText() {
+    const QSettings file(SavedShowStore::savedShowsFileName(settings), settings.format());
+    return file.value(QStringLiteral("savedShowFiles")).toString().toUtf8();
+  }
 
   QTemporaryDir folder;
   QSettings settings{folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
