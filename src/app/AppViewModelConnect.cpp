@@ -9,6 +9,8 @@ void AppViewModel::connect() {
   // A press while the pairing code is still on its way to the keychain is the same press
   // again: the first one goes on when the keychain answers.
   if (connectionForm_->isStoringRelayKey()) return;
+  // The selected relay profile's code is still being read: the press goes on once it is in.
+  if (connectionForm_->waitForRelayKeyLoad([this] { connect(); })) return;
   const std::optional<ConsoleConnectionProfile> settings = makeConnectionSettings();
   if (!settings) {
     mirror_->reportStatus(connectionSettingsIssue().value_or(u"Invalid connection settings"_s));

@@ -27,7 +27,7 @@ void AppViewModel::resetSessionState(const QString &status) {
 
 void AppViewModel::disconnect() {
   // A connect still waiting for the keychain must not connect after this.
-  connectionForm_->abandonRelayKeyStore();
+  connectionForm_->abandonRelayKeyWaits();
   resetConnectionTest();
   connectionForm_->forgetLastConnected();
   releaseOwnedFlash(u"Disconnect"_s);

@@ -77,8 +77,8 @@ void AppViewModel::connectToDiscoveredConsole(const DiscoveredConsole &console) 
   resetConnectionTest();
   // A console found on the network is not one to come back to at the next start.
   connectionForm_->forgetLastConnected();
-  // Nor does a relay code still being stored for an earlier press connect after this.
-  connectionForm_->abandonRelayKeyStore();
+  // Nor does an earlier press still waiting for the keychain connect after this.
+  connectionForm_->abandonRelayKeyWaits();
   releaseOwnedFlash(u"Reconnect"_s);
   supervisor_->prepareServiceRoute(console.endpoint);
   resetSessionState(u"Connecting…"_s);

@@ -5,6 +5,7 @@
 #include "foundation/TextRules.h"
 
 #include <algorithm>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -86,7 +87,7 @@ ConnectionForm::ConnectionForm(QSettings &defaults, StoreRelayKey storeRelayKey,
 }
 
 void ConnectionForm::selectProfile(const ConsoleConnectionProfile &profile) {
-  abandonRelayKeyStore();
+  abandonRelayKeyWaits();
   setSelectedConnectionProfileID(profile.id);
   fillConnectionForm(profile);
 }
@@ -106,7 +107,8 @@ void ConnectionForm::storeSelectedProfile(const ConsoleConnectionProfile &profil
 }
 
 void ConnectionForm::clear() {
-  abandonRelayKeyStore();
+  abandonRelayKeyWaits();
+  abandonRelayKeyLoad();
   setSelectedConnectionProfileID(std::nullopt);
   setConsoleName(QString());
   setConsoleIP(QString());
@@ -135,9 +137,37 @@ void ConnectionForm::storeRelayKey(const QString &code, const QUuid &profileID,
       });
 }
 
-void ConnectionForm::abandonRelayKeyStore() {
+void ConnectionForm::abandonRelayKeyWaits() {
   ++relayKeyStoreGeneration_;
   storingRelayKey_ = false;
+  afterRelayKeyLoad_ = nullptr;
+}
+
+void ConnectionForm::loadRelayKey(const QUuid &profileID) {
+  loadingRelayKey_ = true;
+  const quint64 generation = ++relayKeyLoadGeneration_;
+  runInBackground(
+      this, [load = loadRelayKey_, account = relayKeyAccount(profileID)] { return load(account); },
+      [this, generation](const auto &loaded) {
+        if (generation != relayKeyLoadGeneration_) return;
+        loadingRelayKey_ = false;
+        // A code the keychain cannot give leaves the field empty; connecting then asks for
+        // it. One typed meanwhile is the person's and stays.
+        if (loaded && *loaded && relayPairingCode_.isEmpty()) setRelayPairingCode(**loaded);
+        if (const auto then = std::exchange(afterRelayKeyLoad_, nullptr)) then();
+      });
+}
+
+void ConnectionForm::abandonRelayKeyLoad() {
+  ++relayKeyLoadGeneration_;
+  loadingRelayKey_ = false;
+  afterRelayKeyLoad_ = nullptr;
+}
+
+bool ConnectionForm::waitForRelayKeyLoad(std::function<void()> then) {
+  if (!loadingRelayKey_) return false;
+  afterRelayKeyLoad_ = std::move(then);
+  return true;
 }
 
 void ConnectionForm::setConsoleIP(const QString &value) {

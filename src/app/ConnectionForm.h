@@ -21,7 +21,8 @@ namespace tarnik {
 // editor/viewer switch: everything the model keeps in the settings store apart from the
 // show snapshots. Reading the store happens once, at construction; every later change of
 // the profiles, the selection or the switch is written at once. Pairing codes of relay
-// profiles live in the keychain, reached through the two functions it is given.
+// profiles live in the keychain, reached through the two functions it is given, always away
+// from the GUI thread: the keychain may be slow to answer or wait for the person.
 class ConnectionForm final : public ObservableObject {
   Q_OBJECT
 
@@ -56,8 +57,12 @@ class ConnectionForm final : public ObservableObject {
   // around the number is refused rather than trimmed, so what is stored is what was checked.
   static std::optional<quint16> portNumber(const QString &text);
 
-  // Selects the profile and fills the form from it, its pairing code from the keychain.
+  // Selects the profile and fills the form from it, its pairing code from the keychain
+  // once read.
   void selectProfile(const ConsoleConnectionProfile &profile);
+  // While a relay profile's pairing code is being read: keeps `then` to run once the code is
+  // in the form (in place of one kept earlier) and says true. Otherwise false.
+  bool waitForRelayKeyLoad(std::function<void()> then);
   // Puts the profile in place of the saved one with its id, or at the end, selects and
   // stores it.
   void storeSelectedProfile(const ConsoleConnectionProfile &profile);
@@ -71,8 +76,9 @@ class ConnectionForm final : public ObservableObject {
       std::function<void(const std::expected<void, TarnikRelaySecurity::Failure> &result)>;
   void storeRelayKey(const QString &code, const QUuid &profileID, RelayKeyStored stored);
   bool isStoringRelayKey() const { return storingRelayKey_; }
-  // The person moved on: the store under way, if any, will change nothing when it ends.
-  void abandonRelayKeyStore();
+  // The person moved on: the store under way, if any, will change nothing when it ends, and
+  // what waits for a code being read will not run.
+  void abandonRelayKeyWaits();
 
   // The profile start-up connects to again, when it still reads and validates.
   std::optional<ConsoleConnectionProfile> lastConnectedProfile() const;
@@ -131,6 +137,8 @@ class ConnectionForm final : public ObservableObject {
   void applySelectedConnectionProfile();
   // Fills the form from a profile, the pairing code from the keychain for a relay profile.
   void fillConnectionForm(const ConsoleConnectionProfile &profile);
+  void loadRelayKey(const QUuid &profileID);
+  void abandonRelayKeyLoad();
 
   void persistConnectionProfiles();
   void persistSelectedConnectionProfileID();
@@ -141,6 +149,9 @@ class ConnectionForm final : public ObservableObject {
   LoadRelayKey loadRelayKey_;
   bool storingRelayKey_ = false;
   quint64 relayKeyStoreGeneration_ = 0;  // the store whose result may still be used
+  bool loadingRelayKey_ = false;
+  quint64 relayKeyLoadGeneration_ = 0;  // the load whose result may still be used
+  std::function<void()> afterRelayKeyLoad_;
 
   QString consoleIP_;
   QString consoleName_;

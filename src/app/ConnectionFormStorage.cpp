@@ -133,13 +133,12 @@ void ConnectionForm::fillConnectionForm(const ConsoleConnectionProfile &profile)
   setCustomSendPort(QString::number(profile.destinationPort));
   setCustomListenPort(QString::number(profile.udpListenPort));
   setUsesMacRelay(profile.usesMacRelay.value_or(false));
-  // A code the keychain cannot give leaves the field empty; connecting then asks for it.
-  QString code;
+  setRelayPairingCode(QString());
   if (usesMacRelay_) {
-    const auto loaded = loadRelayKey_(relayKeyAccount(profile.id));
-    if (loaded && *loaded) code = **loaded;
+    loadRelayKey(profile.id);
+  } else {
+    abandonRelayKeyLoad();
   }
-  setRelayPairingCode(code);
 }
 
 void ConnectionForm::persistConnectionProfiles() {

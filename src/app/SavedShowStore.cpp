@@ -7,6 +7,8 @@
 #include "foundation/TextRules.h"
 
 #include <QChar>
+#include <QDir>
+#include <QFileInfo>
 #include <QPromise>
 #include <QThreadPool>
 
@@ -40,33 +42,49 @@ QString storedSavedShowsText(QList<SavedShowFile> shows) {
   return QString::fromUtf8(*text);
 }
 
-// Replacing the whole settings file takes long for a large show, so the list is written from
-// a worker through a settings object of its own on the same file. Every settings object of
-// the process shares one state per file, which it changes and writes under one lock: the
-// values set on the GUI thread meanwhile are written with the list, a read anywhere sees the
-// new list once set, and the file is still replaced whole.
-void writeSavedShows(const QString &file, QSettings::Format format, const QString &text) {
+// Replacing the snapshots' file takes long for a large show, so the list is written from a
+// worker, through a settings object of its own. Nothing else writes that file while the
+// store lives. Whether the file is whole afterwards is what the write says.
+bool writeSavedShows(const QString &file, QSettings::Format format, const QString &text) {
   QSettings writer(file, format);
   writer.setValue(savedShowsKey, text);
   writer.sync();
+  return writer.status() == QSettings::NoError;
 }
 
 }  // namespace
 
+QString SavedShowStore::savedShowsFileName(const QSettings &defaults) {
+  const QFileInfo settingsFile(defaults.fileName());
+  const QString suffix = settingsFile.suffix();
+  return settingsFile.dir().filePath(settingsFile.completeBaseName() + u'.' + savedShowsKey +
+                                     (suffix.isEmpty() ? QString() : u'.' + suffix));
+}
+
 SavedShowStore::SavedShowStore(QSettings &defaults, QObject *parent)
-    : ObservableObject(parent), defaults_(defaults) {
+    : ObservableObject(parent), defaults_(defaults), fileName_(savedShowsFileName(defaults)) {
   load();
 }
 
 SavedShowStore::~SavedShowStore() { storeWaitingSavedShowsNow(); }
 
 void SavedShowStore::load() {
-  if (!defaults_.contains(savedShowsKey)) return;
+  const QSettings own(fileName_, defaults_.format());
+  QString text;
+  if (own.contains(savedShowsKey)) {
+    text = own.value(savedShowsKey).toString();
+    // A move that ended before the settings store let go of its copy: that copy is older.
+    if (defaults_.contains(savedShowsKey)) defaults_.remove(savedShowsKey);
+  } else if (defaults_.contains(savedShowsKey)) {
+    text = defaults_.value(savedShowsKey).toString();
+    moveStoredSavedShows(text);
+  } else {
+    return;
+  }
   // Unreadable snapshots are not worth a message: the next sync stores a fresh one over
   // them, and until then they stay as they were.
   QList<SavedShowFile> shows =
-      decodeJsonText<QList<SavedShowFile>>(defaults_.value(savedShowsKey).toByteArray())
-          .value_or(QList<SavedShowFile>());
+      decodeJsonText<QList<SavedShowFile>>(text.toUtf8()).value_or(QList<SavedShowFile>());
   sortSavedShowsNewestFirst(shows);
   publish(savedShowFiles_, std::move(shows), &SavedShowStore::savedShowFilesChanged);
 }
@@ -93,6 +111,29 @@ void SavedShowStore::persist() {
 }
 
 void SavedShowStore::writeWaitingSavedShows() {
+  // The list is a copy: its records share their data with the published ones and are never
+  // changed, so the worker reads them without a lock.
+  startWrite([shows = *std::exchange(savedShowsToStore_, std::nullopt), file = fileName_,
+              format = defaults_.format()] {
+    writeSavedShows(file, format, storedSavedShowsText(shows));
+  });
+}
+
+void SavedShowStore::moveStoredSavedShows(const QString &text) {
+  // The text moves as it is stored, read or not. The settings store lets go of it only once
+  // the file of its own holds it, so a stop at any point leaves one whole copy. The settings
+  // objects of one file share their state under one lock: what the GUI thread set meanwhile
+  // is written with the removal.
+  startWrite(
+      [text, file = fileName_, settingsFile = defaults_.fileName(), format = defaults_.format()] {
+        if (!writeSavedShows(file, format, text)) return;
+        QSettings settings(settingsFile, format);
+        settings.remove(savedShowsKey);
+        settings.sync();
+      });
+}
+
+void SavedShowStore::startWrite(std::function<void()> write) {
   auto promise = std::make_shared<QPromise<void>>();
   savedShowsWrite_ = std::make_unique<QFutureWatcher<void>>();
   QObject::connect(savedShowsWrite_.get(), &QFutureWatcherBase::finished, this, [this] {
@@ -101,12 +142,8 @@ void SavedShowStore::writeWaitingSavedShows() {
   });
   savedShowsWrite_->setFuture(promise->future());
   promise->start();
-  // The list is a copy: its records share their data with the published ones and are never
-  // changed, so the worker reads them without a lock.
-  QThreadPool::globalInstance()->start([promise,
-                                        shows = *std::exchange(savedShowsToStore_, std::nullopt),
-                                        file = defaults_.fileName(), format = defaults_.format()] {
-    writeSavedShows(file, format, storedSavedShowsText(shows));
+  QThreadPool::globalInstance()->start([promise, write = std::move(write)] {
+    write();
     promise->finish();
   });
 }
@@ -117,7 +154,7 @@ void SavedShowStore::storeWaitingSavedShowsNow() {
     savedShowsWrite_.reset();
   }
   if (savedShowsToStore_) {
-    defaults_.setValue(savedShowsKey, storedSavedShowsText(*savedShowsToStore_));
+    writeSavedShows(fileName_, defaults_.format(), storedSavedShowsText(*savedShowsToStore_));
     savedShowsToStore_.reset();
   }
 }

@@ -61,8 +61,9 @@ QString asSentence(const QString &detail) {
 
 const TarnikRelaySecurity::Failure invalidKey{TarnikRelaySecurity::Failure::Kind::invalidKey};
 
-TarnikRelaySecurity::Failure keychainFailure(const SecretServiceKeychain::Error &error) {
-  return {TarnikRelaySecurity::Failure::Kind::keychain, error.status(), error.message};
+TarnikRelaySecurity::Failure keychainFailure(TarnikRelaySecurity::Failure::Kind kind,
+                                             const SecretServiceKeychain::Error &error) {
+  return {kind, error.status(), error.message};
 }
 
 }  // namespace
@@ -71,6 +72,9 @@ QString TarnikRelaySecurity::Failure::description() const {
   switch (kind) {
     case Kind::keychain:
       return QStringLiteral("The pairing code could not be stored in Keychain (%1).").arg(status) +
+             asSentence(detail);
+    case Kind::keychainRead:
+      return QStringLiteral("The pairing code could not be read from Keychain (%1).").arg(status) +
              asSentence(detail);
     case Kind::invalidKey:
       return QStringLiteral("Use a Tarnik pairing code containing 32 random bytes.");
@@ -139,7 +143,7 @@ std::expected<std::optional<QString>, TarnikRelaySecurity::Failure>
 TarnikRelaySecurity::loadPairingCode(const QString &account) {
   auto stored = SecretServiceKeychain::load(keychainQuery(account));
   if (!stored) {
-    return std::unexpected(keychainFailure(stored.error()));
+    return std::unexpected(keychainFailure(Failure::Kind::keychainRead, stored.error()));
   }
   if (!*stored) {
     return std::optional<QString>{};
@@ -162,7 +166,7 @@ std::expected<void, TarnikRelaySecurity::Failure> TarnikRelaySecurity::storePair
   auto stored = SecretServiceKeychain::store(keychainQuery(account), trimmedText(code).toUtf8(),
                                              QString::fromLatin1(serviceName));
   if (!stored) {
-    return std::unexpected(keychainFailure(stored.error()));
+    return std::unexpected(keychainFailure(Failure::Kind::keychain, stored.error()));
   }
   return {};
 }

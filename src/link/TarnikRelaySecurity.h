@@ -24,9 +24,10 @@ namespace tarnik {
 class TarnikRelaySecurity {
  public:
   struct Failure {
-    enum class Kind { keychain, invalidKey, randomGeneration, invalidEndpoint };
+    // keychain: a code could not be stored; keychainRead: the stored one could not be read.
+    enum class Kind { keychain, keychainRead, invalidKey, randomGeneration, invalidEndpoint };
     Kind kind;
-    // Only for keychain: the stable number of the cause, and the keychain's own words.
+    // Only for the keychain kinds: the stable number of the cause, and the keychain's words.
     int status = 0;
     QString detail = {};
     QString description() const;

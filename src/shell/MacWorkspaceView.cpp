@@ -21,6 +21,8 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace tarnik {
 
 namespace {
@@ -93,22 +95,29 @@ MacWorkspaceView::MacWorkspaceView(AppViewModel &app, TarnikRelayServer &relay,
 }
 
 void MacWorkspaceView::loadPairingCode() {
-  auto loaded = keychain_.load();
-  if (!loaded) {
-    state_.pairingError = QStringLiteral("Keychain: ") + loaded.error().description();
-  } else if (*loaded) {
-    // An older error stays: only a new code replaces it.
-    state_.pairingKey = **loaded;
-  } else {
-    replacePairingCode();
-    return;
-  }
-  emit pairingChanged();
+  // A Secret Service that does not answer holds the call until D-Bus gives up on it: the
+  // window goes on meanwhile.
+  loadingPairingCode_ = true;
+  runInBackground(this, keychain_.load, [this](const auto &loaded) {
+    // A code made while this one was read is the newer one.
+    if (!std::exchange(loadingPairingCode_, false)) return;
+    if (!loaded) {
+      state_.pairingError = QStringLiteral("Keychain: ") + loaded.error().description();
+    } else if (*loaded) {
+      // An older error stays: only a new code replaces it.
+      state_.pairingKey = **loaded;
+    } else {
+      replacePairingCode();
+      return;
+    }
+    emit pairingChanged();
+  });
 }
 
 void MacWorkspaceView::replacePairingCode() {
   // A second press while the new code is being stored would make and store another one.
   if (storingPairingCode_) return;
+  loadingPairingCode_ = false;
   relay_.stop();
   const auto code = keychain_.make();
   if (!code) {

@@ -36,9 +36,9 @@ class MacWorkspaceView : public QWidget, public WorkspacePairing {
   // Shows the page with this title, as a click on its sidebar row does.
   void showPage(const QString &title);
 
-  // The relay's pairing code. Loaded once, after the window's first paint: the keychain
-  // answers synchronously and must not hold up that paint. A new code is stored away from
-  // the GUI thread, since the keychain may wait for the person; it is shown once stored.
+  // The relay's pairing code. Loaded once, after the window's first paint, and like a new
+  // code stored, away from the GUI thread: the keychain may take long to answer or wait for
+  // the person. Either is shown once the keychain has answered.
   void loadPairingCode();
   void replacePairingCode() override;
   void onPairingChanged(QObject *receiver, std::function<void()> changed) override;
@@ -66,6 +66,7 @@ class MacWorkspaceView : public QWidget, public WorkspacePairing {
   MacUpdater &updater_;
   WorkspacePageFactories factories_;
   RelayPairingKeychain keychain_;
+  bool loadingPairingCode_ = false;
   bool storingPairingCode_ = false;
   WorkspaceState state_;
   WorkspaceContext context_;

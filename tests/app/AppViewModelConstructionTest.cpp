@@ -141,6 +141,7 @@ TEST_F(Construction, TheSelectionIsStoredCanonicallyAndFillsTheForm) {
   keychain.insert(account, u"code"_s);
 
   auto model = makeModel();
+  settleBackgroundWork();
   EXPECT_EQ(storedText(u"selectedConnectionProfileID"_s), "6BA7B810-9DAD-11D1-80B4-00C04FD430C8");
   EXPECT_EQ(model->consoleIP(), relay.host);
   EXPECT_EQ(model->customSendPort(), u"3037"_s);
@@ -150,7 +151,9 @@ TEST_F(Construction, TheSelectionIsStoredCanonicallyAndFillsTheForm) {
   EXPECT_EQ(model->interactionMode(), InteractionMode::viewer);
 
   keychainFails = true;
-  EXPECT_EQ(makeModel()->relayPairingCode(), QString());
+  model = makeModel();
+  settleBackgroundWork();
+  EXPECT_EQ(model->relayPairingCode(), QString());
 
   // A selection that matches no saved profile leaves the individual settings in the form.
   store(settings, u"selectedConnectionProfileID=C4A811E0-0000-4000-8000-00000000000F"_s);

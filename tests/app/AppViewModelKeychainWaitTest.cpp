@@ -1,6 +1,7 @@
-// Storing a pairing code may wait for the person to unlock the keychain. The window must go
-// on meanwhile, the flow that asked must go on once the keychain answers, a second press
-// must not store twice, and an answer that comes after the person moved on changes nothing.
+// Storing a pairing code may wait for the person to unlock the keychain, and reading one may
+// wait for a Secret Service that is slow to answer. The window must go on meanwhile, the
+// flow that asked must go on once the keychain answers, a second press must not store
+// twice, and an answer that comes after the person moved on changes nothing.
 
 #include "AppViewModelTestSupport.h"
 #include "support/HeldAnswer.h"
@@ -35,6 +36,13 @@ TEST_F(KeychainWait, TheWindowGoesOnWhileTheKeychainWaitsAndOnlyTheCurrentFlowFi
     return std::ranges::any_of(model.savedConnectionProfiles(),
                                [](const auto &profile) { return profile.name == u"Booth"_s; });
   };
+  const Step applyRelayProfile = [](AppViewModel &model) {
+    model.applyConnectionProfile({.id = QUuid::createUuid(),
+                                  .name = u"Booth"_s,
+                                  .host = u"127.0.0.1"_s,
+                                  .destinationPort = 9,
+                                  .usesMacRelay = true});
+  };
   const Check paired = [](const AppViewModel &model) {
     return model.activeConnectionSettings() &&
            model.activeConnectionSettings()->name == u"Stage Mac"_s;
@@ -44,6 +52,7 @@ TEST_F(KeychainWait, TheWindowGoesOnWhileTheKeychainWaitsAndOnlyTheCurrentFlowFi
     Step press;
     Step moveOn;  // none: the person waits for the keychain
     Check finished;
+    Step apply = {};  // a relay profile whose code the keychain holds back, else none
   } cases[] = {
       {"connect", connect, {}, connected},
       {"save", save, {}, saved},
@@ -52,25 +61,42 @@ TEST_F(KeychainWait, TheWindowGoesOnWhileTheKeychainWaitsAndOnlyTheCurrentFlowFi
       {"save, then a new connection", save, [](AppViewModel &m) { m.startNewConnection(); }, saved},
       {"pair, then another profile", pair,
        [](AppViewModel &m) { m.applyBuiltInProfile(AppViewModel::BuiltInProfile::first); }, paired},
+      {"a relay profile, then connect", connect, {}, connected, applyRelayProfile},
+      {"a relay profile, connect, then disconnect", connect,
+       [](AppViewModel &m) { m.disconnect(); }, connected, applyRelayProfile},
   };
   for (const auto &row : cases) {
     settings.clear();
     const auto held = std::make_shared<HeldAnswer>();
     AppViewModel::Arguments arguments;
-    arguments.storeRelayKey =
-        [held](const QString &,
-               const QString &) -> std::expected<void, TarnikRelaySecurity::Failure> {
-      if (!held->await()) {
-        return std::unexpected(TarnikRelaySecurity::Failure{});
-      }
-      return {};
-    };
+    if (row.apply) {
+      arguments.loadRelayKey = [held](const QString &)
+          -> std::expected<std::optional<QString>, TarnikRelaySecurity::Failure> {
+        if (!held->await()) {
+          return std::unexpected(TarnikRelaySecurity::Failure{});
+        }
+        return code;
+      };
+    } else {
+      arguments.storeRelayKey =
+          [held](const QString &,
+                 const QString &) -> std::expected<void, TarnikRelaySecurity::Failure> {
+        if (!held->await()) {
+          return std::unexpected(TarnikRelaySecurity::Failure{});
+        }
+        return {};
+      };
+    }
     auto model = makeModel(std::move(arguments));
-    model->setConsoleName(u"Booth"_s);
-    model->setConsoleIP(u"127.0.0.1"_s);
-    model->setUsesMacRelay(true);
-    model->setCustomSendPort(u"9"_s);
-    model->setRelayPairingCode(code);
+    if (row.apply) {
+      row.apply(*model);
+    } else {
+      model->setConsoleName(u"Booth"_s);
+      model->setConsoleIP(u"127.0.0.1"_s);
+      model->setUsesMacRelay(true);
+      model->setCustomSendPort(u"9"_s);
+      model->setRelayPairingCode(code);
+    }
 
     row.press(*model);
     row.press(*model);

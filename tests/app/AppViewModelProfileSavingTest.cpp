@@ -129,6 +129,7 @@ TEST_F(ProfileSaving, PickingADirectProfileAfterARelayOneEmptiesTheCode) {
   auto model = makeModel();
 
   model->applyConnectionProfile(relay);
+  settleBackgroundWork();
   EXPECT_TRUE(model->usesMacRelay());
   EXPECT_EQ(model->relayPairingCode(), pairingCode());
   model->applyConnectionProfile(direct);

@@ -27,9 +27,8 @@ TEST_F(SavedShowDates, ASnapshotWithoutAFiniteDateTakesNoOtherShowWithIt) {
     snapshot(u"/Gala.esf"_s, 100);
     snapshot(u"/Opera.esf"_s, 200);
     const QList<SavedShowFile> kept = store->savedShowFiles();
-    ASSERT_TRUE(waitUntil([&] {
-      return decodeJsonText<QList<SavedShowFile>>(storedText(u"savedShowFiles"_s)) == kept;
-    }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return decodeJsonText<QList<SavedShowFile>>(storedSavedShowsText()) == kept; }));
     snapshot(u"/Broken.esf"_s, date);
     store.reset();  // stores what is still waiting
 

@@ -28,8 +28,8 @@ TEST_F(SyncSnapshot, ACompletedSyncIsStoredUnderItsShowAndConsole) {
   EXPECT_EQ(snapshot.storageKey, AppViewModel::showStorageKey(console.showPath, u"127.0.0.1"_s));
   EXPECT_EQ(snapshot.cues, model->cues());
   EXPECT_EQ(snapshot.channels, model->channels());
-  ASSERT_TRUE(waitUntil([&] { return settings.contains(u"savedShowFiles"_s); }));
-  const auto stored = decodeJsonText<QList<SavedShowFile>>(storedText(u"savedShowFiles"_s));
+  ASSERT_TRUE(waitUntil([&] { return !storedSavedShowsText().isEmpty(); }));
+  const auto stored = decodeJsonText<QList<SavedShowFile>>(storedSavedShowsText());
   ASSERT_TRUE(stored);
   EXPECT_EQ(stored->size(), 1);
 }

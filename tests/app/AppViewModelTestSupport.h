@@ -32,13 +32,15 @@ class AppViewModelTest : public ::testing::Test {
     arguments.startNetworkingOnInit = false;
     arguments.timing = timing;
     // Pairing codes by keychain account; every read is recorded.
-    arguments.loadRelayKey = [this](const QString &account)
-        -> std::expected<std::optional<QString>, TarnikRelaySecurity::Failure> {
-      loadedAccounts.append(account);
-      if (keychainFails) return std::unexpected(TarnikRelaySecurity::Failure{});
-      if (!keychain.contains(account)) return std::nullopt;
-      return keychain.value(account);
-    };
+    if (!arguments.loadRelayKey) {
+      arguments.loadRelayKey = [this](const QString &account)
+          -> std::expected<std::optional<QString>, TarnikRelaySecurity::Failure> {
+        loadedAccounts.append(account);
+        if (keychainFails) return std::unexpected(TarnikRelaySecurity::Failure{});
+        if (!keychain.contains(account)) return std::nullopt;
+        return keychain.value(account);
+      };
+    }
     if (!arguments.storeRelayKey) {
       arguments.storeRelayKey =
           [this](const QString &code,
@@ -57,6 +59,11 @@ class AppViewModelTest : public ::testing::Test {
     return keys;
   }
   QByteArray storedText(const QString &key) { return settings.value(key).toString().toUtf8(); }
+  // The snapshots, kept in a file of their own beside the settings.
+  QByteArray storedSavedShowsText() {
+    const QSettings file(SavedShowStore::savedShowsFileName(settings), settings.format());
+    return file.value(QStringLiteral("savedShowFiles")).toString().toUtf8();
+  }
 
   QTemporaryDir folder;
   QSettings settings{folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};

@@ -67,7 +67,7 @@ TEST(TarnikRelaySecurityKeyringIntegration, LockedKeyringIsAnErrorAndKeepsTheCod
   const Loaded loaded = TarnikRelaySecurity::loadPairingCode(account);
   ASSERT_FALSE(loaded);
   EXPECT_EQ(loaded.error().description(),
-            QStringLiteral("The pairing code could not be stored in Keychain (3). The keyring "
+            QStringLiteral("The pairing code could not be read from Keychain (3). The keyring "
                            "holding this item is locked."));
   // Nobody can answer the unlock prompt here, so the store fails and writes nothing.
   const auto stored = TarnikRelaySecurity::storePairingCode(codeOf('e'), account);

@@ -36,6 +36,9 @@ TEST(TarnikRelaySecurityFailure, DescribesEachCaseInItsOwnWords) {
       {{Failure::Kind::keychain, 3, QStringLiteral("The keyring holding this item is locked.\n")},
        QStringLiteral("The pairing code could not be stored in Keychain (3). The keyring "
                       "holding this item is locked.")},
+      {{Failure::Kind::keychainRead, 3, QStringLiteral("The keyring holding this item is locked.")},
+       QStringLiteral("The pairing code could not be read from Keychain (3). The keyring "
+                      "holding this item is locked.")},
       {{Failure::Kind::invalidKey},
        QStringLiteral("Use a Tarnik pairing code containing 32 random bytes.")},
       {{Failure::Kind::randomGeneration},
@@ -134,12 +137,21 @@ TEST(TarnikRelaySecurityKeychain, ReportsAnUnreachableServiceAsKeychainFailure) 
                  : qputenv("DBUS_SESSION_BUS_ADDRESS", saved);
   ASSERT_FALSE(loaded);
   ASSERT_FALSE(stored);
-  for (const Failure &failure : {loaded.error(), stored.error()}) {
-    EXPECT_EQ(failure.kind, Failure::Kind::keychain);
-    EXPECT_EQ(failure.status, 1);
-    EXPECT_TRUE(failure.description().startsWith(QStringLiteral(
-        "The pairing code could not be stored in Keychain (1). Could not connect: ")))
-        << failure.description().toStdString();
+  const struct {
+    Failure failure;
+    Failure::Kind kind;
+    QString text;
+  } rows[] = {
+      {loaded.error(), Failure::Kind::keychainRead,
+       QStringLiteral("The pairing code could not be read from Keychain (1). Could not connect: ")},
+      {stored.error(), Failure::Kind::keychain,
+       QStringLiteral("The pairing code could not be stored in Keychain (1). Could not connect: ")},
+  };
+  for (const auto &row : rows) {
+    EXPECT_EQ(row.failure.kind, row.kind);
+    EXPECT_EQ(row.failure.status, 1);
+    EXPECT_TRUE(row.failure.description().startsWith(row.text))
+        << row.failure.description().toStdString();
   }
 }
 

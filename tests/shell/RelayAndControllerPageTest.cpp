@@ -33,6 +33,7 @@ using Failure = TarnikRelaySecurity::Failure;
 const QString firstCode = QString::fromLatin1(QByteArray(32, 'a').toBase64());
 const QString secondCode = QString::fromLatin1(QByteArray(32, 'b').toBase64());
 const Failure lockedKeychain{Failure::Kind::keychain, 3, QStringLiteral("locked")};
+const Failure unreadKeychain{Failure::Kind::keychainRead, 5, QStringLiteral("Timeout was reached")};
 
 // An in-memory keychain: what it holds, and what its calls answer.
 struct FakeKeychain {
@@ -103,9 +104,9 @@ TEST(RelayPage, PairingCodeLoadsOnceAfterTheFirstPaint) {
       {"stored", {firstCode, {}, {}}, firstCode, QString()},
       {"none stored: a new one is stored", {{}, {}, {}}, secondCode, QString()},
       {"load fails",
-       {{}, lockedKeychain, {}},
+       {{}, unreadKeychain, {}},
        QString(),
-       QStringLiteral("Keychain: ") + lockedKeychain.description()},
+       QStringLiteral("Keychain: ") + unreadKeychain.description()},
       {"none stored, store fails",
        {{}, {}, lockedKeychain},
        QString(),
@@ -153,31 +154,53 @@ TEST(RelayPage, AFailedReplacementKeepsTheOldCodeAndTypingChangesNothing) {
   EXPECT_EQ(QGuiApplication::clipboard()->text(), firstCode);
 }
 
-TEST(RelayPage, TheWindowGoesOnWhileANewCodeWaitsForTheKeychainAndOnePressStoresOnce) {
-  const auto held = std::make_shared<testing::HeldAnswer>();
-  QStringList made{secondCode, firstCode};
-  RelayPairingKeychain keychain{
-      [] { return std::expected<std::optional<QString>, Failure>(firstCode); },
-      [held](const QString &) -> std::expected<void, Failure> {
-        if (!held->await()) {
-          return std::unexpected(lockedKeychain);
-        }
-        return {};
-      },
-      [&made]() -> std::expected<QString, Failure> { return made.takeFirst(); }};
-  TarnikApp app;
-  MacWorkspaceView &window = app.openWindow(bothPages(), keychain);
-  window.show();
-  ASSERT_TRUE(waitUntil([&] { return window.state().pairingKey == firstCode; }));
-
-  auto *replace = find<QPushButton>(window, "relay.replace");
-  replace->click();
-  replace->click();
-  ASSERT_TRUE(held->releaseFromEventLoop());
-  EXPECT_TRUE(waitUntil([&] { return window.state().pairingKey == secondCode; }))
-      << window.state().pairingError.value_or(QString()).toStdString();
-  EXPECT_EQ(held->calls, 1);
-  EXPECT_EQ(find<QLineEdit>(window, "relay.pairingCode")->text(), secondCode);
+TEST(RelayPage, TheWindowGoesOnWhileTheKeychainWaitsAndOnePressStoresOnce) {
+  // Each keychain call answers only when the window's event loop releases it; one never
+  // released in time answers with a locked keychain.
+  const struct {
+    const char *name;
+    bool loadWaits;  // else the new code's store waits
+    QString shownCode;
+    QString error;
+  } rows[] = {
+      {"the stored code is read, and the keychain gives up", true, QString(),
+       QStringLiteral("Keychain: ") + unreadKeychain.description()},
+      {"a new code is stored", false, secondCode, QString()},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.name);
+    const auto held = std::make_shared<testing::HeldAnswer>();
+    QStringList made{secondCode, firstCode};
+    RelayPairingKeychain keychain{
+        [held, loadWaits = row.loadWaits]() -> std::expected<std::optional<QString>, Failure> {
+          if (!loadWaits) return firstCode;
+          return std::unexpected(held->await() ? unreadKeychain : lockedKeychain);
+        },
+        [held](const QString &) -> std::expected<void, Failure> {
+          if (!held->await()) {
+            return std::unexpected(lockedKeychain);
+          }
+          return {};
+        },
+        [&made]() -> std::expected<QString, Failure> { return made.takeFirst(); }};
+    TarnikApp app;
+    MacWorkspaceView &window = app.openWindow(bothPages(), keychain);
+    window.show();
+    if (!row.loadWaits) {
+      ASSERT_TRUE(waitUntil([&] { return window.state().pairingKey == firstCode; }));
+      auto *replace = find<QPushButton>(window, "relay.replace");
+      replace->click();
+      replace->click();
+    }
+    ASSERT_TRUE(waitUntil([&] { return held->calls == 1; }));
+    ASSERT_TRUE(held->releaseFromEventLoop());
+    EXPECT_TRUE(waitUntil([&] {
+      return window.state().pairingKey == row.shownCode &&
+             window.state().pairingError.value_or(QString()) == row.error;
+    })) << window.state().pairingError.value_or(QString()).toStdString();
+    EXPECT_EQ(held->calls, 1);
+    EXPECT_EQ(find<QLineEdit>(window, "relay.pairingCode")->text(), row.shownCode);
+  }
 }
 
 TEST(ControllerPage, BoardUserStaysWithinRangeAndEachChangeEndsTheSession) {

@@ -83,7 +83,7 @@ TEST(RelayPageKeychainWithoutBusIntegration, TheLoadFailsAndCopyAndStartStayDisa
   MacWorkspaceView &window = app.openWindow(relayPage());
   window.show();
   const QString error =
-      QStringLiteral("Keychain: The pairing code could not be stored in Keychain (");
+      QStringLiteral("Keychain: The pairing code could not be read from Keychain (");
   ASSERT_TRUE(waitUntil([&] {
     return testing::labelText(window, "relay.error").startsWith(error);
   })) << testing::labelText(window, "relay.error").toStdString();
