@@ -121,6 +121,11 @@ PatchEditorView::PatchEditorView(AppViewModel &app, std::optional<Channel> exist
   layout->addWidget(makeHeader());
   layout->addWidget(scroll, 1);
 
+  // Return in a field does nothing beyond the field: a dialog presses its default button on
+  // Return, and a button that once had the focus would become that default, so none may.
+  // "Patch" as the default would let two Returns send a replacement.
+  for (QPushButton *button : findChildren<QPushButton *>()) button->setAutoDefault(false);
+
   // Every other announcement of the model (traffic, pings) leaves the kept plan as it is.
   connect(&app_, &AppViewModel::channelsChanged, this, [this] { planning_.patchChanged(); });
   auto *refresh = new ScreenRefresh(this, [this] { redrawForModel(); });
@@ -143,7 +148,6 @@ QWidget *PatchEditorView::makeHeader() {
   title->setAlignment(Qt::AlignCenter);
   submit_ = new QPushButton(patchSubmitTitle(existingChannel_.has_value()));
   submit_->setObjectName(u"patch.submit"_s);
-  submit_->setDefault(true);
   connect(submit_, &QPushButton::clicked, this, &PatchEditorView::submit);
   done_ = new QPushButton(u"Done"_s);
   done_->setObjectName(u"patch.done"_s);
@@ -577,10 +581,13 @@ void PatchEditorView::submit() {
     QMessageBox *box =
         plainMessageBox(this, u"patch.replacementConfirmation"_s, question.title, question.message);
     box->setIcon(QMessageBox::Warning);
-    box->setStandardButtons(QMessageBox::Cancel);
     QPushButton *replace = box->addButton(question.confirmTitle, QMessageBox::DestructiveRole);
     replace->setObjectName(u"patch.replacementConfirmation.replace"_s);
-    box->button(QMessageBox::Cancel)->setObjectName(u"patch.replacementConfirmation.cancel"_s);
+    // Return and Escape both cancel: a key pressed out of habit never starts a write.
+    QPushButton *cancel = box->addButton(QMessageBox::Cancel);
+    cancel->setObjectName(u"patch.replacementConfirmation.cancel"_s);
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
     connect(replace, &QPushButton::clicked, this, &PatchEditorView::confirmReplacement);
     replacementQuestion_ = box;
     box->open();

@@ -33,7 +33,8 @@ class TitledSection;
 //
 // A window-modal sheet, a new one per opening and gone once closed. While a write is
 // checking, sending or verifying, the form and "Cancel" are disabled and neither Escape nor
-// the window's close button closes it.
+// the window's close button closes it. It has no default button: Return in a field does
+// nothing beyond the field.
 //
 // Names: "patch.editor", "patch.cancel", "patch.submit", "patch.done", "patch.busy",
 // "patch.operation." + the operation's raw value, "patch.fixture.choose",
