@@ -10,6 +10,7 @@
 #include "screens/patch/PatchEditorSections.h"
 #include "screens/patch/PatchIntegerField.h"
 #include "screens/patch/PatchNoteLabel.h"
+#include "screens/patch/PatchNoteList.h"
 #include "screens/patch/PatchSubmissionStatus.h"
 
 #include <QCheckBox>
@@ -101,7 +102,8 @@ PatchEditorView::PatchEditorView(AppViewModel &app, std::optional<Channel> exist
   sections->addWidget(makeExistingPatchSection());
   sections->addWidget(makeReviewSection());
   issuesSection_ = makeSection(u"issues"_s, u"Resolve Before Patching"_s);
-  issueRows_ = new QVBoxLayout(issuesSection_);
+  issueRows_ = new PatchNoteList(u"patch.issues"_s);
+  (new QVBoxLayout(issuesSection_))->addWidget(issueRows_);
   sections->addWidget(issuesSection_);
   unavailableSection_ = makeSection(u"unavailable"_s, u"Patching Unavailable"_s);
   unavailableNote_ = new PatchNoteLabel(u"patch.unavailableReason"_s);
@@ -533,20 +535,8 @@ void PatchEditorView::redrawReview() {
 }
 
 void PatchEditorView::redrawIssues() {
-  const QList<PatchValidationIssue> &issues = situation_.plan.issues;
-  while (issueRows_->count() > issues.size()) {
-    QLayoutItem *row = issueRows_->takeAt(0);
-    delete row->widget();
-    delete row;
-  }
-  while (issueRows_->count() < issues.size()) {
-    auto *row = new PatchNoteLabel(u"patch.issue"_s);
-    issueRows_->addWidget(row);
-  }
-  for (qsizetype index = 0; index < issues.size(); ++index) {
-    static_cast<PatchNoteLabel *>(issueRows_->itemAt(int(index))->widget())
-        ->setNote(patchIssueNote(issues[index]));
-  }
+  const PatchIssueRows shown = patchIssueRows(situation_.plan.issues);
+  issueRows_->setNotes(shown.rows, shown.moreIssuesText);
 }
 
 void PatchEditorView::redrawStatus() {
