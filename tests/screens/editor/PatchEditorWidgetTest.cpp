@@ -169,6 +169,7 @@ TEST_F(PatchEditorWidget, AConflictShowsThePlannersMessageAndNoSubmit) {
             u"Channel 1, part 1 already exists. Confirm its replacement."_s);
   EXPECT_EQ(issues->closingLine(), u"and 72 more"_s);
   picture(u"many-conflicts"_s);
+  saveScreenshot(*part(u"patch.section.issues"_s), u"editor-many-conflicts-issues"_s);
 }
 
 TEST_F(PatchEditorWidget, ReplacingAChannelsPartsAsksFirstAndCancelSendsNothing) {
