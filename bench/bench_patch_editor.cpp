@@ -7,13 +7,20 @@
 // alternating; medians.
 // Keystroke: one digit typed into the DMX start field, from the key to the redrawn form,
 // against planning the resulting draft once. 21 rounds each, alternating; medians.
+// Range keystroke: a channel range "1 thru 5" made "1 thru 50" by one digit, over the same
+// show and over one of 400 channels, each of those channels already patched: 100 conflict
+// rows. Many issues: the first digit of an empty DMX start against a patch of 23,000 parts
+// without an end address, which turns one row into a row per part. The three figures are
+// medians of 21 keys, from the key to the redrawn form.
 
 #include "RatioReporting.h"
 #include "app/AppViewModel.h"
+#include "model/PatchPlanner.h"
 #include "screens/patch/PatchEditorView.h"
 #include "support/EosConsoleDoubleThread.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLineEdit>
@@ -36,6 +43,8 @@ using tarnik::testing::EosConsoleDouble;
 using tarnik::testing::EosConsoleDoubleThread;
 
 constexpr int channelCount = 20000;
+constexpr int smallChannelCount = 400;
+constexpr int unreadableCount = 23000;
 constexpr int idleMilliseconds = 2000;
 constexpr int settleMilliseconds = 300;
 constexpr int idleRounds = 5;
@@ -65,6 +74,49 @@ double busyMilliseconds() {
 
 bool waitFor(const std::function<bool()> &condition) { return QTest::qWaitFor(condition, 120000); }
 
+// Channels 1 through `count`, one dimmer part each at the absolute address of its number.
+ConsoleShow dimmerShow(int count) {
+  ConsoleShow show;
+  show.path = QStringLiteral("/shows/large-%1.esf").arg(count);
+  show.name = QStringLiteral("Large");
+  for (int channel = 1; channel <= count; ++channel)
+    show.patch.append(ConsolePatchPart::dimmer(channel, 1, channel));
+  return show;
+}
+
+// Parts that each have a start address and no end address, so every one is a row of its own
+// under any draft with parts.
+QList<EosPatchPart> partsWithoutEnds(int count) {
+  QList<EosPatchPart> parts;
+  for (int channel = 1; channel <= count; ++channel) {
+    parts.append({.channelNumber = channel,
+                  .partNumber = 1,
+                  .address = QStringLiteral("1/%1").arg((channel - 1) % 512 + 1)});
+  }
+  return parts;
+}
+
+QLineEdit *field(QWidget &editor, const QString &accessibleName) {
+  for (auto *field : editor.findChildren<QLineEdit *>())
+    if (field->accessibleName() == accessibleName) return field;
+  return nullptr;
+}
+
+// From the key to the redrawn form, then the key undone by Backspace; the median of the rounds.
+double keystrokeMilliseconds(QLineEdit &field, Qt::Key key) {
+  std::vector<double> times;
+  for (int round = 0; round < keystrokeRounds; ++round) {
+    QElapsedTimer timer;
+    timer.start();
+    QTest::keyClick(&field, key);
+    QCoreApplication::processEvents();
+    times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    QTest::keyClick(&field, Qt::Key_Backspace);
+    QCoreApplication::processEvents();
+  }
+  return median(times);
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -74,14 +126,7 @@ int main(int argc, char **argv) {
 
   // The console serves on a thread of its own, so only the model's work is on the GUI thread.
   EosConsoleDoubleThread console;
-  console.run([](EosConsoleDouble &double_) {
-    ConsoleShow show;
-    show.path = QStringLiteral("/shows/large.esf");
-    show.name = QStringLiteral("Large");
-    for (int channel = 1; channel <= channelCount; ++channel)
-      show.patch.append(ConsolePatchPart::dimmer(channel, 1, channel));
-    double_.setShow(std::move(show));
-  });
+  console.run([](EosConsoleDouble &double_) { double_.setShow(dimmerShow(channelCount)); });
 
   QTemporaryDir folder;
   QSettings settings(folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
@@ -94,15 +139,23 @@ int main(int argc, char **argv) {
   model.setTcpFraming(OSCTCPFraming::packetLength);
   model.setCustomSendPort(QString::number(console.tcpPort(OSCTCPFraming::packetLength)));
   model.connect();
-  if (!waitFor([&] {
-        return !model.isLoadingPatch() && model.channels().size() == channelCount &&
-               model.canControlFixtures();
-      })) {
+  const auto synced = [&](qsizetype channels) {
+    if (waitFor([&] {
+          return !model.isLoadingPatch() && model.channels().size() == channels &&
+                 model.canControlFixtures();
+        }))
+      return true;
     std::fprintf(stderr, "the show did not sync: %lld channels, %s\n",
                  static_cast<long long>(model.channels().size()),
                  qPrintable(model.dataStatusMessage()));
-    return 1;
-  }
+    return false;
+  };
+  const auto syncShow = [&](ConsoleShow show, qsizetype channels) {
+    console.run([show = std::move(show)](EosConsoleDouble &double_) { double_.setShow(show); });
+    model.requestFullSync(QStringLiteral("Patch refresh"));
+    return synced(channels);
+  };
+  if (!synced(channelCount)) return 1;
 
   QWidget window;
   window.resize(900, 800);
@@ -122,6 +175,29 @@ int main(int argc, char **argv) {
     QCoreApplication::processEvents();
     return editor;
   };
+  // A channel range 1 thru 5 from U1/1, over channels patched there already.
+  const auto rangeKeystroke = [&] {
+    PatchEditorView *editor = openPatchEditor(model, std::nullopt, &window, {});
+    editor->resize(520, 900);
+    QTest::mouseClick(editor->findChild<QWidget *>(QStringLiteral("patch.operation.channelRange")),
+                      Qt::LeftButton);
+    QTest::keyClicks(editor->findChild<QLineEdit *>(QStringLiteral("patch.channelStart")),
+                     QStringLiteral("1"));
+    auto *includesThru =
+        editor->findChild<QCheckBox *>(QStringLiteral("patch.includesChannelThru"));
+    includesThru->click();
+    QLineEdit *thru = field(*editor, QStringLiteral("Channel thru"));
+    thru->selectAll();
+    QTest::keyClicks(thru, QStringLiteral("5"));
+    QTest::keyClicks(editor->findChild<QLineEdit *>(QStringLiteral("patch.addressStart")),
+                     QStringLiteral("1"));
+    QCoreApplication::processEvents();
+    const double milliseconds = keystrokeMilliseconds(*thru, Qt::Key_0);
+    delete editor;
+    QCoreApplication::processEvents();
+    return milliseconds;
+  };
+
   PatchEditorView *editor = openEditor();
   auto *startField = editor->findChild<QLineEdit *>(QStringLiteral("patch.addressStart"));
 
@@ -174,13 +250,54 @@ int main(int argc, char **argv) {
     withoutEditor.push_back(busyMilliseconds());
   }
 
+  const double rangeOverLargeShow = rangeKeystroke();
+
+  if (!syncShow(dimmerShow(smallChannelCount), smallChannelCount)) return 1;
+  const double rangeOverSmallShow = rangeKeystroke();
+
+  // The console double lists at most 20,000 parts, so the patch of 23,000 parts without an
+  // end address is handed to the editor as its planner: indexed once, as the model indexes
+  // each publication, and planned by the model's own planner at every edit.
+  const PatchIndex unreadable(partsWithoutEnds(unreadableCount));
+  editor = new PatchEditorView(model, std::nullopt, {}, &window, [&](const PatchDraft &draft) {
+    return PatchPlanner::plan(draft, unreadable, PatchWrite::patchChannelMaximum,
+                              PatchWrite::patchUniverseMaximum);
+  });
+  editor->setWindowModality(Qt::WindowModal);
+  editor->resize(520, 900);
+  editor->show();
+  QTest::keyClicks(editor->findChild<QLineEdit *>(QStringLiteral("patch.channelStart")),
+                   QStringLiteral("30000"));
+  QCoreApplication::processEvents();
+  startField = editor->findChild<QLineEdit *>(QStringLiteral("patch.addressStart"));
+  if (const qsizetype rows = PatchPlanner::plan(typed, unreadable, PatchWrite::patchChannelMaximum,
+                                                PatchWrite::patchUniverseMaximum)
+                                 .issues.size();
+      rows != unreadableCount) {
+    std::fprintf(stderr, "the parts without ends give %lld rows, not one each\n",
+                 static_cast<long long>(rows));
+    return 1;
+  }
+  const double manyIssues = keystrokeMilliseconds(*startField, Qt::Key_1);
+  delete editor;
+
   std::printf("patch_editor keystroke median %.2f ms, planning once %.2f ms (%d channels)\n",
               median(keystroke), median(planning), channelCount);
+  std::printf(
+      "patch_editor range keystroke median %.2f ms over %d channels, %.2f ms over %d channels\n",
+      rangeOverSmallShow, smallChannelCount, rangeOverLargeShow, channelCount);
+  std::printf("patch_editor keystroke median %.2f ms with %d issue rows\n", manyIssues,
+              unreadableCount);
   std::printf(
       "patch_editor idle GUI thread busy %.1f ms with the editor, %.1f ms without, "
       "over %d ms\n",
       median(withEditor), median(withoutEditor), idleMilliseconds);
   std::printf("RATIO patch_editor_idle %.3f\n", median(withEditor) / median(withoutEditor));
   std::printf("RATIO patch_editor_keystroke %.3f\n", median(keystroke) / median(planning));
+  std::printf("FIGURE patch_editor_keystroke_ms %.2f\n", median(keystroke));
+  // The slower of the two shows.
+  std::printf("FIGURE patch_editor_range_keystroke_ms %.2f\n",
+              std::max(rangeOverSmallShow, rangeOverLargeShow));
+  std::printf("FIGURE patch_editor_many_issues_ms %.2f\n", manyIssues);
   return 0;
 }

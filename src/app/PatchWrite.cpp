@@ -29,7 +29,9 @@ PatchWrite::PatchWrite(std::shared_ptr<AppTiming> timing, const ConsoleSession &
       commandLine_(commandLine),
       makePatchCommandSession_(makeSession ? std::move(makeSession) : [] {
         return std::make_unique<EosPatchCommandSession>(EosPatchCommandSession::Options{});
-      }) {}
+      }) {
+  connect(&mirror_, &ShowMirror::channelsChanged, this, [this] { mirroredPatchIndex_.reset(); });
+}
 
 void PatchWrite::afterSync() {
   if (!pendingPatchWrite_) return;

@@ -10,6 +10,7 @@
 #include "model/Channel.h"
 #include "model/EosPatchPart.h"
 #include "model/PatchDraft.h"
+#include "model/PatchIndex.h"
 #include "model/PatchPlan.h"
 #include "model/PatchSubmissionState.h"
 #include "model/catalog/FixtureCatalogStore.h"
@@ -115,6 +116,8 @@ class PatchWrite final : public ObservableObject {
 
  private:
   QList<EosPatchPart> mirroredPatchParts() const;
+  // The published patch indexed for planning, made at the first plan after each publication.
+  const PatchIndex &mirroredPatchIndex() const;
   // Only the parts on the plan's channels.
   QList<EosPatchPart> mirroredPatchParts(const PatchPlan &plan) const;
   std::optional<FixtureCatalogMode> catalogMode(const QString &id) const;
@@ -141,6 +144,7 @@ class PatchWrite final : public ObservableObject {
   FixtureCatalogStore fixtureCatalog_;
 
   PatchSubmissionState patchSubmissionState_;
+  mutable std::optional<PatchIndex> mirroredPatchIndex_;
 
   // The write and its session (a child of this part)
   std::optional<PendingPatchWrite> pendingPatchWrite_;

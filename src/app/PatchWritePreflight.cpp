@@ -112,8 +112,13 @@ std::optional<QString> PatchWrite::libraryModeAmbiguity(const PatchFixtureChoice
   return std::nullopt;
 }
 
+const PatchIndex &PatchWrite::mirroredPatchIndex() const {
+  if (!mirroredPatchIndex_) mirroredPatchIndex_.emplace(mirroredPatchParts());
+  return *mirroredPatchIndex_;
+}
+
 PatchPlan PatchWrite::planPatch(const PatchDraft &draft) const {
-  return PatchPlanner::plan(draft, mirroredPatchParts(), patchChannelMaximum, patchUniverseMaximum);
+  return PatchPlanner::plan(draft, mirroredPatchIndex(), patchChannelMaximum, patchUniverseMaximum);
 }
 
 QList<EosPatchPart> PatchWrite::currentReplacementTargets(

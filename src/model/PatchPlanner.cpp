@@ -1,9 +1,6 @@
 #include "model/PatchPlanner.h"
 
-#include "foundation/TextRules.h"
-
 #include <algorithm>
-#include <map>
 #include <set>
 
 namespace tarnik {
@@ -78,48 +75,57 @@ PatchPlan expand(const PatchDraft &draft, qint64 channel, qint64 universe, qint6
   return plan;
 }
 
-// Appends what stands between the planned parts and the console's current patch.
-void compareWithCurrentPatch(PatchPlan &plan, const PatchDraft &draft,
-                             QList<EosPatchPart> existing) {
-  std::ranges::stable_sort(existing, {}, &EosPatchPart::id);
-  std::map<EosPatchPart::ID, EosPatchPart> current;
-  for (EosPatchPart &part : existing) {
-    const EosPatchPart::ID id = part.id();
-    const auto [slot, inserted] = current.insert_or_assign(id, std::move(part));
-    if (!inserted) plan.issues.append(Issue::aboutPart(Kind::duplicateExistingPart, id));
-  }
+// Appends what stands between the planned parts and the console's current patch, record by
+// record in identity order. Only the records the plan touches can have anything to say: those
+// at a planned identity or address, and those whose addresses cannot be read.
+void compareWithCurrentPatch(PatchPlan &plan, const PatchDraft &draft, const PatchIndex &current) {
+  for (const EosPatchPart::ID &id : current.duplicates())
+    plan.issues.append(Issue::aboutPart(Kind::duplicateExistingPart, id));
 
   std::set<EosPatchPart::ID> planned;
   for (const PatchPlannedPart &part : plan.parts) planned.insert(part.id());
 
   for (const EosPatchPart::ID &id : draft.partsToReplace) {
-    if (!current.contains(id)) {
+    if (!current.position(id)) {
       plan.issues.append(Issue::aboutPart(Kind::replacementTargetNotFound, id));
     } else if (!planned.contains(id)) {
       plan.issues.append(Issue::aboutPart(Kind::replacementTargetMismatch, id));
     }
   }
 
-  for (const auto &[id, part] : current) {
-    const bool isPlanned = planned.contains(id);
+  std::vector<std::size_t> touched = current.unknownRanges();
+  for (const EosPatchPart::ID &id : planned) {
+    if (const std::optional<std::size_t> position = current.position(id))
+      touched.push_back(*position);
+  }
+  for (const PatchPlannedPart &part : plan.parts) {
+    const EosDMXRange &wanted = part.occupiedRange;
+    current.appendOverlapping(wanted.universe, wanted.start, wanted.end, touched);
+  }
+  std::ranges::sort(touched);
+  touched.erase(std::ranges::unique(touched).begin(), touched.end());
+
+  using Occupancy = PatchIndex::Occupancy;
+  for (const std::size_t position : touched) {
+    const PatchIndex::Record &record = current.records()[position];
+    const bool isPlanned = planned.contains(record.id);
     // A part the user agreed to replace frees its addresses.
-    if (isPlanned && draft.partsToReplace.contains(id)) continue;
+    if (isPlanned && draft.partsToReplace.contains(record.id)) continue;
     if (isPlanned)
-      plan.issues.append(Issue::aboutPart(Kind::replacementRequiresExplicitIntent, id));
-    if (trimmedText(part.address).isEmpty() && trimmedText(part.addressEnd).isEmpty()) continue;
-    const std::optional<EosDMXRange> taken = part.occupiedRange();
-    if (!taken) {
-      plan.issues.append(Issue::aboutPart(Kind::unknownExistingRange, id));
+      plan.issues.append(Issue::aboutPart(Kind::replacementRequiresExplicitIntent, record.id));
+    if (record.occupancy == Occupancy::none) continue;
+    if (record.occupancy == Occupancy::unknown) {
+      plan.issues.append(Issue::aboutPart(Kind::unknownExistingRange, record.id));
       continue;
     }
+    const EosDMXRange &taken = record.range;
     for (const PatchPlannedPart &plannedPart : plan.parts) {
       const EosDMXRange &wanted = plannedPart.occupiedRange;
-      if (wanted.universe != taken->universe || wanted.start > taken->end ||
-          taken->start > wanted.end)
+      if (wanted.universe != taken.universe || wanted.start > taken.end || taken.start > wanted.end)
         continue;
-      const EosDMXRange overlap{taken->universe, std::max(wanted.start, taken->start),
-                                std::min(wanted.end, taken->end)};
-      plan.issues.append(Issue::occupiedRange(plannedPart.id(), id, overlap));
+      const EosDMXRange overlap{taken.universe, std::max(wanted.start, taken.start),
+                                std::min(wanted.end, taken.end)};
+      plan.issues.append(Issue::occupiedRange(plannedPart.id(), record.id, overlap));
     }
   }
 }
@@ -127,6 +133,11 @@ void compareWithCurrentPatch(PatchPlan &plan, const PatchDraft &draft,
 }  // namespace
 
 PatchPlan PatchPlanner::plan(const PatchDraft &draft, const QList<EosPatchPart> &existing,
+                             qint64 channelMaximum, qint64 universeMaximum) {
+  return plan(draft, PatchIndex(existing), channelMaximum, universeMaximum);
+}
+
+PatchPlan PatchPlanner::plan(const PatchDraft &draft, const PatchIndex &current,
                              qint64 channelMaximum, qint64 universeMaximum) {
   if (channelMaximum <= 0 || universeMaximum <= 0) return rejected(Issue::of(Kind::invalidBounds));
   if (!draft.channelStart) return rejected(Issue::of(Kind::missingChannel));
@@ -142,7 +153,7 @@ PatchPlan PatchPlanner::plan(const PatchDraft &draft, const QList<EosPatchPart> 
   if (address < 1 || address > lastDMXAddress) return rejected(Issue::addressOutOfBounds(address));
 
   PatchPlan plan = expand(draft, channel, universe, address, channelMaximum);
-  if (!plan.parts.isEmpty()) compareWithCurrentPatch(plan, draft, existing);
+  if (!plan.parts.isEmpty()) compareWithCurrentPatch(plan, draft, current);
   return plan;
 }
 

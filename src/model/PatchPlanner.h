@@ -2,6 +2,7 @@
 
 #include "model/EosPatchPart.h"
 #include "model/PatchDraft.h"
+#include "model/PatchIndex.h"
 #include "model/PatchPlan.h"
 
 #include <QList>
@@ -16,6 +17,9 @@ class PatchPlanner {
   // at the first problem; the comparison with the current patch reports every problem.
   static PatchPlan plan(const PatchDraft &draft, const QList<EosPatchPart> &existing,
                         qint64 channelMaximum, qint64 universeMaximum);
+  // The same against a patch indexed once, for a caller that plans many drafts against it.
+  static PatchPlan plan(const PatchDraft &draft, const PatchIndex &current, qint64 channelMaximum,
+                        qint64 universeMaximum);
 };
 
 }  // namespace tarnik

@@ -113,4 +113,13 @@ PatchNote patchIssueNote(const PatchValidationIssue &issue) {
           issue.message(), true};
 }
 
+PatchIssueRows patchIssueRows(const QList<PatchValidationIssue> &issues, const QLocale &locale) {
+  PatchIssueRows shown;
+  for (const PatchValidationIssue &issue : issues.first(qMin(issues.size(), issueRowLimit)))
+    shown.rows.append(patchIssueNote(issue));
+  if (issues.size() > issueRowLimit)
+    shown.moreIssuesText = u"and "_s + locale.toString(issues.size() - issueRowLimit) + u" more"_s;
+  return shown;
+}
+
 }  // namespace tarnik

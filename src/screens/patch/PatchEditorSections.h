@@ -5,6 +5,7 @@
 #include "model/PatchPlan.h"
 
 #include <QList>
+#include <QLocale>
 #include <QString>
 
 #include <optional>
@@ -74,5 +75,14 @@ PatchReviewContent patchReviewContent(PatchOperation operation, const PatchPlan 
 
 // A "Resolve Before Patching" row: the issue's own sentence and its symbol.
 PatchNote patchIssueNote(const PatchValidationIssue &issue);
+// The rows of the plan's first issues, in its order, and a count of the rest: a show whose
+// every part lacks an end address has an issue per part, more than anyone reads.
+struct PatchIssueRows {
+  QList<PatchNote> rows;                  // at most 50
+  std::optional<QString> moreIssuesText;  // "and n more"
+};
+inline constexpr qsizetype issueRowLimit = 50;
+PatchIssueRows patchIssueRows(const QList<PatchValidationIssue> &issues,
+                              const QLocale &locale = QLocale());
 
 }  // namespace tarnik

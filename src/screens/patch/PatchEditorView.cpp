@@ -10,6 +10,7 @@
 #include "screens/patch/PatchEditorSections.h"
 #include "screens/patch/PatchIntegerField.h"
 #include "screens/patch/PatchNoteLabel.h"
+#include "screens/patch/PatchNoteList.h"
 #include "screens/patch/PatchSubmissionStatus.h"
 
 #include <QCheckBox>
@@ -101,7 +102,8 @@ PatchEditorView::PatchEditorView(AppViewModel &app, std::optional<Channel> exist
   sections->addWidget(makeExistingPatchSection());
   sections->addWidget(makeReviewSection());
   issuesSection_ = makeSection(u"issues"_s, u"Resolve Before Patching"_s);
-  issueRows_ = new QVBoxLayout(issuesSection_);
+  issueRows_ = new PatchNoteList(u"patch.issues"_s);
+  (new QVBoxLayout(issuesSection_))->addWidget(issueRows_);
   sections->addWidget(issuesSection_);
   unavailableSection_ = makeSection(u"unavailable"_s, u"Patching Unavailable"_s);
   unavailableNote_ = new PatchNoteLabel(u"patch.unavailableReason"_s);
@@ -120,6 +122,11 @@ PatchEditorView::PatchEditorView(AppViewModel &app, std::optional<Channel> exist
   layout->setSpacing(0);
   layout->addWidget(makeHeader());
   layout->addWidget(scroll, 1);
+
+  // Return in a field does nothing beyond the field: a dialog presses its default button on
+  // Return, and a button that once had the focus would become that default, so none may.
+  // "Patch" as the default would let two Returns send a replacement.
+  for (QPushButton *button : findChildren<QPushButton *>()) button->setAutoDefault(false);
 
   // Every other announcement of the model (traffic, pings) leaves the kept plan as it is.
   connect(&app_, &AppViewModel::channelsChanged, this, [this] { planning_.patchChanged(); });
@@ -143,7 +150,6 @@ QWidget *PatchEditorView::makeHeader() {
   title->setAlignment(Qt::AlignCenter);
   submit_ = new QPushButton(patchSubmitTitle(existingChannel_.has_value()));
   submit_->setObjectName(u"patch.submit"_s);
-  submit_->setDefault(true);
   connect(submit_, &QPushButton::clicked, this, &PatchEditorView::submit);
   done_ = new QPushButton(u"Done"_s);
   done_->setObjectName(u"patch.done"_s);
@@ -529,20 +535,8 @@ void PatchEditorView::redrawReview() {
 }
 
 void PatchEditorView::redrawIssues() {
-  const QList<PatchValidationIssue> &issues = situation_.plan.issues;
-  while (issueRows_->count() > issues.size()) {
-    QLayoutItem *row = issueRows_->takeAt(0);
-    delete row->widget();
-    delete row;
-  }
-  while (issueRows_->count() < issues.size()) {
-    auto *row = new PatchNoteLabel(u"patch.issue"_s);
-    issueRows_->addWidget(row);
-  }
-  for (qsizetype index = 0; index < issues.size(); ++index) {
-    static_cast<PatchNoteLabel *>(issueRows_->itemAt(int(index))->widget())
-        ->setNote(patchIssueNote(issues[index]));
-  }
+  const PatchIssueRows shown = patchIssueRows(situation_.plan.issues);
+  issueRows_->setNotes(shown.rows, shown.moreIssuesText);
 }
 
 void PatchEditorView::redrawStatus() {
@@ -577,10 +571,13 @@ void PatchEditorView::submit() {
     QMessageBox *box =
         plainMessageBox(this, u"patch.replacementConfirmation"_s, question.title, question.message);
     box->setIcon(QMessageBox::Warning);
-    box->setStandardButtons(QMessageBox::Cancel);
     QPushButton *replace = box->addButton(question.confirmTitle, QMessageBox::DestructiveRole);
     replace->setObjectName(u"patch.replacementConfirmation.replace"_s);
-    box->button(QMessageBox::Cancel)->setObjectName(u"patch.replacementConfirmation.cancel"_s);
+    // Return and Escape both cancel: a key pressed out of habit never starts a write.
+    QPushButton *cancel = box->addButton(QMessageBox::Cancel);
+    cancel->setObjectName(u"patch.replacementConfirmation.cancel"_s);
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
     connect(replace, &QPushButton::clicked, this, &PatchEditorView::confirmReplacement);
     replacementQuestion_ = box;
     box->open();

@@ -18,13 +18,13 @@ class QLineEdit;
 class QMessageBox;
 class QProgressBar;
 class QPushButton;
-class QVBoxLayout;
 
 namespace tarnik {
 
 class AppViewModel;
 class PatchIntegerField;
 class PatchNoteLabel;
+class PatchNoteList;
 class TitledSection;
 
 // The patch editor: one patch request as a form, tested against the mirrored patch as it is
@@ -33,12 +33,14 @@ class TitledSection;
 //
 // A window-modal sheet, a new one per opening and gone once closed. While a write is
 // checking, sending or verifying, the form and "Cancel" are disabled and neither Escape nor
-// the window's close button closes it.
+// the window's close button closes it. It has no default button: Return in a field does
+// nothing beyond the field.
 //
 // Names: "patch.editor", "patch.cancel", "patch.submit", "patch.done", "patch.busy",
 // "patch.operation." + the operation's raw value, "patch.fixture.choose",
 // "patch.channelStart", "patch.includesChannelThru", "patch.label", "patch.universe",
-// "patch.addressStart", "patch.includesAddressThru", "patch.replaceExisting", the sections
+// "patch.addressStart", "patch.includesAddressThru", "patch.replaceExisting", the issue rows
+// "patch.issues", the sections
 // "patch.section." + fixtureMode, channel, address, existingPatch, review, issues,
 // unavailable and status, and in the status "patch.submission.confirmed",
 // "patch.submission.failed" and its buttons "patch.submission.done", ".sync", ".close",
@@ -141,7 +143,7 @@ class PatchEditorView : public QDialog {
   QLabel *reviewSummary_ = nullptr;
   QList<std::pair<QLabel *, QLabel *>> reviewPartRows_;
   TitledSection *issuesSection_ = nullptr;
-  QVBoxLayout *issueRows_ = nullptr;
+  PatchNoteList *issueRows_ = nullptr;
   TitledSection *unavailableSection_ = nullptr;
   PatchNoteLabel *unavailableNote_ = nullptr;
   TitledSection *statusSection_ = nullptr;

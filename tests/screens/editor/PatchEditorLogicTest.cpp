@@ -326,6 +326,18 @@ TEST(PatchEditorSections, ExistingPatchAndIssueRows) {
             u"exclamationmark.triangle.fill"_s);
   EXPECT_EQ(patchIssueNote(PatchValidationIssue::of(IssueKind::missingUniverse)),
             (PatchNote{u"exclamationmark.circle"_s, u"Enter a universe."_s, true}));
+
+  // A show whose parts have no end address: an issue per part, the first 50 shown in order.
+  QList<PatchValidationIssue> unreadable;
+  for (qint64 number = 1; number <= 23000; ++number)
+    unreadable.append(
+        PatchValidationIssue::aboutPart(IssueKind::unknownExistingRange, {number, 1}));
+  const QLocale english(QLocale::English, QLocale::UnitedStates);
+  const PatchIssueRows many = patchIssueRows(unreadable, english);
+  ASSERT_EQ(many.rows.size(), 50);
+  EXPECT_EQ(many.rows.last(), patchIssueNote(unreadable[49]));
+  EXPECT_EQ(many.moreIssuesText, u"and 22,950 more"_s);
+  EXPECT_EQ(patchIssueRows(unreadable.first(50), english).moreIssuesText, std::nullopt);
 }
 
 TEST(PatchEditorSections, TheLargestTypedValuesGiveThePlannersRangeIssue) {

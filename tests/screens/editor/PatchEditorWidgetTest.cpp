@@ -7,6 +7,7 @@
 #include "screens/patch/CatalogRowListView.h"
 #include "screens/patch/FixtureCatalogView.h"
 #include "screens/patch/PatchCatalogSheet.h"
+#include "screens/patch/PatchNoteList.h"
 #include "screens/patch/PatchView.h"
 #include "support/QtPrinting.h"
 
@@ -131,15 +132,44 @@ TEST_F(PatchEditorWidget, AddsADimmerRangeFromTheListUntilEosConfirmsIt) {
 }
 
 TEST_F(PatchEditorWidget, AConflictShowsThePlannersMessageAndNoSubmit) {
+  ConsoleShow show = editorShow();
+  for (int number = 11; number <= 70; ++number)
+    show.patch.append(ConsolePatchPart::dimmer(number, 1, 300 + number));
+  console.setShow(show);
   ASSERT_TRUE(connectAndSync());
   open();
   type(u"patch.channelStart"_s, u"7"_s);
   type(u"patch.addressStart"_s, u"101"_s);
   EXPECT_TRUE(shown(u"patch.section.issues"_s));
-  EXPECT_EQ(part<QLabel>(u"patch.issue"_s)->text(),
-            u"U1 · 101 is occupied by channel 5, part 1."_s);
+  auto *issues = part<PatchNoteList>(u"patch.issues"_s);
+  ASSERT_TRUE(issues);
+  EXPECT_EQ(issues->notes(),
+            (QList{PatchNote{u"exclamationmark.triangle.fill"_s,
+                             u"U1 · 101 is occupied by channel 5, part 1."_s, true}}));
+  EXPECT_EQ(issues->closingLine(), std::nullopt);
   EXPECT_FALSE(part(u"patch.submit"_s)->isEnabled());
   picture(u"conflict"_s);
+
+  // Channels 1 through 80 at 1/301 on: each existing part of those channels needs consent,
+  // and channels 11 to 70 overlap too; the first 50 of 122 rows show.
+  click(u"patch.operation.channelRange"_s);
+  part<QLineEdit>(u"patch.channelStart"_s)->clear();
+  type(u"patch.channelStart"_s, u"1"_s);
+  click(u"patch.includesChannelThru"_s);
+  QLineEdit *thru = nullptr;
+  for (auto *field : editor->findChildren<QLineEdit *>())
+    if (field->accessibleName() == u"Channel thru"_s) thru = field;
+  ASSERT_TRUE(thru);
+  thru->selectAll();
+  QTest::keyClicks(thru, u"80"_s);
+  part<QLineEdit>(u"patch.addressStart"_s)->clear();
+  type(u"patch.addressStart"_s, u"301"_s);
+  ASSERT_EQ(issues->notes().size(), 50);
+  EXPECT_EQ(issues->notes().first().text,
+            u"Channel 1, part 1 already exists. Confirm its replacement."_s);
+  EXPECT_EQ(issues->closingLine(), u"and 72 more"_s);
+  picture(u"many-conflicts"_s);
+  saveScreenshot(*part(u"patch.section.issues"_s), u"editor-many-conflicts-issues"_s);
 }
 
 TEST_F(PatchEditorWidget, ReplacingAChannelsPartsAsksFirstAndCancelSendsNothing) {
