@@ -75,9 +75,16 @@ Layout layOut(const QString &text, const QFont &font, const QSizeF &size, int ma
 // Laying out or eliding reads the whole text, however little of it shows. Every character a
 // line shows takes at least a pixel, so a prefix longer than the lines' widths together
 // already overfills them: a far longer text is fitted from that prefix. Characters of no
-// width can keep the prefix from overfilling; the caller then fits the whole text.
+// width (joiners, combining marks) can keep any prefix from overfilling, so the text is
+// never read past it: what follows is cut, and the prefix ends in "…" like any cut text.
 qsizetype overfillingPrefixLength(double width, int lines) {
   return qsizetype(std::max(lines, 1)) * qsizetype(std::ceil(std::max(width, 0.0)) + 2);
+}
+
+// The text up to that length, then "…"; a character split in two ends before it.
+QString cutAfterPrefix(const QString &text, qsizetype length) {
+  if (text.at(length - 1).isHighSurrogate()) --length;
+  return text.left(length) + QChar(0x2026);
 }
 
 FittedText fitWholeText(const QString &text, const QFont &font, const QSizeF &size,
@@ -145,20 +152,20 @@ FittedText fitWholeText(const QString &text, const QFont &font, const QSizeF &si
 
 FittedText fitText(const QString &text, const QFont &font, const QSizeF &size, int maximumLines,
                    double minimumScale) {
-  if (maximumLines >= 1 && size.width() > 0 &&
-      text.size() > overfillingPrefixLength(size.width(), maximumLines)) {
-    FittedText cut = fitWholeText(text.left(overfillingPrefixLength(size.width(), maximumLines)),
-                                  font, size, maximumLines, minimumScale);
-    if (cut.elided) return cut;
+  const qsizetype prefixLength = overfillingPrefixLength(size.width(), maximumLines);
+  if (maximumLines >= 1 && size.width() > 0 && text.size() > prefixLength) {
+    FittedText cut =
+        fitWholeText(cutAfterPrefix(text, prefixLength), font, size, maximumLines, minimumScale);
+    cut.elided = true;
+    return cut;
   }
   return fitWholeText(text, font, size, maximumLines, minimumScale);
 }
 
 QString elidedLine(const QFontMetrics &metrics, const QString &text, int width) {
-  if (width > 0 && text.size() > overfillingPrefixLength(width, 1)) {
-    const QString prefix = text.left(overfillingPrefixLength(width, 1));
-    QString shown = metrics.elidedText(prefix, Qt::ElideRight, width);
-    if (shown != prefix) return shown;
+  const qsizetype prefixLength = overfillingPrefixLength(width, 1);
+  if (width > 0 && text.size() > prefixLength) {
+    return metrics.elidedText(cutAfterPrefix(text, prefixLength), Qt::ElideRight, width);
   }
   return metrics.elidedText(text, Qt::ElideRight, width);
 }
