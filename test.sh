@@ -33,6 +33,10 @@ cmake --build build-fuzz -j "$jobs"
 ctest --test-dir build-fuzz --output-on-failure -j "$jobs" -L fuzz
 # The same build runs the unit slices of foundation, link, model and operations under
 # AddressSanitizer and UndefinedBehaviorSanitizer: the first report ends the program.
-ASAN_OPTIONS=halt_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-  LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan-suppressions.txt" \
-  ctest --test-dir build-fuzz --output-on-failure -j "$jobs" -L unit
+sanitizers=(ASAN_OPTIONS=halt_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+  LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan-suppressions.txt")
+env "${sanitizers[@]}" ctest --test-dir build-fuzz --output-on-failure -j "$jobs" -L unit \
+  -E '^(screens|shell)_'
+# And the widget slices of the screens and the shell, offscreen or under Xvfb as above, so
+# that a memory error anywhere a page draws stops every widget program at its first paint.
+env "${sanitizers[@]}" ctest --test-dir build-fuzz --output-on-failure -j "$jobs" -L widget
