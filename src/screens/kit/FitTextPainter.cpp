@@ -81,8 +81,24 @@ qsizetype overfillingPrefixLength(double width, int lines) {
   return qsizetype(std::max(lines, 1)) * qsizetype(std::ceil(std::max(width, 0.0)) + 2);
 }
 
+// One character carries at most this many combining marks in a stream-safe text; marks past
+// them only pile onto the ones before, yet each costs the shaper as much as a letter.
+constexpr qsizetype longestMarkRun = 30;
+
+// How much of the text the box is given: the prefix that overfills it, ended early where a
+// run of combining marks grows longer than one character carries.
+qsizetype shownLength(const QString &text, qsizetype prefixLength) {
+  const qsizetype end = std::min(text.size(), prefixLength);
+  qsizetype marks = 0;
+  for (qsizetype at = 0; at < end; ++at) {
+    marks = text.at(at).isMark() ? marks + 1 : 0;
+    if (marks > longestMarkRun) return at;
+  }
+  return end;
+}
+
 // The text up to that length, then "…"; a character split in two ends before it.
-QString cutAfterPrefix(const QString &text, qsizetype length) {
+QString cutText(const QString &text, qsizetype length) {
   if (text.at(length - 1).isHighSurrogate()) --length;
   return text.left(length) + QChar(0x2026);
 }
@@ -152,20 +168,23 @@ FittedText fitWholeText(const QString &text, const QFont &font, const QSizeF &si
 
 FittedText fitText(const QString &text, const QFont &font, const QSizeF &size, int maximumLines,
                    double minimumScale) {
-  const qsizetype prefixLength = overfillingPrefixLength(size.width(), maximumLines);
-  if (maximumLines >= 1 && size.width() > 0 && text.size() > prefixLength) {
-    FittedText cut =
-        fitWholeText(cutAfterPrefix(text, prefixLength), font, size, maximumLines, minimumScale);
-    cut.elided = true;
-    return cut;
+  if (maximumLines >= 1 && size.width() > 0) {
+    const qsizetype shown = shownLength(text, overfillingPrefixLength(size.width(), maximumLines));
+    if (shown < text.size()) {
+      FittedText cut = fitWholeText(cutText(text, shown), font, size, maximumLines, minimumScale);
+      cut.elided = true;
+      return cut;
+    }
   }
   return fitWholeText(text, font, size, maximumLines, minimumScale);
 }
 
 QString elidedLine(const QFontMetrics &metrics, const QString &text, int width) {
-  const qsizetype prefixLength = overfillingPrefixLength(width, 1);
-  if (width > 0 && text.size() > prefixLength) {
-    return metrics.elidedText(cutAfterPrefix(text, prefixLength), Qt::ElideRight, width);
+  if (width > 0) {
+    const qsizetype shown = shownLength(text, overfillingPrefixLength(width, 1));
+    if (shown < text.size()) {
+      return metrics.elidedText(cutText(text, shown), Qt::ElideRight, width);
+    }
   }
   return metrics.elidedText(text, Qt::ElideRight, width);
 }
