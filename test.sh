@@ -38,5 +38,5 @@ sanitizers=(ASAN_OPTIONS=halt_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_sta
 env "${sanitizers[@]}" ctest --test-dir build-fuzz --output-on-failure -j "$jobs" -L unit \
   -E '^(screens|shell)_'
 # And the widget slices of the screens and the shell, offscreen or under Xvfb as above, so
-# that a memory error anywhere a page draws stops every widget program at its first paint.
+# that a memory error or undefined behaviour where a page is built or drawn fails the run.
 env "${sanitizers[@]}" ctest --test-dir build-fuzz --output-on-failure -j "$jobs" -L widget
