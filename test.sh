@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the GoogleTest programs
-# under CTest (build/), then the bounded libFuzzer runs and the pure unit tests, built with
-# clang and the sanitizers (build-fuzz/).
+# under CTest (build/), then the bounded libFuzzer runs, the pure unit tests and the widget
+# tests of the screens and the shell, built with clang and the sanitizers (build-fuzz/).
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/ensure-packages.sh
