@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the GoogleTest programs
-# under CTest (build/), then the bounded libFuzzer runs and the pure unit tests, built with
-# clang and the sanitizers (build-fuzz/).
+# under CTest (build/), then the bounded libFuzzer runs, the pure unit tests and the widget
+# tests of the screens and the shell, built with clang and the sanitizers (build-fuzz/).
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/ensure-packages.sh
@@ -33,6 +33,10 @@ cmake --build build-fuzz -j "$jobs"
 ctest --test-dir build-fuzz --output-on-failure -j "$jobs" -L fuzz
 # The same build runs the unit slices of foundation, link, model and operations under
 # AddressSanitizer and UndefinedBehaviorSanitizer: the first report ends the program.
-ASAN_OPTIONS=halt_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-  LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan-suppressions.txt" \
-  ctest --test-dir build-fuzz --output-on-failure -j "$jobs" -L unit
+sanitizers=(ASAN_OPTIONS=halt_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+  LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan-suppressions.txt")
+env "${sanitizers[@]}" ctest --test-dir build-fuzz --output-on-failure -j "$jobs" -L unit \
+  -E '^(screens|shell)_'
+# And the widget slices of the screens and the shell, offscreen or under Xvfb as above, so
+# that a memory error or undefined behaviour where a page is built or drawn fails the run.
+env "${sanitizers[@]}" ctest --test-dir build-fuzz --output-on-failure -j "$jobs" -L widget

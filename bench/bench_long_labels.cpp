@@ -26,7 +26,17 @@ constexpr int rowCount = 400;
 constexpr int steps = 40;
 const QSize viewSize(600, 700);
 
+// Words on a third of the rows, characters of no width after the row's number on another
+// third, and one letter under combining marks on the rest.
 QString longLabel(int row) {
+  if (row % 3 == 1) {
+    return (QStringLiteral("Row %1 ").arg(row) + QString(QChar(0x200B)).repeated(65536))
+        .left(65536);
+  }
+  if (row % 3 == 2) {
+    return (QStringLiteral("Row %1 e").arg(row) + QString(QChar(0x0301)).repeated(65536))
+        .left(65536);
+  }
   return QStringLiteral("Row %1 front wash warm — ").arg(row).repeated(2700).left(65536);
 }
 

@@ -75,9 +75,32 @@ Layout layOut(const QString &text, const QFont &font, const QSizeF &size, int ma
 // Laying out or eliding reads the whole text, however little of it shows. Every character a
 // line shows takes at least a pixel, so a prefix longer than the lines' widths together
 // already overfills them: a far longer text is fitted from that prefix. Characters of no
-// width can keep the prefix from overfilling; the caller then fits the whole text.
+// width (joiners, combining marks) can keep any prefix from overfilling, so the text is
+// never read past it: what follows is cut, and the prefix ends in "…" like any cut text.
 qsizetype overfillingPrefixLength(double width, int lines) {
   return qsizetype(std::max(lines, 1)) * qsizetype(std::ceil(std::max(width, 0.0)) + 2);
+}
+
+// One character carries at most this many combining marks in a stream-safe text; marks past
+// them only pile onto the ones before, yet each costs the shaper as much as a letter.
+constexpr qsizetype longestMarkRun = 30;
+
+// How much of the text the box is given: the prefix that overfills it, ended early where a
+// run of combining marks grows longer than one character carries.
+qsizetype shownLength(const QString &text, qsizetype prefixLength) {
+  const qsizetype end = std::min(text.size(), prefixLength);
+  qsizetype marks = 0;
+  for (qsizetype at = 0; at < end; ++at) {
+    marks = text.at(at).isMark() ? marks + 1 : 0;
+    if (marks > longestMarkRun) return at;
+  }
+  return end;
+}
+
+// The text up to that length, then "…"; a character split in two ends before it.
+QString cutText(const QString &text, qsizetype length) {
+  if (text.at(length - 1).isHighSurrogate()) --length;
+  return text.left(length) + QChar(0x2026);
 }
 
 FittedText fitWholeText(const QString &text, const QFont &font, const QSizeF &size,
@@ -145,20 +168,23 @@ FittedText fitWholeText(const QString &text, const QFont &font, const QSizeF &si
 
 FittedText fitText(const QString &text, const QFont &font, const QSizeF &size, int maximumLines,
                    double minimumScale) {
-  if (maximumLines >= 1 && size.width() > 0 &&
-      text.size() > overfillingPrefixLength(size.width(), maximumLines)) {
-    FittedText cut = fitWholeText(text.left(overfillingPrefixLength(size.width(), maximumLines)),
-                                  font, size, maximumLines, minimumScale);
-    if (cut.elided) return cut;
+  if (maximumLines >= 1 && size.width() > 0) {
+    const qsizetype shown = shownLength(text, overfillingPrefixLength(size.width(), maximumLines));
+    if (shown < text.size()) {
+      FittedText cut = fitWholeText(cutText(text, shown), font, size, maximumLines, minimumScale);
+      cut.elided = true;
+      return cut;
+    }
   }
   return fitWholeText(text, font, size, maximumLines, minimumScale);
 }
 
 QString elidedLine(const QFontMetrics &metrics, const QString &text, int width) {
-  if (width > 0 && text.size() > overfillingPrefixLength(width, 1)) {
-    const QString prefix = text.left(overfillingPrefixLength(width, 1));
-    QString shown = metrics.elidedText(prefix, Qt::ElideRight, width);
-    if (shown != prefix) return shown;
+  if (width > 0) {
+    const qsizetype shown = shownLength(text, overfillingPrefixLength(width, 1));
+    if (shown < text.size()) {
+      return metrics.elidedText(cutText(text, shown), Qt::ElideRight, width);
+    }
   }
   return metrics.elidedText(text, Qt::ElideRight, width);
 }
