@@ -48,8 +48,7 @@ class ShowMirror final : public ObservableObject {
   // one asked after it is asked again, up to this many more times; a record whose reply
   // never decodes (a text that is not UTF-8, an argument of a kind the codec does not read)
   // then counts as one that cannot be read, so the sync completes without it instead of
-  // failing at its time limit. A console that is slow on every reply passes nothing by, so
-  // nothing of it is asked again.
+  // failing at its time limit.
   static constexpr double indexReplyWait = 5.0;
   static constexpr int maximumIndexReasks = 2;
   // A channel's parts may follow the row that answered its index. While the rows announce

@@ -7,9 +7,10 @@
 namespace tarnik {
 
 // A console answers in the order it was asked. An index whose answer has not come while
-// one asked after it has is late, not slow: it gives up its slot at once, and is judged
+// one asked after it has is passed by: it gives up its slot at once, and is judged
 // unanswered only by how long ago that was. A console that is slow on every reply passes
-// nothing by, so nothing of it is asked again.
+// nothing by, so nothing of it is asked again, and one that answers nothing meets the
+// sync's time limit.
 
 bool ShowMirror::askForIndex(SyncGeneration &generation, IndexRequestKind kind, qint64 index) {
   const qint64 number = ++generation.asksMade;
@@ -76,9 +77,12 @@ void ShowMirror::noteCountAnswered(SyncGeneration &generation, IndexRequestKind 
 
 bool ShowMirror::askWhetherConsoleAnswers(SyncGeneration &generation) {
   // Only an answer to something asked after them tells that the open requests were passed
-  // by; when the newest is an index (or a count that went unanswered), a count of a list
-  // already counted is asked behind it.
-  if (generation.cueInFlight.empty() && generation.patchInFlight.empty()) return true;
+  // by, and at the end of a sync nothing else is asked: when the newest is an index (or a
+  // count that went unanswered), a count of a list already counted is asked behind it.
+  if (generation.openAsks.empty() ||
+      (generation.cueInFlight.empty() && generation.patchInFlight.empty())) {
+    return true;
+  }
   const OpenAsk &newest = generation.openAsks.back();
   if (!newest.index && timing_->uptime() - newest.askedAt < indexReplyWait) return true;
   const IndexRequestKind kind =
