@@ -390,7 +390,7 @@ TEST_P(AppViewModelSyncTest, KeepsEveryPartThatAnswersAnIndex) {
     console.patchIndexAnswersEveryPart = true;
     const int listed = int(row.channelsBefore.size()) + 1;
     if (row.listsChannels) {
-      console.setHandler(u"/eos/get/patch/count"_s, [&](const OSCMessage &) {
+      console.setHandler(u"/eos/get/patch/count"_s, [listed](const OSCMessage &) {
         return answer(u"/eos/out/get/patch/count"_s, OSCArgument::fromInt(listed));
       });
       console.delivery = EosConsoleDouble::Delivery::split;
