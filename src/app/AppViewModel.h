@@ -380,6 +380,10 @@ class AppViewModel final : public ObservableObject, private ConnectionSupervisor
     return supervisor_->activeConnectionSettings();
   }
   bool wantsConnection() const { return supervisor_->wantsConnection(); }
+  // Why the connection was dropped, until a sync completes or the user disconnects.
+  const std::optional<QString> &reconnectFailureStatus() const {
+    return supervisor_->reconnectFailureStatus();
+  }
   const std::optional<OSCEndpoint> &activeConsoleEndpoint() const {
     return supervisor_->activeConsoleEndpoint();
   }

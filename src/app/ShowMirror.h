@@ -41,13 +41,19 @@ class ShowMirror final : public ObservableObject {
 
  public:
   static constexpr int maximumIndexCount = 20000;
+  // Index requests the console has neither answered nor passed by (answered one asked after
+  // it); one it has passed by leaves its place to the next.
   static constexpr int maximumInFlightIndexRequests = 12;
-  // An index request without its record after this many seconds is asked again, up to this
-  // many more times; a record whose reply never decodes (a text that is not UTF-8, an
-  // argument of a kind the codec does not read) then counts as one that cannot be read, so
-  // the sync completes without it instead of failing at its time limit.
+  // An index request still without its record this many seconds after the console answered
+  // one asked after it is asked again, up to this many more times; a record whose reply
+  // never decodes (a text that is not UTF-8, an argument of a kind the codec does not read)
+  // then counts as one that cannot be read, so the sync completes without it instead of
+  // failing at its time limit.
   static constexpr double indexReplyWait = 5.0;
   static constexpr int maximumIndexReasks = 2;
+  // A channel's parts may follow the row that answered its index. While the rows announce
+  // parts that have not come, the sync waits for them this long after the last row.
+  static constexpr double missingPartsWait = 1.0;
 
   enum class DirectPatchReadPurpose { mutationConfirmation, levelRefresh };
 
@@ -62,8 +68,21 @@ class ShowMirror final : public ObservableObject {
   // One running full sync: what is asked for, what is in flight and what has arrived.
   enum class IndexRequestKind { cue, patch };
   struct IndexRequest {
-    double askedAt = 0;  // uptime of the latest ask
+    // The asks of a sync are numbered in the order they leave.
+    qint64 firstAsk = 0;
+    qint64 latestAsk = 0;
     int reasks = 0;
+    // Uptime of the first answer to a request asked after the latest ask.
+    std::optional<double> passedByAt{};
+  };
+  // A request neither answered nor passed by yet: an index, or a count asked again only to
+  // learn whether the console still answers.
+  struct OpenAsk {
+    qint64 number = 0;
+    IndexRequestKind kind = IndexRequestKind::cue;
+    std::optional<qint64> index{};  // none for a count
+    bool holdsSlot = false;         // the first ask of an index
+    double askedAt = 0;             // uptime
   };
   // The staged patch rows by channel and part: a console may answer one index with every
   // part of its channel.
@@ -80,10 +99,14 @@ class ShowMirror final : public ObservableObject {
     std::deque<qint64> pendingPatchIndexes{};
     std::map<qint64, IndexRequest> cueInFlight{};
     std::map<qint64, IndexRequest> patchInFlight{};
+    std::deque<OpenAsk> openAsks{};  // in the order asked
+    qint64 asksMade = 0;
+    int slotsHeld = 0;  // first asks among the open ones
     QHash<QString, FragmentAccumulator> cueFragments{};
     QHash<QString, FragmentAccumulator> patchFragments{};
     std::map<qint64, Cue> cueRows{};
     std::map<PatchRowKey, PatchPart> patchRows{};
+    double lastPatchRowAt = 0;  // uptime
     // Patch indexes done with: answered by a row, by one that cannot be shown, or given up.
     std::set<qint64> answeredPatchIndexes{};
     // Cue records that cannot be shown (a cue number that is not a number) or were given up:
@@ -226,8 +249,15 @@ class ShowMirror final : public ObservableObject {
   // The sync engine (ShowMirrorSync.cpp)
   SyncGeneration *currentSyncGeneration() const;
   void pumpIndexRequests(SyncGeneration &generation);
-  bool sendIndexRequest(IndexRequestKind kind, qint64 index);
   void reaskLateIndexes(const QUuid &generationID);
+
+  // The asks of a sync and what their answers tell (ShowMirrorSyncAsks.cpp)
+  bool askForIndex(SyncGeneration &generation, IndexRequestKind kind, qint64 index);
+  bool sendIndexRequest(IndexRequestKind kind, qint64 index);
+  void noteAnswered(SyncGeneration &generation, qint64 askNumber);
+  void noteIndexAnswered(SyncGeneration &generation, IndexRequestKind kind, qint64 index);
+  void noteCountAnswered(SyncGeneration &generation, IndexRequestKind kind);
+  bool askWhetherConsoleAnswers(SyncGeneration &generation);
   void cancelSyncWorkItems();
   void publishSyncProgress(SyncGeneration &generation);
   void failSync(const QUuid &generationID, const QString &reason);
@@ -241,6 +271,7 @@ class ShowMirror final : public ObservableObject {
 
   // Completion, the discard after a patch change, publication (ShowMirrorSyncCompletion.cpp)
   void completeSync(SyncGeneration &generation);
+  static bool awaitsAnnouncedParts(const SyncGeneration &generation);
   void discardSyncAfterPatchChange();
   void publishSync(SyncGeneration &generation);
 

@@ -1,8 +1,6 @@
 #include "app/ShowMirror.h"
 #include "operations/EosOSCAddress.h"
 
-#include <array>
-#include <charconv>
 #include <numeric>
 
 using namespace Qt::StringLiterals;
@@ -82,12 +80,16 @@ void ShowMirror::handleCountReply(qint64 count, bool isPatch) {
   }
   std::optional<qint64> &expected =
       isPatch ? generation.expectedPatchCount : generation.expectedCueCount;
-  if (expected) return;  // the first answer wins
-  expected = count;
-  std::deque<qint64> &pending =
-      isPatch ? generation.pendingPatchIndexes : generation.pendingCueIndexes;
-  pending.resize(static_cast<std::size_t>(count));
-  std::iota(pending.begin(), pending.end(), qint64{0});
+  if (expected) {
+    // The first answer wins; a later one answers a count asked again.
+    noteCountAnswered(generation, isPatch ? IndexRequestKind::patch : IndexRequestKind::cue);
+  } else {
+    expected = count;
+    std::deque<qint64> &pending =
+        isPatch ? generation.pendingPatchIndexes : generation.pendingCueIndexes;
+    pending.resize(static_cast<std::size_t>(count));
+    std::iota(pending.begin(), pending.end(), qint64{0});
+  }
   pumpIndexRequests(generation);
   // The pump may have failed the sync and released the generation.
   if (syncGeneration_.get() == &generation) completeSync(generation);
@@ -96,8 +98,7 @@ void ShowMirror::handleCountReply(qint64 count, bool isPatch) {
 void ShowMirror::pumpIndexRequests(SyncGeneration &generation) {
   if (currentSyncGeneration() != &generation) return;
   // Cue and patch take turns while both have work; either fills every free slot alone.
-  while (generation.cueInFlight.size() + generation.patchInFlight.size() <
-         std::size_t(maximumInFlightIndexRequests)) {
+  while (generation.slotsHeld < maximumInFlightIndexRequests) {
     const bool cueFirst = generation.nextKind == IndexRequestKind::cue;
     std::deque<qint64> &first =
         cueFirst ? generation.pendingCueIndexes : generation.pendingPatchIndexes;
@@ -109,28 +110,13 @@ void ShowMirror::pumpIndexRequests(SyncGeneration &generation) {
 
     const qint64 index = pending.front();
     pending.pop_front();
-    auto &inFlight = takeCue ? generation.cueInFlight : generation.patchInFlight;
-    inFlight.emplace(index, IndexRequest{timing_->uptime(), 0});
     generation.nextKind = takeCue ? IndexRequestKind::patch : IndexRequestKind::cue;
-    if (!sendIndexRequest(takeCue ? IndexRequestKind::cue : IndexRequestKind::patch, index)) {
-      inFlight.erase(index);
+    if (!askForIndex(generation, takeCue ? IndexRequestKind::cue : IndexRequestKind::patch,
+                     index)) {
       return failSync(generation.id, u"Sync request could not be sent"_s);
     }
   }
   publishSyncProgress(generation);
-}
-
-bool ShowMirror::sendIndexRequest(IndexRequestKind kind, qint64 index) {
-  // One allocation per request: a sync asks for thousands.
-  std::array<char, 24> digits{};
-  const char *const end = std::to_chars(digits.data(), digits.data() + digits.size(), index).ptr;
-  const QString &prefix = kind == IndexRequestKind::cue ? EosOSCAddress::cueIndexRequestPrefix
-                                                        : EosOSCAddress::patchIndexRequestPrefix;
-  QString address;
-  address.reserve(prefix.size() + (end - digits.data()));
-  address.append(prefix);
-  address.append(QLatin1StringView(digits.data(), end - digits.data()));
-  return connection_.send({address, {}});
 }
 
 void ShowMirror::reaskLateIndexes(const QUuid &generationID) {
@@ -142,13 +128,12 @@ void ShowMirror::reaskLateIndexes(const QUuid &generationID) {
         kind == IndexRequestKind::cue ? generation->cueInFlight : generation->patchInFlight;
     for (auto request = inFlight.begin(); request != inFlight.end();) {
       auto &[index, state] = *request;
-      if (now - state.askedAt < indexReplyWait) {
+      if (!state.passedByAt || now - *state.passedByAt < indexReplyWait) {
         ++request;
       } else if (state.reasks < maximumIndexReasks) {
-        if (!sendIndexRequest(kind, index)) {
+        if (!askForIndex(*generation, kind, index)) {
           return failSync(generationID, u"Sync request could not be sent"_s);
         }
-        state = {now, state.reasks + 1};
         ++request;
       } else {
         // Its replies never made a record: done with, as a record that cannot be shown is.
@@ -161,6 +146,9 @@ void ShowMirror::reaskLateIndexes(const QUuid &generationID) {
         request = inFlight.erase(request);
       }
     }
+  }
+  if (!askWhetherConsoleAnswers(*generation)) {
+    return failSync(generationID, u"Sync request could not be sent"_s);
   }
   pumpIndexRequests(*generation);
   if (syncGeneration_.get() == generation) completeSync(*generation);

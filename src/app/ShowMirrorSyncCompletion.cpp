@@ -3,6 +3,7 @@
 #include "foundation/BackgroundRelease.h"
 #include "model/ShowIdentity.h"
 
+#include <algorithm>
 #include <tuple>
 
 using namespace Qt::StringLiterals;
@@ -25,8 +26,31 @@ void ShowMirror::completeSync(SyncGeneration &generation) {
       generation.showName && !generation.showName->isEmpty() &&
       isSameShow(session_.liveShowIdentity, generation.showName);
   if (!complete) return publishSyncProgress(generation);
+  // The check that runs every second completes the sync once the wait is over.
+  if (awaitsAnnouncedParts(generation) &&
+      timing_->uptime() - generation.lastPatchRowAt < missingPartsWait) {
+    return publishSyncProgress(generation);
+  }
   if (generation.externalPatchChangedDuringRead) return discardSyncAfterPatchChange();
   publishSync(generation);
+}
+
+bool ShowMirror::awaitsAnnouncedParts(const SyncGeneration &generation) {
+  // Each row says how many parts its channel has; the rows come in channel order.
+  qint64 channel = 0;
+  qint64 rows = 0;
+  qint64 announced = 0;
+  for (const auto &[key, row] : generation.patchRows) {
+    if (key.first != channel) {
+      if (rows < announced) return true;
+      channel = key.first;
+      rows = 0;
+      announced = 0;
+    }
+    ++rows;
+    announced = std::max(announced, row.partCount.value_or(0));
+  }
+  return rows < announced;
 }
 
 void ShowMirror::discardSyncAfterPatchChange() {

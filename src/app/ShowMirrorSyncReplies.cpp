@@ -49,7 +49,7 @@ void ShowMirror::parseCueListReply(const QList<OSCArgument> &arguments, const Cu
     ++generation->skippedCueRecords;
   }
   generation->cueFragments.remove(key);
-  generation->cueInFlight.erase(*index);
+  noteIndexAnswered(*generation, IndexRequestKind::cue, *index);
   pumpIndexRequests(*generation);
   if (syncGeneration_.get() == generation) completeSync(*generation);
 }
@@ -77,12 +77,15 @@ void ShowMirror::handlePatchListReply(const QList<OSCArgument> &arguments,
   // As with cues: a row that cannot be a channel answers its index and is left out.
   if (std::optional<PatchPart> row = makePatchPart(*fields, slice->channel, slice->part)) {
     generation->patchRows.insert_or_assign({slice->channel, slice->part}, std::move(*row));
+    generation->lastPatchRowAt = timing_->uptime();
   }
   generation->patchFragments.remove(key);
-  if (!awaited) return;
-  generation->answeredPatchIndexes.insert(*index);
-  generation->patchInFlight.erase(*index);
-  pumpIndexRequests(*generation);
+  if (awaited) {
+    generation->answeredPatchIndexes.insert(*index);
+    noteIndexAnswered(*generation, IndexRequestKind::patch, *index);
+    pumpIndexRequests(*generation);
+  }
+  // A part that follows its index's answer may be the last one the sync waits for.
   if (syncGeneration_.get() == generation) completeSync(*generation);
 }
 

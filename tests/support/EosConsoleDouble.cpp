@@ -282,6 +282,12 @@ void EosConsoleDouble::handleRequest(const OSCMessage &request, Connection &conn
   // A late ping answer waits outside the outbox, so the answers behind it overtake it.
   const bool latePing = request.address == QLatin1String("/eos/ping") && pingReplyDelay.count() > 0;
   for (auto &[to, packets] : asker.out_) {
+    if (answerTiming) {
+      // Connections are kept for the double's life, so a late answer still finds its own.
+      answerTiming(request,
+                   [this, to = to, packets = packets] { deliver(*to, packets, replyDelay); });
+      continue;
+    }
     if (!latePing) {
       deliver(*to, packets, replyDelay);
       continue;

@@ -193,6 +193,9 @@ class EosConsoleDouble : public QObject {
   std::chrono::milliseconds replyDelay{0};  // before the first reply to each request
   // Holds back "/eos/ping" answers alone; later answers overtake them.
   std::chrono::milliseconds pingReplyDelay{0};
+  // When set, each request's answer is handed to it as the step that sends it, to be run now
+  // or later (on a test's virtual clock, say).
+  std::function<void(const OSCMessage &request, std::function<void()> sendAnswer)> answerTiming;
   Delivery delivery = Delivery::separate;
   // UDP replies go to this port of the sender's address instead of back to the sending
   // port, as a console set to reply to a fixed port does.

@@ -93,7 +93,8 @@ void CueSyncCard::redraw() {
   showName_->setFullText(cueSyncShowName(app_.showFileName()));
   spinner_->setVisible(app_.isLoadingCues());
   count_->setText(cueCountText(app_.cues().size()));
-  status_->setText(cueSyncStatusText(reachable, app_.dataStatusMessage(), app_.lastConnectedAt()));
+  status_->setText(cueSyncStatusText(reachable, app_.dataStatusMessage(), app_.lastConnectedAt(),
+                                     app_.reconnectFailureStatus()));
 }
 
 }  // namespace tarnik

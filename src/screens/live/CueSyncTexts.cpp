@@ -19,12 +19,16 @@ QString cueCountText(qsizetype count) {
 }
 
 QString cueSyncStatusText(bool isConsoleReachable, const QString &dataStatusMessage,
-                          std::optional<double> lastConnectedAt, const QLocale &locale,
+                          std::optional<double> lastConnectedAt,
+                          const std::optional<QString> &failure, const QLocale &locale,
                           const QTimeZone &zone) {
   if (isConsoleReachable) return dataStatusMessage;
-  const QString offline = QCoreApplication::translate("CueSyncCard", "Offline");
-  if (!lastConnectedAt) return offline;
-  return offline + QStringLiteral(" \u00B7 ") + shortTimeOfDayText(*lastConnectedAt, locale, zone);
+  QString text = QCoreApplication::translate("CueSyncCard", "Offline");
+  if (lastConnectedAt) {
+    text += QStringLiteral(" \u00B7 ") + shortTimeOfDayText(*lastConnectedAt, locale, zone);
+  }
+  if (failure) text += QStringLiteral(" \u2014 ") + *failure;
+  return text;
 }
 
 }  // namespace tarnik

@@ -17,9 +17,12 @@ QString cueSyncShowName(const QString &showFileName);
 QString cueCountText(qsizetype count);
 
 // The data status while the console answers; otherwise "Offline", with the short time of
-// the last answer after " · " when there was one.
+// the last answer after " · " when there was one, and why the connection was dropped after
+// " — " while that is known.
 QString cueSyncStatusText(bool isConsoleReachable, const QString &dataStatusMessage,
-                          std::optional<double> lastConnectedAt, const QLocale &locale = QLocale(),
+                          std::optional<double> lastConnectedAt,
+                          const std::optional<QString> &failure = std::nullopt,
+                          const QLocale &locale = QLocale(),
                           const QTimeZone &zone = QTimeZone::systemTimeZone());
 
 }  // namespace tarnik

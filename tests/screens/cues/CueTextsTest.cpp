@@ -58,9 +58,17 @@ TEST(CueTexts, TheStatusIsTheDataStatusWhileReachableElseOfflineWithTheLastTime)
   EXPECT_EQ(cueSyncStatusText(true, {}, at), QString());
   EXPECT_EQ(cueSyncStatusText(false, u"Synced"_s, std::nullopt), u"Offline"_s);
   // The machine's zone is UTC for these tests (the environment sets TZ).
-  EXPECT_EQ(cueSyncStatusText(false, u"Synced"_s, at, QLocale(u"en_US"_s)),
+  EXPECT_EQ(cueSyncStatusText(false, u"Synced"_s, at, std::nullopt, QLocale(u"en_US"_s)),
             u"Offline · 9:41\u202FPM"_s);
-  EXPECT_EQ(cueSyncStatusText(false, u"Synced"_s, at, QLocale(u"de_DE"_s)), u"Offline · 21:41"_s);
+  EXPECT_EQ(cueSyncStatusText(false, u"Synced"_s, at, std::nullopt, QLocale(u"de_DE"_s)),
+            u"Offline · 21:41"_s);
+  // Why the connection was dropped stays in sight after the reconnects have stopped.
+  const QString failure = u"Console returned an invalid item count — cached data retained"_s;
+  const QString stopped = failure + u" — automatic reconnect stopped after 5 attempts"_s;
+  EXPECT_EQ(cueSyncStatusText(false, stopped, at, failure, QLocale(u"de_DE"_s)),
+            u"Offline · 21:41 — "_s + failure);
+  EXPECT_EQ(cueSyncStatusText(false, stopped, std::nullopt, failure), u"Offline — "_s + failure);
+  EXPECT_EQ(cueSyncStatusText(true, u"Synced"_s, at, failure), u"Synced"_s);
 }
 
 }  // namespace
