@@ -22,7 +22,15 @@ namespace {
 
 using Kind = PatchSubmissionState::Kind;
 
-class PatchEditorWidget : public EditorTest {};
+class PatchEditorWidget : public EditorTest {
+ protected:
+  // The thru fields have no object name of their own: they are found as a screen reader would.
+  QLineEdit *fieldCalled(const QString &accessibleName) const {
+    for (auto *field : editor->findChildren<QLineEdit *>())
+      if (field->accessibleName() == accessibleName) return field;
+    return nullptr;
+  }
+};
 
 TEST_F(PatchEditorWidget, NewAndEditFormsStartAsTheirChannelSays) {
   ASSERT_TRUE(connectAndSync());
@@ -85,9 +93,7 @@ TEST_F(PatchEditorWidget, AddsADimmerRangeFromTheListUntilEosConfirmsIt) {
   type(u"patch.channelStart"_s, u"7"_s);
   type(u"patch.addressStart"_s, u"1"_s);
   click(u"patch.includesAddressThru"_s);
-  QLineEdit *thru = nullptr;
-  for (auto *field : editor->findChildren<QLineEdit *>())
-    if (field->accessibleName() == u"DMX thru address"_s) thru = field;
+  QLineEdit *thru = fieldCalled(u"DMX thru address"_s);
   ASSERT_TRUE(thru);
   EXPECT_EQ(thru->text(), u"1"_s);
   thru->selectAll();
@@ -156,9 +162,7 @@ TEST_F(PatchEditorWidget, AConflictShowsThePlannersMessageAndNoSubmit) {
   part<QLineEdit>(u"patch.channelStart"_s)->clear();
   type(u"patch.channelStart"_s, u"1"_s);
   click(u"patch.includesChannelThru"_s);
-  QLineEdit *thru = nullptr;
-  for (auto *field : editor->findChildren<QLineEdit *>())
-    if (field->accessibleName() == u"Channel thru"_s) thru = field;
+  QLineEdit *thru = fieldCalled(u"Channel thru"_s);
   ASSERT_TRUE(thru);
   thru->selectAll();
   QTest::keyClicks(thru, u"80"_s);
