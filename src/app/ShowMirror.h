@@ -99,6 +99,9 @@ class ShowMirror final : public ObservableObject {
     std::deque<qint64> pendingPatchIndexes{};
     std::map<qint64, IndexRequest> cueInFlight{};
     std::map<qint64, IndexRequest> patchInFlight{};
+    std::map<qint64, IndexRequest> &inFlight(IndexRequestKind kind) {
+      return kind == IndexRequestKind::cue ? cueInFlight : patchInFlight;
+    }
     std::deque<OpenAsk> openAsks{};  // in the order asked
     qint64 asksMade = 0;
     int slotsHeld = 0;  // first asks among the open ones

@@ -124,8 +124,7 @@ void ShowMirror::reaskLateIndexes(const QUuid &generationID) {
   if (!generation || generation->id != generationID) return;
   const double now = timing_->uptime();
   for (const IndexRequestKind kind : {IndexRequestKind::cue, IndexRequestKind::patch}) {
-    auto &inFlight =
-        kind == IndexRequestKind::cue ? generation->cueInFlight : generation->patchInFlight;
+    auto &inFlight = generation->inFlight(kind);
     for (auto request = inFlight.begin(); request != inFlight.end();) {
       auto &[index, state] = *request;
       if (!state.passedByAt || now - *state.passedByAt < indexReplyWait) {

@@ -14,9 +14,8 @@ namespace tarnik {
 
 bool ShowMirror::askForIndex(SyncGeneration &generation, IndexRequestKind kind, qint64 index) {
   const qint64 number = ++generation.asksMade;
-  auto &inFlight =
-      kind == IndexRequestKind::cue ? generation.cueInFlight : generation.patchInFlight;
-  const auto [request, first] = inFlight.try_emplace(index, IndexRequest{number, number});
+  const auto [request, first] =
+      generation.inFlight(kind).try_emplace(index, IndexRequest{number, number});
   if (!first) {
     request->second.latestAsk = number;
     ++request->second.reasks;
@@ -47,8 +46,7 @@ void ShowMirror::noteAnswered(SyncGeneration &generation, qint64 askNumber) {
     generation.openAsks.pop_front();
     if (ask.holdsSlot) --generation.slotsHeld;
     if (ask.number == askNumber || !ask.index) continue;
-    auto &inFlight =
-        ask.kind == IndexRequestKind::cue ? generation.cueInFlight : generation.patchInFlight;
+    auto &inFlight = generation.inFlight(ask.kind);
     const auto request = inFlight.find(*ask.index);
     if (request != inFlight.end() && request->second.latestAsk == ask.number) {
       request->second.passedByAt = now;
@@ -58,8 +56,7 @@ void ShowMirror::noteAnswered(SyncGeneration &generation, qint64 askNumber) {
 
 void ShowMirror::noteIndexAnswered(SyncGeneration &generation, IndexRequestKind kind,
                                    qint64 index) {
-  auto &inFlight =
-      kind == IndexRequestKind::cue ? generation.cueInFlight : generation.patchInFlight;
+  auto &inFlight = generation.inFlight(kind);
   const auto request = inFlight.find(index);
   if (request == inFlight.end()) return;
   // Which of its asks the record answers is not known: the first is the one that passes
