@@ -1,7 +1,7 @@
 #include "screens/patch/PatchNoteList.h"
 
-#include "screens/kit/Style.h"
 #include "screens/kit/SymbolIcons.h"
+#include "screens/patch/PatchNoteLook.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -13,17 +13,9 @@ namespace tarnik {
 
 namespace {
 
-// As in `PatchNoteLabel`: the symbol's size, its column and the gap before the text.
-constexpr int symbolSize = 14;
-constexpr int symbolColumn = symbolSize + 4;
-constexpr int symbolGap = 6;
-constexpr int lineGap = 6;
+using namespace PatchNoteLook;
 
-QFont noteFont(const QFont &base) {
-  QFont caption = base;
-  caption.setPointSizeF(base.pointSizeF() * 0.9);
-  return caption;
-}
+constexpr int lineGap = 6;
 
 }  // namespace
 
@@ -46,9 +38,7 @@ void PatchNoteList::setNotes(const QList<PatchNote> &notes,
 
 void PatchNoteList::rebuildLines() {
   lines_.clear();
-  const QFont font = noteFont(this->font());
-  const QColor secondary = palette().color(QPalette::PlaceholderText);
-  const QColor warning = Style::light(Style::Role::warning);
+  const QFont font = textFont(this->font());
   QTextOption wrapping;
   wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   const auto addLine = [&](const QString &text, const QColor &color, const QPixmap &symbol) {
@@ -60,14 +50,14 @@ void PatchNoteList::rebuildLines() {
   QHash<std::pair<QString, bool>, QPixmap> symbols;
   QStringList spoken;
   for (const PatchNote &note : std::as_const(notes_)) {
-    const QColor color = note.isWarning ? warning : secondary;
+    const QColor noteColor = color(note, palette());
     QPixmap &symbol = symbols[std::pair(note.symbolName, note.isWarning)];
-    if (symbol.isNull()) symbol = symbolPixmap(note.symbolName, color, symbolSize);
-    addLine(note.text, color, symbol);
+    if (symbol.isNull()) symbol = symbolPixmap(note.symbolName, noteColor, symbolSize);
+    addLine(note.text, noteColor, symbol);
     spoken.append(note.text);
   }
   if (closingLine_) {
-    addLine(*closingLine_, secondary, {});
+    addLine(*closingLine_, palette().color(QPalette::PlaceholderText), {});
     spoken.append(*closingLine_);
   }
   setAccessibleName(spoken.join(u'\n'));
