@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -14,10 +15,10 @@ namespace tarnik {
 
 namespace {
 
+// Escape and Back reach the stack only when the focused control has no use for them.
 bool isPopKey(const QKeyEvent &event) {
   const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
   return (event.key() == Qt::Key_Escape && modifiers == Qt::NoModifier) ||
-         (event.key() == Qt::Key_Left && modifiers == Qt::AltModifier) ||
          event.key() == Qt::Key_Back;
 }
 
@@ -28,7 +29,8 @@ NavigationStack::NavigationStack(const QString &name, QWidget *parent)
       back_(new QToolButton),
       title_(new QLabel),
       toolbar_(new QWidget),
-      pages_(new QStackedWidget) {
+      pages_(new QStackedWidget),
+      altLeft_(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), this)) {
   setObjectName(name);
   back_->setObjectName(name + QStringLiteral(".back"));
   back_->setArrowType(Qt::LeftArrow);
@@ -36,6 +38,10 @@ NavigationStack::NavigationStack(const QString &name, QWidget *parent)
   back_->setAutoRaise(true);
   back_->setAccessibleName(QStringLiteral("Back"));
   connect(back_, &QToolButton::clicked, this, &NavigationStack::pop);
+  // Scroll areas, lists and sliders take every Left arrow, Alt or not, so Alt+Left is a
+  // shortcut of the stack: it goes back from wherever the focus is inside it.
+  altLeft_->setContext(Qt::WidgetWithChildrenShortcut);
+  connect(altLeft_, &QShortcut::activated, this, &NavigationStack::pop);
 
   title_->setObjectName(name + QStringLiteral(".title"));
   title_->setTextFormat(Qt::PlainText);
@@ -120,6 +126,7 @@ void NavigationStack::keyPressEvent(QKeyEvent *event) {
 void NavigationStack::showTop() {
   const bool canGoBack = entries_.size() > 1;
   back_->setVisible(canGoBack);
+  altLeft_->setEnabled(canGoBack);
   back_->setText(canGoBack ? entries_[entries_.size() - 2].title : QString());
   title_->setText(entries_.isEmpty() ? QString() : entries_.last().title);
   for (qsizetype index = 0; index < entries_.size(); ++index) {

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QLabel;
+class QShortcut;
 class QStackedWidget;
 class QToolButton;
 
@@ -57,6 +58,7 @@ class NavigationStack : public QWidget {
   QLabel *title_;
   QWidget *toolbar_;
   QStackedWidget *pages_;
+  QShortcut *altLeft_;
   QList<Entry> entries_;
 };
 

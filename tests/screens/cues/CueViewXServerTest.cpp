@@ -292,9 +292,12 @@ TEST_F(CueViewKeysXServer, EnterOrSpaceOnACueRowOpensItAndGoingBackLeavesTheFocu
   const struct {
     QString open;
     QString back;  // a key, or a click on the back button
-  } ways[] = {{u"Return"_s, u"Escape"_s}, {u"KP_Enter"_s, {}}, {u"space"_s, u"Escape"_s}};
+  } ways[] = {{u"Return"_s, u"Escape"_s},
+              {u"KP_Enter"_s, {}},
+              {u"space"_s, u"Escape"_s},
+              {u"Return"_s, u"alt+Left"_s}};
   for (const auto &[open, back] : ways) {
-    SCOPED_TRACE(open.toStdString());
+    SCOPED_TRACE((open + u" then "_s + back).toStdString());
     list->setCurrentIndex(rows.index(cueThree, 0));
     ASSERT_TRUE(key(open));
     ASSERT_TRUE(waitUntil([&] { return view->findChild<CueDetailView *>() != nullptr; }));

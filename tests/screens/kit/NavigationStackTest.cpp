@@ -2,14 +2,17 @@
 #include "screens/support/Screenshots.h"
 #include "support/QtPrinting.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSlider>
 #include <QStackedWidget>
 #include <QTest>
 #include <QToolButton>
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace tarnik {
@@ -57,17 +60,24 @@ TEST(NavigationStackWidget, APushShowsThePageAndAPopDeletesIt) {
 
 TEST(NavigationStackWidget, EscapeAndAltLeftPopFromInsideThePageAndDoNothingOnTheRoot) {
   Stack s;
+  s.stack.show();
+  QApplication::setActiveWindow(&s.stack);
+  // A slider, like a scroll area, takes every Left arrow that reaches it, Alt or not.
   const struct {
     Qt::Key key;
     Qt::KeyboardModifiers modifiers;
-  } popKeys[] = {{Qt::Key_Escape, Qt::NoModifier}, {Qt::Key_Left, Qt::AltModifier}};
+    std::function<QWidget *()> makeControl;
+  } popKeys[] = {{Qt::Key_Escape, Qt::NoModifier, [] { return new QLineEdit; }},
+                 {Qt::Key_Left, Qt::AltModifier, [] { return new QLineEdit; }},
+                 {Qt::Key_Left, Qt::AltModifier, [] { return new QSlider(Qt::Horizontal); }}};
   for (const auto &press : popKeys) {
-    auto *field = new QLineEdit;
-    QPointer<QWidget> page = field;
+    QWidget *control = press.makeControl();
+    QPointer<QWidget> page = control;
     s.stack.push(page, QStringLiteral("Cue 1"));
-    // The key reaches the stack from a control on the page, as it does when that has focus.
-    QTest::keyClick(field, press.key, press.modifiers);
-    EXPECT_EQ(s.stack.depth(), 1) << press.key;
+    // The key comes from a control on the page that has the focus.
+    control->setFocus();
+    QTest::keyClick(control, press.key, press.modifiers);
+    EXPECT_EQ(s.stack.depth(), 1) << control->metaObject()->className();
     runDeferredDeletes();
     EXPECT_TRUE(page.isNull()) << press.key;
   }
