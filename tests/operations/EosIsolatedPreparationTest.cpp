@@ -132,6 +132,16 @@ bool isEchoOf(const OSCMessage &message, QStringView part) {
   return message.address == u"/eos/out/user/100/cmd" && line && line->contains(part);
 }
 
+// The run's user echoes a line of these arguments once the marker is typed: only an exact
+// text and int is an echo to the Live session, while park and patch read past the rest.
+std::function<void(PreparationRig &)> echoWhileTheMarkerIsAwaited(QList<OSCArgument> arguments) {
+  return [arguments](PreparationRig &rig) {
+    rig.on("<marker>", [&rig, arguments] {
+      rig.console.send({{"/eos/out/user/100/cmd", arguments}});
+    });
+  };
+}
+
 // "done" for a session that got through its run, "waits" for one that sits at the row's
 // wait point, or the session's failure text.
 QString outcome(Kind kind, const Row &row) {
@@ -191,12 +201,27 @@ TEST(IsolatedPreparation, EachSessionKeepsItsOwnReactionWhereTheyDifferOnPurpose
        {"Eos returned a malformed allocated park user.",
         "Eos returned a malformed allocated Live user.", "done"}},
       {"an echo of the user with a float status while the marker is awaited",
-       [](PreparationRig &rig) {
-         rig.on("<marker>", [&rig] {
-           rig.console.send({{"/eos/out/user/100/cmd",
-                              {OSCArgument::fromString("LIVE:"), OSCArgument::fromFloat(0)}}});
-         });
-       },
+       echoWhileTheMarkerIsAwaited({OSCArgument::fromString("LIVE:"), OSCArgument::fromFloat(0)}),
+       nullptr,
+       0,
+       {},
+       {"done", "Eos returned malformed Live command feedback.", "done"}},
+      {"an echo of the user with a string status while the marker is awaited",
+       echoWhileTheMarkerIsAwaited(
+           {OSCArgument::fromString("LIVE:"), OSCArgument::fromString("0")}),
+       nullptr,
+       0,
+       {},
+       {"done", "Eos returned malformed Live command feedback.", "done"}},
+      {"an echo of the user with a true status while the marker is awaited",
+       echoWhileTheMarkerIsAwaited({OSCArgument::fromString("LIVE:"), OSCArgument::fromBool(true)}),
+       nullptr,
+       0,
+       {},
+       {"done", "Eos returned malformed Live command feedback.", "done"}},
+      {"an echo of the user with a further argument while the marker is awaited",
+       echoWhileTheMarkerIsAwaited(
+           {OSCArgument::fromString("LIVE:"), OSCArgument::fromInt(0), OSCArgument::fromInt(0)}),
        nullptr,
        0,
        {},

@@ -86,6 +86,21 @@ TEST_F(CueSyncCardWidget, OnlineWithTheSyncedShow) {
   EXPECT_FALSE(testing::saveScreenshot(*row, u"cues-sync-card-online"_s).isEmpty());
 }
 
+TEST_F(CueSyncCardWidget, OfflineAfterARefusedSyncSaysWhyBesideTheLastTime) {
+  makeCard();
+  ASSERT_TRUE(console.syncShow(testing::generateConsoleShow(2, 0)));
+  console.console.setHandler(u"/eos/get/cue/1/count"_s, [](const OSCMessage &) {
+    return QList<OSCMessage>{{u"/eos/out/get/cue/1/count"_s, {OSCArgument::fromInt(-1)}}};
+  });
+  console.model->requestFullSync(u"Refresh"_s);
+  ASSERT_TRUE(waitUntil([&] { return shown("cues.sync.status").startsWith(u"Offline · "_s); }))
+      << shown("cues.sync.status").toStdString();
+  const QString status = shown("cues.sync.status");
+  EXPECT_TRUE(
+      status.endsWith(u" — Console returned an invalid item count — cached data retained"_s))
+      << status.toStdString();
+}
+
 TEST_F(CueSyncCardWidget, TheReachableIconIsACheckCutFromAFilledCircle) {
   makeCard();
   ASSERT_TRUE(console.syncShow(testing::generateConsoleShow(2, 0)));
