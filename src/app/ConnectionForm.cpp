@@ -125,7 +125,7 @@ void ConnectionForm::storeRelayKey(const QString &code, const QUuid &profileID,
   Q_ASSERT(!storingRelayKey_);
   storingRelayKey_ = true;
   const quint64 generation = ++relayKeyStoreGeneration_;
-  runInBackground(
+  runOnKeychainThread(
       this,
       [store = storeRelayKey_, code, account = relayKeyAccount(profileID)] {
         return store(code, account);
@@ -146,7 +146,7 @@ void ConnectionForm::abandonRelayKeyWaits() {
 void ConnectionForm::loadRelayKey(const QUuid &profileID) {
   loadingRelayKey_ = true;
   const quint64 generation = ++relayKeyLoadGeneration_;
-  runInBackground(
+  runOnKeychainThread(
       this, [load = loadRelayKey_, account = relayKeyAccount(profileID)] { return load(account); },
       [this, generation](const auto &loaded) {
         if (generation != relayKeyLoadGeneration_) return;

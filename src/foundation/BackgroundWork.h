@@ -1,19 +1,23 @@
 #pragma once
 
+#include "foundation/SerialWorker.h"
+
 #include <QCoreApplication>
 #include <QObject>
 #include <QPointer>
 #include <QThreadPool>
 
+#include <functional>
+#include <memory>
 #include <utility>
 
 namespace tarnik {
 
-// Runs work that would hold up the GUI thread (heavy decoding, a call that may wait for the
-// person) on the shared thread pool and hands its result back on the GUI thread. The
-// hand-back is posted to the application object, which outlives the work, and only there,
-// on the GUI thread, is the receiver checked: a receiver deleted meanwhile is never touched
-// from the worker.
+// Runs work that would hold up the GUI thread (heavy decoding) on the shared thread pool and
+// hands its result back on the GUI thread. The hand-back is posted to the application
+// object, which outlives the work (its end waits for the pool), and only there, on the GUI
+// thread, is the receiver checked: a receiver deleted meanwhile is never touched from the
+// worker.
 template <class Work, class Deliver>
 void runInBackground(QObject *receiver, Work work, Deliver deliver) {
   QThreadPool::globalInstance()->start([guard = QPointer<QObject>(receiver), work, deliver]() {
@@ -27,6 +31,37 @@ void runInBackground(QObject *receiver, Work work, Deliver deliver) {
         },
         Qt::QueuedConnection);
   });
+}
+
+// The way back to a receiver on its own thread from a thread nobody waits for, which may
+// still be running when the receiver, or the application, is gone. It is cut, under its
+// lock, as the receiver is destroyed and before Qt drops the events still queued for it, so
+// a call is posted only to a receiver that lives and runs only while it still does.
+class HandBack {
+ public:
+  explicit HandBack(QObject *receiver);  // on the receiver's thread
+  void post(std::function<void()> call) const;
+
+  struct Mailbox;
+
+ private:
+  std::shared_ptr<Mailbox> mailbox_;
+};
+
+// Keychain calls get a thread of their own, taken in turn: the Secret Service answers one
+// call at a time anyway, and one that hangs until D-Bus gives up, or waits for the person
+// to unlock the keychain, holds none of the shared pool's threads (the catalog's decoding
+// goes on) and does not hold up the end of the program.
+SerialWorker &keychainThread();
+
+// Runs a keychain call there and hands its result back on the GUI thread while its receiver
+// lives.
+template <class Work, class Deliver>
+void runOnKeychainThread(QObject *receiver, Work work, Deliver deliver) {
+  keychainThread().start(
+      [back = HandBack(receiver), work = std::move(work), deliver = std::move(deliver)] {
+        back.post([deliver, result = work()] { deliver(result); });
+      });
 }
 
 }  // namespace tarnik

@@ -98,7 +98,7 @@ void MacWorkspaceView::loadPairingCode() {
   // A Secret Service that does not answer holds the call until D-Bus gives up on it: the
   // window goes on meanwhile.
   loadingPairingCode_ = true;
-  runInBackground(this, keychain_.load, [this](const auto &loaded) {
+  runOnKeychainThread(this, keychain_.load, [this](const auto &loaded) {
     // A code made while this one was read is the newer one.
     if (!std::exchange(loadingPairingCode_, false)) return;
     if (!loaded) {
@@ -126,7 +126,7 @@ void MacWorkspaceView::replacePairingCode() {
   }
   // The keychain may ask the person to unlock it; the window goes on meanwhile.
   storingPairingCode_ = true;
-  runInBackground(
+  runOnKeychainThread(
       this, [store = keychain_.store, code = *code] { return store(code); },
       [this, code = *code](const auto &stored) {
         storingPairingCode_ = false;

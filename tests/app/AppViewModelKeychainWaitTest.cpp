@@ -1,5 +1,6 @@
 // Storing a pairing code may wait for the person to unlock the keychain, and reading one may
-// wait for a Secret Service that is slow to answer. The window must go on meanwhile, the
+// wait for a Secret Service that is slow to answer. The window must go on meanwhile, and so
+// must the shared pool's work (the catalog's decoding) on a machine with few cores, the
 // flow that asked must go on once the keychain answers, a second press must not store
 // twice, and an answer that comes after the person moved on changes nothing.
 
@@ -7,6 +8,10 @@
 #include "support/HeldAnswer.h"
 #include "support/QtPrinting.h"
 
+#include <QScopeGuard>
+#include <QThreadPool>
+
+#include <atomic>
 #include <functional>
 
 using namespace Qt::StringLiterals;
@@ -65,6 +70,11 @@ TEST_F(KeychainWait, TheWindowGoesOnWhileTheKeychainWaitsAndOnlyTheCurrentFlowFi
       {"a relay profile, connect, then disconnect", connect,
        [](AppViewModel &m) { m.disconnect(); }, connected, applyRelayProfile},
   };
+  // A small machine's pool: its one thread goes on with other work while the keychain waits.
+  QThreadPool &pool = *QThreadPool::globalInstance();
+  const auto restorePool =
+      qScopeGuard([&pool, threads = pool.maxThreadCount()] { pool.setMaxThreadCount(threads); });
+  pool.setMaxThreadCount(1);
   for (const auto &row : cases) {
     settings.clear();
     const auto held = std::make_shared<HeldAnswer>();
@@ -101,6 +111,9 @@ TEST_F(KeychainWait, TheWindowGoesOnWhileTheKeychainWaitsAndOnlyTheCurrentFlowFi
     row.press(*model);
     row.press(*model);
     if (row.moveOn) row.moveOn(*model);
+    std::atomic<bool> pooled = false;
+    pool.start([&pooled] { pooled = true; });
+    ASSERT_TRUE(waitUntil([&] { return pooled.load(); })) << row.name;
     ASSERT_TRUE(held->releaseFromEventLoop()) << row.name;
     settleBackgroundWork();
 

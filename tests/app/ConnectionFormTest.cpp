@@ -81,7 +81,7 @@ TEST_F(ConnectionFormAlone, WhatTheFormStoresIsWhatTheNextStartReads) {
   ASSERT_EQ(saved.size(), ConnectionForm::builtInConnectionProfiles().size() + 2);
 
   ConnectionForm &second = reopen();
-  settleBackgroundWork();  // the pairing code is read from the keychain on the pool
+  settleBackgroundWork();  // the pairing code is read on the keychain's thread
   EXPECT_EQ(second.savedConnectionProfiles(), saved);
   EXPECT_EQ(second.selectedConnectionProfileID(), stage.id);
   EXPECT_EQ(std::tuple(second.consoleIP(), second.usesMacRelay(), second.relayPairingCode()),
