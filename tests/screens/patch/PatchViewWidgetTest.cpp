@@ -184,9 +184,11 @@ TEST_F(PatchViewWidget, RowsFollowTheSyncedPatchAndEachOrderingSurvivesAResync) 
 // a row at rest and on the selected one, each by the strongest pixel of its glyphs.
 TEST_F(PatchViewWidget, TheChannelBadgeReadsOnItsWash) {
   ASSERT_TRUE(connectAndSync());
+  settle();
   auto *list = part<QListView>(u"patch.list"_s);
   list->setCurrentIndex(rows().index(1));
   settle();
+  ASSERT_TRUE(list->selectionModel()->isSelected(rows().index(1)));
   testing::saveScreenshot(*view, u"patch-list-selected"_s);
   const QImage image = list->viewport()->grab().toImage();
   const struct {
