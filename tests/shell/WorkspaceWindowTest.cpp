@@ -1,5 +1,4 @@
 #include "WorkspaceTestSupport.h"
-#include "screens/kit/Style.h"
 #include "screens/live/CueView.h"
 #include "screens/patch/PatchView.h"
 #include "screens/support/DrawnContrast.h"
@@ -10,6 +9,7 @@
 #include "support/QtTestApplication.h"
 
 #include <QProcess>
+#include <QStyleOptionViewItem>
 
 #include <gtest/gtest.h>
 
@@ -85,8 +85,23 @@ TEST(WorkspaceWindow, EachPageTitleIsDrawnOnceWhetherOrNotThePageHasAHeaderOfIts
   window.close();
 }
 
+// Where a sidebar row draws its title: the style's text rectangle of the row, past its symbol.
+QRect rowTitleArea(const QListWidget &rows, int row) {
+  QStyleOptionViewItem option;
+  option.initFrom(rows.viewport());
+  option.rect = rows.visualItemRect(rows.item(row));
+  option.features = QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+  option.decorationSize = rows.iconSize();
+  option.decorationAlignment = Qt::AlignCenter;
+  option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+  option.icon = rows.item(row)->icon();
+  option.text = rows.item(row)->text();
+  option.font = rows.font();
+  return rows.style()->subElementRect(QStyle::SE_ItemViewItemText, &option, &rows);
+}
+
 // The sidebar stands a shade darker than the window: its rows, the selected one, and its
-// status lines read on the ground it really draws.
+// status lines read on the ground it really draws, each by the strongest pixel of its glyphs.
 TEST(WorkspaceWindow, TheSidebarsTextsReadOnItsOwnGround) {
   TarnikApp app;
   MacWorkspaceView &window = app.openWindow();
@@ -103,21 +118,15 @@ TEST(WorkspaceWindow, TheSidebarsTextsReadOnItsOwnGround) {
   const QWidget &list = *rows->viewport();
   const struct {
     const char *name;
-    QColor text;
     QRect area;
   } texts[] = {
-      {"selected row", rows->palette().color(QPalette::HighlightedText),
-       place(list, rows->visualItemRect(rows->item(1)))},
-      {"row", rows->palette().color(QPalette::Text),
-       place(list, rows->visualItemRect(rows->item(2)))},
-      {"console line", console->palette().color(QPalette::WindowText),
-       place(*console, console->rect())},
+      {"selected row", place(list, rowTitleArea(*rows, 1))},
+      {"row", place(list, rowTitleArea(*rows, 2))},
+      {"console line", place(*console, console->rect())},
   };
   for (const auto &text : texts) {
-    const QColor ground = testing::drawnContrast(image, text.area).ground;
-    EXPECT_GE(Style::contrast(text.text, ground), 4.5)
-        << text.name << ": " << text.text.name().toStdString() << " on "
-        << ground.name().toStdString();
+    const testing::DrawnContrast drawn = testing::drawnContrast(image, text.area);
+    EXPECT_GE(drawn.text, 4.5) << text.name << " on " << drawn.ground.name().toStdString();
   }
 }
 

@@ -21,7 +21,7 @@ namespace {
 
 // Each pair: {on the light palette, on black}. The light values are the system hues darkened
 // until text in them reads on the darkest light ground a page draws (the sidebar's, a framed
-// section's, a badge's wash); the dark ones are the bright hues.
+// section's, a badge's wash), as small type really draws it; the dark ones are the bright hues.
 struct Swatch {
   QColor light;
   QColor dark;
@@ -30,7 +30,7 @@ struct Swatch {
 Swatch swatch(Role role) {
   switch (role) {
     case Role::success:
-      return {QColor(0x1b, 0x71, 0x30), QColor(0x30, 0xd1, 0x58)};
+      return {QColor(0x19, 0x6b, 0x2d), QColor(0x30, 0xd1, 0x58)};
     case Role::failure:
       return {QColor(0xc8, 0x1e, 0x1e), QColor(0xff, 0x3b, 0x30)};
     case Role::warning:
@@ -42,7 +42,7 @@ Swatch swatch(Role role) {
     case Role::primaryText:
       return {QColor(0x00, 0x00, 0x00), QColor(0xff, 0xff, 0xff)};
     case Role::secondaryText:
-      return {QColor(0x63, 0x63, 0x63), QColor(0x98, 0x98, 0x9f)};
+      return {QColor(0x57, 0x57, 0x57), QColor(0x98, 0x98, 0x9f)};
     case Role::ground:
       // The palette's window: list bases are white, so what reads here reads there too.
       return {QColor(0xef, 0xef, 0xef), QColor(0x00, 0x00, 0x00)};
@@ -52,8 +52,9 @@ Swatch swatch(Role role) {
       // A shade below the window, so the sidebar reads as one column apart from the page.
       return {QColor(0xe1, 0xe1, 0xe1), QColor(0x00, 0x00, 0x00)};
     case Role::selection:
-      // Fusion's blue, darkened just enough for white text.
-      return {QColor(0x2a, 0x7a, 0xb0), QColor(0x2a, 0x7a, 0xb0)};
+      // Fusion's blue, darkened until white text reads on it with the margin that thin strokes,
+      // antialiased short of white, take away.
+      return {QColor(0x23, 0x6c, 0xa0), QColor(0x23, 0x6c, 0xa0)};
   }
   return {};
 }
@@ -70,6 +71,16 @@ double luminance(const QColor &colour) {
 const QColor white(0xff, 0xff, 0xff);
 const QColor black(0x00, 0x00, 0x00);
 
+constexpr double captionScale = 0.85;
+
+// The texts drawn small: the sidebar's status lines and a card's captions, and a patch row's
+// badge, its channel number over "Chan", in the faces that row sets them in.
+constexpr Face caption{captionScale, QFont::Normal, "Synced"};
+constexpr Face offlineLine{captionScale, QFont::Normal, "Eos offline"};
+constexpr Face respondingLine{captionScale, QFont::Normal, "Eos responding"};
+constexpr Face badgeNumber{0.93, QFont::DemiBold, "12"};
+constexpr Face badgeCaption{0.78, QFont::Medium, "Chan"};
+
 // The badges and buttons of each ground, and the text of every state on it.
 constexpr std::array pageTable{
     // The palette's pages: state texts, the Go and Stop buttons, the Active badge.
@@ -78,16 +89,42 @@ constexpr std::array pageTable{
     Pair{Role::warning, Role::ground, Ground::light, Size::text},
     Pair{Role::accent, Role::ground, Ground::light, Size::text},
     Pair{Role::secondaryText, Role::ground, Ground::light, Size::text},
+    // A card's captions on the page, the cue list's "Synced".
+    Pair{.foreground = Role::secondaryText,
+         .background = Role::ground,
+         .ground = Ground::light,
+         .size = Size::text,
+         .face = caption},
     // The sidebar's pages and status lines.
     Pair{Role::primaryText, Role::sidebar, Ground::light, Size::text},
-    Pair{Role::secondaryText, Role::sidebar, Ground::light, Size::text},
-    Pair{Role::success, Role::sidebar, Ground::light, Size::text},
+    Pair{.foreground = Role::secondaryText,
+         .background = Role::sidebar,
+         .ground = Ground::light,
+         .size = Size::text,
+         .face = offlineLine},
+    Pair{.foreground = Role::success,
+         .background = Role::sidebar,
+         .ground = Ground::light,
+         .size = Size::text,
+         .face = respondingLine},
     Pair{Role::selection, Role::sidebar, Ground::light, Size::shape},  // the pages' symbols
-    // A list row's badge: "Chan" under the channel number, on the accent's wash.
-    Pair{Role::secondaryText, Role::accent, Ground::light, Size::text, false, badgeWashOpacity,
-         Role::cardBackground},
+    // The selected page: its title on the selection, as every list's selected row.
+    Pair{.foreground = Role::selection,
+         .background = Role::selection,
+         .ground = Ground::light,
+         .size = Size::text,
+         .onFill = true,
+         .face = {.sample = "Live"}},
+    // A list row's badge: the channel number over "Chan", on the accent's wash, and on the
+    // selected row in the selection's white on a shade of it.
     Pair{Role::primaryText, Role::accent, Ground::light, Size::text, false, badgeWashOpacity,
-         Role::cardBackground},
+         Role::cardBackground, badgeNumber},
+    Pair{Role::secondaryText, Role::accent, Ground::light, Size::text, false, badgeWashOpacity,
+         Role::cardBackground, badgeCaption},
+    Pair{Role::selection, Role::primaryText, Ground::light, Size::text, true, badgeWashOpacity,
+         Role::selection, badgeNumber},
+    Pair{Role::selection, Role::primaryText, Ground::light, Size::text, true, badgeWashOpacity,
+         Role::selection, badgeCaption},
     // Filled badges and buttons: the Go button, the command history's sources.
     Pair{Role::success, Role::success, Ground::light, Size::text, true},
     Pair{Role::accent, Role::accent, Ground::light, Size::text, true},
@@ -96,7 +133,6 @@ constexpr std::array pageTable{
     Pair{Role::failure, Role::failure, Ground::light, Size::shape, true},
     Pair{Role::success, Role::success, Ground::light, Size::text, false, badgeFillOpacity,
          Role::cardBackground},
-    Pair{Role::selection, Role::selection, Ground::light, Size::text, true},
     // The Active badge on a selected row: a capsule of the ground, the text in green.
     Pair{Role::ground, Role::selection, Ground::light, Size::shape},
     // The Live page and a channel's page.
@@ -118,6 +154,10 @@ constexpr std::array pageTable{
 QColor colour(Role role, Ground ground) {
   const Swatch made = swatch(role);
   return ground == Ground::light ? made.light : made.dark;
+}
+
+QFont faceFont(const QFont &base, const Face &face) {
+  return scaledFont(base, face.scale, face.weight);
 }
 
 QColor onColour(Role role, Ground ground) {
@@ -197,10 +237,14 @@ QColor blackAt(double opacity) {
 
 double minimumContrast(Size size) { return size == Size::text ? 4.5 : 3.0; }
 
+QColor rowBadgeWash(bool selected) {
+  return tint(selected ? Role::primaryText : Role::accent, Ground::light, badgeWashOpacity);
+}
+
 std::span<const Pair> pairs() { return pageTable; }
 
 QColor foregroundOf(const Pair &pair) {
-  return pair.onFill ? onColour(pair.background, pair.ground)
+  return pair.onFill ? onColour(pair.foreground, pair.ground)
                      : colour(pair.foreground, pair.ground);
 }
 
@@ -249,7 +293,7 @@ QFont scaledFont(const QFont &base, double scale, QFont::Weight weight) {
   return font;
 }
 
-QFont captionFont(const QFont &base) { return scaledFont(base, 0.85); }
+QFont captionFont(const QFont &base) { return scaledFont(base, captionScale); }
 
 QFont captionDigitsFont(const QFont &base) {
   QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);

@@ -58,8 +58,19 @@ QColor blackAt(double opacity);
 enum class Size { text, shape };
 double minimumContrast(Size size);
 
+// How a pair's text is set: its size against the page's font, its weight, and a word the
+// page shows in it. Small and thin type is antialiased into strokes that fall short of their
+// own colour, so a text reads only as well as the strongest pixel it really draws.
+struct Face {
+  double scale = 1.0;
+  QFont::Weight weight = QFont::Normal;
+  const char *sample = "Text";
+};
+QFont faceFont(const QFont &base, const Face &face);
+
 // One way the pages draw a foreground on a background. A tinted background is the role at
-// `backgroundOpacity` over `beneath`; `onFill` draws the background role's on-colour.
+// `backgroundOpacity` over `beneath`; `onFill` draws the foreground role's on-colour, the text
+// of a fill of that role.
 struct Pair {
   Role foreground;
   Role background;
@@ -68,11 +79,16 @@ struct Pair {
   bool onFill = false;
   double backgroundOpacity = 1.0;
   Role beneath = Role::ground;  // what a translucent background lies on
+  Face face = {};
 };
 // The wash of a list badge's colour behind its text, as light as lets the text read.
 inline constexpr double badgeFillOpacity = 0.1;
 // The paler wash behind a list row's leading badge (a patch row's channel number).
 inline constexpr double badgeWashOpacity = 0.15;
+// That badge's wash: the accent's on a row at rest; on the selected row a shade of the
+// primary text's black, since a wash of the selection's white text would pale the ground
+// under that very text.
+QColor rowBadgeWash(bool selected);
 // Every pair the pages draw.
 std::span<const Pair> pairs();
 QColor foregroundOf(const Pair &pair);

@@ -92,13 +92,12 @@ void PatchRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
   painter->save();
   painter->setRenderHint(QPainter::Antialiasing);
 
-  // The channel badge: the number over "Chan" on a pale blue rounded square.
+  // The channel badge: the number over "Chan" on a pale blue rounded square, a darker one on
+  // the selected row.
   const QRect badge(content.left(), content.top(), badgeWidth, content.height());
-  QColor badgeFill = accent;
-  badgeFill.setAlphaF(static_cast<float>(Style::badgeWashOpacity));
   QPainterPath badgeShape;
   badgeShape.addRoundedRect(badge, 8, 8);
-  painter->fillPath(badgeShape, badgeFill);
+  painter->fillPath(badgeShape, Style::rowBadgeWash(selected));
   const int numberHeight = lineHeight(fonts.subheadline);
   const int chanHeight = lineHeight(fonts.smallCaption);
   const int badgeTop = badge.top() + (badge.height() - numberHeight - chanHeight) / 2;

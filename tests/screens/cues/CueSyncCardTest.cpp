@@ -4,6 +4,7 @@
 #include "screens/kit/Style.h"
 #include "screens/live/CueStyle.h"
 #include "screens/live/CueSyncCard.h"
+#include "screens/support/DrawnContrast.h"
 #include "screens/support/Screenshots.h"
 #include "support/QtPrinting.h"
 
@@ -84,6 +85,11 @@ TEST_F(CueSyncCardWidget, OnlineWithTheSyncedShow) {
   EXPECT_EQ(iconColour(), Style::light(Style::Role::success));
   EXPECT_EQ(nameColour(), Style::light(Style::Role::success));
   EXPECT_FALSE(testing::saveScreenshot(*row, u"cues-sync-card-online"_s).isEmpty());
+  // The "Synced" caption reads on the page by the strongest pixel of its glyphs.
+  const QLabel *status = card->findChild<QLabel *>(u"cues.sync.status"_s);
+  const testing::DrawnContrast drawn = testing::drawnContrast(
+      row->grab().toImage(), QRect(status->mapTo(row.get(), QPoint()), status->size()));
+  EXPECT_GE(drawn.text, 4.5) << "on " << drawn.ground.name().toStdString();
 }
 
 TEST_F(CueSyncCardWidget, OfflineAfterARefusedSyncSaysWhyBesideTheLastTime) {

@@ -7,8 +7,10 @@
 #include "screens/patch/CatalogRowListView.h"
 #include "screens/patch/FixtureCatalogView.h"
 #include "screens/patch/PatchCatalogSheet.h"
+#include "screens/patch/PatchEditorSections.h"
 #include "screens/patch/PatchNoteList.h"
 #include "screens/patch/PatchView.h"
+#include "screens/support/DrawnContrast.h"
 #include "support/QtPrinting.h"
 
 #include <QCheckBox>
@@ -379,6 +381,22 @@ TEST_F(PatchEditorWidget, StartFieldTitlesFollowTheOperation) {
     }
   }
   picture(u"titles-dimmerAddressRange"_s);
+}
+
+// The chosen "Patch Type" option stands on the face its checked button draws: its description
+// reads there by the strongest pixel of its glyphs.
+TEST_F(PatchEditorWidget, TheChosenPatchTypesDescriptionReadsOnItsRow) {
+  open();
+  auto *row = part<QPushButton>(u"patch.operation.dimmerAddressRange"_s);
+  ASSERT_TRUE(row->isChecked());
+  const QString description = patchOperationRow(PatchOperation::dimmerAddressRange).description;
+  const QLabel *label = nullptr;
+  for (const QLabel *text : row->findChildren<QLabel *>())
+    if (text->text() == description) label = text;
+  ASSERT_TRUE(label);
+  const DrawnContrast drawn =
+      drawnContrast(row->grab().toImage(), QRect(label->mapTo(row, QPoint()), label->size()));
+  EXPECT_GE(drawn.text, 4.5) << "on " << drawn.ground.name().toStdString();
 }
 
 // The bundled library is decoded only when something first needs it. Until it is, there is

@@ -1,5 +1,12 @@
 #include "screens/kit/Style.h"
+#include "screens/support/DrawnContrast.h"
 
+#include <QApplication>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace tarnik {
@@ -11,6 +18,38 @@ TEST(StyleContrast, EveryPairThePagesDrawReadsOnItsBackground) {
     const QColor background = Style::backgroundOf(pair);
     EXPECT_GE(Style::contrast(foreground, background), Style::minimumContrast(pair.size))
         << foreground.name().toStdString() << " on " << background.name().toStdString();
+  }
+}
+
+// Each text drawn as a page draws it, its word in its face on its background, read by the
+// strongest pixel its antialiased glyphs reach. That pixel hangs on where within a pixel a
+// layout starts the text (a centred word starts anywhere), so the weakest start counts.
+TEST(StyleContrast, EveryTextReadsAsItIsDrawn) {
+  constexpr int starts = 8;
+  for (const Style::Pair &pair : Style::pairs()) {
+    if (pair.size != Style::Size::text) continue;
+    const QFont font = Style::faceFont(QApplication::font(), pair.face);
+    const QString sample = QString::fromLatin1(pair.face.sample);
+    const QFontMetrics metrics(font);
+    QImage image(metrics.horizontalAdvance(sample) + 8, metrics.height() + 4, QImage::Format_RGB32);
+    double weakest = 21;
+    for (int start = 0; start < starts; ++start) {
+      image.fill(Style::backgroundOf(pair));
+      QPainter painter(&image);
+      painter.setFont(font);
+      painter.setPen(Style::foregroundOf(pair));
+      painter.drawText(QRectF(image.rect()).translated(2 + double(start) / starts, 0),
+                       Qt::AlignLeft | Qt::AlignVCenter, sample);
+      painter.end();
+      weakest = std::min(weakest, testing::drawnContrast(image, image.rect()).text);
+    }
+    fprintf(stderr, "DRAWN %-8s %s on %s nominal %.2f drawn %.2f\n", pair.face.sample,
+            qPrintable(Style::foregroundOf(pair).name()),
+            qPrintable(Style::backgroundOf(pair).name()),
+            Style::contrast(Style::foregroundOf(pair), Style::backgroundOf(pair)), weakest);
+    EXPECT_GE(weakest, Style::minimumContrast(pair.size))
+        << '"' << pair.face.sample << "\" in " << Style::foregroundOf(pair).name().toStdString()
+        << " on " << Style::backgroundOf(pair).name().toStdString();
   }
 }
 

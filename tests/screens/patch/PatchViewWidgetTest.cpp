@@ -180,19 +180,35 @@ TEST_F(PatchViewWidget, RowsFollowTheSyncedPatchAndEachOrderingSurvivesAResync) 
       << action(u"patch.sync"_s)->text().toStdString();
 }
 
-// The channel badge's two lines, the number and "Chan" under it, read on the badge's wash.
+// The channel badge's two lines, the number and "Chan" under it, read on the badge's wash on
+// a row at rest and on the selected one, each by the strongest pixel of its glyphs.
 TEST_F(PatchViewWidget, TheChannelBadgeReadsOnItsWash) {
   ASSERT_TRUE(connectAndSync());
   settle();
   auto *list = part<QListView>(u"patch.list"_s);
-  const QRect row = list->visualRect(rows().index(0));
-  // The badge's column, inside its rounded corners.
-  const QRect badge(row.left() + 14, row.top() + 8, 48, row.height() - 16);
-  const QColor wash = testing::drawnContrast(list->viewport()->grab().toImage(), badge).ground;
-  for (const QPalette::ColorRole text : {QPalette::Text, QPalette::PlaceholderText}) {
-    const QColor colour = list->palette().color(text);
-    EXPECT_GE(Style::contrast(colour, wash), 4.5)
-        << colour.name().toStdString() << " on " << wash.name().toStdString();
+  list->setCurrentIndex(rows().index(1));
+  settle();
+  ASSERT_TRUE(list->selectionModel()->isSelected(rows().index(1)));
+  testing::saveScreenshot(*view, u"patch-list-selected"_s);
+  const QImage image = list->viewport()->grab().toImage();
+  const struct {
+    const char *name;
+    int row;
+    int line;
+  } texts[] = {
+      {"number", 0, 0},
+      {"Chan", 0, 1},
+      {"number on the selected row", 1, 0},
+      {"Chan on the selected row", 1, 1},
+  };
+  for (const auto &text : texts) {
+    // The badge's column inside its rounded corners, clear of its edges.
+    const QRect row = list->visualRect(rows().index(text.row));
+    const QRect badge(row.left() + 20, row.top() + 7, 36, row.height() - 14);
+    const QList<QRect> lines = testing::drawnLines(image, badge);
+    ASSERT_EQ(lines.size(), 2) << text.name;
+    const testing::DrawnContrast drawn = testing::drawnContrast(image, lines[text.line]);
+    EXPECT_GE(drawn.text, 4.5) << text.name << " on " << drawn.ground.name().toStdString();
   }
 }
 
