@@ -36,6 +36,12 @@ double linesHeight(const QFontMetricsF &metrics, qsizetype lines);
 // it, at a cost set by the width rather than by the length of the text.
 QString elidedLine(const QFontMetrics &metrics, const QString &text, int width);
 
+// The width one line of the text asks for, read no further than a line that wide could show:
+// what a column or a size hint needs of a text cut to that width anyway. A far longer text is
+// measured as the prefix it is cut to, which overfills the width unless its characters take
+// none (joiners, combining marks).
+double boundedAdvance(const QFontMetricsF &metrics, const QString &text, double width);
+
 // Fits the text with the painter's font and draws it in the rectangle, each line placed by
 // the horizontal alignment and the block of lines by the vertical one.
 void paintFittedText(QPainter &painter, const QRectF &rect, const QString &text, int maximumLines,
