@@ -191,7 +191,8 @@ QString elidedLine(const QFontMetrics &metrics, const QString &text, int width) 
 
 double boundedAdvance(const QFontMetricsF &metrics, const QString &text, double width) {
   const qsizetype shown = shownLength(text, overfillingPrefixLength(width, 1));
-  return metrics.horizontalAdvance(shown < text.size() ? cutText(text, shown) : text);
+  return std::min(width,
+                  metrics.horizontalAdvance(shown < text.size() ? cutText(text, shown) : text));
 }
 
 double linesHeight(const QFontMetricsF &metrics, qsizetype lines) {

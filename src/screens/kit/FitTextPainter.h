@@ -36,10 +36,9 @@ double linesHeight(const QFontMetricsF &metrics, qsizetype lines);
 // it, at a cost set by the width rather than by the length of the text.
 QString elidedLine(const QFontMetrics &metrics, const QString &text, int width);
 
-// The width one line of the text asks for, read no further than a line that wide could show:
-// what a column or a size hint needs of a text cut to that width anyway. A far longer text is
-// measured as the prefix it is cut to, which overfills the width unless its characters take
-// none (joiners, combining marks).
+// The width one line of the text asks for, up to the given width: a text far longer than a
+// line that wide could show is measured as the prefix it is cut to, so what a column or a
+// size hint asks of a long text costs what the width does.
 double boundedAdvance(const QFontMetricsF &metrics, const QString &text, double width);
 
 // Fits the text with the painter's font and draws it in the rectangle, each line placed by
