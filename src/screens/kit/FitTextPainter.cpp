@@ -195,6 +195,11 @@ double boundedAdvance(const QFontMetricsF &metrics, const QString &text, double 
                   metrics.horizontalAdvance(shown < text.size() ? cutText(text, shown) : text));
 }
 
+QString shortenedText(const QString &text, qsizetype length) {
+  const qsizetype shown = shownLength(text, std::max<qsizetype>(length, 1));
+  return shown < text.size() ? cutText(text, shown) : text;
+}
+
 double linesHeight(const QFontMetricsF &metrics, qsizetype lines) {
   return metrics.height() + metrics.lineSpacing() * static_cast<double>(lines - 1);
 }
