@@ -1,6 +1,7 @@
 // Lists whose labels are 64 KB long, under the offscreen platform: one scroll step (a wheel
-// notch) of the patch list and of the cue list, painting the whole viewport each time. The
-// median over 40 steps is printed as a figure per list; a frame lasts about 16 ms.
+// notch) of the patch list (over long labels and types, and over long end addresses) and of
+// the cue list, painting the whole viewport each time. The median over 40 steps is printed
+// as a figure per list; a frame lasts about 16 ms.
 
 #include "RatioReporting.h"
 #include "screens/live/CueListModel.h"
@@ -60,13 +61,20 @@ double scrollStepMilliseconds(QListView &view) {
   return median(times);
 }
 
-double patchListStep() {
+// The patch list over channels whose label and type, or else whose end address, are 64 KB.
+double patchListStep(bool longEndAddress) {
   QList<Channel> channels;
   for (int row = 0; row < rowCount; ++row) {
-    channels.append(Channel{.number = row + 1,
-                            .label = longLabel(row),
-                            .address = QStringLiteral("1/%1").arg(row + 1),
-                            .type = longLabel(row)});
+    const QString address = QStringLiteral("1/%1").arg(row + 1);
+    channels.append(longEndAddress ? Channel{.number = row + 1,
+                                             .label = QStringLiteral("Wash %1").arg(row),
+                                             .address = address,
+                                             .addressEnd = longLabel(row),
+                                             .type = QStringLiteral("Generic Dimmer")}
+                                   : Channel{.number = row + 1,
+                                             .label = longLabel(row),
+                                             .address = address,
+                                             .type = longLabel(row)});
   }
   QList<qsizetype> positions(rowCount);
   std::iota(positions.begin(), positions.end(), 0);
@@ -99,7 +107,8 @@ int main(int argc, char **argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   QApplication::setStyle(QStringLiteral("Fusion"));
-  std::printf("FIGURE patch_list_scroll_step_64kb_labels_ms %.2f\n", patchListStep());
+  std::printf("FIGURE patch_list_scroll_step_64kb_labels_ms %.2f\n", patchListStep(false));
+  std::printf("FIGURE patch_list_scroll_step_64kb_end_address_ms %.2f\n", patchListStep(true));
   std::printf("FIGURE cue_list_scroll_step_64kb_labels_ms %.2f\n", cueListStep());
   return 0;
 }

@@ -3,6 +3,7 @@
 #include "screens/kit/FitTextPainter.h"
 
 #include <QFontMetricsF>
+#include <QScreen>
 
 #include <algorithm>
 #include <cmath>
@@ -22,11 +23,13 @@ void ElidedLabel::setLineCount(int lines) {
 double ElidedLabel::boxHeight() const { return linesHeight(QFontMetricsF(font()), lineCount_); }
 
 QSize ElidedLabel::sizeHint() const {
-  // The same measure as the fitting: a label given its hint shows the whole text.
+  // The same measure as the fitting: a label given its hint shows the whole text. No wider
+  // than the screen, so a long text is read no further than that.
   const QFontMetricsF metrics(font());
   const QMargins margins = contentsMargins();
-  return {static_cast<int>(std::ceil(metrics.horizontalAdvance(fullText()))) + margins.left() +
-              margins.right(),
+  const double widest = screen()->availableGeometry().width();
+  return {static_cast<int>(std::ceil(boundedAdvance(metrics, fullText(), widest))) +
+              margins.left() + margins.right(),
           static_cast<int>(std::ceil(boxHeight())) + margins.top() + margins.bottom()};
 }
 

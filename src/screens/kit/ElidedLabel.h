@@ -8,8 +8,9 @@ namespace tarnik {
 // the text wraps at word boundaries onto those lines and a text longer than they hold ends
 // in "…", while the whole text stays its tooltip and accessible name. It is as tall as its
 // lines whatever it shows, empty or not, so a message that comes, goes or grows moves
-// nothing below it. It asks for the whole text's width but may be squeezed to nothing, so a
-// long name never widens its page.
+// nothing below it. It asks for the whole text's width (never more than its screen's, so a
+// console's 64 KB text is read no further) but may be squeezed to nothing, so a long name
+// never widens its page.
 class ElidedLabel : public ReflowingLabel {
   Q_OBJECT
 

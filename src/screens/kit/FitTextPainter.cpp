@@ -189,6 +189,17 @@ QString elidedLine(const QFontMetrics &metrics, const QString &text, int width) 
   return metrics.elidedText(text, Qt::ElideRight, width);
 }
 
+double boundedAdvance(const QFontMetricsF &metrics, const QString &text, double width) {
+  const qsizetype shown = shownLength(text, overfillingPrefixLength(width, 1));
+  return std::min(width,
+                  metrics.horizontalAdvance(shown < text.size() ? cutText(text, shown) : text));
+}
+
+QString shortenedText(const QString &text, qsizetype length) {
+  const qsizetype shown = shownLength(text, std::max<qsizetype>(length, 1));
+  return shown < text.size() ? cutText(text, shown) : text;
+}
+
 double linesHeight(const QFontMetricsF &metrics, qsizetype lines) {
   return metrics.height() + metrics.lineSpacing() * static_cast<double>(lines - 1);
 }

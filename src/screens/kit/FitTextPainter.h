@@ -36,6 +36,16 @@ double linesHeight(const QFontMetricsF &metrics, qsizetype lines);
 // it, at a cost set by the width rather than by the length of the text.
 QString elidedLine(const QFontMetrics &metrics, const QString &text, int width);
 
+// The width one line of the text asks for, up to the given width: a text far longer than a
+// line that wide could show is measured as the prefix it is cut to, so what a column or a
+// size hint asks of a long text costs what the width does.
+double boundedAdvance(const QFontMetricsF &metrics, const QString &text, double width);
+
+// The text cut with "…" after that many characters, or sooner after a run of combining marks
+// longer than one character carries, as a box cuts it: a console's text set into a sentence
+// that a widget lays out whole, such as a version in a note, costs what that length does.
+QString shortenedText(const QString &text, qsizetype length);
+
 // Fits the text with the painter's font and draws it in the rectangle, each line placed by
 // the horizontal alignment and the block of lines by the vertical one.
 void paintFittedText(QPainter &painter, const QRectF &rect, const QString &text, int maximumLines,

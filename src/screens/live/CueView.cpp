@@ -3,6 +3,7 @@
 #include "app/AppViewModel.h"
 #include "app/SystemAppTiming.h"
 #include "screens/kit/EmptyStateView.h"
+#include "screens/kit/FitTextPainter.h"
 #include "screens/kit/NavigationStack.h"
 #include "screens/kit/PlainMessageBox.h"
 #include "screens/kit/RefreshKeys.h"
@@ -230,9 +231,11 @@ void CueView::showBreakerMenu(const QPoint &at) {
 void CueView::openBreakerActions(const CueSceneBreak &sceneBreak) {
   if (sceneBreakActions_) return;
   sceneBreakActions_ = sceneBreak;
-  // The title is the breaker's own label, never looked up for a translation.
+  // The title is the breaker's own label, never looked up for a translation: one line of it
+  // as wide as the page at most, so a 64 KB label costs the box what a short one does.
   QMessageBox *box =
-      plainMessageBox(this, u"cues.breakerActions"_s, breakerActionsTitle(sceneBreak),
+      plainMessageBox(this, u"cues.breakerActions"_s,
+                      elidedLine(fontMetrics(), breakerActionsTitle(sceneBreak), width()),
                       breakerActionsMessage(sceneBreak));
   QPushButton *rename = box->addButton(tr("Rename Breaker"), QMessageBox::ActionRole);
   rename->setObjectName(u"cues.breakerActions.rename"_s);

@@ -7,7 +7,9 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tarnik {
@@ -40,7 +42,10 @@ void LiveShowButton::setShowName(const QString &name) {
 QFont LiveShowButton::nameFont() const { return keyFont(font(), nameSize, QFont::Medium); }
 
 QSize LiveShowButton::sizeHint() const {
-  const double nameWidth = QFontMetricsF(nameFont()).horizontalAdvance(showName_);
+  // No wider than the screen, so a long name is read no further than that.
+  const double nameWidth =
+      boundedAdvance(QFontMetricsF(nameFont()), showName_,
+                     std::max(0, screen()->availableGeometry().width() - gap - chevronSize));
   return {static_cast<int>(std::ceil(nameWidth)) + gap + chevronSize, buttonHeight};
 }
 

@@ -3,6 +3,7 @@
 #include "app/AppViewModel.h"
 #include "foundation/ReferenceDate.h"
 #include "link/OSCManager.h"
+#include "screens/kit/ElidedLabel.h"
 #include "screens/kit/LocaleTexts.h"
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
@@ -79,16 +80,16 @@ void LiveShowDetailsView::fillSection(QFormLayout &section, const QList<ShowDeta
   QSet<QString> shown;
   for (const ShowDetailsRow &row : rows) {
     shown.insert(row.name);
-    QLabel *&value = values_[row.name];
+    ElidedLabel *&value = values_[row.name];
     if (!value) {
-      value = plainLabel();
+      value = new ElidedLabel;
       value->setObjectName(QStringLiteral("live.showDetails.") + row.name);
       value->setForegroundRole(QPalette::PlaceholderText);
       value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
       value->setTextInteractionFlags(Qt::TextSelectableByMouse);
       section.addRow(plainLabel(row.title), value);
     }
-    value->setText(row.value);
+    value->setFullText(row.value);
     section.setRowVisible(value, true);
   }
   // A row the content leaves out this time ("Last refresh" after a cleared show) is hidden.

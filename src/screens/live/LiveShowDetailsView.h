@@ -9,6 +9,7 @@ class QLabel;
 namespace tarnik {
 
 class AppViewModel;
+class ElidedLabel;
 struct ShowDetailsRow;
 
 // The "Show Details" sheet: which show and console the Live page's data belong to, how much
@@ -27,8 +28,9 @@ class LiveShowDetailsView : public QDialog {
   QFormLayout *currentShow_;
   QFormLayout *loadedData_;
   QLabel *note_;
-  // The value label of each row, by its name; a row the content leaves out is hidden.
-  QHash<QString, QLabel *> values_;
+  // The value label of each row, by its name; a row the content leaves out is hidden. A value
+  // may be the console's text (the show's name), so each is one line ended in "…".
+  QHash<QString, ElidedLabel *> values_;
 };
 
 }  // namespace tarnik

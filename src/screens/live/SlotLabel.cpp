@@ -1,9 +1,11 @@
 #include "screens/live/SlotLabel.h"
 
+#include "screens/kit/FitTextPainter.h"
 #include "screens/live/SlotSpring.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QScreen>
 #include <QVariantAnimation>
 
 #include <cmath>
@@ -67,9 +69,11 @@ void SlotLabel::setText(const QString &text) {
 }
 
 QSize SlotLabel::sizeHint() const {
-  // Whole pixels, rounded up: the painted text is measured in fractions and must fit.
+  // Whole pixels, rounded up: the painted text is measured in fractions and must fit. No
+  // wider than the screen, so a long text is read no further than that.
   const QFontMetricsF metrics(font());
-  return {static_cast<int>(std::ceil(metrics.horizontalAdvance(text_))),
+  const double widest = screen()->availableGeometry().width();
+  return {static_cast<int>(std::ceil(boundedAdvance(metrics, text_, widest))),
           static_cast<int>(std::ceil(metrics.height()))};
 }
 
@@ -84,16 +88,18 @@ void SlotLabel::paintEvent(QPaintEvent *) {
   const QFontMetricsF metrics(font());
   QList<Piece> pieces;
   const bool sliding = position_ < 1.0 && !leaving_.isEmpty();
-  if (roll_ == Roll::changedDigits && sliding && leaving_.size() == text_.size()) {
+  const QFontMetrics lineMetrics(font());
+  const QString shown = elidedLine(lineMetrics, text_, width());
+  // Digits roll one by one only in a text shown whole; one cut with "…" rolls as a whole.
+  if (roll_ == Roll::changedDigits && sliding && leaving_.size() == text_.size() &&
+      shown == text_) {
     for (qsizetype i = 0; i < text_.size(); ++i)
       pieces.append(
           {metrics.horizontalAdvance(text_.left(i)), leaving_.mid(i, 1), text_.mid(i, 1)});
   } else {
-    const QString shown = metrics.elidedText(text_, Qt::ElideRight, width());
     const double x =
         roll_ == Roll::wholeText ? (width() - metrics.horizontalAdvance(shown)) / 2 : 0.0;
-    pieces.append(
-        {x, sliding ? metrics.elidedText(leaving_, Qt::ElideRight, width()) : shown, shown});
+    pieces.append({x, sliding ? elidedLine(lineMetrics, leaving_, width()) : shown, shown});
   }
   const double baseline = (height() - metrics.height()) / 2 + metrics.ascent();
   for (const Piece &piece : pieces) {

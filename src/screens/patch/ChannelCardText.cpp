@@ -1,6 +1,7 @@
 #include "screens/patch/ChannelCardText.h"
 
 #include "screens/kit/Style.h"
+#include "screens/patch/FittedTextLabel.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -38,6 +39,17 @@ void styleCardLabel(QLabel &label, ChannelCardTextStyle style, ChannelCardTextTo
   QColor color = Style::dark(Style::Role::primaryText);
   color.setAlphaF(tone == ChannelCardTextTone::secondary ? 0.62 : 0.38);
   Style::setTextColor(label, color);
+}
+
+QLabel *cardLine(const QString &text, bool reported, QWidget *parent) {
+  if (reported) {
+    auto *line = new FittedTextLabel(2, 1, parent);
+    line->setText(text);
+    return line;
+  }
+  auto *line = new QLabel(text, parent);
+  line->setWordWrap(true);
+  return line;
 }
 
 }  // namespace tarnik

@@ -1,6 +1,8 @@
 #pragma once
 
 class QLabel;
+class QString;
+class QWidget;
 
 namespace tarnik {
 
@@ -14,5 +16,10 @@ enum class ChannelCardTextTone { primary, secondary, tertiary };
 void styleCardLabel(QLabel &label, ChannelCardTextStyle style,
                     ChannelCardTextTone tone = ChannelCardTextTone::primary, bool semibold = false,
                     bool fixedWidthDigits = false);
+
+// A line of a card that wraps at the card's width. A text as the console reported it takes
+// two lines at most and ends in "…" past them, so a 64 KB one costs the card two lines; the
+// program's own sentences take the lines they need.
+QLabel *cardLine(const QString &text, bool reported, QWidget *parent);
 
 }  // namespace tarnik

@@ -21,6 +21,9 @@ namespace {
 // cut, so a long label cannot grow the card without end.
 constexpr int fittedLines = 2;
 constexpr double fittedMinimumScale = 0.62;
+// The description, the console's names for the fixture, keeps its size and is cut past three
+// lines: room for any real fixture's names, and no more for a 64 KB one.
+constexpr int descriptionLines = 3;
 
 QLabel *styled(QLabel *label, const QString &name, const QFont &font, const QColor &color) {
   label->setObjectName(name);
@@ -62,8 +65,9 @@ ChannelSummaryModule::ChannelSummaryModule(QWidget *parent) : QWidget(parent) {
   title_ =
       makeFittedLabel(this, u"patch.channel.title"_s, Style::scaledFont(base, 2.1, QFont::Bold),
                       Style::dark(Style::Role::primaryText));
-  description_ = makeLabel(this, u"patch.channel.description"_s, Style::scaledFont(base, 1.3),
-                           Style::dark(Style::Role::secondaryText));
+  description_ =
+      styled(new FittedTextLabel(descriptionLines, 1, this), u"patch.channel.description"_s,
+             Style::scaledFont(base, 1.3), Style::dark(Style::Role::secondaryText));
   number_ = makeFittedLabel(this, u"patch.channel.number"_s, valueFont,
                             Style::dark(Style::Role::primaryText));
   footprint_ = makeFittedLabel(this, u"patch.channel.footprint"_s, valueFont,

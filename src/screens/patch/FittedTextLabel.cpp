@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QScreen>
 
 #include <algorithm>
 #include <cmath>
@@ -33,8 +34,10 @@ int FittedTextLabel::heightForWidth(int width) const {
 }
 
 QSize FittedTextLabel::sizeHint() const {
+  // Never more than the screen is wide, so a long text is read no further than that.
   const QMargins margins = contentsMargins();
-  const int width = int(std::ceil(QFontMetricsF(font()).horizontalAdvance(text()))) +
+  const double widest = screen()->availableGeometry().width();
+  const int width = int(std::ceil(boundedAdvance(QFontMetricsF(font()), text(), widest))) +
                     margins.left() + margins.right();
   return {width, heightForWidth(width)};
 }

@@ -1,5 +1,7 @@
 #include "screens/patch/FixtureLibraryBanner.h"
 
+#include "screens/patch/PatchTexts.h"
+
 namespace tarnik {
 
 FixtureLibraryBanner FixtureLibraryBanner::of(const std::optional<QString> &reportedVersion,
@@ -11,12 +13,12 @@ FixtureLibraryBanner FixtureLibraryBanner::of(const std::optional<QString> &repo
             QStringLiteral("questionmark.circle"), Style::caption};
   }
   if (!matches) {
-    return {QStringLiteral("Eos reports ") + *reportedVersion +
+    return {QStringLiteral("Eos reports ") + reportedVersionText(*reportedVersion) +
                 QStringLiteral(". Matching fixture libraries are required before patching a "
                                "fixture profile."),
             QStringLiteral("exclamationmark.triangle"), Style::warningCaption};
   }
-  return {QStringLiteral("Matches Eos fixture library ") + *reportedVersion,
+  return {QStringLiteral("Matches Eos fixture library ") + reportedVersionText(*reportedVersion),
           QStringLiteral("checkmark.circle"), Style::body};
 }
 

@@ -17,7 +17,7 @@ struct FixtureLibraryBanner {
   Style style = Style::caption;
 
   // `matches` is the store's comparison of the reported text with the bundled version.
-  // The reported text is shown as it came, blanks included.
+  // The reported text is shown as it came, blanks included (`reportedVersionText`).
   static FixtureLibraryBanner of(const std::optional<QString> &reportedVersion, bool matches);
 
   bool operator==(const FixtureLibraryBanner &) const = default;

@@ -21,17 +21,18 @@ FixtureParameterRow::FixtureParameterRow(
   row->setSpacing(12);
   auto *column = new QVBoxLayout;
   column->setSpacing(3);
+  // The parameter's name is the console's own text.
   const auto addLine = [&](const QString &text, Style style, Tone tone, bool semibold,
-                           bool digits) {
-    auto *label = new QLabel(text, this);
+                           bool reported, bool digits) {
+    QLabel *label = cardLine(text, reported, this);
     styleCardLabel(*label, style, tone, semibold, digits);
-    label->setWordWrap(true);
     column->addWidget(label);
   };
-  addLine(parameter.name, Style::subheadline, Tone::primary, true, false);
-  addLine(parameterRangeText(parameter, locale), Style::caption, Tone::secondary, false, false);
+  addLine(parameter.name, Style::subheadline, Tone::primary, true, true, false);
+  addLine(parameterRangeText(parameter, locale), Style::caption, Tone::secondary, false, false,
+          false);
   for (const QString &line : parameterDMXLines(partDMX, isResolvingDMX))
-    addLine(line, Style::caption, Tone::secondary, false, true);
+    addLine(line, Style::caption, Tone::secondary, false, false, true);
   row->addLayout(column, 1);
   row->addSpacing(12);
   auto *value = new QLabel(formatParameterNumber(parameter.value, locale), this);

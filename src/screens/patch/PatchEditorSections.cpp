@@ -38,9 +38,11 @@ PatchNote libraryNote(const std::optional<QString> &reported, const QString &cho
             u"Eos has not reported its fixture library version. Selection is available for "
             "planning only until support is verified."_s};
   if (*reported == choiceVersion)
-    return {u"checkmark.circle"_s, u"Matches Eos fixture library "_s + *reported};
+    return {u"checkmark.circle"_s,
+            u"Matches Eos fixture library "_s + reportedVersionText(*reported)};
   return {u"exclamationmark.triangle"_s,
-          u"Selected from library "_s + choiceVersion + u"; Eos reports "_s + *reported +
+          u"Selected from library "_s + choiceVersion + u"; Eos reports "_s +
+              reportedVersionText(*reported) +
               u". Matching fixture libraries are required before patching this profile."_s,
           true};
 }

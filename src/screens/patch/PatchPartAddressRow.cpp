@@ -18,19 +18,19 @@ PatchPartAddressRow::PatchPartAddressRow(const EosPatchPart &part, bool showPart
   auto *lines = new QVBoxLayout(this);
   lines->setContentsMargins(0, 0, 0, 0);
   lines->setSpacing(4);
+  // The address and the intensity slot may hold the console's own text.
   const auto addLine = [&](const QString &text, Style style, Tone tone, bool semibold,
-                           bool digits = false) {
-    auto *label = new QLabel(text, this);
+                           bool reported = false, bool digits = false) {
+    QLabel *label = cardLine(text, reported, this);
     styleCardLabel(*label, style, tone, semibold, digits);
-    label->setWordWrap(true);
     lines->addWidget(label);
   };
   if (showPartNumber)
     addLine(u"Part "_s + QString::number(part.partNumber), Style::subheadline, Tone::primary, true);
-  addLine(partAddressText(part), Style::subheadline, Tone::primary, false, true);
+  addLine(partAddressText(part), Style::subheadline, Tone::primary, false, true, true);
   addLine(partFootprintText(part), Style::caption, Tone::secondary, false);
   if (const auto intensity = partIntensityText(part))
-    addLine(*intensity, Style::caption, Tone::secondary, false);
+    addLine(*intensity, Style::caption, Tone::secondary, false, true);
   if (const auto span = partSpanSentence(part))
     addLine(*span, Style::caption, Tone::tertiary, false);
   setAccessibleName(partAddressRowLines(part, showPartNumber).join(u", "_s));

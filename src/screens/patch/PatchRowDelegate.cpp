@@ -11,6 +11,7 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -111,16 +112,17 @@ void PatchRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
                     Qt::AlignCenter | Qt::TextSingleLine, u"Chan"_s);
 
   // The address column: as wide as its texts need, at least 112 and at most 40 % of the row.
+  // The range is read no further than the widest column could show.
   const QString range = channel.addressRangeText();
   const QString parts = patchRowPartsText(channel);
   const int markerSize = lineHeight(fonts.caption);
   const int markerWidth = parked ? markerSize + markerGap : 0;
-  const int wanted =
-      std::max(QFontMetrics(fonts.subheadline).horizontalAdvance(range) + markerWidth,
-               QFontMetrics(fonts.smallCaption).horizontalAdvance(parts));
-  const int addressWidth =
-      std::clamp(wanted, addressColumnMinimumWidth,
-                 std::max(addressColumnMinimumWidth, int(content.width() * 0.4)));
+  const int widest = std::max(addressColumnMinimumWidth, int(content.width() * 0.4));
+  const double rangeWidth =
+      boundedAdvance(QFontMetricsF(fonts.subheadline), range, widest - markerWidth);
+  const int wanted = std::max(int(std::ceil(rangeWidth)) + markerWidth,
+                              QFontMetrics(fonts.smallCaption).horizontalAdvance(parts));
+  const int addressWidth = std::clamp(wanted, addressColumnMinimumWidth, widest);
   const QRect addressColumn(content.right() - addressWidth + 1, content.top(), addressWidth,
                             content.height());
   const int addressHeight =

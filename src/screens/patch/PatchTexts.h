@@ -11,4 +11,8 @@ QString dmxAddressText(qint64 address);
 // name stays unchanged for searching and identity.
 QString catalogDisplayName(const QString &name);
 
+// The fixture library version the console reports, as a sentence shows it: as sent, cut with
+// "…" after 64 characters, far more than any real version takes.
+QString reportedVersionText(const QString &version);
+
 }  // namespace tarnik

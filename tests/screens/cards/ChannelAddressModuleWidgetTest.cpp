@@ -2,8 +2,13 @@
 
 #include "ChannelCardsTestSupport.h"
 #include "screens/patch/ChannelAddressModule.h"
+#include "screens/patch/FixtureParameterRow.h"
+#include "screens/patch/PatchPartAddressRow.h"
 
+#include <QFontMetrics>
 #include <QLabel>
+
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -49,6 +54,25 @@ TEST_F(ChannelAddressModuleWidget, EachPartIsOneReadableRow) {
   EXPECT_EQ(rows, (QStringList{u"Part 1, Universe 1 · DMX 001–016"_s, u"Part 2, Unpatched"_s,
                                u"Part 3, Universe 2 · DMX 017–032"_s}));
   picture(*card, u"cards-address-parts"_s);
+}
+
+// A console's 64 KB address, intensity slot or parameter name takes two lines of its card
+// row, ended in "…", rather than the hundreds it would wrap onto.
+TEST(ChannelCardLineWidget, AConsolesLongTextTakesTwoLinesOfItsRow) {
+  const QString text = u"Wash "_s.repeated(13108);
+  const std::unique_ptr<QWidget> rows[] = {
+      std::make_unique<PatchPartAddressRow>(EosPatchPart{.address = text}, false),
+      std::make_unique<PatchPartAddressRow>(
+          EosPatchPart{.address = u"1/1"_s, .addressEnd = u"1/1"_s, .intensityAddress = text},
+          false),
+      std::make_unique<FixtureParameterRow>(FixtureControlParameter{.name = text}, std::nullopt,
+                                            false),
+  };
+  const int lineHeight = QFontMetrics(QApplication::font()).height();
+  for (const std::unique_ptr<QWidget> &row : rows) {
+    EXPECT_LT(row->heightForWidth(300), 8 * lineHeight)
+        << row->accessibleName().left(40).toStdString();
+  }
 }
 
 }  // namespace

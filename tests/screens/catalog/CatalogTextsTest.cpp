@@ -87,6 +87,10 @@ TEST(FixtureLibraryBanner, TellsWhetherTheConsolesLibraryIsTheBundledOne) {
   EXPECT_EQ(FixtureLibraryBanner::of(QStringLiteral(" 4.2.1.0 "), true),
             (FixtureLibraryBanner{"Matches Eos fixture library  4.2.1.0 ", "checkmark.circle",
                                   Style::body}));
+  // A console's 64 KB version shows its first 64 characters.
+  EXPECT_EQ(
+      FixtureLibraryBanner::of(QString(u'4').repeated(65536), true).text,
+      QStringLiteral("Matches Eos fixture library ") + QString(u'4').repeated(64) + QChar(0x2026));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QFontMetricsF>
+#include <QScreen>
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -63,6 +64,30 @@ TEST(ChannelSummaryWidget, LongTitlesAndValuesTakeTwoLinesAndShrinkBeforeTheyAre
   }
   summary.resize(360, summary.heightForWidth(360));
   saveScreenshot(summary, u"channel-summary-long-texts"_s);
+}
+
+// A console's 64 KB texts: each label asks for no more than its screen is wide and takes no
+// more than its lines (the description three at its own size, the others two).
+TEST(ChannelSummaryWidget, AConsolesLongestTextsAskForAScreenAtMostAndTheirLinesOnly) {
+  ChannelSummaryModule summary;
+  summary.resize(360, 480);
+  summary.show();
+  const QString text = u"Wash "_s.repeated(13108);
+  summary.showChannel(Channel{.number = 12, .label = text, .address = text, .type = text});
+  QCoreApplication::processEvents();
+  const struct {
+    const char *name;
+    int lines;
+  } labels[] = {
+      {"patch.channel.title", 2}, {"patch.channel.description", 3}, {"patch.channel.address", 2}};
+  for (const auto &[name, lines] : labels) {
+    auto *label = summary.findChild<QLabel *>(QString::fromLatin1(name));
+    ASSERT_TRUE(label) << name;
+    EXPECT_LE(label->sizeHint().width(), label->screen()->availableGeometry().width()) << name;
+    EXPECT_LE(label->heightForWidth(label->width()),
+              std::ceil(linesHeight(QFontMetricsF(label->font()), lines)))
+        << name;
+  }
 }
 
 }  // namespace

@@ -313,6 +313,21 @@ TEST_F(CueViewWidget, ALongPressOnABreakerLeadsToItsDeletion) {
   EXPECT_EQ(sceneSends().size(), 1);
 }
 
+// A console's 64 KB breaker label titles its actions as one line at most as wide as the page.
+TEST_F(CueViewWidget, ALongBreakerLabelTitlesItsActionsWithOneLine) {
+  const QString label = u"Act 2"_s + u" Storm"_s.repeated(10921);
+  ASSERT_TRUE(console.syncShow(showWithBreakers({{u"12"_s, label}})));
+  makeView();
+  ASSERT_TRUE(waitUntil([&] { return rowOf(RowKind::sceneBreak, label) >= 0; }));
+  holdOn(rowOf(RowKind::sceneBreak, label), 0.6);
+  QMessageBox *actions = dialog(u"cues.breakerActions"_s);
+  ASSERT_TRUE(actions);
+  EXPECT_TRUE(actions->text().endsWith(QChar(0x2026))) << actions->text().left(40).toStdString();
+  EXPECT_LE(QFontMetrics(view->font()).horizontalAdvance(actions->text()), view->width());
+  EXPECT_EQ(actions->windowTitle(), actions->text());
+  EXPECT_FALSE(testing::saveScreenshot(*actions, u"cues-breaker-actions-long-label"_s).isEmpty());
+}
+
 TEST_F(CueViewWidget, BreakerGesturesWorkInViewerModeAndTheModelRefuses) {
   syncActTwo();
   console.model->setInteractionMode(InteractionMode::viewer);

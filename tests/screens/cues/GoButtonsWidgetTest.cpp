@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -175,6 +176,9 @@ TEST_F(GoButtonsWidget, TheTitleFollowsTheNextCue) {
   EXPECT_EQ(titleShown(), u"Go Cue 13"_s);
   EXPECT_EQ(part(*bar, u"cues.playback.go"_s)->text(), u"Go Cue 13"_s);
   EXPECT_TRUE(subtitle->isHidden());
+  // A console's 64 KB label asks for no more than the screen is wide.
+  bar->setNextCue(Cue{.number = u"14"_s, .label = u"Wash "_s.repeated(13108)});
+  EXPECT_LE(subtitle->sizeHint().width(), subtitle->screen()->availableGeometry().width());
 }
 
 TEST_F(GoButtonsWidget, ANewTitleSlidesOnTheSpringAndComesToRest) {

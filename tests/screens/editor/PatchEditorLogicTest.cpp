@@ -264,6 +264,10 @@ TEST(PatchEditorSections, TheLibraryNoteComparesTheVersionsExactly) {
                        u"Selected from library 4.2.1.0; Eos reports 4.2.1.0 . Matching fixture "
                        "libraries are required before patching this profile."_s,
                        true}));
+  // A console's 64 KB version is set into the sentence as its first 64 characters.
+  EXPECT_EQ(libraryNote(u"4"_s.repeated(65536), u"4.2.1.0"_s).text,
+            u"Selected from library 4.2.1.0; Eos reports "_s + u"4"_s.repeated(64) +
+                u"…. Matching fixture libraries are required before patching this profile."_s);
   EXPECT_EQ(fixtureChoiceLines(sixteenAddressMode()),
             (QStringList{u"Acme Lights · Beam 2"_s, u"Mode A"_s, u"16 DMX addresses"_s}));
   EXPECT_EQ(fixtureChoiceLines(sixteenAddressMode(std::nullopt)).last(), u"Unknown footprint"_s);

@@ -1,6 +1,8 @@
 #include "screens/kit/ElidedLabel.h"
 #include "support/QtPrinting.h"
 
+#include <QScreen>
+
 #include <gtest/gtest.h>
 
 namespace tarnik {
@@ -26,6 +28,10 @@ TEST(ElidedLabelWidget, ATextTooWideEndsInAnEllipsisAndKeepsTheWholeTextForTipAn
   label.resize(label.sizeHint());
   EXPECT_EQ(label.text(), QStringLiteral("<b>A</b>"));
   EXPECT_EQ(label.textFormat(), Qt::PlainText);
+
+  // A console's 64 KB text asks for no more than the screen is wide.
+  label.setFullText(QStringLiteral("Wash ").repeated(13108));
+  EXPECT_LE(label.sizeHint().width(), label.screen()->availableGeometry().width());
 }
 
 // Two lines kept, empty, short or long: the height never follows the text.

@@ -3,11 +3,13 @@
 
 #include "LiveScreenTestSupport.h"
 #include "screens/live/LivePresentation.h"
+#include "screens/live/LiveShowButton.h"
 #include "screens/live/MainKeypadPanel.h"
 #include "screens/support/Screenshots.h"
 #include "support/QtPrinting.h"
 
 #include <QLabel>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTcpServer>
@@ -151,6 +153,9 @@ TEST_F(LiveScreenWidget, TheHeaderNamesTheShowAndItsButtons) {
   auto *show = view->findChild<QAbstractButton *>(u"live.header.show"_s);
   ASSERT_TRUE(waitUntil([&] { return show->accessibleName() == u"Show: Tarnik Test"_s; }));
   EXPECT_EQ(show->accessibleDescription(), u"Opens current show details"_s);
+  // A console's 64 KB show name asks for no more than the screen is wide.
+  qobject_cast<LiveShowButton *>(show)->setShowName(u"Wash "_s.repeated(13108));
+  EXPECT_LE(show->sizeHint().width(), show->screen()->availableGeometry().width());
   LiveSymbolButton *torch = symbolButton(u"live.header.torch"_s);
   EXPECT_EQ(torch->accessibleName(), u"Turn flashlight on"_s);
   EXPECT_EQ(torch->accessibleDescription(), u"Explains why the flashlight is unavailable"_s);

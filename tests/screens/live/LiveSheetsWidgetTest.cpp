@@ -89,6 +89,22 @@ TEST_F(LiveSheetsWidget, ShowDetailsFollowTheSyncAndTheLostConsoleWhileOpen) {
   saveScreenshot(*details, u"live-show-details-offline"_s);
 }
 
+// A console's 64 KB show name: one line of it, ended in "…", inside the sheet.
+TEST_F(LiveSheetsWidget, ALongShowNameTakesOneLineOfTheDetails) {
+  ConsoleShow show = generateConsoleShow(1, 1);
+  show.name = u"Wash "_s.repeated(13108);
+  console.setShow(show);
+  makeView();
+  connectOverTcp();
+  ASSERT_TRUE(waitUntil([&] { return model->showFileName().size() > 60000; }));
+  LiveShowDetailsView *details = openDetails();
+  ASSERT_TRUE(details);
+  auto *name = details->findChild<QLabel *>(u"live.showDetails.show"_s);
+  EXPECT_TRUE(name->text().endsWith(QChar(0x2026))) << name->text().left(40).toStdString();
+  EXPECT_LE(name->geometry().right(), details->width());
+  saveScreenshot(*details, u"live-show-details-long-name"_s);
+}
+
 TEST_F(LiveSheetsWidget, HistoryShowsSentAndRefusedKeysAtTheTopWhileOpen) {
   makeView();
   connectOverTcp();

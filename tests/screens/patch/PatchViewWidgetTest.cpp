@@ -6,6 +6,7 @@
 #include "screens/kit/Style.h"
 #include "screens/patch/PatchDetailView.h"
 #include "screens/patch/PatchListModel.h"
+#include "screens/patch/PatchRowDelegate.h"
 #include "screens/patch/PatchView.h"
 #include "screens/support/DrawnContrast.h"
 #include "screens/support/Screenshots.h"
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
@@ -209,6 +211,45 @@ TEST_F(PatchViewWidget, TheChannelBadgeReadsOnItsWash) {
     ASSERT_EQ(lines.size(), 2) << text.name;
     const testing::DrawnContrast drawn = testing::drawnContrast(image, lines[text.line]);
     EXPECT_GE(drawn.text, 4.5) << text.name << " on " << drawn.ground.name().toStdString();
+  }
+}
+
+// One row of the patch list, 600 wide, as its delegate paints it.
+QImage paintedRow(const Channel &channel, bool parked) {
+  PatchListModel model;
+  model.setRows({channel}, {0}, {parked});
+  PatchRowDelegate delegate;
+  QStyleOptionViewItem option;
+  option.font = QApplication::font();
+  option.palette = QApplication::palette();
+  option.rect = QRect(0, 0, 600, delegate.sizeHint(option, model.index(0)).height());
+  QImage image(option.rect.size(), QImage::Format_ARGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  delegate.paint(&painter, option, model.index(0));
+  return image;
+}
+
+// An end address far too long for the address column, as a console may send it, draws as the
+// part a row can show followed by "…": at full size, however long the rest, parked or not.
+TEST(PatchRowWidget, AnEndAddressTooLongForTheColumnDrawsAsItsShownPartAndAnEllipsis) {
+  const struct {
+    QString end;
+    qsizetype shown;
+  } cases[] = {
+      {u"Row 1 front wash warm — "_s.repeated(2731), 200},
+      {u"ABCDEFGHIJK"_s + QString(QChar(0x200B)).repeated(65525), 200},
+      {u"Row 2 e"_s + QString(QChar(0x0301)).repeated(65529), 7 + 30},
+  };
+  for (const auto &[end, shown] : cases) {
+    for (const bool parked : {false, true}) {
+      Channel channel{.number = 12, .label = u"Wash"_s, .address = u"1/1"_s};
+      channel.addressEnd = end;
+      const QImage whole = paintedRow(channel, parked);
+      channel.addressEnd = end.left(shown) + QChar(0x2026);
+      EXPECT_EQ(whole, paintedRow(channel, parked))
+          << end.left(11).toStdString() << " parked " << parked;
+    }
   }
 }
 
