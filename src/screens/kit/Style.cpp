@@ -73,13 +73,10 @@ const QColor black(0x00, 0x00, 0x00);
 
 constexpr double captionScale = 0.85;
 
-// The texts drawn small: the sidebar's status lines and a card's captions, and a patch row's
-// badge, its channel number over "Chan", in the faces that row sets them in.
+// The texts drawn small: the sidebar's status lines and a card's captions.
 constexpr Face caption{captionScale, QFont::Normal, "Synced"};
 constexpr Face offlineLine{captionScale, QFont::Normal, "Eos offline"};
 constexpr Face respondingLine{captionScale, QFont::Normal, "Eos responding"};
-constexpr Face badgeNumber{0.93, QFont::DemiBold, "12"};
-constexpr Face badgeCaption{0.78, QFont::Medium, "Chan"};
 
 // The badges and buttons of each ground, and the text of every state on it.
 constexpr std::array pageTable{
@@ -118,13 +115,13 @@ constexpr std::array pageTable{
     // A list row's badge: the channel number over "Chan", on the accent's wash, and on the
     // selected row in the selection's white on a shade of it.
     Pair{Role::primaryText, Role::accent, Ground::light, Size::text, false, badgeWashOpacity,
-         Role::cardBackground, badgeNumber},
+         Role::cardBackground, rowSubheadline},
     Pair{Role::secondaryText, Role::accent, Ground::light, Size::text, false, badgeWashOpacity,
-         Role::cardBackground, badgeCaption},
+         Role::cardBackground, rowSmallCaption},
     Pair{Role::selection, Role::primaryText, Ground::light, Size::text, true, badgeWashOpacity,
-         Role::selection, badgeNumber},
+         Role::selection, rowSubheadline},
     Pair{Role::selection, Role::primaryText, Ground::light, Size::text, true, badgeWashOpacity,
-         Role::selection, badgeCaption},
+         Role::selection, rowSmallCaption},
     // Filled badges and buttons: the Go button, the command history's sources.
     Pair{Role::success, Role::success, Ground::light, Size::text, true},
     Pair{Role::accent, Role::accent, Ground::light, Size::text, true},

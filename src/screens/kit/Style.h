@@ -67,6 +67,9 @@ struct Face {
   const char *sample = "Text";
 };
 QFont faceFont(const QFont &base, const Face &face);
+// The faces a list row sets its leading badge in: the number, and the caption under it.
+inline constexpr Face rowSubheadline{0.93, QFont::DemiBold, "12"};
+inline constexpr Face rowSmallCaption{0.78, QFont::Medium, "Chan"};
 
 // One way the pages draw a foreground on a background. A tinted background is the role at
 // `backgroundOpacity` over `beneath`; `onFill` draws the foreground role's on-colour, the text

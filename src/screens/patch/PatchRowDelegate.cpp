@@ -34,9 +34,9 @@ const QColor markerOrange = Style::light(Style::Role::warning);
 struct RowFonts {
   explicit RowFonts(const QFont &base)
       : headline(Style::scaledFont(base, 1.0, QFont::Bold)),
-        subheadline(Style::scaledFont(base, 0.93, QFont::DemiBold)),
+        subheadline(Style::faceFont(base, Style::rowSubheadline)),
         caption(Style::scaledFont(base, 0.85, QFont::DemiBold)),
-        smallCaption(Style::scaledFont(base, 0.78, QFont::Medium)) {}
+        smallCaption(Style::faceFont(base, Style::rowSmallCaption)) {}
 
   QFont headline;
   QFont subheadline;

@@ -43,10 +43,6 @@ TEST(StyleContrast, EveryTextReadsAsItIsDrawn) {
       painter.end();
       weakest = std::min(weakest, testing::drawnContrast(image, image.rect()).text);
     }
-    fprintf(stderr, "DRAWN %-8s %s on %s nominal %.2f drawn %.2f\n", pair.face.sample,
-            qPrintable(Style::foregroundOf(pair).name()),
-            qPrintable(Style::backgroundOf(pair).name()),
-            Style::contrast(Style::foregroundOf(pair), Style::backgroundOf(pair)), weakest);
     EXPECT_GE(weakest, Style::minimumContrast(pair.size))
         << '"' << pair.face.sample << "\" in " << Style::foregroundOf(pair).name().toStdString()
         << " on " << Style::backgroundOf(pair).name().toStdString();
