@@ -237,6 +237,8 @@ void showText(QLabel *label, const QString &text) {
 
 void showText(ElidedLabel *label, const QString &text) { label->setFullText(text); }
 
+void showText(SelectableWrappedLabel *label, const QString &text) { label->setText(text); }
+
 }  // namespace
 
 ConnectionView::ConnectionView(AppViewModel &app, BonjourBrowserFactory makeRelayBrowser,
@@ -715,7 +717,7 @@ void ConnectionView::redrawTest(const ConnectionPageInput &page) {
   showText(testStatus_, result);
   // The whole result is on the page; the tooltip repeats it for a pointer resting there.
   testStatus_->setToolTip(result);
-  const std::pair<QLabel *, const std::optional<QString> &> rows[] = {
+  const std::pair<SelectableWrappedLabel *, const std::optional<QString> &> rows[] = {
       {testStatus_, test.result}, {testIdentity_, test.identity}, {testVersion_, test.version}};
   for (const auto &[value, text] : rows) {
     showText(value, text.value_or(QString()));

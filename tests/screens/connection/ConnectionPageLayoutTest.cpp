@@ -17,7 +17,9 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QTcpServer>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -177,6 +179,33 @@ TEST(ConnectionPage, TheWholeTestResultIsShownInTheNarrowestPaneWithoutMovingCon
   EXPECT_TRUE(showsWholly(*result, whole())) << result->text().toStdString();
   EXPECT_LE(result->mapTo(screen.view.get(), QPoint()).x() + result->width(), 360);
   testing::saveScreenshot(*screen.view, u"connection-narrow-test-failure"_s);
+}
+
+// Counts the paints a widget gets.
+struct PaintCounter : QObject {
+  explicit PaintCounter(QWidget &widget) { widget.installEventFilter(this); }
+  bool eventFilter(QObject *, QEvent *event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+  int paints = 0;
+};
+
+// With the test's result in sight and nothing happening, the page is drawn once and then
+// left alone: drawing the result never lays its text out again, which would ask for the next
+// paint and keep the program busy for as long as the row shows.
+TEST(ConnectionPage, AtRestWithTheTestResultInSightThePageIsNotPaintedAgain) {
+  ConnectionScreen screen;
+  screen.view->resize(600, 760);
+  auto *result = screen.find(u"connection.test.status"_s);
+  ASSERT_TRUE(result);
+  screen.settle();
+  screen.find<QScrollArea>(u"connection.list"_s)->ensureWidgetVisible(result);
+  PaintCounter counter(*result);
+  ASSERT_TRUE(waitUntil([&] { return counter.paints > 0; }));
+  counter.paints = 0;
+  QTest::qWait(1000);
+  EXPECT_LE(counter.paints, 2);
 }
 
 TEST(ConnectionPage, TabFollowsTheReadingOrderWithTheSavedConnectionsBeforeTheirButtons) {
