@@ -97,12 +97,6 @@ qsizetype shownLength(const QString &text, qsizetype prefixLength) {
   return end;
 }
 
-// The text up to that length, then "…"; a character split in two ends before it.
-QString cutText(const QString &text, qsizetype length) {
-  if (text.at(length - 1).isHighSurrogate()) --length;
-  return text.left(length) + QChar(0x2026);
-}
-
 FittedText fitWholeText(const QString &text, const QFont &font, const QSizeF &size,
                         int maximumLines, double minimumScale) {
   FittedText fitted{font, {}, 1, false};
@@ -165,6 +159,15 @@ FittedText fitWholeText(const QString &text, const QFont &font, const QSizeF &si
 }
 
 }  // namespace
+
+qsizetype boundedTextLength(const QString &text, double width, int lines) {
+  return shownLength(text, overfillingPrefixLength(width, lines));
+}
+
+QString cutText(const QString &text, qsizetype length) {
+  if (length > 0 && text.at(length - 1).isHighSurrogate()) --length;
+  return text.left(length) + QChar(0x2026);
+}
 
 FittedText fitText(const QString &text, const QFont &font, const QSizeF &size, int maximumLines,
                    double minimumScale) {

@@ -36,6 +36,16 @@ double linesHeight(const QFontMetricsF &metrics, qsizetype lines);
 // it, at a cost set by the width rather than by the length of the text.
 QString elidedLine(const QFontMetrics &metrics, const QString &text, int width);
 
+// How much of a text a box of that width and number of lines is given, by the rule `fitText`
+// and `elidedLine` follow: every character a line shows takes at least a pixel, so a prefix
+// longer than the lines' widths together already overfills them and what follows it is never
+// read, and a run of combining marks ends after the 30th on one character. The whole length
+// when nothing is cut.
+qsizetype boundedTextLength(const QString &text, double width, int lines);
+
+// The text up to that length, then "…"; a character split in two ends before it.
+QString cutText(const QString &text, qsizetype length);
+
 // Fits the text with the painter's font and draws it in the rectangle, each line placed by
 // the horizontal alignment and the block of lines by the vertical one.
 void paintFittedText(QPainter &painter, const QRectF &rect, const QString &text, int maximumLines,

@@ -12,6 +12,41 @@
 
 namespace tarnik {
 
+namespace {
+
+bool hasNoWidth(char32_t character) {
+  switch (QChar::category(character)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_Enclosing:
+    case QChar::Other_Format:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// What the label shows of a text. Its box is never wider than one line of all the text's
+// characters of some width at the font's widest advance, so the kit's bound for such a box
+// cuts only a text that is almost wholly characters of no width, or a letter under more
+// marks than one character carries; any other text is shown as given.
+QString shownText(const QString &text, const QFont &font) {
+  qsizetype charactersOfSomeWidth = 0;
+  for (qsizetype at = 0; at < text.size(); ++at) {
+    char32_t character = text.at(at).unicode();
+    if (text.at(at).isHighSurrogate() && at + 1 < text.size() && text.at(at + 1).isLowSurrogate()) {
+      character = QChar::surrogateToUcs4(text.at(at), text.at(at + 1));
+      ++at;
+    }
+    if (!hasNoWidth(character)) ++charactersOfSomeWidth;
+  }
+  const double widest = std::max(1.0, QFontMetricsF(font).maxWidth());
+  const qsizetype length =
+      boundedTextLength(text, static_cast<double>(charactersOfSomeWidth) * widest, 1);
+  return length < text.size() ? cutText(text, length) : text;
+}
+
+}  // namespace
+
 SelectableWrappedLabel::SelectableWrappedLabel(const QString &text, QWidget *parent)
     : QLabel(parent) {
   setTextFormat(Qt::PlainText);
@@ -22,8 +57,10 @@ SelectableWrappedLabel::SelectableWrappedLabel(const QString &text, QWidget *par
 }
 
 void SelectableWrappedLabel::setText(const QString &text) {
-  if (text == this->text()) return;
-  QLabel::setText(text);
+  if (text == fullText_) return;
+  fullText_ = text;
+  setAccessibleName(text);
+  QLabel::setText(shownText(text, font()));
   wrapDocumentAnywhere();
 }
 
@@ -65,6 +102,10 @@ bool SelectableWrappedLabel::event(QEvent *event) {
   switch (event->type()) {
     case QEvent::FontChange:
     case QEvent::ApplicationFontChange:
+      // The bound of a text of no width follows the font's widest character.
+      QLabel::setText(shownText(fullText_, font()));
+      wrapDocumentAnywhere();
+      break;
     case QEvent::Resize:
     case QEvent::StyleChange:
     case QEvent::ContentsRectChange:

@@ -10,6 +10,10 @@ namespace tarnik {
 // asks for more width than one character. The breaks are only drawn: the text, what a person
 // selects and what they copy stay exactly as given.
 //
+// A text made almost wholly of characters of no width (a 64 KB run of joiners, a letter
+// under thousands of combining marks) is shown as `boundedTextLength` bounds it, cut with
+// "…", so laying it out costs what the label shows; its accessible name stays the whole text.
+//
 // Like `WrappedLabel`, it may keep room for a text of a given length, so a message up to that
 // long comes, goes or grows without moving anything below it.
 //
@@ -26,6 +30,8 @@ class SelectableWrappedLabel : public QLabel {
   // Shows the text (hides QLabel's own, which would leave the document wrapping only at
   // word boundaries until the next change of size).
   void setText(const QString &text);
+  // The text as given; `text()` is what is shown, the same but for a text of no width.
+  const QString &fullText() const { return fullText_; }
 
   // Room kept for a text of this many characters of the label's font; none unless told.
   void setReservedLength(int characters);
@@ -44,6 +50,7 @@ class SelectableWrappedLabel : public QLabel {
   bool documentLostItsWrap() const;
   int reservedHeight(int width) const;
 
+  QString fullText_;
   int reservedLength_ = 0;
 };
 
