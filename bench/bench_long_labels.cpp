@@ -1,9 +1,12 @@
 // Lists whose labels are 64 KB long, under the offscreen platform: one scroll step (a wheel
 // notch) of the patch list (over long labels and types, and over long end addresses) and of
 // the cue list, painting the whole viewport each time. The median over 40 steps is printed
-// as a figure per list; a frame lasts about 16 ms.
+// as a figure per list; a frame lasts about 16 ms. Then a cue's page opened on such a label:
+// built, shown and painted once.
 
 #include "RatioReporting.h"
+#include "app/AppViewModel.h"
+#include "screens/live/CueDetailView.h"
 #include "screens/live/CueListModel.h"
 #include "screens/live/CueRowDelegate.h"
 #include "screens/patch/PatchListModel.h"
@@ -13,9 +16,12 @@
 #include <QElapsedTimer>
 #include <QListView>
 #include <QScrollBar>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <numeric>
 #include <vector>
 
@@ -101,6 +107,32 @@ double cueListStep() {
   return scrollStepMilliseconds(view);
 }
 
+// A cue's page opened on a label of characters of no width and on one of a letter under
+// combining marks, each 64 KB: the worse of the two medians over several openings.
+double cueDetailOpen() {
+  QTemporaryDir folder;
+  QSettings settings(folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+  AppViewModel app({.defaults = &settings, .startNetworkingOnInit = false});
+  double worst = 0;
+  for (const QString &label : {QString(QChar(0x200B)).repeated(65536),
+                               QStringLiteral("e") + QString(QChar(0x0301)).repeated(65535)}) {
+    std::vector<double> times;
+    for (int opening = 0; opening < 9; ++opening) {
+      QElapsedTimer timer;
+      timer.start();
+      auto page =
+          std::make_unique<CueDetailView>(app, Cue{.number = QStringLiteral("5"), .label = label});
+      page->resize(420, 640);
+      page->show();
+      QCoreApplication::processEvents();
+      page->repaint();
+      times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    worst = std::max(worst, median(times));
+  }
+  return worst;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -110,5 +142,6 @@ int main(int argc, char **argv) {
   std::printf("FIGURE patch_list_scroll_step_64kb_labels_ms %.2f\n", patchListStep(false));
   std::printf("FIGURE patch_list_scroll_step_64kb_end_address_ms %.2f\n", patchListStep(true));
   std::printf("FIGURE cue_list_scroll_step_64kb_labels_ms %.2f\n", cueListStep());
+  std::printf("FIGURE cue_detail_open_64kb_label_ms %.2f\n", cueDetailOpen());
   return 0;
 }

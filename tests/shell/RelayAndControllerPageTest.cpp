@@ -1,8 +1,10 @@
 #include "WorkspaceTestSupport.h"
 #include "app/AppViewModel.h"
+#include "link/OSCManager.h"
 #include "operations/MoverController.h"
 #include "screens/connection/ControllerPage.h"
 #include "screens/connection/RelayPage.h"
+#include "screens/kit/ElidedLabel.h"
 #include "screens/support/Screenshots.h"
 #include "shell/TarnikApp.h"
 #include "support/HeldAnswer.h"
@@ -13,6 +15,8 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
@@ -28,6 +32,7 @@ namespace {
 
 using testing::labelText;
 using testing::waitUntil;
+using namespace Qt::StringLiterals;
 using Failure = TarnikRelaySecurity::Failure;
 
 const QString firstCode = QString::fromLatin1(QByteArray(32, 'a').toBase64());
@@ -287,5 +292,75 @@ TEST_F(ConnectedWindow, StopStaysEnabledWhenTheConsoleFallsSilent) {
   toggle->click();
   EXPECT_FALSE(w.app.relayServer().isRunning());
 }
+// A host name far longer than either pane, on the window's least and first sizes, with the
+// console route to it in use: each row of the relay column keeps its height and ends in "…"
+// where its value does not fit, and the connection pane never scrolls sideways, on the first
+// visit and the next.
+TEST(ConnectionAndRelayPage, ALongHostNameWidensNoPaneAndSqueezesNoRow) {
+  const QString host = u"front-of-house-main-console-upper-balcony-stage-left"_s;
+  const struct {
+    QString host;
+    QSize window;
+  } rows[] = {
+      {host + u".example.org"_s, {950, 680}},
+      {host + u".example.org"_s, {1200, 820}},
+      {(host + u"."_s).repeated(2) + u"theatre.example.org"_s, {950, 680}},
+      {(host + u"."_s).repeated(2) + u"theatre.example.org"_s, {1200, 820}},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(u"%1 characters at %2×%3"_s.arg(row.host.size())
+                     .arg(row.window.width())
+                     .arg(row.window.height())
+                     .toStdString());
+    FakeKeychain keychain{firstCode, {}, {}};
+    WorkspacePageFactories pages = testing::connectionPageWithoutBrowsing();
+    pages.relaySection = bothPages().relaySection;
+    pages.controllerSections = bothPages().controllerSections;
+    TarnikApp app;
+    MacWorkspaceView &window = app.openWindow(pages, keychain.calls());
+    window.resize(row.window);
+    window.show();
+    AppViewModel &model = app.appViewModel();
+    model.setConsoleIP(row.host);
+    model.setConnectionTransport(OSCTransport::tcp);
+    model.setCustomSendPort(u"41199"_s);
+    model.connect();
+    for (const char *visit : {"first visit", "next visit"}) {
+      SCOPED_TRACE(visit);
+      ASSERT_TRUE(waitUntil([&] {
+        const auto *board = find<QLabel>(window, "relay.board");
+        return board && board->isVisibleTo(&window);
+      }));
+      ASSERT_TRUE(waitUntil([&] {
+        return model.oscManager()->connectionStateDescription().contains(u"Host not found"_s);
+      }));
+      // The layouts' requests, each level's in a turn of its own, up to the scroll area's.
+      for (int level = 0; level < 8; ++level) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+      }
+      for (const char *name : {"relay.status", "relay.sessions", "relay.board", "relay.framing",
+                               "relay.pairingCode"}) {
+        const auto *value = find<QWidget>(window, name);
+        ASSERT_TRUE(value) << name;
+        EXPECT_GE(value->height(), value->minimumSizeHint().height()) << name;
+        EXPECT_LE(value->mapTo(&window, QPoint(value->width(), 0)).x(), window.width()) << name;
+      }
+      const auto *board = qobject_cast<ElidedLabel *>(find<QLabel>(window, "relay.board"));
+      // The whole name where it fits, else what fits of it and "…".
+      EXPECT_TRUE(board && board->fullText() == row.host + u":41199"_s &&
+                  (board->text() == board->fullText() || board->text().endsWith(QChar(0x2026))));
+      const auto *list = find<QScrollArea>(window, "connection.list");
+      ASSERT_TRUE(list);
+      EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+      EXPECT_LE(list->widget()->width(), list->viewport()->width());
+      testing::saveScreenshot(window,
+                              u"connection-and-relay-long-host-%1"_s.arg(row.window.width()));
+      show(window, "Xbox controller");
+      show(window, "Connection & relay");
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tarnik

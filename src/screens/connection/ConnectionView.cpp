@@ -237,6 +237,8 @@ void showText(QLabel *label, const QString &text) {
 
 void showText(ElidedLabel *label, const QString &text) { label->setFullText(text); }
 
+void showText(SelectableWrappedLabel *label, const QString &text) { label->setText(text); }
+
 }  // namespace
 
 ConnectionView::ConnectionView(AppViewModel &app, BonjourBrowserFactory makeRelayBrowser,
@@ -293,16 +295,15 @@ void ConnectionView::hideEvent(QHideEvent *event) {
 QWidget *ConnectionView::makeStatusSection() {
   auto *rows = new QWidget;
   statusRows_ = new QFormLayout(rows);
-  managerSocket_ = plainLabel({}, QStringLiteral("connection.status.managerSocket"));
-  eosResponse_ = plainLabel({}, QStringLiteral("connection.status.eosResponse"));
-  // "Not configured" becomes the route and address once a connection starts, which wraps
-  // in a narrow pane: two lines are kept from the start, so the rows below stay put.
-  configuration_ = reservedLabel(QStringLiteral("connection.configuration"), 2,
-                                 Qt::AlignRight | Qt::AlignVCenter);
-  lastEosResponse_ = plainLabel({}, QStringLiteral("connection.status.lastEosResponse"));
-  for (QLabel *value : {managerSocket_, eosResponse_, lastEosResponse_}) {
-    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  }
+  const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+  // The manager's own words ("Waiting to connect — Host not found") and "Not configured",
+  // which becomes the route and address once a connection starts, wrap in a narrow pane: two
+  // lines are kept for each from the start, so the rows below stay put. No value widens the
+  // pane.
+  managerSocket_ = reservedLabel(QStringLiteral("connection.status.managerSocket"), 2, right);
+  eosResponse_ = reservedLabel(QStringLiteral("connection.status.eosResponse"), 1, right);
+  configuration_ = reservedLabel(QStringLiteral("connection.configuration"), 2, right);
+  lastEosResponse_ = reservedLabel(QStringLiteral("connection.status.lastEosResponse"), 1, right);
   statusRows_->addRow(plainLabel(QStringLiteral("Manager socket")), managerSocket_);
   statusRows_->addRow(plainLabel(QStringLiteral("Eos response")), eosResponse_);
   statusRows_->addRow(plainLabel(QStringLiteral("Configuration")), configuration_);
@@ -715,7 +716,7 @@ void ConnectionView::redrawTest(const ConnectionPageInput &page) {
   showText(testStatus_, result);
   // The whole result is on the page; the tooltip repeats it for a pointer resting there.
   testStatus_->setToolTip(result);
-  const std::pair<QLabel *, const std::optional<QString> &> rows[] = {
+  const std::pair<SelectableWrappedLabel *, const std::optional<QString> &> rows[] = {
       {testStatus_, test.result}, {testIdentity_, test.identity}, {testVersion_, test.version}};
   for (const auto &[value, text] : rows) {
     showText(value, text.value_or(QString()));

@@ -81,10 +81,10 @@ class ConnectionView : public QWidget {
 
   QWidget *list_ = nullptr;  // the sections, inside the scroll area
   QFormLayout *statusRows_ = nullptr;
-  QLabel *managerSocket_ = nullptr;
-  QLabel *eosResponse_ = nullptr;
+  ElidedLabel *managerSocket_ = nullptr;
+  ElidedLabel *eosResponse_ = nullptr;
   ElidedLabel *configuration_ = nullptr;
-  QLabel *lastEosResponse_ = nullptr;
+  ElidedLabel *lastEosResponse_ = nullptr;
 
   QVBoxLayout *profileRows_ = nullptr;
   QList<ConsoleConnectionProfile> drawnProfiles_;

@@ -3,6 +3,7 @@
 #include "app/AppViewModel.h"
 #include "link/TarnikRelayServer.h"
 #include "screens/connection/WorkspacePairing.h"
+#include "screens/kit/ElidedLabel.h"
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/Style.h"
@@ -21,9 +22,12 @@ namespace tarnik {
 
 namespace {
 
-QLabel *valueLabel(const QString &objectName) {
-  QLabel *label = plainLabel({}, objectName);
-  label->setTextInteractionFlags(Qt::NoTextInteraction);
+// A value on as many lines as given, ending in "…" where the column is too narrow for it (a
+// long host name), the whole text its tooltip and accessible name: it never widens the page.
+ElidedLabel *valueLabel(const QString &objectName, int lines = 1) {
+  auto *label = new ElidedLabel;
+  label->setObjectName(objectName);
+  label->setLineCount(lines);
   return label;
 }
 
@@ -57,7 +61,8 @@ QLineEdit *pairingCodeField() {
 RelayPage::RelayPage(WorkspaceContext &context, QWidget *parent)
     : QWidget(parent),
       context_(context),
-      status_(valueLabel(QStringLiteral("relay.status"))),
+      // Its messages run to a sentence or two.
+      status_(valueLabel(QStringLiteral("relay.status"), 2)),
       sessions_(valueLabel(QStringLiteral("relay.sessions"))),
       boardTitle_(new QLabel(QStringLiteral("Board"))),
       board_(valueLabel(QStringLiteral("relay.board"))),
@@ -133,8 +138,8 @@ RelayPage::RelayPage(WorkspaceContext &context, QWidget *parent)
 void RelayPage::redraw() {
   const TarnikRelayServer &relay = context_.relay;
   const WorkspaceState &state = context_.state;
-  status_->setText(relay.status());
-  sessions_->setText(QString::number(relay.clientCount()));
+  status_->setFullText(relay.status());
+  sessions_->setFullText(QString::number(relay.clientCount()));
 
   const auto &settings = context_.app.activeConnectionSettings();
   for (QWidget *row : {static_cast<QWidget *>(boardTitle_), static_cast<QWidget *>(board_),
@@ -142,10 +147,10 @@ void RelayPage::redraw() {
     row->setVisible(settings.has_value());
   }
   if (settings) {
-    board_->setText(settings->host + u':' + QString::number(settings->destinationPort));
-    framing_->setText(settings->tcpFraming == OSCTCPFraming::slip
-                          ? QStringLiteral("SLIP (OSC 1.1)")
-                          : QStringLiteral("Packet length (OSC 1.0)"));
+    board_->setFullText(settings->host + u':' + QString::number(settings->destinationPort));
+    framing_->setFullText(settings->tcpFraming == OSCTCPFraming::slip
+                              ? QStringLiteral("SLIP (OSC 1.1)")
+                              : QStringLiteral("Packet length (OSC 1.0)"));
   }
 
   pairingCode_->setText(state.pairingKey);

@@ -10,6 +10,8 @@ class QPushButton;
 
 namespace tarnik {
 
+class ElidedLabel;
+
 // The right pane of "Connection & relay": the phone relay's state, the pairing code and
 // the button that starts or stops the relay towards the active console.
 class RelayPage : public QWidget {
@@ -24,12 +26,12 @@ class RelayPage : public QWidget {
   void toggleRelay();
 
   WorkspaceContext &context_;
-  QLabel *status_;
-  QLabel *sessions_;
+  ElidedLabel *status_;
+  ElidedLabel *sessions_;
   QLabel *boardTitle_;
-  QLabel *board_;
+  ElidedLabel *board_;
   QLabel *framingTitle_;
-  QLabel *framing_;
+  ElidedLabel *framing_;
   QLineEdit *pairingCode_;
   QPushButton *copy_;
   QLabel *error_;

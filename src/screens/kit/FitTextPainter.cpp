@@ -97,9 +97,11 @@ qsizetype shownLength(const QString &text, qsizetype prefixLength) {
   return end;
 }
 
-// The text up to that length, then "…"; a character split in two ends before it.
+// The text up to that length, then "…"; a character split in two ends before it. A text no
+// longer than that comes back whole.
 QString cutText(const QString &text, qsizetype length) {
-  if (text.at(length - 1).isHighSurrogate()) --length;
+  if (length >= text.size()) return text;
+  if (length > 0 && text.at(length - 1).isHighSurrogate()) --length;
   return text.left(length) + QChar(0x2026);
 }
 
@@ -166,6 +168,10 @@ FittedText fitWholeText(const QString &text, const QFont &font, const QSizeF &si
 
 }  // namespace
 
+QString boundedText(const QString &text, double width, int lines) {
+  return cutText(text, shownLength(text, overfillingPrefixLength(width, lines)));
+}
+
 FittedText fitText(const QString &text, const QFont &font, const QSizeF &size, int maximumLines,
                    double minimumScale) {
   if (maximumLines >= 1 && size.width() > 0) {
@@ -180,24 +186,15 @@ FittedText fitText(const QString &text, const QFont &font, const QSizeF &size, i
 }
 
 QString elidedLine(const QFontMetrics &metrics, const QString &text, int width) {
-  if (width > 0) {
-    const qsizetype shown = shownLength(text, overfillingPrefixLength(width, 1));
-    if (shown < text.size()) {
-      return metrics.elidedText(cutText(text, shown), Qt::ElideRight, width);
-    }
-  }
-  return metrics.elidedText(text, Qt::ElideRight, width);
+  return metrics.elidedText(width > 0 ? boundedText(text, width, 1) : text, Qt::ElideRight, width);
 }
 
 double boundedAdvance(const QFontMetricsF &metrics, const QString &text, double width) {
-  const qsizetype shown = shownLength(text, overfillingPrefixLength(width, 1));
-  return std::min(width,
-                  metrics.horizontalAdvance(shown < text.size() ? cutText(text, shown) : text));
+  return std::min(width, metrics.horizontalAdvance(boundedText(text, width, 1)));
 }
 
 QString shortenedText(const QString &text, qsizetype length) {
-  const qsizetype shown = shownLength(text, std::max<qsizetype>(length, 1));
-  return shown < text.size() ? cutText(text, shown) : text;
+  return cutText(text, shownLength(text, std::max<qsizetype>(length, 1)));
 }
 
 double linesHeight(const QFontMetricsF &metrics, qsizetype lines) {

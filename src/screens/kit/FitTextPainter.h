@@ -36,6 +36,13 @@ double linesHeight(const QFontMetricsF &metrics, qsizetype lines);
 // it, at a cost set by the width rather than by the length of the text.
 QString elidedLine(const QFontMetrics &metrics, const QString &text, int width);
 
+// The text as far as a box of that width and number of lines is given, by the rule `fitText`
+// and `elidedLine` follow: every character a line shows takes at least a pixel, so a prefix
+// longer than the lines' widths together already overfills them and what follows it is never
+// read, and a run of combining marks ends after the 30th on one character. A cut text ends in
+// "…"; one that is not cut comes back whole.
+QString boundedText(const QString &text, double width, int lines);
+
 // The width one line of the text asks for, up to the given width: a text far longer than a
 // line that wide could show is measured as the prefix it is cut to, so what a column or a
 // size hint asks of a long text costs what the width does.

@@ -5,6 +5,7 @@
 #include "screens/support/Screenshots.h"
 #include "screens/support/WholeText.h"
 
+#include <QAccessible>
 #include <QLabel>
 
 #include <gtest/gtest.h>
@@ -25,6 +26,26 @@ TEST(CueDetailWidget, ALabelWithAWordWiderThanTheScreenWrapsInsideTheWord) {
   ASSERT_TRUE(shown);
   EXPECT_EQ(shown->text(), label);
   EXPECT_TRUE(testing::showsWholeText(*shown, detail.width()));
+  shown->setSelection(0, static_cast<int>(label.size()));
+  EXPECT_EQ(shown->selectedText(), label);
+}
+
+// A 64 KB label of characters of no width, or of one letter under as many combining marks, is
+// laid out only as far as the page could show it, and its whole text stays its accessible name.
+TEST(CueDetailWidget, ALabelOfCharactersOfNoWidthIsLaidOutOnlyAsFarAsItShows) {
+  testing::SyncedCueConsole console;
+  for (const QString &label :
+       {QString(QChar(0x200B)).repeated(65536), u"e"_s + QString(QChar(0x0301)).repeated(65535),
+        u"Front wash "_s + QString(QChar(0x200D)).repeated(65525)}) {
+    CueDetailView detail(*console.model, Cue{.number = u"5"_s, .label = label});
+    detail.resize(420, 640);
+    detail.show();
+    auto *shown = detail.findChild<QLabel *>(u"cues.detail.label"_s);
+    ASSERT_TRUE(shown);
+    EXPECT_LT(shown->text().size(), 1000);
+    EXPECT_TRUE(shown->text().endsWith(QChar(0x2026)));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(shown)->text(QAccessible::Name), label);
+  }
 }
 
 }  // namespace
