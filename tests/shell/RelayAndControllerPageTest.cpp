@@ -128,6 +128,10 @@ TEST(RelayPage, PairingCodeLoadsOnceAfterTheFirstPaint) {
     EXPECT_EQ(field->text(), c.shownCode);
     EXPECT_EQ(field->echoMode(), QLineEdit::Password);
     EXPECT_EQ(labelText(w.window, "relay.error"), c.error);
+    // What the page shows stays through a change of its width.
+    w.window.resize(w.window.width() + 40, w.window.height());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(labelText(w.window, "relay.error"), c.error);
     EXPECT_EQ(enabled(w.window, "relay.copy"), !c.shownCode.isEmpty());
     EXPECT_FALSE(enabled(w.window, "relay.toggle"));  // offline
     if (!c.shownCode.isEmpty()) {

@@ -244,7 +244,7 @@ void ConnectionDiagnosticsContent::redraw() {
   const std::optional<QString> lastError = manager.lastError();
   errorSection_->setVisible(showsError(lastError));
   const QString error = lastError.value_or(QString());
-  if (errorText_->text() != error) errorText_->setText(error);
+  errorText_->setText(error);
 }
 
 }  // namespace tarnik

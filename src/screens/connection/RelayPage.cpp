@@ -70,7 +70,7 @@ RelayPage::RelayPage(WorkspaceContext &context, QWidget *parent)
       framing_(valueLabel(QStringLiteral("relay.framing"))),
       pairingCode_(pairingCodeField()),
       copy_(new QPushButton(QStringLiteral("Copy pairing code"))),
-      error_(valueLabel(QStringLiteral("relay.error"))),
+      error_(plainLabel({}, QStringLiteral("relay.error"))),
       toggle_(new QPushButton) {
   setObjectName(QStringLiteral("relay"));
   auto *section =
@@ -91,6 +91,8 @@ RelayPage::RelayPage(WorkspaceContext &context, QWidget *parent)
   codeButtons->addWidget(replace);
   codeButtons->addStretch();
 
+  // The keychain's and the relay's own sentences, whole on as many lines as they take.
+  error_->setTextInteractionFlags(Qt::NoTextInteraction);
   error_->setWordWrap(true);
   QPalette red = error_->palette();
   red.setColor(QPalette::WindowText, Style::light(Style::Role::failure));
