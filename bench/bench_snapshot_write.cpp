@@ -1,13 +1,18 @@
 // The saved show snapshot of a 20,000-cue show, from the store's call to the snapshots' file
 // holding it: the longest time the GUI thread's event loop did not turn meanwhile. A 1 ms
 // beat on that loop notes the longest gap between two of its runs. Then one setting changed
-// and written on the GUI thread, as picking a profile does, with that snapshot stored.
+// and written on the GUI thread, as picking a profile does, with that snapshot stored. Then
+// the first start over a settings file in which an earlier version kept that snapshot: the
+// store's start, which reads the list on the GUI thread, and the longest gap until the
+// settings file has let go of the list.
 
 #include "app/SavedShowStore.h"
+#include "foundation/JsonCoding.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -15,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -42,33 +48,69 @@ tarnik::SavedShowFile largeShow() {
   return show;
 }
 
-// Milliseconds of the longest stall, or a negative number when the file was not written.
-double longestStallUntilWritten(QSettings &settings) {
-  tarnik::SavedShowStore store(settings);
-  const QString file = tarnik::SavedShowStore::savedShowsFileName(settings);
-  tarnik::SavedShowFile show = largeShow();
-  const qint64 sizeBefore = QFileInfo(file).size();
+double milliseconds(qint64 nanoseconds) { return double(nanoseconds) / 1e6; }
+
+// Milliseconds of the longest gap between two runs of the event loop from `start` until
+// `done` holds, or a negative number when it did not within a minute.
+double longestStallUntil(const std::function<void()> &start, const std::function<bool()> &done) {
   QEventLoop loop;
   QElapsedTimer sinceBeat;
   qint64 longest = 0;
-  bool written = false;
+  bool ended = false;
   QTimer beat;
   beat.setTimerType(Qt::PreciseTimer);
   QObject::connect(&beat, &QTimer::timeout, [&] {
     longest = std::max(longest, sinceBeat.nsecsElapsed());
     sinceBeat.restart();
-    // The file grows by the whole list at once: it is replaced, never written in place.
-    if (QFileInfo(file).size() > sizeBefore + cueCount * 40) {
-      written = true;
+    if (done()) {
+      ended = true;
       loop.quit();
     }
   });
-  QTimer::singleShot(0, &loop, [&] { store.store(std::move(show)); });
+  QTimer::singleShot(0, &loop, start);
   QTimer::singleShot(60'000, &loop, &QEventLoop::quit);
   sinceBeat.start();
   beat.start(1);
   loop.exec();
-  return written ? double(longest) / 1e6 : -1;
+  return ended ? milliseconds(longest) : -1;
+}
+
+double longestStallUntilWritten(QSettings &settings) {
+  tarnik::SavedShowStore store(settings);
+  const QString file = tarnik::SavedShowStore::savedShowsFileName(settings);
+  tarnik::SavedShowFile show = largeShow();
+  const qint64 sizeBefore = QFileInfo(file).size();
+  // The file grows by the whole list at once: it is replaced, never written in place.
+  return longestStallUntil([&] { store.store(std::move(show)); },
+                           [&] { return QFileInfo(file).size() > sizeBefore + cueCount * 40; });
+}
+
+struct FirstStart {
+  double load;   // ms
+  double stall;  // ms, negative when the settings file kept the list
+};
+
+FirstStart firstStartWithTheListInTheSettings(const QTemporaryDir &folder) {
+  const QString earlier = folder.filePath(u"Earlier.conf"_s);
+  {
+    QSettings settings(earlier, QSettings::NativeFormat);
+    settings.setValue(u"connectionProfiles.v1"_s, u"[]"_s);
+    settings.setValue(u"savedShowFiles"_s,
+                      QString::fromUtf8(tarnik::encodeJsonText(QList{largeShow()})));
+  }
+  // A copy no settings object of this process has read yet, as at a start.
+  const QString file = folder.filePath(u"Started.conf"_s);
+  QFile::copy(earlier, file);
+  const qint64 sizeBefore = QFileInfo(file).size();
+  QSettings settings(file, QSettings::NativeFormat);
+  QElapsedTimer timer;
+  timer.start();
+  // Every start writes the selected connection back before the store starts.
+  settings.setValue(u"selectedConnectionProfileID"_s, u"0"_s);
+  const tarnik::SavedShowStore store(settings);
+  const double load = milliseconds(timer.nsecsElapsed());
+  return {load, longestStallUntil(
+                    [] {}, [&] { return QFileInfo(file).size() < sizeBefore - cueCount * 40; })};
 }
 
 // Milliseconds the GUI thread spends writing the settings file for one changed setting.
@@ -77,7 +119,7 @@ double settingWrite(QSettings &settings) {
   timer.start();
   settings.setValue(u"interactionMode"_s, u"viewer"_s);
   settings.sync();
-  return double(timer.nsecsElapsed()) / 1e6;
+  return milliseconds(timer.nsecsElapsed());
 }
 
 }  // namespace
@@ -97,5 +139,12 @@ int main(int argc, char **argv) {
   }
   std::printf("FIGURE snapshot_write_gui_stall_ms %.1f\n", stall);
   std::printf("FIGURE settings_write_with_snapshot_ms %.1f\n", settingWrite(settings));
+  const FirstStart firstStart = firstStartWithTheListInTheSettings(folder);
+  if (firstStart.stall < 0) {
+    std::fprintf(stderr, "the settings kept the snapshot for a minute\n");
+    return 1;
+  }
+  std::printf("FIGURE snapshot_move_load_ms %.1f\n", firstStart.load);
+  std::printf("FIGURE snapshot_move_gui_stall_ms %.1f\n", firstStart.stall);
   return 0;
 }

@@ -8,6 +8,7 @@
 
 #include <QChar>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QPromise>
 #include <QThreadPool>
@@ -42,14 +43,53 @@ QString storedSavedShowsText(QList<SavedShowFile> shows) {
   return QString::fromUtf8(*text);
 }
 
+const char *statusText(QSettings::Status status) {
+  return status == QSettings::FormatError ? "(format error)" : "(access error)";
+}
+
 // Replacing the snapshots' file takes long for a large show, so the list is written from a
 // worker, through a settings object of its own. Nothing else writes that file while the
-// store lives. Whether the file is whole afterwards is what the write says.
+// store lives. Whether the file is whole afterwards is what the write says; a write that
+// fails says so in the log, where every failure of a snapshot write is told.
 bool writeSavedShows(const QString &file, QSettings::Format format, const QString &text) {
   QSettings writer(file, format);
   writer.setValue(savedShowsKey, text);
   writer.sync();
-  return writer.status() == QSettings::NoError;
+  if (writer.status() == QSettings::NoError) return true;
+  qCWarning(tarnikApp).noquote() << "the saved shows could not be written to" << file
+                                 << statusText(writer.status());
+  return false;
+}
+
+std::optional<QString> storedText(const QSettings &settings) {
+  if (!settings.contains(savedShowsKey)) return std::nullopt;
+  return settings.value(savedShowsKey).toString();
+}
+
+std::optional<QList<SavedShowFile>> decodedSavedShows(const std::optional<QString> &text) {
+  if (!text) return std::nullopt;
+  std::expected<QList<SavedShowFile>, JsonError> shows =
+      decodeJsonText<QList<SavedShowFile>>(text->toUtf8());
+  if (!shows) return std::nullopt;
+  return std::move(*shows);
+}
+
+// Adds the settings store's shows to the file's, per show the snapshot saved later (the
+// file's on a tie). True when the settings store's list gave anything.
+bool mergeSavedShows(QList<SavedShowFile> &shows, const QList<SavedShowFile> &fromSettings) {
+  bool changed = false;
+  for (const SavedShowFile &show : fromSettings) {
+    const auto kept = std::ranges::find(shows, show.storageKey, &SavedShowFile::storageKey);
+    if (kept == shows.end()) {
+      shows.append(show);
+    } else if (show.savedAt > kept->savedAt) {
+      *kept = show;
+    } else {
+      continue;
+    }
+    changed = true;
+  }
+  return changed;
 }
 
 }  // namespace
@@ -69,24 +109,44 @@ SavedShowStore::SavedShowStore(QSettings &defaults, QObject *parent)
 SavedShowStore::~SavedShowStore() { storeWaitingSavedShowsNow(); }
 
 void SavedShowStore::load() {
-  const QSettings own(fileName_, defaults_.format());
-  QString text;
-  if (own.contains(savedShowsKey)) {
-    text = own.value(savedShowsKey).toString();
-    // A move that ended before the settings store let go of its copy: that copy is older.
-    if (defaults_.contains(savedShowsKey)) defaults_.remove(savedShowsKey);
-  } else if (defaults_.contains(savedShowsKey)) {
-    text = defaults_.value(savedShowsKey).toString();
-    moveStoredSavedShows(text);
-  } else {
-    return;
+  const std::optional<QString> ownText = storedText(QSettings(fileName_, defaults_.format()));
+  const std::optional<QString> settingsText = storedText(defaults_);
+  if (!ownText && !settingsText) return;
+  // Unreadable snapshots in the list's own file are not worth a message: the next sync stores
+  // a fresh one over them, and until then they stay as they were.
+  std::optional<QList<SavedShowFile>> shows = decodedSavedShows(ownText);
+  if (settingsText) {
+    std::optional<QList<SavedShowFile>> kept = decodedSavedShows(settingsText);
+    if (!ownText) {
+      // The text moves as it is stored, read or not.
+      shows = std::move(kept);
+      moveStoredSavedShows([text = *settingsText]() -> std::optional<QString> { return text; });
+    } else if (shows && kept) {
+      // An earlier version ran after the move: per show, the later snapshot stays.
+      if (mergeSavedShows(*shows, *kept)) {
+        sortSavedShowsNewestFirst(*shows);
+        moveStoredSavedShows(
+            [merged = *shows]() -> std::optional<QString> { return storedSavedShowsText(merged); });
+      } else {
+        moveStoredSavedShows([] { return std::optional<QString>(); });  // the file has all
+      }
+    } else {
+      // Two lists that cannot be merged: neither is given up for the other, and the settings
+      // store keeps its copy.
+      if (kept) {
+        qCWarning(tarnikApp).noquote()
+            << "the saved shows in" << fileName_ << "cannot be read: those kept in"
+            << defaults_.fileName() << "stay there";
+        shows = std::move(kept);
+      } else {
+        qCWarning(tarnikApp).noquote() << "the saved shows kept in" << defaults_.fileName()
+                                       << "cannot be read: they stay there beside" << fileName_;
+      }
+    }
   }
-  // Unreadable snapshots are not worth a message: the next sync stores a fresh one over
-  // them, and until then they stay as they were.
-  QList<SavedShowFile> shows =
-      decodeJsonText<QList<SavedShowFile>>(text.toUtf8()).value_or(QList<SavedShowFile>());
-  sortSavedShowsNewestFirst(shows);
-  publish(savedShowFiles_, std::move(shows), &SavedShowStore::savedShowFilesChanged);
+  QList<SavedShowFile> published = std::move(shows).value_or(QList<SavedShowFile>());
+  sortSavedShowsNewestFirst(published);
+  publish(savedShowFiles_, std::move(published), &SavedShowStore::savedShowFilesChanged);
 }
 
 void SavedShowStore::store(SavedShowFile snapshot) {
@@ -119,26 +179,67 @@ void SavedShowStore::writeWaitingSavedShows() {
   });
 }
 
-void SavedShowStore::moveStoredSavedShows(const QString &text) {
-  // The text moves as it is stored, read or not. The settings store lets go of it only once
-  // the file of its own holds it, so a stop at any point leaves one whole copy. The settings
-  // objects of one file share their state under one lock: what the GUI thread set meanwhile
-  // is written with the removal.
+void SavedShowStore::moveStoredSavedShows(std::function<std::optional<QString>()> newFileText) {
+  // The settings store lets go of the list only once the file of its own holds it, so a stop
+  // at any point leaves one whole copy. Until then the settings store's own write, which a
+  // change of any setting asks for on the GUI thread, would rewrite the list there: it waits
+  // for the move, whose last step writes the settings store's file on the worker.
+  moving_ = true;
+  defaults_.installEventFilter(this);
+  auto written = std::make_shared<bool>(false);  // set before the worker's write finishes
   startWrite(
-      [text, file = fileName_, settingsFile = defaults_.fileName(), format = defaults_.format()] {
-        if (!writeSavedShows(file, format, text)) return;
-        QSettings settings(settingsFile, format);
-        settings.remove(savedShowsKey);
-        settings.sync();
-      });
+      [written, newFileText = std::move(newFileText), file = fileName_,
+       settingsFile = defaults_.fileName(), format = defaults_.format()] {
+        const std::optional<QString> text = newFileText();
+        *written = !text || writeSavedShows(file, format, *text);
+        if (!*written) {
+          qCWarning(tarnikApp).noquote() << "the saved shows kept in" << settingsFile
+                                         << "stay there until" << file << "can be written";
+        }
+      },
+      [this, written] { letSettingsGoOfSavedShows(*written); });
 }
 
-void SavedShowStore::startWrite(std::function<void()> write) {
+void SavedShowStore::letSettingsGoOfSavedShows(bool written) {
+  // Only in memory here, as the settings store's write waits. The settings objects of one
+  // file share their state under one lock: the worker's write carries what the GUI thread
+  // set meanwhile, with the list or without it.
+  if (written) defaults_.remove(savedShowsKey);
+  startWrite(
+      [written, settingsFile = defaults_.fileName(), format = defaults_.format()] {
+        QSettings settings(settingsFile, format);
+        settings.sync();
+        if (settings.status() == QSettings::NoError) return;
+        qCWarning(tarnikApp).noquote() << (written ? "the saved shows could not leave"
+                                                   : "the settings could not be written to")
+                                       << settingsFile << statusText(settings.status());
+      },
+      [this] { endMove(); });
+}
+
+void SavedShowStore::endMove() {
+  moving_ = false;
+  defaults_.removeEventFilter(this);
+  // What the settings store held back is in its file already, unless it changed since.
+  if (std::exchange(settingsWriteHeld_, false)) defaults_.sync();
+}
+
+bool SavedShowStore::eventFilter(QObject *watched, QEvent *event) {
+  if (moving_ && watched == &defaults_ && event->type() == QEvent::UpdateRequest) {
+    settingsWriteHeld_ = true;
+    return true;
+  }
+  return ObservableObject::eventFilter(watched, event);
+}
+
+void SavedShowStore::startWrite(std::function<void()> write, std::function<void()> then) {
   auto promise = std::make_shared<QPromise<void>>();
+  afterWrite_ = std::move(then);
   savedShowsWrite_ = std::make_unique<QFutureWatcher<void>>();
   QObject::connect(savedShowsWrite_.get(), &QFutureWatcherBase::finished, this, [this] {
     savedShowsWrite_.release()->deleteLater();  // released from its own signal
-    if (savedShowsToStore_) writeWaitingSavedShows();
+    if (afterWrite_) std::exchange(afterWrite_, nullptr)();
+    if (!savedShowsWrite_ && savedShowsToStore_) writeWaitingSavedShows();
   });
   savedShowsWrite_->setFuture(promise->future());
   promise->start();
@@ -149,9 +250,11 @@ void SavedShowStore::startWrite(std::function<void()> write) {
 }
 
 void SavedShowStore::storeWaitingSavedShowsNow() {
-  if (savedShowsWrite_) {
+  // The write under way and the steps after it, a move's included, end here.
+  while (savedShowsWrite_) {
     savedShowsWrite_->waitForFinished();
     savedShowsWrite_.reset();
+    if (afterWrite_) std::exchange(afterWrite_, nullptr)();
   }
   if (savedShowsToStore_) {
     writeSavedShows(fileName_, defaults_.format(), storedSavedShowsText(*savedShowsToStore_));

@@ -21,7 +21,11 @@ namespace tarnik {
 // writing the file take longer than a frame, so both run on a worker thread; a list that
 // changes meanwhile waits for the running write to end, and whatever still waits is stored
 // when the store goes. A list that earlier versions kept in the settings store moves to the
-// file of its own once, and leaves the store only when that file holds it.
+// file of its own, merged with what that file holds (per show the later snapshot), and leaves
+// the store only when that file holds it; a list on either side that cannot be read keeps the
+// settings store's copy in place. The move runs on the worker, and the settings store's own
+// write waits for it, so the GUI thread never rewrites that file with the list in it. A
+// write that fails is reported under the `tarnik.app` log category.
 class SavedShowStore final : public ObservableObject {
   Q_OBJECT
 
@@ -44,12 +48,21 @@ class SavedShowStore final : public ObservableObject {
  signals:
   void savedShowFilesChanged(const QList<tarnik::SavedShowFile> &value);
 
+ protected:
+  // While the list moves, the settings store's own write waits (see `moveStoredSavedShows`).
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
  private:
   void load();
   void persist();
   void writeWaitingSavedShows();
-  void moveStoredSavedShows(const QString &text);
-  void startWrite(std::function<void()> write);
+  // Writes the list's file (when `newFileText` gives a text), then lets the settings store
+  // go of its copy, both on the worker.
+  void moveStoredSavedShows(std::function<std::optional<QString>()> newFileText);
+  void letSettingsGoOfSavedShows(bool written);
+  void endMove();
+  // Runs `write` on the worker, then `then` on this thread.
+  void startWrite(std::function<void()> write, std::function<void()> then = {});
   void storeWaitingSavedShowsNow();
 
   QSettings &defaults_;
@@ -57,6 +70,9 @@ class SavedShowStore final : public ObservableObject {
   QList<SavedShowFile> savedShowFiles_;  // newest first
   std::optional<QList<SavedShowFile>> savedShowsToStore_;
   std::unique_ptr<QFutureWatcher<void>> savedShowsWrite_;
+  std::function<void()> afterWrite_;
+  bool moving_ = false;             // the move runs on the worker
+  bool settingsWriteHeld_ = false;  // the settings store asked to write meanwhile
 };
 
 }  // namespace tarnik
