@@ -2,9 +2,7 @@
 
 #include "foundation/SerialWorker.h"
 
-#include <QCoreApplication>
 #include <QObject>
-#include <QPointer>
 #include <QThreadPool>
 
 #include <functional>
@@ -12,26 +10,6 @@
 #include <utility>
 
 namespace tarnik {
-
-// Runs work that would hold up the GUI thread (heavy decoding) on the shared thread pool and
-// hands its result back on the GUI thread. The hand-back is posted to the application
-// object, which outlives the work (its end waits for the pool), and only there, on the GUI
-// thread, is the receiver checked: a receiver deleted meanwhile is never touched from the
-// worker.
-template <class Work, class Deliver>
-void runInBackground(QObject *receiver, Work work, Deliver deliver) {
-  QThreadPool::globalInstance()->start([guard = QPointer<QObject>(receiver), work, deliver]() {
-    auto result = work();
-    QCoreApplication *application = QCoreApplication::instance();
-    if (!application) return;
-    QMetaObject::invokeMethod(
-        application,
-        [guard, deliver, result = std::move(result)]() {
-          if (guard) deliver(result);
-        },
-        Qt::QueuedConnection);
-  });
-}
 
 // The way back to a receiver on its own thread from a thread nobody waits for, which may
 // still be running when the receiver, or the application, is gone. It is cut, under its
@@ -48,6 +26,22 @@ class HandBack {
   std::shared_ptr<Mailbox> mailbox_;
 };
 
+// The work, as a call for a worker thread, that hands its result to `deliver` on the
+// receiver's thread while the receiver lives.
+template <class Work, class Deliver>
+auto handedBack(QObject *receiver, Work work, Deliver deliver) {
+  return [back = HandBack(receiver), work = std::move(work), deliver = std::move(deliver)] {
+    back.post([deliver, result = work()] { deliver(result); });
+  };
+}
+
+// Runs work that would hold up the GUI thread (heavy decoding) on the shared thread pool and
+// hands its result back on the GUI thread while its receiver lives.
+template <class Work, class Deliver>
+void runInBackground(QObject *receiver, Work work, Deliver deliver) {
+  QThreadPool::globalInstance()->start(handedBack(receiver, std::move(work), std::move(deliver)));
+}
+
 // Keychain calls get a thread of their own, taken in turn: the Secret Service answers one
 // call at a time anyway, and one that hangs until D-Bus gives up, or waits for the person
 // to unlock the keychain, holds none of the shared pool's threads (the catalog's decoding
@@ -58,10 +52,7 @@ SerialWorker &keychainThread();
 // lives.
 template <class Work, class Deliver>
 void runOnKeychainThread(QObject *receiver, Work work, Deliver deliver) {
-  keychainThread().start(
-      [back = HandBack(receiver), work = std::move(work), deliver = std::move(deliver)] {
-        back.post([deliver, result = work()] { deliver(result); });
-      });
+  keychainThread().start(handedBack(receiver, std::move(work), std::move(deliver)));
 }
 
 }  // namespace tarnik

@@ -3,7 +3,6 @@
 #include "screens/kit/FitTextPainter.h"
 
 #include <QFontMetricsF>
-#include <QScreen>
 
 #include <algorithm>
 #include <cmath>
@@ -23,13 +22,9 @@ void ElidedLabel::setLineCount(int lines) {
 double ElidedLabel::boxHeight() const { return linesHeight(QFontMetricsF(font()), lineCount_); }
 
 QSize ElidedLabel::sizeHint() const {
-  // The same measure as the fitting: a label given its hint shows the whole text. No wider
-  // than the screen, so a long text is read no further than that.
-  const QFontMetricsF metrics(font());
+  // The same measure as the fitting: a label given its hint shows the whole text.
   const QMargins margins = contentsMargins();
-  const double widest = screen()->availableGeometry().width();
-  return {static_cast<int>(std::ceil(boundedAdvance(metrics, fullText(), widest))) +
-              margins.left() + margins.right(),
+  return {lineHintWidth(*this, font(), fullText()) + margins.left() + margins.right(),
           static_cast<int>(std::ceil(boxHeight())) + margins.top() + margins.bottom()};
 }
 

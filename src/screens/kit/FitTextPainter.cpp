@@ -2,7 +2,9 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QScreen>
 #include <QTextLayout>
+#include <QWidget>
 
 #include <algorithm>
 #include <cmath>
@@ -191,6 +193,11 @@ QString elidedLine(const QFontMetrics &metrics, const QString &text, int width) 
 
 double boundedAdvance(const QFontMetricsF &metrics, const QString &text, double width) {
   return std::min(width, metrics.horizontalAdvance(boundedText(text, width, 1)));
+}
+
+int lineHintWidth(const QWidget &widget, const QFont &font, const QString &text, int besides) {
+  const int widest = std::max(0, widget.screen()->availableGeometry().width() - besides);
+  return static_cast<int>(std::ceil(boundedAdvance(QFontMetricsF(font), text, widest)));
 }
 
 QString shortenedText(const QString &text, qsizetype length) {

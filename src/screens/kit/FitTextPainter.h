@@ -9,6 +9,7 @@
 class QFontMetrics;
 class QFontMetricsF;
 class QPainter;
+class QWidget;
 
 namespace tarnik {
 
@@ -47,6 +48,11 @@ QString boundedText(const QString &text, double width, int lines);
 // line that wide could show is measured as the prefix it is cut to, so what a column or a
 // size hint asks of a long text costs what the width does.
 double boundedAdvance(const QFontMetricsF &metrics, const QString &text, double width);
+
+// The whole pixels a size hint asks for one line of the text in that font: its width, but no
+// more than the widget's screen holds beside `besides` pixels of the line's other content, so
+// a long text is read no further than any screen could show it.
+int lineHintWidth(const QWidget &widget, const QFont &font, const QString &text, int besides = 0);
 
 // The text cut with "…" after that many characters, or sooner after a run of combining marks
 // longer than one character carries, as a box cuts it: a console's text set into a sentence

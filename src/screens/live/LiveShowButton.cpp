@@ -7,7 +7,6 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QScreen>
 
 #include <algorithm>
 #include <cmath>
@@ -42,11 +41,8 @@ void LiveShowButton::setShowName(const QString &name) {
 QFont LiveShowButton::nameFont() const { return keyFont(font(), nameSize, QFont::Medium); }
 
 QSize LiveShowButton::sizeHint() const {
-  // No wider than the screen, so a long name is read no further than that.
-  const double nameWidth =
-      boundedAdvance(QFontMetricsF(nameFont()), showName_,
-                     std::max(0, screen()->availableGeometry().width() - gap - chevronSize));
-  return {static_cast<int>(std::ceil(nameWidth)) + gap + chevronSize, buttonHeight};
+  const int besideName = gap + chevronSize;
+  return {lineHintWidth(*this, nameFont(), showName_, besideName) + besideName, buttonHeight};
 }
 
 QSize LiveShowButton::minimumSizeHint() const { return {chevronSize, buttonHeight}; }

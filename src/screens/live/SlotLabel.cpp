@@ -5,7 +5,6 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QScreen>
 #include <QVariantAnimation>
 
 #include <cmath>
@@ -69,12 +68,9 @@ void SlotLabel::setText(const QString &text) {
 }
 
 QSize SlotLabel::sizeHint() const {
-  // Whole pixels, rounded up: the painted text is measured in fractions and must fit. No
-  // wider than the screen, so a long text is read no further than that.
-  const QFontMetricsF metrics(font());
-  const double widest = screen()->availableGeometry().width();
-  return {static_cast<int>(std::ceil(boundedAdvance(metrics, text_, widest))),
-          static_cast<int>(std::ceil(metrics.height()))};
+  // Whole pixels, rounded up: the painted text is measured in fractions and must fit.
+  return {lineHintWidth(*this, font(), text_),
+          static_cast<int>(std::ceil(QFontMetricsF(font()).height()))};
 }
 
 QSize SlotLabel::minimumSizeHint() const {

@@ -2,7 +2,6 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QScreen>
 
 #include <algorithm>
 #include <cmath>
@@ -34,11 +33,8 @@ int FittedTextLabel::heightForWidth(int width) const {
 }
 
 QSize FittedTextLabel::sizeHint() const {
-  // Never more than the screen is wide, so a long text is read no further than that.
   const QMargins margins = contentsMargins();
-  const double widest = screen()->availableGeometry().width();
-  const int width = int(std::ceil(boundedAdvance(QFontMetricsF(font()), text(), widest))) +
-                    margins.left() + margins.right();
+  const int width = lineHintWidth(*this, font(), text()) + margins.left() + margins.right();
   return {width, heightForWidth(width)};
 }
 
