@@ -31,13 +31,6 @@ class FieldReturnKeys final : public QObject {
 
 }  // namespace
 
-QLineEdit *cueSheetField(const QString &placeholder, const QString &name) {
-  auto *field = new QLineEdit;
-  field->setPlaceholderText(placeholder);
-  field->setObjectName(name);
-  return field;
-}
-
 QPushButton *buildCueSheet(QDialog &sheet, const CueSheetForm &form) {
   sheet.setWindowTitle(form.title);
   sheet.setWindowModality(Qt::WindowModal);

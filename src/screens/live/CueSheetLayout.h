@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QLineEdit>
 #include <QList>
 #include <QString>
 
 class QDialog;
-class QLineEdit;
 class QPushButton;
 
 namespace tarnik {
@@ -23,7 +23,13 @@ struct CueSheetForm {
 
 QPushButton *buildCueSheet(QDialog &sheet, const CueSheetForm &form);
 
-// A plain field with its placeholder and objectName.
-QLineEdit *cueSheetField(const QString &placeholder, const QString &name);
+// A field, plain unless another kind is named, with its placeholder and objectName.
+template <typename Field = QLineEdit>
+Field *cueSheetField(const QString &placeholder, const QString &name) {
+  auto *field = new Field;
+  field->setPlaceholderText(placeholder);
+  field->setObjectName(name);
+  return field;
+}
 
 }  // namespace tarnik

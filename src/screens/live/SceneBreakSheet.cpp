@@ -1,6 +1,7 @@
 #include "screens/live/SceneBreakSheet.h"
 
 #include "app/AppViewModel.h"
+#include "screens/kit/ConsoleTextField.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/live/CueSheetLayout.h"
 #include "screens/live/CuesPageRules.h"
@@ -16,7 +17,7 @@ SceneBreakSheet::SceneBreakSheet(AppViewModel &app, const SceneBreakEditor &edit
     : QDialog(parent),
       app_(app),
       number_(cueSheetField(tr("Cue Number"), u"cues.breakerSheet.number"_s)),
-      label_(cueSheetField(tr("Label"), u"cues.breakerSheet.label"_s)) {
+      label_(cueSheetField<ConsoleTextField>(tr("Label"), u"cues.breakerSheet.label"_s)) {
   setObjectName(u"cues.breakerSheet"_s);
   number_->setText(sceneBreakStartNumber(editor));
   // A rename keeps its cue: the breaker is that cue's scene text. The field is off, so the
@@ -24,7 +25,7 @@ SceneBreakSheet::SceneBreakSheet(AppViewModel &app, const SceneBreakEditor &edit
   const bool renaming = std::holds_alternative<SceneBreakEditor::Rename>(editor.edit);
   number_->setReadOnly(renaming);
   number_->setEnabled(!renaming);
-  label_->setText(sceneBreakStartLabel(editor));
+  label_->setWholeText(sceneBreakStartLabel(editor));
   confirm_ =
       buildCueSheet(*this, {.title = sceneBreakSheetTitle(editor),
                             .sectionTitle = tr("Breaker"),
@@ -42,12 +43,12 @@ SceneBreakSheet::SceneBreakSheet(AppViewModel &app, const SceneBreakEditor &edit
 }
 
 bool SceneBreakSheet::confirmAllowed() const {
-  return sceneBreakConfirmEnabled(number_->text(), label_->text(), app_.canControlFixtures());
+  return sceneBreakConfirmEnabled(number_->text(), label_->wholeText(), app_.canControlFixtures());
 }
 
 void SceneBreakSheet::save() {
   if (!confirmAllowed()) return;
-  app_.setCueScene(number_->text(), label_->text(), 1);
+  app_.setCueScene(number_->text(), label_->wholeText(), 1);
   accept();
 }
 

@@ -10,11 +10,13 @@ class QPushButton;
 namespace tarnik {
 
 class AppViewModel;
+class ConsoleTextField;
 
 // "Add Breaker" or "Rename Breaker": puts a breaker with the label typed above the cue
-// number typed (fixed when renaming). It hands both to the model as typed and closes
-// whatever the model does. The confirm button follows every keystroke and every notice of
-// the model, so it comes on when a sync completes.
+// number typed (fixed when renaming). It hands both to the model as typed (a renamed
+// breaker's label left as it was goes as the console sent it, however little of it the field
+// shows) and closes whatever the model does. The confirm button follows every keystroke and
+// every notice of the model, so it comes on when a sync completes.
 //
 // Parts: cues.breakerSheet.number, .label, .confirm.
 class SceneBreakSheet : public QDialog {
@@ -29,7 +31,7 @@ class SceneBreakSheet : public QDialog {
 
   AppViewModel &app_;
   QLineEdit *number_;
-  QLineEdit *label_;
+  ConsoleTextField *label_;
   QPushButton *confirm_;
 };
 

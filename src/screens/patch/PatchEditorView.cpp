@@ -1,6 +1,7 @@
 #include "screens/patch/PatchEditorView.h"
 
 #include "app/AppViewModel.h"
+#include "screens/kit/ConsoleTextField.h"
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/PlainMessageBox.h"
 #include "screens/kit/ScreenRefresh.h"
@@ -270,12 +271,12 @@ QWidget *PatchEditorView::makeChannelSection() {
     form_.draft.channelThru = value;
     redraw();
   });
-  label_ = new QLineEdit;
+  label_ = new ConsoleTextField;
   label_->setObjectName(u"patch.label"_s);
   label_->setPlaceholderText(u"Label (optional)"_s);
   label_->setAccessibleName(u"Label (optional)"_s);
-  connect(label_, &QLineEdit::textEdited, this, [this](const QString &text) {
-    form_.draft.label = text;
+  connect(label_, &QLineEdit::textEdited, this, [this] {
+    form_.draft.label = label_->wholeText();
     redraw();
   });
   channelRows_->addRow(channelStartTitle(form_.draft.operation), channelStart_);
@@ -497,7 +498,7 @@ void PatchEditorView::redrawFields() {
   includesChannelThru_->setChecked(form_.includesChannelThru);
   channelRows_->setRowVisible(channelThru_, channelRange && form_.includesChannelThru);
   channelThru_->showValue(draft.channelThru);
-  if (label_->text() != draft.label) label_->setText(draft.label);
+  if (label_->wholeText() != draft.label) label_->setWholeText(draft.label);
 
   universe_->showValue(draft.universe);
   retitle(*addressRows_, *addressStart_, addressStartTitle(draft.operation));

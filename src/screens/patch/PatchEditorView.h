@@ -14,7 +14,6 @@ class QAbstractButton;
 class QCheckBox;
 class QFormLayout;
 class QLabel;
-class QLineEdit;
 class QMessageBox;
 class QProgressBar;
 class QPushButton;
@@ -22,6 +21,7 @@ class QPushButton;
 namespace tarnik {
 
 class AppViewModel;
+class ConsoleTextField;
 class PatchIntegerField;
 class PatchNoteLabel;
 class PatchNoteList;
@@ -125,7 +125,7 @@ class PatchEditorView : public QDialog {
   PatchIntegerField *channelStart_ = nullptr;
   QCheckBox *includesChannelThru_ = nullptr;
   PatchIntegerField *channelThru_ = nullptr;
-  QLineEdit *label_ = nullptr;
+  ConsoleTextField *label_ = nullptr;
   QFormLayout *addressRows_ = nullptr;
   PatchIntegerField *universe_ = nullptr;
   PatchIntegerField *addressStart_ = nullptr;

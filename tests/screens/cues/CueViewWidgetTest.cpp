@@ -8,6 +8,7 @@
 #include "screens/live/CueOrdering.h"
 #include "screens/live/CuePlaybackBar.h"
 #include "screens/live/CueView.h"
+#include "screens/live/SceneBreakSheet.h"
 #include "screens/live/SlotLabel.h"
 #include "screens/support/Screenshots.h"
 #include "support/QtPrinting.h"
@@ -411,6 +412,23 @@ TEST_F(CueViewWidget, RenameFromTheDialogOrTheMenuSavesTheNewLabel) {
   console.timing->advance(0.75);
   EXPECT_TRUE(waitUntil([&] { return rowOf(RowKind::sceneBreak, u"Act II"_s) >= 0; }));
   EXPECT_EQ(rowOf(RowKind::sceneBreak, u"Act 2"_s), -1);
+}
+
+// A label the field shows cut (a letter under more combining marks than one carries, as in a
+// console's 64 KB label that froze the window at each caret blink) is saved whole when left
+// as it was.
+TEST_F(CueViewWidget, ARenameLeftAsItWasSavesTheWholeLabelTheFieldShowsCut) {
+  ASSERT_TRUE(console.syncShow(showWithBreakers({})));
+  const QString stacked = u"e"_s + QString(QChar(0x0301)).repeated(40);
+  SceneBreakSheet sheet(
+      *console.model, {.edit = SceneBreakEditor::Rename{{.cueNumber = u"12"_s, .label = stacked}}});
+  sheet.show();
+  EXPECT_EQ(sheet.findChild<QLineEdit *>(u"cues.breakerSheet.label"_s)->text(),
+            stacked.left(31) + u"…"_s);
+  EXPECT_FALSE(testing::saveScreenshot(sheet, u"cues-breaker-sheet-stacked-label"_s).isEmpty());
+  sheet.findChild<QPushButton *>(u"cues.breakerSheet.confirm"_s)->click();
+  ASSERT_TRUE(waitUntil([&] { return sceneSends().size() == 1; }));
+  EXPECT_EQ(text(sceneSends().first()), stacked);
 }
 
 TEST_F(CueViewWidget, RecordSendsTheTypedCueWithTimeAndLabel) {

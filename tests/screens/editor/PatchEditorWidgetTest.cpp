@@ -461,5 +461,29 @@ TEST_F(PatchEditorWidget, TheDraftIsPlannedOncePerEditOrPatchChangeNotPerAnnounc
   EXPECT_TRUE(shown(u"patch.section.issues"_s));
 }
 
+// A channel's label the field shows cut (a letter under more combining marks than one
+// carries, as in a console's 64 KB label that froze the window at each caret blink) stays
+// the draft's label, whole, until the person changes it, and again once they undo.
+TEST_F(PatchEditorWidget, TheLabelFieldShowsALongLabelCutAndKeepsItWholeUntilEdited) {
+  const QString stacked = u"e"_s + QString(QChar(0x0301)).repeated(40);
+  QString planned;
+  editor = new PatchEditorView(*model, Channel{.number = 5, .label = stacked}, standInBrowser(),
+                               &page, [&](const PatchDraft &draft) {
+                                 planned = draft.label;
+                                 return model->planPatch(draft);
+                               });
+  editor->setAttribute(Qt::WA_DeleteOnClose);
+  editor->show();
+  settle();
+  auto *field = part<QLineEdit>(u"patch.label"_s);
+  EXPECT_EQ(field->text(), stacked.left(31) + u"…"_s);
+  EXPECT_EQ(planned, stacked);
+  type(u"patch.label"_s, u"x"_s);
+  EXPECT_EQ(planned, field->text());
+  QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+  settle();
+  EXPECT_EQ(planned, stacked);
+}
+
 }  // namespace
 }  // namespace tarnik::testing
