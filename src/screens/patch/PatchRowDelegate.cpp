@@ -91,6 +91,8 @@ void PatchRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
       option.rect.adjusted(horizontalInset, verticalPadding, -horizontalInset, -verticalPadding);
 
   painter->save();
+  // A letter under a pile of combining marks reaches far above its line: it stays in its row.
+  painter->setClipRect(option.rect, Qt::IntersectClip);
   painter->setRenderHint(QPainter::Antialiasing);
 
   // The channel badge: the number over "Chan" on a pale blue rounded square, a darker one on
