@@ -210,7 +210,12 @@ double linesHeight(const QFontMetricsF &metrics, qsizetype lines) {
 
 void paintFittedText(QPainter &painter, const QRectF &rect, const QString &text, int maximumLines,
                      double minimumScale, Qt::Alignment alignment) {
-  const FittedText fitted = fitText(text, painter.font(), rect.size(), maximumLines, minimumScale);
+  paintFitted(painter, rect, fitText(text, painter.font(), rect.size(), maximumLines, minimumScale),
+              alignment);
+}
+
+void paintFitted(QPainter &painter, const QRectF &rect, const FittedText &fitted,
+                 Qt::Alignment alignment) {
   if (fitted.lines.isEmpty()) return;
   const QFontMetricsF metrics(fitted.font);
   const double blockHeight = linesHeight(metrics, fitted.lines.size());

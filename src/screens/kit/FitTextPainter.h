@@ -64,4 +64,9 @@ QString shortenedText(const QString &text, qsizetype length);
 void paintFittedText(QPainter &painter, const QRectF &rect, const QString &text, int maximumLines,
                      double minimumScale, Qt::Alignment alignment = Qt::AlignCenter);
 
+// Draws a text `fitText` has already fitted to the rectangle's size, as `paintFittedText`
+// does: a caller that needs the fit itself (where its line ends) lays the text out once.
+void paintFitted(QPainter &painter, const QRectF &rect, const FittedText &fitted,
+                 Qt::Alignment alignment = Qt::AlignCenter);
+
 }  // namespace tarnik
