@@ -200,6 +200,11 @@ int lineHintWidth(const QWidget &widget, const QFont &font, const QString &text,
   return static_cast<int>(std::ceil(boundedAdvance(QFontMetricsF(font), text, widest)));
 }
 
+QString screenBoundedText(const QWidget &widget, const QString &text) {
+  constexpr int screenLines = 2;
+  return boundedText(text, widget.screen()->availableGeometry().width(), screenLines);
+}
+
 QString shortenedText(const QString &text, qsizetype length) {
   return cutText(text, shownLength(text, std::max<qsizetype>(length, 1)));
 }
