@@ -33,18 +33,22 @@ constexpr int rowCount = 400;
 constexpr int steps = 40;
 const QSize viewSize(600, 700);
 
-// Words on a third of the rows, characters of no width after the row's number on another
-// third, and one letter under combining marks on the rest.
+// Each row one of the kinds a console may send: words, one unbroken word, CJK without blanks,
+// characters of no width after the row's number, and one letter under combining marks.
 QString longLabel(int row) {
-  if (row % 3 == 1) {
-    return (QStringLiteral("Row %1 ").arg(row) + QString(QChar(0x200B)).repeated(65536))
-        .left(65536);
+  const QString number = QStringLiteral("Row %1 ").arg(row);
+  switch (row % 5) {
+    case 1:
+      return (number + QStringLiteral("W").repeated(65536)).left(65536);
+    case 2:
+      return (number + QStringLiteral("\u7167\u660e\u821e\u53f0").repeated(16384)).left(65536);
+    case 3:
+      return (number + QString(QChar(0x200B)).repeated(65536)).left(65536);
+    case 4:
+      return (number + u'e' + QString(QChar(0x0301)).repeated(65536)).left(65536);
+    default:
+      return (number + QStringLiteral("front wash warm \u2014 ")).repeated(2700).left(65536);
   }
-  if (row % 3 == 2) {
-    return (QStringLiteral("Row %1 e").arg(row) + QString(QChar(0x0301)).repeated(65536))
-        .left(65536);
-  }
-  return QStringLiteral("Row %1 front wash warm — ").arg(row).repeated(2700).left(65536);
 }
 
 // One wheel notch at a time down the list, each followed by a paint of the whole viewport.

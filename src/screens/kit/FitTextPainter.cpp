@@ -200,6 +200,11 @@ int lineHintWidth(const QWidget &widget, const QFont &font, const QString &text,
   return static_cast<int>(std::ceil(boundedAdvance(QFontMetricsF(font), text, widest)));
 }
 
+QString screenBoundedText(const QWidget &widget, const QString &text) {
+  constexpr int screenLines = 2;
+  return boundedText(text, widget.screen()->availableGeometry().width(), screenLines);
+}
+
 QString shortenedText(const QString &text, qsizetype length) {
   return cutText(text, shownLength(text, std::max<qsizetype>(length, 1)));
 }
@@ -210,7 +215,12 @@ double linesHeight(const QFontMetricsF &metrics, qsizetype lines) {
 
 void paintFittedText(QPainter &painter, const QRectF &rect, const QString &text, int maximumLines,
                      double minimumScale, Qt::Alignment alignment) {
-  const FittedText fitted = fitText(text, painter.font(), rect.size(), maximumLines, minimumScale);
+  paintFitted(painter, rect, fitText(text, painter.font(), rect.size(), maximumLines, minimumScale),
+              alignment);
+}
+
+void paintFitted(QPainter &painter, const QRectF &rect, const FittedText &fitted,
+                 Qt::Alignment alignment) {
   if (fitted.lines.isEmpty()) return;
   const QFontMetricsF metrics(fitted.font);
   const double blockHeight = linesHeight(metrics, fitted.lines.size());

@@ -54,6 +54,12 @@ double boundedAdvance(const QFontMetricsF &metrics, const QString &text, double 
 // a long text is read no further than any screen could show it.
 int lineHintWidth(const QWidget &widget, const QFont &font, const QString &text, int besides = 0);
 
+// The text as far as two lines as wide as the widget's screen could show it, cut with "…"
+// past them (`boundedText`): thousands of characters, far more than any real text and, at a
+// card's width, about the lines a couple of screens hold. A label that wraps a console's text
+// onto as many lines as it needs lays a 64 KB one out no further.
+QString screenBoundedText(const QWidget &widget, const QString &text);
+
 // The text cut with "…" after that many characters, or sooner after a run of combining marks
 // longer than one character carries, as a box cuts it: a console's text set into a sentence
 // that a widget lays out whole, such as a version in a note, costs what that length does.
@@ -63,5 +69,10 @@ QString shortenedText(const QString &text, qsizetype length);
 // the horizontal alignment and the block of lines by the vertical one.
 void paintFittedText(QPainter &painter, const QRectF &rect, const QString &text, int maximumLines,
                      double minimumScale, Qt::Alignment alignment = Qt::AlignCenter);
+
+// Draws a text `fitText` has already fitted to the rectangle's size, as `paintFittedText`
+// does: a caller that needs the fit itself (where its line ends) lays the text out once.
+void paintFitted(QPainter &painter, const QRectF &rect, const FittedText &fitted,
+                 Qt::Alignment alignment = Qt::AlignCenter);
 
 }  // namespace tarnik

@@ -169,6 +169,8 @@ void paintCueListTitle(QPainter &painter, const QStyleOptionViewItem &option,
 void CueRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                            const QModelIndex &index) const {
   painter->save();
+  // A letter under a pile of combining marks reaches far above its line: it stays in its row.
+  painter->setClipRect(option.rect, Qt::IntersectClip);
   painter->setRenderHint(QPainter::Antialiasing);
   switch (rowKind(index)) {
     case RowKind::cue: {

@@ -3,10 +3,11 @@
 #include "app/AppViewModel.h"
 #include "foundation/ReferenceDate.h"
 #include "link/OSCManager.h"
-#include "screens/kit/ElidedLabel.h"
+#include "screens/kit/FitTextPainter.h"
 #include "screens/kit/LocaleTexts.h"
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
+#include "screens/kit/SelectableWrappedLabel.h"
 #include "screens/kit/TitledSection.h"
 #include "screens/live/SheetHeading.h"
 #include "screens/live/ShowDetailsContent.h"
@@ -80,16 +81,15 @@ void LiveShowDetailsView::fillSection(QFormLayout &section, const QList<ShowDeta
   QSet<QString> shown;
   for (const ShowDetailsRow &row : rows) {
     shown.insert(row.name);
-    ElidedLabel *&value = values_[row.name];
+    SelectableWrappedLabel *&value = values_[row.name];
     if (!value) {
-      value = new ElidedLabel;
+      value = new SelectableWrappedLabel;
       value->setObjectName(QStringLiteral("live.showDetails.") + row.name);
       value->setForegroundRole(QPalette::PlaceholderText);
       value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      value->setTextInteractionFlags(Qt::TextSelectableByMouse);
       section.addRow(plainLabel(row.title), value);
     }
-    value->setFullText(row.value);
+    value->setText(screenBoundedText(*value, row.value));
     section.setRowVisible(value, true);
   }
   // A row the content leaves out this time ("Last refresh" after a cleared show) is hidden.

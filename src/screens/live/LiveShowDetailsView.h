@@ -9,7 +9,7 @@ class QLabel;
 namespace tarnik {
 
 class AppViewModel;
-class ElidedLabel;
+class SelectableWrappedLabel;
 struct ShowDetailsRow;
 
 // The "Show Details" sheet: which show and console the Live page's data belong to, how much
@@ -29,8 +29,9 @@ class LiveShowDetailsView : public QDialog {
   QFormLayout *loadedData_;
   QLabel *note_;
   // The value label of each row, by its name; a row the content leaves out is hidden. A value
-  // may be the console's text (the show's name), so each is one line ended in "…".
-  QHash<QString, ElidedLabel *> values_;
+  // may be the console's text (the show's name): it wraps whole onto the lines it needs, and a
+  // copy of it gives it whole.
+  QHash<QString, SelectableWrappedLabel *> values_;
 };
 
 }  // namespace tarnik

@@ -1,5 +1,6 @@
 #include "screens/patch/ChannelCardText.h"
 
+#include "screens/kit/FitTextPainter.h"
 #include "screens/kit/Style.h"
 #include "screens/patch/FittedTextLabel.h"
 
@@ -43,8 +44,8 @@ void styleCardLabel(QLabel &label, ChannelCardTextStyle style, ChannelCardTextTo
 
 QLabel *cardLine(const QString &text, bool reported, QWidget *parent) {
   if (reported) {
-    auto *line = new FittedTextLabel(2, 1, parent);
-    line->setText(text);
+    auto *line = new FittedTextLabel(FittedTextLabel::anyLines, 1, parent);
+    line->setText(screenBoundedText(*line, text));
     return line;
   }
   auto *line = new QLabel(text, parent);

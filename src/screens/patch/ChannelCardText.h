@@ -17,9 +17,9 @@ void styleCardLabel(QLabel &label, ChannelCardTextStyle style,
                     ChannelCardTextTone tone = ChannelCardTextTone::primary, bool semibold = false,
                     bool fixedWidthDigits = false);
 
-// A line of a card that wraps at the card's width. A text as the console reported it takes
-// two lines at most and ends in "…" past them, so a 64 KB one costs the card two lines; the
-// program's own sentences take the lines they need.
+// A line of a card that wraps at the card's width onto the lines it needs. A text as the
+// console reported it also breaks inside a word wider than the card, and a 64 KB one is shown
+// no further than a few screens' worth, ended in "…".
 QLabel *cardLine(const QString &text, bool reported, QWidget *parent);
 
 }  // namespace tarnik

@@ -1,5 +1,6 @@
 #include "screens/patch/ChannelSummaryModule.h"
 
+#include "screens/kit/FitTextPainter.h"
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/Style.h"
 #include "screens/patch/ChannelSummaryTexts.h"
@@ -21,9 +22,6 @@ namespace {
 // cut, so a long label cannot grow the card without end.
 constexpr int fittedLines = 2;
 constexpr double fittedMinimumScale = 0.62;
-// The description, the console's names for the fixture, keeps its size and is cut past three
-// lines: room for any real fixture's names, and no more for a 64 KB one.
-constexpr int descriptionLines = 3;
 
 QLabel *styled(QLabel *label, const QString &name, const QFont &font, const QColor &color) {
   label->setObjectName(name);
@@ -65,9 +63,11 @@ ChannelSummaryModule::ChannelSummaryModule(QWidget *parent) : QWidget(parent) {
   title_ =
       makeFittedLabel(this, u"patch.channel.title"_s, Style::scaledFont(base, 2.1, QFont::Bold),
                       Style::dark(Style::Role::primaryText));
-  description_ =
-      styled(new FittedTextLabel(descriptionLines, 1, this), u"patch.channel.description"_s,
-             Style::scaledFont(base, 1.3), Style::dark(Style::Role::secondaryText));
+  // The description, the console's names for the fixture, keeps its size and takes the
+  // lines it needs.
+  description_ = styled(new FittedTextLabel(FittedTextLabel::anyLines, 1, this),
+                        u"patch.channel.description"_s, Style::scaledFont(base, 1.3),
+                        Style::dark(Style::Role::secondaryText));
   number_ = makeFittedLabel(this, u"patch.channel.number"_s, valueFont,
                             Style::dark(Style::Role::primaryText));
   footprint_ = makeFittedLabel(this, u"patch.channel.footprint"_s, valueFont,
@@ -112,7 +112,7 @@ ChannelSummaryModule::ChannelSummaryModule(QWidget *parent) : QWidget(parent) {
 
 void ChannelSummaryModule::showChannel(const Channel &channel) {
   title_->setText(channelTitleText(channel));
-  description_->setText(fixtureDescription(channel));
+  description_->setText(screenBoundedText(*description_, fixtureDescription(channel)));
   setMetricValue(*number_, QString::number(channel.number));
   setMetricValue(*footprint_, footprintSummary(channel));
   setMetricValue(*address_, addressSummary(channel));

@@ -17,6 +17,10 @@ class FittedTextLabel : public QLabel {
  public:
   FittedTextLabel(int maximumLines, double minimumScale, QWidget *parent = nullptr);
 
+  // A line count no text reaches: the label wraps its text onto as many lines as it takes,
+  // a console's text bounded beforehand (`screenBoundedText`).
+  static constexpr int anyLines = 1 << 20;
+
   // The text as it is drawn at the label's present width.
   FittedText fitted() const;
 

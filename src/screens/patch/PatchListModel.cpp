@@ -20,9 +20,16 @@ void PatchListModel::setRows(QList<Channel> channels, QList<qsizetype> positions
   }
   beginResetModel();
   channels_ = std::move(channels);
+  addressRanges_.assign(std::size_t(channels_.size()), std::nullopt);
   positions_ = std::move(positions);
   parked_ = std::move(parked);
   endResetModel();
+}
+
+const QString &PatchListModel::addressRange(int row) const {
+  std::optional<QString> &range = addressRanges_[std::size_t(positions_[row])];
+  if (!range) range = channel(row).addressRangeText();
+  return *range;
 }
 
 int PatchListModel::rowCount(const QModelIndex &parent) const {

@@ -5,6 +5,7 @@
 #include <QAbstractListModel>
 #include <QList>
 
+#include <optional>
 #include <vector>
 
 namespace tarnik {
@@ -28,11 +29,17 @@ class PatchListModel : public QAbstractListModel {
 
   const Channel &channel(int row) const { return channels_[positions_[row]]; }
   bool isParked(int row) const { return parked_[std::size_t(row)]; }
+  // The row's `Channel::addressRangeText`, worked out the first time the row asks for it, so
+  // a console's 64 KB end address is trimmed and compared with the start once, not at every
+  // paint.
+  const QString &addressRange(int row) const;
 
  private:
   QList<Channel> channels_;
   QList<qsizetype> positions_;
   std::vector<bool> parked_;
+  // By channel, as `channels_`.
+  mutable std::vector<std::optional<QString>> addressRanges_;
 };
 
 }  // namespace tarnik

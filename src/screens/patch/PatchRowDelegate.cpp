@@ -91,6 +91,8 @@ void PatchRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
       option.rect.adjusted(horizontalInset, verticalPadding, -horizontalInset, -verticalPadding);
 
   painter->save();
+  // A letter under a pile of combining marks reaches far above its line: it stays in its row.
+  painter->setClipRect(option.rect, Qt::IntersectClip);
   painter->setRenderHint(QPainter::Antialiasing);
 
   // The channel badge: the number over "Chan" on a pale blue rounded square, a darker one on
@@ -112,16 +114,21 @@ void PatchRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
                     Qt::AlignCenter | Qt::TextSingleLine, u"Chan"_s);
 
   // The address column: as wide as its texts need, at least 112 and at most 40 % of the row.
-  // The range is read no further than the widest column could show.
-  const QString range = channel.addressRangeText();
+  // The range is fitted once, to the widest column: a range that fits it at full size sets
+  // the column's width and keeps its one line in it; any other takes the widest column.
+  const QString &range = rows->addressRange(index.row());
   const QString parts = patchRowPartsText(channel);
   const int markerSize = lineHeight(fonts.caption);
   const int markerWidth = parked ? markerSize + markerGap : 0;
   const int widest = std::max(addressColumnMinimumWidth, int(content.width() * 0.4));
-  const double rangeWidth =
-      boundedAdvance(QFontMetricsF(fonts.subheadline), range, widest - markerWidth);
-  const int wanted = std::max(int(std::ceil(rangeWidth)) + markerWidth,
-                              QFontMetrics(fonts.smallCaption).horizontalAdvance(parts));
+  const FittedText fitted =
+      fitText(range, fonts.subheadline, QSizeF(widest - markerWidth, numberHeight), 1, 0.72);
+  const double textWidth =
+      fitted.lines.isEmpty() ? 0 : QFontMetricsF(fitted.font).horizontalAdvance(fitted.lines[0]);
+  const bool fullSize = fitted.scale == 1 && !fitted.elided;
+  const int rangeWidth = fullSize ? int(std::ceil(textWidth)) : widest - markerWidth;
+  const int wanted =
+      std::max(rangeWidth + markerWidth, QFontMetrics(fonts.smallCaption).horizontalAdvance(parts));
   const int addressWidth = std::clamp(wanted, addressColumnMinimumWidth, widest);
   const QRect addressColumn(content.right() - addressWidth + 1, content.top(), addressWidth,
                             content.height());
@@ -129,15 +136,10 @@ void PatchRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
       numberHeight + (parts.isEmpty() ? 0 : addressLineSpacing + lineHeight(fonts.smallCaption));
   const int addressTop = addressColumn.top() + (addressColumn.height() - addressHeight) / 2;
   painter->setPen(primary);
-  painter->setFont(fonts.subheadline);
-  const FittedText fitted =
-      fitText(range, fonts.subheadline, QSizeF(addressWidth - markerWidth, numberHeight), 1, 0.72);
   const QRectF rangeBox(addressColumn.left(), addressTop, addressWidth, numberHeight);
-  paintFittedText(*painter, rangeBox.adjusted(markerWidth, 0, 0, 0), range, 1, 0.72,
-                  Qt::AlignRight | Qt::AlignVCenter);
+  paintFitted(*painter, rangeBox.adjusted(markerWidth, 0, 0, 0), fitted,
+              Qt::AlignRight | Qt::AlignVCenter);
   if (parked) {
-    const double textWidth =
-        fitted.lines.isEmpty() ? 0 : QFontMetricsF(fitted.font).horizontalAdvance(fitted.lines[0]);
     const QPointF markerAt(rangeBox.right() - textWidth - markerGap - markerSize,
                            addressTop + (numberHeight - markerSize) / 2.0);
     painter->drawPixmap(markerAt, symbolPixmap(u"parkingsign.circle.fill"_s,

@@ -2,13 +2,15 @@
 
 #include "ChannelCardsTestSupport.h"
 #include "screens/patch/ChannelAddressModule.h"
+#include "screens/patch/FittedTextLabel.h"
 #include "screens/patch/FixtureParameterRow.h"
 #include "screens/patch/PatchPartAddressRow.h"
 
-#include <QFontMetrics>
 #include <QLabel>
+#include <QScreen>
 
 #include <memory>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -56,21 +58,32 @@ TEST_F(ChannelAddressModuleWidget, EachPartIsOneReadableRow) {
   picture(*card, u"cards-address-parts"_s);
 }
 
-// A console's 64 KB address, intensity slot or parameter name takes two lines of its card
-// row, ended in "…", rather than the hundreds it would wrap onto.
-TEST(ChannelCardLineWidget, AConsolesLongTextTakesTwoLinesOfItsRow) {
-  const QString text = u"Wash "_s.repeated(13108);
-  const std::unique_ptr<QWidget> rows[] = {
-      std::make_unique<PatchPartAddressRow>(EosPatchPart{.address = text}, false),
-      std::make_unique<PatchPartAddressRow>(
-          EosPatchPart{.address = u"1/1"_s, .addressEnd = u"1/1"_s, .intensityAddress = text},
-          false),
-      std::make_unique<FixtureParameterRow>(FixtureControlParameter{.name = text}, std::nullopt,
-                                            false),
+// An address, intensity slot or parameter name as the console reported it wraps onto the
+// lines it needs, so a long one shows whole; a 64 KB one takes no more than a few screens.
+TEST(ChannelCardLineWidget, AConsolesLongTextShowsWholeAndA64KbOneAFewScreensAtMost) {
+  const auto rowsOf = [](const QString &text) {
+    std::vector<std::unique_ptr<QWidget>> rows;
+    rows.push_back(std::make_unique<PatchPartAddressRow>(EosPatchPart{.address = text}, false));
+    rows.push_back(std::make_unique<PatchPartAddressRow>(
+        EosPatchPart{.address = u"1/1"_s, .addressEnd = u"1/1"_s, .intensityAddress = text},
+        false));
+    rows.push_back(std::make_unique<FixtureParameterRow>(FixtureControlParameter{.name = text},
+                                                         std::nullopt, false));
+    return rows;
   };
-  const int lineHeight = QFontMetrics(QApplication::font()).height();
-  for (const std::unique_ptr<QWidget> &row : rows) {
-    EXPECT_LT(row->heightForWidth(300), 8 * lineHeight)
+  const QString longText = QStringList(12, u"Front truss moving head wash"_s).join(u' ');
+  for (const std::unique_ptr<QWidget> &row : rowsOf(longText)) {
+    row->resize(300, row->heightForWidth(300));
+    FittedTextLabel *line = nullptr;
+    for (auto *label : row->findChildren<FittedTextLabel *>())
+      if (label->text().endsWith(longText)) line = label;
+    ASSERT_TRUE(line) << row->accessibleName().left(40).toStdString();
+    EXPECT_FALSE(line->fitted().elided) << line->text().left(40).toStdString();
+    EXPECT_EQ(line->fitted().lines.join(u' '), line->text());
+  }
+  const int screenHeight = QApplication::primaryScreen()->availableGeometry().height();
+  for (const std::unique_ptr<QWidget> &row : rowsOf(u"Wash "_s.repeated(13108))) {
+    EXPECT_LT(row->heightForWidth(300), 3 * screenHeight)
         << row->accessibleName().left(40).toStdString();
   }
 }

@@ -66,27 +66,40 @@ TEST(ChannelSummaryWidget, LongTitlesAndValuesTakeTwoLinesAndShrinkBeforeTheyAre
   saveScreenshot(summary, u"channel-summary-long-texts"_s);
 }
 
-// A console's 64 KB texts: each label asks for no more than its screen is wide and takes no
-// more than its lines (the description three at its own size, the others two).
+// The description, the console's names for the fixture, takes the lines it needs: a long one
+// shows whole. A console's 64 KB texts: each label asks for no more than its screen is wide;
+// the title and the address take their two lines, the description no more than a few screens.
 TEST(ChannelSummaryWidget, AConsolesLongestTextsAskForAScreenAtMostAndTheirLinesOnly) {
   ChannelSummaryModule summary;
   summary.resize(360, 480);
   summary.show();
+  auto *description = summary.findChild<FittedTextLabel *>(u"patch.channel.description"_s);
+  ASSERT_TRUE(description);
+  const QString names = wordsSpanning(*description, 6);
+  summary.showChannel(Channel{.number = 12, .type = names});
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(description->fitted().elided);
+  EXPECT_EQ(description->fitted().lines.join(u' '), names);
+
   const QString text = u"Wash "_s.repeated(13108);
   summary.showChannel(Channel{.number = 12, .label = text, .address = text, .type = text});
   QCoreApplication::processEvents();
+  const int screenHeight = summary.screen()->availableGeometry().height();
   const struct {
     const char *name;
-    int lines;
+    int lines;  // none: no line limit, a few screens at most
   } labels[] = {
-      {"patch.channel.title", 2}, {"patch.channel.description", 3}, {"patch.channel.address", 2}};
+      {"patch.channel.title", 2},
+      {"patch.channel.description", 0},
+      {"patch.channel.address", 2},
+  };
   for (const auto &[name, lines] : labels) {
     auto *label = summary.findChild<QLabel *>(QString::fromLatin1(name));
     ASSERT_TRUE(label) << name;
     EXPECT_LE(label->sizeHint().width(), label->screen()->availableGeometry().width()) << name;
-    EXPECT_LE(label->heightForWidth(label->width()),
-              std::ceil(linesHeight(QFontMetricsF(label->font()), lines)))
-        << name;
+    const double height =
+        lines > 0 ? std::ceil(linesHeight(QFontMetricsF(label->font()), lines)) : 3 * screenHeight;
+    EXPECT_LE(label->heightForWidth(label->width()), height) << name;
   }
 }
 

@@ -152,15 +152,17 @@ TEST_F(CueListModelWidget, NewCuesResetTheRowsAndPendingCuesMoveThePlaybackCue) 
   EXPECT_EQ(model.defaultBreakerCueNumber(), u"7"_s);
 }
 
-QImage paintedRow(const CueListModel &model, int row, int width, bool selected = false) {
+// The row as its delegate paints it, with `around` pixels of white ground above and below.
+QImage paintedRow(const CueListModel &model, int row, int width, bool selected = false,
+                  int around = 0) {
   CueRowDelegate delegate;
   QStyleOptionViewItem option;
   if (selected) option.state |= QStyle::State_Selected;
   option.font = QApplication::font();
   option.palette = QApplication::palette();
-  option.rect = QRect(0, 0, width, 0);
+  option.rect = QRect(0, around, width, 0);
   option.rect.setHeight(delegate.sizeHint(option, model.index(row)).height());
-  QImage image(option.rect.size(), QImage::Format_ARGB32);
+  QImage image(width, option.rect.height() + 2 * around, QImage::Format_ARGB32);
   image.fill(Qt::white);
   QPainter painter(&image);
   delegate.paint(&painter, option, model.index(row));
@@ -212,6 +214,24 @@ TEST_F(CueListModelWidget, ARowDrawsItsLabelAsPlainText) {
   EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
   // Eight characters reach much further than the one a rich-text reading would leave.
   EXPECT_GT(inkRight(markup), inkRight(plain) + 3 * (inkRight(plain) - 16));
+}
+
+// A number, label or breaker title of one letter under a pile of combining marks, as a
+// console may send it, is drawn inside its own row and never over the rows beside it.
+TEST_F(CueListModelWidget, EachRowDrawsInsideItsOwnRow) {
+  const QString piled = u"\u00C9"_s + QString(QChar(0x0301)).repeated(200);
+  model.setSource({.cues = {Cue{.number = u"1"_s, .label = piled, .sceneLabel = piled},
+                            Cue{.number = piled, .label = u"Look"_s}}});
+  constexpr int around = 200;
+  for (int row = 0; row < model.rowCount(); ++row) {
+    const QImage image = paintedRow(model, row, 400, false, around);
+    int inked = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      if (y >= around && y < image.height() - around) continue;
+      for (int x = 0; x < image.width(); ++x) inked += image.pixel(x, y) != qRgb(255, 255, 255);
+    }
+    EXPECT_EQ(inked, 0) << "row " << row;
+  }
 }
 
 TEST_F(CueListModelWidget, ALongBreakerTitleTakesTwoLinesAtMost) {

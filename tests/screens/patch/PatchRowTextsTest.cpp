@@ -1,6 +1,7 @@
 // A row's texts and spoken sentence, the patch text helpers, and the symbols the page draws.
 
 #include "screens/kit/SymbolIcons.h"
+#include "screens/patch/PatchListModel.h"
 #include "screens/patch/PatchRowTexts.h"
 #include "screens/patch/PatchTexts.h"
 #include "support/QtPrinting.h"
@@ -60,6 +61,15 @@ TEST(PatchRowTexts, OneSentenceSpeaksTheWholeRow) {
     EXPECT_EQ(patchRowPartsText(row.channel), row.parts);
     EXPECT_EQ(patchRowAccessibleText(row.channel, row.parked), row.sentence);
   }
+}
+
+// The range a row draws is worked out once per channel, and again for new channels.
+TEST(PatchRowTexts, ARowsRangeFollowsNewChannels) {
+  PatchListModel model;
+  model.setRows({Channel{.number = 1, .address = u"1/1"_s}}, {0}, {false});
+  EXPECT_EQ(model.addressRange(0), u"1/1"_s);
+  model.setRows({Channel{.number = 1, .address = u"1/1"_s, .addressEnd = u" 1/4"_s}}, {0}, {false});
+  EXPECT_EQ(model.addressRange(0), u"1/1-1/4"_s);
 }
 
 TEST(PatchTexts, AddressesHaveThreeDigitsAndCatalogNamesBlanks) {

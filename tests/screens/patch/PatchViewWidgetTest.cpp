@@ -214,7 +214,8 @@ TEST_F(PatchViewWidget, TheChannelBadgeReadsOnItsWash) {
   }
 }
 
-// One row of the patch list, 600 wide, as its delegate paints it.
+// One row of the patch list, 600 wide, as its delegate paints it, with a row's height of
+// white ground above and below it, where the rows beside it lie.
 QImage paintedRow(const Channel &channel, bool parked) {
   PatchListModel model;
   model.setRows({channel}, {0}, {parked});
@@ -222,12 +223,35 @@ QImage paintedRow(const Channel &channel, bool parked) {
   QStyleOptionViewItem option;
   option.font = QApplication::font();
   option.palette = QApplication::palette();
-  option.rect = QRect(0, 0, 600, delegate.sizeHint(option, model.index(0)).height());
-  QImage image(option.rect.size(), QImage::Format_ARGB32);
+  const int height = delegate.sizeHint(option, model.index(0)).height();
+  option.rect = QRect(0, height, 600, height);
+  QImage image(600, 3 * height, QImage::Format_ARGB32);
   image.fill(Qt::white);
   QPainter painter(&image);
   delegate.paint(&painter, option, model.index(0));
   return image;
+}
+
+// A label, type or address of one letter under a pile of combining marks, as a console may
+// send it, is drawn inside its own row and never over the rows beside it.
+TEST(PatchRowWidget, EachRowDrawsInsideItsOwnRow) {
+  const QString piled = u"É"_s + QString(QChar(0x0301)).repeated(200);
+  const Channel channels[] = {
+      {.number = 1, .label = piled, .address = u"1/1"_s},
+      {.number = 2, .label = u"Wash"_s, .address = u"1/1"_s, .type = piled},
+      {.number = 3, .label = u"Wash"_s, .address = u"1/1"_s, .addressEnd = piled},
+  };
+  for (const Channel &channel : channels) {
+    const QImage image = paintedRow(channel, false);
+    const int height = image.height() / 3;
+    for (const int top : {0, 2 * height}) {
+      int inked = 0;
+      for (int y = top; y < top + height; ++y) {
+        for (int x = 0; x < image.width(); ++x) inked += image.pixel(x, y) != qRgb(255, 255, 255);
+      }
+      EXPECT_EQ(inked, 0) << "channel " << channel.number << " at " << top;
+    }
+  }
 }
 
 // An end address far too long for the address column, as a console may send it, draws as the
