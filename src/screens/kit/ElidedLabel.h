@@ -6,7 +6,8 @@ namespace tarnik {
 
 // A plain-text label of a fixed number of lines (one unless told) that never clips a glyph:
 // the text wraps at word boundaries onto those lines and a text longer than they hold ends
-// in "…", while the whole text stays its tooltip and accessible name. It is as tall as its
+// in "…", while the whole text stays its accessible name and its tooltip (a few lines, ending
+// in "…", for a text longer than they hold). It is as tall as its
 // lines whatever it shows, empty or not, so a message that comes, goes or grows moves
 // nothing below it. It asks for the whole text's width (never more than its screen's, so a
 // console's 64 KB text is read no further) but may be squeezed to nothing, so a long name
@@ -24,7 +25,7 @@ class ElidedLabel : public ReflowingLabel {
 
  protected:
   QStringList linesAt(double width) const override;
-  void fullTextChanged(const QString &text) override { setToolTip(text); }
+  void fullTextChanged(const QString &text) override;
 
  private:
   double boxHeight() const;

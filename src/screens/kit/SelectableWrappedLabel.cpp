@@ -3,8 +3,14 @@
 #include "screens/kit/FitTextPainter.h"
 #include "screens/kit/WrapAnywhere.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QScreen>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -13,6 +19,9 @@
 namespace tarnik {
 
 namespace {
+
+// The screens of lines the label lays out at most: far more than any real text fills.
+constexpr int shownScreens = 1;
 
 bool hasNoWidth(char32_t character) {
   switch (QChar::category(character)) {
@@ -25,22 +34,46 @@ bool hasNoWidth(char32_t character) {
   }
 }
 
-// What the label shows of a text. Its box is never wider than one line of all the text's
-// characters of some width at the font's widest advance, so the kit's bound for such a box
-// cuts only a text that is almost wholly characters of no width, or a letter under more
-// marks than one character carries; any other text is shown as given.
-QString shownText(const QString &text, const QFont &font) {
-  qsizetype charactersOfSomeWidth = 0;
+qsizetype charactersOfSomeWidth(const QString &text) {
+  qsizetype count = 0;
   for (qsizetype at = 0; at < text.size(); ++at) {
     char32_t character = text.at(at).unicode();
     if (text.at(at).isHighSurrogate() && at + 1 < text.size() && text.at(at + 1).isLowSurrogate()) {
       character = QChar::surrogateToUcs4(text.at(at), text.at(at + 1));
       ++at;
     }
-    if (!hasNoWidth(character)) ++charactersOfSomeWidth;
+    if (!hasNoWidth(character)) ++count;
   }
-  const double widest = std::max(1.0, QFontMetricsF(font).maxWidth());
-  return boundedText(text, static_cast<double>(charactersOfSomeWidth) * widest, 1);
+  return count;
+}
+
+// What the label shows of a text at a width: as much as a few screens of lines that wide hold
+// of the font's average characters, and, for a text almost wholly of
+// characters of no width, as much as the kit's bound gives a line as wide as its other
+// characters could be at the font's widest advance. A letter under more marks than one
+// character carries is cut after them. Any real text is shown as given.
+QString shownText(const QString &text, const QFont &font, int width, int screenHeight) {
+  const QFontMetricsF metrics(font);
+  const auto lines = static_cast<qsizetype>(
+      shownScreens * std::ceil(screenHeight / std::max(1.0, metrics.lineSpacing())));
+  const auto perLine = static_cast<qsizetype>(
+      std::ceil(std::max(width, 1) / std::max(1.0, metrics.averageCharWidth())));
+  const QString screens = shortenedText(text, lines * perLine);
+  const double widest = std::max(1.0, metrics.maxWidth());
+  const QString noWidth =
+      boundedText(text, static_cast<double>(charactersOfSomeWidth(text)) * widest, 1);
+  return noWidth.size() < screens.size() ? noWidth : screens;
+}
+
+// A position in a label's document as an index into its plain text: the document keeps a
+// line break written "\r\n" as one.
+qsizetype textIndex(const QString &text, int position) {
+  qsizetype index = 0;
+  for (int at = 0; at < position && index < text.size(); ++at) {
+    index +=
+        text.at(index) == u'\r' && index + 1 < text.size() && text.at(index + 1) == u'\n' ? 2 : 1;
+  }
+  return index;
 }
 
 }  // namespace
@@ -52,13 +85,29 @@ SelectableWrappedLabel::SelectableWrappedLabel(const QString &text, QWidget *par
   // Selectable text is what gives the label its text document, where the wrapping lives.
   setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   setText(text);
+  followGivenText();
 }
 
-void SelectableWrappedLabel::setText(const QString &text) {
-  if (text == fullText_) return;
-  fullText_ = text;
-  setAccessibleName(text);
-  QLabel::setText(shownText(text, font()));
+QString SelectableWrappedLabel::fullText() const {
+  followGivenText();
+  return fullText_;
+}
+
+void SelectableWrappedLabel::followGivenText() const {
+  if (text() == shown_) return;
+  fullText_ = text();
+  showBoundedText();
+}
+
+void SelectableWrappedLabel::showBoundedText() const {
+  auto *self = const_cast<SelectableWrappedLabel *>(this);
+  const QString shown =
+      shownText(fullText_, font(), contentsRect().width(), screen()->availableGeometry().height());
+  if (accessibleName() != fullText_) self->setAccessibleName(fullText_);
+  if (shown != shown_ || text() != shown) {
+    shown_ = shown;
+    self->setText(shown);
+  }
   wrapDocumentAnywhere();
 }
 
@@ -94,19 +143,56 @@ bool SelectableWrappedLabel::documentLostItsWrap() const {
   return document && document->defaultTextOption().wrapMode() != wrapAnywhereMode;
 }
 
+QString SelectableWrappedLabel::selectedWholeText() const {
+  followGivenText();
+  const int start = selectionStart();
+  if (start < 0) return {};
+  const qsizetype from = textIndex(shown_, start);
+  qsizetype to = textIndex(shown_, start + static_cast<int>(selectedText().size()));
+  // The "…" stands for the rest of the whole text.
+  if (shown_ != fullText_ && to == shown_.size()) to = fullText_.size();
+  return fullText_.mid(from, to - from);
+}
+
+void SelectableWrappedLabel::keyPressEvent(QKeyEvent *event) {
+  if (event->matches(QKeySequence::Copy) && hasSelectedText()) {
+    QGuiApplication::clipboard()->setText(selectedWholeText());
+    event->accept();
+    return;
+  }
+  QLabel::keyPressEvent(event);
+}
+
+// The menu QLabel gives selectable text, with a copy of the whole text selected.
+void SelectableWrappedLabel::contextMenuEvent(QContextMenuEvent *event) {
+  QMenu menu;
+  QAction *copy = menu.addAction(
+      tr("&Copy"), this, [this] { QGuiApplication::clipboard()->setText(selectedWholeText()); });
+  copy->setShortcut(QKeySequence::Copy);
+  copy->setEnabled(hasSelectedText());
+  menu.addSeparator();
+  QAction *selectAll = menu.addAction(tr("Select All"), this, [this] {
+    const auto *document = findChild<QTextDocument *>();
+    if (document) setSelection(0, document->characterCount() - 1);
+  });
+  selectAll->setShortcut(QKeySequence::SelectAll);
+  menu.exec(event->globalPos());
+}
+
 bool SelectableWrappedLabel::event(QEvent *event) {
+  // A paint draws what the last look left; every other event looks for a new text first.
+  if (event->type() != QEvent::Paint) followGivenText();
   const bool handled = QLabel::event(event);
   // Each change after which QLabel lays its document out afresh.
   switch (event->type()) {
     case QEvent::FontChange:
     case QEvent::ApplicationFontChange:
-      // The bound of a text of no width follows the font's widest character.
-      QLabel::setText(shownText(fullText_, font()));
-      wrapDocumentAnywhere();
-      break;
     case QEvent::Resize:
-    case QEvent::StyleChange:
     case QEvent::ContentsRectChange:
+      // How much of a long text is shown follows the font and the width.
+      showBoundedText();
+      break;
+    case QEvent::StyleChange:
     case QEvent::Polish:
       wrapDocumentAnywhere();
       break;
@@ -121,22 +207,50 @@ bool SelectableWrappedLabel::event(QEvent *event) {
 // boundaries only: the document is let wrap anywhere again, and the height measured afresh.
 
 QSize SelectableWrappedLabel::sizeHint() const {
+  followGivenText();
+  if (shown_ != fullText_) {
+    // A cut text fills more lines than any screen: it asks for the width QLabel gives a long
+    // text, eighty characters, at once rather than by laying the text out at several widths.
+    const QMargins margins = contentsMargins();
+    const int width = 80 * fontMetrics().horizontalAdvance(QLatin1Char('x')) + margins.left() +
+                      margins.right() + 2 * margin();
+    return {width, heightForWidth(width)};
+  }
   const QSize hint = QLabel::sizeHint();
   if (documentLostItsWrap()) wrapDocumentAnywhere();
   return hint;
 }
 
+// QLabel finds its least width by laying its text out at no width, a line for each character
+// and each line read on to the end of its word: this label fits its text into one
+// character's width instead, and asks, as QLabel does, for no more than one line's height.
 QSize SelectableWrappedLabel::minimumSizeHint() const {
-  QSize minimum = QLabel::minimumSizeHint();
+  const QSize hint = sizeHint();
+  const int oneLine = QLabel::heightForWidth(QWIDGETSIZE_MAX);
   if (documentLostItsWrap()) wrapDocumentAnywhere();
-  // QLabel asks for its widest word; this label fits its text into one character's width.
   const QMargins margins = contentsMargins();
-  minimum.setWidth(std::min(
-      minimum.width(), fontMetrics().maxWidth() + margins.left() + margins.right() + 2 * margin()));
-  return minimum;
+  const int oneCharacter =
+      fontMetrics().maxWidth() + margins.left() + margins.right() + 2 * margin();
+  return {std::min(hint.width(), oneCharacter), std::min(hint.height(), oneLine)};
 }
 
 int SelectableWrappedLabel::heightForWidth(int width) const {
+  followGivenText();
+  const LayoutInputs inputs{text(), font(), contentsMargins(), margin(), indent(), alignment()};
+  if (inputs != measuredInputs_ || documentLostItsWrap()) {
+    measuredInputs_ = inputs;
+    measuredHeights_.clear();
+  }
+  for (const auto &[measuredWidth, height] : measuredHeights_) {
+    if (measuredWidth == width) return height;
+  }
+  const int height = measuredHeight(width);
+  if (measuredHeights_.size() == measuredWidthsKept) measuredHeights_.removeFirst();
+  measuredHeights_.append({width, height});
+  return height;
+}
+
+int SelectableWrappedLabel::measuredHeight(int width) const {
   int height = QLabel::heightForWidth(width);
   if (documentLostItsWrap()) {
     wrapDocumentAnywhere();

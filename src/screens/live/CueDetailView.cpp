@@ -67,10 +67,13 @@ QWidget *header(const CueDetailContent &content) {
   titleFont.setPointSizeF(titleFont.pointSizeF() * 1.9);
   titleFont.setWeight(QFont::Bold);
   title->setFont(titleFont);
-  // A long label wraps whole, never cut, even where one word is wider than the screen.
-  auto *label = secondary(new SelectableWrappedLabel(content.label));
+  // A long label wraps whole, never cut, even where one word is wider than the screen. Made
+  // in its box and given its font first, so a long text is laid out no wider than a child's
+  // first size until the page has one.
+  auto *label = secondary(new SelectableWrappedLabel({}, box));
   label->setObjectName(u"cues.detail.label"_s);
   label->setFont(cueFont(box->font(), CueTextStyle::title3));
+  label->setText(content.label);
   auto *tiles = new QHBoxLayout;
   tiles->setSpacing(10);
   for (const CueDetailRow &metric : content.tiles) tiles->addWidget(tile(metric), 1);

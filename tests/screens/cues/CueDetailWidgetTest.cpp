@@ -6,7 +6,10 @@
 #include "screens/support/WholeText.h"
 
 #include <QAccessible>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -45,6 +48,37 @@ TEST(CueDetailWidget, ALabelOfCharactersOfNoWidthIsLaidOutOnlyAsFarAsItShows) {
     EXPECT_LT(shown->text().size(), 1000);
     EXPECT_TRUE(shown->text().endsWith(QChar(0x2026)));
     EXPECT_EQ(QAccessible::queryAccessibleInterface(shown)->text(QAccessible::Name), label);
+  }
+}
+
+// A 64 KB label of words, CJK or one unbroken word is laid out only as far as a screen of the
+// page could show it, ending in "…"; a copy of all of it, or of a part reaching the "…",
+// gives the whole text from where the selection starts, and a part before it just that part.
+TEST(CueDetailWidget, ALongLabelIsLaidOutAsFarAsAScreenAndCopiedWhole) {
+  testing::SyncedCueConsole console;
+  QString cjk;
+  for (int at = 0; at < 65536; ++at) cjk.append(QChar(char16_t(0x4E00 + at % 2000)));
+  for (const QString &label : {u"Sunriseoverthefogharbour"_s.repeated(2731).left(65536), cjk,
+                               u"front wash warm\n"_s.repeated(4096).chopped(1)}) {
+    CueDetailView detail(*console.model, Cue{.number = u"5"_s, .label = label});
+    detail.resize(420, 640);
+    detail.show();
+    auto *shown = detail.findChild<QLabel *>(u"cues.detail.label"_s);
+    ASSERT_TRUE(shown);
+    EXPECT_LT(shown->text().size(), 8000);
+    EXPECT_TRUE(shown->text().endsWith(QChar(0x2026)));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(shown)->text(QAccessible::Name), label);
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    shown->setFocus();
+    QTest::keySequence(shown, QKeySequence::SelectAll);
+    QTest::keySequence(shown, QKeySequence::Copy);
+    EXPECT_EQ(clipboard->text(), label);
+    shown->setSelection(34, static_cast<int>(shown->text().size()) - 34);
+    QTest::keySequence(shown, QKeySequence::Copy);
+    EXPECT_EQ(clipboard->text(), label.mid(34));
+    shown->setSelection(2, 5);
+    QTest::keySequence(shown, QKeySequence::Copy);
+    EXPECT_EQ(clipboard->text(), label.mid(2, 5));
   }
 }
 

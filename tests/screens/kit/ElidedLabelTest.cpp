@@ -1,7 +1,10 @@
 #include "screens/kit/ElidedLabel.h"
 #include "support/QtPrinting.h"
 
+#include <QApplication>
+#include <QHelpEvent>
 #include <QScreen>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
@@ -32,6 +35,44 @@ TEST(ElidedLabelWidget, ATextTooWideEndsInAnEllipsisAndKeepsTheWholeTextForTipAn
   // A console's 64 KB text asks for no more than the screen is wide.
   label.setFullText(QStringLiteral("Wash ").repeated(13108));
   EXPECT_LE(label.sizeHint().width(), label.screen()->availableGeometry().width());
+}
+
+// The tooltip shows the text as written, markup too, and a console's 64 KB text (words, one
+// word, a letter under combining marks) on a few lines within the screen, ending in "…".
+TEST(ElidedLabelWidget, TheTooltipShowsTheTextAsWrittenOnAFewLinesOfTheScreen) {
+  ElidedLabel label;
+  label.resize(80, label.sizeHint().height());
+  label.show();
+  const int screenWidth = label.screen()->availableGeometry().width();
+  for (const QString &text :
+       {QStringLiteral("<b>Gala</b> & <i>matinee</i>"), QStringLiteral("Wash ").repeated(13108),
+        QStringLiteral("Harbour").repeated(9363),
+        QStringLiteral("e") + QString(QChar(0x0301)).repeated(65535)}) {
+    label.setFullText(text);
+    QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), label.mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(&label, &help);
+    QWidget *tip = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+      if (widget->inherits("QTipLabel") && widget->isVisible()) tip = widget;
+    }
+    ASSERT_TRUE(tip);
+    EXPECT_LE(tip->width(), screenWidth);
+    EXPECT_LE(tip->height(), 8 * tip->fontMetrics().lineSpacing());
+    // What the tooltip draws: its text as markup where it looks like markup.
+    QTextDocument drawn;
+    if (Qt::mightBeRichText(label.toolTip())) {
+      drawn.setHtml(label.toolTip());
+    } else {
+      drawn.setPlainText(label.toolTip());
+    }
+    const QString shown = drawn.toPlainText();
+    if (text.size() < 100) {
+      EXPECT_EQ(shown, text);
+    } else {
+      EXPECT_TRUE(shown.endsWith(QChar(0x2026)));
+    }
+    EXPECT_EQ(label.accessibleName(), text);
+  }
 }
 
 // Two lines kept, empty, short or long: the height never follows the text.

@@ -1,5 +1,6 @@
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/PlainMessageBox.h"
+#include "screens/kit/SelectableWrappedLabel.h"
 #include "screens/kit/TitledSection.h"
 
 #include <QLabel>
@@ -48,6 +49,23 @@ TEST(PlainTextWidget, ConsoleTextWithMarkupIsShownAsWritten) {
     EXPECT_EQ(shownTexts(framed), QStringList{text});
     EXPECT_EQ(shownTexts(headed), QStringList{text});
   }
+}
+
+// The selectable label's text is QLabel's own: given through a plain QLabel pointer it is the
+// label's whole text, and a later font change keeps it.
+TEST(PlainTextWidget, ASelectableLabelKeepsATextGivenThroughQLabel) {
+  SelectableWrappedLabel label(u"Old error"_s);
+  label.resize(300, 60);
+  label.show();
+  QLabel &plain = label;
+  plain.setText(u"New error <b>now</b>"_s);
+  QFont font = label.font();
+  font.setPointSizeF(font.pointSizeF() * 1.5);
+  label.setFont(font);
+  EXPECT_EQ(label.text(), u"New error <b>now</b>"_s);
+  EXPECT_EQ(label.fullText(), u"New error <b>now</b>"_s);
+  EXPECT_EQ(label.accessibleName(), u"New error <b>now</b>"_s);
+  EXPECT_EQ(shownTexts(label), QStringList{u"New error <b>now</b>"_s});
 }
 
 // A page that draws its sections itself places them by their content alone: no room kept for
