@@ -3,7 +3,6 @@
 #include "app/AppViewModel.h"
 #include "foundation/ReferenceDate.h"
 #include "link/OSCManager.h"
-#include "screens/kit/FitTextPainter.h"
 #include "screens/kit/LocaleTexts.h"
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
@@ -89,7 +88,7 @@ void LiveShowDetailsView::fillSection(QFormLayout &section, const QList<ShowDeta
       value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
       section.addRow(plainLabel(row.title), value);
     }
-    value->setText(screenBoundedText(*value, row.value));
+    value->setText(row.value);
     section.setRowVisible(value, true);
   }
   // A row the content leaves out this time ("Last refresh" after a cleared show) is hidden.
