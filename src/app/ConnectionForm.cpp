@@ -145,21 +145,29 @@ void ConnectionForm::abandonRelayKeyWaits() {
 
 void ConnectionForm::loadRelayKey(const QUuid &profileID) {
   loadingRelayKey_ = true;
-  const quint64 generation = ++relayKeyLoadGeneration_;
+  const quint64 generation = ++*relayKeyLoadGeneration_;
   runOnKeychainThread(
-      this, [load = loadRelayKey_, account = relayKeyAccount(profileID)] { return load(account); },
-      [this, generation](const auto &loaded) {
-        if (generation != relayKeyLoadGeneration_) return;
+      this,
+      [load = loadRelayKey_, account = relayKeyAccount(profileID), generation,
+       current = relayKeyLoadGeneration_]() -> std::optional<LoadedRelayKey> {
+        // Queued behind a keychain call that hung, a load the person has moved on from would
+        // wait out a timeout of its own before the one wanted now: it is not made at all.
+        if (*current != generation) return std::nullopt;
+        return load(account);
+      },
+      [this, generation](const std::optional<LoadedRelayKey> &loaded) {
+        if (!loaded || generation != *relayKeyLoadGeneration_) return;
         loadingRelayKey_ = false;
         // A code the keychain cannot give leaves the field empty; connecting then asks for
         // it. One typed meanwhile is the person's and stays.
-        if (loaded && *loaded && relayPairingCode_.isEmpty()) setRelayPairingCode(**loaded);
+        const LoadedRelayKey &code = *loaded;
+        if (code && *code && relayPairingCode_.isEmpty()) setRelayPairingCode(**code);
         if (const auto then = std::exchange(afterRelayKeyLoad_, nullptr)) then();
       });
 }
 
 void ConnectionForm::abandonRelayKeyLoad() {
-  ++relayKeyLoadGeneration_;
+  ++*relayKeyLoadGeneration_;
   loadingRelayKey_ = false;
   afterRelayKeyLoad_ = nullptr;
 }

@@ -11,8 +11,10 @@
 #include <QString>
 #include <QUuid>
 
+#include <atomic>
 #include <expected>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace tarnik {
@@ -30,9 +32,8 @@ class ConnectionForm final : public ObservableObject {
   // Keychain operations for relay pairing codes, by keychain account.
   using StoreRelayKey = std::function<std::expected<void, TarnikRelaySecurity::Failure>(
       const QString &code, const QString &account)>;
-  using LoadRelayKey =
-      std::function<std::expected<std::optional<QString>, TarnikRelaySecurity::Failure>(
-          const QString &account)>;
+  using LoadedRelayKey = std::expected<std::optional<QString>, TarnikRelaySecurity::Failure>;
+  using LoadRelayKey = std::function<LoadedRelayKey(const QString &account)>;
 
   // The stored profile that start-up connects to again.
   static constexpr QLatin1StringView lastConnectedProfileKey{"lastConnectedProfile.v1"};
@@ -150,7 +151,10 @@ class ConnectionForm final : public ObservableObject {
   bool storingRelayKey_ = false;
   quint64 relayKeyStoreGeneration_ = 0;  // the store whose result may still be used
   bool loadingRelayKey_ = false;
-  quint64 relayKeyLoadGeneration_ = 0;  // the load whose result may still be used
+  // The load whose result may still be used; the keychain's thread reads it too, to skip a
+  // load superseded while it waited there.
+  const std::shared_ptr<std::atomic<quint64>> relayKeyLoadGeneration_ =
+      std::make_shared<std::atomic<quint64>>(0);
   std::function<void()> afterRelayKeyLoad_;
 
   QString consoleIP_;

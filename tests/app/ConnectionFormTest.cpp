@@ -3,6 +3,7 @@
 
 #include "app/ConnectionForm.h"
 #include "support/BackgroundWorkSettling.h"
+#include "support/HeldAnswer.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
 
@@ -116,6 +117,33 @@ TEST_F(ConnectionFormAlone, AnUnreadableListOutlivesEverythingButASave) {
             u"explicitly save a connection."_s);
   reopened.storeSelectedProfile(profile(u"Desk"_s, u"10.0.0.9"_s, OSCTransport::tcp));
   EXPECT_EQ(file().value(u"connectionProfiles.unreadable.v1"_s).toString(), unreadable);
+}
+
+// A keychain that hangs holds up the load it hangs in, and no more: of the relay profiles
+// chosen meanwhile, only the last one's code is read once it answers.
+TEST_F(ConnectionFormAlone, ProfilesChosenWhileTheKeychainHangsReadOnlyTheLastOnesCode) {
+  HeldAnswer hung;
+  QStringList asked;  // written on the keychain's thread, read once it is done
+  QSettings file(folder.filePath(u"hung.ini"_s), QSettings::IniFormat);
+  ConnectionForm form(file, {}, [&](const QString &account) -> ConnectionForm::LoadedRelayKey {
+    asked.append(account);
+    if (asked.size() == 1) hung.await();
+    return u"code of "_s + account;
+  });
+  QList<ConsoleConnectionProfile> relays;
+  for (const QString &name : {u"First"_s, u"Second"_s, u"Third"_s, u"Last"_s}) {
+    relays.append(profile(name, u"10.0.0.7"_s, OSCTransport::tcp));
+    relays.last().usesMacRelay = true;
+  }
+  form.selectProfile(relays.first());
+  ASSERT_TRUE(waitUntil([&] { return hung.calls == 1; }));
+  for (const ConsoleConnectionProfile &relay : relays.sliced(1)) form.selectProfile(relay);
+  ASSERT_TRUE(hung.releaseFromEventLoop());
+  settleBackgroundWork();
+
+  const QString last = ConnectionForm::relayKeyAccount(relays.last().id);
+  EXPECT_EQ(asked, QStringList({ConnectionForm::relayKeyAccount(relays.first().id), last}));
+  EXPECT_EQ(form.relayPairingCode(), u"code of "_s + last);
 }
 
 }  // namespace

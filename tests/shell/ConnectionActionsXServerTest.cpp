@@ -1,5 +1,5 @@
-// The connection page of the real window under Xvfb: Connect and Disconnect clicked with the
-// pointer, against the console double.
+// The connection page of the real window under Xvfb: Connect, Disconnect and Test Connection
+// worked with the pointer and the keyboard, against the console double.
 
 #include "WorkspaceTestSupport.h"
 #include "app/AppViewModel.h"
@@ -13,9 +13,12 @@
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -26,6 +29,14 @@ namespace {
 using namespace Qt::StringLiterals;
 using testing::clickCentre;
 using testing::waitUntil;
+using testing::xdotool;
+
+void fillFormFor(AppViewModel &model, const testing::EosConsoleDouble &console) {
+  model.setConsoleIP(u"127.0.0.1"_s);
+  model.setConnectionTransport(OSCTransport::tcp);
+  model.setTcpFraming(OSCTCPFraming::slip);
+  model.setCustomSendPort(QString::number(console.tcpPort(OSCTCPFraming::slip)));
+}
 
 TEST(ConnectionActionsXServer, APersonConnectsToTheConsoleAndDisconnectsFromThePage) {
   testing::EosConsoleDouble console;
@@ -36,10 +47,7 @@ TEST(ConnectionActionsXServer, APersonConnectsToTheConsoleAndDisconnectsFromTheP
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   AppViewModel &model = app.appViewModel();
-  model.setConsoleIP(u"127.0.0.1"_s);
-  model.setConnectionTransport(OSCTransport::tcp);
-  model.setTcpFraming(OSCTCPFraming::slip);
-  model.setCustomSendPort(QString::number(console.tcpPort(OSCTCPFraming::slip)));
+  fillFormFor(model, console);
   auto *connect = window.findChild<QPushButton *>(u"connection.connect"_s);
   auto *disconnect = window.findChild<QPushButton *>(u"connection.disconnect"_s);
   auto *list = window.findChild<QScrollArea *>(u"connection.list"_s);
@@ -82,6 +90,59 @@ TEST(ConnectionActionsXServer, APersonConnectsToTheConsoleAndDisconnectsFromTheP
   EXPECT_TRUE(waitUntil([&] { return !disconnect->isEnabled(); }));
   EXPECT_FALSE(model.oscManager()->isConnected());
   EXPECT_TRUE(connect->isEnabled());
+  window.close();
+}
+
+// A person re-running the test presses Space after clicking Test Connection: the test runs
+// again, the working connection stays, and the page does not move.
+TEST(ConnectionActionsXServer, SpaceAfterTestConnectionTestsAgainAndKeepsTheConnection) {
+  testing::EosConsoleDouble console;
+  TarnikApp app;
+  MacWorkspaceView &window = app.openWindow(testing::connectionPageWithoutBrowsing());
+  window.setGeometry(0, 0, 1200, 800);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  ASSERT_TRUE(xdotool({u"windowfocus"_s, u"--sync"_s, QString::number(window.winId())}));
+  AppViewModel &model = app.appViewModel();
+  fillFormFor(model, console);
+  model.connect();
+  ASSERT_TRUE(waitUntil([&] { return model.oscManager()->isEosVerified(); }));
+  auto *test = window.findChild<QPushButton *>(u"connection.test"_s);
+  auto *list = window.findChild<QScrollArea *>(u"connection.list"_s);
+  ASSERT_TRUE(test && list);
+  ASSERT_TRUE(waitUntil([&] {
+    list->ensureWidgetVisible(test);
+    return window.childAt(test->mapTo(&window, test->rect().center())) == test;
+  }));
+  const int scrolled = list->verticalScrollBar()->value();
+  QSignalSpy drops(model.oscManager(), &OSCManager::isConnectedChanged);
+  const testing::KeyReleaseCount spaces(window, Qt::Key_Space);
+  // The console holds its answers, so the test is still running when Space comes.
+  QList<std::function<void()>> held;
+  console.answerTiming = [&](const OSCMessage &, std::function<void()> answer) {
+    held.append(std::move(answer));
+  };
+
+  ASSERT_TRUE(clickCentre(window, *test));
+  ASSERT_TRUE(waitUntil([&] { return !test->isEnabled(); }));
+  ASSERT_TRUE(xdotool({u"key"_s, u"space"_s}));
+  ASSERT_TRUE(waitUntil([&] { return spaces.count() == 1; }));
+  EXPECT_TRUE(model.isTestingConnection());
+  console.answerTiming = nullptr;
+  for (const auto &answer : std::exchange(held, {})) answer();
+  ASSERT_TRUE(waitUntil([&] { return test->isEnabled(); }));
+  EXPECT_EQ(QApplication::focusWidget(), test);
+  EXPECT_EQ(list->verticalScrollBar()->value(), scrolled);
+
+  const qsizetype asked = console.requests(u"/eos/get/version"_s).size();
+  ASSERT_TRUE(xdotool({u"key"_s, u"space"_s}));
+  EXPECT_TRUE(waitUntil([&] { return console.requests(u"/eos/get/version"_s).size() > asked; }));
+  ASSERT_TRUE(waitUntil([&] { return spaces.count() == 2 && test->isEnabled(); }));
+  EXPECT_EQ(QApplication::focusWidget(), test);
+  EXPECT_EQ(list->verticalScrollBar()->value(), scrolled);
+  EXPECT_EQ(drops.count(), 0);
+  EXPECT_TRUE(model.oscManager()->isEosVerified());
+  model.disconnect();  // the next test's start has no connection to come back to
   window.close();
 }
 

@@ -6,6 +6,7 @@
 #include "link/TarnikRelayServer.h"
 #include "screens/connection/ConnectionViewRules.h"
 #include "screens/kit/ElidedLabel.h"
+#include "screens/kit/FocusKeepingButton.h"
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/ReadingTabOrder.h"
 #include "screens/kit/ScreenRefresh.h"
@@ -482,9 +483,9 @@ QWidget *ConnectionView::makeExamplesSection() {
 QWidget *ConnectionView::makeTestSection() {
   auto *content = new QWidget;
   auto *layout = new QVBoxLayout(content);
-  testButton_ =
-      new QPushButton(symbolIcon(QStringLiteral("waveform.path.ecg"), selectionBlue, selectionBlue),
-                      QStringLiteral("Test Connection"));
+  testButton_ = new FocusKeepingButton(
+      symbolIcon(QStringLiteral("waveform.path.ecg"), selectionBlue, selectionBlue),
+      QStringLiteral("Test Connection"));
   testButton_->setObjectName(QStringLiteral("connection.test"));
   connect(testButton_, &QPushButton::clicked, this, &ConnectionView::testConnection);
   testBusy_ = new QProgressBar;

@@ -1,6 +1,7 @@
 #include "screens/patch/PatchDetailView.h"
 
 #include "app/AppViewModel.h"
+#include "screens/kit/FocusKeepingButton.h"
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/ScreenRefresh.h"
 #include "screens/kit/Style.h"
@@ -162,7 +163,7 @@ QWidget *PatchDetailView::makeLiveControlsCard() {
   liveControlsStatus_->setWordWrap(true);
   liveControlsStatus_->setFont(Style::scaledFont(font(), 0.95));
   Style::setTextColor(*liveControlsStatus_, Style::dark(Style::Role::secondaryText));
-  retryLiveControls_ = new QPushButton(u"Retry Live Controls"_s, body);
+  retryLiveControls_ = new FocusKeepingButton(u"Retry Live Controls"_s, body);
   retryLiveControls_->setObjectName(u"patch.channel.retryLiveControls"_s);
   connect(retryLiveControls_, &QPushButton::clicked, this, [this] {
     if (model_) model_->prepareLiveControls();

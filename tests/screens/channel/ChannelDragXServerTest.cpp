@@ -1,9 +1,14 @@
-// A person's drag on the intensity scrubber under a real X server: pointer down, moves and
-// up through xdotool reach the console double as the throttled levels and the final one.
+// A channel's page under a real X server: a person's drag on the intensity scrubber (pointer
+// down, moves and up through xdotool reach the console double as the throttled levels and the
+// final one), and Retry Live Controls pressed with the pointer and then with Space.
 
 #include "ChannelPageTestSupport.h"
 #include "screens/support/XdoTool.h"
 
+#include <QApplication>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 namespace tarnik::testing {
@@ -57,6 +62,47 @@ TEST_F(ChannelDragXServer, ARealDragSendsThrottledLevelsAndTheFinalOne) {
   for (qsizetype index = 1; index + 1 < sentAt.size(); ++index)
     EXPECT_GE(sentAt[index] - sentAt[index - 1], 0.1 - 1e-9) << index;
   EXPECT_EQ(users, QList<int>(received.size(), console.firstAutoUser));
+}
+
+// The button is off while the new session prepares: the page stays where it was, and once the
+// session has failed again the focus is back on Retry, so Space retries.
+TEST_F(ChannelDragXServer, RetryLiveControlsKeepsThePageStillAndSpaceRetriesAgain) {
+  // The Live session never gets its console user.
+  console.setHandler(u"/eos/user/auto"_s, [](const OSCMessage &) { return QList<OSCMessage>{}; });
+  makePage();
+  page->resize(420, 420);  // the cards below Retry lie out of sight
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(page.get()));
+  ASSERT_TRUE(xdotool({u"windowfocus"_s, u"--sync"_s, QString::number(page->winId())}));
+  ASSERT_TRUE(connectAndPrepare(u"Preparing Live controls…"_s));
+  auto *retry = find<QPushButton>(u"patch.channel.retryLiveControls"_s);
+  QScrollBar *bar = find<QScrollArea>(u"patch.channel.scroll"_s)->verticalScrollBar();
+  // Each session in turn gives up waiting for its console user.
+  const auto failSession = [&] {
+    return waitUntil([&] {
+      sessionClock->advance(8);
+      return retry->isEnabled();
+    });
+  };
+  ASSERT_TRUE(failSession());
+  ASSERT_GT(bar->maximum(), 0);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);  // Retry where it stays
+  const int scrolled = bar->value();
+  const KeyReleaseCount spaces(*page, Qt::Key_Space);
+  const qsizetype sessions = liveSessions.size();
+
+  ASSERT_TRUE(clickCentre(*page, *retry));
+  ASSERT_TRUE(waitUntil([&] { return !retry->isEnabled(); }));
+  ASSERT_EQ(liveSessions.size(), sessions + 1);
+  EXPECT_EQ(bar->value(), scrolled);
+  ASSERT_TRUE(xdotool({u"key"_s, u"space"_s}));
+  ASSERT_TRUE(waitUntil([&] { return spaces.count() == 1; }));
+  ASSERT_TRUE(failSession());
+  EXPECT_EQ(QApplication::focusWidget(), retry);
+  EXPECT_EQ(bar->value(), scrolled);
+
+  ASSERT_TRUE(xdotool({u"key"_s, u"space"_s}));
+  EXPECT_TRUE(waitUntil([&] { return liveSessions.size() == sessions + 2; }));
+  EXPECT_EQ(bar->value(), scrolled);
 }
 
 }  // namespace

@@ -4,8 +4,10 @@
 
 #include "support/ProcessRunner.h"
 
+#include <QKeyEvent>
 #include <QStringList>
 #include <QWidget>
+#include <QWindow>
 
 #include <chrono>
 
@@ -26,5 +28,26 @@ inline bool clickCentre(QWidget &window, const QWidget &target,
                   QString::number(window.winId()), QString::number(at.x()), QString::number(at.y()),
                   QStringLiteral("click"), button});
 }
+
+// Counts the releases of one key that a window has taken in, so a test knows a key it typed
+// has been handled, whether or not any control took it.
+class KeyReleaseCount : public QObject {
+ public:
+  KeyReleaseCount(QWidget &window, Qt::Key key) : key_(key) {
+    window.windowHandle()->installEventFilter(this);
+  }
+  int count() const { return count_; }
+
+ protected:
+  bool eventFilter(QObject *, QEvent *event) override {
+    if (event->type() == QEvent::KeyRelease && static_cast<QKeyEvent *>(event)->key() == key_)
+      ++count_;
+    return false;
+  }
+
+ private:
+  Qt::Key key_;
+  int count_ = 0;
+};
 
 }  // namespace tarnik::testing
