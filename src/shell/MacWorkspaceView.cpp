@@ -251,6 +251,9 @@ QWidget *MacWorkspaceView::makePage(WorkspacePages::Page page) {
   relaySection->setMinimumWidth(std::max(relaySection->minimumWidth(), relayMinimumWidth));
   split->addWidget(connection);
   split->addWidget(relaySection);
+  // The panes share the width as their minimums do, not as their texts ask: a long host
+  // name shown in one of them widens neither, and the page looks the same on every visit.
+  split->setSizes({connectionMinimumWidth, relayMinimumWidth});
   return split;
 }
 

@@ -18,9 +18,11 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTest>
 #include <QTimer>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
@@ -302,6 +304,8 @@ TEST_F(ConnectedWindow, StopStaysEnabledWhenTheConsoleFallsSilent) {
 // visit and the next.
 TEST(ConnectionAndRelayPage, ALongHostNameWidensNoPaneAndSqueezesNoRow) {
   const QString host = u"front-of-house-main-console-upper-balcony-stage-left"_s;
+  // A short name the console cannot be found at either, so only the name's length differs.
+  const QString shortHost = u"foh.example.org"_s;
   const struct {
     QString host;
     QSize window;
@@ -312,56 +316,85 @@ TEST(ConnectionAndRelayPage, ALongHostNameWidensNoPaneAndSqueezesNoRow) {
       {(host + u"."_s).repeated(2) + u"theatre.example.org"_s, {1200, 820}},
   };
   for (const auto &row : rows) {
-    SCOPED_TRACE(u"%1 characters at %2×%3"_s.arg(row.host.size())
-                     .arg(row.window.width())
-                     .arg(row.window.height())
-                     .toStdString());
-    FakeKeychain keychain{firstCode, {}, {}};
-    WorkspacePageFactories pages = testing::connectionPageWithoutBrowsing();
-    pages.relaySection = bothPages().relaySection;
-    pages.controllerSections = bothPages().controllerSections;
-    TarnikApp app;
-    MacWorkspaceView &window = app.openWindow(pages, keychain.calls());
-    window.resize(row.window);
-    window.show();
-    AppViewModel &model = app.appViewModel();
-    model.setConsoleIP(row.host);
-    model.setConnectionTransport(OSCTransport::tcp);
-    model.setCustomSendPort(u"41199"_s);
-    model.connect();
-    for (const char *visit : {"first visit", "next visit"}) {
-      SCOPED_TRACE(visit);
-      ASSERT_TRUE(waitUntil([&] {
-        const auto *board = find<QLabel>(window, "relay.board");
-        return board && board->isVisibleTo(&window);
-      }));
-      ASSERT_TRUE(waitUntil([&] {
-        return model.oscManager()->connectionStateDescription().contains(u"Host not found"_s);
-      }));
-      // The layouts' requests, each level's in a turn of its own, up to the scroll area's.
-      for (int level = 0; level < 8; ++level) {
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    // The connection pane's and the relay column's widths, on each visit, with the short
+    // name and then the long one.
+    std::array<std::array<std::pair<int, int>, 2>, 2> paneWidths{};
+    for (int hostIndex : {0, 1}) {
+      const QString shownHost = hostIndex == 0 ? shortHost : row.host;
+      SCOPED_TRACE(u"%1 characters at %2×%3"_s.arg(shownHost.size())
+                       .arg(row.window.width())
+                       .arg(row.window.height())
+                       .toStdString());
+      FakeKeychain keychain{firstCode, {}, {}};
+      WorkspacePageFactories pages = testing::connectionPageWithoutBrowsing();
+      pages.relaySection = bothPages().relaySection;
+      pages.controllerSections = bothPages().controllerSections;
+      TarnikApp app;
+      MacWorkspaceView &window = app.openWindow(pages, keychain.calls());
+      window.resize(row.window);
+      window.show();
+      AppViewModel &model = app.appViewModel();
+      model.setConsoleIP(shownHost);
+      model.setConnectionTransport(OSCTransport::tcp);
+      model.setCustomSendPort(u"41199"_s);
+      model.connect();
+      for (int visit : {0, 1}) {
+        SCOPED_TRACE(visit == 0 ? "first visit" : "next visit");
+        ASSERT_TRUE(waitUntil([&] {
+          const auto *board = find<QLabel>(window, "relay.board");
+          return board && board->isVisibleTo(&window);
+        }));
+        ASSERT_TRUE(waitUntil([&] {
+          return model.oscManager()->connectionStateDescription().contains(u"Host not found"_s);
+        }));
+        // The layouts' requests, each level's in a turn of its own, up to the scroll area's.
+        for (int level = 0; level < 8; ++level) {
+          QCoreApplication::processEvents();
+          QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        }
+        for (const char *name : {"relay.status", "relay.sessions", "relay.board", "relay.framing",
+                                 "relay.pairingCode"}) {
+          const auto *value = find<QWidget>(window, name);
+          ASSERT_TRUE(value) << name;
+          EXPECT_GE(value->height(), value->minimumSizeHint().height()) << name;
+          EXPECT_LE(value->mapTo(&window, QPoint(value->width(), 0)).x(), window.width()) << name;
+        }
+        const auto *board = qobject_cast<ElidedLabel *>(find<QLabel>(window, "relay.board"));
+        // The whole name where it fits, else what fits of it and "…".
+        EXPECT_TRUE(board && board->fullText() == shownHost + u":41199"_s &&
+                    (board->text() == board->fullText() || board->text().endsWith(QChar(0x2026))));
+        const auto *list = find<QScrollArea>(window, "connection.list");
+        ASSERT_TRUE(list);
+        EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+        EXPECT_LE(list->widget()->width(), list->viewport()->width());
+        const auto *split = find<QSplitter>(window, "workspace.connectionAndRelay");
+        ASSERT_TRUE(split);
+        paneWidths[hostIndex][visit] = {split->widget(0)->width(), split->widget(1)->width()};
+        if (hostIndex == 1) {
+          testing::saveScreenshot(window,
+                                  u"connection-and-relay-long-host-%1"_s.arg(row.window.width()));
+        }
+        const QWidget *relayPane = split->widget(1);
+        if (visit == 1 && relayPane->width() - relayPane->minimumWidth() >= 40) {
+          // A person's own drag still moves the split.
+          QSplitterHandle *handle = split->handle(1);
+          const QPoint grip = handle->rect().center();
+          QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+          QTest::mouseMove(handle, grip + QPoint(40, 0));
+          QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(40, 0));
+          EXPECT_EQ(split->widget(0)->width(), paneWidths[hostIndex][visit].first + 40);
+        }
+        show(window, "Xbox controller");
+        show(window, "Connection & relay");
       }
-      for (const char *name : {"relay.status", "relay.sessions", "relay.board", "relay.framing",
-                               "relay.pairingCode"}) {
-        const auto *value = find<QWidget>(window, name);
-        ASSERT_TRUE(value) << name;
-        EXPECT_GE(value->height(), value->minimumSizeHint().height()) << name;
-        EXPECT_LE(value->mapTo(&window, QPoint(value->width(), 0)).x(), window.width()) << name;
-      }
-      const auto *board = qobject_cast<ElidedLabel *>(find<QLabel>(window, "relay.board"));
-      // The whole name where it fits, else what fits of it and "…".
-      EXPECT_TRUE(board && board->fullText() == row.host + u":41199"_s &&
-                  (board->text() == board->fullText() || board->text().endsWith(QChar(0x2026))));
-      const auto *list = find<QScrollArea>(window, "connection.list");
-      ASSERT_TRUE(list);
-      EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
-      EXPECT_LE(list->widget()->width(), list->viewport()->width());
-      testing::saveScreenshot(window,
-                              u"connection-and-relay-long-host-%1"_s.arg(row.window.width()));
-      show(window, "Xbox controller");
-      show(window, "Connection & relay");
+    }
+    for (int visit : {0, 1}) {
+      const auto [shortConnection, shortRelay] = paneWidths[0][visit];
+      const auto [longConnection, longRelay] = paneWidths[1][visit];
+      EXPECT_NEAR(longConnection, shortConnection, 1)
+          << row.host.size() << " characters at " << row.window.width() << ", visit " << visit;
+      EXPECT_NEAR(longRelay, shortRelay, 1)
+          << row.host.size() << " characters at " << row.window.width() << ", visit " << visit;
     }
   }
 }
