@@ -4,12 +4,15 @@
 // and written on the GUI thread, as picking a profile does, with that snapshot stored. Then
 // the first start over a settings file in which an earlier version kept that snapshot: the
 // store's start, which reads the list on the GUI thread, and the longest gap until the
-// settings file has let go of the list.
+// settings file has let go of the list. Then one setting changed while the settings keep
+// that list, as when the list's own file cannot be read: the longest gap until the settings
+// file holds the change.
 
 #include "app/SavedShowStore.h"
 #include "foundation/JsonCoding.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -113,6 +116,24 @@ FirstStart firstStartWithTheListInTheSettings(const QTemporaryDir &folder) {
                     [] {}, [&] { return QFileInfo(file).size() < sizeBefore - cueCount * 40; })};
 }
 
+// The settings keep the list beside an own file that cannot be read.
+double settingChangeWithTheListKept(const QTemporaryDir &folder) {
+  const QString file = folder.filePath(u"Kept.conf"_s);
+  {
+    QSettings settings(file, QSettings::NativeFormat);
+    settings.setValue(u"connectionProfiles.v1"_s, u"[]"_s);
+    settings.setValue(u"savedShowFiles"_s,
+                      QString::fromUtf8(tarnik::encodeJsonText(QList{largeShow()})));
+    QSettings(tarnik::SavedShowStore::savedShowsFileName(settings), QSettings::IniFormat)
+        .setValue(u"savedShowFiles"_s, u"[{\"storageKey\":1}]"_s);
+  }
+  QSettings settings(file, QSettings::NativeFormat);
+  const tarnik::SavedShowStore store(settings);
+  const QDateTime before = QFileInfo(file).lastModified();
+  return longestStallUntil([&] { settings.setValue(u"interactionMode"_s, u"viewer"_s); },
+                           [&] { return QFileInfo(file).lastModified() != before; });
+}
+
 // Milliseconds the GUI thread spends writing the settings file for one changed setting.
 double settingWrite(QSettings &settings) {
   QElapsedTimer timer;
@@ -146,5 +167,11 @@ int main(int argc, char **argv) {
   }
   std::printf("FIGURE snapshot_move_load_ms %.1f\n", firstStart.load);
   std::printf("FIGURE snapshot_move_gui_stall_ms %.1f\n", firstStart.stall);
+  const double keptListStall = settingChangeWithTheListKept(folder);
+  if (keptListStall < 0) {
+    std::fprintf(stderr, "the setting was not written within a minute\n");
+    return 1;
+  }
+  std::printf("FIGURE settings_write_with_kept_list_gui_stall_ms %.1f\n", keptListStall);
   return 0;
 }

@@ -100,6 +100,8 @@ void AppViewModel::connectShowMirrorSteps() {
     supervisor_->connectionSucceeded();
     saveShowSnapshot();
   });
+  QObject::connect(savedShows_.get(), &SavedShowStore::savedShowsWritten, mirror,
+                   &ShowMirror::noteSnapshotSaved);
   QObject::connect(mirror, &ShowMirror::syncPublished, mirror,
                    &ShowMirror::replayDeferredPatchReads);
   QObject::connect(mirror, &ShowMirror::syncPublished, patch, &PatchWrite::afterSync);

@@ -2,6 +2,8 @@
 
 #include "app/AppLogging.h"
 #include "app/SavedShowOrder.h"
+#include "app/SavedShowsFile.h"
+#include "app/SettingsFileWrite.h"
 #include "foundation/BackgroundRelease.h"
 #include "foundation/JsonCoding.h"
 #include "foundation/TextRules.h"
@@ -30,7 +32,7 @@ bool keepsInStorageKey(char32_t codePoint) {
 
 // The stored text of the list. A show with a date that JSON cannot hold would be written as
 // null and make the whole list unreadable: it is left out, and the others are stored.
-QString storedSavedShowsText(QList<SavedShowFile> shows) {
+QByteArray storedSavedShowsText(QList<SavedShowFile> shows) {
   std::expected<QByteArray, JsonError> text = encodeSavedShows(shows);
   if (!text) {
     const qsizetype count = shows.size();
@@ -40,24 +42,15 @@ QString storedSavedShowsText(QList<SavedShowFile> shows) {
         << "saved show(s) that cannot be stored:" << text.error().description();
     text = encodeSavedShows(shows);
   }
-  return QString::fromUtf8(*text);
-}
-
-const char *statusText(QSettings::Status status) {
-  return status == QSettings::FormatError ? "(format error)" : "(access error)";
+  return std::move(*text);
 }
 
 // Replacing the snapshots' file takes long for a large show, so the list is written from a
-// worker, through a settings object of its own. Nothing else writes that file while the
-// store lives. Whether the file is whole afterwards is what the write says; a write that
-// fails says so in the log, where every failure of a snapshot write is told.
-bool writeSavedShows(const QString &file, QSettings::Format format, const QString &text) {
-  QSettings writer(file, format);
-  writer.setValue(savedShowsKey, text);
-  writer.sync();
-  if (writer.status() == QSettings::NoError) return true;
+// worker. Nothing else writes that file while the store lives.
+bool writeSavedShows(const QString &file, const QByteArray &text) {
+  if (writeFileWhole(file, savedShowsFileContent(savedShowsKey, text))) return true;
   qCWarning(tarnikApp).noquote() << "the saved shows could not be written to" << file
-                                 << statusText(writer.status());
+                                 << ": the file stays as it was";
   return false;
 }
 
@@ -106,29 +99,35 @@ SavedShowStore::SavedShowStore(QSettings &defaults, QObject *parent)
   load();
 }
 
-SavedShowStore::~SavedShowStore() { storeWaitingSavedShowsNow(); }
+SavedShowStore::~SavedShowStore() { finishWritesNow(); }
 
 void SavedShowStore::load() {
-  const std::optional<QString> ownText = storedText(QSettings(fileName_, defaults_.format()));
+  // The list's own file is always in the form this store writes.
+  const std::optional<QString> ownText = storedText(QSettings(fileName_, QSettings::IniFormat));
   const std::optional<QString> settingsText = storedText(defaults_);
   if (!ownText && !settingsText) return;
   // Unreadable snapshots in the list's own file are not worth a message: the next sync stores
   // a fresh one over them, and until then they stay as they were.
   std::optional<QList<SavedShowFile>> shows = decodedSavedShows(ownText);
   if (settingsText) {
+    // A settings write would rewrite the list on the GUI thread.
+    settingsHoldList_ = true;
+    defaults_.installEventFilter(this);
     std::optional<QList<SavedShowFile>> kept = decodedSavedShows(settingsText);
     if (!ownText) {
       // The text moves as it is stored, read or not.
       shows = std::move(kept);
-      moveStoredSavedShows([text = *settingsText]() -> std::optional<QString> { return text; });
+      moveStoredSavedShows(
+          [text = *settingsText]() -> std::optional<QByteArray> { return text.toUtf8(); });
     } else if (shows && kept) {
       // An earlier version ran after the move: per show, the later snapshot stays.
       if (mergeSavedShows(*shows, *kept)) {
         sortSavedShowsNewestFirst(*shows);
-        moveStoredSavedShows(
-            [merged = *shows]() -> std::optional<QString> { return storedSavedShowsText(merged); });
+        moveStoredSavedShows([merged = *shows]() -> std::optional<QByteArray> {
+          return storedSavedShowsText(merged);
+        });
       } else {
-        moveStoredSavedShows([] { return std::optional<QString>(); });  // the file has all
+        moveStoredSavedShows([] { return std::optional<QByteArray>(); });  // the file has all
       }
     } else {
       // Two lists that cannot be merged: neither is given up for the other, and the settings
@@ -167,66 +166,84 @@ void SavedShowStore::store(SavedShowFile snapshot) {
 
 void SavedShowStore::persist() {
   savedShowsToStore_ = savedShowFiles_;
-  if (!savedShowsWrite_) writeWaitingSavedShows();
+  startWaitingWrite();
 }
 
-void SavedShowStore::writeWaitingSavedShows() {
-  // The list is a copy: its records share their data with the published ones and are never
-  // changed, so the worker reads them without a lock.
-  startWrite([shows = *std::exchange(savedShowsToStore_, std::nullopt), file = fileName_,
-              format = defaults_.format()] {
-    writeSavedShows(file, format, storedSavedShowsText(shows));
-  });
+void SavedShowStore::startWaitingWrite() {
+  if (savedShowsWrite_) return;
+  if (savedShowsToStore_) {
+    // The list is a copy: its records share their data with the published ones and are
+    // never changed, so the worker reads them without a lock.
+    auto written = std::make_shared<bool>(false);  // set before the worker's write finishes
+    startWrite(
+        [written, shows = *std::exchange(savedShowsToStore_, std::nullopt), file = fileName_] {
+          *written = writeSavedShows(file, storedSavedShowsText(shows));
+        },
+        [this, written] { emit savedShowsWritten(*written); });
+  } else if (settingsWriteHeld_ && !moving_) {
+    settingsWriteHeld_ = false;
+    startWrite([settingsFile = defaults_.fileName(),
+                format = defaults_.format()] { writeSettingsFile(settingsFile, format); },
+               // What the GUI thread sets from now on asks for a write again; the worker left
+               // nothing to write.
+               [this] { defaults_.sync(); });
+  }
 }
 
-void SavedShowStore::moveStoredSavedShows(std::function<std::optional<QString>()> newFileText) {
+void SavedShowStore::moveStoredSavedShows(std::function<std::optional<QByteArray>()> newFileText) {
   // The settings store lets go of the list only once the file of its own holds it, so a stop
-  // at any point leaves one whole copy. Until then the settings store's own write, which a
-  // change of any setting asks for on the GUI thread, would rewrite the list there: it waits
-  // for the move, whose last step writes the settings store's file on the worker.
+  // at any point leaves one whole copy.
   moving_ = true;
-  defaults_.installEventFilter(this);
   auto written = std::make_shared<bool>(false);  // set before the worker's write finishes
   startWrite(
       [written, newFileText = std::move(newFileText), file = fileName_,
-       settingsFile = defaults_.fileName(), format = defaults_.format()] {
-        const std::optional<QString> text = newFileText();
-        *written = !text || writeSavedShows(file, format, *text);
+       settingsFile = defaults_.fileName()] {
+        const std::optional<QByteArray> text = newFileText();
+        *written = !text || writeSavedShows(file, *text);
         if (!*written) {
           qCWarning(tarnikApp).noquote() << "the saved shows kept in" << settingsFile
                                          << "stay there until" << file << "can be written";
         }
       },
-      [this, written] { letSettingsGoOfSavedShows(*written); });
+      [this, written] {
+        if (*written) {
+          letSettingsGoOfSavedShows();
+        } else {
+          endMove();
+        }
+      });
 }
 
-void SavedShowStore::letSettingsGoOfSavedShows(bool written) {
+void SavedShowStore::letSettingsGoOfSavedShows() {
   // Only in memory here, as the settings store's write waits. The settings objects of one
   // file share their state under one lock: the worker's write carries what the GUI thread
-  // set meanwhile, with the list or without it.
-  if (written) defaults_.remove(savedShowsKey);
+  // set meanwhile.
+  defaults_.remove(savedShowsKey);
+  settingsWriteHeld_ = false;
   startWrite(
-      [written, settingsFile = defaults_.fileName(), format = defaults_.format()] {
-        QSettings settings(settingsFile, format);
-        settings.sync();
-        if (settings.status() == QSettings::NoError) return;
-        qCWarning(tarnikApp).noquote() << (written ? "the saved shows could not leave"
-                                                   : "the settings could not be written to")
-                                       << settingsFile << statusText(settings.status());
+      [settingsFile = defaults_.fileName(), format = defaults_.format()] {
+        if (writeSettingsFile(settingsFile, format) && !settingsFileIsWhole(settingsFile, format)) {
+          qCWarning(tarnikApp).noquote() << "the settings could not be written whole to"
+                                         << settingsFile << "when the saved shows left them";
+        }
       },
-      [this] { endMove(); });
+      [this] {
+        settingsHoldList_ = false;
+        defaults_.removeEventFilter(this);
+        endMove();
+      });
 }
 
 void SavedShowStore::endMove() {
   moving_ = false;
-  defaults_.removeEventFilter(this);
-  // What the settings store held back is in its file already, unless it changed since.
-  if (std::exchange(settingsWriteHeld_, false)) defaults_.sync();
+  // Without the list, the settings store writes its own file again, what it held back too.
+  if (!settingsHoldList_ && std::exchange(settingsWriteHeld_, false)) defaults_.sync();
 }
 
 bool SavedShowStore::eventFilter(QObject *watched, QEvent *event) {
-  if (moving_ && watched == &defaults_ && event->type() == QEvent::UpdateRequest) {
+  if (settingsHoldList_ && watched == &defaults_ && event->type() == QEvent::UpdateRequest) {
     settingsWriteHeld_ = true;
+    startWaitingWrite();
     return true;
   }
   return ObservableObject::eventFilter(watched, event);
@@ -238,8 +255,7 @@ void SavedShowStore::startWrite(std::function<void()> write, std::function<void(
   savedShowsWrite_ = std::make_unique<QFutureWatcher<void>>();
   QObject::connect(savedShowsWrite_.get(), &QFutureWatcherBase::finished, this, [this] {
     savedShowsWrite_.release()->deleteLater();  // released from its own signal
-    if (afterWrite_) std::exchange(afterWrite_, nullptr)();
-    if (!savedShowsWrite_ && savedShowsToStore_) writeWaitingSavedShows();
+    finishWrite();
   });
   savedShowsWrite_->setFuture(promise->future());
   promise->start();
@@ -249,17 +265,19 @@ void SavedShowStore::startWrite(std::function<void()> write, std::function<void(
   });
 }
 
-void SavedShowStore::storeWaitingSavedShowsNow() {
-  // The write under way and the steps after it, a move's included, end here.
+void SavedShowStore::finishWrite() {
+  if (afterWrite_) std::exchange(afterWrite_, nullptr)();
+  startWaitingWrite();
+}
+
+void SavedShowStore::finishWritesNow() {
+  // The write under way, the steps after it, a move's included, and what still waits end here.
   while (savedShowsWrite_) {
     savedShowsWrite_->waitForFinished();
     savedShowsWrite_.reset();
-    if (afterWrite_) std::exchange(afterWrite_, nullptr)();
+    finishWrite();
   }
-  if (savedShowsToStore_) {
-    writeSavedShows(fileName_, defaults_.format(), storedSavedShowsText(*savedShowsToStore_));
-    savedShowsToStore_.reset();
-  }
+  defaults_.removeEventFilter(this);
 }
 
 QString SavedShowStore::showStorageKey(const QString &showIdentity, const QString &consoleAddress) {

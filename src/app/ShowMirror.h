@@ -201,6 +201,8 @@ class ShowMirror final : public ObservableObject {
   void noteChangeSent() { ++changesSent_; }
 
   void reportStatus(const QString &text);
+  // Whether the snapshot of the show on screen could be stored.
+  void noteSnapshotSaved(bool saved);
 
   // Published values
   const std::optional<QString> &eosSoftwareVersion() const { return eosSoftwareVersion_; }
@@ -307,6 +309,7 @@ class ShowMirror final : public ObservableObject {
   std::optional<double> lastDataRefresh_;
   QString dataStatusMessage_ = QStringLiteral("Not synced yet");
   QString syncProgressDescription_ = QStringLiteral("Not syncing");
+  qint64 syncedUnreadableRecords_ = 0;  // left out of the last sync that published
 
   std::unique_ptr<SyncGeneration> syncGeneration_;
   AppTiming::WorkItem syncTimeoutWorkItem_;

@@ -3,12 +3,31 @@
 #include "foundation/BackgroundRelease.h"
 #include "model/ShowIdentity.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <tuple>
 
 using namespace Qt::StringLiterals;
 
 namespace tarnik {
+
+namespace {
+
+// What a sync that published tells: the records it left out, and a snapshot that could not
+// be stored, so that a show kept with gaps, or not kept, is not taken for a whole one.
+QString syncedStatusText(qint64 unreadableRecords, bool snapshotSaved) {
+  QStringList faults;
+  if (unreadableRecords > 0) {
+    faults.append(QString::number(unreadableRecords) +
+                  (unreadableRecords == 1 ? u" record"_s : u" records"_s) +
+                  u" could not be read"_s);
+  }
+  if (!snapshotSaved) faults.append(u"the snapshot could not be saved"_s);
+  return faults.isEmpty() ? u"Synced"_s : u"Synced — "_s + faults.join(u", and "_s);
+}
+
+}  // namespace
 
 void ShowMirror::completeSync(SyncGeneration &generation) {
   const auto answered = [](qint64 count, std::optional<qint64> expected) {
@@ -80,13 +99,9 @@ void ShowMirror::publishSync(SyncGeneration &generation) {
   // The staged rows go with the generation just below, so they are moved, not copied.
   QList<Channel> channels = makeChannels(std::move(generation.patchRows), timing_->date());
   const QString showName = *generation.showName;
-  // Records whose replies never made a record are left out; the status says how many, so
-  // a show with gaps is not taken for a whole one.
-  const qint64 unreadable = generation.unreadableRecords;
-  const QString status = unreadable == 0 ? u"Synced"_s
-                                         : u"Synced — "_s + QString::number(unreadable) +
-                                               (unreadable == 1 ? u" record"_s : u" records"_s) +
-                                               u" could not be read"_s;
+  // Records whose replies never made a record are left out; the status says how many.
+  syncedUnreadableRecords_ = generation.unreadableRecords;
+  const QString status = syncedStatusText(syncedUnreadableRecords_, true);
 
   cancelSyncWorkItems();
   // The staging and the show it replaces are freed off the GUI thread, in one task (see
@@ -111,6 +126,18 @@ void ShowMirror::publishSync(SyncGeneration &generation) {
   // The model's follow-on steps, then a refresh asked for while the sync ran.
   emit syncPublished(showName);
   if (std::exchange(refreshNeededAfterSync_, false)) scheduleRefresh();
+}
+
+void ShowMirror::noteSnapshotSaved(bool saved) {
+  // The snapshot is stored after the sync published; its outcome joins the sync's while the
+  // status still tells that.
+  const qint64 unreadable = syncedUnreadableRecords_;
+  if (dataStatusMessage_ != syncedStatusText(unreadable, true) &&
+      dataStatusMessage_ != syncedStatusText(unreadable, false)) {
+    return;
+  }
+  publish(dataStatusMessage_, syncedStatusText(unreadable, saved),
+          &ShowMirror::dataStatusMessageChanged);
 }
 
 }  // namespace tarnik

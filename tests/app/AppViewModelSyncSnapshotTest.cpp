@@ -6,6 +6,8 @@
 #include "link/OSCManagerTestSupport.h"
 #include "support/QtPrinting.h"
 
+#include <QDir>
+
 using namespace Qt::StringLiterals;
 
 namespace tarnik::testing {
@@ -32,6 +34,23 @@ TEST_F(SyncSnapshot, ACompletedSyncIsStoredUnderItsShowAndConsole) {
   const auto stored = decodeJsonText<QList<SavedShowFile>>(storedSavedShowsText());
   ASSERT_TRUE(stored);
   EXPECT_EQ(stored->size(), 1);
+}
+
+TEST_F(SyncSnapshot, ASnapshotThatCannotBeStoredIsToldWhereTheSyncIs) {
+  // Nothing can be written where the snapshots' file belongs.
+  ASSERT_TRUE(QDir().mkpath(SavedShowStore::savedShowsFileName(settings)));
+  EosConsoleDouble console;
+  console.setShow(generateConsoleShow(3, 2));
+  auto model = makeModel({.oscManager = makeManager(packetLengthCase)});
+  model->setConsoleIP(u"127.0.0.1"_s);
+  model->oscManager()->connect(u"127.0.0.1"_s, console.tcpPort(OSCTCPFraming::packetLength));
+  ASSERT_TRUE(waitUntil([&] { return model->oscManager()->isConnected(); }));
+  if (!model->showMirror().syncGeneration()) model->requestFullSync(u"Sync"_s);
+
+  EXPECT_TRUE(waitUntil([&] {
+    return model->dataStatusMessage() == u"Synced — the snapshot could not be saved"_s;
+  })) << model->dataStatusMessage().toStdString();
+  EXPECT_EQ(model->savedShowFiles().size(), 1);
 }
 
 }  // namespace

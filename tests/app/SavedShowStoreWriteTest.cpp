@@ -2,7 +2,7 @@
 // must neither write them nor write any file that carries them, nor let the settings go of
 // them. A list an earlier version kept in the settings moves to the list's own file merged
 // with it, leaves the settings only once that file holds it, and stays there, said so, when
-// it cannot.
+// it cannot. A write cut short on a full disk leaves the file it would have replaced.
 
 #include "app/SavedShowStore.h"
 #include "foundation/JsonCoding.h"
@@ -20,31 +20,30 @@
 #include <QVariant>
 
 #include <algorithm>
-#include <condition_variable>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <optional>
+#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 
 namespace tarnik::testing {
 namespace {
 
-// A settings format that notes the file and the thread of every write, fails the writes of
-// one file and holds those of another until let go.
+// A settings format that notes the file, the thread of every write and what the list's own
+// file held then.
 struct FileWrite {
   QString file;
   QThread *thread;
   QSettings::SettingsMap map;
+  QByteArray listFileThen;
 };
 
 struct FileWrites {
   std::mutex mutex;
-  std::condition_variable released;
   QList<FileWrite> writes;
-  QString failing;
-  QString held;
-  bool holding = false;
-  bool reached = false;  // a held write waits
+  QString listFile;
 };
 
 FileWrites &fileWrites() {
@@ -63,13 +62,10 @@ bool writeSettings(QIODevice &device, const QSettings::SettingsMap &map) {
   // A save file writes a temporary file and names it after the target once it is whole.
   const QString target = file ? file->fileName() : QString();
   {
-    std::unique_lock lock(fileWrites().mutex);
-    fileWrites().writes.append({target, QThread::currentThread(), map});
-    if (fileWrites().holding && target == fileWrites().held) {
-      fileWrites().reached = true;
-      fileWrites().released.wait(lock, [] { return !fileWrites().holding; });
-    }
-    if (target == fileWrites().failing) return false;
+    const std::lock_guard lock(fileWrites().mutex);
+    QFile listFile(fileWrites().listFile);
+    const QByteArray listFileThen = listFile.open(QIODevice::ReadOnly) ? listFile.readAll() : "";
+    fileWrites().writes.append({target, QThread::currentThread(), map, listFileThen});
   }
   QDataStream stream(&device);
   stream << map;
@@ -93,6 +89,51 @@ QString listText(const QList<SavedShowFile> &shows) {
   return QString::fromUtf8(encodeJsonText(shows));
 }
 
+// The list's own file as a settings object writes it, or no text.
+QByteArray iniFile(const QString &text) {
+  if (text.isNull()) return {};
+  const QTemporaryDir folder;
+  const QString fileName = folder.filePath(u"written.ini"_s);
+  QSettings(fileName, QSettings::IniFormat).setValue(u"savedShowFiles"_s, text);
+  QFile file(fileName);
+  file.open(QIODevice::ReadOnly);
+  return file.readAll();
+}
+
+// The list in the file, read afresh by a settings object, or no text.
+QString listInFile(const QString &fileName) {
+  const QTemporaryDir folder;
+  const QString copy = folder.filePath(u"read.ini"_s);
+  if (!QFile::copy(fileName, copy)) return {};
+  return QSettings(copy, QSettings::IniFormat).value(u"savedShowFiles"_s).toString();
+}
+
+// Files of this process end at `bytes`: a longer write(2) writes part and the next fails, as
+// on a full disk.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(std::optional<rlim_t> bytes) {
+    if (!bytes) return;
+    getrlimit(RLIMIT_FSIZE, &before_);
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{*bytes, before_.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    active_ = true;
+  }
+  ~FileSizeLimit() {
+    if (!active_) return;
+    setrlimit(RLIMIT_FSIZE, &before_);
+    std::signal(SIGXFSZ, previousHandler_);
+  }
+  FileSizeLimit(const FileSizeLimit &) = delete;
+  FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+ private:
+  rlimit before_{};
+  void (*previousHandler_)(int) = nullptr;
+  bool active_ = false;
+};
+
 TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
   ensureCoreApplication();
   // Once: a process has room for 16 formats of its own.
@@ -102,6 +143,8 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
   const SavedShowFile gala{.storageKey = u"-gala-esf-booth"_s, .name = u"Gala"_s, .savedAt = 100};
   const SavedShowFile galaLater{
       .storageKey = u"-gala-esf-booth"_s, .name = u"Gala"_s, .savedAt = 200};
+  const SavedShowFile galaRenamed{
+      .storageKey = u"-gala-esf-booth"_s, .name = u"Gala Renamed"_s, .savedAt = 100};
   const SavedShowFile opera{.storageKey = u"-opera-esf-booth"_s, .savedAt = 50};
   const SavedShowFile ballet{.storageKey = u"-ballet-esf-booth"_s, .savedAt = 150};
   const struct Row {
@@ -109,28 +152,32 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
     QString inSettings{};  // kept by an earlier version, before the store starts
     QString inFile{};      // in the list's own file, before the store starts
     bool snapshot = false;
-    bool settingAfterwards = false;
-    bool settingWhileTheFileIsWritten = false;
-    bool fileFails = false;  // every write of the list's own file
+    bool settingAtStart = false;      // changed as the store starts
+    bool settingsAfterwards = false;  // changed twice, the store ending at once
+    bool fileCutShort = false;        // every write of the list's own file
     QList<SavedShowFile> list{};
     bool settingsKeepTheirs = false;  // and the list's file is left as it was
     const char *warning = nullptr;    // in the log
   } rows[] = {
       {.name = "a snapshot", .snapshot = true, .list = {gala}},
-      {.name = "a snapshot whose file fails",
+      {.name = "a snapshot cut short on a full disk",
+       .inFile = listText({opera}),
        .snapshot = true,
-       .fileFails = true,
-       .list = {gala},
+       .fileCutShort = true,
+       .list = {gala, opera},
        .warning = "could not be written to"},
       {.name = "a setting changed after a snapshot",
        .snapshot = true,
-       .settingAfterwards = true,
+       .settingsAfterwards = true,
        .list = {gala}},
       {.name = "a list kept in the settings", .inSettings = listText({gala}), .list = {gala}},
       {.name = "a setting changed while a list kept in the settings moves",
        .inSettings = listText({gala}),
-       .settingWhileTheFileIsWritten = true,
+       .settingAtStart = true,
        .list = {gala}},
+      {.name = "an unreadable list kept in the settings, moved as it is",
+       .inSettings = u"@x\0001b;\"\\ é\u0001f =, "_s,
+       .list = {}},
       {.name = "both lists, the settings' snapshot newer",
        .inSettings = listText({galaLater, opera}),
        .inFile = listText({ballet, gala}),
@@ -139,15 +186,33 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
        .inSettings = listText({gala, opera}),
        .inFile = listText({galaLater, ballet}),
        .list = {galaLater, ballet, opera}},
-      {.name = "a list kept in the settings whose own file fails",
+      {.name = "both lists, saved at the same time: the file's copy stays",
+       .inSettings = listText({galaRenamed}),
+       .inFile = listText({gala}),
+       .list = {gala}},
+      {.name = "a list kept in the settings whose own file is cut short",
        .inSettings = listText({gala}),
-       .fileFails = true,
+       .fileCutShort = true,
+       .list = {gala},
+       .settingsKeepTheirs = true,
+       .warning = "stay there until"},
+      {.name = "settings changed after the list could not move",
+       .inSettings = listText({gala}),
+       .settingsAfterwards = true,
+       .fileCutShort = true,
        .list = {gala},
        .settingsKeepTheirs = true,
        .warning = "stay there until"},
       {.name = "both lists, the settings' unreadable",
        .inSettings = u"[{\"storageKey\":1}]"_s,
        .inFile = listText({gala}),
+       .list = {gala},
+       .settingsKeepTheirs = true,
+       .warning = "cannot be read: they stay there"},
+      {.name = "settings changed beside an unreadable list",
+       .inSettings = u"[{\"storageKey\":1}]"_s,
+       .inFile = listText({gala}),
+       .settingsAfterwards = true,
        .list = {gala},
        .settingsKeepTheirs = true,
        .warning = "cannot be read: they stay there"},
@@ -166,75 +231,82 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
     if (!row.inSettings.isNull()) settings.setValue(key, row.inSettings);
     settings.sync();
     const QString listFile = SavedShowStore::savedShowsFileName(settings);
-    if (!row.inFile.isNull()) QSettings(listFile, format).setValue(key, row.inFile);
+    if (!row.inFile.isNull()) QSettings(listFile, QSettings::IniFormat).setValue(key, row.inFile);
+    const QByteArray listFileBefore = iniFile(row.inFile);
     {
       const std::lock_guard lock(fileWrites().mutex);
       fileWrites().writes.clear();
-      fileWrites().failing = row.fileFails ? listFile : QString();
-      fileWrites().held = listFile;
-      fileWrites().holding = row.settingWhileTheFileIsWritten;
-      fileWrites().reached = false;
+      fileWrites().listFile = listFile;
     }
-    const auto firstWrite = [&](const QString &file, bool withList) {
-      const QList<FileWrite> writes = recordedWrites();
-      return std::ranges::find_if(writes,
-                                  [&](const FileWrite &write) {
-                                    return write.file == file &&
-                                           write.map.contains(key) == withList;
-                                  }) -
-             writes.begin();
+    const auto changeSetting = [&](const QString &value) {
+      settings.setValue(u"interactionMode"_s, value);
+      // The settings object asks to write its file at once.
+      QCoreApplication::sendPostedEvents();
     };
     const LogCapture log("tarnik.app");
-    SavedShowStore store(settings);
-    if (row.snapshot) store.store(gala);
-    if (row.settingWhileTheFileIsWritten) {
-      ASSERT_TRUE(waitUntil([] {
-        const std::lock_guard lock(fileWrites().mutex);
-        return fileWrites().reached;
-      }));
-      // A change of a setting asks the settings object to write its file at once.
-      settings.setValue(u"interactionMode"_s, u"viewer"_s);
-      QCoreApplication::sendPostedEvents();
-      {
-        const std::lock_guard lock(fileWrites().mutex);
-        fileWrites().holding = false;
-      }
-      fileWrites().released.notify_all();
+    std::optional<SavedShowStore> store;
+    {
+      // A settings file stays well within the limit; the list's own file does not.
+      const FileSizeLimit fullDisk(row.fileCutShort ? std::optional<rlim_t>(120) : std::nullopt);
+      store.emplace(settings);
+      if (row.settingAtStart) changeSetting(u"viewer"_s);
+      if (row.snapshot) store->store(gala);
+      settleBackgroundWork();
     }
-    settleBackgroundWork();
     const QList<FileWrite> storeWrites = recordedWrites();
-    if (row.settingAfterwards) {
-      settings.setValue(u"interactionMode"_s, u"viewer"_s);
-      settings.sync();
+    EXPECT_EQ(store->savedShowFiles(), row.list);
+    if (row.settingsAfterwards) {
+      changeSetting(u"viewer"_s);
+      settleBackgroundWork();
+      // The second change is written once the first write is in; the store's end waits for it.
+      changeSetting(u"designer"_s);
     }
+    store.reset();
+    settleBackgroundWork();
 
     for (const FileWrite &write : recordedWrites()) {
+      // A write that carries the list runs on a worker, into the settings only while they
+      // keep it.
       EXPECT_FALSE(write.map.contains(key) &&
-                   (write.thread == QThread::currentThread() || write.file != listFile))
+                   (write.thread == QThread::currentThread() || !row.settingsKeepTheirs))
           << write.file.toStdString();
     }
     // Nor does the GUI thread let the settings go of the list.
     for (const FileWrite &write : storeWrites) {
       EXPECT_FALSE(write.file == settings.fileName() && write.thread == QThread::currentThread());
     }
+    const QByteArray listFileBytes = [&] {
+      QFile file(listFile);
+      file.open(QIODevice::ReadOnly);
+      return file.readAll();
+    }();
     if (!row.inSettings.isNull() && !row.settingsKeepTheirs) {
       // The settings let go of the list only once its own file holds it.
-      EXPECT_LT(firstWrite(listFile, true), firstWrite(settings.fileName(), false));
+      const QList<FileWrite> writes = recordedWrites();
+      const auto letGo = std::ranges::find_if(writes, [&](const FileWrite &write) {
+        return write.file == settings.fileName() && !write.map.contains(key);
+      });
+      ASSERT_NE(letGo, writes.end());
+      EXPECT_EQ(letGo->listFileThen, listFileBytes);
     }
     EXPECT_EQ(onDisk(settings.fileName()).value(key).toString(),
               row.settingsKeepTheirs ? row.inSettings : QString());
-    if (row.settingWhileTheFileIsWritten || row.settingAfterwards) {
+    if (row.settingAtStart) {
       EXPECT_EQ(onDisk(settings.fileName()).value(u"interactionMode"_s), u"viewer"_s);
     }
-    EXPECT_EQ(store.savedShowFiles(), row.list);
-    const QSettings::SettingsMap ownFile = onDisk(listFile);
-    if (row.fileFails) {
-      EXPECT_FALSE(ownFile.contains(key));
-    } else if (row.settingsKeepTheirs) {
-      EXPECT_EQ(ownFile.value(key).toString(), row.inFile);
+    if (row.settingsAfterwards) {
+      EXPECT_EQ(onDisk(settings.fileName()).value(u"interactionMode"_s), u"designer"_s);
+    }
+    if (row.fileCutShort || row.settingsKeepTheirs) {
+      EXPECT_EQ(listFileBytes, listFileBefore);
     } else {
-      EXPECT_EQ(decodeJsonText<QList<SavedShowFile>>(ownFile.value(key).toString().toUtf8()),
-                row.list);
+      // In the form a settings object writes, so that earlier versions read it.
+      EXPECT_EQ(listFileBytes, iniFile(listInFile(listFile)));
+      if (row.list.isEmpty()) {
+        EXPECT_EQ(listInFile(listFile), row.inSettings);
+      } else {
+        EXPECT_EQ(decodeJsonText<QList<SavedShowFile>>(listInFile(listFile).toUtf8()), row.list);
+      }
     }
     const QString logged = LogCapture::lines().join(u'\n');
     EXPECT_TRUE(row.warning ? logged.contains(QLatin1StringView(row.warning)) : logged.isEmpty())
