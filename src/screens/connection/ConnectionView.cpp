@@ -7,6 +7,7 @@
 #include "screens/connection/ConnectionViewRules.h"
 #include "screens/kit/ElidedLabel.h"
 #include "screens/kit/FocusKeepingButton.h"
+#include "screens/kit/PlainToolTip.h"
 #include "screens/kit/PlainLabel.h"
 #include "screens/kit/ReadingTabOrder.h"
 #include "screens/kit/ScreenRefresh.h"
@@ -181,7 +182,7 @@ QPushButton *twoLineButton(const QString &objectName, const QString &title, cons
   QPushButton *button = twoLineButton(titleLabel, detailLabel, trailing);
   button->setObjectName(objectName);
   button->setAccessibleName(title + QStringLiteral(", ") + detail);
-  button->setToolTip(title + u'\n' + detail);
+  button->setToolTip(plainToolTip(*button, title + u'\n' + detail));
   return button;
 }
 
@@ -680,7 +681,7 @@ void ConnectionView::redrawRoute(const ConnectionPageInput &page) {
       auto *face = new QHBoxLayout;
       face->addWidget(new ElidedLabel(relay.name), 0, Qt::AlignCenter);
       QPushButton *row = labelledButton(face, relay.name);
-      row->setToolTip(relay.name);
+      row->setToolTip(plainToolTip(*row, relay.name));
       connect(row, &QPushButton::clicked, this, [this, relay] { app_.connectToMacRelay(relay); });
       nearbyMacRows_->addWidget(row);
     }
@@ -716,7 +717,7 @@ void ConnectionView::redrawTest(const ConnectionPageInput &page) {
   const QString result = test.result.value_or(QString());
   showText(testStatus_, result);
   // The whole result is on the page; the tooltip repeats it for a pointer resting there.
-  testStatus_->setToolTip(result);
+  testStatus_->setToolTip(plainToolTip(*testStatus_, result));
   const std::pair<SelectableWrappedLabel *, const std::optional<QString> &> rows[] = {
       {testStatus_, test.result}, {testIdentity_, test.identity}, {testVersion_, test.version}};
   for (const auto &[value, text] : rows) {
@@ -761,7 +762,7 @@ void ConnectionView::redrawNearbyServices(const ConnectionPageInput &page) {
                                      iconLabel(QStringLiteral("network"), selectionBlue));
     row->setFlat(true);
     row->setAccessibleName(service.name);
-    row->setToolTip(service.name);
+    row->setToolTip(plainToolTip(*row, service.name));
     connect(row, &QPushButton::clicked, this,
             [this, service] { app_.connectToDiscoveredConsole(service); });
     serviceRows_->addWidget(row);

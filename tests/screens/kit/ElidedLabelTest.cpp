@@ -1,12 +1,16 @@
 #include "screens/kit/ElidedLabel.h"
+#include "screens/kit/PlainToolTip.h"
 #include "support/QtPrinting.h"
 
 #include <QApplication>
 #include <QHelpEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QTextDocument>
 
+#include <functional>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace tarnik {
 namespace {
@@ -39,40 +43,51 @@ TEST(ElidedLabelWidget, ATextTooWideEndsInAnEllipsisAndKeepsTheWholeTextForTipAn
 
 // The tooltip shows the text as written, markup too, and a console's 64 KB text (words, one
 // word, a letter under combining marks) on a few lines within the screen, ending in "…".
+// An elided label's own tooltip, and one a page gives another control for a console's or a
+// network's text.
 TEST(ElidedLabelWidget, TheTooltipShowsTheTextAsWrittenOnAFewLinesOfTheScreen) {
   ElidedLabel label;
-  label.resize(80, label.sizeHint().height());
-  label.show();
-  const int screenWidth = label.screen()->availableGeometry().width();
-  for (const QString &text :
-       {QStringLiteral("<b>Gala</b> & <i>matinee</i>"), QStringLiteral("Wash ").repeated(13108),
-        QStringLiteral("Harbour").repeated(9363),
-        QStringLiteral("e") + QString(QChar(0x0301)).repeated(65535)}) {
-    label.setFullText(text);
-    QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), label.mapToGlobal(QPoint(2, 2)));
-    QApplication::sendEvent(&label, &help);
-    QWidget *tip = nullptr;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-      if (widget->inherits("QTipLabel") && widget->isVisible()) tip = widget;
+  QPushButton button;
+  const std::pair<QWidget *, std::function<void(const QString &)>> widgets[] = {
+      {&label, [&](const QString &text) { label.setFullText(text); }},
+      {&button, [&](const QString &text) { button.setToolTip(plainToolTip(button, text)); }},
+  };
+  for (const auto &[widget, setText] : widgets) {
+    SCOPED_TRACE(widget->metaObject()->className());
+    widget->resize(80, label.sizeHint().height());
+    widget->show();
+    const int screenWidth = widget->screen()->availableGeometry().width();
+    for (const QString &text :
+         {QStringLiteral("<b>Gala</b> & <i>matinee</i>"), QStringLiteral("Wash ").repeated(13108),
+          QStringLiteral("Harbour").repeated(9363),
+          QStringLiteral("e") + QString(QChar(0x0301)).repeated(65535)}) {
+      setText(text);
+      QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), widget->mapToGlobal(QPoint(2, 2)));
+      QApplication::sendEvent(widget, &help);
+      QWidget *tip = nullptr;
+      for (QWidget *shown : QApplication::topLevelWidgets()) {
+        if (shown->inherits("QTipLabel") && shown->isVisible()) tip = shown;
+      }
+      ASSERT_TRUE(tip);
+      EXPECT_LE(tip->width(), screenWidth);
+      EXPECT_LE(tip->height(), 8 * tip->fontMetrics().lineSpacing());
+      // What the tooltip draws: its text as markup where it looks like markup.
+      QTextDocument drawn;
+      if (Qt::mightBeRichText(widget->toolTip())) {
+        drawn.setHtml(widget->toolTip());
+      } else {
+        drawn.setPlainText(widget->toolTip());
+      }
+      const QString shown = drawn.toPlainText();
+      if (text.size() < 100) {
+        EXPECT_EQ(shown, text);
+      } else {
+        EXPECT_TRUE(shown.endsWith(QChar(0x2026)));
+      }
     }
-    ASSERT_TRUE(tip);
-    EXPECT_LE(tip->width(), screenWidth);
-    EXPECT_LE(tip->height(), 8 * tip->fontMetrics().lineSpacing());
-    // What the tooltip draws: its text as markup where it looks like markup.
-    QTextDocument drawn;
-    if (Qt::mightBeRichText(label.toolTip())) {
-      drawn.setHtml(label.toolTip());
-    } else {
-      drawn.setPlainText(label.toolTip());
-    }
-    const QString shown = drawn.toPlainText();
-    if (text.size() < 100) {
-      EXPECT_EQ(shown, text);
-    } else {
-      EXPECT_TRUE(shown.endsWith(QChar(0x2026)));
-    }
-    EXPECT_EQ(label.accessibleName(), text);
+    widget->hide();
   }
+  EXPECT_EQ(label.accessibleName(), QStringLiteral("e") + QString(QChar(0x0301)).repeated(65535));
 }
 
 // Two lines kept, empty, short or long: the height never follows the text.
