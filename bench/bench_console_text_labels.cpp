@@ -5,6 +5,7 @@
 // - one resize step of that page, laid out and painted again;
 // - the tooltip of an elided label holding such a text: shown and painted.
 
+#include "LongConsoleTexts.h"
 #include "RatioReporting.h"
 #include "app/AppViewModel.h"
 #include "screens/kit/ElidedLabel.h"
@@ -27,25 +28,7 @@ namespace {
 
 using namespace tarnik;
 
-constexpr qsizetype textLength = 65536;
 constexpr int runs = 7;
-
-struct Kind {
-  const char *name;
-  QString text;
-};
-
-std::vector<Kind> kinds() {
-  QString cjk;
-  for (qsizetype at = 0; at < textLength; ++at) cjk.append(QChar(char16_t(0x4E00 + at % 2000)));
-  return {
-      {"word", QStringLiteral("Sunriseoverthefogharbour").repeated(3000).left(textLength)},
-      {"cjk", cjk},
-      {"words", QStringLiteral("front wash warm ").repeated(4096)},
-      {"zero-width", QStringLiteral("x\u200D").repeated(textLength / 2)},
-      {"marks", QStringLiteral("e") + QString(QChar(0x0301)).repeated(textLength - 1)},
-  };
-}
 
 double milliseconds(const std::function<void()> &work) {
   QElapsedTimer timer;
@@ -57,11 +40,11 @@ double milliseconds(const std::function<void()> &work) {
 // The worst kind's median, each kind named with its own.
 double worstOfKinds(const char *figure, const std::function<double(const QString &)> &run) {
   double worst = 0;
-  for (const Kind &kind : kinds()) {
+  for (const bench::LongConsoleText &kind : bench::longConsoleTexts()) {
     std::vector<double> times;
     for (int at = 0; at < runs; ++at) times.push_back(run(kind.text));
     const double typical = median(times);
-    std::printf("# %s %s %.2f\n", figure, kind.name, typical);
+    std::printf("# %s %s %.2f\n", figure, kind.kind, typical);
     worst = std::max(worst, typical);
   }
   return worst;

@@ -4,21 +4,20 @@
 // The label is one of five kinds: one unbroken word, CJK, words, a letter among characters
 // of no width, a letter under combining marks. The worst field and kind is the figure.
 
+#include "GuiThreadTime.h"
+#include "LongConsoleTexts.h"
 #include "app/AppViewModel.h"
 #include "screens/live/SceneBreakSheet.h"
 #include "screens/patch/PatchEditorView.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QLineEdit>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -26,33 +25,11 @@
 namespace {
 
 using namespace tarnik;
+using bench::runEventLoop;
+using bench::threadMilliseconds;
 
 constexpr int idleMilliseconds = 2000;
 constexpr int settleMilliseconds = 300;
-constexpr qsizetype labelLength = 65536;
-
-double threadMilliseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
-void runEventLoop(int milliseconds) {
-  QEventLoop loop;
-  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-  loop.exec();
-}
-
-std::vector<std::pair<const char *, QString>> labelKinds() {
-  return {
-      {"word", QString(u'x').repeated(labelLength)},
-      {"cjk", QString(QChar(0x821E)).repeated(labelLength)},
-      {"words", QStringLiteral("front wash warm ").repeated(labelLength / 16)},
-      {"zero-width",
-       (QStringLiteral("a") + QString(QChar(0x200B)).repeated(labelLength)).left(labelLength)},
-      {"marks", QStringLiteral("e") + QString(QChar(0x0301)).repeated(labelLength - 1)},
-  };
-}
 
 // The busy share of the idle span once the field has the focus and the window has settled.
 double idleBusyPercent(QWidget &window, QLineEdit &field) {
@@ -77,7 +54,7 @@ int main(int argc, char **argv) {
   AppViewModel app({.defaults = &settings, .startNetworkingOnInit = false});
 
   double worst = 0;
-  for (const auto &[kind, label] : labelKinds()) {
+  for (const auto &[kind, label] : bench::longConsoleTexts()) {
     SceneBreakSheet sheet(
         app,
         {.edit = SceneBreakEditor::Rename{{.cueNumber = QStringLiteral("12"), .label = label}}});

@@ -13,6 +13,7 @@
 // without an end address, which turns one row into a row per part. The three figures are
 // medians of 21 keys, from the key to the redrawn form.
 
+#include "GuiThreadTime.h"
 #include "RatioReporting.h"
 #include "app/AppViewModel.h"
 #include "model/PatchPlanner.h"
@@ -22,21 +23,20 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QLineEdit>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <vector>
 
 namespace {
 
 using namespace tarnik;
+using tarnik::bench::runEventLoop;
+using tarnik::bench::threadMilliseconds;
 using tarnik::testing::ConsolePatchPart;
 using tarnik::testing::ConsoleShow;
 using tarnik::testing::EosConsoleDouble;
@@ -49,18 +49,6 @@ constexpr int idleMilliseconds = 2000;
 constexpr int settleMilliseconds = 300;
 constexpr int idleRounds = 5;
 constexpr int keystrokeRounds = 21;
-
-double threadMilliseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
-void runEventLoop(int milliseconds) {
-  QEventLoop loop;
-  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-  loop.exec();
-}
 
 // The GUI thread's busy time while its event loop runs for the idle span. The span starts
 // once the window has settled: the first layout and paint after an editor opens or closes

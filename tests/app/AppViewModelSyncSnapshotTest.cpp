@@ -13,16 +13,24 @@ using namespace Qt::StringLiterals;
 namespace tarnik::testing {
 namespace {
 
-using SyncSnapshot = AppViewModelTest;
+class SyncSnapshot : public AppViewModelTest {
+ protected:
+  // A model connected to a console of three cues, its sync under way.
+  std::unique_ptr<AppViewModel> syncingModel() {
+    console.setShow(generateConsoleShow(3, 2));
+    auto model = makeModel({.oscManager = makeManager(packetLengthCase)});
+    model->setConsoleIP(u"127.0.0.1"_s);
+    model->oscManager()->connect(u"127.0.0.1"_s, console.tcpPort(OSCTCPFraming::packetLength));
+    EXPECT_TRUE(waitUntil([&] { return model->oscManager()->isConnected(); }));
+    if (!model->showMirror().syncGeneration()) model->requestFullSync(u"Sync"_s);
+    return model;
+  }
+
+  EosConsoleDouble console;
+};
 
 TEST_F(SyncSnapshot, ACompletedSyncIsStoredUnderItsShowAndConsole) {
-  EosConsoleDouble console;
-  console.setShow(generateConsoleShow(3, 2));
-  auto model = makeModel({.oscManager = makeManager(packetLengthCase)});
-  model->setConsoleIP(u"127.0.0.1"_s);
-  model->oscManager()->connect(u"127.0.0.1"_s, console.tcpPort(OSCTCPFraming::packetLength));
-  ASSERT_TRUE(waitUntil([&] { return model->oscManager()->isConnected(); }));
-  if (!model->showMirror().syncGeneration()) model->requestFullSync(u"Sync"_s);
+  auto model = syncingModel();
   ASSERT_TRUE(waitUntil([&] { return model->dataStatusMessage() == "Synced"_L1; }));
 
   ASSERT_EQ(model->savedShowFiles().size(), 1);
@@ -39,13 +47,7 @@ TEST_F(SyncSnapshot, ACompletedSyncIsStoredUnderItsShowAndConsole) {
 TEST_F(SyncSnapshot, ASnapshotThatCannotBeStoredIsToldWhereTheSyncIs) {
   // Nothing can be written where the snapshots' file belongs.
   ASSERT_TRUE(QDir().mkpath(SavedShowStore::savedShowsFileName(settings)));
-  EosConsoleDouble console;
-  console.setShow(generateConsoleShow(3, 2));
-  auto model = makeModel({.oscManager = makeManager(packetLengthCase)});
-  model->setConsoleIP(u"127.0.0.1"_s);
-  model->oscManager()->connect(u"127.0.0.1"_s, console.tcpPort(OSCTCPFraming::packetLength));
-  ASSERT_TRUE(waitUntil([&] { return model->oscManager()->isConnected(); }));
-  if (!model->showMirror().syncGeneration()) model->requestFullSync(u"Sync"_s);
+  auto model = syncingModel();
 
   EXPECT_TRUE(waitUntil([&] {
     return model->dataStatusMessage() == u"Synced — the snapshot could not be saved"_s;
