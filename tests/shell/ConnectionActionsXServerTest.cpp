@@ -38,16 +38,24 @@ void fillFormFor(AppViewModel &model, const testing::EosConsoleDouble &console) 
   model.setCustomSendPort(QString::number(console.tcpPort(OSCTCPFraming::slip)));
 }
 
-TEST(ConnectionActionsXServer, APersonConnectsToTheConsoleAndDisconnectsFromThePage) {
+// The connection page's window, shown whole on the X server's 1400 × 1000 screen so every
+// point of it can be clicked, its form filled for the console double.
+class ConnectionActionsXServer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window.setGeometry(0, 0, 1200, 800);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    fillFormFor(model, console);
+  }
+
   testing::EosConsoleDouble console;
   TarnikApp app;
   MacWorkspaceView &window = app.openWindow(testing::connectionPageWithoutBrowsing());
-  // Whole on the X server's 1400 × 1000 screen, so every point of it can be clicked.
-  window.setGeometry(0, 0, 1200, 800);
-  window.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   AppViewModel &model = app.appViewModel();
-  fillFormFor(model, console);
+};
+
+TEST_F(ConnectionActionsXServer, APersonConnectsToTheConsoleAndDisconnectsFromThePage) {
   auto *connect = window.findChild<QPushButton *>(u"connection.connect"_s);
   auto *disconnect = window.findChild<QPushButton *>(u"connection.disconnect"_s);
   auto *list = window.findChild<QScrollArea *>(u"connection.list"_s);
@@ -95,16 +103,8 @@ TEST(ConnectionActionsXServer, APersonConnectsToTheConsoleAndDisconnectsFromTheP
 
 // A person re-running the test presses Space after clicking Test Connection: the test runs
 // again, the working connection stays, and the page does not move.
-TEST(ConnectionActionsXServer, SpaceAfterTestConnectionTestsAgainAndKeepsTheConnection) {
-  testing::EosConsoleDouble console;
-  TarnikApp app;
-  MacWorkspaceView &window = app.openWindow(testing::connectionPageWithoutBrowsing());
-  window.setGeometry(0, 0, 1200, 800);
-  window.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+TEST_F(ConnectionActionsXServer, SpaceAfterTestConnectionTestsAgainAndKeepsTheConnection) {
   ASSERT_TRUE(xdotool({u"windowfocus"_s, u"--sync"_s, QString::number(window.winId())}));
-  AppViewModel &model = app.appViewModel();
-  fillFormFor(model, console);
   model.connect();
   ASSERT_TRUE(waitUntil([&] { return model.oscManager()->isEosVerified(); }));
   auto *test = window.findChild<QPushButton *>(u"connection.test"_s);
