@@ -5,7 +5,7 @@
 namespace tarnik {
 
 // A one-line field that edits a text the console sent, such as a label. A text longer than
-// two screen-wide lines could show, or a letter under more combining marks than one character
+// a screen-wide line could show, or a letter under more combining marks than one character
 // carries, is shown as `screenBoundedText` bounds it, ending in "…", and kept whole beside it: the
 // field then lays out what it shows, so a caret blinking in a console's 64 KB label costs what it
 // does in a short one. Every real text is shown whole, as a plain field shows it.

@@ -201,8 +201,7 @@ int lineHintWidth(const QWidget &widget, const QFont &font, const QString &text,
 }
 
 QString screenBoundedText(const QWidget &widget, const QString &text) {
-  constexpr int screenLines = 2;
-  return boundedText(text, widget.screen()->availableGeometry().width(), screenLines);
+  return boundedText(text, widget.screen()->availableGeometry().width(), 1);
 }
 
 QString shortenedText(const QString &text, qsizetype length) {

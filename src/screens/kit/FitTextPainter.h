@@ -54,10 +54,10 @@ double boundedAdvance(const QFontMetricsF &metrics, const QString &text, double 
 // a long text is read no further than any screen could show it.
 int lineHintWidth(const QWidget &widget, const QFont &font, const QString &text, int besides = 0);
 
-// The text as far as two lines as wide as the widget's screen could show it, cut with "…"
-// past them (`boundedText`): thousands of characters, far more than any real text and, at a
-// card's width, about the lines a couple of screens hold. A label that wraps a console's text
-// onto as many lines as it needs lays a 64 KB one out no further.
+// The text as far as a line as wide as the widget's screen could show it, cut with "…" past
+// it (`boundedText`): a character a pixel, so well over a thousand characters, far more than
+// any real text. A label that lays a console's text out whole, onto as many lines as it needs
+// or in a field that scrolls, lays a 64 KB one out no further.
 QString screenBoundedText(const QWidget &widget, const QString &text);
 
 // The text cut with "…" after that many characters, or sooner after a run of combining marks

@@ -10,7 +10,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QScreen>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -19,9 +18,6 @@
 namespace tarnik {
 
 namespace {
-
-// The screens of lines the label lays out at most: far more than any real text fills.
-constexpr int shownScreens = 1;
 
 bool hasNoWidth(char32_t character) {
   switch (QChar::category(character)) {
@@ -47,19 +43,14 @@ qsizetype charactersOfSomeWidth(const QString &text) {
   return count;
 }
 
-// What the label shows of a text at a width: as much as a few screens of lines that wide hold
-// of the font's average characters, and, for a text almost wholly of
-// characters of no width, as much as the kit's bound gives a line as wide as its other
-// characters could be at the font's widest advance. A letter under more marks than one
-// character carries is cut after them. Any real text is shown as given.
-QString shownText(const QString &text, const QFont &font, int width, int screenHeight) {
-  const QFontMetricsF metrics(font);
-  const auto lines = static_cast<qsizetype>(
-      shownScreens * std::ceil(screenHeight / std::max(1.0, metrics.lineSpacing())));
-  const auto perLine = static_cast<qsizetype>(
-      std::ceil(std::max(width, 1) / std::max(1.0, metrics.averageCharWidth())));
-  const QString screens = shortenedText(text, lines * perLine);
-  const double widest = std::max(1.0, metrics.maxWidth());
+// What the label lays out of a text: no more than the kit's bound for a console's text in a
+// label that wraps it (a couple of screen-wide lines' worth, far more than any real text),
+// and, for a text almost wholly of characters of no width, as much as that bound gives a line
+// as wide as its other characters could be at the font's widest advance. A letter under more
+// marks than one character carries is cut after them. Any real text is shown as given.
+QString shownText(const QWidget &label, const QString &text) {
+  const QString screens = screenBoundedText(label, text);
+  const double widest = std::max(1.0, QFontMetricsF(label.font()).maxWidth());
   const QString noWidth =
       boundedText(text, static_cast<double>(charactersOfSomeWidth(text)) * widest, 1);
   return noWidth.size() < screens.size() ? noWidth : screens;
@@ -101,8 +92,7 @@ void SelectableWrappedLabel::followGivenText() const {
 
 void SelectableWrappedLabel::showBoundedText() const {
   auto *self = const_cast<SelectableWrappedLabel *>(this);
-  const QString shown =
-      shownText(fullText_, font(), contentsRect().width(), screen()->availableGeometry().height());
+  const QString shown = shownText(*this, fullText_);
   if (accessibleName() != fullText_) self->setAccessibleName(fullText_);
   if (shown != shown_ || text() != shown) {
     shown_ = shown;
@@ -187,11 +177,11 @@ bool SelectableWrappedLabel::event(QEvent *event) {
   switch (event->type()) {
     case QEvent::FontChange:
     case QEvent::ApplicationFontChange:
-    case QEvent::Resize:
-    case QEvent::ContentsRectChange:
-      // How much of a long text is shown follows the font and the width.
+      // The bound of a text of no width follows the font's widest character.
       showBoundedText();
       break;
+    case QEvent::Resize:
+    case QEvent::ContentsRectChange:
     case QEvent::StyleChange:
     case QEvent::Polish:
       wrapDocumentAnywhere();

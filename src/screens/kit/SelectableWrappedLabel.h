@@ -14,8 +14,8 @@ namespace tarnik {
 // selects and what they copy stay exactly as given.
 //
 // Its text is QLabel's own `setText`, which it follows: the whole text given is kept, and
-// what is laid out of it is no more than a few screens of the label's width could show (a
-// console's 64 KB word, or a letter under thousands of combining marks), cut with "…", so
+// what is laid out of it is no more than `screenBoundedText` gives (a console's 64 KB word,
+// or a letter under thousands of combining marks is cut with "…"), so
 // laying it out costs what the label shows. The whole text stays its accessible name, and a
 // copy gives it: a selection reaching the "…" copies on to the whole text's end.
 //
@@ -50,7 +50,7 @@ class SelectableWrappedLabel : public QLabel {
  private:
   // Takes a text given to `setText` since the last look as the whole text.
   void followGivenText() const;
-  // Shows as much of the whole text as the label's width and font call for.
+  // Shows as much of the whole text as the kit's bound and the label's font call for.
   void showBoundedText() const;
   // Has QLabel lay its document out now, then lets it break inside words.
   void wrapDocumentAnywhere() const;

@@ -19,7 +19,7 @@ void styleCardLabel(QLabel &label, ChannelCardTextStyle style,
 
 // A line of a card that wraps at the card's width onto the lines it needs. A text as the
 // console reported it also breaks inside a word wider than the card, and a 64 KB one is shown
-// no further than a few screens' worth, ended in "…".
+// no further than `screenBoundedText` gives, ended in "…".
 QLabel *cardLine(const QString &text, bool reported, QWidget *parent);
 
 }  // namespace tarnik
