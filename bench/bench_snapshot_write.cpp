@@ -93,14 +93,17 @@ struct FirstStart {
   double stall;  // ms, negative when the settings file kept the list
 };
 
+// A settings file as earlier versions left it: the large show's snapshot kept in it.
+void writeSettingsWithTheList(const QString &file) {
+  QSettings settings(file, QSettings::NativeFormat);
+  settings.setValue(u"connectionProfiles.v1"_s, u"[]"_s);
+  settings.setValue(u"savedShowFiles"_s,
+                    QString::fromUtf8(tarnik::encodeJsonText(QList{largeShow()})));
+}
+
 FirstStart firstStartWithTheListInTheSettings(const QTemporaryDir &folder) {
   const QString earlier = folder.filePath(u"Earlier.conf"_s);
-  {
-    QSettings settings(earlier, QSettings::NativeFormat);
-    settings.setValue(u"connectionProfiles.v1"_s, u"[]"_s);
-    settings.setValue(u"savedShowFiles"_s,
-                      QString::fromUtf8(tarnik::encodeJsonText(QList{largeShow()})));
-  }
+  writeSettingsWithTheList(earlier);
   // A copy no settings object of this process has read yet, as at a start.
   const QString file = folder.filePath(u"Started.conf"_s);
   QFile::copy(earlier, file);
@@ -119,14 +122,10 @@ FirstStart firstStartWithTheListInTheSettings(const QTemporaryDir &folder) {
 // The settings keep the list beside an own file that cannot be read.
 double settingChangeWithTheListKept(const QTemporaryDir &folder) {
   const QString file = folder.filePath(u"Kept.conf"_s);
-  {
-    QSettings settings(file, QSettings::NativeFormat);
-    settings.setValue(u"connectionProfiles.v1"_s, u"[]"_s);
-    settings.setValue(u"savedShowFiles"_s,
-                      QString::fromUtf8(tarnik::encodeJsonText(QList{largeShow()})));
-    QSettings(tarnik::SavedShowStore::savedShowsFileName(settings), QSettings::IniFormat)
-        .setValue(u"savedShowFiles"_s, u"[{\"storageKey\":1}]"_s);
-  }
+  writeSettingsWithTheList(file);
+  QSettings(tarnik::SavedShowStore::savedShowsFileName(QSettings(file, QSettings::NativeFormat)),
+            QSettings::IniFormat)
+      .setValue(u"savedShowFiles"_s, u"[{\"storageKey\":1}]"_s);
   QSettings settings(file, QSettings::NativeFormat);
   const tarnik::SavedShowStore store(settings);
   const QDateTime before = QFileInfo(file).lastModified();
