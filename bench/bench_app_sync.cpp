@@ -14,7 +14,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QSettings>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThreadPool>
@@ -126,7 +125,7 @@ class SyncingModel {
 
  private:
   QTemporaryDir folder_;
-  QSettings settings_{folder_.filePath(u"settings.ini"_s), QSettings::IniFormat};
+  SettingsStore settings_{folder_.filePath(u"settings.ini"_s)};
   std::unique_ptr<AppViewModel> model_;
 };
 

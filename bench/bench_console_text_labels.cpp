@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHelpEvent>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
@@ -52,7 +51,7 @@ double worstOfKinds(const char *figure, const std::function<double(const QString
 
 struct CuePage {
   QTemporaryDir folder;
-  QSettings settings{folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
+  SettingsStore settings{folder.filePath(QStringLiteral("settings.ini"))};
   AppViewModel app{{.defaults = &settings, .startNetworkingOnInit = false}};
 };
 

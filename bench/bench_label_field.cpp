@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -50,7 +49,7 @@ int main(int argc, char **argv) {
   QApplication application(argc, argv);
   QApplication::setStyle(QStringLiteral("Fusion"));
   QTemporaryDir folder;
-  QSettings settings(folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+  SettingsStore settings(folder.filePath(QStringLiteral("settings.ini")));
   AppViewModel app({.defaults = &settings, .startNetworkingOnInit = false});
 
   double worst = 0;

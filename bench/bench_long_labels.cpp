@@ -16,7 +16,6 @@
 #include <QElapsedTimer>
 #include <QListView>
 #include <QScrollBar>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -115,7 +114,7 @@ double cueListStep() {
 // combining marks, each 64 KB: the worse of the two medians over several openings.
 double cueDetailOpen() {
   QTemporaryDir folder;
-  QSettings settings(folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+  SettingsStore settings(folder.filePath(QStringLiteral("settings.ini")));
   AppViewModel app({.defaults = &settings, .startNetworkingOnInit = false});
   double worst = 0;
   for (const QString &label : {QString(QChar(0x200B)).repeated(65536),

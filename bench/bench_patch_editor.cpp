@@ -24,7 +24,6 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -117,7 +116,7 @@ int main(int argc, char **argv) {
   console.run([](EosConsoleDouble &double_) { double_.setShow(dimmerShow(channelCount)); });
 
   QTemporaryDir folder;
-  QSettings settings(folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat);
+  SettingsStore settings(folder.filePath(QStringLiteral("settings.ini")));
   AppViewModel::Arguments arguments;
   arguments.defaults = &settings;
   arguments.syncTimeout = 600;

@@ -13,7 +13,7 @@ namespace {
 // NaN fails the comparison and so takes the floor as well.
 double clampedTimeLimit(double seconds) { return seconds >= 0.01 ? seconds : 0.01; }
 
-QSettings &required(QSettings *defaults) {
+SettingsStore &required(SettingsStore *defaults) {
   Q_ASSERT(defaults);
   return *defaults;
 }
@@ -139,6 +139,8 @@ void AppViewModel::forwardPartSignals() {
                    &AppViewModel::savedConnectionProfilesChanged);
   QObject::connect(form, &ConnectionForm::profileStorageErrorChanged, this,
                    &AppViewModel::profileStorageErrorChanged);
+  QObject::connect(form, &ConnectionForm::settingsWriteFailureChanged, this,
+                   &AppViewModel::settingsWriteFailureChanged);
   QObject::connect(form, &ConnectionForm::selectedConnectionProfileIDChanged, this,
                    &AppViewModel::selectedConnectionProfileIDChanged);
   QObject::connect(form, &ConnectionForm::interactionModeChanged, this,

@@ -41,7 +41,6 @@
 #include <QHash>
 #include <QList>
 #include <QPointer>
-#include <QSettings>
 #include <QString>
 #include <QStringList>
 #include <QUuid>
@@ -148,6 +147,8 @@ class AppViewModel final : public ObservableObject, private ConnectionSupervisor
                  savedConnectionProfiles NOTIFY savedConnectionProfilesChanged)
   Q_PROPERTY(std::optional<QString> profileStorageError READ profileStorageError NOTIFY
                  profileStorageErrorChanged)
+  Q_PROPERTY(std::optional<QString> settingsWriteFailure READ settingsWriteFailure NOTIFY
+                 settingsWriteFailureChanged)
   Q_PROPERTY(std::optional<QUuid> selectedConnectionProfileID READ selectedConnectionProfileID WRITE
                  setSelectedConnectionProfileID NOTIFY selectedConnectionProfileIDChanged)
   Q_PROPERTY(bool isTestingConnection READ isTestingConnection NOTIFY isTestingConnectionChanged)
@@ -187,7 +188,7 @@ class AppViewModel final : public ObservableObject, private ConnectionSupervisor
 
   // What the application entry passes; each default is what it uses.
   struct Arguments {
-    QSettings *defaults = nullptr;  // required; not owned, outlives the model
+    SettingsStore *defaults = nullptr;  // required; not owned, outlives the model
     bool startNetworkingOnInit = true;
     std::unique_ptr<OSCManager> oscManager{};  // none: a new one, 8 s connect, 5 s verification
     int maximumReconnectAttempts = 5;          // at least 1
@@ -332,6 +333,9 @@ class AppViewModel final : public ObservableObject, private ConnectionSupervisor
   }
   const std::optional<QString> &profileStorageError() const {
     return connectionForm_->profileStorageError();
+  }
+  const std::optional<QString> &settingsWriteFailure() const {
+    return connectionForm_->settingsWriteFailure();
   }
   std::optional<QUuid> selectedConnectionProfileID() const {
     return connectionForm_->selectedConnectionProfileID();
@@ -508,6 +512,7 @@ class AppViewModel final : public ObservableObject, private ConnectionSupervisor
   void relayPairingCodeChanged(const QString &value);
   void savedConnectionProfilesChanged(const QList<tarnik::ConsoleConnectionProfile> &value);
   void profileStorageErrorChanged(const std::optional<QString> &value);
+  void settingsWriteFailureChanged(const std::optional<QString> &value);
   void selectedConnectionProfileIDChanged(const std::optional<QUuid> &value);
   void isTestingConnectionChanged(bool value);
   void testConnectionStatusChanged(const QString &value);

@@ -51,7 +51,7 @@ void AppViewModel::handleShowSaved(const QString &reportedPath) {
   resetLiveControls();
   fixtureControl_->bindStore(session_.id, path);
   mirror_->moveChannelReads(path);
-  mirror_->reportStatus(u"Synced"_s);
+  mirror_->reportSyncedAgain();
   saveShowSnapshot();
   if (startNetworkingOnInit_) prepareLiveControls();
 }

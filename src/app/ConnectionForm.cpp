@@ -73,7 +73,7 @@ std::optional<ConsoleConnectionProfile> ConnectionForm::makeConnectionSettings()
   return settings;
 }
 
-ConnectionForm::ConnectionForm(QSettings &defaults, StoreRelayKey storeRelayKey,
+ConnectionForm::ConnectionForm(SettingsStore &defaults, StoreRelayKey storeRelayKey,
                                LoadRelayKey loadRelayKey, QObject *parent)
     : ObservableObject(parent),
       defaults_(defaults),
@@ -84,6 +84,10 @@ ConnectionForm::ConnectionForm(QSettings &defaults, StoreRelayKey storeRelayKey,
   readStoredConnectionSettings();
   loadConnectionProfiles();
   applySelectedConnectionProfile();
+  QObject::connect(&defaults_, &ObservableObject::objectWillChange, this,
+                   &ObservableObject::objectWillChange);
+  QObject::connect(&defaults_, &SettingsStore::writeFailureChanged, this,
+                   &ConnectionForm::settingsWriteFailureChanged);
 }
 
 void ConnectionForm::selectProfile(const ConsoleConnectionProfile &profile) {

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "app/InteractionMode.h"
+#include "app/SettingsStore.h"
 #include "foundation/OSCTransportKinds.h"
 #include "foundation/ObservableObject.h"
 #include "link/TarnikRelaySecurity.h"
 #include "model/ConsoleConnectionProfile.h"
 
 #include <QList>
-#include <QSettings>
 #include <QString>
 #include <QUuid>
 
@@ -40,7 +40,7 @@ class ConnectionForm final : public ObservableObject {
 
   // Reads the stored form, profiles and selection, carrying over the single-console
   // settings of earlier versions. The settings store is not owned and outlives the form.
-  ConnectionForm(QSettings &defaults, StoreRelayKey storeRelayKey, LoadRelayKey loadRelayKey,
+  ConnectionForm(SettingsStore &defaults, StoreRelayKey storeRelayKey, LoadRelayKey loadRelayKey,
                  QObject *parent = nullptr);
 
   // The form's issue is its first problem as the user should read it; the settings exist
@@ -100,6 +100,8 @@ class ConnectionForm final : public ObservableObject {
     return savedConnectionProfiles_;
   }
   const std::optional<QString> &profileStorageError() const { return profileStorageError_; }
+  // Why the settings file does not hold what is set here, until a write succeeds.
+  const std::optional<QString> &settingsWriteFailure() const { return defaults_.writeFailure(); }
   std::optional<QUuid> selectedConnectionProfileID() const { return selectedConnectionProfileID_; }
   InteractionMode interactionMode() const { return interactionMode_; }
 
@@ -126,6 +128,7 @@ class ConnectionForm final : public ObservableObject {
   void relayPairingCodeChanged(const QString &value);
   void savedConnectionProfilesChanged(const QList<tarnik::ConsoleConnectionProfile> &value);
   void profileStorageErrorChanged(const std::optional<QString> &value);
+  void settingsWriteFailureChanged(const std::optional<QString> &value);
   void selectedConnectionProfileIDChanged(const std::optional<QUuid> &value);
   void interactionModeChanged(tarnik::InteractionMode value);
 
@@ -145,7 +148,7 @@ class ConnectionForm final : public ObservableObject {
   void persistSelectedConnectionProfileID();
   void persistInteractionMode();
 
-  QSettings &defaults_;
+  SettingsStore &defaults_;
   StoreRelayKey storeRelayKey_;
   LoadRelayKey loadRelayKey_;
   bool storingRelayKey_ = false;

@@ -28,7 +28,7 @@ const QString advancedPortsKey = u"useAdvancedPorts"_s;
 const QString sendPortKey = u"customSendPort"_s;
 const QString listenPortKey = u"customListenPort"_s;
 
-std::optional<QString> storedText(const QSettings &settings, const QString &key) {
+std::optional<QString> storedText(const SettingsStore &settings, const QString &key) {
   if (!settings.contains(key)) return std::nullopt;
   return settings.value(key).toString();
 }

@@ -2,17 +2,17 @@
 
 #include "app/AppLogging.h"
 #include "app/SavedShowOrder.h"
-#include "app/SavedShowsFile.h"
-#include "app/SettingsFileWrite.h"
+#include "app/SettingsFileText.h"
+#include "app/WholeFileWrite.h"
 #include "foundation/BackgroundRelease.h"
 #include "foundation/JsonCoding.h"
 #include "foundation/TextRules.h"
 
 #include <QChar>
 #include <QDir>
-#include <QEvent>
 #include <QFileInfo>
 #include <QPromise>
+#include <QSettings>
 #include <QThreadPool>
 
 #include <algorithm>
@@ -48,15 +48,16 @@ QByteArray storedSavedShowsText(QList<SavedShowFile> shows) {
 // Replacing the snapshots' file takes long for a large show, so the list is written from a
 // worker. Nothing else writes that file while the store lives.
 bool writeSavedShows(const QString &file, const QByteArray &text) {
-  if (writeFileWhole(file, savedShowsFileContent(savedShowsKey, text))) return true;
-  qCWarning(tarnikApp).noquote() << "the saved shows could not be written to" << file
-                                 << ": the file stays as it was";
+  const FileWriteResult written = writeFileWhole(file, savedShowsFileContent(savedShowsKey, text));
+  if (written) return true;
+  qCWarning(tarnikApp).noquote() << "the saved shows could not be written to" << file << ":"
+                                 << written.error() << ": the file stays as it was";
   return false;
 }
 
-std::optional<QString> storedText(const QSettings &settings) {
-  if (!settings.contains(savedShowsKey)) return std::nullopt;
-  return settings.value(savedShowsKey).toString();
+std::optional<QString> storedText(const QSettings &file) {
+  if (!file.contains(savedShowsKey)) return std::nullopt;
+  return file.value(savedShowsKey).toString();
 }
 
 std::optional<QList<SavedShowFile>> decodedSavedShows(const std::optional<QString> &text) {
@@ -87,15 +88,17 @@ bool mergeSavedShows(QList<SavedShowFile> &shows, const QList<SavedShowFile> &fr
 
 }  // namespace
 
-QString SavedShowStore::savedShowsFileName(const QSettings &defaults) {
-  const QFileInfo settingsFile(defaults.fileName());
+QString SavedShowStore::savedShowsFileName(const QString &settingsFileName) {
+  const QFileInfo settingsFile(settingsFileName);
   const QString suffix = settingsFile.suffix();
   return settingsFile.dir().filePath(settingsFile.completeBaseName() + u'.' + savedShowsKey +
                                      (suffix.isEmpty() ? QString() : u'.' + suffix));
 }
 
-SavedShowStore::SavedShowStore(QSettings &defaults, QObject *parent)
-    : ObservableObject(parent), defaults_(defaults), fileName_(savedShowsFileName(defaults)) {
+SavedShowStore::SavedShowStore(SettingsStore &settings, QObject *parent)
+    : ObservableObject(parent),
+      settings_(settings),
+      fileName_(savedShowsFileName(settings.fileName())) {
   load();
 }
 
@@ -104,15 +107,15 @@ SavedShowStore::~SavedShowStore() { finishWritesNow(); }
 void SavedShowStore::load() {
   // The list's own file is always in the form this store writes.
   const std::optional<QString> ownText = storedText(QSettings(fileName_, QSettings::IniFormat));
-  const std::optional<QString> settingsText = storedText(defaults_);
+  const std::optional<QString> settingsText =
+      settings_.contains(savedShowsKey)
+          ? std::optional<QString>(settings_.value(savedShowsKey).toString())
+          : std::nullopt;
   if (!ownText && !settingsText) return;
   // Unreadable snapshots in the list's own file are not worth a message: the next sync stores
   // a fresh one over them, and until then they stay as they were.
   std::optional<QList<SavedShowFile>> shows = decodedSavedShows(ownText);
   if (settingsText) {
-    // A settings write would rewrite the list on the GUI thread.
-    settingsHoldList_ = true;
-    defaults_.installEventFilter(this);
     std::optional<QList<SavedShowFile>> kept = decodedSavedShows(settingsText);
     if (!ownText) {
       // The text moves as it is stored, read or not.
@@ -135,10 +138,10 @@ void SavedShowStore::load() {
       if (kept) {
         qCWarning(tarnikApp).noquote()
             << "the saved shows in" << fileName_ << "cannot be read: those kept in"
-            << defaults_.fileName() << "stay there";
+            << settings_.fileName() << "stay there";
         shows = std::move(kept);
       } else {
-        qCWarning(tarnikApp).noquote() << "the saved shows kept in" << defaults_.fileName()
+        qCWarning(tarnikApp).noquote() << "the saved shows kept in" << settings_.fileName()
                                        << "cannot be read: they stay there beside" << fileName_;
       }
     }
@@ -180,24 +183,16 @@ void SavedShowStore::startWaitingWrite() {
           *written = writeSavedShows(file, storedSavedShowsText(shows));
         },
         [this, written] { emit savedShowsWritten(*written); });
-  } else if (settingsWriteHeld_ && !moving_) {
-    settingsWriteHeld_ = false;
-    startWrite([settingsFile = defaults_.fileName(),
-                format = defaults_.format()] { writeSettingsFile(settingsFile, format); },
-               // What the GUI thread sets from now on asks for a write again; the worker left
-               // nothing to write.
-               [this] { defaults_.sync(); });
   }
 }
 
 void SavedShowStore::moveStoredSavedShows(std::function<std::optional<QByteArray>()> newFileText) {
-  // The settings store lets go of the list only once the file of its own holds it, so a stop
-  // at any point leaves one whole copy.
-  moving_ = true;
+  // The settings let go of the list only once the file of its own holds it, so a stop at any
+  // point leaves one whole copy: the settings file is then written whole without it.
   auto written = std::make_shared<bool>(false);  // set before the worker's write finishes
   startWrite(
       [written, newFileText = std::move(newFileText), file = fileName_,
-       settingsFile = defaults_.fileName()] {
+       settingsFile = settings_.fileName()] {
         const std::optional<QByteArray> text = newFileText();
         *written = !text || writeSavedShows(file, *text);
         if (!*written) {
@@ -206,47 +201,8 @@ void SavedShowStore::moveStoredSavedShows(std::function<std::optional<QByteArray
         }
       },
       [this, written] {
-        if (*written) {
-          letSettingsGoOfSavedShows();
-        } else {
-          endMove();
-        }
+        if (*written) settings_.remove(savedShowsKey);
       });
-}
-
-void SavedShowStore::letSettingsGoOfSavedShows() {
-  // Only in memory here, as the settings store's write waits. The settings objects of one
-  // file share their state under one lock: the worker's write carries what the GUI thread
-  // set meanwhile.
-  defaults_.remove(savedShowsKey);
-  settingsWriteHeld_ = false;
-  startWrite(
-      [settingsFile = defaults_.fileName(), format = defaults_.format()] {
-        if (writeSettingsFile(settingsFile, format) && !settingsFileIsWhole(settingsFile, format)) {
-          qCWarning(tarnikApp).noquote() << "the settings could not be written whole to"
-                                         << settingsFile << "when the saved shows left them";
-        }
-      },
-      [this] {
-        settingsHoldList_ = false;
-        defaults_.removeEventFilter(this);
-        endMove();
-      });
-}
-
-void SavedShowStore::endMove() {
-  moving_ = false;
-  // Without the list, the settings store writes its own file again, what it held back too.
-  if (!settingsHoldList_ && std::exchange(settingsWriteHeld_, false)) defaults_.sync();
-}
-
-bool SavedShowStore::eventFilter(QObject *watched, QEvent *event) {
-  if (settingsHoldList_ && watched == &defaults_ && event->type() == QEvent::UpdateRequest) {
-    settingsWriteHeld_ = true;
-    startWaitingWrite();
-    return true;
-  }
-  return ObservableObject::eventFilter(watched, event);
 }
 
 void SavedShowStore::startWrite(std::function<void()> write, std::function<void()> then) {
@@ -277,7 +233,6 @@ void SavedShowStore::finishWritesNow() {
     savedShowsWrite_.reset();
     finishWrite();
   }
-  defaults_.removeEventFilter(this);
 }
 
 QString SavedShowStore::showStorageKey(const QString &showIdentity, const QString &consoleAddress) {

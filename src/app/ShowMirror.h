@@ -201,6 +201,9 @@ class ShowMirror final : public ObservableObject {
   void noteChangeSent() { ++changesSent_; }
 
   void reportStatus(const QString &text);
+  // The data on screen is the last sync's, under a new name: its status again, with the
+  // records it left out.
+  void reportSyncedAgain();
   // Whether the snapshot of the show on screen could be stored.
   void noteSnapshotSaved(bool saved);
 

@@ -128,6 +128,10 @@ void ShowMirror::publishSync(SyncGeneration &generation) {
   if (std::exchange(refreshNeededAfterSync_, false)) scheduleRefresh();
 }
 
+void ShowMirror::reportSyncedAgain() {
+  reportStatus(syncedStatusText(syncedUnreadableRecords_, true));
+}
+
 void ShowMirror::noteSnapshotSaved(bool saved) {
   // The snapshot is stored after the sync published; its outcome joins the sync's while the
   // status still tells that.

@@ -19,7 +19,7 @@ namespace {
 constexpr double connectTimeout = 8.0;
 constexpr double verificationTimeout = 5.0;
 
-std::unique_ptr<AppViewModel> makeAppViewModel(QSettings &defaults) {
+std::unique_ptr<AppViewModel> makeAppViewModel(SettingsStore &defaults) {
   AppViewModel::Arguments arguments;
   arguments.defaults = &defaults;
   arguments.startNetworkingOnInit = true;
@@ -46,7 +46,7 @@ std::unique_ptr<MoverController> makeMoverController(DeferredGamePadSource *&pad
 }  // namespace
 
 TarnikApp::TarnikApp()
-    : defaults_(QStringLiteral("quellmoor"), QStringLiteral("Tarnik")),
+    : defaults_(SettingsStore::applicationFileName()),
       appViewModel_(makeAppViewModel(defaults_)),
       relayServer_(std::make_unique<TarnikRelayServer>(12, 8.0, 10.0)),
       moverController_(makeMoverController(gamePads_)),

@@ -1,10 +1,9 @@
 #pragma once
 
+#include "app/SettingsStore.h"
 #include "platform/LogindSleepMonitor.h"
 #include "shell/RelayPairingKeychain.h"
 #include "shell/WorkspacePages.h"
-
-#include <QSettings>
 
 #include <memory>
 
@@ -40,7 +39,7 @@ class TarnikApp {
  private:
   void quit();
 
-  QSettings defaults_;
+  SettingsStore defaults_;
   std::unique_ptr<AppViewModel> appViewModel_;
   std::unique_ptr<TarnikRelayServer> relayServer_;
   DeferredGamePadSource *gamePads_ = nullptr;  // the mover owns it

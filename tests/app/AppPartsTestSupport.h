@@ -14,7 +14,6 @@
 #include "support/ManualAppTiming.h"
 #include "support/QtTestApplication.h"
 
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -72,7 +71,7 @@ class AppPartsTest : public ::testing::Test {
   };
 
   QTemporaryDir folder;
-  QSettings settings{folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
+  SettingsStore settings{folder.filePath(QStringLiteral("settings.ini"))};
   std::shared_ptr<ManualAppTiming> timing = std::make_shared<ManualAppTiming>();
   EosConsoleDouble console;
   std::unique_ptr<OSCManager> manager = makeManager(packetLengthCase);

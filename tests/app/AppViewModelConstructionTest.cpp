@@ -14,7 +14,7 @@ namespace {
 using Construction = AppViewModelTest;
 
 // "key=value;key=value", as earlier versions stored them.
-void store(QSettings &settings, const QString &entries) {
+void store(SettingsStore &settings, const QString &entries) {
   for (const QString &entry : entries.split(u';', Qt::SkipEmptyParts)) {
     const qsizetype equals = entry.indexOf(u'=');
     settings.setValue(entry.first(equals), entry.sliced(equals + 1));
@@ -70,7 +70,7 @@ TEST_F(Construction, OlderSingleConsoleSettingsAreCarriedOver) {
   };
   for (const auto &row : rows) {
     SCOPED_TRACE(row.stored.toStdString());
-    settings.clear();
+    for (const QString &key : settings.allKeys()) settings.remove(key);
     store(settings, row.stored);
 
     const auto model = makeModel();
@@ -103,7 +103,7 @@ TEST_F(Construction, OlderSingleConsoleSettingsAreCarriedOver) {
 TEST_F(Construction, StoredProfilesThatCannotBeReadAreKeptUntouched) {
   for (const QString &stored :
        {u"not a profile list"_s, u"[{\"id\":\"C4A811E0-0000-4000-8000-000000000001\"}]"_s}) {
-    settings.clear();
+    for (const QString &key : settings.allKeys()) settings.remove(key);
     store(settings, u"consoleIP=10.0.0.5"_s);
     settings.setValue(u"connectionProfiles.v1"_s, stored);
 

@@ -76,7 +76,7 @@ TEST_F(KeychainWait, TheWindowGoesOnWhileTheKeychainWaitsAndOnlyTheCurrentFlowFi
       qScopeGuard([&pool, threads = pool.maxThreadCount()] { pool.setMaxThreadCount(threads); });
   pool.setMaxThreadCount(1);
   for (const auto &row : cases) {
-    settings.clear();
+    for (const QString &key : settings.allKeys()) settings.remove(key);
     const auto held = std::make_shared<HeldAnswer>();
     AppViewModel::Arguments arguments;
     if (row.apply) {

@@ -35,7 +35,7 @@ TEST_F(ProfileSaving, ReplacesTheSelectionOrAppendsAndKeepsARelayCodeFirst) {
        u"Enter a console IP address or hostname."_s},
   };
   for (const auto &row : cases) {
-    settings.clear();
+    for (const QString &key : settings.allKeys()) settings.remove(key);
     keychain.clear();
     keychainFails = false;
     auto model = makeModel();

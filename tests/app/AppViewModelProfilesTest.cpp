@@ -41,7 +41,7 @@ TEST_F(Profiles, StartUpRestoresOnlyAStoredProfileThatReadsAndValidates) {
   for (const std::optional<QByteArray> &stored :
        {std::optional<QByteArray>(), std::optional<QByteArray>("{not json"),
         std::optional<QByteArray>(blankHost)}) {
-    settings.clear();
+    for (const QString &key : settings.allKeys()) settings.remove(key);
     if (stored) settings.setValue(u"lastConnectedProfile.v1"_s, QString::fromUtf8(*stored));
     auto model = makeModel();
     model->restoreLastConnectedProfile();

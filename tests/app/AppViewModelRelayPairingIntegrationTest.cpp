@@ -14,7 +14,6 @@
 #include "support/QtTestApplication.h"
 #include "support/TestKeyring.h"
 
-#include <QSettings>
 #include <QSysInfo>
 #include <QTemporaryDir>
 
@@ -79,7 +78,7 @@ class AppViewModelRelayPairingIntegration : public ::testing::Test {
   }
 
   QTemporaryDir folder;
-  QSettings settings{folder.filePath(u"settings.ini"_s), QSettings::IniFormat};
+  SettingsStore settings{folder.filePath(u"settings.ini"_s)};
   std::shared_ptr<ManualAppTiming> timing =
       std::make_shared<ManualAppTiming>(systemUptime(), referenceSecondsNow());
   EosConsoleDouble console;

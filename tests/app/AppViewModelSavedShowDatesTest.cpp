@@ -17,7 +17,7 @@ TEST_F(SavedShowDates, ASnapshotWithoutAFiniteDateTakesNoOtherShowWithIt) {
        {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
         -std::numeric_limits<double>::infinity()}) {
     SCOPED_TRACE(date);
-    settings.clear();
+    for (const QString &key : settings.allKeys()) settings.remove(key);
     auto store = std::make_unique<SavedShowStore>(settings);
     const auto snapshot = [&](const QString &identity, double refreshed) {
       store->store({.storageKey = SavedShowStore::showStorageKey(identity, u"Booth"_s),

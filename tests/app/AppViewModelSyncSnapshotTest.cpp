@@ -44,15 +44,38 @@ TEST_F(SyncSnapshot, ACompletedSyncIsStoredUnderItsShowAndConsole) {
   EXPECT_EQ(stored->size(), 1);
 }
 
+// Nothing can be written where the snapshots' file belongs: the sync's line says so, beside
+// the records it left out, and again once the show is saved under a new name.
 TEST_F(SyncSnapshot, ASnapshotThatCannotBeStoredIsToldWhereTheSyncIs) {
-  // Nothing can be written where the snapshots' file belongs.
-  ASSERT_TRUE(QDir().mkpath(SavedShowStore::savedShowsFileName(settings)));
-  auto model = syncingModel();
+  ASSERT_TRUE(QDir().mkpath(SavedShowStore::savedShowsFileName(settings.fileName())));
+  const struct Row {
+    const char *name;
+    bool recordLeftOut;
+    QString told;
+  } rows[] = {
+      {"every record read", false, u"Synced — the snapshot could not be saved"_s},
+      {"a record left out", true,
+       u"Synced — 1 record could not be read, and the snapshot could not be saved"_s},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.name);
+    console.cueFaults.clear();
+    if (row.recordLeftOut) console.cueFaults.insert(1, EosConsoleDouble::RecordFault::labelNotUTF8);
+    auto model = syncingModel();
+    // A record not read is asked again twice, five seconds apart, then left out.
+    for (int second = 0; second < 20 && model->dataStatusMessage() != row.told; ++second) {
+      waitUntil([&] { return model->dataStatusMessage() == row.told; }, 100);
+      timing->advance(1.0);
+    }
+    EXPECT_EQ(model->dataStatusMessage(), row.told);
+    EXPECT_EQ(model->savedShowFiles().size(), 1);
 
-  EXPECT_TRUE(waitUntil([&] {
-    return model->dataStatusMessage() == u"Synced — the snapshot could not be saved"_s;
-  })) << model->dataStatusMessage().toStdString();
-  EXPECT_EQ(model->savedShowFiles().size(), 1);
+    model->handleOSCMessage(u"/eos/out/event/show/saved"_s,
+                            {OSCArgument::fromString(u"/shows/renamed.esf"_s)});
+    EXPECT_NE(model->dataStatusMessage(), row.told);
+    EXPECT_TRUE(waitUntil([&] { return model->dataStatusMessage() == row.told; }))
+        << model->dataStatusMessage().toStdString();
+  }
 }
 
 }  // namespace

@@ -61,12 +61,13 @@ class AppViewModelTest : public ::testing::Test {
   QByteArray storedText(const QString &key) { return settings.value(key).toString().toUtf8(); }
   // The snapshots, kept in a file of their own beside the settings.
   QByteArray storedSavedShowsText() {
-    const QSettings file(SavedShowStore::savedShowsFileName(settings), settings.format());
+    const QSettings file(SavedShowStore::savedShowsFileName(settings.fileName()),
+                         QSettings::IniFormat);
     return file.value(QStringLiteral("savedShowFiles")).toString().toUtf8();
   }
 
   QTemporaryDir folder;
-  QSettings settings{folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
+  SettingsStore settings{folder.filePath(QStringLiteral("settings.ini"))};
   std::shared_ptr<ManualAppTiming> timing = std::make_shared<ManualAppTiming>();
   QHash<QString, QString> keychain;
   QStringList loadedAccounts;

@@ -1,5 +1,6 @@
 // The connection form built alone on a settings file of its own, with the keychain as a
-// table in memory. Each reopen reads a copy of the file as written, as the next start would.
+// table in memory. Each reopen ends the form and its settings, as the program's end does,
+// and reads a copy of the file as written, as the next start would.
 
 #include "app/ConnectionForm.h"
 #include "support/BackgroundWorkSettling.h"
@@ -9,12 +10,10 @@
 
 #include <QFile>
 #include <QHash>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-#include <memory>
-#include <vector>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -27,15 +26,17 @@ class ConnectionFormAlone : public ::testing::Test {
   ~ConnectionFormAlone() override { settleBackgroundWork(); }
 
   // A form on a copy of the last file written, or on a fresh file the first time.
-  ConnectionForm &reopen() {
-    const QString path = folder.filePath(u"settings-%1.ini"_s.arg(files.size()));
-    if (!files.empty()) {
-      files.back()->sync();
-      EXPECT_TRUE(QFile::copy(files.back()->fileName(), path));
+  ConnectionForm &reopen(SettingsStore::Options options = {}) {
+    const QString path = folder.filePath(u"settings-%1.ini"_s.arg(opened++));
+    if (openSettings) {
+      const QString last = openSettings->fileName();
+      openForm.reset();
+      openSettings.reset();
+      EXPECT_TRUE(QFile::copy(last, path));
     }
-    files.push_back(std::make_unique<QSettings>(path, QSettings::IniFormat));
-    forms.push_back(std::make_unique<ConnectionForm>(
-        *files.back(),
+    openSettings.emplace(path, std::move(options));
+    openForm.emplace(
+        *openSettings,
         [this](const QString &code,
                const QString &account) -> std::expected<void, TarnikRelaySecurity::Failure> {
           keychain.insert(account, code);
@@ -45,15 +46,16 @@ class ConnectionFormAlone : public ::testing::Test {
             -> std::expected<std::optional<QString>, TarnikRelaySecurity::Failure> {
           if (!keychain.contains(account)) return std::nullopt;
           return keychain.value(account);
-        }));
-    return *forms.back();
+        });
+    return *openForm;
   }
-  QSettings &file() { return *files.back(); }
+  SettingsStore &file() { return *openSettings; }
 
   QTemporaryDir folder;
   QHash<QString, QString> keychain;
-  std::vector<std::unique_ptr<QSettings>> files;  // outlive the forms built on them
-  std::vector<std::unique_ptr<ConnectionForm>> forms;
+  int opened = 0;
+  std::optional<SettingsStore> openSettings;  // outlives the form built on it
+  std::optional<ConnectionForm> openForm;
 };
 
 ConsoleConnectionProfile profile(const QString &name, const QString &host, OSCTransport transport) {
@@ -97,6 +99,27 @@ TEST_F(ConnectionFormAlone, WhatTheFormStoresIsWhatTheNextStartReads) {
             std::tuple(booth.name, OSCTransport::udp, u"9001"_s, OSCTCPFraming::slip, false));
 }
 
+// A start that finds what it reads already stored writes nothing, so a disk with less room
+// than the settings file loses none of the profiles, the selection or the last connection.
+TEST_F(ConnectionFormAlone, AStartThatChangesNothingWritesNothing) {
+  ConnectionForm &first = reopen();
+  for (int index = 0; index < 40; ++index) {
+    first.storeSelectedProfile(profile(u"Desk %1"_s.arg(index), u"10.0.0.9"_s, OSCTransport::tcp));
+  }
+  first.rememberLastConnected(first.savedConnectionProfiles().last());
+  const QList<ConsoleConnectionProfile> saved = first.savedConnectionProfiles();
+  int writes = 0;
+  reopen({.writeFile = [&](const QString &file, const QByteArray &content) {
+    ++writes;
+    return writeFileWhole(file, content);
+  }});
+  ConnectionForm &restarted = reopen();
+  EXPECT_EQ(writes, 0);
+  EXPECT_EQ(restarted.savedConnectionProfiles(), saved);
+  EXPECT_EQ(restarted.selectedConnectionProfileID(), saved.last().id);
+  EXPECT_EQ(restarted.lastConnectedProfile(), saved.last());
+}
+
 // A stored list this version cannot read is all the user may have: choosing, clearing and
 // switching modes leave its bytes alone; only a save moves them aside.
 TEST_F(ConnectionFormAlone, AnUnreadableListOutlivesEverythingButASave) {
@@ -124,7 +147,7 @@ TEST_F(ConnectionFormAlone, AnUnreadableListOutlivesEverythingButASave) {
 TEST_F(ConnectionFormAlone, ProfilesChosenWhileTheKeychainHangsReadOnlyTheLastOnesCode) {
   HeldAnswer hung;
   QStringList asked;  // written on the keychain's thread, read once it is done
-  QSettings file(folder.filePath(u"hung.ini"_s), QSettings::IniFormat);
+  SettingsStore file(folder.filePath(u"hung.ini"_s));
   ConnectionForm form(file, {}, [&](const QString &account) -> ConnectionForm::LoadedRelayKey {
     asked.append(account);
     if (asked.size() == 1) hung.await();

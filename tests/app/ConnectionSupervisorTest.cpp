@@ -6,7 +6,6 @@
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
 
-#include <QSettings>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -47,7 +46,7 @@ class Supervisor : public ::testing::Test {
   }
 
   QTemporaryDir folder;
-  QSettings settings{folder.filePath(u"settings.ini"_s), QSettings::IniFormat};
+  SettingsStore settings{folder.filePath(u"settings.ini"_s)};
   OSCManager manager{5, 5};
   std::shared_ptr<ManualAppTiming> timing = std::make_shared<ManualAppTiming>();
   ConnectionForm form{settings, {}, {}};

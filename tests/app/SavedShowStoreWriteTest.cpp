@@ -2,88 +2,66 @@
 // must neither write them nor write any file that carries them, nor let the settings go of
 // them. A list an earlier version kept in the settings moves to the list's own file merged
 // with it, leaves the settings only once that file holds it, and stays there, said so, when
-// it cannot. A write cut short on a full disk leaves the file it would have replaced.
+// it cannot. A write cut short on a full disk leaves the file it would have replaced, and
+// the settings keep what they hold until they are written whole.
 
 #include "app/SavedShowStore.h"
 #include "foundation/JsonCoding.h"
 #include "support/BackgroundWorkSettling.h"
+#include "support/FileSizeLimit.h"
 #include "support/LogCapture.h"
 #include "support/QtTestApplication.h"
 
-#include <QDataStream>
 #include <QFile>
-#include <QFileDevice>
-#include <QMap>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QVariant>
 
 #include <algorithm>
-#include <csignal>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <optional>
-#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 
 namespace tarnik::testing {
 namespace {
 
-// A settings format that notes the file, the thread of every write and what the list's own
-// file held then.
-struct FileWrite {
-  QString file;
+// The settings' file writes: on which thread each ran, what it held and what the list's
+// own file held then. The first ones fail while told to, as on a full disk.
+struct SettingsWrite {
   QThread *thread;
-  QSettings::SettingsMap map;
+  QByteArray content;
   QByteArray listFileThen;
 };
 
-struct FileWrites {
-  std::mutex mutex;
-  QList<FileWrite> writes;
-  QString listFile;
-};
-
-FileWrites &fileWrites() {
-  static FileWrites writes;
-  return writes;
-}
-
-bool readSettings(QIODevice &device, QSettings::SettingsMap &map) {
-  QDataStream stream(&device);
-  stream >> map;
-  return true;
-}
-
-bool writeSettings(QIODevice &device, const QSettings::SettingsMap &map) {
-  const auto *file = qobject_cast<QFileDevice *>(&device);
-  // A save file writes a temporary file and names it after the target once it is whole.
-  const QString target = file ? file->fileName() : QString();
-  {
-    const std::lock_guard lock(fileWrites().mutex);
-    QFile listFile(fileWrites().listFile);
-    const QByteArray listFileThen = listFile.open(QIODevice::ReadOnly) ? listFile.readAll() : "";
-    fileWrites().writes.append({target, QThread::currentThread(), map, listFileThen});
-  }
-  QDataStream stream(&device);
-  stream << map;
-  return true;
-}
-
-QList<FileWrite> recordedWrites() {
-  const std::lock_guard lock(fileWrites().mutex);
-  return fileWrites().writes;
-}
-
-// What the file holds on disk, whatever a settings object of this process holds for it.
-QSettings::SettingsMap onDisk(const QString &fileName) {
-  QSettings::SettingsMap map;
+QByteArray fileBytes(const QString &fileName) {
   QFile file(fileName);
-  if (file.open(QIODevice::ReadOnly)) readSettings(file, map);
-  return map;
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+struct SettingsWrites {
+  std::mutex mutex;
+  QList<SettingsWrite> writes;
+  QString listFile;
+  int failing = 0;
+
+  SettingsStore::Options options() {
+    return {.retryDelay = 20ms,
+            .writeFile = [this](const QString &file, const QByteArray &content) {
+              const std::lock_guard lock(mutex);
+              writes.append({QThread::currentThread(), content, fileBytes(listFile)});
+              if (failing == 0) return writeFileWhole(file, content);
+              --failing;
+              return FileWriteResult(std::unexpected(u"No space left on device"_s));
+            }};
+  }
+  QList<SettingsWrite> recorded() {
+    const std::lock_guard lock(mutex);
+    return writes;
+  }
+};
 
 QString listText(const QList<SavedShowFile> &shows) {
   return QString::fromUtf8(encodeJsonText(shows));
@@ -95,51 +73,22 @@ QByteArray iniFile(const QString &text) {
   const QTemporaryDir folder;
   const QString fileName = folder.filePath(u"written.ini"_s);
   QSettings(fileName, QSettings::IniFormat).setValue(u"savedShowFiles"_s, text);
-  QFile file(fileName);
-  file.open(QIODevice::ReadOnly);
-  return file.readAll();
+  return fileBytes(fileName);
 }
 
-// The list in the file, read afresh by a settings object, or no text.
-QString listInFile(const QString &fileName) {
+// A value in the file, read afresh by a settings object, or none.
+QVariant storedInFile(const QString &fileName, const QString &key) {
   const QTemporaryDir folder;
   const QString copy = folder.filePath(u"read.ini"_s);
   if (!QFile::copy(fileName, copy)) return {};
-  return QSettings(copy, QSettings::IniFormat).value(u"savedShowFiles"_s).toString();
+  return QSettings(copy, QSettings::IniFormat).value(key);
 }
-
-// Files of this process end at `bytes`: a longer write(2) writes part and the next fails, as
-// on a full disk.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(std::optional<rlim_t> bytes) {
-    if (!bytes) return;
-    getrlimit(RLIMIT_FSIZE, &before_);
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{*bytes, before_.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    active_ = true;
-  }
-  ~FileSizeLimit() {
-    if (!active_) return;
-    setrlimit(RLIMIT_FSIZE, &before_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-  FileSizeLimit(const FileSizeLimit &) = delete;
-  FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
- private:
-  rlimit before_{};
-  void (*previousHandler_)(int) = nullptr;
-  bool active_ = false;
-};
 
 TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
   ensureCoreApplication();
-  // Once: a process has room for 16 formats of its own.
-  static const QSettings::Format format =
-      QSettings::registerFormat(u"recorded"_s, readSettings, writeSettings);
   const QString key = u"savedShowFiles"_s;
+  const QString mode = u"interactionMode"_s;
+  const QString profiles = u"connectionProfiles.v1"_s;
   const SavedShowFile gala{.storageKey = u"-gala-esf-booth"_s, .name = u"Gala"_s, .savedAt = 100};
   const SavedShowFile galaLater{
       .storageKey = u"-gala-esf-booth"_s, .name = u"Gala"_s, .savedAt = 200};
@@ -153,8 +102,10 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
     QString inFile{};      // in the list's own file, before the store starts
     bool snapshot = false;
     bool settingAtStart = false;      // changed as the store starts
-    bool settingsAfterwards = false;  // changed twice, the store ending at once
+    bool settingsAfterwards = false;  // changed twice, each on the disk before the store ends
     bool fileCutShort = false;        // every write of the list's own file
+    bool diskStaysFull = false;       // and of the settings, through the settings' changes
+    int settingsWritesFailing = 0;    // the first ones, the disk full
     QList<SavedShowFile> list{};
     bool settingsKeepTheirs = false;  // and the list's file is left as it was
     const char *warning = nullptr;    // in the log
@@ -165,7 +116,7 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
        .snapshot = true,
        .fileCutShort = true,
        .list = {gala, opera},
-       .warning = "could not be written to"},
+       .warning = "File too large"},
       {.name = "a setting changed after a snapshot",
        .snapshot = true,
        .settingsAfterwards = true,
@@ -175,6 +126,16 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
        .inSettings = listText({gala}),
        .settingAtStart = true,
        .list = {gala}},
+      {.name = "a setting changed while the list moves and others after it",
+       .inSettings = listText({gala}),
+       .settingAtStart = true,
+       .settingsAfterwards = true,
+       .list = {gala}},
+      {.name = "the settings' write without the list fails, then succeeds",
+       .inSettings = listText({gala}),
+       .settingsWritesFailing = 2,
+       .list = {gala},
+       .warning = "No space left on device"},
       {.name = "an unreadable list kept in the settings, moved as it is",
        .inSettings = u"@x\0001b;\"\\ é\u0001f =, "_s,
        .list = {}},
@@ -203,6 +164,14 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
        .list = {gala},
        .settingsKeepTheirs = true,
        .warning = "stay there until"},
+      {.name = "settings changed on the full disk that kept the list from moving",
+       .inSettings = listText({gala}),
+       .settingsAfterwards = true,
+       .fileCutShort = true,
+       .diskStaysFull = true,
+       .list = {gala},
+       .settingsKeepTheirs = true,
+       .warning = "stay there until"},
       {.name = "both lists, the settings' unreadable",
        .inSettings = u"[{\"storageKey\":1}]"_s,
        .inFile = listText({gala}),
@@ -226,86 +195,90 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
   for (const auto &row : rows) {
     SCOPED_TRACE(row.name);
     QTemporaryDir folder;
-    QSettings settings(folder.filePath(u"settings.recorded"_s), format);
-    settings.setValue(u"interactionMode"_s, u"editor"_s);
-    if (!row.inSettings.isNull()) settings.setValue(key, row.inSettings);
-    settings.sync();
-    const QString listFile = SavedShowStore::savedShowsFileName(settings);
+    const QString settingsFile = folder.filePath(u"settings.conf"_s);
+    {
+      QSettings earlier(settingsFile, QSettings::IniFormat);
+      earlier.setValue(mode, u"editor"_s);
+      earlier.setValue(profiles, u"[]"_s);
+      if (!row.inSettings.isNull()) earlier.setValue(key, row.inSettings);
+    }
+    const QString listFile = SavedShowStore::savedShowsFileName(settingsFile);
     if (!row.inFile.isNull()) QSettings(listFile, QSettings::IniFormat).setValue(key, row.inFile);
     const QByteArray listFileBefore = iniFile(row.inFile);
-    {
-      const std::lock_guard lock(fileWrites().mutex);
-      fileWrites().writes.clear();
-      fileWrites().listFile = listFile;
-    }
-    const auto changeSetting = [&](const QString &value) {
-      settings.setValue(u"interactionMode"_s, value);
-      // The settings object asks to write its file at once.
-      QCoreApplication::sendPostedEvents();
+    SettingsWrites writes;
+    writes.listFile = listFile;
+    writes.failing = row.settingsWritesFailing;
+    std::optional<SettingsStore> settings(std::in_place, settingsFile, writes.options());
+    const auto settingOnDisk = [&](const QString &value) {
+      return waitUntil([&] { return storedInFile(settingsFile, mode) == value; }, 1000);
     };
     const LogCapture log("tarnik.app");
     std::optional<SavedShowStore> store;
-    {
-      // A settings file stays well within the limit; the list's own file does not.
-      const FileSizeLimit fullDisk(row.fileCutShort ? std::optional<rlim_t>(120) : std::nullopt);
-      store.emplace(settings);
-      if (row.settingAtStart) changeSetting(u"viewer"_s);
-      if (row.snapshot) store->store(gala);
-      settleBackgroundWork();
-    }
-    const QList<FileWrite> storeWrites = recordedWrites();
+    std::optional<FileSizeLimit> fullDisk;
+    // A settings file stays well within the limit; one that holds a list does not.
+    if (row.fileCutShort) fullDisk.emplace(120);
+    store.emplace(*settings);
+    if (row.settingAtStart) settings->setValue(mode, u"viewer"_s);
+    if (row.snapshot) store->store(gala);
+    settleBackgroundWork();
+    if (!row.diskStaysFull) fullDisk.reset();
     EXPECT_EQ(store->savedShowFiles(), row.list);
+    if (row.settingAtStart) {
+      EXPECT_TRUE(settingOnDisk(u"viewer"_s));
+    }
     if (row.settingsAfterwards) {
-      changeSetting(u"viewer"_s);
-      settleBackgroundWork();
-      // The second change is written once the first write is in; the store's end waits for it.
-      changeSetting(u"designer"_s);
+      // Each change reaches the disk while the program runs, unless the disk is full.
+      settings->setValue(mode, u"viewer"_s);
+      EXPECT_TRUE(settingOnDisk(u"viewer"_s) != row.diskStaysFull);
+      settings->setValue(mode, u"designer"_s);
+      EXPECT_TRUE(settingOnDisk(u"designer"_s) != row.diskStaysFull);
+      EXPECT_EQ(settings->writeFailure().has_value(), row.diskStaysFull);
+      fullDisk.reset();
+    }
+    if (row.settingsWritesFailing > 0) {
+      // Tried again from what the settings hold, the profiles with it.
+      EXPECT_TRUE(waitUntil(
+          [&] {
+            return writes.recorded().size() == 1 + row.settingsWritesFailing &&
+                   !settings->writeFailure();
+          },
+          1000));
     }
     store.reset();
-    settleBackgroundWork();
+    settings.reset();
 
-    for (const FileWrite &write : recordedWrites()) {
-      // A write that carries the list runs on a worker, into the settings only while they
-      // keep it.
-      EXPECT_FALSE(write.map.contains(key) &&
-                   (write.thread == QThread::currentThread() || !row.settingsKeepTheirs))
-          << write.file.toStdString();
+    // The settings are written on a thread of their own, with the list only until they let
+    // go of it, and that only once its own file holds it.
+    const QList<SettingsWrite> recorded = writes.recorded();
+    for (const SettingsWrite &write : recorded) EXPECT_NE(write.thread, QThread::currentThread());
+    const auto carriesList = [&](const SettingsWrite &write) {
+      return write.content.contains(key.toLatin1() + '=');
+    };
+    const auto letGo = std::ranges::find_if_not(recorded, carriesList);
+    const QByteArray listFileBytes = fileBytes(listFile);
+    if (!row.settingsKeepTheirs) {
+      EXPECT_TRUE(std::none_of(letGo, recorded.end(), carriesList));
     }
-    // Nor does the GUI thread let the settings go of the list.
-    for (const FileWrite &write : storeWrites) {
-      EXPECT_FALSE(write.file == settings.fileName() && write.thread == QThread::currentThread());
-    }
-    const QByteArray listFileBytes = [&] {
-      QFile file(listFile);
-      file.open(QIODevice::ReadOnly);
-      return file.readAll();
-    }();
     if (!row.inSettings.isNull() && !row.settingsKeepTheirs) {
-      // The settings let go of the list only once its own file holds it.
-      const QList<FileWrite> writes = recordedWrites();
-      const auto letGo = std::ranges::find_if(writes, [&](const FileWrite &write) {
-        return write.file == settings.fileName() && !write.map.contains(key);
-      });
-      ASSERT_NE(letGo, writes.end());
+      ASSERT_NE(letGo, recorded.end());
       EXPECT_EQ(letGo->listFileThen, listFileBytes);
     }
-    EXPECT_EQ(onDisk(settings.fileName()).value(key).toString(),
+    EXPECT_EQ(storedInFile(settingsFile, key).toString(),
               row.settingsKeepTheirs ? row.inSettings : QString());
-    if (row.settingAtStart) {
-      EXPECT_EQ(onDisk(settings.fileName()).value(u"interactionMode"_s), u"viewer"_s);
-    }
+    EXPECT_EQ(storedInFile(settingsFile, profiles), u"[]"_s);
     if (row.settingsAfterwards) {
-      EXPECT_EQ(onDisk(settings.fileName()).value(u"interactionMode"_s), u"designer"_s);
+      EXPECT_TRUE(settingOnDisk(u"designer"_s));
     }
     if (row.fileCutShort || row.settingsKeepTheirs) {
       EXPECT_EQ(listFileBytes, listFileBefore);
     } else {
       // In the form a settings object writes, so that earlier versions read it.
-      EXPECT_EQ(listFileBytes, iniFile(listInFile(listFile)));
+      const QString listInFile = storedInFile(listFile, key).toString();
+      EXPECT_EQ(listFileBytes, iniFile(listInFile));
       if (row.list.isEmpty()) {
-        EXPECT_EQ(listInFile(listFile), row.inSettings);
+        EXPECT_EQ(listInFile, row.inSettings);
       } else {
-        EXPECT_EQ(decodeJsonText<QList<SavedShowFile>>(listInFile(listFile).toUtf8()), row.list);
+        EXPECT_EQ(decodeJsonText<QList<SavedShowFile>>(listInFile.toUtf8()), row.list);
       }
     }
     const QString logged = LogCapture::lines().join(u'\n');

@@ -321,6 +321,8 @@ QWidget *ConnectionView::makeSavedConnectionsSection() {
   profileRows_ = new QVBoxLayout;
   layout->addLayout(profileRows_);
   layout->addWidget(warningRow(storageError_, QStringLiteral("connection.profile.storageError")));
+  layout->addWidget(
+      warningRow(settingsWriteError_, QStringLiteral("connection.settings.writeError")));
 
   auto *newButton =
       new QPushButton(symbolIcon(QStringLiteral("plus"), selectionBlue, selectionBlue),
@@ -578,6 +580,7 @@ ConnectionPageInput ConnectionView::readPage() const {
           .savedProfiles = app_.savedConnectionProfiles(),
           .selectedProfileID = app_.selectedConnectionProfileID(),
           .profileStorageError = app_.profileStorageError(),
+          .settingsWriteFailure = app_.settingsWriteFailure(),
           .usesMacRelay = app_.usesMacRelay(),
           .relayPairingCode = app_.relayPairingCode(),
           .consoleName = app_.consoleName(),
@@ -624,6 +627,8 @@ void ConnectionView::redrawSavedConnections(const ConnectionPageInput &page) {
   saveButton_->setText(saved.saveButtonTitle);
   storageError_->parentWidget()->setVisible(saved.storageError.has_value());
   showText(storageError_, saved.storageError.value_or(QString()));
+  settingsWriteError_->parentWidget()->setVisible(saved.settingsWriteError.has_value());
+  showText(settingsWriteError_, saved.settingsWriteError.value_or(QString()));
 
   // Rows are rebuilt only when what they show changed, so a redraw for another value leaves
   // a row under the pointer alone. The profiles are compared whole: a row hands its profile

@@ -50,6 +50,10 @@ SavedConnections savedConnections(const ConnectionPageInput &page) {
     saved.emptyText = u"No saved connections"_s;
   }
   saved.storageError = shownMessage(page.profileStorageError);
+  if (page.settingsWriteFailure) {
+    saved.settingsWriteError = u"Settings could not be saved: "_s + *page.settingsWriteFailure +
+                               u". Tarnik keeps them and tries again."_s;
+  }
   // Saving replaces the selected profile only while the list holds it; a selection stored
   // for a profile that is gone saves a new one, and the button says so.
   const bool updates = std::ranges::any_of(saved.rows, &SavedConnectionRow::selected);

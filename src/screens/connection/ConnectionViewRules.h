@@ -28,6 +28,7 @@ struct ConnectionPageInput {
   QList<ConsoleConnectionProfile> savedProfiles{};
   std::optional<QUuid> selectedProfileID{};
   std::optional<QString> profileStorageError{};
+  std::optional<QString> settingsWriteFailure{};  // the system's reason
 
   bool usesMacRelay = false;
   QString relayPairingCode{};
@@ -72,6 +73,8 @@ struct SavedConnections {
   QList<SavedConnectionRow> rows;  // one for each saved profile, in the list's order
   std::optional<QString> emptyText;
   std::optional<QString> storageError;
+  // Where settings are saved, the person hears that they are not, until a write succeeds.
+  std::optional<QString> settingsWriteError;
   QString saveButtonTitle;
 };
 SavedConnections savedConnections(const ConnectionPageInput &page);

@@ -13,7 +13,6 @@
 #include "support/ManualLevelCommandScheduler.h"
 #include "support/QtTestApplication.h"
 
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
@@ -118,7 +117,7 @@ class ConnectedChannelCards : public ::testing::Test {
   std::shared_ptr<ManualLevelCommandScheduler> storeClock =
       std::make_shared<ManualLevelCommandScheduler>();
   QTemporaryDir folder;
-  QSettings settings{folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
+  SettingsStore settings{folder.filePath(QStringLiteral("settings.ini"))};
   std::unique_ptr<AppViewModel> model;
 };
 

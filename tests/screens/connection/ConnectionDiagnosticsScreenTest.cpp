@@ -19,7 +19,6 @@
 #include <QScopeGuard>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSettings>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -69,7 +68,7 @@ class ConnectionDiagnosticsScreen : public ::testing::Test {
   }
 
   QTemporaryDir folder;
-  QSettings settings{folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
+  SettingsStore settings{folder.filePath(QStringLiteral("settings.ini"))};
   testing::EosConsoleDouble console;
   std::unique_ptr<AppViewModel> model;
   std::unique_ptr<ConnectionDiagnosticsView> view;

@@ -13,6 +13,8 @@
 
 #include <QAccessible>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -180,6 +182,30 @@ TEST(ConnectionProfilesView, AnUnreadableListShowsItsErrorAndASaveSaysWhereItWas
   EXPECT_TRUE(screen.text(u"connection.profile.storageError"_s)
                   .endsWith(u"kept under “connectionProfiles.unreadable.v1”."_s));
   EXPECT_EQ(screen.settings.value(u"connectionProfiles.unreadable.v1"_s).toString(), u"[{"_s);
+}
+
+// Where settings are saved, a settings file that cannot be written is told, in the system's
+// words, until a write succeeds: here a folder stands where the file belongs.
+TEST(ConnectionProfilesView, SettingsThatCannotBeWrittenAreToldUntilAWriteSucceeds) {
+  ConnectionScreen screen(
+      {}, std::nullopt, testing::idleBrowserFactory(),
+      [](AppViewModel::Arguments &arguments) { QDir().mkpath(arguments.defaults->fileName()); });
+  ASSERT_TRUE(waitUntil([&] {
+    screen.settle();
+    return screen.shown(u"connection.settings.writeError"_s);
+  }));
+  EXPECT_EQ(screen.text(u"connection.settings.writeError"_s),
+            u"Settings could not be saved: Is a directory. Tarnik keeps them and tries again."_s);
+  testing::saveScreenshot(*screen.view, u"connection-settings-not-saved"_s);
+
+  QDir().rmdir(screen.settings.fileName());
+  type(screen, u"connection.host"_s, u"127.0.0.1"_s);
+  press(screen, u"connection.profile.save"_s);
+  EXPECT_TRUE(waitUntil([&] {
+    screen.settle();
+    return !screen.shown(u"connection.settings.writeError"_s);
+  }));
+  EXPECT_TRUE(QFileInfo(screen.settings.fileName()).isFile());
 }
 
 // An invalid form puts its first problem in "Result", whichever button asked, and nothing

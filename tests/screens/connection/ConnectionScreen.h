@@ -15,7 +15,6 @@
 #include <QJsonDocument>
 #include <QLabel>
 #include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -117,7 +116,7 @@ struct ConnectionScreen {
   }
 
   QTemporaryDir folder;
-  QSettings settings{folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
+  SettingsStore settings{folder.filePath(QStringLiteral("settings.ini"))};
   std::shared_ptr<QHash<QString, QString>> keychain = std::make_shared<QHash<QString, QString>>();
   std::unique_ptr<AppViewModel> model;
   std::unique_ptr<ConnectionView> view;

@@ -9,7 +9,6 @@
 #include "support/ManualAppTiming.h"
 #include "support/QtTestApplication.h"
 
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -37,7 +36,7 @@ struct SyncedCueConsole {
   }
 
   QTemporaryDir folder;
-  QSettings settings{folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
+  SettingsStore settings{folder.filePath(QStringLiteral("settings.ini"))};
   std::shared_ptr<ManualAppTiming> timing = std::make_shared<ManualAppTiming>();
   EosConsoleDouble console;
   std::unique_ptr<AppViewModel> model;

@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
@@ -147,7 +146,7 @@ class EditorTest : public ::testing::Test {
 
   EosConsoleDouble console;
   QTemporaryDir folder;
-  QSettings settings{folder.filePath(u"settings.ini"_s), QSettings::IniFormat};
+  SettingsStore settings{folder.filePath(u"settings.ini"_s)};
   std::unique_ptr<AppViewModel> model;
   QWidget page;
   QPointer<PatchEditorView> editor;

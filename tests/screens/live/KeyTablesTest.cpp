@@ -9,7 +9,6 @@
 #include "support/QtTestApplication.h"
 
 #include <QSet>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -76,7 +75,7 @@ TEST(KeyTables, SendTheConsolesNamesForTheirTitles) {
 TEST(KeyTables, EveryNameIsOneObjectNameAndPassesTheModelsKeyCheck) {
   testing::ensureCoreApplication();
   QTemporaryDir folder;
-  QSettings settings(folder.filePath(u"settings.ini"_s), QSettings::IniFormat);
+  SettingsStore settings(folder.filePath(u"settings.ini"_s));
   AppViewModel model({.defaults = &settings,
                       .startNetworkingOnInit = false,
                       .timing = std::make_shared<testing::ManualAppTiming>()});

@@ -13,7 +13,6 @@
 #include "support/QtTestApplication.h"
 
 #include <QLayout>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -80,7 +79,7 @@ class LiveKeysTest : public ::testing::Test {
 
   QtWarningWatch warningWatch;
   QTemporaryDir folder;
-  QSettings settings{folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat};
+  SettingsStore settings{folder.filePath(QStringLiteral("settings.ini"))};
   std::shared_ptr<ManualAppTiming> timing =
       std::make_shared<ManualAppTiming>(systemUptime(), referenceSecondsNow());
   EosConsoleDouble console;

@@ -23,7 +23,6 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
-#include <QSettings>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -134,7 +133,7 @@ class PatchViewWidget : public ::testing::Test {
 
   testing::EosConsoleDouble console;
   QTemporaryDir folder;
-  QSettings settings{folder.filePath(u"settings.ini"_s), QSettings::IniFormat};
+  SettingsStore settings{folder.filePath(u"settings.ini"_s)};
   std::unique_ptr<AppViewModel> model;
   std::unique_ptr<PatchView> view;
 };

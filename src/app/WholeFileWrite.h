@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <expected>
+
+namespace tarnik {
+
+// Why a file could not be written, in the system's words ("No space left on device").
+using FileWriteResult = std::expected<void, QString>;
+
+// Replaces the file with `content`, whole, or leaves the old file as it was and says why.
+// The content goes to a new file beside it, every byte counted (a write that stops short on
+// a full disk reports no error, only a short count), is synced to the disk with the sync's
+// result checked, and only then takes the file's name. Runs on any thread; a file behind a
+// link is written where the link points. `syncData` stands in for fsync(2) in tests.
+FileWriteResult writeFileWhole(const QString &fileName, QByteArrayView content,
+                               int (*syncData)(int fd) = nullptr);
+
+}  // namespace tarnik
