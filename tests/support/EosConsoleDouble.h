@@ -116,6 +116,9 @@ class EosConsoleDouble : public QObject {
     QList<FixtureParameter> emitters;
     float hue = 0;
     float saturation = 0;
+    // How much of a written parameter value the fixture takes, as a console holding another
+    // level does: 0.5 half of it; 0 none, the parameter keeping its value (a parked channel).
+    float writtenShare = 1;
 
     // An "Acme Wash": intensity with red, green and blue emitters, at the given colour.
     static FixtureChannel colorWash(float hue, float saturation);

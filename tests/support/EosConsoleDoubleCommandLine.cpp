@@ -150,7 +150,8 @@ QList<OSCMessage> EosConsoleDouble::fixtureAnswer(const OSCMessage &request,
     const QString key = parameterKey(components[5]);
     for (auto *list : {&fixture.parameters, &fixture.emitters}) {
       for (FixtureParameter &p : *list) {
-        if (parameterKey(p.name) == key) p.value = *floatArgument(request, 0);
+        if (parameterKey(p.name) == key && fixture.writtenShare > 0)
+          p.value = *floatArgument(request, 0) * fixture.writtenShare;
       }
     }
   } else if (components[4] == u"color" && components[5] == u"hs" && request.arguments.size() == 2 &&

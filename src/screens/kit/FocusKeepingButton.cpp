@@ -2,8 +2,6 @@
 
 #include <QEvent>
 
-#include <utility>
-
 namespace tarnik {
 
 bool FocusKeepingButton::focusNextPrevChild(bool next) {
@@ -18,9 +16,20 @@ bool FocusKeepingButton::focusNextPrevChild(bool next) {
 
 void FocusKeepingButton::changeEvent(QEvent *event) {
   QPushButton::changeEvent(event);
-  if (event->type() != QEvent::EnabledChange || !isEnabled()) return;
-  if (std::exchange(focusDueBack_, false) && isVisible() && !window()->focusWidget())
-    setFocus(Qt::OtherFocusReason);
+  if (event->type() == QEvent::EnabledChange) takeFocusBackWhenDue();
+}
+
+void FocusKeepingButton::showEvent(QShowEvent *event) {
+  QPushButton::showEvent(event);
+  takeFocusBackWhenDue();
+}
+
+void FocusKeepingButton::takeFocusBackWhenDue() {
+  // The work may hide the button's card while it runs and switch it on out of sight: the
+  // focus then comes back once the button is both switched on and shown.
+  if (!focusDueBack_ || !isEnabled() || !isVisible()) return;
+  focusDueBack_ = false;
+  if (!window()->focusWidget()) setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace tarnik

@@ -6,10 +6,12 @@ namespace tarnik {
 
 IntensityFlow::IntensityFlow(IntensityControlModel model,
                              std::unique_ptr<LevelCommandThrottler> throttler,
-                             std::function<qint64()> displayed)
+                             std::function<qint64()> displayed,
+                             std::function<bool()> awaitingReadback)
     : model_(std::move(model)),
       throttler_(std::move(throttler)),
-      displayed_(std::move(displayed)) {}
+      displayed_(std::move(displayed)),
+      awaitingReadback_(std::move(awaitingReadback)) {}
 
 void IntensityFlow::begin(int channel) {
   if (!model_.isControllable()) return;
@@ -34,6 +36,10 @@ void IntensityFlow::end(double value) {
   }
   throttler_->finish(value);
   isAdjusting_ = false;
+  // The readback may have come while the person still held the scrubber, which the shown
+  // level does not follow, and a level the store refused to send awaits none: unless a write
+  // still awaits its readback, the level to show is the console's.
+  if (!awaitingReadback_()) resync();
 }
 
 void IntensityFlow::cancel() {

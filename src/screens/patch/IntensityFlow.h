@@ -15,9 +15,10 @@ namespace tarnik {
 // level put back to the one shown.
 class IntensityFlow {
  public:
-  // `displayed` reads the level the page shows now (pending, read back, or snapshot).
+  // `displayed` reads the level the page shows now (pending, read back, or snapshot), and
+  // `awaitingReadback` whether that level is a write still waiting for the console's readback.
   IntensityFlow(IntensityControlModel model, std::unique_ptr<LevelCommandThrottler> throttler,
-                std::function<qint64()> displayed);
+                std::function<qint64()> displayed, std::function<bool()> awaitingReadback);
 
   double intensity() const { return intensity_; }
   void setIntensity(double value) { intensity_ = value; }
@@ -25,7 +26,8 @@ class IntensityFlow {
   void setAdjusting(bool adjusting) { isAdjusting_ = adjusting; }
 
   // The scrubber's four reports. The channel is taken at begin: a send that leaves later
-  // still addresses the channel that was dragged.
+  // still addresses the channel that was dragged. An end with no write awaiting its readback
+  // puts the level back to the one shown, the console's.
   void begin(int channel);
   void update(double value);
   void end(double value);
@@ -40,6 +42,7 @@ class IntensityFlow {
   IntensityControlModel model_;
   std::unique_ptr<LevelCommandThrottler> throttler_;
   std::function<qint64()> displayed_;
+  std::function<bool()> awaitingReadback_;
   double intensity_ = 0;
   bool isAdjusting_ = false;
 };

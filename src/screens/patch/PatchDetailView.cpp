@@ -46,8 +46,10 @@ PatchDetailView::PatchDetailView(AppViewModel &model, const Channel &channel,
     : QWidget(parent),
       model_(&model),
       channel_(channel),
-      flow_(IntensityControlModel::of(model), ownThrottler(std::move(throttler)),
-            [this] { return displayedIntensity(); }) {
+      flow_(
+          IntensityControlModel::of(model), ownThrottler(std::move(throttler)),
+          [this] { return displayedIntensity(); },
+          [this] { return pendingIntensity(channelState()).has_value(); }) {
   setObjectName(u"patch.channel"_s);
   QPalette dark = palette();
   dark.setColor(QPalette::Window, Style::dark(Style::Role::ground));

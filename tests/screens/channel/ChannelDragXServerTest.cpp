@@ -17,7 +17,12 @@ namespace {
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
 
-using ChannelDragXServer = ChannelPageTest;
+enum class SessionFailure;
+
+class ChannelDragXServer : public ChannelPageTest {
+ protected:
+  void retryKeepsThePageStillAndSpaceRetriesAgain(SessionFailure failure);
+};
 
 TEST_F(ChannelDragXServer, ARealDragSendsThrottledLevelsAndTheFinalOne) {
   ASSERT_TRUE(prepareChannelFive());
@@ -64,23 +69,31 @@ TEST_F(ChannelDragXServer, ARealDragSendsThrottledLevelsAndTheFinalOne) {
   EXPECT_EQ(users, QList<int>(received.size(), console.firstAutoUser));
 }
 
+// How each Live session the page asks for fails: it never gets its console user, or it gets
+// ready, which hides the Live Controls card, and its read of the channel goes unanswered.
+enum class SessionFailure { noConsoleUser, unansweredRead };
+
 // The button is off while the new session prepares: the page stays where it was, and once the
 // session has failed again the focus is back on Retry, so Space retries.
-TEST_F(ChannelDragXServer, RetryLiveControlsKeepsThePageStillAndSpaceRetriesAgain) {
-  // The Live session never gets its console user.
-  console.setHandler(u"/eos/user/auto"_s, [](const OSCMessage &) { return QList<OSCMessage>{}; });
+void ChannelDragXServer::retryKeepsThePageStillAndSpaceRetriesAgain(SessionFailure failure) {
+  const bool noUser = failure == SessionFailure::noConsoleUser;
+  if (noUser)
+    console.setHandler(u"/eos/user/auto"_s, [](const OSCMessage &) { return QList<OSCMessage>{}; });
   makePage();
   page->resize(420, 420);  // the cards below Retry lie out of sight
   ASSERT_TRUE(QTest::qWaitForWindowExposed(page.get()));
   ASSERT_TRUE(xdotool({u"windowfocus"_s, u"--sync"_s, QString::number(page->winId())}));
-  ASSERT_TRUE(connectAndPrepare(u"Preparing Live controls…"_s));
+  ASSERT_TRUE(connectAndPrepare(noUser ? u"Preparing Live controls…"_s : u"Live controls ready"_s));
   auto *retry = find<QPushButton>(u"patch.channel.retryLiveControls"_s);
   QScrollBar *bar = find<QScrollArea>(u"patch.channel.scroll"_s)->verticalScrollBar();
-  // Each session in turn gives up waiting for its console user.
+  // Each session in turn gives up waiting for its console user, or the store for its read.
   const auto failSession = [&] {
     return waitUntil([&] {
-      sessionClock->advance(8);
-      return retry->isEnabled();
+      if (noUser)
+        sessionClock->advance(8);
+      else
+        storeClock->advance(FixtureControlStore::defaultReadTimeout);
+      return retry->isEnabled() && retry->isVisibleTo(page.get());
     });
   };
   ASSERT_TRUE(failSession());
@@ -91,11 +104,12 @@ TEST_F(ChannelDragXServer, RetryLiveControlsKeepsThePageStillAndSpaceRetriesAgai
   const qsizetype sessions = liveSessions.size();
 
   ASSERT_TRUE(clickCentre(*page, *retry));
-  ASSERT_TRUE(waitUntil([&] { return !retry->isEnabled(); }));
-  ASSERT_EQ(liveSessions.size(), sessions + 1);
+  ASSERT_TRUE(waitUntil([&] { return liveSessions.size() == sessions + 1; }));
   EXPECT_EQ(bar->value(), scrolled);
   ASSERT_TRUE(xdotool({u"key"_s, u"space"_s}));
   ASSERT_TRUE(waitUntil([&] { return spaces.count() == 1; }));
+  // A session that gets ready hides the card with Retry in it while it reads.
+  ASSERT_TRUE(noUser || waitUntil([&] { return !retry->isVisibleTo(page.get()); }));
   ASSERT_TRUE(failSession());
   EXPECT_EQ(QApplication::focusWidget(), retry);
   EXPECT_EQ(bar->value(), scrolled);
@@ -103,6 +117,14 @@ TEST_F(ChannelDragXServer, RetryLiveControlsKeepsThePageStillAndSpaceRetriesAgai
   ASSERT_TRUE(xdotool({u"key"_s, u"space"_s}));
   EXPECT_TRUE(waitUntil([&] { return liveSessions.size() == sessions + 2; }));
   EXPECT_EQ(bar->value(), scrolled);
+}
+
+TEST_F(ChannelDragXServer, RetryLiveControlsKeepsThePageStillAndSpaceRetriesAgain) {
+  retryKeepsThePageStillAndSpaceRetriesAgain(SessionFailure::noConsoleUser);
+}
+
+TEST_F(ChannelDragXServer, RetryKeepsTheFocusThroughASessionThatStartsAndFailsItsRead) {
+  retryKeepsThePageStillAndSpaceRetriesAgain(SessionFailure::unansweredRead);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include "ChannelPageTestSupport.h"
 #include "screens/patch/IntensityReadings.h"
 
+#include <QTest>
+
 using namespace Qt::StringLiterals;
 
 namespace tarnik::testing {
@@ -111,6 +113,49 @@ TEST_F(ChannelIntensityFlowWidget, TheConsoleDroppingTheConnectionCancelsAndPuts
   levelClock->advance(1);
   mouse(QEvent::MouseButtonRelease, 60, false);
   EXPECT_EQ(sent.levels, QList<double>({25}));
+}
+
+// A console that keeps another level than the one written, half of it or none: once no write
+// awaits its readback the card shows the console's level, though the read answered while the
+// drag still ran, and an arrow key steps from that level.
+TEST_F(ChannelIntensityFlowWidget, TheCardShowsTheLevelTheConsoleReadsBack) {
+  ASSERT_TRUE(prepareChannelFive());
+  const auto written = [&] {
+    QList<double> levels;
+    for (const OSCMessage &request : console.requests(u"/eos/chan/5/param/Intensity"_s))
+      levels.append(std::get<float>(request.arguments.value(0).value));
+    return levels;
+  };
+  // The store reads the channel back a moment after its last write.
+  const auto readBack = [&] {
+    storeClock->advance(FixtureControlStore::defaultParameterReadbackSettleDelay);
+    const bool read = waitUntil([&] {
+      const auto state = model->fixtureControls().state(5);
+      return state && state->pendingParameterValues.empty();
+    });
+    settle();
+    return read;
+  };
+
+  console.fixtures[5].writtenShare = 0.5;
+  mouse(QEvent::MouseButtonPress, 0, true);
+  levelClock->advance(0.1);
+  mouse(QEvent::MouseMove, 70, true);
+  ASSERT_TRUE(waitUntil([&] { return written() == QList<double>({0, 70}); }));
+  ASSERT_TRUE(readBack());
+  mouse(QEvent::MouseButtonRelease, 70, false);
+  settle();
+  EXPECT_EQ(text(u"patch.channel.intensityValue"_s), u"35%"_s);
+  EXPECT_EQ(text(u"patch.channel.intensityCaption"_s), u"Intensity readback"_s);
+  saveScreenshot(*page, u"channel-page-level-read-back"_s);
+
+  console.fixtures[5].writtenShare = 0;
+  for (int press = 1; press <= 2; ++press) {
+    QTest::keyClick(scrubber(), Qt::Key_Right);
+    ASSERT_TRUE(readBack());
+    EXPECT_EQ(text(u"patch.channel.intensityValue"_s), u"35%"_s) << press;
+  }
+  EXPECT_EQ(written(), QList<double>({0, 70, 40, 40}));
 }
 
 }  // namespace

@@ -25,12 +25,14 @@ struct RecordingModel {
 
 struct FlowHarness {
   FlowHarness()
-      : flow(model.closures(), std::make_unique<LevelCommandThrottler>(10, clock, clock->uptime()),
-             [this] { return shown; }) {}
+      : flow(
+            model.closures(), std::make_unique<LevelCommandThrottler>(10, clock, clock->uptime()),
+            [this] { return shown; }, [this] { return awaiting; }) {}
   RecordingModel model;
   std::shared_ptr<ManualLevelCommandScheduler> clock =
       std::make_shared<ManualLevelCommandScheduler>();
   qint64 shown = 12;
+  bool awaiting = false;  // the level shown is a write awaiting its readback
   IntensityFlow flow;
 };
 
@@ -88,6 +90,17 @@ TEST(IntensityFlow, TheShownLevelMovesTheScrubberOnlyOutsideADrag) {
   harness.flow.setAdjusting(true);
   harness.flow.follow(20);
   EXPECT_EQ(harness.flow.intensity(), 50);
+
+  // The drag's end: its last write still awaits the readback, or the readback came during it.
+  harness.flow.begin(5);
+  harness.awaiting = true;
+  harness.flow.end(50);
+  EXPECT_EQ(harness.flow.intensity(), 50);
+  harness.flow.setAdjusting(true);
+  harness.flow.begin(5);
+  harness.awaiting = false;
+  harness.flow.end(50);
+  EXPECT_EQ(harness.flow.intensity(), 12);
 }
 
 }  // namespace
