@@ -5,11 +5,12 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -22,7 +23,7 @@ std::unexpected<QString> systemError(int error) { return std::unexpected(qt_erro
 // A new file of the process's usual permissions (the umask applies), or those of the file it
 // replaces, under a name nobody else uses.
 int createBeside(const QByteArray &target, QByteArray &temporary) {
-  struct stat existing{};
+  struct stat existing {};
   const bool replaces = ::stat(target.constData(), &existing) == 0;
   for (int attempt = 0; attempt < 16; ++attempt) {
     temporary = target + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36);
@@ -78,8 +79,8 @@ FileWriteResult writeFileWhole(const QString &fileName, QByteArrayView content,
   }
   // The new name lasts a power cut once the folder is on the disk too. The file is in place
   // either way, so a folder that cannot be synced fails nothing.
-  if (const int directory = ::open(QFile::encodeName(folder).constData(),
-                                   O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (const int directory =
+          ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       directory >= 0) {
     ::fsync(directory);
     ::close(directory);
