@@ -3,18 +3,25 @@
 // a letter under combining marks), each the median of several runs:
 // - a cue's page opened on such a label: built, shown and painted once;
 // - one resize step of that page, laid out and painted again;
-// - the tooltip of an elided label holding such a text: shown and painted.
+// - the tooltip of an elided label holding such a text: shown and painted;
+// - the Live page's show details sheet, at the smallest window's size, for a show of such a
+//   name: opened (built, shown and painted once), and the GUI thread's busy share over 2 s
+//   while it stays open and the console's replies refresh it.
 
+#include "GuiThreadTime.h"
 #include "LongConsoleTexts.h"
 #include "RatioReporting.h"
 #include "app/AppViewModel.h"
+#include "operations/EosOSCAddress.h"
 #include "screens/kit/ElidedLabel.h"
 #include "screens/live/CueDetailView.h"
+#include "screens/live/LiveShowDetailsView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -28,6 +35,12 @@ namespace {
 using namespace tarnik;
 
 constexpr int runs = 7;
+// The show details sheet of the smallest window, 950 x 680.
+constexpr QSize detailsSheet(855, 340);
+constexpr int idleMilliseconds = 2000;
+constexpr int settleMilliseconds = 300;
+// A connected console's replies refresh an open sheet about as often.
+constexpr int refreshMilliseconds = 500;
 
 double milliseconds(const std::function<void()> &work) {
   QElapsedTimer timer;
@@ -37,11 +50,12 @@ double milliseconds(const std::function<void()> &work) {
 }
 
 // The worst kind's median, each kind named with its own.
-double worstOfKinds(const char *figure, const std::function<double(const QString &)> &run) {
+double worstOfKinds(const char *figure, const std::function<double(const QString &)> &run,
+                    int runsOfEach = runs) {
   double worst = 0;
   for (const bench::LongConsoleText &kind : bench::longConsoleTexts()) {
     std::vector<double> times;
-    for (int at = 0; at < runs; ++at) times.push_back(run(kind.text));
+    for (int at = 0; at < runsOfEach; ++at) times.push_back(run(kind.text));
     const double typical = median(times);
     std::printf("# %s %s %.2f\n", figure, kind.kind, typical);
     worst = std::max(worst, typical);
@@ -49,16 +63,17 @@ double worstOfKinds(const char *figure, const std::function<double(const QString
   return worst;
 }
 
-struct CuePage {
+// The application model on a settings file of its own, without a console.
+struct Model {
   QTemporaryDir folder;
   SettingsStore settings{folder.filePath(QStringLiteral("settings.ini"))};
   AppViewModel app{{.defaults = &settings, .startNetworkingOnInit = false}};
 };
 
-double cuePageOpen(CuePage &page, const QString &label) {
+double cuePageOpen(Model &model, const QString &label) {
   std::unique_ptr<CueDetailView> view;
   return milliseconds([&] {
-    view = std::make_unique<CueDetailView>(page.app,
+    view = std::make_unique<CueDetailView>(model.app,
                                            Cue{.number = QStringLiteral("5"), .label = label});
     view->resize(420, 640);
     view->show();
@@ -68,8 +83,8 @@ double cuePageOpen(CuePage &page, const QString &label) {
 }
 
 // A step of a window's edge being dragged: 8 pixels narrower, laid out and painted.
-double cuePageResize(CuePage &page, const QString &label) {
-  CueDetailView view(page.app, Cue{.number = QStringLiteral("5"), .label = label});
+double cuePageResize(Model &model, const QString &label) {
+  CueDetailView view(model.app, Cue{.number = QStringLiteral("5"), .label = label});
   view.resize(420, 640);
   view.show();
   QCoreApplication::processEvents();
@@ -114,6 +129,41 @@ double elidedToolTip(const QString &text) {
   });
 }
 
+// The console's reply naming its show; the model publishes it a turn later.
+void nameTheShow(AppViewModel &app, const QString &name) {
+  app.handleOSCMessage(EosOSCAddress::showNameReply, {OSCArgument::fromString(name)});
+}
+
+double showDetailsOpen(Model &model, const QString &name) {
+  nameTheShow(model.app, name);
+  QCoreApplication::processEvents();
+  std::unique_ptr<LiveShowDetailsView> sheet;
+  return milliseconds([&] {
+    sheet = std::make_unique<LiveShowDetailsView>(model.app);
+    sheet->resize(detailsSheet);
+    sheet->show();
+    QCoreApplication::processEvents();
+    sheet->repaint();
+  });
+}
+
+// The busy share of the span once the sheet has settled, the console naming its show again
+// at each refresh.
+double showDetailsIdleBusyPercent(Model &model, const QString &name) {
+  nameTheShow(model.app, name);
+  QCoreApplication::processEvents();
+  LiveShowDetailsView sheet(model.app);
+  sheet.resize(detailsSheet);
+  sheet.show();
+  QTimer replies;
+  QObject::connect(&replies, &QTimer::timeout, [&] { nameTheShow(model.app, name); });
+  replies.start(refreshMilliseconds);
+  bench::runEventLoop(settleMilliseconds);
+  const double start = bench::threadMilliseconds();
+  bench::runEventLoop(idleMilliseconds);
+  return (bench::threadMilliseconds() - start) * 100 / idleMilliseconds;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -122,14 +172,21 @@ int main(int argc, char **argv) {
   QApplication::setStyle(QStringLiteral("Fusion"));
   // Each kind's line as soon as it is measured.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
-  CuePage page;
+  Model model;
   std::printf("FIGURE cue_detail_open_64kb_word_ms %.2f\n",
               worstOfKinds("cue_detail_open",
-                           [&](const QString &text) { return cuePageOpen(page, text); }));
+                           [&](const QString &text) { return cuePageOpen(model, text); }));
   std::printf("FIGURE cue_detail_resize_step_64kb_ms %.2f\n",
               worstOfKinds("cue_detail_resize",
-                           [&](const QString &text) { return cuePageResize(page, text); }));
+                           [&](const QString &text) { return cuePageResize(model, text); }));
   std::printf("FIGURE elided_tooltip_64kb_ms %.2f\n",
               worstOfKinds("elided_tooltip", elidedToolTip));
+  std::printf("FIGURE show_details_open_64kb_ms %.2f\n",
+              worstOfKinds("show_details_open",
+                           [&](const QString &name) { return showDetailsOpen(model, name); }));
+  std::printf("FIGURE show_details_idle_64kb_busy_percent %.1f\n",
+              worstOfKinds(
+                  "show_details_idle",
+                  [&](const QString &name) { return showDetailsIdleBusyPercent(model, name); }, 1));
   return 0;
 }

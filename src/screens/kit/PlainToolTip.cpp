@@ -4,6 +4,7 @@
 
 #include <QFontMetricsF>
 #include <QScreen>
+#include <QStringList>
 #include <QTextDocument>
 #include <QToolTip>
 #include <QWidget>
@@ -25,7 +26,13 @@ QString plainToolTip(const QWidget &widget, const QString &text) {
   const FittedText fitted = fitText(
       text, font, QSizeF(width, linesHeight(QFontMetricsF(font), toolTipLines)), toolTipLines, 1);
   const QString tip = fitted.elided ? fitted.lines.join(QLatin1Char('\n')) : text;
-  return Qt::mightBeRichText(tip) ? Qt::convertFromPlainText(tip, Qt::WhiteSpacePre) : tip;
+  if (!Qt::mightBeRichText(tip)) return tip;
+  // A tooltip lays markup out in lines of a width of its own, far narrower than the fitted
+  // ones: the escaped text keeps the lines it was fitted to, broken at its blanks, each whole.
+  QStringList lines;
+  for (const QString &line : fitted.lines) lines.append(line.toHtmlEscaped());
+  return QStringLiteral("<p style=\"white-space:pre\">") + lines.join(QStringLiteral("<br>")) +
+         QStringLiteral("</p>");
 }
 
 }  // namespace tarnik

@@ -170,8 +170,10 @@ void SelectableWrappedLabel::contextMenuEvent(QContextMenuEvent *event) {
 }
 
 bool SelectableWrappedLabel::event(QEvent *event) {
-  // A paint draws what the last look left; every other event looks for a new text first.
-  if (event->type() != QEvent::Paint) followGivenText();
+  // Every event looks for a new text first, a paint too: given through QLabel, a text may
+  // reach its first paint before any other event, and QLabel would lay it out whole to draw
+  // it. Once looked at, a text is not looked at again, so a paint leaves everything alone.
+  followGivenText();
   const bool handled = QLabel::event(event);
   // Each change after which QLabel lays its document out afresh.
   switch (event->type()) {

@@ -25,7 +25,9 @@ namespace tarnik {
 // QLabel lays selectable text out in a text document of its own and sets that document to
 // plain word wrapping whenever its text, font, style, margins or size changed. This label
 // lets it do so at once after each such change and then lets the document break inside words
-// too, so drawing never changes the document.
+// too, so drawing never changes the document. A text given through QLabel is taken at the
+// next event the label gets, even when that is a paint, which QLabel would otherwise draw by
+// laying the whole text out.
 class SelectableWrappedLabel : public QLabel {
   Q_OBJECT
 

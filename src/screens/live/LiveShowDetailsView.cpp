@@ -13,6 +13,7 @@
 
 #include <QFormLayout>
 #include <QLabel>
+#include <QScrollArea>
 #include <QSet>
 #include <QVBoxLayout>
 
@@ -41,14 +42,26 @@ LiveShowDetailsView::LiveShowDetailsView(AppViewModel &model, QWidget *parent)
   setObjectName(QStringLiteral("live.showDetails"));
   auto *layout = new QVBoxLayout(this);
   addSheetHeading(*this, *layout, tr("Show Details"), objectName());
-  currentShow_ = addSection(*layout, tr("Current show"));
-  loadedData_ = addSection(*layout, tr("Loaded data"));
+  // The rows scroll under the heading as a list does, so a value of many lines keeps every
+  // line at its height and the sheet keeps the size it was opened at.
+  auto *list = new QScrollArea;
+  list->setObjectName(QStringLiteral("live.showDetails.list"));
+  list->setWidgetResizable(true);
+  list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  auto *content = new QWidget;
+  auto *rows = new QVBoxLayout(content);
+  currentShow_ = addSection(*rows, tr("Current show"));
+  loadedData_ = addSection(*rows, tr("Loaded data"));
   note_->setObjectName(QStringLiteral("live.showDetails.note"));
   note_->setWordWrap(true);
   note_->setForegroundRole(QPalette::PlaceholderText);
-  layout->addSpacing(8);
-  layout->addWidget(note_);
-  layout->addStretch();
+  rows->addSpacing(8);
+  rows->addWidget(note_);
+  rows->addStretch();
+  list->setWidget(content);
+  layout->addWidget(list, 1);
+  // The keys that scroll the rows work from the start; Return still presses "Done".
+  list->setFocus();
 
   auto *refresh = new ScreenRefresh(this, [this] { redraw(); });
   refresh->observe(model_);
@@ -88,7 +101,10 @@ void LiveShowDetailsView::fillSection(QFormLayout &section, const QList<ShowDeta
       value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
       section.addRow(plainLabel(row.title), value);
     }
-    value->setText(row.value);
+    // The label shows a bounded part of a long value, so it is compared with the whole text
+    // it was given: setting an unchanged value again would lay it out afresh and drop a
+    // selection in it.
+    if (value->fullText() != row.value) value->setText(row.value);
     section.setRowVisible(value, true);
   }
   // A row the content leaves out this time ("Last refresh" after a cleared show) is hidden.

@@ -6,7 +6,9 @@
 #include <QHelpEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -59,7 +61,7 @@ TEST(ElidedLabelWidget, TheTooltipShowsTheTextAsWrittenOnAFewLinesOfTheScreen) {
     const int screenWidth = widget->screen()->availableGeometry().width();
     for (const QString &text :
          {QStringLiteral("<b>Gala</b> & <i>matinee</i>"), QStringLiteral("Wash ").repeated(13108),
-          QStringLiteral("Harbour").repeated(9363),
+          QStringLiteral("Harbour").repeated(9363), QStringLiteral("<b>Wash</b> & ").repeated(4681),
           QStringLiteral("e") + QString(QChar(0x0301)).repeated(65535)}) {
       setText(text);
       QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), widget->mapToGlobal(QPoint(2, 2)));
@@ -71,6 +73,16 @@ TEST(ElidedLabelWidget, TheTooltipShowsTheTextAsWrittenOnAFewLinesOfTheScreen) {
       ASSERT_TRUE(tip);
       EXPECT_LE(tip->width(), screenWidth);
       EXPECT_LE(tip->height(), 8 * tip->fontMetrics().lineSpacing());
+      // Where the tooltip is laid out as markup, its lines break at blanks, never in a word.
+      if (const auto *laidOut = tip->findChild<QTextDocument *>()) {
+        for (QTextBlock block = laidOut->begin(); block.isValid(); block = block.next()) {
+          for (int line = 1; line < block.layout()->lineCount(); ++line) {
+            const int start = block.layout()->lineAt(line).textStart();
+            EXPECT_TRUE(block.text().at(start - 1).isSpace())
+                << block.text().mid(start - 8, 16).toStdString();
+          }
+        }
+      }
       // What the tooltip draws: its text as markup where it looks like markup.
       QTextDocument drawn;
       if (Qt::mightBeRichText(widget->toolTip())) {

@@ -5,6 +5,8 @@
 
 #include <QLabel>
 #include <QMessageBox>
+#include <QTest>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
@@ -52,11 +54,14 @@ TEST(PlainTextWidget, ConsoleTextWithMarkupIsShownAsWritten) {
 }
 
 // The selectable label's text is QLabel's own: given through a plain QLabel pointer it is the
-// label's whole text, and a later font change keeps it.
+// label's whole text, and a later font change keeps it. A console's 64 KB text given so and
+// painted before anything else reaches the label is laid out no further than it is shown.
 TEST(PlainTextWidget, ASelectableLabelKeepsATextGivenThroughQLabel) {
-  SelectableWrappedLabel label(u"Old error"_s);
+  QWidget window;
+  SelectableWrappedLabel label(u"Old error"_s, &window);
   label.resize(300, 60);
-  label.show();
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   QLabel &plain = label;
   plain.setText(u"New error <b>now</b>"_s);
   QFont font = label.font();
@@ -66,6 +71,12 @@ TEST(PlainTextWidget, ASelectableLabelKeepsATextGivenThroughQLabel) {
   EXPECT_EQ(label.fullText(), u"New error <b>now</b>"_s);
   EXPECT_EQ(label.accessibleName(), u"New error <b>now</b>"_s);
   EXPECT_EQ(shownTexts(label), QStringList{u"New error <b>now</b>"_s});
+
+  const QString marks = u"e"_s + QString(QChar(0x0301)).repeated(65535);
+  plain.setText(marks);
+  window.repaint();
+  EXPECT_LT(label.findChild<QTextDocument *>()->characterCount(), 100);
+  EXPECT_TRUE(label.fullText() == marks);
 }
 
 // A page that draws its sections itself places them by their content alone: no room kept for

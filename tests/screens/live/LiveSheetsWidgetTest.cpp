@@ -11,12 +11,14 @@
 #include "screens/support/WholeText.h"
 #include "support/QtPrinting.h"
 
+#include <QClipboard>
 #include <QLabel>
 #include <QScreen>
 #include <QScrollArea>
 #include <QTest>
 
 #include <set>
+#include <utility>
 
 namespace tarnik::testing {
 namespace {
@@ -41,6 +43,18 @@ class LiveSheetsWidget : public LiveScreenTest {
   static QString value(QWidget &sheet, const QString &row) {
     auto *label = sheet.findChild<QLabel *>(u"live.showDetails."_s + row);
     return label && label->isVisible() ? label->text() : u"<hidden>"_s;
+  }
+  // Whether the widget lies whole inside every widget around it, as far as a list that scrolls
+  // it: nothing of it is cut off, and scrolling brings every part of it into sight.
+  static bool notCut(QWidget &widget) {
+    QRect rect = widget.rect();
+    for (QWidget *inner = &widget; !inner->isWindow(); inner = inner->parentWidget()) {
+      QWidget *outer = inner->parentWidget();
+      if (qobject_cast<QAbstractScrollArea *>(outer->parentWidget())) break;
+      rect.translate(inner->pos());
+      if (!outer->rect().contains(rect)) return false;
+    }
+    return true;
   }
   static QList<QWidget *> rows(QWidget &sheet) {
     return sheet.findChildren<QWidget *>(u"live.history.row"_s);
@@ -91,29 +105,54 @@ TEST_F(LiveSheetsWidget, ShowDetailsFollowTheSyncAndTheLostConsoleWhileOpen) {
 }
 
 // A long show name wraps whole onto the lines it needs inside the sheet, and a copy of it
-// gives it whole; a console's 64 KB one is shown a few screens' worth, ended in "…".
+// gives it whole; a console's 64 KB one is shown a few screens' worth, ended in "…". At the
+// smallest window a value of many lines keeps them all and the sheet its size, its rows
+// scrolling instead; a refresh that changes nothing leaves the value and a selection in it
+// alone.
 TEST_F(LiveSheetsWidget, ALongShowNameWrapsWholeInsideTheDetails) {
   const QString longName = QStringList(8, u"Spring gala main stage rehearsal"_s).join(u' ');
-  for (const QString &showName : {longName, u"Wash "_s.repeated(13108)}) {
+  QStringList scenes;
+  for (int scene = 1; scene <= 50; ++scene) scenes << u"Scene %1 main stage"_s.arg(scene);
+  const QString tallName = scenes.join(u'\n');
+  const QString wideWords =
+      QStringList(11, u"Spring_gala_main_stage_rehearsal_with_the_full_company_and_band"_s)
+          .join(u' ');
+  const std::pair<QString, QString> names[] = {{longName, u"long-name"_s},
+                                               {wideWords, u"wide-words"_s},
+                                               {tallName, u"tall-name"_s},
+                                               {u"Wash "_s.repeated(13108), u"64kb-name"_s}};
+  for (const auto &[showName, picture] : names) {
+    SCOPED_TRACE(picture.toStdString());
     ConsoleShow show = generateConsoleShow(1, 1);
     show.name = showName;
     console.setShow(show);
     makeView();
+    view->resize(950, 680);
     connectOverTcp();
     ASSERT_TRUE(waitUntil([&] { return model->showFileName() == showName.trimmed(); }));
     LiveShowDetailsView *details = openDetails();
     ASSERT_TRUE(details);
+    saveScreenshot(*details, u"live-show-details-"_s + picture);
     auto *name = details->findChild<QLabel *>(u"live.showDetails.show"_s);
     EXPECT_LE(name->geometry().right(), details->width());
+    EXPECT_GE(name->height(), name->heightForWidth(name->width()));
+    EXPECT_TRUE(notCut(*name));
+    EXPECT_LE(details->height(), view->height());
     if (showName == longName) {
       EXPECT_TRUE(showsWholeText(*name, details->width()));
-      saveScreenshot(*details, u"live-show-details-long-name"_s);
-      name->setSelection(0, int(name->text().size()));
-      EXPECT_EQ(name->selectedText(), longName);
-    } else {
+    }
+    if (showName.size() > 1000) {
       EXPECT_TRUE(name->text().endsWith(QChar(0x2026))) << name->text().left(40).toStdString();
       EXPECT_LT(name->height(), 3 * details->screen()->availableGeometry().height());
     }
+
+    const int shown = int(name->text().size());
+    name->setSelection(0, shown);
+    model->setConsoleName(u"Ion"_s);
+    ASSERT_TRUE(waitUntil([&] { return value(*details, u"console"_s) == u"Ion"_s; }));
+    EXPECT_EQ(name->selectedText().size(), shown);
+    QTest::keyClick(name, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_TRUE(QGuiApplication::clipboard()->text() == showName.trimmed());
     details->close();
   }
 }

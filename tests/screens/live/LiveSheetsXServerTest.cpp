@@ -1,9 +1,10 @@
-// The history sheet under a real X server: a person drags over a row's text, copies it with
+// The sheets under a real X server: a person drags over a history row's text, copies it with
 // Ctrl+C and closes the sheet with Escape; the wheel takes them down the list, where new
-// entries leave alone what they are reading.
+// entries leave alone what they are reading. The show details' rows scroll the same way.
 
 #include "LiveScreenTestSupport.h"
 #include "screens/live/CommandHistoryView.h"
+#include "screens/live/LiveShowDetailsView.h"
 #include "screens/support/XdoTool.h"
 
 #include <QClipboard>
@@ -117,6 +118,40 @@ TEST_F(LiveSheetsXServer, ANewEntryLeavesTheRowsInSightAndTheirSelectionUnlessAt
   EXPECT_EQ(newest->findChild<QLabel *>(u"live.history.row.text"_s)->text(),
             u"Chan 42 At Full Enter"_s);
   EXPECT_LT(top(newest), newest->height());
+}
+
+// At the smallest window a show name of more lines than the sheet holds is read by scrolling
+// the rows, with the wheel and with the page keys, and back to the top; Return closes it.
+TEST_F(LiveSheetsXServer, TheShowDetailsScrollByTheWheelAndTheKeys) {
+  QStringList scenes;
+  for (int scene = 1; scene <= 40; ++scene) scenes << u"Scene %1 main stage"_s.arg(scene);
+  ConsoleShow show = generateConsoleShow(1, 1);
+  show.name = scenes.join(u'\n');
+  console.setShow(show);
+  makeView();
+  view->resize(950, 680);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+  connectOverTcp();
+  ASSERT_TRUE(waitUntil([&] { return model->showFileName() == show.name; }));
+  QTest::mouseClick(view->findChild<QAbstractButton *>(u"live.header.show"_s), Qt::LeftButton);
+  auto *details = view->findChild<LiveShowDetailsView *>();
+  ASSERT_TRUE(details && QTest::qWaitForWindowActive(details));
+  auto *name = details->findChild<QLabel *>(u"live.showDetails.show"_s);
+  const auto top = [&] { return name->mapTo(details, QPoint()).y(); };
+  const int resting = top();
+  ASSERT_TRUE(clickCentre(*details, *details, u"5"_s));
+  EXPECT_TRUE(waitUntil([&] { return top() < resting; }));
+
+  const int wheeled = top();
+
+  const QString window = QString::number(details->winId());
+  ASSERT_TRUE(xdotool({u"key"_s, u"--window"_s, window, u"Page_Down"_s}));
+  EXPECT_TRUE(waitUntil([&] { return top() < wheeled - name->fontMetrics().height(); }));
+  ASSERT_TRUE(xdotool({u"key"_s, u"--window"_s, window, u"Page_Up"_s, u"Page_Up"_s}));
+  EXPECT_TRUE(waitUntil([&] { return top() == resting; }));
+  // Return is still "Done".
+  ASSERT_TRUE(xdotool({u"key"_s, u"--window"_s, window, u"Return"_s}));
+  EXPECT_TRUE(waitUntil([&] { return !view->isShowingShowDetails(); }));
 }
 
 }  // namespace
