@@ -79,7 +79,6 @@ void SettingsStore::startWrite() {
 }
 
 void SettingsStore::finishWrite(const std::shared_ptr<Write> &write) {
-  if (write != running_) return;
   running_.reset();
   const FileWriteResult &result = write->result.get();
   if (result) {
