@@ -173,17 +173,13 @@ void SavedShowStore::persist() {
 }
 
 void SavedShowStore::startWaitingWrite() {
-  if (savedShowsWrite_) return;
-  if (savedShowsToStore_) {
-    // The list is a copy: its records share their data with the published ones and are
-    // never changed, so the worker reads them without a lock.
-    auto written = std::make_shared<bool>(false);  // set before the worker's write finishes
-    startWrite(
-        [written, shows = *std::exchange(savedShowsToStore_, std::nullopt), file = fileName_] {
-          *written = writeSavedShows(file, storedSavedShowsText(shows));
-        },
-        [this, written] { emit savedShowsWritten(*written); });
-  }
+  if (savedShowsWrite_ || !savedShowsToStore_) return;
+  // The list is a copy: its records share their data with the published ones and are never
+  // changed, so the worker reads them without a lock.
+  auto written = std::make_shared<bool>(false);  // set before the worker's write finishes
+  startWrite([written, shows = *std::exchange(savedShowsToStore_, std::nullopt),
+              file = fileName_] { *written = writeSavedShows(file, storedSavedShowsText(shows)); },
+             [this, written] { emit savedShowsWritten(*written); });
 }
 
 void SavedShowStore::moveStoredSavedShows(std::function<std::optional<QByteArray>()> newFileText) {

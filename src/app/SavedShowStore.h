@@ -52,7 +52,7 @@ class SavedShowStore final : public ObservableObject {
  private:
   void load();
   void persist();
-  // Starts what waits on the worker, the list first, unless a write runs.
+  // Starts the waiting list's write on the worker, unless a write runs.
   void startWaitingWrite();
   // Writes the list's file on the worker (when `newFileText` gives a text), then lets the
   // settings go of their copy.

@@ -2,9 +2,6 @@
 
 #include <QDataStream>
 #include <QIODevice>
-#include <QStringList>
-
-using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
@@ -122,7 +119,8 @@ void appendSingleValue(QByteArray &line, const QVariant &value) {
 }
 
 void appendValue(QByteArray &line, const QVariant &value) {
-  // A list of one is written as its one value, which reads back as a text.
+  // A list of texts is written as one whatever its length; any other list of one value goes
+  // whole, serialised, as a settings object writes them.
   const bool isList =
       value.metaType().id() == QMetaType::QStringList ||
       (value.metaType().id() == QMetaType::QVariantList && value.toList().size() != 1);

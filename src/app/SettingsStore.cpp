@@ -31,9 +31,7 @@ SettingsStore::SettingsStore(QString fileName, Options options, QObject *parent)
   }
   retry_.setSingleShot(true);
   retry_.setInterval(options_.retryDelay);
-  QObject::connect(&retry_, &QTimer::timeout, this, [this] {
-    if (!running_ && writtenRevision_ != revision_) startWrite();
-  });
+  QObject::connect(&retry_, &QTimer::timeout, this, &SettingsStore::startWrite);
 }
 
 SettingsStore::~SettingsStore() {
@@ -68,14 +66,17 @@ void SettingsStore::startWrite() {
   write->values = values_;  // shares its data with the store's, never changed on the thread
   write->revision = revision_;
   running_ = write;
-  thread_.start([write, file = fileName_, writeFile = options_.writeFile, back = HandBack(this),
-                 this] {
-    const QByteArray content = settingsFileContent(write->values);
-    // A list the settings held may be large: if the store has let go of it, it goes here.
-    write->values = {};
-    write->outcome.set_value(writeFile ? writeFile(file, content) : writeFileWhole(file, content));
-    back.post([this, write] { finishWrite(write); });
-  });
+  thread_.start(handedBack(
+      this,
+      [write, file = fileName_, writeFile = options_.writeFile] {
+        const QByteArray content = settingsFileContent(write->values);
+        // A list the settings held may be large: if the store has let go of it, it goes here.
+        write->values = {};
+        write->outcome.set_value(writeFile ? writeFile(file, content)
+                                           : writeFileWhole(file, content));
+        return write;
+      },
+      [this](const std::shared_ptr<Write> &written) { finishWrite(written); }));
 }
 
 void SettingsStore::finishWrite(const std::shared_ptr<Write> &write) {

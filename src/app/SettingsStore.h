@@ -75,7 +75,7 @@ class SettingsStore final : public ObservableObject {
   quint64 revision_ = 0;         // counts the changes
   quint64 writtenRevision_ = 0;  // what the file holds
   std::shared_ptr<Write> running_;
-  QTimer retry_;
+  QTimer retry_;  // runs only while no write runs and the file lacks a change
   std::optional<QString> writeFailure_;
   // Last, so it goes first: a write that has not begun is dropped, the one under way ends
   // on what it holds itself.
