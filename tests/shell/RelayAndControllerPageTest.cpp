@@ -303,9 +303,11 @@ TEST_F(ConnectedWindow, StopStaysEnabledWhenTheConsoleFallsSilent) {
 // where its value does not fit, and the connection pane never scrolls sideways, on the first
 // visit and the next.
 TEST(ConnectionAndRelayPage, ALongHostNameWidensNoPaneAndSqueezesNoRow) {
-  const QString host = u"front-of-house-main-console-upper-balcony-stage-left"_s;
-  // A short name the console cannot be found at either, so only the name's length differs.
-  const QString shortHost = u"foh.example.org"_s;
+  // Names no console is found at, without a lookup leaving the machine: the resolver refuses
+  // a label longer than 63 characters, or an empty one, itself. The short name differs from
+  // the long ones only in its length.
+  const QString host = u"front-of-house-main-console-upper-balcony-stage-left-booth-number-one"_s;
+  const QString shortHost = u"foh..example.org"_s;
   const struct {
     QString host;
     QSize window;
