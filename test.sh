@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the GoogleTest programs
 # under CTest (build/), then the bounded libFuzzer runs, the pure unit tests and the widget
-# tests of the screens and the shell, built with clang and the sanitizers (build-fuzz/).
+# tests of the screens and the shell, built with clang and the sanitizers (build-fuzz/). The
+# benchmarks are built too, not run (./bench.sh runs them), so that a change cannot break one
+# unseen.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/ensure-packages.sh
-ensure_packages "${TARNIK_BUILD_PACKAGES[@]}" "${TARNIK_TEST_PACKAGES[@]}"
+ensure_packages "${TARNIK_BUILD_PACKAGES[@]}" "${TARNIK_TEST_PACKAGES[@]}" \
+  "${TARNIK_BENCH_PACKAGES[@]}"
 
 # One code format: a file that differs from .clang-format fails the run before anything builds.
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-16 --dry-run -Werror
@@ -14,7 +17,8 @@ jobs=$(nproc)
 werror=OFF
 [ -n "${CI:-}" ] && werror=ON
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARNIK_WARNINGS_AS_ERRORS="$werror"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARNIK_WARNINGS_AS_ERRORS="$werror" \
+  -DTARNIK_BENCH=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs" -LE fuzz
 

@@ -139,8 +139,8 @@ void AppViewModel::forwardPartSignals() {
                    &AppViewModel::savedConnectionProfilesChanged);
   QObject::connect(form, &ConnectionForm::profileStorageErrorChanged, this,
                    &AppViewModel::profileStorageErrorChanged);
-  QObject::connect(form, &ConnectionForm::settingsWriteFailureChanged, this,
-                   &AppViewModel::settingsWriteFailureChanged);
+  QObject::connect(form, &ConnectionForm::settingsFileFailureChanged, this,
+                   &AppViewModel::settingsFileFailureChanged);
   QObject::connect(form, &ConnectionForm::selectedConnectionProfileIDChanged, this,
                    &AppViewModel::selectedConnectionProfileIDChanged);
   QObject::connect(form, &ConnectionForm::interactionModeChanged, this,

@@ -147,8 +147,8 @@ class AppViewModel final : public ObservableObject, private ConnectionSupervisor
                  savedConnectionProfiles NOTIFY savedConnectionProfilesChanged)
   Q_PROPERTY(std::optional<QString> profileStorageError READ profileStorageError NOTIFY
                  profileStorageErrorChanged)
-  Q_PROPERTY(std::optional<QString> settingsWriteFailure READ settingsWriteFailure NOTIFY
-                 settingsWriteFailureChanged)
+  Q_PROPERTY(std::optional<tarnik::SettingsFileFailure> settingsFileFailure READ
+                 settingsFileFailure NOTIFY settingsFileFailureChanged)
   Q_PROPERTY(std::optional<QUuid> selectedConnectionProfileID READ selectedConnectionProfileID WRITE
                  setSelectedConnectionProfileID NOTIFY selectedConnectionProfileIDChanged)
   Q_PROPERTY(bool isTestingConnection READ isTestingConnection NOTIFY isTestingConnectionChanged)
@@ -334,8 +334,8 @@ class AppViewModel final : public ObservableObject, private ConnectionSupervisor
   const std::optional<QString> &profileStorageError() const {
     return connectionForm_->profileStorageError();
   }
-  const std::optional<QString> &settingsWriteFailure() const {
-    return connectionForm_->settingsWriteFailure();
+  const std::optional<SettingsFileFailure> &settingsFileFailure() const {
+    return connectionForm_->settingsFileFailure();
   }
   std::optional<QUuid> selectedConnectionProfileID() const {
     return connectionForm_->selectedConnectionProfileID();
@@ -512,7 +512,7 @@ class AppViewModel final : public ObservableObject, private ConnectionSupervisor
   void relayPairingCodeChanged(const QString &value);
   void savedConnectionProfilesChanged(const QList<tarnik::ConsoleConnectionProfile> &value);
   void profileStorageErrorChanged(const std::optional<QString> &value);
-  void settingsWriteFailureChanged(const std::optional<QString> &value);
+  void settingsFileFailureChanged(const std::optional<tarnik::SettingsFileFailure> &value);
   void selectedConnectionProfileIDChanged(const std::optional<QUuid> &value);
   void isTestingConnectionChanged(bool value);
   void testConnectionStatusChanged(const QString &value);

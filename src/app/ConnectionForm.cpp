@@ -86,8 +86,10 @@ ConnectionForm::ConnectionForm(SettingsStore &defaults, StoreRelayKey storeRelay
   applySelectedConnectionProfile();
   QObject::connect(&defaults_, &ObservableObject::objectWillChange, this,
                    &ObservableObject::objectWillChange);
-  QObject::connect(&defaults_, &SettingsStore::writeFailureChanged, this,
-                   &ConnectionForm::settingsWriteFailureChanged);
+  QObject::connect(&defaults_, &SettingsStore::fileFailureChanged, this,
+                   &ConnectionForm::settingsFileFailureChanged);
+  QObject::connect(&defaults_, &SettingsStore::valuesReplaced, this,
+                   &ConnectionForm::reloadConnectionProfiles);
 }
 
 void ConnectionForm::selectProfile(const ConsoleConnectionProfile &profile) {

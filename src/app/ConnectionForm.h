@@ -100,8 +100,10 @@ class ConnectionForm final : public ObservableObject {
     return savedConnectionProfiles_;
   }
   const std::optional<QString> &profileStorageError() const { return profileStorageError_; }
-  // Why the settings file does not hold what is set here, until a write succeeds.
-  const std::optional<QString> &settingsWriteFailure() const { return defaults_.writeFailure(); }
+  // Why the settings file does not hold what is set here, until a pass over it succeeds.
+  const std::optional<SettingsFileFailure> &settingsFileFailure() const {
+    return defaults_.fileFailure();
+  }
   std::optional<QUuid> selectedConnectionProfileID() const { return selectedConnectionProfileID_; }
   InteractionMode interactionMode() const { return interactionMode_; }
 
@@ -128,7 +130,7 @@ class ConnectionForm final : public ObservableObject {
   void relayPairingCodeChanged(const QString &value);
   void savedConnectionProfilesChanged(const QList<tarnik::ConsoleConnectionProfile> &value);
   void profileStorageErrorChanged(const std::optional<QString> &value);
-  void settingsWriteFailureChanged(const std::optional<QString> &value);
+  void settingsFileFailureChanged(const std::optional<tarnik::SettingsFileFailure> &value);
   void selectedConnectionProfileIDChanged(const std::optional<QUuid> &value);
   void interactionModeChanged(tarnik::InteractionMode value);
 
@@ -138,6 +140,9 @@ class ConnectionForm final : public ObservableObject {
   void readStoredConnectionSettings();
   void loadConnectionProfiles();
   void carryOverSingleConsoleSettings();
+  // The settings file could not be read at the start and now can: its saved connections are
+  // the ones shown, and the ones a save adds to, not those made up without it.
+  void reloadConnectionProfiles();
   void applySelectedConnectionProfile();
   // Fills the form from a profile, the pairing code from the keychain for a relay profile.
   void fillConnectionForm(const ConsoleConnectionProfile &profile);

@@ -97,6 +97,17 @@ void ConnectionForm::loadConnectionProfiles() {
       u"explicitly save a connection."_s;
 }
 
+void ConnectionForm::reloadConnectionProfiles() {
+  QList<ConsoleConnectionProfile> shown = std::exchange(savedConnectionProfiles_, {});
+  std::optional<QString> shownError = std::exchange(profileStorageError_, std::nullopt);
+  loadConnectionProfiles();
+  std::swap(shown, savedConnectionProfiles_);
+  std::swap(shownError, profileStorageError_);
+  publish(savedConnectionProfiles_, std::move(shown),
+          &ConnectionForm::savedConnectionProfilesChanged);
+  publish(profileStorageError_, std::move(shownError), &ConnectionForm::profileStorageErrorChanged);
+}
+
 void ConnectionForm::carryOverSingleConsoleSettings() {
   if (trimmedText(consoleIP_).isEmpty()) return;
   const std::optional<quint16> sendPort = parseStrictInteger<quint16>(customSendPort_);

@@ -1,21 +1,22 @@
 #include "app/SavedShowStore.h"
 
 #include "app/AppLogging.h"
+#include "app/FileLock.h"
 #include "app/SavedShowOrder.h"
 #include "app/SettingsFileText.h"
+#include "app/WholeFileRead.h"
 #include "app/WholeFileWrite.h"
 #include "foundation/BackgroundRelease.h"
+#include "foundation/BackgroundWork.h"
 #include "foundation/JsonCoding.h"
 #include "foundation/TextRules.h"
 
 #include <QChar>
 #include <QDir>
 #include <QFileInfo>
-#include <QPromise>
-#include <QSettings>
-#include <QThreadPool>
 
 #include <algorithm>
+#include <future>
 
 using namespace Qt::StringLiterals;
 
@@ -45,17 +46,7 @@ QByteArray storedSavedShowsText(QList<SavedShowFile> shows) {
   return std::move(*text);
 }
 
-// Replacing the snapshots' file takes long for a large show, so the list is written from a
-// worker. Nothing else writes that file while the store lives.
-bool writeSavedShows(const QString &file, const QByteArray &text) {
-  const FileWriteResult written = writeFileWhole(file, savedShowsFileContent(savedShowsKey, text));
-  if (written) return true;
-  qCWarning(tarnikApp).noquote() << "the saved shows could not be written to" << file << ":"
-                                 << written.error() << ": the file stays as it was";
-  return false;
-}
-
-std::optional<QString> storedText(const QSettings &file) {
+std::optional<QString> storedText(const SettingsValues &file) {
   if (!file.contains(savedShowsKey)) return std::nullopt;
   return file.value(savedShowsKey).toString();
 }
@@ -66,6 +57,38 @@ std::optional<QList<SavedShowFile>> decodedSavedShows(const std::optional<QStrin
       decodeJsonText<QList<SavedShowFile>>(text->toUtf8());
   if (!shows) return std::nullopt;
   return std::move(*shows);
+}
+
+// The list the file holds when it holds one this version reads; why not, when the file is
+// there but cannot be read.
+using ListOnDisk = std::expected<std::optional<QList<SavedShowFile>>, QString>;
+ListOnDisk savedShowsOnDisk(const QString &file) {
+  const FileReadResult read = readFileWhole(file);
+  if (!read) return std::unexpected(u"it could not be read: "_s + read.error());
+  if (!*read) return std::nullopt;
+  return decodedSavedShows(storedText(settingsFromFileContent(**read)));
+}
+
+// Replacing the snapshots' file takes long for a large show, so the list is written from a
+// worker, under the file's lock, as `text` makes it of the list the file holds then; nothing
+// is written when it makes nothing.
+using SavedShowsText =
+    std::function<std::optional<QByteArray>(const std::optional<QList<SavedShowFile>> &onDisk)>;
+bool writeSavedShows(const QString &file, std::chrono::milliseconds lockWait,
+                     const SavedShowsText &text) {
+  const FileLock lock(file, lockWait);
+  const ListOnDisk onDisk =
+      lock.failure() ? ListOnDisk(std::unexpected(*lock.failure())) : savedShowsOnDisk(file);
+  FileWriteResult written = onDisk ? FileWriteResult() : std::unexpected(onDisk.error());
+  if (onDisk) {
+    if (const std::optional<QByteArray> content = text(*onDisk)) {
+      written = writeFileWhole(file, savedShowsFileContent(savedShowsKey, *content));
+    }
+  }
+  if (written) return true;
+  qCWarning(tarnikApp).noquote() << "the saved shows could not be written to" << file << ":"
+                                 << written.error() << ": the file stays as it was";
+  return false;
 }
 
 // Adds the settings store's shows to the file's, per show the snapshot saved later (the
@@ -102,15 +125,35 @@ SavedShowStore::SavedShowStore(SettingsStore &settings, QObject *parent)
   load();
 }
 
-SavedShowStore::~SavedShowStore() { finishWritesNow(); }
+// One write of the list's file: what follows it on this thread, and its outcome once the
+// file writes' thread has run it.
+struct SavedShowStore::Write {
+  std::function<void(bool written)> then;
+  std::promise<bool> outcome;
+  std::shared_future<bool> result = outcome.get_future().share();
+};
+
+SavedShowStore::~SavedShowStore() {
+  finishWritesBefore(std::chrono::steady_clock::now() + settings_.options().endWait);
+}
 
 void SavedShowStore::load() {
-  // The list's own file is always in the form this store writes.
-  const std::optional<QString> ownText = storedText(QSettings(fileName_, QSettings::IniFormat));
+  const FileReadResult read = readFileWhole(fileName_);
+  const std::optional<QString> ownText =
+      read && *read ? storedText(settingsFromFileContent(**read)) : std::nullopt;
   const std::optional<QString> settingsText =
       settings_.contains(savedShowsKey)
           ? std::optional<QString>(settings_.value(savedShowsKey).toString())
           : std::nullopt;
+  if (!read) {
+    // Nothing moves into a file that cannot be read, nor replaces it.
+    qCWarning(tarnikApp).noquote() << "the saved shows in" << fileName_
+                                   << "cannot be read:" << read.error() << ": the file stays as it is";
+    QList<SavedShowFile> kept = decodedSavedShows(settingsText).value_or(QList<SavedShowFile>());
+    sortSavedShowsNewestFirst(kept);
+    publish(savedShowFiles_, std::move(kept), &SavedShowStore::savedShowFilesChanged);
+    return;
+  }
   if (!ownText && !settingsText) return;
   // Unreadable snapshots in the list's own file are not worth a message: the next sync stores
   // a fresh one over them, and until then they stay as they were.
@@ -173,61 +216,73 @@ void SavedShowStore::persist() {
 }
 
 void SavedShowStore::startWaitingWrite() {
-  if (savedShowsWrite_ || !savedShowsToStore_) return;
+  if (running_ || !savedShowsToStore_) return;
   // The list is a copy: its records share their data with the published ones and are never
-  // changed, so the worker reads them without a lock.
-  auto written = std::make_shared<bool>(false);  // set before the worker's write finishes
-  startWrite([written, shows = *std::exchange(savedShowsToStore_, std::nullopt),
-              file = fileName_] { *written = writeSavedShows(file, storedSavedShowsText(shows)); },
-             [this, written] { emit savedShowsWritten(*written); });
+  // changed, so the worker reads them without a lock. Snapshots another copy stored in the
+  // file meanwhile stay beside this one's, per show the later.
+  startWrite(
+      [shows = *std::exchange(savedShowsToStore_, std::nullopt), file = fileName_,
+       lockWait = settings_.options().lockWait] {
+        return writeSavedShows(file, lockWait, [&](const std::optional<QList<SavedShowFile>> &onDisk) {
+          QList<SavedShowFile> merged = shows;
+          if (onDisk && mergeSavedShows(merged, *onDisk)) sortSavedShowsNewestFirst(merged);
+          return std::optional(storedSavedShowsText(std::move(merged)));
+        });
+      },
+      [this](bool written) { emit savedShowsWritten(written); });
 }
 
 void SavedShowStore::moveStoredSavedShows(std::function<std::optional<QByteArray>()> newFileText) {
   // The settings let go of the list only once the file of its own holds it, so a stop at any
   // point leaves one whole copy: the settings file is then written whole without it.
-  auto written = std::make_shared<bool>(false);  // set before the worker's write finishes
   startWrite(
-      [written, newFileText = std::move(newFileText), file = fileName_,
-       settingsFile = settings_.fileName()] {
-        const std::optional<QByteArray> text = newFileText();
-        *written = !text || writeSavedShows(file, *text);
-        if (!*written) {
+      [newFileText = std::move(newFileText), file = fileName_, settingsFile = settings_.fileName(),
+       lockWait = settings_.options().lockWait] {
+        const bool written =
+            writeSavedShows(file, lockWait, [&](const auto &) { return newFileText(); });
+        if (!written) {
           qCWarning(tarnikApp).noquote() << "the saved shows kept in" << settingsFile
                                          << "stay there until" << file << "can be written";
         }
+        return written;
       },
-      [this, written] {
-        if (*written) settings_.remove(savedShowsKey);
+      [this](bool written) {
+        if (written) settings_.remove(savedShowsKey);
       });
 }
 
-void SavedShowStore::startWrite(std::function<void()> write, std::function<void()> then) {
-  auto promise = std::make_shared<QPromise<void>>();
-  afterWrite_ = std::move(then);
-  savedShowsWrite_ = std::make_unique<QFutureWatcher<void>>();
-  QObject::connect(savedShowsWrite_.get(), &QFutureWatcherBase::finished, this, [this] {
-    savedShowsWrite_.release()->deleteLater();  // released from its own signal
-    finishWrite();
-  });
-  savedShowsWrite_->setFuture(promise->future());
-  promise->start();
-  QThreadPool::globalInstance()->start([promise, write = std::move(write)] {
-    write();
-    promise->finish();
-  });
+void SavedShowStore::startWrite(std::function<bool()> write, std::function<void(bool)> then) {
+  auto running = std::make_shared<Write>();
+  running->then = std::move(then);
+  running_ = running;
+  fileWriteThread().start(handedBack(
+      this,
+      [running, write = std::move(write)] {
+        running->outcome.set_value(write());
+        return running;
+      },
+      [this](const std::shared_ptr<Write> &written) { finishWrite(written); }));
 }
 
-void SavedShowStore::finishWrite() {
-  if (afterWrite_) std::exchange(afterWrite_, nullptr)();
+void SavedShowStore::finishWrite(const std::shared_ptr<Write> &write) {
+  running_.reset();
+  write->then(write->result.get());
   startWaitingWrite();
 }
 
-void SavedShowStore::finishWritesNow() {
-  // The write under way, the steps after it, a move's included, and what still waits end here.
-  while (savedShowsWrite_) {
-    savedShowsWrite_->waitForFinished();
-    savedShowsWrite_.reset();
-    finishWrite();
+void SavedShowStore::finishWritesBefore(std::chrono::steady_clock::time_point deadline) {
+  // The write under way, the steps after it, a move's included, and what still waits end here,
+  // unless the disk holds them past the deadline.
+  while (running_) {
+    if (running_->result.wait_until(deadline) != std::future_status::ready) {
+      qCWarning(tarnikApp).noquote()
+          << "the saved shows were still being written to" << fileName_ << "after"
+          << std::chrono::duration_cast<std::chrono::seconds>(settings_.options().endWait).count()
+          << "s: a snapshot not yet written is lost";
+      return;
+    }
+    const std::shared_ptr<Write> write = running_;
+    finishWrite(write);
   }
 }
 

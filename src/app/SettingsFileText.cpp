@@ -2,6 +2,9 @@
 
 #include <QDataStream>
 #include <QIODevice>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
 
 namespace tarnik {
 
@@ -108,12 +111,36 @@ void appendSingleValue(QByteArray &line, const QVariant &value) {
     case QMetaType::Double:
       appendText(line, value.toString().toUtf8());
       return;
+    // Geometry is written as numbers, as a settings object writes it.
+    case QMetaType::QRect: {
+      const QRect rect = value.toRect();
+      appendEscaped(line, "",
+                    QString::asprintf("@Rect(%d %d %d %d)", rect.x(), rect.y(), rect.width(),
+                                      rect.height())
+                        .toUtf8(),
+                    "", ValueBytes::text);
+      return;
+    }
+    case QMetaType::QSize: {
+      const QSize size = value.toSize();
+      appendEscaped(line, "", QString::asprintf("@Size(%d %d)", size.width(), size.height()).toUtf8(),
+                    "", ValueBytes::text);
+      return;
+    }
+    case QMetaType::QPoint: {
+      const QPoint point = value.toPoint();
+      appendEscaped(line, "", QString::asprintf("@Point(%d %d)", point.x(), point.y()).toUtf8(),
+                    "", ValueBytes::text);
+      return;
+    }
     default: {
+      // A date and time keeps its offset from UTC in the stream of a later version.
+      const bool isDateTime = value.metaType().id() == QMetaType::QDateTime;
       QByteArray serialised;
       QDataStream stream(&serialised, QIODevice::WriteOnly);
-      stream.setVersion(QDataStream::Qt_4_0);
+      stream.setVersion(isDateTime ? QDataStream::Qt_5_6 : QDataStream::Qt_4_0);
       stream << value;
-      appendEscaped(line, "@Variant(", serialised, ")", ValueBytes::raw);
+      appendEscaped(line, isDateTime ? "@DateTime(" : "@Variant(", serialised, ")", ValueBytes::raw);
     }
   }
 }

@@ -1,37 +1,61 @@
 #include "app/SettingsStore.h"
 
 #include "app/AppLogging.h"
+#include "app/WholeFileRead.h"
+#include "foundation/BackgroundRelease.h"
 #include "foundation/BackgroundWork.h"
 
-#include <QSettings>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <future>
 
 using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
-// One write: the values as they were when it started, and its outcome once the store's
-// thread has written them.
+// One pass over the file: the changes as they were when it started, the count of the last of
+// them, and its outcome once the store's thread has run it.
 struct SettingsStore::Write {
-  SettingsValues values;
+  SettingsFileUpdate update;
   quint64 revision = 0;
-  std::promise<FileWriteResult> outcome;
-  std::shared_future<FileWriteResult> result = outcome.get_future().share();
+  std::promise<SettingsFileUpdate::Outcome> outcome;
+  std::shared_future<SettingsFileUpdate::Outcome> result = outcome.get_future().share();
 };
 
 SettingsStore::SettingsStore(QString fileName, Options options, QObject *parent)
     : ObservableObject(parent), fileName_(std::move(fileName)), options_(std::move(options)) {
-  // Qt's settings object reads the file, as it always has; it never writes it.
-  const QSettings file(fileName_, QSettings::IniFormat);
-  for (const QString &key : file.allKeys()) values_.insert(key, file.value(key));
-  if (file.status() != QSettings::NoError) {
-    qCWarning(tarnikApp).noquote() << "the settings in" << fileName_ << "could not all be read";
+  if (const FileReadResult read = readFileWhole(fileName_); !read) {
+    unreadSinceStart_ = true;
+    fileFailure_ = SettingsFileFailure{SettingsFileFailure::Step::read, read.error()};
+    qCWarning(tarnikApp).noquote() << "the settings in" << fileName_
+                                   << "could not be read:" << read.error()
+                                   << ": the file is left as it is, and changes last only while "
+                                      "the program runs";
+  } else if (*read) {
+    values_ = settingsFromFileContent(**read);
+  }
+  // A key goes to the first fallback that holds it.
+  for (const QString &fallback : options_.fallbackFiles) {
+    const FileReadResult read = readFileWhole(fallback);
+    if (!read) {
+      qCWarning(tarnikApp).noquote()
+          << "the settings in" << fallback << "could not be read:" << read.error();
+    } else if (*read) {
+      const SettingsValues values = settingsFromFileContent(**read);
+      for (auto value = values.cbegin(); value != values.cend(); ++value) {
+        if (!fallbacks_.contains(value.key())) fallbacks_.insert(value.key(), value.value());
+      }
+    }
   }
   retry_.setSingleShot(true);
   retry_.setInterval(options_.retryDelay);
-  QObject::connect(&retry_, &QTimer::timeout, this, &SettingsStore::startWrite);
+  QObject::connect(&retry_, &QTimer::timeout, this, [this] {
+    startWrite(true);
+    publish(isWriting_, true, &SettingsStore::isWritingChanged);
+  });
+  // A file that could not be read is read again until it can be.
+  if (unreadSinceStart_) retry_.start();
 }
 
 SettingsStore::~SettingsStore() {
@@ -43,37 +67,87 @@ QString SettingsStore::applicationFileName() {
          u"/quellmoor/Tarnik.conf"_s;
 }
 
+QStringList SettingsStore::applicationFallbackFileNames() {
+  // The user's file for the whole organisation, then in each of the system's folders the
+  // application's, then in each the organisation's.
+  QStringList systemFolders =
+      QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
+  if (!systemFolders.isEmpty()) systemFolders.removeFirst();  // the user's own
+  QStringList files{QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                    u"/quellmoor.conf"_s};
+  for (const QString &folder : systemFolders) files.append(folder + u"/quellmoor/Tarnik.conf"_s);
+  for (const QString &folder : systemFolders) files.append(folder + u"/quellmoor.conf"_s);
+  return files;
+}
+
+bool SettingsStore::contains(const QString &key) const {
+  const QString normalized = normalizedSettingsKey(key);
+  return values_.contains(normalized) || fallbacks_.contains(normalized);
+}
+
+QVariant SettingsStore::value(const QString &key) const {
+  const QString normalized = normalizedSettingsKey(key);
+  const auto held = values_.constFind(normalized);
+  return held != values_.cend() ? *held : fallbacks_.value(normalized);
+}
+
+QStringList SettingsStore::allKeys() const {
+  QStringList keys = values_.keys();
+  for (const QString &key : fallbacks_.keys()) {
+    if (!values_.contains(key)) keys.append(key);
+  }
+  std::ranges::sort(keys);
+  return keys;
+}
+
 void SettingsStore::setValue(const QString &key, const QVariant &value) {
-  const auto held = values_.constFind(key);
-  if (held != values_.cend() && *held == value && held->metaType() == value.metaType()) return;
-  values_.insert(key, value);
-  changed();
+  const QString normalized = normalizedSettingsKey(key);
+  if (normalized.isEmpty()) {
+    qCWarning(tarnikApp) << "a setting without a key is not stored";
+    return;
+  }
+  if (contains(normalized)) {
+    const QVariant held = this->value(normalized);
+    if (held == value && held.metaType() == value.metaType()) return;
+  }
+  values_.insert(normalized, value);
+  changed(normalized, value);
 }
 
 void SettingsStore::remove(const QString &key) {
-  if (values_.remove(key) > 0) changed();
+  const QString normalized = normalizedSettingsKey(key);
+  if (values_.remove(normalized) > 0) changed(normalized, std::nullopt);
 }
 
-void SettingsStore::changed() {
-  ++revision_;
+void SettingsStore::changed(const QString &key, std::optional<QVariant> value) {
+  changes_.insert(key, {std::move(value), ++revision_});
   // A write under way carries on; what changed since follows once it ends.
-  if (!running_) startWrite();
+  if (running_) return;
+  startWrite(false);
+  publish(isWriting_, true, &SettingsStore::isWritingChanged);
 }
 
-void SettingsStore::startWrite() {
+void SettingsStore::startWrite(bool onlyWithRoom) {
   retry_.stop();
   auto write = std::make_shared<Write>();
-  write->values = values_;  // shares its data with the store's, never changed on the thread
   write->revision = revision_;
+  write->update = {.fileName = fileName_,
+                   .changes = {},
+                   .changesMadeWithoutTheFile = unreadSinceStart_,
+                   .roomNeeded = onlyWithRoom ? roomNeeded_ : std::nullopt,
+                   .lockWait = options_.lockWait,
+                   .writeFile = options_.writeFile};
+  // The values share their data with the store's, which are never changed in place.
+  for (auto change = changes_.cbegin(); change != changes_.cend(); ++change) {
+    write->update.changes.insert(change.key(), change->value);
+  }
   running_ = write;
   thread_.start(handedBack(
       this,
-      [write, file = fileName_, writeFile = options_.writeFile] {
-        const QByteArray content = settingsFileContent(write->values);
-        // A list the settings held may be large: if the store has let go of it, it goes here.
-        write->values = {};
-        write->outcome.set_value(writeFile ? writeFile(file, content)
-                                           : writeFileWhole(file, content));
+      [write] {
+        write->outcome.set_value(write->update.run());
+        // A large value the store has let go of goes here, not on the GUI thread.
+        write->update.changes = {};
         return write;
       },
       [this](const std::shared_ptr<Write> &written) { finishWrite(written); }));
@@ -81,35 +155,79 @@ void SettingsStore::startWrite() {
 
 void SettingsStore::finishWrite(const std::shared_ptr<Write> &write) {
   running_.reset();
-  const FileWriteResult &result = write->result.get();
-  if (result) {
-    writtenRevision_ = write->revision;
-    if (writeFailure_) {
-      qCInfo(tarnikApp).noquote() << "the settings are written to" << fileName_ << "again";
-      publish(writeFailure_, std::nullopt, &SettingsStore::writeFailureChanged);
-    }
-  } else if (writeFailure_ != result.error()) {
-    qCWarning(tarnikApp).noquote() << "the settings could not be written to" << fileName_ << ":"
-                                   << result.error() << ": the file stays as it was";
-    publish(writeFailure_, result.error(), &SettingsStore::writeFailureChanged);
-  }
-  if (revision_ != write->revision) {
-    startWrite();
-  } else if (!result) {
-    // A full disk is not tried again at once and again: a change, or a while, comes first.
+  takeOutcome(*write);
+  if (std::ranges::any_of(changes_, [&](const Change &change) {
+        return change.revision > write->revision;
+      })) {
+    startWrite(false);
+  } else if (fileFailure_) {
+    // A full disk is not tried again at once and again: a change, room, or a while first.
     retry_.start();
   }
+  publish(isWriting_, running_ != nullptr, &SettingsStore::isWritingChanged);
+}
+
+void SettingsStore::takeOutcome(const Write &write) {
+  const SettingsFileUpdate::Outcome &outcome = write.result.get();
+  if (outcome.waitedForRoom) return;  // the disk is still full: nothing new to tell
+  if (!outcome.fileValues) {
+    const SettingsFileFailure &failure = *outcome.failure;
+    roomNeeded_ = failure.step == SettingsFileFailure::Step::write && outcome.contentSize > 0
+                      ? std::optional(outcome.contentSize)
+                      : std::nullopt;
+    if (fileFailure_ == failure) return;
+    qCWarning(tarnikApp).noquote()
+        << "the settings could not be"
+        << (failure.step == SettingsFileFailure::Step::read ? "read from" : "written to")
+        << fileName_ << ":" << failure.reason << ": the file stays as it was";
+    publish(fileFailure_, failure, &SettingsStore::fileFailureChanged);
+    return;
+  }
+  // The file as it now is becomes this copy's, with what it changed since the pass began;
+  // what the pass carried is in it, and what was made without the file is let go.
+  changes_.removeIf([&](const auto &change) { return change->revision <= write.revision; });
+  SettingsValues values = *outcome.fileValues;
+  for (auto change = changes_.cbegin(); change != changes_.cend(); ++change) {
+    if (change->value) {
+      values.insert(change.key(), *change->value);
+    } else {
+      values.remove(change.key());
+    }
+  }
+  releaseInBackground(std::exchange(values_, std::move(values)));
+  roomNeeded_.reset();
+  unreadSinceStart_ = false;
+  if (!outcome.changesLaid) {
+    qCInfo(tarnikApp).noquote() << "the settings in" << fileName_
+                                << "can be read again: the program takes them as they are";
+    emit valuesReplaced();
+  } else if (fileFailure_) {
+    qCInfo(tarnikApp).noquote() << "the settings are written to" << fileName_ << "again";
+  }
+  if (fileFailure_) publish(fileFailure_, std::nullopt, &SettingsStore::fileFailureChanged);
 }
 
 void SettingsStore::finishWritesBefore(std::chrono::steady_clock::time_point deadline) {
   for (bool triedAgain = false;; triedAgain = true) {
     if (running_) {
-      if (running_->result.wait_until(deadline) != std::future_status::ready) return;
-      if (running_->result.get()) writtenRevision_ = running_->revision;
-      running_.reset();
+      if (running_->result.wait_until(deadline) != std::future_status::ready) {
+        qCWarning(tarnikApp).noquote()
+            << "the settings were still being written to" << fileName_ << "after"
+            << std::chrono::duration_cast<std::chrono::seconds>(options_.endWait).count()
+            << "s: changes not yet written are lost";
+        return;
+      }
+      takeOutcome(*std::exchange(running_, nullptr));
     }
-    if (writtenRevision_ == revision_ || triedAgain) return;
-    startWrite();
+    if (changes_.isEmpty()) return;
+    if (triedAgain) {
+      qCWarning(tarnikApp).noquote()
+          << "the settings could not be written to" << fileName_ << ":"
+          << (fileFailure_ ? fileFailure_->reason : u"the disk has no room"_s)
+          << ": changes not yet written are lost";
+      return;
+    }
+    startWrite(false);
   }
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "app/SettingsFileText.h"
-#include "app/WholeFileWrite.h"
+#include "app/SettingsFileUpdate.h"
 #include "foundation/ObservableObject.h"
 #include "foundation/SerialWorker.h"
 
@@ -9,33 +8,47 @@
 #include <QTimer>
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <optional>
 
 namespace tarnik {
 
-// The program's settings: read once from their file at construction, then held here, on the
-// GUI thread, and the file written whole by the program itself. Qt's own settings object
-// puts a cut or empty file in place of the whole one on a full disk and reports success, and
-// holds one lock across a whole write that the GUI thread would wait on; here the GUI thread
-// reads and sets only its own values. A change is written from a copy of them on a thread of
-// the store's own, one write at a time, each carrying every change made before it; a value
-// set to what it already is changes nothing and writes nothing. A write that fails leaves
-// the old file whole and the values here, is logged once under `tarnik.app` with its reason
-// and published as `writeFailure` until a write succeeds, and is tried again at the next
-// change or after `retryDelay`. At the store's end a change not yet on disk is tried once
-// more, for at most `endWait`: a disk that hangs must not hold the program's end.
+// The program's settings: read from their file at construction, then held here, on the GUI
+// thread, and the file written by the program itself. Qt's own settings object puts a cut or
+// empty file in place of the whole one on a full disk and reports success, and does not read
+// a file again that another copy replaced with one of the same size within a tick of the
+// clock; here the GUI thread reads and sets only its own values.
+//
+// A change is written on a thread of the store's own, one write at a time, each carrying
+// every change made before it: under the lock Qt's settings object takes beside the file,
+// the file is read as it is then and only the keys this copy set or removed since its last
+// write are laid over it, so what another copy or an earlier version wrote stays, and
+// becomes this copy's own for the keys it has not changed since. A value set to what it
+// already is changes nothing and writes nothing.
+//
+// A file that exists but cannot be read is never written over: the values stay in memory,
+// and a file that could not be read at the start is read again every `retryDelay`; once it
+// can be, its values replace those the program made up without it (`valuesReplaced`) and
+// writes go on from it. A write that fails leaves the old file whole and the values here; a
+// failure is logged once under `tarnik.app` with its reason and published as `fileFailure`
+// until a pass succeeds, and tried again at the next change, after `retryDelay`, or, on a
+// full disk, once the disk has room again. At the store's end a change not yet on disk is
+// tried once more, for at most `endWait`, and one still not written is logged.
+//
+// Keys the file holds for no copy of the program come from the fallback files, which are
+// read at construction only and never written, as a settings object reads the system-wide
+// files.
 class SettingsStore final : public ObservableObject {
   Q_OBJECT
 
  public:
-  // Writes the file's whole content; tests record or fail it.
-  using FileWriter = std::function<FileWriteResult(const QString &fileName, const QByteArray &)>;
+  using FileWriter = SettingsFileUpdate::FileWriter;
   struct Options {
     std::chrono::milliseconds retryDelay = std::chrono::seconds(10);
     std::chrono::milliseconds endWait = std::chrono::seconds(10);
-    FileWriter writeFile{};  // none: writeFileWhole
+    std::chrono::milliseconds lockWait = std::chrono::seconds(5);
+    QStringList fallbackFiles{};  // most telling first
+    FileWriter writeFile{};       // none: writeFileWhole
   };
 
   explicit SettingsStore(QString fileName, Options options, QObject *parent = nullptr);
@@ -43,40 +56,59 @@ class SettingsStore final : public ObservableObject {
   ~SettingsStore() override;
 
   // The program's own file, where a settings object of organisation "quellmoor" and
-  // application "Tarnik" keeps it.
+  // application "Tarnik" keeps it, and the files such an object falls back on, in its order.
   static QString applicationFileName();
+  static QStringList applicationFallbackFileNames();
 
   const QString &fileName() const { return fileName_; }
-  bool contains(const QString &key) const { return values_.contains(key); }
-  QVariant value(const QString &key) const { return values_.value(key); }
-  QStringList allKeys() const { return values_.keys(); }
+  const Options &options() const { return options_; }
+  bool contains(const QString &key) const;
+  QVariant value(const QString &key) const;
+  QStringList allKeys() const;
   void setValue(const QString &key, const QVariant &value);
   void remove(const QString &key);
 
   // Published values
-  // Why the settings could not be written, while the file does not hold them.
-  const std::optional<QString> &writeFailure() const { return writeFailure_; }
+  // Why the file does not hold the settings, while it does not.
+  const std::optional<SettingsFileFailure> &fileFailure() const { return fileFailure_; }
+  // A pass over the file runs.
+  bool isWriting() const { return isWriting_; }
 
  signals:
-  void writeFailureChanged(const std::optional<QString> &value);
+  void fileFailureChanged(const std::optional<tarnik::SettingsFileFailure> &value);
+  void isWritingChanged(bool value);
+  // The file, which could not be read at the start, could be read: its values replace the
+  // ones the program held.
+  void valuesReplaced();
 
  private:
   struct Write;
 
-  void changed();
-  void startWrite();
+  void changed(const QString &key, std::optional<QVariant> value);
+  void startWrite(bool onlyWithRoom);
   void finishWrite(const std::shared_ptr<Write> &write);
+  // Takes in a pass's outcome, whichever way it ends.
+  void takeOutcome(const Write &write);
   // Waits for the write under way, then tries what it left once more, until the deadline.
   void finishWritesBefore(std::chrono::steady_clock::time_point deadline);
 
   const QString fileName_;
   const Options options_;
-  SettingsValues values_;
-  quint64 revision_ = 0;         // counts the changes
-  quint64 writtenRevision_ = 0;  // what the file holds
+  SettingsValues values_;     // the file as this copy last read it, with its own changes
+  SettingsValues fallbacks_;  // never written
+  // This copy's changes not yet in the file, each with the count it was made at.
+  struct Change {
+    std::optional<QVariant> value;
+    quint64 revision = 0;
+  };
+  QMap<QString, Change> changes_;
+  quint64 revision_ = 0;  // counts the changes
+  bool unreadSinceStart_ = false;  // the file could not be read when the store began
+  std::optional<qint64> roomNeeded_;  // by the content a full disk refused
   std::shared_ptr<Write> running_;
-  QTimer retry_;  // runs only while no write runs and the file lacks a change
-  std::optional<QString> writeFailure_;
+  QTimer retry_;  // runs only while no write runs and the file lacks what is here
+  std::optional<SettingsFileFailure> fileFailure_;
+  bool isWriting_ = false;
   // Last, so it goes first: a write that has not begun is dropped, the one under way ends
   // on what it holds itself.
   SerialWorker thread_;

@@ -18,6 +18,17 @@ namespace tarnik {
 
 namespace {
 
+// A new file's name: the file's own, this mark and a random part, so that what a killed
+// write left is known by its name and nothing else is.
+constexpr char unfinishedMark[] = ".unfinished-";
+
+// The file the content goes to: a settings file kept elsewhere behind a link stays a link.
+QString writtenFileName(const QString &fileName) {
+  const QFileInfo info(fileName);
+  return info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath()
+                                                                  : info.absoluteFilePath();
+}
+
 std::unexpected<QString> systemError(int error) { return std::unexpected(qt_error_string(error)); }
 
 // A new file of the process's usual permissions (the umask applies), or those of the file it
@@ -26,7 +37,8 @@ int createBeside(const QByteArray &target, QByteArray &temporary) {
   struct stat existing {};
   const bool replaces = ::stat(target.constData(), &existing) == 0;
   for (int attempt = 0; attempt < 16; ++attempt) {
-    temporary = target + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+    temporary = target + unfinishedMark +
+                QByteArray::number(QRandomGenerator::global()->generate64(), 36);
     const int descriptor =
         ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (descriptor < 0 && errno == EEXIST) continue;
@@ -54,11 +66,7 @@ FileWriteResult writeAll(int descriptor, QByteArrayView content) {
 
 FileWriteResult writeFileWhole(const QString &fileName, QByteArrayView content,
                                int (*syncData)(int fd)) {
-  const QFileInfo info(fileName);
-  // A settings file kept elsewhere behind a link stays a link.
-  const QString resolvedFile = info.isSymLink() && !info.canonicalFilePath().isEmpty()
-                                   ? info.canonicalFilePath()
-                                   : info.absoluteFilePath();
+  const QString resolvedFile = writtenFileName(fileName);
   const QString folder = QFileInfo(resolvedFile).absolutePath();
   if (!QDir().mkpath(folder)) return std::unexpected(u"the folder could not be made"_s);
 
@@ -86,6 +94,15 @@ FileWriteResult writeFileWhole(const QString &fileName, QByteArrayView content,
     ::close(directory);
   }
   return {};
+}
+
+void removeUnfinishedWrites(const QString &fileName) {
+  const QFileInfo target(writtenFileName(fileName));
+  const QString prefix = target.fileName() + QLatin1StringView(unfinishedMark);
+  QDir folder = target.dir();
+  for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+    if (name.startsWith(prefix)) folder.remove(name);
+  }
 }
 
 }  // namespace tarnik

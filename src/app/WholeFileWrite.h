@@ -18,4 +18,9 @@ using FileWriteResult = std::expected<void, QString>;
 FileWriteResult writeFileWhole(const QString &fileName, QByteArrayView content,
                                int (*syncData)(int fd) = nullptr);
 
+// Removes the new files that writes of this file began and never finished (the program was
+// killed, or the machine stopped), which may be as large as the file. Only while the file's
+// lock is held: another writer's new file is then never one under way.
+void removeUnfinishedWrites(const QString &fileName);
+
 }  // namespace tarnik

@@ -51,4 +51,9 @@ SerialWorker &keychainThread() {
   return worker;
 }
 
+SerialWorker &fileWriteThread() {
+  static SerialWorker worker;
+  return worker;
+}
+
 }  // namespace tarnik

@@ -48,6 +48,11 @@ void runInBackground(QObject *receiver, Work work, Deliver deliver) {
 // goes on) and does not hold up the end of the program.
 SerialWorker &keychainThread();
 
+// File writes that may take seconds (a large show's snapshots), or hang on a disk that does
+// not answer, get a thread of their own too: the shared pool's threads stay free, and the end
+// of the program waits for them only as long as their owner chooses.
+SerialWorker &fileWriteThread();
+
 // Runs a keychain call there and hands its result back on the GUI thread while its receiver
 // lives.
 template <class Work, class Deliver>

@@ -46,7 +46,8 @@ std::unique_ptr<MoverController> makeMoverController(DeferredGamePadSource *&pad
 }  // namespace
 
 TarnikApp::TarnikApp()
-    : defaults_(SettingsStore::applicationFileName()),
+    : defaults_(SettingsStore::applicationFileName(),
+                {.fallbackFiles = SettingsStore::applicationFallbackFileNames()}),
       appViewModel_(makeAppViewModel(defaults_)),
       relayServer_(std::make_unique<TarnikRelayServer>(12, 8.0, 10.0)),
       moverController_(makeMoverController(gamePads_)),

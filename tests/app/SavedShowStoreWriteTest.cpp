@@ -232,7 +232,7 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
       EXPECT_TRUE(settingOnDisk(u"viewer"_s) != row.diskStaysFull);
       settings->setValue(mode, u"designer"_s);
       EXPECT_TRUE(settingOnDisk(u"designer"_s) != row.diskStaysFull);
-      EXPECT_EQ(settings->writeFailure().has_value(), row.diskStaysFull);
+      EXPECT_EQ(settings->fileFailure().has_value(), row.diskStaysFull);
       fullDisk.reset();
     }
     if (row.settingsWritesFailing > 0) {
@@ -240,7 +240,7 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
       EXPECT_TRUE(waitUntil(
           [&] {
             return writes.recorded().size() == 1 + row.settingsWritesFailing &&
-                   !settings->writeFailure();
+                   !settings->fileFailure();
           },
           1000));
     }

@@ -202,8 +202,10 @@ TEST(SettingsStoreWrites, AFailedWriteIsToldAndTriedAgainUntilItSucceeds) {
     writer.full = true;
     std::optional<SettingsStore> store(std::in_place, fileName, writer.options(20ms));
     std::optional<QString> told;
-    QObject::connect(&*store, &SettingsStore::writeFailureChanged,
-                     [&](const std::optional<QString> &value) { told = value; });
+    QObject::connect(&*store, &SettingsStore::fileFailureChanged,
+                     [&](const std::optional<SettingsFileFailure> &value) {
+                       told = value ? std::optional(value->reason) : std::nullopt;
+                     });
     store->setValue(u"interactionMode"_s, u"viewer"_s);
     ASSERT_TRUE(waitUntil([&] { return writer.count() >= 3; }, 2000));
     EXPECT_EQ(told, u"No space left on device"_s);

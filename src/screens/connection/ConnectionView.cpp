@@ -322,7 +322,7 @@ QWidget *ConnectionView::makeSavedConnectionsSection() {
   layout->addLayout(profileRows_);
   layout->addWidget(warningRow(storageError_, QStringLiteral("connection.profile.storageError")));
   layout->addWidget(
-      warningRow(settingsWriteError_, QStringLiteral("connection.settings.writeError")));
+      warningRow(settingsFileError_, QStringLiteral("connection.settings.fileError")));
 
   auto *newButton =
       new QPushButton(symbolIcon(QStringLiteral("plus"), selectionBlue, selectionBlue),
@@ -580,7 +580,7 @@ ConnectionPageInput ConnectionView::readPage() const {
           .savedProfiles = app_.savedConnectionProfiles(),
           .selectedProfileID = app_.selectedConnectionProfileID(),
           .profileStorageError = app_.profileStorageError(),
-          .settingsWriteFailure = app_.settingsWriteFailure(),
+          .settingsFileFailure = app_.settingsFileFailure(),
           .usesMacRelay = app_.usesMacRelay(),
           .relayPairingCode = app_.relayPairingCode(),
           .consoleName = app_.consoleName(),
@@ -627,8 +627,8 @@ void ConnectionView::redrawSavedConnections(const ConnectionPageInput &page) {
   saveButton_->setText(saved.saveButtonTitle);
   storageError_->parentWidget()->setVisible(saved.storageError.has_value());
   showText(storageError_, saved.storageError.value_or(QString()));
-  settingsWriteError_->parentWidget()->setVisible(saved.settingsWriteError.has_value());
-  showText(settingsWriteError_, saved.settingsWriteError.value_or(QString()));
+  settingsFileError_->parentWidget()->setVisible(saved.settingsFileError.has_value());
+  showText(settingsFileError_, saved.settingsFileError.value_or(QString()));
 
   // Rows are rebuilt only when what they show changed, so a redraw for another value leaves
   // a row under the pointer alone. The profiles are compared whole: a row hands its profile

@@ -91,7 +91,7 @@ class ConnectionView : public QWidget {
   std::optional<QUuid> drawnSelection_;
   bool profilesDrawn_ = false;
   ElidedLabel *storageError_ = nullptr;
-  ElidedLabel *settingsWriteError_ = nullptr;
+  ElidedLabel *settingsFileError_ = nullptr;
   QPushButton *saveButton_ = nullptr;
 
   QCheckBox *viaMac_ = nullptr;

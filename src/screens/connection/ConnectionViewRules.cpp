@@ -50,9 +50,13 @@ SavedConnections savedConnections(const ConnectionPageInput &page) {
     saved.emptyText = u"No saved connections"_s;
   }
   saved.storageError = shownMessage(page.profileStorageError);
-  if (page.settingsWriteFailure) {
-    saved.settingsWriteError = u"Settings could not be saved: "_s + *page.settingsWriteFailure +
-                               u". Tarnik keeps them and tries again."_s;
+  if (const std::optional<SettingsFileFailure> &failure = page.settingsFileFailure) {
+    saved.settingsFileError =
+        failure->step == SettingsFileFailure::Step::read
+            ? u"Settings could not be read: "_s + failure->reason +
+                  u". Tarnik leaves the file as it is; changes last only while Tarnik runs."_s
+            : u"Settings could not be saved: "_s + failure->reason +
+                  u". Tarnik tries again; changes not yet saved are lost if Tarnik quits first."_s;
   }
   // Saving replaces the selected profile only while the list holds it; a selection stored
   // for a profile that is gone saves a new one, and the button says so.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/SettingsFileUpdate.h"
 #include "foundation/OSCTransportKinds.h"
 #include "model/ConsoleConnectionProfile.h"
 
@@ -28,7 +29,7 @@ struct ConnectionPageInput {
   QList<ConsoleConnectionProfile> savedProfiles{};
   std::optional<QUuid> selectedProfileID{};
   std::optional<QString> profileStorageError{};
-  std::optional<QString> settingsWriteFailure{};  // the system's reason
+  std::optional<SettingsFileFailure> settingsFileFailure{};
 
   bool usesMacRelay = false;
   QString relayPairingCode{};
@@ -74,7 +75,7 @@ struct SavedConnections {
   std::optional<QString> emptyText;
   std::optional<QString> storageError;
   // Where settings are saved, the person hears that they are not, until a write succeeds.
-  std::optional<QString> settingsWriteError;
+  std::optional<QString> settingsFileError;
   QString saveButtonTitle;
 };
 SavedConnections savedConnections(const ConnectionPageInput &page);

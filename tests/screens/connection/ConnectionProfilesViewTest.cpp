@@ -192,10 +192,10 @@ TEST(ConnectionProfilesView, SettingsThatCannotBeWrittenAreToldUntilAWriteSuccee
       [](AppViewModel::Arguments &arguments) { QDir().mkpath(arguments.defaults->fileName()); });
   ASSERT_TRUE(waitUntil([&] {
     screen.settle();
-    return screen.shown(u"connection.settings.writeError"_s);
+    return screen.shown(u"connection.settings.fileError"_s);
   }));
-  EXPECT_EQ(screen.text(u"connection.settings.writeError"_s),
-            u"Settings could not be saved: Is a directory. Tarnik keeps them and tries again."_s);
+  EXPECT_EQ(screen.text(u"connection.settings.fileError"_s),
+            u"Settings could not be read: Is a directory. Tarnik leaves the file as it is; changes last only while Tarnik runs."_s);
   testing::saveScreenshot(*screen.view, u"connection-settings-not-saved"_s);
 
   QDir().rmdir(screen.settings.fileName());
@@ -203,7 +203,7 @@ TEST(ConnectionProfilesView, SettingsThatCannotBeWrittenAreToldUntilAWriteSuccee
   press(screen, u"connection.profile.save"_s);
   EXPECT_TRUE(waitUntil([&] {
     screen.settle();
-    return !screen.shown(u"connection.settings.writeError"_s);
+    return !screen.shown(u"connection.settings.fileError"_s);
   }));
   EXPECT_TRUE(QFileInfo(screen.settings.fileName()).isFile());
 }

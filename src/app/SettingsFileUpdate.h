@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/SettingsFileText.h"
+#include "app/WholeFileWrite.h"
+
+#include <QMap>
+#include <QString>
+#include <QVariant>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+namespace tarnik {
+
+// Why the settings file does not hold what the program holds: it could not be read, so it
+// is left as it is, or it could not be written.
+struct SettingsFileFailure {
+  enum class Step { read, write };
+  Step step = Step::write;
+  QString reason;  // in the system's words ("No space left on device")
+
+  bool operator==(const SettingsFileFailure &) const = default;
+};
+
+// What one copy of the program changed since its last write: a key's value, or none where it
+// removed the key.
+using SettingsChanges = QMap<QString, std::optional<QVariant>>;
+
+// One pass over the settings file, on a worker thread: under the file's lock, the file is
+// read as it is on disk, the changes are laid over it and the result written whole, so that
+// what another copy or an earlier version wrote meanwhile stays. A file that exists but
+// cannot be read is never written over.
+struct SettingsFileUpdate {
+  // Writes the file's whole content; tests record or fail it.
+  using FileWriter = std::function<FileWriteResult(const QString &fileName, const QByteArray &)>;
+
+  QString fileName;
+  SettingsChanges changes;
+  // The program could not read the file when it started, so its changes were made without
+  // it: they are laid over no file that exists, and an existing file is only read.
+  bool changesMadeWithoutTheFile = false;
+  // Goes on only once the disk has this many bytes free: the last write found it full, and
+  // nothing changed since.
+  std::optional<qint64> roomNeeded;
+  std::chrono::milliseconds lockWait{};
+  FileWriter writeFile;  // none: writeFileWhole
+
+  struct Outcome {
+    // The file's values once the pass is done: those written, or those read when nothing
+    // was written. None when the file could not be read.
+    std::optional<SettingsValues> fileValues;
+    bool changesLaid = false;  // the changes are in the file
+    std::optional<SettingsFileFailure> failure;
+    qint64 contentSize = 0;  // of the content the pass tried to write
+    bool waitedForRoom = false;  // the disk still lacked the room: nothing was tried
+  };
+  Outcome run() const;
+};
+
+}  // namespace tarnik
