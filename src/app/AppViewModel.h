@@ -147,8 +147,8 @@ class AppViewModel final : public ObservableObject, private ConnectionSupervisor
                  savedConnectionProfiles NOTIFY savedConnectionProfilesChanged)
   Q_PROPERTY(std::optional<QString> profileStorageError READ profileStorageError NOTIFY
                  profileStorageErrorChanged)
-  Q_PROPERTY(std::optional<tarnik::SettingsFileFailure> settingsFileFailure READ
-                 settingsFileFailure NOTIFY settingsFileFailureChanged)
+  Q_PROPERTY(std::optional<tarnik::SettingsFileFailure> settingsFileFailure READ settingsFileFailure
+                 NOTIFY settingsFileFailureChanged)
   Q_PROPERTY(std::optional<QUuid> selectedConnectionProfileID READ selectedConnectionProfileID WRITE
                  setSelectedConnectionProfileID NOTIFY selectedConnectionProfileIDChanged)
   Q_PROPERTY(bool isTestingConnection READ isTestingConnection NOTIFY isTestingConnectionChanged)

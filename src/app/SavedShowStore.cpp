@@ -147,8 +147,9 @@ void SavedShowStore::load() {
           : std::nullopt;
   if (!read) {
     // Nothing moves into a file that cannot be read, nor replaces it.
-    qCWarning(tarnikApp).noquote() << "the saved shows in" << fileName_
-                                   << "cannot be read:" << read.error() << ": the file stays as it is";
+    qCWarning(tarnikApp).noquote()
+        << "the saved shows in" << fileName_ << "cannot be read:" << read.error()
+        << ": the file stays as it is";
     QList<SavedShowFile> kept = decodedSavedShows(settingsText).value_or(QList<SavedShowFile>());
     sortSavedShowsNewestFirst(kept);
     publish(savedShowFiles_, std::move(kept), &SavedShowStore::savedShowFilesChanged);
@@ -223,11 +224,13 @@ void SavedShowStore::startWaitingWrite() {
   startWrite(
       [shows = *std::exchange(savedShowsToStore_, std::nullopt), file = fileName_,
        lockWait = settings_.options().lockWait] {
-        return writeSavedShows(file, lockWait, [&](const std::optional<QList<SavedShowFile>> &onDisk) {
-          QList<SavedShowFile> merged = shows;
-          if (onDisk && mergeSavedShows(merged, *onDisk)) sortSavedShowsNewestFirst(merged);
-          return std::optional(storedSavedShowsText(std::move(merged)));
-        });
+        return writeSavedShows(file, lockWait,
+                               [&](const std::optional<QList<SavedShowFile>> &onDisk) {
+                                 QList<SavedShowFile> merged = shows;
+                                 if (onDisk && mergeSavedShows(merged, *onDisk))
+                                   sortSavedShowsNewestFirst(merged);
+                                 return std::optional(storedSavedShowsText(std::move(merged)));
+                               });
       },
       [this](bool written) { emit savedShowsWritten(written); });
 }

@@ -85,8 +85,8 @@ int hexValue(char16_t unit) {
   return -1;
 }
 
-// A key or section name: "\\" stands for "/", "%XX" and "%UXXXX" for a character, their
-// digits read as a settings object reads them (blanks around them allowed).
+// A key or section name: a backslash stands for "/", "%XX" and "%UXXXX" for a character,
+// their digits read as a settings object reads them (blanks around them allowed).
 QString unescapedKey(QByteArrayView escaped) {
   const QString decoded = QString::fromUtf8(escaped);
   QString key;
@@ -134,8 +134,8 @@ UnescapedValue unescapedValue(QByteArrayView value) {
   UnescapedValue result;
   QStringDecoder fromUtf8(QStringDecoder::Utf8);
   bool inQuotes = false;
-  bool quoted = false;     // the current item
-  bool cutShort = false;   // by an escape at the very end: blanks before it stay
+  bool quoted = false;    // the current item
+  bool cutShort = false;  // by an escape at the very end: blanks before it stay
   qsizetype index = 0;
   const auto skipBlanks = [&] {
     while (index < value.size() && (value[index] == ' ' || value[index] == '\t')) ++index;
@@ -166,7 +166,7 @@ UnescapedValue unescapedValue(QByteArrayView value) {
       }
       const char escaped = value[index++];
       static constexpr std::pair<char, char16_t> simple[] = {
-          {'a', u'\a'}, {'b', u'\b'}, {'f', u'\f'}, {'n', u'\n'}, {'r', u'\r'},  {'t', u'\t'},
+          {'a', u'\a'}, {'b', u'\b'}, {'f', u'\f'}, {'n', u'\n'},  {'r', u'\r'}, {'t', u'\t'},
           {'v', u'\v'}, {'"', u'"'},  {'?', u'?'},  {'\'', u'\''}, {'\\', u'\\'}};
       if (const auto *found = std::ranges::find(simple, escaped, &std::pair<char, char16_t>::first);
           found != std::end(simple)) {
@@ -250,7 +250,8 @@ QVariant serialisedValue(QStringView text, QDataStream::Version version) {
 QVariant typedValue(const QString &text) {
   if (!text.startsWith(u'@')) return text;
   if (text.endsWith(u')')) {
-    if (text.startsWith("@ByteArray("_L1)) return QStringView(text).sliced(11).chopped(1).toLatin1();
+    if (text.startsWith("@ByteArray("_L1))
+      return QStringView(text).sliced(11).chopped(1).toLatin1();
     if (text.startsWith("@String("_L1)) return text.sliced(8).chopped(1);
     if (text.startsWith("@Variant("_L1)) {
       return serialisedValue(QStringView(text).sliced(9).chopped(1), QDataStream::Qt_4_0);

@@ -114,23 +114,24 @@ void appendSingleValue(QByteArray &line, const QVariant &value) {
     // Geometry is written as numbers, as a settings object writes it.
     case QMetaType::QRect: {
       const QRect rect = value.toRect();
-      appendEscaped(line, "",
-                    QString::asprintf("@Rect(%d %d %d %d)", rect.x(), rect.y(), rect.width(),
-                                      rect.height())
-                        .toUtf8(),
-                    "", ValueBytes::text);
+      appendEscaped(
+          line, "",
+          QString::asprintf("@Rect(%d %d %d %d)", rect.x(), rect.y(), rect.width(), rect.height())
+              .toUtf8(),
+          "", ValueBytes::text);
       return;
     }
     case QMetaType::QSize: {
       const QSize size = value.toSize();
-      appendEscaped(line, "", QString::asprintf("@Size(%d %d)", size.width(), size.height()).toUtf8(),
-                    "", ValueBytes::text);
+      appendEscaped(line, "",
+                    QString::asprintf("@Size(%d %d)", size.width(), size.height()).toUtf8(), "",
+                    ValueBytes::text);
       return;
     }
     case QMetaType::QPoint: {
       const QPoint point = value.toPoint();
-      appendEscaped(line, "", QString::asprintf("@Point(%d %d)", point.x(), point.y()).toUtf8(),
-                    "", ValueBytes::text);
+      appendEscaped(line, "", QString::asprintf("@Point(%d %d)", point.x(), point.y()).toUtf8(), "",
+                    ValueBytes::text);
       return;
     }
     default: {
@@ -140,7 +141,8 @@ void appendSingleValue(QByteArray &line, const QVariant &value) {
       QDataStream stream(&serialised, QIODevice::WriteOnly);
       stream.setVersion(isDateTime ? QDataStream::Qt_5_6 : QDataStream::Qt_4_0);
       stream << value;
-      appendEscaped(line, isDateTime ? "@DateTime(" : "@Variant(", serialised, ")", ValueBytes::raw);
+      appendEscaped(line, isDateTime ? "@DateTime(" : "@Variant(", serialised, ")",
+                    ValueBytes::raw);
     }
   }
 }

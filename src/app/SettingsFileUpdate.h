@@ -52,7 +52,7 @@ struct SettingsFileUpdate {
     std::optional<SettingsValues> fileValues;
     bool changesLaid = false;  // the changes are in the file
     std::optional<SettingsFileFailure> failure;
-    qint64 contentSize = 0;  // of the content the pass tried to write
+    qint64 contentSize = 0;      // of the content the pass tried to write
     bool waitedForRoom = false;  // the disk still lacked the room: nothing was tried
   };
   Outcome run() const;

@@ -28,10 +28,10 @@ SettingsStore::SettingsStore(QString fileName, Options options, QObject *parent)
   if (const FileReadResult read = readFileWhole(fileName_); !read) {
     unreadSinceStart_ = true;
     fileFailure_ = SettingsFileFailure{SettingsFileFailure::Step::read, read.error()};
-    qCWarning(tarnikApp).noquote() << "the settings in" << fileName_
-                                   << "could not be read:" << read.error()
-                                   << ": the file is left as it is, and changes last only while "
-                                      "the program runs";
+    qCWarning(tarnikApp).noquote()
+        << "the settings in" << fileName_ << "could not be read:" << read.error()
+        << ": the file is left as it is, and changes last only while "
+           "the program runs";
   } else if (*read) {
     values_ = settingsFromFileContent(**read);
   }
@@ -156,9 +156,8 @@ void SettingsStore::startWrite(bool onlyWithRoom) {
 void SettingsStore::finishWrite(const std::shared_ptr<Write> &write) {
   running_.reset();
   takeOutcome(*write);
-  if (std::ranges::any_of(changes_, [&](const Change &change) {
-        return change.revision > write->revision;
-      })) {
+  if (std::ranges::any_of(
+          changes_, [&](const Change &change) { return change.revision > write->revision; })) {
     startWrite(false);
   } else if (fileFailure_) {
     // A full disk is not tried again at once and again: a change, room, or a while first.

@@ -102,8 +102,8 @@ class SettingsStore final : public ObservableObject {
     quint64 revision = 0;
   };
   QMap<QString, Change> changes_;
-  quint64 revision_ = 0;  // counts the changes
-  bool unreadSinceStart_ = false;  // the file could not be read when the store began
+  quint64 revision_ = 0;              // counts the changes
+  bool unreadSinceStart_ = false;     // the file could not be read when the store began
   std::optional<qint64> roomNeeded_;  // by the content a full disk refused
   std::shared_ptr<Write> running_;
   QTimer retry_;  // runs only while no write runs and the file lacks what is here

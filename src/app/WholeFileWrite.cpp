@@ -26,7 +26,7 @@ constexpr char unfinishedMark[] = ".unfinished-";
 QString writtenFileName(const QString &fileName) {
   const QFileInfo info(fileName);
   return info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath()
-                                                                  : info.absoluteFilePath();
+                                                                 : info.absoluteFilePath();
 }
 
 std::unexpected<QString> systemError(int error) { return std::unexpected(qt_error_string(error)); }
@@ -37,8 +37,8 @@ int createBeside(const QByteArray &target, QByteArray &temporary) {
   struct stat existing {};
   const bool replaces = ::stat(target.constData(), &existing) == 0;
   for (int attempt = 0; attempt < 16; ++attempt) {
-    temporary = target + unfinishedMark +
-                QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+    temporary =
+        target + unfinishedMark + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
     const int descriptor =
         ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (descriptor < 0 && errno == EEXIST) continue;

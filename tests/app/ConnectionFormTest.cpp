@@ -7,6 +7,7 @@
 #include "support/HeldAnswer.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
+#include "support/WithoutPermissionOverride.h"
 
 #include <QFile>
 #include <QHash>
@@ -14,8 +15,10 @@
 
 #include <gtest/gtest.h>
 #include <optional>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 
 namespace tarnik::testing {
 namespace {
@@ -30,10 +33,18 @@ class ConnectionFormAlone : public ::testing::Test {
     const QString path = folder.filePath(u"settings-%1.ini"_s.arg(opened++));
     if (openSettings) {
       const QString last = openSettings->fileName();
-      openForm.reset();
-      openSettings.reset();
+      close();
       EXPECT_TRUE(QFile::copy(last, path));
     }
+    return open(path, std::move(options));
+  }
+  // Ends the form and its settings, as the program's end does.
+  void close() {
+    openForm.reset();
+    openSettings.reset();
+  }
+  ConnectionForm &open(const QString &path, SettingsStore::Options options = {}) {
+    close();
     openSettings.emplace(path, std::move(options));
     openForm.emplace(
         *openSettings,
@@ -118,6 +129,49 @@ TEST_F(ConnectionFormAlone, AStartThatChangesNothingWritesNothing) {
   EXPECT_EQ(restarted.savedConnectionProfiles(), saved);
   EXPECT_EQ(restarted.selectedConnectionProfileID(), saved.last().id);
   EXPECT_EQ(restarted.lastConnectedProfile(), saved.last());
+}
+
+QByteArray fileBytes(const QString &fileName) {
+  QFile file(fileName);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A settings file the program may not read (left by a run as root) may hold every saved
+// connection: starts and changes, and the end of the program, leave it byte for byte, and
+// the person is told. Once it can be read, its connections are the ones shown, the changes
+// made without it are let go, and a save goes on from the file as it is.
+TEST_F(ConnectionFormAlone, ASettingsFileThatCannotBeReadIsNeverWrittenOver) {
+  ConnectionForm &first = reopen();
+  for (int index = 0; index < 40; ++index) {
+    first.storeSelectedProfile(profile(u"Desk %1"_s.arg(index), u"10.0.0.9"_s, OSCTransport::tcp));
+  }
+  const QList<ConsoleConnectionProfile> saved = first.savedConnectionProfiles();
+  const QString path = file().fileName();
+  close();
+  const QByteArray stored = fileBytes(path);
+  ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0), 0);
+  const SettingsStore::Options retried{.retryDelay = 50ms};
+  const ConsoleConnectionProfile added = profile(u"Added"_s, u"10.0.0.2"_s, OSCTransport::tcp);
+  {
+    const WithoutPermissionOverride asAUser;
+    for (int start = 0; start < 2; ++start) {
+      ConnectionForm &form = open(path, retried);
+      EXPECT_EQ(form.savedConnectionProfiles(), ConnectionForm::builtInConnectionProfiles());
+      EXPECT_EQ(file().fileFailure(),
+                SettingsFileFailure(SettingsFileFailure::Step::read, u"Permission denied"_s));
+      form.storeSelectedProfile(profile(u"Made without it"_s, u"10.0.0.1"_s, OSCTransport::udp));
+      form.setInteractionMode(InteractionMode::viewer);
+      ASSERT_TRUE(waitUntil([&] { return !file().isWriting(); }));
+    }
+    ConnectionForm &form = open(path, retried);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0600), 0);
+    EXPECT_EQ(fileBytes(path), stored);
+    EXPECT_TRUE(waitUntil([&] { return form.savedConnectionProfiles() == saved; }));
+    EXPECT_FALSE(file().fileFailure());
+    EXPECT_EQ(fileBytes(path), stored);
+    form.storeSelectedProfile(added);
+  }
+  EXPECT_EQ(reopen().savedConnectionProfiles(), saved + QList{added});
 }
 
 // A stored list this version cannot read is all the user may have: choosing, clearing and

@@ -10,8 +10,10 @@
 #include "support/BackgroundWorkSettling.h"
 #include "support/FileSizeLimit.h"
 #include "support/LogCapture.h"
+#include "support/ProcessRunner.h"
 #include "support/QtTestApplication.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -109,8 +111,15 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
     QList<SavedShowFile> list{};
     bool settingsKeepTheirs = false;  // and the list's file is left as it was
     const char *warning = nullptr;    // in the log
+    QString inFileMeanwhile{};        // stored by another copy once the store started
+    std::optional<QList<SavedShowFile>> fileList{};  // in the list's file, when not `list`
   } rows[] = {
       {.name = "a snapshot", .snapshot = true, .list = {gala}},
+      {.name = "a snapshot beside one another copy stored meanwhile",
+       .snapshot = true,
+       .list = {gala},
+       .inFileMeanwhile = listText({galaRenamed, opera}),
+       .fileList = QList{gala, opera}},
       {.name = "a snapshot cut short on a full disk",
        .inFile = listText({opera}),
        .snapshot = true,
@@ -218,6 +227,9 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
     // A settings file stays well within the limit; one that holds a list does not.
     if (row.fileCutShort) fullDisk.emplace(120);
     store.emplace(*settings);
+    if (!row.inFileMeanwhile.isNull()) {
+      ASSERT_TRUE(writeFileWhole(listFile, iniFile(row.inFileMeanwhile)));
+    }
     if (row.settingAtStart) settings->setValue(mode, u"viewer"_s);
     if (row.snapshot) store->store(gala);
     settleBackgroundWork();
@@ -278,13 +290,36 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
       if (row.list.isEmpty()) {
         EXPECT_EQ(listInFile, row.inSettings);
       } else {
-        EXPECT_EQ(decodeJsonText<QList<SavedShowFile>>(listInFile.toUtf8()), row.list);
+        EXPECT_EQ(decodeJsonText<QList<SavedShowFile>>(listInFile.toUtf8()),
+                  row.fileList.value_or(row.list));
       }
     }
     const QString logged = LogCapture::lines().join(u'\n');
     EXPECT_TRUE(row.warning ? logged.contains(QLatin1StringView(row.warning)) : logged.isEmpty())
         << logged.toStdString();
   }
+}
+
+// A snapshot write the disk holds up (here another program holds the file's lock) holds the
+// store's end no longer than the settings' end would wait.
+TEST(SavedShowWrites, TheEndWaitsForAHeldWriteNoLongerThanTheSettingsEndWould) {
+  ensureCoreApplication();
+  const QTemporaryDir folder;
+  const QString settingsFile = folder.filePath(u"settings.conf"_s);
+  ProcessRunner holder;
+  ASSERT_TRUE(holder.start(QStringLiteral(TARNIK_SETTINGS_PEER),
+                           {u"--hold-lock"_s, SavedShowStore::savedShowsFileName(settingsFile)}));
+  ASSERT_TRUE(holder.waitForOutput([](const QByteArray &out) { return out.contains("locked"); },
+                                   std::chrono::seconds(10)));
+  SettingsStore settings(settingsFile, {.endWait = 100ms, .lockWait = 5s});
+  std::optional<SavedShowStore> store(std::in_place, settings);
+  store->store({.storageKey = u"-gala-esf-booth"_s, .name = u"Gala"_s, .savedAt = 100});
+  QElapsedTimer ending;
+  ending.start();
+  store.reset();
+  EXPECT_LT(ending.elapsed(), 1000);
+  holder.kill();
+  settleBackgroundWork();
 }
 
 }  // namespace

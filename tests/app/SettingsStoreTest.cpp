@@ -6,15 +6,18 @@
 #include "support/FileSizeLimit.h"
 #include "support/HeldAnswer.h"
 #include "support/LogCapture.h"
+#include "support/ProcessRunner.h"
 #include "support/QtTestApplication.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimeZone>
 
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -31,8 +34,10 @@ QByteArray fileBytes(const QString &fileName) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Every kind of value a settings file may hold, in the keys and groups it may hold them.
+// Every kind of value a settings file may hold, in the keys and groups it may hold them, as
+// the store writes them and reads them back.
 TEST(SettingsFileText, IsWhatQtsSettingsObjectWritesAndReadsBackAsTheSameValues) {
+  ensureCoreApplication();
   const SettingsValues values{
       {u"plain"_s, u"Bühne “Nord” 🎭"_s},
       {u"spaced"_s, u" a; b, c = d "_s},
@@ -46,36 +51,79 @@ TEST(SettingsFileText, IsWhatQtsSettingsObjectWritesAndReadsBackAsTheSameValues)
       {u"noList"_s, QStringList()},
       {u"bytes"_s, QByteArray("\x00\x7F\xFF ok", 6)},
       {u"date"_s, QDate(2026, 12, 8)},
+      {u"time"_s, QDateTime(QDate(2026, 12, 8), QTime(20, 15), QTimeZone(2 * 3600))},
+      {u"rect"_s, QRect(-1, 2, 30, 40)},
+      {u"size"_s, QSize(1920, 1080)},
+      {u"point"_s, QPoint(-5, 7)},
+      {u"blanks"_s, u" \tboth ends \t"_s},
+      {u"blankItems"_s, QStringList{u" a"_s, u"b "_s}},
       {u"nothing"_s, QVariant()},
       {u"odd key é=%"_s, u"x"_s},
       {u"group/inner/key"_s, u"y"_s},
       {u"General/key"_s, u"z"_s},
+      {u"/slashes//key/"_s, u"normalised"_s},
   };
   const QTemporaryDir folder;
   const QString qtFile = folder.filePath(u"qt.ini"_s);
+  const QString ourFile = folder.filePath(u"ours.ini"_s);
   {
     QSettings qt(qtFile, QSettings::IniFormat);
+    SettingsStore ours(ourFile);
     for (auto entry = values.cbegin(); entry != values.cend(); ++entry) {
       qt.setValue(entry.key(), entry.value());
+      ours.setValue(entry.key(), entry.value());
     }
   }
-  const QByteArray ours = settingsFileContent(values);
-  EXPECT_EQ(ours, fileBytes(qtFile));
+  EXPECT_EQ(fileBytes(ourFile), fileBytes(qtFile));
 
-  const QString ourFile = folder.filePath(u"ours.ini"_s);
-  QFile file(ourFile);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(ours) == ours.size());
-  file.close();
-  const QSettings read(ourFile, QSettings::IniFormat);
+  const SettingsStore read(ourFile);
   EXPECT_EQ(read.allKeys().size(), values.size());
   for (auto entry = values.cbegin(); entry != values.cend(); ++entry) {
-    if (entry.key() == u"noList"_s || entry.key() == u"nothing"_s) continue;  // read as absent
+    SCOPED_TRACE(entry.key().toStdString());
+    // An empty list reads back as no value, as a settings object reads it.
+    const QVariant expected = entry.key() == u"noList"_s ? QVariant() : entry.value();
     const QVariant value = read.value(entry.key());
-    if (entry.value().metaType().id() == QMetaType::QStringList) {
-      EXPECT_EQ(value.toStringList(), entry.value().toStringList());
-    } else {
-      EXPECT_EQ(value.toString(), entry.value().toString()) << entry.key().toStdString();
+    EXPECT_EQ(value, expected);
+    // Numbers and flags are texts in the file, and read back as such.
+    const bool isText = expected.typeId() == QMetaType::Int || expected.typeId() == QMetaType::Bool;
+    EXPECT_EQ(value.metaType(), isText ? QMetaType::fromType<QString>() : expected.metaType());
+    if (expected.metaType().id() == QMetaType::QDateTime) {
+      EXPECT_EQ(value.toDateTime().offsetFromUtc(), expected.toDateTime().offsetFromUtc());
     }
+  }
+}
+
+// What a person or another program may have written: comments, quotes, escapes, line breaks
+// of either kind, a byte order mark, sections twice, is read as a settings object reads it.
+TEST(SettingsFileText, ReadsWhatAPersonWroteAsQtsSettingsObjectReadsIt) {
+  ensureCoreApplication();
+  const QByteArray files[] = {
+      "; a comment\n  spaced = value with blanks  \n\n[group]\nkey=1\n",
+      "[group]\nkey=1\n[General]\ntop=2\n[group]\nsecond=3\nkey=4\n",
+      "quoted=\"a ; b = c , d \"\nlist=a, b ,c\nmixed=\"x, y\", z\n",
+      "continued=line \\\n  next\ncomment=value ; cut here\n",
+      "\xEF\xBB\xBF first=bom\r\nsecond=crlf\r\n",
+      "\xEF\xBB\xBF[bom]\r\nsecond=crlf\r\n",
+      "escapes=\\x41\\101\\t\\q\\\"\\u\nkey\\with%41%U00e9=escaped key\n",
+      "[%General]\nk=1\n[general]\nj=2\n",
+      "typed=@Rect(1 2 3 4)\nsize=@Size(5 6)\nat=@@at\nnone=@Invalid()\nbytes=@ByteArray(\\0a)\n",
+      "open=\"unterminated\n[not a section]\nj=2\n",
+      "twice=1\ntwice=2\nno equals sign\n",
+  };
+  const QTemporaryDir folder;
+  int index = 0;
+  for (const QByteArray &content : files) {
+    SCOPED_TRACE(content.toStdString());
+    // A name of its own: a settings object keeps what it read of a name.
+    const QString fileName = folder.filePath(u"%1.ini"_s.arg(index++));
+    QFile file(fileName);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    file.close();
+    const QSettings qt(fileName, QSettings::IniFormat);
+    const SettingsValues ours = settingsFromFileContent(content);
+    EXPECT_EQ(ours.keys(), qt.allKeys());
+    for (const QString &key : qt.allKeys())
+      EXPECT_EQ(ours.value(key), qt.value(key)) << key.toStdString();
   }
 }
 
@@ -107,6 +155,7 @@ TEST(WholeFileWrite, AWriteThatFailsAnywhereLeavesTheOldFile) {
     QFile old(fileName);
     ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write(before) == before.size());
     old.close();
+    ASSERT_TRUE(old.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
     FileWriteResult written;
     {
       const FileSizeLimit limit(row.sizeLimit);
@@ -115,6 +164,8 @@ TEST(WholeFileWrite, AWriteThatFailsAnywhereLeavesTheOldFile) {
     EXPECT_EQ(written ? QString() : written.error(), row.reason);
     EXPECT_EQ(fileBytes(fileName), row.reason.isNull() ? content : before);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{u"settings.conf"_s});
+    EXPECT_EQ(QFile::permissions(fileName),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
   }
 }
 
@@ -174,10 +225,12 @@ TEST_F(HeldSettingsWrite, ChangesWhileAWriteRunsFollowItInOneWriteOffTheGuiThrea
   ASSERT_TRUE(waitUntil([&] { return fileBytes(store.fileName()) == last; }, 1000));
   EXPECT_EQ(writer.contents, QList<QByteArray>({"[General]\ninteractionMode=viewer\n", last}));
   EXPECT_FALSE(writer.threads.contains(QThread::currentThread()));
-  // Setting what is held already is no change.
-  store.setValue(u"interactionMode"_s, u"designer"_s);
-  store.remove(u"consoleIP"_s);
-  QCoreApplication::processEvents();
+  // Setting what is held already is no change, nor is removing what is not there, through
+  // the store's end.
+  std::optional<SettingsStore> again(std::in_place, store.fileName(), writer.options());
+  again->setValue(u"interactionMode"_s, u"designer"_s);
+  again->remove(u"consoleIP"_s);
+  again.reset();
   EXPECT_EQ(writer.count(), 2);
 }
 
@@ -225,6 +278,150 @@ TEST(SettingsStoreWrites, AFailedWriteIsToldAndTriedAgainUntilItSucceeds) {
     }
     EXPECT_EQ(fileBytes(fileName), "[General]\ninteractionMode=viewer\n");
   }
+}
+
+// A full disk that stays full is tried again once a while, not again and again; and not even
+// that while the disk lacks the room the content it refused needs.
+TEST(SettingsStoreWrites, AFullDiskThatStaysFullIsNotTriedAgainAndAgain) {
+  ensureCoreApplication();
+  const QTemporaryDir folder;
+  RecordingWriter writer;
+  writer.full = true;
+  SettingsStore store(folder.filePath(u"settings.conf"_s), writer.options(10s));
+  store.setValue(u"interactionMode"_s, u"viewer"_s);
+  QElapsedTimer waited;
+  waited.start();
+  while (waited.elapsed() < 1000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  EXPECT_EQ(writer.count(), 1);
+
+  const SettingsFileUpdate update{.fileName = store.fileName(),
+                                  .changes = {{u"interactionMode"_s, u"viewer"_s}},
+                                  .roomNeeded = std::numeric_limits<qint64>::max(),
+                                  .writeFile = writer.options().writeFile};
+  EXPECT_TRUE(update.run().waitedForRoom);
+  EXPECT_EQ(writer.count(), 1);
+}
+
+// Two copies of the program, or an earlier version beside this one, on one file: each write
+// lays only what its copy changed over the file as it is then, so neither loses what the
+// other wrote, which becomes the other's own; a key both set keeps the later write.
+TEST(SettingsStoreWrites, CopiesOfTheProgramOnOneFileKeepEachOthersSettings) {
+  ensureCoreApplication();
+  enum class Other { store, program, earlierVersion };
+  const struct Row {
+    const char *name;
+    Other other;
+  } rows[] = {{"a second store", Other::store},
+              {"a second program", Other::program},
+              {"an earlier version's settings object", Other::earlierVersion}};
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.name);
+    const QTemporaryDir folder;
+    const QString fileName = folder.filePath(u"Tarnik.conf"_s);
+    ASSERT_TRUE(writeFileWhole(fileName, "[General]\nmode=editor\nselected=A\n"));
+    SettingsStore ours(fileName);
+    std::optional<SettingsStore> otherStore;
+    if (row.other == Other::store) otherStore.emplace(fileName);  // started beside this one
+    const auto written = [](SettingsStore &store) {
+      return waitUntil([&] { return !store.isWriting(); }) && !store.fileFailure();
+    };
+
+    ours.setValue(u"mode"_s, u"viewer"_s);
+    ASSERT_TRUE(written(ours));
+    // The other saves a connection and clears its selection.
+    switch (row.other) {
+      case Other::store:
+        otherStore->setValue(u"profiles"_s, u"[other]"_s);
+        otherStore->remove(u"selected"_s);
+        otherStore->setValue(u"both"_s, u"other"_s);
+        ASSERT_TRUE(written(*otherStore));
+        break;
+      case Other::program: {
+        const auto ended = ProcessRunner::run(
+            QStringLiteral(TARNIK_SETTINGS_PEER),
+            {fileName, u"profiles=[other]"_s, u"-selected"_s, u"both=other"_s}, 10s);
+        ASSERT_TRUE(ended && ended->exitCode == 0);
+        break;
+      }
+      case Other::earlierVersion: {
+        QSettings earlier(fileName, QSettings::IniFormat);
+        earlier.setValue(u"profiles"_s, u"[other]"_s);
+        earlier.remove(u"selected"_s);
+        earlier.setValue(u"both"_s, u"other"_s);
+      }
+    }
+    ours.setValue(u"last"_s, u"desk"_s);
+    ASSERT_TRUE(written(ours));
+    EXPECT_EQ(fileBytes(fileName),
+              "[General]\nboth=other\nlast=desk\nmode=viewer\nprofiles=[other]\n");
+    EXPECT_EQ(ours.value(u"profiles"_s), u"[other]"_s);
+    EXPECT_FALSE(ours.contains(u"selected"_s));
+
+    ours.setValue(u"both"_s, u"ours"_s);
+    ASSERT_TRUE(written(ours));
+    EXPECT_EQ(fileBytes(fileName),
+              "[General]\nboth=ours\nlast=desk\nmode=viewer\nprofiles=[other]\n");
+  }
+}
+
+// The file's lock, as a settings object takes it: one a live program holds is waited for,
+// and a write that cannot get it is told and tried again; one a killed program left is taken
+// over. What a killed write left beside the file goes with the next write, and nothing else.
+TEST(SettingsStoreWrites, ALockHeldIsWaitedForAndOneLeftByAKilledProgramTakenOver) {
+  ensureCoreApplication();
+  const QTemporaryDir folder;
+  const QString fileName = folder.filePath(u"Tarnik.conf"_s);
+  ProcessRunner holder;
+  ASSERT_TRUE(holder.start(QStringLiteral(TARNIK_SETTINGS_PEER), {u"--hold-lock"_s, fileName}));
+  ASSERT_TRUE(
+      holder.waitForOutput([](const QByteArray &out) { return out.contains("locked"); }, 10s));
+  ASSERT_TRUE(writeFileWhole(fileName + u".unfinished-k1ll3d"_s, QByteArray(4096, 'x')));
+  ASSERT_TRUE(writeFileWhole(fileName + u".bak"_s, "[General]\nmode=kept\n"));
+
+  SettingsStore store(fileName, {.retryDelay = 50ms, .lockWait = 100ms});
+  store.setValue(u"mode"_s, u"viewer"_s);
+  EXPECT_TRUE(waitUntil([&] {
+    return store.fileFailure() == SettingsFileFailure(SettingsFileFailure::Step::write,
+                                                      u"another program holds its lock"_s);
+  }));
+  EXPECT_FALSE(QFile::exists(fileName));
+
+  holder.kill();
+  EXPECT_TRUE(QFile::exists(fileName + u".lock"_s));
+  EXPECT_TRUE(waitUntil([&] { return !store.fileFailure(); }));
+  EXPECT_EQ(fileBytes(fileName), "[General]\nmode=viewer\n");
+  EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files),
+            (QStringList{u"Tarnik.conf"_s, u"Tarnik.conf.bak"_s}));
+}
+
+// Keys the file lacks come from the system-wide files a settings object falls back on, and
+// never go into the file unless this copy sets them.
+TEST(SettingsStoreReads, FallbacksFillInWhatTheFileLacksAndAreNeverWrittenThere) {
+  ensureCoreApplication();
+  const QTemporaryDir folder;
+  const QString fileName = folder.filePath(u"Tarnik.conf"_s);
+  const QString organisation = folder.filePath(u"quellmoor.conf"_s);
+  const QString system = folder.filePath(u"system.conf"_s);
+  ASSERT_TRUE(writeFileWhole(fileName, "[General]\nother=1\n"));
+  ASSERT_TRUE(writeFileWhole(organisation, "[General]\nmode=organisation\n"));
+  ASSERT_TRUE(writeFileWhole(system, "[General]\nmode=system\nprofiles=[system]\n"));
+  {
+    SettingsStore store(fileName, {.fallbackFiles = {organisation, system}});
+    EXPECT_EQ(store.value(u"mode"_s), u"organisation"_s);
+    EXPECT_EQ(store.value(u"profiles"_s), u"[system]"_s);
+    store.setValue(u"profiles"_s, u"[system]"_s);  // what it holds: no change
+    store.setValue(u"selected"_s, u"A"_s);
+  }
+  EXPECT_EQ(fileBytes(fileName), "[General]\nother=1\nselected=A\n");
+
+  qputenv("XDG_CONFIG_HOME", "/home/u/.config");
+  qputenv("XDG_CONFIG_DIRS", "/etc/a:/etc/b");
+  EXPECT_EQ(SettingsStore::applicationFallbackFileNames(),
+            (QStringList{u"/home/u/.config/quellmoor.conf"_s, u"/etc/a/quellmoor/Tarnik.conf"_s,
+                         u"/etc/b/quellmoor/Tarnik.conf"_s, u"/etc/a/quellmoor.conf"_s,
+                         u"/etc/b/quellmoor.conf"_s}));
+  qunsetenv("XDG_CONFIG_HOME");
+  qunsetenv("XDG_CONFIG_DIRS");
 }
 
 // The end waits for a write only so long: a disk that hangs does not hold the program.

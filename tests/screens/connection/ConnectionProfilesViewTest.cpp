@@ -7,6 +7,7 @@
 #include "link/OSCManager.h"
 #include "screens/support/Screenshots.h"
 #include "support/EosConsoleDouble.h"
+#include "support/FileSizeLimit.h"
 #include "support/ManualAppTiming.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
@@ -184,9 +185,10 @@ TEST(ConnectionProfilesView, AnUnreadableListShowsItsErrorAndASaveSaysWhereItWas
   EXPECT_EQ(screen.settings.value(u"connectionProfiles.unreadable.v1"_s).toString(), u"[{"_s);
 }
 
-// Where settings are saved, a settings file that cannot be written is told, in the system's
-// words, until a write succeeds: here a folder stands where the file belongs.
-TEST(ConnectionProfilesView, SettingsThatCannotBeWrittenAreToldUntilAWriteSucceeds) {
+// Where settings are saved, a settings file that cannot be read or written is told, in the
+// system's words, until a write succeeds: here a folder stands where the file belongs, then
+// the file may not grow as large as the settings.
+TEST(ConnectionProfilesView, SettingsThatCannotBeReadOrWrittenAreToldUntilAWriteSucceeds) {
   ConnectionScreen screen(
       {}, std::nullopt, testing::idleBrowserFactory(),
       [](AppViewModel::Arguments &arguments) { QDir().mkpath(arguments.defaults->fileName()); });
@@ -194,9 +196,10 @@ TEST(ConnectionProfilesView, SettingsThatCannotBeWrittenAreToldUntilAWriteSuccee
     screen.settle();
     return screen.shown(u"connection.settings.fileError"_s);
   }));
-  EXPECT_EQ(screen.text(u"connection.settings.fileError"_s),
-            u"Settings could not be read: Is a directory. Tarnik leaves the file as it is; changes last only while Tarnik runs."_s);
-  testing::saveScreenshot(*screen.view, u"connection-settings-not-saved"_s);
+  EXPECT_EQ(
+      screen.text(u"connection.settings.fileError"_s),
+      u"Settings could not be read: Is a directory. Tarnik leaves the file as it is; changes last only while Tarnik runs."_s);
+  testing::saveScreenshot(*screen.view, u"connection-settings-not-read"_s);
 
   QDir().rmdir(screen.settings.fileName());
   type(screen, u"connection.host"_s, u"127.0.0.1"_s);
@@ -206,6 +209,26 @@ TEST(ConnectionProfilesView, SettingsThatCannotBeWrittenAreToldUntilAWriteSuccee
     return !screen.shown(u"connection.settings.fileError"_s);
   }));
   EXPECT_TRUE(QFileInfo(screen.settings.fileName()).isFile());
+
+  {
+    const testing::FileSizeLimit full(200);
+    type(screen, u"connection.name"_s, u"Booth"_s);
+    press(screen, u"connection.profile.save"_s);
+    ASSERT_TRUE(waitUntil([&] {
+      screen.settle();
+      return screen.shown(u"connection.settings.fileError"_s);
+    }));
+  }
+  EXPECT_EQ(screen.text(u"connection.settings.fileError"_s),
+            u"Settings could not be saved: File too large. Tarnik tries again; changes not yet "
+            u"saved are lost if Tarnik quits first."_s);
+  testing::saveScreenshot(*screen.view, u"connection-settings-not-saved"_s);
+  type(screen, u"connection.name"_s, u"Booth B"_s);
+  press(screen, u"connection.profile.save"_s);
+  EXPECT_TRUE(waitUntil([&] {
+    screen.settle();
+    return !screen.shown(u"connection.settings.fileError"_s);
+  }));
 }
 
 // An invalid form puts its first problem in "Result", whichever button asked, and nothing
