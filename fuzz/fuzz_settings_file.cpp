@@ -7,7 +7,6 @@
 #include <QStringList>
 
 #include <algorithm>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

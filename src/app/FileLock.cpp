@@ -30,7 +30,9 @@ FileLock::FileLock(const QString &fileName, std::chrono::milliseconds wait)
       failure_ = qt_error_string(EACCES);
       break;
     default:
-      failure_ = u"its lock could not be made"_s;
+      // The lock file's few bytes did not fit: the disk is full.
+      failure_ =
+          freeRoomBeside(fileName) == 0 ? qt_error_string(ENOSPC) : u"its lock could not be made"_s;
   }
 }
 

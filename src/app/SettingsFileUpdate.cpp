@@ -3,29 +3,11 @@
 #include "app/FileLock.h"
 #include "app/WholeFileRead.h"
 
-#include <QFileInfo>
-
-#include <sys/statvfs.h>
-
 namespace tarnik {
-
-namespace {
-
-// The bytes a new file may take on the disk that holds the folder; on a disk that cannot say,
-// as many as asked.
-qint64 freeRoom(const QString &fileName) {
-  struct statvfs disk {};
-  if (::statvfs(QFile::encodeName(QFileInfo(fileName).absolutePath()).constData(), &disk) != 0) {
-    return std::numeric_limits<qint64>::max();
-  }
-  return qint64(disk.f_bavail) * qint64(disk.f_frsize);
-}
-
-}  // namespace
 
 SettingsFileUpdate::Outcome SettingsFileUpdate::run() const {
   Outcome outcome;
-  if (roomNeeded && freeRoom(fileName) < *roomNeeded) {
+  if (roomNeeded && freeRoomBeside(fileName) < *roomNeeded) {
     outcome.waitedForRoom = true;
     outcome.contentSize = *roomNeeded;
     return outcome;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 
 using namespace Qt::StringLiterals;
 
@@ -94,6 +95,13 @@ FileWriteResult writeFileWhole(const QString &fileName, QByteArrayView content,
     ::close(directory);
   }
   return {};
+}
+
+qint64 freeRoomBeside(const QString &fileName) {
+  struct statvfs disk {};
+  const QByteArray folder = QFile::encodeName(QFileInfo(fileName).absolutePath());
+  if (::statvfs(folder.constData(), &disk) != 0) return std::numeric_limits<qint64>::max();
+  return qint64(disk.f_bavail) * qint64(disk.f_frsize);
 }
 
 void removeUnfinishedWrites(const QString &fileName) {

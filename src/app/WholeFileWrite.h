@@ -18,6 +18,10 @@ using FileWriteResult = std::expected<void, QString>;
 FileWriteResult writeFileWhole(const QString &fileName, QByteArrayView content,
                                int (*syncData)(int fd) = nullptr);
 
+// The bytes a new file beside this one may take on its disk; on a disk that cannot say, as
+// many as there can be.
+qint64 freeRoomBeside(const QString &fileName);
+
 // Removes the new files that writes of this file began and never finished (the program was
 // killed, or the machine stopped), which may be as large as the file. Only while the file's
 // lock is held: another writer's new file is then never one under way.
