@@ -139,6 +139,9 @@ class ConnectionForm final : public ObservableObject {
   // carried over, and the selected profile, once known, overrides the individual keys.
   void readStoredConnectionSettings();
   void loadConnectionProfiles();
+  // The stored list, or the built-in profiles and why when it cannot be read.
+  std::pair<QList<ConsoleConnectionProfile>, std::optional<QString>> storedConnectionProfiles()
+      const;
   void carryOverSingleConsoleSettings();
   // The settings file could not be read at the start and now can: its saved connections are
   // the ones shown, and the ones a save adds to, not those made up without it.

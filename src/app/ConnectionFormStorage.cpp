@@ -83,29 +83,30 @@ void ConnectionForm::loadConnectionProfiles() {
     persistConnectionProfiles();
     return;
   }
+  std::tie(savedConnectionProfiles_, profileStorageError_) = storedConnectionProfiles();
+}
+
+std::pair<QList<ConsoleConnectionProfile>, std::optional<QString>>
+ConnectionForm::storedConnectionProfiles() const {
   std::expected<QList<ConsoleConnectionProfile>, JsonError> stored =
       decodeJsonText<QList<ConsoleConnectionProfile>>(defaults_.value(profilesKey).toByteArray());
-  if (stored) {
-    savedConnectionProfiles_ = std::move(*stored);
-    return;
-  }
+  if (stored) return {std::move(*stored), std::nullopt};
   // The stored text stays as it is: it may be all the user has, and only an explicit save
   // of a connection replaces it.
-  savedConnectionProfiles_ = builtInConnectionProfiles();
-  profileStorageError_ =
-      u"Saved connections could not be read. The original data is retained until you "
-      u"explicitly save a connection."_s;
+  return {builtInConnectionProfiles(),
+          u"Saved connections could not be read. The original data is retained until you "
+          u"explicitly save a connection."_s};
 }
 
 void ConnectionForm::reloadConnectionProfiles() {
-  QList<ConsoleConnectionProfile> shown = std::exchange(savedConnectionProfiles_, {});
-  std::optional<QString> shownError = std::exchange(profileStorageError_, std::nullopt);
-  loadConnectionProfiles();
-  std::swap(shown, savedConnectionProfiles_);
-  std::swap(shownError, profileStorageError_);
-  publish(savedConnectionProfiles_, std::move(shown),
+  // A file without a list loses nothing to the one shown, which the person saved to: it goes
+  // there as it stands.
+  if (!defaults_.contains(profilesKey)) return persistConnectionProfiles();
+  auto [profiles, storageError] = storedConnectionProfiles();
+  publish(savedConnectionProfiles_, std::move(profiles),
           &ConnectionForm::savedConnectionProfilesChanged);
-  publish(profileStorageError_, std::move(shownError), &ConnectionForm::profileStorageErrorChanged);
+  publish(profileStorageError_, std::move(storageError),
+          &ConnectionForm::profileStorageErrorChanged);
 }
 
 void ConnectionForm::carryOverSingleConsoleSettings() {

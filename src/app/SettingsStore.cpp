@@ -128,6 +128,7 @@ void SettingsStore::changed(const QString &key, std::optional<QVariant> value) {
 }
 
 void SettingsStore::startWrite(bool onlyWithRoom) {
+  Q_ASSERT(!running_);  // one pass at a time
   retry_.stop();
   auto write = std::make_shared<Write>();
   write->revision = revision_;
@@ -156,12 +157,15 @@ void SettingsStore::startWrite(bool onlyWithRoom) {
 void SettingsStore::finishWrite(const std::shared_ptr<Write> &write) {
   running_.reset();
   takeOutcome(*write);
-  if (std::ranges::any_of(
-          changes_, [&](const Change &change) { return change.revision > write->revision; })) {
-    startWrite(false);
-  } else if (fileFailure_) {
-    // A full disk is not tried again at once and again: a change, room, or a while first.
-    retry_.start();
+  // What the outcome told may have changed a setting, which started the next pass itself.
+  if (!running_) {
+    if (std::ranges::any_of(
+            changes_, [&](const Change &change) { return change.revision > write->revision; })) {
+      startWrite(false);
+    } else if (fileFailure_) {
+      // A full disk is not tried again at once and again: a change, room, or a while first.
+      retry_.start();
+    }
   }
   publish(isWriting_, running_ != nullptr, &SettingsStore::isWritingChanged);
 }
@@ -182,9 +186,14 @@ void SettingsStore::takeOutcome(const Write &write) {
     publish(fileFailure_, failure, &SettingsStore::fileFailureChanged);
     return;
   }
-  // The file as it now is becomes this copy's, with what it changed since the pass began;
-  // what the pass carried is in it, and what was made without the file is let go.
-  changes_.removeIf([&](const auto &change) { return change->revision <= write.revision; });
+  // The file as it now is becomes this copy's, with what it changed since the pass began:
+  // what the pass carried is in it. Every change held when the file, unread since the
+  // start, can be read was made without it, even one made while this pass ran: all go.
+  if (outcome.changesLaid) {
+    changes_.removeIf([&](const auto &change) { return change->revision <= write.revision; });
+  } else {
+    changes_.clear();
+  }
   SettingsValues values = *outcome.fileValues;
   for (auto change = changes_.cbegin(); change != changes_.cend(); ++change) {
     if (change->value) {

@@ -5,6 +5,7 @@
 #include "app/ConnectionForm.h"
 #include "support/BackgroundWorkSettling.h"
 #include "support/HeldAnswer.h"
+#include "support/ProcessRunner.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
 #include "support/WithoutPermissionOverride.h"
@@ -163,15 +164,43 @@ TEST_F(ConnectionFormAlone, ASettingsFileThatCannotBeReadIsNeverWrittenOver) {
       form.setInteractionMode(InteractionMode::viewer);
       ASSERT_TRUE(waitUntil([&] { return !file().isWriting(); }));
     }
+    // The file is mended while another program holds its lock, so the read that finds it
+    // waits there, and a save made meanwhile is made without the file too.
     ConnectionForm &form = open(path, retried);
+    ProcessRunner holder;
+    ASSERT_TRUE(holder.start(QStringLiteral(TARNIK_SETTINGS_PEER), {u"--hold-lock"_s, path}));
+    ASSERT_TRUE(
+        holder.waitForOutput([](const QByteArray &out) { return out.contains("locked"); }, 10s));
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0600), 0);
     EXPECT_EQ(fileBytes(path), stored);
+    // A read begun once the lock is held waits for it.
+    ASSERT_TRUE(waitUntil([&] { return !file().isWriting(); }));
+    ASSERT_TRUE(waitUntil([&] { return file().isWriting(); }));
+    form.storeSelectedProfile(profile(u"Made while read"_s, u"10.0.0.3"_s, OSCTransport::udp));
+    holder.kill();
     EXPECT_TRUE(waitUntil([&] { return form.savedConnectionProfiles() == saved; }));
     EXPECT_FALSE(file().fileFailure());
     EXPECT_EQ(fileBytes(path), stored);
     form.storeSelectedProfile(added);
   }
   EXPECT_EQ(reopen().savedConnectionProfiles(), saved + QList{added});
+}
+
+// A file that could not be read, and holds no saved connections once it can: those the
+// person saved meanwhile, as shown, go into it, and nothing is made up from the form.
+TEST_F(ConnectionFormAlone, ConnectionsSavedWhileTheFileCannotBeReadGoIntoAFileWithoutAny) {
+  const QString path = folder.filePath(u"settings.ini"_s);
+  ASSERT_TRUE(writeFileWhole(path, "[General]\ninteractionMode=viewer\n"));
+  ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0), 0);
+  const WithoutPermissionOverride asAUser;
+  ConnectionForm &form = open(path, {.retryDelay = 50ms});
+  form.storeSelectedProfile(profile(u"Made without it"_s, u"10.0.0.1"_s, OSCTransport::udp));
+  form.setConsoleIP(u"10.0.0.99"_s);  // typed, never saved
+  const QList<ConsoleConnectionProfile> shown = form.savedConnectionProfiles();
+  ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0600), 0);
+  ASSERT_TRUE(waitUntil([&] { return !file().fileFailure() && !file().isWriting(); }));
+  EXPECT_EQ(form.savedConnectionProfiles(), shown);
+  EXPECT_EQ(reopen().savedConnectionProfiles(), shown);
 }
 
 // A stored list this version cannot read is all the user may have: choosing, clearing and
