@@ -156,7 +156,6 @@ UnescapedValue unescapedValue(QByteArrayView value) {
     appendUnit(number);
   };
   skipBlanks();
-  chopLimit = 0;
   while (index < value.size()) {
     const char byte = value[index];
     if (byte == '\\') {
