@@ -13,6 +13,16 @@ namespace tarnik {
 
 namespace {
 
+void putProfile(QList<ConsoleConnectionProfile> &profiles,
+                const ConsoleConnectionProfile &profile) {
+  const auto same = std::ranges::find(profiles, profile.id, &ConsoleConnectionProfile::id);
+  if (same != profiles.end()) {
+    *same = profile;
+  } else {
+    profiles.append(profile);
+  }
+}
+
 bool hasURLCharacter(const QString &host) {
   return std::ranges::any_of(host, [](QChar c) {
     return c.isSpace() || c == u'/' || c == u'\\' || c == u'?' || c == u'#';
@@ -89,7 +99,9 @@ ConnectionForm::ConnectionForm(SettingsStore &defaults, StoreRelayKey storeRelay
   QObject::connect(&defaults_, &SettingsStore::fileFailureChanged, this,
                    &ConnectionForm::settingsFileFailureChanged);
   QObject::connect(&defaults_, &SettingsStore::valuesReplaced, this,
-                   &ConnectionForm::reloadConnectionProfiles);
+                   &ConnectionForm::takeSettingsFromTheFile);
+  QObject::connect(&defaults_, &SettingsStore::valuesRead, this,
+                   &ConnectionForm::showStoredConnectionProfiles);
 }
 
 void ConnectionForm::selectProfile(const ConsoleConnectionProfile &profile) {
@@ -99,17 +111,17 @@ void ConnectionForm::selectProfile(const ConsoleConnectionProfile &profile) {
 }
 
 void ConnectionForm::storeSelectedProfile(const ConsoleConnectionProfile &profile) {
+  if (defaults_.isFileUnreadSinceStart()) putProfile(savedWithoutTheFile_, profile);
+  storeProfile(profile);
+  setSelectedConnectionProfileID(profile.id);
+}
+
+void ConnectionForm::storeProfile(const ConsoleConnectionProfile &profile) {
   QList<ConsoleConnectionProfile> profiles = savedConnectionProfiles_;
-  const auto same = std::ranges::find(profiles, profile.id, &ConsoleConnectionProfile::id);
-  if (same != profiles.end()) {
-    *same = profile;
-  } else {
-    profiles.append(profile);
-  }
+  putProfile(profiles, profile);
   publish(savedConnectionProfiles_, std::move(profiles),
           &ConnectionForm::savedConnectionProfilesChanged);
-  setSelectedConnectionProfileID(profile.id);
-  persistConnectionProfiles();
+  persistConnectionProfiles({profile});
 }
 
 void ConnectionForm::clear() {

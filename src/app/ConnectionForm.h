@@ -21,8 +21,11 @@ namespace tarnik {
 
 // The connection form the connection screen edits, the saved connection profiles and the
 // editor/viewer switch: everything the model keeps in the settings store apart from the
-// show snapshots. Reading the store happens once, at construction; every later change of
-// the profiles, the selection or the switch is written at once. Pairing codes of relay
+// show snapshots. The store is read at construction, and again when its file, which could
+// not be read then, can be; every later change of the profiles, the selection or the switch
+// is written at once, a saved profile as a change of that one record of the list, so that
+// what another copy of the program saved stays. After each pass over the file, the list
+// shown is the file's, with this copy's changes not yet written. Pairing codes of relay
 // profiles live in the keychain, reached through the two functions it is given, always away
 // from the GUI thread: the keychain may be slow to answer or wait for the person.
 class ConnectionForm final : public ObservableObject {
@@ -143,16 +146,22 @@ class ConnectionForm final : public ObservableObject {
   std::pair<QList<ConsoleConnectionProfile>, std::optional<QString>> storedConnectionProfiles()
       const;
   void carryOverSingleConsoleSettings();
-  // The settings file could not be read at the start and now can: its saved connections are
-  // the ones shown, and the ones a save adds to, not those made up without it.
-  void reloadConnectionProfiles();
   void applySelectedConnectionProfile();
+  // The settings file could not be read at the start and now can: the form takes from it
+  // what a start takes, and the connections the person saved meanwhile join its list.
+  void takeSettingsFromTheFile();
+  // A pass read the settings file: its list is the one shown.
+  void showStoredConnectionProfiles();
   // Fills the form from a profile, the pairing code from the keychain for a relay profile.
   void fillConnectionForm(const ConsoleConnectionProfile &profile);
   void loadRelayKey(const QUuid &profileID);
   void abandonRelayKeyLoad();
 
-  void persistConnectionProfiles();
+  // Puts the profile in place of the shown one with its id, or at the end, and stores it.
+  void storeProfile(const ConsoleConnectionProfile &profile);
+  // Stores these profiles as records of the list in the settings; a stored list this version
+  // cannot read is replaced by the whole list shown, its bytes kept aside.
+  void persistConnectionProfiles(const QList<ConsoleConnectionProfile> &profiles);
   void persistSelectedConnectionProfileID();
   void persistInteractionMode();
 
@@ -177,6 +186,9 @@ class ConnectionForm final : public ObservableObject {
   bool usesMacRelay_ = false;
   QString relayPairingCode_;
   QList<ConsoleConnectionProfile> savedConnectionProfiles_;
+  // Saved while the settings file could not be read since the start: they join its list
+  // once it can be, the examples shown with them do not.
+  QList<ConsoleConnectionProfile> savedWithoutTheFile_;
   std::optional<QString> profileStorageError_;
   std::optional<QUuid> selectedConnectionProfileID_;
   InteractionMode interactionMode_ = InteractionMode::editor;

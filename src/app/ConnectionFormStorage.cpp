@@ -33,6 +33,14 @@ std::optional<QString> storedText(const SettingsStore &settings, const QString &
   return settings.value(key).toString();
 }
 
+bool readableProfiles(const QByteArray &text) {
+  return decodeJsonText<QList<ConsoleConnectionProfile>>(text).has_value();
+}
+
+// The saved connections, changed one by one.
+const SettingsRecordList profileList{.asideKey = unreadableProfilesKey,
+                                     .readable = &readableProfiles};
+
 }  // namespace
 
 QString ConnectionForm::defaultSendPort(OSCTransport transport, OSCTCPFraming framing) {
@@ -45,45 +53,54 @@ QString ConnectionForm::relayKeyAccount(const QUuid &profileID) {
 }
 
 void ConnectionForm::readStoredConnectionSettings() {
-  consoleIP_ = storedText(defaults_, consoleIPKey).value_or(QString());
-  consoleName_ = storedText(defaults_, consoleNameKey).value_or(QString());
+  setConsoleIP(storedText(defaults_, consoleIPKey).value_or(QString()));
+  setConsoleName(storedText(defaults_, consoleNameKey).value_or(QString()));
 
   const std::optional<QString> transportText = storedText(defaults_, transportKey);
   const bool advancedPorts = defaults_.value(advancedPortsKey).toBool();
   const std::optional<OSCTransport> storedTransport =
       transportText ? fromRawValue<OSCTransport>(*transportText) : std::nullopt;
-  connectionTransport_ =
-      storedTransport.value_or(advancedPorts ? OSCTransport::udp : OSCTransport::tcp);
-  tcpFraming_ = storedText(defaults_, framingKey) == u"slip" ? OSCTCPFraming::slip
-                                                             : OSCTCPFraming::packetLength;
+  setConnectionTransport(
+      storedTransport.value_or(advancedPorts ? OSCTransport::udp : OSCTransport::tcp));
+  setTcpFraming(storedText(defaults_, framingKey) == u"slip" ? OSCTCPFraming::slip
+                                                             : OSCTCPFraming::packetLength);
 
   // Before ports could be chosen, every console listened on 3032 whatever was stored.
-  if (transportText || advancedPorts) {
-    customSendPort_ = storedText(defaults_, sendPortKey)
-                          .value_or(defaultSendPort(connectionTransport_, tcpFraming_));
-  } else {
-    customSendPort_ = u"3032"_s;
-  }
-  customListenPort_ = storedText(defaults_, listenPortKey).value_or(u"8001"_s);
+  setCustomSendPort(transportText || advancedPorts
+                        ? storedText(defaults_, sendPortKey)
+                              .value_or(defaultSendPort(connectionTransport_, tcpFraming_))
+                        : u"3032"_s);
+  setCustomListenPort(storedText(defaults_, listenPortKey).value_or(u"8001"_s));
+  setUsesMacRelay(false);
+  setRelayPairingCode(QString());
 
-  interactionMode_ =
-      interactionModeFromStoredText(storedText(defaults_, interactionModeKey).value_or(QString()));
-  selectedConnectionProfileID_ =
-      storedText(defaults_, selectedProfileKey).and_then([](const QString &text) {
-        return parseUuidText(text);
-      });
+  publish(
+      interactionMode_,
+      interactionModeFromStoredText(storedText(defaults_, interactionModeKey).value_or(QString())),
+      &ConnectionForm::interactionModeChanged);
+  publish(selectedConnectionProfileID_,
+          storedText(defaults_, selectedProfileKey).and_then([](const QString &text) {
+            return parseUuidText(text);
+          }),
+          &ConnectionForm::selectedConnectionProfileIDChanged);
   // A selection that is not a UUID goes now, as every change of the selection is stored.
   persistSelectedConnectionProfileID();
 }
 
 void ConnectionForm::loadConnectionProfiles() {
-  if (!defaults_.contains(profilesKey)) {
-    savedConnectionProfiles_ = builtInConnectionProfiles();
-    carryOverSingleConsoleSettings();
-    persistConnectionProfiles();
+  if (defaults_.contains(profilesKey)) {
+    auto [profiles, storageError] = storedConnectionProfiles();
+    publish(savedConnectionProfiles_, std::move(profiles),
+            &ConnectionForm::savedConnectionProfilesChanged);
+    publish(profileStorageError_, std::move(storageError),
+            &ConnectionForm::profileStorageErrorChanged);
     return;
   }
-  std::tie(savedConnectionProfiles_, profileStorageError_) = storedConnectionProfiles();
+  publish(savedConnectionProfiles_, builtInConnectionProfiles(),
+          &ConnectionForm::savedConnectionProfilesChanged);
+  publish(profileStorageError_, std::nullopt, &ConnectionForm::profileStorageErrorChanged);
+  carryOverSingleConsoleSettings();
+  persistConnectionProfiles(savedConnectionProfiles_);
 }
 
 std::pair<QList<ConsoleConnectionProfile>, std::optional<QString>>
@@ -98,15 +115,23 @@ ConnectionForm::storedConnectionProfiles() const {
           u"explicitly save a connection."_s};
 }
 
-void ConnectionForm::reloadConnectionProfiles() {
-  // A file without a list loses nothing to the one shown, which the person saved to: it goes
-  // there as it stands.
-  if (!defaults_.contains(profilesKey)) return persistConnectionProfiles();
-  auto [profiles, storageError] = storedConnectionProfiles();
-  publish(savedConnectionProfiles_, std::move(profiles),
+void ConnectionForm::takeSettingsFromTheFile() {
+  const QList<ConsoleConnectionProfile> savedMeanwhile = std::exchange(savedWithoutTheFile_, {});
+  abandonRelayKeyLoad();
+  readStoredConnectionSettings();
+  loadConnectionProfiles();
+  for (const ConsoleConnectionProfile &profile : savedMeanwhile) storeProfile(profile);
+  applySelectedConnectionProfile();
+}
+
+void ConnectionForm::showStoredConnectionProfiles() {
+  if (!defaults_.contains(profilesKey)) return;
+  // A list that cannot be read leaves the examples shown, and why.
+  std::expected<QList<ConsoleConnectionProfile>, JsonError> stored =
+      decodeJsonText<QList<ConsoleConnectionProfile>>(defaults_.value(profilesKey).toByteArray());
+  if (!stored || *stored == savedConnectionProfiles_) return;
+  publish(savedConnectionProfiles_, std::move(*stored),
           &ConnectionForm::savedConnectionProfilesChanged);
-  publish(profileStorageError_, std::move(storageError),
-          &ConnectionForm::profileStorageErrorChanged);
 }
 
 void ConnectionForm::carryOverSingleConsoleSettings() {
@@ -123,8 +148,10 @@ void ConnectionForm::carryOverSingleConsoleSettings() {
   profile.udpListenPort = parseStrictInteger<quint16>(customListenPort_).value_or(8001);
   profile.tcpFraming = tcpFraming_;
 
-  savedConnectionProfiles_.prepend(profile);
-  selectedConnectionProfileID_ = profile.id;
+  publish(savedConnectionProfiles_, QList{profile} + savedConnectionProfiles_,
+          &ConnectionForm::savedConnectionProfilesChanged);
+  publish(selectedConnectionProfileID_, std::optional(profile.id),
+          &ConnectionForm::selectedConnectionProfileIDChanged);
   persistSelectedConnectionProfileID();
   // Start-up connects to what the user last used, as it did before profiles existed.
   if (profile.validated()) rememberLastConnected(profile);
@@ -153,21 +180,24 @@ void ConnectionForm::fillConnectionForm(const ConsoleConnectionProfile &profile)
   }
 }
 
-void ConnectionForm::persistConnectionProfiles() {
+void ConnectionForm::persistConnectionProfiles(const QList<ConsoleConnectionProfile> &profiles) {
   // A list this version cannot read may be all the user has (or a newer version's): its
-  // bytes move aside rather than vanish under the new list.
-  std::optional<QString> storageError;
-  if (defaults_.contains(profilesKey)) {
-    const QByteArray stored = defaults_.value(profilesKey).toByteArray();
-    if (!decodeJsonText<QList<ConsoleConnectionProfile>>(stored)) {
-      defaults_.setValue(unreadableProfilesKey, QString::fromUtf8(stored));
-      storageError =
-          u"Saved connections could not be read. Their original data is kept under "
-          u"“connectionProfiles.unreadable.v1”."_s;
-    }
+  // bytes move aside rather than vanish under the list shown (the store moves them, from
+  // the file as it is when written).
+  const bool unreadable = defaults_.contains(profilesKey) &&
+                          !readableProfiles(defaults_.value(profilesKey).toByteArray());
+  QList<SettingsRecord> records;
+  for (const ConsoleConnectionProfile &profile : unreadable ? savedConnectionProfiles_ : profiles) {
+    records.append(
+        {.id = uuidText(profile.id),
+         .value = JsonValueCoding<ConsoleConnectionProfile>::encode(profile).toObject()});
   }
-  defaults_.setValue(profilesKey, QString::fromUtf8(encodeJsonText(savedConnectionProfiles_)));
-  publish(profileStorageError_, storageError, &ConnectionForm::profileStorageErrorChanged);
+  defaults_.changeRecords(profilesKey, profileList, std::move(records));
+  publish(profileStorageError_,
+          unreadable ? std::optional(u"Saved connections could not be read. Their original data "
+                                     u"is kept under “connectionProfiles.unreadable.v1”."_s)
+                     : std::nullopt,
+          &ConnectionForm::profileStorageErrorChanged);
   persistSelectedConnectionProfileID();
 }
 

@@ -19,22 +19,19 @@ SettingsFileUpdate::Outcome SettingsFileUpdate::run() const {
   }
   const FileReadResult read = readFileWhole(fileName);
   if (!read) {
-    outcome.failure = SettingsFileFailure{SettingsFileFailure::Step::read, read.error()};
+    outcome.failure =
+        SettingsFileFailure{changesMadeWithoutTheFile ? SettingsFileFailure::Step::read
+                                                      : SettingsFileFailure::Step::readAgain,
+                            read.error()};
     return outcome;
   }
   SettingsValues values = *read ? settingsFromFileContent(**read) : SettingsValues();
-  if ((*read && changesMadeWithoutTheFile) || changes.isEmpty()) {
-    outcome.changesLaid = !*read || !changesMadeWithoutTheFile;
+  if (changesMadeWithoutTheFile || changes.isEmpty()) {
+    outcome.changesLaid = !changesMadeWithoutTheFile;
     outcome.fileValues = std::move(values);
     return outcome;
   }
-  for (auto change = changes.cbegin(); change != changes.cend(); ++change) {
-    if (change.value()) {
-      values.insert(change.key(), *change.value());
-    } else {
-      values.remove(change.key());
-    }
-  }
+  layOver(values, changes);
   const QByteArray content = settingsFileContent(values);
   outcome.contentSize = content.size();
   // A file that holds these bytes already is not written again.

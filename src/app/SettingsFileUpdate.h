@@ -1,11 +1,9 @@
 #pragma once
 
-#include "app/SettingsFileText.h"
+#include "app/SettingsChanges.h"
 #include "app/WholeFileWrite.h"
 
-#include <QMap>
 #include <QString>
-#include <QVariant>
 
 #include <chrono>
 #include <functional>
@@ -13,19 +11,17 @@
 
 namespace tarnik {
 
-// Why the settings file does not hold what the program holds: it could not be read, so it
-// is left as it is, or it could not be written.
+// Why the settings file does not hold what the program holds: it could not be read since
+// the program started, so it is left as it is and what the program made up without it gives
+// way to it once it can be read; it could not be read again before a write; or it could not
+// be written.
 struct SettingsFileFailure {
-  enum class Step { read, write };
+  enum class Step { read, readAgain, write };
   Step step = Step::write;
   QString reason;  // in the system's words ("No space left on device")
 
   bool operator==(const SettingsFileFailure &) const = default;
 };
-
-// What one copy of the program changed since its last write: a key's value, or none where it
-// removed the key.
-using SettingsChanges = QMap<QString, std::optional<QVariant>>;
 
 // One pass over the settings file, on a worker thread: under the file's lock, the file is
 // read as it is on disk, the changes are laid over it and the result written whole, so that
@@ -38,7 +34,7 @@ struct SettingsFileUpdate {
   QString fileName;
   SettingsChanges changes;
   // The program could not read the file when it started, so its changes were made without
-  // it: they are laid over no file that exists, and an existing file is only read.
+  // it: they are laid over no file, not even a missing one, which is only read.
   bool changesMadeWithoutTheFile = false;
   // Goes on only once the disk has this many bytes free: the last write found it full, and
   // nothing changed since.

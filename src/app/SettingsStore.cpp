@@ -14,6 +14,14 @@ using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
+namespace {
+
+bool sameValue(const QVariant &value, const QVariant &other) {
+  return value == other && value.metaType() == other.metaType();
+}
+
+}  // namespace
+
 // One pass over the file: the changes as they were when it started, the count of the last of
 // them, and its outcome once the store's thread has run it.
 struct SettingsStore::Write {
@@ -106,21 +114,49 @@ void SettingsStore::setValue(const QString &key, const QVariant &value) {
     qCWarning(tarnikApp) << "a setting without a key is not stored";
     return;
   }
-  if (contains(normalized)) {
-    const QVariant held = this->value(normalized);
-    if (held == value && held.metaType() == value.metaType()) return;
+  // Another copy may have changed the key since this one read it, so only a repeat of this
+  // copy's own change still to be written is none; and a fallback's value stays out of the
+  // file that lacks it.
+  const auto pending = changes_.constFind(normalized);
+  if (pending != changes_.cend()
+          ? pending->change.records.isEmpty() && pending->change.value &&
+                sameValue(*pending->change.value, value)
+          : !values_.contains(normalized) && fallbacks_.contains(normalized) &&
+                sameValue(fallbacks_.value(normalized), value)) {
+    return;
   }
   values_.insert(normalized, value);
-  changed(normalized, value);
+  changed(normalized, {.value = value});
 }
 
 void SettingsStore::remove(const QString &key) {
   const QString normalized = normalizedSettingsKey(key);
-  if (values_.remove(normalized) > 0) changed(normalized, std::nullopt);
+  if (normalized.isEmpty()) return;
+  const auto pending = changes_.constFind(normalized);
+  if (pending != changes_.cend() && pending->change.replacesValue && !pending->change.value &&
+      pending->change.records.isEmpty()) {
+    return;
+  }
+  values_.remove(normalized);
+  changed(normalized, {.value = std::nullopt});
 }
 
-void SettingsStore::changed(const QString &key, std::optional<QVariant> value) {
-  changes_.insert(key, {std::move(value), ++revision_});
+void SettingsStore::changeRecords(const QString &key, const SettingsRecordList &list,
+                                  QList<SettingsRecord> records) {
+  const QString normalized = normalizedSettingsKey(key);
+  if (normalized.isEmpty() || records.isEmpty()) return;
+  const SettingsChange change{.replacesValue = false, .list = list, .records = std::move(records)};
+  layOver(values_, normalized, change);
+  changed(normalized, change);
+}
+
+void SettingsStore::changed(const QString &key, const SettingsChange &change) {
+  if (const auto held = changes_.find(key); held != changes_.end()) {
+    held->change.add(change);
+    held->revision = ++revision_;
+  } else {
+    changes_.insert(key, {change, ++revision_});
+  }
   // A write under way carries on; what changed since follows once it ends.
   if (running_) return;
   startWrite(false);
@@ -140,7 +176,7 @@ void SettingsStore::startWrite(bool onlyWithRoom) {
                    .writeFile = options_.writeFile};
   // The values share their data with the store's, which are never changed in place.
   for (auto change = changes_.cbegin(); change != changes_.cend(); ++change) {
-    write->update.changes.insert(change.key(), change->value);
+    write->update.changes.insert(change.key(), change->change);
   }
   running_ = write;
   thread_.start(handedBack(
@@ -196,11 +232,7 @@ void SettingsStore::takeOutcome(const Write &write) {
   }
   SettingsValues values = *outcome.fileValues;
   for (auto change = changes_.cbegin(); change != changes_.cend(); ++change) {
-    if (change->value) {
-      values.insert(change.key(), *change->value);
-    } else {
-      values.remove(change.key());
-    }
+    layOver(values, change.key(), change->change);
   }
   releaseInBackground(std::exchange(values_, std::move(values)));
   roomNeeded_.reset();
@@ -208,11 +240,15 @@ void SettingsStore::takeOutcome(const Write &write) {
   if (!outcome.changesLaid) {
     qCInfo(tarnikApp).noquote() << "the settings in" << fileName_
                                 << "can be read again: the program takes them as they are";
-    emit valuesReplaced();
   } else if (fileFailure_) {
     qCInfo(tarnikApp).noquote() << "the settings are written to" << fileName_ << "again";
   }
   if (fileFailure_) publish(fileFailure_, std::nullopt, &SettingsStore::fileFailureChanged);
+  if (outcome.changesLaid) {
+    emit valuesRead();
+  } else {
+    emit valuesReplaced();
+  }
 }
 
 void SettingsStore::finishWritesBefore(std::chrono::steady_clock::time_point deadline) {
@@ -228,6 +264,8 @@ void SettingsStore::finishWritesBefore(std::chrono::steady_clock::time_point dea
       takeOutcome(*std::exchange(running_, nullptr));
     }
     if (changes_.isEmpty()) return;
+    // What the outcome told may have started the next pass itself.
+    if (running_) continue;
     if (triedAgain) {
       qCWarning(tarnikApp).noquote()
           << "the settings could not be written to" << fileName_ << ":"

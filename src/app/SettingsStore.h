@@ -23,17 +23,21 @@ namespace tarnik {
 // every change made before it: under the lock Qt's settings object takes beside the file,
 // the file is read as it is then and only the keys this copy set or removed since its last
 // write are laid over it, so what another copy or an earlier version wrote stays, and
-// becomes this copy's own for the keys it has not changed since. A value set to what it
-// already is changes nothing and writes nothing.
+// becomes this copy's own for the keys it has not changed since. A list of records is changed
+// record by record (`changeRecords`), so a record another copy saved stays beside this one's.
+// Every set or removal counts, as another copy may have changed the key since this one read
+// it; a pass whose file already holds what it would write writes nothing.
 //
 // A file that exists but cannot be read is never written over: the values stay in memory,
 // and a file that could not be read at the start is read again every `retryDelay`; once it
 // can be, its values replace those the program made up without it (`valuesReplaced`) and
-// writes go on from it. A write that fails leaves the old file whole and the values here; a
-// failure is logged once under `tarnik.app` with its reason and published as `fileFailure`
-// until a pass succeeds, and tried again at the next change, after `retryDelay`, or, on a
-// full disk, once the disk has room again. At the store's end a change not yet on disk is
-// tried once more, for at most `endWait`, and one still not written is logged.
+// writes go on from it. After every other pass, the values held are the file's as the pass
+// left it, with this copy's changes made since laid over it (`valuesRead`). A write that fails
+// leaves the old file whole and the values here; a failure is logged once under `tarnik.app` with
+// its reason and published as `fileFailure` until a pass succeeds, and tried again at the next
+// change, after `retryDelay`, or, on a full disk, once the disk has room again. At the store's end
+// a change not yet on disk is tried once more, for at most `endWait`, and one still not written is
+// logged.
 //
 // Keys the file holds for no copy of the program come from the fallback files, which are
 // read at construction only and never written, as a settings object reads the system-wide
@@ -67,6 +71,12 @@ class SettingsStore final : public ObservableObject {
   QStringList allKeys() const;
   void setValue(const QString &key, const QVariant &value);
   void remove(const QString &key);
+  // Changes these records of the list kept under `key`, and no other.
+  void changeRecords(const QString &key, const SettingsRecordList &list,
+                     QList<SettingsRecord> records);
+  // The file could not be read when the store began, nor since: what is held was made
+  // without it, and gives way to it once it can be read.
+  bool isFileUnreadSinceStart() const { return unreadSinceStart_; }
 
   // Published values
   // Why the file does not hold the settings, while it does not.
@@ -80,11 +90,13 @@ class SettingsStore final : public ObservableObject {
   // The file, which could not be read at the start, could be read: its values replace the
   // ones the program held.
   void valuesReplaced();
+  // A pass read the file: the values held are the file's, with this copy's changes since.
+  void valuesRead();
 
  private:
   struct Write;
 
-  void changed(const QString &key, std::optional<QVariant> value);
+  void changed(const QString &key, const SettingsChange &change);
   void startWrite(bool onlyWithRoom);
   void finishWrite(const std::shared_ptr<Write> &write);
   // Takes in a pass's outcome, whichever way it ends.
@@ -98,7 +110,7 @@ class SettingsStore final : public ObservableObject {
   SettingsValues fallbacks_;  // never written
   // This copy's changes not yet in the file, each with the count it was made at.
   struct Change {
-    std::optional<QVariant> value;
+    SettingsChange change;
     quint64 revision = 0;
   };
   QMap<QString, Change> changes_;

@@ -139,8 +139,9 @@ QByteArray fileBytes(const QString &fileName) {
 
 // A settings file the program may not read (left by a run as root) may hold every saved
 // connection: starts and changes, and the end of the program, leave it byte for byte, and
-// the person is told. Once it can be read, its connections are the ones shown, the changes
-// made without it are let go, and a save goes on from the file as it is.
+// the person is told. Once it can be read, its connections, mode and selection are the ones
+// shown, a connection the person saved meanwhile joins them, the other changes made without
+// it are let go, and a save goes on from the file as it is.
 TEST_F(ConnectionFormAlone, ASettingsFileThatCannotBeReadIsNeverWrittenOver) {
   ConnectionForm &first = reopen();
   for (int index = 0; index < 40; ++index) {
@@ -153,6 +154,8 @@ TEST_F(ConnectionFormAlone, ASettingsFileThatCannotBeReadIsNeverWrittenOver) {
   ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0), 0);
   const SettingsStore::Options retried{.retryDelay = 50ms};
   const ConsoleConnectionProfile added = profile(u"Added"_s, u"10.0.0.2"_s, OSCTransport::tcp);
+  const ConsoleConnectionProfile meanwhile =
+      profile(u"Made while read"_s, u"10.0.0.3"_s, OSCTransport::udp);
   {
     const WithoutPermissionOverride asAUser;
     for (int start = 0; start < 2; ++start) {
@@ -176,31 +179,82 @@ TEST_F(ConnectionFormAlone, ASettingsFileThatCannotBeReadIsNeverWrittenOver) {
     // A read begun once the lock is held waits for it.
     ASSERT_TRUE(waitUntil([&] { return !file().isWriting(); }));
     ASSERT_TRUE(waitUntil([&] { return file().isWriting(); }));
-    form.storeSelectedProfile(profile(u"Made while read"_s, u"10.0.0.3"_s, OSCTransport::udp));
+    form.storeSelectedProfile(meanwhile);
+    form.setInteractionMode(InteractionMode::viewer);
     holder.kill();
-    EXPECT_TRUE(waitUntil([&] { return form.savedConnectionProfiles() == saved; }));
+    EXPECT_TRUE(
+        waitUntil([&] { return form.savedConnectionProfiles() == (saved + QList{meanwhile}); }));
     EXPECT_FALSE(file().fileFailure());
-    EXPECT_EQ(fileBytes(path), stored);
+    EXPECT_EQ(form.interactionMode(), InteractionMode::editor);
+    EXPECT_EQ(form.selectedConnectionProfileID(), saved.last().id);
+    EXPECT_EQ(form.consoleName(), saved.last().name);
     form.storeSelectedProfile(added);
   }
-  EXPECT_EQ(reopen().savedConnectionProfiles(), saved + QList{added});
+  ConnectionForm &reopened = reopen();
+  EXPECT_EQ(reopened.savedConnectionProfiles(), (saved + QList{meanwhile, added}));
+  EXPECT_EQ(reopened.interactionMode(), InteractionMode::editor);
 }
 
-// A file that could not be read, and holds no saved connections once it can: those the
-// person saved meanwhile, as shown, go into it, and nothing is made up from the form.
+// A file that could not be read, and holds no saved connections once it can: it is taken
+// as a start takes it, the console of an earlier version's single-console keys carried over
+// and selected beside the examples, and the connection the person saved meanwhile joins
+// them; nothing is made up from the form as typed.
 TEST_F(ConnectionFormAlone, ConnectionsSavedWhileTheFileCannotBeReadGoIntoAFileWithoutAny) {
   const QString path = folder.filePath(u"settings.ini"_s);
-  ASSERT_TRUE(writeFileWhole(path, "[General]\ninteractionMode=viewer\n"));
+  ASSERT_TRUE(writeFileWhole(path,
+                             "[General]\nconsoleIP=10.0.0.50\nconsoleName=Booth\n"
+                             "interactionMode=viewer\n"));
   ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0), 0);
   const WithoutPermissionOverride asAUser;
   ConnectionForm &form = open(path, {.retryDelay = 50ms});
-  form.storeSelectedProfile(profile(u"Made without it"_s, u"10.0.0.1"_s, OSCTransport::udp));
+  const ConsoleConnectionProfile meanwhile =
+      profile(u"Made without it"_s, u"10.0.0.1"_s, OSCTransport::udp);
+  form.storeSelectedProfile(meanwhile);
   form.setConsoleIP(u"10.0.0.99"_s);  // typed, never saved
-  const QList<ConsoleConnectionProfile> shown = form.savedConnectionProfiles();
   ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0600), 0);
   ASSERT_TRUE(waitUntil([&] { return !file().fileFailure() && !file().isWriting(); }));
-  EXPECT_EQ(form.savedConnectionProfiles(), shown);
+  const QList<ConsoleConnectionProfile> shown = form.savedConnectionProfiles();
+  ASSERT_EQ(shown.size(), ConnectionForm::builtInConnectionProfiles().size() + 2);
+  EXPECT_EQ(std::tuple(shown.first().name, shown.first().host),
+            std::tuple(u"Booth"_s, u"10.0.0.50"_s));
+  EXPECT_EQ(shown.sliced(1), (ConnectionForm::builtInConnectionProfiles() + QList{meanwhile}));
+  EXPECT_EQ(form.selectedConnectionProfileID(), shown.first().id);
+  EXPECT_EQ(std::tuple(form.consoleIP(), form.interactionMode()),
+            std::tuple(u"10.0.0.50"_s, InteractionMode::viewer));
   EXPECT_EQ(reopen().savedConnectionProfiles(), shown);
+}
+
+// Two copies of the program on one settings file, as when one person drives two consoles
+// from two windows: a connection each saves, or changes, is kept beside the other's; one
+// both change keeps the later change, and each shows the other's after its next write.
+TEST_F(ConnectionFormAlone, TwoCopiesThatEachSaveAConnectionKeepBoth) {
+  ConnectionForm &first = reopen();
+  SettingsStore secondFile(file().fileName());
+  ConnectionForm second(secondFile, {}, {});
+  const auto written = [](SettingsStore &store) {
+    return waitUntil([&] { return !store.isWriting(); }) && !store.fileFailure();
+  };
+  const ConsoleConnectionProfile addedA = profile(u"Added A"_s, u"10.0.0.1"_s, OSCTransport::tcp);
+  ConsoleConnectionProfile addedB = profile(u"Added B"_s, u"10.0.0.2"_s, OSCTransport::udp);
+  first.storeSelectedProfile(addedA);
+  ASSERT_TRUE(written(file()));
+  second.storeSelectedProfile(addedB);
+  ASSERT_TRUE(written(secondFile));
+  const QList<ConsoleConnectionProfile> both =
+      ConnectionForm::builtInConnectionProfiles() + QList{addedA, addedB};
+  EXPECT_EQ(second.savedConnectionProfiles(), both);
+
+  ConsoleConnectionProfile changedA = addedA;
+  changedA.name = u"Changed in the first"_s;
+  first.storeSelectedProfile(changedA);
+  ASSERT_TRUE(written(file()));
+  EXPECT_EQ(first.savedConnectionProfiles(),
+            (ConnectionForm::builtInConnectionProfiles() + QList{changedA, addedB}));
+  changedA.name = u"Changed in the second"_s;
+  second.storeSelectedProfile(changedA);
+  ASSERT_TRUE(written(secondFile));
+  EXPECT_EQ(reopen().savedConnectionProfiles(),
+            (ConnectionForm::builtInConnectionProfiles() + QList{changedA, addedB}));
 }
 
 // A stored list this version cannot read is all the user may have: choosing, clearing and

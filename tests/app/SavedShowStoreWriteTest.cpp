@@ -6,12 +6,14 @@
 // the settings keep what they hold until they are written whole.
 
 #include "app/SavedShowStore.h"
+#include "foundation/BackgroundWork.h"
 #include "foundation/JsonCoding.h"
 #include "support/BackgroundWorkSettling.h"
 #include "support/FileSizeLimit.h"
 #include "support/LogCapture.h"
 #include "support/ProcessRunner.h"
 #include "support/QtTestApplication.h"
+#include "support/WithoutPermissionOverride.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -20,9 +22,12 @@
 #include <QThread>
 
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -86,6 +91,32 @@ QVariant storedInFile(const QString &fileName, const QString &key) {
   return QSettings(copy, QSettings::IniFormat).value(key);
 }
 
+// Root reads any file, whatever its mode: while this lives, this thread and the file writes'
+// thread give up that power and meet a file of mode 0 as a user would. The file writes'
+// thread may have started, with the power, before this test: it gives it up itself, in a call
+// of its own, and has it back in another.
+class FileWritesAsAUser {
+ public:
+  FileWritesAsAUser() {
+    runOnFileWriteThread([held = held_] { held->emplace(); });
+  }
+  ~FileWritesAsAUser() {
+    runOnFileWriteThread([held = held_] { held->reset(); });
+  }
+  FileWritesAsAUser(const FileWritesAsAUser &) = delete;
+  FileWritesAsAUser &operator=(const FileWritesAsAUser &) = delete;
+
+ private:
+  static void runOnFileWriteThread(std::move_only_function<void()> call) {
+    fileWriteThread().start(std::move(call));
+    fileWriteThread().waitForDone();
+  }
+
+  const WithoutPermissionOverride here_;
+  const std::shared_ptr<std::optional<WithoutPermissionOverride>> held_ =
+      std::make_shared<std::optional<WithoutPermissionOverride>>();
+};
+
 TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
   ensureCoreApplication();
   const QString key = u"savedShowFiles"_s;
@@ -106,6 +137,7 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
     bool settingAtStart = false;      // changed as the store starts
     bool settingsAfterwards = false;  // changed twice, each on the disk before the store ends
     bool fileCutShort = false;        // every write of the list's own file
+    bool fileUnreadable = false;      // the list's own file, mode 0 while the store lives
     bool diskStaysFull = false;       // and of the settings, through the settings' changes
     int settingsWritesFailing = 0;    // the first ones, the disk full
     QList<SavedShowFile> list{};
@@ -126,6 +158,12 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
        .fileCutShort = true,
        .list = {gala, opera},
        .warning = "File too large"},
+      {.name = "a snapshot beside a file that cannot be read",
+       .inFile = listText({opera}),
+       .snapshot = true,
+       .fileUnreadable = true,
+       .list = {gala},
+       .warning = "it could not be read: Permission denied"},
       {.name = "a setting changed after a snapshot",
        .snapshot = true,
        .settingsAfterwards = true,
@@ -214,6 +252,12 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
     const QString listFile = SavedShowStore::savedShowsFileName(settingsFile);
     if (!row.inFile.isNull()) QSettings(listFile, QSettings::IniFormat).setValue(key, row.inFile);
     const QByteArray listFileBefore = iniFile(row.inFile);
+    const QByteArray listFileName = QFile::encodeName(listFile);
+    std::optional<FileWritesAsAUser> asAUser;
+    if (row.fileUnreadable) {
+      ASSERT_EQ(::chmod(listFileName.constData(), 0), 0);
+      asAUser.emplace();
+    }
     SettingsWrites writes;
     writes.listFile = listFile;
     writes.failing = row.settingsWritesFailing;
@@ -258,6 +302,10 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
     }
     store.reset();
     settings.reset();
+    if (row.fileUnreadable) {
+      asAUser.reset();
+      ASSERT_EQ(::chmod(listFileName.constData(), 0600), 0);
+    }
 
     // The settings are written on a thread of their own, with the list only until they let
     // go of it, and that only once its own file holds it.
@@ -281,7 +329,7 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
     if (row.settingsAfterwards) {
       EXPECT_TRUE(settingOnDisk(u"designer"_s));
     }
-    if (row.fileCutShort || row.settingsKeepTheirs) {
+    if (row.fileCutShort || row.fileUnreadable || row.settingsKeepTheirs) {
       EXPECT_EQ(listFileBytes, listFileBefore);
     } else {
       // In the form a settings object writes, so that earlier versions read it.
@@ -297,6 +345,34 @@ TEST(SavedShowWrites, TheListIsWrittenOffTheGuiThreadAndNoOtherWriteCarriesIt) {
     const QString logged = LogCapture::lines().join(u'\n');
     EXPECT_TRUE(row.warning ? logged.contains(QLatin1StringView(row.warning)) : logged.isEmpty())
         << logged.toStdString();
+  }
+}
+
+// Two copies of the program storing snapshots at once, each snapshot a write of its own: each
+// write reads the file again under its lock, so neither loses what the other stored. Without
+// the lock, a round loses a few now and then, and what a round lost stays lost in the next.
+TEST(SavedShowWrites, TwoProgramsStoringAtOnceKeepEachOthersSnapshots) {
+  ensureCoreApplication();
+  const QTemporaryDir folder;
+  const QString settingsFile = folder.filePath(u"settings.conf"_s);
+  for (int round = 1; round <= 3; ++round) {
+    SCOPED_TRACE(round);
+    ProcessRunner programs[2];
+    for (int index = 0; index < 2; ++index) {
+      ASSERT_TRUE(programs[index].start(
+          QStringLiteral(TARNIK_SETTINGS_PEER),
+          {u"--store-snapshots"_s, settingsFile, u"20"_s, u"show%1-%2"_s.arg(round).arg(index)}));
+    }
+    for (ProcessRunner &program : programs) {
+      ASSERT_TRUE(program.waitForFinished(20s));
+      EXPECT_EQ(program.exitCode(), 0) << program.standardError().toStdString();
+    }
+    const QString stored =
+        storedInFile(SavedShowStore::savedShowsFileName(settingsFile), u"savedShowFiles"_s)
+            .toString();
+    const auto shows = decodeJsonText<QList<SavedShowFile>>(stored.toUtf8());
+    ASSERT_TRUE(shows);
+    ASSERT_EQ(shows->size(), 40 * round);
   }
 }
 

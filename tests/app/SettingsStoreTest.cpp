@@ -8,20 +8,27 @@
 #include "support/LogCapture.h"
 #include "support/ProcessRunner.h"
 #include "support/QtTestApplication.h"
+#include "support/WithoutPermissionOverride.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimeZone>
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -109,6 +116,7 @@ TEST(SettingsFileText, ReadsWhatAPersonWroteAsQtsSettingsObjectReadsIt) {
       "typed=@Rect(1 2 3 4)\nsize=@Size(5 6)\nat=@@at\nnone=@Invalid()\nbytes=@ByteArray(\\0a)\n",
       "open=\"unterminated\n[not a section]\nj=2\n",
       "twice=1\ntwice=2\nno equals sign\n",
+      "tab=value\t\ncommented=value \t; note\nitems=a\t, b\t\n",
   };
   const QTemporaryDir folder;
   int index = 0;
@@ -236,15 +244,18 @@ TEST_F(HeldSettingsWrite, ChangesWhileAWriteRunsFollowItInOneWriteOffTheGuiThrea
 
 // A full disk: the file keeps what it held, the values stay, the person is told (once in
 // the log) until a write succeeds, and the write is tried again after a while, or at the
-// end, without a change to wait for.
+// end, without a change to wait for; a change that last try cannot write is logged as lost.
 TEST(SettingsStoreWrites, AFailedWriteIsToldAndTriedAgainUntilItSucceeds) {
   ensureCoreApplication();
   const QTemporaryDir folder;
   const QString fileName = folder.filePath(u"settings.conf"_s);
   const struct Row {
     const char *name;
-    bool roomComesBack;  // else the store ends first
-  } rows[] = {{"room comes back", true}, {"the store ends", false}};
+    bool roomComesBack;          // else the store ends first
+    bool diskStaysFull = false;  // through the store's end: the change is lost, and logged
+  } rows[] = {{"room comes back", true},
+              {"the store ends", false},
+              {"the store ends on a full disk", false, true}};
   for (const Row &row : rows) {
     SCOPED_TRACE(row.name);
     QFile::remove(fileName);
@@ -269,14 +280,17 @@ TEST(SettingsStoreWrites, AFailedWriteIsToldAndTriedAgainUntilItSucceeds) {
 
     {
       const std::lock_guard lock(writer.mutex);
-      writer.full = false;
+      writer.full = row.diskStaysFull;
     }
     if (row.roomComesBack) {
       EXPECT_TRUE(waitUntil([&] { return !told; }, 1000));
     } else {
       store.reset();
     }
-    EXPECT_EQ(fileBytes(fileName), "[General]\ninteractionMode=viewer\n");
+    EXPECT_EQ(fileBytes(fileName),
+              row.diskStaysFull ? before : QByteArray("[General]\ninteractionMode=viewer\n"));
+    EXPECT_EQ(LogCapture::lines().filter(u"changes not yet written are lost"_s).size(),
+              row.diskStaysFull ? 1 : 0);
   }
 }
 
@@ -295,16 +309,26 @@ TEST(SettingsStoreWrites, AFullDiskThatStaysFullIsNotTriedAgainAndAgain) {
   EXPECT_EQ(writer.count(), 1);
 
   const SettingsFileUpdate update{.fileName = store.fileName(),
-                                  .changes = {{u"interactionMode"_s, u"viewer"_s}},
+                                  .changes = {{u"interactionMode"_s, {.value = u"viewer"_s}}},
                                   .roomNeeded = std::numeric_limits<qint64>::max(),
                                   .writeFile = writer.options().writeFile};
   EXPECT_TRUE(update.run().waitedForRoom);
   EXPECT_EQ(writer.count(), 1);
 }
 
+// A list of records as JSON text, each record an id and a note.
+QString records(const QList<std::pair<QString, QString>> &records) {
+  QJsonArray list;
+  for (const auto &[id, note] : records) list.append(QJsonObject{{"id", id}, {"note", note}});
+  return QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact));
+}
+
 // Two copies of the program, or an earlier version beside this one, on one file: each write
 // lays only what its copy changed over the file as it is then, so neither loses what the
-// other wrote, which becomes the other's own; a key both set keeps the later write.
+// other wrote, which becomes the other's own; a key both set keeps the later write, a value
+// set back to what this copy read included. A list of records (the saved connections) keeps
+// every copy's records, and loses only those one took out; a record both changed keeps the
+// later change.
 TEST(SettingsStoreWrites, CopiesOfTheProgramOnOneFileKeepEachOthersSettings) {
   ensureCoreApplication();
   enum class Other { store, program, earlierVersion };
@@ -318,7 +342,7 @@ TEST(SettingsStoreWrites, CopiesOfTheProgramOnOneFileKeepEachOthersSettings) {
     SCOPED_TRACE(row.name);
     const QTemporaryDir folder;
     const QString fileName = folder.filePath(u"Tarnik.conf"_s);
-    ASSERT_TRUE(writeFileWhole(fileName, "[General]\nmode=editor\nselected=A\n"));
+    ASSERT_TRUE(writeFileWhole(fileName, "[General]\nback=first\nmode=editor\nselected=A\n"));
     SettingsStore ours(fileName);
     std::optional<SettingsStore> otherStore;
     if (row.other == Other::store) otherStore.emplace(fileName);  // started beside this one
@@ -334,12 +358,14 @@ TEST(SettingsStoreWrites, CopiesOfTheProgramOnOneFileKeepEachOthersSettings) {
         otherStore->setValue(u"profiles"_s, u"[other]"_s);
         otherStore->remove(u"selected"_s);
         otherStore->setValue(u"both"_s, u"other"_s);
+        otherStore->setValue(u"back"_s, u"second"_s);
         ASSERT_TRUE(written(*otherStore));
         break;
       case Other::program: {
         const auto ended = ProcessRunner::run(
             QStringLiteral(TARNIK_SETTINGS_PEER),
-            {fileName, u"profiles=[other]"_s, u"-selected"_s, u"both=other"_s}, 10s);
+            {fileName, u"profiles=[other]"_s, u"-selected"_s, u"both=other"_s, u"back=second"_s},
+            10s);
         ASSERT_TRUE(ended && ended->exitCode == 0);
         break;
       }
@@ -348,19 +374,58 @@ TEST(SettingsStoreWrites, CopiesOfTheProgramOnOneFileKeepEachOthersSettings) {
         earlier.setValue(u"profiles"_s, u"[other]"_s);
         earlier.remove(u"selected"_s);
         earlier.setValue(u"both"_s, u"other"_s);
+        earlier.setValue(u"back"_s, u"second"_s);
       }
     }
     ours.setValue(u"last"_s, u"desk"_s);
+    ours.setValue(u"back"_s, u"first"_s);  // what it read at its start
     ASSERT_TRUE(written(ours));
     EXPECT_EQ(fileBytes(fileName),
-              "[General]\nboth=other\nlast=desk\nmode=viewer\nprofiles=[other]\n");
+              "[General]\nback=first\nboth=other\nlast=desk\nmode=viewer\nprofiles=[other]\n");
     EXPECT_EQ(ours.value(u"profiles"_s), u"[other]"_s);
     EXPECT_FALSE(ours.contains(u"selected"_s));
 
     ours.setValue(u"both"_s, u"ours"_s);
     ASSERT_TRUE(written(ours));
     EXPECT_EQ(fileBytes(fileName),
-              "[General]\nboth=ours\nlast=desk\nmode=viewer\nprofiles=[other]\n");
+              "[General]\nback=first\nboth=ours\nlast=desk\nmode=viewer\nprofiles=[other]\n");
+
+    // Records: this copy saves A and B; the other then changes A, takes out B and saves C;
+    // this copy changes A again and saves D.
+    const SettingsRecordList list{.asideKey = u"list.unreadable"_s};
+    ours.changeRecords(u"list"_s, list,
+                       {{u"A"_s, QJsonObject{{"id", "A"}, {"note", "a"}}},
+                        {u"B"_s, QJsonObject{{"id", "B"}, {"note", "b"}}}});
+    ASSERT_TRUE(written(ours));
+    const QString otherList = records({{u"A"_s, u"other"_s}, {u"C"_s, u"c"_s}});
+    switch (row.other) {
+      case Other::store:
+        otherStore->changeRecords(u"list"_s, list,
+                                  {{u"A"_s, QJsonObject{{"id", "A"}, {"note", "other"}}},
+                                   {u"B"_s, std::nullopt},
+                                   {u"C"_s, QJsonObject{{"id", "C"}, {"note", "c"}}}});
+        ASSERT_TRUE(written(*otherStore));
+        break;
+      case Other::program: {
+        const auto ended =
+            ProcessRunner::run(QStringLiteral(TARNIK_SETTINGS_PEER),
+                               {fileName, u"list[A]={\"id\":\"A\",\"note\":\"other\"}"_s,
+                                u"-list[B]"_s, u"list[C]={\"id\":\"C\",\"note\":\"c\"}"_s},
+                               10s);
+        ASSERT_TRUE(ended && ended->exitCode == 0);
+        break;
+      }
+      case Other::earlierVersion:
+        // An earlier version writes its whole list.
+        QSettings(fileName, QSettings::IniFormat).setValue(u"list"_s, otherList);
+    }
+    ours.changeRecords(u"list"_s, list,
+                       {{u"a"_s, QJsonObject{{"id", "A"}, {"note", "ours"}}},
+                        {u"D"_s, QJsonObject{{"id", "D"}, {"note", "d"}}}});
+    ASSERT_TRUE(written(ours));
+    const QString merged = records({{u"A"_s, u"ours"_s}, {u"C"_s, u"c"_s}, {u"D"_s, u"d"_s}});
+    EXPECT_EQ(SettingsStore(fileName).value(u"list"_s), merged);
+    EXPECT_EQ(ours.value(u"list"_s), merged);
   }
 }
 
@@ -390,6 +455,42 @@ TEST(SettingsStoreWrites, ALockHeldIsWaitedForAndOneLeftByAKilledProgramTakenOve
   EXPECT_TRUE(QFile::exists(fileName + u".lock"_s));
   EXPECT_TRUE(waitUntil([&] { return !store.fileFailure(); }));
   EXPECT_EQ(fileBytes(fileName), "[General]\nmode=viewer\n");
+  EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files),
+            (QStringList{u"Tarnik.conf"_s, u"Tarnik.conf.bak"_s}));
+
+  // Another user's lock in this user's folder (a run under sudo), which QLockFile may not
+  // open to remove: waited for while its program runs, named while it cannot be read or
+  // removed, and removed once it can be.
+  ASSERT_TRUE(holder.start(QStringLiteral(TARNIK_SETTINGS_PEER), {u"--hold-lock"_s, fileName}));
+  ASSERT_TRUE(
+      holder.waitForOutput([](const QByteArray &out) { return out.contains("locked"); }, 10s));
+  const QByteArray lock = QFile::encodeName(fileName + u".lock"_s);
+  const QByteArray folderName = QFile::encodeName(folder.path());
+  ASSERT_EQ(::chown(lock.constData(), 65534, 65534), 0);
+  ASSERT_EQ(::chmod(folderName.constData(), 0500), 0);
+  const auto failed = [&](const SettingsStore &store, const QString &reason) {
+    return waitUntil([&] {
+      return store.fileFailure() == SettingsFileFailure(SettingsFileFailure::Step::write, reason);
+    });
+  };
+  {
+    const WithoutPermissionOverride asAUser;
+    SettingsStore other(fileName, {.retryDelay = 50ms, .lockWait = 100ms});
+    other.setValue(u"mode"_s, u"editor"_s);
+    EXPECT_TRUE(failed(other, u"another program holds its lock"_s));
+    holder.kill();
+    EXPECT_TRUE(failed(other,
+                       u"its lock %1.lock, left by a program that has ended, cannot be "
+                       u"removed: Permission denied"_s.arg(fileName)));
+    ASSERT_EQ(::chmod(folderName.constData(), 0700), 0);
+    ASSERT_EQ(::chmod(lock.constData(), 0600), 0);
+    EXPECT_TRUE(failed(other,
+                       u"its lock %1.lock cannot be read to tell whether the program "
+                       u"that left it has ended: Permission denied"_s.arg(fileName)));
+    ASSERT_EQ(::chmod(lock.constData(), 0644), 0);
+    EXPECT_TRUE(waitUntil([&] { return !other.fileFailure(); }));
+  }
+  EXPECT_EQ(fileBytes(fileName), "[General]\nmode=editor\n");
   EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files),
             (QStringList{u"Tarnik.conf"_s, u"Tarnik.conf.bak"_s}));
 }
@@ -424,17 +525,20 @@ TEST(SettingsStoreReads, FallbacksFillInWhatTheFileLacksAndAreNeverWrittenThere)
   qunsetenv("XDG_CONFIG_DIRS");
 }
 
-// The end waits for a write only so long: a disk that hangs does not hold the program.
+// The end waits for a write only so long: a disk that hangs does not hold the program, and
+// the change it holds is logged as lost.
 TEST_F(HeldSettingsWrite, TheEndWaitsForAHungWriteNoLongerThanItsBound) {
   SettingsStore::Options options = writer.options();
   options.endWait = 50ms;
   std::optional<SettingsStore> store(std::in_place, folder.filePath(u"settings.conf"_s), options);
   store->setValue(u"interactionMode"_s, u"viewer"_s);
   ASSERT_TRUE(waitUntil([&] { return hold.calls == 1; }));
+  const LogCapture log("tarnik.app");
   QElapsedTimer ending;
   ending.start();
   store.reset();
   EXPECT_LT(ending.elapsed(), 500);
+  EXPECT_EQ(LogCapture::lines().filter(u"changes not yet written are lost"_s).size(), 1);
   // The held write ends on what it holds itself.
   ASSERT_TRUE(hold.releaseFromEventLoop());
   EXPECT_TRUE(waitUntil([&] { return QFile::exists(folder.filePath(u"settings.conf"_s)); }));

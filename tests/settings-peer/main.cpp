@@ -1,18 +1,57 @@
 // Another copy of the program on a settings file, for the settings store's tests:
-//   tarnik-settings-peer FILE [KEY=VALUE | -KEY]...
-// reads the file as the program does, sets or removes each key in turn, waits for the write
-// and ends, with 1 when the file does not hold them;
+//   tarnik-settings-peer FILE [KEY=VALUE | -KEY | KEY[ID]=JSON | -KEY[ID]]...
+// reads the file as the program does, sets or removes each key, or puts or takes out each
+// record of the list under KEY (as the saved connections are kept), in turn, waits for the
+// write and ends, with 1 when the file does not hold them;
 //   tarnik-settings-peer --hold-lock FILE
-// takes the file's lock as a settings object does, says "locked" and holds it until killed.
+// takes the file's lock as a settings object does, says "locked" and holds it until killed;
+//   tarnik-settings-peer --store-snapshots FILE COUNT NAME
+// stores snapshots of COUNT shows named NAME-1, NAME-2… in turn beside the settings file FILE,
+// as the program stores one after each sync, and ends, with 1 when one was not written.
 
+#include "app/SavedShowStore.h"
 #include "app/SettingsStore.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QJsonDocument>
 #include <QLockFile>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <cstdio>
+
+namespace {
+
+// Each snapshot is stored once the one before it is written, as syncs one after another
+// store theirs, so that each is a write of its own.
+int storeSnapshots(const QString &settingsFile, int count, const QString &name) {
+  tarnik::SettingsStore settings(settingsFile);
+  tarnik::SavedShowStore snapshots(settings);
+  QEventLoop stored;
+  int storing = 0;
+  bool allWritten = true;
+  const auto storeNext = [&] {
+    ++storing;
+    snapshots.store({.storageKey = name + u'-' + QString::number(storing),
+                     .name = name,
+                     .savedAt = double(storing)});
+  };
+  QObject::connect(&snapshots, &tarnik::SavedShowStore::savedShowsWritten, &stored,
+                   [&](bool written) {
+                     allWritten = allWritten && written;
+                     if (storing < count) {
+                       storeNext();
+                     } else {
+                       stored.quit();
+                     }
+                   });
+  storeNext();
+  stored.exec();
+  return allWritten ? 0 : 1;
+}
+
+}  // namespace
 
 int main(int argc, char **argv) {
   QCoreApplication application(argc, argv);
@@ -24,10 +63,23 @@ int main(int argc, char **argv) {
     std::fflush(stdout);
     for (;;) QThread::sleep(60);
   }
+  if (arguments.size() == 4 && arguments.first() == QStringLiteral("--store-snapshots")) {
+    return storeSnapshots(arguments[1], arguments[2].toInt(), arguments[3]);
+  }
   if (arguments.isEmpty()) return 2;
   tarnik::SettingsStore store(arguments.takeFirst());
+  static const QRegularExpression recordArgument(QRegularExpression::anchoredPattern(
+      QStringLiteral("(-?)([^\\[=]+)\\[([^\\]]+)\\](?:=(.*))?")));
   for (const QString &argument : arguments) {
-    if (argument.startsWith(u'-')) {
+    if (const QRegularExpressionMatch record = recordArgument.match(argument); record.hasMatch()) {
+      const QString key = record.captured(2);
+      std::optional<QJsonObject> value;
+      if (record.captured(1).isEmpty()) {
+        value = QJsonDocument::fromJson(record.captured(4).toUtf8()).object();
+      }
+      store.changeRecords(key, {.asideKey = key + QStringLiteral(".unreadable")},
+                          {{.id = record.captured(3), .value = value}});
+    } else if (argument.startsWith(u'-')) {
       store.remove(argument.sliced(1));
     } else {
       const qsizetype equals = argument.indexOf(u'=');

@@ -99,11 +99,11 @@ ElidedLabel *reservedLabel(const QString &objectName, int lines, Qt::Alignment a
 
 // A red, selectable message with a warning sign on two lines kept for it; the row is hidden
 // while there is none.
-QWidget *warningRow(ElidedLabel *&text, const QString &objectName) {
+QWidget *warningRow(ElidedLabel *&text, const QString &objectName, int lines = 2) {
   auto *row = new QWidget;
   auto *layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  text = reservedLabel(objectName, 2, Qt::AlignLeft | Qt::AlignTop);
+  text = reservedLabel(objectName, lines, Qt::AlignLeft | Qt::AlignTop);
   text->setTextInteractionFlags(Qt::TextSelectableByMouse);
   text->setFont(scaledFont(text->font(), 0.95));
   QPalette red = text->palette();
@@ -321,8 +321,9 @@ QWidget *ConnectionView::makeSavedConnectionsSection() {
   profileRows_ = new QVBoxLayout;
   layout->addLayout(profileRows_);
   layout->addWidget(warningRow(storageError_, QStringLiteral("connection.profile.storageError")));
+  // What becomes of the person's changes takes a third line.
   layout->addWidget(
-      warningRow(settingsFileError_, QStringLiteral("connection.settings.fileError")));
+      warningRow(settingsFileError_, QStringLiteral("connection.settings.fileError"), 3));
 
   auto *newButton =
       new QPushButton(symbolIcon(QStringLiteral("plus"), selectionBlue, selectionBlue),

@@ -51,12 +51,22 @@ SavedConnections savedConnections(const ConnectionPageInput &page) {
   }
   saved.storageError = shownMessage(page.profileStorageError);
   if (const std::optional<SettingsFileFailure> &failure = page.settingsFileFailure) {
-    saved.settingsFileError =
-        failure->step == SettingsFileFailure::Step::read
-            ? u"Settings could not be read: "_s + failure->reason +
-                  u". Tarnik leaves the file as it is; changes last only while Tarnik runs."_s
-            : u"Settings could not be saved: "_s + failure->reason +
-                  u". Tarnik tries again; changes not yet saved are lost if Tarnik quits first."_s;
+    switch (failure->step) {
+      case SettingsFileFailure::Step::read:
+        saved.settingsFileError =
+            u"Settings could not be read: "_s + failure->reason +
+            u". Tarnik leaves the file as it is. Once it can read it, connections saved "
+            u"meanwhile are added and other changes dropped; quitting first loses them."_s;
+        break;
+      case SettingsFileFailure::Step::readAgain:
+      case SettingsFileFailure::Step::write:
+        saved.settingsFileError =
+            (failure->step == SettingsFileFailure::Step::write
+                 ? u"Settings could not be saved: "_s
+                 : u"Settings could not be read: "_s) +
+            failure->reason +
+            u". Tarnik tries again; changes not yet saved are lost if Tarnik quits first."_s;
+    }
   }
   // Saving replaces the selected profile only while the list holds it; a selection stored
   // for a profile that is gone saves a new one, and the button says so.

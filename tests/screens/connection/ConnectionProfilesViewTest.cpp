@@ -186,8 +186,8 @@ TEST(ConnectionProfilesView, AnUnreadableListShowsItsErrorAndASaveSaysWhereItWas
 }
 
 // Where settings are saved, a settings file that cannot be read or written is told, in the
-// system's words, until a write succeeds: here a folder stands where the file belongs, then
-// the file may not grow as large as the settings.
+// system's words, until a write succeeds: here a folder comes to stand where the file,
+// read at the start, belongs, then the file may not grow as large as the settings.
 TEST(ConnectionProfilesView, SettingsThatCannotBeReadOrWrittenAreToldUntilAWriteSucceeds) {
   ConnectionScreen screen(
       {}, std::nullopt, testing::idleBrowserFactory(),
@@ -198,7 +198,7 @@ TEST(ConnectionProfilesView, SettingsThatCannotBeReadOrWrittenAreToldUntilAWrite
   }));
   EXPECT_EQ(
       screen.text(u"connection.settings.fileError"_s),
-      u"Settings could not be read: Is a directory. Tarnik leaves the file as it is; changes last only while Tarnik runs."_s);
+      u"Settings could not be read: Is a directory. Tarnik tries again; changes not yet saved are lost if Tarnik quits first."_s);
   testing::saveScreenshot(*screen.view, u"connection-settings-not-read"_s);
 
   QDir().rmdir(screen.settings.fileName());
@@ -229,6 +229,21 @@ TEST(ConnectionProfilesView, SettingsThatCannotBeReadOrWrittenAreToldUntilAWrite
     screen.settle();
     return !screen.shown(u"connection.settings.fileError"_s);
   }));
+
+  // A file that could not be read at the start says what becomes of the changes meanwhile.
+  const QTemporaryDir folder;
+  const QString unreadablePath = folder.filePath(u"Tarnik.conf"_s);
+  ASSERT_TRUE(QDir().mkpath(unreadablePath));
+  SettingsStore unreadable(unreadablePath);
+  ConnectionScreen atStart(
+      {}, std::nullopt, testing::idleBrowserFactory(),
+      [&](AppViewModel::Arguments &arguments) { arguments.defaults = &unreadable; });
+  atStart.settle();
+  EXPECT_EQ(atStart.text(u"connection.settings.fileError"_s),
+            u"Settings could not be read: Is a directory. Tarnik leaves the file as it is. Once "
+            u"it can read it, connections saved meanwhile are added and other changes dropped; "
+            u"quitting first loses them."_s);
+  testing::saveScreenshot(*atStart.view, u"connection-settings-not-read-at-start"_s);
 }
 
 // An invalid form puts its first problem in "Result", whichever button asked, and nothing
