@@ -1,9 +1,13 @@
 // Feeds arbitrary bytes as a settings file. Whatever is read must be written and read again
 // to the same keys and, for the kinds the program stores (texts, lists of texts, byte
-// arrays), the same values.
+// arrays), the same values. A record laid over whatever a key holds, as a saved connection
+// is, must leave a list that holds it, with a value that was no list of records kept aside.
+#include "app/SettingsChanges.h"
 #include "app/SettingsFileText.h"
 
 #include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QStringList>
 
 #include <algorithm>
@@ -32,6 +36,19 @@ bool isStoredKind(const QVariant &value) {
     default:
       return false;
   }
+}
+
+void layRecordOver(const SettingsValues &read, const QString &key) {
+  const QString aside = key + QStringLiteral(".aside");
+  const QJsonObject record{{QStringLiteral("id"), QStringLiteral("X")}};
+  SettingsValues values = read;
+  layOver(values, key,
+          {.replacesValue = false,
+           .list = {.asideKey = aside},
+           .records = {{.id = QStringLiteral("x"), .value = record}}});
+  const QJsonDocument list = QJsonDocument::fromJson(values.value(key).toByteArray());
+  if (!list.isArray() || !list.array().contains(record)) std::abort();
+  if (values.contains(aside) && values.value(aside) != read.value(key)) std::abort();
 }
 
 bool sameValue(const QVariant &read, const QVariant &again) {
@@ -64,5 +81,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   for (auto value = read.cbegin(); value != read.cend(); ++value) {
     if (isStoredKind(*value) && !sameValue(*value, again.value(value.key()))) std::abort();
   }
+  if (!read.isEmpty()) layRecordOver(read, read.firstKey());
   return 0;
 }
