@@ -43,33 +43,6 @@ TEST(ConnectionViewRules, AnEmptyListSaysSo) {
   EXPECT_FALSE(nearbyServices({.hasNearbyServices = true}).emptyText);
 }
 
-// What becomes of the person's changes differs: a file unread since the start is taken as it
-// is once it can be read, a file that fails later is written with them.
-TEST(ConnectionViewRules, ASettingsFileFailureSaysWhatBecomesOfTheChanges) {
-  using Step = SettingsFileFailure::Step;
-  const struct {
-    Step step;
-    QString shown;
-  } rows[] = {
-      {Step::read,
-       u"Settings could not be read: Permission denied. Tarnik leaves the file as it is. Once it "
-       u"can read it, connections saved meanwhile are added and other changes dropped; quitting "
-       u"first loses them."_s},
-      {Step::readAgain,
-       u"Settings could not be read: Permission denied. Tarnik tries again; changes not yet saved "
-       u"are lost if Tarnik quits first."_s},
-      {Step::write,
-       u"Settings could not be saved: Permission denied. Tarnik tries again; changes not yet "
-       u"saved are lost if Tarnik quits first."_s},
-  };
-  for (const auto &row : rows) {
-    EXPECT_EQ(savedConnections(
-                  {.settingsFileFailure = SettingsFileFailure{row.step, u"Permission denied"_s}})
-                  .settingsFileError,
-              row.shown);
-  }
-}
-
 TEST(ConnectionViewRules, AnEmptyMessageHidesItsRowAndAnyOtherIsShownVerbatim) {
   const struct {
     std::optional<QString> message, shown;
