@@ -35,12 +35,11 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNIK_FUZ
   -DCMAKE_C_COMPILER=clang-16 -DCMAKE_CXX_COMPILER=clang++-16
 cmake --build build-fuzz -j "$jobs"
 ctest --test-dir build-fuzz --output-on-failure -j "$jobs" -L fuzz
-# The same build runs the unit slices of foundation, link, model and operations under
-# AddressSanitizer and UndefinedBehaviorSanitizer: the first report ends the program.
+# The same build runs the unit slices of foundation, link, model, operations and the screens
+# under AddressSanitizer and UndefinedBehaviorSanitizer: the first report ends the program.
 sanitizers=(ASAN_OPTIONS=halt_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
   LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan-suppressions.txt")
-env "${sanitizers[@]}" ctest --test-dir build-fuzz --output-on-failure -j "$jobs" -L unit \
-  -E '^(screens|shell)_'
+env "${sanitizers[@]}" ctest --test-dir build-fuzz --output-on-failure -j "$jobs" -L unit
 # And the widget slices of the screens and the shell, offscreen or under Xvfb as above, so
 # that a memory error or undefined behaviour where a page is built or drawn fails the run.
 env "${sanitizers[@]}" ctest --test-dir build-fuzz --output-on-failure -j "$jobs" -L widget

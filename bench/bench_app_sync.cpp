@@ -4,6 +4,12 @@
 // fields of each record have arrived. The ratio is what staging, building and publishing
 // the show cost on top of the protocol itself. Before the timed runs, the growth of
 // resident memory after a first, second and third sync of the same show.
+//
+// One sync takes a few hundred milliseconds, and on a shared machine single syncs differ by
+// a third from one to the next. So the syncs are timed in many pairs, each Tarnik's and then
+// the reference's, and the ratio is the median of the pairs' ratios: a slow spell that
+// lengthens both syncs of a pair drops out of that pair's ratio. The median of each side's
+// times taken apart keeps such spells and spread more than twice as wide from run to run.
 
 #include "RatioReporting.h"
 #include "app/AppViewModel.h"
@@ -20,7 +26,6 @@
 
 #include <malloc.h>
 
-#include <benchmark/benchmark.h>
 #include <cstdio>
 #include <deque>
 #include <vector>
@@ -30,6 +35,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 using tarnik::AppViewModel;
+using tarnik::median;
 using tarnik::OSCArgument;
 using tarnik::OSCMessage;
 using tarnik::OSCTCPFramer;
@@ -44,6 +50,8 @@ constexpr int cueCount = 5000;
 constexpr int channelCount = 2000;
 constexpr int partsPerChannel = 3;
 constexpr int window = 12;
+// About 45 seconds on a quiet machine; with fewer, one run's ratio drifts from the next.
+constexpr int pairs = 50;
 
 EosConsoleDoubleThread *console = nullptr;
 
@@ -241,25 +249,6 @@ class ReferenceClient {
   Progress progress_;
 };
 
-void syncTarnik(benchmark::State &state) {
-  SyncingModel model;
-  model.awaitInitialSync();
-  // The timed sync is one sync: the storage of the one before it is not part of it.
-  model.awaitSnapshotStorage();
-  for (auto _ : state) {
-    state.SetIterationTime(model.sync());
-    // Untimed: the snapshot this sync stores is written before the next sync begins.
-    state.PauseTiming();
-    model.awaitSnapshotStorage();
-    state.ResumeTiming();
-  }
-}
-
-void syncReference(benchmark::State &state) {
-  ReferenceClient client;
-  for (auto _ : state) state.SetIterationTime(client.sync());
-}
-
 qint64 residentKib() {
   QFile status(u"/proc/self/status"_s);
   status.open(QIODevice::ReadOnly);
@@ -273,7 +262,6 @@ qint64 residentKib() {
 
 int main(int argc, char **argv) {
   QCoreApplication application(argc, argv);
-  tarnik::initializeRepeatedBenchmarks(argc, argv, 5, tarnik::BenchInterleaving::random);
   EosConsoleDoubleThread consoleThread;
   console = &consoleThread;
   consoleThread.run([show = benchmarkShow()](EosConsoleDouble &double_) mutable {
@@ -302,18 +290,28 @@ int main(int argc, char **argv) {
     std::fflush(stdout);
   }
 
-  benchmark::RegisterBenchmark("app_full_sync/tarnik", syncTarnik)
-      ->Unit(benchmark::kMillisecond)
-      ->UseManualTime()
-      ->Iterations(1);
-  benchmark::RegisterBenchmark("app_full_sync/reference", syncReference)
-      ->Unit(benchmark::kMillisecond)
-      ->UseManualTime()
-      ->Iterations(1);
-  tarnik::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.printRatio("app_full_sync", "app_full_sync/tarnik", "app_full_sync/reference");
-  benchmark::Shutdown();
+  SyncingModel model;
+  model.awaitInitialSync();
+  // The timed sync is one sync: the storage of the one before it is not part of it.
+  model.awaitSnapshotStorage();
+  ReferenceClient client;
+  client.sync();  // untimed, as the model's own first sync is
+  // The reference follows Tarnik's snapshot storage, never its own sync: one started
+  // straight after the last ran markedly slower than one started after a pause, and
+  // Tarnik's syncs all start after the storage of the one before. So each side's
+  // connection has been quiet for at least the other side's sync.
+  std::vector<double> ours, theirs, ratios;
+  for (int pair = 0; pair < pairs; ++pair) {
+    ours.push_back(model.sync());
+    // Untimed: the snapshot this sync stores is written before the reference's sync begins.
+    model.awaitSnapshotStorage();
+    theirs.push_back(client.sync());
+    ratios.push_back(ours.back() / theirs.back());
+  }
+  std::printf("app_full_sync tarnik     median %.1f ms over %d syncs\n", median(ours) * 1e3, pairs);
+  std::printf("app_full_sync reference  median %.1f ms over %d syncs\n", median(theirs) * 1e3,
+              pairs);
+  std::printf("RATIO app_full_sync %.3f\n", median(ratios));
   console = nullptr;
   return 0;
 }
