@@ -78,13 +78,15 @@ void ConnectionForm::readStoredConnectionSettings() {
       interactionMode_,
       interactionModeFromStoredText(storedText(defaults_, interactionModeKey).value_or(QString())),
       &ConnectionForm::interactionModeChanged);
+  const std::optional<QString> storedSelection = storedText(defaults_, selectedProfileKey);
   publish(selectedConnectionProfileID_,
-          storedText(defaults_, selectedProfileKey).and_then([](const QString &text) {
-            return parseUuidText(text);
-          }),
+          storedSelection.and_then([](const QString &text) { return parseUuidText(text); }),
           &ConnectionForm::selectedConnectionProfileIDChanged);
-  // A selection that is not a UUID goes now, as every change of the selection is stored.
-  persistSelectedConnectionProfileID();
+  // A selection stored in another form (not a UUID, or in lower case) is stored again now,
+  // as every change of the selection is; one stored as it is costs no pass over the file.
+  if (storedSelection != selectedConnectionProfileID_.transform(uuidText)) {
+    persistSelectedConnectionProfileID();
+  }
 }
 
 void ConnectionForm::loadConnectionProfiles() {
@@ -127,10 +129,9 @@ void ConnectionForm::takeSettingsFromTheFile() {
 void ConnectionForm::showStoredConnectionProfiles() {
   if (!defaults_.contains(profilesKey)) return;
   // A list that cannot be read leaves the examples shown, and why.
-  std::expected<QList<ConsoleConnectionProfile>, JsonError> stored =
-      decodeJsonText<QList<ConsoleConnectionProfile>>(defaults_.value(profilesKey).toByteArray());
-  if (!stored || *stored == savedConnectionProfiles_) return;
-  publish(savedConnectionProfiles_, std::move(*stored),
+  auto [profiles, storageError] = storedConnectionProfiles();
+  if (storageError || profiles == savedConnectionProfiles_) return;
+  publish(savedConnectionProfiles_, std::move(profiles),
           &ConnectionForm::savedConnectionProfilesChanged);
 }
 

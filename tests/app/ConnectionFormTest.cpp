@@ -126,6 +126,7 @@ TEST_F(ConnectionFormAlone, AStartThatChangesNothingWritesNothing) {
     return writeFileWhole(file, content);
   }});
   ConnectionForm &restarted = reopen();
+  EXPECT_FALSE(file().isWriting());  // not even a pass over the file began
   EXPECT_EQ(writes, 0);
   EXPECT_EQ(restarted.savedConnectionProfiles(), saved);
   EXPECT_EQ(restarted.selectedConnectionProfileID(), saved.last().id);

@@ -97,7 +97,7 @@ ElidedLabel *reservedLabel(const QString &objectName, int lines, Qt::Alignment a
   return label;
 }
 
-// A red, selectable message with a warning sign on two lines kept for it; the row is hidden
+// A red, selectable message with a warning sign on the lines kept for it; the row is hidden
 // while there is none.
 QWidget *warningRow(ElidedLabel *&text, const QString &objectName, int lines = 2) {
   auto *row = new QWidget;

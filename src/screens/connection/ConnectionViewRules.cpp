@@ -51,6 +51,8 @@ SavedConnections savedConnections(const ConnectionPageInput &page) {
   }
   saved.storageError = shownMessage(page.profileStorageError);
   if (const std::optional<SettingsFileFailure> &failure = page.settingsFileFailure) {
+    const QString triedAgain =
+        u". Tarnik tries again; changes not yet saved are lost if Tarnik quits first."_s;
     switch (failure->step) {
       case SettingsFileFailure::Step::read:
         saved.settingsFileError =
@@ -59,13 +61,10 @@ SavedConnections savedConnections(const ConnectionPageInput &page) {
             u"meanwhile are added and other changes dropped; quitting first loses them."_s;
         break;
       case SettingsFileFailure::Step::readAgain:
+        saved.settingsFileError = u"Settings could not be read: "_s + failure->reason + triedAgain;
+        break;
       case SettingsFileFailure::Step::write:
-        saved.settingsFileError =
-            (failure->step == SettingsFileFailure::Step::write
-                 ? u"Settings could not be saved: "_s
-                 : u"Settings could not be read: "_s) +
-            failure->reason +
-            u". Tarnik tries again; changes not yet saved are lost if Tarnik quits first."_s;
+        saved.settingsFileError = u"Settings could not be saved: "_s + failure->reason + triedAgain;
     }
   }
   // Saving replaces the selected profile only while the list holds it; a selection stored
