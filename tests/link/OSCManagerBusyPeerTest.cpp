@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <thread>
+#include <utility>
 
 namespace tarnik::testing {
 namespace {
@@ -65,19 +66,28 @@ qint64 residentBytes() {
 }
 
 // Watches the event loop while it runs: a timer every 50 ms, and how late it came at worst.
+// A busy machine makes the timer late by itself, so the watch first takes a second of that
+// ordinary lateness and allows a flood a margin plus several times as much; never half the
+// flood's length, though, so a loop held for the whole flood fails however busy the machine.
 struct TurnWatch {
   TurnWatch() {
     QObject::connect(&timer, &QTimer::timeout, [this] {
       const qint64 elapsed = sinceLast.restart();
-      worstLateness = std::max(worstLateness, elapsed - 50);
+      worstSeen = std::max(worstSeen, elapsed - 50);
     });
     timer.setTimerType(Qt::PreciseTimer);
     timer.start(50);
     sinceLast.start();
+    QTest::qWait(1000);
+    latenessBefore = std::exchange(worstSeen, 0);
   }
+  // A turn still overdue counts too: a loop held up to the very end never fires the timer.
+  qint64 worstLateness() const { return std::max(worstSeen, sinceLast.elapsed() - 50); }
+  qint64 allowedLateness() const { return std::min<qint64>(150 + 8 * latenessBefore, 1000); }
   QTimer timer;
   QElapsedTimer sinceLast;
-  qint64 worstLateness = 0;
+  qint64 worstSeen = 0;
+  qint64 latenessBefore = 0;
 };
 
 // A flood for the duration, as fast as the socket takes it, from a socket of its own.
@@ -113,7 +123,8 @@ TEST(OSCManagerBusyPeer, UDPFloodKeepsTheEventLoopTurningAndGivesItsMemoryBack) 
   ASSERT_TRUE(streamed);
   ASSERT_TRUE(waitUntil([&] { return manager->receivedMessageRate() == 0; }));
 
-  EXPECT_LE(watch.worstLateness, 100);
+  EXPECT_LE(watch.worstLateness(), watch.allowedLateness())
+      << "late by " << watch.latenessBefore << " ms before the flood";
   if (residentGrowthIsTheManagers) {
     EXPECT_LT(residentBytes() - residentBefore, 16 << 20);
   }
@@ -179,7 +190,8 @@ TEST(OSCManagerBusyPeer, TCPFloodKeepsTheEventLoopTurningAndHoldsLittleMemory) {
       30'000));
 
   EXPECT_GT(manager->receivedMessageCount(), 10'000);
-  EXPECT_LE(watch.worstLateness, 100);
+  EXPECT_LE(watch.worstLateness(), watch.allowedLateness())
+      << "late by " << watch.latenessBefore << " ms before the flood";
   if (residentGrowthIsTheManagers) {
     EXPECT_LT(worstGrowth, 16 << 20);
   }
