@@ -75,14 +75,15 @@ ListOnDisk savedShowsOnDisk(const QString &file) {
 using SavedShowsText =
     std::function<std::optional<QByteArray>(const std::optional<QList<SavedShowFile>> &onDisk)>;
 bool writeSavedShows(const QString &file, std::chrono::milliseconds lockWait,
-                     const SavedShowsText &text) {
+                     const SettingsStore::FileWriter &writeFile, const SavedShowsText &text) {
   const FileLock lock(file, lockWait);
   const ListOnDisk onDisk =
       lock.failure() ? ListOnDisk(std::unexpected(*lock.failure())) : savedShowsOnDisk(file);
   FileWriteResult written = onDisk ? FileWriteResult() : std::unexpected(onDisk.error());
   if (onDisk) {
     if (const std::optional<QByteArray> content = text(*onDisk)) {
-      written = writeFileWhole(file, savedShowsFileContent(savedShowsKey, *content));
+      const QByteArray fileContent = savedShowsFileContent(savedShowsKey, *content);
+      written = writeFile ? writeFile(file, fileContent) : writeFileWhole(file, fileContent);
     }
   }
   if (written) return true;
@@ -118,10 +119,12 @@ QString SavedShowStore::savedShowsFileName(const QString &settingsFileName) {
                                      (suffix.isEmpty() ? QString() : u'.' + suffix));
 }
 
-SavedShowStore::SavedShowStore(SettingsStore &settings, QObject *parent)
+SavedShowStore::SavedShowStore(SettingsStore &settings, SettingsStore::FileWriter writeFile,
+                               QObject *parent)
     : ObservableObject(parent),
       settings_(settings),
-      fileName_(savedShowsFileName(settings.fileName())) {
+      fileName_(savedShowsFileName(settings.fileName())),
+      writeFile_(std::move(writeFile)) {
   load();
 }
 
@@ -223,8 +226,8 @@ void SavedShowStore::startWaitingWrite() {
   // file meanwhile stay beside this one's, per show the later.
   startWrite(
       [shows = *std::exchange(savedShowsToStore_, std::nullopt), file = fileName_,
-       lockWait = settings_.options().lockWait] {
-        return writeSavedShows(file, lockWait,
+       lockWait = settings_.options().lockWait, writeFile = writeFile_] {
+        return writeSavedShows(file, lockWait, writeFile,
                                [&](const std::optional<QList<SavedShowFile>> &onDisk) {
                                  QList<SavedShowFile> merged = shows;
                                  if (onDisk && mergeSavedShows(merged, *onDisk))
@@ -240,9 +243,9 @@ void SavedShowStore::moveStoredSavedShows(std::function<std::optional<QByteArray
   // point leaves one whole copy: the settings file is then written whole without it.
   startWrite(
       [newFileText = std::move(newFileText), file = fileName_, settingsFile = settings_.fileName(),
-       lockWait = settings_.options().lockWait] {
+       lockWait = settings_.options().lockWait, writeFile = writeFile_] {
         const bool written =
-            writeSavedShows(file, lockWait, [&](const auto &) { return newFileText(); });
+            writeSavedShows(file, lockWait, writeFile, [&](const auto &) { return newFileText(); });
         if (!written) {
           qCWarning(tarnikApp).noquote() << "the saved shows kept in" << settingsFile
                                          << "stay there until" << file << "can be written";

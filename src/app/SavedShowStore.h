@@ -33,7 +33,10 @@ class SavedShowStore final : public ObservableObject {
 
  public:
   // Reads the stored snapshots. The settings are not owned and outlive this store.
-  explicit SavedShowStore(SettingsStore &settings, QObject *parent = nullptr);
+  // `writeFile` replaces the list's file (none: writeFileWhole); the tests' other copy of the
+  // program holds it up.
+  explicit SavedShowStore(SettingsStore &settings, SettingsStore::FileWriter writeFile = {},
+                          QObject *parent = nullptr);
   // The file the snapshots are kept in, beside this settings file.
   static QString savedShowsFileName(const QString &settingsFileName);
   ~SavedShowStore() override;
@@ -70,6 +73,7 @@ class SavedShowStore final : public ObservableObject {
 
   SettingsStore &settings_;
   const QString fileName_;
+  const SettingsStore::FileWriter writeFile_;
   QList<SavedShowFile> savedShowFiles_;  // newest first
   std::optional<QList<SavedShowFile>> savedShowsToStore_;
   std::shared_ptr<Write> running_;

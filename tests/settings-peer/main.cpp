@@ -5,15 +5,19 @@
 // write and ends, with 1 when the file does not hold them;
 //   tarnik-settings-peer --hold-lock FILE
 // takes the file's lock as a settings object does, says "locked" and holds it until killed;
-//   tarnik-settings-peer --store-snapshots FILE COUNT NAME
-// stores snapshots of COUNT shows named NAME-1, NAME-2… in turn beside the settings file FILE,
-// as the program stores one after each sync, and ends, with 1 when one was not written.
+//   tarnik-settings-peer --store-snapshots FILE COUNT NAME START
+// reads the snapshots beside the settings file FILE, says "ready", and once the file START is
+// there stores snapshots of COUNT shows named NAME-1, NAME-2… in turn, as the program stores
+// one after each sync, and ends, with 1 when one was not written.
 
 #include "app/SavedShowStore.h"
 #include "app/SettingsStore.h"
+#include "app/WholeFileWrite.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QLockFile>
 #include <QRegularExpression>
@@ -24,10 +28,24 @@
 namespace {
 
 // Each snapshot is stored once the one before it is written, as syncs one after another
-// store theirs, so that each is a write of its own.
-int storeSnapshots(const QString &settingsFile, int count, const QString &name) {
+// store theirs, so that each is a write of its own. Copies started together begin at the
+// same moment, and each write waits a tenth of a second between reading the file and
+// replacing it: copies that did not take turns on the file would both read it before either
+// replaced it, however busy the machine; copies that take turns only take longer.
+int storeSnapshots(const QString &settingsFile, int count, const QString &name,
+                   const QString &start) {
   tarnik::SettingsStore settings(settingsFile);
-  tarnik::SavedShowStore snapshots(settings);
+  tarnik::SavedShowStore snapshots(settings, [](const QString &file, const QByteArray &content) {
+    QThread::msleep(100);
+    return tarnik::writeFileWhole(file, content);
+  });
+  std::puts("ready");
+  std::fflush(stdout);
+  const QDeadlineTimer startWait(20000);
+  while (!QFileInfo::exists(start)) {
+    if (startWait.hasExpired()) return 1;
+    QThread::msleep(1);
+  }
   QEventLoop stored;
   int storing = 0;
   bool allWritten = true;
@@ -63,8 +81,8 @@ int main(int argc, char **argv) {
     std::fflush(stdout);
     for (;;) QThread::sleep(60);
   }
-  if (arguments.size() == 4 && arguments.first() == QStringLiteral("--store-snapshots")) {
-    return storeSnapshots(arguments[1], arguments[2].toInt(), arguments[3]);
+  if (arguments.size() == 5 && arguments.first() == QStringLiteral("--store-snapshots")) {
+    return storeSnapshots(arguments[1], arguments[2].toInt(), arguments[3], arguments[4]);
   }
   if (arguments.isEmpty()) return 2;
   tarnik::SettingsStore store(arguments.takeFirst());
