@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes as a settings file. Whatever is read must be written and read again
 // to the same keys and, for the kinds the program stores (texts, lists of texts, byte
 // arrays), the same values. A record laid over whatever a key holds, as a saved connection
-// is, must leave a list that holds it, with a value that was no list of records kept aside.
+// is, must leave a list that holds it, with a value that was no list of records kept aside
+// under a key that held nothing else.
 #include "app/SettingsChanges.h"
 #include "app/SettingsFileText.h"
 
@@ -42,13 +43,20 @@ void layRecordOver(const SettingsValues &read, const QString &key) {
   const QString aside = key + QStringLiteral(".aside");
   const QJsonObject record{{QStringLiteral("id"), QStringLiteral("X")}};
   SettingsValues values = read;
-  layOver(values, key,
-          {.replacesValue = false,
-           .list = {.asideKey = aside},
-           .records = {{.id = QStringLiteral("x"), .value = record}}});
+  const std::optional<SettingsListSetAside> setAside =
+      layOver(values, {}, key,
+              {.replacesValue = false,
+               .list = {.asideKey = aside},
+               .records = {{.id = QStringLiteral("x"), .value = record}}});
   const QJsonDocument list = QJsonDocument::fromJson(values.value(key).toByteArray());
   if (!list.isArray() || !list.array().contains(record)) std::abort();
-  if (values.contains(aside) && values.value(aside) != read.value(key)) std::abort();
+  // What was set aside is the value as read, and no other key lost what it held.
+  if (setAside && !sameSettingsValue(values.value(setAside->asideKey), read.value(key))) {
+    std::abort();
+  }
+  for (auto held = read.cbegin(); held != read.cend(); ++held) {
+    if (held.key() != key && !sameSettingsValue(values.value(held.key()), *held)) std::abort();
+  }
 }
 
 bool sameValue(const QVariant &read, const QVariant &again) {

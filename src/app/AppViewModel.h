@@ -411,7 +411,8 @@ class AppViewModel final : public ObservableObject, private ConnectionSupervisor
   // (AppViewModelMacRelay.cpp)
   enum class BuiltInProfile { first, second };
   // Fills the form from a profile and selects it; a running test ends.
-  void applyConnectionProfile(const ConsoleConnectionProfile &profile);
+  void applyConnectionProfile(const ConsoleConnectionProfile &profile,
+                              SettingsStore::SetBy by = SettingsStore::SetBy::person);
   // Saves the form as the selected profile, or as a new one; never connects.
   void saveConnectionProfile();
   // A blank form and no selection; the running connection stays.
@@ -526,6 +527,10 @@ class AppViewModel final : public ObservableObject, private ConnectionSupervisor
   // Subscriptions to the main connection (AppViewModelDispatcher.cpp)
   void subscribeToConnectionReplies();
   void forwardConnectionChange();
+
+  // Connect, by the person or by the start that restores the last connection
+  // (AppViewModelConnect.cpp).
+  void connect(SettingsStore::SetBy by);
 
   // What a change of the connection asks of the model (AppViewModelConnection.cpp)
   void beginSession() override;

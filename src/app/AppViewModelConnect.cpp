@@ -5,23 +5,26 @@ using namespace Qt::StringLiterals;
 
 namespace tarnik {
 
-void AppViewModel::connect() {
+void AppViewModel::connect() { connect(SettingsStore::SetBy::person); }
+
+void AppViewModel::connect(SettingsStore::SetBy by) {
   // A press while the pairing code is still on its way to the keychain is the same press
   // again: the first one goes on when the keychain answers.
   if (connectionForm_->isStoringRelayKey()) return;
   // The selected relay profile's code is still being read: the press goes on once it is in.
-  if (connectionForm_->waitForRelayKeyLoad([this] { connect(); })) return;
+  if (connectionForm_->waitForRelayKeyLoad([this, by] { connect(by); })) return;
   const std::optional<ConsoleConnectionProfile> settings = makeConnectionSettings();
   if (!settings) {
     mirror_->reportStatus(connectionSettingsIssue().value_or(u"Invalid connection settings"_s));
     return;
   }
 
-  const auto connectWith = [this, settings = *settings](const std::optional<QString> &relayKey) {
+  const auto connectWith = [this, by,
+                            settings = *settings](const std::optional<QString> &relayKey) {
     resetConnectionTest();
     // Whether or not the flash could be released, the user asked to connect.
     releaseOwnedFlash(u"Reconnect"_s);
-    connectionForm_->rememberLastConnected(settings);
+    connectionForm_->rememberLastConnected(settings, by);
     supervisor_->connectTo(settings, relayKey);
   };
   if (!settings->usesMacRelay.value_or(false)) {

@@ -12,13 +12,15 @@ void AppViewModel::restoreLastConnectedProfile() {
   // the model waiting, disconnected.
   const std::optional<ConsoleConnectionProfile> profile = connectionForm_->lastConnectedProfile();
   if (!profile) return;
-  applyConnectionProfile(*profile);
-  connect();
+  // What it puts back as it read it is no change: a start begins no pass over the settings.
+  applyConnectionProfile(*profile, SettingsStore::SetBy::start);
+  connect(SettingsStore::SetBy::start);
 }
 
-void AppViewModel::applyConnectionProfile(const ConsoleConnectionProfile &profile) {
+void AppViewModel::applyConnectionProfile(const ConsoleConnectionProfile &profile,
+                                          SettingsStore::SetBy by) {
   resetConnectionTest();
-  connectionForm_->selectProfile(profile);
+  connectionForm_->selectProfile(profile, by);
 }
 
 void AppViewModel::saveConnectionProfile() {

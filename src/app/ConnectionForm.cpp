@@ -102,26 +102,26 @@ ConnectionForm::ConnectionForm(SettingsStore &defaults, StoreRelayKey storeRelay
                    &ConnectionForm::takeSettingsFromTheFile);
   QObject::connect(&defaults_, &SettingsStore::valuesRead, this,
                    &ConnectionForm::showStoredConnectionProfiles);
+  QObject::connect(&defaults_, &SettingsStore::listSetAside, this,
+                   &ConnectionForm::showListSetAside);
 }
 
-void ConnectionForm::selectProfile(const ConsoleConnectionProfile &profile) {
+void ConnectionForm::selectProfile(const ConsoleConnectionProfile &profile,
+                                   SettingsStore::SetBy by) {
   abandonRelayKeyWaits();
-  setSelectedConnectionProfileID(profile.id);
+  publish(selectedConnectionProfileID_, std::optional(profile.id),
+          &ConnectionForm::selectedConnectionProfileIDChanged);
+  persistSelectedConnectionProfileID(by);
   fillConnectionForm(profile);
 }
 
 void ConnectionForm::storeSelectedProfile(const ConsoleConnectionProfile &profile) {
-  if (defaults_.isFileUnreadSinceStart()) putProfile(savedWithoutTheFile_, profile);
-  storeProfile(profile);
-  setSelectedConnectionProfileID(profile.id);
-}
-
-void ConnectionForm::storeProfile(const ConsoleConnectionProfile &profile) {
   QList<ConsoleConnectionProfile> profiles = savedConnectionProfiles_;
   putProfile(profiles, profile);
   publish(savedConnectionProfiles_, std::move(profiles),
           &ConnectionForm::savedConnectionProfilesChanged);
   persistConnectionProfiles({profile});
+  setSelectedConnectionProfileID(profile.id);
 }
 
 void ConnectionForm::clear() {

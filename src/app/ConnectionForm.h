@@ -25,9 +25,10 @@ namespace tarnik {
 // not be read then, can be; every later change of the profiles, the selection or the switch
 // is written at once, a saved profile as a change of that one record of the list, so that
 // what another copy of the program saved stays. After each pass over the file, the list
-// shown is the file's, with this copy's changes not yet written. Pairing codes of relay
-// profiles live in the keychain, reached through the two functions it is given, always away
-// from the GUI thread: the keychain may be slow to answer or wait for the person.
+// shown is the file's, with this copy's changes not yet written. What the start puts back
+// just as it read it (the selection and the last connection it restores) is no change. Pairing
+// codes of relay profiles live in the keychain, reached through the two functions it is given,
+// always away from the GUI thread: the keychain may be slow to answer or wait for the person.
 class ConnectionForm final : public ObservableObject {
   Q_OBJECT
 
@@ -63,7 +64,8 @@ class ConnectionForm final : public ObservableObject {
 
   // Selects the profile and fills the form from it, its pairing code from the keychain
   // once read.
-  void selectProfile(const ConsoleConnectionProfile &profile);
+  void selectProfile(const ConsoleConnectionProfile &profile,
+                     SettingsStore::SetBy by = SettingsStore::SetBy::person);
   // While a relay profile's pairing code is being read: keeps `then` to run once the code is
   // in the form (in place of one kept earlier) and says true. Otherwise false.
   bool waitForRelayKeyLoad(std::function<void()> then);
@@ -86,7 +88,8 @@ class ConnectionForm final : public ObservableObject {
 
   // The profile start-up connects to again, when it still reads and validates.
   std::optional<ConsoleConnectionProfile> lastConnectedProfile() const;
-  void rememberLastConnected(const ConsoleConnectionProfile &profile);
+  void rememberLastConnected(const ConsoleConnectionProfile &profile,
+                             SettingsStore::SetBy by = SettingsStore::SetBy::person);
   // A console found on the network is not one to come back to at the next start.
   void forgetLastConnected();
 
@@ -148,21 +151,23 @@ class ConnectionForm final : public ObservableObject {
   void carryOverSingleConsoleSettings();
   void applySelectedConnectionProfile();
   // The settings file could not be read at the start and now can: the form takes from it
-  // what a start takes, and the connections the person saved meanwhile join its list.
+  // what a start takes (the store then puts the connections saved meanwhile in its list).
   void takeSettingsFromTheFile();
-  // A pass read the settings file: its list is the one shown.
+  // A pass read the settings file: its list is the one shown, when it reads.
   void showStoredConnectionProfiles();
+  // Why the stored list is not what is shown (`readError`), or where an unreadable one went.
+  void showProfileStorage(const std::optional<QString> &readError);
+  // A write kept the stored list under `key`, which it could not read, under `asideKey`.
+  void showListSetAside(const QString &key, const QString &asideKey);
   // Fills the form from a profile, the pairing code from the keychain for a relay profile.
   void fillConnectionForm(const ConsoleConnectionProfile &profile);
   void loadRelayKey(const QUuid &profileID);
   void abandonRelayKeyLoad();
 
-  // Puts the profile in place of the shown one with its id, or at the end, and stores it.
-  void storeProfile(const ConsoleConnectionProfile &profile);
   // Stores these profiles as records of the list in the settings; a stored list this version
   // cannot read is replaced by the whole list shown, its bytes kept aside.
   void persistConnectionProfiles(const QList<ConsoleConnectionProfile> &profiles);
-  void persistSelectedConnectionProfileID();
+  void persistSelectedConnectionProfileID(SettingsStore::SetBy by = SettingsStore::SetBy::person);
   void persistInteractionMode();
 
   SettingsStore &defaults_;
@@ -186,9 +191,8 @@ class ConnectionForm final : public ObservableObject {
   bool usesMacRelay_ = false;
   QString relayPairingCode_;
   QList<ConsoleConnectionProfile> savedConnectionProfiles_;
-  // Saved while the settings file could not be read since the start: they join its list
-  // once it can be, the examples shown with them do not.
-  QList<ConsoleConnectionProfile> savedWithoutTheFile_;
+  // Where a write put the stored list it could not read, this run.
+  std::optional<QString> profilesKeptAside_;
   std::optional<QString> profileStorageError_;
   std::optional<QUuid> selectedConnectionProfileID_;
   InteractionMode interactionMode_ = InteractionMode::editor;

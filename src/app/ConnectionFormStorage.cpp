@@ -102,7 +102,9 @@ void ConnectionForm::loadConnectionProfiles() {
           &ConnectionForm::savedConnectionProfilesChanged);
   publish(profileStorageError_, std::nullopt, &ConnectionForm::profileStorageErrorChanged);
   carryOverSingleConsoleSettings();
-  persistConnectionProfiles(savedConnectionProfiles_);
+  // Made up without a file that could not be read, the list is not stored: the file, once
+  // read, may hold one, and is taken then as now.
+  if (!defaults_.isFileUnreadSinceStart()) persistConnectionProfiles(savedConnectionProfiles_);
 }
 
 std::pair<QList<ConsoleConnectionProfile>, std::optional<QString>>
@@ -118,21 +120,37 @@ ConnectionForm::storedConnectionProfiles() const {
 }
 
 void ConnectionForm::takeSettingsFromTheFile() {
-  const QList<ConsoleConnectionProfile> savedMeanwhile = std::exchange(savedWithoutTheFile_, {});
   abandonRelayKeyLoad();
   readStoredConnectionSettings();
   loadConnectionProfiles();
-  for (const ConsoleConnectionProfile &profile : savedMeanwhile) storeProfile(profile);
   applySelectedConnectionProfile();
 }
 
 void ConnectionForm::showStoredConnectionProfiles() {
   if (!defaults_.contains(profilesKey)) return;
-  // A list that cannot be read leaves the examples shown, and why.
+  // A list that cannot be read leaves the list shown as it is, and the page says why.
   auto [profiles, storageError] = storedConnectionProfiles();
+  showProfileStorage(storageError);
   if (storageError || profiles == savedConnectionProfiles_) return;
   publish(savedConnectionProfiles_, std::move(profiles),
           &ConnectionForm::savedConnectionProfilesChanged);
+}
+
+void ConnectionForm::showListSetAside(const QString &key, const QString &asideKey) {
+  if (key != profilesKey) return;
+  profilesKeptAside_ = asideKey;
+  showProfileStorage(std::nullopt);
+}
+
+void ConnectionForm::showProfileStorage(const std::optional<QString> &readError) {
+  std::optional<QString> message = readError;
+  if (!message && profilesKeptAside_) {
+    message = u"Saved connections could not be read. Their original data is kept under “%1”."_s.arg(
+        *profilesKeptAside_);
+  }
+  if (message != profileStorageError_) {
+    publish(profileStorageError_, std::move(message), &ConnectionForm::profileStorageErrorChanged);
+  }
 }
 
 void ConnectionForm::carryOverSingleConsoleSettings() {
@@ -182,29 +200,27 @@ void ConnectionForm::fillConnectionForm(const ConsoleConnectionProfile &profile)
 }
 
 void ConnectionForm::persistConnectionProfiles(const QList<ConsoleConnectionProfile> &profiles) {
-  // A list this version cannot read may be all the user has (or a newer version's): its
-  // bytes move aside rather than vanish under the list shown (the store moves them, from
-  // the file as it is when written).
-  const bool unreadable = defaults_.contains(profilesKey) &&
-                          !readableProfiles(defaults_.value(profilesKey).toByteArray());
+  // Only these records change, so what another copy changed of the others stays. A list this
+  // version cannot read (found now or by the write) may be all the user has, or a newer
+  // version's: its bytes move aside, and the whole list shown takes its place.
+  const auto record = [](const ConsoleConnectionProfile &profile) {
+    return SettingsRecord{
+        .id = uuidText(profile.id),
+        .value = JsonValueCoding<ConsoleConnectionProfile>::encode(profile).toObject()};
+  };
   QList<SettingsRecord> records;
-  for (const ConsoleConnectionProfile &profile : unreadable ? savedConnectionProfiles_ : profiles) {
-    records.append(
-        {.id = uuidText(profile.id),
-         .value = JsonValueCoding<ConsoleConnectionProfile>::encode(profile).toObject()});
+  for (const ConsoleConnectionProfile &profile : profiles) records.append(record(profile));
+  QJsonArray shown;
+  for (const ConsoleConnectionProfile &profile : savedConnectionProfiles_) {
+    shown.append(*record(profile).value);
   }
-  defaults_.changeRecords(profilesKey, profileList, std::move(records));
-  publish(profileStorageError_,
-          unreadable ? std::optional(u"Saved connections could not be read. Their original data "
-                                     u"is kept under “connectionProfiles.unreadable.v1”."_s)
-                     : std::nullopt,
-          &ConnectionForm::profileStorageErrorChanged);
+  defaults_.changeRecords(profilesKey, profileList, std::move(records), std::move(shown));
   persistSelectedConnectionProfileID();
 }
 
-void ConnectionForm::persistSelectedConnectionProfileID() {
+void ConnectionForm::persistSelectedConnectionProfileID(SettingsStore::SetBy by) {
   if (selectedConnectionProfileID_) {
-    defaults_.setValue(selectedProfileKey, uuidText(*selectedConnectionProfileID_));
+    defaults_.setValue(selectedProfileKey, uuidText(*selectedConnectionProfileID_), by);
   } else {
     defaults_.remove(selectedProfileKey);
   }
@@ -224,8 +240,9 @@ std::optional<ConsoleConnectionProfile> ConnectionForm::lastConnectedProfile() c
   return *profile;
 }
 
-void ConnectionForm::rememberLastConnected(const ConsoleConnectionProfile &profile) {
-  defaults_.setValue(lastConnectedProfileKey, QString::fromUtf8(encodeJsonText(profile)));
+void ConnectionForm::rememberLastConnected(const ConsoleConnectionProfile &profile,
+                                           SettingsStore::SetBy by) {
+  defaults_.setValue(lastConnectedProfileKey, QString::fromUtf8(encodeJsonText(profile)), by);
 }
 
 void ConnectionForm::forgetLastConnected() { defaults_.remove(lastConnectedProfileKey); }

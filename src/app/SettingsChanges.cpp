@@ -1,6 +1,5 @@
 #include "app/SettingsChanges.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 
 #include <algorithm>
@@ -31,7 +30,23 @@ std::optional<QJsonArray> readRecords(const QVariant &value, const SettingsRecor
   return named ? std::optional(std::move(records)) : std::nullopt;
 }
 
+// Keeps a list that cannot be read under the first name of its aside key that is free, or
+// that holds the same text already: one kept earlier is never written over.
+QString keepAside(SettingsValues &values, const QString &asideKey, const QVariant &list) {
+  QString name = asideKey;
+  for (int next = 2; values.contains(name) && !sameSettingsValue(values.value(name), list);
+       ++next) {
+    name = asideKey + u'.' + QString::number(next);
+  }
+  values.insert(name, list);
+  return name;
+}
+
 }  // namespace
+
+bool sameSettingsValue(const QVariant &value, const QVariant &other) {
+  return value == other && value.metaType() == other.metaType();
+}
 
 void SettingsChange::add(const SettingsChange &later) {
   if (later.replacesValue) {
@@ -39,6 +54,7 @@ void SettingsChange::add(const SettingsChange &later) {
     return;
   }
   list = later.list;
+  shown = later.shown;
   for (const SettingsRecord &record : later.records) {
     const auto same = std::ranges::find_if(
         records, [&](const SettingsRecord &held) { return sameId(held.id, record.id); });
@@ -50,7 +66,8 @@ void SettingsChange::add(const SettingsChange &later) {
   }
 }
 
-void layOver(SettingsValues &values, const QString &key, const SettingsChange &change) {
+std::optional<SettingsListSetAside> layOver(SettingsValues &values, const SettingsValues &fallbacks,
+                                            const QString &key, const SettingsChange &change) {
   if (change.replacesValue) {
     if (change.value) {
       values.insert(key, *change.value);
@@ -58,13 +75,19 @@ void layOver(SettingsValues &values, const QString &key, const SettingsChange &c
       values.remove(key);
     }
   }
-  if (change.records.isEmpty()) return;
+  if (change.records.isEmpty()) return std::nullopt;
+  std::optional<SettingsListSetAside> setAside;
   QJsonArray records;
-  if (const auto held = values.constFind(key); held != values.cend()) {
-    if (std::optional<QJsonArray> read = readRecords(*held, change.list)) {
+  const std::optional<QVariant> list = values.contains(key) ? std::optional(values.value(key))
+                                       : fallbacks.contains(key)
+                                           ? std::optional(fallbacks.value(key))
+                                           : std::nullopt;
+  if (list) {
+    if (std::optional<QJsonArray> read = readRecords(*list, change.list)) {
       records = std::move(*read);
     } else {
-      values.insert(change.list.asideKey, *held);
+      setAside = SettingsListSetAside{key, keepAside(values, change.list.asideKey, *list)};
+      records = change.shown;
     }
   }
   for (const SettingsRecord &record : change.records) {
@@ -79,12 +102,18 @@ void layOver(SettingsValues &values, const QString &key, const SettingsChange &c
     }
   }
   values.insert(key, QString::fromUtf8(QJsonDocument(records).toJson(QJsonDocument::Compact)));
+  return setAside;
 }
 
-void layOver(SettingsValues &values, const SettingsChanges &changes) {
+QList<SettingsListSetAside> layOver(SettingsValues &values, const SettingsValues &fallbacks,
+                                    const SettingsChanges &changes) {
+  QList<SettingsListSetAside> setAside;
   for (auto change = changes.cbegin(); change != changes.cend(); ++change) {
-    layOver(values, change.key(), change.value());
+    if (auto moved = layOver(values, fallbacks, change.key(), change.value())) {
+      setAside.append(*std::move(moved));
+    }
   }
+  return setAside;
 }
 
 }  // namespace tarnik

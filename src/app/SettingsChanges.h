@@ -2,6 +2,7 @@
 
 #include "app/SettingsFileText.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QList>
 #include <QMap>
@@ -12,12 +13,16 @@
 
 namespace tarnik {
 
+// Whether two values are the same, of the same kind: a number is not its text.
+bool sameSettingsValue(const QVariant &value, const QVariant &other);
+
 // A list of records kept under one key, as the compact JSON text of an array of objects,
 // each named by its "id" (a UUID text, either case). Two copies of the program that each
 // save a record keep both, so such a list is changed record by record, never laid over whole.
 struct SettingsRecordList {
   // Where a list this version cannot read goes before records are laid over it: it may be
-  // all the person has, or a newer version's.
+  // all the person has, or a newer version's. A key that holds another such list already
+  // keeps it, and the next goes under this key followed by ".2", ".3"…
   QString asideKey;
   // Whether the program reads the list's text; none: any array of objects that have ids.
   bool (*readable)(const QByteArray &text) = nullptr;
@@ -37,6 +42,9 @@ struct SettingsChange {
   std::optional<QVariant> value{};
   SettingsRecordList list{};
   QList<SettingsRecord> records{};  // one for each id, the last made
+  // The whole list as this copy shows it, with these records: it goes in place of a list
+  // that cannot be read, so that nothing the person saw is lost with it.
+  QJsonArray shown{};
 
   // This change, and then `later`.
   void add(const SettingsChange &later);
@@ -45,8 +53,21 @@ struct SettingsChange {
 // What one copy of the program changed since its last write, by key.
 using SettingsChanges = QMap<QString, SettingsChange>;
 
-// Lays a copy's changes over the values as the file holds them.
-void layOver(SettingsValues &values, const QString &key, const SettingsChange &change);
-void layOver(SettingsValues &values, const SettingsChanges &changes);
+// A list that could not be read, moved from its key to another before records were laid
+// where it was.
+struct SettingsListSetAside {
+  QString key;
+  QString asideKey;
+
+  bool operator==(const SettingsListSetAside &) const = default;
+};
+
+// Lays a copy's changes over the values as the file holds them. Records go into the list as
+// the program shows it: the file's, or where the file has none, the fallbacks' (which are
+// never written themselves). Says where a list that could not be read went.
+std::optional<SettingsListSetAside> layOver(SettingsValues &values, const SettingsValues &fallbacks,
+                                            const QString &key, const SettingsChange &change);
+QList<SettingsListSetAside> layOver(SettingsValues &values, const SettingsValues &fallbacks,
+                                    const SettingsChanges &changes);
 
 }  // namespace tarnik

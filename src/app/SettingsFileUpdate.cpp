@@ -31,7 +31,7 @@ SettingsFileUpdate::Outcome SettingsFileUpdate::run() const {
     outcome.fileValues = std::move(values);
     return outcome;
   }
-  layOver(values, changes);
+  QList<SettingsListSetAside> setAside = layOver(values, fallbacks, changes);
   const QByteArray content = settingsFileContent(values);
   outcome.contentSize = content.size();
   // A file that holds these bytes already is not written again.
@@ -45,6 +45,7 @@ SettingsFileUpdate::Outcome SettingsFileUpdate::run() const {
   }
   outcome.fileValues = std::move(values);
   outcome.changesLaid = true;
+  outcome.setAside = std::move(setAside);
   return outcome;
 }
 

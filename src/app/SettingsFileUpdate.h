@@ -33,6 +33,8 @@ struct SettingsFileUpdate {
 
   QString fileName;
   SettingsChanges changes;
+  // What the fallback files hold: a list of records the file lacks is theirs.
+  SettingsValues fallbacks{};
   // The program could not read the file when it started, so its changes were made without
   // it: they are laid over no file, not even a missing one, which is only read.
   bool changesMadeWithoutTheFile = false;
@@ -47,6 +49,8 @@ struct SettingsFileUpdate {
     // was written. None when the file could not be read.
     std::optional<SettingsValues> fileValues;
     bool changesLaid = false;  // the changes are in the file
+    // Lists that could not be read, kept under other keys by the changes laid.
+    QList<SettingsListSetAside> setAside;
     std::optional<SettingsFileFailure> failure;
     qint64 contentSize = 0;      // of the content the pass tried to write
     bool waitedForRoom = false;  // the disk still lacked the room: nothing was tried

@@ -16,8 +16,9 @@ namespace tarnik {
 
 namespace {
 
-bool sameValue(const QVariant &value, const QVariant &other) {
-  return value == other && value.metaType() == other.metaType();
+// How a failure's step is told in the log, as the connection page tells it.
+QString failedTo(SettingsFileFailure::Step step) {
+  return step == SettingsFileFailure::Step::write ? u"written to"_s : u"read from"_s;
 }
 
 }  // namespace
@@ -108,21 +109,22 @@ QStringList SettingsStore::allKeys() const {
   return keys;
 }
 
-void SettingsStore::setValue(const QString &key, const QVariant &value) {
+void SettingsStore::setValue(const QString &key, const QVariant &value, SetBy by) {
   const QString normalized = normalizedSettingsKey(key);
   if (normalized.isEmpty()) {
     qCWarning(tarnikApp) << "a setting without a key is not stored";
     return;
   }
-  // Another copy may have changed the key since this one read it, so only a repeat of this
-  // copy's own change still to be written is none; and a fallback's value stays out of the
-  // file that lacks it.
+  // What the start puts back as it read it is none. Another copy may have changed the key
+  // since this one read it, so of a person's sets only a repeat of this copy's own change
+  // still to be written is none; and a fallback's value stays out of the file that lacks it.
+  if (by == SetBy::start && sameSettingsValue(this->value(normalized), value)) return;
   const auto pending = changes_.constFind(normalized);
   if (pending != changes_.cend()
           ? pending->change.records.isEmpty() && pending->change.value &&
-                sameValue(*pending->change.value, value)
+                sameSettingsValue(*pending->change.value, value)
           : !values_.contains(normalized) && fallbacks_.contains(normalized) &&
-                sameValue(fallbacks_.value(normalized), value)) {
+                sameSettingsValue(fallbacks_.value(normalized), value)) {
     return;
   }
   values_.insert(normalized, value);
@@ -142,11 +144,14 @@ void SettingsStore::remove(const QString &key) {
 }
 
 void SettingsStore::changeRecords(const QString &key, const SettingsRecordList &list,
-                                  QList<SettingsRecord> records) {
+                                  QList<SettingsRecord> records, QJsonArray shown) {
   const QString normalized = normalizedSettingsKey(key);
   if (normalized.isEmpty() || records.isEmpty()) return;
-  const SettingsChange change{.replacesValue = false, .list = list, .records = std::move(records)};
-  layOver(values_, normalized, change);
+  const SettingsChange change{.replacesValue = false,
+                              .list = list,
+                              .records = std::move(records),
+                              .shown = std::move(shown)};
+  layOver(values_, fallbacks_, normalized, change);
   changed(normalized, change);
 }
 
@@ -170,6 +175,7 @@ void SettingsStore::startWrite(bool onlyWithRoom) {
   write->revision = revision_;
   write->update = {.fileName = fileName_,
                    .changes = {},
+                   .fallbacks = fallbacks_,
                    .changesMadeWithoutTheFile = unreadSinceStart_,
                    .roomNeeded = onlyWithRoom ? roomNeeded_ : std::nullopt,
                    .lockWait = options_.lockWait,
@@ -216,23 +222,31 @@ void SettingsStore::takeOutcome(const Write &write) {
                       : std::nullopt;
     if (fileFailure_ == failure) return;
     qCWarning(tarnikApp).noquote()
-        << "the settings could not be"
-        << (failure.step == SettingsFileFailure::Step::read ? "read from" : "written to")
-        << fileName_ << ":" << failure.reason << ": the file stays as it was";
+        << "the settings could not be" << failedTo(failure.step) << fileName_ << ":"
+        << failure.reason << ": the file stays as it was";
     publish(fileFailure_, failure, &SettingsStore::fileFailureChanged);
     return;
   }
   // The file as it now is becomes this copy's, with what it changed since the pass began:
   // what the pass carried is in it. Every change held when the file, unread since the
-  // start, can be read was made without it, even one made while this pass ran: all go.
+  // start, can be read was made without it, even one made while this pass ran: all go, but
+  // for the records the person saved, which go into the file's list below.
+  SettingsChanges savedWithoutTheFile;
   if (outcome.changesLaid) {
     changes_.removeIf([&](const auto &change) { return change->revision <= write.revision; });
   } else {
+    for (auto change = changes_.cbegin(); change != changes_.cend(); ++change) {
+      if (change->change.records.isEmpty()) continue;
+      // The list shown then was made up without the file: it is not the person's.
+      savedWithoutTheFile.insert(
+          change.key(),
+          {.replacesValue = false, .list = change->change.list, .records = change->change.records});
+    }
     changes_.clear();
   }
   SettingsValues values = *outcome.fileValues;
   for (auto change = changes_.cbegin(); change != changes_.cend(); ++change) {
-    layOver(values, change.key(), change->change);
+    layOver(values, fallbacks_, change.key(), change->change);
   }
   releaseInBackground(std::exchange(values_, std::move(values)));
   roomNeeded_.reset();
@@ -244,11 +258,24 @@ void SettingsStore::takeOutcome(const Write &write) {
     qCInfo(tarnikApp).noquote() << "the settings are written to" << fileName_ << "again";
   }
   if (fileFailure_) publish(fileFailure_, std::nullopt, &SettingsStore::fileFailureChanged);
+  for (const SettingsListSetAside &setAside : outcome.setAside) {
+    qCWarning(tarnikApp).noquote()
+        << "the list under" << setAside.key << "in" << fileName_
+        << "could not be read: its text is kept under" << setAside.asideKey;
+    emit listSetAside(setAside.key, setAside.asideKey);
+  }
   if (outcome.changesLaid) {
     emit valuesRead();
-  } else {
-    emit valuesReplaced();
+    return;
   }
+  // The program takes the file as a start takes it, then what the person saved joins it, as
+  // any save does; with no program left to take it (the store's end), it joins it all the same.
+  emit valuesReplaced();
+  if (savedWithoutTheFile.isEmpty()) return;
+  for (auto change = savedWithoutTheFile.cbegin(); change != savedWithoutTheFile.cend(); ++change) {
+    changeRecords(change.key(), change->list, change->records);
+  }
+  emit valuesRead();
 }
 
 void SettingsStore::finishWritesBefore(std::chrono::steady_clock::time_point deadline) {
@@ -258,7 +285,7 @@ void SettingsStore::finishWritesBefore(std::chrono::steady_clock::time_point dea
         qCWarning(tarnikApp).noquote()
             << "the settings were still being written to" << fileName_ << "after"
             << std::chrono::duration_cast<std::chrono::seconds>(options_.endWait).count()
-            << "s: changes not yet written are lost";
+            << "s: changes not yet written are lost:" << unwrittenChanges();
         return;
       }
       takeOutcome(*std::exchange(running_, nullptr));
@@ -268,13 +295,25 @@ void SettingsStore::finishWritesBefore(std::chrono::steady_clock::time_point dea
     if (running_) continue;
     if (triedAgain) {
       qCWarning(tarnikApp).noquote()
-          << "the settings could not be written to" << fileName_ << ":"
-          << (fileFailure_ ? fileFailure_->reason : u"the disk has no room"_s)
-          << ": changes not yet written are lost";
+          << "the settings could not be"
+          << failedTo(fileFailure_ ? fileFailure_->step : SettingsFileFailure::Step::write)
+          << fileName_ << ":" << (fileFailure_ ? fileFailure_->reason : u"the disk has no room"_s)
+          << ": changes not yet written are lost:" << unwrittenChanges();
       return;
     }
     startWrite(false);
   }
+}
+
+QString SettingsStore::unwrittenChanges() const {
+  QStringList named;
+  for (auto change = changes_.cbegin(); change != changes_.cend(); ++change) {
+    if (change->change.replacesValue) named.append(change.key());
+    for (const SettingsRecord &record : change->change.records) {
+      named.append(change.key() + u'[' + record.id + u']');
+    }
+  }
+  return named.join(u", "_s);
 }
 
 }  // namespace tarnik

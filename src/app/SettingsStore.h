@@ -31,17 +31,18 @@ namespace tarnik {
 // A file that exists but cannot be read is never written over: the values stay in memory,
 // and a file that could not be read at the start is read again every `retryDelay`; once it
 // can be, its values replace those the program made up without it (`valuesReplaced`) and
-// writes go on from it. After every other pass, the values held are the file's as the pass
-// left it, with this copy's changes made since laid over it (`valuesRead`). A write that fails
-// leaves the old file whole and the values here; a failure is logged once under `tarnik.app` with
-// its reason and published as `fileFailure` until a pass succeeds, and tried again at the next
-// change, after `retryDelay`, or, on a full disk, once the disk has room again. At the store's end
-// a change not yet on disk is tried once more, for at most `endWait`, and one still not written is
-// logged.
+// writes go on from it, the records saved meanwhile laid over its list once the program has
+// taken the file as a start takes it, at the store's end too. After every other pass, the values
+// held are the file's as the pass left it, with this copy's changes made since laid over it
+// (`valuesRead`). A write that fails leaves the old file whole and the values here; a failure is
+// logged once under `tarnik.app` with its reason and published as `fileFailure` until a pass
+// succeeds, and tried again at the next change, after `retryDelay`, or, on a full disk, once the
+// disk has room again. At the store's end a change not yet on disk is tried once more, for at most
+// `endWait`, and one still not written is logged.
 //
 // Keys the file holds for no copy of the program come from the fallback files, which are
 // read at construction only and never written, as a settings object reads the system-wide
-// files.
+// files; records changed in a list the file lacks go into the fallbacks' list.
 class SettingsStore final : public ObservableObject {
   Q_OBJECT
 
@@ -69,11 +70,17 @@ class SettingsStore final : public ObservableObject {
   bool contains(const QString &key) const;
   QVariant value(const QString &key) const;
   QStringList allKeys() const;
-  void setValue(const QString &key, const QVariant &value);
+  // Whose set it is: a person's counts even when it repeats the value held, as another copy
+  // may have changed the key since this one read it; the program putting back at its start
+  // what it has just read changes nothing.
+  enum class SetBy { person, start };
+  void setValue(const QString &key, const QVariant &value, SetBy by = SetBy::person);
   void remove(const QString &key);
-  // Changes these records of the list kept under `key`, and no other.
+  // Changes these records of the list kept under `key`, and no other. `shown` is the whole
+  // list as the person sees it, these records in it: it takes the place of a list that
+  // cannot be read, whose text is kept aside (`listSetAside`).
   void changeRecords(const QString &key, const SettingsRecordList &list,
-                     QList<SettingsRecord> records);
+                     QList<SettingsRecord> records, QJsonArray shown = {});
   // The file could not be read when the store began, nor since: what is held was made
   // without it, and gives way to it once it can be read.
   bool isFileUnreadSinceStart() const { return unreadSinceStart_; }
@@ -92,6 +99,8 @@ class SettingsStore final : public ObservableObject {
   void valuesReplaced();
   // A pass read the file: the values held are the file's, with this copy's changes since.
   void valuesRead();
+  // A pass found the list under `key` unreadable and kept its text under `asideKey`.
+  void listSetAside(const QString &key, const QString &asideKey);
 
  private:
   struct Write;
@@ -103,6 +112,8 @@ class SettingsStore final : public ObservableObject {
   void takeOutcome(const Write &write);
   // Waits for the write under way, then tries what it left once more, until the deadline.
   void finishWritesBefore(std::chrono::steady_clock::time_point deadline);
+  // The keys, and records, of the changes not yet in the file, for the log.
+  QString unwrittenChanges() const;
 
   const QString fileName_;
   const Options options_;

@@ -60,6 +60,15 @@ TEST_F(Profiles, StartUpRestoresOnlyAStoredProfileThatReadsAndValidates) {
   EXPECT_EQ(model->selectedConnectionProfileID(), last.id);
   EXPECT_EQ(model->dataStatusMessage(), u"Connecting…"_s);
   EXPECT_TRUE(synced(*model));
+
+  // The next start puts back the selection and the last connection as it reads them: no
+  // change, so not even a pass over the settings file begins.
+  model.reset();
+  ASSERT_TRUE(waitUntil([&] { return !settings.isWriting(); }));
+  auto restarted = makeModel();
+  restarted->restoreLastConnectedProfile();
+  EXPECT_TRUE(restarted->wantsConnection());
+  EXPECT_FALSE(settings.isWriting());
 }
 
 // A refused port changes nothing; an accepted one forgets the stored last connection.

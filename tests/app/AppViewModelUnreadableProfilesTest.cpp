@@ -1,5 +1,5 @@
-// A stored connection list the model cannot read is never lost: the first write over it
-// keeps its bytes aside and says where.
+// A stored connection list the model cannot read is never lost: the write over it keeps its
+// bytes aside, beside any kept there before, and says where.
 
 #include "AppViewModelTestSupport.h"
 #include "support/QtPrinting.h"
@@ -11,11 +11,18 @@ namespace {
 
 const QString profilesKey = u"connectionProfiles.v1"_s;
 const QString keptKey = u"connectionProfiles.unreadable.v1"_s;
-const QString keptMessage =
-    u"Saved connections could not be read. Their original data is kept under "
-    u"“connectionProfiles.unreadable.v1”."_s;
+QString keptMessage(const QString &key) {
+  return u"Saved connections could not be read. Their original data is kept under “%1”."_s.arg(key);
+}
 
-using UnreadableProfiles = AppViewModelTest;
+class UnreadableProfiles : public AppViewModelTest {
+ protected:
+  // The keychain's work and then the settings' write are done.
+  bool settled() {
+    settleBackgroundWork();
+    return waitUntil([&] { return !settings.isWriting(); }) && !settings.fileFailure();
+  }
+};
 
 TarnikRelayDiscovery::Relay stageMac() {
   return {u"Stage Mac"_s,
@@ -28,32 +35,34 @@ TEST_F(UnreadableProfiles, PairingWithARelayKeepsTheUnreadableListAside) {
   auto model = makeModel();
   model->setRelayPairingCode(QString::fromLatin1(QByteArray(32, '\x2a').toBase64()));
   model->connectToMacRelay(stageMac());
-  settleBackgroundWork();
+  ASSERT_TRUE(settled());
 
   EXPECT_EQ(storedText(keptKey), unreadable.toUtf8());
-  EXPECT_EQ(model->profileStorageError(), keptMessage);
+  EXPECT_EQ(model->profileStorageError(), keptMessage(keptKey));
   EXPECT_EQ(model->savedConnectionProfiles().size(),
             AppViewModel::builtInConnectionProfiles().size() + 1);
   EXPECT_NE(storedText(profilesKey), unreadable.toUtf8());
 
   // The list now reads, so later writes leave the kept bytes alone.
   model->connectToMacRelay(stageMac());
-  settleBackgroundWork();
+  ASSERT_TRUE(settled());
   model = makeModel();
   EXPECT_EQ(model->profileStorageError(), std::nullopt);
   model->setRelayPairingCode(QString::fromLatin1(QByteArray(32, '\x2b').toBase64()));
   model->connectToMacRelay(stageMac());
-  settleBackgroundWork();
+  ASSERT_TRUE(settled());
   EXPECT_EQ(storedText(keptKey), unreadable.toUtf8());
 
-  // Only a later unreadable list takes the place of the kept one.
+  // A later unreadable list is kept beside the first, never in its place.
   settings.setValue(profilesKey, u"not a list"_s);
   model = makeModel();
   model->setConsoleName(u"Desk"_s);
   model->setConsoleIP(u"10.0.0.9"_s);
   model->saveConnectionProfile();
-  EXPECT_EQ(storedText(keptKey), "not a list");
-  EXPECT_EQ(model->profileStorageError(), keptMessage);
+  ASSERT_TRUE(settled());
+  EXPECT_EQ(storedText(keptKey), unreadable.toUtf8());
+  EXPECT_EQ(storedText(keptKey + u".2"_s), "not a list");
+  EXPECT_EQ(model->profileStorageError(), keptMessage(keptKey + u".2"_s));
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 // and reads a copy of the file as written, as the next start would.
 
 #include "app/ConnectionForm.h"
+#include "foundation/UuidText.h"
 #include "support/BackgroundWorkSettling.h"
 #include "support/HeldAnswer.h"
+#include "support/LogCapture.h"
 #include "support/ProcessRunner.h"
 #include "support/QtPrinting.h"
 #include "support/QtTestApplication.h"
@@ -62,6 +64,16 @@ class ConnectionFormAlone : public ::testing::Test {
     return *openForm;
   }
   SettingsStore &file() { return *openSettings; }
+  // This copy's pass over its file is done, and wrote what it carried.
+  bool written() {
+    return waitUntil([&] { return !file().isWriting(); }) && !file().fileFailure();
+  }
+  // Another program sets a key of this copy's file.
+  bool setByAnotherProgram(const QString &key, const QString &value) {
+    const auto ended = ProcessRunner::run(QStringLiteral(TARNIK_SETTINGS_PEER),
+                                          {file().fileName(), key + u'=' + value}, 10s);
+    return ended && ended->exitCode == 0;
+  }
 
   QTemporaryDir folder;
   QHash<QString, QString> keychain;
@@ -140,15 +152,23 @@ QByteArray fileBytes(const QString &fileName) {
 
 // A settings file the program may not read (left by a run as root) may hold every saved
 // connection: starts and changes, and the end of the program, leave it byte for byte, and
-// the person is told. Once it can be read, its connections, mode and selection are the ones
-// shown, a connection the person saved meanwhile joins them, the other changes made without
-// it are let go, and a save goes on from the file as it is.
+// the person is told, the log naming what is lost. Once it can be read, its connections,
+// mode and selection are the ones shown, a connection the person saved meanwhile joins them
+// (the examples shown meanwhile do not), the other changes made without it are let go, and a
+// save goes on from the file as it is; so too when the program ends before it read the file
+// again. One that can no longer be read is told as a read, on the page and in the log.
 TEST_F(ConnectionFormAlone, ASettingsFileThatCannotBeReadIsNeverWrittenOver) {
   ConnectionForm &first = reopen();
   for (int index = 0; index < 40; ++index) {
     first.storeSelectedProfile(profile(u"Desk %1"_s.arg(index), u"10.0.0.9"_s, OSCTransport::tcp));
   }
-  const QList<ConsoleConnectionProfile> saved = first.savedConnectionProfiles();
+  QList<SettingsRecord> examples;
+  for (const ConsoleConnectionProfile &example : ConnectionForm::builtInConnectionProfiles()) {
+    examples.append({.id = uuidText(example.id)});
+  }
+  file().changeRecords(u"connectionProfiles.v1"_s, {}, examples);
+  const QList<ConsoleConnectionProfile> saved = reopen().savedConnectionProfiles();
+  ASSERT_EQ(saved.size(), 40);
   const QString path = file().fileName();
   close();
   const QByteArray stored = fileBytes(path);
@@ -159,14 +179,26 @@ TEST_F(ConnectionFormAlone, ASettingsFileThatCannotBeReadIsNeverWrittenOver) {
       profile(u"Made while read"_s, u"10.0.0.3"_s, OSCTransport::udp);
   {
     const WithoutPermissionOverride asAUser;
+    const LogCapture log("tarnik.app");
+    QStringList madeWithoutIt;
     for (int start = 0; start < 2; ++start) {
       ConnectionForm &form = open(path, retried);
       EXPECT_EQ(form.savedConnectionProfiles(), ConnectionForm::builtInConnectionProfiles());
       EXPECT_EQ(file().fileFailure(),
                 SettingsFileFailure(SettingsFileFailure::Step::read, u"Permission denied"_s));
-      form.storeSelectedProfile(profile(u"Made without it"_s, u"10.0.0.1"_s, OSCTransport::udp));
+      const ConsoleConnectionProfile made =
+          profile(u"Made without it"_s, u"10.0.0.1"_s, OSCTransport::udp);
+      madeWithoutIt.append(uuidText(made.id));
+      form.storeSelectedProfile(made);
       form.setInteractionMode(InteractionMode::viewer);
       ASSERT_TRUE(waitUntil([&] { return !file().isWriting(); }));
+    }
+    close();
+    const QStringList lost = LogCapture::lines().filter(u"changes not yet written are lost"_s);
+    ASSERT_EQ(lost.size(), 2) << LogCapture::lines().join(u'\n').toStdString();
+    for (int start = 0; start < 2; ++start) {
+      EXPECT_TRUE(lost[start].contains(u"could not be read from"_s));
+      EXPECT_TRUE(lost[start].contains(u"connectionProfiles.v1[%1]"_s.arg(madeWithoutIt[start])));
     }
     // The file is mended while another program holds its lock, so the read that finds it
     // waits there, and a save made meanwhile is made without the file too.
@@ -189,11 +221,35 @@ TEST_F(ConnectionFormAlone, ASettingsFileThatCannotBeReadIsNeverWrittenOver) {
     EXPECT_EQ(form.interactionMode(), InteractionMode::editor);
     EXPECT_EQ(form.selectedConnectionProfileID(), saved.last().id);
     EXPECT_EQ(form.consoleName(), saved.last().name);
+
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0), 0);
+    LogCapture::lines().clear();
+    form.setInteractionMode(InteractionMode::editor);
+    EXPECT_TRUE(waitUntil([&] {
+      return file().fileFailure() ==
+             SettingsFileFailure(SettingsFileFailure::Step::readAgain, u"Permission denied"_s);
+    }));
+    EXPECT_EQ(LogCapture::lines().filter(u"could not be read from"_s).size(), 1)
+        << LogCapture::lines().join(u'\n').toStdString();
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0600), 0);
     form.storeSelectedProfile(added);
+    EXPECT_TRUE(written());
   }
   ConnectionForm &reopened = reopen();
   EXPECT_EQ(reopened.savedConnectionProfiles(), (saved + QList{meanwhile, added}));
   EXPECT_EQ(reopened.interactionMode(), InteractionMode::editor);
+
+  // The program ends within the while before it would read the mended file again.
+  const QString last = file().fileName();
+  const ConsoleConnectionProfile beforeTheEnd =
+      profile(u"Saved before the end"_s, u"10.0.0.4"_s, OSCTransport::tcp);
+  {
+    ASSERT_EQ(::chmod(QFile::encodeName(last).constData(), 0), 0);
+    const WithoutPermissionOverride asAUser;
+    open(last, {.retryDelay = 1h}).storeSelectedProfile(beforeTheEnd);
+    ASSERT_EQ(::chmod(QFile::encodeName(last).constData(), 0600), 0);
+    EXPECT_EQ(reopen().savedConnectionProfiles(), (saved + QList{meanwhile, added, beforeTheEnd}));
+  }
 }
 
 // A file that could not be read, and holds no saved connections once it can: it is taken
@@ -254,8 +310,12 @@ TEST_F(ConnectionFormAlone, TwoCopiesThatEachSaveAConnectionKeepBoth) {
   changedA.name = u"Changed in the second"_s;
   second.storeSelectedProfile(changedA);
   ASSERT_TRUE(written(secondFile));
+  // The first still shows its own change of A: a save of another connection leaves A be.
+  const ConsoleConnectionProfile addedC = profile(u"Added C"_s, u"10.0.0.3"_s, OSCTransport::tcp);
+  first.storeSelectedProfile(addedC);
+  ASSERT_TRUE(written(file()));
   EXPECT_EQ(reopen().savedConnectionProfiles(),
-            (ConnectionForm::builtInConnectionProfiles() + QList{changedA, addedB}));
+            (ConnectionForm::builtInConnectionProfiles() + QList{changedA, addedB, addedC}));
 }
 
 // A stored list this version cannot read is all the user may have: choosing, clearing and
@@ -278,6 +338,56 @@ TEST_F(ConnectionFormAlone, AnUnreadableListOutlivesEverythingButASave) {
             u"explicitly save a connection."_s);
   reopened.storeSelectedProfile(profile(u"Desk"_s, u"10.0.0.9"_s, OSCTransport::tcp));
   EXPECT_EQ(file().value(u"connectionProfiles.unreadable.v1"_s).toString(), unreadable);
+}
+
+// Another program leaves the saved list in a form this version cannot read (a hand edit gone
+// wrong, a newer version's record) after this copy last read it: a save keeps that text
+// aside, never over one kept before, writes every connection the page shows in its place
+// and says where the text is. A copy that started on such a list says so only until it
+// reads one again.
+TEST_F(ConnectionFormAlone, AListAnotherProgramLeftUnreadableIsKeptAsideAndTheShownOneWritten) {
+  const QString profilesKey = u"connectionProfiles.v1"_s;
+  ConnectionForm &form = reopen();
+  form.storeSelectedProfile(profile(u"Desk"_s, u"10.0.0.9"_s, OSCTransport::tcp));
+  ASSERT_TRUE(written());
+  const struct Row {
+    QString text;
+    QString keptUnder;
+  } rows[] = {{u"not a list"_s, u"connectionProfiles.unreadable.v1"_s},
+              {u"[{\"id\":\"C4A811E0-0000-4000-8000-0000000000AA\",\"name\":\"Next\","
+               u"\"host\":\"10.0.0.5\",\"transport\":\"websocket\",\"destinationPort\":80,"
+               u"\"udpListenPort\":8001,\"tcpFraming\":\"slip\"}]"_s,
+               u"connectionProfiles.unreadable.v1.2"_s}};
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.keptUnder.toStdString());
+    ASSERT_TRUE(setByAnotherProgram(profilesKey, row.text));
+    const ConsoleConnectionProfile added = profile(u"Added"_s, u"10.0.0.2"_s, OSCTransport::udp);
+    const QList<ConsoleConnectionProfile> shown = form.savedConnectionProfiles() + QList{added};
+    form.storeSelectedProfile(added);
+    ASSERT_TRUE(written());
+    EXPECT_EQ(form.savedConnectionProfiles(), shown);
+    EXPECT_EQ(SettingsStore(file().fileName()).value(row.keptUnder), row.text);
+    EXPECT_EQ(form.profileStorageError(),
+              u"Saved connections could not be read. Their original data is kept under “%1”."_s.arg(
+                  row.keptUnder));
+  }
+  const QString listShown = file().value(profilesKey).toString();
+  ConnectionForm &reopened = reopen();
+  EXPECT_EQ(file().value(rows[0].keptUnder), rows[0].text);
+  EXPECT_EQ(reopened.savedConnectionProfiles().size(),
+            ConnectionForm::builtInConnectionProfiles().size() + 3);
+
+  ASSERT_TRUE(setByAnotherProgram(profilesKey, rows[0].text));
+  ConnectionForm &again = reopen();
+  EXPECT_EQ(again.profileStorageError(),
+            u"Saved connections could not be read. The original data is retained until you "
+            u"explicitly save a connection."_s);
+  ASSERT_TRUE(setByAnotherProgram(profilesKey, listShown));
+  again.setInteractionMode(InteractionMode::viewer);
+  ASSERT_TRUE(written());
+  EXPECT_EQ(again.profileStorageError(), std::nullopt);
+  EXPECT_EQ(again.savedConnectionProfiles().size(),
+            ConnectionForm::builtInConnectionProfiles().size() + 3);
 }
 
 // A keychain that hangs holds up the load it hangs in, and no more: of the relay profiles

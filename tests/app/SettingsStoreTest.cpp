@@ -177,6 +177,13 @@ TEST(WholeFileWrite, AWriteThatFailsAnywhereLeavesTheOldFile) {
   }
 }
 
+// A list of records as JSON text, each record an id and a note.
+QString records(const QList<std::pair<QString, QString>> &records) {
+  QJsonArray list;
+  for (const auto &[id, note] : records) list.append(QJsonObject{{"id", id}, {"note", note}});
+  return QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact));
+}
+
 // A file writer that notes every write, and fails them while told to, or holds the first.
 struct RecordingWriter {
   explicit RecordingWriter(HeldAnswer *firstHeld = nullptr) : hold(firstHeld) {}
@@ -227,9 +234,15 @@ TEST_F(HeldSettingsWrite, ChangesWhileAWriteRunsFollowItInOneWriteOffTheGuiThrea
   store.setValue(u"selectedConnectionProfileID"_s, u"B"_s);
   store.remove(u"interactionMode"_s);
   store.setValue(u"interactionMode"_s, u"designer"_s);
+  // A connection edited twice before either edit is written: the second stands.
+  for (const char *note : {"first", "second"}) {
+    store.changeRecords(u"list"_s, {}, {{u"A"_s, QJsonObject{{"id", "A"}, {"note", note}}}});
+  }
   ASSERT_TRUE(hold.releaseFromEventLoop());
 
-  const QByteArray last = "[General]\ninteractionMode=designer\nselectedConnectionProfileID=B\n";
+  const QByteArray last = settingsFileContent({{u"interactionMode"_s, u"designer"_s},
+                                               {u"list"_s, records({{u"A"_s, u"second"_s}})},
+                                               {u"selectedConnectionProfileID"_s, u"B"_s}});
   ASSERT_TRUE(waitUntil([&] { return fileBytes(store.fileName()) == last; }, 1000));
   EXPECT_EQ(writer.contents, QList<QByteArray>({"[General]\ninteractionMode=viewer\n", last}));
   EXPECT_FALSE(writer.threads.contains(QThread::currentThread()));
@@ -314,13 +327,6 @@ TEST(SettingsStoreWrites, AFullDiskThatStaysFullIsNotTriedAgainAndAgain) {
                                   .writeFile = writer.options().writeFile};
   EXPECT_TRUE(update.run().waitedForRoom);
   EXPECT_EQ(writer.count(), 1);
-}
-
-// A list of records as JSON text, each record an id and a note.
-QString records(const QList<std::pair<QString, QString>> &records) {
-  QJsonArray list;
-  for (const auto &[id, note] : records) list.append(QJsonObject{{"id", id}, {"note", note}});
-  return QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Compact));
 }
 
 // Two copies of the program, or an earlier version beside this one, on one file: each write
@@ -459,15 +465,14 @@ TEST(SettingsStoreWrites, ALockHeldIsWaitedForAndOneLeftByAKilledProgramTakenOve
             (QStringList{u"Tarnik.conf"_s, u"Tarnik.conf.bak"_s}));
 
   // Another user's lock in this user's folder (a run under sudo), which QLockFile may not
-  // open to remove: waited for while its program runs, named while it cannot be read or
-  // removed, and removed once it can be.
+  // open to remove: waited for while its program runs, even where it could be removed, named
+  // while it cannot be read or removed, and removed once it can be.
   ASSERT_TRUE(holder.start(QStringLiteral(TARNIK_SETTINGS_PEER), {u"--hold-lock"_s, fileName}));
   ASSERT_TRUE(
       holder.waitForOutput([](const QByteArray &out) { return out.contains("locked"); }, 10s));
   const QByteArray lock = QFile::encodeName(fileName + u".lock"_s);
   const QByteArray folderName = QFile::encodeName(folder.path());
   ASSERT_EQ(::chown(lock.constData(), 65534, 65534), 0);
-  ASSERT_EQ(::chmod(folderName.constData(), 0500), 0);
   const auto failed = [&](const SettingsStore &store, const QString &reason) {
     return waitUntil([&] {
       return store.fileFailure() == SettingsFileFailure(SettingsFileFailure::Step::write, reason);
@@ -478,6 +483,7 @@ TEST(SettingsStoreWrites, ALockHeldIsWaitedForAndOneLeftByAKilledProgramTakenOve
     SettingsStore other(fileName, {.retryDelay = 50ms, .lockWait = 100ms});
     other.setValue(u"mode"_s, u"editor"_s);
     EXPECT_TRUE(failed(other, u"another program holds its lock"_s));
+    ASSERT_EQ(::chmod(folderName.constData(), 0500), 0);
     holder.kill();
     EXPECT_TRUE(failed(other,
                        u"its lock %1.lock, left by a program that has ended, cannot be "
@@ -493,27 +499,51 @@ TEST(SettingsStoreWrites, ALockHeldIsWaitedForAndOneLeftByAKilledProgramTakenOve
   EXPECT_EQ(fileBytes(fileName), "[General]\nmode=editor\n");
   EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files),
             (QStringList{u"Tarnik.conf"_s, u"Tarnik.conf.bak"_s}));
+
+  // A lock another machine sharing the folder holds: its process cannot be asked here.
+  ASSERT_TRUE(writeFileWhole(fileName + u".lock"_s, "999999999\nTarnik\nanother-machine\n"));
+  store.setValue(u"mode"_s, u"designer"_s);
+  EXPECT_TRUE(failed(store, u"another program holds its lock"_s));
+  ASSERT_TRUE(QFile::remove(fileName + u".lock"_s));
+  EXPECT_TRUE(waitUntil([&] { return !store.fileFailure(); }));
+  EXPECT_EQ(fileBytes(fileName), "[General]\nmode=designer\n");
 }
 
 // Keys the file lacks come from the system-wide files a settings object falls back on, and
-// never go into the file unless this copy sets them.
+// never go into the file unless this copy sets them, a fallback's value set back over the
+// file's own included. A list of records the file lacks is the fallback's: a site's saved
+// connections stay beside one the person saves or changes.
 TEST(SettingsStoreReads, FallbacksFillInWhatTheFileLacksAndAreNeverWrittenThere) {
   ensureCoreApplication();
   const QTemporaryDir folder;
   const QString fileName = folder.filePath(u"Tarnik.conf"_s);
   const QString organisation = folder.filePath(u"quellmoor.conf"_s);
   const QString system = folder.filePath(u"system.conf"_s);
-  ASSERT_TRUE(writeFileWhole(fileName, "[General]\nother=1\n"));
-  ASSERT_TRUE(writeFileWhole(organisation, "[General]\nmode=organisation\n"));
+  const QString site = records({{u"S1"_s, u"desk"_s}, {u"S2"_s, u"booth"_s}});
+  ASSERT_TRUE(writeFileWhole(fileName, "[General]\nback=person\nother=1\n"));
+  ASSERT_TRUE(writeFileWhole(organisation, "[General]\nback=site\nmode=organisation\n"));
   ASSERT_TRUE(writeFileWhole(system, "[General]\nmode=system\nprofiles=[system]\n"));
+  QSettings(system, QSettings::IniFormat).setValue(u"list"_s, site);
+  const QByteArray systemBytes = fileBytes(system);
+  const QString laid = records({{u"S1"_s, u"desk"_s}, {u"S2"_s, u"changed"_s}, {u"N"_s, u"n"_s}});
   {
     SettingsStore store(fileName, {.fallbackFiles = {organisation, system}});
     EXPECT_EQ(store.value(u"mode"_s), u"organisation"_s);
     EXPECT_EQ(store.value(u"profiles"_s), u"[system]"_s);
     store.setValue(u"profiles"_s, u"[system]"_s);  // what it holds: no change
     store.setValue(u"selected"_s, u"A"_s);
+    store.setValue(u"back"_s, u"site"_s);
+    const SettingsRecordList list{.asideKey = u"list.unreadable"_s};
+    store.changeRecords(u"list"_s, list,
+                        {{u"S2"_s, QJsonObject{{"id", "S2"}, {"note", "changed"}}}});
+    store.changeRecords(u"list"_s, list, {{u"N"_s, QJsonObject{{"id", "N"}, {"note", "n"}}}});
+    EXPECT_EQ(store.value(u"list"_s), laid);
   }
-  EXPECT_EQ(fileBytes(fileName), "[General]\nother=1\nselected=A\n");
+  EXPECT_EQ(SettingsStore(fileName).value(u"list"_s), laid);
+  QSettings written(fileName, QSettings::IniFormat);
+  EXPECT_EQ(written.allKeys(), (QStringList{u"back"_s, u"list"_s, u"other"_s, u"selected"_s}));
+  EXPECT_EQ(written.value(u"back"_s), u"site"_s);
+  EXPECT_EQ(fileBytes(system), systemBytes);
 
   qputenv("XDG_CONFIG_HOME", "/home/u/.config");
   qputenv("XDG_CONFIG_DIRS", "/etc/a:/etc/b");

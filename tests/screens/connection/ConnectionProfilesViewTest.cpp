@@ -163,7 +163,8 @@ TEST(ConnectionProfilesView, AfterARelaunchWithoutTheSelectedProfileTheButtonSav
   }
 }
 
-// A save replaces the list that could not be read; the line then says where its bytes went.
+// A save replaces the list that could not be read; the line then says where its bytes went,
+// once the write has kept them there.
 TEST(ConnectionProfilesView, AnUnreadableListShowsItsErrorAndASaveSaysWhereItWasKept) {
   ConnectionScreen screen({}, std::nullopt, testing::idleBrowserFactory(),
                           [](AppViewModel::Arguments &arguments) {
@@ -178,10 +179,12 @@ TEST(ConnectionProfilesView, AnUnreadableListShowsItsErrorAndASaveSaysWhereItWas
 
   type(screen, u"connection.host"_s, u"127.0.0.1"_s);
   press(screen, u"connection.profile.save"_s);
-  screen.settle();
+  EXPECT_TRUE(waitUntil([&] {
+    screen.settle();
+    return screen.text(u"connection.profile.storageError"_s)
+        .endsWith(u"kept under “connectionProfiles.unreadable.v1”."_s);
+  }));
   ASSERT_TRUE(screen.shown(u"connection.profile.storageError"_s));
-  EXPECT_TRUE(screen.text(u"connection.profile.storageError"_s)
-                  .endsWith(u"kept under “connectionProfiles.unreadable.v1”."_s));
   EXPECT_EQ(screen.settings.value(u"connectionProfiles.unreadable.v1"_s).toString(), u"[{"_s);
 }
 
