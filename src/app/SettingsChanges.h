@@ -58,8 +58,6 @@ using SettingsChanges = QMap<QString, SettingsChange>;
 struct SettingsListSetAside {
   QString key;
   QString asideKey;
-
-  bool operator==(const SettingsListSetAside &) const = default;
 };
 
 // Lays a copy's changes over the values as the file holds them. Records go into the list as
